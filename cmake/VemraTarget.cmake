@@ -1,0 +1,38 @@
+# Project-wide compile settings, applied target by target so that third-party code is untouched.
+function(vemra_configure_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual)
+  if(VEMRA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+endfunction()
+
+function(vemra_add_library target)
+  set(sources ${ARGN})
+  if(NOT sources)
+    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${target} STATIC ${sources})
+  vemra_configure_target(${target})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# vemra_add_test(NAME tst_Foo SOURCES tst_Foo.cpp LIBS vemra_services [LABELS ...])
+# One Qt Test executable per class or small area, run headless in a private home.
+function(vemra_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  vemra_configure_target(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE vemra_testsupport Qt6::Test ${T_LIBS})
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    LABELS "unit;${T_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=America/New_York;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
+endfunction()

@@ -1,0 +1,40 @@
+#include "Models/VemraTab.h"
+
+namespace VemraTabs {
+
+QString rawValue(VemraTab tab)
+{
+    switch (tab) {
+    case VemraTab::Todos:
+        return QStringLiteral("todos");
+    case VemraTab::Clipboard:
+        return QStringLiteral("clipboard");
+    case VemraTab::Focus:
+        return QStringLiteral("focus");
+    }
+    return {};
+}
+
+std::optional<VemraTab> fromRawValue(const QString &raw)
+{
+    for (VemraTab tab : all) {
+        if (rawValue(tab) == raw)
+            return tab;
+    }
+    return std::nullopt;
+}
+
+QString title(VemraTab tab)
+{
+    switch (tab) {
+    case VemraTab::Todos:
+        return QStringLiteral("Todos");
+    case VemraTab::Clipboard:
+        return QStringLiteral("Clipboard");
+    case VemraTab::Focus:
+        return QStringLiteral("Focus");
+    }
+    return {};
+}
+
+} // namespace VemraTabs

@@ -1,0 +1,6 @@
+#include "Platform/Clock.h"
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
