@@ -1,0 +1,65 @@
+#include "Models/SettingsPane.h"
+
+namespace SettingsPanes {
+
+QString rawValue(SettingsPane pane)
+{
+    switch (pane) {
+    case SettingsPane::General:
+        return QStringLiteral("general");
+    case SettingsPane::Clipboard:
+        return QStringLiteral("clipboard");
+    case SettingsPane::Focus:
+        return QStringLiteral("focus");
+    case SettingsPane::Data:
+        return QStringLiteral("data");
+    case SettingsPane::About:
+        return QStringLiteral("about");
+    }
+    return {};
+}
+
+std::optional<SettingsPane> fromRawValue(const QString &raw)
+{
+    for (SettingsPane pane : all) {
+        if (rawValue(pane) == raw)
+            return pane;
+    }
+    return std::nullopt;
+}
+
+QString title(SettingsPane pane)
+{
+    switch (pane) {
+    case SettingsPane::General:
+        return QStringLiteral("General");
+    case SettingsPane::Clipboard:
+        return QStringLiteral("Clipboard");
+    case SettingsPane::Focus:
+        return QStringLiteral("Focus");
+    case SettingsPane::Data:
+        return QStringLiteral("Data");
+    case SettingsPane::About:
+        return QStringLiteral("About");
+    }
+    return {};
+}
+
+QString iconName(SettingsPane pane)
+{
+    switch (pane) {
+    case SettingsPane::General:
+        return QStringLiteral("preferences-system-symbolic");
+    case SettingsPane::Clipboard:
+        return QStringLiteral("edit-paste-symbolic");
+    case SettingsPane::Focus:
+        return QStringLiteral("alarm-symbolic");
+    case SettingsPane::Data:
+        return QStringLiteral("drive-harddisk-symbolic");
+    case SettingsPane::About:
+        return QStringLiteral("help-about-symbolic");
+    }
+    return {};
+}
+
+} // namespace SettingsPanes

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The panes of the settings window, in toolbar order.
+enum class SettingsPane { General, Clipboard, Focus, Data, About };
+
+namespace SettingsPanes {
+
+inline constexpr std::array<SettingsPane, 5> all{SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
+                                                 SettingsPane::Data, SettingsPane::About};
+
+// The raw value equals the case name: "general", "clipboard", "focus", "data", "about".
+QString rawValue(SettingsPane pane);
+std::optional<SettingsPane> fromRawValue(const QString &raw);
+// "General", "Clipboard", "Focus", "Data", "About".
+QString title(SettingsPane pane);
+// The freedesktop icon name shown in the settings toolbar.
+QString iconName(SettingsPane pane);
+
+} // namespace SettingsPanes
