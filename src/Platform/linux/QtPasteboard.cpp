@@ -1,0 +1,60 @@
+#include "Platform/linux/QtPasteboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+
+const QMimeData *current()
+{
+    return QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+}
+
+} // namespace
+
+QtPasteboard::QtPasteboard(QObject *parent)
+    : QObject(parent)
+{
+    connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+        // Our own write is counted once in write(), whatever the backend signals meanwhile.
+        if (mode == QClipboard::Clipboard && !m_writing)
+            ++m_changeCount;
+    });
+}
+
+QStringList QtPasteboard::types() const
+{
+    const QMimeData *mime = current();
+    return mime ? mime->formats() : QStringList();
+}
+
+std::optional<QString> QtPasteboard::string() const
+{
+    const QMimeData *mime = current();
+    return mime ? textIn(*mime) : std::nullopt;
+}
+
+QList<QUrl> QtPasteboard::fileUrls() const
+{
+    const QMimeData *mime = current();
+    return mime ? fileUrlsIn(*mime) : QList<QUrl>();
+}
+
+std::optional<QByteArray> QtPasteboard::data(const QString &mimeType) const
+{
+    const QMimeData *mime = current();
+    return mime ? dataIn(*mime, mimeType) : std::nullopt;
+}
+
+std::optional<qint64> QtPasteboard::write(const PasteboardWrite &contents)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    m_writing = true;
+    clipboard->setMimeData(contents.toMimeData(), QClipboard::Clipboard);
+    m_writing = false;
+    // X11 refuses by leaving the selection with its old owner: nothing changed then.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard())
+        return std::nullopt;
+    return ++m_changeCount;
+}

@@ -1,0 +1,150 @@
+#include "Platform/DesktopApps.h"
+#include "Platform/TypeIdentifiers.h"
+#include "Platform/linux/DesktopEntryIndex.h"
+#include "Platform/linux/QtPasteboard.h"
+#include "TestHome.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QTest>
+
+class TestClipboardPlatform final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typeIdentifiers_data()
+    {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("mime");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("png") << "public.png" << "image/png" << "png";
+        QTest::newRow("jpeg keeps its long extension") << "public.jpeg" << "image/jpeg" << "jpeg";
+        QTest::newRow("heic") << "public.heic" << "image/heic" << "heic";
+        QTest::newRow("gif") << "com.compuserve.gif" << "image/gif" << "gif";
+        QTest::newRow("text") << "public.utf8-plain-text" << "text/plain" << "txt";
+        QTest::newRow("unknown falls back to png") << "com.example.thing" << "" << "png";
+    }
+
+    void typeIdentifiers()
+    {
+        QFETCH(QString, identifier);
+        QFETCH(QString, mime);
+        QFETCH(QString, extension);
+        QCOMPARE(TypeIdentifiers::mimeType(identifier), mime);
+        QCOMPARE(TypeIdentifiers::preferredExtension(identifier), extension);
+        if (!mime.isEmpty() && !mime.startsWith(QLatin1String("text/")))
+            QCOMPARE(TypeIdentifiers::identifier(mime + QStringLiteral("; charset=x")), identifier);
+        QCOMPARE(TypeIdentifiers::mimeType(QStringLiteral("image/webp")), QStringLiteral("image/webp"));
+    }
+
+    void countsEveryChangeAndOwnWritesOnce()
+    {
+        QtPasteboard pasteboard;
+        const qint64 start = pasteboard.changeCount();
+        QGuiApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
+        QCOMPARE(pasteboard.changeCount(), start + 1);
+        QCOMPARE(pasteboard.string(), QStringLiteral("from elsewhere"));
+        QVERIFY(pasteboard.types().contains(QStringLiteral("text/plain")));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("selection only"), QClipboard::Selection);
+        QCOMPARE(pasteboard.changeCount(), start + 1);
+
+        PasteboardWrite write;
+        write.text = QStringLiteral("https://example.com/a");
+        write.urls = {QUrl(QStringLiteral("https://example.com/a"))};
+        const std::optional<qint64> count = pasteboard.write(write);
+        QCOMPARE(count, std::optional<qint64>(start + 2));
+        QCOMPARE(pasteboard.changeCount(), start + 2);
+        QCOMPARE(pasteboard.string(), QStringLiteral("https://example.com/a"));
+        QVERIFY(pasteboard.types().contains(QStringLiteral("text/uri-list")));
+        QVERIFY(pasteboard.fileUrls().isEmpty()); // a web link is no file
+    }
+
+    void filesAreWrittenForFileManagersWithoutText()
+    {
+        QtPasteboard pasteboard;
+        PasteboardWrite write;
+        write.fileUrls = {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c"))};
+        QVERIFY(pasteboard.write(write));
+        QCOMPARE(pasteboard.fileUrls(), write.fileUrls);
+        QVERIFY(!pasteboard.string());
+        QCOMPARE(pasteboard.data(Pasteboard::gnomeCopiedFilesType()),
+                 QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
+
+        // A file manager that offers only its own list is read as well.
+        auto *mime = new QMimeData;
+        mime->setData(Pasteboard::gnomeCopiedFilesType(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QCOMPARE(pasteboard.fileUrls(), QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x.png"))});
+        QVERIFY(Pasteboard::offersFiles(pasteboard.types()));
+        QVERIFY(!pasteboard.data(QStringLiteral("image/png")));
+    }
+
+    void desktopEntriesNameTheWindow()
+    {
+        TestHome home;
+        const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+        QDir().mkpath(apps + QStringLiteral("/kde"));
+        auto write = [&](const QString &file, const QByteArray &text) {
+            QFile f(apps + QLatin1Char('/') + file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        write(QStringLiteral("org.keepassxc.KeePassXC.desktop"),
+              "[Desktop Entry]\nType=Application\nName=KeePassXC\nName[de]=KeePassXC DE\nExec=keepassxc %f\n");
+        write(QStringLiteral("code.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Visual Code\nStartupWMClass=Code\nExec=/usr/share/code/code --x\n"
+              "[Desktop Action new]\nName=New Window\n");
+        write(QStringLiteral("kde/konsole.desktop"), "[Desktop Entry]\nType=Application\nName=Konsole\nExec=konsole\n");
+        write(QStringLiteral("gone.desktop"), "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+
+        const DesktopEntryIndex index(QStringLiteral("de_DE"));
+        const DesktopEntryIndex::Entry *keepass = index.find(QStringLiteral("keepassxc"), QStringLiteral("KeePassXC"), {});
+        QVERIFY(keepass);
+        QCOMPARE(keepass->id, QStringLiteral("org.keepassxc.KeePassXC"));
+        QCOMPARE(keepass->name, QStringLiteral("KeePassXC DE"));
+        const DesktopEntryIndex::Entry *code = index.find(QStringLiteral("code"), QStringLiteral("Code"), {});
+        QVERIFY(code);
+        QCOMPARE(code->name, QStringLiteral("Visual Code"));
+        const DesktopEntryIndex::Entry *konsole = index.find({}, {}, QStringLiteral("konsole"));
+        QVERIFY(konsole);
+        QCOMPARE(konsole->id, QStringLiteral("kde-konsole"));
+        QVERIFY(!index.find(QStringLiteral("gone"), QStringLiteral("Gone"), QStringLiteral("gone")));
+        QVERIFY(!index.find({}, {}, {}));
+    }
+
+    void applicationTables_data()
+    {
+        QTest::addColumn<QString>("bundleID");
+        QTest::addColumn<QStringList>("aliases");
+        QTest::addColumn<bool>("passwordManager");
+        QTest::addColumn<bool>("codeApp");
+        QTest::newRow("keepassxc by desktop id") << "org.keepassxc.KeePassXC" << QStringList() << true << false;
+        QTest::newRow("keepassxc by window class") << "Foo" << QStringList{QStringLiteral("keepassxc")} << true << false;
+        QTest::newRow("secrets") << "org.gnome.World.Secrets" << QStringList() << true << false;
+        QTest::newRow("kwallet") << "org.kde.kwalletmanager5" << QStringList() << true << false;
+        QTest::newRow("jetbrains prefix") << "jetbrains-idea" << QStringList() << false << true;
+        QTest::newRow("xterm class") << "XTerm" << QStringList() << false << true;
+        QTest::newRow("exact names do not match as prefixes") << "codeblocks" << QStringList() << false << false;
+        QTest::newRow("spec's own prefix") << "com.sublimetext.4" << QStringList() << false << true;
+        QTest::newRow("nothing") << "" << QStringList() << false << false;
+    }
+
+    void applicationTables()
+    {
+        QFETCH(QString, bundleID);
+        QFETCH(QStringList, aliases);
+        QFETCH(bool, passwordManager);
+        QFETCH(bool, codeApp);
+        QCOMPARE(DesktopApps::isPasswordManager({bundleID, bundleID, aliases}), passwordManager);
+        QCOMPARE(DesktopApps::isCodeApp(bundleID), codeApp);
+    }
+};
+
+QTEST_MAIN(TestClipboardPlatform)
+#include "tst_ClipboardPlatform.moc"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Platform/FrontApp.h"
+
+// The application in front, as a test sets it.
+class FakeFrontApp final : public FrontApp
+{
+public:
+    FrontApplication current() const override { return m_app; }
+
+    void set(const QString &bundleID, const QString &name, const QStringList &aliases = {})
+    {
+        m_app = {bundleID, name, aliases};
+    }
+    void clear() { m_app = {}; }
+
+private:
+    FrontApplication m_app;
+};
