@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Platform/TrayHost.h"
+
+#include <QSystemTrayIcon>
+
+// The tray icon over QSystemTrayIcon. No context menu is handed to Qt: the owner builds a fresh
+// menu on every right click and shows it through showMenu().
+class SystemTrayHost final : public TrayHost
+{
+    Q_OBJECT
+
+public:
+    explicit SystemTrayHost(QObject *parent = nullptr);
+
+    bool isAvailable() const override;
+    bool usesStatusNotifier() const override;
+    void setVisible(bool visible) override;
+    void setIcon(const QIcon &icon) override;
+    void setToolTip(const QString &text) override;
+    QRect geometry() const override;
+    void showMenu(QMenu *menu) override;
+
+private:
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+
+    QSystemTrayIcon m_icon;
+};
