@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// Keeps one running copy per user session. The first launch listens on a local socket; a later
+// launch finds it, asks it to reopen and is told to exit.
+class SingleInstance final : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Role { Primary, AlreadyRunning };
+
+    // The socket lives in the user's runtime folder (private to the user).
+    static QString defaultSocketPath();
+
+    explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // Either becomes the listening instance, or delivers the reopen request to the one running.
+    Role start();
+
+Q_SIGNALS:
+    // Another launch asked this running copy to show itself.
+    void reopenRequested();
+
+private:
+    bool askRunningInstanceToReopen();
+    void acceptConnections();
+
+    QString m_socketPath;
+    QLocalServer *m_server = nullptr;
+};
