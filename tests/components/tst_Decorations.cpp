@@ -1,0 +1,73 @@
+#include "Components/TabFade.h"
+#include "Components/VemraBadge.h"
+#include "Screenshots.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTest>
+
+class TestDecorations final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(Screenshots::lightPalette());
+    }
+
+    void tabFadeBlanksThenClears()
+    {
+        QLabel content(QStringLiteral("tab"));
+        TabFade fade(&content);
+        fade.play();
+        auto *effect = qobject_cast<QGraphicsOpacityEffect *>(content.graphicsEffect());
+        QVERIFY(effect);
+        QCOMPARE(effect->opacity(), 0.0);
+        QVERIFY(fade.isRunning());
+        fade.play(); // a second switch starts again from blank
+        QCOMPARE(content.graphicsEffect(), effect);
+        QCOMPARE(effect->opacity(), 0.0);
+        QTRY_VERIFY(!content.graphicsEffect());
+    }
+
+    void reducedMotionShowsTheContentAtOnce()
+    {
+        QLabel content(QStringLiteral("tab"));
+        TabFade fade(&content);
+        fade.play();
+        QVERIFY(content.graphicsEffect());
+        fade.play(true); // switched again with reduced motion on, half-way through
+        QVERIFY(!fade.isRunning());
+        QVERIFY(!content.graphicsEffect());
+    }
+
+    void badgeScreenshot()
+    {
+        QWidget sheet;
+        auto *row = new QHBoxLayout(&sheet);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        for (bool dark : {false, true}) {
+            auto *cell = new QWidget;
+            cell->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
+            cell->setAutoFillBackground(true);
+            auto *line = new QHBoxLayout(cell);
+            line->setContentsMargins(12, 12, 12, 12);
+            line->setSpacing(12);
+            for (qreal size : {28.0, 40.0, 96.0}) {
+                auto *badge = new VemraBadge(size);
+                QCOMPARE(badge->size(), QSize(int(size), int(size)));
+                line->addWidget(badge, 0, Qt::AlignVCenter);
+            }
+            row->addWidget(cell);
+        }
+        sheet.show();
+        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("badge"))));
+    }
+};
+
+QTEST_MAIN(TestDecorations)
+#include "tst_Decorations.moc"
