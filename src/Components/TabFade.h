@@ -11,7 +11,7 @@ class QVariantAnimation;
 // helper is a child of the content; the opacity effect exists only while a fade runs.
 //
 //     auto *fade = new TabFade(stack);
-//     connect(surface, &Surface::tabChanged, fade, [=] { fade->play(reducesMotion); });
+//     connect(surface, &Surface::tabChanged, fade, [fade] { fade->play(MotionPreference::reducesMotion()); });
 class TabFade final : public QObject
 {
     Q_OBJECT
