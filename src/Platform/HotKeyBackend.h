@@ -43,7 +43,16 @@ public:
     // combination. A combination held by this application itself is never "used".
     virtual bool isUsedBySystem(quint32 keyCode, quint32 modifiers) = 0;
 
+    // While a shortcut recorder listens, presses are left to the application's own windows
+    // and `pressed` is not emitted. Calls nest: each pause() needs its resume().
+    void pause() { ++m_pauses; }
+    void resume() { m_pauses = qMax(0, m_pauses - 1); }
+    bool isPaused() const { return m_pauses > 0; }
+
 Q_SIGNALS:
     // The combination registered under `id` was pressed.
     void pressed(quint32 id);
+
+private:
+    int m_pauses = 0;
 };

@@ -48,6 +48,8 @@ HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &se
 
 HotKeyCenter::~HotKeyCenter()
 {
+    if (m_suspended && m_backend)
+        m_backend->resume();
     unregisterCombo();
 }
 
@@ -63,12 +65,16 @@ void HotKeyCenter::set(const std::optional<KeyCombo> &combo)
 void HotKeyCenter::suspend()
 {
     m_retryTimer.stop();
+    if (!m_suspended && m_backend)
+        m_backend->pause();
     m_suspended = true;
     unregisterCombo();
 }
 
 void HotKeyCenter::resume()
 {
+    if (m_suspended && m_backend)
+        m_backend->resume();
     m_suspended = false;
     if (!m_registered)
         registerCombo();

@@ -60,10 +60,11 @@ public:
     // once (the empty dictionary for none) and registered; never retried, and any retry still
     // pending from launch is dropped.
     void set(const std::optional<KeyCombo> &combo);
-    // For the recorder: releases the hot key so pressing it does not fire, and drops a pending
-    // retry. combo and problem stay as they are.
+    // For the recorder: releases the hot key so pressing it does not fire, drops a pending
+    // retry, and pauses the backend so the other shortcut's keys reach the recorder too.
+    // combo and problem stay as they are.
     void suspend();
-    // Registers again unless a hot key is held.
+    // Ends a suspension; registers again unless a hot key is held.
     void resume();
     bool isSuspended() const { return m_suspended; }
 

@@ -254,12 +254,20 @@ private Q_SLOTS:
         HotKeyCenter *newTodo = keys->newTodo();
         QSignalSpy combos(newTodo, &HotKeyCenter::comboChanged);
         newTodo->suspend();
+        newTodo->suspend(); // twice: still one pause of the backend
         QVERIFY(!backend->isRegistered(1));
         QVERIFY(!backend->press(T, shiftCommand));
         QCOMPARE(newTodo->combo(), KeyCombo::standard());
+        // While its recorder listens, Focus's keys go to the recorder as well.
+        QVERIFY(backend->isRegistered(2));
+        QVERIFY(backend->isPaused());
+        QVERIFY(!backend->press(F, shiftCommand));
         newTodo->resume();
+        QVERIFY(!backend->isPaused());
         QVERIFY(backend->press(T, shiftCommand));
+        QVERIFY(backend->press(F, shiftCommand));
         QCOMPARE(newTodoPresses, 1);
+        QCOMPARE(focusPresses, 1);
         backend->clearLog();
         newTodo->resume(); // holds its hot key already: nothing to do
         QVERIFY(backend->log().isEmpty());

@@ -71,6 +71,8 @@ int FakeHotKeyBackend::registerCalls() const
 
 bool FakeHotKeyBackend::press(quint32 keyCode, quint32 modifiers)
 {
+    if (isPaused())
+        return false;
     for (auto it = m_registered.cbegin(); it != m_registered.cend(); ++it) {
         if (it.value() == qMakePair(keyCode, modifiers)) {
             Q_EMIT pressed(it.key());

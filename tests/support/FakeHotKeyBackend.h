@@ -38,7 +38,8 @@ public:
     void clearLog() { m_log.clear(); }
     int registerCalls() const;
 
-    // Emits pressed() for whatever id holds the combination, as a key press would.
+    // Emits pressed() for whatever id holds the combination, as a key press would (not while
+    // paused).
     bool press(quint32 keyCode, quint32 modifiers);
 
 private:
