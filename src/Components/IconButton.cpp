@@ -65,6 +65,14 @@ void IconButton::setTone(Tone tone)
     update();
 }
 
+void IconButton::setShowsDot(bool shows)
+{
+    if (shows == m_showsDot)
+        return;
+    m_showsDot = shows;
+    update();
+}
+
 bool IconButton::isHighlighted() const
 {
     return m_hovered && isEnabled();
@@ -138,5 +146,11 @@ void IconButton::paintEvent(QPaintEvent *)
     if (!text().isEmpty()) {
         painter.setPen(foreground);
         painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+    if (m_showsDot) {
+        constexpr qreal dot = 7;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(SystemColors::tint(pal));
+        painter.drawEllipse(QRectF(bounds.right() - dot, bounds.top(), dot, dot));
     }
 }

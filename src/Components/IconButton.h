@@ -30,6 +30,11 @@ public:
     Tone tone() const { return m_tone; }
     void setTone(Tone tone);
 
+    // A small accent dot on the top-right corner, telling that something waits behind the
+    // button (an update behind the gear).
+    bool showsDot() const { return m_showsDot; }
+    void setShowsDot(bool shows);
+
     bool isHighlighted() const;
 
     QSize sizeHint() const override;
@@ -43,6 +48,7 @@ private:
     QString m_symbol;
     int m_symbolSize = 14;
     Tone m_tone = Tone::Secondary;
+    bool m_showsDot = false;
     bool m_hovered = false;
     Transition *m_highlight;
     Transition *m_press;
