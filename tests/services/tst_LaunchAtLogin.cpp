@@ -143,6 +143,28 @@ private Q_SLOTS:
         QVERIFY(!launch.isEnabled());
     }
 
+    void anEntrySwitchedOffByTheDesktopIsWrittenAfresh()
+    {
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        writeFile(entry, "[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
+        LaunchAtLogin launch(std::make_unique<XdgAutostartEntry>());
+        QVERIFY(!launch.isEnabled());
+        launch.toggle();
+        QVERIFY(launch.isEnabled());
+        QVERIFY(!readAll(entry).contains(QStringLiteral("Hidden")));
+        QVERIFY(readAll(entry).contains(QCoreApplication::applicationFilePath()));
+    }
+
+    void withoutItsOwnLocationNothingIsWritten()
+    {
+        TestHome home;
+        XdgAutostartEntry entry(XdgAutostartEntry::defaultEntryPath(), QString());
+        QVERIFY(entry.registerItem().has_value());
+        QVERIFY(!QFileInfo::exists(XdgAutostartEntry::defaultEntryPath()));
+        QCOMPARE(entry.status(), LoginItemService::Status::NotRegistered);
+    }
+
     void toggleRegistersUnlessEnabled_data()
     {
         using Status = LoginItemService::Status;

@@ -83,6 +83,8 @@ LoginItemService::Status XdgAutostartEntry::status() const
 
 std::optional<QString> XdgAutostartEntry::registerItem()
 {
+    if (!QFileInfo(m_executablePath).isAbsolute())
+        return QStringLiteral("The location of the running program is not known.");
     const QString folder = QFileInfo(m_entryPath).absolutePath();
     if (!QDir().mkpath(folder))
         return QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
