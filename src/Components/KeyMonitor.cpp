@@ -83,24 +83,24 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
     m_delivering = nullptr;
     m_deliveredTo = nullptr;
 
-    if (!offers(receiver))
-        return false;
     const auto &key = static_cast<const QKeyEvent &>(*event);
-    if (isModifierOnly(key.key()))
-        return false;
-
     bool swallowed = false;
-    if (type == QEvent::ShortcutOverride) {
+    if (type == QEvent::KeyPress && m_pending && m_pending->matches(key)) {
+        // The second half of a press already answered. Answered the same way even when the
+        // handler has hidden the view or moved the focus meanwhile (Return that closes the
+        // panel must not reach the hidden field as well).
+        swallowed = m_pendingSwallowed;
+        m_pending.reset();
+    } else if (!offers(receiver) || isModifierOnly(key.key())) {
+        return false;
+    } else if (type == QEvent::ShortcutOverride) {
         swallowed = offer(key);
         m_pending = Press{key.timestamp(), key.key(), key.modifiers(), key.isAutoRepeat()};
         m_pendingSwallowed = swallowed;
         // An accepted override keeps Qt from resolving shortcuts; the KeyPress that follows is
-        // then swallowed below.
+        // then swallowed above.
         if (swallowed)
             event->accept();
-    } else if (m_pending && m_pending->matches(key)) {
-        swallowed = m_pendingSwallowed;
-        m_pending.reset();
     } else {
         // A press without an override (sent directly, or in the middle of a multi-key shortcut).
         m_pending.reset();

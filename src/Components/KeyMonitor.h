@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // Offers every key press made in a view's window to the view's handler before anything else
 // sees it: before Qt resolves shortcuts (QShortcut, QAction) and before the focused widget,

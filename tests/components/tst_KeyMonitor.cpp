@@ -183,6 +183,23 @@ private Q_SLOTS:
         QCOMPARE(window.field->text(), QStringLiteral("x"));
     }
 
+    void keyThatHidesTheWindowStaysSwallowed()
+    {
+        Window window;
+        QSignalSpy returns(window.field, &QLineEdit::returnPressed);
+        window.monitor->setHandler([&window](const QKeyEvent &key) {
+            if (key.key() != Qt::Key_Return)
+                return false;
+            window.root.hide(); // the panel closes after a copy
+            return true;
+        });
+        QVERIFY(showAndActivate(window.root));
+        window.field->setFocus();
+        QTest::keyClick(window.root.windowHandle(), Qt::Key_Return);
+        QVERIFY(window.root.isHidden());
+        QCOMPARE(returns.count(), 0);
+    }
+
     void withoutHandlerNothingIsSwallowed()
     {
         Window window;

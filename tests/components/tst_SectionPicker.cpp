@@ -171,6 +171,14 @@ private Q_SLOTS:
         sheet.resize(380, sheet.sizeHint().height());
         sheet.show();
         QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("section-picker"))));
+
+        // Half-way through a switch from the first tab to the third.
+        SectionPicker sliding(Density::Regular);
+        sliding.resize(360, sliding.sizeHint().height());
+        sliding.show();
+        sliding.setSelection(VemraTab::Focus);
+        QTest::qWait(60);
+        QVERIFY(QFileInfo::exists(Screenshots::save(&sliding, QStringLiteral("section-picker-sliding"))));
     }
 };
 
