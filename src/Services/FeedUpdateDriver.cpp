@@ -72,8 +72,11 @@ FeedUpdateDriver::FeedUpdateDriver(Source source, SettingsStore &settings, const
 
 FeedUpdateDriver::~FeedUpdateDriver()
 {
-    if (m_reply)
+    // An aborted reply finishes at once; nothing of this half-destroyed object may hear it.
+    if (m_reply) {
+        m_reply->disconnect(this);
         m_reply->abort();
+    }
 }
 
 FeedUpdateDriver::Source FeedUpdateDriver::builtInSource()

@@ -328,6 +328,22 @@ private Q_SLOTS:
         QCOMPARE(server.requests, 1);
     }
 
+    void quittingDuringACheckShowsNothing()
+    {
+        FeedServer server;
+        server.body = sameFeed;
+        server.hold = true;
+        Rig rig(server.url());
+        rig.start();
+        rig.driver->checkForUpdates();
+        QTRY_COMPARE(server.requests, 1);
+        rig.driver.reset();
+        server.release();
+        QTest::qWait(20);
+        QVERIFY(rig.alerts.alerts().isEmpty());
+        QVERIFY(rig.delegate.log.isEmpty());
+    }
+
     void parseFeed_data()
     {
         QTest::addColumn<QByteArray>("document");
