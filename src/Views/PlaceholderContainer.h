@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Models/VemraTab.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+class Surface;
+
+// Stands in for a surface's tab views until they exist: the three tab titles, with the current
+// tab's marked, and one line for the current tab. Follows the surface's tab.
+class PlaceholderContainer final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The panel's content width.
+    static constexpr int panelWidth = 380;
+
+    explicit PlaceholderContainer(Surface *surface, QWidget *parent = nullptr);
+
+    VemraTab shownTab() const { return m_tab; }
+    QString placeholderText() const;
+
+private:
+    void showTab(VemraTab tab);
+
+    Surface *m_surface = nullptr;
+    VemraTab m_tab = VemraTab::Todos;
+    std::array<QPushButton *, 3> m_titles{};
+    QLabel *m_line = nullptr;
+};

@@ -1,0 +1,373 @@
+#include "App/MenuBarPanel.h"
+#include "FakeTrayHost.h"
+#include "Platform/PanelPlacement.h"
+#include "Services/Surface.h"
+#include "Views/PlaceholderContainer.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+QString reviewFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/review");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QRect screenRect()
+{
+    return QGuiApplication::primaryScreen()->geometry();
+}
+
+// A view that takes Escape for itself (as a search field with text does).
+class EscapeEater final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    int eaten = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape) {
+            ++eaten;
+            event->accept();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+};
+
+// The root view: a fixed-width column whose body height the test changes.
+struct Root
+{
+    QWidget *widget = new QWidget;
+    QWidget *body = new QWidget(widget);
+    EscapeEater *eater = new EscapeEater(widget);
+
+    Root()
+    {
+        auto *layout = new QVBoxLayout(widget);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(body);
+        layout->addWidget(eater);
+        widget->setFixedWidth(380);
+        body->setFixedHeight(180);
+        eater->setFixedHeight(20);
+    }
+};
+
+} // namespace
+
+// The offscreen platform cannot set opacity, masks or grabs and says so on every call.
+QtMessageHandler previousHandler = nullptr;
+
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+class TestMenuBarPanel final : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        Root root;
+        FakeTrayHost tray;
+        std::unique_ptr<MenuBarPanel> panel;
+        int shows = 0;
+        int closes = 0;
+        int queriesAtFirstShow = -1;
+
+        explicit Fixture(const QRect &icon)
+        {
+            tray.setGeometry(icon);
+            panel = std::make_unique<MenuBarPanel>(root.widget);
+            panel->setOnShow([this] {
+                if (++shows == 1)
+                    queriesAtFirstShow = tray.geometryQueries();
+            });
+            panel->setOnClose([this] { ++closes; });
+        }
+        QWidget *window() const { return panel->window(); }
+        void showAndSettle()
+        {
+            panel->show(&tray);
+            QTRY_COMPARE(window()->windowOpacity(), 1.0);
+        }
+    };
+
+    // An icon in a top bar, 100 px left of the screen's right edge.
+    static QRect topIcon() { return QRect(screenRect().right() - 111, screenRect().top(), 22, 24); }
+    static QRect bottomIcon() { return QRect(screenRect().center().x(), screenRect().bottom() - 29, 22, 30); }
+
+private Q_SLOTS:
+    void initTestCase() { previousHandler = qInstallMessageHandler(quietOffscreenWarnings); }
+
+    void showsUnderTheIconAfterFadingIn()
+    {
+        Fixture f(topIcon());
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QCOMPARE(f.shows, 1);
+        QVERIFY(f.window()->isVisible());
+        QVERIFY(f.window()->windowOpacity() < 1.0);
+        QCOMPARE(f.window()->windowTitle(), QStringLiteral("Vemra"));
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        // 380 wide under an icon whose centre is 100 from the right edge: 388 from that edge.
+        const QRect expected(screenRect().right() + 1 - 388, topIcon().bottom() + 1 + 6, 380, 200);
+        QCOMPARE(f.window()->geometry(), expected);
+    }
+
+    void showsAboveABottomTray()
+    {
+        Fixture f(bottomIcon());
+        f.showAndSettle();
+        QCOMPARE(f.window()->geometry().bottom() + 1, bottomIcon().top() - 6);
+    }
+
+    void showWhileShownKeepsPlaceAndCallsOnShowAgain()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+        f.panel->show(&f.tray);
+        QCOMPARE(f.shows, 2);
+        QCOMPARE(f.window()->windowOpacity(), 1.0); // no second fade
+        QCOMPARE(f.window()->geometry(), before);
+        QCOMPARE(f.closes, 0);
+    }
+
+    void closeTwiceCallsOnCloseOnce()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1); // at once, before the fade ends
+        f.panel->close();
+        QCOMPARE(f.closes, 1);
+        QTRY_VERIFY(!f.window()->isVisible());
+        f.panel->close();
+        QCOMPARE(f.closes, 1);
+    }
+
+    void showDuringTheFadeOutKeepsThePanel()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QVERIFY(f.window()->isVisible());
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QTest::qWait(MenuBarPanel::fadeOutMs + MenuBarPanel::fadeInMs + 100);
+        QVERIFY(f.window()->isVisible());
+        QCOMPARE(f.window()->windowOpacity(), 1.0);
+        QCOMPARE(f.closes, 1);
+        QCOMPARE(f.shows, 2);
+    }
+
+    void keysDuringTheFadeOutReachNoView()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QTest::keyClick(f.root.eater, Qt::Key_Escape);
+        QCOMPARE(f.root.eater->eaten, 0);
+        QTRY_VERIFY(!f.window()->isVisible());
+    }
+
+    void escapeClosesUnlessAViewTookIt()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        QTest::keyClick(f.root.eater, Qt::Key_Escape);
+        QCOMPARE(f.root.eater->eaten, 1);
+        QVERIFY(f.panel->isShown());
+        QTest::keyClick(f.root.body, Qt::Key_Escape);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1);
+    }
+
+    void pressOutsideCloses_data()
+    {
+        QTest::addColumn<bool>("onIcon");
+        QTest::newRow("elsewhere") << false;
+        QTest::newRow("on the tray icon") << true;
+    }
+
+    void pressOutsideCloses()
+    {
+        QFETCH(bool, onIcon);
+        Fixture f(topIcon());
+        f.showAndSettle();
+        const QPoint global = onIcon ? topIcon().center() : QPoint(screenRect().left() + 20, screenRect().bottom() - 20);
+        QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(global));
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1);
+        QVERIFY(!f.window()->isVisible()); // gone at once, so the press can reach what is under it
+        // A press on the icon is spent on closing; replayed, it would open the panel again.
+        QCOMPARE(f.window()->testAttribute(Qt::WA_NoMouseReplay), onIcon);
+    }
+
+    void waitsForTheIconThenShowsAnyway()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.shows, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(f.panel->isShown(), 10000);
+        QCOMPARE(f.shows, 1);
+        // The first try and forty more, then shown at the fallback place.
+        QCOMPARE(f.queriesAtFirstShow, 1 + MenuBarPanel::maxPlacementChecks);
+        QCOMPARE(f.panel->placementChecks(), 0);
+    }
+
+    void stopsWaitingOnceTheIconIsPlaced()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        QTRY_VERIFY(f.panel->placementChecks() >= 2);
+        f.tray.setGeometry(topIcon());
+        QTRY_VERIFY(f.panel->isShown());
+        QVERIFY(f.queriesAtFirstShow < 1 + MenuBarPanel::maxPlacementChecks);
+        QCOMPARE(f.panel->placementChecks(), 0);
+        QCOMPARE(f.shows, 1);
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        QCOMPARE(f.window()->geometry().top(), topIcon().bottom() + 1 + 6);
+    }
+
+    void closeCancelsAWaitingShow()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        f.panel->close();
+        const int queries = f.tray.geometryQueries();
+        QTest::qWait(5 * MenuBarPanel::placementIntervalMs);
+        QCOMPARE(f.tray.geometryQueries(), queries);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 0);
+    }
+
+    void showsAtOnceWithoutATrayOrWithAStatusNotifierHost_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("statusNotifier");
+        QTest::newRow("no tray host") << false << false;
+        QTest::newRow("status notifier host") << true << true;
+    }
+
+    void showsAtOnceWithoutATrayOrWithAStatusNotifierHost()
+    {
+        QFETCH(bool, available);
+        QFETCH(bool, statusNotifier);
+        Fixture f{QRect()};
+        f.tray.setAvailable(available);
+        f.tray.setStatusNotifier(statusNotifier);
+        const QPoint pointer = screenRect().topLeft() + QPoint(300, 10);
+        QCursor::setPos(pointer);
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        const QRect expected = PanelPlacement::frame(QSize(380, 200), QRect(QCursor::pos(), QSize(0, 0)), screenRect());
+        QCOMPARE(f.window()->geometry(), expected);
+    }
+
+    void followsTheContentHeight_data()
+    {
+        QTest::addColumn<bool>("bottomTray");
+        QTest::addColumn<bool>("reduceMotion");
+        QTest::newRow("top, animated") << false << false;
+        QTest::newRow("top, reduced motion") << false << true;
+        QTest::newRow("bottom, animated") << true << false;
+    }
+
+    void followsTheContentHeight()
+    {
+        QFETCH(bool, bottomTray);
+        QFETCH(bool, reduceMotion);
+        Fixture f(bottomTray ? bottomIcon() : topIcon());
+        f.panel->setReducesMotion(reduceMotion);
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+
+        f.root.body->setFixedHeight(220); // grows by 40
+        f.root.widget->layout()->activate();
+        f.panel->fitToContent();
+        // The height-only change animates unless motion is reduced.
+        QCOMPARE(f.window()->geometry() == before, !reduceMotion);
+        QTRY_COMPARE(f.window()->height(), 240);
+        QCOMPARE(f.window()->x(), before.x());
+        if (bottomTray)
+            QCOMPARE(f.window()->geometry().bottom(), before.bottom());
+        else
+            QCOMPARE(f.window()->y(), before.y());
+    }
+
+    void widthChangeJumps()
+    {
+        Fixture f(QRect(screenRect().center().x(), screenRect().top(), 22, 24));
+        f.showAndSettle();
+        f.root.widget->setFixedWidth(300);
+        f.panel->fitToContent();
+        QCOMPARE(f.window()->width(), 300);
+        QCOMPARE(f.window()->geometry().center().x(), QRect(screenRect().center().x(), 0, 22, 24).center().x());
+    }
+
+    void layoutChangesReachThePanel()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.root.body->setFixedHeight(100); // through the layout, with no call from the test
+        QTRY_COMPARE(f.window()->height(), 120);
+        f.panel->close();
+        f.root.body->setFixedHeight(300);
+        QTest::qWait(50);
+        QCOMPARE(f.window()->height(), 120); // not while hidden
+        f.showAndSettle();
+        QCOMPARE(f.window()->height(), 320);
+    }
+
+    void placeholderFollowsTheSurfaceAndIsPhotographed()
+    {
+        Surface surface;
+        auto *content = new PlaceholderContainer(&surface);
+        content->setFixedWidth(PlaceholderContainer::panelWidth);
+        FakeTrayHost tray;
+        tray.setGeometry(topIcon());
+        MenuBarPanel panel(content);
+        panel.show(&tray);
+        QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
+        QCOMPARE(panel.window()->width(), 380);
+        QCOMPARE(content->shownTab(), VemraTab::Todos);
+
+        surface.setTab(VemraTab::Focus);
+        QCOMPARE(content->shownTab(), VemraTab::Focus);
+        QVERIFY(content->placeholderText().contains(QStringLiteral("Focus")));
+
+        auto *clipboardTitle = content->findChild<QWidget *>(QStringLiteral("clipboard"));
+        QVERIFY(clipboardTitle);
+        QTest::mouseClick(clipboardTitle, Qt::LeftButton);
+        QCOMPARE(surface.tab(), VemraTab::Clipboard);
+        QCOMPARE(content->shownTab(), VemraTab::Clipboard);
+
+        QVERIFY(panel.window()->grab().save(reviewFolder() + QStringLiteral("/panel.png")));
+    }
+};
+
+QTEST_MAIN(TestMenuBarPanel)
+#include "tst_MenuBarPanel.moc"

@@ -1,0 +1,133 @@
+#include "Platform/PanelPlacement.h"
+
+#include <QTest>
+
+using PanelPlacement::Anchor;
+using PanelPlacement::AnchorSources;
+
+namespace {
+
+const QRect wide(0, 0, 1280, 800);
+const QRect right(1280, 0, 1920, 1080);
+
+} // namespace
+
+class TestPanelPlacement final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void frame_data()
+    {
+        QTest::addColumn<QSize>("content");
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("expected");
+
+        const QSize panel(380, 200);
+        QTest::newRow("centred under the icon") << panel << QRect(600, 0, 22, 24) << wide << QRect(421, 30, 380, 200);
+        // The icon's centre is 100 from the right edge: kept 8 inside instead of centred.
+        QTest::newRow("clamped right") << panel << QRect(1170, 0, 20, 24) << wide << QRect(1280 - 388, 30, 380, 200);
+        QTest::newRow("clamped left") << panel << QRect(10, 0, 22, 24) << wide << QRect(8, 30, 380, 200);
+        QTest::newRow("screen narrower than the panel: right bound wins")
+            << panel << QRect(100, 0, 22, 24) << QRect(0, 0, 300, 800) << QRect(300 - 380 - 8, 30, 380, 200);
+        QTest::newRow("tray at the bottom: above the icon")
+            << panel << QRect(1257, 769, 22, 30) << wide << QRect(892, 769 - 6 - 200, 380, 200);
+        QTest::newRow("tray at the bottom, left of centre")
+            << QSize(300, 100) << QRect(400, 770, 24, 30) << wide << QRect(262, 664, 300, 100);
+        QTest::newRow("second screen, clamped to its own right edge")
+            << panel << QRect(3170, 0, 24, 24) << right << QRect(1280 + 1920 - 388, 30, 380, 200);
+        QTest::newRow("second screen, left clamp at its own edge")
+            << panel << QRect(1285, 0, 24, 24) << right << QRect(1288, 30, 380, 200);
+        QTest::newRow("a point in the upper half") << panel << QRect(400, 300, 0, 0) << wide << QRect(210, 306, 380, 200);
+        QTest::newRow("a point in the lower half") << panel << QRect(400, 500, 0, 0) << wide << QRect(210, 294, 380, 200);
+        QTest::newRow("the top-right corner") << panel << QRect(1280, 0, 0, 0) << wide << QRect(892, 6, 380, 200);
+        QTest::newRow("no screen: origin") << panel << QRect(600, 0, 22, 24) << QRect() << QRect(0, 0, 380, 200);
+    }
+
+    void frame()
+    {
+        QFETCH(QSize, content);
+        QFETCH(QRect, anchor);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, expected);
+        QCOMPARE(PanelPlacement::frame(content, anchor, screen), expected);
+    }
+
+    void anchorPlaced_data()
+    {
+        QTest::addColumn<QRect>("tray");
+        QTest::addColumn<bool>("placed");
+        QTest::newRow("not yet reported") << QRect() << false;
+        QTest::newRow("zero size at the origin") << QRect(0, 0, 0, 0) << false;
+        QTest::newRow("top bar") << QRect(1200, 2, 22, 22) << true;
+        QTest::newRow("bottom tray") << QRect(1257, 769, 22, 30) << true;
+        QTest::newRow("on the second screen") << QRect(2000, 0, 22, 22) << true;
+        QTest::newRow("off every screen") << QRect(-200, -200, 22, 22) << false;
+    }
+
+    void anchorPlaced()
+    {
+        QFETCH(QRect, tray);
+        QFETCH(bool, placed);
+        QCOMPARE(PanelPlacement::isAnchorPlaced(tray, {wide, right}), placed);
+    }
+
+    void resolve_data()
+    {
+        QTest::addColumn<QRect>("tray");
+        QTest::addColumn<bool>("statusNotifier");
+        QTest::addColumn<QPoint>("pointer"); // (-1, -1): none
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<bool>("placed");
+
+        const QRect tray(1257, 769, 22, 30);
+        QTest::newRow("the icon") << tray << false << QPoint(5, 5) << tray << wide << true;
+        QTest::newRow("the icon on the second screen")
+            << QRect(3000, 0, 24, 24) << false << QPoint(5, 5) << QRect(3000, 0, 24, 24) << right << true;
+        QTest::newRow("no icon yet: the pointer") << QRect() << false << QPoint(640, 20) << QRect(640, 20, 0, 0) << wide
+                                                  << false;
+        QTest::newRow("no icon, no pointer: top-right")
+            << QRect() << false << QPoint(-1, -1) << QRect(1280, 0, 0, 0) << wide << false;
+        QTest::newRow("pointer off every screen: top-right")
+            << QRect() << false << QPoint(-50, -50) << QRect(1280, 0, 0, 0) << wide << false;
+        QTest::newRow("status notifier host: the pointer at once")
+            << QRect() << true << QPoint(2500, 10) << QRect(2500, 10, 0, 0) << right << true;
+        QTest::newRow("status notifier host without a pointer")
+            << QRect() << true << QPoint(-1, -1) << QRect(1280, 0, 0, 0) << wide << false;
+    }
+
+    void resolve()
+    {
+        QFETCH(QRect, tray);
+        QFETCH(bool, statusNotifier);
+        QFETCH(QPoint, pointer);
+        QFETCH(QRect, rect);
+        QFETCH(QRect, screen);
+        QFETCH(bool, placed);
+
+        AnchorSources sources;
+        sources.trayGeometry = tray;
+        sources.statusNotifier = statusNotifier;
+        if (pointer != QPoint(-1, -1))
+            sources.pointer = pointer;
+        sources.screens = {wide, right};
+        const Anchor anchor = PanelPlacement::resolve(sources);
+        QCOMPARE(anchor.rect, rect);
+        QCOMPARE(anchor.screen, screen);
+        QCOMPARE(anchor.placed, placed);
+    }
+
+    void noScreenAtAll()
+    {
+        AnchorSources sources;
+        sources.pointer = QPoint(10, 10);
+        const Anchor anchor = PanelPlacement::resolve(sources);
+        QVERIFY(!anchor.placed);
+        QCOMPARE(PanelPlacement::frame(QSize(380, 200), anchor.rect, anchor.screen), QRect(0, 0, 380, 200));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPanelPlacement)
+#include "tst_PanelPlacement.moc"
