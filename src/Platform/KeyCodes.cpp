@@ -126,6 +126,18 @@ constexpr Row rows[] = {
 
 constexpr quint32 x11Offset = 8;
 
+// The keypad's digits and operators.
+bool isKeypad(qint64 keyCode)
+{
+    switch (keyCode) {
+    case 65: case 67: case 69: case 75: case 78: case 81:
+    case 82: case 83: case 84: case 85: case 86: case 87: case 88: case 89: case 91: case 92:
+        return true;
+    default:
+        return false;
+    }
+}
+
 const Row *rowForKeyCode(qint64 keyCode)
 {
     static const QHash<qint64, const Row *> index = [] {
@@ -225,7 +237,12 @@ QString unmodifiedText(qint64 keyCode)
     if (!symbols)
         return usText(keyCode);
     const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), xcb_keycode_t(*code), 0);
-    return keysym == XCB_NO_SYMBOL ? QString() : keysymText(keysym);
+    const QString text = keysym == XCB_NO_SYMBOL ? QString() : keysymText(keysym);
+    // Without Num Lock the keypad's first level is navigation (KP_End, …), which types
+    // nothing; its keys are still named by their digits and operators.
+    if (text.isEmpty() && isKeypad(keyCode))
+        return usText(keyCode);
+    return text;
 }
 
 } // namespace KeyCodes

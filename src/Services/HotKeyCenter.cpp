@@ -83,49 +83,50 @@ void HotKeyCenter::resume()
 void HotKeyCenter::registerCombo()
 {
     unregisterCombo();
-    setProblem({});
-    if (!m_combo)
-        return;
+    bool retry = false;
+    // Worked out in full before it is shown, so a retry that meets the same obstacle does
+    // not flicker the sentence off and on.
+    setProblem(tryRegister(&retry));
+    if (retry)
+        scheduleRetry();
+}
 
+QString HotKeyCenter::tryRegister(bool *retry)
+{
+    if (!m_combo)
+        return {};
     const KeyCombo combo = *m_combo;
     const QString name = combo.displayName();
     const std::optional<KeyCombo> other = m_otherCombo ? m_otherCombo() : std::nullopt;
     // Key code and modifiers alone decide: the same key may carry another name under
     // another layout, and it would still be the same key.
-    if (other && other->sameKeys(combo)) {
-        setProblem(name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one."));
-        return;
-    }
+    if (other && other->sameKeys(combo))
+        return name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one.");
     const QString couldNotUse = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
-    if (!combo.fitsRegistration()) {
-        setProblem(couldNotUse);
-        return;
-    }
+    if (!combo.fitsRegistration() || !m_backend)
+        return couldNotUse;
     const auto keyCode = quint32(combo.keyCode);
     const auto modifiers = quint32(combo.modifiers);
     // Here the desktop's own shortcuts and another application's look alike (another client
     // holds the key), so both are retried at launch: a previous instance may still be quitting.
     if (m_backend->isUsedBySystem(keyCode, modifiers)) {
-        setProblem(QStringLiteral("The desktop uses ") + name
-                   + QStringLiteral(" for one of its own shortcuts. Choose another, or change it in your desktop's "
-                                    "keyboard settings."));
-        scheduleRetry();
-        return;
+        *retry = true;
+        return QStringLiteral("The desktop uses ") + name
+            + QStringLiteral(" for one of its own shortcuts. Choose another, or change it in your desktop's keyboard "
+                             "settings.");
     }
-    const HotKeyBackend::Registration result = m_backend->registerHotKey(m_id, keyCode, modifiers);
-    switch (result.outcome) {
+    switch (m_backend->registerHotKey(m_id, keyCode, modifiers).outcome) {
     case HotKeyBackend::Outcome::Registered:
         m_registered = true;
-        return;
+        return {};
     case HotKeyBackend::Outcome::Taken:
-        setProblem(QStringLiteral("Another app is already using ") + name + QStringLiteral(". Choose a different shortcut."));
-        scheduleRetry();
-        return;
+        *retry = true;
+        return QStringLiteral("Another app is already using ") + name + QStringLiteral(". Choose a different shortcut.");
     case HotKeyBackend::Outcome::Failed:
     case HotKeyBackend::Outcome::Unavailable:
-        setProblem(couldNotUse);
-        return;
+        break;
     }
+    return couldNotUse;
 }
 
 void HotKeyCenter::unregisterCombo()

@@ -82,6 +82,9 @@ Q_SIGNALS:
 
 private:
     void registerCombo();
+    // Registers the combination; gives the problem sentence (empty on success or without a
+    // combination) and whether an obstacle held by another client may be retried.
+    QString tryRegister(bool *retry);
     void unregisterCombo();
     void setCombo(const std::optional<KeyCombo> &combo);
     void setProblem(const QString &problem);

@@ -1,5 +1,7 @@
 #include "FakeHotKeyBackend.h"
 #include "MemorySettingsStore.h"
+#include "Platform/linux/QtSettingsStore.h"
+#include "TestHome.h"
 #include "Services/HotKeyCenter.h"
 #include "Services/HotKeys.h"
 
@@ -175,7 +177,9 @@ private Q_SLOTS:
         const QString taken = QStringLiteral("Another app is already using ⇧⌘T. Choose a different shortcut.");
         QCOMPARE(keys->newTodo()->problem(), taken);
         QCOMPARE(backend->registerCalls(), 2); // New Todo, then Focus
+        QSignalSpy problems(keys->newTodo(), &HotKeyCenter::problemChanged);
         QTRY_COMPARE(backend->registerCalls(), 5);
+        QCOMPARE(problems.count(), 0); // the same sentence each time: nothing to notify
         letRetriesRun();
         QCOMPARE(backend->registerCalls(), 5); // four tries in all
         QCOMPARE(keys->newTodo()->problem(), taken);
@@ -339,6 +343,24 @@ private Q_SLOTS:
         backend->press(F, shiftCommand);
         QCOMPARE(later, 1);
         QCOMPARE(focusPresses, 1);
+    }
+
+    void choicesSurviveARestart()
+    {
+        TestHome home;
+        const QString ini = home.path() + QStringLiteral("/Vemra.ini");
+        {
+            QtSettingsStore store(ini);
+            const auto keys = HotKeys::makeDefault(&store, backend);
+            keys->newTodo()->set(KeyCombo{4, 0x1800, QStringLiteral("H")});
+            keys->focus()->set(std::nullopt);
+        }
+        QtSettingsStore store(ini);
+        const auto keys = HotKeys::makeDefault(&store, backend);
+        QCOMPARE(keys->newTodo()->combo(), (KeyCombo{4, 0x1800, QStringLiteral("H")}));
+        QVERIFY(keys->newTodo()->isActive());
+        QCOMPARE(keys->focus()->combo(), std::nullopt);
+        QVERIFY(keys->focus()->problem().isEmpty());
     }
 
     void destroyingReleasesTheKeys()

@@ -1,3 +1,4 @@
+#include "Platform/KeyCodes.h"
 #include "Platform/x11/X11HotKeyBackend.h"
 
 #include <QGuiApplication>
@@ -96,6 +97,25 @@ private Q_SLOTS:
         backend.unregisterHotKey(2);
         OtherClient after;
         QVERIFY(after.grab(28, XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4));
+    }
+
+    void keyTextFromTheServersKeyMap_data()
+    {
+        QTest::addColumn<qint64>("keyCode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("T") << qint64(17) << QStringLiteral("t");
+        QTest::newRow("1 unshifted") << qint64(18) << QStringLiteral("1");
+        QTest::newRow("keypad 1 without Num Lock") << qint64(83) << QStringLiteral("1");
+        QTest::newRow("escape") << qint64(53) << QString();
+        QTest::newRow("unknown key") << qint64(52) << QString();
+    }
+    void keyTextFromTheServersKeyMap()
+    {
+        if (!onX11())
+            QSKIP("needs an X11 display");
+        QFETCH(qint64, keyCode);
+        QFETCH(QString, text);
+        QCOMPARE(KeyCodes::unmodifiedText(keyCode), text);
     }
 
     void pressesArriveOnceWithLocksOnOrOff()
