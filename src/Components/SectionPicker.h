@@ -17,7 +17,8 @@ class Surface;
 // segment's icon takes the accent tint unless the Focus tab is the one shown.
 //
 // The picker holds the selection and reports real changes; bind() ties it to a surface's tab
-// in both directions, which is how the containers use it.
+// in both directions, which is how the containers use it. It owns Ctrl+1 to Ctrl+3 in its
+// window: a second registration of the same keys there would make Qt disable both.
 class SectionPicker final : public QWidget
 {
     Q_OBJECT
