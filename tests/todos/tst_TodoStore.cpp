@@ -296,55 +296,37 @@ private Q_SLOTS:
     void insertImportedAppendsBelow()
     {
         TodoStore store(newPath(), &m_clock);
-        const Todo top = *store.add(u"top"_s, std::nullopt);
-        const Todo seven = *store.add(u"seven"_s, std::nullopt);
-        store.move(seven.id, 7);
-        QCOMPARE(orders(store.allTodos()), (QList<qint64>{0, 1}));
-
-        const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 5), QTime(hour, 0)); };
-        ExportedTodo noOrder{QUuid::createUuid(), u" absent "_s, false, at(10), {}, at(12), u"2026-03-10"_s, {}};
-        ExportedTodo two{QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2};
-        ExportedTodo zero{QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0};
-        ExportedTodo already{top.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4};
-        store.insertImported({noOrder, two, zero, already, zero});
-
-        const QList<Todo> all = store.allTodos();
-        QCOMPARE(titles(all), (QStringList{u"top"_s, u"seven"_s, u"zero"_s, u"absent"_s, u"two"_s}));
-        QCOMPARE(orders(all), (QList<qint64>{0, 1, 2, 3, 4}));
-        QCOMPARE(store.todo(top.id)->title, u"top"_s);
-
-        const Todo importedZero = *store.todo(zero.id);
-        QCOMPARE(importedZero.createdAt, at(11));
-        QCOMPARE(importedZero.updatedAt, at(13));
-        QCOMPARE(importedZero.completedAt, std::optional<QDateTime>(at(13)));
-        QCOMPARE(importedZero.day, std::nullopt);
-        const Todo importedTwo = *store.todo(two.id);
-        QCOMPARE(importedTwo.completedAt, std::optional<QDateTime>(at(9)));
-        QCOMPARE(importedTwo.updatedAt, at(9));
-        QCOMPARE(importedTwo.day, std::nullopt);
-        const Todo importedOpen = *store.todo(noOrder.id);
-        QCOMPARE(importedOpen.completedAt, std::nullopt);
-        QCOMPARE(importedOpen.dayStart(), std::optional<QDate>(QDate(2026, 3, 10)));
-    }
-
-    void insertImportedNumbersAboveTheMaximum()
-    {
-        TodoStore store(newPath(), &m_clock);
         for (int i = 0; i < 8; ++i)
             store.add(QString::number(i), std::nullopt);
         store.move(store.allTodos().first().id, 7); // orders 0…7
+        const Todo stored = store.allTodos().first();
+
         const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 5), QTime(hour, 0)); };
-        const ExportedTodo a{QUuid::createUuid(), u"absent"_s, false, at(10), {}, {}, {}, {}};
-        const ExportedTodo b{QUuid::createUuid(), u"two"_s, false, at(9), {}, {}, {}, 2};
-        const ExportedTodo c{QUuid::createUuid(), u"zero"_s, false, at(11), {}, {}, {}, 0};
-        store.insertImported({a, b, c});
-        QCOMPARE(store.todo(c.id)->sortOrder, 8);
-        QCOMPARE(store.todo(a.id)->sortOrder, 9);
-        QCOMPARE(store.todo(b.id)->sortOrder, 10);
+        const ExportedTodo absent{QUuid::createUuid(), u" absent "_s, false, at(10), {}, at(12), u"2026-03-10"_s, {}};
+        const ExportedTodo two{QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2};
+        const ExportedTodo zero{QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0};
+        const ExportedTodo already{stored.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4};
+        store.insertImported({absent, two, zero, already, zero});
+
+        QCOMPARE(store.allTodos().size(), 11);
+        QCOMPARE(*store.todo(stored.id), stored);
+        const Todo importedZero = *store.todo(zero.id);
+        const Todo importedAbsent = *store.todo(absent.id);
+        const Todo importedTwo = *store.todo(two.id);
+        QCOMPARE(orders({importedZero, importedAbsent, importedTwo}), (QList<qint64>{8, 9, 10}));
+        QCOMPARE(importedAbsent.title, u"absent"_s);
+        QCOMPARE(importedAbsent.completedAt, std::nullopt);
+        QCOMPARE(importedAbsent.dayStart(), std::optional<QDate>(QDate(2026, 3, 10)));
+        QCOMPARE(importedZero.createdAt, at(11));
+        QCOMPARE(importedZero.completedAt, std::optional<QDateTime>(at(13)));
+        QCOMPARE(importedZero.day, std::nullopt);
+        QCOMPARE(importedTwo.completedAt, std::optional<QDateTime>(at(9)));
+        QCOMPARE(importedTwo.updatedAt, at(9));
+        QCOMPARE(importedTwo.day, std::nullopt);
 
         TodoStore empty(newPath(), &m_clock);
-        empty.insertImported({a});
-        QCOMPARE(empty.todo(a.id)->sortOrder, 1);
+        empty.insertImported({absent});
+        QCOMPARE(empty.todo(absent.id)->sortOrder, 1);
     }
 
     void failedSaveKeepsTheChangeForTheNextSave()
