@@ -118,7 +118,7 @@ protected:
     {
         if (!rect().contains(event->position().toPoint())) {
             event->accept();
-            m_owner->windowPressedOutside(event->globalPosition().toPoint());
+            m_owner->windowPressedOutside(event->globalPosition().toPoint(), event->button(), event->modifiers());
             return;
         }
         QWidget::mousePressEvent(event);
@@ -408,15 +408,30 @@ void MenuBarPanel::windowCancelled()
     close();
 }
 
-void MenuBarPanel::windowPressedOutside(const QPoint &globalPosition)
+void MenuBarPanel::windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button,
+                                        Qt::KeyboardModifiers modifiers)
 {
-    // A press on the tray icon closes the panel here; the icon must not see it too, or its click
-    // would open the panel again at once.
+    // A press on the tray icon is never replayed to it: a plain click there toggles, so closing
+    // the panel is all it should do (replayed, it would open the panel again at once). A click
+    // that asks for the icon's menu is handed to the icon by us instead.
     const bool onIcon = m_anchor && m_anchor->geometry().contains(globalPosition);
     m_window->setAttribute(Qt::WA_NoMouseReplay, onIcon);
     m_retry.stop();
     m_placementChecks = 0;
     finishClose(true);
+    if (!onIcon)
+        return;
+    if (button == Qt::RightButton) {
+        QTimer::singleShot(0, m_anchor.data(), [anchor = m_anchor] {
+            if (anchor)
+                Q_EMIT anchor->contextClicked();
+        });
+    } else if (button == Qt::LeftButton && (modifiers & Qt::ControlModifier)) {
+        QTimer::singleShot(0, m_anchor.data(), [anchor = m_anchor, modifiers] {
+            if (anchor)
+                Q_EMIT anchor->clicked(modifiers);
+        });
+    }
 }
 
 void MenuBarPanel::windowClosedBySystem()

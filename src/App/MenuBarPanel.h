@@ -82,7 +82,7 @@ private:
 
     // Window callbacks.
     void windowCancelled();
-    void windowPressedOutside(const QPoint &globalPosition);
+    void windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void windowClosedBySystem();
     void windowLostFocus();
 

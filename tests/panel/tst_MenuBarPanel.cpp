@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -206,22 +207,42 @@ private Q_SLOTS:
     void pressOutsideCloses_data()
     {
         QTest::addColumn<bool>("onIcon");
-        QTest::newRow("elsewhere") << false;
-        QTest::newRow("on the tray icon") << true;
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("iconClicks");
+        QTest::addColumn<int>("iconMenuClicks");
+        QTest::newRow("elsewhere") << false << Qt::LeftButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("elsewhere, right") << false << Qt::RightButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("click on the icon") << true << Qt::LeftButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("right click on the icon") << true << Qt::RightButton << Qt::KeyboardModifiers() << 0 << 1;
+        QTest::newRow("control click on the icon")
+            << true << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ControlModifier) << 1 << 0;
     }
 
     void pressOutsideCloses()
     {
         QFETCH(bool, onIcon);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, iconClicks);
+        QFETCH(int, iconMenuClicks);
         Fixture f(topIcon());
+        QSignalSpy clicks(&f.tray, &TrayHost::clicked);
+        QSignalSpy menuClicks(&f.tray, &TrayHost::contextClicked);
         f.showAndSettle();
         const QPoint global = onIcon ? topIcon().center() : QPoint(screenRect().left() + 20, screenRect().bottom() - 20);
-        QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(global));
+        QTest::mousePress(f.window(), button, modifiers, f.window()->mapFromGlobal(global));
         QVERIFY(!f.panel->isShown());
         QCOMPARE(f.closes, 1);
         QVERIFY(!f.window()->isVisible()); // gone at once, so the press can reach what is under it
-        // A press on the icon is spent on closing; replayed, it would open the panel again.
+        // A plain click on the icon is spent on closing (replayed, it would open the panel again);
+        // the clicks that ask for the icon's menu reach the icon once.
         QCOMPARE(f.window()->testAttribute(Qt::WA_NoMouseReplay), onIcon);
+        QTest::qWait(20);
+        QCOMPARE(clicks.size(), iconClicks);
+        QCOMPARE(menuClicks.size(), iconMenuClicks);
+        if (iconClicks)
+            QCOMPARE(clicks.first().first().value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ControlModifier));
     }
 
     void waitsForTheIconThenShowsAnyway()
