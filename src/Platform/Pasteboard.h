@@ -8,9 +8,10 @@
 #include <QStringList>
 #include <QUrl>
 
-#include <optional>
+#include <QMimeData>
 
-class QMimeData;
+#include <memory>
+#include <optional>
 
 // Whether this application may read the clipboard. X11 has no such permission, so the
 // real clipboard is always allowed; the other states exist for tests.
@@ -34,9 +35,13 @@ public:
     // The bytes offered under a MIME type; absent when not offered or empty.
     virtual std::optional<QByteArray> data(const QString &mimeType) const = 0;
     virtual PasteboardAccess access() const = 0;
-    // Replaces the content with every representation of `contents` at once. Gives the change
+    // Replaces the content with every representation of `data` at once. Gives the change
     // count after the write, or nothing when the system refused it.
-    virtual std::optional<qint64> write(const PasteboardWrite &contents) = 0;
+    virtual std::optional<qint64> write(std::unique_ptr<QMimeData> data) = 0;
+    std::optional<qint64> write(const PasteboardWrite &contents)
+    {
+        return write(std::unique_ptr<QMimeData>(contents.toMimeData()));
+    }
 
     static QString plainTextType() { return QStringLiteral("text/plain"); }
     static QString uriListType() { return QStringLiteral("text/uri-list"); }

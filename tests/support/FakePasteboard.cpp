@@ -28,18 +28,23 @@ std::optional<QByteArray> FakePasteboard::data(const QString &mimeType) const
     return dataIn(*m_mime, mimeType);
 }
 
-std::optional<qint64> FakePasteboard::write(const PasteboardWrite &contents)
+std::optional<qint64> FakePasteboard::write(std::unique_ptr<QMimeData> data)
 {
     ++m_writeCount;
     if (m_refusesWrites)
         return std::nullopt;
-    copy(contents);
+    copy(std::move(data));
     return m_changeCount;
 }
 
 void FakePasteboard::copy(const PasteboardWrite &contents)
 {
-    m_mime.reset(contents.toMimeData());
+    copy(std::unique_ptr<QMimeData>(contents.toMimeData()));
+}
+
+void FakePasteboard::copy(std::unique_ptr<QMimeData> data)
+{
+    m_mime = std::move(data);
     ++m_changeCount;
 }
 

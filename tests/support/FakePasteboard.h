@@ -19,10 +19,12 @@ public:
     QList<QUrl> fileUrls() const override;
     std::optional<QByteArray> data(const QString &mimeType) const override;
     PasteboardAccess access() const override { return m_access; }
-    std::optional<qint64> write(const PasteboardWrite &contents) override;
+    using Pasteboard::write;
+    std::optional<qint64> write(std::unique_ptr<QMimeData> data) override;
 
     // Another application's copy of the given representations.
     void copy(const PasteboardWrite &contents);
+    void copy(std::unique_ptr<QMimeData> data);
     void copyText(const QString &text);
     void clearContents();
 

@@ -47,11 +47,11 @@ std::optional<QByteArray> QtPasteboard::data(const QString &mimeType) const
     return mime ? dataIn(*mime, mimeType) : std::nullopt;
 }
 
-std::optional<qint64> QtPasteboard::write(const PasteboardWrite &contents)
+std::optional<qint64> QtPasteboard::write(std::unique_ptr<QMimeData> data)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     m_writing = true;
-    clipboard->setMimeData(contents.toMimeData(), QClipboard::Clipboard);
+    clipboard->setMimeData(data.release(), QClipboard::Clipboard);
     m_writing = false;
     // X11 refuses by leaving the selection with its old owner: nothing changed then.
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard())

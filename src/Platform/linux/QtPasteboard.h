@@ -20,7 +20,8 @@ public:
     QList<QUrl> fileUrls() const override;
     std::optional<QByteArray> data(const QString &mimeType) const override;
     PasteboardAccess access() const override { return PasteboardAccess::Allowed; }
-    std::optional<qint64> write(const PasteboardWrite &contents) override;
+    using Pasteboard::write;
+    std::optional<qint64> write(std::unique_ptr<QMimeData> data) override;
 
 private:
     qint64 m_changeCount = 0;
