@@ -1,5 +1,6 @@
 #include "App/MenuBarPanel.h"
 
+#include "Components/MotionPreference.h"
 #include "Platform/DesktopCompositor.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowTags.h"
@@ -215,6 +216,11 @@ MenuBarPanel::~MenuBarPanel()
     delete m_window;
 }
 
+bool MenuBarPanel::reducesMotion() const
+{
+    return m_reducesMotion.value_or(MotionPreference::reducesMotion());
+}
+
 QWidget *MenuBarPanel::window() const
 {
     return m_window;
@@ -325,7 +331,7 @@ void MenuBarPanel::fitToContent()
     m_target = target;
     m_resize.stop();
     const bool heightOnly = std::abs(target.left() - current.left()) < 1 && std::abs(target.width() - current.width()) < 1;
-    if (heightOnly && !m_reducesMotion) {
+    if (heightOnly && !reducesMotion()) {
         m_resize.setStartValue(current);
         m_resize.setEndValue(target);
         m_resize.start();

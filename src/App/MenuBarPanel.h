@@ -9,6 +9,7 @@
 #include <QVariantAnimation>
 
 #include <functional>
+#include <optional>
 
 class PanelWindow;
 class TrayHost;
@@ -48,9 +49,10 @@ public:
     void setOnShow(std::function<void()> onShow) { m_onShow = std::move(onShow); }
     void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
 
-    // With reduced motion, changes of size happen at once.
+    // With reduced motion, changes of size happen at once. Follows the desktop's setting unless
+    // set here.
     void setReducesMotion(bool reduces) { m_reducesMotion = reduces; }
-    bool reducesMotion() const { return m_reducesMotion; }
+    bool reducesMotion() const;
 
     // The panel's window (for the owner's window tags, and for tests).
     QWidget *window() const;
@@ -92,7 +94,7 @@ private:
     PanelPlacement::Anchor m_resolved;
     QRect m_target;
     bool m_isShown = false;
-    bool m_reducesMotion = false;
+    std::optional<bool> m_reducesMotion;
     int m_placementChecks = 0;
     QTimer m_retry;
     QTimer m_fitLater;

@@ -2,10 +2,13 @@
 #include "FakeTrayHost.h"
 #include "Platform/PanelPlacement.h"
 #include "Services/Surface.h"
+#include "TestHome.h"
 #include "Views/PlaceholderContainer.h"
 
 #include <QCursor>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
@@ -87,6 +90,7 @@ class TestMenuBarPanel final : public QObject
 
     struct Fixture
     {
+        TestHome home; // the desktop's motion setting is read from here
         Root root;
         FakeTrayHost tray;
         std::unique_ptr<MenuBarPanel> panel;
@@ -311,18 +315,30 @@ private Q_SLOTS:
     void followsTheContentHeight_data()
     {
         QTest::addColumn<bool>("bottomTray");
-        QTest::addColumn<bool>("reduceMotion");
-        QTest::newRow("top, animated") << false << false;
-        QTest::newRow("top, reduced motion") << false << true;
-        QTest::newRow("bottom, animated") << true << false;
+        QTest::addColumn<QString>("reduceMotion"); // "", "panel" or "desktop"
+        QTest::newRow("top, animated") << false << QString();
+        QTest::newRow("top, reduced motion") << false << QStringLiteral("panel");
+        QTest::newRow("top, the desktop asks for less motion") << false << QStringLiteral("desktop");
+        QTest::newRow("bottom, animated") << true << QString();
     }
 
     void followsTheContentHeight()
     {
         QFETCH(bool, bottomTray);
-        QFETCH(bool, reduceMotion);
+        QFETCH(QString, reduceMotion);
         Fixture f(bottomTray ? bottomIcon() : topIcon());
-        f.panel->setReducesMotion(reduceMotion);
+        if (reduceMotion == QLatin1String("panel")) {
+            f.panel->setReducesMotion(true);
+        } else if (reduceMotion == QLatin1String("desktop")) {
+            const QString folder
+                = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/gtk-3.0");
+            QVERIFY(QDir().mkpath(folder));
+            QFile settings(folder + QStringLiteral("/settings.ini"));
+            QVERIFY(settings.open(QIODevice::WriteOnly));
+            settings.write("[Settings]\ngtk-enable-animations=false\n");
+        }
+        const bool reduced = !reduceMotion.isEmpty();
+        QCOMPARE(f.panel->reducesMotion(), reduced);
         f.showAndSettle();
         const QRect before = f.window()->geometry();
 
@@ -330,7 +346,7 @@ private Q_SLOTS:
         f.root.widget->layout()->activate();
         f.panel->fitToContent();
         // The height-only change animates unless motion is reduced.
-        QCOMPARE(f.window()->geometry() == before, !reduceMotion);
+        QCOMPARE(f.window()->geometry() == before, !reduced);
         QTRY_COMPARE(f.window()->height(), 240);
         QCOMPARE(f.window()->x(), before.x());
         if (bottomTray)
@@ -365,6 +381,7 @@ private Q_SLOTS:
 
     void placeholderFollowsTheSurfaceAndIsPhotographed()
     {
+        TestHome home;
         Surface surface;
         auto *content = new PlaceholderContainer(&surface);
         content->setFixedWidth(PlaceholderContainer::panelWidth);
