@@ -237,18 +237,20 @@ void MenuBarPanel::attemptShow()
 {
     const PanelPlacement::Anchor anchor = currentAnchor();
     // Right after start-up the tray may not have placed the icon yet: wait for it a little.
-    // Without any tray host there is nothing to wait for.
-    const bool mayWait = m_anchor && m_anchor->isAvailable() && !anchor.placed;
+    // Without any tray host, or with the panel already on screen, there is nothing to wait for.
+    const bool mayWait = !m_isShown && m_anchor && m_anchor->isAvailable() && !anchor.placed;
     if (mayWait && m_placementChecks < maxPlacementChecks) {
         ++m_placementChecks;
         m_retry.start();
         return;
     }
     m_placementChecks = 0;
-    m_resolved = anchor;
 
-    if (!m_isShown)
+    // A panel already shown stays where it is.
+    if (!m_isShown) {
+        m_resolved = anchor;
         placeNewlyShown();
+    }
 
     m_window->activateWindow();
     if (m_onShow)

@@ -157,6 +157,23 @@ private Q_SLOTS:
         QCOMPARE(f.closes, 0);
     }
 
+    void showWhileShownAtThePointerKeepsTheFirstAnchor()
+    {
+        // Without a tray the pointer anchors the panel; a later show (a hot key) must not move
+        // the anchor, or the next change of height would make the panel jump to the pointer.
+        Fixture f{QRect()};
+        f.tray.setAvailable(false);
+        QCursor::setPos(screenRect().topLeft() + QPoint(300, 10));
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+        QCursor::setPos(screenRect().topLeft() + QPoint(500, 10));
+        f.panel->show(&f.tray);
+        f.panel->setReducesMotion(true);
+        f.root.body->setFixedHeight(140);
+        f.panel->fitToContent();
+        QCOMPARE(f.window()->geometry(), QRect(before.topLeft(), QSize(380, 160)));
+    }
+
     void closeTwiceCallsOnCloseOnce()
     {
         Fixture f(topIcon());
