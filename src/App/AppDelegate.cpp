@@ -1,0 +1,530 @@
+#include "App/AppDelegate.h"
+
+#include "App/AppearancePalettes.h"
+#include "App/HostWindow.h"
+#include "App/MenuBarPanel.h"
+#include "App/SettingsWindowController.h"
+#include "App/TrayIconImage.h"
+#include "Platform/AlertPresenter.h"
+#include "Platform/DataPaths.h"
+#include "Platform/FileRevealer.h"
+#include "Platform/TrayHost.h"
+#include "Platform/WorkspaceEvents.h"
+#include "Services/ClipboardStore.h"
+#include "Services/HotKeys.h"
+#include "Services/LaunchAtLogin.h"
+#include "Services/Preferences.h"
+#include "Services/UpdateDriver.h"
+#include "Services/Updater.h"
+#include "Services/Surface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString loadErrorDetail = QStringLiteral(
+    "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
+
+// The tabs of a surface with one line each, shown until the tab views are hosted here.
+QWidget *makeTabPlaceholder(Surface &surface)
+{
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(16, 16, 16, 16);
+    auto *tabs = new QTabBar(content);
+    auto *pages = new QStackedWidget(content);
+    for (VemraTab tab : VemraTabs::all) {
+        tabs->addTab(VemraTabs::title(tab));
+        auto *line = new QLabel(VemraTabs::title(tab), pages);
+        line->setAlignment(Qt::AlignCenter);
+        pages->addWidget(line);
+    }
+    layout->addWidget(tabs);
+    layout->addWidget(pages, 1);
+    const auto show = [tabs, pages](VemraTab tab) {
+        const int index = static_cast<int>(tab);
+        tabs->setCurrentIndex(index);
+        pages->setCurrentIndex(index);
+    };
+    show(surface.tab());
+    QObject::connect(&surface, &Surface::tabChanged, content, show);
+    QObject::connect(tabs, &QTabBar::currentChanged, content, [&surface](int index) {
+        if (index >= 0 && index < int(VemraTabs::all.size()))
+            surface.setTab(VemraTabs::all[size_t(index)]);
+    });
+    return content;
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(const AppPlatform &platform, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_preferences(new Preferences(*platform.settings, this))
+    , m_menuBarSurface(new Surface(this))
+    , m_windowSurface(new Surface(this))
+    , m_settingsSurface(new Surface(this))
+{
+    if (m_platform.makeLoginItemService)
+        m_launchAtLogin = new LaunchAtLogin(m_platform.makeLoginItemService(), this);
+}
+
+AppDelegate::~AppDelegate()
+{
+    delete m_window;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    QPointer<AppDelegate> self(this);
+
+    // The clipboard history. A store that cannot be opened runs in memory; the user is told
+    // once start-up is over.
+    m_clipboardStore = ClipboardStore::makeDefault();
+    m_clipboardStore->onError = [self](const QString &message, const Error &error) {
+        if (self)
+            self->presentAlert(message,
+                               QStringLiteral("Your clipboard history is still here. Vemra will try again with the next "
+                                              "change."),
+                               error);
+    };
+
+    // Preference callbacks: the clipboard switches re-evaluate capture, the appearance applies
+    // at once.
+    m_preferences->onClipboardChange = [] {};
+    applyAppearance();
+    m_preferences->onAppearanceChange = [self] {
+        if (self)
+            self->applyAppearance();
+    };
+
+    if (m_launchAtLogin) {
+        m_launchAtLogin->onError = [self](const Error &error) {
+            if (self)
+                self->presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error);
+        };
+    }
+
+    // The two global shortcuts register at once; one that another application holds is tried
+    // again a few times.
+    if (m_platform.hotKeys && m_platform.settings) {
+        m_hotKeys = HotKeys::makeDefault(
+            m_platform.settings, m_platform.hotKeys,
+            [self] {
+                if (self)
+                    self->newTodoHotKeyPressed();
+            },
+            [self] {
+                if (self)
+                    self->focusHotKeyPressed();
+            });
+    }
+
+    if (m_platform.makeUpdateDriver)
+        m_updater = std::make_unique<Updater>(m_platform.makeUpdateDriver());
+
+    Services services;
+    services.clipboard = m_clipboardStore.get();
+    services.hotKeys = m_hotKeys.get();
+    services.updater = m_updater.get();
+    m_services = services;
+
+    setUpStatusItem();
+    setUpSurfaces();
+    setUpMenuBarPanel();
+    if (m_platform.workspace)
+        connect(m_platform.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeMenuBarPanel);
+
+    m_wasLaunchedAtLogin = m_platform.launchedAtLogin;
+    QTimer::singleShot(0, this, &AppDelegate::afterLaunch);
+}
+
+void AppDelegate::afterLaunch()
+{
+    // Each alert is modal, so the panel waits until the user has read them.
+    if (m_services && m_services->clipboard && m_services->clipboard->loadError()) {
+        presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."),
+                         *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));
+    }
+    if (!m_wasLaunchedAtLogin)
+        showMenuBarPanel(openingTab());
+}
+
+VemraTab AppDelegate::openingTab() const
+{
+    return VemraTab::Todos;
+}
+
+void AppDelegate::applyAppearance()
+{
+    auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!application)
+        return;
+    if (QApplication::style()->name() != QLatin1String("fusion"))
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    switch (m_preferences->appearance()) {
+    case Appearance::System:
+        // A palette with nothing set hands the colours back to the desktop's theme.
+        QApplication::setPalette(QPalette());
+        break;
+    case Appearance::Light:
+        QApplication::setPalette(AppearancePalettes::light());
+        break;
+    case Appearance::Dark:
+        QApplication::setPalette(AppearancePalettes::dark());
+        break;
+    }
+    refreshStatusIcon();
+}
+
+void AppDelegate::reportCaptureError(const Error &error)
+{
+    if (m_hasReportedCaptureError)
+        return;
+    m_hasReportedCaptureError = true;
+    presentAlert(QStringLiteral("Vemra couldn’t save something you copied."),
+                 QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."), error);
+}
+
+void AppDelegate::newTodoHotKeyPressed()
+{
+    toggleMenuBarPanel(VemraTab::Todos);
+}
+
+void AppDelegate::focusHotKeyPressed()
+{
+    toggleMenuBarPanel(VemraTab::Focus);
+}
+
+Environment AppDelegate::environment(Surface *surface) const
+{
+    Environment environment;
+    if (m_services) {
+        environment.todos = m_services->todos;
+        environment.clipboard = m_services->clipboard;
+        environment.monitor = m_services->monitor;
+        environment.focus = m_services->focus;
+        environment.hotKeys = m_services->hotKeys;
+        environment.transfer = m_services->transfer;
+        environment.updater = m_services->updater;
+    }
+    environment.preferences = m_preferences;
+    environment.launchAtLogin = m_launchAtLogin;
+    environment.surface = surface;
+    return environment;
+}
+
+// Tray icon and status menu
+
+void AppDelegate::setUpStatusItem()
+{
+    if (!m_platform.tray)
+        return;
+    m_hasStatusItem = true;
+    refreshStatusIcon();
+    m_platform.tray->setToolTip(QStringLiteral("Vemra"));
+    connect(m_platform.tray, &TrayHost::clicked, this, &AppDelegate::statusItemClicked);
+    connect(m_platform.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
+    m_platform.tray->setVisible(true);
+}
+
+void AppDelegate::refreshStatusIcon()
+{
+    if (!m_hasStatusItem || m_showsFocusInMenuBar)
+        return;
+    m_platform.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
+}
+
+void AppDelegate::updateStatusItem()
+{
+    if (!m_hasStatusItem || !m_services)
+        return;
+    if (m_showsFocusInMenuBar) {
+        m_showsFocusInMenuBar = false;
+        refreshStatusIcon();
+        m_platform.tray->setToolTip(QStringLiteral("Vemra"));
+    }
+}
+
+void AppDelegate::statusItemClicked(Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & Qt::ControlModifier)
+        showStatusMenu();
+    else
+        toggleMenuBarPanel();
+}
+
+void AppDelegate::showStatusMenu()
+{
+    if (!m_hasStatusItem)
+        return;
+    closeMenuBarPanel();
+    // Built afresh on every opening, so every entry reflects this moment.
+    QMenu menu;
+    QPointer<AppDelegate> self(this);
+    StatusMenu::fill(&menu, StatusMenu::entries(statusMenuState()), this, [self](StatusMenu::Action action) {
+        if (self)
+            self->performStatusMenuAction(action);
+    });
+    m_platform.tray->showMenu(&menu);
+}
+
+StatusMenu::State AppDelegate::statusMenuState() const
+{
+    StatusMenu::State state;
+    state.hasServices = hasServices();
+    state.launchesAtLogin = m_launchAtLogin && m_launchAtLogin->isEnabled();
+    state.monitorsClipboard = m_preferences->monitorsClipboard();
+    state.isClipboardPaused = m_preferences->isClipboardPaused();
+    if (m_services && m_services->updater)
+        state.availableVersion = m_services->updater->availableVersion();
+    return state;
+}
+
+void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
+{
+    switch (action) {
+    case StatusMenu::Action::None:
+        break;
+    case StatusMenu::Action::ViewFocus:
+        showMenuBarPanel(VemraTab::Focus);
+        break;
+    case StatusMenu::Action::EndFocus:
+        break;
+    case StatusMenu::Action::OpenWindow:
+        showWindow();
+        break;
+    case StatusMenu::Action::OpenSettings:
+        showSettings(SettingsPane::General);
+        break;
+    case StatusMenu::Action::ToggleLaunchAtLogin:
+        if (m_launchAtLogin)
+            m_launchAtLogin->toggle();
+        break;
+    case StatusMenu::Action::ToggleClipboardPause:
+        m_preferences->setClipboardPaused(!m_preferences->isClipboardPaused());
+        break;
+    case StatusMenu::Action::CheckForUpdates:
+        checkForUpdates();
+        break;
+    case StatusMenu::Action::About:
+        showSettings(SettingsPane::About);
+        break;
+    case StatusMenu::Action::Quit:
+        QCoreApplication::quit();
+        break;
+    }
+}
+
+// Surfaces
+
+void AppDelegate::setUpSurfaces()
+{
+    QPointer<AppDelegate> self(this);
+    m_menuBarSurface->setCloseAction([self] {
+        if (self)
+            self->closeMenuBarPanel();
+    });
+    m_menuBarSurface->setExpandAction([self] {
+        if (self)
+            self->showWindow(self->m_menuBarSurface->tab());
+    });
+    for (Surface *surface : {m_menuBarSurface, m_windowSurface, m_settingsSurface}) {
+        surface->setOpenSettingsAction([self](SettingsPane pane) {
+            if (self)
+                self->showSettings(pane);
+        });
+    }
+}
+
+void AppDelegate::setUpMenuBarPanel()
+{
+    QWidget *root = makeTabPlaceholder(*m_menuBarSurface);
+    root->setFixedWidth(380);
+    root->setMinimumHeight(240);
+    m_menuBarPanel = std::make_unique<MenuBarPanel>(root);
+    QPointer<AppDelegate> self(this);
+    m_menuBarPanel->setOnShow([self] {
+        if (!self)
+            return;
+        self->m_menuBarSurface->setVisible(true);
+        self->m_menuBarSurface->requestInputFocus();
+    });
+    m_menuBarPanel->setOnClose([self] {
+        if (self)
+            self->m_menuBarSurface->setVisible(false);
+    });
+    if (QWidget *window = m_menuBarPanel->window()) {
+        auto *newTodo = new QAction(window);
+        newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+        connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
+        window->addAction(newTodo);
+    }
+}
+
+bool AppDelegate::isMenuBarPanelShown() const
+{
+    return m_menuBarPanel && m_menuBarPanel->isShown();
+}
+
+void AppDelegate::showMenuBarPanel(VemraTab tab)
+{
+    if (!m_hasStatusItem || !m_menuBarPanel)
+        return;
+    m_menuBarSurface->setTab(tab);
+    m_menuBarPanel->show(m_platform.tray);
+}
+
+void AppDelegate::toggleMenuBarPanel(VemraTab tab)
+{
+    if (isMenuBarPanelShown() && m_menuBarSurface->tab() == tab)
+        closeMenuBarPanel();
+    else
+        showMenuBarPanel(tab);
+}
+
+void AppDelegate::toggleMenuBarPanel()
+{
+    if (isMenuBarPanelShown())
+        closeMenuBarPanel();
+    else
+        showMenuBarPanel(openingTab());
+}
+
+void AppDelegate::closeMenuBarPanel()
+{
+    if (m_menuBarPanel)
+        m_menuBarPanel->close();
+}
+
+HostWindow *AppDelegate::makeWindow()
+{
+    auto *window = new HostWindow;
+    window->setWindowTitle(QStringLiteral("Vemra"));
+    window->setContent(makeTabPlaceholder(*m_windowSurface));
+    window->setMinimumSize(420, 520);
+    window->resize(560, 700);
+    auto *newTodo = new QAction(window);
+    newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
+    window->addAction(newTodo);
+    connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
+    return window;
+}
+
+void AppDelegate::showWindow(std::optional<VemraTab> tab)
+{
+    if (!m_services)
+        return;
+    closeMenuBarPanel();
+    if (!m_window)
+        m_window = makeWindow();
+    if (tab)
+        m_windowSurface->setTab(*tab);
+    // Every reopening of a closed window puts it back in the middle of the screen.
+    if (!m_window->isVisible()) {
+        m_window->show();
+        m_window->centreOnScreen();
+    }
+    m_window->bringToFront();
+    m_windowSurface->setVisible(true);
+    m_windowSurface->requestInputFocus();
+}
+
+std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings(SettingsPane pane)
+{
+    auto settings = std::make_unique<SettingsWindowController>(pane);
+    HostWindow *window = settings->window();
+    auto *newTodo = new QAction(window);
+    newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
+    window->addAction(newTodo);
+    auto *general = new QAction(window);
+    general->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(general, &QAction::triggered, this, [this] { showSettings(SettingsPane::General); });
+    window->addAction(general);
+    connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
+    return settings;
+}
+
+void AppDelegate::showSettings(SettingsPane pane)
+{
+    if (!m_services)
+        return;
+    closeMenuBarPanel();
+    if (!m_settings)
+        m_settings = makeSettings(pane);
+    m_settings->show(pane);
+}
+
+void AppDelegate::newTodo()
+{
+    if (isMenuBarPanelShown()) {
+        m_menuBarSurface->setTab(VemraTab::Todos);
+        m_menuBarSurface->requestInputFocus();
+        return;
+    }
+    showWindow(VemraTab::Todos);
+}
+
+void AppDelegate::checkForUpdates()
+{
+    closeMenuBarPanel();
+    if (m_services && m_services->updater)
+        m_services->updater->checkForUpdates();
+}
+
+void AppDelegate::applicationShouldHandleReopen()
+{
+    if (m_window && m_window->isVisible())
+        showWindow();
+    else
+        showMenuBarPanel(openingTab());
+}
+
+void AppDelegate::windowWillClose(QWidget *closing)
+{
+    if (closing && closing == m_window)
+        m_windowSurface->setVisible(false);
+    // The desktop keeps windows in its task bar whatever the application's role, so there is no
+    // accessory mode to return to when the last window closes.
+}
+
+void AppDelegate::presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error)
+{
+    closeMenuBarPanel();
+    QStringList parts;
+    if (detail && !detail->isEmpty())
+        parts << *detail;
+    if (!error.description().isEmpty())
+        parts << error.description();
+    Alert alert;
+    alert.title = title;
+    alert.informativeText = parts.join(QStringLiteral("\n\n"));
+    if (m_platform.alerts)
+        m_platform.alerts->present(alert);
+}
+
+void AppDelegate::presentLoadError(const QString &title, const Error &error, const QString &file)
+{
+    Alert alert;
+    alert.title = title;
+    alert.informativeText = error.description().isEmpty()
+        ? loadErrorDetail
+        : loadErrorDetail + QStringLiteral("\n\n") + error.description();
+    alert.buttons = {QStringLiteral("OK"), QStringLiteral("Show in Folder")};
+    alert.cancelButton = 0;
+    if (!m_platform.alerts)
+        return;
+    if (m_platform.alerts->present(alert) == 1 && m_platform.revealer)
+        m_platform.revealer->reveal(file);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "App/AppPlatform.h"
+#include "App/StatusMenu.h"
+#include "Models/Result.h"
+#include "Models/SettingsPane.h"
+#include "Models/VemraTab.h"
+#include "Services/Environment.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+class HostWindow;
+class LaunchAtLogin;
+class MenuBarPanel;
+class Preferences;
+class SettingsWindowController;
+class Surface;
+
+// Makes and owns every long-lived object of the application, wires their callbacks at
+// start-up, and decides which surface is on screen: the panel under the tray icon, the
+// expanded window or the settings window. Everything runs on the main thread.
+class AppDelegate final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The services made at start-up, kept together for the life of the process. A pointer stays
+    // null while its service does not exist in this build.
+    struct Services
+    {
+        TodoStore *todos = nullptr;
+        ClipboardStore *clipboard = nullptr;
+        ClipboardMonitor *monitor = nullptr;
+        FocusSessionManager *focus = nullptr;
+        HotKeys *hotKeys = nullptr;
+        DataTransfer *transfer = nullptr;
+        Updater *updater = nullptr;
+    };
+
+    explicit AppDelegate(const AppPlatform &platform, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The start-up: makes the services, the tray icon, the surfaces and the panel, then, on the
+    // next turn of the event loop, reports stores that could not be opened and shows the panel.
+    void applicationDidFinishLaunching();
+
+    // The tab the panel opens on: Focus while a focus session runs, else Todos.
+    VemraTab openingTab() const;
+    void applyAppearance();
+    // Shows the first capture failure of the run; later ones are dropped.
+    void reportCaptureError(const Error &error);
+    void newTodoHotKeyPressed();
+    void focusHotKeyPressed();
+    // The objects a surface's views are given.
+    Environment environment(Surface *surface) const;
+
+    // Tray icon and status menu.
+    void updateStatusItem();
+    void statusItemClicked(Qt::KeyboardModifiers modifiers);
+    void showStatusMenu();
+    StatusMenu::State statusMenuState() const;
+    void performStatusMenuAction(StatusMenu::Action action);
+
+    // Surfaces.
+    void showMenuBarPanel(VemraTab tab);
+    // The hot keys: closes the panel only when it already shows this tab.
+    void toggleMenuBarPanel(VemraTab tab);
+    // The tray icon: closes the panel when shown, else opens it on the opening tab.
+    void toggleMenuBarPanel();
+    void closeMenuBarPanel();
+    void showWindow(std::optional<VemraTab> tab = std::nullopt);
+    void showSettings(SettingsPane pane);
+    void newTodo();
+    void checkForUpdates();
+    // Another launch of the application asked this one to show itself.
+    void applicationShouldHandleReopen();
+    void windowWillClose(QWidget *closing);
+
+    // The single way service failures reach the user. Closes the panel first.
+    void presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error);
+    // A store that could not be opened, with a way to show its file.
+    void presentLoadError(const QString &title, const Error &error, const QString &file);
+
+    bool hasServices() const { return m_services.has_value(); }
+    Preferences &preferences() const { return *m_preferences; }
+    LaunchAtLogin *launchAtLogin() const { return m_launchAtLogin; }
+    Surface &menuBarSurface() const { return *m_menuBarSurface; }
+    Surface &windowSurface() const { return *m_windowSurface; }
+    Surface &settingsSurface() const { return *m_settingsSurface; }
+    bool isMenuBarPanelShown() const;
+    MenuBarPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
+    HostWindow *window() const { return m_window; }
+    SettingsWindowController *settings() const { return m_settings.get(); }
+    bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
+
+private:
+    void setUpStatusItem();
+    void setUpSurfaces();
+    void setUpMenuBarPanel();
+    void afterLaunch();
+    HostWindow *makeWindow();
+    std::unique_ptr<SettingsWindowController> makeSettings(SettingsPane pane);
+    void refreshStatusIcon();
+
+    AppPlatform m_platform;
+    // The services, declared before the surfaces so that they outlive every view.
+    std::unique_ptr<ClipboardStore> m_clipboardStore;
+    std::unique_ptr<HotKeys> m_hotKeys;
+    std::unique_ptr<Updater> m_updater;
+    std::optional<Services> m_services;
+    Preferences *m_preferences = nullptr;
+    LaunchAtLogin *m_launchAtLogin = nullptr;
+    bool m_hasStatusItem = false;
+    std::unique_ptr<MenuBarPanel> m_menuBarPanel;
+    QPointer<HostWindow> m_window;
+    std::unique_ptr<SettingsWindowController> m_settings;
+    bool m_hasReportedCaptureError = false;
+    bool m_showsFocusInMenuBar = false;
+    Surface *m_menuBarSurface = nullptr;
+    Surface *m_windowSurface = nullptr;
+    Surface *m_settingsSurface = nullptr;
+    bool m_wasLaunchedAtLogin = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class AlertPresenter;
+class Clock;
+class FileRevealer;
+class HotKeyBackend;
+class LoginItemService;
+class SettingsStore;
+class TrayHost;
+class UpdateDriver;
+class WorkspaceEvents;
+
+// The system facilities the application delegate works through. main() hands in the real
+// ones; tests hand in fakes. The delegate owns none of them.
+struct AppPlatform
+{
+    SettingsStore *settings = nullptr;
+    AlertPresenter *alerts = nullptr;
+    FileRevealer *revealer = nullptr;
+    WorkspaceEvents *workspace = nullptr;
+    TrayHost *tray = nullptr;
+    // Global shortcuts; none where the display offers no way to grab keys.
+    HotKeyBackend *hotKeys = nullptr;
+    const Clock *clock = nullptr;
+    // The system's login-item registration, handed to LaunchAtLogin.
+    std::function<std::unique_ptr<LoginItemService>()> makeLoginItemService;
+    // Where updates are looked for, handed to the Updater.
+    std::function<std::unique_ptr<UpdateDriver>()> makeUpdateDriver;
+    // Started by the desktop's autostart at login: no panel at launch.
+    bool launchedAtLogin = false;
+};
