@@ -371,6 +371,11 @@ void AppDelegate::setUpMenuBarPanel()
     }
 }
 
+HostWindow *AppDelegate::window() const
+{
+    return m_window;
+}
+
 bool AppDelegate::isMenuBarPanelShown() const
 {
     return m_menuBarPanel && m_menuBarPanel->isShown();

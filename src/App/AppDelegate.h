@@ -93,7 +93,7 @@ public:
     Surface &settingsSurface() const { return *m_settingsSurface; }
     bool isMenuBarPanelShown() const;
     MenuBarPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
-    HostWindow *window() const { return m_window; }
+    HostWindow *window() const;
     SettingsWindowController *settings() const { return m_settings.get(); }
     bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
 

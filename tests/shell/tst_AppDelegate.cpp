@@ -8,16 +8,23 @@
 #include "FakeLoginItemService.h"
 #include "FakeTrayHost.h"
 #include "FakeWorkspaceEvents.h"
+#include "FakeHotKeyBackend.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
+#include "Platform/DataPaths.h"
+#include "Services/HotKeyCenter.h"
+#include "Services/HotKeys.h"
 #include "Services/LaunchAtLogin.h"
 #include "Services/Preferences.h"
 #include "Services/Surface.h"
 #include "TestHome.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -27,12 +34,14 @@ struct Harness
 {
     explicit Harness(bool launchedAtLogin = false, bool start = true)
     {
-        tray.setGeometry(QRect(1200, 0, 22, 22));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
         platform.settings = &settings;
         platform.alerts = &alerts;
         platform.revealer = &revealer;
         platform.workspace = &workspace;
         platform.tray = &tray;
+        platform.hotKeys = &hotKeys;
         platform.clock = &clock;
         platform.launchedAtLogin = launchedAtLogin;
         platform.makeLoginItemService = [this] {
@@ -55,6 +64,7 @@ struct Harness
     FakeFileRevealer revealer;
     FakeWorkspaceEvents workspace;
     FakeTrayHost tray;
+    FakeHotKeyBackend hotKeys;
     FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
     FakeLoginItemService *loginItems = nullptr;
     AppPlatform platform;
@@ -97,6 +107,39 @@ private Q_SLOTS:
         QVERIFY(h.alerts.alerts().isEmpty());
     }
 
+    void storeThatCannotOpenIsReportedBeforeThePanel_data()
+    {
+        QTest::addColumn<bool>("atLogin");
+        QTest::newRow("ordinary launch") << false;
+        QTest::newRow("login item") << true;
+    }
+
+    void storeThatCannotOpenIsReportedBeforeThePanel()
+    {
+        QFETCH(bool, atLogin);
+        Harness h(atLogin, false);
+        // A file where the clipboard folder belongs: the store runs in memory.
+        const QString folder = h.home.dataFolder() + QStringLiteral("/Clipboard");
+        QVERIFY(DataPaths::ensureFolder(h.home.dataFolder()));
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        bool panelDuringAlert = true;
+        h.alerts.onPresent = [&](const Alert &) { panelDuringAlert = h.panelShown(); };
+        h.alerts.answerWith({1});
+        h.delegate->applicationDidFinishLaunching();
+        QVERIFY(h.alerts.alerts().isEmpty()); // not before start-up is over
+        QCoreApplication::processEvents();
+
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
+        QCOMPARE(h.alerts.alerts().at(0).buttons.value(1), QStringLiteral("Show in Folder"));
+        QVERIFY(!panelDuringAlert);
+        QCOMPARE(h.revealer.revealed(), QStringList{folder});
+        QCOMPARE(h.panelShown(), !atLogin);
+    }
+
     void hotKeysToggleThePanelOnTheirTab()
     {
         Harness h;
@@ -112,11 +155,15 @@ private Q_SLOTS:
         QVERIFY(!h.panelShown());
         QVERIFY(!h.delegate->menuBarSurface().isVisible());
 
-        h.delegate->newTodoHotKeyPressed();
+        // The registered shortcuts reach the same actions: ⇧⌘T (T is key code 17).
+        QVERIFY(h.hotKeys.isRegistered(HotKeys::newTodoId));
+        QVERIFY(h.hotKeys.isRegistered(HotKeys::focusId));
+        QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(h.panelShown());
         QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
-        h.delegate->newTodoHotKeyPressed();
+        QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(!h.panelShown());
+        QVERIFY(h.delegate->environment(&h.delegate->menuBarSurface()).hotKeys);
     }
 
     void trayClicksToggleOrOpenTheMenu()
