@@ -16,53 +16,20 @@
 #include "Services/Preferences.h"
 #include "Services/UpdateDriver.h"
 #include "Services/Updater.h"
+#include "Views/PlaceholderContainer.h"
 #include "Services/Surface.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QStackedWidget>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTabBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
 const QString loadErrorDetail = QStringLiteral(
     "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
-
-// The tabs of a surface with one line each, shown until the tab views are hosted here.
-QWidget *makeTabPlaceholder(Surface &surface)
-{
-    auto *content = new QWidget;
-    auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(16, 16, 16, 16);
-    auto *tabs = new QTabBar(content);
-    auto *pages = new QStackedWidget(content);
-    for (VemraTab tab : VemraTabs::all) {
-        tabs->addTab(VemraTabs::title(tab));
-        auto *line = new QLabel(VemraTabs::title(tab), pages);
-        line->setAlignment(Qt::AlignCenter);
-        pages->addWidget(line);
-    }
-    layout->addWidget(tabs);
-    layout->addWidget(pages, 1);
-    const auto show = [tabs, pages](VemraTab tab) {
-        const int index = static_cast<int>(tab);
-        tabs->setCurrentIndex(index);
-        pages->setCurrentIndex(index);
-    };
-    show(surface.tab());
-    QObject::connect(&surface, &Surface::tabChanged, content, show);
-    QObject::connect(tabs, &QTabBar::currentChanged, content, [&surface](int index) {
-        if (index >= 0 && index < int(VemraTabs::all.size()))
-            surface.setTab(VemraTabs::all[size_t(index)]);
-    });
-    return content;
-}
 
 } // namespace
 
@@ -348,9 +315,7 @@ void AppDelegate::setUpSurfaces()
 
 void AppDelegate::setUpMenuBarPanel()
 {
-    QWidget *root = makeTabPlaceholder(*m_menuBarSurface);
-    root->setFixedWidth(380);
-    root->setMinimumHeight(240);
+    QWidget *root = new PlaceholderContainer(m_menuBarSurface);
     m_menuBarPanel = std::make_unique<MenuBarPanel>(root);
     QPointer<AppDelegate> self(this);
     m_menuBarPanel->setOnShow([self] {
@@ -415,7 +380,7 @@ HostWindow *AppDelegate::makeWindow()
 {
     auto *window = new HostWindow;
     window->setWindowTitle(QStringLiteral("Vemra"));
-    window->setContent(makeTabPlaceholder(*m_windowSurface));
+    window->setContent(new PlaceholderContainer(m_windowSurface));
     window->setMinimumSize(420, 520);
     window->resize(560, 700);
     auto *newTodo = new QAction(window);
