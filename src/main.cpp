@@ -6,8 +6,10 @@
 #include "Platform/SingleInstance.h"
 #include "Platform/dbus/FileManagerRevealer.h"
 #include "Platform/linux/LinuxWorkspaceEvents.h"
+#include "Platform/linux/QtPasteboard.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/XdgAutostartEntry.h"
+#include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
 #include "Services/FeedUpdateDriver.h"
 
@@ -39,6 +41,8 @@ int main(int argc, char *argv[])
     LinuxWorkspaceEvents workspace(clock);
     SystemTrayHost tray;
     X11HotKeyBackend hotKeys;
+    QtPasteboard pasteboard;
+    X11FrontApp frontApp;
 
     AppPlatform platform;
     platform.settings = &settings;
@@ -48,6 +52,8 @@ int main(int argc, char *argv[])
     platform.tray = &tray;
     platform.hotKeys = &hotKeys;
     platform.clock = &clock;
+    platform.pasteboard = &pasteboard;
+    platform.frontApp = &frontApp;
     platform.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
     platform.makeLoginItemService = [] { return std::make_unique<XdgAutostartEntry>(); };
     platform.makeUpdateDriver = [&] {

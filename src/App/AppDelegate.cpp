@@ -10,6 +10,7 @@
 #include "Platform/FileRevealer.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WorkspaceEvents.h"
+#include "Services/ClipboardMonitor.h"
 #include "Services/ClipboardStore.h"
 #include "Services/HotKeys.h"
 #include "Services/LaunchAtLogin.h"
@@ -65,9 +66,30 @@ void AppDelegate::applicationDidFinishLaunching()
                                error);
     };
 
+    // The clipboard monitor. Only the first failed capture of a run is shown, and the store's
+    // own writes to the clipboard are not recorded again.
+    QPointer<ClipboardMonitor> monitor;
+    if (m_platform.pasteboard && m_platform.frontApp && m_platform.clock) {
+        m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_preferences,
+                                                                *m_platform.pasteboard, *m_platform.frontApp,
+                                                                *m_platform.clock);
+        monitor = m_clipboardMonitor.get();
+        m_clipboardMonitor->onError = [self](const Error &error) {
+            if (self)
+                self->reportCaptureError(error);
+        };
+        m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) {
+            if (monitor)
+                monitor->ownChangeCount = changeCount;
+        };
+    }
+
     // Preference callbacks: the clipboard switches re-evaluate capture, the appearance applies
     // at once.
-    m_preferences->onClipboardChange = [] {};
+    m_preferences->onClipboardChange = [monitor] {
+        if (monitor)
+            monitor->update();
+    };
     applyAppearance();
     m_preferences->onAppearanceChange = [self] {
         if (self)
@@ -101,6 +123,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     Services services;
     services.clipboard = m_clipboardStore.get();
+    services.monitor = m_clipboardMonitor.get();
     services.hotKeys = m_hotKeys.get();
     services.updater = m_updater.get();
     m_services = services;
@@ -108,6 +131,9 @@ void AppDelegate::applicationDidFinishLaunching()
     setUpStatusItem();
     setUpSurfaces();
     setUpMenuBarPanel();
+    // Clipboard capture starts, or stays off, as the settings say.
+    if (m_clipboardMonitor)
+        m_clipboardMonitor->update();
     if (m_platform.workspace)
         connect(m_platform.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeMenuBarPanel);
 

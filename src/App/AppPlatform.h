@@ -6,8 +6,10 @@
 class AlertPresenter;
 class Clock;
 class FileRevealer;
+class FrontApp;
 class HotKeyBackend;
 class LoginItemService;
+class Pasteboard;
 class SettingsStore;
 class TrayHost;
 class UpdateDriver;
@@ -25,6 +27,10 @@ struct AppPlatform
     // Global shortcuts; none where the display offers no way to grab keys.
     HotKeyBackend *hotKeys = nullptr;
     const Clock *clock = nullptr;
+    // The system clipboard and the application in front, for clipboard capture; without them
+    // nothing is captured.
+    Pasteboard *pasteboard = nullptr;
+    FrontApp *frontApp = nullptr;
     // The system's login-item registration, handed to LaunchAtLogin.
     std::function<std::unique_ptr<LoginItemService>()> makeLoginItemService;
     // Where updates are looked for, handed to the Updater.

@@ -1,0 +1,152 @@
+#include "App/AppDelegate.h"
+#include "FakeAlertPresenter.h"
+#include "FakeFileRevealer.h"
+#include "FakeFrontApp.h"
+#include "FakePasteboard.h"
+#include "FakeTrayHost.h"
+#include "FakeWorkspaceEvents.h"
+#include "FixedClock.h"
+#include "MemorySettingsStore.h"
+#include "Platform/DataPaths.h"
+#include "Services/ClipboardMonitor.h"
+#include "Services/ClipboardStore.h"
+#include "Services/Preferences.h"
+#include "Services/SystemPasteboardWriter.h"
+#include "TestHome.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+// The application delegate started over fakes, with the clipboard facilities given.
+struct Harness
+{
+    explicit Harness(bool monitorsClipboard = true)
+    {
+        settings.setValue(QStringLiteral("monitorsClipboard"), monitorsClipboard);
+        platform.settings = &settings;
+        platform.alerts = &alerts;
+        platform.revealer = &revealer;
+        platform.workspace = &workspace;
+        platform.tray = &tray;
+        platform.clock = &clock;
+        platform.pasteboard = &pasteboard;
+        platform.frontApp = &front;
+        platform.launchedAtLogin = true; // no panel: these checks are about the clipboard
+        pasteboard.copyText(QStringLiteral("on the clipboard at launch"));
+        delegate = std::make_unique<AppDelegate>(platform);
+        delegate->applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+    }
+
+    ClipboardMonitor &monitor() const { return *delegate->environment(nullptr).monitor; }
+    ClipboardStore &store() const { return *delegate->environment(nullptr).clipboard; }
+
+    TestHome home;
+    MemorySettingsStore settings;
+    FakeAlertPresenter alerts;
+    FakeFileRevealer revealer;
+    FakeWorkspaceEvents workspace;
+    FakeTrayHost tray;
+    FakePasteboard pasteboard;
+    FakeFrontApp front;
+    FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
+    AppPlatform platform;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+class TestClipboardWiring final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpRecordsNewCopiesOnly()
+    {
+        Harness h;
+        QVERIFY(h.delegate->environment(nullptr).monitor);
+        QVERIFY(h.monitor().isPolling());
+        h.monitor().check();
+        QCOMPARE(h.store().count(), 0);
+        h.pasteboard.copyText(QStringLiteral("a new copy"));
+        h.monitor().check();
+        QTRY_COMPARE(h.store().count(), 1);
+    }
+
+    void switchedOffAtLaunchNothingPolls()
+    {
+        Harness h(false);
+        QVERIFY(!h.monitor().isPolling());
+        h.delegate->preferences().setMonitorsClipboard(true);
+        QVERIFY(h.monitor().isPolling());
+    }
+
+    void pauseFromTheStatusMenu()
+    {
+        Harness h;
+        QVERIFY(!h.delegate->statusMenuState().isClipboardPaused);
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
+        QVERIFY(h.delegate->preferences().isClipboardPaused());
+        QVERIFY(h.delegate->statusMenuState().isClipboardPaused);
+        QCOMPARE(h.settings.value(QStringLiteral("clipboardPaused")).toBool(), true);
+        QVERIFY(!h.monitor().isPolling());
+
+        h.pasteboard.copyText(QStringLiteral("copied while paused"));
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
+        QVERIFY(h.monitor().isPolling());
+        h.monitor().check();
+        QCOMPARE(h.pasteboard.readCount(), 0);
+    }
+
+    void copyBackIsNotRecordedAgain()
+    {
+        Harness h;
+        h.pasteboard.copyText(QStringLiteral("to copy back"));
+        h.monitor().check();
+        QTRY_COMPARE(h.store().count(), 1);
+        SystemPasteboardWriter writer(h.pasteboard);
+        QVERIFY(h.store().copy(h.store().items().first(), writer, h.clock.now()));
+        QCOMPARE(h.monitor().ownChangeCount, std::optional<qint64>(h.pasteboard.changeCount()));
+        const int reads = h.pasteboard.readCount();
+        h.monitor().check();
+        QCOMPARE(h.pasteboard.readCount(), reads);
+    }
+
+    void onlyTheFirstCaptureErrorOfARunIsShown()
+    {
+        Harness h;
+        const QString images = h.store().folder() + QStringLiteral("/Images");
+        QDir(images).removeRecursively();
+        QFile blocker(images);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        for (int i = 0; i < 3; ++i) {
+            PasteboardWrite copy;
+            QImage image(4 + i, 4, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "png");
+            copy.data.append({QStringLiteral("image/png"), png});
+            h.pasteboard.copy(copy);
+            h.monitor().check();
+            if (i == 0)
+                QTRY_COMPARE(h.alerts.alerts().size(), 1);
+        }
+        QTest::qWait(200);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        const Alert alert = h.alerts.alerts().first();
+        QCOMPARE(alert.title, QStringLiteral("Vemra couldn’t save something you copied."));
+        QVERIFY(alert.informativeText.startsWith(
+            QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next.\n\n")));
+        QCOMPARE(h.store().count(), 0);
+    }
+};
+
+QTEST_MAIN(TestClipboardWiring)
+#include "tst_ClipboardWiring.moc"
