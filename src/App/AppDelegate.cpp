@@ -12,6 +12,7 @@
 #include "Platform/WorkspaceEvents.h"
 #include "Services/ClipboardMonitor.h"
 #include "Services/ClipboardStore.h"
+#include "Services/TodoStore.h"
 #include "Services/HotKeys.h"
 #include "Services/LaunchAtLogin.h"
 #include "Services/Preferences.h"
@@ -54,6 +55,16 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     QPointer<AppDelegate> self(this);
+
+    // The todos. A store that cannot be opened runs in memory; the user is told once start-up
+    // is over.
+    m_todoStore = TodoStore::makeDefault();
+    m_todoStore->onError = [self](const QString &message, const Error &error) {
+        if (self)
+            self->presentAlert(message,
+                               QStringLiteral("Your todos are still here. Vemra will try again with your next change."),
+                               error);
+    };
 
     // The clipboard history. A store that cannot be opened runs in memory; the user is told
     // once start-up is over.
@@ -122,6 +133,7 @@ void AppDelegate::applicationDidFinishLaunching()
         m_updater = std::make_unique<Updater>(m_platform.makeUpdateDriver());
 
     Services services;
+    services.todos = m_todoStore.get();
     services.clipboard = m_clipboardStore.get();
     services.monitor = m_clipboardMonitor.get();
     services.hotKeys = m_hotKeys.get();
@@ -144,6 +156,10 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::afterLaunch()
 {
     // Each alert is modal, so the panel waits until the user has read them.
+    if (m_services && m_services->todos && m_services->todos->loadError()) {
+        presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *m_services->todos->loadError(),
+                         m_services->todos->filePath());
+    }
     if (m_services && m_services->clipboard && m_services->clipboard->loadError()) {
         presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."),
                          *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));

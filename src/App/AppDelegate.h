@@ -108,6 +108,7 @@ private:
 
     AppPlatform m_platform;
     // The services, declared before the surfaces so that they outlive every view.
+    std::unique_ptr<TodoStore> m_todoStore;
     std::unique_ptr<ClipboardStore> m_clipboardStore;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HotKeys> m_hotKeys;

@@ -1,0 +1,120 @@
+#include "App/AppDelegate.h"
+#include "FakeAlertPresenter.h"
+#include "FakeFileRevealer.h"
+#include "FakeHotKeyBackend.h"
+#include "FakeTrayHost.h"
+#include "FakeWorkspaceEvents.h"
+#include "FixedClock.h"
+#include "MemorySettingsStore.h"
+#include "Platform/DataPaths.h"
+#include "Services/TodoStore.h"
+#include "TestHome.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QScreen>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The todo store's part of start-up: it is made first, its failures reach the user as alerts,
+// and a store file that cannot be opened is reported before the panel appears.
+class TestTodoStartUp final : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Harness
+    {
+        Harness()
+        {
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
+            platform.settings = &settings;
+            platform.alerts = &alerts;
+            platform.revealer = &revealer;
+            platform.workspace = &workspace;
+            platform.tray = &tray;
+            platform.hotKeys = &hotKeys;
+            platform.clock = &clock;
+            delegate = std::make_unique<AppDelegate>(platform);
+        }
+
+        void start()
+        {
+            delegate->applicationDidFinishLaunching();
+            QCoreApplication::processEvents();
+        }
+
+        TestHome home;
+        MemorySettingsStore settings;
+        FakeAlertPresenter alerts;
+        FakeFileRevealer revealer;
+        FakeWorkspaceEvents workspace;
+        FakeTrayHost tray;
+        FakeHotKeyBackend hotKeys;
+        FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
+        AppPlatform platform;
+        std::unique_ptr<AppDelegate> delegate;
+    };
+
+private Q_SLOTS:
+    void theStoreIsOpenedAndHandedToTheViews()
+    {
+        Harness h;
+        h.start();
+        TodoStore *store = h.delegate->environment(&h.delegate->menuBarSurface()).todos;
+        QVERIFY(store);
+        QVERIFY(!store->loadError());
+        QCOMPARE(store->filePath(), h.home.dataFolder() + u"/Todos.store"_s);
+        QVERIFY(store->add(u"first"_s, std::nullopt));
+        QVERIFY(h.alerts.alerts().isEmpty());
+    }
+
+    void bothStoresFailingAreReportedInOrderBeforeThePanel()
+    {
+        Harness h;
+        QVERIFY(DataPaths::ensureFolder(h.home.dataFolder()));
+        const QString todos = h.home.dataFolder() + u"/Todos.store"_s;
+        QFile garbage(todos);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("not a database");
+        garbage.close();
+        QFile blocker(h.home.dataFolder() + u"/Clipboard"_s);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        bool panelDuringAlerts = false;
+        h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts = panelDuringAlerts || h.delegate->isMenuBarPanelShown(); };
+        h.alerts.answerWith({1, 0});
+        h.start();
+
+        QCOMPARE(h.alerts.alerts().size(), 2);
+        QCOMPARE(h.alerts.alerts().at(0).title, u"Vemra couldn’t open your saved todos."_s);
+        QVERIFY(h.alerts.alerts().at(0).informativeText.startsWith(u"Nothing has been changed or deleted."_s));
+        QCOMPARE(h.alerts.alerts().at(1).title, u"Vemra couldn’t open your clipboard history."_s);
+        QCOMPARE(h.revealer.revealed(), QStringList{todos});
+        QVERIFY(!panelDuringAlerts);
+        QVERIFY(h.delegate->isMenuBarPanelShown());
+        QFile check(todos);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("not a database"));
+    }
+
+    void aFailedSaveIsShownWithItsDetail()
+    {
+        Harness h;
+        h.start();
+        TodoStore *store = h.delegate->environment(&h.delegate->menuBarSurface()).todos;
+        QVERIFY(store->onError);
+        store->onError(TodoStore::saveFailedMessage(), Error{u"The todo database couldn’t be written."_s, u"disk I/O error"_s});
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QCOMPARE(h.alerts.alerts().at(0).title, u"Vemra couldn’t save your latest change."_s);
+        QVERIFY(h.alerts.alerts().at(0).informativeText.startsWith(
+            u"Your todos are still here. Vemra will try again with your next change.\n\n"_s));
+        QVERIFY(h.alerts.alerts().at(0).informativeText.contains(u"disk I/O error"_s));
+    }
+};
+
+QTEST_MAIN(TestTodoStartUp)
+#include "tst_TodoStartUp.moc"
