@@ -3,6 +3,7 @@
 #include "Models/Days.h"
 #include "Platform/Clock.h"
 #include "Platform/SettingsStore.h"
+#include "Platform/WorkspaceEvents.h"
 #include "Services/Surface.h"
 #include "Services/TodoStore.h"
 
@@ -193,6 +194,12 @@ void TodosTabState::follow(Surface *surface)
     connect(surface, &Surface::tabChanged, this, &TodosTabState::tabChanged);
     connect(surface, &Surface::focusRequestChanged, this, [this, surface] { focusRequested(surface->tab()); });
     connect(this, &TodosTabState::closeRequested, surface, &Surface::close);
+}
+
+void TodosTabState::follow(WorkspaceEvents *events)
+{
+    connect(events, &WorkspaceEvents::dayChanged, this, &TodosTabState::refreshToday);
+    connect(events, &WorkspaceEvents::didWake, this, &TodosTabState::refreshToday);
 }
 
 void TodosTabState::setVisible(bool visible)

@@ -17,6 +17,7 @@ class Clock;
 class SettingsStore;
 class Surface;
 class TodoStore;
+class WorkspaceEvents;
 
 // The state of a surface's todos tab, shared by the input line, the calendar card, the list
 // and the footer, so that the widgets only draw it: the typed text, the selected row, the
@@ -103,6 +104,8 @@ public:
     // Takes the surface's showing, hiding, tab changes and focus requests as the reactions
     // below, and closes the surface when Escape finds nothing else to undo in the panel.
     void follow(Surface *surface);
+    // Renews today when a new calendar day starts or the computer wakes.
+    void follow(WorkspaceEvents *events);
 
     // The surface was shown (today is renewed) or hidden (the confirmation, the filter and a
     // move end; the typed text, the selection and the calendar switch survive).

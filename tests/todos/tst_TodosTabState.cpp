@@ -1,3 +1,4 @@
+#include "FakeWorkspaceEvents.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Services/Surface.h"
@@ -347,6 +348,15 @@ private Q_SLOTS:
         m_clock.advance(24 * 3600 * 1000);
         surface.setVisible(true);
         QCOMPARE(state->today(), friday.addDays(1));
+
+        // While shown, the start of a new day renews today and drops a filter it has reached.
+        FakeWorkspaceEvents events;
+        state->follow(&events);
+        state->setDay(friday.addDays(2));
+        m_clock.advance(24 * 3600 * 1000);
+        events.startNewDay();
+        QCOMPARE(state->today(), friday.addDays(2));
+        QCOMPARE(state->day(), std::nullopt);
     }
 };
 
