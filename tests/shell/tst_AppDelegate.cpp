@@ -5,13 +5,16 @@
 #include "App/SettingsWindowController.h"
 #include "FakeAlertPresenter.h"
 #include "FakeFileRevealer.h"
+#include "FakeFrontApp.h"
 #include "FakeLoginItemService.h"
+#include "FakePasteboard.h"
 #include "FakeTrayHost.h"
 #include "FakeWorkspaceEvents.h"
 #include "FakeHotKeyBackend.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Platform/DataPaths.h"
+#include "Services/ClipboardStore.h"
 #include "Services/HotKeyCenter.h"
 #include "Services/HotKeys.h"
 #include "Services/LaunchAtLogin.h"
@@ -42,6 +45,8 @@ struct Harness
         platform.workspace = &workspace;
         platform.tray = &tray;
         platform.hotKeys = &hotKeys;
+        platform.pasteboard = &pasteboard;
+        platform.frontApp = &frontApp;
         platform.clock = &clock;
         platform.launchedAtLogin = launchedAtLogin;
         platform.makeLoginItemService = [this] {
@@ -65,6 +70,8 @@ struct Harness
     FakeWorkspaceEvents workspace;
     FakeTrayHost tray;
     FakeHotKeyBackend hotKeys;
+    FakePasteboard pasteboard;
+    FakeFrontApp frontApp;
     FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
     FakeLoginItemService *loginItems = nullptr;
     AppPlatform platform;
@@ -107,37 +114,43 @@ private Q_SLOTS:
         QVERIFY(h.alerts.alerts().isEmpty());
     }
 
-    void storeThatCannotOpenIsReportedBeforeThePanel_data()
+    void storesThatCannotOpenAreReportedBeforeThePanel_data()
     {
         QTest::addColumn<bool>("atLogin");
         QTest::newRow("ordinary launch") << false;
         QTest::newRow("login item") << true;
     }
 
-    void storeThatCannotOpenIsReportedBeforeThePanel()
+    void storesThatCannotOpenAreReportedBeforeThePanel()
     {
         QFETCH(bool, atLogin);
         Harness h(atLogin, false);
-        // A file where the clipboard folder belongs: the store runs in memory.
-        const QString folder = h.home.dataFolder() + QStringLiteral("/Clipboard");
-        QVERIFY(DataPaths::ensureFolder(h.home.dataFolder()));
-        QFile blocker(folder);
+        // A folder where the todo database belongs and a file where the clipboard folder
+        // belongs: both stores run in memory.
+        const QString todos = h.home.dataFolder() + QStringLiteral("/Todos.store");
+        const QString clipboard = h.home.dataFolder() + QStringLiteral("/Clipboard");
+        QVERIFY(DataPaths::ensureFolder(todos));
+        QFile blocker(clipboard);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
 
-        bool panelDuringAlert = true;
-        h.alerts.onPresent = [&](const Alert &) { panelDuringAlert = h.panelShown(); };
-        h.alerts.answerWith({1});
+        QList<bool> panelDuringAlerts;
+        h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts << h.panelShown(); };
+        h.alerts.answerWith({0, 1});
         h.delegate->applicationDidFinishLaunching();
         QVERIFY(h.alerts.alerts().isEmpty()); // not before start-up is over
         QCoreApplication::processEvents();
 
-        QCOMPARE(h.alerts.alerts().size(), 1);
-        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
-        QCOMPARE(h.alerts.alerts().at(0).buttons.value(1), QStringLiteral("Show in Folder"));
-        QVERIFY(!panelDuringAlert);
-        QCOMPARE(h.revealer.revealed(), QStringList{folder});
+        QCOMPARE(h.alerts.alerts().size(), 2);
+        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your saved todos."));
+        QCOMPARE(h.alerts.alerts().at(1).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
+        QCOMPARE(h.alerts.alerts().at(1).buttons.value(1), QStringLiteral("Show in Folder"));
+        QCOMPARE(panelDuringAlerts, (QList<bool>{false, false}));
+        QCOMPARE(h.revealer.revealed(), QStringList{clipboard});
         QCOMPARE(h.panelShown(), !atLogin);
+        // Both keep working in memory.
+        QVERIFY(h.delegate->environment(nullptr).todos);
+        QVERIFY(h.delegate->environment(nullptr).clipboard);
     }
 
     void hotKeysToggleThePanelOnTheirTab()
