@@ -191,29 +191,6 @@ private Q_SLOTS:
         QCOMPARE(calendar.monthOffset(), 1);
     }
 
-    void calendarOfAMonthBeforeToday()
-    {
-        MonthCalendar calendar(Density::Compact);
-        calendar.setToday(QDate(2026, 3, 28));
-        calendar.setSelection(QDate(2026, 1, 15));
-        QCOMPARE(calendar.title(), u"January 2026"_s);
-        QVERIFY(calendar.weeks().isEmpty());
-        QVERIFY(!calendar.findChild<TintedButton *>(u"chevron.left"_s)->isEnabled());
-        QVERIFY(calendar.findChild<TintedButton *>(u"chevron.right"_s)->isEnabled());
-    }
-
-    void calendarWeekStartsOnTheLocalesFirstDay()
-    {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        MonthCalendar calendar(Density::Compact);
-        calendar.setToday(QDate(2026, 2, 1));
-        calendar.setSelection(QDate(2026, 3, 1));
-        const QList<QDate> days = visibleDays(calendar);
-        const QString firstSymbol = calendar.findChildren<QLabel *>().at(1)->text();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        QCOMPARE(days.first(), QDate(2026, 2, 23));
-        QCOMPARE(firstSymbol, QLocale(QLocale::German).standaloneDayName(1, QLocale::NarrowFormat));
-    }
 };
 
 QTEST_MAIN(TestTodoWidgets)
