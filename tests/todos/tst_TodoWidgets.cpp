@@ -142,6 +142,8 @@ private Q_SLOTS:
         calendar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&calendar));
         QSignalSpy picks(&calendar, &MonthCalendar::picked);
+        calendar.setMarks({{QDate(2026, 3, 27), false}, {QDate(2026, 4, 2), true}});
+        keep(&calendar, u"MonthCalendar-regular"_s);
 
         QAbstractButton *past = cell(calendar, QDate(2026, 3, 22));
         QVERIFY(!past->isEnabled());
