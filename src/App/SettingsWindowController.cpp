@@ -33,6 +33,12 @@ SettingsWindowController::~SettingsWindowController()
 void SettingsWindowController::show(SettingsPane pane)
 {
     select(pane);
+    // Centred the first time; after that it stays where the user left it.
+    if (!m_hasBeenShown) {
+        m_hasBeenShown = true;
+        m_window->show();
+        m_window->centreOnScreen();
+    }
     m_window->bringToFront();
 }
 

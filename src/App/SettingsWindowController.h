@@ -28,4 +28,5 @@ private:
     HostWindow *m_window = nullptr;
     QLabel *m_title = nullptr;
     SettingsPane m_pane;
+    bool m_hasBeenShown = false;
 };
