@@ -65,6 +65,11 @@ PlaceholderContainer::PlaceholderContainer(Surface *surface, QWidget *parent)
     showTab(m_tab);
 }
 
+QSize PlaceholderContainer::sizeHint() const
+{
+    return {panelWidth, QWidget::sizeHint().height()};
+}
+
 QString PlaceholderContainer::placeholderText() const
 {
     return m_line->text();

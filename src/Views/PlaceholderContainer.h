@@ -17,10 +17,12 @@ class PlaceholderContainer final : public QWidget
     Q_OBJECT
 
 public:
-    // The panel's content width.
+    // The panel's content width: the natural width, which the panel keeps; a window stretches it.
     static constexpr int panelWidth = 380;
 
     explicit PlaceholderContainer(Surface *surface, QWidget *parent = nullptr);
+
+    QSize sizeHint() const override;
 
     VemraTab shownTab() const { return m_tab; }
     QString placeholderText() const;

@@ -401,7 +401,6 @@ private Q_SLOTS:
         TestHome home;
         Surface surface;
         auto *content = new PlaceholderContainer(&surface);
-        content->setFixedWidth(PlaceholderContainer::panelWidth);
         FakeTrayHost tray;
         tray.setGeometry(topIcon());
         MenuBarPanel panel(content);
