@@ -5,6 +5,8 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace {
 
 const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
@@ -14,10 +16,11 @@ constexpr int connectTimeoutMs = 1000;
 
 QString SingleInstance::defaultSocketPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/vemra-instance");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!folder.isEmpty())
+        return folder + QStringLiteral("/vemra-instance");
+    // The shared temporary folder holds every user's copy, so the name carries the user.
+    return QDir::tempPath() + QStringLiteral("/vemra-instance-") + QString::number(::getuid());
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent)
