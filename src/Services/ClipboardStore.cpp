@@ -7,19 +7,25 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringDecoder>
 #include <QVariant>
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <utility>
 
 namespace {
 
 constexpr int schemaVersion = 1;
+// Larger than the default: a search reads every search row, and fewer, larger reads are faster.
+constexpr int pageSize = 16384;
 
 QString saveFailedMessage()
 {
@@ -31,28 +37,26 @@ QString openFailedMessage()
     return QStringLiteral("Vemra couldn\u2019t open your clipboard history.");
 }
 
-// Every column, in the order rowToItem reads them.
-const QString &itemColumns()
+// The stored fields, in the order rowToItem reads them.
+const QStringList &fieldColumns()
 {
-    static const QString columns = QStringLiteral(
-        "id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, mime_type, source_app_name, "
-        "source_bundle_id, byte_count, pixel_width, pixel_height, image_path, thumbnail_path, text_path");
+    static const QStringList columns = QStringLiteral(
+        "id raw_kind content content_hash created_at last_copied_at copy_count mime_type source_app_name "
+        "source_bundle_id byte_count pixel_width pixel_height image_path thumbnail_path text_path")
+                                           .split(QLatin1Char(' '));
     return columns;
 }
 
-const QStringList &requiredColumns()
+// The select list of a query of clipboard_item AS i.
+const QString &itemColumns()
 {
-    static const QStringList columns = [] {
-        QStringList names = itemColumns().split(QStringLiteral(", "));
-        names << QStringLiteral("search_content") << QStringLiteral("search_app");
-        return names;
-    }();
+    static const QString columns = QStringLiteral("i.") + fieldColumns().join(QStringLiteral(", i."));
     return columns;
 }
 
 const QString &orderClause()
 {
-    static const QString order = QStringLiteral(" ORDER BY last_copied_at DESC, id");
+    static const QString order = QStringLiteral(" ORDER BY i.last_copied_at DESC, i.id");
     return order;
 }
 
@@ -134,12 +138,75 @@ QString mimeTypeFor(const QString &identifier)
     return table.value(identifier, identifier.contains(QLatin1Char('/')) ? identifier : QStringLiteral("image/png"));
 }
 
+// How common a byte is in folded text, roughly: blanks and frequent letters high, everything
+// else low. Searching for the rarest byte of a needle makes memchr() stop least often.
+int commonness(unsigned char byte)
+{
+    static const char *const byFrequency = " etaoinshrdlcumwfgypbvkjxqz";
+    if (const char *at = std::strchr(byFrequency, byte); at && byte != 0)
+        return 64 - int(at - byFrequency);
+    return 0;
+}
+
+// Whether `needle` occurs in `haystack`: memchr() for the needle's rarest byte, then a compare.
+// Much faster than memmem() on the texts a history holds.
+bool containsBytes(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize)
+{
+    if (needleSize == 0)
+        return true;
+    if (needleSize > haystackSize)
+        return false;
+    size_t anchor = 0;
+    for (size_t i = 1; i < needleSize; ++i) {
+        if (commonness((unsigned char)needle[i]) < commonness((unsigned char)needle[anchor]))
+            anchor = i;
+    }
+    const char *const anchorByte = needle + anchor;
+    // Candidate anchors lie in [anchor, haystackSize - needleSize + anchor].
+    const char *from = haystack + anchor;
+    const char *const last = haystack + (haystackSize - needleSize) + anchor;
+    while (from <= last) {
+        const void *hit = std::memchr(from, *anchorByte, size_t(last - from) + 1);
+        if (!hit)
+            return false;
+        const char *start = static_cast<const char *>(hit) - anchor;
+        if (std::memcmp(start, needle, needleSize) == 0)
+            return true;
+        from = static_cast<const char *>(hit) + 1;
+    }
+    return false;
+}
+
+// contains_folded(needle, haystack, …): whether the UTF-8 needle occurs in any of the
+// haystacks. Both sides are folded already, and UTF-8 byte containment is character
+// containment, so a byte search serves; it is many times faster than instr(), which counts
+// characters as it goes, and one call per row does for all the haystacks.
+void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
+{
+    const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
+    const int needleSize = count > 0 ? sqlite3_value_bytes(arguments[0]) : 0;
+    if (!needle) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    for (int i = 1; i < count; ++i) {
+        const char *haystack = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
+        const int haystackSize = sqlite3_value_bytes(arguments[i]);
+        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize))) {
+            sqlite3_result_int(context, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(context, 0);
+}
+
 } // namespace
 
 struct ClipboardStore::Database
 {
     QString name;
     QSqlDatabase connection;
+    bool hasSearchFunction = false;
 
     explicit Database(const QString &path)
         : name(QStringLiteral("vemra-clipboard-") + uuidText(QUuid::createUuid()))
@@ -159,6 +226,21 @@ struct ClipboardStore::Database
     Database &operator=(const Database &) = delete;
 
     QSqlQuery query() const { return QSqlQuery(connection); }
+
+    // Installs contains_folded() on the open connection; false when the driver gives no handle.
+    bool installSearchFunction() const
+    {
+        const QVariant handle = connection.driver()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            return false;
+        sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+        if (!sqlite)
+            return false;
+        return sqlite3_create_function_v2(sqlite, "contains_folded", -1,
+                                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                          &containsFolded, nullptr, nullptr, nullptr)
+            == SQLITE_OK;
+    }
 
     // Runs one statement without bindings; the error when it fails.
     std::optional<QSqlError> exec(const QString &statement) const
@@ -188,22 +270,28 @@ struct ClipboardStore::Database
             return true;
         if (userVersion > schemaVersion)
             return Error{openFailedMessage(), QStringLiteral("The history was written by a newer version of Vemra.")};
-        if (userVersion != schemaVersion || !names.contains(QStringLiteral("clipboard_item")))
+        if (userVersion != schemaVersion || !names.contains(QStringLiteral("clipboard_item"))
+            || !names.contains(QStringLiteral("clipboard_search")))
             return Error{openFailedMessage(), QStringLiteral("The file is not a clipboard history.")};
 
-        QSqlQuery columns = query();
-        if (!columns.exec(QStringLiteral("PRAGMA table_info(clipboard_item)")))
-            return sqlError(openFailedMessage(), columns.lastError());
-        QStringList present;
-        while (columns.next())
-            present << columns.value(1).toString();
-        for (const QString &column : requiredColumns()) {
-            if (!present.contains(column))
-                return Error{openFailedMessage(), QStringLiteral("The history is missing the column %1.").arg(column)};
+        const QStringList searchColumns{QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
+                                        QStringLiteral("search_content")};
+        for (const auto &[table, required] : {std::pair{QStringLiteral("clipboard_item"), fieldColumns()},
+                                              std::pair{QStringLiteral("clipboard_search"), searchColumns}}) {
+            QSqlQuery columns = query();
+            if (!columns.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
+                return sqlError(openFailedMessage(), columns.lastError());
+            QStringList present;
+            while (columns.next())
+                present << columns.value(1).toString();
+            for (const QString &column : required) {
+                if (!present.contains(column))
+                    return Error{openFailedMessage(), QStringLiteral("The history is missing %1.%2.").arg(table, column)};
+            }
         }
         // Reading one row proves the table's pages can be read.
         QSqlQuery probe = query();
-        if (!probe.exec(QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item LIMIT 1")))
+        if (!probe.exec(QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item AS i LIMIT 1")))
             return sqlError(openFailedMessage(), probe.lastError());
         return false;
     }
@@ -229,15 +317,15 @@ struct ClipboardStore::Database
     Status createSchema()
     {
         static const QStringList statements{
+            // `seq` ties an entry to its search row; `id` is the entry's identity.
             QStringLiteral("CREATE TABLE clipboard_item ("
-                           "id TEXT PRIMARY KEY NOT NULL, "
+                           "seq INTEGER PRIMARY KEY, "
+                           "id TEXT NOT NULL UNIQUE, "
                            "raw_kind TEXT NOT NULL, "
-                           "last_copied_at INTEGER NOT NULL, "
-                           "search_app TEXT NOT NULL, "
-                           "search_content TEXT NOT NULL, "
                            "content TEXT NOT NULL, "
                            "content_hash TEXT NOT NULL, "
                            "created_at INTEGER NOT NULL, "
+                           "last_copied_at INTEGER NOT NULL, "
                            "copy_count INTEGER NOT NULL, "
                            "mime_type TEXT NOT NULL, "
                            "source_app_name TEXT NOT NULL, "
@@ -250,6 +338,15 @@ struct ClipboardStore::Database
                            "text_path TEXT)"),
             QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at DESC, id)"),
             QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (content_hash)"),
+            // What a search looks through, folded, in a narrow table of its own: a search reads
+            // every row, and reads far less here than in the entries themselves.
+            QStringLiteral("CREATE TABLE clipboard_search ("
+                           "seq INTEGER PRIMARY KEY, "
+                           "raw_kind TEXT NOT NULL, "
+                           "search_app TEXT NOT NULL, "
+                           "search_content TEXT NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER clipboard_search_delete AFTER DELETE ON clipboard_item "
+                           "BEGIN DELETE FROM clipboard_search WHERE seq = old.seq; END"),
             QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion),
         };
         if (!connection.transaction())
@@ -304,9 +401,14 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
     auto database = std::make_unique<Database>(path);
     if (!database->connection.open())
         return inMemory(sqlError(openFailedMessage(), database->connection.lastError()));
+    database->hasSearchFunction = database->installSearchFunction();
     const Result<bool> fresh = database->inspect();
     if (!fresh)
         return inMemory(fresh.error());
+    if (fresh.value()) {
+        if (auto error = database->exec(QStringLiteral("PRAGMA page_size = %1").arg(pageSize)))
+            return inMemory(sqlError(openFailedMessage(), *error));
+    }
     if (Status status = database->configure(true); !status)
         return inMemory(status.error());
     if (fresh.value()) {
@@ -334,6 +436,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> lo
     // A database in memory is taken to open; if it does not, every write reports through
     // onError and every read is empty, which is still a working (if forgetful) store.
     if (database->connection.open()) {
+        database->hasSearchFunction = database->installSearchFunction();
         database->configure(false);
         database->createSchema();
         database->createHiddenTable();
@@ -403,9 +506,9 @@ void ClipboardStore::stageRangeDeletion(const Range &span)
     // Side files of the stored entries in the span, read as paths only.
     QSqlQuery files = m_database->query();
     files.setForwardOnly(true);
-    files.prepare(QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item "
-                                 "WHERE last_copied_at >= ? AND last_copied_at < ? "
-                                 "AND (image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL)")
+    files.prepare(QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
+                                 "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
+                                 "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
                   + hiddenClause());
     files.addBindValue(span.start);
     files.addBindValue(span.end);
@@ -442,9 +545,9 @@ QString ClipboardStore::hiddenClause() const
 {
     if (!hasPending())
         return {};
-    QString clause = QStringLiteral(" AND id NOT IN (SELECT id FROM temp.pending_hidden)");
+    QString clause = QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
     for (qsizetype i = 0; i < m_pendingRanges.size(); ++i)
-        clause += QStringLiteral(" AND NOT (last_copied_at >= ? AND last_copied_at < ?)");
+        clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
     return clause;
 }
 
@@ -514,27 +617,31 @@ Status ClipboardStore::writePending()
     if (!m_pendingItems.isEmpty()) {
         QSqlQuery upsert = m_database->query();
         upsert.prepare(QStringLiteral(
-            "INSERT INTO clipboard_item (id, raw_kind, last_copied_at, search_app, search_content, content, "
-            "content_hash, created_at, copy_count, mime_type, source_app_name, source_bundle_id, byte_count, "
-            "pixel_width, pixel_height, image_path, thumbnail_path, text_path) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, last_copied_at = excluded.last_copied_at, "
-            "search_app = excluded.search_app, search_content = excluded.search_content, content = excluded.content, "
-            "content_hash = excluded.content_hash, created_at = excluded.created_at, copy_count = excluded.copy_count, "
+            "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
+            "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
+            "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, content = excluded.content, "
+            "content_hash = excluded.content_hash, created_at = excluded.created_at, "
+            "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
             "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
             "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
             "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
             "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path"));
+        QSqlQuery search = m_database->query();
+        search.prepare(QStringLiteral(
+            "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
+            "SELECT seq, raw_kind, ?, ? FROM clipboard_item WHERE id = ? "
+            "ON CONFLICT (seq) DO UPDATE SET raw_kind = excluded.raw_kind, search_app = excluded.search_app, "
+            "search_content = excluded.search_content"));
         for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
+            const QString id = uuidText(item.id);
             const QVariantList values{
-                uuidText(item.id),
+                id,
                 storedText(item.rawKind),
-                millis(item.lastCopiedAt),
-                storedText(ClipboardItem::searchFolded(item.sourceAppName)),
-                storedText(ClipboardItem::searchFolded(item.content)),
                 storedText(item.content),
                 storedText(item.contentHash),
                 millis(item.createdAt),
+                millis(item.lastCopiedAt),
                 item.copyCount,
                 storedText(item.mimeType),
                 storedText(item.sourceAppName),
@@ -550,6 +657,11 @@ Status ClipboardStore::writePending()
                 upsert.bindValue(int(i), values[i]);
             if (!upsert.exec())
                 return fail(upsert.lastError());
+            search.bindValue(0, storedText(ClipboardItem::searchFolded(item.sourceAppName)));
+            search.bindValue(1, storedText(ClipboardItem::searchFolded(item.content)));
+            search.bindValue(2, id);
+            if (!search.exec())
+                return fail(search.lastError());
         }
     }
 
@@ -560,9 +672,16 @@ Status ClipboardStore::writePending()
 
 // Reading --------------------------------------------------------------------------------
 
-QList<ClipboardItem> ClipboardStore::fetch(const QString &where, const QVariantList &bindings,
-                                           const std::function<bool(const ClipboardItem &)> &accepts,
-                                           std::optional<int> limit) const
+QString ClipboardStore::source(const Filter &filter) const
+{
+    // A search walks the entries in history order and looks up each one's search row, so a
+    // page stops as soon as it is full.
+    return filter.search
+        ? QStringLiteral(" FROM clipboard_item AS i CROSS JOIN clipboard_search AS s ON s.seq = i.seq WHERE ")
+        : QStringLiteral(" FROM clipboard_item AS i WHERE ");
+}
+
+QList<ClipboardItem> ClipboardStore::fetch(const Filter &filter, std::optional<int> limit) const
 {
     QList<ClipboardItem> result;
     if (limit && *limit <= 0)
@@ -570,15 +689,13 @@ QList<ClipboardItem> ClipboardStore::fetch(const QString &where, const QVariantL
 
     QSqlQuery query = m_database->query();
     query.setForwardOnly(true);
-    QString statement = QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item WHERE ")
-        + (where.isEmpty() ? QStringLiteral("1") : where) + hiddenClause() + orderClause();
+    QString statement = QStringLiteral("SELECT ") + itemColumns() + source(filter)
+        + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause() + orderClause();
     if (limit)
         statement += QStringLiteral(" LIMIT %1").arg(*limit);
     if (!query.prepare(statement))
         return {};
-    for (const QVariant &binding : bindings)
-        query.addBindValue(binding);
-    for (const QVariant &binding : hiddenBindings())
+    for (const QVariant &binding : filter.bindings + hiddenBindings())
         query.addBindValue(binding);
     if (!query.exec())
         return {};
@@ -587,7 +704,7 @@ QList<ClipboardItem> ClipboardStore::fetch(const QString &where, const QVariantL
 
     bool merged = false;
     for (const ClipboardItem &item : m_pendingItems) {
-        if (accepts(item)) {
+        if (!filter.accepts || filter.accepts(item)) {
             result << item;
             merged = true;
         }
@@ -600,61 +717,75 @@ QList<ClipboardItem> ClipboardStore::fetch(const QString &where, const QVariantL
     return result;
 }
 
-qint64 ClipboardStore::tally(const QString &where, const QVariantList &bindings,
-                             const std::function<bool(const ClipboardItem &)> &accepts) const
+qint64 ClipboardStore::tally(const Filter &filter) const
 {
     QSqlQuery query = m_database->query();
     query.setForwardOnly(true);
-    const QString statement = QStringLiteral("SELECT count(*) FROM clipboard_item WHERE ")
-        + (where.isEmpty() ? QStringLiteral("1") : where) + hiddenClause();
+    QString statement;
+    if (filter.search && !hasPending()) {
+        // Only the narrow search rows are read.
+        statement = QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where;
+    } else {
+        statement = QStringLiteral("SELECT count(*)") + source(filter)
+            + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause();
+    }
     if (!query.prepare(statement))
         return 0;
-    for (const QVariant &binding : bindings)
-        query.addBindValue(binding);
-    for (const QVariant &binding : hiddenBindings())
+    for (const QVariant &binding : filter.bindings + hiddenBindings())
         query.addBindValue(binding);
     if (!query.exec() || !query.next())
         return 0;
     qint64 total = query.value(0).toLongLong();
     for (const ClipboardItem &item : m_pendingItems) {
-        if (accepts(item))
+        if (!filter.accepts || filter.accepts(item))
             ++total;
     }
     return total;
 }
 
-namespace {
-
-struct SearchFilter
+ClipboardStore::Filter ClipboardStore::searchFilter(const QString &query) const
 {
-    QString where;
-    QVariantList bindings;
-};
-
-SearchFilter searchFilter(const std::optional<ClipboardItem::Predicate> &predicate)
-{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    Filter filter;
     if (!predicate)
-        return {};
-    if (predicate->kindWord.isEmpty())
-        return {QStringLiteral("(instr(search_content, ?) > 0 OR instr(search_app, ?) > 0)"),
-                {predicate->folded, predicate->folded}};
-    return {QStringLiteral("(instr(search_content, ?) > 0 OR instr(search_app, ?) > 0 OR raw_kind = ?)"),
-            {predicate->folded, predicate->folded, predicate->kindWord}};
+        return filter;
+    filter.search = true;
+    if (m_database->hasSearchFunction) {
+        filter.where = QStringLiteral("(contains_folded(?, s.search_content, s.search_app)");
+        filter.bindings << predicate->folded;
+    } else {
+        filter.where = QStringLiteral("(instr(s.search_content, ?) > 0 OR instr(s.search_app, ?) > 0");
+        filter.bindings << predicate->folded << predicate->folded;
+    }
+    if (!predicate->kindWord.isEmpty()) {
+        filter.where += QStringLiteral(" OR s.raw_kind = ?");
+        filter.bindings << predicate->kindWord;
+    }
+    filter.where += QLatin1Char(')');
+    filter.accepts = [predicate](const ClipboardItem &item) { return predicate->accepts(item); };
+    return filter;
 }
 
-} // namespace
+ClipboardStore::Filter ClipboardStore::periodFilter(const Range &span) const
+{
+    Filter filter;
+    filter.where = QStringLiteral("i.last_copied_at >= ? AND i.last_copied_at < ?");
+    filter.bindings << span.start << span.end;
+    filter.accepts = [span](const ClipboardItem &item) {
+        const qint64 at = millis(item.lastCopiedAt);
+        return at >= span.start && at < span.end;
+    };
+    return filter;
+}
 
 QList<ClipboardItem> ClipboardStore::items(std::optional<int> limit) const
 {
-    return fetch({}, {}, [](const ClipboardItem &) { return true; }, limit);
+    return fetch({}, limit);
 }
 
 QList<ClipboardItem> ClipboardStore::items(const QString &query, int limit) const
 {
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    const SearchFilter filter = searchFilter(predicate);
-    return fetch(filter.where, filter.bindings,
-                 [&predicate](const ClipboardItem &item) { return !predicate || predicate->accepts(item); }, limit);
+    return fetch(searchFilter(query), limit);
 }
 
 std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
@@ -663,8 +794,11 @@ std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
         return *pending;
     if (m_pendingDeletions.contains(id))
         return std::nullopt;
-    const QList<ClipboardItem> found = fetch(QStringLiteral("id = ?"), {uuidText(id)},
-                                             [](const ClipboardItem &) { return false; }, 1);
+    Filter filter;
+    filter.where = QStringLiteral("i.id = ?");
+    filter.bindings << uuidText(id);
+    filter.accepts = [](const ClipboardItem &) { return false; }; // pending ones are handled above
+    const QList<ClipboardItem> found = fetch(filter, 1);
     if (found.isEmpty())
         return std::nullopt;
     return found.first();
@@ -679,7 +813,7 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
     QSqlQuery query = m_database->query();
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("SELECT ") + itemColumns()
-                       + QStringLiteral(" FROM clipboard_item WHERE content_hash = ?") + hiddenClause()
+                       + QStringLiteral(" FROM clipboard_item AS i WHERE i.content_hash = ?") + hiddenClause()
                        + QStringLiteral(" LIMIT 1")))
         return std::nullopt;
     query.addBindValue(contentHash);
@@ -692,15 +826,12 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
 
 qint64 ClipboardStore::count() const
 {
-    return tally({}, {}, [](const ClipboardItem &) { return true; });
+    return tally({});
 }
 
 qint64 ClipboardStore::count(const QString &query) const
 {
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    const SearchFilter filter = searchFilter(predicate);
-    return tally(filter.where, filter.bindings,
-                 [&predicate](const ClipboardItem &item) { return !predicate || predicate->accepts(item); });
+    return tally(searchFilter(query));
 }
 
 std::optional<ClipboardStore::Range> ClipboardStore::range(const ClearRequest &request, const QDateTime &now,
@@ -716,27 +847,14 @@ QList<ClipboardItem> ClipboardStore::items(const ClearRequest &request, const QD
                                            const ClipboardCalendar &calendar, std::optional<int> limit) const
 {
     const std::optional<Range> span = range(request, now, calendar);
-    if (!span)
-        return items(limit);
-    return fetch(QStringLiteral("last_copied_at >= ? AND last_copied_at < ?"), {span->start, span->end},
-                 [&span](const ClipboardItem &item) {
-                     const qint64 at = millis(item.lastCopiedAt);
-                     return at >= span->start && at < span->end;
-                 },
-                 limit);
+    return span ? fetch(periodFilter(*span), limit) : items(limit);
 }
 
 qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now,
                              const ClipboardCalendar &calendar) const
 {
     const std::optional<Range> span = range(request, now, calendar);
-    if (!span)
-        return count();
-    return tally(QStringLiteral("last_copied_at >= ? AND last_copied_at < ?"), {span->start, span->end},
-                 [&span](const ClipboardItem &item) {
-                     const qint64 at = millis(item.lastCopiedAt);
-                     return at >= span->start && at < span->end;
-                 });
+    return span ? tally(periodFilter(*span)) : count();
 }
 
 // Side files -----------------------------------------------------------------------------

@@ -127,10 +127,20 @@ private:
     void removeSideFiles(const QStringList &paths);
     std::optional<Range> range(const ClearRequest &request, const QDateTime &now,
                                const ClipboardCalendar &calendar) const;
-    QList<ClipboardItem> fetch(const QString &where, const QVariantList &bindings,
-                               const std::function<bool(const ClipboardItem &)> &accepts, std::optional<int> limit) const;
-    qint64 tally(const QString &where, const QVariantList &bindings,
-                 const std::function<bool(const ClipboardItem &)> &accepts) const;
+    // A condition on stored entries (`where`, over clipboard_item AS i and, for a search,
+    // clipboard_search AS s) and the same condition on pending entries (`accepts`; none: all).
+    struct Filter
+    {
+        QString where;
+        QVariantList bindings;
+        bool search = false;
+        std::function<bool(const ClipboardItem &)> accepts;
+    };
+    Filter searchFilter(const QString &query) const;
+    Filter periodFilter(const Range &span) const;
+    QString source(const Filter &filter) const;
+    QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
+    qint64 tally(const Filter &filter) const;
     QString hiddenClause() const;
     QVariantList hiddenBindings() const;
 

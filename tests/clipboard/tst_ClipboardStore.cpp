@@ -302,6 +302,45 @@ private Q_SLOTS:
         QCOMPARE(store->count(QStringLiteral("zzz")), 0);
     }
 
+    void searchThroughTheStore_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("app");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+
+        QTest::newRow("at the start") << "abc tail" << "" << "ABC" << true;
+        QTest::newRow("at the end") << "head abc" << "" << "abc" << true;
+        QTest::newRow("whole text") << "abc" << "" << "abc" << true;
+        QTest::newRow("longer than the text") << "ab" << "" << "abc" << false;
+        QTest::newRow("almost") << "abd abx zbc" << "" << "abc" << false;
+        QTest::newRow("rare letter inside") << "the equal sign" << "" << "EQU" << true;
+        QTest::newRow("one letter") << "xyz" << "" << "Y" << true;
+        QTest::newRow("cedilla") << "FAÇADE" << "" << "ça" << true;
+        QTest::newRow("accent in the text") << "résumé" << "" << "RESUME" << true;
+        QTest::newRow("accent in the query") << "resume" << "" << "résumé" << true;
+        QTest::newRow("non-latin") << "Привет мир" << "" << "МИР" << true;
+        QTest::newRow("source app") << "ls -l" << "Files" << "file" << true;
+        QTest::newRow("kind word") << "plain" << "" << "texts" << true;
+        QTest::newRow("quotes and percent") << "100% \"sure\"" << "" << "% \"s" << true;
+        QTest::newRow("like wildcard is literal") << "abc" << "" << "a_c" << false;
+    }
+
+    void searchThroughTheStore()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, app);
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->record(textCapture(content, at(10, 9), app));
+        QCOMPARE(store->count(query), found ? 1 : 0);
+        QCOMPARE(store->items(query, 10).size(), found ? 1 : 0);
+        // The predicate the pending entries go through agrees with the database.
+        QCOMPARE(ClipboardItem::matching(query)->accepts(store->items(1).first()), found);
+    }
+
     void periodQueriesUseHalfOpenIntervals()
     {
         TestHome home;
