@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -394,6 +396,51 @@ private Q_SLOTS:
         QCOMPARE(f.window()->height(), 120); // not while hidden
         f.showAndSettle();
         QCOMPARE(f.window()->height(), 320);
+    }
+
+    // On a real X server (run by the end-to-end suite): typing after a show, with no click and
+    // no window manager, lands in the panel's input; Escape and a press elsewhere close it.
+    void realKeysAndPressesOnX11()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        const auto xdotool = [](const QStringList &arguments) {
+            return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+        };
+
+        TestHome home;
+        auto *root = new QWidget;
+        root->setFixedWidth(380);
+        auto *input = new QLineEdit(root);
+        auto *layout = new QVBoxLayout(root);
+        layout->addWidget(input);
+        FakeTrayHost tray;
+        tray.setGeometry(topIcon());
+        MenuBarPanel panel(root);
+        panel.setOnShow([input] { input->setFocus(); });
+        int closes = 0;
+        panel.setOnClose([&closes] { ++closes; });
+
+        panel.show(&tray);
+        QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
+        QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
+        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("abc")}));
+        QTRY_COMPARE(input->text(), QStringLiteral("abc"));
+
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_VERIFY(!panel.isShown());
+        QTRY_VERIFY(!panel.window()->isVisible());
+        QCOMPARE(closes, 1);
+
+        panel.show(&tray);
+        QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
+        const QPoint elsewhere = screenRect().bottomLeft() + QPoint(40, -40);
+        QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(elsewhere.x()), QString::number(elsewhere.y()),
+                         QStringLiteral("click"), QStringLiteral("1")}));
+        QTRY_VERIFY(!panel.isShown());
+        QCOMPARE(closes, 2);
     }
 
     void placeholderFollowsTheSurfaceAndIsPhotographed()
