@@ -1,0 +1,598 @@
+#include "Views/Todos/TodoListView.h"
+
+#include "Components/ConfettiLayer.h"
+#include "Components/KeyMonitor.h"
+#include "Models/Days.h"
+#include "Services/Sounds.h"
+#include "Services/Surface.h"
+#include "Services/TodoStore.h"
+#include "Services/TodosTabState.h"
+#include "Views/Todos/TodoRow.h"
+#include "Views/Todos/TodoSectionHeading.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPropertyAnimation>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <QtMath>
+
+namespace {
+
+constexpr int rowGap = 2;
+constexpr int contentInset = 2;
+// The spring every row movement uses (reordering, a new day, a heading's filter change).
+constexpr int reorderDurationMs = 220;
+const char *const placedProperty = "vemraPlaced";
+const QString slideName = QStringLiteral("vemraSlide");
+
+} // namespace
+
+TodoListView::TodoListView(TodoStore *store, TodosTabState *state, Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_state(state)
+    , m_density(density)
+    , m_today(state ? state->today() : QDate::currentDate())
+    , m_scroll(new QScrollArea(this))
+    , m_content(new QWidget)
+    , m_keys(new KeyMonitor(this))
+    , m_scrollAnimation(new QVariantAnimation(this))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_content->setAutoFillBackground(false);
+    m_content->setObjectName(QStringLiteral("TodoList"));
+    m_scroll->setWidget(m_content);
+    m_content->installEventFilter(this);
+
+    m_scrollAnimation->setDuration(150);
+    m_scrollAnimation->setEasingCurve(QEasingCurve::OutQuad);
+    connect(m_scrollAnimation, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant &value) { m_scroll->verticalScrollBar()->setValue(value.toInt()); });
+
+    m_keys->setHandler([this](const QKeyEvent &key) { return handleKey(key); });
+
+    onPickDay = [this](const Todo &todo) {
+        if (m_state)
+            m_state->beginMove(todo.id);
+    };
+    if (m_state) {
+        connect(m_state, &TodosTabState::todosChanged, this, &TodoListView::rebuild);
+        connect(m_state, &TodosTabState::dayChanged, this, &TodoListView::rebuild);
+        connect(m_state, &TodosTabState::todayChanged, this, &TodoListView::rebuild);
+        connect(m_state, &TodosTabState::selectionChanged, this, [this] {
+            updateRowStates();
+            scrollToSelection();
+        });
+    }
+    rebuild();
+}
+
+TodoListView::~TodoListView() = default;
+
+void TodoListView::follow(Surface *surface)
+{
+    connect(surface, &Surface::isVisibleChanged, this, [this](bool visible) {
+        if (!visible)
+            surfaceHidden();
+    });
+}
+
+void TodoListView::setMaxHeight(std::optional<int> maxHeight)
+{
+    m_maxHeight = maxHeight;
+    if (!maxHeight) {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
+    }
+    relayout(false);
+}
+
+QList<Todo> TodoListView::rows() const
+{
+    QList<Todo> result;
+    for (const TodoSection &section : m_sections)
+        result.append(section.todos);
+    return result;
+}
+
+bool TodoListView::showsHeadings() const
+{
+    return !(m_sections.size() == 1 && m_sections.first().day == m_today);
+}
+
+TodoSectionHeading *TodoListView::heading(const QDate &day) const
+{
+    return m_headings.value(day);
+}
+
+std::optional<Todo> TodoListView::selectedTodo() const
+{
+    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    if (!selection)
+        return std::nullopt;
+    for (const TodoSection &section : m_sections) {
+        for (const Todo &todo : section.todos) {
+            if (todo.id == *selection)
+                return todo;
+        }
+    }
+    return std::nullopt;
+}
+
+QList<QUuid> TodoListView::peers(const QUuid &id) const
+{
+    for (const TodoSection &section : m_sections) {
+        const bool holds = std::any_of(section.todos.cbegin(), section.todos.cend(),
+            [&id](const Todo &todo) { return todo.id == id; });
+        if (!holds)
+            continue;
+        QList<QUuid> ids;
+        ids.reserve(section.todos.size());
+        for (const Todo &todo : section.todos)
+            ids.append(todo.id);
+        return ids;
+    }
+    return {};
+}
+
+TodoRow *TodoListView::makeRow(const Todo &todo)
+{
+    auto *row = new TodoRow(todo, m_density, m_today, m_content);
+    const QUuid id = todo.id;
+    row->onSelect = [this, id] { select(id); };
+    row->onToggle = [this, id] { toggle(id); };
+    row->onEdit = [this, id] { beginEditing(id); };
+    row->onCommit = [this] { finishEditing(true, true); };
+    row->onCancel = [this] { finishEditing(false, true); };
+    row->onDelete = [this, id] { deleteTodo(id); };
+    row->onSchedule = [this, id](const std::optional<QDate> &day) { schedule(id, day); };
+    row->onPickDay = [this, id] {
+        const std::optional<Todo> todo = m_store ? m_store->todo(id) : std::nullopt;
+        if (todo && onPickDay)
+            onPickDay(*todo);
+    };
+    row->onDraftChanged = [this](const QString &text) { m_draft = text; };
+    row->onDragMoved = [this, id](qreal dy) { dragRow(id, dy); };
+    row->onDragEnded = [this] { dropRow(); };
+    return row;
+}
+
+void TodoListView::rebuild()
+{
+    if (!m_state)
+        return;
+    m_today = m_state->today();
+    m_sections = m_state->sections();
+
+    QSet<QUuid> shown;
+    for (const TodoSection &section : std::as_const(m_sections)) {
+        for (const Todo &todo : section.todos) {
+            shown.insert(todo.id);
+            if (TodoRow *row = m_rows.value(todo.id))
+                row->setTodo(todo, m_today);
+            else
+                m_rows.insert(todo.id, makeRow(todo));
+        }
+    }
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        if (shown.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        // A row may go from inside one of its own handlers (its Delete button); drop it later.
+        it.value()->hide();
+        it.value()->deleteLater();
+        it = m_rows.erase(it);
+    }
+    // An edit or a drag whose row went away (deleted elsewhere, or filtered out) is over.
+    if (m_editingID && !shown.contains(*m_editingID))
+        m_editingID.reset();
+    if (m_drag && !shown.contains(m_drag->id))
+        m_drag.reset();
+
+    QSet<QDate> days;
+    if (showsHeadings()) {
+        bool first = true;
+        for (const TodoSection &section : std::as_const(m_sections)) {
+            days.insert(section.day);
+            TodoSectionHeading *h = m_headings.value(section.day);
+            if (!h) {
+                h = new TodoSectionHeading(section.day, m_density, m_content);
+                const QDate day = section.day;
+                connect(h, &QAbstractButton::clicked, this, [this, day] { clickHeading(day); });
+                m_headings.insert(section.day, h);
+            }
+            h->setState(m_today, m_state->day() == section.day, first);
+            first = false;
+        }
+    }
+    for (auto it = m_headings.begin(); it != m_headings.end();) {
+        if (days.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->hide();
+        it.value()->deleteLater();
+        it = m_headings.erase(it);
+    }
+    updateRowStates();
+    relayout(true);
+}
+
+void TodoListView::updateRowStates()
+{
+    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
+        it.value()->setSelected(selection == it.key());
+        it.value()->setDragging(m_drag && m_drag->id == it.key());
+    }
+}
+
+int TodoListView::viewportWidth() const
+{
+    return m_content->width();
+}
+
+void TodoListView::relayout(bool animated)
+{
+    const int width = viewportWidth();
+    const bool headings = showsHeadings();
+    int y = contentInset;
+    QHash<QWidget *, QRect> targets;
+    for (const TodoSection &section : std::as_const(m_sections)) {
+        if (headings) {
+            if (TodoSectionHeading *h = m_headings.value(section.day)) {
+                const int height = h->sizeHint().height();
+                targets.insert(h, QRect(0, y, width, height));
+                y += height + rowGap;
+            }
+        }
+        for (const Todo &todo : section.todos) {
+            TodoRow *row = m_rows.value(todo.id);
+            if (!row)
+                continue;
+            const int height = row->heightForWidth(width);
+            m_frames.insert(todo.id, QRectF(0, y, width, height));
+            targets.insert(row, QRect(0, y, width, height));
+            y += height + rowGap;
+        }
+    }
+    const int contentHeight = y - rowGap + contentInset;
+
+    const QHash<QUuid, qreal> offsets = m_drag ? m_drag->offsets(peers(m_drag->id), m_frames) : QHash<QUuid, qreal>();
+    const int viewTop = m_scroll->verticalScrollBar()->value();
+    const QRect visible(0, viewTop - 200, width, m_scroll->viewport()->height() + 400);
+    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
+        QWidget *w = it.key();
+        QRect target = it.value();
+        bool slides = animated;
+        if (auto *row = qobject_cast<TodoRow *>(w)) {
+            target.translate(0, qRound(offsets.value(row->todo().id)));
+            // The dragged row follows the pointer directly.
+            if (m_drag && m_drag->id == row->todo().id)
+                slides = false;
+        }
+        w->resize(target.size());
+        auto *slide = w->findChild<QPropertyAnimation *>(slideName, Qt::FindDirectChildrenOnly);
+        const bool placed = w->property(placedProperty).toBool();
+        // Rows far from the visible part jump; animating hundreds of them would only cost time.
+        if (!placed || !slides || !(visible.intersects(w->geometry()) || visible.intersects(target))) {
+            if (slide)
+                slide->stop();
+            w->move(target.topLeft());
+            w->setProperty(placedProperty, true);
+            w->show();
+            continue;
+        }
+        if (slide && slide->state() == QAbstractAnimation::Running && slide->endValue().toPoint() == target.topLeft())
+            continue;
+        if (w->pos() == target.topLeft()) {
+            if (slide)
+                slide->stop();
+            continue;
+        }
+        if (!slide) {
+            slide = new QPropertyAnimation(w, "pos", w);
+            slide->setObjectName(slideName);
+            slide->setDuration(reorderDurationMs);
+            slide->setEasingCurve(QEasingCurve::OutCubic);
+        }
+        slide->stop();
+        slide->setStartValue(w->pos());
+        slide->setEndValue(target.topLeft());
+        slide->start();
+    }
+    if (m_droppedID) {
+        if (TodoRow *row = m_rows.value(*m_droppedID))
+            row->raise();
+    }
+    if (m_drag) {
+        if (TodoRow *row = m_rows.value(m_drag->id))
+            row->raise();
+    }
+
+    if (contentHeight != m_contentHeight) {
+        m_contentHeight = contentHeight;
+        m_content->setMinimumHeight(contentHeight);
+        updateGeometry();
+        Q_EMIT contentHeightChanged(contentHeight);
+    }
+    if (m_maxHeight)
+        setFixedHeight(qMin(m_contentHeight, *m_maxHeight));
+}
+
+QSize TodoListView::sizeHint() const
+{
+    const int height = m_maxHeight ? qMin(m_contentHeight, *m_maxHeight) : m_contentHeight;
+    return {380, height};
+}
+
+bool TodoListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_content && event->type() == QEvent::Resize) {
+        auto *resize = static_cast<QResizeEvent *>(event);
+        if (resize->size().width() != resize->oldSize().width())
+            relayout(false);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TodoListView::requestInputFocus()
+{
+    if (m_state)
+        m_state->focusRequested(VemraTab::Todos);
+}
+
+void TodoListView::select(const QUuid &id)
+{
+    if (!m_state)
+        return;
+    m_state->setSelection(id);
+    requestInputFocus();
+}
+
+void TodoListView::toggle(const QUuid &id)
+{
+    if (!m_store)
+        return;
+    m_store->toggle(id);
+    const std::optional<Todo> todo = m_store->todo(id);
+    if (todo && todo->isCompleted) {
+        ConfettiLayer::throwFrom(this, id);
+        Sounds::playDone();
+    }
+}
+
+void TodoListView::beginEditing(const QUuid &id)
+{
+    finishEditing(true, false);
+    TodoRow *row = m_rows.value(id);
+    if (!row || !m_state)
+        return;
+    m_state->setSelection(id);
+    m_draft = row->todo().title;
+    m_editingID = id;
+    row->setEditing(true, m_draft);
+    relayout(true);
+}
+
+void TodoListView::finishEditing(bool save, bool refocus)
+{
+    if (!m_editingID)
+        return;
+    const QUuid id = *m_editingID;
+    m_editingID.reset();
+    TodoRow *row = m_rows.value(id);
+    if (row)
+        row->setEditing(false);
+    if (save && row && m_store)
+        m_store->rename(id, m_draft);
+    if (refocus)
+        requestInputFocus();
+    relayout(true);
+}
+
+void TodoListView::deleteTodo(const QUuid &id)
+{
+    if (m_editingID == id) {
+        m_editingID.reset();
+        if (TodoRow *row = m_rows.value(id))
+            row->setEditing(false);
+    }
+    if (m_state && m_state->selection() == id) {
+        const QList<Todo> all = rows();
+        QList<Todo> remaining;
+        qsizetype index = -1;
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (all.at(i).id == id)
+                index = i;
+            else
+                remaining.append(all.at(i));
+        }
+        if (remaining.isEmpty())
+            m_state->setSelection(std::nullopt);
+        else
+            m_state->setSelection(remaining.at(qMin(qMax<qsizetype>(index, 0), remaining.size() - 1)).id);
+    }
+    if (m_store)
+        m_store->remove(id);
+    Sounds::playPop();
+}
+
+void TodoListView::schedule(const QUuid &id, const std::optional<QDate> &day)
+{
+    if (m_store)
+        m_store->schedule(id, day);
+}
+
+bool TodoListView::handleKey(const QKeyEvent &key)
+{
+    if (m_editingID || !m_state)
+        return false;
+    // ⌘ (Ctrl), ⌥ and ⌃ keys belong to the surface's shortcuts; Shift and the keypad do not matter.
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (!m_state->selection()) {
+        if (key.key() != Qt::Key_Down)
+            return false;
+        const QList<Todo> all = rows();
+        if (all.isEmpty())
+            return false;
+        m_state->setSelection(all.first().id);
+        return true;
+    }
+    const std::optional<Todo> selected = selectedTodo();
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (selected)
+            beginEditing(selected->id);
+        return true;
+    case Qt::Key_Space:
+        if (selected)
+            toggle(selected->id);
+        return true;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        if (selected)
+            deleteTodo(selected->id);
+        return true;
+    case Qt::Key_Escape:
+        m_state->setSelection(std::nullopt);
+        return true;
+    case Qt::Key_Down:
+        moveSelection(1);
+        return true;
+    case Qt::Key_Up:
+        moveSelection(-1);
+        return true;
+    default:
+        // Typing goes on to the input line, and the row lets go of the selection.
+        m_state->setSelection(std::nullopt);
+        return false;
+    }
+}
+
+void TodoListView::moveSelection(int by)
+{
+    if (!m_state)
+        return;
+    const QList<Todo> all = rows();
+    if (all.isEmpty()) {
+        m_state->setSelection(std::nullopt);
+        return;
+    }
+    qsizetype index = -1;
+    if (const std::optional<QUuid> selection = m_state->selection()) {
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (all.at(i).id == *selection) {
+                index = i;
+                break;
+            }
+        }
+    }
+    if (index < 0) {
+        m_state->setSelection(all.first().id);
+        return;
+    }
+    const qsizetype target = index + by;
+    if (target < 0)
+        m_state->setSelection(std::nullopt);
+    else
+        m_state->setSelection(all.at(qMin(target, all.size() - 1)).id);
+}
+
+void TodoListView::surfaceHidden()
+{
+    finishEditing(true, false);
+    if (m_state)
+        m_state->setSelection(std::nullopt);
+    if (m_drag) {
+        m_drag.reset();
+        updateRowStates();
+        relayout(false);
+    }
+}
+
+void TodoListView::clickHeading(const QDate &day)
+{
+    if (!m_state)
+        return;
+    const bool filtered = m_state->day() == day;
+    if (!filtered && Days::distance(m_today, day) != 0)
+        m_state->setDay(day);
+    else
+        m_state->setDay(std::nullopt);
+}
+
+void TodoListView::scrollToSelection()
+{
+    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    if (!selection || !m_frames.contains(*selection) || !m_rows.contains(*selection))
+        return;
+    const QRectF frame = m_frames.value(*selection);
+    QScrollBar *bar = m_scroll->verticalScrollBar();
+    const int top = bar->value();
+    const int height = m_scroll->viewport()->height();
+    int target = top;
+    if (frame.top() < top)
+        target = int(frame.top());
+    else if (frame.bottom() > top + height)
+        target = qCeil(frame.bottom()) - height;
+    target = qBound(bar->minimum(), target, bar->maximum());
+    if (target == top)
+        return;
+    m_scrollAnimation->stop();
+    m_scrollAnimation->setStartValue(top);
+    m_scrollAnimation->setEndValue(target);
+    m_scrollAnimation->start();
+}
+
+void TodoListView::dragRow(const QUuid &id, qreal dy)
+{
+    // While a title is edited in place no row can be dragged.
+    if (m_editingID)
+        return;
+    const std::optional<TodoRowDrag> updated = TodoRowDrag::update(id, dy, peers(id), m_frames);
+    if (!updated)
+        return;
+    m_drag = updated;
+    updateRowStates();
+    relayout(true);
+}
+
+void TodoListView::dropRow()
+{
+    if (!m_drag)
+        return;
+    const TodoRowDrag drag = *m_drag;
+    m_droppedID = drag.id;
+    // The drag ends before the store moves the todo, so the rows spring from where they are
+    // shown straight into the new order.
+    m_drag.reset();
+    updateRowStates();
+    if (drag.to != drag.from) {
+        const QList<QUuid> group = peers(drag.id);
+        if (group.contains(drag.id) && m_store)
+            m_store->move(drag.id, drag.to, group);
+    }
+    relayout(true);
+    const QUuid dropped = drag.id;
+    QTimer::singleShot(reorderDurationMs, this, [this, dropped] {
+        if (m_droppedID == dropped)
+            m_droppedID.reset();
+    });
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "Components/Density.h"
+#include "Models/Todo.h"
+#include "Models/TodoSection.h"
+#include "Views/Todos/TodoRowDrag.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class KeyMonitor;
+class QKeyEvent;
+class QScrollArea;
+class QVariantAnimation;
+class Surface;
+class TodoRow;
+class TodoSectionHeading;
+class TodoStore;
+class TodosTabState;
+
+// The scrolling list of the todos tab: the tab state's day sections, each under a heading that
+// doubles as the day filter (left out when today's is the only section), one row per todo.
+// It handles the list's keys while the keyboard focus stays in the input line (arrows select,
+// Return edits, Space completes, Delete deletes, Escape deselects), edits titles in place and
+// reorders todos by dragging a row within its own day. Every change goes through the store;
+// the list keeps only the edit in progress and the drag.
+//
+// Row widgets are kept per todo id and updated in place, so a change animates (the checkbox
+// ticks, rows slide to their new places) instead of the list being rebuilt.
+class TodoListView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TodoListView(TodoStore *store, TodosTabState *state, Density density, QWidget *parent = nullptr);
+    ~TodoListView() override;
+
+    // Hiding the surface ends an edit (keeping the draft), the selection and a drag.
+    void follow(Surface *surface);
+    // The most height the list takes before it scrolls; nothing: whatever the surface gives.
+    void setMaxHeight(std::optional<int> maxHeight);
+
+    // "Another Day…" of a row's menu; by default starts moving the todo with the calendar.
+    std::function<void(const Todo &todo)> onPickDay;
+
+    // Every shown todo, section after section: the order of keyboard navigation.
+    QList<Todo> rows() const;
+    QList<TodoSection> sections() const { return m_sections; }
+    bool showsHeadings() const;
+    std::optional<QUuid> editingID() const { return m_editingID; }
+    QString draft() const { return m_draft; }
+    const std::optional<TodoRowDrag> &drag() const { return m_drag; }
+    std::optional<QUuid> droppedID() const { return m_droppedID; }
+    int contentHeight() const { return m_contentHeight; }
+
+    TodoRow *row(const QUuid &id) const { return m_rows.value(id); }
+    TodoSectionHeading *heading(const QDate &day) const;
+    // A row's laid-out frame in the list's content (without any drag offset).
+    QRectF rowFrame(const QUuid &id) const { return m_frames.value(id); }
+    QScrollArea *scrollArea() const { return m_scroll; }
+
+    void select(const QUuid &id);
+    // Completes or reopens the todo; completing throws confetti from its checkbox and plays
+    // the done sound.
+    void toggle(const QUuid &id);
+    // Saves an edit in progress on another row first.
+    void beginEditing(const QUuid &id);
+    void finishEditing(bool save, bool refocus);
+    // Deletes the todo; the selection moves on to the row that followed it.
+    void deleteTodo(const QUuid &id);
+    void schedule(const QUuid &id, const std::optional<QDate> &day);
+    bool handleKey(const QKeyEvent &key);
+    void moveSelection(int by);
+    void surfaceHidden();
+
+    // The steps of a drag, as the rows report them.
+    void dragRow(const QUuid &id, qreal dy);
+    void dropRow();
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void contentHeightChanged(int height);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void rebuild();
+    void relayout(bool animated);
+    void placeRow(TodoRow *row, const QPoint &target, bool animated);
+    void updateRowStates();
+    void clickHeading(const QDate &day);
+    void scrollToSelection();
+    void requestInputFocus();
+    std::optional<Todo> selectedTodo() const;
+    QList<QUuid> peers(const QUuid &id) const;
+    TodoRow *makeRow(const Todo &todo);
+    int viewportWidth() const;
+
+    QPointer<TodoStore> m_store;
+    QPointer<TodosTabState> m_state;
+    Density m_density;
+    QDate m_today;
+    QList<TodoSection> m_sections;
+    std::optional<int> m_maxHeight;
+
+    QScrollArea *m_scroll;
+    QWidget *m_content;
+    KeyMonitor *m_keys;
+    QVariantAnimation *m_scrollAnimation;
+    QHash<QUuid, TodoRow *> m_rows;
+    QHash<QDate, TodoSectionHeading *> m_headings;
+    QHash<QUuid, QRectF> m_frames;
+    int m_contentHeight = 0;
+
+    std::optional<QUuid> m_editingID;
+    QString m_draft;
+    std::optional<TodoRowDrag> m_drag;
+    std::optional<QUuid> m_droppedID;
+};

@@ -1,0 +1,433 @@
+#include "Views/Todos/TodoRow.h"
+
+#include "Components/ConfettiLayer.h"
+#include "Components/InlineEditor.h"
+#include "Components/SystemColors.h"
+#include "Components/TintedButton.h"
+#include "Components/TodoCheckbox.h"
+#include "Models/Days.h"
+#include "Views/Todos/TodoTitleText.h"
+
+#include <QContextMenuEvent>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVariantAnimation>
+#include <QtMath>
+
+namespace {
+
+constexpr int sideInset = 10;
+constexpr int itemSpacing = 10;
+constexpr int actionSpacing = 6;
+constexpr qreal dragThreshold = 4;
+
+TintedButtonStyle actionStyle(Density density)
+{
+    return {TintedButtonStyle::Tinted, Densities::actionSize(density), Densities::actionFontSize(density), false};
+}
+
+} // namespace
+
+TodoRow::TodoRow(const Todo &todo, Density density, const QDate &today, QWidget *parent)
+    : QWidget(parent)
+    , m_todo(todo)
+    , m_density(density)
+    , m_today(today)
+    , m_checkbox(new TodoCheckbox(Densities::checkboxSize(density), this))
+    , m_title(new TodoTitleText(density, this))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(false);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    m_checkbox->resize(m_checkbox->sizeHint());
+    m_checkbox->setChecked(todo.isCompleted);
+    ConfettiLayer::markSource(m_checkbox, todo.id);
+    connect(m_checkbox, &QAbstractButton::clicked, this, [this] {
+        if (onToggle)
+            onToggle();
+    });
+    updateTexts();
+}
+
+void TodoRow::setTodo(const Todo &todo, const QDate &today)
+{
+    if (todo == m_todo && today == m_today)
+        return;
+    const bool sameTodo = todo.id == m_todo.id;
+    const bool heightMayChange = todo.title != m_todo.title || todo.day != m_todo.day || today != m_today;
+    m_todo = todo;
+    m_today = today;
+    m_checkbox->setChecked(todo.isCompleted);
+    if (!sameTodo)
+        ConfettiLayer::markSource(m_checkbox, todo.id);
+    updateTexts();
+    if (heightMayChange)
+        updateGeometry();
+    layoutChildren();
+    update();
+}
+
+std::optional<QDate> TodoRow::overdueDay() const
+{
+    const std::optional<QDate> day = m_todo.dayStart();
+    if (day && *day < m_today)
+        return day;
+    return std::nullopt;
+}
+
+void TodoRow::updateTexts()
+{
+    m_title->setTitle(m_todo.title);
+    m_title->setDone(m_todo.isCompleted);
+    const std::optional<QDate> overdue = overdueDay();
+    m_title->setOverdueLabel(overdue ? Days::name(*overdue, m_today) : QString());
+    m_checkbox->setToolTip(m_todo.isCompleted ? tr("Mark as not done (Space)") : tr("Mark as done (Space)"));
+    m_checkbox->setAccessibleName(m_todo.title);
+    m_checkbox->setAccessibleDescription(m_todo.isCompleted ? tr("Done") : tr("Not done"));
+    setAccessibleName(m_todo.title);
+}
+
+void TodoRow::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    updateActions(true);
+    update();
+}
+
+void TodoRow::setEditing(bool editing, const QString &draft)
+{
+    if (editing == isEditing())
+        return;
+    if (editing) {
+        m_editor = new InlineEditor(draft, Densities::fontSize(m_density), this);
+        m_editor->onTextChanged = [this](const QString &text) {
+            if (onDraftChanged)
+                onDraftChanged(text);
+        };
+        m_editor->onCommit = [this] {
+            if (onCommit)
+                onCommit();
+        };
+        m_editor->onCancel = [this] {
+            if (onCancel)
+                onCancel();
+        };
+        m_title->hide();
+        layoutChildren();
+        m_editor->show();
+    } else {
+        InlineEditor *editor = m_editor;
+        m_editor = nullptr;
+        // Reports from the field are over once the host ends the edit; it may be inside one of
+        // the field's own handlers, so the field goes on the next turn.
+        editor->onCommit = nullptr;
+        editor->onCancel = nullptr;
+        editor->onTextChanged = nullptr;
+        editor->hide();
+        editor->deleteLater();
+        m_title->show();
+    }
+    updateActions(false);
+    updateGeometry();
+    layoutChildren();
+    update();
+}
+
+void TodoRow::setDragging(bool dragging)
+{
+    if (dragging == m_dragging)
+        return;
+    m_dragging = dragging;
+    if (dragging) {
+        auto *shadow = new QGraphicsDropShadowEffect(this);
+        shadow->setColor(QColor(0, 0, 0, 51));
+        shadow->setBlurRadius(16);
+        shadow->setOffset(0, 3);
+        setGraphicsEffect(shadow);
+    } else {
+        setGraphicsEffect(nullptr);
+    }
+    updateActions(true);
+    update();
+}
+
+bool TodoRow::showsActions() const
+{
+    return (m_hovered || m_selected) && !isEditing() && !m_dragging;
+}
+
+void TodoRow::ensureActions()
+{
+    if (m_actions)
+        return;
+    m_actions = new QWidget(this);
+    m_editButton = new TintedButton(tr("Edit"), actionStyle(m_density), m_actions);
+    m_editButton->setToolTip(tr("Edit (Return)"));
+    m_deleteButton = new TintedButton(tr("Delete"), actionStyle(m_density), m_actions);
+    m_deleteButton->setDestructive(true);
+    m_deleteButton->setToolTip(tr("Delete (Delete)"));
+    const QSize edit = m_editButton->sizeHint();
+    const QSize remove = m_deleteButton->sizeHint();
+    m_editButton->setGeometry(0, 0, edit.width(), edit.height());
+    m_deleteButton->setGeometry(edit.width() + actionSpacing, 0, remove.width(), remove.height());
+    m_actions->resize(edit.width() + actionSpacing + remove.width(), qMax(edit.height(), remove.height()));
+    connect(m_editButton, &QAbstractButton::clicked, this, [this] {
+        if (onEdit)
+            onEdit();
+    });
+    connect(m_deleteButton, &QAbstractButton::clicked, this, [this] {
+        if (onDelete)
+            onDelete();
+    });
+    auto *opacity = new QGraphicsOpacityEffect(m_actions);
+    opacity->setOpacity(0);
+    m_actions->setGraphicsEffect(opacity);
+    m_actionsFade = new QVariantAnimation(this);
+    m_actionsFade->setDuration(140);
+    m_actionsFade->setEasingCurve(QEasingCurve::OutQuad);
+    connect(m_actionsFade, &QVariantAnimation::valueChanged, m_actions, [opacity](const QVariant &value) {
+        opacity->setOpacity(value.toReal());
+    });
+    connect(m_actionsFade, &QVariantAnimation::finished, m_actions, [this] {
+        if (!m_actionsShown)
+            m_actions->hide();
+    });
+    m_actions->hide();
+    layoutChildren();
+}
+
+void TodoRow::updateActions(bool animated)
+{
+    const bool shown = showsActions();
+    if (shown == m_actionsShown)
+        return;
+    m_actionsShown = shown;
+    if (shown)
+        ensureActions();
+    if (!m_actions)
+        return;
+    // Hidden buttons keep their place, so the title never reflows; they just stop taking clicks.
+    m_actions->setAttribute(Qt::WA_TransparentForMouseEvents, !shown);
+    auto *opacity = static_cast<QGraphicsOpacityEffect *>(m_actions->graphicsEffect());
+    m_actionsFade->stop();
+    if (shown)
+        m_actions->show();
+    if (animated && isVisible()) {
+        m_actionsFade->setStartValue(opacity->opacity());
+        m_actionsFade->setEndValue(shown ? 1.0 : 0.0);
+        m_actionsFade->start();
+    } else {
+        opacity->setOpacity(shown ? 1 : 0);
+        m_actions->setVisible(shown);
+    }
+}
+
+int TodoRow::actionsWidth() const
+{
+    if (m_actions)
+        return m_actions->width();
+    // The same measure as the real pair, taken once per density.
+    static int widths[2] = {-1, -1};
+    int &cached = widths[m_density == Density::Compact ? 0 : 1];
+    if (cached < 0) {
+        TintedButton edit(tr("Edit"), actionStyle(m_density));
+        TintedButton remove(tr("Delete"), actionStyle(m_density));
+        cached = edit.sizeHint().width() + actionSpacing + remove.sizeHint().width();
+    }
+    return cached;
+}
+
+int TodoRow::titleWidth(int width) const
+{
+    const int left = sideInset + qCeil(Densities::checkboxSize(m_density)) + itemSpacing;
+    return qMax(1, width - left - itemSpacing - actionsWidth() - sideInset);
+}
+
+int TodoRow::heightForWidth(int width) const
+{
+    const qreal lineHeight = Densities::lineHeight(m_density);
+    const qreal content = isEditing() ? lineHeight : qMax<qreal>(lineHeight, m_title->heightForWidth(titleWidth(width)));
+    return qCeil(content + 2 * Densities::rowVerticalPadding(m_density));
+}
+
+QSize TodoRow::sizeHint() const
+{
+    const int width = 340;
+    return {width, heightForWidth(width)};
+}
+
+void TodoRow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void TodoRow::layoutChildren()
+{
+    const qreal pad = Densities::rowVerticalPadding(m_density);
+    const qreal lineHeight = Densities::lineHeight(m_density);
+    const qreal box = Densities::checkboxSize(m_density);
+    const qreal lineMid = pad + lineHeight / 2;
+    // The checkbox widget keeps room for its shadow around the box; the box itself lines up.
+    const QPointF boxCentre = m_checkbox->boxRect().center();
+    m_checkbox->move(qRound(sideInset + box / 2 - boxCentre.x()), qRound(lineMid - boxCentre.y()));
+    const int left = sideInset + qCeil(box) + itemSpacing;
+    const int titleW = titleWidth(width());
+    m_title->setGeometry(left, qRound(pad), titleW, m_title->heightForWidth(titleW));
+    if (m_editor)
+        m_editor->setGeometry(left, qRound(pad), titleW + itemSpacing + actionsWidth(), qCeil(lineHeight));
+    if (m_actions)
+        m_actions->move(width() - sideInset - m_actions->width(), qRound(lineMid - m_actions->height() / 2.0));
+}
+
+void TodoRow::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPalette pal = palette();
+    const qreal radius = Densities::cornerRadius(m_density);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), radius, radius);
+    if (m_dragging)
+        p.fillPath(shape, pal.color(QPalette::Window));
+    QColor fill = Qt::transparent;
+    if (isEditing())
+        fill = SystemColors::withOpacity(SystemColors::textBackground(pal), 0.6);
+    else if (m_selected)
+        fill = SystemColors::withOpacity(SystemColors::tint(pal), 0.16);
+    else if (m_hovered)
+        fill = SystemColors::withOpacity(SystemColors::primary(pal), 0.05);
+    if (fill.alpha() > 0)
+        p.fillPath(shape, fill);
+    if (isEditing()) {
+        p.setPen(QPen(SystemColors::withOpacity(SystemColors::tint(pal), 0.6), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
+    }
+}
+
+void TodoRow::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    m_hovered = true;
+    updateActions(true);
+    update();
+}
+
+void TodoRow::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    m_hovered = false;
+    updateActions(true);
+    update();
+}
+
+void TodoRow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || isEditing()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressAt = event->globalPosition();
+    m_pressDragging = false;
+    event->accept();
+}
+
+void TodoRow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressAt) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPointF delta = event->globalPosition() - *m_pressAt;
+    if (!m_pressDragging && QLineF(QPointF(), delta).length() < dragThreshold)
+        return;
+    m_pressDragging = true;
+    if (onDragMoved)
+        onDragMoved(delta.y());
+}
+
+void TodoRow::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressAt) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const bool dragged = m_pressDragging;
+    m_pressAt.reset();
+    m_pressDragging = false;
+    if (dragged) {
+        if (onDragEnded)
+            onDragEnded();
+    } else if (!isEditing() && rect().contains(event->position().toPoint()) && onSelect) {
+        onSelect();
+    }
+}
+
+void TodoRow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || isEditing()) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    if (onEdit)
+        onEdit();
+}
+
+QList<TodoRow::MoveTo> TodoRow::moveToItems(const Todo &todo, const QDate &today)
+{
+    const QDate listing = todo.dayStart().value_or(today);
+    QList<MoveTo> items;
+    for (int k = 0; k <= 6; ++k) {
+        const QDate day = Days::adding(k, today);
+        items.append({Days::name(day, today), k == 0 ? std::nullopt : std::optional<QDate>(day), day != listing});
+    }
+    return items;
+}
+
+QMenu *TodoRow::makeContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    const QPointer<TodoRow> self(this);
+    const auto call = [self](std::function<void()> TodoRow::*callback) {
+        return [self, callback] {
+            if (self && (self->*callback))
+                (self->*callback)();
+        };
+    };
+    connect(menu->addAction(tr("Edit")), &QAction::triggered, this, call(&TodoRow::onEdit));
+    connect(menu->addAction(m_todo.isCompleted ? tr("Mark as Not Done") : tr("Mark as Done")), &QAction::triggered,
+        this, call(&TodoRow::onToggle));
+    QMenu *moveTo = menu->addMenu(tr("Move to"));
+    for (const MoveTo &item : moveToItems(m_todo, m_today)) {
+        QAction *action = moveTo->addAction(item.title);
+        action->setEnabled(item.enabled);
+        const std::optional<QDate> day = item.day;
+        connect(action, &QAction::triggered, this, [self, day] {
+            if (self && self->onSchedule)
+                self->onSchedule(day);
+        });
+    }
+    moveTo->addSeparator();
+    connect(moveTo->addAction(tr("Another Day…")), &QAction::triggered, this, call(&TodoRow::onPickDay));
+    menu->addSeparator();
+    connect(menu->addAction(tr("Delete")), &QAction::triggered, this, call(&TodoRow::onDelete));
+    return menu;
+}
+
+void TodoRow::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = makeContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
+}

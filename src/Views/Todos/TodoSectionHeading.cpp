@@ -1,0 +1,94 @@
+#include "Views/Todos/TodoSectionHeading.h"
+
+#include "Components/PointingHandCursor.h"
+#include "Components/SystemColors.h"
+#include "Models/Days.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QtMath>
+
+namespace {
+
+constexpr int sideInset = 10;
+constexpr int firstTopInset = 4;
+constexpr int topInset = 12;
+constexpr int bottomInset = 2;
+constexpr int labelSpacing = 6;
+
+} // namespace
+
+TodoSectionHeading::TodoSectionHeading(const QDate &day, Density density, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_day(day)
+    , m_density(density)
+    , m_today(day)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAccessibleDescription(tr("Heading"));
+    m_hand = PointingHandCursor::apply(this, [this] { return m_filtered || m_day != m_today; });
+}
+
+void TodoSectionHeading::setState(const QDate &today, bool isFiltered, bool isFirst)
+{
+    if (today == m_today && isFiltered == m_filtered && isFirst == m_first)
+        return;
+    const bool heightChanges = isFirst != m_first;
+    m_today = today;
+    m_filtered = isFiltered;
+    m_first = isFirst;
+    const int distance = Days::distance(today, m_day);
+    if (isFiltered)
+        setToolTip(tr("Show everything"));
+    else if (distance != 0)
+        setToolTip(tr("Show only %1").arg(nameText()));
+    else
+        setToolTip(QString());
+    setAccessibleName(nameText());
+    m_hand->refresh();
+    if (heightChanges)
+        updateGeometry();
+    update();
+}
+
+QString TodoSectionHeading::nameText() const
+{
+    return Days::name(m_day, m_today);
+}
+
+QString TodoSectionHeading::dateText() const
+{
+    const int distance = Days::distance(m_today, m_day);
+    if (distance < 0 || distance > 6)
+        return {};
+    return QLocale().toString(m_day, QStringLiteral("MMM d"));
+}
+
+QSize TodoSectionHeading::sizeHint() const
+{
+    const qreal line = QFontMetricsF(Densities::font(m_density, -2, QFont::DemiBold)).height();
+    return {200, qCeil(line) + (m_first ? firstTopInset : topInset) + bottomInset};
+}
+
+void TodoSectionHeading::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QPalette pal = palette();
+    const QFont nameFont = Densities::font(m_density, -2, QFont::DemiBold);
+    const QFont dateFont = Densities::font(m_density, -2);
+    const QFontMetricsF nameMetrics(nameFont);
+    const qreal baseline = (m_first ? firstTopInset : topInset) + nameMetrics.ascent();
+    p.setFont(nameFont);
+    p.setPen(SystemColors::secondary(pal));
+    const QString name = nameText();
+    p.drawText(QPointF(sideInset, baseline), name);
+    const QString date = dateText();
+    if (!date.isEmpty()) {
+        p.setFont(dateFont);
+        p.setPen(SystemColors::tertiary(pal));
+        p.drawText(QPointF(sideInset + nameMetrics.horizontalAdvance(name) + labelSpacing, baseline), date);
+    }
+}

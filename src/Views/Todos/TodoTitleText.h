@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Components/Density.h"
+
+#include <QStringList>
+#include <QWidget>
+
+// The title block of a todo row: the title wrapped to at most the density's line limit (the
+// last shown line ends in an ellipsis when more text follows), struck through and dimmed once
+// the todo is done, and under it, for an overdue todo, the name of its day.
+class TodoTitleText final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TodoTitleText(Density density, QWidget *parent = nullptr);
+
+    void setTitle(const QString &title);
+    void setDone(bool done);
+    // The overdue day's name; empty for none.
+    void setOverdueLabel(const QString &label);
+
+    QString title() const { return m_title; }
+    QString overdueLabel() const { return m_overdue; }
+    // The lines shown at `width`, the last one elided when the title is longer.
+    QStringList lines(int width) const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QFont titleFont() const;
+    QFont overdueFont() const;
+
+    Density m_density;
+    QString m_title;
+    QString m_overdue;
+    bool m_done = false;
+    mutable int m_cachedWidth = -1;
+    mutable QStringList m_cachedLines;
+};
