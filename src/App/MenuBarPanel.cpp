@@ -1,31 +1,20 @@
 #include "App/MenuBarPanel.h"
 
+#include "App/PanelWindow.h"
 #include "Components/MotionPreference.h"
-#include "Platform/DesktopCompositor.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowTags.h"
 
 #include <QApplication>
 #include <QEasingCurve>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QPainter>
-#include <QPainterPath>
+#include <QLayout>
 #include <QScreen>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <QWindow>
 
 #include <cmath>
 
 namespace {
-
-QPainterPath cardPath(const QRectF &rect)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, MenuBarPanel::cornerRadius, MenuBarPanel::cornerRadius);
-    return path;
-}
 
 QEasingCurve cubic(QPointF c1, QPointF c2)
 {
@@ -35,130 +24,6 @@ QEasingCurve cubic(QPointF c1, QPointF c2)
 }
 
 } // namespace
-
-// The panel's window: a frameless popup, so it takes the keyboard and the pointer as soon as it
-// appears (after a global hot key too, with no window manager involved), is left alone by the
-// window manager and so shows on every desktop. It paints the rounded card and reports what
-// dismisses it to its controller.
-class PanelWindow final : public QWidget
-{
-public:
-    explicit PanelWindow(MenuBarPanel *owner)
-        : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint)
-        , m_owner(owner)
-    {
-        setAttribute(Qt::WA_TranslucentBackground);
-        setWindowTitle(QStringLiteral("Vemra"));
-        setObjectName(QStringLiteral("menuBarPanel"));
-        auto *layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(0);
-        // The controller sizes the window; the layout only reports the content's wishes.
-        layout->setSizeConstraint(QLayout::SetNoConstraint);
-    }
-
-    void refreshLook()
-    {
-        m_composited = DesktopCompositor::isActive();
-        updateMask();
-        update();
-    }
-
-    void resetFocusTracking() { m_hadFocus = false; }
-    void noteFocus(QWindow *focused)
-    {
-        if (focused == windowHandle()) {
-            m_hadFocus = true;
-            return;
-        }
-        // Menus and other popups opened from inside the panel take the focus for a while; the
-        // panel has lost it only when a real window of some kind gets it.
-        if (m_hadFocus && focused && focused->type() != Qt::Popup)
-            m_owner->windowLostFocus();
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor card = palette().color(QPalette::Window);
-        if (m_composited) {
-            card.setAlphaF(0.96);
-        } else {
-            // The mask cuts the corners; fill everything so no unpainted pixel shows.
-            painter.fillRect(rect(), card);
-        }
-        const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-        painter.fillPath(path, card);
-        QColor edge = palette().color(QPalette::WindowText);
-        edge.setAlphaF(0.14);
-        painter.setPen(QPen(edge, 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(path);
-    }
-
-    void resizeEvent(QResizeEvent *event) override
-    {
-        QWidget::resizeEvent(event);
-        updateMask();
-    }
-
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        // Only keys that no view inside consumed arrive here.
-        if (event->matches(QKeySequence::Cancel)) {
-            event->accept();
-            m_owner->windowCancelled();
-            return;
-        }
-        event->ignore();
-    }
-
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (!rect().contains(event->position().toPoint())) {
-            event->accept();
-            m_owner->windowPressedOutside(event->globalPosition().toPoint(), event->button(), event->modifiers());
-            return;
-        }
-        QWidget::mousePressEvent(event);
-    }
-
-    void closeEvent(QCloseEvent *event) override
-    {
-        event->accept();
-        m_owner->windowClosedBySystem();
-    }
-
-    void hideEvent(QHideEvent *event) override
-    {
-        QWidget::hideEvent(event);
-        m_owner->windowClosedBySystem();
-    }
-
-    bool event(QEvent *event) override
-    {
-        const bool handled = QWidget::event(event);
-        if (event->type() == QEvent::LayoutRequest)
-            m_owner->m_fitLater.start();
-        return handled;
-    }
-
-private:
-    void updateMask()
-    {
-        if (m_composited) {
-            clearMask();
-            return;
-        }
-        setMask(QRegion(cardPath(QRectF(rect())).toFillPolygon().toPolygon()));
-    }
-
-    MenuBarPanel *m_owner;
-    bool m_composited = false;
-    bool m_hadFocus = false;
-};
 
 MenuBarPanel::MenuBarPanel(QWidget *rootView, QObject *parent)
     : QObject(parent)
@@ -174,7 +39,6 @@ MenuBarPanel::MenuBarPanel(QWidget *rootView, QObject *parent)
     m_retry.setInterval(placementIntervalMs);
     connect(&m_retry, &QTimer::timeout, this, &MenuBarPanel::attemptShow);
 
-    // Layout requests come in bursts; fit once they settle.
     m_fitLater.setSingleShot(true);
     m_fitLater.setInterval(0);
     connect(&m_fitLater, &QTimer::timeout, this, &MenuBarPanel::fitToContent);
@@ -409,6 +273,12 @@ bool MenuBarPanel::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void MenuBarPanel::contentChanged()
+{
+    // Layout requests come in bursts; fit once they settle.
+    m_fitLater.start();
 }
 
 void MenuBarPanel::windowCancelled()

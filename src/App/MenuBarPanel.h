@@ -83,6 +83,7 @@ private:
     void removeMonitors();
 
     // Window callbacks.
+    void contentChanged();
     void windowCancelled();
     void windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void windowClosedBySystem();
