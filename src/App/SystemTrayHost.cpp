@@ -9,6 +9,8 @@
 
 SystemTrayHost::SystemTrayHost(QObject *parent)
     : TrayHost(parent)
+    // Qt chooses between a StatusNotifierItem and an embedded icon once, when the icon is made.
+    , m_statusNotifier(StatusNotifierHost::isPresent())
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayHost::onActivated);
 }
@@ -20,7 +22,7 @@ bool SystemTrayHost::isAvailable() const
 
 bool SystemTrayHost::usesStatusNotifier() const
 {
-    return StatusNotifierHost::isPresent();
+    return m_statusNotifier;
 }
 
 void SystemTrayHost::setVisible(bool visible)

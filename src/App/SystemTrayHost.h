@@ -24,5 +24,6 @@ public:
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
 
+    bool m_statusNotifier = false;
     QSystemTrayIcon m_icon;
 };
