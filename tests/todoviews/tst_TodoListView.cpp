@@ -448,7 +448,6 @@ private Q_SLOTS:
             u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s});
         f.store->toggle(todos.at(1).id);
         const Todo overdue = *f.store->add(u"Return library books"_s, friday.addDays(-1));
-        Q_UNUSED(overdue);
         f.add({u"Dentist at 10:30"_s, u"Call Mum"_s}, friday.addDays(1));
         f.add({u"Quarterly report"_s}, friday.addDays(9));
         QVERIFY(f.show());
@@ -460,6 +459,13 @@ private Q_SLOTS:
         QTest::qWait(50);
         Screenshots::save(f.root.get(), u"todolist-editing"_s);
         f.list->finishEditing(false, true);
+
+        // The first row lifted half-way past the second.
+        f.list->dragRow(overdue.id, f.list->rowFrame(todos.at(0).id).center().y() - f.list->rowFrame(overdue.id).center().y() + 4);
+        QTest::qWait(300);
+        Screenshots::save(f.root.get(), u"todolist-dragging"_s);
+        f.list->dropRow();
+        QTest::qWait(300);
 
         // Confetti a third of a second after a completion.
         qint64 now = 0;

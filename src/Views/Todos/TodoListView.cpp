@@ -187,6 +187,15 @@ void TodoListView::rebuild()
                 m_rows.insert(todo.id, makeRow(todo));
         }
     }
+    // An edit or a drag whose row goes away (deleted elsewhere, or filtered out) is over; the
+    // edit ends first so that its field's loss of focus reports nothing.
+    if (m_editingID && !shown.contains(*m_editingID)) {
+        if (TodoRow *row = m_rows.value(*m_editingID))
+            row->setEditing(false);
+        m_editingID.reset();
+    }
+    if (m_drag && !shown.contains(m_drag->id))
+        m_drag.reset();
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         if (shown.contains(it.key())) {
             ++it;
@@ -197,11 +206,6 @@ void TodoListView::rebuild()
         it.value()->deleteLater();
         it = m_rows.erase(it);
     }
-    // An edit or a drag whose row went away (deleted elsewhere, or filtered out) is over.
-    if (m_editingID && !shown.contains(*m_editingID))
-        m_editingID.reset();
-    if (m_drag && !shown.contains(m_drag->id))
-        m_drag.reset();
 
     QSet<QDate> days;
     if (showsHeadings()) {
