@@ -82,8 +82,11 @@ QString dates(ClipboardPeriod period, const QDateTime &date, const ClipboardCale
         if (first.year() == last.year() && first.month() == last.month())
             return locale.toString(first, QStringLiteral("MMM d")) + QStringLiteral(" \u2013 ")
                 + locale.toString(last, QStringLiteral("d"));
-        return locale.toString(first, QStringLiteral("MMM d")) + QStringLiteral(" \u2013 ")
-            + locale.toString(last, QStringLiteral("MMM d"));
+        if (first.year() == last.year())
+            return locale.toString(first, QStringLiteral("MMM d")) + QStringLiteral(" \u2013 ")
+                + locale.toString(last, QStringLiteral("MMM d"));
+        return locale.toString(first, QStringLiteral("MMM d, yyyy")) + QStringLiteral(" \u2013 ")
+            + locale.toString(last, QStringLiteral("MMM d, yyyy"));
     case ClipboardPeriod::LastMonth:
         if (first.year() == calendar.date(date).year())
             return locale.toString(first, QStringLiteral("MMMM"));

@@ -165,6 +165,9 @@ private Q_SLOTS:
         QTest::newRow("last week across the clock change")
             << week << local(2026, 11, 3, 10) << int(Qt::Sunday) << local(2026, 10, 25) << local(2026, 11, 1)
             << "Oct 25 \u2013 31";
+        QTest::newRow("last week across the new year")
+            << week << local(2027, 1, 5, 10) << int(Qt::Sunday) << local(2026, 12, 27) << local(2027, 1, 3)
+            << "Dec 27, 2026 \u2013 Jan 2, 2027";
         QTest::newRow("last month") << month << local(2026, 12, 1, 0) << int(Qt::Sunday) << local(2026, 11, 1)
                                     << local(2026, 12, 1) << "November";
         QTest::newRow("last month in January") << month << local(2027, 1, 31, 23) << int(Qt::Sunday)
