@@ -6,6 +6,7 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include <QApplication>
+#include <QGraphicsOpacityEffect>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -393,6 +394,19 @@ private Q_SLOTS:
         f.list->dropRow();
         QCOMPARE(changes.count(), 0);
         QCOMPARE(f.shownTitles(), (QStringList{u"a"_s, u"b"_s}));
+    }
+
+    void aNewTodoFadesInWhereItLands()
+    {
+        TodoListFixture f;
+        f.add({u"a"_s});
+        QVERIFY(f.show());
+        QVERIFY(!f.list->row(f.list->rows().first().id)->graphicsEffect());
+        const Todo added = *f.store->add(u"b"_s, std::nullopt);
+        TodoRow *row = f.list->row(added.id);
+        QVERIFY(qobject_cast<QGraphicsOpacityEffect *>(row->graphicsEffect()));
+        QCOMPARE(row->y(), qRound(f.list->rowFrame(added.id).top()));
+        QTRY_VERIFY(!row->graphicsEffect());
     }
 
     void headingsAndTheirFilter()

@@ -11,6 +11,7 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScrollArea>
@@ -181,10 +182,14 @@ void TodoListView::rebuild()
     for (const TodoSection &section : std::as_const(m_sections)) {
         for (const Todo &todo : section.todos) {
             shown.insert(todo.id);
-            if (TodoRow *row = m_rows.value(todo.id))
+            if (TodoRow *row = m_rows.value(todo.id)) {
                 row->setTodo(todo, m_today);
-            else
-                m_rows.insert(todo.id, makeRow(todo));
+            } else {
+                TodoRow *made = makeRow(todo);
+                m_rows.insert(todo.id, made);
+                if (m_built && isVisible())
+                    fadeIn(made);
+            }
         }
     }
     // An edit or a drag whose row goes away (deleted elsewhere, or filtered out) is over; the
@@ -234,6 +239,29 @@ void TodoListView::rebuild()
     }
     updateRowStates();
     relayout(true);
+    m_built = true;
+}
+
+void TodoListView::fadeIn(QWidget *row)
+{
+    // A todo that joins the list fades in where it lands; the effect goes once it is opaque.
+    auto *effect = new QGraphicsOpacityEffect(row);
+    effect->setOpacity(0);
+    row->setGraphicsEffect(effect);
+    auto *fade = new QPropertyAnimation(effect, "opacity", effect);
+    fade->setDuration(reorderDurationMs);
+    fade->setEasingCurve(QEasingCurve::OutCubic);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    const QPointer<QGraphicsOpacityEffect> done(effect);
+    connect(fade, &QAbstractAnimation::finished, row, [row, done] {
+        // Not from inside the animation's own signal: dropping the effect deletes the animation.
+        QTimer::singleShot(0, row, [row, done] {
+            if (done && row->graphicsEffect() == done)
+                row->setGraphicsEffect(nullptr);
+        });
+    });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void TodoListView::updateRowStates()

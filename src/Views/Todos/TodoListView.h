@@ -91,6 +91,7 @@ protected:
 
 private:
     void rebuild();
+    void fadeIn(QWidget *row);
     void relayout(bool animated);
     void placeRow(TodoRow *row, const QPoint &target, bool animated);
     void updateRowStates();
@@ -117,6 +118,7 @@ private:
     QHash<QDate, TodoSectionHeading *> m_headings;
     QHash<QUuid, QRectF> m_frames;
     int m_contentHeight = 0;
+    bool m_built = false;
 
     std::optional<QUuid> m_editingID;
     QString m_draft;

@@ -1,6 +1,7 @@
 #include "Views/Todos/TodoTitleText.h"
 
 #include "Components/SystemColors.h"
+#include "Components/Transition.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -16,6 +17,7 @@ constexpr qreal lineGap = 1;
 TodoTitleText::TodoTitleText(Density density, QWidget *parent)
     : QWidget(parent)
     , m_density(density)
+    , m_doneLook(new Transition(this, 200, QEasingCurve::OutQuad))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -25,9 +27,7 @@ TodoTitleText::TodoTitleText(Density density, QWidget *parent)
 
 QFont TodoTitleText::titleFont() const
 {
-    QFont f = Densities::font(m_density);
-    f.setStrikeOut(m_done);
-    return f;
+    return Densities::font(m_density);
 }
 
 QFont TodoTitleText::overdueFont() const
@@ -51,6 +51,10 @@ void TodoTitleText::setDone(bool done)
     if (done == m_done)
         return;
     m_done = done;
+    if (isVisible())
+        m_doneLook->setOn(done);
+    else
+        m_doneLook->jumpTo(done);
     update();
 }
 
@@ -121,16 +125,25 @@ void TodoTitleText::paintEvent(QPaintEvent *)
     const QFont font = titleFont();
     const QFontMetricsF metrics(font);
     p.setFont(font);
-    p.setPen(m_done ? SystemColors::secondary(pal) : SystemColors::primary(pal));
+    const qreal done = m_doneLook->value();
+    const QColor colour = SystemColors::mix(SystemColors::primary(pal), SystemColors::secondary(pal), done);
+    p.setPen(colour);
     qreal y = 0;
     for (const QString &line : lines(width())) {
         p.drawText(QPointF(0, y + metrics.ascent()), line);
+        if (done > 0) {
+            // The strike-through fades in with the colour; drawn by hand so that it can.
+            const qreal strikeY = y + metrics.ascent() - metrics.strikeOutPos();
+            const qreal lineWidth = qMax<qreal>(1, metrics.lineWidth());
+            p.fillRect(QRectF(0, strikeY - lineWidth / 2, metrics.horizontalAdvance(line), lineWidth),
+                SystemColors::withOpacity(SystemColors::secondary(pal), done));
+        }
         y += metrics.lineSpacing();
     }
     if (!m_overdue.isEmpty()) {
         const QFont small = overdueFont();
         p.setFont(small);
-        p.setPen(m_done ? SystemColors::secondary(pal) : SystemColors::red(pal));
+        p.setPen(SystemColors::mix(SystemColors::red(pal), SystemColors::secondary(pal), done));
         p.drawText(QPointF(0, y + lineGap + QFontMetricsF(small).ascent()), m_overdue);
     }
 }

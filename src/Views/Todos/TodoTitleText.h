@@ -8,6 +8,8 @@
 // The title block of a todo row: the title wrapped to at most the density's line limit (the
 // last shown line ends in an ellipsis when more text follows), struck through and dimmed once
 // the todo is done, and under it, for an overdue todo, the name of its day.
+class Transition;
+
 class TodoTitleText final : public QWidget
 {
     Q_OBJECT
@@ -16,6 +18,7 @@ public:
     explicit TodoTitleText(Density density, QWidget *parent = nullptr);
 
     void setTitle(const QString &title);
+    // A change while shown eases over 0.2 s.
     void setDone(bool done);
     // The overdue day's name; empty for none.
     void setOverdueLabel(const QString &label);
@@ -40,6 +43,8 @@ private:
     QString m_title;
     QString m_overdue;
     bool m_done = false;
+    // Eases the change of completion: the colour and the strike-through line.
+    Transition *m_doneLook;
     mutable int m_cachedWidth = -1;
     mutable QStringList m_cachedLines;
 };
