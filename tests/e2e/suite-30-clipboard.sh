@@ -1,0 +1,99 @@
+# Clipboard capture: copies made in other applications are recorded with their side files;
+# a copy marked secret, one made while a password manager is in front and one made during a
+# pause leave no trace.
+
+CLIP_FOLDER="$XDG_DATA_HOME/Vemra/Clipboard"
+CLIP_DB="$CLIP_FOLDER/Clipboard.store"
+OFFER="$BUILD/tests/e2e/e2e_clipoffer"
+
+# offer TYPE VALUE [TYPE VALUE ...]: another application's copy; its owner serves until the
+# next copy takes the selection.
+offer() {
+    "$OFFER" "$@" >"$W/offer.out" 2>&1 &
+    PIDS+=($!)
+    wait_until 5 grep -q offered "$W/offer.out"
+}
+
+# sql QUERY: one value from the clipboard database (read-only; WAL changes included).
+sql() { sqlite3 -readonly "$CLIP_DB" "$1" 2>/dev/null; }
+recorded_text() { [ "$(sql "SELECT count(*) FROM clipboard_item WHERE content = '$1'")" = 1 ]; }
+item_count() { sql "SELECT count(*) FROM clipboard_item"; }
+# Waits past two polls and the capture, then tells whether the count is still $1.
+count_stays() { sleep 1.5; [ "$(item_count)" = "$1" ]; }
+side_files() { find "$CLIP_FOLDER/Images" "$CLIP_FOLDER/Thumbnails" "$CLIP_FOLDER/Text" -type f 2>/dev/null | wc -l; }
+
+offer text/plain "on the clipboard before launch"
+start_vemra --login-item
+wait_until 15 tray_icon_window
+wait_until 10 test -s "$CLIP_DB"
+sleep 1
+check "what is on the clipboard at launch is not recorded" test "$(item_count)" = 0
+
+printf 'copied with xclip' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+PIDS+=($!)
+check "a text copy is recorded" wait_until 5 recorded_text "copied with xclip"
+
+convert -size 96x64 xc:orange "$W/picture.png" 2>/dev/null
+xclip -selection clipboard -t image/png -i "$W/picture.png" -quiet >/dev/null 2>&1 &
+PIDS+=($!)
+image_recorded() {
+    local row image thumbnail
+    row=$(sql "SELECT pixel_width || 'x' || pixel_height || ' ' || mime_type || ' ' || image_path || ' ' || thumbnail_path FROM clipboard_item WHERE raw_kind = 'image'")
+    read -r size type image thumbnail <<<"$row"
+    [ "$size" = 96x64 ] && [ "$type" = public.png ] && cmp -s "$CLIP_FOLDER/$image" "$W/picture.png" \
+        && [ -s "$CLIP_FOLDER/$thumbnail" ]
+}
+check "an image copy is recorded with its image and thumbnail files" wait_until 5 image_recorded
+
+printf 'file:///etc/hosts\r\nfile:///etc/passwd\r\n' | xclip -selection clipboard -t text/uri-list -quiet >/dev/null 2>&1 &
+PIDS+=($!)
+files_recorded() {
+    [ "$(sql "SELECT content FROM clipboard_item WHERE raw_kind = 'file'")" = "$(printf '/etc/hosts\n/etc/passwd')" ]
+}
+check "a copy of two files is recorded as a file list" wait_until 5 files_recorded
+
+before=$(item_count)
+files_before=$(side_files)
+offer text/plain "hunter2-secret-e2e" x-kde-passwordManagerHint secret
+check "a copy marked secret is not recorded" count_stays "$before"
+check "a copy marked secret leaves no side file" test "$(side_files)" = "$files_before"
+no_trace() { ! grep -qs "hunter2-secret-e2e" "$CLIP_DB" "$CLIP_DB-wal" "$CLIP_DB-journal"; }
+check "a copy marked secret is nowhere in the database files" no_trace
+
+xterm -class keepassxc -title "Password Manager" -e sleep 60 &
+PIDS+=($!)
+keeper_pid=$!
+if wait_until 10 xdotool search --class keepassxc; then
+    keeper=$(xdotool search --class keepassxc | head -1)
+    xdotool windowactivate --sync "$keeper" >/dev/null 2>&1
+    offer text/plain "copied-in-the-password-manager"
+    check "a copy made while a password manager is in front is not recorded" count_stays "$before"
+else
+    fail "the password manager stand-in did not open"
+fi
+kill "$keeper_pid" 2>/dev/null
+wait "$keeper_pid" 2>/dev/null
+
+# "Pause Clipboard History" in the tray icon's menu: the sixth entry without a focus session.
+toggle_pause() {
+    local icon ix iy iw ih
+    icon=$(tray_icon_window) || return 1
+    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+    sleep 0.5
+    xdotool key Down Down Down Down Down Return
+    sleep 0.5
+}
+settings_paused() { grep -qs '^clipboardPaused=true' "$XDG_CONFIG_HOME/Vemra/Vemra.ini"; }
+settings_resumed() { grep -qs '^clipboardPaused=false' "$XDG_CONFIG_HOME/Vemra/Vemra.ini"; }
+toggle_pause
+check "Pause Clipboard History pauses recording" wait_until 5 settings_paused
+offer text/plain "copied-during-the-pause"
+check "a copy made during the pause is not recorded" count_stays "$before"
+toggle_pause
+check "choosing the entry again resumes recording" wait_until 5 settings_resumed
+offer text/plain "copied after the pause"
+check "a copy after the pause is recorded" wait_until 5 recorded_text "copied after the pause"
+check "the copy made during the pause stays unrecorded" test "$(sql "SELECT count(*) FROM clipboard_item WHERE content = 'copied-during-the-pause'")" = 0
+screenshot clipboard-after-pause
+stop_vemra
