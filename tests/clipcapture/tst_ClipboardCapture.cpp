@@ -247,18 +247,6 @@ private Q_SLOTS:
         QCOMPARE(ClipboardFiles::thumbnail(m_folder + QLatin1Char('/') + *capture.imagePath, 100).size(), QSize(100, 75));
     }
 
-    void largeImagesGetBoundedThumbnails()
-    {
-        PasteboardContents contents = snapshot();
-        contents.imageData = encoded(picture(1000, 250), "png");
-        const ClipboardCapture capture = captured(contents, m_folder);
-        QCOMPARE(QImage(m_folder + QLatin1Char('/') + *capture.thumbnailPath).size(), QSize(320, 80));
-        // A small picture is not blown up.
-        contents.imageData = encoded(picture(20, 10), "png");
-        const ClipboardCapture small = captured(contents, m_folder);
-        QCOMPARE(QImage(m_folder + QLatin1Char('/') + *small.thumbnailPath).size(), QSize(20, 10));
-    }
-
     void imagesBeyondTheDecoderLimitAreStillKept()
     {
         const int previous = QImageReader::allocationLimit();
