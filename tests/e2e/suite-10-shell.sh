@@ -1,0 +1,80 @@
+# The shell's main road: tray icon, panel, global hot keys, single instance.
+
+start_vemra
+check "the tray icon appears" wait_until 15 tray_icon_window
+check "an ordinary launch opens the panel on the todos tab" wait_until 10 panel_on_tab todos
+xdotool key Escape
+check "Escape closes the panel" wait_until 5 panel_hidden
+
+# The panel hangs under the icon: centred on it (kept 8 px inside the screen), 6 px away.
+# trayer sits at the bottom edge, so the panel opens above the icon.
+icon=$(tray_icon_window)
+if [ -n "$icon" ]; then
+    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    check "a left click on the tray icon shows the panel" wait_until 5 panel_shown
+    panel_is_placed() {
+        local px py pw ph centre want
+        read -r px py pw ph <<<"$(window_geometry "$(panel_window)")"
+        centre=$((ix + iw / 2 - pw / 2))
+        want=$centre
+        ((want > 1280 - pw - 8)) && want=$((1280 - pw - 8))
+        ((want < 8)) && want=8
+        ((px >= want - 2 && px <= want + 2)) || return 1
+        if ((iy > 400)); then
+            ((py + ph >= iy - 6 - 2 && py + ph <= iy - 6 + 2))
+        else
+            ((py >= iy + ih + 6 - 2 && py <= iy + ih + 6 + 2))
+        fi
+    }
+    check "the panel is placed at the tray icon" wait_until 3 panel_is_placed
+    check "the panel opens on the todos tab" panel_on_tab todos
+    sleep 0.3
+    screenshot panel-open
+    xdotool key Escape
+    check "Escape closes the panel opened from the icon" wait_until 5 panel_hidden
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    wait_until 5 panel_shown
+    xdotool mousemove 200 200 click 1
+    check "a click outside closes the panel" wait_until 5 panel_hidden
+else
+    fail "a left click on the tray icon shows the panel (no tray icon)"
+fi
+
+xdotool key super+shift+t
+check "Super+Shift+T shows the panel" wait_until 5 panel_on_tab todos
+sleep 0.3
+xdotool key super+shift+t
+check "a second Super+Shift+T closes it" wait_until 5 panel_hidden
+
+# A second launch asks the first to reopen its panel and exits.
+first=$VEMRA_PID
+timeout 10 "$VEMRA" >>"$W/vemra.log" 2>&1
+second_status=$?
+check "a second launch exits at once" test "$second_status" -eq 0
+check "a second launch reopens the first one's panel" wait_until 5 panel_shown
+check "the first instance keeps running" kill -0 "$first"
+xdotool key Escape
+wait_until 5 panel_hidden
+stop_vemra
+
+# Another program holds Super+Shift+F: the Focus key falls back to Ctrl+Alt+Super+F.
+grabber="$BUILD/tests/e2e/e2e_grabkey"
+"$grabber" super+shift f >"$W/grab.out" 2>&1 &
+grab_pid=$!
+PIDS+=("$grab_pid")
+if wait_until 5 grep -q grabbed "$W/grab.out"; then
+    start_vemra --login-item
+    wait_until 15 tray_icon_window
+    sleep 1
+    check "a login-item launch shows no panel" panel_hidden
+    xdotool key ctrl+alt+super+f
+    check "the fallback Focus key opens the panel on the focus tab" wait_until 5 panel_on_tab focus
+    xdotool key Escape
+    wait_until 5 panel_hidden
+    stop_vemra
+else
+    fail "the helper could not hold Super+Shift+F"
+fi
+kill "$grab_pid" 2>/dev/null
+wait "$grab_pid" 2>/dev/null
