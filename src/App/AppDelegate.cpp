@@ -9,6 +9,7 @@
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
 #include "Platform/TrayHost.h"
+#include "Platform/WindowTags.h"
 #include "Platform/WorkspaceEvents.h"
 #include "Services/ClipboardMonitor.h"
 #include "Services/ClipboardStore.h"
@@ -375,7 +376,19 @@ void AppDelegate::setUpMenuBarPanel()
         newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
         connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
         window->addAction(newTodo);
+        tagPanelWindow(window);
     }
+}
+
+void AppDelegate::tagPanelWindow(QWidget *window)
+{
+    window->winId();
+    QWindow *handle = window->windowHandle();
+    WindowTags::setSurface(handle, QStringLiteral("panel"));
+    WindowTags::setTab(handle, VemraTabs::rawValue(m_menuBarSurface->tab()));
+    connect(m_menuBarSurface, &Surface::tabChanged, window, [handle](VemraTab tab) {
+        WindowTags::setTab(handle, VemraTabs::rawValue(tab));
+    });
 }
 
 HostWindow *AppDelegate::window() const

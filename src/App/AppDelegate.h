@@ -101,6 +101,8 @@ private:
     void setUpStatusItem();
     void setUpSurfaces();
     void setUpMenuBarPanel();
+    // Names the panel and its tab in window properties, for desktop scripts and the end-to-end suite.
+    void tagPanelWindow(QWidget *window);
     void afterLaunch();
     HostWindow *makeWindow();
     std::unique_ptr<SettingsWindowController> makeSettings(SettingsPane pane);

@@ -127,8 +127,8 @@ is_in_tray() {
     local w=$1 parent trayers
     trayers=" $(xdotool search --class trayer | tr '\n' ' ') "
     for _ in 1 2 3 4 5 6; do
-        parent=$(xwininfo -id "$w" -children 2>/dev/null | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
-        [ -n "$parent" ] || return 1
+        parent=$(timeout 5 xwininfo -id "$w" -children 2>/dev/null | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        { [ -n "$parent" ] && [ "$((parent))" -ne 0 ]; } || return 1
         [[ $trayers == *" $((parent)) "* ]] && return 0
         w=$parent
     done
