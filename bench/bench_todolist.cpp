@@ -51,7 +51,8 @@ int main(int argc, char **argv)
     // A fixed spread: most todos undated, the rest over the next ten days.
     for (int i = 0; i < todoCount; ++i) {
         const std::optional<QDate> day = i % 3 == 0 ? std::optional<QDate>(today.addDays(i % 10)) : std::nullopt;
-        store.add(QStringLiteral("Todo number %1 with a title long enough to wrap in the panel now and then").arg(i), day);
+        store.add(
+            QStringLiteral("Todo number %1 with a title long enough to wrap in the panel now and then").arg(i), day);
     }
     TodosTabState state(&store, nullptr, nullptr, QString(), true);
 
@@ -71,7 +72,8 @@ int main(int argc, char **argv)
     const QList<Todo> todos = store.allTodos();
     const double toggleMs = measure(21, [&](int i) { store.toggle(todos.at(i).id); });
     const double addMs = measure(21, [&](int i) { store.add(QStringLiteral("New %1").arg(i), std::nullopt); });
-    const double renameMs = measure(21, [&](int i) { store.rename(todos.at(50).id, QStringLiteral("Renamed %1").arg(i)); });
+    const double renameMs
+        = measure(21, [&](int i) { store.rename(todos.at(50).id, QStringLiteral("Renamed %1").arg(i)); });
     const double downMs = measure(41, [&](int) {
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         list->handleKey(down);

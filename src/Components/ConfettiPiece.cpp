@@ -35,15 +35,15 @@ ConfettiPiece ConfettiPiece::random(QRandomGenerator &random, const QList<QColor
 
 QList<QColor> ConfettiPiece::colors(const QColor &accent)
 {
-    return {accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),
-        QColor(48, 176, 199), QColor(175, 82, 222)};
+    return { accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),
+        QColor(48, 176, 199), QColor(175, 82, 222) };
 }
 
 QPointF ConfettiPiece::offset(qreal age) const
 {
     const qreal drift = (1 - qExp(-drag * age)) / drag;
     const qreal fall = gravity / drag;
-    return {drift * velocity.x(), fall * age + drift * (velocity.y() - fall)};
+    return { drift * velocity.x(), fall * age + drift * (velocity.y() - fall) };
 }
 
 void ConfettiPiece::draw(QPainter &painter, const QPointF &origin, qreal age, qreal opacity) const

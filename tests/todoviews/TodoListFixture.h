@@ -25,7 +25,8 @@ class SoundLog final
 public:
     SoundLog()
         : m_bank([this](const QString &path) -> std::unique_ptr<SoundPlayer> {
-            return std::make_unique<Player>(path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0), m_played);
+            return std::make_unique<Player>(
+                path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0), m_played);
         })
     {
         Sounds::useBank(&m_bank);
@@ -39,9 +40,13 @@ private:
     class Player final : public SoundPlayer
     {
     public:
-        Player(QString name, QStringList &log) : m_name(std::move(name)), m_log(log) {}
-        void setVolume(qreal) override {}
-        void stop() override {}
+        Player(QString name, QStringList &log)
+            : m_name(std::move(name))
+            , m_log(log)
+        {
+        }
+        void setVolume(qreal) override { }
+        void stop() override { }
         void play() override { m_log.append(m_name); }
 
     private:
@@ -56,10 +61,10 @@ private:
 // A panel-like window holding a todo list over a temporary store, on Friday 6 March 2026.
 struct TodoListFixture
 {
-    static inline const QDate friday{2026, 3, 6};
+    static inline const QDate friday { 2026, 3, 6 };
 
     QTemporaryDir dir;
-    FixedClock clock{QDateTime(friday, QTime(9, 0))};
+    FixedClock clock { QDateTime(friday, QTime(9, 0)) };
     std::unique_ptr<TodoStore> store;
     std::unique_ptr<TodosTabState> state;
     std::unique_ptr<QWidget> root;

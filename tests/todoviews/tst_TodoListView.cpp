@@ -67,22 +67,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
 
         const int none = Qt::NoModifier;
-        QTest::newRow("no selection: Down selects the first row") << "" << int(Qt::Key_Down) << none << "a" << "";
-        QTest::newRow("no selection: Up goes on") << "" << int(Qt::Key_Up) << none << "" << "";
-        QTest::newRow("no selection: Space is typed") << "" << int(Qt::Key_Space) << none << "" << " ";
-        QTest::newRow("no selection: Escape goes on") << "" << int(Qt::Key_Escape) << none << "" << "";
-        QTest::newRow("Down moves on") << "a" << int(Qt::Key_Down) << none << "b" << "";
-        QTest::newRow("Down crosses into the next day") << "b" << int(Qt::Key_Down) << none << "c" << "";
-        QTest::newRow("Down on the last row stays") << "c" << int(Qt::Key_Down) << none << "c" << "";
-        QTest::newRow("Up on the first row leaves the list") << "a" << int(Qt::Key_Up) << none << "" << "";
-        QTest::newRow("Shift+Up moves like Up") << "b" << int(Qt::Key_Up) << int(Qt::ShiftModifier) << "a" << "";
-        QTest::newRow("Down on a stale selection selects the first row") << "<stale>" << int(Qt::Key_Down) << none << "a" << "";
-        QTest::newRow("Up on a stale selection selects the first row") << "<stale>" << int(Qt::Key_Up) << none << "a" << "";
-        QTest::newRow("Escape deselects and is swallowed") << "b" << int(Qt::Key_Escape) << none << "" << "";
-        QTest::newRow("a letter deselects and is typed") << "b" << int(Qt::Key_X) << none << "" << "x";
-        QTest::newRow("Ctrl+Down is left alone") << "a" << int(Qt::Key_Down) << int(Qt::ControlModifier) << "a" << "";
-        QTest::newRow("Alt+Space is left alone") << "a" << int(Qt::Key_Space) << int(Qt::AltModifier) << "a" << " ";
-        QTest::newRow("Space on a stale selection is swallowed") << "<stale>" << int(Qt::Key_Space) << none << "<stale>" << "";
+        QTest::newRow("no selection: Down selects the first row") << "" << int(Qt::Key_Down) << none << "a"
+                                                                  << "";
+        QTest::newRow("no selection: Up goes on") << "" << int(Qt::Key_Up) << none << ""
+                                                  << "";
+        QTest::newRow("no selection: Space is typed") << "" << int(Qt::Key_Space) << none << ""
+                                                      << " ";
+        QTest::newRow("no selection: Escape goes on") << "" << int(Qt::Key_Escape) << none << ""
+                                                      << "";
+        QTest::newRow("Down moves on") << "a" << int(Qt::Key_Down) << none << "b"
+                                       << "";
+        QTest::newRow("Down crosses into the next day") << "b" << int(Qt::Key_Down) << none << "c"
+                                                        << "";
+        QTest::newRow("Down on the last row stays") << "c" << int(Qt::Key_Down) << none << "c"
+                                                    << "";
+        QTest::newRow("Up on the first row leaves the list") << "a" << int(Qt::Key_Up) << none << ""
+                                                             << "";
+        QTest::newRow("Shift+Up moves like Up") << "b" << int(Qt::Key_Up) << int(Qt::ShiftModifier) << "a"
+                                                << "";
+        QTest::newRow("Down on a stale selection selects the first row")
+            << "<stale>" << int(Qt::Key_Down) << none << "a"
+            << "";
+        QTest::newRow("Up on a stale selection selects the first row") << "<stale>" << int(Qt::Key_Up) << none << "a"
+                                                                       << "";
+        QTest::newRow("Escape deselects and is swallowed") << "b" << int(Qt::Key_Escape) << none << ""
+                                                           << "";
+        QTest::newRow("a letter deselects and is typed") << "b" << int(Qt::Key_X) << none << ""
+                                                         << "x";
+        QTest::newRow("Ctrl+Down is left alone") << "a" << int(Qt::Key_Down) << int(Qt::ControlModifier) << "a"
+                                                 << "";
+        QTest::newRow("Alt+Space is left alone") << "a" << int(Qt::Key_Space) << int(Qt::AltModifier) << "a"
+                                                 << " ";
+        QTest::newRow("Space on a stale selection is swallowed") << "<stale>" << int(Qt::Key_Space) << none << "<stale>"
+                                                                 << "";
     }
 
     void keys()
@@ -94,12 +111,12 @@ private Q_SLOTS:
         QFETCH(QString, typed);
 
         TodoListFixture f;
-        const QList<Todo> today = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> today = f.add({ u"a"_s, u"b"_s });
         const Todo gone = *f.store->add(u"gone"_s, std::nullopt);
-        f.add({u"c"_s}, friday.addDays(1));
+        f.add({ u"c"_s }, friday.addDays(1));
         f.store->remove(gone.id);
         QVERIFY(f.show());
-        QCOMPARE(f.shownTitles(), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s, u"c"_s }));
 
         if (selected == u"<stale>"_s) {
             f.state->setSelection(gone.id);
@@ -112,7 +129,7 @@ private Q_SLOTS:
         QCOMPARE(f.selectedTitle(), selectedAfter);
         QCOMPARE(f.input->text(), typed);
         // Nothing but the selection changed.
-        QCOMPARE(f.shownTitles(), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s, u"c"_s }));
         QVERIFY(!f.store->todo(today.first().id)->isCompleted);
     }
 
@@ -127,7 +144,7 @@ private Q_SLOTS:
     {
         SoundLog sounds;
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         f.state->setSelection(todos.at(1).id);
 
@@ -138,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(f.confetti->bursts().first().pieces.size(), 44);
         QVERIFY(f.confetti->isVisible());
         QVERIFY(f.confetti->sourcePoint(todos.at(1).id).has_value());
-        QCOMPARE(sounds.played(), QStringList{u"done"_s});
+        QCOMPARE(sounds.played(), QStringList { u"done"_s });
         QCOMPARE(f.selectedTitle(), u"b"_s);
         QVERIFY(f.list->row(todos.at(1).id)->checkbox()->isChecked());
 
@@ -154,14 +171,14 @@ private Q_SLOTS:
         SoundLog sounds;
         TodoListFixture f;
         f.reduceMotion = true;
-        const Todo todo = f.add({u"a"_s}).first();
+        const Todo todo = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
         // A click on the checkbox, as well as Space.
         QTest::mouseClick(f.list->row(todo.id)->checkbox(), Qt::LeftButton);
         QVERIFY(f.store->todo(todo.id)->isCompleted);
         QVERIFY(f.confetti->bursts().isEmpty());
         QVERIFY(!f.confetti->isVisible());
-        QCOMPARE(sounds.played(), QStringList{u"done"_s});
+        QCOMPARE(sounds.played(), QStringList { u"done"_s });
     }
 
     void deleteMovesTheSelectionOn_data()
@@ -171,11 +188,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("deleted");
         QTest::addColumn<QString>("selectedAfter");
 
-        const QStringList abc{u"a"_s, u"b"_s, u"c"_s};
-        QTest::newRow("middle row: the next one") << abc << "b" << "b" << "c";
-        QTest::newRow("last row: the new last") << abc << "c" << "c" << "b";
-        QTest::newRow("only row: none") << QStringList{u"a"_s} << "a" << "a" << "";
-        QTest::newRow("another row: kept") << abc << "a" << "c" << "a";
+        const QStringList abc { u"a"_s, u"b"_s, u"c"_s };
+        QTest::newRow("middle row: the next one") << abc << "b"
+                                                  << "b"
+                                                  << "c";
+        QTest::newRow("last row: the new last") << abc << "c"
+                                                << "c"
+                                                << "b";
+        QTest::newRow("only row: none") << QStringList { u"a"_s } << "a"
+                                        << "a"
+                                        << "";
+        QTest::newRow("another row: kept") << abc << "a"
+                                           << "c"
+                                           << "a";
     }
 
     void deleteMovesTheSelectionOn()
@@ -199,14 +224,14 @@ private Q_SLOTS:
             f.list->row(idOf(deleted))->onDelete();
         QVERIFY(!f.store->todo(idOf(deleted)));
         QCOMPARE(f.selectedTitle(), selectedAfter);
-        QCOMPARE(sounds.played(), QStringList{u"pop"_s});
+        QCOMPARE(sounds.played(), QStringList { u"pop"_s });
         QVERIFY(!f.shownTitles().contains(deleted));
     }
 
     void returnEditsAndReturnCommitsOnce()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         QSignalSpy changes(f.store.get(), &TodoStore::changed);
         f.state->setSelection(todos.at(0).id);
@@ -240,7 +265,7 @@ private Q_SLOTS:
     {
         TodoListFixture f;
         QSignalSpy closes(f.state.get(), &TodosTabState::closeRequested);
-        const Todo todo = f.add({u"a"_s}).first();
+        const Todo todo = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
         f.list->row(todo.id)->onEdit(); // the row's double click or "Edit"
         InlineEditor *editor = f.list->row(todo.id)->editor();
@@ -258,7 +283,7 @@ private Q_SLOTS:
     void clickingElsewhereCommitsTheEdit()
     {
         TodoListFixture f;
-        const Todo todo = f.add({u"a"_s}).first();
+        const Todo todo = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
         f.list->beginEditing(todo.id);
         InlineEditor *editor = f.list->row(todo.id)->editor();
@@ -272,7 +297,7 @@ private Q_SLOTS:
     void editingAnotherRowSavesTheFirst()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         f.list->beginEditing(todos.at(0).id);
         QTRY_VERIFY(f.list->row(todos.at(0).id)->editor()->hasFocus());
@@ -287,7 +312,7 @@ private Q_SLOTS:
     void deletingTheEditedRowDropsTheEdit()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         f.list->beginEditing(todos.at(1).id);
         QTest::keyClicks(f.list->row(todos.at(1).id)->editor(), u"zzz"_s);
@@ -296,7 +321,26 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(changes.count(), 1); // the deletion only, no rename
         QCOMPARE(f.list->editingID(), std::nullopt);
-        QCOMPARE(f.shownTitles(), QStringList{u"a"_s});
+        QCOMPARE(f.shownTitles(), QStringList { u"a"_s });
+    }
+
+    // Left stale, the edit would keep every list key away until the next edit or hide.
+    void anEditWhoseTodoIsDeletedElsewhereEnds()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.list->beginEditing(todos.at(0).id);
+        QTRY_VERIFY(f.list->row(todos.at(0).id)->editor()->hasFocus());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        f.store->remove(QList<QUuid> { todos.at(0).id }); // the clear-all button, say
+        QCOMPARE(f.list->editingID(), std::nullopt);
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), 1); // no rename after the loss of focus
+        f.state->setSelection(std::nullopt);
+        f.input->setFocus();
+        press(f.input, Qt::Key_Down);
+        QCOMPARE(f.selectedTitle(), u"b"_s);
     }
 
     void hidingTheSurfaceSavesTheEditAndDropsSelectionAndDrag()
@@ -305,7 +349,7 @@ private Q_SLOTS:
         surface.setVisible(true);
         TodoListFixture f;
         f.list->follow(&surface);
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         f.list->beginEditing(todos.at(0).id);
         QTest::keyClicks(f.list->row(todos.at(0).id)->editor(), u"!"_s);
@@ -321,21 +365,22 @@ private Q_SLOTS:
         surface.setVisible(false);
         QVERIFY(!f.list->drag());
         f.list->dropRow();
-        QCOMPARE(f.shownTitles(), (QStringList{u"a!"_s, u"b"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"a!"_s, u"b"_s }));
     }
 
     void draggingReordersWithinTheDay()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s, u"c"_s});
-        f.add({u"d"_s}, friday.addDays(1));
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s, u"c"_s });
+        f.add({ u"d"_s }, friday.addDays(1));
         QVERIFY(f.show());
         QSignalSpy changes(f.store.get(), &TodoStore::changed);
         TodoRow *first = f.list->row(todos.at(0).id);
-        const qreal step = f.list->rowFrame(todos.at(1).id).center().y() - f.list->rowFrame(todos.at(0).id).center().y();
+        const qreal step
+            = f.list->rowFrame(todos.at(1).id).center().y() - f.list->rowFrame(todos.at(0).id).center().y();
 
         mouseDrag(first, qRound(step));
-        QCOMPARE(f.shownTitles(), (QStringList{u"b"_s, u"a"_s, u"c"_s, u"d"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"c"_s, u"d"_s }));
         QCOMPARE(changes.count(), 1);
         QCOMPARE(f.list->drag(), std::nullopt);
         QCOMPARE(f.list->droppedID(), std::optional<QUuid>(todos.at(0).id));
@@ -345,7 +390,7 @@ private Q_SLOTS:
         for (const Todo &t : f.store->allTodos())
             if (!t.day)
                 stored.append(t.title);
-        QCOMPARE(stored, (QStringList{u"b"_s, u"a"_s, u"c"_s}));
+        QCOMPARE(stored, (QStringList { u"b"_s, u"a"_s, u"c"_s }));
         // The rows settle in their new places.
         QTRY_COMPARE(f.list->row(todos.at(0).id)->y(), qRound(f.list->rowFrame(todos.at(0).id).top()));
     }
@@ -353,8 +398,8 @@ private Q_SLOTS:
     void aDropIntoAnotherDayIsRefused()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
-        const QList<Todo> later = f.add({u"c"_s, u"d"_s}, friday.addDays(1));
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        const QList<Todo> later = f.add({ u"c"_s, u"d"_s }, friday.addDays(1));
         QVERIFY(f.show());
         QSignalSpy changes(f.store.get(), &TodoStore::changed);
 
@@ -366,10 +411,10 @@ private Q_SLOTS:
         QCOMPARE(f.list->row(todos.at(1).id)->isDragging(), false);
         QVERIFY(f.list->row(todos.at(0).id)->isDragging());
         f.list->dropRow();
-        QCOMPARE(f.shownTitles(), (QStringList{u"b"_s, u"a"_s, u"c"_s, u"d"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"c"_s, u"d"_s }));
         // Tomorrow's todo dragged far up stays first of its own day.
         mouseDrag(f.list->row(later.at(1).id), -1000);
-        QCOMPARE(f.shownTitles(), (QStringList{u"b"_s, u"a"_s, u"d"_s, u"c"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"d"_s, u"c"_s }));
         QCOMPARE(f.store->todo(later.at(1).id)->dayStart(), std::optional<QDate>(friday.addDays(1)));
         QCOMPARE(changes.count(), 2);
     }
@@ -377,7 +422,7 @@ private Q_SLOTS:
     void noDragWhileEditingOrBelowFourPixels()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"a"_s, u"b"_s});
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         QSignalSpy changes(f.store.get(), &TodoStore::changed);
         mouseDrag(f.list->row(todos.at(1).id), -3); // a click: selects
@@ -393,13 +438,13 @@ private Q_SLOTS:
         f.list->dragRow(todos.at(0).id, 0);
         f.list->dropRow();
         QCOMPARE(changes.count(), 0);
-        QCOMPARE(f.shownTitles(), (QStringList{u"a"_s, u"b"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
     }
 
     void aNewTodoFadesInWhereItLands()
     {
         TodoListFixture f;
-        f.add({u"a"_s});
+        f.add({ u"a"_s });
         QVERIFY(f.show());
         QVERIFY(!f.list->row(f.list->rows().first().id)->graphicsEffect());
         const Todo added = *f.store->add(u"b"_s, std::nullopt);
@@ -412,12 +457,12 @@ private Q_SLOTS:
     void headingsAndTheirFilter()
     {
         TodoListFixture f;
-        f.add({u"a"_s});
+        f.add({ u"a"_s });
         QVERIFY(f.show());
         QVERIFY(!f.list->showsHeadings());
         QVERIFY(!f.list->heading(friday));
 
-        f.add({u"b"_s}, friday.addDays(3));
+        f.add({ u"b"_s }, friday.addDays(3));
         QVERIFY(f.list->showsHeadings());
         TodoSectionHeading *today = f.list->heading(friday);
         TodoSectionHeading *monday = f.list->heading(friday.addDays(3));
@@ -428,20 +473,20 @@ private Q_SLOTS:
 
         QTest::mouseClick(monday, Qt::LeftButton);
         QCOMPARE(f.state->day(), std::optional<QDate>(friday.addDays(3)));
-        QCOMPARE(f.shownTitles(), QStringList{u"b"_s});
+        QCOMPARE(f.shownTitles(), QStringList { u"b"_s });
         monday = f.list->heading(friday.addDays(3));
         QVERIFY(monday); // a single section of another day keeps its heading
         QCOMPARE(monday->toolTip(), u"Show everything"_s);
         QTest::mouseClick(monday, Qt::LeftButton);
         QCOMPARE(f.state->day(), std::nullopt);
-        QCOMPARE(f.shownTitles(), (QStringList{u"a"_s, u"b"_s}));
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
     }
 
     void thePanelListGrowsUpToItsLimit()
     {
         TodoListFixture f;
         f.list->setMaxHeight(340);
-        f.add({u"a"_s});
+        f.add({ u"a"_s });
         QVERIFY(f.show());
         const int one = f.list->height();
         QCOMPARE(one, f.list->contentHeight());
@@ -458,12 +503,12 @@ private Q_SLOTS:
     void screenshots()
     {
         TodoListFixture f;
-        const QList<Todo> todos = f.add({u"Reply to the landlord about the heating"_s, u"Buy oat milk"_s,
-            u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s});
+        const QList<Todo> todos = f.add({ u"Reply to the landlord about the heating"_s, u"Buy oat milk"_s,
+            u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s });
         f.store->toggle(todos.at(1).id);
         const Todo overdue = *f.store->add(u"Return library books"_s, friday.addDays(-1));
-        f.add({u"Dentist at 10:30"_s, u"Call Mum"_s}, friday.addDays(1));
-        f.add({u"Quarterly report"_s}, friday.addDays(9));
+        f.add({ u"Dentist at 10:30"_s, u"Call Mum"_s }, friday.addDays(1));
+        f.add({ u"Quarterly report"_s }, friday.addDays(9));
         QVERIFY(f.show());
         f.state->setSelection(todos.at(0).id);
         QTest::qWait(200);
@@ -475,7 +520,8 @@ private Q_SLOTS:
         f.list->finishEditing(false, true);
 
         // The first row lifted half-way past the second.
-        f.list->dragRow(overdue.id, f.list->rowFrame(todos.at(0).id).center().y() - f.list->rowFrame(overdue.id).center().y() + 4);
+        f.list->dragRow(
+            overdue.id, f.list->rowFrame(todos.at(0).id).center().y() - f.list->rowFrame(overdue.id).center().y() + 4);
         QTest::qWait(300);
         Screenshots::save(f.root.get(), u"todolist-dragging"_s);
         f.list->dropRow();
@@ -492,8 +538,8 @@ private Q_SLOTS:
         Screenshots::save(f.root.get(), u"todolist-confetti"_s);
 
         TodoListFixture regular(Density::Regular);
-        regular.add({u"Plan the week"_s, u"Water the plants"_s});
-        regular.add({u"Team lunch"_s}, friday.addDays(2));
+        regular.add({ u"Plan the week"_s, u"Water the plants"_s });
+        regular.add({ u"Team lunch"_s }, friday.addDays(2));
         QVERIFY(regular.show());
         QTest::qWait(100);
         Screenshots::save(regular.root.get(), u"todolist-regular"_s);

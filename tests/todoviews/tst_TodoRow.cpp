@@ -63,7 +63,8 @@ private Q_SLOTS:
     {
         QFETCH(int, dayOffset);
         QFETCH(int, disabled);
-        const std::optional<QDate> day = dayOffset == 99 ? std::nullopt : std::optional<QDate>(friday.addDays(dayOffset));
+        const std::optional<QDate> day
+            = dayOffset == 99 ? std::nullopt : std::optional<QDate>(friday.addDays(dayOffset));
         const QList<TodoRow::MoveTo> items = TodoRow::moveToItems(todoOn(day), friday);
         QCOMPARE(items.size(), 7);
         QStringList titles;
@@ -72,8 +73,9 @@ private Q_SLOTS:
             QCOMPARE(items.at(k).enabled, k != disabled);
             QCOMPARE(items.at(k).day, k == 0 ? std::nullopt : std::optional<QDate>(friday.addDays(k)));
         }
-        QCOMPARE(titles, (QStringList{u"Today"_s, u"Tomorrow"_s, u"Sunday"_s, u"Monday"_s, u"Tuesday"_s,
-                             u"Wednesday"_s, u"Thursday"_s}));
+        QCOMPARE(titles,
+            (QStringList {
+                u"Today"_s, u"Tomorrow"_s, u"Sunday"_s, u"Monday"_s, u"Tuesday"_s, u"Wednesday"_s, u"Thursday"_s }));
     }
 
     void contextMenuCallsBack()
@@ -91,16 +93,16 @@ private Q_SLOTS:
         QStringList texts;
         for (QAction *a : top)
             texts << (a->isSeparator() ? u"-"_s : a->text());
-        QCOMPARE(texts, (QStringList{u"Edit"_s, u"Mark as Done"_s, u"Move to"_s, u"-"_s, u"Delete"_s}));
+        QCOMPARE(texts, (QStringList { u"Edit"_s, u"Mark as Done"_s, u"Move to"_s, u"-"_s, u"Delete"_s }));
         const QList<QAction *> days = top.at(2)->menu()->actions();
         QCOMPARE(days.size(), 9);
         QVERIFY(!days.at(0)->isEnabled());
         days.at(1)->trigger();
         days.at(8)->trigger();
-        for (int i : {0, 1, 4})
+        for (int i : { 0, 1, 4 })
             top.at(i)->trigger();
-        QCOMPARE(scheduled, (QList<std::optional<QDate>>{friday.addDays(1)}));
-        QCOMPARE(calls, (QStringList{u"pick"_s, u"edit"_s, u"toggle"_s, u"delete"_s}));
+        QCOMPARE(scheduled, (QList<std::optional<QDate>> { friday.addDays(1) }));
+        QCOMPARE(calls, (QStringList { u"pick"_s, u"edit"_s, u"toggle"_s, u"delete"_s }));
 
         TodoRow done(todoOn(std::nullopt, true), Density::Compact, friday);
         std::unique_ptr<QMenu> doneMenu(done.makeContextMenu());
@@ -197,13 +199,13 @@ private Q_SLOTS:
         QFETCH(int, density);
         QFETCH(int, lines);
         const QString title = u"word "_s.repeated(120).trimmed();
-        TodoTitleText text{Density(density)};
+        TodoTitleText text { Density(density) };
         text.setTitle(title);
         const QStringList shown = text.lines(200);
         QCOMPARE(shown.size(), lines);
         QVERIFY(shown.last().endsWith(QChar(0x2026)));
         text.setTitle(u"short"_s);
-        QCOMPARE(text.lines(200), QStringList{u"short"_s});
+        QCOMPARE(text.lines(200), QStringList { u"short"_s });
     }
 };
 

@@ -93,16 +93,16 @@ private Q_SLOTS:
         QHash<QUuid, QRectF> noOwn = s.frames;
         noOwn.remove(s.ids[1]);
         QVERIFY(!TodoRowDrag::update(s.ids[1], 10, s.ids, noOwn));
-        TodoRowDrag drag{s.ids[1], 1, 2, 10};
+        TodoRowDrag drag { s.ids[1], 1, 2, 10 };
         QVERIFY(drag.offsets(s.ids, noOwn).isEmpty());
     }
 
     // Each passed row moves by the dragged row's height, whatever its own.
     void passedRowsShiftByTheDraggedRowsHeight()
     {
-        QList<QUuid> ids{QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
-        QHash<QUuid, QRectF> frames{{ids[0], QRectF(0, 0, 300, 50)}, {ids[1], QRectF(0, 52, 300, 20)},
-            {ids[2], QRectF(0, 74, 300, 20)}};
+        QList<QUuid> ids { QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid() };
+        QHash<QUuid, QRectF> frames { { ids[0], QRectF(0, 0, 300, 50) }, { ids[1], QRectF(0, 52, 300, 20) },
+            { ids[2], QRectF(0, 74, 300, 20) } };
         const auto drag = TodoRowDrag::update(ids[0], 1000, ids, frames);
         // Clamped at the last row's bottom, its middle (69) passes only the second row's (62).
         QCOMPARE(drag->translation, 44.0);

@@ -136,8 +136,8 @@ std::optional<Todo> TodoListView::selectedTodo() const
 QList<QUuid> TodoListView::peers(const QUuid &id) const
 {
     for (const TodoSection &section : m_sections) {
-        const bool holds = std::any_of(section.todos.cbegin(), section.todos.cend(),
-            [&id](const Todo &todo) { return todo.id == id; });
+        const bool holds = std::any_of(
+            section.todos.cbegin(), section.todos.cend(), [&id](const Todo &todo) { return todo.id == id; });
         if (!holds)
             continue;
         QList<QUuid> ids;
@@ -369,7 +369,7 @@ void TodoListView::relayout(bool animated)
 QSize TodoListView::sizeHint() const
 {
     const int height = m_maxHeight ? qMin(m_contentHeight, *m_maxHeight) : m_contentHeight;
-    return {380, height};
+    return { 380, height };
 }
 
 bool TodoListView::eventFilter(QObject *watched, QEvent *event)

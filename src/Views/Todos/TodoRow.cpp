@@ -27,7 +27,7 @@ constexpr qreal dragThreshold = 4;
 
 TintedButtonStyle actionStyle(Density density)
 {
-    return {TintedButtonStyle::Tinted, Densities::actionSize(density), Densities::actionFontSize(density), false};
+    return { TintedButtonStyle::Tinted, Densities::actionSize(density), Densities::actionFontSize(density), false };
 }
 
 } // namespace
@@ -193,9 +193,8 @@ void TodoRow::ensureActions()
     m_actionsFade = new QVariantAnimation(this);
     m_actionsFade->setDuration(140);
     m_actionsFade->setEasingCurve(QEasingCurve::OutQuad);
-    connect(m_actionsFade, &QVariantAnimation::valueChanged, m_actions, [opacity](const QVariant &value) {
-        opacity->setOpacity(value.toReal());
-    });
+    connect(m_actionsFade, &QVariantAnimation::valueChanged, m_actions,
+        [opacity](const QVariant &value) { opacity->setOpacity(value.toReal()); });
     connect(m_actionsFade, &QVariantAnimation::finished, m_actions, [this] {
         if (!m_actionsShown)
             m_actions->hide();
@@ -235,7 +234,7 @@ int TodoRow::actionsWidth() const
     if (m_actions)
         return m_actions->width();
     // The same measure as the real pair, taken once per density.
-    static int widths[2] = {-1, -1};
+    static int widths[2] = { -1, -1 };
     int &cached = widths[m_density == Density::Compact ? 0 : 1];
     if (cached < 0) {
         TintedButton edit(tr("Edit"), actionStyle(m_density));
@@ -254,14 +253,15 @@ int TodoRow::titleWidth(int width) const
 int TodoRow::heightForWidth(int width) const
 {
     const qreal lineHeight = Densities::lineHeight(m_density);
-    const qreal content = isEditing() ? lineHeight : qMax<qreal>(lineHeight, m_title->heightForWidth(titleWidth(width)));
+    const qreal content
+        = isEditing() ? lineHeight : qMax<qreal>(lineHeight, m_title->heightForWidth(titleWidth(width)));
     return qCeil(content + 2 * Densities::rowVerticalPadding(m_density));
 }
 
 QSize TodoRow::sizeHint() const
 {
     const int width = 340;
-    return {width, heightForWidth(width)};
+    return { width, heightForWidth(width) };
 }
 
 void TodoRow::resizeEvent(QResizeEvent *event)
@@ -389,7 +389,7 @@ QList<TodoRow::MoveTo> TodoRow::moveToItems(const Todo &todo, const QDate &today
     QList<MoveTo> items;
     for (int k = 0; k <= 6; ++k) {
         const QDate day = Days::adding(k, today);
-        items.append({Days::name(day, today), k == 0 ? std::nullopt : std::optional<QDate>(day), day != listing});
+        items.append({ Days::name(day, today), k == 0 ? std::nullopt : std::optional<QDate>(day), day != listing });
     }
     return items;
 }

@@ -1,7 +1,7 @@
 #include "Views/Todos/TodoRowDrag.h"
 
-std::optional<TodoRowDrag> TodoRowDrag::update(const QUuid &id, qreal dy, const QList<QUuid> &peers,
-                                               const QHash<QUuid, QRectF> &frames)
+std::optional<TodoRowDrag> TodoRowDrag::update(
+    const QUuid &id, qreal dy, const QList<QUuid> &peers, const QHash<QUuid, QRectF> &frames)
 {
     const auto frame = frames.constFind(id);
     if (frame == frames.cend() || peers.isEmpty())
@@ -25,7 +25,7 @@ std::optional<TodoRowDrag> TodoRowDrag::update(const QUuid &id, qreal dy, const 
         if ((i < from && mid < movedMid) || (i > from && mid <= movedMid))
             ++to;
     }
-    return TodoRowDrag{id, from, to, t};
+    return TodoRowDrag { id, from, to, t };
 }
 
 QHash<QUuid, qreal> TodoRowDrag::offsets(const QList<QUuid> &peers, const QHash<QUuid, QRectF> &frames) const

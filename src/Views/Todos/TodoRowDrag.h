@@ -21,8 +21,8 @@ struct TodoRowDrag
     // order), given each row's laid-out frame. The row stops at the first peer's top and at the
     // last peer's bottom, and passes a neighbour once its middle reaches the neighbour's
     // middle. Nothing when a frame it needs is missing or the row is not among its peers.
-    static std::optional<TodoRowDrag> update(const QUuid &id, qreal dy, const QList<QUuid> &peers,
-                                             const QHash<QUuid, QRectF> &frames);
+    static std::optional<TodoRowDrag> update(
+        const QUuid &id, qreal dy, const QList<QUuid> &peers, const QHash<QUuid, QRectF> &frames);
 
     // How far each row is shifted from its place now: the dragged row by its translation, the
     // peers it passed by one slot (its height plus the gap between rows) the other way.

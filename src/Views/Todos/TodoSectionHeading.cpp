@@ -69,7 +69,7 @@ QString TodoSectionHeading::dateText() const
 QSize TodoSectionHeading::sizeHint() const
 {
     const qreal line = QFontMetricsF(Densities::font(m_density, -2, QFont::DemiBold)).height();
-    return {200, qCeil(line) + (m_first ? firstTopInset : topInset) + bottomInset};
+    return { 200, qCeil(line) + (m_first ? firstTopInset : topInset) + bottomInset };
 }
 
 void TodoSectionHeading::paintEvent(QPaintEvent *)

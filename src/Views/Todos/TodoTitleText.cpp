@@ -114,7 +114,7 @@ int TodoTitleText::heightForWidth(int width) const
 QSize TodoTitleText::sizeHint() const
 {
     const int width = 200;
-    return {width, heightForWidth(width)};
+    return { width, heightForWidth(width) };
 }
 
 void TodoTitleText::paintEvent(QPaintEvent *)
