@@ -8,10 +8,10 @@ ConfettiBurst ConfettiBurst::make(const QUuid &sourceID, qint64 start, QRandomGe
     burst.id = QUuid::createUuid();
     burst.sourceID = sourceID;
     burst.start = start;
-    const QList<QColor> colors = ConfettiPiece::colors(accent);
+    const QList<QColor> colors = ConfettiParticle::colors(accent);
     burst.pieces.reserve(pieceCount);
     for (int i = 0; i < pieceCount; ++i)
-        burst.pieces.append(ConfettiPiece::random(random, colors));
+        burst.pieces.append(ConfettiParticle::random(random, colors));
     return burst;
 }
 
@@ -28,6 +28,6 @@ void ConfettiBurst::draw(QPainter &painter, const QPointF &origin, qint64 now) c
         return;
     const qreal age = elapsed / 1000.0;
     const qreal alpha = opacity(age);
-    for (const ConfettiPiece &piece : pieces)
+    for (const ConfettiParticle &piece : pieces)
         piece.draw(painter, origin, age, alpha);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Components/ConfettiPiece.h"
+#include "Components/ConfettiParticle.h"
 
 #include <QList>
 #include <QUuid>
@@ -15,7 +15,7 @@ struct ConfettiBurst
     QUuid sourceID;
     // Milliseconds on the layer's monotonic clock.
     qint64 start = 0;
-    QList<ConfettiPiece> pieces;
+    QList<ConfettiParticle> pieces;
 
     static ConfettiBurst make(const QUuid &sourceID, qint64 start, QRandomGenerator &random, const QColor &accent);
 

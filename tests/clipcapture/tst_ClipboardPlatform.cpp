@@ -118,7 +118,7 @@ private Q_SLOTS:
         QTest::newRow("jetbrains prefix") << "jetbrains-idea" << QStringList() << false << true;
         QTest::newRow("xterm class") << "XTerm" << QStringList() << false << true;
         QTest::newRow("exact names do not match as prefixes") << "codeblocks" << QStringList() << false << false;
-        QTest::newRow("spec's own prefix") << "com.sublimetext.4" << QStringList() << false << true;
+        QTest::newRow("editor id prefix") << "com.sublimetext.4" << QStringList() << false << true;
         QTest::newRow("nothing") << "" << QStringList() << false << false;
     }
 

@@ -44,10 +44,10 @@ private Q_SLOTS:
         QRandomGenerator random(42);
         const ConfettiBurst burst = ConfettiBurst::make(QUuid::createUuid(), 0, random, Qt::blue);
         QCOMPARE(burst.pieces.size(), 44);
-        const QList<QColor> colors = ConfettiPiece::colors(Qt::blue);
+        const QList<QColor> colors = ConfettiParticle::colors(Qt::blue);
         QCOMPARE(colors.size(), 7);
         QCOMPARE(colors.first(), QColor(Qt::blue));
-        for (const ConfettiPiece &p : burst.pieces) {
+        for (const ConfettiParticle &p : burst.pieces) {
             const qreal speed = std::hypot(p.velocity.x(), p.velocity.y());
             QVERIFY(speed >= 220 - 1e-9 && speed <= 560 + 1e-9);
             const qreal direction = std::atan2(p.velocity.y(), p.velocity.x()) + M_PI / 2;
@@ -67,7 +67,7 @@ private Q_SLOTS:
 
     void flightFollowsGravityAgainstDrag()
     {
-        ConfettiPiece p;
+        ConfettiParticle p;
         p.velocity = QPointF(100, -400);
         QCOMPARE(p.offset(0), QPointF(0, 0));
         const qreal t = 0.5;

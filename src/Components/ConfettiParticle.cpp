@@ -1,4 +1,4 @@
-#include "Components/ConfettiPiece.h"
+#include "Components/ConfettiParticle.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -13,9 +13,9 @@ qreal uniform(QRandomGenerator &random, qreal low, qreal high)
 
 } // namespace
 
-ConfettiPiece ConfettiPiece::random(QRandomGenerator &random, const QList<QColor> &colors)
+ConfettiParticle ConfettiParticle::random(QRandomGenerator &random, const QList<QColor> &colors)
 {
-    ConfettiPiece piece;
+    ConfettiParticle piece;
     // The spread leans right: from 0.85 rad left of straight up to 1.35 rad right of it.
     const qreal direction = -M_PI / 2 + uniform(random, -0.85, 1.35);
     const qreal speed = uniform(random, 220, 560);
@@ -33,20 +33,20 @@ ConfettiPiece ConfettiPiece::random(QRandomGenerator &random, const QList<QColor
     return piece;
 }
 
-QList<QColor> ConfettiPiece::colors(const QColor &accent)
+QList<QColor> ConfettiParticle::colors(const QColor &accent)
 {
     return { accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),
         QColor(48, 176, 199), QColor(175, 82, 222) };
 }
 
-QPointF ConfettiPiece::offset(qreal age) const
+QPointF ConfettiParticle::offset(qreal age) const
 {
     const qreal drift = (1 - qExp(-drag * age)) / drag;
     const qreal fall = gravity / drag;
     return { drift * velocity.x(), fall * age + drift * (velocity.y() - fall) };
 }
 
-void ConfettiPiece::draw(QPainter &painter, const QPointF &origin, qreal age, qreal opacity) const
+void ConfettiParticle::draw(QPainter &painter, const QPointF &origin, qreal age, qreal opacity) const
 {
     painter.save();
     painter.setOpacity(opacity);

@@ -10,7 +10,7 @@ class QRandomGenerator;
 
 // One piece of confetti: how it leaves its source and how it tumbles. Immutable once made;
 // where it is at a given age follows from these values alone.
-struct ConfettiPiece
+struct ConfettiParticle
 {
     // Pixels per second; negative y is upward.
     QPointF velocity;
@@ -27,7 +27,7 @@ struct ConfettiPiece
     static constexpr qreal drag = 3.4;
 
     // A piece thrown up and to the right of straight up, drawn from `random`.
-    static ConfettiPiece random(QRandomGenerator &random, const QList<QColor> &colors);
+    static ConfettiParticle random(QRandomGenerator &random, const QList<QColor> &colors);
     // The seven colours pieces are drawn in, the accent first.
     static QList<QColor> colors(const QColor &accent);
 
