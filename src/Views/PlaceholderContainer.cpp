@@ -70,6 +70,19 @@ QSize PlaceholderContainer::sizeHint() const
     return {panelWidth, QWidget::sizeHint().height()};
 }
 
+PlaceholderContainer::PlaceholderContainer(VemraTab tab, QWidget *parent)
+    : QWidget(parent)
+    , m_tab(tab)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    m_line = new QLabel(lineFor(tab), this);
+    m_line->setAlignment(Qt::AlignCenter);
+    m_line->setWordWrap(true);
+    m_line->setMinimumHeight(120);
+    layout->addWidget(m_line, 1);
+}
+
 QString PlaceholderContainer::placeholderText() const
 {
     return m_line->text();
@@ -78,7 +91,9 @@ QString PlaceholderContainer::placeholderText() const
 void PlaceholderContainer::showTab(VemraTab tab)
 {
     m_tab = tab;
-    for (std::size_t i = 0; i < VemraTabs::all.size(); ++i)
-        m_titles[i]->setChecked(VemraTabs::all[i] == tab);
+    for (std::size_t i = 0; i < VemraTabs::all.size(); ++i) {
+        if (m_titles[i])
+            m_titles[i]->setChecked(VemraTabs::all[i] == tab);
+    }
     m_line->setText(lineFor(tab));
 }

@@ -11,7 +11,8 @@ class QPushButton;
 class Surface;
 
 // Stands in for a surface's tab views until they exist: the three tab titles, with the current
-// tab's marked, and one line for the current tab. Follows the surface's tab.
+// tab's marked, and one line for the current tab, following the surface's tab; or, as one
+// tab's page, only that tab's line.
 class PlaceholderContainer final : public QWidget
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
     static constexpr int panelWidth = 380;
 
     explicit PlaceholderContainer(Surface *surface, QWidget *parent = nullptr);
+    // Only the line of one tab, as the page of a tab whose view does not exist yet.
+    explicit PlaceholderContainer(VemraTab tab, QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
 

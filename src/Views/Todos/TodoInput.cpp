@@ -1,0 +1,242 @@
+#include "Views/Todos/TodoInput.h"
+
+#include "Components/IconButton.h"
+#include "Components/KeyMonitor.h"
+#include "Components/SystemColors.h"
+#include "Models/Days.h"
+#include "Services/TodosTabState.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+QPainterPath rounded(const QRectF &rect, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+// The day button and its cross, on an accent capsule while a day is chosen.
+class DayControl final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+    void setCapsule(bool shown)
+    {
+        if (shown == m_capsule)
+            return;
+        m_capsule = shown;
+        layout()->setContentsMargins(shown ? 1 : 0, 0, shown ? 1 : 0, 0);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!m_capsule)
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF bounds(rect());
+        painter.fillPath(rounded(bounds, bounds.height() / 2),
+                         SystemColors::withOpacity(SystemColors::tint(palette()), 0.12));
+    }
+
+private:
+    bool m_capsule = false;
+};
+
+} // namespace
+
+TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_density(density)
+    , m_field(new QLineEdit(this))
+    , m_dayControl(new DayControl(this))
+    , m_dayButton(new IconButton(QStringLiteral("calendar"), m_dayControl))
+    , m_clearDay(new IconButton(QStringLiteral("xmark"), m_dayControl))
+    , m_add(new IconButton(QStringLiteral("plus"), this))
+    , m_keys(new KeyMonitor(this))
+{
+    const bool compact = density == Density::Compact;
+    const int vertical = int(Densities::inputVerticalPadding(density));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(12, vertical, 6, vertical);
+    row->setSpacing(8);
+
+    m_field->setFrame(false);
+    m_field->setFont(Densities::font(density));
+    m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_field->setAccessibleName(QStringLiteral("New todo"));
+    QPalette fieldPalette = m_field->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    m_field->setPalette(fieldPalette);
+    m_field->installEventFilter(this);
+    row->addWidget(m_field, 1);
+
+    auto *dayRow = new QHBoxLayout(m_dayControl);
+    dayRow->setContentsMargins(0, 0, 0, 0);
+    dayRow->setSpacing(2);
+    const QFont dayFont = Densities::font(density, -2, QFont::Medium);
+    m_dayButton->setFont(dayFont);
+    m_dayButton->setSymbolSize(compact ? 13 : 15);
+    m_dayButton->setMinimumSize(22, 22);
+    m_clearDay->setSymbolSize(compact ? 8 : 10);
+    m_clearDay->setFixedSize(18, 18);
+    m_clearDay->setToolTip(QStringLiteral("Back to today"));
+    m_clearDay->setAccessibleName(QStringLiteral("Back to today"));
+    dayRow->addWidget(m_dayButton);
+    dayRow->addWidget(m_clearDay);
+    m_dayControl->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row->addWidget(m_dayControl);
+
+    m_add->setFixedSize(22, 22);
+    m_add->setSymbolSize(compact ? 12 : 14);
+    m_add->setToolTip(QStringLiteral("Add todo (Return)"));
+    m_add->setAccessibleName(QStringLiteral("Add todo"));
+    row->addWidget(m_add);
+
+    connect(m_dayButton, &IconButton::clicked, this, [this] {
+        if (m_state)
+            m_state->setShowsCalendar(!m_state->showsCalendar());
+    });
+    connect(m_clearDay, &IconButton::clicked, this, [this] {
+        if (m_state)
+            m_state->setDay(std::nullopt);
+    });
+    connect(m_add, &IconButton::clicked, this, &TodoInput::submit);
+    connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (m_state)
+            m_state->setDraft(text);
+        refreshAddButton();
+    });
+
+    // Ctrl+D belongs to the day control wherever the focus is in the window; the text field would
+    // otherwise take it as "delete the next character".
+    m_keys->setHandler([this](const QKeyEvent &key) {
+        if (key.key() != Qt::Key_D || (key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
+            return false;
+        if (m_state)
+            m_state->setShowsCalendar(!m_state->showsCalendar());
+        return true;
+    });
+
+    if (m_state) {
+        connect(m_state, &TodosTabState::draftChanged, this, &TodoInput::refreshText);
+        connect(m_state, &TodosTabState::dayChanged, this, &TodoInput::refreshDay);
+        connect(m_state, &TodosTabState::todayChanged, this, &TodoInput::refreshDay);
+        connect(m_state, &TodosTabState::showsCalendarChanged, this, &TodoInput::refreshDay);
+        connect(m_state, &TodosTabState::selectionChanged, this, qOverload<>(&QWidget::update));
+        connect(m_state, &TodosTabState::inputFocusRequested, this, &TodoInput::focusField);
+    }
+    refreshText();
+    refreshDay();
+}
+
+bool TodoInput::canSubmit() const
+{
+    return !m_field->text().trimmed().isEmpty();
+}
+
+bool TodoInput::isHighlighted() const
+{
+    return m_field->hasFocus() && !(m_state && m_state->selection());
+}
+
+void TodoInput::focusField()
+{
+    m_field->setFocus(Qt::OtherFocusReason);
+}
+
+void TodoInput::submit()
+{
+    // A blank text reaches the state too; it adds nothing and leaves the text as it is.
+    if (m_state)
+        m_state->add();
+}
+
+void TodoInput::refreshText()
+{
+    const QString draft = m_state ? m_state->draft() : QString();
+    if (m_field->text() != draft)
+        m_field->setText(draft);
+    refreshAddButton();
+}
+
+void TodoInput::refreshDay()
+{
+    const std::optional<QDate> day = m_state ? m_state->day() : std::nullopt;
+    const QDate today = m_state ? m_state->today() : QDate();
+    const bool showsCalendar = m_state && m_state->showsCalendar();
+
+    m_field->setPlaceholderText(QStringLiteral("What needs to be done") + Days::phrase(day, today) + QStringLiteral("?"));
+    m_dayButton->setText(day ? Days::shortName(*day, today) : QString());
+    m_dayButton->setToolTip(showsCalendar ? QStringLiteral("Hide calendar (Ctrl+D)") : QStringLiteral("Pick a day (Ctrl+D)"));
+    m_dayButton->setAccessibleName(day ? QStringLiteral("Day: ") + Days::name(*day, today) : QStringLiteral("Pick a day"));
+    const IconButton::Tone tone = (day || showsCalendar) ? IconButton::Tone::Tint : IconButton::Tone::Secondary;
+    m_dayButton->setTone(tone);
+    m_clearDay->setTone(tone);
+    m_clearDay->setVisible(day.has_value());
+    static_cast<DayControl *>(m_dayControl)->setCapsule(day.has_value());
+    m_dayButton->updateGeometry();
+}
+
+void TodoInput::refreshAddButton()
+{
+    const bool can = canSubmit();
+    m_add->setEnabled(can);
+    m_add->setTone(can ? IconButton::Tone::Tint : IconButton::Tone::Tertiary);
+}
+
+bool TodoInput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                if (m_state)
+                    m_state->escape();
+                return true;
+            }
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                submit();
+                return true;
+            }
+            break;
+        }
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            update();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TodoInput::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = Densities::cornerRadius(m_density) + 2;
+    const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QPainterPath shape = rounded(bounds, radius);
+    const QPalette &pal = palette();
+    painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
+    const QColor edge = isHighlighted() ? SystemColors::withOpacity(SystemColors::tint(pal), 0.6)
+                                        : SystemColors::withOpacity(SystemColors::primary(pal), 0.10);
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(shape);
+}

@@ -1,0 +1,133 @@
+#include "Views/TodosTab.h"
+
+#include "Components/EmptyState.h"
+#include "Components/MotionPreference.h"
+#include "Services/TodoStore.h"
+#include "Services/TodosTabState.h"
+#include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/TodoInput.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+
+namespace {
+
+// A box that gives its one child the margins around it.
+QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(0);
+    child->setParent(box);
+    layout->addWidget(child);
+    return box;
+}
+
+// Fades a block in as it appears (0.22 s), unless the desktop asks for less motion.
+void fadeIn(QWidget *block)
+{
+    if (MotionPreference::reducesMotion())
+        return;
+    auto *effect = new QGraphicsOpacityEffect(block);
+    effect->setOpacity(0);
+    block->setGraphicsEffect(effect);
+    auto *animation = new QPropertyAnimation(effect, "opacity", effect);
+    animation->setDuration(220);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(animation, &QPropertyAnimation::finished, block, [block] { block->setGraphicsEffect(nullptr); });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+} // namespace
+
+TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_state(state)
+    , m_density(density)
+    , m_metrics(metrics)
+    , m_column(new QVBoxLayout(this))
+    , m_input(new TodoInput(state, density))
+    , m_calendar(new CalendarPanel(state, density))
+    , m_body(new QWidget(this))
+    , m_empty(new EmptyState(density))
+    , m_list(new QWidget)
+{
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(0);
+    m_column->addWidget(padded(m_input, metrics.input, this));
+    m_calendarBox = padded(m_calendar, metrics.calendar, this);
+    m_column->addWidget(m_calendarBox);
+
+    // The body takes the free height where the container has some to give (the window).
+    const bool fills = !metrics.emptyStateHeight;
+    auto *bodyLayout = new QVBoxLayout(m_body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    m_emptyBox = padded(m_empty, {}, m_body);
+    if (metrics.emptyStateHeight)
+        m_emptyBox->setFixedHeight(*metrics.emptyStateHeight);
+    m_listBox = padded(m_list, metrics.list, m_body);
+    if (metrics.listMaxHeight)
+        m_list->setMaximumHeight(*metrics.listMaxHeight);
+    bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
+    bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
+    m_column->addWidget(m_body, fills ? 1 : 0);
+
+    if (m_state) {
+        for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
+                            &TodosTabState::todosChanged})
+            connect(m_state, signal, this, &TodosTab::refreshCalendarCard);
+        for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+            connect(m_state, signal, this, &TodosTab::refreshBody);
+    }
+    m_cardShown = m_state && m_state->showsCalendarCard();
+    m_calendarBox->setVisible(m_cardShown);
+    refreshBody();
+}
+
+void TodosTab::follow(Surface *surface)
+{
+    Q_UNUSED(surface)
+}
+
+void TodosTab::setFooter(QWidget *footer)
+{
+    footer->setParent(this);
+    m_column->addWidget(footer);
+}
+
+bool TodosTab::showsCalendarCard() const
+{
+    return m_cardShown;
+}
+
+bool TodosTab::showsEmptyState() const
+{
+    return !m_emptyBox->isHidden();
+}
+
+void TodosTab::refreshCalendarCard()
+{
+    const bool shown = m_state && m_state->showsCalendarCard();
+    if (shown == m_cardShown)
+        return;
+    m_cardShown = shown;
+    m_calendarBox->setVisible(shown);
+    if (shown && isVisible())
+        fadeIn(m_calendarBox);
+}
+
+void TodosTab::refreshBody()
+{
+    if (!m_state)
+        return;
+    const bool empty = m_state->sections().isEmpty();
+    m_empty->setDay(m_state->day(), m_state->today());
+    m_emptyBox->setVisible(empty);
+    m_listBox->setVisible(!empty);
+}
