@@ -6,6 +6,7 @@
 #include "Services/TodoStore.h"
 #include "Services/TodosTabState.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -33,9 +34,6 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
     m_question->setFont(questionFont);
     m_question->setTextFormat(Qt::PlainText);
     m_question->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    QPalette questionPalette = m_question->palette();
-    questionPalette.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_question->setPalette(questionPalette);
     m_confirm->setDestructive(true);
     row->addWidget(m_question);
     row->addWidget(m_cancel);
@@ -57,7 +55,22 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
                             &TodosTabState::todayChanged})
             connect(m_state, signal, this, &ClearAllButton::refresh);
     }
+    applyColors();
     refresh();
+}
+
+void ClearAllButton::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void ClearAllButton::applyColors()
+{
+    QPalette pal = m_question->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_question->setPalette(pal);
 }
 
 QString ClearAllButton::question() const

@@ -26,8 +26,12 @@ public:
     QString question() const;
     bool isConfirming() const;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void refresh();
+    void applyColors();
     void clear();
 
     QPointer<TodoStore> m_store;

@@ -1,6 +1,7 @@
 #include "Views/ExpandedWindow.h"
 
 #include "Components/ClearAllButton.h"
+#include "Components/ConfettiLayer.h"
 #include "Components/SectionPicker.h"
 #include "Components/SystemColors.h"
 #include "Components/VemraBadge.h"
@@ -12,6 +13,7 @@
 #include "Views/TodosTab.h"
 #include "Views/Todos/TodoInput.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -53,6 +55,7 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *se
     column->setContentsMargins(40, 44, 40, 0);
     column->setSpacing(0);
     m_header = makeHeader();
+    applyColors();
     column->addWidget(m_header);
 
     m_picker = new SectionPicker(Density::Regular, m_column);
@@ -76,6 +79,9 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *se
     m_content->setPage(VemraTab::Focus, new PlaceholderContainer(VemraTab::Focus), 1);
     column->addWidget(m_content, 1);
 
+    // Completed todos throw their confetti over the whole surface.
+    new ConfettiLayer(this);
+
     for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
                         &TodosTabState::todosChanged})
         connect(m_state, signal, this, &ExpandedWindow::refreshHeader);
@@ -98,11 +104,8 @@ QWidget *ExpandedWindow::makeHeader()
     stack->addWidget(new VemraBadge(40, header), 0, Qt::AlignHCenter);
     stack->addSpacing(10);
     stack->addWidget(textLabel(QStringLiteral("Vemra"), 26, QFont::DemiBold, header));
-    QLabel *tagline = textLabel(QStringLiteral("Offline todo for myself."), 13, QFont::Normal, header);
-    QPalette pal = tagline->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(pal));
-    tagline->setPalette(pal);
-    stack->addWidget(tagline);
+    m_tagline = textLabel(QStringLiteral("Offline todo for myself."), 13, QFont::Normal, header);
+    stack->addWidget(m_tagline);
     return header;
 }
 
@@ -143,6 +146,20 @@ void ExpandedWindow::refreshFooter()
 void ExpandedWindow::dayChanged()
 {
     m_state->refreshToday();
+}
+
+void ExpandedWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void ExpandedWindow::applyColors()
+{
+    QPalette pal = m_tagline->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_tagline->setPalette(pal);
 }
 
 void ExpandedWindow::showEvent(QShowEvent *event)

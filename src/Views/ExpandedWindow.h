@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class ClearAllButton;
+class QLabel;
 class Clock;
 class FooterStatus;
 class SectionPicker;
@@ -51,12 +52,14 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QWidget *makeHeader();
     QWidget *makeFooter();
     void refreshHeader();
     void refreshFooter();
+    void applyColors();
 
     Environment m_environment;
     TodosTabState *m_state;
@@ -67,5 +70,6 @@ private:
     TodosTab *m_todosTab = nullptr;
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
+    QLabel *m_tagline = nullptr;
     bool m_hasAppeared = false;
 };

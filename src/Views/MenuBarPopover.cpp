@@ -2,6 +2,7 @@
 
 #include "Components/AppMenu.h"
 #include "Components/ClearAllButton.h"
+#include "Components/ConfettiLayer.h"
 #include "Components/IconButton.h"
 #include "Components/SectionPicker.h"
 #include "Components/SystemColors.h"
@@ -15,6 +16,7 @@
 #include "Views/Todos/TodoInput.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -49,13 +51,6 @@ protected:
     }
 };
 
-void useSecondaryColour(QLabel *label)
-{
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(pal));
-    label->setPalette(pal);
-}
-
 } // namespace
 
 MenuBarPopover::MenuBarPopover(const Environment &environment, SettingsStore *settings, const Clock *clock,
@@ -69,6 +64,7 @@ MenuBarPopover::MenuBarPopover(const Environment &environment, SettingsStore *se
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(makeHeader());
+    applyColors();
 
     m_picker = new SectionPicker(Density::Compact, this);
     if (m_environment.surface)
@@ -106,6 +102,9 @@ MenuBarPopover::MenuBarPopover(const Environment &environment, SettingsStore *se
     });
     addAction(settingsAction);
 
+    // Completed todos throw their confetti over the whole surface.
+    new ConfettiLayer(this);
+
     if (m_environment.surface) {
         m_todosTab->follow(m_environment.surface);
         m_state->follow(m_environment.surface);
@@ -124,9 +123,8 @@ QWidget *MenuBarPopover::makeHeader()
     auto *titles = new QVBoxLayout;
     titles->setSpacing(1);
     titles->addWidget(textLabel(QStringLiteral("Vemra"), 14, QFont::DemiBold, header));
-    QLabel *tagline = textLabel(QStringLiteral("Offline todo for myself."), 11, QFont::Normal, header);
-    useSecondaryColour(tagline);
-    titles->addWidget(tagline);
+    m_tagline = textLabel(QStringLiteral("Offline todo for myself."), 11, QFont::Normal, header);
+    titles->addWidget(m_tagline);
     row->addLayout(titles);
     row->addStretch(1);
     m_appMenu = new AppMenu(m_environment.surface, m_environment.preferences, m_environment.updater, header);
@@ -187,6 +185,20 @@ void MenuBarPopover::dayChanged()
 QSize MenuBarPopover::sizeHint() const
 {
     return QSize(panelWidth, QWidget::sizeHint().height());
+}
+
+void MenuBarPopover::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void MenuBarPopover::applyColors()
+{
+    QPalette pal = m_tagline->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_tagline->setPalette(pal);
 }
 
 void MenuBarPopover::showEvent(QShowEvent *event)

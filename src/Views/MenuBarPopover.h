@@ -6,6 +6,7 @@
 
 class AppMenu;
 class ClearAllButton;
+class QLabel;
 class Clock;
 class FooterStatus;
 class IconButton;
@@ -55,11 +56,13 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QWidget *makeHeader();
     QWidget *makeFooter();
     void refreshFooter();
+    void applyColors();
 
     Environment m_environment;
     TodosTabState *m_state;
@@ -70,5 +73,6 @@ private:
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
     IconButton *m_openInWindow = nullptr;
+    QLabel *m_tagline = nullptr;
     bool m_hasAppeared = false;
 };

@@ -6,6 +6,7 @@
 #include "Services/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
 #include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
@@ -55,7 +56,7 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     , m_calendar(new CalendarPanel(state, density))
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
-    , m_list(new QWidget)
+    , m_list(new TodoListView(store, state, density))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
@@ -72,8 +73,7 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     if (metrics.emptyStateHeight)
         m_emptyBox->setFixedHeight(*metrics.emptyStateHeight);
     m_listBox = padded(m_list, metrics.list, m_body);
-    if (metrics.listMaxHeight)
-        m_list->setMaximumHeight(*metrics.listMaxHeight);
+    m_list->setMaxHeight(metrics.listMaxHeight);
     bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
     bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
     m_column->addWidget(m_body, fills ? 1 : 0);
@@ -92,7 +92,7 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
 
 void TodosTab::follow(Surface *surface)
 {
-    Q_UNUSED(surface)
+    m_list->follow(surface);
 }
 
 void TodosTab::setFooter(QWidget *footer)

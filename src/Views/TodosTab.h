@@ -12,6 +12,7 @@ class CalendarPanel;
 class EmptyState;
 class Surface;
 class TodoInput;
+class TodoListView;
 class TodoStore;
 class TodosTabState;
 class QVBoxLayout;
@@ -47,7 +48,7 @@ public:
     TodoInput *input() const { return m_input; }
     CalendarPanel *calendarPanel() const { return m_calendar; }
     EmptyState *emptyState() const { return m_empty; }
-    QWidget *list() const { return m_list; }
+    TodoListView *list() const { return m_list; }
 
     bool showsCalendarCard() const;
     bool showsEmptyState() const;
@@ -68,6 +69,6 @@ private:
     QWidget *m_emptyBox;
     EmptyState *m_empty;
     QWidget *m_listBox;
-    QWidget *m_list;
+    TodoListView *m_list;
     bool m_cardShown = false;
 };

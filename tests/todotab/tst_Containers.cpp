@@ -14,6 +14,7 @@
 #include "Views/TabContent.h"
 #include "Views/Todos/CalendarPanel.h"
 #include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
 #include "Views/TodosTab.h"
 
 #include <QAbstractButton>
@@ -319,14 +320,22 @@ private Q_SLOTS:
         f->add(u"Renew the library card"_s);
 
         auto panel = popover();
-        panel->resize(panel->sizeHint());
         showActive(panel.get());
+        // As the panel's host does: follow the content's height once the rows are laid out.
+        const auto fit = [&panel] {
+            for (int pass = 0; pass < 3; ++pass) {
+                QCoreApplication::processEvents();
+                panel->resize(panel->sizeHint());
+            }
+        };
+        fit();
         Screenshots::save(panel.get(), u"popover-todos"_s);
         panel->todosState()->setShowsCalendar(true);
-        panel->resize(panel->sizeHint());
+        fit();
         QTest::qWait(300); // the card's fade, for the picture only
         Screenshots::save(panel.get(), u"popover-calendar"_s);
         panel->todosState()->setConfirmingClear(true);
+        fit();
         Screenshots::save(panel.get(), u"popover-confirming"_s);
 
         auto expanded = window();
@@ -340,7 +349,7 @@ private Q_SLOTS:
         QApplication::setPalette(Screenshots::darkPalette());
         panel->todosState()->setConfirmingClear(false);
         panel->todosState()->setShowsCalendar(false);
-        panel->resize(panel->sizeHint());
+        fit();
         Screenshots::save(panel.get(), u"popover-todos-dark"_s);
         QApplication::setPalette(Screenshots::lightPalette());
     }

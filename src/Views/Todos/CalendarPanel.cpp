@@ -5,6 +5,7 @@
 #include "Components/TintedButton.h"
 #include "Services/TodosTabState.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,9 +64,6 @@ CalendarPanel::CalendarPanel(TodosTabState *state, Density density, QWidget *par
     m_moving->setFont(headerFont);
     m_moving->setTextFormat(Qt::PlainText);
     m_moving->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    QPalette movingPalette = m_moving->palette();
-    movingPalette.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_moving->setPalette(movingPalette);
     headerRow->addWidget(m_moving, 1);
     headerRow->addWidget(m_cancel);
     column->addWidget(m_header);
@@ -84,7 +82,22 @@ CalendarPanel::CalendarPanel(TodosTabState *state, Density density, QWidget *par
                             &TodosTabState::movingIDChanged})
             connect(m_state, signal, this, &CalendarPanel::refresh);
     }
+    applyColors();
     refresh();
+}
+
+void CalendarPanel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void CalendarPanel::applyColors()
+{
+    QPalette pal = m_moving->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_moving->setPalette(pal);
 }
 
 QString CalendarPanel::movingText() const

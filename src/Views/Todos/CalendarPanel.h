@@ -29,9 +29,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void refresh();
+    void applyColors();
 
     QPointer<TodosTabState> m_state;
     Density m_density;
