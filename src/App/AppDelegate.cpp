@@ -19,7 +19,8 @@
 #include "Services/Preferences.h"
 #include "Services/UpdateDriver.h"
 #include "Services/Updater.h"
-#include "Views/PlaceholderContainer.h"
+#include "Views/ExpandedWindow.h"
+#include "Views/MenuBarPopover.h"
 #include "Services/Surface.h"
 
 #include <QAction>
@@ -358,7 +359,9 @@ void AppDelegate::setUpSurfaces()
 
 void AppDelegate::setUpMenuBarPanel()
 {
-    QWidget *root = new PlaceholderContainer(m_menuBarSurface);
+    auto *root = new MenuBarPopover(environment(m_menuBarSurface), m_platform.settings, m_platform.clock);
+    if (m_platform.workspace)
+        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, root, &MenuBarPopover::dayChanged);
     m_menuBarPanel = std::make_unique<MenuBarPanel>(root);
     QPointer<AppDelegate> self(this);
     m_menuBarPanel->setOnShow([self] {
@@ -435,7 +438,10 @@ HostWindow *AppDelegate::makeWindow()
 {
     auto *window = new HostWindow;
     window->setWindowTitle(QStringLiteral("Vemra"));
-    window->setContent(new PlaceholderContainer(m_windowSurface));
+    auto *content = new ExpandedWindow(environment(m_windowSurface), m_platform.settings, m_platform.clock);
+    if (m_platform.workspace)
+        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
+    window->setContent(content);
     window->setMinimumSize(420, 520);
     window->resize(560, 700);
     auto *newTodo = new QAction(window);
