@@ -41,7 +41,27 @@ sleep 0.25
 screenshot todo-completed-confetti
 check "the relaunched list completes the stored todo" wait_until 5 todo_row_is "Buy oat milk" "Buy oat milk|1"
 check "the database holds exactly one row" test "$(sqlite3 "$todo_db" 'SELECT count(*) FROM todo;' 2>/dev/null)" = 1
-xdotool key Escape
-xdotool key Escape
-wait_until 5 panel_hidden
+
+# Ctrl+O moves from the panel to the expanded window, where typing goes into its own input and
+# Escape never closes it.
+expanded_window() {
+    local w x y width height
+    for w in $(xdotool search --all --onlyvisible --pid "$VEMRA_PID" --name '^Vemra$' 2>/dev/null); do
+        xprop -id "$w" _VEMRA_SURFACE 2>/dev/null | grep -q '"panel"' && continue
+        read -r x y width height <<<"$(window_geometry "$w")"
+        ((width >= 400)) && { echo "$w"; return 0; }
+    done
+    return 1
+}
+xdotool key ctrl+o
+check "Ctrl+O opens the expanded window" wait_until 5 expanded_window
+check "Ctrl+O closes the panel" wait_until 5 panel_hidden
+sleep 0.5
+xdotool type --delay 30 "Call the plumber"
+xdotool key Return
+check "Return in the window stores the todo" wait_until 5 todo_row_is "Call the plumber" "Call the plumber|0"
+xdotool key Escape Escape Escape
+sleep 0.5
+check "Escape leaves the window open" wait_until 1 expanded_window
+screenshot todo-window
 stop_vemra
