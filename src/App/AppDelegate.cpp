@@ -21,6 +21,7 @@
 #include "Services/Updater.h"
 #include "Views/ExpandedWindow.h"
 #include "Views/MenuBarPopover.h"
+#include "Views/Settings/SettingsPanePlaceholder.h"
 #include "Services/Surface.h"
 
 #include <QAction>
@@ -471,9 +472,11 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
     m_windowSurface->requestInputFocus();
 }
 
-std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings(SettingsPane pane)
+std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
 {
-    auto settings = std::make_unique<SettingsWindowController>(pane);
+    auto settings = std::make_unique<SettingsWindowController>([this](SettingsPane pane) -> QWidget * {
+        return new SettingsPanePlaceholder(pane, environment(m_settingsSurface));
+    });
     HostWindow *window = settings->window();
     auto *newTodo = new QAction(window);
     newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -493,7 +496,7 @@ void AppDelegate::showSettings(SettingsPane pane)
         return;
     closeMenuBarPanel();
     if (!m_settings)
-        m_settings = makeSettings(pane);
+        m_settings = makeSettings();
     m_settings->show(pane);
 }
 

@@ -105,7 +105,7 @@ private:
     void tagPanelWindow(QWidget *window);
     void afterLaunch();
     HostWindow *makeWindow();
-    std::unique_ptr<SettingsWindowController> makeSettings(SettingsPane pane);
+    std::unique_ptr<SettingsWindowController> makeSettings();
     void refreshStatusIcon();
 
     AppPlatform m_platform;

@@ -1,50 +1,292 @@
 #include "App/SettingsWindowController.h"
 
 #include "App/HostWindow.h"
+#include "Components/MotionPreference.h"
+#include "Components/Symbols.h"
+#include "Components/SystemColors.h"
 
-#include <QLabel>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QEasingCurve>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
-SettingsWindowController::SettingsWindowController(SettingsPane pane, QObject *parent)
+namespace {
+
+constexpr int symbolSize = 22;
+constexpr int labelPixelSize = 11;
+
+// One pane's item in the toolbar: its symbol above its title. The selected item sits on a
+// faint rounded plate and takes the accent colour; the others wash faintly under the pointer.
+class PaneButton final : public QAbstractButton
+{
+public:
+    PaneButton(const QString &symbol, const QString &title, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_symbol(symbol)
+    {
+        setText(title);
+        setAccessibleName(title);
+        setCheckable(true);
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_Hover);
+        QFont labelFont = font();
+        labelFont.setPixelSize(labelPixelSize);
+        setFont(labelFont);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const int textWidth = fontMetrics().horizontalAdvance(text());
+        return {qMax(56, textWidth + 20), 6 + symbolSize + 3 + fontMetrics().height() + 5};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPalette &colors = palette();
+        const QColor primary = SystemColors::primary(colors);
+        const bool dark = SystemColors::isDark(colors);
+        qreal plate = 0;
+        if (isChecked())
+            plate = dark ? 0.12 : 0.07;
+        else if (isDown())
+            plate = 0.08;
+        else if (underMouse())
+            plate = 0.04;
+        if (plate > 0) {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+            painter.fillPath(path, SystemColors::withOpacity(primary, plate));
+        }
+        const QColor ink = isChecked() ? SystemColors::tint(colors) : SystemColors::secondary(colors);
+        const QPixmap symbol = Symbols::pixmap(m_symbol, symbolSize, ink, devicePixelRatioF());
+        painter.drawPixmap(QPointF((width() - symbolSize) / 2.0, 6), symbol);
+        painter.setPen(isChecked() ? ink : SystemColors::withOpacity(primary, 0.85));
+        painter.drawText(QRect(0, 6 + symbolSize + 3, width(), fontMetrics().height()), Qt::AlignCenter, text());
+    }
+
+private:
+    QString m_symbol;
+};
+
+// The hairline between the toolbar and the pane.
+class Hairline final : public QWidget
+{
+public:
+    explicit Hairline(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.12));
+    }
+};
+
+int indexOf(SettingsPane pane)
+{
+    for (size_t i = 0; i < SettingsPanes::all.size(); ++i) {
+        if (SettingsPanes::all[i] == pane)
+            return int(i);
+    }
+    return 0;
+}
+
+// The size a pane asks for: its own width (fixed when it fixes one) and the height of its
+// content at that width.
+QSize paneSize(QWidget *pane)
+{
+    pane->ensurePolished();
+    const int width = pane->minimumWidth() == pane->maximumWidth() ? pane->maximumWidth() : pane->sizeHint().width();
+    int height = pane->hasHeightForWidth() ? pane->heightForWidth(width) : pane->sizeHint().height();
+    height = qMax(height, pane->minimumSizeHint().height());
+    return {width, height};
+}
+
+} // namespace
+
+SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane, QObject *parent)
     : QObject(parent)
     , m_window(new HostWindow)
-    , m_pane(pane)
+    , m_resize(new QVariantAnimation(this))
 {
+    // A close button only: no resizing, no minimising, no window tabs.
+    m_window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                             | Qt::CustomizeWindowHint);
+    m_window->layout()->setSizeConstraint(QLayout::SetNoConstraint);
+
     auto *content = new QWidget;
-    auto *layout = new QVBoxLayout(content);
-    layout->setContentsMargins(24, 24, 24, 24);
-    m_title = new QLabel(content);
-    QFont font = m_title->font();
-    font.setPixelSize(15);
-    font.setBold(true);
-    m_title->setFont(font);
-    layout->addWidget(m_title);
-    layout->addStretch(1);
+    auto *column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_toolbar = new QWidget(content);
+    auto *row = new QHBoxLayout(m_toolbar);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(2);
+    row->addStretch(1);
+    m_buttons = new QButtonGroup(this);
+    m_buttons->setExclusive(true);
+    for (SettingsPane pane : SettingsPanes::all) {
+        auto *button = new PaneButton(SettingsPanes::systemImage(pane), SettingsPanes::title(pane), m_toolbar);
+        row->addWidget(button);
+        m_buttons->addButton(button, indexOf(pane));
+    }
+    row->addStretch(1);
+    column->addWidget(m_toolbar);
+    column->addWidget(new Hairline(content));
+
+    for (SettingsPane pane : SettingsPanes::all) {
+        QWidget *view = buildPane ? buildPane(pane) : nullptr;
+        if (!view)
+            view = new QWidget;
+        view->setParent(content);
+        view->hide();
+        column->addWidget(view, 0, Qt::AlignHCenter | Qt::AlignTop);
+        m_panes[size_t(indexOf(pane))] = view;
+    }
+    column->addStretch(1);
     m_window->setContent(content);
-    m_window->resize(520, 360);
-    select(pane);
+
+    connect(m_buttons, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id >= 0 && id < int(SettingsPanes::all.size()))
+            selectFromToolbar(SettingsPanes::all[size_t(id)]);
+    });
+
+    m_resize->setDuration(resizeDurationMs);
+    m_resize->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_resize, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { setContentSize(value.toSize()); });
+
+    // A pane whose content grows or shrinks (a problem line appearing) resizes the window.
+    m_window->installEventFilter(this);
+
+    select(SettingsPanes::all.front());
+    fitWindow(false);
 }
 
 SettingsWindowController::~SettingsWindowController()
 {
+    m_resize->stop();
     delete m_window;
+}
+
+QWidget *SettingsWindowController::paneView(SettingsPane pane) const
+{
+    return m_panes[size_t(indexOf(pane))];
+}
+
+QList<QAbstractButton *> SettingsWindowController::toolbarButtons() const
+{
+    QList<QAbstractButton *> buttons;
+    for (SettingsPane pane : SettingsPanes::all)
+        buttons << m_buttons->button(indexOf(pane));
+    return buttons;
 }
 
 void SettingsWindowController::show(SettingsPane pane)
 {
     select(pane);
-    // Centred the first time; after that it stays where the user left it.
-    if (!m_hasBeenShown) {
-        m_hasBeenShown = true;
+    fitWindow(false);
+    // A first showing, and every showing after the window was closed, centres it; a window
+    // already on screen stays where it is.
+    if (!m_window->isVisible()) {
+        m_window->centreOnScreen();
         m_window->show();
         m_window->centreOnScreen();
     }
     m_window->bringToFront();
 }
 
+QSize SettingsWindowController::fittingSize() const
+{
+    QWidget *view = paneView(m_pane);
+    if (!view)
+        return {};
+    const QSize pane = paneSize(view);
+    if (pane.width() <= 0 || pane.height() <= 0)
+        return {};
+    m_toolbar->ensurePolished();
+    const QSize toolbar = m_toolbar->sizeHint();
+    return {qMax(pane.width(), toolbar.width()), toolbar.height() + 1 + pane.height()};
+}
+
+bool SettingsWindowController::isResizing() const
+{
+    return m_resize->state() == QAbstractAnimation::Running;
+}
+
+bool SettingsWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::LayoutRequest) {
+        const QSize target = fittingSize();
+        const QSize heading = isResizing() ? m_resize->endValue().toSize() : m_window->size();
+        if (target.isValid() && target != heading)
+            fitWindow(m_window->isVisible());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void SettingsWindowController::select(SettingsPane pane)
 {
+    const bool changed = pane != m_pane;
     m_pane = pane;
-    m_title->setText(SettingsPanes::title(pane));
+    const int selected = indexOf(pane);
+    for (size_t i = 0; i < m_panes.size(); ++i) {
+        if (m_panes[i] && int(i) != selected)
+            m_panes[i]->hide();
+    }
+    if (QWidget *view = m_panes[size_t(selected)])
+        view->show();
+    if (QAbstractButton *button = m_buttons->button(selected))
+        button->setChecked(true);
     m_window->setWindowTitle(SettingsPanes::title(pane));
+    if (changed)
+        Q_EMIT paneChanged(pane);
+}
+
+void SettingsWindowController::selectFromToolbar(SettingsPane pane)
+{
+    select(pane);
+    fitWindow(m_window->isVisible());
+}
+
+void SettingsWindowController::fitWindow(bool animated)
+{
+    const QSize target = fittingSize();
+    if (!target.isValid() || target.width() <= 0 || target.height() <= 0)
+        return;
+    m_resize->stop();
+    // Only the size changes: the window's top-left corner stays where it is.
+    if (!animated || reducesMotion() || target == m_window->size()) {
+        setContentSize(target);
+        return;
+    }
+    m_resize->setStartValue(m_window->size());
+    m_resize->setEndValue(target);
+    m_resize->start();
+}
+
+void SettingsWindowController::setContentSize(const QSize &size)
+{
+    m_window->setFixedSize(size);
+}
+
+bool SettingsWindowController::reducesMotion() const
+{
+    return m_reducesMotion.value_or(MotionPreference::reducesMotion());
 }

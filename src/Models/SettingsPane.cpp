@@ -45,19 +45,19 @@ QString title(SettingsPane pane)
     return {};
 }
 
-QString iconName(SettingsPane pane)
+QString systemImage(SettingsPane pane)
 {
     switch (pane) {
     case SettingsPane::General:
-        return QStringLiteral("preferences-system-symbolic");
+        return QStringLiteral("gearshape");
     case SettingsPane::Clipboard:
-        return QStringLiteral("edit-paste-symbolic");
+        return QStringLiteral("doc.on.clipboard");
     case SettingsPane::Focus:
-        return QStringLiteral("alarm-symbolic");
+        return QStringLiteral("timer");
     case SettingsPane::Data:
-        return QStringLiteral("drive-harddisk-symbolic");
+        return QStringLiteral("externaldrive");
     case SettingsPane::About:
-        return QStringLiteral("help-about-symbolic");
+        return QStringLiteral("info.circle");
     }
     return {};
 }

@@ -18,7 +18,8 @@ QString rawValue(SettingsPane pane);
 std::optional<SettingsPane> fromRawValue(const QString &raw);
 // "General", "Clipboard", "Focus", "Data", "About".
 QString title(SettingsPane pane);
-// The freedesktop icon name shown in the settings toolbar.
-QString iconName(SettingsPane pane);
+// The symbol of the pane's toolbar item: "gearshape", "doc.on.clipboard", "timer",
+// "externaldrive", "info.circle" (drawn through the Symbols table).
+QString systemImage(SettingsPane pane);
 
 } // namespace SettingsPanes

@@ -100,7 +100,7 @@ private Q_SLOTS:
         QStringList titles;
         for (SettingsPane pane : SettingsPanes::all) {
             titles << SettingsPanes::title(pane);
-            QVERIFY(!SettingsPanes::iconName(pane).isEmpty());
+            QVERIFY(!SettingsPanes::systemImage(pane).isEmpty());
         }
         QCOMPARE(titles, (QStringList{QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
                                       QStringLiteral("Data"), QStringLiteral("About")}));

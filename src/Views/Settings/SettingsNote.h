@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// A short line under the row it explains: a symbol and a sentence in the callout font. A
+// problem note is orange with a warning triangle; an information note is secondary with an
+// information symbol. Without a sentence the note hides itself.
+class SettingsNote final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Tone { Problem, Information };
+
+    explicit SettingsNote(QWidget *parent = nullptr);
+
+    // Shows `text` in `tone`, or hides the note when `text` is empty.
+    void setNote(Tone tone, const QString &text);
+    QString text() const;
+    Tone tone() const { return m_tone; }
+
+    // The orange of problem notes, for the palette's light or dark look.
+    static QColor orange(const QPalette &palette);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void restyle();
+
+    QLabel *m_symbol;
+    QLabel *m_text;
+    Tone m_tone = Tone::Information;
+};
