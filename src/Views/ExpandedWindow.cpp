@@ -3,7 +3,9 @@
 #include "Components/ClearAllButton.h"
 #include "Components/ConfettiLayer.h"
 #include "Components/SectionPicker.h"
+#include "Components/MotionPreference.h"
 #include "Components/SystemColors.h"
+#include "Components/TabFade.h"
 #include "Components/VemraBadge.h"
 #include "Services/Surface.h"
 #include "Services/TodosTabState.h"
@@ -55,6 +57,7 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *se
     column->setContentsMargins(40, 44, 40, 0);
     column->setSpacing(0);
     m_header = makeHeader();
+    m_headerFade = new TabFade(m_header);
     applyColors();
     column->addWidget(m_header);
 
@@ -135,7 +138,12 @@ bool ExpandedWindow::showsHeader() const
 
 void ExpandedWindow::refreshHeader()
 {
-    m_header->setVisible(showsHeader());
+    const bool shown = showsHeader();
+    if (shown == !m_header->isHidden())
+        return;
+    m_header->setVisible(shown);
+    if (shown && isVisible())
+        m_headerFade->play(MotionPreference::reducesMotion());
 }
 
 void ExpandedWindow::refreshFooter()

@@ -11,6 +11,7 @@ class FooterStatus;
 class SectionPicker;
 class SettingsStore;
 class TabContent;
+class TabFade;
 class TodosTab;
 class TodosTabState;
 
@@ -65,6 +66,7 @@ private:
     TodosTabState *m_state;
     QWidget *m_column = nullptr;
     QWidget *m_header = nullptr;
+    TabFade *m_headerFade = nullptr;
     SectionPicker *m_picker = nullptr;
     TabContent *m_content = nullptr;
     TodosTab *m_todosTab = nullptr;

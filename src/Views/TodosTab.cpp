@@ -2,14 +2,13 @@
 
 #include "Components/EmptyState.h"
 #include "Components/MotionPreference.h"
+#include "Components/TabFade.h"
 #include "Services/TodoStore.h"
 #include "Services/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
 
-#include <QGraphicsOpacityEffect>
-#include <QPropertyAnimation>
 #include <QVBoxLayout>
 
 namespace {
@@ -24,23 +23,6 @@ QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
     child->setParent(box);
     layout->addWidget(child);
     return box;
-}
-
-// Fades a block in as it appears (0.22 s), unless the desktop asks for less motion.
-void fadeIn(QWidget *block)
-{
-    if (MotionPreference::reducesMotion())
-        return;
-    auto *effect = new QGraphicsOpacityEffect(block);
-    effect->setOpacity(0);
-    block->setGraphicsEffect(effect);
-    auto *animation = new QPropertyAnimation(effect, "opacity", effect);
-    animation->setDuration(220);
-    animation->setStartValue(0.0);
-    animation->setEndValue(1.0);
-    animation->setEasingCurve(QEasingCurve::OutCubic);
-    QObject::connect(animation, &QPropertyAnimation::finished, block, [block] { block->setGraphicsEffect(nullptr); });
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 } // namespace
@@ -62,6 +44,7 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     m_column->setSpacing(0);
     m_column->addWidget(padded(m_input, metrics.input, this));
     m_calendarBox = padded(m_calendar, metrics.calendar, this);
+    m_cardFade = new TabFade(m_calendarBox);
     m_column->addWidget(m_calendarBox);
 
     // The body takes the free height where the container has some to give (the window).
@@ -119,7 +102,7 @@ void TodosTab::refreshCalendarCard()
     m_cardShown = shown;
     m_calendarBox->setVisible(shown);
     if (shown && isVisible())
-        fadeIn(m_calendarBox);
+        m_cardFade->play(MotionPreference::reducesMotion());
 }
 
 void TodosTab::refreshBody()

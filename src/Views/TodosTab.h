@@ -11,6 +11,7 @@
 class CalendarPanel;
 class EmptyState;
 class Surface;
+class TabFade;
 class TodoInput;
 class TodoListView;
 class TodoStore;
@@ -65,6 +66,7 @@ private:
     TodoInput *m_input;
     QWidget *m_calendarBox;
     CalendarPanel *m_calendar;
+    TabFade *m_cardFade;
     QWidget *m_body;
     QWidget *m_emptyBox;
     EmptyState *m_empty;

@@ -323,6 +323,7 @@ private Q_SLOTS:
         showActive(panel.get());
         // As the panel's host does: follow the content's height once the rows are laid out.
         const auto fit = [&panel] {
+            QTest::qWait(250); // fades and outlines settle, for the picture only
             for (int pass = 0; pass < 3; ++pass) {
                 QCoreApplication::processEvents();
                 panel->resize(panel->sizeHint());
@@ -332,7 +333,6 @@ private Q_SLOTS:
         Screenshots::save(panel.get(), u"popover-todos"_s);
         panel->todosState()->setShowsCalendar(true);
         fit();
-        QTest::qWait(300); // the card's fade, for the picture only
         Screenshots::save(panel.get(), u"popover-calendar"_s);
         panel->todosState()->setConfirmingClear(true);
         fit();
@@ -340,6 +340,7 @@ private Q_SLOTS:
 
         auto expanded = window();
         showActive(expanded.get());
+        QTest::qWait(250);
         Screenshots::save(expanded.get(), u"window-todos"_s);
         expanded->todosState()->setShowsCalendar(true);
         expanded->todosState()->setDay(friday.addDays(1));

@@ -3,6 +3,7 @@
 #include "Components/IconButton.h"
 #include "Components/KeyMonitor.h"
 #include "Components/SystemColors.h"
+#include "Components/Transition.h"
 #include "Models/Days.h"
 #include "Services/TodosTabState.h"
 
@@ -65,6 +66,7 @@ TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
     , m_clearDay(new IconButton(QStringLiteral("xmark"), m_dayControl))
     , m_add(new IconButton(QStringLiteral("plus"), this))
     , m_keys(new KeyMonitor(this))
+    , m_outline(new Transition(this, 150, QEasingCurve::OutQuad))
 {
     const bool compact = density == Density::Compact;
     const int vertical = int(Densities::inputVerticalPadding(density));
@@ -134,7 +136,7 @@ TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
         connect(m_state, &TodosTabState::dayChanged, this, &TodoInput::refreshDay);
         connect(m_state, &TodosTabState::todayChanged, this, &TodoInput::refreshDay);
         connect(m_state, &TodosTabState::showsCalendarChanged, this, &TodoInput::refreshDay);
-        connect(m_state, &TodosTabState::selectionChanged, this, qOverload<>(&QWidget::update));
+        connect(m_state, &TodosTabState::selectionChanged, this, &TodoInput::refreshOutline);
         connect(m_state, &TodosTabState::inputFocusRequested, this, &TodoInput::focusField);
     }
     refreshText();
@@ -189,6 +191,11 @@ void TodoInput::refreshDay()
     m_dayButton->updateGeometry();
 }
 
+void TodoInput::refreshOutline()
+{
+    m_outline->setOn(isHighlighted());
+}
+
 void TodoInput::refreshAddButton()
 {
     const bool can = canSubmit();
@@ -216,7 +223,7 @@ bool TodoInput::eventFilter(QObject *watched, QEvent *event)
         }
         case QEvent::FocusIn:
         case QEvent::FocusOut:
-            update();
+            refreshOutline();
             break;
         default:
             break;
@@ -234,8 +241,8 @@ void TodoInput::paintEvent(QPaintEvent *)
     const QPainterPath shape = rounded(bounds, radius);
     const QPalette &pal = palette();
     painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
-    const QColor edge = isHighlighted() ? SystemColors::withOpacity(SystemColors::tint(pal), 0.6)
-                                        : SystemColors::withOpacity(SystemColors::primary(pal), 0.10);
+    const QColor edge = SystemColors::mix(SystemColors::withOpacity(SystemColors::primary(pal), 0.10),
+                                          SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
     painter.setPen(QPen(edge, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);

@@ -8,6 +8,7 @@
 class IconButton;
 class KeyMonitor;
 class QLineEdit;
+class Transition;
 class TodosTabState;
 
 // The new-todo line at the top of the todos tab: the text field, the day control (the day a new
@@ -49,6 +50,7 @@ private:
     void refreshText();
     void refreshDay();
     void refreshAddButton();
+    void refreshOutline();
 
     QPointer<TodosTabState> m_state;
     Density m_density;
@@ -58,4 +60,5 @@ private:
     IconButton *m_clearDay;
     IconButton *m_add;
     KeyMonitor *m_keys;
+    Transition *m_outline;
 };
