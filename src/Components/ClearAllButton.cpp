@@ -1,6 +1,8 @@
 #include "Components/ClearAllButton.h"
 
+#include "Components/MotionPreference.h"
 #include "Components/SystemColors.h"
+#include "Components/TabFade.h"
 #include "Components/TintedButton.h"
 #include "Services/Sounds.h"
 #include "Services/TodoStore.h"
@@ -38,6 +40,9 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
     row->addWidget(m_question);
     row->addWidget(m_cancel);
     row->addWidget(m_confirm);
+
+    m_askFade = new TabFade(m_ask);
+    m_confirmationFade = new TabFade(m_confirmation);
 
     connect(m_ask, &TintedButton::clicked, this, [this] {
         if (m_state)
@@ -89,8 +94,12 @@ void ClearAllButton::refresh()
     m_ask->setToolTip(QStringLiteral("Remove every todo") + phrase);
     m_question->setText(QStringLiteral("Clear all todos") + phrase + QStringLiteral("?"));
     const bool confirming = isConfirming();
+    if (confirming == !m_confirmation->isHidden() && confirming == m_ask->isHidden())
+        return;
     m_ask->setVisible(!confirming);
     m_confirmation->setVisible(confirming);
+    if (isVisible())
+        (confirming ? m_confirmationFade : m_askFade)->play(MotionPreference::reducesMotion());
 }
 
 void ClearAllButton::clear()

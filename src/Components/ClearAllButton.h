@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class TabFade;
 class TintedButton;
 class TodoStore;
 class TodosTabState;
@@ -41,4 +42,6 @@ private:
     QLabel *m_question;
     TintedButton *m_cancel;
     TintedButton *m_confirm;
+    TabFade *m_askFade;
+    TabFade *m_confirmationFade;
 };
