@@ -20,14 +20,16 @@ recorded_text() { [ "$(sql "SELECT count(*) FROM clipboard_item WHERE content = 
 item_count() { sql "SELECT count(*) FROM clipboard_item"; }
 # Waits past two polls and the capture, then tells whether the count is still $1.
 count_stays() { sleep 1.5; [ "$(item_count)" = "$1" ]; }
+# Waits past two polls and the capture, then tells whether the query still counts nothing.
+count_stays_without() { sleep 1.5; [ "$(sql "$1")" = 0 ]; }
 side_files() { find "$CLIP_FOLDER/Images" "$CLIP_FOLDER/Thumbnails" "$CLIP_FOLDER/Text" -type f 2>/dev/null | wc -l; }
 
 offer text/plain "on the clipboard before launch"
 start_vemra --login-item
 wait_until 15 tray_icon_window
 wait_until 10 test -s "$CLIP_DB"
-sleep 1
-check "what is on the clipboard at launch is not recorded" test "$(item_count)" = 0
+check "what is on the clipboard at launch is not recorded" \
+    count_stays_without "SELECT count(*) FROM clipboard_item WHERE content = 'on the clipboard before launch'"
 
 printf 'copied with xclip' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
 PIDS+=($!)
@@ -38,7 +40,8 @@ xclip -selection clipboard -t image/png -i "$W/picture.png" -quiet >/dev/null 2>
 PIDS+=($!)
 image_recorded() {
     local row image thumbnail
-    row=$(sql "SELECT pixel_width || 'x' || pixel_height || ' ' || mime_type || ' ' || image_path || ' ' || thumbnail_path FROM clipboard_item WHERE raw_kind = 'image'")
+    row=$(sql "SELECT pixel_width || 'x' || pixel_height || ' ' || mime_type || ' ' || image_path || ' ' || thumbnail_path
+               FROM clipboard_item WHERE raw_kind = 'image' ORDER BY last_copied_at DESC LIMIT 1")
     read -r size type image thumbnail <<<"$row"
     [ "$size" = 96x64 ] && [ "$type" = public.png ] && cmp -s "$CLIP_FOLDER/$image" "$W/picture.png" \
         && [ -s "$CLIP_FOLDER/$thumbnail" ]
@@ -48,7 +51,7 @@ check "an image copy is recorded with its image and thumbnail files" wait_until 
 printf 'file:///etc/hosts\r\nfile:///etc/passwd\r\n' | xclip -selection clipboard -t text/uri-list -quiet >/dev/null 2>&1 &
 PIDS+=($!)
 files_recorded() {
-    [ "$(sql "SELECT content FROM clipboard_item WHERE raw_kind = 'file'")" = "$(printf '/etc/hosts\n/etc/passwd')" ]
+    [ "$(sql "SELECT count(*) FROM clipboard_item WHERE raw_kind = 'file' AND content = '/etc/hosts' || char(10) || '/etc/passwd'")" = 1 ]
 }
 check "a copy of two files is recorded as a file list" wait_until 5 files_recorded
 
