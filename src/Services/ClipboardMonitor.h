@@ -38,6 +38,8 @@ public:
     // The clipboard permission as last read.
     Access access() const { return m_access; }
     bool isPolling() const { return m_timer.isActive(); }
+    // The watched clipboard: where views copy entries back to.
+    Pasteboard &pasteboard() const { return m_pasteboard; }
 
     // The change count of the application's own last write to the clipboard; a poll that sees
     // exactly this count records nothing.

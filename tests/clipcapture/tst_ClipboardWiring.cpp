@@ -108,7 +108,7 @@ private Q_SLOTS:
         h.pasteboard.copyText(QStringLiteral("to copy back"));
         h.monitor().check();
         QTRY_COMPARE(h.store().count(), 1);
-        SystemPasteboardWriter writer(h.pasteboard);
+        SystemPasteboardWriter writer(h.monitor().pasteboard());
         QVERIFY(h.store().copy(h.store().items().first(), writer, h.clock.now()));
         QCOMPARE(h.monitor().ownChangeCount, std::optional<qint64>(h.pasteboard.changeCount()));
         const int reads = h.pasteboard.readCount();
