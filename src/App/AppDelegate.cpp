@@ -27,11 +27,38 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPlatformSurfaceEvent>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
+
+// Runs an action each time a window gets a new native window.
+class NativeWindowWatcher final : public QObject
+{
+public:
+    NativeWindowWatcher(QWindow *window, std::function<void()> created)
+        : QObject(window)
+        , m_created(std::move(created))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated
+            && m_created)
+            m_created();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_created;
+};
 
 const QString loadErrorDetail = QStringLiteral(
     "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
@@ -388,11 +415,18 @@ void AppDelegate::tagPanelWindow(QWidget *window)
 {
     window->winId();
     QWindow *handle = window->windowHandle();
-    WindowTags::setSurface(handle, QStringLiteral("panel"));
-    WindowTags::setTab(handle, VemraTabs::rawValue(m_menuBarSurface->tab()));
-    connect(m_menuBarSurface, &Surface::tabChanged, window, [handle](VemraTab tab) {
-        WindowTags::setTab(handle, VemraTabs::rawValue(tab));
-    });
+    const auto tag = [this, handle] {
+        // Only a live native window: asking a closed one for its id would make it again.
+        if (!handle->handle())
+            return;
+        WindowTags::setSurface(handle, QStringLiteral("panel"));
+        WindowTags::setTab(handle, VemraTabs::rawValue(m_menuBarSurface->tab()));
+    };
+    tag();
+    connect(m_menuBarSurface, &Surface::tabChanged, window, tag);
+    // Showing another window while the panel is open (or fading out) makes Qt close the popup,
+    // which destroys its native window; the next showing makes a new one, untagged.
+    new NativeWindowWatcher(handle, tag);
 }
 
 HostWindow *AppDelegate::window() const
