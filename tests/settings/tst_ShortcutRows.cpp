@@ -124,14 +124,6 @@ private Q_SLOTS:
         QCOMPARE(note->tone(), SettingsNote::Tone::Problem);
         QCOMPARE(note->text(), focus->problem());
     }
-
-    void focusWithoutFallbackHasNoNote()
-    {
-        make();
-        QVERIFY(hotKeys->focus()->note().isEmpty());
-        QVERIFY(!rows->focusNote()->isVisible());
-        QCOMPARE(rows->focusRecorder()->label(), QStringLiteral("⇧⌘F"));
-    }
 };
 
 QTEST_MAIN(TestShortcutRows)
