@@ -1,11 +1,8 @@
 #include "Components/IconButton.h"
 
-#include "Components/PointingHandCursor.h"
 #include "Components/Symbols.h"
 #include "Components/SystemColors.h"
-#include "Components/Transition.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,28 +13,12 @@ namespace {
 constexpr qreal textSpacing = 4;
 constexpr qreal textPadding = 8;
 
-QPainterPath capsule(const QRectF &rect)
-{
-    QPainterPath path;
-    const qreal radius = qMin(rect.width(), rect.height()) / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 } // namespace
 
 IconButton::IconButton(const QString &symbol, QWidget *parent)
-    : QAbstractButton(parent)
+    : CapsuleButton(parent)
     , m_symbol(symbol)
-    , m_highlight(new Transition(this, 120))
-    , m_press(new Transition(this, 100))
 {
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_Hover);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    PointingHandCursor::apply(this);
-    connect(this, &QAbstractButton::pressed, this, [this] { m_press->setOn(true); });
-    connect(this, &QAbstractButton::released, this, [this] { m_press->setOn(false); });
 }
 
 void IconButton::setSymbol(const QString &symbol)
@@ -73,42 +54,12 @@ void IconButton::setShowsDot(bool shows)
     update();
 }
 
-bool IconButton::isHighlighted() const
-{
-    return m_hovered && isEnabled();
-}
-
 QSize IconButton::sizeHint() const
 {
     if (text().isEmpty())
         return QSize(22, 22);
     const qreal width = m_symbolSize + textSpacing + QFontMetricsF(font()).horizontalAdvance(text()) + 2 * textPadding;
     return QSize(qCeil(width), 22);
-}
-
-bool IconButton::hitButton(const QPoint &pos) const
-{
-    return capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
-}
-
-bool IconButton::event(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-        m_hovered = true;
-        m_highlight->setOn(isHighlighted());
-        break;
-    case QEvent::HoverLeave:
-        m_hovered = false;
-        m_highlight->setOn(isHighlighted());
-        break;
-    case QEvent::EnabledChange:
-        m_highlight->setOn(isHighlighted());
-        break;
-    default:
-        break;
-    }
-    return QAbstractButton::event(event);
 }
 
 void IconButton::paintEvent(QPaintEvent *)
@@ -132,9 +83,9 @@ void IconButton::paintEvent(QPaintEvent *)
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(1.0 - 0.45 * m_press->value());
+    painter.setOpacity(opacity());
     const QRectF bounds = QRectF(rect());
-    painter.fillPath(capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.1 * m_highlight->value()));
+    painter.fillPath(capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.1 * highlight()));
 
     const qreal textWidth = text().isEmpty() ? 0 : QFontMetricsF(font()).horizontalAdvance(text());
     const qreal gap = text().isEmpty() ? 0 : textSpacing;

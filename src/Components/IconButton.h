@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QAbstractButton>
-
-class Transition;
+#include "Components/CapsuleButton.h"
 
 // A borderless button holding a symbol (Symbols table), optionally followed by a text, for the
 // header and footer icons. Under an enabled pointer a faint capsule wash appears (eased over
@@ -13,7 +11,7 @@ class Transition;
 //
 //     auto *gear = new IconButton(QStringLiteral("gearshape"));
 //     gear->setToolTip(tr("Settings"));
-class IconButton final : public QAbstractButton
+class IconButton final : public CapsuleButton
 {
     Q_OBJECT
 
@@ -35,21 +33,14 @@ public:
     bool showsDot() const { return m_showsDot; }
     void setShowsDot(bool shows);
 
-    bool isHighlighted() const;
-
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    bool hitButton(const QPoint &pos) const override;
-    bool event(QEvent *event) override;
 
 private:
     QString m_symbol;
     int m_symbolSize = 14;
     Tone m_tone = Tone::Secondary;
     bool m_showsDot = false;
-    bool m_hovered = false;
-    Transition *m_highlight;
-    Transition *m_press;
 };

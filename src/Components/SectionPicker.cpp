@@ -1,5 +1,6 @@
 #include "Components/SectionPicker.h"
 
+#include "Components/CapsuleButton.h"
 #include "Components/PointingHandCursor.h"
 #include "Components/Symbols.h"
 #include "Components/SystemColors.h"
@@ -40,14 +41,6 @@ QString tabSymbol(VemraTab tab)
 int shortcutNumber(VemraTab tab)
 {
     return int(tab) + 1;
-}
-
-QPainterPath capsule(const QRectF &rect)
-{
-    QPainterPath path;
-    const qreal radius = qMin(rect.width(), rect.height()) / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
 }
 
 // One tab's segment: its symbol and title over a hover wash; the selection capsule beneath it
@@ -102,7 +95,7 @@ protected:
 
     bool hitButton(const QPoint &pos) const override
     {
-        return capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
+        return CapsuleButton::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
     }
 
     bool event(QEvent *event) override
@@ -121,7 +114,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         if (!isChecked() && m_hovered)
-            painter.fillPath(capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
+            painter.fillPath(CapsuleButton::capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
 
         const QColor foreground = isChecked() ? SystemColors::primary(pal) : SystemColors::secondary(pal);
         const QFont font = labelFont();
@@ -253,7 +246,7 @@ void SectionPicker::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
+    painter.fillPath(CapsuleButton::capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
 
     const QRectF selected = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
     if (selected.isEmpty())
@@ -262,8 +255,8 @@ void SectionPicker::paintEvent(QPaintEvent *)
     if (!dark) {
         // A faint shadow half a pixel below, softened by one pixel.
         const QRectF shadow = selected.translated(0, 0.5);
-        painter.fillPath(capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), QColor(0, 0, 0, 12));
-        painter.fillPath(capsule(shadow), QColor(0, 0, 0, 14));
+        painter.fillPath(CapsuleButton::capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), QColor(0, 0, 0, 12));
+        painter.fillPath(CapsuleButton::capsule(shadow), QColor(0, 0, 0, 14));
     }
-    painter.fillPath(capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
+    painter.fillPath(CapsuleButton::capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
 }

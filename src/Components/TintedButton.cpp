@@ -1,11 +1,8 @@
 #include "Components/TintedButton.h"
 
-#include "Components/PointingHandCursor.h"
 #include "Components/Symbols.h"
 #include "Components/SystemColors.h"
-#include "Components/Transition.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,29 +12,13 @@ namespace {
 
 constexpr qreal symbolSpacing = 4;
 
-QPainterPath capsule(const QRectF &rect)
-{
-    QPainterPath path;
-    const qreal radius = qMin(rect.width(), rect.height()) / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 } // namespace
 
 TintedButton::TintedButton(const QString &text, TintedButtonStyle style, QWidget *parent)
-    : QAbstractButton(parent)
+    : CapsuleButton(parent)
     , m_style(style)
-    , m_highlight(new Transition(this, 120))
-    , m_press(new Transition(this, 100))
 {
     setText(text);
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_Hover);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    PointingHandCursor::apply(this);
-    connect(this, &QAbstractButton::pressed, this, [this] { m_press->setOn(true); });
-    connect(this, &QAbstractButton::released, this, [this] { m_press->setOn(false); });
 }
 
 void TintedButton::setButtonStyle(TintedButtonStyle style)
@@ -62,11 +43,6 @@ void TintedButton::setDestructive(bool destructive)
         return;
     m_destructive = destructive;
     update();
-}
-
-bool TintedButton::isHighlighted() const
-{
-    return m_hovered && isEnabled();
 }
 
 QFont TintedButton::labelFont() const
@@ -95,36 +71,6 @@ QSize TintedButton::minimumSizeHint() const
     return sizeHint();
 }
 
-bool TintedButton::hitButton(const QPoint &pos) const
-{
-    return capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
-}
-
-bool TintedButton::event(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-        m_hovered = true;
-        updateHighlight();
-        break;
-    case QEvent::HoverLeave:
-        m_hovered = false;
-        updateHighlight();
-        break;
-    case QEvent::EnabledChange:
-        updateHighlight();
-        break;
-    default:
-        break;
-    }
-    return QAbstractButton::event(event);
-}
-
-void TintedButton::updateHighlight()
-{
-    m_highlight->setOn(isHighlighted());
-}
-
 void TintedButton::paintEvent(QPaintEvent *)
 {
     const QPalette &pal = palette();
@@ -132,7 +78,7 @@ void TintedButton::paintEvent(QPaintEvent *)
     const QColor tint = SystemColors::tint(pal, m_destructive);
     const QColor primary = SystemColors::primary(pal);
     const QColor white(Qt::white);
-    const qreal hover = m_highlight->value();
+    const qreal hover = highlight();
 
     QColor foreground;
     QColor fill;
@@ -155,12 +101,9 @@ void TintedButton::paintEvent(QPaintEvent *)
         break;
     }
 
-    const qreal resting = isEnabled() ? 1.0 : 0.45;
-    const qreal opacity = resting + (0.55 - resting) * m_press->value();
-
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(opacity);
+    painter.setOpacity(opacity(isEnabled() ? 1.0 : 0.45));
     const QRectF bounds = QRectF(rect());
     const QPainterPath shape = capsule(bounds);
     painter.fillPath(shape, fill);

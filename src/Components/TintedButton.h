@@ -1,10 +1,7 @@
 #pragma once
 
+#include "Components/CapsuleButton.h"
 #include "Components/TintedButtonStyle.h"
-
-#include <QAbstractButton>
-
-class Transition;
 
 // A push button drawn as a capsule in a TintedButtonStyle, with a text label, a symbol
 // (Symbols table) or both. Under an enabled pointer it takes its highlighted colours (eased over
@@ -16,7 +13,7 @@ class Transition;
 //     clear->setDestructive(true);
 //     auto *add = new TintedButton(QString(), {TintedButtonStyle::Tinted, 22, 12, true});
 //     add->setSymbol(QStringLiteral("plus"));
-class TintedButton final : public QAbstractButton
+class TintedButton final : public CapsuleButton
 {
     Q_OBJECT
 
@@ -34,26 +31,16 @@ public:
     bool isDestructive() const { return m_destructive; }
     void setDestructive(bool destructive);
 
-    // Whether the hover look shows (the pointer is over the button and it is enabled), ignoring
-    // the easing.
-    bool isHighlighted() const;
-
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    bool hitButton(const QPoint &pos) const override;
-    bool event(QEvent *event) override;
 
 private:
     QFont labelFont() const;
-    void updateHighlight();
 
     TintedButtonStyle m_style;
     QString m_symbol;
     bool m_destructive = false;
-    bool m_hovered = false;
-    Transition *m_highlight;
-    Transition *m_press;
 };
