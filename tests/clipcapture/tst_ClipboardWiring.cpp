@@ -1,18 +1,9 @@
-#include "App/AppDelegate.h"
-#include "FakeAlertPresenter.h"
-#include "FakeFileRevealer.h"
-#include "FakeFrontApp.h"
-#include "FakePasteboard.h"
-#include "FakeTrayHost.h"
-#include "FakeWorkspaceEvents.h"
-#include "FixedClock.h"
-#include "MemorySettingsStore.h"
+#include "AppHarness.h"
 #include "Platform/DataPaths.h"
 #include "Services/ClipboardMonitor.h"
 #include "Services/ClipboardStore.h"
 #include "Services/Preferences.h"
 #include "Services/SystemPasteboardWriter.h"
-#include "TestHome.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,41 +12,20 @@
 
 namespace {
 
-// The application delegate started over fakes, with the clipboard facilities given.
-struct Harness
+// The application delegate started over fakes, launched at login: these checks are about the
+// clipboard, not the panel.
+struct Harness : AppHarness
 {
     explicit Harness(bool monitorsClipboard = true)
     {
         settings.setValue(QStringLiteral("monitorsClipboard"), monitorsClipboard);
-        platform.settings = &settings;
-        platform.alerts = &alerts;
-        platform.revealer = &revealer;
-        platform.workspace = &workspace;
-        platform.tray = &tray;
-        platform.clock = &clock;
-        platform.pasteboard = &pasteboard;
-        platform.frontApp = &front;
-        platform.launchedAtLogin = true; // no panel: these checks are about the clipboard
+        platform.launchedAtLogin = true;
         pasteboard.copyText(QStringLiteral("on the clipboard at launch"));
-        delegate = std::make_unique<AppDelegate>(platform);
-        delegate->applicationDidFinishLaunching();
-        QCoreApplication::processEvents();
+        start();
     }
 
     ClipboardMonitor &monitor() const { return *delegate->environment(nullptr).monitor; }
     ClipboardStore &store() const { return *delegate->environment(nullptr).clipboard; }
-
-    TestHome home;
-    MemorySettingsStore settings;
-    FakeAlertPresenter alerts;
-    FakeFileRevealer revealer;
-    FakeWorkspaceEvents workspace;
-    FakeTrayHost tray;
-    FakePasteboard pasteboard;
-    FakeFrontApp front;
-    FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
-    AppPlatform platform;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 } // namespace

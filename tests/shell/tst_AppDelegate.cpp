@@ -1,18 +1,8 @@
-#include "App/AppDelegate.h"
 #include "App/AppearancePalettes.h"
 #include "App/HostWindow.h"
 #include "App/MenuBarPanel.h"
 #include "App/SettingsWindowController.h"
-#include "FakeAlertPresenter.h"
-#include "FakeFileRevealer.h"
-#include "FakeFrontApp.h"
-#include "FakeLoginItemService.h"
-#include "FakePasteboard.h"
-#include "FakeTrayHost.h"
-#include "FakeWorkspaceEvents.h"
-#include "FakeHotKeyBackend.h"
-#include "FixedClock.h"
-#include "MemorySettingsStore.h"
+#include "AppHarness.h"
 #include "Platform/DataPaths.h"
 #include "Services/ClipboardStore.h"
 #include "Services/HotKeyCenter.h"
@@ -20,62 +10,26 @@
 #include "Services/LaunchAtLogin.h"
 #include "Services/Preferences.h"
 #include "Services/Surface.h"
-#include "TestHome.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
 
 namespace {
 
-// One application delegate over fakes, started the way main() starts it.
-struct Harness
+// One application delegate over fakes, started the way main() starts it unless `launch` is false.
+struct Harness : AppHarness
 {
-    explicit Harness(bool launchedAtLogin = false, bool start = true)
+    explicit Harness(bool launchedAtLogin = false, bool launch = true)
     {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
-        platform.settings = &settings;
-        platform.alerts = &alerts;
-        platform.revealer = &revealer;
-        platform.workspace = &workspace;
-        platform.tray = &tray;
-        platform.hotKeys = &hotKeys;
-        platform.pasteboard = &pasteboard;
-        platform.frontApp = &frontApp;
-        platform.clock = &clock;
         platform.launchedAtLogin = launchedAtLogin;
-        platform.makeLoginItemService = [this] {
-            auto service = std::make_unique<FakeLoginItemService>();
-            loginItems = service.get();
-            return service;
-        };
-        delegate = std::make_unique<AppDelegate>(platform);
-        if (start) {
-            delegate->applicationDidFinishLaunching();
-            QCoreApplication::processEvents(); // the deferred end of start-up
-        }
+        create();
+        if (launch)
+            start();
     }
-
-    bool panelShown() const { return delegate->isMenuBarPanelShown(); }
-
-    TestHome home;
-    MemorySettingsStore settings;
-    FakeAlertPresenter alerts;
-    FakeFileRevealer revealer;
-    FakeWorkspaceEvents workspace;
-    FakeTrayHost tray;
-    FakeHotKeyBackend hotKeys;
-    FakePasteboard pasteboard;
-    FakeFrontApp frontApp;
-    FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
-    FakeLoginItemService *loginItems = nullptr;
-    AppPlatform platform;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 } // namespace
@@ -399,7 +353,7 @@ private Q_SLOTS:
     {
         Harness h(false, false);
         h.settings.setValue(QStringLiteral("appearance"), QStringLiteral("dark"));
-        h.delegate = std::make_unique<AppDelegate>(h.platform);
+        h.create();
         h.delegate->applicationDidFinishLaunching();
         QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::dark().color(QPalette::Window));
         h.delegate->preferences().setAppearance(Appearance::System);

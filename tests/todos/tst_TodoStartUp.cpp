@@ -1,18 +1,9 @@
-#include "App/AppDelegate.h"
-#include "FakeAlertPresenter.h"
-#include "FakeFileRevealer.h"
-#include "FakeHotKeyBackend.h"
-#include "FakeTrayHost.h"
-#include "FakeWorkspaceEvents.h"
-#include "FixedClock.h"
-#include "MemorySettingsStore.h"
+#include "AppHarness.h"
 #include "Platform/DataPaths.h"
 #include "Services/TodoStore.h"
-#include "TestHome.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QScreen>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -23,45 +14,10 @@ class TestTodoStartUp final : public QObject
 {
     Q_OBJECT
 
-private:
-    struct Harness
-    {
-        Harness()
-        {
-            const QRect screen = QGuiApplication::primaryScreen()->geometry();
-            tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
-            platform.settings = &settings;
-            platform.alerts = &alerts;
-            platform.revealer = &revealer;
-            platform.workspace = &workspace;
-            platform.tray = &tray;
-            platform.hotKeys = &hotKeys;
-            platform.clock = &clock;
-            delegate = std::make_unique<AppDelegate>(platform);
-        }
-
-        void start()
-        {
-            delegate->applicationDidFinishLaunching();
-            QCoreApplication::processEvents();
-        }
-
-        TestHome home;
-        MemorySettingsStore settings;
-        FakeAlertPresenter alerts;
-        FakeFileRevealer revealer;
-        FakeWorkspaceEvents workspace;
-        FakeTrayHost tray;
-        FakeHotKeyBackend hotKeys;
-        FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
-        AppPlatform platform;
-        std::unique_ptr<AppDelegate> delegate;
-    };
-
 private Q_SLOTS:
     void bothStoresFailingAreReportedInOrderBeforeThePanel()
     {
-        Harness h;
+        AppHarness h;
         QVERIFY(DataPaths::ensureFolder(h.home.dataFolder()));
         const QString todos = h.home.dataFolder() + u"/Todos.store"_s;
         QFile garbage(todos);

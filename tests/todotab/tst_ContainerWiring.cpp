@@ -1,20 +1,9 @@
-#include "App/AppDelegate.h"
 #include "App/HostWindow.h"
 #include "App/MenuBarPanel.h"
-#include "FakeAlertPresenter.h"
-#include "FakeFileRevealer.h"
-#include "FakeFrontApp.h"
-#include "FakeHotKeyBackend.h"
-#include "FakeLoginItemService.h"
-#include "FakePasteboard.h"
-#include "FakeTrayHost.h"
-#include "FakeWorkspaceEvents.h"
-#include "FixedClock.h"
-#include "MemorySettingsStore.h"
+#include "AppHarness.h"
 #include "Services/Surface.h"
 #include "Services/TodoStore.h"
 #include "Services/TodosTabState.h"
-#include "TestHome.h"
 #include "Views/ExpandedWindow.h"
 #include "Views/MenuBarPopover.h"
 #include "Views/Todos/TodoInput.h"
@@ -22,7 +11,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QScreen>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -31,26 +19,13 @@ namespace {
 
 const QDate monday(2026, 5, 4);
 
-// The application delegate over fakes, started as main() starts it.
-struct Harness
+// The application delegate over fakes, started late in the evening as main() starts it.
+struct Harness : AppHarness
 {
     Harness()
     {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
-        platform.settings = &settings;
-        platform.alerts = &alerts;
-        platform.revealer = &revealer;
-        platform.workspace = &workspace;
-        platform.tray = &tray;
-        platform.hotKeys = &hotKeys;
-        platform.pasteboard = &pasteboard;
-        platform.frontApp = &frontApp;
-        platform.clock = &clock;
-        platform.makeLoginItemService = [] { return std::make_unique<FakeLoginItemService>(); };
-        delegate = std::make_unique<AppDelegate>(platform);
-        delegate->applicationDidFinishLaunching();
-        QCoreApplication::processEvents();
+        clock.set(QDateTime(monday, QTime(23, 0)));
+        start();
     }
 
     MenuBarPopover *popover() const { return delegate->menuBarPanel()->window()->findChild<MenuBarPopover *>(); }
@@ -58,19 +33,6 @@ struct Harness
     {
         return delegate->window() ? qobject_cast<ExpandedWindow *>(delegate->window()->content()) : nullptr;
     }
-
-    TestHome home;
-    MemorySettingsStore settings;
-    FakeAlertPresenter alerts;
-    FakeFileRevealer revealer;
-    FakeWorkspaceEvents workspace;
-    FakeTrayHost tray;
-    FakeHotKeyBackend hotKeys;
-    FakePasteboard pasteboard;
-    FakeFrontApp frontApp;
-    FixedClock clock{QDateTime(monday, QTime(23, 0))};
-    AppPlatform platform;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 } // namespace
