@@ -1,10 +1,11 @@
 #include "Platform/linux/DesktopEntryIndex.h"
 
+#include "Platform/linux/DesktopEntryFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTextStream>
 
 DesktopEntryIndex::DesktopEntryIndex(const QString &locale)
 {
@@ -32,23 +33,9 @@ void DesktopEntryIndex::read(const QString &folder, const QString &prefix, const
         QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             continue;
-        QTextStream stream(&file);
-        bool inEntry = false;
         QString name, localName, languageName, wmClass, exec, type;
         bool hidden = false;
-        while (!stream.atEnd()) {
-            const QString line = stream.readLine().trimmed();
-            if (line.startsWith(QLatin1Char('['))) {
-                inEntry = line == QLatin1String("[Desktop Entry]");
-                continue;
-            }
-            if (!inEntry || line.startsWith(QLatin1Char('#')))
-                continue;
-            const qsizetype equals = line.indexOf(QLatin1Char('='));
-            if (equals < 0)
-                continue;
-            const QString key = line.left(equals).trimmed();
-            const QString value = line.mid(equals + 1).trimmed();
+        DesktopEntryFile::readMainGroup(file, [&](const QString &key, const QString &value) {
             if (key == QLatin1String("Name"))
                 name = value;
             else if (key == QLatin1String("Name[") + locale + QLatin1Char(']'))
@@ -63,7 +50,8 @@ void DesktopEntryIndex::read(const QString &folder, const QString &prefix, const
                 type = value;
             else if (key == QLatin1String("Hidden"))
                 hidden = value == QLatin1String("true");
-        }
+            return true;
+        });
         if (hidden || type != QLatin1String("Application") || name.isEmpty())
             continue;
         const qsizetype index = m_entries.size();

@@ -1,5 +1,7 @@
 #include "Platform/linux/XdgAutostartEntry.h"
 
+#include "Platform/linux/DesktopEntryFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -60,25 +62,13 @@ LoginItemService::Status XdgAutostartEntry::status() const
     if (!QFileInfo(m_entryPath).isFile() || !file.open(QIODevice::ReadOnly))
         return Status::NotRegistered;
 
-    bool inMainGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        if ((key == QLatin1String("Hidden") && value == QLatin1String("true"))
-            || (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false")))
-            return Status::NotRegistered;
-    }
-    return Status::Enabled;
+    bool disabled = false;
+    DesktopEntryFile::readMainGroup(file, [&disabled](const QString &key, const QString &value) {
+        disabled = (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+            || (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false"));
+        return !disabled;
+    });
+    return disabled ? Status::NotRegistered : Status::Enabled;
 }
 
 std::optional<QString> XdgAutostartEntry::registerItem()
