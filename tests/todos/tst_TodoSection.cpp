@@ -1,6 +1,7 @@
 #include "Models/Days.h"
 #include "Models/Todo.h"
 #include "Models/TodoSection.h"
+#include "TodoTitles.h"
 
 #include <QTest>
 
@@ -19,14 +20,6 @@ Todo todo(const QString &title, std::optional<int> dayOffset, qint64 sortOrder, 
     if (done)
         t.completedAt = t.createdAt;
     return t;
-}
-
-QStringList titles(const QList<Todo> &todos)
-{
-    QStringList result;
-    for (const Todo &t : todos)
-        result.append(t.title);
-    return result;
 }
 
 } // namespace

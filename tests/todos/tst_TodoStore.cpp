@@ -3,6 +3,7 @@
 #include "Platform/DataPaths.h"
 #include "Services/TodoStore.h"
 #include "TestHome.h"
+#include "TodoTitles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,14 +19,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDate today(2026, 3, 6);
-
-QStringList titles(const QList<Todo> &todos)
-{
-    QStringList result;
-    for (const Todo &t : todos)
-        result.append(t.title);
-    return result;
-}
 
 QList<qint64> orders(const QList<Todo> &todos)
 {

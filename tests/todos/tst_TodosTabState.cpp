@@ -4,6 +4,7 @@
 #include "Services/Surface.h"
 #include "Services/TodoStore.h"
 #include "Services/TodosTabState.h"
+#include "TodoTitles.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,14 +15,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDate friday(2026, 3, 6);
-
-QStringList titles(const QList<Todo> &todos)
-{
-    QStringList result;
-    for (const Todo &t : todos)
-        result.append(t.title);
-    return result;
-}
 
 } // namespace
 

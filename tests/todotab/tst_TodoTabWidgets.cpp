@@ -1,4 +1,5 @@
 #include "TabFixture.h"
+#include "TodoTitles.h"
 
 #include "Components/ClearAllButton.h"
 #include "Components/IconButton.h"
@@ -22,14 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDate friday = TabFixture::friday;
-
-QStringList titles(const QList<Todo> &todos)
-{
-    QStringList result;
-    for (const Todo &todo : todos)
-        result.append(todo.title);
-    return result;
-}
 
 // The widgets under test in a shown, active window, as they are on screen.
 struct Host
