@@ -314,6 +314,8 @@ void AppDelegate::showStatusMenu()
         if (self)
             self->performStatusMenuAction(action);
     });
+    menu.winId();
+    WindowTags::setSurface(menu.windowHandle(), QStringLiteral("status-menu"));
     m_platform.tray->showMenu(&menu);
 }
 

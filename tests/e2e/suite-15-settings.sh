@@ -72,12 +72,27 @@ wait_until 5 panel_hidden
 
 # "Settings…" from the status menu: the third entry after "Start Focus Session…" and
 # "Open Vemra Window".
+# The status menu's window is tagged as such; keys sent before it maps are lost.
+status_menu_shown() {
+    local w
+    for w in $(xdotool search --all --onlyvisible --pid "$VEMRA_PID" 2>/dev/null); do
+        xprop -id "$w" _VEMRA_SURFACE 2>/dev/null | grep -q '"status-menu"' && return 0
+    done
+    return 1
+}
+open_settings_from_menu() {
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+    wait_until 5 status_menu_shown || return 1
+    sleep 0.2
+    xdotool key Down Down Down Return
+    wait_until 5 settings_shown General
+}
+wait_until 15 tray_icon_window
 icon=$(tray_icon_window)
 if [ -n "$icon" ]; then
     read -r ix iy iw ih <<<"$(window_geometry "$icon")"
-    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-    sleep 0.5
-    xdotool key Down Down Down Return
+    # One more try if the first menu missed its keys.
+    open_settings_from_menu || { xdotool key Escape; open_settings_from_menu; }
     check "Settings… in the status menu opens the settings window on General" wait_until 5 settings_shown General
     sleep 0.5
     screenshot settings-after-relaunch
