@@ -12,7 +12,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringDecoder>
+#include <QThread>
+#include <QThreadPool>
 #include <QVariant>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <sqlite3.h>
 
@@ -20,12 +23,23 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
 constexpr int schemaVersion = 1;
 // Larger than the default: a search reads every search row, and fewer, larger reads are faster.
 constexpr int pageSize = 16384;
+// A search count over at least this many rows is split among several connections, each
+// scanning its own span of rows on its own thread; below it, one scan is quicker than the
+// hand-off.
+constexpr qint64 parallelCountRows = 8192;
+// At most this many spans: the scan is bound by memory and SQLite's per-row work, and more
+// threads than this gain little on a desktop machine.
+constexpr int maximumCountShares = 4;
+// The page cache of each of those connections, in KiB: a scan reads every row once, so a cache
+// would not be hit, and a small one keeps memory flat however large the history grows.
+constexpr int readerCacheKiB = 128;
 
 QString saveFailedMessage()
 {
@@ -148,25 +162,31 @@ int commonness(unsigned char byte)
     return 0;
 }
 
-// Whether `needle` occurs in `haystack`: memchr() for the needle's rarest byte, then a compare.
-// Much faster than memmem() on the texts a history holds.
-bool containsBytes(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize)
+// Where a needle is looked for first: its rarest byte, so that memchr() stops least often.
+size_t anchorOf(const char *needle, size_t needleSize)
 {
-    if (needleSize == 0)
-        return true;
-    if (needleSize > haystackSize)
-        return false;
     size_t anchor = 0;
     for (size_t i = 1; i < needleSize; ++i) {
         if (commonness((unsigned char)needle[i]) < commonness((unsigned char)needle[anchor]))
             anchor = i;
     }
-    const char *const anchorByte = needle + anchor;
+    return anchor;
+}
+
+// Whether `needle` occurs in `haystack`: memchr() for the needle's byte at `anchor`, then a
+// compare. Much faster than memmem() on the texts a history holds.
+bool containsBytes(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
+{
+    if (needleSize == 0)
+        return true;
+    if (needleSize > haystackSize)
+        return false;
+    const char anchorByte = needle[anchor];
     // Candidate anchors lie in [anchor, haystackSize - needleSize + anchor].
     const char *from = haystack + anchor;
     const char *const last = haystack + (haystackSize - needleSize) + anchor;
     while (from <= last) {
-        const void *hit = std::memchr(from, *anchorByte, size_t(last - from) + 1);
+        const void *hit = std::memchr(from, anchorByte, size_t(last - from) + 1);
         if (!hit)
             return false;
         const char *start = static_cast<const char *>(hit) - anchor;
@@ -189,16 +209,100 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
         sqlite3_result_int(context, 0);
         return;
     }
+    // The needle is the same for every row of a statement: its anchor is worked out once and
+    // kept with the bound value.
+    auto *anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
+    if (!anchor) {
+        anchor = new size_t(anchorOf(needle, size_t(needleSize)));
+        sqlite3_set_auxdata(context, 0, anchor, [](void *data) { delete static_cast<size_t *>(data); });
+        // SQLite may drop it at once (out of memory); it is read again below only if kept.
+        anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
+    }
+    const size_t at = anchor ? *anchor : anchorOf(needle, size_t(needleSize));
     for (int i = 1; i < count; ++i) {
         const char *haystack = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
         const int haystackSize = sqlite3_value_bytes(arguments[i]);
-        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize))) {
+        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize), at)) {
             sqlite3_result_int(context, 1);
             return;
         }
     }
     sqlite3_result_int(context, 0);
 }
+
+bool installSearchFunction(sqlite3 *sqlite)
+{
+    return sqlite3_create_function_v2(sqlite, "contains_folded", -1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                      &containsFolded, nullptr, nullptr, nullptr)
+        == SQLITE_OK;
+}
+
+// A read-only connection to the store's file that counts search rows in one span of `seq`,
+// used by one thread at a time. Its statement is prepared once and kept while the text of the
+// query stays the same.
+class CountReader final
+{
+public:
+    CountReader() = default;
+    ~CountReader()
+    {
+        sqlite3_finalize(m_statement);
+        sqlite3_close_v2(m_handle);
+    }
+    CountReader(const CountReader &) = delete;
+    CountReader &operator=(const CountReader &) = delete;
+
+    bool open(const QString &path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK)
+            return false;
+        const QByteArray pragmas = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
+        return sqlite3_exec(m_handle, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK
+            && installSearchFunction(m_handle);
+    }
+
+    // The number of rows with first <= seq < end that `sql` counts; absent on any failure.
+    std::optional<qint64> count(const QByteArray &sql, qint64 first, qint64 end, const QVariantList &bindings)
+    {
+        if (!m_statement || sql != m_sql) {
+            sqlite3_finalize(m_statement);
+            m_statement = nullptr;
+            m_sql.clear();
+            if (sqlite3_prepare_v3(m_handle, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement,
+                                   nullptr)
+                != SQLITE_OK)
+                return std::nullopt;
+            m_sql = sql;
+        }
+        bool bound = sqlite3_bind_int64(m_statement, 1, first) == SQLITE_OK
+            && sqlite3_bind_int64(m_statement, 2, end) == SQLITE_OK;
+        for (qsizetype i = 0; bound && i < bindings.size(); ++i) {
+            const QVariant &value = bindings[i];
+            if (value.typeId() == QMetaType::QString) {
+                const QByteArray text = value.toString().toUtf8();
+                bound = sqlite3_bind_text64(m_statement, int(i) + 3, text.constData(), sqlite3_uint64(text.size()),
+                                            SQLITE_TRANSIENT, SQLITE_UTF8)
+                    == SQLITE_OK;
+            } else {
+                bound = sqlite3_bind_int64(m_statement, int(i) + 3, value.toLongLong()) == SQLITE_OK;
+            }
+        }
+        std::optional<qint64> result;
+        if (bound && sqlite3_step(m_statement) == SQLITE_ROW)
+            result = sqlite3_column_int64(m_statement, 0);
+        // Ends the read transaction, so that the file is never held open for reading.
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        return result;
+    }
+
+private:
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_statement = nullptr;
+    QByteArray m_sql;
+};
 
 } // namespace
 
@@ -207,6 +311,11 @@ struct ClipboardStore::Database
     QString name;
     QSqlDatabase connection;
     bool hasSearchFunction = false;
+    // The file, for the connections of a parallel count; empty for a database in memory.
+    QString filePath;
+    // Made on the first count that is split, then kept: one per span.
+    std::vector<std::unique_ptr<CountReader>> readers;
+    QThreadPool pool;
 
     explicit Database(const QString &path)
         : name(QStringLiteral("vemra-clipboard-") + uuidText(QUuid::createUuid()))
@@ -217,6 +326,8 @@ struct ClipboardStore::Database
 
     ~Database()
     {
+        pool.waitForDone();
+        readers.clear();
         connection.close();
         connection = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
@@ -234,12 +345,62 @@ struct ClipboardStore::Database
         if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
             return false;
         sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
-        if (!sqlite)
-            return false;
-        return sqlite3_create_function_v2(sqlite, "contains_folded", -1,
-                                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                          &containsFolded, nullptr, nullptr, nullptr)
-            == SQLITE_OK;
+        return sqlite && ::installSearchFunction(sqlite);
+    }
+
+    // The number of search rows (clipboard_search AS s) that `where` accepts, counted in
+    // spans of `seq` on several threads at once. Absent when the count is better done in one
+    // scan, or when any part of it fails; the caller then counts the usual way. Every change
+    // must be saved: the other connections see only what is in the file.
+    std::optional<qint64> countInParallel(const QString &where, const QVariantList &bindings)
+    {
+        const int shares = std::min(QThread::idealThreadCount(), maximumCountShares);
+        if (filePath.isEmpty() || !hasSearchFunction || shares < 2)
+            return std::nullopt;
+        QSqlQuery bounds = query();
+        bounds.setForwardOnly(true);
+        // Two lookups at the ends of the table: min() and max() together would scan it.
+        if (!bounds.exec(QStringLiteral("SELECT (SELECT min(seq) FROM clipboard_search), "
+                                        "(SELECT max(seq) FROM clipboard_search)"))
+            || !bounds.next()
+            || bounds.value(0).isNull())
+            return std::nullopt;
+        const qint64 first = bounds.value(0).toLongLong();
+        const qint64 end = bounds.value(1).toLongLong() + 1;
+        bounds.finish();
+        if (end - first < parallelCountRows)
+            return std::nullopt;
+
+        while (int(readers.size()) < shares) {
+            auto reader = std::make_unique<CountReader>();
+            if (!reader->open(filePath))
+                return std::nullopt;
+            readers.push_back(std::move(reader));
+        }
+        pool.setMaxThreadCount(shares - 1);
+
+        const QByteArray sql = "SELECT count(*) FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND ("
+            + where.toUtf8() + ')';
+        const qint64 span = (end - first + shares - 1) / shares;
+        std::vector<std::optional<qint64>> counts(static_cast<size_t>(shares));
+        auto countShare = [&](int share) {
+            const qint64 from = first + span * share;
+            counts[size_t(share)] = readers[size_t(share)]->count(sql, from, std::min(from + span, end), bindings);
+        };
+        QList<QFuture<void>> others;
+        for (int share = 1; share < shares; ++share)
+            others << QtConcurrent::run(&pool, countShare, share);
+        countShare(0);
+        for (QFuture<void> &other : others)
+            other.waitForFinished();
+
+        qint64 total = 0;
+        for (const std::optional<qint64> &count : counts) {
+            if (!count)
+                return std::nullopt;
+            total += *count;
+        }
+        return total;
     }
 
     // Runs one statement without bindings; the error when it fails.
@@ -399,6 +560,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
     }
 
     auto database = std::make_unique<Database>(path);
+    database->filePath = path;
     if (!database->connection.open())
         return inMemory(sqlError(openFailedMessage(), database->connection.lastError()));
     database->hasSearchFunction = database->installSearchFunction();
@@ -723,6 +885,8 @@ qint64 ClipboardStore::tally(const Filter &filter) const
     query.setForwardOnly(true);
     QString statement;
     if (filter.search && !hasPending()) {
+        if (const std::optional<qint64> total = m_database->countInParallel(filter.where, filter.bindings))
+            return *total;
         // Only the narrow search rows are read.
         statement = QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where;
     } else {

@@ -341,6 +341,50 @@ private Q_SLOTS:
         QCOMPARE(ClipboardItem::matching(query)->accepts(store->items(1).first()), found);
     }
 
+    // A large history is counted in spans on several connections at once; every span, its
+    // edges and a pending change must come out the same as one scan would.
+    void searchCountsOverALargeHistory()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        QVERIFY(!store->loadError());
+        {
+            // Written behind the store's back, as fast as SQLite can: 20,000 rows, every 7th a
+            // café, every 5th from a browser, every 10th a link.
+            WriteBlocker writer(databasePath());
+            writer.exec(QStringLiteral(
+                "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 20000) "
+                "INSERT INTO clipboard_item (seq, id, raw_kind, content, content_hash, created_at, last_copied_at, "
+                "copy_count, mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height) "
+                "SELECT x, printf('%08X-0000-4000-8000-000000000000', x), iif(x % 10 = 0, 'url', 'text'), "
+                "iif(x % 7 = 0, 'Café number ' || x, 'plain ' || x), printf('%064d', x), x, x, 1, "
+                "'public.utf8-plain-text', iif(x % 5 = 0, 'Browser', 'Editor'), 'org.example', 8, 0, 0 FROM n"));
+            writer.exec(QStringLiteral(
+                "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
+                "SELECT seq, raw_kind, lower(source_app_name), replace(lower(content), 'é', 'e') FROM clipboard_item"));
+        }
+        const QList<std::pair<QString, qint64>> queries{
+            {QStringLiteral("CAFÉ"), 20000 / 7},
+            {QStringLiteral("browser"), 20000 / 5},
+            {QStringLiteral("links"), 20000 / 10},
+            {QStringLiteral("plain 1999"), 11 - 2}, // 1999 and 19990…19999, less the cafés 19992 and 19999
+            {QStringLiteral("number 1"), 1587}, // the cafés whose number starts with 1
+            {QStringLiteral("zzq"), 0},
+        };
+        for (const auto &[query, expected] : queries)
+            QCOMPARE(store->count(query), expected);
+
+        // With a change pending the file is not the whole truth; the count still is.
+        WriteBlocker blocker(databasePath());
+        blocker.block();
+        store->record(textCapture(QStringLiteral("one more café"), at(10, 9)));
+        QCOMPARE(store->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+        blocker.unblock();
+        store->save();
+        QCOMPARE(store->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+        QCOMPARE(store->count(QStringLiteral("browser")), 20000 / 5);
+    }
+
     void periodQueriesUseHalfOpenIntervals()
     {
         TestHome home;
