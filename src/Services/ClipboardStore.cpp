@@ -327,6 +327,8 @@ struct ClipboardStore::Database
     ~Database()
     {
         pool.waitForDone();
+        // Before the main connection: the last one to close folds the log back into the file,
+        // and a read-only one cannot.
         readers.clear();
         connection.close();
         connection = QSqlDatabase();
