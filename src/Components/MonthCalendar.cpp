@@ -275,6 +275,14 @@ void MonthCalendar::stepMonth(int months)
     refresh();
 }
 
+void MonthCalendar::showSelectedMonth()
+{
+    if (m_monthOffset == 0)
+        return;
+    m_monthOffset = 0;
+    refresh();
+}
+
 void MonthCalendar::refresh()
 {
     const QDate shown = month();

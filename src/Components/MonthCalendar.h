@@ -44,6 +44,8 @@ public:
 
     // Steps the shown month by `months` (the arrows step by one).
     void stepMonth(int months);
+    // Back to the selection's month, as when the grid is shown anew.
+    void showSelectedMonth();
 
 Q_SIGNALS:
     // An enabled day was clicked.

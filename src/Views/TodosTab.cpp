@@ -1,6 +1,7 @@
 #include "Views/TodosTab.h"
 
 #include "Components/EmptyState.h"
+#include "Components/MonthCalendar.h"
 #include "Components/MotionPreference.h"
 #include "Components/TabFade.h"
 #include "Services/TodoStore.h"
@@ -94,6 +95,15 @@ bool TodosTab::showsEmptyState() const
     return !m_emptyBox->isHidden();
 }
 
+void TodosTab::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Another tab took the content's place (the window itself is still shown): the card starts
+    // anew on the selection's month when the todos come back. Closing the surface keeps it.
+    if (window()->isVisible())
+        m_calendar->calendar()->showSelectedMonth();
+}
+
 void TodosTab::refreshCalendarCard()
 {
     const bool shown = m_state && m_state->showsCalendarCard();
@@ -101,6 +111,10 @@ void TodosTab::refreshCalendarCard()
         return;
     m_cardShown = shown;
     m_calendarBox->setVisible(shown);
+    // A card that goes away takes the months stepped through with it: it comes back on the
+    // selection's month.
+    if (!shown)
+        m_calendar->calendar()->showSelectedMonth();
     if (shown && isVisible())
         m_cardFade->play(MotionPreference::reducesMotion());
 }

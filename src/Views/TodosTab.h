@@ -54,6 +54,9 @@ public:
     bool showsCalendarCard() const;
     bool showsEmptyState() const;
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void refreshCalendarCard();
     void refreshBody();

@@ -3,6 +3,7 @@
 #include "Components/ClearAllButton.h"
 #include "Components/EmptyState.h"
 #include "Components/IconButton.h"
+#include "Components/MonthCalendar.h"
 #include "Components/SectionPicker.h"
 #include "Components/Symbols.h"
 #include "Components/TintedButton.h"
@@ -218,6 +219,34 @@ private Q_SLOTS:
         // A new panel reads the remembered switch.
         f->settings.setValue(u"cardShowsCalendar"_s, true);
         QVERIFY(popover()->todosTab()->showsCalendarCard());
+    }
+
+    void theCalendarComesBackOnTheSelectedMonth()
+    {
+        f->settings.setValue(u"cardShowsCalendar"_s, true);
+        auto panel = popover();
+        showActive(panel.get());
+        TodosTabState *state = panel->todosState();
+        MonthCalendar *calendar = panel->todosTab()->calendarPanel()->calendar();
+        const QDate march(2026, 3, 1);
+        QCOMPARE(calendar->month(), march);
+
+        // Closing and reopening the panel keeps the month the user stepped to.
+        calendar->stepMonth(2);
+        panel->hide();
+        showActive(panel.get());
+        QCOMPARE(calendar->month(), march.addMonths(2));
+
+        // Switching the card off and on again starts at the selection's month.
+        state->setShowsCalendar(false);
+        state->setShowsCalendar(true);
+        QCOMPARE(calendar->month(), march);
+
+        // So does another tab in between.
+        calendar->stepMonth(1);
+        f->surface.setTab(VemraTab::Clipboard);
+        f->surface.setTab(VemraTab::Todos);
+        QCOMPARE(calendar->month(), march);
     }
 
     void focusRequestsPutTheFocusInTheInputOnTheTodosTab()
