@@ -485,6 +485,11 @@ HostWindow *AppDelegate::makeWindow()
     newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
     window->addAction(newTodo);
+    // The application's "Settings…" command works from this window as from the others.
+    auto *settings = new QAction(window);
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settings, &QAction::triggered, this, [this] { showSettings(SettingsPane::General); });
+    window->addAction(settings);
     connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
     return window;
 }

@@ -1,5 +1,6 @@
 #include "App/HostWindow.h"
 #include "App/MenuBarPanel.h"
+#include "App/SettingsWindowController.h"
 #include "AppHarness.h"
 #include "Services/Surface.h"
 #include "Services/TodoStore.h"
@@ -60,6 +61,23 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(!h.delegate->isMenuBarPanelShown());
         QVERIFY(!h.delegate->menuBarSurface().isVisible());
+    }
+
+    void theWindowTakesTheApplicationsKeyboardCommands()
+    {
+        Harness h;
+        h.delegate->showWindow(VemraTab::Todos);
+        ExpandedWindow *expanded = h.expanded();
+        QVERIFY(expanded);
+        h.delegate->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.delegate->window()));
+        QLineEdit *field = expanded->todosTab()->input()->field();
+        QTRY_VERIFY(field->hasFocus());
+
+        QTest::keyClick(field, Qt::Key_Comma, Qt::ControlModifier);
+        QVERIFY(h.delegate->settings());
+        QVERIFY(h.delegate->settings()->window()->isVisible());
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::General);
     }
 
     void aNewDayReachesBothContainers()
