@@ -405,10 +405,9 @@ void AppDelegate::setUpMenuBarPanel()
             self->m_menuBarSurface->setVisible(false);
     });
     if (QWidget *window = m_menuBarPanel->window()) {
-        auto *newTodo = new QAction(window);
-        newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-        connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
-        window->addAction(newTodo);
+        // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
+        // window would make Qt treat both as ambiguous and run neither.
+        addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
         tagPanelWindow(window);
     }
 }
@@ -481,17 +480,26 @@ HostWindow *AppDelegate::makeWindow()
     window->setContent(content);
     window->setMinimumSize(420, 520);
     window->resize(560, 700);
-    auto *newTodo = new QAction(window);
-    newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
-    window->addAction(newTodo);
-    // The application's "Settings…" command works from this window as from the others.
-    auto *settings = new QAction(window);
-    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    connect(settings, &QAction::triggered, this, [this] { showSettings(SettingsPane::General); });
-    window->addAction(settings);
+    addApplicationCommands(window);
     connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
     return window;
+}
+
+void AppDelegate::addCommand(QWidget *window, const QKeySequence &keys, const std::function<void()> &run)
+{
+    auto *action = new QAction(window);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    window->addAction(action);
+}
+
+void AppDelegate::addApplicationCommands(QWidget *window)
+{
+    // The application's own keyboard equivalents, which the desktop has no menu bar to carry:
+    // New Todo and Settings work in every window of the application.
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showSettings(SettingsPane::General); });
 }
 
 void AppDelegate::showWindow(std::optional<VemraTab> tab)
@@ -519,14 +527,7 @@ std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
         return new SettingsPanePlaceholder(pane, environment(m_settingsSurface));
     });
     HostWindow *window = settings->window();
-    auto *newTodo = new QAction(window);
-    newTodo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(newTodo, &QAction::triggered, this, &AppDelegate::newTodo);
-    window->addAction(newTodo);
-    auto *general = new QAction(window);
-    general->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    connect(general, &QAction::triggered, this, [this] { showSettings(SettingsPane::General); });
-    window->addAction(general);
+    addApplicationCommands(window);
     connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
     return settings;
 }

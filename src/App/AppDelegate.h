@@ -8,8 +8,10 @@
 #include "Services/Environment.h"
 
 #include <QObject>
+#include <QKeySequence>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -106,6 +108,10 @@ private:
     void afterLaunch();
     HostWindow *makeWindow();
     std::unique_ptr<SettingsWindowController> makeSettings();
+    // A keyboard equivalent that works while `window` is the active window.
+    void addCommand(QWidget *window, const QKeySequence &keys, const std::function<void()> &run);
+    // Ctrl+N (New Todo) and Ctrl+, (Settings on General), for the expanded and settings windows.
+    void addApplicationCommands(QWidget *window);
     void refreshStatusIcon();
 
     AppPlatform m_platform;

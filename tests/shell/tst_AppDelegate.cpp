@@ -246,6 +246,31 @@ private Q_SLOTS:
         }
     }
 
+    void settingsAndWindowTakeNewTodoAndSettingsKeys()
+    {
+        Harness h;
+        const auto activate = [](QWidget *window) {
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window);
+        };
+
+        h.delegate->showSettings(SettingsPane::About);
+        HostWindow *settings = h.delegate->settings()->window();
+        QVERIFY(activate(settings));
+        QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::General);
+        h.delegate->windowSurface().setTab(VemraTab::Clipboard);
+        QTest::keyClick(settings, Qt::Key_N, Qt::ControlModifier);
+        HostWindow *window = h.delegate->window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+
+        h.delegate->windowSurface().setTab(VemraTab::Focus);
+        QVERIFY(activate(window));
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+    }
+
     void reopenShowsTheWindowOrThePanel()
     {
         Harness h;
