@@ -4,9 +4,14 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <limits>
+
 InlineEditor::InlineEditor(const QString &text, qreal fontSize, QWidget *parent)
-    : QLineEdit(text, parent)
+    : QLineEdit(parent)
 {
+    // No length limit: a title is never cut at the line edit's default maximum.
+    setMaxLength(std::numeric_limits<int>::max());
+    setText(text);
     setFrame(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setAutoFillBackground(false);

@@ -99,6 +99,17 @@ private Q_SLOTS:
         QCOMPARE(state->day(), std::optional<QDate>(friday.addDays(1)));
     }
 
+    void aLongPastedTextIsAddedWhole()
+    {
+        auto *input = new TodoInput(state.get(), Density::Compact);
+        Host host(input);
+        input->focusField();
+        input->field()->insert(QString(40000, u'x'));
+        QCOMPARE(state->draft().size(), 40000);
+        QTest::keyClick(input->field(), Qt::Key_Return);
+        QCOMPARE(f->store->allTodos().first().title.size(), 40000);
+    }
+
     void blankTextAddsNothingAndStays_data()
     {
         QTest::addColumn<QString>("typed");

@@ -59,6 +59,16 @@ private Q_SLOTS:
         QVERIFY(!host.editor->hasFrame());
     }
 
+    void longTitlesAreNeverCut()
+    {
+        Host host(u"a"_s);
+        host.editor->setCursorPosition(1);
+        host.editor->insert(QString(40000, u'b'));
+        QCOMPARE(host.draft.size(), 40001);
+        host.editor->setDraft(QString(50000, u'c'));
+        QCOMPARE(host.editor->text().size(), 50000);
+    }
+
     // Each way of ending an edit reports once, whatever follows it.
     void endsExactlyOnce_data()
     {

@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <limits>
+
 namespace {
 
 QPainterPath rounded(const QRectF &rect, qreal radius)
@@ -75,6 +77,8 @@ TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
     row->setSpacing(8);
 
     m_field->setFrame(false);
+    // A long text pasted in is kept whole, not cut at the line edit's default limit.
+    m_field->setMaxLength(std::numeric_limits<int>::max());
     m_field->setFont(Densities::font(density));
     m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_field->setAccessibleName(QStringLiteral("New todo"));
