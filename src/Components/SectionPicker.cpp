@@ -25,24 +25,6 @@ qreal segmentHeight(Density density)
     return density == Density::Compact ? 24 : 28;
 }
 
-QString tabSymbol(VemraTab tab)
-{
-    switch (tab) {
-    case VemraTab::Todos:
-        return QStringLiteral("checkmark.circle");
-    case VemraTab::Clipboard:
-        return QStringLiteral("doc.on.clipboard");
-    case VemraTab::Focus:
-        return QStringLiteral("timer");
-    }
-    return {};
-}
-
-int shortcutNumber(VemraTab tab)
-{
-    return int(tab) + 1;
-}
-
 // One tab's segment: its symbol and title over a hover wash; the selection capsule beneath it
 // is the picker's.
 class Segment final : public QAbstractButton
@@ -61,7 +43,7 @@ public:
         setFixedHeight(qRound(segmentHeight(density)));
         setText(VemraTabs::title(tab));
         setAccessibleName(VemraTabs::title(tab));
-        setToolTip(QStringLiteral("%1 (Ctrl+%2)").arg(VemraTabs::title(tab)).arg(shortcutNumber(tab)));
+        setToolTip(QStringLiteral("%1 (Ctrl+%2)").arg(VemraTabs::title(tab)).arg(VemraTabs::shortcutNumber(tab)));
         PointingHandCursor::apply(this, [this] { return !isChecked(); });
     }
 
@@ -122,7 +104,7 @@ protected:
         const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
         qreal x = bounds.center().x() - (symbolSize + symbolSpacing + textWidth) / 2;
         const QColor symbolColor = m_busy ? SystemColors::tint(pal) : foreground;
-        const QPixmap symbol = Symbols::pixmap(tabSymbol(m_tab), symbolSize, symbolColor, devicePixelRatioF());
+        const QPixmap symbol = Symbols::pixmap(VemraTabs::systemImage(m_tab), symbolSize, symbolColor, devicePixelRatioF());
         painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - symbolSize / 2.0)), symbol);
         x += symbolSize + symbolSpacing;
         painter.setFont(font);
@@ -153,7 +135,7 @@ SectionPicker::SectionPicker(Density density, QWidget *parent)
         m_segments[std::size_t(tab)] = segment;
         row->addWidget(segment, 1);
         connect(segment, &QAbstractButton::clicked, this, [this, tab] { setSelection(tab); });
-        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + shortcutNumber(tab))), this);
+        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + VemraTabs::shortcutNumber(tab))), this);
         connect(shortcut, &QShortcut::activated, this, [this, tab] { setSelection(tab); });
     }
 

@@ -37,4 +37,26 @@ QString title(VemraTab tab)
     return {};
 }
 
+QString systemImage(VemraTab tab)
+{
+    switch (tab) {
+    case VemraTab::Todos:
+        return QStringLiteral("checkmark.circle");
+    case VemraTab::Clipboard:
+        return QStringLiteral("doc.on.clipboard");
+    case VemraTab::Focus:
+        return QStringLiteral("timer");
+    }
+    return {};
+}
+
+int shortcutNumber(VemraTab tab)
+{
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i] == tab)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
 } // namespace VemraTabs

@@ -17,5 +17,9 @@ QString rawValue(VemraTab tab);
 std::optional<VemraTab> fromRawValue(const QString &raw);
 // The title shown in the section picker.
 QString title(VemraTab tab);
+// The name of the tab's symbol ("checkmark.circle", "doc.on.clipboard", "timer").
+QString systemImage(VemraTab tab);
+// The digit of the Ctrl+1 to Ctrl+3 keys that select the tab: its place in `all`, from 1.
+int shortcutNumber(VemraTab tab);
 
 } // namespace VemraTabs

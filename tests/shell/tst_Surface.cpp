@@ -95,6 +95,22 @@ private Q_SLOTS:
             QCOMPARE(SettingsPanes::rawValue(*pane), raw);
     }
 
+    void tabsInPickerOrder()
+    {
+        QStringList titles;
+        QStringList symbols;
+        QList<int> digits;
+        for (VemraTab tab : VemraTabs::all) {
+            titles << VemraTabs::title(tab);
+            symbols << VemraTabs::systemImage(tab);
+            digits << VemraTabs::shortcutNumber(tab);
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("Todos"), QStringLiteral("Clipboard"), QStringLiteral("Focus")}));
+        QCOMPARE(symbols, (QStringList{QStringLiteral("checkmark.circle"), QStringLiteral("doc.on.clipboard"),
+                                       QStringLiteral("timer")}));
+        QCOMPARE(digits, (QList<int>{1, 2, 3}));
+    }
+
     void panesInToolbarOrder()
     {
         QStringList titles;
