@@ -82,25 +82,28 @@ Preferences::Preferences(SettingsStore &defaults, QObject *parent)
         : Appearance::System;
 }
 
+template <typename T>
+void Preferences::assign(
+    T &member, T value, const QString &key, const QVariant &stored, void (Preferences::*changed)(T))
+{
+    const bool isChange = member != value;
+    member = value;
+    m_defaults.setValue(key, stored);
+    if (isChange)
+        Q_EMIT(this->*changed)(value);
+}
+
 void Preferences::setMonitorsClipboard(bool value)
 {
     const bool wasRecording = isRecordingClipboard();
-    const bool changed = m_monitorsClipboard != value;
-    m_monitorsClipboard = value;
-    m_defaults.setValue(kMonitorsClipboard, value);
-    if (changed)
-        Q_EMIT monitorsClipboardChanged(value);
+    assign(m_monitorsClipboard, value, kMonitorsClipboard, value, &Preferences::monitorsClipboardChanged);
     clipboardSwitchAssigned(wasRecording);
 }
 
 void Preferences::setClipboardPaused(bool value)
 {
     const bool wasRecording = isRecordingClipboard();
-    const bool changed = m_isClipboardPaused != value;
-    m_isClipboardPaused = value;
-    m_defaults.setValue(kClipboardPaused, value);
-    if (changed)
-        Q_EMIT clipboardPausedChanged(value);
+    assign(m_isClipboardPaused, value, kClipboardPaused, value, &Preferences::clipboardPausedChanged);
     clipboardSwitchAssigned(wasRecording);
 }
 
@@ -117,38 +120,23 @@ void Preferences::setFocusMinutes(int value)
     // A value outside the range would be dropped at the next launch and refused by the focus
     // manager in this one, so it is brought into range before it is kept.
     const int minutes = std::clamp(value, minimumFocusMinutes, maximumFocusMinutes);
-    const bool changed = m_focusMinutes != minutes;
-    m_focusMinutes = minutes;
-    m_defaults.setValue(kFocusMinutes, minutes);
-    if (changed)
-        Q_EMIT focusMinutesChanged(minutes);
+    assign(m_focusMinutes, minutes, kFocusMinutes, minutes, &Preferences::focusMinutesChanged);
 }
 
 void Preferences::setFocusPlaysSound(bool value)
 {
-    const bool changed = m_focusPlaysSound != value;
-    m_focusPlaysSound = value;
-    m_defaults.setValue(kFocusPlaysSound, value);
-    if (changed)
-        Q_EMIT focusPlaysSoundChanged(value);
+    assign(m_focusPlaysSound, value, kFocusPlaysSound, value, &Preferences::focusPlaysSoundChanged);
 }
 
 void Preferences::setFocusSilencesNotifications(bool value)
 {
-    const bool changed = m_focusSilencesNotifications != value;
-    m_focusSilencesNotifications = value;
-    m_defaults.setValue(kFocusSilencesNotifications, value);
-    if (changed)
-        Q_EMIT focusSilencesNotificationsChanged(value);
+    assign(m_focusSilencesNotifications, value, kFocusSilencesNotifications, value,
+        &Preferences::focusSilencesNotificationsChanged);
 }
 
 void Preferences::setAppearance(Appearance value)
 {
-    const bool changed = m_appearance != value;
-    m_appearance = value;
-    m_defaults.setValue(kAppearance, Appearances::rawValue(value));
-    if (changed)
-        Q_EMIT appearanceChanged(value);
+    assign(m_appearance, value, kAppearance, Appearances::rawValue(value), &Preferences::appearanceChanged);
     if (onAppearanceChange)
         onAppearanceChange();
 }

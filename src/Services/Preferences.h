@@ -58,6 +58,10 @@ Q_SIGNALS:
 
 private:
     void clipboardSwitchAssigned(bool wasRecording);
+    // Keeps `value`, writes `stored` under `key` on every assignment, and notifies only when the
+    // value really changed.
+    template <typename T>
+    void assign(T &member, T value, const QString &key, const QVariant &stored, void (Preferences::*changed)(T));
 
     SettingsStore &m_defaults;
     bool m_monitorsClipboard = true;
