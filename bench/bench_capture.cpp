@@ -1,6 +1,6 @@
 // Capture time of one large screenshot-sized copy: a 3840 × 2160 PNG taken from the clipboard
 // snapshot to its stored image and thumbnail.
-#include "Services/ClipboardCaptures.h"
+#include "Services/Clipboard/ClipboardCaptures.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -42,7 +42,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QTemporaryDir folder;
     const QByteArray png = screenshot();
-    PasteboardContents contents;
+    ClipboardContents contents;
     contents.imageData = png;
     contents.imageType = QStringLiteral("image/png");
     contents.copiedAt = QDateTime::currentDateTimeUtc();

@@ -1,8 +1,8 @@
 // Clipboard store at history sizes of 10,000 and 100,000 entries: the main-thread cost of
 // recording, the first pages, the counts and deleting a period, as medians, plus the peak
 // resident memory while the queries run.
-#include "Models/ClipboardPeriod.h"
-#include "Services/ClipboardStore.h"
+#include "Models/Clipboard/ClipboardPeriod.h"
+#include "Services/Clipboard/ClipboardStore.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -70,7 +70,7 @@ public:
         capture.copiedAt = copiedAt;
         capture.firstCopiedAt = copiedAt;
         capture.sourceAppName = m_serial % 3 == 0 ? QStringLiteral("Text Editor") : QStringLiteral("Web Browser");
-        capture.sourceBundleID = QStringLiteral("org.example.app");
+        capture.sourceAppId = QStringLiteral("org.example.app");
         const QString name = capture.id.toString(QUuid::WithoutBraces).toUpper();
         const int roll = std::uniform_int_distribution<int>(0, 99)(m_random);
         if (roll < 2) {

@@ -26,6 +26,8 @@ function(vemra_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   vemra_configure_target(${T_NAME})
+  # Rendered looks are kept here for review.
+  target_compile_definitions(${T_NAME} PRIVATE VEMRA_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
   target_link_libraries(${T_NAME} PRIVATE vemra_testsupport Qt6::Test ${T_LIBS})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   if(NOT T_TIMEOUT)
@@ -35,4 +37,14 @@ function(vemra_add_test)
     TIMEOUT ${T_TIMEOUT}
     LABELS "unit;${T_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=America/New_York;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
+endfunction()
+
+# vemra_add_x11_test(tst_Foo): runs an existing test executable again on a private X server
+# (real grabs, xdotool presses, the server's key map); labelled e2e because it needs Xvfb.
+function(vemra_add_x11_test name)
+  add_test(NAME ${name}_x11 COMMAND xvfb-run -a -s "-screen 0 1024x768x24" $<TARGET_FILE:${name}>)
+  set_tests_properties(${name}_x11 PROPERTIES
+    LABELS e2e
+    TIMEOUT 120
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;TZ=America/New_York;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
 endfunction()

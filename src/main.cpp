@@ -1,17 +1,17 @@
 #include "App/AppDelegate.h"
-#include "App/MessageBoxAlertPresenter.h"
-#include "App/SystemTrayHost.h"
+#include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
+#include "App/PlatformWidgets/SystemTrayHost.h"
 #include "Platform/Clock.h"
 #include "Platform/LaunchContext.h"
 #include "Platform/SingleInstance.h"
 #include "Platform/dbus/FileManagerRevealer.h"
 #include "Platform/linux/LinuxWorkspaceEvents.h"
-#include "Platform/linux/QtPasteboard.h"
+#include "Platform/linux/QtSystemClipboard.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
-#include "Services/FeedUpdateDriver.h"
+#include "Services/Updates/FeedUpdateDriver.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     LinuxWorkspaceEvents workspace(clock);
     SystemTrayHost tray;
     X11HotKeyBackend hotKeys;
-    QtPasteboard pasteboard;
+    QtSystemClipboard systemClipboard;
     X11FrontApp frontApp;
 
     AppPlatform platform;
@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     platform.tray = &tray;
     platform.hotKeys = &hotKeys;
     platform.clock = &clock;
-    platform.pasteboard = &pasteboard;
+    platform.systemClipboard = &systemClipboard;
     platform.frontApp = &frontApp;
     platform.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
     platform.makeLoginItemService = [] { return std::make_unique<XdgAutostartEntry>(); };
@@ -63,6 +63,6 @@ int main(int argc, char *argv[])
     AppDelegate delegate(platform);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                      &AppDelegate::applicationShouldHandleReopen);
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     return QApplication::exec();
 }

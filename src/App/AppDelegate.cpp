@@ -1,28 +1,28 @@
 #include "App/AppDelegate.h"
 
 #include "App/AppearancePalettes.h"
-#include "App/HostWindow.h"
-#include "App/MenuBarPanel.h"
+#include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
 #include "App/SettingsWindowController.h"
-#include "App/TrayIconImage.h"
+#include "App/Tray/TrayIconImage.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowTags.h"
 #include "Platform/WorkspaceEvents.h"
-#include "Services/ClipboardMonitor.h"
-#include "Services/ClipboardStore.h"
-#include "Services/TodoStore.h"
-#include "Services/HotKeys.h"
-#include "Services/LaunchAtLogin.h"
-#include "Services/Preferences.h"
-#include "Services/UpdateDriver.h"
-#include "Services/Updater.h"
-#include "Views/ExpandedWindow.h"
-#include "Views/MenuBarPopover.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/HotKeys/HotKeys.h"
+#include "Services/Shell/LaunchAtLogin.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Updates/UpdateDriver.h"
+#include "Services/Updates/Updater.h"
+#include "Views/Shell/ExpandedWindow.h"
+#include "Views/Shell/PanelContent.h"
 #include "Views/Settings/SettingsPanePlaceholder.h"
-#include "Services/Surface.h"
+#include "Services/Shell/Surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,7 +82,7 @@ AppDelegate::~AppDelegate()
     delete m_window;
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::start()
 {
     QPointer<AppDelegate> self(this);
 
@@ -110,9 +110,9 @@ void AppDelegate::applicationDidFinishLaunching()
     // The clipboard monitor. Only the first failed capture of a run is shown, and the store's
     // own writes to the clipboard are not recorded again.
     QPointer<ClipboardMonitor> monitor;
-    if (m_platform.pasteboard && m_platform.frontApp && m_platform.clock) {
+    if (m_platform.systemClipboard && m_platform.frontApp && m_platform.clock) {
         m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_preferences,
-                                                                *m_platform.pasteboard, *m_platform.frontApp,
+                                                                *m_platform.systemClipboard, *m_platform.frontApp,
                                                                 *m_platform.clock);
         monitor = m_clipboardMonitor.get();
         m_clipboardMonitor->onError = [self](const Error &error) {
@@ -170,14 +170,14 @@ void AppDelegate::applicationDidFinishLaunching()
     services.updater = m_updater.get();
     m_services = services;
 
-    setUpStatusItem();
+    setUpTrayIcon();
     setUpSurfaces();
-    setUpMenuBarPanel();
+    setUpTrayPanel();
     // Clipboard capture starts, or stays off, as the settings say.
     if (m_clipboardMonitor)
         m_clipboardMonitor->update();
     if (m_platform.workspace)
-        connect(m_platform.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeMenuBarPanel);
+        connect(m_platform.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeTrayPanel);
 
     m_wasLaunchedAtLogin = m_platform.launchedAtLogin;
     QTimer::singleShot(0, this, &AppDelegate::afterLaunch);
@@ -195,7 +195,7 @@ void AppDelegate::afterLaunch()
                          *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));
     }
     if (!m_wasLaunchedAtLogin)
-        showMenuBarPanel(openingTab());
+        showTrayPanel(openingTab());
 }
 
 VemraTab AppDelegate::openingTab() const
@@ -236,12 +236,12 @@ void AppDelegate::reportCaptureError(const Error &error)
 
 void AppDelegate::newTodoHotKeyPressed()
 {
-    toggleMenuBarPanel(VemraTab::Todos);
+    toggleTrayPanel(VemraTab::Todos);
 }
 
 void AppDelegate::focusHotKeyPressed()
 {
-    toggleMenuBarPanel(VemraTab::Focus);
+    toggleTrayPanel(VemraTab::Focus);
 }
 
 Environment AppDelegate::environment(Surface *surface) const
@@ -264,49 +264,49 @@ Environment AppDelegate::environment(Surface *surface) const
 
 // Tray icon and status menu
 
-void AppDelegate::setUpStatusItem()
+void AppDelegate::setUpTrayIcon()
 {
     if (!m_platform.tray)
         return;
-    m_hasStatusItem = true;
+    m_hasTrayIcon = true;
     refreshStatusIcon();
     m_platform.tray->setToolTip(QStringLiteral("Vemra"));
-    connect(m_platform.tray, &TrayHost::clicked, this, &AppDelegate::statusItemClicked);
+    connect(m_platform.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
     connect(m_platform.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
     m_platform.tray->setVisible(true);
 }
 
 void AppDelegate::refreshStatusIcon()
 {
-    if (!m_hasStatusItem || m_showsFocusInMenuBar)
+    if (!m_hasTrayIcon || m_showsFocusInTray)
         return;
     m_platform.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
 }
 
-void AppDelegate::updateStatusItem()
+void AppDelegate::updateTrayIcon()
 {
-    if (!m_hasStatusItem || !m_services)
+    if (!m_hasTrayIcon || !m_services)
         return;
-    if (m_showsFocusInMenuBar) {
-        m_showsFocusInMenuBar = false;
+    if (m_showsFocusInTray) {
+        m_showsFocusInTray = false;
         refreshStatusIcon();
         m_platform.tray->setToolTip(QStringLiteral("Vemra"));
     }
 }
 
-void AppDelegate::statusItemClicked(Qt::KeyboardModifiers modifiers)
+void AppDelegate::trayIconClicked(Qt::KeyboardModifiers modifiers)
 {
     if (modifiers & Qt::ControlModifier)
         showStatusMenu();
     else
-        toggleMenuBarPanel();
+        toggleTrayPanel();
 }
 
 void AppDelegate::showStatusMenu()
 {
-    if (!m_hasStatusItem)
+    if (!m_hasTrayIcon)
         return;
-    closeMenuBarPanel();
+    closeTrayPanel();
     // Built afresh on every opening, so every entry reflects this moment.
     QMenu menu;
     QPointer<AppDelegate> self(this);
@@ -337,7 +337,7 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
     case StatusMenu::Action::None:
         break;
     case StatusMenu::Action::ViewFocus:
-        showMenuBarPanel(VemraTab::Focus);
+        showTrayPanel(VemraTab::Focus);
         break;
     case StatusMenu::Action::EndFocus:
         break;
@@ -373,7 +373,7 @@ void AppDelegate::setUpSurfaces()
     QPointer<AppDelegate> self(this);
     m_menuBarSurface->setCloseAction([self] {
         if (self)
-            self->closeMenuBarPanel();
+            self->closeTrayPanel();
     });
     m_menuBarSurface->setExpandAction([self] {
         if (self)
@@ -387,12 +387,12 @@ void AppDelegate::setUpSurfaces()
     }
 }
 
-void AppDelegate::setUpMenuBarPanel()
+void AppDelegate::setUpTrayPanel()
 {
-    auto *root = new MenuBarPopover(environment(m_menuBarSurface), m_platform.settings, m_platform.clock);
+    auto *root = new PanelContent(environment(m_menuBarSurface), m_platform.settings, m_platform.clock);
     if (m_platform.workspace)
-        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, root, &MenuBarPopover::dayChanged);
-    m_menuBarPanel = std::make_unique<MenuBarPanel>(root);
+        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
+    m_menuBarPanel = std::make_unique<TrayPanel>(root);
     QPointer<AppDelegate> self(this);
     m_menuBarPanel->setOnShow([self] {
         if (!self)
@@ -421,7 +421,7 @@ void AppDelegate::tagPanelWindow(QWidget *window)
         if (!handle->handle())
             return;
         WindowTags::setSurface(handle, QStringLiteral("panel"));
-        WindowTags::setTab(handle, VemraTabs::rawValue(m_menuBarSurface->tab()));
+        WindowTags::setTab(handle, VemraTabs::storedValue(m_menuBarSurface->tab()));
     };
     tag();
     connect(m_menuBarSurface, &Surface::tabChanged, window, tag);
@@ -435,36 +435,36 @@ HostWindow *AppDelegate::window() const
     return m_window;
 }
 
-bool AppDelegate::isMenuBarPanelShown() const
+bool AppDelegate::isTrayPanelShown() const
 {
     return m_menuBarPanel && m_menuBarPanel->isShown();
 }
 
-void AppDelegate::showMenuBarPanel(VemraTab tab)
+void AppDelegate::showTrayPanel(VemraTab tab)
 {
-    if (!m_hasStatusItem || !m_menuBarPanel)
+    if (!m_hasTrayIcon || !m_menuBarPanel)
         return;
     m_menuBarSurface->setTab(tab);
     m_menuBarPanel->show(m_platform.tray);
 }
 
-void AppDelegate::toggleMenuBarPanel(VemraTab tab)
+void AppDelegate::toggleTrayPanel(VemraTab tab)
 {
-    if (isMenuBarPanelShown() && m_menuBarSurface->tab() == tab)
-        closeMenuBarPanel();
+    if (isTrayPanelShown() && m_menuBarSurface->tab() == tab)
+        closeTrayPanel();
     else
-        showMenuBarPanel(tab);
+        showTrayPanel(tab);
 }
 
-void AppDelegate::toggleMenuBarPanel()
+void AppDelegate::toggleTrayPanel()
 {
-    if (isMenuBarPanelShown())
-        closeMenuBarPanel();
+    if (isTrayPanelShown())
+        closeTrayPanel();
     else
-        showMenuBarPanel(openingTab());
+        showTrayPanel(openingTab());
 }
 
-void AppDelegate::closeMenuBarPanel()
+void AppDelegate::closeTrayPanel()
 {
     if (m_menuBarPanel)
         m_menuBarPanel->close();
@@ -481,7 +481,7 @@ HostWindow *AppDelegate::makeWindow()
     window->setMinimumSize(420, 520);
     window->resize(560, 700);
     addApplicationCommands(window);
-    connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
+    connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });
     return window;
 }
 
@@ -506,7 +506,7 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
 {
     if (!m_services)
         return;
-    closeMenuBarPanel();
+    closeTrayPanel();
     if (!m_window)
         m_window = makeWindow();
     if (tab)
@@ -528,7 +528,7 @@ std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
     });
     HostWindow *window = settings->window();
     addApplicationCommands(window);
-    connect(window, &HostWindow::windowWillClose, this, [this, window] { windowWillClose(window); });
+    connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });
     return settings;
 }
 
@@ -536,7 +536,7 @@ void AppDelegate::showSettings(SettingsPane pane)
 {
     if (!m_services)
         return;
-    closeMenuBarPanel();
+    closeTrayPanel();
     if (!m_settings)
         m_settings = makeSettings();
     m_settings->show(pane);
@@ -544,7 +544,7 @@ void AppDelegate::showSettings(SettingsPane pane)
 
 void AppDelegate::newTodo()
 {
-    if (isMenuBarPanelShown()) {
+    if (isTrayPanelShown()) {
         m_menuBarSurface->setTab(VemraTab::Todos);
         m_menuBarSurface->requestInputFocus();
         return;
@@ -554,7 +554,7 @@ void AppDelegate::newTodo()
 
 void AppDelegate::checkForUpdates()
 {
-    closeMenuBarPanel();
+    closeTrayPanel();
     if (m_services && m_services->updater)
         m_services->updater->checkForUpdates();
 }
@@ -564,10 +564,10 @@ void AppDelegate::applicationShouldHandleReopen()
     if (m_window && m_window->isVisible())
         showWindow();
     else
-        showMenuBarPanel(openingTab());
+        showTrayPanel(openingTab());
 }
 
-void AppDelegate::windowWillClose(QWidget *closing)
+void AppDelegate::windowClosing(QWidget *closing)
 {
     if (closing && closing == m_window)
         m_windowSurface->setVisible(false);
@@ -577,7 +577,7 @@ void AppDelegate::windowWillClose(QWidget *closing)
 
 void AppDelegate::presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error)
 {
-    closeMenuBarPanel();
+    closeTrayPanel();
     QStringList parts;
     if (detail && !detail->isEmpty())
         parts << *detail;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "App/AppPlatform.h"
-#include "App/StatusMenu.h"
-#include "Models/Result.h"
-#include "Models/SettingsPane.h"
-#include "Models/VemraTab.h"
-#include "Services/Environment.h"
+#include "App/Tray/StatusMenu.h"
+#include "Models/Common/Result.h"
+#include "Models/Shell/SettingsPane.h"
+#include "Models/Shell/VemraTab.h"
+#include "Services/Shell/Environment.h"
 
 #include <QObject>
 #include <QKeySequence>
@@ -17,7 +17,7 @@
 
 class HostWindow;
 class LaunchAtLogin;
-class MenuBarPanel;
+class TrayPanel;
 class Preferences;
 class SettingsWindowController;
 class Surface;
@@ -48,7 +48,7 @@ public:
 
     // The start-up: makes the services, the tray icon, the surfaces and the panel, then, on the
     // next turn of the event loop, reports stores that could not be opened and shows the panel.
-    void applicationDidFinishLaunching();
+    void start();
 
     // The tab the panel opens on: Focus while a focus session runs, else Todos.
     VemraTab openingTab() const;
@@ -61,26 +61,26 @@ public:
     Environment environment(Surface *surface) const;
 
     // Tray icon and status menu.
-    void updateStatusItem();
-    void statusItemClicked(Qt::KeyboardModifiers modifiers);
+    void updateTrayIcon();
+    void trayIconClicked(Qt::KeyboardModifiers modifiers);
     void showStatusMenu();
     StatusMenu::State statusMenuState() const;
     void performStatusMenuAction(StatusMenu::Action action);
 
     // Surfaces.
-    void showMenuBarPanel(VemraTab tab);
+    void showTrayPanel(VemraTab tab);
     // The hot keys: closes the panel only when it already shows this tab.
-    void toggleMenuBarPanel(VemraTab tab);
+    void toggleTrayPanel(VemraTab tab);
     // The tray icon: closes the panel when shown, else opens it on the opening tab.
-    void toggleMenuBarPanel();
-    void closeMenuBarPanel();
+    void toggleTrayPanel();
+    void closeTrayPanel();
     void showWindow(std::optional<VemraTab> tab = std::nullopt);
     void showSettings(SettingsPane pane);
     void newTodo();
     void checkForUpdates();
     // Another launch of the application asked this one to show itself.
     void applicationShouldHandleReopen();
-    void windowWillClose(QWidget *closing);
+    void windowClosing(QWidget *closing);
 
     // The single way service failures reach the user. Closes the panel first.
     void presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error);
@@ -93,16 +93,16 @@ public:
     Surface &menuBarSurface() const { return *m_menuBarSurface; }
     Surface &windowSurface() const { return *m_windowSurface; }
     Surface &settingsSurface() const { return *m_settingsSurface; }
-    bool isMenuBarPanelShown() const;
-    MenuBarPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
+    bool isTrayPanelShown() const;
+    TrayPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
     HostWindow *window() const;
     SettingsWindowController *settings() const { return m_settings.get(); }
     bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
 
 private:
-    void setUpStatusItem();
+    void setUpTrayIcon();
     void setUpSurfaces();
-    void setUpMenuBarPanel();
+    void setUpTrayPanel();
     // Names the panel and its tab in window properties, for desktop scripts and the end-to-end suite.
     void tagPanelWindow(QWidget *window);
     void afterLaunch();
@@ -124,12 +124,12 @@ private:
     std::optional<Services> m_services;
     Preferences *m_preferences = nullptr;
     LaunchAtLogin *m_launchAtLogin = nullptr;
-    bool m_hasStatusItem = false;
-    std::unique_ptr<MenuBarPanel> m_menuBarPanel;
+    bool m_hasTrayIcon = false;
+    std::unique_ptr<TrayPanel> m_menuBarPanel;
     QPointer<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
-    bool m_showsFocusInMenuBar = false;
+    bool m_showsFocusInTray = false;
     Surface *m_menuBarSurface = nullptr;
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;

@@ -9,7 +9,7 @@ class FileRevealer;
 class FrontApp;
 class HotKeyBackend;
 class LoginItemService;
-class Pasteboard;
+class SystemClipboard;
 class SettingsStore;
 class TrayHost;
 class UpdateDriver;
@@ -29,7 +29,7 @@ struct AppPlatform
     const Clock *clock = nullptr;
     // The system clipboard and the application in front, for clipboard capture; without them
     // nothing is captured.
-    Pasteboard *pasteboard = nullptr;
+    SystemClipboard *systemClipboard = nullptr;
     FrontApp *frontApp = nullptr;
     // The system's login-item registration, handed to LaunchAtLogin.
     std::function<std::unique_ptr<LoginItemService>()> makeLoginItemService;

@@ -1,9 +1,9 @@
 #include "App/SettingsWindowController.h"
 
-#include "App/HostWindow.h"
-#include "Components/MotionPreference.h"
-#include "Components/Symbols.h"
-#include "Components/SystemColors.h"
+#include "App/Tray/HostWindow.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

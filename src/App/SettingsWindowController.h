@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Models/SettingsPane.h"
+#include "Models/Shell/SettingsPane.h"
 
 #include <QList>
 #include <QObject>

@@ -46,7 +46,7 @@ namespace DesktopApps {
 bool isPasswordManager(const FrontApplication &app)
 {
     QStringList names = app.aliases;
-    names.append(app.bundleID);
+    names.append(app.appId);
     for (const QString &name : std::as_const(names)) {
         if (name.isEmpty())
             continue;
@@ -58,12 +58,12 @@ bool isPasswordManager(const FrontApplication &app)
     return false;
 }
 
-bool isCodeApp(const QString &bundleID)
+bool isCodeApp(const QString &appId)
 {
-    if (bundleID.isEmpty())
+    if (appId.isEmpty())
         return false;
     for (const char *entry : codeApps) {
-        if (matches(bundleID, entry))
+        if (matches(appId, entry))
             return true;
     }
     return false;

@@ -12,6 +12,6 @@ bool isPasswordManager(const FrontApplication &app);
 
 // Code editors and terminals: text copied from them is code. An entry ending in "." or "-"
 // matches as a prefix, any other entry the whole name.
-bool isCodeApp(const QString &bundleID);
+bool isCodeApp(const QString &appId);
 
 } // namespace DesktopApps

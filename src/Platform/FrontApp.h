@@ -6,9 +6,9 @@
 // The application in front at a moment: what the history shows as the source of a copy.
 struct FrontApplication
 {
-    // Stands in for a bundle identifier: the desktop entry id ("org.keepassxc.KeePassXC"),
+    // The application's identity: its desktop entry id ("org.keepassxc.KeePassXC"),
     // else the window's class ("XTerm"); empty when nothing answers.
-    QString bundleID;
+    QString appId;
     // The desktop entry's name in the user's language, else the window's class.
     QString name;
     // Every name the application is known by (desktop id, window instance and class,

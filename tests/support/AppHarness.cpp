@@ -15,7 +15,7 @@ AppHarness::AppHarness()
     platform.workspace = &workspace;
     platform.tray = &tray;
     platform.hotKeys = &hotKeys;
-    platform.pasteboard = &pasteboard;
+    platform.systemClipboard = &systemClipboard;
     platform.frontApp = &frontApp;
     platform.clock = &clock;
     platform.makeLoginItemService = [this] {
@@ -38,6 +38,6 @@ void AppHarness::start()
 {
     if (!delegate)
         create();
-    delegate->applicationDidFinishLaunching();
+    delegate->start();
     QCoreApplication::processEvents(); // the deferred end of start-up
 }

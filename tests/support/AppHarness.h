@@ -6,7 +6,7 @@
 #include "FakeFrontApp.h"
 #include "FakeHotKeyBackend.h"
 #include "FakeLoginItemService.h"
-#include "FakePasteboard.h"
+#include "FakeSystemClipboard.h"
 #include "FakeTrayHost.h"
 #include "FakeWorkspaceEvents.h"
 #include "FixedClock.h"
@@ -33,7 +33,7 @@ public:
     // Launches the delegate (made first if need be) and lets the deferred end of start-up run.
     void start();
 
-    bool panelShown() const { return delegate->isMenuBarPanelShown(); }
+    bool panelShown() const { return delegate->isTrayPanelShown(); }
 
     TestHome home;
     MemorySettingsStore settings;
@@ -42,7 +42,7 @@ public:
     FakeWorkspaceEvents workspace;
     FakeTrayHost tray;
     FakeHotKeyBackend hotKeys;
-    FakePasteboard pasteboard;
+    FakeSystemClipboard systemClipboard;
     FakeFrontApp frontApp;
     FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
     // The login item service the delegate made last.

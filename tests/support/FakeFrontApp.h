@@ -8,9 +8,9 @@ class FakeFrontApp final : public FrontApp
 public:
     FrontApplication current() const override { return m_app; }
 
-    void set(const QString &bundleID, const QString &name, const QStringList &aliases = {})
+    void set(const QString &appId, const QString &name, const QStringList &aliases = {})
     {
-        m_app = {bundleID, name, aliases};
+        m_app = {appId, name, aliases};
     }
     void clear() { m_app = {}; }
 

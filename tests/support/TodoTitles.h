@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Models/Todo.h"
+#include "Models/Todos/Todo.h"
 
 #include <QList>
 #include <QStringList>

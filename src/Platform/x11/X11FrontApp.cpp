@@ -91,12 +91,12 @@ FrontApplication X11FrontApp::current() const
             app.aliases.append(alias);
     }
     if (const DesktopEntryIndex::Entry *entry = m_entries->find(instance, windowClass, executable)) {
-        app.bundleID = entry->id;
+        app.appId = entry->id;
         app.name = entry->name;
         app.aliases.prepend(entry->id);
     } else {
-        app.bundleID = windowClass.isEmpty() ? instance : windowClass;
-        app.name = app.bundleID;
+        app.appId = windowClass.isEmpty() ? instance : windowClass;
+        app.name = app.appId;
     }
     return app;
 }

@@ -1,7 +1,7 @@
 #include "Views/Settings/SettingsNote.h"
 
-#include "Components/Symbols.h"
-#include "Components/SystemColors.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "Views/Settings/SettingsPanePlaceholder.h"
 
-#include "Components/SystemColors.h"
+#include "Components/Theme/SystemColors.h"
 #include "Views/Settings/ShortcutRows.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Models/SettingsPane.h"
-#include "Services/Environment.h"
+#include "Models/Shell/SettingsPane.h"
+#include "Services/Shell/Environment.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "Views/Settings/SettingsSection.h"
 
-#include "Components/SystemColors.h"
+#include "Components/Theme/SystemColors.h"
 
 #include <QPainter>
 #include <QPainterPath>

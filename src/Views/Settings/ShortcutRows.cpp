@@ -1,8 +1,8 @@
 #include "Views/Settings/ShortcutRows.h"
 
-#include "Components/ShortcutRecorder.h"
-#include "Components/SystemColors.h"
-#include "Services/HotKeys.h"
+#include "Views/Settings/ShortcutRecorder.h"
+#include "Components/Theme/SystemColors.h"
+#include "Services/HotKeys/HotKeys.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsSection.h"
 

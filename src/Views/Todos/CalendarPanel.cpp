@@ -1,9 +1,9 @@
 #include "Views/Todos/CalendarPanel.h"
 
-#include "Components/MonthCalendar.h"
-#include "Components/SystemColors.h"
-#include "Components/TintedButton.h"
-#include "Services/TodosTabState.h"
+#include "Views/Todos/MonthCalendar.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/TintedButton.h"
+#include "Services/Todos/TodosTabState.h"
 
 #include <QEvent>
 #include <QFontMetrics>

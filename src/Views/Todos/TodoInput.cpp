@@ -1,11 +1,11 @@
 #include "Views/Todos/TodoInput.h"
 
-#include "Components/IconButton.h"
-#include "Components/KeyMonitor.h"
-#include "Components/SystemColors.h"
-#include "Components/Transition.h"
-#include "Models/Days.h"
-#include "Services/TodosTabState.h"
+#include "Components/Controls/IconButton.h"
+#include "Components/Controls/KeyMonitor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Transition.h"
+#include "Models/Todos/Days.h"
+#include "Services/Todos/TodosTabState.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

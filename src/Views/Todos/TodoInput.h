@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Components/Density.h"
+#include "Components/Theme/Density.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Components/Density.h"
-#include "Models/Todo.h"
-#include "Models/TodoSection.h"
+#include "Components/Theme/Density.h"
+#include "Models/Todos/Todo.h"
+#include "Models/Todos/TodoSection.h"
 #include "Views/Todos/TodoRowDrag.h"
 
 #include <QHash>

@@ -1,11 +1,11 @@
 #include "Views/Todos/TodoRow.h"
 
-#include "Components/ConfettiLayer.h"
-#include "Components/InlineEditor.h"
-#include "Components/SystemColors.h"
-#include "Components/TintedButton.h"
-#include "Components/TodoCheckbox.h"
-#include "Models/Days.h"
+#include "Views/Todos/ConfettiLayer.h"
+#include "Views/Todos/InlineEditor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/TintedButton.h"
+#include "Views/Todos/TodoCheckbox.h"
+#include "Models/Todos/Days.h"
 #include "Views/Todos/TodoTitleText.h"
 
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Components/Density.h"
-#include "Components/InlineEditor.h"
-#include "Models/Todo.h"
+#include "Components/Theme/Density.h"
+#include "Views/Todos/InlineEditor.h"
+#include "Models/Todos/Todo.h"
 
 #include <QDate>
 #include <QPointer>

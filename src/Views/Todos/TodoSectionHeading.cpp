@@ -1,8 +1,8 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
-#include "Components/PointingHandCursor.h"
-#include "Components/SystemColors.h"
-#include "Models/Days.h"
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Models/Todos/Days.h"
 
 #include <QFontMetricsF>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "Views/Todos/TodoTitleText.h"
 
-#include "Components/SystemColors.h"
-#include "Components/Transition.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Transition.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,0 +1,78 @@
+#include "App/PlatformWidgets/SystemTrayHost.h"
+
+#include "Platform/dbus/StatusNotifierHost.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+SystemTrayHost::SystemTrayHost(QObject *parent)
+    : TrayHost(parent)
+    // Qt chooses between a StatusNotifierItem and an embedded icon once, when the icon is made.
+    , m_statusNotifier(StatusNotifierHost::isPresent())
+{
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayHost::onActivated);
+}
+
+bool SystemTrayHost::isAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool SystemTrayHost::usesStatusNotifier() const
+{
+    return m_statusNotifier;
+}
+
+void SystemTrayHost::setVisible(bool visible)
+{
+    m_icon.setVisible(visible);
+}
+
+void SystemTrayHost::setIcon(const QIcon &icon)
+{
+    m_icon.setIcon(icon);
+}
+
+void SystemTrayHost::setToolTip(const QString &text)
+{
+    m_icon.setToolTip(text);
+}
+
+QRect SystemTrayHost::geometry() const
+{
+    return m_icon.geometry();
+}
+
+void SystemTrayHost::showMenu(QMenu *menu)
+{
+    if (!menu)
+        return;
+    const QRect icon = geometry();
+    if (icon.isEmpty()) {
+        menu->exec(QCursor::pos());
+        return;
+    }
+    // Drop down from the icon, or rise above it when the tray sits in the lower half.
+    const QScreen *screen = QGuiApplication::screenAt(icon.center());
+    const bool below = !screen || icon.center().y() < screen->geometry().center().y();
+    const QSize size = menu->sizeHint();
+    menu->exec(below ? icon.bottomLeft() + QPoint(0, 1) : QPoint(icon.left(), icon.top() - size.height()));
+}
+
+void SystemTrayHost::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        Q_EMIT clicked(QGuiApplication::queryKeyboardModifiers());
+        break;
+    case QSystemTrayIcon::Context:
+        Q_EMIT contextClicked();
+        break;
+    case QSystemTrayIcon::DoubleClick: // the first press already toggled
+    case QSystemTrayIcon::MiddleClick:
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+}

@@ -1,0 +1,131 @@
+#include "App/Tray/PanelWindow.h"
+
+#include "App/Tray/TrayPanel.h"
+#include "Platform/DesktopCompositor.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+QPainterPath cardPath(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, TrayPanel::cornerRadius, TrayPanel::cornerRadius);
+    return path;
+}
+
+} // namespace
+
+PanelWindow::PanelWindow(TrayPanel *owner)
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint)
+    , m_owner(owner)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(QStringLiteral("Vemra"));
+    setObjectName(QStringLiteral("menuBarPanel"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The controller sizes the window; the layout only reports the content's wishes.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+}
+
+void PanelWindow::refreshLook()
+{
+    m_composited = DesktopCompositor::isActive();
+    updateMask();
+    update();
+}
+
+void PanelWindow::noteFocus(QWindow *focused)
+{
+    if (focused == windowHandle()) {
+        m_hadFocus = true;
+        return;
+    }
+    // Menus and other popups opened from inside the panel take the focus for a while; the panel
+    // has lost it only when a real window of some kind gets it.
+    if (m_hadFocus && focused && focused->type() != Qt::Popup)
+        m_owner->windowLostFocus();
+}
+
+void PanelWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor card = palette().color(QPalette::Window);
+    if (m_composited) {
+        card.setAlphaF(0.96);
+    } else {
+        // The mask cuts the corners; fill everything so no unpainted pixel shows.
+        painter.fillRect(rect(), card);
+    }
+    const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.fillPath(path, card);
+    QColor edge = palette().color(QPalette::WindowText);
+    edge.setAlphaF(0.14);
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+}
+
+void PanelWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateMask();
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Only keys that no view inside consumed arrive here.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        m_owner->windowCancelled();
+        return;
+    }
+    event->ignore();
+}
+
+void PanelWindow::mousePressEvent(QMouseEvent *event)
+{
+    // A popup sees every press while it is open, also those outside it.
+    if (!rect().contains(event->position().toPoint())) {
+        event->accept();
+        m_owner->windowPressedOutside(event->globalPosition().toPoint(), event->button(), event->modifiers());
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PanelWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    m_owner->windowClosedBySystem();
+}
+
+void PanelWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_owner->windowClosedBySystem();
+}
+
+bool PanelWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        m_owner->contentChanged();
+    return handled;
+}
+
+void PanelWindow::updateMask()
+{
+    if (m_composited) {
+        clearMask();
+        return;
+    }
+    setMask(QRegion(cardPath(QRectF(rect())).toFillPolygon().toPolygon()));
+}

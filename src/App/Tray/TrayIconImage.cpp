@@ -1,0 +1,42 @@
+#include "App/Tray/TrayIconImage.h"
+
+#include "Components/Theme/MarkPath.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include <cmath>
+
+namespace TrayIconImage {
+
+QColor markColour(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+QImage image(const QColor &colour, qreal devicePixelRatio)
+{
+    const int pixels = static_cast<int>(std::lround(side * devicePixelRatio));
+    QImage result(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    result.setDevicePixelRatio(devicePixelRatio);
+    result.fill(Qt::transparent);
+
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    // Half a pixel in from every edge keeps the round caps from being clipped.
+    painter.drawPath(MarkPath::path(QRectF(0, 0, side, side).adjusted(0.5, 0.5, -0.5, -0.5), markWeight));
+    return result;
+}
+
+QIcon icon(const QPalette &palette)
+{
+    const QColor colour = markColour(palette);
+    QIcon result;
+    for (qreal ratio : {1.0, 2.0})
+        result.addPixmap(QPixmap::fromImage(image(colour, ratio)));
+    return result;
+}
+
+} // namespace TrayIconImage

@@ -1,0 +1,325 @@
+#include "App/Tray/TrayPanel.h"
+
+#include "App/Tray/PanelWindow.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Platform/TrayHost.h"
+#include "Platform/WindowTags.h"
+
+#include <QApplication>
+#include <QEasingCurve>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+QEasingCurve cubic(QPointF c1, QPointF c2)
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(c1, c2, QPointF(1, 1));
+    return curve;
+}
+
+} // namespace
+
+TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
+    : QObject(parent)
+    , m_window(new PanelWindow(this))
+    , m_root(rootView)
+{
+    if (m_root)
+        m_window->layout()->addWidget(m_root);
+    m_window->winId();
+    WindowTags::setSurface(m_window->windowHandle(), QStringLiteral("panel"));
+
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(placementIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, &TrayPanel::attemptShow);
+
+    m_fitLater.setSingleShot(true);
+    m_fitLater.setInterval(0);
+    connect(&m_fitLater, &QTimer::timeout, this, &TrayPanel::fitToContent);
+
+    m_fadeIn.setDuration(fadeInMs);
+    m_fadeIn.setStartValue(0.0);
+    m_fadeIn.setEndValue(1.0);
+    m_fadeIn.setEasingCurve(cubic(QPointF(0, 0), QPointF(0.58, 1))); // ease-out
+    connect(&m_fadeIn, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { applyFadeIn(value.toReal()); });
+
+    m_fadeOut.setDuration(fadeOutMs);
+    m_fadeOut.setEndValue(0.0);
+    m_fadeOut.setEasingCurve(cubic(QPointF(0.25, 0.1), QPointF(0.25, 1))); // the default ease
+    connect(&m_fadeOut, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        if (!m_isShown)
+            m_window->setWindowOpacity(value.toReal());
+    });
+    connect(&m_fadeOut, &QVariantAnimation::finished, this, [this] {
+        qApp->removeEventFilter(this);
+        // A show during the fade keeps the panel on screen.
+        if (!m_isShown)
+            m_window->hide();
+    });
+
+    m_resize.setDuration(resizeMs);
+    m_resize.setEasingCurve(cubic(QPointF(0.2, 0.9), QPointF(0.25, 1.0)));
+    connect(&m_resize, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        if (m_isShown)
+            m_window->setGeometry(value.toRect());
+    });
+}
+
+TrayPanel::~TrayPanel()
+{
+    removeMonitors();
+    qApp->removeEventFilter(this);
+    m_isShown = false;
+    delete m_window;
+}
+
+bool TrayPanel::reducesMotion() const
+{
+    return m_reducesMotion.value_or(MotionPreference::reducesMotion());
+}
+
+QWidget *TrayPanel::window() const
+{
+    return m_window;
+}
+
+void TrayPanel::show(TrayHost *anchor)
+{
+    m_anchor = anchor;
+    m_retry.stop();
+    attemptShow();
+}
+
+void TrayPanel::attemptShow()
+{
+    const PanelPlacement::Anchor anchor = currentAnchor();
+    // Right after start-up the tray may not have placed the icon yet: wait for it a little.
+    // Without any tray host, or with the panel already on screen, there is nothing to wait for.
+    const bool mayWait = !m_isShown && m_anchor && m_anchor->isAvailable() && !anchor.placed;
+    if (mayWait && m_placementChecks < maxPlacementChecks) {
+        ++m_placementChecks;
+        m_retry.start();
+        return;
+    }
+    m_placementChecks = 0;
+
+    // A panel already shown stays where it is.
+    if (!m_isShown) {
+        m_resolved = anchor;
+        placeNewlyShown();
+    }
+
+    m_window->activateWindow();
+    if (m_onShow)
+        m_onShow();
+}
+
+void TrayPanel::placeNewlyShown()
+{
+    m_isShown = true;
+    m_fadeOut.stop();
+    m_resize.stop();
+    qApp->removeEventFilter(this);
+    m_window->setAttribute(Qt::WA_NoMouseReplay, false);
+    m_window->resetFocusTracking();
+    m_window->refreshLook();
+
+    m_target = PanelPlacement::frame(contentSize(), m_resolved.rect, m_resolved.screen);
+    m_window->setWindowOpacity(0);
+    m_window->setGeometry(m_target.translated(0, -entryOffset));
+    m_window->show();
+    m_window->raise();
+    m_fadeIn.start();
+    installMonitors();
+}
+
+PanelPlacement::Anchor TrayPanel::currentAnchor() const
+{
+    const QRect tray = m_anchor ? m_anchor->geometry() : QRect();
+    const bool statusNotifier = m_anchor && m_anchor->usesStatusNotifier();
+    return PanelPlacement::resolve(PanelPlacement::currentSources(tray, statusNotifier));
+}
+
+QSize TrayPanel::contentSize() const
+{
+    if (!m_root)
+        return {0, 0};
+    QSize size = m_root->sizeHint();
+    if (size.width() <= 0 || size.height() <= 0)
+        size = m_root->minimumSizeHint().expandedTo(m_root->minimumSize());
+    if (m_root->hasHeightForWidth())
+        size.setHeight(m_root->heightForWidth(size.width()));
+    return size.expandedTo(m_root->minimumSize()).boundedTo(m_root->maximumSize());
+}
+
+QRect TrayPanel::targetFrame()
+{
+    // Follow the icon when the tray moves it; a pointer or corner anchor stays where it was.
+    if (m_anchor && !m_anchor->usesStatusNotifier()) {
+        const PanelPlacement::Anchor live = currentAnchor();
+        if (live.placed)
+            m_resolved = live;
+    }
+    return PanelPlacement::frame(contentSize(), m_resolved.rect, m_resolved.screen);
+}
+
+void TrayPanel::applyFadeIn(qreal progress)
+{
+    if (!m_isShown)
+        return;
+    m_window->setWindowOpacity(progress);
+    const int offset = static_cast<int>(std::lround(entryOffset * (1 - progress)));
+    m_window->setGeometry(m_target.translated(0, -offset));
+}
+
+void TrayPanel::fitToContent()
+{
+    if (!m_isShown)
+        return;
+    const QRect target = targetFrame();
+    if (m_fadeIn.state() == QAbstractAnimation::Running) {
+        // The entrance carries the panel to wherever the target now is.
+        m_target = target;
+        applyFadeIn(m_fadeIn.currentValue().toReal());
+        return;
+    }
+    const QRect current = m_window->geometry();
+    if (target == current
+        || (m_resize.state() == QAbstractAnimation::Running && m_resize.endValue().toRect() == target))
+        return;
+    m_target = target;
+    m_resize.stop();
+    const bool heightOnly = std::abs(target.left() - current.left()) < 1 && std::abs(target.width() - current.width()) < 1;
+    if (heightOnly && !reducesMotion()) {
+        m_resize.setStartValue(current);
+        m_resize.setEndValue(target);
+        m_resize.start();
+    } else {
+        m_window->setGeometry(target);
+    }
+}
+
+void TrayPanel::close()
+{
+    m_retry.stop();
+    m_placementChecks = 0;
+    if (!m_isShown)
+        return;
+    finishClose(false);
+}
+
+void TrayPanel::finishClose(bool hideNow)
+{
+    const bool wasShown = m_isShown;
+    m_isShown = false;
+    removeMonitors();
+    m_fadeIn.stop();
+    m_resize.stop();
+    if (hideNow) {
+        m_fadeOut.stop();
+        qApp->removeEventFilter(this);
+        if (m_window->isVisible())
+            m_window->hide();
+    } else if (m_window->isVisible() && m_fadeOut.state() != QAbstractAnimation::Running) {
+        // Keys typed during the fade must not reach views that are going away.
+        qApp->installEventFilter(this);
+        m_fadeOut.setStartValue(m_window->windowOpacity());
+        m_fadeOut.start();
+    }
+    if (wasShown && m_onClose)
+        m_onClose();
+}
+
+void TrayPanel::installMonitors()
+{
+    removeMonitors();
+    m_monitors.append(connect(qApp, &QGuiApplication::focusWindowChanged, this,
+                              [this](QWindow *focused) { m_window->noteFocus(focused); }));
+    // The icon moves with its tray; follow it when a screen changes size or place.
+    const auto watchScreen = [this](QScreen *screen) {
+        m_monitors.append(connect(screen, &QScreen::geometryChanged, this, &TrayPanel::fitToContent));
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        watchScreen(screen);
+    m_monitors.append(connect(qApp, &QGuiApplication::screenAdded, this, watchScreen));
+    if (m_window->windowHandle() && m_window->windowHandle() == QGuiApplication::focusWindow())
+        m_window->noteFocus(QGuiApplication::focusWindow());
+}
+
+void TrayPanel::removeMonitors()
+{
+    for (const QMetaObject::Connection &connection : std::as_const(m_monitors))
+        disconnect(connection);
+    m_monitors.clear();
+}
+
+bool TrayPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == m_window)
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TrayPanel::contentChanged()
+{
+    // Layout requests come in bursts; fit once they settle.
+    m_fitLater.start();
+}
+
+void TrayPanel::windowCancelled()
+{
+    close();
+}
+
+void TrayPanel::windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button,
+                                        Qt::KeyboardModifiers modifiers)
+{
+    // A press on the tray icon is never replayed to it: a plain click there toggles, so closing
+    // the panel is all it should do (replayed, it would open the panel again at once). A click
+    // that asks for the icon's menu is handed to the icon by us instead.
+    const bool onIcon = m_anchor && m_anchor->geometry().contains(globalPosition);
+    m_window->setAttribute(Qt::WA_NoMouseReplay, onIcon);
+    m_retry.stop();
+    m_placementChecks = 0;
+    finishClose(true);
+    if (!onIcon)
+        return;
+    if (button == Qt::RightButton) {
+        QTimer::singleShot(0, m_anchor.data(), [anchor = m_anchor] {
+            if (anchor)
+                Q_EMIT anchor->contextClicked();
+        });
+    } else if (button == Qt::LeftButton && (modifiers & Qt::ControlModifier)) {
+        QTimer::singleShot(0, m_anchor.data(), [anchor = m_anchor, modifiers] {
+            if (anchor)
+                Q_EMIT anchor->clicked(modifiers);
+        });
+    }
+}
+
+void TrayPanel::windowClosedBySystem()
+{
+    // The popup was hidden by Qt or the window system (not by the fade): it is gone already.
+    if (m_isShown)
+        finishClose(true);
+}
+
+void TrayPanel::windowLostFocus()
+{
+    close();
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "Platform/PanelPlacement.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <QVariantAnimation>
+
+#include <functional>
+#include <optional>
+
+class PanelWindow;
+class TrayHost;
+class QWidget;
+
+// The small floating window that drops down from the tray icon and holds the panel's root
+// view. It places itself under the icon, fades in and out, follows the content's height and
+// closes on every outside event that dismisses a menu: a press elsewhere, Escape that no view
+// inside took, losing the keyboard, and (through the owner) a switch of desktop. It never
+// decides to open: the owner calls show() and close() and learns of both through the callbacks.
+class TrayPanel final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How often, and how far apart, placement is tried again while the tray has not placed the icon.
+    static constexpr int maxPlacementChecks = 40;
+    static constexpr int placementIntervalMs = 50;
+    static constexpr int fadeInMs = 160;
+    static constexpr int fadeOutMs = 120;
+    static constexpr int resizeMs = 280;
+    static constexpr int cornerRadius = 16;
+    // The panel enters from this far above its place.
+    static constexpr int entryOffset = 6;
+
+    // Takes ownership of the root view, which keeps its natural width.
+    explicit TrayPanel(QWidget *rootView, QObject *parent = nullptr);
+    ~TrayPanel() override;
+
+    // Shows the panel under the icon (or at the pointer, or the screen's top-right corner when
+    // the icon's place is unknown), or gives it the keyboard again when it is already shown.
+    // Calls onShow once the panel is (still) on screen. A null anchor places it at once.
+    void show(TrayHost *anchor);
+    bool isShown() const { return m_isShown; }
+
+    // Called at the end of every show that shows or re-shows, and by every close that closes.
+    void setOnShow(std::function<void()> onShow) { m_onShow = std::move(onShow); }
+    void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
+
+    // With reduced motion, changes of size happen at once. Follows the desktop's setting unless
+    // set here.
+    void setReducesMotion(bool reduces) { m_reducesMotion = reduces; }
+    bool reducesMotion() const;
+
+    // The panel's window (for the owner's window tags, and for tests).
+    QWidget *window() const;
+    // How many times placement has been put off in the current attempt.
+    int placementChecks() const { return m_placementChecks; }
+
+public Q_SLOTS:
+    // Closes the panel with a short fade; does nothing when not shown. Also cancels a show that
+    // is still waiting for the icon to be placed.
+    void close();
+    // Moves and resizes the panel to its content's current size; only while shown.
+    void fitToContent();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class PanelWindow;
+
+    void attemptShow();
+    void placeNewlyShown();
+    PanelPlacement::Anchor currentAnchor() const;
+    QSize contentSize() const;
+    QRect targetFrame();
+    void applyFadeIn(qreal progress);
+    void finishClose(bool hideNow);
+    void installMonitors();
+    void removeMonitors();
+
+    // Window callbacks.
+    void contentChanged();
+    void windowCancelled();
+    void windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void windowClosedBySystem();
+    void windowLostFocus();
+
+    PanelWindow *m_window = nullptr;
+    QWidget *m_root = nullptr;
+    QPointer<TrayHost> m_anchor;
+    PanelPlacement::Anchor m_resolved;
+    QRect m_target;
+    bool m_isShown = false;
+    std::optional<bool> m_reducesMotion;
+    int m_placementChecks = 0;
+    QTimer m_retry;
+    QTimer m_fitLater;
+    QVariantAnimation m_fadeIn;
+    QVariantAnimation m_fadeOut;
+    QVariantAnimation m_resize;
+    QList<QMetaObject::Connection> m_monitors;
+    std::function<void()> m_onShow;
+    std::function<void()> m_onClose;
+};

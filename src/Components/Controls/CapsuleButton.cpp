@@ -1,0 +1,68 @@
+#include "Components/Controls/CapsuleButton.h"
+
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/Transition.h"
+
+#include <QEvent>
+#include <QPainterPath>
+
+CapsuleButton::CapsuleButton(QWidget *parent)
+    : QAbstractButton(parent)
+    , m_highlight(new Transition(this, 120))
+    , m_press(new Transition(this, 100))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    PointingHandCursor::apply(this);
+    connect(this, &QAbstractButton::pressed, this, [this] { m_press->setOn(true); });
+    connect(this, &QAbstractButton::released, this, [this] { m_press->setOn(false); });
+}
+
+bool CapsuleButton::isHighlighted() const
+{
+    return m_hovered && isEnabled();
+}
+
+QPainterPath CapsuleButton::capsule(const QRectF &rect)
+{
+    QPainterPath path;
+    const qreal radius = qMin(rect.width(), rect.height()) / 2;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+qreal CapsuleButton::highlight() const
+{
+    return m_highlight->value();
+}
+
+qreal CapsuleButton::opacity(qreal resting) const
+{
+    return resting + (0.55 - resting) * m_press->value();
+}
+
+bool CapsuleButton::hitButton(const QPoint &pos) const
+{
+    return capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
+}
+
+bool CapsuleButton::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+        m_hovered = true;
+        m_highlight->setOn(isHighlighted());
+        break;
+    case QEvent::HoverLeave:
+        m_hovered = false;
+        m_highlight->setOn(isHighlighted());
+        break;
+    case QEvent::EnabledChange:
+        m_highlight->setOn(isHighlighted());
+        break;
+    default:
+        break;
+    }
+    return QAbstractButton::event(event);
+}

@@ -1,0 +1,114 @@
+#include "Components/Controls/KeyMonitor.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Pressing a modifier alone is not a key press for the handlers.
+bool isModifierOnly(int key)
+{
+    switch (key) {
+    case 0:
+    case Qt::Key_unknown:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+KeyMonitor::KeyMonitor(QWidget *view, Handler handler)
+    : QObject(view)
+    , m_view(view)
+    , m_handler(std::move(handler))
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+KeyMonitor::~KeyMonitor()
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+void KeyMonitor::setHandler(Handler handler)
+{
+    m_handler = std::move(handler);
+}
+
+bool KeyMonitor::Press::matches(const QKeyEvent &event) const
+{
+    return timestamp == event.timestamp() && key == event.key() && modifiers == event.modifiers()
+        && autoRepeat == event.isAutoRepeat();
+}
+
+bool KeyMonitor::offers(QWidget *receiver) const
+{
+    return m_view && m_view->isVisible() && receiver->window() == m_view->window();
+}
+
+bool KeyMonitor::offer(const QKeyEvent &key)
+{
+    return m_handler && m_handler(key);
+}
+
+bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress) || !watched->isWidgetType())
+        return false;
+    auto *receiver = static_cast<QWidget *>(watched);
+
+    // Qt hands a key the focused widget ignores to each of its parents in turn, through the
+    // application's filters again: answer those deliveries as the first one was answered.
+    if (event == m_delivering && m_deliveredTo && m_deliveredTo != receiver && receiver->isAncestorOf(m_deliveredTo)) {
+        m_deliveredTo = receiver;
+        if (m_deliveringSwallowed && type == QEvent::ShortcutOverride)
+            event->accept();
+        return m_deliveringSwallowed;
+    }
+    m_delivering = nullptr;
+    m_deliveredTo = nullptr;
+
+    const auto &key = static_cast<const QKeyEvent &>(*event);
+    bool swallowed = false;
+    if (type == QEvent::KeyPress && m_pending && m_pending->matches(key)) {
+        // The second half of a press already answered. Answered the same way even when the
+        // handler has hidden the view or moved the focus meanwhile (Return that closes the
+        // panel must not reach the hidden field as well).
+        swallowed = m_pendingSwallowed;
+        m_pending.reset();
+    } else if (!offers(receiver) || isModifierOnly(key.key())) {
+        return false;
+    } else if (type == QEvent::ShortcutOverride) {
+        swallowed = offer(key);
+        m_pending = Press{key.timestamp(), key.key(), key.modifiers(), key.isAutoRepeat()};
+        m_pendingSwallowed = swallowed;
+        // An accepted override keeps Qt from resolving shortcuts; the KeyPress that follows is
+        // then swallowed above.
+        if (swallowed)
+            event->accept();
+    } else {
+        // A press without an override (sent directly, or in the middle of a multi-key shortcut).
+        m_pending.reset();
+        swallowed = offer(key);
+    }
+
+    m_delivering = event;
+    m_deliveredTo = receiver;
+    m_deliveringSwallowed = swallowed;
+    return swallowed;
+}

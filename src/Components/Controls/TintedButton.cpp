@@ -1,0 +1,129 @@
+#include "Components/Controls/TintedButton.h"
+
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
+
+namespace {
+
+constexpr qreal symbolSpacing = 4;
+
+} // namespace
+
+TintedButton::TintedButton(const QString &text, TintedButtonStyle style, QWidget *parent)
+    : CapsuleButton(parent)
+    , m_style(style)
+{
+    setText(text);
+}
+
+void TintedButton::setButtonStyle(TintedButtonStyle style)
+{
+    m_style = style;
+    updateGeometry();
+    update();
+}
+
+void TintedButton::setSymbol(const QString &symbol)
+{
+    if (symbol == m_symbol)
+        return;
+    m_symbol = symbol;
+    updateGeometry();
+    update();
+}
+
+void TintedButton::setDestructive(bool destructive)
+{
+    if (destructive == m_destructive)
+        return;
+    m_destructive = destructive;
+    update();
+}
+
+QFont TintedButton::labelFont() const
+{
+    QFont f = font();
+    f.setPixelSize(qRound(m_style.fontSize));
+    f.setWeight(QFont::Medium);
+    return f;
+}
+
+QSize TintedButton::sizeHint() const
+{
+    const qreal height = m_style.height;
+    if (m_style.isIconOnly)
+        return QSizeF(height, height).toSize();
+    const QFontMetricsF metrics(labelFont());
+    qreal width = metrics.horizontalAdvance(text());
+    if (!m_symbol.isEmpty())
+        width += m_style.fontSize + (text().isEmpty() ? 0 : symbolSpacing);
+    width += 2 * height * 0.42;
+    return QSize(qCeil(width), qCeil(height));
+}
+
+QSize TintedButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void TintedButton::paintEvent(QPaintEvent *)
+{
+    const QPalette &pal = palette();
+    const bool dark = SystemColors::isDark(pal);
+    const QColor tint = SystemColors::tint(pal, m_destructive);
+    const QColor primary = SystemColors::primary(pal);
+    const QColor white(Qt::white);
+    const qreal hover = highlight();
+
+    QColor foreground;
+    QColor fill;
+    switch (m_style.variant) {
+    case TintedButtonStyle::Tinted:
+        foreground = SystemColors::mix(tint, white, hover);
+        fill = SystemColors::mix(SystemColors::withOpacity(tint, dark ? 0.18 : 0.13), tint, hover);
+        break;
+    case TintedButtonStyle::Gray:
+        foreground = primary;
+        fill = SystemColors::withOpacity(primary, 0.08 + 0.08 * hover);
+        break;
+    case TintedButtonStyle::Filled:
+        foreground = white;
+        fill = tint;
+        break;
+    case TintedButtonStyle::Plain:
+        foreground = SystemColors::mix(SystemColors::secondary(pal), primary, hover);
+        fill = SystemColors::withOpacity(primary, 0.08 * hover);
+        break;
+    }
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(opacity(isEnabled() ? 1.0 : 0.45));
+    const QRectF bounds = QRectF(rect());
+    const QPainterPath shape = capsule(bounds);
+    painter.fillPath(shape, fill);
+    if (m_style.variant == TintedButtonStyle::Filled && hover > 0)
+        painter.fillPath(shape, QColor(0, 0, 0, qRound(255 * 0.15 * hover)));
+
+    const QFont font = labelFont();
+    const QFontMetricsF metrics(font);
+    const qreal symbolSize = m_symbol.isEmpty() ? 0 : m_style.fontSize;
+    const qreal textWidth = metrics.horizontalAdvance(text());
+    const qreal gap = (symbolSize > 0 && !text().isEmpty()) ? symbolSpacing : 0;
+    qreal x = bounds.center().x() - (symbolSize + gap + textWidth) / 2;
+    if (symbolSize > 0) {
+        const QPixmap symbol = Symbols::pixmap(m_symbol, qRound(symbolSize), foreground, devicePixelRatioF());
+        painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - symbolSize / 2)), symbol);
+        x += symbolSize + gap;
+    }
+    if (!text().isEmpty()) {
+        painter.setFont(font);
+        painter.setPen(foreground);
+        painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+}

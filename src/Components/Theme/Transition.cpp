@@ -1,0 +1,37 @@
+#include "Components/Theme/Transition.h"
+
+Transition::Transition(QWidget *widget, int durationMs, QEasingCurve curve)
+    : QObject(widget)
+    , m_widget(widget)
+    , m_duration(durationMs)
+{
+    m_animation.setEasingCurve(curve);
+    connect(&m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_value = value.toReal();
+        if (m_widget)
+            m_widget->update();
+    });
+}
+
+void Transition::setOn(bool on)
+{
+    if (on == m_on)
+        return;
+    m_on = on;
+    m_animation.stop();
+    const qreal target = on ? 1.0 : 0.0;
+    m_animation.setStartValue(m_value);
+    m_animation.setEndValue(target);
+    // Only the remaining part of the way takes time.
+    m_animation.setDuration(qMax(1, qRound(m_duration * qAbs(target - m_value))));
+    m_animation.start();
+}
+
+void Transition::jumpTo(bool on)
+{
+    m_animation.stop();
+    m_on = on;
+    m_value = on ? 1.0 : 0.0;
+    if (m_widget)
+        m_widget->update();
+}

@@ -1,0 +1,169 @@
+#include "Models/HotKeys/KeyCombo.h"
+
+#include <QHash>
+#include <QMetaType>
+
+#include <limits>
+
+namespace {
+
+const QString keyCodeKey = QStringLiteral("keyCode");
+const QString modifiersKey = QStringLiteral("modifiers");
+const QString keyKey = QStringLiteral("key");
+
+const QHash<qint64, QString> &functionKeys()
+{
+    static const QHash<qint64, QString> table{
+        {122, QStringLiteral("F1")},  {120, QStringLiteral("F2")},  {99, QStringLiteral("F3")},
+        {118, QStringLiteral("F4")},  {96, QStringLiteral("F5")},   {97, QStringLiteral("F6")},
+        {98, QStringLiteral("F7")},   {100, QStringLiteral("F8")},  {101, QStringLiteral("F9")},
+        {109, QStringLiteral("F10")}, {103, QStringLiteral("F11")}, {111, QStringLiteral("F12")},
+        {105, QStringLiteral("F13")}, {107, QStringLiteral("F14")}, {113, QStringLiteral("F15")},
+        {106, QStringLiteral("F16")}, {64, QStringLiteral("F17")},  {79, QStringLiteral("F18")},
+        {80, QStringLiteral("F19")},
+    };
+    return table;
+}
+
+const QHash<qint64, QString> &specialKeys()
+{
+    static const QHash<qint64, QString> table{
+        {49, QStringLiteral("Space")}, {36, QStringLiteral("↩")},  {48, QStringLiteral("⇥")},
+        {51, QStringLiteral("⌫")},     {117, QStringLiteral("⌦")}, {123, QStringLiteral("←")},
+        {124, QStringLiteral("→")},    {126, QStringLiteral("↑")}, {125, QStringLiteral("↓")},
+        {115, QStringLiteral("↖")},    {119, QStringLiteral("↘")}, {116, QStringLiteral("⇞")},
+        {121, QStringLiteral("⇟")},
+    };
+    return table;
+}
+
+// An integer entry as a signed 64-bit value; nothing for other types or unsigned values
+// beyond the signed range.
+std::optional<qint64> integerEntry(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return value.toLongLong();
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const qulonglong unsignedValue = value.toULongLong();
+        if (unsignedValue > qulonglong(std::numeric_limits<qint64>::max()))
+            return std::nullopt;
+        return qint64(unsignedValue);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+bool fitsUnsigned32(qint64 value)
+{
+    return value >= 0 && value <= qint64(std::numeric_limits<quint32>::max());
+}
+
+} // namespace
+
+KeyCombo KeyCombo::standard()
+{
+    return {17, Shift | Command, QStringLiteral("T")};
+}
+
+KeyCombo KeyCombo::focus()
+{
+    return {3, Shift | Command, QStringLiteral("F")};
+}
+
+KeyCombo KeyCombo::focusFallback()
+{
+    return {3, Control | Option | Command, QStringLiteral("F")};
+}
+
+QString KeyCombo::modifierSymbols(qint64 modifiers)
+{
+    QString symbols;
+    if (modifiers & Control)
+        symbols += QStringLiteral("⌃");
+    if (modifiers & Option)
+        symbols += QStringLiteral("⌥");
+    if (modifiers & Shift)
+        symbols += QStringLiteral("⇧");
+    if (modifiers & Command)
+        symbols += QStringLiteral("⌘");
+    return symbols;
+}
+
+QString KeyCombo::displayName() const
+{
+    return modifierSymbols(modifiers) + key;
+}
+
+QString KeyCombo::spokenName() const
+{
+    QStringList words;
+    if (modifiers & Control)
+        words << QStringLiteral("Control");
+    if (modifiers & Option)
+        words << QStringLiteral("Option");
+    if (modifiers & Shift)
+        words << QStringLiteral("Shift");
+    if (modifiers & Command)
+        words << QStringLiteral("Command");
+    words << key;
+    return words.join(QLatin1Char(' '));
+}
+
+QVariantMap KeyCombo::dictionary() const
+{
+    return {{keyCodeKey, keyCode}, {modifiersKey, modifiers}, {keyKey, key}};
+}
+
+std::optional<KeyCombo> KeyCombo::fromDictionary(const QVariantMap &dictionary)
+{
+    const auto code = integerEntry(dictionary.value(keyCodeKey));
+    const auto mask = integerEntry(dictionary.value(modifiersKey));
+    const QVariant name = dictionary.value(keyKey);
+    if (!code || !mask || name.metaType().id() != QMetaType::QString)
+        return std::nullopt;
+    return KeyCombo{*code, *mask, name.toString()};
+}
+
+bool KeyCombo::fitsRegistration() const
+{
+    return fitsUnsigned32(keyCode) && fitsUnsigned32(modifiers);
+}
+
+std::optional<KeyCombo> KeyCombo::fromKeyPress(qint64 keyCode, qint64 modifiers, const QString &unmodifiedText)
+{
+    const qint64 mask = modifiers & allModifiers;
+    const QString functionName = functionKeyName(keyCode);
+    QString name;
+    if (!(mask & commandOptionControl)) {
+        if (functionName.isEmpty())
+            return std::nullopt;
+        name = functionName;
+    } else if (!functionName.isEmpty()) {
+        name = functionName;
+    } else if (const QString special = specialKeyName(keyCode); !special.isEmpty()) {
+        name = special;
+    } else {
+        name = unmodifiedText.toUpper();
+    }
+    if (name.trimmed().isEmpty())
+        return std::nullopt;
+    return KeyCombo{keyCode, mask, name};
+}
+
+QString KeyCombo::functionKeyName(qint64 keyCode)
+{
+    return functionKeys().value(keyCode);
+}
+
+QString KeyCombo::specialKeyName(qint64 keyCode)
+{
+    return specialKeys().value(keyCode);
+}

@@ -1,0 +1,82 @@
+#include "Services/Clipboard/ClipboardCaptures.h"
+
+#include "Platform/TypeIdentifiers.h"
+#include "Services/Clipboard/ClipboardClassifier.h"
+#include "Services/Clipboard/ClipboardFiles.h"
+
+#include <QStringList>
+
+namespace {
+
+bool isBlankOrNewline(QChar c)
+{
+    const ushort u = c.unicode();
+    return c == QLatin1Char('\t') || (u >= 0x0A && u <= 0x0D) || u == 0x85 || c.category() == QChar::Separator_Space
+        || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
+}
+
+} // namespace
+
+namespace ClipboardCaptures {
+
+Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, const QString &folder)
+{
+    ClipboardCapture capture;
+    capture.id = QUuid::createUuid();
+    capture.sourceAppName = contents.sourceAppName;
+    capture.sourceAppId = contents.sourceAppId;
+    capture.copiedAt = contents.copiedAt;
+    capture.firstCopiedAt = contents.copiedAt;
+    capture.copyCount = 1;
+
+    if (!contents.fileUrls.isEmpty()) {
+        QStringList paths;
+        for (const QUrl &url : contents.fileUrls)
+            paths.append(url.toLocalFile());
+        const QString joined = paths.join(QLatin1Char('\n'));
+        capture.kind = ClipboardKind::File;
+        capture.content = joined;
+        capture.contentHash = ClipboardFiles::sha256(joined);
+        capture.mimeType = TypeIdentifiers::fileUrl();
+        capture.byteCount = joined.toUtf8().size();
+        return std::optional<ClipboardCapture>(capture);
+    }
+
+    if (contents.imageData) {
+        Result<std::optional<ClipboardFiles::SavedImage>> saved =
+            ClipboardFiles::saveImage(*contents.imageData, capture.id, folder);
+        if (!saved)
+            return saved.error();
+        if (!saved.value())
+            return std::optional<ClipboardCapture>();
+        const ClipboardFiles::SavedImage &image = *saved.value();
+        capture.kind = ClipboardKind::Image;
+        capture.contentHash = image.hash;
+        capture.mimeType = image.type;
+        capture.byteCount = image.byteCount;
+        capture.pixelWidth = image.width;
+        capture.pixelHeight = image.height;
+        capture.imagePath = image.path;
+        capture.thumbnailPath = image.thumbnailPath;
+        return std::optional<ClipboardCapture>(capture);
+    }
+
+    if (contents.string && !std::all_of(contents.string->begin(), contents.string->end(), isBlankOrNewline)) {
+        const QString &text = *contents.string;
+        capture.kind = ClipboardClassifier::kind(text, contents.sourceAppId);
+        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(text, capture.id, folder);
+        if (!saved)
+            return saved.error();
+        capture.content = saved.value().content;
+        capture.textPath = saved.value().path;
+        const QByteArray utf8 = text.toUtf8();
+        capture.contentHash = ClipboardFiles::sha256(utf8);
+        capture.mimeType = capture.kind == ClipboardKind::Url ? TypeIdentifiers::url() : TypeIdentifiers::utf8PlainText();
+        capture.byteCount = utf8.size();
+        return std::optional<ClipboardCapture>(capture);
+    }
+
+    return std::optional<ClipboardCapture>();
+}
+
+} // namespace ClipboardCaptures

@@ -1,0 +1,289 @@
+#include "Services/Clipboard/ClipboardFiles.h"
+
+#include "Platform/TypeIdentifiers.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QTextBoundaryFinder>
+
+#include <libheif/heif.h>
+
+#include <memory>
+
+namespace {
+
+// The container type of image bytes, by their signature; empty when it is none of the kept four.
+QString keptType(const QByteArray &data)
+{
+    if (data.startsWith("\x89PNG\r\n\x1a\n"))
+        return TypeIdentifiers::png();
+    if (data.startsWith("\xff\xd8\xff"))
+        return TypeIdentifiers::jpeg();
+    if (data.startsWith("GIF87a") || data.startsWith("GIF89a"))
+        return TypeIdentifiers::gif();
+    // ISO base media: a box "ftyp" whose major brand, or a compatible one, is a HEIC brand.
+    if (data.size() >= 16 && data.mid(4, 4) == "ftyp") {
+        const quint32 boxSize = (quint32(uchar(data[0])) << 24) | (quint32(uchar(data[1])) << 16)
+            | (quint32(uchar(data[2])) << 8) | quint32(uchar(data[3]));
+        const auto isHeicBrand = [](const QByteArray &brand) {
+            return brand == "heic" || brand == "heix" || brand == "hevc" || brand == "hevx" || brand == "heim"
+                || brand == "heis";
+        };
+        if (isHeicBrand(data.mid(8, 4)))
+            return TypeIdentifiers::heic();
+        const qsizetype end = qMin<qsizetype>(boxSize, data.size());
+        for (qsizetype at = 16; at + 4 <= end; at += 4) {
+            if (isHeicBrand(data.mid(at, 4)))
+                return TypeIdentifiers::heic();
+        }
+    }
+    return {};
+}
+
+// The size to decode at so that the longer side is at most `maxPixels`; never larger than the
+// image itself.
+QSize boundedSize(QSize size, int maxPixels)
+{
+    if (size.width() <= maxPixels && size.height() <= maxPixels)
+        return size;
+    return size.scaled(maxPixels, maxPixels, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+struct HeifContextDeleter
+{
+    void operator()(heif_context *c) const { heif_context_free(c); }
+};
+struct HeifHandleDeleter
+{
+    void operator()(heif_image_handle *h) const { heif_image_handle_release(h); }
+};
+struct HeifImageDeleter
+{
+    void operator()(heif_image *i) const { heif_image_release(i); }
+};
+
+struct Heif
+{
+    std::unique_ptr<heif_context, HeifContextDeleter> context;
+    std::unique_ptr<heif_image_handle, HeifHandleDeleter> handle;
+};
+
+// The primary image of HEIF bytes; `data` must outlive the result.
+std::optional<Heif> openHeif(const QByteArray &data)
+{
+    Heif heif;
+    heif.context.reset(heif_context_alloc());
+    if (!heif.context)
+        return std::nullopt;
+    if (heif_context_read_from_memory_without_copy(heif.context.get(), data.constData(), size_t(data.size()), nullptr).code
+        != heif_error_Ok)
+        return std::nullopt;
+    heif_image_handle *handle = nullptr;
+    if (heif_context_get_primary_image_handle(heif.context.get(), &handle).code != heif_error_Ok || !handle)
+        return std::nullopt;
+    heif.handle.reset(handle);
+    return heif;
+}
+
+// Decodes the primary image with its rotation and mirroring applied.
+QImage decodeHeif(const Heif &heif)
+{
+    heif_image *raw = nullptr;
+    if (heif_decode_image(heif.handle.get(), &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
+            != heif_error_Ok
+        || !raw)
+        return {};
+    const std::unique_ptr<heif_image, HeifImageDeleter> image(raw);
+    int stride = 0;
+    const uint8_t *pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!pixels || width <= 0 || height <= 0)
+        return {};
+    return QImage(pixels, width, height, stride, QImage::Format_RGBA8888).copy();
+}
+
+QByteArray pngData(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (image.isNull() || !writer.write(image))
+        return {};
+    return bytes;
+}
+
+Status write(const QByteArray &data, const QString &path, const QString &folder)
+{
+    const QString target = folder + QLatin1Char('/') + path;
+    const QString parent = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(parent))
+        return Error{QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)), QString()};
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return Error{QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)), reason};
+    }
+    return {};
+}
+
+// A path under the folder, or nothing for one that is absolute or climbs out of it.
+std::optional<QString> resolve(const QString &path, const QString &folder)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return std::nullopt;
+    const QString clean = QDir::cleanPath(path);
+    if (clean == QLatin1String("..") || clean.startsWith(QLatin1String("../")))
+        return std::nullopt;
+    return folder + QLatin1Char('/') + clean;
+}
+
+} // namespace
+
+namespace ClipboardFiles {
+
+QString sha256(const QString &text)
+{
+    return sha256(text.toUtf8());
+}
+
+QString sha256(const QByteArray &data)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+QString fileName(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid &id, const QString &folder)
+{
+    const QString detected = keptType(data);
+    QString type = detected;
+    QByteArray stored = data;
+    qint64 width = 0, height = 0;
+    QImage thumbnail;
+
+    if (detected == TypeIdentifiers::heic()) {
+        const std::optional<Heif> heif = openHeif(data);
+        if (!heif)
+            return std::optional<SavedImage>();
+        // libheif gives the size with the image's rotation applied, as displayed.
+        width = heif_image_handle_get_width(heif->handle.get());
+        height = heif_image_handle_get_height(heif->handle.get());
+        const QImage full = decodeHeif(*heif);
+        if (!full.isNull())
+            thumbnail = full.scaled(boundedSize(full.size(), thumbnailSize), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else {
+        QBuffer buffer(&stored);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(false);
+        const QSize size = reader.size();
+        if (!reader.canRead() || !size.isValid())
+            return std::optional<SavedImage>();
+        width = size.width();
+        height = size.height();
+        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+            std::swap(width, height);
+        if (detected.isEmpty()) {
+            // Another format (TIFF, BMP, …): re-encoded as PNG, its orientation tag not applied.
+            const QByteArray png = pngData(reader.read());
+            if (png.isEmpty())
+                return std::optional<SavedImage>();
+            stored = png;
+            type = TypeIdentifiers::png();
+        }
+        // Thumbnail from the bytes as copied, oriented; a decoder that refuses (a picture
+        // beyond its allocation limit) leaves the image without one.
+        QBuffer original(const_cast<QByteArray *>(&data));
+        original.open(QIODevice::ReadOnly);
+        QImageReader thumbnailReader(&original);
+        thumbnailReader.setAutoTransform(true);
+        thumbnailReader.setScaledSize(boundedSize(size, thumbnailSize));
+        thumbnail = thumbnailReader.read();
+    }
+
+    SavedImage saved;
+    saved.path = QStringLiteral("Images/") + fileName(id) + QLatin1Char('.') + TypeIdentifiers::preferredExtension(type);
+    if (const Status status = write(stored, saved.path, folder); !status)
+        return status.error();
+    if (!thumbnail.isNull()) {
+        const QString thumbnailPath = QStringLiteral("Thumbnails/") + fileName(id) + QStringLiteral(".png");
+        const QByteArray png = pngData(thumbnail);
+        if (!png.isEmpty() && write(png, thumbnailPath, folder))
+            saved.thumbnailPath = thumbnailPath;
+    }
+    saved.hash = sha256(stored);
+    saved.type = type;
+    saved.byteCount = stored.size();
+    saved.width = width;
+    saved.height = height;
+    return std::optional<SavedImage>(saved);
+}
+
+Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &folder)
+{
+    // Fewer UTF-16 units than the limit means fewer characters too: nothing to count.
+    if (text.size() <= inlineTextLimit)
+        return SavedText{text, std::nullopt};
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype characters = 0;
+    qsizetype headEnd = 0;
+    while (characters < inlineTextLimit) {
+        const qsizetype next = finder.toNextBoundary();
+        if (next < 0)
+            break;
+        headEnd = next;
+        ++characters;
+    }
+    if (headEnd >= text.size())
+        return SavedText{text, std::nullopt};
+    const QString path = QStringLiteral("Text/") + fileName(id) + QStringLiteral(".txt");
+    if (const Status status = write(text.toUtf8(), path, folder); !status)
+        return status.error();
+    return SavedText{text.left(headEnd), path};
+}
+
+void remove(const QStringList &paths, const QString &folder)
+{
+    for (const QString &path : paths) {
+        if (const std::optional<QString> file = resolve(path, folder))
+            QFile::remove(*file);
+    }
+}
+
+QImage thumbnail(const QString &filePath, int maxPixels)
+{
+    const int bound = qMax(1, maxPixels);
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (reader.canRead() && size.isValid()) {
+        reader.setScaledSize(boundedSize(size, bound));
+        return reader.read();
+    }
+    const QByteArray data = [&] {
+        file.seek(0);
+        return file.readAll();
+    }();
+    if (keptType(data) != TypeIdentifiers::heic())
+        return {};
+    const std::optional<Heif> heif = openHeif(data);
+    const QImage full = heif ? decodeHeif(*heif) : QImage();
+    return full.isNull() ? full : full.scaled(boundedSize(full.size(), bound), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace ClipboardFiles

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Models/Clipboard/ClipboardCapture.h"
+#include "Models/Clipboard/ClipboardContents.h"
+#include "Models/Common/Result.h"
+#include "Platform/SystemClipboard.h"
+
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+#include <optional>
+
+class ClipboardStore;
+class Clock;
+class FrontApp;
+class Preferences;
+
+// Watches the clipboard and records every new copy made in any application, except the
+// application's own copy-backs, copies marked secret or transient, and copies made while a
+// password manager is in front. Polls twice a second while recording is on; the capture of a
+// change runs off the main thread and is recorded in the order the captures finish.
+class ClipboardMonitor final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Access = ClipboardAccess;
+
+    // What is on the clipboard now is never recorded. Does not start polling: update() does.
+    ClipboardMonitor(ClipboardStore &store, Preferences &preferences, SystemClipboard &systemClipboard, FrontApp &frontApp,
+                     const Clock &clock, QObject *parent = nullptr);
+    ~ClipboardMonitor() override;
+
+    // The clipboard permission as last read.
+    Access access() const { return m_access; }
+    bool isPolling() const { return m_timer.isActive(); }
+    // The watched clipboard: where views copy entries back to.
+    SystemClipboard &systemClipboard() const { return m_systemClipboard; }
+
+    // The change count of the application's own last write to the clipboard; a poll that sees
+    // exactly this count records nothing.
+    std::optional<qint64> ownChangeCount;
+    // Called on the main thread with the error of a capture that failed.
+    std::function<void(const Error &error)> onError;
+
+    // Re-reads the permission, then starts polling (from the current change count) when
+    // recording is switched on and not paused, or stops it otherwise.
+    void update();
+    void refreshAccess();
+    // One poll.
+    void check();
+    // Records the current clipboard without the permission test (where the system asks the
+    // user on a first read), then re-reads the permission.
+    void requestAccess();
+
+    // The marker types that keep a copy out of the history.
+    static const QStringList &privateTypes();
+    // Applications in front of which nothing is recorded.
+    static const QStringList &ignoredApps();
+
+Q_SIGNALS:
+    void accessChanged(ClipboardAccess access);
+
+private:
+    std::optional<ClipboardContents> read();
+    QCoro::Task<> process(ClipboardContents contents);
+
+    ClipboardStore &m_store;
+    Preferences &m_preferences;
+    SystemClipboard &m_systemClipboard;
+    FrontApp &m_frontApp;
+    const Clock &m_clock;
+    Access m_access = Access::Allowed;
+    QTimer m_timer;
+    qint64 m_changeCount = 0;
+    QThreadPool m_captures;
+};

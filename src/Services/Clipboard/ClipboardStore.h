@@ -1,0 +1,158 @@
+#pragma once
+
+#include "Models/Clipboard/ClearRequest.h"
+#include "Models/Clipboard/ClipboardCalendar.h"
+#include "Models/Clipboard/ClipboardCapture.h"
+#include "Models/Clipboard/ClipboardItem.h"
+#include "Models/Common/Result.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ClipboardWriter;
+
+// The clipboard history: a SQLite database of ClipboardItem records plus the folder of side
+// files next to it ("Images", "Thumbnails", "Text"). Lives on the main thread.
+//
+// A unit of work: every change is visible at once, save() writes everything pending in one
+// transaction, and a failed save keeps the pending changes (lookups, pages and counts still
+// see them), reports through onError, and goes out with the next save. Reads never report:
+// a failed fetch is an empty list, no item or 0.
+class ClipboardStore final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(qint64 revision READ revision NOTIFY revisionChanged)
+
+public:
+    // The database file inside the store folder.
+    static QString databaseFileName() { return QStringLiteral("Clipboard.store"); }
+
+    // Opens or creates the store in `folder`. Never fails: a folder or database that cannot
+    // be opened gives the in-memory store with loadError set, and nothing on disk is touched.
+    static std::unique_ptr<ClipboardStore> make(const QString &folder);
+    // The store in "Clipboard" under the Vemra data folder.
+    static std::unique_ptr<ClipboardStore> makeDefault();
+    // A database in memory with side files in a new temporary folder "Vemra-Clipboard-<UUID>"
+    // (created by the first side-file write). Lasts until quit.
+    static std::unique_ptr<ClipboardStore> inMemory(std::optional<Error> loadError);
+
+    ~ClipboardStore() override;
+
+    // The store folder: holds the database and the side files; stored paths are relative to it.
+    QString folder() const { return m_folder; }
+    // Why the on-disk store could not be opened; set only on the in-memory fallback.
+    const std::optional<Error> &loadError() const { return m_loadError; }
+    // Grows by 1 with every save, whatever its outcome.
+    qint64 revision() const { return m_revision; }
+
+    // Called when a save fails, with "Vemra couldn’t save your clipboard history." and the
+    // error. Set by the owner.
+    std::function<void(const QString &message, const Error &error)> onError;
+    // Called after a successful copy-back with the systemClipboard's change count after the write,
+    // so that the monitor does not record our own write.
+    std::function<void(qint64 changeCount)> onCopyBack;
+
+    // Stores one capture: folds it into the entry with the same content hash (which keeps its
+    // own side files; the capture's are removed) or inserts a new entry. Saves. Returns the
+    // entry that now holds the content.
+    ClipboardItem record(const ClipboardCapture &capture);
+
+    // Entries newest first (lastCopiedAt, then id), at most `limit` when given.
+    QList<ClipboardItem> items(std::optional<int> limit = std::nullopt) const;
+    // Entries that `ClipboardItem::matching(query)` accepts, newest first, at most `limit`.
+    QList<ClipboardItem> items(const QString &query, int limit) const;
+    std::optional<ClipboardItem> item(const QUuid &id) const;
+    std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
+
+    qint64 count() const;
+    qint64 count(const QString &query) const;
+
+    // The entries a clear request covers (lastCopiedAt in the period, start inclusive, end
+    // exclusive), newest first, at most `limit` when given.
+    QList<ClipboardItem> items(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar,
+                               std::optional<int> limit = std::nullopt) const;
+    qint64 count(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
+
+    // The whole text of an entry: its text side file, or the inline content when it has none.
+    // Absent when the side file exists in the record but cannot be read, so that nothing
+    // passes the inline head off as the whole text.
+    std::optional<QString> fullText(const ClipboardItem &item) const;
+    // The absolute path of a side file named by a stored, store-relative path. Absent for an
+    // absolute path or one that leaves the store folder.
+    std::optional<QString> filePath(const QString &relativePath) const;
+    // The same as a file URL; an empty URL when refused.
+    QUrl url(const QString &relativePath) const;
+
+    // Writes everything pending; a failure is reported through onError and kept for the next
+    // save.
+    void save();
+
+    // Writes the entry to the systemClipboard; true when the systemClipboard took it. Afterwards the entry
+    // counts one more copy, last copied `now`.
+    bool copy(const ClipboardItem &item, ClipboardWriter &systemClipboard, const QDateTime &now);
+
+    // Deletes entries, then their side files once the deletion is saved.
+    void deleteItems(const QList<ClipboardItem> &items);
+    // Deletes every entry a clear request covers, without loading them.
+    void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
+
+Q_SIGNALS:
+    void revisionChanged(qint64 revision);
+
+private:
+    struct Database;
+    struct Range
+    {
+        qint64 start;
+        qint64 end;
+    };
+
+    ClipboardStore(std::unique_ptr<Database> database, QString folder, std::optional<Error> loadError);
+
+    void stage(const ClipboardItem &item);
+    void stageDeletion(const ClipboardItem &item);
+    void stageRangeDeletion(const Range &range);
+    bool hasPending() const;
+    Status writePending();
+    void removeSideFiles(const QStringList &paths);
+    std::optional<Range> range(const ClearRequest &request, const QDateTime &now,
+                               const ClipboardCalendar &calendar) const;
+    // A condition on stored entries (`where`, over clipboard_item AS i and, for a search,
+    // clipboard_search AS s) and the same condition on pending entries (`accepts`; none: all).
+    struct Filter
+    {
+        QString where;
+        QVariantList bindings;
+        bool search = false;
+        std::function<bool(const ClipboardItem &)> accepts;
+    };
+    Filter searchFilter(const QString &query) const;
+    Filter periodFilter(const Range &span) const;
+    QString source(const Filter &filter) const;
+    QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
+    qint64 tally(const Filter &filter) const;
+    QString hiddenClause() const;
+    QVariantList hiddenBindings() const;
+
+    std::unique_ptr<Database> m_database;
+    QString m_folder;
+    std::optional<Error> m_loadError;
+    qint64 m_revision = 0;
+
+    // Changes not yet written: the latest version of each changed entry, the ids of deleted
+    // entries, spans deleted wholesale, and the side files to remove once all of it is saved.
+    QHash<QUuid, ClipboardItem> m_pendingItems;
+    QSet<QUuid> m_pendingDeletions;
+    QList<Range> m_pendingRanges;
+    QStringList m_pendingFileRemovals;
+};

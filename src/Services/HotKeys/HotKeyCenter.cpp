@@ -1,0 +1,176 @@
+#include "Services/HotKeys/HotKeyCenter.h"
+
+#include "Platform/SettingsStore.h"
+
+namespace {
+
+// The stored combination: a missing value (or one that is not a dictionary) means the
+// standard one; a dictionary without all three entries means none. Values beyond what a
+// registration can carry mean none as well: narrowing them would pick some other key.
+std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &standard)
+{
+    if (value.metaType().id() != QMetaType::QVariantMap)
+        return standard;
+    const auto combo = KeyCombo::fromDictionary(value.toMap());
+    if (!combo || !combo->fitsRegistration())
+        return std::nullopt;
+    return combo;
+}
+
+} // namespace
+
+HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
+                           const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend,
+                           Action action, QObject *parent, std::chrono::milliseconds retryInterval)
+    : QObject(parent)
+    , m_id(id)
+    , m_purpose(purpose)
+    , m_settingsKey(settingsKey)
+    , m_standard(preferred)
+    , m_settings(settings)
+    , m_backend(backend)
+    , m_action(std::move(action))
+{
+    m_retryTimer.setSingleShot(true);
+    m_retryTimer.setInterval(retryInterval);
+    connect(&m_retryTimer, &QTimer::timeout, this, &HotKeyCenter::retry);
+    connect(m_backend, &HotKeyBackend::pressed, this, &HotKeyCenter::onPressed);
+
+    if (fallback && preferred.fitsRegistration()
+        && m_backend->isUsedBySystem(quint32(preferred.keyCode), quint32(preferred.modifiers))) {
+        m_standard = *fallback;
+        m_note = QStringLiteral("The desktop uses ") + preferred.displayName() + QStringLiteral(" on this computer, so ")
+            + m_purpose + QStringLiteral(" uses ") + fallback->displayName() + QStringLiteral(".");
+    }
+    m_combo = storedCombo(m_settings->value(m_settingsKey), m_standard);
+    registerCombo();
+}
+
+HotKeyCenter::~HotKeyCenter()
+{
+    if (m_suspended && m_backend)
+        m_backend->resume();
+    unregisterCombo();
+}
+
+void HotKeyCenter::set(const std::optional<KeyCombo> &combo)
+{
+    m_retryTimer.stop();
+    m_launchRetries = 0;
+    setCombo(combo);
+    m_settings->setValue(m_settingsKey, combo ? combo->dictionary() : QVariantMap());
+    registerCombo();
+}
+
+void HotKeyCenter::suspend()
+{
+    m_retryTimer.stop();
+    if (!m_suspended && m_backend)
+        m_backend->pause();
+    m_suspended = true;
+    unregisterCombo();
+}
+
+void HotKeyCenter::resume()
+{
+    if (m_suspended && m_backend)
+        m_backend->resume();
+    m_suspended = false;
+    if (!m_registered)
+        registerCombo();
+}
+
+void HotKeyCenter::registerCombo()
+{
+    unregisterCombo();
+    bool retry = false;
+    // Worked out in full before it is shown, so a retry that meets the same obstacle does
+    // not flicker the sentence off and on.
+    setProblem(tryRegister(&retry));
+    if (retry)
+        scheduleRetry();
+}
+
+QString HotKeyCenter::tryRegister(bool *retry)
+{
+    if (!m_combo)
+        return {};
+    const KeyCombo combo = *m_combo;
+    const QString name = combo.displayName();
+    const std::optional<KeyCombo> other = m_otherCombo ? m_otherCombo() : std::nullopt;
+    // Key code and modifiers alone decide: the same key may carry another name under
+    // another layout, and it would still be the same key.
+    if (other && other->sameKeys(combo))
+        return name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one.");
+    const QString couldNotUse = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
+    if (!combo.fitsRegistration() || !m_backend)
+        return couldNotUse;
+    const auto keyCode = quint32(combo.keyCode);
+    const auto modifiers = quint32(combo.modifiers);
+    // Here the desktop's own shortcuts and another application's look alike (another client
+    // holds the key), so both are retried at launch: a previous instance may still be quitting.
+    if (m_backend->isUsedBySystem(keyCode, modifiers)) {
+        *retry = true;
+        return QStringLiteral("The desktop uses ") + name
+            + QStringLiteral(" for one of its own shortcuts. Choose another, or change it in your desktop's keyboard "
+                             "settings.");
+    }
+    switch (m_backend->registerHotKey(m_id, keyCode, modifiers).outcome) {
+    case HotKeyBackend::Outcome::Registered:
+        m_registered = true;
+        return {};
+    case HotKeyBackend::Outcome::Taken:
+        *retry = true;
+        return QStringLiteral("Another app is already using ") + name + QStringLiteral(". Choose a different shortcut.");
+    case HotKeyBackend::Outcome::Failed:
+    case HotKeyBackend::Outcome::Unavailable:
+        break;
+    }
+    return couldNotUse;
+}
+
+void HotKeyCenter::unregisterCombo()
+{
+    if (!m_registered)
+        return;
+    m_registered = false;
+    if (m_backend)
+        m_backend->unregisterHotKey(m_id);
+}
+
+void HotKeyCenter::setCombo(const std::optional<KeyCombo> &combo)
+{
+    if (m_combo == combo)
+        return;
+    m_combo = combo;
+    Q_EMIT comboChanged();
+}
+
+void HotKeyCenter::setProblem(const QString &problem)
+{
+    if (m_problem == problem)
+        return;
+    m_problem = problem;
+    Q_EMIT problemChanged();
+}
+
+void HotKeyCenter::scheduleRetry()
+{
+    if (m_launchRetries <= 0 || m_suspended)
+        return;
+    --m_launchRetries;
+    m_retryTimer.start();
+}
+
+void HotKeyCenter::retry()
+{
+    if (m_registered || m_problem.isEmpty() || m_suspended)
+        return;
+    registerCombo();
+}
+
+void HotKeyCenter::onPressed(quint32 id)
+{
+    if (id == m_id && m_registered && m_action)
+        m_action();
+}

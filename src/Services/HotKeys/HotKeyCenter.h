@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Models/HotKeys/KeyCombo.h"
+#include "Platform/HotKeyBackend.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class SettingsStore;
+
+// One global shortcut: its purpose, standard combination, the combination in force (or none),
+// kept in the settings under its own key, registered with the backend, and, when it cannot
+// be active, a one-sentence `problem` that the settings show beside the recorder.
+//
+// States: off (no combo), active (registered), blocked (problem set), suspended (while a
+// recorder listens: nothing registered, combo and problem unchanged). A combination held by
+// another client at launch is tried again up to three times, one retry interval apart.
+class HotKeyCenter final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Action = std::function<void()>;
+    using OtherCombo = std::function<std::optional<KeyCombo>()>;
+
+    static constexpr int launchRetryCount = 3;
+    static constexpr std::chrono::milliseconds defaultRetryInterval{1000};
+
+    // Picks the fallback (and sets `note`) when the desktop already uses `preferred`, reads the
+    // stored combination under `settingsKey` (missing: the standard one; incomplete or empty:
+    // none) and registers it at once. `settings` and `backend` must outlive the centre.
+    HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
+                 const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend,
+                 Action action, QObject *parent = nullptr,
+                 std::chrono::milliseconds retryInterval = defaultRetryInterval);
+    ~HotKeyCenter() override;
+
+    quint32 id() const { return m_id; }
+    // "New Todo" or "Focus".
+    QString purpose() const { return m_purpose; }
+    QString settingsKey() const { return m_settingsKey; }
+    // The combination used when nothing is stored, and the one the recorder's reset restores.
+    KeyCombo standard() const { return m_standard; }
+    // Observed through comboChanged(); none means the user has no shortcut for this purpose.
+    std::optional<KeyCombo> combo() const { return m_combo; }
+    // Observed through problemChanged(); empty while the combination is active or absent.
+    QString problem() const { return m_problem; }
+    // Set once at creation: why the standard combination is the fallback (else empty).
+    QString note() const { return m_note; }
+    // Whether the combination is registered right now.
+    bool isActive() const { return m_registered; }
+
+    // The user's choice (a recorded combination, none for removal, or standard()): stored at
+    // once (the empty dictionary for none) and registered; never retried, and any retry still
+    // pending from launch is dropped.
+    void set(const std::optional<KeyCombo> &combo);
+    // For the recorder: releases the hot key so pressing it does not fire, drops a pending
+    // retry, and pauses the backend so the other shortcut's keys reach the recorder too.
+    // combo and problem stay as they are.
+    void suspend();
+    // Ends a suspension; registers again unless a hot key is held.
+    void resume();
+    bool isSuspended() const { return m_suspended; }
+
+    // Run when the shortcut is pressed (on the main thread).
+    void setAction(Action action) { m_action = std::move(action); }
+
+    // Set by HotKeys: the other centre's combination, so the two never share one.
+    void setOtherCombo(OtherCombo otherCombo) { m_otherCombo = std::move(otherCombo); }
+    // Works the problem out again (used by HotKeys once the pair is linked).
+    void reregister() { registerCombo(); }
+
+Q_SIGNALS:
+    void comboChanged();
+    void problemChanged();
+
+private:
+    void registerCombo();
+    // Registers the combination; gives the problem sentence (empty on success or without a
+    // combination) and whether an obstacle held by another client may be retried.
+    QString tryRegister(bool *retry);
+    void unregisterCombo();
+    void setCombo(const std::optional<KeyCombo> &combo);
+    void setProblem(const QString &problem);
+    void scheduleRetry();
+    void retry();
+    void onPressed(quint32 id);
+
+    quint32 m_id;
+    QString m_purpose;
+    QString m_settingsKey;
+    KeyCombo m_standard;
+    std::optional<KeyCombo> m_combo;
+    QString m_problem;
+    QString m_note;
+    OtherCombo m_otherCombo;
+    SettingsStore *m_settings;
+    QPointer<HotKeyBackend> m_backend;
+    Action m_action;
+    bool m_registered = false;
+    bool m_suspended = false;
+    int m_launchRetries = launchRetryCount;
+    QTimer m_retryTimer;
+};

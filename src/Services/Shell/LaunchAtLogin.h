@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Models/Common/Result.h"
+#include "Platform/LoginItemService.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+// Whether the application starts when the user logs in. The system keeps the registration;
+// this object keeps an observable copy of it, switched from the status menu and the
+// General settings pane.
+class LaunchAtLogin final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
+
+public:
+    explicit LaunchAtLogin(std::unique_ptr<LoginItemService> service, QObject *parent = nullptr);
+    ~LaunchAtLogin() override;
+
+    // The last known registration state.
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+
+    // Registers unless the item is enabled, in which case it unregisters. A failure goes to
+    // onError; either way the state is then read back from the system, so it shows the truth.
+    // A registration that waits for the user's approval shows where to give it.
+    void toggle();
+    // Reads the state back from the system, for a change made outside the application.
+    void refresh();
+
+    // Called when registering or unregistering fails. The owner shows errorTitle() as a
+    // warning with the error's text.
+    std::function<void(const Error &)> onError;
+
+    static QString errorTitle();
+
+Q_SIGNALS:
+    void isEnabledChanged(bool enabled);
+
+private:
+    std::unique_ptr<LoginItemService> m_service;
+    bool m_enabled = false;
+};

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "Models/Todos/ExportedTodo.h"
+#include "Models/Common/Result.h"
+#include "Models/Todos/Todo.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Clock;
+
+// The one owner of the user's todos. Every operation changes the todos in memory at once
+// (views see it through `changed`) and then writes every pending change to the store file in
+// one transaction. A failed write is rolled back, reported through `onError`, and its changes
+// stay pending, so the next successful write carries them too.
+//
+// A file that cannot be opened, or is not a todo database Vemra can read, is never written:
+// the store then runs in memory and keeps the reason in `loadError`.
+class TodoStore final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Opens (or creates) the store file at `filePath`, making its folder first. `clock` gives
+    // the current time; null means the system clock.
+    explicit TodoStore(const QString &filePath, const Clock *clock = nullptr, QObject *parent = nullptr);
+    ~TodoStore() override;
+
+    // The store of the user's todos: "Todos.store" in the application's data folder.
+    static std::unique_ptr<TodoStore> makeDefault();
+    static QString defaultFilePath();
+
+    // The sentence that titles the alert of a failed save.
+    static QString saveFailedMessage();
+
+    QString filePath() const { return m_filePath; }
+    // Present only when the store runs in memory because its file could not be opened.
+    const std::optional<Error> &loadError() const { return m_loadError; }
+    bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty(); }
+
+    // Called with the alert title and the error when writing a change fails.
+    std::function<void(const QString &message, const Error &error)> onError;
+
+    // Every todo in list order.
+    QList<Todo> allTodos() const { return m_todos; }
+    std::optional<Todo> todo(const QUuid &id) const;
+
+    // Adds a todo above all others with the trimmed title; nothing for a blank title. The new
+    // todo is returned even when writing it failed.
+    std::optional<Todo> add(const QString &title, const std::optional<QDate> &day);
+    // Gives the todo another day (none: undated) and puts it at the top; the same day again
+    // changes nothing.
+    void schedule(const QUuid &id, const std::optional<QDate> &day);
+    // Moves the todo to `index` among `peers` (all todos when none are given), clamped to
+    // their range, then numbers every todo 0…n−1 in list order. Peers no longer stored are
+    // ignored.
+    void move(const QUuid &id, int index, const std::optional<QList<QUuid>> &peers = std::nullopt);
+    // Completes or reopens the todo.
+    void toggle(const QUuid &id);
+    // Sets the trimmed title; a blank or unchanged title changes nothing.
+    void rename(const QUuid &id, const QString &title);
+    void remove(const QUuid &id);
+    // Deletes the todos in one write (an empty list still writes what is pending).
+    void remove(const QList<QUuid> &ids);
+    // Appends imported todos below all others in one write. Ids already stored (or repeated
+    // within the list) are skipped so that a todo is never stored twice.
+    void insertImported(const QList<ExportedTodo> &imported);
+
+Q_SIGNALS:
+    // The todos in memory changed (whether or not the change could be written yet).
+    void changed();
+
+private:
+    Status openFile(const QString &filePath);
+    void openInMemory();
+    void closeConnection();
+    qsizetype indexOf(const QUuid &id) const;
+    qint64 topOrder() const;
+    QDateTime now() const;
+    void sort();
+    void markDirty(const QUuid &id);
+    // Emits `changed` and writes every pending change.
+    void commitChange();
+    void save();
+
+    QString m_filePath;
+    QString m_connection;
+    std::unique_ptr<Clock> m_ownClock;
+    const Clock *m_clock = nullptr;
+    std::optional<Error> m_loadError;
+    QList<Todo> m_todos;
+    QSet<QUuid> m_dirty;
+    QSet<QUuid> m_deleted;
+};

@@ -1,0 +1,110 @@
+#include "Views/Shell/AppMenu.h"
+
+#include "Components/Controls/IconButton.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Updates/Updater.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+
+AppMenu::AppMenu(Surface *surface, Preferences *preferences, Updater *updater, QWidget *parent)
+    : QWidget(parent)
+    , m_surface(surface)
+    , m_preferences(preferences)
+    , m_updater(updater)
+    , m_gear(new IconButton(QStringLiteral("gearshape"), this))
+    , m_menu(new QMenu(this))
+{
+    onQuit = [] { QCoreApplication::quit(); };
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_gear);
+    m_gear->setFixedSize(22, 22);
+    m_gear->setSymbolSize(13);
+    m_gear->setTone(IconButton::Tone::Primary);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    connect(m_gear, &QAbstractButton::clicked, this, &AppMenu::popup);
+    connect(m_menu, &QMenu::aboutToShow, this, &AppMenu::rebuildMenu);
+    if (updater)
+        connect(updater, &Updater::availableVersionChanged, this, &AppMenu::refreshGear);
+    refreshGear();
+    rebuildMenu();
+}
+
+bool AppMenu::showsUpdateDot() const
+{
+    return m_gear->showsDot();
+}
+
+void AppMenu::refreshGear()
+{
+    const QString version = m_updater ? m_updater->availableVersion() : QString();
+    m_gear->setShowsDot(!version.isEmpty());
+    m_gear->setToolTip(version.isEmpty() ? QStringLiteral("Settings and more")
+                                         : QStringLiteral("Vemra %1 is available").arg(version));
+    m_gear->setAccessibleName(version.isEmpty() ? QStringLiteral("Settings and more")
+                                                : QStringLiteral("Settings and more, update available"));
+}
+
+void AppMenu::popup()
+{
+    m_menu->popup(m_gear->mapToGlobal(QPoint(0, m_gear->height() + 2)));
+}
+
+void AppMenu::checkForUpdates()
+{
+    // The panel goes first, so the updater's window is not hidden behind it.
+    if (m_surface)
+        m_surface->close();
+    if (m_updater)
+        m_updater->checkForUpdates();
+}
+
+void AppMenu::rebuildMenu()
+{
+    m_menu->clear();
+    const QString version = m_updater ? m_updater->availableVersion() : QString();
+    const auto shownShortcut = [](QAction *action, const QKeySequence &keys) {
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+    };
+
+    if (!version.isEmpty()) {
+        m_menu->addAction(QStringLiteral("Update to Vemra %1\u2026").arg(version), this, &AppMenu::checkForUpdates);
+        m_menu->addSeparator();
+    }
+    QAction *settings = m_menu->addAction(QStringLiteral("Settings\u2026"), this, [this] {
+        if (m_surface)
+            m_surface->openSettings(SettingsPane::General);
+    });
+    shownShortcut(settings, QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_menu->addAction(QStringLiteral("Open Vemra Window"), this, [this] {
+        if (m_surface)
+            m_surface->expand();
+    });
+    if (m_preferences && m_preferences->monitorsClipboard()) {
+        m_menu->addSeparator();
+        QAction *pause = m_menu->addAction(QStringLiteral("Pause Clipboard History"));
+        pause->setCheckable(true);
+        pause->setChecked(m_preferences->isClipboardPaused());
+        connect(pause, &QAction::toggled, this, [this](bool paused) {
+            if (m_preferences)
+                m_preferences->setClipboardPaused(paused);
+        });
+    }
+    m_menu->addSeparator();
+    if (version.isEmpty())
+        m_menu->addAction(QStringLiteral("Check for Updates\u2026"), this, &AppMenu::checkForUpdates);
+    m_menu->addAction(QStringLiteral("About Vemra"), this, [this] {
+        if (m_surface)
+            m_surface->openSettings(SettingsPane::About);
+    });
+    QAction *quit = m_menu->addAction(QStringLiteral("Quit Vemra"), this, [this] {
+        if (onQuit)
+            onQuit();
+    });
+    shownShortcut(quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+}

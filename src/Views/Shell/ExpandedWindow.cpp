@@ -1,0 +1,109 @@
+#include "Views/Shell/ExpandedWindow.h"
+
+#include "Views/Todos/ClearAllButton.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Views/Shell/SectionPicker.h"
+#include "Components/Controls/TabFade.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/FooterStatus.h"
+#include "Views/Shell/TabContent.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *settings, const Clock *clock,
+                               QWidget *parent)
+    : SurfaceFrame(environment, settings, clock, QString::fromLatin1(calendarKey), false, parent)
+{
+    // The column keeps to the middle of a wide window and narrows with a small one.
+    auto *centring = new QHBoxLayout(this);
+    centring->setContentsMargins(0, 0, 0, 0);
+    centring->setSpacing(0);
+    m_column = new QWidget(this);
+    m_column->setMaximumWidth(maxColumnWidth);
+    m_column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    centring->addStretch(0);
+    centring->addWidget(m_column, 1);
+    centring->addStretch(0);
+
+    auto *column = new QVBoxLayout(m_column);
+    column->setContentsMargins(40, 44, 40, 0);
+    column->setSpacing(0);
+    m_header = makeHeader();
+    m_headerFade = new TabFade(m_header);
+    column->addWidget(m_header);
+
+    auto *picker = makeSectionPicker(Density::Regular, m_column);
+    picker->setMaximumWidth(300);
+    auto *pickerBox = new QWidget(m_column);
+    auto *pickerLayout = new QHBoxLayout(pickerBox);
+    pickerLayout->setContentsMargins(0, 0, 0, 16);
+    pickerLayout->addWidget(picker);
+    column->addWidget(pickerBox);
+
+    TodosTab::Metrics metrics;
+    metrics.calendar = QMargins(0, 12, 0, 0);
+    metrics.list = QMargins(0, 12, 0, 0);
+    auto *content = makeContent(Density::Regular, metrics, m_column);
+    todosTab()->setFooter(makeFooter());
+    addPages(1);
+    column->addWidget(content, 1);
+
+    for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
+                        &TodosTabState::todosChanged})
+        connect(todosState(), signal, this, &ExpandedWindow::refreshHeader);
+    if (Surface *surface = this->environment().surface)
+        connect(surface, &Surface::tabChanged, this, &ExpandedWindow::refreshHeader);
+    finish();
+    refreshHeader();
+}
+
+ExpandedWindow::~ExpandedWindow() = default;
+
+QWidget *ExpandedWindow::makeHeader()
+{
+    auto *header = new QWidget(m_column);
+    auto *stack = new QVBoxLayout(header);
+    stack->setContentsMargins(0, 0, 0, 22);
+    stack->setSpacing(4);
+    const Titles titles = makeTitles(header, 40, 26, 13);
+    titles.name->setAlignment(Qt::AlignHCenter);
+    titles.tagline->setAlignment(Qt::AlignHCenter);
+    stack->addWidget(titles.badge, 0, Qt::AlignHCenter);
+    stack->addSpacing(10);
+    stack->addWidget(titles.name);
+    stack->addWidget(titles.tagline);
+    return header;
+}
+
+QWidget *ExpandedWindow::makeFooter()
+{
+    auto *footer = new QWidget;
+    footer->setMinimumHeight(44);
+    auto *stack = new QVBoxLayout(footer);
+    stack->setContentsMargins(0, 14, 0, 24);
+    stack->setSpacing(10);
+    stack->setAlignment(Qt::AlignTop);
+    makeFooterParts(footer, 12, false);
+    stack->addWidget(footerStatus(), 0, Qt::AlignHCenter);
+    stack->addWidget(clearAllButton(), 0, Qt::AlignHCenter);
+    return footer;
+}
+
+bool ExpandedWindow::showsHeader() const
+{
+    const VemraTab tab = environment().surface ? environment().surface->tab() : VemraTab::Todos;
+    return tab != VemraTab::Todos || !todosState()->showsCalendarCard();
+}
+
+void ExpandedWindow::refreshHeader()
+{
+    const bool shown = showsHeader();
+    if (shown == !m_header->isHidden())
+        return;
+    m_header->setVisible(shown);
+    if (shown && isVisible())
+        m_headerFade->play(MotionPreference::reducesMotion());
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Views/Shell/SurfaceFrame.h"
+
+class TabFade;
+
+// The root view of the expanded window: the same three tabs as the panel in the regular
+// density, in a column at most 640 pixels wide centred in the window. A centred header (badge,
+// name, tagline; no gear) gives its room to the calendar card on the todos tab; the todos tab's
+// list takes all the free height above a footer of the status and the clear-all control.
+// Escape never closes the window: with nothing left to undo it does nothing.
+//
+// Today is renewed each time the window is shown and when the calendar day changes
+// (dayChanged()), so a window left open overnight drops a day filter that today has reached.
+class ExpandedWindow final : public SurfaceFrame
+{
+    Q_OBJECT
+
+public:
+    static constexpr int maxColumnWidth = 640;
+    static constexpr const char *calendarKey = "windowShowsCalendar";
+
+    ExpandedWindow(const Environment &environment, SettingsStore *settings, const Clock *clock = nullptr,
+                   QWidget *parent = nullptr);
+    ~ExpandedWindow() override;
+
+    // On the todos tab the header is hidden while the calendar card shows; on the other tabs it
+    // always shows.
+    bool showsHeader() const;
+
+    QWidget *header() const { return m_header; }
+    QWidget *column() const { return m_column; }
+
+private:
+    QWidget *makeHeader();
+    QWidget *makeFooter();
+    void refreshHeader();
+
+    QWidget *m_column = nullptr;
+    QWidget *m_header = nullptr;
+    TabFade *m_headerFade = nullptr;
+};

@@ -1,0 +1,244 @@
+#include "Views/Shell/SectionPicker.h"
+
+#include "Components/Controls/CapsuleButton.h"
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Services/Shell/Surface.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QShortcut>
+#include <QtMath>
+
+namespace {
+
+constexpr qreal trackPadding = 2;
+constexpr qreal symbolSpacing = 5;
+
+qreal segmentHeight(Density density)
+{
+    return density == Density::Compact ? 24 : 28;
+}
+
+// One tab's segment: its symbol and title over a hover wash; the selection capsule beneath it
+// is the picker's.
+class Segment final : public QAbstractButton
+{
+public:
+    Segment(VemraTab tab, Density density, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_tab(tab)
+        , m_density(density)
+    {
+        setCheckable(true);
+        setAutoExclusive(false);
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_Hover);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setFixedHeight(qRound(segmentHeight(density)));
+        setText(VemraTabs::title(tab));
+        setAccessibleName(VemraTabs::title(tab));
+        setToolTip(QStringLiteral("%1 (Ctrl+%2)").arg(VemraTabs::title(tab)).arg(VemraTabs::shortcutNumber(tab)));
+        PointingHandCursor::apply(this, [this] { return !isChecked(); });
+    }
+
+    VemraTab tab() const { return m_tab; }
+    void setBusy(bool busy)
+    {
+        if (busy != m_busy) {
+            m_busy = busy;
+            update();
+        }
+    }
+
+    QFont labelFont() const
+    {
+        QFont f = font();
+        f.setPixelSize(m_density == Density::Compact ? 12 : 13);
+        f.setWeight(QFont::Medium);
+        return f;
+    }
+
+    QSize sizeHint() const override
+    {
+        const qreal symbol = labelFont().pixelSize();
+        const qreal width = symbol + symbolSpacing + QFontMetricsF(labelFont()).horizontalAdvance(text()) + 20;
+        return QSize(qCeil(width), qRound(segmentHeight(m_density)));
+    }
+
+protected:
+    // A press on the selected segment must not unselect it.
+    void nextCheckState() override { }
+
+    bool hitButton(const QPoint &pos) const override
+    {
+        return CapsuleButton::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
+    }
+
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
+            m_hovered = event->type() == QEvent::HoverEnter;
+            update();
+        }
+        return QAbstractButton::event(event);
+    }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        const QPalette &pal = palette();
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF bounds = QRectF(rect());
+        if (!isChecked() && m_hovered)
+            painter.fillPath(CapsuleButton::capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
+
+        const QColor foreground = isChecked() ? SystemColors::primary(pal) : SystemColors::secondary(pal);
+        const QFont font = labelFont();
+        const int symbolSize = font.pixelSize();
+        const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
+        qreal x = bounds.center().x() - (symbolSize + symbolSpacing + textWidth) / 2;
+        const QColor symbolColor = m_busy ? SystemColors::tint(pal) : foreground;
+        const QPixmap symbol = Symbols::pixmap(VemraTabs::systemImage(m_tab), symbolSize, symbolColor, devicePixelRatioF());
+        painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - symbolSize / 2.0)), symbol);
+        x += symbolSize + symbolSpacing;
+        painter.setFont(font);
+        painter.setPen(foreground);
+        painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+
+private:
+    VemraTab m_tab;
+    Density m_density;
+    bool m_hovered = false;
+    bool m_busy = false;
+};
+
+} // namespace
+
+SectionPicker::SectionPicker(Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_density(density)
+{
+    setAccessibleName(QStringLiteral("Section"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(qRound(trackPadding), qRound(trackPadding), qRound(trackPadding), qRound(trackPadding));
+    row->setSpacing(0);
+    for (VemraTab tab : VemraTabs::all) {
+        auto *segment = new Segment(tab, density, this);
+        m_segments[std::size_t(tab)] = segment;
+        row->addWidget(segment, 1);
+        connect(segment, &QAbstractButton::clicked, this, [this, tab] { setSelection(tab); });
+        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + VemraTabs::shortcutNumber(tab))), this);
+        connect(shortcut, &QShortcut::activated, this, [this, tab] { setSelection(tab); });
+    }
+
+    // The spring of the original motion settles without visible overshoot; an ease-out of the
+    // same length reads the same.
+    m_slide.setDuration(320);
+    m_slide.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_slide, &QVariantAnimation::valueChanged, this, [this] { update(); });
+    refreshSegments();
+}
+
+void SectionPicker::setSelection(VemraTab tab)
+{
+    if (tab == m_selection)
+        return;
+    const QRectF from = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
+    m_selection = tab;
+    refreshSegments();
+    m_slide.stop();
+    if (isVisible() && !from.isEmpty()) {
+        m_slide.setStartValue(from);
+        m_slide.setEndValue(capsuleTarget());
+        m_slide.start();
+    }
+    update();
+    Q_EMIT selectionChanged(tab);
+}
+
+void SectionPicker::bind(Surface *surface)
+{
+    if (!surface)
+        return;
+    setSelection(surface->tab());
+    connect(surface, &Surface::tabChanged, this, &SectionPicker::setSelection);
+    connect(this, &SectionPicker::selectionChanged, surface, &Surface::setTab);
+}
+
+void SectionPicker::setSessionActive(bool active)
+{
+    if (active == m_sessionActive)
+        return;
+    m_sessionActive = active;
+    refreshSegments();
+}
+
+bool SectionPicker::isBusy(VemraTab tab) const
+{
+    return tab == VemraTab::Focus && m_sessionActive && m_selection != VemraTab::Focus;
+}
+
+QAbstractButton *SectionPicker::segment(VemraTab tab) const
+{
+    return m_segments[std::size_t(tab)];
+}
+
+QSize SectionPicker::sizeHint() const
+{
+    int width = 0;
+    for (QAbstractButton *segment : m_segments)
+        width = qMax(width, segment->sizeHint().width());
+    return QSize(3 * width + 2 * qRound(trackPadding), qRound(segmentHeight(m_density) + 2 * trackPadding));
+}
+
+void SectionPicker::refreshSegments()
+{
+    for (QAbstractButton *button : m_segments) {
+        auto *segment = static_cast<Segment *>(button);
+        segment->setChecked(segment->tab() == m_selection);
+        segment->setBusy(isBusy(segment->tab()));
+        if (PointingHandCursor *hand = PointingHandCursor::of(segment))
+            hand->refresh();
+    }
+}
+
+QRectF SectionPicker::capsuleTarget() const
+{
+    return QRectF(segment(m_selection)->geometry());
+}
+
+void SectionPicker::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // A capsule on its way would aim at the old place.
+    if (m_slide.state() == QAbstractAnimation::Running)
+        m_slide.stop();
+}
+
+void SectionPicker::paintEvent(QPaintEvent *)
+{
+    const QPalette &pal = palette();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(CapsuleButton::capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
+
+    const QRectF selected = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
+    if (selected.isEmpty())
+        return;
+    const bool dark = SystemColors::isDark(pal);
+    if (!dark) {
+        // A faint shadow half a pixel below, softened by one pixel.
+        const QRectF shadow = selected.translated(0, 0.5);
+        painter.fillPath(CapsuleButton::capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), QColor(0, 0, 0, 12));
+        painter.fillPath(CapsuleButton::capsule(shadow), QColor(0, 0, 0, 14));
+    }
+    painter.fillPath(CapsuleButton::capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
+}

@@ -1,0 +1,134 @@
+#include "Views/Shell/SurfaceFrame.h"
+
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/ConfettiLayer.h"
+#include "Views/Shell/SectionPicker.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/VemraBadge.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/FooterStatus.h"
+#include "Views/Shell/PlaceholderContainer.h"
+#include "Views/Shell/TabContent.h"
+#include "Views/Todos/TodoInput.h"
+
+#include <QEvent>
+#include <QLabel>
+
+namespace {
+
+QLabel *textLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+SurfaceFrame::SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
+                           const QString &calendarKey, bool closesOnEscape, QWidget *parent)
+    : QWidget(parent)
+    , m_environment(environment)
+    , m_state(new TodosTabState(environment.todos, clock, settings, calendarKey, closesOnEscape, this))
+{
+}
+
+SurfaceFrame::~SurfaceFrame() = default;
+
+SurfaceFrame::Titles SurfaceFrame::makeTitles(QWidget *header, int badgeSize, int nameSize, int taglineSize)
+{
+    Titles titles;
+    titles.badge = new VemraBadge(badgeSize, header);
+    titles.name = textLabel(QStringLiteral("Vemra"), nameSize, QFont::DemiBold, header);
+    titles.tagline = textLabel(QStringLiteral("Offline todo for myself."), taglineSize, QFont::Normal, header);
+    m_tagline = titles.tagline;
+    applyColors();
+    return titles;
+}
+
+SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
+{
+    m_picker = new SectionPicker(density, parent);
+    if (m_environment.surface)
+        m_picker->bind(m_environment.surface);
+    return m_picker;
+}
+
+TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
+{
+    m_content = new TabContent(m_environment.surface, parent);
+    m_todosTab = new TodosTab(m_environment.todos, m_state, density, metrics);
+    return m_content;
+}
+
+void SurfaceFrame::addPages(int stretch)
+{
+    m_content->setPage(VemraTab::Todos, m_todosTab, stretch);
+    m_content->setPage(VemraTab::Clipboard, new PlaceholderContainer(VemraTab::Clipboard), stretch);
+    m_content->setPage(VemraTab::Focus, new PlaceholderContainer(VemraTab::Focus), stretch);
+}
+
+void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay)
+{
+    m_statusGivesWay = statusGivesWay;
+    m_status = new FooterStatus(m_state, statusSize, footer);
+    m_clearAll = new ClearAllButton(m_environment.todos, m_state, footer);
+    for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+        connect(m_state, signal, this, &SurfaceFrame::refreshFooter);
+    if (statusGivesWay)
+        connect(m_state, &TodosTabState::confirmingClearChanged, this, &SurfaceFrame::refreshFooter);
+    refreshFooter();
+}
+
+void SurfaceFrame::finish()
+{
+    // Completed todos throw their confetti over the whole surface.
+    new ConfettiLayer(this);
+
+    if (m_environment.surface) {
+        m_todosTab->follow(m_environment.surface);
+        m_state->follow(m_environment.surface);
+    }
+}
+
+void SurfaceFrame::refreshFooter()
+{
+    if (m_statusGivesWay)
+        m_status->setVisible(!m_state->isConfirmingClear());
+    m_clearAll->setVisible(!m_state->shownTodos().isEmpty());
+}
+
+void SurfaceFrame::dayChanged()
+{
+    m_state->refreshToday();
+}
+
+void SurfaceFrame::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void SurfaceFrame::applyColors()
+{
+    if (!m_tagline)
+        return;
+    QPalette pal = m_tagline->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_tagline->setPalette(pal);
+}
+
+void SurfaceFrame::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_hasAppeared)
+        return;
+    m_hasAppeared = true;
+    m_todosTab->input()->focusField();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+#include "Services/Shell/Environment.h"
+#include "Views/Todos/TodosTab.h"
+
+#include <QWidget>
+
+class ClearAllButton;
+class Clock;
+class FooterStatus;
+class QLabel;
+class SectionPicker;
+class SettingsStore;
+class TabContent;
+class TodosTabState;
+
+// What the tray panel and the expanded window share: the todos tab's state, the header's
+// badge, name and tagline, the tab switcher bound to the surface, the three tabs' pages, the
+// footer's status and clear-all control, and the confetti over everything. Each container lays
+// these out in its own density and adds what only it has.
+//
+// Today is renewed each time the surface is shown and when the calendar day changes
+// (dayChanged()). The first time it appears, the todo input takes the focus.
+class SurfaceFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ~SurfaceFrame() override;
+
+    // The calendar day changed.
+    void dayChanged();
+
+    TodosTabState *todosState() const { return m_state; }
+    TodosTab *todosTab() const { return m_todosTab; }
+    SectionPicker *sectionPicker() const { return m_picker; }
+    TabContent *content() const { return m_content; }
+    FooterStatus *footerStatus() const { return m_status; }
+    ClearAllButton *clearAllButton() const { return m_clearAll; }
+
+protected:
+    // `settings` and `calendarKey` remember whether the calendar is shown; `clock` gives today
+    // (null: the system clock). `closesOnEscape`: Escape with nothing left to undo closes it.
+    SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
+                 const QString &calendarKey, bool closesOnEscape, QWidget *parent);
+
+    struct Titles
+    {
+        QWidget *badge;
+        QLabel *name;
+        QLabel *tagline;
+    };
+
+    // The parts, in the order a container makes them. The container lays each out.
+    Titles makeTitles(QWidget *header, int badgeSize, int nameSize, int taglineSize);
+    SectionPicker *makeSectionPicker(Density density, QWidget *parent);
+    // The page holder and the todos tab; the container then gives the tab its footer and calls
+    // addPages().
+    TabContent *makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent);
+    void addPages(int stretch);
+    // With `statusGivesWay`, the status hides while the clear-all question needs its room.
+    void makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay);
+    // The confetti layer on top, and the todos tab following the surface.
+    void finish();
+
+    const Environment &environment() const { return m_environment; }
+
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void refreshFooter();
+    void applyColors();
+
+    Environment m_environment;
+    TodosTabState *m_state;
+    SectionPicker *m_picker = nullptr;
+    TabContent *m_content = nullptr;
+    TodosTab *m_todosTab = nullptr;
+    FooterStatus *m_status = nullptr;
+    ClearAllButton *m_clearAll = nullptr;
+    QLabel *m_tagline = nullptr;
+    bool m_statusGivesWay = false;
+    bool m_hasAppeared = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Models/Todos/Todo.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class TodosTabState;
+
+// The status text at the start of the todos tab's footer: how many of the shown todos are
+// open and done, or, with none shown, that everything is kept on this computer.
+class FooterStatus final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `pixelSize` is the container's: 11 in the panel, 12 in the window.
+    FooterStatus(TodosTabState *state, int pixelSize, QWidget *parent = nullptr);
+
+    // "2 remaining · 1 completed": no singular, no special wording for zero.
+    static QString summary(const QList<Todo> &todos);
+    static QString emptyText();
+
+    // What the footer says now.
+    QString text() const;
+    bool showsSymbol() const;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void refresh();
+    void applyColors();
+
+    QPointer<TodosTabState> m_state;
+    int m_pixelSize;
+    QLabel *m_symbol;
+    QLabel *m_text;
+};

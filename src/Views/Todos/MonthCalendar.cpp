@@ -1,0 +1,309 @@
+#include "Views/Todos/MonthCalendar.h"
+
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Transition.h"
+#include "Models/Todos/Days.h"
+#include "Models/Todos/MonthGrid.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <optional>
+
+// One day of the grid: its number on a circle, and the dot of its todos underneath.
+class DayCell final : public QAbstractButton
+{
+public:
+    DayCell(Density density, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_density(density)
+        , m_hover(new Transition(this, 120, QEasingCurve::OutQuad))
+        , m_selected(new Transition(this, 180, QEasingCurve::OutCubic))
+    {
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_Hover);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        PointingHandCursor::apply(this);
+    }
+
+    QDate day() const { return m_day; }
+
+    void display(const QDate &day, const QDate &month, const QDate &today, const QDate &selection,
+              std::optional<bool> mark)
+    {
+        const bool dayChanged = day != m_day;
+        m_day = day;
+        m_isInMonth = day.year() == month.year() && day.month() == month.month();
+        m_isToday = day == today;
+        m_isPast = day < today;
+        m_mark = mark;
+        setObjectName(QStringLiteral("day-") + Days::isoString(day));
+        setEnabled(!m_isPast);
+        const bool selected = day == selection;
+        // A cell that now shows another day takes its selection at once; only a change of the
+        // selection on the same day is animated.
+        if (dayChanged)
+            m_selected->jumpTo(selected);
+        else
+            m_selected->setOn(selected);
+        setAccessibleName(QLocale().toString(day, QLocale::LongFormat));
+        setAccessibleDescription(!mark ? QString()
+                                       : *mark ? QStringLiteral("Has todos")
+                                               : QStringLiteral("All done"));
+        update();
+    }
+
+    bool isSelected() const { return m_selected->isOn(); }
+    bool isToday() const { return m_isToday; }
+
+    static qreal circle(Density density) { return density == Density::Compact ? 24 : 28; }
+
+    QSize sizeHint() const override
+    {
+        const int side = int(circle(m_density));
+        return QSize(side, side + 2 + 4);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave)
+            m_hover->setOn(event->type() == QEvent::HoverEnter);
+        return QAbstractButton::event(event);
+    }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        const QPalette &pal = palette();
+        const QColor primary = SystemColors::primary(pal);
+        const QColor accent = SystemColors::tint(pal);
+        const qreal selected = m_selected->value();
+        const qreal hover = m_isPast ? 0 : m_hover->value();
+
+        QColor resting;
+        if (m_isPast)
+            resting = SystemColors::withOpacity(primary, 0.25);
+        else if (m_isToday)
+            resting = accent;
+        else if (m_isInMonth)
+            resting = primary;
+        else
+            resting = SystemColors::secondary(pal);
+        const QColor foreground = SystemColors::mix(resting, Qt::white, selected);
+        const QColor fill = SystemColors::mix(SystemColors::withOpacity(primary, 0.08 * hover), accent, selected);
+
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal side = circle(m_density);
+        const QRectF disc(width() / 2.0 - side / 2, 0, side, side);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawEllipse(disc);
+        if (m_isToday && selected < 1) {
+            painter.setPen(QPen(SystemColors::withOpacity(accent, 0.5 * (1 - selected)), 1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+
+        QFont number = Densities::font(m_density, -1,
+                                       (m_isToday || m_selected->isOn()) ? QFont::DemiBold : QFont::Normal);
+        painter.setFont(number);
+        painter.setPen(foreground);
+        painter.drawText(disc, Qt::AlignCenter, QLocale().toString(m_day.day()));
+
+        if (m_mark && !m_isPast) {
+            const QColor dot = *m_mark ? accent : SystemColors::withOpacity(SystemColors::secondary(pal), 0.5);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(dot);
+            painter.drawEllipse(QRectF(width() / 2.0 - 2, side + 2, 4, 4));
+        }
+    }
+
+private:
+    Density m_density;
+    Transition *m_hover;
+    Transition *m_selected;
+    QDate m_day;
+    bool m_isInMonth = false;
+    bool m_isToday = false;
+    bool m_isPast = false;
+    std::optional<bool> m_mark;
+};
+
+MonthCalendar::MonthCalendar(Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_density(density)
+    , m_today(Days::dayOf(QDateTime::currentDateTime()))
+    , m_selection(m_today)
+    , m_title(new QLabel(this))
+    , m_previous(new TintedButton(QString(), {TintedButtonStyle::Plain, 22, 12, true}, this))
+    , m_next(new TintedButton(QString(), {TintedButtonStyle::Plain, 22, 12, true}, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(2);
+    m_title->setFont(Densities::font(density, -1, QFont::DemiBold));
+    m_title->setObjectName(QStringLiteral("monthTitle"));
+    header->addWidget(m_title);
+    header->addStretch(1);
+    const auto setUpArrow = [](TintedButton *button, const QString &symbol, const QString &label) {
+        button->setSymbol(symbol);
+        button->setToolTip(label);
+        button->setAccessibleName(label);
+        button->setObjectName(symbol);
+    };
+    setUpArrow(m_previous, QStringLiteral("chevron.left"), QStringLiteral("Previous month"));
+    setUpArrow(m_next, QStringLiteral("chevron.right"), QStringLiteral("Next month"));
+    header->addWidget(m_previous);
+    header->addWidget(m_next);
+    layout->addLayout(header);
+    connect(m_previous, &QAbstractButton::clicked, this, [this] { stepMonth(-1); });
+    connect(m_next, &QAbstractButton::clicked, this, [this] { stepMonth(1); });
+
+    auto *weekdays = new QHBoxLayout;
+    weekdays->setSpacing(0);
+    for (int i = 0; i < 7; ++i) {
+        auto *label = new QLabel(this);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(Densities::font(density, -3, QFont::Medium));
+        label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        weekdays->addWidget(label);
+        m_weekdays.append(label);
+    }
+    layout->addLayout(weekdays);
+
+    auto *grid = new QVBoxLayout;
+    grid->setSpacing(2);
+    for (int r = 0; r < 6; ++r) {
+        auto *row = new QWidget(this);
+        auto *rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        rowLayout->setSpacing(0);
+        for (int c = 0; c < 7; ++c) {
+            auto *cell = new DayCell(density, row);
+            rowLayout->addWidget(cell);
+            m_cells.append(cell);
+            connect(cell, &QAbstractButton::clicked, this, [this, cell] { Q_EMIT picked(cell->day()); });
+        }
+        grid->addWidget(row);
+        m_rows.append(row);
+    }
+    layout->addLayout(grid);
+    updateWeekdayColour();
+    refresh();
+}
+
+void MonthCalendar::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        updateWeekdayColour();
+    QWidget::changeEvent(event);
+}
+
+void MonthCalendar::updateWeekdayColour()
+{
+    for (QLabel *label : std::as_const(m_weekdays)) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+        label->setPalette(pal);
+    }
+}
+
+MonthCalendar::~MonthCalendar() = default;
+
+void MonthCalendar::setToday(const QDate &today)
+{
+    if (today == m_today)
+        return;
+    m_today = today;
+    refresh();
+}
+
+void MonthCalendar::setSelection(const QDate &selection)
+{
+    if (selection == m_selection)
+        return;
+    m_selection = selection;
+    m_monthOffset = 0;
+    refresh();
+}
+
+void MonthCalendar::setMarks(const QMap<QDate, bool> &marks)
+{
+    if (marks == m_marks)
+        return;
+    m_marks = marks;
+    refresh();
+}
+
+QDate MonthCalendar::month() const
+{
+    return MonthGrid::month(m_selection, m_monthOffset);
+}
+
+QList<QList<QDate>> MonthCalendar::weeks() const
+{
+    return MonthGrid::rows(month(), m_today);
+}
+
+QString MonthCalendar::title() const
+{
+    return MonthGrid::title(month());
+}
+
+bool MonthCalendar::canGoBack() const
+{
+    return MonthGrid::canGoBack(month(), m_today);
+}
+
+void MonthCalendar::stepMonth(int months)
+{
+    if (months < 0 && !canGoBack())
+        return;
+    m_monthOffset += months;
+    refresh();
+}
+
+void MonthCalendar::showSelectedMonth()
+{
+    if (m_monthOffset == 0)
+        return;
+    m_monthOffset = 0;
+    refresh();
+}
+
+void MonthCalendar::refresh()
+{
+    const QDate shown = month();
+    m_title->setText(title());
+    m_previous->setEnabled(canGoBack());
+
+    const QStringList symbols = MonthGrid::weekdaySymbols();
+    for (int i = 0; i < m_weekdays.size(); ++i)
+        m_weekdays.at(i)->setText(symbols.value(i));
+
+    const QList<QList<QDate>> rows = weeks();
+    for (int r = 0; r < m_rows.size(); ++r) {
+        const bool visible = r < rows.size();
+        m_rows.at(r)->setVisible(visible);
+        if (!visible)
+            continue;
+        for (int c = 0; c < 7; ++c) {
+            const QDate day = rows.at(r).at(c);
+            const auto mark = m_marks.constFind(day);
+            m_cells.at(r * 7 + c)->display(day, shown, m_today, m_selection,
+                                        mark == m_marks.cend() ? std::nullopt : std::optional<bool>(*mark));
+        }
+    }
+}

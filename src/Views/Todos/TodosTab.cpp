@@ -1,0 +1,130 @@
+#include "Views/Todos/TodosTab.h"
+
+#include "Components/Controls/EmptyState.h"
+#include "Views/Todos/MonthCalendar.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Components/Controls/TabFade.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
+
+#include <QVBoxLayout>
+
+namespace {
+
+// A box that gives its one child the margins around it.
+QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(0);
+    child->setParent(box);
+    layout->addWidget(child);
+    return box;
+}
+
+} // namespace
+
+TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_state(state)
+    , m_density(density)
+    , m_metrics(metrics)
+    , m_column(new QVBoxLayout(this))
+    , m_input(new TodoInput(state, density))
+    , m_calendar(new CalendarPanel(state, density))
+    , m_body(new QWidget(this))
+    , m_empty(new EmptyState(density))
+    , m_list(new TodoListView(store, state, density))
+{
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(0);
+    m_column->addWidget(padded(m_input, metrics.input, this));
+    m_calendarBox = padded(m_calendar, metrics.calendar, this);
+    m_cardFade = new TabFade(m_calendarBox);
+    m_column->addWidget(m_calendarBox);
+
+    // The body takes the free height where the container has some to give (the window).
+    const bool fills = !metrics.emptyStateHeight;
+    auto *bodyLayout = new QVBoxLayout(m_body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    m_emptyBox = padded(m_empty, {}, m_body);
+    if (metrics.emptyStateHeight)
+        m_emptyBox->setFixedHeight(*metrics.emptyStateHeight);
+    m_listBox = padded(m_list, metrics.list, m_body);
+    m_list->setMaxHeight(metrics.listMaxHeight);
+    bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
+    bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
+    m_column->addWidget(m_body, fills ? 1 : 0);
+
+    if (m_state) {
+        for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
+                            &TodosTabState::todosChanged})
+            connect(m_state, signal, this, &TodosTab::refreshCalendarCard);
+        for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+            connect(m_state, signal, this, &TodosTab::refreshBody);
+    }
+    m_cardShown = m_state && m_state->showsCalendarCard();
+    m_calendarBox->setVisible(m_cardShown);
+    refreshBody();
+}
+
+void TodosTab::follow(Surface *surface)
+{
+    m_list->follow(surface);
+}
+
+void TodosTab::setFooter(QWidget *footer)
+{
+    footer->setParent(this);
+    m_column->addWidget(footer);
+}
+
+bool TodosTab::showsCalendarCard() const
+{
+    return m_cardShown;
+}
+
+bool TodosTab::showsEmptyState() const
+{
+    return !m_emptyBox->isHidden();
+}
+
+void TodosTab::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Another tab took the content's place (the window itself is still shown): the card starts
+    // anew on the selection's month when the todos come back. Closing the surface keeps it.
+    if (window()->isVisible())
+        m_calendar->calendar()->showSelectedMonth();
+}
+
+void TodosTab::refreshCalendarCard()
+{
+    const bool shown = m_state && m_state->showsCalendarCard();
+    if (shown == m_cardShown)
+        return;
+    m_cardShown = shown;
+    m_calendarBox->setVisible(shown);
+    // A card that goes away takes the months stepped through with it: it comes back on the
+    // selection's month.
+    if (!shown)
+        m_calendar->calendar()->showSelectedMonth();
+    if (shown && isVisible())
+        m_cardFade->play(MotionPreference::reducesMotion());
+}
+
+void TodosTab::refreshBody()
+{
+    if (!m_state)
+        return;
+    const bool empty = m_state->sections().isEmpty();
+    m_empty->setDay(m_state->day(), m_state->today());
+    m_emptyBox->setVisible(empty);
+    m_listBox->setVisible(!empty);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+
+#include <QMargins>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class CalendarPanel;
+class EmptyState;
+class Surface;
+class TabFade;
+class TodoInput;
+class TodoListView;
+class TodoStore;
+class TodosTabState;
+class QVBoxLayout;
+
+// The todos tab as both containers compose it, top to bottom: the input line, the calendar
+// card (while the calendar is switched on or a todo is being moved), then the list of day
+// sections or, when nothing is listed, the empty state, and last the container's own footer.
+// The containers differ only in the metrics they pass and in their footers.
+class TodosTab final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Metrics
+    {
+        QMargins input;
+        QMargins calendar;
+        QMargins list;
+        // The height at which the list starts to scroll; none: it takes whatever is free.
+        std::optional<int> listMaxHeight;
+        // The empty state's height; none: it is centred in the free height.
+        std::optional<int> emptyStateHeight;
+    };
+
+    TodosTab(TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics,
+             QWidget *parent = nullptr);
+
+    // The list follows the surface (hiding it ends an edit and the selection).
+    void follow(Surface *surface);
+    // Puts the container's footer under the list.
+    void setFooter(QWidget *footer);
+
+    TodoInput *input() const { return m_input; }
+    CalendarPanel *calendarPanel() const { return m_calendar; }
+    EmptyState *emptyState() const { return m_empty; }
+    TodoListView *list() const { return m_list; }
+
+    bool showsCalendarCard() const;
+    bool showsEmptyState() const;
+
+protected:
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void refreshCalendarCard();
+    void refreshBody();
+
+    QPointer<TodoStore> m_store;
+    QPointer<TodosTabState> m_state;
+    Density m_density;
+    Metrics m_metrics;
+    QVBoxLayout *m_column;
+    TodoInput *m_input;
+    QWidget *m_calendarBox;
+    CalendarPanel *m_calendar;
+    TabFade *m_cardFade;
+    QWidget *m_body;
+    QWidget *m_emptyBox;
+    EmptyState *m_empty;
+    QWidget *m_listBox;
+    TodoListView *m_list;
+    bool m_cardShown = false;
+};

@@ -1,0 +1,474 @@
+#include "App/Tray/TrayPanel.h"
+#include "FakeTrayHost.h"
+#include "Platform/PanelPlacement.h"
+#include "Services/Shell/Surface.h"
+#include "TestHome.h"
+#include "Views/Shell/PlaceholderContainer.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+QString reviewFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/review");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QRect screenRect()
+{
+    return QGuiApplication::primaryScreen()->geometry();
+}
+
+// A view that takes Escape for itself (as a search field with text does).
+class EscapeEater final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    int eaten = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape) {
+            ++eaten;
+            event->accept();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+};
+
+// The root view: a fixed-width column whose body height the test changes.
+struct Root
+{
+    QWidget *widget = new QWidget;
+    QWidget *body = new QWidget(widget);
+    EscapeEater *eater = new EscapeEater(widget);
+
+    Root()
+    {
+        auto *layout = new QVBoxLayout(widget);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(body);
+        layout->addWidget(eater);
+        widget->setFixedWidth(380);
+        body->setFixedHeight(180);
+        eater->setFixedHeight(20);
+    }
+};
+
+} // namespace
+
+// The offscreen platform cannot set opacity, masks or grabs and says so on every call.
+QtMessageHandler previousHandler = nullptr;
+
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+class TestTrayPanel final : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        TestHome home; // the desktop's motion setting is read from here
+        Root root;
+        FakeTrayHost tray;
+        std::unique_ptr<TrayPanel> panel;
+        int shows = 0;
+        int closes = 0;
+        int queriesAtFirstShow = -1;
+
+        explicit Fixture(const QRect &icon)
+        {
+            tray.setGeometry(icon);
+            panel = std::make_unique<TrayPanel>(root.widget);
+            panel->setOnShow([this] {
+                if (++shows == 1)
+                    queriesAtFirstShow = tray.geometryQueries();
+            });
+            panel->setOnClose([this] { ++closes; });
+        }
+        QWidget *window() const { return panel->window(); }
+        void showAndSettle()
+        {
+            panel->show(&tray);
+            QTRY_COMPARE(window()->windowOpacity(), 1.0);
+        }
+    };
+
+    // An icon in a top bar, 100 px left of the screen's right edge.
+    static QRect topIcon() { return QRect(screenRect().right() - 111, screenRect().top(), 22, 24); }
+    static QRect bottomIcon() { return QRect(screenRect().center().x(), screenRect().bottom() - 29, 22, 30); }
+
+private Q_SLOTS:
+    void initTestCase() { previousHandler = qInstallMessageHandler(quietOffscreenWarnings); }
+
+    void showsUnderTheIconAfterFadingIn()
+    {
+        Fixture f(topIcon());
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QCOMPARE(f.shows, 1);
+        QVERIFY(f.window()->isVisible());
+        QVERIFY(f.window()->windowOpacity() < 1.0);
+        QCOMPARE(f.window()->windowTitle(), QStringLiteral("Vemra"));
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        // 380 wide under an icon whose centre is 100 from the right edge: 388 from that edge.
+        const QRect expected(screenRect().right() + 1 - 388, topIcon().bottom() + 1 + 6, 380, 200);
+        QCOMPARE(f.window()->geometry(), expected);
+    }
+
+    void showsAboveABottomTray()
+    {
+        Fixture f(bottomIcon());
+        f.showAndSettle();
+        QCOMPARE(f.window()->geometry().bottom() + 1, bottomIcon().top() - 6);
+    }
+
+    void showWhileShownKeepsPlaceAndCallsOnShowAgain()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+        f.panel->show(&f.tray);
+        QCOMPARE(f.shows, 2);
+        QCOMPARE(f.window()->windowOpacity(), 1.0); // no second fade
+        QCOMPARE(f.window()->geometry(), before);
+        QCOMPARE(f.closes, 0);
+    }
+
+    void showWhileShownAtThePointerKeepsTheFirstAnchor()
+    {
+        // Without a tray the pointer anchors the panel; a later show (a hot key) must not move
+        // the anchor, or the next change of height would make the panel jump to the pointer.
+        Fixture f{QRect()};
+        f.tray.setAvailable(false);
+        QCursor::setPos(screenRect().topLeft() + QPoint(300, 10));
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+        QCursor::setPos(screenRect().topLeft() + QPoint(500, 10));
+        f.panel->show(&f.tray);
+        f.panel->setReducesMotion(true);
+        f.root.body->setFixedHeight(140);
+        f.panel->fitToContent();
+        QCOMPARE(f.window()->geometry(), QRect(before.topLeft(), QSize(380, 160)));
+    }
+
+    void closeTwiceCallsOnCloseOnce()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1); // at once, before the fade ends
+        f.panel->close();
+        QCOMPARE(f.closes, 1);
+        QTRY_VERIFY(!f.window()->isVisible());
+        f.panel->close();
+        QCOMPARE(f.closes, 1);
+    }
+
+    void showDuringTheFadeOutKeepsThePanel()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QVERIFY(f.window()->isVisible());
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QTest::qWait(TrayPanel::fadeOutMs + TrayPanel::fadeInMs + 100);
+        QVERIFY(f.window()->isVisible());
+        QCOMPARE(f.window()->windowOpacity(), 1.0);
+        QCOMPARE(f.closes, 1);
+        QCOMPARE(f.shows, 2);
+    }
+
+    void keysDuringTheFadeOutReachNoView()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QTest::keyClick(f.root.eater, Qt::Key_Escape);
+        QCOMPARE(f.root.eater->eaten, 0);
+        QTRY_VERIFY(!f.window()->isVisible());
+    }
+
+    void escapeClosesUnlessAViewTookIt()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        QTest::keyClick(f.root.eater, Qt::Key_Escape);
+        QCOMPARE(f.root.eater->eaten, 1);
+        QVERIFY(f.panel->isShown());
+        QTest::keyClick(f.root.body, Qt::Key_Escape);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1);
+    }
+
+    void pressOutsideCloses_data()
+    {
+        QTest::addColumn<bool>("onIcon");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("iconClicks");
+        QTest::addColumn<int>("iconMenuClicks");
+        QTest::newRow("elsewhere") << false << Qt::LeftButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("elsewhere, right") << false << Qt::RightButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("click on the icon") << true << Qt::LeftButton << Qt::KeyboardModifiers() << 0 << 0;
+        QTest::newRow("right click on the icon") << true << Qt::RightButton << Qt::KeyboardModifiers() << 0 << 1;
+        QTest::newRow("control click on the icon")
+            << true << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ControlModifier) << 1 << 0;
+    }
+
+    void pressOutsideCloses()
+    {
+        QFETCH(bool, onIcon);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, iconClicks);
+        QFETCH(int, iconMenuClicks);
+        Fixture f(topIcon());
+        QSignalSpy clicks(&f.tray, &TrayHost::clicked);
+        QSignalSpy menuClicks(&f.tray, &TrayHost::contextClicked);
+        f.showAndSettle();
+        const QPoint global = onIcon ? topIcon().center() : QPoint(screenRect().left() + 20, screenRect().bottom() - 20);
+        QTest::mousePress(f.window(), button, modifiers, f.window()->mapFromGlobal(global));
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 1);
+        QVERIFY(!f.window()->isVisible()); // gone at once, so the press can reach what is under it
+        // A plain click on the icon is spent on closing (replayed, it would open the panel again);
+        // the clicks that ask for the icon's menu reach the icon once.
+        QCOMPARE(f.window()->testAttribute(Qt::WA_NoMouseReplay), onIcon);
+        QTest::qWait(20);
+        QCOMPARE(clicks.size(), iconClicks);
+        QCOMPARE(menuClicks.size(), iconMenuClicks);
+        if (iconClicks)
+            QCOMPARE(clicks.first().first().value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ControlModifier));
+    }
+
+    void waitsForTheIconThenShowsAnyway()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.shows, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(f.panel->isShown(), 10000);
+        QCOMPARE(f.shows, 1);
+        // The first try and forty more, then shown at the fallback place.
+        QCOMPARE(f.queriesAtFirstShow, 1 + TrayPanel::maxPlacementChecks);
+        QCOMPARE(f.panel->placementChecks(), 0);
+    }
+
+    void stopsWaitingOnceTheIconIsPlaced()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        QTRY_VERIFY(f.panel->placementChecks() >= 2);
+        f.tray.setGeometry(topIcon());
+        QTRY_VERIFY(f.panel->isShown());
+        QVERIFY(f.queriesAtFirstShow < 1 + TrayPanel::maxPlacementChecks);
+        QCOMPARE(f.panel->placementChecks(), 0);
+        QCOMPARE(f.shows, 1);
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        QCOMPARE(f.window()->geometry().top(), topIcon().bottom() + 1 + 6);
+    }
+
+    void closeCancelsAWaitingShow()
+    {
+        Fixture f{QRect()};
+        f.panel->show(&f.tray);
+        f.panel->close();
+        const int queries = f.tray.geometryQueries();
+        QTest::qWait(5 * TrayPanel::placementIntervalMs);
+        QCOMPARE(f.tray.geometryQueries(), queries);
+        QVERIFY(!f.panel->isShown());
+        QCOMPARE(f.closes, 0);
+    }
+
+    void showsAtOnceWithoutATrayOrWithAStatusNotifierHost_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("statusNotifier");
+        QTest::newRow("no tray host") << false << false;
+        QTest::newRow("status notifier host") << true << true;
+    }
+
+    void showsAtOnceWithoutATrayOrWithAStatusNotifierHost()
+    {
+        QFETCH(bool, available);
+        QFETCH(bool, statusNotifier);
+        Fixture f{QRect()};
+        f.tray.setAvailable(available);
+        f.tray.setStatusNotifier(statusNotifier);
+        const QPoint pointer = screenRect().topLeft() + QPoint(300, 10);
+        QCursor::setPos(pointer);
+        f.panel->show(&f.tray);
+        QVERIFY(f.panel->isShown());
+        QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+        const QRect expected = PanelPlacement::frame(QSize(380, 200), QRect(QCursor::pos(), QSize(0, 0)), screenRect());
+        QCOMPARE(f.window()->geometry(), expected);
+    }
+
+    void followsTheContentHeight_data()
+    {
+        QTest::addColumn<bool>("bottomTray");
+        QTest::addColumn<QString>("reduceMotion"); // "", "panel" or "desktop"
+        QTest::newRow("top, animated") << false << QString();
+        QTest::newRow("top, reduced motion") << false << QStringLiteral("panel");
+        QTest::newRow("top, the desktop asks for less motion") << false << QStringLiteral("desktop");
+        QTest::newRow("bottom, animated") << true << QString();
+    }
+
+    void followsTheContentHeight()
+    {
+        QFETCH(bool, bottomTray);
+        QFETCH(QString, reduceMotion);
+        Fixture f(bottomTray ? bottomIcon() : topIcon());
+        if (reduceMotion == QLatin1String("panel")) {
+            f.panel->setReducesMotion(true);
+        } else if (reduceMotion == QLatin1String("desktop")) {
+            const QString folder
+                = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/gtk-3.0");
+            QVERIFY(QDir().mkpath(folder));
+            QFile settings(folder + QStringLiteral("/settings.ini"));
+            QVERIFY(settings.open(QIODevice::WriteOnly));
+            settings.write("[Settings]\ngtk-enable-animations=false\n");
+        }
+        const bool reduced = !reduceMotion.isEmpty();
+        QCOMPARE(f.panel->reducesMotion(), reduced);
+        f.showAndSettle();
+        const QRect before = f.window()->geometry();
+
+        f.root.body->setFixedHeight(220); // grows by 40
+        f.root.widget->layout()->activate();
+        f.panel->fitToContent();
+        // The height-only change animates unless motion is reduced.
+        QCOMPARE(f.window()->geometry() == before, !reduced);
+        QTRY_COMPARE(f.window()->height(), 240);
+        QCOMPARE(f.window()->x(), before.x());
+        if (bottomTray)
+            QCOMPARE(f.window()->geometry().bottom(), before.bottom());
+        else
+            QCOMPARE(f.window()->y(), before.y());
+    }
+
+    void widthChangeJumps()
+    {
+        Fixture f(QRect(screenRect().center().x(), screenRect().top(), 22, 24));
+        f.showAndSettle();
+        f.root.widget->setFixedWidth(300);
+        f.panel->fitToContent();
+        QCOMPARE(f.window()->width(), 300);
+        QCOMPARE(f.window()->geometry().center().x(), QRect(screenRect().center().x(), 0, 22, 24).center().x());
+    }
+
+    void layoutChangesReachThePanel()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.root.body->setFixedHeight(100); // through the layout, with no call from the test
+        QTRY_COMPARE(f.window()->height(), 120);
+        f.panel->close();
+        f.root.body->setFixedHeight(300);
+        QTest::qWait(50);
+        QCOMPARE(f.window()->height(), 120); // not while hidden
+        f.showAndSettle();
+        QCOMPARE(f.window()->height(), 320);
+    }
+
+    // On a real X server (run by the end-to-end suite): typing after a show, with no click and
+    // no window manager, lands in the panel's input; Escape and a press elsewhere close it.
+    void realKeysAndPressesOnX11()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        const auto xdotool = [](const QStringList &arguments) {
+            return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+        };
+
+        TestHome home;
+        auto *root = new QWidget;
+        root->setFixedWidth(380);
+        auto *input = new QLineEdit(root);
+        auto *layout = new QVBoxLayout(root);
+        layout->addWidget(input);
+        FakeTrayHost tray;
+        tray.setGeometry(topIcon());
+        TrayPanel panel(root);
+        panel.setOnShow([input] { input->setFocus(); });
+        int closes = 0;
+        panel.setOnClose([&closes] { ++closes; });
+
+        panel.show(&tray);
+        QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
+        QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
+        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("abc")}));
+        QTRY_COMPARE(input->text(), QStringLiteral("abc"));
+
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_VERIFY(!panel.isShown());
+        QTRY_VERIFY(!panel.window()->isVisible());
+        QCOMPARE(closes, 1);
+
+        panel.show(&tray);
+        QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
+        const QPoint elsewhere = screenRect().bottomLeft() + QPoint(40, -40);
+        QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(elsewhere.x()), QString::number(elsewhere.y()),
+                         QStringLiteral("click"), QStringLiteral("1")}));
+        QTRY_VERIFY(!panel.isShown());
+        QCOMPARE(closes, 2);
+    }
+
+    void placeholderFollowsTheSurfaceAndIsPhotographed()
+    {
+        TestHome home;
+        Surface surface;
+        auto *content = new PlaceholderContainer(&surface);
+        FakeTrayHost tray;
+        tray.setGeometry(topIcon());
+        TrayPanel panel(content);
+        panel.show(&tray);
+        QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
+        QCOMPARE(panel.window()->width(), 380);
+        QCOMPARE(content->shownTab(), VemraTab::Todos);
+
+        surface.setTab(VemraTab::Focus);
+        QCOMPARE(content->shownTab(), VemraTab::Focus);
+        QVERIFY(content->placeholderText().contains(QStringLiteral("Focus")));
+
+        auto *clipboardTitle = content->findChild<QWidget *>(QStringLiteral("clipboard"));
+        QVERIFY(clipboardTitle);
+        QTest::mouseClick(clipboardTitle, Qt::LeftButton);
+        QCOMPARE(surface.tab(), VemraTab::Clipboard);
+        QCOMPARE(content->shownTab(), VemraTab::Clipboard);
+
+        QVERIFY(panel.window()->grab().save(reviewFolder() + QStringLiteral("/panel.png")));
+    }
+};
+
+QTEST_MAIN(TestTrayPanel)
+#include "tst_TrayPanel.moc"

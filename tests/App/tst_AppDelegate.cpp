@@ -1,0 +1,389 @@
+#include "App/AppearancePalettes.h"
+#include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
+#include "App/SettingsWindowController.h"
+#include "AppHarness.h"
+#include "Platform/DataPaths.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/HotKeys/HotKeyCenter.h"
+#include "Services/HotKeys/HotKeys.h"
+#include "Services/Shell/LaunchAtLogin.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTest>
+
+namespace {
+
+// One application delegate over fakes, started the way main() starts it unless `launch` is false.
+struct Harness : AppHarness
+{
+    explicit Harness(bool launchedAtLogin = false, bool launch = true)
+    {
+        platform.launchedAtLogin = launchedAtLogin;
+        create();
+        if (launch)
+            start();
+    }
+};
+
+} // namespace
+
+class TestAppDelegate final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpOpensThePanelUnlessLaunchedAtLogin_data()
+    {
+        QTest::addColumn<bool>("atLogin");
+        QTest::newRow("ordinary launch") << false;
+        QTest::newRow("login item") << true;
+    }
+
+    void startUpOpensThePanelUnlessLaunchedAtLogin()
+    {
+        QFETCH(bool, atLogin);
+        Harness h(atLogin, false);
+        QVERIFY(!h.delegate->hasServices());
+        h.delegate->start();
+        // The panel waits for the next turn of the event loop.
+        QVERIFY(!h.panelShown());
+        QCoreApplication::processEvents();
+
+        QVERIFY(h.delegate->hasServices());
+        QVERIFY(h.tray.isVisible());
+        QCOMPARE(h.tray.toolTip(), QStringLiteral("Vemra"));
+        QVERIFY(!h.tray.icon().isNull());
+        QCOMPARE(h.panelShown(), !atLogin);
+        QCOMPARE(h.delegate->menuBarSurface().isVisible(), !atLogin);
+        QCOMPARE(h.delegate->menuBarSurface().focusRequest(), atLogin ? 0 : 1);
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
+        QVERIFY(h.alerts.alerts().isEmpty());
+    }
+
+    void storesThatCannotOpenAreReportedBeforeThePanel_data()
+    {
+        QTest::addColumn<bool>("atLogin");
+        QTest::newRow("ordinary launch") << false;
+        QTest::newRow("login item") << true;
+    }
+
+    void storesThatCannotOpenAreReportedBeforeThePanel()
+    {
+        QFETCH(bool, atLogin);
+        Harness h(atLogin, false);
+        // A folder where the todo database belongs and a file where the clipboard folder
+        // belongs: both stores run in memory.
+        const QString todos = h.home.dataFolder() + QStringLiteral("/Todos.store");
+        const QString clipboard = h.home.dataFolder() + QStringLiteral("/Clipboard");
+        QVERIFY(DataPaths::ensureFolder(todos));
+        QFile blocker(clipboard);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        QList<bool> panelDuringAlerts;
+        h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts << h.panelShown(); };
+        h.alerts.answerWith({0, 1});
+        h.delegate->start();
+        QVERIFY(h.alerts.alerts().isEmpty()); // not before start-up is over
+        QCoreApplication::processEvents();
+
+        QCOMPARE(h.alerts.alerts().size(), 2);
+        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your saved todos."));
+        QCOMPARE(h.alerts.alerts().at(1).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
+        QCOMPARE(h.alerts.alerts().at(1).buttons.value(1), QStringLiteral("Show in Folder"));
+        QCOMPARE(panelDuringAlerts, (QList<bool>{false, false}));
+        QCOMPARE(h.revealer.revealed(), QStringList{clipboard});
+        QCOMPARE(h.panelShown(), !atLogin);
+        // Both keep working in memory.
+        QVERIFY(h.delegate->environment(nullptr).todos);
+        QVERIFY(h.delegate->environment(nullptr).clipboard);
+    }
+
+    void hotKeysToggleThePanelOnTheirTab()
+    {
+        Harness h;
+        QVERIFY(h.panelShown());
+        QSignalSpy focus(&h.delegate->menuBarSurface(), &Surface::focusRequestChanged);
+
+        h.delegate->focusHotKeyPressed(); // shown on Todos: switch, stay open
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+        QCOMPARE(focus.count(), 1);
+
+        h.delegate->focusHotKeyPressed(); // same tab again: close
+        QVERIFY(!h.panelShown());
+        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+
+        // The registered shortcuts reach the same actions: ⇧⌘T (T is key code 17).
+        QVERIFY(h.hotKeys.isRegistered(HotKeys::newTodoId));
+        QVERIFY(h.hotKeys.isRegistered(HotKeys::focusId));
+        QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
+        QVERIFY(!h.panelShown());
+        QVERIFY(h.delegate->environment(&h.delegate->menuBarSurface()).hotKeys);
+    }
+
+    void trayClicksToggleOrOpenTheMenu()
+    {
+        Harness h;
+        h.tray.click(); // shown: close
+        QVERIFY(!h.panelShown());
+        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
+        h.tray.click(); // hidden: open on the opening tab
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+
+        h.tray.contextClick(); // the menu, and the panel closes first
+        QVERIFY(!h.panelShown());
+        QCOMPARE(h.tray.menusShown(), 1);
+
+        h.tray.click(Qt::ControlModifier); // Control with the primary button is the menu too
+        QCOMPARE(h.tray.menusShown(), 2);
+        QVERIFY(!h.panelShown());
+    }
+
+    void statusMenuActions()
+    {
+        Harness h;
+        int clipboardCalls = 0;
+        h.delegate->preferences().onClipboardChange = [&] { ++clipboardCalls; };
+
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
+        QVERIFY(h.delegate->preferences().isClipboardPaused());
+        QCOMPARE(h.settings.value(QStringLiteral("clipboardPaused")), QVariant(true));
+        QCOMPARE(clipboardCalls, 1);
+        QVERIFY(h.delegate->statusMenuState().isClipboardPaused);
+
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleLaunchAtLogin);
+        QVERIFY(h.delegate->launchAtLogin()->isEnabled());
+        QVERIFY(h.delegate->statusMenuState().launchesAtLogin);
+
+        h.loginItems->failure = QStringLiteral("The autostart folder is not writable.");
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleLaunchAtLogin);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t change Launch at Login."));
+        QVERIFY(h.alerts.alerts().at(0).informativeText.contains(QStringLiteral("not writable")));
+
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ViewFocus);
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+
+        h.delegate->performStatusMenuAction(StatusMenu::Action::About);
+        QVERIFY(!h.panelShown());
+        QVERIFY(h.delegate->settings());
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::About);
+        h.delegate->performStatusMenuAction(StatusMenu::Action::OpenSettings);
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::General);
+    }
+
+    void newTodoFollowsThePanel()
+    {
+        Harness h;
+        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
+        const int before = h.delegate->menuBarSurface().focusRequest();
+        h.delegate->newTodo();
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->menuBarSurface().focusRequest(), before + 1);
+        QVERIFY(!h.delegate->window());
+
+        h.delegate->closeTrayPanel();
+        h.delegate->windowSurface().setTab(VemraTab::Focus);
+        h.delegate->newTodo();
+        QVERIFY(h.delegate->window());
+        QVERIFY(h.delegate->window()->isVisible());
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+        QVERIFY(h.delegate->windowSurface().isVisible());
+        QCOMPARE(h.delegate->windowSurface().focusRequest(), 1);
+    }
+
+    void windowKeepsItsTabAndClosesThePanel()
+    {
+        Harness h;
+        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
+        h.delegate->menuBarSurface().expand(); // the panel's ⌘O: same tab in the window
+        QVERIFY(!h.panelShown());
+        HostWindow *window = h.delegate->window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Clipboard);
+        QCOMPARE(window->size(), QSize(560, 700));
+        QCOMPARE(window->minimumSize(), QSize(420, 520));
+
+        window->close();
+        QVERIFY(!window->isVisible());
+        QVERIFY(!h.delegate->windowSurface().isVisible());
+
+        h.delegate->showWindow(); // no tab named: the last one
+        QCOMPARE(h.delegate->window(), window);
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Clipboard);
+        QVERIFY(h.delegate->windowSurface().isVisible());
+        QCOMPARE(h.delegate->windowSurface().focusRequest(), 2);
+
+        // The window's and settings window's own close and expand do nothing.
+        h.delegate->windowSurface().close();
+        h.delegate->windowSurface().expand();
+        h.delegate->settingsSurface().close();
+        h.delegate->settingsSurface().expand();
+        QVERIFY(window->isVisible());
+        QVERIFY(!h.delegate->settings());
+
+        // Every surface opens settings.
+        for (Surface *surface : {&h.delegate->menuBarSurface(), &h.delegate->windowSurface(),
+                                 &h.delegate->settingsSurface()}) {
+            surface->openSettings(SettingsPane::Data);
+            QCOMPARE(h.delegate->settings()->pane(), SettingsPane::Data);
+            h.delegate->settings()->show(SettingsPane::General);
+        }
+    }
+
+    void settingsAndWindowTakeNewTodoAndSettingsKeys()
+    {
+        Harness h;
+        const auto activate = [](QWidget *window) {
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window);
+        };
+
+        h.delegate->showSettings(SettingsPane::About);
+        HostWindow *settings = h.delegate->settings()->window();
+        QVERIFY(activate(settings));
+        QTest::keyClick(settings, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::General);
+        h.delegate->windowSurface().setTab(VemraTab::Clipboard);
+        QTest::keyClick(settings, Qt::Key_N, Qt::ControlModifier);
+        HostWindow *window = h.delegate->window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+
+        h.delegate->windowSurface().setTab(VemraTab::Focus);
+        QVERIFY(activate(window));
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+    }
+
+    void reopenShowsTheWindowOrThePanel()
+    {
+        Harness h;
+        h.delegate->closeTrayPanel();
+        h.delegate->applicationShouldHandleReopen();
+        QVERIFY(h.panelShown());
+
+        h.delegate->showWindow(VemraTab::Focus);
+        const int requests = h.delegate->windowSurface().focusRequest();
+        h.delegate->applicationShouldHandleReopen();
+        QVERIFY(!h.panelShown());
+        QCOMPARE(h.delegate->windowSurface().focusRequest(), requests + 1);
+        QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Focus);
+    }
+
+    void alertsCloseThePanelFirst()
+    {
+        Harness h;
+        QVERIFY(h.panelShown());
+        bool panelShownDuringAlert = true;
+        h.alerts.onPresent = [&](const Alert &) { panelShownDuringAlert = h.panelShown(); };
+        h.delegate->presentAlert(QStringLiteral("Vemra couldn’t save your latest change."),
+                                 QStringLiteral("Your todos are still here. Vemra will try again with your next change."),
+                                 Error{QStringLiteral("The disk is full."), {}});
+        QVERIFY(!panelShownDuringAlert);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        const Alert &alert = h.alerts.alerts().at(0);
+        QCOMPARE(alert.style, Alert::Style::Warning);
+        QCOMPARE(alert.title, QStringLiteral("Vemra couldn’t save your latest change."));
+        QCOMPARE(alert.informativeText, QStringLiteral("Your todos are still here. Vemra will try again with your "
+                                                       "next change.\n\nThe disk is full."));
+        QVERIFY(alert.buttons.isEmpty());
+    }
+
+    void captureErrorsAreReportedOncePerRun()
+    {
+        Harness h;
+        const Error error{QStringLiteral("The image could not be written."), {}};
+        h.delegate->reportCaptureError(error);
+        h.delegate->reportCaptureError(error);
+        h.delegate->reportCaptureError(error);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t save something you copied."));
+        QCOMPARE(h.alerts.alerts().at(0).informativeText,
+                 QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."
+                                "\n\nThe image could not be written."));
+
+        Harness next; // a new run tells again
+        next.delegate->reportCaptureError(error);
+        QCOMPARE(next.alerts.alerts().size(), 1);
+    }
+
+    void loadErrorOffersShowInFolder_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("revealed");
+        QTest::newRow("OK") << 0 << false;
+        QTest::newRow("Show in Folder") << 1 << true;
+    }
+
+    void loadErrorOffersShowInFolder()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, revealed);
+        Harness h;
+        h.alerts.answerWith({answer});
+        const QString file = h.home.dataFolder() + QStringLiteral("/Todos.store");
+        h.delegate->presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."),
+                                     Error{QStringLiteral("The file is not a database."), {}}, file);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        const Alert &alert = h.alerts.alerts().at(0);
+        QCOMPARE(alert.buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Show in Folder")}));
+        QCOMPARE(alert.informativeText,
+                 QStringLiteral("Nothing has been changed or deleted. Until this is fixed, anything new is kept only "
+                                "until you quit Vemra.\n\nThe file is not a database."));
+        QCOMPARE(h.revealer.revealed(), revealed ? QStringList{file} : QStringList{});
+    }
+
+    void desktopSwitchClosesThePanel()
+    {
+        Harness h;
+        QVERIFY(h.panelShown());
+        h.workspace.switchDesktop();
+        QVERIFY(!h.panelShown());
+        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+    }
+
+    void appearanceFollowsThePreference()
+    {
+        const QColor original = QApplication::palette().color(QPalette::Window);
+        Harness h;
+        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
+        const int iconSets = h.tray.iconSets();
+
+        h.delegate->preferences().setAppearance(Appearance::Dark);
+        QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::dark().color(QPalette::Window));
+        QVERIFY(h.tray.iconSets() > iconSets);
+        h.delegate->preferences().setAppearance(Appearance::Light);
+        QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::light().color(QPalette::Window));
+        h.delegate->preferences().setAppearance(Appearance::System);
+        QCOMPARE(QApplication::palette().color(QPalette::Window), original);
+    }
+
+    void storedAppearanceAppliesAtStartUp()
+    {
+        Harness h(false, false);
+        h.settings.setValue(QStringLiteral("appearance"), QStringLiteral("dark"));
+        h.create();
+        h.delegate->start();
+        QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::dark().color(QPalette::Window));
+        h.delegate->preferences().setAppearance(Appearance::System);
+    }
+};
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_AppDelegate.moc"

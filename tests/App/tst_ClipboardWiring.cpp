@@ -1,0 +1,122 @@
+#include "AppHarness.h"
+#include "Platform/DataPaths.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Clipboard/SystemClipboardWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+// The application delegate started over fakes, launched at login: these checks are about the
+// clipboard, not the panel.
+struct Harness : AppHarness
+{
+    explicit Harness(bool monitorsClipboard = true)
+    {
+        settings.setValue(QStringLiteral("monitorsClipboard"), monitorsClipboard);
+        platform.launchedAtLogin = true;
+        systemClipboard.copyText(QStringLiteral("on the clipboard at launch"));
+        start();
+    }
+
+    ClipboardMonitor &monitor() const { return *delegate->environment(nullptr).monitor; }
+    ClipboardStore &store() const { return *delegate->environment(nullptr).clipboard; }
+};
+
+} // namespace
+
+class TestClipboardWiring final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpRecordsNewCopiesOnly()
+    {
+        Harness h;
+        QVERIFY(h.delegate->environment(nullptr).monitor);
+        QVERIFY(h.monitor().isPolling());
+        h.monitor().check();
+        QCOMPARE(h.store().count(), 0);
+        h.systemClipboard.copyText(QStringLiteral("a new copy"));
+        h.monitor().check();
+        QTRY_COMPARE(h.store().count(), 1);
+    }
+
+    void switchedOffAtLaunchNothingPolls()
+    {
+        Harness h(false);
+        QVERIFY(!h.monitor().isPolling());
+        h.delegate->preferences().setMonitorsClipboard(true);
+        QVERIFY(h.monitor().isPolling());
+    }
+
+    void pauseFromTheStatusMenu()
+    {
+        Harness h;
+        QVERIFY(!h.delegate->statusMenuState().isClipboardPaused);
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
+        QVERIFY(h.delegate->preferences().isClipboardPaused());
+        QVERIFY(h.delegate->statusMenuState().isClipboardPaused);
+        QCOMPARE(h.settings.value(QStringLiteral("clipboardPaused")).toBool(), true);
+        QVERIFY(!h.monitor().isPolling());
+
+        h.systemClipboard.copyText(QStringLiteral("copied while paused"));
+        h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
+        QVERIFY(h.monitor().isPolling());
+        h.monitor().check();
+        QCOMPARE(h.systemClipboard.readCount(), 0);
+    }
+
+    void copyBackIsNotRecordedAgain()
+    {
+        Harness h;
+        h.systemClipboard.copyText(QStringLiteral("to copy back"));
+        h.monitor().check();
+        QTRY_COMPARE(h.store().count(), 1);
+        SystemClipboardWriter writer(h.monitor().systemClipboard());
+        QVERIFY(h.store().copy(h.store().items().first(), writer, h.clock.now()));
+        QCOMPARE(h.monitor().ownChangeCount, std::optional<qint64>(h.systemClipboard.changeCount()));
+        const int reads = h.systemClipboard.readCount();
+        h.monitor().check();
+        QCOMPARE(h.systemClipboard.readCount(), reads);
+    }
+
+    void onlyTheFirstCaptureErrorOfARunIsShown()
+    {
+        Harness h;
+        const QString images = h.store().folder() + QStringLiteral("/Images");
+        QDir(images).removeRecursively();
+        QFile blocker(images);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        for (int i = 0; i < 3; ++i) {
+            ClipboardWrite copy;
+            QImage image(4 + i, 4, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "png");
+            copy.data.append({QStringLiteral("image/png"), png});
+            h.systemClipboard.copy(copy);
+            h.monitor().check();
+            if (i == 0)
+                QTRY_COMPARE(h.alerts.alerts().size(), 1);
+        }
+        QTest::qWait(200);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        const Alert alert = h.alerts.alerts().first();
+        QCOMPARE(alert.title, QStringLiteral("Vemra couldn’t save something you copied."));
+        QVERIFY(alert.informativeText.startsWith(
+            QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next.\n\n")));
+        QCOMPARE(h.store().count(), 0);
+    }
+};
+
+QTEST_MAIN(TestClipboardWiring)
+#include "tst_ClipboardWiring.moc"

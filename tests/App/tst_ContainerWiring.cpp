@@ -1,0 +1,103 @@
+#include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
+#include "App/SettingsWindowController.h"
+#include "AppHarness.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Shell/ExpandedWindow.h"
+#include "Views/Shell/PanelContent.h"
+#include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodosTab.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate monday(2026, 5, 4);
+
+// The application delegate over fakes, started late in the evening as main() starts it.
+struct Harness : AppHarness
+{
+    Harness()
+    {
+        clock.set(QDateTime(monday, QTime(23, 0)));
+        start();
+    }
+
+    PanelContent *popover() const { return delegate->menuBarPanel()->window()->findChild<PanelContent *>(); }
+    ExpandedWindow *expanded() const
+    {
+        return delegate->window() ? qobject_cast<ExpandedWindow *>(delegate->window()->content()) : nullptr;
+    }
+};
+
+} // namespace
+
+class TestContainerWiring final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void thePanelShowsTheTodosTabAndClosesOnTheLastEscape()
+    {
+        Harness h;
+        QVERIFY(h.delegate->isTrayPanelShown());
+        PanelContent *popover = h.popover();
+        QVERIFY(popover);
+        QLineEdit *field = popover->todosTab()->input()->field();
+        QTRY_VERIFY(field->hasFocus());
+
+        QTest::keyClicks(field, u"Stored at once"_s);
+        QTest::keyClick(field, Qt::Key_Return);
+        // Written to the store file before Return comes back.
+        TodoStore reopened(TodoStore::defaultFilePath(), &h.clock);
+        QCOMPARE(reopened.allTodos().size(), 1);
+        QCOMPARE(reopened.allTodos().first().title, u"Stored at once"_s);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!h.delegate->isTrayPanelShown());
+        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+    }
+
+    void theWindowTakesTheApplicationsKeyboardCommands()
+    {
+        Harness h;
+        h.delegate->showWindow(VemraTab::Todos);
+        ExpandedWindow *expanded = h.expanded();
+        QVERIFY(expanded);
+        h.delegate->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.delegate->window()));
+        QLineEdit *field = expanded->todosTab()->input()->field();
+        QTRY_VERIFY(field->hasFocus());
+
+        QTest::keyClick(field, Qt::Key_Comma, Qt::ControlModifier);
+        QVERIFY(h.delegate->settings());
+        QVERIFY(h.delegate->settings()->window()->isVisible());
+        QCOMPARE(h.delegate->settings()->pane(), SettingsPane::General);
+    }
+
+    void aNewDayReachesBothContainers()
+    {
+        Harness h;
+        h.delegate->showWindow(VemraTab::Todos);
+        ExpandedWindow *expanded = h.expanded();
+        PanelContent *popover = h.popover();
+        QVERIFY(expanded && popover);
+        expanded->todosState()->setDay(monday.addDays(1));
+        QCOMPARE(expanded->todosState()->day(), std::optional<QDate>(monday.addDays(1)));
+
+        // Midnight passes with the window open.
+        h.clock.set(QDateTime(monday.addDays(1), QTime(0, 0, 1)));
+        h.workspace.startNewDay();
+        QCOMPARE(expanded->todosState()->today(), monday.addDays(1));
+        QCOMPARE(expanded->todosState()->day(), std::nullopt);
+        QCOMPARE(popover->todosState()->today(), monday.addDays(1));
+    }
+};
+
+QTEST_MAIN(TestContainerWiring)
+#include "tst_ContainerWiring.moc"

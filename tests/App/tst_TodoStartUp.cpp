@@ -1,0 +1,59 @@
+#include "AppHarness.h"
+#include "Platform/DataPaths.h"
+#include "Services/Todos/TodoStore.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The todo store's part of start-up: it is made first, its failures reach the user as alerts,
+// and a store file that cannot be opened is reported before the panel appears.
+class TestTodoStartUp final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void bothStoresFailingAreReportedInOrderBeforeThePanel()
+    {
+        AppHarness h;
+        QVERIFY(DataPaths::ensureFolder(h.home.dataFolder()));
+        const QString todos = h.home.dataFolder() + u"/Todos.store"_s;
+        QFile garbage(todos);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("not a database");
+        garbage.close();
+        QFile blocker(h.home.dataFolder() + u"/Clipboard"_s);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        bool panelDuringAlerts = false;
+        h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts = panelDuringAlerts || h.delegate->isTrayPanelShown(); };
+        h.alerts.answerWith({1, 0});
+        h.start();
+
+        QCOMPARE(h.alerts.alerts().size(), 2);
+        QCOMPARE(h.alerts.alerts().at(0).title, u"Vemra couldn’t open your saved todos."_s);
+        QVERIFY(h.alerts.alerts().at(0).informativeText.startsWith(u"Nothing has been changed or deleted."_s));
+        QCOMPARE(h.alerts.alerts().at(1).title, u"Vemra couldn’t open your clipboard history."_s);
+        QCOMPARE(h.revealer.revealed(), QStringList{todos});
+        QVERIFY(!panelDuringAlerts);
+        QVERIFY(h.delegate->isTrayPanelShown());
+        QFile check(todos);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("not a database"));
+
+        // The store runs in memory, and a failed save would be told with the todos' own detail.
+        TodoStore *store = h.delegate->environment(&h.delegate->menuBarSurface()).todos;
+        QVERIFY(store && store->loadError() && store->add(u"kept for now"_s, std::nullopt));
+        store->onError(TodoStore::saveFailedMessage(), Error{u"Not written."_s, u"disk I/O error"_s});
+        QCOMPARE(h.alerts.alerts().at(2).title, u"Vemra couldn’t save your latest change."_s);
+        QVERIFY(h.alerts.alerts().at(2).informativeText.startsWith(
+            u"Your todos are still here. Vemra will try again with your next change.\n\n"_s));
+    }
+
+};
+
+QTEST_MAIN(TestTodoStartUp)
+#include "tst_TodoStartUp.moc"

@@ -1,0 +1,65 @@
+#include "Components/Controls/EmptyState.h"
+#include "Screenshots.h"
+
+#include <QHBoxLayout>
+#include <QTest>
+
+class TestEmptyState final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(Screenshots::lightPalette());
+    }
+
+    void headlineNamesTheFilteredDay_data()
+    {
+        QTest::addColumn<int>("offset"); // days from today; 99 for no filter
+        QTest::addColumn<QString>("headline");
+        // Sunday 6 December 2026.
+        QTest::newRow("no filter") << 99 << QStringLiteral("Nothing here yet.");
+        QTest::newRow("today") << 0 << QStringLiteral("Nothing yet.");
+        QTest::newRow("tomorrow") << 1 << QStringLiteral("Nothing tomorrow yet.");
+        QTest::newRow("this week") << 3 << QStringLiteral("Nothing on Wednesday yet.");
+        QTest::newRow("yesterday") << -1 << QStringLiteral("Nothing on Yesterday yet.");
+    }
+
+    void headlineNamesTheFilteredDay()
+    {
+        QFETCH(int, offset);
+        const QDate today(2026, 12, 6);
+        EmptyState state(Density::Compact);
+        state.setDay(today.addDays(1), today); // a filter set before is replaced
+        state.setDay(offset == 99 ? std::nullopt : std::optional<QDate>(today.addDays(offset)), today);
+        QTEST(state.headline(), "headline");
+        QCOMPARE(state.hint(), QStringLiteral("Add a todo above."));
+    }
+
+    void screenshot()
+    {
+        QWidget sheet;
+        auto *row = new QHBoxLayout(&sheet);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        const QDate today(2026, 12, 6);
+        for (bool dark : {false, true}) {
+            for (Density density : {Density::Compact, Density::Regular}) {
+                auto *state = new EmptyState(density);
+                state->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
+                state->setAutoFillBackground(true);
+                state->setFixedSize(220, 120);
+                if (density == Density::Regular)
+                    state->setDay(today.addDays(2), today);
+                row->addWidget(state);
+            }
+        }
+        sheet.show();
+        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("empty-state"))));
+    }
+};
+
+QTEST_MAIN(TestEmptyState)
+#include "tst_EmptyState.moc"

@@ -1,0 +1,137 @@
+#include "Platform/DesktopApps.h"
+#include "Platform/TypeIdentifiers.h"
+#include "Platform/linux/DesktopEntryIndex.h"
+#include "Platform/linux/QtSystemClipboard.h"
+#include "TestHome.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QTest>
+
+class TestSystemClipboard final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typeIdentifiers()
+    {
+        QCOMPARE(TypeIdentifiers::mimeType(QStringLiteral("com.compuserve.gif")), QStringLiteral("image/gif"));
+        QCOMPARE(TypeIdentifiers::identifier(QStringLiteral("image/JPEG; q=1")), QStringLiteral("public.jpeg"));
+        // Stored names keep the long extension; an unknown type is stored as PNG.
+        QCOMPARE(TypeIdentifiers::preferredExtension(QStringLiteral("public.jpeg")), QStringLiteral("jpeg"));
+        QCOMPARE(TypeIdentifiers::preferredExtension(QStringLiteral("com.example.thing")), QStringLiteral("png"));
+        // A MIME type passes through; anything else unknown has none.
+        QCOMPARE(TypeIdentifiers::mimeType(QStringLiteral("image/webp")), QStringLiteral("image/webp"));
+        QVERIFY(TypeIdentifiers::mimeType(QStringLiteral("com.example.thing")).isEmpty());
+    }
+
+    void countsEveryChangeAndOwnWritesOnce()
+    {
+        QtSystemClipboard systemClipboard;
+        const qint64 start = systemClipboard.changeCount();
+        QGuiApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
+        QCOMPARE(systemClipboard.changeCount(), start + 1);
+        QCOMPARE(systemClipboard.string(), QStringLiteral("from elsewhere"));
+        QVERIFY(systemClipboard.types().contains(QStringLiteral("text/plain")));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("selection only"), QClipboard::Selection);
+        QCOMPARE(systemClipboard.changeCount(), start + 1);
+
+        ClipboardWrite write;
+        write.text = QStringLiteral("https://example.com/a");
+        write.urls = {QUrl(QStringLiteral("https://example.com/a"))};
+        const std::optional<qint64> count = systemClipboard.write(write);
+        QCOMPARE(count, std::optional<qint64>(start + 2));
+        QCOMPARE(systemClipboard.changeCount(), start + 2);
+        QCOMPARE(systemClipboard.string(), QStringLiteral("https://example.com/a"));
+        QVERIFY(systemClipboard.types().contains(QStringLiteral("text/uri-list")));
+        QVERIFY(systemClipboard.fileUrls().isEmpty()); // a web link is no file
+    }
+
+    void filesAreWrittenForFileManagersWithoutText()
+    {
+        QtSystemClipboard systemClipboard;
+        ClipboardWrite write;
+        write.fileUrls = {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c"))};
+        QVERIFY(systemClipboard.write(write));
+        QCOMPARE(systemClipboard.fileUrls(), write.fileUrls);
+        QVERIFY(!systemClipboard.string());
+        QCOMPARE(systemClipboard.data(SystemClipboard::gnomeCopiedFilesType()),
+                 QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
+
+        // A file manager that offers only its own list is read as well.
+        auto *mime = new QMimeData;
+        mime->setData(SystemClipboard::gnomeCopiedFilesType(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QCOMPARE(systemClipboard.fileUrls(), QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x.png"))});
+        QVERIFY(SystemClipboard::offersFiles(systemClipboard.types()));
+        QVERIFY(!systemClipboard.data(QStringLiteral("image/png")));
+    }
+
+    void desktopEntriesNameTheWindow()
+    {
+        TestHome home;
+        const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+        QDir().mkpath(apps + QStringLiteral("/kde"));
+        auto write = [&](const QString &file, const QByteArray &text) {
+            QFile f(apps + QLatin1Char('/') + file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        write(QStringLiteral("org.keepassxc.KeePassXC.desktop"),
+              "[Desktop Entry]\nType=Application\nName=KeePassXC\nName[de]=KeePassXC DE\nExec=keepassxc %f\n");
+        write(QStringLiteral("code.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Visual Code\nStartupWMClass=Code\nExec=/usr/share/code/code --x\n"
+              "[Desktop Action new]\nName=New Window\n");
+        write(QStringLiteral("kde/konsole.desktop"), "[Desktop Entry]\nType=Application\nName=Konsole\nExec=konsole\n");
+        write(QStringLiteral("gone.desktop"), "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+
+        const DesktopEntryIndex index(QStringLiteral("de_DE"));
+        const DesktopEntryIndex::Entry *keepass = index.find(QStringLiteral("keepassxc"), QStringLiteral("KeePassXC"), {});
+        QVERIFY(keepass);
+        QCOMPARE(keepass->id, QStringLiteral("org.keepassxc.KeePassXC"));
+        QCOMPARE(keepass->name, QStringLiteral("KeePassXC DE"));
+        const DesktopEntryIndex::Entry *code = index.find(QStringLiteral("code"), QStringLiteral("Code"), {});
+        QVERIFY(code);
+        QCOMPARE(code->name, QStringLiteral("Visual Code"));
+        const DesktopEntryIndex::Entry *konsole = index.find({}, {}, QStringLiteral("konsole"));
+        QVERIFY(konsole);
+        QCOMPARE(konsole->id, QStringLiteral("kde-konsole"));
+        QVERIFY(!index.find(QStringLiteral("gone"), QStringLiteral("Gone"), QStringLiteral("gone")));
+        QVERIFY(!index.find({}, {}, {}));
+    }
+
+    void applicationTables_data()
+    {
+        QTest::addColumn<QString>("appId");
+        QTest::addColumn<QStringList>("aliases");
+        QTest::addColumn<bool>("passwordManager");
+        QTest::addColumn<bool>("codeApp");
+        QTest::newRow("keepassxc by desktop id") << "org.keepassxc.KeePassXC" << QStringList() << true << false;
+        QTest::newRow("keepassxc by window class") << "Foo" << QStringList{QStringLiteral("keepassxc")} << true << false;
+        QTest::newRow("secrets") << "org.gnome.World.Secrets" << QStringList() << true << false;
+        QTest::newRow("kwallet") << "org.kde.kwalletmanager5" << QStringList() << true << false;
+        QTest::newRow("jetbrains prefix") << "jetbrains-idea" << QStringList() << false << true;
+        QTest::newRow("xterm class") << "XTerm" << QStringList() << false << true;
+        QTest::newRow("exact names do not match as prefixes") << "codeblocks" << QStringList() << false << false;
+        QTest::newRow("editor id prefix") << "com.sublimetext.4" << QStringList() << false << true;
+        QTest::newRow("nothing") << "" << QStringList() << false << false;
+    }
+
+    void applicationTables()
+    {
+        QFETCH(QString, appId);
+        QFETCH(QStringList, aliases);
+        QFETCH(bool, passwordManager);
+        QFETCH(bool, codeApp);
+        QCOMPARE(DesktopApps::isPasswordManager({appId, appId, aliases}), passwordManager);
+        QCOMPARE(DesktopApps::isCodeApp(appId), codeApp);
+    }
+};
+
+QTEST_MAIN(TestSystemClipboard)
+#include "tst_SystemClipboard.moc"

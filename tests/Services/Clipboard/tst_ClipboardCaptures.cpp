@@ -1,0 +1,408 @@
+#include "Services/Clipboard/ClipboardCaptures.h"
+#include "Services/Clipboard/ClipboardFiles.h"
+#include "TestHome.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QTest>
+#include <QTimeZone>
+
+#include <libheif/heif.h>
+
+Q_DECLARE_METATYPE(ClipboardKind)
+
+namespace {
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image))
+        qFatal("cannot write %s: %s", format, qPrintable(writer.errorString()));
+    return bytes;
+}
+
+QImage picture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    // A red block at the top left tells the orientation.
+    for (int y = 0; y < height / 5; ++y) {
+        for (int x = 0; x < width / 2; ++x)
+            image.setPixel(x, y, qRgb(220, 0, 0));
+    }
+    return image;
+}
+
+// A JPEG with an EXIF orientation tag spliced in after its start marker.
+QByteArray jpegWithOrientation(const QImage &image, quint8 orientation)
+{
+    const QByteArray jpeg = encoded(image, "jpeg");
+    QByteArray tiff("MM\x00\x2a\x00\x00\x00\x08", 8);
+    tiff += QByteArray("\x00\x01", 2);                                      // one entry
+    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);             // orientation, SHORT, 1
+    tiff += QByteArray("\x00", 1) + char(orientation) + QByteArray("\x00\x00", 2);
+    tiff += QByteArray("\x00\x00\x00\x00", 4);                              // no next IFD
+    const QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
+    const quint16 length = quint16(payload.size() + 2);
+    QByteArray app1("\xff\xe1", 2);
+    app1 += char(length >> 8);
+    app1 += char(length & 0xff);
+    app1 += payload;
+    return jpeg.left(2) + app1 + jpeg.mid(2);
+}
+
+// A HEIC picture made with libheif's own encoder; empty when the machine has none.
+QByteArray heic(const QImage &source)
+{
+    if (!heif_have_encoder_for_format(heif_compression_HEVC))
+        return {};
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    heif_encoder_set_lossy_quality(encoder, 60);
+    heif_image *picture = nullptr;
+    heif_image_create(image.width(), image.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+    heif_image_add_plane(picture, heif_channel_interleaved, image.width(), image.height(), 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+    for (int y = 0; y < image.height(); ++y)
+        memcpy(plane + y * stride, image.constScanLine(y), size_t(image.width()) * 3);
+    heif_context_encode_image(context, picture, encoder, nullptr, nullptr);
+    heif_encoder_release(encoder);
+    heif_image_release(picture);
+    QByteArray bytes;
+    heif_writer writer;
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context *, const void *data, size_t size, void *target) {
+        static_cast<QByteArray *>(target)->append(static_cast<const char *>(data), qsizetype(size));
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+    };
+    heif_context_write(context, &writer, &bytes);
+    heif_context_free(context);
+    return bytes;
+}
+
+QStringList filesUnder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+ClipboardContents snapshot()
+{
+    ClipboardContents contents;
+    contents.sourceAppName = QStringLiteral("Editor");
+    contents.sourceAppId = QStringLiteral("org.example.Editor");
+    contents.copiedAt = QDateTime(QDate(2026, 3, 4), QTime(10, 0), QTimeZone::utc());
+    return contents;
+}
+
+ClipboardCapture captured(const ClipboardContents &contents, const QString &folder)
+{
+    auto result = ClipboardCaptures::make(contents, folder);
+    if (!result)
+        qFatal("capture failed: %s", qPrintable(result.error().description()));
+    if (!result.value())
+        qFatal("capture gave nothing");
+    return *result.value();
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
+class TestClipboardCapture final : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome m_home;
+    QString m_folder;
+    int m_run = 0;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = m_home.path() + QStringLiteral("/store-") + QString::number(++m_run);
+        QVERIFY(QDir().mkpath(m_folder));
+    }
+
+    void filesComeFirst()
+    {
+        ClipboardContents contents = snapshot();
+        contents.fileUrls = {QUrl::fromLocalFile(QStringLiteral("/home/u/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/home/u/ü.png"))};
+        contents.string = QStringLiteral("ignored text");
+        contents.imageData = encoded(picture(4, 4), "png");
+        const ClipboardCapture capture = captured(contents, m_folder);
+        const QString joined = QStringLiteral("/home/u/a b.txt\n/home/u/ü.png");
+        QCOMPARE(capture.kind, ClipboardKind::File);
+        QCOMPARE(capture.content, joined);
+        QCOMPARE(capture.contentHash, hex(joined.toUtf8()));
+        QCOMPARE(capture.byteCount, joined.toUtf8().size());
+        QCOMPARE(capture.mimeType, QStringLiteral("public.file-url"));
+        QCOMPARE(capture.copyCount, 1);
+        QCOMPARE(capture.copiedAt, contents.copiedAt);
+        QCOMPARE(capture.firstCopiedAt, contents.copiedAt);
+        QCOMPARE(capture.sourceAppId, contents.sourceAppId);
+        QVERIFY(capture.filePaths().isEmpty());
+        QVERIFY(filesUnder(m_folder).isEmpty());
+    }
+
+    void imagesAreKeptOrReencoded_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QSize>("size");
+        const QSize size(40, 30);
+        // Qt writes no GIF: a one-pixel picture by hand.
+        const QByteArray gif = QByteArray::fromHex(
+            "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+        QTest::newRow("png") << encoded(picture(40, 30), "png") << true << "public.png" << "png" << size;
+        QTest::newRow("jpeg") << encoded(picture(40, 30), "jpeg") << true << "public.jpeg" << "jpeg" << size;
+        QTest::newRow("gif") << gif << true << "com.compuserve.gif" << "gif" << QSize(1, 1);
+        QTest::newRow("tiff") << encoded(picture(40, 30), "tiff") << false << "public.png" << "png" << size;
+        QTest::newRow("bmp") << encoded(picture(40, 30), "bmp") << false << "public.png" << "png" << size;
+    }
+
+    void imagesAreKeptOrReencoded()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, kept);
+        QFETCH(QString, type);
+        QFETCH(QString, extension);
+        QFETCH(QSize, size);
+        ClipboardContents contents = snapshot();
+        contents.imageData = bytes;
+        contents.string = QStringLiteral("prose that comes along");
+        const ClipboardCapture capture = captured(contents, m_folder);
+        const QString id = capture.id.toString(QUuid::WithoutBraces).toUpper();
+        QCOMPARE(capture.kind, ClipboardKind::Image);
+        QVERIFY(capture.content.isEmpty());
+        QCOMPARE(capture.mimeType, type);
+        QCOMPARE(capture.imagePath, QStringLiteral("Images/%1.%2").arg(id, extension));
+        QCOMPARE(capture.thumbnailPath, QStringLiteral("Thumbnails/%1.png").arg(id));
+        QCOMPARE(capture.pixelWidth, size.width());
+        QCOMPARE(capture.pixelHeight, size.height());
+        QFile stored(m_folder + QLatin1Char('/') + *capture.imagePath);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray storedBytes = stored.readAll();
+        if (kept)
+            QCOMPARE(storedBytes, bytes);
+        else
+            QVERIFY(storedBytes.startsWith("\x89PNG"));
+        QCOMPARE(capture.contentHash, hex(storedBytes));
+        QCOMPARE(capture.byteCount, storedBytes.size());
+        QCOMPARE(capture.filePaths(), QStringList({*capture.imagePath, *capture.thumbnailPath}));
+    }
+
+    void rotatedImagesReportTheDisplayedSizeAndThumbnail()
+    {
+        ClipboardContents contents = snapshot();
+        contents.imageData = jpegWithOrientation(picture(400, 300), 6);
+        const ClipboardCapture capture = captured(contents, m_folder);
+        QCOMPARE(capture.mimeType, QStringLiteral("public.jpeg"));
+        QCOMPARE(capture.pixelWidth, 300);
+        QCOMPARE(capture.pixelHeight, 400);
+        const QImage thumbnail(m_folder + QLatin1Char('/') + *capture.thumbnailPath);
+        QCOMPARE(thumbnail.size(), QSize(240, 320));
+        // The top-left mark of the stored pixels is at the top right once turned.
+        QVERIFY(qRed(thumbnail.pixel(235, 2)) > 150 && qGreen(thumbnail.pixel(235, 2)) < 100);
+    }
+
+    void heicIsKeptAndDecodedThroughLibheif()
+    {
+        const QByteArray bytes = heic(picture(400, 300));
+        if (bytes.isEmpty())
+            QSKIP("no HEVC encoder on this machine");
+        ClipboardContents contents = snapshot();
+        contents.imageData = bytes;
+        const ClipboardCapture capture = captured(contents, m_folder);
+        QCOMPARE(capture.mimeType, QStringLiteral("public.heic"));
+        QVERIFY(capture.imagePath->endsWith(QLatin1String(".heic")));
+        QCOMPARE(capture.pixelWidth, 400);
+        QCOMPARE(capture.pixelHeight, 300);
+        QFile stored(m_folder + QLatin1Char('/') + *capture.imagePath);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), bytes);
+        QCOMPARE(QImage(m_folder + QLatin1Char('/') + *capture.thumbnailPath).size(), QSize(320, 240));
+        QCOMPARE(ClipboardFiles::thumbnail(m_folder + QLatin1Char('/') + *capture.imagePath, 100).size(), QSize(100, 75));
+    }
+
+    void imagesBeyondTheDecoderLimitAreStillKept()
+    {
+        const int previous = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1); // one megabyte: a 2000 × 2000 picture needs sixteen
+        ClipboardContents contents = snapshot();
+        // A GIF decodes whole, at the size of its screen: 2000 × 2000 here.
+        contents.imageData = QByteArray::fromHex(
+            "474946383961d007d007800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+        const auto result = ClipboardCaptures::make(contents, m_folder);
+        QImageReader::setAllocationLimit(previous);
+        QVERIFY(result && result.value());
+        QCOMPARE(result.value()->pixelWidth, 2000);
+        QVERIFY(result.value()->imagePath);
+        QVERIFY(!result.value()->thumbnailPath);
+    }
+
+    void nothingUsable_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("image");
+        QTest::addColumn<std::optional<QString>>("text");
+        QTest::newRow("bytes that are no image, with text") << std::optional<QByteArray>("not an image at all")
+                                                            << std::optional<QString>(QStringLiteral("text"));
+        QTest::newRow("truncated png") << std::optional<QByteArray>(encoded(picture(8, 8), "png").left(12))
+                                       << std::optional<QString>();
+        QTest::newRow("blank text") << std::optional<QByteArray>() << std::optional<QString>(QStringLiteral(" \n\t\u2028 "));
+        QTest::newRow("nothing") << std::optional<QByteArray>() << std::optional<QString>();
+    }
+
+    void nothingUsable()
+    {
+        QFETCH(std::optional<QByteArray>, image);
+        QFETCH(std::optional<QString>, text);
+        ClipboardContents contents = snapshot();
+        contents.imageData = image;
+        contents.string = text;
+        const auto result = ClipboardCaptures::make(contents, m_folder);
+        QVERIFY(result);
+        QVERIFY(!result.value());
+        QVERIFY(filesUnder(m_folder).isEmpty());
+    }
+
+    void textKeepsItsBlanksAndKind()
+    {
+        ClipboardContents contents = snapshot();
+        contents.string = QStringLiteral("  https://example.com/path \n");
+        const ClipboardCapture first = captured(contents, m_folder);
+        QCOMPARE(first.kind, ClipboardKind::Url);
+        QCOMPARE(first.mimeType, QStringLiteral("public.url"));
+        QCOMPARE(first.content, *contents.string);
+        QCOMPARE(first.contentHash, hex(contents.string->toUtf8()));
+        const ClipboardCapture second = captured(contents, m_folder);
+        QCOMPARE(second.contentHash, first.contentHash);
+        QVERIFY(second.id != first.id);
+
+        contents.string = QStringLiteral("git status");
+        QCOMPARE(captured(contents, m_folder).kind, ClipboardKind::Code);
+        contents.string = QStringLiteral("Grüße");
+        const ClipboardCapture plain = captured(contents, m_folder);
+        QCOMPARE(plain.kind, ClipboardKind::Text);
+        QCOMPARE(plain.mimeType, QStringLiteral("public.utf8-plain-text"));
+        QCOMPARE(plain.byteCount, 7);
+        QVERIFY(filesUnder(m_folder).isEmpty());
+    }
+
+    void longTextGoesToASideFileAtTheCharacterBoundary()
+    {
+        // A thumbs-up with a skin tone is one character of four UTF-16 units.
+        const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
+        ClipboardContents contents = snapshot();
+        contents.string = QString(19999, QLatin1Char('a')) + thumb;
+        const ClipboardCapture exact = captured(contents, m_folder);
+        QCOMPARE(exact.content, *contents.string);
+        QVERIFY(!exact.textPath);
+
+        contents.string = *contents.string + QStringLiteral("b");
+        const ClipboardCapture longer = captured(contents, m_folder);
+        const QString id = longer.id.toString(QUuid::WithoutBraces).toUpper();
+        QCOMPARE(longer.textPath, QStringLiteral("Text/%1.txt").arg(id));
+        QCOMPARE(longer.content, QString(19999, QLatin1Char('a')) + thumb);
+        QCOMPARE(longer.contentHash, hex(contents.string->toUtf8()));
+        QCOMPARE(longer.byteCount, contents.string->toUtf8().size());
+        QFile file(m_folder + QLatin1Char('/') + *longer.textPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), *contents.string);
+        QCOMPARE(filesUnder(m_folder), QStringList{*longer.textPath});
+    }
+
+    void writeFailuresLeaveNoSideFile_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<bool>("image");
+        QTest::newRow("image folder") << "Images" << true;
+        QTest::newRow("text folder") << "Text" << false;
+    }
+
+    void writeFailuresLeaveNoSideFile()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(bool, image);
+        QFile blocker(m_folder + QLatin1Char('/') + blocked);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ClipboardContents contents = snapshot();
+        if (image)
+            contents.imageData = encoded(picture(10, 10), "png");
+        else
+            contents.string = QString(20001, QLatin1Char('x'));
+        const auto result = ClipboardCaptures::make(contents, m_folder);
+        QVERIFY(!result);
+        QVERIFY(!result.error().message.isEmpty());
+        QCOMPARE(filesUnder(m_folder), QStringList{blocked});
+    }
+
+    void aFailedThumbnailStillSavesTheImage()
+    {
+        QFile blocker(m_folder + QStringLiteral("/Thumbnails"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ClipboardContents contents = snapshot();
+        contents.imageData = encoded(picture(10, 10), "png");
+        const ClipboardCapture capture = captured(contents, m_folder);
+        QVERIFY(capture.imagePath);
+        QVERIFY(!capture.thumbnailPath);
+        QCOMPARE(capture.filePaths(), QStringList{*capture.imagePath});
+    }
+
+    void removeSkipsMissingAndForeignPaths()
+    {
+        const QString outside = m_home.path() + QStringLiteral("/outside.txt");
+        QFile file(outside);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        ClipboardContents contents = snapshot();
+        contents.imageData = encoded(picture(10, 10), "png");
+        const ClipboardCapture capture = captured(contents, m_folder);
+        ClipboardFiles::remove({QStringLiteral("Images/missing.png"), QStringLiteral("../outside.txt"), outside,
+                                *capture.imagePath, *capture.thumbnailPath},
+                               m_folder);
+        QVERIFY(filesUnder(m_folder).isEmpty());
+        QVERIFY(QFile::exists(outside));
+    }
+
+    void thumbnailDecoding()
+    {
+        const QString path = m_folder + QStringLiteral("/turned.jpeg");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(jpegWithOrientation(picture(400, 300), 6));
+        file.close();
+        QCOMPARE(ClipboardFiles::thumbnail(path, 100).size(), QSize(75, 100));
+        QCOMPARE(ClipboardFiles::thumbnail(path, 0).size(), QSize(1, 1));
+        QCOMPARE(ClipboardFiles::thumbnail(path, 1000).size(), QSize(300, 400));
+        QVERIFY(ClipboardFiles::thumbnail(m_folder + QStringLiteral("/missing.png"), 100).isNull());
+        QVERIFY(ClipboardFiles::thumbnail(m_folder, 100).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipboardCapture)
+#include "tst_ClipboardCaptures.moc"

@@ -1,0 +1,772 @@
+#include "Platform/DataPaths.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardWriter.h"
+#include "TestHome.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+// The systemClipboard as the store sees it: remembers the last accepted write.
+class FakeClipboardWriter final : public ClipboardWriter
+{
+public:
+    bool write(std::unique_ptr<QMimeData> data) override
+    {
+        ++writes;
+        if (refuses)
+            return false;
+        contents = std::move(data);
+        ++count;
+        return true;
+    }
+    qint64 changeCount() const override { return count; }
+
+    std::unique_ptr<QMimeData> contents;
+    qint64 count = 41;
+    int writes = 0;
+    bool refuses = false;
+};
+
+QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+QDateTime at(int day, int hour, int minute = 0)
+{
+    return QDateTime(QDate(2026, 3, day), QTime(hour, minute), QTimeZone("America/New_York"));
+}
+
+ClipboardCalendar newYork()
+{
+    ClipboardCalendar calendar;
+    calendar.timeZone = QTimeZone("America/New_York");
+    calendar.firstDayOfWeek = Qt::Sunday;
+    calendar.locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    return calendar;
+}
+
+ClipboardCapture textCapture(const QString &text, const QDateTime &when, const QString &app = QStringLiteral("Editor"),
+                             const QString &bundle = QStringLiteral("org.example.Editor"))
+{
+    ClipboardCapture capture;
+    capture.id = QUuid::createUuid();
+    capture.kind = ClipboardKind::Text;
+    capture.content = text;
+    capture.contentHash = sha256(text.toUtf8());
+    capture.mimeType = QStringLiteral("public.utf8-plain-text");
+    capture.byteCount = text.toUtf8().size();
+    capture.sourceAppName = app;
+    capture.sourceAppId = bundle;
+    capture.copiedAt = when;
+    capture.firstCopiedAt = when;
+    return capture;
+}
+
+QString idText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// A long text whose whole form lives in a side file, as the capture writes it.
+ClipboardCapture longTextCapture(const QString &folder, const QString &whole, const QDateTime &when)
+{
+    ClipboardCapture capture = textCapture(whole, when);
+    capture.content = whole.left(20000);
+    capture.textPath = QStringLiteral("Text/") + idText(capture.id) + QStringLiteral(".txt");
+    writeFile(folder + QLatin1Char('/') + *capture.textPath, whole.toUtf8());
+    return capture;
+}
+
+ClipboardCapture imageCapture(const QString &folder, const QByteArray &bytes, const QDateTime &when)
+{
+    ClipboardCapture capture;
+    capture.id = QUuid::createUuid();
+    capture.kind = ClipboardKind::Image;
+    capture.contentHash = sha256(bytes);
+    capture.mimeType = QStringLiteral("public.png");
+    capture.byteCount = bytes.size();
+    capture.pixelWidth = 4;
+    capture.pixelHeight = 3;
+    capture.copiedAt = when;
+    capture.firstCopiedAt = when;
+    capture.imagePath = QStringLiteral("Images/") + idText(capture.id) + QStringLiteral(".png");
+    capture.thumbnailPath = QStringLiteral("Thumbnails/") + idText(capture.id) + QStringLiteral(".png");
+    writeFile(folder + QLatin1Char('/') + *capture.imagePath, bytes);
+    writeFile(folder + QLatin1Char('/') + *capture.thumbnailPath, "thumb" + bytes);
+    return capture;
+}
+
+// A second connection to the store's file that can make every write fail, the way a full
+// disk or a broken file would, and heal it again.
+class WriteBlocker final
+{
+public:
+    explicit WriteBlocker(const QString &file)
+        : m_name(QStringLiteral("blocker-") + QUuid::createUuid().toString())
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+    }
+    ~WriteBlocker()
+    {
+        QSqlDatabase::database(m_name).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+
+    void block()
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        for (const char *event : {"INSERT", "UPDATE", "DELETE"}) {
+            const QString statement = QStringLiteral("CREATE TRIGGER block_%1 BEFORE %1 ON clipboard_item "
+                                                     "BEGIN SELECT RAISE(ABORT, 'writes are blocked'); END")
+                                          .arg(QString::fromLatin1(event));
+            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        }
+    }
+    void unblock()
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        for (const char *event : {"INSERT", "UPDATE", "DELETE"})
+            QVERIFY(query.exec(QStringLiteral("DROP TRIGGER block_%1").arg(QString::fromLatin1(event))));
+    }
+    void exec(const QString &statement)
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name));
+        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+    }
+
+private:
+    QString m_name;
+};
+
+} // namespace
+
+class TestClipboardStore final : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString folder() const { return DataPaths::appFolder() + QStringLiteral("/Clipboard"); }
+    QString databasePath() const { return folder() + QStringLiteral("/Clipboard.store"); }
+
+private Q_SLOTS:
+    void opensOnDiskWithPrivateFolders()
+    {
+        TestHome home;
+        auto store = ClipboardStore::makeDefault();
+        QVERIFY(!store->loadError());
+        QCOMPARE(store->folder(), folder());
+        QVERIFY(QFileInfo(databasePath()).isFile());
+        for (const char *sub : {"Images", "Thumbnails", "Text"}) {
+            const QFileInfo info(folder() + QLatin1Char('/') + QLatin1String(sub));
+            QVERIFY(info.isDir());
+            QVERIFY(!(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+        }
+    }
+
+    void recordsSurviveReopening()
+    {
+        TestHome home;
+        ClipboardCapture capture = imageCapture(folder(), "png-bytes", at(10, 9, 30));
+        capture.sourceAppName = QStringLiteral("Painter");
+        capture.sourceAppId = QStringLiteral("org.example.Painter");
+        {
+            auto store = ClipboardStore::make(folder());
+            store->record(capture);
+        }
+        auto store = ClipboardStore::make(folder());
+        QVERIFY(!store->loadError());
+        const std::optional<ClipboardItem> item = store->item(capture.id);
+        QVERIFY(item);
+        const ClipboardItem expected(capture);
+        QCOMPARE(item->id, expected.id);
+        QCOMPARE(item->rawKind, QStringLiteral("image"));
+        QCOMPARE(item->content, QString());
+        QCOMPARE(item->contentHash, expected.contentHash);
+        QCOMPARE(item->createdAt, expected.createdAt);
+        QCOMPARE(item->lastCopiedAt, expected.lastCopiedAt);
+        QCOMPARE(item->copyCount, 1);
+        QCOMPARE(item->mimeType, expected.mimeType);
+        QCOMPARE(item->sourceAppName, expected.sourceAppName);
+        QCOMPARE(item->sourceAppId, expected.sourceAppId);
+        QCOMPARE(item->byteCount, expected.byteCount);
+        QCOMPARE(item->pixelWidth, 4);
+        QCOMPARE(item->pixelHeight, 3);
+        QCOMPARE(item->imagePath, expected.imagePath);
+        QCOMPARE(item->thumbnailPath, expected.thumbnailPath);
+        QCOMPARE(item->textPath, std::optional<QString>());
+        QCOMPARE(store->itemWithHash(capture.contentHash)->id, capture.id);
+    }
+
+    void foldsARepeatedCopy()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        QSignalSpy revisions(store.get(), &ClipboardStore::revisionChanged);
+        const QString whole = QString(20001, QLatin1Char('x'));
+        const ClipboardCapture first = longTextCapture(folder(), whole, at(10, 9));
+        const ClipboardCapture second =
+            longTextCapture(folder(), whole, at(10, 11));
+        store->record(first);
+        ClipboardCapture fromOther = second;
+        fromOther.sourceAppName = QStringLiteral("Terminal");
+        fromOther.sourceAppId = QString();
+        const ClipboardItem folded = store->record(fromOther);
+
+        QCOMPARE(store->count(), 1);
+        QCOMPARE(folded.id, first.id);
+        QCOMPARE(folded.copyCount, 2);
+        QCOMPARE(folded.createdAt, at(10, 9));
+        QCOMPARE(folded.lastCopiedAt, at(10, 11));
+        QCOMPARE(folded.sourceAppName, QStringLiteral("Terminal"));
+        QCOMPARE(folded.sourceAppId, QString()); // taken together with the name
+        QCOMPARE(folded.textPath, first.textPath);
+        QVERIFY(QFile::exists(folder() + QLatin1Char('/') + *first.textPath));
+        QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + *second.textPath));
+        QCOMPARE(revisions.count(), 2);
+
+        // An unnamed source keeps the known one; an older copy does not move the entry back.
+        ClipboardCapture anonymous = textCapture(whole, at(10, 8), QString(), QStringLiteral("ignored"));
+        const ClipboardItem again = store->record(anonymous);
+        QCOMPARE(again.sourceAppName, QStringLiteral("Terminal"));
+        QCOMPARE(again.lastCopiedAt, at(10, 11));
+        QCOMPARE(again.copyCount, 3);
+        QCOMPARE(store->item(first.id)->copyCount, 3);
+    }
+
+    void foldsARepeatedImageKeepingTheFirstFiles()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const ClipboardCapture first = imageCapture(folder(), "same-image", at(10, 9));
+        const ClipboardCapture second = imageCapture(folder(), "same-image", at(10, 10));
+        store->record(first);
+        store->record(second);
+        QCOMPARE(store->count(), 1);
+        for (const QString &path : first.filePaths())
+            QVERIFY(QFile::exists(folder() + QLatin1Char('/') + path));
+        for (const QString &path : second.filePaths())
+            QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + path));
+    }
+
+    void pagesAreNewestFirstAndSearchFolds()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->record(textCapture(QStringLiteral("Café au lait"), at(10, 9)));
+        store->record(textCapture(QStringLiteral("plain words"), at(10, 10), QStringLiteral("CAFETERIA")));
+        store->record(textCapture(QStringLiteral("nothing here"), at(10, 11)));
+        ClipboardCapture link = textCapture(QStringLiteral("https://example.org/"), at(10, 12));
+        link.kind = ClipboardKind::Url;
+        store->record(link);
+
+        const QList<ClipboardItem> page = store->items(2);
+        QCOMPARE(page.size(), 2);
+        QCOMPARE(page[0].content, QStringLiteral("https://example.org/"));
+        QCOMPARE(page[1].content, QStringLiteral("nothing here"));
+        QCOMPARE(store->items().size(), 4);
+
+        QCOMPARE(store->count(QStringLiteral("  cafe ")), 2); // content é and the app name
+        QCOMPARE(store->count(QStringLiteral("CAFÉ")), 2);
+        QCOMPARE(store->items(QStringLiteral("café"), 10).size(), 2);
+        QCOMPARE(store->count(QStringLiteral("links")), 1);   // names the kind
+        QCOMPARE(store->count(QStringLiteral("image x")), 0); // two words name no kind
+        QCOMPARE(store->count(QStringLiteral("\n ")), 4);     // blank: no filter
+        QCOMPARE(store->count(QStringLiteral("zzz")), 0);
+    }
+
+    void searchThroughTheStore_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("app");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+
+        QTest::newRow("at the start") << "abc tail" << "" << "ABC" << true;
+        QTest::newRow("at the end") << "head abc" << "" << "abc" << true;
+        QTest::newRow("whole text") << "abc" << "" << "abc" << true;
+        QTest::newRow("longer than the text") << "ab" << "" << "abc" << false;
+        QTest::newRow("almost") << "abd abx zbc" << "" << "abc" << false;
+        QTest::newRow("rare letter inside") << "the equal sign" << "" << "EQU" << true;
+        QTest::newRow("one letter") << "xyz" << "" << "Y" << true;
+        QTest::newRow("cedilla") << "FAÇADE" << "" << "ça" << true;
+        QTest::newRow("accent in the text") << "résumé" << "" << "RESUME" << true;
+        QTest::newRow("accent in the query") << "resume" << "" << "résumé" << true;
+        QTest::newRow("non-latin") << "Привет мир" << "" << "МИР" << true;
+        QTest::newRow("source app") << "ls -l" << "Files" << "file" << true;
+        QTest::newRow("kind word") << "plain" << "" << "texts" << true;
+        QTest::newRow("quotes and percent") << "100% \"sure\"" << "" << "% \"s" << true;
+        QTest::newRow("like wildcard is literal") << "abc" << "" << "a_c" << false;
+    }
+
+    void searchThroughTheStore()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, app);
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->record(textCapture(content, at(10, 9), app));
+        QCOMPARE(store->count(query), found ? 1 : 0);
+        QCOMPARE(store->items(query, 10).size(), found ? 1 : 0);
+        // The predicate the pending entries go through agrees with the database.
+        QCOMPARE(ClipboardItem::matching(query)->accepts(store->items(1).first()), found);
+    }
+
+    // A large history is counted in spans on several connections at once; every span, its
+    // edges and a pending change must come out the same as one scan would.
+    void searchCountsOverALargeHistory()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        QVERIFY(!store->loadError());
+        {
+            // Written behind the store's back, as fast as SQLite can: 20,000 rows, every 7th a
+            // café, every 5th from a browser, every 10th a link.
+            WriteBlocker writer(databasePath());
+            writer.exec(QStringLiteral(
+                "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 20000) "
+                "INSERT INTO clipboard_item (seq, id, raw_kind, content, content_hash, created_at, last_copied_at, "
+                "copy_count, mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height) "
+                "SELECT x, printf('%08X-0000-4000-8000-000000000000', x), iif(x % 10 = 0, 'url', 'text'), "
+                "iif(x % 7 = 0, 'Café number ' || x, 'plain ' || x), printf('%064d', x), x, x, 1, "
+                "'public.utf8-plain-text', iif(x % 5 = 0, 'Browser', 'Editor'), 'org.example', 8, 0, 0 FROM n"));
+            writer.exec(QStringLiteral(
+                "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
+                "SELECT seq, raw_kind, lower(source_app_name), replace(lower(content), 'é', 'e') FROM clipboard_item"));
+        }
+        const QList<std::pair<QString, qint64>> queries{
+            {QStringLiteral("CAFÉ"), 20000 / 7},
+            {QStringLiteral("browser"), 20000 / 5},
+            {QStringLiteral("links"), 20000 / 10},
+            {QStringLiteral("plain 1999"), 11 - 2}, // 1999 and 19990…19999, less the cafés 19992 and 19999
+            {QStringLiteral("number 1"), 1587}, // the cafés whose number starts with 1
+            {QStringLiteral("zzq"), 0},
+        };
+        for (const auto &[query, expected] : queries)
+            QCOMPARE(store->count(query), expected);
+
+        {
+            // With a change pending the file is not the whole truth; the count still is.
+            WriteBlocker blocker(databasePath());
+            blocker.block();
+            store->record(textCapture(QStringLiteral("one more café"), at(10, 9)));
+            QCOMPARE(store->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+            blocker.unblock();
+            store->save();
+            QCOMPARE(store->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+            QCOMPARE(store->count(QStringLiteral("browser")), 20000 / 5);
+        }
+
+        // The counting connections let go of the file first, so that closing the store folds
+        // the write-ahead log back into it.
+        store.reset();
+        QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal")));
+        QCOMPARE(ClipboardStore::make(folder())->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+    }
+
+    void periodQueriesUseHalfOpenIntervals()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const QDateTime now = at(11, 15);
+        store->record(textCapture(QStringLiteral("start of today"), at(11, 0)));
+        store->record(textCapture(QStringLiteral("end of yesterday"), at(11, 0).addMSecs(-1)));
+        store->record(textCapture(QStringLiteral("start of tomorrow"), at(12, 0)));
+        store->record(textCapture(QStringLiteral("afternoon"), at(11, 14)));
+        store->record(textCapture(QStringLiteral("last week"), at(3, 12))); // Tuesday of the week before
+        const ClearRequest today = ClearRequest::of(ClipboardPeriod::Today);
+        const QList<ClipboardItem> items = store->items(today, now, newYork());
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0].content, QStringLiteral("afternoon"));
+        QCOMPARE(items[1].content, QStringLiteral("start of today"));
+        QCOMPARE(store->count(today, now, newYork()), 2);
+        QCOMPARE(store->count(ClearRequest::of(ClipboardPeriod::LastWeek), now, newYork()), 1);
+        QCOMPARE(store->count(ClearRequest::all(), now, newYork()), 5);
+
+        QSignalSpy revisions(store.get(), &ClipboardStore::revisionChanged);
+        store->deleteItems(QList<ClipboardItem>{});
+        QCOMPARE(revisions.count(), 0);
+
+        store->deleteItems(today, now, newYork());
+        QCOMPARE(store->count(), 3);
+        QCOMPARE(store->count(today, now, newYork()), 0);
+        store->deleteItems(ClearRequest::all(), now, newYork());
+        QCOMPARE(store->count(), 0);
+    }
+
+    void copyBack_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("succeeds");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("urls");
+        QTest::addColumn<QByteArray>("png");
+
+        QTest::newRow("text") << "text" << true << "hello" << QStringList() << QByteArray();
+        QTest::newRow("code") << "code" << true << "int x;" << QStringList() << QByteArray();
+        QTest::newRow("link") << "url" << true << "www.Example.org" << QStringList{QStringLiteral("https://www.example.org")}
+                              << QByteArray();
+        QTest::newRow("link that is no web link") << "url" << true << "file:///etc/passwd" << QStringList()
+                                                  << QByteArray();
+        QTest::newRow("link that does not parse") << "url" << true << "http://exa mple" << QStringList()
+                                                  << QByteArray();
+        QTest::newRow("long text from its side file") << "long" << true << QString() << QStringList() << QByteArray();
+        QTest::newRow("long text whose side file is gone") << "long-missing" << false << QString() << QStringList()
+                                                           << QByteArray();
+        QTest::newRow("image") << "image" << true << QString() << QStringList() << QByteArray("png-bytes");
+        QTest::newRow("image whose file is gone") << "image-missing" << false << QString() << QStringList()
+                                                  << QByteArray();
+        QTest::newRow("image path outside the folder") << "image-outside" << false << QString() << QStringList()
+                                                       << QByteArray();
+        QTest::newRow("three files") << "file" << true << QString()
+                                     << QStringList{QStringLiteral("file:///home/u/a.txt"), QStringLiteral("file:///home/u/b c.txt"),
+                                                    QStringLiteral("file:///home/u/d.txt")}
+                                     << QByteArray();
+        QTest::newRow("refused by the systemClipboard") << "refused" << false << "hello" << QStringList() << QByteArray();
+    }
+
+    void copyBack()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, succeeds);
+        QFETCH(QString, text);
+        QFETCH(QStringList, urls);
+        QFETCH(QByteArray, png);
+
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        FakeClipboardWriter systemClipboard;
+        systemClipboard.contents = std::make_unique<QMimeData>();
+        systemClipboard.contents->setText(QStringLiteral("before"));
+
+        const QString whole = QString(19999, QLatin1Char('a')) + QStringLiteral("bcdef");
+        ClipboardCapture capture;
+        if (kind == QStringLiteral("long") || kind == QStringLiteral("long-missing")) {
+            capture = longTextCapture(folder(), whole, at(10, 9));
+            if (kind == QStringLiteral("long-missing"))
+                QFile::remove(folder() + QLatin1Char('/') + *capture.textPath);
+        } else if (kind.startsWith(QStringLiteral("image"))) {
+            capture = imageCapture(folder(), "png-bytes", at(10, 9));
+            if (kind == QStringLiteral("image-missing"))
+                QFile::remove(folder() + QLatin1Char('/') + *capture.imagePath);
+            if (kind == QStringLiteral("image-outside")) {
+                writeFile(home.path() + QStringLiteral("/secret.png"), "secret");
+                capture.imagePath = QStringLiteral("Images/../../../../secret.png");
+            }
+        } else if (kind == QStringLiteral("file")) {
+            capture = textCapture(QStringLiteral("/home/u/a.txt\n/home/u/b c.txt\n\n/home/u/d.txt"), at(10, 9));
+            capture.kind = ClipboardKind::File;
+        } else {
+            capture = textCapture(text, at(10, 9));
+            capture.kind = kind == QStringLiteral("code") ? ClipboardKind::Code
+                : kind == QStringLiteral("url")           ? ClipboardKind::Url
+                                                          : ClipboardKind::Text;
+            systemClipboard.refuses = kind == QStringLiteral("refused");
+        }
+        const ClipboardItem item = store->record(capture);
+        const qint64 revision = store->revision();
+
+        std::optional<qint64> reported;
+        std::optional<qint64> countWhenReported;
+        store->onCopyBack = [&](qint64 changeCount) {
+            reported = changeCount;
+            countWhenReported = store->item(item.id)->copyCount;
+        };
+        const bool copied = store->copy(item, systemClipboard, at(10, 12));
+        QCOMPARE(copied, succeeds);
+
+        const ClipboardItem after = *store->item(item.id);
+        if (!succeeds) {
+            QVERIFY(!reported);
+            QCOMPARE(after.copyCount, 1);
+            QCOMPARE(after.lastCopiedAt, at(10, 9));
+            QCOMPARE(store->revision(), revision);
+            if (kind != QStringLiteral("refused")) {
+                QCOMPARE(systemClipboard.writes, 0); // untouched
+                QCOMPARE(systemClipboard.contents->text(), QStringLiteral("before"));
+            }
+            return;
+        }
+
+        QCOMPARE(reported, std::optional<qint64>(42));
+        QCOMPARE(countWhenReported, std::optional<qint64>(1)); // told before the entry changes
+        QCOMPARE(after.copyCount, 2);
+        QCOMPARE(after.lastCopiedAt, at(10, 12));
+        QCOMPARE(store->revision(), revision + 1);
+
+        const QMimeData &written = *systemClipboard.contents;
+        if (kind == QStringLiteral("long")) {
+            QCOMPARE(written.text(), whole);
+        } else if (kind == QStringLiteral("image")) {
+            QCOMPARE(written.formats(), QStringList{QStringLiteral("image/png")});
+            QCOMPARE(written.data(QStringLiteral("image/png")), png);
+        } else if (kind == QStringLiteral("file")) {
+            QVERIFY(!written.hasFormat(QStringLiteral("text/plain")));
+            QCOMPARE(written.data(QStringLiteral("x-special/gnome-copied-files")).split('\n').size(), 4);
+        } else {
+            QCOMPARE(written.text(), text);
+        }
+        QStringList written_urls;
+        for (const QUrl &url : written.urls())
+            written_urls << url.toString();
+        QCOMPARE(written_urls, urls);
+    }
+
+    void aFailedSaveKeepsEverythingPending()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        WriteBlocker blocker(databasePath());
+        store->record(textCapture(QStringLiteral("saved"), at(10, 8)));
+
+        QStringList messages;
+        store->onError = [&](const QString &message, const Error &error) {
+            messages << message;
+            QVERIFY(error.detail.contains(QStringLiteral("writes are blocked")));
+        };
+        blocker.block();
+        const qint64 revision = store->revision();
+        const ClipboardCapture unsaved = textCapture(QStringLiteral("unsaved"), at(10, 9));
+        store->record(unsaved);
+        QCOMPARE(messages, QStringList{QStringLiteral("Vemra couldn\u2019t save your clipboard history.")});
+        QCOMPARE(store->revision(), revision + 1);
+
+        // Visible at once, in lookups, pages and counts.
+        QCOMPARE(store->count(), 2);
+        QCOMPARE(store->count(QStringLiteral("UNSAVED")), 1);
+        QCOMPARE(store->items(10).first().id, unsaved.id);
+        QVERIFY(store->item(unsaved.id));
+
+        // The same copy again folds into the pending entry instead of adding a second one.
+        store->record(textCapture(QStringLiteral("unsaved"), at(10, 10)));
+        QCOMPARE(store->count(), 2);
+        QCOMPARE(store->item(unsaved.id)->copyCount, 2);
+        QCOMPARE(messages.size(), 2);
+
+        blocker.unblock();
+        store->record(textCapture(QStringLiteral("later"), at(10, 11)));
+        QCOMPARE(messages.size(), 2);
+        store.reset();
+
+        auto reopened = ClipboardStore::make(folder());
+        QCOMPARE(reopened->count(), 3);
+        QCOMPARE(reopened->item(unsaved.id)->copyCount, 2);
+        QCOMPARE(reopened->item(unsaved.id)->lastCopiedAt, at(10, 10));
+    }
+
+    void sideFilesGoOnlyWithASavedDeletion()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        WriteBlocker blocker(databasePath());
+        const ClipboardCapture image = imageCapture(folder(), "image-one", at(10, 9));
+        const ClipboardCapture other = imageCapture(folder(), "image-two", at(10, 10));
+        const ClipboardItem first = store->record(image);
+        store->record(other);
+        int errors = 0;
+        store->onError = [&](const QString &, const Error &) { ++errors; };
+
+        blocker.block();
+        store->deleteItems({first});
+        store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
+        QCOMPARE(errors, 2);
+        QCOMPARE(store->count(), 0);
+        QVERIFY(!store->item(image.id));
+        QVERIFY(!store->itemWithHash(image.contentHash));
+        for (const QString &path : image.filePaths() + other.filePaths())
+            QVERIFY2(QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
+
+        // Quit without a successful save: the entries come back with their files.
+        store.reset();
+        blocker.unblock();
+        {
+            auto reopened = ClipboardStore::make(folder());
+            QCOMPARE(reopened->count(), 2);
+            FakeClipboardWriter systemClipboard;
+            QVERIFY(reopened->copy(*reopened->item(image.id), systemClipboard, at(10, 13)));
+            QCOMPARE(systemClipboard.contents->data(QStringLiteral("image/png")), QByteArray("image-one"));
+        }
+
+        // A deletion that is saved removes them.
+        store = ClipboardStore::make(folder());
+        store->onError = [&](const QString &, const Error &) { ++errors; };
+        blocker.block();
+        store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
+        blocker.unblock();
+        store->save();
+        QCOMPARE(errors, 3);
+        QCOMPARE(store->count(), 0);
+        for (const QString &path : image.filePaths() + other.filePaths())
+            QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
+    }
+
+    void aPendingClearDoesNotSwallowLaterCopies()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        WriteBlocker blocker(databasePath());
+        store->record(textCapture(QStringLiteral("old"), at(11, 9)));
+        store->onError = [](const QString &, const Error &) {};
+        blocker.block();
+        store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(11, 10), newYork());
+        // The same text again is a new entry: the old one is being deleted.
+        const ClipboardItem again = store->record(textCapture(QStringLiteral("old"), at(11, 11)));
+        QCOMPARE(again.copyCount, 1);
+        QCOMPARE(store->count(), 1);
+        blocker.unblock();
+        store->save();
+        store.reset();
+        auto reopened = ClipboardStore::make(folder());
+        QCOMPARE(reopened->count(), 1);
+        QCOMPARE(reopened->items(1).first().id, again.id);
+    }
+
+    void storedPathsStayInsideTheFolder()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const QString outside = home.path() + QStringLiteral("/keep.txt");
+        writeFile(outside, "keep");
+        const QString userFile = home.path() + QStringLiteral("/user-file.txt");
+        writeFile(userFile, "mine");
+
+        ClipboardCapture hostile = textCapture(QString(30, QLatin1Char('h')), at(10, 9));
+        hostile.textPath = QStringLiteral("../../../keep.txt");
+        hostile.thumbnailPath = outside; // absolute
+        ClipboardCapture files = textCapture(userFile, at(10, 10));
+        files.kind = ClipboardKind::File;
+        const ClipboardItem bad = store->record(hostile);
+        const ClipboardItem copiedFiles = store->record(files);
+
+        QVERIFY(!store->filePath(QStringLiteral("../keep.txt")));
+        QVERIFY(!store->filePath(QStringLiteral("Images/../../keep.txt")));
+        QVERIFY(!store->filePath(outside));
+        QVERIFY(!store->filePath(QString()));
+        QCOMPARE(store->filePath(QStringLiteral("Images/A.png")), folder() + QStringLiteral("/Images/A.png"));
+        QVERIFY(store->url(QStringLiteral("../keep.txt")).isEmpty());
+
+        QVERIFY(!store->fullText(bad));
+        FakeClipboardWriter systemClipboard;
+        QVERIFY(!store->copy(bad, systemClipboard, at(10, 11)));
+
+        store->deleteItems({bad, copiedFiles});
+        QCOMPARE(store->count(), 0);
+        QCOMPARE(readFile(outside), QByteArray("keep"));
+        QCOMPARE(readFile(userFile), QByteArray("mine"));
+    }
+
+    void unopenableStoresFallBackToMemory_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("folder is a file") << "folder-file";
+        QTest::newRow("database is a folder") << "database-folder";
+        QTest::newRow("garbage") << "garbage";
+        QTest::newRow("truncated database") << "truncated";
+        QTest::newRow("another program's database") << "foreign";
+        QTest::newRow("newer format") << "newer";
+    }
+
+    void unopenableStoresFallBackToMemory()
+    {
+        QFETCH(QString, damage);
+        TestHome home;
+        QString victim = databasePath();
+        if (damage == QStringLiteral("folder-file")) {
+            victim = folder();
+            QDir().mkpath(QFileInfo(folder()).absolutePath());
+            writeFile(folder(), "a file where the folder should be");
+        } else if (damage == QStringLiteral("database-folder")) {
+            QDir().mkpath(databasePath());
+        } else if (damage == QStringLiteral("garbage")) {
+            QByteArray bytes;
+            for (int i = 0; i < 8192; ++i)
+                bytes.append(char((i * 7919) % 251));
+            writeFile(databasePath(), bytes);
+        } else if (damage == QStringLiteral("truncated")) {
+            {
+                auto store = ClipboardStore::make(folder());
+                for (int i = 0; i < 200; ++i)
+                    store->record(textCapture(QStringLiteral("entry %1 ").arg(i).repeated(40), at(10, 9).addSecs(i)));
+            }
+            QFile::remove(databasePath() + QStringLiteral("-wal"));
+            QFile::remove(databasePath() + QStringLiteral("-shm"));
+            QByteArray bytes = readFile(databasePath());
+            QVERIFY(bytes.size() > 8192);
+            // Keep the header, wreck every page after the first.
+            for (qsizetype i = 4096; i < bytes.size(); ++i)
+                bytes[i] = char(0xA5);
+            QFile::remove(databasePath());
+            writeFile(databasePath(), bytes);
+        } else {
+            QDir().mkpath(folder());
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+            db.setDatabaseName(databasePath());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            if (damage == QStringLiteral("foreign")) {
+                QVERIFY(query.exec(QStringLiteral("CREATE TABLE notes (body TEXT)")));
+            } else {
+                QVERIFY(query.exec(QStringLiteral("CREATE TABLE clipboard_item (id TEXT)")));
+                QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = 99")));
+            }
+            query = QSqlQuery();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+        }
+        const QByteArray before = QFileInfo(victim).isFile() ? readFile(victim) : QByteArray();
+        const QDateTime modified = QFileInfo(victim).lastModified();
+
+        auto store = ClipboardStore::make(folder());
+        QVERIFY(store->loadError());
+        QCOMPARE(store->loadError()->message, QStringLiteral("Vemra couldn\u2019t open your clipboard history."));
+        QVERIFY(QFileInfo(store->folder()).fileName().startsWith(QStringLiteral("Vemra-Clipboard-")));
+        QCOMPARE(QFileInfo(store->folder()).fileName().size(), 16 + 36);
+        QCOMPARE(QFileInfo(store->folder()).fileName().mid(16), QFileInfo(store->folder()).fileName().mid(16).toUpper());
+        QVERIFY(!QFileInfo::exists(store->folder())); // made by the first side-file write
+
+        // Works for this run.
+        const ClipboardItem item = store->record(textCapture(QStringLiteral("kept in memory"), at(10, 9)));
+        QCOMPARE(store->count(), 1);
+        QCOMPARE(store->item(item.id)->content, QStringLiteral("kept in memory"));
+        store.reset();
+
+        if (QFileInfo(victim).isFile())
+            QCOMPARE(readFile(victim), before);
+        QCOMPARE(QFileInfo(victim).lastModified(), modified);
+        QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal"))
+                || damage == QStringLiteral("foreign") || damage == QStringLiteral("newer"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipboardStore)
+#include "tst_ClipboardStore.moc"

@@ -1,0 +1,237 @@
+#include "FakeLoginItemService.h"
+#include "Platform/linux/XdgAutostartEntry.h"
+#include "Services/Shell/LaunchAtLogin.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeFile(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
+struct Subject
+{
+    LaunchAtLogin launch;
+    QList<Error> errors;
+
+    explicit Subject(std::unique_ptr<LoginItemService> service) : launch(std::move(service))
+    {
+        launch.onError = [this](const Error &error) { errors << error; };
+    }
+};
+
+} // namespace
+
+class TestLaunchAtLogin final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void togglingWritesAndRemovesTheAutostartEntry()
+    {
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        QVERIFY(entry.startsWith(home.path()));
+        QVERIFY(entry.endsWith(QStringLiteral("/autostart/vemra.desktop")));
+
+        Subject subject(std::make_unique<XdgAutostartEntry>());
+        QSignalSpy changed(&subject.launch, &LaunchAtLogin::isEnabledChanged);
+        QVERIFY(!subject.launch.isEnabled());
+
+        subject.launch.toggle();
+        QVERIFY(subject.launch.isEnabled());
+        const QString written = readAll(entry);
+        QVERIFY(written.startsWith(QStringLiteral("[Desktop Entry]\n")));
+        QVERIFY(written.contains(QStringLiteral("Type=Application\n")));
+        const QString exec = QStringLiteral("Exec=\"%1\" --login-item\n").arg(QCoreApplication::applicationFilePath());
+        QVERIFY2(written.contains(exec), qPrintable(written));
+        QVERIFY(QFileInfo(QCoreApplication::applicationFilePath()).isAbsolute());
+
+        // A second object (the next launch) finds the registration.
+        QVERIFY(LaunchAtLogin(std::make_unique<XdgAutostartEntry>()).isEnabled());
+
+        subject.launch.toggle();
+        QVERIFY(!subject.launch.isEnabled());
+        QVERIFY(!QFileInfo::exists(entry));
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.at(0).at(0).toBool(), true);
+        QCOMPARE(changed.at(1).at(0).toBool(), false);
+        QVERIFY(subject.errors.isEmpty());
+    }
+
+    void aFailedWriteIsReportedOnceAndTheRealStateShows_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<bool>("blockerIsFolder");
+        QTest::newRow("autostart is a file") << QStringLiteral("autostart") << false;
+        QTest::newRow("entry is a folder") << QStringLiteral("autostart/vemra.desktop") << true;
+    }
+
+    void aFailedWriteIsReportedOnceAndTheRealStateShows()
+    {
+        QFETCH(QString, blocker);
+        QFETCH(bool, blockerIsFolder);
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        Subject subject(std::make_unique<XdgAutostartEntry>());
+        subject.launch.toggle();
+        QVERIFY(subject.launch.isEnabled());
+
+        // Meanwhile the entry went away and something now stands in its way; the copy
+        // still says enabled.
+        const QString autostart = QFileInfo(entry).absolutePath();
+        QVERIFY(QDir(autostart).removeRecursively());
+        const QString blockerPath = QFileInfo(autostart).absolutePath() + QLatin1Char('/') + blocker;
+        if (blockerIsFolder)
+            QVERIFY(QDir().mkpath(blockerPath));
+        else
+            writeFile(blockerPath, "not a folder");
+
+        QSignalSpy changed(&subject.launch, &LaunchAtLogin::isEnabledChanged);
+        subject.launch.toggle(); // not enabled in truth, so it registers, and that fails
+        QCOMPARE(subject.errors.size(), 1);
+        QVERIFY(!subject.errors.first().description().isEmpty());
+        QVERIFY(!subject.launch.isEnabled());
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(blockerIsFolder ? QFileInfo(blockerPath).isDir() : QFileInfo(blockerPath).isFile());
+    }
+
+    void refreshReadsChangesMadeOutside_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("an entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=vemra --login-item\n") << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=vemra --login-item\nHidden=true\n") << false;
+        QTest::newRow("switched off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("switch in another group")
+            << QByteArray("[Desktop Entry]\nExec=vemra\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+
+    void refreshReadsChangesMadeOutside()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, enabled);
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        LaunchAtLogin launch(std::make_unique<XdgAutostartEntry>());
+        QSignalSpy changed(&launch, &LaunchAtLogin::isEnabledChanged);
+
+        writeFile(entry, contents);
+        launch.refresh();
+        QCOMPARE(launch.isEnabled(), enabled);
+        launch.refresh();
+        QCOMPARE(changed.size(), enabled ? 1 : 0);
+
+        QVERIFY(QFile::remove(entry));
+        launch.refresh();
+        QVERIFY(!launch.isEnabled());
+    }
+
+    void anEntrySwitchedOffByTheDesktopIsWrittenAfresh()
+    {
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        writeFile(entry, "[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
+        LaunchAtLogin launch(std::make_unique<XdgAutostartEntry>());
+        QVERIFY(!launch.isEnabled());
+        launch.toggle();
+        QVERIFY(launch.isEnabled());
+        QVERIFY(!readAll(entry).contains(QStringLiteral("Hidden")));
+        QVERIFY(readAll(entry).contains(QCoreApplication::applicationFilePath()));
+    }
+
+    void withoutItsOwnLocationNothingIsWritten()
+    {
+        TestHome home;
+        XdgAutostartEntry entry(XdgAutostartEntry::defaultEntryPath(), QString());
+        QVERIFY(entry.registerItem().has_value());
+        QVERIFY(!QFileInfo::exists(XdgAutostartEntry::defaultEntryPath()));
+        QCOMPARE(entry.status(), LoginItemService::Status::NotRegistered);
+    }
+
+    void toggleRegistersUnlessEnabled_data()
+    {
+        using Status = LoginItemService::Status;
+        QTest::addColumn<Status>("before");
+        QTest::addColumn<Status>("afterRegister");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("enabled") << Status::Enabled << Status::Enabled << QStringList{QStringLiteral("unregister")} << false;
+        QTest::newRow("not registered") << Status::NotRegistered << Status::Enabled
+                                        << QStringList{QStringLiteral("register")} << true;
+        QTest::newRow("not found") << Status::NotFound << Status::Enabled << QStringList{QStringLiteral("register")}
+                                   << true;
+        QTest::newRow("requires approval") << Status::RequiresApproval << Status::RequiresApproval
+                                           << QStringList{QStringLiteral("register"), QStringLiteral("openApprovalSettings")}
+                                           << false;
+    }
+
+    void toggleRegistersUnlessEnabled()
+    {
+        QFETCH(LoginItemService::Status, before);
+        QFETCH(LoginItemService::Status, afterRegister);
+        QFETCH(QStringList, calls);
+        QFETCH(bool, enabled);
+        auto service = std::make_unique<FakeLoginItemService>();
+        FakeLoginItemService &fake = *service;
+        fake.current = before;
+        fake.afterRegister = afterRegister;
+        Subject subject(std::move(service));
+        subject.launch.toggle();
+        QCOMPARE(fake.calls, calls);
+        QCOMPARE(subject.launch.isEnabled(), enabled);
+        QVERIFY(subject.errors.isEmpty());
+    }
+
+    void aFailedUnregistrationKeepsTheCheckMark()
+    {
+        auto service = std::make_unique<FakeLoginItemService>();
+        FakeLoginItemService &fake = *service;
+        fake.current = LoginItemService::Status::Enabled;
+        fake.failure = QStringLiteral("denied");
+        Subject subject(std::move(service));
+        QSignalSpy changed(&subject.launch, &LaunchAtLogin::isEnabledChanged);
+        subject.launch.toggle();
+        QCOMPARE(subject.errors.size(), 1);
+        QCOMPARE(subject.errors.first().description(), QStringLiteral("denied"));
+        QVERIFY(subject.launch.isEnabled());
+        QCOMPARE(changed.size(), 0);
+    }
+
+    void theCommandSurvivesAwkwardPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin/vemra") << QStringLiteral("\"/usr/bin/vemra\" --login-item");
+        QTest::newRow("blanks, quotes, dollar, backslash, percent")
+            << QStringLiteral("/opt/My Apps/100% \"v\"$x\\y/vemra")
+            << QStringLiteral("\"/opt/My Apps/100%% \\\\\"v\\\\\"\\\\$x\\\\\\\\y/vemra\" --login-item");
+        QTest::newRow("backtick and newline") << QStringLiteral("/a`b\nc") << QStringLiteral("\"/a\\\\`b\\nc\" --login-item");
+    }
+
+    void theCommandSurvivesAwkwardPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(XdgAutostartEntry::execLine(path), exec);
+    }
+};
+
+QTEST_MAIN(TestLaunchAtLogin)
+#include "tst_LaunchAtLogin.moc"

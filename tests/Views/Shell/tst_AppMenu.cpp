@@ -1,0 +1,181 @@
+#include "Views/Shell/AppMenu.h"
+#include "Components/Theme/Symbols.h"
+#include "MemorySettingsStore.h"
+#include "Screenshots.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Updates/UpdateDriver.h"
+#include "Services/Updates/Updater.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+class RecordingDriver final : public UpdateDriver
+{
+public:
+    explicit RecordingDriver(QStringList &log)
+        : m_log(log)
+    {
+    }
+    void start(UpdateDriverDelegate *) override { }
+    bool automaticallyChecks() const override { return true; }
+    void setAutomaticallyChecks(bool) override { }
+    void checkForUpdates() override { m_log.append(QStringLiteral("check")); }
+
+private:
+    QStringList &m_log;
+};
+
+// The panel's world as the gear sees it, with every action written to one log.
+struct Panel
+{
+    QStringList log;
+    MemorySettingsStore defaults;
+    Preferences preferences{defaults};
+    Updater updater{std::make_unique<RecordingDriver>(log)};
+    Surface surface;
+    AppMenu menu{&surface, &preferences, &updater};
+
+    Panel()
+    {
+        surface.setCloseAction([this] { log.append(QStringLiteral("close")); });
+        surface.setExpandAction([this] { log.append(QStringLiteral("expand")); });
+        surface.setOpenSettingsAction(
+            [this](SettingsPane pane) { log.append(QStringLiteral("settings ") + SettingsPanes::storedValue(pane)); });
+        menu.onQuit = [this] { log.append(QStringLiteral("quit")); };
+    }
+
+    void offerUpdate(const QString &version) { updater.willHandleShowingUpdate(false, UpdateItem{version, version, {}}); }
+
+    QStringList entries()
+    {
+        menu.rebuildMenu();
+        QStringList texts;
+        for (QAction *action : menu.menu()->actions())
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    }
+
+    void choose(const QString &text)
+    {
+        menu.rebuildMenu();
+        for (QAction *action : menu.menu()->actions()) {
+            if (action->text() == text) {
+                action->trigger();
+                return;
+            }
+        }
+        QFAIL(qPrintable(QStringLiteral("no entry ") + text));
+    }
+};
+
+const QString ellipsis = QStringLiteral("\u2026");
+
+} // namespace
+
+class TestAppMenu final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(Screenshots::lightPalette());
+        Symbols::useIconTheme();
+    }
+
+    void entriesFollowTheUpdateAndTheClipboardSwitch()
+    {
+        Panel panel;
+        QCOMPARE(panel.entries(),
+            (QStringList{QStringLiteral("Settings") + ellipsis, QStringLiteral("Open Vemra Window"), QStringLiteral("-"),
+                QStringLiteral("Pause Clipboard History"), QStringLiteral("-"), QStringLiteral("Check for Updates") + ellipsis,
+                QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra")}));
+        QVERIFY(!panel.menu.showsUpdateDot());
+
+        panel.offerUpdate(QStringLiteral("2.1"));
+        QVERIFY(panel.menu.showsUpdateDot());
+        QCOMPARE(panel.menu.findChild<QAbstractButton *>()->toolTip(), QStringLiteral("Vemra 2.1 is available"));
+        panel.preferences.setMonitorsClipboard(false);
+        QCOMPARE(panel.entries(),
+            (QStringList{QStringLiteral("Update to Vemra 2.1") + ellipsis, QStringLiteral("-"), QStringLiteral("Settings") + ellipsis,
+                QStringLiteral("Open Vemra Window"), QStringLiteral("-"), QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra")}));
+
+        panel.updater.willFinishUpdateSession();
+        QVERIFY(!panel.menu.showsUpdateDot());
+        QCOMPARE(panel.menu.findChild<QAbstractButton *>()->toolTip(), QStringLiteral("Settings and more"));
+    }
+
+    void updateEntriesCloseThePanelFirst()
+    {
+        Panel panel;
+        panel.choose(QStringLiteral("Check for Updates") + ellipsis);
+        panel.offerUpdate(QStringLiteral("2.0"));
+        panel.choose(QStringLiteral("Update to Vemra 2.0") + ellipsis);
+        QCOMPARE(panel.log, (QStringList{QStringLiteral("close"), QStringLiteral("check"), QStringLiteral("close"), QStringLiteral("check")}));
+    }
+
+    void entriesActThroughTheSurface()
+    {
+        Panel panel;
+        panel.choose(QStringLiteral("Settings") + ellipsis);
+        panel.choose(QStringLiteral("Open Vemra Window"));
+        panel.choose(QStringLiteral("About Vemra"));
+        panel.choose(QStringLiteral("Quit Vemra"));
+        QCOMPARE(panel.log, (QStringList{QStringLiteral("settings general"), QStringLiteral("expand"),
+                                 QStringLiteral("settings about"), QStringLiteral("quit")}));
+    }
+
+    void pauseEntryIsBoundToTheSetting()
+    {
+        Panel panel;
+        panel.choose(QStringLiteral("Pause Clipboard History"));
+        QVERIFY(panel.preferences.isClipboardPaused());
+        panel.menu.rebuildMenu();
+        QAction *pause = panel.menu.menu()->actions().at(3);
+        QVERIFY(pause->isChecked());
+        pause->trigger();
+        QVERIFY(!panel.preferences.isClipboardPaused());
+    }
+
+    void worksWithoutServices()
+    {
+        AppMenu menu(nullptr, nullptr, nullptr);
+        QVERIFY(!menu.showsUpdateDot());
+        menu.onQuit = nullptr;
+        for (QAction *action : menu.menu()->actions())
+            action->trigger(); // nothing to act on, nothing breaks
+        QCOMPARE(menu.menu()->actions().size(), 6); // no pause entry without preferences
+    }
+
+    void screenshot()
+    {
+        Panel panel;
+        panel.offerUpdate(QStringLiteral("2.1"));
+        QWidget sheet;
+        auto *row = new QHBoxLayout(&sheet);
+        row->setContentsMargins(12, 12, 12, 12);
+        Panel plain;
+        plain.menu.setParent(&sheet);
+        panel.menu.setParent(&sheet);
+        row->addWidget(&plain.menu);
+        row->addWidget(&panel.menu);
+        sheet.setAutoFillBackground(true);
+        sheet.show();
+        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("app-menu-gear"))));
+        plain.menu.setParent(nullptr);
+        panel.menu.setParent(nullptr);
+
+        panel.menu.rebuildMenu();
+        panel.menu.menu()->adjustSize();
+        QVERIFY(QFileInfo::exists(Screenshots::save(panel.menu.menu(), QStringLiteral("app-menu"))));
+    }
+};
+
+QTEST_MAIN(TestAppMenu)
+#include "tst_AppMenu.moc"

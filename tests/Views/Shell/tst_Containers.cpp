@@ -1,0 +1,389 @@
+#include "TabFixture.h"
+
+#include "Views/Todos/ClearAllButton.h"
+#include "Components/Controls/EmptyState.h"
+#include "Components/Controls/IconButton.h"
+#include "Views/Todos/MonthCalendar.h"
+#include "Views/Shell/SectionPicker.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Controls/TintedButton.h"
+#include "Screenshots.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Shell/ExpandedWindow.h"
+#include "Views/Todos/FooterStatus.h"
+#include "Views/Shell/PanelContent.h"
+#include "Views/Shell/TabContent.h"
+#include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodosTab.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate friday = TabFixture::friday;
+
+void showActive(QWidget *widget)
+{
+    widget->show();
+    widget->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(widget));
+}
+
+} // namespace
+
+class TestContainers final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TabFixture> f;
+
+    std::unique_ptr<PanelContent> popover()
+    {
+        return std::make_unique<PanelContent>(f->environment(), &f->settings, &f->clock);
+    }
+    std::unique_ptr<ExpandedWindow> window()
+    {
+        auto window = std::make_unique<ExpandedWindow>(f->environment(), &f->settings, &f->clock);
+        window->resize(560, 700);
+        return window;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(u"Fusion"_s);
+        QApplication::setPalette(Screenshots::lightPalette());
+        Symbols::useIconTheme();
+    }
+
+    void init() { f = std::make_unique<TabFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void escapeUnwindsThenClosesThePanel()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        f->surface.setVisible(true);
+        const Todo todo = f->add(u"walk"_s, friday.addDays(3));
+        TodosTabState *state = panel->todosState();
+        QLineEdit *field = panel->todosTab()->input()->field();
+        QVERIFY(field->hasFocus());
+
+        state->setDay(friday.addDays(3));
+        QTest::keyClicks(field, u"typed"_s);
+        QTest::mouseClick(panel->clearAllButton()->askButton(), Qt::LeftButton);
+        state->beginMove(todo.id);
+        QVERIFY(panel->todosTab()->showsCalendarCard());
+        QVERIFY(!panel->footerStatus()->isVisible());
+
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!state->isConfirmingClear());
+        QVERIFY(panel->footerStatus()->isVisible());
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(state->movingID(), std::nullopt);
+        QVERIFY(!panel->todosTab()->showsCalendarCard());
+        QCOMPARE(field->text(), u"typed"_s);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(field->text(), QString());
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(state->day(), std::nullopt);
+        QCOMPARE(f->closes, 0);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(f->closes, 1);
+        QCOMPARE(f->store->allTodos().size(), 1);
+    }
+
+    void theWindowNeverClosesOnEscape()
+    {
+        auto expanded = window();
+        showActive(expanded.get());
+        f->surface.setVisible(true);
+        TodosTabState *state = expanded->todosState();
+        QLineEdit *field = expanded->todosTab()->input()->field();
+        QVERIFY(field->hasFocus());
+        state->setDay(friday.addDays(1));
+        QTest::keyClicks(field, u"x"_s);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(field->text(), QString());
+        QCOMPARE(state->day(), std::nullopt);
+        QCOMPARE(f->closes, 0);
+        QVERIFY(expanded->isVisible());
+    }
+
+    void hidingCancelsTheConfirmationAndTheFilter()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        f->surface.setVisible(true);
+        f->add(u"a"_s, friday.addDays(2));
+        TodosTabState *state = panel->todosState();
+        state->setDay(friday.addDays(2));
+        state->setDraft(u"draft"_s);
+        QTest::mouseClick(panel->clearAllButton()->askButton(), Qt::LeftButton);
+        QVERIFY(panel->clearAllButton()->isConfirming());
+
+        f->surface.setVisible(false);
+        QVERIFY(!panel->clearAllButton()->isConfirming());
+        QVERIFY(panel->clearAllButton()->askButton()->isVisibleTo(panel.get()));
+        QCOMPARE(state->day(), std::nullopt);
+        QCOMPARE(state->draft(), u"draft"_s);
+        QCOMPARE(f->store->allTodos().size(), 1);
+    }
+
+    void aFutureFilterIsDroppedOnceTodayReachesIt()
+    {
+        // The window is left open overnight with tomorrow's filter on.
+        auto expanded = window();
+        showActive(expanded.get());
+        f->surface.setVisible(true);
+        f->add(u"today's"_s);
+        f->add(u"tomorrow's"_s, friday.addDays(1));
+        TodosTabState *state = expanded->todosState();
+        state->setDay(friday.addDays(1));
+        QCOMPARE(expanded->footerStatus()->text(), u"1 remaining · 0 completed"_s);
+
+        f->clock.set(QDateTime(friday.addDays(1), QTime(0, 0, 1)));
+        expanded->dayChanged();
+        QCOMPARE(state->today(), friday.addDays(1));
+        QCOMPARE(state->day(), std::nullopt);
+        // Nothing still names a day that is no longer ahead.
+        QCOMPARE(expanded->todosTab()->input()->field()->placeholderText(), u"What needs to be done?"_s);
+        QCOMPARE(expanded->clearAllButton()->question(), u"Clear all todos?"_s);
+        QCOMPARE(expanded->footerStatus()->text(), u"2 remaining · 0 completed"_s);
+
+        // Shown again after a day passed while it was hidden: today moves on at the showing.
+        f->surface.setVisible(false);
+        f->clock.set(QDateTime(friday.addDays(3), QTime(8, 0)));
+        QCOMPARE(state->today(), friday.addDays(1));
+        f->surface.setVisible(true);
+        QCOMPARE(state->today(), friday.addDays(3));
+    }
+
+    void thePanelRenewsTodayOnTheDayChange()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        f->surface.setVisible(true);
+        f->add(u"later"_s, friday.addDays(2));
+        TodosTabState *state = panel->todosState();
+        state->setDay(friday.addDays(2));
+        f->clock.set(QDateTime(friday.addDays(2), QTime(0, 0)));
+        panel->dayChanged();
+        QCOMPARE(state->day(), std::nullopt);
+        QCOMPARE(panel->todosTab()->emptyState()->isVisible(), false);
+    }
+
+    void calendarCardFollowsEachSurfacesOwnSetting()
+    {
+        f->settings.setValue(u"cardShowsCalendar"_s, true);
+        auto panel = popover();
+        auto expanded = window();
+        QVERIFY(panel->todosTab()->showsCalendarCard());
+        QVERIFY(!expanded->todosTab()->showsCalendarCard());
+        QVERIFY(expanded->showsHeader());
+
+        expanded->todosState()->setShowsCalendar(true);
+        QCOMPARE(f->settings.value(u"windowShowsCalendar"_s).toBool(), true);
+        QVERIFY(expanded->todosTab()->showsCalendarCard());
+        QVERIFY(!expanded->showsHeader());
+        f->surface.setTab(VemraTab::Clipboard);
+        QVERIFY(expanded->showsHeader());
+        f->surface.setTab(VemraTab::Todos);
+        QVERIFY(!expanded->showsHeader());
+
+        panel->todosState()->setShowsCalendar(false);
+        QCOMPARE(f->settings.value(u"cardShowsCalendar"_s).toBool(), false);
+        QCOMPARE(f->settings.value(u"windowShowsCalendar"_s).toBool(), true);
+
+        // A move shows the card and hides the header; ending it puts both back.
+        expanded->todosState()->setShowsCalendar(false);
+        QVERIFY(expanded->showsHeader());
+        const Todo todo = f->add(u"t"_s);
+        expanded->todosState()->beginMove(todo.id);
+        QVERIFY(expanded->todosTab()->showsCalendarCard());
+        QVERIFY(!expanded->showsHeader());
+        // The moved todo disappears: the move ends by itself.
+        f->store->remove(todo.id);
+        QVERIFY(!expanded->todosTab()->showsCalendarCard());
+        QVERIFY(expanded->showsHeader());
+
+        // A new panel reads the remembered switch.
+        f->settings.setValue(u"cardShowsCalendar"_s, true);
+        QVERIFY(popover()->todosTab()->showsCalendarCard());
+    }
+
+    void theCalendarComesBackOnTheSelectedMonth()
+    {
+        f->settings.setValue(u"cardShowsCalendar"_s, true);
+        auto panel = popover();
+        showActive(panel.get());
+        TodosTabState *state = panel->todosState();
+        MonthCalendar *calendar = panel->todosTab()->calendarPanel()->calendar();
+        const QDate march(2026, 3, 1);
+        QCOMPARE(calendar->month(), march);
+
+        // Closing and reopening the panel keeps the month the user stepped to.
+        calendar->stepMonth(2);
+        panel->hide();
+        showActive(panel.get());
+        QCOMPARE(calendar->month(), march.addMonths(2));
+
+        // Switching the card off and on again starts at the selection's month.
+        state->setShowsCalendar(false);
+        state->setShowsCalendar(true);
+        QCOMPARE(calendar->month(), march);
+
+        // So does another tab in between.
+        calendar->stepMonth(1);
+        f->surface.setTab(VemraTab::Clipboard);
+        f->surface.setTab(VemraTab::Todos);
+        QCOMPARE(calendar->month(), march);
+    }
+
+    void focusRequestsPutTheFocusInTheInputOnTheTodosTab()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        QLineEdit *field = panel->todosTab()->input()->field();
+        f->surface.setTab(VemraTab::Focus);
+        QVERIFY(!field->isVisible());
+        f->surface.setTab(VemraTab::Todos);
+        QVERIFY(field->hasFocus());
+
+        panel->sectionPicker()->setFocus();
+        QVERIFY(!field->hasFocus());
+        f->surface.requestInputFocus();
+        QVERIFY(field->hasFocus());
+
+        auto expanded = window();
+        showActive(expanded.get());
+        QLineEdit *windowField = expanded->todosTab()->input()->field();
+        QVERIFY(windowField->hasFocus());
+        expanded->sectionPicker()->setFocus();
+        f->surface.setTab(VemraTab::Clipboard);
+        f->surface.requestInputFocus();
+        QVERIFY(!windowField->hasFocus());
+        f->surface.setTab(VemraTab::Todos);
+        QVERIFY(windowField->hasFocus());
+    }
+
+    void footerShowsWhatIsOnDisplay()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        QCOMPARE(panel->footerStatus()->text(), FooterStatus::emptyText());
+        QVERIFY(!panel->clearAllButton()->isVisible());
+        QVERIFY(panel->openInWindowButton()->isVisible());
+        QVERIFY(panel->todosTab()->showsEmptyState());
+        QCOMPARE(panel->todosTab()->emptyState()->headline(), u"Nothing here yet."_s);
+
+        f->add(u"one"_s);
+        QVERIFY(panel->clearAllButton()->isVisible());
+        QVERIFY(!panel->todosTab()->showsEmptyState());
+
+        // A future day without todos: the empty state names it, the footer has nothing to count.
+        panel->todosState()->setDay(friday.addDays(1));
+        QVERIFY(panel->todosTab()->showsEmptyState());
+        QCOMPARE(panel->todosTab()->emptyState()->headline(), u"Nothing tomorrow yet."_s);
+        QCOMPARE(panel->footerStatus()->text(), FooterStatus::emptyText());
+        QVERIFY(!panel->clearAllButton()->isVisible());
+
+        // The window keeps its status above the question.
+        auto expanded = window();
+        showActive(expanded.get());
+        QTest::mouseClick(expanded->clearAllButton()->askButton(), Qt::LeftButton);
+        QVERIFY(expanded->clearAllButton()->isConfirming());
+        QVERIFY(expanded->footerStatus()->isVisible());
+    }
+
+    void panelKeyboardEquivalents()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        QLineEdit *field = panel->todosTab()->input()->field();
+        QTest::keyClick(field, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f->expands, 1);
+
+        f->surface.setTab(VemraTab::Focus);
+        QTest::keyClick(panel.get(), Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(f->settingsOpened, QList<SettingsPane>({SettingsPane::General}));
+        // Ctrl+O belongs to the todos footer only.
+        QTest::keyClick(panel.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f->expands, 1);
+        QTest::keyClick(panel.get(), Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(f->surface.tab(), VemraTab::Todos);
+    }
+
+    void thePanelIsFixedWidthAndTheWindowColumnCentred()
+    {
+        auto panel = popover();
+        showActive(panel.get());
+        QCOMPARE(panel->width(), PanelContent::panelWidth);
+        for (int i = 0; i < 3; ++i)
+            f->add(u"todo %1"_s.arg(i));
+        f->surface.setTab(VemraTab::Clipboard);
+        QCOMPARE(panel->sizeHint().width(), PanelContent::panelWidth);
+
+        auto expanded = window();
+        expanded->resize(1000, 700);
+        showActive(expanded.get());
+        QCOMPARE(expanded->column()->width(), ExpandedWindow::maxColumnWidth);
+        QCOMPARE(expanded->column()->geometry().center().x(), expanded->rect().center().x());
+    }
+
+    void screenshots()
+    {
+        f->add(u"Water the plants"_s);
+        f->add(u"Send the invoice to Maria"_s, std::nullopt, true);
+        f->add(u"Book the dentist"_s, friday.addDays(1));
+        f->add(u"Pack for the weekend trip, including the charger and the rain jacket"_s, friday.addDays(2));
+        f->add(u"Renew the library card"_s);
+
+        auto panel = popover();
+        showActive(panel.get());
+        // As the panel's host does: follow the content's height once the rows are laid out.
+        const auto fit = [&panel] {
+            QTest::qWait(250); // fades and outlines settle, for the picture only
+            for (int pass = 0; pass < 3; ++pass) {
+                QCoreApplication::processEvents();
+                panel->resize(panel->sizeHint());
+            }
+        };
+        fit();
+        Screenshots::save(panel.get(), u"popover-todos"_s);
+        panel->todosState()->setShowsCalendar(true);
+        fit();
+        Screenshots::save(panel.get(), u"popover-calendar"_s);
+        panel->todosState()->setConfirmingClear(true);
+        fit();
+        Screenshots::save(panel.get(), u"popover-confirming"_s);
+
+        auto expanded = window();
+        showActive(expanded.get());
+        QTest::qWait(250);
+        Screenshots::save(expanded.get(), u"window-todos"_s);
+        expanded->todosState()->setShowsCalendar(true);
+        expanded->todosState()->setDay(friday.addDays(1));
+        QTest::qWait(300);
+        Screenshots::save(expanded.get(), u"window-calendar"_s);
+
+        QApplication::setPalette(Screenshots::darkPalette());
+        panel->todosState()->setConfirmingClear(false);
+        panel->todosState()->setShowsCalendar(false);
+        fit();
+        Screenshots::save(panel.get(), u"popover-todos-dark"_s);
+        QApplication::setPalette(Screenshots::lightPalette());
+    }
+};
+
+QTEST_MAIN(TestContainers)
+#include "tst_Containers.moc"

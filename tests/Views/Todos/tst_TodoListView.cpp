@@ -1,0 +1,550 @@
+#include "Views/Todos/InlineEditor.h"
+#include "Views/Todos/TodoCheckbox.h"
+#include "Models/Todos/Days.h"
+#include "Services/Shell/Surface.h"
+#include "TodoListFixture.h"
+#include "Views/Todos/TodoSectionHeading.h"
+
+#include <QApplication>
+#include <QGraphicsOpacityEffect>
+#include <QRandomGenerator>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate friday = TodoListFixture::friday;
+
+void press(QWidget *focus, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(focus, key, modifiers);
+}
+
+// Drags `row` vertically by `dy` with the mouse, as a user would, and lets go.
+void mouseDrag(TodoRow *row, int dy)
+{
+    // The row moves under the pointer while it is dragged; the pointer's screen position does not.
+    const QPoint start(row->width() / 3, row->height() / 2);
+    const QPoint globalStart = row->mapToGlobal(start);
+    QTest::mousePress(row, Qt::LeftButton, Qt::NoModifier, start);
+    const int steps = 6;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint global = globalStart + QPoint(0, dy * i / steps);
+        QMouseEvent move(QEvent::MouseMove, QPointF(row->mapFromGlobal(global)), QPointF(global), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(row, &move);
+    }
+    const QPoint end = globalStart + QPoint(0, dy);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(row->mapFromGlobal(end)), QPointF(end), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(row, &release);
+}
+
+} // namespace
+
+class TestTodoListView final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(u"Fusion"_s);
+        QApplication::setPalette(Screenshots::lightPalette());
+    }
+
+    // The key table, pressed in the input line that keeps the focus. Rows: a, b on today, c
+    // tomorrow. `selected` is the title selected before the key ("" none, "<stale>" a deleted one).
+    void keys_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("selectedAfter");
+        QTest::addColumn<QString>("typed");
+
+        const int none = Qt::NoModifier;
+        QTest::newRow("no selection: Down selects the first row") << "" << int(Qt::Key_Down) << none << "a"
+                                                                  << "";
+        QTest::newRow("no selection: Up goes on") << "" << int(Qt::Key_Up) << none << ""
+                                                  << "";
+        QTest::newRow("no selection: Space is typed") << "" << int(Qt::Key_Space) << none << ""
+                                                      << " ";
+        QTest::newRow("no selection: Escape goes on") << "" << int(Qt::Key_Escape) << none << ""
+                                                      << "";
+        QTest::newRow("Down moves on") << "a" << int(Qt::Key_Down) << none << "b"
+                                       << "";
+        QTest::newRow("Down crosses into the next day") << "b" << int(Qt::Key_Down) << none << "c"
+                                                        << "";
+        QTest::newRow("Down on the last row stays") << "c" << int(Qt::Key_Down) << none << "c"
+                                                    << "";
+        QTest::newRow("Up on the first row leaves the list") << "a" << int(Qt::Key_Up) << none << ""
+                                                             << "";
+        QTest::newRow("Shift+Up moves like Up") << "b" << int(Qt::Key_Up) << int(Qt::ShiftModifier) << "a"
+                                                << "";
+        QTest::newRow("Down on a stale selection selects the first row")
+            << "<stale>" << int(Qt::Key_Down) << none << "a"
+            << "";
+        QTest::newRow("Up on a stale selection selects the first row") << "<stale>" << int(Qt::Key_Up) << none << "a"
+                                                                       << "";
+        QTest::newRow("Escape deselects and is swallowed") << "b" << int(Qt::Key_Escape) << none << ""
+                                                           << "";
+        QTest::newRow("a letter deselects and is typed") << "b" << int(Qt::Key_X) << none << ""
+                                                         << "x";
+        QTest::newRow("Ctrl+Down is left alone") << "a" << int(Qt::Key_Down) << int(Qt::ControlModifier) << "a"
+                                                 << "";
+        QTest::newRow("Alt+Space is left alone") << "a" << int(Qt::Key_Space) << int(Qt::AltModifier) << "a"
+                                                 << " ";
+        QTest::newRow("Space on a stale selection is swallowed") << "<stale>" << int(Qt::Key_Space) << none << "<stale>"
+                                                                 << "";
+    }
+
+    void keys()
+    {
+        QFETCH(QString, selected);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, selectedAfter);
+        QFETCH(QString, typed);
+
+        TodoListFixture f;
+        const QList<Todo> today = f.add({ u"a"_s, u"b"_s });
+        const Todo gone = *f.store->add(u"gone"_s, std::nullopt);
+        f.add({ u"c"_s }, friday.addDays(1));
+        f.store->remove(gone.id);
+        QVERIFY(f.show());
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s, u"c"_s }));
+
+        if (selected == u"<stale>"_s) {
+            f.state->setSelection(gone.id);
+        } else if (!selected.isEmpty()) {
+            for (const Todo &t : f.list->rows())
+                if (t.title == selected)
+                    f.state->setSelection(t.id);
+        }
+        press(f.input, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(f.selectedTitle(), selectedAfter);
+        QCOMPARE(f.input->text(), typed);
+        // Nothing but the selection changed.
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s, u"c"_s }));
+        QVERIFY(!f.store->todo(today.first().id)->isCompleted);
+    }
+
+    void downOnAnEmptyListGoesOn()
+    {
+        TodoListFixture f;
+        QVERIFY(f.show());
+        QVERIFY(!f.list->handleKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier)));
+    }
+
+    void spaceCompletesWithConfettiAndSoundReopeningWithNeither()
+    {
+        SoundLog sounds;
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.state->setSelection(todos.at(1).id);
+
+        press(f.input, Qt::Key_Space);
+        QVERIFY(f.store->todo(todos.at(1).id)->isCompleted);
+        QCOMPARE(f.confetti->bursts().size(), 1);
+        QCOMPARE(f.confetti->bursts().first().sourceID, todos.at(1).id);
+        QCOMPARE(f.confetti->bursts().first().pieces.size(), 44);
+        QVERIFY(f.confetti->isVisible());
+        QVERIFY(f.confetti->sourcePoint(todos.at(1).id).has_value());
+        QCOMPARE(sounds.played(), QStringList { u"done"_s });
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+        QVERIFY(f.list->row(todos.at(1).id)->checkbox()->isChecked());
+
+        press(f.input, Qt::Key_Space);
+        QVERIFY(!f.store->todo(todos.at(1).id)->isCompleted);
+        QCOMPARE(f.confetti->bursts().size(), 1);
+        QCOMPARE(sounds.played().size(), 1);
+        QCOMPARE(f.input->text(), QString());
+    }
+
+    void reduceMotionThrowsNoConfettiButStillSounds()
+    {
+        SoundLog sounds;
+        TodoListFixture f;
+        f.reduceMotion = true;
+        const Todo todo = f.add({ u"a"_s }).first();
+        QVERIFY(f.show());
+        // A click on the checkbox, as well as Space.
+        QTest::mouseClick(f.list->row(todo.id)->checkbox(), Qt::LeftButton);
+        QVERIFY(f.store->todo(todo.id)->isCompleted);
+        QVERIFY(f.confetti->bursts().isEmpty());
+        QVERIFY(!f.confetti->isVisible());
+        QCOMPARE(sounds.played(), QStringList { u"done"_s });
+    }
+
+    void deleteMovesTheSelectionOn_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("deleted");
+        QTest::addColumn<QString>("selectedAfter");
+
+        const QStringList abc { u"a"_s, u"b"_s, u"c"_s };
+        QTest::newRow("middle row: the next one") << abc << "b"
+                                                  << "b"
+                                                  << "c";
+        QTest::newRow("last row: the new last") << abc << "c"
+                                                << "c"
+                                                << "b";
+        QTest::newRow("only row: none") << QStringList { u"a"_s } << "a"
+                                        << "a"
+                                        << "";
+        QTest::newRow("another row: kept") << abc << "a"
+                                           << "c"
+                                           << "a";
+    }
+
+    void deleteMovesTheSelectionOn()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QString, selected);
+        QFETCH(QString, deleted);
+        QFETCH(QString, selectedAfter);
+
+        SoundLog sounds;
+        TodoListFixture f;
+        const QList<Todo> todos = f.add(titles);
+        QVERIFY(f.show());
+        const auto idOf = [&](const QString &title) {
+            return std::find_if(todos.cbegin(), todos.cend(), [&](const Todo &t) { return t.title == title; })->id;
+        };
+        f.state->setSelection(idOf(selected));
+        if (selected == deleted)
+            press(f.input, Qt::Key_Backspace);
+        else
+            f.list->row(idOf(deleted))->onDelete();
+        QVERIFY(!f.store->todo(idOf(deleted)));
+        QCOMPARE(f.selectedTitle(), selectedAfter);
+        QCOMPARE(sounds.played(), QStringList { u"pop"_s });
+        QVERIFY(!f.shownTitles().contains(deleted));
+    }
+
+    void returnEditsAndReturnCommitsOnce()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        f.state->setSelection(todos.at(0).id);
+
+        press(f.input, Qt::Key_Return);
+        QCOMPARE(f.list->editingID(), std::optional<QUuid>(todos.at(0).id));
+        InlineEditor *editor = f.list->row(todos.at(0).id)->editor();
+        QVERIFY(editor);
+        QTRY_VERIFY(editor->hasFocus());
+        QCOMPARE(editor->cursorPosition(), 1);
+        QVERIFY(!editor->hasSelectedText());
+        // While editing the list handles no key: the arrows and Return belong to the editor.
+        QTest::keyClicks(editor, u"lpha"_s);
+        QTest::keyClick(editor, Qt::Key_Down);
+        QCOMPARE(f.selectedTitle(), u"a"_s);
+        QCOMPARE(f.list->draft(), u"alpha"_s);
+        QCOMPARE(changes.count(), 0);
+
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(f.store->todo(todos.at(0).id)->title, u"alpha"_s);
+        QCOMPARE(f.list->editingID(), std::nullopt);
+        QCOMPARE(changes.count(), 1);
+        // The focus goes back to the input; the field's own loss of focus reports nothing more.
+        QTRY_VERIFY(f.input->hasFocus());
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(f.selectedTitle(), u"alpha"_s);
+    }
+
+    void escapeCancelsTheEditAndKeepsTheSelection()
+    {
+        TodoListFixture f;
+        QSignalSpy closes(f.state.get(), &TodosTabState::closeRequested);
+        const Todo todo = f.add({ u"a"_s }).first();
+        QVERIFY(f.show());
+        f.list->row(todo.id)->onEdit(); // the row's double click or "Edit"
+        InlineEditor *editor = f.list->row(todo.id)->editor();
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClicks(editor, u"xyz"_s);
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(f.store->todo(todo.id)->title, u"a"_s);
+        QCOMPARE(f.list->editingID(), std::nullopt);
+        QCOMPARE(f.selectedTitle(), u"a"_s);
+        QTRY_VERIFY(f.input->hasFocus());
+        QCOMPARE(f.store->todo(todo.id)->title, u"a"_s);
+        QCOMPARE(closes.count(), 0);
+    }
+
+    void clickingElsewhereCommitsTheEdit()
+    {
+        TodoListFixture f;
+        const Todo todo = f.add({ u"a"_s }).first();
+        QVERIFY(f.show());
+        f.list->beginEditing(todo.id);
+        InlineEditor *editor = f.list->row(todo.id)->editor();
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClicks(editor, u"bc"_s);
+        f.input->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(f.store->todo(todo.id)->title, u"abc"_s);
+        QCOMPARE(f.list->editingID(), std::nullopt);
+    }
+
+    void editingAnotherRowSavesTheFirst()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.list->beginEditing(todos.at(0).id);
+        QTRY_VERIFY(f.list->row(todos.at(0).id)->editor()->hasFocus());
+        QTest::keyClicks(f.list->row(todos.at(0).id)->editor(), u"2"_s);
+        f.list->row(todos.at(1).id)->onEdit();
+        QCOMPARE(f.store->todo(todos.at(0).id)->title, u"a2"_s);
+        QCOMPARE(f.list->editingID(), std::optional<QUuid>(todos.at(1).id));
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+        QCOMPARE(f.list->draft(), u"b"_s);
+    }
+
+    void deletingTheEditedRowDropsTheEdit()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.list->beginEditing(todos.at(1).id);
+        QTest::keyClicks(f.list->row(todos.at(1).id)->editor(), u"zzz"_s);
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        f.list->deleteTodo(todos.at(1).id);
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), 1); // the deletion only, no rename
+        QCOMPARE(f.list->editingID(), std::nullopt);
+        QCOMPARE(f.shownTitles(), QStringList { u"a"_s });
+    }
+
+    // Left stale, the edit would keep every list key away until the next edit or hide.
+    void anEditWhoseTodoIsDeletedElsewhereEnds()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.list->beginEditing(todos.at(0).id);
+        QTRY_VERIFY(f.list->row(todos.at(0).id)->editor()->hasFocus());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        f.store->remove(QList<QUuid> { todos.at(0).id }); // the clear-all button, say
+        QCOMPARE(f.list->editingID(), std::nullopt);
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), 1); // no rename after the loss of focus
+        f.state->setSelection(std::nullopt);
+        f.input->setFocus();
+        press(f.input, Qt::Key_Down);
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+    }
+
+    void hidingTheSurfaceSavesTheEditAndDropsSelectionAndDrag()
+    {
+        Surface surface;
+        surface.setVisible(true);
+        TodoListFixture f;
+        f.list->follow(&surface);
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        f.list->beginEditing(todos.at(0).id);
+        QTest::keyClicks(f.list->row(todos.at(0).id)->editor(), u"!"_s);
+        surface.setVisible(false);
+        QCOMPARE(f.store->todo(todos.at(0).id)->title, u"a!"_s);
+        QCOMPARE(f.state->selection(), std::nullopt);
+        QCOMPARE(f.list->editingID(), std::nullopt);
+
+        // A drag cut short by hiding changes no order, and its late release does nothing.
+        surface.setVisible(true);
+        f.list->dragRow(todos.at(0).id, f.list->rowFrame(todos.at(1).id).center().y());
+        QVERIFY(f.list->drag());
+        surface.setVisible(false);
+        QVERIFY(!f.list->drag());
+        f.list->dropRow();
+        QCOMPARE(f.shownTitles(), (QStringList { u"a!"_s, u"b"_s }));
+    }
+
+    void draggingReordersWithinTheDay()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s, u"c"_s });
+        f.add({ u"d"_s }, friday.addDays(1));
+        QVERIFY(f.show());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        TodoRow *first = f.list->row(todos.at(0).id);
+        const qreal step
+            = f.list->rowFrame(todos.at(1).id).center().y() - f.list->rowFrame(todos.at(0).id).center().y();
+
+        mouseDrag(first, qRound(step));
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"c"_s, u"d"_s }));
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(f.list->drag(), std::nullopt);
+        QCOMPARE(f.list->droppedID(), std::optional<QUuid>(todos.at(0).id));
+        QTRY_COMPARE(f.list->droppedID(), std::nullopt);
+        // The order is the store's; tomorrow's todo keeps its day.
+        QStringList stored;
+        for (const Todo &t : f.store->allTodos())
+            if (!t.day)
+                stored.append(t.title);
+        QCOMPARE(stored, (QStringList { u"b"_s, u"a"_s, u"c"_s }));
+        // The rows settle in their new places.
+        QTRY_COMPARE(f.list->row(todos.at(0).id)->y(), qRound(f.list->rowFrame(todos.at(0).id).top()));
+    }
+
+    void aDropIntoAnotherDayIsRefused()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        const QList<Todo> later = f.add({ u"c"_s, u"d"_s }, friday.addDays(1));
+        QVERIFY(f.show());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+
+        // Far below its section, the row stops at the section's last row.
+        f.list->dragRow(todos.at(0).id, 1000);
+        QCOMPARE(f.list->drag()->to, 1);
+        QCOMPARE(f.list->drag()->translation,
+            f.list->rowFrame(todos.at(1).id).bottom() - f.list->rowFrame(todos.at(0).id).bottom());
+        QCOMPARE(f.list->row(todos.at(1).id)->isDragging(), false);
+        QVERIFY(f.list->row(todos.at(0).id)->isDragging());
+        f.list->dropRow();
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"c"_s, u"d"_s }));
+        // Tomorrow's todo dragged far up stays first of its own day.
+        mouseDrag(f.list->row(later.at(1).id), -1000);
+        QCOMPARE(f.shownTitles(), (QStringList { u"b"_s, u"a"_s, u"d"_s, u"c"_s }));
+        QCOMPARE(f.store->todo(later.at(1).id)->dayStart(), std::optional<QDate>(friday.addDays(1)));
+        QCOMPARE(changes.count(), 2);
+    }
+
+    void noDragWhileEditingOrBelowFourPixels()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        QSignalSpy changes(f.store.get(), &TodoStore::changed);
+        mouseDrag(f.list->row(todos.at(1).id), -3); // a click: selects
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+        QCOMPARE(changes.count(), 0);
+
+        f.list->beginEditing(todos.at(0).id);
+        f.list->dragRow(todos.at(0).id, 200);
+        QVERIFY(!f.list->drag());
+        // Dragging back to the start touches nothing.
+        f.list->finishEditing(false, false);
+        f.list->dragRow(todos.at(0).id, 200);
+        f.list->dragRow(todos.at(0).id, 0);
+        f.list->dropRow();
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
+    }
+
+    void aNewTodoFadesInWhereItLands()
+    {
+        TodoListFixture f;
+        f.add({ u"a"_s });
+        QVERIFY(f.show());
+        QVERIFY(!f.list->row(f.list->rows().first().id)->graphicsEffect());
+        const Todo added = *f.store->add(u"b"_s, std::nullopt);
+        TodoRow *row = f.list->row(added.id);
+        QVERIFY(qobject_cast<QGraphicsOpacityEffect *>(row->graphicsEffect()));
+        QCOMPARE(row->y(), qRound(f.list->rowFrame(added.id).top()));
+        QTRY_VERIFY(!row->graphicsEffect());
+    }
+
+    void headingsAndTheirFilter()
+    {
+        TodoListFixture f;
+        f.add({ u"a"_s });
+        QVERIFY(f.show());
+        QVERIFY(!f.list->showsHeadings());
+        QVERIFY(!f.list->heading(friday));
+
+        f.add({ u"b"_s }, friday.addDays(3));
+        QVERIFY(f.list->showsHeadings());
+        TodoSectionHeading *today = f.list->heading(friday);
+        TodoSectionHeading *monday = f.list->heading(friday.addDays(3));
+        QVERIFY(today && monday);
+        QCOMPARE(today->toolTip(), QString());
+        QCOMPARE(today->dateText(), u"Mar 6"_s);
+        QCOMPARE(monday->toolTip(), u"Show only Monday"_s);
+
+        QTest::mouseClick(monday, Qt::LeftButton);
+        QCOMPARE(f.state->day(), std::optional<QDate>(friday.addDays(3)));
+        QCOMPARE(f.shownTitles(), QStringList { u"b"_s });
+        monday = f.list->heading(friday.addDays(3));
+        QVERIFY(monday); // a single section of another day keeps its heading
+        QCOMPARE(monday->toolTip(), u"Show everything"_s);
+        QTest::mouseClick(monday, Qt::LeftButton);
+        QCOMPARE(f.state->day(), std::nullopt);
+        QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
+    }
+
+    void thePanelListGrowsUpToItsLimit()
+    {
+        TodoListFixture f;
+        f.list->setMaxHeight(340);
+        f.add({ u"a"_s });
+        QVERIFY(f.show());
+        const int one = f.list->height();
+        QCOMPARE(one, f.list->contentHeight());
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many.append(u"todo %1"_s.arg(i));
+        f.add(many);
+        QCOMPARE(f.list->height(), 340);
+        // Down to the last row scrolls it into view.
+        f.state->setSelection(f.list->rows().last().id);
+        QTRY_VERIFY(f.list->scrollArea()->verticalScrollBar()->value() > 0);
+    }
+
+    void screenshots()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"Reply to the landlord about the heating"_s, u"Buy oat milk"_s,
+            u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s });
+        f.store->toggle(todos.at(1).id);
+        const Todo overdue = *f.store->add(u"Return library books"_s, friday.addDays(-1));
+        f.add({ u"Dentist at 10:30"_s, u"Call Mum"_s }, friday.addDays(1));
+        f.add({ u"Quarterly report"_s }, friday.addDays(9));
+        QVERIFY(f.show());
+        f.state->setSelection(todos.at(0).id);
+        QTest::qWait(200);
+        Screenshots::save(f.root.get(), u"todolist-sections"_s);
+
+        f.list->beginEditing(todos.at(0).id);
+        QTest::qWait(50);
+        Screenshots::save(f.root.get(), u"todolist-editing"_s);
+        f.list->finishEditing(false, true);
+
+        // The first row lifted half-way past the second.
+        f.list->dragRow(
+            overdue.id, f.list->rowFrame(todos.at(0).id).center().y() - f.list->rowFrame(overdue.id).center().y() + 4);
+        QTest::qWait(300);
+        Screenshots::save(f.root.get(), u"todolist-dragging"_s);
+        f.list->dropRow();
+        QTest::qWait(300);
+
+        // Confetti a third of a second after a completion.
+        qint64 now = 0;
+        f.confetti->clock = [&now] { return now; };
+        QRandomGenerator random(7);
+        f.confetti->setRandomGenerator(&random);
+        f.list->toggle(todos.at(2).id);
+        now = 330;
+        QTest::qWait(350);
+        Screenshots::save(f.root.get(), u"todolist-confetti"_s);
+
+        TodoListFixture regular(Density::Regular);
+        regular.add({ u"Plan the week"_s, u"Water the plants"_s });
+        regular.add({ u"Team lunch"_s }, friday.addDays(2));
+        QVERIFY(regular.show());
+        QTest::qWait(100);
+        Screenshots::save(regular.root.get(), u"todolist-regular"_s);
+    }
+};
+
+QTEST_MAIN(TestTodoListView)
+#include "tst_TodoListView.moc"

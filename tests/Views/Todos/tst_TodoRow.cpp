@@ -1,0 +1,213 @@
+#include "Views/Todos/InlineEditor.h"
+#include "Components/Controls/TintedButton.h"
+#include "Views/Todos/TodoCheckbox.h"
+#include "Models/Todos/Days.h"
+#include "Screenshots.h"
+#include "Views/Todos/TodoRow.h"
+#include "Views/Todos/TodoTitleText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate friday(2026, 3, 6);
+
+Todo todoOn(const std::optional<QDate> &day, bool done = false, const QString &title = u"Water the plants"_s)
+{
+    Todo todo(title, day, 0, QDateTime(friday, QTime(9, 0)));
+    todo.isCompleted = done;
+    return todo;
+}
+
+void hover(QWidget *w, bool inside)
+{
+    if (inside) {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(w, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(w, &leave);
+    }
+}
+
+} // namespace
+
+class TestTodoRow final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(u"Fusion"_s);
+        QApplication::setPalette(Screenshots::lightPalette());
+    }
+
+    void moveToMenu_data()
+    {
+        QTest::addColumn<int>("dayOffset"); // from today; 99: undated
+        QTest::addColumn<int>("disabled"); // the disabled item, -1 for none
+        QTest::newRow("undated: Today") << 99 << 0;
+        QTest::newRow("today: Today") << 0 << 0;
+        QTest::newRow("day after tomorrow: its weekday") << 2 << 2;
+        QTest::newRow("overdue: none") << -1 << -1;
+        QTest::newRow("next week: none") << 9 << -1;
+    }
+
+    void moveToMenu()
+    {
+        QFETCH(int, dayOffset);
+        QFETCH(int, disabled);
+        const std::optional<QDate> day
+            = dayOffset == 99 ? std::nullopt : std::optional<QDate>(friday.addDays(dayOffset));
+        const QList<TodoRow::MoveTo> items = TodoRow::moveToItems(todoOn(day), friday);
+        QCOMPARE(items.size(), 7);
+        QStringList titles;
+        for (int k = 0; k < items.size(); ++k) {
+            titles.append(items.at(k).title);
+            QCOMPARE(items.at(k).enabled, k != disabled);
+            QCOMPARE(items.at(k).day, k == 0 ? std::nullopt : std::optional<QDate>(friday.addDays(k)));
+        }
+        QCOMPARE(titles,
+            (QStringList {
+                u"Today"_s, u"Tomorrow"_s, u"Sunday"_s, u"Monday"_s, u"Tuesday"_s, u"Wednesday"_s, u"Thursday"_s }));
+    }
+
+    void contextMenuCallsBack()
+    {
+        TodoRow row(todoOn(std::nullopt), Density::Compact, friday);
+        QList<std::optional<QDate>> scheduled;
+        QStringList calls;
+        row.onSchedule = [&](const std::optional<QDate> &day) { scheduled.append(day); };
+        row.onEdit = [&] { calls << u"edit"_s; };
+        row.onToggle = [&] { calls << u"toggle"_s; };
+        row.onDelete = [&] { calls << u"delete"_s; };
+        row.onPickDay = [&] { calls << u"pick"_s; };
+        std::unique_ptr<QMenu> menu(row.makeContextMenu());
+        const QList<QAction *> top = menu->actions();
+        QStringList texts;
+        for (QAction *a : top)
+            texts << (a->isSeparator() ? u"-"_s : a->text());
+        QCOMPARE(texts, (QStringList { u"Edit"_s, u"Mark as Done"_s, u"Move to"_s, u"-"_s, u"Delete"_s }));
+        const QList<QAction *> days = top.at(2)->menu()->actions();
+        QCOMPARE(days.size(), 9);
+        QVERIFY(!days.at(0)->isEnabled());
+        days.at(1)->trigger();
+        days.at(8)->trigger();
+        for (int i : { 0, 1, 4 })
+            top.at(i)->trigger();
+        QCOMPARE(scheduled, (QList<std::optional<QDate>> { friday.addDays(1) }));
+        QCOMPARE(calls, (QStringList { u"pick"_s, u"edit"_s, u"toggle"_s, u"delete"_s }));
+
+        TodoRow done(todoOn(std::nullopt, true), Density::Compact, friday);
+        std::unique_ptr<QMenu> doneMenu(done.makeContextMenu());
+        QCOMPARE(doneMenu->actions().at(1)->text(), u"Mark as Not Done"_s);
+    }
+
+    void overdueLabel_data()
+    {
+        QTest::addColumn<int>("dayOffset");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("yesterday") << -1 << u"Yesterday"_s;
+        QTest::newRow("last week") << -7 << u"Fri, Feb 27"_s;
+        QTest::newRow("last year") << -400 << u"Thu, Jan 30, 2025"_s;
+        QTest::newRow("today") << 0 << QString();
+        QTest::newRow("tomorrow") << 1 << QString();
+    }
+
+    void overdueLabel()
+    {
+        QFETCH(int, dayOffset);
+        QFETCH(QString, label);
+        TodoRow row(todoOn(friday.addDays(dayOffset)), Density::Compact, friday);
+        QCOMPARE(row.titleText()->overdueLabel(), label);
+        QCOMPARE(row.overdueDay().has_value(), !label.isEmpty());
+        // Completed, it keeps its label.
+        row.setTodo(todoOn(friday.addDays(dayOffset), true), friday);
+        QCOMPARE(row.titleText()->overdueLabel(), label);
+        QVERIFY(row.checkbox()->isChecked());
+        QCOMPARE(row.checkbox()->toolTip(), u"Mark as not done (Space)"_s);
+    }
+
+    void actionsShowUnderThePointerOrWhenSelected()
+    {
+        TodoRow row(todoOn(std::nullopt), Density::Compact, friday);
+        row.resize(360, row.heightForWidth(360));
+        QVERIFY(!row.editButton()); // made only when first needed
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        hover(&row, false); // the pointer may rest where the window appeared
+        QVERIFY(!row.showsActions());
+        hover(&row, true);
+        QVERIFY(row.showsActions());
+        QCOMPARE(row.editButton()->toolTip(), u"Edit (Return)"_s);
+        QCOMPARE(row.deleteButton()->toolTip(), u"Delete (Delete)"_s);
+        QVERIFY(row.deleteButton()->isDestructive());
+        const QRect titleBefore = row.titleText()->geometry();
+        hover(&row, false);
+        QVERIFY(!row.showsActions());
+        QCOMPARE(row.titleText()->geometry(), titleBefore); // no reflow
+        row.setSelected(true);
+        QVERIFY(row.showsActions());
+        row.setDragging(true);
+        QVERIFY(!row.showsActions());
+        row.setDragging(false);
+        row.setEditing(true, u"x"_s);
+        QVERIFY(!row.showsActions());
+        QVERIFY(row.editor());
+    }
+
+    void clicksSelectAndDoubleClicksEdit()
+    {
+        TodoRow row(todoOn(std::nullopt), Density::Regular, friday);
+        row.resize(420, row.heightForWidth(420));
+        int selects = 0;
+        int edits = 0;
+        row.onSelect = [&] { ++selects; };
+        row.onEdit = [&] { ++edits; };
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        const QPoint inside(200, row.height() / 2);
+        QTest::mouseClick(&row, Qt::LeftButton, Qt::NoModifier, inside);
+        QCOMPARE(selects, 1);
+        QTest::mouseDClick(&row, Qt::LeftButton, Qt::NoModifier, inside);
+        QCOMPARE(edits, 1);
+        // While editing, clicks stay with the editor.
+        row.setEditing(true, u"x"_s);
+        const int before = selects;
+        QTest::mouseClick(&row, Qt::LeftButton, Qt::NoModifier, QPoint(5, 2));
+        QTest::mouseDClick(&row, Qt::LeftButton, Qt::NoModifier, QPoint(5, 2));
+        QCOMPARE(selects, before);
+        QCOMPARE(edits, 1);
+    }
+
+    void longTitlesStopAtTheLineLimit_data()
+    {
+        QTest::addColumn<int>("density");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("compact") << int(Density::Compact) << 2;
+        QTest::newRow("regular") << int(Density::Regular) << 4;
+    }
+
+    void longTitlesStopAtTheLineLimit()
+    {
+        QFETCH(int, density);
+        QFETCH(int, lines);
+        const QString title = u"word "_s.repeated(120).trimmed();
+        TodoTitleText text { Density(density) };
+        text.setTitle(title);
+        const QStringList shown = text.lines(200);
+        QCOMPARE(shown.size(), lines);
+        QVERIFY(shown.last().endsWith(QChar(0x2026)));
+        text.setTitle(u"short"_s);
+        QCOMPARE(text.lines(200), QStringList { u"short"_s });
+    }
+};
+
+QTEST_MAIN(TestTodoRow)
+#include "tst_TodoRow.moc"

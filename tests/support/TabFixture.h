@@ -1,0 +1,77 @@
+#pragma once
+
+#include "FixedClock.h"
+#include "MemorySettingsStore.h"
+#include "Services/Shell/Environment.h"
+#include "Services/Sound/SoundBank.h"
+#include "Services/Sound/Sounds.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodoStore.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A todo store in a temporary folder, a clock standing at a Friday morning, settings in memory,
+// a surface whose actions are counted, and sounds that are only written down.
+struct TabFixture
+{
+    static inline const QDate friday{2026, 3, 6};
+
+    QTemporaryDir dir;
+    FixedClock clock{QDateTime(friday, QTime(9, 0))};
+    MemorySettingsStore settings;
+    std::unique_ptr<TodoStore> store;
+    Surface surface;
+    int closes = 0;
+    int expands = 0;
+    QList<SettingsPane> settingsOpened;
+    QStringList sounds;
+    SoundBank bank{[this](const QString &path) -> std::unique_ptr<SoundPlayer> {
+        return std::make_unique<Player>(path.section(QLatin1Char('/'), -1), sounds);
+    }};
+
+    TabFixture()
+    {
+        store = std::make_unique<TodoStore>(dir.filePath(QStringLiteral("Todos.store")), &clock);
+        surface.setCloseAction([this] {
+            ++closes;
+            surface.setVisible(false);
+        });
+        surface.setExpandAction([this] { ++expands; });
+        surface.setOpenSettingsAction([this](SettingsPane pane) { settingsOpened.append(pane); });
+        Sounds::useBank(&bank);
+    }
+    ~TabFixture() { Sounds::useBank(nullptr); }
+
+    Environment environment()
+    {
+        Environment env;
+        env.todos = store.get();
+        env.surface = &surface;
+        return env;
+    }
+
+    Todo add(const QString &title, std::optional<QDate> day = std::nullopt, bool done = false)
+    {
+        const Todo todo = *store->add(title, day);
+        if (done)
+            store->toggle(todo.id);
+        return *store->todo(todo.id);
+    }
+
+private:
+    class Player final : public SoundPlayer
+    {
+    public:
+        Player(QString name, QStringList &log) : m_name(std::move(name)), m_log(log) {}
+        void setVolume(qreal) override { }
+        void stop() override { }
+        void play() override { m_log << m_name; }
+
+    private:
+        QString m_name;
+        QStringList &m_log;
+    };
+};
