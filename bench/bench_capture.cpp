@@ -61,6 +61,6 @@ int main(int argc, char **argv)
     }
     std::sort(times.begin(), times.end());
     std::printf("capture of a 3840x2160 PNG (%.1f MB): median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n",
-                double(png.size()) / 1e6, times.at(runs / 2), times.first(), times.last(), runs);
+        double(png.size()) / 1e6, times.at(runs / 2), times.first(), times.last(), runs);
     return 0;
 }

@@ -102,7 +102,9 @@ public:
         } else {
             const QString text = sentence(3, 30);
             capture.kind = roll < 10 ? ClipboardKind::Url : ClipboardKind::Text;
-            capture.content = roll < 10 ? QStringLiteral("https://example.org/") + text.split(QLatin1Char(' ')).join(QLatin1Char('/')) : text;
+            capture.content = roll < 10
+                ? QStringLiteral("https://example.org/") + text.split(QLatin1Char(' ')).join(QLatin1Char('/'))
+                : text;
             capture.contentHash = sha256(capture.content.toUtf8());
             capture.mimeType = QStringLiteral("public.utf8-plain-text");
             capture.byteCount = capture.content.toUtf8().size();
@@ -121,7 +123,7 @@ public:
 private:
     QString m_folder;
     QDateTime m_now;
-    std::mt19937 m_random{20261206};
+    std::mt19937 m_random { 20261206 };
     qint64 m_serial = 0;
 };
 
@@ -225,14 +227,14 @@ void run(int size)
     for (int month = 1; month <= 5; ++month) {
         const QDateTime then = now.addMonths(-month);
         deleted += store->count(ClearRequest::of(ClipboardPeriod::LastMonth), then, calendar);
-        deletions.push_back(milliseconds(
-            [&] { store->deleteItems(ClearRequest::of(ClipboardPeriod::LastMonth), then, calendar); }));
+        deletions.push_back(
+            milliseconds([&] { store->deleteItems(ClearRequest::of(ClipboardPeriod::LastMonth), then, calendar); }));
     }
     report("delete a month (with side files)", median(deletions));
 
     std::printf("  (%lld matches for \"pri\"; %lld entries deleted in 5 months)\n", matches, deleted);
     std::printf("  resident memory: %lld KiB before the queries, peak %lld KiB during them\n\n", before,
-                statusKilobytes("VmHWM:"));
+        statusKilobytes("VmHWM:"));
 }
 
 } // namespace
@@ -241,7 +243,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     // The same work at two history sizes shows what grows with the history and what does not.
-    for (int size : {10000, 100000})
+    for (int size : { 10000, 100000 })
         run(size);
     return 0;
 }

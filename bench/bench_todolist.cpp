@@ -1,8 +1,8 @@
 // Cost of the todo list's main-thread work with a few hundred todos: building the rows, the
 // redraw after one todo changes, a new todo on top, a selection step and a drag step.
-#include "Views/Todos/ConfettiLayer.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/TodoListView.h"
 
 #include <QApplication>

@@ -6,8 +6,8 @@
 #include "Platform/SingleInstance.h"
 #include "Platform/dbus/FileManagerRevealer.h"
 #include "Platform/linux/LinuxWorkspaceEvents.h"
-#include "Platform/linux/QtSystemClipboard.h"
 #include "Platform/linux/QtSettingsStore.h"
+#include "Platform/linux/QtSystemClipboard.h"
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
@@ -61,8 +61,8 @@ int main(int argc, char *argv[])
     };
 
     AppDelegate delegate(platform);
-    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
-                     &AppDelegate::applicationShouldHandleReopen);
+    QObject::connect(
+        &instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::applicationShouldHandleReopen);
     delegate.start();
     return QApplication::exec();
 }

@@ -1,10 +1,10 @@
 #include "App/AppDelegate.h"
 
 #include "App/AppearancePalettes.h"
-#include "App/Tray/HostWindow.h"
-#include "App/Tray/TrayPanel.h"
 #include "App/SettingsWindowController.h"
+#include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayIconImage.h"
+#include "App/Tray/TrayPanel.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
@@ -13,16 +13,16 @@
 #include "Platform/WorkspaceEvents.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Todos/TodoStore.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodoStore.h"
 #include "Services/Updates/UpdateDriver.h"
 #include "Services/Updates/Updater.h"
+#include "Views/Settings/SettingsPanePlaceholder.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
-#include "Views/Settings/SettingsPanePlaceholder.h"
-#include "Services/Shell/Surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,8 +92,7 @@ void AppDelegate::start()
     m_todoStore->onError = [self](const QString &message, const Error &error) {
         if (self)
             self->presentAlert(message,
-                               QStringLiteral("Your todos are still here. Vemra will try again with your next change."),
-                               error);
+                QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
     };
 
     // The clipboard history. A store that cannot be opened runs in memory; the user is told
@@ -102,18 +101,17 @@ void AppDelegate::start()
     m_clipboardStore->onError = [self](const QString &message, const Error &error) {
         if (self)
             self->presentAlert(message,
-                               QStringLiteral("Your clipboard history is still here. Vemra will try again with the next "
-                                              "change."),
-                               error);
+                QStringLiteral("Your clipboard history is still here. Vemra will try again with the next "
+                               "change."),
+                error);
     };
 
     // The clipboard monitor. Only the first failed capture of a run is shown, and the store's
     // own writes to the clipboard are not recorded again.
     QPointer<ClipboardMonitor> monitor;
     if (m_platform.systemClipboard && m_platform.frontApp && m_platform.clock) {
-        m_clipboardMonitor = std::make_unique<ClipboardMonitor>(*m_clipboardStore, *m_preferences,
-                                                                *m_platform.systemClipboard, *m_platform.frontApp,
-                                                                *m_platform.clock);
+        m_clipboardMonitor = std::make_unique<ClipboardMonitor>(
+            *m_clipboardStore, *m_preferences, *m_platform.systemClipboard, *m_platform.frontApp, *m_platform.clock);
         monitor = m_clipboardMonitor.get();
         m_clipboardMonitor->onError = [self](const Error &error) {
             if (self)
@@ -188,11 +186,11 @@ void AppDelegate::afterLaunch()
     // Each alert is modal, so the panel waits until the user has read them.
     if (m_services && m_services->todos && m_services->todos->loadError()) {
         presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *m_services->todos->loadError(),
-                         m_services->todos->filePath());
+            m_services->todos->filePath());
     }
     if (m_services && m_services->clipboard && m_services->clipboard->loadError()) {
         presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."),
-                         *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));
+            *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));
     }
     if (!m_wasLaunchedAtLogin)
         showTrayPanel(openingTab());
@@ -231,7 +229,7 @@ void AppDelegate::reportCaptureError(const Error &error)
         return;
     m_hasReportedCaptureError = true;
     presentAlert(QStringLiteral("Vemra couldn’t save something you copied."),
-                 QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."), error);
+        QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."), error);
 }
 
 void AppDelegate::newTodoHotKeyPressed()
@@ -379,7 +377,7 @@ void AppDelegate::setUpSurfaces()
         if (self)
             self->showWindow(self->m_menuBarSurface->tab());
     });
-    for (Surface *surface : {m_menuBarSurface, m_windowSurface, m_settingsSurface}) {
+    for (Surface *surface : { m_menuBarSurface, m_windowSurface, m_settingsSurface }) {
         surface->setOpenSettingsAction([self](SettingsPane pane) {
             if (self)
                 self->showSettings(pane);
@@ -597,7 +595,7 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
     alert.informativeText = error.description().isEmpty()
         ? loadErrorDetail
         : loadErrorDetail + QStringLiteral("\n\n") + error.description();
-    alert.buttons = {QStringLiteral("OK"), QStringLiteral("Show in Folder")};
+    alert.buttons = { QStringLiteral("OK"), QStringLiteral("Show in Folder") };
     alert.cancelButton = 0;
     if (!m_platform.alerts)
         return;

@@ -7,8 +7,8 @@
 #include "Models/Shell/VemraTab.h"
 #include "Services/Shell/Environment.h"
 
-#include <QObject>
 #include <QKeySequence>
+#include <QObject>
 #include <QPointer>
 
 #include <functional>

@@ -33,7 +33,7 @@ QPalette make(const Colours &c)
     palette.setColor(QPalette::Mid, c.mid);
     palette.setColor(QPalette::Dark, c.dark);
     palette.setColor(QPalette::Shadow, c.shadow);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (QPalette::ColorRole role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
         palette.setColor(QPalette::Disabled, role, c.disabledText);
     palette.setColor(QPalette::Disabled, QPalette::Highlight, c.mid);
     return palette;

@@ -43,7 +43,7 @@ public:
     QSize sizeHint() const override
     {
         const int textWidth = fontMetrics().horizontalAdvance(text());
-        return {qMax(56, textWidth + 20), 6 + symbolSize + 3 + fontMetrics().height() + 5};
+        return { qMax(56, textWidth + 20), 6 + symbolSize + 3 + fontMetrics().height() + 5 };
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -114,7 +114,7 @@ QSize paneSize(QWidget *pane)
     const int width = pane->minimumWidth() == pane->maximumWidth() ? pane->maximumWidth() : pane->sizeHint().width();
     int height = pane->hasHeightForWidth() ? pane->heightForWidth(width) : pane->sizeHint().height();
     height = qMax(height, pane->minimumSizeHint().height());
-    return {width, height};
+    return { width, height };
 }
 
 } // namespace
@@ -125,8 +125,7 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     , m_resize(new QVariantAnimation(this))
 {
     // A close button only: no resizing, no minimising, no window tabs.
-    m_window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                             | Qt::CustomizeWindowHint);
+    m_window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     m_window->layout()->setSizeConstraint(QLayout::SetNoConstraint);
 
     auto *content = new QWidget;
@@ -170,7 +169,7 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     m_resize->setDuration(resizeDurationMs);
     m_resize->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_resize, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &value) { setContentSize(value.toSize()); });
+        [this](const QVariant &value) { setContentSize(value.toSize()); });
 
     // A pane whose content grows or shrinks (a problem line appearing) resizes the window.
     m_window->installEventFilter(this);
@@ -222,7 +221,7 @@ QSize SettingsWindowController::fittingSize() const
         return {};
     m_toolbar->ensurePolished();
     const QSize toolbar = m_toolbar->sizeHint();
-    return {qMax(pane.width(), toolbar.width()), toolbar.height() + 1 + pane.height()};
+    return { qMax(pane.width(), toolbar.width()), toolbar.height() + 1 + pane.height() };
 }
 
 bool SettingsWindowController::isResizing() const

@@ -70,7 +70,7 @@ private:
     HostWindow *m_window = nullptr;
     QWidget *m_toolbar = nullptr;
     QButtonGroup *m_buttons = nullptr;
-    std::array<QPointer<QWidget>, SettingsPanes::all.size()> m_panes{};
+    std::array<QPointer<QWidget>, SettingsPanes::all.size()> m_panes {};
     QVariantAnimation *m_resize = nullptr;
     SettingsPane m_pane = SettingsPane::General;
     std::optional<bool> m_reducesMotion;

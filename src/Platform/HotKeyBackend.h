@@ -13,8 +13,8 @@ class HotKeyBackend : public QObject
 public:
     enum class Outcome {
         Registered,
-        Taken,       // another client already holds the combination
-        Failed,      // any other refusal; `status` says which
+        Taken, // another client already holds the combination
+        Failed, // any other refusal; `status` says which
         Unavailable, // no global hot keys on this display (not X11, or no connection)
     };
 

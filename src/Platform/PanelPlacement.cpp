@@ -13,7 +13,7 @@ namespace {
 // point) has its own position as centre.
 QPointF middle(const QRect &rect)
 {
-    return {rect.x() + rect.width() / 2.0, rect.y() + rect.height() / 2.0};
+    return { rect.x() + rect.width() / 2.0, rect.y() + rect.height() / 2.0 };
 }
 
 bool holds(const QRect &screen, const QPointF &point)
@@ -40,7 +40,7 @@ QRect frame(const QSize &content, const QRect &anchor, const QRect &screen)
     const int w = content.width();
     const int h = content.height();
     if (screen.isEmpty())
-        return {QPoint(0, 0), content};
+        return { QPoint(0, 0), content };
 
     const QPointF centre = middle(anchor);
     double x = centre.x() - w / 2.0;
@@ -49,7 +49,7 @@ QRect frame(const QSize &content, const QRect &anchor, const QRect &screen)
 
     const bool above = centre.y() > screen.y() + screen.height() / 2.0;
     const int y = above ? anchor.y() - gap - h : anchor.y() + anchor.height() + gap;
-    return {static_cast<int>(std::lround(x)), y, w, h};
+    return { static_cast<int>(std::lround(x)), y, w, h };
 }
 
 bool isAnchorPlaced(const QRect &trayGeometry, const QList<QRect> &screens)
@@ -65,7 +65,7 @@ Anchor resolve(const AnchorSources &sources)
         const auto screen = screenHolding(sources.screens, QPointF(*sources.pointer));
         if (!screen)
             return std::nullopt;
-        return Anchor{QRect(*sources.pointer, QSize(0, 0)), *screen, false};
+        return Anchor { QRect(*sources.pointer, QSize(0, 0)), *screen, false };
     };
 
     if (sources.statusNotifier) {
@@ -76,14 +76,14 @@ Anchor resolve(const AnchorSources &sources)
     }
     if (isAnchorPlaced(sources.trayGeometry, sources.screens)) {
         const QRect screen = *screenHolding(sources.screens, middle(sources.trayGeometry));
-        return {sources.trayGeometry, screen, true};
+        return { sources.trayGeometry, screen, true };
     }
     if (auto anchor = atPointer())
         return *anchor;
     if (sources.screens.isEmpty())
         return {};
     const QRect primary = sources.screens.first();
-    return {QRect(QPoint(primary.x() + primary.width(), primary.y()), QSize(0, 0)), primary, false};
+    return { QRect(QPoint(primary.x() + primary.width(), primary.y()), QSize(0, 0)), primary, false };
 }
 
 AnchorSources currentSources(const QRect &trayGeometry, bool statusNotifier)

@@ -38,7 +38,7 @@ struct AnchorSources
 
 struct Anchor
 {
-    QRect rect;   // may be empty (a point)
+    QRect rect; // may be empty (a point)
     QRect screen; // empty when there is no screen at all
     bool placed = false; // taken from where the icon really is (or the click, for StatusNotifierItem)
 };

@@ -46,8 +46,7 @@ SingleInstance::Role SingleInstance::start()
         // Nobody answered, so the socket file is left over from a copy that ended abruptly.
         QLocalServer::removeServer(m_socketPath);
         if (!m_server->listen(m_socketPath))
-            qWarning("Vemra: cannot listen on %s: %s", qPrintable(m_socketPath),
-                     qPrintable(m_server->errorString()));
+            qWarning("Vemra: cannot listen on %s: %s", qPrintable(m_socketPath), qPrintable(m_server->errorString()));
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
     return Role::Primary;

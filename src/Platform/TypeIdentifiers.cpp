@@ -12,16 +12,16 @@ struct Row
 };
 
 // The first row of a MIME type wins when an identifier is looked up from it.
-constexpr std::array<Row, 8> rows{{
-    {"public.png", "image/png", "png"},
-    {"public.jpeg", "image/jpeg", "jpeg"},
-    {"public.heic", "image/heic", "heic"},
-    {"com.compuserve.gif", "image/gif", "gif"},
-    {"public.tiff", "image/tiff", "tiff"},
-    {"public.utf8-plain-text", "text/plain", "txt"},
-    {"public.url", "text/uri-list", ""},
-    {"public.file-url", "text/uri-list", ""},
-}};
+constexpr std::array<Row, 8> rows { {
+    { "public.png", "image/png", "png" },
+    { "public.jpeg", "image/jpeg", "jpeg" },
+    { "public.heic", "image/heic", "heic" },
+    { "com.compuserve.gif", "image/gif", "gif" },
+    { "public.tiff", "image/tiff", "tiff" },
+    { "public.utf8-plain-text", "text/plain", "txt" },
+    { "public.url", "text/uri-list", "" },
+    { "public.file-url", "text/uri-list", "" },
+} };
 
 } // namespace
 

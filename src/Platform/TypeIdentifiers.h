@@ -6,14 +6,38 @@
 // and the MIME types that stand for them on the X11 clipboard. One table serves both ways.
 namespace TypeIdentifiers {
 
-inline QString png() { return QStringLiteral("public.png"); }
-inline QString jpeg() { return QStringLiteral("public.jpeg"); }
-inline QString heic() { return QStringLiteral("public.heic"); }
-inline QString gif() { return QStringLiteral("com.compuserve.gif"); }
-inline QString tiff() { return QStringLiteral("public.tiff"); }
-inline QString utf8PlainText() { return QStringLiteral("public.utf8-plain-text"); }
-inline QString url() { return QStringLiteral("public.url"); }
-inline QString fileUrl() { return QStringLiteral("public.file-url"); }
+inline QString png()
+{
+    return QStringLiteral("public.png");
+}
+inline QString jpeg()
+{
+    return QStringLiteral("public.jpeg");
+}
+inline QString heic()
+{
+    return QStringLiteral("public.heic");
+}
+inline QString gif()
+{
+    return QStringLiteral("com.compuserve.gif");
+}
+inline QString tiff()
+{
+    return QStringLiteral("public.tiff");
+}
+inline QString utf8PlainText()
+{
+    return QStringLiteral("public.utf8-plain-text");
+}
+inline QString url()
+{
+    return QStringLiteral("public.url");
+}
+inline QString fileUrl()
+{
+    return QStringLiteral("public.file-url");
+}
 
 // The MIME type under which a payload of this identifier is offered on the clipboard.
 // An identifier outside the table that already reads as a MIME type ("type/subtype") is

@@ -1,7 +1,7 @@
 #include "App/AppearancePalettes.h"
+#include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
-#include "App/SettingsWindowController.h"
 #include "AppHarness.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -90,7 +90,7 @@ private Q_SLOTS:
 
         QList<bool> panelDuringAlerts;
         h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts << h.panelShown(); };
-        h.alerts.answerWith({0, 1});
+        h.alerts.answerWith({ 0, 1 });
         h.delegate->start();
         QVERIFY(h.alerts.alerts().isEmpty()); // not before start-up is over
         QCoreApplication::processEvents();
@@ -99,8 +99,8 @@ private Q_SLOTS:
         QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your saved todos."));
         QCOMPARE(h.alerts.alerts().at(1).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
         QCOMPARE(h.alerts.alerts().at(1).buttons.value(1), QStringLiteral("Show in Folder"));
-        QCOMPARE(panelDuringAlerts, (QList<bool>{false, false}));
-        QCOMPARE(h.revealer.revealed(), QStringList{clipboard});
+        QCOMPARE(panelDuringAlerts, (QList<bool> { false, false }));
+        QCOMPARE(h.revealer.revealed(), QStringList { clipboard });
         QCOMPARE(h.panelShown(), !atLogin);
         // Both keep working in memory.
         QVERIFY(h.delegate->environment(nullptr).todos);
@@ -238,8 +238,8 @@ private Q_SLOTS:
         QVERIFY(!h.delegate->settings());
 
         // Every surface opens settings.
-        for (Surface *surface : {&h.delegate->menuBarSurface(), &h.delegate->windowSurface(),
-                                 &h.delegate->settingsSurface()}) {
+        for (Surface *surface :
+            { &h.delegate->menuBarSurface(), &h.delegate->windowSurface(), &h.delegate->settingsSurface() }) {
             surface->openSettings(SettingsPane::Data);
             QCOMPARE(h.delegate->settings()->pane(), SettingsPane::Data);
             h.delegate->settings()->show(SettingsPane::General);
@@ -293,30 +293,31 @@ private Q_SLOTS:
         bool panelShownDuringAlert = true;
         h.alerts.onPresent = [&](const Alert &) { panelShownDuringAlert = h.panelShown(); };
         h.delegate->presentAlert(QStringLiteral("Vemra couldn’t save your latest change."),
-                                 QStringLiteral("Your todos are still here. Vemra will try again with your next change."),
-                                 Error{QStringLiteral("The disk is full."), {}});
+            QStringLiteral("Your todos are still here. Vemra will try again with your next change."),
+            Error { QStringLiteral("The disk is full."), {} });
         QVERIFY(!panelShownDuringAlert);
         QCOMPARE(h.alerts.alerts().size(), 1);
         const Alert &alert = h.alerts.alerts().at(0);
         QCOMPARE(alert.style, Alert::Style::Warning);
         QCOMPARE(alert.title, QStringLiteral("Vemra couldn’t save your latest change."));
-        QCOMPARE(alert.informativeText, QStringLiteral("Your todos are still here. Vemra will try again with your "
-                                                       "next change.\n\nThe disk is full."));
+        QCOMPARE(alert.informativeText,
+            QStringLiteral("Your todos are still here. Vemra will try again with your "
+                           "next change.\n\nThe disk is full."));
         QVERIFY(alert.buttons.isEmpty());
     }
 
     void captureErrorsAreReportedOncePerRun()
     {
         Harness h;
-        const Error error{QStringLiteral("The image could not be written."), {}};
+        const Error error { QStringLiteral("The image could not be written."), {} };
         h.delegate->reportCaptureError(error);
         h.delegate->reportCaptureError(error);
         h.delegate->reportCaptureError(error);
         QCOMPARE(h.alerts.alerts().size(), 1);
         QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t save something you copied."));
         QCOMPARE(h.alerts.alerts().at(0).informativeText,
-                 QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."
-                                "\n\nThe image could not be written."));
+            QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next."
+                           "\n\nThe image could not be written."));
 
         Harness next; // a new run tells again
         next.delegate->reportCaptureError(error);
@@ -336,17 +337,17 @@ private Q_SLOTS:
         QFETCH(int, answer);
         QFETCH(bool, revealed);
         Harness h;
-        h.alerts.answerWith({answer});
+        h.alerts.answerWith({ answer });
         const QString file = h.home.dataFolder() + QStringLiteral("/Todos.store");
         h.delegate->presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."),
-                                     Error{QStringLiteral("The file is not a database."), {}}, file);
+            Error { QStringLiteral("The file is not a database."), {} }, file);
         QCOMPARE(h.alerts.alerts().size(), 1);
         const Alert &alert = h.alerts.alerts().at(0);
-        QCOMPARE(alert.buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Show in Folder")}));
+        QCOMPARE(alert.buttons, (QStringList { QStringLiteral("OK"), QStringLiteral("Show in Folder") }));
         QCOMPARE(alert.informativeText,
-                 QStringLiteral("Nothing has been changed or deleted. Until this is fixed, anything new is kept only "
-                                "until you quit Vemra.\n\nThe file is not a database."));
-        QCOMPARE(h.revealer.revealed(), revealed ? QStringList{file} : QStringList{});
+            QStringLiteral("Nothing has been changed or deleted. Until this is fixed, anything new is kept only "
+                           "until you quit Vemra.\n\nThe file is not a database."));
+        QCOMPARE(h.revealer.revealed(), revealed ? QStringList { file } : QStringList {});
     }
 
     void desktopSwitchClosesThePanel()

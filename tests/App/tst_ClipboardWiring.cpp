@@ -2,8 +2,8 @@
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Shell/Preferences.h"
 #include "Services/Clipboard/SystemClipboardWriter.h"
+#include "Services/Shell/Preferences.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -102,7 +102,7 @@ private Q_SLOTS:
             QBuffer buffer(&png);
             buffer.open(QIODevice::WriteOnly);
             image.save(&buffer, "png");
-            copy.data.append({QStringLiteral("image/png"), png});
+            copy.data.append({ QStringLiteral("image/png"), png });
             h.systemClipboard.copy(copy);
             h.monitor().check();
             if (i == 0)

@@ -1,6 +1,6 @@
+#include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
-#include "App/SettingsWindowController.h"
 #include "AppHarness.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"

@@ -1,6 +1,5 @@
-#include "App/Tray/HostWindow.h"
 #include "App/SettingsWindowController.h"
-#include "Views/Settings/ShortcutRecorder.h"
+#include "App/Tray/HostWindow.h"
 #include "Components/Theme/Symbols.h"
 #include "FakeHotKeyBackend.h"
 #include "MemorySettingsStore.h"
@@ -8,6 +7,7 @@
 #include "TestHome.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsPanePlaceholder.h"
+#include "Views/Settings/ShortcutRecorder.h"
 #include "Views/Settings/ShortcutRows.h"
 
 #include <QAbstractButton>
@@ -34,7 +34,7 @@ public:
         setFixedWidth(width);
         m_height = height;
     }
-    QSize sizeHint() const override { return {width(), m_height}; }
+    QSize sizeHint() const override { return { width(), m_height }; }
     void grow(int by)
     {
         m_height += by;
@@ -90,11 +90,13 @@ private Q_SLOTS:
         QStringList labels;
         for (QAbstractButton *button : settings->toolbarButtons())
             labels << button->text();
-        QCOMPARE(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
-                                      QStringLiteral("Data"), QStringLiteral("About")}));
+        QCOMPARE(labels,
+            (QStringList { QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
+                QStringLiteral("Data"), QStringLiteral("About") }));
         // Each pane was built once, in toolbar order; the first is selected before any show.
-        QCOMPARE(built, (QList<SettingsPane>{SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
-                                             SettingsPane::Data, SettingsPane::About}));
+        QCOMPARE(built,
+            (QList<SettingsPane> { SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
+                SettingsPane::Data, SettingsPane::About }));
         QCOMPARE(settings->pane(), SettingsPane::General);
         QVERIFY(settings->toolbarButtons().first()->isChecked());
         QVERIFY(!settings->window()->isVisible());
@@ -242,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(rows->newTodoRecorder()->label(), QStringLiteral("⇧⌘Y"));
         QCOMPARE(store.value(QStringLiteral("hotKey")).toMap().value(QStringLiteral("keyCode")).toInt(), 16);
         QCOMPARE(rows->newTodoProblem()->text(),
-                 QStringLiteral("Another app is already using ⇧⌘Y. Choose a different shortcut."));
+            QStringLiteral("Another app is already using ⇧⌘Y. Choose a different shortcut."));
         QVERIFY(rows->newTodoProblem()->isVisible());
         QTRY_VERIFY(window->height() > before);
         QCOMPARE(window->size(), settings->fittingSize());

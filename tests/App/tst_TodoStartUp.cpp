@@ -29,15 +29,16 @@ private Q_SLOTS:
         blocker.close();
 
         bool panelDuringAlerts = false;
-        h.alerts.onPresent = [&](const Alert &) { panelDuringAlerts = panelDuringAlerts || h.delegate->isTrayPanelShown(); };
-        h.alerts.answerWith({1, 0});
+        h.alerts.onPresent
+            = [&](const Alert &) { panelDuringAlerts = panelDuringAlerts || h.delegate->isTrayPanelShown(); };
+        h.alerts.answerWith({ 1, 0 });
         h.start();
 
         QCOMPARE(h.alerts.alerts().size(), 2);
         QCOMPARE(h.alerts.alerts().at(0).title, u"Vemra couldn’t open your saved todos."_s);
         QVERIFY(h.alerts.alerts().at(0).informativeText.startsWith(u"Nothing has been changed or deleted."_s));
         QCOMPARE(h.alerts.alerts().at(1).title, u"Vemra couldn’t open your clipboard history."_s);
-        QCOMPARE(h.revealer.revealed(), QStringList{todos});
+        QCOMPARE(h.revealer.revealed(), QStringList { todos });
         QVERIFY(!panelDuringAlerts);
         QVERIFY(h.delegate->isTrayPanelShown());
         QFile check(todos);
@@ -47,12 +48,11 @@ private Q_SLOTS:
         // The store runs in memory, and a failed save would be told with the todos' own detail.
         TodoStore *store = h.delegate->environment(&h.delegate->menuBarSurface()).todos;
         QVERIFY(store && store->loadError() && store->add(u"kept for now"_s, std::nullopt));
-        store->onError(TodoStore::saveFailedMessage(), Error{u"Not written."_s, u"disk I/O error"_s});
+        store->onError(TodoStore::saveFailedMessage(), Error { u"Not written."_s, u"disk I/O error"_s });
         QCOMPARE(h.alerts.alerts().at(2).title, u"Vemra couldn’t save your latest change."_s);
         QVERIFY(h.alerts.alerts().at(2).informativeText.startsWith(
             u"Your todos are still here. Vemra will try again with your next change.\n\n"_s));
     }
-
 };
 
 QTEST_MAIN(TestTodoStartUp)

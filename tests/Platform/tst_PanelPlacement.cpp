@@ -39,8 +39,10 @@ private Q_SLOTS:
             << panel << QRect(3170, 0, 24, 24) << right << QRect(1280 + 1920 - 388, 30, 380, 200);
         QTest::newRow("second screen, left clamp at its own edge")
             << panel << QRect(1285, 0, 24, 24) << right << QRect(1288, 30, 380, 200);
-        QTest::newRow("a point in the upper half") << panel << QRect(400, 300, 0, 0) << wide << QRect(210, 306, 380, 200);
-        QTest::newRow("a point in the lower half") << panel << QRect(400, 500, 0, 0) << wide << QRect(210, 294, 380, 200);
+        QTest::newRow("a point in the upper half")
+            << panel << QRect(400, 300, 0, 0) << wide << QRect(210, 306, 380, 200);
+        QTest::newRow("a point in the lower half")
+            << panel << QRect(400, 500, 0, 0) << wide << QRect(210, 294, 380, 200);
         QTest::newRow("the top-right corner") << panel << QRect(1280, 0, 0, 0) << wide << QRect(892, 6, 380, 200);
         QTest::newRow("no screen: origin") << panel << QRect(600, 0, 22, 24) << QRect() << QRect(0, 0, 380, 200);
     }
@@ -70,7 +72,7 @@ private Q_SLOTS:
     {
         QFETCH(QRect, tray);
         QFETCH(bool, placed);
-        QCOMPARE(PanelPlacement::isAnchorPlaced(tray, {wide, right}), placed);
+        QCOMPARE(PanelPlacement::isAnchorPlaced(tray, { wide, right }), placed);
     }
 
     void resolve_data()
@@ -86,8 +88,8 @@ private Q_SLOTS:
         QTest::newRow("the icon") << tray << false << QPoint(5, 5) << tray << wide << true;
         QTest::newRow("the icon on the second screen")
             << QRect(3000, 0, 24, 24) << false << QPoint(5, 5) << QRect(3000, 0, 24, 24) << right << true;
-        QTest::newRow("no icon yet: the pointer") << QRect() << false << QPoint(640, 20) << QRect(640, 20, 0, 0) << wide
-                                                  << false;
+        QTest::newRow("no icon yet: the pointer")
+            << QRect() << false << QPoint(640, 20) << QRect(640, 20, 0, 0) << wide << false;
         QTest::newRow("no icon, no pointer: top-right")
             << QRect() << false << QPoint(-1, -1) << QRect(1280, 0, 0, 0) << wide << false;
         QTest::newRow("pointer off every screen: top-right")
@@ -112,7 +114,7 @@ private Q_SLOTS:
         sources.statusNotifier = statusNotifier;
         if (pointer != QPoint(-1, -1))
             sources.pointer = pointer;
-        sources.screens = {wide, right};
+        sources.screens = { wide, right };
         const Anchor anchor = PanelPlacement::resolve(sources);
         QCOMPARE(anchor.rect, rect);
         QCOMPARE(anchor.screen, screen);

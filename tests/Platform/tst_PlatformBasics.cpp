@@ -36,7 +36,8 @@ private Q_SLOTS:
     {
         TestHome home;
         const QString ini = home.path() + QStringLiteral("/settings.ini");
-        QVariantMap combo{{QStringLiteral("keyCode"), 17}, {QStringLiteral("modifiers"), 768}, {QStringLiteral("key"), QStringLiteral("T")}};
+        QVariantMap combo { { QStringLiteral("keyCode"), 17 }, { QStringLiteral("modifiers"), 768 },
+            { QStringLiteral("key"), QStringLiteral("T") } };
         {
             QtSettingsStore store(ini);
             store.setValue(QStringLiteral("hotKey"), combo);

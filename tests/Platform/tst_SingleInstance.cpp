@@ -70,11 +70,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("atLogin");
-        QTest::newRow("plain") << QStringList{QStringLiteral("vemra")} << false;
-        QTest::newRow("marker") << QStringList{QStringLiteral("vemra"), QStringLiteral("--login-item")} << true;
-        QTest::newRow("program named like the marker") << QStringList{QStringLiteral("--login-item")} << false;
-        QTest::newRow("other argument")
-            << QStringList{QStringLiteral("vemra"), QStringLiteral("--login-items")} << false;
+        QTest::newRow("plain") << QStringList { QStringLiteral("vemra") } << false;
+        QTest::newRow("marker") << QStringList { QStringLiteral("vemra"), QStringLiteral("--login-item") } << true;
+        QTest::newRow("program named like the marker") << QStringList { QStringLiteral("--login-item") } << false;
+        QTest::newRow("other argument") << QStringList { QStringLiteral("vemra"), QStringLiteral("--login-items") }
+                                        << false;
     }
 
     void loginItemMarker()

@@ -43,7 +43,7 @@ private Q_SLOTS:
 
         ClipboardWrite write;
         write.text = QStringLiteral("https://example.com/a");
-        write.urls = {QUrl(QStringLiteral("https://example.com/a"))};
+        write.urls = { QUrl(QStringLiteral("https://example.com/a")) };
         const std::optional<qint64> count = systemClipboard.write(write);
         QCOMPARE(count, std::optional<qint64>(start + 2));
         QCOMPARE(systemClipboard.changeCount(), start + 2);
@@ -56,18 +56,19 @@ private Q_SLOTS:
     {
         QtSystemClipboard systemClipboard;
         ClipboardWrite write;
-        write.fileUrls = {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c"))};
+        write.fileUrls
+            = { QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c")) };
         QVERIFY(systemClipboard.write(write));
         QCOMPARE(systemClipboard.fileUrls(), write.fileUrls);
         QVERIFY(!systemClipboard.string());
         QCOMPARE(systemClipboard.data(SystemClipboard::gnomeCopiedFilesType()),
-                 QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
+            QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
 
         // A file manager that offers only its own list is read as well.
         auto *mime = new QMimeData;
         mime->setData(SystemClipboard::gnomeCopiedFilesType(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
         QGuiApplication::clipboard()->setMimeData(mime);
-        QCOMPARE(systemClipboard.fileUrls(), QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/x.png"))});
+        QCOMPARE(systemClipboard.fileUrls(), QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/srv/x.png")) });
         QVERIFY(SystemClipboard::offersFiles(systemClipboard.types()));
         QVERIFY(!systemClipboard.data(QStringLiteral("image/png")));
     }
@@ -83,15 +84,16 @@ private Q_SLOTS:
             f.write(text);
         };
         write(QStringLiteral("org.keepassxc.KeePassXC.desktop"),
-              "[Desktop Entry]\nType=Application\nName=KeePassXC\nName[de]=KeePassXC DE\nExec=keepassxc %f\n");
+            "[Desktop Entry]\nType=Application\nName=KeePassXC\nName[de]=KeePassXC DE\nExec=keepassxc %f\n");
         write(QStringLiteral("code.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Visual Code\nStartupWMClass=Code\nExec=/usr/share/code/code --x\n"
-              "[Desktop Action new]\nName=New Window\n");
+            "[Desktop Entry]\nType=Application\nName=Visual Code\nStartupWMClass=Code\nExec=/usr/share/code/code --x\n"
+            "[Desktop Action new]\nName=New Window\n");
         write(QStringLiteral("kde/konsole.desktop"), "[Desktop Entry]\nType=Application\nName=Konsole\nExec=konsole\n");
         write(QStringLiteral("gone.desktop"), "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
 
         const DesktopEntryIndex index(QStringLiteral("de_DE"));
-        const DesktopEntryIndex::Entry *keepass = index.find(QStringLiteral("keepassxc"), QStringLiteral("KeePassXC"), {});
+        const DesktopEntryIndex::Entry *keepass
+            = index.find(QStringLiteral("keepassxc"), QStringLiteral("KeePassXC"), {});
         QVERIFY(keepass);
         QCOMPARE(keepass->id, QStringLiteral("org.keepassxc.KeePassXC"));
         QCOMPARE(keepass->name, QStringLiteral("KeePassXC DE"));
@@ -112,7 +114,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("passwordManager");
         QTest::addColumn<bool>("codeApp");
         QTest::newRow("keepassxc by desktop id") << "org.keepassxc.KeePassXC" << QStringList() << true << false;
-        QTest::newRow("keepassxc by window class") << "Foo" << QStringList{QStringLiteral("keepassxc")} << true << false;
+        QTest::newRow("keepassxc by window class")
+            << "Foo" << QStringList { QStringLiteral("keepassxc") } << true << false;
         QTest::newRow("secrets") << "org.gnome.World.Secrets" << QStringList() << true << false;
         QTest::newRow("kwallet") << "org.kde.kwalletmanager5" << QStringList() << true << false;
         QTest::newRow("jetbrains prefix") << "jetbrains-idea" << QStringList() << false << true;
@@ -128,7 +131,7 @@ private Q_SLOTS:
         QFETCH(QStringList, aliases);
         QFETCH(bool, passwordManager);
         QFETCH(bool, codeApp);
-        QCOMPARE(DesktopApps::isPasswordManager({appId, appId, aliases}), passwordManager);
+        QCOMPARE(DesktopApps::isPasswordManager({ appId, appId, aliases }), passwordManager);
         QCOMPARE(DesktopApps::isCodeApp(appId), codeApp);
     }
 };

@@ -52,9 +52,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "grabkey: no key code\n");
         return 1;
     }
-    const uint16_t locks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+    const uint16_t locks[] = { 0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2 };
     for (uint16_t lock : locks) {
-        xcb_void_cookie_t ck = xcb_grab_key_checked(c, 1, root, mods | lock, codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_void_cookie_t ck
+            = xcb_grab_key_checked(c, 1, root, mods | lock, codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         if (xcb_generic_error_t *err = xcb_request_check(c, ck)) {
             std::fprintf(stderr, "grabkey: grab failed (%d)\n", err->error_code);
             return 1;

@@ -44,7 +44,7 @@ public:
     FakeHotKeyBackend hotKeys;
     FakeSystemClipboard systemClipboard;
     FakeFrontApp frontApp;
-    FixedClock clock{QDateTime(QDate(2026, 5, 4), QTime(9, 0))};
+    FixedClock clock { QDateTime(QDate(2026, 5, 4), QTime(9, 0)) };
     // The login item service the delegate made last.
     FakeLoginItemService *loginItems = nullptr;
     AppPlatform platform;

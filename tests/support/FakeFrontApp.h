@@ -10,7 +10,7 @@ public:
 
     void set(const QString &appId, const QString &name, const QStringList &aliases = {})
     {
-        m_app = {appId, name, aliases};
+        m_app = { appId, name, aliases };
     }
     void clear() { m_app = {}; }
 

@@ -5,22 +5,22 @@ HotKeyBackend::Registration FakeHotKeyBackend::registerHotKey(quint32 id, quint3
     m_log << QStringLiteral("register %1 %2 %3").arg(id).arg(keyCode).arg(modifiers);
     m_registered.remove(id);
     if (!m_available)
-        return {Outcome::Unavailable, 0};
+        return { Outcome::Unavailable, 0 };
     const quint64 key = pack(keyCode, modifiers);
     if (m_takenFor.value(key) > 0) {
         --m_takenFor[key];
-        return {Outcome::Taken, 10};
+        return { Outcome::Taken, 10 };
     }
     if (m_taken.contains(key) || m_system.contains(key))
-        return {Outcome::Taken, 10};
+        return { Outcome::Taken, 10 };
     if (m_failing.contains(key))
-        return {Outcome::Failed, m_failing.value(key)};
+        return { Outcome::Failed, m_failing.value(key) };
     for (auto it = m_registered.cbegin(); it != m_registered.cend(); ++it) {
         if (it.value() == qMakePair(keyCode, modifiers))
-            return {Outcome::Taken, 10};
+            return { Outcome::Taken, 10 };
     }
-    m_registered.insert(id, {keyCode, modifiers});
-    return {Outcome::Registered, 0};
+    m_registered.insert(id, { keyCode, modifiers });
+    return { Outcome::Registered, 0 };
 }
 
 void FakeHotKeyBackend::unregisterHotKey(quint32 id)

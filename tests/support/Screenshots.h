@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLayout>
-#include <QStyle>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
 

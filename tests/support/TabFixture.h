@@ -3,9 +3,9 @@
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Services/Shell/Environment.h"
+#include "Services/Shell/Surface.h"
 #include "Services/Sound/SoundBank.h"
 #include "Services/Sound/Sounds.h"
-#include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
 
 #include <QStringList>
@@ -17,10 +17,10 @@
 // a surface whose actions are counted, and sounds that are only written down.
 struct TabFixture
 {
-    static inline const QDate friday{2026, 3, 6};
+    static inline const QDate friday { 2026, 3, 6 };
 
     QTemporaryDir dir;
-    FixedClock clock{QDateTime(friday, QTime(9, 0))};
+    FixedClock clock { QDateTime(friday, QTime(9, 0)) };
     MemorySettingsStore settings;
     std::unique_ptr<TodoStore> store;
     Surface surface;
@@ -28,9 +28,9 @@ struct TabFixture
     int expands = 0;
     QList<SettingsPane> settingsOpened;
     QStringList sounds;
-    SoundBank bank{[this](const QString &path) -> std::unique_ptr<SoundPlayer> {
+    SoundBank bank { [this](const QString &path) -> std::unique_ptr<SoundPlayer> {
         return std::make_unique<Player>(path.section(QLatin1Char('/'), -1), sounds);
-    }};
+    } };
 
     TabFixture()
     {
@@ -65,7 +65,11 @@ private:
     class Player final : public SoundPlayer
     {
     public:
-        Player(QString name, QStringList &log) : m_name(std::move(name)), m_log(log) {}
+        Player(QString name, QStringList &log)
+            : m_name(std::move(name))
+            , m_log(log)
+        {
+        }
         void setVolume(qreal) override { }
         void stop() override { }
         void play() override { m_log << m_name; }

@@ -9,13 +9,14 @@ TestHome::TestHome()
     : m_oldHome(qgetenv("HOME"))
 {
     const QString root = m_dir.path();
-    for (const char *sub : {"config", "data", "cache", "runtime"})
+    for (const char *sub : { "config", "data", "cache", "runtime" })
         QDir(root).mkpath(QString::fromLatin1(sub));
     qputenv("HOME", root.toUtf8());
     qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CACHE_HOME", (root + QStringLiteral("/cache")).toUtf8());
-    QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        root + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toUtf8());
     QStandardPaths::setTestModeEnabled(true);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Views/Todos/ConfettiLayer.h"
 #include "FixedClock.h"
 #include "Screenshots.h"
 #include "Services/Sound/SoundBank.h"
@@ -8,6 +7,7 @@
 #include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/TodoListView.h"
 #include "Views/Todos/TodoRow.h"
 

@@ -23,8 +23,8 @@ QList<StatusMenu::Entry> StatusMenu::entries(const State &state)
 {
     QList<Entry> list;
     if (state.hasServices && state.focusClock) {
-        Entry status = item(QStringLiteral("Focus Session active · ") + *state.focusClock + QStringLiteral(" remaining"),
-                            Action::None);
+        Entry status = item(
+            QStringLiteral("Focus Session active · ") + *state.focusClock + QStringLiteral(" remaining"), Action::None);
         status.enabled = false;
         list << status;
         list << item(QStringLiteral("View Focus"), Action::ViewFocus);
@@ -50,8 +50,8 @@ QList<StatusMenu::Entry> StatusMenu::entries(const State &state)
     list << separator();
 
     if (state.hasServices && !state.availableVersion.isEmpty())
-        list << item(QStringLiteral("Update to Vemra ") + state.availableVersion + QStringLiteral("…"),
-                     Action::CheckForUpdates);
+        list << item(
+            QStringLiteral("Update to Vemra ") + state.availableVersion + QStringLiteral("…"), Action::CheckForUpdates);
     else
         list << item(QStringLiteral("Check for Updates…"), Action::CheckForUpdates);
     list << item(QStringLiteral("About Vemra"), Action::About);
@@ -61,8 +61,8 @@ QList<StatusMenu::Entry> StatusMenu::entries(const State &state)
     return list;
 }
 
-void StatusMenu::fill(QMenu *menu, const QList<Entry> &entries, QObject *context,
-                      const std::function<void(Action)> &handler)
+void StatusMenu::fill(
+    QMenu *menu, const QList<Entry> &entries, QObject *context, const std::function<void(Action)> &handler)
 {
     for (const Entry &entry : entries) {
         if (entry.isSeparator()) {

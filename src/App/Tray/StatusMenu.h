@@ -55,6 +55,6 @@ public:
 
     static QList<Entry> entries(const State &state);
     // Fills the menu with the entries; choosing one calls the handler with its action.
-    static void fill(QMenu *menu, const QList<Entry> &entries, QObject *context,
-                     const std::function<void(Action)> &handler);
+    static void fill(
+        QMenu *menu, const QList<Entry> &entries, QObject *context, const std::function<void(Action)> &handler);
 };

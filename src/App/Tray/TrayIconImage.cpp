@@ -34,7 +34,7 @@ QIcon icon(const QPalette &palette)
 {
     const QColor colour = markColour(palette);
     QIcon result;
-    for (qreal ratio : {1.0, 2.0})
+    for (qreal ratio : { 1.0, 2.0 })
         result.addPixmap(QPixmap::fromImage(image(colour, ratio)));
     return result;
 }

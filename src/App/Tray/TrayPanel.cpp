@@ -48,7 +48,7 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     m_fadeIn.setEndValue(1.0);
     m_fadeIn.setEasingCurve(cubic(QPointF(0, 0), QPointF(0.58, 1))); // ease-out
     connect(&m_fadeIn, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &value) { applyFadeIn(value.toReal()); });
+        [this](const QVariant &value) { applyFadeIn(value.toReal()); });
 
     m_fadeOut.setDuration(fadeOutMs);
     m_fadeOut.setEndValue(0.0);
@@ -150,7 +150,7 @@ PanelPlacement::Anchor TrayPanel::currentAnchor() const
 QSize TrayPanel::contentSize() const
 {
     if (!m_root)
-        return {0, 0};
+        return { 0, 0 };
     QSize size = m_root->sizeHint();
     if (size.width() <= 0 || size.height() <= 0)
         size = m_root->minimumSizeHint().expandedTo(m_root->minimumSize());
@@ -196,7 +196,8 @@ void TrayPanel::fitToContent()
         return;
     m_target = target;
     m_resize.stop();
-    const bool heightOnly = std::abs(target.left() - current.left()) < 1 && std::abs(target.width() - current.width()) < 1;
+    const bool heightOnly
+        = std::abs(target.left() - current.left()) < 1 && std::abs(target.width() - current.width()) < 1;
     if (heightOnly && !reducesMotion()) {
         m_resize.setStartValue(current);
         m_resize.setEndValue(target);
@@ -240,8 +241,8 @@ void TrayPanel::finishClose(bool hideNow)
 void TrayPanel::installMonitors()
 {
     removeMonitors();
-    m_monitors.append(connect(qApp, &QGuiApplication::focusWindowChanged, this,
-                              [this](QWindow *focused) { m_window->noteFocus(focused); }));
+    m_monitors.append(connect(
+        qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focused) { m_window->noteFocus(focused); }));
     // The icon moves with its tray; follow it when a screen changes size or place.
     const auto watchScreen = [this](QScreen *screen) {
         m_monitors.append(connect(screen, &QScreen::geometryChanged, this, &TrayPanel::fitToContent));
@@ -286,8 +287,8 @@ void TrayPanel::windowCancelled()
     close();
 }
 
-void TrayPanel::windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button,
-                                        Qt::KeyboardModifiers modifiers)
+void TrayPanel::windowPressedOutside(
+    const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
     // A press on the tray icon is never replayed to it: a plain click there toggles, so closing
     // the panel is all it should do (replayed, it would open the panel again at once). A click

@@ -17,7 +17,7 @@ EmptyState::EmptyState(Density density, QWidget *parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
     column->addStretch(1);
-    for (QLabel *label : {m_headline, m_hint}) {
+    for (QLabel *label : { m_headline, m_hint }) {
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);

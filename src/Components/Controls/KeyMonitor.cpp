@@ -95,7 +95,7 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
         return false;
     } else if (type == QEvent::ShortcutOverride) {
         swallowed = offer(key);
-        m_pending = Press{key.timestamp(), key.key(), key.modifiers(), key.isAutoRepeat()};
+        m_pending = Press { key.timestamp(), key.key(), key.modifiers(), key.isAutoRepeat() };
         m_pendingSwallowed = swallowed;
         // An accepted override keeps Qt from resolving shortcuts; the KeyPress that follows is
         // then swallowed above.

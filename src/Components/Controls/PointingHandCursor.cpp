@@ -51,7 +51,9 @@ void PointingHandCursor::refresh()
 
 bool PointingHandCursor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_control && (event->type() == QEvent::EnabledChange || event->type() == QEvent::Enter || event->type() == QEvent::HoverEnter))
+    if (watched == m_control
+        && (event->type() == QEvent::EnabledChange || event->type() == QEvent::Enter
+            || event->type() == QEvent::HoverEnter))
         refresh();
     return QObject::eventFilter(watched, event);
 }

@@ -1,7 +1,7 @@
 #include "Components/Controls/VemraBadge.h"
 
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/MarkPath.h"
+#include "Components/Theme/SystemColors.h"
 
 #include <QPainter>
 #include <QPainterPath>

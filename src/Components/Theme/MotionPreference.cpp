@@ -46,7 +46,7 @@ bool reducesMotion(const QString &settingsIni)
 bool reducesMotion()
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    for (const QString &version : {QStringLiteral("gtk-4.0"), QStringLiteral("gtk-3.0")}) {
+    for (const QString &version : { QStringLiteral("gtk-4.0"), QStringLiteral("gtk-3.0") }) {
         QFile file(config + QLatin1Char('/') + version + QStringLiteral("/settings.ini"));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             continue;

@@ -11,44 +11,44 @@ namespace {
 
 const QHash<QString, QString> &table()
 {
-    static const QHash<QString, QString> names{
-        {QStringLiteral("arrow.counterclockwise"), QStringLiteral("edit-undo-symbolic")},
-        {QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("view-fullscreen-symbolic")},
-        {QStringLiteral("bell"), QStringLiteral("preferences-system-notifications-symbolic")},
-        {QStringLiteral("bell.slash.fill"), QStringLiteral("notifications-disabled-symbolic")},
-        {QStringLiteral("calendar"), QStringLiteral("x-office-calendar-symbolic")},
-        {QStringLiteral("checkmark"), QStringLiteral("object-select-symbolic")},
-        {QStringLiteral("checkmark.circle"), QStringLiteral("emblem-default-symbolic")},
-        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-ok-symbolic")},
-        {QStringLiteral("chevron.left"), QStringLiteral("go-previous-symbolic")},
-        {QStringLiteral("chevron.right"), QStringLiteral("go-next-symbolic")},
-        {QStringLiteral("chevron.left.forwardslash.chevron.right"), QStringLiteral("utilities-terminal-symbolic")},
-        {QStringLiteral("doc"), QStringLiteral("text-x-generic-symbolic")},
-        {QStringLiteral("doc.on.clipboard"), QStringLiteral("edit-paste-symbolic")},
-        {QStringLiteral("ellipsis"), QStringLiteral("view-more-horizontal-symbolic")},
-        {QStringLiteral("ellipsis.circle"), QStringLiteral("view-more-horizontal-symbolic")},
-        {QStringLiteral("exclamationmark.circle.fill"), QStringLiteral("dialog-error-symbolic")},
-        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("dialog-warning-symbolic")},
-        {QStringLiteral("externaldrive"), QStringLiteral("drive-harddisk-symbolic")},
-        {QStringLiteral("gearshape"), QStringLiteral("emblem-system-symbolic")},
-        {QStringLiteral("hand.raised.fill"), QStringLiteral("preferences-system-privacy-symbolic")},
-        {QStringLiteral("hand.raised.slash.fill"), QStringLiteral("action-unavailable-symbolic")},
-        {QStringLiteral("info.circle"), QStringLiteral("dialog-information-symbolic")},
-        {QStringLiteral("laptopcomputer"), QStringLiteral("computer-symbolic")},
-        {QStringLiteral("link"), QStringLiteral("insert-link-symbolic")},
-        {QStringLiteral("lock.shield"), QStringLiteral("security-high-symbolic")},
-        {QStringLiteral("magnifyingglass"), QStringLiteral("system-search-symbolic")},
-        {QStringLiteral("moon.fill"), QStringLiteral("weather-clear-night-symbolic")},
-        {QStringLiteral("pause.circle"), QStringLiteral("media-playback-pause-symbolic")},
-        {QStringLiteral("pause.circle.fill"), QStringLiteral("media-playback-pause-symbolic")},
-        {QStringLiteral("photo"), QStringLiteral("image-x-generic-symbolic")},
-        {QStringLiteral("play.circle"), QStringLiteral("media-playback-start-symbolic")},
-        {QStringLiteral("plus"), QStringLiteral("list-add-symbolic")},
-        {QStringLiteral("stop.circle"), QStringLiteral("media-playback-stop-symbolic")},
-        {QStringLiteral("text.alignleft"), QStringLiteral("format-justify-left-symbolic")},
-        {QStringLiteral("timer"), QStringLiteral("preferences-system-time-symbolic")},
-        {QStringLiteral("xmark"), QStringLiteral("window-close-symbolic")},
-        {QStringLiteral("xmark.circle.fill"), QStringLiteral("edit-clear-symbolic")},
+    static const QHash<QString, QString> names {
+        { QStringLiteral("arrow.counterclockwise"), QStringLiteral("edit-undo-symbolic") },
+        { QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("view-fullscreen-symbolic") },
+        { QStringLiteral("bell"), QStringLiteral("preferences-system-notifications-symbolic") },
+        { QStringLiteral("bell.slash.fill"), QStringLiteral("notifications-disabled-symbolic") },
+        { QStringLiteral("calendar"), QStringLiteral("x-office-calendar-symbolic") },
+        { QStringLiteral("checkmark"), QStringLiteral("object-select-symbolic") },
+        { QStringLiteral("checkmark.circle"), QStringLiteral("emblem-default-symbolic") },
+        { QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-ok-symbolic") },
+        { QStringLiteral("chevron.left"), QStringLiteral("go-previous-symbolic") },
+        { QStringLiteral("chevron.right"), QStringLiteral("go-next-symbolic") },
+        { QStringLiteral("chevron.left.forwardslash.chevron.right"), QStringLiteral("utilities-terminal-symbolic") },
+        { QStringLiteral("doc"), QStringLiteral("text-x-generic-symbolic") },
+        { QStringLiteral("doc.on.clipboard"), QStringLiteral("edit-paste-symbolic") },
+        { QStringLiteral("ellipsis"), QStringLiteral("view-more-horizontal-symbolic") },
+        { QStringLiteral("ellipsis.circle"), QStringLiteral("view-more-horizontal-symbolic") },
+        { QStringLiteral("exclamationmark.circle.fill"), QStringLiteral("dialog-error-symbolic") },
+        { QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("dialog-warning-symbolic") },
+        { QStringLiteral("externaldrive"), QStringLiteral("drive-harddisk-symbolic") },
+        { QStringLiteral("gearshape"), QStringLiteral("emblem-system-symbolic") },
+        { QStringLiteral("hand.raised.fill"), QStringLiteral("preferences-system-privacy-symbolic") },
+        { QStringLiteral("hand.raised.slash.fill"), QStringLiteral("action-unavailable-symbolic") },
+        { QStringLiteral("info.circle"), QStringLiteral("dialog-information-symbolic") },
+        { QStringLiteral("laptopcomputer"), QStringLiteral("computer-symbolic") },
+        { QStringLiteral("link"), QStringLiteral("insert-link-symbolic") },
+        { QStringLiteral("lock.shield"), QStringLiteral("security-high-symbolic") },
+        { QStringLiteral("magnifyingglass"), QStringLiteral("system-search-symbolic") },
+        { QStringLiteral("moon.fill"), QStringLiteral("weather-clear-night-symbolic") },
+        { QStringLiteral("pause.circle"), QStringLiteral("media-playback-pause-symbolic") },
+        { QStringLiteral("pause.circle.fill"), QStringLiteral("media-playback-pause-symbolic") },
+        { QStringLiteral("photo"), QStringLiteral("image-x-generic-symbolic") },
+        { QStringLiteral("play.circle"), QStringLiteral("media-playback-start-symbolic") },
+        { QStringLiteral("plus"), QStringLiteral("list-add-symbolic") },
+        { QStringLiteral("stop.circle"), QStringLiteral("media-playback-stop-symbolic") },
+        { QStringLiteral("text.alignleft"), QStringLiteral("format-justify-left-symbolic") },
+        { QStringLiteral("timer"), QStringLiteral("preferences-system-time-symbolic") },
+        { QStringLiteral("xmark"), QStringLiteral("window-close-symbolic") },
+        { QStringLiteral("xmark.circle.fill"), QStringLiteral("edit-clear-symbolic") },
     };
     return names;
 }
@@ -101,8 +101,8 @@ QPixmap pixmap(const QString &symbol, int pixelSize, const QColor &color, qreal 
 void useIconTheme()
 {
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString &folder : {QDir::homePath() + QStringLiteral("/.local/share/icons"),
-             QStringLiteral("/usr/local/share/icons"), QStringLiteral("/usr/share/icons")}) {
+    for (const QString &folder : { QDir::homePath() + QStringLiteral("/.local/share/icons"),
+             QStringLiteral("/usr/local/share/icons"), QStringLiteral("/usr/share/icons") }) {
         if (!paths.contains(folder))
             paths.append(folder);
     }

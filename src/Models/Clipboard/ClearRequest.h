@@ -24,13 +24,16 @@ public:
     QString title(qint64 count) const;
     // The confirmation's second line: the period's dates, or for everything the warning
     // (empty when there is nothing to delete).
-    QString message(qint64 count, const QDateTime &now,
-                    const ClipboardCalendar &calendar = ClipboardCalendar::current()) const;
+    QString message(
+        qint64 count, const QDateTime &now, const ClipboardCalendar &calendar = ClipboardCalendar::current()) const;
 
     bool operator==(const ClearRequest &) const = default;
 
 private:
-    explicit ClearRequest(std::optional<ClipboardPeriod> period) : m_period(period) {}
+    explicit ClearRequest(std::optional<ClipboardPeriod> period)
+        : m_period(period)
+    {
+    }
 
     std::optional<ClipboardPeriod> m_period;
 };

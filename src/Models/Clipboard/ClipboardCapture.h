@@ -14,11 +14,11 @@
 // Paths are relative to the store folder and use "/".
 struct ClipboardCapture
 {
-    QUuid id;                       // names the side files
+    QUuid id; // names the side files
     ClipboardKind kind = ClipboardKind::Text;
-    QString content;                // joined file paths, the text (at most 20000 characters), or empty for an image
-    QString contentHash;            // lower-case hex SHA-256 of the whole payload
-    QString mimeType;               // type identifier of the payload ("public.png", "public.url", …)
+    QString content; // joined file paths, the text (at most 20000 characters), or empty for an image
+    QString contentHash; // lower-case hex SHA-256 of the whole payload
+    QString mimeType; // type identifier of the payload ("public.png", "public.url", …)
     qint64 byteCount = 0;
     qint64 pixelWidth = 0;
     qint64 pixelHeight = 0;
@@ -35,7 +35,7 @@ struct ClipboardCapture
     QStringList filePaths() const
     {
         QStringList paths;
-        for (const auto *path : {&imagePath, &thumbnailPath, &textPath}) {
+        for (const auto *path : { &imagePath, &thumbnailPath, &textPath }) {
             if (path->has_value())
                 paths.append(**path);
         }

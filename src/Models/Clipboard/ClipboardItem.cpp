@@ -69,8 +69,8 @@ std::optional<QUrl> ClipboardItem::url() const
     if (!link.isValid())
         return std::nullopt;
     const QString scheme = link.scheme().toLower();
-    const bool web = scheme == QStringLiteral("http") || scheme == QStringLiteral("https")
-        || scheme == QStringLiteral("ftp");
+    const bool web
+        = scheme == QStringLiteral("http") || scheme == QStringLiteral("https") || scheme == QStringLiteral("ftp");
     if (web && !link.host().isEmpty())
         return link;
     if (scheme == QStringLiteral("mailto") && !link.path().isEmpty())
@@ -93,7 +93,7 @@ QString ClipboardItem::idText() const
 QString ClipboardItem::shortened(const QString &link)
 {
     QString s = link;
-    for (const QString &prefix : {QStringLiteral("https://"), QStringLiteral("http://")}) {
+    for (const QString &prefix : { QStringLiteral("https://"), QStringLiteral("http://") }) {
         if (s.toLower().startsWith(prefix))
             s.remove(0, prefix.size());
     }

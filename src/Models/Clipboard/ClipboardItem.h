@@ -21,8 +21,8 @@ struct ClipboardItem
     // the folded content or source application name, or the query names the entry's kind.
     struct Predicate
     {
-        QString text;     // the trimmed query
-        QString folded;   // searchFolded(text)
+        QString text; // the trimmed query
+        QString folded; // searchFolded(text)
         QString kindWord; // raw value of the kind the query names, or empty
 
         bool accepts(const ClipboardItem &item) const;

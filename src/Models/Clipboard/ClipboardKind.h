@@ -10,8 +10,8 @@ enum class ClipboardKind { Text, Url, Code, Image, File };
 
 namespace ClipboardKinds {
 
-inline constexpr std::array<ClipboardKind, 5> all{ClipboardKind::Text, ClipboardKind::Url, ClipboardKind::Code,
-                                                  ClipboardKind::Image, ClipboardKind::File};
+inline constexpr std::array<ClipboardKind, 5> all { ClipboardKind::Text, ClipboardKind::Url, ClipboardKind::Code,
+    ClipboardKind::Image, ClipboardKind::File };
 
 // "text", "url", "code", "image" or "file".
 QString storedValue(ClipboardKind kind);

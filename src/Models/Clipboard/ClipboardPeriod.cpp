@@ -41,7 +41,7 @@ DateInterval interval(ClipboardPeriod period, const QDateTime &date, const Clipb
 {
     const QDate day = calendar.date(date);
     if (!day.isValid())
-        return {date, date};
+        return { date, date };
     QDate first;
     QDate end;
     switch (period) {
@@ -63,8 +63,8 @@ DateInterval interval(ClipboardPeriod period, const QDateTime &date, const Clipb
     const QDateTime start = calendar.startOfDay(first);
     const QDateTime stop = calendar.startOfDay(end);
     if (!start.isValid() || !stop.isValid() || stop < start)
-        return {date, date};
-    return {start, stop};
+        return { date, date };
+    return { start, stop };
 }
 
 QString dates(ClipboardPeriod period, const QDateTime &date, const ClipboardCalendar &calendar)

@@ -23,8 +23,8 @@ struct DateInterval
 
 namespace ClipboardPeriods {
 
-inline constexpr std::array<ClipboardPeriod, 3> all{ClipboardPeriod::Today, ClipboardPeriod::LastWeek,
-                                                    ClipboardPeriod::LastMonth};
+inline constexpr std::array<ClipboardPeriod, 3> all { ClipboardPeriod::Today, ClipboardPeriod::LastWeek,
+    ClipboardPeriod::LastMonth };
 
 // "today", "lastWeek", "lastMonth".
 QString id(ClipboardPeriod period);

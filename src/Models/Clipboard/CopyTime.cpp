@@ -12,7 +12,8 @@ QString describe(const QDateTime &date, const QDateTime &now, bool longForm, con
     if (minutes < 60) {
         if (!longForm)
             return QString::number(minutes) + QStringLiteral(" min ago");
-        return QString::number(minutes) + (minutes == 1 ? QStringLiteral(" minute ago") : QStringLiteral(" minutes ago"));
+        return QString::number(minutes)
+            + (minutes == 1 ? QStringLiteral(" minute ago") : QStringLiteral(" minutes ago"));
     }
 
     if (calendar.isSameDay(date, now)) {

@@ -18,12 +18,17 @@ struct Error
 };
 
 // The value of an operation that can fail. Errors are values; nothing throws across layers.
-template <typename T>
-class Result
+template <typename T> class Result
 {
 public:
-    Result(T value) : m_state(std::move(value)) {}          // NOLINT: implicit by design
-    Result(Error error) : m_state(std::move(error)) {}      // NOLINT: implicit by design
+    Result(T value)
+        : m_state(std::move(value))
+    {
+    } // NOLINT: implicit by design
+    Result(Error error)
+        : m_state(std::move(error))
+    {
+    } // NOLINT: implicit by design
 
     bool ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return ok(); }
@@ -41,7 +46,10 @@ class Status
 {
 public:
     Status() = default;
-    Status(Error error) : m_error(std::move(error)) {}      // NOLINT: implicit by design
+    Status(Error error)
+        : m_error(std::move(error))
+    {
+    } // NOLINT: implicit by design
 
     bool ok() const { return !m_error.has_value(); }
     explicit operator bool() const { return ok(); }

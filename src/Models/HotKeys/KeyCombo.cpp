@@ -13,26 +13,46 @@ const QString keyKey = QStringLiteral("key");
 
 const QHash<qint64, QString> &functionKeys()
 {
-    static const QHash<qint64, QString> table{
-        {122, QStringLiteral("F1")},  {120, QStringLiteral("F2")},  {99, QStringLiteral("F3")},
-        {118, QStringLiteral("F4")},  {96, QStringLiteral("F5")},   {97, QStringLiteral("F6")},
-        {98, QStringLiteral("F7")},   {100, QStringLiteral("F8")},  {101, QStringLiteral("F9")},
-        {109, QStringLiteral("F10")}, {103, QStringLiteral("F11")}, {111, QStringLiteral("F12")},
-        {105, QStringLiteral("F13")}, {107, QStringLiteral("F14")}, {113, QStringLiteral("F15")},
-        {106, QStringLiteral("F16")}, {64, QStringLiteral("F17")},  {79, QStringLiteral("F18")},
-        {80, QStringLiteral("F19")},
+    static const QHash<qint64, QString> table {
+        { 122, QStringLiteral("F1") },
+        { 120, QStringLiteral("F2") },
+        { 99, QStringLiteral("F3") },
+        { 118, QStringLiteral("F4") },
+        { 96, QStringLiteral("F5") },
+        { 97, QStringLiteral("F6") },
+        { 98, QStringLiteral("F7") },
+        { 100, QStringLiteral("F8") },
+        { 101, QStringLiteral("F9") },
+        { 109, QStringLiteral("F10") },
+        { 103, QStringLiteral("F11") },
+        { 111, QStringLiteral("F12") },
+        { 105, QStringLiteral("F13") },
+        { 107, QStringLiteral("F14") },
+        { 113, QStringLiteral("F15") },
+        { 106, QStringLiteral("F16") },
+        { 64, QStringLiteral("F17") },
+        { 79, QStringLiteral("F18") },
+        { 80, QStringLiteral("F19") },
     };
     return table;
 }
 
 const QHash<qint64, QString> &specialKeys()
 {
-    static const QHash<qint64, QString> table{
-        {49, QStringLiteral("Space")}, {36, QStringLiteral("↩")},  {48, QStringLiteral("⇥")},
-        {51, QStringLiteral("⌫")},     {117, QStringLiteral("⌦")}, {123, QStringLiteral("←")},
-        {124, QStringLiteral("→")},    {126, QStringLiteral("↑")}, {125, QStringLiteral("↓")},
-        {115, QStringLiteral("↖")},    {119, QStringLiteral("↘")}, {116, QStringLiteral("⇞")},
-        {121, QStringLiteral("⇟")},
+    static const QHash<qint64, QString> table {
+        { 49, QStringLiteral("Space") },
+        { 36, QStringLiteral("↩") },
+        { 48, QStringLiteral("⇥") },
+        { 51, QStringLiteral("⌫") },
+        { 117, QStringLiteral("⌦") },
+        { 123, QStringLiteral("←") },
+        { 124, QStringLiteral("→") },
+        { 126, QStringLiteral("↑") },
+        { 125, QStringLiteral("↓") },
+        { 115, QStringLiteral("↖") },
+        { 119, QStringLiteral("↘") },
+        { 116, QStringLiteral("⇞") },
+        { 121, QStringLiteral("⇟") },
     };
     return table;
 }
@@ -70,17 +90,17 @@ bool fitsUnsigned32(qint64 value)
 
 KeyCombo KeyCombo::standard()
 {
-    return {17, Shift | Command, QStringLiteral("T")};
+    return { 17, Shift | Command, QStringLiteral("T") };
 }
 
 KeyCombo KeyCombo::focus()
 {
-    return {3, Shift | Command, QStringLiteral("F")};
+    return { 3, Shift | Command, QStringLiteral("F") };
 }
 
 KeyCombo KeyCombo::focusFallback()
 {
-    return {3, Control | Option | Command, QStringLiteral("F")};
+    return { 3, Control | Option | Command, QStringLiteral("F") };
 }
 
 QString KeyCombo::modifierSymbols(qint64 modifiers)
@@ -119,7 +139,7 @@ QString KeyCombo::spokenName() const
 
 QVariantMap KeyCombo::dictionary() const
 {
-    return {{keyCodeKey, keyCode}, {modifiersKey, modifiers}, {keyKey, key}};
+    return { { keyCodeKey, keyCode }, { modifiersKey, modifiers }, { keyKey, key } };
 }
 
 std::optional<KeyCombo> KeyCombo::fromDictionary(const QVariantMap &dictionary)
@@ -129,7 +149,7 @@ std::optional<KeyCombo> KeyCombo::fromDictionary(const QVariantMap &dictionary)
     const QVariant name = dictionary.value(keyKey);
     if (!code || !mask || name.metaType().id() != QMetaType::QString)
         return std::nullopt;
-    return KeyCombo{*code, *mask, name.toString()};
+    return KeyCombo { *code, *mask, name.toString() };
 }
 
 bool KeyCombo::fitsRegistration() const
@@ -155,7 +175,7 @@ std::optional<KeyCombo> KeyCombo::fromKeyPress(qint64 keyCode, qint64 modifiers,
     }
     if (name.trimmed().isEmpty())
         return std::nullopt;
-    return KeyCombo{keyCode, mask, name};
+    return KeyCombo { keyCode, mask, name };
 }
 
 QString KeyCombo::functionKeyName(qint64 keyCode)

@@ -10,7 +10,7 @@ enum class Appearance { System, Light, Dark };
 
 namespace Appearances {
 
-inline constexpr std::array<Appearance, 3> all{Appearance::System, Appearance::Light, Appearance::Dark};
+inline constexpr std::array<Appearance, 3> all { Appearance::System, Appearance::Light, Appearance::Dark };
 
 // The stored raw value: "system", "light" or "dark".
 QString storedValue(Appearance appearance);

@@ -10,8 +10,8 @@ enum class SettingsPane { General, Clipboard, Focus, Data, About };
 
 namespace SettingsPanes {
 
-inline constexpr std::array<SettingsPane, 5> all{SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
-                                                 SettingsPane::Data, SettingsPane::About};
+inline constexpr std::array<SettingsPane, 5> all { SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
+    SettingsPane::Data, SettingsPane::About };
 
 // The raw value equals the case name: "general", "clipboard", "focus", "data", "about".
 QString storedValue(SettingsPane pane);

@@ -10,7 +10,7 @@ enum class VemraTab { Todos, Clipboard, Focus };
 
 namespace VemraTabs {
 
-inline constexpr std::array<VemraTab, 3> all{VemraTab::Todos, VemraTab::Clipboard, VemraTab::Focus};
+inline constexpr std::array<VemraTab, 3> all { VemraTab::Todos, VemraTab::Clipboard, VemraTab::Focus };
 
 // The stored raw value: "todos", "clipboard" or "focus".
 QString storedValue(VemraTab tab);

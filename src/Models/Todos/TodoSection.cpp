@@ -2,21 +2,21 @@
 
 #include <algorithm>
 
-QList<TodoSection> TodoSection::sections(const QList<Todo> &todos, const std::optional<QDate> &filter,
-                                         const QDate &today)
+QList<TodoSection> TodoSection::sections(
+    const QList<Todo> &todos, const std::optional<QDate> &filter, const QDate &today)
 {
     QList<Todo> sorted = todos;
     std::stable_sort(sorted.begin(), sorted.end(), &Todo::listOrder);
 
     if (filter && *filter > today) {
-        TodoSection section{*filter, {}};
+        TodoSection section { *filter, {} };
         for (const Todo &todo : std::as_const(sorted)) {
             if (todo.dayStart() == *filter)
                 section.todos.append(todo);
         }
         if (section.todos.isEmpty())
             return {};
-        return {section};
+        return { section };
     }
 
     QMap<QDate, QList<Todo>> groups;
@@ -25,7 +25,7 @@ QList<TodoSection> TodoSection::sections(const QList<Todo> &todos, const std::op
     QList<TodoSection> result;
     result.reserve(groups.size());
     for (auto it = groups.cbegin(); it != groups.cend(); ++it)
-        result.append(TodoSection{it.key(), it.value()});
+        result.append(TodoSection { it.key(), it.value() });
     return result;
 }
 

@@ -18,7 +18,8 @@ DesktopEntryIndex::DesktopEntryIndex(const QString &locale)
 void DesktopEntryIndex::read(const QString &folder, const QString &prefix, const QString &locale)
 {
     const QDir dir(folder);
-    const QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
+    const QFileInfoList infos
+        = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name);
     const QString language = locale.section(QLatin1Char('_'), 0, 0);
     for (const QFileInfo &info : infos) {
         if (info.isDir()) {
@@ -55,7 +56,7 @@ void DesktopEntryIndex::read(const QString &folder, const QString &prefix, const
         if (hidden || type != QLatin1String("Application") || name.isEmpty())
             continue;
         const qsizetype index = m_entries.size();
-        m_entries.append({id, !localName.isEmpty() ? localName : !languageName.isEmpty() ? languageName : name});
+        m_entries.append({ id, !localName.isEmpty() ? localName : !languageName.isEmpty() ? languageName : name });
         m_byId.insert(id.toLower(), index);
         const QString lastPart = id.section(QLatin1Char('.'), -1).toLower();
         if (!m_byId.contains(lastPart))
@@ -71,8 +72,8 @@ void DesktopEntryIndex::read(const QString &folder, const QString &prefix, const
     }
 }
 
-const DesktopEntryIndex::Entry *DesktopEntryIndex::find(const QString &wmInstance, const QString &wmClass,
-                                                        const QString &executable) const
+const DesktopEntryIndex::Entry *DesktopEntryIndex::find(
+    const QString &wmInstance, const QString &wmClass, const QString &executable) const
 {
     auto lookup = [this](const QHash<QString, qsizetype> &table, const QString &key) -> const Entry * {
         if (key.isEmpty())
@@ -80,11 +81,11 @@ const DesktopEntryIndex::Entry *DesktopEntryIndex::find(const QString &wmInstanc
         const auto it = table.constFind(key);
         return it == table.cend() ? nullptr : &m_entries.at(*it);
     };
-    for (const QString &key : {wmClass.toLower(), wmInstance.toLower()}) {
+    for (const QString &key : { wmClass.toLower(), wmInstance.toLower() }) {
         if (const Entry *entry = lookup(m_byWmClass, key))
             return entry;
     }
-    for (const QString &key : {wmClass.toLower(), wmInstance.toLower()}) {
+    for (const QString &key : { wmClass.toLower(), wmInstance.toLower() }) {
         if (const Entry *entry = lookup(m_byId, key))
             return entry;
     }

@@ -11,7 +11,7 @@ class DesktopEntryIndex final
 public:
     struct Entry
     {
-        QString id;   // the desktop file id without ".desktop" ("org.gnome.Terminal")
+        QString id; // the desktop file id without ".desktop" ("org.gnome.Terminal")
         QString name; // Name in the user's language, else Name
     };
 
@@ -28,7 +28,7 @@ private:
     void read(const QString &folder, const QString &prefix, const QString &locale);
 
     QList<Entry> m_entries;
-    QHash<QString, qsizetype> m_byWmClass;  // lower-cased StartupWMClass
-    QHash<QString, qsizetype> m_byId;       // lower-cased id and its last dotted part
-    QHash<QString, qsizetype> m_byExec;     // file name of the program in Exec
+    QHash<QString, qsizetype> m_byWmClass; // lower-cased StartupWMClass
+    QHash<QString, qsizetype> m_byId; // lower-cased id and its last dotted part
+    QHash<QString, qsizetype> m_byExec; // file name of the program in Exec
 };

@@ -16,7 +16,8 @@ LinuxWorkspaceEvents::LinuxWorkspaceEvents(const Clock &clock, QObject *parent)
     : WorkspaceEvents(parent)
 {
     m_monotonic.start();
-    m_clockWatch = new ClockWatch(clock, [this] { return m_monotonic.elapsed(); }, this);
+    m_clockWatch = new ClockWatch(
+        clock, [this] { return m_monotonic.elapsed(); }, this);
     connect(m_clockWatch, &ClockWatch::dayChanged, this, &WorkspaceEvents::dayChanged);
     connect(m_clockWatch, &ClockWatch::clockJumped, this, &LinuxWorkspaceEvents::woke);
     m_clockWatch->start();
@@ -25,9 +26,8 @@ LinuxWorkspaceEvents::LinuxWorkspaceEvents(const Clock &clock, QObject *parent)
     connect(m_desktops, &X11DesktopWatcher::currentDesktopChanged, this, &WorkspaceEvents::activeSpaceChanged);
 
     QDBusConnection::systemBus().connect(QStringLiteral("org.freedesktop.login1"),
-                                         QStringLiteral("/org/freedesktop/login1"),
-                                         QStringLiteral("org.freedesktop.login1.Manager"),
-                                         QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+        QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
+        QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
 }
 
 void LinuxWorkspaceEvents::prepareForSleep(bool goingToSleep)

@@ -88,7 +88,8 @@ std::optional<QString> XdgAutostartEntry::registerItem()
                               .arg(execLine(m_executablePath));
     QSaveFile file(m_entryPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
+        return QStringLiteral("%1 could not be written: %2")
+            .arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
     return std::nullopt;
 }
 
@@ -98,6 +99,7 @@ std::optional<QString> XdgAutostartEntry::unregisterItem()
     if (!QFileInfo::exists(m_entryPath) && !QFileInfo(m_entryPath).isSymLink())
         return std::nullopt;
     if (!file.remove())
-        return QStringLiteral("%1 could not be removed: %2").arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
+        return QStringLiteral("%1 could not be removed: %2")
+            .arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
     return std::nullopt;
 }

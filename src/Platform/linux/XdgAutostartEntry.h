@@ -26,7 +26,7 @@ public:
     std::optional<QString> registerItem() override;
     std::optional<QString> unregisterItem() override;
     // The desktop never holds an autostart entry back for approval.
-    void openApprovalSettings() override {}
+    void openApprovalSettings() override { }
 
 private:
     QString m_entryPath;

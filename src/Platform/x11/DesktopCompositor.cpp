@@ -16,8 +16,7 @@ bool isActive()
         return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen>; Qt's connection uses screen 0.
     static const char name[] = "_NET_WM_CM_S0";
-    xcb_intern_atom_reply_t *atom
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof(name) - 1, name), nullptr);
     if (!atom)
         return false;
     const xcb_atom_t selection = atom->atom;

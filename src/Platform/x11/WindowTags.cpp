@@ -24,7 +24,7 @@ void setString(QWindow *window, const char *name, const QString &value)
         return;
     const QByteArray utf8 = value.toUtf8();
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->winId()), atom->atom,
-                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(utf8.size()), utf8.constData());
+        XCB_ATOM_STRING, 8, static_cast<uint32_t>(utf8.size()), utf8.constData());
     xcb_flush(c);
     free(atom);
 }

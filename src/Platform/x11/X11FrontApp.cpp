@@ -17,8 +17,7 @@ struct FreeDeleter
 {
     void operator()(void *p) const { std::free(p); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
@@ -27,11 +26,11 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-Reply<xcb_get_property_reply_t> property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name,
-                                         xcb_atom_t type, uint32_t length)
+Reply<xcb_get_property_reply_t> property(
+    xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t length)
 {
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, length), nullptr));
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, length), nullptr));
     if (reply && (reply->type == XCB_ATOM_NONE || xcb_get_property_value_length(reply.get()) <= 0))
         reply.reset();
     return reply;
@@ -73,8 +72,8 @@ FrontApplication X11FrontApp::current() const
 
     QString instance, windowClass;
     if (const auto reply = property(connection, active, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256)) {
-        const QByteArray raw(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                             xcb_get_property_value_length(reply.get()));
+        const QByteArray raw(
+            static_cast<const char *>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
         const QList<QByteArray> parts = raw.split('\0');
         instance = QString::fromLocal8Bit(parts.value(0));
         windowClass = QString::fromLocal8Bit(parts.value(1));
@@ -86,7 +85,7 @@ FrontApplication X11FrontApp::current() const
     if (!m_entries)
         m_entries = std::make_unique<DesktopEntryIndex>(QLocale::system().name());
     FrontApplication app;
-    for (const QString &alias : {instance, windowClass, executable}) {
+    for (const QString &alias : { instance, windowClass, executable }) {
         if (!alias.isEmpty() && !app.aliases.contains(alias))
             app.aliases.append(alias);
     }

@@ -66,24 +66,24 @@ HotKeyBackend::Registration X11HotKeyBackend::registerHotKey(quint32 id, quint32
 {
     unregisterHotKey(id);
     if (!m_connection)
-        return {Outcome::Unavailable, 0};
+        return { Outcome::Unavailable, 0 };
     readModifierMapping();
     const auto wanted = grabFor(keyCode, modifiers);
     if (!wanted)
-        return {Outcome::Failed, XCB_VALUE};
+        return { Outcome::Failed, XCB_VALUE };
     // A second grab of the same keys by this client would silently succeed, and releasing
     // either one would release both.
     for (const Grab &held : std::as_const(m_grabs)) {
         if (held == *wanted)
-            return {Outcome::Taken, XCB_ACCESS};
+            return { Outcome::Taken, XCB_ACCESS };
     }
     const int error = grab(*wanted);
     if (error == XCB_ACCESS)
-        return {Outcome::Taken, error};
+        return { Outcome::Taken, error };
     if (error != 0)
-        return {Outcome::Failed, error};
+        return { Outcome::Failed, error };
     m_grabs.insert(id, *wanted);
-    return {Outcome::Registered, 0};
+    return { Outcome::Registered, 0 };
 }
 
 void X11HotKeyBackend::unregisterHotKey(quint32 id)
@@ -121,11 +121,11 @@ void X11HotKeyBackend::readModifierMapping()
 {
     using Reply = std::unique_ptr<xcb_get_modifier_mapping_reply_t, FreeDeleter>;
     const Reply reply(xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr));
-    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(xcb_key_symbols_alloc(m_connection),
-                                                                                &xcb_key_symbols_free);
+    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
+        xcb_key_symbols_alloc(m_connection), &xcb_key_symbols_free);
     if (!reply || !symbols)
         return;
-    ModifierBits found{0, 0, 0};
+    ModifierBits found { 0, 0, 0 };
     const xcb_keycode_t *keycodes = xcb_get_modifier_mapping_keycodes(reply.get());
     const int perModifier = reply->keycodes_per_modifier;
     // Mod1 … Mod5 (indices 3 to 7); Shift, Lock and Control are fixed.
@@ -168,12 +168,12 @@ std::optional<X11HotKeyBackend::Grab> X11HotKeyBackend::grabFor(quint32 keyCode,
         mask |= m_bits.alt;
     if (modifiers & commandBit)
         mask |= m_bits.super;
-    return Grab{quint8(*keycode), mask};
+    return Grab { quint8(*keycode), mask };
 }
 
 QList<quint16> X11HotKeyBackend::lockVariants() const
 {
-    QList<quint16> variants{0, XCB_MOD_MASK_LOCK};
+    QList<quint16> variants { 0, XCB_MOD_MASK_LOCK };
     if (m_bits.numLock)
         variants << m_bits.numLock << quint16(m_bits.numLock | XCB_MOD_MASK_LOCK);
     return variants;
@@ -185,7 +185,7 @@ int X11HotKeyBackend::grab(const Grab &wanted)
     for (const quint32 root : std::as_const(m_roots)) {
         for (const quint16 variant : lockVariants()) {
             cookies << xcb_grab_key_checked(m_connection, 0, root, quint16(wanted.modifiers | variant), wanted.keycode,
-                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         }
     }
     int firstError = 0;
@@ -249,7 +249,8 @@ bool X11HotKeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
     if (!repeated) {
         // Emitted from the event loop rather than inside X event dispatch, since the action
         // may show windows and grab the keyboard.
-        QMetaObject::invokeMethod(this, [this, id = *id] { Q_EMIT pressed(id); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id = *id] { Q_EMIT pressed(id); }, Qt::QueuedConnection);
     }
     return true;
 }

@@ -40,9 +40,9 @@ private:
     };
     struct ModifierBits
     {
-        quint16 alt = 0x08;     // Mod1 on nearly every server
+        quint16 alt = 0x08; // Mod1 on nearly every server
         quint16 numLock = 0x10; // Mod2
-        quint16 super = 0x40;   // Mod4
+        quint16 super = 0x40; // Mod4
     };
 
     void readModifierMapping();

@@ -43,8 +43,8 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
     }
 
     if (contents.imageData) {
-        Result<std::optional<ClipboardFiles::SavedImage>> saved =
-            ClipboardFiles::saveImage(*contents.imageData, capture.id, folder);
+        Result<std::optional<ClipboardFiles::SavedImage>> saved
+            = ClipboardFiles::saveImage(*contents.imageData, capture.id, folder);
         if (!saved)
             return saved.error();
         if (!saved.value())
@@ -71,7 +71,8 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
         capture.textPath = saved.value().path;
         const QByteArray utf8 = text.toUtf8();
         capture.contentHash = ClipboardFiles::sha256(utf8);
-        capture.mimeType = capture.kind == ClipboardKind::Url ? TypeIdentifiers::url() : TypeIdentifiers::utf8PlainText();
+        capture.mimeType
+            = capture.kind == ClipboardKind::Url ? TypeIdentifiers::url() : TypeIdentifiers::utf8PlainText();
         capture.byteCount = utf8.size();
         return std::optional<ClipboardCapture>(capture);
     }

@@ -10,33 +10,71 @@
 
 namespace {
 
-constexpr std::array<const char *, 15> strongTokens{
-    "=>", "->", "==", "!=", "&&", "||", "::", "</", "/>", "();", "${", "+=", "-=", "#include", "#import",
+constexpr std::array<const char *, 15> strongTokens {
+    "=>",
+    "->",
+    "==",
+    "!=",
+    "&&",
+    "||",
+    "::",
+    "</",
+    "/>",
+    "();",
+    "${",
+    "+=",
+    "-=",
+    "#include",
+    "#import",
 };
 
-constexpr std::array<const char *, 30> keywords{
-    "import ", "export ", "from ",    "const ",   "let ",    "var ",   "func ",     "function ",
-    "def ",    "class ",  "struct ",  "enum ",    "interface ", "type ", "return ", "if (",
-    "for (",   "while (", "package ", "public ",  "private ", "fn ",    "use ",      "async ",
-    "await ",  "SELECT ", "select ",  "// ",      "/* ",     "<div",
+constexpr std::array<const char *, 30> keywords {
+    "import ",
+    "export ",
+    "from ",
+    "const ",
+    "let ",
+    "var ",
+    "func ",
+    "function ",
+    "def ",
+    "class ",
+    "struct ",
+    "enum ",
+    "interface ",
+    "type ",
+    "return ",
+    "if (",
+    "for (",
+    "while (",
+    "package ",
+    "public ",
+    "private ",
+    "fn ",
+    "use ",
+    "async ",
+    "await ",
+    "SELECT ",
+    "select ",
+    "// ",
+    "/* ",
+    "<div",
 };
 
-constexpr std::array<const char *, 4> shortKeywords{"import ", "export ", "package ", "use "};
+constexpr std::array<const char *, 4> shortKeywords { "import ", "export ", "package ", "use " };
 
-constexpr std::array<const char *, 7> codeEndings{";", "{", "}", ")", "]", "):", ","};
+constexpr std::array<const char *, 7> codeEndings { ";", "{", "}", ")", "]", "):", "," };
 
 const QSet<QString> &commands()
 {
     static const QSet<QString> set = [] {
         QSet<QString> words;
-        for (const char *word :
-             {"npm",    "npx",      "yarn",      "pnpm",   "bun",     "brew",      "git",   "cd",       "ls",
-              "sudo",   "curl",     "wget",      "docker", "kubectl", "pip",       "pip3",  "python",   "python3",
-              "node",   "deno",     "swift",     "xcodebuild", "xcrun", "cargo",   "rustup", "ssh",     "scp",
-              "rm",     "mkdir",    "cp",        "mv",     "chmod",   "chown",     "grep",  "sed",      "awk",
-              "tar",    "unzip",    "vercel",    "gh",     "killall", "defaults",  "ruby",  "gem",      "rails",
-              "php",    "composer", "mvn",       "gradle", "dotnet",  "terraform", "aws",   "gcloud",   "psql",
-              "ffmpeg", "pod",      "fastlane",  "launchctl", "codesign"})
+        for (const char *word : { "npm", "npx", "yarn", "pnpm", "bun", "brew", "git", "cd", "ls", "sudo", "curl",
+                 "wget", "docker", "kubectl", "pip", "pip3", "python", "python3", "node", "deno", "swift", "xcodebuild",
+                 "xcrun", "cargo", "rustup", "ssh", "scp", "rm", "mkdir", "cp", "mv", "chmod", "chown", "grep", "sed",
+                 "awk", "tar", "unzip", "vercel", "gh", "killall", "defaults", "ruby", "gem", "rails", "php",
+                 "composer", "mvn", "gradle", "dotnet", "terraform", "aws", "gcloud", "psql", "ffmpeg", "pod",
+                 "fastlane", "launchctl", "codesign" })
             words.insert(QString::fromLatin1(word));
         return words;
     }();
@@ -68,8 +106,7 @@ bool isLineBreak(QChar c)
     return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
 }
 
-template <typename Predicate>
-QStringView trimmed(QStringView text, Predicate drop)
+template <typename Predicate> QStringView trimmed(QStringView text, Predicate drop)
 {
     qsizetype start = 0, end = text.size();
     while (start < end && drop(text.at(start)))
@@ -154,12 +191,27 @@ bool isLink(const QString &text)
 
 bool isCodeApp(const QString &appId)
 {
-    static constexpr std::array<const char *, 20> prefixes{
-        "com.microsoft.VSCode", "com.vscodium",         "com.todesktop.230313mzl4w4u92", "com.exafunction.windsurf",
-        "dev.zed.Zed",          "com.apple.dt.Xcode",   "com.sublimetext.",              "com.panic.Nova",
-        "com.jetbrains.",       "com.google.android.studio", "com.barebones.bbedit",     "org.vim.MacVim",
-        "com.apple.ScriptEditor2", "com.apple.Terminal", "com.googlecode.iterm2",        "com.mitchellh.ghostty",
-        "dev.warp.Warp",        "net.kovidgoyal.kitty", "org.alacritty",                 "co.zeit.hyper",
+    static constexpr std::array<const char *, 20> prefixes {
+        "com.microsoft.VSCode",
+        "com.vscodium",
+        "com.todesktop.230313mzl4w4u92",
+        "com.exafunction.windsurf",
+        "dev.zed.Zed",
+        "com.apple.dt.Xcode",
+        "com.sublimetext.",
+        "com.panic.Nova",
+        "com.jetbrains.",
+        "com.google.android.studio",
+        "com.barebones.bbedit",
+        "org.vim.MacVim",
+        "com.apple.ScriptEditor2",
+        "com.apple.Terminal",
+        "com.googlecode.iterm2",
+        "com.mitchellh.ghostty",
+        "dev.warp.Warp",
+        "net.kovidgoyal.kitty",
+        "org.alacritty",
+        "co.zeit.hyper",
     };
     if (appId.isEmpty())
         return false;
@@ -187,7 +239,9 @@ bool looksLikeCode(const QString &text)
         if (end >= all.size())
             break;
         // A carriage return followed by a line feed is one break.
-        start = end + ((all.at(end) == QLatin1Char('\r') && end + 1 < all.size() && all.at(end + 1) == QLatin1Char('\n')) ? 2 : 1);
+        start = end
+            + ((all.at(end) == QLatin1Char('\r') && end + 1 < all.size() && all.at(end + 1) == QLatin1Char('\n')) ? 2
+                                                                                                                  : 1);
     }
     if (count == 0)
         return false;

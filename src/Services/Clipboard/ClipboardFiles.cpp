@@ -81,7 +81,8 @@ std::optional<Heif> openHeif(const QByteArray &data)
     heif.context.reset(heif_context_alloc());
     if (!heif.context)
         return std::nullopt;
-    if (heif_context_read_from_memory_without_copy(heif.context.get(), data.constData(), size_t(data.size()), nullptr).code
+    if (heif_context_read_from_memory_without_copy(heif.context.get(), data.constData(), size_t(data.size()), nullptr)
+            .code
         != heif_error_Ok)
         return std::nullopt;
     heif_image_handle *handle = nullptr;
@@ -125,12 +126,13 @@ Status write(const QByteArray &data, const QString &path, const QString &folder)
     const QString target = folder + QLatin1Char('/') + path;
     const QString parent = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(parent))
-        return Error{QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)), QString()};
+        return Error { QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)),
+            QString() };
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return Error{QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)), reason};
+        return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)), reason };
     }
     return {};
 }
@@ -182,7 +184,8 @@ Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid 
         height = heif_image_handle_get_height(heif->handle.get());
         const QImage full = decodeHeif(*heif);
         if (!full.isNull())
-            thumbnail = full.scaled(boundedSize(full.size(), thumbnailSize), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            thumbnail
+                = full.scaled(boundedSize(full.size(), thumbnailSize), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     } else {
         QBuffer buffer(&stored);
         buffer.open(QIODevice::ReadOnly);
@@ -214,7 +217,8 @@ Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid 
     }
 
     SavedImage saved;
-    saved.path = QStringLiteral("Images/") + fileName(id) + QLatin1Char('.') + TypeIdentifiers::preferredExtension(type);
+    saved.path
+        = QStringLiteral("Images/") + fileName(id) + QLatin1Char('.') + TypeIdentifiers::preferredExtension(type);
     if (const Status status = write(stored, saved.path, folder); !status)
         return status.error();
     if (!thumbnail.isNull()) {
@@ -235,7 +239,7 @@ Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &
 {
     // Fewer UTF-16 units than the limit means fewer characters too: nothing to count.
     if (text.size() <= inlineTextLimit)
-        return SavedText{text, std::nullopt};
+        return SavedText { text, std::nullopt };
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype characters = 0;
     qsizetype headEnd = 0;
@@ -247,11 +251,11 @@ Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &
         ++characters;
     }
     if (headEnd >= text.size())
-        return SavedText{text, std::nullopt};
+        return SavedText { text, std::nullopt };
     const QString path = QStringLiteral("Text/") + fileName(id) + QStringLiteral(".txt");
     if (const Status status = write(text.toUtf8(), path, folder); !status)
         return status.error();
-    return SavedText{text.left(headEnd), path};
+    return SavedText { text.left(headEnd), path };
 }
 
 void remove(const QStringList &paths, const QString &folder)
@@ -283,7 +287,8 @@ QImage thumbnail(const QString &filePath, int maxPixels)
         return {};
     const std::optional<Heif> heif = openHeif(data);
     const QImage full = heif ? decodeHeif(*heif) : QImage();
-    return full.isNull() ? full : full.scaled(boundedSize(full.size(), bound), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return full.isNull() ? full
+                         : full.scaled(boundedSize(full.size(), bound), Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace ClipboardFiles

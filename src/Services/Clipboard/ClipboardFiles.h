@@ -22,18 +22,18 @@ inline constexpr int thumbnailSize = 320;
 
 struct SavedImage
 {
-    QString path;                         // "Images/<ID>.<ext>"
+    QString path; // "Images/<ID>.<ext>"
     std::optional<QString> thumbnailPath; // "Thumbnails/<ID>.png", absent when none could be made
-    QString hash;                         // of the stored bytes
-    QString type;                         // type identifier of the stored bytes ("public.png", …)
+    QString hash; // of the stored bytes
+    QString type; // type identifier of the stored bytes ("public.png", …)
     qint64 byteCount = 0;
-    qint64 width = 0;                     // as displayed (rotated orientations swapped)
+    qint64 width = 0; // as displayed (rotated orientations swapped)
     qint64 height = 0;
 };
 
 struct SavedText
 {
-    QString content;             // the whole text, or its first 20000 characters
+    QString content; // the whole text, or its first 20000 characters
     std::optional<QString> path; // "Text/<ID>.txt" when the whole text went to a side file
 };
 

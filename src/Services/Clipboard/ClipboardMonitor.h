@@ -31,8 +31,8 @@ public:
     using Access = ClipboardAccess;
 
     // What is on the clipboard now is never recorded. Does not start polling: update() does.
-    ClipboardMonitor(ClipboardStore &store, Preferences &preferences, SystemClipboard &systemClipboard, FrontApp &frontApp,
-                     const Clock &clock, QObject *parent = nullptr);
+    ClipboardMonitor(ClipboardStore &store, Preferences &preferences, SystemClipboard &systemClipboard,
+        FrontApp &frontApp, const Clock &clock, QObject *parent = nullptr);
     ~ClipboardMonitor() override;
 
     // The clipboard permission as last read.

@@ -127,7 +127,7 @@ ClipboardItem rowToItem(const QSqlQuery &query)
 QStringList sideFiles(const ClipboardItem &item)
 {
     QStringList paths;
-    for (const auto *path : {&item.imagePath, &item.thumbnailPath, &item.textPath}) {
+    for (const auto *path : { &item.imagePath, &item.thumbnailPath, &item.textPath }) {
         if (path->has_value())
             paths.append(**path);
     }
@@ -136,18 +136,18 @@ QStringList sideFiles(const ClipboardItem &item)
 
 Error sqlError(const QString &message, const QSqlError &error)
 {
-    return Error{message, error.text()};
+    return Error { message, error.text() };
 }
 
 // The systemClipboard form of a stored image type identifier.
 QString mimeTypeFor(const QString &identifier)
 {
-    static const QHash<QString, QString> table{
-        {QStringLiteral("public.png"), QStringLiteral("image/png")},
-        {QStringLiteral("public.jpeg"), QStringLiteral("image/jpeg")},
-        {QStringLiteral("public.heic"), QStringLiteral("image/heic")},
-        {QStringLiteral("com.compuserve.gif"), QStringLiteral("image/gif")},
-        {QStringLiteral("public.tiff"), QStringLiteral("image/tiff")},
+    static const QHash<QString, QString> table {
+        { QStringLiteral("public.png"), QStringLiteral("image/png") },
+        { QStringLiteral("public.jpeg"), QStringLiteral("image/jpeg") },
+        { QStringLiteral("public.heic"), QStringLiteral("image/heic") },
+        { QStringLiteral("com.compuserve.gif"), QStringLiteral("image/gif") },
+        { QStringLiteral("public.tiff"), QStringLiteral("image/tiff") },
     };
     return table.value(identifier, identifier.contains(QLatin1Char('/')) ? identifier : QStringLiteral("image/png"));
 }
@@ -233,8 +233,8 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
 bool installSearchFunction(sqlite3 *sqlite)
 {
     return sqlite3_create_function_v2(sqlite, "contains_folded", -1,
-                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                      &containsFolded, nullptr, nullptr, nullptr)
+               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &containsFolded, nullptr, nullptr,
+               nullptr)
         == SQLITE_OK;
 }
 
@@ -258,7 +258,8 @@ public:
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK)
             return false;
-        const QByteArray pragmas = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
+        const QByteArray pragmas
+            = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
         return sqlite3_exec(m_handle, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK
             && installSearchFunction(m_handle);
     }
@@ -270,8 +271,8 @@ public:
             sqlite3_finalize(m_statement);
             m_statement = nullptr;
             m_sql.clear();
-            if (sqlite3_prepare_v3(m_handle, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement,
-                                   nullptr)
+            if (sqlite3_prepare_v3(
+                    m_handle, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr)
                 != SQLITE_OK)
                 return std::nullopt;
             m_sql = sql;
@@ -283,7 +284,7 @@ public:
             if (value.typeId() == QMetaType::QString) {
                 const QByteArray text = value.toString().toUtf8();
                 bound = sqlite3_bind_text64(m_statement, int(i) + 3, text.constData(), sqlite3_uint64(text.size()),
-                                            SQLITE_TRANSIENT, SQLITE_UTF8)
+                            SQLITE_TRANSIENT, SQLITE_UTF8)
                     == SQLITE_OK;
             } else {
                 bound = sqlite3_bind_int64(m_statement, int(i) + 3, value.toLongLong()) == SQLITE_OK;
@@ -364,8 +365,7 @@ struct ClipboardStore::Database
         // Two lookups at the ends of the table: min() and max() together would scan it.
         if (!bounds.exec(QStringLiteral("SELECT (SELECT min(seq) FROM clipboard_search), "
                                         "(SELECT max(seq) FROM clipboard_search)"))
-            || !bounds.next()
-            || bounds.value(0).isNull())
+            || !bounds.next() || bounds.value(0).isNull())
             return std::nullopt;
         const qint64 first = bounds.value(0).toLongLong();
         const qint64 end = bounds.value(1).toLongLong() + 1;
@@ -381,8 +381,8 @@ struct ClipboardStore::Database
         }
         pool.setMaxThreadCount(shares - 1);
 
-        const QByteArray sql = "SELECT count(*) FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND ("
-            + where.toUtf8() + ')';
+        const QByteArray sql
+            = "SELECT count(*) FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND (" + where.toUtf8() + ')';
         const qint64 span = (end - first + shares - 1) / shares;
         std::vector<std::optional<qint64>> counts(static_cast<size_t>(shares));
         auto countShare = [&](int share) {
@@ -432,15 +432,16 @@ struct ClipboardStore::Database
         if (userVersion == 0 && names.isEmpty())
             return true;
         if (userVersion > schemaVersion)
-            return Error{openFailedMessage(), QStringLiteral("The history was written by a newer version of Vemra.")};
+            return Error { openFailedMessage(),
+                QStringLiteral("The history was written by a newer version of Vemra.") };
         if (userVersion != schemaVersion || !names.contains(QStringLiteral("clipboard_item"))
             || !names.contains(QStringLiteral("clipboard_search")))
-            return Error{openFailedMessage(), QStringLiteral("The file is not a clipboard history.")};
+            return Error { openFailedMessage(), QStringLiteral("The file is not a clipboard history.") };
 
-        const QStringList searchColumns{QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
-                                        QStringLiteral("search_content")};
-        for (const auto &[table, required] : {std::pair{QStringLiteral("clipboard_item"), fieldColumns()},
-                                              std::pair{QStringLiteral("clipboard_search"), searchColumns}}) {
+        const QStringList searchColumns { QStringLiteral("seq"), QStringLiteral("raw_kind"),
+            QStringLiteral("search_app"), QStringLiteral("search_content") };
+        for (const auto &[table, required] : { std::pair { QStringLiteral("clipboard_item"), fieldColumns() },
+                 std::pair { QStringLiteral("clipboard_search"), searchColumns } }) {
             QSqlQuery columns = query();
             if (!columns.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
                 return sqlError(openFailedMessage(), columns.lastError());
@@ -449,12 +450,14 @@ struct ClipboardStore::Database
                 present << columns.value(1).toString();
             for (const QString &column : required) {
                 if (!present.contains(column))
-                    return Error{openFailedMessage(), QStringLiteral("The history is missing %1.%2.").arg(table, column)};
+                    return Error { openFailedMessage(),
+                        QStringLiteral("The history is missing %1.%2.").arg(table, column) };
             }
         }
         // Reading one row proves the table's pages can be read.
         QSqlQuery probe = query();
-        if (!probe.exec(QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item AS i LIMIT 1")))
+        if (!probe.exec(
+                QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item AS i LIMIT 1")))
             return sqlError(openFailedMessage(), probe.lastError());
         return false;
     }
@@ -466,11 +469,12 @@ struct ClipboardStore::Database
             if (!wal.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !wal.next())
                 return sqlError(openFailedMessage(), wal.lastError());
             if (wal.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
-                return Error{openFailedMessage(), QStringLiteral("The history cannot be written ahead of time.")};
+                return Error { openFailedMessage(), QStringLiteral("The history cannot be written ahead of time.") };
             if (auto error = exec(QStringLiteral("PRAGMA synchronous = NORMAL")))
                 return sqlError(openFailedMessage(), *error);
         }
-        for (const QString &pragma : {QStringLiteral("PRAGMA busy_timeout = 2000"), QStringLiteral("PRAGMA temp_store = MEMORY")}) {
+        for (const QString &pragma :
+            { QStringLiteral("PRAGMA busy_timeout = 2000"), QStringLiteral("PRAGMA temp_store = MEMORY") }) {
             if (auto error = exec(pragma))
                 return sqlError(openFailedMessage(), *error);
         }
@@ -479,7 +483,7 @@ struct ClipboardStore::Database
 
     Status createSchema()
     {
-        static const QStringList statements{
+        static const QStringList statements {
             // `seq` ties an entry to its search row; `id` is the entry's identity.
             QStringLiteral("CREATE TABLE clipboard_item ("
                            "seq INTEGER PRIMARY KEY, "
@@ -543,22 +547,23 @@ struct ClipboardStore::Database
 std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
 {
     if (!DataPaths::ensureFolder(folder))
-        return inMemory(Error{openFailedMessage(), QStringLiteral("The folder %1 could not be created.").arg(folder)});
+        return inMemory(
+            Error { openFailedMessage(), QStringLiteral("The folder %1 could not be created.").arg(folder) });
 
     const QString path = folder + QLatin1Char('/') + databaseFileName();
     const QFileInfo info(path);
     if (info.exists()) {
         if (!info.isFile())
-            return inMemory(Error{openFailedMessage(), QStringLiteral("%1 is not a file.").arg(path)});
+            return inMemory(Error { openFailedMessage(), QStringLiteral("%1 is not a file.").arg(path) });
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return inMemory(Error{openFailedMessage(), file.errorString()});
+            return inMemory(Error { openFailedMessage(), file.errorString() });
         const QByteArray header = file.read(16);
         file.close();
         if (!header.isEmpty() && header != QByteArray("SQLite format 3", 16))
-            return inMemory(Error{openFailedMessage(), QStringLiteral("The file is not a database.")});
+            return inMemory(Error { openFailedMessage(), QStringLiteral("The file is not a database.") });
         if (!info.isWritable())
-            return inMemory(Error{openFailedMessage(), QStringLiteral("The file cannot be written.")});
+            return inMemory(Error { openFailedMessage(), QStringLiteral("The file cannot be written.") });
     }
 
     auto database = std::make_unique<Database>(path);
@@ -582,7 +587,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
     if (Status status = database->createHiddenTable(); !status)
         return inMemory(status.error());
 
-    for (const QString &sub : {QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text")})
+    for (const QString &sub : { QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text") })
         DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
 
     return std::unique_ptr<ClipboardStore>(new ClipboardStore(std::move(database), folder, std::nullopt));
@@ -673,7 +678,7 @@ void ClipboardStore::stageRangeDeletion(const Range &span)
     files.prepare(QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
                                  "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
                                  "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
-                  + hiddenClause());
+        + hiddenClause());
     files.addBindValue(span.start);
     files.addBindValue(span.end);
     for (const QVariant &binding : hiddenBindings())
@@ -790,7 +795,8 @@ Status ClipboardStore::writePending()
             "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
             "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
             "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-            "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path"));
+            "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = "
+            "excluded.text_path"));
         QSqlQuery search = m_database->query();
         search.prepare(QStringLiteral(
             "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
@@ -799,7 +805,7 @@ Status ClipboardStore::writePending()
             "search_content = excluded.search_content"));
         for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
             const QString id = uuidText(item.id);
-            const QVariantList values{
+            const QVariantList values {
                 id,
                 storedText(item.rawKind),
                 storedText(item.content),
@@ -979,8 +985,8 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
     QSqlQuery query = m_database->query();
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("SELECT ") + itemColumns()
-                       + QStringLiteral(" FROM clipboard_item AS i WHERE i.content_hash = ?") + hiddenClause()
-                       + QStringLiteral(" LIMIT 1")))
+            + QStringLiteral(" FROM clipboard_item AS i WHERE i.content_hash = ?") + hiddenClause()
+            + QStringLiteral(" LIMIT 1")))
         return std::nullopt;
     query.addBindValue(contentHash);
     for (const QVariant &binding : hiddenBindings())
@@ -1000,24 +1006,23 @@ qint64 ClipboardStore::count(const QString &query) const
     return tally(searchFilter(query));
 }
 
-std::optional<ClipboardStore::Range> ClipboardStore::range(const ClearRequest &request, const QDateTime &now,
-                                                           const ClipboardCalendar &calendar) const
+std::optional<ClipboardStore::Range> ClipboardStore::range(
+    const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
 {
     if (request.isAll())
         return std::nullopt;
     const DateInterval span = ClipboardPeriods::interval(*request.period(), now, calendar);
-    return Range{millis(span.start), millis(span.end)};
+    return Range { millis(span.start), millis(span.end) };
 }
 
 QList<ClipboardItem> ClipboardStore::items(const ClearRequest &request, const QDateTime &now,
-                                           const ClipboardCalendar &calendar, std::optional<int> limit) const
+    const ClipboardCalendar &calendar, std::optional<int> limit) const
 {
     const std::optional<Range> span = range(request, now, calendar);
     return span ? fetch(periodFilter(*span), limit) : items(limit);
 }
 
-qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now,
-                             const ClipboardCalendar &calendar) const
+qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
 {
     const std::optional<Range> span = range(request, now, calendar);
     return span ? tally(periodFilter(*span)) : count();
@@ -1092,7 +1097,7 @@ bool ClipboardStore::copy(const ClipboardItem &item, ClipboardWriter &systemClip
             return false;
         data->setText(*text);
         if (const std::optional<QUrl> link = item.url())
-            data->setUrls({*link});
+            data->setUrls({ *link });
         break;
     }
     case ClipboardItem::Kind::Image: {
@@ -1156,6 +1161,6 @@ void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &n
 {
     const std::optional<Range> span = range(request, now, calendar);
     // Everything is the span of every representable moment.
-    stageRangeDeletion(span.value_or(Range{std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()}));
+    stageRangeDeletion(span.value_or(Range { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() }));
     save();
 }

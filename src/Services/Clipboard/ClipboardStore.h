@@ -80,7 +80,7 @@ public:
     // The entries a clear request covers (lastCopiedAt in the period, start inclusive, end
     // exclusive), newest first, at most `limit` when given.
     QList<ClipboardItem> items(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar,
-                               std::optional<int> limit = std::nullopt) const;
+        std::optional<int> limit = std::nullopt) const;
     qint64 count(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
 
     // The whole text of an entry: its text side file, or the inline content when it has none.
@@ -125,8 +125,8 @@ private:
     bool hasPending() const;
     Status writePending();
     void removeSideFiles(const QStringList &paths);
-    std::optional<Range> range(const ClearRequest &request, const QDateTime &now,
-                               const ClipboardCalendar &calendar) const;
+    std::optional<Range> range(
+        const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
     // A condition on stored entries (`where`, over clipboard_item AS i and, for a search,
     // clipboard_search AS s) and the same condition on pending entries (`accepts`; none: all).
     struct Filter

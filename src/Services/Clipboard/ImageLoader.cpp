@@ -39,11 +39,10 @@ QCoro::Task<QImage> ImageLoader::image(QString path, int maxPixels)
     co_return decoded;
 }
 
-void ImageLoader::load(const QString &path, int maxPixels, QObject *context,
-                       std::function<void(const QImage &)> done)
+void ImageLoader::load(const QString &path, int maxPixels, QObject *context, std::function<void(const QImage &)> done)
 {
     [](ImageLoader *loader, QString path, int maxPixels, QPointer<QObject> context,
-       std::function<void(const QImage &)> done) -> QCoro::Task<> {
+        std::function<void(const QImage &)> done) -> QCoro::Task<> {
         QCoro::Task<QImage> task = loader->image(std::move(path), maxPixels);
         const QImage image = co_await task;
         if (context)

@@ -8,7 +8,10 @@ class SystemClipboard;
 class SystemClipboardWriter final : public ClipboardWriter
 {
 public:
-    explicit SystemClipboardWriter(SystemClipboard &systemClipboard) : m_systemClipboard(systemClipboard) {}
+    explicit SystemClipboardWriter(SystemClipboard &systemClipboard)
+        : m_systemClipboard(systemClipboard)
+    {
+    }
 
     bool write(std::unique_ptr<QMimeData> data) override;
     qint64 changeCount() const override;

@@ -20,8 +20,8 @@ std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &stand
 } // namespace
 
 HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-                           const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend,
-                           Action action, QObject *parent, std::chrono::milliseconds retryInterval)
+    const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend, Action action,
+    QObject *parent, std::chrono::milliseconds retryInterval)
     : QObject(parent)
     , m_id(id)
     , m_purpose(purpose)
@@ -39,8 +39,9 @@ HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &se
     if (fallback && preferred.fitsRegistration()
         && m_backend->isUsedBySystem(quint32(preferred.keyCode), quint32(preferred.modifiers))) {
         m_standard = *fallback;
-        m_note = QStringLiteral("The desktop uses ") + preferred.displayName() + QStringLiteral(" on this computer, so ")
-            + m_purpose + QStringLiteral(" uses ") + fallback->displayName() + QStringLiteral(".");
+        m_note = QStringLiteral("The desktop uses ") + preferred.displayName()
+            + QStringLiteral(" on this computer, so ") + m_purpose + QStringLiteral(" uses ") + fallback->displayName()
+            + QStringLiteral(".");
     }
     m_combo = storedCombo(m_settings->value(m_settingsKey), m_standard);
     registerCombo();
@@ -102,7 +103,8 @@ QString HotKeyCenter::tryRegister(bool *retry)
     // another layout, and it would still be the same key.
     if (other && other->sameKeys(combo))
         return name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one.");
-    const QString couldNotUse = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
+    const QString couldNotUse
+        = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
     if (!combo.fitsRegistration() || !m_backend)
         return couldNotUse;
     const auto keyCode = quint32(combo.keyCode);
@@ -121,7 +123,8 @@ QString HotKeyCenter::tryRegister(bool *retry)
         return {};
     case HotKeyBackend::Outcome::Taken:
         *retry = true;
-        return QStringLiteral("Another app is already using ") + name + QStringLiteral(". Choose a different shortcut.");
+        return QStringLiteral("Another app is already using ") + name
+            + QStringLiteral(". Choose a different shortcut.");
     case HotKeyBackend::Outcome::Failed:
     case HotKeyBackend::Outcome::Unavailable:
         break;

@@ -30,15 +30,14 @@ public:
     using OtherCombo = std::function<std::optional<KeyCombo>()>;
 
     static constexpr int launchRetryCount = 3;
-    static constexpr std::chrono::milliseconds defaultRetryInterval{1000};
+    static constexpr std::chrono::milliseconds defaultRetryInterval { 1000 };
 
     // Picks the fallback (and sets `note`) when the desktop already uses `preferred`, reads the
     // stored combination under `settingsKey` (missing: the standard one; incomplete or empty:
     // none) and registers it at once. `settings` and `backend` must outlive the centre.
     HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-                 const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend,
-                 Action action, QObject *parent = nullptr,
-                 std::chrono::milliseconds retryInterval = defaultRetryInterval);
+        const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend, Action action,
+        QObject *parent = nullptr, std::chrono::milliseconds retryInterval = defaultRetryInterval);
     ~HotKeyCenter() override;
 
     quint32 id() const { return m_id; }

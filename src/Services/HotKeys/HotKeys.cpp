@@ -24,13 +24,11 @@ HotKeys::HotKeys(HotKeyCenter *newTodo, HotKeyCenter *focus, QObject *parent)
 }
 
 std::unique_ptr<HotKeys> HotKeys::makeDefault(SettingsStore *settings, HotKeyBackend *backend,
-                                              HotKeyCenter::Action newTodoAction, HotKeyCenter::Action focusAction,
-                                              std::chrono::milliseconds retryInterval)
+    HotKeyCenter::Action newTodoAction, HotKeyCenter::Action focusAction, std::chrono::milliseconds retryInterval)
 {
     auto *newTodo = new HotKeyCenter(newTodoId, QStringLiteral("New Todo"), newTodoKey, KeyCombo::standard(),
-                                     std::nullopt, settings, backend, std::move(newTodoAction), nullptr, retryInterval);
+        std::nullopt, settings, backend, std::move(newTodoAction), nullptr, retryInterval);
     auto *focus = new HotKeyCenter(focusId, QStringLiteral("Focus"), focusKey, KeyCombo::focus(),
-                                   KeyCombo::focusFallback(), settings, backend, std::move(focusAction), nullptr,
-                                   retryInterval);
+        KeyCombo::focusFallback(), settings, backend, std::move(focusAction), nullptr, retryInterval);
     return std::make_unique<HotKeys>(newTodo, focus);
 }

@@ -31,10 +31,8 @@ public:
     // Focus ⇧⌘F under "focusHotKey" (id 2), falling back to ⌃⌥⌘F when the desktop uses ⇧⌘F.
     // The actions may be set later through the centres' setAction().
     static std::unique_ptr<HotKeys> makeDefault(SettingsStore *settings, HotKeyBackend *backend,
-                                                HotKeyCenter::Action newTodoAction = {},
-                                                HotKeyCenter::Action focusAction = {},
-                                                std::chrono::milliseconds retryInterval
-                                                = HotKeyCenter::defaultRetryInterval);
+        HotKeyCenter::Action newTodoAction = {}, HotKeyCenter::Action focusAction = {},
+        std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);
 
     HotKeyCenter *newTodo() const { return m_newTodo; }
     HotKeyCenter *focus() const { return m_focus; }

@@ -21,7 +21,8 @@ std::unique_ptr<SoundPlayer> SoundEffectPlayer::make(const QString &path)
     if (!QFile::exists(path))
         return nullptr;
     auto *effect = new QSoundEffect(QCoreApplication::instance());
-    effect->setSource(path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path));
+    effect->setSource(
+        path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path));
     return std::unique_ptr<SoundPlayer>(new SoundEffectPlayer(effect));
 }
 

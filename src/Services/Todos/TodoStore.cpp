@@ -20,10 +20,9 @@ constexpr int schemaVersion = 1;
 
 const QStringList &columns()
 {
-    static const QStringList names{QStringLiteral("id"),         QStringLiteral("title"),
-                                   QStringLiteral("is_completed"), QStringLiteral("created_at"),
-                                   QStringLiteral("updated_at"), QStringLiteral("completed_at"),
-                                   QStringLiteral("sort_order"), QStringLiteral("day")};
+    static const QStringList names { QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("is_completed"),
+        QStringLiteral("created_at"), QStringLiteral("updated_at"), QStringLiteral("completed_at"),
+        QStringLiteral("sort_order"), QStringLiteral("day") };
     return names;
 }
 
@@ -35,7 +34,7 @@ QString sqlText(const QSqlError &error)
 
 Error sqlError(const QString &message, const QSqlError &error)
 {
-    return Error{message, sqlText(error)};
+    return Error { message, sqlText(error) };
 }
 
 QVariant msecs(const std::optional<QDateTime> &time)
@@ -118,16 +117,16 @@ Status TodoStore::openFile(const QString &filePath)
 {
     const QFileInfo info(filePath);
     if (!DataPaths::ensureFolder(info.absolutePath()))
-        return Error{QStringLiteral("The folder for your todos couldn’t be created."), info.absolutePath()};
+        return Error { QStringLiteral("The folder for your todos couldn’t be created."), info.absolutePath() };
 
     // Check what is there before SQLite is given the file: nothing may be written to a file
     // that is not ours.
     if (info.exists()) {
         if (!info.isFile())
-            return Error{QStringLiteral("The todo database is not a file."), filePath};
+            return Error { QStringLiteral("The todo database is not a file."), filePath };
         QString problem;
         if (!looksLikeDatabase(filePath, &problem))
-            return Error{QStringLiteral("The todo database couldn’t be read."), problem};
+            return Error { QStringLiteral("The todo database couldn’t be read."), problem };
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -147,15 +146,15 @@ Status TodoStore::openFile(const QString &filePath)
     const bool isEmpty = query.value(0).toInt() == 0;
 
     if (version > schemaVersion)
-        return Error{QStringLiteral("The todos were saved by a newer version of Vemra."), filePath};
+        return Error { QStringLiteral("The todos were saved by a newer version of Vemra."), filePath };
     if (version == 0 && !isEmpty)
-        return Error{QStringLiteral("The file is not a Vemra todo database."), filePath};
+        return Error { QStringLiteral("The file is not a Vemra todo database."), filePath };
 
     if (version == schemaVersion) {
         if (!exec(query, QStringLiteral("PRAGMA quick_check")) || !query.next())
             return sqlError(unreadable, query.lastError());
         if (query.value(0).toString() != QStringLiteral("ok"))
-            return Error{QStringLiteral("The todo database is damaged."), query.value(0).toString()};
+            return Error { QStringLiteral("The todo database is damaged."), query.value(0).toString() };
         if (!exec(query, QStringLiteral("PRAGMA table_info(todo)")))
             return sqlError(unreadable, query.lastError());
         QStringList found;
@@ -163,9 +162,10 @@ Status TodoStore::openFile(const QString &filePath)
             found.append(query.value(1).toString());
         for (const QString &column : columns()) {
             if (!found.contains(column))
-                return Error{QStringLiteral("The file is not a Vemra todo database."), filePath};
+                return Error { QStringLiteral("The file is not a Vemra todo database."), filePath };
         }
-        if (!exec(query, QStringLiteral("SELECT ") + columns().join(QStringLiteral(", ")) + QStringLiteral(" FROM todo")))
+        if (!exec(
+                query, QStringLiteral("SELECT ") + columns().join(QStringLiteral(", ")) + QStringLiteral(" FROM todo")))
             return sqlError(unreadable, query.lastError());
         while (query.next()) {
             Todo todo;
@@ -189,20 +189,21 @@ Status TodoStore::openFile(const QString &filePath)
 
     // Recognised: from here on the file is ours to write.
     const QString unwritable = QStringLiteral("The todo database couldn’t be prepared.");
-    if (!exec(query, QStringLiteral("PRAGMA journal_mode=WAL")) || !exec(query, QStringLiteral("PRAGMA synchronous=NORMAL")))
+    if (!exec(query, QStringLiteral("PRAGMA journal_mode=WAL"))
+        || !exec(query, QStringLiteral("PRAGMA synchronous=NORMAL")))
         return sqlError(unwritable, query.lastError());
     if (version == 0) {
         const bool created = exec(query, QStringLiteral("BEGIN IMMEDIATE"))
             && exec(query,
-                    QStringLiteral("CREATE TABLE todo ("
-                                   "id TEXT PRIMARY KEY NOT NULL, "
-                                   "title TEXT NOT NULL, "
-                                   "is_completed INTEGER NOT NULL DEFAULT 0, "
-                                   "created_at INTEGER NOT NULL, "
-                                   "updated_at INTEGER NOT NULL, "
-                                   "completed_at INTEGER, "
-                                   "sort_order INTEGER NOT NULL DEFAULT 0, "
-                                   "day INTEGER)"))
+                QStringLiteral("CREATE TABLE todo ("
+                               "id TEXT PRIMARY KEY NOT NULL, "
+                               "title TEXT NOT NULL, "
+                               "is_completed INTEGER NOT NULL DEFAULT 0, "
+                               "created_at INTEGER NOT NULL, "
+                               "updated_at INTEGER NOT NULL, "
+                               "completed_at INTEGER, "
+                               "sort_order INTEGER NOT NULL DEFAULT 0, "
+                               "day INTEGER)"))
             && exec(query, QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion))
             && exec(query, QStringLiteral("COMMIT"));
         if (!created) {
@@ -320,7 +321,7 @@ void TodoStore::schedule(const QUuid &id, const std::optional<QDate> &day)
 void TodoStore::move(const QUuid &id, int index, const std::optional<QList<QUuid>> &peers)
 {
     QList<Todo> all = m_todos;
-    QList<qsizetype> places;       // positions in `all` that belong to the group, ascending
+    QList<qsizetype> places; // positions in `all` that belong to the group, ascending
     QList<Todo> group;
     if (peers) {
         QSet<QUuid> seen;
@@ -397,7 +398,7 @@ void TodoStore::rename(const QUuid &id, const QString &title)
 
 void TodoStore::remove(const QUuid &id)
 {
-    remove(QList<QUuid>{id});
+    remove(QList<QUuid> { id });
 }
 
 void TodoStore::remove(const QList<QUuid> &ids)

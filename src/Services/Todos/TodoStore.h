@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Models/Todos/ExportedTodo.h"
 #include "Models/Common/Result.h"
+#include "Models/Todos/ExportedTodo.h"
 #include "Models/Todos/Todo.h"
 
 #include <QList>

@@ -7,8 +7,8 @@
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
 
-TodosTabState::TodosTabState(TodoStore *store, const Clock *clock, SettingsStore *settings,
-                             const QString &calendarKey, bool closesOnEscape, QObject *parent)
+TodosTabState::TodosTabState(TodoStore *store, const Clock *clock, SettingsStore *settings, const QString &calendarKey,
+    bool closesOnEscape, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_clock(clock)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Models/Shell/VemraTab.h"
 #include "Models/Todos/Todo.h"
 #include "Models/Todos/TodoSection.h"
-#include "Models/Shell/VemraTab.h"
 
 #include <QDate>
 #include <QMap>
@@ -48,7 +48,7 @@ public:
     // null/empty: then it is not remembered). `closesOnEscape` is true for the panel, which
     // closes once Escape has nothing else to undo; the window never closes on Escape.
     TodosTabState(TodoStore *store, const Clock *clock, SettingsStore *settings, const QString &calendarKey,
-                  bool closesOnEscape, QObject *parent = nullptr);
+        bool closesOnEscape, QObject *parent = nullptr);
 
     QString draft() const { return m_draft; }
     void setDraft(const QString &draft);

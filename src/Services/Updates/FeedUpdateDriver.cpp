@@ -49,13 +49,13 @@ std::optional<QVersionNumber> dottedNumber(const QString &text)
 
 Error feedError(const QString &detail)
 {
-    return Error{QStringLiteral("The update information could not be read."), detail};
+    return Error { QStringLiteral("The update information could not be read."), detail };
 }
 
 } // namespace
 
-FeedUpdateDriver::FeedUpdateDriver(Source source, SettingsStore &settings, const Clock &clock, AlertPresenter &alerts,
-                                   QObject *parent)
+FeedUpdateDriver::FeedUpdateDriver(
+    Source source, SettingsStore &settings, const Clock &clock, AlertPresenter &alerts, QObject *parent)
     : QObject(parent)
     , m_source(std::move(source))
     , m_settings(settings)
@@ -81,7 +81,7 @@ FeedUpdateDriver::~FeedUpdateDriver()
 
 FeedUpdateDriver::Source FeedUpdateDriver::builtInSource()
 {
-    return Source{BuildInfo::updateFeed(), BuildInfo::buildNumber(), BuildInfo::version()};
+    return Source { BuildInfo::updateFeed(), BuildInfo::buildNumber(), BuildInfo::version() };
 }
 
 Result<UpdateItem> FeedUpdateDriver::parseFeed(const QByteArray &document)
@@ -148,7 +148,7 @@ void FeedUpdateDriver::checkForUpdates()
         return;
     if (!hasSource()) {
         tell(QStringLiteral("Vemra can’t check for updates."),
-             QStringLiteral("This copy of Vemra has no update source configured."), false);
+            QStringLiteral("This copy of Vemra has no update source configured."), false);
         return;
     }
     if (m_reminder) {
@@ -208,7 +208,8 @@ void FeedUpdateDriver::fetched(QNetworkReply *reply)
     if (m_tooLarge)
         outcome = feedError(QStringLiteral("It is far larger than update information can be."));
     else if (reply->error() != QNetworkReply::NoError)
-        outcome = Result<UpdateItem>(Error{QStringLiteral("The update source could not be reached."), reply->errorString()});
+        outcome = Result<UpdateItem>(
+            Error { QStringLiteral("The update source could not be reached."), reply->errorString() });
     else
         outcome = parseFeed(reply->readAll());
 
@@ -217,7 +218,7 @@ void FeedUpdateDriver::fetched(QNetworkReply *reply)
         if (userInitiated) {
             const Error &error = outcome->error();
             tell(QStringLiteral("Vemra couldn’t check for updates."),
-                 QStringLiteral("Nothing has been changed. Try again later.\n\n") + error.description(), true);
+                QStringLiteral("Nothing has been changed. Try again later.\n\n") + error.description(), true);
         }
         return;
     }
@@ -227,7 +228,7 @@ void FeedUpdateDriver::fetched(QNetworkReply *reply)
         m_reminder.reset();
         if (userInitiated)
             tell(QStringLiteral("You’re up to date."),
-                 QStringLiteral("Vemra %1 is the newest version available.").arg(m_source.currentDisplayVersion), false);
+                QStringLiteral("Vemra %1 is the newest version available.").arg(m_source.currentDisplayVersion), false);
         else
             finishSession();
         return;
@@ -256,7 +257,7 @@ void FeedUpdateDriver::offer(const UpdateItem &update)
     alert.title = QStringLiteral("Vemra %1 is available.").arg(update.displayVersion);
     alert.informativeText = QStringLiteral("You have version %1. Would you like to download the new version?")
                                 .arg(m_source.currentDisplayVersion);
-    alert.buttons = {QStringLiteral("Download"), QStringLiteral("Later")};
+    alert.buttons = { QStringLiteral("Download"), QStringLiteral("Later") };
     alert.cancelButton = 1;
 
     QPointer<FeedUpdateDriver> alive(this);

@@ -5,8 +5,8 @@
 #include "Services/Updates/UpdateItem.h"
 
 #include <QDateTime>
-#include <QObject>
 #include <QNetworkReply>
+#include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -46,8 +46,8 @@ public:
     // The feed is a few hundred bytes; anything far larger is not a feed.
     static constexpr qint64 maximumFeedSize = 64 * 1024;
 
-    FeedUpdateDriver(Source source, SettingsStore &settings, const Clock &clock, AlertPresenter &alerts,
-                     QObject *parent = nullptr);
+    FeedUpdateDriver(
+        Source source, SettingsStore &settings, const Clock &clock, AlertPresenter &alerts, QObject *parent = nullptr);
     ~FeedUpdateDriver() override;
 
     // The source this build was made with.

@@ -17,7 +17,7 @@ class Updater final : public QObject, public UpdateDriverDelegate
     Q_OBJECT
     Q_PROPERTY(QString availableVersion READ availableVersion NOTIFY availableVersionChanged)
     Q_PROPERTY(bool automaticallyChecks READ automaticallyChecks WRITE setAutomaticallyChecks NOTIFY
-                   automaticallyChecksChanged)
+            automaticallyChecksChanged)
 
 public:
     // Starts the driver at once.

@@ -20,7 +20,7 @@ ClipboardThumbnail::ClipboardThumbnail(ImageLoader &loader, qreal size, QWidget 
 QSize ClipboardThumbnail::sizeHint() const
 {
     const int side = qRound(m_size);
-    return {side, side};
+    return { side, side };
 }
 
 void ClipboardThumbnail::setPath(const std::optional<QString> &path)
@@ -86,12 +86,12 @@ void ClipboardThumbnail::paintEvent(QPaintEvent *)
         painter.drawImage(target, m_image);
     } else {
         const int symbolSize = qMax(1, qRound(m_size * 0.32));
-        const QPixmap symbol = Symbols::pixmap(QStringLiteral("photo"), symbolSize, SystemColors::tertiary(palette()),
-                                               devicePixelRatioF());
+        const QPixmap symbol = Symbols::pixmap(
+            QStringLiteral("photo"), symbolSize, SystemColors::tertiary(palette()), devicePixelRatioF());
         if (!symbol.isNull()) {
             const QSizeF logical = QSizeF(symbol.size()) / symbol.devicePixelRatio();
-            painter.drawPixmap(QPointF(square.center().x() - logical.width() / 2, square.center().y() - logical.height() / 2),
-                               symbol);
+            painter.drawPixmap(
+                QPointF(square.center().x() - logical.width() / 2, square.center().y() - logical.height() / 2), symbol);
         }
     }
     painter.restore();

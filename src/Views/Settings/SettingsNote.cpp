@@ -61,8 +61,8 @@ void SettingsNote::changeEvent(QEvent *event)
 void SettingsNote::restyle()
 {
     const QColor ink = m_tone == Tone::Problem ? orange(palette()) : SystemColors::secondary(palette());
-    const QString symbol = m_tone == Tone::Problem ? QStringLiteral("exclamationmark.triangle.fill")
-                                                   : QStringLiteral("info.circle");
+    const QString symbol
+        = m_tone == Tone::Problem ? QStringLiteral("exclamationmark.triangle.fill") : QStringLiteral("info.circle");
     m_symbol->setPixmap(Symbols::pixmap(symbol, calloutPixelSize, ink, devicePixelRatioF()));
     QPalette textColors = m_text->palette();
     textColors.setColor(QPalette::WindowText, ink);

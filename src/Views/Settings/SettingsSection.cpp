@@ -30,7 +30,8 @@ void SettingsSection::paintEvent(QPaintEvent *)
     const bool dark = SystemColors::isDark(colors);
     QPainterPath plate;
     plate.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-    painter.fillPath(plate, dark ? SystemColors::withOpacity(primary, 0.05) : SystemColors::withOpacity(Qt::white, 0.7));
+    painter.fillPath(
+        plate, dark ? SystemColors::withOpacity(primary, 0.05) : SystemColors::withOpacity(Qt::white, 0.7));
     painter.setPen(QPen(SystemColors::withOpacity(primary, 0.08), 1));
     painter.drawPath(plate);
 
@@ -41,8 +42,8 @@ void SettingsSection::paintEvent(QPaintEvent *)
         if (!row || row->isHidden())
             continue;
         if (!first) {
-            painter.fillRect(QRect(rowPadding, row->y(), width() - 2 * rowPadding, 1),
-                             SystemColors::withOpacity(primary, 0.08));
+            painter.fillRect(
+                QRect(rowPadding, row->y(), width() - 2 * rowPadding, 1), SystemColors::withOpacity(primary, 0.08));
         }
         first = false;
     }

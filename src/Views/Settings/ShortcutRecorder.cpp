@@ -53,7 +53,7 @@ public:
     QSize sizeHint() const override
     {
         const int textWidth = fontMetrics().horizontalAdvance(text());
-        return {qMax(110, textWidth + 2 * 8), 24};
+        return { qMax(110, textWidth + 2 * 8), 24 };
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -68,8 +68,8 @@ protected:
         const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         QPainterPath path;
         path.addRoundedRect(shape, 6, 6);
-        painter.fillPath(path, m_recording ? SystemColors::withOpacity(accent, 0.12)
-                                           : SystemColors::withOpacity(primary, 0.05));
+        painter.fillPath(
+            path, m_recording ? SystemColors::withOpacity(accent, 0.12) : SystemColors::withOpacity(primary, 0.05));
         painter.setPen(QPen(m_recording ? accent : SystemColors::withOpacity(primary, 0.12), 1));
         painter.drawPath(path);
         painter.setPen(m_recording || m_dimmed ? SystemColors::secondary(colors) : primary);
@@ -288,7 +288,8 @@ void ShortcutRecorder::refresh()
                                     : QStringLiteral("Click to record a new shortcut"));
     m_field->setAccessibleName((m_center ? m_center->purpose() : QString()) + QStringLiteral(" shortcut"));
     m_field->setAccessibleDescription(m_recording ? QStringLiteral("Recording")
-                                                  : combo ? combo->spokenName() : QStringLiteral("None"));
+            : combo                               ? combo->spokenName()
+                                                  : QStringLiteral("None"));
 
     m_trailing->setVisible(!m_recording && m_center);
     if (!m_center)

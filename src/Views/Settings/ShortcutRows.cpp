@@ -1,10 +1,10 @@
 #include "Views/Settings/ShortcutRows.h"
 
-#include "Views/Settings/ShortcutRecorder.h"
 #include "Components/Theme/SystemColors.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsSection.h"
+#include "Views/Settings/ShortcutRecorder.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,8 +59,7 @@ ShortcutRows::ShortcutRows(HotKeys *hotKeys, QWidget *parent)
     auto *newTodoSection = new SettingsSection(this);
     m_newTodoRecorder = new ShortcutRecorder(m_newTodo);
     newTodoSection->addRow(labelledRow(QStringLiteral("Global Shortcut"),
-                                       QStringLiteral("Open Vemra and start typing a todo from any app"),
-                                       m_newTodoRecorder));
+        QStringLiteral("Open Vemra and start typing a todo from any app"), m_newTodoRecorder));
     m_newTodoProblem = new SettingsNote;
     newTodoSection->addRow(m_newTodoProblem);
     column->addWidget(newTodoSection);
@@ -72,7 +71,7 @@ ShortcutRows::ShortcutRows(HotKeys *hotKeys, QWidget *parent)
     auto *focusSection = new SettingsSection(this);
     m_focusRecorder = new ShortcutRecorder(m_focus);
     focusSection->addRow(labelledRow(QStringLiteral("Global Focus Shortcut"),
-                                     QStringLiteral("Open Focus from any app; Return starts it"), m_focusRecorder));
+        QStringLiteral("Open Focus from any app; Return starts it"), m_focusRecorder));
     m_focusNote = new SettingsNote;
     focusSection->addRow(m_focusNote);
     column->addWidget(focusSection);
@@ -94,8 +93,8 @@ QString ShortcutRows::shortcutNote(const HotKeyCenter &center)
     const auto combo = center.combo();
     if (!combo)
         return QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
-    QString note = combo->displayName()
-        + QStringLiteral(" works in every app, in place of anything that app uses it for.");
+    QString note
+        = combo->displayName() + QStringLiteral(" works in every app, in place of anything that app uses it for.");
     if (*combo == KeyCombo::standard())
         note += QStringLiteral(" In browsers that’s Reopen Closed Tab.");
     return note;

@@ -43,8 +43,8 @@ void AppMenu::refreshGear()
 {
     const QString version = m_updater ? m_updater->availableVersion() : QString();
     m_gear->setShowsDot(!version.isEmpty());
-    m_gear->setToolTip(version.isEmpty() ? QStringLiteral("Settings and more")
-                                         : QStringLiteral("Vemra %1 is available").arg(version));
+    m_gear->setToolTip(
+        version.isEmpty() ? QStringLiteral("Settings and more") : QStringLiteral("Vemra %1 is available").arg(version));
     m_gear->setAccessibleName(version.isEmpty() ? QStringLiteral("Settings and more")
                                                 : QStringLiteral("Settings and more, update available"));
 }

@@ -1,20 +1,20 @@
 #include "Views/Shell/ExpandedWindow.h"
 
-#include "Views/Todos/ClearAllButton.h"
-#include "Components/Theme/MotionPreference.h"
-#include "Views/Shell/SectionPicker.h"
 #include "Components/Controls/TabFade.h"
+#include "Components/Theme/MotionPreference.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
-#include "Views/Todos/FooterStatus.h"
+#include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/FooterStatus.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
-ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *settings, const Clock *clock,
-                               QWidget *parent)
+ExpandedWindow::ExpandedWindow(
+    const Environment &environment, SettingsStore *settings, const Clock *clock, QWidget *parent)
     : SurfaceFrame(environment, settings, clock, QString::fromLatin1(calendarKey), false, parent)
 {
     // The column keeps to the middle of a wide window and narrows with a small one.
@@ -51,8 +51,8 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, SettingsStore *se
     addPages(1);
     column->addWidget(content, 1);
 
-    for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
-                        &TodosTabState::todosChanged})
+    for (auto signal :
+        { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
         connect(todosState(), signal, this, &ExpandedWindow::refreshHeader);
     if (Surface *surface = this->environment().surface)
         connect(surface, &Surface::tabChanged, this, &ExpandedWindow::refreshHeader);

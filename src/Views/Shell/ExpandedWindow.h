@@ -21,7 +21,7 @@ public:
     static constexpr const char *calendarKey = "windowShowsCalendar";
 
     ExpandedWindow(const Environment &environment, SettingsStore *settings, const Clock *clock = nullptr,
-                   QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~ExpandedWindow() override;
 
     // On the todos tab the header is hidden while the calendar card shows; on the other tabs it

@@ -1,13 +1,13 @@
 #include "Views/Shell/PanelContent.h"
 
-#include "Views/Shell/AppMenu.h"
-#include "Views/Todos/ClearAllButton.h"
 #include "Components/Controls/IconButton.h"
-#include "Views/Shell/SectionPicker.h"
 #include "Components/Theme/SystemColors.h"
 #include "Services/Shell/Surface.h"
-#include "Views/Todos/FooterStatus.h"
+#include "Views/Shell/AppMenu.h"
+#include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/FooterStatus.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -35,8 +35,7 @@ protected:
 
 } // namespace
 
-PanelContent::PanelContent(const Environment &environment, SettingsStore *settings, const Clock *clock,
-                               QWidget *parent)
+PanelContent::PanelContent(const Environment &environment, SettingsStore *settings, const Clock *clock, QWidget *parent)
     : SurfaceFrame(environment, settings, clock, QString::fromLatin1(calendarKey), true, parent)
 {
     setFixedWidth(panelWidth);

@@ -26,7 +26,7 @@ public:
     // `settings` remembers whether the calendar is shown; `clock` gives today (null: the
     // system clock).
     PanelContent(const Environment &environment, SettingsStore *settings, const Clock *clock = nullptr,
-                   QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~PanelContent() override;
 
     AppMenu *appMenu() const { return m_appMenu; }

@@ -67,7 +67,7 @@ PlaceholderContainer::PlaceholderContainer(Surface *surface, QWidget *parent)
 
 QSize PlaceholderContainer::sizeHint() const
 {
-    return {panelWidth, QWidget::sizeHint().height()};
+    return { panelWidth, QWidget::sizeHint().height() };
 }
 
 PlaceholderContainer::PlaceholderContainer(VemraTab tab, QWidget *parent)

@@ -35,6 +35,6 @@ private:
 
     Surface *m_surface = nullptr;
     VemraTab m_tab = VemraTab::Todos;
-    std::array<QPushButton *, 3> m_titles{};
+    std::array<QPushButton *, 3> m_titles {};
     QLabel *m_line = nullptr;
 };

@@ -96,7 +96,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         if (!isChecked() && m_hovered)
-            painter.fillPath(CapsuleButton::capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
+            painter.fillPath(
+                CapsuleButton::capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
 
         const QColor foreground = isChecked() ? SystemColors::primary(pal) : SystemColors::secondary(pal);
         const QFont font = labelFont();
@@ -104,7 +105,8 @@ protected:
         const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
         qreal x = bounds.center().x() - (symbolSize + symbolSpacing + textWidth) / 2;
         const QColor symbolColor = m_busy ? SystemColors::tint(pal) : foreground;
-        const QPixmap symbol = Symbols::pixmap(VemraTabs::systemImage(m_tab), symbolSize, symbolColor, devicePixelRatioF());
+        const QPixmap symbol
+            = Symbols::pixmap(VemraTabs::systemImage(m_tab), symbolSize, symbolColor, devicePixelRatioF());
         painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - symbolSize / 2.0)), symbol);
         x += symbolSize + symbolSpacing;
         painter.setFont(font);
@@ -135,7 +137,8 @@ SectionPicker::SectionPicker(Density density, QWidget *parent)
         m_segments[std::size_t(tab)] = segment;
         row->addWidget(segment, 1);
         connect(segment, &QAbstractButton::clicked, this, [this, tab] { setSelection(tab); });
-        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + VemraTabs::shortcutNumber(tab))), this);
+        auto *shortcut
+            = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + VemraTabs::shortcutNumber(tab))), this);
         connect(shortcut, &QShortcut::activated, this, [this, tab] { setSelection(tab); });
     }
 
@@ -151,7 +154,8 @@ void SectionPicker::setSelection(VemraTab tab)
 {
     if (tab == m_selection)
         return;
-    const QRectF from = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
+    const QRectF from
+        = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
     m_selection = tab;
     refreshSegments();
     m_slide.stop();
@@ -228,9 +232,11 @@ void SectionPicker::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(CapsuleButton::capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
+    painter.fillPath(
+        CapsuleButton::capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
 
-    const QRectF selected = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
+    const QRectF selected
+        = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
     if (selected.isEmpty())
         return;
     const bool dark = SystemColors::isDark(pal);
@@ -240,5 +246,6 @@ void SectionPicker::paintEvent(QPaintEvent *)
         painter.fillPath(CapsuleButton::capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), QColor(0, 0, 0, 12));
         painter.fillPath(CapsuleButton::capsule(shadow), QColor(0, 0, 0, 14));
     }
-    painter.fillPath(CapsuleButton::capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
+    painter.fillPath(
+        CapsuleButton::capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
 }

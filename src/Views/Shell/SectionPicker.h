@@ -62,6 +62,6 @@ private:
     Density m_density;
     VemraTab m_selection = VemraTab::Todos;
     bool m_sessionActive = false;
-    std::array<QAbstractButton *, 3> m_segments{};
+    std::array<QAbstractButton *, 3> m_segments {};
     QVariantAnimation m_slide;
 };

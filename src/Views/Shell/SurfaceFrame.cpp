@@ -1,15 +1,15 @@
 #include "Views/Shell/SurfaceFrame.h"
 
-#include "Views/Todos/ClearAllButton.h"
-#include "Views/Todos/ConfettiLayer.h"
-#include "Views/Shell/SectionPicker.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Controls/VemraBadge.h"
+#include "Components/Theme/SystemColors.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
-#include "Views/Todos/FooterStatus.h"
 #include "Views/Shell/PlaceholderContainer.h"
+#include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/ConfettiLayer.h"
+#include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/TodoInput.h"
 
 #include <QEvent>
@@ -31,7 +31,7 @@ QLabel *textLabel(const QString &text, int pixelSize, QFont::Weight weight, QWid
 } // namespace
 
 SurfaceFrame::SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
-                           const QString &calendarKey, bool closesOnEscape, QWidget *parent)
+    const QString &calendarKey, bool closesOnEscape, QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
     , m_state(new TodosTabState(environment.todos, clock, settings, calendarKey, closesOnEscape, this))
@@ -78,7 +78,7 @@ void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusG
     m_statusGivesWay = statusGivesWay;
     m_status = new FooterStatus(m_state, statusSize, footer);
     m_clearAll = new ClearAllButton(m_environment.todos, m_state, footer);
-    for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+    for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(m_state, signal, this, &SurfaceFrame::refreshFooter);
     if (statusGivesWay)
         connect(m_state, &TodosTabState::confirmingClearChanged, this, &SurfaceFrame::refreshFooter);

@@ -43,7 +43,7 @@ protected:
     // `settings` and `calendarKey` remember whether the calendar is shown; `clock` gives today
     // (null: the system clock). `closesOnEscape`: Escape with nothing left to undo closes it.
     SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
-                 const QString &calendarKey, bool closesOnEscape, QWidget *parent);
+        const QString &calendarKey, bool closesOnEscape, QWidget *parent);
 
     struct Titles
     {

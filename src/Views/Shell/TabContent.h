@@ -30,6 +30,6 @@ private:
 
     QPointer<Surface> m_surface;
     VemraTab m_tab = VemraTab::Todos;
-    std::array<QWidget *, 3> m_pages{};
+    std::array<QWidget *, 3> m_pages {};
     TabFade *m_fade;
 };

@@ -1,9 +1,9 @@
 #include "Views/Todos/CalendarPanel.h"
 
-#include "Views/Todos/MonthCalendar.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/SystemColors.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/MonthCalendar.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -49,7 +49,7 @@ CalendarPanel::CalendarPanel(TodosTabState *state, Density density, QWidget *par
     , m_density(density)
     , m_header(new QWidget(this))
     , m_moving(new MiddleElidedLabel(m_header))
-    , m_cancel(new TintedButton(QStringLiteral("Cancel"), {TintedButtonStyle::Gray, 22, 12}, m_header))
+    , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 22, 12 }, m_header))
     , m_calendar(new MonthCalendar(density, this))
 {
     auto *column = new QVBoxLayout(this);
@@ -78,8 +78,8 @@ CalendarPanel::CalendarPanel(TodosTabState *state, Density density, QWidget *par
             m_state->pickDay(day);
     });
     if (m_state) {
-        for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged,
-                            &TodosTabState::movingIDChanged})
+        for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged,
+                 &TodosTabState::movingIDChanged })
             connect(m_state, signal, this, &CalendarPanel::refresh);
     }
     applyColors();

@@ -1,9 +1,9 @@
 #include "Views/Todos/ClearAllButton.h"
 
-#include "Components/Theme/MotionPreference.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Controls/TabFade.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Components/Theme/SystemColors.h"
 #include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
@@ -16,11 +16,11 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
     : QWidget(parent)
     , m_store(store)
     , m_state(state)
-    , m_ask(new TintedButton(QStringLiteral("Clear all"), {TintedButtonStyle::Plain, 24, 12}, this))
+    , m_ask(new TintedButton(QStringLiteral("Clear all"), { TintedButtonStyle::Plain, 24, 12 }, this))
     , m_confirmation(new QWidget(this))
     , m_question(new QLabel(m_confirmation))
-    , m_cancel(new TintedButton(QStringLiteral("Cancel"), {TintedButtonStyle::Gray, 26, 12}, m_confirmation))
-    , m_confirm(new TintedButton(QStringLiteral("Clear all"), {TintedButtonStyle::Filled, 26, 12}, m_confirmation))
+    , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 26, 12 }, m_confirmation))
+    , m_confirm(new TintedButton(QStringLiteral("Clear all"), { TintedButtonStyle::Filled, 26, 12 }, m_confirmation))
 {
     auto *stack = new QHBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -56,8 +56,8 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
     });
     connect(m_confirm, &TintedButton::clicked, this, &ClearAllButton::clear);
     if (m_state) {
-        for (auto signal : {&TodosTabState::confirmingClearChanged, &TodosTabState::dayChanged,
-                            &TodosTabState::todayChanged})
+        for (auto signal :
+            { &TodosTabState::confirmingClearChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
             connect(m_state, signal, this, &ClearAllButton::refresh);
     }
     applyColors();

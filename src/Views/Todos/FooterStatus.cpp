@@ -25,7 +25,7 @@ FooterStatus::FooterStatus(TodosTabState *state, int pixelSize, QWidget *parent)
     m_text->setFont(textFont);
     m_text->setTextFormat(Qt::PlainText);
     if (m_state) {
-        for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+        for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
             connect(m_state, signal, this, &FooterStatus::refresh);
     }
     applyColors();

@@ -1,8 +1,8 @@
 #include "Views/Todos/MonthCalendar.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
 #include "Models/Todos/MonthGrid.h"
@@ -35,8 +35,8 @@ public:
 
     QDate day() const { return m_day; }
 
-    void display(const QDate &day, const QDate &month, const QDate &today, const QDate &selection,
-              std::optional<bool> mark)
+    void display(
+        const QDate &day, const QDate &month, const QDate &today, const QDate &selection, std::optional<bool> mark)
     {
         const bool dayChanged = day != m_day;
         m_day = day;
@@ -54,9 +54,7 @@ public:
         else
             m_selected->setOn(selected);
         setAccessibleName(QLocale().toString(day, QLocale::LongFormat));
-        setAccessibleDescription(!mark ? QString()
-                                       : *mark ? QStringLiteral("Has todos")
-                                               : QStringLiteral("All done"));
+        setAccessibleDescription(!mark ? QString() : *mark ? QStringLiteral("Has todos") : QStringLiteral("All done"));
         update();
     }
 
@@ -113,8 +111,8 @@ protected:
             painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
         }
 
-        QFont number = Densities::font(m_density, -1,
-                                       (m_isToday || m_selected->isOn()) ? QFont::DemiBold : QFont::Normal);
+        QFont number
+            = Densities::font(m_density, -1, (m_isToday || m_selected->isOn()) ? QFont::DemiBold : QFont::Normal);
         painter.setFont(number);
         painter.setPen(foreground);
         painter.drawText(disc, Qt::AlignCenter, QLocale().toString(m_day.day()));
@@ -144,8 +142,8 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
     , m_today(Days::dayOf(QDateTime::currentDateTime()))
     , m_selection(m_today)
     , m_title(new QLabel(this))
-    , m_previous(new TintedButton(QString(), {TintedButtonStyle::Plain, 22, 12, true}, this))
-    , m_next(new TintedButton(QString(), {TintedButtonStyle::Plain, 22, 12, true}, this))
+    , m_previous(new TintedButton(QString(), { TintedButtonStyle::Plain, 22, 12, true }, this))
+    , m_next(new TintedButton(QString(), { TintedButtonStyle::Plain, 22, 12, true }, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -302,8 +300,8 @@ void MonthCalendar::refresh()
         for (int c = 0; c < 7; ++c) {
             const QDate day = rows.at(r).at(c);
             const auto mark = m_marks.constFind(day);
-            m_cells.at(r * 7 + c)->display(day, shown, m_today, m_selection,
-                                        mark == m_marks.cend() ? std::nullopt : std::optional<bool>(*mark));
+            m_cells.at(r * 7 + c)->display(
+                day, shown, m_today, m_selection, mark == m_marks.cend() ? std::nullopt : std::optional<bool>(*mark));
         }
     }
 }

@@ -101,8 +101,8 @@ bool TodoCheckbox::event(QEvent *event)
     case QEvent::HoverEnter:
     case QEvent::HoverMove:
     case QEvent::HoverLeave: {
-        const bool inside = event->type() != QEvent::HoverLeave
-            && hitButton(static_cast<QHoverEvent *>(event)->position().toPoint());
+        const bool inside
+            = event->type() != QEvent::HoverLeave && hitButton(static_cast<QHoverEvent *>(event)->position().toPoint());
         if (inside != m_hovered) {
             m_hovered = inside;
             m_hover->setOn(inside);

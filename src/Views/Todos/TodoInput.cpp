@@ -48,8 +48,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds(rect());
-        painter.fillPath(rounded(bounds, bounds.height() / 2),
-                         SystemColors::withOpacity(SystemColors::tint(palette()), 0.12));
+        painter.fillPath(
+            rounded(bounds, bounds.height() / 2), SystemColors::withOpacity(SystemColors::tint(palette()), 0.12));
     }
 
 private:
@@ -183,10 +183,13 @@ void TodoInput::refreshDay()
     const QDate today = m_state ? m_state->today() : QDate();
     const bool showsCalendar = m_state && m_state->showsCalendar();
 
-    m_field->setPlaceholderText(QStringLiteral("What needs to be done") + Days::phrase(day, today) + QStringLiteral("?"));
+    m_field->setPlaceholderText(
+        QStringLiteral("What needs to be done") + Days::phrase(day, today) + QStringLiteral("?"));
     m_dayButton->setText(day ? Days::shortName(*day, today) : QString());
-    m_dayButton->setToolTip(showsCalendar ? QStringLiteral("Hide calendar (Ctrl+D)") : QStringLiteral("Pick a day (Ctrl+D)"));
-    m_dayButton->setAccessibleName(day ? QStringLiteral("Day: ") + Days::name(*day, today) : QStringLiteral("Pick a day"));
+    m_dayButton->setToolTip(
+        showsCalendar ? QStringLiteral("Hide calendar (Ctrl+D)") : QStringLiteral("Pick a day (Ctrl+D)"));
+    m_dayButton->setAccessibleName(
+        day ? QStringLiteral("Day: ") + Days::name(*day, today) : QStringLiteral("Pick a day"));
     const IconButton::Tone tone = (day || showsCalendar) ? IconButton::Tone::Tint : IconButton::Tone::Secondary;
     m_dayButton->setTone(tone);
     m_clearDay->setTone(tone);
@@ -246,7 +249,7 @@ void TodoInput::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
     const QColor edge = SystemColors::mix(SystemColors::withOpacity(SystemColors::primary(pal), 0.10),
-                                          SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
+        SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
     painter.setPen(QPen(edge, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);

@@ -1,12 +1,12 @@
 #include "Views/Todos/TodoListView.h"
 
-#include "Views/Todos/ConfettiLayer.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Models/Todos/Days.h"
-#include "Services/Sound/Sounds.h"
 #include "Services/Shell/Surface.h"
+#include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodoSectionHeading.h"
 

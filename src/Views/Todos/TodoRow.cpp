@@ -1,11 +1,11 @@
 #include "Views/Todos/TodoRow.h"
 
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/SystemColors.h"
+#include "Models/Todos/Days.h"
 #include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/InlineEditor.h"
-#include "Components/Theme/SystemColors.h"
-#include "Components/Controls/TintedButton.h"
 #include "Views/Todos/TodoCheckbox.h"
-#include "Models/Todos/Days.h"
 #include "Views/Todos/TodoTitleText.h"
 
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Components/Theme/Density.h"
-#include "Views/Todos/InlineEditor.h"
 #include "Models/Todos/Todo.h"
+#include "Views/Todos/InlineEditor.h"
 
 #include <QDate>
 #include <QPointer>

@@ -1,12 +1,12 @@
 #include "Views/Todos/TodosTab.h"
 
 #include "Components/Controls/EmptyState.h"
-#include "Views/Todos/MonthCalendar.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Controls/TabFade.h"
+#include "Components/Theme/MotionPreference.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
 
@@ -63,10 +63,10 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     m_column->addWidget(m_body, fills ? 1 : 0);
 
     if (m_state) {
-        for (auto signal : {&TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged,
-                            &TodosTabState::todosChanged})
+        for (auto signal :
+            { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
             connect(m_state, signal, this, &TodosTab::refreshCalendarCard);
-        for (auto signal : {&TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged})
+        for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
             connect(m_state, signal, this, &TodosTab::refreshBody);
     }
     m_cardShown = m_state && m_state->showsCalendarCard();

@@ -38,8 +38,8 @@ public:
         std::optional<int> emptyStateHeight;
     };
 
-    TodosTab(TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics,
-             QWidget *parent = nullptr);
+    TodosTab(
+        TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics, QWidget *parent = nullptr);
 
     // The list follows the surface (hiding it ends an edit and the selection).
     void follow(Surface *surface);

@@ -43,52 +43,49 @@ private Q_SLOTS:
         QTest::addColumn<StatusMenu::State>("state");
         QTest::addColumn<QStringList>("expected");
 
-        const QStringList tail{QStringLiteral("-"), QStringLiteral("Open Vemra Window"), QStringLiteral("Settings…"),
-                               QStringLiteral("-"), QStringLiteral("Launch at Login")};
-        const QStringList end{QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra")};
+        const QStringList tail { QStringLiteral("-"), QStringLiteral("Open Vemra Window"), QStringLiteral("Settings…"),
+            QStringLiteral("-"), QStringLiteral("Launch at Login") };
+        const QStringList end { QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra") };
 
         QTest::newRow("idle") << ordinary()
-                              << QStringList{QStringLiteral("Start Focus Session…")} + tail
-                + QStringList{QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
-                              QStringLiteral("Check for Updates…")}
+                              << QStringList { QStringLiteral("Start Focus Session…") } + tail
+                + QStringList { QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
+                      QStringLiteral("Check for Updates…") }
                 + end;
 
         StatusMenu::State session = ordinary();
         session.focusClock = QStringLiteral("24:59");
         QTest::newRow("session") << session
-                                 << QStringList{QStringLiteral("Focus Session active · 24:59 remaining"),
-                                                QStringLiteral("View Focus"), QStringLiteral("End Focus Session")}
+                                 << QStringList { QStringLiteral("Focus Session active · 24:59 remaining"),
+                                        QStringLiteral("View Focus"), QStringLiteral("End Focus Session") }
                 + tail
-                + QStringList{QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
-                              QStringLiteral("Check for Updates…")}
+                + QStringList { QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
+                      QStringLiteral("Check for Updates…") }
                 + end;
 
         StatusMenu::State off = ordinary();
         off.monitorsClipboard = false;
         off.isClipboardPaused = true;
-        QTest::newRow("recording switched off")
-            << off
-            << QStringList{QStringLiteral("Start Focus Session…")} + tail
-                + QStringList{QStringLiteral("-"), QStringLiteral("Check for Updates…")} + end;
+        QTest::newRow("recording switched off") << off
+                                                << QStringList { QStringLiteral("Start Focus Session…") } + tail
+                + QStringList { QStringLiteral("-"), QStringLiteral("Check for Updates…") } + end;
 
         StatusMenu::State update = ordinary();
         update.availableVersion = QStringLiteral("2.1");
-        QTest::newRow("update found")
-            << update
-            << QStringList{QStringLiteral("Start Focus Session…")} + tail
-                + QStringList{QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
-                              QStringLiteral("Update to Vemra 2.1…")}
+        QTest::newRow("update found") << update
+                                      << QStringList { QStringLiteral("Start Focus Session…") } + tail
+                + QStringList { QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
+                      QStringLiteral("Update to Vemra 2.1…") }
                 + end;
 
         // Without the services neither the session nor the update is offered.
         StatusMenu::State bare = session;
         bare.hasServices = false;
         bare.availableVersion = QStringLiteral("2.1");
-        QTest::newRow("no services")
-            << bare
-            << QStringList{QStringLiteral("Start Focus Session…")} + tail
-                + QStringList{QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
-                              QStringLiteral("Check for Updates…")}
+        QTest::newRow("no services") << bare
+                                     << QStringList { QStringLiteral("Start Focus Session…") } + tail
+                + QStringList { QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
+                      QStringLiteral("Check for Updates…") }
                 + end;
     }
 
@@ -140,20 +137,18 @@ private Q_SLOTS:
         state.focusClock = QStringLiteral("12:00");
         QMenu menu;
         QList<StatusMenu::Action> chosen;
-        StatusMenu::fill(&menu, StatusMenu::entries(state), this,
-                         [&chosen](StatusMenu::Action action) { chosen << action; });
+        StatusMenu::fill(
+            &menu, StatusMenu::entries(state), this, [&chosen](StatusMenu::Action action) { chosen << action; });
 
         const QList<QAction *> actions = menu.actions();
         QCOMPARE(actions.size(), StatusMenu::entries(state).size());
         for (QAction *action : actions)
             action->trigger();
         QCOMPARE(chosen,
-                 (QList<StatusMenu::Action>{StatusMenu::Action::ViewFocus, StatusMenu::Action::EndFocus,
-                                            StatusMenu::Action::OpenWindow, StatusMenu::Action::OpenSettings,
-                                            StatusMenu::Action::ToggleLaunchAtLogin,
-                                            StatusMenu::Action::ToggleClipboardPause,
-                                            StatusMenu::Action::CheckForUpdates, StatusMenu::Action::About,
-                                            StatusMenu::Action::Quit}));
+            (QList<StatusMenu::Action> { StatusMenu::Action::ViewFocus, StatusMenu::Action::EndFocus,
+                StatusMenu::Action::OpenWindow, StatusMenu::Action::OpenSettings,
+                StatusMenu::Action::ToggleLaunchAtLogin, StatusMenu::Action::ToggleClipboardPause,
+                StatusMenu::Action::CheckForUpdates, StatusMenu::Action::About, StatusMenu::Action::Quit }));
         QVERIFY(actions.at(1)->isSeparator() == false);
         QVERIFY(actions.at(3)->isSeparator());
         QVERIFY(!actions.at(0)->isEnabled());

@@ -8,13 +8,13 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -163,7 +163,7 @@ private Q_SLOTS:
     {
         // Without a tray the pointer anchors the panel; a later show (a hot key) must not move
         // the anchor, or the next change of height would make the panel jump to the pointer.
-        Fixture f{QRect()};
+        Fixture f { QRect() };
         f.tray.setAvailable(false);
         QCursor::setPos(screenRect().topLeft() + QPoint(300, 10));
         f.showAndSettle();
@@ -253,7 +253,8 @@ private Q_SLOTS:
         QSignalSpy clicks(&f.tray, &TrayHost::clicked);
         QSignalSpy menuClicks(&f.tray, &TrayHost::contextClicked);
         f.showAndSettle();
-        const QPoint global = onIcon ? topIcon().center() : QPoint(screenRect().left() + 20, screenRect().bottom() - 20);
+        const QPoint global
+            = onIcon ? topIcon().center() : QPoint(screenRect().left() + 20, screenRect().bottom() - 20);
         QTest::mousePress(f.window(), button, modifiers, f.window()->mapFromGlobal(global));
         QVERIFY(!f.panel->isShown());
         QCOMPARE(f.closes, 1);
@@ -270,7 +271,7 @@ private Q_SLOTS:
 
     void waitsForTheIconThenShowsAnyway()
     {
-        Fixture f{QRect()};
+        Fixture f { QRect() };
         f.panel->show(&f.tray);
         QVERIFY(!f.panel->isShown());
         QCOMPARE(f.shows, 0);
@@ -283,7 +284,7 @@ private Q_SLOTS:
 
     void stopsWaitingOnceTheIconIsPlaced()
     {
-        Fixture f{QRect()};
+        Fixture f { QRect() };
         f.panel->show(&f.tray);
         QTRY_VERIFY(f.panel->placementChecks() >= 2);
         f.tray.setGeometry(topIcon());
@@ -297,7 +298,7 @@ private Q_SLOTS:
 
     void closeCancelsAWaitingShow()
     {
-        Fixture f{QRect()};
+        Fixture f { QRect() };
         f.panel->show(&f.tray);
         f.panel->close();
         const int queries = f.tray.geometryQueries();
@@ -319,7 +320,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, available);
         QFETCH(bool, statusNotifier);
-        Fixture f{QRect()};
+        Fixture f { QRect() };
         f.tray.setAvailable(available);
         f.tray.setStatusNotifier(statusNotifier);
         const QPoint pointer = screenRect().topLeft() + QPoint(300, 10);
@@ -406,9 +407,8 @@ private Q_SLOTS:
             QSKIP("needs an X server");
         if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             QSKIP("needs xdotool");
-        const auto xdotool = [](const QStringList &arguments) {
-            return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
-        };
+        const auto xdotool
+            = [](const QStringList &arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; };
 
         TestHome home;
         auto *root = new QWidget;
@@ -426,10 +426,11 @@ private Q_SLOTS:
         panel.show(&tray);
         QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
         QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
-        QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("abc")}));
+        QVERIFY(xdotool(
+            { QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("abc") }));
         QTRY_COMPARE(input->text(), QStringLiteral("abc"));
 
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QVERIFY(xdotool({ QStringLiteral("key"), QStringLiteral("Escape") }));
         QTRY_VERIFY(!panel.isShown());
         QTRY_VERIFY(!panel.window()->isVisible());
         QCOMPARE(closes, 1);
@@ -437,8 +438,8 @@ private Q_SLOTS:
         panel.show(&tray);
         QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
         const QPoint elsewhere = screenRect().bottomLeft() + QPoint(40, -40);
-        QVERIFY(xdotool({QStringLiteral("mousemove"), QString::number(elsewhere.x()), QString::number(elsewhere.y()),
-                         QStringLiteral("click"), QStringLiteral("1")}));
+        QVERIFY(xdotool({ QStringLiteral("mousemove"), QString::number(elsewhere.x()), QString::number(elsewhere.y()),
+            QStringLiteral("click"), QStringLiteral("1") }));
         QTRY_VERIFY(!panel.isShown());
         QCOMPARE(closes, 2);
     }

@@ -1,7 +1,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/Symbols.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
 #include "Screenshots.h"
 
 #include <QGridLayout>
@@ -82,7 +82,8 @@ private Q_SLOTS:
     {
         TintedButton tinted(QStringLiteral("Save"));
         IconButton icon(QStringLiteral("gearshape"));
-        for (QAbstractButton *button : {static_cast<QAbstractButton *>(&tinted), static_cast<QAbstractButton *>(&icon)}) {
+        for (QAbstractButton *button :
+            { static_cast<QAbstractButton *>(&tinted), static_cast<QAbstractButton *>(&icon) }) {
             QVERIFY(showsHand(button));
             button->setEnabled(false);
             QVERIFY(!showsHand(button));
@@ -107,7 +108,7 @@ private Q_SLOTS:
 
     void onlyTheCapsuleIsClickable()
     {
-        TintedButton button(QStringLiteral("Clear all"), {TintedButtonStyle::Plain, 24});
+        TintedButton button(QStringLiteral("Clear all"), { TintedButtonStyle::Plain, 24 });
         button.resize(button.sizeHint());
         QSignalSpy clicks(&button, &QAbstractButton::clicked);
         QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(1, 1));
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
         QCOMPARE(clicks.count(), 1);
 
-        TintedButton round(QString(), {TintedButtonStyle::Tinted, 22, 12, true});
+        TintedButton round(QString(), { TintedButtonStyle::Tinted, 22, 12, true });
         QCOMPARE(round.sizeHint(), QSize(22, 22)); // a circle, no padding
     }
 
@@ -135,18 +136,20 @@ private Q_SLOTS:
         auto *grid = new QGridLayout(&sheet);
         grid->setContentsMargins(12, 12, 12, 12);
         grid->setSpacing(10);
-        const QStringList states{QStringLiteral("rest"), QStringLiteral("hover"), QStringLiteral("disabled")};
+        const QStringList states { QStringLiteral("rest"), QStringLiteral("hover"), QStringLiteral("disabled") };
         for (int column = 0; column < states.size(); ++column)
             grid->addWidget(new QLabel(states[column]), 0, column + 1);
-        const QList<std::pair<QString, TintedButtonStyle::Variant>> variants{{QStringLiteral("tinted"), TintedButtonStyle::Tinted},
-            {QStringLiteral("gray"), TintedButtonStyle::Gray}, {QStringLiteral("filled"), TintedButtonStyle::Filled},
-            {QStringLiteral("plain"), TintedButtonStyle::Plain}};
+        const QList<std::pair<QString, TintedButtonStyle::Variant>> variants { { QStringLiteral("tinted"),
+                                                                                   TintedButtonStyle::Tinted },
+            { QStringLiteral("gray"), TintedButtonStyle::Gray },
+            { QStringLiteral("filled"), TintedButtonStyle::Filled },
+            { QStringLiteral("plain"), TintedButtonStyle::Plain } };
         QList<QWidget *> hovered;
         int row = 1;
         for (const auto &[name, variant] : variants) {
             grid->addWidget(new QLabel(name), row, 0);
             for (int column = 0; column < states.size(); ++column) {
-                auto *button = new TintedButton(QStringLiteral("Clear all"), {variant});
+                auto *button = new TintedButton(QStringLiteral("Clear all"), { variant });
                 button->setSymbol(row % 2 ? QStringLiteral("checkmark") : QString());
                 button->setEnabled(column != 2);
                 if (column == 1)
@@ -157,7 +160,7 @@ private Q_SLOTS:
         }
         grid->addWidget(new QLabel(QStringLiteral("destructive")), row, 0);
         for (int column = 0; column < 2; ++column) {
-            auto *button = new TintedButton(QStringLiteral("Delete"), {TintedButtonStyle::Filled});
+            auto *button = new TintedButton(QStringLiteral("Delete"), { TintedButtonStyle::Filled });
             button->setDestructive(true);
             if (column == 1)
                 hovered.append(button);
@@ -170,7 +173,7 @@ private Q_SLOTS:
             auto *line = new QHBoxLayout(cell);
             line->setContentsMargins(0, 0, 0, 0);
             auto *icon = new IconButton(QStringLiteral("gearshape"));
-            auto *round = new TintedButton(QString(), {TintedButtonStyle::Tinted, 22, 12, true});
+            auto *round = new TintedButton(QString(), { TintedButtonStyle::Tinted, 22, 12, true });
             round->setSymbol(QStringLiteral("plus"));
             line->addWidget(icon);
             line->addWidget(round);
@@ -186,7 +189,8 @@ private Q_SLOTS:
         for (QWidget *w : hovered)
             hover(w, true);
         QTest::qWait(200); // let the hover easing finish
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, dark ? QStringLiteral("buttons-dark") : QStringLiteral("buttons-light"))));
+        QVERIFY(QFileInfo::exists(
+            Screenshots::save(&sheet, dark ? QStringLiteral("buttons-dark") : QStringLiteral("buttons-light"))));
     }
 };
 

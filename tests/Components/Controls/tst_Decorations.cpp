@@ -1,6 +1,6 @@
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Controls/TabFade.h"
 #include "Components/Controls/VemraBadge.h"
+#include "Components/Theme/MotionPreference.h"
 #include "Screenshots.h"
 #include "TestHome.h"
 
@@ -94,14 +94,14 @@ private Q_SLOTS:
         auto *row = new QHBoxLayout(&sheet);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(0);
-        for (bool dark : {false, true}) {
+        for (bool dark : { false, true }) {
             auto *cell = new QWidget;
             cell->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
             cell->setAutoFillBackground(true);
             auto *line = new QHBoxLayout(cell);
             line->setContentsMargins(12, 12, 12, 12);
             line->setSpacing(12);
-            for (qreal size : {28.0, 40.0, 96.0}) {
+            for (qreal size : { 28.0, 40.0, 96.0 }) {
                 auto *badge = new VemraBadge(size);
                 QCOMPARE(badge->size(), QSize(int(size), int(size)));
                 line->addWidget(badge, 0, Qt::AlignVCenter);

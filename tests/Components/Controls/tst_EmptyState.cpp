@@ -45,8 +45,8 @@ private Q_SLOTS:
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(0);
         const QDate today(2026, 12, 6);
-        for (bool dark : {false, true}) {
-            for (Density density : {Density::Compact, Density::Regular}) {
+        for (bool dark : { false, true }) {
+            for (Density density : { Density::Compact, Density::Regular }) {
                 auto *state = new EmptyState(density);
                 state->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
                 state->setAutoFillBackground(true);

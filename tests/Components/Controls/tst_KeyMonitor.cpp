@@ -68,10 +68,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("cursor");
 
         const Qt::KeyboardModifiers none = Qt::NoModifier;
-        QTest::newRow("escape swallowed before its shortcut") << int(Qt::Key_Escape) << none << true << 0 << 0 << "abc" << 3;
-        QTest::newRow("escape passed on to its shortcut") << int(Qt::Key_Escape) << none << false << 1 << 0 << "abc" << 3;
-        QTest::newRow("action shortcut swallowed") << int(Qt::Key_N) << Qt::KeyboardModifiers(Qt::ControlModifier) << true << 0 << 0 << "abc" << 3;
-        QTest::newRow("action shortcut passed on") << int(Qt::Key_N) << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 0 << 1 << "abc" << 3;
+        QTest::newRow("escape swallowed before its shortcut")
+            << int(Qt::Key_Escape) << none << true << 0 << 0 << "abc" << 3;
+        QTest::newRow("escape passed on to its shortcut")
+            << int(Qt::Key_Escape) << none << false << 1 << 0 << "abc" << 3;
+        QTest::newRow("action shortcut swallowed")
+            << int(Qt::Key_N) << Qt::KeyboardModifiers(Qt::ControlModifier) << true << 0 << 0 << "abc" << 3;
+        QTest::newRow("action shortcut passed on")
+            << int(Qt::Key_N) << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 0 << 1 << "abc" << 3;
         QTest::newRow("caret key swallowed") << int(Qt::Key_Left) << none << true << 0 << 0 << "abc" << 3;
         QTest::newRow("caret key passed on") << int(Qt::Key_Left) << none << false << 0 << 0 << "abc" << 2;
         QTest::newRow("typing swallowed") << int(Qt::Key_X) << none << true << 0 << 0 << "abc" << 3;
@@ -97,7 +101,7 @@ private Q_SLOTS:
         // Through the window, as the platform delivers a press.
         QTest::keyClick(window.root.windowHandle(), Qt::Key(key), modifiers);
 
-        QCOMPARE(window.offered, QList<int>{key});
+        QCOMPARE(window.offered, QList<int> { key });
         QTEST(int(escapes.count()), "escapeShortcuts");
         QTEST(int(actions.count()), "actionShortcuts");
         QTEST(window.field->text(), "text");
@@ -114,7 +118,7 @@ private Q_SLOTS:
         QTest::keyClick(window.field, Qt::Key_F5);
         QTest::keyClick(window.field, Qt::Key_Down);
         QTest::keyClick(window.field, Qt::Key_Down);
-        QCOMPARE(window.offered, (QList<int>{Qt::Key_F5, Qt::Key_Down, Qt::Key_Down}));
+        QCOMPARE(window.offered, (QList<int> { Qt::Key_F5, Qt::Key_Down, Qt::Key_Down }));
     }
 
     void onlyTheKeysOwnWindowIsAsked()
@@ -128,7 +132,7 @@ private Q_SLOTS:
         first.field->setFocus();
 
         QTest::keyClick(first.root.windowHandle(), Qt::Key_Down);
-        QCOMPARE(first.offered, QList<int>{Qt::Key_Down});
+        QCOMPARE(first.offered, QList<int> { Qt::Key_Down });
         QVERIFY(second.offered.isEmpty());
     }
 
@@ -148,7 +152,7 @@ private Q_SLOTS:
 
         window.view->show();
         QTest::keyClick(window.root.windowHandle(), Qt::Key_B);
-        QCOMPARE(window.offered, QList<int>{Qt::Key_B});
+        QCOMPARE(window.offered, QList<int> { Qt::Key_B });
 
         delete window.view;
         window.view = nullptr;
@@ -173,13 +177,13 @@ private Q_SLOTS:
         window.field->setFocus();
 
         QTest::keyClick(window.root.windowHandle(), Qt::Key_Down);
-        QCOMPARE(asked, (QList<QString>{QStringLiteral("inner")}));
+        QCOMPARE(asked, (QList<QString> { QStringLiteral("inner") }));
         asked.clear();
         QTest::keyClick(window.root.windowHandle(), Qt::Key_Up);
-        QCOMPARE(asked, (QList<QString>{QStringLiteral("inner"), QStringLiteral("outer")}));
+        QCOMPARE(asked, (QList<QString> { QStringLiteral("inner"), QStringLiteral("outer") }));
         asked.clear();
         QTest::keyClick(window.root.windowHandle(), Qt::Key_X);
-        QCOMPARE(asked, (QList<QString>{QStringLiteral("inner"), QStringLiteral("outer")}));
+        QCOMPARE(asked, (QList<QString> { QStringLiteral("inner"), QStringLiteral("outer") }));
         QCOMPARE(window.field->text(), QStringLiteral("x"));
     }
 

@@ -15,8 +15,8 @@ private Q_SLOTS:
         QTest::addColumn<Density>("density");
         QTest::addColumn<QList<int>>("limits");
         // The first page, then each "show more".
-        QTest::newRow("panel") << Density::Compact << QList<int>{100, 200, 300, 400};
-        QTest::newRow("window") << Density::Regular << QList<int>{500, 1000, 1500};
+        QTest::newRow("panel") << Density::Compact << QList<int> { 100, 200, 300, 400 };
+        QTest::newRow("window") << Density::Regular << QList<int> { 500, 1000, 1500 };
     }
 
     void clipboardPagesGrowByOnePage()

@@ -44,14 +44,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("kind");
-        for (const char *word : {"link", "links", "url", "urls", "Links", "URLS"})
+        for (const char *word : { "link", "links", "url", "urls", "Links", "URLS" })
             QTest::newRow(word) << QString::fromLatin1(word) << "url";
-        QTest::newRow("images") << "images" << "image";
-        QTest::newRow("Texts") << "Texts" << "text";
-        QTest::newRow("files") << "files" << "file";
-        QTest::newRow("s") << "s" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("photo") << "photo" << "";
+        QTest::newRow("images") << "images"
+                                << "image";
+        QTest::newRow("Texts") << "Texts"
+                               << "text";
+        QTest::newRow("files") << "files"
+                               << "file";
+        QTest::newRow("s") << "s"
+                           << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("photo") << "photo"
+                               << "";
     }
 
     void kindSearchWords()
@@ -66,13 +72,13 @@ private Q_SLOTS:
     void titlesAndLinks()
     {
         QCOMPARE(entry(QStringLiteral("url"), QStringLiteral("  HTTPS://www.Example.org/a//\n")).title(),
-                 QStringLiteral("Example.org/a/"));
+            QStringLiteral("Example.org/a/"));
         QCOMPARE(ClipboardItem::shortened(QStringLiteral("HTTP://WWW.x.org/")), QStringLiteral("x.org"));
         QCOMPARE(entry(QStringLiteral("image"), QString()).title(), QStringLiteral("Image"));
         QCOMPARE(entry(QStringLiteral("file"), QStringLiteral("\n\n")).title(), QStringLiteral("File"));
         QCOMPARE(entry(QStringLiteral("file"), QStringLiteral("/a/b.txt")).title(), QStringLiteral("b.txt"));
         QCOMPARE(entry(QStringLiteral("file"), QStringLiteral("/a/b.txt\n/c/d\n/e/f")).title(),
-                 QStringLiteral("b.txt and 2 more"));
+            QStringLiteral("b.txt and 2 more"));
         QCOMPARE(entry(QStringLiteral("text"), QStringLiteral("/a/b.txt")).filePaths(), QStringList());
 
         // An unknown stored kind reads as text.
@@ -86,9 +92,9 @@ private Q_SLOTS:
         QCOMPARE(entry(QStringLiteral("code"), accented.repeated(600)).title(), accented.repeated(500));
 
         QCOMPARE(entry(QStringLiteral("url"), QStringLiteral("WWW.example.org")).url(),
-                 std::optional<QUrl>(QUrl(QStringLiteral("https://WWW.example.org"))));
+            std::optional<QUrl>(QUrl(QStringLiteral("https://WWW.example.org"))));
         QCOMPARE(entry(QStringLiteral("url"), QStringLiteral("https://example.org/x")).url(),
-                 std::optional<QUrl>(QUrl(QStringLiteral("https://example.org/x"))));
+            std::optional<QUrl>(QUrl(QStringLiteral("https://example.org/x"))));
         QVERIFY(entry(QStringLiteral("url"), QStringLiteral("mailto:a@b.org")).url());
         QVERIFY(!entry(QStringLiteral("url"), QStringLiteral("http://exa mple.org")).url());
         // Links of other schemes would open local files or programs.
@@ -111,19 +117,58 @@ private Q_SLOTS:
         QTest::addColumn<QString>("app");
         QTest::addColumn<bool>("matches");
 
-        QTest::newRow("plain e finds é") << "cafe" << "text" << "Un Café noir" << "" << true;
-        QTest::newRow("é finds plain e") << "café" << "text" << "CAFE" << "" << true;
-        QTest::newRow("case") << "HELLO" << "text" << "well, hello there" << "" << true;
-        QTest::newRow("app name") << "term" << "text" << "ls" << "Terminal" << true;
-        QTest::newRow("no match") << "cafe" << "text" << "tea" << "Kitchen" << false;
-        QTest::newRow("kind word") << "Links" << "url" << "example.org" << "" << true;
-        QTest::newRow("kind word in content") << "Links" << "text" << "see the LINKS below" << "" << true;
-        QTest::newRow("kind word elsewhere") << "Links" << "text" << "nothing" << "" << false;
-        QTest::newRow("two words name no kind") << "image cat" << "image" << "" << "" << false;
-        QTest::newRow("unknown stored kind") << "sticker" << "sticker" << "" << "" << false;
-        QTest::newRow("query is one string") << "a b" << "text" << "a, b" << "" << false;
-        QTest::newRow("ligature") << "office" << "text" << "the o\uFB03ce" << "" << true;
-        QTest::newRow("accent in query on ascii") << "CRÈME" << "text" << "creme brulee" << "" << true;
+        QTest::newRow("plain e finds é") << "cafe"
+                                         << "text"
+                                         << "Un Café noir"
+                                         << "" << true;
+        QTest::newRow("é finds plain e") << "café"
+                                         << "text"
+                                         << "CAFE"
+                                         << "" << true;
+        QTest::newRow("case") << "HELLO"
+                              << "text"
+                              << "well, hello there"
+                              << "" << true;
+        QTest::newRow("app name") << "term"
+                                  << "text"
+                                  << "ls"
+                                  << "Terminal" << true;
+        QTest::newRow("no match") << "cafe"
+                                  << "text"
+                                  << "tea"
+                                  << "Kitchen" << false;
+        QTest::newRow("kind word") << "Links"
+                                   << "url"
+                                   << "example.org"
+                                   << "" << true;
+        QTest::newRow("kind word in content") << "Links"
+                                              << "text"
+                                              << "see the LINKS below"
+                                              << "" << true;
+        QTest::newRow("kind word elsewhere") << "Links"
+                                             << "text"
+                                             << "nothing"
+                                             << "" << false;
+        QTest::newRow("two words name no kind") << "image cat"
+                                                << "image"
+                                                << ""
+                                                << "" << false;
+        QTest::newRow("unknown stored kind") << "sticker"
+                                             << "sticker"
+                                             << ""
+                                             << "" << false;
+        QTest::newRow("query is one string") << "a b"
+                                             << "text"
+                                             << "a, b"
+                                             << "" << false;
+        QTest::newRow("ligature") << "office"
+                                  << "text"
+                                  << "the o\uFB03ce"
+                                  << "" << true;
+        QTest::newRow("accent in query on ascii") << "CRÈME"
+                                                  << "text"
+                                                  << "creme brulee"
+                                                  << "" << true;
     }
 
     void matching()
@@ -154,14 +199,13 @@ private Q_SLOTS:
         QTest::newRow("today") << today << local(2026, 12, 6, 15) << int(Qt::Sunday) << local(2026, 12, 6)
                                << local(2026, 12, 7) << "Sunday, Dec 6";
         // 23 hours long: clocks go forward.
-        QTest::newRow("today, spring forward") << today << local(2026, 3, 8, 12) << int(Qt::Sunday)
-                                               << local(2026, 3, 8) << local(2026, 3, 9) << "Sunday, Mar 8";
+        QTest::newRow("today, spring forward") << today << local(2026, 3, 8, 12) << int(Qt::Sunday) << local(2026, 3, 8)
+                                               << local(2026, 3, 9) << "Sunday, Mar 8";
         QTest::newRow("last week, Sunday start, on the first day")
             << week << local(2026, 12, 6, 0) << int(Qt::Sunday) << local(2026, 11, 29) << local(2026, 12, 6)
             << "Nov 29 \u2013 Dec 5";
-        QTest::newRow("last week, Monday start")
-            << week << local(2026, 12, 6, 10) << int(Qt::Monday) << local(2026, 11, 23) << local(2026, 11, 30)
-            << "Nov 23 \u2013 29";
+        QTest::newRow("last week, Monday start") << week << local(2026, 12, 6, 10) << int(Qt::Monday)
+                                                 << local(2026, 11, 23) << local(2026, 11, 30) << "Nov 23 \u2013 29";
         QTest::newRow("last week across the clock change")
             << week << local(2026, 11, 3, 10) << int(Qt::Sunday) << local(2026, 10, 25) << local(2026, 11, 1)
             << "Oct 25 \u2013 31";
@@ -172,8 +216,8 @@ private Q_SLOTS:
                                     << local(2026, 12, 1) << "November";
         QTest::newRow("last month in January") << month << local(2027, 1, 31, 23) << int(Qt::Sunday)
                                                << local(2026, 12, 1) << local(2027, 1, 1) << "December 2026";
-        QTest::newRow("last month, February") << month << local(2026, 3, 31, 12) << int(Qt::Sunday)
-                                              << local(2026, 2, 1) << local(2026, 3, 1) << "February";
+        QTest::newRow("last month, February") << month << local(2026, 3, 31, 12) << int(Qt::Sunday) << local(2026, 2, 1)
+                                              << local(2026, 3, 1) << "February";
     }
 
     void periodIntervals()
@@ -211,25 +255,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("longForm");
 
         const QDateTime noon = local(2026, 12, 10, 12);
-        QTest::newRow("59.9 s") << noon.addMSecs(-59900) << noon << "Just now" << "Just now";
-        QTest::newRow("future") << noon.addSecs(3600) << noon << "Just now" << "Just now";
-        QTest::newRow("60 s") << noon.addSecs(-60) << noon << "1 min ago" << "1 minute ago";
-        QTest::newRow("119 s") << noon.addSecs(-119) << noon << "1 min ago" << "1 minute ago";
-        QTest::newRow("59:59") << noon.addSecs(-3599) << noon << "59 min ago" << "59 minutes ago";
-        QTest::newRow("60 min") << noon.addSecs(-3600) << noon << "1 hr ago" << "1 hour ago";
-        QTest::newRow("119 min") << noon.addSecs(-119 * 60) << noon << "1 hr ago" << "1 hour ago";
-        QTest::newRow("120 min") << noon.addSecs(-120 * 60) << noon << "2 hr ago" << "2 hours ago";
-        QTest::newRow("20 min across midnight") << local(2026, 12, 9, 23, 50) << local(2026, 12, 10, 0, 10)
-                                                << "20 min ago" << "20 minutes ago";
-        QTest::newRow("75 min across midnight") << local(2026, 12, 9, 23, 30) << local(2026, 12, 10, 0, 45)
-                                                << "Yesterday" << "Yesterday";
-        QTest::newRow("six days") << local(2026, 12, 4, 18) << noon << "Friday" << "Friday";
-        QTest::newRow("seven days") << local(2026, 12, 3, 18) << noon << "Dec 3" << "Dec 3";
+        QTest::newRow("59.9 s") << noon.addMSecs(-59900) << noon << "Just now"
+                                << "Just now";
+        QTest::newRow("future") << noon.addSecs(3600) << noon << "Just now"
+                                << "Just now";
+        QTest::newRow("60 s") << noon.addSecs(-60) << noon << "1 min ago"
+                              << "1 minute ago";
+        QTest::newRow("119 s") << noon.addSecs(-119) << noon << "1 min ago"
+                               << "1 minute ago";
+        QTest::newRow("59:59") << noon.addSecs(-3599) << noon << "59 min ago"
+                               << "59 minutes ago";
+        QTest::newRow("60 min") << noon.addSecs(-3600) << noon << "1 hr ago"
+                                << "1 hour ago";
+        QTest::newRow("119 min") << noon.addSecs(-119 * 60) << noon << "1 hr ago"
+                                 << "1 hour ago";
+        QTest::newRow("120 min") << noon.addSecs(-120 * 60) << noon << "2 hr ago"
+                                 << "2 hours ago";
+        QTest::newRow("20 min across midnight")
+            << local(2026, 12, 9, 23, 50) << local(2026, 12, 10, 0, 10) << "20 min ago"
+            << "20 minutes ago";
+        QTest::newRow("75 min across midnight")
+            << local(2026, 12, 9, 23, 30) << local(2026, 12, 10, 0, 45) << "Yesterday"
+            << "Yesterday";
+        QTest::newRow("six days") << local(2026, 12, 4, 18) << noon << "Friday"
+                                  << "Friday";
+        QTest::newRow("seven days") << local(2026, 12, 3, 18) << noon << "Dec 3"
+                                    << "Dec 3";
         QTest::newRow("another year") << local(2026, 12, 31, 18) << local(2027, 1, 8, 9) << "Dec 31, 2026"
                                       << "Dec 31, 2026";
         // A 23-hour day: two calendar days back is still "Saturday", not "Yesterday".
-        QTest::newRow("across the clock change") << local(2026, 3, 7, 23, 30) << local(2026, 3, 9, 0, 15)
-                                                 << "Saturday" << "Saturday";
+        QTest::newRow("across the clock change") << local(2026, 3, 7, 23, 30) << local(2026, 3, 9, 0, 15) << "Saturday"
+                                                 << "Saturday";
     }
 
     void copyTime()
@@ -257,10 +313,10 @@ private Q_SLOTS:
         QCOMPARE(all.title(0), QStringLiteral("Your clipboard history is empty."));
         QCOMPARE(all.title(2), QStringLiteral("Delete all clipboard history?"));
         QCOMPARE(all.message(0, now, calendar()), QString());
-        QCOMPARE(all.message(1, now, calendar()),
-                 QStringLiteral("All 1 item will be deleted. This can\u2019t be undone."));
+        QCOMPARE(
+            all.message(1, now, calendar()), QStringLiteral("All 1 item will be deleted. This can\u2019t be undone."));
         QCOMPARE(all.message(5000, now, calendar()),
-                 QStringLiteral("All 5,000 items will be deleted. This can\u2019t be undone."));
+            QStringLiteral("All 5,000 items will be deleted. This can\u2019t be undone."));
         QCOMPARE(week.message(0, now, calendar()), QStringLiteral("Nov 29 \u2013 Dec 5"));
         QCOMPARE(today.id(), QStringLiteral("today"));
         QCOMPARE(week.id(), QStringLiteral("lastWeek"));

@@ -22,13 +22,13 @@ private Q_SLOTS:
         QTest::newRow("focus") << KeyCombo::focus() << QStringLiteral("⇧⌘F") << QStringLiteral("Shift Command F");
         QTest::newRow("fallback") << KeyCombo::focusFallback() << QStringLiteral("⌃⌥⌘F")
                                   << QStringLiteral("Control Option Command F");
-        QTest::newRow("all four in order") << KeyCombo{0, 0x1B00, QStringLiteral("A")} << QStringLiteral("⌃⌥⇧⌘A")
+        QTest::newRow("all four in order") << KeyCombo { 0, 0x1B00, QStringLiteral("A") } << QStringLiteral("⌃⌥⇧⌘A")
                                            << QStringLiteral("Control Option Shift Command A");
-        QTest::newRow("function key alone") << KeyCombo{96, 0, QStringLiteral("F5")} << QStringLiteral("F5")
-                                            << QStringLiteral("F5");
-        QTest::newRow("special key keeps glyph") << KeyCombo{36, 0x100, QStringLiteral("↩")} << QStringLiteral("⌘↩")
-                                                 << QStringLiteral("Command ↩");
-        QTest::newRow("space") << KeyCombo{49, 0x100, QStringLiteral("Space")} << QStringLiteral("⌘Space")
+        QTest::newRow("function key alone")
+            << KeyCombo { 96, 0, QStringLiteral("F5") } << QStringLiteral("F5") << QStringLiteral("F5");
+        QTest::newRow("special key keeps glyph")
+            << KeyCombo { 36, 0x100, QStringLiteral("↩") } << QStringLiteral("⌘↩") << QStringLiteral("Command ↩");
+        QTest::newRow("space") << KeyCombo { 49, 0x100, QStringLiteral("Space") } << QStringLiteral("⌘Space")
                                << QStringLiteral("Command Space");
     }
     void names()
@@ -51,27 +51,28 @@ private Q_SLOTS:
         const int shift = Qt::ShiftModifier;
         QTest::newRow("A alone") << int(Qt::Key_A) << 38u << 0 << 0u << Combo();
         QTest::newRow("shift A") << int(Qt::Key_A) << 38u << shift << 1u << Combo();
-        QTest::newRow("F5 alone") << int(Qt::Key_F5) << 71u << 0 << 0u << Combo(KeyCombo{96, 0, QStringLiteral("F5")});
+        QTest::newRow("F5 alone") << int(Qt::Key_F5) << 71u << 0 << 0u
+                                  << Combo(KeyCombo { 96, 0, QStringLiteral("F5") });
         QTest::newRow("shift F5") << int(Qt::Key_F5) << 71u << shift << 1u
-                                  << Combo(KeyCombo{96, 0x200, QStringLiteral("F5")});
-        QTest::newRow("super A is upper case") << int(Qt::Key_A) << 38u << meta << 0x40u
-                                               << Combo(KeyCombo{0, 0x100, QStringLiteral("A")});
+                                  << Combo(KeyCombo { 96, 0x200, QStringLiteral("F5") });
+        QTest::newRow("super A is upper case")
+            << int(Qt::Key_A) << 38u << meta << 0x40u << Combo(KeyCombo { 0, 0x100, QStringLiteral("A") });
         QTest::newRow("shift super 1 is named 1") << int(Qt::Key_Exclam) << 10u << (meta | shift) << 0x41u
-                                                  << Combo(KeyCombo{18, 0x300, QStringLiteral("1")});
-        QTest::newRow("shift super 1 without native code") << int(Qt::Key_Exclam) << 0u << (meta | shift) << 0u
-                                                           << Combo(KeyCombo{18, 0x300, QStringLiteral("1")});
+                                                  << Combo(KeyCombo { 18, 0x300, QStringLiteral("1") });
+        QTest::newRow("shift super 1 without native code")
+            << int(Qt::Key_Exclam) << 0u << (meta | shift) << 0u << Combo(KeyCombo { 18, 0x300, QStringLiteral("1") });
         QTest::newRow("super space") << int(Qt::Key_Space) << 65u << meta << 0x40u
-                                     << Combo(KeyCombo{49, 0x100, QStringLiteral("Space")});
+                                     << Combo(KeyCombo { 49, 0x100, QStringLiteral("Space") });
         QTest::newRow("super return") << int(Qt::Key_Return) << 36u << meta << 0x40u
-                                      << Combo(KeyCombo{36, 0x100, QStringLiteral("↩")});
+                                      << Combo(KeyCombo { 36, 0x100, QStringLiteral("↩") });
         QTest::newRow("super backspace") << int(Qt::Key_Backspace) << 22u << meta << 0x40u
-                                         << Combo(KeyCombo{51, 0x100, QStringLiteral("⌫")});
-        QTest::newRow("caps lock ignored") << int(Qt::Key_T) << 28u << meta << (0x40u | 0x02u)
-                                           << Combo(KeyCombo{17, 0x100, QStringLiteral("T")});
+                                         << Combo(KeyCombo { 51, 0x100, QStringLiteral("⌫") });
+        QTest::newRow("caps lock ignored")
+            << int(Qt::Key_T) << 28u << meta << (0x40u | 0x02u) << Combo(KeyCombo { 17, 0x100, QStringLiteral("T") });
         QTest::newRow("num lock ignored") << int(Qt::Key_T) << 28u << (meta | shift) << (0x41u | 0x10u)
-                                          << Combo(KeyCombo{17, 0x300, QStringLiteral("T")});
+                                          << Combo(KeyCombo { 17, 0x300, QStringLiteral("T") });
         QTest::newRow("control alt T") << int(Qt::Key_T) << 28u << int(Qt::ControlModifier | Qt::AltModifier) << 0x0Cu
-                                       << Combo(KeyCombo{17, 0x1800, QStringLiteral("T")});
+                                       << Combo(KeyCombo { 17, 0x1800, QStringLiteral("T") });
         QTest::newRow("super escape types nothing") << int(Qt::Key_Escape) << 9u << meta << 0x40u << Combo();
         QTest::newRow("unknown key") << int(Qt::Key_VolumeUp) << 0u << meta << 0u << Combo();
     }
@@ -83,7 +84,7 @@ private Q_SLOTS:
         QFETCH(quint32, nativeModifiers);
         QFETCH(Combo, expected);
         const QKeyEvent event(QEvent::KeyPress, qtKey, Qt::KeyboardModifiers(modifiers), scanCode, 0, nativeModifiers,
-                              QStringLiteral("x"));
+            QStringLiteral("x"));
         QCOMPARE(KeyPresses::combo(event), expected);
     }
 
@@ -95,27 +96,29 @@ private Q_SLOTS:
         const QString code = QStringLiteral("keyCode");
         const QString mods = QStringLiteral("modifiers");
         const QString key = QStringLiteral("key");
-        QTest::newRow("complete") << QVariantMap{{code, 17}, {mods, 768}, {key, QStringLiteral("T")}}
+        QTest::newRow("complete") << QVariantMap { { code, 17 }, { mods, 768 }, { key, QStringLiteral("T") } }
                                   << Combo(KeyCombo::standard()) << true;
-        QTest::newRow("extra entries ignored")
-            << QVariantMap{{code, qint64(3)}, {mods, 768u}, {key, QStringLiteral("F")}, {QStringLiteral("x"), 1}}
-            << Combo(KeyCombo::focus()) << true;
+        QTest::newRow("extra entries ignored") << QVariantMap { { code, qint64(3) }, { mods, 768u },
+            { key, QStringLiteral("F") }, { QStringLiteral("x"), 1 } }
+                                               << Combo(KeyCombo::focus()) << true;
         QTest::newRow("empty") << QVariantMap() << Combo() << false;
-        QTest::newRow("no key") << QVariantMap{{code, 17}, {mods, 768}} << Combo() << false;
+        QTest::newRow("no key") << QVariantMap { { code, 17 }, { mods, 768 } } << Combo() << false;
         QTest::newRow("key code as string")
-            << QVariantMap{{code, QStringLiteral("17")}, {mods, 768}, {key, QStringLiteral("T")}} << Combo() << false;
+            << QVariantMap { { code, QStringLiteral("17") }, { mods, 768 }, { key, QStringLiteral("T") } } << Combo()
+            << false;
         QTest::newRow("modifiers as double")
-            << QVariantMap{{code, 17}, {mods, 768.0}, {key, QStringLiteral("T")}} << Combo() << false;
+            << QVariantMap { { code, 17 }, { mods, 768.0 }, { key, QStringLiteral("T") } } << Combo() << false;
         QTest::newRow("key code beyond 32 bits")
-            << QVariantMap{{code, qint64(0x100000011)}, {mods, 768}, {key, QStringLiteral("T")}}
-            << Combo(KeyCombo{0x100000011, 768, QStringLiteral("T")}) << false;
-        QTest::newRow("negative modifiers") << QVariantMap{{code, 17}, {mods, -1}, {key, QStringLiteral("T")}}
-                                            << Combo(KeyCombo{17, -1, QStringLiteral("T")}) << false;
+            << QVariantMap { { code, qint64(0x100000011) }, { mods, 768 }, { key, QStringLiteral("T") } }
+            << Combo(KeyCombo { 0x100000011, 768, QStringLiteral("T") }) << false;
+        QTest::newRow("negative modifiers") << QVariantMap { { code, 17 }, { mods, -1 }, { key, QStringLiteral("T") } }
+                                            << Combo(KeyCombo { 17, -1, QStringLiteral("T") }) << false;
         QTest::newRow("largest registrable")
-            << QVariantMap{{code, qint64(std::numeric_limits<quint32>::max())}, {mods, 0}, {key, QStringLiteral("?")}}
-            << Combo(KeyCombo{std::numeric_limits<quint32>::max(), 0, QStringLiteral("?")}) << true;
+            << QVariantMap { { code, qint64(std::numeric_limits<quint32>::max()) }, { mods, 0 },
+                   { key, QStringLiteral("?") } }
+            << Combo(KeyCombo { std::numeric_limits<quint32>::max(), 0, QStringLiteral("?") }) << true;
         QTest::newRow("unsigned beyond 64-bit signed")
-            << QVariantMap{{code, std::numeric_limits<quint64>::max()}, {mods, 0}, {key, QStringLiteral("T")}}
+            << QVariantMap { { code, std::numeric_limits<quint64>::max() }, { mods, 0 }, { key, QStringLiteral("T") } }
             << Combo() << false;
     }
     void storedForm()
@@ -132,14 +135,14 @@ private Q_SLOTS:
 
     void equalityIncludesTheName()
     {
-        const KeyCombo latin{40, 0x900, QStringLiteral("K")};
-        const KeyCombo cyrillic{40, 0x900, QStringLiteral("Л")};
+        const KeyCombo latin { 40, 0x900, QStringLiteral("K") };
+        const KeyCombo cyrillic { 40, 0x900, QStringLiteral("Л") };
         QVERIFY(latin != cyrillic);
         QVERIFY(latin.sameKeys(cyrillic));
-        QVERIFY(!latin.sameKeys(KeyCombo{40, 0x100, QStringLiteral("K")}));
+        QVERIFY(!latin.sameKeys(KeyCombo { 40, 0x100, QStringLiteral("K") }));
         QCOMPARE(KeyCombo::standard().dictionary(),
-                 (QVariantMap{{QStringLiteral("keyCode"), qint64(17)}, {QStringLiteral("modifiers"), qint64(0x300)},
-                              {QStringLiteral("key"), QStringLiteral("T")}}));
+            (QVariantMap { { QStringLiteral("keyCode"), qint64(17) }, { QStringLiteral("modifiers"), qint64(0x300) },
+                { QStringLiteral("key"), QStringLiteral("T") } }));
     }
 };
 

@@ -43,8 +43,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("23:59 to 00:01") << QDateTime(QDate(2026, 6, 1), QTime(23, 59))
                                         << QDateTime(QDate(2026, 6, 2), QTime(0, 1)) << 1;
-        QTest::newRow("same day, other hour") << QDateTime(QDate(2026, 6, 1), QTime(0, 0))
-                                              << QDateTime(QDate(2026, 6, 1), QTime(23, 59)) << 0;
+        QTest::newRow("same day, other hour")
+            << QDateTime(QDate(2026, 6, 1), QTime(0, 0)) << QDateTime(QDate(2026, 6, 1), QTime(23, 59)) << 0;
         QTest::newRow("23-hour day") << QDateTime(QDate(2026, 3, 8), QTime(0, 0))
                                      << QDateTime(QDate(2026, 3, 9), QTime(0, 0)) << 1;
         QTest::newRow("25-hour day") << QDateTime(QDate(2026, 11, 1), QTime(23, 0))

@@ -29,14 +29,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("lead");
         QTest::addColumn<QDate>("firstDay");
         QTest::addColumn<QDate>("lastDay");
-        QTest::newRow("March 2026, Sunday first") << QDate(2026, 3, 1) << int(Qt::Sunday) << 0 << QDate(2026, 3, 1)
-                                                  << QDate(2026, 4, 11);
-        QTest::newRow("March 2026, Monday first") << QDate(2026, 3, 1) << int(Qt::Monday) << 6 << QDate(2026, 2, 23)
-                                                  << QDate(2026, 4, 5);
-        QTest::newRow("April 2026, Sunday first") << QDate(2026, 4, 1) << int(Qt::Sunday) << 3 << QDate(2026, 3, 29)
-                                                  << QDate(2026, 5, 9);
-        QTest::newRow("February 2026, Saturday first") << QDate(2026, 2, 1) << int(Qt::Saturday) << 1
-                                                       << QDate(2026, 1, 31) << QDate(2026, 3, 13);
+        QTest::newRow("March 2026, Sunday first")
+            << QDate(2026, 3, 1) << int(Qt::Sunday) << 0 << QDate(2026, 3, 1) << QDate(2026, 4, 11);
+        QTest::newRow("March 2026, Monday first")
+            << QDate(2026, 3, 1) << int(Qt::Monday) << 6 << QDate(2026, 2, 23) << QDate(2026, 4, 5);
+        QTest::newRow("April 2026, Sunday first")
+            << QDate(2026, 4, 1) << int(Qt::Sunday) << 3 << QDate(2026, 3, 29) << QDate(2026, 5, 9);
+        QTest::newRow("February 2026, Saturday first")
+            << QDate(2026, 2, 1) << int(Qt::Saturday) << 1 << QDate(2026, 1, 31) << QDate(2026, 3, 13);
     }
 
     void leadAndGrid()
@@ -67,7 +67,7 @@ private Q_SLOTS:
     void monthOfTodayStartsWithTodaysWeek()
     {
         const QList<QList<QDate>> rows = MonthGrid::rows(QDate(2026, 3, 1), QDate(2026, 3, 28), Qt::Sunday);
-        QCOMPARE(firstDays(rows), (QList<QDate>{QDate(2026, 3, 22), QDate(2026, 3, 29), QDate(2026, 4, 5)}));
+        QCOMPARE(firstDays(rows), (QList<QDate> { QDate(2026, 3, 22), QDate(2026, 3, 29), QDate(2026, 4, 5) }));
         QCOMPARE(rows.first().last(), QDate(2026, 3, 28));
         // The day after, that row is gone too.
         QCOMPARE(MonthGrid::rows(QDate(2026, 3, 1), QDate(2026, 3, 29), Qt::Sunday).size(), 2);

@@ -15,7 +15,7 @@ const QDateTime now(today, QTime(9, 0));
 Todo todo(const QString &title, std::optional<int> dayOffset, qint64 sortOrder, bool done = false, int minutes = 0)
 {
     Todo t(title, dayOffset ? std::optional<QDate>(today.addDays(*dayOffset)) : std::nullopt, sortOrder,
-           now.addSecs(minutes * 60));
+        now.addSecs(minutes * 60));
     t.isCompleted = done;
     if (done)
         t.completedAt = t.createdAt;
@@ -70,10 +70,10 @@ private Q_SLOTS:
 
     void listOrderIsSortOrderThenNewestFirst()
     {
-        QList<Todo> todos{todo(u"old"_s, {}, 0, false, 0), todo(u"new"_s, {}, 0, false, 5),
-                          todo(u"first"_s, {}, -1, false, 0), todo(u"last"_s, {}, 3, false, 9)};
+        QList<Todo> todos { todo(u"old"_s, {}, 0, false, 0), todo(u"new"_s, {}, 0, false, 5),
+            todo(u"first"_s, {}, -1, false, 0), todo(u"last"_s, {}, 3, false, 9) };
         std::sort(todos.begin(), todos.end(), &Todo::listOrder);
-        QCOMPARE(titles(todos), (QStringList{u"first"_s, u"new"_s, u"old"_s, u"last"_s}));
+        QCOMPARE(titles(todos), (QStringList { u"first"_s, u"new"_s, u"old"_s, u"last"_s }));
     }
 
     void noTodos()
@@ -85,44 +85,44 @@ private Q_SLOTS:
 
     void overdueAndUndatedStandUnderToday()
     {
-        const QList<Todo> todos{todo(u"overdue"_s, -3, 1), todo(u"undated"_s, {}, 0)};
+        const QList<Todo> todos { todo(u"overdue"_s, -3, 1), todo(u"undated"_s, {}, 0) };
         const QList<TodoSection> sections = TodoSection::sections(todos, std::nullopt, today);
         QCOMPARE(sections.size(), 1);
         QCOMPARE(sections.first().day, today);
-        QCOMPARE(titles(sections.first().todos), (QStringList{u"undated"_s, u"overdue"_s}));
-        QCOMPARE(TodoSection::marks(todos, today), (QMap<QDate, bool>{{today, true}}));
+        QCOMPARE(titles(sections.first().todos), (QStringList { u"undated"_s, u"overdue"_s }));
+        QCOMPARE(TodoSection::marks(todos, today), (QMap<QDate, bool> { { today, true } }));
     }
 
     void completedTodosMarkFalse()
     {
-        const QList<Todo> todos{todo(u"today"_s, 0, 0, true), todo(u"yesterday"_s, -1, 1, true)};
+        const QList<Todo> todos { todo(u"today"_s, 0, 0, true), todo(u"yesterday"_s, -1, 1, true) };
         const QList<TodoSection> sections = TodoSection::sections(todos, std::nullopt, today);
         QCOMPARE(sections.size(), 1);
         QCOMPARE(sections.first().todos.size(), 2);
-        QCOMPARE(TodoSection::marks(todos, today), (QMap<QDate, bool>{{today, false}}));
+        QCOMPARE(TodoSection::marks(todos, today), (QMap<QDate, bool> { { today, false } }));
     }
 
     void daysInOrderEachInListOrder()
     {
         const QDate monday = today.addDays(3);
-        const QList<Todo> todos{todo(u"monday b"_s, 3, 5), todo(u"today"_s, {}, 2), todo(u"monday a"_s, 3, 1),
-                                todo(u"tuesday"_s, 4, -9)};
+        const QList<Todo> todos { todo(u"monday b"_s, 3, 5), todo(u"today"_s, {}, 2), todo(u"monday a"_s, 3, 1),
+            todo(u"tuesday"_s, 4, -9) };
         const QList<TodoSection> sections = TodoSection::sections(todos, std::nullopt, today);
         QCOMPARE(sections.size(), 3);
         QCOMPARE(sections.at(0).day, today);
         QCOMPARE(sections.at(1).day, monday);
-        QCOMPARE(titles(sections.at(1).todos), (QStringList{u"monday a"_s, u"monday b"_s}));
+        QCOMPARE(titles(sections.at(1).todos), (QStringList { u"monday a"_s, u"monday b"_s }));
         QCOMPARE(sections.at(2).day, today.addDays(4));
     }
 
     void futureFilterShowsOnlyThatDay()
     {
-        const QList<Todo> todos{todo(u"monday b"_s, 3, 5), todo(u"today"_s, {}, 2), todo(u"monday a"_s, 3, 1),
-                                todo(u"overdue"_s, -2, 0), todo(u"later"_s, 9, 0)};
+        const QList<Todo> todos { todo(u"monday b"_s, 3, 5), todo(u"today"_s, {}, 2), todo(u"monday a"_s, 3, 1),
+            todo(u"overdue"_s, -2, 0), todo(u"later"_s, 9, 0) };
         const QList<TodoSection> monday = TodoSection::sections(todos, today.addDays(3), today);
         QCOMPARE(monday.size(), 1);
         QCOMPARE(monday.first().day, today.addDays(3));
-        QCOMPARE(titles(monday.first().todos), (QStringList{u"monday a"_s, u"monday b"_s}));
+        QCOMPARE(titles(monday.first().todos), (QStringList { u"monday a"_s, u"monday b"_s }));
         QVERIFY(TodoSection::sections(todos, today.addDays(4), today).isEmpty());
     }
 
@@ -136,16 +136,16 @@ private Q_SLOTS:
     void filterOnTodayOrEarlierIsIgnored()
     {
         QFETCH(int, filter);
-        const QList<Todo> todos{todo(u"a"_s, 3, 0), todo(u"b"_s, {}, 1), todo(u"c"_s, -1, 2)};
+        const QList<Todo> todos { todo(u"a"_s, 3, 0), todo(u"b"_s, {}, 1), todo(u"c"_s, -1, 2) };
         QCOMPARE(TodoSection::sections(todos, today.addDays(filter), today),
-                 TodoSection::sections(todos, std::nullopt, today));
+            TodoSection::sections(todos, std::nullopt, today));
     }
 
     void equalSortOrderListsNewestFirst()
     {
-        const QList<Todo> todos{todo(u"earlier"_s, {}, 0, false, 0), todo(u"later"_s, {}, 0, false, 1)};
+        const QList<Todo> todos { todo(u"earlier"_s, {}, 0, false, 0), todo(u"later"_s, {}, 0, false, 1) };
         QCOMPARE(titles(TodoSection::sections(todos, std::nullopt, today).first().todos),
-                 (QStringList{u"later"_s, u"earlier"_s}));
+            (QStringList { u"later"_s, u"earlier"_s }));
     }
 
     void anOpenTodoMarksTrueInAnyOrder()
@@ -153,10 +153,10 @@ private Q_SLOTS:
         const Todo done = todo(u"done"_s, 2, 0, true);
         const Todo open = todo(u"open"_s, 2, 1);
         const QDate day = today.addDays(2);
-        QCOMPARE(TodoSection::marks({done, open}, today).value(day), true);
-        QCOMPARE(TodoSection::marks({open, done}, today).value(day), true);
-        QCOMPARE(TodoSection::marks({done}, today).value(day, true), false);
-        QVERIFY(!TodoSection::marks({done}, today).contains(today));
+        QCOMPARE(TodoSection::marks({ done, open }, today).value(day), true);
+        QCOMPARE(TodoSection::marks({ open, done }, today).value(day), true);
+        QCOMPARE(TodoSection::marks({ done }, today).value(day, true), false);
+        QVERIFY(!TodoSection::marks({ done }, today).contains(today));
     }
 };
 

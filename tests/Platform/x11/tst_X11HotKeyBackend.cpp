@@ -22,7 +22,8 @@ constexpr quint32 controlOptionCommand = 0x1900;
 class OtherClient final
 {
 public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr))
+    OtherClient()
+        : m_connection(xcb_connect(nullptr, nullptr))
     {
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     }
@@ -33,9 +34,9 @@ public:
     // True when the grab succeeded.
     bool grab(quint8 keycode, quint16 modifiers)
     {
-        xcb_generic_error_t *error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 0, m_root, modifiers, keycode, XCB_GRAB_MODE_ASYNC,
-                                               XCB_GRAB_MODE_ASYNC));
+        xcb_generic_error_t *error = xcb_request_check(m_connection,
+            xcb_grab_key_checked(
+                m_connection, 0, m_root, modifiers, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         const bool ok = error == nullptr;
         std::free(error);
         return ok;
@@ -130,20 +131,20 @@ private Q_SLOTS:
         QVERIFY(backend.registerHotKey(2, F, controlOptionCommand).ok());
         QSignalSpy pressed(&backend, &HotKeyBackend::pressed);
         const auto send = [&](const QStringList &keys) {
-            QCOMPARE(QProcess::execute(xdotool, QStringList{QStringLiteral("key")} + keys), 0);
+            QCOMPARE(QProcess::execute(xdotool, QStringList { QStringLiteral("key") } + keys), 0);
         };
-        send({QStringLiteral("shift+super+t")});
+        send({ QStringLiteral("shift+super+t") });
         QTRY_COMPARE(pressed.count(), 1);
         QCOMPARE(pressed.at(0).at(0).toUInt(), 1u);
-        send({QStringLiteral("Num_Lock"), QStringLiteral("ctrl+alt+super+f"), QStringLiteral("Num_Lock")});
+        send({ QStringLiteral("Num_Lock"), QStringLiteral("ctrl+alt+super+f"), QStringLiteral("Num_Lock") });
         QTRY_COMPARE(pressed.count(), 2);
         QCOMPARE(pressed.at(1).at(0).toUInt(), 2u);
         backend.pause();
-        send({QStringLiteral("shift+super+t")});
+        send({ QStringLiteral("shift+super+t") });
         QTest::qWait(100);
         QCOMPARE(pressed.count(), 2);
         backend.resume();
-        send({QStringLiteral("shift+super+t")});
+        send({ QStringLiteral("shift+super+t") });
         QTRY_COMPARE(pressed.count(), 3);
     }
 };

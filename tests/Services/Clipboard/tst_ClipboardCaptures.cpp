@@ -47,10 +47,10 @@ QByteArray jpegWithOrientation(const QImage &image, quint8 orientation)
 {
     const QByteArray jpeg = encoded(image, "jpeg");
     QByteArray tiff("MM\x00\x2a\x00\x00\x00\x08", 8);
-    tiff += QByteArray("\x00\x01", 2);                                      // one entry
-    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);             // orientation, SHORT, 1
+    tiff += QByteArray("\x00\x01", 2); // one entry
+    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8); // orientation, SHORT, 1
     tiff += QByteArray("\x00", 1) + char(orientation) + QByteArray("\x00\x00", 2);
-    tiff += QByteArray("\x00\x00\x00\x00", 4);                              // no next IFD
+    tiff += QByteArray("\x00\x00\x00\x00", 4); // no next IFD
     const QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
     const quint16 length = quint16(payload.size() + 2);
     QByteArray app1("\xff\xe1", 2);
@@ -85,7 +85,7 @@ QByteArray heic(const QImage &source)
     writer.writer_api_version = 1;
     writer.write = [](heif_context *, const void *data, size_t size, void *target) {
         static_cast<QByteArray *>(target)->append(static_cast<const char *>(data), qsizetype(size));
-        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+        return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
     };
     heif_context_write(context, &writer, &bytes);
     heif_context_free(context);
@@ -147,7 +147,8 @@ private Q_SLOTS:
     void filesComeFirst()
     {
         ClipboardContents contents = snapshot();
-        contents.fileUrls = {QUrl::fromLocalFile(QStringLiteral("/home/u/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/home/u/ü.png"))};
+        contents.fileUrls = { QUrl::fromLocalFile(QStringLiteral("/home/u/a b.txt")),
+            QUrl::fromLocalFile(QStringLiteral("/home/u/ü.png")) };
         contents.string = QStringLiteral("ignored text");
         contents.imageData = encoded(picture(4, 4), "png");
         const ClipboardCapture capture = captured(contents, m_folder);
@@ -176,11 +177,16 @@ private Q_SLOTS:
         // Qt writes no GIF: a one-pixel picture by hand.
         const QByteArray gif = QByteArray::fromHex(
             "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
-        QTest::newRow("png") << encoded(picture(40, 30), "png") << true << "public.png" << "png" << size;
-        QTest::newRow("jpeg") << encoded(picture(40, 30), "jpeg") << true << "public.jpeg" << "jpeg" << size;
-        QTest::newRow("gif") << gif << true << "com.compuserve.gif" << "gif" << QSize(1, 1);
-        QTest::newRow("tiff") << encoded(picture(40, 30), "tiff") << false << "public.png" << "png" << size;
-        QTest::newRow("bmp") << encoded(picture(40, 30), "bmp") << false << "public.png" << "png" << size;
+        QTest::newRow("png") << encoded(picture(40, 30), "png") << true << "public.png"
+                             << "png" << size;
+        QTest::newRow("jpeg") << encoded(picture(40, 30), "jpeg") << true << "public.jpeg"
+                              << "jpeg" << size;
+        QTest::newRow("gif") << gif << true << "com.compuserve.gif"
+                             << "gif" << QSize(1, 1);
+        QTest::newRow("tiff") << encoded(picture(40, 30), "tiff") << false << "public.png"
+                              << "png" << size;
+        QTest::newRow("bmp") << encoded(picture(40, 30), "bmp") << false << "public.png"
+                             << "png" << size;
     }
 
     void imagesAreKeptOrReencoded()
@@ -211,7 +217,7 @@ private Q_SLOTS:
             QVERIFY(storedBytes.startsWith("\x89PNG"));
         QCOMPARE(capture.contentHash, hex(storedBytes));
         QCOMPARE(capture.byteCount, storedBytes.size());
-        QCOMPARE(capture.filePaths(), QStringList({*capture.imagePath, *capture.thumbnailPath}));
+        QCOMPARE(capture.filePaths(), QStringList({ *capture.imagePath, *capture.thumbnailPath }));
     }
 
     void rotatedImagesReportTheDisplayedSizeAndThumbnail()
@@ -244,7 +250,8 @@ private Q_SLOTS:
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QCOMPARE(stored.readAll(), bytes);
         QCOMPARE(QImage(m_folder + QLatin1Char('/') + *capture.thumbnailPath).size(), QSize(320, 240));
-        QCOMPARE(ClipboardFiles::thumbnail(m_folder + QLatin1Char('/') + *capture.imagePath, 100).size(), QSize(100, 75));
+        QCOMPARE(
+            ClipboardFiles::thumbnail(m_folder + QLatin1Char('/') + *capture.imagePath, 100).size(), QSize(100, 75));
     }
 
     void imagesBeyondTheDecoderLimitAreStillKept()
@@ -267,11 +274,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<QByteArray>>("image");
         QTest::addColumn<std::optional<QString>>("text");
-        QTest::newRow("bytes that are no image, with text") << std::optional<QByteArray>("not an image at all")
-                                                            << std::optional<QString>(QStringLiteral("text"));
+        QTest::newRow("bytes that are no image, with text")
+            << std::optional<QByteArray>("not an image at all") << std::optional<QString>(QStringLiteral("text"));
         QTest::newRow("truncated png") << std::optional<QByteArray>(encoded(picture(8, 8), "png").left(12))
                                        << std::optional<QString>();
-        QTest::newRow("blank text") << std::optional<QByteArray>() << std::optional<QString>(QStringLiteral(" \n\t\u2028 "));
+        QTest::newRow("blank text") << std::optional<QByteArray>()
+                                    << std::optional<QString>(QStringLiteral(" \n\t\u2028 "));
         QTest::newRow("nothing") << std::optional<QByteArray>() << std::optional<QString>();
     }
 
@@ -331,7 +339,7 @@ private Q_SLOTS:
         QFile file(m_folder + QLatin1Char('/') + *longer.textPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()), *contents.string);
-        QCOMPARE(filesUnder(m_folder), QStringList{*longer.textPath});
+        QCOMPARE(filesUnder(m_folder), QStringList { *longer.textPath });
     }
 
     void writeFailuresLeaveNoSideFile_data()
@@ -357,7 +365,7 @@ private Q_SLOTS:
         const auto result = ClipboardCaptures::make(contents, m_folder);
         QVERIFY(!result);
         QVERIFY(!result.error().message.isEmpty());
-        QCOMPARE(filesUnder(m_folder), QStringList{blocked});
+        QCOMPARE(filesUnder(m_folder), QStringList { blocked });
     }
 
     void aFailedThumbnailStillSavesTheImage()
@@ -370,7 +378,7 @@ private Q_SLOTS:
         const ClipboardCapture capture = captured(contents, m_folder);
         QVERIFY(capture.imagePath);
         QVERIFY(!capture.thumbnailPath);
-        QCOMPARE(capture.filePaths(), QStringList{*capture.imagePath});
+        QCOMPARE(capture.filePaths(), QStringList { *capture.imagePath });
     }
 
     void removeSkipsMissingAndForeignPaths()
@@ -382,9 +390,9 @@ private Q_SLOTS:
         ClipboardContents contents = snapshot();
         contents.imageData = encoded(picture(10, 10), "png");
         const ClipboardCapture capture = captured(contents, m_folder);
-        ClipboardFiles::remove({QStringLiteral("Images/missing.png"), QStringLiteral("../outside.txt"), outside,
-                                *capture.imagePath, *capture.thumbnailPath},
-                               m_folder);
+        ClipboardFiles::remove({ QStringLiteral("Images/missing.png"), QStringLiteral("../outside.txt"), outside,
+                                   *capture.imagePath, *capture.thumbnailPath },
+            m_folder);
         QVERIFY(filesUnder(m_folder).isEmpty());
         QVERIFY(QFile::exists(outside));
     }

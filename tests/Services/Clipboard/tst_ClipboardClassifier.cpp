@@ -39,9 +39,12 @@ private Q_SLOTS:
 
         // applications
         QTest::newRow("prose from an editor") << "Hello there, friend." << editor << code;
-        QTest::newRow("prose from a Linux terminal") << "Hello there." << "org.gnome.Terminal" << code;
-        QTest::newRow("prose from a prefix app") << "Hello." << "com.jetbrains.intellij" << code;
-        QTest::newRow("prose elsewhere") << "Hello there, friend." << "org.gnome.TextEditor" << text;
+        QTest::newRow("prose from a Linux terminal") << "Hello there."
+                                                     << "org.gnome.Terminal" << code;
+        QTest::newRow("prose from a prefix app") << "Hello."
+                                                 << "com.jetbrains.intellij" << code;
+        QTest::newRow("prose elsewhere") << "Hello there, friend."
+                                         << "org.gnome.TextEditor" << text;
 
         // shell commands
         QTest::newRow("git and one word") << "git status" << none << code;

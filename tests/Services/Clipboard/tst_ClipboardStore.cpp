@@ -56,7 +56,7 @@ ClipboardCalendar newYork()
 }
 
 ClipboardCapture textCapture(const QString &text, const QDateTime &when, const QString &app = QStringLiteral("Editor"),
-                             const QString &bundle = QStringLiteral("org.example.Editor"))
+    const QString &bundle = QStringLiteral("org.example.Editor"))
 {
     ClipboardCapture capture;
     capture.id = QUuid::createUuid();
@@ -143,7 +143,7 @@ public:
     void block()
     {
         QSqlQuery query(QSqlDatabase::database(m_name));
-        for (const char *event : {"INSERT", "UPDATE", "DELETE"}) {
+        for (const char *event : { "INSERT", "UPDATE", "DELETE" }) {
             const QString statement = QStringLiteral("CREATE TRIGGER block_%1 BEFORE %1 ON clipboard_item "
                                                      "BEGIN SELECT RAISE(ABORT, 'writes are blocked'); END")
                                           .arg(QString::fromLatin1(event));
@@ -153,7 +153,7 @@ public:
     void unblock()
     {
         QSqlQuery query(QSqlDatabase::database(m_name));
-        for (const char *event : {"INSERT", "UPDATE", "DELETE"})
+        for (const char *event : { "INSERT", "UPDATE", "DELETE" })
             QVERIFY(query.exec(QStringLiteral("DROP TRIGGER block_%1").arg(QString::fromLatin1(event))));
     }
     void exec(const QString &statement)
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(!store->loadError());
         QCOMPARE(store->folder(), folder());
         QVERIFY(QFileInfo(databasePath()).isFile());
-        for (const char *sub : {"Images", "Thumbnails", "Text"}) {
+        for (const char *sub : { "Images", "Thumbnails", "Text" }) {
             const QFileInfo info(folder() + QLatin1Char('/') + QLatin1String(sub));
             QVERIFY(info.isDir());
             QVERIFY(!(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
@@ -232,8 +232,7 @@ private Q_SLOTS:
         QSignalSpy revisions(store.get(), &ClipboardStore::revisionChanged);
         const QString whole = QString(20001, QLatin1Char('x'));
         const ClipboardCapture first = longTextCapture(folder(), whole, at(10, 9));
-        const ClipboardCapture second =
-            longTextCapture(folder(), whole, at(10, 11));
+        const ClipboardCapture second = longTextCapture(folder(), whole, at(10, 11));
         store->record(first);
         ClipboardCapture fromOther = second;
         fromOther.sourceAppName = QStringLiteral("Terminal");
@@ -296,9 +295,9 @@ private Q_SLOTS:
         QCOMPARE(store->count(QStringLiteral("  cafe ")), 2); // content é and the app name
         QCOMPARE(store->count(QStringLiteral("CAFÉ")), 2);
         QCOMPARE(store->items(QStringLiteral("café"), 10).size(), 2);
-        QCOMPARE(store->count(QStringLiteral("links")), 1);   // names the kind
+        QCOMPARE(store->count(QStringLiteral("links")), 1); // names the kind
         QCOMPARE(store->count(QStringLiteral("image x")), 0); // two words name no kind
-        QCOMPARE(store->count(QStringLiteral("\n ")), 4);     // blank: no filter
+        QCOMPARE(store->count(QStringLiteral("\n ")), 4); // blank: no filter
         QCOMPARE(store->count(QStringLiteral("zzz")), 0);
     }
 
@@ -309,21 +308,51 @@ private Q_SLOTS:
         QTest::addColumn<QString>("query");
         QTest::addColumn<bool>("found");
 
-        QTest::newRow("at the start") << "abc tail" << "" << "ABC" << true;
-        QTest::newRow("at the end") << "head abc" << "" << "abc" << true;
-        QTest::newRow("whole text") << "abc" << "" << "abc" << true;
-        QTest::newRow("longer than the text") << "ab" << "" << "abc" << false;
-        QTest::newRow("almost") << "abd abx zbc" << "" << "abc" << false;
-        QTest::newRow("rare letter inside") << "the equal sign" << "" << "EQU" << true;
-        QTest::newRow("one letter") << "xyz" << "" << "Y" << true;
-        QTest::newRow("cedilla") << "FAÇADE" << "" << "ça" << true;
-        QTest::newRow("accent in the text") << "résumé" << "" << "RESUME" << true;
-        QTest::newRow("accent in the query") << "resume" << "" << "résumé" << true;
-        QTest::newRow("non-latin") << "Привет мир" << "" << "МИР" << true;
-        QTest::newRow("source app") << "ls -l" << "Files" << "file" << true;
-        QTest::newRow("kind word") << "plain" << "" << "texts" << true;
-        QTest::newRow("quotes and percent") << "100% \"sure\"" << "" << "% \"s" << true;
-        QTest::newRow("like wildcard is literal") << "abc" << "" << "a_c" << false;
+        QTest::newRow("at the start") << "abc tail"
+                                      << ""
+                                      << "ABC" << true;
+        QTest::newRow("at the end") << "head abc"
+                                    << ""
+                                    << "abc" << true;
+        QTest::newRow("whole text") << "abc"
+                                    << ""
+                                    << "abc" << true;
+        QTest::newRow("longer than the text") << "ab"
+                                              << ""
+                                              << "abc" << false;
+        QTest::newRow("almost") << "abd abx zbc"
+                                << ""
+                                << "abc" << false;
+        QTest::newRow("rare letter inside") << "the equal sign"
+                                            << ""
+                                            << "EQU" << true;
+        QTest::newRow("one letter") << "xyz"
+                                    << ""
+                                    << "Y" << true;
+        QTest::newRow("cedilla") << "FAÇADE"
+                                 << ""
+                                 << "ça" << true;
+        QTest::newRow("accent in the text") << "résumé"
+                                            << ""
+                                            << "RESUME" << true;
+        QTest::newRow("accent in the query") << "resume"
+                                             << ""
+                                             << "résumé" << true;
+        QTest::newRow("non-latin") << "Привет мир"
+                                   << ""
+                                   << "МИР" << true;
+        QTest::newRow("source app") << "ls -l"
+                                    << "Files"
+                                    << "file" << true;
+        QTest::newRow("kind word") << "plain"
+                                   << ""
+                                   << "texts" << true;
+        QTest::newRow("quotes and percent") << "100% \"sure\""
+                                            << ""
+                                            << "% \"s" << true;
+        QTest::newRow("like wildcard is literal") << "abc"
+                                                  << ""
+                                                  << "a_c" << false;
     }
 
     void searchThroughTheStore()
@@ -363,13 +392,13 @@ private Q_SLOTS:
                 "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
                 "SELECT seq, raw_kind, lower(source_app_name), replace(lower(content), 'é', 'e') FROM clipboard_item"));
         }
-        const QList<std::pair<QString, qint64>> queries{
-            {QStringLiteral("CAFÉ"), 20000 / 7},
-            {QStringLiteral("browser"), 20000 / 5},
-            {QStringLiteral("links"), 20000 / 10},
-            {QStringLiteral("plain 1999"), 11 - 2}, // 1999 and 19990…19999, less the cafés 19992 and 19999
-            {QStringLiteral("number 1"), 1587}, // the cafés whose number starts with 1
-            {QStringLiteral("zzq"), 0},
+        const QList<std::pair<QString, qint64>> queries {
+            { QStringLiteral("CAFÉ"), 20000 / 7 },
+            { QStringLiteral("browser"), 20000 / 5 },
+            { QStringLiteral("links"), 20000 / 10 },
+            { QStringLiteral("plain 1999"), 11 - 2 }, // 1999 and 19990…19999, less the cafés 19992 and 19999
+            { QStringLiteral("number 1"), 1587 }, // the cafés whose number starts with 1
+            { QStringLiteral("zzq"), 0 },
         };
         for (const auto &[query, expected] : queries)
             QCOMPARE(store->count(query), expected);
@@ -413,7 +442,7 @@ private Q_SLOTS:
         QCOMPARE(store->count(ClearRequest::all(), now, newYork()), 5);
 
         QSignalSpy revisions(store.get(), &ClipboardStore::revisionChanged);
-        store->deleteItems(QList<ClipboardItem>{});
+        store->deleteItems(QList<ClipboardItem> {});
         QCOMPARE(revisions.count(), 0);
 
         store->deleteItems(today, now, newYork());
@@ -433,25 +462,27 @@ private Q_SLOTS:
 
         QTest::newRow("text") << "text" << true << "hello" << QStringList() << QByteArray();
         QTest::newRow("code") << "code" << true << "int x;" << QStringList() << QByteArray();
-        QTest::newRow("link") << "url" << true << "www.Example.org" << QStringList{QStringLiteral("https://www.example.org")}
-                              << QByteArray();
-        QTest::newRow("link that is no web link") << "url" << true << "file:///etc/passwd" << QStringList()
-                                                  << QByteArray();
-        QTest::newRow("link that does not parse") << "url" << true << "http://exa mple" << QStringList()
-                                                  << QByteArray();
+        QTest::newRow("link") << "url" << true << "www.Example.org"
+                              << QStringList { QStringLiteral("https://www.example.org") } << QByteArray();
+        QTest::newRow("link that is no web link")
+            << "url" << true << "file:///etc/passwd" << QStringList() << QByteArray();
+        QTest::newRow("link that does not parse")
+            << "url" << true << "http://exa mple" << QStringList() << QByteArray();
         QTest::newRow("long text from its side file") << "long" << true << QString() << QStringList() << QByteArray();
-        QTest::newRow("long text whose side file is gone") << "long-missing" << false << QString() << QStringList()
-                                                           << QByteArray();
+        QTest::newRow("long text whose side file is gone")
+            << "long-missing" << false << QString() << QStringList() << QByteArray();
         QTest::newRow("image") << "image" << true << QString() << QStringList() << QByteArray("png-bytes");
-        QTest::newRow("image whose file is gone") << "image-missing" << false << QString() << QStringList()
-                                                  << QByteArray();
-        QTest::newRow("image path outside the folder") << "image-outside" << false << QString() << QStringList()
-                                                       << QByteArray();
+        QTest::newRow("image whose file is gone")
+            << "image-missing" << false << QString() << QStringList() << QByteArray();
+        QTest::newRow("image path outside the folder")
+            << "image-outside" << false << QString() << QStringList() << QByteArray();
         QTest::newRow("three files") << "file" << true << QString()
-                                     << QStringList{QStringLiteral("file:///home/u/a.txt"), QStringLiteral("file:///home/u/b c.txt"),
-                                                    QStringLiteral("file:///home/u/d.txt")}
+                                     << QStringList { QStringLiteral("file:///home/u/a.txt"),
+                                            QStringLiteral("file:///home/u/b c.txt"),
+                                            QStringLiteral("file:///home/u/d.txt") }
                                      << QByteArray();
-        QTest::newRow("refused by the systemClipboard") << "refused" << false << "hello" << QStringList() << QByteArray();
+        QTest::newRow("refused by the systemClipboard")
+            << "refused" << false << "hello" << QStringList() << QByteArray();
     }
 
     void copyBack()
@@ -527,7 +558,7 @@ private Q_SLOTS:
         if (kind == QStringLiteral("long")) {
             QCOMPARE(written.text(), whole);
         } else if (kind == QStringLiteral("image")) {
-            QCOMPARE(written.formats(), QStringList{QStringLiteral("image/png")});
+            QCOMPARE(written.formats(), QStringList { QStringLiteral("image/png") });
             QCOMPARE(written.data(QStringLiteral("image/png")), png);
         } else if (kind == QStringLiteral("file")) {
             QVERIFY(!written.hasFormat(QStringLiteral("text/plain")));
@@ -557,7 +588,7 @@ private Q_SLOTS:
         const qint64 revision = store->revision();
         const ClipboardCapture unsaved = textCapture(QStringLiteral("unsaved"), at(10, 9));
         store->record(unsaved);
-        QCOMPARE(messages, QStringList{QStringLiteral("Vemra couldn\u2019t save your clipboard history.")});
+        QCOMPARE(messages, QStringList { QStringLiteral("Vemra couldn\u2019t save your clipboard history.") });
         QCOMPARE(store->revision(), revision + 1);
 
         // Visible at once, in lookups, pages and counts.
@@ -596,7 +627,7 @@ private Q_SLOTS:
         store->onError = [&](const QString &, const Error &) { ++errors; };
 
         blocker.block();
-        store->deleteItems({first});
+        store->deleteItems({ first });
         store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
         QCOMPARE(errors, 2);
         QCOMPARE(store->count(), 0);
@@ -678,7 +709,7 @@ private Q_SLOTS:
         FakeClipboardWriter systemClipboard;
         QVERIFY(!store->copy(bad, systemClipboard, at(10, 11)));
 
-        store->deleteItems({bad, copiedFiles});
+        store->deleteItems({ bad, copiedFiles });
         QCOMPARE(store->count(), 0);
         QCOMPARE(readFile(outside), QByteArray("keep"));
         QCOMPARE(readFile(userFile), QByteArray("mine"));
@@ -751,7 +782,8 @@ private Q_SLOTS:
         QCOMPARE(store->loadError()->message, QStringLiteral("Vemra couldn\u2019t open your clipboard history."));
         QVERIFY(QFileInfo(store->folder()).fileName().startsWith(QStringLiteral("Vemra-Clipboard-")));
         QCOMPARE(QFileInfo(store->folder()).fileName().size(), 16 + 36);
-        QCOMPARE(QFileInfo(store->folder()).fileName().mid(16), QFileInfo(store->folder()).fileName().mid(16).toUpper());
+        QCOMPARE(
+            QFileInfo(store->folder()).fileName().mid(16), QFileInfo(store->folder()).fileName().mid(16).toUpper());
         QVERIFY(!QFileInfo::exists(store->folder())); // made by the first side-file write
 
         // Works for this run.
@@ -763,8 +795,8 @@ private Q_SLOTS:
         if (QFileInfo(victim).isFile())
             QCOMPARE(readFile(victim), before);
         QCOMPARE(QFileInfo(victim).lastModified(), modified);
-        QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal"))
-                || damage == QStringLiteral("foreign") || damage == QStringLiteral("newer"));
+        QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal")) || damage == QStringLiteral("foreign")
+            || damage == QStringLiteral("newer"));
     }
 };
 

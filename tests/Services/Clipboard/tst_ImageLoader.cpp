@@ -20,7 +20,8 @@ private Q_SLOTS:
         ImageLoader loader([&](const QString &path, int maxPixels) {
             decodes.ref();
             sizes.append(maxPixels); // written off the main thread, read after the wait
-            return path.endsWith(QLatin1String("missing.png")) ? QImage() : QImage(maxPixels, maxPixels, QImage::Format_RGB32);
+            return path.endsWith(QLatin1String("missing.png")) ? QImage()
+                                                               : QImage(maxPixels, maxPixels, QImage::Format_RGB32);
         });
 
         const QImage first = QCoro::waitFor(loader.image(QStringLiteral("/s/a.png"), 64));

@@ -1,9 +1,9 @@
 #include "FakeHotKeyBackend.h"
 #include "MemorySettingsStore.h"
 #include "Platform/linux/QtSettingsStore.h"
-#include "TestHome.h"
 #include "Services/HotKeys/HotKeyCenter.h"
 #include "Services/HotKeys/HotKeys.h"
+#include "TestHome.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -23,7 +23,7 @@ constexpr quint32 controlOptionCommand = 0x1900;
 
 QVariantMap stored(qint64 keyCode, qint64 modifiers, const QString &key)
 {
-    return KeyCombo{keyCode, modifiers, key}.dictionary();
+    return KeyCombo { keyCode, modifiers, key }.dictionary();
 }
 
 // Waits out a few retry intervals so that a wrongly pending retry would have fired.
@@ -96,18 +96,19 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<std::optional<KeyCombo>>("expected");
         QTest::newRow("empty dictionary: none") << QVariant(QVariantMap()) << std::optional<KeyCombo>();
-        QTest::newRow("incomplete: none") << QVariant(QVariantMap{{QStringLiteral("keyCode"), 4}})
-                                          << std::optional<KeyCombo>();
-        QTest::newRow("not a dictionary: standard") << QVariant(QStringLiteral("⇧⌘T")) << std::optional(KeyCombo::standard());
+        QTest::newRow("incomplete: none")
+            << QVariant(QVariantMap { { QStringLiteral("keyCode"), 4 } }) << std::optional<KeyCombo>();
+        QTest::newRow("not a dictionary: standard")
+            << QVariant(QStringLiteral("⇧⌘T")) << std::optional(KeyCombo::standard());
         QTest::newRow("a choice") << QVariant(stored(4, 0x1000, QStringLiteral("H")))
-                                  << std::optional(KeyCombo{4, 0x1000, QStringLiteral("H")});
+                                  << std::optional(KeyCombo { 4, 0x1000, QStringLiteral("H") });
         // Narrowed to 32 bits these would be ⇧⌘T; they must mean no shortcut instead.
-        QTest::newRow("key code beyond 32 bits: none") << QVariant(stored(0x100000000 + T, shiftCommand, QStringLiteral("T")))
-                                                       << std::optional<KeyCombo>();
-        QTest::newRow("modifiers beyond 32 bits: none") << QVariant(stored(T, 0x100000000 + shiftCommand, QStringLiteral("T")))
-                                                        << std::optional<KeyCombo>();
-        QTest::newRow("negative key code: none") << QVariant(stored(-1, shiftCommand, QStringLiteral("T")))
-                                                 << std::optional<KeyCombo>();
+        QTest::newRow("key code beyond 32 bits: none")
+            << QVariant(stored(0x100000000 + T, shiftCommand, QStringLiteral("T"))) << std::optional<KeyCombo>();
+        QTest::newRow("modifiers beyond 32 bits: none")
+            << QVariant(stored(T, 0x100000000 + shiftCommand, QStringLiteral("T"))) << std::optional<KeyCombo>();
+        QTest::newRow("negative key code: none")
+            << QVariant(stored(-1, shiftCommand, QStringLiteral("T"))) << std::optional<KeyCombo>();
     }
     void storedValues()
     {
@@ -145,18 +146,19 @@ private Q_SLOTS:
         QVERIFY(keys->newTodo()->problem().isEmpty());
         QVERIFY(!keys->focus()->isActive());
         QCOMPARE(keys->focus()->problem(),
-                 QStringLiteral("⌥⌘") + focusName + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one."));
+            QStringLiteral("⌥⌘") + focusName
+                + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one."));
         letRetriesRun();
-        QCOMPARE(backend->registered().keys(), QList<quint32>{1});
+        QCOMPARE(backend->registered().keys(), QList<quint32> { 1 });
     }
 
     void choosingTheOtherCentresCombination()
     {
         const auto keys = make();
         QSignalSpy problems(keys->newTodo(), &HotKeyCenter::problemChanged);
-        keys->newTodo()->set(KeyCombo{F, shiftCommand, QStringLiteral("Ф")});
+        keys->newTodo()->set(KeyCombo { F, shiftCommand, QStringLiteral("Ф") });
         QCOMPARE(keys->newTodo()->problem(),
-                 QStringLiteral("⇧⌘Ф is already Vemra’s other shortcut. Choose a different one."));
+            QStringLiteral("⇧⌘Ф is already Vemra’s other shortcut. Choose a different one."));
         QCOMPARE(problems.count(), 1);
         QVERIFY(!keys->newTodo()->isActive());
         QVERIFY(backend->press(F, shiftCommand));
@@ -201,8 +203,8 @@ private Q_SLOTS:
         backend->setUsedBySystem(T, shiftCommand);
         const auto keys = make();
         QCOMPARE(keys->newTodo()->problem(),
-                 QStringLiteral("The desktop uses ⇧⌘T for one of its own shortcuts. Choose another, or change it in "
-                                "your desktop's keyboard settings."));
+            QStringLiteral("The desktop uses ⇧⌘T for one of its own shortcuts. Choose another, or change it in "
+                           "your desktop's keyboard settings."));
         QVERIFY(!backend->isRegistered(1));
         // A previous instance that is still quitting looks the same; it lets go shortly after.
         backend->setUsedBySystem(T, shiftCommand, false);
@@ -218,7 +220,7 @@ private Q_SLOTS:
         // The user picks another combination that is taken too: tried once, never again.
         backend->setTaken(4, 0x1000);
         backend->clearLog();
-        newTodo->set(KeyCombo{4, 0x1000, QStringLiteral("H")});
+        newTodo->set(KeyCombo { 4, 0x1000, QStringLiteral("H") });
         QCOMPARE(newTodo->problem(), QStringLiteral("Another app is already using ⌃H. Choose a different shortcut."));
         QTest::qWait(60);
         QCOMPARE(backend->registerCalls(), 1);
@@ -342,12 +344,12 @@ private Q_SLOTS:
         {
             QtSettingsStore store(ini);
             const auto keys = HotKeys::makeDefault(&store, backend);
-            keys->newTodo()->set(KeyCombo{4, 0x1800, QStringLiteral("H")});
+            keys->newTodo()->set(KeyCombo { 4, 0x1800, QStringLiteral("H") });
             keys->focus()->set(std::nullopt);
         }
         QtSettingsStore store(ini);
         const auto keys = HotKeys::makeDefault(&store, backend);
-        QCOMPARE(keys->newTodo()->combo(), (KeyCombo{4, 0x1800, QStringLiteral("H")}));
+        QCOMPARE(keys->newTodo()->combo(), (KeyCombo { 4, 0x1800, QStringLiteral("H") }));
         QVERIFY(keys->newTodo()->isActive());
         QCOMPARE(keys->focus()->combo(), std::nullopt);
         QVERIFY(keys->focus()->problem().isEmpty());

@@ -30,7 +30,8 @@ struct Subject
     LaunchAtLogin launch;
     QList<Error> errors;
 
-    explicit Subject(std::unique_ptr<LoginItemService> service) : launch(std::move(service))
+    explicit Subject(std::unique_ptr<LoginItemService> service)
+        : launch(std::move(service))
     {
         launch.onError = [this](const Error &error) { errors << error; };
     }
@@ -172,14 +173,15 @@ private Q_SLOTS:
         QTest::addColumn<Status>("afterRegister");
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("enabled") << Status::Enabled << Status::Enabled << QStringList{QStringLiteral("unregister")} << false;
+        QTest::newRow("enabled") << Status::Enabled << Status::Enabled << QStringList { QStringLiteral("unregister") }
+                                 << false;
         QTest::newRow("not registered") << Status::NotRegistered << Status::Enabled
-                                        << QStringList{QStringLiteral("register")} << true;
-        QTest::newRow("not found") << Status::NotFound << Status::Enabled << QStringList{QStringLiteral("register")}
+                                        << QStringList { QStringLiteral("register") } << true;
+        QTest::newRow("not found") << Status::NotFound << Status::Enabled << QStringList { QStringLiteral("register") }
                                    << true;
-        QTest::newRow("requires approval") << Status::RequiresApproval << Status::RequiresApproval
-                                           << QStringList{QStringLiteral("register"), QStringLiteral("openApprovalSettings")}
-                                           << false;
+        QTest::newRow("requires approval")
+            << Status::RequiresApproval << Status::RequiresApproval
+            << QStringList { QStringLiteral("register"), QStringLiteral("openApprovalSettings") } << false;
     }
 
     void toggleRegistersUnlessEnabled()
@@ -222,7 +224,8 @@ private Q_SLOTS:
         QTest::newRow("blanks, quotes, dollar, backslash, percent")
             << QStringLiteral("/opt/My Apps/100% \"v\"$x\\y/vemra")
             << QStringLiteral("\"/opt/My Apps/100%% \\\\\"v\\\\\"\\\\$x\\\\\\\\y/vemra\" --login-item");
-        QTest::newRow("backtick and newline") << QStringLiteral("/a`b\nc") << QStringLiteral("\"/a\\\\`b\\nc\" --login-item");
+        QTest::newRow("backtick and newline")
+            << QStringLiteral("/a`b\nc") << QStringLiteral("\"/a\\\\`b\\nc\" --login-item");
     }
 
     void theCommandSurvivesAwkwardPaths()

@@ -142,7 +142,7 @@ private Q_SLOTS:
         preferences.onClipboardChange = [&] {
             ++calls;
             QCOMPARE(preferences.isRecordingClipboard(),
-                     preferences.monitorsClipboard() && !preferences.isClipboardPaused());
+                preferences.monitorsClipboard() && !preferences.isClipboardPaused());
         };
 
         preferences.setMonitorsClipboard(false);
@@ -221,8 +221,9 @@ private Q_SLOTS:
             titles << Appearances::title(appearance);
             QCOMPARE(Appearances::fromStoredValue(Appearances::storedValue(appearance)), appearance);
         }
-        QCOMPARE(raw, (QStringList{QStringLiteral("system"), QStringLiteral("light"), QStringLiteral("dark")}));
-        QCOMPARE(titles, (QStringList{QStringLiteral("Automatic"), QStringLiteral("Light"), QStringLiteral("Dark")}));
+        QCOMPARE(raw, (QStringList { QStringLiteral("system"), QStringLiteral("light"), QStringLiteral("dark") }));
+        QCOMPARE(
+            titles, (QStringList { QStringLiteral("Automatic"), QStringLiteral("Light"), QStringLiteral("Dark") }));
         QVERIFY(!Appearances::fromStoredValue(QStringLiteral("auto")));
     }
 };

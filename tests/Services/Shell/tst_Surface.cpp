@@ -62,7 +62,7 @@ private Q_SLOTS:
         surface.openSettings(SettingsPane::Data);
         QCOMPARE(closes, 1);
         QCOMPARE(expands, 2);
-        QCOMPARE(panes, QList<SettingsPane>{SettingsPane::Data});
+        QCOMPARE(panes, QList<SettingsPane> { SettingsPane::Data });
     }
 
     void tabsAndPanesByRawValue_data()
@@ -105,10 +105,12 @@ private Q_SLOTS:
             symbols << VemraTabs::systemImage(tab);
             digits << VemraTabs::shortcutNumber(tab);
         }
-        QCOMPARE(titles, (QStringList{QStringLiteral("Todos"), QStringLiteral("Clipboard"), QStringLiteral("Focus")}));
-        QCOMPARE(symbols, (QStringList{QStringLiteral("checkmark.circle"), QStringLiteral("doc.on.clipboard"),
-                                       QStringLiteral("timer")}));
-        QCOMPARE(digits, (QList<int>{1, 2, 3}));
+        QCOMPARE(
+            titles, (QStringList { QStringLiteral("Todos"), QStringLiteral("Clipboard"), QStringLiteral("Focus") }));
+        QCOMPARE(symbols,
+            (QStringList {
+                QStringLiteral("checkmark.circle"), QStringLiteral("doc.on.clipboard"), QStringLiteral("timer") }));
+        QCOMPARE(digits, (QList<int> { 1, 2, 3 }));
     }
 
     void panesInToolbarOrder()
@@ -118,8 +120,9 @@ private Q_SLOTS:
             titles << SettingsPanes::title(pane);
             QVERIFY(!SettingsPanes::systemImage(pane).isEmpty());
         }
-        QCOMPARE(titles, (QStringList{QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
-                                      QStringLiteral("Data"), QStringLiteral("About")}));
+        QCOMPARE(titles,
+            (QStringList { QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
+                QStringLiteral("Data"), QStringLiteral("About") }));
     }
 };
 

@@ -12,7 +12,11 @@ namespace {
 class LoggingPlayer final : public SoundPlayer
 {
 public:
-    LoggingPlayer(QString name, QStringList &log) : m_name(std::move(name)), m_log(log) {}
+    LoggingPlayer(QString name, QStringList &log)
+        : m_name(std::move(name))
+        , m_log(log)
+    {
+    }
     void setVolume(qreal volume) override { m_log << m_name + QStringLiteral(" volume ") + QString::number(volume); }
     void stop() override { m_log << m_name + QStringLiteral(" stop"); }
     void play() override { m_log << m_name + QStringLiteral(" play"); }
@@ -58,12 +62,17 @@ private Q_SLOTS:
         Sounds::useBank(nullptr);
 
         // Each sound is made once, set to its volume once, and stopped before every play.
-        const QStringList expected{
-            QStringLiteral("done.wav volume 1"),           QStringLiteral("done.wav stop"),
-            QStringLiteral("done.wav play"),               QStringLiteral("done.wav stop"),
-            QStringLiteral("done.wav play"),               QStringLiteral("focus-complete.wav volume 0.5"),
-            QStringLiteral("focus-complete.wav stop"),     QStringLiteral("focus-complete.wav play"),
-            QStringLiteral("pop.wav volume 1"),            QStringLiteral("pop.wav stop"),
+        const QStringList expected {
+            QStringLiteral("done.wav volume 1"),
+            QStringLiteral("done.wav stop"),
+            QStringLiteral("done.wav play"),
+            QStringLiteral("done.wav stop"),
+            QStringLiteral("done.wav play"),
+            QStringLiteral("focus-complete.wav volume 0.5"),
+            QStringLiteral("focus-complete.wav stop"),
+            QStringLiteral("focus-complete.wav play"),
+            QStringLiteral("pop.wav volume 1"),
+            QStringLiteral("pop.wav stop"),
             QStringLiteral("pop.wav play"),
         };
         QCOMPARE(recorder.log, expected);
@@ -78,7 +87,7 @@ private Q_SLOTS:
         bank.play(SoundBank::Sound::Done);
         bank.play(SoundBank::Sound::Done);
         QVERIFY(recorder.log.isEmpty());
-        QCOMPARE(recorder.made, QStringList{SoundBank::path(SoundBank::Sound::Done)});
+        QCOMPARE(recorder.made, QStringList { SoundBank::path(SoundBank::Sound::Done) });
 
         bank.play(SoundBank::Sound::Pop); // the others are unaffected
         QCOMPARE(recorder.log.last(), QStringLiteral("pop.wav play"));
@@ -86,7 +95,7 @@ private Q_SLOTS:
 
     void theBuiltInSoundsAreLinkedIn()
     {
-        for (const auto sound : {SoundBank::Sound::Done, SoundBank::Sound::Pop, SoundBank::Sound::FocusComplete}) {
+        for (const auto sound : { SoundBank::Sound::Done, SoundBank::Sound::Pop, SoundBank::Sound::FocusComplete }) {
             QVERIFY(SoundEffectPlayer::make(SoundBank::path(sound)) != nullptr);
             QFile file(SoundBank::path(sound));
             QVERIFY(file.open(QIODevice::ReadOnly));

@@ -82,7 +82,7 @@ class TestTodoStore final : public QObject
 
 private:
     QTemporaryDir m_dir;
-    FixedClock m_clock{QDateTime(today, QTime(9, 0))};
+    FixedClock m_clock { QDateTime(today, QTime(9, 0)) };
     int m_file = 0;
 
     QString newPath() { return m_dir.filePath(u"store-%1/Todos.store"_s.arg(++m_file)); }
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(second->sortOrder, -2);
         QCOMPARE(second->dayStart(), std::optional<QDate>(today.addDays(2)));
         QCOMPARE(changed.count(), 2);
-        QCOMPARE(titles(store.allTodos()), (QStringList{u"Call Ana"_s, u"Buy milk"_s}));
+        QCOMPARE(titles(store.allTodos()), (QStringList { u"Call Ana"_s, u"Buy milk"_s }));
         QVERIFY(!store.hasPendingChanges());
     }
 
@@ -138,9 +138,9 @@ private Q_SLOTS:
         QCOMPARE(raw.value(u"PRAGMA user_version"_s).toInt(), 1);
         QCOMPARE(raw.value(u"SELECT id FROM todo WHERE title = 'dated'"_s).toString(), written.idString());
         QCOMPARE(raw.value(u"SELECT created_at FROM todo WHERE title = 'dated'"_s).toLongLong(),
-                 written.createdAt.toMSecsSinceEpoch());
+            written.createdAt.toMSecsSinceEpoch());
         QCOMPARE(raw.value(u"SELECT day FROM todo WHERE title = 'dated'"_s).toLongLong(),
-                 QDateTime(QDate(2026, 3, 8), QTime(12, 0)).toMSecsSinceEpoch());
+            QDateTime(QDate(2026, 3, 8), QTime(12, 0)).toMSecsSinceEpoch());
     }
 
     void scheduleToAnotherDayGoesOnTop()
@@ -180,9 +180,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("to");
         QTest::addColumn<QStringList>("expected");
         // The list is a b c d e; b, d and e are the peers (one day's section).
-        QTest::newRow("to the front") << 2 << 0 << QStringList{u"a"_s, u"e"_s, u"c"_s, u"b"_s, u"d"_s};
-        QTest::newRow("below zero") << 1 << -5 << QStringList{u"a"_s, u"d"_s, u"c"_s, u"b"_s, u"e"_s};
-        QTest::newRow("past the end") << 0 << 99 << QStringList{u"a"_s, u"d"_s, u"c"_s, u"e"_s, u"b"_s};
+        QTest::newRow("to the front") << 2 << 0 << QStringList { u"a"_s, u"e"_s, u"c"_s, u"b"_s, u"d"_s };
+        QTest::newRow("below zero") << 1 << -5 << QStringList { u"a"_s, u"d"_s, u"c"_s, u"b"_s, u"e"_s };
+        QTest::newRow("past the end") << 0 << 99 << QStringList { u"a"_s, u"d"_s, u"c"_s, u"e"_s, u"b"_s };
     }
 
     void moveWithinPeers()
@@ -191,16 +191,16 @@ private Q_SLOTS:
         QFETCH(int, to);
         QFETCH(QStringList, expected);
         TodoStore store(newPath(), &m_clock);
-        for (const QString &title : {u"e"_s, u"d"_s, u"c"_s, u"b"_s, u"a"_s})
+        for (const QString &title : { u"e"_s, u"d"_s, u"c"_s, u"b"_s, u"a"_s })
             store.add(title, std::nullopt);
         const QList<Todo> all = store.allTodos();
-        const QList<QUuid> peers{all.at(1).id, all.at(3).id, all.at(4).id};
+        const QList<QUuid> peers { all.at(1).id, all.at(3).id, all.at(4).id };
         const QDateTime updated = all.at(1).updatedAt;
         m_clock.advance(5000);
 
         store.move(peers.at(from), to, peers);
         QCOMPARE(titles(store.allTodos()), expected);
-        QCOMPARE(orders(store.allTodos()), (QList<qint64>{0, 1, 2, 3, 4}));
+        QCOMPARE(orders(store.allTodos()), (QList<qint64> { 0, 1, 2, 3, 4 }));
         QCOMPARE(store.todo(all.at(1).id)->updatedAt, updated);
         QVERIFY(!store.hasPendingChanges());
     }
@@ -214,9 +214,9 @@ private Q_SLOTS:
         store.move(a.id, 0);
         store.move(a.id, -3);
         store.move(QUuid::createUuid(), 1);
-        store.move(a.id, 1, QList<QUuid>{});
+        store.move(a.id, 1, QList<QUuid> {});
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(orders(store.allTodos()), (QList<qint64>{-2, -1}));
+        QCOMPARE(orders(store.allTodos()), (QList<qint64> { -2, -1 }));
     }
 
     void moveIgnoresPeersNoLongerStored()
@@ -226,9 +226,9 @@ private Q_SLOTS:
         const Todo gone = *store.add(u"gone"_s, std::nullopt);
         const Todo a = *store.add(u"a"_s, std::nullopt);
         store.remove(gone.id);
-        store.move(a.id, 1, QList<QUuid>{a.id, gone.id, c.id});
-        QCOMPARE(titles(store.allTodos()), (QStringList{u"c"_s, u"a"_s}));
-        QCOMPARE(orders(store.allTodos()), (QList<qint64>{0, 1}));
+        store.move(a.id, 1, QList<QUuid> { a.id, gone.id, c.id });
+        QCOMPARE(titles(store.allTodos()), (QStringList { u"c"_s, u"a"_s }));
+        QCOMPARE(orders(store.allTodos()), (QList<qint64> { 0, 1 }));
     }
 
     void toggleAndRename()
@@ -266,11 +266,11 @@ private Q_SLOTS:
             store.toggle(removed.last());
             QSignalSpy changed(&store, &TodoStore::changed);
             store.remove(removed);
-            store.remove(QList<QUuid>{});
+            store.remove(QList<QUuid> {});
             QCOMPARE(changed.count(), 1);
-            QCOMPARE(titles(store.allTodos()), QStringList{u"keep"_s});
+            QCOMPARE(titles(store.allTodos()), QStringList { u"keep"_s });
         }
-        QCOMPARE(titles(TodoStore(path, &m_clock).allTodos()), QStringList{u"keep"_s});
+        QCOMPARE(titles(TodoStore(path, &m_clock).allTodos()), QStringList { u"keep"_s });
     }
 
     void insertImportedAppendsBelow()
@@ -282,18 +282,19 @@ private Q_SLOTS:
         const Todo stored = store.allTodos().first();
 
         const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 5), QTime(hour, 0)); };
-        const ExportedTodo absent{QUuid::createUuid(), u" absent "_s, false, at(10), {}, at(12), u"2026-03-10"_s, {}};
-        const ExportedTodo two{QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2};
-        const ExportedTodo zero{QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0};
-        const ExportedTodo already{stored.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4};
-        store.insertImported({absent, two, zero, already, zero});
+        const ExportedTodo absent { QUuid::createUuid(), u" absent "_s, false, at(10), {}, at(12), u"2026-03-10"_s,
+            {} };
+        const ExportedTodo two { QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2 };
+        const ExportedTodo zero { QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0 };
+        const ExportedTodo already { stored.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4 };
+        store.insertImported({ absent, two, zero, already, zero });
 
         QCOMPARE(store.allTodos().size(), 11);
         QCOMPARE(*store.todo(stored.id), stored);
         const Todo importedZero = *store.todo(zero.id);
         const Todo importedAbsent = *store.todo(absent.id);
         const Todo importedTwo = *store.todo(two.id);
-        QCOMPARE(orders({importedZero, importedAbsent, importedTwo}), (QList<qint64>{8, 9, 10}));
+        QCOMPARE(orders({ importedZero, importedAbsent, importedTwo }), (QList<qint64> { 8, 9, 10 }));
         QCOMPARE(importedAbsent.title, u"absent"_s);
         QCOMPARE(importedAbsent.completedAt, std::nullopt);
         QCOMPARE(importedAbsent.dayStart(), std::optional<QDate>(QDate(2026, 3, 10)));
@@ -305,7 +306,7 @@ private Q_SLOTS:
         QCOMPARE(importedTwo.day, std::nullopt);
 
         TodoStore empty(newPath(), &m_clock);
-        empty.insertImported({absent});
+        empty.insertImported({ absent });
         QCOMPARE(empty.todo(absent.id)->sortOrder, 1);
     }
 
@@ -322,20 +323,22 @@ private Q_SLOTS:
         const Todo kept = *store.add(u"kept"_s, std::nullopt);
 
         RawDatabase raw(path);
-        QVERIFY(raw.exec(u"CREATE TRIGGER refuse_insert BEFORE INSERT ON todo BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
-        QVERIFY(raw.exec(u"CREATE TRIGGER refuse_delete BEFORE DELETE ON todo BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+        QVERIFY(raw.exec(
+            u"CREATE TRIGGER refuse_insert BEFORE INSERT ON todo BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+        QVERIFY(raw.exec(
+            u"CREATE TRIGGER refuse_delete BEFORE DELETE ON todo BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
 
         QSignalSpy changed(&store, &TodoStore::changed);
         const std::optional<Todo> pending = store.add(u"pending"_s, std::nullopt);
         QVERIFY(pending);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(messages, QStringList{u"Vemra couldn’t save your latest change."_s});
+        QCOMPARE(messages, QStringList { u"Vemra couldn’t save your latest change."_s });
         QVERIFY(errors.first().detail.contains(u"disk full"_s));
         QVERIFY(store.hasPendingChanges());
-        QCOMPARE(titles(store.allTodos()), (QStringList{u"pending"_s, u"kept"_s}));
+        QCOMPARE(titles(store.allTodos()), (QStringList { u"pending"_s, u"kept"_s }));
         store.remove(kept.id);
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(titles(store.allTodos()), QStringList{u"pending"_s});
+        QCOMPARE(titles(store.allTodos()), QStringList { u"pending"_s });
         // Nothing of the failed saves reached the file.
         QCOMPARE(raw.value(u"SELECT group_concat(title) FROM todo"_s).toString(), u"kept"_s);
 
@@ -355,8 +358,8 @@ private Q_SLOTS:
         QTest::newRow("truncated database header") << QByteArray("SQLite format 3\0garbage garbage", 32) << QString();
         QTest::newRow("newer version") << QByteArray() << u"PRAGMA user_version=7"_s;
         QTest::newRow("another program's database") << QByteArray() << u"CREATE TABLE notes (body TEXT)"_s;
-        QTest::newRow("missing column") << QByteArray()
-                                        << u"CREATE TABLE todo (id TEXT PRIMARY KEY, title TEXT); PRAGMA user_version=1"_s;
+        QTest::newRow("missing column")
+            << QByteArray() << u"CREATE TABLE todo (id TEXT PRIMARY KEY, title TEXT); PRAGMA user_version=1"_s;
     }
 
     void unreadableFilesAreLeftAlone()
@@ -388,7 +391,7 @@ private Q_SLOTS:
             store.toggle(todo.id);
             QVERIFY(!failed);
             QVERIFY(!store.hasPendingChanges());
-            QCOMPARE(titles(store.allTodos()), QStringList{u"in memory"_s});
+            QCOMPARE(titles(store.allTodos()), QStringList { u"in memory"_s });
         }
         QCOMPARE(fingerprint(path), before);
         QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files), filesBefore);
@@ -414,7 +417,8 @@ private Q_SLOTS:
         TodoStore noFolder(blocked, &m_clock);
         QVERIFY(noFolder.loadError());
         QVERIFY(noFolder.add(u"works"_s, std::nullopt));
-        QCOMPARE(fingerprint(QFileInfo(blocked).absolutePath()), QCryptographicHash::hash("mine", QCryptographicHash::Sha256));
+        QCOMPARE(fingerprint(QFileInfo(blocked).absolutePath()),
+            QCryptographicHash::hash("mine", QCryptographicHash::Sha256));
     }
 
     void storesLiveSideBySide()
@@ -425,8 +429,8 @@ private Q_SLOTS:
         one.add(u"one"_s, std::nullopt);
         other.add(u"other"_s, std::nullopt);
         TodoStore sameFile(path, &m_clock);
-        QCOMPARE(titles(sameFile.allTodos()), QStringList{u"one"_s});
-        QCOMPARE(titles(other.allTodos()), QStringList{u"other"_s});
+        QCOMPARE(titles(sameFile.allTodos()), QStringList { u"one"_s });
+        QCOMPARE(titles(other.allTodos()), QStringList { u"other"_s });
         one.add(u"two"_s, std::nullopt);
         QVERIFY(!one.hasPendingChanges());
     }
@@ -448,8 +452,8 @@ private Q_SLOTS:
         }
         QVERIFY(QFileInfo(home.dataFolder() + u"/Todos.store"_s).isFile());
         QCOMPARE(QFileInfo(home.dataFolder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
-                 QFileDevice::Permissions());
-        QCOMPARE(titles(TodoStore::makeDefault()->allTodos()), QStringList{u"saved"_s});
+            QFileDevice::Permissions());
+        QCOMPARE(titles(TodoStore::makeDefault()->allTodos()), QStringList { u"saved"_s });
     }
 };
 

@@ -26,7 +26,7 @@ private:
     using Step = TodosTabState::EscapeStep;
 
     QTemporaryDir m_dir;
-    FixedClock m_clock{QDateTime(friday, QTime(9, 0))};
+    FixedClock m_clock { QDateTime(friday, QTime(9, 0)) };
     MemorySettingsStore m_settings;
     std::unique_ptr<TodoStore> m_store;
     int m_file = 0;
@@ -104,7 +104,7 @@ private Q_SLOTS:
         state->setDay(friday.addDays(3));
         state->setDraft(u"on Monday"_s);
         QCOMPARE(state->add()->dayStart(), std::optional<QDate>(friday.addDays(3)));
-        QCOMPARE(titles(state->shownTodos()), QStringList{u"on Monday"_s});
+        QCOMPARE(titles(state->shownTodos()), QStringList { u"on Monday"_s });
     }
 
     void hidingEndsTheFilterMoveAndConfirmation()
@@ -151,7 +151,7 @@ private Q_SLOTS:
         m_store->add(u"undated"_s, std::nullopt);
         m_store->add(u"next week"_s, friday.addDays(8));
         state->setDay(saturday);
-        QCOMPARE(titles(state->shownTodos()), QStringList{u"saturday"_s});
+        QCOMPARE(titles(state->shownTodos()), QStringList { u"saturday"_s });
         QCOMPARE(state->dayPhrase(), u" tomorrow"_s);
         state->setSelection(m_store->allTodos().first().id);
         QSignalSpy dayChanged(state.get(), &TodosTabState::dayChanged);
@@ -256,9 +256,9 @@ private Q_SLOTS:
         QCOMPARE(state->dayPhrase(), u" on Monday"_s);
         state->clearShown();
         QVERIFY(!state->isConfirmingClear());
-        QCOMPARE(titles(m_store->allTodos()), QStringList{u"other"_s});
+        QCOMPARE(titles(m_store->allTodos()), QStringList { u"other"_s });
         QVERIFY(state->sections().isEmpty());
-        QCOMPARE(state->marks(), (QMap<QDate, bool>{{friday, true}}));
+        QCOMPARE(state->marks(), (QMap<QDate, bool> { { friday, true } }));
     }
 
     void calendarSwitchIsRemembered()

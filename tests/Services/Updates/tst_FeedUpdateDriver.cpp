@@ -60,8 +60,10 @@ private:
 
     void answer(QTcpSocket *socket)
     {
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " Whatever\r\nContent-Type: application/json\r\n"
-                      "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->write("HTTP/1.1 " + QByteArray::number(status)
+            + " Whatever\r\nContent-Type: application/json\r\n"
+              "Content-Length: "
+            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
@@ -102,13 +104,15 @@ public:
     void willFinishUpdateSession() override { log << QStringLiteral("finish"); }
 };
 
-const QByteArray newerFeed = "{\"version\": \"2\", \"displayVersion\": \"1.5\", \"url\": \"https://example.org/vemra-1.5\"}";
-const QByteArray sameFeed = "{\"version\": \"1\", \"displayVersion\": \"1.0.0\", \"url\": \"https://example.org/vemra\"}";
+const QByteArray newerFeed
+    = "{\"version\": \"2\", \"displayVersion\": \"1.5\", \"url\": \"https://example.org/vemra-1.5\"}";
+const QByteArray sameFeed
+    = "{\"version\": \"1\", \"displayVersion\": \"1.0.0\", \"url\": \"https://example.org/vemra\"}";
 const QDateTime startTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 
 struct Rig
 {
-    FixedClock clock{startTime};
+    FixedClock clock { startTime };
     MemorySettingsStore settings;
     FakeAlertPresenter alerts;
     LoggingDelegate delegate;
@@ -118,7 +122,7 @@ struct Rig
     explicit Rig(const QUrl &feed, bool inFocus = false)
     {
         driver = std::make_unique<FeedUpdateDriver>(
-            FeedUpdateDriver::Source{feed, QStringLiteral("1"), QStringLiteral("1.0.0")}, settings, clock, alerts);
+            FeedUpdateDriver::Source { feed, QStringLiteral("1"), QStringLiteral("1.0.0") }, settings, clock, alerts);
         driver->openDownload = [this](const QUrl &url) { opened << url; };
         driver->isInFocus = [inFocus] { return inFocus; };
     }
@@ -139,8 +143,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("log");
-        const QStringList finish{QStringLiteral("finish")};
-        const QStringList offered{QStringLiteral("will show 1.5 1"), QStringLiteral("attention 1.5"), QStringLiteral("finish")};
+        const QStringList finish { QStringLiteral("finish") };
+        const QStringList offered { QStringLiteral("will show 1.5 1"), QStringLiteral("attention 1.5"),
+            QStringLiteral("finish") };
         const QString available = QStringLiteral("Vemra 1.5 is available.");
         const QString failed = QStringLiteral("Vemra couldn’t check for updates.");
         QTest::newRow("newer, download") << newerFeed << true << 0 << available << offered;
@@ -163,7 +168,7 @@ private Q_SLOTS:
         server.body = body;
         Rig rig(reachable ? server.url() : unreachableUrl());
         rig.start();
-        rig.alerts.answerWith({answer});
+        rig.alerts.answerWith({ answer });
 
         rig.driver->checkForUpdates();
         QTRY_COMPARE(rig.alerts.alerts().size(), 1);
@@ -177,7 +182,8 @@ private Q_SLOTS:
         }
         // Only the offer's "Download" opens anything, and only the feed's download page.
         const bool download = !alert.buttons.isEmpty() && alert.buttons.at(answer) == QStringLiteral("Download");
-        QCOMPARE(rig.opened, download ? QList<QUrl>{QUrl(QStringLiteral("https://example.org/vemra-1.5"))} : QList<QUrl>());
+        QCOMPARE(rig.opened,
+            download ? QList<QUrl> { QUrl(QStringLiteral("https://example.org/vemra-1.5")) } : QList<QUrl>());
     }
 
     void aScheduledCheckStaysQuietUnlessThereIsNews_data()
@@ -186,7 +192,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("reachable");
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("same") << sameFeed << 200 << true << QStringList{QStringLiteral("finish")};
+        QTest::newRow("same") << sameFeed << 200 << true << QStringList { QStringLiteral("finish") };
         QTest::newRow("malformed") << QByteArray("[1, 2]") << 200 << true << QStringList();
         QTest::newRow("server error") << newerFeed << 500 << true << QStringList();
         QTest::newRow("unreachable") << QByteArray() << 200 << false << QStringList();
@@ -253,7 +259,7 @@ private Q_SLOTS:
     void withoutAFeedNothingIsChecked()
     {
         FeedServer server;
-        Rig rig{QUrl()};
+        Rig rig { QUrl() };
         rig.start();
         QVERIFY(!rig.driver->nextScheduledCheck());
         rig.driver->checkInBackground();
@@ -263,7 +269,7 @@ private Q_SLOTS:
         rig.driver->checkForUpdates();
         QCOMPARE(rig.alerts.alerts().size(), 1);
         QCOMPARE(rig.alerts.alerts().first().title, QStringLiteral("Vemra can’t check for updates."));
-        QCOMPARE(rig.delegate.log, QStringList{QStringLiteral("finish")});
+        QCOMPARE(rig.delegate.log, QStringList { QStringLiteral("finish") });
         QCOMPARE(server.requests, 0);
     }
 
@@ -286,8 +292,8 @@ private Q_SLOTS:
 
         // The next launch keeps both the switch and the time of the last check.
         rig.clock.advance(3 * 60 * 60 * 1000);
-        FeedUpdateDriver again({server.url(), QStringLiteral("1"), QStringLiteral("1.0.0")}, rig.settings, rig.clock,
-                               rig.alerts);
+        FeedUpdateDriver again(
+            { server.url(), QStringLiteral("1"), QStringLiteral("1.0.0") }, rig.settings, rig.clock, rig.alerts);
         again.start(&rig.delegate);
         QVERIFY(!again.automaticallyChecks());
         QVERIFY(!again.nextScheduledCheck());
@@ -342,16 +348,17 @@ private Q_SLOTS:
         QTest::newRow("no display version") << QByteArray("{\"version\": \"1.6.2\", \"url\": \"http://example.org/x\"}")
                                             << true << QStringLiteral("1.6.2");
         QTest::newRow("not an object") << QByteArray("[\"2\"]") << false << QString();
-        QTest::newRow("version with letters") << QByteArray("{\"version\": \"2b\", \"url\": \"https://e.org/\"}") << false
-                                              << QString();
-        QTest::newRow("version a number") << QByteArray("{\"version\": 2, \"url\": \"https://e.org/\"}") << false
-                                          << QString();
+        QTest::newRow("version with letters")
+            << QByteArray("{\"version\": \"2b\", \"url\": \"https://e.org/\"}") << false << QString();
+        QTest::newRow("version a number")
+            << QByteArray("{\"version\": 2, \"url\": \"https://e.org/\"}") << false << QString();
         QTest::newRow("display version a number")
-            << QByteArray("{\"version\": \"2\", \"displayVersion\": 2, \"url\": \"https://e.org/\"}") << false << QString();
-        QTest::newRow("local file address") << QByteArray("{\"version\": \"2\", \"url\": \"file:///tmp/x\"}") << false
-                                            << QString();
-        QTest::newRow("relative address") << QByteArray("{\"version\": \"2\", \"url\": \"vemra.tar\"}") << false
-                                          << QString();
+            << QByteArray("{\"version\": \"2\", \"displayVersion\": 2, \"url\": \"https://e.org/\"}") << false
+            << QString();
+        QTest::newRow("local file address")
+            << QByteArray("{\"version\": \"2\", \"url\": \"file:///tmp/x\"}") << false << QString();
+        QTest::newRow("relative address")
+            << QByteArray("{\"version\": \"2\", \"url\": \"vemra.tar\"}") << false << QString();
     }
 
     void parseFeed()

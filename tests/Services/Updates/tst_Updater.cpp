@@ -24,8 +24,10 @@ public:
     void checkForUpdates() override { ++checks; }
 };
 
-const UpdateItem update20{QStringLiteral("200"), QStringLiteral("2.0"), QUrl(QStringLiteral("https://example.org/2.0"))};
-const UpdateItem update21{QStringLiteral("210"), QStringLiteral("2.1"), QUrl(QStringLiteral("https://example.org/2.1"))};
+const UpdateItem update20 { QStringLiteral("200"), QStringLiteral("2.0"),
+    QUrl(QStringLiteral("https://example.org/2.0")) };
+const UpdateItem update21 { QStringLiteral("210"), QStringLiteral("2.1"),
+    QUrl(QStringLiteral("https://example.org/2.1")) };
 
 } // namespace
 
@@ -68,7 +70,7 @@ private Q_SLOTS:
         updater.willHandleShowingUpdate(false, update20);
         QCOMPARE(updater.availableVersion(), QStringLiteral("2.0"));
         updater.willHandleShowingUpdate(false, update20); // the same again: no news
-        updater.willHandleShowingUpdate(true, update21);  // shown by the driver: not announced
+        updater.willHandleShowingUpdate(true, update21); // shown by the driver: not announced
         QCOMPARE(updater.availableVersion(), QStringLiteral("2.0"));
         QCOMPARE(changed.size(), 1);
 

@@ -1,5 +1,5 @@
-#include "Views/Clipboard/ClipboardThumbnail.h"
 #include "Services/Clipboard/ImageLoader.h"
+#include "Views/Clipboard/ClipboardThumbnail.h"
 
 #include <QAtomicInt>
 #include <QSemaphore>
@@ -29,7 +29,7 @@ private Q_SLOTS:
     void aNewPathDropsTheOldResult()
     {
         QSemaphore slowGate;
-            ImageLoader loader([&](const QString &path, int px) {
+        ImageLoader loader([&](const QString &path, int px) {
             if (path == QLatin1String("/slow.png")) {
                 slowGate.acquire();
                 return QImage(px, px, QImage::Format_RGB32);

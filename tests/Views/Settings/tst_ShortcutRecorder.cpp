@@ -1,8 +1,8 @@
 #include "Components/Controls/IconButton.h"
-#include "Views/Settings/ShortcutRecorder.h"
 #include "FakeHotKeyBackend.h"
 #include "MemorySettingsStore.h"
 #include "Services/HotKeys/HotKeys.h"
+#include "Views/Settings/ShortcutRecorder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -106,14 +106,15 @@ private Q_SLOTS:
         const int super = Qt::MetaModifier;
         QTest::newRow("super shift H") << int(Qt::Key_H) << int(superShift) << false << QStringLiteral("⇧⌘H");
         QTest::newRow("letter alone") << int(Qt::Key_H) << 0 << true << QStringLiteral("Type Shortcut");
-        QTest::newRow("shift letter") << int(Qt::Key_H) << int(Qt::ShiftModifier) << true << QStringLiteral("Type Shortcut");
+        QTest::newRow("shift letter") << int(Qt::Key_H) << int(Qt::ShiftModifier) << true
+                                      << QStringLiteral("Type Shortcut");
         QTest::newRow("F6 alone") << int(Qt::Key_F6) << 0 << false << QStringLiteral("F6");
         QTest::newRow("shift escape") << int(Qt::Key_Escape) << int(Qt::ShiftModifier) << true
                                       << QStringLiteral("Type Shortcut");
         QTest::newRow("super delete") << int(Qt::Key_Backspace) << super << false << QStringLiteral("⌘⌫");
-        QTest::newRow("control alt shifted digit") << int(Qt::Key_Exclam)
-                                                   << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)
-                                                   << false << QStringLiteral("⌃⌥⇧1");
+        QTest::newRow("control alt shifted digit")
+            << int(Qt::Key_Exclam) << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) << false
+            << QStringLiteral("⌃⌥⇧1");
     }
     void presses()
     {
@@ -175,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(keys->newTodo()->isActive());
         QCOMPARE(recorder->trailingButton()->toolTip(), QStringLiteral("Remove shortcut"));
         // After any other choice it offers the standard one back.
-        keys->newTodo()->set(KeyCombo{4, 0x1000, QStringLiteral("H")});
+        keys->newTodo()->set(KeyCombo { 4, 0x1000, QStringLiteral("H") });
         QCOMPARE(recorder->label(), QStringLiteral("⌃H"));
         QCOMPARE(recorder->trailingButton()->toolTip(), QStringLiteral("Use ⇧⌘T"));
     }
@@ -195,7 +196,7 @@ private Q_SLOTS:
         click();
         type(Qt::Key_F, superShift);
         QCOMPARE(keys->newTodo()->problem(),
-                 QStringLiteral("⇧⌘F is already Vemra’s other shortcut. Choose a different one."));
+            QStringLiteral("⇧⌘F is already Vemra’s other shortcut. Choose a different one."));
         QVERIFY(backend->isRegistered(2));
         QVERIFY(!backend->isPaused());
         QVERIFY(backend->press(F, shiftCommand));
@@ -248,13 +249,13 @@ private Q_SLOTS:
             QSKIP("needs xdotool");
         click();
         // The keyboard is grabbed, so the keys come here whichever window has the focus.
-        QCOMPARE(QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("shift+super+1")}), 0);
+        QCOMPARE(QProcess::execute(xdotool, { QStringLiteral("key"), QStringLiteral("shift+super+1") }), 0);
         QTRY_VERIFY(!recorder->isRecording());
-        QCOMPARE(keys->newTodo()->combo(), (KeyCombo{18, 0x300, QStringLiteral("1")}));
+        QCOMPARE(keys->newTodo()->combo(), (KeyCombo { 18, 0x300, QStringLiteral("1") }));
         click();
-        QCOMPARE(QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("Escape")}), 0);
+        QCOMPARE(QProcess::execute(xdotool, { QStringLiteral("key"), QStringLiteral("Escape") }), 0);
         QTRY_VERIFY(!recorder->isRecording());
-        QCOMPARE(keys->newTodo()->combo(), (KeyCombo{18, 0x300, QStringLiteral("1")}));
+        QCOMPARE(keys->newTodo()->combo(), (KeyCombo { 18, 0x300, QStringLiteral("1") }));
     }
 
     void secondRecorderTakesOver()
@@ -268,7 +269,7 @@ private Q_SLOTS:
         QVERIFY(backend->isRegistered(1));
         QVERIFY(!backend->isRegistered(2));
         type(Qt::Key_G, Qt::MetaModifier);
-        QCOMPARE(keys->focus()->combo(), (KeyCombo{5, 0x100, QStringLiteral("G")}));
+        QCOMPARE(keys->focus()->combo(), (KeyCombo { 5, 0x100, QStringLiteral("G") }));
         QCOMPARE(keys->newTodo()->combo(), KeyCombo::standard());
     }
 };

@@ -20,7 +20,7 @@ constexpr quint32 controlOptionCommand = 0x1900;
 
 KeyCombo combo(qint64 keyCode, qint64 modifiers, const QString &key)
 {
-    return KeyCombo{keyCode, modifiers, key};
+    return KeyCombo { keyCode, modifiers, key };
 }
 
 } // namespace
@@ -63,7 +63,8 @@ private Q_SLOTS:
                                   << QStringLiteral("⇧⌘T works in every app, in place of anything that app uses it "
                                                     "for. In browsers that’s Reopen Closed Tab.");
         QTest::newRow("another") << std::optional<KeyCombo>(combo(T, controlOptionCommand, QStringLiteral("T")))
-                                 << QStringLiteral("⌃⌥⌘T works in every app, in place of anything that app uses it for.");
+                                 << QStringLiteral(
+                                        "⌃⌥⌘T works in every app, in place of anything that app uses it for.");
         QTest::newRow("none") << std::optional<KeyCombo>()
                               << QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
     }

@@ -1,4 +1,3 @@
-#include "Views/Shell/AppMenu.h"
 #include "Components/Theme/Symbols.h"
 #include "MemorySettingsStore.h"
 #include "Screenshots.h"
@@ -6,6 +5,7 @@
 #include "Services/Shell/Surface.h"
 #include "Services/Updates/UpdateDriver.h"
 #include "Services/Updates/Updater.h"
+#include "Views/Shell/AppMenu.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -35,10 +35,10 @@ struct Panel
 {
     QStringList log;
     MemorySettingsStore defaults;
-    Preferences preferences{defaults};
-    Updater updater{std::make_unique<RecordingDriver>(log)};
+    Preferences preferences { defaults };
+    Updater updater { std::make_unique<RecordingDriver>(log) };
     Surface surface;
-    AppMenu menu{&surface, &preferences, &updater};
+    AppMenu menu { &surface, &preferences, &updater };
 
     Panel()
     {
@@ -49,7 +49,10 @@ struct Panel
         menu.onQuit = [this] { log.append(QStringLiteral("quit")); };
     }
 
-    void offerUpdate(const QString &version) { updater.willHandleShowingUpdate(false, UpdateItem{version, version, {}}); }
+    void offerUpdate(const QString &version)
+    {
+        updater.willHandleShowingUpdate(false, UpdateItem { version, version, {} });
+    }
 
     QStringList entries()
     {
@@ -93,9 +96,10 @@ private Q_SLOTS:
     {
         Panel panel;
         QCOMPARE(panel.entries(),
-            (QStringList{QStringLiteral("Settings") + ellipsis, QStringLiteral("Open Vemra Window"), QStringLiteral("-"),
-                QStringLiteral("Pause Clipboard History"), QStringLiteral("-"), QStringLiteral("Check for Updates") + ellipsis,
-                QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra")}));
+            (QStringList { QStringLiteral("Settings") + ellipsis, QStringLiteral("Open Vemra Window"),
+                QStringLiteral("-"), QStringLiteral("Pause Clipboard History"), QStringLiteral("-"),
+                QStringLiteral("Check for Updates") + ellipsis, QStringLiteral("About Vemra"),
+                QStringLiteral("Quit Vemra") }));
         QVERIFY(!panel.menu.showsUpdateDot());
 
         panel.offerUpdate(QStringLiteral("2.1"));
@@ -103,8 +107,9 @@ private Q_SLOTS:
         QCOMPARE(panel.menu.findChild<QAbstractButton *>()->toolTip(), QStringLiteral("Vemra 2.1 is available"));
         panel.preferences.setMonitorsClipboard(false);
         QCOMPARE(panel.entries(),
-            (QStringList{QStringLiteral("Update to Vemra 2.1") + ellipsis, QStringLiteral("-"), QStringLiteral("Settings") + ellipsis,
-                QStringLiteral("Open Vemra Window"), QStringLiteral("-"), QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra")}));
+            (QStringList { QStringLiteral("Update to Vemra 2.1") + ellipsis, QStringLiteral("-"),
+                QStringLiteral("Settings") + ellipsis, QStringLiteral("Open Vemra Window"), QStringLiteral("-"),
+                QStringLiteral("About Vemra"), QStringLiteral("Quit Vemra") }));
 
         panel.updater.willFinishUpdateSession();
         QVERIFY(!panel.menu.showsUpdateDot());
@@ -117,7 +122,9 @@ private Q_SLOTS:
         panel.choose(QStringLiteral("Check for Updates") + ellipsis);
         panel.offerUpdate(QStringLiteral("2.0"));
         panel.choose(QStringLiteral("Update to Vemra 2.0") + ellipsis);
-        QCOMPARE(panel.log, (QStringList{QStringLiteral("close"), QStringLiteral("check"), QStringLiteral("close"), QStringLiteral("check")}));
+        QCOMPARE(panel.log,
+            (QStringList {
+                QStringLiteral("close"), QStringLiteral("check"), QStringLiteral("close"), QStringLiteral("check") }));
     }
 
     void entriesActThroughTheSurface()
@@ -127,8 +134,9 @@ private Q_SLOTS:
         panel.choose(QStringLiteral("Open Vemra Window"));
         panel.choose(QStringLiteral("About Vemra"));
         panel.choose(QStringLiteral("Quit Vemra"));
-        QCOMPARE(panel.log, (QStringList{QStringLiteral("settings general"), QStringLiteral("expand"),
-                                 QStringLiteral("settings about"), QStringLiteral("quit")}));
+        QCOMPARE(panel.log,
+            (QStringList { QStringLiteral("settings general"), QStringLiteral("expand"),
+                QStringLiteral("settings about"), QStringLiteral("quit") }));
     }
 
     void pauseEntryIsBoundToTheSetting()

@@ -1,19 +1,19 @@
 #include "TabFixture.h"
 
-#include "Views/Todos/ClearAllButton.h"
 #include "Components/Controls/EmptyState.h"
 #include "Components/Controls/IconButton.h"
-#include "Views/Todos/MonthCalendar.h"
-#include "Views/Shell/SectionPicker.h"
-#include "Components/Theme/Symbols.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
 #include "Screenshots.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Shell/ExpandedWindow.h"
-#include "Views/Todos/FooterStatus.h"
 #include "Views/Shell/PanelContent.h"
+#include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
 #include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/FooterStatus.h"
+#include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
 #include "Views/Todos/TodosTab.h"
@@ -315,7 +315,7 @@ private Q_SLOTS:
 
         f->surface.setTab(VemraTab::Focus);
         QTest::keyClick(panel.get(), Qt::Key_Comma, Qt::ControlModifier);
-        QCOMPARE(f->settingsOpened, QList<SettingsPane>({SettingsPane::General}));
+        QCOMPARE(f->settingsOpened, QList<SettingsPane>({ SettingsPane::General }));
         // Ctrl+O belongs to the todos footer only.
         QTest::keyClick(panel.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(f->expands, 1);

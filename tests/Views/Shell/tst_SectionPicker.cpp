@@ -1,7 +1,7 @@
-#include "Views/Shell/SectionPicker.h"
 #include "Components/Theme/Symbols.h"
 #include "Screenshots.h"
 #include "Services/Shell/Surface.h"
+#include "Views/Shell/SectionPicker.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -154,8 +154,8 @@ private Q_SLOTS:
         auto *column = new QVBoxLayout(&sheet);
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(0);
-        for (bool dark : {false, true}) {
-            for (Density density : {Density::Compact, Density::Regular}) {
+        for (bool dark : { false, true }) {
+            for (Density density : { Density::Compact, Density::Regular }) {
                 auto *cell = new QWidget;
                 cell->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
                 cell->setAutoFillBackground(true);

@@ -1,5 +1,5 @@
-#include "Views/Todos/ConfettiLayer.h"
 #include "Screenshots.h"
+#include "Views/Todos/ConfettiLayer.h"
 
 #include <QApplication>
 #include <QPainter>

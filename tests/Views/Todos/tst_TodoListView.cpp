@@ -1,8 +1,8 @@
-#include "Views/Todos/InlineEditor.h"
-#include "Views/Todos/TodoCheckbox.h"
 #include "Models/Todos/Days.h"
 #include "Services/Shell/Surface.h"
 #include "TodoListFixture.h"
+#include "Views/Todos/InlineEditor.h"
+#include "Views/Todos/TodoCheckbox.h"
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include <QApplication>

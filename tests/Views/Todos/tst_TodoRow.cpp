@@ -1,8 +1,8 @@
-#include "Views/Todos/InlineEditor.h"
 #include "Components/Controls/TintedButton.h"
-#include "Views/Todos/TodoCheckbox.h"
 #include "Models/Todos/Days.h"
 #include "Screenshots.h"
+#include "Views/Todos/InlineEditor.h"
+#include "Views/Todos/TodoCheckbox.h"
 #include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodoTitleText.h"
 

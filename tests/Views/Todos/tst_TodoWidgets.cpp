@@ -1,7 +1,7 @@
-#include "Views/Todos/MonthCalendar.h"
-#include "Components/Theme/Symbols.h"
-#include "Views/Todos/TodoCheckbox.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Views/Todos/MonthCalendar.h"
+#include "Views/Todos/TodoCheckbox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,10 +100,11 @@ private Q_SLOTS:
         const QColor doneFill = doneImage.pixelColor(9, 9);
         QVERIFY2(qAbs(openFill.red() - openFill.blue()) < 8, qPrintable(openFill.name(QColor::HexArgb)));
         QVERIFY2(qAbs(doneFill.blue() - accent.blue()) < 40 && doneFill.red() < 120,
-                 qPrintable(doneFill.name(QColor::HexArgb)));
+            qPrintable(doneFill.name(QColor::HexArgb)));
         // The check mark's bottom vertex is white.
         const QRectF inner = done.boxRect().adjusted(18 * 0.26, 18 * 0.26, -18 * 0.26, -18 * 0.26);
-        const QPoint vertex = QPointF(inner.left() + 0.36 * inner.width(), inner.bottom() - 0.08 * inner.height() - 0.5).toPoint();
+        const QPoint vertex
+            = QPointF(inner.left() + 0.36 * inner.width(), inner.bottom() - 0.08 * inner.height() - 0.5).toPoint();
         QVERIFY(doneImage.pixelColor(vertex).lightness() > 200);
         QVERIFY(openImage.pixelColor(vertex).lightness() < 245);
         QVERIFY(qAbs(openImage.pixelColor(vertex).red() - openImage.pixelColor(vertex).blue()) < 8);
@@ -115,7 +116,7 @@ private Q_SLOTS:
         const QDate today(2026, 3, 28);
         calendar.setToday(today);
         calendar.setSelection(today);
-        calendar.setMarks({{today, true}, {QDate(2026, 3, 30), false}, {QDate(2026, 3, 20), true}});
+        calendar.setMarks({ { today, true }, { QDate(2026, 3, 30), false }, { QDate(2026, 3, 20), true } });
         calendar.resize(calendar.sizeHint().expandedTo(QSize(260, 0)));
         keep(&calendar, u"MonthCalendar-compact"_s);
 
@@ -142,7 +143,7 @@ private Q_SLOTS:
         calendar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&calendar));
         QSignalSpy picks(&calendar, &MonthCalendar::picked);
-        calendar.setMarks({{QDate(2026, 3, 27), false}, {QDate(2026, 4, 2), true}});
+        calendar.setMarks({ { QDate(2026, 3, 27), false }, { QDate(2026, 4, 2), true } });
         keep(&calendar, u"MonthCalendar-regular"_s);
 
         QAbstractButton *past = cell(calendar, QDate(2026, 3, 22));
@@ -192,7 +193,6 @@ private Q_SLOTS:
         calendar.setToday(QDate(2026, 12, 11));
         QCOMPARE(calendar.monthOffset(), 1);
     }
-
 };
 
 QTEST_MAIN(TestTodoWidgets)

@@ -1,15 +1,15 @@
 #include "TabFixture.h"
 #include "TodoTitles.h"
 
-#include "Views/Todos/ClearAllButton.h"
 #include "Components/Controls/IconButton.h"
-#include "Views/Todos/MonthCalendar.h"
-#include "Components/Theme/Symbols.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
 #include "Screenshots.h"
 #include "Services/Todos/TodosTabState.h"
-#include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/FooterStatus.h"
+#include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 
 #include <QApplication>
@@ -80,14 +80,14 @@ private Q_SLOTS:
         QVERIFY(input->canSubmit());
         QVERIFY(input->addButton()->isEnabled());
         QTest::keyClick(input->field(), Qt::Key_Return);
-        QCOMPARE(titles(f->store->allTodos()), QStringList({u"Buy milk"_s, u"older"_s}));
+        QCOMPARE(titles(f->store->allTodos()), QStringList({ u"Buy milk"_s, u"older"_s }));
         QCOMPARE(f->store->allTodos().first().dayStart(), std::nullopt);
         QCOMPARE(input->field()->text(), QString());
         QVERIFY(!input->addButton()->isEnabled());
 
         // Saved at once: a second store on the same file sees it.
         TodoStore reopened(f->store->filePath(), &f->clock);
-        QCOMPARE(titles(reopened.allTodos()), QStringList({u"Buy milk"_s, u"older"_s}));
+        QCOMPARE(titles(reopened.allTodos()), QStringList({ u"Buy milk"_s, u"older"_s }));
 
         // With a filter on tomorrow the new todo is planned for tomorrow, and the filter stays.
         state->setDay(friday.addDays(1));
@@ -257,8 +257,8 @@ private Q_SLOTS:
 
         QTest::mouseClick(clear->askButton(), Qt::LeftButton);
         QTest::mouseClick(clear->confirmButton(), Qt::LeftButton);
-        QCOMPARE(titles(f->store->allTodos()), QStringList({u"today"_s}));
-        QCOMPARE(f->sounds, QStringList({SoundBank::path(SoundBank::Sound::Pop).section(u'/', -1)}));
+        QCOMPARE(titles(f->store->allTodos()), QStringList({ u"today"_s }));
+        QCOMPARE(f->sounds, QStringList({ SoundBank::path(SoundBank::Sound::Pop).section(u'/', -1) }));
         QVERIFY(!state->isConfirmingClear());
         QVERIFY(clear->askButton()->isVisible());
         QVERIFY(open.id != f->store->allTodos().first().id);
@@ -333,8 +333,8 @@ private Q_SLOTS:
     {
         auto *panel = new CalendarPanel(state.get(), Density::Compact);
         Host host(panel);
-        const Todo todo = f->add(u"A todo with a title long enough to be cut in the middle of the line"_s,
-                                 friday.addDays(7));
+        const Todo todo
+            = f->add(u"A todo with a title long enough to be cut in the middle of the line"_s, friday.addDays(7));
         QCOMPARE(panel->calendar()->selection(), friday);
         QCOMPARE(panel->calendar()->marks().value(friday.addDays(7)), true);
         QVERIFY(!panel->showsMovingHeader());
