@@ -1,5 +1,7 @@
 #include "Platform/SingleInstance.h"
 
+#include "Platform/Logging.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -46,7 +48,7 @@ SingleInstance::Role SingleInstance::start()
         // Nobody answered, so the socket file is left over from a copy that ended abruptly.
         QLocalServer::removeServer(m_socketPath);
         if (!m_server->listen(m_socketPath))
-            qWarning("Vemra: cannot listen on %s: %s", qPrintable(m_socketPath), qPrintable(m_server->errorString()));
+            qCWarning(lcPlatform) << "cannot listen on" << m_socketPath << m_server->errorString();
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
     return Role::Primary;
