@@ -48,3 +48,15 @@ function(vemra_add_x11_test name)
     TIMEOUT 120
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;TZ=America/New_York;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
 endfunction()
+
+# vemra_add_screenshots(tst_Foo ...): runs existing test executables again with pictures on, under
+# the ctest label "screenshots" (a review aid, not a test); the pictures land in build/screenshots.
+function(vemra_add_screenshots)
+  foreach(name ${ARGN})
+    add_test(NAME ${name}_screenshots COMMAND ${name})
+    set_tests_properties(${name}_screenshots PROPERTIES
+      LABELS screenshots
+      TIMEOUT 120
+      ENVIRONMENT "VEMRA_SCREENSHOTS=1;QT_QPA_PLATFORM=offscreen;TZ=America/New_York;LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
+  endforeach()
+endfunction()

@@ -10,6 +10,7 @@
 #include "Views/Settings/ShortcutRecorder.h"
 #include "Views/Settings/ShortcutRows.h"
 
+#include "Screenshots.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -249,8 +250,7 @@ private Q_SLOTS:
         QTRY_VERIFY(window->height() > before);
         QCOMPARE(window->size(), settings->fittingSize());
 
-        QDir().mkpath(QStringLiteral(VEMRA_SCREENSHOT_DIR));
-        QVERIFY(window->grab().save(QStringLiteral(VEMRA_SCREENSHOT_DIR "/settings-general.png")));
+        Screenshots::save(window, QStringLiteral("settings-general"));
 
         // Leaving the pane ends a recording.
         QTest::mouseClick(rows->focusRecorder()->field(), Qt::LeftButton);
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QVERIFY(!rows->focusRecorder()->isRecording());
         QVERIFY(!hotKeys->focus()->isSuspended());
         QCOMPARE(window->windowTitle(), QStringLiteral("About"));
-        QVERIFY(window->grab().save(QStringLiteral(VEMRA_SCREENSHOT_DIR "/settings-about.png")));
+        Screenshots::save(window, QStringLiteral("settings-about"));
         settings.reset();
     }
 };

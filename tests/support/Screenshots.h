@@ -6,10 +6,17 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTest>
 #include <QWidget>
 
-// Rendered looks of the components, kept under the build folder for review by eye.
+// Rendered looks, kept under the build folder for review by eye. A screenshot is a review aid,
+// not a test: pictures are taken only when the test runs under the ctest label "screenshots".
 namespace Screenshots {
+
+inline bool wanted()
+{
+    return qEnvironmentVariableIsSet("VEMRA_SCREENSHOTS");
+}
 
 inline QPalette lightPalette()
 {
@@ -35,6 +42,8 @@ inline QPalette darkPalette()
 // Grabs the widget (laid out, not shown) and saves it as <name>.png; returns the file path.
 inline QString save(QWidget *widget, const QString &name)
 {
+    if (!wanted())
+        return {};
     QDir().mkpath(QStringLiteral(VEMRA_SCREENSHOT_DIR));
     widget->ensurePolished();
     if (widget->layout())
@@ -45,3 +54,10 @@ inline QString save(QWidget *widget, const QString &name)
 }
 
 } // namespace Screenshots
+
+// The first line of a case that does nothing but take pictures.
+#define VEMRA_SCREENSHOTS_ONLY()                                                                                       \
+    do {                                                                                                               \
+        if (!Screenshots::wanted())                                                                                    \
+            QSKIP("pictures are taken under the screenshots label");                                                   \
+    } while (false)

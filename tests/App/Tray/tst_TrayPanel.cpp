@@ -5,6 +5,7 @@
 #include "TestHome.h"
 #include "Views/Shell/PlaceholderContainer.h"
 
+#include "Screenshots.h"
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -21,13 +22,6 @@
 #include <memory>
 
 namespace {
-
-QString reviewFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/review");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 QRect screenRect()
 {
@@ -467,7 +461,7 @@ private Q_SLOTS:
         QCOMPARE(surface.tab(), VemraTab::Clipboard);
         QCOMPARE(content->shownTab(), VemraTab::Clipboard);
 
-        QVERIFY(panel.window()->grab().save(reviewFolder() + QStringLiteral("/panel.png")));
+        Screenshots::save(panel.window(), QStringLiteral("panel"));
     }
 };
 

@@ -129,6 +129,7 @@ private Q_SLOTS:
 
     void screenshot()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         QFETCH(bool, dark);
         QWidget sheet;
         sheet.setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());

@@ -90,6 +90,7 @@ private Q_SLOTS:
 
     void badgeScreenshot()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         QWidget sheet;
         auto *row = new QHBoxLayout(&sheet);
         row->setContentsMargins(0, 0, 0, 0);

@@ -40,6 +40,7 @@ private Q_SLOTS:
 
     void screenshot()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         QWidget sheet;
         auto *row = new QHBoxLayout(&sheet);
         row->setContentsMargins(0, 0, 0, 0);

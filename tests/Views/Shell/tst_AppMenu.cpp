@@ -163,6 +163,7 @@ private Q_SLOTS:
 
     void screenshot()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         Panel panel;
         panel.offerUpdate(QStringLiteral("2.1"));
         QWidget sheet;

@@ -342,6 +342,7 @@ private Q_SLOTS:
 
     void screenshots()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         f->add(u"Water the plants"_s);
         f->add(u"Send the invoice to Maria"_s, std::nullopt, true);
         f->add(u"Book the dentist"_s, friday.addDays(1));

@@ -150,6 +150,7 @@ private Q_SLOTS:
 
     void screenshot()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         QWidget sheet;
         auto *column = new QVBoxLayout(&sheet);
         column->setContentsMargins(0, 0, 0, 0);

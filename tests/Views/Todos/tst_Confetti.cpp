@@ -137,6 +137,7 @@ private Q_SLOTS:
 
     void screenshotMidFlight()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         Surface s;
         s.root.setPalette(Screenshots::lightPalette());
         s.root.setAutoFillBackground(true);

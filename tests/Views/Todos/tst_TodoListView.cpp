@@ -502,6 +502,7 @@ private Q_SLOTS:
 
     void screenshots()
     {
+        VEMRA_SCREENSHOTS_ONLY();
         TodoListFixture f;
         const QList<Todo> todos = f.add({ u"Reply to the landlord about the heating"_s, u"Buy oat milk"_s,
             u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s });

@@ -3,6 +3,7 @@
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoCheckbox.h"
 
+#include "Screenshots.h"
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -29,9 +30,7 @@ QPalette lightPalette()
 // Keeps a rendering under the build folder for review by eye.
 void keep(QWidget *widget, const QString &name)
 {
-    const QString folder = QStringLiteral(VEMRA_SCREENSHOT_DIR);
-    QDir().mkpath(folder);
-    widget->grab().save(folder + u"/"_s + name + u".png"_s);
+    Screenshots::save(widget, name);
 }
 
 QAbstractButton *cell(MonthCalendar &calendar, const QDate &day)
