@@ -46,21 +46,21 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    TodoStore store(folder.filePath(QStringLiteral("Todos.store")));
+    const auto store = TodoStore::make(folder.filePath(QStringLiteral("Todos.store")));
     const QDate today = QDate::currentDate();
     // A fixed spread: most todos undated, the rest over the next ten days.
     for (int i = 0; i < todoCount; ++i) {
         const std::optional<QDate> day = i % 3 == 0 ? std::optional<QDate>(today.addDays(i % 10)) : std::nullopt;
-        store.add(
+        store->add(
             QStringLiteral("Todo number %1 with a title long enough to wrap in the panel now and then").arg(i), day);
     }
-    TodosTabState state(&store, nullptr, nullptr, QString(), true);
+    TodosTabState state(store.get(), nullptr, nullptr, QString(), true);
 
     QWidget root;
     auto *layout = new QVBoxLayout(&root);
     QElapsedTimer build;
     build.start();
-    auto *list = new TodoListView(&store, &state, Density::Compact, &root);
+    auto *list = new TodoListView(store.get(), &state, Density::Compact, &root);
     layout->addWidget(list);
     new ConfettiLayer(&root);
     list->setMaxHeight(340);
@@ -69,11 +69,11 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
     const double buildMs = double(build.nsecsElapsed()) / 1e6;
 
-    const QList<Todo> todos = store.allTodos();
-    const double toggleMs = measure(21, [&](int i) { store.toggle(todos.at(i).id); });
-    const double addMs = measure(21, [&](int i) { store.add(QStringLiteral("New %1").arg(i), std::nullopt); });
+    const QList<Todo> todos = store->allTodos();
+    const double toggleMs = measure(21, [&](int i) { store->toggle(todos.at(i).id); });
+    const double addMs = measure(21, [&](int i) { store->add(QStringLiteral("New %1").arg(i), std::nullopt); });
     const double renameMs
-        = measure(21, [&](int i) { store.rename(todos.at(50).id, QStringLiteral("Renamed %1").arg(i)); });
+        = measure(21, [&](int i) { store->rename(todos.at(50).id, QStringLiteral("Renamed %1").arg(i)); });
     const double downMs = measure(41, [&](int) {
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         list->handleKey(down);
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     const double dragMs = measure(41, [&](int i) { list->dragRow(first, (i % 20) * 7.0); });
     list->dropRow();
 
-    std::printf("todo list with %d todos (compact, 380 wide)\n", int(store.allTodos().size()));
+    std::printf("todo list with %d todos (compact, 380 wide)\n", int(store->allTodos().size()));
     std::printf("  first build and show   %8.2f ms\n", buildMs);
     std::printf("  toggle one todo        %8.2f ms (median)\n", toggleMs);
     std::printf("  add a todo on top      %8.2f ms (median)\n", addMs);

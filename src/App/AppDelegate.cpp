@@ -89,11 +89,10 @@ void AppDelegate::start()
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
     // is over.
     m_todoStore = TodoStore::makeDefault();
-    m_todoStore->onError = [self](const QString &message, const Error &error) {
-        if (self)
-            self->presentAlert(message,
-                QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
-    };
+    connect(m_todoStore.get(), &TodoStore::saveFailed, this, [this](const QString &message, const Error &error) {
+        presentAlert(
+            message, QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
+    });
 
     // The clipboard history. A store that cannot be opened runs in memory; the user is told
     // once start-up is over.
@@ -575,6 +574,10 @@ void AppDelegate::windowClosing(QWidget *closing)
 
 void AppDelegate::presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error)
 {
+    // A failure that goes on (a full disk fails every save) is told once, not once more for
+    // every change made while its alert is still up.
+    if (m_alertsShown.contains(title))
+        return;
     closeTrayPanel();
     QStringList parts;
     if (detail && !detail->isEmpty())
@@ -584,8 +587,11 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     Alert alert;
     alert.title = title;
     alert.informativeText = parts.join(QStringLiteral("\n\n"));
-    if (m_platform.alerts)
-        m_platform.alerts->present(alert);
+    if (!m_platform.alerts)
+        return;
+    m_alertsShown.insert(title);
+    m_platform.alerts->present(alert);
+    m_alertsShown.remove(title);
 }
 
 void AppDelegate::presentLoadError(const QString &title, const Error &error, const QString &file)

@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -115,6 +116,8 @@ private:
     void refreshStatusIcon();
 
     AppPlatform m_platform;
+    // The titles of the alerts on screen now.
+    QSet<QString> m_alertsShown;
     // The services, declared before the surfaces so that they outlive every view.
     std::unique_ptr<TodoStore> m_todoStore;
     std::unique_ptr<ClipboardStore> m_clipboardStore;

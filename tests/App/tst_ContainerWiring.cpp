@@ -55,9 +55,9 @@ private Q_SLOTS:
         QTest::keyClicks(field, u"Stored at once"_s);
         QTest::keyClick(field, Qt::Key_Return);
         // Written to the store file before Return comes back.
-        TodoStore reopened(TodoStore::defaultFilePath(), &h.clock);
-        QCOMPARE(reopened.allTodos().size(), 1);
-        QCOMPARE(reopened.allTodos().first().title, u"Stored at once"_s);
+        const auto reopened = TodoStore::make(TodoStore::defaultFilePath(), &h.clock);
+        QCOMPARE(reopened->allTodos().size(), 1);
+        QCOMPARE(reopened->allTodos().first().title, u"Stored at once"_s);
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(!h.delegate->isTrayPanelShown());
         QVERIFY(!h.delegate->menuBarSurface().isVisible());

@@ -48,10 +48,20 @@ private Q_SLOTS:
         // The store runs in memory, and a failed save would be told with the todos' own detail.
         TodoStore *store = h.delegate->environment(&h.delegate->menuBarSurface()).todos;
         QVERIFY(store && store->loadError() && store->add(u"kept for now"_s, std::nullopt));
-        store->onError(TodoStore::saveFailedMessage(), Error { u"Not written."_s, u"disk I/O error"_s });
+        // Failing again while its alert is up adds no second alert; once dismissed, it is told again.
+        const Error failure { u"Not written."_s, u"disk I/O error"_s };
+        int again = 1;
+        h.alerts.onPresent = [&](const Alert &) {
+            if (again-- > 0)
+                Q_EMIT store->saveFailed(TodoStore::saveFailedMessage(), failure);
+        };
+        Q_EMIT store->saveFailed(TodoStore::saveFailedMessage(), failure);
+        QCOMPARE(h.alerts.alerts().size(), 3);
         QCOMPARE(h.alerts.alerts().at(2).title, u"Vemra couldn’t save your latest change."_s);
         QVERIFY(h.alerts.alerts().at(2).informativeText.startsWith(
             u"Your todos are still here. Vemra will try again with your next change.\n\n"_s));
+        Q_EMIT store->saveFailed(TodoStore::saveFailedMessage(), failure);
+        QCOMPARE(h.alerts.alerts().size(), 4);
     }
 };
 

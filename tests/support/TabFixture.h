@@ -34,7 +34,7 @@ struct TabFixture
 
     TabFixture()
     {
-        store = std::make_unique<TodoStore>(dir.filePath(QStringLiteral("Todos.store")), &clock);
+        store = TodoStore::make(dir.filePath(QStringLiteral("Todos.store")), &clock);
         surface.setCloseAction([this] {
             ++closes;
             surface.setVisible(false);

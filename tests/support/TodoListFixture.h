@@ -75,7 +75,7 @@ struct TodoListFixture
 
     explicit TodoListFixture(Density density = Density::Compact)
     {
-        store = std::make_unique<TodoStore>(dir.filePath(QStringLiteral("Todos.store")), &clock);
+        store = TodoStore::make(dir.filePath(QStringLiteral("Todos.store")), &clock);
         state = std::make_unique<TodosTabState>(store.get(), &clock, nullptr, QString(), true);
         root = std::make_unique<QWidget>();
         root->setPalette(Screenshots::lightPalette());

@@ -3,10 +3,8 @@
 #include "Models/Todos/Days.h"
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
+#include "Services/Storage/StoreDatabase.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -16,91 +14,63 @@
 
 namespace {
 
-constexpr int schemaVersion = 1;
-
-const QStringList &columns()
+const StoreSchema &schema()
 {
-    static const QStringList names { QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("is_completed"),
-        QStringLiteral("created_at"), QStringLiteral("updated_at"), QStringLiteral("completed_at"),
-        QStringLiteral("sort_order"), QStringLiteral("day") };
-    return names;
-}
-
-QString sqlText(const QSqlError &error)
-{
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.trimmed();
-}
-
-Error sqlError(const QString &message, const QSqlError &error)
-{
-    return Error { message, sqlText(error) };
-}
-
-QVariant msecs(const std::optional<QDateTime> &time)
-{
-    return time ? QVariant(time->toMSecsSinceEpoch()) : QVariant();
-}
-
-std::optional<QDateTime> timeFrom(const QVariant &value)
-{
-    if (value.isNull())
-        return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(value.toLongLong());
-}
-
-// True when the file starts like an SQLite database; an empty file counts as a new one.
-bool looksLikeDatabase(const QString &path, QString *problem)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *problem = file.errorString();
-        return false;
-    }
-    if (file.size() == 0)
-        return true;
-    static const QByteArray magic("SQLite format 3\0", 16);
-    if (file.read(magic.size()) != magic) {
-        *problem = QStringLiteral("The file is not a database.");
-        return false;
-    }
-    return true;
-}
-
-bool exec(QSqlQuery &query, const QString &sql)
-{
-    return query.exec(sql);
+    static const StoreSchema schema {
+        1,
+        { { QStringLiteral("todo"),
+            { QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("is_completed"),
+                QStringLiteral("created_at"), QStringLiteral("updated_at"), QStringLiteral("completed_at"),
+                QStringLiteral("sort_order"), QStringLiteral("day") } } },
+        { QStringLiteral("CREATE TABLE todo ("
+                         "id TEXT PRIMARY KEY NOT NULL, "
+                         "title TEXT NOT NULL, "
+                         "is_completed INTEGER NOT NULL DEFAULT 0, "
+                         "created_at INTEGER NOT NULL, "
+                         "updated_at INTEGER NOT NULL, "
+                         "completed_at INTEGER, "
+                         "sort_order INTEGER NOT NULL DEFAULT 0, "
+                         "day INTEGER)") },
+        0,
+        QStringLiteral("Vemra couldn’t open your saved todos."),
+        TodoStore::saveFailedMessage(),
+    };
+    return schema;
 }
 
 } // namespace
 
-TodoStore::TodoStore(const QString &filePath, const Clock *clock, QObject *parent)
-    : QObject(parent)
-    , m_filePath(filePath)
-    , m_connection(QStringLiteral("Vemra.TodoStore.") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+TodoStore::TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, const Clock *clock)
+    : m_database(std::move(database))
+    , m_filePath(std::move(filePath))
     , m_clock(clock)
 {
     if (!m_clock) {
         m_ownClock = std::make_unique<SystemClock>();
         m_clock = m_ownClock.get();
     }
-    const Status opened = openFile(filePath);
-    if (!opened) {
-        m_loadError = opened.error();
-        closeConnection();
-        m_todos.clear();
-        openInMemory();
+}
+
+TodoStore::~TodoStore() = default;
+
+std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock *clock)
+{
+    Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(filePath, schema());
+    if (opened) {
+        std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
+        const Status loaded = store->load();
+        if (loaded)
+            return store;
+        opened = loaded.error();
     }
+    std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
+    store->m_loadError = opened.error();
+    return store;
 }
 
-TodoStore::~TodoStore()
+std::unique_ptr<TodoStore> TodoStore::makeDefault(const Clock *clock)
 {
-    closeConnection();
-}
-
-std::unique_ptr<TodoStore> TodoStore::makeDefault()
-{
-    return std::make_unique<TodoStore>(defaultFilePath());
+    return make(defaultFilePath(), clock);
 }
 
 QString TodoStore::defaultFilePath()
@@ -113,132 +83,32 @@ QString TodoStore::saveFailedMessage()
     return QStringLiteral("Vemra couldn’t save your latest change.");
 }
 
-Status TodoStore::openFile(const QString &filePath)
+Status TodoStore::load()
 {
-    const QFileInfo info(filePath);
-    if (!DataPaths::ensureFolder(info.absolutePath()))
-        return Error { QStringLiteral("The folder for your todos couldn’t be created."), info.absolutePath() };
-
-    // Check what is there before SQLite is given the file: nothing may be written to a file
-    // that is not ours.
-    if (info.exists()) {
-        if (!info.isFile())
-            return Error { QStringLiteral("The todo database is not a file."), filePath };
-        QString problem;
-        if (!looksLikeDatabase(filePath, &problem))
-            return Error { QStringLiteral("The todo database couldn’t be read."), problem };
+    Result<QSqlQuery> selected = m_database->select(QStringLiteral(
+        "SELECT id, title, is_completed, created_at, updated_at, completed_at, sort_order, day FROM todo"));
+    if (!selected)
+        return Error { schema().openFailed, selected.error().detail };
+    QSqlQuery query = std::move(selected).value();
+    while (query.next()) {
+        Todo todo;
+        todo.id = QUuid::fromString(query.value(0).toString());
+        // A row that names no todo cannot be shown or changed; it stays in the file as it is.
+        if (todo.id.isNull())
+            continue;
+        todo.title = query.value(1).toString();
+        todo.isCompleted = query.value(2).toLongLong() != 0;
+        todo.createdAt = *StoreDatabase::timeFrom(query.value(3));
+        todo.updatedAt = *StoreDatabase::timeFrom(query.value(4));
+        todo.completedAt = StoreDatabase::timeFrom(query.value(5));
+        todo.sortOrder = query.value(6).toLongLong();
+        todo.day = StoreDatabase::timeFrom(query.value(7));
+        m_todos.append(todo);
     }
-
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (!db.open())
-        return sqlError(QStringLiteral("The todo database couldn’t be opened."), db.lastError());
-
-    // Only reads until the file has been recognised.
-    QSqlQuery query(db);
-    const QString unreadable = QStringLiteral("The todo database couldn’t be read.");
-    if (!exec(query, QStringLiteral("PRAGMA user_version")) || !query.next())
-        return sqlError(unreadable, query.lastError());
-    const int version = query.value(0).toInt();
-    if (!exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
-        return sqlError(unreadable, query.lastError());
-    const bool isEmpty = query.value(0).toInt() == 0;
-
-    if (version > schemaVersion)
-        return Error { QStringLiteral("The todos were saved by a newer version of Vemra."), filePath };
-    if (version == 0 && !isEmpty)
-        return Error { QStringLiteral("The file is not a Vemra todo database."), filePath };
-
-    if (version == schemaVersion) {
-        if (!exec(query, QStringLiteral("PRAGMA quick_check")) || !query.next())
-            return sqlError(unreadable, query.lastError());
-        if (query.value(0).toString() != QStringLiteral("ok"))
-            return Error { QStringLiteral("The todo database is damaged."), query.value(0).toString() };
-        if (!exec(query, QStringLiteral("PRAGMA table_info(todo)")))
-            return sqlError(unreadable, query.lastError());
-        QStringList found;
-        while (query.next())
-            found.append(query.value(1).toString());
-        for (const QString &column : columns()) {
-            if (!found.contains(column))
-                return Error { QStringLiteral("The file is not a Vemra todo database."), filePath };
-        }
-        if (!exec(
-                query, QStringLiteral("SELECT ") + columns().join(QStringLiteral(", ")) + QStringLiteral(" FROM todo")))
-            return sqlError(unreadable, query.lastError());
-        while (query.next()) {
-            Todo todo;
-            todo.id = QUuid::fromString(query.value(0).toString());
-            // A row that names no todo cannot be shown or changed; it stays in the file as it is.
-            if (todo.id.isNull())
-                continue;
-            todo.title = query.value(1).toString();
-            todo.isCompleted = query.value(2).toLongLong() != 0;
-            todo.createdAt = QDateTime::fromMSecsSinceEpoch(query.value(3).toLongLong());
-            todo.updatedAt = QDateTime::fromMSecsSinceEpoch(query.value(4).toLongLong());
-            todo.completedAt = timeFrom(query.value(5));
-            todo.sortOrder = query.value(6).toLongLong();
-            todo.day = timeFrom(query.value(7));
-            m_todos.append(todo);
-        }
-        if (query.lastError().isValid())
-            return sqlError(unreadable, query.lastError());
-        sort();
-    }
-
-    // Recognised: from here on the file is ours to write.
-    const QString unwritable = QStringLiteral("The todo database couldn’t be prepared.");
-    if (!exec(query, QStringLiteral("PRAGMA journal_mode=WAL"))
-        || !exec(query, QStringLiteral("PRAGMA synchronous=NORMAL")))
-        return sqlError(unwritable, query.lastError());
-    if (version == 0) {
-        const bool created = exec(query, QStringLiteral("BEGIN IMMEDIATE"))
-            && exec(query,
-                QStringLiteral("CREATE TABLE todo ("
-                               "id TEXT PRIMARY KEY NOT NULL, "
-                               "title TEXT NOT NULL, "
-                               "is_completed INTEGER NOT NULL DEFAULT 0, "
-                               "created_at INTEGER NOT NULL, "
-                               "updated_at INTEGER NOT NULL, "
-                               "completed_at INTEGER, "
-                               "sort_order INTEGER NOT NULL DEFAULT 0, "
-                               "day INTEGER)"))
-            && exec(query, QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion))
-            && exec(query, QStringLiteral("COMMIT"));
-        if (!created) {
-            const QSqlError error = query.lastError();
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            return sqlError(unwritable, error);
-        }
-    }
-    return Status();
-}
-
-void TodoStore::openInMemory()
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(QStringLiteral(":memory:"));
-    // An in-memory database has nothing that can fail to open short of running out of memory;
-    // should it fail anyway, saves report their errors like any other failed write.
-    if (db.open()) {
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("CREATE TABLE todo (id TEXT PRIMARY KEY NOT NULL, title TEXT NOT NULL, "
-                                  "is_completed INTEGER NOT NULL DEFAULT 0, created_at INTEGER NOT NULL, "
-                                  "updated_at INTEGER NOT NULL, completed_at INTEGER, "
-                                  "sort_order INTEGER NOT NULL DEFAULT 0, day INTEGER)"));
-    }
-}
-
-void TodoStore::closeConnection()
-{
-    if (!QSqlDatabase::contains(m_connection))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
+    if (query.lastError().isValid())
+        return Error { schema().openFailed, query.lastError().text() };
+    sort();
+    return {};
 }
 
 std::optional<Todo> TodoStore::todo(const QUuid &id) const
@@ -465,51 +335,47 @@ void TodoStore::insertImported(const QList<ExportedTodo> &imported)
 
 void TodoStore::save()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
-    const auto fail = [&](const QSqlError &error) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        if (onError)
-            onError(saveFailedMessage(), sqlError(QStringLiteral("The todo database couldn’t be written."), error));
-    };
+    if (const Status status = m_database->write([this] { return writePending(); }); !status) {
+        Q_EMIT saveFailed(saveFailedMessage(), status.error());
+        return;
+    }
+    m_dirty.clear();
+    m_deleted.clear();
+}
 
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return fail(query.lastError());
-
-    QSqlQuery remove(db);
-    remove.prepare(QStringLiteral("DELETE FROM todo WHERE id = ?"));
+Status TodoStore::writePending()
+{
+    Result<QSqlQuery> erase = m_database->prepare(QStringLiteral("DELETE FROM todo WHERE id = ?"));
+    if (!erase)
+        return erase.error();
+    QSqlQuery remove = std::move(erase).value();
     for (const QUuid &id : std::as_const(m_deleted)) {
-        remove.bindValue(0, id.toString(QUuid::WithoutBraces).toUpper());
-        if (!remove.exec())
-            return fail(remove.lastError());
+        remove.bindValue(0, StoreDatabase::idText(id));
+        if (Status status = m_database->run(remove); !status)
+            return status;
     }
 
-    QSqlQuery upsert(db);
-    upsert.prepare(QStringLiteral(
+    Result<QSqlQuery> write = m_database->prepare(QStringLiteral(
         "INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, day) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
         "ON CONFLICT(id) DO UPDATE SET title = excluded.title, is_completed = excluded.is_completed, "
         "created_at = excluded.created_at, updated_at = excluded.updated_at, "
         "completed_at = excluded.completed_at, sort_order = excluded.sort_order, day = excluded.day"));
+    if (!write)
+        return write.error();
+    QSqlQuery upsert = std::move(write).value();
     for (const QUuid &id : std::as_const(m_dirty)) {
         const qsizetype index = indexOf(id);
         if (index < 0)
             continue;
         const Todo &todo = m_todos.at(index);
-        upsert.bindValue(0, todo.idString());
-        upsert.bindValue(1, todo.title);
-        upsert.bindValue(2, todo.isCompleted ? 1 : 0);
-        upsert.bindValue(3, todo.createdAt.toMSecsSinceEpoch());
-        upsert.bindValue(4, todo.updatedAt.toMSecsSinceEpoch());
-        upsert.bindValue(5, msecs(todo.completedAt));
-        upsert.bindValue(6, todo.sortOrder);
-        upsert.bindValue(7, msecs(todo.day));
-        if (!upsert.exec())
-            return fail(upsert.lastError());
+        const QVariantList values { todo.idString(), todo.title, todo.isCompleted ? 1 : 0,
+            todo.createdAt.toMSecsSinceEpoch(), todo.updatedAt.toMSecsSinceEpoch(),
+            StoreDatabase::timeValue(todo.completedAt), todo.sortOrder, StoreDatabase::timeValue(todo.day) };
+        for (qsizetype i = 0; i < values.size(); ++i)
+            upsert.bindValue(int(i), values.at(i));
+        if (Status status = m_database->run(upsert); !status)
+            return status;
     }
-
-    if (!query.exec(QStringLiteral("COMMIT")))
-        return fail(query.lastError());
-    m_dirty.clear();
-    m_deleted.clear();
+    return {};
 }

@@ -9,15 +9,15 @@
 #include <QSet>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 class Clock;
+class StoreDatabase;
 
 // The one owner of the user's todos. Every operation changes the todos in memory at once
 // (views see it through `changed`) and then writes every pending change to the store file in
-// one transaction. A failed write is rolled back, reported through `onError`, and its changes
+// one transaction. A failed write is rolled back, reported through `saveFailed`, and its changes
 // stay pending, so the next successful write carries them too.
 //
 // A file that cannot be opened, or is not a todo database Vemra can read, is never written:
@@ -28,13 +28,12 @@ class TodoStore final : public QObject
 
 public:
     // Opens (or creates) the store file at `filePath`, making its folder first. `clock` gives
-    // the current time; null means the system clock.
-    explicit TodoStore(const QString &filePath, const Clock *clock = nullptr, QObject *parent = nullptr);
-    ~TodoStore() override;
-
+    // the current time; null means the system clock. Never fails: see `loadError`.
+    static std::unique_ptr<TodoStore> make(const QString &filePath, const Clock *clock = nullptr);
     // The store of the user's todos: "Todos.store" in the application's data folder.
-    static std::unique_ptr<TodoStore> makeDefault();
+    static std::unique_ptr<TodoStore> makeDefault(const Clock *clock = nullptr);
     static QString defaultFilePath();
+    ~TodoStore() override;
 
     // The sentence that titles the alert of a failed save.
     static QString saveFailedMessage();
@@ -43,9 +42,6 @@ public:
     // Present only when the store runs in memory because its file could not be opened.
     const std::optional<Error> &loadError() const { return m_loadError; }
     bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty(); }
-
-    // Called with the alert title and the error when writing a change fails.
-    std::function<void(const QString &message, const Error &error)> onError;
 
     // Every todo in list order.
     QList<Todo> allTodos() const { return m_todos; }
@@ -75,11 +71,13 @@ public:
 Q_SIGNALS:
     // The todos in memory changed (whether or not the change could be written yet).
     void changed();
+    // Writing a change failed: `message` titles the alert, `error` says why.
+    void saveFailed(const QString &message, const Error &error);
 
 private:
-    Status openFile(const QString &filePath);
-    void openInMemory();
-    void closeConnection();
+    TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, const Clock *clock);
+    Status load();
+    Status writePending();
     qsizetype indexOf(const QUuid &id) const;
     qint64 topOrder() const;
     QDateTime now() const;
@@ -89,8 +87,8 @@ private:
     void commitChange();
     void save();
 
+    std::unique_ptr<StoreDatabase> m_database;
     QString m_filePath;
-    QString m_connection;
     std::unique_ptr<Clock> m_ownClock;
     const Clock *m_clock = nullptr;
     std::optional<Error> m_loadError;

@@ -92,26 +92,26 @@ private Q_SLOTS:
 
     void addTrimsAndGoesOnTop()
     {
-        TodoStore store(newPath(), &m_clock);
-        QVERIFY(!store.loadError());
-        QSignalSpy changed(&store, &TodoStore::changed);
+        const auto store = TodoStore::make(newPath(), &m_clock);
+        QVERIFY(!store->loadError());
+        QSignalSpy changed(store.get(), &TodoStore::changed);
 
-        QCOMPARE(store.add(u"   \n\t "_s, std::nullopt), std::nullopt);
+        QCOMPARE(store->add(u"   \n\t "_s, std::nullopt), std::nullopt);
         QCOMPARE(changed.count(), 0);
 
-        const std::optional<Todo> first = store.add(u"  Buy milk \n"_s, std::nullopt);
+        const std::optional<Todo> first = store->add(u"  Buy milk \n"_s, std::nullopt);
         QVERIFY(first);
         QCOMPARE(first->title, u"Buy milk"_s);
         QCOMPARE(first->sortOrder, -1);
         QCOMPARE(first->day, std::nullopt);
         QCOMPARE(first->createdAt, m_clock.now());
         m_clock.advance(1000);
-        const std::optional<Todo> second = store.add(u"Call Ana"_s, today.addDays(2));
+        const std::optional<Todo> second = store->add(u"Call Ana"_s, today.addDays(2));
         QCOMPARE(second->sortOrder, -2);
         QCOMPARE(second->dayStart(), std::optional<QDate>(today.addDays(2)));
         QCOMPARE(changed.count(), 2);
-        QCOMPARE(titles(store.allTodos()), (QStringList { u"Call Ana"_s, u"Buy milk"_s }));
-        QVERIFY(!store.hasPendingChanges());
+        QCOMPARE(titles(store->allTodos()), (QStringList { u"Call Ana"_s, u"Buy milk"_s }));
+        QVERIFY(!store->hasPendingChanges());
     }
 
     void everyFieldSurvivesReopening()
@@ -119,19 +119,19 @@ private Q_SLOTS:
         const QString path = newPath();
         Todo written;
         {
-            TodoStore store(path, &m_clock);
-            store.add(u"undated"_s, std::nullopt);
-            written = *store.add(u"dated"_s, QDate(2026, 3, 8));
+            const auto store = TodoStore::make(path, &m_clock);
+            store->add(u"undated"_s, std::nullopt);
+            written = *store->add(u"dated"_s, QDate(2026, 3, 8));
             m_clock.advance(60'000);
-            store.toggle(written.id);
-            written = *store.todo(written.id);
+            store->toggle(written.id);
+            written = *store->todo(written.id);
         }
-        TodoStore again(path, &m_clock);
-        QVERIFY(!again.loadError());
-        QCOMPARE(again.allTodos().size(), 2);
-        QCOMPARE(again.allTodos().first(), written);
-        QCOMPARE(again.allTodos().last().completedAt, std::nullopt);
-        QCOMPARE(again.allTodos().last().day, std::nullopt);
+        const auto again = TodoStore::make(path, &m_clock);
+        QVERIFY(!again->loadError());
+        QCOMPARE(again->allTodos().size(), 2);
+        QCOMPARE(again->allTodos().first(), written);
+        QCOMPARE(again->allTodos().last().completedAt, std::nullopt);
+        QCOMPARE(again->allTodos().last().day, std::nullopt);
 
         RawDatabase raw(path);
         QCOMPARE(raw.value(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
@@ -145,32 +145,32 @@ private Q_SLOTS:
 
     void scheduleToAnotherDayGoesOnTop()
     {
-        TodoStore store(newPath(), &m_clock);
-        const Todo moved = *store.add(u"moved"_s, std::nullopt);
-        store.toggle(moved.id);
-        store.add(u"b"_s, std::nullopt);
-        store.add(u"c"_s, std::nullopt);
+        const auto store = TodoStore::make(newPath(), &m_clock);
+        const Todo moved = *store->add(u"moved"_s, std::nullopt);
+        store->toggle(moved.id);
+        store->add(u"b"_s, std::nullopt);
+        store->add(u"c"_s, std::nullopt);
         m_clock.advance(5000);
-        store.schedule(moved.id, today.addDays(1));
-        const Todo now = *store.todo(moved.id);
+        store->schedule(moved.id, today.addDays(1));
+        const Todo now = *store->todo(moved.id);
         QCOMPARE(now.day, std::optional<QDateTime>(QDateTime(today.addDays(1), QTime(12, 0))));
         QCOMPARE(now.sortOrder, -4);
         QCOMPARE(now.updatedAt, m_clock.now());
         QVERIFY(now.isCompleted);
-        QCOMPARE(store.allTodos().first().id, moved.id);
+        QCOMPARE(store->allTodos().first().id, moved.id);
 
         // The same day again, at another hour, changes nothing.
-        QSignalSpy changed(&store, &TodoStore::changed);
+        QSignalSpy changed(store.get(), &TodoStore::changed);
         m_clock.advance(5000);
-        store.schedule(moved.id, today.addDays(1));
+        store->schedule(moved.id, today.addDays(1));
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(*store.todo(moved.id), now);
+        QCOMPARE(*store->todo(moved.id), now);
 
         // Already on top: it still goes one above itself, and undating works the same way.
-        store.schedule(moved.id, std::nullopt);
-        QCOMPARE(store.todo(moved.id)->day, std::nullopt);
-        QCOMPARE(store.todo(moved.id)->sortOrder, -5);
-        store.schedule(moved.id, std::nullopt);
+        store->schedule(moved.id, std::nullopt);
+        QCOMPARE(store->todo(moved.id)->day, std::nullopt);
+        QCOMPARE(store->todo(moved.id)->sortOrder, -5);
+        store->schedule(moved.id, std::nullopt);
         QCOMPARE(changed.count(), 1);
     }
 
@@ -190,68 +190,68 @@ private Q_SLOTS:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QStringList, expected);
-        TodoStore store(newPath(), &m_clock);
+        const auto store = TodoStore::make(newPath(), &m_clock);
         for (const QString &title : { u"e"_s, u"d"_s, u"c"_s, u"b"_s, u"a"_s })
-            store.add(title, std::nullopt);
-        const QList<Todo> all = store.allTodos();
+            store->add(title, std::nullopt);
+        const QList<Todo> all = store->allTodos();
         const QList<QUuid> peers { all.at(1).id, all.at(3).id, all.at(4).id };
         const QDateTime updated = all.at(1).updatedAt;
         m_clock.advance(5000);
 
-        store.move(peers.at(from), to, peers);
-        QCOMPARE(titles(store.allTodos()), expected);
-        QCOMPARE(orders(store.allTodos()), (QList<qint64> { 0, 1, 2, 3, 4 }));
-        QCOMPARE(store.todo(all.at(1).id)->updatedAt, updated);
-        QVERIFY(!store.hasPendingChanges());
+        store->move(peers.at(from), to, peers);
+        QCOMPARE(titles(store->allTodos()), expected);
+        QCOMPARE(orders(store->allTodos()), (QList<qint64> { 0, 1, 2, 3, 4 }));
+        QCOMPARE(store->todo(all.at(1).id)->updatedAt, updated);
+        QVERIFY(!store->hasPendingChanges());
     }
 
     void moveToItsOwnPlaceSavesNothing()
     {
-        TodoStore store(newPath(), &m_clock);
-        store.add(u"b"_s, std::nullopt);
-        const Todo a = *store.add(u"a"_s, std::nullopt);
-        QSignalSpy changed(&store, &TodoStore::changed);
-        store.move(a.id, 0);
-        store.move(a.id, -3);
-        store.move(QUuid::createUuid(), 1);
-        store.move(a.id, 1, QList<QUuid> {});
+        const auto store = TodoStore::make(newPath(), &m_clock);
+        store->add(u"b"_s, std::nullopt);
+        const Todo a = *store->add(u"a"_s, std::nullopt);
+        QSignalSpy changed(store.get(), &TodoStore::changed);
+        store->move(a.id, 0);
+        store->move(a.id, -3);
+        store->move(QUuid::createUuid(), 1);
+        store->move(a.id, 1, QList<QUuid> {});
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(orders(store.allTodos()), (QList<qint64> { -2, -1 }));
+        QCOMPARE(orders(store->allTodos()), (QList<qint64> { -2, -1 }));
     }
 
     void moveIgnoresPeersNoLongerStored()
     {
-        TodoStore store(newPath(), &m_clock);
-        const Todo c = *store.add(u"c"_s, std::nullopt);
-        const Todo gone = *store.add(u"gone"_s, std::nullopt);
-        const Todo a = *store.add(u"a"_s, std::nullopt);
-        store.remove(gone.id);
-        store.move(a.id, 1, QList<QUuid> { a.id, gone.id, c.id });
-        QCOMPARE(titles(store.allTodos()), (QStringList { u"c"_s, u"a"_s }));
-        QCOMPARE(orders(store.allTodos()), (QList<qint64> { 0, 1 }));
+        const auto store = TodoStore::make(newPath(), &m_clock);
+        const Todo c = *store->add(u"c"_s, std::nullopt);
+        const Todo gone = *store->add(u"gone"_s, std::nullopt);
+        const Todo a = *store->add(u"a"_s, std::nullopt);
+        store->remove(gone.id);
+        store->move(a.id, 1, QList<QUuid> { a.id, gone.id, c.id });
+        QCOMPARE(titles(store->allTodos()), (QStringList { u"c"_s, u"a"_s }));
+        QCOMPARE(orders(store->allTodos()), (QList<qint64> { 0, 1 }));
     }
 
     void toggleAndRename()
     {
-        TodoStore store(newPath(), &m_clock);
-        const Todo todo = *store.add(u"Title"_s, std::nullopt);
-        QSignalSpy changed(&store, &TodoStore::changed);
+        const auto store = TodoStore::make(newPath(), &m_clock);
+        const Todo todo = *store->add(u"Title"_s, std::nullopt);
+        QSignalSpy changed(store.get(), &TodoStore::changed);
         m_clock.advance(1000);
-        store.rename(todo.id, u"  Title \n"_s);
-        store.rename(todo.id, u"   "_s);
+        store->rename(todo.id, u"  Title \n"_s);
+        store->rename(todo.id, u"   "_s);
         QCOMPARE(changed.count(), 0);
-        store.toggle(todo.id);
-        QCOMPARE(store.todo(todo.id)->completedAt, std::optional<QDateTime>(m_clock.now()));
+        store->toggle(todo.id);
+        QCOMPARE(store->todo(todo.id)->completedAt, std::optional<QDateTime>(m_clock.now()));
         m_clock.advance(1000);
-        store.toggle(todo.id);
-        QVERIFY(!store.todo(todo.id)->isCompleted);
-        QCOMPARE(store.todo(todo.id)->completedAt, std::nullopt);
-        QCOMPARE(store.todo(todo.id)->updatedAt, m_clock.now());
+        store->toggle(todo.id);
+        QVERIFY(!store->todo(todo.id)->isCompleted);
+        QCOMPARE(store->todo(todo.id)->completedAt, std::nullopt);
+        QCOMPARE(store->todo(todo.id)->updatedAt, m_clock.now());
         m_clock.advance(1000);
-        store.rename(todo.id, u" New title "_s);
-        QCOMPARE(store.todo(todo.id)->title, u"New title"_s);
-        QCOMPARE(store.todo(todo.id)->updatedAt, m_clock.now());
-        QCOMPARE(store.todo(todo.id)->sortOrder, todo.sortOrder);
+        store->rename(todo.id, u" New title "_s);
+        QCOMPARE(store->todo(todo.id)->title, u"New title"_s);
+        QCOMPARE(store->todo(todo.id)->updatedAt, m_clock.now());
+        QCOMPARE(store->todo(todo.id)->sortOrder, todo.sortOrder);
     }
 
     void removeSeveralAtOnce()
@@ -259,27 +259,27 @@ private Q_SLOTS:
         const QString path = newPath();
         QList<QUuid> removed;
         {
-            TodoStore store(path, &m_clock);
-            store.add(u"keep"_s, std::nullopt);
-            removed.append(store.add(u"x"_s, std::nullopt)->id);
-            removed.append(store.add(u"y"_s, today.addDays(1))->id);
-            store.toggle(removed.last());
-            QSignalSpy changed(&store, &TodoStore::changed);
-            store.remove(removed);
-            store.remove(QList<QUuid> {});
+            const auto store = TodoStore::make(path, &m_clock);
+            store->add(u"keep"_s, std::nullopt);
+            removed.append(store->add(u"x"_s, std::nullopt)->id);
+            removed.append(store->add(u"y"_s, today.addDays(1))->id);
+            store->toggle(removed.last());
+            QSignalSpy changed(store.get(), &TodoStore::changed);
+            store->remove(removed);
+            store->remove(QList<QUuid> {});
             QCOMPARE(changed.count(), 1);
-            QCOMPARE(titles(store.allTodos()), QStringList { u"keep"_s });
+            QCOMPARE(titles(store->allTodos()), QStringList { u"keep"_s });
         }
-        QCOMPARE(titles(TodoStore(path, &m_clock).allTodos()), QStringList { u"keep"_s });
+        QCOMPARE(titles(TodoStore::make(path, &m_clock)->allTodos()), QStringList { u"keep"_s });
     }
 
     void insertImportedAppendsBelow()
     {
-        TodoStore store(newPath(), &m_clock);
+        const auto store = TodoStore::make(newPath(), &m_clock);
         for (int i = 0; i < 8; ++i)
-            store.add(QString::number(i), std::nullopt);
-        store.move(store.allTodos().first().id, 7); // orders 0…7
-        const Todo stored = store.allTodos().first();
+            store->add(QString::number(i), std::nullopt);
+        store->move(store->allTodos().first().id, 7); // orders 0…7
+        const Todo stored = store->allTodos().first();
 
         const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 5), QTime(hour, 0)); };
         const ExportedTodo absent { QUuid::createUuid(), u" absent "_s, false, at(10), {}, at(12), u"2026-03-10"_s,
@@ -287,13 +287,13 @@ private Q_SLOTS:
         const ExportedTodo two { QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2 };
         const ExportedTodo zero { QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0 };
         const ExportedTodo already { stored.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4 };
-        store.insertImported({ absent, two, zero, already, zero });
+        store->insertImported({ absent, two, zero, already, zero });
 
-        QCOMPARE(store.allTodos().size(), 11);
-        QCOMPARE(*store.todo(stored.id), stored);
-        const Todo importedZero = *store.todo(zero.id);
-        const Todo importedAbsent = *store.todo(absent.id);
-        const Todo importedTwo = *store.todo(two.id);
+        QCOMPARE(store->allTodos().size(), 11);
+        QCOMPARE(*store->todo(stored.id), stored);
+        const Todo importedZero = *store->todo(zero.id);
+        const Todo importedAbsent = *store->todo(absent.id);
+        const Todo importedTwo = *store->todo(two.id);
         QCOMPARE(orders({ importedZero, importedAbsent, importedTwo }), (QList<qint64> { 8, 9, 10 }));
         QCOMPARE(importedAbsent.title, u"absent"_s);
         QCOMPARE(importedAbsent.completedAt, std::nullopt);
@@ -305,22 +305,22 @@ private Q_SLOTS:
         QCOMPARE(importedTwo.updatedAt, at(9));
         QCOMPARE(importedTwo.day, std::nullopt);
 
-        TodoStore empty(newPath(), &m_clock);
-        empty.insertImported({ absent });
-        QCOMPARE(empty.todo(absent.id)->sortOrder, 1);
+        const auto empty = TodoStore::make(newPath(), &m_clock);
+        empty->insertImported({ absent });
+        QCOMPARE(empty->todo(absent.id)->sortOrder, 1);
     }
 
     void failedSaveKeepsTheChangeForTheNextSave()
     {
         const QString path = newPath();
-        TodoStore store(path, &m_clock);
+        const auto store = TodoStore::make(path, &m_clock);
         QStringList messages;
         QList<Error> errors;
-        store.onError = [&](const QString &message, const Error &error) {
+        connect(store.get(), &TodoStore::saveFailed, this, [&](const QString &message, const Error &error) {
             messages.append(message);
             errors.append(error);
-        };
-        const Todo kept = *store.add(u"kept"_s, std::nullopt);
+        });
+        const Todo kept = *store->add(u"kept"_s, std::nullopt);
 
         RawDatabase raw(path);
         QVERIFY(raw.exec(
@@ -328,25 +328,25 @@ private Q_SLOTS:
         QVERIFY(raw.exec(
             u"CREATE TRIGGER refuse_delete BEFORE DELETE ON todo BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
 
-        QSignalSpy changed(&store, &TodoStore::changed);
-        const std::optional<Todo> pending = store.add(u"pending"_s, std::nullopt);
+        QSignalSpy changed(store.get(), &TodoStore::changed);
+        const std::optional<Todo> pending = store->add(u"pending"_s, std::nullopt);
         QVERIFY(pending);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(messages, QStringList { u"Vemra couldn’t save your latest change."_s });
         QVERIFY(errors.first().detail.contains(u"disk full"_s));
-        QVERIFY(store.hasPendingChanges());
-        QCOMPARE(titles(store.allTodos()), (QStringList { u"pending"_s, u"kept"_s }));
-        store.remove(kept.id);
+        QVERIFY(store->hasPendingChanges());
+        QCOMPARE(titles(store->allTodos()), (QStringList { u"pending"_s, u"kept"_s }));
+        store->remove(kept.id);
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(titles(store.allTodos()), QStringList { u"pending"_s });
+        QCOMPARE(titles(store->allTodos()), QStringList { u"pending"_s });
         // Nothing of the failed saves reached the file.
         QCOMPARE(raw.value(u"SELECT group_concat(title) FROM todo"_s).toString(), u"kept"_s);
 
         QVERIFY(raw.exec(u"DROP TRIGGER refuse_insert"_s));
         QVERIFY(raw.exec(u"DROP TRIGGER refuse_delete"_s));
-        store.rename(pending->id, u"written"_s);
+        store->rename(pending->id, u"written"_s);
         QCOMPARE(messages.size(), 2);
-        QVERIFY(!store.hasPendingChanges());
+        QVERIFY(!store->hasPendingChanges());
         QCOMPARE(raw.value(u"SELECT group_concat(title) FROM todo"_s).toString(), u"written"_s);
     }
 
@@ -381,17 +381,17 @@ private Q_SLOTS:
         const QStringList filesBefore = QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files);
 
         {
-            TodoStore store(path, &m_clock);
-            QVERIFY(store.loadError());
-            QVERIFY(!store.loadError()->message.isEmpty());
-            QVERIFY(store.allTodos().isEmpty());
+            const auto store = TodoStore::make(path, &m_clock);
+            QVERIFY(store->loadError());
+            QVERIFY(!store->loadError()->message.isEmpty());
+            QVERIFY(store->allTodos().isEmpty());
             bool failed = false;
-            store.onError = [&](const QString &, const Error &) { failed = true; };
-            const Todo todo = *store.add(u"in memory"_s, today.addDays(1));
-            store.toggle(todo.id);
+            connect(store.get(), &TodoStore::saveFailed, this, [&] { failed = true; });
+            const Todo todo = *store->add(u"in memory"_s, today.addDays(1));
+            store->toggle(todo.id);
             QVERIFY(!failed);
-            QVERIFY(!store.hasPendingChanges());
-            QCOMPARE(titles(store.allTodos()), QStringList { u"in memory"_s });
+            QVERIFY(!store->hasPendingChanges());
+            QCOMPARE(titles(store->allTodos()), QStringList { u"in memory"_s });
         }
         QCOMPARE(fingerprint(path), before);
         QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files), filesBefore);
@@ -399,13 +399,13 @@ private Q_SLOTS:
 
     void unopenablePaths()
     {
-        // The store file is a folder.
+        // The store file is a folder->
         const QString folderPath = newPath();
         QVERIFY(QDir().mkpath(folderPath));
-        TodoStore folder(folderPath, &m_clock);
-        QVERIFY(folder.loadError());
+        const auto folder = TodoStore::make(folderPath, &m_clock);
+        QVERIFY(folder->loadError());
         QVERIFY(QFileInfo(folderPath).isDir());
-        QVERIFY(folder.add(u"works"_s, std::nullopt));
+        QVERIFY(folder->add(u"works"_s, std::nullopt));
 
         // Its folder cannot be made because a file stands in the way.
         const QString blocked = newPath();
@@ -414,9 +414,9 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.write("mine");
         blocker.close();
-        TodoStore noFolder(blocked, &m_clock);
-        QVERIFY(noFolder.loadError());
-        QVERIFY(noFolder.add(u"works"_s, std::nullopt));
+        const auto noFolder = TodoStore::make(blocked, &m_clock);
+        QVERIFY(noFolder->loadError());
+        QVERIFY(noFolder->add(u"works"_s, std::nullopt));
         QCOMPARE(fingerprint(QFileInfo(blocked).absolutePath()),
             QCryptographicHash::hash("mine", QCryptographicHash::Sha256));
     }
@@ -424,22 +424,22 @@ private Q_SLOTS:
     void storesLiveSideBySide()
     {
         const QString path = newPath();
-        TodoStore one(path, &m_clock);
-        TodoStore other(newPath(), &m_clock);
-        one.add(u"one"_s, std::nullopt);
-        other.add(u"other"_s, std::nullopt);
-        TodoStore sameFile(path, &m_clock);
-        QCOMPARE(titles(sameFile.allTodos()), QStringList { u"one"_s });
-        QCOMPARE(titles(other.allTodos()), QStringList { u"other"_s });
-        one.add(u"two"_s, std::nullopt);
-        QVERIFY(!one.hasPendingChanges());
+        const auto one = TodoStore::make(path, &m_clock);
+        const auto other = TodoStore::make(newPath(), &m_clock);
+        one->add(u"one"_s, std::nullopt);
+        other->add(u"other"_s, std::nullopt);
+        const auto sameFile = TodoStore::make(path, &m_clock);
+        QCOMPARE(titles(sameFile->allTodos()), QStringList { u"one"_s });
+        QCOMPARE(titles(other->allTodos()), QStringList { u"other"_s });
+        one->add(u"two"_s, std::nullopt);
+        QVERIFY(!one->hasPendingChanges());
     }
 
     void defaultStoreLivesInTheDataFolder()
     {
         TestHome home;
         QCOMPARE(TodoStore::defaultFilePath(), home.dataFolder() + u"/Todos.store"_s);
-        // An empty file is a new store, not a damaged one.
+        // An empty file is a new store, not a damaged one->
         QVERIFY(DataPaths::ensureFolder(home.dataFolder()));
         QFile empty(TodoStore::defaultFilePath());
         QVERIFY(empty.open(QIODevice::WriteOnly));

@@ -40,7 +40,7 @@ private Q_SLOTS:
     void init()
     {
         m_clock.set(QDateTime(friday, QTime(9, 0)));
-        m_store = std::make_unique<TodoStore>(m_dir.filePath(u"%1/Todos.store"_s.arg(++m_file)), &m_clock);
+        m_store = TodoStore::make(m_dir.filePath(u"%1/Todos.store"_s.arg(++m_file)), &m_clock);
         m_settings = MemorySettingsStore();
     }
 

@@ -86,8 +86,8 @@ private Q_SLOTS:
         QVERIFY(!input->addButton()->isEnabled());
 
         // Saved at once: a second store on the same file sees it.
-        TodoStore reopened(f->store->filePath(), &f->clock);
-        QCOMPARE(titles(reopened.allTodos()), QStringList({ u"Buy milk"_s, u"older"_s }));
+        const auto reopened = TodoStore::make(f->store->filePath(), &f->clock);
+        QCOMPARE(titles(reopened->allTodos()), QStringList({ u"Buy milk"_s, u"older"_s }));
 
         // With a filter on tomorrow the new todo is planned for tomorrow, and the filter stays.
         state->setDay(friday.addDays(1));

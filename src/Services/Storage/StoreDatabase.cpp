@@ -1,0 +1,200 @@
+#include "Services/Storage/StoreDatabase.h"
+
+#include "Platform/DataPaths.h"
+#include "Services/Storage/StoreFileCheck.h"
+#include "Services/Storage/StoreLog.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+
+namespace {
+
+QString sqlText(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.trimmed();
+}
+
+} // namespace
+
+StoreDatabase::StoreDatabase(const QString &databaseName, QString filePath, StoreSchema schema)
+    : m_connectionName(QStringLiteral("vemra-store-") + idText(QUuid::createUuid()))
+    , m_filePath(std::move(filePath))
+    , m_schema(std::move(schema))
+    , m_connection(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName))
+{
+    m_connection.setDatabaseName(databaseName);
+    m_connection.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+}
+
+StoreDatabase::~StoreDatabase()
+{
+    m_connection.close();
+    m_connection = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, const StoreSchema &schema)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!DataPaths::ensureFolder(folder)) {
+        qCWarning(vemraStore) << "cannot make the folder" << folder;
+        return Error { schema.openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) };
+    }
+    const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, schema);
+    if (!contents)
+        return contents.error();
+
+    std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
+    const auto refuse = [&](const QString &detail) {
+        qCWarning(vemraStore) << "cannot open" << path << ":" << detail;
+        return Error { schema.openFailed, detail };
+    };
+    if (!database->m_connection.open())
+        return refuse(sqlText(database->m_connection.lastError()));
+    if (contents.value() == StoreFileCheck::Contents::Empty && schema.pageSize > 0) {
+        if (Status status = database->exec(QStringLiteral("PRAGMA page_size = %1").arg(schema.pageSize)); !status)
+            return refuse(status.error().detail);
+    }
+    if (Status status = database->configure(); !status)
+        return refuse(status.error().detail);
+    if (contents.value() == StoreFileCheck::Contents::Empty) {
+        if (Status status = database->create(); !status)
+            return refuse(status.error().detail);
+    }
+    return database;
+}
+
+std::unique_ptr<StoreDatabase> StoreDatabase::inMemory(const StoreSchema &schema)
+{
+    std::unique_ptr<StoreDatabase> database(new StoreDatabase(QStringLiteral(":memory:"), QString(), schema));
+    if (!database->m_connection.open())
+        qCWarning(vemraStore) << "cannot open a database in memory:" << sqlText(database->m_connection.lastError());
+    else if (!database->configure() || !database->create())
+        qCWarning(vemraStore) << "cannot prepare a database in memory";
+    return database;
+}
+
+Status StoreDatabase::configure() const
+{
+    if (!m_filePath.isEmpty()) {
+        Result<QSqlQuery> selected = select(QStringLiteral("PRAGMA journal_mode = WAL"));
+        if (!selected)
+            return selected.error();
+        QSqlQuery mode = std::move(selected).value();
+        if (!mode.next() || mode.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
+            return saveError(QStringLiteral("The file can’t be written ahead of time."));
+    }
+    // Deleted entries are overwritten, not just let go of.
+    for (const char *pragma :
+        { "PRAGMA synchronous = NORMAL", "PRAGMA secure_delete = ON", "PRAGMA temp_store = MEMORY" }) {
+        if (Status status = exec(QString::fromLatin1(pragma)); !status)
+            return status;
+    }
+    return {};
+}
+
+Status StoreDatabase::create() const
+{
+    return write([this]() -> Status {
+        for (const QString &statement : m_schema.creation) {
+            if (Status status = exec(statement); !status)
+                return status;
+        }
+        return exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version));
+    });
+}
+
+sqlite3 *StoreDatabase::handle() const
+{
+    const QVariant handle = m_connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+Result<QSqlQuery> StoreDatabase::prepare(const QString &sql) const
+{
+    QSqlQuery query(m_connection);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        return saveError(sqlText(query.lastError()));
+    return Result<QSqlQuery>(std::move(query));
+}
+
+Status StoreDatabase::run(QSqlQuery &query, const QVariantList &bindings) const
+{
+    for (const QVariant &binding : bindings)
+        query.addBindValue(binding);
+    if (!query.exec())
+        return saveError(sqlText(query.lastError()));
+    return {};
+}
+
+Result<QSqlQuery> StoreDatabase::select(const QString &sql, const QVariantList &bindings) const
+{
+    Result<QSqlQuery> query = prepare(sql);
+    if (!query)
+        return query.error();
+    QSqlQuery prepared = std::move(query).value();
+    if (Status status = run(prepared, bindings); !status)
+        return status.error();
+    return Result<QSqlQuery>(std::move(prepared));
+}
+
+Status StoreDatabase::exec(const QString &sql, const QVariantList &bindings) const
+{
+    const Result<QSqlQuery> query = select(sql, bindings);
+    if (!query)
+        return query.error();
+    return {};
+}
+
+Status StoreDatabase::write(const std::function<Status()> &work) const
+{
+    if (Status status = exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
+        return status;
+    Status status = work();
+    if (status)
+        status = exec(QStringLiteral("COMMIT"));
+    if (!status && !exec(QStringLiteral("ROLLBACK")))
+        qCWarning(vemraStore) << "cannot roll back a failed write to" << m_filePath;
+    return status;
+}
+
+void StoreDatabase::foldLog() const
+{
+    if (m_filePath.isEmpty())
+        return;
+    Result<QSqlQuery> fold = select(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (!fold)
+        return;
+    QSqlQuery result = std::move(fold).value();
+    // The first column is 1 when another connection kept the log from being emptied.
+    if (!result.next() || result.value(0).toInt() != 0)
+        qCWarning(vemraStore) << "the log of" << m_filePath << "could not be emptied";
+}
+
+Error StoreDatabase::saveError(const QString &detail) const
+{
+    qCWarning(vemraStore) << m_filePath << ":" << detail;
+    return Error { m_schema.saveFailed, detail };
+}
+
+QString StoreDatabase::idText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+QVariant StoreDatabase::timeValue(const std::optional<QDateTime> &time)
+{
+    return time ? QVariant(time->toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>());
+}
+
+std::optional<QDateTime> StoreDatabase::timeFrom(const QVariant &value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Models/Common/Result.h"
+#include "Services/Storage/StoreSchema.h"
+
+#include <QString>
+
+// Looks at a store file before anything may write to it. It reads through a connection that
+// changes neither the file nor its -wal and -shm, so a file that is refused stays exactly as
+// it was: one written by a newer version, one that holds something else, or a damaged one.
+class StoreFileCheck final
+{
+public:
+    enum class Contents {
+        // No file yet, or a database with nothing in it: the schema is to be made.
+        Empty,
+        // The store's own tables at the schema's version, whole.
+        Current,
+    };
+
+    static Result<Contents> inspect(const QString &path, const StoreSchema &schema);
+};

@@ -1,0 +1,3 @@
+#include "Services/Storage/StoreLog.h"
+
+Q_LOGGING_CATEGORY(vemraStore, "vemra.store")
