@@ -54,13 +54,6 @@ private Q_SLOTS:
         QCOMPARE(Densities::lineHeight(Density::Regular), regular);
         QCOMPARE(Densities::lineHeight(Density::Compact), compact);
     }
-
-    void fontsDeriveFromTheBaseSize()
-    {
-        QCOMPARE(Densities::font(Density::Compact, -2).pixelSize(), 11);
-        QCOMPARE(Densities::font(Density::Regular, -5, QFont::Medium).pixelSize(), 10);
-        QCOMPARE(Densities::font(Density::Regular, -5, QFont::Medium).weight(), QFont::Medium);
-    }
 };
 
 QTEST_MAIN(TestDensity)

@@ -94,36 +94,6 @@ private Q_SLOTS:
         if (pane)
             QCOMPARE(SettingsPanes::storedValue(*pane), raw);
     }
-
-    void tabsInPickerOrder()
-    {
-        QStringList titles;
-        QStringList symbols;
-        QList<int> digits;
-        for (VemraTab tab : VemraTabs::all) {
-            titles << VemraTabs::title(tab);
-            symbols << VemraTabs::systemImage(tab);
-            digits << VemraTabs::shortcutNumber(tab);
-        }
-        QCOMPARE(
-            titles, (QStringList { QStringLiteral("Todos"), QStringLiteral("Clipboard"), QStringLiteral("Focus") }));
-        QCOMPARE(symbols,
-            (QStringList {
-                QStringLiteral("checkmark.circle"), QStringLiteral("doc.on.clipboard"), QStringLiteral("timer") }));
-        QCOMPARE(digits, (QList<int> { 1, 2, 3 }));
-    }
-
-    void panesInToolbarOrder()
-    {
-        QStringList titles;
-        for (SettingsPane pane : SettingsPanes::all) {
-            titles << SettingsPanes::title(pane);
-            QVERIFY(!SettingsPanes::systemImage(pane).isEmpty());
-        }
-        QCOMPARE(titles,
-            (QStringList { QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"),
-                QStringLiteral("Data"), QStringLiteral("About") }));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSurface)
