@@ -4,25 +4,29 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
-#include <QMimeData>
-
-#include <memory>
 #include <optional>
+
+class QMimeData;
 
 // Whether this application may read the clipboard. X11 has no such permission, so the
 // real clipboard is always allowed; the other states exist for tests.
 enum class ClipboardAccess { Allowed, NotAsked, Asks, Denied };
 
 // The system clipboard (the CLIPBOARD selection), read by type and written in one step.
-// The change count grows by one for every change, whoever made it, including our own writes.
-class SystemClipboard
+// The change count grows by one for every change, whoever made it, including our own writes,
+// and `changed` follows every step at once: X11 announces each new owner, so nothing needs
+// to poll.
+class SystemClipboard : public QObject
 {
+    Q_OBJECT
+
 public:
-    virtual ~SystemClipboard() = default;
+    using QObject::QObject;
 
     virtual qint64 changeCount() const = 0;
     // The MIME types currently offered.
@@ -30,18 +34,15 @@ public:
     // The plain text, when text is offered.
     virtual std::optional<QString> string() const = 0;
     // The local files offered (text/uri-list, else x-special/gnome-copied-files); other
-    // links are left out.
+    // links, and files on other hosts, are left out.
     virtual QList<QUrl> fileUrls() const = 0;
     // The bytes offered under a MIME type; absent when not offered or empty.
     virtual std::optional<QByteArray> data(const QString &mimeType) const = 0;
     virtual ClipboardAccess access() const = 0;
-    // Replaces the content with every representation of `data` at once. Gives the change
-    // count after the write, or nothing when the system refused it.
-    virtual std::optional<qint64> write(std::unique_ptr<QMimeData> data) = 0;
-    std::optional<qint64> write(const ClipboardWrite &contents)
-    {
-        return write(std::unique_ptr<QMimeData>(contents.toMimeData()));
-    }
+    // Replaces the content with every representation at once: the one way anything of ours
+    // reaches the clipboard. Gives the change count after the write, or nothing when the
+    // system refused it.
+    virtual std::optional<qint64> write(const ClipboardWrite &contents) = 0;
 
     static QString plainTextType() { return QStringLiteral("text/plain"); }
     static QString uriListType() { return QStringLiteral("text/uri-list"); }
@@ -56,4 +57,8 @@ public:
     static std::optional<QString> textIn(const QMimeData &mime);
     static QList<QUrl> fileUrlsIn(const QMimeData &mime);
     static std::optional<QByteArray> dataIn(const QMimeData &mime, const QString &mimeType);
+
+Q_SIGNALS:
+    // The change count has moved.
+    void changed();
 };

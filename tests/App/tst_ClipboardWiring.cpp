@@ -2,7 +2,6 @@
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Clipboard/SystemClipboardWriter.h"
 #include "Services/Shell/Preferences.h"
 
 #include <QBuffer>
@@ -78,8 +77,7 @@ private Q_SLOTS:
         h.systemClipboard.copyText(QStringLiteral("to copy back"));
         h.monitor().check();
         QTRY_COMPARE(h.store().count(), 1);
-        SystemClipboardWriter writer(h.monitor().systemClipboard());
-        QVERIFY(h.store().copy(h.store().items().first(), writer, h.clock.now()));
+        QVERIFY(h.store().copy(h.store().items().first(), h.monitor().systemClipboard(), h.clock.now()));
         QCOMPARE(h.monitor().ownChangeCount, std::optional<qint64>(h.systemClipboard.changeCount()));
         const int reads = h.systemClipboard.readCount();
         h.monitor().check();

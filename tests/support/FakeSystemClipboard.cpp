@@ -28,12 +28,12 @@ std::optional<QByteArray> FakeSystemClipboard::data(const QString &mimeType) con
     return dataIn(*m_mime, mimeType);
 }
 
-std::optional<qint64> FakeSystemClipboard::write(std::unique_ptr<QMimeData> data)
+std::optional<qint64> FakeSystemClipboard::write(const ClipboardWrite &contents)
 {
     ++m_writeCount;
     if (m_refusesWrites)
         return std::nullopt;
-    copy(std::move(data));
+    copy(contents);
     return m_changeCount;
 }
 
@@ -46,6 +46,7 @@ void FakeSystemClipboard::copy(std::unique_ptr<QMimeData> data)
 {
     m_mime = std::move(data);
     ++m_changeCount;
+    Q_EMIT changed();
 }
 
 void FakeSystemClipboard::copyText(const QString &text)
@@ -59,4 +60,5 @@ void FakeSystemClipboard::clearContents()
 {
     m_mime = std::make_unique<QMimeData>();
     ++m_changeCount;
+    Q_EMIT changed();
 }

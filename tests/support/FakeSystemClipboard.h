@@ -7,9 +7,11 @@
 #include <memory>
 
 // An in-memory clipboard. Tests play other applications' copies with copy…(), each of which
-// moves the change count, and inspect what the application wrote.
+// moves the change count and signals it, and inspect what the application wrote.
 class FakeSystemClipboard final : public SystemClipboard
 {
+    Q_OBJECT
+
 public:
     FakeSystemClipboard();
 
@@ -19,8 +21,7 @@ public:
     QList<QUrl> fileUrls() const override;
     std::optional<QByteArray> data(const QString &mimeType) const override;
     ClipboardAccess access() const override { return m_access; }
-    using SystemClipboard::write;
-    std::optional<qint64> write(std::unique_ptr<QMimeData> data) override;
+    std::optional<qint64> write(const ClipboardWrite &contents) override;
 
     // Another application's copy of the given representations.
     void copy(const ClipboardWrite &contents);

@@ -14,12 +14,14 @@ const QMimeData *current()
 } // namespace
 
 QtSystemClipboard::QtSystemClipboard(QObject *parent)
-    : QObject(parent)
+    : SystemClipboard(parent)
 {
     connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
         // Our own write is counted once in write(), whatever the backend signals meanwhile.
-        if (mode == QClipboard::Clipboard && !m_writing)
-            ++m_changeCount;
+        if (mode != QClipboard::Clipboard || m_writing)
+            return;
+        ++m_changeCount;
+        Q_EMIT changed();
     });
 }
 
@@ -47,14 +49,16 @@ std::optional<QByteArray> QtSystemClipboard::data(const QString &mimeType) const
     return mime ? dataIn(*mime, mimeType) : std::nullopt;
 }
 
-std::optional<qint64> QtSystemClipboard::write(std::unique_ptr<QMimeData> data)
+std::optional<qint64> QtSystemClipboard::write(const ClipboardWrite &contents)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     m_writing = true;
-    clipboard->setMimeData(data.release(), QClipboard::Clipboard);
+    clipboard->setMimeData(contents.toMimeData(), QClipboard::Clipboard);
     m_writing = false;
     // X11 refuses by leaving the selection with its old owner: nothing changed then.
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard())
         return std::nullopt;
-    return ++m_changeCount;
+    ++m_changeCount;
+    Q_EMIT changed();
+    return m_changeCount;
 }

@@ -2,12 +2,10 @@
 
 #include "Platform/SystemClipboard.h"
 
-#include <QObject>
-
 // The CLIPBOARD selection through QClipboard. Qt reports every change of owner (another
-// client's copy, or ours) through QClipboard::changed; each one moves our change count.
-// The PRIMARY selection is ignored.
-class QtSystemClipboard final : public QObject, public SystemClipboard
+// client's copy, or ours) through QClipboard::changed, from the X server's own notice; each
+// one moves our change count. The PRIMARY selection is ignored.
+class QtSystemClipboard final : public SystemClipboard
 {
     Q_OBJECT
 
@@ -20,8 +18,7 @@ public:
     QList<QUrl> fileUrls() const override;
     std::optional<QByteArray> data(const QString &mimeType) const override;
     ClipboardAccess access() const override { return ClipboardAccess::Allowed; }
-    using SystemClipboard::write;
-    std::optional<qint64> write(std::unique_ptr<QMimeData> data) override;
+    std::optional<qint64> write(const ClipboardWrite &contents) override;
 
 private:
     qint64 m_changeCount = 0;

@@ -1,7 +1,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 
 #include "Platform/DataPaths.h"
-#include "Services/Clipboard/ClipboardWriter.h"
+#include "Platform/SystemClipboard.h"
 
 #include <QDir>
 #include <QFile>
@@ -1079,25 +1079,18 @@ void ClipboardStore::removeSideFiles(const QStringList &paths)
 
 // Copy-back and deletion -----------------------------------------------------------------
 
-bool ClipboardStore::copy(const ClipboardItem &item, ClipboardWriter &systemClipboard, const QDateTime &now)
+bool ClipboardStore::copy(const ClipboardItem &item, SystemClipboard &systemClipboard, const QDateTime &now)
 {
-    auto data = std::make_unique<QMimeData>();
+    ClipboardWrite contents;
     switch (item.kind()) {
     case ClipboardItem::Kind::Text:
-    case ClipboardItem::Kind::Code: {
-        const std::optional<QString> text = fullText(item);
-        if (!text)
-            return false;
-        data->setText(*text);
-        break;
-    }
+    case ClipboardItem::Kind::Code:
     case ClipboardItem::Kind::Url: {
-        const std::optional<QString> text = fullText(item);
-        if (!text)
+        contents.text = fullText(item);
+        if (!contents.text)
             return false;
-        data->setText(*text);
         if (const std::optional<QUrl> link = item.url())
-            data->setUrls({ *link });
+            contents.urls = { *link };
         break;
     }
     case ClipboardItem::Kind::Image: {
@@ -1112,28 +1105,20 @@ bool ClipboardStore::copy(const ClipboardItem &item, ClipboardWriter &systemClip
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return false;
-        data->setData(mimeTypeFor(item.mimeType), bytes);
+        contents.data.append({ mimeTypeFor(item.mimeType), bytes });
         break;
     }
-    case ClipboardItem::Kind::File: {
-        QList<QUrl> urls;
-        QByteArray copied("copy");
-        for (const QString &path : item.filePaths()) {
-            const QUrl link = QUrl::fromLocalFile(path);
-            urls << link;
-            copied += '\n' + link.toEncoded();
-        }
-        data->setUrls(urls);
-        // File managers paste copied files from this form.
-        data->setData(QStringLiteral("x-special/gnome-copied-files"), copied);
+    case ClipboardItem::Kind::File:
+        for (const QString &path : item.filePaths())
+            contents.fileUrls.append(QUrl::fromLocalFile(path));
         break;
-    }
     }
 
-    if (!systemClipboard.write(std::move(data)))
+    const std::optional<qint64> changeCount = systemClipboard.write(contents);
+    if (!changeCount)
         return false;
     if (onCopyBack)
-        onCopyBack(systemClipboard.changeCount());
+        onCopyBack(*changeCount);
 
     // The stored version, not the caller's copy, so that a stale copy does not undo a fold.
     if (std::optional<ClipboardItem> current = this->item(item.id)) {

@@ -19,7 +19,7 @@
 #include <memory>
 #include <optional>
 
-class ClipboardWriter;
+class SystemClipboard;
 
 // The clipboard history: a SQLite database of ClipboardItem records plus the folder of side
 // files next to it ("Images", "Thumbnails", "Text"). Lives on the main thread.
@@ -58,7 +58,7 @@ public:
     // Called when a save fails, with "Vemra couldn’t save your clipboard history." and the
     // error. Set by the owner.
     std::function<void(const QString &message, const Error &error)> onError;
-    // Called after a successful copy-back with the systemClipboard's change count after the write,
+    // Called after a successful copy-back with the clipboard's change count after the write,
     // so that the monitor does not record our own write.
     std::function<void(qint64 changeCount)> onCopyBack;
 
@@ -97,9 +97,9 @@ public:
     // save.
     void save();
 
-    // Writes the entry to the systemClipboard; true when the systemClipboard took it. Afterwards the entry
-    // counts one more copy, last copied `now`.
-    bool copy(const ClipboardItem &item, ClipboardWriter &systemClipboard, const QDateTime &now);
+    // Writes the entry to the system clipboard; true when the clipboard took it. Afterwards the
+    // entry counts one more copy, last copied `now`.
+    bool copy(const ClipboardItem &item, SystemClipboard &systemClipboard, const QDateTime &now);
 
     // Deletes entries, then their side files once the deletion is saved.
     void deleteItems(const QList<ClipboardItem> &items);

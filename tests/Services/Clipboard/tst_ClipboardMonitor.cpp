@@ -5,7 +5,6 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Clipboard/SystemClipboardWriter.h"
 #include "Services/Shell/Preferences.h"
 #include "TestHome.h"
 
@@ -102,8 +101,7 @@ private Q_SLOTS:
         rig.monitor->check();
         QTRY_COMPARE(rig.store->count(), 1);
 
-        SystemClipboardWriter writer(rig.systemClipboard);
-        QVERIFY(rig.store->copy(rig.store->items().first(), writer, rig.clock.now()));
+        QVERIFY(rig.store->copy(rig.store->items().first(), rig.systemClipboard, rig.clock.now()));
         QCOMPARE(rig.monitor->ownChangeCount, std::optional<qint64>(rig.systemClipboard.changeCount()));
         const int reads = rig.systemClipboard.readCount();
         rig.monitor->check();

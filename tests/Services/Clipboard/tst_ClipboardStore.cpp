@@ -1,6 +1,6 @@
+#include "FakeSystemClipboard.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Clipboard/ClipboardWriter.h"
 #include "TestHome.h"
 
 #include <QCryptographicHash>
@@ -14,27 +14,6 @@
 #include <QTest>
 
 namespace {
-
-// The systemClipboard as the store sees it: remembers the last accepted write.
-class FakeClipboardWriter final : public ClipboardWriter
-{
-public:
-    bool write(std::unique_ptr<QMimeData> data) override
-    {
-        ++writes;
-        if (refuses)
-            return false;
-        contents = std::move(data);
-        ++count;
-        return true;
-    }
-    qint64 changeCount() const override { return count; }
-
-    std::unique_ptr<QMimeData> contents;
-    qint64 count = 41;
-    int writes = 0;
-    bool refuses = false;
-};
 
 QString sha256(const QByteArray &bytes)
 {
@@ -495,9 +474,8 @@ private Q_SLOTS:
 
         TestHome home;
         auto store = ClipboardStore::make(folder());
-        FakeClipboardWriter systemClipboard;
-        systemClipboard.contents = std::make_unique<QMimeData>();
-        systemClipboard.contents->setText(QStringLiteral("before"));
+        FakeSystemClipboard systemClipboard;
+        systemClipboard.copyText(QStringLiteral("before"));
 
         const QString whole = QString(19999, QLatin1Char('a')) + QStringLiteral("bcdef");
         ClipboardCapture capture;
@@ -521,7 +499,7 @@ private Q_SLOTS:
             capture.kind = kind == QStringLiteral("code") ? ClipboardKind::Code
                 : kind == QStringLiteral("url")           ? ClipboardKind::Url
                                                           : ClipboardKind::Text;
-            systemClipboard.refuses = kind == QStringLiteral("refused");
+            systemClipboard.setRefusesWrites(kind == QStringLiteral("refused"));
         }
         const ClipboardItem item = store->record(capture);
         const qint64 revision = store->revision();
@@ -542,19 +520,19 @@ private Q_SLOTS:
             QCOMPARE(after.lastCopiedAt, at(10, 9));
             QCOMPARE(store->revision(), revision);
             if (kind != QStringLiteral("refused")) {
-                QCOMPARE(systemClipboard.writes, 0); // untouched
-                QCOMPARE(systemClipboard.contents->text(), QStringLiteral("before"));
+                QCOMPARE(systemClipboard.writeCount(), 0); // untouched
+                QCOMPARE(systemClipboard.contents().text(), QStringLiteral("before"));
             }
             return;
         }
 
-        QCOMPARE(reported, std::optional<qint64>(42));
+        QCOMPARE(reported, std::optional<qint64>(2));
         QCOMPARE(countWhenReported, std::optional<qint64>(1)); // told before the entry changes
         QCOMPARE(after.copyCount, 2);
         QCOMPARE(after.lastCopiedAt, at(10, 12));
         QCOMPARE(store->revision(), revision + 1);
 
-        const QMimeData &written = *systemClipboard.contents;
+        const QMimeData &written = systemClipboard.contents();
         if (kind == QStringLiteral("long")) {
             QCOMPARE(written.text(), whole);
         } else if (kind == QStringLiteral("image")) {
@@ -642,9 +620,9 @@ private Q_SLOTS:
         {
             auto reopened = ClipboardStore::make(folder());
             QCOMPARE(reopened->count(), 2);
-            FakeClipboardWriter systemClipboard;
+            FakeSystemClipboard systemClipboard;
             QVERIFY(reopened->copy(*reopened->item(image.id), systemClipboard, at(10, 13)));
-            QCOMPARE(systemClipboard.contents->data(QStringLiteral("image/png")), QByteArray("image-one"));
+            QCOMPARE(systemClipboard.contents().data(QStringLiteral("image/png")), QByteArray("image-one"));
         }
 
         // A deletion that is saved removes them.
@@ -706,7 +684,7 @@ private Q_SLOTS:
         QVERIFY(store->url(QStringLiteral("../keep.txt")).isEmpty());
 
         QVERIFY(!store->fullText(bad));
-        FakeClipboardWriter systemClipboard;
+        FakeSystemClipboard systemClipboard;
         QVERIFY(!store->copy(bad, systemClipboard, at(10, 11)));
 
         store->deleteItems({ bad, copiedFiles });
