@@ -11,6 +11,7 @@
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
+#include "Services/Sound/SoundBank.h"
 #include "Services/Updates/FeedUpdateDriver.h"
 
 #include <QApplication>
@@ -44,23 +45,26 @@ int main(int argc, char *argv[])
     QtSystemClipboard systemClipboard;
     X11FrontApp frontApp;
 
-    AppPlatform platform;
-    platform.settings = &settings;
-    platform.alerts = &alerts;
-    platform.revealer = &revealer;
-    platform.workspace = &workspace;
-    platform.tray = &tray;
-    platform.hotKeys = &hotKeys;
-    platform.clock = &clock;
-    platform.systemClipboard = &systemClipboard;
-    platform.frontApp = &frontApp;
-    platform.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
-    platform.makeLoginItemService = [] { return std::make_unique<XdgAutostartEntry>(); };
-    platform.makeUpdateDriver = [&] {
-        return std::make_unique<FeedUpdateDriver>(FeedUpdateDriver::builtInSource(), settings, clock, alerts);
-    };
+    XdgAutostartEntry loginItems;
+    FeedUpdateDriver updateDriver(FeedUpdateDriver::builtInSource(), settings, clock, alerts);
+    SoundBank sounds;
 
-    AppDelegate delegate(platform);
+    Environment environment;
+    environment.settings = &settings;
+    environment.alerts = &alerts;
+    environment.revealer = &revealer;
+    environment.workspace = &workspace;
+    environment.tray = &tray;
+    environment.hotKeyBackend = &hotKeys;
+    environment.clock = &clock;
+    environment.systemClipboard = &systemClipboard;
+    environment.frontApp = &frontApp;
+    environment.loginItems = &loginItems;
+    environment.updateDriver = &updateDriver;
+    environment.sounds = &sounds;
+    environment.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
+
+    AppDelegate delegate(environment);
     QObject::connect(
         &instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::applicationShouldHandleReopen);
     delegate.start();

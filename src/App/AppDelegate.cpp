@@ -65,16 +65,18 @@ const QString loadErrorDetail = QStringLiteral(
 
 } // namespace
 
-AppDelegate::AppDelegate(const AppPlatform &platform, QObject *parent)
+AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
     : QObject(parent)
-    , m_platform(platform)
-    , m_preferences(new Preferences(*platform.settings, this))
+    , m_environment(environment)
     , m_menuBarSurface(new Surface(this))
     , m_windowSurface(new Surface(this))
     , m_settingsSurface(new Surface(this))
 {
-    if (m_platform.makeLoginItemService)
-        m_launchAtLogin = new LaunchAtLogin(m_platform.makeLoginItemService(), this);
+    const Environment &e = m_environment;
+    Q_ASSERT(e.settings && e.alerts && e.revealer && e.workspace && e.tray && e.hotKeyBackend && e.clock
+        && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds);
+    m_environment.preferences = new Preferences(*e.settings, this);
+    m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, this);
 }
 
 AppDelegate::~AppDelegate()
@@ -84,7 +86,8 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::start()
 {
-    QPointer<AppDelegate> self(this);
+    Environment &e = m_environment;
+    Preferences &preferences = *e.preferences;
 
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
     // is over.
@@ -93,103 +96,64 @@ void AppDelegate::start()
         presentAlert(
             message, QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
     });
+    e.todos = m_todoStore.get();
 
     // The clipboard history. A store that cannot be opened runs in memory; the user is told
     // once start-up is over.
     m_clipboardStore = ClipboardStore::makeDefault();
-    m_clipboardStore->onError = [self](const QString &message, const Error &error) {
-        if (self)
-            self->presentAlert(message,
-                QStringLiteral("Your clipboard history is still here. Vemra will try again with the next "
-                               "change."),
-                error);
+    m_clipboardStore->onError = [this](const QString &message, const Error &error) {
+        presentAlert(message,
+            QStringLiteral("Your clipboard history is still here. Vemra will try again with the next change."), error);
     };
+    e.clipboard = m_clipboardStore.get();
 
     // The clipboard monitor. Only the first failed capture of a run is shown, and the store's
     // own writes to the clipboard are not recorded again.
-    QPointer<ClipboardMonitor> monitor;
-    if (m_platform.systemClipboard && m_platform.frontApp && m_platform.clock) {
-        m_clipboardMonitor = std::make_unique<ClipboardMonitor>(
-            *m_clipboardStore, *m_preferences, *m_platform.systemClipboard, *m_platform.frontApp, *m_platform.clock);
-        monitor = m_clipboardMonitor.get();
-        m_clipboardMonitor->onError = [self](const Error &error) {
-            if (self)
-                self->reportCaptureError(error);
-        };
-        m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) {
-            if (monitor)
-                monitor->ownChangeCount = changeCount;
-        };
-    }
+    m_clipboardMonitor
+        = std::make_unique<ClipboardMonitor>(*m_clipboardStore, preferences, *e.systemClipboard, *e.frontApp, *e.clock);
+    ClipboardMonitor *monitor = m_clipboardMonitor.get();
+    monitor->onError = [this](const Error &error) { reportCaptureError(error); };
+    m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; };
+    e.monitor = monitor;
 
     // Preference callbacks: the clipboard switches re-evaluate capture, the appearance applies
     // at once.
-    m_preferences->onClipboardChange = [monitor] {
-        if (monitor)
-            monitor->update();
-    };
+    preferences.onClipboardChange = [monitor] { monitor->update(); };
     applyAppearance();
-    m_preferences->onAppearanceChange = [self] {
-        if (self)
-            self->applyAppearance();
-    };
+    preferences.onAppearanceChange = [this] { applyAppearance(); };
 
-    if (m_launchAtLogin) {
-        m_launchAtLogin->onError = [self](const Error &error) {
-            if (self)
-                self->presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error);
-        };
-    }
+    e.launchAtLogin->onError
+        = [this](const Error &error) { presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error); };
 
     // The two global shortcuts register at once; one that another application holds is tried
     // again a few times.
-    if (m_platform.hotKeys && m_platform.settings) {
-        m_hotKeys = HotKeys::makeDefault(
-            m_platform.settings, m_platform.hotKeys,
-            [self] {
-                if (self)
-                    self->newTodoHotKeyPressed();
-            },
-            [self] {
-                if (self)
-                    self->focusHotKeyPressed();
-            });
-    }
+    m_hotKeys = HotKeys::makeDefault(
+        e.settings, e.hotKeyBackend, [this] { newTodoHotKeyPressed(); }, [this] { focusHotKeyPressed(); });
+    e.hotKeys = m_hotKeys.get();
 
-    if (m_platform.makeUpdateDriver)
-        m_updater = std::make_unique<Updater>(m_platform.makeUpdateDriver());
-
-    Services services;
-    services.todos = m_todoStore.get();
-    services.clipboard = m_clipboardStore.get();
-    services.monitor = m_clipboardMonitor.get();
-    services.hotKeys = m_hotKeys.get();
-    services.updater = m_updater.get();
-    m_services = services;
+    m_updater = std::make_unique<Updater>(*e.updateDriver);
+    e.updater = m_updater.get();
 
     setUpTrayIcon();
     setUpSurfaces();
     setUpTrayPanel();
     // Clipboard capture starts, or stays off, as the settings say.
-    if (m_clipboardMonitor)
-        m_clipboardMonitor->update();
-    if (m_platform.workspace)
-        connect(m_platform.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeTrayPanel);
+    monitor->update();
+    connect(e.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeTrayPanel);
 
-    m_wasLaunchedAtLogin = m_platform.launchedAtLogin;
+    m_wasLaunchedAtLogin = e.launchedAtLogin;
     QTimer::singleShot(0, this, &AppDelegate::afterLaunch);
 }
 
 void AppDelegate::afterLaunch()
 {
     // Each alert is modal, so the panel waits until the user has read them.
-    if (m_services && m_services->todos && m_services->todos->loadError()) {
-        presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *m_services->todos->loadError(),
-            m_services->todos->filePath());
+    if (const auto &error = m_todoStore->loadError()) {
+        presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *error, m_todoStore->filePath());
     }
-    if (m_services && m_services->clipboard && m_services->clipboard->loadError()) {
-        presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."),
-            *m_services->clipboard->loadError(), DataPaths::appFolder() + QStringLiteral("/Clipboard"));
+    if (const auto &error = m_clipboardStore->loadError()) {
+        presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."), *error,
+            DataPaths::appFolder() + QStringLiteral("/Clipboard"));
     }
     if (!m_wasLaunchedAtLogin)
         showTrayPanel(openingTab());
@@ -207,7 +171,7 @@ void AppDelegate::applyAppearance()
         return;
     if (QApplication::style()->name() != QLatin1String("fusion"))
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    switch (m_preferences->appearance()) {
+    switch (m_environment.preferences->appearance()) {
     case Appearance::System:
         // A palette with nothing set hands the colours back to the desktop's theme.
         QApplication::setPalette(QPalette());
@@ -241,54 +205,20 @@ void AppDelegate::focusHotKeyPressed()
     toggleTrayPanel(VemraTab::Focus);
 }
 
-Environment AppDelegate::environment(Surface *surface) const
-{
-    Environment environment;
-    if (m_services) {
-        environment.todos = m_services->todos;
-        environment.clipboard = m_services->clipboard;
-        environment.monitor = m_services->monitor;
-        environment.focus = m_services->focus;
-        environment.hotKeys = m_services->hotKeys;
-        environment.transfer = m_services->transfer;
-        environment.updater = m_services->updater;
-    }
-    environment.preferences = m_preferences;
-    environment.launchAtLogin = m_launchAtLogin;
-    environment.surface = surface;
-    return environment;
-}
-
 // Tray icon and status menu
 
 void AppDelegate::setUpTrayIcon()
 {
-    if (!m_platform.tray)
-        return;
-    m_hasTrayIcon = true;
     refreshStatusIcon();
-    m_platform.tray->setToolTip(QStringLiteral("Vemra"));
-    connect(m_platform.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
-    connect(m_platform.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
-    m_platform.tray->setVisible(true);
+    m_environment.tray->setToolTip(QStringLiteral("Vemra"));
+    connect(m_environment.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
+    connect(m_environment.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
+    m_environment.tray->setVisible(true);
 }
 
 void AppDelegate::refreshStatusIcon()
 {
-    if (!m_hasTrayIcon || m_showsFocusInTray)
-        return;
-    m_platform.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
-}
-
-void AppDelegate::updateTrayIcon()
-{
-    if (!m_hasTrayIcon || !m_services)
-        return;
-    if (m_showsFocusInTray) {
-        m_showsFocusInTray = false;
-        refreshStatusIcon();
-        m_platform.tray->setToolTip(QStringLiteral("Vemra"));
-    }
+    m_environment.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
 }
 
 void AppDelegate::trayIconClicked(Qt::KeyboardModifiers modifiers)
@@ -301,8 +231,6 @@ void AppDelegate::trayIconClicked(Qt::KeyboardModifiers modifiers)
 
 void AppDelegate::showStatusMenu()
 {
-    if (!m_hasTrayIcon)
-        return;
     closeTrayPanel();
     // Built afresh on every opening, so every entry reflects this moment.
     QMenu menu;
@@ -313,18 +241,18 @@ void AppDelegate::showStatusMenu()
     });
     menu.winId();
     WindowTags::setSurface(menu.windowHandle(), QStringLiteral("status-menu"));
-    m_platform.tray->showMenu(&menu);
+    m_environment.tray->showMenu(&menu);
 }
 
 StatusMenu::State AppDelegate::statusMenuState() const
 {
     StatusMenu::State state;
-    state.hasServices = hasServices();
-    state.launchesAtLogin = m_launchAtLogin && m_launchAtLogin->isEnabled();
-    state.monitorsClipboard = m_preferences->monitorsClipboard();
-    state.isClipboardPaused = m_preferences->isClipboardPaused();
-    if (m_services && m_services->updater)
-        state.availableVersion = m_services->updater->availableVersion();
+    state.hasServices = m_todoStore != nullptr;
+    state.launchesAtLogin = m_environment.launchAtLogin->isEnabled();
+    state.monitorsClipboard = m_environment.preferences->monitorsClipboard();
+    state.isClipboardPaused = m_environment.preferences->isClipboardPaused();
+    if (m_updater)
+        state.availableVersion = m_updater->availableVersion();
     return state;
 }
 
@@ -345,11 +273,10 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
         showSettings(SettingsPane::General);
         break;
     case StatusMenu::Action::ToggleLaunchAtLogin:
-        if (m_launchAtLogin)
-            m_launchAtLogin->toggle();
+        m_environment.launchAtLogin->toggle();
         break;
     case StatusMenu::Action::ToggleClipboardPause:
-        m_preferences->setClipboardPaused(!m_preferences->isClipboardPaused());
+        m_environment.preferences->setClipboardPaused(!m_environment.preferences->isClipboardPaused());
         break;
     case StatusMenu::Action::CheckForUpdates:
         checkForUpdates();
@@ -386,9 +313,8 @@ void AppDelegate::setUpSurfaces()
 
 void AppDelegate::setUpTrayPanel()
 {
-    auto *root = new PanelContent(environment(m_menuBarSurface), m_platform.settings, m_platform.clock);
-    if (m_platform.workspace)
-        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
+    auto *root = new PanelContent(m_environment, *m_menuBarSurface);
+    connect(m_environment.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
     m_menuBarPanel = std::make_unique<TrayPanel>(root);
     QPointer<AppDelegate> self(this);
     m_menuBarPanel->setOnShow([self] {
@@ -439,10 +365,10 @@ bool AppDelegate::isTrayPanelShown() const
 
 void AppDelegate::showTrayPanel(VemraTab tab)
 {
-    if (!m_hasTrayIcon || !m_menuBarPanel)
+    if (!m_menuBarPanel)
         return;
     m_menuBarSurface->setTab(tab);
-    m_menuBarPanel->show(m_platform.tray);
+    m_menuBarPanel->show(m_environment.tray);
 }
 
 void AppDelegate::toggleTrayPanel(VemraTab tab)
@@ -471,9 +397,8 @@ HostWindow *AppDelegate::makeWindow()
 {
     auto *window = new HostWindow;
     window->setWindowTitle(QStringLiteral("Vemra"));
-    auto *content = new ExpandedWindow(environment(m_windowSurface), m_platform.settings, m_platform.clock);
-    if (m_platform.workspace)
-        connect(m_platform.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
+    auto *content = new ExpandedWindow(m_environment, *m_windowSurface);
+    connect(m_environment.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
     window->setContent(content);
     window->setMinimumSize(420, 520);
     window->resize(560, 700);
@@ -501,8 +426,7 @@ void AppDelegate::addApplicationCommands(QWidget *window)
 
 void AppDelegate::showWindow(std::optional<VemraTab> tab)
 {
-    if (!m_services)
-        return;
+    Q_ASSERT(m_todoStore); // made by start()
     closeTrayPanel();
     if (!m_window)
         m_window = makeWindow();
@@ -520,9 +444,8 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
 
 std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
 {
-    auto settings = std::make_unique<SettingsWindowController>([this](SettingsPane pane) -> QWidget * {
-        return new SettingsPanePlaceholder(pane, environment(m_settingsSurface));
-    });
+    auto settings = std::make_unique<SettingsWindowController>(
+        [this](SettingsPane pane) -> QWidget * { return new SettingsPanePlaceholder(pane, m_environment); });
     HostWindow *window = settings->window();
     addApplicationCommands(window);
     connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });
@@ -531,8 +454,7 @@ std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
 
 void AppDelegate::showSettings(SettingsPane pane)
 {
-    if (!m_services)
-        return;
+    Q_ASSERT(m_todoStore); // made by start()
     closeTrayPanel();
     if (!m_settings)
         m_settings = makeSettings();
@@ -552,8 +474,7 @@ void AppDelegate::newTodo()
 void AppDelegate::checkForUpdates()
 {
     closeTrayPanel();
-    if (m_services && m_services->updater)
-        m_services->updater->checkForUpdates();
+    m_updater->checkForUpdates();
 }
 
 void AppDelegate::applicationShouldHandleReopen()
@@ -587,10 +508,8 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     Alert alert;
     alert.title = title;
     alert.informativeText = parts.join(QStringLiteral("\n\n"));
-    if (!m_platform.alerts)
-        return;
     m_alertsShown.insert(title);
-    m_platform.alerts->present(alert);
+    m_environment.alerts->present(alert);
     m_alertsShown.remove(title);
 }
 
@@ -603,8 +522,6 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
         : loadErrorDetail + QStringLiteral("\n\n") + error.description();
     alert.buttons = { QStringLiteral("OK"), QStringLiteral("Show in Folder") };
     alert.cancelButton = 0;
-    if (!m_platform.alerts)
-        return;
-    if (m_platform.alerts->present(alert) == 1 && m_platform.revealer)
-        m_platform.revealer->reveal(file);
+    if (m_environment.alerts->present(alert) == 1)
+        m_environment.revealer->reveal(file);
 }

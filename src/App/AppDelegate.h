@@ -1,6 +1,5 @@
 #pragma once
 
-#include "App/AppPlatform.h"
 #include "App/Tray/StatusMenu.h"
 #include "Models/Common/Result.h"
 #include "Models/Shell/SettingsPane.h"
@@ -31,20 +30,8 @@ class AppDelegate final : public QObject
     Q_OBJECT
 
 public:
-    // The services made at start-up, kept together for the life of the process. A pointer stays
-    // null while its service does not exist in this build.
-    struct Services
-    {
-        TodoStore *todos = nullptr;
-        ClipboardStore *clipboard = nullptr;
-        ClipboardMonitor *monitor = nullptr;
-        FocusSessionManager *focus = nullptr;
-        HotKeys *hotKeys = nullptr;
-        DataTransfer *transfer = nullptr;
-        Updater *updater = nullptr;
-    };
-
-    explicit AppDelegate(const AppPlatform &platform, QObject *parent = nullptr);
+    // `environment` holds every system facility; the delegate fills in the services it makes.
+    explicit AppDelegate(const Environment &environment, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // The start-up: makes the services, the tray icon, the surfaces and the panel, then, on the
@@ -58,11 +45,10 @@ public:
     void reportCaptureError(const Error &error);
     void newTodoHotKeyPressed();
     void focusHotKeyPressed();
-    // The objects a surface's views are given.
-    Environment environment(Surface *surface) const;
+    // The facilities and, once started, the services: what every root view is given.
+    const Environment &environment() const { return m_environment; }
 
     // Tray icon and status menu.
-    void updateTrayIcon();
     void trayIconClicked(Qt::KeyboardModifiers modifiers);
     void showStatusMenu();
     StatusMenu::State statusMenuState() const;
@@ -88,9 +74,8 @@ public:
     // A store that could not be opened, with a way to show its file.
     void presentLoadError(const QString &title, const Error &error, const QString &file);
 
-    bool hasServices() const { return m_services.has_value(); }
-    Preferences &preferences() const { return *m_preferences; }
-    LaunchAtLogin *launchAtLogin() const { return m_launchAtLogin; }
+    Preferences &preferences() const { return *m_environment.preferences; }
+    LaunchAtLogin &launchAtLogin() const { return *m_environment.launchAtLogin; }
     Surface &menuBarSurface() const { return *m_menuBarSurface; }
     Surface &windowSurface() const { return *m_windowSurface; }
     Surface &settingsSurface() const { return *m_settingsSurface; }
@@ -115,7 +100,7 @@ private:
     void addApplicationCommands(QWidget *window);
     void refreshStatusIcon();
 
-    AppPlatform m_platform;
+    Environment m_environment;
     // The titles of the alerts on screen now.
     QSet<QString> m_alertsShown;
     // The services, declared before the surfaces so that they outlive every view.
@@ -124,15 +109,10 @@ private:
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
-    std::optional<Services> m_services;
-    Preferences *m_preferences = nullptr;
-    LaunchAtLogin *m_launchAtLogin = nullptr;
-    bool m_hasTrayIcon = false;
     std::unique_ptr<TrayPanel> m_menuBarPanel;
     QPointer<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
-    bool m_showsFocusInTray = false;
     Surface *m_menuBarSurface = nullptr;
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;

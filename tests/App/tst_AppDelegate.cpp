@@ -25,7 +25,7 @@ struct Harness : AppHarness
 {
     explicit Harness(bool launchedAtLogin = false, bool launch = true)
     {
-        platform.launchedAtLogin = launchedAtLogin;
+        environment.launchedAtLogin = launchedAtLogin;
         create();
         if (launch)
             start();
@@ -50,13 +50,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, atLogin);
         Harness h(atLogin, false);
-        QVERIFY(!h.delegate->hasServices());
         h.delegate->start();
         // The panel waits for the next turn of the event loop.
         QVERIFY(!h.panelShown());
         QCoreApplication::processEvents();
 
-        QVERIFY(h.delegate->hasServices());
+        QVERIFY(h.delegate->environment().todos);
         QVERIFY(h.tray.isVisible());
         QCOMPARE(h.tray.toolTip(), QStringLiteral("Vemra"));
         QVERIFY(!h.tray.icon().isNull());
@@ -103,8 +102,8 @@ private Q_SLOTS:
         QCOMPARE(h.revealer.revealed(), QStringList { clipboard });
         QCOMPARE(h.panelShown(), !atLogin);
         // Both keep working in memory.
-        QVERIFY(h.delegate->environment(nullptr).todos);
-        QVERIFY(h.delegate->environment(nullptr).clipboard);
+        QVERIFY(h.delegate->environment().todos);
+        QVERIFY(h.delegate->environment().clipboard);
     }
 
     void hotKeysToggleThePanelOnTheirTab()
@@ -130,7 +129,7 @@ private Q_SLOTS:
         QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
         QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(!h.panelShown());
-        QVERIFY(h.delegate->environment(&h.delegate->menuBarSurface()).hotKeys);
+        QVERIFY(h.delegate->environment().hotKeys);
     }
 
     void trayClicksToggleOrOpenTheMenu()
@@ -165,10 +164,10 @@ private Q_SLOTS:
         QVERIFY(h.delegate->statusMenuState().isClipboardPaused);
 
         h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleLaunchAtLogin);
-        QVERIFY(h.delegate->launchAtLogin()->isEnabled());
+        QVERIFY(h.delegate->launchAtLogin().isEnabled());
         QVERIFY(h.delegate->statusMenuState().launchesAtLogin);
 
-        h.loginItems->failure = QStringLiteral("The autostart folder is not writable.");
+        h.loginItems.failure = QStringLiteral("The autostart folder is not writable.");
         h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleLaunchAtLogin);
         QCOMPARE(h.alerts.alerts().size(), 1);
         QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t change Launch at Login."));

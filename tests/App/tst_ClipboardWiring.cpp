@@ -18,13 +18,13 @@ struct Harness : AppHarness
     explicit Harness(bool monitorsClipboard = true)
     {
         settings.setValue(QStringLiteral("monitorsClipboard"), monitorsClipboard);
-        platform.launchedAtLogin = true;
+        environment.launchedAtLogin = true;
         systemClipboard.copyText(QStringLiteral("on the clipboard at launch"));
         start();
     }
 
-    ClipboardMonitor &monitor() const { return *delegate->environment(nullptr).monitor; }
-    ClipboardStore &store() const { return *delegate->environment(nullptr).clipboard; }
+    ClipboardMonitor &monitor() const { return *delegate->environment().monitor; }
+    ClipboardStore &store() const { return *delegate->environment().clipboard; }
 };
 
 } // namespace
@@ -37,7 +37,7 @@ private Q_SLOTS:
     void startUpRecordsNewCopiesOnly()
     {
         Harness h;
-        QVERIFY(h.delegate->environment(nullptr).monitor);
+        QVERIFY(h.delegate->environment().monitor);
         QVERIFY(h.monitor().isPolling());
         h.monitor().check();
         QCOMPARE(h.store().count(), 0);

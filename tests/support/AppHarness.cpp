@@ -9,20 +9,18 @@ AppHarness::AppHarness()
     // The tray icon sits at the top right, where the panel opens beneath it.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
-    platform.settings = &settings;
-    platform.alerts = &alerts;
-    platform.revealer = &revealer;
-    platform.workspace = &workspace;
-    platform.tray = &tray;
-    platform.hotKeys = &hotKeys;
-    platform.systemClipboard = &systemClipboard;
-    platform.frontApp = &frontApp;
-    platform.clock = &clock;
-    platform.makeLoginItemService = [this] {
-        auto service = std::make_unique<FakeLoginItemService>();
-        loginItems = service.get();
-        return service;
-    };
+    environment.settings = &settings;
+    environment.alerts = &alerts;
+    environment.revealer = &revealer;
+    environment.workspace = &workspace;
+    environment.tray = &tray;
+    environment.hotKeyBackend = &hotKeys;
+    environment.systemClipboard = &systemClipboard;
+    environment.frontApp = &frontApp;
+    environment.clock = &clock;
+    environment.loginItems = &loginItems;
+    environment.updateDriver = &updateDriver;
+    environment.sounds = &sounds.bank();
 }
 
 AppHarness::~AppHarness() = default;
@@ -30,7 +28,7 @@ AppHarness::~AppHarness() = default;
 AppDelegate &AppHarness::create()
 {
     delegate.reset();
-    delegate = std::make_unique<AppDelegate>(platform);
+    delegate = std::make_unique<AppDelegate>(environment);
     return *delegate;
 }
 

@@ -8,16 +8,18 @@
 #include "FakeLoginItemService.h"
 #include "FakeSystemClipboard.h"
 #include "FakeTrayHost.h"
+#include "FakeUpdateDriver.h"
 #include "FakeWorkspaceEvents.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
+#include "SoundLog.h"
 #include "TestHome.h"
 
 #include <memory>
 
 // The application delegate over fakes of every platform facility, in a temporary home, for
 // tests that run the whole application as main() starts it. Adjust the fakes, the stored
-// settings or `platform` first, then start(); create() alone makes the delegate unlaunched.
+// settings or `environment` first, then start(); create() alone makes the delegate unlaunched.
 // Tests may derive from it to add their own look-ups.
 class AppHarness
 {
@@ -28,7 +30,7 @@ public:
     AppHarness(const AppHarness &) = delete;
     AppHarness &operator=(const AppHarness &) = delete;
 
-    // Makes a new delegate over `platform`, replacing any earlier one.
+    // Makes a new delegate over `environment`, replacing any earlier one.
     AppDelegate &create();
     // Launches the delegate (made first if need be) and lets the deferred end of start-up run.
     void start();
@@ -45,8 +47,10 @@ public:
     FakeSystemClipboard systemClipboard;
     FakeFrontApp frontApp;
     FixedClock clock { QDateTime(QDate(2026, 5, 4), QTime(9, 0)) };
-    // The login item service the delegate made last.
-    FakeLoginItemService *loginItems = nullptr;
-    AppPlatform platform;
+    FakeLoginItemService loginItems;
+    FakeUpdateDriver updateDriver;
+    SoundLog sounds;
+    // The facilities above; the delegate adds its services to its own copy.
+    Environment environment;
     std::unique_ptr<AppDelegate> delegate;
 };

@@ -48,8 +48,10 @@ struct TabFixture
     Environment environment()
     {
         Environment env;
+        env.settings = &settings;
+        env.clock = &clock;
+        env.sounds = &bank;
         env.todos = store.get();
-        env.surface = &surface;
         return env;
     }
 

@@ -1,28 +1,57 @@
 #pragma once
 
-class TodoStore;
-class ClipboardStore;
+class AlertPresenter;
 class ClipboardMonitor;
-class FocusSessionManager;
-class HotKeys;
+class ClipboardStore;
+class Clock;
 class DataTransfer;
-class Preferences;
+class FileRevealer;
+class FocusSessionManager;
+class FrontApp;
+class HotKeyBackend;
+class HotKeys;
 class LaunchAtLogin;
+class LoginItemService;
+class Preferences;
+class SettingsStore;
+class SoundBank;
+class SystemClipboard;
+class TodoStore;
+class TrayHost;
+class UpdateDriver;
 class Updater;
-class Surface;
+class WorkspaceEvents;
 
-// What every root view of a surface is given, in one place. The application delegate owns
-// the objects; a pointer stays null until its service exists, and views check before use.
+// What the application is made of, in one place. main() and the test harness fill the system
+// facilities (real ones or fakes, every one of them, owned by the filler and outliving the
+// application delegate); the delegate makes the services at start-up, fills them in, and hands
+// the whole to every root view with that view's Surface. Once start-up is over no pointer is null.
 struct Environment
 {
+    // System facilities.
+    SettingsStore *settings = nullptr;
+    AlertPresenter *alerts = nullptr;
+    FileRevealer *revealer = nullptr;
+    WorkspaceEvents *workspace = nullptr;
+    TrayHost *tray = nullptr;
+    HotKeyBackend *hotKeyBackend = nullptr;
+    const Clock *clock = nullptr;
+    SystemClipboard *systemClipboard = nullptr;
+    FrontApp *frontApp = nullptr;
+    LoginItemService *loginItems = nullptr;
+    UpdateDriver *updateDriver = nullptr;
+    SoundBank *sounds = nullptr;
+    // Started by the desktop's autostart at login: no panel at launch.
+    bool launchedAtLogin = false;
+
+    // Services, made by AppDelegate::start().
+    Preferences *preferences = nullptr;
+    LaunchAtLogin *launchAtLogin = nullptr;
     TodoStore *todos = nullptr;
     ClipboardStore *clipboard = nullptr;
     ClipboardMonitor *monitor = nullptr;
     FocusSessionManager *focus = nullptr;
     HotKeys *hotKeys = nullptr;
     DataTransfer *transfer = nullptr;
-    Preferences *preferences = nullptr;
-    LaunchAtLogin *launchAtLogin = nullptr;
     Updater *updater = nullptr;
-    Surface *surface = nullptr;
 };

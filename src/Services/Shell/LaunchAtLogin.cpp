@@ -1,9 +1,9 @@
 #include "Services/Shell/LaunchAtLogin.h"
 
-LaunchAtLogin::LaunchAtLogin(std::unique_ptr<LoginItemService> service, QObject *parent)
+LaunchAtLogin::LaunchAtLogin(LoginItemService &service, QObject *parent)
     : QObject(parent)
-    , m_service(std::move(service))
-    , m_enabled(m_service->status() == LoginItemService::Status::Enabled)
+    , m_service(service)
+    , m_enabled(m_service.status() == LoginItemService::Status::Enabled)
 {
 }
 
@@ -19,20 +19,20 @@ void LaunchAtLogin::setEnabled(bool enabled)
 
 void LaunchAtLogin::toggle()
 {
-    const bool registering = m_service->status() != LoginItemService::Status::Enabled;
-    const std::optional<QString> failure = registering ? m_service->registerItem() : m_service->unregisterItem();
+    const bool registering = m_service.status() != LoginItemService::Status::Enabled;
+    const std::optional<QString> failure = registering ? m_service.registerItem() : m_service.unregisterItem();
     if (failure && onError)
         onError(Error { *failure, {} });
 
-    const LoginItemService::Status now = m_service->status();
+    const LoginItemService::Status now = m_service.status();
     if (now == LoginItemService::Status::RequiresApproval)
-        m_service->openApprovalSettings();
+        m_service.openApprovalSettings();
     setEnabled(now == LoginItemService::Status::Enabled);
 }
 
 void LaunchAtLogin::refresh()
 {
-    setEnabled(m_service->status() == LoginItemService::Status::Enabled);
+    setEnabled(m_service.status() == LoginItemService::Status::Enabled);
 }
 
 QString LaunchAtLogin::errorTitle()

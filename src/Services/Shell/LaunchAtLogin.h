@@ -6,7 +6,6 @@
 #include <QObject>
 
 #include <functional>
-#include <memory>
 
 // Whether the application starts when the user logs in. The system keeps the registration;
 // this object keeps an observable copy of it, switched from the status menu and the
@@ -17,7 +16,8 @@ class LaunchAtLogin final : public QObject
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
 
 public:
-    explicit LaunchAtLogin(std::unique_ptr<LoginItemService> service, QObject *parent = nullptr);
+    // The service outlives this object.
+    explicit LaunchAtLogin(LoginItemService &service, QObject *parent = nullptr);
     ~LaunchAtLogin() override;
 
     // The last known registration state.
@@ -41,6 +41,6 @@ Q_SIGNALS:
     void isEnabledChanged(bool enabled);
 
 private:
-    std::unique_ptr<LoginItemService> m_service;
+    LoginItemService &m_service;
     bool m_enabled = false;
 };

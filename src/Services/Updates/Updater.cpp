@@ -2,31 +2,31 @@
 
 #include "Services/Shell/BuildInfo.h"
 
-Updater::Updater(std::unique_ptr<UpdateDriver> driver, QObject *parent)
+Updater::Updater(UpdateDriver &driver, QObject *parent)
     : QObject(parent)
-    , m_driver(std::move(driver))
+    , m_driver(driver)
 {
-    m_driver->start(this);
+    m_driver.start(this);
 }
 
 Updater::~Updater() = default;
 
 bool Updater::automaticallyChecks() const
 {
-    return m_driver->automaticallyChecks();
+    return m_driver.automaticallyChecks();
 }
 
 void Updater::setAutomaticallyChecks(bool value)
 {
-    if (m_driver->automaticallyChecks() == value)
+    if (m_driver.automaticallyChecks() == value)
         return;
-    m_driver->setAutomaticallyChecks(value);
-    Q_EMIT automaticallyChecksChanged(m_driver->automaticallyChecks());
+    m_driver.setAutomaticallyChecks(value);
+    Q_EMIT automaticallyChecksChanged(m_driver.automaticallyChecks());
 }
 
 void Updater::checkForUpdates()
 {
-    m_driver->checkForUpdates();
+    m_driver.checkForUpdates();
 }
 
 QString Updater::version()

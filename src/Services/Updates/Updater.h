@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 // Connects the application to its update driver. The driver checks and shows its own
 // windows; an update that a scheduled check finds while the user is busy elsewhere becomes
 // `availableVersion` instead, which the menus announce quietly (a dot, an offer entry)
@@ -20,8 +18,8 @@ class Updater final : public QObject, public UpdateDriverDelegate
             automaticallyChecksChanged)
 
 public:
-    // Starts the driver at once.
-    explicit Updater(std::unique_ptr<UpdateDriver> driver, QObject *parent = nullptr);
+    // Starts the driver at once; the driver outlives the updater.
+    explicit Updater(UpdateDriver &driver, QObject *parent = nullptr);
     ~Updater() override;
 
     // The display version of an update waiting to be announced; empty when there is none
@@ -55,6 +53,6 @@ Q_SIGNALS:
 private:
     void setAvailableVersion(const QString &version);
 
-    std::unique_ptr<UpdateDriver> m_driver;
+    UpdateDriver &m_driver;
     QString m_availableVersion;
 };

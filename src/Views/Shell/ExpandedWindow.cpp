@@ -13,9 +13,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-ExpandedWindow::ExpandedWindow(
-    const Environment &environment, SettingsStore *settings, const Clock *clock, QWidget *parent)
-    : SurfaceFrame(environment, settings, clock, QString::fromLatin1(calendarKey), false, parent)
+ExpandedWindow::ExpandedWindow(const Environment &environment, Surface &surface, QWidget *parent)
+    : SurfaceFrame(environment, surface, QString::fromLatin1(calendarKey), false, parent)
 {
     // The column keeps to the middle of a wide window and narrows with a small one.
     auto *centring = new QHBoxLayout(this);
@@ -54,8 +53,7 @@ ExpandedWindow::ExpandedWindow(
     for (auto signal :
         { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
         connect(todosState(), signal, this, &ExpandedWindow::refreshHeader);
-    if (Surface *surface = this->environment().surface)
-        connect(surface, &Surface::tabChanged, this, &ExpandedWindow::refreshHeader);
+    connect(&surface, &Surface::tabChanged, this, &ExpandedWindow::refreshHeader);
     finish();
     refreshHeader();
 }
@@ -94,8 +92,7 @@ QWidget *ExpandedWindow::makeFooter()
 
 bool ExpandedWindow::showsHeader() const
 {
-    const VemraTab tab = environment().surface ? environment().surface->tab() : VemraTab::Todos;
-    return tab != VemraTab::Todos || !todosState()->showsCalendarCard();
+    return surface().tab() != VemraTab::Todos || !todosState()->showsCalendarCard();
 }
 
 void ExpandedWindow::refreshHeader()

@@ -20,8 +20,7 @@ public:
     static constexpr int maxColumnWidth = 640;
     static constexpr const char *calendarKey = "windowShowsCalendar";
 
-    ExpandedWindow(const Environment &environment, SettingsStore *settings, const Clock *clock = nullptr,
-        QWidget *parent = nullptr);
+    ExpandedWindow(const Environment &environment, Surface &surface, QWidget *parent = nullptr);
     ~ExpandedWindow() override;
 
     // On the todos tab the header is hidden while the calendar card shows; on the other tabs it

@@ -35,8 +35,8 @@ protected:
 
 } // namespace
 
-PanelContent::PanelContent(const Environment &environment, SettingsStore *settings, const Clock *clock, QWidget *parent)
-    : SurfaceFrame(environment, settings, clock, QString::fromLatin1(calendarKey), true, parent)
+PanelContent::PanelContent(const Environment &environment, Surface &surface, QWidget *parent)
+    : SurfaceFrame(environment, surface, QString::fromLatin1(calendarKey), true, parent)
 {
     setFixedWidth(panelWidth);
     auto *column = new QVBoxLayout(this);
@@ -69,10 +69,7 @@ PanelContent::PanelContent(const Environment &environment, SettingsStore *settin
     auto *settingsAction = new QAction(QStringLiteral("Settings"), this);
     settingsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settingsAction->setShortcutContext(Qt::WindowShortcut);
-    connect(settingsAction, &QAction::triggered, this, [this] {
-        if (this->environment().surface)
-            this->environment().surface->openSettings(SettingsPane::General);
-    });
+    connect(settingsAction, &QAction::triggered, this, [this] { this->surface().openSettings(SettingsPane::General); });
     addAction(settingsAction);
 
     finish();
@@ -94,7 +91,7 @@ QWidget *PanelContent::makeHeader()
     stack->addWidget(titles.tagline);
     row->addLayout(stack);
     row->addStretch(1);
-    m_appMenu = new AppMenu(environment().surface, environment().preferences, environment().updater, header);
+    m_appMenu = new AppMenu(&surface(), environment().preferences, environment().updater, header);
     row->addWidget(m_appMenu, 0, Qt::AlignVCenter);
     return header;
 }
@@ -118,10 +115,7 @@ QWidget *PanelContent::makeFooter()
     m_openInWindow->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
     m_openInWindow->setAccessibleName(QStringLiteral("Open in window"));
     row->addWidget(m_openInWindow);
-    const auto expand = [this] {
-        if (environment().surface)
-            environment().surface->expand();
-    };
+    const auto expand = [this] { surface().expand(); };
     connect(m_openInWindow, &IconButton::clicked, this, expand);
     // Bound to the button, so Ctrl+O works only while the todos footer is on screen.
     auto *openAction = new QAction(QStringLiteral("Open in window"), m_openInWindow);

@@ -23,10 +23,7 @@ public:
     static constexpr int listMaxHeight = 340;
     static constexpr const char *calendarKey = "cardShowsCalendar";
 
-    // `settings` remembers whether the calendar is shown; `clock` gives today (null: the
-    // system clock).
-    PanelContent(const Environment &environment, SettingsStore *settings, const Clock *clock = nullptr,
-        QWidget *parent = nullptr);
+    PanelContent(const Environment &environment, Surface &surface, QWidget *parent = nullptr);
     ~PanelContent() override;
 
     AppMenu *appMenu() const { return m_appMenu; }

@@ -30,11 +30,13 @@ QLabel *textLabel(const QString &text, int pixelSize, QFont::Weight weight, QWid
 
 } // namespace
 
-SurfaceFrame::SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
-    const QString &calendarKey, bool closesOnEscape, QWidget *parent)
+SurfaceFrame::SurfaceFrame(
+    const Environment &environment, Surface &surface, const QString &calendarKey, bool closesOnEscape, QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
-    , m_state(new TodosTabState(environment.todos, clock, settings, calendarKey, closesOnEscape, this))
+    , m_surface(surface)
+    , m_state(new TodosTabState(
+          environment.todos, environment.clock, environment.settings, calendarKey, closesOnEscape, this))
 {
 }
 
@@ -54,14 +56,13 @@ SurfaceFrame::Titles SurfaceFrame::makeTitles(QWidget *header, int badgeSize, in
 SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
 {
     m_picker = new SectionPicker(density, parent);
-    if (m_environment.surface)
-        m_picker->bind(m_environment.surface);
+    m_picker->bind(&m_surface);
     return m_picker;
 }
 
 TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
 {
-    m_content = new TabContent(m_environment.surface, parent);
+    m_content = new TabContent(&m_surface, parent);
     m_todosTab = new TodosTab(m_environment.todos, m_state, density, metrics);
     return m_content;
 }
@@ -90,10 +91,8 @@ void SurfaceFrame::finish()
     // Completed todos throw their confetti over the whole surface.
     new ConfettiLayer(this);
 
-    if (m_environment.surface) {
-        m_todosTab->follow(m_environment.surface);
-        m_state->follow(m_environment.surface);
-    }
+    m_todosTab->follow(&m_surface);
+    m_state->follow(&m_surface);
 }
 
 void SurfaceFrame::refreshFooter()

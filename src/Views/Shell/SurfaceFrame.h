@@ -7,11 +7,10 @@
 #include <QWidget>
 
 class ClearAllButton;
-class Clock;
 class FooterStatus;
 class QLabel;
 class SectionPicker;
-class SettingsStore;
+class Surface;
 class TabContent;
 class TodosTabState;
 
@@ -40,10 +39,10 @@ public:
     ClearAllButton *clearAllButton() const { return m_clearAll; }
 
 protected:
-    // `settings` and `calendarKey` remember whether the calendar is shown; `clock` gives today
-    // (null: the system clock). `closesOnEscape`: Escape with nothing left to undo closes it.
-    SurfaceFrame(const Environment &environment, SettingsStore *settings, const Clock *clock,
-        const QString &calendarKey, bool closesOnEscape, QWidget *parent);
+    // The settings under `calendarKey` remember whether the calendar is shown.
+    // `closesOnEscape`: Escape with nothing left to undo closes the surface.
+    SurfaceFrame(const Environment &environment, Surface &surface, const QString &calendarKey, bool closesOnEscape,
+        QWidget *parent);
 
     struct Titles
     {
@@ -65,6 +64,7 @@ protected:
     void finish();
 
     const Environment &environment() const { return m_environment; }
+    Surface &surface() const { return m_surface; }
 
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -74,6 +74,7 @@ private:
     void applyColors();
 
     Environment m_environment;
+    Surface &m_surface;
     TodosTabState *m_state;
     SectionPicker *m_picker = nullptr;
     TabContent *m_content = nullptr;

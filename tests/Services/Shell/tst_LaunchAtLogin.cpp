@@ -30,8 +30,8 @@ struct Subject
     LaunchAtLogin launch;
     QList<Error> errors;
 
-    explicit Subject(std::unique_ptr<LoginItemService> service)
-        : launch(std::move(service))
+    explicit Subject(LoginItemService &service)
+        : launch(service)
     {
         launch.onError = [this](const Error &error) { errors << error; };
     }
@@ -51,7 +51,8 @@ private Q_SLOTS:
         QVERIFY(entry.startsWith(home.path()));
         QVERIFY(entry.endsWith(QStringLiteral("/autostart/vemra.desktop")));
 
-        Subject subject(std::make_unique<XdgAutostartEntry>());
+        XdgAutostartEntry service;
+        Subject subject(service);
         QSignalSpy changed(&subject.launch, &LaunchAtLogin::isEnabledChanged);
         QVERIFY(!subject.launch.isEnabled());
 
@@ -65,7 +66,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(QCoreApplication::applicationFilePath()).isAbsolute());
 
         // A second object (the next launch) finds the registration.
-        QVERIFY(LaunchAtLogin(std::make_unique<XdgAutostartEntry>()).isEnabled());
+        XdgAutostartEntry nextLaunch;
+        QVERIFY(LaunchAtLogin(nextLaunch).isEnabled());
 
         subject.launch.toggle();
         QVERIFY(!subject.launch.isEnabled());
@@ -90,7 +92,8 @@ private Q_SLOTS:
         QFETCH(bool, blockerIsFolder);
         TestHome home;
         const QString entry = XdgAutostartEntry::defaultEntryPath();
-        Subject subject(std::make_unique<XdgAutostartEntry>());
+        XdgAutostartEntry service;
+        Subject subject(service);
         subject.launch.toggle();
         QVERIFY(subject.launch.isEnabled());
 
@@ -130,7 +133,8 @@ private Q_SLOTS:
         QFETCH(bool, enabled);
         TestHome home;
         const QString entry = XdgAutostartEntry::defaultEntryPath();
-        LaunchAtLogin launch(std::make_unique<XdgAutostartEntry>());
+        XdgAutostartEntry service;
+        LaunchAtLogin launch(service);
         QSignalSpy changed(&launch, &LaunchAtLogin::isEnabledChanged);
 
         writeFile(entry, contents);
@@ -149,7 +153,8 @@ private Q_SLOTS:
         TestHome home;
         const QString entry = XdgAutostartEntry::defaultEntryPath();
         writeFile(entry, "[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
-        LaunchAtLogin launch(std::make_unique<XdgAutostartEntry>());
+        XdgAutostartEntry service;
+        LaunchAtLogin launch(service);
         QVERIFY(!launch.isEnabled());
         launch.toggle();
         QVERIFY(launch.isEnabled());
@@ -190,11 +195,10 @@ private Q_SLOTS:
         QFETCH(LoginItemService::Status, afterRegister);
         QFETCH(QStringList, calls);
         QFETCH(bool, enabled);
-        auto service = std::make_unique<FakeLoginItemService>();
-        FakeLoginItemService &fake = *service;
+        FakeLoginItemService fake;
         fake.current = before;
         fake.afterRegister = afterRegister;
-        Subject subject(std::move(service));
+        Subject subject(fake);
         subject.launch.toggle();
         QCOMPARE(fake.calls, calls);
         QCOMPARE(subject.launch.isEnabled(), enabled);
@@ -203,11 +207,10 @@ private Q_SLOTS:
 
     void aFailedUnregistrationKeepsTheCheckMark()
     {
-        auto service = std::make_unique<FakeLoginItemService>();
-        FakeLoginItemService &fake = *service;
+        FakeLoginItemService fake;
         fake.current = LoginItemService::Status::Enabled;
         fake.failure = QStringLiteral("denied");
-        Subject subject(std::move(service));
+        Subject subject(fake);
         QSignalSpy changed(&subject.launch, &LaunchAtLogin::isEnabledChanged);
         subject.launch.toggle();
         QCOMPARE(subject.errors.size(), 1);

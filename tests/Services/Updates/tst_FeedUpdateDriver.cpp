@@ -222,7 +222,7 @@ private Q_SLOTS:
         server.body = newerFeed;
         Rig rig(server.url(), false);
         FeedUpdateDriver *driver = rig.driver.get();
-        Updater updater(std::move(rig.driver));
+        Updater updater(*driver);
         driver->checkInBackground();
         QTRY_COMPARE(updater.availableVersion(), QStringLiteral("1.5"));
         QVERIFY(rig.alerts.alerts().isEmpty());
@@ -249,7 +249,7 @@ private Q_SLOTS:
         server.body = newerFeed;
         Rig rig(server.url(), true);
         FeedUpdateDriver *driver = rig.driver.get();
-        Updater updater(std::move(rig.driver));
+        Updater updater(*driver);
         QSignalSpy announced(&updater, &Updater::availableVersionChanged);
         driver->checkInBackground();
         QTRY_COMPARE(rig.alerts.alerts().size(), 1);

@@ -1,28 +1,10 @@
+#include "FakeUpdateDriver.h"
 #include "Services/Updates/Updater.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
-
-// Keeps its setting in memory and hands the delegate to the test.
-class FakeUpdateDriver final : public UpdateDriver
-{
-public:
-    UpdateDriverDelegate *delegate = nullptr;
-    bool automatic = true;
-    int writes = 0;
-    int checks = 0;
-
-    void start(UpdateDriverDelegate *d) override { delegate = d; }
-    bool automaticallyChecks() const override { return automatic; }
-    void setAutomaticallyChecks(bool value) override
-    {
-        automatic = value;
-        ++writes;
-    }
-    void checkForUpdates() override { ++checks; }
-};
 
 const UpdateItem update20 { QStringLiteral("200"), QStringLiteral("2.0"),
     QUrl(QStringLiteral("https://example.org/2.0")) };
@@ -57,9 +39,8 @@ private Q_SLOTS:
 
     void aQuietScheduledUpdateWaitsUntilTheUserLooks()
     {
-        auto owned = std::make_unique<FakeUpdateDriver>();
-        FakeUpdateDriver &driver = *owned;
-        Updater updater(std::move(owned));
+        FakeUpdateDriver driver;
+        Updater updater(driver);
         QCOMPARE(driver.delegate, &updater); // started at once
         QSignalSpy changed(&updater, &Updater::availableVersionChanged);
 
@@ -75,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
 
         updater.checkForUpdates();
-        QCOMPARE(driver.checks, 1);
+        QCOMPARE(driver.log, QStringList { QStringLiteral("check") });
         updater.didReceiveUserAttention(update20);
         QVERIFY(updater.availableVersion().isEmpty());
         updater.willFinishUpdateSession();
@@ -90,9 +71,8 @@ private Q_SLOTS:
 
     void automaticChecksLiveInTheDriver()
     {
-        auto owned = std::make_unique<FakeUpdateDriver>();
-        FakeUpdateDriver &driver = *owned;
-        Updater updater(std::move(owned));
+        FakeUpdateDriver driver;
+        Updater updater(driver);
         QSignalSpy changed(&updater, &Updater::automaticallyChecksChanged);
         QVERIFY(updater.automaticallyChecks());
 

@@ -1,4 +1,5 @@
 #include "Components/Theme/Symbols.h"
+#include "FakeUpdateDriver.h"
 #include "MemorySettingsStore.h"
 #include "Screenshots.h"
 #include "Services/Shell/Preferences.h"
@@ -14,29 +15,14 @@
 
 namespace {
 
-class RecordingDriver final : public UpdateDriver
-{
-public:
-    explicit RecordingDriver(QStringList &log)
-        : m_log(log)
-    {
-    }
-    void start(UpdateDriverDelegate *) override { }
-    bool automaticallyChecks() const override { return true; }
-    void setAutomaticallyChecks(bool) override { }
-    void checkForUpdates() override { m_log.append(QStringLiteral("check")); }
-
-private:
-    QStringList &m_log;
-};
-
 // The panel's world as the gear sees it, with every action written to one log.
 struct Panel
 {
-    QStringList log;
+    FakeUpdateDriver driver;
+    QStringList &log = driver.log;
     MemorySettingsStore defaults;
     Preferences preferences { defaults };
-    Updater updater { std::make_unique<RecordingDriver>(log) };
+    Updater updater { driver };
     Surface surface;
     AppMenu menu { &surface, &preferences, &updater };
 

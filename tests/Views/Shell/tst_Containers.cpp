@@ -45,13 +45,10 @@ class TestContainers final : public QObject
 private:
     std::unique_ptr<TabFixture> f;
 
-    std::unique_ptr<PanelContent> popover()
-    {
-        return std::make_unique<PanelContent>(f->environment(), &f->settings, &f->clock);
-    }
+    std::unique_ptr<PanelContent> popover() { return std::make_unique<PanelContent>(f->environment(), f->surface); }
     std::unique_ptr<ExpandedWindow> window()
     {
-        auto window = std::make_unique<ExpandedWindow>(f->environment(), &f->settings, &f->clock);
+        auto window = std::make_unique<ExpandedWindow>(f->environment(), f->surface);
         window->resize(560, 700);
         return window;
     }
