@@ -1,10 +1,10 @@
 #include "Components/Controls/CapsuleButton.h"
 
 #include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
 #include <QEvent>
-#include <QPainterPath>
 
 CapsuleButton::CapsuleButton(QWidget *parent)
     : QAbstractButton(parent)
@@ -24,14 +24,6 @@ bool CapsuleButton::isHighlighted() const
     return m_hovered && isEnabled();
 }
 
-QPainterPath CapsuleButton::capsule(const QRectF &rect)
-{
-    QPainterPath path;
-    const qreal radius = qMin(rect.width(), rect.height()) / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 qreal CapsuleButton::highlight() const
 {
     return m_highlight->value();
@@ -39,12 +31,12 @@ qreal CapsuleButton::highlight() const
 
 qreal CapsuleButton::opacity(qreal resting) const
 {
-    return resting + (0.55 - resting) * m_press->value();
+    return resting + (Theme::pressedOpacity - resting) * m_press->value();
 }
 
 bool CapsuleButton::hitButton(const QPoint &pos) const
 {
-    return capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
+    return Theme::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
 }
 
 bool CapsuleButton::event(QEvent *event)

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 
-class QPainterPath;
 class Transition;
 
 // The behaviour the capsule-shaped buttons share: only the capsule is clickable; under an
@@ -19,14 +18,12 @@ public:
     // the easing.
     bool isHighlighted() const;
 
-    static QPainterPath capsule(const QRectF &rect);
-
 protected:
     explicit CapsuleButton(QWidget *parent = nullptr);
 
     // The eased hover look, from 0 to 1.
     qreal highlight() const;
-    // The opacity to paint with: `resting` eased towards 0.55 while pressed.
+    // The opacity to paint with: `resting` eased towards the pressed opacity while pressed.
     qreal opacity(qreal resting = 1.0) const;
 
     bool hitButton(const QPoint &pos) const override;

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class QLabel;
+class ToneLabel;
 
 // The short centred message the todos tab shows instead of an empty list: "Nothing here
 // yet." or, with a day filter, the day in words ("Nothing tomorrow yet."), over the hint "Add a
@@ -25,13 +25,7 @@ public:
     QString headline() const;
     QString hint() const;
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
-    void applyColors();
-
-    Density m_density;
-    QLabel *m_headline;
-    QLabel *m_hint;
+    ToneLabel *m_headline;
+    ToneLabel *m_hint;
 };

@@ -1,7 +1,7 @@
 #include "Components/Controls/IconButton.h"
 
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -10,8 +10,22 @@
 
 namespace {
 
-constexpr qreal textSpacing = 4;
 constexpr qreal textPadding = 8;
+
+Theme::Tone themeTone(IconButton::Tone tone)
+{
+    switch (tone) {
+    case IconButton::Tone::Primary:
+        return Theme::primary;
+    case IconButton::Tone::Secondary:
+        return Theme::secondary;
+    case IconButton::Tone::Tertiary:
+        return Theme::tertiary;
+    case IconButton::Tone::Tint:
+        return Theme::accent;
+    }
+    return Theme::secondary;
+}
 
 } // namespace
 
@@ -58,37 +72,24 @@ QSize IconButton::sizeHint() const
 {
     if (text().isEmpty())
         return QSize(22, 22);
-    const qreal width = m_symbolSize + textSpacing + QFontMetricsF(font()).horizontalAdvance(text()) + 2 * textPadding;
+    const qreal width
+        = m_symbolSize + Theme::symbolSpacing + QFontMetricsF(font()).horizontalAdvance(text()) + 2 * textPadding;
     return QSize(qCeil(width), 22);
 }
 
 void IconButton::paintEvent(QPaintEvent *)
 {
     const QPalette &pal = palette();
-    QColor foreground;
-    switch (m_tone) {
-    case Tone::Primary:
-        foreground = SystemColors::primary(pal);
-        break;
-    case Tone::Secondary:
-        foreground = SystemColors::secondary(pal);
-        break;
-    case Tone::Tertiary:
-        foreground = SystemColors::tertiary(pal);
-        break;
-    case Tone::Tint:
-        foreground = SystemColors::tint(pal);
-        break;
-    }
+    const QColor foreground = Theme::color(themeTone(m_tone), pal);
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(opacity());
     const QRectF bounds = QRectF(rect());
-    painter.fillPath(capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.1 * highlight()));
+    painter.fillPath(Theme::capsule(bounds), Theme::color(Theme::iconWash.times(highlight()), pal));
 
     const qreal textWidth = text().isEmpty() ? 0 : QFontMetricsF(font()).horizontalAdvance(text());
-    const qreal gap = text().isEmpty() ? 0 : textSpacing;
+    const qreal gap = text().isEmpty() ? 0 : Theme::symbolSpacing;
     qreal x = bounds.center().x() - (m_symbolSize + gap + textWidth) / 2;
     const QPixmap symbol = Symbols::pixmap(m_symbol, m_symbolSize, foreground, devicePixelRatioF());
     if (!symbol.isNull())
@@ -101,7 +102,7 @@ void IconButton::paintEvent(QPaintEvent *)
     if (m_showsDot) {
         constexpr qreal dot = 7;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(SystemColors::tint(pal));
+        painter.setBrush(Theme::color(Theme::accent, pal));
         painter.drawEllipse(QRectF(bounds.right() - dot, bounds.top(), dot, dot));
     }
 }

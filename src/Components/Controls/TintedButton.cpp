@@ -2,17 +2,12 @@
 
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
-
-namespace {
-
-constexpr qreal symbolSpacing = 4;
-
-} // namespace
 
 TintedButton::TintedButton(const QString &text, TintedButtonStyle style, QWidget *parent)
     : CapsuleButton(parent)
@@ -61,7 +56,7 @@ QSize TintedButton::sizeHint() const
     const QFontMetricsF metrics(labelFont());
     qreal width = metrics.horizontalAdvance(text());
     if (!m_symbol.isEmpty())
-        width += m_style.fontSize + (text().isEmpty() ? 0 : symbolSpacing);
+        width += m_style.fontSize + (text().isEmpty() ? 0 : Theme::symbolSpacing);
     width += 2 * height * 0.42;
     return QSize(qCeil(width), qCeil(height));
 }
@@ -74,9 +69,8 @@ QSize TintedButton::minimumSizeHint() const
 void TintedButton::paintEvent(QPaintEvent *)
 {
     const QPalette &pal = palette();
-    const bool dark = SystemColors::isDark(pal);
-    const QColor tint = SystemColors::tint(pal, m_destructive);
-    const QColor primary = SystemColors::primary(pal);
+    const auto color = [&pal](Theme::Tone tone) { return Theme::color(tone, pal); };
+    const QColor tint = Theme::color(Theme::tint(m_destructive), pal);
     const QColor white(Qt::white);
     const qreal hover = highlight();
 
@@ -85,36 +79,36 @@ void TintedButton::paintEvent(QPaintEvent *)
     switch (m_style.variant) {
     case TintedButtonStyle::Tinted:
         foreground = SystemColors::mix(tint, white, hover);
-        fill = SystemColors::mix(SystemColors::withOpacity(tint, dark ? 0.18 : 0.13), tint, hover);
+        fill = SystemColors::mix(color(Theme::tintedFill(m_destructive, pal)), tint, hover);
         break;
     case TintedButtonStyle::Gray:
-        foreground = primary;
-        fill = SystemColors::withOpacity(primary, 0.08 + 0.08 * hover);
+        foreground = color(Theme::primary);
+        fill = SystemColors::mix(color(Theme::grayFill), color(Theme::grayFillHighlighted), hover);
         break;
     case TintedButtonStyle::Filled:
         foreground = white;
         fill = tint;
         break;
     case TintedButtonStyle::Plain:
-        foreground = SystemColors::mix(SystemColors::secondary(pal), primary, hover);
-        fill = SystemColors::withOpacity(primary, 0.08 * hover);
+        foreground = SystemColors::mix(color(Theme::secondary), color(Theme::primary), hover);
+        fill = color(Theme::plainFillHighlighted.times(hover));
         break;
     }
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(opacity(isEnabled() ? 1.0 : 0.45));
+    painter.setOpacity(opacity(isEnabled() ? 1.0 : Theme::disabledOpacity));
     const QRectF bounds = QRectF(rect());
-    const QPainterPath shape = capsule(bounds);
+    const QPainterPath shape = Theme::capsule(bounds);
     painter.fillPath(shape, fill);
     if (m_style.variant == TintedButtonStyle::Filled && hover > 0)
-        painter.fillPath(shape, QColor(0, 0, 0, qRound(255 * 0.15 * hover)));
+        painter.fillPath(shape, color(Theme::filledShade.times(hover)));
 
     const QFont font = labelFont();
     const QFontMetricsF metrics(font);
     const qreal symbolSize = m_symbol.isEmpty() ? 0 : m_style.fontSize;
     const qreal textWidth = metrics.horizontalAdvance(text());
-    const qreal gap = (symbolSize > 0 && !text().isEmpty()) ? symbolSpacing : 0;
+    const qreal gap = (symbolSize > 0 && !text().isEmpty()) ? Theme::symbolSpacing : 0;
     qreal x = bounds.center().x() - (symbolSize + gap + textWidth) / 2;
     if (symbolSize > 0) {
         const QPixmap symbol = Symbols::pixmap(m_symbol, qRound(symbolSize), foreground, devicePixelRatioF());

@@ -9,6 +9,7 @@
 #include "Views/Todos/ClearAllButton.h"
 #include "Views/Todos/FooterStatus.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -87,7 +88,17 @@ QWidget *ExpandedWindow::makeFooter()
     makeFooterParts(footer, 12, false);
     stack->addWidget(footerStatus(), 0, Qt::AlignHCenter);
     stack->addWidget(clearAllButton(), 0, Qt::AlignHCenter);
+    // The clear-all question may take the footer's whole width, which follows the window's.
+    footer->installEventFilter(this);
+    m_footer = footer;
     return footer;
+}
+
+bool ExpandedWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_footer && event->type() == QEvent::Resize)
+        clearAllButton()->setRoom(m_footer->contentsRect().width(), Qt::AlignHCenter);
+    return SurfaceFrame::eventFilter(watched, event);
 }
 
 bool ExpandedWindow::showsHeader() const

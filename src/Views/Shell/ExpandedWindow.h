@@ -30,6 +30,9 @@ public:
     QWidget *header() const { return m_header; }
     QWidget *column() const { return m_column; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *makeHeader();
     QWidget *makeFooter();
@@ -37,5 +40,6 @@ private:
 
     QWidget *m_column = nullptr;
     QWidget *m_header = nullptr;
+    QWidget *m_footer = nullptr;
     TabFade *m_headerFade = nullptr;
 };

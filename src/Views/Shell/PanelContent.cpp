@@ -1,7 +1,7 @@
 #include "Views/Shell/PanelContent.h"
 
 #include "Components/Controls/IconButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/Plate.h"
 #include "Services/Shell/Surface.h"
 #include "Views/Shell/AppMenu.h"
 #include "Views/Shell/SectionPicker.h"
@@ -12,28 +12,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
-
-namespace {
-
-// The hairline between the todo list and the footer.
-class Divider final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-    QSize sizeHint() const override { return QSize(0, 1); }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.1));
-    }
-};
-
-} // namespace
 
 PanelContent::PanelContent(const Environment &environment, Surface &surface, QWidget *parent)
     : SurfaceFrame(environment, surface, QString::fromLatin1(calendarKey), true, parent)
@@ -58,9 +37,7 @@ PanelContent::PanelContent(const Environment &environment, Surface &surface, QWi
     metrics.listMaxHeight = listMaxHeight;
     metrics.emptyStateHeight = 112;
     auto *content = makeContent(Density::Compact, metrics, this);
-    auto *divider = new Divider;
-    divider->setFixedHeight(1);
-    todosTab()->setFooter(divider);
+    todosTab()->setFooter(Plate::divider());
     todosTab()->setFooter(makeFooter());
     addPages(0);
     column->addWidget(content);
@@ -99,9 +76,10 @@ QWidget *PanelContent::makeHeader()
 QWidget *PanelContent::makeFooter()
 {
     auto *footer = new QWidget;
-    footer->setFixedHeight(38);
+    // 38 high; taller only while a long clear-all question needs a line of its own.
+    footer->setMinimumHeight(38);
     auto *row = new QHBoxLayout(footer);
-    row->setContentsMargins(16, 0, 10, 0);
+    row->setContentsMargins(16, 6, 10, 6);
     row->setSpacing(12);
     // The status gives its room to the question of the clear-all control.
     makeFooterParts(footer, 11, true);
@@ -123,6 +101,11 @@ QWidget *PanelContent::makeFooter()
     openAction->setShortcutContext(Qt::WindowShortcut);
     connect(openAction, &QAction::triggered, this, expand);
     m_openInWindow->addAction(openAction);
+
+    // While it asks, the clear-all control has the whole row but the button after it.
+    const QMargins margins = row->contentsMargins();
+    clearAllButton()->setRoom(
+        panelWidth - margins.left() - margins.right() - row->spacing() - m_openInWindow->width(), Qt::AlignRight);
     return footer;
 }
 

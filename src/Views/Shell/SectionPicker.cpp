@@ -4,6 +4,7 @@
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/Shell/Surface.h"
 
 #include <QAbstractButton>
@@ -77,7 +78,7 @@ protected:
 
     bool hitButton(const QPoint &pos) const override
     {
-        return CapsuleButton::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
+        return Theme::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
     }
 
     bool event(QEvent *event) override
@@ -96,8 +97,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         if (!isChecked() && m_hovered)
-            painter.fillPath(
-                CapsuleButton::capsule(bounds), SystemColors::withOpacity(SystemColors::primary(pal), 0.04));
+            painter.fillPath(Theme::capsule(bounds), Theme::color(Theme::segmentWash, pal));
 
         const QColor foreground = isChecked() ? SystemColors::primary(pal) : SystemColors::secondary(pal);
         const QFont font = labelFont();
@@ -232,20 +232,18 @@ void SectionPicker::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(
-        CapsuleButton::capsule(QRectF(rect())), SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
+    painter.fillPath(Theme::capsule(QRectF(rect())), Theme::color(Theme::track, pal));
 
     const QRectF selected
         = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
     if (selected.isEmpty())
         return;
-    const bool dark = SystemColors::isDark(pal);
-    if (!dark) {
+    if (!SystemColors::isDark(pal)) {
         // A faint shadow half a pixel below, softened by one pixel.
         const QRectF shadow = selected.translated(0, 0.5);
-        painter.fillPath(CapsuleButton::capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), QColor(0, 0, 0, 12));
-        painter.fillPath(CapsuleButton::capsule(shadow), QColor(0, 0, 0, 14));
+        const QColor shade = Theme::color(Theme::segmentShadow, pal);
+        painter.fillPath(Theme::capsule(shadow.adjusted(-0.5, -0.5, 0.5, 0.5)), shade);
+        painter.fillPath(Theme::capsule(shadow), shade);
     }
-    painter.fillPath(
-        CapsuleButton::capsule(selected), dark ? QColor(255, 255, 255, qRound(255 * 0.16)) : QColor(Qt::white));
+    painter.fillPath(Theme::capsule(selected), Theme::color(Theme::selectedSegment(pal), pal));
 }

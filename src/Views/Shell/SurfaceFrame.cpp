@@ -1,7 +1,7 @@
 #include "Views/Shell/SurfaceFrame.h"
 
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Controls/VemraBadge.h"
-#include "Components/Theme/SystemColors.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Shell/PlaceholderContainer.h"
@@ -17,14 +17,10 @@
 
 namespace {
 
-QLabel *textLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
+ToneLabel *textLabel(const QString &text, Theme::Tone tone, int pixelSize, QFont::Weight weight, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
+    auto *label = new ToneLabel(text, tone, parent);
+    label->setPixelFont(pixelSize, weight);
     return label;
 }
 
@@ -38,6 +34,7 @@ SurfaceFrame::SurfaceFrame(
     , m_state(new TodosTabState(
           environment.todos, environment.clock, environment.settings, calendarKey, closesOnEscape, this))
 {
+    Q_ASSERT(environment.todos);
 }
 
 SurfaceFrame::~SurfaceFrame() = default;
@@ -46,10 +43,9 @@ SurfaceFrame::Titles SurfaceFrame::makeTitles(QWidget *header, int badgeSize, in
 {
     Titles titles;
     titles.badge = new VemraBadge(badgeSize, header);
-    titles.name = textLabel(QStringLiteral("Vemra"), nameSize, QFont::DemiBold, header);
-    titles.tagline = textLabel(QStringLiteral("Offline todo for myself."), taglineSize, QFont::Normal, header);
-    m_tagline = titles.tagline;
-    applyColors();
+    titles.name = textLabel(QStringLiteral("Vemra"), Theme::primary, nameSize, QFont::DemiBold, header);
+    titles.tagline
+        = textLabel(QStringLiteral("Offline todo for myself."), Theme::secondary, taglineSize, QFont::Normal, header);
     return titles;
 }
 
@@ -63,7 +59,7 @@ SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
 TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
 {
     m_content = new TabContent(&m_surface, parent);
-    m_todosTab = new TodosTab(m_environment.todos, m_state, density, metrics);
+    m_todosTab = new TodosTab(*m_environment.todos, *m_state, density, metrics);
     return m_content;
 }
 
@@ -77,8 +73,8 @@ void SurfaceFrame::addPages(int stretch)
 void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay)
 {
     m_statusGivesWay = statusGivesWay;
-    m_status = new FooterStatus(m_state, statusSize, footer);
-    m_clearAll = new ClearAllButton(m_environment.todos, m_state, footer);
+    m_status = new FooterStatus(*m_state, statusSize, footer);
+    m_clearAll = new ClearAllButton(*m_environment.todos, *m_state, footer);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(m_state, signal, this, &SurfaceFrame::refreshFooter);
     if (statusGivesWay)
@@ -105,22 +101,6 @@ void SurfaceFrame::refreshFooter()
 void SurfaceFrame::dayChanged()
 {
     m_state->refreshToday();
-}
-
-void SurfaceFrame::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        applyColors();
-}
-
-void SurfaceFrame::applyColors()
-{
-    if (!m_tagline)
-        return;
-    QPalette pal = m_tagline->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_tagline->setPalette(pal);
 }
 
 void SurfaceFrame::showEvent(QShowEvent *event)

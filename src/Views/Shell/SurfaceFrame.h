@@ -67,11 +67,9 @@ protected:
     Surface &surface() const { return m_surface; }
 
     void showEvent(QShowEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void refreshFooter();
-    void applyColors();
 
     Environment m_environment;
     Surface &m_surface;
@@ -81,7 +79,6 @@ private:
     TodosTab *m_todosTab = nullptr;
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
-    QLabel *m_tagline = nullptr;
     bool m_statusGivesWay = false;
     bool m_hasAppeared = false;
 };

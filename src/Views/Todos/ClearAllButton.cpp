@@ -2,23 +2,30 @@
 
 #include "Components/Controls/TabFade.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/MotionPreference.h"
-#include "Components/Theme/SystemColors.h"
 #include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 
-#include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 
-ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *parent)
+namespace {
+
+constexpr int spacing = 8;
+constexpr int wrappedLineSpacing = 6;
+
+} // namespace
+
+ClearAllButton::ClearAllButton(TodoStore &store, TodosTabState &state, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_state(state)
     , m_ask(new TintedButton(QStringLiteral("Clear all"), { TintedButtonStyle::Plain, 24, 12 }, this))
     , m_confirmation(new QWidget(this))
-    , m_question(new QLabel(m_confirmation))
+    , m_grid(new QGridLayout(m_confirmation))
+    , m_question(new ToneLabel(Theme::secondary, m_confirmation))
     , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 26, 12 }, m_confirmation))
     , m_confirm(new TintedButton(QStringLiteral("Clear all"), { TintedButtonStyle::Filled, 26, 12 }, m_confirmation))
 {
@@ -28,54 +35,63 @@ ClearAllButton::ClearAllButton(TodoStore *store, TodosTabState *state, QWidget *
     stack->addWidget(m_ask);
     stack->addWidget(m_confirmation);
 
-    auto *row = new QHBoxLayout(m_confirmation);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
-    QFont questionFont = font();
-    questionFont.setPixelSize(12);
-    m_question->setFont(questionFont);
-    m_question->setTextFormat(Qt::PlainText);
+    m_grid->setContentsMargins(0, 0, 0, 0);
+    m_grid->setHorizontalSpacing(spacing);
+    m_grid->setVerticalSpacing(wrappedLineSpacing);
+    m_question->setPixelFont(12);
     m_question->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_confirm->setDestructive(true);
-    row->addWidget(m_question);
-    row->addWidget(m_cancel);
-    row->addWidget(m_confirm);
 
     m_askFade = new TabFade(m_ask);
     m_confirmationFade = new TabFade(m_confirmation);
 
-    connect(m_ask, &TintedButton::clicked, this, [this] {
-        if (m_state)
-            m_state->setConfirmingClear(true);
-    });
+    connect(m_ask, &TintedButton::clicked, this, [this] { m_state.setConfirmingClear(true); });
     // Escape is not bound to Cancel here: the todo input's Escape already ends the question
     // first, and a second binding of the key in the window would make Qt drop both.
-    connect(m_cancel, &TintedButton::clicked, this, [this] {
-        if (m_state)
-            m_state->setConfirmingClear(false);
-    });
+    connect(m_cancel, &TintedButton::clicked, this, [this] { m_state.setConfirmingClear(false); });
     connect(m_confirm, &TintedButton::clicked, this, &ClearAllButton::clear);
-    if (m_state) {
-        for (auto signal :
-            { &TodosTabState::confirmingClearChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
-            connect(m_state, signal, this, &ClearAllButton::refresh);
-    }
-    applyColors();
+    for (auto signal :
+        { &TodosTabState::confirmingClearChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
+        connect(&m_state, signal, this, &ClearAllButton::refresh);
+    arrange();
     refresh();
 }
 
-void ClearAllButton::changeEvent(QEvent *event)
+void ClearAllButton::setRoom(int width, Qt::Alignment wrappedAlignment)
 {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        applyColors();
+    if (width == m_room && wrappedAlignment == m_wrappedAlignment)
+        return;
+    m_room = width;
+    m_wrappedAlignment = wrappedAlignment;
+    arrange();
 }
 
-void ClearAllButton::applyColors()
+void ClearAllButton::arrange()
 {
-    QPalette pal = m_question->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_question->setPalette(pal);
+    const int oneLine
+        = m_question->sizeHint().width() + m_cancel->sizeHint().width() + m_confirm->sizeHint().width() + 2 * spacing;
+    const bool wrapped = oneLine > m_room;
+    if (wrapped == m_wrapped && m_grid->count() > 0)
+        return;
+    m_wrapped = wrapped;
+    for (QWidget *widget :
+        { static_cast<QWidget *>(m_question), static_cast<QWidget *>(m_cancel), static_cast<QWidget *>(m_confirm) })
+        m_grid->removeWidget(widget);
+    if (wrapped) {
+        const bool centred = m_wrappedAlignment & Qt::AlignHCenter;
+        m_grid->addWidget(m_question, 0, 0, 1, 4, m_wrappedAlignment | Qt::AlignVCenter);
+        m_grid->addWidget(m_cancel, 1, 1);
+        m_grid->addWidget(m_confirm, 1, 2);
+        m_grid->setColumnStretch(0, 1);
+        m_grid->setColumnStretch(3, centred ? 1 : 0);
+    } else {
+        m_grid->addWidget(m_question, 0, 0, Qt::AlignVCenter);
+        m_grid->addWidget(m_cancel, 0, 1);
+        m_grid->addWidget(m_confirm, 0, 2);
+        m_grid->setColumnStretch(0, 0);
+        m_grid->setColumnStretch(3, 0);
+    }
+    updateGeometry();
 }
 
 QString ClearAllButton::question() const
@@ -85,14 +101,15 @@ QString ClearAllButton::question() const
 
 bool ClearAllButton::isConfirming() const
 {
-    return m_state && m_state->isConfirmingClear();
+    return m_state.isConfirmingClear();
 }
 
 void ClearAllButton::refresh()
 {
-    const QString phrase = m_state ? m_state->dayPhrase() : QString();
+    const QString phrase = m_state.dayPhrase();
     m_ask->setToolTip(QStringLiteral("Remove every todo") + phrase);
     m_question->setText(QStringLiteral("Clear all todos") + phrase + QStringLiteral("?"));
+    arrange();
     const bool confirming = isConfirming();
     if (confirming == !m_confirmation->isHidden() && confirming == m_ask->isHidden())
         return;
@@ -104,14 +121,11 @@ void ClearAllButton::refresh()
 
 void ClearAllButton::clear()
 {
-    if (!m_state)
-        return;
     // Exactly what the list shows now, in one write.
     QList<QUuid> ids;
-    for (const Todo &todo : m_state->shownTodos())
+    for (const Todo &todo : m_state.shownTodos())
         ids.append(todo.id);
-    if (m_store)
-        m_store->remove(ids);
+    m_store.remove(ids);
     Sounds::playPop();
-    m_state->setConfirmingClear(false);
+    m_state.setConfirmingClear(false);
 }

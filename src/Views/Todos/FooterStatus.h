@@ -3,11 +3,11 @@
 #include "Models/Todos/Todo.h"
 
 #include <QList>
-#include <QPointer>
 #include <QWidget>
 
-class QLabel;
+class SymbolIcon;
 class TodosTabState;
+class ToneLabel;
 
 // The status text at the start of the todos tab's footer: how many of the shown todos are
 // open and done, or, with none shown, that everything is kept on this computer.
@@ -17,7 +17,7 @@ class FooterStatus final : public QWidget
 
 public:
     // `pixelSize` is the container's: 11 in the panel, 12 in the window.
-    FooterStatus(TodosTabState *state, int pixelSize, QWidget *parent = nullptr);
+    FooterStatus(TodosTabState &state, int pixelSize, QWidget *parent = nullptr);
 
     // "2 remaining · 1 completed": no singular, no special wording for zero.
     static QString summary(const QList<Todo> &todos);
@@ -27,15 +27,10 @@ public:
     QString text() const;
     bool showsSymbol() const;
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     void refresh();
-    void applyColors();
 
-    QPointer<TodosTabState> m_state;
-    int m_pixelSize;
-    QLabel *m_symbol;
-    QLabel *m_text;
+    TodosTabState &m_state;
+    SymbolIcon *m_symbol;
+    ToneLabel *m_text;
 };

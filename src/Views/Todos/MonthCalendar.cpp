@@ -2,7 +2,9 @@
 
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
 #include "Models/Todos/MonthGrid.h"
@@ -81,22 +83,20 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         const QPalette &pal = palette();
-        const QColor primary = SystemColors::primary(pal);
-        const QColor accent = SystemColors::tint(pal);
+        const auto color = [&pal](Theme::Tone tone) { return Theme::color(tone, pal); };
+        const QColor accent = color(Theme::accent);
         const qreal selected = m_selected->value();
         const qreal hover = m_isPast ? 0 : m_hover->value();
 
-        QColor resting;
+        Theme::Tone resting = Theme::secondary;
         if (m_isPast)
-            resting = SystemColors::withOpacity(primary, 0.25);
+            resting = Theme::pastDay;
         else if (m_isToday)
-            resting = accent;
+            resting = Theme::accent;
         else if (m_isInMonth)
-            resting = primary;
-        else
-            resting = SystemColors::secondary(pal);
-        const QColor foreground = SystemColors::mix(resting, Qt::white, selected);
-        const QColor fill = SystemColors::mix(SystemColors::withOpacity(primary, 0.08 * hover), accent, selected);
+            resting = Theme::primary;
+        const QColor foreground = SystemColors::mix(color(resting), Qt::white, selected);
+        const QColor fill = SystemColors::mix(color(Theme::dayWash.times(hover)), accent, selected);
 
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -106,7 +106,7 @@ protected:
         painter.setBrush(fill);
         painter.drawEllipse(disc);
         if (m_isToday && selected < 1) {
-            painter.setPen(QPen(SystemColors::withOpacity(accent, 0.5 * (1 - selected)), 1));
+            painter.setPen(QPen(color(Theme::todayRing.times(1 - selected)), Theme::lineWidth));
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
         }
@@ -118,7 +118,7 @@ protected:
         painter.drawText(disc, Qt::AlignCenter, QLocale().toString(m_day.day()));
 
         if (m_mark && !m_isPast) {
-            const QColor dot = *m_mark ? accent : SystemColors::withOpacity(SystemColors::secondary(pal), 0.5);
+            const QColor dot = *m_mark ? accent : color(Theme::doneMark);
             painter.setPen(Qt::NoPen);
             painter.setBrush(dot);
             painter.drawEllipse(QRectF(width() / 2.0 - 2, side + 2, 4, 4));
@@ -172,7 +172,7 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
     auto *weekdays = new QHBoxLayout;
     weekdays->setSpacing(0);
     for (int i = 0; i < 7; ++i) {
-        auto *label = new QLabel(this);
+        auto *label = new ToneLabel(Theme::secondary, this);
         label->setAlignment(Qt::AlignCenter);
         label->setFont(Densities::font(density, -3, QFont::Medium));
         label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -198,24 +198,7 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
         m_rows.append(row);
     }
     layout->addLayout(grid);
-    updateWeekdayColour();
     refresh();
-}
-
-void MonthCalendar::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::PaletteChange)
-        updateWeekdayColour();
-    QWidget::changeEvent(event);
-}
-
-void MonthCalendar::updateWeekdayColour()
-{
-    for (QLabel *label : std::as_const(m_weekdays)) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-        label->setPalette(pal);
-    }
 }
 
 MonthCalendar::~MonthCalendar() = default;

@@ -51,12 +51,8 @@ Q_SIGNALS:
     // An enabled day was clicked.
     void picked(const QDate &day);
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     void refresh();
-    void updateWeekdayColour();
 
     Density m_density;
     QDate m_today;

@@ -2,6 +2,7 @@
 
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
 #include <QEvent>
@@ -118,8 +119,8 @@ bool TodoCheckbox::event(QEvent *event)
 void TodoCheckbox::paintEvent(QPaintEvent *)
 {
     const QPalette &pal = palette();
-    const QColor primary = SystemColors::primary(pal);
-    const QColor accent = SystemColors::tint(pal);
+    const auto color = [&pal](Theme::Tone tone) { return Theme::color(tone, pal); };
+    const QColor accent = color(Theme::accent);
     const qreal s = m_boxSize;
     const qreal checked = qBound(0.0, m_check->value(), 1.0);
     const qreal hover = m_hover->value();
@@ -140,13 +141,15 @@ void TodoCheckbox::paintEvent(QPaintEvent *)
         painter.setPen(Qt::NoPen);
         for (int ring = 3; ring >= 1; --ring) {
             const QRectF halo = box.translated(0, 1).adjusted(-ring, -ring, ring, ring);
-            painter.setBrush(SystemColors::withOpacity(accent, 0.35 * checked / 4));
+            painter.setBrush(color(Theme::tickedGlow.times(checked / 4)));
             painter.drawPath(roundedBox(halo, radius + ring));
         }
     }
 
     // Fill: the grey wash while open, the accent gradient when done.
-    painter.fillPath(shape, SystemColors::withOpacity(primary, (0.03 + 0.05 * hover) * (1 - checked)));
+    painter.fillPath(shape,
+        SystemColors::withOpacity(
+            SystemColors::mix(color(Theme::boxFill), color(Theme::boxFillHighlighted), hover), 1 - checked));
     if (checked > 0) {
         QLinearGradient gradient(box.topLeft(), box.bottomLeft());
         gradient.setColorAt(0, SystemColors::withOpacity(accent.lighter(115), checked));
@@ -155,9 +158,10 @@ void TodoCheckbox::paintEvent(QPaintEvent *)
     }
 
     // Border, inside the box so it never grows it.
-    const qreal borderOpacity = (0.3 + 0.2 * hover) * (1 - checked);
-    if (borderOpacity > 0) {
-        QPen border(SystemColors::withOpacity(primary, borderOpacity), 1.5, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    if (checked < 1) {
+        const QColor edge = SystemColors::withOpacity(
+            SystemColors::mix(color(Theme::boxEdge), color(Theme::boxEdgeHighlighted), hover), 1 - checked);
+        QPen border(edge, 1.5, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         painter.setPen(border);
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(roundedBox(box.adjusted(0.75, 0.75, -0.75, -0.75), radius - 0.75));

@@ -2,7 +2,9 @@
 
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/Plate.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
 #include "Services/Todos/TodosTabState.h"
@@ -12,53 +14,30 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <limits>
 
 namespace {
 
-QPainterPath rounded(const QRectF &rect, qreal radius)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 // The day button and its cross, on an accent capsule while a day is chosen.
-class DayControl final : public QWidget
+class DayControl final : public Plate
 {
 public:
-    using QWidget::QWidget;
+    explicit DayControl(QWidget *parent)
+        : Plate(Look(), parent)
+    {
+    }
 
     void setCapsule(bool shown)
     {
-        if (shown == m_capsule)
-            return;
-        m_capsule = shown;
+        setLook({ Theme::accentWash.times(shown ? 1 : 0), {}, capsuleRadius });
         layout()->setContentsMargins(shown ? 1 : 0, 0, shown ? 1 : 0, 0);
-        update();
     }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        if (!m_capsule)
-            return;
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF bounds(rect());
-        painter.fillPath(
-            rounded(bounds, bounds.height() / 2), SystemColors::withOpacity(SystemColors::tint(palette()), 0.12));
-    }
-
-private:
-    bool m_capsule = false;
 };
 
 } // namespace
 
-TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
+TodoInput::TodoInput(TodosTabState &state, Density density, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_density(density)
@@ -110,18 +89,11 @@ TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
     m_add->setAccessibleName(QStringLiteral("Add todo"));
     row->addWidget(m_add);
 
-    connect(m_dayButton, &IconButton::clicked, this, [this] {
-        if (m_state)
-            m_state->setShowsCalendar(!m_state->showsCalendar());
-    });
-    connect(m_clearDay, &IconButton::clicked, this, [this] {
-        if (m_state)
-            m_state->setDay(std::nullopt);
-    });
+    connect(m_dayButton, &IconButton::clicked, this, [this] { m_state.setShowsCalendar(!m_state.showsCalendar()); });
+    connect(m_clearDay, &IconButton::clicked, this, [this] { m_state.setDay(std::nullopt); });
     connect(m_add, &IconButton::clicked, this, &TodoInput::submit);
     connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (m_state)
-            m_state->setDraft(text);
+        m_state.setDraft(text);
         refreshAddButton();
     });
 
@@ -130,19 +102,16 @@ TodoInput::TodoInput(TodosTabState *state, Density density, QWidget *parent)
     m_keys->setHandler([this](const QKeyEvent &key) {
         if (key.key() != Qt::Key_D || (key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
             return false;
-        if (m_state)
-            m_state->setShowsCalendar(!m_state->showsCalendar());
+        m_state.setShowsCalendar(!m_state.showsCalendar());
         return true;
     });
 
-    if (m_state) {
-        connect(m_state, &TodosTabState::draftChanged, this, &TodoInput::refreshText);
-        connect(m_state, &TodosTabState::dayChanged, this, &TodoInput::refreshDay);
-        connect(m_state, &TodosTabState::todayChanged, this, &TodoInput::refreshDay);
-        connect(m_state, &TodosTabState::showsCalendarChanged, this, &TodoInput::refreshDay);
-        connect(m_state, &TodosTabState::selectionChanged, this, &TodoInput::refreshOutline);
-        connect(m_state, &TodosTabState::inputFocusRequested, this, &TodoInput::focusField);
-    }
+    connect(&m_state, &TodosTabState::draftChanged, this, &TodoInput::refreshText);
+    connect(&m_state, &TodosTabState::dayChanged, this, &TodoInput::refreshDay);
+    connect(&m_state, &TodosTabState::todayChanged, this, &TodoInput::refreshDay);
+    connect(&m_state, &TodosTabState::showsCalendarChanged, this, &TodoInput::refreshDay);
+    connect(&m_state, &TodosTabState::selectionChanged, this, &TodoInput::refreshOutline);
+    connect(&m_state, &TodosTabState::inputFocusRequested, this, &TodoInput::focusField);
     refreshText();
     refreshDay();
 }
@@ -154,7 +123,7 @@ bool TodoInput::canSubmit() const
 
 bool TodoInput::isHighlighted() const
 {
-    return m_field->hasFocus() && !(m_state && m_state->selection());
+    return m_field->hasFocus() && !m_state.selection();
 }
 
 void TodoInput::focusField()
@@ -165,13 +134,12 @@ void TodoInput::focusField()
 void TodoInput::submit()
 {
     // A blank text reaches the state too; it adds nothing and leaves the text as it is.
-    if (m_state)
-        m_state->add();
+    m_state.add();
 }
 
 void TodoInput::refreshText()
 {
-    const QString draft = m_state ? m_state->draft() : QString();
+    const QString draft = m_state.draft();
     if (m_field->text() != draft)
         m_field->setText(draft);
     refreshAddButton();
@@ -179,9 +147,9 @@ void TodoInput::refreshText()
 
 void TodoInput::refreshDay()
 {
-    const std::optional<QDate> day = m_state ? m_state->day() : std::nullopt;
-    const QDate today = m_state ? m_state->today() : QDate();
-    const bool showsCalendar = m_state && m_state->showsCalendar();
+    const std::optional<QDate> day = m_state.day();
+    const QDate today = m_state.today();
+    const bool showsCalendar = m_state.showsCalendar();
 
     m_field->setPlaceholderText(
         QStringLiteral("What needs to be done") + Days::phrase(day, today) + QStringLiteral("?"));
@@ -217,8 +185,7 @@ bool TodoInput::eventFilter(QObject *watched, QEvent *event)
         case QEvent::KeyPress: {
             const auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-                if (m_state)
-                    m_state->escape();
+                m_state.escape();
                 return true;
             }
             if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
@@ -242,15 +209,9 @@ bool TodoInput::eventFilter(QObject *watched, QEvent *event)
 void TodoInput::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal radius = Densities::cornerRadius(m_density) + 2;
-    const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const QPainterPath shape = rounded(bounds, radius);
     const QPalette &pal = palette();
-    painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
-    const QColor edge = SystemColors::mix(SystemColors::withOpacity(SystemColors::primary(pal), 0.10),
-        SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
-    painter.setPen(QPen(edge, 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shape);
+    const QColor edge = SystemColors::mix(
+        Theme::color(Theme::fieldEdge, pal), Theme::color(Theme::focusRing, pal), m_outline->value());
+    Theme::paintPlate(
+        painter, QRectF(rect()), Theme::fieldRadius(m_density), Theme::color(Theme::fieldFill, pal), edge);
 }

@@ -2,7 +2,6 @@
 
 #include "Components/Theme/Density.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class IconButton;
@@ -24,7 +23,7 @@ class TodoInput final : public QWidget
     Q_OBJECT
 
 public:
-    TodoInput(TodosTabState *state, Density density, QWidget *parent = nullptr);
+    TodoInput(TodosTabState &state, Density density, QWidget *parent = nullptr);
 
     Density density() const { return m_density; }
     QLineEdit *field() const { return m_field; }
@@ -52,7 +51,7 @@ private:
     void refreshAddButton();
     void refreshOutline();
 
-    QPointer<TodosTabState> m_state;
+    TodosTabState &m_state;
     Density m_density;
     QLineEdit *m_field;
     QWidget *m_dayControl;

@@ -1,7 +1,7 @@
 #include "Views/Todos/TodoRow.h"
 
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Models/Todos/Days.h"
 #include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/InlineEditor.h"
@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QVariantAnimation>
 #include <QtMath>
 
@@ -148,7 +147,7 @@ void TodoRow::setDragging(bool dragging)
     m_dragging = dragging;
     if (dragging) {
         auto *shadow = new QGraphicsDropShadowEffect(this);
-        shadow->setColor(QColor(0, 0, 0, 51));
+        shadow->setColor(Theme::color(Theme::liftShadow, palette()));
         shadow->setBlurRadius(16);
         shadow->setOffset(0, 3);
         setGraphicsEffect(shadow);
@@ -291,27 +290,22 @@ void TodoRow::layoutChildren()
 void TodoRow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPalette pal = palette();
+    const QPalette &pal = palette();
+    const QRectF bounds(rect());
     const qreal radius = Densities::cornerRadius(m_density);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), radius, radius);
+    // The lifted row covers what slides beneath it.
     if (m_dragging)
-        p.fillPath(shape, pal.color(QPalette::Window));
-    QColor fill = Qt::transparent;
+        Theme::paintPlate(p, bounds, radius, Theme::color(Theme::Ink::Window, pal));
+    // Editing wins over selection, and selection over hover.
+    Theme::Tone fill { Theme::Ink::Primary, 0 };
     if (isEditing())
-        fill = SystemColors::withOpacity(SystemColors::textBackground(pal), 0.6);
+        fill = Theme::editingFill;
     else if (m_selected)
-        fill = SystemColors::withOpacity(SystemColors::tint(pal), 0.16);
+        fill = Theme::selectedFill;
     else if (m_hovered)
-        fill = SystemColors::withOpacity(SystemColors::primary(pal), 0.05);
-    if (fill.alpha() > 0)
-        p.fillPath(shape, fill);
-    if (isEditing()) {
-        p.setPen(QPen(SystemColors::withOpacity(SystemColors::tint(pal), 0.6), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
-    }
+        fill = Theme::hoverFill;
+    Theme::paintPlate(
+        p, bounds, radius, Theme::color(fill, pal), isEditing() ? Theme::color(Theme::focusRing, pal) : QColor());
 }
 
 void TodoRow::enterEvent(QEnterEvent *event)

@@ -28,9 +28,8 @@ QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
 
 } // namespace
 
-TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics, QWidget *parent)
+TodosTab::TodosTab(TodoStore &store, TodosTabState &state, Density density, const Metrics &metrics, QWidget *parent)
     : QWidget(parent)
-    , m_store(store)
     , m_state(state)
     , m_density(density)
     , m_metrics(metrics)
@@ -39,7 +38,7 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     , m_calendar(new CalendarPanel(state, density))
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
-    , m_list(new TodoListView(store, state, density))
+    , m_list(new TodoListView(&store, &state, density))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
@@ -62,14 +61,12 @@ TodosTab::TodosTab(TodoStore *store, TodosTabState *state, Density density, cons
     bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
     m_column->addWidget(m_body, fills ? 1 : 0);
 
-    if (m_state) {
-        for (auto signal :
-            { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
-            connect(m_state, signal, this, &TodosTab::refreshCalendarCard);
-        for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
-            connect(m_state, signal, this, &TodosTab::refreshBody);
-    }
-    m_cardShown = m_state && m_state->showsCalendarCard();
+    for (auto signal :
+        { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
+        connect(&m_state, signal, this, &TodosTab::refreshCalendarCard);
+    for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
+        connect(&m_state, signal, this, &TodosTab::refreshBody);
+    m_cardShown = m_state.showsCalendarCard();
     m_calendarBox->setVisible(m_cardShown);
     refreshBody();
 }
@@ -106,7 +103,7 @@ void TodosTab::hideEvent(QHideEvent *event)
 
 void TodosTab::refreshCalendarCard()
 {
-    const bool shown = m_state && m_state->showsCalendarCard();
+    const bool shown = m_state.showsCalendarCard();
     if (shown == m_cardShown)
         return;
     m_cardShown = shown;
@@ -121,10 +118,8 @@ void TodosTab::refreshCalendarCard()
 
 void TodosTab::refreshBody()
 {
-    if (!m_state)
-        return;
-    const bool empty = m_state->sections().isEmpty();
-    m_empty->setDay(m_state->day(), m_state->today());
+    const bool empty = m_state.sections().isEmpty();
+    m_empty->setDay(m_state.day(), m_state.today());
     m_emptyBox->setVisible(empty);
     m_listBox->setVisible(!empty);
 }

@@ -3,7 +3,6 @@
 #include "Components/Theme/Density.h"
 
 #include <QMargins>
-#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -39,7 +38,7 @@ public:
     };
 
     TodosTab(
-        TodoStore *store, TodosTabState *state, Density density, const Metrics &metrics, QWidget *parent = nullptr);
+        TodoStore &store, TodosTabState &state, Density density, const Metrics &metrics, QWidget *parent = nullptr);
 
     // The list follows the surface (hiding it ends an edit and the selection).
     void follow(Surface *surface);
@@ -61,8 +60,7 @@ private:
     void refreshCalendarCard();
     void refreshBody();
 
-    QPointer<TodoStore> m_store;
-    QPointer<TodosTabState> m_state;
+    TodosTabState &m_state;
     Density m_density;
     Metrics m_metrics;
     QVBoxLayout *m_column;

@@ -3,7 +3,9 @@
 #include "Components/Controls/EmptyState.h"
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Symbols.h"
+#include "Models/Todos/Days.h"
 #include "Screenshots.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Shell/ExpandedWindow.h"
@@ -300,6 +302,48 @@ private Q_SLOTS:
         QTest::mouseClick(expanded->clearAllButton()->askButton(), Qt::LeftButton);
         QVERIFY(expanded->clearAllButton()->isConfirming());
         QVERIFY(expanded->footerStatus()->isVisible());
+    }
+
+    void theClearAllQuestionIsNeverCut_data()
+    {
+        QTest::addColumn<bool>("inPanel");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("panel, tomorrow") << true << 1;
+        QTest::newRow("panel, a weekday") << true << 5;
+        QTest::newRow("panel, a date of next year") << true << 309;
+        QTest::newRow("narrowest window, a date of next year") << false << 309;
+    }
+
+    void theClearAllQuestionIsNeverCut()
+    {
+        QFETCH(bool, inPanel);
+        QFETCH(int, offset);
+        std::unique_ptr<SurfaceFrame> frame;
+        if (inPanel)
+            frame = popover();
+        else
+            frame = window();
+        if (!inPanel)
+            frame->resize(420, 700);
+        showActive(frame.get());
+        f->add(u"one"_s, friday.addDays(offset));
+        frame->todosState()->setDay(friday.addDays(offset));
+        QTest::mouseClick(frame->clearAllButton()->askButton(), Qt::LeftButton);
+        QVERIFY(frame->clearAllButton()->isConfirming());
+        if (inPanel)
+            frame->resize(frame->sizeHint()); // as the tray panel follows its content
+        QApplication::processEvents();
+
+        const ClearAllButton *clear = frame->clearAllButton();
+        const QLabel *question = clear->questionLabel();
+        QVERIFY(question->text().contains(Days::phrase(friday.addDays(offset), friday)));
+        QVERIFY(question->width() >= question->sizeHint().width());
+        for (const QWidget *part :
+            { static_cast<const QWidget *>(question), static_cast<const QWidget *>(clear->cancelButton()),
+                static_cast<const QWidget *>(clear->confirmButton()) }) {
+            const QRect inFrame(part->mapTo(frame.get(), QPoint()), part->size());
+            QVERIFY2(frame->rect().contains(inFrame), qPrintable(part->objectName() + u" is outside"_s));
+        }
     }
 
     void panelKeyboardEquivalents()

@@ -71,7 +71,7 @@ private Q_SLOTS:
 
     void returnAddsOnTopOnTheFilteredDayAndClearsTheText()
     {
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         Host host(input);
         f->add(u"older"_s);
         input->focusField();
@@ -101,7 +101,7 @@ private Q_SLOTS:
 
     void aLongPastedTextIsAddedWhole()
     {
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         Host host(input);
         input->focusField();
         input->field()->insert(QString(40000, u'x'));
@@ -121,7 +121,7 @@ private Q_SLOTS:
     void blankTextAddsNothingAndStays()
     {
         QFETCH(QString, typed);
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         Host host(input);
         input->focusField();
         for (const QChar c : typed)
@@ -138,7 +138,7 @@ private Q_SLOTS:
     {
         auto *box = new QWidget;
         auto *column = new QVBoxLayout(box);
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         auto *other = new QLineEdit;
         column->addWidget(input);
         column->addWidget(other);
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QFETCH(QString, placeholder);
         QFETCH(QString, shortName);
         QFETCH(QString, accessible);
-        auto *input = new TodoInput(state.get(), Density::Regular);
+        auto *input = new TodoInput(*state, Density::Regular);
         Host host(input);
         state->setDraft(u"kept"_s);
         if (offset >= 0)
@@ -204,7 +204,7 @@ private Q_SLOTS:
 
     void theOutlineIsAccentedOnlyWhileFocusedWithNoRowSelected()
     {
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         Host host(input);
         input->focusField();
         QVERIFY(input->isHighlighted());
@@ -217,7 +217,7 @@ private Q_SLOTS:
 
     void escapeInTheFieldStepsBack()
     {
-        auto *input = new TodoInput(state.get(), Density::Compact);
+        auto *input = new TodoInput(*state, Density::Compact);
         Host host(input);
         QSignalSpy closes(state.get(), &TodosTabState::closeRequested);
         state->setDay(friday.addDays(2));
@@ -239,7 +239,7 @@ private Q_SLOTS:
         f->add(u"done tomorrow"_s, friday.addDays(1), true);
         f->add(u"today"_s);
         state->setDay(friday.addDays(1));
-        auto *clear = new ClearAllButton(f->store.get(), state.get());
+        auto *clear = new ClearAllButton(*f->store, *state);
         Host host(clear);
         QCOMPARE(clear->askButton()->toolTip(), u"Remove every todo tomorrow"_s);
 
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QFETCH(QString, question);
         if (offset >= 0)
             state->setDay(friday.addDays(offset));
-        ClearAllButton clear(f->store.get(), state.get());
+        ClearAllButton clear(*f->store, *state);
         QCOMPARE(clear.askButton()->toolTip(), help);
         QCOMPARE(clear.question(), question);
     }
@@ -304,7 +304,7 @@ private Q_SLOTS:
         QFETCH(int, open);
         QFETCH(int, done);
         QFETCH(QString, text);
-        FooterStatus status(state.get(), 11);
+        FooterStatus status(*state, 11);
         for (int i = 0; i < open; ++i)
             f->add(u"open %1"_s.arg(i));
         for (int i = 0; i < done; ++i)
@@ -315,7 +315,7 @@ private Q_SLOTS:
 
     void footerCountsOnlyTheFilteredDay()
     {
-        FooterStatus status(state.get(), 12);
+        FooterStatus status(*state, 12);
         f->add(u"today"_s);
         f->add(u"later"_s, friday.addDays(3), true);
         QCOMPARE(status.text(), u"1 remaining · 1 completed"_s);
@@ -331,7 +331,7 @@ private Q_SLOTS:
 
     void calendarPicksFilterOrMoveATodo()
     {
-        auto *panel = new CalendarPanel(state.get(), Density::Compact);
+        auto *panel = new CalendarPanel(*state, Density::Compact);
         Host host(panel);
         const Todo todo
             = f->add(u"A todo with a title long enough to be cut in the middle of the line"_s, friday.addDays(7));

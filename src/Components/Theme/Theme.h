@@ -1,0 +1,126 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+
+#include <QColor>
+#include <QPainterPath>
+#include <QPalette>
+#include <QRectF>
+
+class QPainter;
+
+// The look of every control in one place: named colours, the opacities of whole controls,
+// radii and spacings, and the shapes controls are drawn from. A colour is an ink of the palette
+// at an opacity (a Tone); it is resolved against the palette of the widget that paints, at paint
+// time, so whatever is drawn through the theme follows a change of palette without a handler of
+// its own. Widgets never write an opacity literal: they name a tone here.
+//
+//     painter.fillPath(Theme::rounded(rect, radius), Theme::color(Theme::hoverFill, palette()));
+//     Theme::paintPlate(painter, rect, Theme::fieldRadius(density), fill, edge);
+namespace Theme {
+
+// The palette's inks. Secondary and tertiary are the primary ink at falling opacities, the
+// desktop convention for labels; Accent is the palette's highlight.
+enum class Ink { Primary, Secondary, Tertiary, Accent, Red, TextBackground, Window, White, Black };
+
+// An ink at an opacity (times the ink's own alpha).
+struct Tone
+{
+    Ink ink = Ink::Primary;
+    qreal opacity = 1;
+
+    // The same ink at `factor` times the opacity: a look that eases in with an animation.
+    constexpr Tone times(qreal factor) const { return { ink, opacity * factor }; }
+    friend constexpr bool operator==(const Tone &, const Tone &) = default;
+};
+
+QColor color(Ink ink, const QPalette &palette);
+QColor color(Tone tone, const QPalette &palette);
+// The accent, or red for a control with the destructive role.
+Ink tint(bool destructive);
+
+// --- Labels -----------------------------------------------------------------------------------
+inline constexpr Tone primary { Ink::Primary };
+inline constexpr Tone secondary { Ink::Secondary };
+inline constexpr Tone tertiary { Ink::Tertiary };
+inline constexpr Tone accent { Ink::Accent };
+
+// --- Fields, cards and lines ------------------------------------------------------------------
+// A text field's plate and its resting edge; the edge takes the focus ring while it is active.
+inline constexpr Tone fieldFill { Ink::Primary, 0.05 };
+inline constexpr Tone fieldEdge { Ink::Primary, 0.10 };
+inline constexpr Tone focusRing { Ink::Accent, 0.6 };
+// A card (the calendar) and the hairline around cards, thumbnails and grouped settings.
+inline constexpr Tone cardFill { Ink::Primary, 0.03 };
+inline constexpr Tone hairline { Ink::Primary, 0.08 };
+// The line between a list and its footer.
+inline constexpr Tone divider { Ink::Primary, 0.1 };
+// A capsule behind a chosen value (the day of the todo input, a recording shortcut).
+inline constexpr Tone accentWash { Ink::Accent, 0.12 };
+
+// --- Rows -------------------------------------------------------------------------------------
+inline constexpr Tone hoverFill { Ink::Primary, 0.05 };
+inline constexpr Tone selectedFill { Ink::Accent, 0.16 };
+inline constexpr Tone editingFill { Ink::TextBackground, 0.6 };
+inline constexpr Tone liftShadow { Ink::Black, 0.2 };
+
+// --- Checkbox -----------------------------------------------------------------------------------
+// An open box's wash and edge, at rest and under the pointer, and the glow under a ticked box.
+inline constexpr Tone boxFill { Ink::Primary, 0.03 };
+inline constexpr Tone boxFillHighlighted { Ink::Primary, 0.08 };
+inline constexpr Tone boxEdge { Ink::Primary, 0.3 };
+inline constexpr Tone boxEdgeHighlighted { Ink::Primary, 0.5 };
+inline constexpr Tone tickedGlow { Ink::Accent, 0.35 };
+
+// --- Calendar days ----------------------------------------------------------------------------
+// A past day's number, the wash under a day, the ring around today, the dot of a day whose
+// todos are all done.
+inline constexpr Tone pastDay { Ink::Primary, 0.25 };
+inline constexpr Tone dayWash { Ink::Primary, 0.08 };
+inline constexpr Tone todayRing { Ink::Accent, 0.5 };
+inline constexpr Tone doneMark { Ink::Secondary, 0.5 };
+
+// --- Buttons ----------------------------------------------------------------------------------
+// The wash under an icon button and under a segment of the tab switcher, and the switcher's track.
+inline constexpr Tone iconWash { Ink::Primary, 0.1 };
+inline constexpr Tone segmentWash { Ink::Primary, 0.04 };
+inline constexpr Tone track { Ink::Primary, 0.06 };
+// The capsules of the tinted-button variants: gray at rest and under the pointer, plain under
+// the pointer, the shade over a filled button under the pointer.
+inline constexpr Tone grayFill { Ink::Primary, 0.08 };
+inline constexpr Tone grayFillHighlighted { Ink::Primary, 0.16 };
+inline constexpr Tone plainFillHighlighted { Ink::Primary, 0.08 };
+inline constexpr Tone filledShade { Ink::Black, 0.15 };
+// The resting capsule of a tinted button: a touch stronger on a dark palette.
+Tone tintedFill(bool destructive, const QPalette &palette);
+// The selected segment of the tab switcher: white, translucent on a dark palette, where it
+// casts no shadow; on a light one it casts two layers of this shade.
+Tone selectedSegment(const QPalette &palette);
+inline constexpr Tone segmentShadow { Ink::Black, 0.05 };
+
+// The opacity of a whole control while pressed and while disabled.
+inline constexpr qreal pressedOpacity = 0.55;
+inline constexpr qreal disabledOpacity = 0.45;
+
+// --- Metrics ----------------------------------------------------------------------------------
+// The radius of fields and cards: a step rounder than rows.
+constexpr qreal fieldRadius(Density d)
+{
+    return Densities::cornerRadius(d) + 2;
+}
+// The inner margin of a card.
+inline constexpr int cardPadding = 10;
+// The space between a symbol and the text beside it.
+inline constexpr qreal symbolSpacing = 4;
+// The width of every edge and line.
+inline constexpr qreal lineWidth = 1;
+
+// --- Shapes -----------------------------------------------------------------------------------
+QPainterPath rounded(const QRectF &rect, qreal radius);
+// A rounded rectangle whose radius is half its shorter side.
+QPainterPath capsule(const QRectF &rect);
+// A plate: `rect` filled with `fill` and edged inside with a line of `edge` (none when
+// transparent). A radius below 0 draws a capsule.
+void paintPlate(QPainter &painter, const QRectF &rect, qreal radius, const QColor &fill, const QColor &edge = {});
+
+} // namespace Theme

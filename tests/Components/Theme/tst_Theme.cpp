@@ -1,0 +1,65 @@
+#include "Components/Controls/Plate.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Components/Theme/Theme.h"
+#include "Screenshots.h"
+
+#include <QImage>
+#include <QTest>
+
+// The theme's promise: whatever is drawn through it follows the palette it sits in, once, with
+// no handler in the widgets that use it.
+class TestTheme final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void labelsFollowTheirParentsPalette_data()
+    {
+        QTest::addColumn<Theme::Tone>("tone");
+        QTest::addColumn<bool>("onlyTheInkChanges");
+        QTest::newRow("secondary, light to dark") << Theme::secondary << false;
+        QTest::newRow("tertiary, light to dark") << Theme::tertiary << false;
+        QTest::newRow("secondary, a new text colour only") << Theme::secondary << true;
+    }
+
+    void labelsFollowTheirParentsPalette()
+    {
+        QFETCH(Theme::Tone, tone);
+        QFETCH(bool, onlyTheInkChanges);
+        QWidget parent;
+        parent.setPalette(Screenshots::lightPalette());
+        auto *label = new ToneLabel(QStringLiteral("Offline todo for myself."), tone, &parent);
+        QCOMPARE(label->textColor(), Theme::color(tone, Screenshots::lightPalette()));
+
+        QPalette next = Screenshots::darkPalette();
+        if (onlyTheInkChanges) {
+            next = Screenshots::lightPalette();
+            next.setColor(QPalette::WindowText, QColor(90, 30, 30));
+        }
+        parent.setPalette(next);
+        QCOMPARE(label->textColor(), Theme::color(tone, next));
+        // And back: nothing compounds on the way.
+        parent.setPalette(Screenshots::lightPalette());
+        QCOMPARE(label->textColor(), Theme::color(tone, Screenshots::lightPalette()));
+    }
+
+    void platesPaintInTheirPalettesTones()
+    {
+        Plate plate({ Theme::cardFill, Theme::hairline, 0 });
+        plate.resize(40, 20);
+        for (const QPalette &palette : { Screenshots::lightPalette(), Screenshots::darkPalette() }) {
+            plate.setPalette(palette);
+            QImage image(plate.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            plate.render(&image, {}, {}, QWidget::DrawChildren);
+            const int fill = Theme::color(Theme::cardFill, palette).alpha();
+            const int edge = Theme::color(Theme::hairline, palette).alpha();
+            QCOMPARE(image.pixelColor(20, 10).alpha(), fill);
+            // The edge lies over the fill, inside the plate.
+            QVERIFY(qAbs(image.pixelColor(0, 10).alpha() - (edge + fill * (255 - edge) / 255)) <= 1);
+        }
+    }
+};
+
+QTEST_MAIN(TestTheme)
+#include "tst_Theme.moc"
