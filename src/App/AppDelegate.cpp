@@ -101,10 +101,12 @@ void AppDelegate::start()
     // The clipboard history. A store that cannot be opened runs in memory; the user is told
     // once start-up is over.
     m_clipboardStore = ClipboardStore::makeDefault();
-    m_clipboardStore->onError = [this](const QString &message, const Error &error) {
-        presentAlert(message,
-            QStringLiteral("Your clipboard history is still here. Vemra will try again with the next change."), error);
-    };
+    connect(
+        m_clipboardStore.get(), &ClipboardStore::saveFailed, this, [this](const QString &message, const Error &error) {
+            presentAlert(message,
+                QStringLiteral("Your clipboard history is still here. Vemra will try again with the next change."),
+                error);
+        });
     e.clipboard = m_clipboardStore.get();
 
     // The clipboard monitor. Only the first failed capture of a run is shown, and the store's

@@ -1,72 +1,28 @@
 #include "Services/Clipboard/ClipboardStore.h"
 
 #include "Platform/DataPaths.h"
+#include "Platform/Logging.h"
 #include "Platform/SystemClipboard.h"
+#include "Services/Clipboard/ClipboardDatabase.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QMimeData>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringDecoder>
-#include <QThread>
-#include <QThreadPool>
-#include <QVariant>
-#include <QtConcurrent/QtConcurrentRun>
-
-#include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
 #include <limits>
 #include <utility>
-#include <vector>
 
 namespace {
-
-constexpr int schemaVersion = 1;
-// Larger than the default: a search reads every search row, and fewer, larger reads are faster.
-constexpr int pageSize = 16384;
-// A search count over at least this many rows is split among several connections, each
-// scanning its own span of rows on its own thread; below it, one scan is quicker than the
-// hand-off.
-constexpr qint64 parallelCountRows = 8192;
-// At most this many spans: the scan is bound by memory and SQLite's per-row work, and more
-// threads than this gain little on a desktop machine.
-constexpr int maximumCountShares = 4;
-// The page cache of each of those connections, in KiB: a scan reads every row once, so a cache
-// would not be hit, and a small one keeps memory flat however large the history grows.
-constexpr int readerCacheKiB = 128;
-
-QString saveFailedMessage()
-{
-    return QStringLiteral("Vemra couldn\u2019t save your clipboard history.");
-}
-
-QString openFailedMessage()
-{
-    return QStringLiteral("Vemra couldn\u2019t open your clipboard history.");
-}
-
-// The stored fields, in the order rowToItem reads them.
-const QStringList &fieldColumns()
-{
-    static const QStringList columns = QStringLiteral(
-        "id raw_kind content content_hash created_at last_copied_at copy_count mime_type source_app_name "
-        "source_bundle_id byte_count pixel_width pixel_height image_path thumbnail_path text_path")
-                                           .split(QLatin1Char(' '));
-    return columns;
-}
-
-// The select list of a query of clipboard_item AS i.
-const QString &itemColumns()
-{
-    static const QString columns = QStringLiteral("i.") + fieldColumns().join(QStringLiteral(", i."));
-    return columns;
-}
 
 const QString &orderClause()
 {
@@ -74,54 +30,20 @@ const QString &orderClause()
     return order;
 }
 
-QString uuidText(const QUuid &id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
 qint64 millis(const QDateTime &moment)
 {
     return moment.toMSecsSinceEpoch();
 }
 
-// SQLite keeps a null QString as NULL; stored text is never NULL.
-QVariant storedText(const QString &value)
+QString temporaryPrefix()
 {
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+    return QStringLiteral("Vemra-Clipboard-");
 }
 
-QVariant optionalText(const std::optional<QString> &text)
+// Names the folder of an in-memory store as in use, for as long as that store lives.
+QString lockName()
 {
-    return text ? QVariant(*text) : QVariant(QMetaType::fromType<QString>());
-}
-
-std::optional<QString> optionalFrom(const QVariant &value)
-{
-    if (value.isNull())
-        return std::nullopt;
-    return value.toString();
-}
-
-ClipboardItem rowToItem(const QSqlQuery &query)
-{
-    ClipboardItem item;
-    item.id = QUuid::fromString(query.value(0).toString());
-    item.rawKind = query.value(1).toString();
-    item.content = query.value(2).toString();
-    item.contentHash = query.value(3).toString();
-    item.createdAt = QDateTime::fromMSecsSinceEpoch(query.value(4).toLongLong(), Qt::UTC);
-    item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.value(5).toLongLong(), Qt::UTC);
-    item.copyCount = query.value(6).toLongLong();
-    item.mimeType = query.value(7).toString();
-    item.sourceAppName = query.value(8).toString();
-    item.sourceAppId = query.value(9).toString();
-    item.byteCount = query.value(10).toLongLong();
-    item.pixelWidth = query.value(11).toLongLong();
-    item.pixelHeight = query.value(12).toLongLong();
-    item.imagePath = optionalFrom(query.value(13));
-    item.thumbnailPath = optionalFrom(query.value(14));
-    item.textPath = optionalFrom(query.value(15));
-    return item;
+    return QStringLiteral(".in-use");
 }
 
 QStringList sideFiles(const ClipboardItem &item)
@@ -134,12 +56,69 @@ QStringList sideFiles(const ClipboardItem &item)
     return paths;
 }
 
-Error sqlError(const QString &message, const QSqlError &error)
+// The file a stored path names: directly inside one of the side-file folders, never through a
+// symbolic link, so that no stored path can reach the database or anything outside.
+std::optional<QString> sideFilePath(const QString &folder, const QString &relativePath)
 {
-    return Error { message, error.text() };
+    const QStringList parts = relativePath.split(QLatin1Char('/'));
+    if (parts.size() != 2 || !ClipboardStore::sideFileFolders().contains(parts[0]))
+        return std::nullopt;
+    const QString &name = parts[1];
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..")
+        || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
+        return std::nullopt;
+    const QString path = folder + QLatin1Char('/') + relativePath;
+    if (QFileInfo(folder + QLatin1Char('/') + parts[0]).isSymLink() || QFileInfo(path).isSymLink())
+        return std::nullopt;
+    return path;
 }
 
-// The systemClipboard form of a stored image type identifier.
+void removeFiles(const QString &folder, const QStringList &paths)
+{
+    for (const QString &relative : paths) {
+        const std::optional<QString> path = sideFilePath(folder, relative);
+        if (!path)
+            qCWarning(lcStore) << "not removing" << relative << ": not a side file";
+        else if (QFileInfo::exists(*path) && !QFile::remove(*path))
+            qCWarning(lcStore) << "cannot remove" << *path;
+    }
+}
+
+// The stored paths of every side file, read through a connection of this thread's own.
+std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
+{
+    const QString name = QStringLiteral("vemra-sweep-") + StoreDatabase::idText(QUuid::createUuid());
+    std::optional<QSet<QString>> paths;
+    {
+        QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        connection.setDatabaseName(databasePath);
+        connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (connection.open()) {
+            QSqlQuery query(connection);
+            query.setForwardOnly(true);
+            if (query.exec(
+                    QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item WHERE "
+                                   "image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL"))) {
+                paths.emplace();
+                while (query.next()) {
+                    for (int column = 0; column < 3; ++column) {
+                        if (!query.value(column).isNull())
+                            paths->insert(query.value(column).toString());
+                    }
+                }
+                if (query.lastError().isValid())
+                    paths.reset();
+            }
+            if (!paths)
+                qCWarning(lcStore) << "cannot list the side files:" << query.lastError().text();
+        }
+        connection.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return paths;
+}
+
+// The system clipboard's form of a stored image type identifier.
 QString mimeTypeFor(const QString &identifier)
 {
     static const QHash<QString, QString> table {
@@ -152,445 +131,53 @@ QString mimeTypeFor(const QString &identifier)
     return table.value(identifier, identifier.contains(QLatin1Char('/')) ? identifier : QStringLiteral("image/png"));
 }
 
-// How common a byte is in folded text, roughly: blanks and frequent letters high, everything
-// else low. Searching for the rarest byte of a needle makes memchr() stop least often.
-int commonness(unsigned char byte)
+// Folders of in-memory stores that a crash left behind: private to this user and no longer
+// in use by a running store.
+void removeLeftTemporaryFolders()
 {
-    static const char *const byFrequency = " etaoinshrdlcumwfgypbvkjxqz";
-    if (const char *at = std::strchr(byFrequency, byte); at && byte != 0)
-        return 64 - int(at - byFrequency);
-    return 0;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileInfoList folders = QDir(QDir::tempPath())
+                                      .entryInfoList({ temporaryPrefix() + QLatin1Char('*') },
+                                          QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &folder : folders) {
+        if (folder.permissions() & others)
+            continue;
+        QLockFile inUse(folder.filePath() + QLatin1Char('/') + lockName());
+        if (!inUse.tryLock(0))
+            continue;
+        inUse.unlock();
+        if (!QDir(folder.filePath()).removeRecursively())
+            qCWarning(lcStore) << "cannot remove the left folder" << folder.filePath();
+    }
 }
-
-// Where a needle is looked for first: its rarest byte, so that memchr() stops least often.
-size_t anchorOf(const char *needle, size_t needleSize)
-{
-    size_t anchor = 0;
-    for (size_t i = 1; i < needleSize; ++i) {
-        if (commonness((unsigned char)needle[i]) < commonness((unsigned char)needle[anchor]))
-            anchor = i;
-    }
-    return anchor;
-}
-
-// Whether `needle` occurs in `haystack`: memchr() for the needle's byte at `anchor`, then a
-// compare. Much faster than memmem() on the texts a history holds.
-bool containsBytes(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
-{
-    if (needleSize == 0)
-        return true;
-    if (needleSize > haystackSize)
-        return false;
-    const char anchorByte = needle[anchor];
-    // Candidate anchors lie in [anchor, haystackSize - needleSize + anchor].
-    const char *from = haystack + anchor;
-    const char *const last = haystack + (haystackSize - needleSize) + anchor;
-    while (from <= last) {
-        const void *hit = std::memchr(from, anchorByte, size_t(last - from) + 1);
-        if (!hit)
-            return false;
-        const char *start = static_cast<const char *>(hit) - anchor;
-        if (std::memcmp(start, needle, needleSize) == 0)
-            return true;
-        from = static_cast<const char *>(hit) + 1;
-    }
-    return false;
-}
-
-// contains_folded(needle, haystack, …): whether the UTF-8 needle occurs in any of the
-// haystacks. Both sides are folded already, and UTF-8 byte containment is character
-// containment, so a byte search serves; it is many times faster than instr(), which counts
-// characters as it goes, and one call per row does for all the haystacks.
-void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
-{
-    const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
-    const int needleSize = count > 0 ? sqlite3_value_bytes(arguments[0]) : 0;
-    if (!needle) {
-        sqlite3_result_int(context, 0);
-        return;
-    }
-    // The needle is the same for every row of a statement: its anchor is worked out once and
-    // kept with the bound value.
-    auto *anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
-    if (!anchor) {
-        anchor = new size_t(anchorOf(needle, size_t(needleSize)));
-        sqlite3_set_auxdata(context, 0, anchor, [](void *data) { delete static_cast<size_t *>(data); });
-        // SQLite may drop it at once (out of memory); it is read again below only if kept.
-        anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
-    }
-    const size_t at = anchor ? *anchor : anchorOf(needle, size_t(needleSize));
-    for (int i = 1; i < count; ++i) {
-        const char *haystack = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
-        const int haystackSize = sqlite3_value_bytes(arguments[i]);
-        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize), at)) {
-            sqlite3_result_int(context, 1);
-            return;
-        }
-    }
-    sqlite3_result_int(context, 0);
-}
-
-bool installSearchFunction(sqlite3 *sqlite)
-{
-    return sqlite3_create_function_v2(sqlite, "contains_folded", -1,
-               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &containsFolded, nullptr, nullptr,
-               nullptr)
-        == SQLITE_OK;
-}
-
-// A read-only connection to the store's file that counts search rows in one span of `seq`,
-// used by one thread at a time. Its statement is prepared once and kept while the text of the
-// query stays the same.
-class CountReader final
-{
-public:
-    CountReader() = default;
-    ~CountReader()
-    {
-        sqlite3_finalize(m_statement);
-        sqlite3_close_v2(m_handle);
-    }
-    CountReader(const CountReader &) = delete;
-    CountReader &operator=(const CountReader &) = delete;
-
-    bool open(const QString &path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-            != SQLITE_OK)
-            return false;
-        const QByteArray pragmas
-            = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
-        return sqlite3_exec(m_handle, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK
-            && installSearchFunction(m_handle);
-    }
-
-    // The number of rows with first <= seq < end that `sql` counts; absent on any failure.
-    std::optional<qint64> count(const QByteArray &sql, qint64 first, qint64 end, const QVariantList &bindings)
-    {
-        if (!m_statement || sql != m_sql) {
-            sqlite3_finalize(m_statement);
-            m_statement = nullptr;
-            m_sql.clear();
-            if (sqlite3_prepare_v3(
-                    m_handle, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr)
-                != SQLITE_OK)
-                return std::nullopt;
-            m_sql = sql;
-        }
-        bool bound = sqlite3_bind_int64(m_statement, 1, first) == SQLITE_OK
-            && sqlite3_bind_int64(m_statement, 2, end) == SQLITE_OK;
-        for (qsizetype i = 0; bound && i < bindings.size(); ++i) {
-            const QVariant &value = bindings[i];
-            if (value.typeId() == QMetaType::QString) {
-                const QByteArray text = value.toString().toUtf8();
-                bound = sqlite3_bind_text64(m_statement, int(i) + 3, text.constData(), sqlite3_uint64(text.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8)
-                    == SQLITE_OK;
-            } else {
-                bound = sqlite3_bind_int64(m_statement, int(i) + 3, value.toLongLong()) == SQLITE_OK;
-            }
-        }
-        std::optional<qint64> result;
-        if (bound && sqlite3_step(m_statement) == SQLITE_ROW)
-            result = sqlite3_column_int64(m_statement, 0);
-        // Ends the read transaction, so that the file is never held open for reading.
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-        return result;
-    }
-
-private:
-    sqlite3 *m_handle = nullptr;
-    sqlite3_stmt *m_statement = nullptr;
-    QByteArray m_sql;
-};
 
 } // namespace
 
-struct ClipboardStore::Database
+const QStringList &ClipboardStore::sideFileFolders()
 {
-    QString name;
-    QSqlDatabase connection;
-    bool hasSearchFunction = false;
-    // The file, for the connections of a parallel count; empty for a database in memory.
-    QString filePath;
-    // Made on the first count that is split, then kept: one per span.
-    std::vector<std::unique_ptr<CountReader>> readers;
-    QThreadPool pool;
-
-    explicit Database(const QString &path)
-        : name(QStringLiteral("vemra-clipboard-") + uuidText(QUuid::createUuid()))
-        , connection(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name))
-    {
-        connection.setDatabaseName(path);
-    }
-
-    ~Database()
-    {
-        pool.waitForDone();
-        // Before the main connection: the last one to close folds the log back into the file,
-        // and a read-only one cannot.
-        readers.clear();
-        connection.close();
-        connection = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-    }
-
-    Database(const Database &) = delete;
-    Database &operator=(const Database &) = delete;
-
-    QSqlQuery query() const { return QSqlQuery(connection); }
-
-    // Installs contains_folded() on the open connection; false when the driver gives no handle.
-    bool installSearchFunction() const
-    {
-        const QVariant handle = connection.driver()->handle();
-        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-            return false;
-        sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
-        return sqlite && ::installSearchFunction(sqlite);
-    }
-
-    // The number of search rows (clipboard_search AS s) that `where` accepts, counted in
-    // spans of `seq` on several threads at once. Absent when the count is better done in one
-    // scan, or when any part of it fails; the caller then counts the usual way. Every change
-    // must be saved: the other connections see only what is in the file.
-    std::optional<qint64> countInParallel(const QString &where, const QVariantList &bindings)
-    {
-        const int shares = std::min(QThread::idealThreadCount(), maximumCountShares);
-        if (filePath.isEmpty() || !hasSearchFunction || shares < 2)
-            return std::nullopt;
-        QSqlQuery bounds = query();
-        bounds.setForwardOnly(true);
-        // Two lookups at the ends of the table: min() and max() together would scan it.
-        if (!bounds.exec(QStringLiteral("SELECT (SELECT min(seq) FROM clipboard_search), "
-                                        "(SELECT max(seq) FROM clipboard_search)"))
-            || !bounds.next() || bounds.value(0).isNull())
-            return std::nullopt;
-        const qint64 first = bounds.value(0).toLongLong();
-        const qint64 end = bounds.value(1).toLongLong() + 1;
-        bounds.finish();
-        if (end - first < parallelCountRows)
-            return std::nullopt;
-
-        while (int(readers.size()) < shares) {
-            auto reader = std::make_unique<CountReader>();
-            if (!reader->open(filePath))
-                return std::nullopt;
-            readers.push_back(std::move(reader));
-        }
-        pool.setMaxThreadCount(shares - 1);
-
-        const QByteArray sql
-            = "SELECT count(*) FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND (" + where.toUtf8() + ')';
-        const qint64 span = (end - first + shares - 1) / shares;
-        std::vector<std::optional<qint64>> counts(static_cast<size_t>(shares));
-        auto countShare = [&](int share) {
-            const qint64 from = first + span * share;
-            counts[size_t(share)] = readers[size_t(share)]->count(sql, from, std::min(from + span, end), bindings);
-        };
-        QList<QFuture<void>> others;
-        for (int share = 1; share < shares; ++share)
-            others << QtConcurrent::run(&pool, countShare, share);
-        countShare(0);
-        for (QFuture<void> &other : others)
-            other.waitForFinished();
-
-        qint64 total = 0;
-        for (const std::optional<qint64> &count : counts) {
-            if (!count)
-                return std::nullopt;
-            total += *count;
-        }
-        return total;
-    }
-
-    // Runs one statement without bindings; the error when it fails.
-    std::optional<QSqlError> exec(const QString &statement) const
-    {
-        QSqlQuery q = query();
-        if (!q.exec(statement))
-            return q.lastError();
-        return std::nullopt;
-    }
-
-    // Checks what is already in the file without writing to it. Fresh is an empty file.
-    Result<bool> inspect() const
-    {
-        QSqlQuery version = query();
-        if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
-            return sqlError(openFailedMessage(), version.lastError());
-        const int userVersion = version.value(0).toInt();
-
-        QSqlQuery tables = query();
-        if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-            return sqlError(openFailedMessage(), tables.lastError());
-        QStringList names;
-        while (tables.next())
-            names << tables.value(0).toString();
-
-        if (userVersion == 0 && names.isEmpty())
-            return true;
-        if (userVersion > schemaVersion)
-            return Error { openFailedMessage(),
-                QStringLiteral("The history was written by a newer version of Vemra.") };
-        if (userVersion != schemaVersion || !names.contains(QStringLiteral("clipboard_item"))
-            || !names.contains(QStringLiteral("clipboard_search")))
-            return Error { openFailedMessage(), QStringLiteral("The file is not a clipboard history.") };
-
-        const QStringList searchColumns { QStringLiteral("seq"), QStringLiteral("raw_kind"),
-            QStringLiteral("search_app"), QStringLiteral("search_content") };
-        for (const auto &[table, required] : { std::pair { QStringLiteral("clipboard_item"), fieldColumns() },
-                 std::pair { QStringLiteral("clipboard_search"), searchColumns } }) {
-            QSqlQuery columns = query();
-            if (!columns.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
-                return sqlError(openFailedMessage(), columns.lastError());
-            QStringList present;
-            while (columns.next())
-                present << columns.value(1).toString();
-            for (const QString &column : required) {
-                if (!present.contains(column))
-                    return Error { openFailedMessage(),
-                        QStringLiteral("The history is missing %1.%2.").arg(table, column) };
-            }
-        }
-        // Reading one row proves the table's pages can be read.
-        QSqlQuery probe = query();
-        if (!probe.exec(
-                QStringLiteral("SELECT ") + itemColumns() + QStringLiteral(" FROM clipboard_item AS i LIMIT 1")))
-            return sqlError(openFailedMessage(), probe.lastError());
-        return false;
-    }
-
-    Status configure(bool onDisk) const
-    {
-        if (onDisk) {
-            QSqlQuery wal = query();
-            if (!wal.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !wal.next())
-                return sqlError(openFailedMessage(), wal.lastError());
-            if (wal.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
-                return Error { openFailedMessage(), QStringLiteral("The history cannot be written ahead of time.") };
-            if (auto error = exec(QStringLiteral("PRAGMA synchronous = NORMAL")))
-                return sqlError(openFailedMessage(), *error);
-        }
-        for (const QString &pragma :
-            { QStringLiteral("PRAGMA busy_timeout = 2000"), QStringLiteral("PRAGMA temp_store = MEMORY") }) {
-            if (auto error = exec(pragma))
-                return sqlError(openFailedMessage(), *error);
-        }
-        return {};
-    }
-
-    Status createSchema()
-    {
-        static const QStringList statements {
-            // `seq` ties an entry to its search row; `id` is the entry's identity.
-            QStringLiteral("CREATE TABLE clipboard_item ("
-                           "seq INTEGER PRIMARY KEY, "
-                           "id TEXT NOT NULL UNIQUE, "
-                           "raw_kind TEXT NOT NULL, "
-                           "content TEXT NOT NULL, "
-                           "content_hash TEXT NOT NULL, "
-                           "created_at INTEGER NOT NULL, "
-                           "last_copied_at INTEGER NOT NULL, "
-                           "copy_count INTEGER NOT NULL, "
-                           "mime_type TEXT NOT NULL, "
-                           "source_app_name TEXT NOT NULL, "
-                           "source_bundle_id TEXT NOT NULL, "
-                           "byte_count INTEGER NOT NULL, "
-                           "pixel_width INTEGER NOT NULL, "
-                           "pixel_height INTEGER NOT NULL, "
-                           "image_path TEXT, "
-                           "thumbnail_path TEXT, "
-                           "text_path TEXT)"),
-            QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at DESC, id)"),
-            QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (content_hash)"),
-            // What a search looks through, folded, in a narrow table of its own: a search reads
-            // every row, and reads far less here than in the entries themselves.
-            QStringLiteral("CREATE TABLE clipboard_search ("
-                           "seq INTEGER PRIMARY KEY, "
-                           "raw_kind TEXT NOT NULL, "
-                           "search_app TEXT NOT NULL, "
-                           "search_content TEXT NOT NULL)"),
-            QStringLiteral("CREATE TRIGGER clipboard_search_delete AFTER DELETE ON clipboard_item "
-                           "BEGIN DELETE FROM clipboard_search WHERE seq = old.seq; END"),
-            QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion),
-        };
-        if (!connection.transaction())
-            return sqlError(openFailedMessage(), connection.lastError());
-        for (const QString &statement : statements) {
-            if (auto error = exec(statement)) {
-                connection.rollback();
-                return sqlError(openFailedMessage(), *error);
-            }
-        }
-        if (!connection.commit()) {
-            const QSqlError error = connection.lastError();
-            connection.rollback();
-            return sqlError(openFailedMessage(), error);
-        }
-        return {};
-    }
-
-    // Ids of stored rows that pending changes replace or delete, kept out of every query of
-    // the file until the changes are saved.
-    Status createHiddenTable() const
-    {
-        if (auto error = exec(QStringLiteral("CREATE TEMP TABLE pending_hidden (id TEXT PRIMARY KEY NOT NULL)")))
-            return sqlError(openFailedMessage(), *error);
-        return {};
-    }
-};
+    static const QStringList folders { QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text") };
+    return folders;
+}
 
 // Opening --------------------------------------------------------------------------------
 
 std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
 {
-    if (!DataPaths::ensureFolder(folder))
-        return inMemory(
-            Error { openFailedMessage(), QStringLiteral("The folder %1 could not be created.").arg(folder) });
-
-    const QString path = folder + QLatin1Char('/') + databaseFileName();
-    const QFileInfo info(path);
-    if (info.exists()) {
-        if (!info.isFile())
-            return inMemory(Error { openFailedMessage(), QStringLiteral("%1 is not a file.").arg(path) });
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return inMemory(Error { openFailedMessage(), file.errorString() });
-        const QByteArray header = file.read(16);
-        file.close();
-        if (!header.isEmpty() && header != QByteArray("SQLite format 3", 16))
-            return inMemory(Error { openFailedMessage(), QStringLiteral("The file is not a database.") });
-        if (!info.isWritable())
-            return inMemory(Error { openFailedMessage(), QStringLiteral("The file cannot be written.") });
+    removeLeftTemporaryFolders();
+    if (!DataPaths::ensureFolder(folder)) {
+        return inMemory(Error {
+            ClipboardDatabase::schema().openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) });
     }
-
-    auto database = std::make_unique<Database>(path);
-    database->filePath = path;
-    if (!database->connection.open())
-        return inMemory(sqlError(openFailedMessage(), database->connection.lastError()));
-    database->hasSearchFunction = database->installSearchFunction();
-    const Result<bool> fresh = database->inspect();
-    if (!fresh)
-        return inMemory(fresh.error());
-    if (fresh.value()) {
-        if (auto error = database->exec(QStringLiteral("PRAGMA page_size = %1").arg(pageSize)))
-            return inMemory(sqlError(openFailedMessage(), *error));
-    }
-    if (Status status = database->configure(true); !status)
-        return inMemory(status.error());
-    if (fresh.value()) {
-        if (Status status = database->createSchema(); !status)
-            return inMemory(status.error());
-    }
-    if (Status status = database->createHiddenTable(); !status)
-        return inMemory(status.error());
-
-    for (const QString &sub : { QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text") })
+    Result<std::unique_ptr<ClipboardDatabase>> opened
+        = ClipboardDatabase::open(folder + QLatin1Char('/') + databaseFileName());
+    if (!opened)
+        return inMemory(opened.error());
+    for (const QString &sub : sideFileFolders())
         DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
-
-    return std::unique_ptr<ClipboardStore>(new ClipboardStore(std::move(database), folder, std::nullopt));
+    std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(opened).value(), folder, std::nullopt));
+    store->removeStrayFiles();
+    return store;
 }
 
 std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault()
@@ -600,27 +187,62 @@ std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault()
 
 std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> loadError)
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/Vemra-Clipboard-") + uuidText(QUuid::createUuid());
-    auto database = std::make_unique<Database>(QStringLiteral(":memory:"));
-    // A database in memory is taken to open; if it does not, every write reports through
-    // onError and every read is empty, which is still a working (if forgetful) store.
-    if (database->connection.open()) {
-        database->hasSearchFunction = database->installSearchFunction();
-        database->configure(false);
-        database->createSchema();
-        database->createHiddenTable();
-    }
-    return std::unique_ptr<ClipboardStore>(new ClipboardStore(std::move(database), folder, std::move(loadError)));
+    const QString folder
+        = QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + StoreDatabase::idText(QUuid::createUuid());
+    // Private from the start: it will hold the user's copies.
+    if (!DataPaths::ensureFolder(folder))
+        qCWarning(lcStore) << "cannot make the folder" << folder;
+    std::unique_ptr<ClipboardStore> store(
+        new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::move(loadError)));
+    store->m_folderInUse = std::make_unique<QLockFile>(folder + QLatin1Char('/') + lockName());
+    if (!store->m_folderInUse->tryLock(0))
+        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
+    return store;
 }
 
-ClipboardStore::ClipboardStore(std::unique_ptr<Database> database, QString folder, std::optional<Error> loadError)
+ClipboardStore::ClipboardStore(
+    std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError)
     : m_database(std::move(database))
     , m_folder(std::move(folder))
     , m_loadError(std::move(loadError))
+    , m_storedCount(m_database->storedCount())
 {
+    m_fileRemover.setMaxThreadCount(1);
 }
 
-ClipboardStore::~ClipboardStore() = default;
+ClipboardStore::~ClipboardStore()
+{
+    m_fileRemover.waitForDone();
+    if (m_folderInUse) {
+        // Nothing of the history in memory outlives it.
+        m_folderInUse->unlock();
+        if (!QDir(m_folder).removeRecursively())
+            qCWarning(lcStore) << "cannot remove" << m_folder;
+    }
+}
+
+void ClipboardStore::removeStrayFiles()
+{
+    // Only files older than this: a capture that is under way writes its files before its
+    // entry exists.
+    const QDateTime opened = QDateTime::currentDateTimeUtc();
+    const QString folder = m_folder;
+    const QString databasePath = m_database->sql().filePath();
+    m_fileRemover.start([folder, databasePath, opened] {
+        const std::optional<QSet<QString>> stored = storedSideFiles(databasePath);
+        if (!stored)
+            return;
+        for (const QString &sub : sideFileFolders()) {
+            QDirIterator files(folder + QLatin1Char('/') + sub, QDir::Files | QDir::Hidden | QDir::System);
+            while (files.hasNext()) {
+                const QFileInfo file(files.next());
+                if (!stored->contains(sub + QLatin1Char('/') + file.fileName()) && file.lastModified() < opened
+                    && !QFile::remove(file.filePath()))
+                    qCWarning(lcStore) << "cannot remove the stray file" << file.filePath();
+            }
+        }
+    });
+}
 
 // Recording ------------------------------------------------------------------------------
 
@@ -642,6 +264,7 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
     } else {
         entry = ClipboardItem(capture);
         stage(entry);
+        m_pendingNew.insert(entry.id);
     }
     save();
     return entry;
@@ -649,41 +272,41 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
 
 // Pending changes ------------------------------------------------------------------------
 
+void ClipboardStore::hide(const QUuid &id)
+{
+    if (!m_database->sql().exec(
+            QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"), { StoreDatabase::idText(id) }))
+        qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
+}
+
 void ClipboardStore::stage(const ClipboardItem &item)
 {
     m_pendingItems.insert(item.id, item);
     m_pendingDeletions.remove(item.id);
-    QSqlQuery hide = m_database->query();
-    hide.prepare(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"));
-    hide.addBindValue(uuidText(item.id));
-    hide.exec();
+    hide(item.id);
 }
 
 void ClipboardStore::stageDeletion(const ClipboardItem &item)
 {
     m_pendingItems.remove(item.id);
-    m_pendingDeletions.insert(item.id);
+    // One never saved needs no deleting.
+    if (!m_pendingNew.remove(item.id))
+        m_pendingDeletions.insert(item.id);
     m_pendingFileRemovals << sideFiles(item);
-    QSqlQuery hide = m_database->query();
-    hide.prepare(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"));
-    hide.addBindValue(uuidText(item.id));
-    hide.exec();
+    hide(item.id);
 }
 
 void ClipboardStore::stageRangeDeletion(const Range &span)
 {
     // Side files of the stored entries in the span, read as paths only.
-    QSqlQuery files = m_database->query();
-    files.setForwardOnly(true);
-    files.prepare(QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
-                                 "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
-                                 "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
-        + hiddenClause());
-    files.addBindValue(span.start);
-    files.addBindValue(span.end);
-    for (const QVariant &binding : hiddenBindings())
-        files.addBindValue(binding);
-    if (files.exec()) {
+    Result<QSqlQuery> selected = m_database->sql().select(
+        QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
+                       "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
+                       "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
+            + hiddenClause(),
+        QVariantList { span.start, span.end } + hiddenBindings());
+    if (selected) {
+        QSqlQuery files = std::move(selected).value();
         while (files.next()) {
             for (int column = 0; column < 3; ++column) {
                 if (!files.value(column).isNull())
@@ -737,106 +360,43 @@ void ClipboardStore::save()
     if (!hasPending())
         return;
 
-    const Status status = writePending();
-    if (!status) {
-        if (onError)
-            onError(saveFailedMessage(), status.error());
+    const bool deletes = !m_pendingDeletions.isEmpty() || !m_pendingRanges.isEmpty();
+    if (const Status status = m_database->sql().write([this] { return writePending(); }); !status) {
+        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, status.error());
         return;
     }
 
+    m_storedCount = m_storedCountAfterSave;
     m_pendingItems.clear();
+    m_pendingNew.clear();
     m_pendingDeletions.clear();
     m_pendingRanges.clear();
-    m_database->exec(QStringLiteral("DELETE FROM temp.pending_hidden"));
+    if (!m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
+        qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+    // Deleted texts are overwritten in the file; folding the log back leaves none of them in it.
+    if (deletes)
+        m_database->sql().foldLog();
     // Only now that no saved entry refers to them.
-    const QStringList removals = std::exchange(m_pendingFileRemovals, {});
-    removeSideFiles(removals);
+    removeSideFiles(std::exchange(m_pendingFileRemovals, {}));
 }
 
 Status ClipboardStore::writePending()
 {
-    QSqlDatabase &connection = m_database->connection;
-    if (!connection.transaction())
-        return sqlError(saveFailedMessage(), connection.lastError());
-
-    auto fail = [&connection](const QSqlError &error) {
-        connection.rollback();
-        return Status(sqlError(saveFailedMessage(), error));
-    };
-
+    qint64 erased = 0;
     for (const Range &span : std::as_const(m_pendingRanges)) {
-        QSqlQuery erase = m_database->query();
-        erase.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ?"));
-        erase.addBindValue(span.start);
-        erase.addBindValue(span.end);
-        if (!erase.exec())
-            return fail(erase.lastError());
+        const Result<qint64> count = m_database->erase(span.start, span.end);
+        if (!count)
+            return count.error();
+        erased += count.value();
     }
-
-    if (!m_pendingDeletions.isEmpty()) {
-        QSqlQuery erase = m_database->query();
-        erase.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
-        for (const QUuid &id : std::as_const(m_pendingDeletions)) {
-            erase.bindValue(0, uuidText(id));
-            if (!erase.exec())
-                return fail(erase.lastError());
-        }
-    }
-
-    if (!m_pendingItems.isEmpty()) {
-        QSqlQuery upsert = m_database->query();
-        upsert.prepare(QStringLiteral(
-            "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
-            "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
-            "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, content = excluded.content, "
-            "content_hash = excluded.content_hash, created_at = excluded.created_at, "
-            "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
-            "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
-            "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
-            "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-            "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = "
-            "excluded.text_path"));
-        QSqlQuery search = m_database->query();
-        search.prepare(QStringLiteral(
-            "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
-            "SELECT seq, raw_kind, ?, ? FROM clipboard_item WHERE id = ? "
-            "ON CONFLICT (seq) DO UPDATE SET raw_kind = excluded.raw_kind, search_app = excluded.search_app, "
-            "search_content = excluded.search_content"));
-        for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
-            const QString id = uuidText(item.id);
-            const QVariantList values {
-                id,
-                storedText(item.rawKind),
-                storedText(item.content),
-                storedText(item.contentHash),
-                millis(item.createdAt),
-                millis(item.lastCopiedAt),
-                item.copyCount,
-                storedText(item.mimeType),
-                storedText(item.sourceAppName),
-                storedText(item.sourceAppId),
-                item.byteCount,
-                item.pixelWidth,
-                item.pixelHeight,
-                optionalText(item.imagePath),
-                optionalText(item.thumbnailPath),
-                optionalText(item.textPath),
-            };
-            for (qsizetype i = 0; i < values.size(); ++i)
-                upsert.bindValue(int(i), values[i]);
-            if (!upsert.exec())
-                return fail(upsert.lastError());
-            search.bindValue(0, storedText(ClipboardItem::searchFolded(item.sourceAppName)));
-            search.bindValue(1, storedText(ClipboardItem::searchFolded(item.content)));
-            search.bindValue(2, id);
-            if (!search.exec())
-                return fail(search.lastError());
-        }
-    }
-
-    if (!connection.commit())
-        return fail(connection.lastError());
+    const Result<qint64> count = m_database->erase(m_pendingDeletions);
+    if (!count)
+        return count.error();
+    erased += count.value();
+    if (Status status = m_database->upsert(m_pendingItems.values()); !status)
+        return status;
+    // Counted as saved only once the whole write is kept; a failed commit leaves the count.
+    m_storedCountAfterSave = m_storedCount + m_pendingNew.size() - erased;
     return {};
 }
 
@@ -857,20 +417,16 @@ QList<ClipboardItem> ClipboardStore::fetch(const Filter &filter, std::optional<i
     if (limit && *limit <= 0)
         return result;
 
-    QSqlQuery query = m_database->query();
-    query.setForwardOnly(true);
-    QString statement = QStringLiteral("SELECT ") + itemColumns() + source(filter)
+    QString statement = QStringLiteral("SELECT ") + ClipboardDatabase::columns() + source(filter)
         + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause() + orderClause();
     if (limit)
         statement += QStringLiteral(" LIMIT %1").arg(*limit);
-    if (!query.prepare(statement))
+    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
+    if (!selected)
         return {};
-    for (const QVariant &binding : filter.bindings + hiddenBindings())
-        query.addBindValue(binding);
-    if (!query.exec())
-        return {};
+    QSqlQuery query = std::move(selected).value();
     while (query.next())
-        result << rowToItem(query);
+        result << ClipboardDatabase::item(query);
 
     bool merged = false;
     for (const ClipboardItem &item : m_pendingItems) {
@@ -887,25 +443,38 @@ QList<ClipboardItem> ClipboardStore::fetch(const Filter &filter, std::optional<i
     return result;
 }
 
+QList<ClipboardItem> ClipboardStore::fetchRows(const QList<qint64> &rows, int limit) const
+{
+    if (rows.isEmpty() || limit <= 0)
+        return {};
+    QStringList numbers;
+    numbers.reserve(rows.size());
+    for (qint64 row : rows)
+        numbers << QString::number(row);
+    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
+        + QStringLiteral(" FROM clipboard_item AS i WHERE i.seq IN (") + numbers.join(QLatin1Char(','))
+        + QLatin1Char(')') + orderClause() + QStringLiteral(" LIMIT %1").arg(limit));
+    QList<ClipboardItem> result;
+    if (!selected)
+        return result;
+    QSqlQuery query = std::move(selected).value();
+    while (query.next())
+        result << ClipboardDatabase::item(query);
+    return result;
+}
+
 qint64 ClipboardStore::tally(const Filter &filter) const
 {
-    QSqlQuery query = m_database->query();
-    query.setForwardOnly(true);
-    QString statement;
-    if (filter.search && !hasPending()) {
-        if (const std::optional<qint64> total = m_database->countInParallel(filter.where, filter.bindings))
-            return *total;
+    const QString statement = filter.search && !hasPending()
         // Only the narrow search rows are read.
-        statement = QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where;
-    } else {
-        statement = QStringLiteral("SELECT count(*)") + source(filter)
+        ? QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where
+        : QStringLiteral("SELECT count(*)") + source(filter)
             + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause();
-    }
-    if (!query.prepare(statement))
+    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
+    if (!selected)
         return 0;
-    for (const QVariant &binding : filter.bindings + hiddenBindings())
-        query.addBindValue(binding);
-    if (!query.exec() || !query.next())
+    QSqlQuery query = std::move(selected).value();
+    if (!query.next())
         return 0;
     qint64 total = query.value(0).toLongLong();
     for (const ClipboardItem &item : m_pendingItems) {
@@ -922,18 +491,8 @@ ClipboardStore::Filter ClipboardStore::searchFilter(const QString &query) const
     if (!predicate)
         return filter;
     filter.search = true;
-    if (m_database->hasSearchFunction) {
-        filter.where = QStringLiteral("(contains_folded(?, s.search_content, s.search_app)");
-        filter.bindings << predicate->folded;
-    } else {
-        filter.where = QStringLiteral("(instr(s.search_content, ?) > 0 OR instr(s.search_app, ?) > 0");
-        filter.bindings << predicate->folded << predicate->folded;
-    }
-    if (!predicate->kindWord.isEmpty()) {
-        filter.where += QStringLiteral(" OR s.raw_kind = ?");
-        filter.bindings << predicate->kindWord;
-    }
-    filter.where += QLatin1Char(')');
+    filter.where = QLatin1Char('(') + ClipboardSearch::condition(*predicate) + QLatin1Char(')');
+    filter.bindings = ClipboardSearch::bindings(*predicate);
     filter.accepts = [predicate](const ClipboardItem &item) { return predicate->accepts(item); };
     return filter;
 }
@@ -960,6 +519,22 @@ QList<ClipboardItem> ClipboardStore::items(const QString &query, int limit) cons
     return fetch(searchFilter(query), limit);
 }
 
+ClipboardStore::Page ClipboardStore::page(const QString &query, int limit) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate)
+        return { items(limit), count() };
+    if (!hasPending() && limit > 0) {
+        // Few matches are fetched by row and sorted; many are found by walking the history in
+        // order, which then soon fills the page. The bound keeps both costs alike.
+        const auto keep = std::max(qint64(limit), qint64(std::sqrt(double(limit) * double(m_storedCount))));
+        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, keep))
+            return { scan->rows ? fetchRows(*scan->rows, limit) : items(query, limit), scan->count };
+    }
+    const Filter filter = searchFilter(query);
+    return { fetch(filter, limit), tally(filter) };
+}
+
 std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
 {
     if (auto pending = m_pendingItems.constFind(id); pending != m_pendingItems.cend())
@@ -968,7 +543,7 @@ std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
         return std::nullopt;
     Filter filter;
     filter.where = QStringLiteral("i.id = ?");
-    filter.bindings << uuidText(id);
+    filter.bindings << StoreDatabase::idText(id);
     filter.accepts = [](const ClipboardItem &) { return false; }; // pending ones are handled above
     const QList<ClipboardItem> found = fetch(filter, 1);
     if (found.isEmpty())
@@ -982,27 +557,32 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
         if (pending.contentHash == contentHash)
             return pending;
     }
-    QSqlQuery query = m_database->query();
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT ") + itemColumns()
+    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
             + QStringLiteral(" FROM clipboard_item AS i WHERE i.content_hash = ?") + hiddenClause()
-            + QStringLiteral(" LIMIT 1")))
+            + QStringLiteral(" LIMIT 1"),
+        QVariantList { contentHash } + hiddenBindings());
+    if (!selected)
         return std::nullopt;
-    query.addBindValue(contentHash);
-    for (const QVariant &binding : hiddenBindings())
-        query.addBindValue(binding);
-    if (!query.exec() || !query.next())
+    QSqlQuery query = std::move(selected).value();
+    if (!query.next())
         return std::nullopt;
-    return rowToItem(query);
+    return ClipboardDatabase::item(query);
 }
 
 qint64 ClipboardStore::count() const
 {
-    return tally({});
+    return hasPending() ? tally({}) : m_storedCount;
 }
 
 qint64 ClipboardStore::count(const QString &query) const
 {
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate)
+        return count();
+    if (!hasPending()) {
+        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, 0))
+            return scan->count;
+    }
     return tally(searchFilter(query));
 }
 
@@ -1032,15 +612,7 @@ qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now, 
 
 std::optional<QString> ClipboardStore::filePath(const QString &relativePath) const
 {
-    if (relativePath.isEmpty() || QDir::isAbsolutePath(relativePath) || relativePath.contains(QLatin1Char('\\'))
-        || relativePath.contains(QChar(0)))
-        return std::nullopt;
-    const QStringList parts = relativePath.split(QLatin1Char('/'));
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part == QStringLiteral("..") || part == QStringLiteral("."))
-            return std::nullopt;
-    }
-    return m_folder + QLatin1Char('/') + relativePath;
+    return sideFilePath(m_folder, relativePath);
 }
 
 QUrl ClipboardStore::url(const QString &relativePath) const
@@ -1071,10 +643,14 @@ std::optional<QString> ClipboardStore::fullText(const ClipboardItem &item) const
 
 void ClipboardStore::removeSideFiles(const QStringList &paths)
 {
-    for (const QString &relative : paths) {
-        if (const std::optional<QString> path = filePath(relative))
-            QFile::remove(*path);
-    }
+    if (paths.isEmpty())
+        return;
+    m_fileRemover.start([folder = m_folder, paths] { removeFiles(folder, paths); });
+}
+
+void ClipboardStore::waitForFileRemovals()
+{
+    m_fileRemover.waitForDone();
 }
 
 // Copy-back and deletion -----------------------------------------------------------------

@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
 
@@ -19,6 +21,8 @@
 #include <memory>
 #include <optional>
 
+class ClipboardDatabase;
+class QLockFile;
 class SystemClipboard;
 
 // The clipboard history: a SQLite database of ClipboardItem records plus the folder of side
@@ -26,7 +30,7 @@ class SystemClipboard;
 //
 // A unit of work: every change is visible at once, save() writes everything pending in one
 // transaction, and a failed save keeps the pending changes (lookups, pages and counts still
-// see them), reports through onError, and goes out with the next save. Reads never report:
+// see them), reports through saveFailed, and goes out with the next save. Reads never report:
 // a failed fetch is an empty list, no item or 0.
 class ClipboardStore final : public QObject
 {
@@ -34,16 +38,25 @@ class ClipboardStore final : public QObject
     Q_PROPERTY(qint64 revision READ revision NOTIFY revisionChanged)
 
 public:
+    // One page of a search and how many entries match in all.
+    struct Page
+    {
+        QList<ClipboardItem> items;
+        qint64 total = 0;
+    };
+
     // The database file inside the store folder.
     static QString databaseFileName() { return QStringLiteral("Clipboard.store"); }
+    // The folders that side files live in; a stored path names a file directly inside one.
+    static const QStringList &sideFileFolders();
 
     // Opens or creates the store in `folder`. Never fails: a folder or database that cannot
     // be opened gives the in-memory store with loadError set, and nothing on disk is touched.
     static std::unique_ptr<ClipboardStore> make(const QString &folder);
     // The store in "Clipboard" under the Vemra data folder.
     static std::unique_ptr<ClipboardStore> makeDefault();
-    // A database in memory with side files in a new temporary folder "Vemra-Clipboard-<UUID>"
-    // (created by the first side-file write). Lasts until quit.
+    // A database in memory with side files in a new private temporary folder
+    // "Vemra-Clipboard-<UUID>", removed when the store goes. Lasts until quit.
     static std::unique_ptr<ClipboardStore> inMemory(std::optional<Error> loadError);
 
     ~ClipboardStore() override;
@@ -55,11 +68,8 @@ public:
     // Grows by 1 with every save, whatever its outcome.
     qint64 revision() const { return m_revision; }
 
-    // Called when a save fails, with "Vemra couldn’t save your clipboard history." and the
-    // error. Set by the owner.
-    std::function<void(const QString &message, const Error &error)> onError;
-    // Called after a successful copy-back with the clipboard's change count after the write,
-    // so that the monitor does not record our own write.
+    // Called after a successful copy-back with the system clipboard's change count after the
+    // write, so that the monitor does not record our own write.
     std::function<void(qint64 changeCount)> onCopyBack;
 
     // Stores one capture: folds it into the entry with the same content hash (which keeps its
@@ -71,6 +81,8 @@ public:
     QList<ClipboardItem> items(std::optional<int> limit = std::nullopt) const;
     // Entries that `ClipboardItem::matching(query)` accepts, newest first, at most `limit`.
     QList<ClipboardItem> items(const QString &query, int limit) const;
+    // The same with the number of all entries that match, found in one pass.
+    Page page(const QString &query, int limit) const;
     std::optional<ClipboardItem> item(const QUuid &id) const;
     std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
 
@@ -87,46 +99,39 @@ public:
     // Absent when the side file exists in the record but cannot be read, so that nothing
     // passes the inline head off as the whole text.
     std::optional<QString> fullText(const ClipboardItem &item) const;
-    // The absolute path of a side file named by a stored, store-relative path. Absent for an
-    // absolute path or one that leaves the store folder.
+    // The absolute path of a side file named by a stored, store-relative path. Absent for any
+    // path but a file directly inside a side-file folder, and for a symbolic link.
     std::optional<QString> filePath(const QString &relativePath) const;
     // The same as a file URL; an empty URL when refused.
     QUrl url(const QString &relativePath) const;
 
-    // Writes everything pending; a failure is reported through onError and kept for the next
-    // save.
+    // Writes everything pending; a failure is reported through saveFailed and kept for the
+    // next save.
     void save();
 
-    // Writes the entry to the system clipboard; true when the clipboard took it. Afterwards the
-    // entry counts one more copy, last copied `now`.
+    // Writes the entry to the system clipboard; true when it took it. Afterwards the entry
+    // counts one more copy, last copied `now`.
     bool copy(const ClipboardItem &item, SystemClipboard &systemClipboard, const QDateTime &now);
 
-    // Deletes entries, then their side files once the deletion is saved.
+    // Deletes entries, then, off the main thread, their side files once the deletion is saved.
     void deleteItems(const QList<ClipboardItem> &items);
     // Deletes every entry a clear request covers, without loading them.
     void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
 
+    // Waits until the side files given up so far are gone.
+    void waitForFileRemovals();
+
 Q_SIGNALS:
     void revisionChanged(qint64 revision);
+    // A save failed: `message` titles the alert, `error` says why.
+    void saveFailed(const QString &message, const Error &error);
 
 private:
-    struct Database;
     struct Range
     {
         qint64 start;
         qint64 end;
     };
-
-    ClipboardStore(std::unique_ptr<Database> database, QString folder, std::optional<Error> loadError);
-
-    void stage(const ClipboardItem &item);
-    void stageDeletion(const ClipboardItem &item);
-    void stageRangeDeletion(const Range &range);
-    bool hasPending() const;
-    Status writePending();
-    void removeSideFiles(const QStringList &paths);
-    std::optional<Range> range(
-        const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
     // A condition on stored entries (`where`, over clipboard_item AS i and, for a search,
     // clipboard_search AS s) and the same condition on pending entries (`accepts`; none: all).
     struct Filter
@@ -136,23 +141,46 @@ private:
         bool search = false;
         std::function<bool(const ClipboardItem &)> accepts;
     };
+
+    ClipboardStore(std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError);
+
+    void stage(const ClipboardItem &item);
+    void stageDeletion(const ClipboardItem &item);
+    void stageRangeDeletion(const Range &range);
+    void hide(const QUuid &id);
+    bool hasPending() const;
+    Status writePending();
+    void removeSideFiles(const QStringList &paths);
+    void removeStrayFiles();
+    std::optional<Range> range(
+        const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
     Filter searchFilter(const QString &query) const;
     Filter periodFilter(const Range &span) const;
     QString source(const Filter &filter) const;
     QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
+    QList<ClipboardItem> fetchRows(const QList<qint64> &rows, int limit) const;
     qint64 tally(const Filter &filter) const;
     QString hiddenClause() const;
     QVariantList hiddenBindings() const;
 
-    std::unique_ptr<Database> m_database;
+    std::unique_ptr<ClipboardDatabase> m_database;
     QString m_folder;
     std::optional<Error> m_loadError;
     qint64 m_revision = 0;
+    // Saved entries, kept up to date by every save so that the plain count needs no scan.
+    qint64 m_storedCount = 0;
+    qint64 m_storedCountAfterSave = 0;
 
-    // Changes not yet written: the latest version of each changed entry, the ids of deleted
-    // entries, spans deleted wholesale, and the side files to remove once all of it is saved.
+    // Changes not yet written: the latest version of each changed entry (and which of them
+    // are new), the ids of deleted entries, spans deleted wholesale, and the side files to
+    // remove once all of it is saved.
     QHash<QUuid, ClipboardItem> m_pendingItems;
+    QSet<QUuid> m_pendingNew;
     QSet<QUuid> m_pendingDeletions;
     QList<Range> m_pendingRanges;
     QStringList m_pendingFileRemovals;
+    // Removes side files off the main thread, one batch after another.
+    QThreadPool m_fileRemover;
+    // Held by a store in memory on its temporary folder, which it removes when it goes.
+    std::unique_ptr<QLockFile> m_folderInUse;
 };

@@ -1,8 +1,8 @@
 #include "Services/Storage/StoreDatabase.h"
 
 #include "Platform/DataPaths.h"
+#include "Platform/Logging.h"
 #include "Services/Storage/StoreFileCheck.h"
-#include "Services/Storage/StoreLog.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -39,7 +39,7 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, 
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!DataPaths::ensureFolder(folder)) {
-        qCWarning(vemraStore) << "cannot make the folder" << folder;
+        qCWarning(lcStore) << "cannot make the folder" << folder;
         return Error { schema.openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) };
     }
     const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, schema);
@@ -48,7 +48,7 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, 
 
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
     const auto refuse = [&](const QString &detail) {
-        qCWarning(vemraStore) << "cannot open" << path << ":" << detail;
+        qCWarning(lcStore) << "cannot open" << path << ":" << detail;
         return Error { schema.openFailed, detail };
     };
     if (!database->m_connection.open())
@@ -70,9 +70,9 @@ std::unique_ptr<StoreDatabase> StoreDatabase::inMemory(const StoreSchema &schema
 {
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(QStringLiteral(":memory:"), QString(), schema));
     if (!database->m_connection.open())
-        qCWarning(vemraStore) << "cannot open a database in memory:" << sqlText(database->m_connection.lastError());
+        qCWarning(lcStore) << "cannot open a database in memory:" << sqlText(database->m_connection.lastError());
     else if (!database->configure() || !database->create())
-        qCWarning(vemraStore) << "cannot prepare a database in memory";
+        qCWarning(lcStore) << "cannot prepare a database in memory";
     return database;
 }
 
@@ -159,7 +159,7 @@ Status StoreDatabase::write(const std::function<Status()> &work) const
     if (status)
         status = exec(QStringLiteral("COMMIT"));
     if (!status && !exec(QStringLiteral("ROLLBACK")))
-        qCWarning(vemraStore) << "cannot roll back a failed write to" << m_filePath;
+        qCWarning(lcStore) << "cannot roll back a failed write to" << m_filePath;
     return status;
 }
 
@@ -173,12 +173,12 @@ void StoreDatabase::foldLog() const
     QSqlQuery result = std::move(fold).value();
     // The first column is 1 when another connection kept the log from being emptied.
     if (!result.next() || result.value(0).toInt() != 0)
-        qCWarning(vemraStore) << "the log of" << m_filePath << "could not be emptied";
+        qCWarning(lcStore) << "the log of" << m_filePath << "could not be emptied";
 }
 
 Error StoreDatabase::saveError(const QString &detail) const
 {
-    qCWarning(vemraStore) << m_filePath << ":" << detail;
+    qCWarning(lcStore) << m_filePath << ":" << detail;
     return Error { m_schema.saveFailed, detail };
 }
 

@@ -1,6 +1,6 @@
 #include "Services/Storage/StoreFileCheck.h"
 
-#include "Services/Storage/StoreLog.h"
+#include "Platform/Logging.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,7 +77,7 @@ private:
 Result<StoreFileCheck::Contents> StoreFileCheck::inspect(const QString &path, const StoreSchema &schema)
 {
     const auto refuse = [&](const QString &reason) {
-        qCWarning(vemraStore) << "refusing" << path << ":" << reason;
+        qCWarning(lcStore) << "refusing" << path << ":" << reason;
         return Error { schema.openFailed, reason };
     };
 
@@ -129,7 +129,7 @@ Result<StoreFileCheck::Contents> StoreFileCheck::inspect(const QString &path, co
     // Every page, so that a file damaged inside is refused now rather than failing every
     // later save. Mapped, it reads a large history about twice as fast.
     if (!reader.rows("PRAGMA mmap_size = 4294967296"))
-        qCWarning(vemraStore) << "checking" << path << "without mapping it:" << reader.error();
+        qCWarning(lcStore) << "checking" << path << "without mapping it:" << reader.error();
     const auto check = reader.rows("PRAGMA quick_check");
     const QString verdict = check && !check->isEmpty() ? check->constFirst().constFirst() : reader.error();
     if (verdict != QStringLiteral("ok"))

@@ -226,6 +226,7 @@ private Q_SLOTS:
         QCOMPARE(folded.sourceAppName, QStringLiteral("Terminal"));
         QCOMPARE(folded.sourceAppId, QString()); // taken together with the name
         QCOMPARE(folded.textPath, first.textPath);
+        store->waitForFileRemovals();
         QVERIFY(QFile::exists(folder() + QLatin1Char('/') + *first.textPath));
         QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + *second.textPath));
         QCOMPARE(revisions.count(), 2);
@@ -248,6 +249,7 @@ private Q_SLOTS:
         store->record(first);
         store->record(second);
         QCOMPARE(store->count(), 1);
+        store->waitForFileRemovals();
         for (const QString &path : first.filePaths())
             QVERIFY(QFile::exists(folder() + QLatin1Char('/') + path));
         for (const QString &path : second.filePaths())
@@ -558,10 +560,10 @@ private Q_SLOTS:
         store->record(textCapture(QStringLiteral("saved"), at(10, 8)));
 
         QStringList messages;
-        store->onError = [&](const QString &message, const Error &error) {
+        connect(store.get(), &ClipboardStore::saveFailed, this, [&](const QString &message, const Error &error) {
             messages << message;
             QVERIFY(error.detail.contains(QStringLiteral("writes are blocked")));
-        };
+        });
         blocker.block();
         const qint64 revision = store->revision();
         const ClipboardCapture unsaved = textCapture(QStringLiteral("unsaved"), at(10, 9));
@@ -602,7 +604,7 @@ private Q_SLOTS:
         const ClipboardItem first = store->record(image);
         store->record(other);
         int errors = 0;
-        store->onError = [&](const QString &, const Error &) { ++errors; };
+        connect(store.get(), &ClipboardStore::saveFailed, this, [&] { ++errors; });
 
         blocker.block();
         store->deleteItems({ first });
@@ -627,13 +629,14 @@ private Q_SLOTS:
 
         // A deletion that is saved removes them.
         store = ClipboardStore::make(folder());
-        store->onError = [&](const QString &, const Error &) { ++errors; };
+        connect(store.get(), &ClipboardStore::saveFailed, this, [&] { ++errors; });
         blocker.block();
         store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
         blocker.unblock();
         store->save();
         QCOMPARE(errors, 3);
         QCOMPARE(store->count(), 0);
+        store->waitForFileRemovals();
         for (const QString &path : image.filePaths() + other.filePaths())
             QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
     }
@@ -644,7 +647,6 @@ private Q_SLOTS:
         auto store = ClipboardStore::make(folder());
         WriteBlocker blocker(databasePath());
         store->record(textCapture(QStringLiteral("old"), at(11, 9)));
-        store->onError = [](const QString &, const Error &) {};
         blocker.block();
         store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(11, 10), newYork());
         // The same text again is a new entry: the old one is being deleted.
@@ -659,7 +661,49 @@ private Q_SLOTS:
         QCOMPARE(reopened->items(1).first().id, again.id);
     }
 
-    void storedPathsStayInsideTheFolder()
+    void deletedTextsLeaveNoTraceOnDisk()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const QString secret = QStringLiteral("Deleted Secret 7f3a9c Token");
+        store->record(textCapture(QStringLiteral("kept"), at(10, 8)));
+        const ClipboardItem gone = store->record(textCapture(secret, at(10, 9)));
+        store->record(textCapture(secret + QStringLiteral(" again"), at(10, 10)));
+        store->deleteItems({ gone });
+        store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(10, 12), newYork());
+
+        // As an unclean exit would leave the files now.
+        QByteArray disk = readFile(databasePath());
+        if (QFileInfo::exists(databasePath() + QStringLiteral("-wal")))
+            disk += readFile(databasePath() + QStringLiteral("-wal"));
+        QVERIFY(!disk.contains(secret.toUtf8()));
+        QVERIFY(!disk.contains(ClipboardItem::searchFolded(secret).toUtf8()));
+    }
+
+    void strayFilesGoAtStart()
+    {
+        TestHome home;
+        const ClipboardCapture kept = imageCapture(folder(), "kept-image", at(10, 9));
+        ClipboardStore::make(folder())->record(kept);
+        // Left by a capture that a kill cut short: files that no entry names.
+        const QStringList strays { QStringLiteral("Images/STRAY.png"), QStringLiteral("Thumbnails/STRAY.png"),
+            QStringLiteral("Text/STRAY.txt") };
+        for (const QString &stray : strays) {
+            writeFile(folder() + QLatin1Char('/') + stray, "stray");
+            QFile file(folder() + QLatin1Char('/') + stray);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(at(1, 9), QFileDevice::FileModificationTime));
+        }
+
+        auto store = ClipboardStore::make(folder());
+        store->waitForFileRemovals();
+        for (const QString &stray : strays)
+            QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + stray), qPrintable(stray));
+        for (const QString &path : kept.filePaths())
+            QVERIFY2(QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
+    }
+
+    void storedPathsNameOnlySideFiles()
     {
         TestHome home;
         auto store = ClipboardStore::make(folder());
@@ -667,30 +711,40 @@ private Q_SLOTS:
         writeFile(outside, "keep");
         const QString userFile = home.path() + QStringLiteral("/user-file.txt");
         writeFile(userFile, "mine");
+        QVERIFY(QFile::link(outside, folder() + QStringLiteral("/Images/link.png")));
 
+        // Paths an imported or tampered entry may carry: the database itself, a way out, a
+        // file elsewhere, and a link inside a side-file folder that leads out.
         ClipboardCapture hostile = textCapture(QString(30, QLatin1Char('h')), at(10, 9));
-        hostile.textPath = QStringLiteral("../../../keep.txt");
-        hostile.thumbnailPath = outside; // absolute
-        ClipboardCapture files = textCapture(userFile, at(10, 10));
+        hostile.textPath = ClipboardStore::databaseFileName();
+        hostile.imagePath = QStringLiteral("Images/../") + ClipboardStore::databaseFileName();
+        hostile.thumbnailPath = outside;
+        ClipboardCapture linked = imageCapture(folder(), "linked", at(10, 10));
+        linked.imagePath = QStringLiteral("Images/link.png");
+        ClipboardCapture files = textCapture(userFile, at(10, 11));
         files.kind = ClipboardKind::File;
-        const ClipboardItem bad = store->record(hostile);
-        const ClipboardItem copiedFiles = store->record(files);
+        const QList<ClipboardItem> entries { store->record(hostile), store->record(linked), store->record(files) };
 
-        QVERIFY(!store->filePath(QStringLiteral("../keep.txt")));
-        QVERIFY(!store->filePath(QStringLiteral("Images/../../keep.txt")));
-        QVERIFY(!store->filePath(outside));
-        QVERIFY(!store->filePath(QString()));
+        for (const QString &path : { QStringLiteral("../keep.txt"), QStringLiteral("Images/../../keep.txt"),
+                 ClipboardStore::databaseFileName(), QStringLiteral("Images"), QStringLiteral("Images/link.png"),
+                 QStringLiteral("Other/A.png"), outside, QString() })
+            QVERIFY2(!store->filePath(path), qPrintable(path));
         QCOMPARE(store->filePath(QStringLiteral("Images/A.png")), folder() + QStringLiteral("/Images/A.png"));
         QVERIFY(store->url(QStringLiteral("../keep.txt")).isEmpty());
 
-        QVERIFY(!store->fullText(bad));
         FakeSystemClipboard systemClipboard;
-        QVERIFY(!store->copy(bad, systemClipboard, at(10, 11)));
+        QVERIFY(!store->fullText(entries[0]));
+        QVERIFY(!store->copy(entries[0], systemClipboard, at(10, 12)));
+        QVERIFY(!store->copy(entries[1], systemClipboard, at(10, 12)));
 
-        store->deleteItems({ bad, copiedFiles });
+        store->deleteItems(entries);
+        store->waitForFileRemovals();
         QCOMPARE(store->count(), 0);
         QCOMPARE(readFile(outside), QByteArray("keep"));
         QCOMPARE(readFile(userFile), QByteArray("mine"));
+        store->record(textCapture(QStringLiteral("after"), at(10, 13)));
+        store.reset();
+        QCOMPARE(ClipboardStore::make(folder())->count(), 1);
     }
 
     void unopenableStoresFallBackToMemory_data()
@@ -700,6 +754,7 @@ private Q_SLOTS:
         QTest::newRow("database is a folder") << "database-folder";
         QTest::newRow("garbage") << "garbage";
         QTest::newRow("truncated database") << "truncated";
+        QTest::newRow("damaged inside") << "inside";
         QTest::newRow("another program's database") << "foreign";
         QTest::newRow("newer format") << "newer";
     }
@@ -720,7 +775,7 @@ private Q_SLOTS:
             for (int i = 0; i < 8192; ++i)
                 bytes.append(char((i * 7919) % 251));
             writeFile(databasePath(), bytes);
-        } else if (damage == QStringLiteral("truncated")) {
+        } else if (damage == QStringLiteral("truncated") || damage == QStringLiteral("inside")) {
             {
                 auto store = ClipboardStore::make(folder());
                 for (int i = 0; i < 200; ++i)
@@ -729,9 +784,11 @@ private Q_SLOTS:
             QFile::remove(databasePath() + QStringLiteral("-wal"));
             QFile::remove(databasePath() + QStringLiteral("-shm"));
             QByteArray bytes = readFile(databasePath());
-            QVERIFY(bytes.size() > 8192);
-            // Keep the header, wreck every page after the first.
-            for (qsizetype i = 4096; i < bytes.size(); ++i)
+            QVERIFY(bytes.size() > 8 * 16384);
+            // Keep the header, wreck every page after the first, or only one in the middle.
+            const qsizetype from = damage == QStringLiteral("inside") ? bytes.size() / 2 / 16384 * 16384 : 4096;
+            const qsizetype to = damage == QStringLiteral("inside") ? from + 16384 : bytes.size();
+            for (qsizetype i = from; i < to; ++i)
                 bytes[i] = char(0xA5);
             QFile::remove(databasePath());
             writeFile(databasePath(), bytes);
@@ -762,13 +819,25 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(store->folder()).fileName().size(), 16 + 36);
         QCOMPARE(
             QFileInfo(store->folder()).fileName().mid(16), QFileInfo(store->folder()).fileName().mid(16).toUpper());
-        QVERIFY(!QFileInfo::exists(store->folder())); // made by the first side-file write
+        // Private, and gone with the store.
+        QCOMPARE(QFileInfo(store->folder()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+            QFileDevice::Permissions());
+        const QString temporary = store->folder();
 
         // Works for this run.
         const ClipboardItem item = store->record(textCapture(QStringLiteral("kept in memory"), at(10, 9)));
         QCOMPARE(store->count(), 1);
         QCOMPARE(store->item(item.id)->content, QStringLiteral("kept in memory"));
         store.reset();
+
+        QVERIFY(!QFileInfo::exists(temporary));
+
+        // One left by a crash goes at the next start.
+        const QString left = QDir::tempPath() + QStringLiteral("/Vemra-Clipboard-") + idText(QUuid::createUuid());
+        QVERIFY(DataPaths::ensureFolder(left));
+        writeFile(left + QStringLiteral("/copied.txt"), "secret");
+        ClipboardStore::make(folder());
+        QVERIFY(!QFileInfo::exists(left));
 
         if (QFileInfo(victim).isFile())
             QCOMPARE(readFile(victim), before);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Models/Clipboard/ClipboardItem.h"
+#include "Models/Common/Result.h"
+#include "Services/Clipboard/ClipboardSearch.h"
+#include "Services/Storage/StoreDatabase.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <memory>
+
+// The clipboard history's tables: the entries, one folded search row for each, and, while
+// changes are pending, the ids of the stored entries they replace. Knows the columns and how
+// an entry is written and read; what to write when is the store's.
+class ClipboardDatabase final
+{
+public:
+    static const StoreSchema &schema();
+
+    static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path);
+    static std::unique_ptr<ClipboardDatabase> inMemory();
+
+    StoreDatabase &sql() const { return *m_sql; }
+    ClipboardSearch &search() { return m_search; }
+
+    // The select list of a query of clipboard_item AS i, in the order item() reads it.
+    static const QString &columns();
+    static ClipboardItem item(const QSqlQuery &row);
+
+    // Writes each entry and its search row, replacing what is stored under its id.
+    Status upsert(const QList<ClipboardItem> &items) const;
+    // Deletes entries by id, or by last copy in [start, end); the number deleted.
+    Result<qint64> erase(const QSet<QUuid> &ids) const;
+    Result<qint64> erase(qint64 start, qint64 end) const;
+    qint64 storedCount() const;
+
+private:
+    explicit ClipboardDatabase(std::unique_ptr<StoreDatabase> sql);
+    Status prepare();
+
+    std::unique_ptr<StoreDatabase> m_sql;
+    ClipboardSearch m_search;
+};

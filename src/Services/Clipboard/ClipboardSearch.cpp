@@ -1,0 +1,287 @@
+#include "Services/Clipboard/ClipboardSearch.h"
+
+#include "Platform/Logging.h"
+
+#include <QFuture>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Below this many rows one scan on the store's own connection is quicker than the hand-off.
+constexpr qint64 splitRows = 8192;
+// The scan is bound by memory and SQLite's work per row; more spans than this gain little.
+constexpr int maximumSpans = 8;
+// Each reader's page cache, in KiB: a scan reads every row once, so a cache would not be hit,
+// and a small one keeps memory flat however large the history grows. The file is mapped
+// instead, which spares copying every page.
+constexpr int readerCacheKiB = 128;
+constexpr qint64 readerMapBytes = qint64(1) << 40;
+
+// How common a byte is in folded text, roughly: blanks and frequent letters high, everything
+// else low.
+int commonness(unsigned char byte)
+{
+    static const char *const byFrequency = " etaoinshrdlcumwfgypbvkjxqz";
+    if (const char *at = std::strchr(byFrequency, byte); at && byte != 0)
+        return 64 - int(at - byFrequency);
+    return 0;
+}
+
+// Where a needle is looked for first: its rarest byte, so that memchr() stops least often.
+size_t anchorOf(const char *needle, size_t needleSize)
+{
+    size_t anchor = 0;
+    for (size_t i = 1; i < needleSize; ++i) {
+        if (commonness(static_cast<unsigned char>(needle[i])) < commonness(static_cast<unsigned char>(needle[anchor])))
+            anchor = i;
+    }
+    return anchor;
+}
+
+// Whether `needle` occurs in `haystack`: memchr() for the needle's byte at `anchor`, then a
+// compare. Much faster than memmem() on the texts a history holds.
+bool containsBytes(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
+{
+    if (needleSize == 0)
+        return true;
+    if (needleSize > haystackSize)
+        return false;
+    const char anchorByte = needle[anchor];
+    const char *from = haystack + anchor;
+    const char *const last = haystack + (haystackSize - needleSize) + anchor;
+    while (from <= last) {
+        const void *hit = std::memchr(from, anchorByte, size_t(last - from) + 1);
+        if (!hit)
+            return false;
+        const char *start = static_cast<const char *>(hit) - anchor;
+        if (std::memcmp(start, needle, needleSize) == 0)
+            return true;
+        from = static_cast<const char *>(hit) + 1;
+    }
+    return false;
+}
+
+// contains_folded(needle, haystack, …): whether the UTF-8 needle occurs in any haystack. Both
+// sides are folded already, and UTF-8 byte containment is character containment, so a byte
+// search serves; it is many times faster than instr(), which counts characters as it goes.
+void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
+{
+    const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
+    const int needleSize = count > 0 ? sqlite3_value_bytes(arguments[0]) : 0;
+    if (!needle) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    // The needle is the same for every row of a statement: its anchor is worked out once.
+    auto *anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
+    if (!anchor) {
+        anchor = new size_t(anchorOf(needle, size_t(needleSize)));
+        sqlite3_set_auxdata(context, 0, anchor, [](void *data) { delete static_cast<size_t *>(data); });
+        // SQLite may drop it at once (out of memory); it is read again below only if kept.
+        anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
+    }
+    const size_t at = anchor ? *anchor : anchorOf(needle, size_t(needleSize));
+    for (int i = 1; i < count; ++i) {
+        const char *haystack = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
+        const int haystackSize = sqlite3_value_bytes(arguments[i]);
+        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize), at)) {
+            sqlite3_result_int(context, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(context, 0);
+}
+
+} // namespace
+
+// A read-only connection to the store's file that scans one span of search rows, used by one
+// thread at a time.
+class ClipboardSearch::Reader final
+{
+public:
+    Reader() = default;
+    ~Reader() { sqlite3_close_v2(m_handle); }
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    bool open(const QString &path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK)
+            return false;
+        const QByteArray pragmas = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -"
+            + QByteArray::number(readerCacheKiB) + "; PRAGMA mmap_size = " + QByteArray::number(readerMapBytes);
+        return sqlite3_exec(m_handle, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK && install(m_handle);
+    }
+
+    // The first and one past the last `seq` of the search rows; absent when there are none.
+    std::optional<std::pair<qint64, qint64>> bounds()
+    {
+        sqlite3_stmt *statement = prepared("SELECT (SELECT min(seq) FROM clipboard_search), "
+                                           "(SELECT max(seq) FROM clipboard_search)");
+        std::optional<std::pair<qint64, qint64>> result;
+        if (statement && sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
+            result = std::pair { sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1) + 1 };
+        finish(statement);
+        return result;
+    }
+
+    // The rows with first <= seq < end that `condition` accepts: all of them when at most
+    // `keep`, else only their count. Absent on any failure.
+    std::optional<Scan> scan(
+        const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end, qint64 keep)
+    {
+        sqlite3_stmt *rows = prepared(
+            "SELECT s.seq FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND (" + condition + ')');
+        if (!bind(rows, first, end, bindings)) {
+            finish(rows);
+            return std::nullopt;
+        }
+        Scan scan;
+        scan.rows = QList<qint64>();
+        int code = SQLITE_ROW;
+        while (scan.count <= keep && (code = sqlite3_step(rows)) == SQLITE_ROW) {
+            scan.rows->append(sqlite3_column_int64(rows, 0));
+            ++scan.count;
+        }
+        finish(rows);
+        if (code != SQLITE_ROW && code != SQLITE_DONE)
+            return std::nullopt;
+        if (scan.count <= keep)
+            return scan;
+
+        // Too many to keep: the rest of the span is only counted.
+        const qint64 last = scan.rows->constLast();
+        scan.rows.reset();
+        sqlite3_stmt *rest = prepared(
+            "SELECT count(*) FROM clipboard_search AS s WHERE s.seq > ? AND s.seq < ? AND (" + condition + ')');
+        std::optional<Scan> result;
+        if (bind(rest, last, end, bindings) && sqlite3_step(rest) == SQLITE_ROW) {
+            scan.count += sqlite3_column_int64(rest, 0);
+            result = scan;
+        }
+        finish(rest);
+        return result;
+    }
+
+private:
+    sqlite3_stmt *prepared(const QByteArray &sql)
+    {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
+            qCWarning(lcStore) << "search:" << sqlite3_errmsg(m_handle);
+        return statement;
+    }
+
+    static bool bind(sqlite3_stmt *statement, qint64 first, qint64 end, const QVariantList &bindings)
+    {
+        bool bound = statement && sqlite3_bind_int64(statement, 1, first) == SQLITE_OK
+            && sqlite3_bind_int64(statement, 2, end) == SQLITE_OK;
+        for (qsizetype i = 0; bound && i < bindings.size(); ++i) {
+            const QVariant &value = bindings[i];
+            if (value.typeId() == QMetaType::QString) {
+                const QByteArray text = value.toString().toUtf8();
+                bound = sqlite3_bind_text64(statement, int(i) + 3, text.constData(), sqlite3_uint64(text.size()),
+                            SQLITE_TRANSIENT, SQLITE_UTF8)
+                    == SQLITE_OK;
+            } else {
+                bound = sqlite3_bind_int64(statement, int(i) + 3, value.toLongLong()) == SQLITE_OK;
+            }
+        }
+        return bound;
+    }
+
+    // Ends the statement and with it the read transaction, so the file is never held open.
+    static void finish(sqlite3_stmt *statement) { sqlite3_finalize(statement); }
+
+    sqlite3 *m_handle = nullptr;
+};
+
+ClipboardSearch::ClipboardSearch(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+}
+
+ClipboardSearch::~ClipboardSearch()
+{
+    m_pool.waitForDone();
+}
+
+bool ClipboardSearch::install(sqlite3 *handle)
+{
+    return handle
+        && sqlite3_create_function_v2(handle, "contains_folded", -1,
+               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &containsFolded, nullptr, nullptr,
+               nullptr)
+        == SQLITE_OK;
+}
+
+QString ClipboardSearch::condition(const ClipboardItem::Predicate &predicate)
+{
+    QString where = QStringLiteral("contains_folded(?, s.search_content, s.search_app)");
+    if (!predicate.kindWord.isEmpty())
+        where += QStringLiteral(" OR s.raw_kind = ?");
+    return where;
+}
+
+QVariantList ClipboardSearch::bindings(const ClipboardItem::Predicate &predicate)
+{
+    QVariantList values { predicate.folded };
+    if (!predicate.kindWord.isEmpty())
+        values << predicate.kindWord;
+    return values;
+}
+
+std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::Predicate &predicate, qint64 keep)
+{
+    const int spans = std::min(QThread::idealThreadCount(), maximumSpans);
+    if (m_filePath.isEmpty() || spans < 2)
+        return std::nullopt;
+    while (int(m_readers.size()) < spans) {
+        auto reader = std::make_unique<Reader>();
+        if (!reader->open(m_filePath)) {
+            qCWarning(lcStore) << "search: cannot open a reader of" << m_filePath;
+            return std::nullopt;
+        }
+        m_readers.push_back(std::move(reader));
+    }
+    const std::optional<std::pair<qint64, qint64>> bounds = m_readers.front()->bounds();
+    if (!bounds || bounds->second - bounds->first < splitRows)
+        return std::nullopt;
+    m_pool.setMaxThreadCount(spans - 1);
+
+    const QByteArray where = condition(predicate).toUtf8();
+    const QVariantList values = bindings(predicate);
+    const qint64 width = (bounds->second - bounds->first + spans - 1) / spans;
+    std::vector<std::optional<Scan>> parts(static_cast<size_t>(spans));
+    auto scanSpan = [&](int span) {
+        const qint64 from = bounds->first + width * span;
+        parts[size_t(span)]
+            = m_readers[size_t(span)]->scan(where, values, from, std::min(from + width, bounds->second), keep);
+    };
+    QList<QFuture<void>> others;
+    for (int span = 1; span < spans; ++span)
+        others << QtConcurrent::run(&m_pool, scanSpan, span);
+    scanSpan(0);
+    for (QFuture<void> &other : others)
+        other.waitForFinished();
+
+    Scan total;
+    total.rows = QList<qint64>();
+    for (const std::optional<Scan> &part : parts) {
+        if (!part)
+            return std::nullopt;
+        total.count += part->count;
+        if (total.rows && part->rows && total.count <= keep)
+            *total.rows += *part->rows;
+        else
+            total.rows.reset();
+    }
+    return total;
+}

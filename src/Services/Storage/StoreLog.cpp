@@ -1,3 +1,0 @@
-#include "Services/Storage/StoreLog.h"
-
-Q_LOGGING_CATEGORY(vemraStore, "vemra.store")
