@@ -501,6 +501,9 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     // every change made while its alert is still up.
     if (m_alertsShown.contains(title))
         return;
+    // Counted as shown before the panel closes: closing it ends an edit in place, whose save
+    // fails the same way and must not raise a second alert.
+    m_alertsShown.insert(title);
     closeTrayPanel();
     QStringList parts;
     if (detail && !detail->isEmpty())
@@ -510,7 +513,6 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     Alert alert;
     alert.title = title;
     alert.informativeText = parts.join(QStringLiteral("\n\n"));
-    m_alertsShown.insert(title);
     m_environment.alerts->present(alert);
     m_alertsShown.remove(title);
 }

@@ -7,11 +7,16 @@
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
+#include "Views/Todos/InlineEditor.h"
 #include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodosTab.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -96,6 +101,33 @@ private Q_SLOTS:
         QCOMPARE(expanded->todosState()->today(), monday.addDays(1));
         QCOMPARE(expanded->todosState()->day(), std::nullopt);
         QCOMPARE(popover->todosState()->today(), monday.addDays(1));
+    }
+    void oneFailedSaveIsOneAlertWhileATitleIsEdited()
+    {
+        Harness h;
+        TodoStore *store = h.delegate->environment().todos;
+        const Todo edited = *store->add(u"Edited"_s, std::nullopt);
+        const Todo ticked = *store->add(u"Ticked"_s, std::nullopt);
+        TodoListView *list = h.popover()->todosTab()->list();
+        list->beginEditing(edited.id);
+        QVERIFY(list->row(edited.id)->editor());
+        QTest::keyClicks(list->row(edited.id)->editor(), u" again"_s);
+
+        // Every save fails from now on: the alert closes the panel, which ends the edit.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"refuse"_s);
+            db.setDatabaseName(TodoStore::defaultFilePath());
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(u"CREATE TRIGGER refuse BEFORE UPDATE ON todo BEGIN SELECT RAISE(ABORT, 'full'); END"_s);
+        }
+        QSqlDatabase::removeDatabase(u"refuse"_s);
+        store->toggle(ticked.id);
+
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QVERIFY(!h.panelShown());
+        // The edit is kept like the change that failed, for the next save.
+        QCOMPARE(store->todo(edited.id)->title, u"Edited again"_s);
+        QVERIFY(store->hasPendingChanges());
     }
 };
 
