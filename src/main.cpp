@@ -8,6 +8,7 @@
 #include "Platform/linux/LinuxWorkspaceEvents.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/QtSystemClipboard.h"
+#include "Platform/linux/QuitSignals.h"
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
@@ -67,6 +68,9 @@ int main(int argc, char *argv[])
     AppDelegate delegate(environment);
     QObject::connect(
         &instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::applicationShouldHandleReopen);
+    // A logout ends the program as its Quit command does, so the stores close cleanly.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
     delegate.start();
     return QApplication::exec();
 }

@@ -100,3 +100,4 @@ check "a copy after the pause is recorded" wait_until 5 recorded_text "copied af
 check "the copy made during the pause stays unrecorded" test "$(sql "SELECT count(*) FROM clipboard_item WHERE content = 'copied-during-the-pause'")" = 0
 screenshot clipboard-after-pause
 stop_vemra
+check "ended as a logout ends it (SIGTERM), the history folds its log back" test ! -e "$CLIP_DB-wal"

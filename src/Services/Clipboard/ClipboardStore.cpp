@@ -84,7 +84,27 @@ void removeFiles(const QString &folder, const QStringList &paths)
     }
 }
 
-// The stored paths of every side file, read through a connection of this thread's own.
+// The side-file paths of every stored entry; absent when they cannot be read.
+std::optional<QSet<QString>> sideFilesOf(const QSqlDatabase &connection)
+{
+    QSqlQuery query(connection);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item WHERE "
+                                   "image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL")))
+        return std::nullopt;
+    QSet<QString> paths;
+    while (query.next()) {
+        for (int column = 0; column < 3; ++column) {
+            if (!query.value(column).isNull())
+                paths.insert(query.value(column).toString());
+        }
+    }
+    if (query.lastError().isValid())
+        return std::nullopt;
+    return paths;
+}
+
+// The same through a connection of this thread's own.
 std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
 {
     const QString name = QStringLiteral("vemra-sweep-") + StoreDatabase::idText(QUuid::createUuid());
@@ -93,25 +113,10 @@ std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
         QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         connection.setDatabaseName(databasePath);
         connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (connection.open()) {
-            QSqlQuery query(connection);
-            query.setForwardOnly(true);
-            if (query.exec(
-                    QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item WHERE "
-                                   "image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL"))) {
-                paths.emplace();
-                while (query.next()) {
-                    for (int column = 0; column < 3; ++column) {
-                        if (!query.value(column).isNull())
-                            paths->insert(query.value(column).toString());
-                    }
-                }
-                if (query.lastError().isValid())
-                    paths.reset();
-            }
-            if (!paths)
-                qCWarning(lcStore) << "cannot list the side files:" << query.lastError().text();
-        }
+        if (connection.open())
+            paths = sideFilesOf(connection);
+        if (!paths)
+            qCWarning(lcStore) << "cannot list the side files of" << databasePath;
         connection.close();
     }
     QSqlDatabase::removeDatabase(name);
