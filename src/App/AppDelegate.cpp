@@ -20,7 +20,7 @@
 #include "Services/Todos/TodoStore.h"
 #include "Services/Updates/UpdateDriver.h"
 #include "Services/Updates/Updater.h"
-#include "Views/Settings/SettingsPanePlaceholder.h"
+#include "Views/Settings/SettingsPaneViews.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 
@@ -447,7 +447,7 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
 std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
 {
     auto settings = std::make_unique<SettingsWindowController>(
-        [this](SettingsPane pane) -> QWidget * { return new SettingsPanePlaceholder(pane, m_environment); });
+        [this](SettingsPane pane) { return SettingsPaneViews::make(pane, m_environment); });
     HostWindow *window = settings->window();
     addApplicationCommands(window);
     connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });

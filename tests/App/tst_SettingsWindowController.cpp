@@ -1,21 +1,11 @@
 #include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "Components/Theme/Symbols.h"
-#include "FakeHotKeyBackend.h"
-#include "MemorySettingsStore.h"
-#include "Services/HotKeys/HotKeys.h"
 #include "TestHome.h"
-#include "Views/Settings/SettingsNote.h"
-#include "Views/Settings/SettingsPanePlaceholder.h"
-#include "Views/Settings/ShortcutRecorder.h"
-#include "Views/Settings/ShortcutRows.h"
 
-#include "Screenshots.h"
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -212,56 +202,6 @@ private Q_SLOTS:
         panes[SettingsPane::Data]->grow(30);
         QTest::qWait(20);
         QCOMPARE(window->height(), before + 30);
-    }
-
-    // The placeholders as the application builds them: recorders and a problem line that
-    // appears, growing the window, when the other application holds the new combination.
-    void generalPaneRecordsAndShowsProblems()
-    {
-        MemorySettingsStore store;
-        FakeHotKeyBackend backend;
-        auto hotKeys = HotKeys::makeDefault(&store, &backend);
-        Environment environment;
-        environment.hotKeys = hotKeys.get();
-        settings = std::make_unique<SettingsWindowController>(
-            [&environment](SettingsPane pane) { return new SettingsPanePlaceholder(pane, environment); });
-        settings->setReducesMotion(true);
-        settings->show(SettingsPane::General);
-        HostWindow *window = settings->window();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        auto *general = qobject_cast<SettingsPanePlaceholder *>(settings->paneView(SettingsPane::General));
-        QVERIFY(general && general->shortcutRows());
-        QCOMPARE(general->width(), 520);
-        QVERIFY(!qobject_cast<SettingsPanePlaceholder *>(settings->paneView(SettingsPane::Data))->shortcutRows());
-        ShortcutRows *rows = general->shortcutRows();
-        QVERIFY(!rows->newTodoProblem()->isVisible());
-        const int before = window->height();
-
-        backend.setTaken(16, 0x300); // ⇧⌘Y held by another application
-        QTest::mouseClick(rows->newTodoRecorder()->field(), Qt::LeftButton);
-        QVERIFY(rows->newTodoRecorder()->isRecording());
-        QTest::keyClick(window, Qt::Key_Y, Qt::MetaModifier | Qt::ShiftModifier);
-        QVERIFY(!rows->newTodoRecorder()->isRecording());
-        QCOMPARE(rows->newTodoRecorder()->label(), QStringLiteral("⇧⌘Y"));
-        QCOMPARE(store.value(QStringLiteral("hotKey")).toMap().value(QStringLiteral("keyCode")).toInt(), 16);
-        QCOMPARE(rows->newTodoProblem()->text(),
-            QStringLiteral("Another app is already using ⇧⌘Y. Choose a different shortcut."));
-        QVERIFY(rows->newTodoProblem()->isVisible());
-        QTRY_VERIFY(window->height() > before);
-        QCOMPARE(window->size(), settings->fittingSize());
-
-        Screenshots::save(window, QStringLiteral("settings-general"));
-
-        // Leaving the pane ends a recording.
-        QTest::mouseClick(rows->focusRecorder()->field(), Qt::LeftButton);
-        QVERIFY(rows->focusRecorder()->isRecording());
-        QVERIFY(hotKeys->focus()->isSuspended());
-        QTest::mouseClick(settings->toolbarButtons().at(4), Qt::LeftButton);
-        QVERIFY(!rows->focusRecorder()->isRecording());
-        QVERIFY(!hotKeys->focus()->isSuspended());
-        QCOMPARE(window->windowTitle(), QStringLiteral("About"));
-        Screenshots::save(window, QStringLiteral("settings-about"));
-        settings.reset();
     }
 };
 

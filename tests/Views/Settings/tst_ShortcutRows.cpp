@@ -4,16 +4,12 @@
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/ShortcutRows.h"
 
-#include "Views/Settings/ShortcutRecorder.h"
-
-#include <QLabel>
 #include <QTest>
 
 #include <memory>
 
 namespace {
 
-constexpr quint32 T = 17;
 constexpr quint32 F = 3;
 constexpr quint32 shiftCommand = 0x300;
 constexpr quint32 controlOptionCommand = 0x1900;
@@ -37,7 +33,7 @@ class TestShortcutRows final : public QObject
     void make()
     {
         hotKeys = HotKeys::makeDefault(store.get(), backend.get());
-        rows = std::make_unique<ShortcutRows>(hotKeys.get());
+        rows = std::make_unique<ShortcutRows>(*hotKeys->focus());
         rows->show();
     }
 
@@ -53,51 +49,6 @@ private Q_SLOTS:
         hotKeys.reset();
         backend.reset();
         store.reset();
-    }
-
-    void newTodoNoteFollowsTheCombination_data()
-    {
-        QTest::addColumn<std::optional<KeyCombo>>("chosen");
-        QTest::addColumn<QString>("note");
-        QTest::newRow("standard") << std::optional<KeyCombo>(KeyCombo::standard())
-                                  << QStringLiteral("⇧⌘T works in every app, in place of anything that app uses it "
-                                                    "for. In browsers that’s Reopen Closed Tab.");
-        QTest::newRow("another") << std::optional<KeyCombo>(combo(T, controlOptionCommand, QStringLiteral("T")))
-                                 << QStringLiteral(
-                                        "⌃⌥⌘T works in every app, in place of anything that app uses it for.");
-        QTest::newRow("none") << std::optional<KeyCombo>()
-                              << QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
-    }
-    void newTodoNoteFollowsTheCombination()
-    {
-        QFETCH(std::optional<KeyCombo>, chosen);
-        QFETCH(QString, note);
-        make();
-        hotKeys->newTodo()->set(chosen);
-        QCOMPARE(rows->newTodoFooter()->text(), note);
-        QVERIFY(!rows->newTodoProblem()->isVisible());
-    }
-
-    // The other application's hold shows under the recorder, beside the note, and goes when
-    // the user picks a free combination.
-    void newTodoProblemComesAndGoes()
-    {
-        backend->setTaken(T, shiftCommand);
-        make();
-        SettingsNote *problem = rows->newTodoProblem();
-        QVERIFY(problem->isVisible());
-        QCOMPARE(problem->tone(), SettingsNote::Tone::Problem);
-        QCOMPARE(problem->text(), QStringLiteral("Another app is already using ⇧⌘T. Choose a different shortcut."));
-        QVERIFY(rows->newTodoFooter()->text().startsWith(QStringLiteral("⇧⌘T works")));
-
-        hotKeys->newTodo()->set(combo(16, shiftCommand, QStringLiteral("Y")));
-        QVERIFY(!problem->isVisible());
-        QCOMPARE(rows->newTodoRecorder()->label(), QStringLiteral("⇧⌘Y"));
-
-        // The other shortcut's combination is refused with its own sentence.
-        hotKeys->newTodo()->set(combo(F, shiftCommand, QStringLiteral("F")));
-        QVERIFY(problem->isVisible());
-        QCOMPARE(problem->text(), QStringLiteral("⇧⌘F is already Vemra’s other shortcut. Choose a different one."));
     }
 
     // The Focus note: a problem wins; the desktop's reason for the fallback shows only while the

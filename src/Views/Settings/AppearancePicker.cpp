@@ -1,0 +1,198 @@
+#include "Views/Settings/AppearancePicker.h"
+
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
+#include "Components/Theme/Transition.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPainter>
+
+namespace {
+
+constexpr QSize thumbnailSize(68, 44);
+constexpr qreal thumbnailRadius = 9;
+constexpr int titleSpacing = 6;
+constexpr int titlePixelSize = 11;
+constexpr int buttonSpacing = 14;
+constexpr int easeMs = 120;
+constexpr qreal selectedRingWidth = 2.5;
+// The faint ring of the buttons not chosen.
+constexpr Theme::Tone restingRing { Theme::Ink::Primary, 0.12 };
+
+// The miniature window's own colours: they show a look, not the current palette.
+struct Card
+{
+    QColor background;
+    QColor ink;
+    QColor bar;
+    QColor barShadow;
+};
+
+constexpr qreal cardInset = 8;
+constexpr qreal barSpacing = 5;
+constexpr qreal titleBarHeight = 8;
+constexpr QSizeF lineBar(30, 4);
+constexpr QSizeF longLineBar(40, 4);
+constexpr qreal lineBarRadius = 2;
+constexpr qreal lineOpacity = 0.25;
+constexpr qreal longLineOpacity = 0.15;
+
+Card card(bool isDark)
+{
+    if (isDark)
+        return { QColor::fromRgbF(0.17f, 0.17f, 0.17f), Qt::white, SystemColors::withOpacity(Qt::white, 0.2), {} };
+    return { QColor::fromRgbF(0.95f, 0.95f, 0.95f), Qt::black, Qt::white, SystemColors::withOpacity(Qt::black, 0.1) };
+}
+
+// One miniature window: the background, a capsule title bar and two lines of text, stacked
+// from the top-leading corner.
+void paintCard(QPainter &painter, const QRectF &frame, bool isDark)
+{
+    const Card colors = card(isDark);
+    painter.fillRect(frame, colors.background);
+    const qreal left = frame.left() + cardInset;
+    qreal y = frame.top() + cardInset;
+    const QRectF titleBar(left, y, frame.width() - 2 * cardInset, titleBarHeight);
+    if (colors.barShadow.isValid())
+        painter.fillPath(Theme::capsule(titleBar.translated(0, 0.5)), colors.barShadow);
+    painter.fillPath(Theme::capsule(titleBar), colors.bar);
+    y += titleBarHeight + barSpacing;
+    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), lineBar), lineBarRadius),
+        SystemColors::withOpacity(colors.ink, lineOpacity));
+    y += lineBar.height() + barSpacing;
+    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), longLineBar), lineBarRadius),
+        SystemColors::withOpacity(colors.ink, longLineOpacity));
+}
+
+void paintThumbnail(QPainter &painter, const QRectF &frame, Appearance appearance)
+{
+    painter.save();
+    painter.setClipPath(Theme::rounded(frame, thumbnailRadius));
+    paintCard(painter, frame, appearance == Appearance::Dark);
+    if (appearance == Appearance::System) {
+        // Light on the left half, dark on the right.
+        QRectF right = frame;
+        right.setLeft(frame.center().x());
+        painter.setClipRect(right, Qt::IntersectClip);
+        paintCard(painter, frame, true);
+    }
+    painter.restore();
+}
+
+class AppearanceButton final : public QAbstractButton
+{
+public:
+    AppearanceButton(Appearance appearance, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_appearance(appearance)
+        , m_selected(new Transition(this, easeMs, QEasingCurve::OutQuad))
+    {
+        setText(Appearances::title(appearance));
+        setAccessibleName(text());
+        setCheckable(true);
+        setFocusPolicy(Qt::TabFocus);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+            if (isVisible())
+                m_selected->setOn(on);
+            else
+                m_selected->jumpTo(on);
+        });
+        PointingHandCursor::apply(this, [this] { return !isChecked(); });
+    }
+
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(titleFont(true));
+        return { qMax(thumbnailSize.width(), metrics.horizontalAdvance(text())),
+            thumbnailSize.height() + titleSpacing + metrics.height() };
+    }
+
+protected:
+    // The whole stack is the target, gaps included.
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPalette &colors = palette();
+        const qreal t = m_selected->value();
+        const QRectF frame(QPointF((width() - thumbnailSize.width()) / 2.0, 0), QSizeF(thumbnailSize));
+        paintThumbnail(painter, frame, m_appearance);
+
+        const qreal ringWidth = 1 + (selectedRingWidth - 1) * t;
+        const QColor ring
+            = SystemColors::mix(Theme::color(restingRing, colors), Theme::color(Theme::accent, colors), t);
+        const qreal inset = ringWidth / 2;
+        painter.setPen(QPen(ring, ringWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(Theme::rounded(frame.adjusted(inset, inset, -inset, -inset), thumbnailRadius - inset));
+
+        painter.setFont(titleFont(isChecked()));
+        painter.setPen(
+            SystemColors::mix(Theme::color(Theme::secondary, colors), Theme::color(Theme::primary, colors), t));
+        const QRectF title(
+            0, thumbnailSize.height() + titleSpacing, width(), height() - thumbnailSize.height() - titleSpacing);
+        painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, text());
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
+            painter.drawPath(Theme::rounded(frame.adjusted(-2, -2, 2, 2), thumbnailRadius + 2));
+        }
+    }
+
+private:
+    QFont titleFont(bool selected) const
+    {
+        QFont f = font();
+        f.setPixelSize(titlePixelSize);
+        f.setWeight(selected ? QFont::DemiBold : QFont::Normal);
+        return f;
+    }
+
+    Appearance m_appearance;
+    Transition *m_selected;
+};
+
+} // namespace
+
+AppearancePicker::AppearancePicker(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(buttonSpacing);
+    for (size_t i = 0; i < Appearances::all.size(); ++i) {
+        const Appearance appearance = Appearances::all[i];
+        auto *button = new AppearanceButton(appearance, this);
+        m_buttons[i] = button;
+        row->addWidget(button, 0, Qt::AlignVCenter);
+        connect(button, &QAbstractButton::clicked, this, [this, appearance] {
+            // Clicking the chosen button keeps it chosen: the toggle is put back to what is shown.
+            setSelection(m_selection);
+            Q_EMIT selectionChanged(appearance);
+        });
+    }
+    setSelection(Appearance::System);
+}
+
+void AppearancePicker::setSelection(Appearance appearance)
+{
+    m_selection = appearance;
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        m_buttons[i]->setChecked(Appearances::all[i] == appearance);
+        if (auto *hand = PointingHandCursor::of(m_buttons[i]))
+            hand->refresh();
+    }
+}
+
+QAbstractButton *AppearancePicker::button(Appearance appearance) const
+{
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        if (Appearances::all[i] == appearance)
+            return m_buttons[i];
+    }
+    return nullptr;
+}

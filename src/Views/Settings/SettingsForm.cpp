@@ -1,0 +1,59 @@
+#include "Views/Settings/SettingsForm.h"
+
+#include "Components/Controls/ToneLabel.h"
+#include "Views/Settings/SettingsSection.h"
+
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int margin = 20;
+constexpr int sectionSpacing = 14;
+constexpr int footerSpacing = 6;
+constexpr int calloutPixelSize = 12;
+
+} // namespace
+
+SettingsForm::SettingsForm(QWidget *parent)
+    : QWidget(parent)
+    , m_column(new QVBoxLayout(this))
+{
+    setFixedWidth(paneWidth);
+    m_column->setContentsMargins(margin, margin, margin, margin);
+    m_column->setSpacing(sectionSpacing);
+}
+
+SettingsSection *SettingsForm::addSection()
+{
+    m_group = new QVBoxLayout;
+    m_group->setSpacing(footerSpacing);
+    m_column->addLayout(m_group);
+    auto *section = new SettingsSection(this);
+    m_group->addWidget(section);
+    return section;
+}
+
+ToneLabel *SettingsForm::addFooter(const QString &text)
+{
+    auto *footer = new ToneLabel(text, Theme::secondary);
+    footer->setWordWrap(true);
+    footer->setAlignment(Qt::AlignLeading | Qt::AlignTop);
+    addFooter(footer);
+    return footer;
+}
+
+void SettingsForm::addFooter(QWidget *footer)
+{
+    Q_ASSERT(m_group);
+    footer->setParent(this);
+    styleAsFooter(footer);
+    footer->setContentsMargins(SettingsSection::rowPadding, 0, SettingsSection::rowPadding, 0);
+    m_group->addWidget(footer);
+}
+
+void SettingsForm::styleAsFooter(QWidget *widget)
+{
+    QFont callout = widget->font();
+    callout.setPixelSize(calloutPixelSize);
+    widget->setFont(callout);
+}

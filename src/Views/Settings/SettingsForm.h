@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class QVBoxLayout;
+class SettingsSection;
+class ToneLabel;
+
+// The frame every form pane shares: a column of grouped sections, 520 px wide and exactly as
+// tall as its content. It never scrolls: a row that appears makes the pane taller, and the
+// settings window grows with it.
+//
+// A pane derives from it and adds its sections in its constructor:
+//
+//     SettingsSection *section = addSection();
+//     section->addRow(new SettingsRow(tr("Completion Sound"), {}, soundSwitch));
+//     addFooter(tr("A soft chime when a Focus Session ends"));
+class SettingsForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int paneWidth = 520;
+
+    explicit SettingsForm(QWidget *parent = nullptr);
+
+    // Appends a section without a header.
+    SettingsSection *addSection();
+    // The footer of the last section: the callout font in the secondary tone, across the
+    // section's whole width from its leading edge.
+    ToneLabel *addFooter(const QString &text = {});
+    // A footer that is more than a text (a progress line), placed like one.
+    void addFooter(QWidget *footer);
+
+    // The footer font and tone, for texts placed in footers.
+    static void styleAsFooter(QWidget *widget);
+
+private:
+    QVBoxLayout *m_column;
+    QVBoxLayout *m_group = nullptr;
+};

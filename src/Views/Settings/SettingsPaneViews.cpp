@@ -1,0 +1,26 @@
+#include "Views/Settings/SettingsPaneViews.h"
+
+#include "Services/Shell/Environment.h"
+#include "Views/Settings/AboutSettings.h"
+#include "Views/Settings/GeneralSettings.h"
+#include "Views/Settings/SettingsPanePlaceholder.h"
+
+namespace SettingsPaneViews {
+
+QWidget *make(SettingsPane pane, const Environment &environment)
+{
+    switch (pane) {
+    case SettingsPane::General:
+        return new GeneralSettings(
+            *environment.launchAtLogin, *environment.hotKeys, *environment.updater, *environment.preferences);
+    case SettingsPane::Clipboard:
+    case SettingsPane::Focus:
+    case SettingsPane::Data:
+        return new SettingsPanePlaceholder(pane, *environment.hotKeys);
+    case SettingsPane::About:
+        return new AboutSettings;
+    }
+    return nullptr;
+}
+
+} // namespace SettingsPaneViews

@@ -1,0 +1,179 @@
+#include "App/SettingsWindowController.h"
+#include "App/Tray/HostWindow.h"
+#include "AppHarness.h"
+#include "Services/HotKeys/HotKeys.h"
+#include "Services/Shell/LaunchAtLogin.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Updates/Updater.h"
+#include "Views/Settings/AppearancePicker.h"
+#include "Views/Settings/GeneralSettings.h"
+#include "Views/Settings/SettingsNote.h"
+#include "Views/Settings/SettingsRow.h"
+#include "Views/Settings/SettingsSwitch.h"
+#include "Views/Settings/ShortcutRecorder.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+constexpr quint32 T = 17;
+constexpr quint32 Y = 16;
+constexpr quint32 shiftCommand = 0x300;
+constexpr quint32 controlOptionCommand = 0x1900;
+
+} // namespace
+
+class TestGeneralSettings final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppHarness> app;
+
+    GeneralSettings *openPane()
+    {
+        app->start();
+        app->delegate->showSettings(SettingsPane::General);
+        auto *pane = qobject_cast<GeneralSettings *>(app->delegate->settings()->paneView(SettingsPane::General));
+        Q_ASSERT(pane);
+        return pane;
+    }
+
+private Q_SLOTS:
+    void init() { app = std::make_unique<AppHarness>(); }
+    void cleanup() { app.reset(); }
+
+    void shortcutNoteFollowsTheCombination_data()
+    {
+        QTest::addColumn<std::optional<KeyCombo>>("chosen");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("standard") << std::optional<KeyCombo>(KeyCombo::standard())
+                                  << QStringLiteral("⇧⌘T works in every app, in place of anything that app uses it "
+                                                    "for. In browsers that’s Reopen Closed Tab.");
+        QTest::newRow("another") << std::optional<KeyCombo>(KeyCombo { T, controlOptionCommand, QStringLiteral("T") })
+                                 << QStringLiteral(
+                                        "⌃⌥⌘T works in every app, in place of anything that app uses it for.");
+        QTest::newRow("none") << std::optional<KeyCombo>()
+                              << QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
+    }
+    void shortcutNoteFollowsTheCombination()
+    {
+        QFETCH(std::optional<KeyCombo>, chosen);
+        QFETCH(QString, note);
+        GeneralSettings *pane = openPane();
+        app->delegate->environment().hotKeys->newTodo()->set(chosen);
+        QCOMPARE(pane->shortcutFooter()->text(), note);
+        QVERIFY(!pane->shortcutProblem()->isVisible());
+    }
+
+    // Another application's hold shows under the recorder, beside the note, grows the window,
+    // and goes when a free combination is chosen.
+    void problemLineComesAndGoes()
+    {
+        app->hotKeys.setTaken(Y, shiftCommand);
+        GeneralSettings *pane = openPane();
+        HostWindow *window = app->delegate->settings()->window();
+        const int before = window->height();
+        HotKeyCenter *newTodo = app->delegate->environment().hotKeys->newTodo();
+
+        newTodo->set(KeyCombo { Y, shiftCommand, QStringLiteral("Y") });
+        QVERIFY(pane->shortcutProblem()->isVisible());
+        QCOMPARE(pane->shortcutProblem()->text(),
+            QStringLiteral("Another app is already using ⇧⌘Y. Choose a different shortcut."));
+        QVERIFY(pane->shortcutFooter()->text().startsWith(QStringLiteral("⇧⌘Y works")));
+        QTRY_VERIFY(window->height() > before);
+        QCOMPARE(window->width(), GeneralSettings::paneWidth);
+
+        newTodo->set(KeyCombo::standard());
+        QVERIFY(!pane->shortcutProblem()->isVisible());
+        QTRY_COMPARE(window->height(), before);
+    }
+
+    // The switch shows what the system reports: after a toggle, after a refused change, and
+    // after a change behind Vemra's back once the pane is shown again.
+    void launchAtLoginShowsTheSystemsState()
+    {
+        GeneralSettings *pane = openPane();
+        SettingsSwitch *toggle = pane->launchAtLoginSwitch();
+        QVERIFY(!toggle->isChecked());
+
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QCOMPARE(app->loginItems.calls, QStringList { QStringLiteral("register") });
+        QVERIFY(toggle->isChecked());
+
+        app->loginItems.failure = QStringLiteral("read-only folder");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(toggle->isChecked());
+        QCOMPARE(app->alerts.alerts().size(), 1);
+
+        app->loginItems.failure.reset();
+        app->loginItems.current = LoginItemService::Status::NotRegistered;
+        QVERIFY(toggle->isChecked());
+        app->delegate->showSettings(SettingsPane::About);
+        app->delegate->showSettings(SettingsPane::General);
+        QVERIFY(!toggle->isChecked());
+    }
+
+    // A shortcut typed into the recorder is stored at once; leaving the pane ends a recording.
+    void recorderRecordsAndStopsWhenThePaneGoes()
+    {
+        GeneralSettings *pane = openPane();
+        HostWindow *window = app->delegate->settings()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        ShortcutRecorder *recorder = pane->shortcutRecorder();
+        QTest::mouseClick(recorder->field(), Qt::LeftButton);
+        QVERIFY(recorder->isRecording());
+        QTest::keyClick(window, Qt::Key_Y, Qt::MetaModifier | Qt::ShiftModifier);
+        QCOMPARE(recorder->label(), QStringLiteral("⇧⌘Y"));
+        QCOMPARE(app->settings.value(QStringLiteral("hotKey")).toMap().value(QStringLiteral("keyCode")).toInt(), 16);
+
+        QTest::mouseClick(recorder->field(), Qt::LeftButton);
+        QVERIFY(recorder->isRecording());
+        QTest::mouseClick(app->delegate->settings()->toolbarButtons().at(4), Qt::LeftButton);
+        QVERIFY(!recorder->isRecording());
+        QVERIFY(!app->delegate->environment().hotKeys->newTodo()->isSuspended());
+    }
+
+    void appearanceIsChosenOnTheThumbnails()
+    {
+        GeneralSettings *pane = openPane();
+        AppearancePicker *picker = pane->appearancePicker();
+        Preferences &preferences = app->delegate->preferences();
+        QCOMPARE(picker->selection(), Appearance::System);
+
+        QTest::mouseClick(picker->button(Appearance::Dark), Qt::LeftButton);
+        QCOMPARE(preferences.appearance(), Appearance::Dark);
+        QCOMPARE(app->settings.value(QStringLiteral("appearance")).toString(), QStringLiteral("dark"));
+        // Clicking the chosen one keeps it chosen.
+        QTest::mouseClick(picker->button(Appearance::Dark), Qt::LeftButton);
+        QVERIFY(picker->button(Appearance::Dark)->isChecked());
+        QCOMPARE(preferences.appearance(), Appearance::Dark);
+
+        preferences.setAppearance(Appearance::Light);
+        QCOMPARE(picker->selection(), Appearance::Light);
+        QVERIFY(picker->button(Appearance::Light)->isChecked());
+        QVERIFY(!picker->button(Appearance::Dark)->isChecked());
+    }
+
+    void updatesRows()
+    {
+        GeneralSettings *pane = openPane();
+        QCOMPARE(pane->versionRow()->title(), QStringLiteral("Vemra ") + Updater::version());
+        QCOMPARE(pane->versionRow()->subtitle(), QStringLiteral("Look for a newer version now"));
+        app->updateDriver.delegate->willHandleShowingUpdate(
+            false, { QStringLiteral("200"), QStringLiteral("2.0"), {} });
+        QCOMPARE(pane->versionRow()->subtitle(), QStringLiteral("Vemra 2.0 is available"));
+        QTest::mouseClick(pane->checkNowButton(), Qt::LeftButton);
+        QCOMPARE(app->updateDriver.log, QStringList { QStringLiteral("check") });
+
+        QVERIFY(pane->automaticUpdatesSwitch()->isChecked());
+        QTest::mouseClick(pane->automaticUpdatesSwitch(), Qt::LeftButton);
+        QVERIFY(!app->updateDriver.automatic);
+        QVERIFY(!pane->automaticUpdatesSwitch()->isChecked());
+    }
+};
+
+QTEST_MAIN(TestGeneralSettings)
+#include "tst_GeneralSettings.moc"

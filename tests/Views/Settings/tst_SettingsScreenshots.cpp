@@ -1,0 +1,38 @@
+#include "App/SettingsWindowController.h"
+#include "App/Tray/HostWindow.h"
+#include "AppHarness.h"
+#include "Models/Shell/SettingsPane.h"
+#include "Screenshots.h"
+#include "Services/Shell/Preferences.h"
+
+#include <QTest>
+
+// Every pane of the settings window as the application shows it, in both appearances.
+class TestSettingsScreenshots final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyPaneInBothAppearances()
+    {
+        VEMRA_SCREENSHOTS_ONLY();
+        AppHarness app;
+        app.start();
+        for (Appearance appearance : { Appearance::Light, Appearance::Dark }) {
+            app.delegate->preferences().setAppearance(appearance);
+            QCoreApplication::processEvents();
+            for (SettingsPane pane : SettingsPanes::all) {
+                app.delegate->showSettings(pane);
+                HostWindow *window = app.delegate->settings()->window();
+                QVERIFY(QTest::qWaitForWindowExposed(window));
+                QTRY_VERIFY(!app.delegate->settings()->isResizing());
+                Screenshots::save(window,
+                    QStringLiteral("settings-") + SettingsPanes::storedValue(pane) + QLatin1Char('-')
+                        + Appearances::storedValue(appearance));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestSettingsScreenshots)
+#include "tst_SettingsScreenshots.moc"
