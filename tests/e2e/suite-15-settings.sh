@@ -15,8 +15,8 @@ stored_new_todo_key() {
 }
 
 # click_in_settings DX DY: clicks at DX from the General pane's right edge, DY from its top.
-# The New Todo recorder's key cap sits 20 px inside the pane's margin, its trailing button
-# beside it, under the toolbar and the pane's heading.
+# The New Todo recorder's key cap and its trailing button, on the second row of the General
+# pane's second section.
 # The client area is measured with xwininfo: xdotool's position of a framed window is off by
 # the frame.
 click_in_settings() {
@@ -29,7 +29,7 @@ click_in_settings() {
 }
 recorder_x=110
 reset_x=40
-recorder_y=137
+recorder_y=245
 
 start_vemra
 check "the panel opens at launch" wait_until 15 panel_on_tab todos

@@ -33,8 +33,11 @@ SettingsRow::SettingsRow(const QString &title, const QString &subtitle, QWidget 
     m_subtitle->setPixelFont(subtitlePixelSize);
     m_subtitle->setWordWrap(true);
     m_subtitle->setVisible(!subtitle.isEmpty());
+    // Beside a tall control the two lines stay together, centred.
+    labels->addStretch(1);
     labels->addWidget(m_title);
     labels->addWidget(m_subtitle);
+    labels->addStretch(1);
     line->addLayout(labels, 1);
 
     if (m_control) {

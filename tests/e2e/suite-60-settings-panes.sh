@@ -1,0 +1,79 @@
+# The settings panes: Ctrl+, opens the window and every pane can be visited from its toolbar;
+# "Launch at Login" writes and removes the autostart entry; each pane is photographed in the
+# light and the dark appearance.
+
+# The settings window: a visible window of our process titled with one of the pane titles.
+panes_window() {
+    xdotool search --all --onlyvisible --pid "$VEMRA_PID" --name '^(General|Clipboard|Focus|Data|About)$' 2>/dev/null | head -1
+}
+panes_title() {
+    local w
+    w=$(panes_window) || return 1
+    [ -n "$w" ] && xdotool getwindowname "$w"
+}
+panes_on() { [ "$(panes_title)" = "$1" ]; }
+panes_hidden() { [ -z "$(panes_window)" ]; }
+
+# panes_click DX DY: clicks at DX from the window's left edge (negative: from its right edge;
+# "c+N": N from its centre) and DY from the top of its client area. The client area is measured
+# with xwininfo: xdotool's position of a framed window is off by the frame.
+panes_click() {
+    local w x y width cx
+    w=$(panes_window)
+    [ -n "$w" ] || return 1
+    read -r x y width <<<"$(xwininfo -id "$w" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width:/ {print x, y, $NF}')"
+    case $1 in
+    c*) cx=$((x + width / 2 + ${1#c})) ;;
+    -*) cx=$((x + width + $1)) ;;
+    *) cx=$((x + $1)) ;;
+    esac
+    xdotool mousemove "$cx" $((y + $2)) click 1
+}
+
+# The toolbar items, from the window's centre.
+declare -A pane_x=([General]=c-124 [Clipboard]=c-54 [Focus]=c+11 [Data]=c+69 [About]=c+128)
+toolbar_y=30
+open_pane() { panes_click "${pane_x[$1]}" $toolbar_y && wait_until 5 panes_on "$1"; }
+
+autostart_entry="$XDG_CONFIG_HOME/autostart/vemra.desktop"
+# The General pane's "Launch at Login" switch.
+login_switch_x=-47
+login_switch_y=197
+
+rm -f "$autostart_entry"
+start_vemra
+check "the panel opens at launch" wait_until 15 panel_on_tab todos
+sleep 0.3
+xdotool key ctrl+comma
+check "Ctrl+, opens the settings on General" wait_until 5 panes_on General
+sleep 0.5
+for pane in Clipboard Focus Data About General; do
+    check "the toolbar shows the $pane pane" open_pane "$pane"
+done
+
+panes_click $login_switch_x $login_switch_y
+check "Launch at Login on writes the autostart entry" wait_until 5 test -f "$autostart_entry"
+check "the autostart entry starts this program at login" \
+    grep -qxF "Exec=\"$(readlink -f "$VEMRA")\" --login-item" "$autostart_entry"
+panes_click $login_switch_x $login_switch_y
+check "Launch at Login off removes it" wait_until 5 test ! -f "$autostart_entry"
+
+for pane in General Clipboard Focus Data About; do
+    open_pane "$pane" && sleep 0.4 && screenshot "settings-$pane-light"
+done
+# The Dark thumbnail, then every pane again; the Automatic one puts the desktop's look back.
+open_pane General
+panes_click -64 112
+sleep 0.5
+for pane in General Clipboard Focus Data About; do
+    open_pane "$pane" && sleep 0.4 && screenshot "settings-$pane-dark"
+done
+open_pane General
+panes_click 292 112
+sleep 0.3
+check "the appearance picker stores the choice" grep -q '^appearance=system' "$XDG_CONFIG_HOME"/Vemra/Vemra.*
+w=$(panes_window)
+[ -n "$w" ] && xdotool windowactivate --sync "$w" key --clearmodifiers alt+F4
+check "the settings window closes" wait_until 5 panes_hidden
+stop_vemra
