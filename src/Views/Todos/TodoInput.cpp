@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -151,8 +152,7 @@ void TodoInput::refreshDay()
     const QDate today = m_state.today();
     const bool showsCalendar = m_state.showsCalendar();
 
-    m_field->setPlaceholderText(
-        QStringLiteral("What needs to be done") + Days::phrase(day, today) + QStringLiteral("?"));
+    refreshPlaceholder();
     m_dayButton->setText(day ? Days::shortName(*day, today) : QString());
     m_dayButton->setToolTip(
         showsCalendar ? QStringLiteral("Hide calendar (Ctrl+D)") : QStringLiteral("Pick a day (Ctrl+D)"));
@@ -178,10 +178,43 @@ void TodoInput::refreshAddButton()
     m_add->setTone(can ? IconButton::Tone::Tint : IconButton::Tone::Tertiary);
 }
 
+QStringList TodoInput::placeholders(const std::optional<QDate> &day, const QDate &today)
+{
+    const QString prompt = QStringLiteral("What needs to be done");
+    const QString bare = prompt + QStringLiteral("?");
+    QStringList forms { prompt + Days::phrase(day, today) + QStringLiteral("?") };
+    if (day && Days::distance(today, *day) > 1)
+        forms << prompt + QStringLiteral(" on ") + Days::shortName(*day, today) + QStringLiteral("?");
+    if (forms.last() != bare)
+        forms << bare;
+    return forms;
+}
+
+void TodoInput::refreshPlaceholder()
+{
+    const QStringList forms = placeholders(m_state.day(), m_state.today());
+    // The text area of a frameless field: its contents less the text margins and the two pixels
+    // the line edit keeps on each side.
+    const QMargins margins = m_field->textMargins();
+    const int room = m_field->contentsRect().width() - margins.left() - margins.right() - 4;
+    const QFontMetrics metrics(m_field->font());
+    QString shown = forms.last();
+    for (const QString &form : forms) {
+        if (metrics.horizontalAdvance(form) <= room) {
+            shown = form;
+            break;
+        }
+    }
+    m_field->setPlaceholderText(shown);
+}
+
 bool TodoInput::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_field) {
         switch (event->type()) {
+        case QEvent::Resize:
+            refreshPlaceholder();
+            break;
         case QEvent::KeyPress: {
             const auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {

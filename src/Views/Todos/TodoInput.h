@@ -40,6 +40,11 @@ public:
     // Puts the keyboard focus into the text field.
     void focusField();
 
+    // The field's prompts for a day, longest first: "What needs to be done" with the day's
+    // phrase, then with its short name, then with no day at all. The field shows the first that
+    // fits its width whole.
+    static QStringList placeholders(const std::optional<QDate> &day, const QDate &today);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,6 +53,7 @@ private:
     void submit();
     void refreshText();
     void refreshDay();
+    void refreshPlaceholder();
     void refreshAddButton();
     void refreshOutline();
 
