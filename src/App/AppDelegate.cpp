@@ -402,7 +402,6 @@ HostWindow *AppDelegate::makeWindow()
     auto *content = new ExpandedWindow(m_environment, *m_windowSurface);
     connect(m_environment.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
     window->setContent(content);
-    window->setMinimumSize(420, 520);
     window->resize(560, 700);
     addApplicationCommands(window);
     connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });

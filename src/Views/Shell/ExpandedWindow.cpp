@@ -80,7 +80,9 @@ QWidget *ExpandedWindow::makeHeader()
 QWidget *ExpandedWindow::makeFooter()
 {
     auto *footer = new QWidget;
-    footer->setMinimumHeight(44);
+    // Never squeezed below what it holds (always more than its minimum of 44): at the window's
+    // smallest size the list gives way, not the status and the clear-all control.
+    footer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto *stack = new QVBoxLayout(footer);
     stack->setContentsMargins(0, 14, 0, 24);
     stack->setSpacing(10);
@@ -92,6 +94,11 @@ QWidget *ExpandedWindow::makeFooter()
     footer->installEventFilter(this);
     m_footer = footer;
     return footer;
+}
+
+QSize ExpandedWindow::minimumSizeHint() const
+{
+    return SurfaceFrame::minimumSizeHint().expandedTo(smallestSize);
 }
 
 bool ExpandedWindow::eventFilter(QObject *watched, QEvent *event)

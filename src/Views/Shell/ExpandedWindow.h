@@ -18,6 +18,9 @@ class ExpandedWindow final : public SurfaceFrame
 
 public:
     static constexpr int maxColumnWidth = 640;
+    // The window is never smaller, nor smaller than what it shows needs (the calendar card and
+    // the footer under it).
+    static constexpr QSize smallestSize { 420, 520 };
     static constexpr const char *calendarKey = "windowShowsCalendar";
 
     ExpandedWindow(const Environment &environment, Surface &surface, QWidget *parent = nullptr);
@@ -32,6 +35,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+public:
+    QSize minimumSizeHint() const override;
 
 private:
     QWidget *makeHeader();

@@ -10,9 +10,9 @@
 #include "Services/Todos/TodosTabState.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
 

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -302,6 +303,47 @@ private Q_SLOTS:
         QTest::mouseClick(expanded->clearAllButton()->askButton(), Qt::LeftButton);
         QVERIFY(expanded->clearAllButton()->isConfirming());
         QVERIFY(expanded->footerStatus()->isVisible());
+    }
+
+    void theWindowsFooterShowsAtItsSmallestSize_data()
+    {
+        QTest::addColumn<int>("todos");
+        QTest::addColumn<bool>("calendar");
+        QTest::newRow("a long list under the calendar") << 12 << true;
+        QTest::newRow("one todo under the calendar") << 1 << true;
+        QTest::newRow("a long list") << 30 << false;
+    }
+
+    void theWindowsFooterShowsAtItsSmallestSize()
+    {
+        QFETCH(int, todos);
+        QFETCH(bool, calendar);
+        f->settings.setValue(u"windowShowsCalendar"_s, calendar);
+        for (int i = 0; i < todos; ++i)
+            f->add(u"todo %1"_s.arg(i));
+        // Hosted as the application hosts it, and made as small as it goes.
+        QWidget host;
+        auto *layout = new QVBoxLayout(&host);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto *expanded = new ExpandedWindow(f->environment(), f->surface);
+        layout->addWidget(expanded);
+        host.resize(ExpandedWindow::smallestSize);
+        showActive(&host);
+        QApplication::processEvents();
+
+        const QWidget *list = expanded->todosTab()->list();
+        for (const QWidget *part : { static_cast<const QWidget *>(expanded->footerStatus()),
+                 static_cast<const QWidget *>(expanded->clearAllButton()) }) {
+            QVERIFY(part->isVisible());
+            const QRect inHost(part->mapTo(&host, QPoint()), part->size());
+            QVERIFY2(host.rect().contains(inHost), qPrintable(QDebug::toString(inHost)));
+            QVERIFY(part->height() >= part->sizeHint().height());
+            // Nothing above covers it.
+            QVERIFY(list->mapTo(&host, QPoint(0, list->height())).y() <= inHost.top());
+        }
+        // Nor does it take the calendar's room.
+        const QWidget *card = expanded->todosTab()->calendarPanel();
+        QVERIFY(!calendar || card->height() >= card->minimumSizeHint().height());
     }
 
     void theClearAllQuestionIsNeverCut_data()
