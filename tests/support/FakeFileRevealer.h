@@ -4,13 +4,16 @@
 
 #include <QStringList>
 
-// Records the paths it was asked to show.
+// Records the paths it was asked to show and the folders it was asked to open.
 class FakeFileRevealer final : public FileRevealer
 {
 public:
     void reveal(const QString &path) override { m_revealed << path; }
+    void openFolder(const QString &folder) override { m_opened << folder; }
     const QStringList &revealed() const { return m_revealed; }
+    const QStringList &opened() const { return m_opened; }
 
 private:
     QStringList m_revealed;
+    QStringList m_opened;
 };

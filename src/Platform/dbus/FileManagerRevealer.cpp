@@ -10,9 +10,29 @@
 
 namespace {
 
-void openFolder(const QString &path)
+void openWithDesktop(const QString &folder)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FileManagerRevealer::fallbackFolder(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+// Asks the file manager to show `path` through `method`; opens `fallback` when no file manager
+// answers. Asynchronous: a file manager that is slow to start must not freeze the interface.
+void askFileManager(const QString &method, const QString &path, const QString &fallback)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openWithDesktop(fallback);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"), method);
+    call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [fallback](QDBusPendingCallWatcher *self) {
+        if (self->isError())
+            openWithDesktop(fallback);
+        self->deleteLater();
+    });
 }
 
 } // namespace
@@ -24,20 +44,10 @@ QString FileManagerRevealer::fallbackFolder(const QString &path)
 
 void FileManagerRevealer::reveal(const QString &path)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        openFolder(path);
-        return;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
-        QStringLiteral("ShowItems"));
-    call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
-    // Asynchronous: a file manager that is slow to start must not freeze the interface.
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [path](QDBusPendingCallWatcher *self) {
-        if (self->isError())
-            openFolder(path);
-        self->deleteLater();
-    });
+    askFileManager(QStringLiteral("ShowItems"), path, fallbackFolder(path));
+}
+
+void FileManagerRevealer::openFolder(const QString &folder)
+{
+    askFileManager(QStringLiteral("ShowFolders"), folder, folder);
 }
