@@ -46,6 +46,11 @@ Tone tintedFill(bool destructive, const QPalette &palette)
     return { tint(destructive), SystemColors::isDark(palette) ? 0.18 : 0.13 };
 }
 
+Tone groupFill(const QPalette &palette)
+{
+    return SystemColors::isDark(palette) ? Tone { Ink::Primary, 0.05 } : Tone { Ink::White, 0.7 };
+}
+
 Tone selectedSegment(const QPalette &palette)
 {
     return { Ink::White, SystemColors::isDark(palette) ? 0.16 : 1.0 };

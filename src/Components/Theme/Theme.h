@@ -53,6 +53,8 @@ inline constexpr Tone focusRing { Ink::Accent, 0.6 };
 // A card (the calendar) and the hairline around cards, thumbnails and grouped settings.
 inline constexpr Tone cardFill { Ink::Primary, 0.03 };
 inline constexpr Tone hairline { Ink::Primary, 0.08 };
+// A group of settings rows: white and translucent on a light palette, a faint wash on a dark one.
+Tone groupFill(const QPalette &palette);
 // The line between a list and its footer.
 inline constexpr Tone divider { Ink::Primary, 0.1 };
 // A capsule behind a chosen value (the day of the todo input, a recording shortcut).

@@ -18,8 +18,6 @@ constexpr int titlePixelSize = 11;
 constexpr int buttonSpacing = 14;
 constexpr int easeMs = 120;
 constexpr qreal selectedRingWidth = 2.5;
-// The faint ring of the buttons not chosen.
-constexpr Theme::Tone restingRing { Theme::Ink::Primary, 0.12 };
 
 // The miniature window's own colours: they show a look, not the current palette.
 struct Card
@@ -125,7 +123,7 @@ protected:
 
         const qreal ringWidth = 1 + (selectedRingWidth - 1) * t;
         const QColor ring
-            = SystemColors::mix(Theme::color(restingRing, colors), Theme::color(Theme::accent, colors), t);
+            = SystemColors::mix(Theme::color(Theme::divider, colors), Theme::color(Theme::accent, colors), t);
         const qreal inset = ringWidth / 2;
         painter.setPen(QPen(ring, ringWidth));
         painter.setBrush(Qt::NoBrush);

@@ -1,9 +1,8 @@
 #include "Views/Settings/SettingsSection.h"
 
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 SettingsSection::SettingsSection(QWidget *parent)
@@ -24,27 +23,18 @@ void SettingsSection::addRow(QWidget *row)
 void SettingsSection::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QPalette &colors = palette();
-    const QColor primary = SystemColors::primary(colors);
-    const bool dark = SystemColors::isDark(colors);
-    QPainterPath plate;
-    plate.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
-    painter.fillPath(
-        plate, dark ? SystemColors::withOpacity(primary, 0.05) : SystemColors::withOpacity(Qt::white, 0.7));
-    painter.setPen(QPen(SystemColors::withOpacity(primary, 0.08), 1));
-    painter.drawPath(plate);
+    const QColor line = Theme::color(Theme::hairline, colors);
+    Theme::paintPlate(painter, QRectF(rect()), cornerRadius, Theme::color(Theme::groupFill(colors), colors), line);
 
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    // A hairline above every visible row but the first.
     bool first = true;
     for (int i = 0; i < m_rows->count(); ++i) {
         const QWidget *row = m_rows->itemAt(i)->widget();
         if (!row || row->isHidden())
             continue;
-        if (!first) {
-            painter.fillRect(
-                QRect(rowPadding, row->y(), width() - 2 * rowPadding, 1), SystemColors::withOpacity(primary, 0.08));
-        }
+        if (!first)
+            painter.fillRect(QRect(rowPadding, row->y(), width() - 2 * rowPadding, 1), line);
         first = false;
     }
 }
