@@ -5,10 +5,12 @@
 #include "Platform/LaunchContext.h"
 #include "Platform/SingleInstance.h"
 #include "Platform/dbus/FileManagerRevealer.h"
+#include "Platform/dbus/FreedesktopNotifications.h"
 #include "Platform/linux/LinuxWorkspaceEvents.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/QtSystemClipboard.h"
 #include "Platform/linux/QuitSignals.h"
+#include "Platform/linux/ScriptFolder.h"
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Platform/x11/X11FrontApp.h"
 #include "Platform/x11/X11HotKeyBackend.h"
@@ -49,6 +51,8 @@ int main(int argc, char *argv[])
     XdgAutostartEntry loginItems;
     FeedUpdateDriver updateDriver(FeedUpdateDriver::builtInSource(), settings, clock, alerts);
     SoundBank sounds;
+    ScriptFolder scripts(ScriptFolder::defaultFolder());
+    FreedesktopNotifications notifications;
 
     Environment environment;
     environment.settings = &settings;
@@ -63,6 +67,8 @@ int main(int argc, char *argv[])
     environment.loginItems = &loginItems;
     environment.updateDriver = &updateDriver;
     environment.sounds = &sounds;
+    environment.scripts = &scripts;
+    environment.notifications = &notifications;
     environment.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
 
     AppDelegate delegate(environment);

@@ -5,6 +5,8 @@
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayIconImage.h"
 #include "App/Tray/TrayPanel.h"
+#include "App/Tray/TrayTimerImage.h"
+#include "Models/Focus/FocusClock.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
@@ -13,6 +15,10 @@
 #include "Platform/WorkspaceEvents.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Focus/FocusNotifier.h"
+#include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/ShortcutsFocusSilencer.h"
+#include "Services/Focus/SystemFocusTimers.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
@@ -74,7 +80,8 @@ AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
 {
     const Environment &e = m_environment;
     Q_ASSERT(e.settings && e.alerts && e.revealer && e.workspace && e.tray && e.hotKeyBackend && e.clock
-        && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds);
+        && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds && e.scripts
+        && e.notifications);
     m_environment.preferences = new Preferences(*e.settings, this);
     m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, this);
 }
@@ -127,6 +134,17 @@ void AppDelegate::start()
     e.launchAtLogin->onError
         = [this](const Error &error) { presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error); };
 
+    // Focus sessions: silenced through the user's scripts, announced by the desktop's
+    // notifications; the tray icon counts down.
+    m_focusNotifier = std::make_unique<FocusNotifier>(*e.notifications, *e.sounds);
+    m_focusSilencer = std::make_unique<ShortcutsFocusSilencer>(*e.scripts);
+    m_focusTimers = std::make_unique<SystemFocusTimers>();
+    m_focus = std::make_unique<FocusSessionManager>(
+        *m_focusSilencer, *m_focusNotifier, preferences, *e.settings, *e.clock, *m_focusTimers);
+    connect(m_focus.get(), &FocusSessionManager::changed, this, &AppDelegate::updateTrayIcon);
+    connect(e.workspace, &WorkspaceEvents::didWake, m_focus.get(), &FocusSessionManager::catchUp);
+    e.focus = m_focus.get();
+
     // The two global shortcuts register at once; one that another application holds is tried
     // again a few times.
     m_hotKeys = HotKeys::makeDefault(
@@ -141,6 +159,8 @@ void AppDelegate::start()
     setUpTrayPanel();
     // Clipboard capture starts, or stays off, as the settings say.
     monitor->update();
+    // A session stored before the last quit goes on, or is finished late.
+    m_focus->restoreSaved();
     connect(e.workspace, &WorkspaceEvents::activeSpaceChanged, this, &AppDelegate::closeTrayPanel);
 
     m_wasLaunchedAtLogin = e.launchedAtLogin;
@@ -163,7 +183,7 @@ void AppDelegate::afterLaunch()
 
 VemraTab AppDelegate::openingTab() const
 {
-    return VemraTab::Todos;
+    return m_focus && m_focus->activeSession() ? VemraTab::Focus : VemraTab::Todos;
 }
 
 void AppDelegate::applyAppearance()
@@ -220,7 +240,26 @@ void AppDelegate::setUpTrayIcon()
 
 void AppDelegate::refreshStatusIcon()
 {
+    if (m_showsFocusInTray)
+        return;
     m_environment.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
+}
+
+void AppDelegate::updateTrayIcon()
+{
+    if (!m_focus->activeSession()) {
+        if (m_showsFocusInTray) {
+            m_showsFocusInTray = false;
+            refreshStatusIcon();
+            m_environment.tray->setToolTip(QStringLiteral("Vemra"));
+        }
+        return;
+    }
+    // The countdown is the icon; the tooltip speaks it.
+    m_showsFocusInTray = true;
+    const double remaining = m_focus->remaining();
+    m_environment.tray->setIcon(TrayTimerImage::icon(FocusClock::text(remaining), QGuiApplication::palette()));
+    m_environment.tray->setToolTip(QStringLiteral("Vemra, Focus Session, ") + FocusClock::spoken(remaining));
 }
 
 void AppDelegate::trayIconClicked(Qt::KeyboardModifiers modifiers)
@@ -255,6 +294,8 @@ StatusMenu::State AppDelegate::statusMenuState() const
     state.isClipboardPaused = m_environment.preferences->isClipboardPaused();
     if (m_updater)
         state.availableVersion = m_updater->availableVersion();
+    if (m_focus && m_focus->activeSession())
+        state.focusClock = FocusClock::text(m_focus->remaining());
     return state;
 }
 
@@ -267,6 +308,7 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
         showTrayPanel(VemraTab::Focus);
         break;
     case StatusMenu::Action::EndFocus:
+        m_focus->end();
         break;
     case StatusMenu::Action::OpenWindow:
         showWindow();

@@ -15,7 +15,10 @@
 #include <memory>
 #include <optional>
 
+class FocusNotifier;
 class HostWindow;
+class ShortcutsFocusSilencer;
+class SystemFocusTimers;
 class LaunchAtLogin;
 class TrayPanel;
 class Preferences;
@@ -48,7 +51,8 @@ public:
     // The facilities and, once started, the services: what every root view is given.
     const Environment &environment() const { return m_environment; }
 
-    // Tray icon and status menu.
+    // Tray icon and status menu. While a focus session runs the icon is its countdown.
+    void updateTrayIcon();
     void trayIconClicked(Qt::KeyboardModifiers modifiers);
     void showStatusMenu();
     StatusMenu::State statusMenuState() const;
@@ -107,12 +111,17 @@ private:
     std::unique_ptr<TodoStore> m_todoStore;
     std::unique_ptr<ClipboardStore> m_clipboardStore;
     std::unique_ptr<ClipboardMonitor> m_clipboardMonitor;
+    std::unique_ptr<FocusNotifier> m_focusNotifier;
+    std::unique_ptr<ShortcutsFocusSilencer> m_focusSilencer;
+    std::unique_ptr<SystemFocusTimers> m_focusTimers;
+    std::unique_ptr<FocusSessionManager> m_focus;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<TrayPanel> m_menuBarPanel;
     QPointer<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
+    bool m_showsFocusInTray = false;
     Surface *m_menuBarSurface = nullptr;
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;

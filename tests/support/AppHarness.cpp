@@ -21,6 +21,8 @@ AppHarness::AppHarness()
     environment.loginItems = &loginItems;
     environment.updateDriver = &updateDriver;
     environment.sounds = &sounds.bank();
+    environment.scripts = &scripts;
+    environment.notifications = &notifications;
 }
 
 AppHarness::~AppHarness() = default;

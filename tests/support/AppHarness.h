@@ -2,6 +2,7 @@
 
 #include "App/AppDelegate.h"
 #include "FakeAlertPresenter.h"
+#include "FakeDesktopNotifications.h"
 #include "FakeFileRevealer.h"
 #include "FakeFrontApp.h"
 #include "FakeHotKeyBackend.h"
@@ -9,6 +10,7 @@
 #include "FakeSystemClipboard.h"
 #include "FakeTrayHost.h"
 #include "FakeUpdateDriver.h"
+#include "FakeUserScripts.h"
 #include "FakeWorkspaceEvents.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
@@ -50,6 +52,8 @@ public:
     FakeLoginItemService loginItems;
     FakeUpdateDriver updateDriver;
     SoundLog sounds;
+    FakeUserScripts scripts;
+    FakeDesktopNotifications notifications;
     // The facilities above; the delegate adds its services to its own copy.
     Environment environment;
     std::unique_ptr<AppDelegate> delegate;

@@ -5,6 +5,7 @@ class ClipboardMonitor;
 class ClipboardStore;
 class Clock;
 class DataTransfer;
+class DesktopNotifications;
 class FileRevealer;
 class FocusSessionManager;
 class FrontApp;
@@ -19,6 +20,7 @@ class SystemClipboard;
 class TodoStore;
 class TrayHost;
 class UpdateDriver;
+class UserScripts;
 class Updater;
 class WorkspaceEvents;
 
@@ -41,6 +43,10 @@ struct Environment
     LoginItemService *loginItems = nullptr;
     UpdateDriver *updateDriver = nullptr;
     SoundBank *sounds = nullptr;
+    // The user's scripts that silence notifications during a focus session, and the desktop's
+    // notifications, which tell that a session is complete.
+    UserScripts *scripts = nullptr;
+    DesktopNotifications *notifications = nullptr;
     // Started by the desktop's autostart at login: no panel at launch.
     bool launchedAtLogin = false;
 

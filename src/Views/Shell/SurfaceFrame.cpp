@@ -2,8 +2,10 @@
 
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Controls/VemraBadge.h"
+#include "Services/Focus/FocusSessionManager.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Focus/FocusView.h"
 #include "Views/Shell/PlaceholderContainer.h"
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
@@ -53,11 +55,18 @@ SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
 {
     m_picker = new SectionPicker(density, parent);
     m_picker->bind(&m_surface);
+    // The Focus segment carries a mark while a session runs and another tab is shown.
+    if (FocusSessionManager *focus = m_environment.focus) {
+        const auto follow = [this, focus] { m_picker->setSessionActive(focus->activeSession().has_value()); };
+        connect(focus, &FocusSessionManager::sessionChanged, m_picker, follow);
+        follow();
+    }
     return m_picker;
 }
 
 TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
 {
+    m_density = density;
     m_content = new TabContent(&m_surface, parent);
     m_todosTab = new TodosTab(*m_environment.todos, *m_state, density, metrics);
     return m_content;
@@ -67,7 +76,10 @@ void SurfaceFrame::addPages(int stretch)
 {
     m_content->setPage(VemraTab::Todos, m_todosTab, stretch);
     m_content->setPage(VemraTab::Clipboard, new PlaceholderContainer(VemraTab::Clipboard), stretch);
-    m_content->setPage(VemraTab::Focus, new PlaceholderContainer(VemraTab::Focus), stretch);
+    if (m_environment.focus && m_environment.preferences)
+        m_content->setPage(VemraTab::Focus, new FocusView(m_environment, m_surface, m_density), stretch);
+    else
+        m_content->setPage(VemraTab::Focus, new PlaceholderContainer(VemraTab::Focus), stretch);
 }
 
 void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay)

@@ -79,6 +79,7 @@ private:
     TodosTab *m_todosTab = nullptr;
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
+    Density m_density = Density::Compact;
     bool m_statusGivesWay = false;
     bool m_hasAppeared = false;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+struct FocusSession;
+
+// Marks the end of a focus session for the user. Each call returns at once; what it starts
+// runs in the background.
+class FocusNotifying
+{
+public:
+    virtual ~FocusNotifying() = default;
+
+    // Makes sure the user can be notified when the session ends.
+    virtual void prepare() = 0;
+    // Posts the completion notification for a finished session. `late` is true when the
+    // session ran out while Vemra was not running.
+    virtual void announceCompletion(const FocusSession &session, bool late) = 0;
+    // Plays the completion chime.
+    virtual void playCompletionSound() = 0;
+};

@@ -1,0 +1,92 @@
+#include "Views/Focus/DurationChip.h"
+
+#include "Components/Controls/PointingHandCursor.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Transition.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr qreal radius = 8;
+constexpr qreal restingWash = 0.04;
+constexpr qreal hoveredWash = 0.08;
+constexpr qreal borderOpacity = 0.08;
+constexpr int hoverMs = 120;
+
+} // namespace
+
+DurationChip::DurationChip(const QString &title, const QString &spokenTitle, Density density, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_density(density)
+    , m_hover(new Transition(this, hoverMs, QEasingCurve::OutQuad))
+{
+    setText(title);
+    setAccessibleName(spokenTitle);
+    setCheckable(true);
+    setAutoExclusive(false);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_Hover);
+    PointingHandCursor::apply(this, [this] { return !isChecked(); });
+    // A click only ever selects: the tab decides the choice.
+    connect(this, &QAbstractButton::clicked, this, [this] { setChecked(true); });
+}
+
+void DurationChip::setSelected(bool selected)
+{
+    setChecked(selected);
+    if (PointingHandCursor *hand = PointingHandCursor::of(this))
+        hand->refresh();
+    update();
+}
+
+QFont DurationChip::titleFont() const
+{
+    return Densities::font(m_density, 0, isChecked() ? QFont::DemiBold : QFont::Medium);
+}
+
+QSize DurationChip::sizeHint() const
+{
+    const int height = m_density == Density::Compact ? 30 : 36;
+    return { QFontMetrics(titleFont()).horizontalAdvance(text()) + 16, height };
+}
+
+QSize DurationChip::minimumSizeHint() const
+{
+    return { 10, sizeHint().height() };
+}
+
+void DurationChip::enterEvent(QEnterEvent *event)
+{
+    QAbstractButton::enterEvent(event);
+    m_hover->setOn(true);
+}
+
+void DurationChip::leaveEvent(QEvent *event)
+{
+    QAbstractButton::leaveEvent(event);
+    m_hover->setOn(false);
+}
+
+void DurationChip::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(box, radius, radius);
+    const QColor primary = SystemColors::primary(palette());
+    if (isChecked()) {
+        painter.fillPath(shape, SystemColors::tint(palette()));
+    } else {
+        const qreal wash = restingWash + (hoveredWash - restingWash) * m_hover->value();
+        painter.fillPath(shape, SystemColors::withOpacity(primary, wash));
+        painter.setPen(QPen(SystemColors::withOpacity(primary, borderOpacity), 1));
+        painter.drawPath(shape);
+    }
+    painter.setFont(titleFont());
+    painter.setPen(isChecked() ? QColor(Qt::white) : primary);
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}

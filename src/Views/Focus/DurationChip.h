@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+
+#include <QAbstractButton>
+
+class Transition;
+
+// One length of the focus tab's chip grid: a rounded, full-width button with a short length
+// ("25m", "Custom"). The selected chip is filled with the accent colour and has white text;
+// the others show a faint wash that deepens under the pointer (eased over 0.12 s) and the
+// pointing hand. It is read out by its spoken title and reported as selected when it is.
+class DurationChip final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    DurationChip(const QString &title, const QString &spokenTitle, Density density, QWidget *parent = nullptr);
+
+    bool isSelected() const { return isChecked(); }
+    void setSelected(bool selected);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    QFont titleFont() const;
+
+    Density m_density;
+    Transition *m_hover;
+};

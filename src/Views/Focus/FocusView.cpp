@@ -1,0 +1,320 @@
+#include "Views/Focus/FocusView.h"
+
+#include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/SystemColors.h"
+#include "Models/Focus/FocusDuration.h"
+#include "Models/Focus/FocusWording.h"
+#include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/FocusTabState.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Views/Focus/ActiveFocus.h"
+#include "Views/Focus/DurationChip.h"
+#include "Views/Focus/FocusFooter.h"
+#include "Views/Focus/FocusLabel.h"
+#include "Views/Focus/FocusRing.h"
+#include "Views/Focus/LinkButton.h"
+#include "Views/Focus/NumberField.h"
+#include "Views/Focus/SilencingPrompt.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr qreal dividerOpacity = 0.1;
+
+// The hairline above the footer.
+class Divider final : public QWidget
+{
+public:
+    explicit Divider(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), dividerOpacity));
+    }
+};
+
+QLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, bool secondary, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    if (secondary) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, SystemColors::secondary(parent->palette()));
+        label->setPalette(p);
+    }
+    return label;
+}
+
+bool isEditingText()
+{
+    QWidget *focused = QApplication::focusWidget();
+    return qobject_cast<QLineEdit *>(focused) || qobject_cast<QAbstractSpinBox *>(focused)
+        || qobject_cast<QTextEdit *>(focused) || qobject_cast<QPlainTextEdit *>(focused);
+}
+
+} // namespace
+
+FocusView::FocusView(const Environment &environment, Surface &surface, Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_environment(environment)
+    , m_surface(surface)
+    , m_density(density)
+{
+    Q_ASSERT(environment.focus && environment.preferences);
+    m_state = new FocusTabState(
+        *environment.focus, *environment.preferences, surface, Densities::closesSurface(density), this);
+    const bool compact = density == Density::Compact;
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto *content = new QWidget(this);
+    auto *contentColumn = new QVBoxLayout(content);
+    contentColumn->setContentsMargins(compact ? 16 : 0, compact ? 4 : 0, compact ? 16 : 0, compact ? 16 : 24);
+    contentColumn->setSpacing(0);
+    if (!compact)
+        contentColumn->addStretch(1);
+    m_startScreen = makeStartScreen();
+    m_active = new ActiveFocus(*environment.focus, surface, density, content);
+    contentColumn->addWidget(m_startScreen, 0, Qt::AlignHCenter);
+    contentColumn->addWidget(m_active, 0, Qt::AlignHCenter);
+    if (!compact)
+        contentColumn->addStretch(1);
+    column->addWidget(content, 1);
+
+    if (compact) {
+        column->addWidget(new Divider(this));
+        m_footer = new FocusFooter(*environment.focus, environment.hotKeys, surface, this);
+        column->addWidget(m_footer);
+    }
+
+    new KeyMonitor(this, [this](const QKeyEvent &key) { return handleKey(key); });
+    connect(m_state, &FocusTabState::changed, this, &FocusView::refresh);
+    connect(environment.focus, &FocusSessionManager::sessionChanged, this, &FocusView::refresh);
+    connect(environment.focus, &FocusSessionManager::readinessChanged, this, &FocusView::refresh);
+    connect(environment.focus, &FocusSessionManager::nowChanged, this, &FocusView::refreshOutcome);
+    connect(environment.preferences, &Preferences::focusSilencesNotificationsChanged, this, &FocusView::refresh);
+    refresh();
+}
+
+QWidget *FocusView::makeStartScreen()
+{
+    const bool compact = m_density == Density::Compact;
+    auto *screen = new QWidget(this);
+    if (!compact)
+        screen->setMaximumWidth(400);
+    screen->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto *column = new QVBoxLayout(screen);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(compact ? 14 : 20);
+
+    m_outcome = new FocusLabel(compact ? 12 : 13, QFont::Medium, screen);
+    column->addWidget(m_outcome, 0, Qt::AlignHCenter);
+    column->addWidget(makeRingPreview(screen), 0, Qt::AlignHCenter);
+    column->addWidget(
+        makeLabel(QStringLiteral("How long do you want to focus?"), compact ? 13 : 15, QFont::Medium, true, screen));
+    column->addWidget(makeChipGrid(screen));
+    column->addWidget(makeCustomFields(screen));
+
+    m_prompt = new SilencingPrompt(m_density, screen);
+    column->addWidget(m_prompt);
+    connect(m_prompt, &SilencingPrompt::setUpChosen, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
+    // The permission form never shows here (the scripts need no permission); it leads to the
+    // same setup.
+    connect(
+        m_prompt, &SilencingPrompt::permissionsChosen, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
+    connect(m_prompt, &SilencingPrompt::startAnywayChosen, m_state, &FocusTabState::startWithoutSilencing);
+    column->addWidget(makeStartBox(screen));
+    return screen;
+}
+
+QWidget *FocusView::makeRingPreview(QWidget *parent)
+{
+    const bool compact = m_density == Density::Compact;
+    auto *ring = new FocusRing(compact ? 132 : 176, parent);
+    auto *inside = static_cast<QVBoxLayout *>(ring->layout());
+    inside->setContentsMargins(14, 0, 14, 0);
+    inside->setSpacing(2);
+    m_clock = makeLabel(QString(), compact ? 30 : 40, QFont::Light, false, ring);
+    inside->addWidget(m_clock);
+    inside->addWidget(makeLabel(QStringLiteral("Ready"), compact ? 11 : 12, QFont::Normal, true, ring));
+    ring->setAccessibleName(QString());
+    return ring;
+}
+
+QWidget *FocusView::makeChipGrid(QWidget *parent)
+{
+    auto *grid = new QWidget(parent);
+    auto *layout = new QGridLayout(grid);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    const QList<FocusTabState::Choice> choices = FocusTabState::choices();
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        const FocusTabState::Choice choice = choices[i];
+        const QString title = choice.preset ? FocusDuration::shortName(*choice.preset) : QStringLiteral("Custom");
+        const QString spoken
+            = choice.preset ? FocusDuration::spokenName(*choice.preset) : QStringLiteral("Custom length");
+        auto *chip = new DurationChip(title, spoken, m_density, grid);
+        connect(chip, &QAbstractButton::clicked, m_state, [this, choice] { m_state->choose(choice); });
+        layout->addWidget(chip, int(i / 4), int(i % 4));
+        m_chips << chip;
+    }
+    for (int c = 0; c < 4; ++c)
+        layout->setColumnStretch(c, 1);
+    return grid;
+}
+
+QWidget *FocusView::makeCustomFields(QWidget *parent)
+{
+    m_custom = new QWidget(parent);
+    auto *column = new QVBoxLayout(m_custom);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(18);
+    m_hours = new NumberField(QStringLiteral("Hours"), 0, FocusDuration::maximumHours, m_density, m_custom);
+    m_minutes = new NumberField(QStringLiteral("Minutes"), 0, 59, m_density, m_custom);
+    row->addStretch(1);
+    row->addWidget(m_hours);
+    row->addWidget(m_minutes);
+    row->addStretch(1);
+    column->addLayout(row);
+    m_hint = makeLabel(QStringLiteral("Choose between 1 minute and 24 hours."), 11, QFont::Normal, true, m_custom);
+    column->addWidget(m_hint);
+    connect(m_hours, &NumberField::valueChanged, m_state, &FocusTabState::setCustomHours);
+    connect(m_minutes, &NumberField::valueChanged, m_state, &FocusTabState::setCustomMinutes);
+    connect(m_hours, &NumberField::submitted, m_state, &FocusTabState::start);
+    connect(m_minutes, &NumberField::submitted, m_state, &FocusTabState::start);
+    return m_custom;
+}
+
+QWidget *FocusView::makeStartBox(QWidget *parent)
+{
+    const bool compact = m_density == Density::Compact;
+    m_startBox = new QWidget(parent);
+    auto *column = new QVBoxLayout(m_startBox);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    m_start = new TintedButton(
+        QString(), { TintedButtonStyle::Filled, compact ? 32.0 : 38.0, compact ? 13.0 : 14.0, false }, m_startBox);
+    m_start->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_start->setToolTip(QStringLiteral("Start Focus (Return)"));
+    connect(m_start, &QAbstractButton::clicked, m_state, &FocusTabState::start);
+    column->addWidget(m_start);
+
+    auto *note = new QWidget(m_startBox);
+    note->setMinimumHeight(14);
+    auto *noteRow = new QHBoxLayout(note);
+    noteRow->setContentsMargins(0, 0, 0, 0);
+    noteRow->setSpacing(4);
+    m_note = new FocusLabel(11, QFont::Normal, note);
+    m_setUp = new LinkButton(QStringLiteral("Set Up…"), 11, note);
+    noteRow->addStretch(1);
+    noteRow->addWidget(m_note);
+    noteRow->addWidget(m_setUp);
+    noteRow->addStretch(1);
+    connect(m_setUp, &QAbstractButton::clicked, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
+    column->addWidget(note);
+    return m_startBox;
+}
+
+void FocusView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_hasAppeared) {
+        m_hasAppeared = true;
+        m_state->loadDefault();
+    }
+    m_state->appeared();
+}
+
+bool FocusView::handleKey(const QKeyEvent &key)
+{
+    FocusTabState::KeyPress press;
+    switch (key.key()) {
+    case Qt::Key_Left:
+        press.key = FocusTabState::Key::Left;
+        break;
+    case Qt::Key_Right:
+        press.key = FocusTabState::Key::Right;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        press.key = FocusTabState::Key::Return;
+        break;
+    case Qt::Key_Escape:
+        press.key = FocusTabState::Key::Escape;
+        break;
+    default:
+        return false;
+    }
+    // Arrow and keypad keys carry the keypad flag and Shift does not count: only these do.
+    press.commandHeld = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    press.editingText = isEditingText();
+    return m_state->handleKey(press);
+}
+
+void FocusView::refresh()
+{
+    const FocusSessionManager &focus = *m_environment.focus;
+    const bool running = focus.activeSession().has_value();
+    m_active->setVisible(running);
+    m_startScreen->setVisible(!running);
+    if (running)
+        return;
+
+    const FocusTabState &state = *m_state;
+    refreshOutcome();
+    m_clock->setText(state.clockText());
+    const QList<FocusTabState::Choice> choices = FocusTabState::choices();
+    for (qsizetype i = 0; i < m_chips.size(); ++i)
+        m_chips[i]->setSelected(choices[i] == state.choice());
+    m_custom->setVisible(state.choice().isCustom());
+    m_hours->setValue(state.customHours());
+    m_minutes->setValue(state.customMinutes());
+    m_hint->setVisible(state.isCustomInvalid());
+
+    m_prompt->setVisible(state.isAskingAboutSilencing());
+    m_startBox->setVisible(!state.isAskingAboutSilencing());
+    m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));
+    m_start->setText(state.startTitle());
+    m_start->setEnabled(state.canStart());
+    m_start->setAccessibleName(state.startAccessibleName());
+    const std::optional<FocusWording::Note> note
+        = FocusWording::note(m_environment.preferences->focusSilencesNotifications(), focus.readiness());
+    m_note->setVisible(note.has_value());
+    if (note)
+        m_note->setLine(note->line);
+    m_setUp->setVisible(note && note->offersSetUp);
+}
+
+void FocusView::refreshOutcome()
+{
+    const FocusSessionManager &focus = *m_environment.focus;
+    const std::optional<FocusWording::Line> outcome = FocusWording::outcome(focus.session(), focus.now());
+    m_outcome->setVisible(outcome.has_value());
+    if (outcome)
+        m_outcome->setLine(*outcome);
+}

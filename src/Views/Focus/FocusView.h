@@ -1,0 +1,85 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+#include "Services/Shell/Environment.h"
+
+#include <QList>
+#include <QWidget>
+
+class ActiveFocus;
+class DurationChip;
+class FocusFooter;
+class FocusLabel;
+class FocusRing;
+class FocusTabState;
+class LinkButton;
+class NumberField;
+class QKeyEvent;
+class QLabel;
+class SilencingPrompt;
+class Surface;
+class TintedButton;
+
+// The focus tab of both containers. While a session runs it shows the running session;
+// otherwise the start screen: the last session's outcome, a ring previewing the chosen length,
+// the chips of the lengths with the custom hours and minutes, and the start button with a line
+// about silencing, or the silencing prompt in its place. In the panel a footer closes it.
+// Left and Right move between the chips, Return starts, Escape closes the prompt.
+class FocusView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The environment must hold the focus manager and the preferences.
+    FocusView(const Environment &environment, Surface &surface, Density density, QWidget *parent = nullptr);
+
+    FocusTabState *state() const { return m_state; }
+    QWidget *startScreen() const { return m_startScreen; }
+    ActiveFocus *activeFocus() const { return m_active; }
+    QList<DurationChip *> chips() const { return m_chips; }
+    NumberField *hoursField() const { return m_hours; }
+    NumberField *minutesField() const { return m_minutes; }
+    QLabel *clockLabel() const { return m_clock; }
+    QLabel *customHint() const { return m_hint; }
+    TintedButton *startButton() const { return m_start; }
+    FocusLabel *outcomeLine() const { return m_outcome; }
+    FocusLabel *noteLine() const { return m_note; }
+    LinkButton *setUpLink() const { return m_setUp; }
+    SilencingPrompt *prompt() const { return m_prompt; }
+    // Null in the expanded window.
+    FocusFooter *footer() const { return m_footer; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *makeStartScreen();
+    QWidget *makeRingPreview(QWidget *parent);
+    QWidget *makeChipGrid(QWidget *parent);
+    QWidget *makeCustomFields(QWidget *parent);
+    QWidget *makeStartBox(QWidget *parent);
+    bool handleKey(const QKeyEvent &key);
+    void refresh();
+    void refreshOutcome();
+
+    Environment m_environment;
+    Surface &m_surface;
+    Density m_density;
+    FocusTabState *m_state;
+    QWidget *m_startScreen = nullptr;
+    ActiveFocus *m_active = nullptr;
+    FocusLabel *m_outcome = nullptr;
+    QLabel *m_clock = nullptr;
+    QList<DurationChip *> m_chips;
+    QWidget *m_custom = nullptr;
+    NumberField *m_hours = nullptr;
+    NumberField *m_minutes = nullptr;
+    QLabel *m_hint = nullptr;
+    QWidget *m_startBox = nullptr;
+    TintedButton *m_start = nullptr;
+    FocusLabel *m_note = nullptr;
+    LinkButton *m_setUp = nullptr;
+    SilencingPrompt *m_prompt = nullptr;
+    FocusFooter *m_footer = nullptr;
+    bool m_hasAppeared = false;
+};

@@ -1,0 +1,112 @@
+#include "Views/Focus/SilencingPrompt.h"
+
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr qreal fillOpacity = 0.04;
+constexpr qreal outlineOpacity = 0.08;
+constexpr int symbolSize = 14;
+
+QLabel *textLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+SilencingPrompt::SilencingPrompt(Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_radius(density == Density::Compact ? 9 : 11)
+    , m_symbol(new QLabel(this))
+    , m_title(textLabel(12, QFont::DemiBold, this))
+    , m_detail(textLabel(11, QFont::Normal, this))
+    , m_first(new TintedButton(QString(), { TintedButtonStyle::Tinted, 24, 12, false }, this))
+    , m_startAnyway(
+          new TintedButton(QStringLiteral("Start Timer Anyway"), { TintedButtonStyle::Gray, 24, 12, false }, this))
+{
+    auto *card = new QVBoxLayout(this);
+    card->setContentsMargins(10, 10, 10, 10);
+    card->setSpacing(8);
+
+    auto *first = new QHBoxLayout;
+    first->setSpacing(8);
+    first->addWidget(m_symbol, 0, Qt::AlignTop);
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    m_detail->setWordWrap(true);
+    texts->addWidget(m_title);
+    texts->addWidget(m_detail);
+    first->addLayout(texts, 1);
+    card->addLayout(first);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(22, 0, 0, 0);
+    buttons->setSpacing(6);
+    buttons->addWidget(m_first);
+    buttons->addWidget(m_startAnyway);
+    buttons->addStretch(1);
+    card->addLayout(buttons);
+
+    connect(m_first, &QAbstractButton::clicked, this, [this] {
+        if (m_prompt.opensPermissions)
+            Q_EMIT permissionsChosen();
+        else
+            Q_EMIT setUpChosen();
+    });
+    connect(m_startAnyway, &QAbstractButton::clicked, this, &SilencingPrompt::startAnywayChosen);
+    setPrompt(FocusWording::prompt(std::nullopt));
+    applyColours();
+}
+
+void SilencingPrompt::setPrompt(const FocusWording::Prompt &prompt)
+{
+    m_prompt = prompt;
+    m_title->setText(prompt.title);
+    m_detail->setText(prompt.detail);
+    m_first->setText(prompt.firstButton);
+    m_first->updateGeometry();
+}
+
+void SilencingPrompt::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
+    const QColor primary = SystemColors::primary(palette());
+    painter.fillPath(card, SystemColors::withOpacity(primary, fillOpacity));
+    painter.setPen(QPen(SystemColors::withOpacity(primary, outlineOpacity), 1));
+    painter.drawPath(card);
+}
+
+void SilencingPrompt::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColours();
+}
+
+void SilencingPrompt::applyColours()
+{
+    m_symbol->setPixmap(Symbols::pixmap(
+        QStringLiteral("hand.raised.fill"), symbolSize, SystemColors::tint(palette()), devicePixelRatioF()));
+    QPalette detailPalette = m_detail->palette();
+    detailPalette.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+    m_detail->setPalette(detailPalette);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+#include "Models/Focus/FocusWording.h"
+
+#include <QWidget>
+
+class QLabel;
+class TintedButton;
+
+// The card that takes the start button's place when notifications cannot be silenced: what is
+// wrong, a button to set silencing up (or, for a refused permission, to open the permission
+// settings) and "Start Timer Anyway".
+class SilencingPrompt final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SilencingPrompt(Density density, QWidget *parent = nullptr);
+
+    void setPrompt(const FocusWording::Prompt &prompt);
+    FocusWording::Prompt prompt() const { return m_prompt; }
+    TintedButton *firstButton() const { return m_first; }
+    TintedButton *startAnywayButton() const { return m_startAnyway; }
+
+Q_SIGNALS:
+    void setUpChosen();
+    void permissionsChosen();
+    void startAnywayChosen();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void applyColours();
+
+    qreal m_radius;
+    FocusWording::Prompt m_prompt;
+    QLabel *m_symbol;
+    QLabel *m_title;
+    QLabel *m_detail;
+    TintedButton *m_first;
+    TintedButton *m_startAnyway;
+};
