@@ -250,7 +250,9 @@ QString keysymText(quint32 keysym)
 
 QString unmodifiedText(qint64 keyCode)
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // A console application (some tests) has no display to ask.
+    auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    auto *x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     const auto code = x11KeyCode(keyCode);
     if (!x11 || !x11->connection() || !code)
         return usText(keyCode);
@@ -260,7 +262,7 @@ QString unmodifiedText(qint64 keyCode)
     if (!symbols)
         return usText(keyCode);
     const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), xcb_keycode_t(*code), 0);
-    const QString text = keysym == XCB_NO_SYMBOL ? QString() : keysymText(keysym);
+    QString text = keysym == XCB_NO_SYMBOL ? QString() : keysymText(keysym);
     // Without Num Lock the keypad's first level is navigation (KP_End, …), which types
     // nothing; its keys are still named by their digits and operators.
     if (text.isEmpty() && isKeypad(keyCode))
