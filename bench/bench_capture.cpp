@@ -1,25 +1,57 @@
-// Capture time of one large screenshot-sized copy: a 3840 × 2160 PNG taken from the clipboard
-// snapshot to its stored image and thumbnail.
+// Capture benchmarks.
+// 1. The capture of one screenshot-sized copy: a 3840 × 2160 PNG taken from the clipboard
+//    snapshot to its stored image and thumbnail, in process.
+// 2. Over a private X server (xvfb-run), with the application's own clipboard, monitor and store:
+//    the time from another program's copy to the stored entry, for a short text and for that
+//    PNG, and a burst of 600 distinct copies, one every 0.1 s, each held until the next.
+// Usage: bench_capture [--in-process | --x11]; without an argument both parts run.
+#include "Platform/Clock.h"
+#include "Platform/linux/QtSettingsStore.h"
+#include "Platform/linux/QtSystemClipboard.h"
+#include "Platform/x11/X11FrontApp.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
+#include "Services/Clipboard/ClipboardFiles.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Shell/Preferences.h"
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QImageWriter>
+#include <QMimeData>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <functional>
+#include <unistd.h>
 
 namespace {
 
-// A fixed picture: gradients with some deterministic noise, so that PNG has work to do.
-QByteArray screenshot()
+// CLOCK_MONOTONIC: one clock for both processes.
+qint64 monotonicNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// A fixed picture: gradients with some deterministic noise, so that PNG has work to do. `seed`
+// varies the noise, so that every copy is a new entry.
+QByteArray screenshot(quint32 seed)
 {
     QImage image(3840, 2160, QImage::Format_RGB32);
-    QRandomGenerator random(42);
+    QRandomGenerator random(seed);
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
@@ -34,33 +66,257 @@ QByteArray screenshot()
     return bytes;
 }
 
-} // namespace
+struct Figures
+{
+    QList<double> ms;
 
-int main(int argc, char **argv)
+    QString summary() const
+    {
+        if (ms.isEmpty())
+            return QStringLiteral("no result");
+        QList<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        return QStringLiteral("median %1 ms, min %2 ms, max %3 ms over %4 copies")
+            .arg(sorted.at(sorted.size() / 2), 0, 'f', 1)
+            .arg(sorted.first(), 0, 'f', 1)
+            .arg(sorted.last(), 0, 'f', 1)
+            .arg(sorted.size());
+    }
+};
+
+int inProcess(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTemporaryDir folder;
-    const QByteArray png = screenshot();
+    const QByteArray png = screenshot(42);
     ClipboardContents contents;
     contents.imageData = png;
     contents.imageType = QStringLiteral("image/png");
     contents.copiedAt = QDateTime::currentDateTimeUtc();
 
-    constexpr int runs = 7;
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
+    Figures figures;
+    for (int i = 0; i < 7; ++i) {
         QElapsedTimer timer;
         timer.start();
         const auto result = ClipboardCaptures::make(contents, folder.path());
-        times.append(double(timer.nsecsElapsed()) / 1e6);
+        figures.ms.append(double(timer.nsecsElapsed()) / 1e6);
         if (!result || !result.value() || !result.value()->thumbnailPath) {
             std::fprintf(stderr, "capture failed\n");
             return 1;
         }
     }
-    std::sort(times.begin(), times.end());
-    std::printf("capture of a 3840x2160 PNG (%.1f MB): median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n",
-        double(png.size()) / 1e6, times.at(runs / 2), times.first(), times.last(), runs);
+    std::printf("capture of a 3840x2160 PNG (%.1f MB), in process: %s\n", double(png.size()) / 1e6,
+        qPrintable(figures.summary()));
     return 0;
+}
+
+// The other program: copies on command from standard input and says when, on standard output.
+//   text N      a short text          png N       a distinct 3840 × 2160 PNG
+//   burst N MS  N distinct texts, one every MS milliseconds, then "done"
+int offer(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const auto copy = [clipboard](QMimeData *mime, const QByteArray &hash) {
+        std::printf("sent %lld %s\n", monotonicNs(), hash.constData());
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        std::fflush(stdout);
+    };
+    const auto copyText = [copy](const QString &text) {
+        auto *mime = new QMimeData;
+        mime->setText(text);
+        copy(mime, ClipboardFiles::sha256(text).toLatin1());
+    };
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QTimer burst;
+    int burstLeft = 0, burstIndex = 0;
+    QObject::connect(&burst, &QTimer::timeout, &app, [&] {
+        if (burstLeft-- <= 0) {
+            burst.stop();
+            std::printf("done\n");
+            std::fflush(stdout);
+            return;
+        }
+        copyText(QStringLiteral("burst copy %1 of a busy afternoon").arg(++burstIndex));
+    });
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char line[256];
+        const ssize_t length = ::read(STDIN_FILENO, line, sizeof line - 1);
+        if (length <= 0) {
+            QCoreApplication::quit();
+            return;
+        }
+        const QList<QByteArray> words = QByteArray(line, length).trimmed().split(' ');
+        const int n = words.value(1).toInt();
+        if (words.first() == "text") {
+            copyText(QStringLiteral("short copied text %1").arg(n));
+        } else if (words.first() == "png") {
+            const QByteArray png = screenshot(quint32(1000 + n));
+            auto *mime = new QMimeData;
+            mime->setData(QStringLiteral("image/png"), png);
+            copy(mime, ClipboardFiles::sha256(png).toLatin1());
+        } else if (words.first() == "burst") {
+            burstLeft = n;
+            burst.start(words.value(2).toInt());
+        }
+    });
+    return QGuiApplication::exec();
+}
+
+// The watching side: the application's clipboard, monitor and store in a private folder.
+class Watcher
+{
+public:
+    Watcher(int argc, char **argv)
+        : m_app(argc, argv)
+        , m_settings(m_folder.path() + QStringLiteral("/bench.ini"))
+        , m_preferences(m_settings)
+        , m_store(ClipboardStore::make(m_folder.path() + QStringLiteral("/Clipboard")))
+        , m_monitor(*m_store, m_preferences, m_clipboard, m_front, m_clock)
+    {
+        // After the save that recorded it: a queued call runs once record() has returned.
+        QObject::connect(
+            m_store.get(), &ClipboardStore::revisionChanged, &m_app, [this] { stampNewest(); }, Qt::QueuedConnection);
+        QObject::connect(&m_offer, &QProcess::readyReadStandardOutput, &m_app, [this] { readOffer(); });
+        m_offer.setProcessChannelMode(QProcess::SeparateChannels);
+        m_offer.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        m_offer.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--offer") });
+        m_offer.waitForStarted();
+        m_monitor.update();
+    }
+
+    ~Watcher()
+    {
+        m_offer.closeWriteChannel();
+        if (!m_offer.waitForFinished(3000))
+            m_offer.kill();
+    }
+
+    int run()
+    {
+        std::printf("copy to stored entry over X11 (%s):\n",
+            m_monitor.isPolling() ? "the monitor polls" : "the monitor follows the clipboard's changes");
+        const Figures text = latencies("text", 21);
+        std::printf("  short text: %s\n", qPrintable(text.summary()));
+        const Figures png = latencies("png", 7);
+        std::printf("  3840x2160 PNG: %s\n", qPrintable(png.summary()));
+
+        const qsizetype before = m_sent.size();
+        command(QByteArray("burst 600 100"));
+        wait([this] { return m_burstDone; }, 90000);
+        wait([] { return false; }, 1500);
+        int recorded = 0;
+        for (qsizetype i = before; i < m_sent.size(); ++i) {
+            if (m_store->itemWithHash(m_sent.at(i).hash))
+                ++recorded;
+        }
+        std::printf("  burst of %lld distinct copies at 10 per second, each held 0.1 s: %d recorded\n",
+            qlonglong(m_sent.size() - before), recorded);
+        return 0;
+    }
+
+private:
+    struct Sent
+    {
+        qint64 at = 0;
+        QString hash;
+    };
+
+    Figures latencies(const char *kind, int copies)
+    {
+        Figures figures;
+        for (int i = 0; i < copies; ++i) {
+            const qsizetype index = m_sent.size();
+            command(QByteArray(kind) + ' ' + QByteArray::number(i));
+            wait([&] { return m_sent.size() > index && m_stored.contains(m_sent.at(index).hash); }, 15000);
+            if (m_sent.size() > index && m_stored.contains(m_sent.at(index).hash))
+                figures.ms.append(double(m_stored.value(m_sent.at(index).hash) - m_sent.at(index).at) / 1e6);
+            else
+                std::printf("  (a %s copy was not recorded)\n", kind);
+            wait([] { return false; }, 150);
+        }
+        return figures;
+    }
+
+    void command(const QByteArray &line) { m_offer.write(line + '\n'); }
+
+    static void wait(const std::function<bool()> &done, int timeoutMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < timeoutMs)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+
+    void stampNewest()
+    {
+        const qint64 now = monotonicNs();
+        for (const ClipboardItem &item : m_store->items(8)) {
+            if (!m_stored.contains(item.contentHash))
+                m_stored.insert(item.contentHash, now);
+        }
+    }
+
+    void readOffer()
+    {
+        while (m_offer.canReadLine()) {
+            const QList<QByteArray> words = m_offer.readLine().trimmed().split(' ');
+            if (words.first() == "sent")
+                m_sent.append({ words.value(1).toLongLong(), QString::fromLatin1(words.value(2)) });
+            else if (words.first() == "done")
+                m_burstDone = true;
+        }
+    }
+
+    QGuiApplication m_app;
+    QTemporaryDir m_folder;
+    QtSettingsStore m_settings;
+    Preferences m_preferences;
+    std::unique_ptr<ClipboardStore> m_store;
+    QtSystemClipboard m_clipboard;
+    X11FrontApp m_front;
+    SystemClock m_clock;
+    ClipboardMonitor m_monitor;
+    QProcess m_offer;
+    QList<Sent> m_sent;
+    QHash<QString, qint64> m_stored; // content hash → when the entry was first seen stored
+    bool m_burstDone = false;
+};
+
+// Runs this program again on a private X server.
+int underXvfb(const char *self)
+{
+    QProcess xvfb;
+    xvfb.setProcessChannelMode(QProcess::ForwardedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.*=false"));
+    xvfb.setProcessEnvironment(environment);
+    xvfb.start(QStringLiteral("xvfb-run"),
+        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24 -nolisten tcp"),
+            QString::fromLocal8Bit(self), QStringLiteral("--x11") });
+    if (!xvfb.waitForStarted() || !xvfb.waitForFinished(600000)) {
+        std::fprintf(stderr, "xvfb-run did not run (the X11 part needs Xvfb)\n");
+        return 1;
+    }
+    return xvfb.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "--offer")
+        return offer(argc, argv);
+    if (mode == "--x11") {
+        Watcher watcher(argc, argv);
+        return watcher.run();
+    }
+    if (mode == "--in-process")
+        return inProcess(argc, argv);
+    if (const int status = inProcess(argc, argv))
+        return status;
+    return underXvfb(argv[0]);
 }
