@@ -195,8 +195,7 @@ public:
 
     int run()
     {
-        std::printf("copy to stored entry over X11 (%s):\n",
-            m_monitor.isPolling() ? "the monitor polls" : "the monitor follows the clipboard's changes");
+        std::printf("copy to stored entry over X11:\n");
         const Figures text = latencies("text", 21);
         std::printf("  short text: %s\n", qPrintable(text.summary()));
         const Figures png = latencies("png", 7);

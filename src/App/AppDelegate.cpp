@@ -121,7 +121,7 @@ void AppDelegate::start()
     m_clipboardMonitor
         = std::make_unique<ClipboardMonitor>(*m_clipboardStore, preferences, *e.systemClipboard, *e.frontApp, *e.clock);
     ClipboardMonitor *monitor = m_clipboardMonitor.get();
-    monitor->onError = [this](const Error &error) { reportCaptureError(error); };
+    connect(monitor, &ClipboardMonitor::captureFailed, this, &AppDelegate::reportCaptureError);
     m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; };
     e.monitor = monitor;
 

@@ -38,20 +38,19 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.delegate->environment().monitor);
-        QVERIFY(h.monitor().isPolling());
-        h.monitor().check();
+        QVERIFY(h.monitor().isWatching());
+        QCoreApplication::processEvents();
         QCOMPARE(h.store().count(), 0);
         h.systemClipboard.copyText(QStringLiteral("a new copy"));
-        h.monitor().check();
         QTRY_COMPARE(h.store().count(), 1);
     }
 
-    void switchedOffAtLaunchNothingPolls()
+    void switchedOffAtLaunchNothingIsWatched()
     {
         Harness h(false);
-        QVERIFY(!h.monitor().isPolling());
+        QVERIFY(!h.monitor().isWatching());
         h.delegate->preferences().setMonitorsClipboard(true);
-        QVERIFY(h.monitor().isPolling());
+        QVERIFY(h.monitor().isWatching());
     }
 
     void pauseFromTheStatusMenu()
@@ -62,12 +61,12 @@ private Q_SLOTS:
         QVERIFY(h.delegate->preferences().isClipboardPaused());
         QVERIFY(h.delegate->statusMenuState().isClipboardPaused);
         QCOMPARE(h.settings.value(QStringLiteral("clipboardPaused")).toBool(), true);
-        QVERIFY(!h.monitor().isPolling());
+        QVERIFY(!h.monitor().isWatching());
 
         h.systemClipboard.copyText(QStringLiteral("copied while paused"));
         h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
-        QVERIFY(h.monitor().isPolling());
-        h.monitor().check();
+        QVERIFY(h.monitor().isWatching());
+        QCoreApplication::processEvents();
         QCOMPARE(h.systemClipboard.readCount(), 0);
     }
 
@@ -75,12 +74,11 @@ private Q_SLOTS:
     {
         Harness h;
         h.systemClipboard.copyText(QStringLiteral("to copy back"));
-        h.monitor().check();
         QTRY_COMPARE(h.store().count(), 1);
         QVERIFY(h.store().copy(h.store().items().first(), h.monitor().systemClipboard(), h.clock.now()));
         QCOMPARE(h.monitor().ownChangeCount, std::optional<qint64>(h.systemClipboard.changeCount()));
         const int reads = h.systemClipboard.readCount();
-        h.monitor().check();
+        QCoreApplication::processEvents();
         QCOMPARE(h.systemClipboard.readCount(), reads);
     }
 
@@ -102,7 +100,7 @@ private Q_SLOTS:
             image.save(&buffer, "png");
             copy.data.append({ QStringLiteral("image/png"), png });
             h.systemClipboard.copy(copy);
-            h.monitor().check();
+            QCoreApplication::processEvents();
             if (i == 0)
                 QTRY_COMPARE(h.alerts.alerts().size(), 1);
         }

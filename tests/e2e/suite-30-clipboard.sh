@@ -18,9 +18,9 @@ offer() {
 sql() { sqlite3 -readonly "$CLIP_DB" "$1" 2>/dev/null; }
 recorded_text() { [ "$(sql "SELECT count(*) FROM clipboard_item WHERE content = '$1'")" = 1 ]; }
 item_count() { sql "SELECT count(*) FROM clipboard_item"; }
-# Waits past two polls and the capture, then tells whether the count is still $1.
+# Waits past the capture, then tells whether the count is still $1.
 count_stays() { sleep 1.5; [ "$(item_count)" = "$1" ]; }
-# Waits past two polls and the capture, then tells whether the query still counts nothing.
+# Waits past the capture, then tells whether the query still counts nothing.
 count_stays_without() { sleep 1.5; [ "$(sql "$1")" = 0 ]; }
 side_files() { find "$CLIP_FOLDER/Images" "$CLIP_FOLDER/Thumbnails" "$CLIP_FOLDER/Text" -type f 2>/dev/null | wc -l; }
 
@@ -34,6 +34,12 @@ check "what is on the clipboard at launch is not recorded" \
 printf 'copied with xclip' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
 PIDS+=($!)
 check "a text copy is recorded" wait_until 5 recorded_text "copied with xclip"
+
+# Another program copying ten times a second, each copy held until the next: none is missed.
+"$OFFER" --burst 30 100 "burst copy" >"$W/burst.out" 2>&1 &
+PIDS+=($!)
+burst_recorded() { [ "$(sql "SELECT count(*) FROM clipboard_item WHERE content LIKE 'burst copy %'")" = 30 ]; }
+check "every copy of a burst of 30 at ten a second is recorded" wait_until 10 burst_recorded
 
 convert -size 96x64 xc:orange "$W/picture.png" 2>/dev/null
 xclip -selection clipboard -t image/png -i "$W/picture.png" -quiet >/dev/null 2>&1 &

@@ -8,10 +8,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Shell/Preferences.h"
 
-#include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
-
-#include <qcoro/qcorofuture.h>
 
 namespace {
 
@@ -46,9 +43,9 @@ ClipboardMonitor::ClipboardMonitor(ClipboardStore &store, Preferences &preferenc
     , m_frontApp(frontApp)
     , m_clock(clock)
 {
-    m_timer.setInterval(500);
-    m_timer.setTimerType(Qt::CoarseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::check);
+    // Queued: the clipboard is read once the change's own signalling is over, and a copy-back
+    // has told us its change count before its change is looked at.
+    connect(&m_systemClipboard, &SystemClipboard::changed, this, &ClipboardMonitor::check, Qt::QueuedConnection);
     // Captures yield to the interface: they are background work.
     m_captures.setThreadPriority(QThread::LowPriority);
     m_changeCount = m_systemClipboard.changeCount();
@@ -97,15 +94,11 @@ const QStringList &ClipboardMonitor::ignoredApps()
 void ClipboardMonitor::update()
 {
     refreshAccess();
-    if (m_preferences.isRecordingClipboard()) {
-        if (!m_timer.isActive()) {
-            // Copies made while recording was off are never recorded.
-            m_changeCount = m_systemClipboard.changeCount();
-            m_timer.start();
-        }
-    } else {
-        m_timer.stop();
-    }
+    const bool watching = m_preferences.isRecordingClipboard();
+    // Copies made while recording was off are never recorded.
+    if (watching && !m_watching)
+        m_changeCount = m_systemClipboard.changeCount();
+    m_watching = watching;
 }
 
 void ClipboardMonitor::refreshAccess()
@@ -119,6 +112,8 @@ void ClipboardMonitor::refreshAccess()
 
 void ClipboardMonitor::check()
 {
+    if (!m_watching)
+        return;
     const qint64 count = m_systemClipboard.changeCount();
     if (count == m_changeCount)
         return;
@@ -206,22 +201,14 @@ std::optional<ClipboardContents> ClipboardMonitor::read()
     return std::nullopt;
 }
 
-QCoro::Task<> ClipboardMonitor::process(ClipboardContents contents)
+void ClipboardMonitor::process(ClipboardContents contents)
 {
     using Outcome = Result<std::optional<ClipboardCapture>>;
-    QPointer<ClipboardMonitor> self(this);
-    // The future is made in a statement of its own: GCC 12 mishandles temporaries inside a
-    // co_await expression.
-    QFuture<Outcome> future
-        = QtConcurrent::run(&m_captures, &ClipboardCaptures::make, std::move(contents), m_store.folder());
-    const Outcome outcome = co_await future;
-    if (!self)
-        co_return;
-    if (!outcome) {
-        if (onError)
-            onError(outcome.error());
-        co_return;
-    }
-    if (outcome.value())
-        m_store.record(*outcome.value());
+    QtConcurrent::run(&m_captures, &ClipboardCaptures::make, std::move(contents), m_store.folder())
+        .then(this, [this](const Outcome &outcome) {
+            if (!outcome)
+                Q_EMIT captureFailed(outcome.error());
+            else if (outcome.value())
+                m_store.record(*outcome.value());
+        });
 }

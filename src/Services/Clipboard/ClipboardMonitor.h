@@ -7,11 +7,7 @@
 
 #include <QObject>
 #include <QThreadPool>
-#include <QTimer>
 
-#include <qcoro/qcorotask.h>
-
-#include <functional>
 #include <optional>
 
 class ClipboardStore;
@@ -21,8 +17,9 @@ class Preferences;
 
 // Watches the clipboard and records every new copy made in any application, except the
 // application's own copy-backs, copies marked secret or transient, and copies made while a
-// password manager is in front. Polls twice a second while recording is on; the capture of a
-// change runs off the main thread and is recorded in the order the captures finish.
+// password manager is in front. While recording is on, every change the clipboard signals is
+// looked at as it happens (X11 announces each one, so none is missed and nothing polls); the
+// capture of a change runs off the main thread and is recorded in the order the captures finish.
 class ClipboardMonitor final : public QObject
 {
     Q_OBJECT
@@ -30,28 +27,26 @@ class ClipboardMonitor final : public QObject
 public:
     using Access = ClipboardAccess;
 
-    // What is on the clipboard now is never recorded. Does not start polling: update() does.
+    // What is on the clipboard now is never recorded. Does not start watching: update() does.
     ClipboardMonitor(ClipboardStore &store, Preferences &preferences, SystemClipboard &systemClipboard,
         FrontApp &frontApp, const Clock &clock, QObject *parent = nullptr);
     ~ClipboardMonitor() override;
 
     // The clipboard permission as last read.
     Access access() const { return m_access; }
-    bool isPolling() const { return m_timer.isActive(); }
+    bool isWatching() const { return m_watching; }
     // The watched clipboard: where views copy entries back to.
     SystemClipboard &systemClipboard() const { return m_systemClipboard; }
 
-    // The change count of the application's own last write to the clipboard; a poll that sees
-    // exactly this count records nothing.
+    // The change count of the application's own last write to the clipboard; a change that
+    // brings exactly this count records nothing.
     std::optional<qint64> ownChangeCount;
-    // Called on the main thread with the error of a capture that failed.
-    std::function<void(const Error &error)> onError;
 
-    // Re-reads the permission, then starts polling (from the current change count) when
+    // Re-reads the permission, then starts watching (from the current change count) when
     // recording is switched on and not paused, or stops it otherwise.
     void update();
     void refreshAccess();
-    // One poll.
+    // Looks at the clipboard once: records a new change, if any, while watching.
     void check();
     // Records the current clipboard without the permission test (where the system asks the
     // user on a first read), then re-reads the permission.
@@ -64,10 +59,12 @@ public:
 
 Q_SIGNALS:
     void accessChanged(ClipboardAccess access);
+    // A capture failed (a side file could not be written); nothing was recorded.
+    void captureFailed(const Error &error);
 
 private:
     std::optional<ClipboardContents> read();
-    QCoro::Task<> process(ClipboardContents contents);
+    void process(ClipboardContents contents);
 
     ClipboardStore &m_store;
     Preferences &m_preferences;
@@ -75,7 +72,7 @@ private:
     FrontApp &m_frontApp;
     const Clock &m_clock;
     Access m_access = Access::Allowed;
-    QTimer m_timer;
+    bool m_watching = false;
     qint64 m_changeCount = 0;
     QThreadPool m_captures;
 };
