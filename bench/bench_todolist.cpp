@@ -60,7 +60,7 @@ int main(int argc, char **argv)
     auto *layout = new QVBoxLayout(&root);
     QElapsedTimer build;
     build.start();
-    auto *list = new TodoListView(store.get(), &state, Density::Compact, &root);
+    auto *list = new TodoListView(*store, state, Density::Compact, &root);
     layout->addWidget(list);
     new ConfettiLayer(&root);
     list->setMaxHeight(340);

@@ -45,7 +45,7 @@ struct TodoListFixture
         input = new QLineEdit(root.get());
         layout->addWidget(input);
         QObject::connect(state.get(), &TodosTabState::inputFocusRequested, input, [this] { input->setFocus(); });
-        list = new TodoListView(store.get(), state.get(), density, root.get());
+        list = new TodoListView(*store, *state, density, root.get());
         layout->addWidget(list);
         layout->addStretch();
         confetti = new ConfettiLayer(root.get());

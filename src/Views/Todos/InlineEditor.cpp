@@ -23,10 +23,6 @@ InlineEditor::InlineEditor(const QString &text, qreal fontSize, QWidget *parent)
     f.setPixelSize(qRound(fontSize));
     setFont(f);
     setAccessibleName(tr("Edit todo"));
-    connect(this, &QLineEdit::textEdited, this, [this](const QString &edited) {
-        if (onTextChanged)
-            onTextChanged(edited);
-    });
 }
 
 void InlineEditor::setDraft(const QString &text)
@@ -99,12 +95,10 @@ void InlineEditor::finish(bool saving)
     if (m_finished)
         return;
     m_finished = true;
-    // The host usually drops this editor from the callback (with deleteLater, as we are still
+    // The host usually drops this editor from its slot (with deleteLater, as we are still
     // inside one of its event handlers).
-    if (saving) {
-        if (onCommit)
-            onCommit();
-    } else if (onCancel) {
-        onCancel();
-    }
+    if (saving)
+        Q_EMIT committed();
+    else
+        Q_EMIT cancelled();
 }

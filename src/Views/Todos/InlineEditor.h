@@ -2,8 +2,6 @@
 
 #include <QLineEdit>
 
-#include <functional>
-
 // The borderless one-line field that stands in for a todo's title while it is edited in
 // place. It takes the keyboard focus by itself once it is in a window, with the insertion
 // point after the last character, and ends the edit in exactly one of two ways, whichever
@@ -18,15 +16,16 @@ class InlineEditor final : public QLineEdit
 public:
     explicit InlineEditor(const QString &text, qreal fontSize, QWidget *parent = nullptr);
 
-    // Called with the text after every change the user makes.
-    std::function<void(const QString &text)> onTextChanged;
-    std::function<void()> onCommit;
-    std::function<void()> onCancel;
-
     // Shows the host's text; an equal text is left alone so the insertion point survives.
     void setDraft(const QString &text);
 
     bool isFinished() const { return m_finished; }
+
+Q_SIGNALS:
+    // The edit ended: committed by Return, Enter or a loss of focus, or cancelled by Escape.
+    // Exactly one of them, once; every change the user makes comes as textEdited() before.
+    void committed();
+    void cancelled();
 
 protected:
     bool event(QEvent *event) override;

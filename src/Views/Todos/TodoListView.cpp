@@ -10,6 +10,8 @@
 #include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodoSectionHeading.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
@@ -32,12 +34,12 @@ const QString slideName = QStringLiteral("vemraSlide");
 
 } // namespace
 
-TodoListView::TodoListView(TodoStore *store, TodosTabState *state, Density density, QWidget *parent)
+TodoListView::TodoListView(TodoStore &store, TodosTabState &state, Density density, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_state(state)
     , m_density(density)
-    , m_today(state ? state->today() : QDate::currentDate())
+    , m_today(state.today())
     , m_scroll(new QScrollArea(this))
     , m_content(new QWidget)
     , m_keys(new KeyMonitor(this))
@@ -65,19 +67,14 @@ TodoListView::TodoListView(TodoStore *store, TodosTabState *state, Density densi
 
     m_keys->setHandler([this](const QKeyEvent &key) { return handleKey(key); });
 
-    onPickDay = [this](const Todo &todo) {
-        if (m_state)
-            m_state->beginMove(todo.id);
-    };
-    if (m_state) {
-        connect(m_state, &TodosTabState::todosChanged, this, &TodoListView::rebuild);
-        connect(m_state, &TodosTabState::dayChanged, this, &TodoListView::rebuild);
-        connect(m_state, &TodosTabState::todayChanged, this, &TodoListView::rebuild);
-        connect(m_state, &TodosTabState::selectionChanged, this, [this] {
-            updateRowStates();
-            scrollToSelection();
-        });
-    }
+    connect(&m_state, &TodosTabState::todosChanged, this, &TodoListView::rebuild);
+    connect(&m_state, &TodosTabState::dayChanged, this, &TodoListView::rebuild);
+    connect(&m_state, &TodosTabState::todayChanged, this, &TodoListView::rebuild);
+    connect(&m_state, &TodosTabState::selectionChanged, this, [this] {
+        updateRowStates();
+        scrollToSelection();
+    });
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &TodoListView::refreshHover);
     rebuild();
 }
 
@@ -121,7 +118,7 @@ TodoSectionHeading *TodoListView::heading(const QDate &day) const
 
 std::optional<Todo> TodoListView::selectedTodo() const
 {
-    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    const std::optional<QUuid> selection = m_state.selection();
     if (!selection)
         return std::nullopt;
     for (const TodoSection &section : m_sections) {
@@ -153,30 +150,26 @@ TodoRow *TodoListView::makeRow(const Todo &todo)
 {
     auto *row = new TodoRow(todo, m_density, m_today, m_content);
     const QUuid id = todo.id;
-    row->onSelect = [this, id] { select(id); };
-    row->onToggle = [this, id] { toggle(id); };
-    row->onEdit = [this, id] { beginEditing(id); };
-    row->onCommit = [this] { finishEditing(true, true); };
-    row->onCancel = [this] { finishEditing(false, true); };
-    row->onDelete = [this, id] { deleteTodo(id); };
-    row->onSchedule = [this, id](const std::optional<QDate> &day) { schedule(id, day); };
-    row->onPickDay = [this, id] {
-        const std::optional<Todo> todo = m_store ? m_store->todo(id) : std::nullopt;
-        if (todo && onPickDay)
-            onPickDay(*todo);
-    };
-    row->onDraftChanged = [this](const QString &text) { m_draft = text; };
-    row->onDragMoved = [this, id](qreal dy) { dragRow(id, dy); };
-    row->onDragEnded = [this] { dropRow(); };
+    connect(row, &TodoRow::selectRequested, this, [this, id] { select(id); });
+    connect(row, &TodoRow::toggleRequested, this, [this, id] { toggle(id); });
+    connect(row, &TodoRow::editRequested, this, [this, id] { beginEditing(id); });
+    connect(row, &TodoRow::commitRequested, this, [this] { finishEditing(true, true); });
+    connect(row, &TodoRow::cancelRequested, this, [this] { finishEditing(false, true); });
+    connect(row, &TodoRow::deleteRequested, this, [this, id] { deleteTodo(id); });
+    connect(row, &TodoRow::scheduleRequested, this, [this, id](const std::optional<QDate> &day) { schedule(id, day); });
+    // "Another Day…": the calendar card shows to give the todo its day.
+    connect(row, &TodoRow::pickDayRequested, this, [this, id] { m_state.beginMove(id); });
+    connect(row, &TodoRow::draftChanged, this, [this](const QString &text) { m_draft = text; });
+    connect(row, &TodoRow::dragMoved, this, [this, id](qreal dy) { dragRow(id, dy); });
+    connect(row, &TodoRow::dragEnded, this, &TodoListView::dropRow);
+    connect(row, &TodoRow::menuClosed, this, &TodoListView::refreshHover);
     return row;
 }
 
 void TodoListView::rebuild()
 {
-    if (!m_state)
-        return;
-    m_today = m_state->today();
-    m_sections = m_state->sections();
+    m_today = m_state.today();
+    m_sections = m_state.sections();
 
     QSet<QUuid> shown;
     for (const TodoSection &section : std::as_const(m_sections)) {
@@ -224,7 +217,7 @@ void TodoListView::rebuild()
                 connect(h, &QAbstractButton::clicked, this, [this, day] { clickHeading(day); });
                 m_headings.insert(section.day, h);
             }
-            h->setState(m_today, m_state->day() == section.day, first);
+            h->setState(m_today, m_state.day() == section.day, first);
             first = false;
         }
     }
@@ -266,7 +259,7 @@ void TodoListView::fadeIn(QWidget *row)
 
 void TodoListView::updateRowStates()
 {
-    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    const std::optional<QUuid> selection = m_state.selection();
     for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
         it.value()->setSelected(selection == it.key());
         it.value()->setDragging(m_drag && m_drag->id == it.key());
@@ -341,6 +334,7 @@ void TodoListView::relayout(bool animated)
             slide->setObjectName(slideName);
             slide->setDuration(reorderDurationMs);
             slide->setEasingCurve(QEasingCurve::OutCubic);
+            connect(slide, &QAbstractAnimation::finished, this, &TodoListView::refreshHover);
         }
         slide->stop();
         slide->setStartValue(w->pos());
@@ -364,6 +358,36 @@ void TodoListView::relayout(bool animated)
     }
     if (m_maxHeight)
         setFixedHeight(qMin(m_contentHeight, *m_maxHeight));
+    refreshHover();
+}
+
+void TodoListView::refreshHover()
+{
+    // While another popup (a row's menu) is open the rows keep their look; it is asked again
+    // once the menu has closed. The panel itself may be a popup.
+    const QWidget *popup = QApplication::activePopupWidget();
+    if (popup && popup != window())
+        return;
+    const QPoint pointer = QCursor::pos();
+    const QWidget *viewport = m_scroll->viewport();
+    const bool inside = isVisible() && viewport->rect().contains(viewport->mapFromGlobal(pointer));
+    const QPoint at = m_content->mapFromGlobal(pointer);
+    for (TodoRow *row : std::as_const(m_rows))
+        row->setHovered(inside && row->isVisible() && row->geometry().contains(at));
+}
+
+void TodoListView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refreshHover();
+}
+
+void TodoListView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A row hovered when the surface closed is not hovered when it opens again elsewhere.
+    for (TodoRow *row : std::as_const(m_rows))
+        row->setHovered(false);
 }
 
 QSize TodoListView::sizeHint() const
@@ -384,24 +408,19 @@ bool TodoListView::eventFilter(QObject *watched, QEvent *event)
 
 void TodoListView::requestInputFocus()
 {
-    if (m_state)
-        m_state->focusRequested(VemraTab::Todos);
+    m_state.focusRequested(VemraTab::Todos);
 }
 
 void TodoListView::select(const QUuid &id)
 {
-    if (!m_state)
-        return;
-    m_state->setSelection(id);
+    m_state.setSelection(id);
     requestInputFocus();
 }
 
 void TodoListView::toggle(const QUuid &id)
 {
-    if (!m_store)
-        return;
-    m_store->toggle(id);
-    const std::optional<Todo> todo = m_store->todo(id);
+    m_store.toggle(id);
+    const std::optional<Todo> todo = m_store.todo(id);
     if (todo && todo->isCompleted) {
         ConfettiLayer::throwFrom(this, id);
         Sounds::playDone();
@@ -412,9 +431,9 @@ void TodoListView::beginEditing(const QUuid &id)
 {
     finishEditing(true, false);
     TodoRow *row = m_rows.value(id);
-    if (!row || !m_state)
+    if (!row)
         return;
-    m_state->setSelection(id);
+    m_state.setSelection(id);
     m_draft = row->todo().title;
     m_editingID = id;
     row->setEditing(true, m_draft);
@@ -430,8 +449,8 @@ void TodoListView::finishEditing(bool save, bool refocus)
     TodoRow *row = m_rows.value(id);
     if (row)
         row->setEditing(false);
-    if (save && row && m_store)
-        m_store->rename(id, m_draft);
+    if (save && row)
+        m_store.rename(id, m_draft);
     if (refocus)
         requestInputFocus();
     relayout(true);
@@ -444,7 +463,7 @@ void TodoListView::deleteTodo(const QUuid &id)
         if (TodoRow *row = m_rows.value(id))
             row->setEditing(false);
     }
-    if (m_state && m_state->selection() == id) {
+    if (m_state.selection() == id) {
         const QList<Todo> all = rows();
         QList<Todo> remaining;
         qsizetype index = -1;
@@ -455,35 +474,33 @@ void TodoListView::deleteTodo(const QUuid &id)
                 remaining.append(all.at(i));
         }
         if (remaining.isEmpty())
-            m_state->setSelection(std::nullopt);
+            m_state.setSelection(std::nullopt);
         else
-            m_state->setSelection(remaining.at(qMin(qMax<qsizetype>(index, 0), remaining.size() - 1)).id);
+            m_state.setSelection(remaining.at(qMin(qMax<qsizetype>(index, 0), remaining.size() - 1)).id);
     }
-    if (m_store)
-        m_store->remove(id);
+    m_store.remove(id);
     Sounds::playPop();
 }
 
 void TodoListView::schedule(const QUuid &id, const std::optional<QDate> &day)
 {
-    if (m_store)
-        m_store->schedule(id, day);
+    m_store.schedule(id, day);
 }
 
 bool TodoListView::handleKey(const QKeyEvent &key)
 {
-    if (m_editingID || !m_state)
+    if (m_editingID)
         return false;
     // ⌘ (Ctrl), ⌥ and ⌃ keys belong to the surface's shortcuts; Shift and the keypad do not matter.
     if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    if (!m_state->selection()) {
+    if (!m_state.selection()) {
         if (key.key() != Qt::Key_Down)
             return false;
         const QList<Todo> all = rows();
         if (all.isEmpty())
             return false;
-        m_state->setSelection(all.first().id);
+        m_state.setSelection(all.first().id);
         return true;
     }
     const std::optional<Todo> selected = selectedTodo();
@@ -503,7 +520,7 @@ bool TodoListView::handleKey(const QKeyEvent &key)
             deleteTodo(selected->id);
         return true;
     case Qt::Key_Escape:
-        m_state->setSelection(std::nullopt);
+        m_state.setSelection(std::nullopt);
         return true;
     case Qt::Key_Down:
         moveSelection(1);
@@ -513,22 +530,20 @@ bool TodoListView::handleKey(const QKeyEvent &key)
         return true;
     default:
         // Typing goes on to the input line, and the row lets go of the selection.
-        m_state->setSelection(std::nullopt);
+        m_state.setSelection(std::nullopt);
         return false;
     }
 }
 
 void TodoListView::moveSelection(int by)
 {
-    if (!m_state)
-        return;
     const QList<Todo> all = rows();
     if (all.isEmpty()) {
-        m_state->setSelection(std::nullopt);
+        m_state.setSelection(std::nullopt);
         return;
     }
     qsizetype index = -1;
-    if (const std::optional<QUuid> selection = m_state->selection()) {
+    if (const std::optional<QUuid> selection = m_state.selection()) {
         for (qsizetype i = 0; i < all.size(); ++i) {
             if (all.at(i).id == *selection) {
                 index = i;
@@ -537,21 +552,20 @@ void TodoListView::moveSelection(int by)
         }
     }
     if (index < 0) {
-        m_state->setSelection(all.first().id);
+        m_state.setSelection(all.first().id);
         return;
     }
     const qsizetype target = index + by;
     if (target < 0)
-        m_state->setSelection(std::nullopt);
+        m_state.setSelection(std::nullopt);
     else
-        m_state->setSelection(all.at(qMin(target, all.size() - 1)).id);
+        m_state.setSelection(all.at(qMin(target, all.size() - 1)).id);
 }
 
 void TodoListView::surfaceHidden()
 {
     finishEditing(true, false);
-    if (m_state)
-        m_state->setSelection(std::nullopt);
+    m_state.setSelection(std::nullopt);
     if (m_drag) {
         m_drag.reset();
         updateRowStates();
@@ -561,18 +575,16 @@ void TodoListView::surfaceHidden()
 
 void TodoListView::clickHeading(const QDate &day)
 {
-    if (!m_state)
-        return;
-    const bool filtered = m_state->day() == day;
+    const bool filtered = m_state.day() == day;
     if (!filtered && Days::distance(m_today, day) != 0)
-        m_state->setDay(day);
+        m_state.setDay(day);
     else
-        m_state->setDay(std::nullopt);
+        m_state.setDay(std::nullopt);
 }
 
 void TodoListView::scrollToSelection()
 {
-    const std::optional<QUuid> selection = m_state ? m_state->selection() : std::nullopt;
+    const std::optional<QUuid> selection = m_state.selection();
     if (!selection || !m_frames.contains(*selection) || !m_rows.contains(*selection))
         return;
     const QRectF frame = m_frames.value(*selection);
@@ -618,8 +630,8 @@ void TodoListView::dropRow()
     updateRowStates();
     if (drag.to != drag.from) {
         const QList<QUuid> group = peers(drag.id);
-        if (group.contains(drag.id) && m_store)
-            m_store->move(drag.id, drag.to, group);
+        if (group.contains(drag.id))
+            m_store.move(drag.id, drag.to, group);
     }
     relayout(true);
     const QUuid dropped = drag.id;

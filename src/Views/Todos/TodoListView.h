@@ -6,10 +6,8 @@
 #include "Views/Todos/TodoRowDrag.h"
 
 #include <QHash>
-#include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class KeyMonitor;
@@ -36,16 +34,13 @@ class TodoListView final : public QWidget
     Q_OBJECT
 
 public:
-    TodoListView(TodoStore *store, TodosTabState *state, Density density, QWidget *parent = nullptr);
+    TodoListView(TodoStore &store, TodosTabState &state, Density density, QWidget *parent = nullptr);
     ~TodoListView() override;
 
     // Hiding the surface ends an edit (keeping the draft), the selection and a drag.
     void follow(Surface *surface);
     // The most height the list takes before it scrolls; nothing: whatever the surface gives.
     void setMaxHeight(std::optional<int> maxHeight);
-
-    // "Another Day…" of a row's menu; by default starts moving the todo with the calendar.
-    std::function<void(const Todo &todo)> onPickDay;
 
     // Every shown todo, section after section: the order of keyboard navigation.
     QList<Todo> rows() const;
@@ -77,6 +72,10 @@ public:
     void moveSelection(int by);
     void surfaceHidden();
 
+    // Gives the hover look to the row under the pointer, and to no other: rows that moved under
+    // a pointer that stood still learn it here, after every relayout, scroll, menu and drag.
+    void refreshHover();
+
     // The steps of a drag, as the rows report them.
     void dragRow(const QUuid &id, qreal dy);
     void dropRow();
@@ -88,6 +87,8 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void rebuild();
@@ -103,8 +104,8 @@ private:
     TodoRow *makeRow(const Todo &todo);
     int viewportWidth() const;
 
-    QPointer<TodoStore> m_store;
-    QPointer<TodosTabState> m_state;
+    TodoStore &m_store;
+    TodosTabState &m_state;
     Density m_density;
     QDate m_today;
     QList<TodoSection> m_sections;

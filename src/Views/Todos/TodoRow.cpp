@@ -47,10 +47,7 @@ TodoRow::TodoRow(const Todo &todo, Density density, const QDate &today, QWidget 
     m_checkbox->resize(m_checkbox->sizeHint());
     m_checkbox->setChecked(todo.isCompleted);
     ConfettiLayer::markSource(m_checkbox, todo.id);
-    connect(m_checkbox, &QAbstractButton::clicked, this, [this] {
-        if (onToggle)
-            onToggle();
-    });
+    connect(m_checkbox, &QAbstractButton::clicked, this, &TodoRow::toggleRequested);
     updateTexts();
 }
 
@@ -107,18 +104,9 @@ void TodoRow::setEditing(bool editing, const QString &draft)
         return;
     if (editing) {
         m_editor = new InlineEditor(draft, Densities::fontSize(m_density), this);
-        m_editor->onTextChanged = [this](const QString &text) {
-            if (onDraftChanged)
-                onDraftChanged(text);
-        };
-        m_editor->onCommit = [this] {
-            if (onCommit)
-                onCommit();
-        };
-        m_editor->onCancel = [this] {
-            if (onCancel)
-                onCancel();
-        };
+        connect(m_editor, &InlineEditor::textEdited, this, &TodoRow::draftChanged);
+        connect(m_editor, &InlineEditor::committed, this, &TodoRow::commitRequested);
+        connect(m_editor, &InlineEditor::cancelled, this, &TodoRow::cancelRequested);
         m_title->hide();
         layoutChildren();
         m_editor->show();
@@ -127,9 +115,7 @@ void TodoRow::setEditing(bool editing, const QString &draft)
         m_editor = nullptr;
         // Reports from the field are over once the host ends the edit; it may be inside one of
         // the field's own handlers, so the field goes on the next turn.
-        editor->onCommit = nullptr;
-        editor->onCancel = nullptr;
-        editor->onTextChanged = nullptr;
+        editor->disconnect(this);
         editor->hide();
         editor->deleteLater();
         m_title->show();
@@ -178,14 +164,8 @@ void TodoRow::ensureActions()
     m_editButton->setGeometry(0, 0, edit.width(), edit.height());
     m_deleteButton->setGeometry(edit.width() + actionSpacing, 0, remove.width(), remove.height());
     m_actions->resize(edit.width() + actionSpacing + remove.width(), qMax(edit.height(), remove.height()));
-    connect(m_editButton, &QAbstractButton::clicked, this, [this] {
-        if (onEdit)
-            onEdit();
-    });
-    connect(m_deleteButton, &QAbstractButton::clicked, this, [this] {
-        if (onDelete)
-            onDelete();
-    });
+    connect(m_editButton, &QAbstractButton::clicked, this, &TodoRow::editRequested);
+    connect(m_deleteButton, &QAbstractButton::clicked, this, &TodoRow::deleteRequested);
     auto *opacity = new QGraphicsOpacityEffect(m_actions);
     opacity->setOpacity(0);
     m_actions->setGraphicsEffect(opacity);
@@ -308,20 +288,25 @@ void TodoRow::paintEvent(QPaintEvent *)
         p, bounds, radius, Theme::color(fill, pal), isEditing() ? Theme::color(Theme::focusRing, pal) : QColor());
 }
 
+void TodoRow::setHovered(bool hovered)
+{
+    if (hovered == m_hovered)
+        return;
+    m_hovered = hovered;
+    updateActions(true);
+    update();
+}
+
 void TodoRow::enterEvent(QEnterEvent *event)
 {
     QWidget::enterEvent(event);
-    m_hovered = true;
-    updateActions(true);
-    update();
+    setHovered(true);
 }
 
 void TodoRow::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
-    m_hovered = false;
-    updateActions(true);
-    update();
+    setHovered(false);
 }
 
 void TodoRow::mousePressEvent(QMouseEvent *event)
@@ -345,8 +330,7 @@ void TodoRow::mouseMoveEvent(QMouseEvent *event)
     if (!m_pressDragging && QLineF(QPointF(), delta).length() < dragThreshold)
         return;
     m_pressDragging = true;
-    if (onDragMoved)
-        onDragMoved(delta.y());
+    Q_EMIT dragMoved(delta.y());
 }
 
 void TodoRow::mouseReleaseEvent(QMouseEvent *event)
@@ -358,12 +342,10 @@ void TodoRow::mouseReleaseEvent(QMouseEvent *event)
     const bool dragged = m_pressDragging;
     m_pressAt.reset();
     m_pressDragging = false;
-    if (dragged) {
-        if (onDragEnded)
-            onDragEnded();
-    } else if (!isEditing() && rect().contains(event->position().toPoint()) && onSelect) {
-        onSelect();
-    }
+    if (dragged)
+        Q_EMIT dragEnded();
+    else if (!isEditing() && rect().contains(event->position().toPoint()))
+        Q_EMIT selectRequested();
 }
 
 void TodoRow::mouseDoubleClickEvent(QMouseEvent *event)
@@ -373,8 +355,7 @@ void TodoRow::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    if (onEdit)
-        onEdit();
+    Q_EMIT editRequested();
 }
 
 QList<TodoRow::MoveTo> TodoRow::moveToItems(const Todo &todo, const QDate &today)
@@ -391,30 +372,22 @@ QList<TodoRow::MoveTo> TodoRow::moveToItems(const Todo &todo, const QDate &today
 QMenu *TodoRow::makeContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    const QPointer<TodoRow> self(this);
-    const auto call = [self](std::function<void()> TodoRow::*callback) {
-        return [self, callback] {
-            if (self && (self->*callback))
-                (self->*callback)();
-        };
-    };
-    connect(menu->addAction(tr("Edit")), &QAction::triggered, this, call(&TodoRow::onEdit));
+    connect(menu->addAction(tr("Edit")), &QAction::triggered, this, &TodoRow::editRequested);
     connect(menu->addAction(m_todo.isCompleted ? tr("Mark as Not Done") : tr("Mark as Done")), &QAction::triggered,
-        this, call(&TodoRow::onToggle));
+        this, &TodoRow::toggleRequested);
     QMenu *moveTo = menu->addMenu(tr("Move to"));
     for (const MoveTo &item : moveToItems(m_todo, m_today)) {
         QAction *action = moveTo->addAction(item.title);
         action->setEnabled(item.enabled);
         const std::optional<QDate> day = item.day;
-        connect(action, &QAction::triggered, this, [self, day] {
-            if (self && self->onSchedule)
-                self->onSchedule(day);
-        });
+        connect(action, &QAction::triggered, this, [this, day] { Q_EMIT scheduleRequested(day); });
     }
     moveTo->addSeparator();
-    connect(moveTo->addAction(tr("Another Day…")), &QAction::triggered, this, call(&TodoRow::onPickDay));
+    connect(moveTo->addAction(tr("Another Day…")), &QAction::triggered, this, &TodoRow::pickDayRequested);
     menu->addSeparator();
-    connect(menu->addAction(tr("Delete")), &QAction::triggered, this, call(&TodoRow::onDelete));
+    connect(menu->addAction(tr("Delete")), &QAction::triggered, this, &TodoRow::deleteRequested);
+    // After the chosen action has run: the rows may have moved under the pointer meanwhile.
+    connect(menu, &QMenu::aboutToHide, this, &TodoRow::menuClosed, Qt::QueuedConnection);
     return menu;
 }
 

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QMenu;
@@ -20,9 +19,10 @@ class TodoTitleText;
 // One todo of the todo list: its checkbox, its title (or the inline editor while the title is
 // edited in place), the day of an overdue todo, the "Edit" and "Delete" buttons shown under
 // the pointer or on the selected row, and a context menu. The row owns no data and never
-// changes a todo: every action is a callback that the list turns into a store change. Besides
+// changes a todo: every action is a signal that the list turns into a store change. Besides
 // the pointer's presence it keeps only the press that may become a drag, which it reports as a
-// vertical distance from where the press began.
+// vertical distance from where the press began. Where the pointer is, the list tells it again
+// whenever rows move under a pointer that stood still (setHovered()).
 class TodoRow final : public QWidget
 {
     Q_OBJECT
@@ -53,6 +53,7 @@ public:
     bool isEditing() const { return m_editor != nullptr; }
     bool isDragging() const { return m_dragging; }
     bool isHovered() const { return m_hovered; }
+    void setHovered(bool hovered);
     // Whether "Edit" and "Delete" are shown (the rule, not the fade's progress).
     bool showsActions() const;
     // The day under the title of an overdue todo; nothing for one due today, later or never.
@@ -69,23 +70,27 @@ public:
     // The context menu as shown on a secondary click (the caller owns it).
     QMenu *makeContextMenu(QWidget *parent = nullptr);
 
-    std::function<void()> onSelect;
-    std::function<void()> onToggle;
-    std::function<void()> onEdit;
-    std::function<void()> onCommit;
-    std::function<void()> onCancel;
-    std::function<void()> onDelete;
-    std::function<void(const std::optional<QDate> &day)> onSchedule;
-    std::function<void()> onPickDay;
-    std::function<void(const QString &draft)> onDraftChanged;
-    // A press moved at least 4 pixels: the vertical distance from the press, on every move.
-    std::function<void(qreal dy)> onDragMoved;
-    // The press of a drag was released.
-    std::function<void()> onDragEnded;
-
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void selectRequested();
+    void toggleRequested();
+    void editRequested();
+    void commitRequested();
+    void cancelRequested();
+    void deleteRequested();
+    // The "Move to" menu: a day, or none for today (no day).
+    void scheduleRequested(const std::optional<QDate> &day);
+    void pickDayRequested();
+    void draftChanged(const QString &draft);
+    // A press moved at least 4 pixels: the vertical distance from the press, on every move.
+    void dragMoved(qreal dy);
+    // The press of a drag was released.
+    void dragEnded();
+    // The context menu closed, whatever it did.
+    void menuClosed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

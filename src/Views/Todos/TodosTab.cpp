@@ -38,7 +38,7 @@ TodosTab::TodosTab(TodoStore &store, TodosTabState &state, Density density, cons
     , m_calendar(new CalendarPanel(state, density))
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
-    , m_list(new TodoListView(&store, &state, density))
+    , m_list(new TodoListView(store, state, density))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);

@@ -33,9 +33,9 @@ struct Host
         other->setFocus();
         draft = text;
         editor = new InlineEditor(text, 13, &window);
-        editor->onTextChanged = [this](const QString &t) { draft = t; };
-        editor->onCommit = [this] { ++commits; };
-        editor->onCancel = [this] { ++cancels; };
+        QObject::connect(editor, &InlineEditor::textEdited, &window, [this](const QString &t) { draft = t; });
+        QObject::connect(editor, &InlineEditor::committed, &window, [this] { ++commits; });
+        QObject::connect(editor, &InlineEditor::cancelled, &window, [this] { ++cancels; });
         layout->addWidget(editor);
         editor->show();
     }

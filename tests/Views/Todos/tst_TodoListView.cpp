@@ -6,7 +6,9 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGraphicsOpacityEffect>
+#include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -221,7 +223,7 @@ private Q_SLOTS:
         if (selected == deleted)
             press(f.input, Qt::Key_Backspace);
         else
-            f.list->row(idOf(deleted))->onDelete();
+            f.list->row(idOf(deleted))->deleteRequested();
         QVERIFY(!f.store->todo(idOf(deleted)));
         QCOMPARE(f.selectedTitle(), selectedAfter);
         QCOMPARE(sounds.played(), QStringList { u"pop"_s });
@@ -267,7 +269,7 @@ private Q_SLOTS:
         QSignalSpy closes(f.state.get(), &TodosTabState::closeRequested);
         const Todo todo = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
-        f.list->row(todo.id)->onEdit(); // the row's double click or "Edit"
+        f.list->row(todo.id)->editRequested(); // the row's double click or "Edit"
         InlineEditor *editor = f.list->row(todo.id)->editor();
         QTRY_VERIFY(editor->hasFocus());
         QTest::keyClicks(editor, u"xyz"_s);
@@ -302,7 +304,7 @@ private Q_SLOTS:
         f.list->beginEditing(todos.at(0).id);
         QTRY_VERIFY(f.list->row(todos.at(0).id)->editor()->hasFocus());
         QTest::keyClicks(f.list->row(todos.at(0).id)->editor(), u"2"_s);
-        f.list->row(todos.at(1).id)->onEdit();
+        f.list->row(todos.at(1).id)->editRequested();
         QCOMPARE(f.store->todo(todos.at(0).id)->title, u"a2"_s);
         QCOMPARE(f.list->editingID(), std::optional<QUuid>(todos.at(1).id));
         QCOMPARE(f.selectedTitle(), u"b"_s);
@@ -366,6 +368,79 @@ private Q_SLOTS:
         QVERIFY(!f.list->drag());
         f.list->dropRow();
         QCOMPARE(f.shownTitles(), (QStringList { u"a!"_s, u"b"_s }));
+    }
+
+    // The hover look follows the pointer, not the last row it crossed: rows that move under a
+    // pointer standing still (a new todo, a scroll, a menu's action, a drag) and a surface shown
+    // again leave exactly the row under the pointer hovered.
+    void hoverFollowsThePointerWhenRowsMoveUnderIt_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::newRow("a todo added above") << u"add"_s;
+        QTest::newRow("a scroll") << u"scroll"_s;
+        QTest::newRow("a deletion from the row's menu") << u"menu"_s;
+        QTest::newRow("a drag") << u"drag"_s;
+        QTest::newRow("hidden and shown again") << u"reshow"_s;
+    }
+
+    void hoverFollowsThePointerWhenRowsMoveUnderIt()
+    {
+        QFETCH(QString, event);
+        TodoListFixture f;
+        QStringList titles;
+        for (int i = 0; i < 12; ++i)
+            titles << u"todo %1"_s.arg(i);
+        const QList<Todo> todos = f.add(titles);
+        f.list->setMaxHeight(200);
+        QVERIFY(f.show());
+        TodoRow *second = f.list->row(todos.at(1).id);
+        QTest::mouseMove(second, second->rect().center());
+        QTRY_VERIFY(second->isHovered());
+
+        if (event == u"add") {
+            f.add({ u"new"_s });
+        } else if (event == u"scroll") {
+            QScrollBar *bar = f.list->scrollArea()->verticalScrollBar();
+            bar->setValue(bar->value() + second->height() * 2);
+        } else if (event == u"menu") {
+            QMenu *menu = second->makeContextMenu(second);
+            menu->popup(second->mapToGlobal(second->rect().center()));
+            QTRY_VERIFY(menu->isVisible());
+            menu->actions().constLast()->trigger(); // "Delete"
+            menu->hide();
+        } else if (event == u"drag") {
+            mouseDrag(second, second->height() * 2);
+        } else {
+            f.root->hide();
+            QVERIFY(!second->isHovered());
+            QCursor::setPos(f.root->mapToGlobal(QPoint(-50, -50)));
+            QVERIFY(f.show());
+        }
+
+        // Once the rows have settled, only the row under the pointer is hovered.
+        const auto hovered = [&f] {
+            QStringList names;
+            for (const Todo &todo : f.list->rows()) {
+                if (f.list->row(todo.id)->isHovered())
+                    names << todo.title;
+            }
+            return names;
+        };
+        const auto underPointer = [&f] {
+            QStringList names;
+            for (const Todo &todo : f.list->rows()) {
+                const TodoRow *row = f.list->row(todo.id);
+                if (row->rect().contains(row->mapFromGlobal(QCursor::pos())))
+                    names << todo.title;
+            }
+            return names;
+        };
+        QTest::qWait(400);
+        QCOMPARE(hovered(), underPointer());
+        if (event == u"reshow")
+            QVERIFY(hovered().isEmpty());
+        else
+            QVERIFY(!hovered().contains(u"todo 1"_s));
     }
 
     void draggingReordersWithinTheDay()

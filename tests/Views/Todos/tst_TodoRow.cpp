@@ -83,11 +83,12 @@ private Q_SLOTS:
         TodoRow row(todoOn(std::nullopt), Density::Compact, friday);
         QList<std::optional<QDate>> scheduled;
         QStringList calls;
-        row.onSchedule = [&](const std::optional<QDate> &day) { scheduled.append(day); };
-        row.onEdit = [&] { calls << u"edit"_s; };
-        row.onToggle = [&] { calls << u"toggle"_s; };
-        row.onDelete = [&] { calls << u"delete"_s; };
-        row.onPickDay = [&] { calls << u"pick"_s; };
+        QObject::connect(
+            &row, &TodoRow::scheduleRequested, &row, [&](const std::optional<QDate> &day) { scheduled.append(day); });
+        QObject::connect(&row, &TodoRow::editRequested, &row, [&] { calls << u"edit"_s; });
+        QObject::connect(&row, &TodoRow::toggleRequested, &row, [&] { calls << u"toggle"_s; });
+        QObject::connect(&row, &TodoRow::deleteRequested, &row, [&] { calls << u"delete"_s; });
+        QObject::connect(&row, &TodoRow::pickDayRequested, &row, [&] { calls << u"pick"_s; });
         std::unique_ptr<QMenu> menu(row.makeContextMenu());
         const QList<QAction *> top = menu->actions();
         QStringList texts;
@@ -168,8 +169,8 @@ private Q_SLOTS:
         row.resize(420, row.heightForWidth(420));
         int selects = 0;
         int edits = 0;
-        row.onSelect = [&] { ++selects; };
-        row.onEdit = [&] { ++edits; };
+        QObject::connect(&row, &TodoRow::selectRequested, &row, [&] { ++selects; });
+        QObject::connect(&row, &TodoRow::editRequested, &row, [&] { ++edits; });
         row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&row));
         const QPoint inside(200, row.height() / 2);
