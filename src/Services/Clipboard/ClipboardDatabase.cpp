@@ -4,6 +4,8 @@
 
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace {
 
 // The stored fields, in the order item() reads them.
@@ -45,7 +47,7 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        1,
+        2,
         { { QStringLiteral("clipboard_item"), fieldColumns() },
             { QStringLiteral("clipboard_search"),
                 { QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
@@ -79,9 +81,11 @@ const StoreSchema &ClipboardDatabase::schema()
                            "raw_kind TEXT NOT NULL, "
                            "search_app TEXT NOT NULL, "
                            "search_content TEXT NOT NULL)"),
-            QStringLiteral("CREATE TRIGGER clipboard_search_delete AFTER DELETE ON clipboard_item "
-                           "BEGIN DELETE FROM clipboard_search WHERE seq = old.seq; END"),
         },
+        // The first version deleted search rows by a trigger, row by row, which kept a large
+        // deletion from simply letting go of whole tables.
+        1,
+        { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete") },
         // Larger than the default: a search reads every search row, and fewer, larger reads
         // are faster.
         16384,
@@ -151,11 +155,13 @@ ClipboardItem ClipboardDatabase::item(const QSqlQuery &row)
     return item;
 }
 
-Status ClipboardDatabase::upsert(const QList<ClipboardItem> &items) const
+namespace {
+
+Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return {};
-    Result<QSqlQuery> entry = m_sql->prepare(QStringLiteral(
+    Result<QSqlQuery> entry = sql.prepare(QStringLiteral(
         "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
         "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
         "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
@@ -168,7 +174,7 @@ Status ClipboardDatabase::upsert(const QList<ClipboardItem> &items) const
         "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path"));
     if (!entry)
         return entry.error();
-    Result<QSqlQuery> folded = m_sql->prepare(QStringLiteral(
+    Result<QSqlQuery> folded = sql.prepare(QStringLiteral(
         "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
         "SELECT seq, raw_kind, ?, ? FROM clipboard_item WHERE id = ? "
         "ON CONFLICT (seq) DO UPDATE SET raw_kind = excluded.raw_kind, search_app = excluded.search_app, "
@@ -199,42 +205,82 @@ Status ClipboardDatabase::upsert(const QList<ClipboardItem> &items) const
         };
         for (qsizetype i = 0; i < values.size(); ++i)
             upsert.bindValue(int(i), values[i]);
-        if (Status status = m_sql->run(upsert); !status)
+        if (Status status = sql.run(upsert); !status)
             return status;
         search.bindValue(0, storedText(ClipboardItem::searchFolded(item.sourceAppName)));
         search.bindValue(1, storedText(ClipboardItem::searchFolded(item.content)));
         search.bindValue(2, id);
-        if (Status status = m_sql->run(search); !status)
+        if (Status status = sql.run(search); !status)
             return status;
     }
     return {};
 }
 
-Result<qint64> ClipboardDatabase::erase(const QSet<QUuid> &ids) const
+Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return qint64(0);
-    Result<QSqlQuery> prepared = m_sql->prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
-    if (!prepared)
-        return prepared.error();
-    QSqlQuery erase = std::move(prepared).value();
+    Result<QSqlQuery> search = sql.prepare(
+        QStringLiteral("DELETE FROM clipboard_search WHERE seq = (SELECT seq FROM clipboard_item WHERE id = ?)"));
+    if (!search)
+        return search.error();
+    Result<QSqlQuery> entry = sql.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
+    if (!entry)
+        return entry.error();
+    QSqlQuery eraseSearch = std::move(search).value();
+    QSqlQuery eraseEntry = std::move(entry).value();
     qint64 erased = 0;
     for (const QUuid &id : ids) {
-        erase.bindValue(0, StoreDatabase::idText(id));
-        if (Status status = m_sql->run(erase); !status)
-            return status.error();
-        erased += erase.numRowsAffected();
+        for (QSqlQuery *erase : { &eraseSearch, &eraseEntry }) {
+            erase->bindValue(0, StoreDatabase::idText(id));
+            if (Status status = sql.run(*erase); !status)
+                return status.error();
+        }
+        erased += eraseEntry.numRowsAffected();
     }
     return erased;
 }
 
-Result<qint64> ClipboardDatabase::erase(qint64 start, qint64 end) const
+Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
 {
-    Result<QSqlQuery> erase = m_sql->select(
-        QStringLiteral("DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ?"), { start, end });
+    // Everything at once lets SQLite drop whole tables instead of deleting row by row.
+    const bool everything = start == std::numeric_limits<qint64>::min() && end == std::numeric_limits<qint64>::max();
+    const QString where = everything ? QString() : QStringLiteral(" WHERE last_copied_at >= ? AND last_copied_at < ?");
+    const QVariantList bindings = everything ? QVariantList() : QVariantList { start, end };
+    if (Status status = sql.exec(everything ? QStringLiteral("DELETE FROM clipboard_search")
+                                            : QStringLiteral("DELETE FROM clipboard_search WHERE seq IN "
+                                                             "(SELECT seq FROM clipboard_item")
+                    + where + (everything ? QString() : QStringLiteral(")")),
+            bindings);
+        !status)
+        return status.error();
+    Result<QSqlQuery> erase = sql.select(QStringLiteral("DELETE FROM clipboard_item") + where, bindings);
     if (!erase)
         return erase.error();
     return qint64(erase.value().numRowsAffected());
+}
+
+} // namespace
+
+Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes &changes)
+{
+    qint64 erased = 0;
+    const Status status = sql.write([&]() -> Status {
+        for (const auto &[start, end] : changes.ranges) {
+            const Result<qint64> count = erase(sql, start, end);
+            if (!count)
+                return count.error();
+            erased += count.value();
+        }
+        const Result<qint64> count = erase(sql, changes.deletions);
+        if (!count)
+            return count.error();
+        erased += count.value();
+        return upsert(sql, changes.items);
+    });
+    if (!status)
+        return status.error();
+    return erased;
 }
 
 qint64 ClipboardDatabase::storedCount() const

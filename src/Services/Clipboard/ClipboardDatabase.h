@@ -12,6 +12,7 @@
 #include <QUuid>
 
 #include <memory>
+#include <utility>
 
 // The clipboard history's tables: the entries, one folded search row for each, and, while
 // changes are pending, the ids of the stored entries they replace. Knows the columns and how
@@ -31,11 +32,17 @@ public:
     static const QString &columns();
     static ClipboardItem item(const QSqlQuery &row);
 
-    // Writes each entry and its search row, replacing what is stored under its id.
-    Status upsert(const QList<ClipboardItem> &items) const;
-    // Deletes entries by id, or by last copy in [start, end); the number deleted.
-    Result<qint64> erase(const QSet<QUuid> &ids) const;
-    Result<qint64> erase(qint64 start, qint64 end) const;
+    // What a save writes: entries new or changed, ids deleted, and spans of last copies
+    // deleted wholesale (start inclusive, end exclusive).
+    struct Changes
+    {
+        QList<ClipboardItem> items;
+        QSet<QUuid> deletions;
+        QList<std::pair<qint64, qint64>> ranges;
+    };
+    // Writes the changes in one transaction through `sql`, this store's connection or another
+    // one to its file; the number of entries deleted.
+    static Result<qint64> write(const StoreDatabase &sql, const Changes &changes);
     qint64 storedCount() const;
 
 private:

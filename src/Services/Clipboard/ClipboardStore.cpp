@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -123,6 +124,31 @@ std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
     return paths;
 }
 
+// Writes changes through a connection of this thread's own, folds the log back and removes the
+// side files that the changes gave up.
+ClipboardStore::WriteOutcome writeElsewhere(
+    const QString &path, const ClipboardDatabase::Changes &changes, const QString &folder, const QStringList &files)
+{
+    ClipboardStore::WriteOutcome outcome;
+    {
+        Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, ClipboardDatabase::schema());
+        if (!attached) {
+            outcome.error = attached.error();
+            return outcome;
+        }
+        const std::unique_ptr<StoreDatabase> sql = std::move(attached).value();
+        const Result<qint64> erased = ClipboardDatabase::write(*sql, changes);
+        if (!erased) {
+            outcome.error = erased.error();
+            return outcome;
+        }
+        outcome.erased = erased.value();
+        sql->foldLog();
+    }
+    removeFiles(folder, files);
+    return outcome;
+}
+
 // The system clipboard's form of a stored image type identifier.
 QString mimeTypeFor(const QString &identifier)
 {
@@ -213,6 +239,7 @@ ClipboardStore::ClipboardStore(
     , m_storedCount(m_database->storedCount())
 {
     m_fileRemover.setMaxThreadCount(1);
+    connect(&m_write, &QFutureWatcher<WriteOutcome>::finished, this, &ClipboardStore::finishWrite);
 }
 
 ClipboardStore::~ClipboardStore()
@@ -286,6 +313,8 @@ void ClipboardStore::hide(const QUuid &id)
 
 void ClipboardStore::stage(const ClipboardItem &item)
 {
+    if (m_inFlight)
+        m_touched.insert(item.id);
     m_pendingItems.insert(item.id, item);
     m_pendingDeletions.remove(item.id);
     hide(item.id);
@@ -293,9 +322,11 @@ void ClipboardStore::stage(const ClipboardItem &item)
 
 void ClipboardStore::stageDeletion(const ClipboardItem &item)
 {
+    if (m_inFlight)
+        m_touched.insert(item.id);
     m_pendingItems.remove(item.id);
-    // One never saved needs no deleting.
-    if (!m_pendingNew.remove(item.id))
+    // One never saved needs no deleting, unless a write under way is saving it now.
+    if (!m_pendingNew.remove(item.id) || m_inFlight)
         m_pendingDeletions.insert(item.id);
     m_pendingFileRemovals << sideFiles(item);
     hide(item.id);
@@ -362,47 +393,89 @@ void ClipboardStore::save()
 {
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
-    if (!hasPending())
+    // What changes while a write is under way goes out with the next save, once it is done.
+    if (!hasPending() || m_inFlight)
         return;
 
-    const bool deletes = !m_pendingDeletions.isEmpty() || !m_pendingRanges.isEmpty();
-    if (const Status status = m_database->sql().write([this] { return writePending(); }); !status) {
-        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, status.error());
+    const Written written { QSet<QUuid>(m_pendingItems.keyBegin(), m_pendingItems.keyEnd()), m_pendingNew,
+        m_pendingDeletions, m_pendingRanges.size(), m_pendingFileRemovals.size() };
+    ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
+    for (const Range &span : std::as_const(m_pendingRanges))
+        changes.ranges.append({ span.start, span.end });
+
+    // Deleting a period of a large history takes long: it is written on another thread, through
+    // a connection of its own, while the entries stay hidden here until it is done.
+    if (!changes.ranges.isEmpty() && !m_database->sql().filePath().isEmpty()) {
+        m_inFlight = written;
+        m_write.setFuture(QtConcurrent::run(&m_fileRemover,
+            [path = m_database->sql().filePath(), changes, folder = m_folder, files = m_pendingFileRemovals] {
+                return writeElsewhere(path, changes, folder, files);
+            }));
         return;
     }
 
-    m_storedCount = m_storedCountAfterSave;
-    m_pendingItems.clear();
-    m_pendingNew.clear();
-    m_pendingDeletions.clear();
-    m_pendingRanges.clear();
-    if (!m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
-        qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+    const Result<qint64> erased = ClipboardDatabase::write(m_database->sql(), changes);
+    if (!erased) {
+        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, erased.error());
+        return;
+    }
     // Deleted texts are overwritten in the file; folding the log back leaves none of them in it.
-    if (deletes)
+    if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty())
         m_database->sql().foldLog();
     // Only now that no saved entry refers to them.
-    removeSideFiles(std::exchange(m_pendingFileRemovals, {}));
+    removeSideFiles(m_pendingFileRemovals);
+    settle(written, erased.value());
 }
 
-Status ClipboardStore::writePending()
+void ClipboardStore::finishWrite()
 {
-    qint64 erased = 0;
-    for (const Range &span : std::as_const(m_pendingRanges)) {
-        const Result<qint64> count = m_database->erase(span.start, span.end);
-        if (!count)
-            return count.error();
-        erased += count.value();
+    if (!m_inFlight || !m_write.isFinished())
+        return;
+    const WriteOutcome outcome = m_write.result();
+    const Written written = *std::exchange(m_inFlight, std::nullopt);
+    if (!outcome.erased) {
+        m_touched.clear();
+        ++m_revision;
+        Q_EMIT revisionChanged(m_revision);
+        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, outcome.error);
+        return;
     }
-    const Result<qint64> count = m_database->erase(m_pendingDeletions);
-    if (!count)
-        return count.error();
-    erased += count.value();
-    if (Status status = m_database->upsert(m_pendingItems.values()); !status)
-        return status;
-    // Counted as saved only once the whole write is kept; a failed commit leaves the count.
-    m_storedCountAfterSave = m_storedCount + m_pendingNew.size() - erased;
-    return {};
+    settle(written, *outcome.erased);
+    // Then what changed meanwhile.
+    save();
+}
+
+void ClipboardStore::settle(const Written &written, qint64 erased)
+{
+    m_storedCount += written.created.size() - erased;
+    for (const QUuid &id : written.items) {
+        if (!m_touched.contains(id))
+            m_pendingItems.remove(id);
+    }
+    for (const QUuid &id : written.created)
+        m_pendingNew.remove(id);
+    for (const QUuid &id : written.deletions) {
+        if (!m_touched.contains(id))
+            m_pendingDeletions.remove(id);
+    }
+    m_pendingRanges.remove(0, written.ranges);
+    m_pendingFileRemovals.remove(0, written.files);
+    m_touched.clear();
+
+    // What is still pending stays hidden in the file.
+    if (!m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
+        qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+    for (const QUuid &id : m_pendingItems.keys() + m_pendingDeletions.values())
+        hide(id);
+}
+
+void ClipboardStore::waitForBackgroundWork()
+{
+    do {
+        m_fileRemover.waitForDone();
+        finishWrite();
+    } while (m_inFlight);
+    m_fileRemover.waitForDone();
 }
 
 // Reading --------------------------------------------------------------------------------
@@ -457,8 +530,10 @@ QList<ClipboardItem> ClipboardStore::fetchRows(const QList<qint64> &rows, int li
     for (qint64 row : rows)
         numbers << QString::number(row);
     Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
-        + QStringLiteral(" FROM clipboard_item AS i WHERE i.seq IN (") + numbers.join(QLatin1Char(','))
-        + QLatin1Char(')') + orderClause() + QStringLiteral(" LIMIT %1").arg(limit));
+        + QStringLiteral(" FROM clipboard_item AS i WHERE i.seq IN (")
+        + numbers.join(QLatin1Char(','))
+        // Sorted after they are found: the order's index would walk the whole history instead.
+        + QStringLiteral(") ORDER BY +i.last_copied_at DESC, i.id LIMIT %1").arg(limit));
     QList<ClipboardItem> result;
     if (!selected)
         return result;
@@ -651,11 +726,6 @@ void ClipboardStore::removeSideFiles(const QStringList &paths)
     if (paths.isEmpty())
         return;
     m_fileRemover.start([folder = m_folder, paths] { removeFiles(folder, paths); });
-}
-
-void ClipboardStore::waitForFileRemovals()
-{
-    m_fileRemover.waitForDone();
 }
 
 // Copy-back and deletion -----------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "Models/Common/Result.h"
 
 #include <QDateTime>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -118,8 +119,16 @@ public:
     // Deletes every entry a clear request covers, without loading them.
     void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
 
-    // Waits until the side files given up so far are gone.
-    void waitForFileRemovals();
+    // Waits until what the store does on other threads (writing a deleted period, removing side
+    // files) is done, and takes in its outcome.
+    void waitForBackgroundWork();
+
+    // What a write on another thread comes back with: the entries it deleted, or its error.
+    struct WriteOutcome
+    {
+        std::optional<qint64> erased;
+        Error error;
+    };
 
 Q_SIGNALS:
     void revisionChanged(qint64 revision);
@@ -149,7 +158,18 @@ private:
     void stageRangeDeletion(const Range &range);
     void hide(const QUuid &id);
     bool hasPending() const;
-    Status writePending();
+    // What a save took from the pending changes: the ids it wrote, which of them were new,
+    // the ids it deleted, and how many of the pending spans and side files it dealt with.
+    struct Written
+    {
+        QSet<QUuid> items;
+        QSet<QUuid> created;
+        QSet<QUuid> deletions;
+        qsizetype ranges = 0;
+        qsizetype files = 0;
+    };
+    void settle(const Written &written, qint64 erased);
+    void finishWrite();
     void removeSideFiles(const QStringList &paths);
     void removeStrayFiles();
     std::optional<Range> range(
@@ -169,7 +189,6 @@ private:
     qint64 m_revision = 0;
     // Saved entries, kept up to date by every save so that the plain count needs no scan.
     qint64 m_storedCount = 0;
-    qint64 m_storedCountAfterSave = 0;
 
     // Changes not yet written: the latest version of each changed entry (and which of them
     // are new), the ids of deleted entries, spans deleted wholesale, and the side files to
@@ -179,8 +198,12 @@ private:
     QSet<QUuid> m_pendingDeletions;
     QList<Range> m_pendingRanges;
     QStringList m_pendingFileRemovals;
-    // Removes side files off the main thread, one batch after another.
+    // Removes side files and writes deleted periods off the main thread, one after another.
     QThreadPool m_fileRemover;
+    // The write under way there, what it took, and the entries changed since it began.
+    QFutureWatcher<WriteOutcome> m_write;
+    std::optional<Written> m_inFlight;
+    QSet<QUuid> m_touched;
     // Held by a store in memory on its temporary folder, which it removes when it goes.
     std::unique_ptr<QLockFile> m_folderInUse;
 };

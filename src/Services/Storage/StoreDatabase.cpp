@@ -63,6 +63,20 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, 
         if (Status status = database->create(); !status)
             return refuse(status.error().detail);
     }
+    if (contents.value() == StoreFileCheck::Contents::Older) {
+        if (Status status = database->upgrade(); !status)
+            return refuse(status.error().detail);
+    }
+    return database;
+}
+
+Result<std::unique_ptr<StoreDatabase>> StoreDatabase::attach(const QString &path, const StoreSchema &schema)
+{
+    std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
+    if (!database->m_connection.open())
+        return database->saveError(sqlText(database->m_connection.lastError()));
+    if (Status status = database->configure(); !status)
+        return status.error();
     return database;
 }
 
@@ -99,6 +113,17 @@ Status StoreDatabase::create() const
 {
     return write([this]() -> Status {
         for (const QString &statement : m_schema.creation) {
+            if (Status status = exec(statement); !status)
+                return status;
+        }
+        return exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version));
+    });
+}
+
+Status StoreDatabase::upgrade() const
+{
+    return write([this]() -> Status {
+        for (const QString &statement : m_schema.upgrade) {
             if (Status status = exec(statement); !status)
                 return status;
         }

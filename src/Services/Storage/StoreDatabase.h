@@ -29,6 +29,9 @@ public:
     // A database in memory with the schema's tables. Taken to open: should it fail anyway,
     // every write reports its error and every read is empty.
     static std::unique_ptr<StoreDatabase> inMemory(const StoreSchema &schema);
+    // One more connection to a file that `open` has checked, for work on another thread: made,
+    // used and dropped there.
+    static Result<std::unique_ptr<StoreDatabase>> attach(const QString &path, const StoreSchema &schema);
 
     ~StoreDatabase();
     StoreDatabase(const StoreDatabase &) = delete;
@@ -68,6 +71,7 @@ private:
     StoreDatabase(const QString &databaseName, QString filePath, StoreSchema schema);
     Status configure() const;
     Status create() const;
+    Status upgrade() const;
 
     QString m_connectionName;
     QString m_filePath;

@@ -109,7 +109,8 @@ Result<StoreFileCheck::Contents> StoreFileCheck::inspect(const QString &path, co
         return Contents::Empty;
     if (found > schema.version)
         return refuse(QStringLiteral("The file was saved by a newer version of Vemra."));
-    if (found != schema.version)
+    const bool older = schema.upgradableFrom > 0 && found >= schema.upgradableFrom && found < schema.version;
+    if (found != schema.version && !older)
         return refuse(QStringLiteral("The file holds something other than what Vemra keeps there."));
 
     for (const StoreSchema::Table &table : schema.tables) {
@@ -134,5 +135,5 @@ Result<StoreFileCheck::Contents> StoreFileCheck::inspect(const QString &path, co
     const QString verdict = check && !check->isEmpty() ? check->constFirst().constFirst() : reader.error();
     if (verdict != QStringLiteral("ok"))
         return refuse(QStringLiteral("The file is damaged: %1").arg(verdict));
-    return Contents::Current;
+    return older ? Contents::Older : Contents::Current;
 }

@@ -16,6 +16,8 @@ public:
         Empty,
         // The store's own tables at the schema's version, whole.
         Current,
+        // The store's own tables at a version the schema's upgrade brings up to date, whole.
+        Older,
     };
 
     static Result<Contents> inspect(const QString &path, const StoreSchema &schema);

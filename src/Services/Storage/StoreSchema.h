@@ -19,6 +19,10 @@ struct StoreSchema
     QList<Table> tables;
     // Run in one transaction on a new file.
     QStringList creation;
+    // What brings a file of an older version to this one: the statements from version
+    // `from`, run in one transaction. A file older than `from` is refused.
+    int upgradableFrom = 0;
+    QStringList upgrade;
     // The page size of a new file in bytes; 0 keeps SQLite's own.
     int pageSize = 0;
     // The sentences that head the store's errors: opening the file, and writing to it.

@@ -32,6 +32,8 @@ const StoreSchema &schema()
                          "sort_order INTEGER NOT NULL DEFAULT 0, "
                          "day INTEGER)") },
         0,
+        {},
+        0,
         QStringLiteral("Vemra couldn’t open your saved todos."),
         TodoStore::saveFailedMessage(),
     };

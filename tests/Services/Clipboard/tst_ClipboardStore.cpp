@@ -226,7 +226,7 @@ private Q_SLOTS:
         QCOMPARE(folded.sourceAppName, QStringLiteral("Terminal"));
         QCOMPARE(folded.sourceAppId, QString()); // taken together with the name
         QCOMPARE(folded.textPath, first.textPath);
-        store->waitForFileRemovals();
+        store->waitForBackgroundWork();
         QVERIFY(QFile::exists(folder() + QLatin1Char('/') + *first.textPath));
         QVERIFY(!QFile::exists(folder() + QLatin1Char('/') + *second.textPath));
         QCOMPARE(revisions.count(), 2);
@@ -249,7 +249,7 @@ private Q_SLOTS:
         store->record(first);
         store->record(second);
         QCOMPARE(store->count(), 1);
-        store->waitForFileRemovals();
+        store->waitForBackgroundWork();
         for (const QString &path : first.filePaths())
             QVERIFY(QFile::exists(folder() + QLatin1Char('/') + path));
         for (const QString &path : second.filePaths())
@@ -609,6 +609,7 @@ private Q_SLOTS:
         blocker.block();
         store->deleteItems({ first });
         store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
+        store->waitForBackgroundWork();
         QCOMPARE(errors, 2);
         QCOMPARE(store->count(), 0);
         QVERIFY(!store->item(image.id));
@@ -632,11 +633,12 @@ private Q_SLOTS:
         connect(store.get(), &ClipboardStore::saveFailed, this, [&] { ++errors; });
         blocker.block();
         store->deleteItems(ClearRequest::all(), at(10, 12), newYork());
+        store->waitForBackgroundWork();
         blocker.unblock();
         store->save();
+        store->waitForBackgroundWork();
         QCOMPARE(errors, 3);
         QCOMPARE(store->count(), 0);
-        store->waitForFileRemovals();
         for (const QString &path : image.filePaths() + other.filePaths())
             QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
     }
@@ -649,6 +651,7 @@ private Q_SLOTS:
         store->record(textCapture(QStringLiteral("old"), at(11, 9)));
         blocker.block();
         store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(11, 10), newYork());
+        store->waitForBackgroundWork();
         // The same text again is a new entry: the old one is being deleted.
         const ClipboardItem again = store->record(textCapture(QStringLiteral("old"), at(11, 11)));
         QCOMPARE(again.copyCount, 1);
@@ -661,6 +664,39 @@ private Q_SLOTS:
         QCOMPARE(reopened->items(1).first().id, again.id);
     }
 
+    void changesDuringALongDeletionAreKept()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const ClipboardItem today = store->record(textCapture(QStringLiteral("today"), at(10, 9)));
+        WriteBlocker blocker(databasePath());
+        blocker.block();
+        const ClipboardItem yesterday = store->record(textCapture(QStringLiteral("yesterday"), at(9, 9)));
+        const ClipboardItem doomed = store->record(textCapture(QStringLiteral("doomed"), at(9, 10)));
+        blocker.unblock();
+        blocker.exec(QStringLiteral("BEGIN IMMEDIATE"));
+
+        // The deletion waits for the file and takes the unsaved entries with it; what changes
+        // meanwhile shows at once and is saved after it.
+        store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(10, 12), newYork());
+        const ClipboardItem during = store->record(textCapture(QStringLiteral("during"), at(10, 11)));
+        store->record(textCapture(QStringLiteral("yesterday"), at(10, 11, 30)));
+        store->deleteItems({ doomed });
+        QCOMPARE(store->count(), 2);
+        QCOMPARE(store->items(5).first().id, yesterday.id);
+        blocker.exec(QStringLiteral("COMMIT"));
+        store->waitForBackgroundWork();
+
+        QCOMPARE(store->count(), 2);
+        store.reset();
+        auto reopened = ClipboardStore::make(folder());
+        QCOMPARE(reopened->count(), 2);
+        QVERIFY(!reopened->item(today.id));
+        QVERIFY(!reopened->item(doomed.id));
+        QVERIFY(reopened->item(during.id));
+        QCOMPARE(reopened->item(yesterday.id)->copyCount, 2);
+    }
+
     void deletedTextsLeaveNoTraceOnDisk()
     {
         TestHome home;
@@ -671,6 +707,7 @@ private Q_SLOTS:
         store->record(textCapture(secret + QStringLiteral(" again"), at(10, 10)));
         store->deleteItems({ gone });
         store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(10, 12), newYork());
+        store->waitForBackgroundWork();
 
         // As an unclean exit would leave the files now.
         QByteArray disk = readFile(databasePath());
@@ -696,7 +733,7 @@ private Q_SLOTS:
         }
 
         auto store = ClipboardStore::make(folder());
-        store->waitForFileRemovals();
+        store->waitForBackgroundWork();
         for (const QString &stray : strays)
             QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + stray), qPrintable(stray));
         for (const QString &path : kept.filePaths())
@@ -738,7 +775,7 @@ private Q_SLOTS:
         QVERIFY(!store->copy(entries[1], systemClipboard, at(10, 12)));
 
         store->deleteItems(entries);
-        store->waitForFileRemovals();
+        store->waitForBackgroundWork();
         QCOMPARE(store->count(), 0);
         QCOMPARE(readFile(outside), QByteArray("keep"));
         QCOMPARE(readFile(userFile), QByteArray("mine"));

@@ -121,6 +121,30 @@ private Q_SLOTS:
         QCOMPARE(snapshot(dir.path()), before);
     }
 
+    void anOlderFileIsBroughtUpToDate()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Notes.store"_s);
+        makeFile(path,
+            { u"CREATE TABLE note (id TEXT PRIMARY KEY, body TEXT NOT NULL)"_s, u"PRAGMA user_version = 1"_s,
+                u"INSERT INTO note VALUES ('A', 'kept')"_s },
+            false);
+        StoreSchema schema = noteSchema();
+        schema.version = 3;
+        schema.upgradableFrom = 1;
+        schema.upgrade = { u"ALTER TABLE note ADD COLUMN tag TEXT"_s };
+        Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(path, schema);
+        QVERIFY(opened);
+        const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
+        Result<QSqlQuery> selected
+            = database->select(u"SELECT body, tag, (SELECT user_version FROM pragma_user_version) FROM note"_s);
+        QVERIFY(selected);
+        QSqlQuery row = std::move(selected).value();
+        QVERIFY(row.next());
+        QCOMPARE(row.value(0).toString(), u"kept"_s);
+        QCOMPARE(row.value(2).toInt(), 3);
+    }
+
     void itsOwnFileOpensWithWhatItsLogHolds()
     {
         QTemporaryDir dir;
