@@ -2,16 +2,17 @@
 
 #include "Platform/FrontApp.h"
 
-// Tables of desktop applications known by their desktop ids and window classes, matched
-// without regard to case.
+// The one catalogue of desktop applications that change what is recorded: password managers
+// and code editors and terminals, known by their desktop ids, window classes and executables
+// (and their macOS identifiers, which exports carry), matched without regard to case. A
+// vendor's prefix on a desktop id is ignored: "debian-xterm" is xterm.
 namespace DesktopApps {
 
 // Password managers and the desktop's secret stores: copies made while one is in front
 // are never recorded.
 bool isPasswordManager(const FrontApplication &app);
 
-// Code editors and terminals: text copied from them is code. An entry ending in "." or "-"
-// matches as a prefix, any other entry the whole name.
+// Code editors and terminals: text copied from them is code.
 bool isCodeApp(const QString &appId);
 
 } // namespace DesktopApps

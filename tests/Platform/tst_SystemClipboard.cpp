@@ -1,4 +1,3 @@
-#include "Platform/DesktopApps.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Platform/linux/DesktopEntryIndex.h"
 #include "Platform/linux/QtSystemClipboard.h"
@@ -105,34 +104,6 @@ private Q_SLOTS:
         QCOMPARE(konsole->id, QStringLiteral("kde-konsole"));
         QVERIFY(!index.find(QStringLiteral("gone"), QStringLiteral("Gone"), QStringLiteral("gone")));
         QVERIFY(!index.find({}, {}, {}));
-    }
-
-    void applicationTables_data()
-    {
-        QTest::addColumn<QString>("appId");
-        QTest::addColumn<QStringList>("aliases");
-        QTest::addColumn<bool>("passwordManager");
-        QTest::addColumn<bool>("codeApp");
-        QTest::newRow("keepassxc by desktop id") << "org.keepassxc.KeePassXC" << QStringList() << true << false;
-        QTest::newRow("keepassxc by window class")
-            << "Foo" << QStringList { QStringLiteral("keepassxc") } << true << false;
-        QTest::newRow("secrets") << "org.gnome.World.Secrets" << QStringList() << true << false;
-        QTest::newRow("kwallet") << "org.kde.kwalletmanager5" << QStringList() << true << false;
-        QTest::newRow("jetbrains prefix") << "jetbrains-idea" << QStringList() << false << true;
-        QTest::newRow("xterm class") << "XTerm" << QStringList() << false << true;
-        QTest::newRow("exact names do not match as prefixes") << "codeblocks" << QStringList() << false << false;
-        QTest::newRow("editor id prefix") << "com.sublimetext.4" << QStringList() << false << true;
-        QTest::newRow("nothing") << "" << QStringList() << false << false;
-    }
-
-    void applicationTables()
-    {
-        QFETCH(QString, appId);
-        QFETCH(QStringList, aliases);
-        QFETCH(bool, passwordManager);
-        QFETCH(bool, codeApp);
-        QCOMPARE(DesktopApps::isPasswordManager({ appId, appId, aliases }), passwordManager);
-        QCOMPARE(DesktopApps::isCodeApp(appId), codeApp);
     }
 };
 

@@ -83,6 +83,25 @@ fi
 kill "$keeper_pid" 2>/dev/null
 wait "$keeper_pid" 2>/dev/null
 
+# A terminal in front makes a copy code, whatever it reads like; Debian names xterm's entry
+# "debian-xterm".
+xterm -title "Terminal" -e sleep 60 &
+PIDS+=($!)
+terminal_pid=$!
+if wait_until 10 xdotool search --pid "$terminal_pid"; then
+    xdotool windowactivate --sync "$(xdotool search --pid "$terminal_pid" | head -1)" >/dev/null 2>&1
+    offer text/plain "plain words copied in a terminal"
+    recorded_as_code() {
+        [ "$(sql "SELECT raw_kind || ' ' || source_bundle_id FROM clipboard_item WHERE content = 'plain words copied in a terminal'")" = "code debian-xterm" ]
+    }
+    check "a copy made in xterm is recorded as code" wait_until 5 recorded_as_code
+else
+    fail "the terminal did not open"
+fi
+kill "$terminal_pid" 2>/dev/null
+wait "$terminal_pid" 2>/dev/null
+before=$(item_count)
+
 # "Pause Clipboard History" in the tray icon's menu: the sixth entry without a focus session.
 toggle_pause() {
     local icon ix iy iw ih

@@ -191,34 +191,6 @@ bool isLink(const QString &text)
 
 bool isCodeApp(const QString &appId)
 {
-    static constexpr std::array<const char *, 20> prefixes {
-        "com.microsoft.VSCode",
-        "com.vscodium",
-        "com.todesktop.230313mzl4w4u92",
-        "com.exafunction.windsurf",
-        "dev.zed.Zed",
-        "com.apple.dt.Xcode",
-        "com.sublimetext.",
-        "com.panic.Nova",
-        "com.jetbrains.",
-        "com.google.android.studio",
-        "com.barebones.bbedit",
-        "org.vim.MacVim",
-        "com.apple.ScriptEditor2",
-        "com.apple.Terminal",
-        "com.googlecode.iterm2",
-        "com.mitchellh.ghostty",
-        "dev.warp.Warp",
-        "net.kovidgoyal.kitty",
-        "org.alacritty",
-        "co.zeit.hyper",
-    };
-    if (appId.isEmpty())
-        return false;
-    for (const char *prefix : prefixes) {
-        if (appId.startsWith(QLatin1String(prefix)))
-            return true;
-    }
     return DesktopApps::isCodeApp(appId);
 }
 

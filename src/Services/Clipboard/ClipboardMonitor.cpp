@@ -72,25 +72,6 @@ const QStringList &ClipboardMonitor::privateTypes()
     return types;
 }
 
-const QStringList &ClipboardMonitor::ignoredApps()
-{
-    static const QStringList apps {
-        QStringLiteral("com.apple.Passwords"),
-        QStringLiteral("com.apple.keychainaccess"),
-        QStringLiteral("com.1password.1password"),
-        QStringLiteral("com.agilebits.onepassword7"),
-        QStringLiteral("com.agilebits.onepassword-osx"),
-        QStringLiteral("com.bitwarden.desktop"),
-        QStringLiteral("com.lastpass.LastPass"),
-        QStringLiteral("com.dashlane.dashlanephonefinal"),
-        QStringLiteral("in.sinew.Enpass-Desktop"),
-        QStringLiteral("org.keepassxc.keepassxc"),
-        QStringLiteral("com.markmcguill.strongbox.mac"),
-        QStringLiteral("me.proton.pass.electron"),
-    };
-    return apps;
-}
-
 void ClipboardMonitor::update()
 {
     refreshAccess();
@@ -151,7 +132,7 @@ std::optional<ClipboardContents> ClipboardMonitor::read()
     }
 
     const FrontApplication front = m_frontApp.current();
-    if (ignoredApps().contains(front.appId) || DesktopApps::isPasswordManager(front))
+    if (DesktopApps::isPasswordManager(front))
         return std::nullopt;
 
     ClipboardContents contents;
@@ -186,7 +167,7 @@ std::optional<ClipboardContents> ClipboardMonitor::read()
                     return contents;
                 }
             }
-            contents.string = std::move(text);
+            contents.string.emplace(std::move(*text));
             return contents;
         }
     }

@@ -54,8 +54,6 @@ public:
 
     // The marker types that keep a copy out of the history.
     static const QStringList &privateTypes();
-    // Applications in front of which nothing is recorded.
-    static const QStringList &ignoredApps();
 
 Q_SIGNALS:
     void accessChanged(ClipboardAccess access);

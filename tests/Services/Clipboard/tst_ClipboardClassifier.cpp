@@ -39,6 +39,8 @@ private Q_SLOTS:
 
         // applications
         QTest::newRow("prose from an editor") << "Hello there, friend." << editor << code;
+        QTest::newRow("prose from Debian's xterm") << "Hello there, friend."
+                                                   << "debian-xterm" << code;
         QTest::newRow("prose from a Linux terminal") << "Hello there."
                                                      << "org.gnome.Terminal" << code;
         QTest::newRow("prose from a prefix app") << "Hello."
@@ -114,26 +116,6 @@ private Q_SLOTS:
         lines.removeFirst();
         lines << QStringLiteral("x = y;");
         QVERIFY(!ClipboardClassifier::looksLikeCode(lines.join(QLatin1Char('\n'))));
-    }
-
-    void codeAppsByPrefix_data()
-    {
-        QTest::addColumn<QString>("appId");
-        QTest::addColumn<bool>("isCode");
-        QTest::newRow("xcode") << "com.apple.dt.Xcode" << true;
-        QTest::newRow("ghostty") << "com.mitchellh.ghostty" << true;
-        QTest::newRow("kitty") << "net.kovidgoyal.kitty" << true;
-        QTest::newRow("prefix is case-sensitive") << "com.apple.terminal" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("konsole") << "org.kde.konsole" << true;
-        QTest::newRow("notes") << "com.apple.Notes" << false;
-    }
-
-    void codeAppsByPrefix()
-    {
-        QFETCH(QString, appId);
-        QFETCH(bool, isCode);
-        QCOMPARE(ClipboardClassifier::isCodeApp(appId), isCode);
     }
 };
 
