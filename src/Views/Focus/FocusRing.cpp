@@ -20,7 +20,7 @@ FocusRing::FocusRing(int diameter, QWidget *parent)
     : QWidget(parent)
     , m_diameter(diameter)
 {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFixedSize(sizeHint());
     auto *layout = new QVBoxLayout(this);
     // The content stays inside the circle.
     const int inset = lineWidth() / 2 + 18;

@@ -67,9 +67,12 @@ QLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, bool
     return label;
 }
 
+// A text field on screen has the keyboard (one on a hidden tab does not count).
 bool isEditingText()
 {
     QWidget *focused = QApplication::focusWidget();
+    if (!focused || !focused->isVisible())
+        return false;
     return qobject_cast<QLineEdit *>(focused) || qobject_cast<QAbstractSpinBox *>(focused)
         || qobject_cast<QTextEdit *>(focused) || qobject_cast<QPlainTextEdit *>(focused);
 }
@@ -83,6 +86,7 @@ FocusView::FocusView(const Environment &environment, Surface &surface, Density d
     , m_density(density)
 {
     Q_ASSERT(environment.focus && environment.preferences);
+    setFocusPolicy(Qt::ClickFocus);
     m_state = new FocusTabState(
         *environment.focus, *environment.preferences, surface, Densities::closesSurface(density), this);
     const bool compact = density == Density::Compact;
@@ -98,7 +102,8 @@ FocusView::FocusView(const Environment &environment, Surface &surface, Density d
         contentColumn->addStretch(1);
     m_startScreen = makeStartScreen();
     m_active = new ActiveFocus(*environment.focus, surface, density, content);
-    contentColumn->addWidget(m_startScreen, 0, Qt::AlignHCenter);
+    // The panel's start screen takes its whole width; the window's is at most 400 wide, centred.
+    contentColumn->addWidget(m_startScreen, 0, compact ? Qt::Alignment() : Qt::AlignHCenter);
     contentColumn->addWidget(m_active, 0, Qt::AlignHCenter);
     if (!compact)
         contentColumn->addStretch(1);
@@ -248,6 +253,11 @@ void FocusView::showEvent(QShowEvent *event)
         m_state->loadDefault();
     }
     m_state->appeared();
+    // The keyboard must not stay with a field of the tab shown before, where typing would go
+    // unseen.
+    QWidget *focused = QApplication::focusWidget();
+    if (!focused || !focused->isVisible() || !isAncestorOf(focused))
+        setFocus(Qt::OtherFocusReason);
 }
 
 bool FocusView::handleKey(const QKeyEvent &key)
