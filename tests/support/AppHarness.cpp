@@ -21,6 +21,8 @@ AppHarness::AppHarness()
     environment.loginItems = &loginItems;
     environment.updateDriver = &updateDriver;
     environment.sounds = &sounds.bank();
+    // Inside the temporary home, since the setup guide makes the folder when asked to open it.
+    scripts.folderPath = home.path() + QStringLiteral("/Shortcuts");
     environment.scripts = &scripts;
     environment.notifications = &notifications;
 }

@@ -8,7 +8,7 @@
 class FakeUserScripts final : public UserScripts
 {
 public:
-    QString folder() const override { return QStringLiteral("/home/user/.config/Vemra/Shortcuts"); }
+    QString folder() const override { return folderPath; }
 
     QCoro::Task<std::optional<QStringList>> usable(QStringList names, std::chrono::milliseconds) override
     {
@@ -28,6 +28,7 @@ public:
         co_return answers.value(name, Run {});
     }
 
+    QString folderPath = QStringLiteral("/home/user/.config/Vemra/Shortcuts");
     bool readable = true;
     QHash<QString, Run> answers;
     QStringList ran;

@@ -1,0 +1,185 @@
+#include "Views/Settings/SilencingSetup.h"
+
+#include "Components/Controls/Plate.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Models/Focus/FocusShortcut.h"
+#include "Platform/DataPaths.h"
+#include "Platform/FileRevealer.h"
+#include "Services/Focus/FocusSessionManager.h"
+#include "Views/Settings/SettingsForm.h"
+#include "Views/Settings/SettingsNote.h"
+#include "Views/Settings/SilencingStatus.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int titlePixelSize = 13;
+constexpr int detailPixelSize = 11;
+constexpr int guideSpacing = 8;
+constexpr int rowSpacing = 10;
+
+// The ready green, for the palette's light or dark look.
+QColor green(const QPalette &palette)
+{
+    return SystemColors::isDark(palette) ? QColor(48, 209, 88) : QColor(40, 167, 69);
+}
+
+} // namespace
+
+SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &revealer, QWidget *parent)
+    : QWidget(parent)
+    , m_focus(focus)
+    , m_revealer(revealer)
+    , m_statusIcon(new QLabel(this))
+    , m_statusTitle(new QLabel(this))
+    , m_statusDetail(new ToneLabel(Theme::secondary, this))
+    , m_checkButton(new QPushButton(this))
+    , m_guide(new QWidget(this))
+    , m_openFolder(new QPushButton(tr("Open Shortcuts Folder"), m_guide))
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(rowSpacing);
+
+    // The status line: its symbol and title over the detail, the check button at the trailing edge.
+    auto *status = new QHBoxLayout;
+    status->setSpacing(16);
+    auto *labels = new QVBoxLayout;
+    labels->setSpacing(2);
+    auto *titleLine = new QHBoxLayout;
+    titleLine->setSpacing(Theme::symbolSpacing + 2);
+    m_statusIcon->setFixedSize(titlePixelSize + 2, titlePixelSize + 2);
+    titleLine->addWidget(m_statusIcon);
+    QFont titleFont = m_statusTitle->font();
+    titleFont.setPixelSize(titlePixelSize);
+    m_statusTitle->setFont(titleFont);
+    m_statusTitle->setTextFormat(Qt::PlainText);
+    titleLine->addWidget(m_statusTitle, 1);
+    labels->addLayout(titleLine);
+    m_statusDetail->setPixelFont(detailPixelSize);
+    m_statusDetail->setWordWrap(true);
+    labels->addWidget(m_statusDetail);
+    status->addLayout(labels, 1);
+    status->addWidget(m_checkButton, 0, Qt::AlignVCenter);
+    column->addLayout(status);
+
+    auto *guideColumn = new QVBoxLayout(m_guide);
+    guideColumn->setContentsMargins(0, 0, 0, 0);
+    guideColumn->setSpacing(guideSpacing);
+    guideColumn->addWidget(Plate::divider(m_guide));
+    auto *intro
+        = new ToneLabel(tr("In Vemra’s Shortcuts folder, make these three executable scripts, each doing one thing:"),
+            Theme::primary, m_guide);
+    intro->setWordWrap(true);
+    guideColumn->addWidget(intro);
+    int number = 1;
+    for (FocusShortcut shortcut : FocusShortcuts::all) {
+        auto *line = new QHBoxLayout;
+        line->setSpacing(6);
+        auto *digit = new ToneLabel(QString::number(number++) + QLatin1Char('.'), Theme::secondary, m_guide);
+        line->addWidget(digit, 0, Qt::AlignTop);
+        auto *text = new QLabel(m_guide);
+        text->setTextFormat(Qt::RichText);
+        text->setText(QStringLiteral("<b>%1</b>: %2")
+                          .arg(FocusShortcuts::rawValue(shortcut).toHtmlEscaped(),
+                              FocusShortcuts::action(shortcut).toHtmlEscaped()));
+        text->setWordWrap(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line->addWidget(text, 1);
+        guideColumn->addLayout(line);
+    }
+    auto *then = new ToneLabel(tr("Then click Check Setup."), Theme::secondary, m_guide);
+    then->setWordWrap(true);
+    guideColumn->addWidget(then);
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 2, 0, 0);
+    buttons->setSpacing(8);
+    buttons->addWidget(m_openFolder);
+    buttons->addStretch(1);
+    guideColumn->addLayout(buttons);
+    SettingsForm::styleAsFooter(m_guide);
+    column->addWidget(m_guide);
+
+    connect(m_checkButton, &QPushButton::clicked, this, [this] { check(true); });
+    connect(m_openFolder, &QPushButton::clicked, this, &SilencingSetup::openFolder);
+    connect(&m_focus, &FocusSessionManager::readinessChanged, this, &SilencingSetup::refresh);
+    connect(&m_focus, &FocusSessionManager::readinessChecked, this, [this](int check) {
+        if (!m_checking || check != m_check)
+            return;
+        m_checking = false;
+        refresh();
+    });
+    refresh();
+}
+
+QLabel *SilencingSetup::statusTitle() const
+{
+    return m_statusTitle;
+}
+
+QLabel *SilencingSetup::statusDetail() const
+{
+    return m_statusDetail;
+}
+
+void SilencingSetup::check(bool asking)
+{
+    if (m_checking)
+        return;
+    m_checking = true;
+    m_check = m_focus.checkReadiness(asking);
+    refresh();
+}
+
+void SilencingSetup::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    check(false);
+}
+
+void SilencingSetup::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
+}
+
+void SilencingSetup::refresh()
+{
+    const SilencingStatus status = SilencingStatus::of(m_focus.readiness());
+    QColor ink;
+    switch (status.look) {
+    case SilencingStatus::Look::Ready:
+        ink = green(palette());
+        break;
+    case SilencingStatus::Look::Checking:
+        ink = Theme::color(Theme::secondary, palette());
+        break;
+    case SilencingStatus::Look::Problem:
+        ink = SettingsNote::orange(palette());
+        break;
+    }
+    m_statusIcon->setPixmap(Symbols::pixmap(status.symbol, titlePixelSize + 2, ink, devicePixelRatioF()));
+    m_statusTitle->setText(status.title);
+    QPalette titleColors = m_statusTitle->palette();
+    titleColors.setColor(QPalette::WindowText, ink);
+    m_statusTitle->setPalette(titleColors);
+    m_statusDetail->setText(status.detail);
+    m_checkButton->setText(m_checking ? tr("Checking…") : tr("Check Setup"));
+    m_checkButton->setEnabled(!m_checking);
+    m_guide->setVisible(!status.isReady());
+}
+
+void SilencingSetup::openFolder()
+{
+    const QString folder = m_focus.setupFolder();
+    DataPaths::ensureFolder(folder);
+    m_revealer.openFolder(folder);
+}

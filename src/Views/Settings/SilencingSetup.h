@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+
+class FileRevealer;
+class FocusSessionManager;
+class QLabel;
+class QPushButton;
+class SymbolIcon;
+class ToneLabel;
+
+// The Focus pane's guide to silencing notifications: a status line saying whether the three
+// scripts are in place, with "Check Setup", and until they are, a numbered list of the scripts
+// to make with a button that opens their folder. It shows the focus manager's readiness, which
+// the Focus tab shares, and asks the manager for a new answer: silently each time it is shown,
+// and on "Check Setup". One check of its own at a time; a check it started always finishes and
+// is stored, even when the guide is gone by then.
+class SilencingSetup final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SilencingSetup(FocusSessionManager &focus, FileRevealer &revealer, QWidget *parent = nullptr);
+
+    bool isChecking() const { return m_checking; }
+    // Starts a readiness check unless one of this guide's is still running.
+    void check(bool asking);
+
+    QLabel *statusTitle() const;
+    QLabel *statusDetail() const;
+    QPushButton *checkButton() const { return m_checkButton; }
+    // The numbered guide under the status line; hidden once everything is ready.
+    QWidget *guide() const { return m_guide; }
+    QPushButton *openFolderButton() const { return m_openFolder; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void refresh();
+    void openFolder();
+
+    FocusSessionManager &m_focus;
+    FileRevealer &m_revealer;
+    bool m_checking = false;
+    int m_check = 0;
+    QLabel *m_statusIcon;
+    QLabel *m_statusTitle;
+    ToneLabel *m_statusDetail;
+    QPushButton *m_checkButton;
+    QWidget *m_guide;
+    QPushButton *m_openFolder;
+};
