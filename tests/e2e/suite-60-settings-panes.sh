@@ -1,6 +1,7 @@
 # The settings panes: Ctrl+, opens the window and every pane can be visited from its toolbar;
-# "Launch at Login" writes and removes the autostart entry; each pane is photographed in the
-# light and the dark appearance.
+# "Launch at Login" writes and removes the autostart entry; the default focus length chosen in
+# the Focus pane is the one the Focus tab starts; each pane is photographed in the light and the
+# dark appearance.
 
 # The settings window: a visible window of our process titled with one of the pane titles.
 panes_window() {
@@ -62,6 +63,19 @@ check "Launch at Login off removes it" wait_until 5 test ! -f "$autostart_entry"
 for pane in General Clipboard Focus Data About; do
     open_pane "$pane" && sleep 0.4 && screenshot "settings-$pane-light"
 done
+
+# The Focus pane: silencing off (no scripts here), then "1 hr" from the length picker, two items
+# below the standard 25 min.
+settings_file() { cat "$XDG_CONFIG_HOME"/Vemra/Vemra.* 2>/dev/null; }
+open_pane Focus
+panes_click -47 260
+check "Silence Notifications off is stored" wait_until 5 sh -c "grep -q '^focusSilencesNotifications=false' $XDG_CONFIG_HOME/Vemra/Vemra.*"
+panes_click -70 104
+sleep 0.5
+xdotool key Down Down Return
+check "the default focus length is stored" wait_until 5 sh -c "grep -q '^focusMinutes=60' $XDG_CONFIG_HOME/Vemra/Vemra.*"
+sleep 0.3
+screenshot settings-focus-chosen
 # The Dark thumbnail, then every pane again; the Automatic one puts the desktop's look back.
 open_pane General
 panes_click -64 112
@@ -76,4 +90,14 @@ check "the appearance picker stores the choice" grep -q '^appearance=system' "$X
 w=$(panes_window)
 [ -n "$w" ] && xdotool windowactivate --sync "$w" key --clearmodifiers alt+F4
 check "the settings window closes" wait_until 5 panes_hidden
+
+# The Focus shortcut opens the Focus tab, whose Return starts a session of the chosen length.
+xdotool key super+shift+f
+check "the Focus shortcut opens the Focus tab" wait_until 5 panel_on_tab focus
+sleep 0.5
+xdotool key Return
+check "the Focus tab starts a session of the default length" \
+    wait_until 5 sh -c "grep '^focusSession=' $XDG_CONFIG_HOME/Vemra/Vemra.* | grep -Eq 'duration[^0-9]{1,4}3600[^0-9]'"
 stop_vemra
+# The suites after this one start from the standard settings.
+sed -i '/^focusSession=/d; /^focusMinutes=/d; /^focusSilencesNotifications=/d' "$XDG_CONFIG_HOME"/Vemra/Vemra.* 2>/dev/null
