@@ -17,21 +17,29 @@ std::optional<QString> SystemClipboard::textIn(const QMimeData &mime)
 
 QList<QUrl> SystemClipboard::fileUrlsIn(const QMimeData &mime)
 {
-    QList<QUrl> urls;
-    if (mime.hasUrls()) {
-        urls = mime.urls();
+    // text/uri-list: one address a line, lines ending in CR LF (a lone LF is taken too), "#"
+    // starting a comment; a line feed inside a name is written %0A, so it stays in its line.
+    // The file managers' own list has "copy" or "cut" on its first line.
+    QList<QByteArray> lines;
+    if (mime.hasFormat(uriListType())) {
+        lines = mime.data(uriListType()).split('\n');
     } else if (mime.hasFormat(gnomeCopiedFilesType())) {
-        // "copy" or "cut" on the first line, then one URI per line.
-        const QList<QByteArray> lines = mime.data(gnomeCopiedFilesType()).split('\n');
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const QByteArray line = lines.at(i).trimmed();
-            if (!line.isEmpty())
-                urls.append(QUrl::fromEncoded(line));
-        }
+        lines = mime.data(gnomeCopiedFilesType()).split('\n');
+        if (!lines.isEmpty())
+            lines.removeFirst();
     }
     QList<QUrl> files;
-    for (const QUrl &url : std::as_const(urls)) {
-        if (url.isLocalFile())
+    for (const QByteArray &line : std::as_const(lines)) {
+        const QByteArray address = line.trimmed();
+        if (address.isEmpty() || address.startsWith('#'))
+            continue;
+        QUrl url = QUrl::fromEncoded(address);
+        // A file on another host is no file here; "localhost" is this one.
+        if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+            continue;
+        if (url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+            url.setHost(QString());
+        if (url.host().isEmpty() && !url.path().isEmpty())
             files.append(url);
     }
     return files;

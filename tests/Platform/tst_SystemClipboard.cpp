@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -31,9 +32,11 @@ private Q_SLOTS:
     void countsEveryChangeAndOwnWritesOnce()
     {
         QtSystemClipboard systemClipboard;
+        QSignalSpy changes(&systemClipboard, &SystemClipboard::changed);
         const qint64 start = systemClipboard.changeCount();
         QGuiApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
         QCOMPARE(systemClipboard.changeCount(), start + 1);
+        QCOMPARE(changes.count(), 1);
         QCOMPARE(systemClipboard.string(), QStringLiteral("from elsewhere"));
         QVERIFY(systemClipboard.types().contains(QStringLiteral("text/plain")));
 
@@ -46,6 +49,7 @@ private Q_SLOTS:
         const std::optional<qint64> count = systemClipboard.write(write);
         QCOMPARE(count, std::optional<qint64>(start + 2));
         QCOMPARE(systemClipboard.changeCount(), start + 2);
+        QCOMPARE(changes.count(), 2); // the selection's change is none of ours
         QCOMPARE(systemClipboard.string(), QStringLiteral("https://example.com/a"));
         QVERIFY(systemClipboard.types().contains(QStringLiteral("text/uri-list")));
         QVERIFY(systemClipboard.fileUrls().isEmpty()); // a web link is no file
@@ -70,6 +74,40 @@ private Q_SLOTS:
         QCOMPARE(systemClipboard.fileUrls(), QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/srv/x.png")) });
         QVERIFY(SystemClipboard::offersFiles(systemClipboard.types()));
         QVERIFY(!systemClipboard.data(QStringLiteral("image/png")));
+    }
+
+    void fileListsAreReadByTheirRules_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QStringList>("paths");
+        const QString uriList = SystemClipboard::uriListType();
+        QTest::newRow("a line feed inside a name")
+            << uriList << QByteArray("file:///tmp/two%0Alines.txt\r\nfile:///tmp/b\r\n")
+            << QStringList { QStringLiteral("/tmp/two\nlines.txt"), QStringLiteral("/tmp/b") };
+        QTest::newRow("comments and other schemes")
+            << uriList << QByteArray("# copied\r\nhttps://example.com/\r\nfile:///etc/hosts")
+            << QStringList { QStringLiteral("/etc/hosts") };
+        QTest::newRow("this host by name")
+            << uriList << QByteArray("file://localhost/etc/hosts\r\nfile://LOCALHOST/etc/passwd\r\n")
+            << QStringList { QStringLiteral("/etc/hosts"), QStringLiteral("/etc/passwd") };
+        QTest::newRow("another host") << uriList << QByteArray("file://server/etc/hosts\r\n") << QStringList();
+        QTest::newRow("another host, from a file manager")
+            << SystemClipboard::gnomeCopiedFilesType() << QByteArray("copy\nfile://server/x\nfile:///srv/a%0Ab")
+            << QStringList { QStringLiteral("/srv/a\nb") };
+    }
+
+    void fileListsAreReadByTheirRules()
+    {
+        QFETCH(QString, type);
+        QFETCH(QByteArray, list);
+        QFETCH(QStringList, paths);
+        QMimeData mime;
+        mime.setData(type, list);
+        QStringList read;
+        for (const QUrl &url : SystemClipboard::fileUrlsIn(mime))
+            read.append(url.toLocalFile());
+        QCOMPARE(read, paths);
     }
 
     void desktopEntriesNameTheWindow()

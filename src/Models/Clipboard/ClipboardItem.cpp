@@ -55,7 +55,23 @@ QStringList ClipboardItem::filePaths() const
 {
     if (kind() != Kind::File)
         return {};
-    return content.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList paths = content.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString &path : paths) {
+        if (path.startsWith(QLatin1String("file:")))
+            path = QUrl(path).toLocalFile();
+    }
+    return paths;
+}
+
+QString ClipboardItem::joinedPaths(const QStringList &paths)
+{
+    QStringList lines;
+    lines.reserve(paths.size());
+    for (const QString &path : paths) {
+        const bool breaks = path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'));
+        lines.append(breaks ? QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()) : path);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 std::optional<QUrl> ClipboardItem::url() const

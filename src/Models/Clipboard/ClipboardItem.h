@@ -55,6 +55,9 @@ struct ClipboardItem
     QString title() const;
     // File entries: the paths of content, empty lines dropped; empty for other kinds.
     QStringList filePaths() const;
+    // The content of a file entry: one path a line. A path that holds a line break is written
+    // as its file address ("file:///tmp/a%0Ab"), so that it stays one line and one path.
+    static QString joinedPaths(const QStringList &paths);
     // Link entries: the link to open ("www." gains "https://"). Only web and mail links are
     // given, so a link from an imported file can never open a local file or another scheme.
     std::optional<QUrl> url() const;

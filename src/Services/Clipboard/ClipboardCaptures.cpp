@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardCaptures.h"
 
+#include "Models/Clipboard/ClipboardItem.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/ClipboardClassifier.h"
 #include "Services/Clipboard/ClipboardFiles.h"
@@ -33,7 +34,7 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
         QStringList paths;
         for (const QUrl &url : contents.fileUrls)
             paths.append(url.toLocalFile());
-        const QString joined = paths.join(QLatin1Char('\n'));
+        const QString joined = ClipboardItem::joinedPaths(paths);
         capture.kind = ClipboardKind::File;
         capture.content = joined;
         capture.contentHash = ClipboardFiles::sha256(joined);

@@ -1,3 +1,4 @@
+#include "Models/Clipboard/ClipboardItem.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "TestHome.h"
@@ -164,6 +165,18 @@ private Q_SLOTS:
         QCOMPARE(capture.sourceAppId, contents.sourceAppId);
         QVERIFY(capture.filePaths().isEmpty());
         QVERIFY(filesUnder(m_folder).isEmpty());
+    }
+
+    void aFileNameWithALineBreakStaysOnePath()
+    {
+        ClipboardContents contents = snapshot();
+        const QStringList paths { QStringLiteral("/tmp/two\nlines.txt"), QStringLiteral("/tmp/r\retc"),
+            QStringLiteral("/tmp/plain 100%.txt") };
+        for (const QString &path : paths)
+            contents.fileUrls.append(QUrl::fromLocalFile(path));
+        const ClipboardItem item(captured(contents, m_folder));
+        QCOMPARE(item.filePaths(), paths);
+        QCOMPARE(item.title(), QStringLiteral("two\nlines.txt and 2 more"));
     }
 
     void imagesAreKeptOrReencoded_data()
