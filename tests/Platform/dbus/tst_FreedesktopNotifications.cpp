@@ -81,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(first.hints.value(u"desktop-entry"_s).toString(), u"vemra"_s);
 
         // The same tag replaces the notification the service returned; another tag does not.
-        QTest::qWait(50); // the reply with the id
+        QTest::qWait(500); // the reply with the id
         notifications.post(u"focus-complete"_s, u"Focus complete"_s, u"again"_s);
         notifications.post(u"other"_s, u"Other"_s, QString());
         QTRY_COMPARE(service.calls.size(), 3);

@@ -1,0 +1,81 @@
+#include "AppHarness.h"
+#include "Models/Focus/FocusSessionCoding.h"
+#include "Services/Focus/FocusSessionManager.h"
+#include "Services/Shell/Surface.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Focus sessions in the running application: the stored session at start-up, the tray icon's
+// countdown, the status menu's focus entries and waking from sleep.
+class TestFocusWiring final : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A session of 25 minutes that started a minute before the harness's clock.
+    static void storeRunningSession(AppHarness &h, FocusSilencing silencing)
+    {
+        FocusSession session = FocusSession::make(25, h.clock.now().addSecs(-60));
+        session.silencing = silencing;
+        h.settings.setValue(FocusSessionManager::storageKey, FocusSessionCoding::encode(session).value());
+    }
+
+private Q_SLOTS:
+    void runningSessionLeadsTheTrayAndTheMenu()
+    {
+        AppHarness h;
+        storeRunningSession(h, FocusSilencing::none());
+        h.start();
+        QVERIFY(h.panelShown());
+        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+        QCOMPARE(h.delegate->openingTab(), VemraTab::Focus);
+        QCOMPARE(h.tray.toolTip(), u"Vemra, Focus Session, 24 minutes remaining"_s);
+        const QList<StatusMenu::Entry> entries = StatusMenu::entries(h.delegate->statusMenuState());
+        QCOMPARE(entries.at(0).title, u"Focus Session active · 24:00 remaining"_s);
+        QVERIFY(!entries.at(0).enabled);
+        QCOMPARE(entries.at(2).title, u"End Focus Session"_s);
+
+        const int iconsBefore = h.tray.iconSets();
+        h.delegate->performStatusMenuAction(StatusMenu::Action::EndFocus);
+        FocusSessionManager &focus = *h.delegate->environment().focus;
+        QCOMPARE(focus.phase(), FocusSessionManager::Phase::Ended);
+        QCOMPARE(h.tray.toolTip(), u"Vemra"_s);
+        QCOMPARE(h.tray.iconSets(), iconsBefore + 1); // the mark again
+        QVERIFY(!h.delegate->statusMenuState().focusClock);
+        QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
+    }
+
+    void wakeAfterTheEndCompletesOnTime()
+    {
+        AppHarness h;
+        storeRunningSession(h, FocusSilencing::none());
+        h.start();
+        h.clock.advance(30 * 60'000);
+        h.workspace.wake();
+        QTRY_COMPARE(h.notifications.posted.size(), 1);
+        QCOMPARE(h.notifications.posted.first().tag, u"focus-complete"_s);
+        QCOMPARE(h.notifications.posted.first().body, u"Your 25-minute focus session is finished."_s);
+        QCOMPARE(h.sounds.played(), QStringList { u"focus-complete"_s });
+        QCOMPARE(h.tray.toolTip(), u"Vemra"_s);
+    }
+
+    void sessionThatRanOutWhileQuitIsFinishedLate()
+    {
+        AppHarness h;
+        storeRunningSession(h, FocusSilencing::turnedOn(u"Do Not Disturb"_s));
+        h.scripts.answers.insert(u"Vemra Focus Status"_s, { UserScripts::Run::Outcome::Exited, 0, "Do Not Disturb\n" });
+        h.scripts.answers.insert(u"Vemra Focus Off"_s, { UserScripts::Run::Outcome::Exited, 0, {} });
+        h.clock.advance(3600'000);
+        h.start();
+        QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
+        QTRY_COMPARE(h.notifications.posted.size(), 1);
+        QVERIFY(h.notifications.posted.first().body.contains(u"finished at 9:24 AM."_s));
+        QCOMPARE(h.scripts.ran, (QStringList { u"Vemra Focus Status"_s, u"Vemra Focus Off"_s }));
+        QVERIFY(h.sounds.played().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFocusWiring)
+#include "tst_FocusWiring.moc"
