@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 
+#include "Platform/Logging.h"
 #include "Platform/TypeIdentifiers.h"
 
 #include <QBuffer>
@@ -92,9 +93,31 @@ std::optional<Heif> openHeif(const QByteArray &data)
     return heif;
 }
 
-// Decodes the primary image with its rotation and mirroring applied.
+// Whether a picture of this size may be decoded: within the allocation limit Qt's image reader
+// holds every other format to. A HEIC file of a few kilobytes can declare tens of thousands of
+// pixels a side, and its decoder would allocate them all.
+bool fitsAllocationLimit(qint64 width, qint64 height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    const int megabytes = QImageReader::allocationLimit();
+    if (megabytes <= 0)
+        return true;
+    const qint64 pixels = qint64(megabytes) * 1024 * 1024 / 4; // 8-bit RGBA
+    return width <= pixels / height;
+}
+
+// Decodes the primary image with its rotation and mirroring applied; nothing for a picture
+// whose declared size is beyond the allocation limit.
 QImage decodeHeif(const Heif &heif)
 {
+    const int declaredWidth = heif_image_handle_get_width(heif.handle.get());
+    const int declaredHeight = heif_image_handle_get_height(heif.handle.get());
+    if (!fitsAllocationLimit(declaredWidth, declaredHeight)) {
+        qCInfo(lcClipboard) << "not decoding a HEIC picture of" << declaredWidth << "x" << declaredHeight
+                            << "pixels: beyond the allocation limit of" << QImageReader::allocationLimit() << "MB";
+        return {};
+    }
     heif_image *raw = nullptr;
     if (heif_decode_image(heif.handle.get(), &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
             != heif_error_Ok
