@@ -15,6 +15,7 @@
 #include "Platform/WorkspaceEvents.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ImageLoader.h"
 #include "Services/Focus/FocusNotifier.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Focus/ShortcutsFocusSilencer.h"
@@ -124,6 +125,10 @@ void AppDelegate::start()
     connect(monitor, &ClipboardMonitor::captureFailed, this, &AppDelegate::reportCaptureError);
     m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; };
     e.monitor = monitor;
+
+    // The clipboard's pictures, decoded off the main thread for every surface's rows and previews.
+    m_imageLoader = std::make_unique<ImageLoader>();
+    e.images = m_imageLoader.get();
 
     // Preference callbacks: the clipboard switches re-evaluate capture, the appearance applies
     // at once.

@@ -19,6 +19,7 @@ class FocusNotifier;
 class HostWindow;
 class ShortcutsFocusSilencer;
 class SystemFocusTimers;
+class ImageLoader;
 class LaunchAtLogin;
 class TrayPanel;
 class Preferences;
@@ -115,6 +116,7 @@ private:
     std::unique_ptr<ShortcutsFocusSilencer> m_focusSilencer;
     std::unique_ptr<SystemFocusTimers> m_focusTimers;
     std::unique_ptr<FocusSessionManager> m_focus;
+    std::unique_ptr<ImageLoader> m_imageLoader;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<TrayPanel> m_menuBarPanel;

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "FakeFrontApp.h"
+#include "FakeSystemClipboard.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Environment.h"
+#include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Sound/SoundBank.h"
 #include "Services/Sound/Sounds.h"
@@ -23,6 +29,13 @@ struct TabFixture
     FixedClock clock { QDateTime(friday, QTime(9, 0)) };
     MemorySettingsStore settings;
     std::unique_ptr<TodoStore> store;
+    // The clipboard tab's services, with nothing copied yet.
+    FakeSystemClipboard systemClipboard;
+    FakeFrontApp frontApp;
+    Preferences preferences { settings };
+    std::unique_ptr<ClipboardStore> clipboard;
+    std::unique_ptr<ClipboardMonitor> monitor;
+    ImageLoader images;
     Surface surface;
     int closes = 0;
     int expands = 0;
@@ -35,6 +48,8 @@ struct TabFixture
     TabFixture()
     {
         store = TodoStore::make(dir.filePath(QStringLiteral("Todos.store")), &clock);
+        clipboard = ClipboardStore::make(dir.filePath(QStringLiteral("Clipboard")));
+        monitor = std::make_unique<ClipboardMonitor>(*clipboard, preferences, systemClipboard, frontApp, clock);
         surface.setCloseAction([this] {
             ++closes;
             surface.setVisible(false);
@@ -52,6 +67,12 @@ struct TabFixture
         env.clock = &clock;
         env.sounds = &bank;
         env.todos = store.get();
+        env.systemClipboard = &systemClipboard;
+        env.frontApp = &frontApp;
+        env.preferences = &preferences;
+        env.clipboard = clipboard.get();
+        env.monitor = monitor.get();
+        env.images = &images;
         return env;
     }
 

@@ -23,6 +23,7 @@ const QHash<QString, QString> &table()
         { QStringLiteral("chevron.left"), QStringLiteral("go-previous-symbolic") },
         { QStringLiteral("chevron.right"), QStringLiteral("go-next-symbolic") },
         { QStringLiteral("chevron.left.forwardslash.chevron.right"), QStringLiteral("utilities-terminal-symbolic") },
+        { QStringLiteral("clipboard"), QStringLiteral("edit-paste-symbolic") },
         { QStringLiteral("doc"), QStringLiteral("text-x-generic-symbolic") },
         { QStringLiteral("doc.on.clipboard"), QStringLiteral("edit-paste-symbolic") },
         { QStringLiteral("ellipsis"), QStringLiteral("view-more-horizontal-symbolic") },

@@ -36,3 +36,8 @@ QString ClearRequest::message(qint64 count, const QDateTime &now, const Clipboar
         return {};
     return QStringLiteral("All ") + items(count) + QStringLiteral(" will be deleted. This can\u2019t be undone.");
 }
+
+QString ClearRequest::deleteLabel() const
+{
+    return m_period ? QStringLiteral("Delete") : QStringLiteral("Delete All");
+}

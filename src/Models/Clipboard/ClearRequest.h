@@ -26,6 +26,8 @@ public:
     // (empty when there is nothing to delete).
     QString message(
         qint64 count, const QDateTime &now, const ClipboardCalendar &calendar = ClipboardCalendar::current()) const;
+    // The confirming button: "Delete All" for everything, "Delete" for a period.
+    QString deleteLabel() const;
 
     bool operator==(const ClearRequest &) const = default;
 

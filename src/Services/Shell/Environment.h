@@ -11,6 +11,7 @@ class FocusSessionManager;
 class FrontApp;
 class HotKeyBackend;
 class HotKeys;
+class ImageLoader;
 class LaunchAtLogin;
 class LoginItemService;
 class Preferences;
@@ -56,6 +57,8 @@ struct Environment
     TodoStore *todos = nullptr;
     ClipboardStore *clipboard = nullptr;
     ClipboardMonitor *monitor = nullptr;
+    // Decodes the clipboard's pictures for rows and previews.
+    ImageLoader *images = nullptr;
     FocusSessionManager *focus = nullptr;
     HotKeys *hotKeys = nullptr;
     DataTransfer *transfer = nullptr;

@@ -5,6 +5,7 @@
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Clipboard/ClipboardView.h"
 #include "Views/Focus/FocusView.h"
 #include "Views/Shell/PlaceholderContainer.h"
 #include "Views/Shell/SectionPicker.h"
@@ -36,7 +37,8 @@ SurfaceFrame::SurfaceFrame(
     , m_state(new TodosTabState(
           environment.todos, environment.clock, environment.settings, calendarKey, closesOnEscape, this))
 {
-    Q_ASSERT(environment.todos);
+    Q_ASSERT(environment.todos && environment.clipboard && environment.systemClipboard && environment.monitor
+        && environment.images && environment.preferences && environment.clock);
 }
 
 SurfaceFrame::~SurfaceFrame() = default;
@@ -75,7 +77,10 @@ TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &
 void SurfaceFrame::addPages(int stretch)
 {
     m_content->setPage(VemraTab::Todos, m_todosTab, stretch);
-    m_content->setPage(VemraTab::Clipboard, new PlaceholderContainer(VemraTab::Clipboard), stretch);
+    const Environment &e = m_environment;
+    m_clipboardView = new ClipboardView(
+        *e.clipboard, *e.systemClipboard, e.monitor, *e.preferences, *e.images, m_surface, *e.clock, m_density);
+    m_content->setPage(VemraTab::Clipboard, m_clipboardView, stretch);
     if (m_environment.focus && m_environment.preferences)
         m_content->setPage(VemraTab::Focus, new FocusView(m_environment, m_surface, m_density), stretch);
     else

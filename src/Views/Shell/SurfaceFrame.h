@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class ClearAllButton;
+class ClipboardView;
 class FooterStatus;
 class QLabel;
 class SectionPicker;
@@ -35,6 +36,7 @@ public:
     TodosTab *todosTab() const { return m_todosTab; }
     SectionPicker *sectionPicker() const { return m_picker; }
     TabContent *content() const { return m_content; }
+    ClipboardView *clipboardView() const { return m_clipboardView; }
     FooterStatus *footerStatus() const { return m_status; }
     ClearAllButton *clearAllButton() const { return m_clearAll; }
 
@@ -72,6 +74,8 @@ private:
     void refreshFooter();
 
     Environment m_environment;
+    Density m_density = Density::Compact;
+    ClipboardView *m_clipboardView = nullptr;
     Surface &m_surface;
     TodosTabState *m_state;
     SectionPicker *m_picker = nullptr;
@@ -79,7 +83,6 @@ private:
     TodosTab *m_todosTab = nullptr;
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
-    Density m_density = Density::Compact;
     bool m_statusGivesWay = false;
     bool m_hasAppeared = false;
 };

@@ -1,0 +1,213 @@
+#include "Services/Clipboard/ClipboardListModel.h"
+
+#include "Platform/Clock.h"
+#include "Services/Clipboard/ClipboardStore.h"
+
+#include <QLocale>
+#include <QSet>
+
+#include <limits>
+
+namespace {
+
+// Whether a row must be drawn again: any field a row or the preview reads differs.
+bool differs(const ClipboardItem &a, const ClipboardItem &b)
+{
+    return a.lastCopiedAt != b.lastCopiedAt || a.copyCount != b.copyCount || a.sourceAppName != b.sourceAppName
+        || a.content != b.content || a.rawKind != b.rawKind || a.thumbnailPath != b.thumbnailPath
+        || a.pixelWidth != b.pixelWidth || a.pixelHeight != b.pixelHeight || a.byteCount != b.byteCount;
+}
+
+bool isBlank(const QString &query)
+{
+    return query.trimmed().isEmpty();
+}
+
+} // namespace
+
+ClipboardListModel::ClipboardListModel(ClipboardStore &store, const Clock &clock, int limit, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_store(store)
+    , m_clock(clock)
+    , m_limit(qMax(1, limit))
+    , m_now(clock.now())
+{
+    connect(&m_store, &ClipboardStore::revisionChanged, this, &ClipboardListModel::scheduleRefresh);
+    m_ticker.setInterval(tickInterval);
+    connect(&m_ticker, &QTimer::timeout, this, &ClipboardListModel::tick);
+    m_ticker.start();
+    refresh();
+}
+
+void ClipboardListModel::setQuery(const QString &query)
+{
+    if (query == m_query)
+        return;
+    m_query = query;
+    refresh();
+}
+
+void ClipboardListModel::setLimit(int limit)
+{
+    limit = qMax(1, limit);
+    if (limit == m_limit)
+        return;
+    m_limit = limit;
+    refresh();
+}
+
+std::optional<ClipboardItem> ClipboardListModel::item(const QUuid &id) const
+{
+    const int at = row(id);
+    if (at < 0)
+        return std::nullopt;
+    return m_items.at(at);
+}
+
+int ClipboardListModel::row(const QUuid &id) const
+{
+    for (int i = 0; i < m_items.size(); ++i) {
+        if (m_items.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+QList<QUuid> ClipboardListModel::ids() const
+{
+    QList<QUuid> result;
+    result.reserve(m_items.size());
+    for (const ClipboardItem &entry : m_items)
+        result.append(entry.id);
+    return result;
+}
+
+QString ClipboardListModel::headerTitle() const
+{
+    if (m_query.isEmpty())
+        return QStringLiteral("Recently Copied");
+    return QLocale().toString(m_resultCount)
+        + (m_resultCount == 1 ? QStringLiteral(" Result") : QStringLiteral(" Results"));
+}
+
+void ClipboardListModel::tick()
+{
+    m_now = m_clock.now();
+    Q_EMIT ticked();
+    if (!m_items.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_items.size()) - 1));
+}
+
+void ClipboardListModel::scheduleRefresh()
+{
+    if (m_refreshQueued)
+        return;
+    m_refreshQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refreshQueued = false;
+            // A search typed since the save has already read this revision.
+            if (m_store.revision() != m_refreshedRevision)
+                refresh();
+        },
+        Qt::QueuedConnection);
+}
+
+void ClipboardListModel::refresh()
+{
+    m_refreshedRevision = m_store.revision();
+    m_now = m_clock.now();
+    // One more than the page tells whether more exist.
+    const int fetch = m_limit < std::numeric_limits<int>::max() ? m_limit + 1 : m_limit;
+    const bool blank = isBlank(m_query);
+    QList<ClipboardItem> page = blank ? m_store.items(fetch) : m_store.items(m_query, fetch);
+    const bool hasMore = page.size() > m_limit;
+    if (hasMore)
+        page.resize(m_limit);
+    const qint64 total = m_store.count();
+    const qint64 results = blank ? total : m_store.count(m_query);
+
+    apply(page);
+
+    m_hasMore = hasMore;
+    m_totalCount = total;
+    m_resultCount = results;
+    // The header depends on the query as well, so the summary is announced every time.
+    Q_EMIT summaryChanged();
+}
+
+void ClipboardListModel::apply(const QList<ClipboardItem> &fresh)
+{
+    QSet<QUuid> wanted;
+    wanted.reserve(fresh.size());
+    for (const ClipboardItem &entry : fresh)
+        wanted.insert(entry.id);
+
+    // Rows that left the page go first, bottom up, a run at a time.
+    for (int last = int(m_items.size()) - 1; last >= 0;) {
+        if (wanted.contains(m_items.at(last).id)) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && !wanted.contains(m_items.at(first - 1).id))
+            --first;
+        beginRemoveRows({}, first, last);
+        m_items.remove(first, last - first + 1);
+        endRemoveRows();
+        last = first - 1;
+    }
+
+    // What is left is a subset of the fresh page: walk it and bring each place in order.
+    QSet<QUuid> present;
+    present.reserve(m_items.size());
+    for (const ClipboardItem &entry : std::as_const(m_items))
+        present.insert(entry.id);
+
+    for (int i = 0; i < fresh.size();) {
+        const ClipboardItem &wantedItem = fresh.at(i);
+        if (i < m_items.size() && m_items.at(i).id == wantedItem.id) {
+            if (differs(m_items.at(i), wantedItem)) {
+                m_items[i] = wantedItem;
+                Q_EMIT dataChanged(index(i), index(i));
+            }
+            ++i;
+            continue;
+        }
+        if (!present.contains(wantedItem.id)) {
+            int last = i;
+            while (last + 1 < fresh.size() && !present.contains(fresh.at(last + 1).id))
+                ++last;
+            beginInsertRows({}, i, last);
+            m_items = m_items.mid(0, i) + fresh.mid(i, last - i + 1) + m_items.mid(i);
+            endInsertRows();
+            i = last + 1;
+            continue;
+        }
+        // Shown further down (copied again, so newer now): it moves up to its place.
+        int from = i + 1;
+        while (m_items.at(from).id != wantedItem.id)
+            ++from;
+        beginMoveRows({}, from, from, {}, i);
+        m_items.move(from, i);
+        endMoveRows();
+        m_items[i] = wantedItem;
+        Q_EMIT dataChanged(index(i), index(i));
+        ++i;
+    }
+}
+
+int ClipboardListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_items.size());
+}
+
+QVariant ClipboardListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_items.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_items.at(index.row()).title();
+    return {};
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Models/Clipboard/ClipboardItem.h"
+
+#include <QAbstractListModel>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QTimer>
+#include <QUuid>
+
+#include <optional>
+
+class ClipboardStore;
+class Clock;
+
+// One page of the clipboard history for a search, newest first, kept in step with the store.
+// It holds only the rows it shows (the page) and learns whether more exist by fetching one
+// more. Store changes are taken as one query per turn of the event loop, however many saves
+// arrive in it; a new search or page size is queried at once. Every new result is applied as
+// a difference by id (rows removed, moved, inserted, changed), never as a reset, so a view
+// keeps its scroll position and the tab its selection.
+class ClipboardListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    // How often the rows' relative copy times are worded afresh.
+    static constexpr int tickInterval = 30'000;
+
+    ClipboardListModel(ClipboardStore &store, const Clock &clock, int limit, QObject *parent = nullptr);
+
+    QString query() const { return m_query; }
+    void setQuery(const QString &query);
+    int limit() const { return m_limit; }
+    void setLimit(int limit);
+
+    // The rows shown, newest first.
+    const QList<ClipboardItem> &items() const { return m_items; }
+    const ClipboardItem &item(int row) const { return m_items.at(row); }
+    std::optional<ClipboardItem> item(const QUuid &id) const;
+    // The row of an id; -1 when it is not shown.
+    int row(const QUuid &id) const;
+    QList<QUuid> ids() const;
+
+    // More entries match than the page shows.
+    bool hasMore() const { return m_hasMore; }
+    // Every entry that matches the search, and every stored entry.
+    qint64 resultCount() const { return m_resultCount; }
+    qint64 totalCount() const { return m_totalCount; }
+    // "Recently Copied" for the empty search (a search of spaces is not empty here), else
+    // "N Result(s)" with the locale's digit grouping.
+    QString headerTitle() const;
+
+    // The moment the rows' copy times are worded against; renewed by the tick.
+    QDateTime now() const { return m_now; }
+    void tick();
+
+    // Queries the store now and applies the difference.
+    void refresh();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+Q_SIGNALS:
+    // The counts, hasMore or the header changed.
+    void summaryChanged();
+    // The copy times should be worded against now() afresh.
+    void ticked();
+
+private:
+    void scheduleRefresh();
+    void apply(const QList<ClipboardItem> &fresh);
+
+    ClipboardStore &m_store;
+    const Clock &m_clock;
+    QString m_query;
+    int m_limit;
+    QList<ClipboardItem> m_items;
+    bool m_hasMore = false;
+    qint64 m_resultCount = 0;
+    qint64 m_totalCount = 0;
+    QDateTime m_now;
+    QTimer m_ticker;
+    bool m_refreshQueued = false;
+    qint64 m_refreshedRevision = -1;
+};

@@ -1,0 +1,51 @@
+#include "Views/Clipboard/ClearHistoryMenu.h"
+
+#include "Components/Controls/TintedButton.h"
+
+#include <QHBoxLayout>
+#include <QMenu>
+
+ClearHistoryMenu::ClearHistoryMenu(Style style, QWidget *parent)
+    : QWidget(parent)
+    , m_style(style)
+    , m_button(style == Style::Footer
+              ? new TintedButton(QStringLiteral("Clear History"), { TintedButtonStyle::Plain, 24, 12 }, this)
+              : new TintedButton(QStringLiteral("Clear\u2026"), { TintedButtonStyle::Gray, 26, 12 }, this))
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_button);
+    if (style == Style::Footer)
+        m_button->setToolTip(QStringLiteral("Delete clipboard history"));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(m_button, &TintedButton::clicked, this, &ClearHistoryMenu::popUp);
+}
+
+QMenu *ClearHistoryMenu::makeMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->addSection(QStringLiteral("Clear Clipboard History"));
+    const std::pair<const char16_t *, ClipboardPeriod> periods[] {
+        { u"Delete Today\u2019s Clipboard", ClipboardPeriod::Today },
+        { u"Delete Last Week\u2019s Clipboard", ClipboardPeriod::LastWeek },
+        { u"Delete Last Month\u2019s Clipboard", ClipboardPeriod::LastMonth },
+    };
+    for (const auto &[title, period] : periods) {
+        const ClearRequest request = ClearRequest::of(period);
+        connect(menu->addAction(QString::fromUtf16(title)), &QAction::triggered, this,
+            [this, request] { Q_EMIT chosen(request); });
+    }
+    menu->addSeparator();
+    connect(menu->addAction(QStringLiteral("Delete All Clipboard\u2026")), &QAction::triggered, this,
+        [this] { Q_EMIT chosen(ClearRequest::all()); });
+    return menu;
+}
+
+void ClearHistoryMenu::popUp()
+{
+    QMenu *menu = makeMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The footer's menu opens at the pointer, the settings' pull-down under its button.
+    const QPoint at = m_style == Style::Footer ? QCursor::pos() : m_button->mapToGlobal(m_button->rect().bottomLeft());
+    menu->popup(at);
+}

@@ -1,0 +1,458 @@
+#include "Views/Clipboard/ClipboardDetail.h"
+
+#include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Services/Clipboard/ClipboardFacts.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Clipboard/ImageLoader.h"
+#include "Views/Clipboard/ClipboardRowDelegate.h"
+#include "Views/Clipboard/ClipboardThumbnail.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int compactScrollLimit = 380;
+
+QLabel *label(const QString &text, const QFont &font, QWidget *parent)
+{
+    auto *result = new QLabel(text, parent);
+    result->setFont(font);
+    result->setTextFormat(Qt::PlainText);
+    return result;
+}
+
+void paintSecondary(QLabel *label, const QPalette &from)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::secondary(from));
+    label->setPalette(pal);
+}
+
+// The rounded box the text of an entry sits on.
+class TextBox final : public QWidget
+{
+public:
+    TextBox(qreal radius, QWidget *parent)
+        : QWidget(parent)
+        , m_radius(radius)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), m_radius, m_radius);
+        painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(palette()), 0.04));
+    }
+
+private:
+    qreal m_radius;
+};
+
+// A horizontal line over the actions, in the panel.
+class Divider final : public QWidget
+{
+public:
+    explicit Divider(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.1));
+    }
+};
+
+// The entry's picture, scaled to fit the width and at most `maxHeight`, its aspect kept.
+class PictureView final : public QWidget
+{
+public:
+    PictureView(int maxHeight, QWidget *parent)
+        : QWidget(parent)
+        , m_maxHeight(maxHeight)
+    {
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    void setImage(const QImage &image)
+    {
+        m_image = image;
+        updateGeometry();
+        update();
+    }
+    bool hasImage() const { return !m_image.isNull(); }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        if (m_image.isNull())
+            return 0;
+        return qMin(m_maxHeight, qMin(m_image.height(), width * m_image.height() / qMax(1, m_image.width())));
+    }
+    QSize sizeHint() const override { return { m_image.width(), heightForWidth(m_image.width()) }; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (m_image.isNull())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        QSizeF shown = QSizeF(m_image.size()).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+        if (shown.width() > m_image.width())
+            shown = m_image.size();
+        const QRectF target(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
+        QPainterPath clip;
+        clip.addRoundedRect(target, 6, 6);
+        painter.setClipPath(clip);
+        painter.drawImage(target, m_image);
+    }
+
+private:
+    int m_maxHeight;
+    QImage m_image;
+};
+
+} // namespace
+
+ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_images(images)
+    , m_density(density)
+    , m_kind(new QLabel(this))
+    , m_scroll(new QScrollArea(this))
+    , m_content(new QWidget)
+    , m_previewBox(new QVBoxLayout)
+    , m_facts(new QGridLayout)
+    , m_delete(new TintedButton(QStringLiteral("Delete"), { TintedButtonStyle::Tinted, 26, 12 }, this))
+    , m_copied(new QLabel(this))
+    , m_copy(new TintedButton(QStringLiteral("Copy"), { TintedButtonStyle::Filled, 26, 12 }, this))
+    , m_keys(new KeyMonitor(this))
+{
+    const bool compact = density == Density::Compact;
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto *bar = new QHBoxLayout;
+    bar->setContentsMargins(compact ? 10 : 0, 0, compact ? 10 : 0, 8);
+    auto *back = new TintedButton(QStringLiteral("Clipboard"), { TintedButtonStyle::Plain, 24, 12 }, this);
+    back->setSymbol(QStringLiteral("chevron.left"));
+    back->setToolTip(QStringLiteral("Back (Escape)"));
+    connect(back, &TintedButton::clicked, &m_state, &ClipboardTabState::closePreview);
+    bar->addWidget(back);
+    bar->addStretch(1);
+    m_kind->setFont(Densities::font(density, -2, QFont::Medium));
+    bar->addWidget(m_kind);
+    bar->addSpacing(4);
+    column->addLayout(bar);
+
+    auto *inner = new QVBoxLayout(m_content);
+    inner->setContentsMargins(compact ? 12 : 0, 4, compact ? 12 : 0, 4);
+    inner->setSpacing(14);
+    inner->addLayout(m_previewBox);
+    m_previewBox->setContentsMargins(0, 0, 0, 0);
+    m_facts->setHorizontalSpacing(12);
+    m_facts->setVerticalSpacing(4);
+    m_facts->setColumnStretch(1, 1);
+    inner->addLayout(m_facts);
+    inner->addStretch(1);
+    m_content->setAutoFillBackground(false);
+    m_scroll->setWidget(m_content);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    column->addWidget(m_scroll, compact ? 0 : 1);
+
+    if (compact) {
+        column->addSpacing(8);
+        column->addWidget(new Divider(this));
+    }
+
+    auto *actions = new QHBoxLayout;
+    actions->setContentsMargins(compact ? 12 : 0, compact ? 8 : 20, compact ? 12 : 0, compact ? 8 : 20);
+    actions->setSpacing(8);
+    m_delete->setDestructive(true);
+    actions->addWidget(m_delete);
+    actions->addStretch(1);
+    m_copied->setFont(Densities::font(density, 12 - Densities::fontSize(density), QFont::Medium));
+    actions->addWidget(m_copied);
+    m_copy->setToolTip(QStringLiteral("Copy (Return copies and closes)"));
+    actions->addWidget(m_copy);
+    column->addLayout(actions);
+
+    connect(m_delete, &TintedButton::clicked, this, [this] {
+        if (const std::optional<ClipboardItem> item = m_state.previewItem())
+            m_state.deleteItem(*item);
+    });
+    connect(m_copy, &TintedButton::clicked, this, [this] {
+        if (const std::optional<ClipboardItem> item = m_state.previewItem())
+            m_state.copy(*item, false);
+    });
+    connect(&m_state, &ClipboardTabState::copiedChanged, this, &ClipboardDetail::refresh);
+    connect(&m_state.store(), &ClipboardStore::revisionChanged, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    m_keys->setHandler([this](const QKeyEvent &key) {
+        return m_state.handlePreviewKey(key.key(), key.modifiers(), m_text && m_text->hasSelectedText());
+    });
+}
+
+void ClipboardDetail::refresh()
+{
+    const std::optional<ClipboardItem> item = m_state.previewItem();
+    if (!item) {
+        m_shownID.reset();
+        return;
+    }
+    if (m_shownID != item->id) {
+        m_shownID = item->id;
+        rebuildPreview(*item);
+    }
+    rebuildFacts(*item);
+    const ClipboardKind kind = item->kind();
+    const QString symbol = kind == ClipboardKind::File ? QStringLiteral("doc") : ClipboardKinds::systemImage(kind);
+    const int size = m_kind->font().pixelSize();
+    m_kind->setText(QString());
+    auto *kindRow = m_kind;
+    QPixmap icon = Symbols::pixmap(symbol, size, SystemColors::secondary(palette()), devicePixelRatioF());
+    // The kind label: its symbol and its word, drawn into one picture so they stay together.
+    const QFontMetrics metrics(m_kind->font());
+    const QString word = ClipboardKinds::name(kind);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap combined(
+        QSize(qCeil((size + 4 + metrics.horizontalAdvance(word)) * ratio), qCeil(metrics.height() * ratio)));
+    combined.setDevicePixelRatio(ratio);
+    combined.fill(Qt::transparent);
+    {
+        QPainter painter(&combined);
+        painter.drawPixmap(QPointF(0, (metrics.height() - size) / 2.0), icon);
+        painter.setFont(m_kind->font());
+        painter.setPen(SystemColors::secondary(palette()));
+        painter.drawText(QPointF(size + 4, metrics.ascent()), word);
+    }
+    kindRow->setPixmap(combined);
+    kindRow->setAccessibleName(word);
+
+    const bool copied = m_state.copiedID() == item->id;
+    if (copied) {
+        const QColor accent = SystemColors::tint(palette());
+        m_copied->setText(QStringLiteral("\u2713 Copied"));
+        QPalette pal = m_copied->palette();
+        pal.setColor(QPalette::WindowText, accent);
+        m_copied->setPalette(pal);
+    }
+    m_copied->setVisible(copied);
+    fitHeight();
+}
+
+void ClipboardDetail::rebuildPreview(const ClipboardItem &item)
+{
+    delete m_preview;
+    m_text = nullptr;
+    m_picture = nullptr;
+    m_thumbnail = nullptr;
+    m_openLink = nullptr;
+    m_preview = new QWidget(m_content);
+    m_previewBox->addWidget(m_preview);
+    auto *box = new QVBoxLayout(m_preview);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(6);
+    switch (item.kind()) {
+    case ClipboardKind::Text:
+    case ClipboardKind::Url:
+    case ClipboardKind::Code:
+        previewText(item, box);
+        break;
+    case ClipboardKind::Image:
+        previewPicture(item, box);
+        break;
+    case ClipboardKind::File:
+        previewFiles(item, box);
+        break;
+    }
+}
+
+void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
+{
+    const QPalette &pal = palette();
+    auto *frame = new TextBox(Densities::cornerRadius(m_density), m_preview);
+    auto *frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(10, 10, 10, 10);
+    QFont font = Densities::font(m_density);
+    if (item.kind() == ClipboardKind::Code) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(int(Densities::fontSize(m_density)) - 1);
+    }
+    // Only the stored head: a long text's side file is never read here.
+    m_text = label(item.content, font, frame);
+    m_text->setWordWrap(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (item.kind() == ClipboardKind::Url) {
+        QPalette linkPalette = m_text->palette();
+        linkPalette.setColor(QPalette::WindowText, SystemColors::tint(pal));
+        m_text->setPalette(linkPalette);
+    }
+    frameLayout->addWidget(m_text);
+    box->addWidget(frame);
+    if (item.textPath) {
+        auto *note = label(QStringLiteral("Showing the start of it. Copy it to get all ")
+                + ClipboardFacts::byteCount(item.byteCount, QLocale()) + QStringLiteral("."),
+            Densities::font(m_density, -2), m_preview);
+        note->setWordWrap(true);
+        paintSecondary(note, pal);
+        box->addWidget(note);
+    }
+    if (item.url()) {
+        m_openLink = new TintedButton(QStringLiteral("Open Link"), { TintedButtonStyle::Tinted, 24, 12 }, m_preview);
+        connect(m_openLink, &TintedButton::clicked, this, [item] { ClipboardTabState::openLink(item); });
+        box->addWidget(m_openLink, 0, Qt::AlignLeft);
+    }
+}
+
+void ClipboardDetail::previewPicture(const ClipboardItem &item, QVBoxLayout *box)
+{
+    const int maxHeight = m_density == Density::Compact ? 260 : 480;
+    m_thumbnail = new ClipboardThumbnail(m_images, 120, m_preview);
+    std::optional<QString> thumbnail;
+    if (item.thumbnailPath)
+        thumbnail = m_state.store().filePath(*item.thumbnailPath);
+    m_thumbnail->setPath(thumbnail);
+    box->addWidget(m_thumbnail, 0, Qt::AlignHCenter);
+    auto *picture = new PictureView(maxHeight, m_preview);
+    m_picture = picture;
+    picture->hide();
+    box->addWidget(picture);
+    if (!item.imagePath)
+        return;
+    const std::optional<QString> file = m_state.store().filePath(*item.imagePath);
+    if (!file)
+        return;
+    QPointer<PictureView> shown = picture;
+    QPointer<ClipboardThumbnail> placeholder = m_thumbnail;
+    m_images.load(*file, 1600, picture, [this, shown, placeholder](const QImage &image) {
+        // A picture that cannot be decoded leaves the thumbnail in its place.
+        if (image.isNull() || !shown)
+            return;
+        shown->setImage(image);
+        shown->show();
+        if (placeholder)
+            placeholder->hide();
+        fitHeight();
+    });
+}
+
+void ClipboardDetail::previewFiles(const ClipboardItem &item, QVBoxLayout *box)
+{
+    const QFont nameFont = Densities::font(m_density);
+    const QFont folderFont = Densities::font(m_density, -2);
+    const int folderWidth = m_density == Density::Compact ? 300 : 480;
+    for (const QString &path : item.filePaths()) {
+        auto *row = new QHBoxLayout;
+        row->setSpacing(8);
+        auto *icon = new QLabel(m_preview);
+        icon->setPixmap(ClipboardRowDelegate::fileIcon(path).pixmap(QSize(20, 20), devicePixelRatioF()));
+        icon->setFixedSize(20, 20);
+        row->addWidget(icon);
+        auto *names = new QVBoxLayout;
+        names->setSpacing(0);
+        const QFileInfo info(path);
+        auto *name = label(info.fileName(), nameFont, m_preview);
+        name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        const QString parent = info.path();
+        auto *folder
+            = label(QFontMetrics(folderFont).elidedText(parent, Qt::ElideMiddle, folderWidth), folderFont, m_preview);
+        folder->setToolTip(parent);
+        folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        paintSecondary(folder, palette());
+        names->addWidget(name);
+        names->addWidget(folder);
+        row->addLayout(names, 1);
+        box->addLayout(row);
+    }
+}
+
+void ClipboardDetail::rebuildFacts(const ClipboardItem &item)
+{
+    while (QLayoutItem *child = m_facts->takeAt(0)) {
+        delete child->widget();
+        delete child;
+    }
+    const QFont font = Densities::font(m_density, -2);
+    int row = 0;
+    for (const ClipboardFacts::Fact &fact : ClipboardFacts::facts(item, ClipboardCalendar::current())) {
+        auto *name = label(fact.label, font, m_content);
+        paintSecondary(name, palette());
+        auto *value = label(fact.value, font, m_content);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_facts->addWidget(name, row, 0, Qt::AlignRight | Qt::AlignTop);
+        m_facts->addWidget(value, row, 1, Qt::AlignLeft | Qt::AlignTop);
+        ++row;
+    }
+}
+
+QList<QPair<QString, QString>> ClipboardDetail::shownFacts() const
+{
+    QList<QPair<QString, QString>> result;
+    for (int row = 0; row < m_facts->rowCount(); ++row) {
+        QLayoutItem *name = m_facts->itemAtPosition(row, 0);
+        QLayoutItem *value = m_facts->itemAtPosition(row, 1);
+        if (name && value)
+            result.append(
+                { static_cast<QLabel *>(name->widget())->text(), static_cast<QLabel *>(value->widget())->text() });
+    }
+    return result;
+}
+
+void ClipboardDetail::fitHeight()
+{
+    if (m_density != Density::Compact)
+        return;
+    // The panel's preview is as tall as its content, up to a limit past which it scrolls.
+    QLayout *content = m_content->layout();
+    const int width = qMax(1, m_scroll->viewport()->width());
+    const int height = content->hasHeightForWidth() ? content->heightForWidth(width) : content->sizeHint().height();
+    m_scroll->setFixedHeight(qMin(height, compactScrollLimit));
+}
+
+void ClipboardDetail::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitHeight();
+}
+
+void ClipboardDetail::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_shownID) {
+        m_shownID.reset();
+        refresh();
+    }
+}

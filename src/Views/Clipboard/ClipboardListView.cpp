@@ -1,0 +1,146 @@
+#include "Views/Clipboard/ClipboardListView.h"
+
+#include "Services/Clipboard/ClipboardListModel.h"
+#include "Services/Clipboard/ClipboardRowText.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Views/Clipboard/ClipboardRowDelegate.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent)
+    : QListView(parent)
+    , m_state(state)
+    , m_delegate(new ClipboardRowDelegate(state, images, density, this))
+{
+    setModel(&state.list());
+    setItemDelegate(m_delegate);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalScrollBar()->setSingleStep(12);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover);
+    viewport()->setAttribute(Qt::WA_Hover);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    viewport()->setCursor(Qt::PointingHandCursor);
+    setAccessibleName(QStringLiteral("Clipboard history"));
+
+    const ClipboardListModel &model = state.list();
+    connect(&model, &QAbstractItemModel::rowsAboutToBeInserted, this, &ClipboardListView::keepAnchor);
+    connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ClipboardListView::keepAnchor);
+    connect(&model, &QAbstractItemModel::rowsAboutToBeMoved, this, &ClipboardListView::keepAnchor);
+    connect(&model, &ClipboardListModel::summaryChanged, this, &ClipboardListView::restoreAnchor);
+    connect(&state, &ClipboardTabState::selectionChanged, this, &ClipboardListView::revealSelection);
+    connect(&state, &ClipboardTabState::selectionChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(&state, &ClipboardTabState::copiedChanged, viewport(), qOverload<>(&QWidget::update));
+}
+
+int ClipboardListView::contentHeight() const
+{
+    int height = 0;
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, viewport()->width(), 0);
+    for (int row = 0; row < model()->rowCount(); ++row)
+        height += m_delegate->sizeHint(option, model()->index(row, 0)).height();
+    return height;
+}
+
+QMenu *ClipboardListView::makeMenu(const ClipboardItem &item, QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const ClipboardRowText::Action action : ClipboardRowText::actions(item)) {
+        if (action == ClipboardRowText::Action::Delete)
+            menu->addSeparator();
+        QAction *command = menu->addAction(ClipboardRowText::actionTitle(action));
+        connect(command, &QAction::triggered, this, [this, action, entry = item] {
+            switch (action) {
+            case ClipboardRowText::Action::Copy:
+                m_state.copy(entry, false);
+                break;
+            case ClipboardRowText::Action::Preview:
+                m_state.preview(entry);
+                break;
+            case ClipboardRowText::Action::OpenLink:
+                ClipboardTabState::openLink(entry);
+                break;
+            case ClipboardRowText::Action::Delete:
+                m_state.deleteFromList(entry);
+                break;
+            }
+        });
+    }
+    return menu;
+}
+
+void ClipboardListView::mousePressEvent(QMouseEvent *event)
+{
+    // Clicks act on release; pressing only must not start the view's own selection.
+    event->accept();
+}
+
+void ClipboardListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid())
+        return;
+    const ClipboardItem item = m_state.list().item(index.row());
+    if (m_delegate->moreButtonRect(visualRect(index)).contains(event->position().toPoint())) {
+        QMenu *menu = makeMenu(item, this);
+        const QRect button = m_delegate->moreButtonRect(visualRect(index));
+        menu->popup(viewport()->mapToGlobal(button.bottomLeft()));
+        return;
+    }
+    m_state.copy(item, false);
+}
+
+void ClipboardListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    if (!index.isValid())
+        return;
+    makeMenu(m_state.list().item(index.row()), this)->popup(event->globalPos());
+}
+
+void ClipboardListView::keepAnchor()
+{
+    if (m_anchor || verticalScrollBar()->value() == 0)
+        return;
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    if (!top.isValid())
+        return;
+    m_anchor = m_state.list().item(top.row()).id;
+    m_anchorOffset = visualRect(top).top();
+}
+
+void ClipboardListView::restoreAnchor()
+{
+    if (!m_anchor)
+        return;
+    const int row = m_state.list().row(*m_anchor);
+    m_anchor.reset();
+    if (row < 0)
+        return;
+    executeDelayedItemsLayout();
+    const int now = visualRect(model()->index(row, 0)).top();
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + now - m_anchorOffset);
+}
+
+void ClipboardListView::revealSelection()
+{
+    const std::optional<QUuid> selection = m_state.selection();
+    if (!selection)
+        return;
+    const int row = m_state.list().row(*selection);
+    if (row >= 0)
+        scrollTo(model()->index(row, 0), QAbstractItemView::EnsureVisible);
+}

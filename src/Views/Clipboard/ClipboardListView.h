@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+
+#include <QListView>
+#include <QUuid>
+
+#include <optional>
+
+struct ClipboardItem;
+class ClipboardRowDelegate;
+class ClipboardTabState;
+class ImageLoader;
+class QMenu;
+
+// The scrolling list of history rows. A click on a row copies it back; its "More" button and a
+// secondary click open the row's menu. It never takes the keyboard focus (the search field
+// keeps it; the tab's keys move the selection) and scrolls the selected row into view. Rows
+// arriving above the first visible row leave what the user is looking at in place.
+class ClipboardListView final : public QListView
+{
+    Q_OBJECT
+
+public:
+    ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent = nullptr);
+
+    ClipboardRowDelegate *rowDelegate() const { return m_delegate; }
+    // The height all rows take, for the panel, which fits the list to its rows.
+    int contentHeight() const;
+    // The row's menu: Copy, Preview, Open Link (for a link the store accepts), Delete.
+    QMenu *makeMenu(const ClipboardItem &item, QWidget *parent);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void keepAnchor();
+    void restoreAnchor();
+    void revealSelection();
+
+    ClipboardTabState &m_state;
+    ClipboardRowDelegate *m_delegate;
+    // The first visible row and its offset, kept while rows change above it.
+    std::optional<QUuid> m_anchor;
+    int m_anchorOffset = 0;
+};

@@ -1,0 +1,148 @@
+#include "Views/Clipboard/ClipboardNotice.h"
+
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/Relaunch.h"
+#include "Services/Shell/Preferences.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+
+using namespace ClipboardNoticeContent;
+
+ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *monitor, Density density,
+    std::unique_ptr<Relaunch> relaunch, QWidget *parent)
+    : QWidget(parent)
+    , m_preferences(preferences)
+    , m_monitor(monitor)
+    , m_density(density)
+    , m_relaunch(relaunch ? std::move(relaunch) : std::make_unique<Relaunch>())
+    , m_symbol(new QLabel(this))
+    , m_title(new QLabel(this))
+    , m_detail(new QLabel(this))
+    , m_buttonRow(new QWidget(this))
+    , m_buttonLayout(new QHBoxLayout(m_buttonRow))
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 8 + topInset(), 10, 8);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(m_symbol, 0, 0, Qt::AlignTop);
+    grid->addWidget(m_title, 0, 1);
+    grid->addWidget(m_detail, 1, 1);
+    grid->addWidget(m_buttonRow, 2, 1, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+    m_buttonLayout->setContentsMargins(0, 4, 0, 0);
+    m_buttonLayout->setSpacing(6);
+
+    m_title->setTextFormat(Qt::PlainText);
+    m_detail->setTextFormat(Qt::PlainText);
+    m_detail->setWordWrap(true);
+    m_detail->setFont(Densities::font(density, -2));
+    m_symbol->setFixedHeight(int(Densities::lineHeight(density)) - 2);
+
+    connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardNotice::refresh);
+    connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardNotice::refresh);
+    if (m_monitor)
+        connect(m_monitor, &ClipboardMonitor::accessChanged, this, &ClipboardNotice::refresh);
+    refresh();
+}
+
+ClipboardNotice::~ClipboardNotice() = default;
+
+int ClipboardNotice::topInset() const
+{
+    return m_density == Density::Compact ? 8 : 12;
+}
+
+void ClipboardNotice::refresh()
+{
+    const ClipboardAccess access = m_monitor ? m_monitor->access() : ClipboardAccess::Allowed;
+    m_reason
+        = ClipboardNoticeContent::reason(m_preferences.monitorsClipboard(), m_preferences.isClipboardPaused(), access);
+    setVisible(m_reason.has_value());
+    if (!m_reason)
+        return;
+    const Content shown = content(*m_reason);
+    const QPalette &pal = palette();
+
+    QFont title = Densities::font(m_density, -1, shown.isLine ? QFont::Medium : QFont::DemiBold);
+    m_title->setFont(title);
+    m_title->setText(shown.title);
+    m_detail->setText(shown.detail);
+    m_detail->setVisible(!shown.isLine);
+    QPalette detailPalette = m_detail->palette();
+    detailPalette.setColor(QPalette::WindowText, SystemColors::secondary(pal));
+    m_detail->setPalette(detailPalette);
+
+    const int symbolSize = int(Densities::fontSize(m_density)) - 2;
+    const QColor symbolColor = shown.accentSymbol ? SystemColors::tint(pal) : SystemColors::secondary(pal);
+    m_symbol->setPixmap(Symbols::pixmap(shown.symbol, symbolSize, symbolColor, devicePixelRatioF()));
+
+    qDeleteAll(m_buttons);
+    m_buttons.clear();
+    for (const Action action : shown.actions) {
+        auto *button = new TintedButton(actionTitle(action), { TintedButtonStyle::Tinted, 22, 12 }, m_buttonRow);
+        connect(button, &TintedButton::clicked, this, [this, action] { perform(action); });
+        m_buttonLayout->addWidget(button);
+        m_buttons.append(button);
+    }
+    // The line form keeps its button on the title's line, at the right.
+    auto *grid = static_cast<QGridLayout *>(layout());
+    grid->removeWidget(m_buttonRow);
+    if (shown.isLine) {
+        m_buttonLayout->setContentsMargins(0, 0, 0, 0);
+        grid->addWidget(m_buttonRow, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
+        grid->setAlignment(m_symbol, Qt::AlignVCenter);
+    } else {
+        m_buttonLayout->setContentsMargins(0, 4, 0, 0);
+        grid->addWidget(m_buttonRow, 2, 1, Qt::AlignLeft);
+        grid->setAlignment(m_symbol, Qt::AlignTop);
+    }
+}
+
+void ClipboardNotice::perform(Action action)
+{
+    switch (action) {
+    case Action::TurnOn:
+        m_preferences.setMonitorsClipboard(true);
+        break;
+    case Action::Resume:
+        m_preferences.setClipboardPaused(false);
+        break;
+    case Action::Allow:
+        if (m_monitor)
+            m_monitor->requestAccess();
+        break;
+    case Action::Reopen:
+        m_relaunch->now();
+        break;
+    }
+    refresh();
+}
+
+void ClipboardNotice::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = m_density == Density::Compact ? 9 : 11;
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, topInset() + 0.5, -0.5, -0.5), radius, radius);
+    const QColor primary = SystemColors::primary(palette());
+    painter.fillPath(shape, SystemColors::withOpacity(primary, 0.04));
+    painter.setPen(QPen(SystemColors::withOpacity(primary, 0.08), 1));
+    painter.drawPath(shape);
+}
+
+void ClipboardNotice::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
+}

@@ -1,0 +1,276 @@
+#include "Views/Clipboard/ClipboardResults.h"
+
+#include "Components/Controls/IconButton.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Services/Clipboard/ClearPrompt.h"
+#include "Services/Clipboard/ClipboardListModel.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Views/Clipboard/ClearConfirmation.h"
+#include "Views/Clipboard/ClearHistoryMenu.h"
+#include "Views/Clipboard/ClipboardListView.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+class Divider final : public QWidget
+{
+public:
+    explicit Divider(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.1));
+    }
+};
+
+QLabel *textLabel(const QFont &font, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+ClipboardResults::ClipboardResults(
+    ClipboardTabState &state, Preferences &preferences, ImageLoader &images, Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_preferences(preferences)
+    , m_density(density)
+    , m_header(textLabel(Densities::font(density, -2, QFont::DemiBold), this))
+    , m_list(new ClipboardListView(state, images, density, this))
+    , m_showMore(new TintedButton(
+          density == Density::Compact ? QStringLiteral("Show All in Window") : QStringLiteral("Show More"),
+          { TintedButtonStyle::Plain, 24, 12 }, this))
+    , m_listBox(new QWidget(this))
+    , m_emptyBox(new QWidget(this))
+    , m_emptyTitle(textLabel(Densities::font(density, 0, QFont::Medium), m_emptyBox))
+    , m_emptyMessage(textLabel(Densities::font(density, -1), m_emptyBox))
+{
+    const bool compact = density == Density::Compact;
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto *listColumn = new QVBoxLayout(m_listBox);
+    listColumn->setContentsMargins(compact ? 6 : 0, compact ? 8 : 12, compact ? 6 : 0, compact ? 8 : 0);
+    listColumn->setSpacing(2);
+    m_header->setContentsMargins(10, 4, 10, 2);
+    m_header->setAccessibleName(QStringLiteral("Results"));
+    listColumn->addWidget(m_header);
+    listColumn->addWidget(m_list, compact ? 0 : 1);
+    m_showMore->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto *moreBox = new QHBoxLayout;
+    moreBox->setContentsMargins(0, 6, 0, 6);
+    moreBox->addWidget(m_showMore);
+    listColumn->addLayout(moreBox);
+    column->addWidget(m_listBox, compact ? 0 : 1);
+
+    auto *emptyColumn = new QVBoxLayout(m_emptyBox);
+    emptyColumn->setContentsMargins(20, 0, 20, 0);
+    emptyColumn->setSpacing(4);
+    emptyColumn->addStretch(1);
+    m_emptyTitle->setAlignment(Qt::AlignHCenter);
+    m_emptyTitle->setWordWrap(true);
+    m_emptyMessage->setAlignment(Qt::AlignHCenter);
+    m_emptyMessage->setWordWrap(true);
+    emptyColumn->addWidget(m_emptyTitle);
+    emptyColumn->addWidget(m_emptyMessage);
+    emptyColumn->addStretch(1);
+    if (compact)
+        m_emptyBox->setFixedHeight(112);
+    column->addWidget(m_emptyBox, compact ? 0 : 1);
+
+    if (compact)
+        column->addWidget(new Divider(this));
+    column->addWidget(makeFooter());
+
+    connect(m_showMore, &TintedButton::clicked, &m_state, &ClipboardTabState::showMore);
+    const ClipboardListModel &model = m_state.list();
+    connect(&model, &ClipboardListModel::summaryChanged, this, &ClipboardResults::refreshSummary);
+    connect(&m_state, &ClipboardTabState::clearingChanged, this, &ClipboardResults::refreshClearing);
+    connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardResults::refreshPause);
+    connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardResults::refreshPause);
+    applyColors();
+    refreshSummary();
+    refreshPause();
+    refreshClearing();
+}
+
+QWidget *ClipboardResults::makeFooter()
+{
+    const bool compact = m_density == Density::Compact;
+    auto *footer = new QWidget(this);
+    m_footerStack = new QStackedLayout(footer);
+
+    m_footerControls = new QWidget(footer);
+    const QFont statusFont = Densities::font(m_density, compact ? -2 : -3);
+    m_status = textLabel(statusFont, m_footerControls);
+    m_statusSymbol = new QLabel(m_footerControls);
+    m_clearMenu = new ClearHistoryMenu(ClearHistoryMenu::Style::Footer, m_footerControls);
+    m_pause = new IconButton(QString(), m_footerControls);
+    m_pause->setFixedSize(22, 22);
+    m_pause->setSymbolSize(13);
+    auto *status = new QHBoxLayout;
+    status->setSpacing(4);
+    status->addWidget(m_statusSymbol);
+    status->addWidget(m_status);
+
+    if (compact) {
+        m_footerControls->setMinimumHeight(38);
+        auto *row = new QHBoxLayout(m_footerControls);
+        row->setContentsMargins(16, 0, 10, 0);
+        row->setSpacing(12);
+        row->addLayout(status);
+        row->addStretch(1);
+        row->addWidget(m_clearMenu);
+        row->addWidget(m_pause);
+        m_expand = new IconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), m_footerControls);
+        m_expand->setFixedSize(22, 22);
+        m_expand->setSymbolSize(11);
+        m_expand->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
+        m_expand->setAccessibleName(QStringLiteral("Open in window"));
+        row->addWidget(m_expand);
+        const auto expand = [this] { m_state.surface().expand(); };
+        connect(m_expand, &IconButton::clicked, this, expand);
+        // Bound to the button, so Ctrl+O works only while this footer is on screen.
+        auto *open = new QAction(QStringLiteral("Open in window"), m_expand);
+        open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+        open->setShortcutContext(Qt::WindowShortcut);
+        connect(open, &QAction::triggered, this, expand);
+        m_expand->addAction(open);
+    } else {
+        m_footerControls->setMinimumHeight(44);
+        auto *stack = new QVBoxLayout(m_footerControls);
+        stack->setContentsMargins(0, 14, 0, 24);
+        stack->setSpacing(10);
+        stack->addLayout(status);
+        status->setAlignment(Qt::AlignHCenter);
+        auto *row = new QHBoxLayout;
+        row->setSpacing(4);
+        row->addStretch(1);
+        row->addWidget(m_clearMenu);
+        row->addWidget(m_pause);
+        row->addStretch(1);
+        stack->addLayout(row);
+    }
+    m_footerStack->addWidget(m_footerControls);
+
+    m_confirmationBox = new QWidget(footer);
+    auto *box = new QHBoxLayout(m_confirmationBox);
+    box->setContentsMargins(compact ? 16 : 0, compact ? 0 : 14, compact ? 10 : 0, compact ? 0 : 24);
+    m_footerStack->addWidget(m_confirmationBox);
+
+    connect(m_clearMenu, &ClearHistoryMenu::chosen, &m_state, &ClipboardTabState::beginClearing);
+    connect(m_pause, &IconButton::clicked, this,
+        [this] { m_preferences.setClipboardPaused(!m_preferences.isClipboardPaused()); });
+    return footer;
+}
+
+bool ClipboardResults::showsEmptyState() const
+{
+    return m_state.list().items().isEmpty();
+}
+
+void ClipboardResults::refreshSummary()
+{
+    const ClipboardListModel &model = m_state.list();
+    const bool empty = model.items().isEmpty();
+    m_header->setText(model.headerTitle());
+    m_showMore->setVisible(model.hasMore());
+    m_listBox->setVisible(!empty);
+    m_emptyBox->setVisible(empty);
+    if (m_state.query().isEmpty()) {
+        m_emptyTitle->setText(QStringLiteral("Nothing copied yet."));
+        m_emptyMessage->setText(QStringLiteral("Copy something and it shows up here."));
+    } else {
+        m_emptyTitle->setText(QStringLiteral("No matches for \u201C") + m_state.query() + QStringLiteral("\u201D."));
+        m_emptyMessage->setText(QStringLiteral("Search looks through text, links, code and app names."));
+    }
+
+    const qint64 total = model.totalCount();
+    const bool none = total == 0;
+    m_status->setText(none
+            ? QStringLiteral("Saved on this computer")
+            : QLocale().toString(total) + (total == 1 ? QStringLiteral(" item") : QStringLiteral(" items")));
+    m_statusSymbol->setVisible(none);
+    if (none) {
+        const int size = m_status->font().pixelSize();
+        m_statusSymbol->setPixmap(Symbols::pixmap(
+            QStringLiteral("laptopcomputer"), size, SystemColors::secondary(palette()), devicePixelRatioF()));
+    }
+    fitList();
+}
+
+void ClipboardResults::fitList()
+{
+    if (m_density != Density::Compact)
+        return;
+    m_list->setFixedHeight(qMin(m_list->contentHeight(), compactListMaxHeight));
+}
+
+void ClipboardResults::refreshPause()
+{
+    m_pause->setVisible(m_preferences.monitorsClipboard());
+    const bool paused = m_preferences.isClipboardPaused();
+    m_pause->setSymbol(paused ? QStringLiteral("play.circle") : QStringLiteral("pause.circle"));
+    m_pause->setTone(paused ? IconButton::Tone::Tint : IconButton::Tone::Secondary);
+    const QString title
+        = paused ? QStringLiteral("Resume Clipboard History") : QStringLiteral("Pause Clipboard History");
+    m_pause->setToolTip(title);
+    m_pause->setAccessibleName(title);
+}
+
+void ClipboardResults::refreshClearing()
+{
+    delete m_confirmation;
+    m_confirmation = nullptr;
+    ClearPrompt *prompt = m_state.clearing();
+    if (prompt) {
+        m_confirmation = new ClearConfirmation(*prompt, m_confirmationBox);
+        if (m_density == Density::Regular)
+            m_confirmation->setMaximumWidth(420);
+        m_confirmationBox->layout()->addWidget(m_confirmation);
+    }
+    m_footerStack->setCurrentWidget(prompt ? m_confirmationBox : m_footerControls);
+}
+
+void ClipboardResults::applyColors()
+{
+    for (QLabel *label : { m_header, m_emptyTitle, m_status }) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
+        label->setPalette(pal);
+    }
+    QPalette pal = m_emptyMessage->palette();
+    pal.setColor(QPalette::WindowText, SystemColors::tertiary(palette()));
+    m_emptyMessage->setPalette(pal);
+}
+
+void ClipboardResults::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        applyColors();
+        refreshSummary();
+    }
+}

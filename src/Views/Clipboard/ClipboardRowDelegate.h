@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+#include "Models/Clipboard/ClipboardCalendar.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QSet>
+#include <QStyledItemDelegate>
+#include <QUuid>
+
+struct ClipboardItem;
+class ClipboardTabState;
+class ImageLoader;
+
+// Draws the history rows: the kind's symbol (or the file type's icon), the title in as many
+// lines as the density allows, the copy time with the source and the copy count (or the
+// "Copied" mark), the picture of an image entry and, on a hovered or selected row, the round
+// "More" button. Pictures are decoded off the main thread through the image loader; a row
+// never waits for one and shows a placeholder until it arrives.
+class ClipboardRowDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    ClipboardRowDelegate(ClipboardTabState &state, ImageLoader &images, Density density, QObject *parent = nullptr);
+
+    // The "More" button of a row drawn in `rowRect`.
+    QRect moreButtonRect(const QRect &rowRect) const;
+    // The icon of a file's type, by its extension alone.
+    static QIcon fileIcon(const QString &path);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    // Whether the row's picture is at hand (decoded and cached).
+    bool hasPicture(const ClipboardItem &item) const;
+
+private:
+    struct Layout;
+    Layout layout(const ClipboardItem &item, const QRect &rect) const;
+    void paintPicture(QPainter *painter, const ClipboardItem &item, const QRectF &box, QWidget *view) const;
+    QString pictureKey(const QString &path) const;
+
+    ClipboardTabState &m_state;
+    ImageLoader &m_images;
+    Density m_density;
+    ClipboardCalendar m_calendar;
+    QFont m_titleFont;
+    QFont m_codeFont;
+    QFont m_detailFont;
+    QFont m_symbolFont;
+    // Heights by row and width: a title is laid out once per width.
+    mutable QHash<QUuid, QPair<int, int>> m_heights;
+    mutable QSet<QString> m_loading;
+    mutable QSet<QString> m_failed;
+};

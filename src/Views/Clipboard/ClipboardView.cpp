@@ -1,0 +1,92 @@
+#include "Views/Clipboard/ClipboardView.h"
+
+#include "Components/Controls/KeyMonitor.h"
+#include "Components/Theme/MotionPreference.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Views/Clipboard/ClipboardDetail.h"
+#include "Views/Clipboard/ClipboardNotice.h"
+#include "Views/Clipboard/ClipboardResults.h"
+#include "Views/Clipboard/SearchField.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
+    Preferences &preferences, ImageLoader &images, Surface &surface, const Clock &clock, Density density,
+    QWidget *parent)
+    : QWidget(parent)
+    , m_monitor(monitor)
+    , m_state(new ClipboardTabState(store, clipboard, clock, surface, Densities::clipboardPageSize(density),
+          Densities::closesSurface(density), this))
+    , m_pages(new QStackedLayout(this))
+    , m_listPage(new QWidget(this))
+    , m_search(new SearchField(density, m_listPage))
+    , m_notice(new ClipboardNotice(preferences, monitor, density, nullptr, m_listPage))
+    , m_results(new ClipboardResults(*m_state, preferences, images, density, m_listPage))
+    , m_detail(new ClipboardDetail(*m_state, images, density, this))
+    , m_keys(new KeyMonitor(m_listPage))
+{
+    const bool compact = density == Density::Compact;
+    auto *column = new QVBoxLayout(m_listPage);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    const int side = compact ? 12 : 0;
+    auto *searchBox = new QVBoxLayout;
+    searchBox->setContentsMargins(side, 0, side, 0);
+    searchBox->addWidget(m_search);
+    column->addLayout(searchBox);
+    auto *noticeBox = new QVBoxLayout;
+    noticeBox->setContentsMargins(side, 0, side, 0);
+    noticeBox->addWidget(m_notice);
+    column->addLayout(noticeBox);
+    column->addWidget(m_results, 1);
+
+    m_pages->addWidget(m_listPage);
+    m_pages->addWidget(m_detail);
+
+    connect(m_search, &SearchField::textEdited, m_state, &ClipboardTabState::setQuery);
+    connect(m_search, &SearchField::escapePressed, m_state, &ClipboardTabState::escape);
+    connect(m_state, &ClipboardTabState::queryChanged, this, [this] { m_search->setText(m_state->query()); });
+    connect(m_state, &ClipboardTabState::selectionChanged, this,
+        [this] { m_search->setActive(!m_state->selection().has_value()); });
+    connect(m_state, &ClipboardTabState::searchFocusRequested, this, [this] {
+        if (!showsPreview())
+            m_search->focusField();
+    });
+    connect(m_state, &ClipboardTabState::previewChanged, this, &ClipboardView::refreshPage);
+    connect(m_state, &ClipboardTabState::copyFailed, this, [] { QApplication::beep(); });
+    m_keys->setHandler([this](const QKeyEvent &key) {
+        return m_state->handleListKey(key.key(), key.modifiers(), m_search->field()->hasFocus());
+    });
+    refreshPage();
+}
+
+ClipboardView::~ClipboardView() = default;
+
+bool ClipboardView::showsPreview() const
+{
+    return m_pages->currentWidget() == m_detail;
+}
+
+void ClipboardView::refreshPage()
+{
+    // A preview whose entry is gone shows the list.
+    const bool preview = m_state->previewItem().has_value();
+    if (preview)
+        m_detail->refresh();
+    m_pages->setCurrentWidget(preview ? static_cast<QWidget *>(m_detail) : m_listPage);
+    if (preview)
+        m_detail->setFocus(Qt::OtherFocusReason);
+}
+
+void ClipboardView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_monitor)
+        m_monitor->refreshAccess();
+    if (!showsPreview())
+        m_search->focusField();
+}

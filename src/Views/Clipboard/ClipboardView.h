@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Components/Theme/Density.h"
+
+#include <QWidget>
+
+class ClipboardDetail;
+class ClipboardMonitor;
+class ClipboardNotice;
+class ClipboardResults;
+class ClipboardStore;
+class ClipboardTabState;
+class Clock;
+class ImageLoader;
+class KeyMonitor;
+class Preferences;
+class QStackedLayout;
+class SearchField;
+class Surface;
+class SystemClipboard;
+
+// The clipboard tab of the panel (compact) and the window (regular): the search field, the
+// access notice and the list, or the preview of one entry in their place. The tab's state
+// lives in a ClipboardTabState; this view draws it and hands it the keys, the search text and
+// the focus. It resets when its surface is hidden.
+class ClipboardView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `monitor` gives the notice the clipboard permission; null where nothing is captured.
+    ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
+        Preferences &preferences, ImageLoader &images, Surface &surface, const Clock &clock, Density density,
+        QWidget *parent = nullptr);
+    ~ClipboardView() override;
+
+    ClipboardTabState &state() const { return *m_state; }
+    SearchField *searchField() const { return m_search; }
+    ClipboardNotice *notice() const { return m_notice; }
+    ClipboardResults *results() const { return m_results; }
+    ClipboardDetail *detail() const { return m_detail; }
+    bool showsPreview() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void refreshPage();
+
+    ClipboardMonitor *m_monitor;
+    ClipboardTabState *m_state;
+    QStackedLayout *m_pages;
+    QWidget *m_listPage;
+    SearchField *m_search;
+    ClipboardNotice *m_notice;
+    ClipboardResults *m_results;
+    ClipboardDetail *m_detail;
+    KeyMonitor *m_keys;
+};

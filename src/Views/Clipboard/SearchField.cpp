@@ -1,0 +1,145 @@
+#include "Views/Clipboard/SearchField.h"
+
+#include "Components/Controls/IconButton.h"
+#include "Components/Theme/Symbols.h"
+#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Transition.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <limits>
+
+SearchField::SearchField(Density density, QWidget *parent)
+    : QWidget(parent)
+    , m_density(density)
+    , m_glass(new QLabel(this))
+    , m_field(new QLineEdit(this))
+    , m_clear(new IconButton(QStringLiteral("xmark.circle.fill"), this))
+    , m_outline(new Transition(this, 150, QEasingCurve::OutQuad))
+{
+    const int vertical = int(Densities::inputVerticalPadding(density));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(11, vertical, 6, vertical);
+    row->setSpacing(8);
+
+    const int symbolSize = int(Densities::fontSize(density)) - 1;
+    m_glass->setFixedSize(symbolSize, symbolSize);
+    row->addWidget(m_glass);
+
+    m_field->setFrame(false);
+    m_field->setMaxLength(std::numeric_limits<int>::max());
+    m_field->setFont(Densities::font(density));
+    m_field->setPlaceholderText(QStringLiteral("Search clipboard"));
+    m_field->setAccessibleName(QStringLiteral("Search clipboard"));
+    QPalette fieldPalette = m_field->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    m_field->setPalette(fieldPalette);
+    m_field->installEventFilter(this);
+    m_field->setMinimumHeight(22 - 2 * vertical > 0 ? 22 - 2 * vertical : 0);
+    row->addWidget(m_field, 1);
+
+    m_clear->setFixedSize(22, 22);
+    m_clear->setSymbolSize(symbolSize);
+    m_clear->setTone(IconButton::Tone::Tertiary);
+    m_clear->setToolTip(QStringLiteral("Clear search"));
+    m_clear->setAccessibleName(QStringLiteral("Clear search"));
+    // Keeps its room while hidden, so the field does not jump when the first letter is typed.
+    QSizePolicy keep = m_clear->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_clear->setSizePolicy(keep);
+    row->addWidget(m_clear);
+
+    connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) {
+        refresh();
+        Q_EMIT textEdited(text);
+    });
+    connect(m_clear, &IconButton::clicked, this, [this] {
+        m_field->clear();
+        refresh();
+        Q_EMIT textEdited(QString());
+    });
+    refresh();
+}
+
+QString SearchField::text() const
+{
+    return m_field->text();
+}
+
+void SearchField::setText(const QString &text)
+{
+    if (m_field->text() != text)
+        m_field->setText(text);
+    refresh();
+}
+
+void SearchField::setActive(bool active)
+{
+    m_active = active;
+    m_outline->setOn(isHighlighted());
+}
+
+bool SearchField::isHighlighted() const
+{
+    return m_active && m_field->hasFocus();
+}
+
+void SearchField::focusField()
+{
+    m_field->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchField::refresh()
+{
+    m_clear->setVisible(!m_field->text().isEmpty());
+    const int symbolSize = m_glass->width();
+    m_glass->setPixmap(Symbols::pixmap(
+        QStringLiteral("magnifyingglass"), symbolSize, SystemColors::secondary(palette()), devicePixelRatioF()));
+}
+
+bool SearchField::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                Q_EMIT escapePressed();
+                return true;
+            }
+            break;
+        }
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            m_outline->setOn(isHighlighted());
+            break;
+        default:
+            break;
+        }
+    }
+    if (watched == m_field && event->type() == QEvent::PaletteChange)
+        refresh();
+    return QWidget::eventFilter(watched, event);
+}
+
+void SearchField::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = Densities::cornerRadius(m_density) + 2;
+    const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath shape;
+    shape.addRoundedRect(bounds, radius, radius);
+    const QPalette &pal = palette();
+    painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
+    const QColor edge = SystemColors::mix(SystemColors::withOpacity(SystemColors::primary(pal), 0.10),
+        SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
+    painter.setPen(QPen(edge, 1));
+    painter.drawPath(shape);
+}

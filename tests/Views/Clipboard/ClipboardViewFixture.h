@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ClipboardHistory.h"
+#include "Components/Theme/Symbols.h"
+#include "FakeSystemClipboard.h"
+#include "FixedClock.h"
+#include "MemorySettingsStore.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ImageLoader.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Shell/Surface.h"
+#include "Views/Clipboard/ClipboardView.h"
+
+#include <QDir>
+#include <QImage>
+
+// A clipboard tab over a store in a temporary folder, without a clipboard monitor.
+struct ClipboardViewFixture
+{
+    explicit ClipboardViewFixture(Density density)
+        : density(density)
+    {
+        Symbols::useIconTheme();
+    }
+
+    ClipboardView &view()
+    {
+        if (!m_view)
+            m_view = std::make_unique<ClipboardView>(
+                *history.store, clipboard, nullptr, preferences, images, surface, clock, density);
+        return *m_view;
+    }
+
+    // An image entry with a picture and its thumbnail in the store's folder.
+    ClipboardItem addPicture(const QColor &color, const QDateTime &when)
+    {
+        ClipboardCapture capture = ClipboardHistory::capture(ClipboardKind::Image, QString(), when);
+        capture.contentHash = QString::number(color.rgba()) + capture.contentHash;
+        const QString name = capture.id.toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".png");
+        QImage picture(640, 400, QImage::Format_ARGB32);
+        picture.fill(color);
+        QDir(history.folder()).mkpath(QStringLiteral("Images"));
+        QDir(history.folder()).mkpath(QStringLiteral("Thumbnails"));
+        picture.save(history.folder() + QStringLiteral("/Images/") + name);
+        picture.scaled(320, 200).save(history.folder() + QStringLiteral("/Thumbnails/") + name);
+        capture.imagePath = QStringLiteral("Images/") + name;
+        capture.thumbnailPath = QStringLiteral("Thumbnails/") + name;
+        capture.pixelWidth = 640;
+        capture.pixelHeight = 400;
+        capture.byteCount = 3456;
+        capture.mimeType = QStringLiteral("public.png");
+        return history.store->record(capture);
+    }
+
+    Density density;
+    ClipboardHistory history;
+    FakeSystemClipboard clipboard;
+    MemorySettingsStore settings;
+    Preferences preferences { settings };
+    ImageLoader images;
+    Surface surface;
+    FixedClock clock { QDateTime(QDate(2026, 3, 2), QTime(12, 0)) };
+
+private:
+    std::unique_ptr<ClipboardView> m_view;
+};
