@@ -49,7 +49,7 @@ struct TodoListFixture
         layout->addWidget(list);
         layout->addStretch();
         confetti = new ConfettiLayer(root.get());
-        confetti->reducesMotion = [this] { return reduceMotion; };
+        confetti->setMotionPreference([this] { return reduceMotion; });
         root->resize(density == Density::Compact ? 380 : 560, 420);
     }
 

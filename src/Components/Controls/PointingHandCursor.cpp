@@ -4,7 +4,7 @@
 
 PointingHandCursor::PointingHandCursor(QWidget *control, Condition isActive)
     : QObject(control)
-    , m_control(control)
+    , m_control(*control)
     , m_isActive(std::move(isActive))
 {
     control->installEventFilter(this);
@@ -30,28 +30,26 @@ PointingHandCursor *PointingHandCursor::of(const QWidget *control)
 
 void PointingHandCursor::refresh()
 {
-    if (!m_control)
-        return;
-    const bool wanted = m_control->isEnabled() && (!m_isActive || m_isActive());
+    const bool wanted = m_control.isEnabled() && (!m_isActive || m_isActive());
     if (wanted == m_showingHand)
         return;
     m_showingHand = wanted;
     if (wanted) {
         // A control's own cursor (a text field's I-beam) comes back when the hand goes.
         m_ownCursor.reset();
-        if (m_control->testAttribute(Qt::WA_SetCursor))
-            m_ownCursor = m_control->cursor();
-        m_control->setCursor(Qt::PointingHandCursor);
+        if (m_control.testAttribute(Qt::WA_SetCursor))
+            m_ownCursor = m_control.cursor();
+        m_control.setCursor(Qt::PointingHandCursor);
     } else if (m_ownCursor) {
-        m_control->setCursor(*m_ownCursor);
+        m_control.setCursor(*m_ownCursor);
     } else {
-        m_control->unsetCursor();
+        m_control.unsetCursor();
     }
 }
 
 bool PointingHandCursor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_control
+    if (watched == &m_control
         && (event->type() == QEvent::EnabledChange || event->type() == QEvent::Enter
             || event->type() == QEvent::HoverEnter))
         refresh();

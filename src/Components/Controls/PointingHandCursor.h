@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -47,7 +46,7 @@ protected:
 private:
     PointingHandCursor(QWidget *control, Condition isActive);
 
-    QPointer<QWidget> m_control;
+    QWidget &m_control;
     Condition m_isActive;
     bool m_showingHand = false;
     std::optional<QCursor> m_ownCursor;

@@ -5,7 +5,7 @@
 
 TabFade::TabFade(QWidget *content)
     : QObject(content)
-    , m_content(content)
+    , m_content(*content)
     , m_animation(new QVariantAnimation(this))
 {
     m_animation->setStartValue(0.0);
@@ -22,13 +22,13 @@ TabFade::TabFade(QWidget *content)
 void TabFade::play(bool reducesMotion)
 {
     m_animation->stop();
-    if (reducesMotion || !m_content) {
+    if (reducesMotion) {
         finish();
         return;
     }
     if (!m_effect) {
-        m_effect = new QGraphicsOpacityEffect(m_content);
-        m_content->setGraphicsEffect(m_effect);
+        m_effect = new QGraphicsOpacityEffect(&m_content);
+        m_content.setGraphicsEffect(m_effect);
     }
     m_effect->setOpacity(0.0);
     m_animation->start();
@@ -42,6 +42,6 @@ bool TabFade::isRunning() const
 void TabFade::finish()
 {
     // An opacity effect renders the content off screen; drop it as soon as it is not needed.
-    if (m_content && m_effect && m_content->graphicsEffect() == m_effect)
-        m_content->setGraphicsEffect(nullptr);
+    if (m_effect && m_content.graphicsEffect() == m_effect)
+        m_content.setGraphicsEffect(nullptr);
 }

@@ -26,7 +26,7 @@ public:
 private:
     void finish();
 
-    QPointer<QWidget> m_content;
+    QWidget &m_content;
     QPointer<QGraphicsOpacityEffect> m_effect;
     QVariantAnimation *m_animation;
 };

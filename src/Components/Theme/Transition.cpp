@@ -2,14 +2,13 @@
 
 Transition::Transition(QWidget *widget, int durationMs, QEasingCurve curve)
     : QObject(widget)
-    , m_widget(widget)
+    , m_widget(*widget)
     , m_duration(durationMs)
 {
     m_animation.setEasingCurve(curve);
     connect(&m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         m_value = value.toReal();
-        if (m_widget)
-            m_widget->update();
+        m_widget.update();
     });
 }
 
@@ -32,6 +31,5 @@ void Transition::jumpTo(bool on)
     m_animation.stop();
     m_on = on;
     m_value = on ? 1.0 : 0.0;
-    if (m_widget)
-        m_widget->update();
+    m_widget.update();
 }

@@ -2,7 +2,6 @@
 
 #include <QEasingCurve>
 #include <QObject>
-#include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -26,7 +25,8 @@ public:
     qreal value() const { return m_value; }
 
 private:
-    QPointer<QWidget> m_widget;
+    // The owner, which repaints at each step.
+    QWidget &m_widget;
     QVariantAnimation m_animation;
     int m_duration;
     bool m_on = false;

@@ -69,7 +69,7 @@ SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
 TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
 {
     m_density = density;
-    m_content = new TabContent(&m_surface, parent);
+    m_content = new TabContent(m_surface, parent);
     m_todosTab = new TodosTab(*m_environment.todos, *m_state, density, metrics);
     return m_content;
 }

@@ -19,21 +19,18 @@ std::size_t indexOf(VemraTab tab)
 
 } // namespace
 
-TabContent::TabContent(Surface *surface, QWidget *parent)
+TabContent::TabContent(Surface &surface, QWidget *parent)
     : QWidget(parent)
-    , m_surface(surface)
+    , m_tab(surface.tab())
     , m_fade(new TabFade(this))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    if (m_surface) {
-        m_tab = m_surface->tab();
-        connect(m_surface, &Surface::tabChanged, this, [this](VemraTab tab) {
-            show(tab);
-            m_fade->play(MotionPreference::reducesMotion());
-        });
-    }
+    connect(&surface, &Surface::tabChanged, this, [this](VemraTab tab) {
+        show(tab);
+        m_fade->play(MotionPreference::reducesMotion());
+    });
 }
 
 void TabContent::setPage(VemraTab tab, QWidget *page, int stretch)

@@ -2,7 +2,6 @@
 
 #include "Models/Shell/VemraTab.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -17,7 +16,7 @@ class TabContent final : public QWidget
     Q_OBJECT
 
 public:
-    explicit TabContent(Surface *surface, QWidget *parent = nullptr);
+    explicit TabContent(Surface &surface, QWidget *parent = nullptr);
 
     // Takes ownership of the page. `stretch` lets the page take the free height.
     void setPage(VemraTab tab, QWidget *page, int stretch = 0);
@@ -28,7 +27,6 @@ public:
 private:
     void show(VemraTab tab);
 
-    QPointer<Surface> m_surface;
     VemraTab m_tab = VemraTab::Todos;
     std::array<QWidget *, 3> m_pages {};
     TabFade *m_fade;

@@ -16,7 +16,7 @@ const char *const sourceProperty = "vemraConfettiSource";
 
 ConfettiLayer::ConfettiLayer(QWidget *root)
     : QWidget(root)
-    , m_root(root)
+    , m_root(*root)
 {
     setObjectName(QStringLiteral("ConfettiLayer"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -27,8 +27,8 @@ ConfettiLayer::ConfettiLayer(QWidget *root)
     hide();
     root->installEventFilter(this);
     m_elapsed.start();
-    reducesMotion = [] { return MotionPreference::reducesMotion(); };
-    clock = [this] { return m_elapsed.elapsed(); };
+    m_reducesMotion = [] { return MotionPreference::reducesMotion(); };
+    m_clock = [this] { return m_elapsed.elapsed(); };
 
     m_frame.setInterval(16);
     m_frame.setTimerType(Qt::PreciseTimer);
@@ -61,15 +61,14 @@ void ConfettiLayer::throwFrom(const QWidget *view, const QUuid &id)
 
 void ConfettiLayer::throwConfetti(const QUuid &sourceID)
 {
-    if (reducesMotion && reducesMotion())
+    if (m_reducesMotion())
         return;
     QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
-    m_bursts.append(ConfettiBurst::make(sourceID, clock(), *random, SystemColors::tint(palette())));
+    m_bursts.append(ConfettiBurst::make(sourceID, m_clock(), *random, SystemColors::tint(palette())));
     // The cleanup waits for the newest burst's whole life, so earlier bursts stay kept (but are
     // no longer drawn) until then.
     m_cleanup.start();
-    if (m_root)
-        setGeometry(m_root->rect());
+    setGeometry(m_root.rect());
     show();
     raise();
     m_frame.start();
@@ -78,7 +77,7 @@ void ConfettiLayer::throwConfetti(const QUuid &sourceID)
 
 void ConfettiLayer::removeFinished()
 {
-    const qint64 now = clock();
+    const qint64 now = m_clock();
     m_bursts.removeIf([now](const ConfettiBurst &burst) { return burst.isFinished(now); });
     if (m_bursts.isEmpty()) {
         m_frame.stop();
@@ -94,9 +93,7 @@ QWidget *ConfettiLayer::findSource(const QUuid &id) const
     if (cached && cached->property(sourceProperty).value<QUuid>() == id)
         return cached;
     m_sources.remove(id);
-    if (!m_root)
-        return nullptr;
-    const QList<QWidget *> widgets = m_root->findChildren<QWidget *>();
+    const QList<QWidget *> widgets = m_root.findChildren<QWidget *>();
     for (QWidget *w : widgets) {
         if (w->property(sourceProperty).value<QUuid>() == id) {
             m_sources.insert(id, w);
@@ -109,16 +106,16 @@ QWidget *ConfettiLayer::findSource(const QUuid &id) const
 std::optional<QPointF> ConfettiLayer::sourcePoint(const QUuid &id) const
 {
     QWidget *source = findSource(id);
-    if (!source || !m_root || !source->isVisibleTo(m_root))
+    if (!source || !source->isVisibleTo(&m_root))
         return std::nullopt;
-    return source->mapTo(m_root.data(), QRectF(source->rect()).center()) - QPointF(pos());
+    return source->mapTo(&m_root, QRectF(source->rect()).center()) - QPointF(pos());
 }
 
 bool ConfettiLayer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_root) {
+    if (watched == &m_root) {
         if (event->type() == QEvent::Resize)
-            setGeometry(m_root->rect());
+            setGeometry(m_root.rect());
         else if (event->type() == QEvent::ChildAdded && isVisible())
             raise();
     }
@@ -131,7 +128,7 @@ void ConfettiLayer::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const qint64 now = clock();
+    const qint64 now = m_clock();
     for (const ConfettiBurst &burst : std::as_const(m_bursts)) {
         if (burst.isFinished(now))
             continue;

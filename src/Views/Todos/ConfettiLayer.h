@@ -45,9 +45,9 @@ public:
     std::optional<QPointF> sourcePoint(const QUuid &id) const;
 
     // Read at every throw; the desktop's setting by default.
-    std::function<bool()> reducesMotion;
+    void setMotionPreference(std::function<bool()> reducesMotion) { m_reducesMotion = std::move(reducesMotion); }
     // Milliseconds on a monotonic clock; a running QElapsedTimer by default.
-    std::function<qint64()> clock;
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
     void setRandomGenerator(QRandomGenerator *random) { m_random = random; }
 
 protected:
@@ -58,7 +58,9 @@ private:
     void removeFinished();
     QWidget *findSource(const QUuid &id) const;
 
-    QPointer<QWidget> m_root;
+    QWidget &m_root;
+    std::function<bool()> m_reducesMotion;
+    std::function<qint64()> m_clock;
     QList<ConfettiBurst> m_bursts;
     QElapsedTimer m_elapsed;
     QTimer m_frame;

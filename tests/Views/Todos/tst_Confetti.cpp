@@ -27,8 +27,8 @@ struct Surface
         source->setGeometry(40, 200, 16, 16);
         ConfettiLayer::markSource(source, id);
         layer = new ConfettiLayer(&root);
-        layer->clock = [this] { return now; };
-        layer->reducesMotion = [this] { return reduce; };
+        layer->setClock([this] { return now; });
+        layer->setMotionPreference([this] { return reduce; });
     }
 };
 

@@ -605,7 +605,7 @@ private Q_SLOTS:
 
         // Confetti a third of a second after a completion.
         qint64 now = 0;
-        f.confetti->clock = [&now] { return now; };
+        f.confetti->setClock([&now] { return now; });
         QRandomGenerator random(7);
         f.confetti->setRandomGenerator(&random);
         f.list->toggle(todos.at(2).id);
