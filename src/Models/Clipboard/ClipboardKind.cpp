@@ -4,28 +4,12 @@ namespace ClipboardKinds {
 
 QString storedValue(ClipboardKind kind)
 {
-    switch (kind) {
-    case ClipboardKind::Text:
-        return QStringLiteral("text");
-    case ClipboardKind::Url:
-        return QStringLiteral("url");
-    case ClipboardKind::Code:
-        return QStringLiteral("code");
-    case ClipboardKind::Image:
-        return QStringLiteral("image");
-    case ClipboardKind::File:
-        return QStringLiteral("file");
-    }
-    return {};
+    return table.storedValue(kind);
 }
 
 std::optional<ClipboardKind> fromStoredValue(const QString &raw)
 {
-    for (ClipboardKind kind : all) {
-        if (storedValue(kind) == raw)
-            return kind;
-    }
-    return std::nullopt;
+    return table.fromStoredValue(raw);
 }
 
 std::optional<ClipboardKind> fromSearchWord(const QString &word)
@@ -35,45 +19,17 @@ std::optional<ClipboardKind> fromSearchWord(const QString &word)
         lowered.chop(1);
     if (auto kind = fromStoredValue(lowered))
         return kind;
-    for (ClipboardKind kind : all) {
-        if (name(kind).toLower() == lowered)
-            return kind;
-    }
-    return std::nullopt;
+    return table.fromTitle(lowered);
 }
 
 QString name(ClipboardKind kind)
 {
-    switch (kind) {
-    case ClipboardKind::Text:
-        return QStringLiteral("Text");
-    case ClipboardKind::Url:
-        return QStringLiteral("Link");
-    case ClipboardKind::Code:
-        return QStringLiteral("Code");
-    case ClipboardKind::Image:
-        return QStringLiteral("Image");
-    case ClipboardKind::File:
-        return QStringLiteral("File");
-    }
-    return {};
+    return table.title(kind);
 }
 
 QString systemImage(ClipboardKind kind)
 {
-    switch (kind) {
-    case ClipboardKind::Text:
-        return QStringLiteral("text.alignleft");
-    case ClipboardKind::Url:
-        return QStringLiteral("link");
-    case ClipboardKind::Code:
-        return QStringLiteral("chevron.left.forwardslash.chevron.right");
-    case ClipboardKind::Image:
-        return QStringLiteral("photo");
-    case ClipboardKind::File:
-        return QStringLiteral("doc");
-    }
-    return {};
+    return table.symbol(kind);
 }
 
 } // namespace ClipboardKinds

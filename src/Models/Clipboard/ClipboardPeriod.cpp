@@ -4,37 +4,17 @@ namespace ClipboardPeriods {
 
 QString id(ClipboardPeriod period)
 {
-    switch (period) {
-    case ClipboardPeriod::Today:
-        return QStringLiteral("today");
-    case ClipboardPeriod::LastWeek:
-        return QStringLiteral("lastWeek");
-    case ClipboardPeriod::LastMonth:
-        return QStringLiteral("lastMonth");
-    }
-    return {};
+    return table.storedValue(period);
 }
 
 std::optional<ClipboardPeriod> fromId(const QString &text)
 {
-    for (ClipboardPeriod period : all) {
-        if (id(period) == text)
-            return period;
-    }
-    return std::nullopt;
+    return table.fromStoredValue(text);
 }
 
 QString word(ClipboardPeriod period)
 {
-    switch (period) {
-    case ClipboardPeriod::Today:
-        return QStringLiteral("today");
-    case ClipboardPeriod::LastWeek:
-        return QStringLiteral("last week");
-    case ClipboardPeriod::LastMonth:
-        return QStringLiteral("last month");
-    }
-    return {};
+    return table.title(period);
 }
 
 DateInterval interval(ClipboardPeriod period, const QDateTime &date, const ClipboardCalendar &calendar)

@@ -2,7 +2,9 @@
 
 #include "Models/Clipboard/ClipboardCalendar.h"
 
+#include "Models/Common/EnumTable.h"
 #include <QDateTime>
+
 #include <QString>
 
 #include <array>
@@ -23,13 +25,16 @@ struct DateInterval
 
 namespace ClipboardPeriods {
 
-inline constexpr std::array<ClipboardPeriod, 3> all { ClipboardPeriod::Today, ClipboardPeriod::LastWeek,
-    ClipboardPeriod::LastMonth };
+// The stored id and the word used in sentences.
+inline constexpr EnumTable<ClipboardPeriod, 3> table { { {
+    { ClipboardPeriod::Today, u"today", u"today" },
+    { ClipboardPeriod::LastWeek, u"lastWeek", u"last week" },
+    { ClipboardPeriod::LastMonth, u"lastMonth", u"last month" },
+} } };
+inline constexpr std::array<ClipboardPeriod, 3> all = table.cases();
 
-// "today", "lastWeek", "lastMonth".
 QString id(ClipboardPeriod period);
 std::optional<ClipboardPeriod> fromId(const QString &id);
-// The word used in sentences: "today", "last week", "last month".
 QString word(ClipboardPeriod period);
 
 // Today: the calendar day of `date`. Last week / last month: the whole calendar week or month

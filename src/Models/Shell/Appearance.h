@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Models/Common/EnumTable.h"
+
 #include <QString>
 
 #include <array>
@@ -10,11 +12,15 @@ enum class Appearance { System, Light, Dark };
 
 namespace Appearances {
 
-inline constexpr std::array<Appearance, 3> all { Appearance::System, Appearance::Light, Appearance::Dark };
+inline constexpr EnumTable<Appearance, 3> table { { {
+    { Appearance::System, u"system", u"Automatic" },
+    { Appearance::Light, u"light", u"Light" },
+    { Appearance::Dark, u"dark", u"Dark" },
+} } };
+inline constexpr std::array<Appearance, 3> all = table.cases();
 
-// The stored raw value: "system", "light" or "dark".
 QString storedValue(Appearance appearance);
-// Exactly the three raw values; anything else (even "Dark") gives nothing.
+// Exactly the three stored values; anything else (even "Dark") gives nothing.
 std::optional<Appearance> fromStoredValue(const QString &raw);
 // "Automatic", "Light" or "Dark".
 QString title(Appearance appearance);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Models/Common/EnumTable.h"
+
 #include <QString>
 
 #include <array>
@@ -10,16 +12,20 @@ enum class SettingsPane { General, Clipboard, Focus, Data, About };
 
 namespace SettingsPanes {
 
-inline constexpr std::array<SettingsPane, 5> all { SettingsPane::General, SettingsPane::Clipboard, SettingsPane::Focus,
-    SettingsPane::Data, SettingsPane::About };
+inline constexpr EnumTable<SettingsPane, 5> table { { {
+    { SettingsPane::General, u"general", u"General", u"gearshape" },
+    { SettingsPane::Clipboard, u"clipboard", u"Clipboard", u"doc.on.clipboard" },
+    { SettingsPane::Focus, u"focus", u"Focus", u"timer" },
+    { SettingsPane::Data, u"data", u"Data", u"externaldrive" },
+    { SettingsPane::About, u"about", u"About", u"info.circle" },
+} } };
+inline constexpr std::array<SettingsPane, 5> all = table.cases();
 
-// The raw value equals the case name: "general", "clipboard", "focus", "data", "about".
+// The table's columns: the stored value (the case name), the title, and the symbol of the
+// pane's toolbar item (drawn through the Symbols table).
 QString storedValue(SettingsPane pane);
 std::optional<SettingsPane> fromStoredValue(const QString &raw);
-// "General", "Clipboard", "Focus", "Data", "About".
 QString title(SettingsPane pane);
-// The symbol of the pane's toolbar item: "gearshape", "doc.on.clipboard", "timer",
-// "externaldrive", "info.circle" (drawn through the Symbols table).
 QString systemImage(SettingsPane pane);
 
 } // namespace SettingsPanes
