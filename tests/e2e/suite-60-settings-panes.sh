@@ -43,6 +43,8 @@ login_switch_x=-47
 login_switch_y=197
 
 rm -f "$autostart_entry"
+# The standard focus settings, whatever earlier suites stored, so the rows sit where expected.
+sed -i '/^focusSession=/d; /^focusMinutes=/d; /^focusSilencesNotifications=/d' "$XDG_CONFIG_HOME"/Vemra/Vemra.* 2>/dev/null
 start_vemra
 check "the panel opens at launch" wait_until 15 panel_on_tab todos
 sleep 0.3
