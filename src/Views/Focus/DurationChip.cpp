@@ -2,6 +2,7 @@
 
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
 #include <QPainter>
@@ -10,9 +11,6 @@
 namespace {
 
 constexpr qreal radius = 8;
-constexpr qreal restingWash = 0.04;
-constexpr qreal hoveredWash = 0.08;
-constexpr qreal borderOpacity = 0.08;
 constexpr int hoverMs = 120;
 
 } // namespace
@@ -81,9 +79,11 @@ void DurationChip::paintEvent(QPaintEvent *)
     if (isChecked()) {
         painter.fillPath(shape, SystemColors::tint(palette()));
     } else {
-        const qreal wash = restingWash + (hoveredWash - restingWash) * m_hover->value();
-        painter.fillPath(shape, SystemColors::withOpacity(primary, wash));
-        painter.setPen(QPen(SystemColors::withOpacity(primary, borderOpacity), 1));
+        // The resting wash deepens to the hovered one as the pointer comes in.
+        const QColor resting = Theme::color(Theme::segmentWash, palette());
+        const QColor hovered = Theme::color(Theme::grayFill, palette());
+        painter.fillPath(shape, SystemColors::mix(resting, hovered, m_hover->value()));
+        painter.setPen(QPen(Theme::color(Theme::hairline, palette()), Theme::lineWidth));
         painter.drawPath(shape);
     }
     painter.setFont(titleFont());

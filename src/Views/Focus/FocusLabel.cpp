@@ -17,7 +17,8 @@ FocusLabel::FocusLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(qMax(3, pixelSize / 3));
     row->addWidget(m_symbol, 0, Qt::AlignVCenter);
-    row->addWidget(m_text, 0, Qt::AlignVCenter);
+    row->addWidget(m_text, 1);
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont font = m_text->font();
     font.setPixelSize(pixelSize);
     font.setWeight(weight);
@@ -31,6 +32,7 @@ void FocusLabel::setLine(const FocusWording::Line &line)
     if (line == m_line && !m_text->text().isEmpty())
         return;
     m_line = line;
+    updateGeometry();
     refresh();
 }
 
@@ -43,7 +45,24 @@ void FocusLabel::setElides(bool elides)
 {
     m_elides = elides;
     m_text->setSizePolicy(elides ? QSizePolicy::Ignored : QSizePolicy::Preferred, QSizePolicy::Preferred);
+    updateGeometry();
     refresh();
+}
+
+QSize FocusLabel::sizeHint() const
+{
+    if (!m_elides)
+        return QWidget::sizeHint();
+    // The whole text when there is room for it, whatever is shown now.
+    const int symbol = m_symbol->isVisible() ? m_symbol->sizeHint().width() + layout()->spacing() : 0;
+    return { symbol + m_text->fontMetrics().horizontalAdvance(m_line.text) + 1, QWidget::sizeHint().height() };
+}
+
+QSize FocusLabel::minimumSizeHint() const
+{
+    if (!m_elides)
+        return QWidget::minimumSizeHint();
+    return { m_symbol->sizeHint().width(), QWidget::minimumSizeHint().height() };
 }
 
 QColor FocusLabel::colour(FocusWording::Tone tone, const QPalette &palette)

@@ -21,6 +21,9 @@ public:
     // Long texts end in "…" instead of wrapping.
     void setElides(bool elides);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     // The colour of a tone in a palette.
     static QColor colour(FocusWording::Tone tone, const QPalette &palette);
 

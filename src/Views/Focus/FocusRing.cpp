@@ -2,6 +2,7 @@
 
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr qreal trackOpacity = 0.08;
 constexpr int glideMs = 1000;
 
 } // namespace
@@ -66,7 +66,7 @@ void FocusRing::paintEvent(QPaintEvent *)
     const qreal half = lineWidth() / 2.0;
     const QRectF circle(half, half, m_diameter, m_diameter);
 
-    QPen track(SystemColors::withOpacity(SystemColors::primary(palette()), trackOpacity), lineWidth());
+    QPen track(Theme::color(Theme::hairline, palette()), lineWidth());
     track.setCapStyle(Qt::FlatCap);
     painter.setPen(track);
     painter.drawEllipse(circle);

@@ -1,6 +1,7 @@
 #include "Views/Focus/FocusView.h"
 
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/Plate.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/SystemColors.h"
 #include "Models/Focus/FocusDuration.h"
@@ -24,31 +25,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr qreal dividerOpacity = 0.1;
-
-// The hairline above the footer.
-class Divider final : public QWidget
-{
-public:
-    explicit Divider(QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedHeight(1);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), dividerOpacity));
-    }
-};
 
 QLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, bool secondary, QWidget *parent)
 {
@@ -105,12 +86,12 @@ FocusView::FocusView(const Environment &environment, Surface &surface, Density d
     // The panel's start screen takes its whole width; the window's is at most 400 wide, centred.
     contentColumn->addWidget(m_startScreen, 0, compact ? Qt::Alignment() : Qt::AlignHCenter);
     contentColumn->addWidget(m_active, 0, Qt::AlignHCenter);
-    if (!compact)
-        contentColumn->addStretch(1);
+    // Room beyond what the content needs goes below it in the panel, around it in the window.
+    contentColumn->addStretch(1);
     column->addWidget(content, 1);
 
     if (compact) {
-        column->addWidget(new Divider(this));
+        column->addWidget(Plate::divider(this));
         m_footer = new FocusFooter(*environment.focus, environment.hotKeys, surface, this);
         column->addWidget(m_footer);
     }

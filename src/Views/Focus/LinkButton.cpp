@@ -2,6 +2,7 @@
 
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QPainter>
 
@@ -28,7 +29,7 @@ void LinkButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     QColor ink = SystemColors::tint(palette());
     if (isDown())
-        ink = SystemColors::withOpacity(ink, 0.55);
+        ink = SystemColors::withOpacity(ink, Theme::pressedOpacity);
     painter.setPen(ink);
     painter.drawText(rect(), Qt::AlignCenter, text());
 }

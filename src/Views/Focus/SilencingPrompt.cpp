@@ -3,6 +3,7 @@
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr qreal fillOpacity = 0.04;
-constexpr qreal outlineOpacity = 0.08;
 constexpr int symbolSize = 14;
 
 QLabel *textLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
@@ -87,12 +86,8 @@ void SilencingPrompt::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
-    const QColor primary = SystemColors::primary(palette());
-    painter.fillPath(card, SystemColors::withOpacity(primary, fillOpacity));
-    painter.setPen(QPen(SystemColors::withOpacity(primary, outlineOpacity), 1));
-    painter.drawPath(card);
+    Theme::paintPlate(painter, rect(), m_radius, Theme::color(Theme::segmentWash, palette()),
+        Theme::color(Theme::hairline, palette()));
 }
 
 void SilencingPrompt::changeEvent(QEvent *event)
