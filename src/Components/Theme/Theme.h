@@ -57,6 +57,10 @@ inline constexpr Tone hairline { Ink::Primary, 0.08 };
 Tone groupFill(const QPalette &palette);
 // The line between a list and its footer.
 inline constexpr Tone divider { Ink::Primary, 0.1 };
+// A banner or a box of text set into a view (the clipboard notice, a previewed text).
+inline constexpr Tone insetFill { Ink::Primary, 0.04 };
+// The wash behind a picture still loading.
+inline constexpr Tone pictureWash { Ink::Primary, 0.06 };
 // A capsule behind a chosen value (the day of the todo input, a recording shortcut).
 inline constexpr Tone accentWash { Ink::Accent, 0.12 };
 
@@ -65,6 +69,8 @@ inline constexpr Tone hoverFill { Ink::Primary, 0.05 };
 inline constexpr Tone selectedFill { Ink::Accent, 0.16 };
 inline constexpr Tone editingFill { Ink::TextBackground, 0.6 };
 inline constexpr Tone liftShadow { Ink::Black, 0.2 };
+// The round button on a hovered or selected row.
+inline constexpr Tone rowButtonFill { Ink::Primary, 0.08 };
 
 // --- Checkbox -----------------------------------------------------------------------------------
 // An open box's wash and edge, at rest and under the pointer, and the glow under a ticked box.

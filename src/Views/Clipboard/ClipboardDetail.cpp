@@ -1,9 +1,11 @@
 #include "Views/Clipboard/ClipboardDetail.h"
 
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/Plate.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardFacts.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTabState.h"
@@ -59,28 +61,11 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()), m_radius, m_radius);
-        painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(palette()), 0.04));
+        painter.fillPath(shape, Theme::color(Theme::insetFill, palette()));
     }
 
 private:
     qreal m_radius;
-};
-
-// A horizontal line over the actions, in the panel.
-class Divider final : public QWidget
-{
-public:
-    explicit Divider(QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedHeight(1);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.1));
-    }
 };
 
 // The entry's picture, scaled to fit the width and at most `maxHeight`, its aspect kept.
@@ -191,7 +176,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
 
     if (compact) {
         column->addSpacing(8);
-        column->addWidget(new Divider(this));
+        column->addWidget(Plate::divider(this));
     }
 
     auto *actions = new QHBoxLayout;

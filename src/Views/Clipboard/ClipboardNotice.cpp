@@ -3,6 +3,7 @@
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/Relaunch.h"
 #include "Services/Shell/Preferences.h"
@@ -134,9 +135,8 @@ void ClipboardNotice::paintEvent(QPaintEvent *)
     const qreal radius = m_density == Density::Compact ? 9 : 11;
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()).adjusted(0.5, topInset() + 0.5, -0.5, -0.5), radius, radius);
-    const QColor primary = SystemColors::primary(palette());
-    painter.fillPath(shape, SystemColors::withOpacity(primary, 0.04));
-    painter.setPen(QPen(SystemColors::withOpacity(primary, 0.08), 1));
+    painter.fillPath(shape, Theme::color(Theme::insetFill, palette()));
+    painter.setPen(QPen(Theme::color(Theme::hairline, palette()), Theme::lineWidth));
     painter.drawPath(shape);
 }
 

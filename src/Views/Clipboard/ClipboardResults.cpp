@@ -1,6 +1,7 @@
 #include "Views/Clipboard/ClipboardResults.h"
 
 #include "Components/Controls/IconButton.h"
+#include "Components/Controls/Plate.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
@@ -18,27 +19,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace {
-
-class Divider final : public QWidget
-{
-public:
-    explicit Divider(QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedHeight(1);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter(this).fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.1));
-    }
-};
 
 QLabel *textLabel(const QFont &font, QWidget *parent)
 {
@@ -101,7 +85,7 @@ ClipboardResults::ClipboardResults(
     column->addWidget(m_emptyBox, compact ? 0 : 1);
 
     if (compact)
-        column->addWidget(new Divider(this));
+        column->addWidget(Plate::divider(this));
     column->addWidget(makeFooter());
 
     connect(m_showMore, &TintedButton::clicked, &m_state, &ClipboardTabState::showMore);

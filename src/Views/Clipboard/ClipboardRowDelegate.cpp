@@ -2,6 +2,7 @@
 
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -177,8 +178,7 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     if (selected || hovered) {
-        const QColor fill = selected ? SystemColors::withOpacity(SystemColors::tint(pal), 0.16)
-                                     : SystemColors::withOpacity(SystemColors::primary(pal), 0.05);
+        const QColor fill = Theme::color(selected ? Theme::selectedFill : Theme::hoverFill, pal);
         const qreal radius = Densities::cornerRadius(m_density);
         painter->setPen(Qt::NoPen);
         painter->setBrush(fill);
@@ -258,7 +258,7 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     // The "More" button, on the row the pointer is over or the selected row.
     if (selected || hovered) {
         painter->setPen(Qt::NoPen);
-        painter->setBrush(SystemColors::withOpacity(primary, 0.08));
+        painter->setBrush(Theme::color(Theme::rowButtonFill, pal));
         painter->drawEllipse(l.more);
         const int size = int(Densities::fontSize(m_density)) - 1;
         painter->drawPixmap(QPointF(l.more.center().x() - size / 2.0, l.more.center().y() - size / 2.0),
@@ -281,7 +281,7 @@ void ClipboardRowDelegate::paintPicture(
     const QPalette &pal = view ? view->palette() : QPalette();
     QPainterPath shape;
     shape.addRoundedRect(box, radius, radius);
-    painter->fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.06));
+    painter->fillPath(shape, Theme::color(Theme::pictureWash, pal));
     const int size = int(box.width() * 0.4);
     painter->drawPixmap(QPointF(box.center().x() - size / 2.0, box.center().y() - size / 2.0),
         symbolPixmap(

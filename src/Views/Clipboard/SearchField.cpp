@@ -3,6 +3,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
 #include <QEvent>
@@ -132,14 +133,14 @@ void SearchField::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal radius = Densities::cornerRadius(m_density) + 2;
+    const qreal radius = Theme::fieldRadius(m_density);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath shape;
     shape.addRoundedRect(bounds, radius, radius);
     const QPalette &pal = palette();
-    painter.fillPath(shape, SystemColors::withOpacity(SystemColors::primary(pal), 0.05));
-    const QColor edge = SystemColors::mix(SystemColors::withOpacity(SystemColors::primary(pal), 0.10),
-        SystemColors::withOpacity(SystemColors::tint(pal), 0.6), m_outline->value());
+    painter.fillPath(shape, Theme::color(Theme::fieldFill, pal));
+    const QColor edge = SystemColors::mix(
+        Theme::color(Theme::fieldEdge, pal), Theme::color(Theme::focusRing, pal), m_outline->value());
     painter.setPen(QPen(edge, 1));
     painter.drawPath(shape);
 }
