@@ -42,11 +42,11 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
     connect(&state, &ClipboardTabState::copiedChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
-int ClipboardListView::contentHeight() const
+int ClipboardListView::contentHeight(int width) const
 {
     int height = 0;
     QStyleOptionViewItem option;
-    option.rect = QRect(0, 0, viewport()->width(), 0);
+    option.rect = QRect(0, 0, width, 0);
     for (int row = 0; row < model()->rowCount(); ++row)
         height += m_delegate->sizeHint(option, model()->index(row, 0)).height();
     return height;

@@ -25,8 +25,8 @@ public:
     ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent = nullptr);
 
     ClipboardRowDelegate *rowDelegate() const { return m_delegate; }
-    // The height all rows take, for the panel, which fits the list to its rows.
-    int contentHeight() const;
+    // The height all rows take at a width, for the panel, which fits the list to its rows.
+    int contentHeight(int width) const;
     // The row's menu: Copy, Preview, Open Link (for a link the store accepts), Delete.
     QMenu *makeMenu(const ClipboardItem &item, QWidget *parent);
 

@@ -209,7 +209,9 @@ void ClipboardResults::fitList()
 {
     if (m_density != Density::Compact)
         return;
-    m_list->setFixedHeight(qMin(m_list->contentHeight(), compactListMaxHeight));
+    const int height = qMin(m_list->contentHeight(m_list->width()), compactListMaxHeight);
+    if (height != m_list->height())
+        m_list->setFixedHeight(height);
 }
 
 void ClipboardResults::refreshPause()
@@ -248,6 +250,13 @@ void ClipboardResults::applyColors()
     QPalette pal = m_emptyMessage->palette();
     pal.setColor(QPalette::WindowText, SystemColors::tertiary(palette()));
     m_emptyMessage->setPalette(pal);
+}
+
+void ClipboardResults::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Titles wrap by the width, so the rows' height is known only once the width is.
+    fitList();
 }
 
 void ClipboardResults::changeEvent(QEvent *event)

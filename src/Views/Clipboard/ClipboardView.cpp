@@ -56,7 +56,14 @@ ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, 
         if (!showsPreview())
             m_search->focusField();
     });
-    connect(m_state, &ClipboardTabState::previewChanged, this, &ClipboardView::refreshPage);
+    connect(m_state, &ClipboardTabState::previewChanged, this, [this] {
+        // Back to the list only once the key that closed the preview (Escape, Space) has been
+        // delivered, so the list's own keys do not take the same press as well.
+        if (m_state->previewItem())
+            refreshPage();
+        else
+            QMetaObject::invokeMethod(this, &ClipboardView::refreshPage, Qt::QueuedConnection);
+    });
     connect(m_state, &ClipboardTabState::copyFailed, this, [] { QApplication::beep(); });
     m_keys->setHandler([this](const QKeyEvent &key) {
         return m_state->handleListKey(key.key(), key.modifiers(), m_search->field()->hasFocus());
@@ -77,7 +84,13 @@ void ClipboardView::refreshPage()
     const bool preview = m_state->previewItem().has_value();
     if (preview)
         m_detail->refresh();
-    m_pages->setCurrentWidget(preview ? static_cast<QWidget *>(m_detail) : m_listPage);
+    QWidget *shown = preview ? static_cast<QWidget *>(m_detail) : m_listPage;
+    // The tab is as tall as the page it shows, not as the taller of the two.
+    for (QWidget *page : { static_cast<QWidget *>(m_detail), m_listPage })
+        page->setSizePolicy(page == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+            page == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    m_pages->setCurrentWidget(shown);
+    updateGeometry();
     if (preview)
         m_detail->setFocus(Qt::OtherFocusReason);
 }
