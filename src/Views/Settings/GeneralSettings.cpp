@@ -1,5 +1,6 @@
 #include "Views/Settings/GeneralSettings.h"
 
+#include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Services/HotKeys/HotKeyCenter.h"
 #include "Services/HotKeys/HotKeys.h"
@@ -13,7 +14,7 @@
 #include "Views/Settings/SettingsSwitch.h"
 #include "Views/Settings/ShortcutRecorder.h"
 
-#include <QPushButton>
+#include <QAbstractButton>
 
 GeneralSettings::GeneralSettings(
     LaunchAtLogin &launchAtLogin, HotKeys &hotKeys, Updater &updater, Preferences &preferences, QWidget *parent)
@@ -26,7 +27,7 @@ GeneralSettings::GeneralSettings(
     , m_recorder(new ShortcutRecorder(&m_newTodo))
     , m_problem(new SettingsNote)
     , m_automaticUpdates(new SettingsSwitch)
-    , m_checkNow(new QPushButton(tr("Check Now")))
+    , m_checkNow(SettingsForm::button(tr("Check Now")))
 {
     addSection()->addRow(
         new SettingsRow(tr("Appearance"), tr("Follow the system, or keep Vemra light or dark"), m_appearance));
@@ -66,7 +67,7 @@ GeneralSettings::GeneralSettings(
         m_automaticUpdates->setChecked(m_updater.automaticallyChecks());
     });
     connect(&m_updater, &Updater::automaticallyChecksChanged, m_automaticUpdates, &QAbstractButton::setChecked);
-    connect(m_checkNow, &QPushButton::clicked, &m_updater, &Updater::checkForUpdates);
+    connect(m_checkNow, &QAbstractButton::clicked, &m_updater, &Updater::checkForUpdates);
     connect(&m_updater, &Updater::availableVersionChanged, this, &GeneralSettings::refreshVersion);
     refreshVersion();
 }

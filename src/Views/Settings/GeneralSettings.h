@@ -8,7 +8,7 @@ class HotKeys;
 class LaunchAtLogin;
 class Preferences;
 class QLabel;
-class QPushButton;
+class QAbstractButton;
 class SettingsNote;
 class SettingsRow;
 class SettingsSwitch;
@@ -37,7 +37,7 @@ public:
     QLabel *shortcutFooter() const { return m_footer; }
     SettingsSwitch *automaticUpdatesSwitch() const { return m_automaticUpdates; }
     SettingsRow *versionRow() const { return m_versionRow; }
-    QPushButton *checkNowButton() const { return m_checkNow; }
+    QAbstractButton *checkNowButton() const { return m_checkNow; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -56,5 +56,5 @@ private:
     QLabel *m_footer = nullptr;
     SettingsSwitch *m_automaticUpdates;
     SettingsRow *m_versionRow = nullptr;
-    QPushButton *m_checkNow;
+    QAbstractButton *m_checkNow;
 };

@@ -1,5 +1,6 @@
 #include "Views/Settings/SettingsForm.h"
 
+#include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Views/Settings/SettingsSection.h"
 
@@ -56,4 +57,9 @@ void SettingsForm::styleAsFooter(QWidget *widget)
     QFont callout = widget->font();
     callout.setPixelSize(calloutPixelSize);
     widget->setFont(callout);
+}
+
+TintedButton *SettingsForm::button(const QString &text, QWidget *parent)
+{
+    return new TintedButton(text, { TintedButtonStyle::Gray, 26, 12 }, parent);
 }

@@ -4,6 +4,7 @@
 
 class QVBoxLayout;
 class SettingsSection;
+class TintedButton;
 class ToneLabel;
 
 // The frame every form pane shares: a column of grouped sections, 520 px wide and exactly as
@@ -32,8 +33,10 @@ public:
     // A footer that is more than a text (a progress line), placed like one.
     void addFooter(QWidget *footer);
 
-    // The footer font and tone, for texts placed in footers.
+    // The footer font, for texts placed in footers.
     static void styleAsFooter(QWidget *widget);
+    // A row's push button ("Check Now", "Export…"): a gray capsule like the history's "Clear…".
+    static TintedButton *button(const QString &text, QWidget *parent = nullptr);
 
 private:
     QVBoxLayout *m_column;

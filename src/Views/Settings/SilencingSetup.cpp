@@ -1,6 +1,7 @@
 #include "Views/Settings/SilencingSetup.h"
 
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
@@ -12,10 +13,10 @@
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SilencingStatus.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,9 +41,9 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     , m_statusIcon(new QLabel(this))
     , m_statusTitle(new QLabel(this))
     , m_statusDetail(new ToneLabel(Theme::secondary, this))
-    , m_checkButton(new QPushButton(this))
+    , m_checkButton(SettingsForm::button({}, this))
     , m_guide(new QWidget(this))
-    , m_openFolder(new QPushButton(tr("Open Shortcuts Folder"), m_guide))
+    , m_openFolder(SettingsForm::button(tr("Open Shortcuts Folder"), m_guide))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -107,8 +108,8 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     SettingsForm::styleAsFooter(m_guide);
     column->addWidget(m_guide);
 
-    connect(m_checkButton, &QPushButton::clicked, this, [this] { check(true); });
-    connect(m_openFolder, &QPushButton::clicked, this, &SilencingSetup::openFolder);
+    connect(m_checkButton, &QAbstractButton::clicked, this, [this] { check(true); });
+    connect(m_openFolder, &QAbstractButton::clicked, this, &SilencingSetup::openFolder);
     connect(&m_focus, &FocusSessionManager::readinessChanged, this, &SilencingSetup::refresh);
     connect(&m_focus, &FocusSessionManager::readinessChecked, this, [this](int check) {
         if (!m_checking || check != m_check)

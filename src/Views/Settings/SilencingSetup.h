@@ -5,7 +5,7 @@
 class FileRevealer;
 class FocusSessionManager;
 class QLabel;
-class QPushButton;
+class QAbstractButton;
 class SymbolIcon;
 class ToneLabel;
 
@@ -28,10 +28,10 @@ public:
 
     QLabel *statusTitle() const;
     QLabel *statusDetail() const;
-    QPushButton *checkButton() const { return m_checkButton; }
+    QAbstractButton *checkButton() const { return m_checkButton; }
     // The numbered guide under the status line; hidden once everything is ready.
     QWidget *guide() const { return m_guide; }
-    QPushButton *openFolderButton() const { return m_openFolder; }
+    QAbstractButton *openFolderButton() const { return m_openFolder; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -48,7 +48,7 @@ private:
     QLabel *m_statusIcon;
     QLabel *m_statusTitle;
     ToneLabel *m_statusDetail;
-    QPushButton *m_checkButton;
+    QAbstractButton *m_checkButton;
     QWidget *m_guide;
-    QPushButton *m_openFolder;
+    QAbstractButton *m_openFolder;
 };

@@ -17,7 +17,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -14,7 +14,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 namespace {

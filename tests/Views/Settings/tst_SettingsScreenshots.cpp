@@ -17,6 +17,8 @@ private Q_SLOTS:
     {
         VEMRA_SCREENSHOTS_ONLY();
         AppHarness app;
+        // A length that is no preset, so the Focus pane shows its steppers.
+        app.settings.setValue(QStringLiteral("focusMinutes"), 45);
         app.start();
         for (Appearance appearance : { Appearance::Light, Appearance::Dark }) {
             app.delegate->preferences().setAppearance(appearance);
