@@ -40,8 +40,9 @@ ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &cli
             reset();
     });
     connect(&m_surface, &Surface::focusRequestChanged, this, [this] {
+        // Only for the clipboard tab: a hidden search field would take the keys of the tab shown.
         // While a preview is open (even one whose entry is gone) the focus stays where it is.
-        if (!m_previewID)
+        if (!m_previewID && m_surface.tab() == VemraTab::Clipboard)
             Q_EMIT searchFocusRequested();
     });
 }

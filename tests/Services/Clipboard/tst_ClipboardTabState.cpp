@@ -82,6 +82,7 @@ private Q_SLOTS:
     void escapeStepsBackThenClosesOnlyThePanel();
     void pagesGrowAndTypingResetsThem();
     void hidingResets();
+    void onlyItsOwnTabTakesTheFocus();
     void clearQuestionKeepsItsMoment();
     void onlyAcceptedLinksReachTheDesktop_data();
     void onlyAcceptedLinksReachTheDesktop();
@@ -329,6 +330,19 @@ void tst_ClipboardTabState::hidingResets()
     QCOMPARE(state.previewID(), std::nullopt);
     QCOMPARE(state.list().limit(), 500);
     QCOMPARE(state.clearing(), nullptr);
+}
+
+void tst_ClipboardTabState::onlyItsOwnTabTakesTheFocus()
+{
+    // A showing of the panel on another tab leaves the keys to that tab's field.
+    Tab tab;
+    QSignalSpy focus(tab.state.get(), &ClipboardTabState::searchFocusRequested);
+    tab.surface.setTab(VemraTab::Todos);
+    tab.surface.requestInputFocus();
+    QCOMPARE(focus.count(), 0);
+    tab.surface.setTab(VemraTab::Clipboard);
+    tab.surface.requestInputFocus();
+    QCOMPARE(focus.count(), 1);
 }
 
 void tst_ClipboardTabState::clearQuestionKeepsItsMoment()
