@@ -65,3 +65,47 @@ sleep 0.5
 check "Escape leaves the window open" wait_until 1 expanded_window
 screenshot todo-window
 stop_vemra
+
+# A todo some 300 days ahead, alone in the list: its day heading filters the list to it, and the
+# clear-all question for that day takes a line of its own instead of being cut.
+sqlite3 "$todo_db" "DELETE FROM todo;
+    INSERT INTO todo (id, title, is_completed, created_at, updated_at, sort_order, day)
+    VALUES ('6F1C2B0E-6D43-4C57-9B1A-2E5D7A0C9E11', 'Water the ferns', 0, $(date +%s)000, $(date +%s)000, 0,
+            $(date -d '+300 days 12:00' +%s)000);"
+panel_size() { local x y w h; read -r x y w h <<<"$(window_geometry "$(panel_window)")"; echo "$x $y $w $h"; }
+start_vemra
+check "the panel opens with the dated todo" wait_until 15 panel_on_tab todos
+sleep 0.5
+read -r px py pw ph <<<"$(panel_size)"
+# The heading sits at the top of the list, under the header, the tab switcher and the input.
+xdotool mousemove $((px + 40)) $((py + 144)) click 1
+sleep 0.4
+screenshot todo-day-placeholder
+# "Clear all" sits left of the "Open in window" button at the right of the footer.
+xdotool mousemove $((px + pw - 10 - 22 - 12 - 35)) $((py + ph - 19)) click 1
+sleep 0.5
+read -r _ _ _ asked <<<"$(panel_size)"
+check "the clear-all question for a date of next year gets a line of its own" test "$asked" -gt "$ph"
+screenshot todo-clear-question
+xdotool key Escape
+
+# Rows that move under a pointer standing still: the highlight follows the pointer.
+xdotool mousemove $((px + 120)) $((py + 170))
+sleep 0.3
+xdotool type --delay 30 "Repot the basil"
+xdotool key Return
+sleep 0.6
+screenshot todo-hover-after-add
+
+# At its smallest size with the calendar on, the expanded window keeps its footer.
+xdotool key ctrl+o
+check "Ctrl+O opens the expanded window again" wait_until 5 expanded_window
+sleep 0.5
+xdotool key ctrl+d
+check "Ctrl+D turns the window's calendar on" wait_until 5 settings_hold "windowShowsCalendar=true"
+xdotool windowsize "$(expanded_window)" 420 520
+sleep 0.6
+read -r _ _ ww wh <<<"$(window_geometry "$(expanded_window)")"
+check "the window does not shrink below its calendar and footer" test "$wh" -gt 520
+screenshot todo-window-smallest-calendar
+stop_vemra

@@ -10,7 +10,7 @@ Plate::Plate(Look look, QWidget *parent)
 
 Plate *Plate::divider(QWidget *parent)
 {
-    auto *line = new Plate({ Theme::divider, { Theme::Ink::Primary, 0 }, 0 }, parent);
+    auto *line = new Plate({ Theme::divider, Theme::clear, 0 }, parent);
     line->setFixedHeight(qRound(Theme::lineWidth));
     line->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return line;

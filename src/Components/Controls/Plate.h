@@ -18,8 +18,8 @@ class Plate : public QWidget
 public:
     struct Look
     {
-        Theme::Tone fill { Theme::Ink::Primary, 0 };
-        Theme::Tone edge { Theme::Ink::Primary, 0 };
+        Theme::Tone fill = Theme::clear;
+        Theme::Tone edge = Theme::clear;
         // Below 0: a capsule.
         qreal radius = 0;
 

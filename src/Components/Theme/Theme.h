@@ -39,6 +39,10 @@ QColor color(Tone tone, const QPalette &palette);
 // The accent, or red for a control with the destructive role.
 Ink tint(bool destructive);
 
+// Nothing at all: a plate without a fill or without an edge. (A Tone written as {} is the
+// primary ink in full.)
+inline constexpr Tone clear { Ink::Primary, 0 };
+
 // --- Labels -----------------------------------------------------------------------------------
 inline constexpr Tone primary { Ink::Primary };
 inline constexpr Tone secondary { Ink::Secondary };

@@ -31,7 +31,7 @@ public:
 
     void setCapsule(bool shown)
     {
-        setLook({ Theme::accentWash.times(shown ? 1 : 0), {}, capsuleRadius });
+        setLook({ Theme::accentWash.times(shown ? 1 : 0), Theme::clear, capsuleRadius });
         layout()->setContentsMargins(shown ? 1 : 0, 0, shown ? 1 : 0, 0);
     }
 };

@@ -277,7 +277,7 @@ void TodoRow::paintEvent(QPaintEvent *)
     if (m_dragging)
         Theme::paintPlate(p, bounds, radius, Theme::color(Theme::Ink::Window, pal));
     // Editing wins over selection, and selection over hover.
-    Theme::Tone fill { Theme::Ink::Primary, 0 };
+    Theme::Tone fill = Theme::clear;
     if (isEditing())
         fill = Theme::editingFill;
     else if (m_selected)
