@@ -39,7 +39,7 @@ QString ClipboardItem::title() const
         const QStringList paths = filePaths();
         if (paths.isEmpty())
             return QStringLiteral("File");
-        const QString first = QFileInfo(paths.first()).fileName();
+        QString first = QFileInfo(paths.first()).fileName();
         if (paths.size() == 1)
             return first;
         return first + QStringLiteral(" and ") + QString::number(paths.size() - 1) + QStringLiteral(" more");

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QCache>
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <QString>
-
-#include <qcoro/qcorotask.h>
 
 #include <functional>
 
@@ -25,7 +24,7 @@ public:
 
     // The picture at `path`, at most `maxPixels` (at least 1) on its longer side; null when the
     // file is missing or no picture. Failures are not cached, so a later call tries again.
-    QCoro::Task<QImage> image(QString path, int maxPixels);
+    QFuture<QImage> image(const QString &path, int maxPixels);
 
     // The same for widgets: `done` runs on the main thread with the result, unless `context`
     // is gone by then.
