@@ -77,6 +77,7 @@ int main(int argc, char *argv[])
     // A logout ends the program as its Quit command does, so the stores close cleanly.
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit);
     delegate.start();
     return QApplication::exec();
 }

@@ -28,6 +28,7 @@
 #include "Services/Updates/UpdateDriver.h"
 #include "Services/Updates/Updater.h"
 #include "Views/Settings/SettingsPaneViews.h"
+#include "Views/Shell/AppMenu.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 
@@ -87,10 +88,7 @@ AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
     m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, this);
 }
 
-AppDelegate::~AppDelegate()
-{
-    delete m_window;
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
@@ -130,14 +128,13 @@ void AppDelegate::start()
     m_imageLoader = std::make_unique<ImageLoader>();
     e.images = m_imageLoader.get();
 
-    // Preference callbacks: the clipboard switches re-evaluate capture, the appearance applies
-    // at once.
-    preferences.onClipboardChange = [monitor] { monitor->update(); };
+    // The clipboard switches re-evaluate capture, the appearance applies at once.
+    connect(&preferences, &Preferences::clipboardSwitchAssigned, monitor, &ClipboardMonitor::update);
     applyAppearance();
-    preferences.onAppearanceChange = [this] { applyAppearance(); };
+    connect(&preferences, &Preferences::appearanceAssigned, this, &AppDelegate::applyAppearance);
 
-    e.launchAtLogin->onError
-        = [this](const Error &error) { presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error); };
+    connect(e.launchAtLogin, &LaunchAtLogin::failed, this,
+        [this](const Error &error) { presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error); });
 
     // Focus sessions: silenced through the user's scripts, announced by the desktop's
     // notifications; the tray icon counts down.
@@ -334,7 +331,7 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
         showSettings(SettingsPane::About);
         break;
     case StatusMenu::Action::Quit:
-        QCoreApplication::quit();
+        Q_EMIT quitRequested();
         break;
     }
 }
@@ -343,45 +340,30 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
 
 void AppDelegate::setUpSurfaces()
 {
-    QPointer<AppDelegate> self(this);
-    m_menuBarSurface->setCloseAction([self] {
-        if (self)
-            self->closeTrayPanel();
-    });
-    m_menuBarSurface->setExpandAction([self] {
-        if (self)
-            self->showWindow(self->m_menuBarSurface->tab());
-    });
-    for (Surface *surface : { m_menuBarSurface, m_windowSurface, m_settingsSurface }) {
-        surface->setOpenSettingsAction([self](SettingsPane pane) {
-            if (self)
-                self->showSettings(pane);
-        });
-    }
+    connect(m_menuBarSurface, &Surface::closeRequested, this, &AppDelegate::closeTrayPanel);
+    connect(m_menuBarSurface, &Surface::expandRequested, this, [this] { showWindow(m_menuBarSurface->tab()); });
+    for (Surface *surface : { m_menuBarSurface, m_windowSurface, m_settingsSurface })
+        connect(surface, &Surface::settingsRequested, this, &AppDelegate::showSettings);
 }
 
 void AppDelegate::setUpTrayPanel()
 {
     auto *root = new PanelContent(m_environment, *m_menuBarSurface);
     connect(m_environment.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
+    connect(root->appMenu(), &AppMenu::quitRequested, this, &AppDelegate::quitRequested);
     m_menuBarPanel = std::make_unique<TrayPanel>(root);
-    QPointer<AppDelegate> self(this);
-    m_menuBarPanel->setOnShow([self] {
-        if (!self)
-            return;
-        self->m_menuBarSurface->setVisible(true);
-        self->m_menuBarSurface->requestInputFocus();
+    connect(m_menuBarPanel.get(), &TrayPanel::shown, this, [this] {
+        m_menuBarSurface->setVisible(true);
+        m_menuBarSurface->requestInputFocus();
     });
-    m_menuBarPanel->setOnClose([self] {
-        if (self)
-            self->m_menuBarSurface->setVisible(false);
-    });
-    if (QWidget *window = m_menuBarPanel->window()) {
-        // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
-        // window would make Qt treat both as ambiguous and run neither.
-        addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
-        tagPanelWindow(window);
-    }
+    connect(m_menuBarPanel.get(), &TrayPanel::closed, this, [this] { m_menuBarSurface->setVisible(false); });
+    QWidget *window = m_menuBarPanel->window();
+    // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
+    // window would make Qt treat both as ambiguous and run neither.
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Q_EMIT quitRequested(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeTrayPanel(); });
+    tagPanelWindow(window);
 }
 
 void AppDelegate::tagPanelWindow(QWidget *window)
@@ -400,11 +382,6 @@ void AppDelegate::tagPanelWindow(QWidget *window)
     // Showing another window while the panel is open (or fading out) makes Qt close the popup,
     // which destroys its native window; the next showing makes a new one, untagged.
     new NativeWindowWatcher(handle, tag);
-}
-
-HostWindow *AppDelegate::window() const
-{
-    return m_window;
 }
 
 bool AppDelegate::isTrayPanelShown() const
@@ -442,16 +419,16 @@ void AppDelegate::closeTrayPanel()
         m_menuBarPanel->close();
 }
 
-HostWindow *AppDelegate::makeWindow()
+std::unique_ptr<HostWindow> AppDelegate::makeWindow()
 {
-    auto *window = new HostWindow;
+    auto window = std::make_unique<HostWindow>();
     window->setWindowTitle(QStringLiteral("Vemra"));
     auto *content = new ExpandedWindow(m_environment, *m_windowSurface);
     connect(m_environment.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
     window->setContent(content);
     window->resize(560, 700);
-    addApplicationCommands(window);
-    connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });
+    addApplicationCommands(window.get());
+    connect(window.get(), &HostWindow::windowClosing, this, [this, w = window.get()] { windowClosing(w); });
     return window;
 }
 
@@ -467,9 +444,12 @@ void AppDelegate::addCommand(QWidget *window, const QKeySequence &keys, const st
 void AppDelegate::addApplicationCommands(QWidget *window)
 {
     // The application's own keyboard equivalents, which the desktop has no menu bar to carry:
-    // New Todo and Settings work in every window of the application.
+    // New Todo, Settings and Quit work in every window of the application, and Ctrl+W closes
+    // the window it is typed in.
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showSettings(SettingsPane::General); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Q_EMIT quitRequested(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_W), [window] { window->close(); });
 }
 
 void AppDelegate::showWindow(std::optional<VemraTab> tab)
@@ -481,10 +461,8 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
     if (tab)
         m_windowSurface->setTab(*tab);
     // Every reopening of a closed window puts it back in the middle of the screen.
-    if (!m_window->isVisible()) {
-        m_window->show();
+    if (!m_window->isVisible())
         m_window->centreOnScreen();
-    }
     m_window->bringToFront();
     m_windowSurface->setVisible(true);
     m_windowSurface->requestInputFocus();
@@ -535,7 +513,7 @@ void AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::windowClosing(QWidget *closing)
 {
-    if (closing && closing == m_window)
+    if (closing && closing == m_window.get())
         m_windowSurface->setVisible(false);
     // The desktop keeps windows in its task bar whatever the application's role, so there is no
     // accessory mode to return to when the last window closes.

@@ -8,7 +8,6 @@
 
 #include <QKeySequence>
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 
 #include <functional>
@@ -86,9 +85,13 @@ public:
     Surface &settingsSurface() const { return *m_settingsSurface; }
     bool isTrayPanelShown() const;
     TrayPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
-    HostWindow *window() const;
+    HostWindow *window() const { return m_window.get(); }
     SettingsWindowController *settings() const { return m_settings.get(); }
     bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
+
+Q_SIGNALS:
+    // "Quit Vemra" was chosen, or Ctrl+Q typed in one of the application's windows.
+    void quitRequested();
 
 private:
     void setUpTrayIcon();
@@ -97,7 +100,7 @@ private:
     // Names the panel and its tab in window properties, for desktop scripts and the end-to-end suite.
     void tagPanelWindow(QWidget *window);
     void afterLaunch();
-    HostWindow *makeWindow();
+    std::unique_ptr<HostWindow> makeWindow();
     std::unique_ptr<SettingsWindowController> makeSettings();
     // A keyboard equivalent that works while `window` is the active window.
     void addCommand(QWidget *window, const QKeySequence &keys, const std::function<void()> &run);
@@ -120,7 +123,7 @@ private:
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<TrayPanel> m_menuBarPanel;
-    QPointer<HostWindow> m_window;
+    std::unique_ptr<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
     bool m_showsFocusInTray = false;

@@ -203,11 +203,8 @@ void SettingsWindowController::show(SettingsPane pane)
     fitWindow(false);
     // A first showing, and every showing after the window was closed, centres it; a window
     // already on screen stays where it is.
-    if (!m_window->isVisible()) {
+    if (!m_window->isVisible())
         m_window->centreOnScreen();
-        m_window->show();
-        m_window->centreOnScreen();
-    }
     m_window->bringToFront();
 }
 

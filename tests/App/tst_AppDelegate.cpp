@@ -155,7 +155,7 @@ private Q_SLOTS:
     {
         Harness h;
         int clipboardCalls = 0;
-        h.delegate->preferences().onClipboardChange = [&] { ++clipboardCalls; };
+        connect(&h.delegate->preferences(), &Preferences::clipboardSwitchAssigned, this, [&] { ++clipboardCalls; });
 
         h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleClipboardPause);
         QVERIFY(h.delegate->preferences().isClipboardPaused());
@@ -268,6 +268,32 @@ private Q_SLOTS:
         QVERIFY(activate(window));
         QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
+    }
+
+    void ctrlQQuitsAndCtrlWClosesInEveryWindow()
+    {
+        Harness h;
+        QSignalSpy quit(h.delegate.get(), &AppDelegate::quitRequested);
+        const auto activate = [](QWidget *window) {
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window);
+        };
+        QWidget *panel = h.delegate->menuBarPanel()->window();
+        QVERIFY(activate(panel));
+        QTest::keyClick(panel, Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(panel, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!h.panelShown());
+
+        h.delegate->showWindow();
+        h.delegate->showSettings(SettingsPane::General);
+        for (HostWindow *window : { h.delegate->window(), h.delegate->settings()->window() }) {
+            QVERIFY(activate(window));
+            QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+            QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+            QVERIFY(!window->isVisible());
+        }
+        QCOMPARE(quit.count(), 3);
+        QVERIFY(!h.delegate->windowSurface().isVisible());
     }
 
     void reopenShowsTheWindowOrThePanel()

@@ -2,6 +2,7 @@
 
 #include "FakeFrontApp.h"
 #include "FakeSystemClipboard.h"
+#include "FakeUpdateDriver.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
@@ -13,6 +14,7 @@
 #include "Services/Sound/SoundBank.h"
 #include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
+#include "Services/Updates/Updater.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -28,11 +30,13 @@ struct TabFixture
     QTemporaryDir dir;
     FixedClock clock { QDateTime(friday, QTime(9, 0)) };
     MemorySettingsStore settings;
+    Preferences preferences { settings };
+    FakeUpdateDriver updateDriver;
+    Updater updater { updateDriver };
     std::unique_ptr<TodoStore> store;
     // The clipboard tab's services, with nothing copied yet.
     FakeSystemClipboard systemClipboard;
     FakeFrontApp frontApp;
-    Preferences preferences { settings };
     std::unique_ptr<ClipboardStore> clipboard;
     std::unique_ptr<ClipboardMonitor> monitor;
     ImageLoader images;
@@ -50,12 +54,13 @@ struct TabFixture
         store = TodoStore::make(dir.filePath(QStringLiteral("Todos.store")), &clock);
         clipboard = ClipboardStore::make(dir.filePath(QStringLiteral("Clipboard")));
         monitor = std::make_unique<ClipboardMonitor>(*clipboard, preferences, systemClipboard, frontApp, clock);
-        surface.setCloseAction([this] {
+        QObject::connect(&surface, &Surface::closeRequested, &surface, [this] {
             ++closes;
             surface.setVisible(false);
         });
-        surface.setExpandAction([this] { ++expands; });
-        surface.setOpenSettingsAction([this](SettingsPane pane) { settingsOpened.append(pane); });
+        QObject::connect(&surface, &Surface::expandRequested, &surface, [this] { ++expands; });
+        QObject::connect(&surface, &Surface::settingsRequested, &surface,
+            [this](SettingsPane pane) { settingsOpened.append(pane); });
         Sounds::useBank(&bank);
     }
     ~TabFixture() { Sounds::useBank(nullptr); }
@@ -66,10 +71,11 @@ struct TabFixture
         env.settings = &settings;
         env.clock = &clock;
         env.sounds = &bank;
+        env.preferences = &preferences;
+        env.updater = &updater;
         env.todos = store.get();
         env.systemClipboard = &systemClipboard;
         env.frontApp = &frontApp;
-        env.preferences = &preferences;
         env.clipboard = clipboard.get();
         env.monitor = monitor.get();
         env.images = &images;

@@ -29,9 +29,11 @@ void HostWindow::centreOnScreen()
     const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!target)
         return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(target->availableGeometry().center());
-    move(frame.topLeft());
+    // The client area, not the frame: before the first showing the window manager has not yet
+    // told the frame's size, so centring the frame would put the first showing elsewhere.
+    QRect client = geometry();
+    client.moveCenter(target->availableGeometry().center());
+    setGeometry(client);
 }
 
 void HostWindow::bringToFront()

@@ -14,6 +14,7 @@ public:
     // Replaces the window's content; the window takes ownership.
     void setContent(QWidget *content);
     QWidget *content() const { return m_content; }
+    // Centres the window on its screen; call it while the window is hidden, before showing.
     void centreOnScreen();
     // Brings the window to the front and asks for the keyboard.
     void bringToFront();

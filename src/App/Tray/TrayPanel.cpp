@@ -117,8 +117,7 @@ void TrayPanel::attemptShow()
     }
 
     m_window->activateWindow();
-    if (m_onShow)
-        m_onShow();
+    Q_EMIT shown();
 }
 
 void TrayPanel::placeNewlyShown()
@@ -234,8 +233,8 @@ void TrayPanel::finishClose(bool hideNow)
         m_fadeOut.setStartValue(m_window->windowOpacity());
         m_fadeOut.start();
     }
-    if (wasShown && m_onClose)
-        m_onClose();
+    if (wasShown)
+        Q_EMIT closed();
 }
 
 void TrayPanel::installMonitors()

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
-#include <functional>
 #include <optional>
 
 class PanelWindow;
@@ -19,7 +18,7 @@ class QWidget;
 // view. It places itself under the icon, fades in and out, follows the content's height and
 // closes on every outside event that dismisses a menu: a press elsewhere, Escape that no view
 // inside took, losing the keyboard, and (through the owner) a switch of desktop. It never
-// decides to open: the owner calls show() and close() and learns of both through the callbacks.
+// decides to open: the owner calls show() and close() and learns of both through shown() and closed().
 class TrayPanel final : public QObject
 {
     Q_OBJECT
@@ -41,13 +40,9 @@ public:
 
     // Shows the panel under the icon (or at the pointer, or the screen's top-right corner when
     // the icon's place is unknown), or gives it the keyboard again when it is already shown.
-    // Calls onShow once the panel is (still) on screen. A null anchor places it at once.
+    // Emits shown() once the panel is (still) on screen. A null anchor places it at once.
     void show(TrayHost *anchor);
     bool isShown() const { return m_isShown; }
-
-    // Called at the end of every show that shows or re-shows, and by every close that closes.
-    void setOnShow(std::function<void()> onShow) { m_onShow = std::move(onShow); }
-    void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
 
     // With reduced motion, changes of size happen at once. Follows the desktop's setting unless
     // set here.
@@ -58,6 +53,12 @@ public:
     QWidget *window() const;
     // How many times placement has been put off in the current attempt.
     int placementChecks() const { return m_placementChecks; }
+
+Q_SIGNALS:
+    // At the end of every show that shows or re-shows.
+    void shown();
+    // By every close that closes.
+    void closed();
 
 public Q_SLOTS:
     // Closes the panel with a short fade; does nothing when not shown. Also cancels a show that
@@ -103,6 +104,4 @@ private:
     QVariantAnimation m_fadeOut;
     QVariantAnimation m_resize;
     QList<QMetaObject::Connection> m_monitors;
-    std::function<void()> m_onShow;
-    std::function<void()> m_onClose;
 };

@@ -21,8 +21,8 @@ void LaunchAtLogin::toggle()
 {
     const bool registering = m_service.status() != LoginItemService::Status::Enabled;
     const std::optional<QString> failure = registering ? m_service.registerItem() : m_service.unregisterItem();
-    if (failure && onError)
-        onError(Error { *failure, {} });
+    if (failure)
+        Q_EMIT failed(Error { *failure, {} });
 
     const LoginItemService::Status now = m_service.status();
     if (now == LoginItemService::Status::RequiresApproval)

@@ -5,8 +5,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 // Whether the application starts when the user logs in. The system keeps the registration;
 // this object keeps an observable copy of it, switched from the status menu and the
 // General settings pane.
@@ -24,21 +22,20 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 
-    // Registers unless the item is enabled, in which case it unregisters. A failure goes to
-    // onError; either way the state is then read back from the system, so it shows the truth.
+    // Registers unless the item is enabled, in which case it unregisters. A failure is told
+    // through failed(); either way the state is then read back from the system, so it shows the truth.
     // A registration that waits for the user's approval shows where to give it.
     void toggle();
     // Reads the state back from the system, for a change made outside the application.
     void refresh();
 
-    // Called when registering or unregistering fails. The owner shows errorTitle() as a
-    // warning with the error's text.
-    std::function<void(const Error &)> onError;
-
     static QString errorTitle();
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
+    // Registering or unregistering failed. The owner shows errorTitle() as a warning with the
+    // error's text.
+    void failed(const Error &error);
 
 private:
     LoginItemService &m_service;

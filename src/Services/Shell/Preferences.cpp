@@ -97,22 +97,21 @@ void Preferences::setMonitorsClipboard(bool value)
 {
     const bool wasRecording = isRecordingClipboard();
     assign(m_monitorsClipboard, value, kMonitorsClipboard, value, &Preferences::monitorsClipboardChanged);
-    clipboardSwitchAssigned(wasRecording);
+    afterClipboardSwitch(wasRecording);
 }
 
 void Preferences::setClipboardPaused(bool value)
 {
     const bool wasRecording = isRecordingClipboard();
     assign(m_isClipboardPaused, value, kClipboardPaused, value, &Preferences::clipboardPausedChanged);
-    clipboardSwitchAssigned(wasRecording);
+    afterClipboardSwitch(wasRecording);
 }
 
-void Preferences::clipboardSwitchAssigned(bool wasRecording)
+void Preferences::afterClipboardSwitch(bool wasRecording)
 {
     if (isRecordingClipboard() != wasRecording)
         Q_EMIT isRecordingClipboardChanged(isRecordingClipboard());
-    if (onClipboardChange)
-        onClipboardChange();
+    Q_EMIT clipboardSwitchAssigned();
 }
 
 void Preferences::setFocusMinutes(int value)
@@ -137,6 +136,5 @@ void Preferences::setFocusSilencesNotifications(bool value)
 void Preferences::setAppearance(Appearance value)
 {
     assign(m_appearance, value, kAppearance, Appearances::storedValue(value), &Preferences::appearanceChanged);
-    if (onAppearanceChange)
-        onAppearanceChange();
+    Q_EMIT appearanceAssigned();
 }

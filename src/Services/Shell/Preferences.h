@@ -4,13 +4,12 @@
 
 #include <QObject>
 
-#include <functional>
-
 class SettingsStore;
 
 // The user's settings, read once at creation and written through to the settings store on
-// every assignment. Each setting's signal fires only on a real change; the two callbacks run
-// on every assignment of their settings, equal or not, so the owner can re-evaluate at will.
+// every assignment. Each setting's signal fires only on a real change; the two "assigned"
+// signals fire on every assignment of their settings, equal or not, so the owner can
+// re-evaluate at will.
 class Preferences final : public QObject
 {
     Q_OBJECT
@@ -42,11 +41,6 @@ public:
     void setFocusSilencesNotifications(bool value);
     void setAppearance(Appearance value);
 
-    // Run after every assignment of monitorsClipboard or clipboardPaused.
-    std::function<void()> onClipboardChange;
-    // Run after every assignment of appearance.
-    std::function<void()> onAppearanceChange;
-
 Q_SIGNALS:
     void monitorsClipboardChanged(bool value);
     void clipboardPausedChanged(bool value);
@@ -55,9 +49,14 @@ Q_SIGNALS:
     void focusPlaysSoundChanged(bool value);
     void focusSilencesNotificationsChanged(bool value);
     void appearanceChanged(Appearance value);
+    // After every assignment of monitorsClipboard or clipboardPaused, equal or not, once the
+    // value is written.
+    void clipboardSwitchAssigned();
+    // After every assignment of appearance, equal or not, once the value is written.
+    void appearanceAssigned();
 
 private:
-    void clipboardSwitchAssigned(bool wasRecording);
+    void afterClipboardSwitch(bool wasRecording);
     // Keeps `value`, writes `stored` under `key` on every assignment, and notifies only when the
     // value really changed.
     template <typename T>

@@ -26,21 +26,3 @@ void Surface::requestInputFocus()
     ++m_focusRequest;
     Q_EMIT focusRequestChanged(m_focusRequest);
 }
-
-void Surface::close() const
-{
-    if (m_close)
-        m_close();
-}
-
-void Surface::expand() const
-{
-    if (m_expand)
-        m_expand();
-}
-
-void Surface::openSettings(SettingsPane pane) const
-{
-    if (m_openSettings)
-        m_openSettings(pane);
-}

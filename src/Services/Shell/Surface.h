@@ -5,11 +5,10 @@
 
 #include <QObject>
 
-#include <functional>
-
 // The state of one place where the tabs are shown (the panel, the expanded window or the
 // settings window), and the actions its views use to act on their host. Assigning a field the
-// value it holds notifies nobody; the actions do nothing until the owner sets them.
+// value it holds notifies nobody; an action is a request to whoever owns the host, and does
+// nothing where nobody listens (the windows neither close nor expand through it).
 class Surface final : public QObject
 {
     Q_OBJECT
@@ -26,24 +25,20 @@ public:
     // Asks the views to put the keyboard focus back into their input line.
     void requestInputFocus();
 
-    void close() const;
-    void expand() const;
-    void openSettings(SettingsPane pane) const;
-
-    void setCloseAction(std::function<void()> action) { m_close = std::move(action); }
-    void setExpandAction(std::function<void()> action) { m_expand = std::move(action); }
-    void setOpenSettingsAction(std::function<void(SettingsPane)> action) { m_openSettings = std::move(action); }
+    void close() { Q_EMIT closeRequested(); }
+    void expand() { Q_EMIT expandRequested(); }
+    void openSettings(SettingsPane pane) { Q_EMIT settingsRequested(pane); }
 
 Q_SIGNALS:
     void focusRequestChanged(int focusRequest);
     void isVisibleChanged(bool isVisible);
     void tabChanged(VemraTab tab);
+    void closeRequested();
+    void expandRequested();
+    void settingsRequested(SettingsPane pane);
 
 private:
     int m_focusRequest = 0;
     bool m_isVisible = false;
     VemraTab m_tab = VemraTab::Todos;
-    std::function<void()> m_close;
-    std::function<void()> m_expand;
-    std::function<void(SettingsPane)> m_openSettings;
 };

@@ -7,9 +7,10 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QHoverEvent>
 #include <QMenu>
 
-AppMenu::AppMenu(Surface *surface, Preferences *preferences, Updater *updater, QWidget *parent)
+AppMenu::AppMenu(Surface &surface, Preferences &preferences, Updater &updater, QWidget *parent)
     : QWidget(parent)
     , m_surface(surface)
     , m_preferences(preferences)
@@ -17,19 +18,17 @@ AppMenu::AppMenu(Surface *surface, Preferences *preferences, Updater *updater, Q
     , m_gear(new IconButton(QStringLiteral("gearshape"), this))
     , m_menu(new QMenu(this))
 {
-    onQuit = [] { QCoreApplication::quit(); };
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(m_gear);
     m_gear->setFixedSize(22, 22);
     m_gear->setSymbolSize(13);
-    m_gear->setTone(IconButton::Tone::Primary);
+    m_gear->setTone(IconButton::Tone::Secondary);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     connect(m_gear, &QAbstractButton::clicked, this, &AppMenu::popup);
     connect(m_menu, &QMenu::aboutToShow, this, &AppMenu::rebuildMenu);
-    if (updater)
-        connect(updater, &Updater::availableVersionChanged, this, &AppMenu::refreshGear);
+    connect(&updater, &Updater::availableVersionChanged, this, &AppMenu::refreshGear);
     refreshGear();
     rebuildMenu();
 }
@@ -39,9 +38,23 @@ bool AppMenu::showsUpdateDot() const
     return m_gear->showsDot();
 }
 
+bool AppMenu::isGearHighlighted() const
+{
+    return m_gear->isHighlighted();
+}
+
+void AppMenu::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A menu entry that hides the panel leaves the pointer where the gear was, and no leave
+    // event ever comes: let go of the hover look, or the next showing starts with it.
+    QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(-1, -1), QPointF());
+    QCoreApplication::sendEvent(m_gear, &leave);
+}
+
 void AppMenu::refreshGear()
 {
-    const QString version = m_updater ? m_updater->availableVersion() : QString();
+    const QString version = m_updater.availableVersion();
     m_gear->setShowsDot(!version.isEmpty());
     m_gear->setToolTip(
         version.isEmpty() ? QStringLiteral("Settings and more") : QStringLiteral("Vemra %1 is available").arg(version));
@@ -57,16 +70,14 @@ void AppMenu::popup()
 void AppMenu::checkForUpdates()
 {
     // The panel goes first, so the updater's window is not hidden behind it.
-    if (m_surface)
-        m_surface->close();
-    if (m_updater)
-        m_updater->checkForUpdates();
+    m_surface.close();
+    m_updater.checkForUpdates();
 }
 
 void AppMenu::rebuildMenu()
 {
     m_menu->clear();
-    const QString version = m_updater ? m_updater->availableVersion() : QString();
+    const QString version = m_updater.availableVersion();
     const auto shownShortcut = [](QAction *action, const QKeySequence &keys) {
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -76,35 +87,21 @@ void AppMenu::rebuildMenu()
         m_menu->addAction(QStringLiteral("Update to Vemra %1\u2026").arg(version), this, &AppMenu::checkForUpdates);
         m_menu->addSeparator();
     }
-    QAction *settings = m_menu->addAction(QStringLiteral("Settings\u2026"), this, [this] {
-        if (m_surface)
-            m_surface->openSettings(SettingsPane::General);
-    });
+    QAction *settings = m_menu->addAction(
+        QStringLiteral("Settings\u2026"), this, [this] { m_surface.openSettings(SettingsPane::General); });
     shownShortcut(settings, QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    m_menu->addAction(QStringLiteral("Open Vemra Window"), this, [this] {
-        if (m_surface)
-            m_surface->expand();
-    });
-    if (m_preferences && m_preferences->monitorsClipboard()) {
+    m_menu->addAction(QStringLiteral("Open Vemra Window"), this, [this] { m_surface.expand(); });
+    if (m_preferences.monitorsClipboard()) {
         m_menu->addSeparator();
         QAction *pause = m_menu->addAction(QStringLiteral("Pause Clipboard History"));
         pause->setCheckable(true);
-        pause->setChecked(m_preferences->isClipboardPaused());
-        connect(pause, &QAction::toggled, this, [this](bool paused) {
-            if (m_preferences)
-                m_preferences->setClipboardPaused(paused);
-        });
+        pause->setChecked(m_preferences.isClipboardPaused());
+        connect(pause, &QAction::toggled, this, [this](bool paused) { m_preferences.setClipboardPaused(paused); });
     }
     m_menu->addSeparator();
     if (version.isEmpty())
         m_menu->addAction(QStringLiteral("Check for Updates\u2026"), this, &AppMenu::checkForUpdates);
-    m_menu->addAction(QStringLiteral("About Vemra"), this, [this] {
-        if (m_surface)
-            m_surface->openSettings(SettingsPane::About);
-    });
-    QAction *quit = m_menu->addAction(QStringLiteral("Quit Vemra"), this, [this] {
-        if (onQuit)
-            onQuit();
-    });
+    m_menu->addAction(QStringLiteral("About Vemra"), this, [this] { m_surface.openSettings(SettingsPane::About); });
+    QAction *quit = m_menu->addAction(QStringLiteral("Quit Vemra"), this, &AppMenu::quitRequested);
     shownShortcut(quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
 }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
-
-#include <functional>
 
 class IconButton;
 class Preferences;
@@ -15,8 +12,7 @@ class Updater;
 // commands: the update offer or check, Settings, the expanded window, the clipboard pause switch,
 // About and Quit. While an update waits to be announced the gear carries an accent dot. It acts
 // only through its surface (close, expand, open settings), the preferences, the updater and
-// onQuit; any of the three objects may be null, and the entries that need a missing one do
-// nothing.
+// quitRequested(), which the application turns into quitting.
 //
 // The menu is rebuilt from the current values each time it opens. Its Ctrl+, and Ctrl+Q are
 // shown in the menu and work only while it is open, so they never compete with the window's
@@ -26,10 +22,8 @@ class AppMenu final : public QWidget
     Q_OBJECT
 
 public:
-    AppMenu(Surface *surface, Preferences *preferences, Updater *updater, QWidget *parent = nullptr);
-
-    // Quits the application; the default calls QCoreApplication::quit().
-    std::function<void()> onQuit;
+    // The three outlive the menu.
+    AppMenu(Surface &surface, Preferences &preferences, Updater &updater, QWidget *parent = nullptr);
 
     // The menu as it would open now.
     QMenu *menu() const { return m_menu; }
@@ -39,14 +33,22 @@ public:
 
     // Whether the gear shows the dot of a waiting update.
     bool showsUpdateDot() const;
+    bool isGearHighlighted() const;
+
+Q_SIGNALS:
+    // "Quit Vemra" was chosen.
+    void quitRequested();
+
+protected:
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void refreshGear();
     void checkForUpdates();
 
-    QPointer<Surface> m_surface;
-    QPointer<Preferences> m_preferences;
-    QPointer<Updater> m_updater;
+    Surface &m_surface;
+    Preferences &m_preferences;
+    Updater &m_updater;
     IconButton *m_gear;
     QMenu *m_menu;
 };

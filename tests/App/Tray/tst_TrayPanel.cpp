@@ -98,11 +98,11 @@ class TestTrayPanel final : public QObject
         {
             tray.setGeometry(icon);
             panel = std::make_unique<TrayPanel>(root.widget);
-            panel->setOnShow([this] {
+            QObject::connect(panel.get(), &TrayPanel::shown, panel.get(), [this] {
                 if (++shows == 1)
                     queriesAtFirstShow = tray.geometryQueries();
             });
-            panel->setOnClose([this] { ++closes; });
+            QObject::connect(panel.get(), &TrayPanel::closed, panel.get(), [this] { ++closes; });
         }
         QWidget *window() const { return panel->window(); }
         void showAndSettle()
@@ -413,9 +413,9 @@ private Q_SLOTS:
         FakeTrayHost tray;
         tray.setGeometry(topIcon());
         TrayPanel panel(root);
-        panel.setOnShow([input] { input->setFocus(); });
+        connect(&panel, &TrayPanel::shown, input, [input] { input->setFocus(); });
         int closes = 0;
-        panel.setOnClose([&closes] { ++closes; });
+        connect(&panel, &TrayPanel::closed, this, [&closes] { ++closes; });
 
         panel.show(&tray);
         QVERIFY(QTest::qWaitForWindowExposed(panel.window()));

@@ -230,7 +230,8 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.start();
-        rig.preferences.onClipboardChange = [&rig] { rig.monitor->update(); };
+        QObject::connect(&rig.preferences, &Preferences::clipboardSwitchAssigned, rig.monitor.get(),
+            [&rig] { rig.monitor->update(); });
         rig.preferences.setClipboardPaused(true);
         QVERIFY(!rig.monitor->isWatching());
         rig.systemClipboard.copyText(QStringLiteral("copied during the pause"));

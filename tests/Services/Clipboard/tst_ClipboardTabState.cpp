@@ -26,8 +26,8 @@ struct Tab
     explicit Tab(bool panel = true, int entries = 3)
     {
         history.fill(entries, start);
-        surface.setCloseAction([this] { ++closes; });
-        surface.setExpandAction([this] { ++expansions; });
+        QObject::connect(&surface, &Surface::closeRequested, &surface, [this] { ++closes; });
+        QObject::connect(&surface, &Surface::expandRequested, &surface, [this] { ++expansions; });
         state
             = std::make_unique<ClipboardTabState>(*history.store, clipboard, clock, surface, panel ? 100 : 500, panel);
         for (int i = 0; i < entries; ++i)

@@ -49,7 +49,7 @@ private Q_SLOTS:
             m_silencer, m_notifier, *m_preferences, m_settings, m_clock, m_timers);
         m_surface = std::make_unique<Surface>();
         m_closes = 0;
-        m_surface->setCloseAction([this] { ++m_closes; });
+        connect(m_surface.get(), &Surface::closeRequested, this, [this] { ++m_closes; });
     }
 
     void defaultLength_data()

@@ -33,7 +33,7 @@ struct Subject
     explicit Subject(LoginItemService &service)
         : launch(service)
     {
-        launch.onError = [this](const Error &error) { errors << error; };
+        QObject::connect(&launch, &LaunchAtLogin::failed, &launch, [this](const Error &error) { errors << error; });
     }
 };
 

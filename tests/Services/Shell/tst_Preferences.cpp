@@ -97,8 +97,8 @@ private Q_SLOTS:
         Preferences preferences(store);
         int clipboardCalls = 0;
         int appearanceCalls = 0;
-        preferences.onClipboardChange = [&] { ++clipboardCalls; };
-        preferences.onAppearanceChange = [&] { ++appearanceCalls; };
+        connect(&preferences, &Preferences::clipboardSwitchAssigned, this, [&] { ++clipboardCalls; });
+        connect(&preferences, &Preferences::appearanceAssigned, this, [&] { ++appearanceCalls; });
         QSignalSpy paused(&preferences, &Preferences::clipboardPausedChanged);
         QSignalSpy monitors(&preferences, &Preferences::monitorsClipboardChanged);
         QSignalSpy appearance(&preferences, &Preferences::appearanceChanged);
@@ -123,7 +123,8 @@ private Q_SLOTS:
         MemorySettingsStore store;
         Preferences preferences(store);
         QVariant seenByCallback;
-        preferences.onAppearanceChange = [&] { seenByCallback = store.value(QStringLiteral("appearance")); };
+        connect(&preferences, &Preferences::appearanceAssigned, this,
+            [&] { seenByCallback = store.value(QStringLiteral("appearance")); });
         QSignalSpy appearance(&preferences, &Preferences::appearanceChanged);
 
         preferences.setAppearance(Appearance::Dark);
@@ -139,11 +140,11 @@ private Q_SLOTS:
         Preferences preferences(store);
         QSignalSpy recording(&preferences, &Preferences::isRecordingClipboardChanged);
         int calls = 0;
-        preferences.onClipboardChange = [&] {
+        connect(&preferences, &Preferences::clipboardSwitchAssigned, this, [&] {
             ++calls;
             QCOMPARE(preferences.isRecordingClipboard(),
                 preferences.monitorsClipboard() && !preferences.isClipboardPaused());
-        };
+        });
 
         preferences.setMonitorsClipboard(false);
         QVERIFY(!preferences.isRecordingClipboard());

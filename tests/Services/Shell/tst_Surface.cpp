@@ -14,10 +14,6 @@ private Q_SLOTS:
         QCOMPARE(surface.tab(), VemraTab::Todos);
         QVERIFY(!surface.isVisible());
         QCOMPARE(surface.focusRequest(), 0);
-        // Unset actions do nothing.
-        surface.close();
-        surface.expand();
-        surface.openSettings(SettingsPane::About);
     }
 
     void onlyRealChangesNotify()
@@ -45,24 +41,6 @@ private Q_SLOTS:
         QCOMPARE(focus.count(), 2);
         QCOMPARE(surface.focusRequest(), 2);
         QCOMPARE(focus.at(1).at(0).toInt(), 2);
-    }
-
-    void actionsCallWhatTheOwnerSet()
-    {
-        Surface surface;
-        int closes = 0;
-        int expands = 0;
-        QList<SettingsPane> panes;
-        surface.setCloseAction([&] { ++closes; });
-        surface.setExpandAction([&] { ++expands; });
-        surface.setOpenSettingsAction([&](SettingsPane pane) { panes << pane; });
-        surface.close();
-        surface.expand();
-        surface.expand();
-        surface.openSettings(SettingsPane::Data);
-        QCOMPARE(closes, 1);
-        QCOMPARE(expands, 2);
-        QCOMPARE(panes, QList<SettingsPane> { SettingsPane::Data });
     }
 
     void tabsAndPanesByRawValue_data()

@@ -280,7 +280,7 @@ private Q_SLOTS:
         auto state = panelState();
         Surface surface;
         int closes = 0;
-        surface.setCloseAction([&closes] { ++closes; });
+        QObject::connect(&surface, &Surface::closeRequested, &surface, [&closes] { ++closes; });
         state->follow(&surface);
         QSignalSpy focus(state.get(), &TodosTabState::inputFocusRequested);
 

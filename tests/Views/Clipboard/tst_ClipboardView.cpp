@@ -121,7 +121,7 @@ void tst_ClipboardView::panelOffersTheWindowForMore()
     QVERIFY(view.results()->list()->height() <= ClipboardResults::compactListMaxHeight);
 
     int expansions = 0;
-    tab.surface.setExpandAction([&expansions] { ++expansions; });
+    QObject::connect(&tab.surface, &Surface::expandRequested, &tab.surface, [&expansions] { ++expansions; });
     tab.history.add(QStringLiteral("one more"), start.addDays(1));
     QTRY_VERIFY(more->isVisible());
     QCOMPARE(more->text(), QStringLiteral("Show All in Window"));

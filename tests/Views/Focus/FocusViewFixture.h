@@ -18,8 +18,9 @@ struct FocusViewFixture
 {
     FocusViewFixture()
     {
-        surface.setCloseAction([this] { ++closes; });
-        surface.setOpenSettingsAction([this](SettingsPane pane) { openedPanes.append(pane); });
+        QObject::connect(&surface, &Surface::closeRequested, &surface, [this] { ++closes; });
+        QObject::connect(&surface, &Surface::settingsRequested, &surface,
+            [this](SettingsPane pane) { openedPanes.append(pane); });
     }
 
     Environment environment()

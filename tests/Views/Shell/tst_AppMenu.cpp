@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QHoverEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -24,15 +25,15 @@ struct Panel
     Preferences preferences { defaults };
     Updater updater { driver };
     Surface surface;
-    AppMenu menu { &surface, &preferences, &updater };
+    AppMenu menu { surface, preferences, updater };
 
     Panel()
     {
-        surface.setCloseAction([this] { log.append(QStringLiteral("close")); });
-        surface.setExpandAction([this] { log.append(QStringLiteral("expand")); });
-        surface.setOpenSettingsAction(
+        QObject::connect(&surface, &Surface::closeRequested, &menu, [this] { log.append(QStringLiteral("close")); });
+        QObject::connect(&surface, &Surface::expandRequested, &menu, [this] { log.append(QStringLiteral("expand")); });
+        QObject::connect(&surface, &Surface::settingsRequested, &menu,
             [this](SettingsPane pane) { log.append(QStringLiteral("settings ") + SettingsPanes::storedValue(pane)); });
-        menu.onQuit = [this] { log.append(QStringLiteral("quit")); };
+        QObject::connect(&menu, &AppMenu::quitRequested, &menu, [this] { log.append(QStringLiteral("quit")); });
     }
 
     void offerUpdate(const QString &version)
@@ -137,14 +138,17 @@ private Q_SLOTS:
         QVERIFY(!panel.preferences.isClipboardPaused());
     }
 
-    void worksWithoutServices()
+    void aGearHiddenWithThePanelLetsGoOfItsHover()
     {
-        AppMenu menu(nullptr, nullptr, nullptr);
-        QVERIFY(!menu.showsUpdateDot());
-        menu.onQuit = nullptr;
-        for (QAction *action : menu.menu()->actions())
-            action->trigger(); // nothing to act on, nothing breaks
-        QCOMPARE(menu.menu()->actions().size(), 6); // no pause entry without preferences
+        Panel panel;
+        panel.menu.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel.menu));
+        QHoverEvent enter(QEvent::HoverEnter, QPointF(5, 5), QPointF(5, 5), QPointF(-1, -1));
+        QCoreApplication::sendEvent(panel.menu.findChild<QAbstractButton *>(), &enter);
+        QVERIFY(panel.menu.isGearHighlighted());
+        panel.menu.hide(); // a menu entry closed the panel under the pointer
+        panel.menu.show();
+        QVERIFY(!panel.menu.isGearHighlighted());
     }
 
     void screenshot()
