@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
+#include "App/PlatformWidgets/QtFileDialogs.h"
 #include "App/PlatformWidgets/SystemTrayHost.h"
 #include "Platform/Clock.h"
 #include "Platform/LaunchContext.h"
@@ -40,6 +41,7 @@ int main(int argc, char *argv[])
 
     QtSettingsStore settings;
     MessageBoxAlertPresenter alerts;
+    QtFileDialogs fileDialogs;
     FileManagerRevealer revealer;
     SystemClock clock;
     LinuxWorkspaceEvents workspace(clock);
@@ -58,6 +60,7 @@ int main(int argc, char *argv[])
     environment.settings = &settings;
     environment.alerts = &alerts;
     environment.revealer = &revealer;
+    environment.fileDialogs = &fileDialogs;
     environment.workspace = &workspace;
     environment.tray = &tray;
     environment.hotKeyBackend = &hotKeys;

@@ -25,6 +25,7 @@
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
+#include "Services/Transfer/DataTransfer.h"
 #include "Services/Updates/UpdateDriver.h"
 #include "Services/Updates/Updater.h"
 #include "Views/Settings/SettingsPaneViews.h"
@@ -155,6 +156,9 @@ void AppDelegate::start()
 
     m_updater = std::make_unique<Updater>(*e.updateDriver);
     e.updater = m_updater.get();
+
+    m_transfer = std::make_unique<DataTransfer>(*e.todos, *e.clipboard, *e.fileDialogs, *e.alerts, *e.clock);
+    e.transfer = m_transfer.get();
 
     setUpTrayIcon();
     setUpSurfaces();

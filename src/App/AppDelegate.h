@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class DataTransfer;
 class FocusNotifier;
 class HostWindow;
 class ShortcutsFocusSilencer;
@@ -122,6 +123,7 @@ private:
     std::unique_ptr<ImageLoader> m_imageLoader;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
+    std::unique_ptr<DataTransfer> m_transfer;
     std::unique_ptr<TrayPanel> m_menuBarPanel;
     std::unique_ptr<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;

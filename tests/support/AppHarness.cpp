@@ -12,6 +12,7 @@ AppHarness::AppHarness()
     environment.settings = &settings;
     environment.alerts = &alerts;
     environment.revealer = &revealer;
+    environment.fileDialogs = &fileDialogs;
     environment.workspace = &workspace;
     environment.tray = &tray;
     environment.hotKeyBackend = &hotKeys;

@@ -3,6 +3,7 @@
 #include "App/AppDelegate.h"
 #include "FakeAlertPresenter.h"
 #include "FakeDesktopNotifications.h"
+#include "FakeFileDialogs.h"
 #include "FakeFileRevealer.h"
 #include "FakeFrontApp.h"
 #include "FakeHotKeyBackend.h"
@@ -43,6 +44,7 @@ public:
     MemorySettingsStore settings;
     FakeAlertPresenter alerts;
     FakeFileRevealer revealer;
+    FakeFileDialogs fileDialogs;
     FakeWorkspaceEvents workspace;
     FakeTrayHost tray;
     FakeHotKeyBackend hotKeys;

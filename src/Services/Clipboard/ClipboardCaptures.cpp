@@ -81,4 +81,49 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
     return std::optional<ClipboardCapture>();
 }
 
+Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem &item, const QString &folder)
+{
+    const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(item.type);
+    if (!kind || !item.isValid())
+        return std::optional<ClipboardCapture>();
+    ClipboardCapture capture;
+    capture.id = item.id;
+    capture.kind = *kind;
+    if (*kind == ClipboardKind::Image) {
+        Result<std::optional<ClipboardFiles::SavedImage>> saved
+            = ClipboardFiles::saveImage(*item.imageData, item.id, folder);
+        if (!saved)
+            return saved.error();
+        if (!saved.value())
+            return std::optional<ClipboardCapture>();
+        const ClipboardFiles::SavedImage &image = *saved.value();
+        capture.contentHash = image.hash;
+        capture.mimeType = image.type;
+        capture.byteCount = image.byteCount;
+        capture.pixelWidth = image.width;
+        capture.pixelHeight = image.height;
+        capture.imagePath = image.path;
+        capture.thumbnailPath = image.thumbnailPath;
+    } else {
+        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(item.content, item.id, folder);
+        if (!saved)
+            return saved.error();
+        capture.content = saved.value().content;
+        capture.textPath = saved.value().path;
+        const QByteArray utf8 = item.content.toUtf8();
+        capture.contentHash = ClipboardFiles::sha256(utf8);
+        capture.mimeType = item.mimeType.value_or(TypeIdentifiers::utf8PlainText());
+        capture.byteCount = utf8.size();
+    }
+    capture.firstCopiedAt = item.createdAt;
+    const QDateTime lastCopiedAt = item.lastCopiedAt.value_or(item.createdAt);
+    capture.copiedAt = lastCopiedAt > item.createdAt ? lastCopiedAt : item.createdAt;
+    capture.copyCount = std::max<qint64>(1, item.copyCount.value_or(1));
+    if (item.metadata) {
+        capture.sourceAppName = item.metadata->sourceApp.value_or(QString());
+        capture.sourceAppId = item.metadata->sourceBundleID.value_or(QString());
+    }
+    return std::optional<ClipboardCapture>(capture);
+}
+
 } // namespace ClipboardCaptures

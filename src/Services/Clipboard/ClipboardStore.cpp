@@ -800,3 +800,136 @@ void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &n
     stageRangeDeletion(span.value_or(Range { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() }));
     save();
 }
+
+// Export and import ---------------------------------------------------------------------
+
+QList<QUuid> ClipboardStore::ids() const
+{
+    QList<QUuid> result;
+    Result<QSqlQuery> selected
+        = m_database->sql().select(QStringLiteral("SELECT i.id, i.last_copied_at FROM clipboard_item AS i WHERE 1")
+                + hiddenClause() + orderClause(),
+            hiddenBindings());
+    if (!selected)
+        return result;
+    QSqlQuery query = std::move(selected).value();
+    if (m_pendingItems.isEmpty()) {
+        while (query.next())
+            result.append(QUuid::fromString(query.value(0).toString()));
+        return result;
+    }
+    // Pending entries go in among the saved ones by the same order.
+    QList<ClipboardItem> order;
+    while (query.next()) {
+        ClipboardItem item;
+        item.id = QUuid::fromString(query.value(0).toString());
+        item.lastCopiedAt = StoreDatabase::timeFrom(query.value(1)).value_or(QDateTime());
+        order.append(item);
+    }
+    for (const ClipboardItem &pending : m_pendingItems) {
+        ClipboardItem item;
+        item.id = pending.id;
+        item.lastCopiedAt = pending.lastCopiedAt;
+        order.append(item);
+    }
+    std::sort(order.begin(), order.end(), &ClipboardItem::recentOrder);
+    result.reserve(order.size());
+    for (const ClipboardItem &item : std::as_const(order))
+        result.append(item.id);
+    return result;
+}
+
+QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    const QSet<QUuid> wanted(ids.cbegin(), ids.cend());
+    Filter filter;
+    filter.where = QStringLiteral("i.id IN (");
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        filter.where += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        filter.bindings << StoreDatabase::idText(ids.at(i));
+    }
+    filter.where += u')';
+    filter.accepts = [&wanted](const ClipboardItem &item) { return wanted.contains(item.id); };
+    QHash<QUuid, ClipboardItem> found;
+    for (ClipboardItem &item : fetch(filter, std::nullopt))
+        found.insert(item.id, std::move(item));
+    QList<ClipboardItem> result;
+    result.reserve(found.size());
+    for (const QUuid &id : ids) {
+        if (auto item = found.constFind(id); item != found.cend())
+            result.append(*item);
+    }
+    return result;
+}
+
+PendingExportItem ClipboardStore::pendingExport(const ClipboardItem &item) const
+{
+    PendingExportItem pending;
+    ExportedClipboardItem &exported = pending.item;
+    exported.id = item.id;
+    exported.type = item.rawKind;
+    exported.content = item.content;
+    exported.createdAt = item.createdAt;
+    exported.lastCopiedAt = item.lastCopiedAt;
+    exported.copyCount = item.copyCount;
+    exported.mimeType = item.mimeType;
+    ExportedClipboardItem::Metadata &metadata = exported.metadata.emplace();
+    if (!item.sourceAppName.isEmpty())
+        metadata.sourceApp = item.sourceAppName;
+    if (!item.sourceAppId.isEmpty())
+        metadata.sourceBundleID = item.sourceAppId;
+    if (item.pixelWidth >= 1)
+        metadata.pixelWidth = item.pixelWidth;
+    if (item.pixelHeight >= 1)
+        metadata.pixelHeight = item.pixelHeight;
+    metadata.byteCount = item.byteCount;
+    // A stored path that names no side file gives an empty path, which the writer fails to
+    // read rather than read a file elsewhere.
+    if (item.imagePath)
+        pending.imagePath = filePath(*item.imagePath).value_or(QString());
+    if (item.textPath)
+        pending.textPath = filePath(*item.textPath).value_or(QString());
+    return pending;
+}
+
+ClipboardKeys ClipboardStore::knownKeys() const
+{
+    ClipboardKeys keys;
+    Result<QSqlQuery> selected = m_database->sql().select(
+        QStringLiteral("SELECT i.id, i.content_hash FROM clipboard_item AS i WHERE 1") + hiddenClause(),
+        hiddenBindings());
+    if (!selected)
+        return {};
+    QSqlQuery query = std::move(selected).value();
+    while (query.next()) {
+        keys.ids.insert(QUuid::fromString(query.value(0).toString()));
+        keys.hashes.insert(query.value(1).toString());
+    }
+    for (const ClipboardItem &item : m_pendingItems) {
+        keys.ids.insert(item.id);
+        keys.hashes.insert(item.contentHash);
+    }
+    return keys;
+}
+
+Status ClipboardStore::insertImported(const QList<ClipboardCapture> &captures)
+{
+    if (captures.isEmpty())
+        return {};
+    // A deleted period being written elsewhere holds the file's write lock.
+    waitForBackgroundWork();
+    ClipboardDatabase::Changes changes;
+    changes.items.reserve(captures.size());
+    for (const ClipboardCapture &capture : captures)
+        changes.items.append(ClipboardItem(capture));
+    const Result<qint64> written = ClipboardDatabase::write(m_database->sql(), changes);
+    if (written)
+        m_storedCount += changes.items.size();
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+    if (!written)
+        return written.error();
+    return {};
+}

@@ -5,6 +5,8 @@
 #include "Models/Clipboard/ClipboardCapture.h"
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
+#include "Models/Transfer/ClipboardKeys.h"
+#include "Models/Transfer/PendingExportItem.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
@@ -118,6 +120,21 @@ public:
     void deleteItems(const QList<ClipboardItem> &items);
     // Deletes every entry a clear request covers, without loading them.
     void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
+
+    // Export and import.
+    // The ids of every entry in history order: the order of an export, fixed when it starts.
+    QList<QUuid> ids() const;
+    // The entries among `ids` that still exist, in the order given.
+    QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
+    // The entry as the export writer takes it: its record without large bodies, and the side
+    // files that hold its image and its whole text.
+    PendingExportItem pendingExport(const ClipboardItem &item) const;
+    // The ids and content hashes of every entry; empty when the database can't be read.
+    ClipboardKeys knownKeys() const;
+    // Adds imported entries as they are (no folding by content hash) in one transaction of
+    // their own. When that fails none of them is added, the error is returned rather than
+    // reported, and their side files are left to the caller.
+    Status insertImported(const QList<ClipboardCapture> &captures);
 
     // Waits until what the store does on other threads (writing a deleted period, removing side
     // files) is done, and takes in its outcome.

@@ -6,6 +6,7 @@ class ClipboardStore;
 class Clock;
 class DataTransfer;
 class DesktopNotifications;
+class FileDialogs;
 class FileRevealer;
 class FocusSessionManager;
 class FrontApp;
@@ -35,6 +36,7 @@ struct Environment
     SettingsStore *settings = nullptr;
     AlertPresenter *alerts = nullptr;
     FileRevealer *revealer = nullptr;
+    FileDialogs *fileDialogs = nullptr;
     WorkspaceEvents *workspace = nullptr;
     TrayHost *tray = nullptr;
     HotKeyBackend *hotKeyBackend = nullptr;

@@ -290,10 +290,10 @@ void TodoStore::remove(const QList<QUuid> &ids)
     save();
 }
 
-void TodoStore::insertImported(const QList<ExportedTodo> &imported)
+Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
 {
     if (imported.isEmpty())
-        return;
+        return {};
     qint64 base = 0;
     if (!m_todos.isEmpty()) {
         base = m_todos.constFirst().sortOrder;
@@ -314,6 +314,7 @@ void TodoStore::insertImported(const QList<ExportedTodo> &imported)
     for (const Todo &todo : std::as_const(m_todos))
         known.insert(todo.id);
     qint64 k = 0;
+    QList<QUuid> added;
     for (const ExportedTodo &record : std::as_const(ordered)) {
         if (known.contains(record.id))
             continue;
@@ -328,11 +329,24 @@ void TodoStore::insertImported(const QList<ExportedTodo> &imported)
         todo.updatedAt = record.updatedAt.value_or(record.createdAt);
         m_todos.append(todo);
         markDirty(todo.id);
+        added.append(todo.id);
     }
     if (k == 0)
-        return;
+        return {};
     sort();
-    commitChange();
+    Q_EMIT changed();
+    if (const Status status = m_database->write([this] { return writePending(); }); !status) {
+        // Nothing of an import that could not be written stays, not even for a later retry.
+        for (const QUuid &id : std::as_const(added)) {
+            m_dirty.remove(id);
+            m_todos.removeAt(indexOf(id));
+        }
+        Q_EMIT changed();
+        return status;
+    }
+    m_dirty.clear();
+    m_deleted.clear();
+    return {};
 }
 
 void TodoStore::save()

@@ -65,8 +65,9 @@ public:
     // Deletes the todos in one write (an empty list still writes what is pending).
     void remove(const QList<QUuid> &ids);
     // Appends imported todos below all others in one write. Ids already stored (or repeated
-    // within the list) are skipped so that a todo is never stored twice.
-    void insertImported(const QList<ExportedTodo> &imported);
+    // within the list) are skipped so that a todo is never stored twice. When the write fails
+    // none of them stays and the error is returned rather than reported.
+    Status insertImported(const QList<ExportedTodo> &imported);
 
 Q_SIGNALS:
     // The todos in memory changed (whether or not the change could be written yet).

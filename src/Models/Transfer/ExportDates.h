@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+
+#include <optional>
+#include <string_view>
+
+// The instants of the export file: written as whole seconds in UTC ("2026-03-04T05:06:07Z"),
+// read strictly. Years 0001 to 9999 only, so whatever is read can be written back.
+namespace ExportDates {
+
+// Whole seconds in UTC with "Z"; the fraction of a second is dropped (towards the past).
+QByteArray format(const QDateTime &instant);
+
+// YYYY-MM-DDTHH:MM:SS, then an optional fraction of 1 to 9 digits (kept to the millisecond),
+// then "Z" or an offset ±HH:MM or ±HHMM. Nothing for any other text or an impossible date.
+std::optional<QDateTime> parse(std::string_view text);
+
+} // namespace ExportDates

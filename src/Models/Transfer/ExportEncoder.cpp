@@ -1,0 +1,175 @@
+#include "Models/Transfer/ExportEncoder.h"
+
+#include "Models/Transfer/ExportDates.h"
+
+namespace {
+
+// Writes the members of one object in the order they are given, which callers keep sorted.
+class ObjectWriter final
+{
+public:
+    ObjectWriter(QByteArray &out, int indent)
+        : m_out(out)
+        , m_indent(indent)
+    {
+        m_out += "{\n";
+    }
+
+    QByteArray &key(const char *name)
+    {
+        if (!m_first)
+            m_out += ",\n";
+        m_first = false;
+        m_out.append(m_indent + 2, ' ');
+        m_out += '"';
+        m_out += name;
+        m_out += "\" : ";
+        return m_out;
+    }
+
+    void string(const char *name, const QString &value) { ExportEncoder::appendString(key(name), value); }
+    void integer(const char *name, qint64 value) { key(name) += QByteArray::number(value); }
+    void boolean(const char *name, bool value) { key(name) += value ? "true" : "false"; }
+    void date(const char *name, const QDateTime &value) { key(name) += ExportEncoder::date(value); }
+    void uuid(const char *name, const QUuid &value)
+    {
+        key(name) += '"' + value.toByteArray(QUuid::WithoutBraces).toUpper() + '"';
+    }
+
+    void close()
+    {
+        m_out += '\n';
+        m_out.append(m_indent, ' ');
+        m_out += '}';
+    }
+
+private:
+    QByteArray &m_out;
+    int m_indent;
+    bool m_first = true;
+};
+
+void appendTodo(QByteArray &out, const ExportedTodo &todo, int indent)
+{
+    ObjectWriter object(out, indent);
+    if (todo.completedAt)
+        object.date("completedAt", *todo.completedAt);
+    object.date("createdAt", todo.createdAt);
+    if (todo.day)
+        object.string("day", *todo.day);
+    object.uuid("id", todo.id);
+    object.boolean("isCompleted", todo.isCompleted);
+    if (todo.sortOrder)
+        object.integer("sortOrder", *todo.sortOrder);
+    object.string("title", todo.title);
+    if (todo.updatedAt)
+        object.date("updatedAt", *todo.updatedAt);
+    object.close();
+}
+
+void appendMetadata(QByteArray &out, const ExportedClipboardItem::Metadata &metadata, int indent)
+{
+    ObjectWriter object(out, indent);
+    if (metadata.byteCount)
+        object.integer("byteCount", *metadata.byteCount);
+    if (metadata.pixelHeight)
+        object.integer("pixelHeight", *metadata.pixelHeight);
+    if (metadata.pixelWidth)
+        object.integer("pixelWidth", *metadata.pixelWidth);
+    if (metadata.sourceApp)
+        object.string("sourceApp", *metadata.sourceApp);
+    if (metadata.sourceBundleID)
+        object.string("sourceBundleID", *metadata.sourceBundleID);
+    object.close();
+}
+
+} // namespace
+
+namespace ExportEncoder {
+
+QByteArray date(const QDateTime &instant)
+{
+    return '"' + ExportDates::format(instant) + '"';
+}
+
+QByteArray todos(const QList<ExportedTodo> &todos)
+{
+    QByteArray out("[\n");
+    bool first = true;
+    for (const ExportedTodo &todo : todos) {
+        if (!first)
+            out += ",\n";
+        first = false;
+        out += "  ";
+        appendTodo(out, todo, 2);
+    }
+    out += "\n]";
+    return out;
+}
+
+QByteArray entry(const ExportedClipboardItem &item)
+{
+    QByteArray out;
+    out.reserve(256 + item.content.size() * 3 / 2 + (item.imageData ? item.imageData->size() * 4 / 3 + 4 : 0));
+    ObjectWriter object(out, 0);
+    object.string("content", item.content);
+    if (item.copyCount)
+        object.integer("copyCount", *item.copyCount);
+    object.date("createdAt", item.createdAt);
+    object.uuid("id", item.id);
+    if (item.imageData)
+        object.key("imageData") += '"' + item.imageData->toBase64() + '"';
+    if (item.lastCopiedAt)
+        object.date("lastCopiedAt", *item.lastCopiedAt);
+    if (item.metadata)
+        appendMetadata(object.key("metadata"), *item.metadata, 2);
+    if (item.mimeType)
+        object.string("mimeType", *item.mimeType);
+    object.string("type", item.type);
+    object.close();
+    return out;
+}
+
+void appendString(QByteArray &out, const QString &text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(out.size() + utf8.size() + 2);
+    out += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                out += "\\u00";
+                out += hex[(c >> 4) & 0xF];
+                out += hex[c & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+} // namespace ExportEncoder

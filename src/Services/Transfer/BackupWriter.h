@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Models/Common/Result.h"
+#include "Models/Todos/ExportedTodo.h"
+#include "Models/Transfer/PendingExportItem.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QSaveFile;
+
+// Writes one export document, entry by entry, so that memory holds one batch of entries at a
+// time. The text goes to a new file beside the destination, which replaces the destination
+// only once the document is complete: a failed export leaves whatever was there untouched
+// and no file of its own behind.
+//
+// Used by one thread at a time: the steps may run on different threads, one after another.
+class BackupWriter final
+{
+public:
+    explicit BackupWriter(QString destination);
+    ~BackupWriter();
+    BackupWriter(const BackupWriter &) = delete;
+    BackupWriter &operator=(const BackupWriter &) = delete;
+
+    // Opens the new file and writes the top of the document and the whole todo list.
+    Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
+    // Writes the entries, each with its image bytes and whole text read from its side files.
+    Status write(const QList<PendingExportItem> &entries);
+    // Writes the end of the document and puts the file in place.
+    Status finish();
+    // Drops the new file; the destination stays as it was.
+    void cancel();
+
+    qint64 entryCount() const { return m_entryCount; }
+
+private:
+    Status append(const QByteArray &bytes);
+    Error writeError() const;
+
+    QString m_destination;
+    std::unique_ptr<QSaveFile> m_file;
+    qint64 m_entryCount = 0;
+};

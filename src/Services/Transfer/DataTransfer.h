@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Models/Common/Result.h"
+#include "Models/Transfer/ImportPlan.h"
+
+#include <QObject>
+#include <QString>
+
+#include <QCoroTask>
+
+#include <optional>
+
+class AlertPresenter;
+class ClipboardStore;
+class Clock;
+class FileDialogs;
+class TodoStore;
+
+// Export of all todos and the clipboard history (or the history alone) to one JSON file, and
+// import of such a file, adding only what is new once the user has confirmed. Lives on the
+// main thread and touches the stores only there; reading, planning, making the imported
+// entries' side files and writing run on worker threads, so the interface never waits for a
+// file. One export or import runs at a time, its dialogs included.
+class DataTransfer final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isWorking READ isWorking NOTIFY isWorkingChanged)
+    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+    Q_PROPERTY(QString lastResult READ lastResultText NOTIFY lastResultChanged)
+
+public:
+    enum class Scope {
+        All, // todos and the clipboard history
+        Clipboard, // the clipboard history alone
+    };
+
+    DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDialogs &dialogs, AlertPresenter &alerts,
+        const Clock &clock, QObject *parent = nullptr);
+    ~DataTransfer() override;
+
+    // True while a file is written, read or its entries added: the panes show "Working…".
+    bool isWorking() const { return m_isWorking; }
+    // True from the first dialog of an export or import to its last alert: the panes' buttons
+    // are disabled, and a second export or import is refused.
+    bool isBusy() const { return m_isBusy; }
+    // The one-line result of the last export or import that succeeded.
+    std::optional<QString> lastResult() const { return m_lastResult; }
+    QString lastResultText() const { return m_lastResult.value_or(QString()); }
+
+    // Asks for a file and writes the export there. Does nothing while another export or
+    // import is under way.
+    QCoro::Task<> exportData(Scope scope);
+    // Asks for a file, reads and checks it, and adds what is new after the user confirms.
+    // Does nothing while another export or import is under way.
+    QCoro::Task<> importData();
+
+    // A count and its noun: the number in the user's locale, a blank, the noun, and "s"
+    // unless the number is exactly 1 ("1,234 todos", "1 clipboard item").
+    static QString count(qint64 number, const QString &noun);
+    // The name the save dialog offers: "Vemra Export 2026-03-01.json", "Vemra Clipboard …".
+    static QString suggestedFileName(Scope scope, const QDate &today);
+
+Q_SIGNALS:
+    void isWorkingChanged(bool isWorking);
+    void isBusyChanged(bool isBusy);
+    void lastResultChanged(const QString &lastResult);
+
+private:
+    class Busy;
+
+    QCoro::Task<Status> write(const QString &path, Scope scope, qint64 &entries);
+    QCoro::Task<Status> insert(ImportPlan plan, qint64 &added, qint64 &unreadable);
+    bool confirm(const ImportPlan &plan, const QString &fileName);
+    void showAlert(const QString &message, const QString &detail);
+    void setWorking(bool working);
+    void setBusy(bool busy);
+    void setLastResult(const QString &result);
+
+    TodoStore &m_todos;
+    ClipboardStore &m_clipboard;
+    FileDialogs &m_dialogs;
+    AlertPresenter &m_alerts;
+    const Clock &m_clock;
+    bool m_isWorking = false;
+    bool m_isBusy = false;
+    std::optional<QString> m_lastResult;
+};

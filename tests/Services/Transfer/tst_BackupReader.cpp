@@ -1,0 +1,208 @@
+#include "Services/Transfer/BackupReader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Declared ahead of the JSON in raw strings, which the meta-object compiler can't follow.
+class tst_BackupReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void outcome_data();
+    void outcome();
+    void decodesEveryField();
+    void files();
+};
+
+namespace {
+
+const QByteArray id = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
+const QByteArray date = "\"2026-03-04T05:06:07Z\"";
+
+// A todo object with `members` after the required ones; `drop` leaves one of those out.
+QByteArray todo(const QByteArray &members = {}, const QByteArray &drop = {})
+{
+    QByteArrayList parts;
+    if (drop != "id")
+        parts << "\"id\":\"" + id + "\"";
+    if (drop != "title")
+        parts << "\"title\":\"Buy milk\"";
+    if (drop != "isCompleted")
+        parts << "\"isCompleted\":false";
+    if (drop != "createdAt")
+        parts << "\"createdAt\":" + date;
+    if (!members.isEmpty())
+        parts << members;
+    return '{' + parts.join(',') + '}';
+}
+
+QByteArray entry(const QByteArray &members = {})
+{
+    QByteArray text = "{\"id\":\"" + id + "\",\"type\":\"text\",\"content\":\"hello\",\"createdAt\":" + date;
+    if (!members.isEmpty())
+        text += ',' + members;
+    return text + '}';
+}
+
+QByteArray document(const QByteArray &todos, const QByteArray &clipboard = "[]")
+{
+    return "{\"app\":\"Vemra\",\"version\":1,\"todos\":" + todos + ",\"clipboard\":" + clipboard + '}';
+}
+
+QString sentence(const BackupReader::Outcome &outcome)
+{
+    if (const auto *error = std::get_if<BackupError>(&outcome))
+        return error->description();
+    return u"read"_s;
+}
+
+} // namespace
+
+void tst_BackupReader::outcome_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    const QString notAnExport = u"This file isn’t a Vemra export."_s;
+    const QString damaged = u"This Vemra export is damaged: "_s;
+
+    QTest::newRow("version and empty todos") << QByteArray(R"({"version":1,"todos":[]})") << u"read"_s;
+    QTest::newRow("todos null") << QByteArray(R"({"version":1,"todos":null})") << u"read"_s;
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF{\"version\":1,\"clipboard\":[]}") << u"read"_s;
+    QTest::newRow("integral number") << document('[' + todo(R"("sortOrder":2.0)") + ']') << u"read"_s;
+    QTest::newRow("fractional date") << document(
+        "[]", '[' + entry(R"("lastCopiedAt":"2026-03-04T05:06:07.250Z")") + ']')
+                                     << u"read"_s;
+    QTest::newRow("unknown keys anywhere") << document('[' + todo(R"("x":[{"y":null}])") + ']') << u"read"_s;
+    QTest::newRow("first duplicate counts") << QByteArray(R"({"version":1,"version":2,"todos":[]})") << u"read"_s;
+
+    QTest::newRow("empty file") << QByteArray() << notAnExport;
+    QTest::newRow("not json") << QByteArray("hello") << notAnExport;
+    QTest::newRow("array") << QByteArray(R"([{"version":1,"todos":[]}])") << notAnExport;
+    QTest::newRow("number") << QByteArray("1") << notAnExport;
+    QTest::newRow("no version") << QByteArray(R"({"todos":[]})") << notAnExport;
+    QTest::newRow("version as text") << QByteArray(R"({"version":"1","todos":[]})") << notAnExport;
+    QTest::newRow("fractional version") << QByteArray(R"({"version":1.5,"todos":[]})") << notAnExport;
+    QTest::newRow("no contents") << QByteArray(R"({"version":1,"other":[]})") << notAnExport;
+    QTest::newRow("other app") << QByteArray(R"({"app":"vemra","version":1,"todos":[]})") << notAnExport;
+    QTest::newRow("version 0") << QByteArray(R"({"version":0,"todos":[]})") << notAnExport;
+    QTest::newRow("version -1") << QByteArray(R"({"version":-1,"todos":[]})") << notAnExport;
+    QTest::newRow("trailing text") << QByteArray(R"({"version":1,"todos":[]} x)") << notAnExport;
+    QTest::newRow("trailing NUL") << QByteArray("{\"version\":1,\"todos\":[]}\0x", 26) << notAnExport;
+    QTest::newRow("raw control character") << document("[]", '[' + entry("\"mimeType\":\"a\tb\"") + ']') << notAnExport;
+    QTest::newRow("invalid UTF-8") << document("[]", '[' + entry("\"mimeType\":\"\xC3\x28\"") + ']') << notAnExport;
+    QTest::newRow("lone surrogate") << document("[]", '[' + entry(R"("mimeType":"\ud800")") + ']') << notAnExport;
+    QTest::newRow("number too big") << QByteArray(R"({"version":1,"todos":[],"x":1e400})") << notAnExport;
+    QTest::newRow("deep nesting") << QByteArray(R"({"version":1,"todos":[],"x":)") + QByteArray(100000, '[')
+                                  << notAnExport;
+
+    QTest::newRow("newer")
+        << QByteArray(R"({"version":2,"todos":[]})")
+        << u"This file was exported by a newer version of Vemra (format 2). Update Vemra to import it."_s;
+    QTest::newRow("newer first duplicate")
+        << QByteArray(R"({"version":3,"version":1,"todos":[]})")
+        << u"This file was exported by a newer version of Vemra (format 3). Update Vemra to import it."_s;
+
+    QTest::newRow("app of wrong kind") << QByteArray(R"({"app":7,"version":1,"todos":[]})")
+                                       << damaged + u"app has the wrong kind of value."_s;
+    QTest::newRow("todos of wrong kind") << QByteArray(R"({"version":1,"todos":{}})")
+                                         << damaged + u"todos has the wrong kind of value."_s;
+    QTest::newRow("null todo") << document("[null]") << damaged + u"todos[0] is empty."_s;
+    QTest::newRow("missing key") << document('[' + todo() + ',' + todo() + ',' + todo() + ',' + todo({}, "createdAt")
+        + ']') << damaged + u"todos[3].createdAt is missing."_s;
+    QTest::newRow("null title") << document('[' + todo() + ',' + todo(R"("title":null)", "title") + ']')
+                                << damaged + u"todos[1].title is empty."_s;
+    QTest::newRow("word for a date") << document(
+        "[]", R"([{"id":")" + id + R"(","type":"text","content":"a","createdAt":"yesterday"}])")
+                                     << damaged + u"clipboard[0].createdAt can’t be read."_s;
+    QTest::newRow("impossible date") << document('[' + todo(R"("updatedAt":"2026-02-30T00:00:00Z")") + ']')
+                                     << damaged + u"todos[0].updatedAt can’t be read."_s;
+    QTest::newRow("date without zone") << document('[' + todo(R"("updatedAt":"2026-03-04T05:06:07")") + ']')
+                                       << damaged + u"todos[0].updatedAt can’t be read."_s;
+    QTest::newRow("number for a date") << document('[' + todo(R"("completedAt":12)") + ']')
+                                       << damaged + u"todos[0].completedAt has the wrong kind of value."_s;
+    QTest::newRow("braced id") << document(
+        "[]", R"([{"id":"{)" + id + R"(}","type":"text","content":"a","createdAt":)" + date + "}]")
+                               << damaged + u"clipboard[0].id can’t be read."_s;
+    QTest::newRow("base64 without padding") << document("[]", '[' + entry(R"("imageData":"AAA")") + ']')
+                                            << damaged + u"clipboard[0].imageData can’t be read."_s;
+    QTest::newRow("base64 with a line break") << document("[]", '[' + entry(R"("imageData":"AAAA\nAAAA")") + ']')
+                                              << damaged + u"clipboard[0].imageData can’t be read."_s;
+    QTest::newRow("fractional pixel width") << document("[]", '[' + entry(R"("metadata":{"pixelWidth":1.5})") + ']')
+                                            << damaged + u"clipboard[0].metadata.pixelWidth can’t be read."_s;
+    QTest::newRow("count beyond 64 bits") << document("[]", '[' + entry(R"("copyCount":9223372036854775808)") + ']')
+                                          << damaged + u"clipboard[0].copyCount can’t be read."_s;
+    QTest::newRow("earlier field first") << document(
+        R"([{"id":")" + id + R"(","isCompleted":false,"createdAt":"bad","title":5}])")
+                                         << damaged + u"todos[0].title has the wrong kind of value."_s;
+    QTest::newRow("todos before clipboard")
+        << QByteArray(R"({"version":1,"clipboard":[{"id":"x"}],"todos":[{"id":1}]})")
+        << damaged + u"todos[0].id has the wrong kind of value."_s;
+    QTest::newRow("damage in a later duplicate ignored")
+        << QByteArray(R"({"version":1,"todos":[],"todos":7})") << u"read"_s;
+}
+
+void tst_BackupReader::outcome()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(sentence(BackupReader::read(bytes)), expected);
+}
+
+void tst_BackupReader::decodesEveryField()
+{
+    const QByteArray bytes = R"({"app":"Vemra","version":1,"todos":[)"
+        + todo(R"("updatedAt":"2026-03-05T00:00:00+01:00","completedAt":null,"day":"2026-03-10","sortOrder":-3)")
+        + R"(],"clipboard":[)"
+        + entry(
+            R"("lastCopiedAt":"2026-03-04T05:06:08.5Z","copyCount":4,"mimeType":"public.png",)"
+            R"("metadata":{"sourceApp":"Editor","sourceBundleID":"org.editor","pixelWidth":2,"pixelHeight":3,"byteCount":9},"imageData":"AAE=")")
+        + "]}";
+    const BackupReader::Outcome outcome = BackupReader::read(bytes);
+    QVERIFY2(std::holds_alternative<VemraExport>(outcome), qPrintable(sentence(outcome)));
+    const VemraExport &document = std::get<VemraExport>(outcome);
+    QCOMPARE(document.exportedAt, QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC));
+    QCOMPARE(document.todos.size(), 1);
+    const ExportedTodo &todo = document.todos.first();
+    QCOMPARE(todo.id, QUuid::fromString(QLatin1StringView(id)));
+    QCOMPARE(todo.createdAt, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC));
+    QCOMPARE(todo.updatedAt, QDateTime(QDate(2026, 3, 4), QTime(23, 0), Qt::UTC));
+    QCOMPARE(todo.completedAt, std::nullopt);
+    QCOMPARE(todo.day, u"2026-03-10"_s);
+    QCOMPARE(todo.sortOrder, -3);
+    const ExportedClipboardItem &item = document.clipboard.first();
+    QCOMPARE(item.lastCopiedAt, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 8, 500), Qt::UTC));
+    QCOMPARE(item.copyCount, 4);
+    QCOMPARE(item.metadata->sourceBundleID, u"org.editor"_s);
+    QCOMPARE(item.metadata->byteCount, 9);
+    QCOMPARE(item.imageData, QByteArray("\x00\x01", 2));
+}
+
+void tst_BackupReader::files()
+{
+    QTemporaryDir folder;
+    QVERIFY(std::holds_alternative<BackupError>(BackupReader::read(folder.filePath(u"missing.json"_s))));
+    QCOMPARE(std::get<BackupError>(BackupReader::read(folder.filePath(u"missing.json"_s))).kind(),
+        BackupError::Kind::Unreadable);
+
+    // A sparse file: refused by its size before a byte is read.
+    QFile huge(folder.filePath(u"huge.json"_s));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(BackupReader::maximumFileSize + 1));
+    huge.close();
+    QCOMPARE(std::get<BackupError>(BackupReader::read(huge.fileName())).kind(), BackupError::Kind::TooLarge);
+
+    // Longer than one chunk of the file stream.
+    QFile large(folder.filePath(u"large.json"_s));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    large.write(document('[' + todo(R"("title":")" + QByteArray(3 << 20, 'x') + "\"", "title") + ']'));
+    large.close();
+    const BackupReader::Outcome outcome = BackupReader::read(large.fileName());
+    QVERIFY2(std::holds_alternative<VemraExport>(outcome), qPrintable(sentence(outcome)));
+    QCOMPARE(std::get<VemraExport>(outcome).todos.first().title.size(), 3 << 20);
+}
+
+QTEST_GUILESS_MAIN(tst_BackupReader)
+#include "tst_BackupReader.moc"

@@ -1,0 +1,232 @@
+#include "Services/Transfer/BackupReader.h"
+#include "Services/Transfer/BackupWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QDateTime at(int day, int seconds, int millis = 0)
+{
+    return QDateTime(QDate(2026, 3, day), QTime(0, 0).addSecs(seconds).addMSecs(millis), Qt::UTC);
+}
+
+Status writeAll(const QString &path, const QList<ExportedTodo> &todos, const QList<PendingExportItem> &entries,
+    const QDateTime &exportedAt = at(4, 18367, 900))
+{
+    BackupWriter writer(path);
+    Status status = writer.begin(todos, exportedAt);
+    // Two batches, as the export hands them over.
+    if (status)
+        status = writer.write(entries.mid(0, 1));
+    if (status)
+        status = writer.write(entries.mid(1));
+    if (status)
+        status = writer.finish();
+    return status;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// One todo and two entries: a text whose whole lies in a side file and an image.
+struct Sample
+{
+    QList<ExportedTodo> todos;
+    QList<PendingExportItem> entries;
+
+    explicit Sample(const QString &folder)
+    {
+        ExportedTodo todo { QUuid::fromString(u"0b1c2d3e-0000-4000-8000-00000000000a"_s),
+            u"Read “Dune” / ch. 3\u0007"_s, true, at(1, 1), at(2, 2), at(3, 3), u"2026-03-10"_s, 0 };
+        todos << todo;
+        todo.id = QUuid::fromString(u"0B1C2D3E-0000-4000-8000-00000000000B"_s);
+        todo.title = u"Open"_s;
+        todo.isCompleted = false;
+        todo.completedAt.reset();
+        todo.day.reset();
+        todo.sortOrder = -1;
+        todos << todo;
+
+        PendingExportItem text;
+        text.item = ExportedClipboardItem { QUuid::fromString(u"1c2d3e4f-0000-4000-8000-00000000000c"_s), u"url"_s,
+            u"head"_s, at(4, 4), at(5, 5), 3, u"public.url"_s,
+            ExportedClipboardItem::Metadata { u"Éditeur"_s, u"org.example.editor"_s, {}, {}, 12 }, {} };
+        text.textPath = folder + u"/whole.txt"_s;
+        writeFile(*text.textPath, "https://example.org/a?b=\"c\"\n\\ end");
+        PendingExportItem image;
+        image.item = ExportedClipboardItem { QUuid::fromString(u"2D3E4F50-0000-4000-8000-00000000000D"_s), u"image"_s,
+            QString(), at(6, 6), at(6, 6), 1, u"public.png"_s, ExportedClipboardItem::Metadata { {}, {}, 2, 1, 4 },
+            {} };
+        image.imagePath = folder + u"/image.png"_s;
+        writeFile(*image.imagePath, QByteArray("\x89PNG", 4));
+        entries << text << image;
+    }
+};
+
+QString randomText(QRandomGenerator &random)
+{
+    static const QList<char32_t> alphabet { u'a', u' ', u'/', u'"', u'\\', u'\n', u'\t', 0x01, 0x1F, 0x7F, u'é', 0x2028,
+        0x1F600 };
+    QString text;
+    const int length = random.bounded(12);
+    for (int i = 0; i < length; ++i) {
+        const char32_t c = alphabet[random.bounded(int(alphabet.size()))];
+        text += QString::fromUcs4(&c, 1);
+    }
+    return text;
+}
+
+template <typename T> std::optional<T> sometimes(QRandomGenerator &random, T value)
+{
+    return random.bounded(2) ? std::optional<T>(value) : std::nullopt;
+}
+
+} // namespace
+
+class tst_BackupWriter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("nothing") << true;
+        QTest::newRow("two todos and two entries") << false;
+    }
+
+    void layout()
+    {
+        QFETCH(bool, empty);
+        QTemporaryDir folder;
+        const Sample sample(folder.path());
+        const QString path = folder.filePath(u"out.json"_s);
+        QVERIFY(writeAll(
+            path, empty ? QList<ExportedTodo>() : sample.todos, empty ? QList<PendingExportItem>() : sample.entries));
+        const QString golden = QStringLiteral(GOLDEN_DIR) + (empty ? u"/empty.json"_s : u"/sample.json"_s);
+        QCOMPARE(contents(path), contents(golden));
+    }
+
+    void roundTrip()
+    {
+        QTemporaryDir folder;
+        QRandomGenerator random(20260304);
+        for (int run = 0; run < 20; ++run) {
+            VemraExport document;
+            document.app = u"Vemra"_s;
+            document.exportedAt
+                = QDateTime::fromSecsSinceEpoch(random.bounded(4'000'000'000LL) - 2'000'000'000, Qt::UTC);
+            QList<PendingExportItem> entries;
+            const auto time = [&random] {
+                return QDateTime::fromSecsSinceEpoch(random.bounded(253'402'300'799LL) - 62'135'596'800LL, Qt::UTC);
+            };
+            for (int i = random.bounded(5); i > 0; --i) {
+                document.todos << ExportedTodo { QUuid::createUuid(), randomText(random), bool(random.bounded(2)),
+                    time(), sometimes(random, time()), sometimes(random, time()), sometimes(random, randomText(random)),
+                    sometimes(random, qint64(random.generate64())) };
+            }
+            for (int i = random.bounded(5); i > 0; --i) {
+                ExportedClipboardItem item { QUuid::createUuid(), randomText(random), randomText(random), time(),
+                    sometimes(random, time()), sometimes(random, qint64(random.generate64())),
+                    sometimes(random, randomText(random)), {}, {} };
+                if (random.bounded(2))
+                    item.metadata = ExportedClipboardItem::Metadata { sometimes(random, randomText(random)),
+                        sometimes(random, randomText(random)), sometimes(random, qint64(random.bounded(9))), {},
+                        sometimes(random, qint64(-1)) };
+                PendingExportItem pending { item, {}, {} };
+                if (random.bounded(2)) {
+                    QByteArray bytes(random.bounded(40), '\0');
+                    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+                    pending.item.imageData = bytes;
+                    pending.imagePath = folder.filePath(QString::number(run) + u'-' + QString::number(i));
+                    QVERIFY(writeFile(*pending.imagePath, bytes));
+                }
+                document.clipboard << pending.item;
+                pending.item.imageData.reset();
+                entries << pending;
+            }
+            const QString path = folder.filePath(u"round.json"_s);
+            QVERIFY(writeAll(path, document.todos, entries, document.exportedAt));
+            const BackupReader::Outcome outcome = BackupReader::read(path);
+            if (const auto *error = std::get_if<BackupError>(&outcome))
+                QFAIL(qPrintable(error->description() + u'\n' + QString::fromUtf8(contents(path))));
+            QCOMPARE(std::get<VemraExport>(outcome), document);
+        }
+    }
+
+    // A failed export leaves the file that was at the destination as it was, and nothing else.
+    void failureKeepsOldFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("image file gone") << u"image"_s << u"image.png"_s;
+        QTest::newRow("text file gone") << u"text"_s << u"whole.txt"_s;
+        QTest::newRow("disk full") << u"full"_s << u"out.json"_s;
+    }
+
+    void failureKeepsOldFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, named);
+        QTemporaryDir folder;
+        Sample sample(folder.path());
+        const QString path = folder.filePath(u"out.json"_s);
+        QVERIFY(writeFile(path, "last week's export"));
+        if (fault == u"image")
+            QFile::remove(*sample.entries[1].imagePath);
+        if (fault == u"text")
+            QFile::remove(*sample.entries[0].textPath);
+        rlimit saved {};
+        if (fault == u"full") {
+            // Files may grow to 64 KiB; an entry's text is larger.
+            sample.entries[0].textPath.reset();
+            sample.entries[0].item.content = QString(100'000, u'x');
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 64 << 10;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const Status status = writeAll(path, sample.todos, sample.entries);
+        if (fault == u"full")
+            setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!status);
+        QVERIFY2(status.error().description().contains(named), qPrintable(status.error().description()));
+        QCOMPARE(contents(path), QByteArray("last week's export"));
+        QStringList left = QDir(folder.path()).entryList(QDir::Files);
+        left.removeAll(u"image.png"_s);
+        left.removeAll(u"whole.txt"_s);
+        QCOMPARE(left, QStringList { u"out.json"_s });
+    }
+
+    void destinationUnderAFile()
+    {
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath(u"plain"_s), "x"));
+        const QString path = folder.filePath(u"plain/out.json"_s);
+        const Status status = writeAll(path, {}, {});
+        QVERIFY(!status);
+        QVERIFY(status.error().description().contains(path));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_BackupWriter)
+#include "tst_BackupWriter.moc"

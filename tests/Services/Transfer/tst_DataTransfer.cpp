@@ -1,0 +1,433 @@
+#include "FakeAlertPresenter.h"
+#include "FakeFileDialogs.h"
+#include "FixedClock.h"
+#include "Services/Clipboard/ClipboardCaptures.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/Transfer/BackupWriter.h"
+#include "Services/Transfer/DataTransfer.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime now(QDate(2026, 3, 4), QTime(15, 30), Qt::UTC);
+
+QByteArray png()
+{
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+ExportedClipboardItem entry(const QString &type, const QString &content, std::optional<QByteArray> image = {})
+{
+    ExportedClipboardItem item;
+    item.id = QUuid::createUuid();
+    item.type = type;
+    item.content = content;
+    item.createdAt = now.addSecs(-60);
+    item.imageData = std::move(image);
+    return item;
+}
+
+ExportedTodo todo(const QString &title, qint64 order = 0)
+{
+    return ExportedTodo { QUuid::createUuid(), title, false, now.addSecs(-order), {}, {}, {}, order };
+}
+
+// A pair of stores in a folder of their own, and the service over them.
+struct Home
+{
+    QTemporaryDir folder;
+    FixedClock clock { now };
+    std::unique_ptr<TodoStore> todoStore = TodoStore::make(folder.filePath(u"Todos.store"_s), &clock);
+    TodoStore &todos = *todoStore;
+    std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(folder.filePath(u"Clipboard"_s));
+    FakeFileDialogs dialogs;
+    FakeAlertPresenter alerts;
+    DataTransfer transfer { todos, *clipboard, dialogs, alerts, clock };
+
+    void record(const ExportedClipboardItem &item)
+    {
+        auto capture = ClipboardCaptures::makeImported(item, clipboard->folder());
+        QVERIFY(capture && capture.value());
+        clipboard->record(*capture.value());
+    }
+
+    // Runs an export to `path` (nothing: cancelled).
+    void exportTo(std::optional<QString> path, DataTransfer::Scope scope = DataTransfer::Scope::All)
+    {
+        dialogs.answerWith({ std::move(path) });
+        QCoro::waitFor(transfer.exportData(scope));
+    }
+    // Runs an import of `path`, answering the confirmation with `button` (0: Import).
+    void importFrom(const QString &path, int button = 0)
+    {
+        dialogs.answerWith({ path });
+        alerts.answerWith({ button });
+        QCoro::waitFor(transfer.importData());
+    }
+
+    QStringList sideFiles() const
+    {
+        QStringList files;
+        for (QDirIterator it(clipboard->folder(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString file = it.next();
+            if (!file.contains(u"Clipboard.store"_s))
+                files << QDir(clipboard->folder()).relativeFilePath(file);
+        }
+        files.sort();
+        return files;
+    }
+};
+
+void writeDocument(const QString &path, const QList<ExportedTodo> &todos, const QList<ExportedClipboardItem> &entries)
+{
+    BackupWriter writer(path);
+    QList<PendingExportItem> pending;
+    for (const ExportedClipboardItem &item : entries)
+        pending << PendingExportItem { item, {}, {} };
+    QVERIFY(writer.begin(todos, now) && writer.write(pending) && writer.finish());
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes every insert into `table` of the database at `file` fail.
+void refuseInserts(const QString &file, const QString &table)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON "_s + table + u" BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+class tst_DataTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportResult_data()
+    {
+        QTest::addColumn<bool>("clipboardOnly");
+        QTest::addColumn<int>("todos");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("empty stores") << false << 0 << 0 << u"Vemra Export 2026-03-04.json"_s
+                                      << u"Exported 0 todos and 0 clipboard items."_s;
+        QTest::newRow("clipboard alone") << true << 2 << 1 << u"Vemra Clipboard 2026-03-04.json"_s
+                                         << u"Exported 1 clipboard item."_s;
+        QTest::newRow("grouped count") << false << 1234 << 2 << u"Vemra Export 2026-03-04.json"_s
+                                       << u"Exported 1,234 todos and 2 clipboard items."_s;
+    }
+
+    void exportResult()
+    {
+        QFETCH(bool, clipboardOnly);
+        QFETCH(int, todos);
+        QFETCH(int, entries);
+        QFETCH(QString, name);
+        QFETCH(QString, result);
+        Home home;
+        QList<ExportedTodo> records;
+        for (int i = 0; i < todos; ++i)
+            records << todo(u"todo "_s + QString::number(i), i);
+        QVERIFY(home.todos.insertImported(records));
+        for (int i = 0; i < entries; ++i)
+            home.record(entry(u"text"_s, u"copy "_s + QString::number(i)));
+
+        QSignalSpy working(&home.transfer, &DataTransfer::isWorkingChanged);
+        home.exportTo(home.folder.filePath(u"out.json"_s),
+            clipboardOnly ? DataTransfer::Scope::Clipboard : DataTransfer::Scope::All);
+        QCOMPARE(home.dialogs.requests().first().suggestedName, name);
+        QCOMPARE(home.transfer.lastResult(), result);
+        QCOMPARE(working.count(), 2);
+        QVERIFY(home.alerts.alerts().isEmpty());
+        QVERIFY(!home.transfer.isBusy());
+    }
+
+    void cancelChangesNothing()
+    {
+        Home home;
+        home.todos.add(u"kept"_s, std::nullopt);
+        QSignalSpy working(&home.transfer, &DataTransfer::isWorkingChanged);
+        home.exportTo(std::nullopt);
+        home.dialogs.answerWith({ std::nullopt });
+        QCoro::waitFor(home.transfer.importData());
+        QCOMPARE(working.count(), 0);
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+        QVERIFY(home.alerts.alerts().isEmpty());
+        QCOMPARE(QDir(home.folder.path()).entryList({ u"*.json"_s }, QDir::Files), QStringList());
+    }
+
+    // A side file that can't be read fails the export, whose alert names it; the file that
+    // was at the destination and the last result line stay.
+    void exportFailure_data()
+    {
+        QTest::addColumn<QString>("gone");
+        QTest::newRow("image") << u"Images/"_s;
+        QTest::newRow("long text") << u"Text/"_s;
+    }
+
+    void exportFailure()
+    {
+        QFETCH(QString, gone);
+        Home home;
+        home.record(entry(u"image"_s, QString(), png()));
+        home.record(entry(u"text"_s, QString(30'000, u'x')));
+        const QString path = home.folder.filePath(u"out.json"_s);
+        home.exportTo(path);
+        const std::optional<QString> before = home.transfer.lastResult();
+        QVERIFY(before);
+        QFile::copy(path, path + u".bak"_s);
+
+        const QStringList sides = home.sideFiles();
+        const QString side
+            = *std::find_if(sides.cbegin(), sides.cend(), [&](const QString &file) { return file.startsWith(gone); });
+        QVERIFY(QFile::remove(home.clipboard->folder() + u'/' + side));
+        home.exportTo(path);
+        QCOMPARE(home.alerts.alerts().size(), 1);
+        QCOMPARE(home.alerts.alerts().first().title, u"Vemra couldn’t export your data."_s);
+        QVERIFY2(home.alerts.alerts().first().informativeText.contains(side),
+            qPrintable(home.alerts.alerts().first().informativeText));
+        QCOMPARE(home.transfer.lastResult(), before);
+        QVERIFY(!home.transfer.isWorking());
+        QCOMPARE(contents(path), contents(path + u".bak"_s));
+        QCOMPARE(QDir(home.folder.path()).entryList({ u"out.json*"_s }, QDir::Files),
+            (QStringList { u"out.json"_s, u"out.json.bak"_s }));
+    }
+
+    void roundTripAndSecondImport()
+    {
+        Home from;
+        ExportedTodo done = todo(u"Done / filed"_s, 1);
+        done.isCompleted = true;
+        done.completedAt = now.addSecs(-5);
+        done.updatedAt = now.addSecs(-5);
+        done.day = u"2026-03-10"_s;
+        QVERIFY(from.todos.insertImported({ done, todo(u"Open"_s, 2) }));
+        ExportedClipboardItem link = entry(u"url"_s, u"https://example.org/ä"_s);
+        link.metadata = ExportedClipboardItem::Metadata { u"Browser"_s, u"org.example.browser"_s, {}, {}, {} };
+        link.copyCount = 3;
+        link.lastCopiedAt = now;
+        from.record(link);
+        from.record(entry(u"text"_s, QString(25'000, u'y') + u"end"_s));
+        from.record(entry(u"image"_s, QString(), png()));
+        const QString path = from.folder.filePath(u"x.json"_s);
+        from.exportTo(path);
+
+        Home to;
+        QSignalSpy working(&to.transfer, &DataTransfer::isWorkingChanged);
+        to.alerts.onPresent = [&](const Alert &) { QVERIFY(!to.transfer.isWorking()); };
+        to.importFrom(path);
+        QCOMPARE(to.alerts.alerts().first().title, u"Import from “x.json”?"_s);
+        QCOMPARE(to.alerts.alerts().first().informativeText,
+            u"2 todos and 3 clipboard items will be added.\n\n"
+            "Nothing already in Vemra will be changed or deleted."_s);
+        QCOMPARE(to.alerts.alerts().first().buttons, (QStringList { u"Import"_s, u"Cancel"_s }));
+        QCOMPARE(to.transfer.lastResult(), u"Imported 2 todos and 3 clipboard items."_s);
+        QCOMPARE(working.count(), 4);
+
+        QCOMPARE(to.todos.allTodos().size(), 2);
+        for (const Todo &original : from.todos.allTodos()) {
+            Todo copy = *to.todos.todo(original.id);
+            copy.sortOrder = original.sortOrder;
+            QCOMPARE(copy, original);
+        }
+        const QList<ClipboardItem> originals = from.clipboard->items();
+        const QList<ClipboardItem> copies = to.clipboard->items();
+        QCOMPARE(copies.size(), originals.size());
+        for (qsizetype i = 0; i < copies.size(); ++i) {
+            QCOMPARE(copies[i].id, originals[i].id);
+            QCOMPARE(copies[i].contentHash, originals[i].contentHash);
+            QCOMPARE(to.clipboard->fullText(copies[i]), from.clipboard->fullText(originals[i]));
+            QCOMPARE(copies[i].lastCopiedAt, originals[i].lastCopiedAt);
+            QCOMPARE(copies[i].copyCount, originals[i].copyCount);
+            QCOMPARE(copies[i].sourceAppId, originals[i].sourceAppId);
+            QCOMPARE(copies[i].pixelWidth, originals[i].pixelWidth);
+        }
+
+        to.alerts.clear();
+        to.importFrom(path);
+        QCOMPARE(to.alerts.alerts().size(), 1);
+        QCOMPARE(to.alerts.alerts().first().title, u"Nothing new to import."_s);
+        QCOMPARE(to.alerts.alerts().first().informativeText, u"Everything in “x.json” is already in Vemra."_s);
+        QVERIFY(to.alerts.alerts().first().buttons.isEmpty());
+        QCOMPARE(to.todos.allTodos().size(), 2);
+    }
+
+    // Each row: the file's todos and entries against one stored todo and one stored entry;
+    // the confirmation's text, and the result line after Import.
+    void confirmationAndResult_data()
+    {
+        QTest::addColumn<QList<ExportedTodo>>("todos");
+        QTest::addColumn<QList<ExportedClipboardItem>>("entries");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("result");
+        const QList<ExportedTodo> three { todo(u"a"_s, 1), todo(u"b"_s, 2), todo(u"c"_s, 3) };
+        QTest::newRow("skipped and unreadable") << three
+                                                << QList<ExportedClipboardItem> { entry(u"text"_s, u"stored"_s),
+                                                       entry(u"code"_s, u"stored"_s), entry(u"Text"_s, u"x"_s) }
+                                                << u"3 todos and 0 clipboard items will be added.\n\n"
+                                                   "Already in Vemra, so skipped: 0 todos and 2 clipboard items.\n\n"
+                                                   "1 item can’t be read and will be skipped.\n\n"
+                                                   "Nothing already in Vemra will be changed or deleted."_s
+                                                << u"Imported 3 todos and 0 clipboard items."_s;
+        QTest::newRow("singular") << QList<ExportedTodo> { todo(u"a"_s) }
+                                  << QList<ExportedClipboardItem> { entry(u"text"_s, u"new"_s) }
+                                  << u"1 todo and 1 clipboard item will be added.\n\n"
+                                     "Nothing already in Vemra will be changed or deleted."_s
+                                  << u"Imported 1 todo and 1 clipboard item."_s;
+        QTest::newRow("bytes that are no image")
+            << QList<ExportedTodo> { todo(u"a"_s) }
+            << QList<ExportedClipboardItem> { entry(u"image"_s, QString(), "not an image") }
+            << u"1 todo and 1 clipboard item will be added.\n\n"
+               "Nothing already in Vemra will be changed or deleted."_s
+            << u"Imported 1 todo and 0 clipboard items. 1 item couldn’t be read."_s;
+    }
+
+    void confirmationAndResult()
+    {
+        QFETCH(QList<ExportedTodo>, todos);
+        QFETCH(QList<ExportedClipboardItem>, entries);
+        QFETCH(QString, question);
+        QFETCH(QString, result);
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, todos, entries);
+        home.record(entry(u"text"_s, u"stored"_s));
+
+        home.importFrom(path, 1); // Cancel
+        QCOMPARE(home.alerts.alerts().first().informativeText, question);
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+
+        home.importFrom(path, 0);
+        QCOMPARE(home.transfer.lastResult(), result);
+        QCOMPARE(home.todos.allTodos().size(), todos.size());
+    }
+
+    void readError_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("no export") << QByteArray("[1]") << u"This file isn’t a Vemra export."_s;
+        QTest::newRow("newer")
+            << QByteArray("{\"version\":4,\"clipboard\":[]}")
+            << u"This file was exported by a newer version of Vemra (format 4). Update Vemra to import it."_s;
+        QTest::newRow("damaged") << QByteArray("{\"version\":1,\"todos\":[{}]}")
+                                 << u"This Vemra export is damaged: todos[0].id is missing."_s;
+    }
+
+    void readError()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, detail);
+        Home home;
+        const QString path = home.folder.filePath(u"bad.json"_s);
+        QVERIFY(writeFile(path, bytes));
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().size(), 1);
+        QCOMPARE(home.alerts.alerts().first().title, u"Vemra can’t import “bad.json”."_s);
+        QCOMPARE(home.alerts.alerts().first().informativeText, detail);
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+    }
+
+    void nothingReadable()
+    {
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u" "_s) }, { entry(u"text"_s, u"\n"_s) });
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().first().title, u"Nothing new to import."_s);
+        QCOMPARE(home.alerts.alerts().first().informativeText,
+            u"“in.json” has no todos or clipboard items Vemra can read."_s);
+    }
+
+    // A store that can't save its part adds nothing of the import, and no side file stays.
+    void failedSaveAddsNothing_data()
+    {
+        QTest::addColumn<bool>("todoStoreFails");
+        QTest::newRow("todo store") << true;
+        QTest::newRow("clipboard store") << false;
+    }
+
+    void failedSaveAddsNothing()
+    {
+        QFETCH(bool, todoStoreFails);
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u"a"_s) },
+            { entry(u"image"_s, QString(), png()), entry(u"text"_s, QString(30'000, u'z')), entry(u"text"_s, u"b"_s) });
+        if (todoStoreFails)
+            refuseInserts(home.folder.filePath(u"Todos.store"_s), u"todo"_s);
+        else
+            refuseInserts(home.clipboard->folder() + u"/Clipboard.store"_s, u"clipboard_item"_s);
+
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().size(), 2);
+        const Alert failure = home.alerts.alerts().last();
+        QCOMPARE(failure.title, u"Vemra couldn’t import “in.json”."_s);
+        QVERIFY2(failure.informativeText.contains(u"disk full"_s), qPrintable(failure.informativeText));
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        QCOMPARE(home.clipboard->count(), 0);
+        QCOMPARE(home.sideFiles(), QStringList());
+        QVERIFY(!home.transfer.isWorking());
+    }
+
+    // While one export or import is under way, dialogs included, another is refused.
+    void oneAtATime()
+    {
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u"a"_s) }, {});
+        bool busyMeanwhile = false;
+        home.alerts.onPresent = [&](const Alert &) {
+            busyMeanwhile = home.transfer.isBusy();
+            QCoro::waitFor(home.transfer.exportData(DataTransfer::Scope::All));
+            QCoro::waitFor(home.transfer.importData());
+        };
+        home.importFrom(path);
+        QVERIFY(busyMeanwhile);
+        QCOMPARE(home.dialogs.requests().size(), 1);
+        QVERIFY(!home.transfer.isBusy());
+        QCOMPARE(home.transfer.lastResult(), u"Imported 1 todo and 0 clipboard items."_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DataTransfer)
+#include "tst_DataTransfer.moc"
