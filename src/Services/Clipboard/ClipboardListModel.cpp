@@ -120,15 +120,21 @@ void ClipboardListModel::refresh()
     m_now = m_clock.now();
     // One more than the page tells whether more exist.
     const int fetch = m_limit < std::numeric_limits<int>::max() ? m_limit + 1 : m_limit;
-    const bool blank = isBlank(m_query);
-    QList<ClipboardItem> page = blank ? m_store.items(fetch) : m_store.items(m_query, fetch);
-    const bool hasMore = page.size() > m_limit;
+    // The page and the count of its matches in one pass; a blank search counts everything.
+    ClipboardStore::Page page = m_store.page(m_query, fetch);
+    const bool hasMore = page.items.size() > m_limit;
     if (hasMore)
-        page.resize(m_limit);
-    const qint64 total = m_store.count();
-    const qint64 results = blank ? total : m_store.count(m_query);
+        page.items.resize(m_limit);
+    const qint64 results = page.total;
+    // The count of everything changes only with the store, not with the search.
+    qint64 total = m_totalCount;
+    if (isBlank(m_query))
+        total = results;
+    else if (m_countedRevision != m_refreshedRevision)
+        total = m_store.count();
+    m_countedRevision = m_refreshedRevision;
 
-    apply(page);
+    apply(page.items);
 
     m_hasMore = hasMore;
     m_totalCount = total;

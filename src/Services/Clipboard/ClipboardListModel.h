@@ -84,4 +84,5 @@ private:
     QTimer m_ticker;
     bool m_refreshQueued = false;
     qint64 m_refreshedRevision = -1;
+    qint64 m_countedRevision = -1;
 };

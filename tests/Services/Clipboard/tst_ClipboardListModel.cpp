@@ -165,6 +165,10 @@ void tst_ClipboardListModel::headerCountsGroupDigits()
     model.setQuery(QStringLiteral("match"));
     QCOMPARE(model.headerTitle(), QStringLiteral("1,204 Results"));
     QCOMPARE(model.rowCount(), 100);
+    // A copy that does not match still counts in the total of everything.
+    history.add(QStringLiteral("other"), start.addSecs(1));
+    QTRY_COMPARE(model.totalCount(), 1205);
+    QCOMPARE(model.headerTitle(), QStringLiteral("1,204 Results"));
 }
 
 void tst_ClipboardListModel::tickRewordsWithoutQuerying()

@@ -1,0 +1,189 @@
+#pragma once
+
+// What the clipboard benchmarks share: a fixed generator of clipboard histories (the same seed
+// gives the same history) and the timing and memory readings they report with.
+#include "Models/Clipboard/ClipboardCapture.h"
+#include "Services/Clipboard/ClipboardStore.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace BenchHistory {
+
+inline const QStringList &words()
+{
+    static const QStringList list = QStringLiteral(
+        "the quick brown fox jumps over lazy dog meeting notes agenda invoice total amount paid "
+        "address street city phone number email password reset link project build release version "
+        "function return value error warning report draft review caf\u00e9 na\u00efve r\u00e9sum\u00e9 "
+        "kitchen garden window table chair lamp paper coffee tea water market price order")
+                                        .split(QLatin1Char(' '));
+    return list;
+}
+
+inline QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// A fixed generator: the same seed gives the same history.
+class Generator
+{
+public:
+    Generator(QString folder, QDateTime now, int imagePercent = 2)
+        : m_folder(std::move(folder))
+        , m_now(std::move(now))
+        , m_imagePercent(imagePercent)
+    {
+    }
+
+    // The UTF-8 bytes of text the database holds inline.
+    qint64 textBytes() const { return m_textBytes; }
+
+    QString sentence(int minWords, int maxWords)
+    {
+        std::uniform_int_distribution<int> count(minWords, maxWords);
+        std::uniform_int_distribution<int> pick(0, int(words().size()) - 1);
+        QStringList parts;
+        for (int i = count(m_random); i > 0; --i)
+            parts << words()[pick(m_random)];
+        parts << QString::number(m_serial++);
+        return parts.join(QLatin1Char(' '));
+    }
+
+    ClipboardCapture next(const QDateTime &copiedAt)
+    {
+        ClipboardCapture capture;
+        capture.id = QUuid::createUuid();
+        capture.copiedAt = copiedAt;
+        capture.firstCopiedAt = copiedAt;
+        capture.sourceAppName = m_serial % 3 == 0 ? QStringLiteral("Text Editor") : QStringLiteral("Web Browser");
+        capture.sourceAppId = QStringLiteral("org.example.app");
+        const QString name = capture.id.toString(QUuid::WithoutBraces).toUpper();
+        const int roll = std::uniform_int_distribution<int>(0, 99)(m_random);
+        if (roll < m_imagePercent) {
+            // An image with its side files.
+            const QByteArray bytes = "\x89PNG fake image " + QByteArray::number(m_serial++) + QByteArray(2000, 'i');
+            capture.kind = ClipboardKind::Image;
+            capture.contentHash = sha256(bytes);
+            capture.mimeType = QStringLiteral("public.png");
+            capture.byteCount = bytes.size();
+            capture.pixelWidth = 640;
+            capture.pixelHeight = 480;
+            capture.imagePath = QStringLiteral("Images/") + name + QStringLiteral(".png");
+            capture.thumbnailPath = QStringLiteral("Thumbnails/") + name + QStringLiteral(".png");
+            writeFile(m_folder + QLatin1Char('/') + *capture.imagePath, bytes);
+            writeFile(m_folder + QLatin1Char('/') + *capture.thumbnailPath, bytes.left(500));
+        } else if (roll < m_imagePercent + 1) {
+            // A text over 20,000 characters: the head inline, the whole in a side file.
+            QString whole;
+            while (whole.size() <= 24000)
+                whole += sentence(20, 40) + QLatin1Char('\n');
+            const QByteArray utf8 = whole.toUtf8();
+            capture.kind = ClipboardKind::Text;
+            capture.content = whole.left(20000);
+            capture.contentHash = sha256(utf8);
+            capture.mimeType = QStringLiteral("public.utf8-plain-text");
+            capture.byteCount = utf8.size();
+            capture.textPath = QStringLiteral("Text/") + name + QStringLiteral(".txt");
+            writeFile(m_folder + QLatin1Char('/') + *capture.textPath, utf8);
+        } else {
+            const QString text = sentence(3, 30);
+            const bool link = roll < m_imagePercent + 8;
+            capture.kind = link ? ClipboardKind::Url : ClipboardKind::Text;
+            capture.content = link
+                ? QStringLiteral("https://example.org/") + text.split(QLatin1Char(' ')).join(QLatin1Char('/'))
+                : text;
+            capture.contentHash = sha256(capture.content.toUtf8());
+            capture.mimeType = QStringLiteral("public.utf8-plain-text");
+            capture.byteCount = capture.content.toUtf8().size();
+        }
+        return capture;
+    }
+
+    // Fills the store with `count` entries spread over the 400 days before `now`.
+    void fill(ClipboardStore &store, int count)
+    {
+        const qint64 span = qint64(400) * 24 * 3600 * 1000;
+        for (int i = 0; i < count; ++i) {
+            const ClipboardCapture capture = next(m_now.addMSecs(-span + span * i / count));
+            m_textBytes += capture.content.toUtf8().size();
+            store.record(capture);
+        }
+    }
+
+private:
+    QString m_folder;
+    QDateTime m_now;
+    int m_imagePercent;
+    std::mt19937 m_random { 20261206 };
+    qint64 m_serial = 0;
+    qint64 m_textBytes = 0;
+};
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline double milliseconds(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+inline double medianOf(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(milliseconds(work));
+    return median(times);
+}
+
+inline qint64 statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Starts a new peak-memory measurement for this process.
+inline void resetPeak()
+{
+    writeFile(QStringLiteral("/proc/self/clear_refs"), "5");
+}
+
+inline void report(const char *what, double ms)
+{
+    std::printf("  %-44s %9.3f ms\n", what, ms);
+}
+
+inline qint64 fileSize(const QString &path)
+{
+    return QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
+}
+
+} // namespace BenchHistory
