@@ -93,6 +93,10 @@ bool SearchField::isHighlighted() const
 
 void SearchField::focusField()
 {
+    // A hidden field given the focus would take it back when its window next shows, and with it
+    // the keys typed into the tab that is shown then.
+    if (!m_field->isVisible())
+        return;
     m_field->setFocus(Qt::OtherFocusReason);
 }
 
