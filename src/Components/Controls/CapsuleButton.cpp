@@ -53,6 +53,12 @@ bool CapsuleButton::event(QEvent *event)
     case QEvent::EnabledChange:
         m_highlight->setOn(isHighlighted());
         break;
+    case QEvent::Hide:
+        // A button hidden under the pointer (its window closed by what it did) gets no leave
+        // event; it must not come back highlighted.
+        m_hovered = false;
+        m_highlight->jumpTo(false);
+        break;
     default:
         break;
     }

@@ -106,6 +106,20 @@ private Q_SLOTS:
         QVERIFY(!button.isHighlighted());
     }
 
+    // The gear hides with the panel when its menu's action closes it: it must not come back
+    // with its hover wash.
+    void aButtonHiddenUnderThePointerComesBackPlain()
+    {
+        QWidget window;
+        auto *gear = new IconButton(QStringLiteral("gearshape"), &window);
+        window.show();
+        hover(gear, true);
+        QVERIFY(gear->isHighlighted());
+        window.hide();
+        window.show();
+        QVERIFY(!gear->isHighlighted());
+    }
+
     void onlyTheCapsuleIsClickable()
     {
         TintedButton button(QStringLiteral("Clear all"), { TintedButtonStyle::Plain, 24 });
