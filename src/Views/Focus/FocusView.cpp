@@ -110,7 +110,7 @@ QWidget *FocusView::makeStartScreen()
     const bool compact = m_density == Density::Compact;
     auto *screen = new QWidget(this);
     if (!compact)
-        screen->setMaximumWidth(400);
+        screen->setFixedWidth(400);
     screen->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto *column = new QVBoxLayout(screen);
     column->setContentsMargins(0, 0, 0, 0);

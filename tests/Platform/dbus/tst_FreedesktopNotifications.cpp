@@ -89,14 +89,6 @@ private Q_SLOTS:
         QCOMPARE(service.calls[2].replacesId, 0u);
         serviceBus.unregisterService(u"org.freedesktop.Notifications"_s);
     }
-
-    void withoutServiceNothingBreaks()
-    {
-        QDBusConnection clientBus = QDBusConnection::connectToBus(m_address, u"lonely"_s);
-        FreedesktopNotifications notifications(clientBus);
-        notifications.post(u"focus-complete"_s, u"Focus complete"_s, u"body"_s);
-        QTest::qWait(200);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFreedesktopNotifications)

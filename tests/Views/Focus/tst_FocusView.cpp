@@ -9,7 +9,6 @@
 #include "Views/Focus/FocusView.h"
 #include "Views/Focus/LinkButton.h"
 #include "Views/Focus/NumberField.h"
-#include "Views/Focus/SilencingPrompt.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -96,34 +95,6 @@ private Q_SLOTS:
         QTest::keyClick(hours, Qt::Key_Return);
         QCOMPARE(f->focus.activeSession()->minutes(), 45);
         QCOMPARE(f->closes, 0);
-    }
-
-    void promptAndNoteFollowReadiness()
-    {
-        f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
-        FocusView &view = show();
-        QTRY_VERIFY(view.noteLine()->isVisible());
-        QCOMPARE(view.noteLine()->text(), u"Notifications won’t be silenced yet ·"_s);
-        QVERIFY(view.setUpLink()->isVisible());
-        QTest::keyClick(&view, Qt::Key_Return);
-        QTRY_VERIFY(view.prompt()->isVisible());
-        QVERIFY(!view.startButton()->isVisible());
-        QCOMPARE(view.prompt()->prompt().title, u"Focus can’t silence notifications yet"_s);
-        QCOMPARE(view.prompt()->firstButton()->text(), u"Set Up…"_s);
-        QTest::mouseClick(view.prompt()->firstButton(), Qt::LeftButton);
-        QCOMPARE(f->openedPanes, QList { SettingsPane::Focus });
-        QTest::keyClick(&view, Qt::Key_Escape);
-        QVERIFY(!view.prompt()->isVisible());
-        QVERIFY(view.isVisible());
-
-        // With the scripts in place the note says so, and Return starts a silenced session.
-        f->silencer.readinessAnswer = FocusSilencerReadiness::ready();
-        f->focus.checkReadiness(false);
-        QCOMPARE(view.noteLine()->text(), u"Do Not Disturb turns on while you focus"_s);
-        QVERIFY(!view.setUpLink()->isVisible());
-        QTest::keyClick(&view, Qt::Key_Return);
-        QCOMPARE(f->focus.activeSession()->silencing, FocusSilencing::turnedOn(u"Do Not Disturb"_s));
-        QCOMPARE(f->closes, 1);
     }
 
     void runningDisplayFollowsSilencing_data()
