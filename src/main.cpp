@@ -35,8 +35,10 @@ int main(int argc, char *argv[])
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
     QIcon::setThemeName(QStringLiteral("Adwaita"));
 
+    const bool launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
     SingleInstance instance;
-    if (instance.start() == SingleInstance::Role::AlreadyRunning)
+    if (instance.start(launchedAtLogin ? SingleInstance::Request::Nothing : SingleInstance::Request::Reopen)
+        == SingleInstance::Role::AlreadyRunning)
         return 0;
 
     QtSettingsStore settings;
@@ -72,7 +74,7 @@ int main(int argc, char *argv[])
     environment.sounds = &sounds;
     environment.scripts = &scripts;
     environment.notifications = &notifications;
-    environment.launchedAtLogin = LaunchContext::wasLaunchedAtLogin(QCoreApplication::arguments());
+    environment.launchedAtLogin = launchedAtLogin;
 
     AppDelegate delegate(environment);
     QObject::connect(

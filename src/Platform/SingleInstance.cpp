@@ -37,9 +37,9 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-SingleInstance::Role SingleInstance::start()
+SingleInstance::Role SingleInstance::start(Request request)
 {
-    if (askRunningInstanceToReopen())
+    if (reachRunningInstance(request))
         return Role::AlreadyRunning;
 
     m_server = new QLocalServer(this);
@@ -54,15 +54,17 @@ SingleInstance::Role SingleInstance::start()
     return Role::Primary;
 }
 
-bool SingleInstance::askRunningInstanceToReopen()
+bool SingleInstance::reachRunningInstance(Request request)
 {
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false;
-    socket.write(reopenMessage);
-    if (!socket.waitForBytesWritten(connectTimeoutMs))
-        return false;
+    if (request == Request::Reopen) {
+        socket.write(reopenMessage);
+        if (!socket.waitForBytesWritten(connectTimeoutMs))
+            return false;
+    }
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(connectTimeoutMs);

@@ -13,6 +13,9 @@ class SingleInstance final : public QObject
 
 public:
     enum class Role { Primary, AlreadyRunning };
+    // What a later launch asks of the running copy: to show itself, or nothing (a start at
+    // login, which never opens the panel).
+    enum class Request { Reopen, Nothing };
 
     // The socket lives in the user's runtime folder (private to the user).
     static QString defaultSocketPath();
@@ -20,15 +23,15 @@ public:
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Either becomes the listening instance, or delivers the reopen request to the one running.
-    Role start();
+    // Either becomes the listening instance, or delivers the request to the one running.
+    Role start(Request request = Request::Reopen);
 
 Q_SIGNALS:
     // Another launch asked this running copy to show itself.
     void reopenRequested();
 
 private:
-    bool askRunningInstanceToReopen();
+    bool reachRunningInstance(Request request);
     void acceptConnections();
 
     QString m_socketPath;

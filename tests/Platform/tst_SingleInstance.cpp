@@ -27,6 +27,12 @@ private Q_SLOTS:
         SingleInstance third(path);
         QCOMPARE(third.start(), SingleInstance::Role::AlreadyRunning);
         QTRY_COMPARE(reopen.count(), 2);
+
+        // A start at login finds the running copy and leaves it alone.
+        SingleInstance atLogin(path);
+        QCOMPARE(atLogin.start(SingleInstance::Request::Nothing), SingleInstance::Role::AlreadyRunning);
+        QTest::qWait(50);
+        QCOMPARE(reopen.count(), 2);
     }
 
     void leftoverSocketFileIsTakenOver()

@@ -56,6 +56,11 @@ check "a second launch reopens the first one's panel" wait_until 5 panel_shown
 check "the first instance keeps running" kill -0 "$first"
 xdotool key Escape
 wait_until 5 panel_hidden
+# A second launch at login finds the first one and leaves its panel closed.
+timeout 10 "$VEMRA" --login-item >>"$W/vemra.log" 2>&1
+check "a second launch at login exits at once" test $? -eq 0
+sleep 1
+check "a second launch at login leaves the panel closed" panel_hidden
 stop_vemra
 
 # Another program holds Super+Shift+F: the Focus key falls back to Ctrl+Alt+Super+F.

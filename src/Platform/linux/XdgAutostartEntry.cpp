@@ -56,6 +56,43 @@ QString XdgAutostartEntry::execLine(const QString &executablePath)
     return value;
 }
 
+QString XdgAutostartEntry::programOf(const QString &execValue)
+{
+    // The escapes of a desktop entry string first, then the command line's own quoting.
+    QString line;
+    for (qsizetype i = 0; i < execValue.size(); ++i) {
+        const QChar c = execValue.at(i);
+        if (c != QLatin1Char('\\') || i + 1 == execValue.size()) {
+            line += c;
+            continue;
+        }
+        const QChar next = execValue.at(++i);
+        line += next == QLatin1Char('n') ? QChar(QLatin1Char('\n'))
+            : next == QLatin1Char('t')   ? QChar(QLatin1Char('\t'))
+            : next == QLatin1Char('r')   ? QChar(QLatin1Char('\r'))
+            : next == QLatin1Char('s')   ? QChar(QLatin1Char(' '))
+                                         : next;
+    }
+    const QString trimmed = line.trimmed();
+    QString program;
+    if (trimmed.startsWith(QLatin1Char('"'))) {
+        for (qsizetype i = 1; i < trimmed.size(); ++i) {
+            QChar c = trimmed.at(i);
+            if (c == QLatin1Char('"'))
+                break;
+            if (c == QLatin1Char('\\') && i + 1 < trimmed.size())
+                c = trimmed.at(++i);
+            program += c;
+        }
+    } else {
+        program = trimmed.section(QLatin1Char(' '), 0, 0);
+    }
+    program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (!program.isEmpty() && !program.contains(QLatin1Char('/')))
+        program = QStandardPaths::findExecutable(program);
+    return program;
+}
+
 LoginItemService::Status XdgAutostartEntry::status() const
 {
     QFile file(m_entryPath);
@@ -63,12 +100,20 @@ LoginItemService::Status XdgAutostartEntry::status() const
         return Status::NotRegistered;
 
     bool disabled = false;
-    DesktopEntryFile::readMainGroup(file, [&disabled](const QString &key, const QString &value) {
-        disabled = (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+    QString program;
+    DesktopEntryFile::readMainGroup(file, [&](const QString &key, const QString &value) {
+        if (key == QLatin1String("Exec"))
+            program = programOf(value);
+        disabled = disabled || (key == QLatin1String("Hidden") && value == QLatin1String("true"))
             || (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false"));
-        return !disabled;
+        return true;
     });
-    return disabled ? Status::NotRegistered : Status::Enabled;
+    const auto same = [](const QString &a, const QString &b) {
+        const QString canonicalA = QFileInfo(a).canonicalFilePath();
+        return !canonicalA.isEmpty() ? canonicalA == QFileInfo(b).canonicalFilePath() : a == b;
+    };
+    const bool startsThisProgram = !program.isEmpty() && same(program, m_executablePath);
+    return disabled || !startsThisProgram ? Status::NotRegistered : Status::Enabled;
 }
 
 std::optional<QString> XdgAutostartEntry::registerItem()

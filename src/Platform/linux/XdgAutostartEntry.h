@@ -6,7 +6,8 @@
 // configuration folder, whose command carries --login-item so that a start at login can
 // be told from one by the user. Registering writes the entry atomically; unregistering
 // removes it. An entry that the desktop has switched off (Hidden=true or
-// X-GNOME-Autostart-enabled=false) counts as not registered.
+// X-GNOME-Autostart-enabled=false), or one that starts some other program (a copy in an old
+// build folder), counts as not registered, so registering writes it afresh.
 class XdgAutostartEntry final : public LoginItemService
 {
 public:
@@ -19,6 +20,10 @@ public:
     // The Exec value of the entry: the executable quoted and escaped for a desktop entry,
     // then --login-item.
     static QString execLine(const QString &executablePath);
+
+    // The program an Exec value starts, its quoting and escapes undone; a bare name is looked
+    // up on the PATH as the desktop would. Empty when there is none.
+    static QString programOf(const QString &execValue);
 
     QString entryPath() const { return m_entryPath; }
 

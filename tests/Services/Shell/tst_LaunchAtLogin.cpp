@@ -120,11 +120,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("an entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=vemra --login-item\n") << true;
-        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=vemra --login-item\nHidden=true\n") << false;
+        // SELF stands for this program's path.
+        QTest::newRow("an entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=SELF --login-item\n") << true;
+        QTest::newRow("quoted") << QByteArray("[Desktop Entry]\nExec=\"SELF\" --login-item\n") << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=SELF --login-item\nHidden=true\n") << false;
+        QTest::newRow("hidden before the command")
+            << QByteArray("[Desktop Entry]\nHidden=true\nExec=SELF --login-item\n") << false;
         QTest::newRow("switched off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
         QTest::newRow("switch in another group")
-            << QByteArray("[Desktop Entry]\nExec=vemra\n[Desktop Action x]\nHidden=true\n") << true;
+            << QByteArray("[Desktop Entry]\nExec=SELF\n[Desktop Action x]\nHidden=true\n") << true;
+        QTest::newRow("another program") << QByteArray("[Desktop Entry]\nExec=\"/old/build/vemra\" --login-item\n")
+                                         << false;
+        QTest::newRow("no command") << QByteArray("[Desktop Entry]\nType=Application\n") << false;
     }
 
     void refreshReadsChangesMadeOutside()
@@ -137,7 +144,7 @@ private Q_SLOTS:
         LaunchAtLogin launch(service);
         QSignalSpy changed(&launch, &LaunchAtLogin::isEnabledChanged);
 
-        writeFile(entry, contents);
+        writeFile(entry, QByteArray(contents).replace("SELF", QCoreApplication::applicationFilePath().toUtf8()));
         launch.refresh();
         QCOMPARE(launch.isEnabled(), enabled);
         launch.refresh();
@@ -148,18 +155,27 @@ private Q_SLOTS:
         QVERIFY(!launch.isEnabled());
     }
 
-    void anEntrySwitchedOffByTheDesktopIsWrittenAfresh()
+    void aStaleEntryIsWrittenAfresh_data()
     {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("switched off by the desktop")
+            << QByteArray("[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
+        QTest::newRow("an old build folder") << QByteArray("[Desktop Entry]\nExec=/old/place/vemra --login-item\n");
+    }
+
+    void aStaleEntryIsWrittenAfresh()
+    {
+        QFETCH(QByteArray, contents);
         TestHome home;
         const QString entry = XdgAutostartEntry::defaultEntryPath();
-        writeFile(entry, "[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
+        writeFile(entry, contents);
         XdgAutostartEntry service;
         LaunchAtLogin launch(service);
         QVERIFY(!launch.isEnabled());
         launch.toggle();
         QVERIFY(launch.isEnabled());
         QVERIFY(!readAll(entry).contains(QStringLiteral("Hidden")));
-        QVERIFY(readAll(entry).contains(QCoreApplication::applicationFilePath()));
+        QVERIFY(!readAll(entry).contains(QStringLiteral("/old/place")));
     }
 
     void withoutItsOwnLocationNothingIsWritten()
@@ -236,6 +252,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, exec);
         QCOMPARE(XdgAutostartEntry::execLine(path), exec);
+        QCOMPARE(XdgAutostartEntry::programOf(exec), path);
     }
 };
 
