@@ -7,6 +7,7 @@
 #include "Platform/SingleInstance.h"
 #include "Platform/dbus/FileManagerRevealer.h"
 #include "Platform/dbus/FreedesktopNotifications.h"
+#include "Platform/linux/DesktopKeyboardSettings.h"
 #include "Platform/linux/LinuxWorkspaceEvents.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/QtSystemClipboard.h"
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     LinuxWorkspaceEvents workspace(clock);
     SystemTrayHost tray;
     X11HotKeyBackend hotKeys;
+    DesktopKeyboardSettings desktopShortcuts;
     QtSystemClipboard systemClipboard;
     X11FrontApp frontApp;
 
@@ -66,6 +68,7 @@ int main(int argc, char *argv[])
     environment.workspace = &workspace;
     environment.tray = &tray;
     environment.hotKeyBackend = &hotKeys;
+    environment.desktopShortcuts = &desktopShortcuts;
     environment.clock = &clock;
     environment.systemClipboard = &systemClipboard;
     environment.frontApp = &frontApp;

@@ -20,6 +20,7 @@
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Focus/ShortcutsFocusSilencer.h"
 #include "Services/Focus/SystemFocusTimers.h"
+#include "Services/HotKeys/HotKeyCenter.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
@@ -82,8 +83,8 @@ AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
     , m_settingsSurface(new Surface(this))
 {
     const Environment &e = m_environment;
-    Q_ASSERT(e.settings && e.alerts && e.revealer && e.workspace && e.tray && e.hotKeyBackend && e.clock
-        && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds && e.scripts
+    Q_ASSERT(e.settings && e.alerts && e.revealer && e.workspace && e.tray && e.hotKeyBackend && e.desktopShortcuts
+        && e.clock && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds && e.scripts
         && e.notifications);
     m_environment.preferences = new Preferences(*e.settings, this);
     m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, this);
@@ -150,8 +151,9 @@ void AppDelegate::start()
 
     // The two global shortcuts register at once; one that another application holds is tried
     // again a few times.
-    m_hotKeys = HotKeys::makeDefault(
-        e.settings, e.hotKeyBackend, [this] { newTodoHotKeyPressed(); }, [this] { focusHotKeyPressed(); });
+    m_hotKeys = HotKeys::makeDefault(*e.settings, *e.hotKeyBackend, *e.desktopShortcuts);
+    connect(m_hotKeys->newTodo(), &HotKeyCenter::pressed, this, &AppDelegate::newTodoHotKeyPressed);
+    connect(m_hotKeys->focus(), &HotKeyCenter::pressed, this, &AppDelegate::focusHotKeyPressed);
     e.hotKeys = m_hotKeys.get();
 
     m_updater = std::make_unique<Updater>(*e.updateDriver);

@@ -39,10 +39,6 @@ public:
     // Releases `id`'s combination; nothing happens when it holds none.
     virtual void unregisterHotKey(quint32 id) = 0;
 
-    // True when another client (the desktop or another application) already holds the
-    // combination. A combination held by this application itself is never "used".
-    virtual bool isUsedBySystem(quint32 keyCode, quint32 modifiers) = 0;
-
     // While a shortcut recorder listens, presses are left to the application's own windows
     // and `pressed` is not emitted. Calls nest: each pause() needs its resume().
     void pause() { ++m_pauses; }

@@ -16,6 +16,7 @@ AppHarness::AppHarness()
     environment.workspace = &workspace;
     environment.tray = &tray;
     environment.hotKeyBackend = &hotKeys;
+    environment.desktopShortcuts = &desktopShortcuts;
     environment.systemClipboard = &systemClipboard;
     environment.frontApp = &frontApp;
     environment.clock = &clock;

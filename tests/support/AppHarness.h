@@ -3,6 +3,7 @@
 #include "App/AppDelegate.h"
 #include "FakeAlertPresenter.h"
 #include "FakeDesktopNotifications.h"
+#include "FakeDesktopShortcuts.h"
 #include "FakeFileDialogs.h"
 #include "FakeFileRevealer.h"
 #include "FakeFrontApp.h"
@@ -48,6 +49,7 @@ public:
     FakeWorkspaceEvents workspace;
     FakeTrayHost tray;
     FakeHotKeyBackend hotKeys;
+    FakeDesktopShortcuts desktopShortcuts;
     FakeSystemClipboard systemClipboard;
     FakeFrontApp frontApp;
     FixedClock clock { QDateTime(QDate(2026, 5, 4), QTime(9, 0)) };

@@ -11,7 +11,7 @@ HotKeyBackend::Registration FakeHotKeyBackend::registerHotKey(quint32 id, quint3
         --m_takenFor[key];
         return { Outcome::Taken, 10 };
     }
-    if (m_taken.contains(key) || m_system.contains(key))
+    if (m_taken.contains(key))
         return { Outcome::Taken, 10 };
     if (m_failing.contains(key))
         return { Outcome::Failed, m_failing.value(key) };
@@ -29,12 +29,6 @@ void FakeHotKeyBackend::unregisterHotKey(quint32 id)
     m_registered.remove(id);
 }
 
-bool FakeHotKeyBackend::isUsedBySystem(quint32 keyCode, quint32 modifiers)
-{
-    m_log << QStringLiteral("probe %1 %2").arg(keyCode).arg(modifiers);
-    return m_available && m_system.contains(pack(keyCode, modifiers));
-}
-
 void FakeHotKeyBackend::setTaken(quint32 keyCode, quint32 modifiers, bool taken)
 {
     if (taken)
@@ -46,14 +40,6 @@ void FakeHotKeyBackend::setTaken(quint32 keyCode, quint32 modifiers, bool taken)
 void FakeHotKeyBackend::setTakenFor(quint32 keyCode, quint32 modifiers, int attempts)
 {
     m_takenFor.insert(pack(keyCode, modifiers), attempts);
-}
-
-void FakeHotKeyBackend::setUsedBySystem(quint32 keyCode, quint32 modifiers, bool used)
-{
-    if (used)
-        m_system.insert(pack(keyCode, modifiers));
-    else
-        m_system.remove(pack(keyCode, modifiers));
 }
 
 void FakeHotKeyBackend::setFailing(quint32 keyCode, quint32 modifiers, int status)

@@ -7,8 +7,8 @@
 #include <QSet>
 #include <QString>
 
-// Hot keys in memory: combinations can be marked as taken by another client or as used by
-// the desktop; every call is logged ("register 1 17 768", "unregister 1", "probe 3 768").
+// Hot keys in memory: combinations can be marked as taken by another client; every call is
+// logged ("register 1 17 768", "unregister 1").
 class FakeHotKeyBackend final : public HotKeyBackend
 {
     Q_OBJECT
@@ -19,15 +19,12 @@ public:
     bool isAvailable() const override { return m_available; }
     Registration registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) override;
     void unregisterHotKey(quint32 id) override;
-    bool isUsedBySystem(quint32 keyCode, quint32 modifiers) override;
 
     void setAvailable(bool available) { m_available = available; }
     // Held by another application: registration answers Taken.
     void setTaken(quint32 keyCode, quint32 modifiers, bool taken = true);
     // Taken for the next `attempts` registrations of the combination, free after that.
     void setTakenFor(quint32 keyCode, quint32 modifiers, int attempts);
-    // Held by the desktop: the probe answers true (and registration Taken).
-    void setUsedBySystem(quint32 keyCode, quint32 modifiers, bool used = true);
     // Registration answers Failed with this status.
     void setFailing(quint32 keyCode, quint32 modifiers, int status);
 
@@ -47,7 +44,6 @@ private:
 
     bool m_available = true;
     QSet<quint64> m_taken;
-    QSet<quint64> m_system;
     QMap<quint64, int> m_takenFor;
     QMap<quint64, int> m_failing;
     QMap<quint32, QPair<quint32, quint32>> m_registered;

@@ -157,6 +157,15 @@ bool KeyCombo::fitsRegistration() const
     return fitsUnsigned32(keyCode) && fitsUnsigned32(modifiers);
 }
 
+bool KeyCombo::isValidShortcut() const
+{
+    // What fromKeyPress() could have made: only known modifier bits, ⌘, ⌥ or ⌃ unless the key
+    // is a function key, and a visible name.
+    if ((modifiers & ~allModifiers) != 0 || key.trimmed().isEmpty())
+        return false;
+    return (modifiers & commandOptionControl) != 0 || !functionKeyName(keyCode).isEmpty();
+}
+
 std::optional<KeyCombo> KeyCombo::fromKeyPress(qint64 keyCode, qint64 modifiers, const QString &unmodifiedText)
 {
     const qint64 mask = modifiers & allModifiers;

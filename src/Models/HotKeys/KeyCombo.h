@@ -54,6 +54,9 @@ struct KeyCombo
 
     // Whether key code and modifiers fit the unsigned 32-bit fields of a registration.
     bool fitsRegistration() const;
+    // Whether a key press could have made it (see fromKeyPress()); a stored combination that
+    // could not, such as a bare Space, is no shortcut.
+    bool isValidShortcut() const;
 
     // The combination a key press makes, or none when the press is not a valid shortcut.
     // `modifiers` is the mask above (lock keys already dropped); `unmodifiedText` is what the

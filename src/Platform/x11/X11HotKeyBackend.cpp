@@ -97,26 +97,6 @@ void X11HotKeyBackend::unregisterHotKey(quint32 id)
     xcb_flush(m_connection);
 }
 
-bool X11HotKeyBackend::isUsedBySystem(quint32 keyCode, quint32 modifiers)
-{
-    if (!m_connection)
-        return false;
-    readModifierMapping();
-    const auto wanted = grabFor(keyCode, modifiers);
-    if (!wanted)
-        return false;
-    for (const Grab &held : std::as_const(m_grabs)) {
-        if (held == *wanted)
-            return false; // ours; probing would release it
-    }
-    const int error = grab(*wanted);
-    if (error == 0) {
-        ungrab(*wanted);
-        xcb_flush(m_connection);
-    }
-    return error == XCB_ACCESS;
-}
-
 void X11HotKeyBackend::readModifierMapping()
 {
     using Reply = std::unique_ptr<xcb_get_modifier_mapping_reply_t, FreeDeleter>;

@@ -27,7 +27,6 @@ public:
     bool isAvailable() const override { return m_connection != nullptr; }
     Registration registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) override;
     void unregisterHotKey(quint32 id) override;
-    bool isUsedBySystem(quint32 keyCode, quint32 modifiers) override;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 

@@ -1,18 +1,20 @@
 #include "Services/HotKeys/HotKeyCenter.h"
 
+#include "Platform/DesktopShortcuts.h"
 #include "Platform/SettingsStore.h"
 
 namespace {
 
 // The stored combination: a missing value (or one that is not a dictionary) means the
 // standard one; a dictionary without all three entries means none. Values beyond what a
-// registration can carry mean none as well: narrowing them would pick some other key.
+// registration can carry mean none as well (narrowing them would pick some other key), and so
+// does a combination the recorder would refuse: a bare Space would be taken from every program.
 std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &standard)
 {
     if (value.metaType().id() != QMetaType::QVariantMap)
         return standard;
     const auto combo = KeyCombo::fromDictionary(value.toMap());
-    if (!combo || !combo->fitsRegistration())
+    if (!combo || !combo->fitsRegistration() || !combo->isValidShortcut())
         return std::nullopt;
     return combo;
 }
@@ -20,8 +22,8 @@ std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &stand
 } // namespace
 
 HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-    const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend, Action action,
-    QObject *parent, std::chrono::milliseconds retryInterval)
+    const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend,
+    const DesktopShortcuts &desktop, QObject *parent, std::chrono::milliseconds retryInterval)
     : QObject(parent)
     , m_id(id)
     , m_purpose(purpose)
@@ -29,28 +31,28 @@ HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &se
     , m_standard(preferred)
     , m_settings(settings)
     , m_backend(backend)
-    , m_action(std::move(action))
+    , m_desktop(desktop)
 {
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(retryInterval);
     connect(&m_retryTimer, &QTimer::timeout, this, &HotKeyCenter::retry);
-    connect(m_backend, &HotKeyBackend::pressed, this, &HotKeyCenter::onPressed);
+    connect(&m_backend, &HotKeyBackend::pressed, this, &HotKeyCenter::onPressed);
 
     if (fallback && preferred.fitsRegistration()
-        && m_backend->isUsedBySystem(quint32(preferred.keyCode), quint32(preferred.modifiers))) {
+        && m_desktop.lists(quint32(preferred.keyCode), quint32(preferred.modifiers))) {
         m_standard = *fallback;
         m_note = QStringLiteral("The desktop uses ") + preferred.displayName()
             + QStringLiteral(" on this computer, so ") + m_purpose + QStringLiteral(" uses ") + fallback->displayName()
             + QStringLiteral(".");
     }
-    m_combo = storedCombo(m_settings->value(m_settingsKey), m_standard);
+    m_combo = storedCombo(m_settings.value(m_settingsKey), m_standard);
     registerCombo();
 }
 
 HotKeyCenter::~HotKeyCenter()
 {
-    if (m_suspended && m_backend)
-        m_backend->resume();
+    if (m_suspended)
+        m_backend.resume();
     unregisterCombo();
 }
 
@@ -59,23 +61,23 @@ void HotKeyCenter::set(const std::optional<KeyCombo> &combo)
     m_retryTimer.stop();
     m_launchRetries = 0;
     setCombo(combo);
-    m_settings->setValue(m_settingsKey, combo ? combo->dictionary() : QVariantMap());
+    m_settings.setValue(m_settingsKey, combo ? combo->dictionary() : QVariantMap());
     registerCombo();
 }
 
 void HotKeyCenter::suspend()
 {
     m_retryTimer.stop();
-    if (!m_suspended && m_backend)
-        m_backend->pause();
+    if (!m_suspended)
+        m_backend.pause();
     m_suspended = true;
     unregisterCombo();
 }
 
 void HotKeyCenter::resume()
 {
-    if (m_suspended && m_backend)
-        m_backend->resume();
+    if (m_suspended)
+        m_backend.resume();
     m_suspended = false;
     if (!m_registered)
         registerCombo();
@@ -98,26 +100,26 @@ QString HotKeyCenter::tryRegister(bool *retry)
         return {};
     const KeyCombo combo = *m_combo;
     const QString name = combo.displayName();
-    const std::optional<KeyCombo> other = m_otherCombo ? m_otherCombo() : std::nullopt;
+    const std::optional<KeyCombo> other = m_other ? m_other->combo() : std::nullopt;
     // Key code and modifiers alone decide: the same key may carry another name under
     // another layout, and it would still be the same key.
     if (other && other->sameKeys(combo))
         return name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one.");
     const QString couldNotUse
         = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
-    if (!combo.fitsRegistration() || !m_backend)
+    if (!combo.fitsRegistration())
         return couldNotUse;
     const auto keyCode = quint32(combo.keyCode);
     const auto modifiers = quint32(combo.modifiers);
-    // Here the desktop's own shortcuts and another application's look alike (another client
-    // holds the key), so both are retried at launch: a previous instance may still be quitting.
-    if (m_backend->isUsedBySystem(keyCode, modifiers)) {
-        *retry = true;
+    // Only what the desktop's keyboard settings list is the desktop's: there the user can
+    // change it. Any other grab belongs to some program, perhaps a copy of this one that is
+    // still quitting, so that one is tried again at launch.
+    if (m_desktop.lists(keyCode, modifiers)) {
         return QStringLiteral("The desktop uses ") + name
             + QStringLiteral(" for one of its own shortcuts. Choose another, or change it in your desktop's keyboard "
                              "settings.");
     }
-    switch (m_backend->registerHotKey(m_id, keyCode, modifiers).outcome) {
+    switch (m_backend.registerHotKey(m_id, keyCode, modifiers).outcome) {
     case HotKeyBackend::Outcome::Registered:
         m_registered = true;
         return {};
@@ -137,8 +139,7 @@ void HotKeyCenter::unregisterCombo()
     if (!m_registered)
         return;
     m_registered = false;
-    if (m_backend)
-        m_backend->unregisterHotKey(m_id);
+    m_backend.unregisterHotKey(m_id);
 }
 
 void HotKeyCenter::setCombo(const std::optional<KeyCombo> &combo)
@@ -174,6 +175,6 @@ void HotKeyCenter::retry()
 
 void HotKeyCenter::onPressed(quint32 id)
 {
-    if (id == m_id && m_registered && m_action)
-        m_action();
+    if (id == m_id && m_registered)
+        Q_EMIT pressed();
 }

@@ -4,14 +4,13 @@
 #include "Platform/HotKeyBackend.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
+class DesktopShortcuts;
 class SettingsStore;
 
 // One global shortcut: its purpose, standard combination, the combination in force (or none),
@@ -26,18 +25,17 @@ class HotKeyCenter final : public QObject
     Q_OBJECT
 
 public:
-    using Action = std::function<void()>;
-    using OtherCombo = std::function<std::optional<KeyCombo>()>;
-
     static constexpr int launchRetryCount = 3;
     static constexpr std::chrono::milliseconds defaultRetryInterval { 1000 };
 
-    // Picks the fallback (and sets `note`) when the desktop already uses `preferred`, reads the
-    // stored combination under `settingsKey` (missing: the standard one; incomplete or empty:
-    // none) and registers it at once. `settings` and `backend` must outlive the centre.
+    // Picks the fallback (and sets `note`) when the desktop's keyboard settings list
+    // `preferred`, reads the stored combination under `settingsKey` (missing: the standard one;
+    // incomplete, empty or one the recorder would refuse: none) and registers it at once.
+    // `settings`, `backend` and `desktop` outlive the centre.
     HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-        const std::optional<KeyCombo> &fallback, SettingsStore *settings, HotKeyBackend *backend, Action action,
-        QObject *parent = nullptr, std::chrono::milliseconds retryInterval = defaultRetryInterval);
+        const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend,
+        const DesktopShortcuts &desktop, QObject *parent = nullptr,
+        std::chrono::milliseconds retryInterval = defaultRetryInterval);
     ~HotKeyCenter() override;
 
     quint32 id() const { return m_id; }
@@ -67,17 +65,16 @@ public:
     void resume();
     bool isSuspended() const { return m_suspended; }
 
-    // Run when the shortcut is pressed (on the main thread).
-    void setAction(Action action) { m_action = std::move(action); }
-
-    // Set by HotKeys: the other centre's combination, so the two never share one.
-    void setOtherCombo(OtherCombo otherCombo) { m_otherCombo = std::move(otherCombo); }
+    // Set by HotKeys: the other centre, so the two never share a combination.
+    void setOther(const HotKeyCenter &other) { m_other = &other; }
     // Works the problem out again (used by HotKeys once the pair is linked).
     void reregister() { registerCombo(); }
 
 Q_SIGNALS:
     void comboChanged();
     void problemChanged();
+    // The shortcut was pressed.
+    void pressed();
 
 private:
     void registerCombo();
@@ -98,10 +95,10 @@ private:
     std::optional<KeyCombo> m_combo;
     QString m_problem;
     QString m_note;
-    OtherCombo m_otherCombo;
-    SettingsStore *m_settings;
-    QPointer<HotKeyBackend> m_backend;
-    Action m_action;
+    const HotKeyCenter *m_other = nullptr;
+    SettingsStore &m_settings;
+    HotKeyBackend &m_backend;
+    const DesktopShortcuts &m_desktop;
     bool m_registered = false;
     bool m_suspended = false;
     int m_launchRetries = launchRetryCount;

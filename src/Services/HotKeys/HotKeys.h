@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class DesktopShortcuts;
 class HotKeyBackend;
 class SettingsStore;
 
@@ -29,10 +30,9 @@ public:
 
     // The pair as the application makes it at launch: New Todo ⇧⌘T under "hotKey" (id 1),
     // Focus ⇧⌘F under "focusHotKey" (id 2), falling back to ⌃⌥⌘F when the desktop uses ⇧⌘F.
-    // The actions may be set later through the centres' setAction().
-    static std::unique_ptr<HotKeys> makeDefault(SettingsStore *settings, HotKeyBackend *backend,
-        HotKeyCenter::Action newTodoAction = {}, HotKeyCenter::Action focusAction = {},
-        std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);
+    // Their presses come through each centre's pressed().
+    static std::unique_ptr<HotKeys> makeDefault(SettingsStore &settings, HotKeyBackend &backend,
+        const DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);
 
     HotKeyCenter *newTodo() const { return m_newTodo; }
     HotKeyCenter *focus() const { return m_focus; }

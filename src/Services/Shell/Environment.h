@@ -5,6 +5,7 @@ class ClipboardMonitor;
 class ClipboardStore;
 class Clock;
 class DataTransfer;
+class DesktopShortcuts;
 class DesktopNotifications;
 class FileDialogs;
 class FileRevealer;
@@ -40,6 +41,7 @@ struct Environment
     WorkspaceEvents *workspace = nullptr;
     TrayHost *tray = nullptr;
     HotKeyBackend *hotKeyBackend = nullptr;
+    DesktopShortcuts *desktopShortcuts = nullptr;
     const Clock *clock = nullptr;
     SystemClipboard *systemClipboard = nullptr;
     FrontApp *frontApp = nullptr;

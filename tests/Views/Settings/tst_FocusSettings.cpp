@@ -129,7 +129,7 @@ private Q_SLOTS:
     // A problem wins; the reason for the substitute shows only while the substitute is in force.
     void shortcutNote()
     {
-        app->hotKeys.setUsedBySystem(F, shiftCommand);
+        app->desktopShortcuts.listed.insert({ F, shiftCommand });
         FocusSettings *pane = openPane();
         HotKeyCenter *center = app->delegate->environment().hotKeys->focus();
         SettingsNote *note = pane->shortcutNoteRow();

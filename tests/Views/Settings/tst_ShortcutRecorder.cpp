@@ -1,4 +1,5 @@
 #include "Components/Controls/IconButton.h"
+#include "FakeDesktopShortcuts.h"
 #include "FakeHotKeyBackend.h"
 #include "MemorySettingsStore.h"
 #include "Services/HotKeys/HotKeys.h"
@@ -28,6 +29,7 @@ class TestShortcutRecorder final : public QObject
 
     std::unique_ptr<MemorySettingsStore> settings;
     std::unique_ptr<FakeHotKeyBackend> backend;
+    FakeDesktopShortcuts desktop;
     std::unique_ptr<HotKeys> keys;
     std::unique_ptr<QWidget> window;
     ShortcutRecorder *recorder = nullptr;
@@ -45,7 +47,8 @@ private Q_SLOTS:
     {
         settings = std::make_unique<MemorySettingsStore>();
         backend = std::make_unique<FakeHotKeyBackend>();
-        keys = HotKeys::makeDefault(settings.get(), backend.get(), [this] { ++newTodoPresses; });
+        keys = HotKeys::makeDefault(*settings, *backend, desktop);
+        connect(keys->newTodo(), &HotKeyCenter::pressed, this, [this] { ++newTodoPresses; });
         window = std::make_unique<QWidget>();
         recorder = new ShortcutRecorder(keys->newTodo(), window.get());
         recorder->setBeep([this] { ++beeps; });
