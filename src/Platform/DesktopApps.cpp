@@ -87,6 +87,14 @@ bool isPasswordManager(const FrontApplication &app)
         app.aliases.begin(), app.aliases.end(), [](const QString &name) { return listed(name, passwordManagers); });
 }
 
+QStringList passwordManagerNames()
+{
+    // The applications of the password-manager table, in its order, by the names people know.
+    return { QStringLiteral("KeePassXC"), QStringLiteral("KeePass"), QStringLiteral("Bitwarden"),
+        QStringLiteral("1Password"), QStringLiteral("Enpass"), QStringLiteral("Proton Pass"),
+        QStringLiteral("Passwords and Keys"), QStringLiteral("KWalletManager"), QStringLiteral("Secrets") };
+}
+
 bool isCodeApp(const QString &appId)
 {
     return listed(appId, codeApps);

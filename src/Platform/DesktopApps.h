@@ -11,6 +11,8 @@ namespace DesktopApps {
 // Password managers and the desktop's secret stores: copies made while one is in front
 // are never recorded.
 bool isPasswordManager(const FrontApplication &app);
+// The password managers of that table by their names, for telling the user whose copies are skipped.
+QStringList passwordManagerNames();
 
 // Code editors and terminals: text copied from them is code.
 bool isCodeApp(const QString &appId);

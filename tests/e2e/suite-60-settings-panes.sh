@@ -1,7 +1,8 @@
 # The settings panes: Ctrl+, opens the window and every pane can be visited from its toolbar;
 # "Launch at Login" writes and removes the autostart entry; the default focus length chosen in
-# the Focus pane is the one the Focus tab starts; each pane is photographed in the light and the
-# dark appearance.
+# the Focus pane is the one the Focus tab starts; "Export…" in the Data pane writes, through the
+# real file dialog, a file that holds the todo typed before; each pane is photographed in the
+# light and the dark appearance.
 
 # The settings window: a visible window of our process titled with one of the pane titles.
 panes_window() {
@@ -48,6 +49,9 @@ sed -i '/^focusSession=/d; /^focusMinutes=/d; /^focusSilencesNotifications=/d' "
 start_vemra
 check "the panel opens at launch" wait_until 15 panel_on_tab todos
 sleep 0.3
+xdotool type --delay 20 "Carried out through the Data pane"
+xdotool key Return
+sleep 0.3
 xdotool key ctrl+comma
 check "Ctrl+, opens the settings on General" wait_until 5 panes_on General
 sleep 0.5
@@ -78,6 +82,32 @@ xdotool key Down Down Return
 check "the default focus length is stored" wait_until 5 sh -c "grep -q '^focusMinutes=60' $XDG_CONFIG_HOME/Vemra/Vemra.*"
 sleep 0.3
 screenshot settings-focus-chosen
+# The Data pane's "Export…": the file dialog (a window of ours named "Vemra" that is not the
+# panel) takes a whole path in its name field.
+file_dialog() {
+    local w
+    for w in $(xdotool search --all --onlyvisible --pid "$VEMRA_PID" --name '^Vemra$' 2>/dev/null); do
+        xprop -id "$w" _VEMRA_SURFACE 2>/dev/null | grep -q '"panel"' || { echo "$w"; return 0; }
+    done
+    return 1
+}
+export_file="$HOME/settings-export.json"
+rm -f "$export_file"
+open_pane Data
+panes_click -68 104
+if check "Export… opens the file dialog" wait_until 5 file_dialog; then
+    sleep 0.5
+    screenshot settings-export-dialog
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$export_file"
+    xdotool key Return
+fi
+check "the export is written where the dialog said" wait_until 10 test -s "$export_file"
+check "the export holds the todo" grep -q '"title" : "Carried out through the Data pane"' "$export_file"
+check "the export is a Vemra export of format 1" grep -q '"version" : 1,' "$export_file"
+sleep 0.5
+screenshot settings-export-result
+
 # The Dark thumbnail, then every pane again; the Automatic one puts the desktop's look back.
 open_pane General
 panes_click -64 112

@@ -2,9 +2,10 @@
 
 #include "Services/Shell/Environment.h"
 #include "Views/Settings/AboutSettings.h"
+#include "Views/Settings/ClipboardSettings.h"
+#include "Views/Settings/DataSettings.h"
 #include "Views/Settings/FocusSettings.h"
 #include "Views/Settings/GeneralSettings.h"
-#include "Views/Settings/SettingsPanePlaceholder.h"
 
 namespace SettingsPaneViews {
 
@@ -18,8 +19,10 @@ QWidget *make(SettingsPane pane, const Environment &environment)
         return new FocusSettings(
             *environment.preferences, *environment.hotKeys, *environment.focus, *environment.revealer);
     case SettingsPane::Clipboard:
+        return new ClipboardSettings(*environment.preferences, *environment.monitor, *environment.clipboard,
+            *environment.transfer, *environment.alerts, *environment.clock);
     case SettingsPane::Data:
-        return new SettingsPanePlaceholder(pane);
+        return new DataSettings(*environment.transfer, *environment.revealer);
     case SettingsPane::About:
         return new AboutSettings;
     }

@@ -1,0 +1,167 @@
+#include "Views/Settings/ClipboardSettings.h"
+
+#include "Components/Controls/SymbolIcon.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Platform/AlertPresenter.h"
+#include "Platform/Clock.h"
+#include "Platform/DesktopApps.h"
+#include "Services/Clipboard/ClearPrompt.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardNoticeContent.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Shell/Preferences.h"
+#include "Services/Transfer/DataTransfer.h"
+#include "Views/Clipboard/ClearHistoryMenu.h"
+#include "Views/Clipboard/ClipboardNotice.h"
+#include "Views/Settings/SettingsRow.h"
+#include "Views/Settings/SettingsSection.h"
+#include "Views/Settings/SettingsSwitch.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int privacySymbolSize = 20;
+
+bool isPermissionNotice(std::optional<ClipboardNoticeContent::Reason> reason)
+{
+    using Reason = ClipboardNoticeContent::Reason;
+    return reason && *reason != Reason::Off && *reason != Reason::Paused;
+}
+
+} // namespace
+
+ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor &monitor, ClipboardStore &store,
+    DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, QWidget *parent)
+    : SettingsForm(parent)
+    , m_preferences(preferences)
+    , m_clipboard(monitor)
+    , m_store(store)
+    , m_transfer(transfer)
+    , m_alerts(alerts)
+    , m_clock(clock)
+    , m_monitor(new SettingsSwitch)
+    , m_pause(new SettingsSwitch)
+    , m_clearMenu(new ClearHistoryMenu(ClearHistoryMenu::Style::Settings))
+    , m_export(SettingsForm::button(tr("Export…")))
+{
+    SettingsSection *recording = addSection();
+    recording->addRow(new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitor));
+    m_pauseRow = new SettingsRow(tr("Pause Clipboard History"), {}, m_pause);
+    recording->addRow(m_pauseRow);
+    m_noticeRow = new QWidget;
+    auto *noticeColumn = new QVBoxLayout(m_noticeRow);
+    noticeColumn->setContentsMargins(0, 0, 0, 0);
+    noticeColumn->addWidget(new ClipboardNotice(preferences, &monitor, Density::Regular, nullptr, m_noticeRow));
+    recording->addRow(m_noticeRow);
+
+    SettingsSection *history = addSection();
+    m_clearRow = new SettingsRow(tr("Clear Clipboard History"), {}, m_clearMenu);
+    history->addRow(m_clearRow);
+    history->addRow(
+        new SettingsRow(tr("Export Clipboard History"), tr("Save it as a JSON file, images included"), m_export));
+
+    auto *privacy = new QWidget;
+    auto *privacyRow = new QHBoxLayout(privacy);
+    privacyRow->setContentsMargins(0, 0, 0, 0);
+    privacyRow->setSpacing(10);
+    privacyRow->addWidget(
+        new SymbolIcon(QStringLiteral("lock.shield"), privacySymbolSize, Theme::accent, privacy), 0, Qt::AlignTop);
+    auto *sentences = new QVBoxLayout;
+    sentences->setSpacing(4);
+    auto *promise
+        = new ToneLabel(tr("Your clipboard stays on this computer. Vemra never uploads or syncs clipboard history."),
+            Theme::primary, privacy);
+    promise->setPixelFont(13, QFont::DemiBold);
+    promise->setWordWrap(true);
+    auto *skipped = new ToneLabel(passwordManagersSentence(), Theme::secondary, privacy);
+    skipped->setPixelFont(13);
+    skipped->setWordWrap(true);
+    sentences->addWidget(promise);
+    sentences->addWidget(skipped);
+    privacyRow->addLayout(sentences, 1);
+    addSection()->addRow(privacy);
+
+    connect(m_monitor, &QAbstractButton::clicked, &m_preferences, &Preferences::setMonitorsClipboard);
+    connect(m_pause, &QAbstractButton::clicked, &m_preferences, &Preferences::setClipboardPaused);
+    connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardSettings::refreshSwitches);
+    connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardSettings::refreshSwitches);
+    connect(&m_clipboard, &ClipboardMonitor::accessChanged, this, &ClipboardSettings::refreshSwitches);
+    connect(m_clearMenu, &ClearHistoryMenu::chosen, this, &ClipboardSettings::clear);
+    connect(
+        m_export, &QAbstractButton::clicked, this, [this] { m_transfer.exportData(DataTransfer::Scope::Clipboard); });
+    connect(&m_store, &ClipboardStore::revisionChanged, this, &ClipboardSettings::refreshCount);
+    connect(&m_transfer, &DataTransfer::isWorkingChanged, this, &ClipboardSettings::refreshCount);
+    connect(&m_transfer, &DataTransfer::isBusyChanged, this, &ClipboardSettings::refreshCount);
+    refreshSwitches();
+    refreshCount();
+}
+
+QString ClipboardSettings::countLine(qint64 count)
+{
+    if (count <= 0)
+        return tr("Nothing copied yet");
+    return DataTransfer::count(count, tr("item")) + tr(", kept until you delete them");
+}
+
+QString ClipboardSettings::passwordManagersSentence()
+{
+    QStringList names = DesktopApps::passwordManagerNames();
+    const QString last = names.isEmpty() ? QString() : names.takeLast();
+    const QString listed = names.isEmpty() ? last : names.join(QStringLiteral(", ")) + tr(" or ") + last;
+    return tr("Passwords that password managers mark as private are never saved, and neither is anything copied in "
+              "%1.")
+        .arg(listed);
+}
+
+void ClipboardSettings::clear(const ClearRequest &request)
+{
+    // Counted, worded and deleted for the moment the question opens.
+    ClearPrompt prompt(m_store, request, m_clock.now());
+    Alert alert;
+    alert.title = prompt.title();
+    alert.informativeText = prompt.message();
+    if (prompt.isEmpty()) {
+        alert.buttons = QStringList { tr("OK") };
+        m_alerts.present(alert);
+        prompt.dismiss();
+        return;
+    }
+    // Return keeps the history; deleting takes a deliberate click.
+    alert.buttons = QStringList { tr("Cancel"), prompt.deleteLabel() };
+    alert.cancelButton = 0;
+    if (m_alerts.present(alert) == 1)
+        prompt.confirm();
+    else
+        prompt.dismiss();
+}
+
+void ClipboardSettings::showEvent(QShowEvent *event)
+{
+    SettingsForm::showEvent(event);
+    // A permission changed meanwhile in the system's settings shows now.
+    m_clipboard.refreshAccess();
+}
+
+void ClipboardSettings::refreshSwitches()
+{
+    const bool monitors = m_preferences.monitorsClipboard();
+    const bool paused = m_preferences.isClipboardPaused();
+    m_monitor->setChecked(monitors);
+    m_pause->setChecked(paused);
+    m_pause->setEnabled(monitors);
+    m_pauseRow->setSubtitle(
+        paused ? tr("Clipboard history paused") : tr("Stop recording for now. Your history stays."));
+    m_noticeRow->setVisible(isPermissionNotice(ClipboardNoticeContent::reason(monitors, paused, m_clipboard.access())));
+}
+
+void ClipboardSettings::refreshCount()
+{
+    const qint64 count = m_store.count();
+    m_clearRow->setSubtitle(countLine(count));
+    m_clearMenu->setEnabled(count > 0);
+    m_export->setEnabled(count > 0 && !m_transfer.isWorking() && !m_transfer.isBusy());
+}

@@ -1,0 +1,73 @@
+#include "App/SettingsWindowController.h"
+#include "AppHarness.h"
+#include "Platform/DataPaths.h"
+#include "Services/Transfer/DataTransfer.h"
+#include "Views/Settings/DataSettings.h"
+#include "Views/Settings/SettingsSection.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTest>
+
+class TestDataSettings final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppHarness> app;
+
+    DataSettings *openPane()
+    {
+        app->start();
+        app->delegate->showSettings(SettingsPane::Data);
+        auto *pane = qobject_cast<DataSettings *>(app->delegate->settings()->paneView(SettingsPane::Data));
+        Q_ASSERT(pane);
+        return pane;
+    }
+
+private Q_SLOTS:
+    void init() { app = std::make_unique<AppHarness>(); }
+    void cleanup() { app.reset(); }
+
+    // Empty before any transfer; "Working…" with the section disabled while the file is
+    // written; then the result, which a cancelled transfer leaves in place.
+    void footerFollowsTheTransfer()
+    {
+        DataSettings *pane = openPane();
+        QVERIFY(!pane->workingLine()->isVisible());
+        QVERIFY(!pane->resultLine()->isVisible());
+        QVERIFY(pane->transferSection()->isEnabled());
+
+        const QString file = app->home.path() + QStringLiteral("/export.json");
+        app->fileDialogs.answerWith({ file });
+        QTest::mouseClick(pane->exportButton(), Qt::LeftButton);
+        QVERIFY(pane->workingLine()->isVisible());
+        QVERIFY(!pane->resultLine()->isVisible());
+        QVERIFY(!pane->transferSection()->isEnabled());
+        QVERIFY(!pane->exportButton()->isEnabled());
+
+        QTRY_VERIFY(pane->resultLine()->isVisible());
+        QVERIFY(!pane->workingLine()->isVisible());
+        QVERIFY(pane->transferSection()->isEnabled());
+        QCOMPARE(pane->resultText()->text(), app->delegate->environment().transfer->lastResult().value());
+        QVERIFY(QFileInfo::exists(file));
+
+        const QString result = pane->resultText()->text();
+        app->fileDialogs.answerWith({ std::nullopt });
+        QTest::mouseClick(pane->importButton(), Qt::LeftButton);
+        QTRY_VERIFY(pane->transferSection()->isEnabled());
+        QVERIFY(pane->resultLine()->isVisible());
+        QCOMPARE(pane->resultText()->text(), result);
+    }
+
+    // The folder that holds both stores, selected in its parent, whether or not it exists yet.
+    void showInFolderRevealsTheDataFolder()
+    {
+        DataSettings *pane = openPane();
+        QTest::mouseClick(pane->showInFolderButton(), Qt::LeftButton);
+        QCOMPARE(app->revealer.revealed(), QStringList { DataPaths::appFolder() });
+        QVERIFY(DataPaths::appFolder().endsWith(QStringLiteral("/Vemra")));
+    }
+};
+
+QTEST_MAIN(TestDataSettings)
+#include "tst_DataSettings.moc"
