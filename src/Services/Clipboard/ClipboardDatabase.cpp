@@ -47,11 +47,11 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        2,
+        3,
         { { QStringLiteral("clipboard_item"), fieldColumns() },
             { QStringLiteral("clipboard_search"),
                 { QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
-                    QStringLiteral("search_content") } } },
+                    QStringLiteral("search_content"), QStringLiteral("last_copied_at") } } },
         {
             // `seq` ties an entry to its search row; `id` is the entry's identity.
             QStringLiteral("CREATE TABLE clipboard_item ("
@@ -80,12 +80,17 @@ const StoreSchema &ClipboardDatabase::schema()
                            "seq INTEGER PRIMARY KEY, "
                            "raw_kind TEXT NOT NULL, "
                            "search_app TEXT NOT NULL, "
-                           "search_content TEXT NOT NULL)"),
+                           "search_content TEXT NOT NULL, "
+                           "last_copied_at INTEGER NOT NULL DEFAULT 0)"),
         },
-        // The first version deleted search rows by a trigger, row by row, which kept a large
-        // deletion from simply letting go of whole tables.
+        // The first versions deleted search rows by a trigger, row by row, which kept a large
+        // deletion from simply letting go of whole tables, and kept no copy time beside the
+        // folded text, which a search needs to pick the newest matches as it scans.
         1,
-        { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete") },
+        { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
+            QStringLiteral("ALTER TABLE clipboard_search ADD COLUMN last_copied_at INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("UPDATE clipboard_search SET last_copied_at = "
+                           "(SELECT i.last_copied_at FROM clipboard_item AS i WHERE i.seq = clipboard_search.seq)") },
         // Larger than the default: a search reads every search row, and fewer, larger reads
         // are faster.
         16384,
@@ -175,10 +180,10 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
     if (!entry)
         return entry.error();
     Result<QSqlQuery> folded = sql.prepare(QStringLiteral(
-        "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
-        "SELECT seq, raw_kind, ?, ? FROM clipboard_item WHERE id = ? "
+        "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content, last_copied_at) "
+        "SELECT seq, raw_kind, ?, ?, last_copied_at FROM clipboard_item WHERE id = ? "
         "ON CONFLICT (seq) DO UPDATE SET raw_kind = excluded.raw_kind, search_app = excluded.search_app, "
-        "search_content = excluded.search_content"));
+        "search_content = excluded.search_content, last_copied_at = excluded.last_copied_at"));
     if (!folded)
         return folded.error();
     QSqlQuery upsert = std::move(entry).value();

@@ -98,6 +98,30 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
     sqlite3_result_int(context, 0);
 }
 
+// One match of a scan: when its entry was last copied, and its row.
+struct Hit
+{
+    qint64 copiedAt;
+    qint64 seq;
+};
+
+// Keeps the `keep` newest hits and every other one copied at the same moment as the last of them.
+void keepNewest(std::vector<Hit> &hits, size_t keep)
+{
+    if (hits.size() <= keep)
+        return;
+    if (keep == 0) {
+        hits.clear();
+        return;
+    }
+    const auto newer = [](const Hit &a, const Hit &b) { return a.copiedAt > b.copiedAt; };
+    std::nth_element(hits.begin(), hits.begin() + std::ptrdiff_t(keep - 1), hits.end(), newer);
+    const qint64 last = hits[keep - 1].copiedAt;
+    hits.erase(std::partition(hits.begin() + std::ptrdiff_t(keep), hits.end(),
+                   [last](const Hit &hit) { return hit.copiedAt >= last; }),
+        hits.end());
+}
+
 } // namespace
 
 // A read-only connection to the store's file that scans one span of search rows, used by one
@@ -132,42 +156,33 @@ public:
         return result;
     }
 
-    // The rows with first <= seq < end that `condition` accepts: all of them when at most
-    // `keep`, else only their count. Absent on any failure.
-    std::optional<Scan> scan(
-        const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end, qint64 keep)
+    // How many rows with first <= seq < end `condition` accepts, and the newest `keep` of them
+    // (see keepNewest); absent on any failure.
+    std::optional<qint64> scan(const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end,
+        size_t keep, std::vector<Hit> &hits)
     {
-        sqlite3_stmt *rows = prepared(
-            "SELECT s.seq FROM clipboard_search AS s WHERE s.seq >= ? AND s.seq < ? AND (" + condition + ')');
-        if (!bind(rows, first, end, bindings)) {
-            finish(rows);
-            return std::nullopt;
-        }
-        Scan scan;
-        scan.rows = QList<qint64>();
-        int code = SQLITE_ROW;
-        while (scan.count <= keep && (code = sqlite3_step(rows)) == SQLITE_ROW) {
-            scan.rows->append(sqlite3_column_int64(rows, 0));
-            ++scan.count;
+        sqlite3_stmt *rows = prepared("SELECT s.seq, s.last_copied_at FROM clipboard_search AS s "
+                                      "WHERE s.seq >= ? AND s.seq < ? AND ("
+            + condition + ')');
+        std::optional<qint64> count;
+        if (bind(rows, first, end, bindings)) {
+            qint64 found = 0;
+            int code = SQLITE_ROW;
+            while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
+                ++found;
+                if (keep == 0)
+                    continue;
+                hits.push_back({ sqlite3_column_int64(rows, 1), sqlite3_column_int64(rows, 0) });
+                // Trimmed now and then, so that a common term holds little.
+                if (hits.size() >= 4 * keep + 1024)
+                    keepNewest(hits, keep);
+            }
+            if (code == SQLITE_DONE)
+                count = found;
         }
         finish(rows);
-        if (code != SQLITE_ROW && code != SQLITE_DONE)
-            return std::nullopt;
-        if (scan.count <= keep)
-            return scan;
-
-        // Too many to keep: the rest of the span is only counted.
-        const qint64 last = scan.rows->constLast();
-        scan.rows.reset();
-        sqlite3_stmt *rest = prepared(
-            "SELECT count(*) FROM clipboard_search AS s WHERE s.seq > ? AND s.seq < ? AND (" + condition + ')');
-        std::optional<Scan> result;
-        if (bind(rest, last, end, bindings) && sqlite3_step(rest) == SQLITE_ROW) {
-            scan.count += sqlite3_column_int64(rest, 0);
-            result = scan;
-        }
-        finish(rest);
-        return result;
+        keepNewest(hits, keep);
+        return count;
     }
 
 private:
@@ -258,12 +273,14 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::
 
     const QByteArray where = condition(predicate).toUtf8();
     const QVariantList values = bindings(predicate);
+    const auto newest = size_t(std::max<qint64>(keep, 0));
     const qint64 width = (bounds->second - bounds->first + spans - 1) / spans;
-    std::vector<std::optional<Scan>> parts(static_cast<size_t>(spans));
+    std::vector<std::optional<qint64>> counts(static_cast<size_t>(spans));
+    std::vector<std::vector<Hit>> hits(static_cast<size_t>(spans));
     auto scanSpan = [&](int span) {
         const qint64 from = bounds->first + width * span;
-        parts[size_t(span)]
-            = m_readers[size_t(span)]->scan(where, values, from, std::min(from + width, bounds->second), keep);
+        counts[size_t(span)] = m_readers[size_t(span)]->scan(
+            where, values, from, std::min(from + width, bounds->second), newest, hits[size_t(span)]);
     };
     QList<QFuture<void>> others;
     for (int span = 1; span < spans; ++span)
@@ -273,15 +290,16 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::
         other.waitForFinished();
 
     Scan total;
-    total.rows = QList<qint64>();
-    for (const std::optional<Scan> &part : parts) {
-        if (!part)
+    std::vector<Hit> merged;
+    for (size_t span = 0; span < counts.size(); ++span) {
+        if (!counts[span])
             return std::nullopt;
-        total.count += part->count;
-        if (total.rows && part->rows && total.count <= keep)
-            *total.rows += *part->rows;
-        else
-            total.rows.reset();
+        total.count += *counts[span];
+        merged.insert(merged.end(), hits[span].begin(), hits[span].end());
     }
+    keepNewest(merged, newest);
+    total.rows.reserve(qsizetype(merged.size()));
+    for (const Hit &hit : merged)
+        total.rows.append(hit.seq);
     return total;
 }

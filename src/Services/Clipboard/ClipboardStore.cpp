@@ -19,7 +19,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -137,6 +136,10 @@ ClipboardStore::WriteOutcome writeElsewhere(
             return outcome;
         }
         const std::unique_ptr<StoreDatabase> sql = std::move(attached).value();
+        // Deleting spreads over every index of a large history; with the small usual cache the
+        // same pages would be written to the log again and again.
+        if (!sql->exec(QStringLiteral("PRAGMA cache_size = -131072")))
+            qCWarning(lcStore) << "deleting with the usual small cache";
         const Result<qint64> erased = ClipboardDatabase::write(*sql, changes);
         if (!erased) {
             outcome.error = erased.error();
@@ -604,12 +607,9 @@ ClipboardStore::Page ClipboardStore::page(const QString &query, int limit) const
     const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
     if (!predicate)
         return { items(limit), count() };
-    if (!hasPending() && limit > 0) {
-        // Few matches are fetched by row and sorted; many are found by walking the history in
-        // order, which then soon fills the page. The bound keeps both costs alike.
-        const auto keep = std::max(qint64(limit), qint64(std::sqrt(double(limit) * double(m_storedCount))));
-        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, keep))
-            return { scan->rows ? fetchRows(*scan->rows, limit) : items(query, limit), scan->count };
+    if (!hasPending()) {
+        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, limit))
+            return { fetchRows(scan->rows, limit), scan->count };
     }
     const Filter filter = searchFilter(query);
     return { fetch(filter, limit), tally(filter) };

@@ -367,11 +367,12 @@ private Q_SLOTS:
                 "INSERT INTO clipboard_item (seq, id, raw_kind, content, content_hash, created_at, last_copied_at, "
                 "copy_count, mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height) "
                 "SELECT x, printf('%08X-0000-4000-8000-000000000000', x), iif(x % 10 = 0, 'url', 'text'), "
-                "iif(x % 7 = 0, 'Café number ' || x, 'plain ' || x), printf('%064d', x), x, x, 1, "
+                "iif(x % 7 = 0, 'Café number ' || x, 'plain ' || x), printf('%064d', x), x, x / 50, 1, "
                 "'public.utf8-plain-text', iif(x % 5 = 0, 'Browser', 'Editor'), 'org.example', 8, 0, 0 FROM n"));
             writer.exec(QStringLiteral(
-                "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content) "
-                "SELECT seq, raw_kind, lower(source_app_name), replace(lower(content), 'é', 'e') FROM clipboard_item"));
+                "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content, last_copied_at) "
+                "SELECT seq, raw_kind, lower(source_app_name), replace(lower(content), 'é', 'e'), last_copied_at "
+                "FROM clipboard_item"));
         }
         const QList<std::pair<QString, qint64>> queries {
             { QStringLiteral("CAFÉ"), 20000 / 7 },
@@ -381,8 +382,20 @@ private Q_SLOTS:
             { QStringLiteral("number 1"), 1587 }, // the cafés whose number starts with 1
             { QStringLiteral("zzq"), 0 },
         };
-        for (const auto &[query, expected] : queries)
+        for (const auto &[query, expected] : queries) {
             QCOMPARE(store->count(query), expected);
+            // The page found while counting is the one the history's own order gives, entries
+            // copied at the same moment included (every fifty share one).
+            const ClipboardStore::Page page = store->page(query, 101);
+            QCOMPARE(page.total, expected);
+            QList<QUuid> found;
+            QList<QUuid> walked;
+            for (const ClipboardItem &item : page.items)
+                found << item.id;
+            for (const ClipboardItem &item : store->items(query, 101))
+                walked << item.id;
+            QCOMPARE(found, walked);
+        }
 
         {
             // With a change pending the file is not the whole truth; the count still is.
