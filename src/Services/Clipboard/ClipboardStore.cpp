@@ -146,7 +146,7 @@ ClipboardStore::WriteOutcome writeElsewhere(
             return outcome;
         }
         outcome.erased = erased.value();
-        sql->foldLog();
+        outcome.folded = sql->foldLog();
     }
     removeFiles(folder, files);
     return outcome;
@@ -423,8 +423,9 @@ void ClipboardStore::save()
         return;
     }
     // Deleted texts are overwritten in the file; folding the log back leaves none of them in it.
-    if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty())
-        m_database->sql().foldLog();
+    // A reader elsewhere may keep the log for a moment: the next save tries again.
+    if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty() || m_logToFold)
+        m_logToFold = !m_database->sql().foldLog();
     // Only now that no saved entry refers to them.
     removeSideFiles(m_pendingFileRemovals);
     settle(written, erased.value());
@@ -443,6 +444,7 @@ void ClipboardStore::finishWrite()
         Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, outcome.error);
         return;
     }
+    m_logToFold = !outcome.folded;
     settle(written, *outcome.erased);
     // Then what changed meanwhile.
     save();

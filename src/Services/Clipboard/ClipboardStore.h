@@ -144,6 +144,7 @@ public:
     struct WriteOutcome
     {
         std::optional<qint64> erased;
+        bool folded = false;
         Error error;
     };
 
@@ -206,6 +207,8 @@ private:
     qint64 m_revision = 0;
     // Saved entries, kept up to date by every save so that the plain count needs no scan.
     qint64 m_storedCount = 0;
+    // A deletion's log that could not be folded back yet.
+    bool m_logToFold = false;
 
     // Changes not yet written: the latest version of each changed entry (and which of them
     // are new), the ids of deleted entries, spans deleted wholesale, and the side files to

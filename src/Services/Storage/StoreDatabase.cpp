@@ -188,17 +188,19 @@ Status StoreDatabase::write(const std::function<Status()> &work) const
     return status;
 }
 
-void StoreDatabase::foldLog() const
+bool StoreDatabase::foldLog() const
 {
     if (m_filePath.isEmpty())
-        return;
+        return true;
     Result<QSqlQuery> fold = select(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     if (!fold)
-        return;
+        return false;
     QSqlQuery result = std::move(fold).value();
     // The first column is 1 when another connection kept the log from being emptied.
-    if (!result.next() || result.value(0).toInt() != 0)
-        qCWarning(lcStore) << "the log of" << m_filePath << "could not be emptied";
+    if (result.next() && result.value(0).toInt() == 0)
+        return true;
+    qCWarning(lcStore) << "the log of" << m_filePath << "could not be emptied";
+    return false;
 }
 
 Error StoreDatabase::saveError(const QString &detail) const

@@ -56,8 +56,8 @@ public:
     Status write(const std::function<Status()> &work) const;
 
     // Folds the write-ahead log into the file and empties it, so that nothing deleted stays
-    // readable in the log.
-    void foldLog() const;
+    // readable in the log. False when another connection kept it from being emptied.
+    bool foldLog() const;
 
     // An error headed by the schema's save sentence, with SQLite's own text; logged.
     Error saveError(const QString &detail) const;

@@ -714,6 +714,8 @@ private Q_SLOTS:
     {
         TestHome home;
         auto store = ClipboardStore::make(folder());
+        // The start's sweep of stray files reads the file for a moment.
+        store->waitForBackgroundWork();
         const QString secret = QStringLiteral("Deleted Secret 7f3a9c Token");
         store->record(textCapture(QStringLiteral("kept"), at(10, 8)));
         const ClipboardItem gone = store->record(textCapture(secret, at(10, 9)));
