@@ -38,9 +38,11 @@ namespace PanelPlacement {
 QRect frame(const QSize &content, const QRect &anchor, const QRect &screen)
 {
     const int w = content.width();
-    const int h = content.height();
     if (screen.isEmpty())
         return { QPoint(0, 0), content };
+    const int top = screen.y() + edgeInset;
+    const int bottom = screen.y() + screen.height() - edgeInset;
+    const int h = std::min(content.height(), std::max(0, bottom - top));
 
     const QPointF centre = middle(anchor);
     double x = centre.x() - w / 2.0;
@@ -48,7 +50,8 @@ QRect frame(const QSize &content, const QRect &anchor, const QRect &screen)
     x = std::min(x, double(screen.x() + screen.width() - w - edgeInset));
 
     const bool above = centre.y() > screen.y() + screen.height() / 2.0;
-    const int y = above ? anchor.y() - gap - h : anchor.y() + anchor.height() + gap;
+    int y = above ? anchor.y() - gap - h : anchor.y() + anchor.height() + gap;
+    y = std::max(std::min(y, bottom - h), top);
     return { static_cast<int>(std::lround(x)), y, w, h };
 }
 
@@ -59,13 +62,17 @@ bool isAnchorPlaced(const QRect &trayGeometry, const QList<QRect> &screens)
 
 Anchor resolve(const AnchorSources &sources)
 {
+    const auto area = [&](const QRect &screen) {
+        const qsizetype index = sources.screens.indexOf(screen);
+        return index < sources.availableAreas.size() ? sources.availableAreas.at(index) : screen;
+    };
     const auto atPointer = [&]() -> std::optional<Anchor> {
         if (!sources.pointer)
             return std::nullopt;
         const auto screen = screenHolding(sources.screens, QPointF(*sources.pointer));
         if (!screen)
             return std::nullopt;
-        return Anchor { QRect(*sources.pointer, QSize(0, 0)), *screen, false };
+        return Anchor { QRect(*sources.pointer, QSize(0, 0)), area(*screen), false };
     };
 
     if (sources.statusNotifier) {
@@ -76,14 +83,14 @@ Anchor resolve(const AnchorSources &sources)
     }
     if (isAnchorPlaced(sources.trayGeometry, sources.screens)) {
         const QRect screen = *screenHolding(sources.screens, middle(sources.trayGeometry));
-        return { sources.trayGeometry, screen, true };
+        return { sources.trayGeometry, area(screen), true };
     }
     if (auto anchor = atPointer())
         return *anchor;
     if (sources.screens.isEmpty())
         return {};
     const QRect primary = sources.screens.first();
-    return { QRect(QPoint(primary.x() + primary.width(), primary.y()), QSize(0, 0)), primary, false };
+    return { QRect(QPoint(primary.x() + primary.width(), primary.y()), QSize(0, 0)), area(primary), false };
 }
 
 AnchorSources currentSources(const QRect &trayGeometry, bool statusNotifier)
@@ -92,11 +99,15 @@ AnchorSources currentSources(const QRect &trayGeometry, bool statusNotifier)
     sources.trayGeometry = trayGeometry;
     sources.statusNotifier = statusNotifier;
     sources.pointer = QCursor::pos();
+    const auto add = [&sources](const QScreen *screen) {
+        sources.screens.append(screen->geometry());
+        sources.availableAreas.append(screen->availableGeometry());
+    };
     if (const QScreen *primary = QGuiApplication::primaryScreen())
-        sources.screens.append(primary->geometry());
+        add(primary);
     for (const QScreen *screen : QGuiApplication::screens()) {
         if (screen != QGuiApplication::primaryScreen())
-            sources.screens.append(screen->geometry());
+            add(screen);
     }
     return sources;
 }

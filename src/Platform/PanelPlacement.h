@@ -7,20 +7,22 @@
 
 #include <optional>
 
-// Where the panel goes: under the tray icon, centred on it and kept inside the screen's edges,
-// or above the icon when the tray sits in the lower half of the screen. Global coordinates,
-// y growing downwards.
+// Where the panel goes: under the tray icon, centred on it, or above the icon when the tray
+// sits in the lower half of the screen; always inside the screen's available area (what the
+// desktop's panels leave), 8 pixels from every edge, shorter than its content when it must.
+// Global coordinates, y growing downwards.
 namespace PanelPlacement {
 
 // Space between the icon and the panel's near edge.
 inline constexpr int gap = 6;
-// Least distance between the panel and the screen's left and right edges.
+// Least distance between the panel and every edge of the screen's available area.
 inline constexpr int edgeInset = 8;
 
-// The panel's frame for a content size under (or above) the anchor on the given screen. The
-// right-hand bound wins when the screen is narrower than the content plus both insets. Without
-// a screen the frame sits at the origin.
-QRect frame(const QSize &content, const QRect &anchor, const QRect &screen);
+// The panel's frame for a content size under (or above) the anchor within the given available
+// area. The right-hand bound wins when the area is narrower than the content plus both insets;
+// a content taller than the area less both insets gets that height. Without an area the frame
+// sits at the origin.
+QRect frame(const QSize &content, const QRect &anchor, const QRect &area);
 
 // Whether the tray has put the icon somewhere: a non-empty rectangle on one of the screens.
 bool isAnchorPlaced(const QRect &trayGeometry, const QList<QRect> &screens);
@@ -34,12 +36,14 @@ struct AnchorSources
     std::optional<QPoint> pointer;
     // Screen rectangles, the primary screen first.
     QList<QRect> screens;
+    // The available area of each screen, in the same order (the screen itself when missing).
+    QList<QRect> availableAreas;
 };
 
 struct Anchor
 {
     QRect rect; // may be empty (a point)
-    QRect screen; // empty when there is no screen at all
+    QRect screen; // the available area of its screen; empty when there is no screen at all
     bool placed = false; // taken from where the icon really is (or the click, for StatusNotifierItem)
 };
 

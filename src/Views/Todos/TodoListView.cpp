@@ -356,8 +356,12 @@ void TodoListView::relayout(bool animated)
         updateGeometry();
         Q_EMIT contentHeightChanged(contentHeight);
     }
-    if (m_maxHeight)
-        setFixedHeight(qMin(m_contentHeight, *m_maxHeight));
+    if (m_maxHeight) {
+        // Never taller than its rows; shorter when the screen has no more room for the panel,
+        // which then scrolls its list rather than cutting its header or footer.
+        setMaximumHeight(qMin(m_contentHeight, *m_maxHeight));
+        setMinimumHeight(qMin(m_contentHeight, minimumSqueezedHeight));
+    }
     refreshHover();
 }
 

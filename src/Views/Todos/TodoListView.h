@@ -34,6 +34,9 @@ class TodoListView final : public QWidget
     Q_OBJECT
 
 public:
+    // The least height a list with a height limit keeps when its surface has to be shorter.
+    static constexpr int minimumSqueezedHeight = 88;
+
     TodoListView(TodoStore &store, TodosTabState &state, Density density, QWidget *parent = nullptr);
     ~TodoListView() override;
 

@@ -8,6 +8,7 @@
 #include "Models/Todos/Days.h"
 #include "Screenshots.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Shell/AppMenu.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 #include "Views/Shell/SectionPicker.h"
@@ -99,6 +100,25 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Escape);
         QCOMPARE(f->closes, 1);
         QCOMPARE(f->store->allTodos().size(), 1);
+    }
+
+    // On a small screen the panel is given less height than it asks for: only the list gives
+    // way (it scrolls); the header and the footer stay whole.
+    void aShortPanelShrinksOnlyItsList()
+    {
+        for (int i = 0; i < 30; ++i)
+            f->add(u"todo %1"_s.arg(i));
+        auto panel = popover();
+        panel->todosState()->setShowsCalendar(true);
+        showActive(panel.get());
+        const int wanted = panel->sizeHint().height();
+        panel->resize(PanelContent::panelWidth, wanted - 200);
+        QTRY_COMPARE(panel->height(), wanted - 200);
+        QWidget *footer = panel->openInWindowButton();
+        const QRect footerRect(footer->mapTo(panel.get(), QPoint(0, 0)), footer->size());
+        QVERIFY2(panel->rect().contains(footerRect), qPrintable(u"footer at %1"_s.arg(footerRect.bottom())));
+        QVERIFY(panel->appMenu()->mapTo(panel.get(), QPoint(0, 0)).y() >= 0);
+        QVERIFY(panel->todosTab()->showsCalendarCard());
     }
 
     void theWindowNeverClosesOnEscape()
