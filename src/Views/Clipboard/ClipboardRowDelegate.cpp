@@ -24,6 +24,8 @@ constexpr int spacing = 10;
 constexpr int actionSide = 22;
 // Half the gap between rows, above and below each.
 constexpr int gap = 1;
+// Rows remembered by the layout caches before they start afresh: many pages' worth.
+constexpr qsizetype cacheLimit = 20000;
 
 // Lays `text` out in at most `lines` lines of `width`, the last cut with an ellipsis.
 QList<QString> wrapped(const QString &text, const QFont &font, qreal width, int lines)
@@ -141,7 +143,7 @@ QSize ClipboardRowDelegate::sizeHint(const QStyleOptionViewItem &option, const Q
     const ClipboardKind kind = item.kind();
     if (kind == ClipboardKind::Text || kind == ClipboardKind::File || kind == ClipboardKind::Code) {
         const QFont &font = kind == ClipboardKind::Code ? m_codeFont : m_titleFont;
-        lines = int(wrapped(item.title(), font, l.text.width(), Densities::clipboardLineLimit(m_density)).size());
+        lines = int(titleLines(item, font, l.text.width()).size());
     }
     const QFont &titleFont = kind == ClipboardKind::Code ? m_codeFont : m_titleFont;
     const qreal text = lines * QFontMetricsF(titleFont).lineSpacing() + 2 + QFontMetricsF(m_detailFont).lineSpacing();
@@ -149,8 +151,23 @@ QSize ClipboardRowDelegate::sizeHint(const QStyleOptionViewItem &option, const Q
     if (kind == ClipboardKind::Image)
         content = qMax(content, Densities::thumbnailSize(m_density));
     const int height = qCeil(content + 2 * Densities::rowVerticalPadding(m_density)) + 2 * gap;
+    if (m_heights.size() > cacheLimit)
+        m_heights.clear();
     m_heights.insert(item.id, { width, height });
     return { width, height };
+}
+
+const QList<QString> &ClipboardRowDelegate::titleLines(const ClipboardItem &item, const QFont &font, qreal width) const
+{
+    // A title is laid out once per width; scrolling only draws the lines.
+    auto cached = m_titles.find(item.id);
+    if (cached != m_titles.end() && qFuzzyCompare(cached->width, width))
+        return cached->lines;
+    if (m_titles.size() > cacheLimit)
+        m_titles.clear();
+    cached = m_titles.insert(
+        item.id, { width, wrapped(item.title(), font, width, Densities::clipboardLineLimit(m_density)) });
+    return cached->lines;
 }
 
 bool ClipboardRowDelegate::hasPicture(const ClipboardItem &item) const
@@ -226,8 +243,7 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         const QFont &font = kind == ClipboardKind::Code ? m_codeFont : m_titleFont;
         painter->setFont(font);
         const QFontMetricsF metrics(font);
-        for (const QString &text :
-            wrapped(item.title(), font, l.text.width(), Densities::clipboardLineLimit(m_density))) {
+        for (const QString &text : titleLines(item, font, l.text.width())) {
             painter->drawText(QPointF(l.text.left(), y + metrics.ascent()), text);
             y += metrics.lineSpacing();
         }

@@ -41,6 +41,7 @@ private:
     Layout layout(const ClipboardItem &item, const QRect &rect) const;
     void paintPicture(QPainter *painter, const ClipboardItem &item, const QRectF &box, QWidget *view) const;
     QString pictureKey(const QString &path) const;
+    const QList<QString> &titleLines(const ClipboardItem &item, const QFont &font, qreal width) const;
 
     ClipboardTabState &m_state;
     ImageLoader &m_images;
@@ -52,6 +53,12 @@ private:
     QFont m_symbolFont;
     // Heights by row and width: a title is laid out once per width.
     mutable QHash<QUuid, QPair<int, int>> m_heights;
+    struct TitleLines
+    {
+        qreal width;
+        QList<QString> lines;
+    };
+    mutable QHash<QUuid, TitleLines> m_titles;
     mutable QSet<QString> m_loading;
     mutable QSet<QString> m_failed;
 };
