@@ -15,6 +15,7 @@
 #include <QCoroFuture>
 #include <QFileInfo>
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -225,19 +226,27 @@ QCoro::Task<Status> DataTransfer::insert(ImportPlan plan, qint64 &added, qint64 
     // their records one after the other, and a store that can't save takes back the other's
     // additions, so an import is added whole or not at all.
     const qsizetype planned = plan.clipboard.size();
-    QFuture<QList<ClipboardCapture>> making = QtConcurrent::run(
-        [items = std::move(plan.clipboard), folder = m_clipboard.folder()] {
-            QList<ClipboardCapture> made;
-            made.reserve(items.size());
-            for (const ExportedClipboardItem &item : items) {
-                Result<std::optional<ClipboardCapture>> capture = ClipboardCaptures::makeImported(item, folder);
-                if (!capture)
-                    qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
-                else if (capture.value())
-                    made.append(*std::move(capture).value());
-            }
-            return made;
-        });
+    // Entries are independent of each other and write files of their own names: several are
+    // made at once.
+    QFuture<QList<ClipboardCapture>> making
+        = QtConcurrent::run([items = std::move(plan.clipboard), folder = m_clipboard.folder()] {
+              QList<std::optional<ClipboardCapture>> made
+                  = QtConcurrent::blockingMapped(items, [&folder](const ExportedClipboardItem &item) {
+                        Result<std::optional<ClipboardCapture>> capture = ClipboardCaptures::makeImported(item, folder);
+                        if (capture)
+                            return capture.value();
+                        qCWarning(lcTransfer)
+                            << "An imported clipboard item was skipped:" << capture.error().description();
+                        return std::optional<ClipboardCapture>();
+                    });
+              QList<ClipboardCapture> kept;
+              kept.reserve(made.size());
+              for (std::optional<ClipboardCapture> &capture : made) {
+                  if (capture)
+                      kept.append(std::move(*capture));
+              }
+              return kept;
+          });
     QList<ClipboardCapture> captures = co_await making;
     making = {};
     added = captures.size();

@@ -1,0 +1,63 @@
+// The export reader on any bytes: it never crashes, leaks or overflows, fails only with one of
+// its own errors, and whatever it reads, written again and read back, gives the same records.
+#include "Models/Transfer/ExportEncoder.h"
+#include "Services/Transfer/BackupReader.h"
+
+#include <QLoggingCategory>
+
+#include <cstdlib>
+
+namespace {
+
+QByteArray written(const VemraExport &document)
+{
+    QByteArray text("{\n  \"app\" : \"Vemra\",\n  \"version\" : 1,\n  \"exportedAt\" : ");
+    text += ExportEncoder::date(document.exportedAt) + ",\n  \"todos\" : " + ExportEncoder::todos(document.todos)
+        + ",\n  \"clipboard\" : [\n";
+    for (qsizetype i = 0; i < document.clipboard.size(); ++i)
+        text += (i == 0 ? QByteArray() : QByteArray(",\n")) + ExportEncoder::entry(document.clipboard.at(i));
+    return text + "\n  ]\n}\n";
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static const bool quiet = [] {
+        QLoggingCategory::setFilterRules(QStringLiteral("vemra.*=false"));
+        return true;
+    }();
+    (void)quiet;
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const BackupReader::Outcome outcome = BackupReader::read(bytes);
+    if (const auto *error = std::get_if<BackupError>(&outcome)) {
+        if (error->kind() == BackupError::Kind::Unreadable || error->description().isEmpty())
+            std::abort();
+        return 0;
+    }
+    VemraExport document = std::get<VemraExport>(outcome);
+    document.app = QStringLiteral("Vemra");
+    const BackupReader::Outcome again = BackupReader::read(written(document));
+    const auto *reread = std::get_if<VemraExport>(&again);
+    if (!reread)
+        std::abort();
+    // Dates are written in whole seconds.
+    VemraExport expected = document;
+    const auto seconds = [](QDateTime &time) { time = time.addMSecs(-(time.toMSecsSinceEpoch() % 1000 + 1000) % 1000); };
+    seconds(expected.exportedAt);
+    for (ExportedTodo &todo : expected.todos) {
+        seconds(todo.createdAt);
+        if (todo.updatedAt)
+            seconds(*todo.updatedAt);
+        if (todo.completedAt)
+            seconds(*todo.completedAt);
+    }
+    for (ExportedClipboardItem &item : expected.clipboard) {
+        seconds(item.createdAt);
+        if (item.lastCopiedAt)
+            seconds(*item.lastCopiedAt);
+    }
+    if (!(*reread == expected))
+        std::abort();
+    return 0;
+}
