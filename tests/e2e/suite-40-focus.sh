@@ -123,4 +123,8 @@ else
     tray_is_mark() { tray_pixels "$W/after.png" && ! differs "$W/mark.png" "$W/after.png"; }
     check "focus: the tray icon is the mark again" wait_until 5 tray_is_mark
     stop_vemra
+    # Later suites find the settings and the desktop as they were.
+    sed -i '/^focusMinutes=/d; /^focusSilencesNotifications=/d; /^focusSession=/d' "$settings_file"
+    rm -rf "$scripts_dir"
+    dunstctl history-clear 2>/dev/null
 fi

@@ -19,8 +19,8 @@ struct FocusViewFixture
     FocusViewFixture()
     {
         QObject::connect(&surface, &Surface::closeRequested, &surface, [this] { ++closes; });
-        QObject::connect(&surface, &Surface::settingsRequested, &surface,
-            [this](SettingsPane pane) { openedPanes.append(pane); });
+        QObject::connect(
+            &surface, &Surface::settingsRequested, &surface, [this](SettingsPane pane) { openedPanes.append(pane); });
     }
 
     Environment environment()
