@@ -1,7 +1,7 @@
 #include "Components/Controls/VemraBadge.h"
 
 #include "Components/Theme/MarkPath.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -29,10 +29,10 @@ void VemraBadge::paintEvent(QPaintEvent *)
     const qreal radius = m_size * 0.28;
     QPainterPath tile;
     tile.addRoundedRect(square, radius, radius);
-    painter.fillPath(tile, SystemColors::primary(palette()));
+    painter.fillPath(tile, Theme::color(Theme::primary, palette()));
 
     const qreal inset = m_size * 0.2;
     QPainterPath mark = MarkPath::path(square.adjusted(inset, inset, -inset, -inset));
     mark.setFillRule(Qt::WindingFill);
-    painter.fillPath(mark, SystemColors::textBackground(palette()));
+    painter.fillPath(mark, Theme::color(Theme::Ink::TextBackground, palette()));
 }

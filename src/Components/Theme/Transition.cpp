@@ -1,6 +1,6 @@
 #include "Components/Theme/Transition.h"
 
-Transition::Transition(QWidget *widget, int durationMs, QEasingCurve curve)
+Transition::Transition(QWidget *widget, int durationMs, const QEasingCurve &curve)
     : QObject(widget)
     , m_widget(*widget)
     , m_duration(durationMs)

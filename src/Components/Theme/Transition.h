@@ -14,7 +14,7 @@ class Transition final : public QObject
     Q_OBJECT
 
 public:
-    Transition(QWidget *widget, int durationMs, QEasingCurve curve = QEasingCurve::OutQuad);
+    Transition(QWidget *widget, int durationMs, const QEasingCurve &curve = QEasingCurve::OutQuad);
 
     // Eases towards on (1) or off (0); nothing happens when it is already heading there.
     void setOn(bool on);

@@ -1,7 +1,7 @@
 #include "Views/Todos/ConfettiLayer.h"
 
 #include "Components/Theme/MotionPreference.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QChildEvent>
 #include <QEvent>
@@ -64,7 +64,7 @@ void ConfettiLayer::throwConfetti(const QUuid &sourceID)
     if (m_reducesMotion())
         return;
     QRandomGenerator *random = m_random ? m_random : QRandomGenerator::global();
-    m_bursts.append(ConfettiBurst::make(sourceID, m_clock(), *random, SystemColors::tint(palette())));
+    m_bursts.append(ConfettiBurst::make(sourceID, m_clock(), *random, Theme::color(Theme::accent, palette())));
     // The cleanup waits for the newest burst's whole life, so earlier bursts stay kept (but are
     // no longer drawn) until then.
     m_cleanup.start();

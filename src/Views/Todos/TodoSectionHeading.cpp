@@ -1,7 +1,7 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Models/Todos/Days.h"
 
 #include <QFontMetricsF>
@@ -82,13 +82,13 @@ void TodoSectionHeading::paintEvent(QPaintEvent *)
     const QFontMetricsF nameMetrics(nameFont);
     const qreal baseline = (m_first ? firstTopInset : topInset) + nameMetrics.ascent();
     p.setFont(nameFont);
-    p.setPen(SystemColors::secondary(pal));
+    p.setPen(Theme::color(Theme::secondary, pal));
     const QString name = nameText();
     p.drawText(QPointF(sideInset, baseline), name);
     const QString date = dateText();
     if (!date.isEmpty()) {
         p.setFont(dateFont);
-        p.setPen(SystemColors::tertiary(pal));
+        p.setPen(Theme::color(Theme::tertiary, pal));
         p.drawText(QPointF(sideInset + nameMetrics.horizontalAdvance(name) + labelSpacing, baseline), date);
     }
 }

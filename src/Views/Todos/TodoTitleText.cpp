@@ -1,6 +1,7 @@
 #include "Views/Todos/TodoTitleText.h"
 
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
 #include <QFontMetricsF>
@@ -126,7 +127,8 @@ void TodoTitleText::paintEvent(QPaintEvent *)
     const QFontMetricsF metrics(font);
     p.setFont(font);
     const qreal done = m_doneLook->value();
-    const QColor colour = SystemColors::mix(SystemColors::primary(pal), SystemColors::secondary(pal), done);
+    const QColor colour
+        = SystemColors::mix(Theme::color(Theme::primary, pal), Theme::color(Theme::secondary, pal), done);
     p.setPen(colour);
     qreal y = 0;
     for (const QString &line : lines(width())) {
@@ -136,14 +138,14 @@ void TodoTitleText::paintEvent(QPaintEvent *)
             const qreal strikeY = y + metrics.ascent() - metrics.strikeOutPos();
             const qreal lineWidth = qMax<qreal>(1, metrics.lineWidth());
             p.fillRect(QRectF(0, strikeY - lineWidth / 2, metrics.horizontalAdvance(line), lineWidth),
-                SystemColors::withOpacity(SystemColors::secondary(pal), done));
+                Theme::color(Theme::secondary.times(done), pal));
         }
         y += metrics.lineSpacing();
     }
     if (!m_overdue.isEmpty()) {
         const QFont small = overdueFont();
         p.setFont(small);
-        p.setPen(SystemColors::mix(SystemColors::red(pal), SystemColors::secondary(pal), done));
+        p.setPen(SystemColors::mix(Theme::color(Theme::Ink::Red, pal), Theme::color(Theme::secondary, pal), done));
         p.drawText(QPointF(0, y + lineGap + QFontMetricsF(small).ascent()), m_overdue);
     }
 }
