@@ -122,6 +122,8 @@ void TrayPanel::attemptShow()
 
 void TrayPanel::placeNewlyShown()
 {
+    // A menu open elsewhere (the tray icon's) would stay over the panel: it goes first.
+    closePopups([this](const QWidget *popup) { return popup != m_window; });
     m_isShown = true;
     m_fadeOut.stop();
     m_resize.stop();
@@ -219,6 +221,14 @@ void TrayPanel::finishClose(bool hideNow)
 {
     const bool wasShown = m_isShown;
     m_isShown = false;
+    // The panel's own menus (the gear's, a row's) do not outlive it.
+    closePopups([this](const QWidget *popup) {
+        for (const QWidget *owner = popup->parentWidget(); owner; owner = owner->parentWidget()) {
+            if (owner == m_window)
+                return true;
+        }
+        return false;
+    });
     removeMonitors();
     m_fadeIn.stop();
     m_resize.stop();
@@ -235,6 +245,15 @@ void TrayPanel::finishClose(bool hideNow)
     }
     if (wasShown)
         Q_EMIT closed();
+}
+
+void TrayPanel::closePopups(const std::function<bool(const QWidget *)> &which)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && window->windowType() == Qt::Popup && which(window))
+            window->close();
+    }
 }
 
 void TrayPanel::installMonitors()

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
+#include <functional>
+
 #include <optional>
 
 class PanelWindow;
@@ -80,6 +82,8 @@ private:
     QRect targetFrame();
     void applyFadeIn(qreal progress);
     void finishClose(bool hideNow);
+    // Closes the visible popup windows (menus) that `which` picks.
+    static void closePopups(const std::function<bool(const QWidget *)> &which);
     void installMonitors();
     void removeMonitors();
 

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
@@ -182,6 +183,25 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.window()->isVisible());
         f.panel->close();
         QCOMPARE(f.closes, 1);
+    }
+
+    // The panel's own menus go with it; a menu open elsewhere goes when the panel comes.
+    void menusGoWhenThePanelComesOrGoes()
+    {
+        Fixture f(topIcon());
+        QMenu trayMenu;
+        trayMenu.addAction(QStringLiteral("Open Vemra Window"));
+        trayMenu.popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(&trayMenu));
+        f.showAndSettle();
+        QVERIFY(!trayMenu.isVisible());
+
+        auto *gearMenu = new QMenu(f.root.widget);
+        gearMenu->addAction(QStringLiteral("Settings"));
+        gearMenu->popup(QPoint(200, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(gearMenu));
+        f.panel->close();
+        QVERIFY(!gearMenu->isVisible());
     }
 
     void showDuringTheFadeOutKeepsThePanel()
