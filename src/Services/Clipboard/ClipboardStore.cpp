@@ -40,10 +40,11 @@ QString temporaryPrefix()
     return QStringLiteral("Vemra-Clipboard-");
 }
 
-// Names the folder of an in-memory store as in use, for as long as that store lives.
-QString lockName()
+// Beside the folder of an in-memory store, marks it as in use for as long as that store lives;
+// outside it, so that the folder is gone before the mark is.
+QString lockPath(const QString &folder)
 {
-    return QStringLiteral(".in-use");
+    return folder + QStringLiteral(".lock");
 }
 
 QStringList sideFiles(const ClipboardItem &item)
@@ -177,10 +178,9 @@ void removeLeftTemporaryFolders()
     for (const QFileInfo &folder : folders) {
         if (folder.permissions() & others)
             continue;
-        QLockFile inUse(folder.filePath() + QLatin1Char('/') + lockName());
+        QLockFile inUse(lockPath(folder.filePath()));
         if (!inUse.tryLock(0))
             continue;
-        inUse.unlock();
         if (!QDir(folder.filePath()).removeRecursively())
             qCWarning(lcStore) << "cannot remove the left folder" << folder.filePath();
     }
@@ -223,14 +223,16 @@ std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> lo
 {
     const QString folder
         = QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + StoreDatabase::idText(QUuid::createUuid());
+    // Marked in use before it exists, so that no other start takes it for one left behind.
+    auto inUse = std::make_unique<QLockFile>(lockPath(folder));
+    if (!inUse->tryLock(0))
+        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
     // Private from the start: it will hold the user's copies.
     if (!DataPaths::ensureFolder(folder))
         qCWarning(lcStore) << "cannot make the folder" << folder;
     std::unique_ptr<ClipboardStore> store(
         new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::move(loadError)));
-    store->m_folderInUse = std::make_unique<QLockFile>(folder + QLatin1Char('/') + lockName());
-    if (!store->m_folderInUse->tryLock(0))
-        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
+    store->m_folderInUse = std::move(inUse);
     return store;
 }
 
@@ -250,9 +252,9 @@ ClipboardStore::~ClipboardStore()
     m_fileRemover.waitForDone();
     if (m_folderInUse) {
         // Nothing of the history in memory outlives it.
-        m_folderInUse->unlock();
         if (!QDir(m_folder).removeRecursively())
             qCWarning(lcStore) << "cannot remove" << m_folder;
+        m_folderInUse->unlock();
     }
 }
 
