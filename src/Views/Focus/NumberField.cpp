@@ -1,9 +1,10 @@
 #include "Views/Focus/NumberField.h"
 
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/Plate.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Components/Theme/Theme.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -41,13 +42,8 @@ NumberField::NumberField(const QString &title, int minimum, int maximum, Density
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
 
-    auto *label = new QLabel(title, this);
-    QFont labelFont = label->font();
-    labelFont.setPixelSize(compact ? 12 : 13);
-    label->setFont(labelFont);
-    QPalette labelPalette = label->palette();
-    labelPalette.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    label->setPalette(labelPalette);
+    auto *label = new ToneLabel(title, Theme::secondary, this);
+    label->setPixelFont(compact ? 12 : 13);
     row->addWidget(label);
 
     QFont fieldFont = m_field->font();
@@ -58,7 +54,16 @@ NumberField::NumberField(const QString &title, int minimum, int maximum, Density
     m_field->setFixedWidth(34);
     m_field->setAccessibleName(title);
     m_field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,4}")), m_field));
-    row->addWidget(m_field);
+    // The field sits on a plate of its own, without the style's frame.
+    m_field->setFrame(false);
+    QPalette fieldPalette = m_field->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    m_field->setPalette(fieldPalette);
+    auto *plate = new Plate({ Theme::fieldFill, Theme::fieldEdge, 6 }, this);
+    auto *plateRow = new QHBoxLayout(plate);
+    plateRow->setContentsMargins(0, 4, 0, 4);
+    plateRow->addWidget(m_field);
+    row->addWidget(plate);
 
     auto *stepper = new QVBoxLayout;
     stepper->setSpacing(0);
