@@ -41,7 +41,7 @@ QDate adding(int days, const QDate &day)
 
 QDateTime midday(const QDate &day)
 {
-    const QDateTime noon(day, QTime(12, 0));
+    QDateTime noon(day, QTime(12, 0));
     if (noon.isValid())
         return noon;
     // Noon falls into a skipped hour: the first valid instant after it.

@@ -13,7 +13,7 @@ std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &stand
 {
     if (value.metaType().id() != QMetaType::QVariantMap)
         return standard;
-    const auto combo = KeyCombo::fromDictionary(value.toMap());
+    auto combo = KeyCombo::fromDictionary(value.toMap());
     if (!combo || !combo->fitsRegistration() || !combo->isValidShortcut())
         return std::nullopt;
     return combo;
@@ -105,7 +105,7 @@ QString HotKeyCenter::tryRegister(bool *retry)
     // another layout, and it would still be the same key.
     if (other && other->sameKeys(combo))
         return name + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one.");
-    const QString couldNotUse
+    QString couldNotUse
         = QStringLiteral("Vemra couldn’t use ") + name + QStringLiteral(". Choose a different shortcut.");
     if (!combo.fitsRegistration())
         return couldNotUse;

@@ -335,7 +335,7 @@ Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
         return {};
     sort();
     Q_EMIT changed();
-    if (const Status status = m_database->write([this] { return writePending(); }); !status) {
+    if (Status status = m_database->write([this] { return writePending(); }); !status) {
         // Nothing of an import that could not be written stays, not even for a later retry.
         for (const QUuid &id : std::as_const(added)) {
             m_dirty.remove(id);
@@ -351,7 +351,7 @@ Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
 
 void TodoStore::save()
 {
-    if (const Status status = m_database->write([this] { return writePending(); }); !status) {
+    if (Status status = m_database->write([this] { return writePending(); }); !status) {
         Q_EMIT saveFailed(saveFailedMessage(), status.error());
         return;
     }

@@ -125,7 +125,7 @@ std::optional<Todo> TodosTabState::add()
     // Should the day-change notice have been missed, a new todo still never takes a day that
     // has already passed.
     refreshToday();
-    const std::optional<Todo> added = m_store->add(m_draft, m_day);
+    std::optional<Todo> added = m_store->add(m_draft, m_day);
     if (added)
         setDraft(QString());
     return added;
