@@ -4,12 +4,14 @@
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Shell/Preferences.h"
+#include "Services/Transfer/DataTransfer.h"
 #include "Views/Clipboard/ClearHistoryMenu.h"
 #include "Views/Settings/ClipboardSettings.h"
 #include "Views/Settings/SettingsRow.h"
 #include "Views/Settings/SettingsSwitch.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QTest>
 
 class TestClipboardSettings final : public QObject
@@ -63,6 +65,15 @@ private Q_SLOTS:
         QCOMPARE(pane->clearRow()->subtitle(), QStringLiteral("1 item, kept until you delete them"));
         QVERIFY(pane->clearMenu()->isEnabled());
         QVERIFY(pane->exportButton()->isEnabled());
+
+        // The history alone is exported; the button waits for the export to end.
+        const QString file = app->home.path() + QStringLiteral("/clipboard.json");
+        app->fileDialogs.answerWith({ file });
+        QTest::mouseClick(pane->exportButton(), Qt::LeftButton);
+        QVERIFY(!pane->exportButton()->isEnabled());
+        QTRY_VERIFY(pane->exportButton()->isEnabled());
+        QVERIFY(QFileInfo(file).size() > 0);
+        QVERIFY(app->delegate->environment().transfer->lastResult()->contains(QStringLiteral("1 clipboard item")));
     }
 
     void noticeOnlyForAMissingPermission_data()
