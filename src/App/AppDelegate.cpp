@@ -549,11 +549,14 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
 
 void AppDelegate::presentLoadError(const QString &title, const Error &error, const QString &file)
 {
+    // A store's error may open with the very sentence the alert has as its title: say it once.
+    QString description = error.description();
+    if (description.startsWith(title))
+        description = description.mid(title.size()).trimmed();
     Alert alert;
     alert.title = title;
-    alert.informativeText = error.description().isEmpty()
-        ? loadErrorDetail
-        : loadErrorDetail + QStringLiteral("\n\n") + error.description();
+    alert.informativeText
+        = description.isEmpty() ? loadErrorDetail : loadErrorDetail + QStringLiteral("\n\n") + description;
     alert.buttons = { QStringLiteral("OK"), QStringLiteral("Show in Folder") };
     alert.cancelButton = 0;
     if (m_environment.alerts->present(alert) == 1)

@@ -98,6 +98,8 @@ private Q_SLOTS:
         QCOMPARE(h.alerts.alerts().at(0).title, QStringLiteral("Vemra couldn’t open your saved todos."));
         QCOMPARE(h.alerts.alerts().at(1).title, QStringLiteral("Vemra couldn’t open your clipboard history."));
         QCOMPARE(h.alerts.alerts().at(1).buttons.value(1), QStringLiteral("Show in Folder"));
+        for (const Alert &alert : h.alerts.alerts())
+            QVERIFY2(!alert.informativeText.contains(alert.title), qPrintable(alert.informativeText));
         QCOMPARE(panelDuringAlerts, (QList<bool> { false, false }));
         QCOMPARE(h.revealer.revealed(), QStringList { clipboard });
         QCOMPARE(h.panelShown(), !atLogin);

@@ -61,6 +61,40 @@ timeout 10 "$VEMRA" --login-item >>"$W/vemra.log" 2>&1
 check "a second launch at login exits at once" test $? -eq 0
 sleep 1
 check "a second launch at login leaves the panel closed" panel_hidden
+
+# The expanded window: Ctrl+O from the panel opens it, Ctrl+W closes it, and it comes back where
+# it first appeared; Ctrl+Q in it quits.
+expanded_window() {
+    local w
+    for w in $(xdotool search --all --onlyvisible --pid "$VEMRA_PID" --name '^Vemra$' 2>/dev/null); do
+        xprop -id "$w" _VEMRA_SURFACE 2>/dev/null | grep -q '"panel"' || { echo "$w"; return 0; }
+    done
+    return 1
+}
+expanded_shown() { expanded_window >/dev/null; }
+expanded_hidden() { ! expanded_window >/dev/null; }
+client_origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {print x, $NF}'; }
+open_expanded() {
+    xdotool key super+shift+t
+    wait_until 5 panel_on_tab todos || return 1
+    xdotool key ctrl+o
+    wait_until 5 expanded_shown
+}
+if open_expanded; then
+    first_place=$(client_origin "$(expanded_window)")
+    xdotool key ctrl+w
+    check "Ctrl+W closes the expanded window" wait_until 5 expanded_hidden
+    open_expanded
+    # The window manager may still be settling the frame: wait for the place to stop changing.
+    same_place() { [ "$(client_origin "$(expanded_window)")" = "$first_place" ]; }
+    check "the expanded window shows again where it first appeared" wait_until 3 same_place
+    xdotool key ctrl+q
+    check "Ctrl+Q in the expanded window quits" wait_until 5 sh -c "! kill -0 $VEMRA_PID"
+    wait "$VEMRA_PID" 2>/dev/null
+    VEMRA_PID=
+else
+    fail "Ctrl+O from the panel opens the expanded window"
+fi
 stop_vemra
 
 # The desktop's own keyboard settings list Super+Shift+F (openbox binds it): the Focus key falls

@@ -1,9 +1,12 @@
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+
+constexpr int minimumWidth = 440;
 
 QMessageBox::Icon iconFor(Alert::Style style)
 {
@@ -26,6 +29,12 @@ int MessageBoxAlertPresenter::present(const Alert &alert)
     box.setInformativeText(alert.informativeText);
     box.setTextFormat(Qt::PlainText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Left to itself the box takes the width of its title and wraps a one-line question into
+    // several; it is given room for a sentence per line.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        grid->addItem(new QSpacerItem(minimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+            0, 1, grid->columnCount());
+    }
 
     const QStringList titles = alert.buttons.isEmpty() ? QStringList { QStringLiteral("OK") } : alert.buttons;
     QList<QPushButton *> buttons;

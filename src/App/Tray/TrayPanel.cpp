@@ -310,8 +310,10 @@ void TrayPanel::windowPressedOutside(
 {
     // A press on the tray icon is never replayed to it: a plain click there toggles, so closing
     // the panel is all it should do (replayed, it would open the panel again at once). A click
-    // that asks for the icon's menu is handed to the icon by us instead.
-    const bool onIcon = m_anchor && m_anchor->geometry().contains(globalPosition);
+    // that asks for the icon's menu is handed to the icon by us instead. A panel already closed
+    // and only fading out still holds the pointer: a press then is meant for what lies under
+    // it (the icon, to open the panel again), so it goes there.
+    const bool onIcon = m_isShown && m_anchor && m_anchor->geometry().contains(globalPosition);
     m_window->setAttribute(Qt::WA_NoMouseReplay, onIcon);
     m_retry.stop();
     m_placementChecks = 0;
