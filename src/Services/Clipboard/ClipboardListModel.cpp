@@ -1,6 +1,7 @@
 #include "Services/Clipboard/ClipboardListModel.h"
 
 #include "Platform/Clock.h"
+#include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
 
 #include <QLocale>
@@ -213,7 +214,14 @@ QVariant ClipboardListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_items.size())
         return {};
-    if (role == Qt::DisplayRole)
+    switch (role) {
+    case Qt::DisplayRole:
         return m_items.at(index.row()).title();
-    return {};
+    case Qt::AccessibleTextRole:
+        return ClipboardRowText::accessibleLabel(m_items.at(index.row()));
+    case Qt::AccessibleDescriptionRole:
+        return QStringLiteral("Copies it again");
+    default:
+        return {};
+    }
 }
