@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     // Dates are written in whole seconds.
     VemraExport expected = document;
-    const auto seconds = [](QDateTime &time) { time = time.addMSecs(-(time.toMSecsSinceEpoch() % 1000 + 1000) % 1000); };
+    const auto seconds
+        = [](QDateTime &time) { time = time.addMSecs(-(time.toMSecsSinceEpoch() % 1000 + 1000) % 1000); };
     seconds(expected.exportedAt);
     for (ExportedTodo &todo : expected.todos) {
         seconds(todo.createdAt);

@@ -123,7 +123,8 @@ void AppDelegate::start()
         = std::make_unique<ClipboardMonitor>(*m_clipboardStore, preferences, *e.systemClipboard, *e.frontApp, *e.clock);
     ClipboardMonitor *monitor = m_clipboardMonitor.get();
     connect(monitor, &ClipboardMonitor::captureFailed, this, &AppDelegate::reportCaptureError);
-    m_clipboardStore->onCopyBack = [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; };
+    connect(m_clipboardStore.get(), &ClipboardStore::copiedBack, monitor,
+        [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; });
     e.monitor = monitor;
 
     // The clipboard's pictures, decoded off the main thread for every surface's rows and previews.

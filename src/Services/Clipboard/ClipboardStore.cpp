@@ -772,8 +772,7 @@ bool ClipboardStore::copy(const ClipboardItem &item, SystemClipboard &systemClip
     const std::optional<qint64> changeCount = systemClipboard.write(contents);
     if (!changeCount)
         return false;
-    if (onCopyBack)
-        onCopyBack(*changeCount);
+    Q_EMIT copiedBack(*changeCount);
 
     // The stored version, not the caller's copy, so that a stale copy does not undo a fold.
     if (std::optional<ClipboardItem> current = this->item(item.id)) {

@@ -71,10 +71,6 @@ public:
     // Grows by 1 with every save, whatever its outcome.
     qint64 revision() const { return m_revision; }
 
-    // Called after a successful copy-back with the system clipboard's change count after the
-    // write, so that the monitor does not record our own write.
-    std::function<void(qint64 changeCount)> onCopyBack;
-
     // Stores one capture: folds it into the entry with the same content hash (which keeps its
     // own side files; the capture's are removed) or inserts a new entry. Saves. Returns the
     // entry that now holds the content.
@@ -150,6 +146,9 @@ public:
 
 Q_SIGNALS:
     void revisionChanged(qint64 revision);
+    // A copy-back succeeded, leaving the system clipboard at `changeCount`: emitted before the
+    // write's own change reaches the monitor, so that it does not record our own write.
+    void copiedBack(qint64 changeCount);
     // A save failed: `message` titles the alert, `error` says why.
     void saveFailed(const QString &message, const Error &error);
 

@@ -106,7 +106,8 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.start();
-        rig.store->onCopyBack = [&rig](qint64 count) { rig.monitor->ownChangeCount = count; };
+        QObject::connect(rig.store.get(), &ClipboardStore::copiedBack, rig.monitor.get(),
+            [&rig](qint64 count) { rig.monitor->ownChangeCount = count; });
         rig.systemClipboard.copyText(QStringLiteral("first"));
         QTRY_COMPARE(rig.store->count(), 1);
 

@@ -521,10 +521,10 @@ private Q_SLOTS:
 
         std::optional<qint64> reported;
         std::optional<qint64> countWhenReported;
-        store->onCopyBack = [&](qint64 changeCount) {
+        QObject::connect(store.get(), &ClipboardStore::copiedBack, store.get(), [&](qint64 changeCount) {
             reported = changeCount;
             countWhenReported = store->item(item.id)->copyCount;
-        };
+        });
         const bool copied = store->copy(item, systemClipboard, at(10, 12));
         QCOMPARE(copied, succeeds);
 
