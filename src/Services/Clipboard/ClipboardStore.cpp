@@ -856,8 +856,8 @@ QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
     filter.where += u')';
     filter.accepts = [&wanted](const ClipboardItem &item) { return wanted.contains(item.id); };
     QHash<QUuid, ClipboardItem> found;
-    for (ClipboardItem &item : fetch(filter, std::nullopt))
-        found.insert(item.id, std::move(item));
+    for (const ClipboardItem &item : fetch(filter, std::nullopt))
+        found.insert(item.id, item);
     QList<ClipboardItem> result;
     result.reserve(found.size());
     for (const QUuid &id : ids) {
