@@ -2,6 +2,7 @@
 // the hidden focus tab follows it and the tray icon is drawn anew with the countdown. Measures
 // the processor time and the growth of the resident memory over a minute (VEMRA_BENCH_SECONDS
 // shortens it), against a quiet stretch of the same length before the session.
+#include "App/Tray/TrayIconImage.h"
 #include "App/Tray/TrayTimerImage.h"
 #include "Models/Focus/FocusClock.h"
 #include "Platform/Clock.h"
@@ -107,7 +108,8 @@ int main(int argc, char **argv)
     QObject::connect(&focus, &FocusSessionManager::changed, &app, [&] {
         ++ticks;
         const double remaining = focus.remaining();
-        trayIcon = TrayTimerImage::icon(FocusClock::text(remaining), QGuiApplication::palette());
+        trayIcon
+            = TrayTimerImage::icon(FocusClock::text(remaining), TrayIconImage::markColour(QGuiApplication::palette()));
         trayToolTip = QStringLiteral("Vemra, Focus Session, ") + FocusClock::spoken(remaining);
     });
 

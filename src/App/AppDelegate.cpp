@@ -245,13 +245,26 @@ void AppDelegate::setUpTrayIcon()
     connect(m_environment.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
     connect(m_environment.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
     m_environment.tray->setVisible(true);
+    // The tray shows what lies behind the icon only once it has taken the icon in.
+    for (const int ms : { 1000, 4000 })
+        QTimer::singleShot(ms, this, &AppDelegate::refreshStatusIcon);
+}
+
+QColor AppDelegate::trayMarkColour() const
+{
+    const TrayHost &tray = *m_environment.tray;
+    return TrayIconImage::markColour(tray.foreground(), tray.background(), QGuiApplication::palette());
 }
 
 void AppDelegate::refreshStatusIcon()
 {
     if (m_showsFocusInTray)
         return;
-    m_environment.tray->setIcon(TrayIconImage::icon(QGuiApplication::palette()));
+    const QColor colour = trayMarkColour();
+    if (colour == m_trayMark)
+        return;
+    m_trayMark = colour;
+    m_environment.tray->setIcon(TrayIconImage::icon(colour));
 }
 
 void AppDelegate::updateTrayIcon()
@@ -259,6 +272,7 @@ void AppDelegate::updateTrayIcon()
     if (!m_focus->activeSession()) {
         if (m_showsFocusInTray) {
             m_showsFocusInTray = false;
+            m_trayMark = QColor();
             refreshStatusIcon();
             m_environment.tray->setToolTip(QStringLiteral("Vemra"));
         }
@@ -267,7 +281,7 @@ void AppDelegate::updateTrayIcon()
     // The countdown is the icon; the tooltip speaks it.
     m_showsFocusInTray = true;
     const double remaining = m_focus->remaining();
-    m_environment.tray->setIcon(TrayTimerImage::icon(FocusClock::text(remaining), QGuiApplication::palette()));
+    m_environment.tray->setIcon(TrayTimerImage::icon(FocusClock::text(remaining), trayMarkColour()));
     m_environment.tray->setToolTip(QStringLiteral("Vemra, Focus Session, ") + FocusClock::spoken(remaining));
 }
 
@@ -364,6 +378,8 @@ void AppDelegate::setUpTrayPanel()
         m_menuBarSurface->requestInputFocus();
     });
     connect(m_menuBarPanel.get(), &TrayPanel::closed, this, [this] { m_menuBarSurface->setVisible(false); });
+    // A moment when the user looks at the tray: a good one to check what the mark sits on.
+    connect(m_menuBarPanel.get(), &TrayPanel::shown, this, &AppDelegate::refreshStatusIcon);
     QWidget *window = m_menuBarPanel->window();
     // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
     // window would make Qt treat both as ambiguous and run neither.

@@ -6,6 +6,7 @@
 #include "Models/Shell/VemraTab.h"
 #include "Services/Shell/Environment.h"
 
+#include <QColor>
 #include <QKeySequence>
 #include <QObject>
 #include <QSet>
@@ -107,6 +108,8 @@ private:
     void addCommand(QWidget *window, const QKeySequence &keys, const std::function<void()> &run);
     // Ctrl+N (New Todo) and Ctrl+, (Settings on General), for the expanded and settings windows.
     void addApplicationCommands(QWidget *window);
+    // The mark follows the tray it sits in, not the application's appearance.
+    QColor trayMarkColour() const;
     void refreshStatusIcon();
 
     Environment m_environment;
@@ -129,6 +132,8 @@ private:
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
     bool m_showsFocusInTray = false;
+    // The colour the mark was last drawn in.
+    QColor m_trayMark;
     Surface *m_menuBarSurface = nullptr;
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QRect>
+
+#include <optional>
 
 class QIcon;
 class QMenu;
@@ -27,6 +30,10 @@ public:
     virtual QRect geometry() const = 0;
     // Pops the menu up at the icon (or at the pointer) and returns once it is dismissed.
     virtual void showMenu(QMenu *menu) = 0;
+    // The colour the tray asks its icons to draw in, when it names one.
+    virtual std::optional<QColor> foreground() const = 0;
+    // The colour of the tray behind the icon, when it can be seen.
+    virtual std::optional<QColor> background() const = 0;
 
 Q_SIGNALS:
     // The primary button, with the keyboard modifiers held at the click.

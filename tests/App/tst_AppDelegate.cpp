@@ -402,6 +402,37 @@ private Q_SLOTS:
         QCOMPARE(QApplication::palette().color(QPalette::Window), original);
     }
 
+    // The mark is drawn for the tray it sits in: white on a dark tray with the light appearance,
+    // black on a light tray with the dark appearance; checked again when the panel shows.
+    void trayMarkFollowsTheTray()
+    {
+        const auto markColour = [](const QIcon &icon) {
+            const QImage image = icon.pixmap(QSize(18, 18)).toImage();
+            QRgb darkest = qRgb(255, 255, 255);
+            QRgb lightest = qRgb(0, 0, 0);
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb pixel = image.pixel(x, y);
+                    if (qAlpha(pixel) < 255)
+                        continue;
+                    darkest = qGray(pixel) < qGray(darkest) ? pixel : darkest;
+                    lightest = qGray(pixel) > qGray(lightest) ? pixel : lightest;
+                }
+            }
+            return QColor(qGray(lightest) > 128 ? lightest : darkest);
+        };
+        Harness h(false, false);
+        h.tray.setColours(std::nullopt, QColor(31, 31, 31));
+        h.delegate->start();
+        QCOMPARE(markColour(h.tray.icon()), QColor(Qt::white));
+
+        h.delegate->preferences().setAppearance(Appearance::Dark);
+        h.tray.setColours(std::nullopt, QColor(0xd6, 0xd6, 0xd6));
+        h.delegate->showTrayPanel(VemraTab::Todos);
+        QCOMPARE(markColour(h.tray.icon()), QColor(Qt::black));
+        h.delegate->preferences().setAppearance(Appearance::System);
+    }
+
     void storedAppearanceAppliesAtStartUp()
     {
         Harness h(false, false);

@@ -80,9 +80,14 @@ openbox >"$W/openbox.log" 2>&1 &
 PIDS+=($!)
 wait_until 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || die "openbox did not start"
 
-trayer --edge bottom --align right --widthtype pixel --width 200 --height 32 >"$W/trayer.log" 2>&1 &
-PIDS+=($!)
-wait_until 10 xdotool search --class trayer || die "trayer did not start"
+# start_trayer [options...]: the tray at the bottom right; TRAYER_PID is its id.
+start_trayer() {
+    trayer --edge bottom --align right --widthtype pixel --width 200 --height 32 "$@" >>"$W/trayer.log" 2>&1 &
+    TRAYER_PID=$!
+    PIDS+=("$TRAYER_PID")
+    wait_until 10 xdotool search --class trayer
+}
+start_trayer || die "trayer did not start"
 
 dunst >"$W/dunst.log" 2>&1 &
 PIDS+=($!)

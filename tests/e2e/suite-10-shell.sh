@@ -147,3 +147,31 @@ else
 fi
 kill "$grab_pid" 2>/dev/null
 wait "$grab_pid" 2>/dev/null
+
+# The mark follows the tray it sits in: light on a dark tray, dark on a light one, whatever the
+# application's own appearance.
+# mark_stands_out dark|light: the icon's brightest (on dark) or darkest (on light) pixel.
+mark_stands_out() {
+    local w extreme
+    w=$(tray_icon_window) || return 1
+    if [ "$1" = dark ]; then
+        extreme=$(import -window "$w" png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:maxima]' info:)
+        awk -v v="$extreme" 'BEGIN { exit !(v > 0.8) }'
+    else
+        extreme=$(import -window "$w" png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:minima]' info:)
+        awk -v v="$extreme" 'BEGIN { exit !(v < 0.2) }'
+    fi
+}
+for tray in dark:0x1f1f1f light:0xdcdcdc; do
+    kill "$TRAYER_PID" 2>/dev/null
+    wait "$TRAYER_PID" 2>/dev/null
+    start_trayer --tint "${tray#*:}" --transparent true --alpha 0 || { fail "trayer tinted ${tray%%:*}"; continue; }
+    start_vemra --login-item
+    wait_until 15 tray_icon_window
+    check "the mark stands out on a ${tray%%:*} tray" wait_until 8 mark_stands_out "${tray%%:*}"
+    screenshot "tray-${tray%%:*}"
+    stop_vemra
+done
+kill "$TRAYER_PID" 2>/dev/null
+wait "$TRAYER_PID" 2>/dev/null
+start_trayer || fail "trayer came back"

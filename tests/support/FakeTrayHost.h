@@ -33,6 +33,13 @@ public:
         m_lastMenu = menu;
         ++m_menusShown;
     }
+    std::optional<QColor> foreground() const override { return m_foreground; }
+    std::optional<QColor> background() const override { return m_background; }
+    void setColours(std::optional<QColor> foreground, std::optional<QColor> background)
+    {
+        m_foreground = foreground;
+        m_background = background;
+    }
 
     void setAvailable(bool available) { m_available = available; }
     void setStatusNotifier(bool statusNotifier) { m_statusNotifier = statusNotifier; }
@@ -58,5 +65,7 @@ private:
     QRect m_geometry;
     mutable int m_geometryQueries = 0;
     QMenu *m_lastMenu = nullptr;
+    std::optional<QColor> m_foreground;
+    std::optional<QColor> m_background;
     int m_menusShown = 0;
 };

@@ -1,6 +1,7 @@
 #include "App/PlatformWidgets/SystemTrayHost.h"
 
 #include "Platform/dbus/StatusNotifierHost.h"
+#include "Platform/x11/X11Desktop.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -59,6 +60,17 @@ void SystemTrayHost::showMenu(QMenu *menu)
     const bool below = !screen || icon.center().y() < screen->geometry().center().y();
     const QSize size = menu->sizeHint();
     menu->exec(below ? icon.bottomLeft() + QPoint(0, 1) : QPoint(icon.left(), icon.top() - size.height()));
+}
+
+std::optional<QColor> SystemTrayHost::foreground() const
+{
+    // A StatusNotifierItem host draws the icon itself and recolours it as it likes.
+    return m_statusNotifier ? std::nullopt : X11Desktop::trayForeground();
+}
+
+std::optional<QColor> SystemTrayHost::background() const
+{
+    return m_statusNotifier ? std::nullopt : X11Desktop::colourAround(geometry());
 }
 
 void SystemTrayHost::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -20,6 +20,8 @@ public:
     void setToolTip(const QString &text) override;
     QRect geometry() const override;
     void showMenu(QMenu *menu) override;
+    std::optional<QColor> foreground() const override;
+    std::optional<QColor> background() const override;
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);

@@ -30,9 +30,18 @@ QImage image(const QColor &colour, qreal devicePixelRatio)
     return result;
 }
 
-QIcon icon(const QPalette &palette)
+QColor markColour(
+    const std::optional<QColor> &trayForeground, const std::optional<QColor> &trayBackground, const QPalette &palette)
 {
-    const QColor colour = markColour(palette);
+    if (trayForeground)
+        return *trayForeground;
+    if (trayBackground)
+        return trayBackground->lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
+    return markColour(palette);
+}
+
+QIcon icon(const QColor &colour)
+{
     QIcon result;
     for (qreal ratio : { 1.0, 2.0 })
         result.addPixmap(QPixmap::fromImage(image(colour, ratio)));

@@ -45,9 +45,8 @@ QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio)
     return result;
 }
 
-QIcon icon(const QString &clock, const QPalette &palette)
+QIcon icon(const QString &clock, const QColor &colour)
 {
-    const QColor colour = TrayIconImage::markColour(palette);
     QIcon result;
     for (qreal ratio : { 1.0, 2.0 })
         result.addPixmap(QPixmap::fromImage(image(clock, colour, ratio)));

@@ -21,6 +21,6 @@ std::pair<QString, QString> rows(const QString &clock);
 // One rendition at the given device pixel ratio.
 QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio);
 // Renditions at scale 1 and 2.
-QIcon icon(const QString &clock, const QPalette &palette);
+QIcon icon(const QString &clock, const QColor &colour);
 
 } // namespace TrayTimerImage

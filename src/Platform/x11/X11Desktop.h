@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
 #include <QString>
+
+#include <optional>
 
 // Small reads of the X server's desktop state, on the application's own connection. Each
 // gives nothing without an X11 display.
@@ -8,5 +12,13 @@ namespace X11Desktop {
 
 // The running window manager's name (_NET_WM_NAME of its check window), such as "Openbox".
 QString windowManagerName();
+
+// The colour the tray manager asks icons to draw in (the first of its _NET_SYSTEM_TRAY_COLORS),
+// when it sets one.
+std::optional<QColor> trayForeground();
+
+// The average colour of the screen in a ring two pixels wide around `icon` (global
+// coordinates): the tray behind the icon, without the icon's own drawing.
+std::optional<QColor> colourAround(const QRect &icon);
 
 } // namespace X11Desktop

@@ -80,21 +80,34 @@ private Q_SLOTS:
         QVERIFY(MarkPath::path(QRectF(0, 0, 20, 20), 0).isEmpty());
     }
 
-    void trayColourFollowsThePanel_data()
+    void trayMarkFollowsTheTray_data()
     {
+        using Colour = std::optional<QColor>;
+        QTest::addColumn<Colour>("foreground");
+        QTest::addColumn<Colour>("background");
         QTest::addColumn<QColor>("window");
         QTest::addColumn<QColor>("mark");
-        QTest::newRow("light") << QColor(0xef, 0xef, 0xef) << QColor(Qt::black);
-        QTest::newRow("dark") << QColor(0x2a, 0x2a, 0x2e) << QColor(Qt::white);
+        const QColor lightWindow(0xef, 0xef, 0xef);
+        const QColor darkWindow(0x2a, 0x2a, 0x2e);
+        QTest::newRow("dark tray, light appearance")
+            << Colour() << Colour(QColor(31, 31, 31)) << lightWindow << QColor(Qt::white);
+        QTest::newRow("light tray, dark appearance")
+            << Colour() << Colour(QColor(0xd6, 0xd6, 0xd6)) << darkWindow << QColor(Qt::black);
+        QTest::newRow("the tray's own colour wins") << Colour(QColor(0xee, 0xcc, 0x00)) << Colour(QColor(31, 31, 31))
+                                                    << lightWindow << QColor(0xee, 0xcc, 0x00);
+        QTest::newRow("nothing known: the palette, light") << Colour() << Colour() << lightWindow << QColor(Qt::black);
+        QTest::newRow("nothing known: the palette, dark") << Colour() << Colour() << darkWindow << QColor(Qt::white);
     }
 
-    void trayColourFollowsThePanel()
+    void trayMarkFollowsTheTray()
     {
+        QFETCH(std::optional<QColor>, foreground);
+        QFETCH(std::optional<QColor>, background);
         QFETCH(QColor, window);
         QFETCH(QColor, mark);
         QPalette palette;
         palette.setColor(QPalette::Window, window);
-        QCOMPARE(TrayIconImage::markColour(palette), mark);
+        QCOMPARE(TrayIconImage::markColour(foreground, background, palette), mark);
     }
 
     void trayImageAtBothScales()
@@ -121,9 +134,7 @@ private Q_SLOTS:
 
     void trayIconCarriesBothRenditions()
     {
-        QPalette palette;
-        palette.setColor(QPalette::Window, Qt::white);
-        const QIcon icon = TrayIconImage::icon(palette);
+        const QIcon icon = TrayIconImage::icon(Qt::black);
         QCOMPARE(icon.availableSizes().size(), 2);
     }
 };
