@@ -1,5 +1,6 @@
 // Cost of the todo list's main-thread work with a few hundred todos: building the rows, the
 // redraw after one todo changes, a new todo on top, a selection step and a drag step.
+#include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/ConfettiLayer.h"
@@ -60,7 +61,8 @@ int main(int argc, char **argv)
     auto *layout = new QVBoxLayout(&root);
     QElapsedTimer build;
     build.start();
-    auto *list = new TodoListView(*store, state, Density::Compact, &root);
+    SoundBank sounds;
+    auto *list = new TodoListView(*store, state, sounds, Density::Compact, &root);
     layout->addWidget(list);
     new ConfettiLayer(&root);
     list->setMaxHeight(340);

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-// Counts the feedback sounds played while it lives.
+// A sound bank whose sounds are only written down, by name ("done", "pop", "focus-complete").
 class SoundLog final
 {
 public:
@@ -18,6 +18,7 @@ public:
                 path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0), m_played);
         })
     {
+        // The clipboard's clearing still plays through the global accessor.
         Sounds::useBank(&m_bank);
     }
     ~SoundLog() { Sounds::useBank(nullptr); }

@@ -12,7 +12,6 @@
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Sound/SoundBank.h"
-#include "Services/Sound/Sounds.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Updates/Updater.h"
 
@@ -61,9 +60,7 @@ struct TabFixture
         QObject::connect(&surface, &Surface::expandRequested, &surface, [this] { ++expands; });
         QObject::connect(&surface, &Surface::settingsRequested, &surface,
             [this](SettingsPane pane) { settingsOpened.append(pane); });
-        Sounds::useBank(&bank);
     }
-    ~TabFixture() { Sounds::useBank(nullptr); }
 
     Environment environment()
     {

@@ -24,6 +24,7 @@ struct TodoListFixture
 
     QTemporaryDir dir;
     FixedClock clock { QDateTime(friday, QTime(9, 0)) };
+    SoundLog sounds;
     std::unique_ptr<TodoStore> store;
     std::unique_ptr<TodosTabState> state;
     std::unique_ptr<QWidget> root;
@@ -45,7 +46,7 @@ struct TodoListFixture
         input = new QLineEdit(root.get());
         layout->addWidget(input);
         QObject::connect(state.get(), &TodosTabState::inputFocusRequested, input, [this] { input->setFocus(); });
-        list = new TodoListView(*store, *state, density, root.get());
+        list = new TodoListView(*store, *state, sounds.bank(), density, root.get());
         layout->addWidget(list);
         layout->addStretch();
         confetti = new ConfettiLayer(root.get());

@@ -70,7 +70,7 @@ TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &
 {
     m_density = density;
     m_content = new TabContent(m_surface, parent);
-    m_todosTab = new TodosTab(*m_environment.todos, *m_state, density, metrics);
+    m_todosTab = new TodosTab(*m_environment.todos, *m_state, *m_environment.sounds, density, metrics);
     return m_content;
 }
 
@@ -91,7 +91,7 @@ void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusG
 {
     m_statusGivesWay = statusGivesWay;
     m_status = new FooterStatus(*m_state, statusSize, footer);
-    m_clearAll = new ClearAllButton(*m_environment.todos, *m_state, footer);
+    m_clearAll = new ClearAllButton(*m_environment.todos, *m_state, *m_environment.sounds, footer);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(m_state, signal, this, &SurfaceFrame::refreshFooter);
     if (statusGivesWay)

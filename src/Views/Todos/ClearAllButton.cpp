@@ -4,7 +4,7 @@
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/MotionPreference.h"
-#include "Services/Sound/Sounds.h"
+#include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 
@@ -18,9 +18,10 @@ constexpr int wrappedLineSpacing = 6;
 
 } // namespace
 
-ClearAllButton::ClearAllButton(TodoStore &store, TodosTabState &state, QWidget *parent)
+ClearAllButton::ClearAllButton(TodoStore &store, TodosTabState &state, SoundBank &sounds, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
+    , m_sounds(sounds)
     , m_state(state)
     , m_ask(new TintedButton(QStringLiteral("Clear all"), { TintedButtonStyle::Plain, 24, 12 }, this))
     , m_confirmation(new QWidget(this))
@@ -126,6 +127,6 @@ void ClearAllButton::clear()
     for (const Todo &todo : m_state.shownTodos())
         ids.append(todo.id);
     m_store.remove(ids);
-    Sounds::playPop();
+    m_sounds.play(SoundBank::Sound::Pop);
     m_state.setConfirmingClear(false);
 }

@@ -5,6 +5,7 @@
 class QGridLayout;
 class TabFade;
 class TintedButton;
+class SoundBank;
 class TodoStore;
 class TodosTabState;
 class ToneLabel;
@@ -21,7 +22,7 @@ class ClearAllButton final : public QWidget
     Q_OBJECT
 
 public:
-    ClearAllButton(TodoStore &store, TodosTabState &state, QWidget *parent = nullptr);
+    ClearAllButton(TodoStore &store, TodosTabState &state, SoundBank &sounds, QWidget *parent = nullptr);
 
     // The width the control may take in its footer, and where a question on a line of its own
     // is aligned.
@@ -43,6 +44,7 @@ private:
     void clear();
 
     TodoStore &m_store;
+    SoundBank &m_sounds;
     TodosTabState &m_state;
     TintedButton *m_ask;
     QWidget *m_confirmation;

@@ -3,7 +3,7 @@
 #include "Components/Controls/KeyMonitor.h"
 #include "Models/Todos/Days.h"
 #include "Services/Shell/Surface.h"
-#include "Services/Sound/Sounds.h"
+#include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/ConfettiLayer.h"
@@ -34,9 +34,10 @@ const QString slideName = QStringLiteral("vemraSlide");
 
 } // namespace
 
-TodoListView::TodoListView(TodoStore &store, TodosTabState &state, Density density, QWidget *parent)
+TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, QWidget *parent)
     : QWidget(parent)
     , m_store(store)
+    , m_sounds(sounds)
     , m_state(state)
     , m_density(density)
     , m_today(state.today())
@@ -427,7 +428,7 @@ void TodoListView::toggle(const QUuid &id)
     const std::optional<Todo> todo = m_store.todo(id);
     if (todo && todo->isCompleted) {
         ConfettiLayer::throwFrom(this, id);
-        Sounds::playDone();
+        m_sounds.play(SoundBank::Sound::Done);
     }
 }
 
@@ -483,7 +484,7 @@ void TodoListView::deleteTodo(const QUuid &id)
             m_state.setSelection(remaining.at(qMin(qMax<qsizetype>(index, 0), remaining.size() - 1)).id);
     }
     m_store.remove(id);
-    Sounds::playPop();
+    m_sounds.play(SoundBank::Sound::Pop);
 }
 
 void TodoListView::schedule(const QUuid &id, const std::optional<QDate> &day)

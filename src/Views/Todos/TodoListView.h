@@ -17,6 +17,7 @@ class QVariantAnimation;
 class Surface;
 class TodoRow;
 class TodoSectionHeading;
+class SoundBank;
 class TodoStore;
 class TodosTabState;
 
@@ -37,7 +38,7 @@ public:
     // The least height a list with a height limit keeps when its surface has to be shorter.
     static constexpr int minimumSqueezedHeight = 88;
 
-    TodoListView(TodoStore &store, TodosTabState &state, Density density, QWidget *parent = nullptr);
+    TodoListView(TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, QWidget *parent = nullptr);
     ~TodoListView() override;
 
     // Hiding the surface ends an edit (keeping the draft), the selection and a drag.
@@ -108,6 +109,7 @@ private:
     int viewportWidth() const;
 
     TodoStore &m_store;
+    SoundBank &m_sounds;
     TodosTabState &m_state;
     Density m_density;
     QDate m_today;

@@ -28,7 +28,8 @@ QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
 
 } // namespace
 
-TodosTab::TodosTab(TodoStore &store, TodosTabState &state, Density density, const Metrics &metrics, QWidget *parent)
+TodosTab::TodosTab(
+    TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_density(density)
@@ -38,7 +39,7 @@ TodosTab::TodosTab(TodoStore &store, TodosTabState &state, Density density, cons
     , m_calendar(new CalendarPanel(state, density))
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
-    , m_list(new TodoListView(store, state, density))
+    , m_list(new TodoListView(store, state, sounds, density))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);

@@ -9,6 +9,7 @@
 
 class CalendarPanel;
 class EmptyState;
+class SoundBank;
 class Surface;
 class TabFade;
 class TodoInput;
@@ -37,8 +38,8 @@ public:
         std::optional<int> emptyStateHeight;
     };
 
-    TodosTab(
-        TodoStore &store, TodosTabState &state, Density density, const Metrics &metrics, QWidget *parent = nullptr);
+    TodosTab(TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics,
+        QWidget *parent = nullptr);
 
     // The list follows the surface (hiding it ends an edit and the selection).
     void follow(Surface *surface);

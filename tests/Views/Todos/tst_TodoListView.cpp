@@ -144,8 +144,8 @@ private Q_SLOTS:
 
     void spaceCompletesWithConfettiAndSoundReopeningWithNeither()
     {
-        SoundLog sounds;
         TodoListFixture f;
+        SoundLog &sounds = f.sounds;
         const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
         QVERIFY(f.show());
         f.state->setSelection(todos.at(1).id);
@@ -170,8 +170,8 @@ private Q_SLOTS:
 
     void reduceMotionThrowsNoConfettiButStillSounds()
     {
-        SoundLog sounds;
         TodoListFixture f;
+        SoundLog &sounds = f.sounds;
         f.reduceMotion = true;
         const Todo todo = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
@@ -212,8 +212,8 @@ private Q_SLOTS:
         QFETCH(QString, deleted);
         QFETCH(QString, selectedAfter);
 
-        SoundLog sounds;
         TodoListFixture f;
+        SoundLog &sounds = f.sounds;
         const QList<Todo> todos = f.add(titles);
         QVERIFY(f.show());
         const auto idOf = [&](const QString &title) {

@@ -265,7 +265,7 @@ private Q_SLOTS:
         f->add(u"done tomorrow"_s, friday.addDays(1), true);
         f->add(u"today"_s);
         state->setDay(friday.addDays(1));
-        auto *clear = new ClearAllButton(*f->store, *state);
+        auto *clear = new ClearAllButton(*f->store, *state, f->bank);
         Host host(clear);
         QCOMPARE(clear->askButton()->toolTip(), u"Remove every todo tomorrow"_s);
 
@@ -308,7 +308,7 @@ private Q_SLOTS:
         QFETCH(QString, question);
         if (offset >= 0)
             state->setDay(friday.addDays(offset));
-        ClearAllButton clear(*f->store, *state);
+        ClearAllButton clear(*f->store, *state, f->bank);
         QCOMPARE(clear.askButton()->toolTip(), help);
         QCOMPARE(clear.question(), question);
     }
