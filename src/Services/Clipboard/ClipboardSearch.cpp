@@ -18,10 +18,9 @@ constexpr qint64 splitRows = 8192;
 // The scan is bound by memory and SQLite's work per row; more spans than this gain little.
 constexpr int maximumSpans = 8;
 // Each reader's page cache, in KiB: a scan reads every row once, so a cache would not be hit,
-// and a small one keeps memory flat however large the history grows. The file is mapped
-// instead, which spares copying every page.
+// and a small one keeps memory flat however large the history grows. (Mapping the file would
+// scan faster, but every page read would then count as the process's own memory.)
 constexpr int readerCacheKiB = 128;
-constexpr qint64 readerMapBytes = qint64(1) << 40;
 
 // How common a byte is in folded text, roughly: blanks and frequent letters high, everything
 // else low.
@@ -139,8 +138,8 @@ public:
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK)
             return false;
-        const QByteArray pragmas = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -"
-            + QByteArray::number(readerCacheKiB) + "; PRAGMA mmap_size = " + QByteArray::number(readerMapBytes);
+        const QByteArray pragmas
+            = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
         return sqlite3_exec(m_handle, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK && install(m_handle);
     }
 
