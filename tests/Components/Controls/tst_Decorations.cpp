@@ -87,31 +87,6 @@ private Q_SLOTS:
         write(QStringLiteral("gtk-4.0"), "[Settings]\ngtk-theme-name=Adwaita\n");
         QVERIFY(MotionPreference::reducesMotion()); // the older file still says so
     }
-
-    void badgeScreenshot()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        QWidget sheet;
-        auto *row = new QHBoxLayout(&sheet);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(0);
-        for (bool dark : { false, true }) {
-            auto *cell = new QWidget;
-            cell->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
-            cell->setAutoFillBackground(true);
-            auto *line = new QHBoxLayout(cell);
-            line->setContentsMargins(12, 12, 12, 12);
-            line->setSpacing(12);
-            for (qreal size : { 28.0, 40.0, 96.0 }) {
-                auto *badge = new VemraBadge(size);
-                QCOMPARE(badge->size(), QSize(int(size), int(size)));
-                line->addWidget(badge, 0, Qt::AlignVCenter);
-            }
-            row->addWidget(cell);
-        }
-        sheet.show();
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("badge"))));
-    }
 };
 
 QTEST_MAIN(TestDecorations)

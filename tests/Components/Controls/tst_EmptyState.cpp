@@ -37,29 +37,6 @@ private Q_SLOTS:
         QTEST(state.headline(), "headline");
         QCOMPARE(state.hint(), QStringLiteral("Add a todo above."));
     }
-
-    void screenshot()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        QWidget sheet;
-        auto *row = new QHBoxLayout(&sheet);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(0);
-        const QDate today(2026, 12, 6);
-        for (bool dark : { false, true }) {
-            for (Density density : { Density::Compact, Density::Regular }) {
-                auto *state = new EmptyState(density);
-                state->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
-                state->setAutoFillBackground(true);
-                state->setFixedSize(220, 120);
-                if (density == Density::Regular)
-                    state->setDay(today.addDays(2), today);
-                row->addWidget(state);
-            }
-        }
-        sheet.show();
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("empty-state"))));
-    }
 };
 
 QTEST_MAIN(TestEmptyState)

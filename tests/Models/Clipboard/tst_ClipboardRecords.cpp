@@ -44,20 +44,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("kind");
-        for (const char *word : { "link", "links", "url", "urls", "Links", "URLS" })
-            QTest::newRow(word) << QString::fromLatin1(word) << "url";
-        QTest::newRow("images") << "images"
-                                << "image";
-        QTest::newRow("Texts") << "Texts"
-                               << "text";
-        QTest::newRow("files") << "files"
-                               << "file";
-        QTest::newRow("s") << "s"
-                           << "";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("photo") << "photo"
-                               << "";
+        const QList<std::pair<const char *, const char *>> rows { { "link", "url" }, { "links", "url" },
+            { "url", "url" }, { "urls", "url" }, { "Links", "url" }, { "URLS", "url" }, { "images", "image" },
+            { "Texts", "text" }, { "files", "file" }, { "s", "" }, { "", "" }, { "photo", "" } };
+        for (const auto &[word, kind] : rows)
+            QTest::newRow(word) << QString::fromLatin1(word) << QString::fromLatin1(kind);
     }
 
     void kindSearchWords()

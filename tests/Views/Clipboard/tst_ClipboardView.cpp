@@ -75,8 +75,6 @@ private Q_SLOTS:
     void previewShowsFactsAndOnlyAcceptedLinks();
     void clearMenuAsksBeforeDeleting();
     void noticeFollowsTheSwitches();
-    void screenshotsOfThePanel_data();
-    void screenshotsOfThePanel();
     void screenshotsOfTheWindow_data();
     void screenshotsOfTheWindow();
 };
@@ -247,37 +245,6 @@ void tst_ClipboardView::noticeFollowsTheSwitches()
     QTest::mouseClick(notice->buttons().first(), Qt::LeftButton);
     QVERIFY(tab.preferences.monitorsClipboard());
     QCOMPARE(notice->titleLabel()->text(), QStringLiteral("Clipboard history paused"));
-}
-
-void tst_ClipboardView::screenshotsOfThePanel_data()
-{
-    QTest::addColumn<bool>("dark");
-    QTest::newRow("light") << false;
-    QTest::newRow("dark") << true;
-}
-
-void tst_ClipboardView::screenshotsOfThePanel()
-{
-    VEMRA_SCREENSHOTS_ONLY();
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QFETCH(bool, dark);
-    QApplication::setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
-    ClipboardViewFixture tab(Density::Compact);
-    fill(tab);
-    ClipboardView &view = tab.view();
-    view.setFixedWidth(380);
-    view.state().setSelection(view.state().list().item(1).id);
-    settle(view);
-    const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
-    QVERIFY(!Screenshots::save(&view, QStringLiteral("clipboard-panel") + suffix).isEmpty());
-
-    view.state().preview(view.state().list().item(2));
-    settle(view);
-    Screenshots::save(&view, QStringLiteral("clipboard-panel-image-preview") + suffix);
-    view.state().closePreview();
-    view.state().beginClearing(ClearRequest::of(ClipboardPeriod::Today));
-    settle(view);
-    Screenshots::save(&view, QStringLiteral("clipboard-panel-clear") + suffix);
 }
 
 void tst_ClipboardView::screenshotsOfTheWindow_data()

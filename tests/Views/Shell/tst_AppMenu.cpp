@@ -150,30 +150,6 @@ private Q_SLOTS:
         panel.menu.show();
         QVERIFY(!panel.menu.isGearHighlighted());
     }
-
-    void screenshot()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        Panel panel;
-        panel.offerUpdate(QStringLiteral("2.1"));
-        QWidget sheet;
-        auto *row = new QHBoxLayout(&sheet);
-        row->setContentsMargins(12, 12, 12, 12);
-        Panel plain;
-        plain.menu.setParent(&sheet);
-        panel.menu.setParent(&sheet);
-        row->addWidget(&plain.menu);
-        row->addWidget(&panel.menu);
-        sheet.setAutoFillBackground(true);
-        sheet.show();
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("app-menu-gear"))));
-        plain.menu.setParent(nullptr);
-        panel.menu.setParent(nullptr);
-
-        panel.menu.rebuildMenu();
-        panel.menu.menu()->adjustSize();
-        QVERIFY(QFileInfo::exists(Screenshots::save(panel.menu.menu(), QStringLiteral("app-menu"))));
-    }
 };
 
 QTEST_MAIN(TestAppMenu)

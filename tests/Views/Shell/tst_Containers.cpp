@@ -442,51 +442,6 @@ private Q_SLOTS:
         QCOMPARE(expanded->column()->width(), ExpandedWindow::maxColumnWidth);
         QCOMPARE(expanded->column()->geometry().center().x(), expanded->rect().center().x());
     }
-
-    void screenshots()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        f->add(u"Water the plants"_s);
-        f->add(u"Send the invoice to Maria"_s, std::nullopt, true);
-        f->add(u"Book the dentist"_s, friday.addDays(1));
-        f->add(u"Pack for the weekend trip, including the charger and the rain jacket"_s, friday.addDays(2));
-        f->add(u"Renew the library card"_s);
-
-        auto panel = popover();
-        showActive(panel.get());
-        // As the panel's host does: follow the content's height once the rows are laid out.
-        const auto fit = [&panel] {
-            QTest::qWait(250); // fades and outlines settle, for the picture only
-            for (int pass = 0; pass < 3; ++pass) {
-                QCoreApplication::processEvents();
-                panel->resize(panel->sizeHint());
-            }
-        };
-        fit();
-        Screenshots::save(panel.get(), u"popover-todos"_s);
-        panel->todosState()->setShowsCalendar(true);
-        fit();
-        Screenshots::save(panel.get(), u"popover-calendar"_s);
-        panel->todosState()->setConfirmingClear(true);
-        fit();
-        Screenshots::save(panel.get(), u"popover-confirming"_s);
-
-        auto expanded = window();
-        showActive(expanded.get());
-        QTest::qWait(250);
-        Screenshots::save(expanded.get(), u"window-todos"_s);
-        expanded->todosState()->setShowsCalendar(true);
-        expanded->todosState()->setDay(friday.addDays(1));
-        QTest::qWait(300);
-        Screenshots::save(expanded.get(), u"window-calendar"_s);
-
-        QApplication::setPalette(Screenshots::darkPalette());
-        panel->todosState()->setConfirmingClear(false);
-        panel->todosState()->setShowsCalendar(false);
-        fit();
-        Screenshots::save(panel.get(), u"popover-todos-dark"_s);
-        QApplication::setPalette(Screenshots::lightPalette());
-    }
 };
 
 QTEST_MAIN(TestContainers)

@@ -147,40 +147,6 @@ private Q_SLOTS:
         QCOMPARE(picker.segment(VemraTab::Focus)->toolTip(), QStringLiteral("Focus (Ctrl+3)"));
         QCOMPARE(picker.accessibleName(), QStringLiteral("Section"));
     }
-
-    void screenshot()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        QWidget sheet;
-        auto *column = new QVBoxLayout(&sheet);
-        column->setContentsMargins(0, 0, 0, 0);
-        column->setSpacing(0);
-        for (bool dark : { false, true }) {
-            for (Density density : { Density::Compact, Density::Regular }) {
-                auto *cell = new QWidget;
-                cell->setPalette(dark ? Screenshots::darkPalette() : Screenshots::lightPalette());
-                cell->setAutoFillBackground(true);
-                auto *line = new QVBoxLayout(cell);
-                line->setContentsMargins(14, 10, 14, 10);
-                auto *picker = new SectionPicker(density);
-                picker->setSelection(density == Density::Compact ? VemraTab::Todos : VemraTab::Clipboard);
-                picker->setSessionActive(true);
-                line->addWidget(picker);
-                column->addWidget(cell);
-            }
-        }
-        sheet.resize(380, sheet.sizeHint().height());
-        sheet.show();
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sheet, QStringLiteral("section-picker"))));
-
-        // Half-way through a switch from the first tab to the third.
-        SectionPicker sliding(Density::Regular);
-        sliding.resize(360, sliding.sizeHint().height());
-        sliding.show();
-        sliding.setSelection(VemraTab::Focus);
-        QTest::qWait(60);
-        QVERIFY(QFileInfo::exists(Screenshots::save(&sliding, QStringLiteral("section-picker-sliding"))));
-    }
 };
 
 QTEST_MAIN(TestSectionPicker)

@@ -134,27 +134,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(s.layer->bursts().isEmpty(), 3000);
         QVERIFY(s.layer->isHidden());
     }
-
-    void screenshotMidFlight()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        Surface s;
-        s.root.setPalette(Screenshots::lightPalette());
-        s.root.setAutoFillBackground(true);
-        QRandomGenerator random(3);
-        s.layer->setRandomGenerator(&random);
-        s.layer->throwConfetti(s.id);
-        s.now += 350;
-        const QString path = Screenshots::save(&s.root, u"confetti-midflight"_s);
-        QImage image(path);
-        QVERIFY(!image.isNull());
-        // Pieces are drawn above their source.
-        int coloured = 0;
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < image.width(); ++x)
-                coloured += image.pixelColor(x, y).saturation() > 80 ? 1 : 0;
-        QVERIFY(coloured > 50);
-    }
 };
 
 QTEST_MAIN(TestConfetti)

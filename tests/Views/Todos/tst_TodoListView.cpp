@@ -576,52 +576,6 @@ private Q_SLOTS:
         f.state->setSelection(f.list->rows().last().id);
         QTRY_VERIFY(f.list->scrollArea()->verticalScrollBar()->value() > 0);
     }
-
-    void screenshots()
-    {
-        VEMRA_SCREENSHOTS_ONLY();
-        TodoListFixture f;
-        const QList<Todo> todos = f.add({ u"Reply to the landlord about the heating"_s, u"Buy oat milk"_s,
-            u"Book flights for the spring trip, compare the morning and the evening departures before Friday"_s });
-        f.store->toggle(todos.at(1).id);
-        const Todo overdue = *f.store->add(u"Return library books"_s, friday.addDays(-1));
-        f.add({ u"Dentist at 10:30"_s, u"Call Mum"_s }, friday.addDays(1));
-        f.add({ u"Quarterly report"_s }, friday.addDays(9));
-        QVERIFY(f.show());
-        f.state->setSelection(todos.at(0).id);
-        QTest::qWait(200);
-        Screenshots::save(f.root.get(), u"todolist-sections"_s);
-
-        f.list->beginEditing(todos.at(0).id);
-        QTest::qWait(50);
-        Screenshots::save(f.root.get(), u"todolist-editing"_s);
-        f.list->finishEditing(false, true);
-
-        // The first row lifted half-way past the second.
-        f.list->dragRow(
-            overdue.id, f.list->rowFrame(todos.at(0).id).center().y() - f.list->rowFrame(overdue.id).center().y() + 4);
-        QTest::qWait(300);
-        Screenshots::save(f.root.get(), u"todolist-dragging"_s);
-        f.list->dropRow();
-        QTest::qWait(300);
-
-        // Confetti a third of a second after a completion.
-        qint64 now = 0;
-        f.confetti->setClock([&now] { return now; });
-        QRandomGenerator random(7);
-        f.confetti->setRandomGenerator(&random);
-        f.list->toggle(todos.at(2).id);
-        now = 330;
-        QTest::qWait(350);
-        Screenshots::save(f.root.get(), u"todolist-confetti"_s);
-
-        TodoListFixture regular(Density::Regular);
-        regular.add({ u"Plan the week"_s, u"Water the plants"_s });
-        regular.add({ u"Team lunch"_s }, friday.addDays(2));
-        QVERIFY(regular.show());
-        QTest::qWait(100);
-        Screenshots::save(regular.root.get(), u"todolist-regular"_s);
-    }
 };
 
 QTEST_MAIN(TestTodoListView)

@@ -18,15 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QPalette lightPalette()
-{
-    QPalette p = QStyleFactory::create(u"Fusion"_s)->standardPalette();
-    p.setColor(QPalette::Window, QColor(246, 246, 246));
-    p.setColor(QPalette::WindowText, QColor(0, 0, 0, 217));
-    p.setColor(QPalette::Highlight, QColor(0, 122, 255));
-    return p;
-}
-
 // Keeps a rendering under the build folder for review by eye.
 void keep(QWidget *widget, const QString &name)
 {
@@ -56,7 +47,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         Symbols::useIconTheme();
-        QApplication::setPalette(lightPalette());
+        QApplication::setPalette(Screenshots::lightPalette());
     }
 
     void checkboxReportsClicksButKeepsItsState()
@@ -90,7 +81,7 @@ private Q_SLOTS:
         TodoCheckbox open(18);
         TodoCheckbox done(18);
         done.setChecked(true); // not on screen yet: drawn checked at once
-        const QColor accent = lightPalette().color(QPalette::Highlight);
+        const QColor accent = Screenshots::lightPalette().color(QPalette::Highlight);
         const QImage openImage = open.grab().toImage();
         const QImage doneImage = done.grab().toImage();
         keep(&done, u"TodoCheckbox-checked"_s);
