@@ -245,9 +245,19 @@ void AppDelegate::setUpTrayIcon()
     connect(m_environment.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
     connect(m_environment.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
     m_environment.tray->setVisible(true);
-    // The tray shows what lies behind the icon only once it has taken the icon in.
-    for (const int ms : { 1000, 4000 })
-        QTimer::singleShot(ms, this, &AppDelegate::refreshStatusIcon);
+    // The tray shows what lies behind the icon only once it has taken the icon in: look again
+    // shortly until it does (for five seconds at most).
+    auto *settle = new QTimer(this);
+    settle->setInterval(200);
+    connect(settle, &QTimer::timeout, this, [this, settle, tries = 0]() mutable {
+        refreshStatusIcon();
+        const TrayHost &tray = *m_environment.tray;
+        if (++tries >= 25 || tray.foreground() || tray.background()) {
+            settle->stop();
+            settle->deleteLater();
+        }
+    });
+    settle->start();
 }
 
 QColor AppDelegate::trayMarkColour() const

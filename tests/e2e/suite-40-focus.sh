@@ -63,7 +63,10 @@ else
     start_vemra
     check "focus: the panel opens on the todos tab without a session" wait_until 15 panel_on_tab todos
     check "focus: the tray icon is there" wait_until 10 tray_icon_window
-    tray_pixels "$W/mark.png"
+    # The mark takes the tray's colour once the tray has taken the icon in: the same pixels
+    # twice, half a second apart, are the settled mark.
+    mark_settled() { tray_pixels "$W/mark.png" && sleep 0.5 && tray_pixels "$W/again.png" && ! differs "$W/mark.png" "$W/again.png"; }
+    wait_until 5 mark_settled
     xdotool key Escape
     wait_until 5 panel_hidden
     xdotool key super+shift+f
