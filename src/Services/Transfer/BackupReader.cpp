@@ -113,7 +113,7 @@ private:
 
 enum class ValueType { String, Integer, Boolean, Date, Uuid, Bytes, Metadata, TodoList, EntryList };
 
-struct FieldSpec
+struct FieldRule
 {
     const char *name;
     ValueType type;
@@ -122,14 +122,14 @@ struct FieldSpec
 
 // The records' fields in declaration order: the order in which a damaged file's first fault
 // is looked for.
-constexpr std::array<FieldSpec, 5> topFields { {
+constexpr std::array<FieldRule, 5> topFields { {
     { "app", ValueType::String, false },
     { "version", ValueType::Integer, true },
     { "exportedAt", ValueType::Date, false },
     { "todos", ValueType::TodoList, false },
     { "clipboard", ValueType::EntryList, false },
 } };
-constexpr std::array<FieldSpec, 8> todoFields { {
+constexpr std::array<FieldRule, 8> todoFields { {
     { "id", ValueType::Uuid, true },
     { "title", ValueType::String, true },
     { "isCompleted", ValueType::Boolean, true },
@@ -139,7 +139,7 @@ constexpr std::array<FieldSpec, 8> todoFields { {
     { "day", ValueType::String, false },
     { "sortOrder", ValueType::Integer, false },
 } };
-constexpr std::array<FieldSpec, 9> entryFields { {
+constexpr std::array<FieldRule, 9> entryFields { {
     { "id", ValueType::Uuid, true },
     { "type", ValueType::String, true },
     { "content", ValueType::String, true },
@@ -150,7 +150,7 @@ constexpr std::array<FieldSpec, 9> entryFields { {
     { "metadata", ValueType::Metadata, false },
     { "imageData", ValueType::Bytes, false },
 } };
-constexpr std::array<FieldSpec, 5> metadataFields { {
+constexpr std::array<FieldRule, 5> metadataFields { {
     { "sourceApp", ValueType::String, false },
     { "sourceBundleID", ValueType::String, false },
     { "pixelWidth", ValueType::Integer, false },
@@ -160,7 +160,7 @@ constexpr std::array<FieldSpec, 5> metadataFields { {
 
 enum class Shape { Top, TodoList, EntryList, Todo, Entry, Metadata, Skip };
 
-std::span<const FieldSpec> fieldsOf(Shape shape)
+std::span<const FieldRule> fieldsOf(Shape shape)
 {
     switch (shape) {
     case Shape::Top:
@@ -305,7 +305,7 @@ private:
     }
     bool close();
     bool value(const Token &token);
-    void field(const FieldSpec &spec, const Token &token);
+    void field(const FieldRule &rule, const Token &token);
     template <typename T> void store(T value);
     void push(Shape shape) { m_stack.push_back(Frame { shape }); }
     void mismatch(const Token &token)
@@ -337,7 +337,7 @@ bool Decoder::Key(const char *text, rapidjson::SizeType length, bool)
     if (frame.shape == Shape::Skip)
         return true;
     const std::string_view key(text, length);
-    const std::span<const FieldSpec> fields = fieldsOf(frame.shape);
+    const std::span<const FieldRule> fields = fieldsOf(frame.shape);
     frame.field = -1;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (key != fields[i].name)
@@ -397,14 +397,14 @@ bool Decoder::value(const Token &token)
     return true;
 }
 
-void Decoder::field(const FieldSpec &spec, const Token &token)
+void Decoder::field(const FieldRule &rule, const Token &token)
 {
     if (token.type == Token::Null) {
-        if (spec.required)
+        if (rule.required)
             fail(FailureKind::ValueNotFound);
         return;
     }
-    switch (spec.type) {
+    switch (rule.type) {
     case ValueType::String:
         if (token.type != Token::String)
             return mismatch(token);
@@ -453,7 +453,7 @@ void Decoder::field(const FieldSpec &spec, const Token &token)
     case ValueType::EntryList:
         if (token.type != Token::Array)
             return mismatch(token);
-        return push(spec.type == ValueType::TodoList ? Shape::TodoList : Shape::EntryList);
+        return push(rule.type == ValueType::TodoList ? Shape::TodoList : Shape::EntryList);
     }
 }
 
@@ -532,7 +532,7 @@ bool Decoder::close()
             m_stack.pop_back();
         return true;
     }
-    const std::span<const FieldSpec> fields = fieldsOf(frame.shape);
+    const std::span<const FieldRule> fields = fieldsOf(frame.shape);
     for (size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].required && !(frame.seen & (1u << i))) {
             fail(FailureKind::KeyNotFound, int(i));
