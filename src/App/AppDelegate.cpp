@@ -78,7 +78,7 @@ const QString loadErrorDetail = QStringLiteral(
 AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
     : QObject(parent)
     , m_environment(environment)
-    , m_menuBarSurface(new Surface(this))
+    , m_panelSurface(new Surface(this))
     , m_windowSurface(new Surface(this))
     , m_settingsSurface(new Surface(this))
 {
@@ -371,26 +371,26 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
 
 void AppDelegate::setUpSurfaces()
 {
-    connect(m_menuBarSurface, &Surface::closeRequested, this, &AppDelegate::closeTrayPanel);
-    connect(m_menuBarSurface, &Surface::expandRequested, this, [this] { showWindow(m_menuBarSurface->tab()); });
-    for (Surface *surface : { m_menuBarSurface, m_windowSurface, m_settingsSurface })
+    connect(m_panelSurface, &Surface::closeRequested, this, &AppDelegate::closeTrayPanel);
+    connect(m_panelSurface, &Surface::expandRequested, this, [this] { showWindow(m_panelSurface->tab()); });
+    for (Surface *surface : { m_panelSurface, m_windowSurface, m_settingsSurface })
         connect(surface, &Surface::settingsRequested, this, &AppDelegate::showSettings);
 }
 
 void AppDelegate::setUpTrayPanel()
 {
-    auto *root = new PanelContent(m_environment, *m_menuBarSurface);
+    auto *root = new PanelContent(m_environment, *m_panelSurface);
     connect(m_environment.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
     connect(root->appMenu(), &AppMenu::quitRequested, this, &AppDelegate::quitRequested);
-    m_menuBarPanel = std::make_unique<TrayPanel>(root);
-    connect(m_menuBarPanel.get(), &TrayPanel::shown, this, [this] {
-        m_menuBarSurface->setVisible(true);
-        m_menuBarSurface->requestInputFocus();
+    m_trayPanel = std::make_unique<TrayPanel>(root);
+    connect(m_trayPanel.get(), &TrayPanel::shown, this, [this] {
+        m_panelSurface->setVisible(true);
+        m_panelSurface->requestInputFocus();
     });
-    connect(m_menuBarPanel.get(), &TrayPanel::closed, this, [this] { m_menuBarSurface->setVisible(false); });
+    connect(m_trayPanel.get(), &TrayPanel::closed, this, [this] { m_panelSurface->setVisible(false); });
     // A moment when the user looks at the tray: a good one to check what the mark sits on.
-    connect(m_menuBarPanel.get(), &TrayPanel::shown, this, &AppDelegate::refreshStatusIcon);
-    QWidget *window = m_menuBarPanel->window();
+    connect(m_trayPanel.get(), &TrayPanel::shown, this, &AppDelegate::refreshStatusIcon);
+    QWidget *window = m_trayPanel->window();
     // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
     // window would make Qt treat both as ambiguous and run neither.
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
@@ -408,10 +408,10 @@ void AppDelegate::tagPanelWindow(QWidget *window)
         if (!handle->handle())
             return;
         WindowTags::setSurface(handle, QStringLiteral("panel"));
-        WindowTags::setTab(handle, VemraTabs::storedValue(m_menuBarSurface->tab()));
+        WindowTags::setTab(handle, VemraTabs::storedValue(m_panelSurface->tab()));
     };
     tag();
-    connect(m_menuBarSurface, &Surface::tabChanged, window, tag);
+    connect(m_panelSurface, &Surface::tabChanged, window, tag);
     // Showing another window while the panel is open (or fading out) makes Qt close the popup,
     // which destroys its native window; the next showing makes a new one, untagged.
     new NativeWindowWatcher(handle, tag);
@@ -419,20 +419,20 @@ void AppDelegate::tagPanelWindow(QWidget *window)
 
 bool AppDelegate::isTrayPanelShown() const
 {
-    return m_menuBarPanel && m_menuBarPanel->isShown();
+    return m_trayPanel && m_trayPanel->isShown();
 }
 
 void AppDelegate::showTrayPanel(VemraTab tab)
 {
-    if (!m_menuBarPanel)
+    if (!m_trayPanel)
         return;
-    m_menuBarSurface->setTab(tab);
-    m_menuBarPanel->show(m_environment.tray);
+    m_panelSurface->setTab(tab);
+    m_trayPanel->show(m_environment.tray);
 }
 
 void AppDelegate::toggleTrayPanel(VemraTab tab)
 {
-    if (isTrayPanelShown() && m_menuBarSurface->tab() == tab)
+    if (isTrayPanelShown() && m_panelSurface->tab() == tab)
         closeTrayPanel();
     else
         showTrayPanel(tab);
@@ -448,8 +448,8 @@ void AppDelegate::toggleTrayPanel()
 
 void AppDelegate::closeTrayPanel()
 {
-    if (m_menuBarPanel)
-        m_menuBarPanel->close();
+    if (m_trayPanel)
+        m_trayPanel->close();
 }
 
 std::unique_ptr<HostWindow> AppDelegate::makeWindow()
@@ -523,8 +523,8 @@ void AppDelegate::showSettings(SettingsPane pane)
 void AppDelegate::newTodo()
 {
     if (isTrayPanelShown()) {
-        m_menuBarSurface->setTab(VemraTab::Todos);
-        m_menuBarSurface->requestInputFocus();
+        m_panelSurface->setTab(VemraTab::Todos);
+        m_panelSurface->requestInputFocus();
         return;
     }
     showWindow(VemraTab::Todos);
@@ -536,7 +536,7 @@ void AppDelegate::checkForUpdates()
     m_updater->checkForUpdates();
 }
 
-void AppDelegate::applicationShouldHandleReopen()
+void AppDelegate::reopen()
 {
     if (m_window && m_window->isVisible())
         showWindow();

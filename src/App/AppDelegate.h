@@ -72,7 +72,7 @@ public:
     void newTodo();
     void checkForUpdates();
     // Another launch of the application asked this one to show itself.
-    void applicationShouldHandleReopen();
+    void reopen();
     void windowClosing(QWidget *closing);
 
     // The single way service failures reach the user. Closes the panel first.
@@ -82,11 +82,11 @@ public:
 
     Preferences &preferences() const { return *m_environment.preferences; }
     LaunchAtLogin &launchAtLogin() const { return *m_environment.launchAtLogin; }
-    Surface &menuBarSurface() const { return *m_menuBarSurface; }
+    Surface &panelSurface() const { return *m_panelSurface; }
     Surface &windowSurface() const { return *m_windowSurface; }
     Surface &settingsSurface() const { return *m_settingsSurface; }
     bool isTrayPanelShown() const;
-    TrayPanel *menuBarPanel() const { return m_menuBarPanel.get(); }
+    TrayPanel *trayPanel() const { return m_trayPanel.get(); }
     HostWindow *window() const { return m_window.get(); }
     SettingsWindowController *settings() const { return m_settings.get(); }
     bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
@@ -127,14 +127,14 @@ private:
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<DataTransfer> m_transfer;
-    std::unique_ptr<TrayPanel> m_menuBarPanel;
+    std::unique_ptr<TrayPanel> m_trayPanel;
     std::unique_ptr<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
     bool m_showsFocusInTray = false;
     // The colour the mark was last drawn in.
     QColor m_trayMark;
-    Surface *m_menuBarSurface = nullptr;
+    Surface *m_panelSurface = nullptr;
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;
     bool m_wasLaunchedAtLogin = false;

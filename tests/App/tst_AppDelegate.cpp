@@ -60,9 +60,9 @@ private Q_SLOTS:
         QCOMPARE(h.tray.toolTip(), QStringLiteral("Vemra"));
         QVERIFY(!h.tray.icon().isNull());
         QCOMPARE(h.panelShown(), !atLogin);
-        QCOMPARE(h.delegate->menuBarSurface().isVisible(), !atLogin);
-        QCOMPARE(h.delegate->menuBarSurface().focusRequest(), atLogin ? 0 : 1);
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->panelSurface().isVisible(), !atLogin);
+        QCOMPARE(h.delegate->panelSurface().focusRequest(), atLogin ? 0 : 1);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Todos);
         QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
         QVERIFY(h.alerts.alerts().isEmpty());
     }
@@ -112,23 +112,23 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.panelShown());
-        QSignalSpy focus(&h.delegate->menuBarSurface(), &Surface::focusRequestChanged);
+        QSignalSpy focus(&h.delegate->panelSurface(), &Surface::focusRequestChanged);
 
         h.delegate->focusHotKeyPressed(); // shown on Todos: switch, stay open
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Focus);
         QCOMPARE(focus.count(), 1);
 
         h.delegate->focusHotKeyPressed(); // same tab again: close
         QVERIFY(!h.panelShown());
-        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+        QVERIFY(!h.delegate->panelSurface().isVisible());
 
         // The registered shortcuts reach the same actions: ⇧⌘T (T is key code 17).
         QVERIFY(h.hotKeys.isRegistered(HotKeys::newTodoId));
         QVERIFY(h.hotKeys.isRegistered(HotKeys::focusId));
         QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Todos);
         QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(!h.panelShown());
         QVERIFY(h.delegate->environment().hotKeys);
@@ -139,10 +139,10 @@ private Q_SLOTS:
         Harness h;
         h.tray.click(); // shown: close
         QVERIFY(!h.panelShown());
-        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
+        h.delegate->panelSurface().setTab(VemraTab::Clipboard);
         h.tray.click(); // hidden: open on the opening tab
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Todos);
 
         h.tray.contextClick(); // the menu, and the panel closes first
         QVERIFY(!h.panelShown());
@@ -177,7 +177,7 @@ private Q_SLOTS:
 
         h.delegate->performStatusMenuAction(StatusMenu::Action::ViewFocus);
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Focus);
 
         h.delegate->performStatusMenuAction(StatusMenu::Action::About);
         QVERIFY(!h.panelShown());
@@ -190,12 +190,12 @@ private Q_SLOTS:
     void newTodoFollowsThePanel()
     {
         Harness h;
-        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
-        const int before = h.delegate->menuBarSurface().focusRequest();
+        h.delegate->panelSurface().setTab(VemraTab::Clipboard);
+        const int before = h.delegate->panelSurface().focusRequest();
         h.delegate->newTodo();
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Todos);
-        QCOMPARE(h.delegate->menuBarSurface().focusRequest(), before + 1);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Todos);
+        QCOMPARE(h.delegate->panelSurface().focusRequest(), before + 1);
         QVERIFY(!h.delegate->window());
 
         h.delegate->closeTrayPanel();
@@ -211,8 +211,8 @@ private Q_SLOTS:
     void windowKeepsItsTabAndClosesThePanel()
     {
         Harness h;
-        h.delegate->menuBarSurface().setTab(VemraTab::Clipboard);
-        h.delegate->menuBarSurface().expand(); // the panel's ⌘O: same tab in the window
+        h.delegate->panelSurface().setTab(VemraTab::Clipboard);
+        h.delegate->panelSurface().expand(); // the panel's ⌘O: same tab in the window
         QVERIFY(!h.panelShown());
         HostWindow *window = h.delegate->window();
         QVERIFY(window && window->isVisible());
@@ -240,7 +240,7 @@ private Q_SLOTS:
 
         // Every surface opens settings.
         for (Surface *surface :
-            { &h.delegate->menuBarSurface(), &h.delegate->windowSurface(), &h.delegate->settingsSurface() }) {
+            { &h.delegate->panelSurface(), &h.delegate->windowSurface(), &h.delegate->settingsSurface() }) {
             surface->openSettings(SettingsPane::Data);
             QCOMPARE(h.delegate->settings()->pane(), SettingsPane::Data);
             h.delegate->settings()->show(SettingsPane::General);
@@ -280,7 +280,7 @@ private Q_SLOTS:
             window->activateWindow();
             return QTest::qWaitForWindowActive(window);
         };
-        QWidget *panel = h.delegate->menuBarPanel()->window();
+        QWidget *panel = h.delegate->trayPanel()->window();
         QVERIFY(activate(panel));
         QTest::keyClick(panel, Qt::Key_Q, Qt::ControlModifier);
         QTest::keyClick(panel, Qt::Key_W, Qt::ControlModifier);
@@ -302,12 +302,12 @@ private Q_SLOTS:
     {
         Harness h;
         h.delegate->closeTrayPanel();
-        h.delegate->applicationShouldHandleReopen();
+        h.delegate->reopen();
         QVERIFY(h.panelShown());
 
         h.delegate->showWindow(VemraTab::Focus);
         const int requests = h.delegate->windowSurface().focusRequest();
-        h.delegate->applicationShouldHandleReopen();
+        h.delegate->reopen();
         QVERIFY(!h.panelShown());
         QCOMPARE(h.delegate->windowSurface().focusRequest(), requests + 1);
         QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Focus);
@@ -383,7 +383,7 @@ private Q_SLOTS:
         QVERIFY(h.panelShown());
         h.workspace.switchDesktop();
         QVERIFY(!h.panelShown());
-        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+        QVERIFY(!h.delegate->panelSurface().isVisible());
     }
 
     void appearanceFollowsThePreference()

@@ -34,7 +34,7 @@ struct Harness : AppHarness
         start();
     }
 
-    PanelContent *popover() const { return delegate->menuBarPanel()->window()->findChild<PanelContent *>(); }
+    PanelContent *popover() const { return delegate->trayPanel()->window()->findChild<PanelContent *>(); }
     ExpandedWindow *expanded() const
     {
         return delegate->window() ? qobject_cast<ExpandedWindow *>(delegate->window()->content()) : nullptr;
@@ -65,7 +65,7 @@ private Q_SLOTS:
         QCOMPARE(reopened->allTodos().first().title, u"Stored at once"_s);
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(!h.delegate->isTrayPanelShown());
-        QVERIFY(!h.delegate->menuBarSurface().isVisible());
+        QVERIFY(!h.delegate->panelSurface().isVisible());
     }
 
     void theWindowTakesTheApplicationsKeyboardCommands()

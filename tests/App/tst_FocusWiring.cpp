@@ -29,7 +29,7 @@ private Q_SLOTS:
         storeRunningSession(h, FocusSilencing::none());
         h.start();
         QVERIFY(h.panelShown());
-        QCOMPARE(h.delegate->menuBarSurface().tab(), VemraTab::Focus);
+        QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Focus);
         QCOMPARE(h.delegate->openingTab(), VemraTab::Focus);
         QCOMPARE(h.tray.toolTip(), u"Vemra, Focus Session, 24 minutes remaining"_s);
         const QList<StatusMenu::Entry> entries = StatusMenu::entries(h.delegate->statusMenuState());

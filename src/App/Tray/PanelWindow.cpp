@@ -26,7 +26,7 @@ PanelWindow::PanelWindow(TrayPanel *owner)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("Vemra"));
-    setObjectName(QStringLiteral("menuBarPanel"));
+    setObjectName(QStringLiteral("trayPanel"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -2,7 +2,7 @@
 
 namespace FocusShortcuts {
 
-QString rawValue(FocusShortcut shortcut)
+QString storedValue(FocusShortcut shortcut)
 {
     switch (shortcut) {
     case FocusShortcut::Status:
@@ -15,10 +15,10 @@ QString rawValue(FocusShortcut shortcut)
     return {};
 }
 
-std::optional<FocusShortcut> fromRawValue(const QString &raw)
+std::optional<FocusShortcut> fromStoredValue(const QString &raw)
 {
     for (FocusShortcut shortcut : all) {
-        if (rawValue(shortcut) == raw)
+        if (storedValue(shortcut) == raw)
             return shortcut;
     }
     return std::nullopt;

@@ -14,9 +14,9 @@ namespace FocusShortcuts {
 inline constexpr std::array<FocusShortcut, 3> all { FocusShortcut::Status, FocusShortcut::On, FocusShortcut::Off };
 
 // The script's exact file name: "Vemra Focus Status", "Vemra Focus On", "Vemra Focus Off".
-QString rawValue(FocusShortcut shortcut);
+QString storedValue(FocusShortcut shortcut);
 // Only an exact file name of the three.
-std::optional<FocusShortcut> fromRawValue(const QString &raw);
+std::optional<FocusShortcut> fromStoredValue(const QString &raw);
 // What the script must do, as the setup guide tells it.
 QString action(FocusShortcut shortcut);
 

@@ -36,7 +36,7 @@ QCoro::Task<FocusSilencerReadiness> ShortcutsFocusSilencer::readiness(bool)
 {
     QStringList names;
     for (FocusShortcut shortcut : FocusShortcuts::all)
-        names << FocusShortcuts::rawValue(shortcut);
+        names << FocusShortcuts::storedValue(shortcut);
     QCoro::Task<std::optional<QStringList>> listing = m_scripts.usable(names, listingTimeout);
     const std::optional<QStringList> usable = co_await listing;
     if (!usable)
@@ -51,7 +51,7 @@ QCoro::Task<FocusSilencerReadiness> ShortcutsFocusSilencer::readiness(bool)
 
 QCoro::Task<Result<std::optional<QString>>> ShortcutsFocusSilencer::currentFocus()
 {
-    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::rawValue(FocusShortcut::Status));
+    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::storedValue(FocusShortcut::Status));
     const Result<QByteArray> output = co_await running;
     if (!output)
         co_return output.error();
@@ -60,7 +60,7 @@ QCoro::Task<Result<std::optional<QString>>> ShortcutsFocusSilencer::currentFocus
 
 QCoro::Task<Status> ShortcutsFocusSilencer::turnOnDoNotDisturb()
 {
-    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::rawValue(FocusShortcut::On));
+    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::storedValue(FocusShortcut::On));
     const Result<QByteArray> output = co_await running;
     if (!output)
         co_return output.error();
@@ -69,7 +69,7 @@ QCoro::Task<Status> ShortcutsFocusSilencer::turnOnDoNotDisturb()
 
 QCoro::Task<Status> ShortcutsFocusSilencer::turnOffDoNotDisturb()
 {
-    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::rawValue(FocusShortcut::Off));
+    QCoro::Task<Result<QByteArray>> running = run(FocusShortcuts::storedValue(FocusShortcut::Off));
     const Result<QByteArray> output = co_await running;
     if (!output)
         co_return output.error();

@@ -38,18 +38,18 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, QWidget *parent)
     : SettingsForm(parent)
     , m_preferences(preferences)
-    , m_clipboard(monitor)
+    , m_monitor(monitor)
     , m_store(store)
     , m_transfer(transfer)
     , m_alerts(alerts)
     , m_clock(clock)
-    , m_monitor(new SettingsSwitch)
+    , m_monitorSwitch(new SettingsSwitch)
     , m_pause(new SettingsSwitch)
     , m_clearMenu(new ClearHistoryMenu(ClearHistoryMenu::Style::Settings))
     , m_export(SettingsForm::button(tr("Export…")))
 {
     SettingsSection *recording = addSection();
-    recording->addRow(new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitor));
+    recording->addRow(new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitorSwitch));
     m_pauseRow = new SettingsRow(tr("Pause Clipboard History"), {}, m_pause);
     recording->addRow(m_pauseRow);
     m_noticeRow = new QWidget;
@@ -85,11 +85,11 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     privacyRow->addLayout(sentences, 1);
     addSection()->addRow(privacy);
 
-    connect(m_monitor, &QAbstractButton::clicked, &m_preferences, &Preferences::setMonitorsClipboard);
+    connect(m_monitorSwitch, &QAbstractButton::clicked, &m_preferences, &Preferences::setMonitorsClipboard);
     connect(m_pause, &QAbstractButton::clicked, &m_preferences, &Preferences::setClipboardPaused);
     connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardSettings::refreshSwitches);
     connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardSettings::refreshSwitches);
-    connect(&m_clipboard, &ClipboardMonitor::accessChanged, this, &ClipboardSettings::refreshSwitches);
+    connect(&m_monitor, &ClipboardMonitor::accessChanged, this, &ClipboardSettings::refreshSwitches);
     connect(m_clearMenu, &ClearHistoryMenu::chosen, this, &ClipboardSettings::clear);
     connect(
         m_export, &QAbstractButton::clicked, this, [this] { m_transfer.exportData(DataTransfer::Scope::Clipboard); });
@@ -143,19 +143,19 @@ void ClipboardSettings::showEvent(QShowEvent *event)
 {
     SettingsForm::showEvent(event);
     // A permission changed meanwhile in the system's settings shows now.
-    m_clipboard.refreshAccess();
+    m_monitor.refreshAccess();
 }
 
 void ClipboardSettings::refreshSwitches()
 {
     const bool monitors = m_preferences.monitorsClipboard();
     const bool paused = m_preferences.isClipboardPaused();
-    m_monitor->setChecked(monitors);
+    m_monitorSwitch->setChecked(monitors);
     m_pause->setChecked(paused);
     m_pause->setEnabled(monitors);
     m_pauseRow->setSubtitle(
         paused ? tr("Clipboard history paused") : tr("Stop recording for now. Your history stays."));
-    m_noticeRow->setVisible(isPermissionNotice(ClipboardNoticeContent::reason(monitors, paused, m_clipboard.access())));
+    m_noticeRow->setVisible(isPermissionNotice(ClipboardNoticeContent::reason(monitors, paused, m_monitor.access())));
 }
 
 void ClipboardSettings::refreshCount()

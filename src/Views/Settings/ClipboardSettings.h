@@ -31,7 +31,7 @@ public:
     // The privacy promise's second sentence, naming the password managers whose copies are skipped.
     static QString passwordManagersSentence();
 
-    SettingsSwitch *monitorSwitch() const { return m_monitor; }
+    SettingsSwitch *monitorSwitch() const { return m_monitorSwitch; }
     SettingsSwitch *pauseSwitch() const { return m_pause; }
     SettingsRow *pauseRow() const { return m_pauseRow; }
     // The row that holds the permission notice; shown only while it has something to say.
@@ -51,12 +51,12 @@ private:
     void refreshCount();
 
     Preferences &m_preferences;
-    ClipboardMonitor &m_clipboard;
+    ClipboardMonitor &m_monitor;
     ClipboardStore &m_store;
     DataTransfer &m_transfer;
     AlertPresenter &m_alerts;
     const Clock &m_clock;
-    SettingsSwitch *m_monitor;
+    SettingsSwitch *m_monitorSwitch;
     SettingsSwitch *m_pause;
     SettingsRow *m_pauseRow = nullptr;
     QWidget *m_noticeRow = nullptr;

@@ -89,7 +89,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
         auto *text = new QLabel(m_guide);
         text->setTextFormat(Qt::RichText);
         text->setText(QStringLiteral("<b>%1</b>: %2")
-                          .arg(FocusShortcuts::rawValue(shortcut).toHtmlEscaped(),
+                          .arg(FocusShortcuts::storedValue(shortcut).toHtmlEscaped(),
                               FocusShortcuts::action(shortcut).toHtmlEscaped()));
         text->setWordWrap(true);
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -43,7 +43,7 @@ private Q_SLOTS:
         QCOMPARE(focus.at(1).at(0).toInt(), 2);
     }
 
-    void tabsAndPanesByRawValue_data()
+    void tabsAndPanesByStoredValue_data()
     {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<bool>("isTab");
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << false << false;
     }
 
-    void tabsAndPanesByRawValue()
+    void tabsAndPanesByStoredValue()
     {
         QFETCH(QString, raw);
         QFETCH(bool, isTab);

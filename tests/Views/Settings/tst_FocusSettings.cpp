@@ -223,7 +223,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(app->scripts.folder()).isDir());
 
         for (FocusShortcut script : FocusShortcuts::all)
-            app->scripts.answers.insert(FocusShortcuts::rawValue(script), {});
+            app->scripts.answers.insert(FocusShortcuts::storedValue(script), {});
         QTest::mouseClick(setup->checkButton(), Qt::LeftButton);
         QTRY_VERIFY(!setup->isChecking());
         QCOMPARE(checks.size(), 2);
