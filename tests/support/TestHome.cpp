@@ -3,6 +3,7 @@
 #include "Platform/DataPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 TestHome::TestHome()
@@ -29,4 +30,14 @@ TestHome::~TestHome()
 QString TestHome::dataFolder() const
 {
     return DataPaths::appFolder();
+}
+
+void TestHome::setReducesMotion(bool reduces)
+{
+    const QString folder
+        = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/gtk-3.0");
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/settings.ini"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(reduces ? "[Settings]\ngtk-enable-animations=false\n" : "[Settings]\n");
 }

@@ -16,6 +16,8 @@ public:
     QString path() const { return m_dir.path(); }
     // The Vemra data folder inside this home (not created).
     QString dataFolder() const;
+    // Writes the desktop's setting that asks for less motion (or takes it back).
+    void setReducesMotion(bool reduces);
 
 private:
     QTemporaryDir m_dir;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QEasingCurve>
+#include <QObject>
+#include <QPointer>
+#include <QVariantAnimation>
+
+class MotionEffect;
+class QWidget;
+
+// Shows and hides a widget with motion: it fades in and out, optionally slides in from its top
+// edge and grows from a scale, and at the end is shown or hidden for real. Under the user's
+// reduced-motion preference, or while its window is not on screen, the change is immediate.
+//
+//     auto *appear = new AppearTransition(card, { .durationMs = 250, .slidesIn = true });
+//     appear->setShown(state.showsCalendar()); // instead of card->setVisible(...)
+class AppearTransition final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Motion
+    {
+        int durationMs = 200;
+        // Coming in, the widget moves down into place from above its top edge (leaving, it only
+        // fades).
+        bool slidesIn = false;
+        // The scale the widget grows from when it comes in and shrinks to when it goes.
+        qreal scaleFrom = 1;
+        // A hidden widget keeps its place in the layout, so nothing around it moves.
+        bool keepsSpace = false;
+        QEasingCurve curve = QEasingCurve::InOutQuad;
+    };
+
+    AppearTransition(QWidget *widget, Motion motion);
+
+    // Moves towards shown or hidden; a change of mind half-way turns back from where it is.
+    void setShown(bool shown);
+    // Shows or hides at once, stopping a running change.
+    void jumpTo(bool shown);
+
+    bool isShown() const { return m_shown; }
+    bool isRunning() const;
+    // How far in the widget is: 0 hidden, 1 shown.
+    qreal progress() const { return m_progress; }
+
+Q_SIGNALS:
+    // The widget reached the state last asked for.
+    void finished();
+
+private:
+    void apply(qreal progress);
+    void settle();
+
+    QWidget &m_widget;
+    Motion m_motion;
+    QVariantAnimation m_animation;
+    QPointer<MotionEffect> m_effect;
+    bool m_shown;
+    qreal m_progress;
+};
