@@ -80,8 +80,7 @@ int main(int argc, char *argv[])
     environment.launchedAtLogin = launchedAtLogin;
 
     AppDelegate delegate(environment);
-    QObject::connect(
-        &instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
+    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
     // A logout ends the program as its Quit command does, so the stores close cleanly.
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, &QCoreApplication::quit);

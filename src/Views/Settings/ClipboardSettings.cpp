@@ -49,7 +49,8 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     , m_export(SettingsForm::button(tr("Export…")))
 {
     SettingsSection *recording = addSection();
-    recording->addRow(new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitorSwitch));
+    recording->addRow(
+        new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitorSwitch));
     m_pauseRow = new SettingsRow(tr("Pause Clipboard History"), {}, m_pause);
     recording->addRow(m_pauseRow);
     m_noticeRow = new QWidget;
