@@ -3,6 +3,15 @@
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
 
+namespace {
+
+bool isHangulSyllable(QChar c)
+{
+    return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3;
+}
+
+} // namespace
+
 ClipboardItem::ClipboardItem(const ClipboardCapture &capture)
     : id(capture.id)
     , rawKind(ClipboardKinds::storedValue(capture.kind))
@@ -162,16 +171,31 @@ QString ClipboardItem::searchFolded(const QString &text)
     if (ascii)
         return text.toLower();
 
-    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
-    QString stripped;
-    stripped.reserve(decomposed.size());
-    for (QChar c : decomposed) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing)
-            continue;
-        stripped.append(c);
+    // Compatibility forms (width, ligatures) and diacritics fold away, but a Hangul syllable
+    // stays whole: split into its letters, "하" would be found inside "한". Letters typed
+    // apart (as some systems store file names) are joined into their syllables first.
+    const QString composed = text.normalized(QString::NormalizationForm_C);
+    QString folded;
+    folded.reserve(composed.size());
+    qsizetype run = 0;
+    const auto decomposeRun = [&](qsizetype end) {
+        if (end <= run)
+            return;
+        for (QChar c : composed.sliced(run, end - run).normalized(QString::NormalizationForm_KD)) {
+            const QChar::Category category = c.category();
+            if (category != QChar::Mark_NonSpacing && category != QChar::Mark_Enclosing)
+                folded.append(c);
+        }
+    };
+    for (qsizetype i = 0; i < composed.size(); ++i) {
+        if (isHangulSyllable(composed.at(i))) {
+            decomposeRun(i);
+            folded.append(composed.at(i));
+            run = i + 1;
+        }
     }
-    return stripped.toCaseFolded();
+    decomposeRun(composed.size());
+    return folded.toCaseFolded();
 }
 
 QString ClipboardItem::leadingCharacters(const QString &text, qsizetype count)

@@ -37,6 +37,18 @@ std::optional<QString> optionalFrom(const QVariant &value)
     return value.toString();
 }
 
+// What a search looks through, folded, in a narrow table of its own: a search reads every
+// row, and reads far less here than in the entries themselves.
+QString searchTable()
+{
+    return QStringLiteral("CREATE TABLE clipboard_search ("
+                          "seq INTEGER PRIMARY KEY, "
+                          "raw_kind TEXT NOT NULL, "
+                          "search_app TEXT NOT NULL, "
+                          "search_content TEXT NOT NULL, "
+                          "last_copied_at INTEGER NOT NULL DEFAULT 0)");
+}
+
 QDateTime utc(const QVariant &value)
 {
     return QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC);
@@ -47,7 +59,7 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        3,
+        4,
         { { QStringLiteral("clipboard_item"), fieldColumns() },
             { QStringLiteral("clipboard_search"),
                 { QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
@@ -74,28 +86,24 @@ const StoreSchema &ClipboardDatabase::schema()
                            "text_path TEXT)"),
             QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at DESC, id)"),
             QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (content_hash)"),
-            // What a search looks through, folded, in a narrow table of its own: a search reads
-            // every row, and reads far less here than in the entries themselves.
-            QStringLiteral("CREATE TABLE clipboard_search ("
-                           "seq INTEGER PRIMARY KEY, "
-                           "raw_kind TEXT NOT NULL, "
-                           "search_app TEXT NOT NULL, "
-                           "search_content TEXT NOT NULL, "
-                           "last_copied_at INTEGER NOT NULL DEFAULT 0)"),
+            searchTable(),
         },
         // The first versions deleted search rows by a trigger, row by row, which kept a large
-        // deletion from simply letting go of whole tables, and kept no copy time beside the
-        // folded text, which a search needs to pick the newest matches as it scans.
+        // deletion from simply letting go of whole tables; kept no copy time beside the folded
+        // text, which a search needs to pick the newest matches as it scans; and folded Hangul
+        // syllables into their letters. The search rows are made afresh.
         1,
         { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
-            QStringLiteral("ALTER TABLE clipboard_search ADD COLUMN last_copied_at INTEGER NOT NULL DEFAULT 0"),
-            QStringLiteral("UPDATE clipboard_search SET last_copied_at = "
-                           "(SELECT i.last_copied_at FROM clipboard_item AS i WHERE i.seq = clipboard_search.seq)") },
+            QStringLiteral("DROP TABLE clipboard_search"), searchTable(),
+            QStringLiteral("INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content, last_copied_at) "
+                           "SELECT seq, raw_kind, search_fold(source_app_name), search_fold(content), last_copied_at "
+                           "FROM clipboard_item") },
         // Larger than the default: a search reads every search row, and fewer, larger reads
         // are faster.
         16384,
         QStringLiteral("Vemra couldn’t open your clipboard history."),
         QStringLiteral("Vemra couldn’t save your clipboard history."),
+        &ClipboardSearch::install,
     };
     return schema;
 }
@@ -127,8 +135,6 @@ std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()
 
 Status ClipboardDatabase::prepare()
 {
-    if (!ClipboardSearch::install(m_sql->handle()))
-        qCWarning(lcStore) << "no contains_folded(): searches will find nothing";
     return m_sql->exec(QStringLiteral("CREATE TEMP TABLE pending_hidden (id TEXT PRIMARY KEY NOT NULL)"));
 }
 

@@ -66,7 +66,7 @@ const QStringList &ClipboardMonitor::privateTypes()
         QStringLiteral("com.agilebits.onepassword"),
         QStringLiteral("de.petermaurer.TransientPasteboardType"),
         QStringLiteral("com.typeit4me.clipping"),
-        QStringLiteral("SystemClipboard generator type"),
+        QStringLiteral("Pasteboard generator type"),
         QStringLiteral("net.antelle.keeweb"),
     };
     return types;

@@ -97,6 +97,15 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
     sqlite3_result_int(context, 0);
 }
 
+// search_fold(text): the text as a search row keeps it, for an upgrade that folds stored rows.
+void searchFold(sqlite3_context *context, int /*count*/, sqlite3_value **arguments)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
+    const QByteArray folded
+        = ClipboardItem::searchFolded(QString::fromUtf8(text, text ? sqlite3_value_bytes(arguments[0]) : 0)).toUtf8();
+    sqlite3_result_text64(context, folded.constData(), sqlite3_uint64(folded.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 // One match of a scan: when its entry was last copied, and its row.
 struct Hit
 {
@@ -229,10 +238,12 @@ ClipboardSearch::~ClipboardSearch()
 
 bool ClipboardSearch::install(sqlite3 *handle)
 {
+    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     return handle
-        && sqlite3_create_function_v2(handle, "contains_folded", -1,
-               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &containsFolded, nullptr, nullptr,
-               nullptr)
+        && sqlite3_create_function_v2(
+               handle, "contains_folded", -1, flags, nullptr, &containsFolded, nullptr, nullptr, nullptr)
+        == SQLITE_OK
+        && sqlite3_create_function_v2(handle, "search_fold", 1, flags, nullptr, &searchFold, nullptr, nullptr, nullptr)
         == SQLITE_OK;
 }
 

@@ -35,7 +35,7 @@ public:
     ClipboardSearch(const ClipboardSearch &) = delete;
     ClipboardSearch &operator=(const ClipboardSearch &) = delete;
 
-    // Adds contains_folded() to a connection; false when it cannot.
+    // Adds contains_folded() and search_fold() to a connection; false when it cannot.
     static bool install(sqlite3 *handle);
 
     // The condition on clipboard_search AS s that a predicate makes, with its bindings.

@@ -92,6 +92,8 @@ std::unique_ptr<StoreDatabase> StoreDatabase::inMemory(const StoreSchema &schema
 
 Status StoreDatabase::configure() const
 {
+    if (m_schema.functions && !m_schema.functions(handle()))
+        return saveError(QStringLiteral("The store’s own functions couldn’t be added."));
     if (!m_filePath.isEmpty()) {
         Result<QSqlQuery> selected = select(QStringLiteral("PRAGMA journal_mode = WAL"));
         if (!selected)

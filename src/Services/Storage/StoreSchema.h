@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 // What a store keeps in its file: the tables it reads, with the columns it needs, the
 // statements that make them in a new file, and the version that names this layout.
 struct StoreSchema
@@ -28,4 +30,7 @@ struct StoreSchema
     // The sentences that head the store's errors: opening the file, and writing to it.
     QString openFailed;
     QString saveFailed;
+    // Adds the store's own SQL functions to a connection, before anything else runs on it
+    // (an upgrade may use them); false when it cannot. None: SQLite's own only.
+    bool (*functions)(sqlite3 *handle) = nullptr;
 };

@@ -156,6 +156,22 @@ private Q_SLOTS:
                                   << "text"
                                   << "the o\uFB03ce"
                                   << "" << true;
+        QTest::newRow("hangul syllable whole") << "하"
+                                               << "text"
+                                               << "한국어 공부"
+                                               << "" << false;
+        QTest::newRow("hangul syllables") << "국어"
+                                          << "text"
+                                          << "한국어 공부"
+                                          << "" << true;
+        QTest::newRow("hangul letters apart") << "한국"
+                                              << "text"
+                                              << "\u1112\u1161\u11AB\u1100\u116E\u11A8\uC5B4"
+                                              << "" << true;
+        QTest::newRow("half-width katakana") << "カタカナ"
+                                             << "text"
+                                             << "\uFF76\uFF80\uFF76\uFF85"
+                                             << "" << true;
         QTest::newRow("accent in query on ascii") << "CRÈME"
                                                   << "text"
                                                   << "creme brulee"

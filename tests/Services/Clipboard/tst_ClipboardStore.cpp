@@ -322,6 +322,18 @@ private Q_SLOTS:
         QTest::newRow("non-latin") << "Привет мир"
                                    << ""
                                    << "МИР" << true;
+        QTest::newRow("hangul syllable is not its first letters") << "한국어 공부"
+                                                                  << ""
+                                                                  << "하" << false;
+        QTest::newRow("hangul word") << "한국어 공부"
+                                     << ""
+                                     << "국어" << true;
+        QTest::newRow("hangul typed as letters") << "\u1112\u1161\u11AB\u1100\u116E\u11A8"
+                                                 << ""
+                                                 << "한국" << true;
+        QTest::newRow("full width") << "ＡＢＣ１２３"
+                                    << ""
+                                    << "abc12" << true;
         QTest::newRow("source app") << "ls -l"
                                     << "Files"
                                     << "file" << true;
@@ -414,6 +426,98 @@ private Q_SLOTS:
         store.reset();
         QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal")));
         QCOMPARE(ClipboardStore::make(folder())->count(QStringLiteral("cafe")), 20000 / 7 + 1);
+    }
+
+    // A file of the third layout, as the previous release wrote it (ids and hashes as text,
+    // Hangul folded into its letters), reads the same once upgraded, and its search rows fold
+    // as new ones do.
+    void anOlderStoreIsUpgradedAndReadsTheSame()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(folder()));
+        ClipboardCapture korean = textCapture(QStringLiteral("한국어 공부"), at(10, 9), QStringLiteral("Gedit"));
+        korean.copyCount = 3;
+        korean.firstCopiedAt = at(9, 8);
+        ClipboardCapture image = imageCapture(folder(), "old-image", at(10, 10));
+        image.sourceAppName = QStringLiteral("Caf\u00e9 Viewer");
+        ClipboardCapture link = textCapture(QStringLiteral("https://example.org/x"), at(10, 11));
+        link.kind = ClipboardKind::Url;
+        link.textPath = QStringLiteral("Text/") + idText(link.id) + QStringLiteral(".txt");
+        const QList<ClipboardItem> written { ClipboardItem(link), ClipboardItem(image), ClipboardItem(korean) };
+        {
+            WriteBlocker old(databasePath());
+            old.exec(QStringLiteral("PRAGMA page_size = 16384"));
+            old.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+            old.exec(QStringLiteral(
+                "CREATE TABLE clipboard_item (seq INTEGER PRIMARY KEY, id TEXT NOT NULL UNIQUE, raw_kind TEXT NOT "
+                "NULL, "
+                "content TEXT NOT NULL, content_hash TEXT NOT NULL, created_at INTEGER NOT NULL, "
+                "last_copied_at INTEGER NOT NULL, copy_count INTEGER NOT NULL, mime_type TEXT NOT NULL, "
+                "source_app_name TEXT NOT NULL, source_bundle_id TEXT NOT NULL, byte_count INTEGER NOT NULL, "
+                "pixel_width INTEGER NOT NULL, pixel_height INTEGER NOT NULL, image_path TEXT, thumbnail_path TEXT, "
+                "text_path TEXT)"));
+            old.exec(QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at DESC, id)"));
+            old.exec(QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (content_hash)"));
+            old.exec(QStringLiteral("CREATE TABLE clipboard_search (seq INTEGER PRIMARY KEY, raw_kind TEXT NOT NULL, "
+                                    "search_app TEXT NOT NULL, search_content TEXT NOT NULL, "
+                                    "last_copied_at INTEGER NOT NULL DEFAULT 0)"));
+            for (const ClipboardItem &item : written) {
+                const auto text = [](const std::optional<QString> &value) {
+                    return value ? QLatin1Char('\'') + *value + QLatin1Char('\'') : QStringLiteral("NULL");
+                };
+                old.exec(QStringLiteral("INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, "
+                                        "last_copied_at, copy_count, mime_type, source_app_name, source_bundle_id, "
+                                        "byte_count, pixel_width, pixel_height, image_path, thumbnail_path, text_path) "
+                                        "VALUES ('%1', '%2', '%3', '%4', %5, %6, %7, '%8', '%9', '%10', %11, %12, %13, "
+                                        "%14, %15, %16)")
+                             .arg(idText(item.id), item.rawKind, item.content, item.contentHash)
+                             .arg(item.createdAt.toMSecsSinceEpoch())
+                             .arg(item.lastCopiedAt.toMSecsSinceEpoch())
+                             .arg(item.copyCount)
+                             .arg(item.mimeType, item.sourceAppName, item.sourceAppId)
+                             .arg(item.byteCount)
+                             .arg(item.pixelWidth)
+                             .arg(item.pixelHeight)
+                             .arg(text(item.imagePath), text(item.thumbnailPath), text(item.textPath)));
+            }
+            // The folding of that release: Hangul syllables split into their letters.
+            old.exec(QStringLiteral("INSERT INTO clipboard_search SELECT seq, raw_kind, lower(source_app_name), "
+                                    "iif(content = '한국어 공부', '\u1112\u1161\u11AB\u1100\u116E\u11A8\u110B\u1165 "
+                                    "\u1100\u1169\u11BC\u1107\u116E', lower(content)), last_copied_at "
+                                    "FROM clipboard_item"));
+            old.exec(QStringLiteral("PRAGMA user_version = 3"));
+        }
+
+        auto store = ClipboardStore::make(folder());
+        QVERIFY(!store->loadError());
+        const QList<ClipboardItem> read = store->items();
+        QCOMPARE(read.size(), written.size());
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            const ClipboardItem &a = read[i];
+            const ClipboardItem &b = written[i];
+            QCOMPARE(a.id, b.id);
+            QCOMPARE(std::tie(a.rawKind, a.content, a.contentHash, a.mimeType, a.sourceAppName, a.sourceAppId),
+                std::tie(b.rawKind, b.content, b.contentHash, b.mimeType, b.sourceAppName, b.sourceAppId));
+            QCOMPARE(std::tie(a.createdAt, a.lastCopiedAt, a.copyCount, a.byteCount, a.pixelWidth, a.pixelHeight),
+                std::tie(b.createdAt, b.lastCopiedAt, b.copyCount, b.byteCount, b.pixelWidth, b.pixelHeight));
+            QCOMPARE(
+                std::tie(a.imagePath, a.thumbnailPath, a.textPath), std::tie(b.imagePath, b.thumbnailPath, b.textPath));
+            QCOMPARE(store->item(b.id)->content, b.content);
+        }
+        QCOMPARE(store->itemWithHash(korean.contentHash)->id, korean.id);
+        QCOMPARE(store->count(QStringLiteral("하")), 0);
+        QCOMPARE(store->count(QStringLiteral("국어")), 1);
+        QCOMPARE(store->count(QStringLiteral("cafe")), 1);
+        QCOMPARE(store->count(QStringLiteral("links")), 1);
+
+        // Still one store: a repeated copy folds into the upgraded entry, and a deletion finds it.
+        store->record(textCapture(korean.content, at(10, 12)));
+        QCOMPARE(store->count(), 3);
+        QCOMPARE(store->items(1).first().id, korean.id);
+        store->deleteItems({ *store->item(image.id) });
+        store->waitForBackgroundWork();
+        store.reset();
+        QCOMPARE(ClipboardStore::make(folder())->count(), 2);
     }
 
     void periodQueriesUseHalfOpenIntervals()
