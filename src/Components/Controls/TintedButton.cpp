@@ -1,7 +1,6 @@
 #include "Components/Controls/TintedButton.h"
 
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 
 #include <QFontMetricsF>
@@ -71,26 +70,26 @@ void TintedButton::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     const auto color = [&pal](Theme::Tone tone) { return Theme::color(tone, pal); };
     const QColor tint = Theme::color(Theme::tint(m_destructive), pal);
-    const QColor white(Qt::white);
+    const QColor white = color({ Theme::Ink::White });
     const qreal hover = highlight();
 
     QColor foreground;
     QColor fill;
     switch (m_style.variant) {
     case TintedButtonStyle::Tinted:
-        foreground = SystemColors::mix(tint, white, hover);
-        fill = SystemColors::mix(color(Theme::tintedFill(m_destructive, pal)), tint, hover);
+        foreground = Theme::mix(tint, white, hover);
+        fill = Theme::mix(color(Theme::tintedFill(m_destructive, pal)), tint, hover);
         break;
     case TintedButtonStyle::Gray:
         foreground = color(Theme::primary);
-        fill = SystemColors::mix(color(Theme::grayFill), color(Theme::grayFillHighlighted), hover);
+        fill = Theme::blend(Theme::grayFill, Theme::grayFillHighlighted, hover, pal);
         break;
     case TintedButtonStyle::Filled:
         foreground = white;
         fill = tint;
         break;
     case TintedButtonStyle::Plain:
-        foreground = SystemColors::mix(color(Theme::secondary), color(Theme::primary), hover);
+        foreground = Theme::blend(Theme::secondary, Theme::primary, hover, pal);
         fill = color(Theme::plainFillHighlighted.times(hover));
         break;
     }

@@ -1,27 +1,48 @@
 #pragma once
 
-#include <QColor>
-#include <QPalette>
+#include "Components/Theme/Theme.h"
 
-// The semantic colours the controls are drawn with, read from a widget's palette so that
-// they follow the light and dark palettes by themselves. Label colours follow the desktop
-// convention of one text colour at falling opacities.
+// Retiring: the older spelling of Theme's inks, kept only until the last views have moved to
+// tones (`Theme::color`, `ToneLabel`, `PaletteTone`). Write no new use; `scripts/lint` lists
+// the ones left.
 namespace SystemColors {
 
-bool isDark(const QPalette &palette);
-
-QColor primary(const QPalette &palette);
-QColor secondary(const QPalette &palette);
-QColor tertiary(const QPalette &palette);
-// The accent colour, or red for a destructive control.
-QColor tint(const QPalette &palette, bool destructive = false);
-QColor red(const QPalette &palette);
-// The background of text fields, against which the mark is cut out of the badge.
-QColor textBackground(const QPalette &palette);
-
-// `color` at `opacity` times its own alpha.
-QColor withOpacity(QColor color, qreal opacity);
-// Linear blend from `from` (t = 0) to `to` (t = 1), alpha included.
-QColor mix(const QColor &from, const QColor &to, qreal t);
+inline bool isDark(const QPalette &palette)
+{
+    return Theme::isDark(palette);
+}
+inline QColor primary(const QPalette &palette)
+{
+    return Theme::color(Theme::primary, palette);
+}
+inline QColor secondary(const QPalette &palette)
+{
+    return Theme::color(Theme::secondary, palette);
+}
+inline QColor tertiary(const QPalette &palette)
+{
+    return Theme::color(Theme::tertiary, palette);
+}
+inline QColor tint(const QPalette &palette, bool destructive = false)
+{
+    return Theme::color(Theme::tint(destructive), palette);
+}
+inline QColor red(const QPalette &palette)
+{
+    return Theme::color(Theme::Ink::Red, palette);
+}
+inline QColor textBackground(const QPalette &palette)
+{
+    return Theme::color(Theme::Ink::TextBackground, palette);
+}
+inline QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+inline QColor mix(const QColor &from, const QColor &to, qreal t)
+{
+    return Theme::mix(from, to, t);
+}
 
 } // namespace SystemColors

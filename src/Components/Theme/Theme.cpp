@@ -1,26 +1,51 @@
 #include "Components/Theme/Theme.h"
 
-#include "Components/Theme/SystemColors.h"
-
 #include <QPainter>
 
 namespace Theme {
 
+namespace {
+
+// `color` at `opacity` times its own alpha.
+QColor faded(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+
+// A signal colour in its light and dark shades.
+QColor signal(const QPalette &palette, QColor light, QColor dark)
+{
+    return isDark(palette) ? dark : light;
+}
+
+} // namespace
+
+bool isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightnessF() < 0.5;
+}
+
 QColor color(Ink ink, const QPalette &palette)
 {
+    const QColor primary = palette.color(QPalette::WindowText);
     switch (ink) {
     case Ink::Primary:
-        return SystemColors::primary(palette);
+        return primary;
     case Ink::Secondary:
-        return SystemColors::secondary(palette);
+        return faded(primary, isDark(palette) ? 0.55 : 0.5);
     case Ink::Tertiary:
-        return SystemColors::tertiary(palette);
+        return faded(primary, isDark(palette) ? 0.25 : 0.26);
     case Ink::Accent:
-        return SystemColors::tint(palette);
+        return palette.color(QPalette::Highlight);
     case Ink::Red:
-        return SystemColors::red(palette);
+        return signal(palette, QColor(255, 59, 48), QColor(255, 69, 58));
+    case Ink::Orange:
+        return signal(palette, QColor(255, 149, 0), QColor(255, 159, 10));
+    case Ink::Green:
+        return signal(palette, QColor(40, 167, 69), QColor(48, 209, 88));
     case Ink::TextBackground:
-        return SystemColors::textBackground(palette);
+        return palette.color(QPalette::Base);
     case Ink::Window:
         return palette.color(QPalette::Window);
     case Ink::White:
@@ -33,7 +58,25 @@ QColor color(Ink ink, const QPalette &palette)
 
 QColor color(Tone tone, const QPalette &palette)
 {
-    return SystemColors::withOpacity(color(tone.ink, palette), tone.opacity);
+    return faded(color(tone.ink, palette), tone.opacity);
+}
+
+QColor blend(Tone from, Tone to, qreal t, const QPalette &palette)
+{
+    return mix(color(from, palette), color(to, palette), t);
+}
+
+QColor mix(const QColor &from, const QColor &to, qreal t)
+{
+    if (t <= 0)
+        return from;
+    if (t >= 1)
+        return to;
+    const auto step = [t](float a, float b) { return a + (b - a) * float(t); };
+    QColor result;
+    result.setRgbF(step(from.redF(), to.redF()), step(from.greenF(), to.greenF()), step(from.blueF(), to.blueF()),
+        step(from.alphaF(), to.alphaF()));
+    return result;
 }
 
 Ink tint(bool destructive)
@@ -43,17 +86,22 @@ Ink tint(bool destructive)
 
 Tone tintedFill(bool destructive, const QPalette &palette)
 {
-    return { tint(destructive), SystemColors::isDark(palette) ? 0.18 : 0.13 };
+    return { tint(destructive), isDark(palette) ? 0.18 : 0.13 };
 }
 
 Tone groupFill(const QPalette &palette)
 {
-    return SystemColors::isDark(palette) ? Tone { Ink::Primary, 0.05 } : Tone { Ink::White, 0.7 };
+    return isDark(palette) ? Tone { Ink::Primary, 0.05 } : Tone { Ink::White, 0.7 };
+}
+
+Tone toolbarPlateChosen(const QPalette &palette)
+{
+    return { Ink::Primary, isDark(palette) ? 0.12 : 0.07 };
 }
 
 Tone selectedSegment(const QPalette &palette)
 {
-    return { Ink::White, SystemColors::isDark(palette) ? 0.16 : 1.0 };
+    return { Ink::White, isDark(palette) ? 0.16 : 1.0 };
 }
 
 QPainterPath rounded(const QRectF &rect, qreal radius)

@@ -20,8 +20,9 @@ class QPainter;
 namespace Theme {
 
 // The palette's inks. Secondary and tertiary are the primary ink at falling opacities, the
-// desktop convention for labels; Accent is the palette's highlight.
-enum class Ink { Primary, Secondary, Tertiary, Accent, Red, TextBackground, Window, White, Black };
+// desktop convention for labels; Accent is the palette's highlight. Red, orange and green are
+// the system's signal colours, a shade brighter on a dark palette.
+enum class Ink { Primary, Secondary, Tertiary, Accent, Red, Orange, Green, TextBackground, Window, White, Black };
 
 // An ink at an opacity (times the ink's own alpha).
 struct Tone
@@ -36,6 +37,12 @@ struct Tone
 
 QColor color(Ink ink, const QPalette &palette);
 QColor color(Tone tone, const QPalette &palette);
+// The tone `t` of the way from `from` to `to` (0: from, 1: to): a look blending with an animation.
+QColor blend(Tone from, Tone to, qreal t, const QPalette &palette);
+// The same for two colours already resolved at paint time, alpha included.
+QColor mix(const QColor &from, const QColor &to, qreal t);
+// Whether the palette is a dark one (a dark window).
+bool isDark(const QPalette &palette);
 // The accent, or red for a control with the destructive role.
 Ink tint(bool destructive);
 
@@ -48,6 +55,9 @@ inline constexpr Tone primary { Ink::Primary };
 inline constexpr Tone secondary { Ink::Secondary };
 inline constexpr Tone tertiary { Ink::Tertiary };
 inline constexpr Tone accent { Ink::Accent };
+// A caution (a focus session that could not silence, a setting that needs a step) and a ready state.
+inline constexpr Tone warning { Ink::Orange };
+inline constexpr Tone ready { Ink::Green };
 
 // --- Fields, cards and lines ------------------------------------------------------------------
 // A text field's plate and its resting edge; the edge takes the focus ring while it is active.
@@ -109,6 +119,26 @@ Tone tintedFill(bool destructive, const QPalette &palette);
 // casts no shadow; on a light one it casts two layers of this shade.
 Tone selectedSegment(const QPalette &palette);
 inline constexpr Tone segmentShadow { Ink::Black, 0.05 };
+
+// --- Windows and toolbars ---------------------------------------------------------------------
+// The panel's card and its edge; the card is a touch translucent where a compositor blends it.
+inline constexpr Tone panelCard { Ink::Window };
+inline constexpr Tone panelCardComposited { Ink::Window, 0.96 };
+inline constexpr Tone panelEdge { Ink::Primary, 0.14 };
+// A toolbar item's plate: chosen (stronger on a dark palette), pressed, under the pointer; its
+// label at rest, and the line under the toolbar.
+Tone toolbarPlateChosen(const QPalette &palette);
+inline constexpr Tone toolbarPlatePressed { Ink::Primary, 0.08 };
+inline constexpr Tone toolbarPlateHovered { Ink::Primary, 0.04 };
+inline constexpr Tone toolbarLabel { Ink::Primary, 0.85 };
+inline constexpr Tone toolbarDivider { Ink::Primary, 0.12 };
+// The cap of a shortcut recorder: its resting plate and edge (the recording one is accentWash
+// edged in the accent).
+inline constexpr Tone recorderCap { Ink::Primary, 0.05 };
+inline constexpr Tone recorderEdge { Ink::Primary, 0.12 };
+// The wash behind a thumbnail and its edge.
+inline constexpr Tone thumbnailWash { Ink::Primary, 0.06 };
+inline constexpr Tone thumbnailEdge { Ink::Primary, 0.08 };
 
 // The opacity of a whole control while pressed and while disabled.
 inline constexpr qreal pressedOpacity = 0.55;

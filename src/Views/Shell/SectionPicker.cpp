@@ -3,7 +3,6 @@
 #include "Components/Controls/CapsuleButton.h"
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Shell/Surface.h"
 
@@ -99,12 +98,12 @@ protected:
         if (!isChecked() && m_hovered)
             painter.fillPath(Theme::capsule(bounds), Theme::color(Theme::segmentWash, pal));
 
-        const QColor foreground = isChecked() ? SystemColors::primary(pal) : SystemColors::secondary(pal);
+        const QColor foreground = Theme::color(isChecked() ? Theme::primary : Theme::secondary, pal);
         const QFont font = labelFont();
         const int symbolSize = font.pixelSize();
         const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
         qreal x = bounds.center().x() - (symbolSize + symbolSpacing + textWidth) / 2;
-        const QColor symbolColor = m_busy ? SystemColors::tint(pal) : foreground;
+        const QColor symbolColor = m_busy ? Theme::color(Theme::accent, pal) : foreground;
         const QPixmap symbol
             = Symbols::pixmap(VemraTabs::systemImage(m_tab), symbolSize, symbolColor, devicePixelRatioF());
         painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - symbolSize / 2.0)), symbol);
@@ -238,7 +237,7 @@ void SectionPicker::paintEvent(QPaintEvent *)
         = m_slide.state() == QAbstractAnimation::Running ? m_slide.currentValue().toRectF() : capsuleTarget();
     if (selected.isEmpty())
         return;
-    if (!SystemColors::isDark(pal)) {
+    if (!Theme::isDark(pal)) {
         // A faint shadow half a pixel below, softened by one pixel.
         const QRectF shadow = selected.translated(0, 0.5);
         const QColor shade = Theme::color(Theme::segmentShadow, pal);

@@ -3,7 +3,6 @@
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
@@ -95,8 +94,8 @@ protected:
             resting = Theme::accent;
         else if (m_isInMonth)
             resting = Theme::primary;
-        const QColor foreground = SystemColors::mix(color(resting), Qt::white, selected);
-        const QColor fill = SystemColors::mix(color(Theme::dayWash.times(hover)), accent, selected);
+        const QColor foreground = Theme::blend(resting, { Theme::Ink::White }, selected, pal);
+        const QColor fill = Theme::blend(Theme::dayWash.times(hover), Theme::accent, selected, pal);
 
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);

@@ -3,7 +3,6 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/Plate.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
@@ -243,8 +242,7 @@ void TodoInput::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QPalette &pal = palette();
-    const QColor edge = SystemColors::mix(
-        Theme::color(Theme::fieldEdge, pal), Theme::color(Theme::focusRing, pal), m_outline->value());
+    const QColor edge = Theme::blend(Theme::fieldEdge, Theme::focusRing, m_outline->value(), pal);
     Theme::paintPlate(
         painter, QRectF(rect()), Theme::fieldRadius(m_density), Theme::color(Theme::fieldFill, pal), edge);
 }

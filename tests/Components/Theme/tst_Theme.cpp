@@ -1,9 +1,11 @@
+#include "Components/Controls/PaletteTone.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
 #include "Screenshots.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 
 // The theme's promise: whatever is drawn through it follows the palette it sits in, once, with
@@ -41,6 +43,61 @@ private Q_SLOTS:
         // And back: nothing compounds on the way.
         parent.setPalette(Screenshots::lightPalette());
         QCOMPARE(label->textColor(), Theme::color(tone, Screenshots::lightPalette()));
+    }
+
+    void otherWidgetsKeepTheirToneAcrossPaletteChanges_data()
+    {
+        QTest::addColumn<Theme::Tone>("tone");
+        QTest::addColumn<QPalette::ColorRole>("role");
+        // The text role is also the ink the tone comes from: it must not compound.
+        QTest::newRow("secondary text") << Theme::secondary << QPalette::WindowText;
+        QTest::newRow("warning text") << Theme::warning << QPalette::WindowText;
+        QTest::newRow("ready text") << Theme::ready << QPalette::WindowText;
+        QTest::newRow("toolbar plate") << Theme::toolbarPlatePressed << QPalette::Button;
+    }
+
+    void otherWidgetsKeepTheirToneAcrossPaletteChanges()
+    {
+        QFETCH(Theme::Tone, tone);
+        QFETCH(QPalette::ColorRole, role);
+        QWidget parent;
+        parent.setPalette(Screenshots::lightPalette());
+        auto *status = new QLabel(QStringLiteral("Ready"), &parent);
+        PaletteTone::apply(status, role, tone);
+        QCOMPARE(status->palette().color(role), Theme::color(tone, Screenshots::lightPalette()));
+
+        for (const QPalette &next :
+            { Screenshots::darkPalette(), Screenshots::lightPalette(), Screenshots::darkPalette() }) {
+            parent.setPalette(next);
+            QCOMPARE(status->palette().color(role), Theme::color(tone, next));
+        }
+        // Toned again: the new tone replaces the old one, and one helper keeps it.
+        PaletteTone::apply(status, role, Theme::tertiary);
+        QCOMPARE(status->palette().color(role), Theme::color(Theme::tertiary, Screenshots::darkPalette()));
+        QCOMPARE(status->findChildren<PaletteTone *>().size(), 1);
+        // Moved to a parent in another appearance.
+        QWidget other;
+        other.setPalette(Screenshots::lightPalette());
+        status->setParent(&other);
+        QCOMPARE(status->palette().color(role), Theme::color(Theme::tertiary, Screenshots::lightPalette()));
+    }
+
+    void signalColoursHaveADarkShade_data()
+    {
+        QTest::addColumn<Theme::Ink>("ink");
+        QTest::newRow("red") << Theme::Ink::Red;
+        QTest::newRow("orange") << Theme::Ink::Orange;
+        QTest::newRow("green") << Theme::Ink::Green;
+    }
+
+    void signalColoursHaveADarkShade()
+    {
+        QFETCH(Theme::Ink, ink);
+        const QColor light = Theme::color(ink, Screenshots::lightPalette());
+        const QColor dark = Theme::color(ink, Screenshots::darkPalette());
+        QVERIFY(light.isValid() && light.alpha() == 255);
+        QVERIFY(dark.lightnessF() > light.lightnessF());
+        QVERIFY(Theme::isDark(Screenshots::darkPalette()) && !Theme::isDark(Screenshots::lightPalette()));
     }
 
     void platesPaintInTheirPalettesTones()
