@@ -1,14 +1,24 @@
-// Cost of the todo list's main-thread work with a few hundred todos: building the rows, the
-// redraw after one todo changes, a new todo on top, a selection step and a drag step.
+// Cost of the todos tab's main-thread work at a few hundred and at 20,000 todos (what an import
+// of a large export leaves): making the tab while its surface stays closed (at launch), the
+// first and every later opening, the redraw after one todo changes with the tab open and
+// closed, a new todo on top, a selection step, a drag step and a scroll, with the resident
+// memory before and after the first opening. Each count runs in a child process of its own, so
+// that one count's memory does not hide in the other's.
 #include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/ConfettiLayer.h"
+#include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodosTab.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
@@ -18,12 +28,15 @@
 
 namespace {
 
-constexpr int todoCount = 400;
-
 double median(QList<double> times)
 {
     std::sort(times.begin(), times.end());
     return times.at(times.size() / 2);
+}
+
+double elapsedMs(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
 // Runs `step` `runs` times, draining the event loop (deferred deletes, repaints) after each.
@@ -35,43 +48,100 @@ double measure(int runs, const std::function<void(int)> &step)
         timer.start();
         step(i);
         QCoreApplication::processEvents();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
+        times.append(elapsedMs(timer));
     }
     return median(times);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+double residentMegabytes()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// A fixed spread, as an import gives it: most todos undated, a third over the next ten days,
+// one in eight done, titles of varied length (some wrap in the panel).
+QList<ExportedTodo> generate(int count, const QDate &today)
+{
+    QList<ExportedTodo> todos;
+    todos.reserve(count);
+    const QDateTime created(today.addDays(-30), QTime(9, 0));
+    for (int i = 0; i < count; ++i) {
+        ExportedTodo todo;
+        todo.id = QUuid::createUuid();
+        todo.title = i % 4 == 0
+            ? QStringLiteral("Todo number %1 with a title long enough to wrap in the panel now and then").arg(i)
+            : QStringLiteral("Todo %1").arg(i);
+        todo.isCompleted = i % 8 == 0;
+        todo.createdAt = created.addSecs(i);
+        if (todo.isCompleted)
+            todo.completedAt = todo.createdAt;
+        if (i % 3 == 0)
+            todo.day = today.addDays(i % 10).toString(Qt::ISODate);
+        todo.sortOrder = i;
+        todos.append(todo);
+    }
+    return todos;
+}
+
+int runCount(int count, bool window)
+{
     QTemporaryDir folder;
     const auto store = TodoStore::make(folder.filePath(QStringLiteral("Todos.store")));
     const QDate today = QDate::currentDate();
-    // A fixed spread: most todos undated, the rest over the next ten days.
-    for (int i = 0; i < todoCount; ++i) {
-        const std::optional<QDate> day = i % 3 == 0 ? std::optional<QDate>(today.addDays(i % 10)) : std::nullopt;
-        store->add(
-            QStringLiteral("Todo number %1 with a title long enough to wrap in the panel now and then").arg(i), day);
+    if (!store->insertImported(generate(count, today))) {
+        std::fprintf(stderr, "could not store the todos\n");
+        return 1;
     }
-    TodosTabState state(store.get(), nullptr, nullptr, QString(), true);
+    const double residentStored = residentMegabytes();
 
+    // The panel's (or the window's) todos tab and footer status, as made at launch, closed.
+    TodosTabState state(store.get(), nullptr, nullptr, QString(), !window);
+    SoundBank sounds;
+    QElapsedTimer launch;
+    launch.start();
     QWidget root;
     auto *layout = new QVBoxLayout(&root);
-    QElapsedTimer build;
-    build.start();
-    SoundBank sounds;
-    auto *list = new TodoListView(*store, state, sounds, Density::Compact, &root);
-    layout->addWidget(list);
+    TodosTab::Metrics metrics;
+    if (!window) {
+        metrics.listMaxHeight = 340;
+        metrics.emptyStateHeight = 112;
+    }
+    const Density density = window ? Density::Regular : Density::Compact;
+    auto *tab = new TodosTab(*store, state, sounds, density, metrics, &root);
+    layout->addWidget(tab);
+    tab->setFooter(new FooterStatus(state, 11));
     new ConfettiLayer(&root);
-    list->setMaxHeight(340);
-    root.resize(380, 400);
-    root.show();
+    root.resize(window ? 560 : 380, window ? 700 : 560);
     QCoreApplication::processEvents();
-    const double buildMs = double(build.nsecsElapsed()) / 1e6;
+    const double launchMs = elapsedMs(launch);
+    const double residentClosed = residentMegabytes();
 
     const QList<Todo> todos = store->allTodos();
+    // A change while the panel is closed.
+    const double toggleClosedMs = measure(11, [&](int i) { store->toggle(todos.at(i).id); });
+
+    QElapsedTimer open;
+    open.start();
+    root.show();
+    QCoreApplication::processEvents();
+    const double firstOpenMs = elapsedMs(open);
+    const double residentOpen = residentMegabytes();
+    const double reopenMs = measure(11, [&](int i) {
+        root.hide();
+        QCoreApplication::processEvents();
+        if (i % 2 == 1)
+            store->toggle(todos.at(i).id); // a change while it was closed
+        root.show();
+    });
+
+    TodoListView *list = tab->list();
     const double toggleMs = measure(21, [&](int i) { store->toggle(todos.at(i).id); });
     const double addMs = measure(21, [&](int i) { store->add(QStringLiteral("New %1").arg(i), std::nullopt); });
     const double renameMs
@@ -83,13 +153,49 @@ int main(int argc, char **argv)
     const QUuid first = list->rows().first().id;
     const double dragMs = measure(41, [&](int i) { list->dragRow(first, (i % 20) * 7.0); });
     list->dropRow();
+    QScrollBar *bar = list->scrollArea()->verticalScrollBar();
+    const double scrollMs = measure(41, [&](int i) { bar->setValue((i * 997) % qMax(1, bar->maximum())); });
 
-    std::printf("todo list with %d todos (compact, 380 wide)\n", int(store->allTodos().size()));
-    std::printf("  first build and show   %8.2f ms\n", buildMs);
-    std::printf("  toggle one todo        %8.2f ms (median)\n", toggleMs);
-    std::printf("  add a todo on top      %8.2f ms (median)\n", addMs);
-    std::printf("  rename one todo        %8.2f ms (median)\n", renameMs);
-    std::printf("  Down: selection step   %8.2f ms (median)\n", downMs);
-    std::printf("  drag step              %8.2f ms (median)\n", dragMs);
+    std::printf("todos tab with %d todos (%s)\n", int(store->allTodos().size()),
+        window ? "window, regular, 560 wide" : "panel, compact, 380 wide");
+    std::printf("  made at launch, closed      %8.2f ms\n", launchMs);
+    std::printf("  toggle one todo, closed     %8.2f ms (median)\n", toggleClosedMs);
+    std::printf("  first opening               %8.2f ms\n", firstOpenMs);
+    std::printf("  later openings              %8.2f ms (median)\n", reopenMs);
+    std::printf("  toggle one todo, open       %8.2f ms (median)\n", toggleMs);
+    std::printf("  add a todo on top           %8.2f ms (median)\n", addMs);
+    std::printf("  rename one todo             %8.2f ms (median)\n", renameMs);
+    std::printf("  Down: selection step        %8.2f ms (median)\n", downMs);
+    std::printf("  drag step                   %8.2f ms (median)\n", dragMs);
+    std::printf("  scroll step                 %8.2f ms (median)\n", scrollMs);
+    std::printf("  resident: todos stored      %8.1f MB\n", residentStored);
+    std::printf("  resident: tab made, closed  %8.1f MB\n", residentClosed);
+    std::printf("  resident: after opening     %8.1f MB\n", residentOpen);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1) {
+        QApplication app(argc, argv);
+        return runCount(QString::fromLocal8Bit(argv[1]).toInt(), argc > 2);
+    }
+    QCoreApplication app(argc, argv);
+    int status = 0;
+    for (const bool window : { false, true }) {
+        for (const int count : { 300, 20000 }) {
+            QStringList arguments { QString::number(count) };
+            if (window)
+                arguments.append(QStringLiteral("window"));
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(), arguments);
+            child.waitForFinished(-1);
+            status = qMax(status, child.exitCode());
+        }
+    }
+    return status;
 }

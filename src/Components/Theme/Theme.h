@@ -83,6 +83,8 @@ inline constexpr Tone hoverFill { Ink::Primary, 0.05 };
 inline constexpr Tone selectedFill { Ink::Accent, 0.16 };
 inline constexpr Tone editingFill { Ink::TextBackground, 0.6 };
 inline constexpr Tone liftShadow { Ink::Black, 0.2 };
+// The window's own background under a lifted (dragged) row.
+inline constexpr Tone liftedPlate { Ink::Window, 1 };
 // The round button on a hovered or selected row.
 inline constexpr Tone rowButtonFill { Ink::Primary, 0.08 };
 

@@ -19,8 +19,19 @@ TodosTabState::TodosTabState(TodoStore *store, const Clock *clock, SettingsStore
 {
     if (m_settings && !m_calendarKey.isEmpty())
         m_showsCalendar = m_settings->value(m_calendarKey).toBool();
-    if (m_store)
-        connect(m_store, &TodoStore::changed, this, &TodosTabState::todosChanged);
+    if (m_store) {
+        connect(m_store, &TodoStore::changed, this, [this] {
+            forgetDerived();
+            Q_EMIT todosChanged();
+        });
+    }
+}
+
+void TodosTabState::forgetDerived()
+{
+    m_sections.reset();
+    m_shownTodos.reset();
+    m_marks.reset();
 }
 
 void TodosTabState::setDraft(const QString &draft)
@@ -54,6 +65,7 @@ void TodosTabState::setDay(const std::optional<QDate> &day)
     if (m_day == filter)
         return;
     m_day = filter;
+    forgetDerived();
     Q_EMIT dayChanged();
     setSelection(std::nullopt);
 }
@@ -90,20 +102,27 @@ QList<Todo> TodosTabState::todos() const
 
 QList<TodoSection> TodosTabState::sections() const
 {
-    return TodoSection::sections(todos(), m_day, m_today);
+    if (!m_sections)
+        m_sections = TodoSection::sections(todos(), m_day, m_today);
+    return *m_sections;
 }
 
 QList<Todo> TodosTabState::shownTodos() const
 {
-    QList<Todo> shown;
-    for (const TodoSection &section : sections())
-        shown.append(section.todos);
-    return shown;
+    if (!m_shownTodos) {
+        QList<Todo> shown;
+        for (const TodoSection &section : sections())
+            shown.append(section.todos);
+        m_shownTodos = shown;
+    }
+    return *m_shownTodos;
 }
 
 QMap<QDate, bool> TodosTabState::marks() const
 {
-    return TodoSection::marks(todos(), m_today);
+    if (!m_marks)
+        m_marks = TodoSection::marks(todos(), m_today);
+    return *m_marks;
 }
 
 QDate TodosTabState::calendarSelection() const
@@ -218,6 +237,8 @@ void TodosTabState::refreshToday()
     const QDate today = Days::dayOf(m_clock ? m_clock->now() : QDateTime::currentDateTime());
     const bool changed = today != m_today;
     m_today = today;
+    if (changed)
+        forgetDerived();
     dropPastFilter();
     if (changed)
         Q_EMIT todayChanged();

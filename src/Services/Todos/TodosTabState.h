@@ -71,7 +71,8 @@ public:
     bool showsCalendar() const { return m_showsCalendar; }
     void setShowsCalendar(bool shows);
 
-    // Derived, read afresh from the store at each call.
+    // Derived from the store. The sections, the shown todos and the marks are worked out once
+    // per change of the todos, the filter or today, and shared by every widget of the tab.
     std::optional<Todo> movingTodo() const;
     bool isMoving() const { return movingTodo().has_value(); }
     bool showsCalendarCard() const { return m_showsCalendar || isMoving(); }
@@ -134,6 +135,7 @@ Q_SIGNALS:
 
 private:
     void dropPastFilter();
+    void forgetDerived();
 
     QPointer<TodoStore> m_store;
     const Clock *m_clock;
@@ -148,4 +150,8 @@ private:
     std::optional<QUuid> m_movingID;
     QDate m_today;
     bool m_showsCalendar = false;
+
+    mutable std::optional<QList<TodoSection>> m_sections;
+    mutable std::optional<QList<Todo>> m_shownTodos;
+    mutable std::optional<QMap<QDate, bool>> m_marks;
 };

@@ -1,6 +1,7 @@
 #include "Views/Todos/TodoListView.h"
 
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Theme/MotionPreference.h"
 #include "Models/Todos/Days.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Sound/SoundBank.h"
@@ -60,6 +61,7 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     m_content->setObjectName(QStringLiteral("TodoList"));
     m_scroll->setWidget(m_content);
     m_content->installEventFilter(this);
+    m_scroll->viewport()->installEventFilter(this);
 
     m_scrollAnimation->setDuration(150);
     m_scrollAnimation->setEasingCurve(QEasingCurve::OutQuad);
@@ -75,7 +77,7 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
         updateRowStates();
         scrollToSelection();
     });
-    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &TodoListView::refreshHover);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeRows(false); });
     rebuild();
 }
 
@@ -164,7 +166,29 @@ TodoRow *TodoListView::makeRow(const Todo &todo)
     connect(row, &TodoRow::dragMoved, this, [this, id](qreal dy) { dragRow(id, dy); });
     connect(row, &TodoRow::dragEnded, this, &TodoListView::dropRow);
     connect(row, &TodoRow::menuClosed, this, &TodoListView::refreshHover);
+    // The row's own enter and leave would give it the hover look by itself; here the list decides.
+    row->installEventFilter(this);
+    row->setSelected(m_state.selection() == id);
+    row->setDragging(m_drag && m_drag->id == id);
     return row;
+}
+
+TodoSectionHeading *TodoListView::makeHeading(const QDate &day)
+{
+    auto *h = new TodoSectionHeading(day, m_density, m_content);
+    connect(h, &QAbstractButton::clicked, this, [this, day] { clickHeading(day); });
+    return h;
+}
+
+std::optional<Todo> TodoListView::shownTodo(const QUuid &id) const
+{
+    for (const TodoSection &section : m_sections) {
+        for (const Todo &todo : section.todos) {
+            if (todo.id == id)
+                return todo;
+        }
+    }
+    return std::nullopt;
 }
 
 void TodoListView::rebuild()
@@ -172,68 +196,32 @@ void TodoListView::rebuild()
     m_today = m_state.today();
     m_sections = m_state.sections();
 
-    QSet<QUuid> shown;
-    for (const TodoSection &section : std::as_const(m_sections)) {
-        for (const Todo &todo : section.todos) {
-            shown.insert(todo.id);
-            if (TodoRow *row = m_rows.value(todo.id)) {
-                row->setTodo(todo, m_today);
-            } else {
-                TodoRow *made = makeRow(todo);
-                m_rows.insert(todo.id, made);
-                if (m_built && isVisible())
-                    fadeIn(made);
-            }
-        }
-    }
-    // An edit or a drag whose row goes away (deleted elsewhere, or filtered out) is over; the
+    // An edit or a drag whose todo goes away (deleted elsewhere, or filtered out) is over; the
     // edit ends first so that its field's loss of focus reports nothing.
-    if (m_editingID && !shown.contains(*m_editingID)) {
+    if (m_editingID && !shownTodo(*m_editingID)) {
         if (TodoRow *row = m_rows.value(*m_editingID))
             row->setEditing(false);
         m_editingID.reset();
     }
-    if (m_drag && !shown.contains(m_drag->id))
+    if (m_drag && !shownTodo(m_drag->id))
         m_drag.reset();
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
-        if (shown.contains(it.key())) {
-            ++it;
-            continue;
-        }
-        // A row may go from inside one of its own handlers (its Delete button); drop it later.
-        it.value()->hide();
-        it.value()->deleteLater();
-        it = m_rows.erase(it);
-    }
 
-    QSet<QDate> days;
-    if (showsHeadings()) {
-        bool first = true;
-        for (const TodoSection &section : std::as_const(m_sections)) {
-            days.insert(section.day);
-            TodoSectionHeading *h = m_headings.value(section.day);
-            if (!h) {
-                h = new TodoSectionHeading(section.day, m_density, m_content);
-                const QDate day = section.day;
-                connect(h, &QAbstractButton::clicked, this, [this, day] { clickHeading(day); });
-                m_headings.insert(section.day, h);
-            }
-            h->setState(m_today, m_state.day() == section.day, first);
-            first = false;
-        }
-    }
-    for (auto it = m_headings.begin(); it != m_headings.end();) {
-        if (days.contains(it.key())) {
-            ++it;
-            continue;
-        }
-        it.value()->hide();
-        it.value()->deleteLater();
-        it = m_headings.erase(it);
-    }
-    updateRowStates();
-    relayout(true);
-    m_built = true;
+    relayout(m_built);
+    m_built = m_built || isVisible();
+}
+
+int TodoListView::rowHeight(const Todo &todo, int width)
+{
+    if (m_editingID == todo.id)
+        return TodoRow::heightFor(todo, m_today, m_density, width, true);
+    const std::optional<QDate> day = todo.dayStart();
+    const bool overdue = day && *day < m_today;
+    auto it = m_measures.find(todo.id);
+    if (it != m_measures.end() && it->width == width && it->overdue == overdue && it->title == todo.title)
+        return it->height;
+    const int height = TodoRow::heightFor(todo, m_today, m_density, width);
+    m_measures.insert(todo.id, { todo.title, overdue, width, height });
+    return height;
 }
 
 void TodoListView::fadeIn(QWidget *row)
@@ -258,6 +246,13 @@ void TodoListView::fadeIn(QWidget *row)
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+void TodoListView::fadeOut(QWidget *row)
+{
+    // A row may go from inside one of its own handlers (its Delete button); it goes later.
+    row->hide();
+    row->deleteLater();
+}
+
 void TodoListView::updateRowStates()
 {
     const std::optional<QUuid> selection = m_state.selection();
@@ -274,53 +269,189 @@ int TodoListView::viewportWidth() const
 
 void TodoListView::relayout(bool animated)
 {
+    // A hidden list is laid out when it shows, at the width it shows at; meanwhile it only
+    // keeps the height it asks for right.
+    if (!isVisible()) {
+        m_stale = true;
+        applyHeight(topHeight());
+        return;
+    }
+    m_stale = false;
     const int width = viewportWidth();
     const bool headings = showsHeadings();
     int y = contentInset;
-    QHash<QWidget *, QRect> targets;
+    qsizetype count = 0;
+    for (const TodoSection &section : std::as_const(m_sections))
+        count += section.todos.size();
+    QList<Entry> layout;
+    layout.reserve(count + m_sections.size());
+    QHash<QUuid, QRectF> frames;
+    frames.reserve(count);
+    if (m_measures.isEmpty())
+        m_measures.reserve(count);
+    bool first = true;
     for (const TodoSection &section : std::as_const(m_sections)) {
         if (headings) {
-            if (TodoSectionHeading *h = m_headings.value(section.day)) {
-                const int height = h->sizeHint().height();
-                targets.insert(h, QRect(0, y, width, height));
-                y += height + rowGap;
-            }
+            const int height = TodoSectionHeading::heightFor(m_density, first);
+            layout.append({ QUuid(), section.day, QRect(0, y, width, height) });
+            if (TodoSectionHeading *h = m_headings.value(section.day))
+                h->setState(m_today, m_state.day() == section.day, first);
+            y += height + rowGap;
         }
+        first = false;
         for (const Todo &todo : section.todos) {
-            TodoRow *row = m_rows.value(todo.id);
-            if (!row)
-                continue;
-            const int height = row->heightForWidth(width);
-            m_frames.insert(todo.id, QRectF(0, y, width, height));
-            targets.insert(row, QRect(0, y, width, height));
+            const int height = rowHeight(todo, width);
+            const QRect frame(0, y, width, height);
+            layout.append({ todo.id, section.day, frame });
+            if (m_built && !m_frames.contains(todo.id))
+                m_joined.insert(todo.id);
+            frames.insert(todo.id, QRectF(frame));
+            if (TodoRow *row = m_rows.value(todo.id))
+                row->setTodo(todo, m_today);
             y += height + rowGap;
         }
     }
     const int contentHeight = y - rowGap + contentInset;
+    m_layout = layout;
+    m_frames = frames;
+    // Measures of todos that went away are dropped now and then, not at every change.
+    if (m_measures.size() > 2 * m_frames.size() + 64) {
+        for (auto it = m_measures.begin(); it != m_measures.end();)
+            it = m_frames.contains(it.key()) ? std::next(it) : m_measures.erase(it);
+    }
 
+    // Rows whose todo left the list fade out where they stand; headings of days gone just go.
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        if (m_frames.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        fadeOut(it.value());
+        it = m_rows.erase(it);
+    }
+    for (auto it = m_headings.begin(); it != m_headings.end();) {
+        const bool kept = headings
+            && std::any_of(m_sections.cbegin(), m_sections.cend(),
+                [&it](const TodoSection &section) { return section.day == it.key(); });
+        if (kept) {
+            ++it;
+            continue;
+        }
+        it.value()->hide();
+        it.value()->deleteLater();
+        it = m_headings.erase(it);
+    }
+
+    if (contentHeight != m_contentHeight) {
+        m_contentHeight = contentHeight;
+        m_content->setMinimumHeight(contentHeight);
+        Q_EMIT contentHeightChanged(contentHeight);
+    }
+    applyHeight(contentHeight);
+    placeRows(animated);
+}
+
+int TodoListView::topHeight() const
+{
+    // The rows are measured only as far as the height limit reaches (the panel's list); a list
+    // without one takes whatever its surface gives and keeps the height it last had.
+    if (!m_maxHeight)
+        return m_contentHeight;
+    // Until the list has been shown its width is a guess: the width it asks for.
+    const int width = m_built ? viewportWidth() : sizeHint().width();
+    const bool headings = showsHeadings();
+    int y = contentInset;
+    bool first = true;
+    for (const TodoSection &section : m_sections) {
+        if (headings)
+            y += TodoSectionHeading::heightFor(m_density, first) + rowGap;
+        first = false;
+        for (const Todo &todo : section.todos) {
+            y += TodoRow::heightFor(todo, m_today, m_density, width, m_editingID == todo.id) + rowGap;
+            if (y > *m_maxHeight)
+                return y;
+        }
+    }
+    return y - rowGap + contentInset;
+}
+
+void TodoListView::applyHeight(int contentHeight)
+{
+    const int hint = m_maxHeight ? qMin(contentHeight, *m_maxHeight) : contentHeight;
+    if (m_maxHeight) {
+        // Never taller than its rows; shorter when the screen has no more room for the panel,
+        // which then scrolls its list rather than cutting its header or footer.
+        setMaximumHeight(hint);
+        setMinimumHeight(qMin(contentHeight, minimumSqueezedHeight));
+    }
+    if (hint != m_hintHeight) {
+        m_hintHeight = hint;
+        updateGeometry();
+    }
+}
+
+void TodoListView::placeRows(bool animated)
+{
+    if (m_stale)
+        return;
     const QHash<QUuid, qreal> offsets = m_drag ? m_drag->offsets(peers(m_drag->id), m_frames) : QHash<QUuid, qreal>();
     const int viewTop = m_scroll->verticalScrollBar()->value();
-    const QRect visible(0, viewTop - 200, width, m_scroll->viewport()->height() + 400);
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
-        QWidget *w = it.key();
-        QRect target = it.value();
-        bool slides = animated;
-        if (auto *row = qobject_cast<TodoRow *>(w)) {
-            target.translate(0, qRound(offsets.value(row->todo().id)));
-            // The dragged row follows the pointer directly.
-            if (m_drag && m_drag->id == row->todo().id)
-                slides = false;
+    const int viewHeight = qMax(1, m_scroll->viewport()->height());
+    // Widgets exist for the visible part and a screen above and below it, so that a scroll or
+    // a row sliding in never shows a gap; rows farther away jump rather than slide.
+    const QRect band(0, viewTop - viewHeight, viewportWidth(), 3 * viewHeight);
+    const QRect visible(0, viewTop - 200, viewportWidth(), viewHeight + 400);
+    const bool moves = animated && !MotionPreference::reducesMotion();
+
+    QSet<QUuid> rowsKept;
+    QSet<QDate> headingsKept;
+    for (auto entry = m_layout.cbegin(); entry != m_layout.cend(); ++entry) {
+        const bool heading = entry->id.isNull();
+        QRect target = entry->frame;
+        if (!heading && !offsets.isEmpty())
+            target.translate(0, qRound(offsets.value(entry->id)));
+        // The edited, the dragged and the dropped row keep their widgets wherever they are.
+        const bool pinned
+            = !heading && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID);
+        if (!pinned && !band.intersects(target))
+            continue;
+        QWidget *w = nullptr;
+        bool joined = false;
+        if (heading) {
+            TodoSectionHeading *h = m_headings.value(entry->day);
+            if (!h) {
+                h = makeHeading(entry->day);
+                m_headings.insert(entry->day, h);
+                h->setState(m_today, m_state.day() == entry->day, entry == m_layout.cbegin());
+            }
+            headingsKept.insert(entry->day);
+            w = h;
+        } else {
+            TodoRow *row = m_rows.value(entry->id);
+            if (!row) {
+                const std::optional<Todo> todo = shownTodo(entry->id);
+                if (!todo)
+                    continue;
+                row = makeRow(*todo);
+                m_rows.insert(entry->id, row);
+                joined = m_joined.contains(entry->id);
+            }
+            rowsKept.insert(entry->id);
+            w = row;
         }
+        // The dragged row follows the pointer directly.
+        const bool slides = moves && !(m_drag && m_drag->id == entry->id && !heading);
         w->resize(target.size());
         auto *slide = w->findChild<QPropertyAnimation *>(slideName, Qt::FindDirectChildrenOnly);
         const bool placed = w->property(placedProperty).toBool();
-        // Rows far from the visible part jump; animating hundreds of them would only cost time.
         if (!placed || !slides || !(visible.intersects(w->geometry()) || visible.intersects(target))) {
             if (slide)
                 slide->stop();
             w->move(target.topLeft());
             w->setProperty(placedProperty, true);
             w->show();
+            if (joined && moves && visible.intersects(target))
+                fadeIn(w);
             continue;
         }
         if (slide && slide->state() == QAbstractAnimation::Running && slide->endValue().toPoint() == target.topLeft())
@@ -342,6 +473,28 @@ void TodoListView::relayout(bool animated)
         slide->setEndValue(target.topLeft());
         slide->start();
     }
+    m_joined.clear();
+
+    // Widgets far from the visible part go; their todos keep their frames.
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        if (rowsKept.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->hide();
+        it.value()->deleteLater();
+        it = m_rows.erase(it);
+    }
+    for (auto it = m_headings.begin(); it != m_headings.end();) {
+        if (headingsKept.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->hide();
+        it.value()->deleteLater();
+        it = m_headings.erase(it);
+    }
+
     if (m_droppedID) {
         if (TodoRow *row = m_rows.value(*m_droppedID))
             row->raise();
@@ -349,19 +502,6 @@ void TodoListView::relayout(bool animated)
     if (m_drag) {
         if (TodoRow *row = m_rows.value(m_drag->id))
             row->raise();
-    }
-
-    if (contentHeight != m_contentHeight) {
-        m_contentHeight = contentHeight;
-        m_content->setMinimumHeight(contentHeight);
-        updateGeometry();
-        Q_EMIT contentHeightChanged(contentHeight);
-    }
-    if (m_maxHeight) {
-        // Never taller than its rows; shorter when the screen has no more room for the panel,
-        // which then scrolls its list rather than cutting its header or footer.
-        setMaximumHeight(qMin(m_contentHeight, *m_maxHeight));
-        setMinimumHeight(qMin(m_contentHeight, minimumSqueezedHeight));
     }
     refreshHover();
 }
@@ -373,17 +513,33 @@ void TodoListView::refreshHover()
     const QWidget *popup = QApplication::activePopupWidget();
     if (popup && popup != window())
         return;
-    const QPoint pointer = QCursor::pos();
+    // The pointer's position is trusted only while Qt's own enter and leave events say it is
+    // over the viewport: then the viewport's leave will also take the look away again.
     const QWidget *viewport = m_scroll->viewport();
-    const bool inside = isVisible() && viewport->rect().contains(viewport->mapFromGlobal(pointer));
+    if (!isVisible() || !viewport->underMouse()) {
+        clearHover();
+        return;
+    }
+    const QPoint pointer = QCursor::pos();
+    const bool inside = viewport->rect().contains(viewport->mapFromGlobal(pointer));
     const QPoint at = m_content->mapFromGlobal(pointer);
     for (TodoRow *row : std::as_const(m_rows))
         row->setHovered(inside && row->isVisible() && row->geometry().contains(at));
 }
 
+void TodoListView::clearHover()
+{
+    for (TodoRow *row : std::as_const(m_rows))
+        row->setHovered(false);
+}
+
 void TodoListView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (m_stale || !m_built) {
+        relayout(false);
+        m_built = true;
+    }
     refreshHover();
 }
 
@@ -391,22 +547,34 @@ void TodoListView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     // A row hovered when the surface closed is not hovered when it opens again elsewhere.
-    for (TodoRow *row : std::as_const(m_rows))
-        row->setHovered(false);
+    clearHover();
 }
 
 QSize TodoListView::sizeHint() const
 {
-    const int height = m_maxHeight ? qMin(m_contentHeight, *m_maxHeight) : m_contentHeight;
-    return { 380, height };
+    return { 380, m_hintHeight };
 }
 
 bool TodoListView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_content && event->type() == QEvent::Resize) {
+    const QEvent::Type type = event->type();
+    if (watched == m_content && type == QEvent::Resize) {
         auto *resize = static_cast<QResizeEvent *>(event);
-        if (resize->size().width() != resize->oldSize().width())
+        if (resize->size().width() != resize->oldSize().width() && isVisible())
             relayout(false);
+    } else if (watched == m_scroll->viewport()) {
+        if (type == QEvent::Resize && isVisible())
+            placeRows(false);
+        else if (type == QEvent::Enter)
+            refreshHover();
+        else if (type == QEvent::Leave)
+            clearHover();
+    } else if (type == QEvent::Enter || type == QEvent::Leave) {
+        // A row's own crossing: the list works out again which row is under the pointer.
+        if (qobject_cast<TodoRow *>(watched)) {
+            refreshHover();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -435,14 +603,16 @@ void TodoListView::toggle(const QUuid &id)
 void TodoListView::beginEditing(const QUuid &id)
 {
     finishEditing(true, false);
-    TodoRow *row = m_rows.value(id);
-    if (!row)
+    const std::optional<Todo> todo = shownTodo(id);
+    if (!todo)
         return;
     m_state.setSelection(id);
-    m_draft = row->todo().title;
+    m_draft = todo->title;
     m_editingID = id;
-    row->setEditing(true, m_draft);
+    // The edited row keeps its widget wherever the list scrolls.
     relayout(true);
+    if (TodoRow *row = m_rows.value(id))
+        row->setEditing(true, m_draft);
 }
 
 void TodoListView::finishEditing(bool save, bool refocus)
@@ -574,7 +744,7 @@ void TodoListView::surfaceHidden()
     if (m_drag) {
         m_drag.reset();
         updateRowStates();
-        relayout(false);
+        placeRows(false);
     }
 }
 
@@ -590,7 +760,7 @@ void TodoListView::clickHeading(const QDate &day)
 void TodoListView::scrollToSelection()
 {
     const std::optional<QUuid> selection = m_state.selection();
-    if (!selection || !m_frames.contains(*selection) || !m_rows.contains(*selection))
+    if (!selection || !m_frames.contains(*selection))
         return;
     const QRectF frame = m_frames.value(*selection);
     QScrollBar *bar = m_scroll->verticalScrollBar();
@@ -620,7 +790,8 @@ void TodoListView::dragRow(const QUuid &id, qreal dy)
         return;
     m_drag = updated;
     updateRowStates();
-    relayout(true);
+    // Only the offsets change: the rows' places are those of the last layout.
+    placeRows(true);
 }
 
 void TodoListView::dropRow()

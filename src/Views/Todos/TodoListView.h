@@ -6,6 +6,7 @@
 #include "Views/Todos/TodoRowDrag.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <optional>
@@ -28,8 +29,15 @@ class TodosTabState;
 // reorders todos by dragging a row within its own day. Every change goes through the store;
 // the list keeps only the edit in progress and the drag.
 //
-// Row widgets are kept per todo id and updated in place, so a change animates (the checkbox
+// Every todo is measured and placed, but widgets are made only for the rows and headings in
+// and near the visible part (and for the row being edited or dragged), so the list costs the
+// same at 20,000 todos as at 300; while the list is hidden a change only marks it stale. Row
+// widgets are kept per todo id and updated in place, so a change animates (the checkbox
 // ticks, rows slide to their new places) instead of the list being rebuilt.
+//
+// Which row looks hovered is decided here alone: the pointer is taken to be over the list only
+// while Qt says it is over the viewport (its own enter and leave events), and then the row
+// under it is hovered, also when rows moved under a pointer that stood still.
 class TodoListView final : public QWidget
 {
     Q_OBJECT
@@ -56,8 +64,10 @@ public:
     std::optional<QUuid> droppedID() const { return m_droppedID; }
     int contentHeight() const { return m_contentHeight; }
 
+    // The widget of a row or heading, when one is made (it is in or near the visible part).
     TodoRow *row(const QUuid &id) const { return m_rows.value(id); }
     TodoSectionHeading *heading(const QDate &day) const;
+    int madeRowCount() const { return int(m_rows.size()); }
     // A row's laid-out frame in the list's content (without any drag offset).
     QRectF rowFrame(const QUuid &id) const { return m_frames.value(id); }
     QScrollArea *scrollArea() const { return m_scroll; }
@@ -76,8 +86,9 @@ public:
     void moveSelection(int by);
     void surfaceHidden();
 
-    // Gives the hover look to the row under the pointer, and to no other: rows that moved under
-    // a pointer that stood still learn it here, after every relayout, scroll, menu and drag.
+    // Gives the hover look to the row under the pointer, and to no other, while the pointer is
+    // over the viewport: rows that moved under a pointer that stood still learn it here, after
+    // every relayout, scroll, menu and drag.
     void refreshHover();
 
     // The steps of a drag, as the rows report them.
@@ -95,10 +106,35 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // One laid-out row (a todo id) or heading (a null id), in the content's order.
+    struct Entry
+    {
+        QUuid id;
+        QDate day;
+        QRect frame;
+    };
+    // A row's measured height and what it was measured for.
+    struct Measure
+    {
+        QString title;
+        bool overdue = false;
+        int width = 0;
+        int height = 0;
+    };
+
     void rebuild();
     void fadeIn(QWidget *row);
+    void fadeOut(QWidget *row);
     void relayout(bool animated);
-    void placeRow(TodoRow *row, const QPoint &target, bool animated);
+    // Makes the widgets of the entries in and near the visible part, drops the others, and
+    // moves each to its place (sliding there when `animated`).
+    void placeRows(bool animated);
+    int rowHeight(const Todo &todo, int width);
+    // The content's height, counted only as far as the height limit (all of it without one).
+    int topHeight() const;
+    // Asks the surface for the height that shows `contentHeight` within the limit.
+    void applyHeight(int contentHeight);
+    void clearHover();
     void updateRowStates();
     void clickHeading(const QDate &day);
     void scrollToSelection();
@@ -106,6 +142,8 @@ private:
     std::optional<Todo> selectedTodo() const;
     QList<QUuid> peers(const QUuid &id) const;
     TodoRow *makeRow(const Todo &todo);
+    TodoSectionHeading *makeHeading(const QDate &day);
+    std::optional<Todo> shownTodo(const QUuid &id) const;
     int viewportWidth() const;
 
     TodoStore &m_store;
@@ -122,9 +160,16 @@ private:
     QVariantAnimation *m_scrollAnimation;
     QHash<QUuid, TodoRow *> m_rows;
     QHash<QDate, TodoSectionHeading *> m_headings;
+    QList<Entry> m_layout;
     QHash<QUuid, QRectF> m_frames;
+    QHash<QUuid, Measure> m_measures;
+    // Todos that joined the list since the last layout; their rows grow in where they land.
+    QSet<QUuid> m_joined;
     int m_contentHeight = 0;
+    int m_hintHeight = 0;
     bool m_built = false;
+    // A change arrived while the list was hidden: it is laid out when it shows.
+    bool m_stale = false;
 
     std::optional<QUuid> m_editingID;
     QString m_draft;

@@ -1,6 +1,7 @@
 #include "Views/Todos/TodoRow.h"
 
 #include "Components/Controls/TintedButton.h"
+#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Theme.h"
 #include "Models/Todos/Days.h"
 #include "Views/Todos/ConfettiLayer.h"
@@ -38,6 +39,7 @@ TodoRow::TodoRow(const Todo &todo, Density density, const QDate &today, QWidget 
     , m_today(today)
     , m_checkbox(new TodoCheckbox(Densities::checkboxSize(density), this))
     , m_title(new TodoTitleText(density, this))
+    , m_liftAnimation(new QVariantAnimation(this))
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(false);
@@ -48,6 +50,10 @@ TodoRow::TodoRow(const Todo &todo, Density density, const QDate &today, QWidget 
     m_checkbox->setChecked(todo.isCompleted);
     ConfettiLayer::markSource(m_checkbox, todo.id);
     connect(m_checkbox, &QAbstractButton::clicked, this, &TodoRow::toggleRequested);
+    m_liftAnimation->setDuration(150);
+    m_liftAnimation->setEasingCurve(QEasingCurve::OutQuad);
+    connect(m_liftAnimation, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant &value) { setLift(value.toReal()); });
     updateTexts();
 }
 
@@ -131,16 +137,34 @@ void TodoRow::setDragging(bool dragging)
     if (dragging == m_dragging)
         return;
     m_dragging = dragging;
-    if (dragging) {
+    // The lifted look (the plate and its shadow) eases in and out.
+    if (dragging && !graphicsEffect()) {
         auto *shadow = new QGraphicsDropShadowEffect(this);
-        shadow->setColor(Theme::color(Theme::liftShadow, palette()));
         shadow->setBlurRadius(16);
         shadow->setOffset(0, 3);
         setGraphicsEffect(shadow);
+    }
+    m_liftAnimation->stop();
+    if (isVisible() && !MotionPreference::reducesMotion()) {
+        m_liftAnimation->setStartValue(m_lift);
+        m_liftAnimation->setEndValue(dragging ? 1.0 : 0.0);
+        m_liftAnimation->start();
     } else {
-        setGraphicsEffect(nullptr);
+        setLift(dragging ? 1 : 0);
     }
     updateActions(true);
+    update();
+}
+
+void TodoRow::setLift(qreal lift)
+{
+    m_lift = lift;
+    if (auto *shadow = qobject_cast<QGraphicsDropShadowEffect *>(graphicsEffect())) {
+        if (lift <= 0 && !m_dragging)
+            setGraphicsEffect(nullptr);
+        else
+            shadow->setColor(Theme::color(Theme::liftShadow.times(lift), palette()));
+    }
     update();
 }
 
@@ -210,14 +234,17 @@ void TodoRow::updateActions(bool animated)
 
 int TodoRow::actionsWidth() const
 {
-    if (m_actions)
-        return m_actions->width();
+    return actionsWidth(m_density);
+}
+
+int TodoRow::actionsWidth(Density density)
+{
     // The same measure as the real pair, taken once per density.
     static int widths[2] = { -1, -1 };
-    int &cached = widths[m_density == Density::Compact ? 0 : 1];
+    int &cached = widths[density == Density::Compact ? 0 : 1];
     if (cached < 0) {
-        TintedButton edit(tr("Edit"), actionStyle(m_density));
-        TintedButton remove(tr("Delete"), actionStyle(m_density));
+        TintedButton edit(tr("Edit"), actionStyle(density));
+        TintedButton remove(tr("Delete"), actionStyle(density));
         cached = edit.sizeHint().width() + actionSpacing + remove.sizeHint().width();
     }
     return cached;
@@ -225,16 +252,31 @@ int TodoRow::actionsWidth() const
 
 int TodoRow::titleWidth(int width) const
 {
-    const int left = sideInset + qCeil(Densities::checkboxSize(m_density)) + itemSpacing;
-    return qMax(1, width - left - itemSpacing - actionsWidth() - sideInset);
+    return titleWidth(m_density, width);
+}
+
+int TodoRow::titleWidth(Density density, int width)
+{
+    const int left = sideInset + qCeil(Densities::checkboxSize(density)) + itemSpacing;
+    return qMax(1, width - left - itemSpacing - actionsWidth(density) - sideInset);
 }
 
 int TodoRow::heightForWidth(int width) const
 {
-    const qreal lineHeight = Densities::lineHeight(m_density);
-    const qreal content
-        = isEditing() ? lineHeight : qMax<qreal>(lineHeight, m_title->heightForWidth(titleWidth(width)));
-    return qCeil(content + 2 * Densities::rowVerticalPadding(m_density));
+    return heightFor(m_todo, m_today, m_density, width, isEditing());
+}
+
+int TodoRow::heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing)
+{
+    const qreal lineHeight = Densities::lineHeight(density);
+    qreal content = lineHeight;
+    if (!editing) {
+        const std::optional<QDate> day = todo.dayStart();
+        const bool overdue = day && *day < today;
+        content = qMax<qreal>(
+            lineHeight, TodoTitleText::heightFor(todo.title, overdue, density, titleWidth(density, width)));
+    }
+    return qCeil(content + 2 * Densities::rowVerticalPadding(density));
 }
 
 QSize TodoRow::sizeHint() const
@@ -274,8 +316,8 @@ void TodoRow::paintEvent(QPaintEvent *)
     const QRectF bounds(rect());
     const qreal radius = Densities::cornerRadius(m_density);
     // The lifted row covers what slides beneath it.
-    if (m_dragging)
-        Theme::paintPlate(p, bounds, radius, Theme::color(Theme::Ink::Window, pal));
+    if (m_lift > 0)
+        Theme::paintPlate(p, bounds, radius, Theme::color(Theme::liftedPlate.times(m_lift), pal));
     // Editing wins over selection, and selection over hover.
     Theme::Tone fill = Theme::clear;
     if (isEditing())

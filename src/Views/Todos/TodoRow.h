@@ -70,6 +70,10 @@ public:
     // The context menu as shown on a secondary click (the caller owns it).
     QMenu *makeContextMenu(QWidget *parent = nullptr);
 
+    // The height of a row at `width` for a todo, without making one: the list measures every
+    // todo this way and makes rows only for those it shows.
+    static int heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing = false);
+
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
@@ -108,8 +112,12 @@ private:
     void updateActions(bool animated);
     void ensureActions();
     void layoutChildren();
+    // How far the dragged look is in: 0 resting, 1 lifted.
+    void setLift(qreal lift);
     int titleWidth(int width) const;
     int actionsWidth() const;
+    static int titleWidth(Density density, int width);
+    static int actionsWidth(Density density);
 
     Todo m_todo;
     Density m_density;
@@ -126,6 +134,8 @@ private:
     TintedButton *m_editButton = nullptr;
     TintedButton *m_deleteButton = nullptr;
     QVariantAnimation *m_actionsFade = nullptr;
+    QVariantAnimation *m_liftAnimation;
+    qreal m_lift = 0;
 
     std::optional<QPointF> m_pressAt;
     bool m_pressDragging = false;

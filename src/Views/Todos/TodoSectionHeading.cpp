@@ -68,8 +68,13 @@ QString TodoSectionHeading::dateText() const
 
 QSize TodoSectionHeading::sizeHint() const
 {
-    const qreal line = QFontMetricsF(Densities::font(m_density, -2, QFont::DemiBold)).height();
-    return { 200, qCeil(line) + (m_first ? firstTopInset : topInset) + bottomInset };
+    return { 200, heightFor(m_density, m_first) };
+}
+
+int TodoSectionHeading::heightFor(Density density, bool isFirst)
+{
+    const qreal line = QFontMetricsF(Densities::font(density, -2, QFont::DemiBold)).height();
+    return qCeil(line) + (isFirst ? firstTopInset : topInset) + bottomInset;
 }
 
 void TodoSectionHeading::paintEvent(QPaintEvent *)

@@ -27,6 +27,8 @@ public:
     QString nameText() const;
 
     QSize sizeHint() const override;
+    // The height of a heading, without making one.
+    static int heightFor(Density density, bool isFirst);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -9,9 +9,14 @@
 #include <QTextLayout>
 #include <QtMath>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 constexpr qreal lineGap = 1;
+// How much kerning may take off the sum of the characters' advances, at most.
+constexpr qreal kerningSlack = 0.05;
 
 } // namespace
 
@@ -72,11 +77,18 @@ QStringList TodoTitleText::lines(int width) const
 {
     if (width == m_cachedWidth)
         return m_cachedLines;
-    QString text = m_title;
+    m_cachedLines = lines(m_title, m_density, width);
+    m_cachedWidth = width;
+    return m_cachedLines;
+}
+
+QStringList TodoTitleText::lines(const QString &title, Density density, int width)
+{
+    QString text = title;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const QFont font = Densities::font(m_density);
+    const QFont font = Densities::font(density);
     const QFontMetricsF metrics(font);
-    const int limit = Densities::titleLineLimit(m_density);
+    const int limit = Densities::titleLineLimit(density);
     QStringList result;
     QTextLayout layout(text, font);
     QTextOption option;
@@ -98,18 +110,73 @@ QStringList TodoTitleText::lines(int width) const
     layout.endLayout();
     if (result.isEmpty())
         result.append(QString());
-    m_cachedWidth = width;
-    m_cachedLines = result;
     return result;
+}
+
+int TodoTitleText::lineCount(const QString &title, Density density, int width)
+{
+    const QFont font = Densities::font(density);
+    // One pixel to spare keeps the wrapping's own rounding on the same side.
+    const qreal room = width - 1;
+    qreal advance = 0;
+    const std::optional<qreal> estimate = plainAdvance(title, font);
+    if (estimate && *estimate <= room)
+        return 1;
+    // Kerning only ever takes a little off the sum of the characters' advances; nearer than
+    // that to the edge, the shaped text decides.
+    if (estimate && *estimate * (1 - kerningSlack) > width)
+        advance = *estimate;
+    else
+        advance = QFontMetricsF(font).horizontalAdvance(QString(title).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (advance <= room)
+        return 1;
+    // What does not fit on one line takes two at least; two is all the compact list shows.
+    if (Densities::titleLineLimit(density) == 2)
+        return 2;
+    return int(lines(title, density, width).size());
+}
+
+std::optional<qreal> TodoTitleText::plainAdvance(const QString &title, const QFont &font)
+{
+    // Most titles are plain ASCII: the sum of the characters' advances, from a table made once
+    // per font, settles nearly all of them without shaping the text.
+    struct Table
+    {
+        QFont font;
+        std::array<qreal, 128> advances {};
+    };
+    static QList<Table> tables;
+    auto table = std::find_if(tables.begin(), tables.end(), [&font](const Table &t) { return t.font == font; });
+    if (table == tables.end()) {
+        Table made { font, {} };
+        const QFontMetricsF metrics(font);
+        for (char16_t c = 0x20; c < 0x7F; ++c)
+            made.advances[c] = metrics.horizontalAdvance(QChar(c));
+        tables.append(made);
+        table = std::prev(tables.end());
+    }
+    qreal sum = 0;
+    for (const QChar c : title) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || code >= 0x7F)
+            return std::nullopt;
+        sum += table->advances[code];
+    }
+    return sum;
+}
+
+int TodoTitleText::heightFor(const QString &title, bool overdue, Density density, int width)
+{
+    const QFontMetricsF metrics(Densities::font(density));
+    qreal height = qreal(lineCount(title, density, width)) * metrics.lineSpacing();
+    if (overdue)
+        height += lineGap + QFontMetricsF(Densities::font(density, -2)).lineSpacing();
+    return qCeil(height);
 }
 
 int TodoTitleText::heightForWidth(int width) const
 {
-    const qreal lineHeight = QFontMetricsF(Densities::font(m_density)).lineSpacing();
-    qreal height = lines(width).size() * lineHeight;
-    if (!m_overdue.isEmpty())
-        height += lineGap + QFontMetricsF(overdueFont()).lineSpacing();
-    return qCeil(height);
+    return heightFor(m_title, !m_overdue.isEmpty(), m_density, width);
 }
 
 QSize TodoTitleText::sizeHint() const

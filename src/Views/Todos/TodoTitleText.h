@@ -3,7 +3,9 @@
 #include "Components/Theme/Density.h"
 
 #include <QStringList>
+
 #include <QWidget>
+#include <optional>
 
 // The title block of a todo row: the title wrapped to at most the density's line limit (the
 // last shown line ends in an ellipsis when more text follows), struck through and dimmed once
@@ -28,6 +30,13 @@ public:
     // The lines shown at `width`, the last one elided when the title is longer.
     QStringList lines(int width) const;
 
+    // The same lines for any title, and the block's height, without a widget: a list measures
+    // every todo this way and makes widgets only for the rows it shows. A title that fits on one
+    // line is measured without being laid out.
+    static QStringList lines(const QString &title, Density density, int width);
+    static int lineCount(const QString &title, Density density, int width);
+    static int heightFor(const QString &title, bool overdue, Density density, int width);
+
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
@@ -36,6 +45,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The sum of the characters' advances of a plain ASCII title; nothing for any other.
+    static std::optional<qreal> plainAdvance(const QString &title, const QFont &font);
     QFont titleFont() const;
     QFont overdueFont() const;
 

@@ -40,9 +40,7 @@ void mouseDrag(TodoRow *row, int dy)
         QApplication::sendEvent(row, &move);
     }
     const QPoint end = globalStart + QPoint(0, dy);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(row->mapFromGlobal(end)), QPointF(end), Qt::LeftButton,
-        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(row, &release);
+    QTest::mouseRelease(row, Qt::LeftButton, Qt::NoModifier, row->mapFromGlobal(end));
 }
 
 } // namespace
@@ -443,6 +441,125 @@ private Q_SLOTS:
             QVERIFY(!hovered().contains(u"todo 1"_s));
     }
 
+    // Rows moved under a pointer that stood still (a move to tomorrow from the row's menu, a
+    // drag): once the pointer leaves the list, for the input line or out of the window, no row
+    // keeps the hover look. Qt sends its leave only to the row it last saw the pointer enter.
+    void hoverEndsWhenThePointerLeavesAfterRowsMoved_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<bool>("outOfWindow");
+        QTest::newRow("moved to tomorrow, then to the input") << u"tomorrow"_s << false;
+        QTest::newRow("moved to tomorrow, then out of the window") << u"tomorrow"_s << true;
+        QTest::newRow("a drag, then to the input") << u"drag"_s << false;
+        QTest::newRow("a drag, then out of the window") << u"drag"_s << true;
+    }
+
+    void hoverEndsWhenThePointerLeavesAfterRowsMoved()
+    {
+        QFETCH(QString, event);
+        QFETCH(bool, outOfWindow);
+        TodoListFixture f;
+        QStringList titles;
+        for (int i = 0; i < 8; ++i)
+            titles << u"todo %1"_s.arg(i);
+        const QList<Todo> todos = f.add(titles);
+        QVERIFY(f.show());
+        TodoRow *second = f.list->row(todos.at(1).id);
+        QTest::mouseMove(second, second->rect().center());
+        QTRY_VERIFY(second->isHovered());
+
+        if (event == u"tomorrow"_s) {
+            QMenu *menu = second->makeContextMenu(second);
+            menu->popup(second->mapToGlobal(second->rect().center()));
+            QTRY_VERIFY(menu->isVisible());
+            QMenu *moveTo = menu->actions().at(2)->menu();
+            QVERIFY(moveTo);
+            QCOMPARE(moveTo->actions().at(1)->text(), u"Tomorrow"_s);
+            moveTo->actions().at(1)->trigger();
+            menu->hide();
+        } else {
+            mouseDrag(second, second->height() * 2);
+        }
+        QTest::qWait(400); // the rows settle under the pointer
+
+        // The pointer itself moves, so that Qt sends its own leave and enter events.
+        QCursor::setPos(outOfWindow ? f.root->mapToGlobal(QPoint(-80, -80)) : f.input->mapToGlobal(QPoint(20, 5)));
+        QCoreApplication::processEvents();
+        for (const Todo &todo : f.list->rows()) {
+            if (const TodoRow *row = f.list->row(todo.id))
+                QVERIFY2(!row->isHovered(), qPrintable(todo.title));
+        }
+    }
+
+    // Only the rows in and near the visible part have widgets, and none while the list has never
+    // been shown; every row is measured as its widget would measure itself, so the frames, the
+    // content height and the drag agree with what the widgets show wherever the list scrolls.
+    void aLongListMakesOnlyTheRowsItShows()
+    {
+        TodoListFixture f;
+        f.list->setMaxHeight(300);
+        QList<ExportedTodo> imported;
+        for (int i = 0; i < 2000; ++i) {
+            ExportedTodo todo;
+            todo.id = QUuid::createUuid();
+            todo.title = i % 5 == 0 ? u"A title long enough to wrap onto a second line in the panel, number %1"_s.arg(i)
+                                    : u"todo %1"_s.arg(i);
+            todo.createdAt = QDateTime(friday.addDays(-9), QTime(9, 0));
+            if (i % 7 == 0)
+                todo.day = friday.addDays(i % 3 - 1).toString(Qt::ISODate); // overdue, today, tomorrow
+            todo.sortOrder = i;
+            imported.append(todo);
+        }
+        QVERIFY(f.store->insertImported(imported));
+        QCOMPARE(f.list->madeRowCount(), 0);
+        QVERIFY(f.show());
+
+        const QList<Todo> rows = f.list->rows();
+        QCOMPARE(rows.size(), 2000);
+        QScrollBar *bar = f.list->scrollArea()->verticalScrollBar();
+        const int viewport = f.list->scrollArea()->viewport()->height();
+        const auto checkMade = [&] {
+            int made = 0;
+            for (const Todo &todo : rows) {
+                const QRectF frame = f.list->rowFrame(todo.id);
+                TodoRow *row = f.list->row(todo.id);
+                const bool near
+                    = frame.bottom() >= bar->value() - viewport && frame.top() <= bar->value() + 2 * viewport;
+                if (frame.bottom() >= bar->value() && frame.top() <= bar->value() + viewport && !row)
+                    return QStringLiteral("no widget for the shown row ") + todo.title;
+                if (!row)
+                    continue;
+                ++made;
+                if (!near && todo.id != f.list->editingID())
+                    return QStringLiteral("a widget far away for ") + todo.title;
+                if (row->geometry() != frame.toRect() || row->heightForWidth(row->width()) != row->height())
+                    return QStringLiteral("measured apart from its widget: ") + todo.title;
+            }
+            return made > 0 && made < 120 ? QString() : QStringLiteral("%1 rows made").arg(made);
+        };
+        QCOMPARE(checkMade(), QString());
+        const QRectF last = f.list->rowFrame(rows.last().id);
+        QCOMPARE(f.list->contentHeight(), qRound(last.bottom()) + 2);
+
+        // An edit in progress keeps its widget (and its draft) while the list scrolls away.
+        f.list->beginEditing(rows.at(1).id);
+        QTest::keyClicks(f.list->row(rows.at(1).id)->editor(), u"!"_s);
+        bar->setValue(bar->maximum());
+        QCOMPARE(checkMade(), QString());
+        QVERIFY(f.list->row(rows.last().id));
+        QVERIFY(f.list->row(rows.at(1).id)->isEditing());
+        f.list->finishEditing(true, false);
+        QCOMPARE(f.store->todo(rows.at(1).id)->title, rows.at(1).title + u"!"_s);
+        bar->setValue(bar->maximum() / 2);
+        QCOMPARE(checkMade(), QString());
+        QVERIFY(!f.list->row(rows.at(1).id));
+
+        // The keyboard reaches a row far below, which scrolls into view with its widget.
+        f.state->setSelection(rows.at(1500).id);
+        QTRY_VERIFY(f.list->row(rows.at(1500).id) && f.list->row(rows.at(1500).id)->isSelected());
+        QTRY_COMPARE(checkMade(), QString());
+    }
+
     void draggingReordersWithinTheDay()
     {
         TodoListFixture f;
@@ -555,6 +672,50 @@ private Q_SLOTS:
         QTest::mouseClick(monday, Qt::LeftButton);
         QCOMPARE(f.state->day(), std::nullopt);
         QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
+    }
+
+    // The panel's list with 300 todos (today's among overdue, done and tomorrow's, a long
+    // title), a row selected and another under the pointer, in the light and the dark look.
+    void picturesOfALongList_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    void picturesOfALongList()
+    {
+        VEMRA_SCREENSHOTS_ONLY();
+        QFETCH(bool, dark);
+        TodoListFixture f;
+        f.list->setMaxHeight(340);
+        QList<ExportedTodo> imported;
+        for (int i = 0; i < 300; ++i) {
+            ExportedTodo todo;
+            todo.id = QUuid::createUuid();
+            todo.title = i % 6 == 2
+                ? u"Call the landlord about the heating and ask for the invoice of March, number %1"_s.arg(i)
+                : u"Todo %1"_s.arg(i);
+            todo.isCompleted = i % 4 == 3;
+            todo.createdAt = QDateTime(friday.addDays(-9), QTime(9, 0));
+            if (i % 5 == 1)
+                todo.day = friday.addDays(i % 10 < 5 ? -2 : 1).toString(Qt::ISODate);
+            todo.sortOrder = i;
+            imported.append(todo);
+        }
+        QVERIFY(f.store->insertImported(imported));
+        const QPalette palette = dark ? Screenshots::darkPalette() : Screenshots::lightPalette();
+        QApplication::setPalette(palette);
+        f.root->setPalette(palette);
+        QVERIFY(f.show());
+        f.root->adjustSize();
+        const QList<Todo> rows = f.list->rows();
+        f.state->setSelection(rows.at(1).id);
+        TodoRow *hovered = f.list->row(rows.at(3).id);
+        QTest::mouseMove(hovered, hovered->rect().center());
+        QTest::qWait(400);
+        Screenshots::save(f.root.get(), dark ? u"todo-list-300-dark"_s : u"todo-list-300-light"_s);
+        QApplication::setPalette(Screenshots::lightPalette());
     }
 
     void thePanelListGrowsUpToItsLimit()
