@@ -110,15 +110,26 @@ QByteArray todos(const QList<ExportedTodo> &todos)
 QByteArray entry(const ExportedClipboardItem &item)
 {
     QByteArray out;
-    out.reserve(256 + item.content.size() * 3 / 2 + (item.imageData ? item.imageData->size() * 4 / 3 + 4 : 0));
+    appendEntry(out, item);
+    return out;
+}
+
+void appendEntry(QByteArray &out, const ExportedClipboardItem &item)
+{
+    out.reserve(
+        out.size() + 256 + item.content.size() * 3 / 2 + (item.imageData ? item.imageData->size() * 4 / 3 + 4 : 0));
     ObjectWriter object(out, 0);
     object.string("content", item.content);
     if (item.copyCount)
         object.integer("copyCount", *item.copyCount);
     object.date("createdAt", item.createdAt);
     object.uuid("id", item.id);
-    if (item.imageData)
-        object.key("imageData") += '"' + item.imageData->toBase64() + '"';
+    if (item.imageData) {
+        QByteArray &text = object.key("imageData");
+        text += '"';
+        appendBase64(text, *item.imageData);
+        text += '"';
+    }
     if (item.lastCopiedAt)
         object.date("lastCopiedAt", *item.lastCopiedAt);
     if (item.metadata)
@@ -127,7 +138,32 @@ QByteArray entry(const ExportedClipboardItem &item)
         object.string("mimeType", *item.mimeType);
     object.string("type", item.type);
     object.close();
-    return out;
+}
+
+void appendBase64(QByteArray &out, const QByteArray &bytes)
+{
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const qsizetype size = bytes.size();
+    const qsizetype start = out.size();
+    out.resize(start + (size + 2) / 3 * 4);
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.constData());
+    char *to = out.data() + start;
+    qsizetype i = 0;
+    for (; i + 3 <= size; i += 3) {
+        const quint32 group = quint32(in[i]) << 16 | quint32(in[i + 1]) << 8 | in[i + 2];
+        *to++ = alphabet[group >> 18];
+        *to++ = alphabet[(group >> 12) & 63];
+        *to++ = alphabet[(group >> 6) & 63];
+        *to++ = alphabet[group & 63];
+    }
+    if (i < size) {
+        const bool two = i + 1 < size;
+        const quint32 group = quint32(in[i]) << 16 | (two ? quint32(in[i + 1]) << 8 : 0);
+        *to++ = alphabet[group >> 18];
+        *to++ = alphabet[(group >> 12) & 63];
+        *to++ = two ? alphabet[(group >> 6) & 63] : '=';
+        *to++ = '=';
+    }
 }
 
 void appendString(QByteArray &out, const QString &text)
@@ -136,7 +172,16 @@ void appendString(QByteArray &out, const QString &text)
     const QByteArray utf8 = text.toUtf8();
     out.reserve(out.size() + utf8.size() + 2);
     out += '"';
-    for (const char c : utf8) {
+    const char *data = utf8.constData();
+    const qsizetype size = utf8.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        // Text without anything to escape goes in whole.
+        out.append(data + run, i - run);
+        run = i + 1;
         switch (c) {
         case '"':
             out += "\\\"";
@@ -160,15 +205,12 @@ void appendString(QByteArray &out, const QString &text)
             out += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += hex[(c >> 4) & 0xF];
-                out += hex[c & 0xF];
-            } else {
-                out += c;
-            }
+            out += "\\u00";
+            out += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
         }
     }
+    out.append(data + run, size - run);
     out += '"';
 }
 

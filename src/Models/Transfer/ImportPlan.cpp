@@ -3,48 +3,59 @@
 #include "Models/Clipboard/ClipboardKind.h"
 
 #include <QCryptographicHash>
-#include <QSet>
+
+ImportPlan::ImportPlan(const QList<Todo> &stored, ClipboardKeys known)
+    : m_known(std::move(known))
+{
+    m_todoIds.reserve(stored.size());
+    m_todoKeys.reserve(stored.size());
+    for (const Todo &todo : stored) {
+        m_todoIds.insert(todo.id);
+        m_todoKeys.insert(key(todo.title, todo.createdAt));
+    }
+}
 
 ImportPlan::ImportPlan(VemraExport document, const QList<Todo> &stored, ClipboardKeys known)
+    : ImportPlan(stored, std::move(known))
 {
-    QSet<QUuid> todoIds;
-    QSet<QString> todoKeys;
-    todoIds.reserve(stored.size());
-    todoKeys.reserve(stored.size());
-    for (const Todo &todo : stored) {
-        todoIds.insert(todo.id);
-        todoKeys.insert(key(todo.title, todo.createdAt));
-    }
-    for (ExportedTodo &todo : document.todos) {
+    addTodos(std::move(document.todos));
+    for (qsizetype i = 0; i < document.clipboard.size(); ++i)
+        addEntry(document.clipboard.at(i), i);
+}
+
+void ImportPlan::addTodos(QList<ExportedTodo> document)
+{
+    for (ExportedTodo &todo : document) {
         if (todo.title.trimmed().isEmpty()) {
             ++invalid;
             continue;
         }
         QString todoKey = key(todo.title, todo.createdAt);
-        if (todoIds.contains(todo.id) || todoKeys.contains(todoKey)) {
+        if (m_todoIds.contains(todo.id) || m_todoKeys.contains(todoKey)) {
             ++duplicateTodos;
             continue;
         }
-        todoIds.insert(todo.id);
-        todoKeys.insert(std::move(todoKey));
+        m_todoIds.insert(todo.id);
+        m_todoKeys.insert(std::move(todoKey));
         todos.append(std::move(todo));
     }
-    document.todos.clear();
+}
 
-    for (ExportedClipboardItem &item : document.clipboard) {
-        if (!item.isValid()) {
-            ++invalid;
-            continue;
-        }
-        QString itemHash = hash(item);
-        if (known.ids.contains(item.id) || known.hashes.contains(itemHash)) {
-            ++duplicateClipboard;
-            continue;
-        }
-        known.ids.insert(item.id);
-        known.hashes.insert(std::move(itemHash));
-        clipboard.append(std::move(item));
+bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index)
+{
+    if (!item.isValid()) {
+        ++invalid;
+        return false;
     }
+    QString itemHash = hash(item);
+    if (m_known.ids.contains(item.id) || m_known.hashes.contains(itemHash)) {
+        ++duplicateClipboard;
+        return false;
+    }
+    m_known.ids.insert(item.id);
+    m_known.hashes.insert(std::move(itemHash));
+    clipboard.append(index);
+    return true;
 }
 
 QString ImportPlan::key(const QString &title, const QDateTime &createdAt)

@@ -7,26 +7,35 @@
 #include "Models/Transfer/VemraExport.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // What an import would add: the document's todos and clipboard entries that are neither
 // stored already nor repeated earlier in the same file, with the counts of what is skipped.
 // A plain value: built from value copies of the stores' contents, so it can be made off the
-// main thread.
+// main thread, one entry at a time as the file is read, without holding the entries.
 struct ImportPlan
 {
-    // Todos to add and clipboard entries to add, in file order.
+    // Todos to add, in file order.
     QList<ExportedTodo> todos;
-    QList<ExportedClipboardItem> clipboard;
+    // Clipboard entries to add: their places among the document's entries, in file order.
+    QList<qint64> clipboard;
     qint64 duplicateTodos = 0;
     qint64 duplicateClipboard = 0;
     // Todos and clipboard entries together that can't be read.
     qint64 invalid = 0;
 
     ImportPlan() = default;
-    // Takes the document's records; `stored` is every stored todo, `known` the clipboard
-    // history's ids and hashes.
+    // An empty plan against what is stored: `stored` is every stored todo, `known` the
+    // clipboard history's ids and hashes.
+    ImportPlan(const QList<Todo> &stored, ClipboardKeys known);
+    // The plan of a whole document.
     ImportPlan(VemraExport document, const QList<Todo> &stored, ClipboardKeys known);
+
+    // Takes the document's todos.
+    void addTodos(QList<ExportedTodo> document);
+    // Takes the document's entry at `index`; true when it is to be added.
+    bool addEntry(const ExportedClipboardItem &item, qint64 index);
 
     qint64 duplicates() const { return duplicateTodos + duplicateClipboard; }
     bool isEmpty() const { return todos.isEmpty() && clipboard.isEmpty(); }
@@ -37,4 +46,9 @@ struct ImportPlan
     // The content hash the clipboard store keeps for the entry: of the image bytes for an
     // image, else of the content as exported.
     static QString hash(const ExportedClipboardItem &item);
+
+private:
+    QSet<QUuid> m_todoIds;
+    QSet<QString> m_todoKeys;
+    ClipboardKeys m_known;
 };

@@ -294,6 +294,11 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
     return erased;
 }
 
+Status ClipboardDatabase::insert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
+{
+    return upsert(sql, items);
+}
+
 qint64 ClipboardDatabase::storedCount() const
 {
     Result<QSqlQuery> selected = m_sql->select(QStringLiteral("SELECT count(*) FROM clipboard_item"));

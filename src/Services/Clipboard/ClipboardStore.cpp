@@ -806,40 +806,124 @@ void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &n
 
 // Export and import ---------------------------------------------------------------------
 
-QList<QUuid> ClipboardStore::ids() const
+ClipboardStore::TransferSource ClipboardStore::transferSource() const
 {
-    QList<QUuid> result;
-    Result<QSqlQuery> selected
-        = m_database->sql().select(QStringLiteral("SELECT i.id, i.last_copied_at FROM clipboard_item AS i WHERE 1")
-                + hiddenClause() + orderClause(),
-            hiddenBindings());
+    TransferSource source;
+    source.databasePath = m_database->sql().filePath();
+    source.folder = m_folder;
+    if (source.databasePath.isEmpty()) {
+        source.items = items();
+        return source;
+    }
+    source.pending = m_pendingItems.values();
+    std::sort(source.pending.begin(), source.pending.end(), &ClipboardItem::recentOrder);
+    source.hidden = m_pendingDeletions;
+    for (const ClipboardItem &item : m_pendingItems)
+        source.hidden.insert(item.id);
+    for (const Range &span : m_pendingRanges)
+        source.hiddenRanges.append({ span.start, span.end });
+    return source;
+}
+
+namespace {
+
+bool hiddenIn(const ClipboardStore::TransferSource &source, const ClipboardItem &item)
+{
+    if (source.hidden.contains(item.id))
+        return true;
+    const qint64 at = item.lastCopiedAt.toMSecsSinceEpoch();
+    return std::any_of(source.hiddenRanges.cbegin(), source.hiddenRanges.cend(),
+        [at](const std::pair<qint64, qint64> &span) { return at >= span.first && at < span.second; });
+}
+
+// A connection of the calling thread's own to the store's file, in a read transaction.
+Result<std::unique_ptr<StoreDatabase>> reader(const QString &path)
+{
+    Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, ClipboardDatabase::schema());
+    if (!attached)
+        return attached;
+    if (Status status = attached.value()->exec(QStringLiteral("BEGIN")); !status)
+        return status.error();
+    return attached;
+}
+
+} // namespace
+
+Status ClipboardStore::readForExport(
+    const TransferSource &source, const std::function<Status(const PendingExportItem &)> &take)
+{
+    if (source.databasePath.isEmpty()) {
+        for (const ClipboardItem &item : source.items) {
+            if (Status status = take(pendingExport(item, source.folder)); !status)
+                return status;
+        }
+        return {};
+    }
+    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
+    Result<QSqlQuery> selected = database->select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
+        + QStringLiteral(" FROM clipboard_item AS i") + orderClause());
     if (!selected)
-        return result;
+        return selected.error();
     QSqlQuery query = std::move(selected).value();
-    if (m_pendingItems.isEmpty()) {
-        while (query.next())
-            result.append(QUuid::fromString(query.value(0).toString()));
-        return result;
+    // The changes not saved yet go in among the stored entries by the same order.
+    auto pending = source.pending.cbegin();
+    Status status;
+    while (status && query.next()) {
+        const ClipboardItem item = ClipboardDatabase::item(query);
+        for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
+            status = take(pendingExport(*pending, source.folder));
+        if (status && !hiddenIn(source, item))
+            status = take(pendingExport(item, source.folder));
     }
-    // Pending entries go in among the saved ones by the same order.
-    QList<ClipboardItem> order;
+    if (status && query.lastError().isValid())
+        status = database->saveError(query.lastError().text());
+    for (; status && pending != source.pending.cend(); ++pending)
+        status = take(pendingExport(*pending, source.folder));
+    query.finish();
+    if (!database->exec(QStringLiteral("COMMIT")))
+        qCWarning(lcStore) << "cannot end the export's read transaction";
+    return status;
+}
+
+Result<ClipboardKeys> ClipboardStore::readKnownKeys(const TransferSource &source)
+{
+    ClipboardKeys keys;
+    const auto add = [&keys](const ClipboardItem &item) {
+        keys.ids.insert(item.id);
+        keys.hashes.insert(item.contentHash);
+    };
+    std::for_each(source.items.cbegin(), source.items.cend(), add);
+    std::for_each(source.pending.cbegin(), source.pending.cend(), add);
+    if (source.databasePath.isEmpty())
+        return keys;
+    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
+    Result<QSqlQuery> selected
+        = database->select(QStringLiteral("SELECT i.id, i.content_hash, i.last_copied_at FROM clipboard_item AS i"));
+    if (!selected)
+        return selected.error();
+    QSqlQuery query = std::move(selected).value();
+    ClipboardItem item;
     while (query.next()) {
-        ClipboardItem item;
         item.id = QUuid::fromString(query.value(0).toString());
-        item.lastCopiedAt = StoreDatabase::timeFrom(query.value(1)).value_or(QDateTime());
-        order.append(item);
+        item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::UTC);
+        if (hiddenIn(source, item))
+            continue;
+        keys.ids.insert(item.id);
+        keys.hashes.insert(query.value(1).toString());
     }
-    for (const ClipboardItem &pending : m_pendingItems) {
-        ClipboardItem item;
-        item.id = pending.id;
-        item.lastCopiedAt = pending.lastCopiedAt;
-        order.append(item);
-    }
-    std::sort(order.begin(), order.end(), &ClipboardItem::recentOrder);
-    result.reserve(order.size());
-    for (const ClipboardItem &item : std::as_const(order))
-        result.append(item.id);
-    return result;
+    const bool failed = query.lastError().isValid();
+    query.finish();
+    if (!database->exec(QStringLiteral("COMMIT")))
+        qCWarning(lcStore) << "cannot end the import's read transaction";
+    if (failed)
+        return database->saveError(query.lastError().text());
+    return keys;
 }
 
 QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
@@ -867,9 +951,10 @@ QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
     return result;
 }
 
-PendingExportItem ClipboardStore::pendingExport(const ClipboardItem &item) const
+PendingExportItem ClipboardStore::pendingExport(const ClipboardItem &item, const QString &folder)
 {
     PendingExportItem pending;
+    pending.title = item.title();
     ExportedClipboardItem &exported = pending.item;
     exported.id = item.id;
     exported.type = item.rawKind;
@@ -891,30 +976,19 @@ PendingExportItem ClipboardStore::pendingExport(const ClipboardItem &item) const
     // A stored path that names no side file gives an empty path, which the writer fails to
     // read rather than read a file elsewhere.
     if (item.imagePath)
-        pending.imagePath = filePath(*item.imagePath).value_or(QString());
+        pending.imagePath = sideFilePath(folder, *item.imagePath).value_or(QString());
     if (item.textPath)
-        pending.textPath = filePath(*item.textPath).value_or(QString());
+        pending.textPath = sideFilePath(folder, *item.textPath).value_or(QString());
     return pending;
 }
 
-ClipboardKeys ClipboardStore::knownKeys() const
+void ClipboardStore::adoptImported(qint64 count)
 {
-    ClipboardKeys keys;
-    Result<QSqlQuery> selected = m_database->sql().select(
-        QStringLiteral("SELECT i.id, i.content_hash FROM clipboard_item AS i WHERE 1") + hiddenClause(),
-        hiddenBindings());
-    if (!selected)
-        return {};
-    QSqlQuery query = std::move(selected).value();
-    while (query.next()) {
-        keys.ids.insert(QUuid::fromString(query.value(0).toString()));
-        keys.hashes.insert(query.value(1).toString());
-    }
-    for (const ClipboardItem &item : m_pendingItems) {
-        keys.ids.insert(item.id);
-        keys.hashes.insert(item.contentHash);
-    }
-    return keys;
+    if (count <= 0)
+        return;
+    m_storedCount += count;
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
 }
 
 Status ClipboardStore::insertImported(const QList<ClipboardCapture> &captures)

@@ -118,19 +118,40 @@ public:
     void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
 
     // Export and import.
-    // The ids of every entry in history order: the order of an export, fixed when it starts.
-    QList<QUuid> ids() const;
+    // What an export or an import reads off the main thread, taken on it: the database file
+    // (none for a store in memory, whose entries are taken here instead), the folder, and the
+    // changes not saved yet, which it reads in place of the stored rows they hide.
+    struct TransferSource
+    {
+        QString databasePath;
+        QString folder;
+        QList<ClipboardItem> items;
+        QList<ClipboardItem> pending;
+        QSet<QUuid> hidden;
+        QList<std::pair<qint64, qint64>> hiddenRanges;
+    };
+    TransferSource transferSource() const;
+    // Hands every entry of `source` to `take` in history order, as the export writer takes it,
+    // all read in one read transaction of a connection of its own: the history as it was when
+    // it began, whatever is deleted meanwhile. Stops at the first error. Runs on any thread.
+    static Status readForExport(
+        const TransferSource &source, const std::function<Status(const PendingExportItem &)> &take);
+    // The ids and content hashes of every entry of `source`; an error when the database can't
+    // be read. Runs on any thread.
+    static Result<ClipboardKeys> readKnownKeys(const TransferSource &source);
     // The entries among `ids` that still exist, in the order given.
     QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
     // The entry as the export writer takes it: its record without large bodies, and the side
-    // files that hold its image and its whole text.
-    PendingExportItem pendingExport(const ClipboardItem &item) const;
-    // The ids and content hashes of every entry; empty when the database can't be read.
-    ClipboardKeys knownKeys() const;
+    // files in `folder` that hold its image and its whole text.
+    static PendingExportItem pendingExport(const ClipboardItem &item, const QString &folder);
+    // Whether changes wait to be written.
+    bool hasPendingChanges() const { return hasPending() || m_inFlight.has_value(); }
     // Adds imported entries as they are (no folding by content hash) in one transaction of
     // their own. When that fails none of them is added, the error is returned rather than
     // reported, and their side files are left to the caller.
     Status insertImported(const QList<ClipboardCapture> &captures);
+    // Takes in `count` entries that an import wrote on a connection of its own.
+    void adoptImported(qint64 count);
 
     // Waits until what the store does on other threads (writing a deleted period, removing side
     // files) is done, and takes in its outcome.

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -292,14 +293,26 @@ void TodoStore::remove(const QList<QUuid> &ids)
 
 Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
 {
-    if (imported.isEmpty())
+    const QList<Todo> todos = importedTodos(imported);
+    if (todos.isEmpty())
         return {};
+    // Nothing of an import that could not be written stays, not even for a later retry.
+    if (Status status = m_database->write([this, &todos] { return insertRows(*m_database, todos); }); !status)
+        return status;
+    adoptImported(todos);
+    return {};
+}
+
+QList<Todo> TodoStore::importedTodos(const QList<ExportedTodo> &imported) const
+{
     qint64 base = 0;
     if (!m_todos.isEmpty()) {
         base = m_todos.constFirst().sortOrder;
         for (const Todo &todo : std::as_const(m_todos))
             base = std::max(base, todo.sortOrder);
     }
+    // Numbering on from the last stays clear of the integers' end.
+    base = std::min(base, std::numeric_limits<qint64>::max() / 2);
 
     QList<ExportedTodo> ordered = imported;
     std::stable_sort(ordered.begin(), ordered.end(), [](const ExportedTodo &a, const ExportedTodo &b) {
@@ -311,10 +324,12 @@ Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
     });
 
     QSet<QUuid> known;
+    known.reserve(m_todos.size() + ordered.size());
     for (const Todo &todo : std::as_const(m_todos))
         known.insert(todo.id);
     qint64 k = 0;
-    QList<QUuid> added;
+    QList<Todo> todos;
+    todos.reserve(ordered.size());
     for (const ExportedTodo &record : std::as_const(ordered)) {
         if (known.contains(record.id))
             continue;
@@ -327,26 +342,58 @@ Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
         if (record.isCompleted)
             todo.completedAt = record.completedAt.value_or(record.updatedAt.value_or(record.createdAt));
         todo.updatedAt = record.updatedAt.value_or(record.createdAt);
-        m_todos.append(todo);
-        markDirty(todo.id);
-        added.append(todo.id);
+        todos.append(todo);
     }
-    if (k == 0)
-        return {};
+    return todos;
+}
+
+Status TodoStore::insertRows(const StoreDatabase &database, const QList<Todo> &todos)
+{
+    Result<QSqlQuery> prepared = database.prepare(
+        QStringLiteral("INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, "
+                       "day) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    if (!prepared)
+        return prepared.error();
+    QSqlQuery insert = std::move(prepared).value();
+    for (const Todo &todo : todos) {
+        const QVariantList values { todo.idString(), todo.title, todo.isCompleted ? 1 : 0,
+            todo.createdAt.toMSecsSinceEpoch(), todo.updatedAt.toMSecsSinceEpoch(),
+            StoreDatabase::timeValue(todo.completedAt), todo.sortOrder, StoreDatabase::timeValue(todo.day) };
+        for (qsizetype i = 0; i < values.size(); ++i)
+            insert.bindValue(int(i), values.at(i));
+        if (Status status = database.run(insert); !status)
+            return status;
+    }
+    return {};
+}
+
+void TodoStore::adoptImported(const QList<Todo> &todos)
+{
+    QSet<QUuid> known;
+    known.reserve(m_todos.size());
+    for (const Todo &todo : std::as_const(m_todos))
+        known.insert(todo.id);
+    bool added = false;
+    for (const Todo &todo : todos) {
+        if (known.contains(todo.id))
+            continue;
+        m_todos.append(todo);
+        added = true;
+    }
+    if (!added)
+        return;
     sort();
     Q_EMIT changed();
-    if (Status status = m_database->write([this] { return writePending(); }); !status) {
-        // Nothing of an import that could not be written stays, not even for a later retry.
-        for (const QUuid &id : std::as_const(added)) {
-            m_dirty.remove(id);
-            m_todos.removeAt(indexOf(id));
-        }
-        Q_EMIT changed();
-        return status;
-    }
-    m_dirty.clear();
-    m_deleted.clear();
-    return {};
+}
+
+QString TodoStore::databasePath() const
+{
+    return m_database->filePath();
+}
+
+const StoreSchema &TodoStore::databaseSchema()
+{
+    return schema();
 }
 
 void TodoStore::save()

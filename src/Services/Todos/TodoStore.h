@@ -14,6 +14,7 @@
 
 class Clock;
 class StoreDatabase;
+struct StoreSchema;
 
 // The one owner of the user's todos. Every operation changes the todos in memory at once
 // (views see it through `changed`) and then writes every pending change to the store file in
@@ -68,6 +69,16 @@ public:
     // within the list) are skipped so that a todo is never stored twice. When the write fails
     // none of them stays and the error is returned rather than reported.
     Status insertImported(const QList<ExportedTodo> &imported);
+    // The same in steps, for an import written on another connection: the todos as they will
+    // be stored (below all others, without ids already stored), their rows written through
+    // `database` inside the caller's transaction, and, once that is committed, the todos taken
+    // in without writing them again.
+    QList<Todo> importedTodos(const QList<ExportedTodo> &imported) const;
+    static Status insertRows(const StoreDatabase &database, const QList<Todo> &todos);
+    void adoptImported(const QList<Todo> &todos);
+    // The database file, for another connection to it; empty for a store in memory.
+    QString databasePath() const;
+    static const StoreSchema &databaseSchema();
 
 Q_SIGNALS:
     // The todos in memory changed (whether or not the change could be written yet).

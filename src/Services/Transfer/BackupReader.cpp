@@ -2,12 +2,14 @@
 
 #include "Models/Transfer/ExportDates.h"
 #include "Platform/Logging.h"
+#include "Platform/RegularFile.h"
 
 #include <QFile>
 #include <QUuid>
 
 #include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -253,6 +255,28 @@ std::optional<QByteArray> bytes(const Token &token)
     return std::move(decoded.decoded);
 }
 
+// The text's length in bytes, cut at a character's edge for a short field: the todo's title
+// and the entry's content are kept whole.
+size_t shortened(const FieldRule &rule, const Token &token)
+{
+    const std::string_view name(rule.name);
+    if (name == "title" || name == "content" || token.length <= size_t(BackupReader::maximumShortField))
+        return token.length;
+    size_t length = size_t(BackupReader::maximumShortField);
+    while (length > 0 && (static_cast<unsigned char>(token.text[length]) & 0xC0) == 0x80)
+        --length;
+    return length;
+}
+
+// Counts and orders within ±maximumCount; the version and the sizes as written.
+qint64 bounded(const FieldRule &rule, qint64 value)
+{
+    const std::string_view name(rule.name);
+    if (name != "copyCount" && name != "sortOrder")
+        return value;
+    return std::clamp(value, -BackupReader::maximumCount, BackupReader::maximumCount);
+}
+
 // Builds the records while the parser walks the file, and notes what the header probe needs
 // and the first fault in declaration order. Duplicate keys: the first occurrence counts, for
 // the probe and the records alike.
@@ -282,6 +306,11 @@ public:
     bool Key(const char *text, rapidjson::SizeType length, bool);
     bool EndObject(rapidjson::SizeType) { return close(); }
     bool EndArray(rapidjson::SizeType) { return close(); }
+
+    explicit Decoder(const BackupReader::EntrySink &sink)
+        : m_sink(sink)
+    {
+    }
 
     BackupReader::Outcome outcome(bool parsed);
 
@@ -325,6 +354,7 @@ private:
     std::optional<qint64> m_probeVersion;
     std::optional<Failure> m_failure;
 
+    const BackupReader::EntrySink &m_sink;
     VemraExport m_document;
     ExportedTodo m_todo;
     ExportedClipboardItem m_entry;
@@ -408,15 +438,15 @@ void Decoder::field(const FieldRule &rule, const Token &token)
     case ValueType::String:
         if (token.type != Token::String)
             return mismatch(token);
-        return store(QString::fromUtf8(token.text, qsizetype(token.length)));
+        return store(QString::fromUtf8(token.text, qsizetype(shortened(rule, token))));
     case ValueType::Integer:
         if (token.type == Token::Integer)
-            return store(token.integer);
+            return store(bounded(rule, token.integer));
         if (token.type == Token::Double) {
             // An integral number written with a fraction or an exponent still counts.
             constexpr double limit = 9223372036854775808.0;
             if (std::trunc(token.real) == token.real && token.real >= -limit && token.real < limit)
-                return store(qint64(token.real));
+                return store(bounded(rule, qint64(token.real)));
             return fail(FailureKind::DataCorrupted);
         }
         if (token.type == Token::BigInteger)
@@ -548,7 +578,10 @@ bool Decoder::close()
         m_document.todos.append(std::move(m_todo));
         break;
     case Shape::Entry:
-        m_document.clipboard.append(std::move(m_entry));
+        if (!m_sink)
+            m_document.clipboard.append(std::move(m_entry));
+        else if (!m_sink(std::move(m_entry), m_stack.back().index))
+            return false;
         break;
     case Shape::Metadata:
         m_entry.metadata = std::move(m_metadata);
@@ -600,12 +633,12 @@ BackupReader::Outcome Decoder::outcome(bool parsed)
     return std::move(m_document);
 }
 
-BackupReader::Outcome parse(ChunkStream &stream)
+BackupReader::Outcome parse(ChunkStream &stream, const BackupReader::EntrySink &sink = {})
 {
     // Not the parser's full-precision numbers: they pass 0 to a leading-zero count for a zero
     // with a large exponent (0E89), which the fuzzer found. Integers are exact either way.
     constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
-    auto decoder = std::make_unique<Decoder>();
+    auto decoder = std::make_unique<Decoder>(sink);
     rapidjson::Reader reader;
     const bool parsed = !reader.Parse<flags>(stream, *decoder).IsError() && stream.atEnd();
     return decoder->outcome(parsed);
@@ -615,15 +648,18 @@ BackupReader::Outcome parse(ChunkStream &stream)
 
 namespace BackupReader {
 
-Outcome read(const QString &filePath)
+Outcome read(const QString &filePath, const EntrySink &sink, FileStamp *stamp)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return BackupError::unreadable(file.errorString());
+    RegularFile::Opened opened = RegularFile::openForReading(filePath);
+    if (!opened.file)
+        return BackupError::unreadable(opened.error);
+    QFile &file = *opened.file;
+    if (stamp)
+        *stamp = FileStamp { file.size(), file.fileTime(QFileDevice::FileModificationTime) };
     if (file.size() > maximumFileSize)
         return BackupError::tooLarge();
     ChunkStream stream(file);
-    Outcome outcome = parse(stream);
+    Outcome outcome = parse(stream, sink);
     if (stream.failed())
         return BackupError::unreadable(file.errorString());
     return outcome;

@@ -4,8 +4,10 @@
 #include "Models/Transfer/VemraExport.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <variant>
 
 // Reads an export file back into its records, or says why it can't: a file that isn't an
@@ -13,16 +15,40 @@
 // damage ("todos[3].title is missing."). The file is read in one streaming pass; only the
 // records are kept, never a tree of the whole document. Free of shared state: runs on any
 // thread.
+//
+// Only a regular file is read, and opening it never waits. Short fields (names, identifiers,
+// types) are cut to a sane length and counts are bounded, so that nothing read can grow
+// without bound or overflow as it is used.
 namespace BackupReader {
 
 using Outcome = std::variant<VemraExport, BackupError>;
+// Takes each clipboard entry as it is read, with its place among the document's entries,
+// instead of the document keeping it; false stops the reading. Entries met before a damage
+// later in the file have been handed over by then.
+using EntrySink = std::function<bool(ExportedClipboardItem &&entry, qint64 index)>;
+
+// What tells one version of a file from another.
+struct FileStamp
+{
+    qint64 size = -1;
+    QDateTime modified;
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
 
 // The largest file read: 4 GiB.
 inline constexpr qint64 maximumFileSize = qint64(4) << 30;
 // Containers nested deeper than this make a file that is no export.
 inline constexpr int maximumDepth = 512;
+// Short fields (application names and identifiers, MIME types, kinds, days) are cut to this
+// many bytes, at a character's edge.
+inline constexpr qsizetype maximumShortField = 256;
+// Copy counts and sort orders are bounded to ±this: far beyond any real count, and far enough
+// from the integers' end that counting on never overflows.
+inline constexpr qint64 maximumCount = qint64(1) << 53;
 
-Outcome read(const QString &filePath);
+// With a sink, the document comes back without its entries; `stamp`, when given, receives
+// the file's size and time of change as it was opened.
+Outcome read(const QString &filePath, const EntrySink &sink = {}, FileStamp *stamp = nullptr);
 Outcome read(const QByteArray &bytes);
 
 } // namespace BackupReader

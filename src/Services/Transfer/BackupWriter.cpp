@@ -1,17 +1,27 @@
 #include "Services/Transfer/BackupWriter.h"
 
 #include "Models/Transfer/ExportEncoder.h"
+#include "Platform/Logging.h"
+#include "Platform/PrivateFileWriter.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
-Error unreadable(const QString &path, const QFile &file)
+std::optional<QByteArray> readWhole(const QString &path)
 {
-    return Error { QStringLiteral("The file “%1” couldn’t be read.").arg(QDir::toNativeSeparators(path)),
-        file.errorString() };
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcTransfer) << "cannot read the side file" << path << file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcTransfer) << "cannot read the side file" << path << file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 } // namespace
@@ -28,12 +38,9 @@ BackupWriter::~BackupWriter()
 
 Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt)
 {
-    m_file = std::make_unique<QSaveFile>(m_destination);
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        const Error error {
-            QStringLiteral("The file “%1” couldn’t be saved.").arg(QDir::toNativeSeparators(m_destination)),
-            m_file->errorString()
-        };
+    m_file = std::make_unique<PrivateFileWriter>(m_destination);
+    if (!m_file->open()) {
+        const Error error = writeError();
         m_file.reset();
         return error;
     }
@@ -45,33 +52,41 @@ Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &ex
     return append(top);
 }
 
+Status BackupWriter::write(const PendingExportItem &pending)
+{
+    ExportedClipboardItem item = pending.item;
+    if (pending.textPath) {
+        // The inline head is not the text: an entry without its whole text is left out.
+        const std::optional<QByteArray> bytes = readWhole(*pending.textPath);
+        if (!bytes) {
+            m_skipped.append(Skipped { pending.title, item.lastCopiedAt.value_or(item.createdAt) });
+            return {};
+        }
+        item.content = QString::fromUtf8(*bytes);
+    }
+    if (pending.imagePath) {
+        std::optional<QByteArray> bytes = readWhole(*pending.imagePath);
+        if (!bytes) {
+            m_skipped.append(Skipped { pending.title, item.lastCopiedAt.value_or(item.createdAt) });
+            return {};
+        }
+        item.imageData = std::move(*bytes);
+    }
+    m_text.clear();
+    if (m_entryCount != 0)
+        m_text += ",\n";
+    ExportEncoder::appendEntry(m_text, item);
+    if (Status status = append(m_text); !status)
+        return status;
+    ++m_entryCount;
+    return {};
+}
+
 Status BackupWriter::write(const QList<PendingExportItem> &entries)
 {
     for (const PendingExportItem &pending : entries) {
-        ExportedClipboardItem item = pending.item;
-        if (pending.textPath) {
-            // The inline head is not the text: an entry without its whole text fails the export.
-            QFile file(*pending.textPath);
-            if (!file.open(QIODevice::ReadOnly))
-                return unreadable(*pending.textPath, file);
-            QByteArray bytes = file.readAll();
-            if (file.error() != QFileDevice::NoError)
-                return unreadable(*pending.textPath, file);
-            item.content = QString::fromUtf8(bytes);
-        }
-        if (pending.imagePath) {
-            QFile file(*pending.imagePath);
-            if (!file.open(QIODevice::ReadOnly))
-                return unreadable(*pending.imagePath, file);
-            item.imageData = file.readAll();
-            if (file.error() != QFileDevice::NoError)
-                return unreadable(*pending.imagePath, file);
-        }
-        QByteArray text = m_entryCount == 0 ? QByteArray() : QByteArray(",\n");
-        text += ExportEncoder::entry(item);
-        if (Status status = append(text); !status)
+        if (Status status = write(pending); !status)
             return status;
-        ++m_entryCount;
     }
     return {};
 }
@@ -97,15 +112,16 @@ void BackupWriter::cancel()
 
 Status BackupWriter::append(const QByteArray &bytes)
 {
-    if (!m_file)
-        return writeError();
-    if (m_file->write(bytes) != bytes.size())
+    if (!m_file || !m_file->write(bytes))
         return writeError();
     return {};
 }
 
 Error BackupWriter::writeError() const
 {
-    return Error { QStringLiteral("The file “%1” couldn’t be saved.").arg(QDir::toNativeSeparators(m_destination)),
-        m_file ? m_file->errorString() : QString() };
+    const QString message
+        = QStringLiteral("The file “%1” couldn’t be saved.").arg(QDir::toNativeSeparators(m_destination));
+    if (m_file && m_file->diskFull())
+        return Error { message, QStringLiteral("The disk is full.") };
+    return Error { message, m_file ? m_file->errorString() : QString() };
 }

@@ -10,17 +10,27 @@
 
 #include <memory>
 
-class QSaveFile;
+class PrivateFileWriter;
 
-// Writes one export document, entry by entry, so that memory holds one batch of entries at a
-// time. The text goes to a new file beside the destination, which replaces the destination
-// only once the document is complete: a failed export leaves whatever was there untouched
-// and no file of its own behind.
+// Writes one export document, entry by entry, so that memory holds one entry at a time. The
+// text goes to a new private file (0600) beside the destination, which replaces the
+// destination only once the document is complete: a failed export leaves whatever was there
+// untouched and no file of its own behind.
+//
+// An entry whose image or whole text can't be read is left out and remembered, so that the
+// user can be asked whether to keep the file without it.
 //
 // Used by one thread at a time: the steps may run on different threads, one after another.
 class BackupWriter final
 {
 public:
+    // An entry left out because a side file of it can't be read.
+    struct Skipped
+    {
+        QString title;
+        QDateTime lastCopiedAt;
+    };
+
     explicit BackupWriter(QString destination);
     ~BackupWriter();
     BackupWriter(const BackupWriter &) = delete;
@@ -28,7 +38,8 @@ public:
 
     // Opens the new file and writes the top of the document and the whole todo list.
     Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
-    // Writes the entries, each with its image bytes and whole text read from its side files.
+    // Writes one entry, with its image bytes and whole text read from its side files.
+    Status write(const PendingExportItem &entry);
     Status write(const QList<PendingExportItem> &entries);
     // Writes the end of the document and puts the file in place.
     Status finish();
@@ -36,12 +47,15 @@ public:
     void cancel();
 
     qint64 entryCount() const { return m_entryCount; }
+    const QList<Skipped> &skipped() const { return m_skipped; }
 
 private:
     Status append(const QByteArray &bytes);
     Error writeError() const;
 
     QString m_destination;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<PrivateFileWriter> m_file;
+    QByteArray m_text;
     qint64 m_entryCount = 0;
+    QList<Skipped> m_skipped;
 };

@@ -11,6 +11,8 @@
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
+#include "Services/Transfer/ImportJournal.h"
+#include "Services/Transfer/ImportWriter.h"
 
 #include <QCoroFuture>
 #include <QFileInfo>
@@ -22,9 +24,8 @@
 
 namespace {
 
-// Entries fetched from the store and handed to the writer at a time: small enough that
-// neither the main thread nor memory notices one batch.
-constexpr qsizetype exportBatch = 256;
+// Entries named in the question about entries that can't be exported.
+constexpr qsizetype namedSkipped = 5;
 
 ExportedTodo exported(const Todo &todo)
 {
@@ -78,6 +79,8 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
     , m_alerts(alerts)
     , m_clock(clock)
 {
+    if (ImportJournal::recover(m_todos, m_clipboard))
+        setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
 }
 
 DataTransfer::~DataTransfer() = default;
@@ -112,10 +115,12 @@ QCoro::Task<> DataTransfer::exportData(Scope scope)
     qint64 entries = 0;
     // Tasks and futures are made in statements of their own: GCC 12 mishandles temporaries
     // inside a co_await expression.
-    QCoro::Task<Status> written = write(*path, scope, entries);
-    const Status status = co_await written;
-    if (!status) {
-        showAlert(QStringLiteral("Vemra couldn’t export your data."), status.error().description());
+    QCoro::Task<std::optional<Status>> written = write(*path, scope, entries);
+    const std::optional<Status> status = co_await written;
+    if (!status)
+        co_return;
+    if (!*status) {
+        showAlert(QStringLiteral("Vemra couldn’t export your data."), status->error().description());
         co_return;
     }
     QString result = QStringLiteral("Exported ");
@@ -124,36 +129,35 @@ QCoro::Task<> DataTransfer::exportData(Scope scope)
     setLastResult(result + count(entries, QStringLiteral("clipboard item")) + u'.');
 }
 
-QCoro::Task<Status> DataTransfer::write(const QString &path, Scope scope, qint64 &entries)
+QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scope scope, qint64 &entries)
 {
-    // The todos and the order of the history are taken now; each batch of entries is read
-    // from the store just before it is written, so memory holds one batch at a time.
-    QList<ExportedTodo> todos;
-    if (scope == Scope::All) {
-        const QList<Todo> stored = m_todos.allTodos();
-        todos.reserve(stored.size());
-        for (const Todo &todo : stored)
-            todos.append(exported(todo));
-    }
-    const QList<QUuid> ids = m_clipboard.ids();
+    // The todos and what the history's file does not hold yet are taken now; the history is
+    // read and written on a worker, in one read transaction, so that the file is the history
+    // as it was when the export began.
+    const QList<Todo> todos = scope == Scope::All ? m_todos.allTodos() : QList<Todo>();
+    const ClipboardStore::TransferSource source = m_clipboard.transferSource();
     const QDateTime exportedAt = m_clock.now();
     setWorking(true);
 
     auto writer = std::make_shared<BackupWriter>(path);
-    const auto batchAt = [this, &ids](qsizetype at) {
-        QList<PendingExportItem> batch;
-        for (const ClipboardItem &item : m_clipboard.itemsWithIds(ids.mid(at, exportBatch)))
-            batch.append(m_clipboard.pendingExport(item));
-        return batch;
-    };
-
-    QFuture<Status> step = QtConcurrent::run(
-        [writer, todos = std::move(todos), exportedAt] { return writer->begin(todos, exportedAt); });
+    QFuture<Status> step = QtConcurrent::run([writer, todos, source, exportedAt] {
+        QList<ExportedTodo> records;
+        records.reserve(todos.size());
+        for (const Todo &todo : todos)
+            records.append(exported(todo));
+        if (Status status = writer->begin(records, exportedAt); !status)
+            return status;
+        return ClipboardStore::readForExport(
+            source, [&writer](const PendingExportItem &entry) { return writer->write(entry); });
+    });
     Status status = co_await step;
-    for (qsizetype at = 0; status && at < ids.size(); at += exportBatch) {
-        QList<PendingExportItem> batch = batchAt(at);
-        step = QtConcurrent::run([writer, batch = std::move(batch)] { return writer->write(batch); });
-        status = co_await step;
+    if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
+        step = QtConcurrent::run([writer] {
+            writer->cancel();
+            return Status();
+        });
+        co_await step;
+        co_return std::nullopt;
     }
     if (status) {
         step = QtConcurrent::run([writer] { return writer->finish(); });
@@ -161,6 +165,29 @@ QCoro::Task<Status> DataTransfer::write(const QString &path, Scope scope, qint64
     }
     entries = writer->entryCount();
     co_return status;
+}
+
+bool DataTransfer::exportWithout(const QList<BackupWriter::Skipped> &skipped)
+{
+    const qsizetype n = skipped.size();
+    Alert alert;
+    alert.title = n == 1 ? QStringLiteral("One clipboard item can’t be exported.")
+                         : count(n, QStringLiteral("clipboard item")) + QStringLiteral(" can’t be exported.");
+    QStringList names;
+    for (qsizetype i = 0; i < std::min(n, namedSkipped); ++i) {
+        const BackupWriter::Skipped &entry = skipped.at(i);
+        names << quoted(entry.title.isEmpty() ? QStringLiteral("Untitled") : entry.title) + QStringLiteral(", copied ")
+                + QLocale().toString(entry.lastCopiedAt.toLocalTime(), QLocale::ShortFormat);
+    }
+    if (n > namedSkipped)
+        names << QStringLiteral("and ") + count(n - namedSkipped, QStringLiteral("more item"));
+    alert.informativeText = (n == 1 ? QStringLiteral("Its stored data is missing or can’t be read:\n")
+                                    : QStringLiteral("Their stored data is missing or can’t be read:\n"))
+        + names.join(u'\n') + QStringLiteral("\n\nExport everything else?");
+    alert.buttons = { n == 1 ? QStringLiteral("Export Without It") : QStringLiteral("Export Without Them"),
+        QStringLiteral("Cancel") };
+    alert.cancelButton = 1;
+    return m_alerts.present(alert) == 0;
 }
 
 QCoro::Task<> DataTransfer::importData()
@@ -179,97 +206,137 @@ QCoro::Task<> DataTransfer::importData()
     const QString fileName = QFileInfo(*path).fileName();
 
     setWorking(true);
-    QFuture<BackupReader::Outcome> reading = QtConcurrent::run([path = *path] { return BackupReader::read(path); });
-    BackupReader::Outcome outcome = co_await reading;
-    reading = {};
-    if (const BackupError *error = std::get_if<BackupError>(&outcome)) {
-        setWorking(false);
+    // What is stored is taken here, after the dialog, so that the plan sees the stores as they
+    // are when the user is asked; the history's keys are read on the worker.
+    QFuture<Planned> planning = QtConcurrent::run(
+        [path = *path, stored = m_todos.allTodos(), source = m_clipboard.transferSource()]() -> Planned {
+            const Result<ClipboardKeys> known = ClipboardStore::readKnownKeys(source);
+            if (!known)
+                return BackupError::unreadable(known.error().description());
+            Planned planned;
+            planned.plan = ImportPlan(stored, known.value());
+            ImportPlan &plan = planned.plan;
+            const BackupReader::Outcome outcome = BackupReader::read(
+                path,
+                [&plan](ExportedClipboardItem &&entry, qint64 index) {
+                    plan.addEntry(entry, index);
+                    return true;
+                },
+                &planned.stamp);
+            if (const BackupError *error = std::get_if<BackupError>(&outcome))
+                return *error;
+            plan.addTodos(std::get<VemraExport>(outcome).todos);
+            return planned;
+        });
+    Planned planned = co_await planning;
+    planning = {};
+    setWorking(false);
+    if (const BackupError *error = std::get_if<BackupError>(&planned.outcome)) {
         showAlert(QStringLiteral("Vemra can’t import ") + quoted(fileName) + u'.', error->description());
         co_return;
     }
-    // What is stored is read here, after the file, so that the plan sees the stores as they
-    // are when the user is asked.
-    QFuture<ImportPlan> planning
-        = QtConcurrent::run([document = std::get<VemraExport>(std::move(outcome)), stored = m_todos.allTodos(),
-                                known = m_clipboard.knownKeys()]() mutable {
-              return ImportPlan(std::move(document), stored, std::move(known));
-          });
-    ImportPlan plan = co_await planning;
-    planning = {};
-    setWorking(false);
-
-    if (!confirm(plan, fileName))
+    if (!confirm(planned.plan, fileName))
         co_return;
 
     setWorking(true);
-    qint64 added = 0;
-    qint64 unreadable = 0;
-    const qsizetype todoCount = plan.todos.size();
-    QCoro::Task<Status> inserted = insert(std::move(plan), added, unreadable);
-    const Status status = co_await inserted;
-    if (!status) {
+    QCoro::Task<Inserted> inserting = insert(*path, std::move(planned));
+    const Inserted inserted = co_await inserting;
+    if (!inserted.status) {
         setWorking(false);
-        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.',
-            status.error().description() + QStringLiteral("\n\nNothing from the file was added."));
+        QString detail = inserted.status.error().description();
+        if (inserted.added > 0)
+            detail += QStringLiteral("\n\nOnly its clipboard items were added: ")
+                + count(inserted.added, QStringLiteral("clipboard item")) + u'.';
+        else
+            detail += QStringLiteral("\n\nNothing from the file was added.");
+        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.', detail);
+        if (inserted.added > 0)
+            setLastResult(QStringLiteral("Imported ") + count(0, QStringLiteral("todo")) + QStringLiteral(" and ")
+                + count(inserted.added, QStringLiteral("clipboard item")) + u'.');
         co_return;
     }
-    QString result = QStringLiteral("Imported ") + count(todoCount, QStringLiteral("todo")) + QStringLiteral(" and ")
-        + count(added, QStringLiteral("clipboard item")) + u'.';
-    if (unreadable >= 1)
-        result += u' ' + count(unreadable, QStringLiteral("item")) + QStringLiteral(" couldn’t be read.");
+    QString result = QStringLiteral("Imported ") + count(inserted.todos, QStringLiteral("todo"))
+        + QStringLiteral(" and ") + count(inserted.added, QStringLiteral("clipboard item")) + u'.';
+    if (inserted.unreadable >= 1)
+        result += u' ' + count(inserted.unreadable, QStringLiteral("item")) + QStringLiteral(" couldn’t be read.");
     setLastResult(result);
 }
 
-QCoro::Task<Status> DataTransfer::insert(ImportPlan plan, qint64 &added, qint64 &unreadable)
+QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned planned)
 {
-    // The entries' side files are made first, off the main thread; the two stores then take
-    // their records one after the other, and a store that can't save takes back the other's
-    // additions, so an import is added whole or not at all.
-    const qsizetype planned = plan.clipboard.size();
-    // Entries are independent of each other and write files of their own names: several are
-    // made at once.
-    QFuture<QList<ClipboardCapture>> making
-        = QtConcurrent::run([items = std::move(plan.clipboard), folder = m_clipboard.folder()] {
-              QList<std::optional<ClipboardCapture>> made
-                  = QtConcurrent::blockingMapped(items, [&folder](const ExportedClipboardItem &item) {
-                        Result<std::optional<ClipboardCapture>> capture = ClipboardCaptures::makeImported(item, folder);
-                        if (capture)
-                            return capture.value();
-                        qCWarning(lcTransfer)
-                            << "An imported clipboard item was skipped:" << capture.error().description();
-                        return std::optional<ClipboardCapture>();
-                    });
-              QList<ClipboardCapture> kept;
-              kept.reserve(made.size());
-              for (std::optional<ClipboardCapture> &capture : made) {
-                  if (capture)
-                      kept.append(std::move(*capture));
-              }
-              return kept;
-          });
-    QList<ClipboardCapture> captures = co_await making;
-    making = {};
-    added = captures.size();
-    unreadable = planned - added;
+    ImportWriter::Job job;
+    job.filePath = std::move(path);
+    job.stamp = planned.stamp;
+    job.entries = std::move(planned.plan.clipboard);
+    job.todos = m_todos.importedTodos(planned.plan.todos);
+    job.clipboardFolder = m_clipboard.folder();
+    job.clipboardDatabase = m_clipboard.transferSource().databasePath;
+    job.todoDatabase = m_todos.databasePath();
+    const QList<Todo> todos = job.todos;
 
+    struct Written
+    {
+        Status status;
+        qint64 added = 0;
+        qint64 unreadable = 0;
+        bool wroteStores = false;
+        bool entriesKept = false;
+        QList<ClipboardCapture> captures;
+    };
+    QFuture<Written> writing = QtConcurrent::run([job = std::move(job)]() mutable {
+        ImportWriter writer(std::move(job));
+        Written written;
+        written.wroteStores = writer.writesStores();
+        written.status = writer.write();
+        if (written.status)
+            written.status = writer.commit();
+        written.added = writer.added();
+        written.unreadable = writer.unreadable();
+        written.entriesKept = writer.entriesKept();
+        written.captures = writer.takeCaptures();
+        return written;
+    });
+    Written written = co_await writing;
+    writing = {};
+
+    Inserted inserted;
+    inserted.unreadable = written.unreadable;
+    if (written.wroteStores) {
+        inserted.status = written.status;
+        if (written.status || written.entriesKept) {
+            m_clipboard.adoptImported(written.added);
+            inserted.added = written.added;
+        }
+        if (written.status) {
+            m_todos.adoptImported(todos);
+            inserted.todos = todos.size();
+        }
+        co_return inserted;
+    }
+
+    // A store in memory: its connection is the main thread's, so the rows are written here,
+    // the entries first, and the entries are taken back if the todos can't be written.
     QStringList sideFiles;
-    for (const ClipboardCapture &capture : std::as_const(captures))
+    for (const ClipboardCapture &capture : std::as_const(written.captures))
         sideFiles += capture.filePaths();
-
-    if (const Status saved = m_todos.insertImported(plan.todos); !saved) {
+    inserted.status = written.status;
+    if (inserted.status)
+        inserted.status = m_clipboard.insertImported(written.captures);
+    if (!inserted.status) {
         ClipboardFiles::remove(sideFiles, m_clipboard.folder());
-        co_return saved;
+        co_return inserted;
     }
-    if (const Status saved = m_clipboard.insertImported(captures); !saved) {
-        ClipboardFiles::remove(sideFiles, m_clipboard.folder());
-        QList<QUuid> todoIds;
-        for (const ExportedTodo &todo : std::as_const(plan.todos))
-            todoIds.append(todo.id);
-        if (!todoIds.isEmpty())
-            m_todos.remove(todoIds);
-        co_return saved;
+    if (Status saved = m_todos.insertImported(planned.plan.todos); !saved) {
+        QList<ClipboardItem> added;
+        for (const ClipboardCapture &capture : std::as_const(written.captures))
+            added.append(ClipboardItem(capture));
+        m_clipboard.deleteItems(added);
+        inserted.status = saved;
+        co_return inserted;
     }
-    co_return Status();
+    inserted.added = written.added;
+    inserted.todos = todos.size();
+    co_return inserted;
 }
 
 bool DataTransfer::confirm(const ImportPlan &plan, const QString &fileName)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "Models/Common/Result.h"
+#include "Models/Transfer/BackupError.h"
 #include "Models/Transfer/ImportPlan.h"
+#include "Services/Transfer/BackupReader.h"
+#include "Services/Transfer/BackupWriter.h"
 
 #include <QObject>
 #include <QString>
@@ -67,9 +70,31 @@ Q_SIGNALS:
 
 private:
     class Busy;
+    // A plan and the file it was made from, or why the file can't be imported.
+    struct Planned
+    {
+        Planned() = default;
+        Planned(BackupError error)
+            : outcome(std::move(error))
+        {
+        } // NOLINT: implicit by design
+        std::variant<std::monostate, BackupError> outcome;
+        ImportPlan plan;
+        BackupReader::FileStamp stamp;
+    };
+    // What an import added; `status` tells why it stopped short.
+    struct Inserted
+    {
+        Status status;
+        qint64 todos = 0;
+        qint64 added = 0;
+        qint64 unreadable = 0;
+    };
 
-    QCoro::Task<Status> write(const QString &path, Scope scope, qint64 &entries);
-    QCoro::Task<Status> insert(ImportPlan plan, qint64 &added, qint64 &unreadable);
+    // Nothing when the user chose not to export without entries that can't be read.
+    QCoro::Task<std::optional<Status>> write(const QString &path, Scope scope, qint64 &entries);
+    bool exportWithout(const QList<BackupWriter::Skipped> &skipped);
+    QCoro::Task<Inserted> insert(QString path, Planned planned);
     bool confirm(const ImportPlan &plan, const QString &fileName);
     void showAlert(const QString &message, const QString &detail);
     void setWorking(bool working);

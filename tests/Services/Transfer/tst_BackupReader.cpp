@@ -1,8 +1,12 @@
 #include "Services/Transfer/BackupReader.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/types.h>
 
 using namespace Qt::StringLiterals;
 
@@ -15,7 +19,10 @@ private slots:
     void outcome_data();
     void outcome();
     void decodesEveryField();
+    void bounds_data();
+    void bounds();
     void files();
+    void notARegularFile();
 };
 
 namespace {
@@ -181,6 +188,63 @@ void tst_BackupReader::decodesEveryField()
     QCOMPARE(item.imageData, QByteArray("\x00\x01", 2));
 }
 
+// Short fields are cut at a character's edge, counts and orders bounded; titles and contents
+// stay whole.
+void tst_BackupReader::bounds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("expected");
+    const QByteArray huge(5 << 20, 'a');
+    const auto withEntry = [](const QByteArray &members) { return document("[]", '[' + entry(members) + ']'); };
+    const auto withTodo = [](const QByteArray &members) { return document('[' + todo(members) + ']'); };
+    QTest::newRow("source app") << withEntry(R"("metadata":{"sourceApp":")" + huge + "\"}") << u"sourceApp"_s
+                                << QVariant(QString(BackupReader::maximumShortField, u'a'));
+    // "é" is two bytes: a cut inside it goes back to its start.
+    QTest::newRow("identifier at a character's edge")
+        << withEntry(R"("metadata":{"sourceBundleID":"a)" + QByteArray("\u00e9").repeated(300) + "\"}")
+        << u"sourceBundleID"_s << QVariant(u'a' + QString(127, QChar(0xE9)));
+    QTest::newRow("MIME type") << withEntry(R"("mimeType":")" + huge + "\"") << u"mimeType"_s
+                               << QVariant(QString(BackupReader::maximumShortField, u'a'));
+    QTest::newRow("content whole") << document(
+        "[]", "[{\"id\":\"" + id + "\",\"type\":\"text\",\"content\":\"" + huge + "\",\"createdAt\":" + date + "}]")
+                                   << u"content"_s << QVariant(QString::fromLatin1(huge));
+    QTest::newRow("copy count") << withEntry(R"("copyCount":9223372036854775807)") << u"copyCount"_s
+                                << QVariant(BackupReader::maximumCount);
+    QTest::newRow("copy count written as a fraction")
+        << withEntry(R"("copyCount":9.2e18)") << u"copyCount"_s << QVariant(BackupReader::maximumCount);
+    QTest::newRow("sort order") << withTodo(R"("sortOrder":-9223372036854775808)") << u"sortOrder"_s
+                                << QVariant(-BackupReader::maximumCount);
+    QTest::newRow("title whole") << document('[' + todo(R"("title":")" + huge + "\"", "title") + ']') << u"title"_s
+                                 << QVariant(QString::fromLatin1(huge));
+}
+
+void tst_BackupReader::bounds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, field);
+    QFETCH(QVariant, expected);
+    const BackupReader::Outcome outcome = BackupReader::read(bytes);
+    QVERIFY2(std::holds_alternative<VemraExport>(outcome), qPrintable(sentence(outcome)));
+    const VemraExport &read = std::get<VemraExport>(outcome);
+    QVariant actual;
+    if (field == u"title")
+        actual = read.todos.first().title;
+    else if (field == u"sortOrder")
+        actual = *read.todos.first().sortOrder;
+    else if (field == u"content")
+        actual = read.clipboard.first().content;
+    else if (field == u"copyCount")
+        actual = *read.clipboard.first().copyCount;
+    else if (field == u"mimeType")
+        actual = *read.clipboard.first().mimeType;
+    else if (field == u"sourceApp")
+        actual = *read.clipboard.first().metadata->sourceApp;
+    else
+        actual = *read.clipboard.first().metadata->sourceBundleID;
+    QCOMPARE(actual, expected);
+}
+
 void tst_BackupReader::files()
 {
     QTemporaryDir folder;
@@ -202,6 +266,22 @@ void tst_BackupReader::files()
     const BackupReader::Outcome outcome = BackupReader::read(large.fileName());
     QVERIFY2(std::holds_alternative<VemraExport>(outcome), qPrintable(sentence(outcome)));
     QCOMPARE(std::get<VemraExport>(outcome).todos.first().title.size(), 3 << 20);
+}
+
+// A named pipe nobody writes to, a folder: refused at once, without waiting on an open().
+void tst_BackupReader::notARegularFile()
+{
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath(u"export.json"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString &path : { pipe, folder.path() }) {
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<BackupError>(outcome));
+        QCOMPARE(std::get<BackupError>(outcome).description(), u"It isn’t a regular file."_s);
+    }
+    QVERIFY(clock.elapsed() < 5000);
 }
 
 QTEST_GUILESS_MAIN(tst_BackupReader)

@@ -3,12 +3,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -141,17 +144,17 @@ private slots:
             for (int i = random.bounded(5); i > 0; --i) {
                 document.todos << ExportedTodo { QUuid::createUuid(), randomText(random), bool(random.bounded(2)),
                     time(), sometimes(random, time()), sometimes(random, time()), sometimes(random, randomText(random)),
-                    sometimes(random, qint64(random.generate64())) };
+                    sometimes(random, qint64(random.generate64()) >> 11) };
             }
             for (int i = random.bounded(5); i > 0; --i) {
                 ExportedClipboardItem item { QUuid::createUuid(), randomText(random), randomText(random), time(),
-                    sometimes(random, time()), sometimes(random, qint64(random.generate64())),
+                    sometimes(random, time()), sometimes(random, qint64(random.generate64()) >> 11),
                     sometimes(random, randomText(random)), {}, {} };
                 if (random.bounded(2))
                     item.metadata = ExportedClipboardItem::Metadata { sometimes(random, randomText(random)),
                         sometimes(random, randomText(random)), sometimes(random, qint64(random.bounded(9))), {},
                         sometimes(random, qint64(-1)) };
-                PendingExportItem pending { item, {}, {} };
+                PendingExportItem pending { item, {}, {}, {} };
                 if (random.bounded(2)) {
                     QByteArray bytes(random.bounded(40), '\0');
                     random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
@@ -172,33 +175,41 @@ private slots:
         }
     }
 
-    // A failed export leaves the file that was at the destination as it was, and nothing else.
+    // A failed export leaves the file that was at the destination as it was, and nothing else;
+    // a full disk says so.
     void failureKeepsOldFile_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("named");
-        QTest::newRow("image file gone") << u"image"_s << u"image.png"_s;
-        QTest::newRow("text file gone") << u"text"_s << u"whole.txt"_s;
-        QTest::newRow("disk full") << u"full"_s << u"out.json"_s;
+        QTest::newRow("file too large") << u"limit"_s << u"out.json"_s;
+        QTest::newRow("disk full") << u"full"_s << u"The disk is full."_s;
     }
 
     void failureKeepsOldFile()
     {
         QFETCH(QString, fault);
         QFETCH(QString, named);
-        QTemporaryDir folder;
-        Sample sample(folder.path());
-        const QString path = folder.filePath(u"out.json"_s);
-        QVERIFY(writeFile(path, "last week's export"));
-        if (fault == u"image")
-            QFile::remove(*sample.entries[1].imagePath);
-        if (fault == u"text")
-            QFile::remove(*sample.entries[0].textPath);
-        rlimit saved {};
+        QTemporaryDir root;
+        QString folder = root.path();
         if (fault == u"full") {
-            // Files may grow to 64 KiB; an entry's text is larger.
-            sample.entries[0].textPath.reset();
-            sample.entries[0].item.content = QString(100'000, u'x');
+            // A disk of its own, 64 KiB large.
+            folder = root.filePath(u"disk"_s);
+            QVERIFY(QDir().mkpath(folder));
+            if (QProcess::execute(u"mount"_s, { u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, folder }) != 0)
+                QSKIP("a small disk can't be mounted here");
+        }
+        const auto unmount = qScopeGuard([&] {
+            if (fault == u"full")
+                QProcess::execute(u"umount"_s, { folder });
+        });
+        Sample sample(folder);
+        const QString path = folder + u"/out.json"_s;
+        QVERIFY(writeFile(path, "last week's export"));
+        // An entry's text is larger than what the file may grow to.
+        sample.entries[0].textPath.reset();
+        sample.entries[0].item.content = QString(100'000, u'x');
+        rlimit saved {};
+        if (fault == u"limit") {
             std::signal(SIGXFSZ, SIG_IGN);
             getrlimit(RLIMIT_FSIZE, &saved);
             rlimit small = saved;
@@ -206,15 +217,72 @@ private slots:
             setrlimit(RLIMIT_FSIZE, &small);
         }
         const Status status = writeAll(path, sample.todos, sample.entries);
-        if (fault == u"full")
+        if (fault == u"limit")
             setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!status);
         QVERIFY2(status.error().description().contains(named), qPrintable(status.error().description()));
         QCOMPARE(contents(path), QByteArray("last week's export"));
-        QStringList left = QDir(folder.path()).entryList(QDir::Files);
+        QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         left.removeAll(u"image.png"_s);
         left.removeAll(u"whole.txt"_s);
         QCOMPARE(left, QStringList { u"out.json"_s });
+    }
+
+    // An entry whose image or whole text is gone is left out and named; the rest is written.
+    void missingSideFileIsSkipped_data()
+    {
+        QTest::addColumn<int>("gone");
+        QTest::newRow("text file gone") << 0;
+        QTest::newRow("image file gone") << 1;
+    }
+
+    void missingSideFileIsSkipped()
+    {
+        QFETCH(int, gone);
+        QTemporaryDir folder;
+        Sample sample(folder.path());
+        sample.entries[0].title = u"https://example.org"_s;
+        sample.entries[1].title = u"Image"_s;
+        QFile::remove(gone == 0 ? *sample.entries[0].textPath : *sample.entries[1].imagePath);
+        const QString path = folder.filePath(u"out.json"_s);
+        BackupWriter writer(path);
+        QVERIFY(writer.begin(sample.todos, at(1, 1)) && writer.write(sample.entries) && writer.finish());
+        QCOMPARE(writer.entryCount(), 1);
+        QCOMPARE(writer.skipped().size(), 1);
+        QCOMPARE(writer.skipped().first().title, sample.entries[gone].title);
+        QCOMPARE(writer.skipped().first().lastCopiedAt, *sample.entries[gone].item.lastCopiedAt);
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<VemraExport>(outcome));
+        QCOMPARE(std::get<VemraExport>(outcome).clipboard.size(), 1);
+        QCOMPARE(std::get<VemraExport>(outcome).clipboard.first().id, sample.entries[1 - gone].item.id);
+    }
+
+    // The export holds the whole history: only its owner may read it, whatever the umask, and
+    // also when it replaces a file that others could read.
+    void privateWhateverTheUmask_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("022") << 022;
+        QTest::newRow("000") << 0;
+    }
+
+    void privateWhateverTheUmask()
+    {
+        QFETCH(int, mask);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"out.json"_s);
+        QVERIFY(writeFile(path, "old"));
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
+        const mode_t saved = ::umask(mode_t(mask));
+        const Status status = writeAll(path, {}, {});
+        ::umask(saved);
+        QVERIFY(status);
+        struct stat written
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &written), 0);
+        QCOMPARE(written.st_mode & 0777, mode_t(0600));
     }
 
     void destinationUnderAFile()

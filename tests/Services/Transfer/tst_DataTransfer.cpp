@@ -4,6 +4,7 @@
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Todos/TodoStore.h"
+#include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 #include "Services/Transfer/DataTransfer.h"
 
@@ -17,6 +18,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -54,11 +57,19 @@ ExportedTodo todo(const QString &title, qint64 order = 0)
 // A pair of stores in a folder of their own, and the service over them.
 struct Home
 {
+    Home() = default;
+    // Stores in a folder that outlives this home.
+    explicit Home(const QString &path)
+        : place(path)
+    {
+    }
+
     QTemporaryDir folder;
+    QString place = folder.path();
     FixedClock clock { now };
-    std::unique_ptr<TodoStore> todoStore = TodoStore::make(folder.filePath(u"Todos.store"_s), &clock);
+    std::unique_ptr<TodoStore> todoStore = TodoStore::make(place + u"/Todos.store"_s, &clock);
     TodoStore &todos = *todoStore;
-    std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(folder.filePath(u"Clipboard"_s));
+    std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(place + u"/Clipboard"_s);
     FakeFileDialogs dialogs;
     FakeAlertPresenter alerts;
     DataTransfer transfer { todos, *clipboard, dialogs, alerts, clock };
@@ -102,7 +113,7 @@ void writeDocument(const QString &path, const QList<ExportedTodo> &todos, const 
     BackupWriter writer(path);
     QList<PendingExportItem> pending;
     for (const ExportedClipboardItem &item : entries)
-        pending << PendingExportItem { item, {}, {} };
+        pending << PendingExportItem { item, {}, {}, {} };
     QVERIFY(writer.begin(todos, now) && writer.write(pending) && writer.finish());
 }
 
@@ -118,18 +129,23 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Makes every insert into `table` of the database at `file` fail.
-void refuseInserts(const QString &file, const QString &table)
+// Makes every `change` (INSERT, DELETE) of `table` in the database at `file` fail.
+void refuse(const QString &file, const QString &table, const QString &change)
 {
     const QString name = QUuid::createUuid().toString();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
         db.setDatabaseName(file);
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(
-            u"CREATE TRIGGER refuse BEFORE INSERT ON "_s + table + u" BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+        QVERIFY(QSqlQuery(db).exec(u"CREATE TRIGGER refuse_"_s + change + u" BEFORE "_s + change + u" ON "_s + table
+            + u" BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+void refuseInserts(const QString &file, const QString &table)
+{
+    refuse(file, table, u"INSERT"_s);
 }
 
 } // namespace
@@ -193,21 +209,28 @@ private slots:
         QCOMPARE(QDir(home.folder.path()).entryList({ u"*.json"_s }, QDir::Files), QStringList());
     }
 
-    // A side file that can't be read fails the export, whose alert names it; the file that
-    // was at the destination and the last result line stay.
-    void exportFailure_data()
+    // An entry whose side file can't be read is named (title and date) in a question: Cancel
+    // keeps the file that was at the destination and the last result line; the other answer
+    // exports everything else.
+    void missingSideFile_data()
     {
         QTest::addColumn<QString>("gone");
-        QTest::newRow("image") << u"Images/"_s;
-        QTest::newRow("long text") << u"Text/"_s;
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("button");
+        QTest::newRow("image, cancelled") << u"Images/"_s << u"Image"_s << 1;
+        QTest::newRow("long text, cancelled") << u"Text/"_s << u"xxxx"_s << 1;
+        QTest::newRow("long text, without it") << u"Text/"_s << u"xxxx"_s << 0;
     }
 
-    void exportFailure()
+    void missingSideFile()
     {
         QFETCH(QString, gone);
+        QFETCH(QString, title);
+        QFETCH(int, button);
         Home home;
         home.record(entry(u"image"_s, QString(), png()));
         home.record(entry(u"text"_s, QString(30'000, u'x')));
+        home.record(entry(u"text"_s, u"short"_s));
         const QString path = home.folder.filePath(u"out.json"_s);
         home.exportTo(path);
         const std::optional<QString> before = home.transfer.lastResult();
@@ -218,16 +241,53 @@ private slots:
         const QString side
             = *std::find_if(sides.cbegin(), sides.cend(), [&](const QString &file) { return file.startsWith(gone); });
         QVERIFY(QFile::remove(home.clipboard->folder() + u'/' + side));
+        home.alerts.answerWith({ button });
         home.exportTo(path);
         QCOMPARE(home.alerts.alerts().size(), 1);
-        QCOMPARE(home.alerts.alerts().first().title, u"Vemra couldn’t export your data."_s);
-        QVERIFY2(home.alerts.alerts().first().informativeText.contains(side),
-            qPrintable(home.alerts.alerts().first().informativeText));
-        QCOMPARE(home.transfer.lastResult(), before);
+        const Alert question = home.alerts.alerts().first();
+        QCOMPARE(question.title, u"One clipboard item can’t be exported."_s);
+        QVERIFY2(question.informativeText.contains(u'“' + title) && question.informativeText.contains(u"copied "_s)
+                && !question.informativeText.contains(side),
+            qPrintable(question.informativeText));
+        QCOMPARE(question.buttons, (QStringList { u"Export Without It"_s, u"Cancel"_s }));
         QVERIFY(!home.transfer.isWorking());
-        QCOMPARE(contents(path), contents(path + u".bak"_s));
-        QCOMPARE(QDir(home.folder.path()).entryList({ u"out.json*"_s }, QDir::Files),
-            (QStringList { u"out.json"_s, u"out.json.bak"_s }));
+        QStringList files { u"out.json"_s, u"out.json.bak"_s };
+        QCOMPARE(QDir(home.folder.path()).entryList({ u"*out.json*"_s }, QDir::Files | QDir::Hidden), files);
+        if (button == 1) {
+            QCOMPARE(home.transfer.lastResult(), before);
+            QCOMPARE(contents(path), contents(path + u".bak"_s));
+            return;
+        }
+        QCOMPARE(home.transfer.lastResult(), u"Exported 0 todos and 2 clipboard items."_s);
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<VemraExport>(outcome));
+        QCOMPARE(std::get<VemraExport>(outcome).clipboard.size(), 2);
+    }
+
+    // The export reads the history as it was when it began: entries deleted while it reads
+    // are in the file all the same.
+    void exportIsOneSnapshot()
+    {
+        Home home;
+        QList<ExportedClipboardItem> entries;
+        for (int i = 0; i < 700; ++i) {
+            entries << entry(u"text"_s, u"entry "_s + QString::number(i));
+            entries.last().createdAt = now.addSecs(-i);
+            home.record(entries.last());
+        }
+        const ClipboardStore::TransferSource source = home.clipboard->transferSource();
+        QList<QUuid> exported;
+        QVERIFY(ClipboardStore::readForExport(source, [&](const PendingExportItem &pending) {
+            exported << pending.item.id;
+            // Half-way through, everything goes.
+            if (exported.size() == 350)
+                home.clipboard->deleteItems(home.clipboard->items());
+            return Status();
+        }));
+        QCOMPARE(home.clipboard->count(), 0);
+        QCOMPARE(exported.size(), entries.size());
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            QCOMPARE(exported.at(i), entries.at(i).id);
     }
 
     void roundTripAndSecondImport()
@@ -407,6 +467,59 @@ private slots:
         QCOMPARE(home.clipboard->count(), 0);
         QCOMPARE(home.sideFiles(), QStringList());
         QVERIFY(!home.transfer.isWorking());
+    }
+
+    // A store that can't take the import while taking anything back would need space of its
+    // own (a deletion refused like a full disk refuses it): nothing is on disk afterwards,
+    // as the alert says.
+    void failedImportLeavesNothingOnDisk_data()
+    {
+        QTest::addColumn<QString>("refusedInsert");
+        QTest::addColumn<QString>("refusedDelete");
+        QTest::newRow("entries refused") << u"clipboard_item"_s << u"todo"_s;
+        QTest::newRow("todos refused") << u"todo"_s << u"clipboard_item"_s;
+    }
+
+    void failedImportLeavesNothingOnDisk()
+    {
+        QFETCH(QString, refusedInsert);
+        QFETCH(QString, refusedDelete);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u"a"_s), todo(u"b"_s, 1) },
+            { entry(u"image"_s, QString(), png()), entry(u"text"_s, QString(30'000, u'z')), entry(u"text"_s, u"b"_s) });
+        const QString todoFile = folder.filePath(u"Todos.store"_s);
+        const QString clipboardFile = folder.filePath(u"Clipboard/Clipboard.store"_s);
+        {
+            Home home(folder.path());
+            const auto file = [&](const QString &table) { return table == u"todo"_s ? todoFile : clipboardFile; };
+            refuseInserts(file(refusedInsert), refusedInsert);
+            refuse(file(refusedDelete), refusedDelete, u"DELETE"_s);
+            home.importFrom(path);
+            QCOMPARE(home.alerts.alerts().size(), 2);
+            QVERIFY2(home.alerts.alerts().last().informativeText.endsWith(u"Nothing from the file was added."_s),
+                qPrintable(home.alerts.alerts().last().informativeText));
+            QCOMPARE(home.todos.allTodos().size(), 0);
+            QCOMPARE(home.clipboard->count(), 0);
+        }
+        // What is on disk, read afresh.
+        Home reopened(folder.path());
+        QCOMPARE(reopened.todos.allTodos().size(), 0);
+        QCOMPARE(reopened.clipboard->count(), 0);
+        QCOMPARE(reopened.sideFiles(), QStringList());
+    }
+
+    // A named pipe is refused at once: the import ends, and the next one can start.
+    void importOfAPipe()
+    {
+        Home home;
+        const QString pipe = home.folder.filePath(u"pipe.json"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        home.importFrom(pipe);
+        QCOMPARE(home.alerts.alerts().size(), 1);
+        QCOMPARE(home.alerts.alerts().first().title, u"Vemra can’t import “pipe.json”."_s);
+        QCOMPARE(home.alerts.alerts().first().informativeText, u"It isn’t a regular file."_s);
+        QVERIFY(!home.transfer.isBusy());
     }
 
     // While one export or import is under way, dialogs included, another is refused.

@@ -1,0 +1,134 @@
+#include "Platform/PrivateFileWriter.h"
+
+#include "Platform/Logging.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype bufferSize = qsizetype(1) << 20;
+
+} // namespace
+
+PrivateFileWriter::PrivateFileWriter(QString destination)
+    : m_destination(std::move(destination))
+{
+}
+
+PrivateFileWriter::~PrivateFileWriter()
+{
+    discard();
+}
+
+bool PrivateFileWriter::open()
+{
+    discard();
+    const QFileInfo target(m_destination);
+    m_temporaryPath = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.'
+        + QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".part"));
+    m_fd = ::open(m_temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    if (m_fd < 0) {
+        m_temporaryPath.clear();
+        return fail(errno);
+    }
+    // The mode given to open() passes through the umask; this one does not.
+    if (::fchmod(m_fd, S_IRUSR | S_IWUSR) != 0)
+        return fail(errno);
+    m_buffer.reserve(bufferSize);
+    return true;
+}
+
+bool PrivateFileWriter::write(const char *data, qsizetype size)
+{
+    if (m_fd < 0)
+        return false;
+    if (m_buffer.size() + size > bufferSize && !flush())
+        return false;
+    if (size >= bufferSize) {
+        while (size > 0) {
+            const ssize_t written = ::write(m_fd, data, size_t(size));
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return fail(errno);
+            }
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+    m_buffer.append(data, size);
+    return true;
+}
+
+bool PrivateFileWriter::flush()
+{
+    const char *data = m_buffer.constData();
+    qsizetype left = m_buffer.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        data += written;
+        left -= written;
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool PrivateFileWriter::commit()
+{
+    if (m_fd < 0 || !flush())
+        return false;
+    if (::fsync(m_fd) != 0)
+        return fail(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(m_temporaryPath.constData());
+        m_temporaryPath.clear();
+        return fail(error);
+    }
+    if (::rename(m_temporaryPath.constData(), QFile::encodeName(m_destination).constData()) != 0) {
+        const int error = errno;
+        ::unlink(m_temporaryPath.constData());
+        m_temporaryPath.clear();
+        return fail(error);
+    }
+    m_temporaryPath.clear();
+    return true;
+}
+
+void PrivateFileWriter::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaryPath.isEmpty()) {
+        if (::unlink(m_temporaryPath.constData()) != 0)
+            qCWarning(lcTransfer) << "cannot remove the unfinished file" << m_temporaryPath;
+        m_temporaryPath.clear();
+    }
+    m_buffer.clear();
+}
+
+bool PrivateFileWriter::fail(int error)
+{
+    m_diskFull = error == ENOSPC || error == EDQUOT;
+    m_error = QString::fromLocal8Bit(std::strerror(error));
+    discard();
+    return false;
+}

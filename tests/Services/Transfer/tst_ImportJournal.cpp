@@ -1,0 +1,167 @@
+#include "FakeAlertPresenter.h"
+#include "FakeFileDialogs.h"
+#include "FixedClock.h"
+#include "Models/Transfer/ImportPlan.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/Transfer/BackupReader.h"
+#include "Services/Transfer/BackupWriter.h"
+#include "Services/Transfer/DataTransfer.h"
+#include "Services/Transfer/ImportJournal.h"
+#include "Services/Transfer/ImportWriter.h"
+
+#include <QBuffer>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime now(QDate(2026, 3, 4), QTime(15, 30), Qt::UTC);
+
+QByteArray png()
+{
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QString todoPath(const QString &folder)
+{
+    return folder + u"/Todos.store"_s;
+}
+
+QString clipboardPath(const QString &folder)
+{
+    return folder + u"/Clipboard"_s;
+}
+
+// The import's document: two todos and three entries, one with an image and one with a long
+// text, so that side files are made too.
+void writeDocument(const QString &path)
+{
+    QList<ExportedTodo> todos { { QUuid::createUuid(), u"first"_s, false, now, {}, {}, {}, 0 },
+        { QUuid::createUuid(), u"second"_s, false, now.addSecs(1), {}, {}, {}, 1 } };
+    QList<PendingExportItem> entries;
+    for (int i = 0; i < 3; ++i) {
+        PendingExportItem pending;
+        pending.item.id = QUuid::createUuid();
+        pending.item.type = i == 0 ? u"image"_s : u"text"_s;
+        pending.item.content = i == 1 ? QString(30'000, u'z') : u"entry"_s;
+        pending.item.createdAt = now.addSecs(-i);
+        if (i == 0)
+            pending.item.imageData = png();
+        entries << pending;
+    }
+    BackupWriter writer(path);
+    QVERIFY(writer.begin(todos, now) && writer.write(entries) && writer.finish());
+}
+
+// Runs an import of `document` into the stores in `folder` up to `step` and ends the process
+// there, as a crash or kill -9 would: nothing after it runs, not even destructors.
+int importThenEnd(const QString &folder, const QString &document, const QString &step)
+{
+    FixedClock clock(now);
+    const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder), &clock);
+    const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder));
+    const ClipboardStore::TransferSource source = clipboard->transferSource();
+    ImportPlan plan(todos->allTodos(), ClipboardStore::readKnownKeys(source).value());
+    BackupReader::FileStamp stamp;
+    const BackupReader::Outcome outcome = BackupReader::read(
+        document, [&plan](ExportedClipboardItem &&entry, qint64 index) { return plan.addEntry(entry, index) || true; },
+        &stamp);
+    plan.addTodos(std::get<VemraExport>(outcome).todos);
+    ImportWriter writer({ document, stamp, plan.clipboard, todos->importedTodos(plan.todos), clipboard->folder(),
+        source.databasePath, todos->databasePath() });
+    if (!writer.write() || !writer.markInProgress())
+        return 1;
+    if (step != u"marked" && !writer.commitEntries())
+        return 1;
+    if (step == u"todos" && !writer.commitTodos())
+        return 1;
+    std::_Exit(0);
+}
+
+} // namespace
+
+class tst_ImportJournal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The process ends between the steps of an import's commit; the next start finds the
+    // import whole or takes back what it had added.
+    void endedMidImport_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("todos");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("marked, nothing committed") << u"marked"_s << 0 << 0;
+        QTest::newRow("entries committed") << u"entries"_s << 0 << 0;
+        QTest::newRow("entries and todos committed") << u"todos"_s << 2 << 3;
+    }
+
+    void endedMidImport()
+    {
+        QFETCH(QString, step);
+        QFETCH(int, todos);
+        QFETCH(int, entries);
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document);
+        const int code = QProcess::execute(
+            QCoreApplication::applicationFilePath(), { u"--import-then-end"_s, folder.path(), document, step });
+        QCOMPARE(code, 0);
+        QVERIFY(QFile::exists(ImportJournal::path(clipboardPath(folder.path()))));
+
+        FixedClock clock(now);
+        const std::unique_ptr<TodoStore> todoStore = TodoStore::make(todoPath(folder.path()), &clock);
+        const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+        FakeFileDialogs dialogs;
+        FakeAlertPresenter alerts;
+        const DataTransfer transfer(*todoStore, *clipboard, dialogs, alerts, clock);
+        clipboard->waitForBackgroundWork();
+        QCOMPARE(todoStore->allTodos().size(), todos);
+        QCOMPARE(clipboard->count(), entries);
+        QVERIFY(!QFile::exists(ImportJournal::path(clipboard->folder())));
+        QCOMPARE(transfer.lastResult().has_value(), step != u"todos");
+
+        // Once more, from the file: nothing taken back comes back.
+        const std::unique_ptr<ClipboardStore> reopened = ClipboardStore::make(clipboardPath(folder.path()));
+        QCOMPARE(reopened->count(), entries);
+        if (entries == 0) {
+            reopened->waitForBackgroundWork();
+            QStringList left;
+            for (QDirIterator it(reopened->folder(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+                const QString file = it.next();
+                if (!file.contains(u"Clipboard.store"_s))
+                    left << file;
+            }
+            QCOMPARE(left, QStringList());
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--import-then-end") == 0)
+        return importThenEnd(
+            QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
+    tst_ImportJournal test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ImportJournal.moc"
