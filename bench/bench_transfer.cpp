@@ -51,6 +51,7 @@ public:
         last = alert.title;
         return 0;
     }
+    void update(const Alert &alert) override { last = alert.title; }
     QString last;
 };
 

@@ -24,4 +24,7 @@ public:
     virtual ~AlertPresenter() = default;
     // Returns when the user has dismissed the alert, with the index of the button that ended it.
     virtual int present(const Alert &alert) = 0;
+    // While present() runs: the alert on screen says and offers `alert` instead (a question
+    // whose subject changed meanwhile); present() then answers with an index into its buttons.
+    virtual void update(const Alert &alert) = 0;
 };

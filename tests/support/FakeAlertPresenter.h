@@ -18,6 +18,15 @@ public:
         return m_answers.isEmpty() ? 0 : m_answers.takeFirst();
     }
 
+    // Replaces the alert "on screen", the last one presented.
+    void update(const Alert &alert) override
+    {
+        if (!m_alerts.isEmpty())
+            m_alerts.last() = alert;
+        ++m_updates;
+    }
+    int updates() const { return m_updates; }
+
     // The buttons the next alerts are dismissed with, in order; the first button after that.
     void answerWith(QList<int> buttons) { m_answers = std::move(buttons); }
     const QList<Alert> &alerts() const { return m_alerts; }
@@ -29,4 +38,5 @@ public:
 private:
     QList<Alert> m_alerts;
     QList<int> m_answers;
+    int m_updates = 0;
 };

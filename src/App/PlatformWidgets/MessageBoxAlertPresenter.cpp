@@ -36,19 +36,51 @@ int MessageBoxAlertPresenter::present(const Alert &alert)
             0, 1, grid->columnCount());
     }
 
-    const QStringList titles = alert.buttons.isEmpty() ? QStringList { QStringLiteral("OK") } : alert.buttons;
-    QList<QPushButton *> buttons;
-    for (const QString &title : titles)
-        buttons << box.addButton(title, buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
-    box.setDefaultButton(buttons.first());
-    const int cancel = alert.cancelButton >= 0 && alert.cancelButton < buttons.size() ? alert.cancelButton : 0;
-    box.setEscapeButton(buttons.at(cancel));
+    const QPointer<QMessageBox> outer = m_box;
+    const QList<QPushButton *> outerButtons = m_buttons;
+    const int outerCancel = m_cancel;
+    m_box = &box;
+    setButtons(alert);
 
     box.show();
     box.raise();
     box.activateWindow();
     box.exec();
 
-    const int clicked = static_cast<int>(buttons.indexOf(qobject_cast<QPushButton *>(box.clickedButton())));
-    return clicked >= 0 ? clicked : cancel;
+    const int clicked = static_cast<int>(m_buttons.indexOf(qobject_cast<QPushButton *>(box.clickedButton())));
+    const int result = clicked >= 0 ? clicked : m_cancel;
+    m_box = outer;
+    m_buttons = outerButtons;
+    m_cancel = outerCancel;
+    return result;
+}
+
+void MessageBoxAlertPresenter::update(const Alert &alert)
+{
+    if (!m_box)
+        return;
+    m_box->setText(alert.title);
+    m_box->setInformativeText(alert.informativeText);
+    QStringList shown;
+    for (const QPushButton *button : std::as_const(m_buttons))
+        shown << button->text();
+    const QStringList titles = alert.buttons.isEmpty() ? QStringList { QStringLiteral("OK") } : alert.buttons;
+    if (shown != titles) {
+        for (QPushButton *button : std::as_const(m_buttons)) {
+            m_box->removeButton(button);
+            button->deleteLater();
+        }
+        setButtons(alert);
+    }
+}
+
+void MessageBoxAlertPresenter::setButtons(const Alert &alert)
+{
+    const QStringList titles = alert.buttons.isEmpty() ? QStringList { QStringLiteral("OK") } : alert.buttons;
+    m_buttons.clear();
+    for (const QString &title : titles)
+        m_buttons << m_box->addButton(title, m_buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+    m_box->setDefaultButton(m_buttons.first());
+    m_cancel = alert.cancelButton >= 0 && alert.cancelButton < m_buttons.size() ? alert.cancelButton : 0;
+    m_box->setEscapeButton(m_buttons.at(m_cancel));
 }

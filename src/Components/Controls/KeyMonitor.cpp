@@ -84,6 +84,9 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
     m_deliveredTo = nullptr;
 
     const auto &key = static_cast<const QKeyEvent &>(*event);
+    // A handler may destroy the very widget the key was sent to (a refresh that rebuilds it):
+    // after the handler nothing may touch it, and Qt must not deliver the key to it either.
+    const QPointer<QWidget> alive = receiver;
     bool swallowed = false;
     if (type == QEvent::KeyPress && m_pending && m_pending->matches(key)) {
         // The second half of a press already answered. Answered the same way even when the
@@ -107,6 +110,14 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
         swallowed = offer(key);
     }
 
+    if (!alive) {
+        // Its KeyPress, if still to come, goes nowhere either.
+        m_pendingSwallowed = true;
+        m_delivering = nullptr;
+        m_deliveredTo = nullptr;
+        event->accept();
+        return true;
+    }
     m_delivering = event;
     m_deliveredTo = receiver;
     m_deliveringSwallowed = swallowed;

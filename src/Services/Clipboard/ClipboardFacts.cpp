@@ -1,6 +1,7 @@
 #include "Services/Clipboard/ClipboardFacts.h"
 
 #include "Platform/TypeIdentifiers.h"
+#include "Services/Clipboard/ClipboardRowText.h"
 
 #include <QMimeDatabase>
 #include <QRegularExpression>
@@ -47,7 +48,7 @@ QList<Fact> facts(const ClipboardItem &item, const ClipboardCalendar &calendar)
     if (item.createdAt != item.lastCopiedAt)
         list.append({ QStringLiteral("First copied"), dateTime(item.createdAt, calendar) });
     if (!item.sourceAppName.isEmpty())
-        list.append({ QStringLiteral("From"), item.sourceAppName });
+        list.append({ QStringLiteral("From"), ClipboardRowText::capped(item.sourceAppName) });
     list.append({ QStringLiteral("Size"), size(item, calendar.locale) });
     return list;
 }

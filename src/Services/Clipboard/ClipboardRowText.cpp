@@ -22,11 +22,21 @@ QMimeType typeOf(const QString &path)
 
 namespace ClipboardRowText {
 
+QString capped(const QString &text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text;
+    qsizetype end = qMax<qsizetype>(0, limit);
+    if (end > 0 && text.at(end - 1).isHighSurrogate())
+        --end;
+    return text.left(end) + QStringLiteral("\u2026");
+}
+
 QString details(const ClipboardItem &item, const QDateTime &now, bool longForm, const ClipboardCalendar &calendar)
 {
     QStringList parts { CopyTime::describe(item.lastCopiedAt, now, longForm, calendar) };
     if (!item.sourceAppName.isEmpty())
-        parts << item.sourceAppName;
+        parts << capped(item.sourceAppName);
     if (item.copyCount >= 2)
         parts << QStringLiteral("Copied ") + QString::number(item.copyCount) + QStringLiteral(" times");
     return parts.join(QStringLiteral(" \u00B7 "));

@@ -13,6 +13,13 @@ namespace ClipboardRowText {
 // What the row's menu and context menu offer, in order; a separator precedes Delete.
 enum class Action { Copy, Preview, OpenLink, Delete };
 
+// The most characters of a name (the source application's) that a row or the preview shows;
+// a view can show far fewer, but laying out megabytes of an imported name would freeze it.
+inline constexpr qsizetype shownNameLimit = 200;
+
+// `text` cut to its first `limit` characters and "…" when longer; a surrogate pair stays whole.
+QString capped(const QString &text, qsizetype limit = shownNameLimit);
+
 // The copy time (long in the window), the source application when known and "Copied N times"
 // from the second copy on, joined by " · ".
 QString details(const ClipboardItem &item, const QDateTime &now, bool longForm, const ClipboardCalendar &calendar);

@@ -39,6 +39,14 @@ ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &cli
         if (!visible)
             reset();
     });
+    connect(&m_store, &ClipboardStore::revisionChanged, this, [this] {
+        // The previewed entry deleted elsewhere (the other surface, a clearing): the tab shows its
+        // list again. The id stays until the preview is closed, as for any preview of a gone entry.
+        if (m_previewID && m_previewStored && !m_store.item(*m_previewID)) {
+            m_previewStored = false;
+            Q_EMIT previewChanged();
+        }
+    });
     connect(&m_surface, &Surface::focusRequestChanged, this, [this] {
         // Only for the clipboard tab: a hidden search field would take the keys of the tab shown.
         // While a preview is open (even one whose entry is gone) the focus stays where it is.
@@ -49,14 +57,17 @@ ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &cli
 
 ClipboardTabState::~ClipboardTabState() = default;
 
-void ClipboardTabState::setQuery(const QString &query)
+void ClipboardTabState::setQuery(const QString &text)
 {
+    QString query = text;
+    if (query.size() > maxQueryLength)
+        query.truncate(query.at(maxQueryLength - 1).isHighSurrogate() ? maxQueryLength - 1 : maxQueryLength);
     if (query == m_query)
         return;
     m_query = query;
     setSelection(std::nullopt);
     m_list->setLimit(m_pageSize);
-    m_list->setQuery(query);
+    m_list->setQuery(m_query);
     Q_EMIT queryChanged();
 }
 
@@ -84,9 +95,10 @@ std::optional<ClipboardItem> ClipboardTabState::previewItem() const
 
 void ClipboardTabState::preview(const ClipboardItem &item)
 {
-    if (m_previewID == item.id)
+    if (m_previewID == item.id && m_previewStored)
         return;
     m_previewID = item.id;
+    m_previewStored = true;
     Q_EMIT previewChanged();
 }
 

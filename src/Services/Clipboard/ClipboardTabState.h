@@ -28,6 +28,9 @@ class ClipboardTabState final : public QObject
 public:
     // How long the copied mark shows after a copy-back, in milliseconds.
     static constexpr int copiedMarkDuration = 1400;
+    // The longest search text, in characters: far more than anyone types, and a pasted
+    // document is searched for its start instead of costing the search and its echo seconds.
+    static constexpr int maxQueryLength = 1000;
 
     // `pageSize`: rows per page (100 in the panel, 500 in the window). `closesSurface`: the
     // panel, which closes after a closing copy and on Escape with an empty search.
@@ -42,7 +45,8 @@ public:
     bool closesSurface() const { return m_closesSurface; }
 
     QString query() const { return m_query; }
-    // A new search drops the selection and goes back to the first page.
+    // A new search drops the selection and goes back to the first page. Past maxQueryLength
+    // characters the text is cut.
     void setQuery(const QString &query);
 
     std::optional<QUuid> selection() const { return m_selection; }
@@ -120,6 +124,8 @@ private:
     QString m_query;
     std::optional<QUuid> m_selection;
     std::optional<QUuid> m_previewID;
+    // The previewed entry was still stored at the last change of the history.
+    bool m_previewStored = false;
     std::optional<QUuid> m_copiedID;
     std::unique_ptr<ClearPrompt> m_clearing;
 };

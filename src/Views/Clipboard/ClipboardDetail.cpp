@@ -3,6 +3,7 @@
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
@@ -13,6 +14,7 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -24,6 +26,9 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+#include <QTextEdit>
 
 namespace {
 
@@ -66,6 +71,56 @@ protected:
 
 private:
     qreal m_radius;
+};
+
+// The entry's text, selectable, as tall as it is at the width it is given. A word wider than
+// the view (a link, base64) wraps anywhere rather than being cut at the edge.
+class PreviewText final : public QTextEdit
+{
+public:
+    PreviewText(const QString &text, const QFont &font, QWidget *parent)
+        : QTextEdit(parent)
+    {
+        setFont(font);
+        document()->setDefaultFont(font);
+        document()->setDocumentMargin(0);
+        setReadOnly(true);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setLineWrapMode(QTextEdit::WidgetWidth);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        setContextMenuPolicy(Qt::NoContextMenu);
+        setFocusPolicy(Qt::ClickFocus);
+        viewport()->setAutoFillBackground(false);
+        setPlainText(text);
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+        connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { updateGeometry(); });
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        QTextDocument *text = document();
+        const qreal shown = text->textWidth();
+        text->setTextWidth(qMax(1, width));
+        const int height = qCeil(text->size().height());
+        text->setTextWidth(shown);
+        return height;
+    }
+    QSize sizeHint() const override { return { 200, heightForWidth(qMax(width(), 200)) }; }
+    QSize minimumSizeHint() const override { return { 0, heightForWidth(qMax(width(), 1)) }; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QTextEdit::resizeEvent(event);
+        updateGeometry();
+    }
 };
 
 // The entry's picture, scaled to fit the width and at most `maxHeight`, its aspect kept.
@@ -205,7 +260,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
             refresh();
     });
     m_keys->setHandler([this](const QKeyEvent &key) {
-        return m_state.handlePreviewKey(key.key(), key.modifiers(), m_text && m_text->hasSelectedText());
+        return m_state.handlePreviewKey(key.key(), key.modifiers(), selectsText());
     });
 }
 
@@ -220,7 +275,7 @@ void ClipboardDetail::refresh()
         m_shownID = item->id;
         rebuildPreview(*item);
     }
-    rebuildFacts(*item);
+    updateFacts(*item);
     const ClipboardKind kind = item->kind();
     const QString symbol = kind == ClipboardKind::File ? QStringLiteral("doc") : ClipboardKinds::systemImage(kind);
     const int size = m_kind->font().pixelSize();
@@ -296,15 +351,12 @@ void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
         font.setPixelSize(int(Densities::fontSize(m_density)) - 1);
     }
     // Only the stored head: a long text's side file is never read here.
-    m_text = label(item.content, font, frame);
-    m_text->setWordWrap(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (item.kind() == ClipboardKind::Url) {
-        QPalette linkPalette = m_text->palette();
-        linkPalette.setColor(QPalette::WindowText, SystemColors::tint(pal));
-        m_text->setPalette(linkPalette);
-    }
+    m_text = new PreviewText(item.content, font, frame);
+    QPalette textPalette = m_text->palette();
+    textPalette.setColor(QPalette::Base, Qt::transparent);
+    if (item.kind() == ClipboardKind::Url)
+        textPalette.setColor(QPalette::Text, SystemColors::tint(pal));
+    m_text->setPalette(textPalette);
     frameLayout->addWidget(m_text);
     box->addWidget(frame);
     if (item.textPath) {
@@ -384,35 +436,55 @@ void ClipboardDetail::previewFiles(const ClipboardItem &item, QVBoxLayout *box)
     }
 }
 
-void ClipboardDetail::rebuildFacts(const ClipboardItem &item)
+void ClipboardDetail::updateFacts(const ClipboardItem &item)
 {
-    while (QLayoutItem *child = m_facts->takeAt(0)) {
-        delete child->widget();
-        delete child;
-    }
+    // In place: a copy made with a key while a value has the focus refreshes the facts, and the
+    // focused value must outlive the key's delivery. Rows that are no longer needed go later.
+    const QList<ClipboardFacts::Fact> facts = ClipboardFacts::facts(item, ClipboardCalendar::current());
     const QFont font = Densities::font(m_density, -2);
-    int row = 0;
-    for (const ClipboardFacts::Fact &fact : ClipboardFacts::facts(item, ClipboardCalendar::current())) {
-        auto *name = label(fact.label, font, m_content);
-        paintSecondary(name, palette());
-        auto *value = label(fact.value, font, m_content);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        m_facts->addWidget(name, row, 0, Qt::AlignRight | Qt::AlignTop);
-        m_facts->addWidget(value, row, 1, Qt::AlignLeft | Qt::AlignTop);
-        ++row;
+    while (m_factRows.size() > facts.size()) {
+        const auto [name, value] = m_factRows.takeLast();
+        for (QLabel *label : { name, value }) {
+            m_facts->removeWidget(label);
+            label->hide();
+            label->deleteLater();
+        }
     }
+    for (qsizetype row = 0; row < facts.size(); ++row) {
+        if (row == m_factRows.size()) {
+            auto *name = new ToneLabel(Theme::secondary, m_content);
+            name->setFont(font);
+            auto *value = label(QString(), font, m_content);
+            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            m_facts->addWidget(name, int(row), 0, Qt::AlignRight | Qt::AlignTop);
+            m_facts->addWidget(value, int(row), 1, Qt::AlignLeft | Qt::AlignTop);
+            m_factRows.append({ name, value });
+        }
+        const auto [name, value] = m_factRows.at(row);
+        name->setText(facts.at(row).label);
+        if (value->text() != facts.at(row).value)
+            value->setText(facts.at(row).value);
+    }
+}
+
+bool ClipboardDetail::selectsText() const
+{
+    // The label the user selected in (the text, a fact's value, a file row) has the focus.
+    const QWidget *focused = QApplication::focusWidget();
+    if (!focused || !isAncestorOf(focused))
+        return false;
+    if (const auto *label = qobject_cast<const QLabel *>(focused))
+        return label->hasSelectedText();
+    if (const auto *text = qobject_cast<const QTextEdit *>(focused))
+        return text->textCursor().hasSelection();
+    return false;
 }
 
 QList<QPair<QString, QString>> ClipboardDetail::shownFacts() const
 {
     QList<QPair<QString, QString>> result;
-    for (int row = 0; row < m_facts->rowCount(); ++row) {
-        QLayoutItem *name = m_facts->itemAtPosition(row, 0);
-        QLayoutItem *value = m_facts->itemAtPosition(row, 1);
-        if (name && value)
-            result.append(
-                { static_cast<QLabel *>(name->widget())->text(), static_cast<QLabel *>(value->widget())->text() });
-    }
+    for (const auto &[name, value] : m_factRows)
+        result.append({ name->text(), value->text() });
     return result;
 }
 

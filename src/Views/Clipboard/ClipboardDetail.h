@@ -14,13 +14,14 @@ class KeyMonitor;
 class QGridLayout;
 class QLabel;
 class QScrollArea;
+class QTextEdit;
 class QVBoxLayout;
 class TintedButton;
 
 // The full preview of one history entry, in place of the tab's list: a bar to go back with the
 // entry's kind, the content (the text as selectable text, the picture at up to 1,600 pixels,
 // or the files), the facts (copies, times, source, size) and Delete and Copy with the copied
-// mark. It takes the window's keys while shown: Ctrl+C copies (unless part of the text is
+// mark. It takes the window's keys while shown: Ctrl+C copies (unless part of a text is
 // selected), Return copies and leaves, Space and Escape go back.
 class ClipboardDetail final : public QWidget
 {
@@ -33,7 +34,8 @@ public:
     void refresh();
 
     std::optional<QUuid> shownID() const { return m_shownID; }
-    QLabel *textLabel() const { return m_text; }
+    // The entry's text, selectable (text, link and code entries).
+    QTextEdit *textView() const { return m_text; }
     TintedButton *openLinkButton() const { return m_openLink; }
     TintedButton *copyButton() const { return m_copy; }
     TintedButton *deleteButton() const { return m_delete; }
@@ -52,7 +54,9 @@ private:
     void previewText(const ClipboardItem &item, QVBoxLayout *box);
     void previewPicture(const ClipboardItem &item, QVBoxLayout *box);
     void previewFiles(const ClipboardItem &item, QVBoxLayout *box);
-    void rebuildFacts(const ClipboardItem &item);
+    void updateFacts(const ClipboardItem &item);
+    // Part of a label's text (the text, a fact, a file row) is selected: Ctrl+C copies that.
+    bool selectsText() const;
     void fitHeight();
 
     ClipboardTabState &m_state;
@@ -65,7 +69,8 @@ private:
     QVBoxLayout *m_previewBox;
     QWidget *m_preview = nullptr;
     QGridLayout *m_facts;
-    QLabel *m_text = nullptr;
+    QList<QPair<QLabel *, QLabel *>> m_factRows;
+    QTextEdit *m_text = nullptr;
     QWidget *m_picture = nullptr;
     ClipboardThumbnail *m_thumbnail = nullptr;
     TintedButton *m_openLink = nullptr;

@@ -4,11 +4,14 @@
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Views/Clipboard/ClipboardRowDelegate.h"
+#include "Views/Clipboard/ClipboardRowsAccessible.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent)
     : QListView(parent)
@@ -31,6 +34,7 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
     setAutoFillBackground(false);
     viewport()->setCursor(Qt::PointingHandCursor);
     setAccessibleName(QStringLiteral("Clipboard history"));
+    ClipboardRowsAccessible::install();
 
     const ClipboardListModel &model = state.list();
     connect(&model, &QAbstractItemModel::rowsAboutToBeInserted, this, &ClipboardListView::keepAnchor);
@@ -40,6 +44,34 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
     connect(&state, &ClipboardTabState::selectionChanged, this, &ClipboardListView::revealSelection);
     connect(&state, &ClipboardTabState::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(&state, &ClipboardTabState::copiedChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        m_delegate->forgetFailures([this](const QUuid &id) {
+            const int row = m_state.list().row(id);
+            return row >= 0 && viewport()->rect().intersects(visualRect(this->model()->index(row, 0)));
+        });
+    });
+}
+
+bool ClipboardListView::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QListView::viewportEvent(event);
+    // The round button shows under the pointer, so its tip does too; the rest of a row has none.
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QRect button = index.isValid() ? m_delegate->moreButtonRect(visualRect(index)) : QRect();
+    if (button.contains(help->pos()))
+        QToolTip::showText(help->globalPos(), QStringLiteral("More"), viewport(), button);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+void ClipboardListView::showEvent(QShowEvent *event)
+{
+    // Shown again (the panel reopened): every picture that failed is tried once more.
+    m_delegate->forgetFailures();
+    QListView::showEvent(event);
 }
 
 int ClipboardListView::contentHeight(int width) const

@@ -24,6 +24,7 @@ class ClipboardListView final : public QListView
 public:
     ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent = nullptr);
 
+    ClipboardTabState &state() const { return m_state; }
     ClipboardRowDelegate *rowDelegate() const { return m_delegate; }
     // The height all rows take at a width, for the panel, which fits the list to its rows.
     int contentHeight(int width) const;
@@ -31,6 +32,8 @@ public:
     QMenu *makeMenu(const ClipboardItem &item, QWidget *parent);
 
 protected:
+    void showEvent(QShowEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

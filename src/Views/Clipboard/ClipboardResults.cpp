@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QStackedLayout>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,6 +31,39 @@ QLabel *textLabel(const QFont &font, QWidget *parent)
     label->setFont(font);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+// `before` + `middle` + `after` in at most two lines of `width`: what does not fit of `middle`
+// (a search text, which may be a pasted document) is cut with "…" before anything is laid out
+// whole, and the closing `after` stays.
+QString twoLines(const QString &before, const QString &middle, const QString &after, const QFont &font, int width)
+{
+    const QString whole = before + middle + after;
+    if (width <= 0)
+        return whole;
+    QTextLayout layout(whole, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QList<QTextLine> lines;
+    for (int i = 0; i < 3; ++i) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        lines << line;
+    }
+    layout.endLayout();
+    if (lines.size() < 3)
+        return whole;
+    const QFontMetrics metrics(font);
+    const int firstEnd = lines.first().textStart() + lines.first().textLength();
+    const QString first = whole.left(firstEnd).trimmed();
+    const QString rest = before.mid(qMin<qsizetype>(firstEnd, before.size()))
+        + middle.mid(qMax<qsizetype>(0, firstEnd - before.size()));
+    return first + QLatin1Char('\n')
+        + metrics.elidedText(rest, Qt::ElideRight, qMax(0, width - metrics.horizontalAdvance(after))) + after;
 }
 
 } // namespace
@@ -94,6 +128,7 @@ ClipboardResults::ClipboardResults(
     connect(&m_state, &ClipboardTabState::clearingChanged, this, &ClipboardResults::refreshClearing);
     connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardResults::refreshPause);
     connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardResults::refreshPause);
+    m_emptyTitle->installEventFilter(this);
     applyColors();
     refreshSummary();
     refreshPause();
@@ -187,7 +222,7 @@ void ClipboardResults::refreshSummary()
         m_emptyTitle->setText(QStringLiteral("Nothing copied yet."));
         m_emptyMessage->setText(QStringLiteral("Copy something and it shows up here."));
     } else {
-        m_emptyTitle->setText(QStringLiteral("No matches for \u201C") + m_state.query() + QStringLiteral("\u201D."));
+        refreshNoMatchTitle();
         m_emptyMessage->setText(QStringLiteral("Search looks through text, links, code and app names."));
     }
 
@@ -203,6 +238,17 @@ void ClipboardResults::refreshSummary()
             QStringLiteral("laptopcomputer"), size, SystemColors::secondary(palette()), devicePixelRatioF()));
     }
     fitList();
+}
+
+void ClipboardResults::refreshNoMatchTitle()
+{
+    // Cut to what the label can show before it lays anything out: the title keeps two lines.
+    const QString query = m_state.query();
+    // Until the label is laid out it has no width of its own; the panel's is a fair guess.
+    const int width = m_emptyTitle->isVisible() ? m_emptyTitle->contentsRect().width() - 2 : 0;
+    m_emptyTitle->setText(twoLines(QStringLiteral("No matches for \u201C"),
+        query.size() > noMatchEcho ? query.left(noMatchEcho) : query, QStringLiteral("\u201D."),
+        m_emptyTitle->font(), width > 0 ? width : noMatchFallbackWidth));
 }
 
 void ClipboardResults::fitList()
@@ -228,8 +274,12 @@ void ClipboardResults::refreshPause()
 
 void ClipboardResults::refreshClearing()
 {
-    delete m_confirmation;
-    m_confirmation = nullptr;
+    // Later: Escape closes the question while one of its buttons may have the focus.
+    if (m_confirmation) {
+        m_confirmation->hide();
+        m_confirmation->deleteLater();
+        m_confirmation = nullptr;
+    }
     ClearPrompt *prompt = m_state.clearing();
     if (prompt) {
         m_confirmation = new ClearConfirmation(*prompt, m_confirmationBox);
@@ -257,6 +307,15 @@ void ClipboardResults::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     // Titles wrap by the width, so the rows' height is known only once the width is.
     fitList();
+}
+
+bool ClipboardResults::eventFilter(QObject *watched, QEvent *event)
+{
+    // The title is cut for its width: again when the width is known or changes.
+    if (watched == m_emptyTitle && (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        && !m_state.query().isEmpty())
+        refreshNoMatchTitle();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClipboardResults::changeEvent(QEvent *event)

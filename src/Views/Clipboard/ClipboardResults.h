@@ -26,6 +26,10 @@ class ClipboardResults final : public QWidget
 public:
     // The panel's list grows with its rows up to this height, then scrolls.
     static constexpr int compactListMaxHeight = 340;
+    // The most of the search text the empty state's title looks at (two lines hold far fewer),
+    // and the width it is cut for before the label has one.
+    static constexpr int noMatchEcho = 300;
+    static constexpr int noMatchFallbackWidth = 340;
 
     ClipboardResults(ClipboardTabState &state, Preferences &preferences, ImageLoader &images, Density density,
         QWidget *parent = nullptr);
@@ -43,12 +47,14 @@ public:
     bool showsEmptyState() const;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     QWidget *makeFooter();
     void refreshSummary();
+    void refreshNoMatchTitle();
     void refreshPause();
     void refreshClearing();
     void fitList();

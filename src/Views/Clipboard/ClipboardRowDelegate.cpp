@@ -8,6 +8,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Clipboard/ImageLoader.h"
+#include "Views/Clipboard/ClipboardThumbnail.h"
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
@@ -286,28 +287,24 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
 void ClipboardRowDelegate::paintPicture(
     QPainter *painter, const ClipboardItem &item, const QRectF &box, QWidget *view) const
 {
-    const qreal radius = 6;
+    const qreal radius = ClipboardThumbnail::cornerRadius(box.width());
+    const QPalette &pal = view ? view->palette() : QPalette();
     QPixmap pixmap;
     const QString key = item.thumbnailPath ? pictureKey(*item.thumbnailPath) : QString();
     if (!key.isEmpty() && QPixmapCache::find(key, &pixmap)) {
         painter->drawPixmap(box.topLeft(), pixmap);
+        ClipboardThumbnail::paintEdge(*painter, box, pal);
         return;
     }
     // The placeholder, until the picture arrives (or for good, without one).
-    const QPalette &pal = view ? view->palette() : QPalette();
-    QPainterPath shape;
-    shape.addRoundedRect(box, radius, radius);
-    painter->fillPath(shape, Theme::color(Theme::pictureWash, pal));
-    const int size = int(box.width() * 0.4);
-    painter->drawPixmap(QPointF(box.center().x() - size / 2.0, box.center().y() - size / 2.0),
-        symbolPixmap(
-            QStringLiteral("photo"), size, SystemColors::tertiary(pal), painter->device()->devicePixelRatioF()));
+    ClipboardThumbnail::paintPlaceholder(*painter, box, pal, painter->device()->devicePixelRatioF());
+    ClipboardThumbnail::paintEdge(*painter, box, pal);
 
     if (key.isEmpty() || m_loading.contains(key) || m_failed.contains(key) || !view)
         return;
     const std::optional<QString> file = m_state.store().filePath(*item.thumbnailPath);
     if (!file) {
-        m_failed.insert(key);
+        m_failed.insert(key, item.id);
         return;
     }
     m_loading.insert(key);
@@ -319,7 +316,7 @@ void ClipboardRowDelegate::paintPicture(
         *file, int(side.width() * 2), view, [this, key, ratio, side, radius, id, itemView](const QImage &image) {
             m_loading.remove(key);
             if (image.isNull()) {
-                m_failed.insert(key);
+                m_failed.insert(key, id);
                 return;
             }
             // Scaled to fill the square once, so a repaint only copies it.
@@ -345,4 +342,14 @@ void ClipboardRowDelegate::paintPicture(
                     itemView->update(itemView->model()->index(row, 0));
             }
         });
+}
+
+void ClipboardRowDelegate::forgetFailures(const std::function<bool(const QUuid &)> &shown)
+{
+    for (auto failed = m_failed.begin(); failed != m_failed.end();) {
+        if (shown && shown(failed.value()))
+            ++failed;
+        else
+            failed = m_failed.erase(failed);
+    }
 }

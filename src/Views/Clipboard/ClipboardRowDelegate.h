@@ -9,6 +9,8 @@
 #include <QStyledItemDelegate>
 #include <QUuid>
 
+#include <functional>
+
 struct ClipboardItem;
 class ClipboardTabState;
 class ImageLoader;
@@ -35,6 +37,9 @@ public:
 
     // Whether the row's picture is at hand (decoded and cached).
     bool hasPicture(const ClipboardItem &item) const;
+    // A picture that failed to load is tried again once its row shows again: the list calls this
+    // as rows leave the view (with `shown` telling the rows still in it) and, without, on show.
+    void forgetFailures(const std::function<bool(const QUuid &)> &shown = {});
 
 private:
     struct Layout;
@@ -60,5 +65,6 @@ private:
     };
     mutable QHash<QUuid, TitleLines> m_titles;
     mutable QSet<QString> m_loading;
-    mutable QSet<QString> m_failed;
+    // Pictures that could not be loaded, by key, with their row.
+    mutable QHash<QString, QUuid> m_failed;
 };

@@ -1,7 +1,7 @@
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ImageLoader.h"
 
 #include <QPainter>
@@ -45,7 +45,8 @@ void ClipboardThumbnail::setSide(qreal size)
 void ClipboardThumbnail::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_loadedOnce)
+    // A picture that failed (a file not there yet, or unreadable then) is tried again.
+    if (!m_loadedOnce || m_image.isNull())
         load();
 }
 
@@ -65,38 +66,54 @@ void ClipboardThumbnail::load()
     });
 }
 
+void ClipboardThumbnail::paintPlaceholder(QPainter &painter, const QRectF &square, const QPalette &palette, qreal ratio)
+{
+    const qreal radius = cornerRadius(square.width());
+    QPainterPath shape;
+    shape.addRoundedRect(square, radius, radius);
+    painter.fillPath(shape, Theme::color(Theme::pictureWash, palette));
+    const int symbolSize = qMax(1, qRound(square.width() * 0.32));
+    const QPixmap symbol
+        = Symbols::pixmap(QStringLiteral("photo"), symbolSize, Theme::color(Theme::tertiary, palette), ratio);
+    if (symbol.isNull())
+        return;
+    const QSizeF logical = QSizeF(symbol.size()) / symbol.devicePixelRatio();
+    painter.drawPixmap(
+        QPointF(square.center().x() - logical.width() / 2, square.center().y() - logical.height() / 2), symbol);
+}
+
+void ClipboardThumbnail::paintEdge(QPainter &painter, const QRectF &square, const QPalette &palette)
+{
+    // A 1-px line on the inside of the outline.
+    const qreal radius = cornerRadius(square.width());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Theme::color(Theme::hairline, palette), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(square.adjusted(0.5, 0.5, -0.5, -0.5), qMax(0.0, radius - 0.5), qMax(0.0, radius - 0.5));
+    painter.restore();
+}
+
 void ClipboardThumbnail::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF square(0, 0, m_size, m_size);
-    const qreal radius = m_size * 0.18;
-    QPainterPath shape;
-    shape.addRoundedRect(square, radius, radius);
-    const QColor primary = SystemColors::primary(palette());
-    painter.fillPath(shape, SystemColors::withOpacity(primary, 0.06));
-
-    painter.save();
-    painter.setClipPath(shape);
-    if (!m_image.isNull()) {
+    if (m_image.isNull()) {
+        paintPlaceholder(painter, square, palette(), devicePixelRatioF());
+    } else {
+        const qreal radius = cornerRadius(m_size);
+        QPainterPath shape;
+        shape.addRoundedRect(square, radius, radius);
+        painter.fillPath(shape, Theme::color(Theme::pictureWash, palette()));
+        painter.save();
+        painter.setClipPath(shape);
         // Scaled to fill the square, centred, the overflow clipped.
         const QSizeF filled = QSizeF(m_image.size()).scaled(square.size(), Qt::KeepAspectRatioByExpanding);
         const QRectF target(square.center() - QPointF(filled.width() / 2, filled.height() / 2), filled);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, m_image);
-    } else {
-        const int symbolSize = qMax(1, qRound(m_size * 0.32));
-        const QPixmap symbol = Symbols::pixmap(
-            QStringLiteral("photo"), symbolSize, SystemColors::tertiary(palette()), devicePixelRatioF());
-        if (!symbol.isNull()) {
-            const QSizeF logical = QSizeF(symbol.size()) / symbol.devicePixelRatio();
-            painter.drawPixmap(
-                QPointF(square.center().x() - logical.width() / 2, square.center().y() - logical.height() / 2), symbol);
-        }
+        painter.restore();
     }
-    painter.restore();
-
-    painter.setPen(QPen(SystemColors::withOpacity(primary, 0.08), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(square.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    paintEdge(painter, square, palette());
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 class ImageLoader;
+class QPainter;
 
 // A square picture of a clipboard image: a placeholder symbol until the picture behind the
 // file path has been decoded (off the main thread), then the picture scaled to fill.
@@ -26,6 +27,12 @@ public:
     const QImage &image() const { return m_image; }
 
     QSize sizeHint() const override;
+
+    // The look of a picture square, shared with the list's rows: its corner radius, the wash
+    // with the "photo" symbol while there is no picture, and the thin edge drawn over either.
+    static qreal cornerRadius(qreal side) { return side * 0.18; }
+    static void paintPlaceholder(QPainter &painter, const QRectF &square, const QPalette &palette, qreal ratio);
+    static void paintEdge(QPainter &painter, const QRectF &square, const QPalette &palette);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -85,6 +85,8 @@ void ClipboardView::refreshPage()
     if (preview)
         m_detail->refresh();
     QWidget *shown = preview ? static_cast<QWidget *>(m_detail) : m_listPage;
+    const QWidget *focused = QApplication::focusWidget();
+    const bool focusInPreview = focused && (focused == m_detail || m_detail->isAncestorOf(focused));
     // The tab is as tall as the page it shows, not as the taller of the two.
     for (QWidget *page : { static_cast<QWidget *>(m_detail), m_listPage })
         page->setSizePolicy(page == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored,
@@ -93,6 +95,8 @@ void ClipboardView::refreshPage()
     updateGeometry();
     if (preview)
         m_detail->setFocus(Qt::OtherFocusReason);
+    else if (focusInPreview)
+        m_search->focusField(); // the previewed entry went away under the user's keys
 }
 
 void ClipboardView::showEvent(QShowEvent *event)

@@ -5,6 +5,7 @@
 #include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
+#include "Services/Clipboard/ClipboardTabState.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -13,8 +14,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-
-#include <limits>
 
 SearchField::SearchField(Density density, QWidget *parent)
     : QWidget(parent)
@@ -34,7 +33,8 @@ SearchField::SearchField(Density density, QWidget *parent)
     row->addWidget(m_glass);
 
     m_field->setFrame(false);
-    m_field->setMaxLength(std::numeric_limits<int>::max());
+    // A pasted document is cut before the field lays it out; the tab searches no more anyway.
+    m_field->setMaxLength(ClipboardTabState::maxQueryLength);
     m_field->setFont(Densities::font(density));
     m_field->setPlaceholderText(QStringLiteral("Search clipboard"));
     m_field->setAccessibleName(QStringLiteral("Search clipboard"));

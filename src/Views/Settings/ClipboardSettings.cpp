@@ -120,24 +120,31 @@ QString ClipboardSettings::passwordManagersSentence()
 
 void ClipboardSettings::clear(const ClearRequest &request)
 {
-    // Counted, worded and deleted for the moment the question opens.
+    // Its moment fixed as it opens; its count, title and buttons follow the history while it is
+    // open (a copy made meanwhile), as the clipboard tab's own question does.
     ClearPrompt prompt(m_store, request, m_clock.now());
+    connect(&prompt, &ClearPrompt::countChanged, this, [this, &prompt] { m_alerts.update(question(prompt)); });
+    const int answer = m_alerts.present(question(prompt));
+    disconnect(&prompt, nullptr, this, nullptr);
+    if (!prompt.isEmpty() && answer == 1)
+        prompt.confirm();
+    else
+        prompt.dismiss();
+}
+
+Alert ClipboardSettings::question(const ClearPrompt &prompt)
+{
     Alert alert;
     alert.title = prompt.title();
     alert.informativeText = prompt.message();
     if (prompt.isEmpty()) {
         alert.buttons = QStringList { tr("OK") };
-        m_alerts.present(alert);
-        prompt.dismiss();
-        return;
+        return alert;
     }
     // Return keeps the history; deleting takes a deliberate click.
     alert.buttons = QStringList { tr("Cancel"), prompt.deleteLabel() };
     alert.cancelButton = 0;
-    if (m_alerts.present(alert) == 1)
-        prompt.confirm();
-    else
-        prompt.dismiss();
+    return alert;
 }
 
 void ClipboardSettings::showEvent(QShowEvent *event)

@@ -3,6 +3,8 @@
 #include "Views/Settings/SettingsForm.h"
 
 class AlertPresenter;
+class ClearPrompt;
+struct Alert;
 class ClearHistoryMenu;
 class ClearRequest;
 class ClipboardMonitor;
@@ -47,6 +49,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    static Alert question(const ClearPrompt &prompt);
     void refreshSwitches();
     void refreshCount();
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
@@ -202,6 +203,42 @@ private Q_SLOTS:
         QTest::keyClick(window.root.windowHandle(), Qt::Key_Return);
         QVERIFY(window.root.isHidden());
         QCOMPARE(returns.count(), 0);
+    }
+
+    // A handler whose work rebuilds the focused widget (a refresh after a copy) deletes the key's
+    // receiver under the monitor; nothing may touch it afterwards, nor deliver the key to it.
+    // Run with freed memory poisoned (MALLOC_PERTURB_) so that a touch crashes.
+    void handlerThatDestroysTheReceiver_data()
+    {
+        QTest::addColumn<bool>("swallow");
+        QTest::newRow("swallowed") << true;
+        QTest::newRow("passed on") << false;
+    }
+    void handlerThatDestroysTheReceiver()
+    {
+        QFETCH(bool, swallow);
+        Window window;
+        auto *doomed = new QLineEdit(window.view);
+        window.view->layout()->addWidget(doomed);
+        QPointer<QLineEdit> watched = doomed;
+        window.monitor->setHandler([&window, &watched, swallow](const QKeyEvent &key) {
+            window.offered.append(key.key());
+            delete watched.data();
+            return swallow;
+        });
+        QVERIFY(showAndActivate(window.root));
+        doomed->setFocus();
+        QVERIFY(doomed->hasFocus());
+
+        // Through the window, as the platform delivers a press (it looks up the focus afresh).
+        QTest::keyClick(window.root.windowHandle(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(watched.isNull());
+        QCOMPARE(window.offered, QList<int> { Qt::Key_C });
+        // The monitor goes on working for the next press.
+        window.field->setFocus();
+        QTest::keyClick(window.root.windowHandle(), Qt::Key_X);
+        QCOMPARE(window.offered, (QList<int> { Qt::Key_C, Qt::Key_X }));
+        QCOMPARE(window.field->text(), swallow ? QString() : QStringLiteral("x"));
     }
 
     void withoutHandlerNothingIsSwallowed()

@@ -115,6 +115,10 @@ void tst_ClipboardFacts::factRowsFollowTheEntry()
         (QList<Fact> { { u"Copied"_s, u"2 times"_s }, { u"Last copied"_s, u"Mar 3, 2026, 2:05 PM"_s },
             { u"First copied"_s, u"Mar 2, 2026, 2:05 PM"_s }, { u"From"_s, u"Editor"_s },
             { u"Size"_s, u"5 characters"_s } }));
+
+    // A name of megabytes (an imported entry) is cut to what a view can show.
+    item.sourceAppName = QString(50'000'000, u'n');
+    QCOMPARE(ClipboardFacts::facts(item, english()).at(3).value, QString(200, u'n') + u"\u2026"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_ClipboardFacts)

@@ -48,6 +48,12 @@ void tst_ClipboardRowText::details_data()
     QTest::newRow("no source: no empty part")
         << copiedAt(now.addSecs(-10), u""_s, 3) << false << u"Just now \u00B7 Copied 3 times"_s;
     QTest::newRow("no source, once") << copiedAt(now.addSecs(-10), u""_s, 1) << false << u"Just now"_s;
+    // An imported name of megabytes is cut before any row lays it out.
+    QTest::newRow("a name of 5 MB") << copiedAt(now.addSecs(-10), QString(5'000'000, u'n'), 2) << false
+                                    << u"Just now \u00B7 "_s + QString(200, u'n') + u"\u2026 \u00B7 Copied 2 times"_s;
+    QTest::newRow("a pair at the cut stays whole")
+        << copiedAt(now.addSecs(-10), QString(199, u'n') + u"\U0001F600\U0001F600"_s, 1) << false
+        << u"Just now \u00B7 "_s + QString(199, u'n') + u"\u2026"_s;
 }
 
 void tst_ClipboardRowText::details()

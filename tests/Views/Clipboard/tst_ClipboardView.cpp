@@ -11,14 +11,19 @@
 #include "Views/Clipboard/ClipboardListView.h"
 #include "Views/Clipboard/ClipboardNotice.h"
 #include "Views/Clipboard/ClipboardResults.h"
+#include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/SearchField.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -72,9 +77,21 @@ private Q_SLOTS:
     void panelOffersTheWindowForMore();
     void emptyAndNoMatchTexts();
     void typingSearchesAndTheKeysReachTheState();
+    void pastedDocumentIsCutBeforeLayout_data();
+    void pastedDocumentIsCutBeforeLayout();
     void previewShowsFactsAndOnlyAcceptedLinks();
+    void copyKeysFromAFocusedFact_data();
+    void copyKeysFromAFocusedFact();
+    void copyKeyCopiesASelectedPart_data();
+    void copyKeyCopiesASelectedPart();
+    void longWordsWrapInThePreview_data();
+    void longWordsWrapInThePreview();
+    void previewOfAGoneEntryShowsTheList_data();
+    void previewOfAGoneEntryShowsTheList();
     void clearMenuAsksBeforeDeleting();
+    void escapeFromTheQuestionsOwnButton();
     void noticeFollowsTheSwitches();
+    void failedPictureIsTriedAgainWhenShownAgain();
     void screenshotsOfTheWindow_data();
     void screenshotsOfTheWindow();
 };
@@ -178,6 +195,45 @@ void tst_ClipboardView::typingSearchesAndTheKeysReachTheState()
     QCOMPARE(view.state().list().rowCount(), 2);
 }
 
+void tst_ClipboardView::pastedDocumentIsCutBeforeLayout_data()
+{
+    QTest::addColumn<Density>("density");
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("panel, one word of 1 MB") << Density::Compact << QString(1'000'000, u'x');
+    QTest::newRow("window, words of 1 MB") << Density::Regular << u"lorem ipsum "_s.repeated(80'000);
+    QTest::newRow("panel, a short one") << Density::Compact << u"abc"_s;
+}
+
+// A document pasted into the search is searched for its start, and its echo in the empty state
+// keeps two lines (laying it out whole froze the tab for seconds to minutes).
+void tst_ClipboardView::pastedDocumentIsCutBeforeLayout()
+{
+    QFETCH(Density, density);
+    QFETCH(QString, pasted);
+    ClipboardViewFixture tab(density);
+    tab.history.add(QStringLiteral("hello"), start);
+    ClipboardView &view = tab.view();
+    view.resize(density == Density::Compact ? 380 : 560, 500);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QGuiApplication::clipboard()->setText(pasted);
+    view.searchField()->field()->paste();
+
+    const QString searched = pasted.left(ClipboardTabState::maxQueryLength);
+    QCOMPARE(view.state().query(), searched);
+    QCOMPARE(view.searchField()->field()->text(), searched);
+    QTRY_VERIFY(view.results()->showsEmptyState());
+    QLabel *title = view.results()->emptyTitle();
+    const QString shown = title->text().replace(u'\n', u' ');
+    QVERIFY2(shown.startsWith(u"No matches for \u201C"_s), qPrintable(shown));
+    QVERIFY(shown.endsWith(u"\u201D."_s));
+    if (pasted.size() < 20)
+        QCOMPARE(shown, u"No matches for \u201Cabc\u201D."_s);
+    else
+        QVERIFY(shown.contains(u"\u2026"_s));
+    QVERIFY(title->heightForWidth(title->width()) <= 2 * title->fontMetrics().lineSpacing() + 2);
+}
+
 void tst_ClipboardView::previewShowsFactsAndOnlyAcceptedLinks()
 {
     ClipboardViewFixture tab(Density::Compact);
@@ -201,6 +257,188 @@ void tst_ClipboardView::previewShowsFactsAndOnlyAcceptedLinks()
     for (QAction *action : menu->actions())
         titles << action->text();
     QCOMPARE(titles, (QStringList { u"Copy"_s, u"Preview"_s, u""_s, u"Delete"_s }));
+}
+
+void tst_ClipboardView::copyKeysFromAFocusedFact_data()
+{
+    QTest::addColumn<Density>("density");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("panel, Ctrl+C") << Density::Compact << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::newRow("panel, Return") << Density::Compact << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("window, Ctrl+C") << Density::Regular << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::newRow("window, Return") << Density::Regular << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+}
+
+// A click on a fact's value focuses it; the copy that the key makes refreshes the facts, which
+// must not destroy the focused value under the key's delivery (this crashed).
+void tst_ClipboardView::copyKeysFromAFocusedFact()
+{
+    QFETCH(Density, density);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    ClipboardViewFixture tab(density);
+    const ClipboardItem item = tab.history.add(QStringLiteral("hello there"), start, QStringLiteral("Chat"));
+    ClipboardView &view = tab.view();
+    view.resize(density == Density::Compact ? 380 : 560, 500);
+    tab.surface.setVisible(true);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.state().preview(item);
+    QVERIFY(view.showsPreview());
+
+    QLabel *size = nullptr;
+    for (QLabel *label : view.detail()->findChildren<QLabel *>())
+        if (label->text() == QStringLiteral("11 characters"))
+            size = label;
+    QVERIFY(size);
+    QTest::mouseClick(size, Qt::LeftButton, {}, QPoint(4, size->height() / 2));
+    QTRY_VERIFY(size->hasFocus());
+    const QPointer<QLabel> focused = size;
+
+    QTest::keyClick(view.windowHandle(), Qt::Key(key), modifiers);
+    QTRY_COMPARE(tab.history.store->item(item.id)->copyCount, 2);
+    // Updated in place: the value the user clicked is still there, with the new facts beside it.
+    QVERIFY(focused);
+    const QList<QPair<QString, QString>> facts = view.detail()->shownFacts();
+    QCOMPARE(facts.first(), qMakePair(QStringLiteral("Copied"), QStringLiteral("2 times")));
+    QCOMPARE(facts.size(), 5);
+    QCOMPARE(facts.last(), qMakePair(QStringLiteral("Size"), QStringLiteral("11 characters")));
+}
+
+void tst_ClipboardView::copyKeyCopiesASelectedPart_data()
+{
+    QTest::addColumn<ClipboardKind>("kind");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("selectIn");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("a fact's value") << ClipboardKind::Text << u"hello there"_s << u"11 characters"_s << u"11 ch"_s;
+    QTest::newRow("a file's name") << ClipboardKind::File << u"/home/me/report.pdf"_s << u"report.pdf"_s << u"repor"_s;
+    QTest::newRow("the text itself") << ClipboardKind::Text << u"hello there"_s << u"hello there"_s << u"hello"_s;
+}
+
+// Ctrl+C with part of any text of the preview selected copies that part, not the entry.
+void tst_ClipboardView::copyKeyCopiesASelectedPart()
+{
+    QFETCH(ClipboardKind, kind);
+    QFETCH(QString, content);
+    QFETCH(QString, selectIn);
+    QFETCH(QString, copied);
+    ClipboardViewFixture tab(Density::Regular);
+    const ClipboardItem item = tab.history.add(kind, content, start);
+    ClipboardView &view = tab.view();
+    view.resize(560, 500);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.state().preview(item);
+    QLabel *label = nullptr;
+    for (QLabel *candidate : view.detail()->findChildren<QLabel *>())
+        if (candidate->text() == selectIn)
+            label = candidate;
+    QTextEdit *text = label ? nullptr : view.detail()->findChild<QTextEdit *>();
+    QVERIFY(label || (text && text->toPlainText() == selectIn));
+    QWidget *selecting = label ? static_cast<QWidget *>(label) : text;
+    const auto select = [label, text](int length) {
+        if (label) {
+            label->setSelection(0, length);
+            return;
+        }
+        QTextCursor cursor(text->document());
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, length);
+        text->setTextCursor(cursor);
+    };
+    QGuiApplication::clipboard()->clear();
+    selecting->setFocus(Qt::MouseFocusReason);
+    select(5);
+
+    QTest::keyClick(view.windowHandle(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    QCOMPARE(tab.history.store->item(item.id)->copyCount, 1);
+    QVERIFY(view.showsPreview());
+    // Without a selection the key copies the entry.
+    select(0);
+    QTest::keyClick(view.windowHandle(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(tab.history.store->item(item.id)->copyCount, 2);
+}
+
+void tst_ClipboardView::longWordsWrapInThePreview_data()
+{
+    QTest::addColumn<Density>("density");
+    QTest::addColumn<ClipboardKind>("kind");
+    QTest::addColumn<QString>("content");
+    const QString base64 = u"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="_s.repeated(20);
+    QTest::newRow("panel, base64") << Density::Compact << ClipboardKind::Text << base64;
+    QTest::newRow("panel, a long link") << Density::Compact << ClipboardKind::Url
+                                        << u"https://example.com/"_s + QString(600, u'a');
+    QTest::newRow("window, base64 in a sentence") << Density::Regular << ClipboardKind::Text
+                                                  << u"the key is "_s + base64 + u" and that is all"_s;
+}
+
+// A word wider than the preview wraps anywhere: nothing of the preview reaches past its edge, and
+// the text takes the lines it needs.
+void tst_ClipboardView::longWordsWrapInThePreview()
+{
+    QFETCH(Density, density);
+    QFETCH(ClipboardKind, kind);
+    QFETCH(QString, content);
+    ClipboardViewFixture tab(density);
+    const ClipboardItem item = tab.history.add(kind, content, start);
+    ClipboardView &view = tab.view();
+    const int width = density == Density::Compact ? 380 : 560;
+    view.resize(width, 700);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.state().preview(item);
+    QCoreApplication::processEvents();
+    ClipboardDetail *detail = view.detail();
+    QCOMPARE(detail->width(), width);
+    for (const QWidget *child : detail->findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(detail))
+            continue;
+        const QRect shown(child->mapTo(detail, QPoint(0, 0)), child->size());
+        QVERIFY2(shown.right() < width, qPrintable(QString::fromLatin1(child->metaObject()->className())));
+    }
+    const int lines = content.size() * QFontMetrics(Densities::font(density)).averageCharWidth() / width;
+    QVERIFY(detail->findChild<QTextEdit *>());
+    QVERIFY(detail->findChild<QTextEdit *>()->height() >= lines * QFontMetrics(Densities::font(density)).height() / 2);
+}
+
+void tst_ClipboardView::previewOfAGoneEntryShowsTheList_data()
+{
+    QTest::addColumn<bool>("clearing");
+    QTest::newRow("deleted on the other surface") << false;
+    QTest::newRow("cleared") << true;
+}
+
+// The previewed entry goes away elsewhere: the tab shows its list, whose keys work again.
+void tst_ClipboardView::previewOfAGoneEntryShowsTheList()
+{
+    QFETCH(bool, clearing);
+    ClipboardViewFixture tab(Density::Regular);
+    const ClipboardItem kept = tab.history.add(QStringLiteral("kept"), start.addDays(-40));
+    const ClipboardItem shown = tab.history.add(QStringLiteral("shown"), tab.clock.now());
+    ClipboardView &view = tab.view();
+    view.resize(560, 500);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.state().preview(shown);
+    QVERIFY(view.showsPreview());
+
+    if (clearing)
+        tab.history.store->deleteItems(
+            ClearRequest::of(ClipboardPeriod::Today), tab.clock.now(), ClipboardCalendar::current());
+    else
+        tab.history.store->deleteItems({ shown });
+    QTRY_VERIFY(!view.showsPreview());
+    QTRY_VERIFY(view.searchField()->field()->hasFocus());
+    QTest::keyClick(view.windowHandle(), Qt::Key_Down);
+    QCOMPARE(view.state().selection(), kept.id);
+    QTest::keyClick(view.windowHandle(), Qt::Key_Space);
+    QTRY_VERIFY(view.showsPreview());
+    QCOMPARE(view.detail()->shownID(), kept.id);
 }
 
 void tst_ClipboardView::clearMenuAsksBeforeDeleting()
@@ -229,6 +467,29 @@ void tst_ClipboardView::clearMenuAsksBeforeDeleting()
     QTRY_COMPARE(results->confirmation(), nullptr);
 }
 
+// Escape closes the question while its Cancel button has the focus: the key's receiver goes
+// away under the key (this touched freed memory).
+void tst_ClipboardView::escapeFromTheQuestionsOwnButton()
+{
+    ClipboardViewFixture tab(Density::Compact);
+    tab.history.add(QStringLiteral("today"), tab.clock.now());
+    ClipboardView &view = tab.view();
+    view.resize(380, 500);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.state().beginClearing(ClearRequest::all());
+    QPointer<QWidget> cancel = view.results()->confirmation()->cancelButton();
+    QVERIFY(cancel);
+    cancel->setFocus();
+    QTRY_VERIFY(cancel->hasFocus());
+    QTest::keyClick(view.windowHandle(), Qt::Key_Escape);
+    QCOMPARE(view.state().clearing(), nullptr);
+    QCOMPARE(view.results()->confirmation(), nullptr);
+    QTRY_VERIFY(!cancel);
+    QCOMPARE(tab.history.store->count(), 1);
+}
+
 void tst_ClipboardView::noticeFollowsTheSwitches()
 {
     ClipboardViewFixture tab(Density::Compact);
@@ -245,6 +506,29 @@ void tst_ClipboardView::noticeFollowsTheSwitches()
     QTest::mouseClick(notice->buttons().first(), Qt::LeftButton);
     QVERIFY(tab.preferences.monitorsClipboard());
     QCOMPARE(notice->titleLabel()->text(), QStringLiteral("Clipboard history paused"));
+}
+
+// A thumbnail that could not be read when its row first showed is read again when the row
+// shows again, not once for the life of the list.
+void tst_ClipboardView::failedPictureIsTriedAgainWhenShownAgain()
+{
+    ClipboardViewFixture tab(Density::Regular);
+    const ClipboardItem picture = tab.addPicture(QColor(52, 199, 89), start);
+    const QString file = tab.history.folder() + QLatin1Char('/') + *picture.thumbnailPath;
+    QVERIFY(QFile::rename(file, file + u".away"_s));
+    ClipboardView &view = tab.view();
+    view.resize(560, 400);
+    settle(view);
+    ClipboardRowDelegate *rows = view.results()->list()->rowDelegate();
+    QVERIFY(!rows->hasPicture(picture));
+
+    QVERIFY(QFile::rename(file + u".away"_s, file));
+    view.results()->list()->viewport()->repaint();
+    QTest::qWait(200);
+    QVERIFY(!rows->hasPicture(picture)); // not read again on every repaint
+    view.hide();
+    view.show();
+    QTRY_VERIFY(rows->hasPicture(picture));
 }
 
 void tst_ClipboardView::screenshotsOfTheWindow_data()

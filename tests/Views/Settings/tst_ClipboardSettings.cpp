@@ -151,6 +151,33 @@ private Q_SLOTS:
         QCOMPARE(pane->clearRow()->subtitle(), ClipboardSettings::countLine(left));
         QCOMPARE(app->sounds.played(), sounds);
     }
+
+    // A copy made while the question is open changes its count, title and buttons, and the
+    // deletion then covers it too, as the clipboard tab's own question does.
+    void questionFollowsTheHistoryWhileOpen_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("one item, then two") << 1 << QStringLiteral("Delete 2 items copied today?");
+        QTest::newRow("nothing, then one") << 0 << QStringLiteral("Delete 1 item copied today?");
+    }
+    void questionFollowsTheHistoryWhileOpen()
+    {
+        QFETCH(int, before);
+        QFETCH(QString, title);
+        ClipboardSettings *pane = openPane();
+        copy(QStringLiteral("last month"), app->clock.now().addDays(-40));
+        if (before == 1)
+            copy(QStringLiteral("this morning"), app->clock.now().addSecs(-3600));
+        app->alerts.onPresent = [this](const Alert &) { copy(QStringLiteral("while open"), app->clock.now()); };
+        app->alerts.answerWith({ 1 });
+        pane->clear(ClearRequest::of(ClipboardPeriod::Today));
+        const Alert &shown = app->alerts.alerts().last();
+        QCOMPARE(shown.title, title);
+        QCOMPARE(shown.buttons, (QStringList { QStringLiteral("Cancel"), QStringLiteral("Delete") }));
+        QCOMPARE(store().count(), 1);
+        QCOMPARE(app->sounds.played(), QStringList { QStringLiteral("pop") });
+    }
 };
 
 QTEST_MAIN(TestClipboardSettings)
