@@ -14,6 +14,8 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/SearchField.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -92,6 +94,7 @@ private Q_SLOTS:
     void escapeFromTheQuestionsOwnButton();
     void noticeFollowsTheSwitches();
     void failedPictureIsTriedAgainWhenShownAgain();
+    void rowsNameTheirActionsToAssistiveTechnology();
     void screenshotsOfTheWindow_data();
     void screenshotsOfTheWindow();
 };
@@ -529,6 +532,42 @@ void tst_ClipboardView::failedPictureIsTriedAgainWhenShownAgain()
     view.hide();
     view.show();
     QTRY_VERIFY(rows->hasPicture(picture));
+}
+
+// Each row is a button ("Text: hello", "Copies it again") whose press copies, with the named
+// actions Preview and Delete, which act on that row even after rows arrived above it.
+void tst_ClipboardView::rowsNameTheirActionsToAssistiveTechnology()
+{
+    ClipboardViewFixture tab(Density::Regular);
+    const ClipboardItem older = tab.history.add(QStringLiteral("older"), start);
+    const ClipboardItem hello = tab.history.add(QStringLiteral("hello"), start.addSecs(60));
+    ClipboardView &view = tab.view();
+    view.resize(560, 400);
+    settle(view);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view.results()->list());
+    QVERIFY(list);
+    QCOMPARE(list->childCount(), 2);
+    QAccessibleInterface *row = list->child(0);
+    QCOMPARE(row->role(), QAccessible::Button);
+    QCOMPARE(row->text(QAccessible::Name), u"Text: hello"_s);
+    QCOMPARE(row->text(QAccessible::Description), u"Copies it again"_s);
+    QAccessibleActionInterface *actions = row->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(u"Preview"_s));
+    QVERIFY(actions->actionNames().contains(u"Delete"_s));
+
+    tab.history.add(QStringLiteral("newest"), start.addSecs(120));
+    QTRY_COMPARE(list->childCount(), 3);
+    QCOMPARE(list->indexOfChild(row), 1);
+    actions->doAction(u"Preview"_s);
+    QCOMPARE(view.state().previewID(), hello.id);
+    view.state().closePreview();
+    actions->doAction(u"Delete"_s);
+    QVERIFY(!tab.history.store->item(hello.id));
+    QVERIFY(tab.history.store->item(older.id));
+    QTRY_COMPARE(list->childCount(), 2);
+    list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(tab.history.store->item(older.id)->copyCount, 2);
 }
 
 void tst_ClipboardView::screenshotsOfTheWindow_data()
