@@ -14,6 +14,7 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
@@ -26,7 +27,6 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -259,9 +259,8 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
         if (isVisible())
             refresh();
     });
-    m_keys->setHandler([this](const QKeyEvent &key) {
-        return m_state.handlePreviewKey(key.key(), key.modifiers(), selectsText());
-    });
+    m_keys->setHandler(
+        [this](const QKeyEvent &key) { return m_state.handlePreviewKey(key.key(), key.modifiers(), selectsText()); });
 }
 
 void ClipboardDetail::refresh()

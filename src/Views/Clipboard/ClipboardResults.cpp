@@ -38,7 +38,7 @@ QLabel *textLabel(const QFont &font, QWidget *parent)
 // whole, and the closing `after` stays.
 QString twoLines(const QString &before, const QString &middle, const QString &after, const QFont &font, int width)
 {
-    const QString whole = before + middle + after;
+    QString whole = before + middle + after;
     if (width <= 0)
         return whole;
     QTextLayout layout(whole, font);
@@ -246,9 +246,9 @@ void ClipboardResults::refreshNoMatchTitle()
     const QString query = m_state.query();
     // Until the label is laid out it has no width of its own; the panel's is a fair guess.
     const int width = m_emptyTitle->isVisible() ? m_emptyTitle->contentsRect().width() - 2 : 0;
-    m_emptyTitle->setText(twoLines(QStringLiteral("No matches for \u201C"),
-        query.size() > noMatchEcho ? query.left(noMatchEcho) : query, QStringLiteral("\u201D."),
-        m_emptyTitle->font(), width > 0 ? width : noMatchFallbackWidth));
+    m_emptyTitle->setText(
+        twoLines(QStringLiteral("No matches for \u201C"), query.size() > noMatchEcho ? query.left(noMatchEcho) : query,
+            QStringLiteral("\u201D."), m_emptyTitle->font(), width > 0 ? width : noMatchFallbackWidth));
 }
 
 void ClipboardResults::fitList()

@@ -82,6 +82,8 @@ private Q_SLOTS:
     void escapeStepsBackThenClosesOnlyThePanel();
     void pagesGrowAndTypingResetsThem();
     void hidingResets();
+    void longSearchTextIsCut_data();
+    void longSearchTextIsCut();
     void onlyItsOwnTabTakesTheFocus();
     void clearQuestionKeepsItsMoment();
     void onlyAcceptedLinksReachTheDesktop_data();
@@ -312,6 +314,28 @@ void tst_ClipboardTabState::pagesGrowAndTypingResetsThem()
     panel.state->showMore();
     QCOMPARE(panel.expansions, 1);
     QCOMPARE(panel.state->list().limit(), 100);
+}
+
+void tst_ClipboardTabState::longSearchTextIsCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("query");
+    const int cap = ClipboardTabState::maxQueryLength;
+    QTest::newRow("5 MB") << QString(5'000'000, u'x') << QString(cap, u'x');
+    QTest::newRow("at the cap") << QString(cap, u'y') << QString(cap, u'y');
+    QTest::newRow("a pair across the cap stays whole")
+        << QString(cap - 1, u'z') + QStringLiteral("\U0001F600") << QString(cap - 1, u'z');
+}
+
+// A pasted document is searched for its start: the list model never gets megabytes to match.
+void tst_ClipboardTabState::longSearchTextIsCut()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, query);
+    Tab tab(false);
+    tab.state->setQuery(text);
+    QCOMPARE(tab.state->query(), query);
+    QCOMPARE(tab.state->list().query(), query);
 }
 
 void tst_ClipboardTabState::hidingResets()

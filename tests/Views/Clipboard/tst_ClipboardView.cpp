@@ -375,8 +375,8 @@ void tst_ClipboardView::longWordsWrapInThePreview_data()
     QTest::newRow("panel, base64") << Density::Compact << ClipboardKind::Text << base64;
     QTest::newRow("panel, a long link") << Density::Compact << ClipboardKind::Url
                                         << u"https://example.com/"_s + QString(600, u'a');
-    QTest::newRow("window, base64 in a sentence") << Density::Regular << ClipboardKind::Text
-                                                  << u"the key is "_s + base64 + u" and that is all"_s;
+    QTest::newRow("window, base64 in a sentence")
+        << Density::Regular << ClipboardKind::Text << u"the key is "_s + base64 + u" and that is all"_s;
 }
 
 // A word wider than the preview wraps anywhere: nothing of the preview reaches past its edge, and
