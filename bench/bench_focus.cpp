@@ -32,7 +32,7 @@ namespace {
 class NoNotifications final : public DesktopNotifications
 {
 public:
-    void post(const QString &, const QString &, const QString &) override { }
+    QCoro::Task<quint32> post(QString, QString, quint32) override { co_return quint32(0); }
 };
 
 double processorSeconds()

@@ -1,3 +1,4 @@
+#include "App/Tray/HostWindow.h"
 #include "AppHarness.h"
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Services/Focus/FocusSessionManager.h"
@@ -55,7 +56,7 @@ private Q_SLOTS:
         h.clock.advance(30 * 60'000);
         h.workspace.wake();
         QTRY_COMPARE(h.notifications.posted.size(), 1);
-        QCOMPARE(h.notifications.posted.first().tag, u"focus-complete"_s);
+        QCOMPARE(h.notifications.posted.first().summary, u"Focus complete"_s);
         QCOMPARE(h.notifications.posted.first().body, u"Your 25-minute focus session is finished."_s);
         QCOMPARE(h.sounds.played(), QStringList { u"focus-complete"_s });
         QCOMPARE(h.tray.toolTip(), u"Vemra"_s);
@@ -65,8 +66,8 @@ private Q_SLOTS:
     {
         AppHarness h;
         storeRunningSession(h, FocusSilencing::turnedOn(u"Do Not Disturb"_s));
-        h.scripts.answers.insert(u"Vemra Focus Status"_s, { UserScripts::Run::Outcome::Exited, 0, "Do Not Disturb\n" });
-        h.scripts.answers.insert(u"Vemra Focus Off"_s, { UserScripts::Run::Outcome::Exited, 0, {} });
+        h.scripts.answers.insert(u"Vemra Focus Status"_s, UserScripts::Run::exited(0, "Do Not Disturb\n"));
+        h.scripts.answers.insert(u"Vemra Focus Off"_s, UserScripts::Run::exited(0));
         h.clock.advance(3600'000);
         h.start();
         QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
@@ -74,6 +75,46 @@ private Q_SLOTS:
         QVERIFY(h.notifications.posted.first().body.contains(u"finished at 9:24 AM."_s));
         QCOMPARE(h.scripts.ran, (QStringList { u"Vemra Focus Status"_s, u"Vemra Focus Off"_s }));
         QVERIFY(h.sounds.played().isEmpty());
+    }
+
+    // A session started in the expanded window is shown in the window as it is: nothing grows,
+    // nothing leaves a 1280×800 screen.
+    void runningSessionFitsTheWindow()
+    {
+        AppHarness h;
+        h.start();
+        h.delegate->showWindow(VemraTab::Focus);
+        HostWindow *window = h.delegate->window();
+        QVERIFY(window && window->isVisible());
+        const QSize before = window->size();
+        QCOMPARE(before, QSize(560, 700));
+        QCOMPARE(h.delegate->environment().focus->start(600, false), FocusSessionManager::StartResult::Started);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->size(), before);
+        QVERIFY2(window->minimumSizeHint().height() <= 700, qPrintable(QString::number(window->minimumSizeHint().height())));
+        QVERIFY(window->minimumSize().height() <= 700);
+    }
+
+    // The late notification of a relaunch takes the place of the one shown on time.
+    void lateNotificationReplacesTheLastOne()
+    {
+        AppHarness h;
+        h.start();
+        FocusSessionManager *focus = h.delegate->environment().focus;
+        QCOMPARE(focus->start(25, false), FocusSessionManager::StartResult::Started);
+        h.clock.advance(30 * 60'000);
+        h.workspace.wake();
+        QTRY_COMPARE(h.notifications.posted.size(), 1);
+        QCOMPARE(h.notifications.posted.first().replaces, 0u);
+        QTRY_COMPARE(focus->session()->notificationId, 1u);
+
+        QCOMPARE(focus->start(10, false), FocusSessionManager::StartResult::Started);
+        h.clock.advance(3600'000);
+        h.create();
+        h.start();
+        QTRY_COMPARE(h.notifications.posted.size(), 2);
+        QVERIFY(h.notifications.posted.last().body.contains(u"finished at"_s));
+        QCOMPARE(h.notifications.posted.last().replaces, 1u);
     }
 };
 

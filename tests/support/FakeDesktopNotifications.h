@@ -4,21 +4,23 @@
 
 #include <QList>
 
-// Keeps what was posted.
+// Keeps what was posted and answers with ids counting up from 1, or the id to replace.
 class FakeDesktopNotifications final : public DesktopNotifications
 {
 public:
     struct Posted
     {
-        QString tag;
         QString summary;
         QString body;
+        quint32 replaces = 0;
     };
 
-    void post(const QString &tag, const QString &summary, const QString &body) override
+    QCoro::Task<quint32> post(QString summary, QString body, quint32 replaces) override
     {
-        posted.append({ tag, summary, body });
+        posted.append({ summary, body, replaces });
+        co_return replaces != 0 ? replaces : ++lastId;
     }
 
     QList<Posted> posted;
+    quint32 lastId = 0;
 };

@@ -16,7 +16,12 @@ public:
     };
 
     void prepare() override { ++prepared; }
-    void announceCompletion(const FocusSession &session, bool late) override { announced.append({ session, late }); }
+    // Answers with ids counting up from 1.
+    QCoro::Task<quint32> announceCompletion(FocusSession session, bool late) override
+    {
+        announced.append({ session, late });
+        co_return quint32(announced.size());
+    }
     void playCompletionSound() override { ++chimes; }
 
     int prepared = 0;

@@ -4,21 +4,20 @@
 
 #include <QHash>
 
-// Scripts that answer at once with what the test set up. A name with no answer is missing.
+// Scripts that answer at once with what the test set up. A name with no answer and no
+// problem is missing.
 class FakeUserScripts final : public UserScripts
 {
 public:
     QString folder() const override { return folderPath; }
 
-    QCoro::Task<std::optional<QStringList>> usable(QStringList names, std::chrono::milliseconds) override
+    QCoro::Task<std::optional<QList<Problem>>> check(QStringList names, std::chrono::milliseconds) override
     {
         if (!readable)
             co_return std::nullopt;
-        QStringList found;
-        for (const QString &name : names) {
-            if (answers.contains(name))
-                found << name;
-        }
+        QList<Problem> found;
+        for (const QString &name : names)
+            found << problems.value(name, answers.contains(name) ? Problem::None : Problem::Missing);
         co_return found;
     }
 
@@ -31,5 +30,6 @@ public:
     QString folderPath = QStringLiteral("/home/user/.config/Vemra/Shortcuts");
     bool readable = true;
     QHash<QString, Run> answers;
+    QHash<QString, Problem> problems;
     QStringList ran;
 };

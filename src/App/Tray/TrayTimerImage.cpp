@@ -5,17 +5,48 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPixmap>
+#include <QStringList>
 
 #include <cmath>
 
 namespace TrayTimerImage {
 
+namespace {
+
+QFont rowFont(int pixelSize)
+{
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+bool fits(const std::pair<QString, QString> &rows, int pixelSize)
+{
+    const QFontMetricsF metrics(rowFont(pixelSize));
+    return metrics.horizontalAdvance(rows.first) <= side && metrics.horizontalAdvance(rows.second) <= side;
+}
+
+} // namespace
+
 std::pair<QString, QString> rows(const QString &clock)
 {
-    const qsizetype colon = clock.lastIndexOf(u':');
-    if (colon < 0)
+    const QStringList parts = clock.split(u':');
+    if (parts.size() < 2)
         return { clock, QString() };
-    return { clock.left(colon), clock.mid(colon + 1) };
+    std::pair<QString, QString> split { clock.left(clock.lastIndexOf(u':')), parts.last() };
+    if (parts.size() == 3 && !fits(split, minimumPixelSize))
+        return { parts[0] + u'h', parts[1] + u'm' };
+    return split;
+}
+
+int pixelSize(const std::pair<QString, QString> &rows)
+{
+    int size = side / 2;
+    // Never below a readable size: the rows were chosen to fit there.
+    while (size > minimumPixelSize && !fits(rows, size))
+        --size;
+    return size;
 }
 
 QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio)
@@ -25,15 +56,9 @@ QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio)
     result.setDevicePixelRatio(devicePixelRatio);
     result.fill(Qt::transparent);
 
-    const auto [top, bottom] = rows(clock);
-    QFont font;
-    font.setBold(true);
-    font.setPixelSize(side / 2);
-    // The wider row decides the size: shrink until it fits the icon's width.
-    while (font.pixelSize() > 6
-        && QFontMetricsF(font).horizontalAdvance(top.size() >= bottom.size() ? top : bottom) > side) {
-        font.setPixelSize(font.pixelSize() - 1);
-    }
+    const std::pair<QString, QString> split = rows(clock);
+    const auto &[top, bottom] = split;
+    const QFont font = rowFont(pixelSize(split));
     QPainter painter(&result);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(font);

@@ -11,13 +11,19 @@
 // The tray icon while a focus session runs: the countdown itself, since a tray icon is square
 // and has no title beside it. The clock is split in two rows, the minutes (or hours and
 // minutes) above the seconds, "24:59" as 24 over 59 and "1:00:00" as 1:00 over 00, drawn in
-// the mark's colour.
+// the mark's colour. From ten hours on "10:00" does not fit the square at a readable size, so
+// the rows are the hours and the minutes, "12:34:56" as 12h over 34m (the tooltip keeps the
+// seconds).
 namespace TrayTimerImage {
 
 inline constexpr int side = 22;
+// The smallest text that stays readable in the tray.
+inline constexpr int minimumPixelSize = 8;
 
 // The two rows of a clock text.
 std::pair<QString, QString> rows(const QString &clock);
+// The pixel size the rows are drawn at: the largest up to half the side at which both fit.
+int pixelSize(const std::pair<QString, QString> &rows);
 // One rendition at the given device pixel ratio.
 QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio);
 // Renditions at scale 1 and 2.

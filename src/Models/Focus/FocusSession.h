@@ -20,6 +20,9 @@ struct FocusSession
     bool isActive = true;
     FocusSilencing silencing = FocusSilencing::none();
     std::optional<QDateTime> endedAt;
+    // The desktop's id of the last completion notification shown, handed from one session to
+    // the next so that a later notification takes its place, also after a relaunch; 0 for none.
+    quint32 notificationId = 0;
 
     // A new, active session of `minutes` whole minutes from `start`, with a fresh id. The
     // number of minutes is not checked here.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr qint64 referenceMs = 978'307'200'000;
 constexpr double timeBound = 1e11;
 constexpr double minimumDuration = 60;
 constexpr double maximumDuration = 86'400;
-constexpr double endTolerance = 0.001;
+constexpr qint64 endToleranceMs = 1;
 
 const QString pendingKey = QStringLiteral("pending");
 const QString noneKey = QStringLiteral("none");
@@ -22,6 +23,8 @@ const QString turnedOnKey = QStringLiteral("turnedOn");
 const QString alreadyOnKey = QStringLiteral("alreadyOn");
 const QString failedKey = QStringLiteral("failed");
 const QString focusKey = QStringLiteral("focus");
+const QString turningOnKey = QStringLiteral("turningOn");
+const QString notificationIdKey = QStringLiteral("notificationId");
 
 Error failure(const QString &message)
 {
@@ -33,9 +36,15 @@ double storedTime(const QDateTime &time)
     return double(time.toMSecsSinceEpoch() - referenceMs) / 1000.0;
 }
 
+// Stored seconds as the whole milliseconds they are kept as.
+qint64 storedMs(double seconds)
+{
+    return std::llround(seconds * 1000.0);
+}
+
 QDateTime timeFromStored(double seconds)
 {
-    return QDateTime::fromMSecsSinceEpoch(std::llround(seconds * 1000.0) + referenceMs, Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(storedMs(seconds) + referenceMs, Qt::UTC);
 }
 
 bool isHexDigit(QChar c)
@@ -91,7 +100,8 @@ Result<FocusSilencing> decodeSilencing(const QJsonValue &value)
                                     : FocusSilencing::alreadyOn(focus.toString());
     }
     if (found == pendingKey)
-        return FocusSilencing::pending();
+        return payload.toObject().value(turningOnKey).toBool() ? FocusSilencing::turningOn()
+                                                               : FocusSilencing::pending();
     if (found == noneKey)
         return FocusSilencing::none();
     return FocusSilencing::failed();
@@ -104,6 +114,8 @@ QJsonObject encodeSilencing(const FocusSilencing &silencing)
     switch (silencing.kind()) {
     case FocusSilencing::Kind::Pending:
         key = pendingKey;
+        if (silencing.isTurningOn())
+            payload.insert(turningOnKey, true);
         break;
     case FocusSilencing::Kind::None:
         key = noneKey;
@@ -142,6 +154,8 @@ std::optional<QByteArray> encode(const FocusSession &session)
     };
     if (session.endedAt)
         object.insert(QStringLiteral("endedAt"), storedTime(*session.endedAt));
+    if (session.notificationId != 0)
+        object.insert(notificationIdKey, qint64(session.notificationId));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -186,7 +200,9 @@ Result<FocusSession> decode(const QByteArray &bytes)
         return failure(QStringLiteral("A time of the session is out of range."));
     if (*duration < minimumDuration || *duration > maximumDuration)
         return failure(QStringLiteral("The session's length is out of range."));
-    if (std::fabs(*endsAt - (*startedAt + *duration)) > endTolerance)
+    // Compared as kept, in whole milliseconds, so that what is accepted once is accepted again
+    // after it was saved.
+    if (std::llabs(storedMs(*endsAt) - storedMs(*startedAt) - storedMs(*duration)) > endToleranceMs)
         return failure(QStringLiteral("The session's planned end is not its start plus its length."));
     if (endedAt.has_value() == isActive.toBool())
         return failure(QStringLiteral("The session's end disagrees with its active flag."));
@@ -200,6 +216,11 @@ Result<FocusSession> decode(const QByteArray &bytes)
     session.silencing = std::move(silencing).value();
     if (endedAt)
         session.endedAt = timeFromStored(*endedAt);
+    // Only a hint for the desktop: a value that is no notification id is dropped, not refused.
+    const std::optional<double> notificationId = finiteNumber(object.value(notificationIdKey));
+    if (notificationId && *notificationId >= 1 && *notificationId <= 0xFFFF'FFFF
+        && std::trunc(*notificationId) == *notificationId)
+        session.notificationId = quint32(*notificationId);
     return session;
 }
 

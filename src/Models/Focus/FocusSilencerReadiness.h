@@ -7,8 +7,8 @@ class FocusSilencerReadiness final
 {
 public:
     enum class Kind {
-        // The scripts folder answered, but these scripts (by name, in FocusShortcut order) are
-        // missing or unusable.
+        // The scripts folder answered, but some scripts are missing (by name, in FocusShortcut
+        // order) or cannot be used (a sentence for each, naming the script and why).
         MissingShortcuts,
         Ready,
         // Kept for the permission states of other systems; the scripts never need permission.
@@ -20,9 +20,9 @@ public:
 
     FocusSilencerReadiness() = default;
 
-    static FocusSilencerReadiness missingShortcuts(const QStringList &names)
+    static FocusSilencerReadiness missingShortcuts(const QStringList &names, const QStringList &problems = {})
     {
-        return FocusSilencerReadiness(Kind::MissingShortcuts, names);
+        return FocusSilencerReadiness(Kind::MissingShortcuts, names, problems);
     }
     static FocusSilencerReadiness ready() { return FocusSilencerReadiness(Kind::Ready); }
     static FocusSilencerReadiness needsPermission() { return FocusSilencerReadiness(Kind::NeedsPermission); }
@@ -33,16 +33,20 @@ public:
     bool isReady() const { return m_kind == Kind::Ready; }
     // The missing scripts' names for MissingShortcuts, in order; empty otherwise.
     QStringList missing() const { return m_missing; }
+    // Why the scripts that are there cannot be used, one sentence each; empty otherwise.
+    QStringList problems() const { return m_problems; }
 
     friend bool operator==(const FocusSilencerReadiness &, const FocusSilencerReadiness &) = default;
 
 private:
-    explicit FocusSilencerReadiness(Kind kind, QStringList missing = {})
+    explicit FocusSilencerReadiness(Kind kind, QStringList missing = {}, QStringList problems = {})
         : m_kind(kind)
         , m_missing(std::move(missing))
+        , m_problems(std::move(problems))
     {
     }
 
     Kind m_kind = Kind::Unavailable;
     QStringList m_missing;
+    QStringList m_problems;
 };

@@ -24,6 +24,14 @@ public:
     FocusSilencing() = default;
 
     static FocusSilencing pending() { return FocusSilencing(Kind::Pending); }
+    // Pending, and the "on" request is about to be made: a Do Not Disturb found on later is
+    // Vemra's own doing, even when Vemra ended before it could confirm it.
+    static FocusSilencing turningOn()
+    {
+        FocusSilencing silencing(Kind::Pending);
+        silencing.m_turningOn = true;
+        return silencing;
+    }
     static FocusSilencing none() { return FocusSilencing(Kind::None); }
     static FocusSilencing turnedOn(const QString &focus) { return FocusSilencing(Kind::TurnedOn, focus); }
     static FocusSilencing alreadyOn(const QString &focus) { return FocusSilencing(Kind::AlreadyOn, focus); }
@@ -34,6 +42,8 @@ public:
     QString focus() const { return m_focus; }
     // Notifications are off for the session: TurnedOn or AlreadyOn.
     bool isSilenced() const { return m_kind == Kind::TurnedOn || m_kind == Kind::AlreadyOn; }
+    // Pending after the "on" request was started.
+    bool isTurningOn() const { return m_turningOn; }
 
     friend bool operator==(const FocusSilencing &, const FocusSilencing &) = default;
 
@@ -46,4 +56,5 @@ private:
 
     Kind m_kind = Kind::None;
     QString m_focus;
+    bool m_turningOn = false;
 };

@@ -7,6 +7,10 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+#include <qcoro/qcorosignal.h>
+
+#include <memory>
+
 namespace {
 
 const QString service = QStringLiteral("org.freedesktop.Notifications");
@@ -23,23 +27,23 @@ FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, QObject 
 {
 }
 
-void FreedesktopNotifications::post(const QString &tag, const QString &summary, const QString &body)
+QCoro::Task<quint32> FreedesktopNotifications::post(QString summary, QString body, quint32 replaces)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     const QVariantMap hints {
         { QStringLiteral("desktop-entry"), QStringLiteral("vemra") },
         { QStringLiteral("suppress-sound"), true },
     };
-    call << QStringLiteral("Vemra") << m_ids.value(tag, 0u) << QString() << summary << body << QStringList() << hints
+    call << QStringLiteral("Vemra") << uint(replaces) << QString() << summary << body << QStringList() << hints
          << defaultExpiry;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, tag](QDBusPendingCallWatcher *finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<uint> reply = *finished;
-        if (reply.isError()) {
-            qCWarning(lcDBus).noquote() << "A notification could not be shown:" << reply.error().message();
-            return;
-        }
-        m_ids.insert(tag, reply.value());
-    });
+    const std::unique_ptr<QObject, void (*)(QObject *)> dropWatcher(watcher, [](QObject *o) { o->deleteLater(); });
+    auto answered = qCoro(watcher, &QDBusPendingCallWatcher::finished);
+    co_await answered;
+    const QDBusPendingReply<uint> reply = *watcher;
+    if (reply.isError()) {
+        qCWarning(lcDBus).noquote() << "A notification could not be shown:" << reply.error().message();
+        co_return quint32(0);
+    }
+    co_return quint32(reply.value());
 }

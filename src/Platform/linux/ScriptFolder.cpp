@@ -22,7 +22,13 @@ namespace {
 // Left for a process group to go after it was killed at the time-out.
 constexpr std::chrono::milliseconds reapTimeout { 2000 };
 
-std::optional<QStringList> usableNames(const QString &folder, const QStringList &names)
+// Long enough for any "#!" line the kernel reads.
+constexpr qsizetype interpreterLineLength = 256;
+// A program that has not started (or failed to) by then is taken as failed to start.
+constexpr std::chrono::milliseconds startTimeout { 10'000 };
+
+std::optional<QList<UserScripts::Problem>> problemsIn(
+    const QString &folder, const QStringList &names, const UserGroups &groups)
 {
     struct stat info
     {
@@ -30,7 +36,7 @@ std::optional<QStringList> usableNames(const QString &folder, const QStringList 
     const QByteArray path = QFile::encodeName(folder);
     if (::stat(path.constData(), &info) != 0) {
         if (errno == ENOENT)
-            return QStringList();
+            return QList<UserScripts::Problem>(names.size(), UserScripts::Problem::Missing);
         qCWarning(lcFocus).noquote() << "The scripts folder cannot be read:" << folder << qt_error_string(errno);
         return std::nullopt;
     }
@@ -38,12 +44,10 @@ std::optional<QStringList> usableNames(const QString &folder, const QStringList 
         qCWarning(lcFocus).noquote() << "The scripts folder is not a readable folder:" << folder;
         return std::nullopt;
     }
-    QStringList usable;
-    for (const QString &name : names) {
-        if (ScriptFolder::isUsableScript(folder + u'/' + name))
-            usable << name;
-    }
-    return usable;
+    QList<UserScripts::Problem> problems;
+    for (const QString &name : names)
+        problems << ScriptFolder::problemOf(folder + u'/' + name, groups);
+    return problems;
 }
 
 // Owns a running script: ends its whole process group when dropped while still running.
@@ -63,6 +67,14 @@ struct ProcessDeleter
 ScriptFolder::ScriptFolder(QString folder, QObject *parent)
     : QObject(parent)
     , m_folder(std::move(folder))
+    , m_groups(m_systemGroups)
+{
+}
+
+ScriptFolder::ScriptFolder(QString folder, const UserGroups &groups, QObject *parent)
+    : QObject(parent)
+    , m_folder(std::move(folder))
+    , m_groups(groups)
 {
 }
 
@@ -80,23 +92,60 @@ QString ScriptFolder::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Vemra/Shortcuts");
 }
 
-bool ScriptFolder::isUsableScript(const QString &path)
+UserScripts::Problem ScriptFolder::problemOf(const QString &path, const UserGroups &groups)
 {
     struct stat info
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0
-        && (info.st_mode & S_IXUSR) != 0;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return Problem::Missing;
+    const bool othersMayWrite = (info.st_mode & S_IWOTH) != 0;
+    const bool groupMayWrite = (info.st_mode & S_IWGRP) != 0 && !groups.isPrivateGroup(info.st_gid);
+    if (info.st_uid != ::geteuid() || othersMayWrite || groupMayWrite)
+        return Problem::ChangeableByOthers;
+    if ((info.st_mode & S_IXUSR) == 0)
+        return Problem::NotExecutable;
+    return startProblemOf(path);
 }
 
-QCoro::Task<std::optional<QStringList>> ScriptFolder::usable(QStringList names, std::chrono::milliseconds timeout)
+UserScripts::Problem ScriptFolder::startProblemOf(const QString &path)
+{
+    QFile file(path);
+    // Unreadable: the system decides when it runs it.
+    if (!file.open(QIODevice::ReadOnly))
+        return Problem::None;
+    const QByteArray head = file.read(interpreterLineLength);
+    if (head.startsWith("\x7f"
+                        "ELF"))
+        return Problem::None;
+    if (!head.startsWith("#!"))
+        return Problem::NoInterpreterLine;
+    // As the kernel reads it: blanks, then the program up to a blank or the end of the line.
+    qsizetype begin = 2;
+    while (begin < head.size() && (head[begin] == ' ' || head[begin] == '\t'))
+        ++begin;
+    qsizetype end = begin;
+    while (end < head.size() && head[end] != ' ' && head[end] != '\t' && head[end] != '\n')
+        ++end;
+    const QByteArray interpreter = head.mid(begin, end - begin);
+    if (interpreter.isEmpty())
+        return Problem::NoInterpreterLine;
+    struct stat info
+    {
+    };
+    if (::stat(interpreter.constData(), &info) != 0 || !S_ISREG(info.st_mode)
+        || ::access(interpreter.constData(), X_OK) != 0)
+        return Problem::MissingInterpreter;
+    return Problem::None;
+}
+
+QCoro::Task<std::optional<QList<UserScripts::Problem>>> ScriptFolder::check(
+    QStringList names, std::chrono::milliseconds timeout)
 {
     // Off the main thread: a folder on a stalled network mount must not freeze the interface.
-    auto *watcher = new QFutureWatcher<std::optional<QStringList>>(this);
+    auto *watcher = new QFutureWatcher<std::optional<QList<Problem>>>(this);
     const std::unique_ptr<QObject, void (*)(QObject *)> dropWatcher(watcher, [](QObject *o) { o->deleteLater(); });
-    watcher->setFuture(QtConcurrent::run(usableNames, m_folder, names));
+    watcher->setFuture(QtConcurrent::run(problemsIn, m_folder, names, std::cref(m_groups)));
     auto answered = qCoro(watcher, &QFutureWatcherBase::finished, timeout);
     const auto finished = co_await answered;
     if (!finished) {
@@ -110,8 +159,11 @@ QCoro::Task<UserScripts::Run> ScriptFolder::run(QString name, std::chrono::milli
 {
     const QString path = m_folder + u'/' + name;
     Run result;
-    if (!isUsableScript(path)) {
-        result.outcome = Run::Outcome::Missing;
+    // Only what the user alone controls is run; whether it can start is the system's to say.
+    result.problem = problemOf(path, m_groups);
+    if (result.problem != Problem::None && result.problem != Problem::NoInterpreterLine
+        && result.problem != Problem::MissingInterpreter) {
+        result.outcome = Run::Outcome::Refused;
         co_return result;
     }
 
@@ -129,15 +181,23 @@ QCoro::Task<UserScripts::Run> ScriptFolder::run(QString name, std::chrono::milli
     });
 
     process->start(QIODevice::ReadOnly);
-    // Named, not temporaries: the wrapper and its tasks must outlive each suspension.
-    auto watched = qCoro(process.get());
-    QCoro::Task<bool> starting = watched.waitForStarted();
-    const bool started = co_await starting;
-    if (!started) {
+    // A start that fails (no "#!" line, a missing interpreter) ends the Starting state without
+    // a started() signal: wait for the state, not for that signal.
+    while (process->state() == QProcess::Starting) {
+        auto changed = qCoro(process.get(), &QProcess::stateChanged, startTimeout);
+        const auto state = co_await changed;
+        if (!state)
+            break;
+    }
+    if (process->error() == QProcess::FailedToStart || process->state() == QProcess::Starting) {
         qCWarning(lcFocus).noquote() << "The script could not be started:" << path << process->errorString();
         result.outcome = Run::Outcome::FailedToStart;
+        result.error = process->errorString();
         co_return result;
     }
+    result.problem = Problem::None;
+    // Named, not temporaries: the wrapper and its tasks must outlive each suspension.
+    auto watched = qCoro(process.get());
     QCoro::Task<bool> finishing = watched.waitForFinished(timeout);
     const bool finished = co_await finishing;
     if (!finished) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/UserScripts.h"
+#include "Platform/linux/UserGroups.h"
 
 #include <QObject>
 
@@ -13,8 +14,10 @@ class ScriptFolder final : public QObject, public UserScripts
 public:
     static constexpr qsizetype outputCap = 64 * 1024;
 
-    // `folder` need not exist yet.
+    // `folder` need not exist yet. Groups are looked up in the system's databases.
     explicit ScriptFolder(QString folder, QObject *parent = nullptr);
+    // With another answer to which groups are the user's own; `groups` outlives the folder.
+    ScriptFolder(QString folder, const UserGroups &groups, QObject *parent = nullptr);
     // Ends every script still running, with its process group.
     ~ScriptFolder() override;
 
@@ -22,13 +25,16 @@ public:
     static QString defaultFolder();
 
     QString folder() const override { return m_folder; }
-    QCoro::Task<std::optional<QStringList>> usable(QStringList names, std::chrono::milliseconds timeout) override;
+    QCoro::Task<std::optional<QList<Problem>>> check(QStringList names, std::chrono::milliseconds timeout) override;
     QCoro::Task<Run> run(QString name, std::chrono::milliseconds timeout) override;
 
-    // Whether `path` is a script that may be run: a regular file (after links) that the user
-    // owns, that neither group nor others may write to, and that the user may execute.
-    static bool isUsableScript(const QString &path);
+    // Why `path` may not be run (after links): see Problem.
+    static Problem problemOf(const QString &path, const UserGroups &groups);
+    // Whether the system can start `path`: a program, or a script whose first line names one.
+    static Problem startProblemOf(const QString &path);
 
 private:
     QString m_folder;
+    SystemUserGroups m_systemGroups;
+    const UserGroups &m_groups;
 };

@@ -12,9 +12,10 @@ FocusNotifier::FocusNotifier(DesktopNotifications &notifications, SoundBank &sou
 {
 }
 
-void FocusNotifier::announceCompletion(const FocusSession &session, bool late)
+QCoro::Task<quint32> FocusNotifier::announceCompletion(FocusSession session, bool late)
 {
-    m_notifications.post(tag, title(), body(session, late));
+    QCoro::Task<quint32> posting = m_notifications.post(title(), body(session, late), session.notificationId);
+    co_return co_await posting;
 }
 
 void FocusNotifier::playCompletionSound()

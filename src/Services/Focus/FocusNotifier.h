@@ -7,18 +7,16 @@
 class DesktopNotifications;
 class SoundBank;
 
-// Marks the end of a session with the chime and a desktop notification. Every completion
-// notification carries the same tag, so a newer one takes the place of one still shown.
+// Marks the end of a session with the chime and a desktop notification. A completion
+// notification takes the place of the last one where the desktop still shows it.
 class FocusNotifier final : public FocusNotifying
 {
 public:
-    static inline const QString tag = QStringLiteral("focus-complete");
-
     FocusNotifier(DesktopNotifications &notifications, SoundBank &sounds);
 
     // Desktop notifications need no permission: nothing to prepare.
     void prepare() override { }
-    void announceCompletion(const FocusSession &session, bool late) override;
+    QCoro::Task<quint32> announceCompletion(FocusSession session, bool late) override;
     void playCompletionSound() override;
 
     static QString title();

@@ -75,6 +75,9 @@ FocusSessionManager::StartResult FocusSessionManager::start(int minutes, bool si
     if (minutes < FocusDuration::minimumMinutes || minutes > FocusDuration::maximumMinutes)
         return StartResult::InvalidDuration;
     FocusSession session = FocusSession::make(minutes, m_clock.now());
+    // The last completion notification may still be shown: this session's takes its place.
+    if (m_session)
+        session.notificationId = m_session->notificationId;
     if (silencing)
         session.silencing = FocusSilencing::pending();
     setSession(session);
@@ -107,8 +110,9 @@ void FocusSessionManager::restoreSaved()
     }
     startTicking();
     Q_EMIT changed();
-    // Vemra quit before silencing was settled: settle it now. Any other result stays, so a
-    // Do Not Disturb turned on before the relaunch is still turned off at the end.
+    // Vemra quit before silencing was settled: settle it now (a turn-on it had asked for counts
+    // as its own). Any other result stays, so a Do Not Disturb turned on before the relaunch is
+    // still turned off at the end.
     if (stored->silencing.kind() == FocusSilencing::Kind::Pending)
         silence(stored->id);
 }
@@ -221,7 +225,7 @@ QCoro::Task<> FocusSessionManager::silence(QUuid id)
 {
     co_await m_queue.enter();
     const SilencingQueue::Turn turn(m_queue);
-    QCoro::Task<FocusSilencing> working = silencingResult();
+    QCoro::Task<FocusSilencing> working = silencingResult(id);
     const FocusSilencing result = co_await working;
     // Recorded only for the session it was asked for, and only while that one runs.
     if (m_session && m_session->id == id && m_session->isActive) {
@@ -237,7 +241,27 @@ QCoro::Task<> FocusSessionManager::silence(QUuid id)
     co_await undoing;
 }
 
-QCoro::Task<FocusSilencing> FocusSessionManager::silencingResult()
+void FocusSessionManager::recordTurningOn(QUuid id)
+{
+    if (!m_session || m_session->id != id || !m_session->isActive)
+        return;
+    FocusSession updated = *m_session;
+    updated.silencing = FocusSilencing::turningOn();
+    setSession(updated);
+    save();
+}
+
+void FocusSessionManager::recordNotification(quint32 notificationId)
+{
+    if (notificationId == 0 || !m_session || m_session->notificationId == notificationId)
+        return;
+    FocusSession updated = *m_session;
+    updated.notificationId = notificationId;
+    setSession(updated);
+    save();
+}
+
+QCoro::Task<FocusSilencing> FocusSessionManager::silencingResult(QUuid id)
 {
     QCoro::Task<Result<std::optional<QString>>> reading = m_silencer.currentFocus();
     const Result<std::optional<QString>> current = co_await reading;
@@ -246,8 +270,16 @@ QCoro::Task<FocusSilencing> FocusSessionManager::silencingResult()
                                   << current.error().description();
         co_return FocusSilencing::failed();
     }
-    if (current.value())
+    if (current.value()) {
+        // Vemra ended after asking for Do Not Disturb and before confirming it: what is on now
+        // is its own doing, and is turned off at the end.
+        if (m_session && m_session->id == id && m_session->silencing.isTurningOn())
+            co_return FocusSilencing::turnedOn(*current.value());
         co_return FocusSilencing::alreadyOn(*current.value());
+    }
+
+    // Stored before the request, so that an end of Vemra at any moment after it still knows.
+    recordTurningOn(id);
 
     QCoro::Task<Status> turningOn = m_silencer.turnOnDoNotDisturb();
     const Status on = co_await turningOn;
@@ -283,14 +315,16 @@ QCoro::Task<Result<std::optional<QString>>> FocusSessionManager::confirmedFocus(
 
 QCoro::Task<> FocusSessionManager::restore(FocusSilencing silencing)
 {
-    // Only what Vemra turned on itself is ever turned off.
-    if (silencing.kind() != FocusSilencing::Kind::TurnedOn)
+    // Only what Vemra turned on itself is ever turned off. A turn-on that was asked for but
+    // never confirmed has no name to compare: whatever is on is its doing.
+    const bool turnedOn = silencing.kind() == FocusSilencing::Kind::TurnedOn;
+    if (!turnedOn && !silencing.isTurningOn())
         co_return;
     QCoro::Task<Result<std::optional<QString>>> reading = m_silencer.currentFocus();
     const Result<std::optional<QString>> current = co_await reading;
     if (current) {
         // Off already, or the user switched to another mode: leave it.
-        if (!current.value() || *current.value() != silencing.focus())
+        if (!current.value() || (turnedOn && *current.value() != silencing.focus()))
             co_return;
     } else {
         qCInfo(lcFocus).noquote() << "The current mode could not be read; Do Not Disturb is turned off anyway:"
@@ -311,8 +345,11 @@ QCoro::Task<> FocusSessionManager::endOfSession(FocusSession session, bool compl
         co_await restoring;
     }
     // Posted once notifications are back, and only for a session that ran out.
-    if (completed)
-        m_notifier.announceCompletion(session, late);
+    if (!completed)
+        co_return;
+    QCoro::Task<quint32> announcing = m_notifier.announceCompletion(session, late);
+    // Kept with whatever session is current now, so that the next one replaces it.
+    recordNotification(co_await announcing);
 }
 
 QCoro::Task<> FocusSessionManager::runCheck(int check, bool asking)

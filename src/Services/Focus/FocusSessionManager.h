@@ -96,7 +96,9 @@ private:
     std::optional<FocusSession> load() const;
 
     QCoro::Task<> silence(QUuid id);
-    QCoro::Task<FocusSilencing> silencingResult();
+    QCoro::Task<FocusSilencing> silencingResult(QUuid id);
+    void recordTurningOn(QUuid id);
+    void recordNotification(quint32 notificationId);
     QCoro::Task<Result<std::optional<QString>>> confirmedFocus();
     QCoro::Task<> restore(FocusSilencing silencing);
     QCoro::Task<> endOfSession(FocusSession session, bool completed, bool late);

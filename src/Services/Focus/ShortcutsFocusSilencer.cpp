@@ -5,22 +5,46 @@
 
 namespace {
 
-Error scriptError(const QString &name, const UserScripts::Run &run)
+using Problem = UserScripts::Problem;
+using Outcome = UserScripts::Run::Outcome;
+
+// What keeps a script from being used, as the setup guide says it; empty for none.
+QString problemSentence(const QString &name, Problem problem)
 {
-    const QString quoted = QStringLiteral("“") + name + QStringLiteral("”");
+    switch (problem) {
+    case Problem::None:
+        return {};
+    case Problem::Missing:
+        return name + QStringLiteral(" is missing");
+    case Problem::NotExecutable:
+        return name + QStringLiteral(" is not executable");
+    case Problem::ChangeableByOthers:
+        return name + QStringLiteral(" can be changed by other users");
+    case Problem::NoInterpreterLine:
+        return name + QStringLiteral(" can’t start: its first line must begin with #!");
+    case Problem::MissingInterpreter:
+        return name + QStringLiteral(" can’t start: the program on its #! line is missing");
+    }
+    return {};
+}
+
+// Why a run did not succeed; empty for one that did.
+QString runSentence(const QString &name, const UserScripts::Run &run)
+{
     switch (run.outcome) {
-    case UserScripts::Run::Outcome::Exited:
-        return { QStringLiteral("The script ") + quoted + QStringLiteral(" failed with status ")
-                + QString::number(run.exitCode) + u'.',
-            {} };
-    case UserScripts::Run::Outcome::Signalled:
-        return { QStringLiteral("The script ") + quoted + QStringLiteral(" was ended by a signal."), {} };
-    case UserScripts::Run::Outcome::Missing:
-        return { QStringLiteral("The script ") + quoted + QStringLiteral(" is missing or not safe to run."), {} };
-    case UserScripts::Run::Outcome::FailedToStart:
-        return { QStringLiteral("The script ") + quoted + QStringLiteral(" could not be started."), {} };
-    case UserScripts::Run::Outcome::TimedOut:
-        return { QStringLiteral("The script ") + quoted + QStringLiteral(" did not finish in time."), {} };
+    case Outcome::Exited:
+        return run.exitCode == 0 ? QString()
+                                 : name + QStringLiteral(" failed with status ") + QString::number(run.exitCode);
+    case Outcome::Signalled:
+        return name + QStringLiteral(" was ended by a signal");
+    case Outcome::Refused:
+        return problemSentence(name, run.problem);
+    case Outcome::FailedToStart:
+        if (run.problem != Problem::None)
+            return problemSentence(name, run.problem);
+        return name + QStringLiteral(" can’t start: ") + run.error;
+    case Outcome::TimedOut:
+        return name + QStringLiteral(" didn’t finish in time");
     }
     return {};
 }
@@ -37,16 +61,29 @@ QCoro::Task<FocusSilencerReadiness> ShortcutsFocusSilencer::readiness(bool)
     QStringList names;
     for (FocusShortcut shortcut : FocusShortcuts::all)
         names << FocusShortcuts::storedValue(shortcut);
-    QCoro::Task<std::optional<QStringList>> listing = m_scripts.usable(names, listingTimeout);
-    const std::optional<QStringList> usable = co_await listing;
-    if (!usable)
+    QCoro::Task<std::optional<QList<Problem>>> checking = m_scripts.check(names, listingTimeout);
+    const std::optional<QList<Problem>> problems = co_await checking;
+    if (!problems || problems->size() != names.size())
         co_return FocusSilencerReadiness::unavailable();
     QStringList missing;
-    for (const QString &name : names) {
-        if (!usable->contains(name))
-            missing << name;
+    QStringList reasons;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (problems->at(i) == Problem::Missing)
+            missing << names[i];
+        else if (problems->at(i) != Problem::None)
+            reasons << problemSentence(names[i], problems->at(i));
     }
-    co_return missing.isEmpty() ? FocusSilencerReadiness::ready() : FocusSilencerReadiness::missingShortcuts(missing);
+    if (missing.isEmpty() && reasons.isEmpty()) {
+        // Reading the mode once shows what a session would meet: a script that cannot start,
+        // fails or hangs is named now, not after the first session failed to silence.
+        const QString status = FocusShortcuts::storedValue(FocusShortcut::Status);
+        QCoro::Task<UserScripts::Run> running = m_scripts.run(status, listingTimeout);
+        const UserScripts::Run run = co_await running;
+        if (!run.succeeded())
+            reasons << runSentence(status, run);
+    }
+    co_return missing.isEmpty() && reasons.isEmpty() ? FocusSilencerReadiness::ready()
+                                                     : FocusSilencerReadiness::missingShortcuts(missing, reasons);
 }
 
 QCoro::Task<Result<std::optional<QString>>> ShortcutsFocusSilencer::currentFocus()
@@ -95,6 +132,6 @@ QCoro::Task<Result<QByteArray>> ShortcutsFocusSilencer::run(QString name)
     QCoro::Task<UserScripts::Run> running = m_scripts.run(name, runTimeout);
     const UserScripts::Run result = co_await running;
     if (!result.succeeded())
-        co_return scriptError(name, result);
+        co_return Error { runSentence(name, result) + u'.', {} };
     co_return result.output;
 }

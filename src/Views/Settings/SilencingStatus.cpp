@@ -29,10 +29,14 @@ SilencingStatus SilencingStatus::of(const std::optional<FocusSilencerReadiness> 
     case Kind::Unavailable:
         return { QStringLiteral("The Shortcuts folder can’t be read"), QStringLiteral("Check again in a moment"),
             problemSymbol(), Look::Problem };
-    case Kind::MissingShortcuts:
-        return { QStringLiteral("Needs setup"),
-            QStringLiteral("Missing: ") + readiness->missing().join(QStringLiteral(", ")), problemSymbol(),
-            Look::Problem };
+    case Kind::MissingShortcuts: {
+        // What is missing, then why each script that is there cannot be used.
+        QStringList parts;
+        if (!readiness->missing().isEmpty())
+            parts << QStringLiteral("Missing: ") + readiness->missing().join(QStringLiteral(", "));
+        parts << readiness->problems();
+        return { QStringLiteral("Needs setup"), parts.join(QStringLiteral(" · ")), problemSymbol(), Look::Problem };
+    }
     }
     return {};
 }

@@ -55,20 +55,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<FocusSilencing>("silencing");
         QTest::addColumn<bool>("isActive");
-        QTest::newRow("pending") << FocusSilencing::pending() << true;
-        QTest::newRow("none") << FocusSilencing::none() << true;
-        QTest::newRow("turned on") << FocusSilencing::turnedOn(u"Do Not Disturb \"x\""_s) << true;
-        QTest::newRow("already on") << FocusSilencing::alreadyOn(u"Work"_s) << false;
-        QTest::newRow("failed") << FocusSilencing::failed() << false;
+        QTest::addColumn<quint32>("notificationId");
+        QTest::newRow("pending") << FocusSilencing::pending() << true << 0u;
+        QTest::newRow("turning on") << FocusSilencing::turningOn() << true << 0u;
+        QTest::newRow("with the last notification") << FocusSilencing::none() << false << 0xFFFF'FFFFu;
+        QTest::newRow("none") << FocusSilencing::none() << true << 0u;
+        QTest::newRow("turned on") << FocusSilencing::turnedOn(u"Do Not Disturb \"x\""_s) << true << 0u;
+        QTest::newRow("already on") << FocusSilencing::alreadyOn(u"Work"_s) << false << 0u;
+        QTest::newRow("failed") << FocusSilencing::failed() << false << 0u;
     }
 
     void roundTrip()
     {
         QFETCH(FocusSilencing, silencing);
         QFETCH(bool, isActive);
+        QFETCH(quint32, notificationId);
         FocusSession session = FocusSession::make(25, start);
         session.silencing = silencing;
         session.isActive = isActive;
+        session.notificationId = notificationId;
         if (!isActive)
             session.endedAt = start.addSecs(660);
 
@@ -78,6 +83,7 @@ private Q_SLOTS:
         QCOMPARE(object.value(u"startedAt"_s).toDouble(), 786300000.25);
         QCOMPARE(object.value(u"duration"_s).toDouble(), 1500.0);
         QCOMPARE(object.contains(u"endedAt"_s), !isActive);
+        QCOMPARE(object.contains(u"notificationId"_s), notificationId != 0);
         QVERIFY(!bytes.contains('\n') && !bytes.contains("\": "));
 
         const Result<FocusSession> decoded = FocusSessionCoding::decode(bytes);
@@ -141,6 +147,48 @@ private Q_SLOTS:
         }
         QVERIFY(!decoded.ok());
         QVERIFY2(decoded.error().message.contains(failure), qPrintable(decoded.error().message));
+    }
+
+    // The tolerance of the planned end holds for the times as they are kept, so a session that
+    // loads once still loads after it was saved again.
+    void acceptedOnceIsAcceptedAfterSaving_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString none = uR"({"none":{}})"_s;
+        QTest::newRow("start half a millisecond late") << stored(none).replace("786300000.25", "786300000.2505");
+        QTest::newRow("end 1.4 ms late") << stored(none).replace("786301500.25", "786301500.2514");
+        QTest::newRow("start just under half late") << stored(none).replace("786300000.25", "786300000.2504999");
+    }
+
+    void acceptedOnceIsAcceptedAfterSaving()
+    {
+        QFETCH(QByteArray, bytes);
+        const Result<FocusSession> first = FocusSessionCoding::decode(bytes);
+        QVERIFY2(first.ok(), qPrintable(first ? QString() : first.error().message));
+        const Result<FocusSession> again
+            = FocusSessionCoding::decode(FocusSessionCoding::encode(first.value()).value());
+        QVERIFY2(again.ok(), qPrintable(again ? QString() : again.error().message));
+        QCOMPARE(again.value(), first.value());
+    }
+
+    void notificationIdIsOnlyAHint_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<quint32>("id");
+        QTest::newRow("an id") << u"7"_s << 7u;
+        QTest::newRow("negative") << u"-7"_s << 0u;
+        QTest::newRow("a fraction") << u"7.5"_s << 0u;
+        QTest::newRow("too large") << u"4294967296"_s << 0u;
+        QTest::newRow("a string") << u"\"7\""_s << 0u;
+    }
+
+    void notificationIdIsOnlyAHint()
+    {
+        QFETCH(QString, value);
+        const Result<FocusSession> decoded = FocusSessionCoding::decode(
+            stored(uR"({"none":{}})"_s, uR"(,"isActive":true,"notificationId":)"_s + value));
+        QVERIFY(decoded.ok());
+        QTEST(decoded.value().notificationId, "id");
     }
 
     void encodingRefusesNumbersJsonCannotHold()

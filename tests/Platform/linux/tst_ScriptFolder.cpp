@@ -1,5 +1,6 @@
 #include "Platform/linux/ScriptFolder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using Outcome = UserScripts::Run::Outcome;
+using Problem = UserScripts::Problem;
 
 namespace {
 
@@ -31,6 +33,13 @@ bool isGone(pid_t pid)
     QFile stat(u"/proc/%1/stat"_s.arg(pid));
     return stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z ");
 }
+
+// Every group has other members.
+class SharedGroups final : public UserGroups
+{
+public:
+    bool isPrivateGroup(gid_t) const override { return false; }
+};
 
 } // namespace
 
@@ -123,35 +132,77 @@ private Q_SLOTS:
         QVERIFY(run.output.startsWith("aaaa"));
     }
 
-    void unsafeScriptsAreMissing_data()
+    void unsafeScriptsAreRefused_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("foreignOwner");
-        QTest::addColumn<bool>("usable");
-        QTest::newRow("safe") << 0700 << false << true;
-        QTest::newRow("group may write") << 0770 << false << false;
-        QTest::newRow("others may write") << 0702 << false << false;
-        QTest::newRow("not executable") << 0600 << false << false;
-        QTest::newRow("someone else's") << 0755 << true << false;
+        QTest::addColumn<UserScripts::Problem>("problem");
+        QTest::newRow("safe") << 0700 << false << Problem::None;
+        QTest::newRow("group may write") << 0770 << false << Problem::ChangeableByOthers;
+        QTest::newRow("others may write") << 0702 << false << Problem::ChangeableByOthers;
+        QTest::newRow("not executable") << 0600 << false << Problem::NotExecutable;
+        QTest::newRow("someone else's") << 0755 << true << Problem::ChangeableByOthers;
     }
 
-    void unsafeScriptsAreMissing()
+    void unsafeScriptsAreRefused()
     {
         QFETCH(int, mode);
         QFETCH(bool, foreignOwner);
-        QFETCH(bool, usable);
+        QFETCH(UserScripts::Problem, problem);
         const QString marker = m_dir->filePath(u"ran"_s);
         const QString path = write(u"Vemra Focus Off"_s, "touch '" + marker.toUtf8() + "'");
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
         if (foreignOwner && ::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
             QSKIP("only root can give a file away");
-        ScriptFolder folder(m_dir->path());
-        const std::optional<QStringList> listed
-            = wait(folder.usable({ u"Vemra Focus Off"_s, u"Vemra Focus On"_s }, 5s));
-        QCOMPARE(listed, std::optional(usable ? QStringList { u"Vemra Focus Off"_s } : QStringList()));
+        // The file's group is shared with other users here, whatever the machine's groups are.
+        const SharedGroups groups;
+        ScriptFolder folder(m_dir->path(), groups);
+        const std::optional<QList<Problem>> checked
+            = wait(folder.check({ u"Vemra Focus Off"_s, u"Vemra Focus On"_s }, 5s));
+        QCOMPARE(checked, std::optional(QList<Problem> { problem, Problem::Missing }));
         const UserScripts::Run run = wait(folder.run(u"Vemra Focus Off"_s, 5s));
-        QCOMPARE(run.outcome, usable ? Outcome::Exited : Outcome::Missing);
-        QCOMPARE(QFile::exists(marker), usable);
+        QCOMPARE(run.outcome, problem == Problem::None ? Outcome::Exited : Outcome::Refused);
+        QCOMPARE(run.problem, problem);
+        QCOMPARE(QFile::exists(marker), problem == Problem::None);
+    }
+
+    // The system's refusal to start a script comes back at once, not at the time-out.
+    void failedStartIsReportedAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<UserScripts::Problem>("problem");
+        QTest::newRow("no #! on line 1") << QByteArray("# Vemra Focus On\n#!/bin/sh") << Problem::NoInterpreterLine;
+        QTest::newRow("missing interpreter") << QByteArray("#!/no/such/sh") << Problem::MissingInterpreter;
+        QTest::newRow("interpreter no program") << QByteArray("#!INTERPRETER") << Problem::None;
+    }
+
+    void failedStartIsReportedAtOnce()
+    {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(UserScripts::Problem, problem);
+        const QString interpreter = write(u"interpreter"_s, "echo not a program");
+        QFile::resize(interpreter, 0);
+        const QString path = m_dir->filePath(u"Vemra Focus On"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(firstLine.replace("INTERPRETER", QFile::encodeName(interpreter)) + "\nexit 0\n");
+        file.close();
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0700), 0);
+        ScriptFolder folder(m_dir->path());
+        QCOMPARE(ScriptFolder::startProblemOf(path), problem);
+        QElapsedTimer timer;
+        timer.start();
+        const UserScripts::Run run = wait(folder.run(u"Vemra Focus On"_s, 60s));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(run.outcome, Outcome::FailedToStart);
+        QCOMPARE(run.problem, problem);
+        QVERIFY(!run.error.isEmpty());
+    }
+
+    void systemGroupsKeepOtherGroupsShared()
+    {
+        const SystemUserGroups groups;
+        QVERIFY(!groups.isPrivateGroup(::getegid() + 4242));
     }
 };
 

@@ -47,13 +47,15 @@ private:
     }
 
     // Lets every held call and queued turn run to its end.
-    void settle()
+    void settle() { settle(*m_silencer, *m_timers); }
+
+    static void settle(FakeFocusSilencer &silencer, FakeFocusTimers &timers)
     {
         for (int round = 0; round < 100; ++round) {
             QCoreApplication::processEvents();
-            if (!m_silencer->releaseNext() && !m_timers->resumePause()) {
+            if (!silencer.releaseNext() && !timers.resumePause()) {
                 QCoreApplication::processEvents();
-                if (m_silencer->held.empty() && m_timers->heldPauses.empty())
+                if (silencer.held.empty() && timers.heldPauses.empty())
                     return;
             }
         }
@@ -325,13 +327,61 @@ private Q_SLOTS:
         m_focus->end();
         QCOMPARE(m_focus->phase(), Phase::Ended);
         settle();
-        // The session keeps its pending record; what was turned on is turned off at once.
-        QCOMPARE(m_focus->session()->silencing, FocusSilencing::pending());
-        QCOMPARE(storedSession()->silencing, FocusSilencing::pending());
-        QCOMPARE(
-            m_silencer->calls, (QStringList { u"status"_s, u"on"_s, u"status"_s, u"status"_s, u"status"_s, u"off"_s }));
+        // The session keeps its pending record; what was turned on is turned off at once, and
+        // the end of the session finds nothing left to turn off.
+        QCOMPARE(m_focus->session()->silencing, FocusSilencing::turningOn());
+        QCOMPARE(storedSession()->silencing, FocusSilencing::turningOn());
+        QCOMPARE(m_silencer->calls,
+            (QStringList { u"status"_s, u"on"_s, u"status"_s, u"status"_s, u"status"_s, u"off"_s, u"status"_s }));
         QVERIFY(!m_silencer->focus);
         QVERIFY(m_notifier->announced.isEmpty());
+    }
+
+    // Vemra ends (a crash, a kill, a logout) while the "on" script runs, before its result is
+    // recorded. The turn-on was stored before it was asked for, so the next start takes the
+    // Do Not Disturb it finds as its own doing and turns it off at the end.
+    void turnOnCutShortByAnEndOfVemra_data()
+    {
+        QTest::addColumn<qint64>("relaunchAfter");
+        QTest::addColumn<bool>("onTookEffect");
+        QTest::addColumn<QStringList>("callsAtRelaunch");
+        QTest::newRow("relaunched during the session") << qint64(60'000) << true << QStringList { u"status"_s };
+        QTest::newRow("relaunched after its end")
+            << qint64(30 * 60'000) << true << QStringList { u"status"_s, u"off"_s };
+        QTest::newRow("the on script never ran")
+            << qint64(60'000) << false << QStringList { u"status"_s, u"on"_s, u"status"_s };
+    }
+
+    void turnOnCutShortByAnEndOfVemra()
+    {
+        QFETCH(qint64, relaunchAfter);
+        QFETCH(bool, onTookEffect);
+        QFETCH(QStringList, callsAtRelaunch);
+        m_silencer->holds = true;
+        m_focus->start(25, true);
+        while (!m_silencer->calls.contains(u"on"_s) && m_silencer->releaseNext())
+            QCoreApplication::processEvents();
+        QCOMPARE(m_silencer->calls, (QStringList { u"status"_s, u"on"_s }));
+
+        // What was stored when Vemra ended is all that the next start has.
+        MemorySettingsStore disk;
+        disk.setValue(FocusSessionManager::storageKey, m_settings.value(FocusSessionManager::storageKey));
+        FakeFocusSilencer desktop;
+        if (onTookEffect)
+            desktop.focus = dnd;
+        FakeFocusTimers timers;
+        m_clock->advance(relaunchAfter);
+        FocusSessionManager relaunched(desktop, *m_notifier, *m_preferences, disk, *m_clock, timers);
+        relaunched.restoreSaved();
+        settle(desktop, timers);
+        QCOMPARE(desktop.calls, callsAtRelaunch);
+        if (relaunched.activeSession()) {
+            QCOMPARE(relaunched.session()->silencing, FocusSilencing::turnedOn(dnd));
+            relaunched.end();
+            settle(desktop, timers);
+        }
+        QVERIFY(!desktop.focus);
+        settle();
     }
 
     void backToBackSessionsTakeTurns()

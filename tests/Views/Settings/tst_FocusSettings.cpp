@@ -182,6 +182,17 @@ private Q_SLOTS:
             { QStringLiteral("Vemra Focus Status"), QStringLiteral("Vemra Focus Off") }))
                                      << "Needs setup"
                                      << "Missing: Vemra Focus Status, Vemra Focus Off" << int(Look::Problem);
+        // Scripts that are there are named with what keeps them from working, not as missing.
+        QTest::newRow("one missing, one unusable")
+            << std::optional(FocusSilencerReadiness::missingShortcuts(
+                   { QStringLiteral("Vemra Focus Off") }, { QStringLiteral("Vemra Focus On is not executable") }))
+            << "Needs setup"
+            << "Missing: Vemra Focus Off · Vemra Focus On is not executable" << int(Look::Problem);
+        QTest::newRow("none missing, one unusable")
+            << std::optional(FocusSilencerReadiness::missingShortcuts(
+                   {}, { QStringLiteral("Vemra Focus On can be changed by other users") }))
+            << "Needs setup"
+            << "Vemra Focus On can be changed by other users" << int(Look::Problem);
         QTest::newRow("unreadable folder")
             << std::optional(FocusSilencerReadiness::unavailable()) << "The Shortcuts folder can’t be read"
             << "Check again in a moment" << int(Look::Problem);
@@ -223,7 +234,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(app->scripts.folder()).isDir());
 
         for (FocusShortcut script : FocusShortcuts::all)
-            app->scripts.answers.insert(FocusShortcuts::storedValue(script), {});
+            app->scripts.answers.insert(FocusShortcuts::storedValue(script), UserScripts::Run::exited(0));
         QTest::mouseClick(setup->checkButton(), Qt::LeftButton);
         QTRY_VERIFY(!setup->isChecking());
         QCOMPARE(checks.size(), 2);
