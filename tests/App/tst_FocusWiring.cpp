@@ -72,7 +72,8 @@ private Q_SLOTS:
         h.start();
         QCOMPARE(h.delegate->openingTab(), VemraTab::Todos);
         QTRY_COMPARE(h.notifications.posted.size(), 1);
-        QVERIFY(h.notifications.posted.first().body.contains(u"finished at 9:24 AM."_s));
+        QVERIFY2(h.notifications.posted.first().body.contains(u"finished at 9:24 AM."_s),
+            qPrintable(h.notifications.posted.first().body));
         QCOMPARE(h.scripts.ran, (QStringList { u"Vemra Focus Status"_s, u"Vemra Focus Off"_s }));
         QVERIFY(h.sounds.played().isEmpty());
     }
@@ -91,7 +92,8 @@ private Q_SLOTS:
         QCOMPARE(h.delegate->environment().focus->start(600, false), FocusSessionManager::StartResult::Started);
         QCoreApplication::processEvents();
         QCOMPARE(window->size(), before);
-        QVERIFY2(window->minimumSizeHint().height() <= 700, qPrintable(QString::number(window->minimumSizeHint().height())));
+        QVERIFY2(
+            window->minimumSizeHint().height() <= 700, qPrintable(QString::number(window->minimumSizeHint().height())));
         QVERIFY(window->minimumSize().height() <= 700);
     }
 

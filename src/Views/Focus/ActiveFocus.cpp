@@ -1,12 +1,13 @@
 #include "Views/Focus/ActiveFocus.h"
 
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusClock.h"
 #include "Models/Focus/FocusDuration.h"
 #include "Models/Focus/FocusWording.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Shell/Surface.h"
+#include "Views/Focus/ClockFit.h"
 #include "Views/Focus/FocusLabel.h"
 #include "Views/Focus/FocusRing.h"
 #include "Views/Focus/FocusSpinner.h"
@@ -32,20 +33,14 @@ Sizes sizesFor(Density density)
     return { 8, 0, 272, 4, 11, 60, 12, 13, 10, 13, 6, 32, 13, 20 };
 }
 
-QLabel *makeLabel(int pixelSize, QFont::Weight weight, bool secondary, QWidget *parent)
+// The space left and right of the ring's content.
+constexpr int ringPadding = 18;
+
+ToneLabel *makeLabel(int pixelSize, QFont::Weight weight, Theme::Tone tone, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
+    auto *label = new ToneLabel(tone, parent);
+    label->setPixelFont(pixelSize, weight);
     label->setAlignment(Qt::AlignCenter);
-    label->setTextFormat(Qt::PlainText);
-    if (secondary) {
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, SystemColors::secondary(parent->palette()));
-        label->setPalette(p);
-    }
     return label;
 }
 
@@ -65,19 +60,21 @@ ActiveFocus::ActiveFocus(FocusSessionManager &focus, Surface &surface, Density d
     m_ring = new FocusRing(s.ring, this);
     auto *inside = static_cast<QVBoxLayout *>(m_ring->layout());
     inside->setSpacing(s.ringSpacing);
-    m_caption = makeLabel(s.caption, QFont::DemiBold, true, m_ring);
+    inside->setContentsMargins(ringPadding, 0, ringPadding, 0);
+    m_caption = makeLabel(s.caption, QFont::DemiBold, Theme::secondary, m_ring);
     QFont captionFont = m_caption->font();
     captionFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     m_caption->setFont(captionFont);
     m_caption->setText(QStringLiteral("FOCUSING"));
-    m_countdown = makeLabel(s.countdown, QFont::Light, false, m_ring);
-    m_endsAt = makeLabel(s.endsAt, QFont::Normal, true, m_ring);
+    m_countdownSize = s.countdown;
+    m_countdown = makeLabel(s.countdown, QFont::Light, Theme::primary, m_ring);
+    m_endsAt = makeLabel(s.endsAt, QFont::Normal, Theme::secondary, m_ring);
     inside->addWidget(m_caption);
     inside->addWidget(m_countdown);
     inside->addWidget(m_endsAt);
     column->addWidget(m_ring, 0, Qt::AlignHCenter);
 
-    m_length = makeLabel(s.length, QFont::Normal, true, this);
+    m_length = makeLabel(s.length, QFont::Normal, Theme::secondary, this);
     column->addSpacing(s.lengthTop);
     column->addWidget(m_length);
 
@@ -135,7 +132,12 @@ void ActiveFocus::refreshClock()
     if (!session)
         return;
     const double remaining = m_focus.remaining();
-    m_countdown->setText(FocusClock::text(remaining));
+    const QString clock = FocusClock::text(remaining);
+    // Ten hours and more take more room than the ring has at full size.
+    QFont font = m_countdown->font();
+    font.setPixelSize(ClockFit::pixelSize(font, m_countdownSize, clock, m_ring->contentWidth()));
+    m_countdown->setFont(font);
+    m_countdown->setText(clock);
     m_countdown->setAccessibleName(QStringLiteral("Focusing. ") + FocusClock::spoken(remaining));
     m_ring->setProgress(FocusWording::ringProgress(remaining, session->duration));
 }

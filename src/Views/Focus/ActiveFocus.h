@@ -8,10 +8,10 @@ class FocusLabel;
 class FocusRing;
 class FocusSessionManager;
 class FocusSpinner;
-class QLabel;
 class LinkButton;
 class Surface;
 class TintedButton;
+class ToneLabel;
 
 // The focus tab while a session runs: a ring emptying towards the planned end with
 // "FOCUSING", the countdown and the end time inside it; the planned length; a line about
@@ -24,7 +24,7 @@ public:
     ActiveFocus(FocusSessionManager &focus, Surface &surface, Density density, QWidget *parent = nullptr);
 
     FocusRing *ring() const { return m_ring; }
-    QLabel *countdown() const { return m_countdown; }
+    ToneLabel *countdown() const { return m_countdown; }
     FocusLabel *statusLine() const { return m_status; }
     LinkButton *checkSetupLink() const { return m_checkSetup; }
     TintedButton *endButton() const { return m_end; }
@@ -36,10 +36,11 @@ private:
     FocusSessionManager &m_focus;
     Surface &m_surface;
     FocusRing *m_ring;
-    QLabel *m_caption;
-    QLabel *m_countdown;
-    QLabel *m_endsAt;
-    QLabel *m_length;
+    ToneLabel *m_caption;
+    ToneLabel *m_countdown;
+    ToneLabel *m_endsAt;
+    ToneLabel *m_length;
+    int m_countdownSize;
     FocusSpinner *m_spinner;
     FocusLabel *m_status;
     LinkButton *m_checkSetup;

@@ -1,7 +1,6 @@
 #include "Views/Focus/DurationChip.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
@@ -75,18 +74,17 @@ void DurationChip::paintEvent(QPaintEvent *)
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath shape;
     shape.addRoundedRect(box, radius, radius);
-    const QColor primary = SystemColors::primary(palette());
     if (isChecked()) {
-        painter.fillPath(shape, SystemColors::tint(palette()));
+        painter.fillPath(shape, Theme::color(Theme::accent, palette()));
     } else {
         // The resting wash deepens to the hovered one as the pointer comes in.
         const QColor resting = Theme::color(Theme::segmentWash, palette());
         const QColor hovered = Theme::color(Theme::grayFill, palette());
-        painter.fillPath(shape, SystemColors::mix(resting, hovered, m_hover->value()));
+        painter.fillPath(shape, Theme::mix(resting, hovered, m_hover->value()));
         painter.setPen(QPen(Theme::color(Theme::hairline, palette()), Theme::lineWidth));
         painter.drawPath(shape);
     }
     painter.setFont(titleFont());
-    painter.setPen(isChecked() ? QColor(Qt::white) : primary);
+    painter.setPen(Theme::color(isChecked() ? Theme::Ink::White : Theme::Ink::Primary, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
 }

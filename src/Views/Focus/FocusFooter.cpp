@@ -1,7 +1,7 @@
 #include "Views/Focus/FocusFooter.h"
 
 #include "Components/Controls/IconButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusWording.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/HotKeys/HotKeys.h"
@@ -15,19 +15,14 @@ FocusFooter::FocusFooter(FocusSessionManager &focus, HotKeys *hotKeys, Surface &
     : QWidget(parent)
     , m_focus(focus)
     , m_hotKeys(hotKeys)
-    , m_status(new QLabel(this))
+    , m_status(new ToneLabel(Theme::secondary, this))
     , m_expand(new IconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), this))
 {
     setFixedHeight(38);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(16, 0, 10, 0);
     row->setSpacing(12);
-    QFont font = m_status->font();
-    font.setPixelSize(11);
-    m_status->setFont(font);
-    QPalette p = m_status->palette();
-    p.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_status->setPalette(p);
+    m_status->setPixelFont(11);
     row->addWidget(m_status);
     row->addStretch(1);
 

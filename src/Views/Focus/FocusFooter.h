@@ -5,7 +5,7 @@
 class FocusSessionManager;
 class HotKeys;
 class IconButton;
-class QLabel;
+class ToneLabel;
 class Surface;
 
 // The bottom bar of the focus tab in the panel: when the running session started, else how to
@@ -19,6 +19,7 @@ public:
     FocusFooter(FocusSessionManager &focus, HotKeys *hotKeys, Surface &surface, QWidget *parent = nullptr);
 
     QString statusText() const;
+    ToneLabel *statusLabel() const { return m_status; }
     IconButton *openInWindowButton() const { return m_expand; }
 
 private:
@@ -26,6 +27,6 @@ private:
 
     FocusSessionManager &m_focus;
     HotKeys *m_hotKeys;
-    QLabel *m_status;
+    ToneLabel *m_status;
     IconButton *m_expand;
 };

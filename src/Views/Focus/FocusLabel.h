@@ -1,13 +1,15 @@
 #pragma once
 
+#include "Components/Theme/Theme.h"
 #include "Models/Focus/FocusWording.h"
 
 #include <QWidget>
 
-class QLabel;
+class SymbolIcon;
+class ToneLabel;
 
-// One line of the focus tab: a symbol, then a text, both in the line's tone. Follows palette
-// changes by itself.
+// One line of the focus tab: a symbol, then a text, both in the line's tone, which they
+// resolve against the palette themselves.
 class FocusLabel final : public QWidget
 {
     Q_OBJECT
@@ -18,17 +20,18 @@ public:
     void setLine(const FocusWording::Line &line);
     FocusWording::Line line() const { return m_line; }
     QString text() const;
+    // The colour the text is drawn in now.
+    QColor textColor() const;
     // Long texts end in "…" instead of wrapping.
     void setElides(bool elides);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // The colour of a tone in a palette.
-    static QColor colour(FocusWording::Tone tone, const QPalette &palette);
+    // The theme's tone of a line's tone.
+    static Theme::Tone tone(FocusWording::Tone tone);
 
 protected:
-    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -37,6 +40,6 @@ private:
     FocusWording::Line m_line;
     int m_pixelSize;
     bool m_elides = false;
-    QLabel *m_symbol;
-    QLabel *m_text;
+    SymbolIcon *m_symbol = nullptr;
+    ToneLabel *m_text;
 };

@@ -1,7 +1,6 @@
 #include "Views/Focus/FocusRing.h"
 
 #include "Components/Theme/MotionPreference.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 
 #include <QPainter>
@@ -52,6 +51,12 @@ void FocusRing::setProgress(qreal progress)
     m_glide.start();
 }
 
+int FocusRing::contentWidth() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    return sizeHint().width() - margins.left() - margins.right();
+}
+
 QSize FocusRing::sizeHint() const
 {
     // The strokes are centred on the circle, so half a line hangs outside it on every side.
@@ -73,7 +78,7 @@ void FocusRing::paintEvent(QPaintEvent *)
 
     if (m_drawn <= 0)
         return;
-    QPen arc(SystemColors::tint(palette()), lineWidth());
+    QPen arc(Theme::color(Theme::accent, palette()), lineWidth());
     arc.setCapStyle(Qt::RoundCap);
     painter.setPen(arc);
     // From twelve o'clock, clockwise (Qt counts angles counter-clockwise in 1/16 degree).

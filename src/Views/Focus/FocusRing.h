@@ -18,6 +18,8 @@ public:
     // 6 above a diameter of 200, else 5.
     int lineWidth() const { return m_diameter > 200 ? 6 : 5; }
     qreal progress() const { return m_progress; }
+    // The width its layout gives the content.
+    int contentWidth() const;
     void setProgress(qreal progress);
 
     QSize sizeHint() const override;

@@ -1,6 +1,6 @@
 #include "Views/Focus/FocusSpinner.h"
 
-#include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QPainter>
 
@@ -32,7 +32,7 @@ void FocusSpinner::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(SystemColors::secondary(palette()), 1.5);
+    QPen pen(Theme::color(Theme::secondary, palette()), 1.5);
     pen.setCapStyle(Qt::RoundCap);
     painter.setPen(pen);
     const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);

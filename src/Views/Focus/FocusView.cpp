@@ -1,9 +1,11 @@
 #include "Views/Focus/FocusView.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusDuration.h"
 #include "Models/Focus/FocusWording.h"
 #include "Services/Focus/FocusSessionManager.h"
@@ -11,6 +13,7 @@
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Views/Focus/ActiveFocus.h"
+#include "Views/Focus/ClockFit.h"
 #include "Views/Focus/DurationChip.h"
 #include "Views/Focus/FocusFooter.h"
 #include "Views/Focus/FocusLabel.h"
@@ -31,20 +34,18 @@
 
 namespace {
 
-QLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, bool secondary, QWidget *parent)
+// The silencing prompt and the start button fade into each other's place; the custom fields
+// come and go with the spring of choosing a length.
+constexpr int promptFadeMs = 150;
+constexpr int choiceSpringMs = 200;
+// The space left and right of the preview ring's content.
+constexpr int ringPadding = 14;
+
+ToneLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
+    auto *label = new ToneLabel(text, Theme::secondary, parent);
+    label->setPixelFont(pixelSize, weight);
     label->setAlignment(Qt::AlignCenter);
-    label->setTextFormat(Qt::PlainText);
-    if (secondary) {
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, SystemColors::secondary(parent->palette()));
-        label->setPalette(p);
-    }
     return label;
 }
 
@@ -119,10 +120,11 @@ QWidget *FocusView::makeStartScreen()
     m_outcome = new FocusLabel(compact ? 12 : 13, QFont::Medium, screen);
     column->addWidget(m_outcome, 0, Qt::AlignHCenter);
     column->addWidget(makeRingPreview(screen), 0, Qt::AlignHCenter);
-    column->addWidget(
-        makeLabel(QStringLiteral("How long do you want to focus?"), compact ? 13 : 15, QFont::Medium, true, screen));
+    m_question = makeLabel(QStringLiteral("How long do you want to focus?"), compact ? 13 : 15, QFont::Medium, screen);
+    column->addWidget(m_question);
     column->addWidget(makeChipGrid(screen));
     column->addWidget(makeCustomFields(screen));
+    m_customAppear = new AppearTransition(m_custom, { .durationMs = choiceSpringMs, .curve = QEasingCurve::OutCubic });
 
     m_prompt = new SilencingPrompt(m_density, screen);
     column->addWidget(m_prompt);
@@ -133,6 +135,10 @@ QWidget *FocusView::makeStartScreen()
         m_prompt, &SilencingPrompt::permissionsChosen, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
     connect(m_prompt, &SilencingPrompt::startAnywayChosen, m_state, &FocusTabState::startWithoutSilencing);
     column->addWidget(makeStartBox(screen));
+    const AppearTransition::Motion fade { .durationMs = promptFadeMs, .curve = QEasingCurve::OutQuad };
+    m_prompt->hide();
+    m_promptAppear = new AppearTransition(m_prompt, fade);
+    m_startBoxAppear = new AppearTransition(m_startBox, fade);
     return screen;
 }
 
@@ -141,11 +147,17 @@ QWidget *FocusView::makeRingPreview(QWidget *parent)
     const bool compact = m_density == Density::Compact;
     auto *ring = new FocusRing(compact ? 132 : 176, parent);
     auto *inside = static_cast<QVBoxLayout *>(ring->layout());
-    inside->setContentsMargins(14, 0, 14, 0);
+    inside->setContentsMargins(ringPadding, 0, ringPadding, 0);
     inside->setSpacing(2);
-    m_clock = makeLabel(QString(), compact ? 30 : 40, QFont::Light, false, ring);
-    inside->addWidget(m_clock);
-    inside->addWidget(makeLabel(QStringLiteral("Ready"), compact ? 11 : 12, QFont::Normal, true, ring));
+    m_previewRing = ring;
+    m_clockSize = compact ? 30 : 40;
+    // The preview counts up whichever way the length changed.
+    m_clock = new RollingLabel(Theme::primary, ring);
+    m_clock->setPixelFont(m_clockSize, QFont::Light);
+    m_clock->setDirection(1);
+    inside->addWidget(m_clock, 0, Qt::AlignHCenter);
+    m_ready = makeLabel(QStringLiteral("Ready"), compact ? 11 : 12, QFont::Normal, ring);
+    inside->addWidget(m_ready);
     ring->setAccessibleName(QString());
     return ring;
 }
@@ -187,7 +199,7 @@ QWidget *FocusView::makeCustomFields(QWidget *parent)
     row->addWidget(m_minutes);
     row->addStretch(1);
     column->addLayout(row);
-    m_hint = makeLabel(QStringLiteral("Choose between 1 minute and 24 hours."), 11, QFont::Normal, true, m_custom);
+    m_hint = makeLabel(QStringLiteral("Choose between 1 minute and 24 hours."), 11, QFont::Normal, m_custom);
     column->addWidget(m_hint);
     connect(m_hours, &NumberField::valueChanged, m_state, &FocusTabState::setCustomHours);
     connect(m_minutes, &NumberField::valueChanged, m_state, &FocusTabState::setCustomMinutes);
@@ -271,24 +283,32 @@ void FocusView::refresh()
 {
     const FocusSessionManager &focus = *m_environment.focus;
     const bool running = focus.activeSession().has_value();
-    m_active->setVisible(running);
-    m_startScreen->setVisible(!running);
+    // The one leaving goes first: for a moment both would count, and the window would grow to
+    // hold them.
+    (running ? m_startScreen : m_active)->setVisible(false);
+    (running ? m_active : m_startScreen)->setVisible(true);
     if (running)
         return;
 
     const FocusTabState &state = *m_state;
     refreshOutcome();
-    m_clock->setText(state.clockText());
+    // "24:00:00" is wider than the ring at full size.
+    const QString clock = state.clockText();
+    m_clock->setPixelFont(
+        ClockFit::pixelSize(m_clock->font(), m_clockSize, clock, m_previewRing->contentWidth()), QFont::Light);
+    m_clock->setText(clock);
     const QList<FocusTabState::Choice> choices = FocusTabState::choices();
     for (qsizetype i = 0; i < m_chips.size(); ++i)
         m_chips[i]->setSelected(choices[i] == state.choice());
-    m_custom->setVisible(state.choice().isCustom());
+    m_customAppear->setShown(state.choice().isCustom());
     m_hours->setValue(state.customHours());
     m_minutes->setValue(state.customMinutes());
     m_hint->setVisible(state.isCustomInvalid());
 
-    m_prompt->setVisible(state.isAskingAboutSilencing());
-    m_startBox->setVisible(!state.isAskingAboutSilencing());
+    // The one leaving first, as above.
+    const bool asking = state.isAskingAboutSilencing();
+    (asking ? m_startBoxAppear : m_promptAppear)->setShown(false);
+    (asking ? m_promptAppear : m_startBoxAppear)->setShown(true);
     m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));
     m_start->setText(state.startTitle());
     m_start->setEnabled(state.canStart());

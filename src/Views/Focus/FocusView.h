@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class ActiveFocus;
+class AppearTransition;
 class DurationChip;
 class FocusFooter;
 class FocusLabel;
@@ -15,10 +16,11 @@ class FocusTabState;
 class LinkButton;
 class NumberField;
 class QKeyEvent;
-class QLabel;
+class RollingLabel;
 class SilencingPrompt;
 class Surface;
 class TintedButton;
+class ToneLabel;
 
 // The focus tab of both containers. While a session runs it shows the running session;
 // otherwise the start screen: the last session's outcome, a ring previewing the chosen length,
@@ -39,8 +41,11 @@ public:
     QList<DurationChip *> chips() const { return m_chips; }
     NumberField *hoursField() const { return m_hours; }
     NumberField *minutesField() const { return m_minutes; }
-    QLabel *clockLabel() const { return m_clock; }
-    QLabel *customHint() const { return m_hint; }
+    RollingLabel *clockLabel() const { return m_clock; }
+    ToneLabel *readyLabel() const { return m_ready; }
+    ToneLabel *questionLabel() const { return m_question; }
+    QWidget *customFields() const { return m_custom; }
+    ToneLabel *customHint() const { return m_hint; }
     TintedButton *startButton() const { return m_start; }
     FocusLabel *outcomeLine() const { return m_outcome; }
     FocusLabel *noteLine() const { return m_note; }
@@ -69,17 +74,24 @@ private:
     QWidget *m_startScreen = nullptr;
     ActiveFocus *m_active = nullptr;
     FocusLabel *m_outcome = nullptr;
-    QLabel *m_clock = nullptr;
+    FocusRing *m_previewRing = nullptr;
+    RollingLabel *m_clock = nullptr;
+    int m_clockSize = 0;
+    ToneLabel *m_ready = nullptr;
+    ToneLabel *m_question = nullptr;
     QList<DurationChip *> m_chips;
     QWidget *m_custom = nullptr;
     NumberField *m_hours = nullptr;
     NumberField *m_minutes = nullptr;
-    QLabel *m_hint = nullptr;
+    ToneLabel *m_hint = nullptr;
+    AppearTransition *m_customAppear = nullptr;
     QWidget *m_startBox = nullptr;
     TintedButton *m_start = nullptr;
     FocusLabel *m_note = nullptr;
     LinkButton *m_setUp = nullptr;
     SilencingPrompt *m_prompt = nullptr;
+    AppearTransition *m_promptAppear = nullptr;
+    AppearTransition *m_startBoxAppear = nullptr;
     FocusFooter *m_footer = nullptr;
     bool m_hasAppeared = false;
 };

@@ -1,7 +1,6 @@
 #include "Views/Focus/LinkButton.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 
 #include <QPainter>
@@ -27,9 +26,6 @@ QSize LinkButton::sizeHint() const
 void LinkButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    QColor ink = SystemColors::tint(palette());
-    if (isDown())
-        ink = SystemColors::withOpacity(ink, Theme::pressedOpacity);
-    painter.setPen(ink);
+    painter.setPen(Theme::color(isDown() ? Theme::accent.times(Theme::pressedOpacity) : Theme::accent, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
 }

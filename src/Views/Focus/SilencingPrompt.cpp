@@ -1,11 +1,10 @@
 #include "Views/Focus/SilencingPrompt.h"
 
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -16,14 +15,10 @@ namespace {
 
 constexpr int symbolSize = 14;
 
-QLabel *textLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
+ToneLabel *textLabel(int pixelSize, QFont::Weight weight, Theme::Tone tone, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
+    auto *label = new ToneLabel(tone, parent);
+    label->setPixelFont(pixelSize, weight);
     return label;
 }
 
@@ -32,9 +27,9 @@ QLabel *textLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
 SilencingPrompt::SilencingPrompt(Density density, QWidget *parent)
     : QWidget(parent)
     , m_radius(density == Density::Compact ? 9 : 11)
-    , m_symbol(new QLabel(this))
-    , m_title(textLabel(12, QFont::DemiBold, this))
-    , m_detail(textLabel(11, QFont::Normal, this))
+    , m_symbol(new SymbolIcon(QStringLiteral("hand.raised.fill"), symbolSize, Theme::accent, this))
+    , m_title(textLabel(12, QFont::DemiBold, Theme::primary, this))
+    , m_detail(textLabel(11, QFont::Normal, Theme::secondary, this))
     , m_first(new TintedButton(QString(), { TintedButtonStyle::Tinted, 24, 12, false }, this))
     , m_startAnyway(
           new TintedButton(QStringLiteral("Start Timer Anyway"), { TintedButtonStyle::Gray, 24, 12, false }, this))
@@ -70,7 +65,6 @@ SilencingPrompt::SilencingPrompt(Density density, QWidget *parent)
     });
     connect(m_startAnyway, &QAbstractButton::clicked, this, &SilencingPrompt::startAnywayChosen);
     setPrompt(FocusWording::prompt(std::nullopt));
-    applyColours();
 }
 
 void SilencingPrompt::setPrompt(const FocusWording::Prompt &prompt)
@@ -88,20 +82,4 @@ void SilencingPrompt::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     Theme::paintPlate(painter, rect(), m_radius, Theme::color(Theme::segmentWash, palette()),
         Theme::color(Theme::hairline, palette()));
-}
-
-void SilencingPrompt::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        applyColours();
-}
-
-void SilencingPrompt::applyColours()
-{
-    m_symbol->setPixmap(Symbols::pixmap(
-        QStringLiteral("hand.raised.fill"), symbolSize, SystemColors::tint(palette()), devicePixelRatioF()));
-    QPalette detailPalette = m_detail->palette();
-    detailPalette.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_detail->setPalette(detailPalette);
 }

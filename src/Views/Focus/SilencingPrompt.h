@@ -5,8 +5,9 @@
 
 #include <QWidget>
 
-class QLabel;
+class SymbolIcon;
 class TintedButton;
+class ToneLabel;
 
 // The card that takes the start button's place when notifications cannot be silenced: what is
 // wrong, a button to set silencing up (or, for a refused permission, to open the permission
@@ -30,16 +31,13 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
-    void applyColours();
-
     qreal m_radius;
     FocusWording::Prompt m_prompt;
-    QLabel *m_symbol;
-    QLabel *m_title;
-    QLabel *m_detail;
+    SymbolIcon *m_symbol;
+    ToneLabel *m_title;
+    ToneLabel *m_detail;
     TintedButton *m_first;
     TintedButton *m_startAnyway;
 };

@@ -1,20 +1,17 @@
 #include "Views/Settings/SilencingSetup.h"
 
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Models/Focus/FocusShortcut.h"
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Views/Settings/SettingsForm.h"
-#include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SilencingStatus.h"
 
 #include <QAbstractButton>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -26,20 +23,13 @@ constexpr int detailPixelSize = 11;
 constexpr int guideSpacing = 8;
 constexpr int rowSpacing = 10;
 
-// The ready green, for the palette's light or dark look.
-QColor green(const QPalette &palette)
-{
-    return SystemColors::isDark(palette) ? QColor(48, 209, 88) : QColor(40, 167, 69);
-}
-
 } // namespace
 
 SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &revealer, QWidget *parent)
     : QWidget(parent)
     , m_focus(focus)
     , m_revealer(revealer)
-    , m_statusIcon(new QLabel(this))
-    , m_statusTitle(new QLabel(this))
+    , m_statusTitle(new ToneLabel(Theme::secondary, this))
     , m_statusDetail(new ToneLabel(Theme::secondary, this))
     , m_checkButton(SettingsForm::button({}, this))
     , m_guide(new QWidget(this))
@@ -54,16 +44,11 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     status->setSpacing(16);
     auto *labels = new QVBoxLayout;
     labels->setSpacing(2);
-    auto *titleLine = new QHBoxLayout;
-    titleLine->setSpacing(Theme::symbolSpacing + 2);
-    m_statusIcon->setFixedSize(titlePixelSize + 2, titlePixelSize + 2);
-    titleLine->addWidget(m_statusIcon);
-    QFont titleFont = m_statusTitle->font();
-    titleFont.setPixelSize(titlePixelSize);
-    m_statusTitle->setFont(titleFont);
-    m_statusTitle->setTextFormat(Qt::PlainText);
-    titleLine->addWidget(m_statusTitle, 1);
-    labels->addLayout(titleLine);
+    m_titleLine = new QHBoxLayout;
+    m_titleLine->setSpacing(Theme::symbolSpacing + 2);
+    m_statusTitle->setPixelFont(titlePixelSize);
+    m_titleLine->addWidget(m_statusTitle, 1);
+    labels->addLayout(m_titleLine);
     m_statusDetail->setPixelFont(detailPixelSize);
     m_statusDetail->setWordWrap(true);
     labels->addWidget(m_statusDetail);
@@ -120,16 +105,6 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     refresh();
 }
 
-QLabel *SilencingSetup::statusTitle() const
-{
-    return m_statusTitle;
-}
-
-QLabel *SilencingSetup::statusDetail() const
-{
-    return m_statusDetail;
-}
-
 void SilencingSetup::check(bool asking)
 {
     if (m_checking)
@@ -145,33 +120,28 @@ void SilencingSetup::showEvent(QShowEvent *event)
     check(false);
 }
 
-void SilencingSetup::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        refresh();
-}
-
 void SilencingSetup::refresh()
 {
     const SilencingStatus status = SilencingStatus::of(m_focus.readiness());
-    QColor ink;
+    Theme::Tone ink = Theme::secondary;
     switch (status.look) {
     case SilencingStatus::Look::Ready:
-        ink = green(palette());
+        ink = Theme::ready;
         break;
     case SilencingStatus::Look::Checking:
-        ink = Theme::color(Theme::secondary, palette());
         break;
     case SilencingStatus::Look::Problem:
-        ink = SettingsNote::orange(palette());
+        ink = Theme::warning;
         break;
     }
-    m_statusIcon->setPixmap(Symbols::pixmap(status.symbol, titlePixelSize + 2, ink, devicePixelRatioF()));
+    if (!m_statusIcon || m_statusIcon->symbol() != status.symbol) {
+        delete m_statusIcon;
+        m_statusIcon = new SymbolIcon(status.symbol, titlePixelSize + 2, ink, this);
+        m_titleLine->insertWidget(0, m_statusIcon);
+    }
+    m_statusIcon->setTone(ink);
+    m_statusTitle->setTone(ink);
     m_statusTitle->setText(status.title);
-    QPalette titleColors = m_statusTitle->palette();
-    titleColors.setColor(QPalette::WindowText, ink);
-    m_statusTitle->setPalette(titleColors);
     m_statusDetail->setText(status.detail);
     m_checkButton->setText(m_checking ? tr("Checking…") : tr("Check Setup"));
     m_checkButton->setEnabled(!m_checking);

@@ -4,8 +4,8 @@
 
 class FileRevealer;
 class FocusSessionManager;
-class QLabel;
 class QAbstractButton;
+class QHBoxLayout;
 class SymbolIcon;
 class ToneLabel;
 
@@ -26,8 +26,9 @@ public:
     // Starts a readiness check unless one of this guide's is still running.
     void check(bool asking);
 
-    QLabel *statusTitle() const;
-    QLabel *statusDetail() const;
+    ToneLabel *statusTitle() const { return m_statusTitle; }
+    SymbolIcon *statusIcon() const { return m_statusIcon; }
+    ToneLabel *statusDetail() const { return m_statusDetail; }
     QAbstractButton *checkButton() const { return m_checkButton; }
     // The numbered guide under the status line; hidden once everything is ready.
     QWidget *guide() const { return m_guide; }
@@ -35,7 +36,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void refresh();
@@ -45,8 +45,9 @@ private:
     FileRevealer &m_revealer;
     bool m_checking = false;
     int m_check = 0;
-    QLabel *m_statusIcon;
-    QLabel *m_statusTitle;
+    QHBoxLayout *m_titleLine = nullptr;
+    SymbolIcon *m_statusIcon = nullptr;
+    ToneLabel *m_statusTitle;
     ToneLabel *m_statusDetail;
     QAbstractButton *m_checkButton;
     QWidget *m_guide;

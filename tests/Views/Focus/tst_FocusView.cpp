@@ -1,14 +1,24 @@
 #include "FocusViewFixture.h"
 
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Components/Theme/Theme.h"
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Services/Focus/FocusTabState.h"
+#include "TestHome.h"
 #include "Views/Focus/ActiveFocus.h"
 #include "Views/Focus/DurationChip.h"
+#include "Views/Focus/FocusFooter.h"
 #include "Views/Focus/FocusLabel.h"
 #include "Views/Focus/FocusView.h"
 #include "Views/Focus/LinkButton.h"
 #include "Views/Focus/NumberField.h"
+#include "Views/Focus/SilencingPrompt.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +28,7 @@
 
 using namespace Qt::StringLiterals;
 using Choice = FocusTabState::Choice;
+Q_DECLARE_METATYPE(Density)
 Q_DECLARE_METATYPE(FocusSilencing)
 
 class TestFocusView final : public QObject
@@ -25,8 +36,41 @@ class TestFocusView final : public QObject
     Q_OBJECT
 
 private:
+    TestHome m_home;
     std::unique_ptr<FocusViewFixture> f;
     std::unique_ptr<FocusView> m_view;
+
+    // Starts a stored session of `minutes` that began a minute ago.
+    void storeRunning(int minutes, FocusSilencing silencing = FocusSilencing::none())
+    {
+        FocusSession running = FocusSession::make(minutes, f->clock.now());
+        running.silencing = silencing;
+        f->settings.setValue(FocusSessionManager::storageKey, FocusSessionCoding::encode(running).value());
+        f->clock.advance(61'500);
+        f->focus.restoreSaved();
+    }
+
+    // A dark palette as the appearance setting makes one: light text on a dark window.
+    static QPalette darkPalette()
+    {
+        QPalette dark(QColor(0x1e, 0x1e, 0x1e));
+        dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+        dark.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+        return dark;
+    }
+
+    // The colour a label draws its text in.
+    static QColor ink(const QLabel *label) { return label->palette().color(label->foregroundRole()); }
+
+    // The text of a clock face fits the room its ring gives it, shrunk at most to 0.6.
+    static void verifyFits(const QWidget *face, const QString &text, int nominal)
+    {
+        QVERIFY2(QFontMetricsF(face->font()).horizontalAdvance(text) <= face->width(),
+            qPrintable(u"%1 at %2 px in %3 px"_s.arg(text).arg(face->font().pixelSize()).arg(face->width())));
+        QVERIFY(face->sizeHint().width() <= face->width());
+        QVERIFY(face->font().pixelSize() >= qCeil(nominal * 0.6));
+        QVERIFY(face->font().pixelSize() < nominal);
+    }
 
     FocusView &show(Density density = Density::Compact)
     {
@@ -39,11 +83,16 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { f = std::make_unique<FocusViewFixture>(); }
+    void init()
+    {
+        m_home.setReducesMotion(false);
+        f = std::make_unique<FocusViewFixture>();
+    }
     void cleanup()
     {
         m_view.reset();
         f.reset();
+        QApplication::setPalette(QPalette());
     }
 
     void keysReachTheTab()
@@ -114,12 +163,8 @@ private Q_SLOTS:
     {
         QFETCH(FocusSilencing, silencing);
         QFETCH(bool, checkSetup);
-        FocusSession running = FocusSession::make(25, f->clock.now());
-        running.silencing = silencing;
-        f->settings.setValue(FocusSessionManager::storageKey, FocusSessionCoding::encode(running).value());
         f->silencer.holds = true; // a pending session stays pending
-        f->clock.advance(61'500);
-        f->focus.restoreSaved();
+        storeRunning(25, silencing);
         FocusView &view = show();
         ActiveFocus *active = view.activeFocus();
         QVERIFY(active->isVisible());
@@ -134,6 +179,106 @@ private Q_SLOTS:
         QCOMPARE(f->focus.phase(), FocusSessionManager::Phase::Ended);
         QVERIFY(view.startScreen()->isVisible());
         QCOMPARE(view.outcomeLine()->text(), u"Focus ended after 1 min"_s);
+    }
+
+    // A day-long custom length on the start screen and a countdown of ten hours and more shrink
+    // to fit their rings, in the panel and in the window.
+    void clockFitsItsRing_data()
+    {
+        QTest::addColumn<Density>("density");
+        QTest::newRow("panel") << Density::Compact;
+        QTest::newRow("window") << Density::Regular;
+    }
+
+    void clockFitsItsRing()
+    {
+        QFETCH(Density, density);
+        const bool compact = density == Density::Compact;
+        f->preferences.setFocusMinutes(1440);
+        FocusView &view = show(density);
+        QCOMPARE(view.clockLabel()->text(), u"24:00:00"_s);
+        verifyFits(view.clockLabel(), u"24:00:00"_s, compact ? 30 : 40);
+
+        m_view.reset();
+        storeRunning(1440);
+        FocusView &running = show(density);
+        QCOMPARE(running.activeFocus()->countdown()->text(), u"23:58:59"_s);
+        verifyFits(running.activeFocus()->countdown(), u"23:58:59"_s, compact ? 44 : 60);
+    }
+
+    // Switching the appearance from light to dark reaches every text of the tab, start screen,
+    // prompt, footer and running display alike: each is drawn in its tone of the new palette.
+    void textsFollowTheAppearance()
+    {
+        f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
+        FocusView &view = show();
+        view.state()->start(); // asks about silencing: the prompt shows
+        QTRY_VERIFY(view.prompt()->isVisible());
+        QApplication::setPalette(darkPalette());
+        QCoreApplication::processEvents();
+        const QPalette dark = darkPalette();
+        const QColor secondary = Theme::color(Theme::secondary, dark);
+        QCOMPARE(ink(view.readyLabel()), secondary);
+        QCOMPARE(view.readyLabel()->text(), u"Ready"_s);
+        QCOMPARE(ink(view.questionLabel()), secondary);
+        QCOMPARE(ink(view.footer()->statusLabel()), secondary);
+        for (const QLabel *label : view.prompt()->findChildren<QLabel *>()) {
+            if (label->text() == view.prompt()->prompt().detail)
+                QCOMPARE(ink(label), secondary);
+        }
+
+        m_view.reset();
+        QApplication::setPalette(QPalette());
+        f = std::make_unique<FocusViewFixture>();
+        storeRunning(25, FocusSilencing::failed());
+        FocusView &running = show();
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        for (const ToneLabel *label : running.activeFocus()->findChildren<ToneLabel *>()) {
+            if (label->isVisible())
+                QCOMPARE(label->textColor(), Theme::color(label->tone(), dark));
+        }
+        QCOMPARE(running.activeFocus()->statusLine()->textColor(), Theme::color(Theme::warning, dark));
+    }
+
+    // The prompt fades in over the start button; the custom fields come in as the length is
+    // chosen; the preview clock counts up to the new length. Under reduced motion all of it
+    // happens at once.
+    void startScreenMoves_data()
+    {
+        QTest::addColumn<bool>("reducesMotion");
+        QTest::newRow("motion") << false;
+        QTest::newRow("reduced motion") << true;
+    }
+
+    void startScreenMoves()
+    {
+        QFETCH(bool, reducesMotion);
+        m_home.setReducesMotion(reducesMotion);
+        f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
+        FocusView &view = show();
+        const auto *promptFade = view.prompt()->findChild<AppearTransition *>();
+        const auto *customAppear = view.customFields()->findChild<AppearTransition *>();
+        QVERIFY(promptFade && customAppear);
+
+        view.state()->start();
+        QTRY_VERIFY(view.state()->isAskingAboutSilencing());
+        QCOMPARE(promptFade->isRunning(), !reducesMotion);
+        QTRY_VERIFY(!promptFade->isRunning());
+        QVERIFY(view.prompt()->isVisible() && !view.startButton()->isVisible());
+
+        QTest::mouseClick(view.chips().at(7), Qt::LeftButton); // Custom
+        QCOMPARE(customAppear->isRunning(), !reducesMotion);
+        QTRY_VERIFY(!customAppear->isRunning());
+        QVERIFY(view.customFields()->isVisible());
+
+        QTest::mouseClick(view.chips().at(0), Qt::LeftButton); // 10 minutes, from 45
+        QCOMPARE(view.clockLabel()->text(), u"10:00"_s);
+        QCOMPARE(view.clockLabel()->isRolling(), !reducesMotion);
+        if (!reducesMotion)
+            QVERIFY(!view.clockLabel()->arriving(1).isEmpty() && view.clockLabel()->arriving(-1).isEmpty());
+        QTRY_VERIFY(!view.clockLabel()->isRolling());
+        QTRY_VERIFY(!view.customFields()->isVisible());
     }
 };
 

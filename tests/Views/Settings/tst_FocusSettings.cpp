@@ -1,6 +1,7 @@
 #include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "AppHarness.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusShortcut.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/HotKeys/HotKeys.h"
@@ -227,6 +228,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!setup->isChecking());
         QCOMPARE(checks.size(), 1);
         QCOMPARE(setup->statusTitle()->text(), QStringLiteral("Needs setup"));
+        QCOMPARE(setup->statusTitle()->tone(), Theme::warning);
         QVERIFY(setup->guide()->isVisible());
         // The folder is made when it is missing, then opened.
         QTest::mouseClick(setup->openFolderButton(), Qt::LeftButton);
@@ -239,6 +241,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!setup->isChecking());
         QCOMPARE(checks.size(), 2);
         QCOMPARE(setup->statusTitle()->text(), QStringLiteral("Ready"));
+        QCOMPARE(setup->statusTitle()->tone(), Theme::ready);
         QVERIFY(!setup->guide()->isVisible());
         QCOMPARE(focus().readiness(), std::optional(FocusSilencerReadiness::ready()));
     }
