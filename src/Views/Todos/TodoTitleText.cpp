@@ -15,8 +15,6 @@
 namespace {
 
 constexpr qreal lineGap = 1;
-// How much kerning may take off the sum of the characters' advances, at most.
-constexpr qreal kerningSlack = 0.05;
 
 } // namespace
 
@@ -90,6 +88,19 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
     const QFontMetricsF metrics(font);
     const int limit = Densities::titleLineLimit(density);
     QStringList result;
+    // The last line allowed takes the rest of the text, cut with an ellipsis.
+    const auto lastLine
+        = [&](qsizetype start) { return metrics.elidedText(text.mid(start), Qt::ElideRight, qMax(1, width)); };
+    if (const std::optional<QList<qsizetype>> starts = plainWrap(text, font, width, limit)) {
+        for (qsizetype i = 0; i < starts->size(); ++i) {
+            const qsizetype start = starts->at(i);
+            if (i == limit - 1)
+                result.append(lastLine(start));
+            else
+                result.append(text.mid(start, (i + 1 < starts->size() ? starts->at(i + 1) : text.size()) - start));
+        }
+        return result;
+    }
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -101,8 +112,7 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
             break;
         line.setLineWidth(qMax(1, width));
         if (result.size() == limit - 1) {
-            // The last line allowed takes the rest of the text, cut with an ellipsis.
-            result.append(metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, qMax(1, width)));
+            result.append(lastLine(line.textStart()));
             break;
         }
         result.append(text.mid(line.textStart(), line.textLength()));
@@ -116,53 +126,73 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
 int TodoTitleText::lineCount(const QString &title, Density density, int width)
 {
     const QFont font = Densities::font(density);
-    // One pixel to spare keeps the wrapping's own rounding on the same side.
-    const qreal room = width - 1;
-    qreal advance = 0;
-    const std::optional<qreal> estimate = plainAdvance(title, font);
-    if (estimate && *estimate <= room)
-        return 1;
-    // Kerning only ever takes a little off the sum of the characters' advances; nearer than
-    // that to the edge, the shaped text decides.
-    if (estimate && *estimate * (1 - kerningSlack) > width)
-        advance = *estimate;
-    else
-        advance = QFontMetricsF(font).horizontalAdvance(QString(title).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    if (advance <= room)
-        return 1;
-    // What does not fit on one line takes two at least; two is all the compact list shows.
-    if (Densities::titleLineLimit(density) == 2)
-        return 2;
+    const int limit = Densities::titleLineLimit(density);
+    QString text = title;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (const std::optional<QList<qsizetype>> starts = plainWrap(text, font, width, limit))
+        return int(starts->size());
     return int(lines(title, density, width).size());
 }
 
-std::optional<qreal> TodoTitleText::plainAdvance(const QString &title, const QFont &font)
+std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, const QFont &font, int width, int limit)
 {
-    // Most titles are plain ASCII: the sum of the characters' advances, from a table made once
-    // per font, settles nearly all of them without shaping the text.
+    // Titles in the scripts whose letters keep their width whatever stands beside them are wrapped
+    // on a table of advances made once per font, without shaping the text: measuring thousands
+    // of rows then costs next to nothing, and the lines drawn are the lines measured.
+    constexpr char16_t tableSize = 0x500;
     struct Table
     {
         QFont font;
-        std::array<qreal, 128> advances {};
+        std::array<qreal, tableSize> advances {};
     };
     static QList<Table> tables;
     auto table = std::find_if(tables.begin(), tables.end(), [&font](const Table &t) { return t.font == font; });
     if (table == tables.end()) {
-        Table made { font, {} };
-        const QFontMetricsF metrics(font);
-        for (char16_t c = 0x20; c < 0x7F; ++c)
-            made.advances[c] = metrics.horizontalAdvance(QChar(c));
-        tables.append(made);
+        tables.append(Table { font, {} });
         table = std::prev(tables.end());
+        table->advances.fill(-1);
     }
-    qreal sum = 0;
-    for (const QChar c : title) {
+    const QFontMetricsF metrics(font);
+    const auto advance = [&](QChar c) -> std::optional<qreal> {
         const char16_t code = c.unicode();
-        if (code < 0x20 || code >= 0x7F)
+        // Latin, Greek and Cyrillic letters, without controls and combining marks.
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0) || code >= tableSize || (code >= 0x300 && code < 0x370)
+            || (code >= 0x483 && code < 0x48A))
             return std::nullopt;
-        sum += table->advances[code];
+        qreal &known = table->advances[code];
+        if (known < 0)
+            known = metrics.horizontalAdvance(c);
+        return known;
+    };
+
+    // Greedy, as a text layout wraps at word boundaries: a line ends after its last space that
+    // fits, or anywhere in a word longer than the line; spaces at a line's end hang.
+    QList<qsizetype> starts { 0 };
+    const qsizetype count = text.size();
+    qsizetype position = 0;
+    while (starts.size() < limit) {
+        qreal used = 0;
+        qsizetype i = position;
+        qsizetype afterSpace = -1;
+        while (i < count) {
+            const QChar c = text.at(i);
+            const std::optional<qreal> w = advance(c);
+            if (!w)
+                return std::nullopt;
+            if (c != QLatin1Char(' ') && i > position && used + *w > width)
+                break;
+            used += *w;
+            ++i;
+            if (c == QLatin1Char(' '))
+                afterSpace = i;
+        }
+        if (i >= count)
+            break;
+        position = afterSpace > position ? afterSpace : i;
+        starts.append(position);
     }
-    return sum;
+    // Whatever follows is the last line's, cut with an ellipsis by the shaped text.
+    return starts;
 }
 
 int TodoTitleText::heightFor(const QString &title, bool overdue, Density density, int width)

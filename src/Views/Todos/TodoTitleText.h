@@ -45,8 +45,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The sum of the characters' advances of a plain ASCII title; nothing for any other.
-    static std::optional<qreal> plainAdvance(const QString &title, const QFont &font);
+    // Where each line starts, for a title whose characters need no shaping; nothing for any
+    // other title, which a text layout wraps.
+    static std::optional<QList<qsizetype>> plainWrap(const QString &text, const QFont &font, int width, int limit);
     QFont titleFont() const;
     QFont overdueFont() const;
 

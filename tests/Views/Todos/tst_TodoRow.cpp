@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -133,6 +134,72 @@ private Q_SLOTS:
         QCOMPARE(row.titleText()->overdueLabel(), label);
         QVERIFY(row.checkbox()->isChecked());
         QCOMPARE(row.checkbox()->toolTip(), u"Mark as not done (Space)"_s);
+    }
+
+    // Titles are wrapped without shaping them where their letters allow it (the list measures
+    // thousands this way); the lines match what a text layout makes of the same title, and
+    // every line but the last fits the width.
+    void titlesWrapAsATextLayoutDoes_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("density");
+        QTest::addColumn<int>("width");
+        const int compact = int(Density::Compact);
+        const int regular = int(Density::Regular);
+        QTest::newRow("short") << u"Water the plants"_s << compact << 220;
+        QTest::newRow("two lines, the second cut")
+            << u"Call the landlord about the heating and ask for the invoice of March"_s << compact << 180;
+        QTest::newRow("four lines in the window")
+            << u"Call the landlord about the heating and ask for the invoice of March, then pay it before the end of the month"_s
+            << regular << 150;
+        QTest::newRow("a word longer than the line")
+            << u"Supercalifragilisticexpialidociousandthensomemore"_s << regular << 120;
+        QTest::newRow("spaces hang at the end") << u"Buy     milk      and      eggs      today"_s << regular << 90;
+        QTest::newRow("a line break is a space") << u"First line\nsecond line\nthird line"_s << regular << 100;
+        QTest::newRow("accents") << u"Réserver la crème brûlée pour le déjeuner à Besançon"_s << regular << 140;
+        QTest::newRow("Cyrillic") << u"Позвонить бабушке и купить хлеб на завтрак"_s << regular << 130;
+        QTest::newRow("shaped script") << u"اتصل بالمالك بخصوص التدفئة واطلب الفاتورة"_s << regular << 120;
+    }
+
+    void titlesWrapAsATextLayoutDoes()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, density);
+        QFETCH(int, width);
+        const auto d = Density(density);
+        const QStringList lines = TodoTitleText::lines(title, d, width);
+        QCOMPARE(TodoTitleText::lineCount(title, d, width), lines.size());
+
+        QString text = title;
+        text.replace(u'\n', u' ');
+        const QFont font = Densities::font(d);
+        QStringList expected;
+        QTextLayout layout(text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            expected.append(text.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout();
+        const int limit = Densities::titleLineLimit(d);
+        QCOMPARE(lines.size(), qMin(expected.size(), limit));
+        // Word boundaries match; inside a word too long for a line, the cut may come a letter
+        // earlier than the shaped text's.
+        QString joined;
+        for (int i = 0; i + 1 < lines.size(); ++i) {
+            if (expected.at(i).endsWith(u' '))
+                QCOMPARE(lines.at(i), expected.at(i));
+            else
+                QVERIFY(qAbs(lines.at(i).size() - expected.at(i).size()) <= 1);
+            QVERIFY(QFontMetricsF(font).horizontalAdvance(lines.at(i).trimmed()) <= width);
+            joined += lines.at(i);
+        }
+        QVERIFY(text.startsWith(joined));
+        if (expected.size() > limit)
+            QVERIFY(lines.last().endsWith(u'…'));
     }
 
     void actionsShowUnderThePointerOrWhenSelected()
