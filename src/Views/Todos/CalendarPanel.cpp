@@ -1,5 +1,6 @@
 #include "Views/Todos/CalendarPanel.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Services/Todos/TodosTabState.h"
@@ -43,6 +44,7 @@ CalendarPanel::CalendarPanel(TodosTabState &state, Density density, QWidget *par
     : Plate({ Theme::cardFill, Theme::hairline, Theme::fieldRadius(density) }, parent)
     , m_state(state)
     , m_header(new QWidget(this))
+    , m_headerFade(nullptr)
     , m_moving(new MiddleElidedLabel(Theme::secondary, m_header))
     , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 22, 12 }, m_header))
     , m_calendar(new MonthCalendar(density, this))
@@ -60,6 +62,9 @@ CalendarPanel::CalendarPanel(TodosTabState &state, Density density, QWidget *par
     headerRow->addWidget(m_cancel);
     column->addWidget(m_header);
     column->addWidget(m_calendar);
+    // The line fades in and out as a move begins and ends; the card's height follows at once.
+    m_header->hide();
+    m_headerFade = new AppearTransition(m_header, { .durationMs = 200, .curve = QEasingCurve::OutCubic });
 
     connect(m_cancel, &TintedButton::clicked, this, [this] { m_state.setMovingID(std::nullopt); });
     connect(m_calendar, &MonthCalendar::picked, this, [this](const QDate &day) { m_state.pickDay(day); });
@@ -76,7 +81,7 @@ QString CalendarPanel::movingText() const
 
 bool CalendarPanel::showsMovingHeader() const
 {
-    return !m_header->isHidden();
+    return m_headerFade->isShown();
 }
 
 void CalendarPanel::refresh()
@@ -84,7 +89,7 @@ void CalendarPanel::refresh()
     const std::optional<Todo> moving = m_state.movingTodo();
     m_movingText = moving ? QStringLiteral("Move “") + moving->title + QStringLiteral("” to…") : QString();
     static_cast<MiddleElidedLabel *>(m_moving)->setFullText(m_movingText);
-    m_header->setVisible(moving.has_value());
+    m_headerFade->setShown(moving.has_value());
 
     m_calendar->setToday(m_state.today());
     m_calendar->setMarks(m_state.marks());

@@ -3,6 +3,7 @@
 #include "Components/Controls/Plate.h"
 #include "Components/Theme/Density.h"
 
+class AppearTransition;
 class MonthCalendar;
 class ToneLabel;
 class TintedButton;
@@ -22,6 +23,7 @@ public:
     MonthCalendar *calendar() const { return m_calendar; }
     // The "Move “…” to…" line's full text; empty while no todo is being moved.
     QString movingText() const;
+    // Whether the line is shown, or on its way in (it fades in and out).
     bool showsMovingHeader() const;
     TintedButton *cancelButton() const { return m_cancel; }
 
@@ -30,6 +32,7 @@ private:
 
     TodosTabState &m_state;
     QWidget *m_header;
+    AppearTransition *m_headerFade;
     ToneLabel *m_moving;
     QString m_movingText;
     TintedButton *m_cancel;

@@ -1,5 +1,6 @@
 #include "Views/Todos/TodoListView.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Models/Todos/Days.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScrollArea>
@@ -31,6 +31,12 @@ constexpr int contentInset = 2;
 // The spring every row movement uses (reordering, a new day, a heading's filter change).
 constexpr int reorderDurationMs = 220;
 const char *const placedProperty = "vemraPlaced";
+
+// How a row joins or leaves the list: the reordering spring's time, from and to 0.98 of its size.
+AppearTransition::Motion rowMotion()
+{
+    return { .durationMs = reorderDurationMs, .scaleFrom = 0.98, .curve = QEasingCurve::OutCubic };
+}
 const QString slideName = QStringLiteral("vemraSlide");
 
 } // namespace
@@ -226,31 +232,25 @@ int TodoListView::rowHeight(const Todo &todo, int width)
 
 void TodoListView::fadeIn(QWidget *row)
 {
-    // A todo that joins the list fades in where it lands; the effect goes once it is opaque.
-    auto *effect = new QGraphicsOpacityEffect(row);
-    effect->setOpacity(0);
-    row->setGraphicsEffect(effect);
-    auto *fade = new QPropertyAnimation(effect, "opacity", effect);
-    fade->setDuration(reorderDurationMs);
-    fade->setEasingCurve(QEasingCurve::OutCubic);
-    fade->setStartValue(0.0);
-    fade->setEndValue(1.0);
-    const QPointer<QGraphicsOpacityEffect> done(effect);
-    connect(fade, &QAbstractAnimation::finished, row, [row, done] {
-        // Not from inside the animation's own signal: dropping the effect deletes the animation.
-        QTimer::singleShot(0, row, [row, done] {
-            if (done && row->graphicsEffect() == done)
-                row->setGraphicsEffect(nullptr);
-        });
-    });
-    fade->start(QAbstractAnimation::DeleteWhenStopped);
+    // A todo that joins the list grows in where it lands, from a little smaller, fading in.
+    auto *appear = new AppearTransition(row, rowMotion());
+    appear->setShown(true);
 }
 
 void TodoListView::fadeOut(QWidget *row)
 {
-    // A row may go from inside one of its own handlers (its Delete button); it goes later.
-    row->hide();
-    row->deleteLater();
+    // A todo that leaves fades where it stands, beneath the rows that slide over its place. It
+    // may go from inside one of its own handlers (its Delete button), so it goes later.
+    row->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->lower();
+    auto *appear = row->findChild<AppearTransition *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!appear)
+        appear = new AppearTransition(row, rowMotion());
+    connect(appear, &AppearTransition::finished, row, &QObject::deleteLater);
+    if (row->isVisible())
+        appear->setShown(false);
+    else
+        row->deleteLater();
 }
 
 void TodoListView::updateRowStates()
@@ -449,9 +449,10 @@ void TodoListView::placeRows(bool animated)
                 slide->stop();
             w->move(target.topLeft());
             w->setProperty(placedProperty, true);
-            w->show();
             if (joined && moves && visible.intersects(target))
                 fadeIn(w);
+            else
+                w->show();
             continue;
         }
         if (slide && slide->state() == QAbstractAnimation::Running && slide->endValue().toPoint() == target.topLeft())

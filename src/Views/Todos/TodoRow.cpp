@@ -1,5 +1,6 @@
 #include "Views/Todos/TodoRow.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Theme.h"
@@ -11,7 +12,6 @@
 
 #include <QContextMenuEvent>
 #include <QGraphicsDropShadowEffect>
-#include <QGraphicsOpacityEffect>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -190,19 +190,10 @@ void TodoRow::ensureActions()
     m_actions->resize(edit.width() + actionSpacing + remove.width(), qMax(edit.height(), remove.height()));
     connect(m_editButton, &QAbstractButton::clicked, this, &TodoRow::editRequested);
     connect(m_deleteButton, &QAbstractButton::clicked, this, &TodoRow::deleteRequested);
-    auto *opacity = new QGraphicsOpacityEffect(m_actions);
-    opacity->setOpacity(0);
-    m_actions->setGraphicsEffect(opacity);
-    m_actionsFade = new QVariantAnimation(this);
-    m_actionsFade->setDuration(140);
-    m_actionsFade->setEasingCurve(QEasingCurve::OutQuad);
-    connect(m_actionsFade, &QVariantAnimation::valueChanged, m_actions,
-        [opacity](const QVariant &value) { opacity->setOpacity(value.toReal()); });
-    connect(m_actionsFade, &QVariantAnimation::finished, m_actions, [this] {
-        if (!m_actionsShown)
-            m_actions->hide();
-    });
     m_actions->hide();
+    // Hidden, the pair is faded out and shrunk to 0.9 about its centre.
+    m_actionsFade = new AppearTransition(
+        m_actions, { .durationMs = 140, .scaleFrom = 0.9, .keepsSpace = true, .curve = QEasingCurve::OutQuad });
     layoutChildren();
 }
 
@@ -218,18 +209,10 @@ void TodoRow::updateActions(bool animated)
         return;
     // Hidden buttons keep their place, so the title never reflows; they just stop taking clicks.
     m_actions->setAttribute(Qt::WA_TransparentForMouseEvents, !shown);
-    auto *opacity = static_cast<QGraphicsOpacityEffect *>(m_actions->graphicsEffect());
-    m_actionsFade->stop();
-    if (shown)
-        m_actions->show();
-    if (animated && isVisible()) {
-        m_actionsFade->setStartValue(opacity->opacity());
-        m_actionsFade->setEndValue(shown ? 1.0 : 0.0);
-        m_actionsFade->start();
-    } else {
-        opacity->setOpacity(shown ? 1 : 0);
-        m_actions->setVisible(shown);
-    }
+    if (animated && isVisible())
+        m_actionsFade->setShown(shown);
+    else
+        m_actionsFade->jumpTo(shown);
 }
 
 int TodoRow::actionsWidth() const

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class AppearTransition;
 class QMenu;
 class QVariantAnimation;
 class TintedButton;
@@ -133,7 +134,7 @@ private:
     QWidget *m_actions = nullptr;
     TintedButton *m_editButton = nullptr;
     TintedButton *m_deleteButton = nullptr;
-    QVariantAnimation *m_actionsFade = nullptr;
+    AppearTransition *m_actionsFade = nullptr;
     QVariantAnimation *m_liftAnimation;
     qreal m_lift = 0;
 

@@ -1,5 +1,8 @@
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/MotionEffect.h"
 #include "Models/Todos/Days.h"
 #include "Services/Shell/Surface.h"
+#include "TestHome.h"
 #include "TodoListFixture.h"
 #include "Views/Todos/InlineEditor.h"
 #include "Views/Todos/TodoCheckbox.h"
@@ -7,8 +10,8 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QGraphicsOpacityEffect>
 #include <QMenu>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -48,6 +51,8 @@ void mouseDrag(TodoRow *row, int dy)
 class TestTodoListView final : public QObject
 {
     Q_OBJECT
+
+    TestHome m_home;
 
 private Q_SLOTS:
     void initTestCase()
@@ -633,17 +638,42 @@ private Q_SLOTS:
         QCOMPARE(f.shownTitles(), (QStringList { u"a"_s, u"b"_s }));
     }
 
-    void aNewTodoFadesInWhereItLands()
+    // A todo that joins grows in from 0.98 of its size while fading in, where it lands; one that
+    // leaves fades out where it stood; under the reduced-motion preference both happen at once.
+    void rowsGrowInAndFadeOut_data()
     {
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("with motion") << false;
+        QTest::newRow("reduced motion") << true;
+    }
+
+    void rowsGrowInAndFadeOut()
+    {
+        QFETCH(bool, reduced);
+        m_home.setReducesMotion(reduced);
         TodoListFixture f;
-        f.add({ u"a"_s });
+        const Todo first = f.add({ u"a"_s }).first();
         QVERIFY(f.show());
-        QVERIFY(!f.list->row(f.list->rows().first().id)->graphicsEffect());
+        QVERIFY(!f.list->row(first.id)->graphicsEffect());
+
         const Todo added = *f.store->add(u"b"_s, std::nullopt);
         TodoRow *row = f.list->row(added.id);
-        QVERIFY(qobject_cast<QGraphicsOpacityEffect *>(row->graphicsEffect()));
         QCOMPARE(row->y(), qRound(f.list->rowFrame(added.id).top()));
-        QTRY_VERIFY(!row->graphicsEffect());
+        const auto *appear = row->findChild<AppearTransition *>();
+        QCOMPARE(appear && appear->isRunning(), !reduced);
+        if (!reduced) {
+            const auto *look = qobject_cast<MotionEffect *>(row->graphicsEffect());
+            QVERIFY(look && look->scale() < 1 && look->scale() >= 0.98 && look->opacity() < 1);
+        }
+        QTRY_VERIFY(row->isVisible() && !row->graphicsEffect());
+
+        const QPointer<TodoRow> leaving = f.list->row(first.id);
+        f.list->deleteTodo(first.id);
+        QVERIFY(!f.list->row(first.id));
+        if (!reduced)
+            QVERIFY(leaving && leaving->isVisible() && leaving->graphicsEffect());
+        QTRY_VERIFY(!leaving);
+        m_home.setReducesMotion(false);
     }
 
     void headingsAndTheirFilter()

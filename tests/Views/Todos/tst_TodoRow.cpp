@@ -1,6 +1,8 @@
+#include "Components/Controls/MotionEffect.h"
 #include "Components/Controls/TintedButton.h"
 #include "Models/Todos/Days.h"
 #include "Screenshots.h"
+#include "TestHome.h"
 #include "Views/Todos/InlineEditor.h"
 #include "Views/Todos/TodoCheckbox.h"
 #include "Views/Todos/TodoRow.h"
@@ -41,6 +43,8 @@ void hover(QWidget *w, bool inside)
 class TestTodoRow final : public QObject
 {
     Q_OBJECT
+
+    TestHome m_home;
 
 private Q_SLOTS:
     void initTestCase()
@@ -228,6 +232,37 @@ private Q_SLOTS:
         row.setEditing(true, u"x"_s);
         QVERIFY(!row.showsActions());
         QVERIFY(row.editor());
+    }
+
+    // Hidden, the Edit and Delete pair fades and shrinks to 0.9 about its centre, over 0.14 s;
+    // under the reduced-motion preference it goes at once.
+    void actionsShrinkAsTheyFade_data()
+    {
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("with motion") << false;
+        QTest::newRow("reduced motion") << true;
+    }
+
+    void actionsShrinkAsTheyFade()
+    {
+        QFETCH(bool, reduced);
+        m_home.setReducesMotion(reduced);
+        TodoRow row(todoOn(std::nullopt), Density::Compact, friday);
+        row.resize(360, row.heightForWidth(360));
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        hover(&row, false); // the pointer may rest where the window appeared
+        row.setSelected(true);
+        QWidget *pair = row.editButton()->parentWidget();
+        QTRY_VERIFY(pair->isVisible() && !pair->graphicsEffect());
+        row.setSelected(false);
+        const auto *look = qobject_cast<MotionEffect *>(pair->graphicsEffect());
+        QCOMPARE(look != nullptr, !reduced);
+        QCOMPARE(pair->isVisible(), !reduced);
+        QVERIFY(pair->testAttribute(Qt::WA_TransparentForMouseEvents)); // no clicks while it fades
+        QTRY_VERIFY(look == nullptr || look->scale() < 0.95);
+        QTRY_VERIFY(!pair->isVisible() && !pair->graphicsEffect());
+        m_home.setReducesMotion(false);
     }
 
     void clicksSelectAndDoubleClicksEdit()
