@@ -68,8 +68,8 @@ void AppearTransition::apply(qreal progress)
     if (!m_effect)
         return;
     const qreal scale = m_motion.scaleFrom + (1 - m_motion.scaleFrom) * progress;
-    // Only an arrival slides; a departure fades where it stands.
-    const qreal offset = m_motion.slidesIn && m_shown ? -(1 - progress) * m_widget.height() : 0;
+    const bool slides = m_shown ? m_motion.slidesIn : m_motion.slidesOut;
+    const qreal offset = slides ? -(1 - progress) * m_widget.height() : 0;
     m_effect->setLook(progress, offset, scale);
 }
 

@@ -22,9 +22,10 @@ public:
     struct Motion
     {
         int durationMs = 200;
-        // Coming in, the widget moves down into place from above its top edge (leaving, it only
-        // fades).
+        // Coming in, the widget moves down into place from above its top edge; leaving, it
+        // moves back up only with slidesOut (else it fades where it stands).
         bool slidesIn = false;
+        bool slidesOut = false;
         // The scale the widget grows from when it comes in and shrinks to when it goes.
         qreal scaleFrom = 1;
         // A hidden widget keeps its place in the layout, so nothing around it moves.

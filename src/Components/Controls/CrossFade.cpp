@@ -6,6 +6,22 @@
 #include <QLabel>
 #include <QStackedWidget>
 
+namespace {
+
+// What the widget draws, on nothing: where it paints no background, the look beneath shows
+// through the still as it does through the widget.
+QPixmap still(QWidget *widget)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    QPixmap picture(widget->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    widget->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    return picture;
+}
+
+} // namespace
+
 CrossFade::CrossFade(QObject *parent, int durationMs)
     : QObject(parent)
 {
@@ -39,7 +55,7 @@ void CrossFade::capture(QWidget *from)
     // The cover is a still: the widget itself may change or go meanwhile.
     m_cover = new QLabel(holder);
     m_cover->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_cover->setPixmap(from->grab());
+    m_cover->setPixmap(still(from));
     m_cover->setGeometry(from->geometry());
     m_cover->setGraphicsEffect(new QGraphicsOpacityEffect(m_cover));
     m_cover->hide();

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr qreal textPadding = 8;
-
 Theme::Tone themeTone(IconButton::Tone tone)
 {
     switch (tone) {
@@ -60,6 +58,14 @@ void IconButton::setTone(Tone tone)
     update();
 }
 
+void IconButton::setTextPadding(qreal pixels)
+{
+    if (qFuzzyCompare(pixels, m_textPadding))
+        return;
+    m_textPadding = pixels;
+    updateGeometry();
+}
+
 void IconButton::setShowsDot(bool shows)
 {
     if (shows == m_showsDot)
@@ -73,7 +79,7 @@ QSize IconButton::sizeHint() const
     if (text().isEmpty())
         return QSize(22, 22);
     const qreal width
-        = m_symbolSize + Theme::symbolSpacing + QFontMetricsF(font()).horizontalAdvance(text()) + 2 * textPadding;
+        = m_symbolSize + Theme::symbolSpacing + QFontMetricsF(font()).horizontalAdvance(text()) + 2 * m_textPadding;
     return QSize(qCeil(width), 22);
 }
 

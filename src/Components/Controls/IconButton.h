@@ -27,6 +27,8 @@ public:
     void setSymbolSize(int pixels);
     Tone tone() const { return m_tone; }
     void setTone(Tone tone);
+    // The room left and right of a symbol with a text (8 pixels unless set).
+    void setTextPadding(qreal pixels);
 
     // A small accent dot on the top-right corner, telling that something waits behind the
     // button (an update behind the gear).
@@ -41,6 +43,7 @@ protected:
 private:
     QString m_symbol;
     int m_symbolSize = 14;
+    qreal m_textPadding = 8;
     Tone m_tone = Tone::Secondary;
     bool m_showsDot = false;
 };

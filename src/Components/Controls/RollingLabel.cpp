@@ -47,9 +47,11 @@ void RollingLabel::setText(const QString &text)
         return;
     }
     m_animation.stop();
+    m_leavingWidth = width(previous);
     plan(previous, text);
     m_progress = 0;
     m_animation.start();
+    updateGeometry();
     update();
 }
 
@@ -88,7 +90,7 @@ QString RollingLabel::moving(Move move, int direction) const
 QSize RollingLabel::sizeHint() const
 {
     const QFontMetricsF metrics(font());
-    return QSize(qCeil(width(m_text)), qCeil(metrics.height()));
+    return QSize(qCeil(qMax(width(m_text), isRolling() ? m_leavingWidth : 0)), qCeil(metrics.height()));
 }
 
 QList<RollingLabel::Run> RollingLabel::layout(const QString &text) const
@@ -183,6 +185,10 @@ void RollingLabel::rest()
 {
     m_animation.stop();
     m_progress = 1;
+    if (m_leavingWidth > 0) {
+        m_leavingWidth = 0;
+        updateGeometry();
+    }
     m_pieces.clear();
     for (const Run &run : layout(m_text)) {
         if (run.digits) {

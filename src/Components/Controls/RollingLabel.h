@@ -73,4 +73,6 @@ private:
     QVariantAnimation m_animation;
     qreal m_progress = 1;
     int m_direction = 0;
+    // While rolling, the label keeps room for the text leaving too.
+    qreal m_leavingWidth = 0;
 };

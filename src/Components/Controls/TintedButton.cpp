@@ -31,6 +31,15 @@ void TintedButton::setSymbol(const QString &symbol)
     update();
 }
 
+void TintedButton::setSymbolSize(int pixels)
+{
+    if (pixels == m_symbolSize)
+        return;
+    m_symbolSize = pixels;
+    updateGeometry();
+    update();
+}
+
 void TintedButton::setDestructive(bool destructive)
 {
     if (destructive == m_destructive)
@@ -47,6 +56,11 @@ QFont TintedButton::labelFont() const
     return f;
 }
 
+qreal TintedButton::symbolSide() const
+{
+    return m_symbolSize > 0 ? m_symbolSize : m_style.fontSize;
+}
+
 QSize TintedButton::sizeHint() const
 {
     const qreal height = m_style.height;
@@ -55,7 +69,7 @@ QSize TintedButton::sizeHint() const
     const QFontMetricsF metrics(labelFont());
     qreal width = metrics.horizontalAdvance(text());
     if (!m_symbol.isEmpty())
-        width += m_style.fontSize + (text().isEmpty() ? 0 : Theme::symbolSpacing);
+        width += symbolSide() + (text().isEmpty() ? 0 : Theme::symbolSpacing);
     width += 2 * height * 0.42;
     return QSize(qCeil(width), qCeil(height));
 }
@@ -105,7 +119,7 @@ void TintedButton::paintEvent(QPaintEvent *)
 
     const QFont font = labelFont();
     const QFontMetricsF metrics(font);
-    const qreal symbolSize = m_symbol.isEmpty() ? 0 : m_style.fontSize;
+    const qreal symbolSize = m_symbol.isEmpty() ? 0 : symbolSide();
     const qreal textWidth = metrics.horizontalAdvance(text());
     const qreal gap = (symbolSize > 0 && !text().isEmpty()) ? Theme::symbolSpacing : 0;
     qreal x = bounds.center().x() - (symbolSize + gap + textWidth) / 2;

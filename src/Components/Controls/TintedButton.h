@@ -26,6 +26,8 @@ public:
     // A symbol name of the Symbols table, drawn in the label's colour before the text.
     QString symbol() const { return m_symbol; }
     void setSymbol(const QString &symbol);
+    // The symbol's side in pixels; by default the style's font size.
+    void setSymbolSize(int pixels);
 
     // The destructive role: red instead of the accent in the Tinted and Filled variants.
     bool isDestructive() const { return m_destructive; }
@@ -39,8 +41,10 @@ protected:
 
 private:
     QFont labelFont() const;
+    qreal symbolSide() const;
 
     TintedButtonStyle m_style;
     QString m_symbol;
+    int m_symbolSize = 0;
     bool m_destructive = false;
 };

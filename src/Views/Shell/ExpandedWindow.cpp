@@ -1,7 +1,6 @@
 #include "Views/Shell/ExpandedWindow.h"
 
-#include "Components/Controls/TabFade.h"
-#include "Components/Theme/MotionPreference.h"
+#include "Components/Controls/AppearTransition.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Shell/SectionPicker.h"
@@ -32,7 +31,8 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, Surface &surface,
     column->setContentsMargins(40, 44, 40, 0);
     column->setSpacing(0);
     m_header = makeHeader();
-    m_headerFade = new TabFade(m_header);
+    // It gives its room to the calendar card with the card's own motion.
+    m_headerMotion = new AppearTransition(m_header, { .durationMs = 220, .slidesIn = true, .slidesOut = true });
     column->addWidget(m_header);
 
     auto *picker = makeSectionPicker(Density::Regular, m_column);
@@ -116,9 +116,5 @@ bool ExpandedWindow::showsHeader() const
 void ExpandedWindow::refreshHeader()
 {
     const bool shown = showsHeader();
-    if (shown == !m_header->isHidden())
-        return;
-    m_header->setVisible(shown);
-    if (shown && isVisible())
-        m_headerFade->play(MotionPreference::reducesMotion());
+    m_headerMotion->setShown(shown);
 }

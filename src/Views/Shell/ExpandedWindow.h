@@ -2,7 +2,7 @@
 
 #include "Views/Shell/SurfaceFrame.h"
 
-class TabFade;
+class AppearTransition;
 
 // The root view of the expanded window: the same three tabs as the panel in the regular
 // density, in a column at most 640 pixels wide centred in the window. A centred header (badge,
@@ -47,5 +47,5 @@ private:
     QWidget *m_column = nullptr;
     QWidget *m_header = nullptr;
     QWidget *m_footer = nullptr;
-    TabFade *m_headerFade = nullptr;
+    AppearTransition *m_headerMotion = nullptr;
 };

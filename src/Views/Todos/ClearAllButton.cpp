@@ -1,9 +1,8 @@
 #include "Views/Todos/ClearAllButton.h"
 
-#include "Components/Controls/TabFade.h"
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
@@ -15,6 +14,8 @@ namespace {
 
 constexpr int spacing = 8;
 constexpr int wrappedLineSpacing = 6;
+// The spring of a change between asking and confirming.
+constexpr int switchMs = 180;
 
 } // namespace
 
@@ -43,8 +44,10 @@ ClearAllButton::ClearAllButton(TodoStore &store, TodosTabState &state, SoundBank
     m_question->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_confirm->setDestructive(true);
 
-    m_askFade = new TabFade(m_ask);
-    m_confirmationFade = new TabFade(m_confirmation);
+    m_confirmation->hide();
+    m_askMotion = new AppearTransition(m_ask, { .durationMs = switchMs });
+    // The question grows in from just under its size as it fades in.
+    m_confirmationMotion = new AppearTransition(m_confirmation, { .durationMs = switchMs, .scaleFrom = 0.97 });
 
     connect(m_ask, &TintedButton::clicked, this, [this] { m_state.setConfirmingClear(true); });
     // Escape is not bound to Cancel here: the todo input's Escape already ends the question
@@ -114,10 +117,9 @@ void ClearAllButton::refresh()
     const bool confirming = isConfirming();
     if (confirming == !m_confirmation->isHidden() && confirming == m_ask->isHidden())
         return;
-    m_ask->setVisible(!confirming);
-    m_confirmation->setVisible(confirming);
-    if (isVisible())
-        (confirming ? m_confirmationFade : m_askFade)->play(MotionPreference::reducesMotion());
+    // The side that goes leaves its place at once; the side that comes eases in.
+    (confirming ? m_askMotion : m_confirmationMotion)->jumpTo(false);
+    (confirming ? m_confirmationMotion : m_askMotion)->setShown(true);
 }
 
 void ClearAllButton::clear()

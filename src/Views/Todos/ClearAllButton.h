@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class QGridLayout;
-class TabFade;
+class AppearTransition;
 class TintedButton;
 class SoundBank;
 class TodoStore;
@@ -52,8 +52,8 @@ private:
     ToneLabel *m_question;
     TintedButton *m_cancel;
     TintedButton *m_confirm;
-    TabFade *m_askFade;
-    TabFade *m_confirmationFade;
+    AppearTransition *m_askMotion;
+    AppearTransition *m_confirmationMotion;
     int m_room = QWIDGETSIZE_MAX;
     Qt::Alignment m_wrappedAlignment = Qt::AlignRight;
     bool m_wrapped = false;

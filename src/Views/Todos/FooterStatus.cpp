@@ -1,7 +1,7 @@
 #include "Views/Todos/FooterStatus.h"
 
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/SymbolIcon.h"
-#include "Components/Controls/ToneLabel.h"
 #include "Services/Todos/TodosTabState.h"
 
 #include <QHBoxLayout>
@@ -10,7 +10,7 @@ FooterStatus::FooterStatus(TodosTabState &state, int pixelSize, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_symbol(new SymbolIcon(QStringLiteral("laptopcomputer"), pixelSize + 2, Theme::secondary, this))
-    , m_text(new ToneLabel(Theme::secondary, this))
+    , m_text(new RollingLabel(Theme::secondary, this))
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -18,6 +18,8 @@ FooterStatus::FooterStatus(TodosTabState &state, int pixelSize, QWidget *parent)
     row->addWidget(m_symbol);
     row->addWidget(m_text);
     m_text->setPixelFont(pixelSize);
+    m_text->setDirection(1);
+    m_text->setDuration(200);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(&m_state, signal, this, &FooterStatus::refresh);
     refresh();

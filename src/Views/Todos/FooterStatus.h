@@ -7,10 +7,11 @@
 
 class SymbolIcon;
 class TodosTabState;
-class ToneLabel;
+class RollingLabel;
 
 // The status text at the start of the todos tab's footer: how many of the shown todos are
-// open and done, or, with none shown, that everything is kept on this computer.
+// open and done, or, with none shown, that everything is kept on this computer. A change of
+// the text rolls its changed digits upwards; digits take equal widths.
 class FooterStatus final : public QWidget
 {
     Q_OBJECT
@@ -32,5 +33,5 @@ private:
 
     TodosTabState &m_state;
     SymbolIcon *m_symbol;
-    ToneLabel *m_text;
+    RollingLabel *m_text;
 };

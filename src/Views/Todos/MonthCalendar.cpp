@@ -1,6 +1,8 @@
 #include "Views/Todos/MonthCalendar.h"
 
+#include "Components/Controls/CrossFade.h"
 #include "Components/Controls/PointingHandCursor.h"
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
@@ -17,6 +19,13 @@
 #include <QVBoxLayout>
 
 #include <optional>
+
+namespace {
+
+// How long a step of month takes: the title's roll and the grid's change.
+constexpr int monthStepMs = 200;
+
+} // namespace
 
 // One day of the grid: its number on a circle, and the dot of its todos underneath.
 class DayCell final : public QAbstractButton
@@ -140,9 +149,11 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
     , m_density(density)
     , m_today(Days::dayOf(QDateTime::currentDateTime()))
     , m_selection(m_today)
-    , m_title(new QLabel(this))
+    , m_title(new RollingLabel(Theme::primary, this))
     , m_previous(new TintedButton(QString(), { TintedButtonStyle::Plain, 22, 12, true }, this))
     , m_next(new TintedButton(QString(), { TintedButtonStyle::Plain, 22, 12, true }, this))
+    , m_grid(new QWidget(this))
+    , m_gridFade(new CrossFade(this, monthStepMs))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -152,10 +163,14 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
     header->setSpacing(2);
     m_title->setFont(Densities::font(density, -1, QFont::DemiBold));
     m_title->setObjectName(QStringLiteral("monthTitle"));
+    // The title counts up whichever way the month steps.
+    m_title->setDirection(1);
+    m_title->setDuration(monthStepMs);
     header->addWidget(m_title);
     header->addStretch(1);
     const auto setUpArrow = [](TintedButton *button, const QString &symbol, const QString &label) {
         button->setSymbol(symbol);
+        button->setSymbolSize(10);
         button->setToolTip(label);
         button->setAccessibleName(label);
         button->setObjectName(symbol);
@@ -180,10 +195,11 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
     }
     layout->addLayout(weekdays);
 
-    auto *grid = new QVBoxLayout;
+    auto *grid = new QVBoxLayout(m_grid);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(2);
     for (int r = 0; r < 6; ++r) {
-        auto *row = new QWidget(this);
+        auto *row = new QWidget(m_grid);
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
         rowLayout->setSpacing(0);
@@ -196,7 +212,7 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
         grid->addWidget(row);
         m_rows.append(row);
     }
-    layout->addLayout(grid);
+    layout->addWidget(m_grid);
     refresh();
 }
 
@@ -251,8 +267,10 @@ void MonthCalendar::stepMonth(int months)
 {
     if (months < 0 && !canGoBack())
         return;
+    m_gridFade->capture(m_grid);
     m_monthOffset += months;
     refresh();
+    m_gridFade->play(m_grid);
 }
 
 void MonthCalendar::showSelectedMonth()

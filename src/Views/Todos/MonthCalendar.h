@@ -7,7 +7,9 @@
 #include <QMap>
 #include <QWidget>
 
+class CrossFade;
 class QLabel;
+class RollingLabel;
 class TintedButton;
 class DayCell;
 
@@ -42,7 +44,8 @@ public:
     QString title() const;
     bool canGoBack() const;
 
-    // Steps the shown month by `months` (the arrows step by one).
+    // Steps the shown month by `months` (the arrows step by one); the title rolls and the grid
+    // cross-fades to the new month over 0.2 s.
     void stepMonth(int months);
     // Back to the selection's month, as when the grid is shown anew.
     void showSelectedMonth();
@@ -60,10 +63,12 @@ private:
     QMap<QDate, bool> m_marks;
     int m_monthOffset = 0;
 
-    QLabel *m_title;
+    RollingLabel *m_title;
     TintedButton *m_previous;
     TintedButton *m_next;
     QList<QLabel *> m_weekdays;
+    QWidget *m_grid;
+    CrossFade *m_gridFade;
     QList<QWidget *> m_rows;
     QList<DayCell *> m_cells;
 };

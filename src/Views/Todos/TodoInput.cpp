@@ -3,6 +3,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/WidthSpring.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Models/Todos/Days.h"
@@ -74,6 +75,8 @@ TodoInput::TodoInput(TodosTabState &state, Density density, QWidget *parent)
     m_dayButton->setFont(dayFont);
     m_dayButton->setSymbolSize(compact ? 13 : 15);
     m_dayButton->setMinimumSize(22, 22);
+    // The day's name sits 5 pixels in from the capsule's ends.
+    m_dayButton->setTextPadding(5);
     m_clearDay->setSymbolSize(compact ? 8 : 10);
     m_clearDay->setFixedSize(18, 18);
     m_clearDay->setToolTip(QStringLiteral("Back to today"));
@@ -81,6 +84,8 @@ TodoInput::TodoInput(TodosTabState &state, Density density, QWidget *parent)
     dayRow->addWidget(m_dayButton);
     dayRow->addWidget(m_clearDay);
     m_dayControl->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A change of day springs the control to its new width.
+    m_daySpring = new WidthSpring(m_dayControl, 200);
     row->addWidget(m_dayControl);
 
     m_add->setFixedSize(22, 22);
@@ -163,6 +168,7 @@ void TodoInput::refreshDay()
     m_clearDay->setVisible(day.has_value());
     static_cast<DayControl *>(m_dayControl)->setCapsule(day.has_value());
     m_dayButton->updateGeometry();
+    m_daySpring->follow();
 }
 
 void TodoInput::refreshOutline()

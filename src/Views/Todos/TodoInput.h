@@ -8,6 +8,7 @@ class IconButton;
 class KeyMonitor;
 class QLineEdit;
 class Transition;
+class WidthSpring;
 class TodosTabState;
 
 // The new-todo line at the top of the todos tab: the text field, the day control (the day a new
@@ -61,6 +62,7 @@ private:
     Density m_density;
     QLineEdit *m_field;
     QWidget *m_dayControl;
+    WidthSpring *m_daySpring = nullptr;
     IconButton *m_dayButton;
     IconButton *m_clearDay;
     IconButton *m_add;

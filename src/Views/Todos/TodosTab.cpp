@@ -1,8 +1,8 @@
 #include "Views/Todos/TodosTab.h"
 
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/CrossFade.h"
 #include "Components/Controls/EmptyState.h"
-#include "Components/Controls/TabFade.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The container's spring for the card and for what the list shows.
+constexpr int motionMs = 220;
 
 // A box that gives its one child the margins around it.
 QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
@@ -40,12 +43,12 @@ TodosTab::TodosTab(
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
     , m_list(new TodoListView(store, state, sounds, density))
+    , m_bodyFade(new CrossFade(this, motionMs))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
     m_column->addWidget(padded(m_input, metrics.input, this));
     m_calendarBox = padded(m_calendar, metrics.calendar, this);
-    m_cardFade = new TabFade(m_calendarBox);
     m_column->addWidget(m_calendarBox);
 
     // The body takes the free height where the container has some to give (the window).
@@ -69,6 +72,8 @@ TodosTab::TodosTab(
         connect(&m_state, signal, this, &TodosTab::refreshBody);
     m_cardShown = m_state.showsCalendarCard();
     m_calendarBox->setVisible(m_cardShown);
+    // The card comes down from the top edge and goes back up, fading.
+    m_cardMotion = new AppearTransition(m_calendarBox, { .durationMs = motionMs, .slidesIn = true, .slidesOut = true });
     refreshBody();
 }
 
@@ -108,19 +113,23 @@ void TodosTab::refreshCalendarCard()
     if (shown == m_cardShown)
         return;
     m_cardShown = shown;
-    m_calendarBox->setVisible(shown);
-    // A card that goes away takes the months stepped through with it: it comes back on the
-    // selection's month.
-    if (!shown)
+    // A card that went away took the months stepped through with it: it comes back on the
+    // selection's month (it keeps its month while it fades out).
+    if (shown)
         m_calendar->calendar()->showSelectedMonth();
-    if (shown && isVisible())
-        m_cardFade->play(MotionPreference::reducesMotion());
+    m_cardMotion->setShown(shown);
 }
 
 void TodosTab::refreshBody()
 {
     const bool empty = m_state.sections().isEmpty();
+    const bool switches = empty == m_emptyBox->isHidden();
+    if (switches)
+        m_bodyFade->capture(m_body);
     m_empty->setDay(m_state.day(), m_state.today());
     m_emptyBox->setVisible(empty);
     m_listBox->setVisible(!empty);
+    // The empty state and the list fade into each other.
+    if (switches)
+        m_bodyFade->play(m_body);
 }

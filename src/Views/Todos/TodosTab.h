@@ -7,11 +7,12 @@
 
 #include <optional>
 
+class AppearTransition;
 class CalendarPanel;
+class CrossFade;
 class EmptyState;
 class SoundBank;
 class Surface;
-class TabFade;
 class TodoInput;
 class TodoListView;
 class TodoStore;
@@ -68,11 +69,12 @@ private:
     TodoInput *m_input;
     QWidget *m_calendarBox;
     CalendarPanel *m_calendar;
-    TabFade *m_cardFade;
+    AppearTransition *m_cardMotion;
     QWidget *m_body;
     QWidget *m_emptyBox;
     EmptyState *m_empty;
     QWidget *m_listBox;
     TodoListView *m_list;
+    CrossFade *m_bodyFade;
     bool m_cardShown = false;
 };

@@ -54,23 +54,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("shown");
         QTest::addColumn<bool>("slidesIn");
+        QTest::addColumn<bool>("slidesOut");
         QTest::addColumn<qreal>("scaleFrom");
-        QTest::newRow("fade in") << true << false << 1.0;
-        QTest::newRow("slide in from the top") << true << true << 1.0;
-        QTest::newRow("grow from 0.97") << true << false << 0.97;
-        QTest::newRow("fade out") << false << false << 1.0;
-        QTest::newRow("fade out, no slide on the way out") << false << true << 1.0;
-        QTest::newRow("shrink to 0.98") << false << false << 0.98;
+        QTest::newRow("fade in") << true << false << false << 1.0;
+        QTest::newRow("slide in from the top") << true << true << false << 1.0;
+        QTest::newRow("grow from 0.97") << true << false << false << 0.97;
+        QTest::newRow("fade out") << false << false << false << 1.0;
+        QTest::newRow("fade out, no slide on the way out") << false << true << false << 1.0;
+        QTest::newRow("slide back up on the way out") << false << true << true << 1.0;
+        QTest::newRow("shrink to 0.98") << false << false << false << 0.98;
     }
 
     void appear()
     {
         QFETCH(bool, shown);
         QFETCH(bool, slidesIn);
+        QFETCH(bool, slidesOut);
         QFETCH(qreal, scaleFrom);
         Column column(!shown);
-        auto *transition
-            = new AppearTransition(column.card, { .durationMs = 400, .slidesIn = slidesIn, .scaleFrom = scaleFrom });
+        auto *transition = new AppearTransition(
+            column.card, { .durationMs = 400, .slidesIn = slidesIn, .slidesOut = slidesOut, .scaleFrom = scaleFrom });
         QSignalSpy finished(transition, &AppearTransition::finished);
         transition->setShown(shown);
 
@@ -80,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(effect != nullptr);
         QTRY_VERIFY(transition->progress() > 0.2 && transition->progress() < 0.8);
         QVERIFY(effect->opacity() < 1);
-        QCOMPARE(effect->offsetY() < 0, slidesIn && shown);
+        QCOMPARE(effect->offsetY() < 0, shown ? slidesIn : slidesOut);
         QCOMPARE(effect->scale() < 1, scaleFrom < 1);
         QVERIFY(effect->scale() >= scaleFrom);
         Screenshots::save(
@@ -246,6 +249,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("to");
         QTest::newRow("a title counting up, stepped back") << 1 << "April 2026"
                                                            << "March 2026";
+        QTest::newRow("a title counting up, stepped on to a shorter one") << 1 << "March 2026"
+                                                                          << "April 2026";
         QTest::newRow("a count, always down") << -1 << "4 items"
                                               << "5 items";
     }
@@ -264,6 +269,14 @@ private Q_SLOTS:
         QVERIFY(!label->arriving(direction).isEmpty());
         QCOMPARE(label->arriving(-direction), QString());
         QCOMPARE(label->leaving(-direction), QString());
+        // Room for both texts while they pass each other, then for the new one alone.
+        RollingLabel alone(Theme::primary);
+        for (const QString &text : { from, to }) {
+            alone.setText(text);
+            QVERIFY(label->sizeHint().width() >= alone.sizeHint().width());
+        }
+        QTRY_VERIFY(!label->isRolling());
+        QCOMPARE(label->sizeHint().width(), alone.sizeHint().width());
     }
 
     void crossFadeOfAWidgetsOwnChange()

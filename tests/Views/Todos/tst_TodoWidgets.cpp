@@ -1,3 +1,4 @@
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Views/Todos/MonthCalendar.h"
@@ -111,7 +112,7 @@ private Q_SLOTS:
         keep(&calendar, u"MonthCalendar-compact"_s);
 
         QCOMPARE(calendar.title(), u"March 2026"_s);
-        QCOMPARE(calendar.findChild<QLabel *>(u"monthTitle"_s)->text(), u"March 2026"_s);
+        QCOMPARE(calendar.findChild<RollingLabel *>(u"monthTitle"_s)->text(), u"March 2026"_s);
         QCOMPARE(calendar.weeks().size(), 3);
         QCOMPARE(visibleDays(calendar).first(), QDate(2026, 3, 22));
         QCOMPARE(visibleDays(calendar).last(), QDate(2026, 4, 11));

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QVariantAnimation>
+
+class QWidget;
+
+// Eases a widget's width to its new size hint after its content changed, with the eased curve
+// that stands for a spring, so that a control growing a label does not jump. The widget keeps
+// a fixed width only while it moves. Immediate under reduced motion or off screen.
+//
+//     auto *spring = new WidthSpring(dayControl, 200);
+//     dayButton->setText(dayName); spring->follow(); // after each change of content
+class WidthSpring final : public QObject
+{
+    Q_OBJECT
+
+public:
+    WidthSpring(QWidget *widget, int durationMs);
+
+    // Moves from the width shown now to the size hint's.
+    void follow();
+    bool isRunning() const;
+
+private:
+    void release();
+
+    QWidget &m_widget;
+    QVariantAnimation m_animation;
+};
