@@ -102,8 +102,12 @@ void FocusSessionManager::restoreSaved()
         return;
     // An ended session becomes the last session, whose outcome the tab shows.
     setSession(*stored);
-    if (!stored->isActive)
+    if (!stored->isActive) {
+        // It ended while Do Not Disturb was being turned on, and Vemra ended before undoing it.
+        if (stored->silencing.isTurningOn())
+            endOfSession(*stored, false, false);
         return;
+    }
     if (stored->endsAt <= m_clock.now()) {
         finish(true, true);
         return;
@@ -251,6 +255,17 @@ void FocusSessionManager::recordTurningOn(QUuid id)
     save();
 }
 
+void FocusSessionManager::forgetTurningOn(QUuid id)
+{
+    // Settled: a later start must not take a mode the user turns on for Vemra's.
+    if (!m_session || m_session->id != id || m_session->isActive || !m_session->silencing.isTurningOn())
+        return;
+    FocusSession updated = *m_session;
+    updated.silencing = FocusSilencing::pending();
+    setSession(updated);
+    save();
+}
+
 void FocusSessionManager::recordNotification(quint32 notificationId)
 {
     if (notificationId == 0 || !m_session || m_session->notificationId == notificationId)
@@ -343,6 +358,7 @@ QCoro::Task<> FocusSessionManager::endOfSession(FocusSession session, bool compl
         const SilencingQueue::Turn turn(m_queue);
         QCoro::Task<> restoring = restore(session.silencing);
         co_await restoring;
+        forgetTurningOn(session.id);
     }
     // Posted once notifications are back, and only for a session that ran out.
     if (!completed)

@@ -98,6 +98,7 @@ private:
     QCoro::Task<> silence(QUuid id);
     QCoro::Task<FocusSilencing> silencingResult(QUuid id);
     void recordTurningOn(QUuid id);
+    void forgetTurningOn(QUuid id);
     void recordNotification(quint32 notificationId);
     QCoro::Task<Result<std::optional<QString>>> confirmedFocus();
     QCoro::Task<> restore(FocusSilencing silencing);

@@ -1,5 +1,6 @@
 #include "Views/Focus/NumberField.h"
 
+#include "Components/Controls/PaletteTone.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
@@ -56,9 +57,7 @@ NumberField::NumberField(const QString &title, int minimum, int maximum, Density
     m_field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,4}")), m_field));
     // The field sits on a plate of its own, without the style's frame.
     m_field->setFrame(false);
-    QPalette fieldPalette = m_field->palette();
-    fieldPalette.setColor(QPalette::Base, Qt::transparent);
-    m_field->setPalette(fieldPalette);
+    PaletteTone::apply(m_field, QPalette::Base, Theme::clear);
     auto *plate = new Plate({ Theme::fieldFill, Theme::fieldEdge, 6 }, this);
     auto *plateRow = new QHBoxLayout(plate);
     plateRow->setContentsMargins(0, 4, 0, 4);

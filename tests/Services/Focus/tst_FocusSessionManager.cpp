@@ -328,9 +328,9 @@ private Q_SLOTS:
         QCOMPARE(m_focus->phase(), Phase::Ended);
         settle();
         // The session keeps its pending record; what was turned on is turned off at once, and
-        // the end of the session finds nothing left to turn off.
-        QCOMPARE(m_focus->session()->silencing, FocusSilencing::turningOn());
-        QCOMPARE(storedSession()->silencing, FocusSilencing::turningOn());
+        // the end of the session finds nothing left to turn off, and forgets the turn-on.
+        QCOMPARE(m_focus->session()->silencing, FocusSilencing::pending());
+        QCOMPARE(storedSession()->silencing, FocusSilencing::pending());
         QCOMPARE(m_silencer->calls,
             (QStringList { u"status"_s, u"on"_s, u"status"_s, u"status"_s, u"status"_s, u"off"_s, u"status"_s }));
         QVERIFY(!m_silencer->focus);
@@ -350,6 +350,7 @@ private Q_SLOTS:
             << qint64(30 * 60'000) << true << QStringList { u"status"_s, u"off"_s };
         QTest::newRow("the on script never ran")
             << qint64(60'000) << false << QStringList { u"status"_s, u"on"_s, u"status"_s };
+        QTest::newRow("ended early during it") << qint64(-1) << true << QStringList { u"status"_s, u"off"_s };
     }
 
     void turnOnCutShortByAnEndOfVemra()
@@ -362,6 +363,10 @@ private Q_SLOTS:
         while (!m_silencer->calls.contains(u"on"_s) && m_silencer->releaseNext())
             QCoreApplication::processEvents();
         QCOMPARE(m_silencer->calls, (QStringList { u"status"_s, u"on"_s }));
+        if (relaunchAfter < 0) {
+            m_focus->end();
+            relaunchAfter = 60'000;
+        }
 
         // What was stored when Vemra ended is all that the next start has.
         MemorySettingsStore disk;
@@ -381,6 +386,14 @@ private Q_SLOTS:
             settle(desktop, timers);
         }
         QVERIFY(!desktop.focus);
+        // Settled once: a mode the user turns on later is left alone at the next start.
+        QCOMPARE(relaunched.session()->silencing.isTurningOn(), false);
+        desktop.focus = u"Work"_s;
+        desktop.calls.clear();
+        FocusSessionManager again(desktop, *m_notifier, *m_preferences, disk, *m_clock, timers);
+        again.restoreSaved();
+        settle(desktop, timers);
+        QVERIFY(!desktop.calls.contains(u"off"_s));
         settle();
     }
 
