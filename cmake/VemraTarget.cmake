@@ -7,7 +7,8 @@ function(vemra_configure_target target)
   target_compile_definitions(${target} PRIVATE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CONTEXTLESS_CONNECT
-    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_USE_QSTRINGBUILDER)
 endfunction()
 
 function(vemra_add_library target)

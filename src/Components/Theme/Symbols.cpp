@@ -102,7 +102,7 @@ QPixmap pixmap(const QString &symbol, int pixelSize, const QColor &color, qreal 
 void useIconTheme()
 {
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString &folder : { QDir::homePath() + QStringLiteral("/.local/share/icons"),
+    for (const QString &folder : { QString(QDir::homePath() + QStringLiteral("/.local/share/icons")),
              QStringLiteral("/usr/local/share/icons"), QStringLiteral("/usr/share/icons") }) {
         if (!paths.contains(folder))
             paths.append(folder);

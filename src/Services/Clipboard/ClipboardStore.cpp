@@ -554,9 +554,9 @@ qint64 ClipboardStore::tally(const Filter &filter) const
 {
     const QString statement = filter.search && !hasPending()
         // Only the narrow search rows are read.
-        ? QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where
-        : QStringLiteral("SELECT count(*)") + source(filter)
-            + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause();
+        ? QString(QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where)
+        : QString(QStringLiteral("SELECT count(*)") + source(filter)
+            + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause());
     Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
     if (!selected)
         return 0;

@@ -345,8 +345,8 @@ bool DataTransfer::confirm(const ImportPlan &plan, const QString &fileName)
     if (plan.isEmpty()) {
         alert.title = QStringLiteral("Nothing new to import.");
         alert.informativeText = plan.duplicates() >= 1
-            ? QStringLiteral("Everything in ") + quoted(fileName) + QStringLiteral(" is already in Vemra.")
-            : quoted(fileName) + QStringLiteral(" has no todos or clipboard items Vemra can read.");
+            ? QString(QStringLiteral("Everything in ") + quoted(fileName) + QStringLiteral(" is already in Vemra."))
+            : QString(quoted(fileName) + QStringLiteral(" has no todos or clipboard items Vemra can read."));
         m_alerts.present(alert);
         return false;
     }

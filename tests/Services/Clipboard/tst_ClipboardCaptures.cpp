@@ -367,7 +367,7 @@ private Q_SLOTS:
         QCOMPARE(exact.content, *contents.string);
         QVERIFY(!exact.textPath);
 
-        contents.string = *contents.string + QStringLiteral("b");
+        contents.string->append(QLatin1Char('b'));
         const ClipboardCapture longer = captured(contents, m_folder);
         const QString id = longer.id.toString(QUuid::WithoutBraces).toUpper();
         QCOMPARE(longer.textPath, QStringLiteral("Text/%1.txt").arg(id));

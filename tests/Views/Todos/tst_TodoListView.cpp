@@ -523,7 +523,7 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 2000);
         QScrollBar *bar = f.list->scrollArea()->verticalScrollBar();
         const int viewport = f.list->scrollArea()->viewport()->height();
-        const auto checkMade = [&] {
+        const auto checkMade = [&]() -> QString {
             int made = 0;
             for (const Todo &todo : rows) {
                 const QRectF frame = f.list->rowFrame(todo.id);
