@@ -1,10 +1,9 @@
 #include "Views/Clipboard/ClearConfirmation.h"
 
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Services/Clipboard/ClearPrompt.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -30,11 +29,14 @@ ClearConfirmation::ClearConfirmation(ClearPrompt &prompt, QWidget *parent)
     : QWidget(parent)
     , m_prompt(prompt)
     , m_title(line(12, QFont::Medium, this))
-    , m_message(line(11, QFont::Normal, this))
+    , m_message(new ToneLabel(Theme::secondary, this))
     , m_ok(new TintedButton(QStringLiteral("OK"), { TintedButtonStyle::Gray, 26, 12 }, this))
     , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 26, 12 }, this))
     , m_delete(new TintedButton(prompt.deleteLabel(), { TintedButtonStyle::Filled, 26, 12 }, this))
 {
+    m_message->setPixelFont(11);
+    m_message->setWordWrap(true);
+    m_message->setMaximumHeight(QFontMetrics(m_message->font()).lineSpacing() * 2 + 2);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 6, 0, 6);
     row->setSpacing(8);
@@ -65,14 +67,4 @@ void ClearConfirmation::refresh()
     m_ok->setVisible(empty);
     m_cancel->setVisible(!empty);
     m_delete->setVisible(!empty);
-    QPalette pal = m_message->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-    m_message->setPalette(pal);
-}
-
-void ClearConfirmation::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        refresh();
 }

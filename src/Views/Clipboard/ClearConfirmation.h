@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Components/Controls/ToneLabel.h"
+
 #include <QWidget>
 
 class ClearPrompt;
@@ -22,15 +24,12 @@ public:
     TintedButton *deleteButton() const { return m_delete; }
     TintedButton *okButton() const { return m_ok; }
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     void refresh();
 
     ClearPrompt &m_prompt;
     QLabel *m_title;
-    QLabel *m_message;
+    ToneLabel *m_message;
     TintedButton *m_ok;
     TintedButton *m_cancel;
     TintedButton *m_delete;

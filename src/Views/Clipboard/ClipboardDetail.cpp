@@ -1,5 +1,6 @@
 #include "Views/Clipboard/ClipboardDetail.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/TintedButton.h"
@@ -33,6 +34,7 @@
 namespace {
 
 constexpr int compactScrollLimit = 380;
+constexpr int copiedFadeDuration = 150;
 
 QLabel *label(const QString &text, const QFont &font, QWidget *parent)
 {
@@ -189,7 +191,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     , m_previewBox(new QVBoxLayout)
     , m_facts(new QGridLayout)
     , m_delete(new TintedButton(QStringLiteral("Delete"), { TintedButtonStyle::Tinted, 26, 12 }, this))
-    , m_copied(new QLabel(this))
+    , m_copied(new ToneLabel(Theme::accent, this))
     , m_copy(new TintedButton(QStringLiteral("Copy"), { TintedButtonStyle::Filled, 26, 12 }, this))
     , m_keys(new KeyMonitor(this))
 {
@@ -241,6 +243,11 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     actions->addWidget(m_delete);
     actions->addStretch(1);
     m_copied->setFont(Densities::font(density, 12 - Densities::fontSize(density), QFont::Medium));
+    m_copied->setText(QStringLiteral("\u2713 Copied"));
+    m_copied->hide();
+    // The mark fades in with a copy and out 1.4 s later.
+    m_copiedMotion
+        = new AppearTransition(m_copied, { .durationMs = copiedFadeDuration, .curve = QEasingCurve::OutQuad });
     actions->addWidget(m_copied);
     m_copy->setToolTip(QStringLiteral("Copy (Return copies and closes)"));
     actions->addWidget(m_copy);
@@ -299,15 +306,7 @@ void ClipboardDetail::refresh()
     kindRow->setPixmap(combined);
     kindRow->setAccessibleName(word);
 
-    const bool copied = m_state.copiedID() == item->id;
-    if (copied) {
-        const QColor accent = SystemColors::tint(palette());
-        m_copied->setText(QStringLiteral("\u2713 Copied"));
-        QPalette pal = m_copied->palette();
-        pal.setColor(QPalette::WindowText, accent);
-        m_copied->setPalette(pal);
-    }
-    m_copied->setVisible(copied);
+    m_copiedMotion->setShown(m_state.copiedID() == item->id);
     fitHeight();
 }
 

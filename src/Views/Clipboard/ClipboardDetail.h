@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class AppearTransition;
 class ClipboardTabState;
 class ClipboardThumbnail;
 class ImageLoader;
@@ -76,6 +77,7 @@ private:
     TintedButton *m_openLink = nullptr;
     TintedButton *m_delete;
     QLabel *m_copied;
+    AppearTransition *m_copiedMotion = nullptr;
     TintedButton *m_copy;
     KeyMonitor *m_keys;
 };

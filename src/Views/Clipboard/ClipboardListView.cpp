@@ -1,5 +1,6 @@
 #include "Views/Clipboard/ClipboardListView.h"
 
+#include "Components/Theme/MotionPreference.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardTabState.h"
@@ -12,6 +13,13 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QToolTip>
+
+namespace {
+
+// The list eases to a row the keys selected.
+constexpr int selectionScrollDuration = 150;
+
+} // namespace
 
 ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &images, Density density, QWidget *parent)
     : QListView(parent)
@@ -44,6 +52,11 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
     connect(&state, &ClipboardTabState::selectionChanged, this, &ClipboardListView::revealSelection);
     connect(&state, &ClipboardTabState::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(&state, &ClipboardTabState::copiedChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_delegate, &ClipboardRowDelegate::lookChanged, viewport(), qOverload<>(&QWidget::update));
+    m_scroll.setDuration(selectionScrollDuration);
+    m_scroll.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_scroll, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant &value) { verticalScrollBar()->setValue(value.toInt()); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         m_delegate->forgetFailures([this](const QUuid &id) {
             const int row = m_state.list().row(id);
@@ -173,6 +186,28 @@ void ClipboardListView::revealSelection()
     if (!selection)
         return;
     const int row = m_state.list().row(*selection);
-    if (row >= 0)
-        scrollTo(model()->index(row, 0), QAbstractItemView::EnsureVisible);
+    if (row < 0)
+        return;
+    // The least scrolling that shows the whole row, eased over 0.15 s.
+    executeDelayedItemsLayout();
+    const QRect shown = visualRect(model()->index(row, 0));
+    QScrollBar *bar = verticalScrollBar();
+    const int from = m_scroll.state() == QAbstractAnimation::Running ? m_scroll.endValue().toInt() : bar->value();
+    int to = from;
+    const int offset = from - bar->value();
+    if (shown.top() - offset < 0)
+        to = from + shown.top() - offset;
+    else if (shown.bottom() - offset >= viewport()->height())
+        to = from + shown.bottom() - offset - viewport()->height() + 1;
+    to = qBound(bar->minimum(), to, bar->maximum());
+    if (to == bar->value() && m_scroll.state() != QAbstractAnimation::Running)
+        return;
+    m_scroll.stop();
+    if (MotionPreference::reducesMotion() || !isVisible()) {
+        bar->setValue(to);
+        return;
+    }
+    m_scroll.setStartValue(bar->value());
+    m_scroll.setEndValue(to);
+    m_scroll.start();
 }

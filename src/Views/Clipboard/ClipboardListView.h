@@ -4,6 +4,7 @@
 
 #include <QListView>
 #include <QUuid>
+#include <QVariantAnimation>
 
 #include <optional>
 
@@ -26,6 +27,8 @@ public:
 
     ClipboardTabState &state() const { return m_state; }
     ClipboardRowDelegate *rowDelegate() const { return m_delegate; }
+    // Whether the list is easing to the selected row now.
+    bool isScrolling() const { return m_scroll.state() == QAbstractAnimation::Running; }
     // The height all rows take at a width, for the panel, which fits the list to its rows.
     int contentHeight(int width) const;
     // The row's menu: Copy, Preview, Open Link (for a link the store accepts), Delete.
@@ -48,4 +51,5 @@ private:
     // The first visible row and its offset, kept while rows change above it.
     std::optional<QUuid> m_anchor;
     int m_anchorOffset = 0;
+    QVariantAnimation m_scroll;
 };

@@ -1,5 +1,6 @@
 #include "Views/Clipboard/ClipboardNotice.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
@@ -16,6 +17,13 @@
 #include <QPainterPath>
 
 using namespace ClipboardNoticeContent;
+
+namespace {
+
+// The notice fades in when it has something to say and out when that is resolved.
+constexpr int fadeDuration = 200;
+
+} // namespace
 
 ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *monitor, Density density,
     std::unique_ptr<Relaunch> relaunch, QWidget *parent)
@@ -48,6 +56,8 @@ ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *mon
     m_detail->setFont(Densities::font(density, -2));
     m_symbol->setFixedHeight(int(Densities::lineHeight(density)) - 2);
 
+    hide();
+    m_motion = new AppearTransition(this, { .durationMs = fadeDuration });
     connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardNotice::refresh);
     connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardNotice::refresh);
     if (m_monitor)
@@ -67,7 +77,8 @@ void ClipboardNotice::refresh()
     const ClipboardAccess access = m_monitor ? m_monitor->access() : ClipboardAccess::Allowed;
     m_reason
         = ClipboardNoticeContent::reason(m_preferences.monitorsClipboard(), m_preferences.isClipboardPaused(), access);
-    setVisible(m_reason.has_value());
+    // Going, it fades out as it was.
+    m_motion->setShown(m_reason.has_value());
     if (!m_reason)
         return;
     const Content shown = content(*m_reason);
@@ -86,7 +97,11 @@ void ClipboardNotice::refresh()
     const QColor symbolColor = shown.accentSymbol ? SystemColors::tint(pal) : SystemColors::secondary(pal);
     m_symbol->setPixmap(Symbols::pixmap(shown.symbol, symbolSize, symbolColor, devicePixelRatioF()));
 
-    qDeleteAll(m_buttons);
+    // Later: the refresh may come from a click on one of them.
+    for (TintedButton *button : std::as_const(m_buttons)) {
+        button->hide();
+        button->deleteLater();
+    }
     m_buttons.clear();
     for (const Action action : shown.actions) {
         auto *button = new TintedButton(actionTitle(action), { TintedButtonStyle::Tinted, 22, 12 }, m_buttonRow);

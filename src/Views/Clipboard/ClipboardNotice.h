@@ -13,6 +13,7 @@ class ClipboardMonitor;
 class Preferences;
 class QLabel;
 class QHBoxLayout;
+class AppearTransition;
 class TintedButton;
 
 // The banner that says why the clipboard history is not being recorded (switched off, paused
@@ -57,4 +58,5 @@ private:
     QWidget *m_buttonRow;
     QHBoxLayout *m_buttonLayout;
     QList<TintedButton *> m_buttons;
+    AppearTransition *m_motion = nullptr;
 };

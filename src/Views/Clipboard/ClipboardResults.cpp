@@ -1,7 +1,9 @@
 #include "Views/Clipboard/ClipboardResults.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
@@ -23,7 +25,13 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
+
+// The item count rolls to a new number; the clear question comes and goes.
+constexpr int countRollDuration = 200;
+constexpr int confirmationDuration = 180;
 
 QLabel *textLabel(const QFont &font, QWidget *parent)
 {
@@ -143,7 +151,9 @@ QWidget *ClipboardResults::makeFooter()
 
     m_footerControls = new QWidget(footer);
     const QFont statusFont = Densities::font(m_density, compact ? -2 : -3);
-    m_status = textLabel(statusFont, m_footerControls);
+    m_status = new RollingLabel(Theme::secondary, m_footerControls);
+    m_status->setPixelFont(statusFont.pixelSize());
+    m_status->setDuration(countRollDuration);
     m_statusSymbol = new QLabel(m_footerControls);
     m_clearMenu = new ClearHistoryMenu(ClearHistoryMenu::Style::Footer, m_footerControls);
     m_pause = new IconButton(QString(), m_footerControls);
@@ -274,25 +284,41 @@ void ClipboardResults::refreshPause()
 
 void ClipboardResults::refreshClearing()
 {
-    // Later: Escape closes the question while one of its buttons may have the focus.
-    if (m_confirmation) {
-        m_confirmation->hide();
-        m_confirmation->deleteLater();
-        m_confirmation = nullptr;
-    }
     ClearPrompt *prompt = m_state.clearing();
-    if (prompt) {
-        m_confirmation = new ClearConfirmation(*prompt, m_confirmationBox);
-        if (m_density == Density::Regular)
-            m_confirmation->setMaximumWidth(420);
-        m_confirmationBox->layout()->addWidget(m_confirmation);
+    if (ClearConfirmation *leaving = std::exchange(m_confirmation, nullptr)) {
+        // Its question is over (its buttons reach nothing now); it fades and goes later (Escape
+        // closes it while one of its buttons may have the focus).
+        leaving->setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto *motion = leaving->findChild<AppearTransition *>();
+        connect(motion, &AppearTransition::finished, leaving, [this, leaving] {
+            leaving->deleteLater();
+            if (!m_confirmation)
+                m_footerStack->setCurrentWidget(m_footerControls);
+        });
+        if (prompt)
+            motion->jumpTo(false);
+        else
+            motion->setShown(false);
+    } else if (!prompt) {
+        m_footerStack->setCurrentWidget(m_footerControls);
     }
-    m_footerStack->setCurrentWidget(prompt ? m_confirmationBox : m_footerControls);
+    if (!prompt)
+        return;
+    m_confirmation = new ClearConfirmation(*prompt, m_confirmationBox);
+    if (m_density == Density::Regular)
+        m_confirmation->setMaximumWidth(420);
+    m_confirmation->hide();
+    m_confirmationBox->layout()->addWidget(m_confirmation);
+    m_footerStack->setCurrentWidget(m_confirmationBox);
+    // It opens and closes with a fade and a scale from 0.97 about its centre.
+    auto *motion = new AppearTransition(
+        m_confirmation, { .durationMs = confirmationDuration, .scaleFrom = 0.97, .curve = QEasingCurve::OutCubic });
+    motion->setShown(true);
 }
 
 void ClipboardResults::applyColors()
 {
-    for (QLabel *label : { m_header, m_emptyTitle, m_status }) {
+    for (QLabel *label : { m_header, m_emptyTitle }) {
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
         label->setPalette(pal);

@@ -13,6 +13,7 @@ class ImageLoader;
 class Preferences;
 class QLabel;
 class QStackedLayout;
+class RollingLabel;
 class TintedButton;
 
 // The list half of the clipboard tab: the header ("Recently Copied" or the number of
@@ -39,7 +40,7 @@ public:
     TintedButton *showMoreButton() const { return m_showMore; }
     QLabel *emptyTitle() const { return m_emptyTitle; }
     QLabel *emptyMessage() const { return m_emptyMessage; }
-    QLabel *status() const { return m_status; }
+    RollingLabel *status() const { return m_status; }
     ClearHistoryMenu *clearMenu() const { return m_clearMenu; }
     IconButton *pauseButton() const { return m_pause; }
     IconButton *expandButton() const { return m_expand; }
@@ -74,7 +75,7 @@ private:
     QWidget *m_footerControls = nullptr;
     QWidget *m_confirmationBox = nullptr;
     QLabel *m_statusSymbol = nullptr;
-    QLabel *m_status = nullptr;
+    RollingLabel *m_status = nullptr;
     ClearHistoryMenu *m_clearMenu = nullptr;
     IconButton *m_pause = nullptr;
     IconButton *m_expand = nullptr;

@@ -1,5 +1,6 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 
+#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
@@ -17,6 +18,8 @@
 #include <QPixmapCache>
 #include <QPointer>
 #include <QTextLayout>
+
+#include <utility>
 
 namespace {
 
@@ -81,6 +84,13 @@ struct ClipboardRowDelegate::Layout
     int titleLines = 1;
 };
 
+namespace {
+
+// A row's "Copied" mark and its details cross-fade.
+constexpr int copiedFadeDuration = 150;
+
+} // namespace
+
 ClipboardRowDelegate::ClipboardRowDelegate(
     ClipboardTabState &state, ImageLoader &images, Density density, QObject *parent)
     : QStyledItemDelegate(parent)
@@ -94,6 +104,39 @@ ClipboardRowDelegate::ClipboardRowDelegate(
     , m_symbolFont(Densities::font(density, -2, QFont::Medium))
 {
     m_codeFont.setPixelSize(int(Densities::fontSize(density)) - 1);
+    m_markFade.setDuration(copiedFadeDuration);
+    m_markFade.setEasingCurve(QEasingCurve::OutQuad);
+    m_markFade.setStartValue(0.0);
+    m_markFade.setEndValue(1.0);
+    connect(&m_markFade, &QVariantAnimation::valueChanged, this, &ClipboardRowDelegate::lookChanged);
+    connect(&m_state, &ClipboardTabState::copiedChanged, this, &ClipboardRowDelegate::fadeCopiedMark);
+}
+
+void ClipboardRowDelegate::fadeCopiedMark()
+{
+    const std::optional<QUuid> copied = m_state.copiedID();
+    if (copied == m_marked)
+        return;
+    m_unmarked = std::exchange(m_marked, copied);
+    m_markFade.stop();
+    const auto *view = qobject_cast<const QWidget *>(parent());
+    if (MotionPreference::reducesMotion() || !view || !view->isVisible()) {
+        m_markFade.setCurrentTime(m_markFade.duration());
+        Q_EMIT lookChanged();
+        return;
+    }
+    m_markFade.start();
+}
+
+qreal ClipboardRowDelegate::copiedMarkOpacity(const QUuid &id) const
+{
+    // The mark and the details cross-fade: in on the row just copied, out on the one before.
+    const qreal progress = m_markFade.currentValue().isValid() ? m_markFade.currentValue().toReal() : 1.0;
+    if (m_marked == id)
+        return progress;
+    if (m_unmarked == id)
+        return 1 - progress;
+    return 0;
 }
 
 QIcon ClipboardRowDelegate::fileIcon(const QString &path)
@@ -254,20 +297,26 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     y += 2;
     painter->setFont(m_detailFont);
     const QFontMetricsF detailMetrics(m_detailFont);
-    if (m_state.copiedID() == item.id) {
+    const qreal mark = copiedMarkOpacity(item.id);
+    const qreal opacity = painter->opacity();
+    if (mark > 0) {
         const QColor accent = SystemColors::tint(pal);
         const int size = m_detailFont.pixelSize();
+        painter->setOpacity(opacity * mark);
         painter->drawPixmap(QPointF(l.text.left(), y + (detailMetrics.height() - size) / 2),
             symbolPixmap(QStringLiteral("checkmark"), size, accent, ratio));
         painter->setPen(accent);
         painter->drawText(QPointF(l.text.left() + size + 4, y + detailMetrics.ascent()), QStringLiteral("Copied"));
-    } else {
+    }
+    if (mark < 1) {
+        painter->setOpacity(opacity * (1 - mark));
         painter->setPen(secondary);
         const QString details
             = ClipboardRowText::details(item, model->now(), m_density == Density::Regular, m_calendar);
         painter->drawText(QPointF(l.text.left(), y + detailMetrics.ascent()),
             detailMetrics.elidedText(details, Qt::ElideRight, l.text.width()));
     }
+    painter->setOpacity(opacity);
 
     if (kind == ClipboardKind::Image)
         paintPicture(painter, item, l.picture, const_cast<QWidget *>(option.widget));

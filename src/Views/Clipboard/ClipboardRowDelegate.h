@@ -8,8 +8,10 @@
 #include <QSet>
 #include <QStyledItemDelegate>
 #include <QUuid>
+#include <QVariantAnimation>
 
 #include <functional>
+#include <optional>
 
 struct ClipboardItem;
 class ClipboardTabState;
@@ -40,8 +42,16 @@ public:
     // A picture that failed to load is tried again once its row shows again: the list calls this
     // as rows leave the view (with `shown` telling the rows still in it) and, without, on show.
     void forgetFailures(const std::function<bool(const QUuid &)> &shown = {});
+    // How much of the "Copied" mark a row shows now (0 its details, 1 the mark).
+    qreal copiedMarkOpacity(const QUuid &id) const;
+    bool isFading() const { return m_markFade.state() == QAbstractAnimation::Running; }
+
+Q_SIGNALS:
+    // The rows look different without their data having changed (a fade's step).
+    void lookChanged();
 
 private:
+    void fadeCopiedMark();
     struct Layout;
     Layout layout(const ClipboardItem &item, const QRect &rect) const;
     void paintPicture(QPainter *painter, const ClipboardItem &item, const QRectF &box, QWidget *view) const;
@@ -67,4 +77,7 @@ private:
     mutable QSet<QString> m_loading;
     // Pictures that could not be loaded, by key, with their row.
     mutable QHash<QString, QUuid> m_failed;
+    QVariantAnimation m_markFade;
+    std::optional<QUuid> m_marked;
+    std::optional<QUuid> m_unmarked;
 };

@@ -1,5 +1,6 @@
 #include "Views/Clipboard/ClipboardView.h"
 
+#include "Components/Controls/CrossFade.h"
 #include "Components/Controls/KeyMonitor.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
@@ -11,8 +12,15 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QStackedLayout>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// The list and the preview cross-fade as the preview opens and closes.
+constexpr int pageFadeDuration = 200;
+
+} // namespace
 
 ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
     Preferences &preferences, ImageLoader &images, Surface &surface, const Clock &clock, Density density,
@@ -21,12 +29,13 @@ ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, 
     , m_monitor(monitor)
     , m_state(new ClipboardTabState(store, clipboard, clock, surface, Densities::clipboardPageSize(density),
           Densities::closesSurface(density), this))
-    , m_pages(new QStackedLayout(this))
-    , m_listPage(new QWidget(this))
+    , m_pages(new QStackedWidget(this))
+    , m_fade(new CrossFade(this, pageFadeDuration))
+    , m_listPage(new QWidget(m_pages))
     , m_search(new SearchField(density, m_listPage))
     , m_notice(new ClipboardNotice(preferences, monitor, density, nullptr, m_listPage))
     , m_results(new ClipboardResults(*m_state, preferences, images, density, m_listPage))
-    , m_detail(new ClipboardDetail(*m_state, images, density, this))
+    , m_detail(new ClipboardDetail(*m_state, images, density, m_pages))
     , m_keys(new KeyMonitor(m_listPage))
 {
     const bool compact = density == Density::Compact;
@@ -44,6 +53,9 @@ ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, 
     column->addLayout(noticeBox);
     column->addWidget(m_results, 1);
 
+    auto *frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(m_pages);
     m_pages->addWidget(m_listPage);
     m_pages->addWidget(m_detail);
 
@@ -91,7 +103,8 @@ void ClipboardView::refreshPage()
     for (QWidget *page : { static_cast<QWidget *>(m_detail), m_listPage })
         page->setSizePolicy(page == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored,
             page == shown ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    m_pages->setCurrentWidget(shown);
+    m_fade->switchTo(m_pages, shown);
+    m_pages->updateGeometry();
     updateGeometry();
     if (preview)
         m_detail->setFocus(Qt::OtherFocusReason);

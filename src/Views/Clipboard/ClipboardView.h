@@ -14,7 +14,8 @@ class Clock;
 class ImageLoader;
 class KeyMonitor;
 class Preferences;
-class QStackedLayout;
+class CrossFade;
+class QStackedWidget;
 class SearchField;
 class Surface;
 class SystemClipboard;
@@ -40,6 +41,8 @@ public:
     ClipboardResults *results() const { return m_results; }
     ClipboardDetail *detail() const { return m_detail; }
     bool showsPreview() const;
+    // The fade between the list and the preview.
+    CrossFade *pageFade() const { return m_fade; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -49,7 +52,8 @@ private:
 
     ClipboardMonitor *m_monitor;
     ClipboardTabState *m_state;
-    QStackedLayout *m_pages;
+    QStackedWidget *m_pages;
+    CrossFade *m_fade;
     QWidget *m_listPage;
     SearchField *m_search;
     ClipboardNotice *m_notice;

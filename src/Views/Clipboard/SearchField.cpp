@@ -1,5 +1,6 @@
 #include "Views/Clipboard/SearchField.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/IconButton.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
@@ -14,6 +15,13 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+
+namespace {
+
+// The clear button fades in with the first letter and out with the last.
+constexpr int clearFadeDuration = 120;
+
+} // namespace
 
 SearchField::SearchField(Density density, QWidget *parent)
     : QWidget(parent)
@@ -50,12 +58,10 @@ SearchField::SearchField(Density density, QWidget *parent)
     m_clear->setTone(IconButton::Tone::Tertiary);
     m_clear->setToolTip(QStringLiteral("Clear search"));
     m_clear->setAccessibleName(QStringLiteral("Clear search"));
-    // Keeps its room while hidden, so the field does not jump when the first letter is typed.
-    QSizePolicy keep = m_clear->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m_clear->setSizePolicy(keep);
+    m_clear->hide();
     row->addWidget(m_clear);
 
+    m_clearMotion = new AppearTransition(m_clear, { .durationMs = clearFadeDuration, .curve = QEasingCurve::OutQuad });
     connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) {
         refresh();
         Q_EMIT textEdited(text);
@@ -102,7 +108,7 @@ void SearchField::focusField()
 
 void SearchField::refresh()
 {
-    m_clear->setVisible(!m_field->text().isEmpty());
+    m_clearMotion->setShown(!m_field->text().isEmpty());
     const int symbolSize = m_glass->width();
     m_glass->setPixmap(Symbols::pixmap(
         QStringLiteral("magnifyingglass"), symbolSize, SystemColors::secondary(palette()), devicePixelRatioF()));

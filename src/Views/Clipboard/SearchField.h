@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class AppearTransition;
 class IconButton;
 class QLabel;
 class QLineEdit;
@@ -45,6 +46,7 @@ private:
     QLabel *m_glass;
     QLineEdit *m_field;
     IconButton *m_clear;
+    AppearTransition *m_clearMotion = nullptr;
     Transition *m_outline;
     bool m_active = true;
 };

@@ -9,6 +9,7 @@
 #include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
+#include "TestHome.h"
 #include "Views/Clipboard/ClipboardView.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@ struct ClipboardViewFixture
     explicit ClipboardViewFixture(Density density)
         : density(density)
     {
+        home.setReducesMotion(false);
         Symbols::useIconTheme();
     }
 
@@ -52,6 +54,8 @@ struct ClipboardViewFixture
         return history.store->record(capture);
     }
 
+    // First: the desktop's motion setting lives in this home.
+    TestHome home;
     Density density;
     ClipboardHistory history;
     FakeSystemClipboard clipboard;

@@ -1,5 +1,8 @@
 #include "ClipboardViewFixture.h"
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/CrossFade.h"
 #include "Components/Controls/IconButton.h"
+#include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
 #include "Screenshots.h"
 #include "Services/Clipboard/ClearPrompt.h"
@@ -95,6 +98,8 @@ private Q_SLOTS:
     void noticeFollowsTheSwitches();
     void failedPictureIsTriedAgainWhenShownAgain();
     void rowsNameTheirActionsToAssistiveTechnology();
+    void motionFollowsThePreference_data();
+    void motionFollowsThePreference();
     void screenshotsOfTheWindow_data();
     void screenshotsOfTheWindow();
 };
@@ -570,6 +575,89 @@ void tst_ClipboardView::rowsNameTheirActionsToAssistiveTechnology()
     QCOMPARE(tab.history.store->item(older.id)->copyCount, 2);
 }
 
+void tst_ClipboardView::motionFollowsThePreference_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+// Each change of the tab moves as it should (a transition starts and ends in the right state),
+// and nothing moves when the desktop asks for less motion.
+void tst_ClipboardView::motionFollowsThePreference()
+{
+    QFETCH(bool, reduced);
+    ClipboardViewFixture tab(Density::Regular);
+    tab.home.setReducesMotion(reduced);
+    tab.history.fill(60, start);
+    ClipboardView &view = tab.view();
+    view.resize(560, 500);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    ClipboardResults *results = view.results();
+    const bool moves = !reduced;
+
+    // The list and the preview cross-fade.
+    view.state().preview(view.state().list().item(0));
+    QVERIFY(view.showsPreview());
+    QCOMPARE(view.pageFade()->isRunning(), moves);
+    QTRY_VERIFY(!view.pageFade()->isRunning());
+    view.state().closePreview();
+    QTRY_VERIFY(!view.showsPreview());
+    QTRY_VERIFY(!view.pageFade()->isRunning());
+
+    // The count rolls.
+    tab.history.add(QStringLiteral("one more"), start.addDays(1));
+    QTRY_COMPARE(results->status()->text(), u"61 items"_s);
+    QCOMPARE(results->status()->isRolling(), moves);
+    QTRY_VERIFY(!results->status()->isRolling());
+
+    // The copied mark fades in on its row.
+    const ClipboardItem first = view.state().list().item(0);
+    view.state().copy(first, false);
+    ClipboardRowDelegate *rows = results->list()->rowDelegate();
+    QCOMPARE(rows->isFading(), moves);
+    QTRY_COMPARE(rows->copiedMarkOpacity(first.id), 1.0);
+
+    // The list eases to a row selected far below.
+    const QUuid far = view.state().list().item(50).id;
+    view.state().setSelection(far);
+    QCOMPARE(results->list()->isScrolling(), moves);
+    QTRY_VERIFY(!results->list()->isScrolling());
+    const QRect row = results->list()->visualRect(results->list()->model()->index(50, 0));
+    QVERIFY(results->list()->viewport()->rect().contains(row));
+
+    // The clear question fades and grows in, and fades out.
+    view.state().beginClearing(ClearRequest::all());
+    QVERIFY(results->confirmation());
+    auto *question = results->confirmation()->findChild<AppearTransition *>();
+    QVERIFY(question);
+    QCOMPARE(question->isRunning(), moves);
+    QTRY_VERIFY(results->confirmation()->isVisible() && !question->isRunning());
+    QPointer<ClearConfirmation> leaving = results->confirmation();
+    view.state().endClearing();
+    QCOMPARE(question->isRunning(), moves);
+    QTRY_VERIFY(!leaving);
+    QVERIFY(results->clearMenu()->isVisible());
+
+    // The notice fades in.
+    tab.preferences.setClipboardPaused(true);
+    QVERIFY(view.notice()->isVisible());
+    QCOMPARE(view.notice()->findChild<AppearTransition *>()->isRunning(), moves);
+
+    // The search's clear button fades in and out, and keeps no room while hidden.
+    QLineEdit *field = view.searchField()->field();
+    const int wide = field->width();
+    QTest::keyClicks(field, QStringLiteral("x"));
+    auto *clear = view.searchField()->clearButton();
+    QVERIFY(clear->isVisible());
+    QCOMPARE(clear->findChild<AppearTransition *>()->isRunning(), moves);
+    QTRY_VERIFY(field->width() < wide);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QTRY_VERIFY(clear->isHidden());
+    QTRY_COMPARE(field->width(), wide);
+}
+
 void tst_ClipboardView::screenshotsOfTheWindow_data()
 {
     QTest::addColumn<QSize>("size");
@@ -592,7 +680,17 @@ void tst_ClipboardView::screenshotsOfTheWindow()
     view.resize(size);
     settle(view);
     Screenshots::save(&view, QStringLiteral("clipboard-window-") + QString::fromLatin1(QTest::currentDataTag()));
+    // Half-way through the question's arrival, and through the cross-fade to the preview.
+    view.state().beginClearing(ClearRequest::of(ClipboardPeriod::Today));
+    QTest::qWait(80);
+    Screenshots::save(
+        &view, QStringLiteral("clipboard-window-question-mid-") + QString::fromLatin1(QTest::currentDataTag()));
+    view.state().endClearing();
+    QTest::qWait(300);
     view.state().preview(view.state().list().item(2));
+    QTest::qWait(90);
+    Screenshots::save(
+        &view, QStringLiteral("clipboard-window-crossfade-mid-") + QString::fromLatin1(QTest::currentDataTag()));
     settle(view);
     Screenshots::save(
         &view, QStringLiteral("clipboard-window-preview-") + QString::fromLatin1(QTest::currentDataTag()));
