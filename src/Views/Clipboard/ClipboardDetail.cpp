@@ -44,13 +44,6 @@ QLabel *label(const QString &text, const QFont &font, QWidget *parent)
     return result;
 }
 
-void paintSecondary(QLabel *label, const QPalette &from)
-{
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::secondary(from));
-    label->setPalette(pal);
-}
-
 // The rounded box the text of an entry sits on.
 class TextBox final : public QWidget
 {
@@ -358,11 +351,11 @@ void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
     frameLayout->addWidget(m_text);
     box->addWidget(frame);
     if (item.textPath) {
-        auto *note = label(QStringLiteral("Showing the start of it. Copy it to get all ")
+        auto *note = new ToneLabel(QStringLiteral("Showing the start of it. Copy it to get all ")
                 + ClipboardFacts::byteCount(item.byteCount, QLocale()) + QStringLiteral("."),
-            Densities::font(m_density, -2), m_preview);
+            Theme::secondary, m_preview);
+        note->setFont(Densities::font(m_density, -2));
         note->setWordWrap(true);
-        paintSecondary(note, pal);
         box->addWidget(note);
     }
     if (item.url()) {
@@ -422,11 +415,11 @@ void ClipboardDetail::previewFiles(const ClipboardItem &item, QVBoxLayout *box)
         auto *name = label(info.fileName(), nameFont, m_preview);
         name->setTextInteractionFlags(Qt::TextSelectableByMouse);
         const QString parent = info.path();
-        auto *folder
-            = label(QFontMetrics(folderFont).elidedText(parent, Qt::ElideMiddle, folderWidth), folderFont, m_preview);
+        auto *folder = new ToneLabel(
+            QFontMetrics(folderFont).elidedText(parent, Qt::ElideMiddle, folderWidth), Theme::secondary, m_preview);
+        folder->setFont(folderFont);
         folder->setToolTip(parent);
         folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        paintSecondary(folder, palette());
         names->addWidget(name);
         names->addWidget(folder);
         row->addLayout(names, 1);

@@ -4,9 +4,9 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/RollingLabel.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Services/Clipboard/ClearPrompt.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardTabState.h"
@@ -33,11 +33,10 @@ namespace {
 constexpr int countRollDuration = 200;
 constexpr int confirmationDuration = 180;
 
-QLabel *textLabel(const QFont &font, QWidget *parent)
+ToneLabel *textLabel(const QFont &font, Theme::Tone tone, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new ToneLabel(tone, parent);
     label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -82,15 +81,15 @@ ClipboardResults::ClipboardResults(
     , m_state(state)
     , m_preferences(preferences)
     , m_density(density)
-    , m_header(textLabel(Densities::font(density, -2, QFont::DemiBold), this))
+    , m_header(textLabel(Densities::font(density, -2, QFont::DemiBold), Theme::secondary, this))
     , m_list(new ClipboardListView(state, images, density, this))
     , m_showMore(new TintedButton(
           density == Density::Compact ? QStringLiteral("Show All in Window") : QStringLiteral("Show More"),
           { TintedButtonStyle::Plain, 24, 12 }, this))
     , m_listBox(new QWidget(this))
     , m_emptyBox(new QWidget(this))
-    , m_emptyTitle(textLabel(Densities::font(density, 0, QFont::Medium), m_emptyBox))
-    , m_emptyMessage(textLabel(Densities::font(density, -1), m_emptyBox))
+    , m_emptyTitle(textLabel(Densities::font(density, 0, QFont::Medium), Theme::secondary, m_emptyBox))
+    , m_emptyMessage(textLabel(Densities::font(density, -1), Theme::tertiary, m_emptyBox))
 {
     const bool compact = density == Density::Compact;
     auto *column = new QVBoxLayout(this);
@@ -137,7 +136,6 @@ ClipboardResults::ClipboardResults(
     connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardResults::refreshPause);
     connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardResults::refreshPause);
     m_emptyTitle->installEventFilter(this);
-    applyColors();
     refreshSummary();
     refreshPause();
     refreshClearing();
@@ -154,7 +152,8 @@ QWidget *ClipboardResults::makeFooter()
     m_status = new RollingLabel(Theme::secondary, m_footerControls);
     m_status->setPixelFont(statusFont.pixelSize());
     m_status->setDuration(countRollDuration);
-    m_statusSymbol = new QLabel(m_footerControls);
+    m_statusSymbol
+        = new SymbolIcon(QStringLiteral("laptopcomputer"), statusFont.pixelSize(), Theme::secondary, m_footerControls);
     m_clearMenu = new ClearHistoryMenu(ClearHistoryMenu::Style::Footer, m_footerControls);
     m_pause = new IconButton(QString(), m_footerControls);
     m_pause->setFixedSize(22, 22);
@@ -242,11 +241,6 @@ void ClipboardResults::refreshSummary()
             ? QStringLiteral("Saved on this computer")
             : QLocale().toString(total) + (total == 1 ? QStringLiteral(" item") : QStringLiteral(" items")));
     m_statusSymbol->setVisible(none);
-    if (none) {
-        const int size = m_status->font().pixelSize();
-        m_statusSymbol->setPixmap(Symbols::pixmap(
-            QStringLiteral("laptopcomputer"), size, SystemColors::secondary(palette()), devicePixelRatioF()));
-    }
     fitList();
 }
 
@@ -316,18 +310,6 @@ void ClipboardResults::refreshClearing()
     motion->setShown(true);
 }
 
-void ClipboardResults::applyColors()
-{
-    for (QLabel *label : { m_header, m_emptyTitle }) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, SystemColors::secondary(palette()));
-        label->setPalette(pal);
-    }
-    QPalette pal = m_emptyMessage->palette();
-    pal.setColor(QPalette::WindowText, SystemColors::tertiary(palette()));
-    m_emptyMessage->setPalette(pal);
-}
-
 void ClipboardResults::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -342,13 +324,4 @@ bool ClipboardResults::eventFilter(QObject *watched, QEvent *event)
         && !m_state.query().isEmpty())
         refreshNoMatchTitle();
     return QWidget::eventFilter(watched, event);
-}
-
-void ClipboardResults::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
-        applyColors();
-        refreshSummary();
-    }
 }

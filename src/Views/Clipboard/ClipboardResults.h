@@ -14,6 +14,7 @@ class Preferences;
 class QLabel;
 class QStackedLayout;
 class RollingLabel;
+class SymbolIcon;
 class TintedButton;
 
 // The list half of the clipboard tab: the header ("Recently Copied" or the number of
@@ -49,7 +50,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -59,7 +59,6 @@ private:
     void refreshPause();
     void refreshClearing();
     void fitList();
-    void applyColors();
 
     ClipboardTabState &m_state;
     Preferences &m_preferences;
@@ -74,7 +73,7 @@ private:
     QStackedLayout *m_footerStack = nullptr;
     QWidget *m_footerControls = nullptr;
     QWidget *m_confirmationBox = nullptr;
-    QLabel *m_statusSymbol = nullptr;
+    SymbolIcon *m_statusSymbol = nullptr;
     RollingLabel *m_status = nullptr;
     ClearHistoryMenu *m_clearMenu = nullptr;
     IconButton *m_pause = nullptr;

@@ -4,6 +4,8 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
+#include "Components/Theme/Theme.h"
 #include "Screenshots.h"
 #include "Services/Clipboard/ClearPrompt.h"
 #include "Services/Clipboard/ClipboardListModel.h"
@@ -26,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -100,6 +103,7 @@ private Q_SLOTS:
     void rowsNameTheirActionsToAssistiveTechnology();
     void motionFollowsThePreference_data();
     void motionFollowsThePreference();
+    void labelsFollowTheAppearance();
     void screenshotsOfTheWindow_data();
     void screenshotsOfTheWindow();
 };
@@ -656,6 +660,45 @@ void tst_ClipboardView::motionFollowsThePreference()
     QTest::mouseClick(clear, Qt::LeftButton);
     QTRY_VERIFY(clear->isHidden());
     QTRY_COMPARE(field->width(), wide);
+}
+
+// A switch from light to dark reaches every label in its tone, with no palette copied once.
+void tst_ClipboardView::labelsFollowTheAppearance()
+{
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(Screenshots::lightPalette());
+    ClipboardViewFixture tab(Density::Regular);
+    tab.history.add(ClipboardKind::File, QStringLiteral("/home/me/report.pdf"), start);
+    ClipboardView &view = tab.view();
+    view.resize(560, 500);
+    settle(view);
+    view.state().setQuery(QStringLiteral("nothing like it"));
+    QApplication::setPalette(Screenshots::darkPalette());
+    QCoreApplication::processEvents();
+    const QPalette &dark = view.palette();
+    ClipboardResults *results = view.results();
+    const auto shown = [](QLabel *label) {
+        auto *toned = qobject_cast<ToneLabel *>(label);
+        return toned ? toned->textColor() : label->palette().color(label->foregroundRole());
+    };
+    QCOMPARE(shown(results->header()), Theme::color(Theme::secondary, dark));
+    QCOMPARE(shown(results->emptyTitle()), Theme::color(Theme::secondary, dark));
+    QCOMPARE(shown(results->emptyMessage()), Theme::color(Theme::tertiary, dark));
+
+    view.state().setQuery(QString());
+    view.state().preview(view.state().list().item(0));
+    QApplication::setPalette(Screenshots::lightPalette());
+    QCoreApplication::processEvents();
+    const QPalette &light = view.palette();
+    int secondary = 0;
+    for (QLabel *label : view.detail()->findChildren<QLabel *>()) {
+        if (label->text() == u"/home/me"_s || label->text() == u"Copied"_s) {
+            QCOMPARE(shown(label), Theme::color(Theme::secondary, light));
+            ++secondary;
+        }
+    }
+    QCOMPARE(secondary, 2);
+    QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
 void tst_ClipboardView::screenshotsOfTheWindow_data()
