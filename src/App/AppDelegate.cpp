@@ -98,17 +98,18 @@ void AppDelegate::start()
     Preferences &preferences = *e.preferences;
 
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
-    // is over.
-    m_todoStore = TodoStore::makeDefault();
+    // is over, or once the check of its file in the background is.
+    m_todoStore = TodoStore::makeDefault(nullptr, IntegrityCheck::InBackground);
+    connect(m_todoStore.get(), &TodoStore::checked, this, &AppDelegate::presentTodoLoadError);
     connect(m_todoStore.get(), &TodoStore::saveFailed, this, [this](const QString &message, const Error &error) {
         presentAlert(
             message, QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
     });
     e.todos = m_todoStore.get();
 
-    // The clipboard history. A store that cannot be opened runs in memory; the user is told
-    // once start-up is over.
-    m_clipboardStore = ClipboardStore::makeDefault();
+    // The clipboard history, the same way.
+    m_clipboardStore = ClipboardStore::makeDefault(IntegrityCheck::InBackground);
+    connect(m_clipboardStore.get(), &ClipboardStore::checked, this, &AppDelegate::presentClipboardLoadError);
     connect(
         m_clipboardStore.get(), &ClipboardStore::saveFailed, this, [this](const QString &message, const Error &error) {
             presentAlert(message,
@@ -179,15 +180,29 @@ void AppDelegate::start()
 void AppDelegate::afterLaunch()
 {
     // Each alert is modal, so the panel waits until the user has read them.
+    if (!m_todoStore->isChecking())
+        presentTodoLoadError();
+    if (!m_clipboardStore->isChecking())
+        presentClipboardLoadError();
+    if (!m_wasLaunchedAtLogin)
+        showTrayPanel(openingTab());
+}
+
+void AppDelegate::presentTodoLoadError()
+{
     if (const auto &error = m_todoStore->loadError()) {
+        closeTrayPanel();
         presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *error, m_todoStore->filePath());
     }
+}
+
+void AppDelegate::presentClipboardLoadError()
+{
     if (const auto &error = m_clipboardStore->loadError()) {
+        closeTrayPanel();
         presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."), *error,
             DataPaths::appFolder() + QStringLiteral("/Clipboard"));
     }
-    if (!m_wasLaunchedAtLogin)
-        showTrayPanel(openingTab());
 }
 
 VemraTab AppDelegate::openingTab() const
@@ -362,7 +377,7 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
         showSettings(SettingsPane::About);
         break;
     case StatusMenu::Action::Quit:
-        Q_EMIT quitRequested();
+        quit();
         break;
     }
 }
@@ -381,7 +396,7 @@ void AppDelegate::setUpTrayPanel()
 {
     auto *root = new PanelContent(m_environment, *m_panelSurface);
     connect(m_environment.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
-    connect(root->appMenu(), &AppMenu::quitRequested, this, &AppDelegate::quitRequested);
+    connect(root->appMenu(), &AppMenu::quitRequested, this, &AppDelegate::quit);
     m_trayPanel = std::make_unique<TrayPanel>(root);
     connect(m_trayPanel.get(), &TrayPanel::shown, this, [this] {
         m_panelSurface->setVisible(true);
@@ -394,7 +409,7 @@ void AppDelegate::setUpTrayPanel()
     // Only New Todo: the panel's root answers Ctrl+, itself, and a second Ctrl+, in the same
     // window would make Qt treat both as ambiguous and run neither.
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
-    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Q_EMIT quitRequested(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { quit(); });
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeTrayPanel(); });
     tagPanelWindow(window);
 }
@@ -481,7 +496,7 @@ void AppDelegate::addApplicationCommands(QWidget *window)
     // the window it is typed in.
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newTodo(); });
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showSettings(SettingsPane::General); });
-    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Q_EMIT quitRequested(); });
+    addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { quit(); });
     addCommand(window, QKeySequence(Qt::CTRL | Qt::Key_W), [window] { window->close(); });
 }
 
@@ -550,6 +565,37 @@ void AppDelegate::windowClosing(QWidget *closing)
         m_windowSurface->setVisible(false);
     // The desktop keeps windows in its task bar whatever the application's role, so there is no
     // accessory mode to return to when the last window closes.
+}
+
+void AppDelegate::quit()
+{
+    // A second request (another signal, a second Ctrl+Q) while the last try is being told.
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    // What a failed save left in memory gets one more try; what still can't be written is
+    // told before it goes, and the user may make room and try again.
+    for (;;) {
+        const Status todos = m_todoStore ? m_todoStore->flush() : Status();
+        const Status clipboard = m_clipboardStore ? m_clipboardStore->flush() : Status();
+        if (todos && clipboard)
+            break;
+        closeTrayPanel();
+        Alert alert;
+        alert.style = Alert::Style::Critical;
+        alert.title = QStringLiteral("Vemra couldn’t save your latest changes.");
+        const Error &error = todos ? clipboard.error() : todos.error();
+        alert.informativeText = QStringLiteral("If you quit now, they will be lost.")
+            + (error.kind == Error::Kind::DiskFull ? QStringLiteral(" Make room on the disk, then try again.")
+                                                   : QString())
+            + QStringLiteral("\n\n") + error.description();
+        alert.buttons = { QStringLiteral("Try Again"), QStringLiteral("Quit Anyway") };
+        alert.cancelButton = 0;
+        if (m_environment.alerts->present(alert) != 0)
+            break;
+    }
+    m_quitting = false;
+    Q_EMIT quitRequested();
 }
 
 void AppDelegate::presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error)

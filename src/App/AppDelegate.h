@@ -74,6 +74,10 @@ public:
     // Another launch of the application asked this one to show itself.
     void reopen();
     void windowClosing(QWidget *closing);
+    // Quit Vemra, from its menus, Ctrl+Q or a signal that ends the program: the stores write
+    // what a failed save left pending, a last failure is told (with a way to try again), then
+    // quitRequested.
+    void quit();
 
     // The single way service failures reach the user. Closes the panel first.
     void presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error);
@@ -92,7 +96,7 @@ public:
     bool wasLaunchedAtLogin() const { return m_wasLaunchedAtLogin; }
 
 Q_SIGNALS:
-    // "Quit Vemra" was chosen, or Ctrl+Q typed in one of the application's windows.
+    // Time to end the program: quit() has given the stores their last write.
     void quitRequested();
 
 private:
@@ -102,6 +106,9 @@ private:
     // Names the panel and its tab in window properties, for desktop scripts and the end-to-end suite.
     void tagPanelWindow(QWidget *window);
     void afterLaunch();
+    // A store that could not open its file, told once its check is over.
+    void presentTodoLoadError();
+    void presentClipboardLoadError();
     std::unique_ptr<HostWindow> makeWindow();
     std::unique_ptr<SettingsWindowController> makeSettings();
     // A keyboard equivalent that works while `window` is the active window.
@@ -138,4 +145,5 @@ private:
     Surface *m_windowSurface = nullptr;
     Surface *m_settingsSurface = nullptr;
     bool m_wasLaunchedAtLogin = false;
+    bool m_quitting = false;
 };

@@ -1,8 +1,12 @@
 #include "AppHarness.h"
 
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Todos/TodoStore.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 AppHarness::AppHarness()
 {
@@ -44,4 +48,10 @@ void AppHarness::start()
         create();
     delegate->start();
     QCoreApplication::processEvents(); // the deferred end of start-up
+    // The stores' checks of their files, so that a test sees what the files hold.
+    const Environment &e = delegate->environment();
+    while (e.todos->isChecking() || e.clipboard->isChecking()) {
+        QThread::msleep(1);
+        QCoreApplication::processEvents();
+    }
 }

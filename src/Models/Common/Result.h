@@ -10,8 +10,16 @@
 // system's own error text.
 struct Error
 {
+    // What the failure was, where the user can do something about it.
+    enum class Kind {
+        Other,
+        // The disk (or the file's own size limit) has no room for what was written.
+        DiskFull,
+    };
+
     QString message;
     QString detail;
+    Kind kind = Kind::Other;
 
     // The user-facing description: the message, then the system's text when there is one.
     QString description() const { return detail.isEmpty() ? message : message + QStringLiteral(" ") + detail; }

@@ -116,7 +116,17 @@ ClipboardDatabase::ClipboardDatabase(std::unique_ptr<StoreDatabase> sql)
 
 Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::open(const QString &path)
 {
-    Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(path, schema());
+    return prepared(StoreDatabase::open(path, schema()));
+}
+
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::open(
+    const QString &path, StoreFileCheck::Contents contents)
+{
+    return prepared(StoreDatabase::open(path, schema(), contents));
+}
+
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<std::unique_ptr<StoreDatabase>> opened)
+{
     if (!opened)
         return opened.error();
     std::unique_ptr<ClipboardDatabase> database(new ClipboardDatabase(std::move(opened).value()));

@@ -23,6 +23,8 @@ public:
     static const StoreSchema &schema();
 
     static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path);
+    // A file already inspected (as `contents`) and verified.
+    static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path, StoreFileCheck::Contents contents);
     static std::unique_ptr<ClipboardDatabase> inMemory();
 
     StoreDatabase &sql() const { return *m_sql; }
@@ -49,6 +51,7 @@ public:
 
 private:
     explicit ClipboardDatabase(std::unique_ptr<StoreDatabase> sql);
+    static Result<std::unique_ptr<ClipboardDatabase>> prepared(Result<std::unique_ptr<StoreDatabase>> opened);
     Status prepare();
 
     std::unique_ptr<StoreDatabase> m_sql;

@@ -1,9 +1,11 @@
 #include "Services/Clipboard/ClipboardStore.h"
 
+#include "Models/Common/Saturating.h"
 #include "Platform/DataPaths.h"
 #include "Platform/Logging.h"
 #include "Platform/SystemClipboard.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
+#include "Services/Storage/SaveRetry.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -196,27 +198,96 @@ const QStringList &ClipboardStore::sideFileFolders()
 
 // Opening --------------------------------------------------------------------------------
 
-std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder)
+std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, IntegrityCheck check)
 {
     removeLeftTemporaryFolders();
     if (!DataPaths::ensureFolder(folder)) {
         return inMemory(Error {
             ClipboardDatabase::schema().openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) });
     }
-    Result<std::unique_ptr<ClipboardDatabase>> opened
-        = ClipboardDatabase::open(folder + QLatin1Char('/') + databaseFileName());
-    if (!opened)
-        return inMemory(opened.error());
+    const QString path = folder + QLatin1Char('/') + databaseFileName();
+    const QDateTime opened = QDateTime::currentDateTimeUtc();
+    if (check == IntegrityCheck::InBackground) {
+        const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, ClipboardDatabase::schema());
+        if (!contents)
+            return inMemory(contents.error());
+        if (contents.value() != StoreFileCheck::Contents::Empty) {
+            for (const QString &sub : sideFileFolders())
+                DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+            std::unique_ptr<ClipboardStore> store(
+                new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::nullopt));
+            store->m_checking = true;
+            store->m_contents = contents.value();
+            store->m_openedAt = opened;
+            connect(&store->m_check, &QFutureWatcher<Status>::finished, store.get(), &ClipboardStore::finishCheck);
+            store->m_check.setFuture(
+                QtConcurrent::run([path] { return StoreFileCheck::verify(path, ClipboardDatabase::schema()); }));
+            return store;
+        }
+    }
+    Result<std::unique_ptr<ClipboardDatabase>> database = ClipboardDatabase::open(path);
+    if (!database)
+        return inMemory(database.error());
     for (const QString &sub : sideFileFolders())
         DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
-    std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(opened).value(), folder, std::nullopt));
-    store->removeStrayFiles();
+    std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
+    store->removeStrayFiles(opened);
     return store;
 }
 
-std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault()
+void ClipboardStore::finishCheck()
 {
-    return make(DataPaths::appFolder() + QStringLiteral("/Clipboard"));
+    if (!m_checking)
+        return;
+    m_checking = false;
+    const Status verified = m_check.result();
+    Result<std::unique_ptr<ClipboardDatabase>> opened = verified
+        ? ClipboardDatabase::open(m_folder + QLatin1Char('/') + databaseFileName(), m_contents)
+        : Result<std::unique_ptr<ClipboardDatabase>>(verified.error());
+    if (opened) {
+        m_database = std::move(opened).value();
+        m_storedCount = m_database->storedCount();
+        // The stored entries of periods cleared meanwhile take their side files with them.
+        const QList<Range> ranges = std::exchange(m_pendingRanges, {});
+        for (const Range &span : ranges)
+            m_pendingFileRemovals << sideFilesIn(span);
+        m_pendingRanges = ranges;
+        for (const QUuid &id : m_pendingItems.keys() + m_pendingDeletions.values())
+            hide(id);
+        removeStrayFiles(m_openedAt);
+    } else {
+        m_loadError = opened.error();
+        qCWarning(lcStore) << "keeping the clipboard history in memory:" << m_loadError->detail;
+        moveToTemporaryFolder();
+    }
+    // The history's rows appear, and what was copied meanwhile is written.
+    save();
+    Q_EMIT checked();
+}
+
+void ClipboardStore::moveToTemporaryFolder()
+{
+    const QString folder
+        = QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + StoreDatabase::idText(QUuid::createUuid());
+    auto inUse = std::make_unique<QLockFile>(lockPath(folder));
+    if (!inUse->tryLock(0))
+        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
+    for (const QString &sub : sideFileFolders())
+        DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+    // Nothing of a history that lives in memory stays in the folder of the one on disk.
+    for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
+        for (const QString &path : sideFiles(item)) {
+            if (!QFile::rename(m_folder + QLatin1Char('/') + path, folder + QLatin1Char('/') + path))
+                qCWarning(lcStore) << "cannot move" << path << "out of" << m_folder;
+        }
+    }
+    m_folder = folder;
+    m_folderInUse = std::move(inUse);
+}
+
+std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault(IntegrityCheck check)
+{
+    return make(DataPaths::appFolder() + QStringLiteral("/Clipboard"), check);
 }
 
 std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> loadError)
@@ -242,9 +313,11 @@ ClipboardStore::ClipboardStore(
     , m_folder(std::move(folder))
     , m_loadError(std::move(loadError))
     , m_storedCount(m_database->storedCount())
+    , m_retry(new SaveRetry(this))
 {
     m_fileRemover.setMaxThreadCount(1);
     connect(&m_write, &QFutureWatcher<WriteOutcome>::finished, this, &ClipboardStore::finishWrite);
+    connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
 }
 
 ClipboardStore::~ClipboardStore()
@@ -258,11 +331,10 @@ ClipboardStore::~ClipboardStore()
     }
 }
 
-void ClipboardStore::removeStrayFiles()
+void ClipboardStore::removeStrayFiles(const QDateTime &opened)
 {
-    // Only files older than this: a capture that is under way writes its files before its
-    // entry exists.
-    const QDateTime opened = QDateTime::currentDateTimeUtc();
+    // Only files older than the opening: a capture that is under way writes its files before
+    // its entry exists.
     const QString folder = m_folder;
     const QString databasePath = m_database->sql().filePath();
     m_fileRemover.start([folder, databasePath, opened] {
@@ -290,7 +362,7 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
         entry = *existing;
         if (capture.copiedAt >= entry.lastCopiedAt)
             entry.lastCopiedAt = capture.copiedAt;
-        entry.copyCount += 1;
+        entry.copyCount = Saturating::add(entry.copyCount, 1);
         if (!capture.sourceAppName.isEmpty()) {
             entry.sourceAppName = capture.sourceAppName;
             entry.sourceAppId = capture.sourceAppId;
@@ -337,24 +409,31 @@ void ClipboardStore::stageDeletion(const ClipboardItem &item)
     hide(item.id);
 }
 
-void ClipboardStore::stageRangeDeletion(const Range &span)
+QStringList ClipboardStore::sideFilesIn(const Range &span) const
 {
-    // Side files of the stored entries in the span, read as paths only.
+    // Read as paths only.
     Result<QSqlQuery> selected = m_database->sql().select(
         QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
                        "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
                        "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
             + hiddenClause(),
         QVariantList { span.start, span.end } + hiddenBindings());
-    if (selected) {
-        QSqlQuery files = std::move(selected).value();
-        while (files.next()) {
-            for (int column = 0; column < 3; ++column) {
-                if (!files.value(column).isNull())
-                    m_pendingFileRemovals << files.value(column).toString();
-            }
+    QStringList paths;
+    if (!selected)
+        return paths;
+    QSqlQuery files = std::move(selected).value();
+    while (files.next()) {
+        for (int column = 0; column < 3; ++column) {
+            if (!files.value(column).isNull())
+                paths << files.value(column).toString();
         }
     }
+    return paths;
+}
+
+void ClipboardStore::stageRangeDeletion(const Range &span)
+{
+    m_pendingFileRemovals << sideFilesIn(span);
 
     // Pending versions of entries in the span go with them.
     QList<ClipboardItem> covered;
@@ -398,20 +477,29 @@ void ClipboardStore::save()
 {
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
-    // What changes while a write is under way goes out with the next save, once it is done.
-    if (!hasPending() || m_inFlight)
-        return;
+    writePending(Report::Failure);
+}
 
-    const Written written { QSet<QUuid>(m_pendingItems.keyBegin(), m_pendingItems.keyEnd()), m_pendingNew,
-        m_pendingDeletions, m_pendingRanges.size(), m_pendingFileRemovals.size() };
-    ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
-    for (const Range &span : std::as_const(m_pendingRanges))
-        changes.ranges.append({ span.start, span.end });
+void ClipboardStore::writePending(Report report)
+{
+    // Kept in memory until the file has passed its check.
+    if (m_checking)
+        return;
+    // What changes while a write is under way goes out with the next save, once it is done.
+    if (!hasPending() || m_inFlight) {
+        if (!hasPending())
+            m_retry->succeeded();
+        return;
+    }
 
     // Deleting a period of a large history takes long: it is written on another thread, through
     // a connection of its own, while the entries stay hidden here until it is done.
-    if (!changes.ranges.isEmpty() && !m_database->sql().filePath().isEmpty()) {
-        m_inFlight = written;
+    if (!m_pendingRanges.isEmpty() && !m_database->sql().filePath().isEmpty()) {
+        ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
+        for (const Range &span : std::as_const(m_pendingRanges))
+            changes.ranges.append({ span.start, span.end });
+        m_inFlight = pendingWrite();
+        m_reportsInFlight = report == Report::Failure;
         m_write.setFuture(QtConcurrent::run(&m_fileRemover,
             [path = m_database->sql().filePath(), changes, folder = m_folder, files = m_pendingFileRemovals] {
                 return writeElsewhere(path, changes, folder, files);
@@ -419,11 +507,25 @@ void ClipboardStore::save()
         return;
     }
 
+    if (Status status = writeHere(); !status)
+        failed(status.error(), report);
+}
+
+ClipboardStore::Written ClipboardStore::pendingWrite() const
+{
+    return { QSet<QUuid>(m_pendingItems.keyBegin(), m_pendingItems.keyEnd()), m_pendingNew, m_pendingDeletions,
+        m_pendingRanges.size(), m_pendingFileRemovals.size() };
+}
+
+Status ClipboardStore::writeHere()
+{
+    const Written written = pendingWrite();
+    ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
+    for (const Range &span : std::as_const(m_pendingRanges))
+        changes.ranges.append({ span.start, span.end });
     const Result<qint64> erased = ClipboardDatabase::write(m_database->sql(), changes);
-    if (!erased) {
-        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, erased.error());
-        return;
-    }
+    if (!erased)
+        return erased.error();
     // Deleted texts are overwritten in the file; folding the log back leaves none of them in it.
     // A reader elsewhere may keep the log for a moment: the next save tries again.
     if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty() || m_logToFold)
@@ -431,6 +533,34 @@ void ClipboardStore::save()
     // Only now that no saved entry refers to them.
     removeSideFiles(m_pendingFileRemovals);
     settle(written, erased.value());
+    return {};
+}
+
+void ClipboardStore::failed(const Error &error, Report report)
+{
+    m_retry->failed();
+    // A retry that fails again is not told again: the user heard of the first failure.
+    if (report == Report::Failure)
+        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, error);
+    else
+        qCInfo(lcStore) << "the clipboard history is still not saved:" << error.detail;
+}
+
+Status ClipboardStore::flush()
+{
+    waitForBackgroundWork();
+    if (!hasPending())
+        return {};
+    // On this thread whatever it holds: the application is about to end.
+    Status status = writeHere();
+    if (!status)
+        m_retry->failed();
+    return status;
+}
+
+void ClipboardStore::setRetryInterval(std::chrono::milliseconds interval)
+{
+    m_retry->setInterval(interval);
 }
 
 void ClipboardStore::finishWrite()
@@ -443,7 +573,7 @@ void ClipboardStore::finishWrite()
         m_touched.clear();
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
-        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, outcome.error);
+        failed(outcome.error, m_reportsInFlight ? Report::Failure : Report::Quietly);
         return;
     }
     m_logToFold = !outcome.folded;
@@ -474,10 +604,21 @@ void ClipboardStore::settle(const Written &written, qint64 erased)
         qCWarning(lcStore) << "saved entries may stay hidden until the next save";
     for (const QUuid &id : m_pendingItems.keys() + m_pendingDeletions.values())
         hide(id);
+    if (!hasPending())
+        m_retry->succeeded();
+}
+
+void ClipboardStore::waitForCheck()
+{
+    if (!m_checking)
+        return;
+    m_check.waitForFinished();
+    finishCheck();
 }
 
 void ClipboardStore::waitForBackgroundWork()
 {
+    waitForCheck();
     do {
         m_fileRemover.waitForDone();
         finishWrite();
@@ -777,7 +918,7 @@ bool ClipboardStore::copy(const ClipboardItem &item, SystemClipboard &systemClip
     // The stored version, not the caller's copy, so that a stale copy does not undo a fold.
     if (std::optional<ClipboardItem> current = this->item(item.id)) {
         current->lastCopiedAt = now;
-        current->copyCount += 1;
+        current->copyCount = Saturating::add(current->copyCount, 1);
         stage(*current);
     }
     save();

@@ -7,6 +7,7 @@
 #include "Models/Common/Result.h"
 #include "Models/Transfer/ClipboardKeys.h"
 #include "Models/Transfer/PendingExportItem.h"
+#include "Services/Storage/StoreFileCheck.h"
 
 #include <QDateTime>
 #include <QFutureWatcher>
@@ -20,12 +21,14 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class ClipboardDatabase;
 class QLockFile;
+class SaveRetry;
 class SystemClipboard;
 
 // The clipboard history: a SQLite database of ClipboardItem records plus the folder of side
@@ -33,7 +36,8 @@ class SystemClipboard;
 //
 // A unit of work: every change is visible at once, save() writes everything pending in one
 // transaction, and a failed save keeps the pending changes (lookups, pages and counts still
-// see them), reports through saveFailed, and goes out with the next save. Reads never report:
+// see them), reports through saveFailed, and goes out with the next save, a retry every few
+// seconds, or the last write before quitting (flush). Reads never report:
 // a failed fetch is an empty list, no item or 0.
 class ClipboardStore final : public QObject
 {
@@ -55,9 +59,12 @@ public:
 
     // Opens or creates the store in `folder`. Never fails: a folder or database that cannot
     // be opened gives the in-memory store with loadError set, and nothing on disk is touched.
-    static std::unique_ptr<ClipboardStore> make(const QString &folder);
+    // Checked in the background, the store starts with none of the file's entries; what is
+    // recorded meanwhile waits in memory and is written once the file has passed (`checked`),
+    // or stays in memory with loadError set when it has not.
+    static std::unique_ptr<ClipboardStore> make(const QString &folder, IntegrityCheck check = IntegrityCheck::Before);
     // The store in "Clipboard" under the Vemra data folder.
-    static std::unique_ptr<ClipboardStore> makeDefault();
+    static std::unique_ptr<ClipboardStore> makeDefault(IntegrityCheck check = IntegrityCheck::Before);
     // A database in memory with side files in a new private temporary folder
     // "Vemra-Clipboard-<UUID>", removed when the store goes. Lasts until quit.
     static std::unique_ptr<ClipboardStore> inMemory(std::optional<Error> loadError);
@@ -68,6 +75,8 @@ public:
     QString folder() const { return m_folder; }
     // Why the on-disk store could not be opened; set only on the in-memory fallback.
     const std::optional<Error> &loadError() const { return m_loadError; }
+    // While the file is being checked in the background.
+    bool isChecking() const { return m_checking; }
     // Grows by 1 with every save, whatever its outcome.
     qint64 revision() const { return m_revision; }
 
@@ -107,6 +116,11 @@ public:
     // Writes everything pending; a failure is reported through saveFailed and kept for the
     // next save.
     void save();
+    // Waits for the writes under way, then writes what is pending on this thread and returns
+    // the outcome instead of reporting it: the last try before quitting.
+    Status flush();
+    // How soon a failed save is tried again on its own.
+    void setRetryInterval(std::chrono::milliseconds interval);
 
     // Writes the entry to the system clipboard; true when it took it. Afterwards the entry
     // counts one more copy, last copied `now`.
@@ -156,6 +170,9 @@ public:
     // Waits until what the store does on other threads (writing a deleted period, removing side
     // files) is done, and takes in its outcome.
     void waitForBackgroundWork();
+    // Waits for the check of the file in the background to end (an export or an import reads
+    // and writes the file itself).
+    void waitForCheck();
 
     // What a write on another thread comes back with: the entries it deleted, or its error.
     struct WriteOutcome
@@ -172,6 +189,9 @@ Q_SIGNALS:
     void copiedBack(qint64 changeCount);
     // A save failed: `message` titles the alert, `error` says why.
     void saveFailed(const QString &message, const Error &error);
+    // The check in the background is over: the file's entries are in, or loadError says why
+    // the history runs in memory.
+    void checked();
 
 private:
     struct Range
@@ -206,10 +226,23 @@ private:
         qsizetype ranges = 0;
         qsizetype files = 0;
     };
+    // Whether a failed write is reported (a save the user's change asked for) or only logged
+    // (a retry of one already reported).
+    enum class Report { Failure, Quietly };
+    void writePending(Report report);
+    Written pendingWrite() const;
+    // Writes everything pending through the store's own connection.
+    Status writeHere();
+    void failed(const Error &error, Report report);
     void settle(const Written &written, qint64 erased);
     void finishWrite();
     void removeSideFiles(const QStringList &paths);
-    void removeStrayFiles();
+    void removeStrayFiles(const QDateTime &opened);
+    void finishCheck();
+    // The side files of a history in memory go to a private temporary folder.
+    void moveToTemporaryFolder();
+    // The side files of the stored entries last copied in the span.
+    QStringList sideFilesIn(const Range &span) const;
     std::optional<Range> range(
         const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
     Filter searchFilter(const QString &query) const;
@@ -243,7 +276,14 @@ private:
     // The write under way there, what it took, and the entries changed since it began.
     QFutureWatcher<WriteOutcome> m_write;
     std::optional<Written> m_inFlight;
+    bool m_reportsInFlight = true;
     QSet<QUuid> m_touched;
+    SaveRetry *m_retry = nullptr;
     // Held by a store in memory on its temporary folder, which it removes when it goes.
     std::unique_ptr<QLockFile> m_folderInUse;
+    // The check in the background, what the file held when it was inspected, and when.
+    QFutureWatcher<Status> m_check;
+    StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
+    QDateTime m_openedAt;
+    bool m_checking = false;
 };

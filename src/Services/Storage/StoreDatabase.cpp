@@ -8,12 +8,22 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include <sqlite3.h>
+
 namespace {
 
 QString sqlText(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.trimmed();
+}
+
+// SQLite's own result code (the driver gives it as text, extended or not).
+Error::Kind kindOf(const QSqlError &error)
+{
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && (code & 0xff) == SQLITE_FULL ? Error::Kind::DiskFull : Error::Kind::Other;
 }
 
 } // namespace
@@ -45,7 +55,16 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, 
     const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, schema);
     if (!contents)
         return contents.error();
+    if (contents.value() != StoreFileCheck::Contents::Empty) {
+        if (Status verified = StoreFileCheck::verify(path, schema); !verified)
+            return verified.error();
+    }
+    return open(path, schema, contents.value());
+}
 
+Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(
+    const QString &path, const StoreSchema &schema, StoreFileCheck::Contents contents)
+{
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
     const auto refuse = [&](const QString &detail) {
         qCWarning(lcStore) << "cannot open" << path << ":" << detail;
@@ -53,17 +72,17 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, 
     };
     if (!database->m_connection.open())
         return refuse(sqlText(database->m_connection.lastError()));
-    if (contents.value() == StoreFileCheck::Contents::Empty && schema.pageSize > 0) {
+    if (contents == StoreFileCheck::Contents::Empty && schema.pageSize > 0) {
         if (Status status = database->exec(QStringLiteral("PRAGMA page_size = %1").arg(schema.pageSize)); !status)
             return refuse(status.error().detail);
     }
     if (Status status = database->configure(); !status)
         return refuse(status.error().detail);
-    if (contents.value() == StoreFileCheck::Contents::Empty) {
+    if (contents == StoreFileCheck::Contents::Empty) {
         if (Status status = database->create(); !status)
             return refuse(status.error().detail);
     }
-    if (contents.value() == StoreFileCheck::Contents::Older) {
+    if (contents == StoreFileCheck::Contents::Older) {
         if (Status status = database->upgrade(); !status)
             return refuse(status.error().detail);
     }
@@ -74,7 +93,7 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::attach(const QString &path
 {
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
     if (!database->m_connection.open())
-        return database->saveError(sqlText(database->m_connection.lastError()));
+        return database->failure(database->m_connection.lastError());
     if (Status status = database->configure(); !status)
         return status.error();
     return database;
@@ -146,7 +165,7 @@ Result<QSqlQuery> StoreDatabase::prepare(const QString &sql) const
     QSqlQuery query(m_connection);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        return saveError(sqlText(query.lastError()));
+        return failure(query.lastError());
     return Result<QSqlQuery>(std::move(query));
 }
 
@@ -155,7 +174,7 @@ Status StoreDatabase::run(QSqlQuery &query, const QVariantList &bindings) const
     for (const QVariant &binding : bindings)
         query.addBindValue(binding);
     if (!query.exec())
-        return saveError(sqlText(query.lastError()));
+        return failure(query.lastError());
     return {};
 }
 
@@ -185,7 +204,10 @@ Status StoreDatabase::write(const std::function<Status()> &work) const
     Status status = work();
     if (status)
         status = exec(QStringLiteral("COMMIT"));
-    if (!status && !exec(QStringLiteral("ROLLBACK")))
+    // SQLite has rolled back itself after some failures (a full disk among them).
+    sqlite3 *connection = handle();
+    const bool open = !connection || !sqlite3_get_autocommit(connection);
+    if (!status && open && !exec(QStringLiteral("ROLLBACK")))
         qCWarning(lcStore) << "cannot roll back a failed write to" << m_filePath;
     return status;
 }
@@ -209,6 +231,13 @@ Error StoreDatabase::saveError(const QString &detail) const
 {
     qCWarning(lcStore) << m_filePath << ":" << detail;
     return Error { m_schema.saveFailed, detail };
+}
+
+Error StoreDatabase::failure(const QSqlError &error) const
+{
+    Error failed = saveError(sqlText(error));
+    failed.kind = kindOf(error);
+    return failed;
 }
 
 QString StoreDatabase::idText(const QUuid &id)

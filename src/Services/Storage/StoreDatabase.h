@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Common/Result.h"
+#include "Services/Storage/StoreFileCheck.h"
 #include "Services/Storage/StoreSchema.h"
 
 #include <QDateTime>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QSqlError;
 struct sqlite3;
 
 // One store's SQLite connection, shared by both stores: opening a file only after it has been
@@ -26,6 +28,10 @@ public:
     // Opens the file at `path`, making its folder (private) first and, in a new file, the
     // schema's tables. A file that is refused is left exactly as it was.
     static Result<std::unique_ptr<StoreDatabase>> open(const QString &path, const StoreSchema &schema);
+    // Opens a file that StoreFileCheck has inspected (finding `contents`) and verified, making or
+    // upgrading its tables.
+    static Result<std::unique_ptr<StoreDatabase>> open(
+        const QString &path, const StoreSchema &schema, StoreFileCheck::Contents contents);
     // A database in memory with the schema's tables. Taken to open: should it fail anyway,
     // every write reports its error and every read is empty.
     static std::unique_ptr<StoreDatabase> inMemory(const StoreSchema &schema);
@@ -61,6 +67,8 @@ public:
 
     // An error headed by the schema's save sentence, with SQLite's own text; logged.
     Error saveError(const QString &detail) const;
+    // The same for a failed statement, of the kind SQLite's code says (a full disk).
+    Error failure(const QSqlError &error) const;
 
     // The stored forms: ids as 36 upper-case characters, times as milliseconds since the epoch.
     static QString idText(const QUuid &id);

@@ -20,5 +20,14 @@ public:
         Older,
     };
 
+    // The header, the version and the tables: quick at any size.
     static Result<Contents> inspect(const QString &path, const StoreSchema &schema);
+    // Every page, so that a file damaged inside is refused before anything is written to it.
+    // Reads the whole file through a small cache, so memory stays flat at any size: made for a
+    // worker thread.
+    static Status verify(const QString &path, const StoreSchema &schema);
 };
+
+// When a store reads its whole file for damage: before it opens (tests, tools), or on a worker
+// after it has opened in memory, so that start-up does not wait for it.
+enum class IntegrityCheck { Before, InBackground };

@@ -1,17 +1,23 @@
 #include "Services/Todos/TodoStore.h"
 
+#include "Models/Common/Saturating.h"
 #include "Models/Todos/Days.h"
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
+#include "Platform/Logging.h"
+#include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreDatabase.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -47,17 +53,35 @@ TodoStore::TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, 
     : m_database(std::move(database))
     , m_filePath(std::move(filePath))
     , m_clock(clock)
+    , m_retry(new SaveRetry(this))
 {
     if (!m_clock) {
         m_ownClock = std::make_unique<SystemClock>();
         m_clock = m_ownClock.get();
     }
+    // A retry that fails again is not told again: the user heard of the first failure.
+    connect(m_retry, &SaveRetry::due, this, [this] {
+        if (const Status status = writeAll(); !status)
+            qCInfo(lcStore) << "the todos are still not saved:" << status.error().detail;
+    });
 }
 
 TodoStore::~TodoStore() = default;
 
-std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock *clock)
+std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock *clock, IntegrityCheck check)
 {
+    if (check == IntegrityCheck::InBackground && DataPaths::ensureFolder(QFileInfo(filePath).absolutePath())) {
+        const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(filePath, schema());
+        if (contents && contents.value() != StoreFileCheck::Contents::Empty) {
+            std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
+            store->m_checking = true;
+            store->m_contents = contents.value();
+            connect(&store->m_check, &QFutureWatcher<Status>::finished, store.get(), &TodoStore::finishCheck);
+            store->m_check.setFuture(
+                QtConcurrent::run([filePath] { return StoreFileCheck::verify(filePath, schema()); }));
+            return store;
+        }
+    }
     Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(filePath, schema());
     if (opened) {
         std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
@@ -71,9 +95,56 @@ std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock 
     return store;
 }
 
-std::unique_ptr<TodoStore> TodoStore::makeDefault(const Clock *clock)
+std::unique_ptr<TodoStore> TodoStore::makeDefault(const Clock *clock, IntegrityCheck check)
 {
-    return make(defaultFilePath(), clock);
+    return make(defaultFilePath(), clock, check);
+}
+
+void TodoStore::finishCheck()
+{
+    if (!m_checking)
+        return;
+    m_checking = false;
+    Status status = m_check.result();
+    Result<std::unique_ptr<StoreDatabase>> opened = status ? StoreDatabase::open(m_filePath, schema(), m_contents)
+                                                           : Result<std::unique_ptr<StoreDatabase>>(status.error());
+    if (!opened)
+        status = opened.error();
+    if (status) {
+        // What was made meanwhile stays above the file's todos, in its own order.
+        const QList<Todo> earlier = m_todos;
+        std::unique_ptr<StoreDatabase> memory = std::exchange(m_database, std::move(opened).value());
+        m_todos.clear();
+        status = load();
+        if (status) {
+            const qint64 top = topOrder();
+            for (qsizetype i = 0; i < earlier.size(); ++i) {
+                Todo todo = earlier.at(i);
+                todo.sortOrder = Saturating::add(top, -(earlier.size() - i));
+                m_todos.append(todo);
+                markDirty(todo.id);
+            }
+            sort();
+        } else {
+            m_database = std::move(memory);
+            m_todos = earlier;
+        }
+    }
+    if (!status) {
+        m_loadError = status.error();
+        qCWarning(lcStore) << "keeping the todos in memory:" << m_loadError->detail;
+    }
+    Q_EMIT changed();
+    save();
+    Q_EMIT checked();
+}
+
+void TodoStore::waitForCheck()
+{
+    if (!m_checking)
+        return;
+    m_check.waitForFinished();
+    finishCheck();
 }
 
 QString TodoStore::defaultFilePath()
@@ -163,7 +234,7 @@ std::optional<Todo> TodoStore::add(const QString &title, const std::optional<QDa
     const QString trimmed = title.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
-    const Todo todo(trimmed, day, topOrder() - 1, now());
+    const Todo todo(trimmed, day, Saturating::add(topOrder(), -1), now());
     m_todos.append(todo);
     sort();
     markDirty(todo.id);
@@ -185,7 +256,7 @@ void TodoStore::schedule(const QUuid &id, const std::optional<QDate> &day)
     qint64 top = todo.sortOrder;
     for (const Todo &other : std::as_const(m_todos))
         top = std::min(top, other.sortOrder);
-    todo.sortOrder = top - 1;
+    todo.sortOrder = Saturating::add(top, -1);
     sort();
     markDirty(id);
     commitChange();
@@ -293,6 +364,8 @@ void TodoStore::remove(const QList<QUuid> &ids)
 
 Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
 {
+    // Placed among the file's todos, and written to the file.
+    waitForCheck();
     const QList<Todo> todos = importedTodos(imported);
     if (todos.isEmpty())
         return {};
@@ -336,7 +409,7 @@ QList<Todo> TodoStore::importedTodos(const QList<ExportedTodo> &imported) const
         known.insert(record.id);
         ++k;
         const std::optional<QDate> day = record.day ? Days::dayFromIso(*record.day) : std::nullopt;
-        Todo todo(record.title.trimmed(), day, base + k, record.createdAt);
+        Todo todo(record.title.trimmed(), day, Saturating::add(base, k), record.createdAt);
         todo.id = record.id;
         todo.isCompleted = record.isCompleted;
         if (record.isCompleted)
@@ -398,12 +471,34 @@ const StoreSchema &TodoStore::databaseSchema()
 
 void TodoStore::save()
 {
-    if (Status status = m_database->write([this] { return writePending(); }); !status) {
+    if (Status status = writeAll(); !status)
         Q_EMIT saveFailed(saveFailedMessage(), status.error());
-        return;
+}
+
+Status TodoStore::flush()
+{
+    waitForCheck();
+    return writeAll();
+}
+
+void TodoStore::setRetryInterval(std::chrono::milliseconds interval)
+{
+    m_retry->setInterval(interval);
+}
+
+Status TodoStore::writeAll()
+{
+    // Kept in memory until the file has passed its check.
+    if (m_checking)
+        return {};
+    if (Status status = m_database->write([this] { return writePending(); }); !status) {
+        m_retry->failed();
+        return status;
     }
     m_dirty.clear();
     m_deleted.clear();
+    m_retry->succeeded();
+    return {};
 }
 
 Status TodoStore::writePending()

@@ -3,26 +3,32 @@
 #include "Models/Common/Result.h"
 #include "Models/Todos/ExportedTodo.h"
 #include "Models/Todos/Todo.h"
+#include "Services/Storage/StoreFileCheck.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
 class Clock;
+class SaveRetry;
 class StoreDatabase;
 struct StoreSchema;
 
 // The one owner of the user's todos. Every operation changes the todos in memory at once
 // (views see it through `changed`) and then writes every pending change to the store file in
 // one transaction. A failed write is rolled back, reported through `saveFailed`, and its changes
-// stay pending, so the next successful write carries them too.
+// stay pending: the next change, a retry every few seconds and the quit write them.
 //
 // A file that cannot be opened, or is not a todo database Vemra can read, is never written:
-// the store then runs in memory and keeps the reason in `loadError`.
+// the store then runs in memory and keeps the reason in `loadError`. Checked in the background,
+// the store starts empty; changes made meanwhile wait in memory and are written once the file
+// has passed (`checked`), its todos joining them.
 class TodoStore final : public QObject
 {
     Q_OBJECT
@@ -30,9 +36,11 @@ class TodoStore final : public QObject
 public:
     // Opens (or creates) the store file at `filePath`, making its folder first. `clock` gives
     // the current time; null means the system clock. Never fails: see `loadError`.
-    static std::unique_ptr<TodoStore> make(const QString &filePath, const Clock *clock = nullptr);
+    static std::unique_ptr<TodoStore> make(
+        const QString &filePath, const Clock *clock = nullptr, IntegrityCheck check = IntegrityCheck::Before);
     // The store of the user's todos: "Todos.store" in the application's data folder.
-    static std::unique_ptr<TodoStore> makeDefault(const Clock *clock = nullptr);
+    static std::unique_ptr<TodoStore> makeDefault(
+        const Clock *clock = nullptr, IntegrityCheck check = IntegrityCheck::Before);
     static QString defaultFilePath();
     ~TodoStore() override;
 
@@ -42,6 +50,8 @@ public:
     QString filePath() const { return m_filePath; }
     // Present only when the store runs in memory because its file could not be opened.
     const std::optional<Error> &loadError() const { return m_loadError; }
+    // While the file is being checked in the background.
+    bool isChecking() const { return m_checking; }
     bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty(); }
 
     // Every todo in list order.
@@ -80,15 +90,28 @@ public:
     QString databasePath() const;
     static const StoreSchema &databaseSchema();
 
+    // Writes what is pending now and returns the outcome instead of reporting it: the last
+    // try before quitting.
+    Status flush();
+    // Waits for the check of the file in the background to end (an export or an import reads
+    // and writes the file itself).
+    void waitForCheck();
+    // How soon a failed save is tried again on its own.
+    void setRetryInterval(std::chrono::milliseconds interval);
+
 Q_SIGNALS:
     // The todos in memory changed (whether or not the change could be written yet).
     void changed();
     // Writing a change failed: `message` titles the alert, `error` says why.
     void saveFailed(const QString &message, const Error &error);
+    // The check in the background is over: the file's todos are in, or `loadError` says why
+    // the store runs in memory.
+    void checked();
 
 private:
     TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, const Clock *clock);
     Status load();
+    void finishCheck();
     Status writePending();
     qsizetype indexOf(const QUuid &id) const;
     qint64 topOrder() const;
@@ -98,6 +121,7 @@ private:
     // Emits `changed` and writes every pending change.
     void commitChange();
     void save();
+    Status writeAll();
 
     std::unique_ptr<StoreDatabase> m_database;
     QString m_filePath;
@@ -107,4 +131,9 @@ private:
     QList<Todo> m_todos;
     QSet<QUuid> m_dirty;
     QSet<QUuid> m_deleted;
+    SaveRetry *m_retry = nullptr;
+    // The check in the background, and what the file held when it was inspected.
+    QFutureWatcher<Status> m_check;
+    StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
+    bool m_checking = false;
 };

@@ -110,6 +110,8 @@ QCoro::Task<> DataTransfer::exportData(Scope scope)
     const std::optional<QString> path = m_dialogs.chooseFile(request);
     if (!path)
         co_return;
+    m_todos.waitForCheck();
+    m_clipboard.waitForCheck();
 
     const qsizetype todoCount = scope == Scope::All ? m_todos.allTodos().size() : 0;
     qint64 entries = 0;
@@ -203,6 +205,8 @@ QCoro::Task<> DataTransfer::importData()
     const std::optional<QString> path = m_dialogs.chooseFile(request);
     if (!path)
         co_return;
+    m_todos.waitForCheck();
+    m_clipboard.waitForCheck();
     const QString fileName = QFileInfo(*path).fileName();
 
     setWorking(true);

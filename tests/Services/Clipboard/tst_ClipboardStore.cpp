@@ -1,4 +1,5 @@
 #include "FakeSystemClipboard.h"
+#include "FullDisk.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "TestHome.h"
@@ -12,6 +13,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <limits>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -709,6 +714,149 @@ private Q_SLOTS:
         QCOMPARE(reopened->count(), 3);
         QCOMPARE(reopened->item(unsaved.id)->copyCount, 2);
         QCOMPARE(reopened->item(unsaved.id)->lastCopiedAt, at(10, 10));
+    }
+
+    void aFailedSaveIsTriedAgainUntilTheDiskHasRoom_data()
+    {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("a copy") << false;
+        // Written on another thread, as a large deletion is.
+        QTest::newRow("a copy, then a cleared day") << true;
+    }
+
+    void aFailedSaveIsTriedAgainUntilTheDiskHasRoom()
+    {
+        QFETCH(bool, clear);
+        TestHome home;
+        FullDisk disk(folder());
+        auto store = ClipboardStore::make(folder());
+        store->setRetryInterval(20ms);
+        const ClipboardCapture old = textCapture(QStringLiteral("old"), at(9, 8));
+        store->record(old);
+        QList<Error> errors;
+        connect(store.get(), &ClipboardStore::saveFailed, this,
+            [&](const QString &, const Error &error) { errors << error; });
+
+        disk.fill();
+        const ClipboardCapture waiting = textCapture(QStringLiteral("waiting"), at(10, 9));
+        store->record(waiting);
+        if (clear) {
+            store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(9, 12), newYork());
+            QTRY_COMPARE(errors.size(), 2);
+        }
+        QVERIFY(!errors.isEmpty());
+        for (const Error &error : std::as_const(errors))
+            QCOMPARE(error.kind, Error::Kind::DiskFull);
+        // The retries that fail again while the disk stays full are not told again.
+        const qsizetype told = errors.size();
+        QTest::qWait(150);
+        QCOMPARE(errors.size(), told);
+        QCOMPARE(store->count(), clear ? 1 : 2);
+        QVERIFY(store->hasPendingChanges());
+        QCOMPARE(store->flush().error().kind, Error::Kind::DiskFull);
+
+        // Room comes back: the next retry writes it all, without another change.
+        disk.free();
+        QTRY_VERIFY_WITH_TIMEOUT(!store->hasPendingChanges(), 2000);
+        QCOMPARE(errors.size(), told);
+        store.reset();
+        auto reopened = ClipboardStore::make(folder());
+        QVERIFY(reopened->item(waiting.id));
+        QCOMPARE(bool(reopened->item(old.id)), !clear);
+    }
+
+    void copiesMadeDuringTheCheckWaitForIt_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("a whole file") << false;
+        QTest::newRow("a file damaged inside") << true;
+    }
+
+    void copiesMadeDuringTheCheckWaitForIt()
+    {
+        QFETCH(bool, damaged);
+        TestHome home;
+        QList<ClipboardCapture> history;
+        for (int i = 0; i < 400; ++i)
+            history << textCapture(QStringLiteral("stored %1 ").arg(i) + QString(2000, QLatin1Char('x')), at(9, 8));
+        QVERIFY(ClipboardStore::make(folder())->insertImported(history));
+        if (damaged) {
+            // A page in the middle: the header and the table list still read well.
+            QFile file(databasePath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.size() > 40 * 16384);
+            file.seek(file.size() / 2 / 16384 * 16384);
+            file.write(QByteArray(16384, '\x5a'));
+        }
+        const QByteArray before = readFile(databasePath());
+
+        auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
+        QVERIFY(store->isChecking());
+        QVERIFY(!store->loadError());
+        QSignalSpy checked(store.get(), &ClipboardStore::checked);
+        const ClipboardCapture early = imageCapture(folder(), "early", at(10, 9));
+        store->record(early);
+        // Shown at once, alone, and not written yet.
+        QCOMPARE(store->count(), 1);
+        QCOMPARE(store->items(10).first().id, early.id);
+        QCOMPARE(readFile(databasePath()), before);
+
+        QVERIFY(checked.wait());
+        QVERIFY(!store->isChecking());
+        if (!damaged) {
+            QVERIFY(!store->loadError());
+            QCOMPARE(store->count(), 401);
+            QCOMPARE(store->count(QStringLiteral("stored 399")), 1);
+            QVERIFY(!store->hasPendingChanges());
+            store.reset();
+            auto reopened = ClipboardStore::make(folder());
+            QCOMPARE(reopened->count(), 401);
+            QVERIFY(QFileInfo::exists(*reopened->filePath(*reopened->item(early.id)->imagePath)));
+            return;
+        }
+        QVERIFY(store->loadError());
+        QVERIFY2(
+            store->loadError()->detail.contains(QStringLiteral("damaged")), qPrintable(store->loadError()->detail));
+        QCOMPARE(store->count(), 1);
+        QCOMPARE(readFile(databasePath()), before);
+        QVERIFY(!QFileInfo::exists(databasePath() + QStringLiteral("-wal")));
+        // Nothing of the history in memory stays in the folder of the one on disk.
+        QVERIFY(!QFileInfo::exists(folder() + QLatin1Char('/') + *early.imagePath));
+        QCOMPARE(readFile(*store->filePath(*early.imagePath)), QByteArray("early"));
+        const QString temporary = store->folder();
+        QVERIFY(temporary != folder());
+        store.reset();
+        QVERIFY(!QFileInfo::exists(temporary));
+    }
+
+    void copyCountsStopAtTheirLimit_data()
+    {
+        QTest::addColumn<bool>("copyBack");
+        QTest::newRow("copied again elsewhere") << false;
+        QTest::newRow("copied back from the history") << true;
+    }
+
+    void copyCountsStopAtTheirLimit()
+    {
+        QFETCH(bool, copyBack);
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        const ClipboardItem item = store->record(textCapture(QStringLiteral("counted"), at(10, 9)));
+        store.reset();
+        {
+            WriteBlocker raw(databasePath());
+            raw.exec(
+                QStringLiteral("UPDATE clipboard_item SET copy_count = %1").arg(std::numeric_limits<qint64>::max()));
+        }
+        store = ClipboardStore::make(folder());
+        if (copyBack) {
+            FakeSystemClipboard systemClipboard;
+            QVERIFY(store->copy(item, systemClipboard, at(10, 10)));
+        } else {
+            store->record(textCapture(QStringLiteral("counted"), at(10, 10)));
+        }
+        QCOMPARE(store->item(item.id)->copyCount, std::numeric_limits<qint64>::max());
+        QCOMPARE(store->item(item.id)->lastCopiedAt, at(10, 10));
     }
 
     void sideFilesGoOnlyWithASavedDeletion()

@@ -1,4 +1,5 @@
 #include "FixedClock.h"
+#include "FullDisk.h"
 #include "Models/Todos/Days.h"
 #include "Platform/DataPaths.h"
 #include "Services/Todos/TodoStore.h"
@@ -8,13 +9,17 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -348,6 +353,141 @@ private Q_SLOTS:
         QCOMPARE(messages.size(), 2);
         QVERIFY(!store->hasPendingChanges());
         QCOMPARE(raw.value(u"SELECT group_concat(title) FROM todo"_s).toString(), u"written"_s);
+    }
+
+    void aFailedSaveIsTriedAgainUntilTheDiskHasRoom()
+    {
+        const QString path = newPath();
+        FullDisk disk(QFileInfo(path).absolutePath());
+        const auto store = TodoStore::make(path, &m_clock);
+        store->setRetryInterval(20ms);
+        store->add(u"saved"_s, std::nullopt);
+        QList<Error> errors;
+        connect(
+            store.get(), &TodoStore::saveFailed, this, [&](const QString &, const Error &error) { errors << error; });
+
+        disk.fill();
+        const Todo waiting = *store->add(u"waiting"_s, std::nullopt);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().kind, Error::Kind::DiskFull);
+        // The retries that fail again while the disk stays full are not told again.
+        QTest::qWait(120);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(store->hasPendingChanges());
+        QCOMPARE(store->flush().error().kind, Error::Kind::DiskFull);
+
+        // Room comes back: the next retry writes it, without another change.
+        disk.free();
+        QTRY_VERIFY_WITH_TIMEOUT(!store->hasPendingChanges(), 2000);
+        QCOMPARE(errors.size(), 1);
+        RawDatabase raw(path);
+        QCOMPARE(
+            raw.value(u"SELECT title FROM todo WHERE id = '%1'"_s.arg(waiting.idString())).toString(), u"waiting"_s);
+        QVERIFY(store->flush());
+    }
+
+    void changesMadeDuringTheCheckWaitForIt_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("a whole file") << false;
+        QTest::newRow("a file damaged inside") << true;
+    }
+
+    void changesMadeDuringTheCheckWaitForIt()
+    {
+        QFETCH(bool, damaged);
+        const QString path = newPath();
+        QList<ExportedTodo> stored;
+        for (int i = 0; i < 1000; ++i) {
+            ExportedTodo record;
+            record.id = QUuid::createUuid();
+            record.title = u"stored %1 "_s.arg(i) + QString(200, u'x');
+            record.createdAt = m_clock.now();
+            record.sortOrder = i;
+            stored << record;
+        }
+        QVERIFY(TodoStore::make(path, &m_clock)->insertImported(stored));
+        {
+            // Far above what an empty list starts from.
+            RawDatabase raw(path);
+            QVERIFY(raw.exec(u"UPDATE todo SET sort_order = sort_order - 5000"_s));
+        }
+        if (damaged) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.size() > 40 * 4096);
+            file.seek(file.size() / 2 / 4096 * 4096);
+            file.write(QByteArray(4096, '\x5a'));
+        }
+        const QByteArray before = fingerprint(path);
+
+        const auto store = TodoStore::make(path, &m_clock, IntegrityCheck::InBackground);
+        QVERIFY(store->isChecking());
+        QSignalSpy checked(store.get(), &TodoStore::checked);
+        QSignalSpy failed(store.get(), &TodoStore::saveFailed);
+        store->add(u"second"_s, std::nullopt);
+        store->add(u"first"_s, std::nullopt);
+        QCOMPARE(titles(store->allTodos()), (QStringList { u"first"_s, u"second"_s }));
+        QCOMPARE(fingerprint(path), before);
+
+        QVERIFY(checked.wait());
+        QVERIFY(!store->isChecking());
+        QCOMPARE(failed.count(), 0);
+        if (damaged) {
+            QVERIFY(store->loadError());
+            QVERIFY(store->loadError()->detail.contains(u"damaged"_s));
+            QCOMPARE(titles(store->allTodos()), (QStringList { u"first"_s, u"second"_s }));
+            QCOMPARE(fingerprint(path), before);
+            QVERIFY(!QFileInfo::exists(path + u"-wal"_s));
+            return;
+        }
+        QVERIFY(!store->loadError());
+        QVERIFY(!store->hasPendingChanges());
+        // Made meanwhile, they stay above the file's todos.
+        const QStringList all = titles(store->allTodos());
+        QCOMPARE(all.size(), 1002);
+        QCOMPARE(all.mid(0, 3), (QStringList { u"first"_s, u"second"_s, u"stored 0 "_s + QString(200, u'x') }));
+        QCOMPARE(titles(TodoStore::make(path, &m_clock)->allTodos()), all);
+    }
+
+    void ordersStopAtTheirLimits_data()
+    {
+        QTest::addColumn<bool>("schedule");
+        QTest::newRow("added above the lowest") << false;
+        QTest::newRow("scheduled above the lowest") << true;
+    }
+
+    void ordersStopAtTheirLimits()
+    {
+        QFETCH(bool, schedule);
+        const QString path = newPath();
+        {
+            const auto store = TodoStore::make(path, &m_clock);
+            store->add(u"old"_s, std::nullopt);
+            m_clock.set(m_clock.now().addSecs(60));
+            store->add(u"new"_s, std::nullopt);
+        }
+        {
+            RawDatabase raw(path);
+            QVERIFY(raw.exec(
+                u"UPDATE todo SET sort_order = %1 WHERE title = 'old'"_s.arg(std::numeric_limits<qint64>::min())));
+            QVERIFY(raw.exec(schedule ? u"UPDATE todo SET sort_order = 5 WHERE title = 'new'"_s
+                                      : u"DELETE FROM todo WHERE title = 'new'"_s));
+        }
+        const auto store = TodoStore::make(path, &m_clock);
+        std::optional<Todo> moved;
+        if (schedule) {
+            QCOMPARE(titles(store->allTodos()), (QStringList { u"old"_s, u"new"_s }));
+            moved = store->allTodos().constLast();
+            store->schedule(moved->id, today);
+            moved = store->todo(moved->id);
+        } else {
+            moved = store->add(u"new"_s, std::nullopt);
+        }
+        QVERIFY(moved);
+        QCOMPARE(moved->sortOrder, std::numeric_limits<qint64>::min());
+        QCOMPARE(titles(store->allTodos()), (QStringList { u"new"_s, u"old"_s }));
+        QCOMPARE(titles(TodoStore::make(path, &m_clock)->allTodos()), (QStringList { u"new"_s, u"old"_s }));
     }
 
     void unreadableFilesAreLeftAlone_data()

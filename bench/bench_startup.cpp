@@ -1,0 +1,152 @@
+// Start-up at history sizes of 0, 100,000 and 1,000,000 entries (with 300 todos): from launching
+// the process to the tray icon, and to the first search answered over the whole history, with
+// the peak resident memory; medians of 5 launches on a warm disk cache. Each launch is a process
+// of its own running the application as main() does, over the test fakes (offscreen, no X
+// server, no session bus), so the figures are Vemra's own start-up. `bench_startup N` stops at N.
+#include "AppHarness.h"
+#include "ClipboardHistoryGenerator.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Todos/TodoStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <ctime>
+
+using namespace BenchHistory;
+
+namespace {
+
+qint64 monotonicNanoseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The tray icon as the application shows it: the moment it is made visible is noted.
+class NotingTray final : public TrayHost
+{
+public:
+    bool isAvailable() const override { return true; }
+    bool usesStatusNotifier() const override { return false; }
+    void setVisible(bool visible) override
+    {
+        if (visible && shownAt == 0)
+            shownAt = monotonicNanoseconds();
+    }
+    void setIcon(const QIcon &) override { }
+    void setToolTip(const QString &) override { }
+    QRect geometry() const override { return {}; }
+    void showMenu(QMenu *) override { }
+    std::optional<QColor> foreground() const override { return std::nullopt; }
+    std::optional<QColor> background() const override { return std::nullopt; }
+
+    qint64 shownAt = 0;
+};
+
+// One launch over the data folder `prepared`, which it borrows for the run. Prints the moments
+// of the tray icon and of the first search answered, and the peak resident memory in KiB.
+int launch(int argc, char **argv, const QString &prepared)
+{
+    QApplication app(argc, argv);
+    AppHarness h;
+    const QString data = h.home.dataFolder();
+    QDir().mkpath(QFileInfo(data).absolutePath());
+    if (!QDir().rename(prepared, data))
+        return 1;
+    NotingTray tray;
+    h.environment.tray = &tray;
+    h.create();
+    h.delegate->start();
+    ClipboardStore &clipboard = *h.delegate->environment().clipboard;
+    if (clipboard.isChecking()) {
+        QEventLoop loop;
+        QObject::connect(&clipboard, &ClipboardStore::checked, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const qint64 found = clipboard.page(QStringLiteral("pri"), 501).total;
+    const qint64 answeredAt = monotonicNanoseconds();
+    std::printf("%lld %lld %lld %lld\n", tray.shownAt, answeredAt, statusKilobytes("VmHWM:"), found);
+    std::fflush(stdout);
+    h.delegate.reset();
+    return QDir().rename(data, prepared) ? 0 : 1;
+}
+
+void prepare(const QString &folder, int size)
+{
+    const QDateTime now(QDate(2026, 12, 16), QTime(15, 0));
+    {
+        auto todos = TodoStore::make(folder + QStringLiteral("/Todos.store"));
+        for (int i = 0; i < 300; ++i)
+            todos->add(QStringLiteral("Todo %1").arg(i), std::nullopt);
+    }
+    const QString clipboardFolder = folder + QStringLiteral("/Clipboard");
+    auto store = ClipboardStore::make(clipboardFolder);
+    Generator generator(clipboardFolder, now);
+    const qint64 span = qint64(400) * 24 * 3600 * 1000;
+    QList<ClipboardCapture> batch;
+    for (int i = 0; i < size; ++i) {
+        batch << generator.next(now.addMSecs(-span + span * i / size));
+        if (batch.size() == 20000 || i == size - 1) {
+            if (!store->insertImported(batch))
+                std::printf("cannot fill the history\n");
+            batch.clear();
+        }
+    }
+}
+
+void run(const QString &program, int size)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/Vemra");
+    prepare(folder, size);
+    std::printf("%d entries (database %.1f MB)\n", size,
+        double(fileSize(folder + QStringLiteral("/Clipboard/Clipboard.store"))) / 1e6);
+    std::vector<double> tray;
+    std::vector<double> search;
+    double peak = 0;
+    qint64 found = 0;
+    for (int i = 0; i < 5; ++i) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const qint64 started = monotonicNanoseconds();
+        process.start(program, { QStringLiteral("--launch"), folder });
+        if (!process.waitForFinished(600000) || process.exitCode() != 0) {
+            std::printf("  a launch failed\n");
+            return;
+        }
+        const QList<QByteArray> figures = process.readAllStandardOutput().trimmed().split(' ');
+        if (figures.size() != 4) {
+            std::printf("  a launch said nothing\n");
+            return;
+        }
+        tray.push_back(double(figures[0].toLongLong() - started) / 1e6);
+        search.push_back(double(figures[1].toLongLong() - started) / 1e6);
+        peak = std::max(peak, figures[2].toDouble() / 1024);
+        found = figures[3].toLongLong();
+    }
+    report("launch -> tray icon", median(tray));
+    const QByteArray label = "launch -> first search (\"pri\", " + QByteArray::number(found) + " found)";
+    report(label.constData(), median(search));
+    std::printf("  peak resident memory %.1f MB\n\n", peak);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--launch") == 0)
+        return launch(argc, argv, QString::fromLocal8Bit(argv[2]));
+    QCoreApplication app(argc, argv);
+    const int largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    for (int size : { 0, 100000, 1000000 }) {
+        if (size <= largest)
+            run(QCoreApplication::applicationFilePath(), size);
+    }
+    return 0;
+}
