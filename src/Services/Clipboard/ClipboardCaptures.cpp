@@ -81,7 +81,8 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
     return std::optional<ClipboardCapture>();
 }
 
-Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem &item, const QString &folder)
+Result<std::optional<ClipboardCapture>> makeImported(
+    const ExportedClipboardItem &item, const QString &folder, ClipboardFiles::FileWrite writing)
 {
     const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(item.type);
     if (!kind || !item.isValid())
@@ -91,7 +92,7 @@ Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem
     capture.kind = *kind;
     if (*kind == ClipboardKind::Image) {
         Result<std::optional<ClipboardFiles::SavedImage>> saved
-            = ClipboardFiles::saveImage(*item.imageData, item.id, folder);
+            = ClipboardFiles::saveImage(*item.imageData, item.id, folder, writing);
         if (!saved)
             return saved.error();
         if (!saved.value())
@@ -105,7 +106,7 @@ Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem
         capture.imagePath = image.path;
         capture.thumbnailPath = image.thumbnailPath;
     } else {
-        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(item.content, item.id, folder);
+        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(item.content, item.id, folder, writing);
         if (!saved)
             return saved.error();
         capture.content = saved.value().content;

@@ -4,6 +4,7 @@
 #include "Models/Clipboard/ClipboardContents.h"
 #include "Models/Common/Result.h"
 #include "Models/Transfer/ExportedClipboardItem.h"
+#include "Services/Clipboard/ClipboardFiles.h"
 
 #include <QString>
 
@@ -22,6 +23,7 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
 // its id, times and copy count; sizes come from what was stored. Nothing for an entry that
 // can't be imported (see ExportedClipboardItem::isValid) or image bytes that are no image; an
 // error when a side file can't be written. Runs off the main thread.
-Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem &item, const QString &folder);
+Result<std::optional<ClipboardCapture>> makeImported(const ExportedClipboardItem &item, const QString &folder,
+    ClipboardFiles::FileWrite writing = ClipboardFiles::FileWrite::Replacing);
 
 } // namespace ClipboardCaptures

@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 
+#include "Platform/FileSystemSync.h"
 #include "Platform/Logging.h"
 #include "Platform/TypeIdentifiers.h"
 
@@ -144,13 +145,27 @@ QByteArray pngData(const QImage &image)
     return bytes;
 }
 
-Status write(const QByteArray &data, const QString &path, const QString &folder)
+Status write(const QByteArray &data, const QString &path, const QString &folder,
+    ClipboardFiles::FileWrite writing = ClipboardFiles::FileWrite::Replacing)
 {
     const QString target = folder + QLatin1Char('/') + path;
     const QString parent = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(parent))
         return Error { QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)),
             QString() };
+    if (writing == ClipboardFiles::FileWrite::NewName) {
+        QFile file(target);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
+                file.errorString() };
+        if (file.write(data) != data.size() || !file.flush() || !FileSystemSync::sync(file)) {
+            const QString reason = file.errorString();
+            file.remove();
+            return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
+                reason };
+        }
+        return {};
+    }
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
         const QString reason = file.errorString();
@@ -190,7 +205,8 @@ QString fileName(const QUuid &id)
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid &id, const QString &folder)
+Result<std::optional<SavedImage>> saveImage(
+    const QByteArray &data, const QUuid &id, const QString &folder, FileWrite writing)
 {
     const QString detected = keptType(data);
     QString type = detected;
@@ -242,12 +258,12 @@ Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid 
     SavedImage saved;
     saved.path
         = QStringLiteral("Images/") + fileName(id) + QLatin1Char('.') + TypeIdentifiers::preferredExtension(type);
-    if (const Status status = write(stored, saved.path, folder); !status)
+    if (const Status status = write(stored, saved.path, folder, writing); !status)
         return status.error();
     if (!thumbnail.isNull()) {
         const QString thumbnailPath = QStringLiteral("Thumbnails/") + fileName(id) + QStringLiteral(".png");
         const QByteArray png = pngData(thumbnail);
-        if (!png.isEmpty() && write(png, thumbnailPath, folder))
+        if (!png.isEmpty() && write(png, thumbnailPath, folder, writing))
             saved.thumbnailPath = thumbnailPath;
     }
     saved.hash = sha256(stored);
@@ -258,7 +274,7 @@ Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid 
     return std::optional<SavedImage>(saved);
 }
 
-Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &folder)
+Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &folder, FileWrite writing)
 {
     // Fewer UTF-16 units than the limit means fewer characters too: nothing to count.
     if (text.size() <= inlineTextLimit)
@@ -276,7 +292,7 @@ Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &
     if (headEnd >= text.size())
         return SavedText { text, std::nullopt };
     const QString path = QStringLiteral("Text/") + fileName(id) + QStringLiteral(".txt");
-    if (const Status status = write(text.toUtf8(), path, folder); !status)
+    if (const Status status = write(text.toUtf8(), path, folder, writing); !status)
         return status.error();
     return SavedText { text.left(headEnd), path };
 }

@@ -44,14 +44,22 @@ QString sha256(const QByteArray &data);
 // The id as side files are named: 36 upper-case characters.
 QString fileName(const QUuid &id);
 
+// How a side file is written: through a temporary file that replaces it once complete, or
+// straight into a name that nothing uses yet (an import's entries, thousands at a time), synced
+// in place. A crash can leave a partial file of the second kind, which no stored entry names
+// and the start-up sweep removes.
+enum class FileWrite { Replacing, NewName };
+
 // Stores an image: PNG, JPEG, HEIC and GIF byte for byte, anything else re-encoded as PNG,
 // plus a PNG thumbnail of at most 320 pixels with the orientation applied. Nothing when the
 // bytes are no image this system can read; an error when the image file cannot be written.
-Result<std::optional<SavedImage>> saveImage(const QByteArray &data, const QUuid &id, const QString &folder);
+Result<std::optional<SavedImage>> saveImage(
+    const QByteArray &data, const QUuid &id, const QString &folder, FileWrite writing = FileWrite::Replacing);
 
 // Keeps a text of at most 20000 characters (grapheme clusters) inline; writes a longer one
 // whole to "Text/<ID>.txt" and keeps its head. An error when that file cannot be written.
-Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &folder);
+Result<SavedText> saveText(
+    const QString &text, const QUuid &id, const QString &folder, FileWrite writing = FileWrite::Replacing);
 
 // Deletes the side files; any that cannot be deleted (or are gone) are skipped. Paths that
 // are absolute or leave the folder are never touched.

@@ -376,12 +376,12 @@ Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
     return {};
 }
 
-QList<Todo> TodoStore::importedTodos(const QList<ExportedTodo> &imported) const
+QList<Todo> TodoStore::importedTodos(const QList<Todo> &stored, const QList<ExportedTodo> &imported)
 {
     qint64 base = 0;
-    if (!m_todos.isEmpty()) {
-        base = m_todos.constFirst().sortOrder;
-        for (const Todo &todo : std::as_const(m_todos))
+    if (!stored.isEmpty()) {
+        base = stored.constFirst().sortOrder;
+        for (const Todo &todo : stored)
             base = std::max(base, todo.sortOrder);
     }
     // Numbering on from the last stays clear of the integers' end.
@@ -397,8 +397,8 @@ QList<Todo> TodoStore::importedTodos(const QList<ExportedTodo> &imported) const
     });
 
     QSet<QUuid> known;
-    known.reserve(m_todos.size() + ordered.size());
-    for (const Todo &todo : std::as_const(m_todos))
+    known.reserve(stored.size() + ordered.size());
+    for (const Todo &todo : stored)
         known.insert(todo.id);
     qint64 k = 0;
     QList<Todo> todos;

@@ -83,7 +83,9 @@ public:
     // be stored (below all others, without ids already stored), their rows written through
     // `database` inside the caller's transaction, and, once that is committed, the todos taken
     // in without writing them again.
-    QList<Todo> importedTodos(const QList<ExportedTodo> &imported) const;
+    QList<Todo> importedTodos(const QList<ExportedTodo> &imported) const { return importedTodos(m_todos, imported); }
+    // The same against `stored`, a copy of every todo, on any thread.
+    static QList<Todo> importedTodos(const QList<Todo> &stored, const QList<ExportedTodo> &imported);
     static Status insertRows(const StoreDatabase &database, const QList<Todo> &todos);
     void adoptImported(const QList<Todo> &todos);
     // The database file, for another connection to it; empty for a store in memory.

@@ -230,6 +230,7 @@ QCoro::Task<> DataTransfer::importData()
             if (const BackupError *error = std::get_if<BackupError>(&outcome))
                 return *error;
             plan.addTodos(std::get<VemraExport>(outcome).todos);
+            planned.todos = TodoStore::importedTodos(stored, plan.todos);
             return planned;
         });
     Planned planned = co_await planning;
@@ -272,7 +273,7 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
     job.filePath = std::move(path);
     job.stamp = planned.stamp;
     job.entries = std::move(planned.plan.clipboard);
-    job.todos = m_todos.importedTodos(planned.plan.todos);
+    job.todos = std::move(planned.todos);
     job.clipboardFolder = m_clipboard.folder();
     job.clipboardDatabase = m_clipboard.transferSource().databasePath;
     job.todoDatabase = m_todos.databasePath();

@@ -80,6 +80,8 @@ private:
         } // NOLINT: implicit by design
         std::variant<std::monostate, BackupError> outcome;
         ImportPlan plan;
+        // The plan's todos as they will be stored.
+        QList<Todo> todos;
         BackupReader::FileStamp stamp;
     };
     // What an import added; `status` tells why it stopped short.

@@ -52,6 +52,10 @@ Status ImportWriter::begin(std::unique_ptr<StoreDatabase> &database, const QStri
     Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, schema);
     if (!attached)
         return attached.error();
+    // A cache that holds the indexes' pages as the rows go in, instead of writing and reading
+    // them back again and again.
+    if (Status status = attached.value()->exec(QStringLiteral("PRAGMA cache_size = -65536")); !status)
+        return status;
     if (Status status = attached.value()->exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
         return status;
     database = std::move(attached).value();
@@ -116,7 +120,8 @@ Status ImportWriter::flush(QList<ExportedClipboardItem> &batch)
     const QString folder = m_job.clipboardFolder;
     const QList<std::optional<ClipboardCapture>> made
         = QtConcurrent::blockingMapped(batch, [&folder](const ExportedClipboardItem &item) {
-              Result<std::optional<ClipboardCapture>> capture = ClipboardCaptures::makeImported(item, folder);
+              Result<std::optional<ClipboardCapture>> capture
+                  = ClipboardCaptures::makeImported(item, folder, ClipboardFiles::FileWrite::NewName);
               if (capture)
                   return capture.value();
               qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
