@@ -776,6 +776,10 @@ void TodoListView::scrollToSelection()
     if (target == top)
         return;
     m_scrollAnimation->stop();
+    if (MotionPreference::reducesMotion() || !isVisible()) {
+        bar->setValue(target);
+        return;
+    }
     m_scrollAnimation->setStartValue(top);
     m_scrollAnimation->setEndValue(target);
     m_scrollAnimation->start();

@@ -766,6 +766,12 @@ private Q_SLOTS:
         // Down to the last row scrolls it into view.
         f.state->setSelection(f.list->rows().last().id);
         QTRY_VERIFY(f.list->scrollArea()->verticalScrollBar()->value() > 0);
+        // Under the reduced-motion preference the list scrolls at once.
+        m_home.setReducesMotion(true);
+        const QUuid first = f.list->rows().first().id;
+        f.state->setSelection(first);
+        QCOMPARE(f.list->scrollArea()->verticalScrollBar()->value(), qRound(f.list->rowFrame(first).top()));
+        m_home.setReducesMotion(false);
     }
 };
 
