@@ -73,6 +73,22 @@ private:
 const QString loadErrorDetail = QStringLiteral(
     "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
 
+// The system's own wording of an error, in the user's words where we know them; the rest as it
+// came (it is still better than nothing to search for).
+QString inUsersWords(const QString &systemText)
+{
+    static const std::pair<QString, QString> known[] = {
+        { QStringLiteral("database or disk is full"), QStringLiteral("The disk is full.") },
+        { QStringLiteral("disk I/O error"), QStringLiteral("The disk could not be read or written.") },
+        { QStringLiteral("attempt to write a readonly database"), QStringLiteral("The file can’t be written.") },
+    };
+    for (const auto &[sqlite, words] : known) {
+        if (systemText.contains(sqlite, Qt::CaseInsensitive))
+            return words;
+    }
+    return systemText;
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
@@ -87,7 +103,7 @@ AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
         && e.clock && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds && e.scripts
         && e.notifications);
     m_environment.preferences = new Preferences(*e.settings, this);
-    m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, this);
+    m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, *e.alerts, this);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -611,8 +627,10 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     QStringList parts;
     if (detail && !detail->isEmpty())
         parts << *detail;
-    if (!error.description().isEmpty())
-        parts << error.description();
+    // The error's own message is often the alert's title: say it once.
+    const QString reason = inUsersWords(error.message == title ? error.detail : error.description());
+    if (!reason.isEmpty())
+        parts << reason;
     Alert alert;
     alert.title = title;
     alert.informativeText = parts.join(QStringLiteral("\n\n"));

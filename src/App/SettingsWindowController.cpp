@@ -4,9 +4,9 @@
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 
 #include <QAbstractButton>
-#include <QButtonGroup>
 #include <QEasingCurve>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -32,7 +32,8 @@ public:
         setText(title);
         setAccessibleName(title);
         setCheckable(true);
-        setFocusPolicy(Qt::NoFocus);
+        // Tab reaches it and Space presses it; a click leaves the focus where it was.
+        setFocusPolicy(Qt::TabFocus);
         setAttribute(Qt::WA_Hover);
         QFont labelFont = font();
         labelFont.setPixelSize(labelPixelSize);
@@ -72,6 +73,12 @@ protected:
         painter.drawPixmap(QPointF((width() - symbolSize) / 2.0, 6), symbol);
         painter.setPen(isChecked() ? ink : SystemColors::withOpacity(primary, 0.85));
         painter.drawText(QRect(0, 6 + symbolSize + 3, width(), fontMetrics().height()), Qt::AlignCenter, text());
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+            QPainterPath ring;
+            ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
+            painter.drawPath(ring);
+        }
     }
 
 private:
@@ -96,6 +103,24 @@ protected:
         painter.fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.12));
     }
 };
+
+// Lets Tab reach every button in `root` that takes no keyboard focus of its own (the capsule
+// buttons keep out of the panel's typing that way), unless it sits in a control that Tab
+// already reaches and that handles the keys itself (a stepper's arrows). Space then presses it;
+// a click still leaves the focus where it was.
+void letTabReachButtons(QWidget *root)
+{
+    const QList<QAbstractButton *> buttons = root->findChildren<QAbstractButton *>();
+    for (QAbstractButton *button : buttons) {
+        if (button->focusPolicy() != Qt::NoFocus)
+            continue;
+        bool inFocusableControl = false;
+        for (QWidget *owner = button->parentWidget(); owner && owner != root; owner = owner->parentWidget())
+            inFocusableControl = inFocusableControl || (owner->focusPolicy() & Qt::TabFocus);
+        if (!inFocusableControl)
+            button->setFocusPolicy(Qt::TabFocus);
+    }
+}
 
 int indexOf(SettingsPane pane)
 {
@@ -138,12 +163,13 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     row->setContentsMargins(8, 6, 8, 6);
     row->setSpacing(2);
     row->addStretch(1);
-    m_buttons = new QButtonGroup(this);
-    m_buttons->setExclusive(true);
+    // No button group: in one, Tab stops only at the checked item (as in a row of radio buttons),
+    // and the toolbar is a row of commands that Tab reaches one by one.
     for (SettingsPane pane : SettingsPanes::all) {
         auto *button = new PaneButton(SettingsPanes::systemImage(pane), SettingsPanes::title(pane), m_toolbar);
         row->addWidget(button);
-        m_buttons->addButton(button, indexOf(pane));
+        m_buttons[size_t(indexOf(pane))] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, pane] { selectFromToolbar(pane); });
     }
     row->addStretch(1);
     column->addWidget(m_toolbar);
@@ -161,11 +187,6 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     column->addStretch(1);
     m_window->setContent(content);
 
-    connect(m_buttons, &QButtonGroup::idClicked, this, [this](int id) {
-        if (id >= 0 && id < int(SettingsPanes::all.size()))
-            selectFromToolbar(SettingsPanes::all[size_t(id)]);
-    });
-
     m_resize->setDuration(resizeDurationMs);
     m_resize->setEasingCurve(QEasingCurve::OutCubic);
     connect(m_resize, &QVariantAnimation::valueChanged, this,
@@ -174,6 +195,7 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     // A pane whose content grows or shrinks (a problem line appearing) resizes the window.
     m_window->installEventFilter(this);
 
+    letTabReachButtons(m_window);
     select(SettingsPanes::all.front());
     fitWindow(false);
 }
@@ -193,7 +215,7 @@ QList<QAbstractButton *> SettingsWindowController::toolbarButtons() const
 {
     QList<QAbstractButton *> buttons;
     for (SettingsPane pane : SettingsPanes::all)
-        buttons << m_buttons->button(indexOf(pane));
+        buttons << m_buttons[size_t(indexOf(pane))];
     return buttons;
 }
 
@@ -229,6 +251,8 @@ bool SettingsWindowController::isResizing() const
 bool SettingsWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window && event->type() == QEvent::LayoutRequest) {
+        // A pane may have added buttons (a problem line's, the setup guide's).
+        letTabReachButtons(m_window);
         const QSize target = fittingSize();
         const QSize heading = isResizing() ? m_resize->endValue().toSize() : m_window->size();
         if (target.isValid() && target != heading)
@@ -248,8 +272,8 @@ void SettingsWindowController::select(SettingsPane pane)
     }
     if (QWidget *view = m_panes[size_t(selected)])
         view->show();
-    if (QAbstractButton *button = m_buttons->button(selected))
-        button->setChecked(true);
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i]->setChecked(int(i) == selected);
     m_window->setWindowTitle(SettingsPanes::title(pane));
     if (changed)
         Q_EMIT paneChanged(pane);

@@ -13,7 +13,6 @@
 
 class HostWindow;
 class QAbstractButton;
-class QButtonGroup;
 class QVariantAnimation;
 class QWidget;
 
@@ -69,7 +68,7 @@ private:
 
     HostWindow *m_window = nullptr;
     QWidget *m_toolbar = nullptr;
-    QButtonGroup *m_buttons = nullptr;
+    std::array<QAbstractButton *, SettingsPanes::all.size()> m_buttons {};
     std::array<QPointer<QWidget>, SettingsPanes::all.size()> m_panes {};
     QVariantAnimation *m_resize = nullptr;
     SettingsPane m_pane = SettingsPane::General;

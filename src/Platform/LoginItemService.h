@@ -20,6 +20,9 @@ public:
     virtual ~LoginItemService() = default;
 
     virtual Status status() const = 0;
+    // The path of a registration of the user's own making (one this application did not write)
+    // that registering or unregistering would replace or remove; nothing when there is none.
+    virtual std::optional<QString> usersOwnEntry() const { return std::nullopt; }
     // Each returns the system's error text when it failed, nothing when it worked.
     virtual std::optional<QString> registerItem() = 0;
     virtual std::optional<QString> unregisterItem() = 0;

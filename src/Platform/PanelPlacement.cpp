@@ -42,17 +42,22 @@ QRect frame(const QSize &content, const QRect &anchor, const QRect &screen)
         return { QPoint(0, 0), content };
     const int top = screen.y() + edgeInset;
     const int bottom = screen.y() + screen.height() - edgeInset;
-    const int h = std::min(content.height(), std::max(0, bottom - top));
 
     const QPointF centre = middle(anchor);
     double x = centre.x() - w / 2.0;
     x = std::max(x, double(screen.x() + edgeInset));
     x = std::min(x, double(screen.x() + screen.width() - w - edgeInset));
 
-    const bool above = centre.y() > screen.y() + screen.height() / 2.0;
-    int y = above ? anchor.y() - gap - h : anchor.y() + anchor.height() + gap;
-    y = std::max(std::min(y, bottom - h), top);
-    return { static_cast<int>(std::lround(x)), y, w, h };
+    // The panel keeps to its side of the anchor: a tray that reserves no room lies inside the
+    // area, and a panel pushed over it would take the clicks meant for the icon.
+    if (centre.y() > screen.y() + screen.height() / 2.0) {
+        const int near = std::min(anchor.y() - gap, bottom);
+        const int h = std::clamp(content.height(), 0, std::max(0, near - top));
+        return { static_cast<int>(std::lround(x)), near - h, w, h };
+    }
+    const int near = std::max(anchor.y() + anchor.height() + gap, top);
+    const int h = std::clamp(content.height(), 0, std::max(0, bottom - near));
+    return { static_cast<int>(std::lround(x)), near, w, h };
 }
 
 bool isAnchorPlaced(const QRect &trayGeometry, const QList<QRect> &screens)

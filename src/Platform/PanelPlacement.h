@@ -9,7 +9,8 @@
 
 // Where the panel goes: under the tray icon, centred on it, or above the icon when the tray
 // sits in the lower half of the screen; always inside the screen's available area (what the
-// desktop's panels leave), 8 pixels from every edge, shorter than its content when it must.
+// desktop's panels leave), 8 pixels from every edge, and never over the icon: shorter than its
+// content when the room on its side of the icon is less.
 // Global coordinates, y growing downwards.
 namespace PanelPlacement {
 
@@ -20,8 +21,8 @@ inline constexpr int edgeInset = 8;
 
 // The panel's frame for a content size under (or above) the anchor within the given available
 // area. The right-hand bound wins when the area is narrower than the content plus both insets;
-// a content taller than the area less both insets gets that height. Without an area the frame
-// sits at the origin.
+// a content taller than the room between the anchor (plus the gap) and the area's far edge
+// (less the inset) gets that room's height. Without an area the frame sits at the origin.
 QRect frame(const QSize &content, const QRect &anchor, const QRect &area);
 
 // Whether the tray has put the icon somewhere: a non-empty rectangle on one of the screens.

@@ -1,28 +1,63 @@
 #include "Platform/SingleInstance.h"
 
+#include "Platform/DataPaths.h"
 #include "Platform/Logging.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
 constexpr int connectTimeoutMs = 1000;
+const QString socketName = QStringLiteral("/vemra-instance");
+
+// A folder that only this user can reach: a real folder (not a link), the user's own, closed
+// to everyone else.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// Whether something at `path` belongs to another user (or is no socket at all), so that talking
+// to it would let them keep this launch from running.
+bool isForeign(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return info.st_uid != ::geteuid() || !S_ISSOCK(info.st_mode);
+}
 
 } // namespace
 
 QString SingleInstance::defaultSocketPath()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!folder.isEmpty())
-        return folder + QStringLiteral("/vemra-instance");
-    // The shared temporary folder holds every user's copy, so the name carries the user.
-    return QDir::tempPath() + QStringLiteral("/vemra-instance-") + QString::number(::getuid());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return runtime + socketName;
+    // Without a runtime folder, a private folder of the user's own in the shared temporary
+    // folder; anyone can take that name first, so it is used only when it proves to be ours.
+    const QString shared = QDir::tempPath() + QStringLiteral("/vemra-") + QString::number(::geteuid());
+    ::mkdir(QFile::encodeName(shared).constData(), 0700);
+    if (isPrivateFolder(shared))
+        return shared + socketName;
+    qCWarning(lcPlatform) << shared << "is not a private folder of this user; the instance socket goes elsewhere";
+    const QString data = DataPaths::appFolder();
+    if (DataPaths::ensureFolder(data) && isPrivateFolder(data))
+        return data + socketName;
+    return {};
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent)
@@ -39,6 +74,10 @@ SingleInstance::~SingleInstance()
 
 SingleInstance::Role SingleInstance::start(Request request)
 {
+    if (m_socketPath.isEmpty()) {
+        qCWarning(lcPlatform) << "no private folder for the instance socket; a second launch will run beside this one";
+        return Role::Primary;
+    }
     if (reachRunningInstance(request))
         return Role::AlreadyRunning;
 
@@ -56,6 +95,10 @@ SingleInstance::Role SingleInstance::start(Request request)
 
 bool SingleInstance::reachRunningInstance(Request request)
 {
+    if (isForeign(m_socketPath)) {
+        qCWarning(lcPlatform) << m_socketPath << "belongs to another user or is no socket; it is not asked";
+        return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(connectTimeoutMs))

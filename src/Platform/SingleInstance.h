@@ -17,13 +17,16 @@ public:
     // login, which never opens the panel).
     enum class Request { Reopen, Nothing };
 
-    // The socket lives in the user's runtime folder (private to the user).
+    // The socket lives in the user's runtime folder; without one, in a private folder of the
+    // user's (checked: a real folder, owned by the user, closed to others). Empty when no such
+    // folder can be had.
     static QString defaultSocketPath();
 
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Either becomes the listening instance, or delivers the request to the one running.
+    // Either becomes the listening instance, or delivers the request to the one running. A
+    // socket of another user's is never asked: this launch takes its place.
     Role start(Request request = Request::Reopen);
 
 Q_SIGNALS:

@@ -40,4 +40,7 @@ Q_SIGNALS:
     void clicked(Qt::KeyboardModifiers modifiers);
     // The secondary button.
     void contextClicked();
+    // The tray may have moved the icon (it re-laid its icons, or moved itself); geometry() tells
+    // where it is now.
+    void geometryChanged();
 };

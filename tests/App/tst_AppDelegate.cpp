@@ -10,7 +10,9 @@
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
+#include "Services/Todos/TodoStore.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
@@ -272,6 +274,57 @@ private Q_SLOTS:
         QCOMPARE(h.delegate->windowSurface().tab(), VemraTab::Todos);
     }
 
+    // Every button and toolbar item of the settings window can be reached with Tab and pressed
+    // with Space.
+    void theSettingsWindowWorksFromTheKeyboard()
+    {
+        Harness h;
+        h.delegate->showSettings(SettingsPane::Data);
+        SettingsWindowController *settings = h.delegate->settings();
+        HostWindow *window = settings->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+
+        // Tab goes round every control of the window once, whatever it starts on.
+        QStringList reached;
+        QWidget *first = nullptr;
+        for (int presses = 0; presses < 60; ++presses) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            QVERIFY(focused && focused->window() == window);
+            if (focused == first)
+                break;
+            if (!first)
+                first = focused;
+            if (auto *button = qobject_cast<QAbstractButton *>(focused))
+                reached << button->text();
+        }
+        for (const QString &wanted :
+            { QStringLiteral("General"), QStringLiteral("Clipboard"), QStringLiteral("Focus"), QStringLiteral("Data"),
+                QStringLiteral("About"), QStringLiteral("Export…"), QStringLiteral("Import…") })
+            QVERIFY2(reached.contains(wanted), qPrintable(reached.join(QStringLiteral(", "))));
+
+        // Space presses what Tab reached: Import… asks for a file, a toolbar item shows its pane.
+        const auto focusButton = [&](const QString &text) -> QAbstractButton * {
+            for (int presses = 0; presses < 60; ++presses) {
+                auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+                if (button && button->text() == text)
+                    return button;
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            return nullptr;
+        };
+        QAbstractButton *import = focusButton(QStringLiteral("Import…"));
+        QVERIFY(import);
+        const int asked = h.fileDialogs.requests().size();
+        QTest::keyClick(import, Qt::Key_Space);
+        QTRY_COMPARE(h.fileDialogs.requests().size(), asked + 1);
+        QAbstractButton *about = focusButton(QStringLiteral("About"));
+        QVERIFY(about);
+        QTest::keyClick(about, Qt::Key_Space);
+        QCOMPARE(settings->pane(), SettingsPane::About);
+    }
+
     void ctrlQQuitsAndCtrlWClosesInEveryWindow()
     {
         Harness h;
@@ -331,6 +384,44 @@ private Q_SLOTS:
             QStringLiteral("Your todos are still here. Vemra will try again with your "
                            "next change.\n\nThe disk is full."));
         QVERIFY(alert.buttons.isEmpty());
+    }
+
+    // A failed save names the store's sentence once, as the title, and the system's reason under
+    // it in the user's words.
+    void saveFailuresSayTheirReasonOnceInTheUsersWords_data()
+    {
+        QTest::addColumn<bool>("clipboard");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("todos, full disk")
+            << false << QStringLiteral("database or disk is full") << QStringLiteral("The disk is full.");
+        QTest::newRow("copies, full disk")
+            << true << QStringLiteral("database or disk is full") << QStringLiteral("The disk is full.");
+        QTest::newRow("todos, read-only file") << false << QStringLiteral("attempt to write a readonly database")
+                                               << QStringLiteral("The file can’t be written.");
+        QTest::newRow("an unknown reason as it came")
+            << false << QStringLiteral("something odd") << QStringLiteral("something odd");
+    }
+
+    void saveFailuresSayTheirReasonOnceInTheUsersWords()
+    {
+        QFETCH(bool, clipboard);
+        QFETCH(QString, reason);
+        QFETCH(QString, expected);
+        Harness h;
+        const Environment &e = h.delegate->environment();
+        const QString title = clipboard ? QStringLiteral("Vemra couldn’t save your clipboard history.")
+                                        : TodoStore::saveFailedMessage();
+        if (clipboard)
+            Q_EMIT e.clipboard->saveFailed(title, Error { title, reason });
+        else
+            Q_EMIT e.todos->saveFailed(title, Error { title, reason });
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        const Alert &alert = h.alerts.alerts().first();
+        QCOMPARE(alert.title, title);
+        QCOMPARE(alert.informativeText.count(title), 0);
+        QVERIFY2(alert.informativeText.endsWith(QStringLiteral("\n\n") + expected), qPrintable(alert.informativeText));
+        QVERIFY(!alert.informativeText.contains(QStringLiteral("database or disk")));
     }
 
     void captureErrorsAreReportedOncePerRun()

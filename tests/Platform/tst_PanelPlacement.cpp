@@ -45,13 +45,24 @@ private Q_SLOTS:
             << panel << QRect(400, 500, 0, 0) << wide << QRect(210, 294, 380, 200);
         QTest::newRow("the top-right corner: 8 inside the top")
             << panel << QRect(1280, 0, 0, 0) << wide << QRect(892, 8, 380, 200);
-        // Taller than the room beside the tray: the whole area less the insets, never off screen.
+        // Taller than the room beside the tray: the room between the icon and the far edge, never
+        // over the icon (a tray without a strut lies inside the area) and never off screen.
         QTest::newRow("small screen, tray at the bottom")
             << QSize(380, 758) << QRect(1300, 736, 22, 32) << QRect(0, 0, 1366, 736) << QRect(978, 8, 380, 720);
         QTest::newRow("small screen, tray at the bottom without a strut")
-            << QSize(380, 758) << QRect(1300, 736, 22, 32) << QRect(0, 0, 1366, 768) << QRect(978, 8, 380, 752);
+            << QSize(380, 758) << QRect(1300, 736, 22, 32) << QRect(0, 0, 1366, 768) << QRect(978, 8, 380, 722);
+        QTest::newRow("small screen, tray at the top without a strut")
+            << QSize(380, 758) << QRect(1300, 0, 22, 32) << QRect(0, 0, 1366, 768) << QRect(978, 38, 380, 722);
+        QTest::newRow("small screen, tray at the top")
+            << QSize(380, 758) << QRect(1300, 0, 22, 32) << QRect(0, 32, 1366, 736) << QRect(978, 40, 380, 720);
         QTest::newRow("800-pixel screen, tray at the top")
             << QSize(380, 788) << QRect(1200, 0, 22, 24) << QRect(0, 24, 1280, 776) << QRect(892, 32, 380, 760);
+        QTest::newRow("800-pixel screen, tray at the top without a strut")
+            << QSize(380, 788) << QRect(1200, 0, 22, 24) << QRect(0, 0, 1280, 800) << QRect(892, 30, 380, 762);
+        QTest::newRow("800-pixel screen, tray at the bottom without a strut")
+            << QSize(380, 788) << QRect(1200, 768, 22, 32) << QRect(0, 0, 1280, 800) << QRect(892, 8, 380, 754);
+        QTest::newRow("a short panel above a tray without a strut")
+            << QSize(380, 300) << QRect(1200, 768, 22, 32) << QRect(0, 0, 1280, 800) << QRect(892, 462, 380, 300);
         QTest::newRow("tray at the top, outside the area: 8 inside it")
             << QSize(380, 700) << QRect(600, 0, 22, 24) << QRect(0, 24, 1280, 776) << QRect(421, 32, 380, 700);
         QTest::newRow("no screen: origin") << panel << QRect(600, 0, 22, 24) << QRect() << QRect(0, 0, 380, 200);

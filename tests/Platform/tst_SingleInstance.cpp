@@ -2,10 +2,57 @@
 #include "Platform/SingleInstance.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Another user's id, for files that root hands over; none when the test cannot.
+constexpr uid_t stranger = 65534;
+
+bool isPrivateFolderOfOurs(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700;
+}
+
+// Runs with XDG_RUNTIME_DIR unset (or set as given), a shared temporary folder of the test's own
+// and umask 000, restoring all three.
+struct NoRuntimeFolder
+{
+    QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QByteArray tmp = qgetenv("TMPDIR");
+    mode_t mask = ::umask(0);
+    QTemporaryDir shared;
+
+    NoRuntimeFolder()
+    {
+        ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", shared.path().toUtf8());
+    }
+    ~NoRuntimeFolder()
+    {
+        ::umask(mask);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", tmp);
+    }
+    QString ours() const { return shared.path() + QStringLiteral("/vemra-") + QString::number(::geteuid()); }
+};
+
+} // namespace
 
 class TestSingleInstance final : public QObject
 {
@@ -70,6 +117,74 @@ private Q_SLOTS:
         QVERIFY(flooder.waitForBytesWritten(1000));
         QTRY_COMPARE(flooder.state(), QLocalSocket::UnconnectedState);
         QCOMPARE(reopen.count(), 1);
+    }
+
+    // Without a runtime folder the socket goes into a private folder that is checked, not into
+    // the shared temporary folder where anyone could have put a socket first.
+    void withoutARuntimeFolderTheSocketIsPrivate_data()
+    {
+        QTest::addColumn<QString>("squatter"); // what stands at the usual name before the launch
+        QTest::addColumn<bool>("usable"); // whether that folder is then used
+        QTest::newRow("nothing yet") << QString() << true;
+        QTest::newRow("our own private folder") << QStringLiteral("private") << true;
+        QTest::newRow("a folder open to everyone") << QStringLiteral("open") << false;
+        QTest::newRow("a link to a folder") << QStringLiteral("link") << false;
+        QTest::newRow("another user's folder") << QStringLiteral("stranger") << false;
+        QTest::newRow("a runtime folder open to others") << QStringLiteral("open runtime") << true;
+    }
+
+    void withoutARuntimeFolderTheSocketIsPrivate()
+    {
+        QFETCH(QString, squatter);
+        QFETCH(bool, usable);
+        TestHome home;
+        NoRuntimeFolder env;
+        const QByteArray ours = QFile::encodeName(env.ours());
+        if (squatter == QLatin1String("private")) {
+            QVERIFY(::mkdir(ours.constData(), 0700) == 0);
+        } else if (squatter == QLatin1String("open")) {
+            QVERIFY(::mkdir(ours.constData(), 0777) == 0);
+        } else if (squatter == QLatin1String("link")) {
+            QVERIFY(QDir().mkpath(env.shared.path() + QStringLiteral("/elsewhere")));
+            QVERIFY(QFile::link(env.shared.path() + QStringLiteral("/elsewhere"), env.ours()));
+        } else if (squatter == QLatin1String("stranger")) {
+            QVERIFY(::mkdir(ours.constData(), 0700) == 0);
+            if (::chown(ours.constData(), stranger, stranger) != 0)
+                QSKIP("only root can hand a folder to another user");
+        } else if (squatter == QLatin1String("open runtime")) {
+            QVERIFY(QDir().mkpath(home.path() + QStringLiteral("/open-runtime")));
+            qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/open-runtime")).toUtf8());
+        }
+
+        const QString path = SingleInstance::defaultSocketPath();
+        QVERIFY(!path.isEmpty());
+        const QString folder = QFileInfo(path).absolutePath();
+        QVERIFY2(isPrivateFolderOfOurs(folder), qPrintable(folder));
+        QCOMPARE(folder == env.ours(), usable);
+
+        SingleInstance first(path);
+        QCOMPARE(first.start(), SingleInstance::Role::Primary);
+        SingleInstance second(path);
+        QCOMPARE(second.start(SingleInstance::Request::Nothing), SingleInstance::Role::AlreadyRunning);
+    }
+
+    // A socket that another user owns is never asked: its owner could otherwise keep Vemra
+    // from starting, or learn of every launch.
+    void anotherUsersSocketIsRefused()
+    {
+        TestHome home;
+        const QString path = home.path() + QStringLiteral("/runtime/vemra-instance");
+        QLocalServer squatter;
+        QVERIFY(squatter.listen(path));
+        if (::chown(QFile::encodeName(path).constData(), stranger, stranger) != 0)
+            QSKIP("only root can hand a socket to another user");
+
+        SingleInstance instance(path);
+        QCOMPARE(instance.start(), SingleInstance::Role::Primary);
+        QTest::qWait(50);
+        QVERIFY(!squatter.hasPendingConnections());
+        SingleInstance later(path);
+        QCOMPARE(later.start(SingleInstance::Request::Nothing), SingleInstance::Role::AlreadyRunning);
     }
 
     void loginItemMarker_data()

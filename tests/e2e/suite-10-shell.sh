@@ -37,6 +37,29 @@ if [ -n "$icon" ]; then
     wait_until 5 panel_shown
     xdotool mousemove 200 200 click 1
     check "a click outside closes the panel" wait_until 5 panel_hidden
+
+    # Another application's icon joins the tray while the panel is open: the tray lays its icons
+    # out anew, and the panel follows ours.
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    wait_until 5 panel_shown
+    "$BUILD/tests/e2e/e2e_trayicon" >>"$W/trayicon.log" 2>&1 &
+    other_icon=$!
+    PIDS+=("$other_icon")
+    before="$ix $iy $iw $ih"
+    icon_moved() { [ "$(window_geometry "$icon")" != "$before" ]; }
+    if wait_until 5 icon_moved; then
+        read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+        check "the panel follows its icon when the tray lays its icons out anew" wait_until 3 panel_is_placed
+        screenshot panel-followed-icon
+    else
+        fail "the tray moved our icon when another joined it"
+    fi
+    xdotool key Escape
+    wait_until 5 panel_hidden
+    kill "$other_icon" 2>/dev/null
+    wait "$other_icon" 2>/dev/null
+    wait_until 5 icon_moved
+    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
 else
     fail "a left click on the tray icon shows the panel (no tray icon)"
 fi
@@ -175,3 +198,31 @@ done
 kill "$TRAYER_PID" 2>/dev/null
 wait "$TRAYER_PID" 2>/dev/null
 start_trayer || fail "trayer came back"
+
+# A panel taller than the room beside a tray that reserves no strut (trayer's default) stays
+# beside its icon and shrinks, its list scrolling; a click on the icon still reaches the icon.
+tall_home="$W/tall"
+mkdir -p "$tall_home/config/Vemra" "$tall_home/data"
+printf '[General]\ncardShowsCalendar=true\n' >"$tall_home/config/Vemra/Vemra.conf"
+XDG_CONFIG_HOME="$tall_home/config" XDG_DATA_HOME="$tall_home/data" start_vemra
+if wait_until 15 panel_on_tab todos; then
+    for n in $(seq 1 16); do
+        xdotool type --delay 5 "Todo number $n"
+        xdotool key Return
+    done
+    sleep 0.5
+    icon=$(tray_icon_window)
+    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    panel_clear_of_icon() {
+        local px py pw ph
+        read -r px py pw ph <<<"$(window_geometry "$(panel_window)")"
+        ((py >= 8 && py + ph <= iy - 6 + 1))
+    }
+    check "a tall panel stays above its icon on a tray without a strut" wait_until 3 panel_clear_of_icon
+    screenshot panel-tall
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    check "a click on the icon below a tall panel reaches the icon" wait_until 5 panel_hidden
+else
+    fail "the panel opens for the tall panel check"
+fi
+stop_vemra

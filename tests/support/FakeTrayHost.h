@@ -44,6 +44,12 @@ public:
     void setAvailable(bool available) { m_available = available; }
     void setStatusNotifier(bool statusNotifier) { m_statusNotifier = statusNotifier; }
     void setGeometry(const QRect &geometry) { m_geometry = geometry; }
+    // The tray re-lays its icons: the icon moves and says so.
+    void moveTo(const QRect &geometry)
+    {
+        m_geometry = geometry;
+        Q_EMIT geometryChanged();
+    }
     void click(Qt::KeyboardModifiers modifiers = Qt::NoModifier) { Q_EMIT clicked(modifiers); }
     void contextClick() { Q_EMIT contextClicked(); }
 

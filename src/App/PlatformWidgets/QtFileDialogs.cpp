@@ -1,6 +1,7 @@
 #include "App/PlatformWidgets/QtFileDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -8,8 +9,11 @@
 std::optional<QString> QtFileDialogs::chooseFile(const FileDialogRequest &request)
 {
     const bool save = request.mode == FileDialogRequest::Mode::Save;
-    if (m_folder.isEmpty())
+    // A folder that is not there would leave the dialog in the process's working folder.
+    if (m_folder.isEmpty() || !QFileInfo(m_folder).isDir())
         m_folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(m_folder).isDir())
+        m_folder = QDir::homePath();
 
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(QStringLiteral("Vemra"));

@@ -10,6 +10,7 @@ public:
     std::optional<QString> chooseFile(const FileDialogRequest &request) override;
 
 private:
-    // Where the next dialog opens: the folder of the last file chosen, else Documents.
+    // Where the next dialog opens: the folder of the last file chosen, else Documents, else the
+    // home folder; whichever is there.
     QString m_folder;
 };

@@ -3,10 +3,12 @@
 #include "Platform/dbus/StatusNotifierHost.h"
 #include "Platform/x11/X11Desktop.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWidget>
 
 SystemTrayHost::SystemTrayHost(QObject *parent)
     : TrayHost(parent)
@@ -14,6 +16,7 @@ SystemTrayHost::SystemTrayHost(QObject *parent)
     , m_statusNotifier(StatusNotifierHost::isPresent())
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayHost::onActivated);
+    connect(&m_iconMoves, &X11WindowMoveWatcher::moved, this, &TrayHost::geometryChanged);
 }
 
 bool SystemTrayHost::isAvailable() const
@@ -43,7 +46,25 @@ void SystemTrayHost::setToolTip(const QString &text)
 
 QRect SystemTrayHost::geometry() const
 {
+    watchIconWindow();
     return m_icon.geometry();
+}
+
+void SystemTrayHost::watchIconWindow() const
+{
+    if (m_statusNotifier)
+        return;
+    // Qt embeds the icon as a top-level widget of its own class; it is asked for by name, as
+    // Qt offers no other way to it.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *window : windows) {
+        const bool isIcon
+            = window->inherits("QSystemTrayIconSys") || window->objectName() == QLatin1String("QSystemTrayIconSys");
+        if (isIcon && window->testAttribute(Qt::WA_WState_Created)) {
+            m_iconMoves.watch(quint32(window->winId()));
+            return;
+        }
+    }
 }
 
 void SystemTrayHost::showMenu(QMenu *menu)

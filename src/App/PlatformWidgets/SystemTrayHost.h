@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/TrayHost.h"
+#include "Platform/x11/X11WindowMoveWatcher.h"
 
 #include <QSystemTrayIcon>
 
@@ -25,7 +26,10 @@ public:
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    // Follows the window that Qt embeds in the tray (made, and made again, as the tray comes and goes).
+    void watchIconWindow() const;
 
     bool m_statusNotifier = false;
     QSystemTrayIcon m_icon;
+    mutable X11WindowMoveWatcher m_iconMoves;
 };

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
 
 // A top-level window that is only hidden when the user closes it, so the same window (and the
-// state of its views) comes back at the next showing.
+// state of its views) comes back at the next showing. It stays inside the available area of its
+// screen: when it shows, when it grows and when the window manager gives it its frame, it moves
+// back in (and a resizable window larger than the area shrinks to it); where the user drags it is
+// left alone.
 class HostWindow final : public QWidget
 {
     Q_OBJECT
@@ -19,13 +23,26 @@ public:
     // Brings the window to the front and asks for the keyboard.
     void bringToFront();
 
+    // A frame moved the least distance that puts it inside the area, first made no larger than
+    // the area but no smaller than `smallest`; one still larger keeps its top-left corner (and
+    // so its title bar) in the area.
+    static QRect fitted(const QRect &frame, const QRect &area, const QSize &smallest);
+
 Q_SIGNALS:
     // The user is closing the window; it is still visible while this runs.
     void windowClosing();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
+    void keepInsideScreen();
+    QMargins frameMargins() const;
+
     QWidget *m_content = nullptr;
+    QMargins m_frameMargins;
+    bool m_fitting = false;
 };

@@ -1,5 +1,6 @@
 #include "App/Tray/TrayPanel.h"
 
+#include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/PanelWindow.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Platform/TrayHost.h"
@@ -28,6 +29,7 @@ QEasingCurve cubic(QPointF c1, QPointF c2)
 TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     : QObject(parent)
     , m_window(new PanelWindow(this))
+    , m_afterimage(new PanelAfterimage)
     , m_root(rootView)
 {
     if (m_root)
@@ -77,6 +79,7 @@ TrayPanel::~TrayPanel()
     removeMonitors();
     qApp->removeEventFilter(this);
     m_isShown = false;
+    delete m_afterimage;
     delete m_window;
 }
 
@@ -127,6 +130,7 @@ void TrayPanel::placeNewlyShown()
     m_isShown = true;
     m_fadeOut.stop();
     m_resize.stop();
+    m_afterimage->hide();
     qApp->removeEventFilter(this);
     m_window->setAttribute(Qt::WA_NoMouseReplay, false);
     m_window->resetFocusTracking();
@@ -261,7 +265,9 @@ void TrayPanel::installMonitors()
     removeMonitors();
     m_monitors.append(connect(
         qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focused) { m_window->noteFocus(focused); }));
-    // The icon moves with its tray; follow it when a screen changes size or place.
+    // Follow the icon when the tray re-lays its icons, and when a screen changes size or place.
+    if (m_anchor)
+        m_monitors.append(connect(m_anchor.data(), &TrayHost::geometryChanged, this, &TrayPanel::fitToContent));
     const auto watchScreen = [this](QScreen *screen) {
         m_monitors.append(connect(screen, &QScreen::geometryChanged, this, &TrayPanel::fitToContent));
     };
@@ -317,6 +323,9 @@ void TrayPanel::windowPressedOutside(
     m_window->setAttribute(Qt::WA_NoMouseReplay, onIcon);
     m_retry.stop();
     m_placementChecks = 0;
+    // The popup goes at once, for the press to reach what it was meant for; its picture fades.
+    if (m_isShown && !reducesMotion())
+        m_afterimage->fadeOut(m_window->grab(), m_window->geometry(), m_window->mask());
     finishClose(true);
     if (!onIcon)
         return;

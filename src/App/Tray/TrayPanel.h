@@ -12,6 +12,7 @@
 
 #include <optional>
 
+class PanelAfterimage;
 class PanelWindow;
 class TrayHost;
 class QWidget;
@@ -53,6 +54,8 @@ public:
 
     // The panel's window (for the owner's window tags, and for tests).
     QWidget *window() const;
+    // The picture that fades out where the panel was after a press outside closed it at once.
+    PanelAfterimage *afterimage() const { return m_afterimage; }
     // How many times placement has been put off in the current attempt.
     int placementChecks() const { return m_placementChecks; }
 
@@ -95,6 +98,7 @@ private:
     void windowLostFocus();
 
     PanelWindow *m_window = nullptr;
+    PanelAfterimage *m_afterimage = nullptr;
     QWidget *m_root = nullptr;
     QPointer<TrayHost> m_anchor;
     PanelPlacement::Anchor m_resolved;

@@ -97,9 +97,10 @@ void IconButton::paintEvent(QPaintEvent *)
     const qreal textWidth = text().isEmpty() ? 0 : QFontMetricsF(font()).horizontalAdvance(text());
     const qreal gap = text().isEmpty() ? 0 : Theme::symbolSpacing;
     qreal x = bounds.center().x() - (m_symbolSize + gap + textWidth) / 2;
+    const QPointF symbolAt(qRound(x), qRound(bounds.center().y() - m_symbolSize / 2.0));
     const QPixmap symbol = Symbols::pixmap(m_symbol, m_symbolSize, foreground, devicePixelRatioF());
     if (!symbol.isNull())
-        painter.drawPixmap(QPointF(qRound(x), qRound(bounds.center().y() - m_symbolSize / 2.0)), symbol);
+        painter.drawPixmap(symbolAt, symbol);
     x += m_symbolSize + gap;
     if (!text().isEmpty()) {
         painter.setPen(foreground);
@@ -109,6 +110,15 @@ void IconButton::paintEvent(QPaintEvent *)
         constexpr qreal dot = 7;
         painter.setPen(Qt::NoPen);
         painter.setBrush(Theme::color(Theme::accent, pal));
-        painter.drawEllipse(QRectF(bounds.right() - dot, bounds.top(), dot, dot));
+        // On the symbol's top-right corner, a point further out.
+        const QPointF corner(symbolAt.x() + m_symbolSize + 1, symbolAt.y() - 1);
+        painter.drawEllipse(QRectF(corner.x() - dot, corner.y(), dot, dot));
+    }
+    // Where a window lets Tab reach the button, the ring shows focus that the keyboard moved.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        painter.setOpacity(1);
+        painter.setPen(QPen(Theme::color(Theme::focusRing, pal), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(Theme::capsule(bounds.adjusted(1, 1, -1, -1)));
     }
 }

@@ -30,7 +30,7 @@ public:
     // The room left and right of a symbol with a text (8 pixels unless set).
     void setTextPadding(qreal pixels);
 
-    // A small accent dot on the top-right corner, telling that something waits behind the
+    // A small accent dot on the symbol's top-right corner, telling that something waits behind the
     // button (an update behind the gear).
     bool showsDot() const { return m_showsDot; }
     void setShowsDot(bool shows);

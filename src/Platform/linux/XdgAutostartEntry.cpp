@@ -1,5 +1,6 @@
 #include "Platform/linux/XdgAutostartEntry.h"
 
+#include "Platform/DataPaths.h"
 #include "Platform/linux/DesktopEntryFile.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 XdgAutostartEntry::XdgAutostartEntry()
     : XdgAutostartEntry(defaultEntryPath(), QCoreApplication::applicationFilePath())
@@ -56,7 +60,7 @@ QString XdgAutostartEntry::execLine(const QString &executablePath)
     return value;
 }
 
-QString XdgAutostartEntry::programOf(const QString &execValue)
+QStringList XdgAutostartEntry::argumentsOf(const QString &execValue)
 {
     // The escapes of a desktop entry string first, then the command line's own quoting.
     QString line;
@@ -73,56 +77,121 @@ QString XdgAutostartEntry::programOf(const QString &execValue)
             : next == QLatin1Char('s')   ? QChar(QLatin1Char(' '))
                                          : next;
     }
-    const QString trimmed = line.trimmed();
-    QString program;
-    if (trimmed.startsWith(QLatin1Char('"'))) {
-        for (qsizetype i = 1; i < trimmed.size(); ++i) {
-            QChar c = trimmed.at(i);
-            if (c == QLatin1Char('"'))
-                break;
-            if (c == QLatin1Char('\\') && i + 1 < trimmed.size())
-                c = trimmed.at(++i);
-            program += c;
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        QChar c = line.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                quoted = false;
+                continue;
+            }
+            if (c == QLatin1Char('\\') && i + 1 < line.size())
+                c = line.at(++i);
+        } else if (c == QLatin1Char('"')) {
+            quoted = inArgument = true;
+            continue;
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inArgument)
+                arguments << current.replace(QStringLiteral("%%"), QStringLiteral("%"));
+            current.clear();
+            inArgument = false;
+            continue;
         }
-    } else {
-        program = trimmed.section(QLatin1Char(' '), 0, 0);
+        current += c;
+        inArgument = true;
     }
-    program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (inArgument)
+        arguments << current.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return arguments;
+}
+
+QString XdgAutostartEntry::programOf(const QString &execValue)
+{
+    const QStringList arguments = argumentsOf(execValue);
+    qsizetype index = 0;
+    // A wrapper that only sets the environment ("env QT_SCALE_FACTOR=1.25 vemra") starts the
+    // program after its own options and assignments.
+    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == QLatin1String("env")) {
+        for (index = 1; index < arguments.size(); ++index) {
+            const QString &argument = arguments.at(index);
+            if (argument == QLatin1String("--")) {
+                ++index;
+                break;
+            }
+            if (argument == QLatin1String("-u") || argument == QLatin1String("-C"))
+                ++index; // their value follows
+            else if (!argument.startsWith(QLatin1Char('-')) && !argument.contains(QLatin1Char('=')))
+                break;
+        }
+    }
+    QString program = arguments.value(index);
     if (!program.isEmpty() && !program.contains(QLatin1Char('/')))
         program = QStandardPaths::findExecutable(program);
     return program;
 }
 
-LoginItemService::Status XdgAutostartEntry::status() const
+XdgAutostartEntry::Reading XdgAutostartEntry::read() const
 {
+    Reading reading;
     QFile file(m_entryPath);
-    if (!QFileInfo(m_entryPath).isFile() || !file.open(QIODevice::ReadOnly))
-        return Status::NotRegistered;
-
-    bool disabled = false;
-    QString program;
+    if (!QFileInfo(m_entryPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+        // A link to nowhere is still the user's; a folder is no entry at all.
+        reading.exists = QFileInfo(m_entryPath).isSymLink();
+        return reading;
+    }
+    reading.exists = true;
+    bool hasExec = false;
     DesktopEntryFile::readMainGroup(file, [&](const QString &key, const QString &value) {
-        if (key == QLatin1String("Exec"))
-            program = programOf(value);
-        disabled = disabled || (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+        if (key == QLatin1String("Exec")) {
+            hasExec = true;
+            reading.program = programOf(value);
+            const QStringList arguments = argumentsOf(value);
+            // What this program writes, for this or any other copy of it, and nothing else.
+            reading.written = arguments.size() == 2 && arguments.at(1) == QLatin1String("--login-item")
+                && value == execLine(arguments.at(0));
+        }
+        reading.disabled = reading.disabled || (key == QLatin1String("Hidden") && value == QLatin1String("true"))
             || (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false"));
         return true;
     });
+    // A link (into the user's own dotfiles, say) is never replaced by a file of ours unasked.
+    reading.written = reading.written && hasExec && !QFileInfo(m_entryPath).isSymLink();
+    return reading;
+}
+
+LoginItemService::Status XdgAutostartEntry::status() const
+{
+    const Reading reading = read();
     const auto same = [](const QString &a, const QString &b) {
         const QString canonicalA = QFileInfo(a).canonicalFilePath();
         return !canonicalA.isEmpty() ? canonicalA == QFileInfo(b).canonicalFilePath() : a == b;
     };
-    const bool startsThisProgram = !program.isEmpty() && same(program, m_executablePath);
-    return disabled || !startsThisProgram ? Status::NotRegistered : Status::Enabled;
+    const bool startsThisProgram = !reading.program.isEmpty() && same(reading.program, m_executablePath);
+    return reading.disabled || !startsThisProgram ? Status::NotRegistered : Status::Enabled;
+}
+
+std::optional<QString> XdgAutostartEntry::usersOwnEntry() const
+{
+    const Reading reading = read();
+    if (!reading.exists || reading.written)
+        return std::nullopt;
+    return m_entryPath;
 }
 
 std::optional<QString> XdgAutostartEntry::registerItem()
 {
     if (!QFileInfo(m_executablePath).isAbsolute())
         return QStringLiteral("The location of the running program is not known.");
+    // What runs at login must be the user's alone to change: the folder closed to others'
+    // writes (whatever the umask made of it), the entry readable but not writable by others.
     const QString folder = QFileInfo(m_entryPath).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!QFileInfo(folder).isDir() && !DataPaths::ensureFolder(folder))
         return QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
+    if (auto problem = closeToOthers(folder))
+        return problem;
 
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
@@ -132,9 +201,28 @@ std::optional<QString> XdgAutostartEntry::registerItem()
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(execLine(m_executablePath));
     QSaveFile file(m_entryPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit())
+    const bool written = file.open(QIODevice::WriteOnly)
+        && file.setPermissions(
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther)
+        && file.write(entry.toUtf8()) >= 0 && file.commit();
+    if (!written)
         return QStringLiteral("%1 could not be written: %2")
             .arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
+    return std::nullopt;
+}
+
+std::optional<QString> XdgAutostartEntry::closeToOthers(const QString &folder)
+{
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QStringLiteral("%1 is not a folder.").arg(QDir::toNativeSeparators(folder));
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return std::nullopt;
+    if (info.st_uid != ::geteuid()
+        || ::chmod(QFile::encodeName(folder).constData(), info.st_mode & 07777 & ~(S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("The folder %1 can be changed by other users.").arg(QDir::toNativeSeparators(folder));
     return std::nullopt;
 }
 

@@ -1,8 +1,13 @@
 #include "Services/Shell/LaunchAtLogin.h"
 
-LaunchAtLogin::LaunchAtLogin(LoginItemService &service, QObject *parent)
+#include "Platform/AlertPresenter.h"
+
+#include <QDir>
+
+LaunchAtLogin::LaunchAtLogin(LoginItemService &service, AlertPresenter &alerts, QObject *parent)
     : QObject(parent)
     , m_service(service)
+    , m_alerts(alerts)
     , m_enabled(m_service.status() == LoginItemService::Status::Enabled)
 {
 }
@@ -20,6 +25,10 @@ void LaunchAtLogin::setEnabled(bool enabled)
 void LaunchAtLogin::toggle()
 {
     const bool registering = m_service.status() != LoginItemService::Status::Enabled;
+    if (const std::optional<QString> own = m_service.usersOwnEntry(); own && !mayChange(*own, registering)) {
+        refresh();
+        return;
+    }
     const std::optional<QString> failure = registering ? m_service.registerItem() : m_service.unregisterItem();
     if (failure)
         Q_EMIT failed(Error { *failure, {} });
@@ -33,6 +42,22 @@ void LaunchAtLogin::toggle()
 void LaunchAtLogin::refresh()
 {
     setEnabled(m_service.status() == LoginItemService::Status::Enabled);
+}
+
+bool LaunchAtLogin::mayChange(const QString &entry, bool registering)
+{
+    Alert alert;
+    alert.title = registering ? QStringLiteral("Replace your own login entry for Vemra?")
+                              : QStringLiteral("Remove your own login entry for Vemra?");
+    alert.informativeText
+        = (registering ? QStringLiteral("%1 was not written by Vemra. Vemra will put its own entry in its place, "
+                                        "and what you changed in it will be lost.")
+                       : QStringLiteral("%1 was not written by Vemra. Removing it stops Vemra from starting when "
+                                        "you sign in, and what you changed in it will be lost."))
+              .arg(QDir::toNativeSeparators(entry));
+    alert.buttons = { registering ? QStringLiteral("Replace") : QStringLiteral("Remove"), QStringLiteral("Cancel") };
+    alert.cancelButton = 1;
+    return m_alerts.present(alert) == 0;
 }
 
 QString LaunchAtLogin::errorTitle()

@@ -3,6 +3,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/SystemColors.h"
+#include "Components/Theme/Theme.h"
 #include "Services/HotKeys/HotKeyCenter.h"
 #include "Services/HotKeys/KeyPresses.h"
 
@@ -71,6 +72,8 @@ protected:
         painter.fillPath(
             path, m_recording ? SystemColors::withOpacity(accent, 0.12) : SystemColors::withOpacity(primary, 0.05));
         painter.setPen(QPen(m_recording ? accent : SystemColors::withOpacity(primary, 0.12), 1));
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
         painter.drawPath(path);
         painter.setPen(m_recording || m_dimmed ? SystemColors::secondary(colors) : primary);
         painter.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter, text());

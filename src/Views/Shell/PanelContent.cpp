@@ -89,7 +89,7 @@ QWidget *PanelContent::makeFooter()
 
     m_openInWindow = new IconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), footer);
     m_openInWindow->setFixedSize(22, 22);
-    m_openInWindow->setSymbolSize(12);
+    m_openInWindow->setSymbolSize(11);
     m_openInWindow->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
     m_openInWindow->setAccessibleName(QStringLiteral("Open in window"));
     row->addWidget(m_openInWindow);

@@ -1,3 +1,4 @@
+#include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/TrayPanel.h"
 #include "FakeTrayHost.h"
 #include "Platform/PanelPlacement.h"
@@ -8,6 +9,7 @@
 #include "Screenshots.h"
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -140,6 +142,24 @@ private Q_SLOTS:
         Fixture f(bottomIcon());
         f.showAndSettle();
         QCOMPARE(f.window()->geometry().bottom() + 1, bottomIcon().top() - 6);
+    }
+
+    // The tray re-lays its icons while the panel is open: the panel follows the icon, and stops
+    // following once closed.
+    void followsTheIconWhenTheTrayMovesIt()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        const QRect moved = topIcon().translated(-300, 0);
+        f.tray.moveTo(moved);
+        QTRY_COMPARE(f.window()->geometry().center().x(), moved.center().x());
+        QCOMPARE(f.window()->geometry().top(), moved.bottom() + 1 + 6);
+
+        f.panel->close();
+        QTRY_VERIFY(!f.window()->isVisible());
+        f.tray.moveTo(topIcon());
+        QTest::qWait(20);
+        QCOMPARE(f.window()->geometry().center().x(), moved.center().x());
     }
 
     void showWhileShownKeepsPlaceAndCallsOnShowAgain()
@@ -291,6 +311,43 @@ private Q_SLOTS:
         QCOMPARE(menuClicks.size(), iconMenuClicks);
         if (iconClicks)
             QCOMPARE(clicks.first().first().value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ControlModifier));
+    }
+
+    // The popup goes at once (the press reaches what lies under it); a picture of it fades out
+    // in its place over 0.12 s, and under reduced motion there is none.
+    void pressOutsideFadesAPictureOfThePanel_data()
+    {
+        QTest::addColumn<bool>("reducesMotion");
+        QTest::newRow("motion") << false;
+        QTest::newRow("reduced motion") << true;
+    }
+
+    void pressOutsideFadesAPictureOfThePanel()
+    {
+        QFETCH(bool, reducesMotion);
+        Fixture f(topIcon());
+        f.panel->setReducesMotion(reducesMotion);
+        f.showAndSettle();
+        const QRect frame = f.window()->geometry();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(screenRect().bottomLeft()));
+        QVERIFY(!f.window()->isVisible());
+        QWidget *picture = f.panel->afterimage();
+        QCOMPARE(picture->isVisible(), !reducesMotion);
+        if (reducesMotion)
+            return;
+        QCOMPARE(picture->geometry(), frame);
+        QVERIFY(picture->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QTRY_VERIFY(!picture->isVisible());
+        QVERIFY(clock.elapsed() >= PanelAfterimage::fadeMs);
+        QVERIFY(!f.panel->afterimage()->isFading());
+
+        // Shown again before the picture is gone: no picture over the panel.
+        f.showAndSettle();
+        QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(screenRect().bottomLeft()));
+        f.panel->show(&f.tray);
+        QVERIFY(!picture->isVisible());
     }
 
     void waitsForTheIconThenShowsAnyway()

@@ -1,3 +1,4 @@
+#include "FakeAlertPresenter.h"
 #include "FakeLoginItemService.h"
 #include "Platform/linux/XdgAutostartEntry.h"
 #include "Services/Shell/LaunchAtLogin.h"
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,13 +28,22 @@ void writeFile(const QString &path, const QByteArray &contents)
     file.write(contents);
 }
 
+mode_t modeOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 struct Subject
 {
+    FakeAlertPresenter alerts;
     LaunchAtLogin launch;
     QList<Error> errors;
 
     explicit Subject(LoginItemService &service)
-        : launch(service)
+        : launch(service, alerts)
     {
         QObject::connect(&launch, &LaunchAtLogin::failed, &launch, [this](const Error &error) { errors << error; });
     }
@@ -67,7 +79,8 @@ private Q_SLOTS:
 
         // A second object (the next launch) finds the registration.
         XdgAutostartEntry nextLaunch;
-        QVERIFY(LaunchAtLogin(nextLaunch).isEnabled());
+        QVERIFY(Subject(nextLaunch).launch.isEnabled());
+        QVERIFY(!nextLaunch.usersOwnEntry());
 
         subject.launch.toggle();
         QVERIFY(!subject.launch.isEnabled());
@@ -76,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(changed.at(0).at(0).toBool(), true);
         QCOMPARE(changed.at(1).at(0).toBool(), false);
         QVERIFY(subject.errors.isEmpty());
+        QVERIFY(subject.alerts.alerts().isEmpty()); // its own entry: nothing to ask
     }
 
     void aFailedWriteIsReportedOnceAndTheRealStateShows_data()
@@ -131,6 +145,16 @@ private Q_SLOTS:
             << QByteArray("[Desktop Entry]\nExec=SELF\n[Desktop Action x]\nHidden=true\n") << true;
         QTest::newRow("another program") << QByteArray("[Desktop Entry]\nExec=\"/old/build/vemra\" --login-item\n")
                                          << false;
+        QTest::newRow("wrapped by env") << QByteArray(
+            "[Desktop Entry]\nExec=env QT_SCALE_FACTOR=1.25 SELF --login-item\n")
+                                        << true;
+        QTest::newRow("wrapped by env with options")
+            << QByteArray("[Desktop Entry]\nExec=/usr/bin/env -u LANG -i \"A=b c\" -- \"SELF\" --login-item\n") << true;
+        QTest::newRow("env wrapping another program")
+            << QByteArray("[Desktop Entry]\nExec=env QT_SCALE_FACTOR=1.25 /old/build/vemra\n") << false;
+        QTest::newRow("env alone") << QByteArray("[Desktop Entry]\nExec=env QT_SCALE_FACTOR=1.25\n") << false;
+        QTest::newRow("wrapped and switched off")
+            << QByteArray("[Desktop Entry]\nExec=env A=1 SELF\nHidden=true\n") << false;
         QTest::newRow("no command") << QByteArray("[Desktop Entry]\nType=Application\n") << false;
     }
 
@@ -141,7 +165,8 @@ private Q_SLOTS:
         TestHome home;
         const QString entry = XdgAutostartEntry::defaultEntryPath();
         XdgAutostartEntry service;
-        LaunchAtLogin launch(service);
+        Subject subject(service);
+        LaunchAtLogin &launch = subject.launch;
         QSignalSpy changed(&launch, &LaunchAtLogin::isEnabledChanged);
 
         writeFile(entry, QByteArray(contents).replace("SELF", QCoreApplication::applicationFilePath().toUtf8()));
@@ -158,9 +183,10 @@ private Q_SLOTS:
     void aStaleEntryIsWrittenAfresh_data()
     {
         QTest::addColumn<QByteArray>("contents");
+        // Entries in the form Vemra writes: its own, replaced without a question.
         QTest::newRow("switched off by the desktop")
-            << QByteArray("[Desktop Entry]\nExec=/old/place/vemra --login-item\nHidden=true\n");
-        QTest::newRow("an old build folder") << QByteArray("[Desktop Entry]\nExec=/old/place/vemra --login-item\n");
+            << QByteArray("[Desktop Entry]\nExec=\"/old/place/vemra\" --login-item\nHidden=true\n");
+        QTest::newRow("an old build folder") << QByteArray("[Desktop Entry]\nExec=\"/old/place/vemra\" --login-item\n");
     }
 
     void aStaleEntryIsWrittenAfresh()
@@ -170,12 +196,89 @@ private Q_SLOTS:
         const QString entry = XdgAutostartEntry::defaultEntryPath();
         writeFile(entry, contents);
         XdgAutostartEntry service;
-        LaunchAtLogin launch(service);
+        Subject subject(service);
+        LaunchAtLogin &launch = subject.launch;
         QVERIFY(!launch.isEnabled());
         launch.toggle();
         QVERIFY(launch.isEnabled());
+        QVERIFY(subject.alerts.alerts().isEmpty());
         QVERIFY(!readAll(entry).contains(QStringLiteral("Hidden")));
         QVERIFY(!readAll(entry).contains(QStringLiteral("/old/place")));
+    }
+
+    // An entry of the user's own (wrapped, switched off, or pointing elsewhere) is replaced or
+    // removed only after the user says so; cancelling leaves it byte for byte.
+    void theUsersOwnEntryIsChangedOnlyWhenTheySaySo_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // SELF: this program
+        QTest::addColumn<bool>("enabledBefore");
+        QTest::addColumn<int>("answer"); // 0 replaces or removes, 1 cancels
+        QTest::addColumn<bool>("enabledAfter");
+        const QByteArray wrapped(
+            "[Desktop Entry]\nType=Application\nExec=env QT_SCALE_FACTOR=1.25 SELF --login-item\n");
+        const QByteArray hidden("[Desktop Entry]\nExec=SELF --verbose\nHidden=true\n");
+        QTest::newRow("wrapped, switched off, cancelled") << wrapped << true << 1 << true;
+        QTest::newRow("wrapped, switched off, removed") << wrapped << true << 0 << false;
+        QTest::newRow("hidden, switched on, cancelled") << hidden << false << 1 << false;
+        QTest::newRow("hidden, switched on, replaced") << hidden << false << 0 << true;
+    }
+
+    void theUsersOwnEntryIsChangedOnlyWhenTheySaySo()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, enabledBefore);
+        QFETCH(int, answer);
+        QFETCH(bool, enabledAfter);
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        const QByteArray written
+            = QByteArray(contents).replace("SELF", QCoreApplication::applicationFilePath().toUtf8());
+        writeFile(entry, written);
+        XdgAutostartEntry service;
+        Subject subject(service);
+        QCOMPARE(subject.launch.isEnabled(), enabledBefore);
+        QCOMPARE(service.usersOwnEntry().value_or(QString()), entry);
+
+        subject.alerts.answerWith({ answer });
+        subject.launch.toggle();
+        QCOMPARE(subject.alerts.alerts().size(), 1);
+        const Alert &question = subject.alerts.alerts().first();
+        QVERIFY(question.informativeText.contains(entry));
+        QCOMPARE(question.cancelButton, 1);
+        QCOMPARE(subject.launch.isEnabled(), enabledAfter);
+        QVERIFY(subject.errors.isEmpty());
+        if (answer == 1)
+            QCOMPARE(readAll(entry).toUtf8(), written);
+        else if (enabledAfter)
+            QVERIFY(!service.usersOwnEntry());
+        else
+            QVERIFY(!QFileInfo::exists(entry));
+    }
+
+    // What runs at login must be the user's alone to change, whatever the umask.
+    void theEntryIsClosedToOthersUnderAnyUmask_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::newRow("no autostart folder yet") << false;
+        QTest::newRow("a folder open to everyone") << true;
+    }
+
+    void theEntryIsClosedToOthersUnderAnyUmask()
+    {
+        QFETCH(bool, folderExists);
+        TestHome home;
+        const QString entry = XdgAutostartEntry::defaultEntryPath();
+        const QString folder = QFileInfo(entry).absolutePath();
+        const mode_t mask = ::umask(0);
+        if (folderExists)
+            QVERIFY(QDir().mkpath(folder));
+        XdgAutostartEntry service;
+        Subject subject(service);
+        subject.launch.toggle();
+        ::umask(mask);
+        QVERIFY(subject.launch.isEnabled());
+        QCOMPARE(modeOf(entry) & 0777, mode_t(0644));
+        QCOMPARE(modeOf(folder) & mode_t(S_IWGRP | S_IWOTH), mode_t(0));
     }
 
     void withoutItsOwnLocationNothingIsWritten()
