@@ -38,28 +38,6 @@ if [ -n "$icon" ]; then
     xdotool mousemove 200 200 click 1
     check "a click outside closes the panel" wait_until 5 panel_hidden
 
-    # Another application's icon joins the tray while the panel is open: the tray lays its icons
-    # out anew, and the panel follows ours.
-    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
-    wait_until 5 panel_shown
-    "$BUILD/tests/e2e/e2e_trayicon" >>"$W/trayicon.log" 2>&1 &
-    other_icon=$!
-    PIDS+=("$other_icon")
-    before="$ix $iy $iw $ih"
-    icon_moved() { [ "$(window_geometry "$icon")" != "$before" ]; }
-    if wait_until 5 icon_moved; then
-        read -r ix iy iw ih <<<"$(window_geometry "$icon")"
-        check "the panel follows its icon when the tray lays its icons out anew" wait_until 3 panel_is_placed
-        screenshot panel-followed-icon
-    else
-        fail "the tray moved our icon when another joined it"
-    fi
-    xdotool key Escape
-    wait_until 5 panel_hidden
-    kill "$other_icon" 2>/dev/null
-    wait "$other_icon" 2>/dev/null
-    wait_until 5 icon_moved
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
 else
     fail "a left click on the tray icon shows the panel (no tray icon)"
 fi
@@ -198,6 +176,38 @@ done
 kill "$TRAYER_PID" 2>/dev/null
 wait "$TRAYER_PID" 2>/dev/null
 start_trayer || fail "trayer came back"
+
+# Another application's icon leaves the tray while the panel is open: trayer lays the icons out
+# anew (each new icon goes to the left of the others), and the panel follows ours.
+"$BUILD/tests/e2e/e2e_trayicon" >>"$W/trayicon.log" 2>&1 &
+other_icon=$!
+PIDS+=("$other_icon")
+sleep 1
+start_vemra --login-item
+if wait_until 15 tray_icon_window; then
+    icon=$(tray_icon_window)
+    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    before="$ix $iy $iw $ih"
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    wait_until 5 panel_shown
+    kill "$other_icon" 2>/dev/null
+    wait "$other_icon" 2>/dev/null
+    icon_moved() { [ "$(window_geometry "$icon")" != "$before" ]; }
+    if wait_until 5 icon_moved; then
+        read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+        check "the panel follows its icon when the tray lays its icons out anew" wait_until 3 panel_is_placed
+        screenshot panel-followed-icon
+    else
+        fail "the tray moved our icon when another left it"
+    fi
+    xdotool key Escape
+    wait_until 5 panel_hidden
+else
+    fail "the tray icon appears beside another"
+fi
+kill "$other_icon" 2>/dev/null
+wait "$other_icon" 2>/dev/null
+stop_vemra
 
 # A panel taller than the room beside a tray that reserves no strut (trayer's default) stays
 # beside its icon and shrinks, its list scrolling; a click on the icon still reaches the icon.

@@ -66,8 +66,19 @@ check "the autostart entry starts this program at login" \
 panes_click $login_switch_x $login_switch_y
 check "Launch at Login off removes it" wait_until 5 test ! -f "$autostart_entry"
 
+# panes_on_screen: the window's frame (its title bar above the client area) lies inside the
+# 800-px screen.
+panes_on_screen() {
+    local w y h top
+    w=$(panes_window) || return 1
+    read -r y h <<<"$(xwininfo -id "$w" | awk '/Absolute upper-left Y/ {y = $NF} /^ *Height:/ {print y, $NF}')"
+    top=$(xprop -id "$w" _NET_FRAME_EXTENTS | sed -n 's/.*= *[0-9]*, *[0-9]*, *\([0-9]*\),.*/\1/p')
+    ((y - ${top:-0} >= 0 && y + h <= 800))
+}
 for pane in General Clipboard Focus Data About; do
     open_pane "$pane" && sleep 0.4 && screenshot "settings-$pane-light"
+    # The Focus pane with its setup guide open is the tallest: the window grows up, not off screen.
+    check "the settings window stays on the screen with the $pane pane" wait_until 3 panes_on_screen
 done
 
 # The Focus pane: silencing off (no scripts here), then "1 hr" from the length picker, two items
