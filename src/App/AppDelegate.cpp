@@ -305,7 +305,10 @@ void AppDelegate::refreshStatusIcon()
     if (colour == m_trayMark)
         return;
     m_trayMark = colour;
-    m_environment.tray->setIcon(TrayIconImage::icon(colour));
+    // A StatusNotifierItem host looks a themed icon up by name and draws it in its panel's own
+    // colour; an embedded icon is a picture, drawn here in the colour that stands out.
+    TrayHost &tray = *m_environment.tray;
+    tray.setIcon(tray.usesStatusNotifier() ? TrayIconImage::themedIcon(colour) : TrayIconImage::icon(colour));
 }
 
 void AppDelegate::updateTrayIcon()

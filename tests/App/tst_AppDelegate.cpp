@@ -3,6 +3,7 @@
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
+#include "Components/Theme/Symbols.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/HotKeys/HotKeyCenter.h"
@@ -15,8 +16,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTest>
 
@@ -422,6 +426,41 @@ private Q_SLOTS:
         QCOMPARE(alert.informativeText.count(title), 0);
         QVERIFY2(alert.informativeText.endsWith(QStringLiteral("\n\n") + expected), qPrintable(alert.informativeText));
         QVERIFY(!alert.informativeText.contains(QStringLiteral("database or disk")));
+    }
+
+    // A StatusNotifierItem host is offered the mark as a themed symbolic icon by name, which it
+    // draws in its panel's own colour; an embedded icon stays a picture that follows the tray.
+    void aStatusNotifierTrayGetsAThemedSymbolicIcon_data()
+    {
+        QTest::addColumn<bool>("statusNotifier");
+        QTest::newRow("StatusNotifierItem") << true;
+        QTest::newRow("embedded") << false;
+    }
+
+    void aStatusNotifierTrayGetsAThemedSymbolicIcon()
+    {
+        QFETCH(bool, statusNotifier);
+        Symbols::useIconTheme(); // as main() does
+        Harness h(false, false);
+        h.tray.setStatusNotifier(statusNotifier);
+        h.start();
+        const QIcon icon = h.tray.icon();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.name(), statusNotifier ? QStringLiteral("vemra-symbolic") : QString());
+        const QString file = QStandardPaths::locate(
+            QStandardPaths::GenericDataLocation, QStringLiteral("icons/hicolor/scalable/apps/vemra-symbolic.svg"));
+        QCOMPARE(file.isEmpty(), !statusNotifier);
+        if (!statusNotifier)
+            return;
+        // The file draws the mark: something grey on a clear ground.
+        const QImage drawn = QIcon(file).pixmap(16).toImage();
+        QCOMPARE(drawn.pixelColor(0, 0).alpha(), 0);
+        bool inked = false;
+        for (int y = 0; y < drawn.height() && !inked; ++y) {
+            for (int x = 0; x < drawn.width() && !inked; ++x)
+                inked = drawn.pixelColor(x, y).alpha() > 200;
+        }
+        QVERIFY(inked);
     }
 
     void captureErrorsAreReportedOncePerRun()

@@ -212,15 +212,16 @@ stop_vemra
 # A panel taller than the room beside a tray that reserves no strut (trayer's default) stays
 # beside its icon and shrinks, its list scrolling; a click on the icon still reaches the icon.
 tall_home="$W/tall"
-mkdir -p "$tall_home/config/Vemra" "$tall_home/data"
-printf '[General]\ncardShowsCalendar=true\n' >"$tall_home/config/Vemra/Vemra.conf"
+mkdir -p "$tall_home/config" "$tall_home/data"
 XDG_CONFIG_HOME="$tall_home/config" XDG_DATA_HOME="$tall_home/data" start_vemra
 if wait_until 15 panel_on_tab todos; then
     for n in $(seq 1 16); do
         xdotool type --delay 5 "Todo number $n"
         xdotool key Return
     done
-    sleep 0.5
+    # The calendar (Ctrl+D) makes the panel taller than the room above the icon.
+    xdotool key ctrl+d
+    sleep 0.8
     icon=$(tray_icon_window)
     read -r ix iy iw ih <<<"$(window_geometry "$icon")"
     panel_clear_of_icon() {
@@ -236,3 +237,40 @@ else
     fail "the panel opens for the tall panel check"
 fi
 stop_vemra
+
+# A StatusNotifierItem tray (a standalone watcher and host from Debian) is offered the mark as a
+# themed symbolic icon by name, which the host draws in its own colour.
+if command -v status-notifier-watcher >/dev/null && command -v gtk-sni-tray-standalone >/dev/null; then
+    kill "$TRAYER_PID" 2>/dev/null
+    wait "$TRAYER_PID" 2>/dev/null
+    status-notifier-watcher >>"$W/sni.log" 2>&1 &
+    sni_watcher=$!
+    PIDS+=("$sni_watcher")
+    wait_until 10 sh -c 'dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher | grep -q true'
+    gtk-sni-tray-standalone >>"$W/sni.log" 2>&1 &
+    sni_host=$!
+    PIDS+=("$sni_host")
+    sleep 2
+    start_vemra --login-item
+    # The IconName of the first item the watcher knows.
+    sni_icon_name() {
+        local item
+        item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+            org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems |
+            grep -o '"[^"]*"' | head -1 | tr -d '"')
+        [ -n "$item" ] || return 1
+        dbus-send --session --print-reply --dest="${item%%/*}" /StatusNotifierItem \
+            org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:IconName |
+            sed -n 's/.*string "\(.*\)"/\1/p'
+    }
+    sni_named() { [ "$(sni_icon_name)" = vemra-symbolic ]; }
+    check "a StatusNotifierItem tray is offered the themed symbolic mark" wait_until 10 sni_named
+    sleep 1
+    screenshot tray-status-notifier
+    stop_vemra
+    kill "$sni_host" "$sni_watcher" 2>/dev/null
+    wait "$sni_host" "$sni_watcher" 2>/dev/null
+    start_trayer || fail "trayer came back after the StatusNotifierItem host"
+else
+    echo "e2e: no StatusNotifierItem host installed (the symbolic icon is unchecked)"
+fi

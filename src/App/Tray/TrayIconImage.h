@@ -25,4 +25,13 @@ QImage image(const QColor &colour, qreal devicePixelRatio);
 // Both renditions in one icon.
 QIcon icon(const QColor &colour);
 
+// The name of the mark as a themed symbolic icon.
+inline constexpr char16_t themedName[] = u"vemra-symbolic";
+// The mark as a symbolic icon (16 × 16, the grey that hosts replace with their own colour).
+QByteArray symbolicSvg();
+// For a tray that draws icons itself (StatusNotifierItem): the themed symbolic icon by name,
+// installed in the user's icon folder, so the host draws it in its panel's colour; the picture
+// in `colour` when it cannot be had.
+QIcon themedIcon(const QColor &colour);
+
 } // namespace TrayIconImage
