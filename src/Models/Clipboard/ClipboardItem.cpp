@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace {
 
 bool isHangulSyllable(QChar c)
@@ -131,7 +133,15 @@ QString ClipboardItem::shortened(const QString &link)
 
 std::optional<ClipboardItem::Predicate> ClipboardItem::matching(const QString &text)
 {
-    const QString trimmed = text.trimmed();
+    // Blanks at the start are skipped before the cut, so that the cut keeps what was typed.
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start).isSpace())
+        ++start;
+    qsizetype length = std::min(text.size() - start, maximumQueryLength);
+    // Never half a character.
+    if (length > 0 && text.at(start + length - 1).isHighSurrogate())
+        --length;
+    const QString trimmed = text.sliced(start, length).trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
     Predicate predicate;

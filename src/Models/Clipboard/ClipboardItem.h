@@ -69,6 +69,10 @@ struct ClipboardItem
 
     // The display form of a link: scheme, "www." and one trailing slash dropped.
     static QString shortened(const QString &link);
+    // The longest query a search takes, in UTF-16 units; a longer one is searched for by its
+    // start (an entry keeps at most 20000 characters inline, and a pasted page must not be
+    // folded and looked for whole at every keystroke).
+    static constexpr qsizetype maximumQueryLength = 1000;
     // No predicate for a blank query: everything matches.
     static std::optional<Predicate> matching(const QString &text);
     // The history order: newest lastCopiedAt first; the id breaks ties so pages are stable.

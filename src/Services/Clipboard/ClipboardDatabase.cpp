@@ -4,6 +4,8 @@
 
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 #include <limits>
 
 namespace {
@@ -37,16 +39,98 @@ std::optional<QString> optionalFrom(const QVariant &value)
     return value.toString();
 }
 
-// What a search looks through, folded, in a narrow table of its own: a search reads every
-// row, and reads far less here than in the entries themselves.
-QString searchTable()
+// The entries. Beside each one what a search looks through: its content and source name
+// folded, kept only for text the scan does not fold itself, so that most entries hold their
+// text once.
+QString itemTable()
 {
-    return QStringLiteral("CREATE TABLE clipboard_search ("
+    return QStringLiteral("CREATE TABLE clipboard_item ("
                           "seq INTEGER PRIMARY KEY, "
+                          "id BLOB NOT NULL UNIQUE, "
                           "raw_kind TEXT NOT NULL, "
-                          "search_app TEXT NOT NULL, "
-                          "search_content TEXT NOT NULL, "
-                          "last_copied_at INTEGER NOT NULL DEFAULT 0)");
+                          "content TEXT NOT NULL, "
+                          "content_hash BLOB NOT NULL, "
+                          "created_at INTEGER NOT NULL, "
+                          "last_copied_at INTEGER NOT NULL, "
+                          "copy_count INTEGER NOT NULL, "
+                          "mime_type TEXT NOT NULL, "
+                          "source_app_name TEXT NOT NULL, "
+                          "source_bundle_id TEXT NOT NULL, "
+                          "byte_count INTEGER NOT NULL, "
+                          "pixel_width INTEGER NOT NULL, "
+                          "pixel_height INTEGER NOT NULL, "
+                          "image_path TEXT, "
+                          "thumbnail_path TEXT, "
+                          "text_path TEXT, "
+                          "search_content TEXT, "
+                          "search_app TEXT)");
+}
+
+// The history's order, read backwards (a new copy goes at the end, which keeps the pages
+// full), and the head of each hash: enough to find an entry by its hash among millions, in a
+// quarter of the room.
+QStringList itemIndexes()
+{
+    return { QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at, id DESC)"),
+        QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))") };
+}
+
+// The folded text an entry keeps: none when the scan folds it itself.
+QVariant searchText(const QString &text)
+{
+    if (std::all_of(
+            text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < ClipboardSearch::foldedInPlaceBelow; }))
+        return QVariant(QMetaType::fromType<QString>());
+    return ClipboardItem::searchFolded(text);
+}
+
+void resultVariant(sqlite3_context *context, const QVariant &value)
+{
+    if (value.isNull()) {
+        sqlite3_result_null(context);
+    } else if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_result_blob64(context, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    } else {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_result_text64(context, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+}
+
+QString argumentText(sqlite3_value *value)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    return QString::fromUtf8(text, text ? sqlite3_value_bytes(value) : 0);
+}
+
+// What an upgrade turns the text forms of older files into: stored_id(), stored_hash() and
+// stored_fold() give what write() would store.
+bool addFunctions(sqlite3 *handle)
+{
+    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    using Function = void (*)(sqlite3_context *, int, sqlite3_value **);
+    const std::pair<const char *, Function> functions[] = {
+        { "stored_id",
+            [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                const QString text = argumentText(arguments[0]);
+                const QUuid id = QUuid::fromString(text);
+                resultVariant(context, id.isNull() ? QVariant(text) : ClipboardDatabase::idValue(id));
+            } },
+        { "stored_hash",
+            [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                resultVariant(context, ClipboardDatabase::hashValue(argumentText(arguments[0])));
+            } },
+        { "stored_fold",
+            [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                resultVariant(context, searchText(argumentText(arguments[0])));
+            } },
+    };
+    for (const auto &[name, function] : functions) {
+        if (sqlite3_create_function_v2(handle, name, 1, flags, nullptr, function, nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+            return false;
+    }
+    return ClipboardSearch::install(handle);
 }
 
 QDateTime utc(const QVariant &value)
@@ -59,51 +143,33 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        4,
-        { { QStringLiteral("clipboard_item"), fieldColumns() },
-            { QStringLiteral("clipboard_search"),
-                { QStringLiteral("seq"), QStringLiteral("raw_kind"), QStringLiteral("search_app"),
-                    QStringLiteral("search_content"), QStringLiteral("last_copied_at") } } },
-        {
-            // `seq` ties an entry to its search row; `id` is the entry's identity.
-            QStringLiteral("CREATE TABLE clipboard_item ("
-                           "seq INTEGER PRIMARY KEY, "
-                           "id TEXT NOT NULL UNIQUE, "
-                           "raw_kind TEXT NOT NULL, "
-                           "content TEXT NOT NULL, "
-                           "content_hash TEXT NOT NULL, "
-                           "created_at INTEGER NOT NULL, "
-                           "last_copied_at INTEGER NOT NULL, "
-                           "copy_count INTEGER NOT NULL, "
-                           "mime_type TEXT NOT NULL, "
-                           "source_app_name TEXT NOT NULL, "
-                           "source_bundle_id TEXT NOT NULL, "
-                           "byte_count INTEGER NOT NULL, "
-                           "pixel_width INTEGER NOT NULL, "
-                           "pixel_height INTEGER NOT NULL, "
-                           "image_path TEXT, "
-                           "thumbnail_path TEXT, "
-                           "text_path TEXT)"),
-            QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at DESC, id)"),
-            QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (content_hash)"),
-            searchTable(),
-        },
-        // The first versions deleted search rows by a trigger, row by row, which kept a large
-        // deletion from simply letting go of whole tables; kept no copy time beside the folded
-        // text, which a search needs to pick the newest matches as it scans; and folded Hangul
-        // syllables into their letters. The search rows are made afresh.
+        5,
+        { { QStringLiteral("clipboard_item"), fieldColumns() } },
+        // `seq` orders the rows as they were added, which a search scans in spans; `id` is the
+        // entry's identity.
+        QStringList { itemTable() } + itemIndexes(),
+        // The first versions kept the folded text in a table of its own, folded Hangul
+        // syllables into their letters, and kept ids and hashes as text, with an index of
+        // whole hashes: each entry is written afresh.
         1,
-        { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
-            QStringLiteral("DROP TABLE clipboard_search"), searchTable(),
-            QStringLiteral("INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content, last_copied_at) "
-                           "SELECT seq, raw_kind, search_fold(source_app_name), search_fold(content), last_copied_at "
-                           "FROM clipboard_item") },
-        // Larger than the default: a search reads every search row, and fewer, larger reads
-        // are faster.
+        QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
+            QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
+            QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
+            QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
+            QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"), itemTable(),
+            QStringLiteral("INSERT INTO clipboard_item (seq, ") + fieldColumns().join(QStringLiteral(", "))
+                + QStringLiteral(", search_content, search_app) SELECT seq, stored_id(id), raw_kind, content, "
+                                 "stored_hash(content_hash), created_at, last_copied_at, copy_count, mime_type, "
+                                 "source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, "
+                                 "image_path, thumbnail_path, text_path, stored_fold(content), "
+                                 "stored_fold(source_app_name) FROM clipboard_item_before"),
+            QStringLiteral("DROP TABLE clipboard_item_before") }
+            + itemIndexes(),
+        // Larger than the default: a search reads every row, and fewer, larger reads are faster.
         16384,
         QStringLiteral("Vemra couldn’t open your clipboard history."),
         QStringLiteral("Vemra couldn’t save your clipboard history."),
-        &ClipboardSearch::install,
+        &addFunctions,
     };
     return schema;
 }
@@ -145,7 +211,7 @@ std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()
 
 Status ClipboardDatabase::prepare()
 {
-    return m_sql->exec(QStringLiteral("CREATE TEMP TABLE pending_hidden (id TEXT PRIMARY KEY NOT NULL)"));
+    return m_sql->exec(QStringLiteral("CREATE TEMP TABLE pending_hidden (id BLOB PRIMARY KEY NOT NULL)"));
 }
 
 const QString &ClipboardDatabase::columns()
@@ -157,10 +223,10 @@ const QString &ClipboardDatabase::columns()
 ClipboardItem ClipboardDatabase::item(const QSqlQuery &row)
 {
     ClipboardItem item;
-    item.id = QUuid::fromString(row.value(0).toString());
+    item.id = idFrom(row.value(0));
     item.rawKind = row.value(1).toString();
     item.content = row.value(2).toString();
-    item.contentHash = row.value(3).toString();
+    item.contentHash = hashFrom(row.value(3));
     item.createdAt = utc(row.value(4));
     item.lastCopiedAt = utc(row.value(5));
     item.copyCount = row.value(6).toLongLong();
@@ -185,32 +251,25 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
     Result<QSqlQuery> entry = sql.prepare(QStringLiteral(
         "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
         "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
-        "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+        "thumbnail_path, text_path, search_content, search_app) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
         "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, content = excluded.content, "
         "content_hash = excluded.content_hash, created_at = excluded.created_at, "
         "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
         "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
         "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
         "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-        "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path"));
+        "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path, "
+        "search_content = excluded.search_content, search_app = excluded.search_app"));
     if (!entry)
         return entry.error();
-    Result<QSqlQuery> folded = sql.prepare(QStringLiteral(
-        "INSERT INTO clipboard_search (seq, raw_kind, search_app, search_content, last_copied_at) "
-        "SELECT seq, raw_kind, ?, ?, last_copied_at FROM clipboard_item WHERE id = ? "
-        "ON CONFLICT (seq) DO UPDATE SET raw_kind = excluded.raw_kind, search_app = excluded.search_app, "
-        "search_content = excluded.search_content, last_copied_at = excluded.last_copied_at"));
-    if (!folded)
-        return folded.error();
     QSqlQuery upsert = std::move(entry).value();
-    QSqlQuery search = std::move(folded).value();
     for (const ClipboardItem &item : items) {
-        const QString id = StoreDatabase::idText(item.id);
         const QVariantList values {
-            id,
+            ClipboardDatabase::idValue(item.id),
             storedText(item.rawKind),
             storedText(item.content),
-            storedText(item.contentHash),
+            ClipboardDatabase::hashValue(item.contentHash),
             item.createdAt.toMSecsSinceEpoch(),
             item.lastCopiedAt.toMSecsSinceEpoch(),
             item.copyCount,
@@ -223,15 +282,12 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
             optionalText(item.imagePath),
             optionalText(item.thumbnailPath),
             optionalText(item.textPath),
+            searchText(item.content),
+            searchText(item.sourceAppName),
         };
         for (qsizetype i = 0; i < values.size(); ++i)
             upsert.bindValue(int(i), values[i]);
         if (Status status = sql.run(upsert); !status)
-            return status;
-        search.bindValue(0, storedText(ClipboardItem::searchFolded(item.sourceAppName)));
-        search.bindValue(1, storedText(ClipboardItem::searchFolded(item.content)));
-        search.bindValue(2, id);
-        if (Status status = sql.run(search); !status)
             return status;
     }
     return {};
@@ -241,22 +297,15 @@ Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return qint64(0);
-    Result<QSqlQuery> search = sql.prepare(
-        QStringLiteral("DELETE FROM clipboard_search WHERE seq = (SELECT seq FROM clipboard_item WHERE id = ?)"));
-    if (!search)
-        return search.error();
     Result<QSqlQuery> entry = sql.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
     if (!entry)
         return entry.error();
-    QSqlQuery eraseSearch = std::move(search).value();
     QSqlQuery eraseEntry = std::move(entry).value();
     qint64 erased = 0;
     for (const QUuid &id : ids) {
-        for (QSqlQuery *erase : { &eraseSearch, &eraseEntry }) {
-            erase->bindValue(0, StoreDatabase::idText(id));
-            if (Status status = sql.run(*erase); !status)
-                return status.error();
-        }
+        eraseEntry.bindValue(0, ClipboardDatabase::idValue(id));
+        if (Status status = sql.run(eraseEntry); !status)
+            return status.error();
         erased += eraseEntry.numRowsAffected();
     }
     return erased;
@@ -264,18 +313,12 @@ Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids)
 
 Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
 {
-    // Everything at once lets SQLite drop whole tables instead of deleting row by row.
+    // Everything at once lets SQLite drop the whole table instead of deleting row by row.
     const bool everything = start == std::numeric_limits<qint64>::min() && end == std::numeric_limits<qint64>::max();
-    const QString where = everything ? QString() : QStringLiteral(" WHERE last_copied_at >= ? AND last_copied_at < ?");
-    const QVariantList bindings = everything ? QVariantList() : QVariantList { start, end };
-    if (Status status = sql.exec(everything ? QStringLiteral("DELETE FROM clipboard_search")
-                                            : QStringLiteral("DELETE FROM clipboard_search WHERE seq IN "
-                                                             "(SELECT seq FROM clipboard_item")
-                    + where + (everything ? QString() : QStringLiteral(")")),
-            bindings);
-        !status)
-        return status.error();
-    Result<QSqlQuery> erase = sql.select(QStringLiteral("DELETE FROM clipboard_item") + where, bindings);
+    Result<QSqlQuery> erase = everything
+        ? sql.select(QStringLiteral("DELETE FROM clipboard_item"))
+        : sql.select(QStringLiteral("DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ?"),
+            { start, end });
     if (!erase)
         return erase.error();
     return qint64(erase.value().numRowsAffected());
@@ -316,4 +359,37 @@ qint64 ClipboardDatabase::storedCount() const
         return 0;
     QSqlQuery count = std::move(selected).value();
     return count.next() ? count.value(0).toLongLong() : 0;
+}
+
+QVariant ClipboardDatabase::idValue(const QUuid &id)
+{
+    return id.toRfc4122();
+}
+
+QUuid ClipboardDatabase::idFrom(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        if (bytes.size() == 16)
+            return QUuid::fromRfc4122(bytes);
+    }
+    return QUuid::fromString(value.toString());
+}
+
+QVariant ClipboardDatabase::hashValue(const QString &hash)
+{
+    // A hash that is not the 64 lower-case digits of a SHA-256 is kept as it came.
+    const bool digest = hash.size() == 64 && std::all_of(hash.cbegin(), hash.cend(), [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+    });
+    if (!digest)
+        return storedText(hash);
+    return QByteArray::fromHex(hash.toLatin1());
+}
+
+QString ClipboardDatabase::hashFrom(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromLatin1(value.toByteArray().toHex());
+    return value.toString();
 }

@@ -14,7 +14,7 @@
 #include <memory>
 #include <utility>
 
-// The clipboard history's tables: the entries, one folded search row for each, and, while
+// The clipboard history's tables: the entries with what a search looks through, and, while
 // changes are pending, the ids of the stored entries they replace. Knows the columns and how
 // an entry is written and read; what to write when is the store's.
 class ClipboardDatabase final
@@ -33,6 +33,13 @@ public:
     // The select list of a query of clipboard_item AS i, in the order item() reads it.
     static const QString &columns();
     static ClipboardItem item(const QSqlQuery &row);
+
+    // The stored forms of an id (16 bytes) and of a content hash (the 32 bytes of a SHA-256,
+    // any other text as it is), and back; the text forms of older files read as well.
+    static QVariant idValue(const QUuid &id);
+    static QUuid idFrom(const QVariant &value);
+    static QVariant hashValue(const QString &hash);
+    static QString hashFrom(const QVariant &value);
 
     // What a save writes: entries new or changed, ids deleted, and spans of last copies
     // deleted wholesale (start inclusive, end exclusive).

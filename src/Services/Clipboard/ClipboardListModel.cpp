@@ -40,6 +40,11 @@ ClipboardListModel::ClipboardListModel(ClipboardStore &store, const Clock &clock
     refresh();
 }
 
+ClipboardListModel::~ClipboardListModel()
+{
+    m_scan.cancel();
+}
+
 void ClipboardListModel::setQuery(const QString &query)
 {
     if (query == m_query)
@@ -121,8 +126,23 @@ void ClipboardListModel::refresh()
     m_now = m_clock.now();
     // One more than the page tells whether more exist.
     const int fetch = m_limit < std::numeric_limits<int>::max() ? m_limit + 1 : m_limit;
-    // The page and the count of its matches in one pass; a blank search counts everything.
-    ClipboardStore::Page page = m_store.page(m_query, fetch);
+    const quint64 query = ++m_queries;
+    // Whatever is still being looked for is of an older query or history.
+    m_scan.cancel();
+    m_scan = m_store.scanInBackground(m_query, fetch);
+    if (!m_scan.isValid()) {
+        // The page and the count of its matches in one pass; a blank search counts everything.
+        show(m_store.page(m_query, fetch));
+        return;
+    }
+    m_scan.then(this, [this, query, fetch](const std::optional<ClipboardSearch::Scan> &scan) {
+        if (query == m_queries)
+            show(m_store.page(m_query, scan, fetch));
+    });
+}
+
+void ClipboardListModel::show(ClipboardStore::Page page)
+{
     const bool hasMore = page.items.size() > m_limit;
     if (hasMore)
         page.items.resize(m_limit);

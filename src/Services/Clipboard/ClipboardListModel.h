@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Models/Clipboard/ClipboardItem.h"
+#include "Services/Clipboard/ClipboardStore.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>
+#include <QFuture>
 #include <QList>
 #include <QString>
 #include <QTimer>
@@ -11,13 +13,13 @@
 
 #include <optional>
 
-class ClipboardStore;
 class Clock;
 
 // One page of the clipboard history for a search, newest first, kept in step with the store.
 // It holds only the rows it shows (the page) and learns whether more exist by fetching one
 // more. Store changes are taken as one query per turn of the event loop, however many saves
-// arrive in it; a new search or page size is queried at once. Every new result is applied as
+// arrive in it; a new search or page size is queried at once, a large history on another
+// thread, and each new query cancels the scan still under way. Every new result is applied as
 // a difference by id (rows removed, moved, inserted, changed), never as a reset, so a view
 // keeps its scroll position and the tab its selection.
 class ClipboardListModel final : public QAbstractListModel
@@ -29,6 +31,7 @@ public:
     static constexpr int tickInterval = 30'000;
 
     ClipboardListModel(ClipboardStore &store, const Clock &clock, int limit, QObject *parent = nullptr);
+    ~ClipboardListModel() override;
 
     QString query() const { return m_query; }
     void setQuery(const QString &query);
@@ -70,6 +73,7 @@ Q_SIGNALS:
 
 private:
     void scheduleRefresh();
+    void show(ClipboardStore::Page page);
     void apply(const QList<ClipboardItem> &fresh);
 
     ClipboardStore &m_store;
@@ -85,4 +89,8 @@ private:
     bool m_refreshQueued = false;
     qint64 m_refreshedRevision = -1;
     qint64 m_countedRevision = -1;
+    // The scan of the latest search, while it runs on another thread; its answer is taken only
+    // when no other query came after it.
+    QFuture<std::optional<ClipboardSearch::Scan>> m_scan;
+    quint64 m_queries = 0;
 };

@@ -3,18 +3,23 @@
 #include "Platform/Logging.h"
 
 #include <QFuture>
+#include <QPromise>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
 
 // Below this many rows one scan on the store's own connection is quicker than the hand-off.
 constexpr qint64 splitRows = 8192;
+// How many virtual machine steps a scan takes between two looks at whether it was cancelled:
+// a few hundred rows, well under a millisecond.
+constexpr int stepsBetweenLooks = 10000;
 // The scan is bound by memory and SQLite's work per row; more spans than this gain little.
 constexpr int maximumSpans = 8;
 // Each reader's page cache, in KiB: a scan reads every row once, so a cache would not be hit,
@@ -66,13 +71,80 @@ bool containsBytes(const char *haystack, size_t haystackSize, const char *needle
     return false;
 }
 
-// contains_folded(needle, haystack, …): whether the UTF-8 needle occurs in any haystack. Both
-// sides are folded already, and UTF-8 byte containment is character containment, so a byte
-// search serves; it is many times faster than instr(), which counts characters as it goes.
+// The folding of every character below U+0800 (one or two bytes of UTF-8), made once from
+// searchFolded(): folding such text character by character gives what folding it whole does.
+struct ShortFolds
+{
+    std::array<QByteArray, ClipboardSearch::foldedInPlaceBelow> folds;
+    // The most bytes a folded two-byte character takes, per byte it took.
+    size_t growth = 1;
+};
+
+const ShortFolds &shortFolds()
+{
+    static const ShortFolds table = [] {
+        ShortFolds made;
+        for (char16_t c = 0; c < ClipboardSearch::foldedInPlaceBelow; ++c) {
+            made.folds.at(c) = ClipboardItem::searchFolded(QString(QChar(c))).toUtf8();
+            made.growth = std::max(made.growth, (size_t(made.folds.at(c).size()) + 1) / 2);
+        }
+        return made;
+    }();
+    return table;
+}
+
+// Text whose characters are all below U+0800 folded as searchFolded() folds it, in a buffer of
+// the thread's own that the next call reuses. Eight ASCII bytes at a time have their capitals
+// made small at once; that is most of any text.
+std::pair<const char *, size_t> foldedInPlace(const char *text, size_t size)
+{
+    constexpr quint64 high = 0x8080808080808080ULL;
+    const ShortFolds &table = shortFolds();
+    thread_local std::vector<char> buffer;
+    if (buffer.size() < size * table.growth)
+        buffer.resize(size * table.growth);
+    char *out = buffer.data();
+    size_t i = 0;
+    while (i < size) {
+        if (i + 8 <= size) {
+            quint64 word = 0;
+            std::memcpy(&word, text + i, 8);
+            if ((word & high) == 0) {
+                // A byte's high bit set by adding: at least 'A', and at least one past 'Z'.
+                const quint64 capitals = (word + 0x3F3F3F3F3F3F3F3FULL) & ~(word + 0x2525252525252525ULL) & high;
+                word |= capitals >> 2;
+                std::memcpy(out, &word, 8);
+                out += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            *out++ = byte >= 'A' && byte <= 'Z' ? char(byte | 0x20) : char(byte);
+            ++i;
+            continue;
+        }
+        if (i + 1 < size) {
+            const auto code = char16_t(((byte & 0x1FU) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3FU));
+            const QByteArray &fold = table.folds.at(code);
+            std::memcpy(out, fold.constData(), size_t(fold.size()));
+            out += fold.size();
+        }
+        i += 2;
+    }
+    return { buffer.data(), size_t(out - buffer.data()) };
+}
+
+// contains_folded(needle, folded, text, …): whether the UTF-8 needle occurs in any pair's
+// folded text, or, where that is NULL, in its text folded here (an entry keeps its folded text
+// only when it holds characters from U+0800 on). Both sides are folded then, and UTF-8 byte
+// containment is character containment, so a byte search serves; it is many times faster than
+// instr(), which counts characters as it goes.
 void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
 {
     const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
-    const int needleSize = count > 0 ? sqlite3_value_bytes(arguments[0]) : 0;
+    const auto needleSize = size_t(count > 0 ? sqlite3_value_bytes(arguments[0]) : 0);
     if (!needle) {
         sqlite3_result_int(context, 0);
         return;
@@ -80,30 +152,26 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
     // The needle is the same for every row of a statement: its anchor is worked out once.
     auto *anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
     if (!anchor) {
-        anchor = new size_t(anchorOf(needle, size_t(needleSize)));
+        anchor = new size_t(anchorOf(needle, needleSize));
         sqlite3_set_auxdata(context, 0, anchor, [](void *data) { delete static_cast<size_t *>(data); });
         // SQLite may drop it at once (out of memory); it is read again below only if kept.
         anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
     }
-    const size_t at = anchor ? *anchor : anchorOf(needle, size_t(needleSize));
-    for (int i = 1; i < count; ++i) {
-        const char *haystack = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
-        const int haystackSize = sqlite3_value_bytes(arguments[i]);
-        if (haystack && containsBytes(haystack, size_t(haystackSize), needle, size_t(needleSize), at)) {
+    const size_t at = anchor ? *anchor : anchorOf(needle, needleSize);
+    for (int i = 1; i + 1 < count; i += 2) {
+        const bool kept = sqlite3_value_type(arguments[i]) != SQLITE_NULL;
+        sqlite3_value *side = arguments[kept ? i : i + 1];
+        const char *text = reinterpret_cast<const char *>(sqlite3_value_text(side));
+        if (!text)
+            continue;
+        const auto [haystack, haystackSize] = kept ? std::pair(text, size_t(sqlite3_value_bytes(side)))
+                                                   : foldedInPlace(text, size_t(sqlite3_value_bytes(side)));
+        if (containsBytes(haystack, haystackSize, needle, needleSize, at)) {
             sqlite3_result_int(context, 1);
             return;
         }
     }
     sqlite3_result_int(context, 0);
-}
-
-// search_fold(text): the text as a search row keeps it, for an upgrade that folds stored rows.
-void searchFold(sqlite3_context *context, int /*count*/, sqlite3_value **arguments)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
-    const QByteArray folded
-        = ClipboardItem::searchFolded(QString::fromUtf8(text, text ? sqlite3_value_bytes(arguments[0]) : 0)).toUtf8();
-    sqlite3_result_text64(context, folded.constData(), sqlite3_uint64(folded.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 // One match of a scan: when its entry was last copied, and its row.
@@ -155,8 +223,8 @@ public:
     // The first and one past the last `seq` of the search rows; absent when there are none.
     std::optional<std::pair<qint64, qint64>> bounds()
     {
-        sqlite3_stmt *statement = prepared("SELECT (SELECT min(seq) FROM clipboard_search), "
-                                           "(SELECT max(seq) FROM clipboard_search)");
+        sqlite3_stmt *statement = prepared("SELECT (SELECT min(seq) FROM clipboard_item), "
+                                           "(SELECT max(seq) FROM clipboard_item)");
         std::optional<std::pair<qint64, qint64>> result;
         if (statement && sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
             result = std::pair { sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1) + 1 };
@@ -167,10 +235,15 @@ public:
     // How many rows with first <= seq < end `condition` accepts, and the newest `keep` of them
     // (see keepNewest); absent on any failure.
     std::optional<qint64> scan(const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end,
-        size_t keep, std::vector<Hit> &hits)
+        size_t keep, std::vector<Hit> &hits, const Stopped &stopped)
     {
-        sqlite3_stmt *rows = prepared("SELECT s.seq, s.last_copied_at FROM clipboard_search AS s "
-                                      "WHERE s.seq >= ? AND s.seq < ? AND ("
+        // A cancelled scan is interrupted where it is; its statement then fails.
+        m_stopped = stopped;
+        sqlite3_progress_handler(
+            m_handle, stepsBetweenLooks, [](void *stop) { return (*static_cast<Stopped *>(stop))() ? 1 : 0; },
+            &m_stopped);
+        sqlite3_stmt *rows = prepared("SELECT i.seq, i.last_copied_at FROM clipboard_item AS i "
+                                      "WHERE i.seq >= ? AND i.seq < ? AND ("
             + condition + ')');
         std::optional<qint64> count;
         if (bind(rows, first, end, bindings)) {
@@ -189,6 +262,7 @@ public:
                 count = found;
         }
         finish(rows);
+        sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
         keepNewest(hits, keep);
         return count;
     }
@@ -224,34 +298,35 @@ private:
     static void finish(sqlite3_stmt *statement) { sqlite3_finalize(statement); }
 
     sqlite3 *m_handle = nullptr;
+    Stopped m_stopped;
 };
 
 ClipboardSearch::ClipboardSearch(QString filePath)
     : m_filePath(std::move(filePath))
 {
+    m_background.setMaxThreadCount(1);
 }
 
 ClipboardSearch::~ClipboardSearch()
 {
+    m_background.waitForDone();
     m_pool.waitForDone();
 }
 
 bool ClipboardSearch::install(sqlite3 *handle)
 {
-    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     return handle
-        && sqlite3_create_function_v2(
-               handle, "contains_folded", -1, flags, nullptr, &containsFolded, nullptr, nullptr, nullptr)
-        == SQLITE_OK
-        && sqlite3_create_function_v2(handle, "search_fold", 1, flags, nullptr, &searchFold, nullptr, nullptr, nullptr)
+        && sqlite3_create_function_v2(handle, "contains_folded", -1,
+               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &containsFolded, nullptr, nullptr,
+               nullptr)
         == SQLITE_OK;
 }
 
 QString ClipboardSearch::condition(const ClipboardItem::Predicate &predicate)
 {
-    QString where = QStringLiteral("contains_folded(?, s.search_content, s.search_app)");
+    QString where = QStringLiteral("contains_folded(?, i.search_content, i.content, i.search_app, i.source_app_name)");
     if (!predicate.kindWord.isEmpty())
-        where += QStringLiteral(" OR s.raw_kind = ?");
+        where += QStringLiteral(" OR i.raw_kind = ?");
     return where;
 }
 
@@ -263,7 +338,32 @@ QVariantList ClipboardSearch::bindings(const ClipboardItem::Predicate &predicate
     return values;
 }
 
+bool ClipboardSearch::splits(qint64 rows) const
+{
+    return !m_filePath.isEmpty() && rows >= splitRows && QThread::idealThreadCount() >= 2;
+}
+
 std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::Predicate &predicate, qint64 keep)
+{
+    const QMutexLocker lock(&m_scanning);
+    return run(predicate, keep, [] { return false; });
+}
+
+QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
+    const ClipboardItem::Predicate &predicate, qint64 keep)
+{
+    return QtConcurrent::run(&m_background, [this, predicate, keep](QPromise<std::optional<Scan>> &promise) {
+        const QMutexLocker lock(&m_scanning);
+        if (promise.isCanceled())
+            return;
+        std::optional<Scan> found = run(predicate, keep, [&promise] { return promise.isCanceled(); });
+        if (!promise.isCanceled())
+            promise.addResult(std::move(found));
+    });
+}
+
+std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
 {
     const int spans = std::min(QThread::idealThreadCount(), maximumSpans);
     if (m_filePath.isEmpty() || spans < 2)
@@ -290,7 +390,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::
     auto scanSpan = [&](int span) {
         const qint64 from = bounds->first + width * span;
         counts[size_t(span)] = m_readers[size_t(span)]->scan(
-            where, values, from, std::min(from + width, bounds->second), newest, hits[size_t(span)]);
+            where, values, from, std::min(from + width, bounds->second), newest, hits[size_t(span)], stopped);
     };
     QList<QFuture<void>> others;
     for (int span = 1; span < spans; ++span)

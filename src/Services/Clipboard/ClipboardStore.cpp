@@ -383,8 +383,8 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
 
 void ClipboardStore::hide(const QUuid &id)
 {
-    if (!m_database->sql().exec(
-            QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"), { StoreDatabase::idText(id) }))
+    if (!m_database->sql().exec(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"),
+            { ClipboardDatabase::idValue(id) }))
         qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
 }
 
@@ -630,11 +630,9 @@ void ClipboardStore::waitForBackgroundWork()
 
 QString ClipboardStore::source(const Filter &filter) const
 {
-    // A search walks the entries in history order and looks up each one's search row, so a
-    // page stops as soon as it is full.
-    return filter.search
-        ? QStringLiteral(" FROM clipboard_item AS i CROSS JOIN clipboard_search AS s ON s.seq = i.seq WHERE ")
-        : QStringLiteral(" FROM clipboard_item AS i WHERE ");
+    // What a search looks through is in the entries themselves.
+    Q_UNUSED(filter)
+    return QStringLiteral(" FROM clipboard_item AS i WHERE ");
 }
 
 QList<ClipboardItem> ClipboardStore::fetch(const Filter &filter, std::optional<int> limit) const
@@ -694,8 +692,8 @@ QList<ClipboardItem> ClipboardStore::fetchRows(const QList<qint64> &rows, int li
 qint64 ClipboardStore::tally(const Filter &filter) const
 {
     const QString statement = filter.search && !hasPending()
-        // Only the narrow search rows are read.
-        ? QString(QStringLiteral("SELECT count(*) FROM clipboard_search AS s WHERE ") + filter.where)
+        // Nothing is hidden: no entry needs looking up.
+        ? QString(QStringLiteral("SELECT count(*) FROM clipboard_item AS i WHERE ") + filter.where)
         : QString(QStringLiteral("SELECT count(*)") + source(filter)
             + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause());
     Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
@@ -760,6 +758,22 @@ ClipboardStore::Page ClipboardStore::page(const QString &query, int limit) const
     return { fetch(filter, limit), tally(filter) };
 }
 
+QFuture<std::optional<ClipboardSearch::Scan>> ClipboardStore::scanInBackground(const QString &query, int limit) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate || hasPending() || !m_database->search().splits(m_storedCount))
+        return {};
+    return m_database->search().start(*predicate, limit);
+}
+
+ClipboardStore::Page ClipboardStore::page(
+    const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
+{
+    if (!scan || hasPending())
+        return page(query, limit);
+    return { fetchRows(scan->rows, limit), scan->count };
+}
+
 std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
 {
     if (auto pending = m_pendingItems.constFind(id); pending != m_pendingItems.cend())
@@ -768,7 +782,7 @@ std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
         return std::nullopt;
     Filter filter;
     filter.where = QStringLiteral("i.id = ?");
-    filter.bindings << StoreDatabase::idText(id);
+    filter.bindings << ClipboardDatabase::idValue(id);
     filter.accepts = [](const ClipboardItem &) { return false; }; // pending ones are handled above
     const QList<ClipboardItem> found = fetch(filter, 1);
     if (found.isEmpty())
@@ -782,10 +796,14 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
         if (pending.contentHash == contentHash)
             return pending;
     }
-    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
-            + QStringLiteral(" FROM clipboard_item AS i WHERE i.content_hash = ?") + hiddenClause()
-            + QStringLiteral(" LIMIT 1"),
-        QVariantList { contentHash } + hiddenBindings());
+    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ")
+            + ClipboardDatabase::columns()
+            // The index holds the head of each hash.
+            + QStringLiteral(" FROM clipboard_item AS i WHERE substr(i.content_hash, 1, 8) = substr(?, 1, 8) "
+                             "AND i.content_hash = ?")
+            + hiddenClause() + QStringLiteral(" LIMIT 1"),
+        QVariantList { ClipboardDatabase::hashValue(contentHash), ClipboardDatabase::hashValue(contentHash) }
+            + hiddenBindings());
     if (!selected)
         return std::nullopt;
     QSqlQuery query = std::move(selected).value();
@@ -1051,12 +1069,12 @@ Result<ClipboardKeys> ClipboardStore::readKnownKeys(const TransferSource &source
     QSqlQuery query = std::move(selected).value();
     ClipboardItem item;
     while (query.next()) {
-        item.id = QUuid::fromString(query.value(0).toString());
+        item.id = ClipboardDatabase::idFrom(query.value(0));
         item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::UTC);
         if (hiddenIn(source, item))
             continue;
         keys.ids.insert(item.id);
-        keys.hashes.insert(query.value(1).toString());
+        keys.hashes.insert(ClipboardDatabase::hashFrom(query.value(1)));
     }
     const bool failed = query.lastError().isValid();
     query.finish();
@@ -1076,7 +1094,7 @@ QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
     filter.where = QStringLiteral("i.id IN (");
     for (qsizetype i = 0; i < ids.size(); ++i) {
         filter.where += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-        filter.bindings << StoreDatabase::idText(ids.at(i));
+        filter.bindings << ClipboardDatabase::idValue(ids.at(i));
     }
     filter.where += u')';
     filter.accepts = [&wanted](const ClipboardItem &item) { return wanted.contains(item.id); };

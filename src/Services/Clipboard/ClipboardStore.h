@@ -7,9 +7,11 @@
 #include "Models/Common/Result.h"
 #include "Models/Transfer/ClipboardKeys.h"
 #include "Models/Transfer/PendingExportItem.h"
+#include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreFileCheck.h"
 
 #include <QDateTime>
+#include <QFuture>
 #include <QFutureWatcher>
 #include <QHash>
 #include <QList>
@@ -91,6 +93,13 @@ public:
     QList<ClipboardItem> items(const QString &query, int limit) const;
     // The same with the number of all entries that match, found in one pass.
     Page page(const QString &query, int limit) const;
+    // A search of a large saved history off the main thread: the scan that page() would make,
+    // which cancelling the future stops. Invalid when page() answers as quickly (a blank query,
+    // a small history, changes not saved yet).
+    QFuture<std::optional<ClipboardSearch::Scan>> scanInBackground(const QString &query, int limit) const;
+    // The page that such a scan found; page() above when it could not scan or changes are
+    // pending now.
+    Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
     std::optional<ClipboardItem> item(const QUuid &id) const;
     std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
 
@@ -199,8 +208,8 @@ private:
         qint64 start;
         qint64 end;
     };
-    // A condition on stored entries (`where`, over clipboard_item AS i and, for a search,
-    // clipboard_search AS s) and the same condition on pending entries (`accepts`; none: all).
+    // A condition on stored entries (`where`, over clipboard_item AS i) and the same condition
+    // on pending entries (`accepts`; none: all).
     struct Filter
     {
         QString where;

@@ -191,6 +191,19 @@ private Q_SLOTS:
         QVERIFY(!ClipboardItem::matching(QStringLiteral(" \n\t ")));
     }
 
+    // A pasted page is searched for by its first thousand characters, never half of one.
+    void aLongQueryIsSearchedForByItsStart()
+    {
+        const QString start = QStringLiteral("x").repeated(ClipboardItem::maximumQueryLength - 1);
+        const QString query
+            = QStringLiteral("  ") + start + QStringLiteral("\U0001F600") + QStringLiteral("y").repeated(500000);
+        const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+        QVERIFY(predicate);
+        QCOMPARE(predicate->text, start);
+        QVERIFY(predicate->accepts(entry(QStringLiteral("text"), start + QStringLiteral("z"), QString())));
+        QVERIFY(!predicate->accepts(entry(QStringLiteral("text"), start.chopped(1), QString())));
+    }
+
     void periodIntervals_data()
     {
         QTest::addColumn<int>("period");

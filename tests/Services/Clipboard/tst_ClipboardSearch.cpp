@@ -105,6 +105,41 @@ private Q_SLOTS:
             QCOMPARE(store->count(term), count);
         }
     }
+
+    // Typing fast: each keystroke cancels the scan of the one before, whose answer never
+    // shows; the list shows the last query's page and count once.
+    void aKeystrokeCancelsTheSearchInFlight()
+    {
+        TestHome home;
+        auto store = storeOf(history(20000));
+        QVERIFY(store && !store->loadError());
+        QFuture<std::optional<ClipboardSearch::Scan>> dropped = store->scanInBackground(QStringLiteral("pri"), 101);
+        QVERIFY(dropped.isValid());
+        dropped.cancel();
+        dropped.waitForFinished();
+        QCOMPARE(dropped.resultCount(), 0);
+
+        FixedClock clock(QDateTime::currentDateTimeUtc());
+        ClipboardListModel model(*store, clock, 100);
+        QSignalSpy answers(&model, &ClipboardListModel::summaryChanged);
+        for (const QString &typed : { QStringLiteral("p"), QStringLiteral("pr"), QStringLiteral("pri") })
+            model.setQuery(typed);
+        QVERIFY(answers.isEmpty()); // looked for on other threads
+        QTRY_COMPARE(answers.count(), 1);
+        // Nothing of the earlier keystrokes arrives later.
+        QTest::qWait(100);
+        QCOMPARE(answers.count(), 1);
+        const ClipboardStore::Page page = store->page(QStringLiteral("pri"), 101);
+        QCOMPARE(model.resultCount(), page.total);
+        QCOMPARE(model.rowCount(), 100);
+        QVERIFY(model.hasMore());
+        for (int row = 0; row < model.rowCount(); ++row)
+            QCOMPARE(model.item(row).id, page.items.at(row).id);
+
+        // A blank query and a small history answer at once, as before.
+        model.setQuery(QString());
+        QCOMPARE(answers.count(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClipboardSearch)
