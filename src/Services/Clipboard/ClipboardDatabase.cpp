@@ -40,8 +40,8 @@ std::optional<QString> optionalFrom(const QVariant &value)
 }
 
 // The entries. Beside each one what a search looks through: its content and source name
-// folded, kept only for text the scan does not fold itself, so that most entries hold their
-// text once.
+// folded, kept only for text beyond ASCII (the scan folds ASCII itself), so that most entries
+// hold their text once.
 QString itemTable()
 {
     return QStringLiteral("CREATE TABLE clipboard_item ("
@@ -75,11 +75,10 @@ QStringList itemIndexes()
         QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))") };
 }
 
-// The folded text an entry keeps: none when the scan folds it itself.
+// The folded text an entry keeps: none for ASCII text, which the scan folds itself.
 QVariant searchText(const QString &text)
 {
-    if (std::all_of(
-            text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < ClipboardSearch::foldedInPlaceBelow; }))
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
         return QVariant(QMetaType::fromType<QString>());
     return ClipboardItem::searchFolded(text);
 }

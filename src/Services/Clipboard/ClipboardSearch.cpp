@@ -10,7 +10,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
@@ -71,76 +70,33 @@ bool containsBytes(const char *haystack, size_t haystackSize, const char *needle
     return false;
 }
 
-// The folding of every character below U+0800 (one or two bytes of UTF-8), made once from
-// searchFolded(): folding such text character by character gives what folding it whole does.
-struct ShortFolds
-{
-    std::array<QByteArray, ClipboardSearch::foldedInPlaceBelow> folds;
-    // The most bytes a folded two-byte character takes, per byte it took.
-    size_t growth = 1;
-};
-
-const ShortFolds &shortFolds()
-{
-    static const ShortFolds table = [] {
-        ShortFolds made;
-        for (char16_t c = 0; c < ClipboardSearch::foldedInPlaceBelow; ++c) {
-            made.folds.at(c) = ClipboardItem::searchFolded(QString(QChar(c))).toUtf8();
-            made.growth = std::max(made.growth, (size_t(made.folds.at(c).size()) + 1) / 2);
-        }
-        return made;
-    }();
-    return table;
-}
-
-// Text whose characters are all below U+0800 folded as searchFolded() folds it, in a buffer of
-// the thread's own that the next call reuses. Eight ASCII bytes at a time have their capitals
-// made small at once; that is most of any text.
-std::pair<const char *, size_t> foldedInPlace(const char *text, size_t size)
+// ASCII text with its capitals made small, as searchFolded() folds it, in a buffer of the
+// thread's own that the next call reuses; eight bytes at a time.
+const char *lowered(const char *text, size_t size)
 {
     constexpr quint64 high = 0x8080808080808080ULL;
-    const ShortFolds &table = shortFolds();
     thread_local std::vector<char> buffer;
-    if (buffer.size() < size * table.growth)
-        buffer.resize(size * table.growth);
+    if (buffer.size() < size)
+        buffer.resize(size);
     char *out = buffer.data();
     size_t i = 0;
-    while (i < size) {
-        if (i + 8 <= size) {
-            quint64 word = 0;
-            std::memcpy(&word, text + i, 8);
-            if ((word & high) == 0) {
-                // A byte's high bit set by adding: at least 'A', and at least one past 'Z'.
-                const quint64 capitals = (word + 0x3F3F3F3F3F3F3F3FULL) & ~(word + 0x2525252525252525ULL) & high;
-                word |= capitals >> 2;
-                std::memcpy(out, &word, 8);
-                out += 8;
-                i += 8;
-                continue;
-            }
-        }
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            *out++ = byte >= 'A' && byte <= 'Z' ? char(byte | 0x20) : char(byte);
-            ++i;
-            continue;
-        }
-        if (i + 1 < size) {
-            const auto code = char16_t(((byte & 0x1FU) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3FU));
-            const QByteArray &fold = table.folds.at(code);
-            std::memcpy(out, fold.constData(), size_t(fold.size()));
-            out += fold.size();
-        }
-        i += 2;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, text + i, 8);
+        // A byte's high bit set by adding: at least 'A', and not yet one past 'Z'.
+        const quint64 capitals = (word + 0x3F3F3F3F3F3F3F3FULL) & ~(word + 0x2525252525252525ULL) & high;
+        word |= capitals >> 2;
+        std::memcpy(out + i, &word, 8);
     }
-    return { buffer.data(), size_t(out - buffer.data()) };
+    for (; i < size; ++i)
+        out[i] = text[i] >= 'A' && text[i] <= 'Z' ? char(text[i] | 0x20) : text[i];
+    return out;
 }
 
 // contains_folded(needle, folded, text, …): whether the UTF-8 needle occurs in any pair's
-// folded text, or, where that is NULL, in its text folded here (an entry keeps its folded text
-// only when it holds characters from U+0800 on). Both sides are folded then, and UTF-8 byte
-// containment is character containment, so a byte search serves; it is many times faster than
-// instr(), which counts characters as it goes.
+// folded text, or, where that is NULL, in its text (ASCII, then) with capitals made small. Both
+// sides are folded then, and UTF-8 byte containment is character containment, so a byte search
+// serves; it is many times faster than instr(), which counts characters as it goes.
 void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
 {
     const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
@@ -162,11 +118,9 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
         const bool kept = sqlite3_value_type(arguments[i]) != SQLITE_NULL;
         sqlite3_value *side = arguments[kept ? i : i + 1];
         const char *text = reinterpret_cast<const char *>(sqlite3_value_text(side));
-        if (!text)
-            continue;
-        const auto [haystack, haystackSize] = kept ? std::pair(text, size_t(sqlite3_value_bytes(side)))
-                                                   : foldedInPlace(text, size_t(sqlite3_value_bytes(side)));
-        if (containsBytes(haystack, haystackSize, needle, needleSize, at)) {
+        const auto size = size_t(sqlite3_value_bytes(side));
+        if (text && size >= needleSize
+            && containsBytes(kept ? text : lowered(text, size), size, needle, needleSize, at)) {
             sqlite3_result_int(context, 1);
             return;
         }

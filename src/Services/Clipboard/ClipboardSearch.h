@@ -17,8 +17,8 @@
 struct sqlite3;
 
 // How the history is searched: contains_folded() looks for the folded query byte by byte in
-// each entry's folded content and source name, which the scan folds itself from text of one-
-// and two-byte characters (most text), and which the entry keeps for any other text. A
+// each entry's folded content and source name, which the entry keeps for text beyond ASCII,
+// and which the scan makes itself from ASCII text (most text) by making capitals small. A
 // large history is scanned in spans of rows on several read-only connections at once, which in
 // one pass finds how many entries match and which of them are the newest. One scan runs at a
 // time; one started in the background stops as soon as its future is cancelled, so that a
@@ -26,10 +26,6 @@ struct sqlite3;
 class ClipboardSearch final
 {
 public:
-    // Text whose characters all come before this one is folded by the scan itself; an entry
-    // keeps the folded form of any other text.
-    static constexpr char16_t foldedInPlaceBelow = 0x800;
-
     // The outcome of a scan: how many entries match, and the `seq` of the newest of them, at
     // least as many as asked for when there are, with every entry copied at the same moment
     // as the last of those.
