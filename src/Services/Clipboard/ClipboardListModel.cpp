@@ -42,7 +42,7 @@ ClipboardListModel::ClipboardListModel(ClipboardStore &store, const Clock &clock
 
 ClipboardListModel::~ClipboardListModel()
 {
-    m_scan.cancel();
+    stopScan();
 }
 
 void ClipboardListModel::setQuery(const QString &query)
@@ -128,7 +128,7 @@ void ClipboardListModel::refresh()
     const int fetch = m_limit < std::numeric_limits<int>::max() ? m_limit + 1 : m_limit;
     const quint64 query = ++m_queries;
     // Whatever is still being looked for is of an older query or history.
-    m_scan.cancel();
+    stopScan();
     m_scan = m_store.scanInBackground(m_query, fetch);
     if (!m_scan.isValid()) {
         // The page and the count of its matches in one pass; a blank search counts everything.
@@ -139,6 +139,14 @@ void ClipboardListModel::refresh()
         if (query == m_queries)
             show(m_store.page(m_query, scan, fetch));
     });
+}
+
+void ClipboardListModel::stopScan()
+{
+    // Only while it runs: a finished scan's continuation is gone, and Qt's cancel would reach
+    // for it.
+    if (m_scan.isValid() && !m_scan.isFinished())
+        m_scan.cancel();
 }
 
 void ClipboardListModel::show(ClipboardStore::Page page)

@@ -73,6 +73,7 @@ Q_SIGNALS:
 
 private:
     void scheduleRefresh();
+    void stopScan();
     void show(ClipboardStore::Page page);
     void apply(const QList<ClipboardItem> &fresh);
 

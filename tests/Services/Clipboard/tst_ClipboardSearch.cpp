@@ -113,12 +113,6 @@ private Q_SLOTS:
         TestHome home;
         auto store = storeOf(history(20000));
         QVERIFY(store && !store->loadError());
-        QFuture<std::optional<ClipboardSearch::Scan>> dropped = store->scanInBackground(QStringLiteral("pri"), 101);
-        QVERIFY(dropped.isValid());
-        dropped.cancel();
-        dropped.waitForFinished();
-        QCOMPARE(dropped.resultCount(), 0);
-
         FixedClock clock(QDateTime::currentDateTimeUtc());
         ClipboardListModel model(*store, clock, 100);
         QSignalSpy answers(&model, &ClipboardListModel::summaryChanged);
