@@ -604,10 +604,11 @@ void AppDelegate::quit()
         alert.style = Alert::Style::Critical;
         alert.title = QStringLiteral("Vemra couldn’t save your latest changes.");
         const Error &error = todos ? clipboard.error() : todos.error();
-        alert.informativeText = QStringLiteral("If you quit now, they will be lost.")
-            + (error.kind == Error::Kind::DiskFull ? QStringLiteral(" Make room on the disk, then try again.")
-                                                   : QString())
-            + QStringLiteral("\n\n") + error.description();
+        // The title says what failed; the text says why, in the user's words where it can.
+        alert.informativeText = error.kind == Error::Kind::DiskFull
+            ? QStringLiteral("The disk is full. If you quit now, they will be lost: make room on the disk, then try "
+                             "again.")
+            : QStringLiteral("If you quit now, they will be lost.\n\n") + error.detail;
         alert.buttons = { QStringLiteral("Try Again"), QStringLiteral("Quit Anyway") };
         alert.cancelButton = 0;
         if (m_environment.alerts->present(alert) != 0)

@@ -78,8 +78,8 @@ private Q_SLOTS:
         QCOMPARE(h.alerts.alerts().size(), alerts);
         for (const Alert &alert : h.alerts.alerts()) {
             QCOMPARE(alert.title, u"Vemra couldn’t save your latest changes."_s);
-            QVERIFY(alert.informativeText.startsWith(
-                u"If you quit now, they will be lost. Make room on the disk, then try again."_s));
+            QCOMPARE(alert.informativeText,
+                u"The disk is full. If you quit now, they will be lost: make room on the disk, then try again."_s);
             QCOMPARE(alert.buttons, (QStringList { u"Try Again"_s, u"Quit Anyway"_s }));
         }
 
