@@ -1,7 +1,5 @@
 #include "Platform/ClipboardWrite.h"
 
-#include "Platform/SystemClipboard.h"
-
 #include <QMimeData>
 
 QMimeData *ClipboardWrite::toMimeData() const
@@ -12,7 +10,7 @@ QMimeData *ClipboardWrite::toMimeData() const
         QByteArray copied("copy");
         for (const QUrl &url : fileUrls)
             copied += '\n' + url.toEncoded();
-        mime->setData(SystemClipboard::gnomeCopiedFilesType(), copied);
+        mime->setData(gnomeCopiedFilesType(), copied);
     } else if (!urls.isEmpty()) {
         mime->setUrls(urls);
     }

@@ -46,7 +46,7 @@ public:
 
     static QString plainTextType() { return QStringLiteral("text/plain"); }
     static QString uriListType() { return QStringLiteral("text/uri-list"); }
-    static QString gnomeCopiedFilesType() { return QStringLiteral("x-special/gnome-copied-files"); }
+    static QString gnomeCopiedFilesType() { return ClipboardWrite::gnomeCopiedFilesType(); }
     // The marker password managers put beside a secret; its value "secret" asks clipboard
     // histories to leave the copy alone.
     static QString passwordManagerHintType() { return QStringLiteral("x-kde-passwordManagerHint"); }

@@ -1,6 +1,5 @@
 #include "App/Tray/PanelWindow.h"
 
-#include "App/Tray/TrayPanel.h"
 #include "Platform/DesktopCompositor.h"
 
 #include <QKeyEvent>
@@ -11,18 +10,18 @@
 
 namespace {
 
-QPainterPath cardPath(const QRectF &rect)
+QPainterPath cardPath(const QRectF &rect, int radius)
 {
     QPainterPath path;
-    path.addRoundedRect(rect, TrayPanel::cornerRadius, TrayPanel::cornerRadius);
+    path.addRoundedRect(rect, radius, radius);
     return path;
 }
 
 } // namespace
 
-PanelWindow::PanelWindow(TrayPanel *owner)
+PanelWindow::PanelWindow(int cornerRadius)
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint)
-    , m_owner(owner)
+    , m_cornerRadius(cornerRadius)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("Vemra"));
@@ -50,7 +49,7 @@ void PanelWindow::noteFocus(QWindow *focused)
     // Menus and other popups opened from inside the panel take the focus for a while; the panel
     // has lost it only when a real window of some kind gets it.
     if (m_hadFocus && focused && focused->type() != Qt::Popup)
-        m_owner->windowLostFocus();
+        Q_EMIT lostFocus();
 }
 
 void PanelWindow::paintEvent(QPaintEvent *)
@@ -64,7 +63,7 @@ void PanelWindow::paintEvent(QPaintEvent *)
         // The mask cuts the corners; fill everything so no unpainted pixel shows.
         painter.fillRect(rect(), card);
     }
-    const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius);
     painter.fillPath(path, card);
     QColor edge = palette().color(QPalette::WindowText);
     edge.setAlphaF(0.14);
@@ -84,7 +83,7 @@ void PanelWindow::keyPressEvent(QKeyEvent *event)
     // Only keys that no view inside consumed arrive here.
     if (event->matches(QKeySequence::Cancel)) {
         event->accept();
-        m_owner->windowCancelled();
+        Q_EMIT cancelled();
         return;
     }
     event->ignore();
@@ -95,7 +94,7 @@ void PanelWindow::mousePressEvent(QMouseEvent *event)
     // A popup sees every press while it is open, also those outside it.
     if (!rect().contains(event->position().toPoint())) {
         event->accept();
-        m_owner->windowPressedOutside(event->globalPosition().toPoint(), event->button(), event->modifiers());
+        Q_EMIT pressedOutside(event->globalPosition().toPoint(), event->button(), event->modifiers());
         return;
     }
     QWidget::mousePressEvent(event);
@@ -104,20 +103,20 @@ void PanelWindow::mousePressEvent(QMouseEvent *event)
 void PanelWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    m_owner->windowClosedBySystem();
+    Q_EMIT closedBySystem();
 }
 
 void PanelWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    m_owner->windowClosedBySystem();
+    Q_EMIT closedBySystem();
 }
 
 bool PanelWindow::event(QEvent *event)
 {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::LayoutRequest)
-        m_owner->contentChanged();
+        Q_EMIT contentChanged();
     return handled;
 }
 
@@ -127,5 +126,5 @@ void PanelWindow::updateMask()
         clearMask();
         return;
     }
-    setMask(QRegion(cardPath(QRectF(rect())).toFillPolygon().toPolygon()));
+    setMask(QRegion(cardPath(QRectF(rect()), m_cornerRadius).toFillPolygon().toPolygon()));
 }

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class TrayPanel;
 class QWindow;
 
 // The panel's window: a frameless popup, so it takes the keyboard and the pointer as soon as it
@@ -11,14 +10,27 @@ class QWindow;
 // dismisses it to its controller.
 class PanelWindow final : public QWidget
 {
+    Q_OBJECT
+
 public:
-    explicit PanelWindow(TrayPanel *owner);
+    explicit PanelWindow(int cornerRadius);
 
     // Re-reads whether a compositor runs: translucent corners with one, a rounded mask without.
     void refreshLook();
     void resetFocusTracking() { m_hadFocus = false; }
     // Told of every change of the application's focus window while the panel is shown.
     void noteFocus(QWindow *focused);
+
+Q_SIGNALS:
+    // Its layout asked for a new size.
+    void contentChanged();
+    // Escape that no view inside took.
+    void cancelled();
+    void pressedOutside(const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // Closed or hidden by anything, the system included.
+    void closedBySystem();
+    // A real window of another kind got the keyboard after the panel had it.
+    void lostFocus();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -32,7 +44,7 @@ protected:
 private:
     void updateMask();
 
-    TrayPanel *m_owner;
+    int m_cornerRadius;
     bool m_composited = false;
     bool m_hadFocus = false;
 };

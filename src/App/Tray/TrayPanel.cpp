@@ -28,7 +28,7 @@ QEasingCurve cubic(QPointF c1, QPointF c2)
 
 TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     : QObject(parent)
-    , m_window(new PanelWindow(this))
+    , m_window(new PanelWindow(cornerRadius))
     , m_afterimage(new PanelAfterimage)
     , m_root(rootView)
 {
@@ -36,6 +36,11 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
         m_window->layout()->addWidget(m_root);
     m_window->winId();
     WindowTags::setSurface(m_window->windowHandle(), QStringLiteral("panel"));
+    connect(m_window, &PanelWindow::contentChanged, this, &TrayPanel::contentChanged);
+    connect(m_window, &PanelWindow::cancelled, this, &TrayPanel::windowCancelled);
+    connect(m_window, &PanelWindow::pressedOutside, this, &TrayPanel::windowPressedOutside);
+    connect(m_window, &PanelWindow::closedBySystem, this, &TrayPanel::windowClosedBySystem);
+    connect(m_window, &PanelWindow::lostFocus, this, &TrayPanel::windowLostFocus);
 
     m_retry.setSingleShot(true);
     m_retry.setInterval(placementIntervalMs);

@@ -76,8 +76,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    friend class PanelWindow;
-
     void attemptShow();
     void placeNewlyShown();
     PanelPlacement::Anchor currentAnchor() const;
@@ -90,7 +88,7 @@ private:
     void installMonitors();
     void removeMonitors();
 
-    // Window callbacks.
+    // What the window reports.
     void contentChanged();
     void windowCancelled();
     void windowPressedOutside(const QPoint &globalPosition, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Models/Common/EnumTable.h"
+
 #include <QString>
 
 #include <array>
@@ -11,7 +13,14 @@ enum class FocusShortcut { Status, On, Off };
 
 namespace FocusShortcuts {
 
-inline constexpr std::array<FocusShortcut, 3> all { FocusShortcut::Status, FocusShortcut::On, FocusShortcut::Off };
+// The title column holds what the script must do, as the setup guide tells it.
+inline constexpr EnumTable<FocusShortcut, 3> table { { {
+    { FocusShortcut::Status, u"Vemra Focus Status",
+        u"Print the name of the Do Not Disturb mode that is on, or nothing" },
+    { FocusShortcut::On, u"Vemra Focus On", u"Turn Do Not Disturb on" },
+    { FocusShortcut::Off, u"Vemra Focus Off", u"Turn Do Not Disturb off" },
+} } };
+inline constexpr std::array<FocusShortcut, 3> all = table.cases();
 
 // The script's exact file name: "Vemra Focus Status", "Vemra Focus On", "Vemra Focus Off".
 QString storedValue(FocusShortcut shortcut);

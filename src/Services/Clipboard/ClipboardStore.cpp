@@ -4,6 +4,7 @@
 #include "Platform/DataPaths.h"
 #include "Platform/Logging.h"
 #include "Platform/SystemClipboard.h"
+#include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Storage/SaveRetry.h"
 
@@ -153,19 +154,6 @@ ClipboardStore::WriteOutcome writeElsewhere(
     }
     removeFiles(folder, files);
     return outcome;
-}
-
-// The system clipboard's form of a stored image type identifier.
-QString mimeTypeFor(const QString &identifier)
-{
-    static const QHash<QString, QString> table {
-        { QStringLiteral("public.png"), QStringLiteral("image/png") },
-        { QStringLiteral("public.jpeg"), QStringLiteral("image/jpeg") },
-        { QStringLiteral("public.heic"), QStringLiteral("image/heic") },
-        { QStringLiteral("com.compuserve.gif"), QStringLiteral("image/gif") },
-        { QStringLiteral("public.tiff"), QStringLiteral("image/tiff") },
-    };
-    return table.value(identifier, identifier.contains(QLatin1Char('/')) ? identifier : QStringLiteral("image/png"));
 }
 
 // Folders of in-memory stores that a crash left behind: private to this user and no longer
@@ -919,7 +907,11 @@ bool ClipboardStore::copy(const ClipboardItem &item, SystemClipboard &systemClip
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return false;
-        contents.data.append({ mimeTypeFor(item.mimeType), bytes });
+        // Image files are stored as PNG unless their identifier says otherwise, so an identifier
+        // the table does not know is offered as PNG rather than under no type at all.
+        const QString mimeType = TypeIdentifiers::mimeType(item.mimeType);
+        contents.data.append(
+            { mimeType.isEmpty() ? TypeIdentifiers::mimeType(TypeIdentifiers::png()) : mimeType, bytes });
         break;
     }
     case ClipboardItem::Kind::File:

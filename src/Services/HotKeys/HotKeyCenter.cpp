@@ -1,6 +1,7 @@
 #include "Services/HotKeys/HotKeyCenter.h"
 
 #include "Platform/DesktopShortcuts.h"
+#include "Platform/KeyboardGrab.h"
 #include "Platform/SettingsStore.h"
 
 namespace {
@@ -72,6 +73,28 @@ void HotKeyCenter::suspend()
         m_backend.pause();
     m_suspended = true;
     unregisterCombo();
+}
+
+void HotKeyCenter::beginListening(const QObject *listener)
+{
+    for (HotKeyCenter *center : { this, m_other }) {
+        if (center && center->m_listener && center->m_listener != listener) {
+            center->m_listener = nullptr;
+            Q_EMIT center->listenerDismissed();
+        }
+    }
+    m_listener = listener;
+}
+
+bool HotKeyCenter::listenerGrabsKeyboard()
+{
+    return KeyboardGrab::takesDesktopKeys();
+}
+
+void HotKeyCenter::endListening(const QObject *listener)
+{
+    if (isListener(listener))
+        m_listener = nullptr;
 }
 
 void HotKeyCenter::resume()

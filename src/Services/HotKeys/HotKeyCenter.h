@@ -4,6 +4,7 @@
 #include "Platform/HotKeyBackend.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -65,8 +66,18 @@ public:
     void resume();
     bool isSuspended() const { return m_suspended; }
 
-    // Set by HotKeys: the other centre, so the two never share a combination.
-    void setOther(const HotKeyCenter &other) { m_other = &other; }
+    // The one recorder listening for either centre of the pair, so a press has one owner: a
+    // listener that begins dismisses the one before it (through its centre's
+    // listenerDismissed()) first. Ending is a no-op for a listener that no longer listens.
+    void beginListening(const QObject *listener);
+    void endListening(const QObject *listener);
+    bool isListener(const QObject *listener) const { return listener && m_listener == listener; }
+    // Whether a listener takes the keyboard, which on X11 also brings the presses the desktop
+    // would take for its own shortcuts.
+    static bool listenerGrabsKeyboard();
+
+    // Set by HotKeys: the other centre, so the two never share a combination (nor a listener).
+    void setOther(HotKeyCenter &other) { m_other = &other; }
     // Works the problem out again (used by HotKeys once the pair is linked).
     void reregister() { registerCombo(); }
 
@@ -75,6 +86,8 @@ Q_SIGNALS:
     void problemChanged();
     // The shortcut was pressed.
     void pressed();
+    // The listener of this centre was replaced by another recorder's; it stops listening.
+    void listenerDismissed();
 
 private:
     void registerCombo();
@@ -95,7 +108,8 @@ private:
     std::optional<KeyCombo> m_combo;
     QString m_problem;
     QString m_note;
-    const HotKeyCenter *m_other = nullptr;
+    HotKeyCenter *m_other = nullptr;
+    QPointer<const QObject> m_listener;
     SettingsStore &m_settings;
     HotKeyBackend &m_backend;
     const DesktopShortcuts &m_desktop;

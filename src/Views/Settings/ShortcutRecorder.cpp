@@ -20,9 +20,6 @@ constexpr qint64 escapeKey = 53;
 constexpr qint64 deleteKey = 51;
 constexpr qint64 forwardDeleteKey = 117;
 
-// The recorder listening now; a second one that starts ends it, so a press has one owner.
-QPointer<ShortcutRecorder> activeRecorder;
-
 // The key cap: a rounded field that reads the combination (or what recording shows).
 class KeyCap final : public QAbstractButton
 {
@@ -83,11 +80,6 @@ private:
     bool m_recording = false;
     bool m_dimmed = false;
 };
-
-bool grabsKeyboard()
-{
-    return QGuiApplication::platformName() == QStringLiteral("xcb");
-}
 
 // The modifier bit a modifier key stands for (0 for other keys).
 qint64 modifierOfKey(int key)
@@ -156,8 +148,13 @@ ShortcutRecorder::ShortcutRecorder(HotKeyCenter *center, QWidget *parent)
         else
             m_center->set(center->standard());
     });
-    if (m_center)
+    if (m_center) {
         connect(m_center, &HotKeyCenter::comboChanged, this, &ShortcutRecorder::refresh);
+        connect(m_center, &HotKeyCenter::listenerDismissed, this, [this] {
+            if (!m_center->isListener(this))
+                stop();
+        });
+    }
     refresh();
 }
 
@@ -183,16 +180,14 @@ void ShortcutRecorder::start()
 {
     if (m_recording || !m_center)
         return;
-    if (activeRecorder && activeRecorder != this)
-        activeRecorder->stop();
-    activeRecorder = this;
+    m_center->beginListening(this);
     m_recording = true;
     m_center->suspend();
     // Every key event of the application passes here first, so key equivalents of the
     // window (and the shortcut being replaced) are recorded rather than acted on. On X11 the
     // keyboard grab also brings presses that the desktop would otherwise take for itself.
     qApp->installEventFilter(this);
-    if (grabsKeyboard())
+    if (HotKeyCenter::listenerGrabsKeyboard())
         m_field->grabKeyboard();
     refresh();
 }
@@ -201,15 +196,15 @@ void ShortcutRecorder::stop()
 {
     if (!m_recording)
         return;
-    if (grabsKeyboard())
+    if (HotKeyCenter::listenerGrabsKeyboard())
         m_field->releaseKeyboard();
     qApp->removeEventFilter(this);
-    if (activeRecorder == this)
-        activeRecorder = nullptr;
     m_recording = false;
     m_heldModifiers.clear();
-    if (m_center)
+    if (m_center) {
+        m_center->endListening(this);
         m_center->resume();
+    }
     refresh();
 }
 

@@ -2,10 +2,10 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
-#include "Components/Controls/EmptyState.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
+#include "Views/Todos/EmptyState.h"
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"

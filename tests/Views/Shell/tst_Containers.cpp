@@ -1,6 +1,5 @@
 #include "TabFixture.h"
 
-#include "Components/Controls/EmptyState.h"
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
@@ -15,6 +14,7 @@
 #include "Views/Shell/TabContent.h"
 #include "Views/Todos/CalendarPanel.h"
 #include "Views/Todos/ClearAllButton.h"
+#include "Views/Todos/EmptyState.h"
 #include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"

@@ -1,4 +1,4 @@
-#include "Components/Controls/EmptyState.h"
+#include "Views/Todos/EmptyState.h"
 
 #include "Components/Controls/ToneLabel.h"
 #include "Models/Todos/Days.h"

@@ -1,5 +1,5 @@
-#include "Components/Controls/EmptyState.h"
 #include "Screenshots.h"
+#include "Views/Todos/EmptyState.h"
 
 #include <QHBoxLayout>
 #include <QTest>
