@@ -3,6 +3,8 @@
 #include "Models/Focus/FocusDuration.h"
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Platform/Clock.h"
+#include "Platform/DataPaths.h"
+#include "Platform/FileRevealer.h"
 #include "Platform/Logging.h"
 #include "Platform/SettingsStore.h"
 #include "Services/Focus/FocusNotifying.h"
@@ -66,6 +68,15 @@ int FocusSessionManager::checkReadiness(bool asking)
 QString FocusSessionManager::setupFolder() const
 {
     return m_silencer.setupFolder();
+}
+
+Status FocusSessionManager::openSetupFolder(FileRevealer &revealer) const
+{
+    const QString folder = setupFolder();
+    if (!DataPaths::ensureFolder(folder))
+        return Error { QStringLiteral("The Shortcuts folder could not be made at %1.").arg(folder), {} };
+    revealer.openFolder(folder);
+    return {};
 }
 
 FocusSessionManager::StartResult FocusSessionManager::start(int minutes, bool silencing)

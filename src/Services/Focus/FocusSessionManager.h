@@ -16,6 +16,7 @@
 class Clock;
 class FocusNotifying;
 class FocusSilencer;
+class FileRevealer;
 class FocusTimers;
 class Preferences;
 class SettingsStore;
@@ -67,6 +68,9 @@ public:
     int checkReadiness(bool asking);
     // Where the user sets silencing up.
     QString setupFolder() const;
+    // Makes the setup folder when it is missing and opens it; a folder that cannot be made is
+    // reported, not opened.
+    Status openSetupFolder(FileRevealer &revealer) const;
 
     // Starts a session of 1…1440 minutes, refused while another one runs.
     StartResult start(int minutes, bool silencing);

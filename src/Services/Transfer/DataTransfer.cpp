@@ -3,7 +3,9 @@
 #include "Models/Todos/Days.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Clock.h"
+#include "Platform/DataPaths.h"
 #include "Platform/FileDialogs.h"
+#include "Platform/FileRevealer.h"
 #include "Platform/Logging.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardFiles.h"
@@ -84,6 +86,11 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
 }
 
 DataTransfer::~DataTransfer() = default;
+
+void DataTransfer::showDataFolder(FileRevealer &revealer)
+{
+    revealer.reveal(DataPaths::appFolder());
+}
 
 QString DataTransfer::count(qint64 number, const QString &noun)
 {

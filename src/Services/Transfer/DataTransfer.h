@@ -17,6 +17,7 @@ class AlertPresenter;
 class ClipboardStore;
 class Clock;
 class FileDialogs;
+class FileRevealer;
 class TodoStore;
 
 // Export of all todos and the clipboard history (or the history alone) to one JSON file, and
@@ -56,6 +57,9 @@ public:
     // Asks for a file, reads and checks it, and adds what is new after the user confirms.
     // Does nothing while another export or import is under way.
     QCoro::Task<> importData();
+
+    // Shows the folder that holds Vemra's data in the file manager.
+    static void showDataFolder(FileRevealer &revealer);
 
     // A count and its noun: the number in the user's locale, a blank, the noun, and "s"
     // unless the number is exactly 1 ("1,234 todos", "1 clipboard item").

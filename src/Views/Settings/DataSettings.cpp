@@ -3,8 +3,6 @@
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Platform/DataPaths.h"
-#include "Platform/FileRevealer.h"
 #include "Services/Transfer/DataTransfer.h"
 #include "Views/Settings/SettingsRow.h"
 #include "Views/Settings/SettingsSection.h"
@@ -110,7 +108,7 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     connect(m_export, &QAbstractButton::clicked, this, [this] { m_transfer.exportData(DataTransfer::Scope::All); });
     connect(m_import, &QAbstractButton::clicked, this, [this] { m_transfer.importData(); });
     // The folder that holds both stores, selected in its parent; it is not made first.
-    connect(m_showInFolder, &QAbstractButton::clicked, this, [&revealer] { revealer.reveal(DataPaths::appFolder()); });
+    connect(m_showInFolder, &QAbstractButton::clicked, this, [&revealer] { DataTransfer::showDataFolder(revealer); });
     connect(&m_transfer, &DataTransfer::isWorkingChanged, this, &DataSettings::refresh);
     connect(&m_transfer, &DataTransfer::isBusyChanged, this, &DataSettings::refresh);
     connect(&m_transfer, &DataTransfer::lastResultChanged, this, &DataSettings::refresh);

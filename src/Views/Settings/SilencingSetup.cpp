@@ -5,10 +5,9 @@
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusShortcut.h"
-#include "Platform/DataPaths.h"
-#include "Platform/FileRevealer.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Views/Settings/SettingsForm.h"
+#include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SilencingStatus.h"
 
 #include <QAbstractButton>
@@ -34,6 +33,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     , m_checkButton(SettingsForm::button({}, this))
     , m_guide(new QWidget(this))
     , m_openFolder(SettingsForm::button(tr("Open Shortcuts Folder"), m_guide))
+    , m_folderProblem(new SettingsNote(m_guide))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -90,6 +90,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     buttons->addWidget(m_openFolder);
     buttons->addStretch(1);
     guideColumn->addLayout(buttons);
+    guideColumn->addWidget(m_folderProblem);
     SettingsForm::styleAsFooter(m_guide);
     column->addWidget(m_guide);
 
@@ -150,7 +151,6 @@ void SilencingSetup::refresh()
 
 void SilencingSetup::openFolder()
 {
-    const QString folder = m_focus.setupFolder();
-    DataPaths::ensureFolder(folder);
-    m_revealer.openFolder(folder);
+    const Status opened = m_focus.openSetupFolder(m_revealer);
+    m_folderProblem->setNote(SettingsNote::Tone::Problem, opened ? QString() : opened.error().description());
 }

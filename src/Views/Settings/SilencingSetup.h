@@ -6,6 +6,7 @@ class FileRevealer;
 class FocusSessionManager;
 class QAbstractButton;
 class QHBoxLayout;
+class SettingsNote;
 class SymbolIcon;
 class ToneLabel;
 
@@ -33,6 +34,8 @@ public:
     // The numbered guide under the status line; hidden once everything is ready.
     QWidget *guide() const { return m_guide; }
     QAbstractButton *openFolderButton() const { return m_openFolder; }
+    // Why the folder could not be opened; hidden unless the last try failed.
+    SettingsNote *folderProblem() const { return m_folderProblem; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -52,4 +55,5 @@ private:
     QAbstractButton *m_checkButton;
     QWidget *m_guide;
     QAbstractButton *m_openFolder;
+    SettingsNote *m_folderProblem;
 };

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSignalSpy>
@@ -244,6 +245,32 @@ private Q_SLOTS:
         QCOMPARE(setup->statusTitle()->tone(), Theme::ready);
         QVERIFY(!setup->guide()->isVisible());
         QCOMPARE(focus().readiness(), std::optional(FocusSilencerReadiness::ready()));
+    }
+
+    // A scripts folder that cannot be made (a file stands where its parent should be) is
+    // reported beside the button, not opened; once it can be made it opens and the note goes.
+    void scriptsFolderThatCannotBeMadeIsReported()
+    {
+        const QString blocker = app->home.path() + QStringLiteral("/Blocker");
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        app->scripts.folderPath = blocker + QStringLiteral("/Shortcuts");
+        SilencingSetup *setup = openPane()->setupGuide();
+        QTRY_VERIFY(!setup->isChecking());
+        QVERIFY(setup->guide()->isVisible());
+        QVERIFY(!setup->folderProblem()->isVisible());
+
+        QTest::mouseClick(setup->openFolderButton(), Qt::LeftButton);
+        QVERIFY(app->revealer.opened().isEmpty());
+        QVERIFY(setup->folderProblem()->isVisible());
+        QCOMPARE(setup->folderProblem()->tone(), SettingsNote::Tone::Problem);
+        QVERIFY(setup->folderProblem()->text().contains(app->scripts.folderPath));
+
+        QVERIFY(QFile::remove(blocker));
+        QTest::mouseClick(setup->openFolderButton(), Qt::LeftButton);
+        QCOMPARE(app->revealer.opened(), QStringList { app->scripts.folderPath });
+        QVERIFY(!setup->folderProblem()->isVisible());
     }
 };
 
