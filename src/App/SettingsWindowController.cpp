@@ -3,7 +3,6 @@
 #include "App/Tray/HostWindow.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 
 #include <QAbstractButton>
@@ -54,24 +53,22 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QPalette &colors = palette();
-        const QColor primary = SystemColors::primary(colors);
-        const bool dark = SystemColors::isDark(colors);
-        qreal plate = 0;
+        Theme::Tone plate = Theme::clear;
         if (isChecked())
-            plate = dark ? 0.12 : 0.07;
+            plate = Theme::toolbarPlateChosen(colors);
         else if (isDown())
-            plate = 0.08;
+            plate = Theme::toolbarPlatePressed;
         else if (underMouse())
-            plate = 0.04;
-        if (plate > 0) {
+            plate = Theme::toolbarPlateHovered;
+        if (plate.opacity > 0) {
             QPainterPath path;
             path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-            painter.fillPath(path, SystemColors::withOpacity(primary, plate));
+            painter.fillPath(path, Theme::color(plate, colors));
         }
-        const QColor ink = isChecked() ? SystemColors::tint(colors) : SystemColors::secondary(colors);
+        const QColor ink = Theme::color(isChecked() ? Theme::accent : Theme::secondary, colors);
         const QPixmap symbol = Symbols::pixmap(m_symbol, symbolSize, ink, devicePixelRatioF());
         painter.drawPixmap(QPointF((width() - symbolSize) / 2.0, 6), symbol);
-        painter.setPen(isChecked() ? ink : SystemColors::withOpacity(primary, 0.85));
+        painter.setPen(isChecked() ? ink : Theme::color(Theme::toolbarLabel, colors));
         painter.drawText(QRect(0, 6 + symbolSize + 3, width(), fontMetrics().height()), Qt::AlignCenter, text());
         if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
             QPainterPath ring;
@@ -100,7 +97,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(), SystemColors::withOpacity(SystemColors::primary(palette()), 0.12));
+        painter.fillRect(rect(), Theme::color(Theme::toolbarDivider, palette()));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "App/Tray/PanelWindow.h"
 
+#include "Components/Theme/Theme.h"
 #include "Platform/DesktopCompositor.h"
 
 #include <QKeyEvent>
@@ -56,18 +57,14 @@ void PanelWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor card = palette().color(QPalette::Window);
-    if (m_composited) {
-        card.setAlphaF(0.96);
-    } else {
+    const QColor card = Theme::color(m_composited ? Theme::panelCardComposited : Theme::panelCard, palette());
+    if (!m_composited) {
         // The mask cuts the corners; fill everything so no unpainted pixel shows.
         painter.fillRect(rect(), card);
     }
     const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius);
     painter.fillPath(path, card);
-    QColor edge = palette().color(QPalette::WindowText);
-    edge.setAlphaF(0.14);
-    painter.setPen(QPen(edge, 1));
+    painter.setPen(QPen(Theme::color(Theme::panelEdge, palette()), Theme::lineWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
 }

@@ -1,6 +1,7 @@
 #include "App/Tray/TrayIconImage.h"
 
 #include "Components/Theme/MarkPath.h"
+#include "Components/Theme/Theme.h"
 #include "Platform/linux/UserIcons.h"
 
 #include <QPainter>
@@ -10,9 +11,19 @@
 
 namespace TrayIconImage {
 
+namespace {
+
+// White on a dark background, black on a light one.
+QColor contrasting(const QColor &background)
+{
+    return Theme::color(background.lightnessF() < 0.5 ? Theme::Ink::White : Theme::Ink::Black, QPalette());
+}
+
+} // namespace
+
 QColor markColour(const QPalette &palette)
 {
-    return palette.color(QPalette::Window).lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
+    return contrasting(palette.color(QPalette::Window));
 }
 
 QImage image(const QColor &colour, qreal devicePixelRatio)
@@ -37,7 +48,7 @@ QColor markColour(
     if (trayForeground)
         return *trayForeground;
     if (trayBackground)
-        return trayBackground->lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
+        return contrasting(*trayBackground);
     return markColour(palette);
 }
 

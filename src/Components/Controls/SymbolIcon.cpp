@@ -14,6 +14,14 @@ SymbolIcon::SymbolIcon(const QString &symbol, int size, Theme::Tone tone, QWidge
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void SymbolIcon::setSymbol(const QString &symbol)
+{
+    if (symbol == m_symbol)
+        return;
+    m_symbol = symbol;
+    update();
+}
+
 void SymbolIcon::setTone(Theme::Tone tone)
 {
     if (tone == m_tone)

@@ -14,6 +14,7 @@ public:
     SymbolIcon(const QString &symbol, int size, Theme::Tone tone = Theme::secondary, QWidget *parent = nullptr);
 
     QString symbol() const { return m_symbol; }
+    void setSymbol(const QString &symbol);
     Theme::Tone tone() const { return m_tone; }
     void setTone(Theme::Tone tone);
 

@@ -104,6 +104,21 @@ Tone selectedSegment(const QPalette &palette)
     return { Ink::White, isDark(palette) ? 0.16 : 1.0 };
 }
 
+Miniature miniature(bool dark)
+{
+    if (dark)
+        return { QColor::fromRgbF(0.17f, 0.17f, 0.17f), faded(Qt::white, 0.2), {}, faded(Qt::white, 0.25),
+            faded(Qt::white, 0.15) };
+    return { QColor::fromRgbF(0.95f, 0.95f, 0.95f), Qt::white, faded(Qt::black, 0.1), faded(Qt::black, 0.25),
+        faded(Qt::black, 0.15) };
+}
+
+QList<QColor> confetti(const QColor &accent)
+{
+    return { accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),
+        QColor(48, 176, 199), QColor(175, 82, 222) };
+}
+
 QPainterPath rounded(const QRectF &rect, qreal radius)
 {
     QPainterPath path;

@@ -3,6 +3,7 @@
 #include "Components/Theme/Density.h"
 
 #include <QColor>
+#include <QList>
 #include <QPainterPath>
 #include <QPalette>
 #include <QRectF>
@@ -141,6 +142,20 @@ inline constexpr Tone recorderEdge { Ink::Primary, 0.12 };
 // The wash behind a thumbnail and its edge.
 inline constexpr Tone thumbnailWash { Ink::Primary, 0.06 };
 inline constexpr Tone thumbnailEdge { Ink::Primary, 0.08 };
+
+// The miniature window that pictures the light or the dark look (the appearance picker): its
+// own colours, whatever the palette. A bar shadow only on the light one.
+struct Miniature
+{
+    QColor background;
+    QColor bar;
+    QColor barShadow;
+    QColor line;
+    QColor longLine;
+};
+Miniature miniature(bool dark);
+// The pieces of the burst over a completed day: the accent and six festive colours.
+QList<QColor> confetti(const QColor &accent);
 
 // The opacity of a whole control while pressed and while disabled.
 inline constexpr qreal pressedOpacity = 0.55;

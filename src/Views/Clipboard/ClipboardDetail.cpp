@@ -2,11 +2,12 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/PaletteTone.h"
 #include "Components/Controls/Plate.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardFacts.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -178,7 +179,9 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     , m_state(state)
     , m_images(images)
     , m_density(density)
-    , m_kind(new QLabel(this))
+    , m_kindSymbol(
+          new SymbolIcon(QString(), Densities::font(density, -2, QFont::Medium).pixelSize(), Theme::secondary, this))
+    , m_kind(new ToneLabel(Theme::secondary, this))
     , m_scroll(new QScrollArea(this))
     , m_content(new QWidget)
     , m_previewBox(new QVBoxLayout)
@@ -202,6 +205,8 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     bar->addWidget(back);
     bar->addStretch(1);
     m_kind->setFont(Densities::font(density, -2, QFont::Medium));
+    bar->addWidget(m_kindSymbol);
+    bar->addSpacing(int(Theme::symbolSpacing));
     bar->addWidget(m_kind);
     bar->addSpacing(4);
     column->addLayout(bar);
@@ -277,27 +282,8 @@ void ClipboardDetail::refresh()
     updateFacts(*item);
     const ClipboardKind kind = item->kind();
     const QString symbol = kind == ClipboardKind::File ? QStringLiteral("doc") : ClipboardKinds::systemImage(kind);
-    const int size = m_kind->font().pixelSize();
-    m_kind->setText(QString());
-    auto *kindRow = m_kind;
-    QPixmap icon = Symbols::pixmap(symbol, size, SystemColors::secondary(palette()), devicePixelRatioF());
-    // The kind label: its symbol and its word, drawn into one picture so they stay together.
-    const QFontMetrics metrics(m_kind->font());
-    const QString word = ClipboardKinds::name(kind);
-    const qreal ratio = devicePixelRatioF();
-    QPixmap combined(
-        QSize(qCeil((size + 4 + metrics.horizontalAdvance(word)) * ratio), qCeil(metrics.height() * ratio)));
-    combined.setDevicePixelRatio(ratio);
-    combined.fill(Qt::transparent);
-    {
-        QPainter painter(&combined);
-        painter.drawPixmap(QPointF(0, (metrics.height() - size) / 2.0), icon);
-        painter.setFont(m_kind->font());
-        painter.setPen(SystemColors::secondary(palette()));
-        painter.drawText(QPointF(size + 4, metrics.ascent()), word);
-    }
-    kindRow->setPixmap(combined);
-    kindRow->setAccessibleName(word);
+    m_kindSymbol->setSymbol(symbol);
+    m_kind->setText(ClipboardKinds::name(kind));
 
     m_copiedMotion->setShown(m_state.copiedID() == item->id);
     fitHeight();
@@ -332,7 +318,6 @@ void ClipboardDetail::rebuildPreview(const ClipboardItem &item)
 
 void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
 {
-    const QPalette &pal = palette();
     auto *frame = new TextBox(Densities::cornerRadius(m_density), m_preview);
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(10, 10, 10, 10);
@@ -345,9 +330,9 @@ void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
     m_text = new PreviewText(item.content, font, frame);
     QPalette textPalette = m_text->palette();
     textPalette.setColor(QPalette::Base, Qt::transparent);
-    if (item.kind() == ClipboardKind::Url)
-        textPalette.setColor(QPalette::Text, SystemColors::tint(pal));
     m_text->setPalette(textPalette);
+    if (item.kind() == ClipboardKind::Url)
+        PaletteTone::apply(m_text, QPalette::Text, Theme::accent);
     frameLayout->addWidget(m_text);
     box->addWidget(frame);
     if (item.textPath) {
@@ -494,13 +479,4 @@ void ClipboardDetail::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     fitHeight();
-}
-
-void ClipboardDetail::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_shownID) {
-        m_shownID.reset();
-        refresh();
-    }
 }

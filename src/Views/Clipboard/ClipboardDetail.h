@@ -17,6 +17,7 @@ class QLabel;
 class QScrollArea;
 class QTextEdit;
 class QVBoxLayout;
+class SymbolIcon;
 class TintedButton;
 
 // The full preview of one history entry, in place of the tab's list: a bar to go back with the
@@ -47,7 +48,6 @@ public:
     QList<QPair<QString, QString>> shownFacts() const;
 
 protected:
-    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -64,6 +64,7 @@ private:
     ImageLoader &m_images;
     Density m_density;
     std::optional<QUuid> m_shownID;
+    SymbolIcon *m_kindSymbol;
     QLabel *m_kind;
     QScrollArea *m_scroll;
     QWidget *m_content;

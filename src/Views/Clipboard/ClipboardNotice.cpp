@@ -1,20 +1,20 @@
 #include "Views/Clipboard/ClipboardNotice.h"
 
 #include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
-#include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/Relaunch.h"
 #include "Services/Shell/Preferences.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVBoxLayout>
 
 using namespace ClipboardNoticeContent;
 
@@ -32,9 +32,10 @@ ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *mon
     , m_monitor(monitor)
     , m_density(density)
     , m_relaunch(relaunch ? std::move(relaunch) : std::make_unique<Relaunch>())
-    , m_symbol(new QLabel(this))
+    , m_symbolBox(new QWidget(this))
+    , m_symbol(new SymbolIcon(QString(), int(Densities::fontSize(density)) - 2, Theme::secondary, m_symbolBox))
     , m_title(new QLabel(this))
-    , m_detail(new QLabel(this))
+    , m_detail(new ToneLabel(Theme::secondary, this))
     , m_buttonRow(new QWidget(this))
     , m_buttonLayout(new QHBoxLayout(m_buttonRow))
 {
@@ -42,7 +43,7 @@ ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *mon
     grid->setContentsMargins(10, 8 + topInset(), 10, 8);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(3);
-    grid->addWidget(m_symbol, 0, 0, Qt::AlignTop);
+    grid->addWidget(m_symbolBox, 0, 0, Qt::AlignTop);
     grid->addWidget(m_title, 0, 1);
     grid->addWidget(m_detail, 1, 1);
     grid->addWidget(m_buttonRow, 2, 1, Qt::AlignLeft);
@@ -54,7 +55,11 @@ ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *mon
     m_detail->setTextFormat(Qt::PlainText);
     m_detail->setWordWrap(true);
     m_detail->setFont(Densities::font(density, -2));
-    m_symbol->setFixedHeight(int(Densities::lineHeight(density)) - 2);
+    // The symbol sits centred on the title's first line.
+    m_symbolBox->setFixedHeight(int(Densities::lineHeight(density)) - 2);
+    auto *symbolLayout = new QVBoxLayout(m_symbolBox);
+    symbolLayout->setContentsMargins(0, 0, 0, 0);
+    symbolLayout->addWidget(m_symbol, 0, Qt::AlignLeft | Qt::AlignVCenter);
 
     hide();
     m_motion = new AppearTransition(this, { .durationMs = fadeDuration });
@@ -82,20 +87,14 @@ void ClipboardNotice::refresh()
     if (!m_reason)
         return;
     const Content shown = content(*m_reason);
-    const QPalette &pal = palette();
 
     QFont title = Densities::font(m_density, -1, shown.isLine ? QFont::Medium : QFont::DemiBold);
     m_title->setFont(title);
     m_title->setText(shown.title);
     m_detail->setText(shown.detail);
     m_detail->setVisible(!shown.isLine);
-    QPalette detailPalette = m_detail->palette();
-    detailPalette.setColor(QPalette::WindowText, SystemColors::secondary(pal));
-    m_detail->setPalette(detailPalette);
-
-    const int symbolSize = int(Densities::fontSize(m_density)) - 2;
-    const QColor symbolColor = shown.accentSymbol ? SystemColors::tint(pal) : SystemColors::secondary(pal);
-    m_symbol->setPixmap(Symbols::pixmap(shown.symbol, symbolSize, symbolColor, devicePixelRatioF()));
+    m_symbol->setSymbol(shown.symbol);
+    m_symbol->setTone(shown.accentSymbol ? Theme::accent : Theme::secondary);
 
     // Later: the refresh may come from a click on one of them.
     for (TintedButton *button : std::as_const(m_buttons)) {
@@ -115,11 +114,11 @@ void ClipboardNotice::refresh()
     if (shown.isLine) {
         m_buttonLayout->setContentsMargins(0, 0, 0, 0);
         grid->addWidget(m_buttonRow, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
-        grid->setAlignment(m_symbol, Qt::AlignVCenter);
+        grid->setAlignment(m_symbolBox, Qt::AlignVCenter);
     } else {
         m_buttonLayout->setContentsMargins(0, 4, 0, 0);
         grid->addWidget(m_buttonRow, 2, 1, Qt::AlignLeft);
-        grid->setAlignment(m_symbol, Qt::AlignTop);
+        grid->setAlignment(m_symbolBox, Qt::AlignTop);
     }
 }
 
@@ -153,11 +152,4 @@ void ClipboardNotice::paintEvent(QPaintEvent *)
     painter.fillPath(shape, Theme::color(Theme::insetFill, palette()));
     painter.setPen(QPen(Theme::color(Theme::hairline, palette()), Theme::lineWidth));
     painter.drawPath(shape);
-}
-
-void ClipboardNotice::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        refresh();
 }

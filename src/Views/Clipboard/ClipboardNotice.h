@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Density.h"
 #include "Services/Clipboard/ClipboardNoticeContent.h"
 #include "Services/Clipboard/Relaunch.h"
@@ -14,6 +15,7 @@ class Preferences;
 class QLabel;
 class QHBoxLayout;
 class AppearTransition;
+class SymbolIcon;
 class TintedButton;
 
 // The banner that says why the clipboard history is not being recorded (switched off, paused
@@ -42,7 +44,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void perform(ClipboardNoticeContent::Action action);
@@ -52,9 +53,10 @@ private:
     Density m_density;
     std::unique_ptr<Relaunch> m_relaunch;
     std::optional<ClipboardNoticeContent::Reason> m_reason;
-    QLabel *m_symbol;
+    QWidget *m_symbolBox;
+    SymbolIcon *m_symbol;
     QLabel *m_title;
-    QLabel *m_detail;
+    ToneLabel *m_detail;
     QWidget *m_buttonRow;
     QHBoxLayout *m_buttonLayout;
     QList<TintedButton *> m_buttons;

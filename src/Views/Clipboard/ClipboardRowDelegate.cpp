@@ -2,7 +2,6 @@
 
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardRowText.h"
@@ -254,15 +253,15 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         const QRect box(int(l.icon.center().x() - side / 2.0), int(l.icon.center().y() - side / 2.0), side, side);
         fileIcon(paths.isEmpty() ? QString() : paths.first()).paint(painter, box);
     } else {
-        const QColor color = kind == ClipboardKind::Url ? SystemColors::tint(pal) : SystemColors::secondary(pal);
+        const QColor color = Theme::color(kind == ClipboardKind::Url ? Theme::accent : Theme::secondary, pal);
         const int size = m_symbolFont.pixelSize();
         const QPixmap symbol = symbolPixmap(ClipboardKinds::systemImage(kind), size, color, ratio);
         painter->drawPixmap(QPointF(l.icon.center().x() - size / 2.0, l.icon.center().y() - size / 2.0), symbol);
     }
 
     // The title.
-    const QColor primary = SystemColors::primary(pal);
-    const QColor secondary = SystemColors::secondary(pal);
+    const QColor primary = Theme::color(Theme::primary, pal);
+    const QColor secondary = Theme::color(Theme::secondary, pal);
     qreal y = l.text.top();
     painter->setPen(primary);
     if (kind == ClipboardKind::Image) {
@@ -300,7 +299,7 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     const qreal mark = copiedMarkOpacity(item.id);
     const qreal opacity = painter->opacity();
     if (mark > 0) {
-        const QColor accent = SystemColors::tint(pal);
+        const QColor accent = Theme::color(Theme::accent, pal);
         const int size = m_detailFont.pixelSize();
         painter->setOpacity(opacity * mark);
         painter->drawPixmap(QPointF(l.text.left(), y + (detailMetrics.height() - size) / 2),

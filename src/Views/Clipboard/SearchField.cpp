@@ -2,8 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/IconButton.h"
-#include "Components/Theme/Symbols.h"
-#include "Components/Theme/SystemColors.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 #include "Services/Clipboard/ClipboardTabState.h"
@@ -26,7 +25,8 @@ constexpr int clearFadeDuration = 120;
 SearchField::SearchField(Density density, QWidget *parent)
     : QWidget(parent)
     , m_density(density)
-    , m_glass(new QLabel(this))
+    , m_glass(new SymbolIcon(
+          QStringLiteral("magnifyingglass"), int(Densities::fontSize(density)) - 1, Theme::secondary, this))
     , m_field(new QLineEdit(this))
     , m_clear(new IconButton(QStringLiteral("xmark.circle.fill"), this))
     , m_outline(new Transition(this, 150, QEasingCurve::OutQuad))
@@ -37,7 +37,6 @@ SearchField::SearchField(Density density, QWidget *parent)
     row->setSpacing(8);
 
     const int symbolSize = int(Densities::fontSize(density)) - 1;
-    m_glass->setFixedSize(symbolSize, symbolSize);
     row->addWidget(m_glass);
 
     m_field->setFrame(false);
@@ -109,9 +108,6 @@ void SearchField::focusField()
 void SearchField::refresh()
 {
     m_clearMotion->setShown(!m_field->text().isEmpty());
-    const int symbolSize = m_glass->width();
-    m_glass->setPixmap(Symbols::pixmap(
-        QStringLiteral("magnifyingglass"), symbolSize, SystemColors::secondary(palette()), devicePixelRatioF()));
 }
 
 bool SearchField::eventFilter(QObject *watched, QEvent *event)
@@ -134,8 +130,6 @@ bool SearchField::eventFilter(QObject *watched, QEvent *event)
             break;
         }
     }
-    if (watched == m_field && event->type() == QEvent::PaletteChange)
-        refresh();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -149,8 +143,8 @@ void SearchField::paintEvent(QPaintEvent *)
     shape.addRoundedRect(bounds, radius, radius);
     const QPalette &pal = palette();
     painter.fillPath(shape, Theme::color(Theme::fieldFill, pal));
-    const QColor edge = SystemColors::mix(
-        Theme::color(Theme::fieldEdge, pal), Theme::color(Theme::focusRing, pal), m_outline->value());
+    const QColor edge
+        = Theme::mix(Theme::color(Theme::fieldEdge, pal), Theme::color(Theme::focusRing, pal), m_outline->value());
     painter.setPen(QPen(edge, 1));
     painter.drawPath(shape);
 }

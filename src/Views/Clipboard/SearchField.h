@@ -7,6 +7,7 @@
 class AppearTransition;
 class IconButton;
 class QLabel;
+class SymbolIcon;
 class QLineEdit;
 class Transition;
 
@@ -43,7 +44,7 @@ private:
     void refresh();
 
     Density m_density;
-    QLabel *m_glass;
+    SymbolIcon *m_glass;
     QLineEdit *m_field;
     IconButton *m_clear;
     AppearTransition *m_clearMotion = nullptr;

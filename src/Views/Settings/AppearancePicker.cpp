@@ -1,7 +1,6 @@
 #include "Views/Settings/AppearancePicker.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
@@ -19,36 +18,18 @@ constexpr int buttonSpacing = 14;
 constexpr int easeMs = 120;
 constexpr qreal selectedRingWidth = 2.5;
 
-// The miniature window's own colours: they show a look, not the current palette.
-struct Card
-{
-    QColor background;
-    QColor ink;
-    QColor bar;
-    QColor barShadow;
-};
-
 constexpr qreal cardInset = 8;
 constexpr qreal barSpacing = 5;
 constexpr qreal titleBarHeight = 8;
 constexpr QSizeF lineBar(30, 4);
 constexpr QSizeF longLineBar(40, 4);
 constexpr qreal lineBarRadius = 2;
-constexpr qreal lineOpacity = 0.25;
-constexpr qreal longLineOpacity = 0.15;
-
-Card card(bool isDark)
-{
-    if (isDark)
-        return { QColor::fromRgbF(0.17f, 0.17f, 0.17f), Qt::white, SystemColors::withOpacity(Qt::white, 0.2), {} };
-    return { QColor::fromRgbF(0.95f, 0.95f, 0.95f), Qt::black, Qt::white, SystemColors::withOpacity(Qt::black, 0.1) };
-}
 
 // One miniature window: the background, a capsule title bar and two lines of text, stacked
 // from the top-leading corner.
 void paintCard(QPainter &painter, const QRectF &frame, bool isDark)
 {
-    const Card colors = card(isDark);
+    const Theme::Miniature colors = Theme::miniature(isDark);
     painter.fillRect(frame, colors.background);
     const qreal left = frame.left() + cardInset;
     qreal y = frame.top() + cardInset;
@@ -57,11 +38,9 @@ void paintCard(QPainter &painter, const QRectF &frame, bool isDark)
         painter.fillPath(Theme::capsule(titleBar.translated(0, 0.5)), colors.barShadow);
     painter.fillPath(Theme::capsule(titleBar), colors.bar);
     y += titleBarHeight + barSpacing;
-    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), lineBar), lineBarRadius),
-        SystemColors::withOpacity(colors.ink, lineOpacity));
+    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), lineBar), lineBarRadius), colors.line);
     y += lineBar.height() + barSpacing;
-    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), longLineBar), lineBarRadius),
-        SystemColors::withOpacity(colors.ink, longLineOpacity));
+    painter.fillPath(Theme::rounded(QRectF(QPointF(left, y), longLineBar), lineBarRadius), colors.longLine);
 }
 
 void paintThumbnail(QPainter &painter, const QRectF &frame, Appearance appearance)
@@ -122,16 +101,14 @@ protected:
         paintThumbnail(painter, frame, m_appearance);
 
         const qreal ringWidth = 1 + (selectedRingWidth - 1) * t;
-        const QColor ring
-            = SystemColors::mix(Theme::color(Theme::divider, colors), Theme::color(Theme::accent, colors), t);
+        const QColor ring = Theme::mix(Theme::color(Theme::divider, colors), Theme::color(Theme::accent, colors), t);
         const qreal inset = ringWidth / 2;
         painter.setPen(QPen(ring, ringWidth));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(Theme::rounded(frame.adjusted(inset, inset, -inset, -inset), thumbnailRadius - inset));
 
         painter.setFont(titleFont(isChecked()));
-        painter.setPen(
-            SystemColors::mix(Theme::color(Theme::secondary, colors), Theme::color(Theme::primary, colors), t));
+        painter.setPen(Theme::mix(Theme::color(Theme::secondary, colors), Theme::color(Theme::primary, colors), t));
         const QRectF title(
             0, thumbnailSize.height() + titleSpacing, width(), height() - thumbnailSize.height() - titleSpacing);
         painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, text());

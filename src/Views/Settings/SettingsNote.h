@@ -2,7 +2,8 @@
 
 #include <QWidget>
 
-class QLabel;
+class SymbolIcon;
+class ToneLabel;
 
 // A short line under the row it explains: a symbol and a sentence in the callout font. A
 // problem note is orange with a warning triangle; an information note is secondary with an
@@ -21,16 +22,9 @@ public:
     QString text() const;
     Tone tone() const { return m_tone; }
 
-    // The orange of problem notes, for the palette's light or dark look.
-    static QColor orange(const QPalette &palette);
-
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
-    void restyle();
-
-    QLabel *m_symbol;
-    QLabel *m_text;
+    QWidget *m_symbolBox;
+    SymbolIcon *m_symbol;
+    ToneLabel *m_text;
     Tone m_tone = Tone::Information;
 };

@@ -1,6 +1,5 @@
 #include "Views/Settings/SettingsSwitch.h"
 
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
@@ -53,8 +52,7 @@ void SettingsSwitch::paintEvent(QPaintEvent *)
     const qreal on = m_on->value();
     const QColor off = Theme::color(Theme::grayFillHighlighted, colors);
     const QColor accent = Theme::color(Theme::accent, colors);
-    Theme::paintPlate(
-        painter, track, capsule, SystemColors::mix(off, accent, on), Theme::color(Theme::hairline, colors));
+    Theme::paintPlate(painter, track, capsule, Theme::mix(off, accent, on), Theme::color(Theme::hairline, colors));
 
     const qreal knob = trackHeight - 2 * knobInset;
     const qreal x = track.left() + knobInset + on * (trackWidth - 2 * knobInset - knob);

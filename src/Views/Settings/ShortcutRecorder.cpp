@@ -2,7 +2,6 @@
 
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Services/HotKeys/HotKeyCenter.h"
 #include "Services/HotKeys/KeyPresses.h"
@@ -61,18 +60,17 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QPalette &colors = palette();
-        const QColor accent = SystemColors::tint(colors);
-        const QColor primary = SystemColors::primary(colors);
+        const QColor accent = Theme::color(Theme::accent, colors);
+        const QColor primary = Theme::color(Theme::primary, colors);
         const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         QPainterPath path;
         path.addRoundedRect(shape, 6, 6);
-        painter.fillPath(
-            path, m_recording ? SystemColors::withOpacity(accent, 0.12) : SystemColors::withOpacity(primary, 0.05));
-        painter.setPen(QPen(m_recording ? accent : SystemColors::withOpacity(primary, 0.12), 1));
+        painter.fillPath(path, Theme::color(m_recording ? Theme::accentWash : Theme::recorderCap, colors));
+        painter.setPen(QPen(m_recording ? accent : Theme::color(Theme::recorderEdge, colors), Theme::lineWidth));
         if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
             painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
         painter.drawPath(path);
-        painter.setPen(m_recording || m_dimmed ? SystemColors::secondary(colors) : primary);
+        painter.setPen(m_recording || m_dimmed ? Theme::color(Theme::secondary, colors) : primary);
         painter.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter, text());
     }
 

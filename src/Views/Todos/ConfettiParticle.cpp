@@ -1,5 +1,7 @@
 #include "Views/Todos/ConfettiParticle.h"
 
+#include "Components/Theme/Theme.h"
+
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QtMath>
@@ -35,8 +37,7 @@ ConfettiParticle ConfettiParticle::random(QRandomGenerator &random, const QList<
 
 QList<QColor> ConfettiParticle::colors(const QColor &accent)
 {
-    return { accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),
-        QColor(48, 176, 199), QColor(175, 82, 222) };
+    return Theme::confetti(accent);
 }
 
 QPointF ConfettiParticle::offset(qreal age) const

@@ -1,7 +1,6 @@
 #include "Views/Todos/TodoCheckbox.h"
 
 #include "Components/Controls/PointingHandCursor.h"
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
@@ -120,7 +119,6 @@ void TodoCheckbox::paintEvent(QPaintEvent *)
 {
     const QPalette &pal = palette();
     const auto color = [&pal](Theme::Tone tone) { return Theme::color(tone, pal); };
-    const QColor accent = color(Theme::accent);
     const qreal s = m_boxSize;
     const qreal checked = qBound(0.0, m_check->value(), 1.0);
     const qreal hover = m_hover->value();
@@ -148,19 +146,19 @@ void TodoCheckbox::paintEvent(QPaintEvent *)
 
     // Fill: the grey wash while open, the accent gradient when done.
     painter.fillPath(shape,
-        SystemColors::withOpacity(
-            SystemColors::mix(color(Theme::boxFill), color(Theme::boxFillHighlighted), hover), 1 - checked));
+        Theme::blend(Theme::boxFill.times(1 - checked), Theme::boxFillHighlighted.times(1 - checked), hover, pal));
     if (checked > 0) {
         QLinearGradient gradient(box.topLeft(), box.bottomLeft());
-        gradient.setColorAt(0, SystemColors::withOpacity(accent.lighter(115), checked));
-        gradient.setColorAt(1, SystemColors::withOpacity(accent, checked));
+        const QColor fading = color(Theme::accent.times(checked));
+        gradient.setColorAt(0, fading.lighter(115));
+        gradient.setColorAt(1, fading);
         painter.fillPath(shape, gradient);
     }
 
     // Border, inside the box so it never grows it.
     if (checked < 1) {
-        const QColor edge = SystemColors::withOpacity(
-            SystemColors::mix(color(Theme::boxEdge), color(Theme::boxEdgeHighlighted), hover), 1 - checked);
+        const QColor edge
+            = Theme::blend(Theme::boxEdge.times(1 - checked), Theme::boxEdgeHighlighted.times(1 - checked), hover, pal);
         QPen border(edge, 1.5, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         painter.setPen(border);
         painter.setBrush(Qt::NoBrush);
@@ -169,7 +167,7 @@ void TodoCheckbox::paintEvent(QPaintEvent *)
 
     if (checked > 0) {
         const qreal inset = s * 0.26;
-        QPen mark(Qt::white, s * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        QPen mark(color({ Theme::Ink::White }), s * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         painter.setPen(mark);
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(checkmark(box.adjusted(inset, inset, -inset, -inset), checked));

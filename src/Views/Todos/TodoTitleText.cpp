@@ -1,6 +1,5 @@
 #include "Views/Todos/TodoTitleText.h"
 
-#include "Components/Theme/SystemColors.h"
 #include "Components/Theme/Theme.h"
 #include "Components/Theme/Transition.h"
 
@@ -224,8 +223,7 @@ void TodoTitleText::paintEvent(QPaintEvent *)
     const QFontMetricsF metrics(font);
     p.setFont(font);
     const qreal done = m_doneLook->value();
-    const QColor colour
-        = SystemColors::mix(Theme::color(Theme::primary, pal), Theme::color(Theme::secondary, pal), done);
+    const QColor colour = Theme::mix(Theme::color(Theme::primary, pal), Theme::color(Theme::secondary, pal), done);
     p.setPen(colour);
     qreal y = 0;
     for (const QString &line : lines(width())) {
@@ -242,7 +240,7 @@ void TodoTitleText::paintEvent(QPaintEvent *)
     if (!m_overdue.isEmpty()) {
         const QFont small = overdueFont();
         p.setFont(small);
-        p.setPen(SystemColors::mix(Theme::color(Theme::Ink::Red, pal), Theme::color(Theme::secondary, pal), done));
+        p.setPen(Theme::mix(Theme::color(Theme::Ink::Red, pal), Theme::color(Theme::secondary, pal), done));
         p.drawText(QPointF(0, y + lineGap + QFontMetricsF(small).ascent()), m_overdue);
     }
 }
