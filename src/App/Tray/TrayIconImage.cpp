@@ -77,7 +77,8 @@ QByteArray symbolicSvg()
         data += QByteArray::number(element.x, 'f', 3) + ' ' + QByteArray::number(element.y, 'f', 3) + ' ';
     }
     return QByteArrayLiteral(R"(<svg xmlns="http://www.w3.org/2000/svg" width="16" height="16" viewBox="0 0 16 16">)")
-        + QByteArrayLiteral(R"(<path fill="#bebebe" d=")") + data.trimmed() + QByteArrayLiteral("\"/></svg>\n");
+        + QByteArrayLiteral(R"(<path fill=")") + Theme::symbolicIconFill().name().toLatin1()
+        + QByteArrayLiteral(R"(" d=")") + data.trimmed() + QByteArrayLiteral("\"/></svg>\n");
 }
 
 QIcon themedIcon(const QColor &colour)

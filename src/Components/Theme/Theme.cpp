@@ -113,6 +113,11 @@ Miniature miniature(bool dark)
         faded(Qt::black, 0.15) };
 }
 
+QColor symbolicIconFill()
+{
+    return { 0xbe, 0xbe, 0xbe };
+}
+
 QList<QColor> confetti(const QColor &accent)
 {
     return { accent, QColor(255, 45, 85), QColor(255, 149, 0), QColor(255, 204, 0), QColor(52, 199, 89),

@@ -154,6 +154,8 @@ struct Miniature
     QColor longLine;
 };
 Miniature miniature(bool dark);
+// The grey a desktop replaces with its own foreground in a symbolic icon.
+QColor symbolicIconFill();
 // The pieces of the burst over a completed day: the accent and six festive colours.
 QList<QColor> confetti(const QColor &accent);
 
