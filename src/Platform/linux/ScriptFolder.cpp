@@ -10,6 +10,7 @@
 
 #include <qcoro/qcoroprocess.h>
 #include <qcoro/qcorosignal.h>
+#include <qcoro/qcorotimer.h>
 
 #include <cerrno>
 #include <csignal>
@@ -182,12 +183,12 @@ QCoro::Task<UserScripts::Run> ScriptFolder::run(QString name, std::chrono::milli
 
     process->start(QIODevice::ReadOnly);
     // A start that fails (no "#!" line, a missing interpreter) ends the Starting state without
-    // a started() signal: wait for the state, not for that signal.
-    while (process->state() == QProcess::Starting) {
-        auto changed = qCoro(process.get(), &QProcess::stateChanged, startTimeout);
-        const auto state = co_await changed;
-        if (!state)
-            break;
+    // a started() signal, and the state's own signal carries a private tag that a queued awaiter
+    // cannot take: look at the state every few milliseconds while the start lasts.
+    const auto startDeadline = std::chrono::steady_clock::now() + startTimeout;
+    while (process->state() == QProcess::Starting && std::chrono::steady_clock::now() < startDeadline) {
+        QCoro::Task<> pause = QCoro::sleepFor(std::chrono::milliseconds(5));
+        co_await pause;
     }
     if (process->error() == QProcess::FailedToStart || process->state() == QProcess::Starting) {
         qCWarning(lcFocus).noquote() << "The script could not be started:" << path << process->errorString();
@@ -198,11 +199,17 @@ QCoro::Task<UserScripts::Run> ScriptFolder::run(QString name, std::chrono::milli
     result.problem = Problem::None;
     // Named, not temporaries: the wrapper and its tasks must outlive each suspension.
     auto watched = qCoro(process.get());
-    QCoro::Task<bool> finishing = watched.waitForFinished(timeout);
-    const bool finished = co_await finishing;
+    // A quick script may have ended already while its start was being watched.
+    bool finished = process->state() == QProcess::NotRunning;
+    if (!finished) {
+        QCoro::Task<bool> finishing = watched.waitForFinished(timeout);
+        finished = co_await finishing;
+    }
     if (!finished) {
         qCWarning(lcFocus).noquote() << "The script did not finish in time and was ended:" << path;
-        ::kill(-pid_t(process->processId()), SIGKILL);
+        // Never a group id of 0 or below: that would be our own group.
+        if (const qint64 pid = process->processId(); pid > 0)
+            ::kill(-pid_t(pid), SIGKILL);
         QCoro::Task<bool> reaping = watched.waitForFinished(reapTimeout);
         co_await reaping;
         result.outcome = Run::Outcome::TimedOut;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTextLayout>
 
@@ -256,7 +257,8 @@ private Q_SLOTS:
         QWidget *pair = row.editButton()->parentWidget();
         QTRY_VERIFY(pair->isVisible() && !pair->graphicsEffect());
         row.setSelected(false);
-        const auto *look = qobject_cast<MotionEffect *>(pair->graphicsEffect());
+        // The effect is deleted when its fade ends, so it is watched, not held.
+        const QPointer<MotionEffect> look = qobject_cast<MotionEffect *>(pair->graphicsEffect());
         QCOMPARE(look != nullptr, !reduced);
         QCOMPARE(pair->isVisible(), !reduced);
         QVERIFY(pair->testAttribute(Qt::WA_TransparentForMouseEvents)); // no clicks while it fades
