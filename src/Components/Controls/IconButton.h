@@ -10,7 +10,7 @@
 // setFixedSize() and setSymbolSize(). It takes no keyboard focus.
 //
 //     auto *gear = new IconButton(QStringLiteral("gearshape"));
-//     gear->setToolTip(tr("Settings"));
+//     gear->setToolTip(QStringLiteral("Settings"));
 class IconButton final : public CapsuleButton
 {
     Q_OBJECT

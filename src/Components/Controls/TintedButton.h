@@ -9,7 +9,7 @@
 // hand while enabled. Only the capsule is clickable. It takes no keyboard focus, so clicking it
 // leaves the focus in the text field the user is typing in.
 //
-//     auto *clear = new TintedButton(tr("Clear"), {TintedButtonStyle::Filled});
+//     auto *clear = new TintedButton(QStringLiteral("Clear"), {TintedButtonStyle::Filled});
 //     clear->setDestructive(true);
 //     auto *add = new TintedButton(QString(), {TintedButtonStyle::Tinted, 22, 12, true});
 //     add->setSymbol(QStringLiteral("plus"));

@@ -8,7 +8,7 @@
 // footers, notes and questions. The tone is derived from the label's own palette whenever that
 // changes, so a label follows the light and dark palettes without its parent doing anything.
 //
-//     auto *tagline = new ToneLabel(tr("Offline todo for myself."), Theme::secondary, header);
+//     auto *tagline = new ToneLabel(QStringLiteral("Offline todo for myself."), Theme::secondary, header);
 class ToneLabel : public QLabel
 {
     Q_OBJECT

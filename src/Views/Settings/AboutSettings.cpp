@@ -33,11 +33,11 @@ AboutSettings::AboutSettings(QWidget *parent)
     column->addWidget(new VemraBadge(badgeSize, this), 0, Qt::AlignHCenter);
     column->addSpacing(12);
     column->addWidget(line(QStringLiteral("Vemra"), Theme::primary, 22, QFont::DemiBold, this));
-    column->addWidget(line(tr("Offline todo for myself."), Theme::secondary, 13, QFont::Normal, this));
+    column->addWidget(line(QStringLiteral("Offline todo for myself."), Theme::secondary, 13, QFont::Normal, this));
     column->addSpacing(10);
-    m_version = line(tr("Version %1").arg(Updater::version()), Theme::tertiary, 12, QFont::Normal, this);
+    m_version = line(QStringLiteral("Version %1").arg(Updater::version()), Theme::tertiary, 12, QFont::Normal, this);
     column->addWidget(m_version);
     column->addSpacing(14);
-    column->addWidget(line(
-        tr("Your todos and clipboard, stored locally on your computer."), Theme::secondary, 12, QFont::Normal, this));
+    column->addWidget(line(QStringLiteral("Your todos and clipboard, stored locally on your computer."),
+        Theme::secondary, 12, QFont::Normal, this));
 }

@@ -46,12 +46,12 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     , m_monitorSwitch(new SettingsSwitch)
     , m_pause(new SettingsSwitch)
     , m_clearMenu(new ClearHistoryMenu(ClearHistoryMenu::Style::Settings))
-    , m_export(SettingsForm::button(tr("Export…")))
+    , m_export(SettingsForm::button(QStringLiteral("Export…")))
 {
     SettingsSection *recording = addSection();
-    recording->addRow(
-        new SettingsRow(tr("Monitor Clipboard"), tr("Capture copied content automatically"), m_monitorSwitch));
-    m_pauseRow = new SettingsRow(tr("Pause Clipboard History"), {}, m_pause);
+    recording->addRow(new SettingsRow(
+        QStringLiteral("Monitor Clipboard"), QStringLiteral("Capture copied content automatically"), m_monitorSwitch));
+    m_pauseRow = new SettingsRow(QStringLiteral("Pause Clipboard History"), {}, m_pause);
     recording->addRow(m_pauseRow);
     m_noticeRow = new QWidget;
     auto *noticeColumn = new QVBoxLayout(m_noticeRow);
@@ -60,10 +60,10 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     recording->addRow(m_noticeRow);
 
     SettingsSection *history = addSection();
-    m_clearRow = new SettingsRow(tr("Clear Clipboard History"), {}, m_clearMenu);
+    m_clearRow = new SettingsRow(QStringLiteral("Clear Clipboard History"), {}, m_clearMenu);
     history->addRow(m_clearRow);
-    history->addRow(
-        new SettingsRow(tr("Export Clipboard History"), tr("Save it as a JSON file, images included"), m_export));
+    history->addRow(new SettingsRow(QStringLiteral("Export Clipboard History"),
+        QStringLiteral("Save it as a JSON file, images included"), m_export));
 
     auto *privacy = new QWidget;
     auto *privacyRow = new QHBoxLayout(privacy);
@@ -73,9 +73,9 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
         new SymbolIcon(QStringLiteral("lock.shield"), privacySymbolSize, Theme::accent, privacy), 0, Qt::AlignTop);
     auto *sentences = new QVBoxLayout;
     sentences->setSpacing(4);
-    auto *promise
-        = new ToneLabel(tr("Your clipboard stays on this computer. Vemra never uploads or syncs clipboard history."),
-            Theme::primary, privacy);
+    auto *promise = new ToneLabel(
+        QStringLiteral("Your clipboard stays on this computer. Vemra never uploads or syncs clipboard history."),
+        Theme::primary, privacy);
     promise->setPixelFont(13, QFont::DemiBold);
     promise->setWordWrap(true);
     auto *skipped = new ToneLabel(passwordManagersSentence(), Theme::secondary, privacy);
@@ -104,17 +104,18 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
 QString ClipboardSettings::countLine(qint64 count)
 {
     if (count <= 0)
-        return tr("Nothing copied yet");
-    return DataTransfer::count(count, tr("item")) + tr(", kept until you delete them");
+        return QStringLiteral("Nothing copied yet");
+    return DataTransfer::count(count, QStringLiteral("item")) + QStringLiteral(", kept until you delete them");
 }
 
 QString ClipboardSettings::passwordManagersSentence()
 {
     QStringList names = DesktopApps::passwordManagerNames();
     const QString last = names.isEmpty() ? QString() : names.takeLast();
-    const QString listed = names.isEmpty() ? last : names.join(QStringLiteral(", ")) + tr(" or ") + last;
-    return tr("Passwords that password managers mark as private are never saved, and neither is anything copied in "
-              "%1.")
+    const QString listed = names.isEmpty() ? last : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return QStringLiteral(
+        "Passwords that password managers mark as private are never saved, and neither is anything copied in "
+        "%1.")
         .arg(listed);
 }
 
@@ -138,11 +139,11 @@ Alert ClipboardSettings::question(const ClearPrompt &prompt)
     alert.title = prompt.title();
     alert.informativeText = prompt.message();
     if (prompt.isEmpty()) {
-        alert.buttons = QStringList { tr("OK") };
+        alert.buttons = QStringList { QStringLiteral("OK") };
         return alert;
     }
     // Return keeps the history; deleting takes a deliberate click.
-    alert.buttons = QStringList { tr("Cancel"), prompt.deleteLabel() };
+    alert.buttons = QStringList { QStringLiteral("Cancel"), prompt.deleteLabel() };
     alert.cancelButton = 0;
     return alert;
 }
@@ -161,8 +162,8 @@ void ClipboardSettings::refreshSwitches()
     m_monitorSwitch->setChecked(monitors);
     m_pause->setChecked(paused);
     m_pause->setEnabled(monitors);
-    m_pauseRow->setSubtitle(
-        paused ? tr("Clipboard history paused") : tr("Stop recording for now. Your history stays."));
+    m_pauseRow->setSubtitle(paused ? QStringLiteral("Clipboard history paused")
+                                   : QStringLiteral("Stop recording for now. Your history stays."));
     m_noticeRow->setVisible(isPermissionNotice(ClipboardNoticeContent::reason(monitors, paused, m_monitor.access())));
 }
 

@@ -77,23 +77,23 @@ QWidget *footerLine(QWidget *symbol, QLabel *text, QWidget *parent)
 DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidget *parent)
     : SettingsForm(parent)
     , m_transfer(transfer)
-    , m_export(SettingsForm::button(tr("Export…")))
-    , m_import(SettingsForm::button(tr("Import…")))
-    , m_showInFolder(SettingsForm::button(tr("Show in Folder")))
+    , m_export(SettingsForm::button(QStringLiteral("Export…")))
+    , m_import(SettingsForm::button(QStringLiteral("Import…")))
+    , m_showInFolder(SettingsForm::button(QStringLiteral("Show in Folder")))
     , m_footer(new QWidget)
     , m_resultText(new ToneLabel(Theme::secondary))
 {
     m_transferSection = addSection();
-    m_transferSection->addRow(
-        new SettingsRow(tr("Export Vemra Data"), tr("Save your todos and clipboard history as a JSON file"), m_export));
-    m_transferSection->addRow(new SettingsRow(tr("Import Vemra Data"),
-        tr("Add todos and clipboard items from a Vemra export. Nothing already "
-           "in Vemra is changed or replaced."),
+    m_transferSection->addRow(new SettingsRow(QStringLiteral("Export Vemra Data"),
+        QStringLiteral("Save your todos and clipboard history as a JSON file"), m_export));
+    m_transferSection->addRow(new SettingsRow(QStringLiteral("Import Vemra Data"),
+        QStringLiteral("Add todos and clipboard items from a Vemra export. Nothing already "
+                       "in Vemra is changed or replaced."),
         m_import));
 
     auto *footerColumn = new QVBoxLayout(m_footer);
     footerColumn->setContentsMargins(0, 0, 0, 0);
-    auto *working = new ToneLabel(tr("Working…"), Theme::secondary);
+    auto *working = new ToneLabel(QStringLiteral("Working…"), Theme::secondary);
     m_working = footerLine(new Spinner(m_footer), working, m_footer);
     m_resultText->setWordWrap(true);
     m_result = footerLine(new SymbolIcon(QStringLiteral("checkmark.circle.fill"), footerSymbolSize, Theme::secondary),
@@ -102,8 +102,8 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     footerColumn->addWidget(m_result);
     addFooter(m_footer);
 
-    addSection()->addRow(new SettingsRow(
-        tr("Stored on This Computer"), tr("In Vemra’s own folder. No account, no cloud, no network."), m_showInFolder));
+    addSection()->addRow(new SettingsRow(QStringLiteral("Stored on This Computer"),
+        QStringLiteral("In Vemra’s own folder. No account, no cloud, no network."), m_showInFolder));
 
     connect(m_export, &QAbstractButton::clicked, this, [this] { m_transfer.exportData(DataTransfer::Scope::All); });
     connect(m_import, &QAbstractButton::clicked, this, [this] { m_transfer.importData(); });

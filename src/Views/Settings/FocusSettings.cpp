@@ -40,8 +40,8 @@ FocusSettings::FocusSettings(
     for (int minutes : FocusDuration::presets)
         m_picker->addItem(FocusDuration::name(minutes), minutes);
     m_picker->insertSeparator(m_picker->count());
-    m_picker->addItem(tr("Custom"));
-    m_picker->setAccessibleName(tr("Default Focus Duration"));
+    m_picker->addItem(QStringLiteral("Custom"));
+    m_picker->setAccessibleName(QStringLiteral("Default Focus Duration"));
     m_picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     auto *steppers = new QWidget;
@@ -52,20 +52,23 @@ FocusSettings::FocusSettings(
     stepperRow->addWidget(m_minutes);
 
     SettingsSection *defaults = addSection();
-    defaults->addRow(new SettingsRow(tr("Default Focus Duration"), tr("Chosen when you open Focus"), m_picker));
-    m_customRow = new SettingsRow(tr("Custom Length"), {}, steppers);
+    defaults->addRow(new SettingsRow(
+        QStringLiteral("Default Focus Duration"), QStringLiteral("Chosen when you open Focus"), m_picker));
+    m_customRow = new SettingsRow(QStringLiteral("Custom Length"), {}, steppers);
     defaults->addRow(m_customRow);
-    defaults->addRow(new SettingsRow(tr("Completion Sound"), tr("A soft chime when a Focus Session ends"), m_sound));
-    defaults->addRow(
-        new SettingsRow(tr("Global Focus Shortcut"), tr("Open Focus from any app; Return starts it"), m_recorder));
+    defaults->addRow(new SettingsRow(
+        QStringLiteral("Completion Sound"), QStringLiteral("A soft chime when a Focus Session ends"), m_sound));
+    defaults->addRow(new SettingsRow(QStringLiteral("Global Focus Shortcut"),
+        QStringLiteral("Open Focus from any app; Return starts it"), m_recorder));
     defaults->addRow(m_note);
 
     m_silencing = addSection();
-    m_silencing->addRow(
-        new SettingsRow(tr("Silence Notifications"), tr("Turn on Do Not Disturb during Focus Sessions"), m_silence));
-    addFooter(tr("Each desktop turns on Do Not Disturb its own way, so Vemra runs three small scripts that you make "
-                 "once. When a session ends, Vemra turns Do Not Disturb off only if it turned it on and you haven’t "
-                 "changed it. A mode you had on already stays on."));
+    m_silencing->addRow(new SettingsRow(QStringLiteral("Silence Notifications"),
+        QStringLiteral("Turn on Do Not Disturb during Focus Sessions"), m_silence));
+    addFooter(QStringLiteral(
+        "Each desktop turns on Do Not Disturb its own way, so Vemra runs three small scripts that you make "
+        "once. When a session ends, Vemra turns Do Not Disturb off only if it turned it on and you haven’t "
+        "changed it. A mode you had on already stays on."));
 
     connect(m_picker, &QComboBox::activated, this, [this](int index) {
         const QVariant minutes = m_picker->itemData(index);
@@ -119,8 +122,8 @@ void FocusSettings::showDuration()
     const int presetIndex = preset ? m_picker->findData(*preset) : -1;
     m_picker->setCurrentIndex(presetIndex >= 0 ? presetIndex : m_picker->count() - 1);
     m_customRow->setVisible(m_duration.isCustom());
-    m_hours->setValue(m_duration.hours(), tr("%1 hr").arg(m_duration.hours()));
-    m_minutes->setValue(m_duration.minutes(), tr("%1 min").arg(m_duration.minutes()));
+    m_hours->setValue(m_duration.hours(), QStringLiteral("%1 hr").arg(m_duration.hours()));
+    m_minutes->setValue(m_duration.minutes(), QStringLiteral("%1 min").arg(m_duration.minutes()));
 }
 
 void FocusSettings::refreshShortcutNote()

@@ -27,21 +27,21 @@ GeneralSettings::GeneralSettings(
     , m_recorder(new ShortcutRecorder(&m_newTodo))
     , m_problem(new SettingsNote)
     , m_automaticUpdates(new SettingsSwitch)
-    , m_checkNow(SettingsForm::button(tr("Check Now")))
+    , m_checkNow(SettingsForm::button(QStringLiteral("Check Now")))
 {
-    addSection()->addRow(
-        new SettingsRow(tr("Appearance"), tr("Follow the system, or keep Vemra light or dark"), m_appearance));
+    addSection()->addRow(new SettingsRow(
+        QStringLiteral("Appearance"), QStringLiteral("Follow the system, or keep Vemra light or dark"), m_appearance));
 
     SettingsSection *launch = addSection();
-    launch->addRow(
-        new SettingsRow(tr("Launch at Login"), tr("Start Vemra automatically when you sign in"), m_launchAtLogin));
-    launch->addRow(
-        new SettingsRow(tr("Global Shortcut"), tr("Open Vemra and start typing a todo from any app"), m_recorder));
+    launch->addRow(new SettingsRow(QStringLiteral("Launch at Login"),
+        QStringLiteral("Start Vemra automatically when you sign in"), m_launchAtLogin));
+    launch->addRow(new SettingsRow(QStringLiteral("Global Shortcut"),
+        QStringLiteral("Open Vemra and start typing a todo from any app"), m_recorder));
     launch->addRow(m_problem);
     m_footer = addFooter();
 
     SettingsSection *updates = addSection();
-    updates->addRow(new SettingsRow(tr("Check for Updates Automatically"), {}, m_automaticUpdates));
+    updates->addRow(new SettingsRow(QStringLiteral("Check for Updates Automatically"), {}, m_automaticUpdates));
     m_versionRow = new SettingsRow({}, {}, m_checkNow);
     updates->addRow(m_versionRow);
 
@@ -76,10 +76,11 @@ QString GeneralSettings::shortcutNote(const HotKeyCenter &center)
 {
     const auto combo = center.combo();
     if (!combo)
-        return tr("Without a shortcut, open Vemra from its icon in the menu bar.");
-    QString note = combo->displayName() + tr(" works in every app, in place of anything that app uses it for.");
+        return QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
+    QString note
+        = combo->displayName() + QStringLiteral(" works in every app, in place of anything that app uses it for.");
     if (*combo == KeyCombo::standard())
-        note += tr(" In browsers that’s Reopen Closed Tab.");
+        note += QStringLiteral(" In browsers that’s Reopen Closed Tab.");
     return note;
 }
 
@@ -101,6 +102,6 @@ void GeneralSettings::refreshVersion()
 {
     m_versionRow->setTitle(QStringLiteral("Vemra ") + Updater::version());
     const QString available = m_updater.availableVersion();
-    m_versionRow->setSubtitle(
-        available.isEmpty() ? tr("Look for a newer version now") : tr("Vemra %1 is available").arg(available));
+    m_versionRow->setSubtitle(available.isEmpty() ? QStringLiteral("Look for a newer version now")
+                                                  : QStringLiteral("Vemra %1 is available").arg(available));
 }

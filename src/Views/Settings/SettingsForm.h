@@ -14,8 +14,8 @@ class ToneLabel;
 // A pane derives from it and adds its sections in its constructor:
 //
 //     SettingsSection *section = addSection();
-//     section->addRow(new SettingsRow(tr("Completion Sound"), {}, soundSwitch));
-//     addFooter(tr("A soft chime when a Focus Session ends"));
+//     section->addRow(new SettingsRow(QStringLiteral("Completion Sound"), {}, soundSwitch));
+//     addFooter(QStringLiteral("A soft chime when a Focus Session ends"));
 class SettingsForm : public QWidget
 {
     Q_OBJECT

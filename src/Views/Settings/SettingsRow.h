@@ -9,7 +9,8 @@ class ToneLabel;
 // style, and the row's control (a switch, a button, a picker, a shortcut recorder) at the
 // trailing edge, centred vertically. A row without a subtitle is the plain labelled row.
 //
-//     auto *row = new SettingsRow(tr("Launch at Login"), tr("Start Vemra automatically when you sign in"),
+//     auto *row = new SettingsRow(QStringLiteral("Launch at Login"), QStringLiteral("Start Vemra automatically when you
+//     sign in"),
 //                                 new SettingsSwitch);
 class SettingsRow final : public QWidget
 {

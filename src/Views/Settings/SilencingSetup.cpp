@@ -32,7 +32,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     , m_statusDetail(new ToneLabel(Theme::secondary, this))
     , m_checkButton(SettingsForm::button({}, this))
     , m_guide(new QWidget(this))
-    , m_openFolder(SettingsForm::button(tr("Open Shortcuts Folder"), m_guide))
+    , m_openFolder(SettingsForm::button(QStringLiteral("Open Shortcuts Folder"), m_guide))
     , m_folderProblem(new SettingsNote(m_guide))
 {
     auto *column = new QVBoxLayout(this);
@@ -60,9 +60,9 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     guideColumn->setContentsMargins(0, 0, 0, 0);
     guideColumn->setSpacing(guideSpacing);
     guideColumn->addWidget(Plate::divider(m_guide));
-    auto *intro
-        = new ToneLabel(tr("In Vemra’s Shortcuts folder, make these three executable scripts, each doing one thing:"),
-            Theme::primary, m_guide);
+    auto *intro = new ToneLabel(
+        QStringLiteral("In Vemra’s Shortcuts folder, make these three executable scripts, each doing one thing:"),
+        Theme::primary, m_guide);
     intro->setWordWrap(true);
     guideColumn->addWidget(intro);
     int number = 1;
@@ -81,7 +81,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
         line->addWidget(text, 1);
         guideColumn->addLayout(line);
     }
-    auto *then = new ToneLabel(tr("Then click Check Setup."), Theme::secondary, m_guide);
+    auto *then = new ToneLabel(QStringLiteral("Then click Check Setup."), Theme::secondary, m_guide);
     then->setWordWrap(true);
     guideColumn->addWidget(then);
     auto *buttons = new QHBoxLayout;
@@ -144,7 +144,7 @@ void SilencingSetup::refresh()
     m_statusTitle->setTone(ink);
     m_statusTitle->setText(status.title);
     m_statusDetail->setText(status.detail);
-    m_checkButton->setText(m_checking ? tr("Checking…") : tr("Check Setup"));
+    m_checkButton->setText(m_checking ? QStringLiteral("Checking…") : QStringLiteral("Check Setup"));
     m_checkButton->setEnabled(!m_checking);
     m_guide->setVisible(!status.isReady());
 }

@@ -22,7 +22,7 @@ InlineEditor::InlineEditor(const QString &text, qreal fontSize, QWidget *parent)
     QFont f = font();
     f.setPixelSize(qRound(fontSize));
     setFont(f);
-    setAccessibleName(tr("Edit todo"));
+    setAccessibleName(QStringLiteral("Edit todo"));
 }
 
 void InlineEditor::setDraft(const QString &text)

@@ -89,9 +89,10 @@ void TodoRow::updateTexts()
     m_title->setDone(m_todo.isCompleted);
     const std::optional<QDate> overdue = overdueDay();
     m_title->setOverdueLabel(overdue ? Days::name(*overdue, m_today) : QString());
-    m_checkbox->setToolTip(m_todo.isCompleted ? tr("Mark as not done (Space)") : tr("Mark as done (Space)"));
+    m_checkbox->setToolTip(
+        m_todo.isCompleted ? QStringLiteral("Mark as not done (Space)") : QStringLiteral("Mark as done (Space)"));
     m_checkbox->setAccessibleName(m_todo.title);
-    m_checkbox->setAccessibleDescription(m_todo.isCompleted ? tr("Done") : tr("Not done"));
+    m_checkbox->setAccessibleDescription(m_todo.isCompleted ? QStringLiteral("Done") : QStringLiteral("Not done"));
     setAccessibleName(m_todo.title);
 }
 
@@ -178,11 +179,11 @@ void TodoRow::ensureActions()
     if (m_actions)
         return;
     m_actions = new QWidget(this);
-    m_editButton = new TintedButton(tr("Edit"), actionStyle(m_density), m_actions);
-    m_editButton->setToolTip(tr("Edit (Return)"));
-    m_deleteButton = new TintedButton(tr("Delete"), actionStyle(m_density), m_actions);
+    m_editButton = new TintedButton(QStringLiteral("Edit"), actionStyle(m_density), m_actions);
+    m_editButton->setToolTip(QStringLiteral("Edit (Return)"));
+    m_deleteButton = new TintedButton(QStringLiteral("Delete"), actionStyle(m_density), m_actions);
     m_deleteButton->setDestructive(true);
-    m_deleteButton->setToolTip(tr("Delete (Delete)"));
+    m_deleteButton->setToolTip(QStringLiteral("Delete (Delete)"));
     const QSize edit = m_editButton->sizeHint();
     const QSize remove = m_deleteButton->sizeHint();
     m_editButton->setGeometry(0, 0, edit.width(), edit.height());
@@ -226,8 +227,8 @@ int TodoRow::actionsWidth(Density density)
     static int widths[2] = { -1, -1 };
     int &cached = widths[density == Density::Compact ? 0 : 1];
     if (cached < 0) {
-        TintedButton edit(tr("Edit"), actionStyle(density));
-        TintedButton remove(tr("Delete"), actionStyle(density));
+        TintedButton edit(QStringLiteral("Edit"), actionStyle(density));
+        TintedButton remove(QStringLiteral("Delete"), actionStyle(density));
         cached = edit.sizeHint().width() + actionSpacing + remove.sizeHint().width();
     }
     return cached;
@@ -397,10 +398,10 @@ QList<TodoRow::MoveTo> TodoRow::moveToItems(const Todo &todo, const QDate &today
 QMenu *TodoRow::makeContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    connect(menu->addAction(tr("Edit")), &QAction::triggered, this, &TodoRow::editRequested);
-    connect(menu->addAction(m_todo.isCompleted ? tr("Mark as Not Done") : tr("Mark as Done")), &QAction::triggered,
-        this, &TodoRow::toggleRequested);
-    QMenu *moveTo = menu->addMenu(tr("Move to"));
+    connect(menu->addAction(QStringLiteral("Edit")), &QAction::triggered, this, &TodoRow::editRequested);
+    connect(menu->addAction(m_todo.isCompleted ? QStringLiteral("Mark as Not Done") : QStringLiteral("Mark as Done")),
+        &QAction::triggered, this, &TodoRow::toggleRequested);
+    QMenu *moveTo = menu->addMenu(QStringLiteral("Move to"));
     for (const MoveTo &item : moveToItems(m_todo, m_today)) {
         QAction *action = moveTo->addAction(item.title);
         action->setEnabled(item.enabled);
@@ -408,9 +409,9 @@ QMenu *TodoRow::makeContextMenu(QWidget *parent)
         connect(action, &QAction::triggered, this, [this, day] { Q_EMIT scheduleRequested(day); });
     }
     moveTo->addSeparator();
-    connect(moveTo->addAction(tr("Another Day…")), &QAction::triggered, this, &TodoRow::pickDayRequested);
+    connect(moveTo->addAction(QStringLiteral("Another Day…")), &QAction::triggered, this, &TodoRow::pickDayRequested);
     menu->addSeparator();
-    connect(menu->addAction(tr("Delete")), &QAction::triggered, this, &TodoRow::deleteRequested);
+    connect(menu->addAction(QStringLiteral("Delete")), &QAction::triggered, this, &TodoRow::deleteRequested);
     // After the chosen action has run: the rows may have moved under the pointer meanwhile.
     connect(menu, &QMenu::aboutToHide, this, &TodoRow::menuClosed, Qt::QueuedConnection);
     return menu;

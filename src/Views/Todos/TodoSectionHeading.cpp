@@ -27,7 +27,7 @@ TodoSectionHeading::TodoSectionHeading(const QDate &day, Density density, QWidge
 {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAccessibleDescription(tr("Heading"));
+    setAccessibleDescription(QStringLiteral("Heading"));
     m_hand = PointingHandCursor::apply(this, [this] { return m_filtered || m_day != m_today; });
 }
 
@@ -41,9 +41,9 @@ void TodoSectionHeading::setState(const QDate &today, bool isFiltered, bool isFi
     m_first = isFirst;
     const int distance = Days::distance(today, m_day);
     if (isFiltered)
-        setToolTip(tr("Show everything"));
+        setToolTip(QStringLiteral("Show everything"));
     else if (distance != 0)
-        setToolTip(tr("Show only %1").arg(nameText()));
+        setToolTip(QStringLiteral("Show only %1").arg(nameText()));
     else
         setToolTip(QString());
     setAccessibleName(nameText());
