@@ -13,6 +13,7 @@
 #include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
+#include "Services/Sound/SoundBank.h"
 #include "Views/Clipboard/ClipboardListView.h"
 #include "Views/Clipboard/ClipboardResults.h"
 #include "Views/Clipboard/ClipboardView.h"
@@ -47,7 +48,7 @@ private:
 struct Window
 {
     explicit Window(ClipboardStore &store)
-        : view(store, clipboard, nullptr, preferences, images, surface, clock, Density::Regular)
+        : view(store, clipboard, nullptr, preferences, images, sounds, surface, clock, Density::Regular)
     {
         view.resize(560, 700);
         view.show();
@@ -58,6 +59,7 @@ struct Window
     MemorySettings settings;
     Preferences preferences { settings };
     ImageLoader images;
+    SoundBank sounds;
     Surface surface;
     SystemClock clock;
     ClipboardView view;

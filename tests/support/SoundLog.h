@@ -2,7 +2,6 @@
 
 #include "Services/Sound/SoundBank.h"
 #include "Services/Sound/SoundPlayer.h"
-#include "Services/Sound/Sounds.h"
 
 #include <QStringList>
 
@@ -18,10 +17,7 @@ public:
                 path.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0), m_played);
         })
     {
-        // The clipboard's clearing still plays through the global accessor.
-        Sounds::useBank(&m_bank);
     }
-    ~SoundLog() { Sounds::useBank(nullptr); }
 
     SoundBank &bank() { return m_bank; }
     const QStringList &played() const { return m_played; }

@@ -1,12 +1,15 @@
 #include "Services/Clipboard/ClearPrompt.h"
 
+#include "Platform/AlertPresenter.h"
+#include "Platform/Clock.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Sound/Sounds.h"
+#include "Services/Sound/SoundBank.h"
 
-ClearPrompt::ClearPrompt(
-    ClipboardStore &store, ClearRequest request, QDateTime openedAt, ClipboardCalendar calendar, QObject *parent)
+ClearPrompt::ClearPrompt(ClipboardStore &store, SoundBank &sounds, ClearRequest request, QDateTime openedAt,
+    ClipboardCalendar calendar, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_sounds(sounds)
     , m_request(request)
     , m_openedAt(std::move(openedAt))
     , m_calendar(std::move(calendar))
@@ -33,13 +36,41 @@ QString ClearPrompt::deleteLabel() const
 void ClearPrompt::confirm()
 {
     m_store.deleteItems(m_request, m_openedAt, m_calendar);
-    Sounds::playPop();
+    m_sounds.play(SoundBank::Sound::Pop);
     Q_EMIT finished();
 }
 
 void ClearPrompt::dismiss()
 {
     Q_EMIT finished();
+}
+
+Alert ClearPrompt::alert() const
+{
+    Alert alert;
+    alert.title = title();
+    alert.informativeText = message();
+    if (isEmpty()) {
+        alert.buttons = QStringList { QStringLiteral("OK") };
+        return alert;
+    }
+    // Return keeps the history; deleting takes a deliberate click.
+    alert.buttons = QStringList { QStringLiteral("Cancel"), deleteLabel() };
+    alert.cancelButton = 0;
+    return alert;
+}
+
+void ClearPrompt::ask(
+    ClipboardStore &store, SoundBank &sounds, const Clock &clock, AlertPresenter &alerts, const ClearRequest &request)
+{
+    ClearPrompt prompt(store, sounds, request, clock.now());
+    connect(&prompt, &ClearPrompt::countChanged, &prompt, [&prompt, &alerts] { alerts.update(prompt.alert()); });
+    const int answer = alerts.present(prompt.alert());
+    disconnect(&prompt, &ClearPrompt::countChanged, &prompt, nullptr);
+    if (!prompt.isEmpty() && answer == 1)
+        prompt.confirm();
+    else
+        prompt.dismiss();
 }
 
 void ClearPrompt::recount()

@@ -7,7 +7,11 @@
 #include <QObject>
 #include <QString>
 
+class AlertPresenter;
 class ClipboardStore;
+class Clock;
+class SoundBank;
+struct Alert;
 
 // The question asked before part of the clipboard history is deleted. Its moment is fixed
 // when it opens: the count, the title, the date line and the deletion all work from that
@@ -18,7 +22,7 @@ class ClearPrompt final : public QObject
     Q_OBJECT
 
 public:
-    ClearPrompt(ClipboardStore &store, ClearRequest request, QDateTime openedAt,
+    ClearPrompt(ClipboardStore &store, SoundBank &sounds, ClearRequest request, QDateTime openedAt,
         ClipboardCalendar calendar = ClipboardCalendar::current(), QObject *parent = nullptr);
 
     const ClearRequest &request() const { return m_request; }
@@ -38,6 +42,13 @@ public:
     // Cancel or OK: the question is done without deleting anything.
     void dismiss();
 
+    // The question as a modal alert: Cancel first, so that Return keeps the history.
+    Alert alert() const;
+    // Asks the question for `request` as a modal alert, its moment fixed now; the alert follows
+    // the history while it is open, and what it covers is deleted when the user agrees.
+    static void ask(ClipboardStore &store, SoundBank &sounds, const Clock &clock, AlertPresenter &alerts,
+        const ClearRequest &request);
+
 Q_SIGNALS:
     void countChanged();
     void finished();
@@ -46,6 +57,7 @@ private:
     void recount();
 
     ClipboardStore &m_store;
+    SoundBank &m_sounds;
     ClearRequest m_request;
     QDateTime m_openedAt;
     ClipboardCalendar m_calendar;

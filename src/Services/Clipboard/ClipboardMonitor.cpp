@@ -72,6 +72,11 @@ const QStringList &ClipboardMonitor::privateTypes()
     return types;
 }
 
+QStringList ClipboardMonitor::passwordManagerNames()
+{
+    return DesktopApps::passwordManagerNames();
+}
+
 void ClipboardMonitor::update()
 {
     refreshAccess();

@@ -54,6 +54,8 @@ public:
 
     // The marker types that keep a copy out of the history.
     static const QStringList &privateTypes();
+    // The password managers whose copies are never recorded, by their names, for telling the user.
+    static QStringList passwordManagerNames();
 
 Q_SIGNALS:
     void accessChanged(ClipboardAccess access);

@@ -5,7 +5,7 @@
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Shell/Surface.h"
-#include "Services/Sound/Sounds.h"
+#include "Services/Sound/SoundBank.h"
 
 #include <QDesktopServices>
 #include <QTimer>
@@ -24,11 +24,12 @@ bool isReturn(int key)
 
 } // namespace
 
-ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &clipboard, const Clock &clock,
-    Surface &surface, int pageSize, bool closesSurface, QObject *parent)
+ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &clipboard, SoundBank &sounds,
+    const Clock &clock, Surface &surface, int pageSize, bool closesSurface, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_clipboard(clipboard)
+    , m_sounds(sounds)
     , m_clock(clock)
     , m_surface(surface)
     , m_pageSize(qMax(1, pageSize))
@@ -113,7 +114,7 @@ void ClipboardTabState::closePreview()
 
 void ClipboardTabState::beginClearing(const ClearRequest &request)
 {
-    m_clearing = std::make_unique<ClearPrompt>(m_store, request, m_clock.now());
+    m_clearing = std::make_unique<ClearPrompt>(m_store, m_sounds, request, m_clock.now());
     connect(m_clearing.get(), &ClearPrompt::finished, this, &ClipboardTabState::endClearing, Qt::QueuedConnection);
     Q_EMIT clearingChanged();
 }
@@ -161,7 +162,7 @@ void ClipboardTabState::deleteItem(const ClipboardItem &item)
     if (m_previewID == item.id)
         closePreview();
     m_store.deleteItems({ item });
-    Sounds::playPop();
+    m_sounds.play(SoundBank::Sound::Pop);
 }
 
 void ClipboardTabState::deleteFromList(const ClipboardItem &item)

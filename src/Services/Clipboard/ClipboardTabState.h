@@ -14,6 +14,7 @@ class ClearPrompt;
 class ClipboardListModel;
 class ClipboardStore;
 class Clock;
+class SoundBank;
 class Surface;
 class SystemClipboard;
 
@@ -34,8 +35,8 @@ public:
 
     // `pageSize`: rows per page (100 in the panel, 500 in the window). `closesSurface`: the
     // panel, which closes after a closing copy and on Escape with an empty search.
-    ClipboardTabState(ClipboardStore &store, SystemClipboard &clipboard, const Clock &clock, Surface &surface,
-        int pageSize, bool closesSurface, QObject *parent = nullptr);
+    ClipboardTabState(ClipboardStore &store, SystemClipboard &clipboard, SoundBank &sounds, const Clock &clock,
+        Surface &surface, int pageSize, bool closesSurface, QObject *parent = nullptr);
     ~ClipboardTabState() override;
 
     ClipboardStore &store() const { return m_store; }
@@ -116,6 +117,7 @@ private:
 
     ClipboardStore &m_store;
     SystemClipboard &m_clipboard;
+    SoundBank &m_sounds;
     const Clock &m_clock;
     Surface &m_surface;
     int m_pageSize;

@@ -23,11 +23,11 @@ constexpr int pageFadeDuration = 200;
 } // namespace
 
 ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
-    Preferences &preferences, ImageLoader &images, Surface &surface, const Clock &clock, Density density,
-    QWidget *parent)
+    Preferences &preferences, ImageLoader &images, SoundBank &sounds, Surface &surface, const Clock &clock,
+    Density density, QWidget *parent)
     : QWidget(parent)
     , m_monitor(monitor)
-    , m_state(new ClipboardTabState(store, clipboard, clock, surface, Densities::clipboardPageSize(density),
+    , m_state(new ClipboardTabState(store, clipboard, sounds, clock, surface, Densities::clipboardPageSize(density),
           Densities::closesSurface(density), this))
     , m_pages(new QStackedWidget(this))
     , m_fade(new CrossFade(this, pageFadeDuration))

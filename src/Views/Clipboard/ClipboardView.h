@@ -14,6 +14,7 @@ class Clock;
 class ImageLoader;
 class KeyMonitor;
 class Preferences;
+class SoundBank;
 class CrossFade;
 class QStackedWidget;
 class SearchField;
@@ -31,8 +32,8 @@ class ClipboardView final : public QWidget
 public:
     // `monitor` gives the notice the clipboard permission; null where nothing is captured.
     ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
-        Preferences &preferences, ImageLoader &images, Surface &surface, const Clock &clock, Density density,
-        QWidget *parent = nullptr);
+        Preferences &preferences, ImageLoader &images, SoundBank &sounds, Surface &surface, const Clock &clock,
+        Density density, QWidget *parent = nullptr);
     ~ClipboardView() override;
 
     ClipboardTabState &state() const { return *m_state; }

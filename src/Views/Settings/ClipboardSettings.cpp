@@ -3,9 +3,6 @@
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Platform/AlertPresenter.h"
-#include "Platform/Clock.h"
-#include "Platform/DesktopApps.h"
 #include "Services/Clipboard/ClearPrompt.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardNoticeContent.h"
@@ -35,7 +32,7 @@ bool isPermissionNotice(std::optional<ClipboardNoticeContent::Reason> reason)
 } // namespace
 
 ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor &monitor, ClipboardStore &store,
-    DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, QWidget *parent)
+    DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, SoundBank &sounds, QWidget *parent)
     : SettingsForm(parent)
     , m_preferences(preferences)
     , m_monitor(monitor)
@@ -43,6 +40,7 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     , m_transfer(transfer)
     , m_alerts(alerts)
     , m_clock(clock)
+    , m_sounds(sounds)
     , m_monitorSwitch(new SettingsSwitch)
     , m_pause(new SettingsSwitch)
     , m_clearMenu(new ClearHistoryMenu(ClearHistoryMenu::Style::Settings))
@@ -110,7 +108,7 @@ QString ClipboardSettings::countLine(qint64 count)
 
 QString ClipboardSettings::passwordManagersSentence()
 {
-    QStringList names = DesktopApps::passwordManagerNames();
+    QStringList names = ClipboardMonitor::passwordManagerNames();
     const QString last = names.isEmpty() ? QString() : names.takeLast();
     const QString listed = names.isEmpty() ? last : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
     return QStringLiteral(
@@ -123,29 +121,7 @@ void ClipboardSettings::clear(const ClearRequest &request)
 {
     // Its moment fixed as it opens; its count, title and buttons follow the history while it is
     // open (a copy made meanwhile), as the clipboard tab's own question does.
-    ClearPrompt prompt(m_store, request, m_clock.now());
-    connect(&prompt, &ClearPrompt::countChanged, this, [this, &prompt] { m_alerts.update(question(prompt)); });
-    const int answer = m_alerts.present(question(prompt));
-    disconnect(&prompt, nullptr, this, nullptr);
-    if (!prompt.isEmpty() && answer == 1)
-        prompt.confirm();
-    else
-        prompt.dismiss();
-}
-
-Alert ClipboardSettings::question(const ClearPrompt &prompt)
-{
-    Alert alert;
-    alert.title = prompt.title();
-    alert.informativeText = prompt.message();
-    if (prompt.isEmpty()) {
-        alert.buttons = QStringList { QStringLiteral("OK") };
-        return alert;
-    }
-    // Return keeps the history; deleting takes a deliberate click.
-    alert.buttons = QStringList { QStringLiteral("Cancel"), prompt.deleteLabel() };
-    alert.cancelButton = 0;
-    return alert;
+    ClearPrompt::ask(m_store, m_sounds, m_clock, m_alerts, request);
 }
 
 void ClipboardSettings::showEvent(QShowEvent *event)

@@ -3,8 +3,6 @@
 #include "Views/Settings/SettingsForm.h"
 
 class AlertPresenter;
-class ClearPrompt;
-struct Alert;
 class ClearHistoryMenu;
 class ClearRequest;
 class ClipboardMonitor;
@@ -15,6 +13,7 @@ class Preferences;
 class QAbstractButton;
 class SettingsRow;
 class SettingsSwitch;
+class SoundBank;
 
 // The second settings pane: recording the clipboard on or off and paused, the notice when the
 // system keeps Vemra from reading it, how many items the history holds (read again whenever the
@@ -26,7 +25,8 @@ class ClipboardSettings final : public SettingsForm
 
 public:
     ClipboardSettings(Preferences &preferences, ClipboardMonitor &monitor, ClipboardStore &store,
-        DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, QWidget *parent = nullptr);
+        DataTransfer &transfer, AlertPresenter &alerts, const Clock &clock, SoundBank &sounds,
+        QWidget *parent = nullptr);
 
     // The clear row's subtitle for a history of `count` items.
     static QString countLine(qint64 count);
@@ -49,7 +49,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    static Alert question(const ClearPrompt &prompt);
     void refreshSwitches();
     void refreshCount();
 
@@ -59,6 +58,7 @@ private:
     DataTransfer &m_transfer;
     AlertPresenter &m_alerts;
     const Clock &m_clock;
+    SoundBank &m_sounds;
     SettingsSwitch *m_monitorSwitch;
     SettingsSwitch *m_pause;
     SettingsRow *m_pauseRow = nullptr;

@@ -20,7 +20,7 @@ QWidget *make(SettingsPane pane, const Environment &environment)
             *environment.preferences, *environment.hotKeys, *environment.focus, *environment.revealer);
     case SettingsPane::Clipboard:
         return new ClipboardSettings(*environment.preferences, *environment.monitor, *environment.clipboard,
-            *environment.transfer, *environment.alerts, *environment.clock);
+            *environment.transfer, *environment.alerts, *environment.clock, *environment.sounds);
     case SettingsPane::Data:
         return new DataSettings(*environment.transfer, *environment.revealer);
     case SettingsPane::About:

@@ -78,8 +78,8 @@ void SurfaceFrame::addPages(int stretch)
 {
     m_content->setPage(VemraTab::Todos, m_todosTab, stretch);
     const Environment &e = m_environment;
-    m_clipboardView = new ClipboardView(
-        *e.clipboard, *e.systemClipboard, e.monitor, *e.preferences, *e.images, m_surface, *e.clock, m_density);
+    m_clipboardView = new ClipboardView(*e.clipboard, *e.systemClipboard, e.monitor, *e.preferences, *e.images,
+        *e.sounds, m_surface, *e.clock, m_density);
     m_content->setPage(VemraTab::Clipboard, m_clipboardView, stretch);
     if (m_environment.focus && m_environment.preferences)
         m_content->setPage(VemraTab::Focus, new FocusView(m_environment, m_surface, m_density), stretch);

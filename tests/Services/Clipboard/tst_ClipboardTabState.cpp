@@ -6,6 +6,7 @@
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Shell/Surface.h"
+#include "SoundLog.h"
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -28,8 +29,8 @@ struct Tab
         history.fill(entries, start);
         QObject::connect(&surface, &Surface::closeRequested, &surface, [this] { ++closes; });
         QObject::connect(&surface, &Surface::expandRequested, &surface, [this] { ++expansions; });
-        state
-            = std::make_unique<ClipboardTabState>(*history.store, clipboard, clock, surface, panel ? 100 : 500, panel);
+        state = std::make_unique<ClipboardTabState>(
+            *history.store, clipboard, sounds.bank(), clock, surface, panel ? 100 : 500, panel);
         for (int i = 0; i < entries; ++i)
             rows << state->list().item(i);
     }
@@ -44,6 +45,7 @@ struct Tab
 
     ClipboardHistory history;
     FakeSystemClipboard clipboard;
+    SoundLog sounds;
     FixedClock clock { start.addDays(1) };
     Surface surface;
     int closes = 0;
@@ -269,6 +271,8 @@ void tst_ClipboardTabState::deletingKeepsASensibleSelection()
     state.setSelection(tab.id(0));
     state.deleteFromList(tab.rows.at(2));
     QCOMPARE(state.selection(), tab.id(0));
+    // Each deletion pops through the tab's own sound bank.
+    QCOMPARE(tab.sounds.played(), QStringList { u"pop"_s });
     // The previewed entry goes: back to the list, and the search field is asked for the focus.
     QSignalSpy focus(&state, &ClipboardTabState::searchFocusRequested);
     state.preview(tab.rows.at(1));
@@ -378,8 +382,9 @@ void tst_ClipboardTabState::clearQuestionKeepsItsMoment()
     history.add(QStringLiteral("monday night"), QDateTime(monday, QTime(23, 0)));
     ClipboardCalendar calendar = ClipboardCalendar::current();
 
-    ClearPrompt prompt(
-        *history.store, ClearRequest::of(ClipboardPeriod::Today), QDateTime(monday, QTime(23, 50)), calendar);
+    SoundLog sounds;
+    ClearPrompt prompt(*history.store, sounds.bank(), ClearRequest::of(ClipboardPeriod::Today),
+        QDateTime(monday, QTime(23, 50)), calendar);
     QCOMPARE(prompt.title(), QStringLiteral("Delete 2 items copied today?"));
     QCOMPARE(prompt.message(), QStringLiteral("Monday, Mar 2"));
     QSignalSpy finished(&prompt, &ClearPrompt::finished);
@@ -391,8 +396,10 @@ void tst_ClipboardTabState::clearQuestionKeepsItsMoment()
     QCOMPARE(prompt.title(), QStringLiteral("Delete 3 items copied today?"));
     QCOMPARE(prompt.message(), QStringLiteral("Monday, Mar 2"));
 
+    QVERIFY(sounds.played().isEmpty());
     prompt.confirm();
     QCOMPARE(finished.count(), 1);
+    QCOMPARE(sounds.played(), QStringList { u"pop"_s });
     QStringList left;
     for (const ClipboardItem &item : history.store->items())
         left << item.content;

@@ -1,6 +1,5 @@
 #include "Services/Sound/SoundBank.h"
 #include "Services/Sound/SoundEffectPlayer.h"
-#include "Services/Sound/Sounds.h"
 
 #include <QFile>
 #include <QStringList>
@@ -54,12 +53,10 @@ private Q_SLOTS:
     {
         Recorder recorder;
         SoundBank bank(recorder.factory());
-        Sounds::useBank(&bank);
-        Sounds::playDone();
-        Sounds::playDone();
-        Sounds::playFocusComplete();
-        Sounds::playPop();
-        Sounds::useBank(nullptr);
+        bank.play(SoundBank::Sound::Done);
+        bank.play(SoundBank::Sound::Done);
+        bank.play(SoundBank::Sound::FocusComplete);
+        bank.play(SoundBank::Sound::Pop);
 
         // Each sound is made once, set to its volume once, and stopped before every play.
         const QStringList expected {
@@ -107,9 +104,10 @@ private Q_SLOTS:
     {
         QVERIFY(SoundEffectPlayer::make(QStringLiteral(":/sounds/missing.wav")) == nullptr);
         // The real sounds with no audio server: silent, no crash, nothing to report.
-        Sounds::playPop();
-        Sounds::playPop();
-        Sounds::playFocusComplete();
+        SoundBank builtIn;
+        builtIn.play(SoundBank::Sound::Pop);
+        builtIn.play(SoundBank::Sound::Pop);
+        builtIn.play(SoundBank::Sound::FocusComplete);
         QTest::qWait(50);
     }
 };

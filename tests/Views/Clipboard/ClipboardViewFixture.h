@@ -9,6 +9,7 @@
 #include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
+#include "SoundLog.h"
 #include "TestHome.h"
 #include "Views/Clipboard/ClipboardView.h"
 
@@ -29,7 +30,7 @@ struct ClipboardViewFixture
     {
         if (!m_view)
             m_view = std::make_unique<ClipboardView>(
-                *history.store, clipboard, nullptr, preferences, images, surface, clock, density);
+                *history.store, clipboard, nullptr, preferences, images, sounds.bank(), surface, clock, density);
         return *m_view;
     }
 
@@ -62,6 +63,7 @@ struct ClipboardViewFixture
     MemorySettingsStore settings;
     Preferences preferences { settings };
     ImageLoader images;
+    SoundLog sounds;
     Surface surface;
     FixedClock clock { QDateTime(QDate(2026, 3, 2), QTime(12, 0)) };
 
