@@ -846,6 +846,11 @@ std::optional<QString> ClipboardStore::filePath(const QString &relativePath) con
     return sideFilePath(m_folder, relativePath);
 }
 
+std::optional<QString> ClipboardStore::sideFilePath(const QString &folder, const QString &relativePath)
+{
+    return ::sideFilePath(folder, relativePath);
+}
+
 QUrl ClipboardStore::url(const QString &relativePath) const
 {
     const std::optional<QString> path = filePath(relativePath);
@@ -1001,11 +1006,11 @@ Result<std::unique_ptr<StoreDatabase>> reader(const QString &path)
 } // namespace
 
 Status ClipboardStore::readForExport(
-    const TransferSource &source, const std::function<Status(const PendingExportItem &)> &take)
+    const TransferSource &source, const std::function<Status(const ClipboardItem &)> &take)
 {
     if (source.databasePath.isEmpty()) {
         for (const ClipboardItem &item : source.items) {
-            if (Status status = take(pendingExport(item, source.folder)); !status)
+            if (Status status = take(item); !status)
                 return status;
         }
         return {};
@@ -1025,14 +1030,14 @@ Status ClipboardStore::readForExport(
     while (status && query.next()) {
         const ClipboardItem item = ClipboardDatabase::item(query);
         for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
-            status = take(pendingExport(*pending, source.folder));
+            status = take(*pending);
         if (status && !hiddenIn(source, item))
-            status = take(pendingExport(item, source.folder));
+            status = take(item);
     }
     if (status && query.lastError().isValid())
         status = database->saveError(query.lastError().text());
     for (; status && pending != source.pending.cend(); ++pending)
-        status = take(pendingExport(*pending, source.folder));
+        status = take(*pending);
     query.finish();
     if (!database->exec(QStringLiteral("COMMIT")))
         qCWarning(lcStore) << "cannot end the export's read transaction";
@@ -1100,37 +1105,6 @@ QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
             result.append(*item);
     }
     return result;
-}
-
-PendingExportItem ClipboardStore::pendingExport(const ClipboardItem &item, const QString &folder)
-{
-    PendingExportItem pending;
-    pending.title = item.title();
-    ExportedClipboardItem &exported = pending.item;
-    exported.id = item.id;
-    exported.type = item.rawKind;
-    exported.content = item.content;
-    exported.createdAt = item.createdAt;
-    exported.lastCopiedAt = item.lastCopiedAt;
-    exported.copyCount = item.copyCount;
-    exported.mimeType = item.mimeType;
-    ExportedClipboardItem::Metadata &metadata = exported.metadata.emplace();
-    if (!item.sourceAppName.isEmpty())
-        metadata.sourceApp = item.sourceAppName;
-    if (!item.sourceAppId.isEmpty())
-        metadata.sourceBundleID = item.sourceAppId;
-    if (item.pixelWidth >= 1)
-        metadata.pixelWidth = item.pixelWidth;
-    if (item.pixelHeight >= 1)
-        metadata.pixelHeight = item.pixelHeight;
-    metadata.byteCount = item.byteCount;
-    // A stored path that names no side file gives an empty path, which the writer fails to
-    // read rather than read a file elsewhere.
-    if (item.imagePath)
-        pending.imagePath = sideFilePath(folder, *item.imagePath).value_or(QString());
-    if (item.textPath)
-        pending.textPath = sideFilePath(folder, *item.textPath).value_or(QString());
-    return pending;
 }
 
 void ClipboardStore::adoptImported(qint64 count)

@@ -6,7 +6,6 @@
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
 #include "Models/Transfer/ClipboardKeys.h"
-#include "Models/Transfer/PendingExportItem.h"
 #include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreFileCheck.h"
 
@@ -119,6 +118,8 @@ public:
     // The absolute path of a side file named by a stored, store-relative path. Absent for any
     // path but a file directly inside a side-file folder, and for a symbolic link.
     std::optional<QString> filePath(const QString &relativePath) const;
+    // The same for the store in `folder`; runs on any thread.
+    static std::optional<QString> sideFilePath(const QString &folder, const QString &relativePath);
     // The same as a file URL; an empty URL when refused.
     QUrl url(const QString &relativePath) const;
 
@@ -157,16 +158,12 @@ public:
     // Hands every entry of `source` to `take` in history order, as the export writer takes it,
     // all read in one read transaction of a connection of its own: the history as it was when
     // it began, whatever is deleted meanwhile. Stops at the first error. Runs on any thread.
-    static Status readForExport(
-        const TransferSource &source, const std::function<Status(const PendingExportItem &)> &take);
+    static Status readForExport(const TransferSource &source, const std::function<Status(const ClipboardItem &)> &take);
     // The ids and content hashes of every entry of `source`; an error when the database can't
     // be read. Runs on any thread.
     static Result<ClipboardKeys> readKnownKeys(const TransferSource &source);
     // The entries among `ids` that still exist, in the order given.
     QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
-    // The entry as the export writer takes it: its record without large bodies, and the side
-    // files in `folder` that hold its image and its whole text.
-    static PendingExportItem pendingExport(const ClipboardItem &item, const QString &folder);
     // Whether changes wait to be written.
     bool hasPendingChanges() const { return hasPending() || m_inFlight.has_value(); }
     // Adds imported entries as they are (no folding by content hash) in one transaction of

@@ -13,6 +13,7 @@
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
+#include "Services/Transfer/ExportRecords.h"
 #include "Services/Transfer/ImportJournal.h"
 #include "Services/Transfer/ImportWriter.h"
 
@@ -28,21 +29,6 @@ namespace {
 
 // Entries named in the question about entries that can't be exported.
 constexpr qsizetype namedSkipped = 5;
-
-ExportedTodo exported(const Todo &todo)
-{
-    ExportedTodo record;
-    record.id = todo.id;
-    record.title = todo.title;
-    record.isCompleted = todo.isCompleted;
-    record.createdAt = todo.createdAt;
-    record.updatedAt = todo.updatedAt;
-    record.completedAt = todo.completedAt;
-    if (const std::optional<QDate> day = todo.dayStart())
-        record.day = Days::isoString(*day);
-    record.sortOrder = todo.sortOrder;
-    return record;
-}
 
 QString quoted(const QString &name)
 {
@@ -153,11 +139,12 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
         QList<ExportedTodo> records;
         records.reserve(todos.size());
         for (const Todo &todo : todos)
-            records.append(exported(todo));
+            records.append(ExportRecords::todo(todo));
         if (Status status = writer->begin(records, exportedAt); !status)
             return status;
-        return ClipboardStore::readForExport(
-            source, [&writer](const PendingExportItem &entry) { return writer->write(entry); });
+        return ClipboardStore::readForExport(source, [&writer, &source](const ClipboardItem &item) {
+            return writer->write(ExportRecords::clipboardItem(item, source.folder));
+        });
     });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {

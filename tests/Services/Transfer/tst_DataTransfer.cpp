@@ -277,8 +277,8 @@ private slots:
         }
         const ClipboardStore::TransferSource source = home.clipboard->transferSource();
         QList<QUuid> exported;
-        QVERIFY(ClipboardStore::readForExport(source, [&](const PendingExportItem &pending) {
-            exported << pending.item.id;
+        QVERIFY(ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
+            exported << item.id;
             // Half-way through, everything goes.
             if (exported.size() == 350)
                 home.clipboard->deleteItems(home.clipboard->items());
