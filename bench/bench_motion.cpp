@@ -3,12 +3,14 @@
 // the timers that fire once nothing moves (there should be none).
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
+#include "Platform/Clock.h"
+#include "Platform/linux/QtSettingsStore.h"
 #include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
 #include "Views/Todos/MonthCalendar.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -85,12 +87,14 @@ int main(int argc, char **argv)
         const std::optional<QDate> day = i % 3 == 0 ? std::optional<QDate>(today.addDays(1 + i % 10)) : std::nullopt;
         store->add(QStringLiteral("Todo number %1, a title of an ordinary length").arg(i), day);
     }
-    TodosTabState state(store.get(), nullptr, nullptr, QString(), true);
+    SystemClock clock;
+    QtSettingsStore settings(folder.filePath(QStringLiteral("Vemra.ini")));
+    TodosTabState state(*store, clock, settings, QString(), true);
     SoundBank sounds;
 
     QWidget window;
     auto *layout = new QVBoxLayout(&window);
-    auto *tab = new TodosTab(*store, state, sounds, Density::Regular,
+    auto *tab = new TodosView(state, sounds, Density::Regular,
         { QMargins(), QMargins(0, 12, 0, 0), QMargins(0, 12, 0, 0), std::nullopt, std::nullopt }, &window);
     layout->addWidget(tab);
     window.resize(1920, 1080);

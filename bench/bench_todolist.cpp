@@ -4,13 +4,15 @@
 // closed, a new todo on top, a selection step, a drag step and a scroll, with the resident
 // memory before and after the first opening. Each count runs in a child process of its own, so
 // that one count's memory does not hide in the other's.
+#include "Platform/Clock.h"
+#include "Platform/linux/QtSettingsStore.h"
 #include "Services/Sound/SoundBank.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/ConfettiLayer.h"
 #include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/TodoListView.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,19 +104,21 @@ int runCount(int count, bool window)
     const double residentStored = residentMegabytes();
 
     // The panel's (or the window's) todos tab and footer status, as made at launch, closed.
-    TodosTabState state(store.get(), nullptr, nullptr, QString(), !window);
+    SystemClock clock;
+    QtSettingsStore settings(folder.filePath(QStringLiteral("Vemra.ini")));
+    TodosTabState state(*store, clock, settings, QString(), !window);
     SoundBank sounds;
     QElapsedTimer launch;
     launch.start();
     QWidget root;
     auto *layout = new QVBoxLayout(&root);
-    TodosTab::Metrics metrics;
+    TodosView::Metrics metrics;
     if (!window) {
         metrics.listMaxHeight = 340;
         metrics.emptyStateHeight = 112;
     }
     const Density density = window ? Density::Regular : Density::Compact;
-    auto *tab = new TodosTab(*store, state, sounds, density, metrics, &root);
+    auto *tab = new TodosView(state, sounds, density, metrics, &root);
     layout->addWidget(tab);
     tab->setFooter(new FooterStatus(state, 11));
     new ConfettiLayer(&root);

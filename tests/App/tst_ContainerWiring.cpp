@@ -11,7 +11,7 @@
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
 #include "Views/Todos/TodoRow.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QVERIFY(h.delegate->isTrayPanelShown());
         PanelContent *popover = h.popover();
         QVERIFY(popover);
-        QLineEdit *field = popover->todosTab()->input()->field();
+        QLineEdit *field = popover->todosView()->input()->field();
         QTRY_VERIFY(field->hasFocus());
 
         QTest::keyClicks(field, u"Stored at once"_s);
@@ -76,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(expanded);
         h.delegate->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(h.delegate->window()));
-        QLineEdit *field = expanded->todosTab()->input()->field();
+        QLineEdit *field = expanded->todosView()->input()->field();
         QTRY_VERIFY(field->hasFocus());
 
         QTest::keyClick(field, Qt::Key_Comma, Qt::ControlModifier);
@@ -108,7 +108,7 @@ private Q_SLOTS:
         TodoStore *store = h.delegate->environment().todos;
         const Todo edited = *store->add(u"Edited"_s, std::nullopt);
         const Todo ticked = *store->add(u"Ticked"_s, std::nullopt);
-        TodoListView *list = h.popover()->todosTab()->list();
+        TodoListView *list = h.popover()->todosView()->list();
         list->beginEditing(edited.id);
         QVERIFY(list->row(edited.id)->editor());
         QTest::keyClicks(list->row(edited.id)->editor(), u" again"_s);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FixedClock.h"
+#include "MemorySettingsStore.h"
 #include "Screenshots.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
@@ -24,6 +25,7 @@ struct TodoListFixture
 
     QTemporaryDir dir;
     FixedClock clock { QDateTime(friday, QTime(9, 0)) };
+    MemorySettingsStore settings;
     SoundLog sounds;
     std::unique_ptr<TodoStore> store;
     std::unique_ptr<TodosTabState> state;
@@ -36,7 +38,7 @@ struct TodoListFixture
     explicit TodoListFixture(Density density = Density::Compact)
     {
         store = TodoStore::make(dir.filePath(QStringLiteral("Todos.store")), &clock);
-        state = std::make_unique<TodosTabState>(store.get(), &clock, nullptr, QString(), true);
+        state = std::make_unique<TodosTabState>(*store, clock, settings, QString(), true);
         root = std::make_unique<QWidget>();
         root->setPalette(Screenshots::lightPalette());
         root->setAutoFillBackground(true);

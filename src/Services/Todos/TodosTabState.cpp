@@ -7,7 +7,7 @@
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
 
-TodosTabState::TodosTabState(TodoStore *store, const Clock *clock, SettingsStore *settings, const QString &calendarKey,
+TodosTabState::TodosTabState(TodoStore &store, const Clock &clock, SettingsStore &settings, const QString &calendarKey,
     bool closesOnEscape, QObject *parent)
     : QObject(parent)
     , m_store(store)
@@ -15,16 +15,14 @@ TodosTabState::TodosTabState(TodoStore *store, const Clock *clock, SettingsStore
     , m_settings(settings)
     , m_calendarKey(calendarKey)
     , m_closesOnEscape(closesOnEscape)
-    , m_today(Days::dayOf(clock ? clock->now() : QDateTime::currentDateTime()))
+    , m_today(Days::dayOf(clock.now()))
 {
-    if (m_settings && !m_calendarKey.isEmpty())
-        m_showsCalendar = m_settings->value(m_calendarKey).toBool();
-    if (m_store) {
-        connect(m_store, &TodoStore::changed, this, [this] {
-            forgetDerived();
-            Q_EMIT todosChanged();
-        });
-    }
+    if (!m_calendarKey.isEmpty())
+        m_showsCalendar = m_settings.value(m_calendarKey).toBool();
+    connect(&m_store, &TodoStore::changed, this, [this] {
+        forgetDerived();
+        Q_EMIT todosChanged();
+    });
 }
 
 void TodosTabState::forgetDerived()
@@ -83,21 +81,21 @@ void TodosTabState::setShowsCalendar(bool shows)
     if (m_showsCalendar == shows)
         return;
     m_showsCalendar = shows;
-    if (m_settings && !m_calendarKey.isEmpty())
-        m_settings->setValue(m_calendarKey, shows);
+    if (!m_calendarKey.isEmpty())
+        m_settings.setValue(m_calendarKey, shows);
     Q_EMIT showsCalendarChanged();
 }
 
 std::optional<Todo> TodosTabState::movingTodo() const
 {
-    if (!m_movingID || !m_store)
+    if (!m_movingID)
         return std::nullopt;
-    return m_store->todo(*m_movingID);
+    return m_store.todo(*m_movingID);
 }
 
 QList<Todo> TodosTabState::todos() const
 {
-    return m_store ? m_store->allTodos() : QList<Todo>();
+    return m_store.allTodos();
 }
 
 QList<TodoSection> TodosTabState::sections() const
@@ -139,12 +137,10 @@ QString TodosTabState::dayPhrase() const
 
 std::optional<Todo> TodosTabState::add()
 {
-    if (!m_store)
-        return std::nullopt;
     // Should the day-change notice have been missed, a new todo still never takes a day that
     // has already passed.
     refreshToday();
-    std::optional<Todo> added = m_store->add(m_draft, m_day);
+    std::optional<Todo> added = m_store.add(m_draft, m_day);
     if (added)
         setDraft(QString());
     return added;
@@ -178,8 +174,7 @@ void TodosTabState::pickDay(const QDate &day)
 {
     if (const std::optional<Todo> moving = movingTodo()) {
         const std::optional<QDate> target = day == m_today ? std::nullopt : std::optional<QDate>(day);
-        if (m_store)
-            m_store->schedule(moving->id, target);
+        m_store.schedule(moving->id, target);
         setMovingID(std::nullopt);
         return;
     }
@@ -202,8 +197,7 @@ void TodosTabState::clearShown()
     QList<QUuid> ids;
     for (const Todo &todo : shownTodos())
         ids.append(todo.id);
-    if (m_store)
-        m_store->remove(ids);
+    m_store.remove(ids);
     setConfirmingClear(false);
 }
 
@@ -234,7 +228,7 @@ void TodosTabState::setVisible(bool visible)
 
 void TodosTabState::refreshToday()
 {
-    const QDate today = Days::dayOf(m_clock ? m_clock->now() : QDateTime::currentDateTime());
+    const QDate today = Days::dayOf(m_clock.now());
     const bool changed = today != m_today;
     m_today = today;
     if (changed)

@@ -7,7 +7,6 @@
 #include <QDate>
 #include <QMap>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QUuid>
 
@@ -44,11 +43,13 @@ public:
     };
     Q_ENUM(EscapeStep)
 
-    // `settings` and `calendarKey` remember whether the calendar is shown (either may be
-    // null/empty: then it is not remembered). `closesOnEscape` is true for the panel, which
-    // closes once Escape has nothing else to undo; the window never closes on Escape.
-    TodosTabState(TodoStore *store, const Clock *clock, SettingsStore *settings, const QString &calendarKey,
+    // `settings` remember under `calendarKey` whether the calendar is shown (an empty key: it is
+    // not remembered). `closesOnEscape` is true for the panel, which closes once Escape has
+    // nothing else to undo; the window never closes on Escape.
+    TodosTabState(TodoStore &store, const Clock &clock, SettingsStore &settings, const QString &calendarKey,
         bool closesOnEscape, QObject *parent = nullptr);
+
+    TodoStore &store() const { return m_store; }
 
     QString draft() const { return m_draft; }
     void setDraft(const QString &draft);
@@ -137,9 +138,9 @@ private:
     void dropPastFilter();
     void forgetDerived();
 
-    QPointer<TodoStore> m_store;
-    const Clock *m_clock;
-    SettingsStore *m_settings;
+    TodoStore &m_store;
+    const Clock &m_clock;
+    SettingsStore &m_settings;
     QString m_calendarKey;
     bool m_closesOnEscape;
 

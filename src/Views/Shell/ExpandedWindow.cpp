@@ -43,11 +43,11 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, Surface &surface,
     pickerLayout->addWidget(picker);
     column->addWidget(pickerBox);
 
-    TodosTab::Metrics metrics;
+    TodosView::Metrics metrics;
     metrics.calendar = QMargins(0, 12, 0, 0);
     metrics.list = QMargins(0, 12, 0, 0);
     auto *content = makeContent(Density::Regular, metrics, m_column);
-    todosTab()->setFooter(makeFooter());
+    todosView()->setFooter(makeFooter());
     addPages(1);
     column->addWidget(content, 1);
 

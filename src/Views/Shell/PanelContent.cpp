@@ -30,15 +30,15 @@ PanelContent::PanelContent(const Environment &environment, Surface &surface, QWi
     pickerLayout->addWidget(picker);
     column->addWidget(pickerBox);
 
-    TodosTab::Metrics metrics;
+    TodosView::Metrics metrics;
     metrics.input = QMargins(12, 0, 12, 0);
     metrics.calendar = QMargins(12, 8, 12, 0);
     metrics.list = QMargins(6, 8, 6, 8);
     metrics.listMaxHeight = listMaxHeight;
     metrics.emptyStateHeight = 112;
     auto *content = makeContent(Density::Compact, metrics, this);
-    todosTab()->setFooter(Plate::divider());
-    todosTab()->setFooter(makeFooter());
+    todosView()->setFooter(Plate::divider());
+    todosView()->setFooter(makeFooter());
     addPages(0);
     column->addWidget(content);
 

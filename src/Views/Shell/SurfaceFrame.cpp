@@ -35,7 +35,7 @@ SurfaceFrame::SurfaceFrame(
     , m_environment(environment)
     , m_surface(surface)
     , m_state(new TodosTabState(
-          environment.todos, environment.clock, environment.settings, calendarKey, closesOnEscape, this))
+          *environment.todos, *environment.clock, *environment.settings, calendarKey, closesOnEscape, this))
 {
     Q_ASSERT(environment.todos && environment.clipboard && environment.systemClipboard && environment.monitor
         && environment.images && environment.preferences && environment.clock);
@@ -66,17 +66,17 @@ SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
     return m_picker;
 }
 
-TabContent *SurfaceFrame::makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent)
+TabContent *SurfaceFrame::makeContent(Density density, const TodosView::Metrics &metrics, QWidget *parent)
 {
     m_density = density;
     m_content = new TabContent(m_surface, parent);
-    m_todosTab = new TodosTab(*m_environment.todos, *m_state, *m_environment.sounds, density, metrics);
+    m_todosView = new TodosView(*m_state, *m_environment.sounds, density, metrics);
     return m_content;
 }
 
 void SurfaceFrame::addPages(int stretch)
 {
-    m_content->setPage(VemraTab::Todos, m_todosTab, stretch);
+    m_content->setPage(VemraTab::Todos, m_todosView, stretch);
     const Environment &e = m_environment;
     m_clipboardView = new ClipboardView(*e.clipboard, *e.systemClipboard, e.monitor, *e.preferences, *e.images,
         *e.sounds, m_surface, *e.clock, m_density);
@@ -104,7 +104,7 @@ void SurfaceFrame::finish()
     // Completed todos throw their confetti over the whole surface.
     new ConfettiLayer(this);
 
-    m_todosTab->follow(&m_surface);
+    m_todosView->follow(&m_surface);
     m_state->follow(&m_surface);
 }
 
@@ -126,5 +126,5 @@ void SurfaceFrame::showEvent(QShowEvent *event)
     if (m_hasAppeared)
         return;
     m_hasAppeared = true;
-    m_todosTab->input()->focusField();
+    m_todosView->input()->focusField();
 }

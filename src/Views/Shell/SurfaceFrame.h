@@ -2,7 +2,7 @@
 
 #include "Components/Theme/Density.h"
 #include "Services/Shell/Environment.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QWidget>
 
@@ -33,7 +33,7 @@ public:
     void dayChanged();
 
     TodosTabState *todosState() const { return m_state; }
-    TodosTab *todosTab() const { return m_todosTab; }
+    TodosView *todosView() const { return m_todosView; }
     SectionPicker *sectionPicker() const { return m_picker; }
     TabContent *content() const { return m_content; }
     ClipboardView *clipboardView() const { return m_clipboardView; }
@@ -58,7 +58,7 @@ protected:
     SectionPicker *makeSectionPicker(Density density, QWidget *parent);
     // The page holder and the todos tab; the container then gives the tab its footer and calls
     // addPages().
-    TabContent *makeContent(Density density, const TodosTab::Metrics &metrics, QWidget *parent);
+    TabContent *makeContent(Density density, const TodosView::Metrics &metrics, QWidget *parent);
     void addPages(int stretch);
     // With `statusGivesWay`, the status hides while the clear-all question needs its room.
     void makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay);
@@ -80,7 +80,7 @@ private:
     TodosTabState *m_state;
     SectionPicker *m_picker = nullptr;
     TabContent *m_content = nullptr;
-    TodosTab *m_todosTab = nullptr;
+    TodosView *m_todosView = nullptr;
     FooterStatus *m_status = nullptr;
     ClearAllButton *m_clearAll = nullptr;
     bool m_statusGivesWay = false;

@@ -33,7 +33,7 @@ private:
 
     std::unique_ptr<TodosTabState> panelState()
     {
-        return std::make_unique<TodosTabState>(m_store.get(), &m_clock, &m_settings, u"cardShowsCalendar"_s, true);
+        return std::make_unique<TodosTabState>(*m_store, m_clock, m_settings, u"cardShowsCalendar"_s, true);
     }
 
 private Q_SLOTS:
@@ -66,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(state->escape(), Step::Closed);
         QCOMPARE(closes.count(), 1);
 
-        TodosTabState window(m_store.get(), &m_clock, &m_settings, u"windowShowsCalendar"_s, false);
+        TodosTabState window(*m_store, m_clock, m_settings, u"windowShowsCalendar"_s, false);
         QSignalSpy windowCloses(&window, &TodosTabState::closeRequested);
         QCOMPARE(window.escape(), Step::Nothing);
         QCOMPARE(windowCloses.count(), 0);

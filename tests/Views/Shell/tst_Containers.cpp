@@ -19,7 +19,7 @@
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -75,14 +75,14 @@ private Q_SLOTS:
         f->surface.setVisible(true);
         const Todo todo = f->add(u"walk"_s, friday.addDays(3));
         TodosTabState *state = panel->todosState();
-        QLineEdit *field = panel->todosTab()->input()->field();
+        QLineEdit *field = panel->todosView()->input()->field();
         QVERIFY(field->hasFocus());
 
         state->setDay(friday.addDays(3));
         QTest::keyClicks(field, u"typed"_s);
         QTest::mouseClick(panel->clearAllButton()->askButton(), Qt::LeftButton);
         state->beginMove(todo.id);
-        QVERIFY(panel->todosTab()->showsCalendarCard());
+        QVERIFY(panel->todosView()->showsCalendarCard());
         QVERIFY(!panel->footerStatus()->isVisible());
 
         QTest::keyClick(field, Qt::Key_Escape);
@@ -90,7 +90,7 @@ private Q_SLOTS:
         QVERIFY(panel->footerStatus()->isVisible());
         QTest::keyClick(field, Qt::Key_Escape);
         QCOMPARE(state->movingID(), std::nullopt);
-        QVERIFY(!panel->todosTab()->showsCalendarCard());
+        QVERIFY(!panel->todosView()->showsCalendarCard());
         QCOMPARE(field->text(), u"typed"_s);
         QTest::keyClick(field, Qt::Key_Escape);
         QCOMPARE(field->text(), QString());
@@ -118,7 +118,7 @@ private Q_SLOTS:
         const QRect footerRect(footer->mapTo(panel.get(), QPoint(0, 0)), footer->size());
         QVERIFY2(panel->rect().contains(footerRect), qPrintable(u"footer at %1"_s.arg(footerRect.bottom())));
         QVERIFY(panel->appMenu()->mapTo(panel.get(), QPoint(0, 0)).y() >= 0);
-        QVERIFY(panel->todosTab()->showsCalendarCard());
+        QVERIFY(panel->todosView()->showsCalendarCard());
     }
 
     void theWindowNeverClosesOnEscape()
@@ -127,7 +127,7 @@ private Q_SLOTS:
         showActive(expanded.get());
         f->surface.setVisible(true);
         TodosTabState *state = expanded->todosState();
-        QLineEdit *field = expanded->todosTab()->input()->field();
+        QLineEdit *field = expanded->todosView()->input()->field();
         QVERIFY(field->hasFocus());
         state->setDay(friday.addDays(1));
         QTest::keyClicks(field, u"x"_s);
@@ -176,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(state->today(), friday.addDays(1));
         QCOMPARE(state->day(), std::nullopt);
         // Nothing still names a day that is no longer ahead.
-        QCOMPARE(expanded->todosTab()->input()->field()->placeholderText(), u"What needs to be done?"_s);
+        QCOMPARE(expanded->todosView()->input()->field()->placeholderText(), u"What needs to be done?"_s);
         QCOMPARE(expanded->clearAllButton()->question(), u"Clear all todos?"_s);
         QCOMPARE(expanded->footerStatus()->text(), u"2 remaining · 0 completed"_s);
 
@@ -199,7 +199,7 @@ private Q_SLOTS:
         f->clock.set(QDateTime(friday.addDays(2), QTime(0, 0)));
         panel->dayChanged();
         QCOMPARE(state->day(), std::nullopt);
-        QCOMPARE(panel->todosTab()->emptyState()->isVisible(), false);
+        QCOMPARE(panel->todosView()->emptyState()->isVisible(), false);
     }
 
     void calendarCardFollowsEachSurfacesOwnSetting()
@@ -207,13 +207,13 @@ private Q_SLOTS:
         f->settings.setValue(u"cardShowsCalendar"_s, true);
         auto panel = popover();
         auto expanded = window();
-        QVERIFY(panel->todosTab()->showsCalendarCard());
-        QVERIFY(!expanded->todosTab()->showsCalendarCard());
+        QVERIFY(panel->todosView()->showsCalendarCard());
+        QVERIFY(!expanded->todosView()->showsCalendarCard());
         QVERIFY(expanded->showsHeader());
 
         expanded->todosState()->setShowsCalendar(true);
         QCOMPARE(f->settings.value(u"windowShowsCalendar"_s).toBool(), true);
-        QVERIFY(expanded->todosTab()->showsCalendarCard());
+        QVERIFY(expanded->todosView()->showsCalendarCard());
         QVERIFY(!expanded->showsHeader());
         f->surface.setTab(VemraTab::Clipboard);
         QVERIFY(expanded->showsHeader());
@@ -229,16 +229,16 @@ private Q_SLOTS:
         QVERIFY(expanded->showsHeader());
         const Todo todo = f->add(u"t"_s);
         expanded->todosState()->beginMove(todo.id);
-        QVERIFY(expanded->todosTab()->showsCalendarCard());
+        QVERIFY(expanded->todosView()->showsCalendarCard());
         QVERIFY(!expanded->showsHeader());
         // The moved todo disappears: the move ends by itself.
         f->store->remove(todo.id);
-        QVERIFY(!expanded->todosTab()->showsCalendarCard());
+        QVERIFY(!expanded->todosView()->showsCalendarCard());
         QVERIFY(expanded->showsHeader());
 
         // A new panel reads the remembered switch.
         f->settings.setValue(u"cardShowsCalendar"_s, true);
-        QVERIFY(popover()->todosTab()->showsCalendarCard());
+        QVERIFY(popover()->todosView()->showsCalendarCard());
     }
 
     void theCalendarComesBackOnTheSelectedMonth()
@@ -247,7 +247,7 @@ private Q_SLOTS:
         auto panel = popover();
         showActive(panel.get());
         TodosTabState *state = panel->todosState();
-        MonthCalendar *calendar = panel->todosTab()->calendarPanel()->calendar();
+        MonthCalendar *calendar = panel->todosView()->calendarPanel()->calendar();
         const QDate march(2026, 3, 1);
         QCOMPARE(calendar->month(), march);
 
@@ -273,7 +273,7 @@ private Q_SLOTS:
     {
         auto panel = popover();
         showActive(panel.get());
-        QLineEdit *field = panel->todosTab()->input()->field();
+        QLineEdit *field = panel->todosView()->input()->field();
         f->surface.setTab(VemraTab::Focus);
         QVERIFY(!field->isVisible());
         f->surface.setTab(VemraTab::Todos);
@@ -286,7 +286,7 @@ private Q_SLOTS:
 
         auto expanded = window();
         showActive(expanded.get());
-        QLineEdit *windowField = expanded->todosTab()->input()->field();
+        QLineEdit *windowField = expanded->todosView()->input()->field();
         QVERIFY(windowField->hasFocus());
         expanded->sectionPicker()->setFocus();
         f->surface.setTab(VemraTab::Clipboard);
@@ -303,17 +303,17 @@ private Q_SLOTS:
         QCOMPARE(panel->footerStatus()->text(), FooterStatus::emptyText());
         QVERIFY(!panel->clearAllButton()->isVisible());
         QVERIFY(panel->openInWindowButton()->isVisible());
-        QVERIFY(panel->todosTab()->showsEmptyState());
-        QCOMPARE(panel->todosTab()->emptyState()->headline(), u"Nothing here yet."_s);
+        QVERIFY(panel->todosView()->showsEmptyState());
+        QCOMPARE(panel->todosView()->emptyState()->headline(), u"Nothing here yet."_s);
 
         f->add(u"one"_s);
         QVERIFY(panel->clearAllButton()->isVisible());
-        QVERIFY(!panel->todosTab()->showsEmptyState());
+        QVERIFY(!panel->todosView()->showsEmptyState());
 
         // A future day without todos: the empty state names it, the footer has nothing to count.
         panel->todosState()->setDay(friday.addDays(1));
-        QVERIFY(panel->todosTab()->showsEmptyState());
-        QCOMPARE(panel->todosTab()->emptyState()->headline(), u"Nothing tomorrow yet."_s);
+        QVERIFY(panel->todosView()->showsEmptyState());
+        QCOMPARE(panel->todosView()->emptyState()->headline(), u"Nothing tomorrow yet."_s);
         QCOMPARE(panel->footerStatus()->text(), FooterStatus::emptyText());
         QVERIFY(!panel->clearAllButton()->isVisible());
 
@@ -351,7 +351,7 @@ private Q_SLOTS:
         showActive(&host);
         QApplication::processEvents();
 
-        const QWidget *list = expanded->todosTab()->list();
+        const QWidget *list = expanded->todosView()->list();
         for (const QWidget *part : { static_cast<const QWidget *>(expanded->footerStatus()),
                  static_cast<const QWidget *>(expanded->clearAllButton()) }) {
             QVERIFY(part->isVisible());
@@ -362,7 +362,7 @@ private Q_SLOTS:
             QVERIFY(list->mapTo(&host, QPoint(0, list->height())).y() <= inHost.top());
         }
         // Nor does it take the calendar's room.
-        const QWidget *card = expanded->todosTab()->calendarPanel();
+        const QWidget *card = expanded->todosView()->calendarPanel();
         QVERIFY(!calendar || card->height() >= card->minimumSizeHint().height());
     }
 
@@ -412,7 +412,7 @@ private Q_SLOTS:
     {
         auto panel = popover();
         showActive(panel.get());
-        QLineEdit *field = panel->todosTab()->input()->field();
+        QLineEdit *field = panel->todosView()->input()->field();
         QTest::keyClick(field, Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(f->expands, 1);
 

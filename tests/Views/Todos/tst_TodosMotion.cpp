@@ -19,7 +19,7 @@
 #include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QApplication>
 #include <QTest>
@@ -73,13 +73,13 @@ private Q_SLOTS:
         ExpandedWindow window(f->environment(), f->surface);
         window.resize(560, 700);
         window.show();
-        QWidget *card = window.todosTab()->calendarPanel()->parentWidget();
+        QWidget *card = window.todosView()->calendarPanel()->parentWidget();
         auto *cardMotion = card->findChild<AppearTransition *>();
         auto *headerMotion = window.header()->findChild<AppearTransition *>();
         QVERIFY(card->isHidden());
 
         window.todosState()->setShowsCalendar(true);
-        QVERIFY(window.todosTab()->showsCalendarCard());
+        QVERIFY(window.todosView()->showsCalendarCard());
         QVERIFY(!window.showsHeader());
         QCOMPARE(cardMotion->isRunning(), !reduced);
         QCOMPARE(headerMotion->isRunning(), !reduced);
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QFETCH(bool, reduced);
         m_home.setReducesMotion(reduced);
         auto panel = shownPanel();
-        TodosTab *tab = panel->todosTab();
+        TodosView *tab = panel->todosView();
         auto *fade = tab->findChild<CrossFade *>(QString(), Qt::FindDirectChildrenOnly);
         QVERIFY(tab->showsEmptyState());
 
@@ -149,7 +149,7 @@ private Q_SLOTS:
         m_home.setReducesMotion(reduced);
         f->settings.setValue(u"cardShowsCalendar"_s, true);
         auto panel = shownPanel();
-        MonthCalendar *calendar = panel->todosTab()->calendarPanel()->calendar();
+        MonthCalendar *calendar = panel->todosView()->calendarPanel()->calendar();
         auto *title = calendar->findChild<RollingLabel *>(u"monthTitle"_s);
         auto *grid = calendar->findChild<CrossFade *>();
         QTRY_VERIFY(!title->isRolling());
@@ -205,7 +205,7 @@ private Q_SLOTS:
         QFETCH(bool, reduced);
         m_home.setReducesMotion(reduced);
         auto panel = shownPanel();
-        TodoInput *input = panel->todosTab()->input();
+        TodoInput *input = panel->todosView()->input();
         auto *spring = input->findChild<WidthSpring *>();
         QWidget *control = input->dayButton()->parentWidget();
         const int narrow = control->width();

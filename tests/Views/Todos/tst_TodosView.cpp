@@ -60,7 +60,7 @@ private Q_SLOTS:
     void init()
     {
         f = std::make_unique<TabFixture>();
-        state = std::make_unique<TodosTabState>(f->store.get(), &f->clock, &f->settings, u"cardShowsCalendar"_s, true);
+        state = std::make_unique<TodosTabState>(*f->store, f->clock, f->settings, u"cardShowsCalendar"_s, true);
     }
 
     void cleanup()
@@ -392,4 +392,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestTodoTabWidgets)
-#include "tst_TodosTab.moc"
+#include "tst_TodosView.moc"

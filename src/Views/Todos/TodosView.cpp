@@ -1,4 +1,4 @@
-#include "Views/Todos/TodosTab.h"
+#include "Views/Todos/TodosView.h"
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
@@ -31,8 +31,7 @@ QWidget *padded(QWidget *child, const QMargins &margins, QWidget *parent)
 
 } // namespace
 
-TodosTab::TodosTab(
-    TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics, QWidget *parent)
+TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_density(density)
@@ -42,7 +41,7 @@ TodosTab::TodosTab(
     , m_calendar(new CalendarPanel(state, density))
     , m_body(new QWidget(this))
     , m_empty(new EmptyState(density))
-    , m_list(new TodoListView(store, state, sounds, density))
+    , m_list(new TodoListView(state.store(), state, sounds, density))
     , m_bodyFade(new CrossFade(this, motionMs))
 {
     m_column->setContentsMargins(0, 0, 0, 0);
@@ -67,9 +66,9 @@ TodosTab::TodosTab(
 
     for (auto signal :
         { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
-        connect(&m_state, signal, this, &TodosTab::refreshCalendarCard);
+        connect(&m_state, signal, this, &TodosView::refreshCalendarCard);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
-        connect(&m_state, signal, this, &TodosTab::refreshBody);
+        connect(&m_state, signal, this, &TodosView::refreshBody);
     m_cardShown = m_state.showsCalendarCard();
     m_calendarBox->setVisible(m_cardShown);
     // The card comes down from the top edge and goes back up, fading.
@@ -77,28 +76,28 @@ TodosTab::TodosTab(
     refreshBody();
 }
 
-void TodosTab::follow(Surface *surface)
+void TodosView::follow(Surface *surface)
 {
     m_list->follow(surface);
 }
 
-void TodosTab::setFooter(QWidget *footer)
+void TodosView::setFooter(QWidget *footer)
 {
     footer->setParent(this);
     m_column->addWidget(footer);
 }
 
-bool TodosTab::showsCalendarCard() const
+bool TodosView::showsCalendarCard() const
 {
     return m_cardShown;
 }
 
-bool TodosTab::showsEmptyState() const
+bool TodosView::showsEmptyState() const
 {
     return !m_emptyBox->isHidden();
 }
 
-void TodosTab::hideEvent(QHideEvent *event)
+void TodosView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     // Another tab took the content's place (the window itself is still shown): the card starts
@@ -107,7 +106,7 @@ void TodosTab::hideEvent(QHideEvent *event)
         m_calendar->calendar()->showSelectedMonth();
 }
 
-void TodosTab::refreshCalendarCard()
+void TodosView::refreshCalendarCard()
 {
     const bool shown = m_state.showsCalendarCard();
     if (shown == m_cardShown)
@@ -120,7 +119,7 @@ void TodosTab::refreshCalendarCard()
     m_cardMotion->setShown(shown);
 }
 
-void TodosTab::refreshBody()
+void TodosView::refreshBody()
 {
     const bool empty = m_state.sections().isEmpty();
     const bool switches = empty == m_emptyBox->isHidden();

@@ -15,7 +15,6 @@ class SoundBank;
 class Surface;
 class TodoInput;
 class TodoListView;
-class TodoStore;
 class TodosTabState;
 class QVBoxLayout;
 
@@ -23,7 +22,7 @@ class QVBoxLayout;
 // card (while the calendar is switched on or a todo is being moved), then the list of day
 // sections or, when nothing is listed, the empty state, and last the container's own footer.
 // The containers differ only in the metrics they pass and in their footers.
-class TodosTab final : public QWidget
+class TodosView final : public QWidget
 {
     Q_OBJECT
 
@@ -39,8 +38,8 @@ public:
         std::optional<int> emptyStateHeight;
     };
 
-    TodosTab(TodoStore &store, TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics,
-        QWidget *parent = nullptr);
+    TodosView(
+        TodosTabState &state, SoundBank &sounds, Density density, const Metrics &metrics, QWidget *parent = nullptr);
 
     // The list follows the surface (hiding it ends an edit and the selection).
     void follow(Surface *surface);
