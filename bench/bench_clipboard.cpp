@@ -6,6 +6,7 @@
 #include "ClipboardHistoryGenerator.h"
 #include "Models/Clipboard/ClipboardPeriod.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
+#include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardStore.h"
 
 #include <QCoreApplication>
@@ -50,7 +51,7 @@ void reportSizes(const QString &database, qint64 entries)
 // than a save per copy at a million entries; the UTF-8 bytes of text held inline.
 qint64 fillQuickly(Generator &generator, const QString &folder, const QDateTime &now, int count)
 {
-    for (const QString &sub : ClipboardStore::sideFileFolders())
+    for (const QString &sub : ClipboardFiles::folders())
         QDir().mkpath(folder + QLatin1Char('/') + sub);
     auto opened = ClipboardDatabase::open(folder + QLatin1Char('/') + ClipboardStore::databaseFileName());
     if (!opened)

@@ -16,6 +16,43 @@ bool isBlankOrNewline(QChar c)
         || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
 }
 
+// The capture with an image stored: its side files written, and the facts of what was stored.
+// Nothing when the bytes are no image.
+Result<std::optional<ClipboardCapture>> withImage(
+    ClipboardCapture capture, const QByteArray &data, const QString &folder, ClipboardFiles::FileWrite writing)
+{
+    Result<std::optional<ClipboardFiles::SavedImage>> saved
+        = ClipboardFiles::saveImage(data, capture.id, folder, writing);
+    if (!saved)
+        return saved.error();
+    if (!saved.value())
+        return std::optional<ClipboardCapture>();
+    const ClipboardFiles::SavedImage &image = *saved.value();
+    capture.contentHash = image.hash;
+    capture.mimeType = image.type;
+    capture.byteCount = image.byteCount;
+    capture.pixelWidth = image.width;
+    capture.pixelHeight = image.height;
+    capture.imagePath = image.path;
+    capture.thumbnailPath = image.thumbnailPath;
+    return std::optional<ClipboardCapture>(capture);
+}
+
+// The capture with a text stored: inline, or its head inline and the whole in a side file.
+Result<std::optional<ClipboardCapture>> withText(
+    ClipboardCapture capture, const QString &text, const QString &folder, ClipboardFiles::FileWrite writing)
+{
+    Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(text, capture.id, folder, writing);
+    if (!saved)
+        return saved.error();
+    capture.content = saved.value().content;
+    capture.textPath = saved.value().path;
+    const QByteArray utf8 = text.toUtf8();
+    capture.contentHash = ClipboardFiles::sha256(utf8);
+    capture.byteCount = utf8.size();
+    return std::optional<ClipboardCapture>(capture);
+}
+
 } // namespace
 
 namespace ClipboardCaptures {
@@ -44,38 +81,16 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
     }
 
     if (contents.imageData) {
-        Result<std::optional<ClipboardFiles::SavedImage>> saved
-            = ClipboardFiles::saveImage(*contents.imageData, capture.id, folder);
-        if (!saved)
-            return saved.error();
-        if (!saved.value())
-            return std::optional<ClipboardCapture>();
-        const ClipboardFiles::SavedImage &image = *saved.value();
         capture.kind = ClipboardKind::Image;
-        capture.contentHash = image.hash;
-        capture.mimeType = image.type;
-        capture.byteCount = image.byteCount;
-        capture.pixelWidth = image.width;
-        capture.pixelHeight = image.height;
-        capture.imagePath = image.path;
-        capture.thumbnailPath = image.thumbnailPath;
-        return std::optional<ClipboardCapture>(capture);
+        return withImage(capture, *contents.imageData, folder, ClipboardFiles::FileWrite::Replacing);
     }
 
     if (contents.string && !std::all_of(contents.string->begin(), contents.string->end(), isBlankOrNewline)) {
         const QString &text = *contents.string;
         capture.kind = ClipboardClassifier::kind(text, contents.sourceAppId);
-        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(text, capture.id, folder);
-        if (!saved)
-            return saved.error();
-        capture.content = saved.value().content;
-        capture.textPath = saved.value().path;
-        const QByteArray utf8 = text.toUtf8();
-        capture.contentHash = ClipboardFiles::sha256(utf8);
         capture.mimeType
             = capture.kind == ClipboardKind::Url ? TypeIdentifiers::url() : TypeIdentifiers::utf8PlainText();
-        capture.byteCount = utf8.size();
-        return std::optional<ClipboardCapture>(capture);
+        return withText(capture, text, folder, ClipboardFiles::FileWrite::Replacing);
     }
 
     return std::optional<ClipboardCapture>();
@@ -90,32 +105,6 @@ Result<std::optional<ClipboardCapture>> makeImported(
     ClipboardCapture capture;
     capture.id = item.id;
     capture.kind = *kind;
-    if (*kind == ClipboardKind::Image) {
-        Result<std::optional<ClipboardFiles::SavedImage>> saved
-            = ClipboardFiles::saveImage(*item.imageData, item.id, folder, writing);
-        if (!saved)
-            return saved.error();
-        if (!saved.value())
-            return std::optional<ClipboardCapture>();
-        const ClipboardFiles::SavedImage &image = *saved.value();
-        capture.contentHash = image.hash;
-        capture.mimeType = image.type;
-        capture.byteCount = image.byteCount;
-        capture.pixelWidth = image.width;
-        capture.pixelHeight = image.height;
-        capture.imagePath = image.path;
-        capture.thumbnailPath = image.thumbnailPath;
-    } else {
-        Result<ClipboardFiles::SavedText> saved = ClipboardFiles::saveText(item.content, item.id, folder, writing);
-        if (!saved)
-            return saved.error();
-        capture.content = saved.value().content;
-        capture.textPath = saved.value().path;
-        const QByteArray utf8 = item.content.toUtf8();
-        capture.contentHash = ClipboardFiles::sha256(utf8);
-        capture.mimeType = item.mimeType.value_or(TypeIdentifiers::utf8PlainText());
-        capture.byteCount = utf8.size();
-    }
     capture.firstCopiedAt = item.createdAt;
     const QDateTime lastCopiedAt = item.lastCopiedAt.value_or(item.createdAt);
     capture.copiedAt = lastCopiedAt > item.createdAt ? lastCopiedAt : item.createdAt;
@@ -124,7 +113,10 @@ Result<std::optional<ClipboardCapture>> makeImported(
         capture.sourceAppName = item.metadata->sourceApp.value_or(QString());
         capture.sourceAppId = item.metadata->sourceBundleID.value_or(QString());
     }
-    return std::optional<ClipboardCapture>(capture);
+    if (*kind == ClipboardKind::Image)
+        return withImage(capture, *item.imageData, folder, writing);
+    capture.mimeType = item.mimeType.value_or(TypeIdentifiers::utf8PlainText());
+    return withText(capture, item.content, folder, writing);
 }
 
 } // namespace ClipboardCaptures

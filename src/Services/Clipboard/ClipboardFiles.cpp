@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 
+#include "Platform/DataPaths.h"
 #include "Platform/FileSystemSync.h"
 #include "Platform/Logging.h"
 #include "Platform/TypeIdentifiers.h"
@@ -7,6 +8,7 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -175,20 +177,62 @@ Status write(const QByteArray &data, const QString &path, const QString &folder,
     return {};
 }
 
-// A path under the folder, or nothing for one that is absolute or climbs out of it.
-std::optional<QString> resolve(const QString &path, const QString &folder)
+QString temporaryPrefix()
 {
-    if (path.isEmpty() || QDir::isAbsolutePath(path))
-        return std::nullopt;
-    const QString clean = QDir::cleanPath(path);
-    if (clean == QLatin1String("..") || clean.startsWith(QLatin1String("../")))
-        return std::nullopt;
-    return folder + QLatin1Char('/') + clean;
+    return QStringLiteral("Vemra-Clipboard-");
+}
+
+// Beside a temporary folder, marks it as in use for as long as its store lives; outside it, so
+// that the folder is gone before the mark is.
+QString lockPath(const QString &folder)
+{
+    return folder + QStringLiteral(".lock");
 }
 
 } // namespace
 
 namespace ClipboardFiles {
+
+const QStringList &folders()
+{
+    static const QStringList names { QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text") };
+    return names;
+}
+
+void ensureFolders(const QString &folder)
+{
+    for (const QString &sub : folders())
+        DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+}
+
+std::optional<QString> filePath(const QString &relativePath, const QString &folder)
+{
+    const QStringList parts = relativePath.split(QLatin1Char('/'));
+    if (parts.size() != 2 || !folders().contains(parts[0]))
+        return std::nullopt;
+    const QString &name = parts[1];
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..")
+        || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
+        return std::nullopt;
+    const QString path = folder + QLatin1Char('/') + relativePath;
+    if (QFileInfo(folder + QLatin1Char('/') + parts[0]).isSymLink() || QFileInfo(path).isSymLink())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QByteArray> read(const QString &relativePath, const QString &folder)
+{
+    const std::optional<QString> path = filePath(relativePath, folder);
+    if (!path)
+        return std::nullopt;
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
 
 QString sha256(const QString &text)
 {
@@ -299,9 +343,68 @@ Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &
 
 void remove(const QStringList &paths, const QString &folder)
 {
-    for (const QString &path : paths) {
-        if (const std::optional<QString> file = resolve(path, folder))
-            QFile::remove(*file);
+    for (const QString &relative : paths) {
+        const std::optional<QString> path = filePath(relative, folder);
+        if (!path)
+            qCWarning(lcStore) << "not removing" << relative << ": not a side file";
+        else if (QFileInfo::exists(*path) && !QFile::remove(*path))
+            qCWarning(lcStore) << "cannot remove" << *path;
+    }
+}
+
+void removeStrays(const QString &folder, const QSet<QString> &named, const QDateTime &before)
+{
+    for (const QString &sub : folders()) {
+        const QString subFolder = folder + QLatin1Char('/') + sub;
+        // Whatever a link leads to is not the store's.
+        if (QFileInfo(subFolder).isSymLink())
+            continue;
+        QDirIterator files(subFolder, QDir::Files | QDir::Hidden | QDir::System);
+        while (files.hasNext()) {
+            const QFileInfo file(files.next());
+            if (!named.contains(sub + QLatin1Char('/') + file.fileName()) && file.lastModified() < before
+                && !QFile::remove(file.filePath()))
+                qCWarning(lcStore) << "cannot remove the stray file" << file.filePath();
+        }
+    }
+}
+
+TemporaryFolder::TemporaryFolder()
+    : m_path(QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + fileName(QUuid::createUuid()))
+    , m_inUse(lockPath(m_path))
+{
+    // Marked in use before it exists, so that no other start takes it for one left behind.
+    if (!m_inUse.tryLock(0))
+        qCWarning(lcStore) << "cannot mark" << m_path << "as in use";
+    // Private from the start: it will hold the user's copies.
+    if (!DataPaths::ensureFolder(m_path))
+        qCWarning(lcStore) << "cannot make the folder" << m_path;
+    ensureFolders(m_path);
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    // Nothing of the history in memory outlives it.
+    if (!QDir(m_path).removeRecursively())
+        qCWarning(lcStore) << "cannot remove" << m_path;
+    m_inUse.unlock();
+}
+
+void removeLeftTemporaryFolders()
+{
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileInfoList left = QDir(QDir::tempPath())
+                                   .entryInfoList({ temporaryPrefix() + QLatin1Char('*') },
+                                       QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &folder : left) {
+        if (folder.permissions() & others)
+            continue;
+        QLockFile inUse(lockPath(folder.filePath()));
+        if (!inUse.tryLock(0))
+            continue;
+        if (!QDir(folder.filePath()).removeRecursively())
+            qCWarning(lcStore) << "cannot remove the left folder" << folder.filePath();
     }
 }
 

@@ -3,7 +3,10 @@
 #include "Models/Common/Result.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QImage>
+#include <QLockFile>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -11,9 +14,23 @@
 #include <optional>
 
 // The clipboard store's side files: hashing, stored images with their thumbnails, long texts,
-// and removal. Paths are relative to the store folder and use "/". Free of shared state; used
-// off the main thread by the capture and on it by the store and import.
+// where a stored path leads, removal, the sweep of strays, and the temporary folder of a history
+// in memory. Paths are relative to the store folder and use "/". Free of shared state; used off
+// the main thread by the capture and the store's workers, and on it by the store and import.
 namespace ClipboardFiles {
+
+// The folders inside the store folder that side files live in; a stored path names a file
+// directly inside one.
+const QStringList &folders();
+// Makes the side-file folders inside `folder`, private to the user; one that can't be made is
+// left to the write that needs it to report.
+void ensureFolders(const QString &folder);
+// The absolute path of a side file named by a stored path: directly inside one of the
+// side-file folders, never through a symbolic link, so that no stored path can reach the
+// database or anything outside. Absent for any other path.
+std::optional<QString> filePath(const QString &relativePath, const QString &folder);
+// The whole of the side file a stored path names; absent when it names none or can't be read.
+std::optional<QByteArray> read(const QString &relativePath, const QString &folder);
 
 // A text whose entry keeps at most this many characters inline; the whole goes to a side file.
 inline constexpr qsizetype inlineTextLimit = 20000;
@@ -61,9 +78,36 @@ Result<std::optional<SavedImage>> saveImage(
 Result<SavedText> saveText(
     const QString &text, const QUuid &id, const QString &folder, FileWrite writing = FileWrite::Replacing);
 
-// Deletes the side files; any that cannot be deleted (or are gone) are skipped. Paths that
-// are absolute or leave the folder are never touched.
+// Deletes the side files; any that cannot be deleted (or are gone) are skipped. A path that
+// names no side file (see filePath) is never touched.
 void remove(const QStringList &paths, const QString &folder);
+
+// Deletes the files in the side-file folders that `named` (stored paths) does not name and that
+// were last changed before `before`: a capture under way writes its files before its entry
+// exists. A side-file folder that is a symbolic link is not looked into.
+void removeStrays(const QString &folder, const QSet<QString> &named, const QDateTime &before);
+
+// A new private folder "Vemra-Clipboard-<UUID>" in the system's temporary folder, for the side
+// files of a history kept in memory. Marked in use, by a lock file beside it, from before it
+// exists until it is removed with this object.
+class TemporaryFolder final
+{
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder &) = delete;
+    TemporaryFolder &operator=(const TemporaryFolder &) = delete;
+
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    QLockFile m_inUse;
+};
+
+// Removes the temporary folders that a crash left behind: private to this user and no longer
+// marked in use by a running store.
+void removeLeftTemporaryFolders();
 
 // Decodes an image file at most `maxPixels` on its longer side (at least 1), with its
 // orientation applied; a null image when the file is missing or no image.

@@ -6,14 +6,11 @@
 #include "Platform/SystemClipboard.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
+#include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Storage/SaveRetry.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
 #include <QMimeData>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -38,18 +35,6 @@ qint64 millis(const QDateTime &moment)
     return moment.toMSecsSinceEpoch();
 }
 
-QString temporaryPrefix()
-{
-    return QStringLiteral("Vemra-Clipboard-");
-}
-
-// Beside the folder of an in-memory store, marks it as in use for as long as that store lives;
-// outside it, so that the folder is gone before the mark is.
-QString lockPath(const QString &folder)
-{
-    return folder + QStringLiteral(".lock");
-}
-
 QStringList sideFiles(const ClipboardItem &item)
 {
     QStringList paths;
@@ -60,32 +45,17 @@ QStringList sideFiles(const ClipboardItem &item)
     return paths;
 }
 
-// The file a stored path names: directly inside one of the side-file folders, never through a
-// symbolic link, so that no stored path can reach the database or anything outside.
-std::optional<QString> sideFilePath(const QString &folder, const QString &relativePath)
+// The side files named by the rows of a query of image_path, thumbnail_path, text_path.
+QStringList sideFilesNamed(QSqlQuery &query)
 {
-    const QStringList parts = relativePath.split(QLatin1Char('/'));
-    if (parts.size() != 2 || !ClipboardStore::sideFileFolders().contains(parts[0]))
-        return std::nullopt;
-    const QString &name = parts[1];
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..")
-        || name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
-        return std::nullopt;
-    const QString path = folder + QLatin1Char('/') + relativePath;
-    if (QFileInfo(folder + QLatin1Char('/') + parts[0]).isSymLink() || QFileInfo(path).isSymLink())
-        return std::nullopt;
-    return path;
-}
-
-void removeFiles(const QString &folder, const QStringList &paths)
-{
-    for (const QString &relative : paths) {
-        const std::optional<QString> path = sideFilePath(folder, relative);
-        if (!path)
-            qCWarning(lcStore) << "not removing" << relative << ": not a side file";
-        else if (QFileInfo::exists(*path) && !QFile::remove(*path))
-            qCWarning(lcStore) << "cannot remove" << *path;
+    QStringList paths;
+    while (query.next()) {
+        for (int column = 0; column < 3; ++column) {
+            if (!query.value(column).isNull())
+                paths << query.value(column).toString();
+        }
     }
+    return paths;
 }
 
 // The side-file paths of every stored entry; absent when they cannot be read.
@@ -96,16 +66,10 @@ std::optional<QSet<QString>> sideFilesOf(const QSqlDatabase &connection)
     if (!query.exec(QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item WHERE "
                                    "image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL")))
         return std::nullopt;
-    QSet<QString> paths;
-    while (query.next()) {
-        for (int column = 0; column < 3; ++column) {
-            if (!query.value(column).isNull())
-                paths.insert(query.value(column).toString());
-        }
-    }
+    const QStringList paths = sideFilesNamed(query);
     if (query.lastError().isValid())
         return std::nullopt;
-    return paths;
+    return QSet<QString>(paths.cbegin(), paths.cend());
 }
 
 // The same through a connection of this thread's own.
@@ -152,43 +116,17 @@ ClipboardStore::WriteOutcome writeElsewhere(
         outcome.erased = erased.value();
         outcome.folded = sql->foldLog();
     }
-    removeFiles(folder, files);
+    ClipboardFiles::remove(files, folder);
     return outcome;
 }
 
-// Folders of in-memory stores that a crash left behind: private to this user and no longer
-// in use by a running store.
-void removeLeftTemporaryFolders()
-{
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    const QFileInfoList folders = QDir(QDir::tempPath())
-                                      .entryInfoList({ temporaryPrefix() + QLatin1Char('*') },
-                                          QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
-    for (const QFileInfo &folder : folders) {
-        if (folder.permissions() & others)
-            continue;
-        QLockFile inUse(lockPath(folder.filePath()));
-        if (!inUse.tryLock(0))
-            continue;
-        if (!QDir(folder.filePath()).removeRecursively())
-            qCWarning(lcStore) << "cannot remove the left folder" << folder.filePath();
-    }
-}
-
 } // namespace
-
-const QStringList &ClipboardStore::sideFileFolders()
-{
-    static const QStringList folders { QStringLiteral("Images"), QStringLiteral("Thumbnails"), QStringLiteral("Text") };
-    return folders;
-}
 
 // Opening --------------------------------------------------------------------------------
 
 std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, IntegrityCheck check)
 {
-    removeLeftTemporaryFolders();
+    ClipboardFiles::removeLeftTemporaryFolders();
     if (!DataPaths::ensureFolder(folder)) {
         return inMemory(Error {
             ClipboardDatabase::schema().openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) });
@@ -200,8 +138,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
         if (!contents)
             return inMemory(contents.error());
         if (contents.value() != StoreFileCheck::Contents::Empty) {
-            for (const QString &sub : sideFileFolders())
-                DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+            ClipboardFiles::ensureFolders(folder);
             std::unique_ptr<ClipboardStore> store(
                 new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::nullopt));
             store->m_checking = true;
@@ -216,8 +153,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
     Result<std::unique_ptr<ClipboardDatabase>> database = ClipboardDatabase::open(path);
     if (!database)
         return inMemory(database.error());
-    for (const QString &sub : sideFileFolders())
-        DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+    ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
     store->removeStrayFiles(opened);
     return store;
@@ -234,14 +170,13 @@ void ClipboardStore::finishCheck()
         : Result<std::unique_ptr<ClipboardDatabase>>(verified.error());
     if (opened) {
         m_database = std::move(opened).value();
+        m_hidden.clear();
         m_storedCount = m_database->storedCount();
         // The stored entries of periods cleared meanwhile take their side files with them.
         const QList<Range> ranges = std::exchange(m_pendingRanges, {});
         for (const Range &span : ranges)
             m_pendingFileRemovals << sideFilesIn(span);
         m_pendingRanges = ranges;
-        for (const QUuid &id : m_pendingItems.keys() + m_pendingDeletions.values())
-            hide(id);
         removeStrayFiles(m_openedAt);
     } else {
         m_loadError = opened.error();
@@ -255,13 +190,8 @@ void ClipboardStore::finishCheck()
 
 void ClipboardStore::moveToTemporaryFolder()
 {
-    const QString folder
-        = QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + StoreDatabase::idText(QUuid::createUuid());
-    auto inUse = std::make_unique<QLockFile>(lockPath(folder));
-    if (!inUse->tryLock(0))
-        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
-    for (const QString &sub : sideFileFolders())
-        DataPaths::ensureFolder(folder + QLatin1Char('/') + sub);
+    auto temporary = std::make_unique<ClipboardFiles::TemporaryFolder>();
+    const QString folder = temporary->path();
     // Nothing of a history that lives in memory stays in the folder of the one on disk.
     for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
         for (const QString &path : sideFiles(item)) {
@@ -270,7 +200,7 @@ void ClipboardStore::moveToTemporaryFolder()
         }
     }
     m_folder = folder;
-    m_folderInUse = std::move(inUse);
+    m_temporaryFolder = std::move(temporary);
 }
 
 std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault(IntegrityCheck check)
@@ -280,18 +210,10 @@ std::unique_ptr<ClipboardStore> ClipboardStore::makeDefault(IntegrityCheck check
 
 std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> loadError)
 {
-    const QString folder
-        = QDir::tempPath() + QLatin1Char('/') + temporaryPrefix() + StoreDatabase::idText(QUuid::createUuid());
-    // Marked in use before it exists, so that no other start takes it for one left behind.
-    auto inUse = std::make_unique<QLockFile>(lockPath(folder));
-    if (!inUse->tryLock(0))
-        qCWarning(lcStore) << "cannot mark" << folder << "as in use";
-    // Private from the start: it will hold the user's copies.
-    if (!DataPaths::ensureFolder(folder))
-        qCWarning(lcStore) << "cannot make the folder" << folder;
+    auto temporary = std::make_unique<ClipboardFiles::TemporaryFolder>();
     std::unique_ptr<ClipboardStore> store(
-        new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::move(loadError)));
-    store->m_folderInUse = std::move(inUse);
+        new ClipboardStore(ClipboardDatabase::inMemory(), temporary->path(), std::move(loadError)));
+    store->m_temporaryFolder = std::move(temporary);
     return store;
 }
 
@@ -311,12 +233,7 @@ ClipboardStore::ClipboardStore(
 ClipboardStore::~ClipboardStore()
 {
     m_fileRemover.waitForDone();
-    if (m_folderInUse) {
-        // Nothing of the history in memory outlives it.
-        if (!QDir(m_folder).removeRecursively())
-            qCWarning(lcStore) << "cannot remove" << m_folder;
-        m_folderInUse->unlock();
-    }
+    m_temporaryFolder.reset();
 }
 
 void ClipboardStore::removeStrayFiles(const QDateTime &opened)
@@ -326,18 +243,8 @@ void ClipboardStore::removeStrayFiles(const QDateTime &opened)
     const QString folder = m_folder;
     const QString databasePath = m_database->sql().filePath();
     m_fileRemover.start([folder, databasePath, opened] {
-        const std::optional<QSet<QString>> stored = storedSideFiles(databasePath);
-        if (!stored)
-            return;
-        for (const QString &sub : sideFileFolders()) {
-            QDirIterator files(folder + QLatin1Char('/') + sub, QDir::Files | QDir::Hidden | QDir::System);
-            while (files.hasNext()) {
-                const QFileInfo file(files.next());
-                if (!stored->contains(sub + QLatin1Char('/') + file.fileName()) && file.lastModified() < opened
-                    && !QFile::remove(file.filePath()))
-                    qCWarning(lcStore) << "cannot remove the stray file" << file.filePath();
-            }
-        }
+        if (const std::optional<QSet<QString>> stored = storedSideFiles(databasePath))
+            ClipboardFiles::removeStrays(folder, *stored, opened);
     });
 }
 
@@ -369,11 +276,19 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
 
 // Pending changes ------------------------------------------------------------------------
 
-void ClipboardStore::hide(const QUuid &id)
+void ClipboardStore::hidePending() const
 {
-    if (!m_database->sql().exec(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"),
-            { ClipboardDatabase::idValue(id) }))
-        qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
+    const auto hide = [this](const QUuid &id) {
+        if (m_hidden.contains(id))
+            return;
+        if (m_database->sql().exec(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"),
+                { ClipboardDatabase::idValue(id) }))
+            m_hidden.insert(id);
+        else
+            qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
+    };
+    std::for_each(m_pendingItems.keyBegin(), m_pendingItems.keyEnd(), hide);
+    std::for_each(m_pendingDeletions.cbegin(), m_pendingDeletions.cend(), hide);
 }
 
 void ClipboardStore::stage(const ClipboardItem &item)
@@ -382,7 +297,6 @@ void ClipboardStore::stage(const ClipboardItem &item)
         m_touched.insert(item.id);
     m_pendingItems.insert(item.id, item);
     m_pendingDeletions.remove(item.id);
-    hide(item.id);
 }
 
 void ClipboardStore::stageDeletion(const ClipboardItem &item)
@@ -394,7 +308,6 @@ void ClipboardStore::stageDeletion(const ClipboardItem &item)
     if (!m_pendingNew.remove(item.id) || m_inFlight)
         m_pendingDeletions.insert(item.id);
     m_pendingFileRemovals << sideFiles(item);
-    hide(item.id);
 }
 
 QStringList ClipboardStore::sideFilesIn(const Range &span) const
@@ -406,17 +319,10 @@ QStringList ClipboardStore::sideFilesIn(const Range &span) const
                        "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
             + hiddenClause(),
         QVariantList { span.start, span.end } + hiddenBindings());
-    QStringList paths;
     if (!selected)
-        return paths;
+        return {};
     QSqlQuery files = std::move(selected).value();
-    while (files.next()) {
-        for (int column = 0; column < 3; ++column) {
-            if (!files.value(column).isNull())
-                paths << files.value(column).toString();
-        }
-    }
-    return paths;
+    return sideFilesNamed(files);
 }
 
 void ClipboardStore::stageRangeDeletion(const Range &span)
@@ -445,6 +351,7 @@ QString ClipboardStore::hiddenClause() const
 {
     if (!hasPending())
         return {};
+    hidePending();
     QString clause = QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
     for (qsizetype i = 0; i < m_pendingRanges.size(); ++i)
         clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
@@ -483,9 +390,7 @@ void ClipboardStore::writePending(Report report)
     // Deleting a period of a large history takes long: it is written on another thread, through
     // a connection of its own, while the entries stay hidden here until it is done.
     if (!m_pendingRanges.isEmpty() && !m_database->sql().filePath().isEmpty()) {
-        ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
-        for (const Range &span : std::as_const(m_pendingRanges))
-            changes.ranges.append({ span.start, span.end });
+        const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
         m_inFlight = pendingWrite();
         m_reportsInFlight = report == Report::Failure;
         m_write.setFuture(QtConcurrent::run(&m_fileRemover,
@@ -505,12 +410,19 @@ ClipboardStore::Written ClipboardStore::pendingWrite() const
         m_pendingRanges.size(), m_pendingFileRemovals.size() };
 }
 
+QList<std::pair<qint64, qint64>> ClipboardStore::pendingSpans() const
+{
+    QList<std::pair<qint64, qint64>> spans;
+    spans.reserve(m_pendingRanges.size());
+    for (const Range &span : m_pendingRanges)
+        spans.append({ span.start, span.end });
+    return spans;
+}
+
 Status ClipboardStore::writeHere()
 {
     const Written written = pendingWrite();
-    ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, {} };
-    for (const Range &span : std::as_const(m_pendingRanges))
-        changes.ranges.append({ span.start, span.end });
+    const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
     const Result<qint64> erased = ClipboardDatabase::write(m_database->sql(), changes);
     if (!erased)
         return erased.error();
@@ -587,11 +499,13 @@ void ClipboardStore::settle(const Written &written, qint64 erased)
     m_pendingFileRemovals.remove(0, written.files);
     m_touched.clear();
 
-    // What is still pending stays hidden in the file.
-    if (!m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
-        qCWarning(lcStore) << "saved entries may stay hidden until the next save";
-    for (const QUuid &id : m_pendingItems.keys() + m_pendingDeletions.values())
-        hide(id);
+    // The next read hides again what is still pending.
+    if (!m_hidden.isEmpty()) {
+        if (m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
+            m_hidden.clear();
+        else
+            qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+    }
     if (!hasPending())
         m_retry->succeeded();
 }
@@ -843,12 +757,7 @@ qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now, 
 
 std::optional<QString> ClipboardStore::filePath(const QString &relativePath) const
 {
-    return sideFilePath(m_folder, relativePath);
-}
-
-std::optional<QString> ClipboardStore::sideFilePath(const QString &folder, const QString &relativePath)
-{
-    return ::sideFilePath(folder, relativePath);
+    return ClipboardFiles::filePath(relativePath, m_folder);
 }
 
 QUrl ClipboardStore::url(const QString &relativePath) const
@@ -861,17 +770,11 @@ std::optional<QString> ClipboardStore::fullText(const ClipboardItem &item) const
 {
     if (!item.textPath)
         return item.content;
-    const std::optional<QString> path = filePath(*item.textPath);
-    if (!path)
-        return std::nullopt;
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const std::optional<QByteArray> bytes = ClipboardFiles::read(*item.textPath, m_folder);
+    if (!bytes)
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder(bytes);
+    QString text = decoder(*bytes);
     if (decoder.hasError())
         return std::nullopt;
     return text;
@@ -881,7 +784,7 @@ void ClipboardStore::removeSideFiles(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    m_fileRemover.start([folder = m_folder, paths] { removeFiles(folder, paths); });
+    m_fileRemover.start([folder = m_folder, paths] { ClipboardFiles::remove(paths, folder); });
 }
 
 // Copy-back and deletion -----------------------------------------------------------------
@@ -901,22 +804,15 @@ bool ClipboardStore::copy(const ClipboardItem &item, SystemClipboard &systemClip
         break;
     }
     case ClipboardItem::Kind::Image: {
-        if (!item.imagePath)
-            return false;
-        const std::optional<QString> path = filePath(*item.imagePath);
-        if (!path)
-            return false;
-        QFile file(*path);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
+        const std::optional<QByteArray> bytes
+            = item.imagePath ? ClipboardFiles::read(*item.imagePath, m_folder) : std::nullopt;
+        if (!bytes)
             return false;
         // Image files are stored as PNG unless their identifier says otherwise, so an identifier
         // the table does not know is offered as PNG rather than under no type at all.
         const QString mimeType = TypeIdentifiers::mimeType(item.mimeType);
         contents.data.append(
-            { mimeType.isEmpty() ? TypeIdentifiers::mimeType(TypeIdentifiers::png()) : mimeType, bytes });
+            { mimeType.isEmpty() ? TypeIdentifiers::mimeType(TypeIdentifiers::png()) : mimeType, *bytes });
         break;
     }
     case ClipboardItem::Kind::File:
@@ -976,8 +872,7 @@ ClipboardStore::TransferSource ClipboardStore::transferSource() const
     source.hidden = m_pendingDeletions;
     for (const ClipboardItem &item : m_pendingItems)
         source.hidden.insert(item.id);
-    for (const Range &span : m_pendingRanges)
-        source.hiddenRanges.append({ span.start, span.end });
+    source.hiddenRanges = pendingSpans();
     return source;
 }
 

@@ -28,9 +28,11 @@
 #include <optional>
 
 class ClipboardDatabase;
-class QLockFile;
 class SaveRetry;
 class SystemClipboard;
+namespace ClipboardFiles {
+class TemporaryFolder;
+}
 
 // The clipboard history: a SQLite database of ClipboardItem records plus the folder of side
 // files next to it ("Images", "Thumbnails", "Text"). Lives on the main thread.
@@ -55,8 +57,6 @@ public:
 
     // The database file inside the store folder.
     static QString databaseFileName() { return QStringLiteral("Clipboard.store"); }
-    // The folders that side files live in; a stored path names a file directly inside one.
-    static const QStringList &sideFileFolders();
 
     // Opens or creates the store in `folder`. Never fails: a folder or database that cannot
     // be opened gives the in-memory store with loadError set, and nothing on disk is touched.
@@ -118,8 +118,6 @@ public:
     // The absolute path of a side file named by a stored, store-relative path. Absent for any
     // path but a file directly inside a side-file folder, and for a symbolic link.
     std::optional<QString> filePath(const QString &relativePath) const;
-    // The same for the store in `folder`; runs on any thread.
-    static std::optional<QString> sideFilePath(const QString &folder, const QString &relativePath);
     // The same as a file URL; an empty URL when refused.
     QUrl url(const QString &relativePath) const;
 
@@ -220,7 +218,10 @@ private:
     void stage(const ClipboardItem &item);
     void stageDeletion(const ClipboardItem &item);
     void stageRangeDeletion(const Range &range);
-    void hide(const QUuid &id);
+    // Puts the ids of the pending changes into the connection's temporary table that hides
+    // their stored rows. Only a read of stored rows while changes wait asks for it, so that a
+    // copy saved at once never writes the table.
+    void hidePending() const;
     bool hasPending() const;
     // What a save took from the pending changes: the ids it wrote, which of them were new,
     // the ids it deleted, and how many of the pending spans and side files it dealt with.
@@ -237,6 +238,8 @@ private:
     enum class Report { Failure, Quietly };
     void writePending(Report report);
     Written pendingWrite() const;
+    // The spans deleted wholesale that wait to be written, as start and end.
+    QList<std::pair<qint64, qint64>> pendingSpans() const;
     // Writes everything pending through the store's own connection.
     Status writeHere();
     void failed(const Error &error, Report report);
@@ -284,9 +287,11 @@ private:
     std::optional<Written> m_inFlight;
     bool m_reportsInFlight = true;
     QSet<QUuid> m_touched;
+    // The ids in the temporary table of the store's connection.
+    mutable QSet<QUuid> m_hidden;
     SaveRetry *m_retry = nullptr;
-    // Held by a store in memory on its temporary folder, which it removes when it goes.
-    std::unique_ptr<QLockFile> m_folderInUse;
+    // The folder of a store in memory, removed when it goes.
+    std::unique_ptr<ClipboardFiles::TemporaryFolder> m_temporaryFolder;
     // The check in the background, what the file held when it was inspected, and when.
     QFutureWatcher<Status> m_check;
     StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;

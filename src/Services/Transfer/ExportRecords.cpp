@@ -1,7 +1,7 @@
 #include "Services/Transfer/ExportRecords.h"
 
 #include "Models/Todos/Days.h"
-#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardFiles.h"
 
 namespace ExportRecords {
 
@@ -45,9 +45,9 @@ PendingExportItem clipboardItem(const ClipboardItem &item, const QString &folder
     // A stored path that names no side file gives an empty path, which the writer fails to
     // read rather than read a file elsewhere.
     if (item.imagePath)
-        pending.imagePath = ClipboardStore::sideFilePath(folder, *item.imagePath).value_or(QString());
+        pending.imagePath = ClipboardFiles::filePath(*item.imagePath, folder).value_or(QString());
     if (item.textPath)
-        pending.textPath = ClipboardStore::sideFilePath(folder, *item.textPath).value_or(QString());
+        pending.textPath = ClipboardFiles::filePath(*item.textPath, folder).value_or(QString());
     return pending;
 }
 

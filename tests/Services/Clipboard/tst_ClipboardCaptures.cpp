@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -120,6 +121,16 @@ ClipboardCapture captured(const ClipboardContents &contents, const QString &fold
     if (!result.value())
         qFatal("capture gave nothing");
     return *result.value();
+}
+
+// Writes a file last changed at `changed`.
+void writeFile(const QString &path, const QDateTime &changed)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("bytes") != 5 || !file.flush()
+        || !file.setFileTime(changed, QFileDevice::FileModificationTime))
+        qFatal("cannot write %s", qPrintable(path));
 }
 
 QString hex(const QByteArray &bytes)
@@ -384,14 +395,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("blocked");
         QTest::addColumn<bool>("image");
-        QTest::newRow("image folder") << "Images" << true;
-        QTest::newRow("text folder") << "Text" << false;
+        QTest::addColumn<bool>("imported");
+        QTest::newRow("image folder") << "Images" << true << false;
+        QTest::newRow("text folder") << "Text" << false << false;
+        QTest::newRow("imported image") << "Images" << true << true;
+        QTest::newRow("imported text") << "Text" << false << true;
     }
 
     void writeFailuresLeaveNoSideFile()
     {
         QFETCH(QString, blocked);
         QFETCH(bool, image);
+        QFETCH(bool, imported);
         QFile blocker(m_folder + QLatin1Char('/') + blocked);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
@@ -400,7 +415,14 @@ private Q_SLOTS:
             contents.imageData = encoded(picture(10, 10), "png");
         else
             contents.string = QString(20001, QLatin1Char('x'));
-        const auto result = ClipboardCaptures::make(contents, m_folder);
+        ExportedClipboardItem item;
+        item.id = QUuid::createUuid();
+        item.type = ClipboardKinds::storedValue(image ? ClipboardKind::Image : ClipboardKind::Text);
+        item.content = contents.string.value_or(QString());
+        item.imageData = contents.imageData;
+        item.createdAt = contents.copiedAt;
+        const auto result
+            = imported ? ClipboardCaptures::makeImported(item, m_folder) : ClipboardCaptures::make(contents, m_folder);
         QVERIFY(!result);
         QVERIFY(!result.error().message.isEmpty());
         QCOMPARE(filesUnder(m_folder), QStringList { blocked });
@@ -433,6 +455,72 @@ private Q_SLOTS:
             m_folder);
         QVERIFY(filesUnder(m_folder).isEmpty());
         QVERIFY(QFile::exists(outside));
+    }
+
+    void removeTouchesOnlySideFiles()
+    {
+        // What import's clean-up and the store hand over are stored paths; none may reach the
+        // database, another folder, or through a link.
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-1);
+        const QString outside = m_home.path() + QStringLiteral("/outside-") + QString::number(m_run);
+        writeFile(outside + QStringLiteral("/A.png"), old);
+        const QStringList kept { QStringLiteral("Clipboard.store"), QStringLiteral("Other/A.png"),
+            QStringLiteral("Text/Deeper/A.txt") };
+        for (const QString &path : kept)
+            writeFile(m_folder + QLatin1Char('/') + path, old);
+        QVERIFY(QFile::link(outside, m_folder + QStringLiteral("/Images")));
+        ClipboardFiles::remove(kept
+                + QStringList { QStringLiteral("Images/A.png"), QStringLiteral("Text/../Clipboard.store"),
+                    QStringLiteral("Text/Deeper") },
+            m_folder);
+        for (const QString &path : kept)
+            QVERIFY2(QFile::exists(m_folder + QLatin1Char('/') + path), qPrintable(path));
+        QVERIFY(QFile::exists(outside + QStringLiteral("/A.png")));
+    }
+
+    void theSweepTakesOnlyStrays()
+    {
+        const QDateTime opened = QDateTime::currentDateTimeUtc();
+        const QDateTime old = opened.addSecs(-3600);
+        const QString outside = m_home.path() + QStringLiteral("/outside-") + QString::number(m_run);
+        writeFile(outside + QStringLiteral("/OLD.txt"), old);
+        QVERIFY(QFile::link(outside, m_folder + QStringLiteral("/Text")));
+        const QStringList strays { QStringLiteral("Images/STRAY.png"), QStringLiteral("Thumbnails/.STRAY.png") };
+        // Named by an entry, written by a capture under way, and anything outside the side-file
+        // folders themselves.
+        const QStringList kept { QStringLiteral("Images/KEPT.png"), QStringLiteral("Thumbnails/NEW.png"),
+            QStringLiteral("Clipboard.store"), QStringLiteral("Other/OLD.png"),
+            QStringLiteral("Images/Deeper/OLD.png") };
+        for (const QString &path : strays + kept)
+            writeFile(
+                m_folder + QLatin1Char('/') + path, path.contains(QStringLiteral("NEW")) ? opened.addSecs(1) : old);
+
+        ClipboardFiles::removeStrays(m_folder, { QStringLiteral("Images/KEPT.png") }, opened);
+        for (const QString &path : strays)
+            QVERIFY2(!QFileInfo::exists(m_folder + QLatin1Char('/') + path), qPrintable(path));
+        for (const QString &path : kept)
+            QVERIFY2(QFile::exists(m_folder + QLatin1Char('/') + path), qPrintable(path));
+        QVERIFY(QFile::exists(outside + QStringLiteral("/OLD.txt")));
+    }
+
+    void aTemporaryFolderStaysWhileInUse()
+    {
+        QString path;
+        {
+            const ClipboardFiles::TemporaryFolder temporary;
+            path = temporary.path();
+            QVERIFY(QFileInfo(path).fileName().startsWith(QStringLiteral("Vemra-Clipboard-")));
+            QCOMPARE(QFileInfo(path).permissions()
+                    & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+                QFileDevice::Permissions());
+            for (const QString &sub : ClipboardFiles::folders())
+                QVERIFY2(QFileInfo(path + QLatin1Char('/') + sub).isDir(), qPrintable(sub));
+            writeFile(path + QStringLiteral("/Images/A.png"), QDateTime::currentDateTimeUtc());
+            // Another start's sweep of the folders that crashes left.
+            ClipboardFiles::removeLeftTemporaryFolders();
+            QVERIFY(QFile::exists(path + QStringLiteral("/Images/A.png")));
+        }
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void thumbnailDecoding()

@@ -715,6 +715,42 @@ private Q_SLOTS:
         QCOMPARE(reopened->item(unsaved.id)->lastCopiedAt, at(10, 10));
     }
 
+    void pendingChangesHideTheirStoredRows()
+    {
+        // A stored entry folded into and another deleted while the disk refuses: every read of
+        // the stored rows shows the pending state alone, before and after the write goes out.
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->waitForBackgroundWork();
+        WriteBlocker blocker(databasePath());
+        const ClipboardItem folded = store->record(textCapture(QStringLiteral("folded"), at(10, 8)));
+        const ClipboardItem gone = store->record(textCapture(QStringLiteral("gone"), at(10, 9)));
+        const ClipboardItem kept = store->record(textCapture(QStringLiteral("kept"), at(10, 10)));
+        blocker.block();
+        store->record(textCapture(QStringLiteral("folded"), at(10, 11)));
+        store->deleteItems({ gone });
+        QVERIFY(store->hasPendingChanges());
+
+        const auto readsThePendingState = [&] {
+            QCOMPARE(store->count(), 2);
+            QCOMPARE(store->count(QStringLiteral("fold")), 1);
+            const ClipboardStore::Page page = store->page(QStringLiteral("fold"), 10);
+            QCOMPARE(page.total, 1);
+            QCOMPARE(page.items.size(), 1);
+            QCOMPARE(page.items.first().copyCount, 2);
+            const QList<ClipboardItem> items = store->items(10);
+            QCOMPARE(items.size(), 2);
+            QCOMPARE(items[0].id, folded.id);
+            QCOMPARE(items[0].lastCopiedAt, at(10, 11));
+            QCOMPARE(items[1].id, kept.id);
+        };
+        readsThePendingState();
+        blocker.unblock();
+        store->save();
+        QVERIFY(!store->hasPendingChanges());
+        readsThePendingState();
+    }
+
     void aFailedSaveIsTriedAgainUntilTheDiskHasRoom_data()
     {
         QTest::addColumn<bool>("clear");
