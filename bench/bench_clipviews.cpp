@@ -6,9 +6,11 @@
 #include "ClipboardHistoryGenerator.h"
 #include "Components/Theme/Symbols.h"
 #include "Platform/Clock.h"
+#include "Platform/FrontApp.h"
 #include "Platform/SettingsStore.h"
 #include "Platform/linux/QtSystemClipboard.h"
 #include "Services/Clipboard/ClipboardListModel.h"
+#include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Preferences.h"
@@ -44,11 +46,21 @@ private:
     QHash<QString, QVariant> m_values;
 };
 
-// The window's clipboard tab over one store.
+// No application in front: the monitor is never started here anyway.
+class NoFrontApp final : public FrontApp
+{
+public:
+    FrontApplication current() const override { return {}; }
+};
+
+// The window's clipboard tab over one store, as the window makes it.
 struct Window
 {
     explicit Window(ClipboardStore &store)
-        : view(store, clipboard, nullptr, preferences, images, sounds, surface, clock, Density::Regular)
+        : monitor(store, preferences, clipboard, frontApp, clock)
+        , state(store, clipboard, sounds, clock, surface, Densities::clipboardPageSize(Density::Regular),
+              Densities::closesSurface(Density::Regular))
+        , view(state, monitor, preferences, images, Density::Regular)
     {
         view.resize(560, 700);
         view.show();
@@ -62,6 +74,9 @@ struct Window
     SoundBank sounds;
     Surface surface;
     SystemClock clock;
+    NoFrontApp frontApp;
+    ClipboardMonitor monitor;
+    ClipboardTabState state;
     ClipboardView view;
 };
 

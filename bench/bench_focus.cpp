@@ -7,13 +7,16 @@
 #include "Models/Focus/FocusClock.h"
 #include "Platform/Clock.h"
 #include "Platform/DesktopNotifications.h"
+#include "Platform/DesktopShortcuts.h"
+#include "Platform/HotKeyBackend.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "Platform/linux/ScriptFolder.h"
 #include "Services/Focus/FocusNotifier.h"
 #include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/FocusTabState.h"
 #include "Services/Focus/ShortcutsFocusSilencer.h"
 #include "Services/Focus/SystemFocusTimers.h"
-#include "Services/Shell/Environment.h"
+#include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Sound/SoundBank.h"
@@ -33,6 +36,21 @@ class NoNotifications final : public DesktopNotifications
 {
 public:
     QCoro::Task<quint32> post(QString, QString, quint32) override { co_return quint32(0); }
+};
+
+// No global shortcuts on the offscreen display: the footer names none.
+class NoHotKeys final : public HotKeyBackend
+{
+public:
+    bool isAvailable() const override { return false; }
+    Registration registerHotKey(quint32, quint32, quint32) override { return { Outcome::Unavailable, 0 }; }
+    void unregisterHotKey(quint32) override { }
+};
+
+class NoDesktopShortcuts final : public DesktopShortcuts
+{
+public:
+    bool lists(quint32, quint32) const override { return false; }
 };
 
 double processorSeconds()
@@ -93,13 +111,12 @@ int main(int argc, char **argv)
     SystemFocusTimers timers;
     FocusSessionManager focus(silencer, notifier, preferences, settings, clock, timers);
 
-    Environment environment;
-    environment.settings = &settings;
-    environment.clock = &clock;
-    environment.preferences = &preferences;
-    environment.focus = &focus;
+    NoHotKeys hotKeyBackend;
+    NoDesktopShortcuts desktopShortcuts;
+    const auto hotKeys = HotKeys::makeDefault(settings, hotKeyBackend, desktopShortcuts);
     Surface surface;
-    FocusView tab(environment, surface, Density::Compact);
+    FocusTabState state(focus, preferences, surface, true);
+    FocusView tab(state, *hotKeys, Density::Compact);
 
     // What the tray host is handed at every change.
     int ticks = 0;

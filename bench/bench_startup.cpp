@@ -60,10 +60,10 @@ int launch(int argc, char **argv, const QString &prepared)
     if (!QDir().rename(prepared, data))
         return 1;
     NotingTray tray;
-    h.environment.tray = &tray;
+    h.facilities.tray = &tray;
     h.create();
     h.delegate->start();
-    ClipboardStore &clipboard = *h.delegate->environment().clipboard;
+    ClipboardStore &clipboard = h.delegate->environment().clipboard;
     if (clipboard.isChecking()) {
         QEventLoop loop;
         QObject::connect(&clipboard, &ClipboardStore::checked, &loop, &QEventLoop::quit);

@@ -60,26 +60,26 @@ int main(int argc, char *argv[])
     ScriptFolder scripts(ScriptFolder::defaultFolder());
     FreedesktopNotifications notifications;
 
-    Environment environment;
-    environment.settings = &settings;
-    environment.alerts = &alerts;
-    environment.revealer = &revealer;
-    environment.fileDialogs = &fileDialogs;
-    environment.workspace = &workspace;
-    environment.tray = &tray;
-    environment.hotKeyBackend = &hotKeys;
-    environment.desktopShortcuts = &desktopShortcuts;
-    environment.clock = &clock;
-    environment.systemClipboard = &systemClipboard;
-    environment.frontApp = &frontApp;
-    environment.loginItems = &loginItems;
-    environment.updateDriver = &updateDriver;
-    environment.sounds = &sounds;
-    environment.scripts = &scripts;
-    environment.notifications = &notifications;
-    environment.launchedAtLogin = launchedAtLogin;
+    Facilities facilities;
+    facilities.settings = &settings;
+    facilities.alerts = &alerts;
+    facilities.revealer = &revealer;
+    facilities.fileDialogs = &fileDialogs;
+    facilities.workspace = &workspace;
+    facilities.tray = &tray;
+    facilities.hotKeyBackend = &hotKeys;
+    facilities.desktopShortcuts = &desktopShortcuts;
+    facilities.clock = &clock;
+    facilities.systemClipboard = &systemClipboard;
+    facilities.frontApp = &frontApp;
+    facilities.loginItems = &loginItems;
+    facilities.updateDriver = &updateDriver;
+    facilities.sounds = &sounds;
+    facilities.scripts = &scripts;
+    facilities.notifications = &notifications;
+    facilities.launchedAtLogin = launchedAtLogin;
 
-    AppDelegate delegate(environment);
+    AppDelegate delegate(facilities);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
     // A logout ends the program as its Quit command does, so the stores close cleanly.
     QuitSignals quitSignals;

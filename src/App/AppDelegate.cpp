@@ -91,27 +91,27 @@ QString inUsersWords(const QString &systemText)
 
 } // namespace
 
-AppDelegate::AppDelegate(const Environment &environment, QObject *parent)
+AppDelegate::AppDelegate(const Facilities &facilities, QObject *parent)
     : QObject(parent)
-    , m_environment(environment)
+    , m_facilities(facilities)
     , m_panelSurface(new Surface(this))
     , m_windowSurface(new Surface(this))
     , m_settingsSurface(new Surface(this))
 {
-    const Environment &e = m_environment;
-    Q_ASSERT(e.settings && e.alerts && e.revealer && e.workspace && e.tray && e.hotKeyBackend && e.desktopShortcuts
-        && e.clock && e.systemClipboard && e.frontApp && e.loginItems && e.updateDriver && e.sounds && e.scripts
-        && e.notifications);
-    m_environment.preferences = new Preferences(*e.settings, this);
-    m_environment.launchAtLogin = new LaunchAtLogin(*e.loginItems, *e.alerts, this);
+    const Facilities &f = m_facilities;
+    Q_ASSERT(f.settings && f.alerts && f.revealer && f.fileDialogs && f.workspace && f.tray && f.hotKeyBackend
+        && f.desktopShortcuts && f.clock && f.systemClipboard && f.frontApp && f.loginItems && f.updateDriver
+        && f.sounds && f.scripts && f.notifications);
+    m_preferences = new Preferences(*f.settings, this);
+    m_launchAtLogin = new LaunchAtLogin(*f.loginItems, *f.alerts, this);
 }
 
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start()
 {
-    Environment &e = m_environment;
-    Preferences &preferences = *e.preferences;
+    const Facilities &e = m_facilities;
+    Preferences &preferences = *m_preferences;
 
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
     // is over, or once the check of its file in the background is.
@@ -121,7 +121,6 @@ void AppDelegate::start()
         presentAlert(
             message, QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
     });
-    e.todos = m_todoStore.get();
 
     // The clipboard history, the same way.
     m_clipboardStore = ClipboardStore::makeDefault(IntegrityCheck::InBackground);
@@ -132,7 +131,6 @@ void AppDelegate::start()
                 QStringLiteral("Your clipboard history is still here. Vemra will try again with the next change."),
                 error);
         });
-    e.clipboard = m_clipboardStore.get();
 
     // The clipboard monitor. Only the first failed capture of a run is shown, and the store's
     // own writes to the clipboard are not recorded again.
@@ -142,18 +140,16 @@ void AppDelegate::start()
     connect(monitor, &ClipboardMonitor::captureFailed, this, &AppDelegate::reportCaptureError);
     connect(m_clipboardStore.get(), &ClipboardStore::copiedBack, monitor,
         [monitor](qint64 changeCount) { monitor->ownChangeCount = changeCount; });
-    e.monitor = monitor;
 
     // The clipboard's pictures, decoded off the main thread for every surface's rows and previews.
     m_imageLoader = std::make_unique<ImageLoader>();
-    e.images = m_imageLoader.get();
 
     // The clipboard switches re-evaluate capture, the appearance applies at once.
     connect(&preferences, &Preferences::clipboardSwitchAssigned, monitor, &ClipboardMonitor::update);
     applyAppearance();
     connect(&preferences, &Preferences::appearanceAssigned, this, &AppDelegate::applyAppearance);
 
-    connect(e.launchAtLogin, &LaunchAtLogin::failed, this,
+    connect(m_launchAtLogin, &LaunchAtLogin::failed, this,
         [this](const Error &error) { presentAlert(LaunchAtLogin::errorTitle(), std::nullopt, error); });
 
     // Focus sessions: silenced through the user's scripts, announced by the desktop's
@@ -165,20 +161,45 @@ void AppDelegate::start()
         *m_focusSilencer, *m_focusNotifier, preferences, *e.settings, *e.clock, *m_focusTimers);
     connect(m_focus.get(), &FocusSessionManager::changed, this, &AppDelegate::updateTrayIcon);
     connect(e.workspace, &WorkspaceEvents::didWake, m_focus.get(), &FocusSessionManager::catchUp);
-    e.focus = m_focus.get();
 
     // The two global shortcuts register at once; one that another application holds is tried
     // again a few times.
     m_hotKeys = HotKeys::makeDefault(*e.settings, *e.hotKeyBackend, *e.desktopShortcuts);
     connect(m_hotKeys->newTodo(), &HotKeyCenter::pressed, this, &AppDelegate::newTodoHotKeyPressed);
     connect(m_hotKeys->focus(), &HotKeyCenter::pressed, this, &AppDelegate::focusHotKeyPressed);
-    e.hotKeys = m_hotKeys.get();
 
     m_updater = std::make_unique<Updater>(*e.updateDriver);
-    e.updater = m_updater.get();
 
-    m_transfer = std::make_unique<DataTransfer>(*e.todos, *e.clipboard, *e.fileDialogs, *e.alerts, *e.clock);
-    e.transfer = m_transfer.get();
+    m_transfer = std::make_unique<DataTransfer>(*m_todoStore, *m_clipboardStore, *e.fileDialogs, *e.alerts, *e.clock);
+
+    m_environment.emplace(Environment {
+        .settings = *e.settings,
+        .alerts = *e.alerts,
+        .revealer = *e.revealer,
+        .fileDialogs = *e.fileDialogs,
+        .workspace = *e.workspace,
+        .tray = *e.tray,
+        .hotKeyBackend = *e.hotKeyBackend,
+        .desktopShortcuts = *e.desktopShortcuts,
+        .clock = *e.clock,
+        .systemClipboard = *e.systemClipboard,
+        .frontApp = *e.frontApp,
+        .loginItems = *e.loginItems,
+        .updateDriver = *e.updateDriver,
+        .sounds = *e.sounds,
+        .scripts = *e.scripts,
+        .notifications = *e.notifications,
+        .preferences = preferences,
+        .launchAtLogin = *m_launchAtLogin,
+        .todos = *m_todoStore,
+        .clipboard = *m_clipboardStore,
+        .monitor = *m_clipboardMonitor,
+        .images = *m_imageLoader,
+        .focus = *m_focus,
+        .hotKeys = *m_hotKeys,
+        .transfer = *m_transfer,
+        .updater = *m_updater,
+    });
 
     setUpTrayIcon();
     setUpSurfaces();
@@ -233,7 +254,7 @@ void AppDelegate::applyAppearance()
         return;
     if (QApplication::style()->name() != QLatin1String("fusion"))
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    switch (m_environment.preferences->appearance()) {
+    switch (m_preferences->appearance()) {
     case Appearance::System:
         // A palette with nothing set hands the colours back to the desktop's theme.
         QApplication::setPalette(QPalette());
@@ -272,17 +293,17 @@ void AppDelegate::focusHotKeyPressed()
 void AppDelegate::setUpTrayIcon()
 {
     refreshStatusIcon();
-    m_environment.tray->setToolTip(QStringLiteral("Vemra"));
-    connect(m_environment.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
-    connect(m_environment.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
-    m_environment.tray->setVisible(true);
+    m_facilities.tray->setToolTip(QStringLiteral("Vemra"));
+    connect(m_facilities.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
+    connect(m_facilities.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
+    m_facilities.tray->setVisible(true);
     // The tray shows what lies behind the icon only once it has taken the icon in: look again
     // shortly until it does (for five seconds at most).
     auto *settle = new QTimer(this);
     settle->setInterval(200);
     connect(settle, &QTimer::timeout, this, [this, settle, tries = 0]() mutable {
         refreshStatusIcon();
-        const TrayHost &tray = *m_environment.tray;
+        const TrayHost &tray = *m_facilities.tray;
         if (++tries >= 25 || tray.foreground() || tray.background()) {
             settle->stop();
             settle->deleteLater();
@@ -293,7 +314,7 @@ void AppDelegate::setUpTrayIcon()
 
 QColor AppDelegate::trayMarkColour() const
 {
-    const TrayHost &tray = *m_environment.tray;
+    const TrayHost &tray = *m_facilities.tray;
     return TrayIconImage::markColour(tray.foreground(), tray.background(), QGuiApplication::palette());
 }
 
@@ -307,7 +328,7 @@ void AppDelegate::refreshStatusIcon()
     m_trayMark = colour;
     // A StatusNotifierItem host looks a themed icon up by name and draws it in its panel's own
     // colour; an embedded icon is a picture, drawn here in the colour that stands out.
-    TrayHost &tray = *m_environment.tray;
+    TrayHost &tray = *m_facilities.tray;
     tray.setIcon(tray.usesStatusNotifier() ? TrayIconImage::themedIcon(colour) : TrayIconImage::icon(colour));
 }
 
@@ -318,15 +339,15 @@ void AppDelegate::updateTrayIcon()
             m_showsFocusInTray = false;
             m_trayMark = QColor();
             refreshStatusIcon();
-            m_environment.tray->setToolTip(QStringLiteral("Vemra"));
+            m_facilities.tray->setToolTip(QStringLiteral("Vemra"));
         }
         return;
     }
     // The countdown is the icon; the tooltip speaks it.
     m_showsFocusInTray = true;
     const double remaining = m_focus->remaining();
-    m_environment.tray->setIcon(TrayTimerImage::icon(FocusClock::text(remaining), trayMarkColour()));
-    m_environment.tray->setToolTip(QStringLiteral("Vemra, Focus Session, ") + FocusClock::spoken(remaining));
+    m_facilities.tray->setIcon(TrayTimerImage::icon(FocusClock::text(remaining), trayMarkColour()));
+    m_facilities.tray->setToolTip(QStringLiteral("Vemra, Focus Session, ") + FocusClock::spoken(remaining));
 }
 
 void AppDelegate::trayIconClicked(Qt::KeyboardModifiers modifiers)
@@ -349,16 +370,16 @@ void AppDelegate::showStatusMenu()
     });
     menu.winId();
     WindowTags::setSurface(menu.windowHandle(), QStringLiteral("status-menu"));
-    m_environment.tray->showMenu(&menu);
+    m_facilities.tray->showMenu(&menu);
 }
 
 StatusMenu::State AppDelegate::statusMenuState() const
 {
     StatusMenu::State state;
     state.hasServices = m_todoStore != nullptr;
-    state.launchesAtLogin = m_environment.launchAtLogin->isEnabled();
-    state.monitorsClipboard = m_environment.preferences->monitorsClipboard();
-    state.isClipboardPaused = m_environment.preferences->isClipboardPaused();
+    state.launchesAtLogin = m_launchAtLogin->isEnabled();
+    state.monitorsClipboard = m_preferences->monitorsClipboard();
+    state.isClipboardPaused = m_preferences->isClipboardPaused();
     if (m_updater)
         state.availableVersion = m_updater->availableVersion();
     if (m_focus && m_focus->activeSession())
@@ -384,10 +405,10 @@ void AppDelegate::performStatusMenuAction(StatusMenu::Action action)
         showSettings(SettingsPane::General);
         break;
     case StatusMenu::Action::ToggleLaunchAtLogin:
-        m_environment.launchAtLogin->toggle();
+        m_launchAtLogin->toggle();
         break;
     case StatusMenu::Action::ToggleClipboardPause:
-        m_environment.preferences->setClipboardPaused(!m_environment.preferences->isClipboardPaused());
+        m_preferences->setClipboardPaused(!m_preferences->isClipboardPaused());
         break;
     case StatusMenu::Action::CheckForUpdates:
         checkForUpdates();
@@ -413,8 +434,8 @@ void AppDelegate::setUpSurfaces()
 
 void AppDelegate::setUpTrayPanel()
 {
-    auto *root = new PanelContent(m_environment, *m_panelSurface);
-    connect(m_environment.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
+    auto *root = new PanelContent(*m_environment, *m_panelSurface);
+    connect(m_facilities.workspace, &WorkspaceEvents::dayChanged, root, &PanelContent::dayChanged);
     connect(root->appMenu(), &AppMenu::quitRequested, this, &AppDelegate::quit);
     m_trayPanel = std::make_unique<TrayPanel>(root);
     connect(m_trayPanel.get(), &TrayPanel::shown, this, [this] {
@@ -461,7 +482,7 @@ void AppDelegate::showTrayPanel(VemraTab tab)
     if (!m_trayPanel)
         return;
     m_panelSurface->setTab(tab);
-    m_trayPanel->show(m_environment.tray);
+    m_trayPanel->show(m_facilities.tray);
 }
 
 void AppDelegate::toggleTrayPanel(VemraTab tab)
@@ -490,8 +511,8 @@ std::unique_ptr<HostWindow> AppDelegate::makeWindow()
 {
     auto window = std::make_unique<HostWindow>();
     window->setWindowTitle(QStringLiteral("Vemra"));
-    auto *content = new ExpandedWindow(m_environment, *m_windowSurface);
-    connect(m_environment.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
+    auto *content = new ExpandedWindow(*m_environment, *m_windowSurface);
+    connect(m_facilities.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
     window->setContent(content);
     window->resize(560, 700);
     addApplicationCommands(window.get());
@@ -538,7 +559,7 @@ void AppDelegate::showWindow(std::optional<VemraTab> tab)
 std::unique_ptr<SettingsWindowController> AppDelegate::makeSettings()
 {
     auto settings = std::make_unique<SettingsWindowController>(
-        [this](SettingsPane pane) { return SettingsPaneViews::make(pane, m_environment); });
+        [this](SettingsPane pane) { return SettingsPaneViews::make(pane, *m_environment); });
     HostWindow *window = settings->window();
     addApplicationCommands(window);
     connect(window, &HostWindow::windowClosing, this, [this, window] { windowClosing(window); });
@@ -611,7 +632,7 @@ void AppDelegate::quit()
             : QStringLiteral("If you quit now, they will be lost.\n\n") + error.detail;
         alert.buttons = { QStringLiteral("Try Again"), QStringLiteral("Quit Anyway") };
         alert.cancelButton = 0;
-        if (m_environment.alerts->present(alert) != 0)
+        if (m_facilities.alerts->present(alert) != 0)
             break;
     }
     m_quitting = false;
@@ -638,7 +659,7 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     Alert alert;
     alert.title = title;
     alert.informativeText = parts.join(QStringLiteral("\n\n"));
-    m_environment.alerts->present(alert);
+    m_facilities.alerts->present(alert);
     m_alertsShown.remove(title);
 }
 
@@ -654,6 +675,6 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
         = description.isEmpty() ? loadErrorDetail : loadErrorDetail + QStringLiteral("\n\n") + description;
     alert.buttons = { QStringLiteral("OK"), QStringLiteral("Show in Folder") };
     alert.cancelButton = 0;
-    if (m_environment.alerts->present(alert) == 1)
-        m_environment.revealer->reveal(file);
+    if (m_facilities.alerts->present(alert) == 1)
+        m_facilities.revealer->reveal(file);
 }

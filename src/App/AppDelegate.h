@@ -35,8 +35,8 @@ class AppDelegate final : public QObject
     Q_OBJECT
 
 public:
-    // `environment` holds every system facility; the delegate fills in the services it makes.
-    explicit AppDelegate(const Environment &environment, QObject *parent = nullptr);
+    // `facilities` holds every system facility.
+    explicit AppDelegate(const Facilities &facilities, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // The start-up: makes the services, the tray icon, the surfaces and the panel, then, on the
@@ -50,8 +50,13 @@ public:
     void reportCaptureError(const Error &error);
     void newTodoHotKeyPressed();
     void focusHotKeyPressed();
-    // The facilities and, once started, the services: what every root view is given.
-    const Environment &environment() const { return m_environment; }
+    bool isStarted() const { return m_environment.has_value(); }
+    // The facilities and the services, once started: what every root view is given.
+    const Environment &environment() const
+    {
+        Q_ASSERT(m_environment);
+        return *m_environment;
+    }
 
     // Tray icon and status menu. While a focus session runs the icon is its countdown.
     void updateTrayIcon();
@@ -84,8 +89,8 @@ public:
     // A store that could not be opened, with a way to show its file.
     void presentLoadError(const QString &title, const Error &error, const QString &file);
 
-    Preferences &preferences() const { return *m_environment.preferences; }
-    LaunchAtLogin &launchAtLogin() const { return *m_environment.launchAtLogin; }
+    Preferences &preferences() const { return *m_preferences; }
+    LaunchAtLogin &launchAtLogin() const { return *m_launchAtLogin; }
     Surface &panelSurface() const { return *m_panelSurface; }
     Surface &windowSurface() const { return *m_windowSurface; }
     Surface &settingsSurface() const { return *m_settingsSurface; }
@@ -119,7 +124,12 @@ private:
     QColor trayMarkColour() const;
     void refreshStatusIcon();
 
-    Environment m_environment;
+    Facilities m_facilities;
+    // Made with the delegate, since the settings window's appearance and the status menu read them.
+    Preferences *m_preferences = nullptr;
+    LaunchAtLogin *m_launchAtLogin = nullptr;
+    // Made at the end of start().
+    std::optional<Environment> m_environment;
     // The titles of the alerts on screen now.
     QSet<QString> m_alertsShown;
     // The services, declared before the surfaces so that they outlive every view.

@@ -31,7 +31,7 @@ struct Harness : AppHarness
 {
     explicit Harness(bool launchedAtLogin = false, bool launch = true)
     {
-        environment.launchedAtLogin = launchedAtLogin;
+        facilities.launchedAtLogin = launchedAtLogin;
         create();
         if (launch)
             start();
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QVERIFY(!h.panelShown());
         QCoreApplication::processEvents();
 
-        QVERIFY(h.delegate->environment().todos);
+        QVERIFY(h.delegate->isStarted());
         QVERIFY(h.tray.isVisible());
         QCOMPARE(h.tray.toolTip(), QStringLiteral("Vemra"));
         QVERIFY(!h.tray.icon().isNull());
@@ -110,8 +110,9 @@ private Q_SLOTS:
         QCOMPARE(h.revealer.revealed(), QStringList { clipboard });
         QCOMPARE(h.panelShown(), !atLogin);
         // Both keep working in memory.
-        QVERIFY(h.delegate->environment().todos);
-        QVERIFY(h.delegate->environment().clipboard);
+        QVERIFY(h.delegate->environment().todos.add(QStringLiteral("kept in memory"), std::nullopt));
+        QCOMPARE(h.delegate->environment().todos.allTodos().size(), 1);
+        QCOMPARE(h.delegate->environment().clipboard.count(), 0);
     }
 
     void hotKeysToggleThePanelOnTheirTab()
@@ -137,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(h.delegate->panelSurface().tab(), VemraTab::Todos);
         QVERIFY(h.hotKeys.press(17, 0x100 | 0x200));
         QVERIFY(!h.panelShown());
-        QVERIFY(h.delegate->environment().hotKeys);
+        QVERIFY(h.delegate->isStarted());
     }
 
     void trayClicksToggleOrOpenTheMenu()
@@ -417,9 +418,9 @@ private Q_SLOTS:
         const QString title = clipboard ? QStringLiteral("Vemra couldn’t save your clipboard history.")
                                         : TodoStore::saveFailedMessage();
         if (clipboard)
-            Q_EMIT e.clipboard->saveFailed(title, Error { title, reason });
+            Q_EMIT e.clipboard.saveFailed(title, Error { title, reason });
         else
-            Q_EMIT e.todos->saveFailed(title, Error { title, reason });
+            Q_EMIT e.todos.saveFailed(title, Error { title, reason });
         QCOMPARE(h.alerts.alerts().size(), 1);
         const Alert &alert = h.alerts.alerts().first();
         QCOMPARE(alert.title, title);

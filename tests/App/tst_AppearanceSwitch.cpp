@@ -89,7 +89,7 @@ private Q_SLOTS:
         AppHarness h;
         h.start();
         // Something in every list, and the clipboard's banner up.
-        QVERIFY(h.delegate->environment().todos->add(u"Water the plants"_s, std::nullopt));
+        QVERIFY(h.delegate->environment().todos.add(u"Water the plants"_s, std::nullopt));
         h.delegate->preferences().setMonitorsClipboard(false);
         h.delegate->preferences().setAppearance(Appearance::Light);
         switch (place) {

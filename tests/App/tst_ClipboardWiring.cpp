@@ -18,13 +18,13 @@ struct Harness : AppHarness
     explicit Harness(bool monitorsClipboard = true)
     {
         settings.setValue(QStringLiteral("monitorsClipboard"), monitorsClipboard);
-        environment.launchedAtLogin = true;
+        facilities.launchedAtLogin = true;
         systemClipboard.copyText(QStringLiteral("on the clipboard at launch"));
         start();
     }
 
-    ClipboardMonitor &monitor() const { return *delegate->environment().monitor; }
-    ClipboardStore &store() const { return *delegate->environment().clipboard; }
+    ClipboardMonitor &monitor() const { return delegate->environment().monitor; }
+    ClipboardStore &store() const { return delegate->environment().clipboard; }
 };
 
 } // namespace
@@ -37,7 +37,7 @@ private Q_SLOTS:
     void startUpRecordsNewCopiesOnly()
     {
         Harness h;
-        QVERIFY(h.delegate->environment().monitor);
+        QVERIFY(h.delegate->isStarted());
         QVERIFY(h.monitor().isWatching());
         QCoreApplication::processEvents();
         QCOMPARE(h.store().count(), 0);

@@ -2,9 +2,15 @@
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Focus/FocusTabState.h"
+#include "Services/Shell/Environment.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Clipboard/ClipboardView.h"
+#include "Views/Focus/FocusView.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 #include "Views/Todos/InlineEditor.h"
@@ -48,6 +54,41 @@ class TestContainerWiring final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The panel and the window make their three tabs from the one environment: each tab's state
+    // over its own surface and in its own density, drawn by its own view, over the same services.
+    void bothSurfacesBuildTheirOwnTabsFromTheOneEnvironment()
+    {
+        Harness h;
+        h.delegate->showWindow(VemraTab::Todos);
+        PanelContent *panel = h.popover();
+        ExpandedWindow *window = h.expanded();
+        QVERIFY(panel && window);
+        const Environment &e = h.delegate->environment();
+        const std::pair<SurfaceFrame *, Surface *> surfaces[]
+            = { { panel, &h.delegate->panelSurface() }, { window, &h.delegate->windowSurface() } };
+        for (const auto &[frame, surface] : surfaces) {
+            QCOMPARE(&frame->todosState()->store(), &e.todos);
+            QCOMPARE(&frame->clipboardView()->state(), frame->clipboardState());
+            QCOMPARE(&frame->clipboardState()->surface(), surface);
+            QCOMPARE(&frame->clipboardState()->store(), &e.clipboard);
+            QCOMPARE(&frame->focusView()->state(), frame->focusState());
+            QCOMPARE(&frame->focusState()->surface(), surface);
+            QCOMPARE(&frame->focusState()->focus(), &e.focus);
+        }
+        QCOMPARE(panel->clipboardState()->pageSize(), 100);
+        QVERIFY(panel->clipboardState()->closesSurface());
+        QCOMPARE(window->clipboardState()->pageSize(), 500);
+        QVERIFY(!window->clipboardState()->closesSurface());
+
+        // One store under both: a todo typed in the panel is listed in the window, while each
+        // surface keeps its own typed text.
+        panel->todosState()->setDraft(u"From the panel"_s);
+        window->todosState()->setDraft(u"Still typing"_s);
+        QVERIFY(panel->todosState()->add());
+        QCOMPARE(window->todosState()->todos().first().title, u"From the panel"_s);
+        QCOMPARE(window->todosState()->draft(), u"Still typing"_s);
+    }
+
     void thePanelShowsTheTodosTabAndClosesOnTheLastEscape()
     {
         Harness h;
@@ -105,7 +146,7 @@ private Q_SLOTS:
     void oneFailedSaveIsOneAlertWhileATitleIsEdited()
     {
         Harness h;
-        TodoStore *store = h.delegate->environment().todos;
+        TodoStore *store = &h.delegate->environment().todos;
         const Todo edited = *store->add(u"Edited"_s, std::nullopt);
         const Todo ticked = *store->add(u"Ticked"_s, std::nullopt);
         TodoListView *list = h.popover()->todosView()->list();

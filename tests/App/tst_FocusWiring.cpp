@@ -40,7 +40,7 @@ private Q_SLOTS:
 
         const int iconsBefore = h.tray.iconSets();
         h.delegate->performStatusMenuAction(StatusMenu::Action::EndFocus);
-        FocusSessionManager &focus = *h.delegate->environment().focus;
+        FocusSessionManager &focus = h.delegate->environment().focus;
         QCOMPARE(focus.phase(), FocusSessionManager::Phase::Ended);
         QCOMPARE(h.tray.toolTip(), u"Vemra"_s);
         QCOMPARE(h.tray.iconSets(), iconsBefore + 1); // the mark again
@@ -89,7 +89,7 @@ private Q_SLOTS:
         QVERIFY(window && window->isVisible());
         const QSize before = window->size();
         QCOMPARE(before, QSize(560, 700));
-        QCOMPARE(h.delegate->environment().focus->start(600, false), FocusSessionManager::StartResult::Started);
+        QCOMPARE(h.delegate->environment().focus.start(600, false), FocusSessionManager::StartResult::Started);
         QCoreApplication::processEvents();
         QCOMPARE(window->size(), before);
         QVERIFY2(
@@ -102,7 +102,7 @@ private Q_SLOTS:
     {
         AppHarness h;
         h.start();
-        FocusSessionManager *focus = h.delegate->environment().focus;
+        FocusSessionManager *focus = &h.delegate->environment().focus;
         QCOMPARE(focus->start(25, false), FocusSessionManager::StartResult::Started);
         h.clock.advance(30 * 60'000);
         h.workspace.wake();

@@ -60,8 +60,8 @@ private Q_SLOTS:
         FullDisk disk(h.home.dataFolder());
         h.start();
         disk.fill();
-        h.delegate->environment().todos->add(u"waiting"_s, std::nullopt);
-        h.delegate->environment().clipboard->record(textCapture(u"waiting"_s, h.clock.now()));
+        h.delegate->environment().todos.add(u"waiting"_s, std::nullopt);
+        h.delegate->environment().clipboard.record(textCapture(u"waiting"_s, h.clock.now()));
         QCOMPARE(h.alerts.alerts().size(), 2); // each failure as it happened
 
         h.alerts.clear();

@@ -46,7 +46,7 @@ private Q_SLOTS:
         QCOMPARE(check.readAll(), QByteArray("not a database"));
 
         // The store runs in memory, and a failed save would be told with the todos' own detail.
-        TodoStore *store = h.delegate->environment().todos;
+        TodoStore *store = &h.delegate->environment().todos;
         QVERIFY(store && store->loadError() && store->add(u"kept for now"_s, std::nullopt));
         // Failing again while its alert is up adds no second alert; once dismissed, it is told again.
         const Error failure { u"Not written."_s, u"disk I/O error"_s };

@@ -13,24 +13,24 @@ AppHarness::AppHarness()
     // The tray icon sits at the top right, where the panel opens beneath it.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     tray.setGeometry(QRect(screen.right() - 60, screen.top(), 22, 22));
-    environment.settings = &settings;
-    environment.alerts = &alerts;
-    environment.revealer = &revealer;
-    environment.fileDialogs = &fileDialogs;
-    environment.workspace = &workspace;
-    environment.tray = &tray;
-    environment.hotKeyBackend = &hotKeys;
-    environment.desktopShortcuts = &desktopShortcuts;
-    environment.systemClipboard = &systemClipboard;
-    environment.frontApp = &frontApp;
-    environment.clock = &clock;
-    environment.loginItems = &loginItems;
-    environment.updateDriver = &updateDriver;
-    environment.sounds = &sounds.bank();
+    facilities.settings = &settings;
+    facilities.alerts = &alerts;
+    facilities.revealer = &revealer;
+    facilities.fileDialogs = &fileDialogs;
+    facilities.workspace = &workspace;
+    facilities.tray = &tray;
+    facilities.hotKeyBackend = &hotKeys;
+    facilities.desktopShortcuts = &desktopShortcuts;
+    facilities.systemClipboard = &systemClipboard;
+    facilities.frontApp = &frontApp;
+    facilities.clock = &clock;
+    facilities.loginItems = &loginItems;
+    facilities.updateDriver = &updateDriver;
+    facilities.sounds = &sounds.bank();
     // Inside the temporary home, since the setup guide makes the folder when asked to open it.
     scripts.folderPath = home.path() + QStringLiteral("/Shortcuts");
-    environment.scripts = &scripts;
-    environment.notifications = &notifications;
+    facilities.scripts = &scripts;
+    facilities.notifications = &notifications;
 }
 
 AppHarness::~AppHarness() = default;
@@ -38,7 +38,7 @@ AppHarness::~AppHarness() = default;
 AppDelegate &AppHarness::create()
 {
     delegate.reset();
-    delegate = std::make_unique<AppDelegate>(environment);
+    delegate = std::make_unique<AppDelegate>(facilities);
     return *delegate;
 }
 
@@ -50,7 +50,7 @@ void AppHarness::start()
     QCoreApplication::processEvents(); // the deferred end of start-up
     // The stores' checks of their files, so that a test sees what the files hold.
     const Environment &e = delegate->environment();
-    while (e.todos->isChecking() || e.clipboard->isChecking()) {
+    while (e.todos.isChecking() || e.clipboard.isChecking()) {
         QThread::msleep(1);
         QCoreApplication::processEvents();
     }

@@ -23,7 +23,7 @@
 
 // The application delegate over fakes of every platform facility, in a temporary home, for
 // tests that run the whole application as main() starts it. Adjust the fakes, the stored
-// settings or `environment` first, then start(); create() alone makes the delegate unlaunched.
+// settings or `facilities` first, then start(); create() alone makes the delegate unlaunched.
 // Tests may derive from it to add their own look-ups.
 class AppHarness
 {
@@ -34,7 +34,7 @@ public:
     AppHarness(const AppHarness &) = delete;
     AppHarness &operator=(const AppHarness &) = delete;
 
-    // Makes a new delegate over `environment`, replacing any earlier one.
+    // Makes a new delegate over `facilities`, replacing any earlier one.
     AppDelegate &create();
     // Launches the delegate (made first if need be) and lets the deferred end of start-up run.
     void start();
@@ -58,7 +58,7 @@ public:
     SoundLog sounds;
     FakeUserScripts scripts;
     FakeDesktopNotifications notifications;
-    // The facilities above; the delegate adds its services to its own copy.
-    Environment environment;
+    // The facilities above.
+    Facilities facilities;
     std::unique_ptr<AppDelegate> delegate;
 };

@@ -48,6 +48,10 @@ public:
     FocusTabState(FocusSessionManager &focus, Preferences &preferences, Surface &surface, bool closesSurface,
         QObject *parent = nullptr);
 
+    FocusSessionManager &focus() const { return m_focus; }
+    Preferences &preferences() const { return m_preferences; }
+    Surface &surface() const { return m_surface; }
+
     // The presets in order, then Custom.
     static QList<Choice> choices();
 

@@ -27,13 +27,10 @@ class UserScripts;
 class Updater;
 class WorkspaceEvents;
 
-// What the application is made of, in one place. main() and the test harness fill the system
-// facilities (real ones or fakes, every one of them, owned by the filler and outliving the
-// application delegate); the delegate makes the services at start-up, fills them in, and hands
-// the whole to every root view with that view's Surface. Once start-up is over no pointer is null.
-struct Environment
+// The system facilities, real ones or fakes: main() and the test harness fill every one of them,
+// own them, and keep them beyond the application delegate, which asserts that none is missing.
+struct Facilities
 {
-    // System facilities.
     SettingsStore *settings = nullptr;
     AlertPresenter *alerts = nullptr;
     FileRevealer *revealer = nullptr;
@@ -54,17 +51,42 @@ struct Environment
     DesktopNotifications *notifications = nullptr;
     // Started by the desktop's autostart at login: no panel at launch.
     bool launchedAtLogin = false;
+};
 
-    // Services, made by AppDelegate::start().
-    Preferences *preferences = nullptr;
-    LaunchAtLogin *launchAtLogin = nullptr;
-    TodoStore *todos = nullptr;
-    ClipboardStore *clipboard = nullptr;
-    ClipboardMonitor *monitor = nullptr;
+// What the application is made of once start-up is over, in one place: every facility and every
+// service, by reference. AppDelegate::start() makes it from the facilities and the services it
+// has made, and hands it to every root view with that view's Surface, which makes each tab's
+// state and view from it.
+struct Environment
+{
+    // System facilities.
+    SettingsStore &settings;
+    AlertPresenter &alerts;
+    FileRevealer &revealer;
+    FileDialogs &fileDialogs;
+    WorkspaceEvents &workspace;
+    TrayHost &tray;
+    HotKeyBackend &hotKeyBackend;
+    DesktopShortcuts &desktopShortcuts;
+    const Clock &clock;
+    SystemClipboard &systemClipboard;
+    FrontApp &frontApp;
+    LoginItemService &loginItems;
+    UpdateDriver &updateDriver;
+    SoundBank &sounds;
+    UserScripts &scripts;
+    DesktopNotifications &notifications;
+
+    // Services.
+    Preferences &preferences;
+    LaunchAtLogin &launchAtLogin;
+    TodoStore &todos;
+    ClipboardStore &clipboard;
+    ClipboardMonitor &monitor;
     // Decodes the clipboard's pictures for rows and previews.
-    ImageLoader *images = nullptr;
-    FocusSessionManager *focus = nullptr;
-    HotKeys *hotKeys = nullptr;
-    DataTransfer *transfer = nullptr;
-    Updater *updater = nullptr;
+    ImageLoader &images;
+    FocusSessionManager &focus;
+    HotKeys &hotKeys;
+    DataTransfer &transfer;
+    Updater &updater;
 };

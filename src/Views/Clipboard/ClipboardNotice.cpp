@@ -25,7 +25,7 @@ constexpr int fadeDuration = 200;
 
 } // namespace
 
-ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *monitor, Density density,
+ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor &monitor, Density density,
     std::unique_ptr<Relaunch> relaunch, QWidget *parent)
     : QWidget(parent)
     , m_preferences(preferences)
@@ -65,8 +65,7 @@ ClipboardNotice::ClipboardNotice(Preferences &preferences, ClipboardMonitor *mon
     m_motion = new AppearTransition(this, { .durationMs = fadeDuration });
     connect(&m_preferences, &Preferences::monitorsClipboardChanged, this, &ClipboardNotice::refresh);
     connect(&m_preferences, &Preferences::clipboardPausedChanged, this, &ClipboardNotice::refresh);
-    if (m_monitor)
-        connect(m_monitor, &ClipboardMonitor::accessChanged, this, &ClipboardNotice::refresh);
+    connect(&m_monitor, &ClipboardMonitor::accessChanged, this, &ClipboardNotice::refresh);
     refresh();
 }
 
@@ -79,7 +78,7 @@ int ClipboardNotice::topInset() const
 
 void ClipboardNotice::refresh()
 {
-    const ClipboardAccess access = m_monitor ? m_monitor->access() : ClipboardAccess::Allowed;
+    const ClipboardAccess access = m_monitor.access();
     m_reason
         = ClipboardNoticeContent::reason(m_preferences.monitorsClipboard(), m_preferences.isClipboardPaused(), access);
     // Going, it fades out as it was.
@@ -132,8 +131,7 @@ void ClipboardNotice::perform(Action action)
         m_preferences.setClipboardPaused(false);
         break;
     case Action::Allow:
-        if (m_monitor)
-            m_monitor->requestAccess();
+        m_monitor.requestAccess();
         break;
     case Action::Reopen:
         m_relaunch->now();

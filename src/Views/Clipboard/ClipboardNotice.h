@@ -28,7 +28,7 @@ class ClipboardNotice final : public QWidget
 
 public:
     // `relaunch`: how "Reopen Vemra" starts a new instance (null: the real one).
-    ClipboardNotice(Preferences &preferences, ClipboardMonitor *monitor, Density density,
+    ClipboardNotice(Preferences &preferences, ClipboardMonitor &monitor, Density density,
         std::unique_ptr<Relaunch> relaunch = nullptr, QWidget *parent = nullptr);
     ~ClipboardNotice() override;
 
@@ -49,7 +49,7 @@ private:
     void perform(ClipboardNoticeContent::Action action);
 
     Preferences &m_preferences;
-    ClipboardMonitor *m_monitor;
+    ClipboardMonitor &m_monitor;
     Density m_density;
     std::unique_ptr<Relaunch> m_relaunch;
     std::optional<ClipboardNoticeContent::Reason> m_reason;

@@ -22,20 +22,18 @@ constexpr int pageFadeDuration = 200;
 
 } // namespace
 
-ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
-    Preferences &preferences, ImageLoader &images, SoundBank &sounds, Surface &surface, const Clock &clock,
-    Density density, QWidget *parent)
+ClipboardView::ClipboardView(ClipboardTabState &state, ClipboardMonitor &monitor, Preferences &preferences,
+    ImageLoader &images, Density density, QWidget *parent)
     : QWidget(parent)
     , m_monitor(monitor)
-    , m_state(new ClipboardTabState(store, clipboard, sounds, clock, surface, Densities::clipboardPageSize(density),
-          Densities::closesSurface(density), this))
+    , m_state(state)
     , m_pages(new QStackedWidget(this))
     , m_fade(new CrossFade(this, pageFadeDuration))
     , m_listPage(new QWidget(m_pages))
     , m_search(new SearchField(density, m_listPage))
     , m_notice(new ClipboardNotice(preferences, monitor, density, nullptr, m_listPage))
-    , m_results(new ClipboardResults(*m_state, preferences, images, density, m_listPage))
-    , m_detail(new ClipboardDetail(*m_state, images, density, m_pages))
+    , m_results(new ClipboardResults(m_state, preferences, images, density, m_listPage))
+    , m_detail(new ClipboardDetail(m_state, images, density, m_pages))
     , m_keys(new KeyMonitor(m_listPage))
 {
     const bool compact = density == Density::Compact;
@@ -59,26 +57,26 @@ ClipboardView::ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, 
     m_pages->addWidget(m_listPage);
     m_pages->addWidget(m_detail);
 
-    connect(m_search, &SearchField::textEdited, m_state, &ClipboardTabState::setQuery);
-    connect(m_search, &SearchField::escapePressed, m_state, &ClipboardTabState::escape);
-    connect(m_state, &ClipboardTabState::queryChanged, this, [this] { m_search->setText(m_state->query()); });
-    connect(m_state, &ClipboardTabState::selectionChanged, this,
-        [this] { m_search->setActive(!m_state->selection().has_value()); });
-    connect(m_state, &ClipboardTabState::searchFocusRequested, this, [this] {
+    connect(m_search, &SearchField::textEdited, &m_state, &ClipboardTabState::setQuery);
+    connect(m_search, &SearchField::escapePressed, &m_state, &ClipboardTabState::escape);
+    connect(&m_state, &ClipboardTabState::queryChanged, this, [this] { m_search->setText(m_state.query()); });
+    connect(&m_state, &ClipboardTabState::selectionChanged, this,
+        [this] { m_search->setActive(!m_state.selection().has_value()); });
+    connect(&m_state, &ClipboardTabState::searchFocusRequested, this, [this] {
         if (!showsPreview())
             m_search->focusField();
     });
-    connect(m_state, &ClipboardTabState::previewChanged, this, [this] {
+    connect(&m_state, &ClipboardTabState::previewChanged, this, [this] {
         // Back to the list only once the key that closed the preview (Escape, Space) has been
         // delivered, so the list's own keys do not take the same press as well.
-        if (m_state->previewItem())
+        if (m_state.previewItem())
             refreshPage();
         else
             QMetaObject::invokeMethod(this, &ClipboardView::refreshPage, Qt::QueuedConnection);
     });
-    connect(m_state, &ClipboardTabState::copyFailed, this, [] { QApplication::beep(); });
+    connect(&m_state, &ClipboardTabState::copyFailed, this, [] { QApplication::beep(); });
     m_keys->setHandler([this](const QKeyEvent &key) {
-        return m_state->handleListKey(key.key(), key.modifiers(), m_search->field()->hasFocus());
+        return m_state.handleListKey(key.key(), key.modifiers(), m_search->field()->hasFocus());
     });
     refreshPage();
 }
@@ -93,7 +91,7 @@ bool ClipboardView::showsPreview() const
 void ClipboardView::refreshPage()
 {
     // A preview whose entry is gone shows the list.
-    const bool preview = m_state->previewItem().has_value();
+    const bool preview = m_state.previewItem().has_value();
     if (preview)
         m_detail->refresh();
     QWidget *shown = preview ? static_cast<QWidget *>(m_detail) : m_listPage;
@@ -115,8 +113,7 @@ void ClipboardView::refreshPage()
 void ClipboardView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_monitor)
-        m_monitor->refreshAccess();
+    m_monitor.refreshAccess();
     if (!showsPreview())
         m_search->focusField();
 }

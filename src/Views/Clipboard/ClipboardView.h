@@ -8,35 +8,29 @@ class ClipboardDetail;
 class ClipboardMonitor;
 class ClipboardNotice;
 class ClipboardResults;
-class ClipboardStore;
 class ClipboardTabState;
-class Clock;
+class CrossFade;
 class ImageLoader;
 class KeyMonitor;
 class Preferences;
-class SoundBank;
-class CrossFade;
 class QStackedWidget;
 class SearchField;
-class Surface;
-class SystemClipboard;
 
 // The clipboard tab of the panel (compact) and the window (regular): the search field, the
 // access notice and the list, or the preview of one entry in their place. The tab's state
-// lives in a ClipboardTabState; this view draws it and hands it the keys, the search text and
-// the focus. It resets when its surface is hidden.
+// lives in a ClipboardTabState, made by the surface; this view draws it and hands it the keys,
+// the search text and the focus. The notice follows the monitor's permission and the recording
+// switches; the rows and the preview draw their pictures through the image loader.
 class ClipboardView final : public QWidget
 {
     Q_OBJECT
 
 public:
-    // `monitor` gives the notice the clipboard permission; null where nothing is captured.
-    ClipboardView(ClipboardStore &store, SystemClipboard &clipboard, ClipboardMonitor *monitor,
-        Preferences &preferences, ImageLoader &images, SoundBank &sounds, Surface &surface, const Clock &clock,
+    ClipboardView(ClipboardTabState &state, ClipboardMonitor &monitor, Preferences &preferences, ImageLoader &images,
         Density density, QWidget *parent = nullptr);
     ~ClipboardView() override;
 
-    ClipboardTabState &state() const { return *m_state; }
+    ClipboardTabState &state() const { return m_state; }
     SearchField *searchField() const { return m_search; }
     ClipboardNotice *notice() const { return m_notice; }
     ClipboardResults *results() const { return m_results; }
@@ -51,8 +45,8 @@ protected:
 private:
     void refreshPage();
 
-    ClipboardMonitor *m_monitor;
-    ClipboardTabState *m_state;
+    ClipboardMonitor &m_monitor;
+    ClipboardTabState &m_state;
     QStackedWidget *m_pages;
     CrossFade *m_fade;
     QWidget *m_listPage;

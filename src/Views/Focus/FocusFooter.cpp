@@ -11,7 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-FocusFooter::FocusFooter(FocusSessionManager &focus, HotKeys *hotKeys, Surface &surface, QWidget *parent)
+FocusFooter::FocusFooter(FocusSessionManager &focus, HotKeys &hotKeys, Surface &surface, QWidget *parent)
     : QWidget(parent)
     , m_focus(focus)
     , m_hotKeys(hotKeys)
@@ -41,8 +41,7 @@ FocusFooter::FocusFooter(FocusSessionManager &focus, HotKeys *hotKeys, Surface &
     m_expand->addAction(openAction);
 
     connect(&m_focus, &FocusSessionManager::sessionChanged, this, &FocusFooter::refresh);
-    if (m_hotKeys)
-        connect(m_hotKeys->focus(), &HotKeyCenter::comboChanged, this, &FocusFooter::refresh);
+    connect(m_hotKeys.focus(), &HotKeyCenter::comboChanged, this, &FocusFooter::refresh);
     refresh();
 }
 
@@ -55,8 +54,8 @@ void FocusFooter::refresh()
 {
     if (const std::optional<FocusSession> active = m_focus.activeSession()) {
         m_status->setText(QStringLiteral("Started ") + FocusWording::shortTime(active->startedAt));
-    } else if (m_hotKeys && m_hotKeys->focus()->combo()) {
-        m_status->setText(m_hotKeys->focus()->combo()->displayName() + QStringLiteral(" opens Focus from any app"));
+    } else if (m_hotKeys.focus()->combo()) {
+        m_status->setText(m_hotKeys.focus()->combo()->displayName() + QStringLiteral(" opens Focus from any app"));
     } else {
         m_status->setText(QStringLiteral("Keeps going with Vemra closed"));
     }

@@ -15,8 +15,7 @@ class FocusFooter final : public QWidget
     Q_OBJECT
 
 public:
-    // `hotKeys` may be null where global shortcuts are not available.
-    FocusFooter(FocusSessionManager &focus, HotKeys *hotKeys, Surface &surface, QWidget *parent = nullptr);
+    FocusFooter(FocusSessionManager &focus, HotKeys &hotKeys, Surface &surface, QWidget *parent = nullptr);
 
     QString statusText() const;
     ToneLabel *statusLabel() const { return m_status; }
@@ -26,7 +25,7 @@ private:
     void refresh();
 
     FocusSessionManager &m_focus;
-    HotKeys *m_hotKeys;
+    HotKeys &m_hotKeys;
     ToneLabel *m_status;
     IconButton *m_expand;
 };

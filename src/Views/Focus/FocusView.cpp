@@ -61,16 +61,12 @@ bool isEditingText()
 
 } // namespace
 
-FocusView::FocusView(const Environment &environment, Surface &surface, Density density, QWidget *parent)
+FocusView::FocusView(FocusTabState &state, HotKeys &hotKeys, Density density, QWidget *parent)
     : QWidget(parent)
-    , m_environment(environment)
-    , m_surface(surface)
+    , m_state(state)
     , m_density(density)
 {
-    Q_ASSERT(environment.focus && environment.preferences);
     setFocusPolicy(Qt::ClickFocus);
-    m_state = new FocusTabState(
-        *environment.focus, *environment.preferences, surface, Densities::closesSurface(density), this);
     const bool compact = density == Density::Compact;
 
     auto *column = new QVBoxLayout(this);
@@ -83,7 +79,7 @@ FocusView::FocusView(const Environment &environment, Surface &surface, Density d
     if (!compact)
         contentColumn->addStretch(1);
     m_startScreen = makeStartScreen();
-    m_active = new ActiveFocus(*environment.focus, surface, density, content);
+    m_active = new ActiveFocus(state.focus(), state.surface(), density, content);
     // The panel's start screen takes its whole width; the window's is at most 400 wide, centred.
     contentColumn->addWidget(m_startScreen, 0, compact ? Qt::Alignment() : Qt::AlignHCenter);
     contentColumn->addWidget(m_active, 0, Qt::AlignHCenter);
@@ -93,16 +89,16 @@ FocusView::FocusView(const Environment &environment, Surface &surface, Density d
 
     if (compact) {
         column->addWidget(Plate::divider(this));
-        m_footer = new FocusFooter(*environment.focus, environment.hotKeys, surface, this);
+        m_footer = new FocusFooter(state.focus(), hotKeys, state.surface(), this);
         column->addWidget(m_footer);
     }
 
     new KeyMonitor(this, [this](const QKeyEvent &key) { return handleKey(key); });
-    connect(m_state, &FocusTabState::changed, this, &FocusView::refresh);
-    connect(environment.focus, &FocusSessionManager::sessionChanged, this, &FocusView::refresh);
-    connect(environment.focus, &FocusSessionManager::readinessChanged, this, &FocusView::refresh);
-    connect(environment.focus, &FocusSessionManager::nowChanged, this, &FocusView::refreshOutcome);
-    connect(environment.preferences, &Preferences::focusSilencesNotificationsChanged, this, &FocusView::refresh);
+    connect(&m_state, &FocusTabState::changed, this, &FocusView::refresh);
+    connect(&state.focus(), &FocusSessionManager::sessionChanged, this, &FocusView::refresh);
+    connect(&state.focus(), &FocusSessionManager::readinessChanged, this, &FocusView::refresh);
+    connect(&state.focus(), &FocusSessionManager::nowChanged, this, &FocusView::refreshOutcome);
+    connect(&state.preferences(), &Preferences::focusSilencesNotificationsChanged, this, &FocusView::refresh);
     refresh();
 }
 
@@ -128,12 +124,13 @@ QWidget *FocusView::makeStartScreen()
 
     m_prompt = new SilencingPrompt(m_density, screen);
     column->addWidget(m_prompt);
-    connect(m_prompt, &SilencingPrompt::setUpChosen, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
+    connect(
+        m_prompt, &SilencingPrompt::setUpChosen, this, [this] { m_state.surface().openSettings(SettingsPane::Focus); });
     // The permission form never shows here (the scripts need no permission); it leads to the
     // same setup.
-    connect(
-        m_prompt, &SilencingPrompt::permissionsChosen, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
-    connect(m_prompt, &SilencingPrompt::startAnywayChosen, m_state, &FocusTabState::startWithoutSilencing);
+    connect(m_prompt, &SilencingPrompt::permissionsChosen, this,
+        [this] { m_state.surface().openSettings(SettingsPane::Focus); });
+    connect(m_prompt, &SilencingPrompt::startAnywayChosen, &m_state, &FocusTabState::startWithoutSilencing);
     column->addWidget(makeStartBox(screen));
     const AppearTransition::Motion fade { .durationMs = promptFadeMs, .curve = QEasingCurve::OutQuad };
     m_prompt->hide();
@@ -175,7 +172,7 @@ QWidget *FocusView::makeChipGrid(QWidget *parent)
         const QString spoken
             = choice.preset ? FocusDuration::spokenName(*choice.preset) : QStringLiteral("Custom length");
         auto *chip = new DurationChip(title, spoken, m_density, grid);
-        connect(chip, &QAbstractButton::clicked, m_state, [this, choice] { m_state->choose(choice); });
+        connect(chip, &QAbstractButton::clicked, &m_state, [this, choice] { m_state.choose(choice); });
         layout->addWidget(chip, int(i / 4), int(i % 4));
         m_chips << chip;
     }
@@ -201,10 +198,10 @@ QWidget *FocusView::makeCustomFields(QWidget *parent)
     column->addLayout(row);
     m_hint = makeLabel(QStringLiteral("Choose between 1 minute and 24 hours."), 11, QFont::Normal, m_custom);
     column->addWidget(m_hint);
-    connect(m_hours, &NumberField::valueChanged, m_state, &FocusTabState::setCustomHours);
-    connect(m_minutes, &NumberField::valueChanged, m_state, &FocusTabState::setCustomMinutes);
-    connect(m_hours, &NumberField::submitted, m_state, &FocusTabState::start);
-    connect(m_minutes, &NumberField::submitted, m_state, &FocusTabState::start);
+    connect(m_hours, &NumberField::valueChanged, &m_state, &FocusTabState::setCustomHours);
+    connect(m_minutes, &NumberField::valueChanged, &m_state, &FocusTabState::setCustomMinutes);
+    connect(m_hours, &NumberField::submitted, &m_state, &FocusTabState::start);
+    connect(m_minutes, &NumberField::submitted, &m_state, &FocusTabState::start);
     return m_custom;
 }
 
@@ -219,7 +216,7 @@ QWidget *FocusView::makeStartBox(QWidget *parent)
         QString(), { TintedButtonStyle::Filled, compact ? 32.0 : 38.0, compact ? 13.0 : 14.0, false }, m_startBox);
     m_start->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_start->setToolTip(QStringLiteral("Start Focus (Return)"));
-    connect(m_start, &QAbstractButton::clicked, m_state, &FocusTabState::start);
+    connect(m_start, &QAbstractButton::clicked, &m_state, &FocusTabState::start);
     column->addWidget(m_start);
 
     auto *note = new QWidget(m_startBox);
@@ -233,7 +230,7 @@ QWidget *FocusView::makeStartBox(QWidget *parent)
     noteRow->addWidget(m_note);
     noteRow->addWidget(m_setUp);
     noteRow->addStretch(1);
-    connect(m_setUp, &QAbstractButton::clicked, this, [this] { m_surface.openSettings(SettingsPane::Focus); });
+    connect(m_setUp, &QAbstractButton::clicked, this, [this] { m_state.surface().openSettings(SettingsPane::Focus); });
     column->addWidget(note);
     return m_startBox;
 }
@@ -243,9 +240,9 @@ void FocusView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_hasAppeared) {
         m_hasAppeared = true;
-        m_state->loadDefault();
+        m_state.loadDefault();
     }
-    m_state->appeared();
+    m_state.appeared();
     // The keyboard must not stay with a field of the tab shown before, where typing would go
     // unseen.
     QWidget *focused = QApplication::focusWidget();
@@ -276,12 +273,12 @@ bool FocusView::handleKey(const QKeyEvent &key)
     // Arrow and keypad keys carry the keypad flag and Shift does not count: only these do.
     press.commandHeld = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     press.editingText = isEditingText();
-    return m_state->handleKey(press);
+    return m_state.handleKey(press);
 }
 
 void FocusView::refresh()
 {
-    const FocusSessionManager &focus = *m_environment.focus;
+    const FocusSessionManager &focus = m_state.focus();
     const bool running = focus.activeSession().has_value();
     // The one leaving goes first: for a moment both would count, and the window would grow to
     // hold them.
@@ -290,7 +287,7 @@ void FocusView::refresh()
     if (running)
         return;
 
-    const FocusTabState &state = *m_state;
+    const FocusTabState &state = m_state;
     refreshOutcome();
     // "24:00:00" is wider than the ring at full size.
     const QString clock = state.clockText();
@@ -314,7 +311,7 @@ void FocusView::refresh()
     m_start->setEnabled(state.canStart());
     m_start->setAccessibleName(state.startAccessibleName());
     const std::optional<FocusWording::Note> note
-        = FocusWording::note(m_environment.preferences->focusSilencesNotifications(), focus.readiness());
+        = FocusWording::note(m_state.preferences().focusSilencesNotifications(), focus.readiness());
     m_note->setVisible(note.has_value());
     if (note)
         m_note->setLine(note->line);
@@ -323,7 +320,7 @@ void FocusView::refresh()
 
 void FocusView::refreshOutcome()
 {
-    const FocusSessionManager &focus = *m_environment.focus;
+    const FocusSessionManager &focus = m_state.focus();
     const std::optional<FocusWording::Line> outcome = FocusWording::outcome(focus.session(), focus.now());
     m_outcome->setVisible(outcome.has_value());
     if (outcome)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Components/Theme/Density.h"
-#include "Services/Shell/Environment.h"
 
 #include <QList>
 #include <QWidget>
@@ -13,12 +12,12 @@ class FocusFooter;
 class FocusLabel;
 class FocusRing;
 class FocusTabState;
+class HotKeys;
 class LinkButton;
 class NumberField;
 class QKeyEvent;
 class RollingLabel;
 class SilencingPrompt;
-class Surface;
 class TintedButton;
 class ToneLabel;
 
@@ -32,10 +31,10 @@ class FocusView final : public QWidget
     Q_OBJECT
 
 public:
-    // The environment must hold the focus manager and the preferences.
-    FocusView(const Environment &environment, Surface &surface, Density density, QWidget *parent = nullptr);
+    // `hotKeys`: the panel's footer names the shortcut that opens Focus.
+    FocusView(FocusTabState &state, HotKeys &hotKeys, Density density, QWidget *parent = nullptr);
 
-    FocusTabState *state() const { return m_state; }
+    FocusTabState &state() const { return m_state; }
     QWidget *startScreen() const { return m_startScreen; }
     ActiveFocus *activeFocus() const { return m_active; }
     QList<DurationChip *> chips() const { return m_chips; }
@@ -67,10 +66,8 @@ private:
     void refresh();
     void refreshOutcome();
 
-    Environment m_environment;
-    Surface &m_surface;
+    FocusTabState &m_state;
     Density m_density;
-    FocusTabState *m_state;
     QWidget *m_startScreen = nullptr;
     ActiveFocus *m_active = nullptr;
     FocusLabel *m_outcome = nullptr;

@@ -54,7 +54,7 @@ ClipboardSettings::ClipboardSettings(Preferences &preferences, ClipboardMonitor 
     m_noticeRow = new QWidget;
     auto *noticeColumn = new QVBoxLayout(m_noticeRow);
     noticeColumn->setContentsMargins(0, 0, 0, 0);
-    noticeColumn->addWidget(new ClipboardNotice(preferences, &monitor, Density::Regular, nullptr, m_noticeRow));
+    noticeColumn->addWidget(new ClipboardNotice(preferences, monitor, Density::Regular, nullptr, m_noticeRow));
     recording->addRow(m_noticeRow);
 
     SettingsSection *history = addSection();

@@ -8,7 +8,7 @@ struct Environment;
 namespace SettingsPaneViews {
 
 // The view of one settings pane over the application's services, for the settings window's
-// pane builder. Start-up is over, so every service it needs exists.
+// pane builder.
 QWidget *make(SettingsPane pane, const Environment &environment);
 
 } // namespace SettingsPaneViews

@@ -68,7 +68,7 @@ QWidget *PanelContent::makeHeader()
     stack->addWidget(titles.tagline);
     row->addLayout(stack);
     row->addStretch(1);
-    m_appMenu = new AppMenu(surface(), *environment().preferences, *environment().updater, header);
+    m_appMenu = new AppMenu(surface(), environment().preferences, environment().updater, header);
     row->addWidget(m_appMenu, 0, Qt::AlignVCenter);
     return header;
 }

@@ -2,12 +2,13 @@
 
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Controls/VemraBadge.h"
+#include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/FocusTabState.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Clipboard/ClipboardView.h"
 #include "Views/Focus/FocusView.h"
-#include "Views/Shell/PlaceholderContainer.h"
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
 #include "Views/Todos/ClearAllButton.h"
@@ -35,10 +36,8 @@ SurfaceFrame::SurfaceFrame(
     , m_environment(environment)
     , m_surface(surface)
     , m_state(new TodosTabState(
-          *environment.todos, *environment.clock, *environment.settings, calendarKey, closesOnEscape, this))
+          environment.todos, environment.clock, environment.settings, calendarKey, closesOnEscape, this))
 {
-    Q_ASSERT(environment.todos && environment.clipboard && environment.systemClipboard && environment.monitor
-        && environment.images && environment.preferences && environment.clock);
 }
 
 SurfaceFrame::~SurfaceFrame() = default;
@@ -58,11 +57,10 @@ SectionPicker *SurfaceFrame::makeSectionPicker(Density density, QWidget *parent)
     m_picker = new SectionPicker(density, parent);
     m_picker->bind(&m_surface);
     // The Focus segment carries a mark while a session runs and another tab is shown.
-    if (FocusSessionManager *focus = m_environment.focus) {
-        const auto follow = [this, focus] { m_picker->setSessionActive(focus->activeSession().has_value()); };
-        connect(focus, &FocusSessionManager::sessionChanged, m_picker, follow);
-        follow();
-    }
+    FocusSessionManager &focus = m_environment.focus;
+    const auto follow = [this, &focus] { m_picker->setSessionActive(focus.activeSession().has_value()); };
+    connect(&focus, &FocusSessionManager::sessionChanged, m_picker, follow);
+    follow();
     return m_picker;
 }
 
@@ -70,7 +68,7 @@ TabContent *SurfaceFrame::makeContent(Density density, const TodosView::Metrics 
 {
     m_density = density;
     m_content = new TabContent(m_surface, parent);
-    m_todosView = new TodosView(*m_state, *m_environment.sounds, density, metrics);
+    m_todosView = new TodosView(*m_state, m_environment.sounds, density, metrics);
     return m_content;
 }
 
@@ -78,20 +76,22 @@ void SurfaceFrame::addPages(int stretch)
 {
     m_content->setPage(VemraTab::Todos, m_todosView, stretch);
     const Environment &e = m_environment;
-    m_clipboardView = new ClipboardView(*e.clipboard, *e.systemClipboard, e.monitor, *e.preferences, *e.images,
-        *e.sounds, m_surface, *e.clock, m_density);
+    // The panel closes after a closing copy or a start, and pages its history in smaller pages.
+    const bool closesSurface = Densities::closesSurface(m_density);
+    m_clipboardState = new ClipboardTabState(e.clipboard, e.systemClipboard, e.sounds, e.clock, m_surface,
+        Densities::clipboardPageSize(m_density), closesSurface, this);
+    m_clipboardView = new ClipboardView(*m_clipboardState, e.monitor, e.preferences, e.images, m_density);
     m_content->setPage(VemraTab::Clipboard, m_clipboardView, stretch);
-    if (m_environment.focus && m_environment.preferences)
-        m_content->setPage(VemraTab::Focus, new FocusView(m_environment, m_surface, m_density), stretch);
-    else
-        m_content->setPage(VemraTab::Focus, new PlaceholderContainer(VemraTab::Focus), stretch);
+    m_focusState = new FocusTabState(e.focus, e.preferences, m_surface, closesSurface, this);
+    m_focusView = new FocusView(*m_focusState, e.hotKeys, m_density);
+    m_content->setPage(VemraTab::Focus, m_focusView, stretch);
 }
 
 void SurfaceFrame::makeFooterParts(QWidget *footer, int statusSize, bool statusGivesWay)
 {
     m_statusGivesWay = statusGivesWay;
     m_status = new FooterStatus(*m_state, statusSize, footer);
-    m_clearAll = new ClearAllButton(*m_environment.todos, *m_state, *m_environment.sounds, footer);
+    m_clearAll = new ClearAllButton(m_environment.todos, *m_state, m_environment.sounds, footer);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(m_state, signal, this, &SurfaceFrame::refreshFooter);
     if (statusGivesWay)

@@ -7,7 +7,10 @@
 #include <QWidget>
 
 class ClearAllButton;
+class ClipboardTabState;
 class ClipboardView;
+class FocusTabState;
+class FocusView;
 class FooterStatus;
 class QLabel;
 class SectionPicker;
@@ -15,10 +18,11 @@ class Surface;
 class TabContent;
 class TodosTabState;
 
-// What the tray panel and the expanded window share: the todos tab's state, the header's
-// badge, name and tagline, the tab switcher bound to the surface, the three tabs' pages, the
-// footer's status and clear-all control, and the confetti over everything. Each container lays
-// these out in its own density and adds what only it has.
+// What the tray panel and the expanded window share: the header's badge, name and tagline, the
+// tab switcher bound to the surface, the three tabs (each a state made here from the
+// environment, over the surface, and its view in the container's density), the footer's status
+// and clear-all control, and the confetti over everything. Each container lays these out in its
+// own density and adds what only it has.
 //
 // Today is renewed each time the surface is shown and when the calendar day changes
 // (dayChanged()). The first time it appears, the todo input takes the focus.
@@ -36,7 +40,10 @@ public:
     TodosView *todosView() const { return m_todosView; }
     SectionPicker *sectionPicker() const { return m_picker; }
     TabContent *content() const { return m_content; }
+    ClipboardTabState *clipboardState() const { return m_clipboardState; }
     ClipboardView *clipboardView() const { return m_clipboardView; }
+    FocusTabState *focusState() const { return m_focusState; }
+    FocusView *focusView() const { return m_focusView; }
     FooterStatus *footerStatus() const { return m_status; }
     ClearAllButton *clearAllButton() const { return m_clearAll; }
 
@@ -75,9 +82,12 @@ private:
 
     Environment m_environment;
     Density m_density = Density::Compact;
-    ClipboardView *m_clipboardView = nullptr;
     Surface &m_surface;
     TodosTabState *m_state;
+    ClipboardTabState *m_clipboardState = nullptr;
+    ClipboardView *m_clipboardView = nullptr;
+    FocusTabState *m_focusState = nullptr;
+    FocusView *m_focusView = nullptr;
     SectionPicker *m_picker = nullptr;
     TabContent *m_content = nullptr;
     TodosView *m_todosView = nullptr;

@@ -3,10 +3,15 @@
 #include "FakeTrayHost.h"
 #include "Platform/PanelPlacement.h"
 #include "Services/Shell/Surface.h"
+#include "TabFixture.h"
 #include "TestHome.h"
-#include "Views/Shell/PlaceholderContainer.h"
+#include "Views/Focus/FocusView.h"
+#include "Views/Shell/PanelContent.h"
+#include "Views/Shell/SectionPicker.h"
+#include "Views/Shell/TabContent.h"
 
 #include "Screenshots.h"
+#include <QAbstractButton>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -525,28 +530,26 @@ private Q_SLOTS:
         QCOMPARE(closes, 2);
     }
 
-    void placeholderFollowsTheSurfaceAndIsPhotographed()
+    void panelContentFollowsTheSurfaceAndIsPhotographed()
     {
         TestHome home;
-        Surface surface;
-        auto *content = new PlaceholderContainer(&surface);
+        TabFixture f;
+        auto *content = new PanelContent(f.environment(), f.surface);
         FakeTrayHost tray;
         tray.setGeometry(topIcon());
         TrayPanel panel(content);
         panel.show(&tray);
         QTRY_COMPARE(panel.window()->windowOpacity(), 1.0);
         QCOMPARE(panel.window()->width(), 380);
-        QCOMPARE(content->shownTab(), VemraTab::Todos);
+        QCOMPARE(content->content()->shownTab(), VemraTab::Todos);
 
-        surface.setTab(VemraTab::Focus);
-        QCOMPARE(content->shownTab(), VemraTab::Focus);
-        QVERIFY(content->placeholderText().contains(QStringLiteral("Focus")));
+        f.surface.setTab(VemraTab::Focus);
+        QCOMPARE(content->content()->shownTab(), VemraTab::Focus);
+        QCOMPARE(content->content()->page(VemraTab::Focus), content->focusView());
 
-        auto *clipboardTitle = content->findChild<QWidget *>(QStringLiteral("clipboard"));
-        QVERIFY(clipboardTitle);
-        QTest::mouseClick(clipboardTitle, Qt::LeftButton);
-        QCOMPARE(surface.tab(), VemraTab::Clipboard);
-        QCOMPARE(content->shownTab(), VemraTab::Clipboard);
+        QTest::mouseClick(content->sectionPicker()->segment(VemraTab::Clipboard), Qt::LeftButton);
+        QCOMPARE(f.surface.tab(), VemraTab::Clipboard);
+        QCOMPARE(content->content()->shownTab(), VemraTab::Clipboard);
 
         Screenshots::save(panel.window(), QStringLiteral("panel"));
     }

@@ -2,10 +2,12 @@
 
 #include "ClipboardHistory.h"
 #include "Components/Theme/Symbols.h"
+#include "FakeFrontApp.h"
 #include "FakeSystemClipboard.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
+#include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Clipboard/ImageLoader.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
@@ -16,7 +18,8 @@
 #include <QDir>
 #include <QImage>
 
-// A clipboard tab over a store in a temporary folder, without a clipboard monitor.
+// A clipboard tab over a store in a temporary folder, as the surface makes it in `density`,
+// with a monitor that is not watching.
 struct ClipboardViewFixture
 {
     explicit ClipboardViewFixture(Density density)
@@ -28,9 +31,11 @@ struct ClipboardViewFixture
 
     ClipboardView &view()
     {
-        if (!m_view)
-            m_view = std::make_unique<ClipboardView>(
-                *history.store, clipboard, nullptr, preferences, images, sounds.bank(), surface, clock, density);
+        if (!m_view) {
+            m_state = std::make_unique<ClipboardTabState>(*history.store, clipboard, sounds.bank(), clock, surface,
+                Densities::clipboardPageSize(density), Densities::closesSurface(density));
+            m_view = std::make_unique<ClipboardView>(*m_state, monitor, preferences, images, density);
+        }
         return *m_view;
     }
 
@@ -66,7 +71,10 @@ struct ClipboardViewFixture
     SoundLog sounds;
     Surface surface;
     FixedClock clock { QDateTime(QDate(2026, 3, 2), QTime(12, 0)) };
+    FakeFrontApp frontApp;
+    ClipboardMonitor monitor { *history.store, preferences, clipboard, frontApp, clock };
 
 private:
+    std::unique_ptr<ClipboardTabState> m_state;
     std::unique_ptr<ClipboardView> m_view;
 };

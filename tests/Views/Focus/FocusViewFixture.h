@@ -1,19 +1,23 @@
 #pragma once
 
+#include "FakeDesktopShortcuts.h"
 #include "FakeFocusNotifier.h"
 #include "FakeFocusSilencer.h"
 #include "FakeFocusTimers.h"
+#include "FakeHotKeyBackend.h"
 #include "FixedClock.h"
 #include "MemorySettingsStore.h"
 #include "Services/Focus/FocusSessionManager.h"
-#include "Services/Shell/Environment.h"
+#include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 
 #include <QList>
 
-// A focus manager over fakes, its preferences and a surface that records its actions, for the
-// focus tab's widgets.
+#include <memory>
+
+// A focus manager over fakes, its preferences, the shortcuts and a surface that records its
+// actions, for the focus tab's widgets.
 struct FocusViewFixture
 {
     FocusViewFixture()
@@ -23,16 +27,6 @@ struct FocusViewFixture
             &surface, &Surface::settingsRequested, &surface, [this](SettingsPane pane) { openedPanes.append(pane); });
     }
 
-    Environment environment()
-    {
-        Environment e;
-        e.settings = &settings;
-        e.clock = &clock;
-        e.preferences = &preferences;
-        e.focus = &focus;
-        return e;
-    }
-
     MemorySettingsStore settings;
     FixedClock clock { QDateTime(QDate(2026, 5, 4), QTime(9, 0)) };
     Preferences preferences { settings };
@@ -40,6 +34,9 @@ struct FocusViewFixture
     FakeFocusNotifier notifier;
     FakeFocusTimers timers;
     FocusSessionManager focus { silencer, notifier, preferences, settings, clock, timers };
+    FakeHotKeyBackend hotKeyBackend;
+    FakeDesktopShortcuts desktopShortcuts;
+    std::unique_ptr<HotKeys> hotKeys = HotKeys::makeDefault(settings, hotKeyBackend, desktopShortcuts);
     Surface surface;
     int closes = 0;
     QList<SettingsPane> openedPanes;

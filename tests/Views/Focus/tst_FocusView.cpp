@@ -38,6 +38,7 @@ class TestFocusView final : public QObject
 private:
     TestHome m_home;
     std::unique_ptr<FocusViewFixture> f;
+    std::unique_ptr<FocusTabState> m_state;
     std::unique_ptr<FocusView> m_view;
 
     // Starts a stored session of `minutes` that began a minute ago.
@@ -74,7 +75,10 @@ private:
 
     FocusView &show(Density density = Density::Compact)
     {
-        m_view = std::make_unique<FocusView>(f->environment(), f->surface, density);
+        m_view.reset();
+        m_state
+            = std::make_unique<FocusTabState>(f->focus, f->preferences, f->surface, Densities::closesSurface(density));
+        m_view = std::make_unique<FocusView>(*m_state, *f->hotKeys, density);
         m_view->show();
         m_view->activateWindow();
         if (!QTest::qWaitForWindowActive(m_view.get()))
@@ -91,6 +95,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_view.reset();
+        m_state.reset();
         f.reset();
         QApplication::setPalette(QPalette());
     }
@@ -99,15 +104,15 @@ private Q_SLOTS:
     {
         f->preferences.setFocusSilencesNotifications(false);
         FocusView &view = show();
-        QCOMPARE(view.state()->choice(), Choice::minutes(25));
+        QCOMPARE(view.state().choice(), Choice::minutes(25));
         // Arrows arrive with the keypad flag; Shift does not count as a command key.
         QTest::keyClick(&view, Qt::Key_Right, Qt::KeypadModifier);
-        QCOMPARE(view.state()->choice(), Choice::minutes(30));
+        QCOMPARE(view.state().choice(), Choice::minutes(30));
         QVERIFY(view.chips().at(4)->isChecked() && !view.chips().at(3)->isChecked());
         QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier | Qt::KeypadModifier);
-        QCOMPARE(view.state()->choice(), Choice::minutes(25));
+        QCOMPARE(view.state().choice(), Choice::minutes(25));
         QTest::keyClick(&view, Qt::Key_Left, Qt::AltModifier | Qt::KeypadModifier);
-        QCOMPARE(view.state()->choice(), Choice::minutes(25));
+        QCOMPARE(view.state().choice(), Choice::minutes(25));
         QTest::keyClick(&view, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(!f->focus.activeSession());
         QTest::keyClick(&view, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
@@ -121,23 +126,23 @@ private Q_SLOTS:
         f->preferences.setFocusSilencesNotifications(false);
         f->preferences.setFocusMinutes(45);
         FocusView &view = show(Density::Regular);
-        QCOMPARE(view.state()->choice(), Choice::custom());
+        QCOMPARE(view.state().choice(), Choice::custom());
         QLineEdit *hours = view.hoursField()->field();
         hours->setFocus();
         hours->selectAll();
         QTest::keyClicks(hours, u"99"_s);
         QCOMPARE(hours->text(), u"24"_s);
-        QCOMPARE(view.state()->customHours(), 24);
+        QCOMPARE(view.state().customHours(), 24);
         QVERIFY(view.customHint()->isVisible()); // 24 h 45 min is too long
         QVERIFY(!view.startButton()->isEnabled());
         QCOMPARE(view.clockLabel()->text(), u"–:––"_s);
         // While a field is edited the arrows stay in it.
         QTest::keyClick(hours, Qt::Key_Left, Qt::KeypadModifier);
-        QCOMPARE(view.state()->choice(), Choice::custom());
+        QCOMPARE(view.state().choice(), Choice::custom());
         hours->selectAll();
         QTest::keyClicks(hours, u"-5"_s);
         QCOMPARE(hours->text(), u"0"_s);
-        QCOMPARE(view.state()->customHours(), 0);
+        QCOMPARE(view.state().customHours(), 0);
         QVERIFY(!view.customHint()->isVisible());
         QCOMPARE(view.clockLabel()->text(), u"45:00"_s);
         // Return in the field starts the custom length; the window stays open.
@@ -212,7 +217,7 @@ private Q_SLOTS:
     {
         f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
         FocusView &view = show();
-        view.state()->start(); // asks about silencing: the prompt shows
+        view.state().start(); // asks about silencing: the prompt shows
         QTRY_VERIFY(view.prompt()->isVisible());
         QApplication::setPalette(darkPalette());
         QCoreApplication::processEvents();
@@ -261,8 +266,8 @@ private Q_SLOTS:
         const auto *customAppear = view.customFields()->findChild<AppearTransition *>();
         QVERIFY(promptFade && customAppear);
 
-        view.state()->start();
-        QTRY_VERIFY(view.state()->isAskingAboutSilencing());
+        view.state().start();
+        QTRY_VERIFY(view.state().isAskingAboutSilencing());
         QCOMPARE(promptFade->isRunning(), !reducesMotion);
         QTRY_VERIFY(!promptFade->isRunning());
         QVERIFY(view.prompt()->isVisible() && !view.startButton()->isVisible());

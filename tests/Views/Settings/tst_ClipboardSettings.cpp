@@ -28,7 +28,7 @@ class TestClipboardSettings final : public QObject
         Q_ASSERT(pane);
         return pane;
     }
-    ClipboardStore &store() { return *app->delegate->environment().clipboard; }
+    ClipboardStore &store() { return app->delegate->environment().clipboard; }
     void copy(const QString &text, const QDateTime &when)
     {
         store().record(ClipboardHistory::capture(ClipboardKind::Text, text, when));
@@ -73,7 +73,7 @@ private Q_SLOTS:
         QVERIFY(!pane->exportButton()->isEnabled());
         QTRY_VERIFY(pane->exportButton()->isEnabled());
         QVERIFY(QFileInfo(file).size() > 0);
-        QVERIFY(app->delegate->environment().transfer->lastResult()->contains(QStringLiteral("1 clipboard item")));
+        QVERIFY(app->delegate->environment().transfer.lastResult()->contains(QStringLiteral("1 clipboard item")));
     }
 
     void noticeOnlyForAMissingPermission_data()

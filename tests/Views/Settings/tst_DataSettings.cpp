@@ -48,7 +48,7 @@ private Q_SLOTS:
         QTRY_VERIFY(pane->resultLine()->isVisible());
         QVERIFY(!pane->workingLine()->isVisible());
         QVERIFY(pane->transferSection()->isEnabled());
-        QCOMPARE(pane->resultText()->text(), app->delegate->environment().transfer->lastResult().value());
+        QCOMPARE(pane->resultText()->text(), app->delegate->environment().transfer.lastResult().value());
         QVERIFY(QFileInfo::exists(file));
 
         const QString result = pane->resultText()->text();

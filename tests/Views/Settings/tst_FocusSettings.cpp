@@ -50,7 +50,7 @@ class TestFocusSettings final : public QObject
         app->delegate->showSettings(SettingsPane::Focus);
     }
     Preferences &preferences() { return app->delegate->preferences(); }
-    FocusSessionManager &focus() { return *app->delegate->environment().focus; }
+    FocusSessionManager &focus() { return app->delegate->environment().focus; }
 
 private Q_SLOTS:
     void init() { app = std::make_unique<AppHarness>(); }
@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         app->desktopShortcuts.listed.insert({ F, shiftCommand });
         FocusSettings *pane = openPane();
-        HotKeyCenter *center = app->delegate->environment().hotKeys->focus();
+        HotKeyCenter *center = app->delegate->environment().hotKeys.focus();
         SettingsNote *note = pane->shortcutNoteRow();
         QCOMPARE(center->combo(), std::optional<KeyCombo>(center->standard()));
         QVERIFY(note->isVisible());

@@ -62,7 +62,7 @@ private Q_SLOTS:
         QFETCH(std::optional<KeyCombo>, chosen);
         QFETCH(QString, note);
         GeneralSettings *pane = openPane();
-        app->delegate->environment().hotKeys->newTodo()->set(chosen);
+        app->delegate->environment().hotKeys.newTodo()->set(chosen);
         QCOMPARE(pane->shortcutFooter()->text(), note);
         QVERIFY(!pane->shortcutProblem()->isVisible());
     }
@@ -75,7 +75,7 @@ private Q_SLOTS:
         GeneralSettings *pane = openPane();
         HostWindow *window = app->delegate->settings()->window();
         const int before = window->height();
-        HotKeyCenter *newTodo = app->delegate->environment().hotKeys->newTodo();
+        HotKeyCenter *newTodo = app->delegate->environment().hotKeys.newTodo();
 
         newTodo->set(KeyCombo { Y, shiftCommand, QStringLiteral("Y") });
         QVERIFY(pane->shortcutProblem()->isVisible());
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(recorder->isRecording());
         QTest::mouseClick(app->delegate->settings()->toolbarButtons().at(4), Qt::LeftButton);
         QVERIFY(!recorder->isRecording());
-        QVERIFY(!app->delegate->environment().hotKeys->newTodo()->isSuspended());
+        QVERIFY(!app->delegate->environment().hotKeys.newTodo()->isSuspended());
     }
 
     void appearanceIsChosenOnTheThumbnails()

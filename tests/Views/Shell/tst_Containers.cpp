@@ -419,9 +419,10 @@ private Q_SLOTS:
         f->surface.setTab(VemraTab::Focus);
         QTest::keyClick(panel.get(), Qt::Key_Comma, Qt::ControlModifier);
         QCOMPARE(f->settingsOpened, QList<SettingsPane>({ SettingsPane::General }));
-        // Ctrl+O belongs to the todos footer only.
+        // Ctrl+O belongs to the footer on screen: the focus tab's own takes it, once, and the
+        // hidden todos footer's does not make it ambiguous.
         QTest::keyClick(panel.get(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(f->expands, 1);
+        QCOMPARE(f->expands, 2);
         QTest::keyClick(panel.get(), Qt::Key_1, Qt::ControlModifier);
         QCOMPARE(f->surface.tab(), VemraTab::Todos);
     }
