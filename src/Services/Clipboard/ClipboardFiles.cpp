@@ -352,6 +352,15 @@ void remove(const QStringList &paths, const QString &folder)
     }
 }
 
+void move(const QStringList &paths, const QString &from, const QString &to)
+{
+    for (const QString &relative : paths) {
+        const std::optional<QString> path = filePath(relative, from);
+        if (!path || !QFile::rename(*path, to + QLatin1Char('/') + relative))
+            qCWarning(lcStore) << "cannot move" << relative << "out of" << from;
+    }
+}
+
 void removeStrays(const QString &folder, const QSet<QString> &named, const QDateTime &before)
 {
     for (const QString &sub : folders()) {

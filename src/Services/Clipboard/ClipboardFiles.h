@@ -82,6 +82,10 @@ Result<SavedText> saveText(
 // names no side file (see filePath) is never touched.
 void remove(const QStringList &paths, const QString &folder);
 
+// Moves side files from one store folder into the same place in another; one that can't be
+// moved stays where it is. A path that names no side file is never touched.
+void move(const QStringList &paths, const QString &from, const QString &to);
+
 // Deletes the files in the side-file folders that `named` (stored paths) does not name and that
 // were last changed before `before`: a capture under way writes its files before its entry
 // exists. A side-file folder that is a symbolic link is not looked into.

@@ -10,7 +10,6 @@
 #include "Services/Storage/SaveRetry.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QMimeData>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -193,12 +192,10 @@ void ClipboardStore::moveToTemporaryFolder()
     auto temporary = std::make_unique<ClipboardFiles::TemporaryFolder>();
     const QString folder = temporary->path();
     // Nothing of a history that lives in memory stays in the folder of the one on disk.
-    for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
-        for (const QString &path : sideFiles(item)) {
-            if (!QFile::rename(m_folder + QLatin1Char('/') + path, folder + QLatin1Char('/') + path))
-                qCWarning(lcStore) << "cannot move" << path << "out of" << m_folder;
-        }
-    }
+    QStringList files;
+    for (const ClipboardItem &item : std::as_const(m_pendingItems))
+        files << sideFiles(item);
+    ClipboardFiles::move(files, m_folder, folder);
     m_folder = folder;
     m_temporaryFolder = std::move(temporary);
 }
@@ -332,8 +329,7 @@ void ClipboardStore::stageRangeDeletion(const Range &span)
     // Pending versions of entries in the span go with them.
     QList<ClipboardItem> covered;
     for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
-        const qint64 at = millis(item.lastCopiedAt);
-        if (at >= span.start && at < span.end)
+        if (span.holds(item))
             covered << item;
     }
     for (const ClipboardItem &item : std::as_const(covered))
@@ -630,10 +626,7 @@ ClipboardStore::Filter ClipboardStore::periodFilter(const Range &span) const
     Filter filter;
     filter.where = QStringLiteral("i.last_copied_at >= ? AND i.last_copied_at < ?");
     filter.bindings << span.start << span.end;
-    filter.accepts = [span](const ClipboardItem &item) {
-        const qint64 at = millis(item.lastCopiedAt);
-        return at >= span.start && at < span.end;
-    };
+    filter.accepts = [span](const ClipboardItem &item) { return span.holds(item); };
     return filter;
 }
 

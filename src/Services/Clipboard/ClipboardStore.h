@@ -202,6 +202,11 @@ private:
     {
         qint64 start;
         qint64 end;
+        bool holds(const ClipboardItem &item) const
+        {
+            const qint64 at = item.lastCopiedAt.toMSecsSinceEpoch();
+            return at >= start && at < end;
+        }
     };
     // A condition on stored entries (`where`, over clipboard_item AS i) and the same condition
     // on pending entries (`accepts`; none: all).
