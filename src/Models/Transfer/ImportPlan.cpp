@@ -43,11 +43,15 @@ void ImportPlan::addTodos(QList<ExportedTodo> document)
 
 bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index)
 {
+    return addEntry(item, index, item.isValid() ? hash(item) : QString());
+}
+
+bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index, QString itemHash)
+{
     if (!item.isValid()) {
         ++invalid;
         return false;
     }
-    QString itemHash = hash(item);
     if (m_known.ids.contains(item.id) || m_known.hashes.contains(itemHash)) {
         ++duplicateClipboard;
         return false;

@@ -34,8 +34,10 @@ struct ImportPlan
 
     // Takes the document's todos.
     void addTodos(QList<ExportedTodo> document);
-    // Takes the document's entry at `index`; true when it is to be added.
+    // Takes the document's entry at `index`, whose hash (see hash()) may be worked out
+    // beforehand; true when it is to be added.
     bool addEntry(const ExportedClipboardItem &item, qint64 index);
+    bool addEntry(const ExportedClipboardItem &item, qint64 index, QString itemHash);
 
     qint64 duplicates() const { return duplicateTodos + duplicateClipboard; }
     bool isEmpty() const { return todos.isEmpty() && clipboard.isEmpty(); }

@@ -1,6 +1,7 @@
 #include "Services/Clipboard/ClipboardDatabase.h"
 
 #include "Platform/Logging.h"
+#include "Services/Storage/StoreStatement.h"
 
 #include <QSqlQuery>
 
@@ -25,11 +26,6 @@ const QStringList &fieldColumns()
 QVariant storedText(const QString &value)
 {
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
-
-QVariant optionalText(const std::optional<QString> &text)
-{
-    return text ? QVariant(*text) : QVariant(QMetaType::fromType<QString>());
 }
 
 std::optional<QString> optionalFrom(const QVariant &value)
@@ -76,10 +72,10 @@ QStringList itemIndexes()
 }
 
 // The folded text an entry keeps: none for ASCII text, which the scan folds itself.
-QVariant searchText(const QString &text)
+std::optional<QString> searchText(const QString &text)
 {
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return QVariant(QMetaType::fromType<QString>());
+        return std::nullopt;
     return ClipboardItem::searchFolded(text);
 }
 
@@ -121,7 +117,8 @@ bool addFunctions(sqlite3 *handle)
             } },
         { "stored_fold",
             [](sqlite3_context *context, int, sqlite3_value **arguments) {
-                resultVariant(context, searchText(argumentText(arguments[0])));
+                const std::optional<QString> folded = searchText(argumentText(arguments[0]));
+                resultVariant(context, folded ? QVariant(*folded) : QVariant());
             } },
     };
     for (const auto &[name, function] : functions) {
@@ -247,7 +244,7 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return {};
-    Result<QSqlQuery> entry = sql.prepare(QStringLiteral(
+    StoreStatement upsert(sql,
         "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
         "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
         "thumbnail_path, text_path, search_content, search_app) "
@@ -259,34 +256,40 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
         "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
         "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
         "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path, "
-        "search_content = excluded.search_content, search_app = excluded.search_app"));
-    if (!entry)
-        return entry.error();
-    QSqlQuery upsert = std::move(entry).value();
+        "search_content = excluded.search_content, search_app = excluded.search_app");
+    if (Status status = upsert.prepared(); !status)
+        return status;
     for (const ClipboardItem &item : items) {
-        const QVariantList values {
-            ClipboardDatabase::idValue(item.id),
-            storedText(item.rawKind),
-            storedText(item.content),
-            ClipboardDatabase::hashValue(item.contentHash),
-            item.createdAt.toMSecsSinceEpoch(),
-            item.lastCopiedAt.toMSecsSinceEpoch(),
-            item.copyCount,
-            storedText(item.mimeType),
-            storedText(item.sourceAppName),
-            storedText(item.sourceAppId),
-            item.byteCount,
-            item.pixelWidth,
-            item.pixelHeight,
-            optionalText(item.imagePath),
-            optionalText(item.thumbnailPath),
-            optionalText(item.textPath),
-            searchText(item.content),
-            searchText(item.sourceAppName),
-        };
-        for (qsizetype i = 0; i < values.size(); ++i)
-            upsert.bindValue(int(i), values[i]);
-        if (Status status = sql.run(upsert); !status)
+        // Kept alive until the row is written: the statement binds them by reference.
+        const QByteArray id = item.id.toRfc4122();
+        const QVariant hash = ClipboardDatabase::hashValue(item.contentHash);
+        const bool digest = hash.typeId() == QMetaType::QByteArray;
+        const QByteArray hashBytes = digest ? hash.toByteArray() : QByteArray();
+        const QString hashText = digest ? QString() : hash.toString();
+        const std::optional<QString> searchContent = searchText(item.content);
+        const std::optional<QString> searchApp = searchText(item.sourceAppName);
+        upsert.bind(1, id);
+        upsert.bind(2, item.rawKind);
+        upsert.bind(3, item.content);
+        if (digest)
+            upsert.bind(4, hashBytes);
+        else
+            upsert.bind(4, hashText);
+        upsert.bind(5, item.createdAt.toMSecsSinceEpoch());
+        upsert.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
+        upsert.bind(7, item.copyCount);
+        upsert.bind(8, item.mimeType);
+        upsert.bind(9, item.sourceAppName);
+        upsert.bind(10, item.sourceAppId);
+        upsert.bind(11, item.byteCount);
+        upsert.bind(12, item.pixelWidth);
+        upsert.bind(13, item.pixelHeight);
+        upsert.bind(14, item.imagePath);
+        upsert.bind(15, item.thumbnailPath);
+        upsert.bind(16, item.textPath);
+        upsert.bind(17, searchContent);
+        upsert.bind(18, searchApp);
+        if (Status status = upsert.run(); !status)
             return status;
     }
     return {};

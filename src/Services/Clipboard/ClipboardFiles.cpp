@@ -1,7 +1,6 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 
 #include "Platform/DataPaths.h"
-#include "Platform/FileSystemSync.h"
 #include "Platform/Logging.h"
 #include "Platform/TypeIdentifiers.h"
 
@@ -160,7 +159,7 @@ Status write(const QByteArray &data, const QString &path, const QString &folder,
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
                 file.errorString() };
-        if (file.write(data) != data.size() || !file.flush() || !FileSystemSync::sync(file)) {
+        if (file.write(data) != data.size() || !file.flush()) {
             const QString reason = file.errorString();
             file.remove();
             return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),

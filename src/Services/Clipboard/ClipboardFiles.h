@@ -62,9 +62,10 @@ QString sha256(const QByteArray &data);
 QString fileName(const QUuid &id);
 
 // How a side file is written: through a temporary file that replaces it once complete, or
-// straight into a name that nothing uses yet (an import's entries, thousands at a time), synced
-// in place. A crash can leave a partial file of the second kind, which no stored entry names
-// and the start-up sweep removes.
+// straight into a name that nothing uses yet (an import's entries, thousands at a time), which
+// the caller brings to the disk (FileSystemSync::syncFileSystem) before any entry names it. A
+// crash can leave a partial file of the second kind, which no stored entry names and the
+// start-up sweep removes.
 enum class FileWrite { Replacing, NewName };
 
 // Stores an image: PNG, JPEG, HEIC and GIF byte for byte, anything else re-encoded as PNG,

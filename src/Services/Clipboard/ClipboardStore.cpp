@@ -8,6 +8,7 @@
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Storage/SaveRetry.h"
+#include "Services/Storage/StoreStatement.h"
 
 #include <QDateTime>
 #include <QMimeData>
@@ -880,6 +881,14 @@ bool hiddenIn(const ClipboardStore::TransferSource &source, const ClipboardItem 
         [at](const std::pair<qint64, qint64> &span) { return at >= span.first && at < span.second; });
 }
 
+// A stored id: 16 bytes, or the text form of older files.
+QUuid idFrom(const StoreStatement &query, int column)
+{
+    if (query.isBytes(column) && query.bytes(column).size() == 16)
+        return QUuid::fromRfc4122(query.bytes(column));
+    return QUuid::fromString(query.text(column));
+}
+
 // A connection of the calling thread's own to the store's file, in a read transaction.
 Result<std::unique_ptr<StoreDatabase>> reader(const QString &path)
 {
@@ -947,26 +956,25 @@ Result<ClipboardKeys> ClipboardStore::readKnownKeys(const TransferSource &source
     if (!opened)
         return opened.error();
     const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-    Result<QSqlQuery> selected
-        = database->select(QStringLiteral("SELECT i.id, i.content_hash, i.last_copied_at FROM clipboard_item AS i"));
-    if (!selected)
-        return selected.error();
-    QSqlQuery query = std::move(selected).value();
+    // Read raw, the hashes as the text the plan compares: a second import of a large file
+    // is mostly this read and the plan's hashing.
+    StoreStatement query(*database, "SELECT id, content_hash, last_copied_at FROM clipboard_item");
     ClipboardItem item;
     while (query.next()) {
-        item.id = ClipboardDatabase::idFrom(query.value(0));
-        item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::UTC);
-        if (hiddenIn(source, item))
-            continue;
-        keys.ids.insert(item.id);
-        keys.hashes.insert(ClipboardDatabase::hashFrom(query.value(1)));
+        if (!source.hidden.isEmpty() || !source.hiddenRanges.isEmpty()) {
+            item.id = idFrom(query, 0);
+            item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC);
+            if (hiddenIn(source, item))
+                continue;
+        }
+        keys.ids.insert(idFrom(query, 0));
+        keys.hashes.insert(
+            query.isBytes(1) ? QString::fromLatin1(query.bytes(1).toByteArray().toHex()) : query.text(1));
     }
-    const bool failed = query.lastError().isValid();
-    query.finish();
     if (!database->exec(QStringLiteral("COMMIT")))
         qCWarning(lcStore) << "cannot end the import's read transaction";
-    if (failed)
-        return database->saveError(query.lastError().text());
+    if (Status status = query.status(); !status)
+        return status.error();
     return keys;
 }
 

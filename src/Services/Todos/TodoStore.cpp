@@ -7,6 +7,7 @@
 #include "Platform/Logging.h"
 #include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreStatement.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -422,22 +423,29 @@ QList<Todo> TodoStore::importedTodos(const QList<Todo> &stored, const QList<Expo
 
 Status TodoStore::insertRows(const StoreDatabase &database, const QList<Todo> &todos)
 {
-    Result<QSqlQuery> prepared = database.prepare(
-        QStringLiteral("INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, "
-                       "day) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    if (!prepared)
-        return prepared.error();
-    QSqlQuery insert = std::move(prepared).value();
+    StoreStatement insert(database,
+        "INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, day) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     for (const Todo &todo : todos) {
-        const QVariantList values { todo.idString(), todo.title, todo.isCompleted ? 1 : 0,
-            todo.createdAt.toMSecsSinceEpoch(), todo.updatedAt.toMSecsSinceEpoch(),
-            StoreDatabase::timeValue(todo.completedAt), todo.sortOrder, StoreDatabase::timeValue(todo.day) };
-        for (qsizetype i = 0; i < values.size(); ++i)
-            insert.bindValue(int(i), values.at(i));
-        if (Status status = database.run(insert); !status)
+        const QString id = todo.idString();
+        insert.bind(1, id);
+        insert.bind(2, todo.title);
+        insert.bind(3, qint64(todo.isCompleted ? 1 : 0));
+        insert.bind(4, todo.createdAt.toMSecsSinceEpoch());
+        insert.bind(5, todo.updatedAt.toMSecsSinceEpoch());
+        if (todo.completedAt)
+            insert.bind(6, todo.completedAt->toMSecsSinceEpoch());
+        else
+            insert.bindNull(6);
+        insert.bind(7, todo.sortOrder);
+        if (todo.day)
+            insert.bind(8, todo.day->toMSecsSinceEpoch());
+        else
+            insert.bindNull(8);
+        if (Status status = insert.run(); !status)
             return status;
     }
-    return {};
+    return insert.prepared();
 }
 
 void TodoStore::adoptImported(const QList<Todo> &todos)

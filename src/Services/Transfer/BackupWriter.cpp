@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 
@@ -22,6 +23,26 @@ std::optional<QByteArray> readWhole(const QString &path)
         return std::nullopt;
     }
     return bytes;
+}
+
+// The entry's text in the document; nothing when a side file of it can't be read, since the
+// inline head is not the whole text.
+std::optional<QByteArray> encode(const PendingExportItem &pending)
+{
+    ExportedClipboardItem item = pending.item;
+    if (pending.textPath) {
+        const std::optional<QByteArray> bytes = readWhole(*pending.textPath);
+        if (!bytes)
+            return std::nullopt;
+        item.content = QString::fromUtf8(*bytes);
+    }
+    if (pending.imagePath) {
+        std::optional<QByteArray> bytes = readWhole(*pending.imagePath);
+        if (!bytes)
+            return std::nullopt;
+        item.imageData = std::move(*bytes);
+    }
+    return ExportEncoder::entry(item);
 }
 
 } // namespace
@@ -52,43 +73,30 @@ Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &ex
     return append(top);
 }
 
-Status BackupWriter::write(const PendingExportItem &pending)
+Status BackupWriter::write(const PendingExportItem &entry)
 {
-    ExportedClipboardItem item = pending.item;
-    if (pending.textPath) {
-        // The inline head is not the text: an entry without its whole text is left out.
-        const std::optional<QByteArray> bytes = readWhole(*pending.textPath);
-        if (!bytes) {
-            m_skipped.append(Skipped { pending.title, item.lastCopiedAt.value_or(item.createdAt) });
-            return {};
-        }
-        item.content = QString::fromUtf8(*bytes);
-    }
-    if (pending.imagePath) {
-        std::optional<QByteArray> bytes = readWhole(*pending.imagePath);
-        if (!bytes) {
-            m_skipped.append(Skipped { pending.title, item.lastCopiedAt.value_or(item.createdAt) });
-            return {};
-        }
-        item.imageData = std::move(*bytes);
-    }
-    m_text.clear();
-    if (m_entryCount != 0)
-        m_text += ",\n";
-    ExportEncoder::appendEntry(m_text, item);
-    if (Status status = append(m_text); !status)
-        return status;
-    ++m_entryCount;
-    return {};
+    return write(QList<PendingExportItem> { entry });
 }
 
 Status BackupWriter::write(const QList<PendingExportItem> &entries)
 {
-    for (const PendingExportItem &pending : entries) {
-        if (Status status = write(pending); !status)
-            return status;
+    // Entries are read from their side files and encoded several at once, then written in
+    // their order with one call.
+    const QList<std::optional<QByteArray>> encoded = QtConcurrent::blockingMapped(entries, &encode);
+    m_text.clear();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const std::optional<QByteArray> &text = encoded.at(i);
+        if (!text) {
+            const ExportedClipboardItem &item = entries.at(i).item;
+            m_skipped.append(Skipped { entries.at(i).title, item.lastCopiedAt.value_or(item.createdAt) });
+            continue;
+        }
+        if (m_entryCount != 0)
+            m_text += ",\n";
+        m_text += *text;
+        ++m_entryCount;
     }
-    return {};
+    return append(m_text);
 }
 
 Status BackupWriter::finish()

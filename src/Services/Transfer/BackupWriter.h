@@ -38,7 +38,8 @@ public:
 
     // Opens the new file and writes the top of the document and the whole todo list.
     Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
-    // Writes one entry, with its image bytes and whole text read from its side files.
+    // Writes entries in their order, with their image bytes and whole texts read from their
+    // side files; several are read and encoded at once.
     Status write(const PendingExportItem &entry);
     Status write(const QList<PendingExportItem> &entries);
     // Writes the end of the document and puts the file in place.

@@ -30,6 +30,16 @@ namespace {
 // Entries named in the question about entries that can't be exported.
 constexpr qsizetype namedSkipped = 5;
 
+// Entries an export encodes at a time, and the bytes of their bodies: enough to keep every
+// core busy, few enough that memory holds little of the history.
+constexpr qsizetype exportBatchEntries = 1024;
+constexpr qint64 exportBatchBytes = qint64(16) << 20;
+
+// Entries an import's plan hashes at a time: enough to keep every core busy, few enough that
+// memory holds little of the file.
+constexpr qsizetype planBatchEntries = 4096;
+constexpr qsizetype planBatchBytes = qsizetype(16) << 20;
+
 QString quoted(const QString &name)
 {
     return u'“' + name + u'”';
@@ -142,9 +152,22 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
             records.append(ExportRecords::todo(todo));
         if (Status status = writer->begin(records, exportedAt); !status)
             return status;
-        return ClipboardStore::readForExport(source, [&writer, &source](const ClipboardItem &item) {
-            return writer->write(ExportRecords::clipboardItem(item, source.folder));
+        // Entries go to the writer a batch at a time, which it reads and encodes across the
+        // cores.
+        QList<PendingExportItem> batch;
+        qint64 bytes = 0;
+        const auto flush = [&] {
+            Status written = writer->write(batch);
+            batch.clear();
+            bytes = 0;
+            return written;
+        };
+        Status read = ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
+            batch.append(ExportRecords::clipboardItem(item, source.folder));
+            bytes += item.content.size() * 2 + item.byteCount;
+            return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
         });
+        return read ? flush() : read;
     });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
@@ -206,27 +229,46 @@ QCoro::Task<> DataTransfer::importData()
     setWorking(true);
     // What is stored is taken here, after the dialog, so that the plan sees the stores as they
     // are when the user is asked; the history's keys are read on the worker.
-    QFuture<Planned> planning = QtConcurrent::run(
-        [path = *path, stored = m_todos.allTodos(), source = m_clipboard.transferSource()]() -> Planned {
-            const Result<ClipboardKeys> known = ClipboardStore::readKnownKeys(source);
-            if (!known)
-                return BackupError::unreadable(known.error().description());
-            Planned planned;
-            planned.plan = ImportPlan(stored, known.value());
-            ImportPlan &plan = planned.plan;
-            const BackupReader::Outcome outcome = BackupReader::read(
-                path,
-                [&plan](ExportedClipboardItem &&entry, qint64 index) {
-                    plan.addEntry(entry, index);
-                    return true;
-                },
-                &planned.stamp);
-            if (const BackupError *error = std::get_if<BackupError>(&outcome))
-                return *error;
-            plan.addTodos(std::get<VemraExport>(outcome).todos);
-            planned.todos = TodoStore::importedTodos(stored, plan.todos);
-            return planned;
-        });
+    QFuture<Planned> planning = QtConcurrent::run([path = *path, stored = m_todos.allTodos(),
+                                                      source = m_clipboard.transferSource()]() -> Planned {
+        const Result<ClipboardKeys> known = ClipboardStore::readKnownKeys(source);
+        if (!known)
+            return BackupError::unreadable(known.error().description());
+        Planned planned;
+        planned.plan = ImportPlan(stored, known.value());
+        ImportPlan &plan = planned.plan;
+        // The entries are hashed a batch at a time across the cores, then planned in the
+        // file's order.
+        QList<ExportedClipboardItem> batch;
+        QList<qint64> places;
+        qsizetype bytes = 0;
+        const auto planBatch = [&] {
+            const QList<QString> hashes = QtConcurrent::blockingMapped(batch,
+                [](const ExportedClipboardItem &item) { return item.isValid() ? ImportPlan::hash(item) : QString(); });
+            for (qsizetype i = 0; i < batch.size(); ++i)
+                plan.addEntry(batch.at(i), places.at(i), hashes.at(i));
+            batch.clear();
+            places.clear();
+            bytes = 0;
+        };
+        const BackupReader::Outcome outcome = BackupReader::read(
+            path,
+            [&](ExportedClipboardItem &&entry, qint64 index) {
+                bytes += entry.content.size() * 2 + (entry.imageData ? entry.imageData->size() : 0);
+                batch.append(std::move(entry));
+                places.append(index);
+                if (batch.size() >= planBatchEntries || bytes >= planBatchBytes)
+                    planBatch();
+                return true;
+            },
+            &planned.stamp);
+        if (const BackupError *error = std::get_if<BackupError>(&outcome))
+            return *error;
+        planBatch();
+        plan.addTodos(std::get<VemraExport>(outcome).todos);
+        planned.todos = TodoStore::importedTodos(stored, plan.todos);
+        return planned;
+    });
     Planned planned = co_await planning;
     planning = {};
     setWorking(false);

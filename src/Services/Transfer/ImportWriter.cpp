@@ -1,5 +1,6 @@
 #include "Services/Transfer/ImportWriter.h"
 
+#include "Platform/FileSystemSync.h"
 #include "Platform/Logging.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
@@ -15,7 +16,7 @@ namespace {
 // Entries made and written at a time: enough to keep every core busy making side files, few
 // enough that memory holds little of the file.
 constexpr qsizetype batchEntries = 2048;
-constexpr qsizetype batchBytes = qsizetype(32) << 20;
+constexpr qsizetype batchBytes = qsizetype(16) << 20;
 
 Error changedFile()
 {
@@ -75,7 +76,15 @@ Status ImportWriter::write()
         qsizetype next = 0;
         QList<ExportedClipboardItem> batch;
         qsizetype bytes = 0;
-        const BackupReader::EntrySink take = [&](ExportedClipboardItem &&entry, qint64 index) {
+        // One batch is made on the pool while the next is read and the one before is written.
+        QFuture<std::optional<ClipboardCapture>> making;
+        const auto handOver = [&] {
+            QFuture<std::optional<ClipboardCapture>> made = std::exchange(making, make(std::move(batch)));
+            batch = {};
+            bytes = 0;
+            return take(made);
+        };
+        const BackupReader::EntrySink sink = [&](ExportedClipboardItem &&entry, qint64 index) {
             if (!checked && stamp != m_job.stamp) {
                 status = changedFile();
                 return false;
@@ -88,19 +97,28 @@ Status ImportWriter::write()
             batch.append(std::move(entry));
             if (batch.size() < batchEntries && bytes < batchBytes)
                 return true;
-            bytes = 0;
-            status = flush(batch);
+            status = handOver();
             return status.ok();
         };
-        const BackupReader::Outcome outcome = BackupReader::read(m_job.filePath, take, &stamp);
+        const BackupReader::Outcome outcome = BackupReader::read(m_job.filePath, sink, &stamp);
+        const BackupError *error = std::get_if<BackupError>(&outcome);
+        if (status && !error)
+            status = handOver();
+        if (status && !error)
+            status = take(making);
+        // Whatever is still being made is waited for, so that its side files are known and
+        // removed with the rest.
+        take(making, false);
         if (!status)
             return status;
-        if (const BackupError *error = std::get_if<BackupError>(&outcome))
+        if (error)
             return Error { error->description(), {} };
-        if (status = flush(batch); !status)
-            return status;
         if (next != m_job.entries.size() || stamp != m_job.stamp)
             return changedFile();
+        // The side files are written without waiting for each: they reach the disk together
+        // here, before any row that names them can be committed.
+        if (m_entries && !FileSystemSync::syncFileSystem(m_job.clipboardFolder))
+            return Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
     }
     if (writesStores() && !m_job.todos.isEmpty()) {
         if (Status status = begin(m_todos, m_job.todoDatabase, TodoStore::databaseSchema()); !status)
@@ -111,26 +129,31 @@ Status ImportWriter::write()
     return {};
 }
 
-Status ImportWriter::flush(QList<ExportedClipboardItem> &batch)
+QFuture<std::optional<ClipboardCapture>> ImportWriter::make(QList<ExportedClipboardItem> batch) const
 {
     if (batch.isEmpty())
         return {};
     // Entries are independent of each other and write files of their own names: several are
     // made at once.
-    const QString folder = m_job.clipboardFolder;
-    const QList<std::optional<ClipboardCapture>> made
-        = QtConcurrent::blockingMapped(batch, [&folder](const ExportedClipboardItem &item) {
-              Result<std::optional<ClipboardCapture>> capture
-                  = ClipboardCaptures::makeImported(item, folder, ClipboardFiles::FileWrite::NewName);
-              if (capture)
-                  return capture.value();
-              qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
-              return std::optional<ClipboardCapture>();
-          });
-    batch.clear();
+    return QtConcurrent::mapped(std::move(batch), [folder = m_job.clipboardFolder](const ExportedClipboardItem &item) {
+        Result<std::optional<ClipboardCapture>> capture
+            = ClipboardCaptures::makeImported(item, folder, ClipboardFiles::FileWrite::NewName);
+        if (capture)
+            return capture.value();
+        qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
+        return std::optional<ClipboardCapture>();
+    });
+}
+
+Status ImportWriter::take(QFuture<std::optional<ClipboardCapture>> &made, bool writeRows)
+{
+    if (!made.isValid())
+        return {};
+    const QList<std::optional<ClipboardCapture>> captures = made.results();
+    made = {};
     QList<ClipboardItem> rows;
-    rows.reserve(made.size());
-    for (const std::optional<ClipboardCapture> &capture : made) {
+    rows.reserve(captures.size());
+    for (const std::optional<ClipboardCapture> &capture : captures) {
         if (!capture) {
             ++m_unreadable;
             continue;
@@ -143,7 +166,7 @@ Status ImportWriter::flush(QList<ExportedClipboardItem> &batch)
         else
             m_captures.append(*capture);
     }
-    if (!m_entries)
+    if (!m_entries || !writeRows)
         return {};
     return ClipboardDatabase::insert(*m_entries, rows);
 }

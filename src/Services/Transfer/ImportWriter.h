@@ -5,6 +5,7 @@
 #include "Models/Todos/Todo.h"
 #include "Services/Transfer/BackupReader.h"
 
+#include <QFuture>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -73,7 +74,10 @@ public:
 
 private:
     Status begin(std::unique_ptr<StoreDatabase> &database, const QString &path, const StoreSchema &schema);
-    Status flush(QList<ExportedClipboardItem> &batch);
+    // Starts making a batch of entries on the pool.
+    QFuture<std::optional<ClipboardCapture>> make(QList<ExportedClipboardItem> batch) const;
+    // Waits for a batch being made and writes its rows (or only notes its side files).
+    Status take(QFuture<std::optional<ClipboardCapture>> &made, bool writeRows = true);
     Status takeBackEntries();
     static void rollBack(std::unique_ptr<StoreDatabase> &database);
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -141,6 +142,24 @@ void refuse(const QString &file, const QString &table, const QString &change)
             + u" BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// The rows of `table` in the database at `file`, as another connection reads them.
+int rows(const QString &file, const QString &table)
+{
+    const QString name = QUuid::createUuid().toString();
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(u"SELECT count(*) FROM "_s + table) && query.next())
+                count = query.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return count;
 }
 
 void refuseInserts(const QString &file, const QString &table)
@@ -507,6 +526,49 @@ private slots:
         QCOMPARE(reopened.todos.allTodos().size(), 0);
         QCOMPARE(reopened.clipboard->count(), 0);
         QCOMPARE(reopened.sideFiles(), QStringList());
+    }
+
+    // The file is damaged after it was planned, far enough in that batches of rows and side
+    // files were written before the reading fails (its size and time kept, so that only the
+    // reading finds out): nothing of the import stays.
+    void damagedHalfwayChangesNothing()
+    {
+        Home home;
+        home.record(entry(u"text"_s, u"kept"_s));
+        const QString path = home.folder.filePath(u"in.json"_s);
+        QList<ExportedClipboardItem> entries { entry(u"image"_s, QString(), png()),
+            entry(u"text"_s, QString(30'000, u'y')) };
+        for (int i = 0; i < 5'000; ++i)
+            entries << entry(u"text"_s, u"entry "_s + QString::number(i));
+        // Side files in the batch still being made when the reading fails.
+        entries[3'000] = entry(u"image"_s, QString(), png());
+        entries[3'001] = entry(u"text"_s, QString(30'000, u'x'));
+        writeDocument(path, { todo(u"a"_s) }, entries);
+        const QByteArray intact = contents(path);
+        const qsizetype damage = intact.indexOf("entry 4500");
+        QVERIFY(damage > 0);
+        const QStringList filesBefore = home.sideFiles();
+
+        home.alerts.onPresent = [&](const Alert &alert) {
+            if (!alert.title.startsWith(u"Import from"_s))
+                return;
+            QFile file(path);
+            const QDateTime modified = QFileInfo(path).lastModified();
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(damage - 1));
+            QVERIFY(file.write("\x01") == 1 && file.flush());
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        };
+        home.importFrom(path);
+
+        QCOMPARE(home.alerts.alerts().size(), 2);
+        QCOMPARE(home.alerts.alerts().last().title, u"Vemra couldn’t import “in.json”."_s);
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        QCOMPARE(home.clipboard->count(), 1);
+        QCOMPARE(home.sideFiles(), filesBefore);
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+        QCOMPARE(rows(home.clipboard->folder() + u"/Clipboard.store"_s, u"clipboard_item"_s), 1);
+        QCOMPARE(rows(home.folder.filePath(u"Todos.store"_s), u"todo"_s), 0);
     }
 
     // A named pipe is refused at once: the import ends, and the next one can start.
