@@ -1,17 +1,13 @@
 #pragma once
 
+#include "Platform/ClipboardSnapshot.h"
 #include "Platform/ClipboardWrite.h"
 
-#include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 #include <optional>
-
-class QMimeData;
 
 // Whether this application may read the clipboard. X11 has no such permission, so the
 // real clipboard is always allowed; the other states exist for tests.
@@ -20,7 +16,8 @@ enum class ClipboardAccess { Allowed, NotAsked, Asks, Denied };
 // The system clipboard (the CLIPBOARD selection), read by type and written in one step.
 // The change count grows by one for every change, whoever made it, including our own writes,
 // and `changed` follows every step at once: X11 announces each new owner, so nothing needs
-// to poll.
+// to poll. Reading never waits: the content belongs to another program, which may answer late
+// or never, so a read is asked for and its result arrives later by `contentsRead`.
 class SystemClipboard : public QObject
 {
     Q_OBJECT
@@ -29,15 +26,12 @@ public:
     using QObject::QObject;
 
     virtual qint64 changeCount() const = 0;
-    // The MIME types currently offered.
-    virtual QStringList types() const = 0;
-    // The plain text, when text is offered.
-    virtual std::optional<QString> string() const = 0;
-    // The local files offered (text/uri-list, else x-special/gnome-copied-files); other
-    // links, and files on other hosts, are left out.
-    virtual QList<QUrl> fileUrls() const = 0;
-    // The bytes offered under a MIME type; absent when not offered or empty.
-    virtual std::optional<QByteArray> data(const QString &mimeType) const = 0;
+    // Asks for the MIME types on offer at the change `changeCount` and the bytes of each of
+    // `mimeTypes` among them, unless one of `unlessOffered` is offered: then the types only.
+    // `contentsRead` follows on this object's thread, always after this call has returned, with
+    // the number given here. A read whose change the count has passed before it was done, or
+    // whose owner does not answer in time, finds nothing.
+    quint64 read(qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered = {});
     virtual ClipboardAccess access() const = 0;
     // Replaces the content with every representation at once: the one way anything of ours
     // reaches the clipboard. Gives the change count after the write, or nothing when the
@@ -53,12 +47,18 @@ public:
 
     // Whether the types offer a list of files.
     static bool offersFiles(const QStringList &types);
-    // Readings shared by every implementation.
-    static std::optional<QString> textIn(const QMimeData &mime);
-    static QList<QUrl> fileUrlsIn(const QMimeData &mime);
-    static std::optional<QByteArray> dataIn(const QMimeData &mime, const QString &mimeType);
 
 Q_SIGNALS:
     // The change count has moved.
     void changed();
+    void contentsRead(const ClipboardSnapshot &snapshot);
+
+protected:
+    // Starts the read numbered `id`; its result is signalled later, never from within.
+    virtual void startReading(
+        quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered)
+        = 0;
+
+private:
+    quint64 m_lastRead = 0;
 };

@@ -2,10 +2,77 @@
 #include "Platform/linux/QtSystemClipboard.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+
+namespace {
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QStringLiteral("xcb");
+}
+
+// The types the monitor asks for, at most.
+QStringList everyType()
+{
+    return { SystemClipboard::plainTextType(), SystemClipboard::uriListType(), SystemClipboard::gnomeCopiedFilesType(),
+        QStringLiteral("image/png") };
+}
+
+// Asks for a read of the current change and waits for its answer, which never comes from
+// within read() itself.
+std::optional<ClipboardSnapshot> readNow(SystemClipboard &clipboard, const QStringList &types = everyType())
+{
+    QSignalSpy reads(&clipboard, &SystemClipboard::contentsRead);
+    const quint64 id = clipboard.read(clipboard.changeCount(), types);
+    if (!reads.isEmpty())
+        return std::nullopt;
+    const QDeadlineTimer deadline(10000);
+    for (qsizetype seen = 0; !deadline.hasExpired(); reads.wait(100)) {
+        for (; seen < reads.size(); ++seen) {
+            const auto snapshot = reads.at(seen).first().value<ClipboardSnapshot>();
+            if (snapshot.id == id)
+                return snapshot;
+        }
+    }
+    return std::nullopt;
+}
+
+// Another X client that takes the clipboard and then never answers: it reads none of its events.
+class SilentOwner final
+{
+public:
+    SilentOwner()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_intern_atom_reply_t *clipboard
+            = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 9, "CLIPBOARD"), nullptr);
+        xcb_set_selection_owner(m_connection, m_window, clipboard->atom, XCB_CURRENT_TIME);
+        std::free(clipboard);
+        xcb_flush(m_connection);
+    }
+    ~SilentOwner() { xcb_disconnect(m_connection); }
+    SilentOwner(const SilentOwner &) = delete;
+    SilentOwner &operator=(const SilentOwner &) = delete;
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_window_t m_window = 0;
+};
+
+} // namespace
 
 class TestSystemClipboard final : public QObject
 {
@@ -30,10 +97,12 @@ private Q_SLOTS:
         QSignalSpy changes(&systemClipboard, &SystemClipboard::changed);
         const qint64 start = systemClipboard.changeCount();
         QGuiApplication::clipboard()->setText(QStringLiteral("from elsewhere"));
-        QCOMPARE(systemClipboard.changeCount(), start + 1);
+        QTRY_COMPARE(systemClipboard.changeCount(), start + 1);
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(systemClipboard.string(), QStringLiteral("from elsewhere"));
-        QVERIFY(systemClipboard.types().contains(QStringLiteral("text/plain")));
+        std::optional<ClipboardSnapshot> read = readNow(systemClipboard);
+        QVERIFY(read);
+        QCOMPARE(read->text(), QStringLiteral("from elsewhere"));
+        QVERIFY(read->types.contains(QStringLiteral("text/plain")));
 
         QGuiApplication::clipboard()->setText(QStringLiteral("selection only"), QClipboard::Selection);
         QCOMPARE(systemClipboard.changeCount(), start + 1);
@@ -45,9 +114,25 @@ private Q_SLOTS:
         QCOMPARE(count, std::optional<qint64>(start + 2));
         QCOMPARE(systemClipboard.changeCount(), start + 2);
         QCOMPARE(changes.count(), 2); // the selection's change is none of ours
-        QCOMPARE(systemClipboard.string(), QStringLiteral("https://example.com/a"));
-        QVERIFY(systemClipboard.types().contains(QStringLiteral("text/uri-list")));
-        QVERIFY(systemClipboard.fileUrls().isEmpty()); // a web link is no file
+        read = readNow(systemClipboard);
+        QVERIFY(read);
+        QCOMPARE(read->text(), QStringLiteral("https://example.com/a"));
+        QVERIFY(read->types.contains(QStringLiteral("text/uri-list")));
+        QVERIFY(read->fileUrls().isEmpty()); // a web link is no file
+
+        // What was not asked for is not read, nor anything of a copy that offers a marker; a read
+        // for a change that has passed finds nothing.
+        read = readNow(systemClipboard, {});
+        QVERIFY(read && read->data.isEmpty() && !read->types.isEmpty());
+        QSignalSpy marked(&systemClipboard, &SystemClipboard::contentsRead);
+        systemClipboard.read(systemClipboard.changeCount(), everyType(), { QStringLiteral("text/uri-list") });
+        QTRY_COMPARE(marked.size(), 1);
+        read = marked.first().first().value<ClipboardSnapshot>();
+        QVERIFY(read->data.isEmpty() && read->types.contains(QStringLiteral("text/uri-list")));
+        QSignalSpy reads(&systemClipboard, &SystemClipboard::contentsRead);
+        systemClipboard.read(start + 1, everyType());
+        QTRY_COMPARE(reads.size(), 1);
+        QVERIFY(reads.first().first().value<ClipboardSnapshot>().types.isEmpty());
     }
 
     void filesAreWrittenForFileManagersWithoutText()
@@ -57,18 +142,25 @@ private Q_SLOTS:
         write.fileUrls
             = { QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c")) };
         QVERIFY(systemClipboard.write(write));
-        QCOMPARE(systemClipboard.fileUrls(), write.fileUrls);
-        QVERIFY(!systemClipboard.string());
-        QCOMPARE(systemClipboard.data(SystemClipboard::gnomeCopiedFilesType()),
+        std::optional<ClipboardSnapshot> read = readNow(systemClipboard);
+        QVERIFY(read);
+        QCOMPARE(read->fileUrls(), write.fileUrls);
+        // No text of our own (on X, Qt offers the list's addresses as text beside it).
+        QVERIFY(!std::unique_ptr<QMimeData>(write.toMimeData())->hasFormat(SystemClipboard::plainTextType()));
+        QCOMPARE(read->bytes(SystemClipboard::gnomeCopiedFilesType()),
             QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
 
         // A file manager that offers only its own list is read as well.
         auto *mime = new QMimeData;
         mime->setData(SystemClipboard::gnomeCopiedFilesType(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
+        const qint64 before = systemClipboard.changeCount();
         QGuiApplication::clipboard()->setMimeData(mime);
-        QCOMPARE(systemClipboard.fileUrls(), QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/srv/x.png")) });
-        QVERIFY(SystemClipboard::offersFiles(systemClipboard.types()));
-        QVERIFY(!systemClipboard.data(QStringLiteral("image/png")));
+        QTRY_VERIFY(systemClipboard.changeCount() > before);
+        read = readNow(systemClipboard);
+        QVERIFY(read);
+        QCOMPARE(read->fileUrls(), QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/srv/x.png")) });
+        QVERIFY(SystemClipboard::offersFiles(read->types));
+        QVERIFY(!read->bytes(QStringLiteral("image/png")));
     }
 
     void fileListsAreReadByTheirRules_data()
@@ -100,9 +192,67 @@ private Q_SLOTS:
         QMimeData mime;
         mime.setData(type, list);
         QStringList read;
-        for (const QUrl &url : SystemClipboard::fileUrlsIn(mime))
+        for (const QUrl &url : ClipboardSnapshot::of(mime, everyType()).fileUrls())
             read.append(url.toLocalFile());
         QCOMPARE(read, paths);
+    }
+
+    // On X the content is another program's: these need a display.
+    void aLargeImageComesWhole()
+    {
+        if (!onX11())
+            QSKIP("needs an X display");
+        QtSystemClipboard systemClipboard;
+        // Far above what one property holds, so the owner (Qt) sends it in INCR pieces.
+        QByteArray image(3 * 1024 * 1024 + 7, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(image.data()), image.size() / 4);
+        auto *mime = new QMimeData;
+        mime->setData(QStringLiteral("image/png"), image);
+        mime->setText(QStringLiteral("größer"));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QTRY_COMPARE(systemClipboard.changeCount(), 1);
+        const std::optional<ClipboardSnapshot> read = readNow(systemClipboard);
+        QVERIFY(read);
+        QVERIFY(read->bytes(QStringLiteral("image/png")) == image);
+        QCOMPARE(read->text(), QStringLiteral("größer"));
+    }
+
+    void anOwnerThatNeverAnswersHoldsUpNothing()
+    {
+        if (!onX11())
+            QSKIP("needs an X display");
+        QtSystemClipboard systemClipboard;
+        QSignalSpy reads(&systemClipboard, &SystemClipboard::contentsRead);
+        {
+            SilentOwner silent;
+            QTRY_COMPARE(systemClipboard.changeCount(), 1);
+            const quint64 silentRead = systemClipboard.read(1, everyType());
+            // The interface goes on while the owner is asked: what is posted after the read
+            // was asked for runs before its answer.
+            int answersBeforeNextTurn = -1;
+            QMetaObject::invokeMethod(
+                this, [&] { answersBeforeNextTurn = int(reads.size()); }, Qt::QueuedConnection);
+            QTRY_COMPARE(answersBeforeNextTurn, 0);
+            // It runs out: the owner's copy is nothing.
+            QTRY_COMPARE_WITH_TIMEOUT(reads.size(), 1, 10000);
+            const auto answer = reads.first().first().value<ClipboardSnapshot>();
+            QCOMPARE(answer.id, silentRead);
+            QVERIFY(answer.types.isEmpty());
+
+            // Taken again, and a copy follows while the owner is still asked: the copy is read,
+            // and the silent owner's read ends with nothing.
+            reads.clear();
+            SilentOwner again;
+            QTRY_COMPARE(systemClipboard.changeCount(), 2);
+            const quint64 silentAgain = systemClipboard.read(2, everyType());
+            QGuiApplication::clipboard()->setText(QStringLiteral("a real copy"));
+            QTRY_COMPARE(systemClipboard.changeCount(), 3);
+            const std::optional<ClipboardSnapshot> copy = readNow(systemClipboard);
+            QVERIFY(copy);
+            QCOMPARE(copy->text(), QStringLiteral("a real copy"));
+            QCOMPARE(reads.first().first().value<ClipboardSnapshot>().id, silentAgain);
+            QVERIFY(reads.first().first().value<ClipboardSnapshot>().types.isEmpty());
+        }
     }
 };
 

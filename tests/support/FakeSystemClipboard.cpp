@@ -5,27 +5,25 @@ FakeSystemClipboard::FakeSystemClipboard()
 {
 }
 
-QStringList FakeSystemClipboard::types() const
-{
-    return m_mime->formats();
-}
-
-std::optional<QString> FakeSystemClipboard::string() const
+void FakeSystemClipboard::startReading(
+    quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered)
 {
     ++m_readCount;
-    return textIn(*m_mime);
-}
-
-QList<QUrl> FakeSystemClipboard::fileUrls() const
-{
-    ++m_readCount;
-    return fileUrlsIn(*m_mime);
-}
-
-std::optional<QByteArray> FakeSystemClipboard::data(const QString &mimeType) const
-{
-    ++m_readCount;
-    return dataIn(*m_mime, mimeType);
+    // As from an owner that answers at once; a read for a change that has passed finds nothing.
+    ClipboardSnapshot snapshot;
+    if (changeCount == m_changeCount)
+        snapshot = ClipboardSnapshot::of(*m_mime, mimeTypes, unlessOffered);
+    for (auto it = snapshot.data.cbegin(); it != snapshot.data.cend(); ++it)
+        m_typesGiven.insert(it.key());
+    snapshot.id = id;
+    ++m_pendingReads;
+    QMetaObject::invokeMethod(
+        this,
+        [this, snapshot] {
+            --m_pendingReads;
+            Q_EMIT contentsRead(snapshot);
+        },
+        Qt::QueuedConnection);
 }
 
 std::optional<qint64> FakeSystemClipboard::write(const ClipboardWrite &contents)

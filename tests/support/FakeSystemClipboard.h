@@ -3,6 +3,7 @@
 #include "Platform/SystemClipboard.h"
 
 #include <QMimeData>
+#include <QSet>
 
 #include <memory>
 
@@ -16,10 +17,6 @@ public:
     FakeSystemClipboard();
 
     qint64 changeCount() const override { return m_changeCount; }
-    QStringList types() const override;
-    std::optional<QString> string() const override;
-    QList<QUrl> fileUrls() const override;
-    std::optional<QByteArray> data(const QString &mimeType) const override;
     ClipboardAccess access() const override { return m_access; }
     std::optional<qint64> write(const ClipboardWrite &contents) override;
 
@@ -34,8 +31,16 @@ public:
 
     const QMimeData &contents() const { return *m_mime; }
     int writeCount() const { return m_writeCount; }
-    // How many typed reads (string, files, data) were made.
+    // How many reads were asked for.
     int readCount() const { return m_readCount; }
+    // How many reads have not been answered yet; none once a reader is done with a change.
+    int pendingReads() const { return m_pendingReads; }
+    // Every type whose bytes a read has given out.
+    const QSet<QString> &typesGiven() const { return m_typesGiven; }
+
+protected:
+    void startReading(
+        quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered) override;
 
 private:
     std::unique_ptr<QMimeData> m_mime;
@@ -43,5 +48,7 @@ private:
     ClipboardAccess m_access = ClipboardAccess::Allowed;
     bool m_refusesWrites = false;
     int m_writeCount = 0;
-    mutable int m_readCount = 0;
+    int m_readCount = 0;
+    int m_pendingReads = 0;
+    QSet<QString> m_typesGiven;
 };

@@ -1,17 +1,10 @@
 #include "Platform/linux/QtSystemClipboard.h"
 
+#include "Platform/x11/X11SelectionReader.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
-namespace {
-
-const QMimeData *current()
-{
-    return QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-}
-
-} // namespace
 
 QtSystemClipboard::QtSystemClipboard(QObject *parent)
     : SystemClipboard(parent)
@@ -23,30 +16,41 @@ QtSystemClipboard::QtSystemClipboard(QObject *parent)
         ++m_changeCount;
         Q_EMIT changed();
     });
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        m_reader = new X11SelectionReader(m_changeCount);
+        m_reader->moveToThread(&m_readThread);
+        connect(&m_readThread, &QThread::finished, m_reader, &QObject::deleteLater);
+        connect(m_reader, &X11SelectionReader::finished, this, &SystemClipboard::contentsRead, Qt::QueuedConnection);
+        m_readThread.setObjectName(QStringLiteral("clipboard reader"));
+        m_readThread.start();
+    }
 }
 
-QStringList QtSystemClipboard::types() const
+QtSystemClipboard::~QtSystemClipboard()
 {
-    const QMimeData *mime = current();
-    return mime ? mime->formats() : QStringList();
+    m_readThread.quit();
+    m_readThread.wait();
 }
 
-std::optional<QString> QtSystemClipboard::string() const
+void QtSystemClipboard::startReading(
+    quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered)
 {
-    const QMimeData *mime = current();
-    return mime ? textIn(*mime) : std::nullopt;
-}
-
-QList<QUrl> QtSystemClipboard::fileUrls() const
-{
-    const QMimeData *mime = current();
-    return mime ? fileUrlsIn(*mime) : QList<QUrl>();
-}
-
-std::optional<QByteArray> QtSystemClipboard::data(const QString &mimeType) const
-{
-    const QMimeData *mime = current();
-    return mime ? dataIn(*mime, mimeType) : std::nullopt;
+    if (m_reader) {
+        QMetaObject::invokeMethod(
+            m_reader,
+            [reader = m_reader, id, changeCount, mimeTypes, unlessOffered] {
+                reader->read(id, changeCount, mimeTypes, unlessOffered);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    ClipboardSnapshot snapshot;
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    if (mime && changeCount == m_changeCount.load())
+        snapshot = ClipboardSnapshot::of(*mime, mimeTypes, unlessOffered);
+    snapshot.id = id;
+    QMetaObject::invokeMethod(
+        this, [this, snapshot] { Q_EMIT contentsRead(snapshot); }, Qt::QueuedConnection);
 }
 
 std::optional<qint64> QtSystemClipboard::write(const ClipboardWrite &contents)
@@ -58,7 +62,7 @@ std::optional<qint64> QtSystemClipboard::write(const ClipboardWrite &contents)
     // X11 refuses by leaving the selection with its old owner: nothing changed then.
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !clipboard->ownsClipboard())
         return std::nullopt;
-    ++m_changeCount;
+    const qint64 count = ++m_changeCount;
     Q_EMIT changed();
-    return m_changeCount;
+    return count;
 }

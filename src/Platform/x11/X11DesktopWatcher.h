@@ -1,11 +1,10 @@
 #pragma once
 
+#include "Platform/x11/X11Connection.h"
+
 #include <QObject>
 
 #include <optional>
-
-class QSocketNotifier;
-struct xcb_connection_t;
 
 // Watches _NET_CURRENT_DESKTOP on the root window over a connection of its own, so that Qt's
 // event handling is left alone. Does nothing when there is no X display.
@@ -15,9 +14,8 @@ class X11DesktopWatcher final : public QObject
 
 public:
     explicit X11DesktopWatcher(QObject *parent = nullptr);
-    ~X11DesktopWatcher() override;
 
-    bool isWatching() const { return m_connection != nullptr; }
+    bool isWatching() const { return m_atom != 0; }
 
 Q_SIGNALS:
     void currentDesktopChanged();
@@ -26,9 +24,7 @@ private:
     void readEvents();
     std::optional<quint32> currentDesktop() const;
 
-    xcb_connection_t *m_connection = nullptr;
-    quint32 m_root = 0;
+    X11Connection m_x;
     quint32 m_atom = 0;
     std::optional<quint32> m_desktop;
-    QSocketNotifier *m_notifier = nullptr;
 };

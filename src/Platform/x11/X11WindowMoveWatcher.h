@@ -1,10 +1,9 @@
 #pragma once
 
+#include "Platform/x11/X11Connection.h"
+
 #include <QList>
 #include <QObject>
-
-class QSocketNotifier;
-struct xcb_connection_t;
 
 // Tells when a window may have moved on the screen: when it or any window it sits in (a tray's
 // own frames, which move the icons they hold) is moved, resized or reparented. Works over an X
@@ -16,7 +15,6 @@ class X11WindowMoveWatcher final : public QObject
 
 public:
     explicit X11WindowMoveWatcher(QObject *parent = nullptr);
-    ~X11WindowMoveWatcher() override;
 
     // Watches `window` and its ancestors from now on, in place of whatever was watched before;
     // 0 watches nothing.
@@ -30,8 +28,7 @@ private:
     void selectAncestors();
     void readEvents();
 
-    xcb_connection_t *m_connection = nullptr;
+    X11Connection m_x;
     quint32 m_window = 0;
     QList<quint32> m_selected;
-    QSocketNotifier *m_notifier = nullptr;
 };

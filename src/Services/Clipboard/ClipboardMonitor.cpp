@@ -46,6 +46,7 @@ ClipboardMonitor::ClipboardMonitor(ClipboardStore &store, Preferences &preferenc
     // Queued: the clipboard is read once the change's own signalling is over, and a copy-back
     // has told us its change count before its change is looked at.
     connect(&m_systemClipboard, &SystemClipboard::changed, this, &ClipboardMonitor::check, Qt::QueuedConnection);
+    connect(&m_systemClipboard, &SystemClipboard::contentsRead, this, &ClipboardMonitor::contentsRead);
     // Captures yield to the interface: they are background work.
     m_captures.setThreadPriority(QThread::LowPriority);
     m_changeCount = m_systemClipboard.changeCount();
@@ -109,80 +110,124 @@ void ClipboardMonitor::check()
     refreshAccess();
     if (m_access != Access::Allowed)
         return;
-    if (std::optional<ClipboardContents> contents = read())
-        process(std::move(*contents));
+    read();
 }
 
 void ClipboardMonitor::requestAccess()
 {
     m_changeCount = m_systemClipboard.changeCount();
-    if (std::optional<ClipboardContents> contents = read())
-        process(std::move(*contents));
+    read();
     refreshAccess();
 }
 
-std::optional<ClipboardContents> ClipboardMonitor::read()
+void ClipboardMonitor::read()
 {
-    const QStringList types = m_systemClipboard.types();
+    // Nothing at all is read of a copy made in a password manager.
+    const FrontApplication front = m_frontApp.current();
+    if (DesktopApps::isPasswordManager(front))
+        return;
+    Reading reading;
+    reading.changeCount = m_changeCount;
+    reading.contents.sourceAppName = front.name;
+    reading.contents.sourceAppId = front.appId;
+    reading.contents.copiedAt = m_clock.now();
+    readBody(std::move(reading));
+}
+
+void ClipboardMonitor::readBody(Reading &&reading)
+{
+    // A marked copy's text is never read: the read stops at the types when a marker is offered.
+    QStringList unlessOffered = privateTypes();
+    if (!reading.hintChecked)
+        unlessOffered << SystemClipboard::passwordManagerHintType();
+    ask(std::move(reading), Reading::Step::Body,
+        { SystemClipboard::uriListType(), SystemClipboard::gnomeCopiedFilesType(), SystemClipboard::plainTextType() },
+        unlessOffered);
+}
+
+void ClipboardMonitor::ask(
+    Reading &&reading, Reading::Step step, const QStringList &mimeTypes, const QStringList &unlessOffered)
+{
+    reading.step = step;
+    const quint64 id = m_systemClipboard.read(reading.changeCount, mimeTypes, unlessOffered);
+    m_readings.insert(id, std::move(reading));
+}
+
+void ClipboardMonitor::contentsRead(const ClipboardSnapshot &snapshot)
+{
+    const auto found = m_readings.find(snapshot.id);
+    if (found == m_readings.end())
+        return;
+    Reading reading = std::move(*found);
+    m_readings.erase(found);
+    if (std::optional<ClipboardContents> contents = advance(reading, snapshot))
+        process(std::move(*contents));
+}
+
+std::optional<ClipboardContents> ClipboardMonitor::advance(Reading &reading, const ClipboardSnapshot &snapshot)
+{
+    const QStringList &types = snapshot.types;
     if (types.isEmpty())
         return std::nullopt;
     for (const QString &type : types) {
         if (privateTypes().contains(type))
             return std::nullopt;
     }
-    if (types.contains(SystemClipboard::passwordManagerHintType())) {
-        const std::optional<QByteArray> hint = m_systemClipboard.data(SystemClipboard::passwordManagerHintType());
+    ClipboardContents &contents = reading.contents;
+    switch (reading.step) {
+    case Reading::Step::Hint: {
+        const std::optional<QByteArray> hint = snapshot.bytes(SystemClipboard::passwordManagerHintType());
         if (hint && hint->trimmed() == "secret")
             return std::nullopt;
-    }
-
-    const FrontApplication front = m_frontApp.current();
-    if (DesktopApps::isPasswordManager(front))
+        reading.hintChecked = true;
+        readBody(std::move(reading));
         return std::nullopt;
-
-    ClipboardContents contents;
-    contents.sourceAppName = front.name;
-    contents.sourceAppId = front.appId;
-    contents.copiedAt = m_clock.now();
-
-    if (SystemClipboard::offersFiles(types)) {
-        const QList<QUrl> files = m_systemClipboard.fileUrls();
-        if (!files.isEmpty()) {
-            contents.fileUrls = files;
-            return contents;
-        }
     }
-
-    std::optional<QString> imageType;
-    for (const QString &type : imageTypes()) {
-        if (types.contains(type)) {
-            imageType = type;
-            break;
+    case Reading::Step::Body: {
+        if (!reading.hintChecked && types.contains(SystemClipboard::passwordManagerHintType())) {
+            ask(std::move(reading), Reading::Step::Hint, { SystemClipboard::passwordManagerHintType() },
+                privateTypes());
+            return std::nullopt;
         }
-    }
-
-    if (types.contains(SystemClipboard::plainTextType())) {
-        std::optional<QString> text = m_systemClipboard.string();
+        for (const QString &type : imageTypes()) {
+            if (types.contains(type)) {
+                reading.imageType = type;
+                break;
+            }
+        }
+        if (SystemClipboard::offersFiles(types)) {
+            const QList<QUrl> files = snapshot.fileUrls();
+            if (!files.isEmpty()) {
+                contents.fileUrls = files;
+                return std::move(contents);
+            }
+        }
+        std::optional<QString> text = snapshot.text();
         if (text && !isBlank(*text)) {
             // A copied picture that brings its own link is kept as the picture.
-            if (imageType && ClipboardClassifier::isLink(*text)) {
-                if (std::optional<QByteArray> bytes = m_systemClipboard.data(*imageType)) {
-                    contents.imageData = std::move(bytes);
-                    contents.imageType = imageType;
-                    return contents;
-                }
+            if (reading.imageType && ClipboardClassifier::isLink(*text)) {
+                reading.linkText = std::move(text);
+                ask(std::move(reading), Reading::Step::Image, { *reading.imageType }, privateTypes());
+                return std::nullopt;
             }
             contents.string.emplace(std::move(*text));
-            return contents;
+            return std::move(contents);
         }
+        if (reading.imageType)
+            ask(std::move(reading), Reading::Step::Image, { *reading.imageType }, privateTypes());
+        return std::nullopt;
     }
-
-    if (imageType) {
-        if (std::optional<QByteArray> bytes = m_systemClipboard.data(*imageType)) {
+    case Reading::Step::Image:
+        if (std::optional<QByteArray> bytes = snapshot.bytes(*reading.imageType)) {
             contents.imageData = std::move(bytes);
-            contents.imageType = imageType;
-            return contents;
+            contents.imageType = reading.imageType;
+            return std::move(contents);
         }
+        if (reading.linkText) {
+            contents.string = std::move(reading.linkText);
+            return std::move(contents);
+        }
+        return std::nullopt;
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "Models/Common/Result.h"
 #include "Platform/SystemClipboard.h"
 
+#include <QHash>
 #include <QObject>
 #include <QThreadPool>
 
@@ -18,8 +19,10 @@ class Preferences;
 // Watches the clipboard and records every new copy made in any application, except the
 // application's own copy-backs, copies marked secret or transient, and copies made while a
 // password manager is in front. While recording is on, every change the clipboard signals is
-// looked at as it happens (X11 announces each one, so none is missed and nothing polls); the
-// capture of a change runs off the main thread and is recorded in the order the captures finish.
+// looked at as it happens (X11 announces each one, so none is missed and nothing polls). The
+// clipboard is read in steps that each wait on its owner without holding up the interface, and
+// only what decides the copy is read; the capture of a change runs off the main thread and is
+// recorded in the order the captures finish.
 class ClipboardMonitor final : public QObject
 {
     Q_OBJECT
@@ -63,7 +66,25 @@ Q_SIGNALS:
     void captureFailed(const Error &error);
 
 private:
-    std::optional<ClipboardContents> read();
+    // One change being read: what is known of it so far, and what the next read is for. Most
+    // copies take one read (files and text); a password manager's hint, and a picture, one more.
+    struct Reading
+    {
+        enum class Step { Body, Hint, Image };
+        Step step = Step::Body;
+        qint64 changeCount = 0;
+        ClipboardContents contents;
+        bool hintChecked = false;
+        std::optional<QString> imageType;
+        // A link read beside a picture, kept should the picture not come.
+        std::optional<QString> linkText;
+    };
+
+    void read();
+    void readBody(Reading &&reading);
+    void ask(Reading &&reading, Reading::Step step, const QStringList &mimeTypes, const QStringList &unlessOffered);
+    void contentsRead(const ClipboardSnapshot &snapshot);
+    std::optional<ClipboardContents> advance(Reading &reading, const ClipboardSnapshot &snapshot);
     void process(ClipboardContents contents);
 
     ClipboardStore &m_store;
@@ -74,5 +95,6 @@ private:
     Access m_access = Access::Allowed;
     bool m_watching = false;
     qint64 m_changeCount = 0;
+    QHash<quint64, Reading> m_readings;
     QThreadPool m_captures;
 };

@@ -176,6 +176,9 @@ private Q_SLOTS:
             copy.data.append({ markerType, markerValue });
         rig.systemClipboard.copy(copy);
         QCoreApplication::processEvents();
+        QTRY_COMPARE(rig.systemClipboard.pendingReads(), 0);
+        // A copy kept out is not even read: its text never reaches this process.
+        QCOMPARE(rig.systemClipboard.typesGiven().contains(QStringLiteral("text/plain")), recorded);
 
         // A plain copy after it is recorded, so the first one has had every chance.
         rig.front.set(QStringLiteral("org.gnome.TextEditor"), QStringLiteral("Text Editor"));

@@ -164,7 +164,7 @@ void tst_ClipboardTabState::listKeys()
     const bool copied = what == QStringLiteral("copy") || what == QStringLiteral("close");
     QCOMPARE(tab.clipboard.writeCount(), copied ? 1 : 0);
     if (copied)
-        QCOMPARE(tab.clipboard.string(), tab.rows.at(row).content);
+        QCOMPARE(tab.clipboard.contents().text(), tab.rows.at(row).content);
     QCOMPARE(state.copiedID(), what == QStringLiteral("copy") ? tab.id(row) : std::nullopt);
     QCOMPARE(tab.closes, what == QStringLiteral("close") ? 1 : 0);
     QCOMPARE(state.previewID(), what == QStringLiteral("preview") ? tab.id(row) : std::nullopt);

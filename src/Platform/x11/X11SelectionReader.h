@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Platform/ClipboardSnapshot.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <utility>
+
+class X11Connection;
+
+// Reads the CLIPBOARD selection over an X connection of its own, and is meant to live on a
+// thread of its own: another program's answer, however late, never holds up the thread that
+// asked. A read asks the owner for its TARGETS, then for each wanted target it offers, taking
+// large data in INCR pieces; every request has its own time-out, and an owner that lets one run
+// out gives nothing for that read. Reads run one at a time in the order asked; one whose change
+// the clipboard's count has passed finds nothing, and is given up as soon as a later read comes.
+class X11SelectionReader final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds defaultTimeout { 2000 };
+
+    // `changeCount` is the clipboard's change count, moved on another thread; it outlives the
+    // reader.
+    explicit X11SelectionReader(
+        const std::atomic<qint64> &changeCount, std::chrono::milliseconds timeout = defaultTimeout);
+    ~X11SelectionReader() override;
+
+    // Reads the types on offer for the change `changeCount`, and the bytes of each of
+    // `mimeTypes` among them unless one of `unlessOffered` is offered; `finished` follows with
+    // `id`. Called on the reader's own thread.
+    void read(quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered);
+
+Q_SIGNALS:
+    void finished(const ClipboardSnapshot &snapshot);
+
+private:
+    struct Request
+    {
+        quint64 id = 0;
+        qint64 changeCount = 0;
+        QStringList mimeTypes;
+        QStringList unlessOffered;
+    };
+    struct Property
+    {
+        quint32 type = 0;
+        QByteArray bytes;
+    };
+    struct Reading
+    {
+        Request request;
+        quint32 window = 0;
+        ClipboardSnapshot snapshot;
+        // The wanted types on offer, each with its targets in order of preference; the front
+        // one is being asked for.
+        QList<std::pair<QString, QList<quint32>>> wanted;
+        bool targetsRead = false;
+        quint32 target = 0;
+        // INCR: the pieces so far, and their type.
+        bool incremental = false;
+        Property pieces;
+    };
+
+    bool open();
+    void next();
+    void start(const Request &request);
+    void ask(quint32 target);
+    void askNext();
+    void readEvents();
+    void notified(quint32 property);
+    void pieceArrived();
+    void received(const Property &property);
+    void takeTargets(const QByteArray &atoms);
+    std::optional<Property> takeProperty();
+    void finish(bool answered);
+    bool isPassed(const Request &request) const;
+    quint32 atom(const QByteArray &name);
+    QByteArray nameOf(quint32 atom) const;
+
+    const std::atomic<qint64> &m_changeCount;
+    X11Connection *m_x = nullptr;
+    QTimer m_timeout;
+    QList<Request> m_queue;
+    std::optional<Reading> m_reading;
+    QHash<QByteArray, quint32> m_atoms;
+    QHash<quint32, QByteArray> m_names;
+};
