@@ -203,8 +203,9 @@ private Q_SLOTS:
         if (!onX11())
             QSKIP("needs an X display");
         QtSystemClipboard systemClipboard;
-        // Far above what one property holds, so the owner (Qt) sends it in INCR pieces.
-        QByteArray image(3 * 1024 * 1024 + 7, Qt::Uninitialized);
+        // Above what Qt puts in one property (16 MB where the server takes big requests), so it
+        // sends the picture in INCR pieces.
+        QByteArray image(20 * 1024 * 1024 + 7, Qt::Uninitialized);
         QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(image.data()), image.size() / 4);
         auto *mime = new QMimeData;
         mime->setData(QStringLiteral("image/png"), image);

@@ -150,7 +150,7 @@ void ClipboardMonitor::ask(
 {
     reading.step = step;
     const quint64 id = m_systemClipboard.read(reading.changeCount, mimeTypes, unlessOffered);
-    m_readings.insert(id, std::move(reading));
+    m_readings.emplace(id, std::move(reading));
 }
 
 void ClipboardMonitor::contentsRead(const ClipboardSnapshot &snapshot)
