@@ -105,6 +105,8 @@ void run(int size)
         return;
     }
 
+    // The search's column is made in the background once the history opens.
+    report("  then its search column, in the background", milliseconds([&] { store->waitForBackgroundWork(); }));
     resetPeak();
     const qint64 before = statusKilobytes("VmRSS:");
 

@@ -71,6 +71,16 @@ QStringList itemIndexes()
         QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))") };
 }
 
+// Every entry changed or deleted, in turn, since the search's column took its snapshot of the
+// entries (ClipboardSearch); -1 when the whole history went.
+QStringList changeLog()
+{
+    return { QStringLiteral(
+                 "CREATE TABLE clipboard_change (n INTEGER PRIMARY KEY AUTOINCREMENT, seq INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TRIGGER clipboard_item_changed AFTER UPDATE ON clipboard_item "
+                       "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END") };
+}
+
 // The folded text an entry keeps: none for ASCII text, which the scan folds itself.
 std::optional<QString> searchText(const QString &text)
 {
@@ -139,16 +149,18 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        5,
+        6,
         { { QStringLiteral("clipboard_item"), fieldColumns() } },
         // `seq` orders the rows as they were added, which a search scans in spans; `id` is the
         // entry's identity.
-        QStringList { itemTable() } + itemIndexes(),
+        QStringList { itemTable() } + itemIndexes() + changeLog(),
         // The first versions kept the folded text in a table of its own, folded Hangul
         // syllables into their letters, and kept ids and hashes as text, with an index of
         // whole hashes: each entry is written afresh.
         1,
         QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
+            QStringLiteral("DROP TRIGGER IF EXISTS clipboard_item_changed"),
+            QStringLiteral("DROP TABLE IF EXISTS clipboard_change"),
             QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
@@ -160,7 +172,7 @@ const StoreSchema &ClipboardDatabase::schema()
                                  "image_path, thumbnail_path, text_path, stored_fold(content), "
                                  "stored_fold(source_app_name) FROM clipboard_item_before"),
             QStringLiteral("DROP TABLE clipboard_item_before") }
-            + itemIndexes(),
+            + itemIndexes() + changeLog(),
         // Larger than the default: a search reads every row, and fewer, larger reads are faster.
         16384,
         QStringLiteral("Vemra couldn’t open your clipboard history."),
@@ -302,9 +314,17 @@ Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids)
     Result<QSqlQuery> entry = sql.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
     if (!entry)
         return entry.error();
+    Result<QSqlQuery> change
+        = sql.prepare(QStringLiteral("INSERT INTO clipboard_change (seq) SELECT seq FROM clipboard_item WHERE id = ?"));
+    if (!change)
+        return change.error();
     QSqlQuery eraseEntry = std::move(entry).value();
+    QSqlQuery logChange = std::move(change).value();
     qint64 erased = 0;
     for (const QUuid &id : ids) {
+        logChange.bindValue(0, ClipboardDatabase::idValue(id));
+        if (Status status = sql.run(logChange); !status)
+            return status.error();
         eraseEntry.bindValue(0, ClipboardDatabase::idValue(id));
         if (Status status = sql.run(eraseEntry); !status)
             return status.error();
@@ -317,6 +337,15 @@ Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
 {
     // Everything at once lets SQLite drop the whole table instead of deleting row by row.
     const bool everything = start == std::numeric_limits<qint64>::min() && end == std::numeric_limits<qint64>::max();
+    Status logged = everything ? sql.exec(QStringLiteral("DELETE FROM clipboard_change")) : Status();
+    if (logged)
+        logged = everything
+            ? sql.exec(QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)"))
+            : sql.exec(QStringLiteral("INSERT INTO clipboard_change (seq) SELECT seq FROM clipboard_item "
+                                      "WHERE last_copied_at >= ? AND last_copied_at < ?"),
+                { start, end });
+    if (!logged)
+        return logged.error();
     Result<QSqlQuery> erase = everything
         ? sql.select(QStringLiteral("DELETE FROM clipboard_item"))
         : sql.select(QStringLiteral("DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ?"),

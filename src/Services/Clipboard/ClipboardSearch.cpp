@@ -2,6 +2,7 @@
 
 #include "Platform/Logging.h"
 
+#include <QFile>
 #include <QFuture>
 #include <QPromise>
 #include <QThread>
@@ -11,6 +12,10 @@
 
 #include <algorithm>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,12 +75,11 @@ bool containsBytes(const char *haystack, size_t haystackSize, const char *needle
     return false;
 }
 
-// ASCII text with its capitals made small, as searchFolded() folds it, in a buffer of the
-// thread's own that the next call reuses; eight bytes at a time.
-const char *lowered(const char *text, size_t size)
+// ASCII text with its capitals made small, as searchFolded() folds it, in `buffer`, which the
+// next call reuses; eight bytes at a time.
+const char *lowered(const char *text, size_t size, std::vector<char> &buffer)
 {
     constexpr quint64 high = 0x8080808080808080ULL;
-    thread_local std::vector<char> buffer;
     if (buffer.size() < size)
         buffer.resize(size);
     char *out = buffer.data();
@@ -91,6 +95,13 @@ const char *lowered(const char *text, size_t size)
     for (; i < size; ++i)
         out[i] = text[i] >= 'A' && text[i] <= 'Z' ? char(text[i] | 0x20) : text[i];
     return out;
+}
+
+// The same in a buffer of the thread's own.
+const char *lowered(const char *text, size_t size)
+{
+    thread_local std::vector<char> buffer;
+    return lowered(text, size, buffer);
 }
 
 // contains_folded(needle, folded, text, …): whether the UTF-8 needle occurs in any pair's
@@ -152,6 +163,99 @@ void keepNewest(std::vector<Hit> &hits, size_t keep)
         hits.end());
 }
 
+struct RecordHead
+{
+    quint32 kindSize;
+    quint32 textSize;
+    qint64 seq;
+    qint64 copiedAt;
+};
+
+struct ColumnTail
+{
+    quint64 fileId;
+    qint64 mark;
+    qint64 lastSeq;
+    quint64 blockCount;
+    char magic[8];
+};
+
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '1' };
+// Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
+constexpr qint64 blockBytes = qint64(1) << 20;
+// The column is made afresh once this many entries changed since its snapshot (or a hundredth
+// of the history, if more): each of them is looked for through SQLite.
+constexpr size_t renewAfter = 4096;
+
+QString columnPathOf(const QString &filePath)
+{
+    return filePath + QStringLiteral("-search");
+}
+
+// Which file the column was made from: a file put in its place is another one.
+quint64 fileIdOf(const QString &filePath)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(filePath).constData(), &status) != 0)
+        return 0;
+    return quint64(status.st_ino);
+}
+
+std::optional<std::pair<qint64, qint64>> readExactly(int fd, void *into, qint64 size, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, static_cast<char *>(into) + done, size_t(size - done), off_t(offset + done));
+        if (got <= 0)
+            return std::nullopt;
+        done += got;
+    }
+    return std::pair { offset, size };
+}
+
+// What one scan looks for in the column's blocks.
+struct BlockScan
+{
+    // Entries changed since the snapshot, in order: SQLite tells what they are now.
+    const std::vector<qint64> &changed;
+    const QByteArray &needle;
+    const QByteArray &kindWord;
+    size_t anchor;
+    size_t newest;
+
+    // Counts the block's matches and keeps the newest; false when the block is damaged.
+    bool scan(const char *at, qint64 size, qint64 &count, std::vector<Hit> &hits) const
+    {
+        const char *const end = at + size;
+        while (at < end) {
+            RecordHead head {};
+            if (end - at < qint64(sizeof head))
+                return false;
+            std::memcpy(&head, at, sizeof head);
+            const char *kind = at + sizeof head;
+            const char *text = kind + head.kindSize;
+            if (end - text < qint64(head.textSize))
+                return false;
+            at = text + head.textSize;
+            if (std::binary_search(changed.cbegin(), changed.cend(), head.seq))
+                continue;
+            const bool match = (!kindWord.isEmpty() && QByteArrayView(kind, head.kindSize) == kindWord)
+                || containsBytes(text, head.textSize, needle.constData(), size_t(needle.size()), anchor);
+            if (!match)
+                continue;
+            ++count;
+            if (newest == 0)
+                continue;
+            hits.push_back({ head.copiedAt, head.seq });
+            if (hits.size() >= 4 * newest + 1024)
+                keepNewest(hits, newest);
+        }
+        return true;
+    }
+};
+
 } // namespace
 
 // A read-only connection to the store's file that scans one span of search rows, used by one
@@ -164,10 +268,10 @@ public:
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
 
-    bool open(const QString &path)
+    bool open(const QString &path, bool readOnly = true)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-            != SQLITE_OK)
+        const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, mode | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             return false;
         const QByteArray pragmas
             = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
@@ -191,23 +295,29 @@ public:
     std::optional<qint64> scan(const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end,
         size_t keep, std::vector<Hit> &hits, const Stopped &stopped)
     {
+        return select("i.seq >= ? AND i.seq < ?", { first, end }, condition, bindings, keep, hits, stopped);
+    }
+
+    // The same for the rows that `rows` (on clipboard_item AS i, with `leading` bound) picks.
+    std::optional<qint64> select(const QByteArray &rows, const QVariantList &leading, const QByteArray &condition,
+        const QVariantList &bindings, size_t keep, std::vector<Hit> &hits, const Stopped &stopped)
+    {
         // A cancelled scan is interrupted where it is; its statement then fails.
         m_stopped = stopped;
         sqlite3_progress_handler(
             m_handle, stepsBetweenLooks, [](void *stop) { return (*static_cast<Stopped *>(stop))() ? 1 : 0; },
             &m_stopped);
-        sqlite3_stmt *rows = prepared("SELECT i.seq, i.last_copied_at FROM clipboard_item AS i "
-                                      "WHERE i.seq >= ? AND i.seq < ? AND ("
-            + condition + ')');
+        sqlite3_stmt *statement = prepared(
+            "SELECT i.seq, i.last_copied_at FROM clipboard_item AS i WHERE " + rows + " AND (" + condition + ')');
         std::optional<qint64> count;
-        if (bind(rows, first, end, bindings)) {
+        if (bind(statement, leading + bindings)) {
             qint64 found = 0;
             int code = SQLITE_ROW;
-            while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
+            while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
                 ++found;
                 if (keep == 0)
                     continue;
-                hits.push_back({ sqlite3_column_int64(rows, 1), sqlite3_column_int64(rows, 0) });
+                hits.push_back({ sqlite3_column_int64(statement, 1), sqlite3_column_int64(statement, 0) });
                 // Trimmed now and then, so that a common term holds little.
                 if (hits.size() >= 4 * keep + 1024)
                     keepNewest(hits, keep);
@@ -215,10 +325,89 @@ public:
             if (code == SQLITE_DONE)
                 count = found;
         }
-        finish(rows);
+        finish(statement);
         sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
         keepNewest(hits, keep);
         return count;
+    }
+
+    // Holds one view of the file over several statements, or lets it go.
+    bool begin() { return sqlite3_exec(m_handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK; }
+    void end() { sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr); }
+
+    // The entries changed or deleted since the change numbered `since`, in order; absent on a
+    // failure.
+    std::optional<std::vector<qint64>> changedSince(qint64 since)
+    {
+        sqlite3_stmt *statement = prepared("SELECT seq FROM clipboard_change WHERE n > ? ORDER BY seq");
+        std::optional<std::vector<qint64>> result;
+        if (statement && sqlite3_bind_int64(statement, 1, since) == SQLITE_OK) {
+            std::vector<qint64> seqs;
+            int code = SQLITE_ROW;
+            while ((code = sqlite3_step(statement)) == SQLITE_ROW)
+                seqs.push_back(sqlite3_column_int64(statement, 0));
+            if (code == SQLITE_DONE)
+                result = std::move(seqs);
+        }
+        finish(statement);
+        return result;
+    }
+
+    // Hands `each` every entry in one view of the file with what the column keeps of it, until
+    // it says stop; the last change logged and the newest entry, absent on a failure or a stop.
+    std::optional<ColumnTail> entries(const std::function<bool(const RecordHead &, const QByteArrayView &kind,
+            const QByteArrayView &text, const QByteArrayView &app)> &each)
+    {
+        std::optional<ColumnTail> tail;
+        sqlite3_stmt *mark
+            = prepared("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'clipboard_change'), 0)");
+        if (mark && sqlite3_step(mark) == SQLITE_ROW)
+            tail = ColumnTail { 0, sqlite3_column_int64(mark, 0), 0, 0, {} };
+        finish(mark);
+        sqlite3_stmt *rows = prepared("SELECT seq, last_copied_at, raw_kind, content, search_content, "
+                                      "source_app_name, search_app FROM clipboard_item");
+        if (!rows || !tail) {
+            finish(rows);
+            return std::nullopt;
+        }
+        const auto bytes = [rows](int column) {
+            const auto *text = static_cast<const char *>(sqlite3_column_blob(rows, column));
+            return QByteArrayView(text, text ? sqlite3_column_bytes(rows, column) : 0);
+        };
+        std::vector<char> content;
+        std::vector<char> app;
+        // Folded as contains_folded() folds them: kept beyond ASCII, made small otherwise.
+        const auto folded = [&](int original, int kept, std::vector<char> &buffer) {
+            if (sqlite3_column_type(rows, kept) != SQLITE_NULL)
+                return bytes(kept);
+            const QByteArrayView text = bytes(original);
+            return QByteArrayView(lowered(text.data(), size_t(text.size()), buffer), text.size());
+        };
+        int code = SQLITE_ROW;
+        while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
+            const QByteArrayView kind = bytes(2);
+            const QByteArrayView text = folded(3, 4, content);
+            const QByteArrayView name = folded(5, 6, app);
+            const RecordHead head { quint32(kind.size()), quint32(text.size() + 1 + name.size()),
+                sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1) };
+            tail->lastSeq = std::max(tail->lastSeq, head.seq);
+            if (!each(head, kind, text, name))
+                break;
+        }
+        finish(rows);
+        if (code != SQLITE_DONE)
+            return std::nullopt;
+        return tail;
+    }
+
+    // Forgets the changes numbered up to `mark`.
+    bool prune(qint64 mark)
+    {
+        sqlite3_stmt *statement = prepared("DELETE FROM clipboard_change WHERE n <= ?");
+        const bool done = statement && sqlite3_bind_int64(statement, 1, mark) == SQLITE_OK
+            && sqlite3_step(statement) == SQLITE_DONE;
+        finish(statement);
+        return done;
     }
 
 private:
@@ -230,19 +419,18 @@ private:
         return statement;
     }
 
-    static bool bind(sqlite3_stmt *statement, qint64 first, qint64 end, const QVariantList &bindings)
+    static bool bind(sqlite3_stmt *statement, const QVariantList &bindings)
     {
-        bool bound = statement && sqlite3_bind_int64(statement, 1, first) == SQLITE_OK
-            && sqlite3_bind_int64(statement, 2, end) == SQLITE_OK;
+        bool bound = statement != nullptr;
         for (qsizetype i = 0; bound && i < bindings.size(); ++i) {
             const QVariant &value = bindings[i];
             if (value.typeId() == QMetaType::QString) {
                 const QByteArray text = value.toString().toUtf8();
-                bound = sqlite3_bind_text64(statement, int(i) + 3, text.constData(), sqlite3_uint64(text.size()),
+                bound = sqlite3_bind_text64(statement, int(i) + 1, text.constData(), sqlite3_uint64(text.size()),
                             SQLITE_TRANSIENT, SQLITE_UTF8)
                     == SQLITE_OK;
             } else {
-                bound = sqlite3_bind_int64(statement, int(i) + 3, value.toLongLong()) == SQLITE_OK;
+                bound = sqlite3_bind_int64(statement, int(i) + 1, value.toLongLong()) == SQLITE_OK;
             }
         }
         return bound;
@@ -255,14 +443,31 @@ private:
     Stopped m_stopped;
 };
 
+// The column beside the file: blocks of records, each an entry's kind, folded text (its
+// content's, a zero byte, its source name's) and last copy, then the blocks' places and what
+// the snapshot saw. A cache of the file, kept in this machine's byte order and made afresh
+// whenever it is missing, damaged or belongs to another file.
+struct ClipboardSearch::Column
+{
+    QString path;
+    // The last change logged when the snapshot was taken, and its newest entry.
+    qint64 mark = 0;
+    qint64 lastSeq = 0;
+    // Each block's offset and size in bytes.
+    std::vector<std::pair<qint64, qint64>> blocks;
+};
+
 ClipboardSearch::ClipboardSearch(QString filePath)
     : m_filePath(std::move(filePath))
 {
     m_background.setMaxThreadCount(1);
+    m_maker.setMaxThreadCount(1);
 }
 
 ClipboardSearch::~ClipboardSearch()
 {
+    m_closing = true;
+    m_maker.waitForDone();
     m_background.waitForDone();
     m_pool.waitForDone();
 }
@@ -316,20 +521,195 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
     });
 }
 
+void ClipboardSearch::prepare()
+{
+    const QMutexLocker lock(&m_scanning);
+    if (!m_columnLookedFor && !m_filePath.isEmpty())
+        renewColumn();
+}
+
+bool ClipboardSearch::waitForColumn()
+{
+    m_maker.waitForDone();
+    const QMutexLocker lock(&m_scanning);
+    return m_column != nullptr;
+}
+
+void ClipboardSearch::forget()
+{
+    const QMutexLocker lock(&m_scanning);
+    if (m_columnLookedFor)
+        renewColumn();
+}
+
+void ClipboardSearch::renewColumn()
+{
+    m_columnLookedFor = true;
+    // Asked for under m_scanning, as the maker's last look is.
+    if (m_making.exchange(true)) {
+        m_makeAgain = true;
+        return;
+    }
+    m_maker.start([this] {
+        // The file found at first may be used; one asked for later is made afresh.
+        bool mayLoad = !m_loadedOnce.exchange(true);
+        for (;;) {
+            makeColumn(mayLoad);
+            mayLoad = false;
+            // Asked for again only under this lock, so no request is lost.
+            const QMutexLocker lock(&m_scanning);
+            if (!m_makeAgain.exchange(false) || m_closing) {
+                m_making = false;
+                return;
+            }
+        }
+    });
+}
+
+void ClipboardSearch::makeColumn(bool mayLoad)
+{
+    const QString path = columnPathOf(m_filePath);
+    const QByteArray encoded = QFile::encodeName(path);
+    const quint64 fileId = fileIdOf(m_filePath);
+    const auto load = [&]() -> std::shared_ptr<Column> {
+        const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        std::shared_ptr<Column> column;
+        struct stat status
+        {
+        };
+        ColumnTail tail {};
+        const auto tailSize = qint64(sizeof tail);
+        if (::fstat(fd, &status) == 0 && status.st_size >= tailSize
+            && readExactly(fd, &tail, tailSize, status.st_size - tailSize)
+            && std::memcmp(tail.magic, columnMagic, sizeof columnMagic) == 0 && tail.fileId == fileId
+            && tail.blockCount <= quint64(status.st_size) / 16) {
+            const qint64 tableAt = status.st_size - tailSize - qint64(tail.blockCount) * 16;
+            auto found = std::make_shared<Column>();
+            found->path = path;
+            found->mark = tail.mark;
+            found->lastSeq = tail.lastSeq;
+            found->blocks.resize(tail.blockCount);
+            qint64 next = 0;
+            bool whole = tableAt >= 0
+                && readExactly(fd, found->blocks.data(), qint64(tail.blockCount) * 16, tableAt).has_value();
+            for (const auto &[offset, size] : found->blocks) {
+                whole = whole && offset == next && size > 0;
+                next = offset + size;
+            }
+            if (whole && next == tableAt)
+                column = std::move(found);
+        }
+        ::close(fd);
+        return column;
+    };
+
+    std::shared_ptr<Column> made;
+    {
+        const QMutexLocker lock(&m_scanning);
+        if (mayLoad && !m_column)
+            made = load();
+    }
+    if (!made) {
+        // Written beside it and put in its place whole, so that a reader never sees half of it.
+        const QByteArray part = encoded + ".part";
+        const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        Reader reader;
+        std::optional<ColumnTail> tail;
+        std::vector<std::pair<qint64, qint64>> blocks;
+        if (fd >= 0 && reader.open(m_filePath) && reader.begin()) {
+            QByteArray block;
+            qint64 written = 0;
+            const auto flush = [&] {
+                if (block.isEmpty())
+                    return true;
+                const bool whole = ::write(fd, block.constData(), size_t(block.size())) == block.size();
+                blocks.emplace_back(written, block.size());
+                written += block.size();
+                block.clear();
+                return whole;
+            };
+            tail = reader.entries([&](const RecordHead &head, const QByteArrayView &kind, const QByteArrayView &text,
+                                      const QByteArrayView &app) {
+                block.append(reinterpret_cast<const char *>(&head), sizeof head);
+                block.append(kind);
+                block.append(text);
+                block.append('\0');
+                block.append(app);
+                return !m_closing && (block.size() < blockBytes || flush());
+            });
+            reader.end();
+            if (tail && flush()) {
+                tail->fileId = fileId;
+                tail->blockCount = blocks.size();
+                std::memcpy(tail->magic, columnMagic, sizeof columnMagic);
+                const auto tableSize = ssize_t(blocks.size() * sizeof blocks.front());
+                if (::write(fd, blocks.data(), size_t(tableSize)) != tableSize
+                    || ::write(fd, &*tail, sizeof *tail) != ssize_t(sizeof *tail))
+                    tail.reset();
+            } else {
+                tail.reset();
+            }
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (!tail || ::rename(part.constData(), encoded.constData()) != 0) {
+            ::unlink(part.constData());
+            if (!m_closing)
+                qCWarning(lcStore) << "search: cannot make the column of" << m_filePath;
+            return;
+        }
+        made = std::make_shared<Column>();
+        made->path = path;
+        made->mark = tail->mark;
+        made->lastSeq = tail->lastSeq;
+        made->blocks = std::move(blocks);
+    }
+    {
+        const QMutexLocker lock(&m_scanning);
+        m_column = made;
+    }
+    // What the column holds needs no log: the scans from now on read only what follows it.
+    Reader pruner;
+    if (!pruner.open(m_filePath, false) || !pruner.prune(made->mark))
+        qCDebug(lcStore) << "search: the change log of" << m_filePath << "is kept for now";
+}
+
 std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
     const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
 {
-    const int spans = std::min(QThread::idealThreadCount(), maximumSpans);
-    if (m_filePath.isEmpty() || spans < 2)
+    if (m_filePath.isEmpty() || std::min(QThread::idealThreadCount(), maximumSpans) < 2)
         return std::nullopt;
-    while (int(m_readers.size()) < spans) {
+    // Held here: a damaged column is let go of during its scan.
+    const std::shared_ptr<const Column> column = m_column;
+    if (!column) {
+        if (!m_columnLookedFor)
+            renewColumn();
+        return runSpans(predicate, keep, stopped);
+    }
+    return runColumn(*column, predicate, keep, stopped);
+}
+
+bool ClipboardSearch::openReaders(int count)
+{
+    while (int(m_readers.size()) < count) {
         auto reader = std::make_unique<Reader>();
         if (!reader->open(m_filePath)) {
             qCWarning(lcStore) << "search: cannot open a reader of" << m_filePath;
-            return std::nullopt;
+            return false;
         }
         m_readers.push_back(std::move(reader));
     }
+    return true;
+}
+
+std::optional<ClipboardSearch::Scan> ClipboardSearch::runSpans(
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
+{
+    const int spans = std::min(QThread::idealThreadCount(), maximumSpans);
+    if (!openReaders(spans))
+        return std::nullopt;
     const std::optional<std::pair<qint64, qint64>> bounds = m_readers.front()->bounds();
     if (!bounds || bounds->second - bounds->first < splitRows)
         return std::nullopt;
@@ -360,6 +740,105 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
             return std::nullopt;
         total.count += *counts[span];
         merged.insert(merged.end(), hits[span].begin(), hits[span].end());
+    }
+    keepNewest(merged, newest);
+    total.rows.reserve(qsizetype(merged.size()));
+    for (const Hit &hit : merged)
+        total.rows.append(hit.seq);
+    return total;
+}
+
+std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
+    const Column &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
+{
+    const QByteArray needle = predicate.folded.toUtf8();
+    const QByteArray kindWord = predicate.kindWord.toUtf8();
+    // A zero byte parts an entry's content from its source name in the column.
+    if (needle.contains('\0') || !openReaders(1))
+        return runSpans(predicate, keep, stopped);
+    Reader &reader = *m_readers.front();
+    if (!reader.begin())
+        return std::nullopt;
+    std::optional<std::vector<qint64>> changed = reader.changedSince(column.mark);
+    // A history cleared whole since, or changed so much that reading the changes would be slower.
+    const size_t stale = std::max(renewAfter, size_t(column.lastSeq / 100));
+    if (!changed || (!changed->empty() && changed->front() < 0) || changed->size() > 8 * stale) {
+        reader.end();
+        renewColumn();
+        return changed ? runSpans(predicate, keep, stopped) : std::nullopt;
+    }
+    if (changed->size() > stale)
+        renewColumn();
+
+    const int fd = ::open(QFile::encodeName(column.path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        reader.end();
+        m_column.reset();
+        renewColumn();
+        return runSpans(predicate, keep, stopped);
+    }
+    const int threads = std::min(QThread::idealThreadCount(), maximumSpans);
+    m_pool.setMaxThreadCount(threads - 1);
+    const auto newest = size_t(std::max<qint64>(keep, 0));
+    const BlockScan needles { *changed, needle, kindWord, anchorOf(needle.constData(), size_t(needle.size())), newest };
+    std::atomic<size_t> next = 0;
+    std::atomic<bool> damaged = false;
+    std::atomic<bool> halted = false;
+    std::vector<qint64> counts(static_cast<size_t>(threads), 0);
+    std::vector<std::vector<Hit>> hits(static_cast<size_t>(threads));
+    auto scanBlocks = [&](int thread) {
+        std::vector<char> buffer;
+        std::vector<Hit> &found = hits[size_t(thread)];
+        for (size_t block = 0; !damaged && !halted && (block = next++) < column.blocks.size();) {
+            if (stopped()) {
+                halted = true;
+                return;
+            }
+            const auto [offset, size] = column.blocks[block];
+            buffer.resize(size_t(size));
+            if (!readExactly(fd, buffer.data(), size, offset)
+                || !needles.scan(buffer.data(), size, counts[size_t(thread)], found)) {
+                damaged = true;
+                return;
+            }
+        }
+        keepNewest(found, newest);
+    };
+    QList<QFuture<void>> others;
+    for (int thread = 1; thread < threads; ++thread)
+        others << QtConcurrent::run(&m_pool, scanBlocks, thread);
+
+    // Meanwhile, the entries added or changed since the snapshot, as they are now.
+    const QByteArray where = condition(predicate).toUtf8();
+    const QVariantList values = bindings(predicate);
+    std::vector<Hit> recent;
+    const std::optional<qint64> added
+        = reader.select("i.seq > ?", { column.lastSeq }, where, values, newest, recent, stopped);
+    const std::optional<qint64> renewed = added
+        ? reader.select("i.seq <= ? AND i.seq IN (SELECT seq FROM clipboard_change WHERE n > ?)",
+            { column.lastSeq, column.mark }, where, values, newest, recent, stopped)
+        : std::nullopt;
+    reader.end();
+    scanBlocks(0);
+    for (QFuture<void> &other : others)
+        other.waitForFinished();
+    ::close(fd);
+
+    if (damaged) {
+        qCWarning(lcStore) << "search: the column of" << m_filePath << "is damaged; it is made afresh";
+        ::unlink(QFile::encodeName(column.path).constData());
+        m_column.reset();
+        renewColumn();
+        return halted ? std::nullopt : runSpans(predicate, keep, stopped);
+    }
+    if (halted || !added || !renewed)
+        return std::nullopt;
+    Scan total;
+    total.count = *added + *renewed;
+    std::vector<Hit> merged = std::move(recent);
+    for (size_t thread = 0; thread < hits.size(); ++thread) {
+        total.count += counts[thread];
+        merged.insert(merged.end(), hits[thread].begin(), hits[thread].end());
     }
     keepNewest(merged, newest);
     total.rows.reserve(qsizetype(merged.size()));

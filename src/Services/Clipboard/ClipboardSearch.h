@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <QVariantList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,11 +19,16 @@ struct sqlite3;
 
 // How the history is searched: contains_folded() looks for the folded query byte by byte in
 // each entry's folded content and source name, which the entry keeps for text beyond ASCII,
-// and which the scan makes itself from ASCII text (most text) by making capitals small. A
-// large history is scanned in spans of rows on several read-only connections at once, which in
-// one pass finds how many entries match and which of them are the newest. One scan runs at a
-// time; one started in the background stops as soon as its future is cancelled, so that a
-// search typed on top of it waits for nothing.
+// and which the scan makes itself from ASCII text (most text) by making capitals small.
+// A large history is searched in a column beside the file: every entry's folded text, when it
+// was last copied and its kind, packed in blocks that several threads go through at once with
+// a plain byte search, far quicker than reading the entries through SQLite. The column is a
+// snapshot: the file logs every entry changed or deleted since (clipboard_change), and those,
+// with the entries added since, are looked for in the file itself. A snapshot grown stale is
+// made afresh in the background; until one is ready, the file's entries are scanned in spans
+// on several read-only connections. One scan runs at a time; one started in the background
+// stops as soon as its future is cancelled, so that a search typed on top of it waits for
+// nothing.
 class ClipboardSearch final
 {
 public:
@@ -60,11 +66,28 @@ public:
     // rows; the future then holds no result.
     QFuture<std::optional<Scan>> start(const ClipboardItem::Predicate &predicate, qint64 keep);
 
+    // Has the column found or made in the background, for a history large enough to split.
+    void prepare();
+    // Makes the column afresh in the background, if there is one, once entries were deleted:
+    // their text goes with the column that held it.
+    void forget();
+    // Waits until the column under way is made or found unusable (tests, tools); true when the
+    // scans have one.
+    bool waitForColumn();
+
 private:
     class Reader;
+    struct Column;
     using Stopped = std::function<bool()>;
 
     std::optional<Scan> run(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
+    std::optional<Scan> runSpans(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
+    std::optional<Scan> runColumn(
+        const Column &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
+    bool openReaders(int count);
+    // Makes the column afresh in the background (under m_scanning).
+    void renewColumn();
+    void makeColumn(bool mayLoad);
 
     QString m_filePath;
     // Held by the scan under way: the readers serve one scan at a time.
@@ -73,4 +96,14 @@ private:
     QThreadPool m_pool;
     // Runs the scans started in the background, one after another.
     QThreadPool m_background;
+    // The column the scans use (under m_scanning), looked for once.
+    std::shared_ptr<const Column> m_column;
+    bool m_columnLookedFor = false;
+    // Makes the column; stopped when the search goes.
+    QThreadPool m_maker;
+    std::atomic<bool> m_making = false;
+    // Asked for while one was being made, which may hold what is to go.
+    std::atomic<bool> m_makeAgain = false;
+    std::atomic<bool> m_loadedOnce = false;
+    std::atomic<bool> m_closing = false;
 };

@@ -172,6 +172,8 @@ void ClipboardStore::finishCheck()
         m_database = std::move(opened).value();
         m_hidden.clear();
         m_storedCount = m_database->storedCount();
+        if (m_database->search().splits(m_storedCount))
+            m_database->search().prepare();
         // The stored entries of periods cleared meanwhile take their side files with them.
         const QList<Range> ranges = std::exchange(m_pendingRanges, {});
         for (const Range &span : ranges)
@@ -223,6 +225,8 @@ ClipboardStore::ClipboardStore(
     , m_storedCount(m_database->storedCount())
     , m_retry(new SaveRetry(this))
 {
+    if (m_database->search().splits(m_storedCount))
+        m_database->search().prepare();
     m_fileRemover.setMaxThreadCount(1);
     connect(&m_write, &QFutureWatcher<WriteOutcome>::finished, this, &ClipboardStore::finishWrite);
     connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
@@ -482,6 +486,9 @@ void ClipboardStore::finishWrite()
 void ClipboardStore::settle(const Written &written, qint64 erased)
 {
     m_storedCount += written.created.size() - erased;
+    // Nothing deleted stays readable in the search's column either.
+    if (erased > 0)
+        m_database->search().forget();
     for (const QUuid &id : written.items) {
         if (!m_touched.contains(id))
             m_pendingItems.remove(id);
@@ -518,6 +525,7 @@ void ClipboardStore::waitForCheck()
 void ClipboardStore::waitForBackgroundWork()
 {
     waitForCheck();
+    m_database->search().waitForColumn();
     do {
         m_fileRemover.waitForDone();
         finishWrite();

@@ -5,10 +5,15 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "TestHome.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <random>
+
+#include <unistd.h>
 
 namespace {
 
@@ -70,7 +75,136 @@ private:
         return ClipboardStore::make(folder());
     }
 
+    // What a scan of `search` finds for every term of a table, against the search's own predicate
+    // over `items`: the count and the newest 501 in the history's order.
+    static void compareEveryTerm(ClipboardDatabase &database, const QList<ClipboardItem> &items)
+    {
+        QHash<qint64, QUuid> ids;
+        QSqlQuery rows = database.sql().select(QStringLiteral("SELECT seq, id FROM clipboard_item")).value();
+        while (rows.next())
+            ids.insert(rows.value(0).toLongLong(), ClipboardDatabase::idFrom(rows.value(1)));
+        QHash<QUuid, ClipboardItem> byId;
+        for (const ClipboardItem &item : items)
+            byId.insert(item.id, item);
+        QList<ClipboardItem> all = items;
+        std::sort(all.begin(), all.end(), &ClipboardItem::recentOrder);
+        for (const QString &term : terms()) {
+            const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
+            QList<QUuid> expected;
+            qint64 count = 0;
+            for (const ClipboardItem &item : all) {
+                if (predicate.accepts(item) && ++count <= 501)
+                    expected << item.id;
+            }
+            const std::optional<ClipboardSearch::Scan> scan = database.search().scan(predicate, 501);
+            QVERIFY2(scan, qPrintable(term));
+            QCOMPARE(scan->count, count);
+            QList<ClipboardItem> found;
+            for (qint64 seq : scan->rows)
+                found << byId.value(ids.value(seq));
+            std::sort(found.begin(), found.end(), &ClipboardItem::recentOrder);
+            QList<QUuid> newest;
+            for (const ClipboardItem &item : found.first(std::min<qsizetype>(found.size(), 501)))
+                newest << item.id;
+            QCOMPARE(newest, expected);
+        }
+    }
+
+    static QStringList terms()
+    {
+        return { QStringLiteral("pri"), QStringLiteral("PRI"), QStringLiteral("cafe"), QStringLiteral("CAFÉ"),
+            QStringLiteral("resume"), QStringLiteral("하"), QStringLiteral("공부"), QStringLiteral("full"),
+            QStringLiteral("invoice total"), QStringLiteral("web browser"), QStringLiteral("links"),
+            QStringLiteral("files"), QStringLiteral("qu"), QStringLiteral("7"), QStringLiteral("19999"),
+            QStringLiteral("zzq"), QStringLiteral("/") };
+    }
+
 private Q_SLOTS:
+    // The column beside the file answers as the scan of the file does, for entries in its
+    // snapshot and for those changed, deleted and added since, and after the history is
+    // cleared; one damaged is made afresh without a wrong answer.
+    void theColumnFindsWhatTheFileHolds()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(folder()));
+        const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
+        QList<ClipboardItem> items = history(20000);
+        std::unique_ptr<ClipboardDatabase> opened = std::move(ClipboardDatabase::open(path)).value();
+        ClipboardDatabase &database = *opened;
+        ClipboardDatabase::Changes changes;
+        changes.items = items;
+        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
+        // The first scan reads the file and has the column made meanwhile.
+        compareEveryTerm(database, items);
+        QVERIFY(database.search().waitForColumn());
+        QVERIFY(QFileInfo::exists(path + QStringLiteral("-search")));
+        compareEveryTerm(database, items);
+
+        // Copied again (newest now, from another source), deleted one by one and by period, added.
+        changes = {};
+        for (int i = 0; i < 20000; i += 97) {
+            items[i].lastCopiedAt = QDateTime::fromMSecsSinceEpoch(1'800'000'000'000 + i, Qt::UTC);
+            items[i].sourceAppName = QStringLiteral("Résumé Builder");
+            changes.items << items[i];
+        }
+        for (int i = 13; i < 20000; i += 89) {
+            if (i % 97 != 0)
+                changes.deletions << items[i].id;
+        }
+        const qint64 from = items[6000].lastCopiedAt.toMSecsSinceEpoch();
+        const qint64 to = items[6600].lastCopiedAt.toMSecsSinceEpoch();
+        changes.ranges << std::pair { from, to };
+        const QList<ClipboardItem> added = history(20500).mid(20000);
+        changes.items += added;
+        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
+        items.removeIf([&](const ClipboardItem &item) {
+            const qint64 at = item.lastCopiedAt.toMSecsSinceEpoch();
+            return changes.deletions.contains(item.id) || (at >= from && at < to);
+        });
+        items += added;
+        compareEveryTerm(database, items);
+
+        // A deleted entry's text goes from the column once it is made afresh.
+        const QString columnPath = path + QStringLiteral("-search");
+        const auto columnHolds = [&](const QByteArray &text) {
+            QFile column(columnPath);
+            return column.open(QIODevice::ReadOnly) && column.readAll().contains(text);
+        };
+        ClipboardItem secret = added.first();
+        secret.id = QUuid::createUuid();
+        secret.content = QStringLiteral("Secret XYZZY");
+        changes = {};
+        changes.items << secret;
+        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
+        database.search().forget();
+        QVERIFY(database.search().waitForColumn());
+        QVERIFY(columnHolds("secret xyzzy"));
+        changes = {};
+        changes.deletions << secret.id;
+        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
+        database.search().forget();
+        QVERIFY(database.search().waitForColumn());
+        QVERIFY(!columnHolds("secret xyzzy"));
+
+        // Made afresh, it holds the changes itself.
+        database.search().waitForColumn();
+        opened.reset();
+        QCOMPARE(::truncate(QFile::encodeName(columnPath).constData(), 100000), 0);
+        opened = std::move(ClipboardDatabase::open(path)).value();
+        compareEveryTerm(*opened, items);
+        QVERIFY(opened->search().waitForColumn());
+        compareEveryTerm(*opened, items);
+
+        // Cleared whole, then filled anew.
+        changes = {};
+        changes.ranges << std::pair { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() };
+        changes.items = history(9000);
+        QVERIFY(ClipboardDatabase::write(opened->sql(), changes));
+        compareEveryTerm(*opened, changes.items);
+        QVERIFY(opened->search().waitForColumn());
+        compareEveryTerm(*opened, changes.items);
+    }
+
     // The page and the count of a search over a large history are those that going through
     // every entry with the search's own predicate gives, in the history's order.
     void findsWhatEveryEntryWouldSay()
