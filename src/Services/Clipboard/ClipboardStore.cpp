@@ -718,7 +718,15 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
 
 qint64 ClipboardStore::count() const
 {
-    return hasPending() ? tally({}) : m_storedCount;
+    if (!hasPending())
+        return m_storedCount;
+    // Copies that wait to be written, as after every copy until its save: a new entry adds one,
+    // a changed one stands in for its stored row. Known without scanning the history.
+    if (m_pendingDeletions.isEmpty() && m_pendingRanges.isEmpty())
+        return m_storedCount
+            + std::count_if(m_pendingItems.keyBegin(), m_pendingItems.keyEnd(),
+                [this](const QUuid &id) { return m_pendingNew.contains(id); });
+    return tally({});
 }
 
 qint64 ClipboardStore::count(const QString &query) const

@@ -728,7 +728,10 @@ private Q_SLOTS:
         const ClipboardItem kept = store->record(textCapture(QStringLiteral("kept"), at(10, 10)));
         blocker.block();
         store->record(textCapture(QStringLiteral("folded"), at(10, 11)));
-        store->deleteItems({ gone });
+        QCOMPARE(store->count(), 3);
+        const ClipboardItem fresh = store->record(textCapture(QStringLiteral("fresh"), at(10, 12)));
+        QCOMPARE(store->count(), 4);
+        store->deleteItems({ gone, fresh });
         QVERIFY(store->hasPendingChanges());
 
         const auto readsThePendingState = [&] {
