@@ -42,6 +42,10 @@ xdotool key ctrl+comma
 check "Ctrl+, from the panel opens the settings window on General" wait_until 5 settings_shown General
 check "opening the settings closes the panel" wait_until 5 panel_hidden
 sleep 0.5
+# Past the toolbar's four other panes, Tab reaches the first appearance thumbnail: its ring is whole.
+xdotool key Tab Tab Tab Tab Tab
+sleep 0.3
+screenshot settings-appearance-focus
 
 click_in_settings $recorder_x $recorder_y
 sleep 0.3

@@ -17,6 +17,8 @@ constexpr int titlePixelSize = 11;
 constexpr int buttonSpacing = 14;
 constexpr int easeMs = 120;
 constexpr qreal selectedRingWidth = 2.5;
+// Room around the thumbnail for the keyboard's focus ring, drawn outside it.
+constexpr int focusRingRoom = 3;
 
 constexpr qreal cardInset = 8;
 constexpr qreal barSpacing = 5;
@@ -83,8 +85,8 @@ public:
     QSize sizeHint() const override
     {
         const QFontMetrics metrics(titleFont(true));
-        return { qMax(thumbnailSize.width(), metrics.horizontalAdvance(text())),
-            thumbnailSize.height() + titleSpacing + metrics.height() };
+        return { qMax(thumbnailSize.width() + 2 * focusRingRoom, metrics.horizontalAdvance(text())),
+            focusRingRoom + thumbnailSize.height() + titleSpacing + metrics.height() };
     }
 
 protected:
@@ -97,7 +99,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QPalette &colors = palette();
         const qreal t = m_selected->value();
-        const QRectF frame(QPointF((width() - thumbnailSize.width()) / 2.0, 0), QSizeF(thumbnailSize));
+        const QRectF frame(QPointF((width() - thumbnailSize.width()) / 2.0, focusRingRoom), QSizeF(thumbnailSize));
         paintThumbnail(painter, frame, m_appearance);
 
         const qreal ringWidth = 1 + (selectedRingWidth - 1) * t;
@@ -109,8 +111,7 @@ protected:
 
         painter.setFont(titleFont(isChecked()));
         painter.setPen(Theme::mix(Theme::color(Theme::secondary, colors), Theme::color(Theme::primary, colors), t));
-        const QRectF title(
-            0, thumbnailSize.height() + titleSpacing, width(), height() - thumbnailSize.height() - titleSpacing);
+        const QRectF title(0, frame.bottom() + titleSpacing, width(), height() - frame.bottom() - titleSpacing);
         painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, text());
         if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
             painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));

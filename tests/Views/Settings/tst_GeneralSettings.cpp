@@ -156,6 +156,42 @@ private Q_SLOTS:
         QVERIFY(!picker->button(Appearance::Dark)->isChecked());
     }
 
+    // The ring that Tab puts around a thumbnail shows on all four sides, none cut by the button's edge.
+    void appearanceFocusRingIsWhole()
+    {
+        GeneralSettings *pane = openPane();
+        pane->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pane->window()));
+        for (const Appearance appearance : Appearances::all) {
+            QAbstractButton *button = pane->appearancePicker()->button(appearance);
+            button->setFocus(Qt::TabFocusReason);
+            QVERIFY(button->hasFocus());
+            button->window()->setAttribute(Qt::WA_KeyboardFocusChange, false);
+            const QImage plain = button->grab().toImage();
+            button->window()->setAttribute(Qt::WA_KeyboardFocusChange, true);
+            const QImage ringed = button->grab().toImage();
+            QCOMPARE(ringed.size(), plain.size());
+
+            // The ring is what focus changed; its topmost row and leftmost column hold a whole side.
+            int top = ringed.height(), left = ringed.width();
+            QList<int> perRow(ringed.height()), perColumn(ringed.width());
+            for (int y = 0; y < ringed.height(); ++y) {
+                for (int x = 0; x < ringed.width(); ++x) {
+                    if (ringed.pixel(x, y) == plain.pixel(x, y))
+                        continue;
+                    ++perRow[y];
+                    ++perColumn[x];
+                    top = qMin(top, y);
+                    left = qMin(left, x);
+                }
+            }
+            QVERIFY2(top < ringed.height(), "no focus ring drawn");
+            QVERIFY2(perRow.at(top) > 30, qPrintable(QStringLiteral("top side cut: %1 px").arg(perRow.at(top))));
+            QVERIFY2(
+                perColumn.at(left) > 20, qPrintable(QStringLiteral("left side cut: %1 px").arg(perColumn.at(left))));
+        }
+    }
+
     void updatesRows()
     {
         GeneralSettings *pane = openPane();
