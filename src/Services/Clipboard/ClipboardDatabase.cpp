@@ -108,6 +108,15 @@ QString argumentText(sqlite3_value *value)
     return QString::fromUtf8(text, text ? sqlite3_value_bytes(value) : 0);
 }
 
+// Ids and hashes stored in binary already (from the fifth layout on) stay as they are.
+bool keptAsItIs(sqlite3_context *context, sqlite3_value *value)
+{
+    if (sqlite3_value_type(value) != SQLITE_BLOB)
+        return false;
+    sqlite3_result_value(context, value);
+    return true;
+}
+
 // What an upgrade turns the text forms of older files into: stored_id(), stored_hash() and
 // stored_fold() give what write() would store.
 bool addFunctions(sqlite3 *handle)
@@ -117,12 +126,16 @@ bool addFunctions(sqlite3 *handle)
     const std::pair<const char *, Function> functions[] = {
         { "stored_id",
             [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                if (keptAsItIs(context, arguments[0]))
+                    return;
                 const QString text = argumentText(arguments[0]);
                 const QUuid id = QUuid::fromString(text);
                 resultVariant(context, id.isNull() ? QVariant(text) : ClipboardDatabase::idValue(id));
             } },
         { "stored_hash",
             [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                if (keptAsItIs(context, arguments[0]))
+                    return;
                 resultVariant(context, ClipboardDatabase::hashValue(argumentText(arguments[0])));
             } },
         { "stored_fold",
@@ -207,6 +220,18 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<st
     if (Status status = database->prepare(); !status)
         return Error { schema().openFailed, status.error().detail };
     return database;
+}
+
+Status ClipboardDatabase::prepareFile(const QString &path, StoreFileCheck::Contents contents)
+{
+    if (Status verified = StoreFileCheck::verify(path, schema()); !verified)
+        return verified;
+    if (contents != StoreFileCheck::Contents::Older)
+        return {};
+    const Result<std::unique_ptr<StoreDatabase>> upgraded = StoreDatabase::open(path, schema(), contents);
+    if (!upgraded)
+        return upgraded.error();
+    return {};
 }
 
 std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()

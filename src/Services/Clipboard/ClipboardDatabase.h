@@ -26,6 +26,10 @@ public:
     // A file already inspected (as `contents`) and verified.
     static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path, StoreFileCheck::Contents contents);
     static std::unique_ptr<ClipboardDatabase> inMemory();
+    // Verifies a file found at open (as `contents`) and brings an older one up to date, in one
+    // transaction: a kill halfway leaves it as it was. Made for a worker thread, so that the
+    // store opens it on the main thread as it is.
+    static Status prepareFile(const QString &path, StoreFileCheck::Contents contents);
 
     StoreDatabase &sql() const { return *m_sql; }
     ClipboardSearch &search() { return m_search; }

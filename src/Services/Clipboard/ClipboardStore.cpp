@@ -145,8 +145,8 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
             store->m_contents = contents.value();
             store->m_openedAt = opened;
             connect(&store->m_check, &QFutureWatcher<Status>::finished, store.get(), &ClipboardStore::finishCheck);
-            store->m_check.setFuture(
-                QtConcurrent::run([path] { return StoreFileCheck::verify(path, ClipboardDatabase::schema()); }));
+            store->m_check.setFuture(QtConcurrent::run(
+                [path, contents = contents.value()] { return ClipboardDatabase::prepareFile(path, contents); }));
             return store;
         }
     }
@@ -166,7 +166,9 @@ void ClipboardStore::finishCheck()
     m_checking = false;
     const Status verified = m_check.result();
     Result<std::unique_ptr<ClipboardDatabase>> opened = verified
-        ? ClipboardDatabase::open(m_folder + QLatin1Char('/') + databaseFileName(), m_contents)
+        // An older file was brought up to date with the check.
+        ? ClipboardDatabase::open(m_folder + QLatin1Char('/') + databaseFileName(),
+            m_contents == StoreFileCheck::Contents::Older ? StoreFileCheck::Contents::Current : m_contents)
         : Result<std::unique_ptr<ClipboardDatabase>>(verified.error());
     if (opened) {
         m_database = std::move(opened).value();

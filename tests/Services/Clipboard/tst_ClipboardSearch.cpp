@@ -8,11 +8,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 
 #include <random>
 
+#include <sqlite3.h>
+
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -237,6 +242,82 @@ private Q_SLOTS:
             QCOMPARE(page.total, count);
             QCOMPARE(found, expected);
             QCOMPARE(store->count(term), count);
+        }
+    }
+
+    // A file of the layout before the change log is brought up to date off the main thread,
+    // with the check, and reads the same: entries, order, search. Killed halfway through that,
+    // it is left as it was, and the next start upgrades it.
+    void anOlderFileIsUpgradedWithTheCheckAndSurvivesAKill()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(folder()));
+        const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
+        const QList<ClipboardItem> items = history(3000);
+        {
+            std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+            ClipboardDatabase::Changes changes;
+            changes.items = items;
+            QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+            for (const char *statement :
+                { "DROP TRIGGER clipboard_item_changed", "DROP TABLE clipboard_change", "PRAGMA user_version = 5" })
+                QVERIFY(database->sql().exec(QString::fromLatin1(statement)));
+        }
+        const auto version = [&] {
+            QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("look"));
+            connection.setDatabaseName(path);
+            int found = -1;
+            if (connection.open()) {
+                QSqlQuery query(QStringLiteral("PRAGMA user_version"), connection);
+                found = query.next() ? query.value(0).toInt() : -1;
+            }
+            connection = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("look"));
+            return found;
+        };
+
+        // Killed in the middle of the upgrade's transaction.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
+                sqlite3_progress_handler(
+                    handle, 1000,
+                    [](void *connection) {
+                        static int steps = 0;
+                        if (!sqlite3_get_autocommit(static_cast<sqlite3 *>(connection)) && ++steps > 20)
+                            ::raise(SIGKILL);
+                        return 0;
+                    },
+                    handle);
+                return SQLITE_OK;
+            }));
+            ClipboardDatabase::prepareFile(path, StoreFileCheck::Contents::Older);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(version(), 5);
+
+        auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
+        store->waitForCheck();
+        QVERIFY(!store->loadError());
+        QCOMPARE(version(), ClipboardDatabase::schema().version);
+        QList<ClipboardItem> expected = items;
+        std::sort(expected.begin(), expected.end(), &ClipboardItem::recentOrder);
+        const QList<ClipboardItem> read = store->items();
+        QCOMPARE(read.size(), expected.size());
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            QCOMPARE(read[i].id, expected[i].id);
+            QCOMPARE(read[i].content, expected[i].content);
+            QCOMPARE(read[i].contentHash, expected[i].contentHash);
+            QCOMPARE(read[i].lastCopiedAt, expected[i].lastCopiedAt);
+        }
+        for (const QString &term : terms()) {
+            const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
+            QCOMPARE(store->count(term), std::count_if(items.cbegin(), items.cend(), [&](const ClipboardItem &item) {
+                return predicate.accepts(item);
+            }));
         }
     }
 
