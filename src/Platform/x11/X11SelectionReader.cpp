@@ -36,6 +36,8 @@ X11SelectionReader::X11SelectionReader(const std::atomic<qint64> &changeCount, s
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(timeout);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
+        if (!m_reading)
+            return;
         qCDebug(lcX11) << "the clipboard's owner did not answer in time";
         finish(false);
         readEvents();
