@@ -11,12 +11,17 @@
 
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 // Entries made and written at a time: enough to keep every core busy making side files, few
-// enough that memory holds little of the file.
+// enough that memory holds little of the file with three batches under way.
 constexpr qsizetype batchEntries = 2048;
-constexpr qsizetype batchBytes = qsizetype(16) << 20;
+constexpr qsizetype batchBytes = qsizetype(8) << 20;
 
 Error changedFile()
 {
@@ -70,51 +75,8 @@ Status ImportWriter::write()
             return status;
     }
     if (!m_job.entries.isEmpty()) {
-        Status status;
-        BackupReader::FileStamp stamp;
-        bool checked = false;
-        qsizetype next = 0;
-        QList<ExportedClipboardItem> batch;
-        qsizetype bytes = 0;
-        // One batch is made on the pool while the next is read and the one before is written.
-        QFuture<std::optional<ClipboardCapture>> making;
-        const auto handOver = [&] {
-            QFuture<std::optional<ClipboardCapture>> made = std::exchange(making, make(std::move(batch)));
-            batch = {};
-            bytes = 0;
-            return take(made);
-        };
-        const BackupReader::EntrySink sink = [&](ExportedClipboardItem &&entry, qint64 index) {
-            if (!checked && stamp != m_job.stamp) {
-                status = changedFile();
-                return false;
-            }
-            checked = true;
-            if (next >= m_job.entries.size() || m_job.entries.at(next) != index)
-                return true;
-            ++next;
-            bytes += entry.content.size() * 2 + (entry.imageData ? entry.imageData->size() : 0);
-            batch.append(std::move(entry));
-            if (batch.size() < batchEntries && bytes < batchBytes)
-                return true;
-            status = handOver();
-            return status.ok();
-        };
-        const BackupReader::Outcome outcome = BackupReader::read(m_job.filePath, sink, &stamp);
-        const BackupError *error = std::get_if<BackupError>(&outcome);
-        if (status && !error)
-            status = handOver();
-        if (status && !error)
-            status = take(making);
-        // Whatever is still being made is waited for, so that its side files are known and
-        // removed with the rest.
-        take(making, false);
-        if (!status)
+        if (Status status = writeEntries(); !status)
             return status;
-        if (error)
-            return Error { error->description(), {} };
-        if (next != m_job.entries.size() || stamp != m_job.stamp)
-            return changedFile();
         // The side files are written without waiting for each: they reach the disk together
         // here, before any row that names them can be committed.
         if (m_entries && !FileSystemSync::syncFileSystem(m_job.clipboardFolder))
@@ -126,6 +88,92 @@ Status ImportWriter::write()
         if (Status status = TodoStore::insertRows(*m_todos, m_job.todos); !status)
             return status;
     }
+    return {};
+}
+
+Status ImportWriter::writeEntries()
+{
+    // Another thread reads the file and hands over batches being made on the pool, at most two
+    // ahead; this one, whose connection it is, writes each batch's rows once it is made.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QFuture<std::optional<ClipboardCapture>>> queue;
+    bool readingDone = false;
+    bool stop = false;
+
+    Status readStatus;
+    BackupReader::Outcome outcome;
+    BackupReader::FileStamp stamp;
+    qsizetype next = 0;
+    const auto handOver = [&](QList<ExportedClipboardItem> batch) {
+        QFuture<std::optional<ClipboardCapture>> made = make(std::move(batch));
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return queue.size() < 2 || stop; });
+        // Queued even after a failure, so that its side files are known and removed.
+        if (made.isValid())
+            queue.push_back(std::move(made));
+        changed.notify_all();
+        return !stop;
+    };
+    std::thread reader([&] {
+        bool checked = false;
+        QList<ExportedClipboardItem> batch;
+        qsizetype bytes = 0;
+        const BackupReader::EntrySink sink = [&](ExportedClipboardItem &&entry, qint64 index) {
+            if (!checked && stamp != m_job.stamp) {
+                readStatus = changedFile();
+                return false;
+            }
+            checked = true;
+            if (next >= m_job.entries.size() || m_job.entries.at(next) != index)
+                return true;
+            ++next;
+            bytes += entry.content.size() * 2 + (entry.imageData ? entry.imageData->size() : 0);
+            batch.append(std::move(entry));
+            if (batch.size() < batchEntries && bytes < batchBytes)
+                return true;
+            bytes = 0;
+            return handOver(std::exchange(batch, {}));
+        };
+        outcome = BackupReader::read(m_job.filePath, sink, &stamp);
+        if (readStatus && std::holds_alternative<VemraExport>(outcome))
+            handOver(std::move(batch));
+        const std::lock_guard lock(mutex);
+        readingDone = true;
+        changed.notify_all();
+    });
+
+    Status writeStatus;
+    while (true) {
+        QFuture<std::optional<ClipboardCapture>> made;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return !queue.empty() || readingDone; });
+            if (queue.empty())
+                break;
+            made = std::move(queue.front());
+            queue.pop_front();
+            changed.notify_all();
+        }
+        // After a failure the batches still made are only waited for, so that their side files
+        // are known and removed with the rest.
+        if (Status status = take(made, writeStatus.ok()); !status) {
+            writeStatus = status;
+            const std::lock_guard lock(mutex);
+            stop = true;
+            changed.notify_all();
+        }
+    }
+    reader.join();
+
+    if (!writeStatus)
+        return writeStatus;
+    if (!readStatus)
+        return readStatus;
+    if (const BackupError *error = std::get_if<BackupError>(&outcome))
+        return Error { error->description(), {} };
+    if (next != m_job.entries.size() || stamp != m_job.stamp)
+        return changedFile();
     return {};
 }
 

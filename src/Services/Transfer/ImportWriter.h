@@ -74,6 +74,8 @@ public:
 
 private:
     Status begin(std::unique_ptr<StoreDatabase> &database, const QString &path, const StoreSchema &schema);
+    // Reads the chosen entries, makes them and writes their rows.
+    Status writeEntries();
     // Starts making a batch of entries on the pool.
     QFuture<std::optional<ClipboardCapture>> make(QList<ExportedClipboardItem> batch) const;
     // Waits for a batch being made and writes its rows (or only notes its side files).

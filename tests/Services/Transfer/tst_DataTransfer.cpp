@@ -19,6 +19,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <sys/stat.h>
 
@@ -569,6 +570,40 @@ private slots:
         QCOMPARE(home.transfer.lastResult(), std::nullopt);
         QCOMPARE(rows(home.clipboard->folder() + u"/Clipboard.store"_s, u"clipboard_item"_s), 1);
         QCOMPARE(rows(home.folder.filePath(u"Todos.store"_s), u"todo"_s), 0);
+    }
+
+    // The history's file refuses rows partway through a large import (a disk filling up): the
+    // batches still being made when it fails leave no side file behind.
+    void refusedHalfwayLeavesNoSideFile()
+    {
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        QList<ExportedClipboardItem> entries;
+        for (int i = 0; i < 8'000; ++i)
+            entries << entry(u"text"_s, u"entry "_s + QString::number(i));
+        for (const int at : { 10, 3'000, 5'000, 7'000 })
+            entries[at] = entry(u"image"_s, QString(), png());
+        writeDocument(path, { todo(u"a"_s) }, entries);
+        const QString name = QUuid::createUuid().toString();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+            db.setDatabaseName(home.clipboard->folder() + u"/Clipboard.store"_s);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(u"CREATE TRIGGER refuse_late BEFORE INSERT ON clipboard_item "
+                                       "WHEN (SELECT count(*) FROM clipboard_item) >= 100 "
+                                       "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s));
+        }
+        QSqlDatabase::removeDatabase(name);
+
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().size(), 2);
+        QVERIFY2(home.alerts.alerts().last().informativeText.contains(u"disk full"_s),
+            qPrintable(home.alerts.alerts().last().informativeText));
+        QCOMPARE(home.clipboard->count(), 0);
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        // Nothing still running adds one later.
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(home.sideFiles(), QStringList());
     }
 
     // A named pipe is refused at once: the import ends, and the next one can start.
