@@ -57,17 +57,16 @@ QString itemTable()
                           "pixel_height INTEGER NOT NULL, "
                           "image_path TEXT, "
                           "thumbnail_path TEXT, "
-                          "text_path TEXT, "
-                          "search_content TEXT, "
-                          "search_app TEXT)");
+                          "text_path TEXT)");
 }
 
 // The history's order, read backwards (a new copy goes at the end, which keeps the pages
-// full), and the head of each hash: enough to find an entry by its hash among millions, in a
+// full; the few entries copied at the same moment are put in order by id as they are read),
+// and the head of each hash: enough to find an entry by its hash among millions, in a
 // quarter of the room.
 QStringList itemIndexes()
 {
-    return { QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at, id DESC)"),
+    return { QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at)"),
         QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))") };
 }
 
@@ -75,18 +74,12 @@ QStringList itemIndexes()
 // entries (ClipboardSearch); -1 when the whole history went.
 QStringList changeLog()
 {
-    return { QStringLiteral(
-                 "CREATE TABLE clipboard_change (n INTEGER PRIMARY KEY AUTOINCREMENT, seq INTEGER NOT NULL)"),
-        QStringLiteral("CREATE TRIGGER clipboard_item_changed AFTER UPDATE ON clipboard_item "
-                       "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END") };
-}
-
-// The folded text an entry keeps: none for ASCII text, which the scan folds itself.
-std::optional<QString> searchText(const QString &text)
-{
-    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return std::nullopt;
-    return ClipboardItem::searchFolded(text);
+    return {
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS clipboard_change (n INTEGER PRIMARY KEY AUTOINCREMENT, seq INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS clipboard_item_changed AFTER UPDATE ON clipboard_item "
+                       "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END")
+    };
 }
 
 void resultVariant(sqlite3_context *context, const QVariant &value)
@@ -117,8 +110,8 @@ bool keptAsItIs(sqlite3_context *context, sqlite3_value *value)
     return true;
 }
 
-// What an upgrade turns the text forms of older files into: stored_id(), stored_hash() and
-// stored_fold() give what write() would store.
+// What an upgrade turns the text forms of older files into: stored_id() and stored_hash() give
+// what write() would store.
 bool addFunctions(sqlite3 *handle)
 {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
@@ -137,11 +130,6 @@ bool addFunctions(sqlite3 *handle)
                 if (keptAsItIs(context, arguments[0]))
                     return;
                 resultVariant(context, ClipboardDatabase::hashValue(argumentText(arguments[0])));
-            } },
-        { "stored_fold",
-            [](sqlite3_context *context, int, sqlite3_value **arguments) {
-                const std::optional<QString> folded = searchText(argumentText(arguments[0]));
-                resultVariant(context, folded ? QVariant(*folded) : QVariant());
             } },
     };
     for (const auto &[name, function] : functions) {
@@ -162,30 +150,30 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        6,
+        7,
         { { QStringLiteral("clipboard_item"), fieldColumns() } },
         // `seq` orders the rows as they were added, which a search scans in spans; `id` is the
         // entry's identity.
         QStringList { itemTable() } + itemIndexes() + changeLog(),
-        // The first versions kept the folded text in a table of its own, folded Hangul
-        // syllables into their letters, and kept ids and hashes as text, with an index of
-        // whole hashes: each entry is written afresh.
+        // The first versions kept the folded text in a table of its own, then beside the
+        // entry's, folded Hangul syllables into their letters, and kept ids and hashes as text,
+        // with an index of whole hashes: each entry is written afresh with its `seq`, and the
+        // search's column is told that everything changed.
         1,
         QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
             QStringLiteral("DROP TRIGGER IF EXISTS clipboard_item_changed"),
-            QStringLiteral("DROP TABLE IF EXISTS clipboard_change"),
             QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
             QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"), itemTable(),
             QStringLiteral("INSERT INTO clipboard_item (seq, ") + fieldColumns().join(QStringLiteral(", "))
-                + QStringLiteral(", search_content, search_app) SELECT seq, stored_id(id), raw_kind, content, "
-                                 "stored_hash(content_hash), created_at, last_copied_at, copy_count, mime_type, "
-                                 "source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, "
-                                 "image_path, thumbnail_path, text_path, stored_fold(content), "
-                                 "stored_fold(source_app_name) FROM clipboard_item_before"),
+                + QStringLiteral(") SELECT seq, stored_id(id), raw_kind, content, stored_hash(content_hash), "
+                                 "created_at, last_copied_at, copy_count, mime_type, source_app_name, "
+                                 "source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
+                                 "thumbnail_path, text_path FROM clipboard_item_before"),
             QStringLiteral("DROP TABLE clipboard_item_before") }
-            + itemIndexes() + changeLog(),
+            + itemIndexes() + changeLog()
+            + QStringList { QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)") },
         // Larger than the default: a search reads every row, and fewer, larger reads are faster.
         16384,
         QStringLiteral("Vemra couldn’t open your clipboard history."),
@@ -284,16 +272,15 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
     StoreStatement upsert(sql,
         "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
         "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
-        "thumbnail_path, text_path, search_content, search_app) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+        "thumbnail_path, text_path) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
         "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, content = excluded.content, "
         "content_hash = excluded.content_hash, created_at = excluded.created_at, "
         "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
         "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
         "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
         "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-        "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path, "
-        "search_content = excluded.search_content, search_app = excluded.search_app");
+        "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path");
     if (Status status = upsert.prepared(); !status)
         return status;
     for (const ClipboardItem &item : items) {
@@ -303,8 +290,6 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
         const bool digest = hash.typeId() == QMetaType::QByteArray;
         const QByteArray hashBytes = digest ? hash.toByteArray() : QByteArray();
         const QString hashText = digest ? QString() : hash.toString();
-        const std::optional<QString> searchContent = searchText(item.content);
-        const std::optional<QString> searchApp = searchText(item.sourceAppName);
         upsert.bind(1, id);
         upsert.bind(2, item.rawKind);
         upsert.bind(3, item.content);
@@ -324,8 +309,6 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
         upsert.bind(14, item.imagePath);
         upsert.bind(15, item.thumbnailPath);
         upsert.bind(16, item.textPath);
-        upsert.bind(17, searchContent);
-        upsert.bind(18, searchApp);
         if (Status status = upsert.run(); !status)
             return status;
     }

@@ -97,17 +97,29 @@ const char *lowered(const char *text, size_t size, std::vector<char> &buffer)
     return out;
 }
 
-// The same in a buffer of the thread's own.
-const char *lowered(const char *text, size_t size)
+// Text as searchFolded() folds it, in UTF-8: ASCII (most text) quickly, by making capitals
+// small, the rest through searchFolded() itself; in `buffer`, which the next call reuses.
+QByteArrayView foldedText(const char *text, size_t size, std::vector<char> &buffer)
 {
-    thread_local std::vector<char> buffer;
-    return lowered(text, size, buffer);
+    size_t i = 0;
+    quint64 high = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, text + i, 8);
+        high |= word;
+    }
+    for (; i < size; ++i)
+        high |= quint64(static_cast<unsigned char>(text[i]));
+    if ((high & 0x8080808080808080ULL) == 0)
+        return { lowered(text, size, buffer), qsizetype(size) };
+    const QByteArray folded = ClipboardItem::searchFolded(QString::fromUtf8(text, qsizetype(size))).toUtf8();
+    buffer.assign(folded.cbegin(), folded.cend());
+    return { buffer.data(), folded.size() };
 }
 
-// contains_folded(needle, folded, text, …): whether the UTF-8 needle occurs in any pair's
-// folded text, or, where that is NULL, in its text (ASCII, then) with capitals made small. Both
-// sides are folded then, and UTF-8 byte containment is character containment, so a byte search
-// serves; it is many times faster than instr(), which counts characters as it goes.
+// contains_folded(needle, text, …): whether the UTF-8 needle occurs in any text once folded.
+// Both sides are folded then, and UTF-8 byte containment is character containment, so a byte
+// search serves; it is many times faster than instr(), which counts characters as it goes.
 void containsFolded(sqlite3_context *context, int count, sqlite3_value **arguments)
 {
     const char *needle = count > 0 ? reinterpret_cast<const char *>(sqlite3_value_text(arguments[0])) : nullptr;
@@ -125,13 +137,14 @@ void containsFolded(sqlite3_context *context, int count, sqlite3_value **argumen
         anchor = static_cast<size_t *>(sqlite3_get_auxdata(context, 0));
     }
     const size_t at = anchor ? *anchor : anchorOf(needle, needleSize);
-    for (int i = 1; i + 1 < count; i += 2) {
-        const bool kept = sqlite3_value_type(arguments[i]) != SQLITE_NULL;
-        sqlite3_value *side = arguments[kept ? i : i + 1];
-        const char *text = reinterpret_cast<const char *>(sqlite3_value_text(side));
-        const auto size = size_t(sqlite3_value_bytes(side));
-        if (text && size >= needleSize
-            && containsBytes(kept ? text : lowered(text, size), size, needle, needleSize, at)) {
+    thread_local std::vector<char> buffer;
+    for (int i = 1; i < count; ++i) {
+        const char *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[i]));
+        if (!text)
+            continue;
+        const QByteArrayView folded = foldedText(text, size_t(sqlite3_value_bytes(arguments[i])), buffer);
+        if (size_t(folded.size()) >= needleSize
+            && containsBytes(folded.data(), size_t(folded.size()), needle, needleSize, at)) {
             sqlite3_result_int(context, 1);
             return;
         }
@@ -364,8 +377,8 @@ public:
         if (mark && sqlite3_step(mark) == SQLITE_ROW)
             tail = ColumnTail { 0, sqlite3_column_int64(mark, 0), 0, 0, {} };
         finish(mark);
-        sqlite3_stmt *rows = prepared("SELECT seq, last_copied_at, raw_kind, content, search_content, "
-                                      "source_app_name, search_app FROM clipboard_item");
+        sqlite3_stmt *rows
+            = prepared("SELECT seq, last_copied_at, raw_kind, content, source_app_name FROM clipboard_item");
         if (!rows || !tail) {
             finish(rows);
             return std::nullopt;
@@ -376,18 +389,15 @@ public:
         };
         std::vector<char> content;
         std::vector<char> app;
-        // Folded as contains_folded() folds them: kept beyond ASCII, made small otherwise.
-        const auto folded = [&](int original, int kept, std::vector<char> &buffer) {
-            if (sqlite3_column_type(rows, kept) != SQLITE_NULL)
-                return bytes(kept);
-            const QByteArrayView text = bytes(original);
-            return QByteArrayView(lowered(text.data(), size_t(text.size()), buffer), text.size());
+        const auto folded = [&](int column, std::vector<char> &buffer) {
+            const QByteArrayView text = bytes(column);
+            return foldedText(text.data(), size_t(text.size()), buffer);
         };
         int code = SQLITE_ROW;
         while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
             const QByteArrayView kind = bytes(2);
-            const QByteArrayView text = folded(3, 4, content);
-            const QByteArrayView name = folded(5, 6, app);
+            const QByteArrayView text = folded(3, content);
+            const QByteArrayView name = folded(4, app);
             const RecordHead head { quint32(kind.size()), quint32(text.size() + 1 + name.size()),
                 sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1) };
             tail->lastSeq = std::max(tail->lastSeq, head.seq);
@@ -483,7 +493,7 @@ bool ClipboardSearch::install(sqlite3 *handle)
 
 QString ClipboardSearch::condition(const ClipboardItem::Predicate &predicate)
 {
-    QString where = QStringLiteral("contains_folded(?, i.search_content, i.content, i.search_app, i.source_app_name)");
+    QString where = QStringLiteral("contains_folded(?, i.content, i.source_app_name)");
     if (!predicate.kindWord.isEmpty())
         where += QStringLiteral(" OR i.raw_kind = ?");
     return where;

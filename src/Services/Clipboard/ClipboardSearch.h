@@ -18,8 +18,8 @@
 struct sqlite3;
 
 // How the history is searched: contains_folded() looks for the folded query byte by byte in
-// each entry's folded content and source name, which the entry keeps for text beyond ASCII,
-// and which the scan makes itself from ASCII text (most text) by making capitals small.
+// each entry's content and source name, folded as it reads them (ASCII text, most text, only
+// needs its capitals made small).
 // A large history is searched in a column beside the file: every entry's folded text, when it
 // was last copied and its kind, packed in blocks that several threads go through at once with
 // a plain byte search, far quicker than reading the entries through SQLite. The column is a

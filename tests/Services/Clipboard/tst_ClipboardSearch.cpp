@@ -245,7 +245,7 @@ private Q_SLOTS:
         }
     }
 
-    // A file of the layout before the change log is brought up to date off the main thread,
+    // A file of the layout before is brought up to date off the main thread,
     // with the check, and reads the same: entries, order, search. Killed halfway through that,
     // it is left as it was, and the next start upgrades it.
     void anOlderFileIsUpgradedWithTheCheckAndSurvivesAKill()
@@ -259,8 +259,13 @@ private Q_SLOTS:
             ClipboardDatabase::Changes changes;
             changes.items = items;
             QVERIFY(ClipboardDatabase::write(database->sql(), changes));
-            for (const char *statement :
-                { "DROP TRIGGER clipboard_item_changed", "DROP TABLE clipboard_change", "PRAGMA user_version = 5" })
+            // The layout before: a folded copy beside the entry's text, an index of order and id.
+            for (const char *statement : { "ALTER TABLE clipboard_item ADD COLUMN search_content TEXT",
+                     "ALTER TABLE clipboard_item ADD COLUMN search_app TEXT",
+                     "UPDATE clipboard_item SET search_content = lower(content), search_app = lower(source_app_name)",
+                     "DROP INDEX clipboard_item_recent",
+                     "CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at, id DESC)",
+                     "PRAGMA user_version = 6" })
                 QVERIFY(database->sql().exec(QString::fromLatin1(statement)));
         }
         const auto version = [&] {
@@ -297,7 +302,7 @@ private Q_SLOTS:
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(version(), 5);
+        QCOMPARE(version(), 6);
 
         auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
         store->waitForCheck();
