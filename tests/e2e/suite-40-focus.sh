@@ -80,6 +80,10 @@ else
     screenshot focus-silencing-prompt
     check "focus: without the scripts no session starts" sh -c "! grep -q '^focusSession=' '$settings_file'"
     check "focus: the prompt keeps the panel open" panel_shown
+    # Past the custom fields, Tab reaches the prompt's buttons (the second one ringed in the picture).
+    xdotool key Tab Tab Tab Tab
+    sleep 0.3
+    screenshot focus-prompt-keyboard
     xdotool key Escape
     sleep 0.3
     check "focus: Escape closes the prompt, not the panel" panel_shown

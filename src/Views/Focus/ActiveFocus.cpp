@@ -102,6 +102,8 @@ ActiveFocus::ActiveFocus(FocusSessionManager &focus, Surface &surface, Density d
         QStringLiteral("End Focus Session"), { TintedButtonStyle::Gray, s.buttonHeight, s.buttonFont, false }, this);
     m_end->setToolTip(QStringLiteral("Ends now. Notifications go back to how they were."));
     m_end->setAccessibleName(QStringLiteral("End focus session"));
+    // No key of the tab ends a session: Tab reaches the button and Space presses it.
+    m_end->setFocusPolicy(Qt::TabFocus);
     column->addSpacing(s.buttonTop);
     column->addWidget(m_end, 0, Qt::AlignHCenter);
     connect(m_end, &QAbstractButton::clicked, this, [this] { m_focus.end(); });

@@ -57,6 +57,10 @@ SilencingPrompt::SilencingPrompt(Density density, QWidget *parent)
     buttons->addStretch(1);
     card->addLayout(buttons);
 
+    // No key of the tab answers the prompt, so Tab reaches its buttons and Space presses them.
+    m_first->setFocusPolicy(Qt::TabFocus);
+    m_startAnyway->setFocusPolicy(Qt::TabFocus);
+
     connect(m_first, &QAbstractButton::clicked, this, [this] {
         if (m_prompt.opensPermissions)
             Q_EMIT permissionsChosen();

@@ -121,6 +121,38 @@ private Q_SLOTS:
         QVERIFY(view.activeFocus()->isVisible() && !view.startScreen()->isVisible());
     }
 
+    // With silencing not set up, the keyboard alone starts a session from the prompt and ends it.
+    void keyboardAloneAnswersThePromptAndEnds()
+    {
+        f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
+        FocusView &view = show(Density::Regular);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QTRY_VERIFY(view.state().isAskingAboutSilencing());
+        QTRY_VERIFY(view.prompt()->isVisible());
+
+        // Tab until a button of the given text has the focus; Space presses it.
+        const auto press = [](const QString &text) {
+            for (int i = 0; i < 8; ++i) {
+                auto *button = qobject_cast<TintedButton *>(QApplication::focusWidget());
+                if (button && button->text() == text && button->isVisible()) {
+                    QTest::keyClick(button, Qt::Key_Space);
+                    return true;
+                }
+                QWidget *target
+                    = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+                QTest::keyClick(target, Qt::Key_Tab);
+            }
+            return false;
+        };
+        QVERIFY2(press(u"Start Timer Anyway"_s), "Tab never reached Start Timer Anyway");
+        QVERIFY(f->focus.activeSession());
+        QCOMPARE(f->focus.activeSession()->silencing, FocusSilencing::none());
+        QTRY_VERIFY(view.activeFocus()->isVisible());
+
+        QVERIFY2(press(u"End Focus Session"_s), "Tab never reached End Focus Session");
+        QVERIFY(!f->focus.activeSession());
+    }
+
     void customFieldsClampAndSubmit()
     {
         f->preferences.setFocusSilencesNotifications(false);
