@@ -777,7 +777,10 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
         renewColumn();
         return changed ? runSpans(predicate, keep, stopped) : std::nullopt;
     }
-    if (changed->size() > stale)
+    // Entries added since count as much: each is read through SQLite.
+    const std::optional<std::pair<qint64, qint64>> bounds = reader.bounds();
+    const qint64 added = bounds ? std::max<qint64>(bounds->second - 1 - column.lastSeq, 0) : 0;
+    if (changed->size() + size_t(added) > stale)
         renewColumn();
 
     const int fd = ::open(QFile::encodeName(column.path).constData(), O_RDONLY | O_CLOEXEC);
@@ -822,9 +825,9 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const QByteArray where = condition(predicate).toUtf8();
     const QVariantList values = bindings(predicate);
     std::vector<Hit> recent;
-    const std::optional<qint64> added
+    const std::optional<qint64> fresh
         = reader.select("i.seq > ?", { column.lastSeq }, where, values, newest, recent, stopped);
-    const std::optional<qint64> renewed = added
+    const std::optional<qint64> renewed = fresh
         ? reader.select("i.seq <= ? AND i.seq IN (SELECT seq FROM clipboard_change WHERE n > ?)",
             { column.lastSeq, column.mark }, where, values, newest, recent, stopped)
         : std::nullopt;
@@ -841,10 +844,10 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
         renewColumn();
         return halted ? std::nullopt : runSpans(predicate, keep, stopped);
     }
-    if (halted || !added || !renewed)
+    if (halted || !fresh || !renewed)
         return std::nullopt;
     Scan total;
-    total.count = *added + *renewed;
+    total.count = *fresh + *renewed;
     std::vector<Hit> merged = std::move(recent);
     for (size_t thread = 0; thread < hits.size(); ++thread) {
         total.count += counts[thread];

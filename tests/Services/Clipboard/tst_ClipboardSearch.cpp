@@ -191,6 +191,17 @@ private Q_SLOTS:
         QVERIFY(database.search().waitForColumn());
         QVERIFY(!columnHolds("secret xyzzy"));
 
+        // Many entries added since: the column is made afresh and holds them.
+        changes = {};
+        changes.items = history(25500).mid(20500);
+        changes.items.last().content = QStringLiteral("Plugh");
+        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
+        items += changes.items;
+        compareEveryTerm(database, items);
+        QVERIFY(database.search().waitForColumn());
+        QVERIFY(columnHolds("plugh"));
+        compareEveryTerm(database, items);
+
         // Made afresh, it holds the changes itself.
         database.search().waitForColumn();
         opened.reset();
