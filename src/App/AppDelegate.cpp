@@ -81,6 +81,8 @@ QString inUsersWords(const QString &systemText)
         { QStringLiteral("database or disk is full"), QStringLiteral("The disk is full.") },
         { QStringLiteral("disk I/O error"), QStringLiteral("The disk could not be read or written.") },
         { QStringLiteral("attempt to write a readonly database"), QStringLiteral("The file can’t be written.") },
+        { QStringLiteral("database disk image is malformed"), QStringLiteral("The file is damaged.") },
+        { QStringLiteral("file is not a database"), QStringLiteral("The file is not a database.") },
     };
     for (const auto &[sqlite, words] : known) {
         if (systemText.contains(sqlite, Qt::CaseInsensitive))
@@ -669,6 +671,7 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
     QString description = error.description();
     if (description.startsWith(title))
         description = description.mid(title.size()).trimmed();
+    description = inUsersWords(description);
     Alert alert;
     alert.title = title;
     alert.informativeText

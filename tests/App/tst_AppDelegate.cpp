@@ -486,25 +486,35 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("revealed");
-        QTest::newRow("OK") << 0 << false;
-        QTest::newRow("Show in Folder") << 1 << true;
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("words");
+        const QString notADatabase = QStringLiteral("The file is not a database.");
+        QTest::newRow("OK") << 0 << false << notADatabase << notADatabase;
+        QTest::newRow("Show in Folder") << 1 << true << notADatabase << notADatabase;
+        // The database library's own words for a damaged or foreign file.
+        QTest::newRow("damaged") << 0 << false << QStringLiteral("database disk image is malformed")
+                                 << QStringLiteral("The file is damaged.");
+        QTest::newRow("foreign") << 0 << false << QStringLiteral("file is not a database") << notADatabase;
     }
 
     void loadErrorOffersShowInFolder()
     {
         QFETCH(int, answer);
         QFETCH(bool, revealed);
+        QFETCH(QString, reason);
+        QFETCH(QString, words);
         Harness h;
         h.alerts.answerWith({ answer });
         const QString file = h.home.dataFolder() + QStringLiteral("/Todos.store");
-        h.delegate->presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."),
-            Error { QStringLiteral("The file is not a database."), {} }, file);
+        h.delegate->presentLoadError(
+            QStringLiteral("Vemra couldn’t open your saved todos."), Error { reason, {} }, file);
         QCOMPARE(h.alerts.alerts().size(), 1);
         const Alert &alert = h.alerts.alerts().at(0);
         QCOMPARE(alert.buttons, (QStringList { QStringLiteral("OK"), QStringLiteral("Show in Folder") }));
         QCOMPARE(alert.informativeText,
             QStringLiteral("Nothing has been changed or deleted. Until this is fixed, anything new is kept only "
-                           "until you quit Vemra.\n\nThe file is not a database."));
+                           "until you quit Vemra.\n\n")
+                + words);
         QCOMPARE(h.revealer.revealed(), revealed ? QStringList { file } : QStringList {});
     }
 
