@@ -263,6 +263,31 @@ ClipboardItem ClipboardDatabase::item(const QSqlQuery &row)
     return item;
 }
 
+ClipboardItem ClipboardDatabase::item(const StoreStatement &row)
+{
+    const auto optional
+        = [&row](int column) { return row.isNull(column) ? std::nullopt : std::optional<QString>(row.text(column)); };
+    ClipboardItem item;
+    item.id = row.isBytes(0) && row.bytes(0).size() == 16 ? QUuid::fromRfc4122(row.bytes(0))
+                                                          : QUuid::fromString(row.text(0));
+    item.rawKind = row.text(1);
+    item.content = row.text(2);
+    item.contentHash = row.isBytes(3) ? QString::fromLatin1(row.bytes(3).toByteArray().toHex()) : row.text(3);
+    item.createdAt = QDateTime::fromMSecsSinceEpoch(row.integer(4), Qt::UTC);
+    item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(row.integer(5), Qt::UTC);
+    item.copyCount = row.integer(6);
+    item.mimeType = row.text(7);
+    item.sourceAppName = row.text(8);
+    item.sourceAppId = row.text(9);
+    item.byteCount = row.integer(10);
+    item.pixelWidth = row.integer(11);
+    item.pixelHeight = row.integer(12);
+    item.imagePath = optional(13);
+    item.thumbnailPath = optional(14);
+    item.textPath = optional(15);
+    return item;
+}
+
 namespace {
 
 Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)

@@ -14,6 +14,8 @@
 #include <memory>
 #include <utility>
 
+class StoreStatement;
+
 // The clipboard history's tables: the entries with what a search looks through, and, while
 // changes are pending, the ids of the stored entries they replace. Knows the columns and how
 // an entry is written and read; what to write when is the store's.
@@ -37,6 +39,7 @@ public:
     // The select list of a query of clipboard_item AS i, in the order item() reads it.
     static const QString &columns();
     static ClipboardItem item(const QSqlQuery &row);
+    static ClipboardItem item(const StoreStatement &row);
 
     // The stored forms of an id (16 bytes) and of a content hash (the 32 bytes of a SHA-256,
     // any other text as it is), and back; the text forms of older files read as well.

@@ -934,26 +934,27 @@ Status ClipboardStore::readForExport(
     if (!opened)
         return opened.error();
     const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-    Result<QSqlQuery> selected = database->select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
-        + QStringLiteral(" FROM clipboard_item AS i") + orderClause());
-    if (!selected)
-        return selected.error();
-    QSqlQuery query = std::move(selected).value();
-    // The changes not saved yet go in among the stored entries by the same order.
-    auto pending = source.pending.cbegin();
+    // Read raw: through QSqlQuery, a variant per value made reading the rows half an export's time.
+    static const QByteArray sql = (QStringLiteral("SELECT ") + ClipboardDatabase::columns()
+        + QStringLiteral(" FROM clipboard_item AS i") + orderClause())
+                                      .toUtf8();
     Status status;
-    while (status && query.next()) {
-        const ClipboardItem item = ClipboardDatabase::item(query);
-        for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
+    {
+        StoreStatement query(*database, sql.constData());
+        // The changes not saved yet go in among the stored entries by the same order.
+        auto pending = source.pending.cbegin();
+        while (status && query.next()) {
+            const ClipboardItem item = ClipboardDatabase::item(query);
+            for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
+                status = take(*pending);
+            if (status && !hiddenIn(source, item))
+                status = take(item);
+        }
+        if (status)
+            status = query.status();
+        for (; status && pending != source.pending.cend(); ++pending)
             status = take(*pending);
-        if (status && !hiddenIn(source, item))
-            status = take(item);
     }
-    if (status && query.lastError().isValid())
-        status = database->saveError(query.lastError().text());
-    for (; status && pending != source.pending.cend(); ++pending)
-        status = take(*pending);
-    query.finish();
     if (!database->exec(QStringLiteral("COMMIT")))
         qCWarning(lcStore) << "cannot end the export's read transaction";
     return status;

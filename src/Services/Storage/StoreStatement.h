@@ -41,6 +41,7 @@ public:
     qint64 integer(int column) const;
     // Whether the column holds bytes rather than a text (or a number).
     bool isBytes(int column) const;
+    bool isNull(int column) const;
     // The column's bytes, valid until the next step.
     QByteArrayView bytes(int column) const;
     QString text(int column) const;

@@ -45,6 +45,44 @@ QString quoted(const QString &name)
     return u'“' + name + u'”';
 }
 
+// Writes the document on a worker: the todos, then the history's entries.
+Status writeDocument(const std::shared_ptr<BackupWriter> &writer, const QList<Todo> &todos,
+    const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
+{
+    QList<ExportedTodo> records;
+    records.reserve(todos.size());
+    for (const Todo &todo : todos)
+        records.append(ExportRecords::todo(todo));
+    if (Status status = writer->begin(records, exportedAt); !status)
+        return status;
+    // Entries go to the writer a batch at a time, which it reads and encodes across the
+    // cores while the next batch is read from the history; one batch is written at a time,
+    // in order.
+    QList<ClipboardItem> batch;
+    qint64 bytes = 0;
+    QFuture<Status> written = QtConcurrent::run([] { return Status(); });
+    const auto flush = [&] {
+        Status status = written.result();
+        if (status) {
+            written = QtConcurrent::run([writer, folder = source.folder, items = std::exchange(batch, {})] {
+                return writer->write(QtConcurrent::blockingMapped(items,
+                    [&folder](const ClipboardItem &item) { return ExportRecords::clipboardItem(item, folder); }));
+            });
+        }
+        bytes = 0;
+        return status;
+    };
+    const Status read = ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
+        batch.append(item);
+        bytes += item.content.size() * 2 + item.byteCount;
+        return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
+    });
+    const Status flushed = read ? flush() : read;
+    // The batch under way is waited for even after a failure: the writer is not shared.
+    const Status last = written.result();
+    return flushed ? last : flushed;
+}
+
 } // namespace
 
 // Marks the service busy for the life of one export or import.
@@ -145,30 +183,8 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
     setWorking(true);
 
     auto writer = std::make_shared<BackupWriter>(path);
-    QFuture<Status> step = QtConcurrent::run([writer, todos, source, exportedAt] {
-        QList<ExportedTodo> records;
-        records.reserve(todos.size());
-        for (const Todo &todo : todos)
-            records.append(ExportRecords::todo(todo));
-        if (Status status = writer->begin(records, exportedAt); !status)
-            return status;
-        // Entries go to the writer a batch at a time, which it reads and encodes across the
-        // cores.
-        QList<PendingExportItem> batch;
-        qint64 bytes = 0;
-        const auto flush = [&] {
-            Status written = writer->write(batch);
-            batch.clear();
-            bytes = 0;
-            return written;
-        };
-        Status read = ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
-            batch.append(ExportRecords::clipboardItem(item, source.folder));
-            bytes += item.content.size() * 2 + item.byteCount;
-            return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
-        });
-        return read ? flush() : read;
-    });
+    QFuture<Status> step = QtConcurrent::run(
+        [writer, todos, source, exportedAt] { return writeDocument(writer, todos, source, exportedAt); });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
         step = QtConcurrent::run([writer] {

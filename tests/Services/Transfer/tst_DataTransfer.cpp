@@ -310,6 +310,50 @@ private slots:
             QCOMPARE(exported.at(i), entries.at(i).id);
     }
 
+    // A saved history larger than a batch goes to the file whole and in its order, with
+    // texts beyond ASCII, side files and absent fields as stored.
+    void exportOfTheSavedHistory()
+    {
+        Home home;
+        QList<ClipboardCapture> captures;
+        for (int i = 0; i < 2'500; ++i) {
+            ExportedClipboardItem item = entry(u"text"_s, u"entry %1 ä 日本 🙂"_s.arg(i));
+            if (i % 1'000 == 7)
+                item = entry(u"image"_s, QString(), png());
+            if (i % 1'000 == 8)
+                item = entry(u"text"_s, QString(25'000, u'é') + QString::number(i));
+            item.createdAt = now.addSecs(-i);
+            if (i % 3 == 0)
+                item.metadata = ExportedClipboardItem::Metadata { u"Éditeur"_s, u"org.example.editor"_s, {}, {}, {} };
+            auto capture = ClipboardCaptures::makeImported(item, home.clipboard->folder());
+            QVERIFY(capture && capture.value());
+            captures << *capture.value();
+        }
+        QVERIFY(home.clipboard->insertImported(captures));
+        const QString path = home.folder.filePath(u"out.json"_s);
+        home.exportTo(path);
+        QCOMPARE(home.transfer.lastResult(), u"Exported 0 todos and 2,500 clipboard items."_s);
+        QVERIFY(home.alerts.alerts().isEmpty());
+
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<VemraExport>(outcome));
+        const QList<ExportedClipboardItem> exported = std::get<VemraExport>(outcome).clipboard;
+        const QList<ClipboardItem> stored = home.clipboard->items();
+        QCOMPARE(exported.size(), stored.size());
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            const ExportedClipboardItem &item = exported.at(i);
+            QCOMPARE(item.id, stored.at(i).id);
+            QCOMPARE(item.lastCopiedAt.value_or(QDateTime()), stored.at(i).lastCopiedAt);
+            QCOMPARE(item.metadata.value_or(ExportedClipboardItem::Metadata()).sourceApp.value_or(QString()),
+                stored.at(i).sourceAppName);
+            if (stored.at(i).kind() == ClipboardItem::Kind::Image) {
+                QCOMPARE(item.imageData.value_or(QByteArray()), png());
+                continue;
+            }
+            QCOMPARE(item.content, home.clipboard->fullText(stored.at(i)).value_or(QString()));
+        }
+    }
+
     void roundTripAndSecondImport()
     {
         Home from;
