@@ -91,12 +91,45 @@ std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
     return paths;
 }
 
+// The side files of the stored entries in the periods being cleared, read where the write runs
+// (at a million entries the read is long), but not those of entries the same write saves again:
+// a pending newer version keeps its files.
+Result<QStringList> sideFilesCleared(const StoreDatabase &sql, const ClipboardDatabase::Changes &changes)
+{
+    QStringList paths;
+    if (changes.ranges.isEmpty())
+        return paths;
+    QSet<QUuid> kept;
+    for (const ClipboardItem &item : changes.items)
+        kept.insert(item.id);
+    for (const auto &[start, end] : changes.ranges) {
+        Result<QSqlQuery> selected
+            = sql.select(QStringLiteral("SELECT image_path, thumbnail_path, text_path, id FROM clipboard_item "
+                                        "WHERE last_copied_at >= ? AND last_copied_at < ? AND (image_path IS NOT NULL "
+                                        "OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL)"),
+                { start, end });
+        if (!selected)
+            return selected.error();
+        QSqlQuery files = std::move(selected).value();
+        while (files.next()) {
+            if (kept.contains(ClipboardDatabase::idFrom(files.value(3))))
+                continue;
+            for (int column = 0; column < 3; ++column) {
+                if (!files.value(column).isNull())
+                    paths << files.value(column).toString();
+            }
+        }
+    }
+    return paths;
+}
+
 // Writes changes through a connection of this thread's own, folds the log back and removes the
 // side files that the changes gave up.
 ClipboardStore::WriteOutcome writeElsewhere(
     const QString &path, const ClipboardDatabase::Changes &changes, const QString &folder, const QStringList &files)
 {
     ClipboardStore::WriteOutcome outcome;
+    QStringList removed = files;
     {
         Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, ClipboardDatabase::schema());
         if (!attached) {
@@ -108,6 +141,11 @@ ClipboardStore::WriteOutcome writeElsewhere(
         // same pages would be written to the log again and again.
         if (!sql->exec(QStringLiteral("PRAGMA cache_size = -131072")))
             qCWarning(lcStore) << "deleting with the usual small cache";
+        const Result<QStringList> cleared = sideFilesCleared(*sql, changes);
+        if (!cleared) {
+            outcome.error = cleared.error();
+            return outcome;
+        }
         const Result<qint64> erased = ClipboardDatabase::write(*sql, changes);
         if (!erased) {
             outcome.error = erased.error();
@@ -115,8 +153,9 @@ ClipboardStore::WriteOutcome writeElsewhere(
         }
         outcome.erased = erased.value();
         outcome.folded = sql->foldLog();
+        removed << cleared.value();
     }
-    ClipboardFiles::remove(files, folder);
+    ClipboardFiles::remove(removed, folder);
     return outcome;
 }
 
@@ -176,11 +215,6 @@ void ClipboardStore::finishCheck()
         m_storedCount = m_database->storedCount();
         if (m_database->search().splits(m_storedCount))
             m_database->search().prepare();
-        // The stored entries of periods cleared meanwhile take their side files with them.
-        const QList<Range> ranges = std::exchange(m_pendingRanges, {});
-        for (const Range &span : ranges)
-            m_pendingFileRemovals << sideFilesIn(span);
-        m_pendingRanges = ranges;
         removeStrayFiles(m_openedAt);
     } else {
         m_loadError = opened.error();
@@ -314,25 +348,9 @@ void ClipboardStore::stageDeletion(const ClipboardItem &item)
     m_pendingFileRemovals << sideFiles(item);
 }
 
-QStringList ClipboardStore::sideFilesIn(const Range &span) const
-{
-    // Read as paths only.
-    Result<QSqlQuery> selected = m_database->sql().select(
-        QStringLiteral("SELECT i.image_path, i.thumbnail_path, i.text_path FROM clipboard_item AS i "
-                       "WHERE i.last_copied_at >= ? AND i.last_copied_at < ? AND (i.image_path IS NOT NULL "
-                       "OR i.thumbnail_path IS NOT NULL OR i.text_path IS NOT NULL)")
-            + hiddenClause(),
-        QVariantList { span.start, span.end } + hiddenBindings());
-    if (!selected)
-        return {};
-    QSqlQuery files = std::move(selected).value();
-    return sideFilesNamed(files);
-}
-
 void ClipboardStore::stageRangeDeletion(const Range &span)
 {
-    m_pendingFileRemovals << sideFilesIn(span);
-
+    // The stored entries' side files are read when the span is written.
     // Pending versions of entries in the span go with them.
     QList<ClipboardItem> covered;
     for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
@@ -426,6 +444,9 @@ Status ClipboardStore::writeHere()
 {
     const Written written = pendingWrite();
     const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
+    const Result<QStringList> cleared = sideFilesCleared(m_database->sql(), changes);
+    if (!cleared)
+        return cleared.error();
     const Result<qint64> erased = ClipboardDatabase::write(m_database->sql(), changes);
     if (!erased)
         return erased.error();
@@ -434,7 +455,7 @@ Status ClipboardStore::writeHere()
     if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty() || m_logToFold)
         m_logToFold = !m_database->sql().foldLog();
     // Only now that no saved entry refers to them.
-    removeSideFiles(m_pendingFileRemovals);
+    removeSideFiles(m_pendingFileRemovals + cleared.value());
     settle(written, erased.value());
     return {};
 }

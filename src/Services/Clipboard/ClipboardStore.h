@@ -256,7 +256,6 @@ private:
     // The side files of a history in memory go to a private temporary folder.
     void moveToTemporaryFolder();
     // The side files of the stored entries last copied in the span.
-    QStringList sideFilesIn(const Range &span) const;
     std::optional<Range> range(
         const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
     Filter searchFilter(const QString &query) const;
