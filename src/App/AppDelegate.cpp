@@ -43,6 +43,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 // Runs an action each time a window gets a new native window.
@@ -118,7 +120,7 @@ void AppDelegate::start()
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
     // is over, or once the check of its file in the background is.
     m_todoStore = TodoStore::makeDefault(nullptr, IntegrityCheck::InBackground);
-    connect(m_todoStore.get(), &TodoStore::checked, this, &AppDelegate::presentTodoLoadError);
+    connect(m_todoStore.get(), &TodoStore::checked, this, &AppDelegate::presentLoadErrors);
     connect(m_todoStore.get(), &TodoStore::saveFailed, this, [this](const QString &message, const Error &error) {
         presentAlert(
             message, QStringLiteral("Your todos are still here. Vemra will try again with your next change."), error);
@@ -126,7 +128,7 @@ void AppDelegate::start()
 
     // The clipboard history, the same way.
     m_clipboardStore = ClipboardStore::makeDefault(IntegrityCheck::InBackground);
-    connect(m_clipboardStore.get(), &ClipboardStore::checked, this, &AppDelegate::presentClipboardLoadError);
+    connect(m_clipboardStore.get(), &ClipboardStore::checked, this, &AppDelegate::presentLoadErrors);
     connect(
         m_clipboardStore.get(), &ClipboardStore::saveFailed, this, [this](const QString &message, const Error &error) {
             presentAlert(message,
@@ -218,30 +220,46 @@ void AppDelegate::start()
 
 void AppDelegate::afterLaunch()
 {
-    // Each alert is modal, so the panel waits until the user has read them.
-    if (!m_todoStore->isChecking())
-        presentTodoLoadError();
-    if (!m_clipboardStore->isChecking())
-        presentClipboardLoadError();
-    if (!m_wasLaunchedAtLogin)
+    m_isLaunched = true;
+    m_panelAfterLoadErrors = !m_wasLaunchedAtLogin;
+    presentLoadErrors();
+}
+
+void AppDelegate::presentLoadErrors()
+{
+    // An alert runs an event loop of its own, where the end of start-up or another store's check
+    // may arrive: the loop below tells them once this alert is dismissed, one alert at a time.
+    if (!m_isLaunched || m_presentingLoadErrors)
+        return;
+    m_presentingLoadErrors = true;
+    // A panel an alert closed comes back once the user has read them all, as the launch's own does.
+    std::optional<VemraTab> closedTab;
+    const auto tell
+        = [&](bool &told, bool checking, const std::optional<Error> &error, const QString &title, const QString &file) {
+              if (told || checking || !error)
+                  return false;
+              told = true;
+              if (isTrayPanelShown() && !closedTab)
+                  closedTab = m_panelSurface->tab();
+              closeTrayPanel();
+              presentLoadError(title, *error, file);
+              return true;
+          };
+    for (;;) {
+        if (tell(m_hasReportedTodoLoadError, m_todoStore->isChecking(), m_todoStore->loadError(),
+                QStringLiteral("Vemra couldn’t open your saved todos."), m_todoStore->filePath()))
+            continue;
+        if (tell(m_hasReportedClipboardLoadError, m_clipboardStore->isChecking(), m_clipboardStore->loadError(),
+                QStringLiteral("Vemra couldn’t open your clipboard history."),
+                DataPaths::appFolder() + QStringLiteral("/Clipboard")))
+            continue;
+        break;
+    }
+    m_presentingLoadErrors = false;
+    if (std::exchange(m_panelAfterLoadErrors, false))
         showTrayPanel(openingTab());
-}
-
-void AppDelegate::presentTodoLoadError()
-{
-    if (const auto &error = m_todoStore->loadError()) {
-        closeTrayPanel();
-        presentLoadError(QStringLiteral("Vemra couldn’t open your saved todos."), *error, m_todoStore->filePath());
-    }
-}
-
-void AppDelegate::presentClipboardLoadError()
-{
-    if (const auto &error = m_clipboardStore->loadError()) {
-        closeTrayPanel();
-        presentLoadError(QStringLiteral("Vemra couldn’t open your clipboard history."), *error,
-            DataPaths::appFolder() + QStringLiteral("/Clipboard"));
-    }
+    else if (closedTab)
+        showTrayPanel(*closedTab);
 }
 
 VemraTab AppDelegate::openingTab() const

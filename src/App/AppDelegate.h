@@ -111,9 +111,9 @@ private:
     // Names the panel and its tab in window properties, for desktop scripts and the end-to-end suite.
     void tagPanelWindow(QWidget *window);
     void afterLaunch();
-    // A store that could not open its file, told once its check is over.
-    void presentTodoLoadError();
-    void presentClipboardLoadError();
+    // Each store that could not open its file is told once, todos first, when start-up is over
+    // and its check is; then the panel shows.
+    void presentLoadErrors();
     std::unique_ptr<HostWindow> makeWindow();
     std::unique_ptr<SettingsWindowController> makeSettings();
     // A keyboard equivalent that works while `window` is the active window.
@@ -148,6 +148,12 @@ private:
     std::unique_ptr<HostWindow> m_window;
     std::unique_ptr<SettingsWindowController> m_settings;
     bool m_hasReportedCaptureError = false;
+    bool m_hasReportedTodoLoadError = false;
+    bool m_hasReportedClipboardLoadError = false;
+    bool m_isLaunched = false;
+    bool m_presentingLoadErrors = false;
+    // The launch's panel, waiting for the load errors' alerts.
+    bool m_panelAfterLoadErrors = false;
     bool m_showsFocusInTray = false;
     // The colour the mark was last drawn in.
     QColor m_trayMark;
