@@ -6,6 +6,7 @@
 #include "App/Tray/TrayIconImage.h"
 #include "App/Tray/TrayPanel.h"
 #include "App/Tray/TrayTimerImage.h"
+#include "Components/Theme/ThemeStyle.h"
 #include "Models/Focus/FocusClock.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/DataPaths.h"
@@ -39,7 +40,6 @@
 #include <QMenu>
 #include <QPlatformSurfaceEvent>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
 
@@ -272,8 +272,8 @@ void AppDelegate::applyAppearance()
     auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (!application)
         return;
-    if (QApplication::style()->name() != QLatin1String("fusion"))
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (!qobject_cast<ThemeStyle *>(QApplication::style()))
+        QApplication::setStyle(new ThemeStyle);
     switch (m_preferences->appearance()) {
     case Appearance::System:
         // A palette with nothing set hands the colours back to the desktop's theme.

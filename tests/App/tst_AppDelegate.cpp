@@ -4,6 +4,7 @@
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
 #include "Components/Theme/Symbols.h"
+#include "Components/Theme/ThemeStyle.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/HotKeys/HotKeyCenter.h"
@@ -531,7 +532,7 @@ private Q_SLOTS:
     {
         const QColor original = QApplication::palette().color(QPalette::Window);
         Harness h;
-        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
+        QVERIFY(qobject_cast<ThemeStyle *>(QApplication::style()));
         const int iconSets = h.tray.iconSets();
 
         h.delegate->preferences().setAppearance(Appearance::Dark);
@@ -541,6 +542,40 @@ private Q_SLOTS:
         QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::light().color(QPalette::Window));
         h.delegate->preferences().setAppearance(Appearance::System);
         QCOMPARE(QApplication::palette().color(QPalette::Window), original);
+    }
+
+    // An unticked entry of the status menu shows its box in either appearance: the box's edge
+    // stands out from the menu around it.
+    void untickedMenuBoxesShowInEveryAppearance_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    void untickedMenuBoxesShowInEveryAppearance()
+    {
+        QFETCH(bool, dark);
+        Harness h;
+        h.delegate->preferences().setAppearance(dark ? Appearance::Dark : Appearance::Light);
+        QMenu menu;
+        StatusMenu::fill(&menu, StatusMenu::entries(h.delegate->statusMenuState()), &menu, [](StatusMenu::Action) {});
+        QAction *unticked = nullptr;
+        for (QAction *action : menu.actions()) {
+            if (action->text() == QStringLiteral("Launch at Login"))
+                unticked = action;
+        }
+        QVERIFY(unticked && unticked->isCheckable() && !unticked->isChecked());
+        menu.adjustSize();
+        const QImage image = menu.grab().toImage();
+        const QRect item = menu.actionGeometry(unticked);
+        const int background = qGray(image.pixel(item.right() - 4, item.center().y()));
+        int contrast = 0;
+        for (int y = item.top(); y <= item.bottom(); ++y) {
+            for (int x = item.left(); x < item.left() + 28; ++x)
+                contrast = qMax(contrast, qAbs(qGray(image.pixel(x, y)) - background));
+        }
+        QVERIFY2(contrast >= 48, qPrintable(QString::number(contrast)));
     }
 
     // The mark is drawn for the tray it sits in: white on a dark tray with the light appearance,
