@@ -6,6 +6,7 @@
 #include "App/Tray/TrayIconImage.h"
 #include "App/Tray/TrayPanel.h"
 #include "App/Tray/TrayTimerImage.h"
+#include "Components/Controls/TextPaste.h"
 #include "Components/Theme/ThemeStyle.h"
 #include "Models/Focus/FocusClock.h"
 #include "Platform/AlertPresenter.h"
@@ -205,6 +206,8 @@ void AppDelegate::start()
         .updater = *m_updater,
     });
 
+    // Every text field pastes without waiting on the clipboard's owner.
+    QCoreApplication::instance()->installEventFilter(new TextPaste(*e.systemClipboard, this));
     setUpTrayIcon();
     setUpSurfaces();
     setUpTrayPanel();

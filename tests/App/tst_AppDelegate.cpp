@@ -13,12 +13,15 @@
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
+#include "Views/Todos/TodoInput.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -542,6 +545,26 @@ private Q_SLOTS:
         QCOMPARE(QApplication::palette().color(QPalette::Window), AppearancePalettes::light().color(QPalette::Window));
         h.delegate->preferences().setAppearance(Appearance::System);
         QCOMPARE(QApplication::palette().color(QPalette::Window), original);
+    }
+
+    // The panel's text fields paste what the system clipboard holds, read without waiting on its
+    // owner, not what Qt's own clipboard would wait on that owner for.
+    void textFieldsPasteWithoutWaitingOnTheClipboard()
+    {
+        Harness h;
+        QVERIFY(h.panelShown());
+        QLineEdit *field = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *input = top->findChild<TodoInput *>(); input && top->isVisible())
+                field = input->field();
+        }
+        QVERIFY(field);
+        QGuiApplication::clipboard()->setText(QStringLiteral("from Qt's clipboard"));
+        h.systemClipboard.copyText(QStringLiteral("from another program"));
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(field->text(), QStringLiteral("from another program"));
     }
 
     // An unticked entry of the status menu shows its box in either appearance: the box's edge
