@@ -1,16 +1,21 @@
 #include "Platform/TypeIdentifiers.h"
 #include "Platform/linux/QtSystemClipboard.h"
+#include "Platform/x11/X11SelectionReader.h"
 
 #include <QClipboard>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
+#include <atomic>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -70,6 +75,77 @@ public:
 private:
     xcb_connection_t *m_connection;
     xcb_window_t m_window = 0;
+};
+
+// Another X client whose copy offers an image it announces as a gigabyte to come in INCR
+// pieces, which it never sends, and a short text.
+class HugeImageOwner final
+{
+public:
+    HugeImageOwner()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(m_connection, m_window, atom("CLIPBOARD"), XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this] { serve(); });
+        m_poll.start(5);
+    }
+    ~HugeImageOwner() { xcb_disconnect(m_connection); }
+    HugeImageOwner(const HugeImageOwner &) = delete;
+    HugeImageOwner &operator=(const HugeImageOwner &) = delete;
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, quint16(std::strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return result;
+    }
+
+    void serve()
+    {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+                const auto *request = reinterpret_cast<const xcb_selection_request_event_t *>(event);
+                xcb_atom_t property = request->property;
+                if (request->target == atom("TARGETS")) {
+                    const xcb_atom_t targets[] = { atom("TARGETS"), atom("image/png"), atom("UTF8_STRING") };
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                        XCB_ATOM_ATOM, 32, 3, targets);
+                } else if (request->target == atom("image/png")) {
+                    const quint32 least = 1U << 30;
+                    xcb_change_property(
+                        m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, atom("INCR"), 32, 1, &least);
+                } else if (request->target == atom("UTF8_STRING")) {
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                        atom("UTF8_STRING"), 8, 9, "beside it");
+                } else {
+                    property = XCB_ATOM_NONE;
+                }
+                xcb_selection_notify_event_t notify {};
+                notify.response_type = XCB_SELECTION_NOTIFY;
+                notify.time = request->time;
+                notify.requestor = request->requestor;
+                notify.selection = request->selection;
+                notify.target = request->target;
+                notify.property = property;
+                xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+                    reinterpret_cast<const char *>(&notify));
+                xcb_flush(m_connection);
+            }
+            std::free(event);
+        }
+    }
+
+    xcb_connection_t *m_connection;
+    xcb_window_t m_window = 0;
+    QTimer m_poll;
 };
 
 } // namespace
@@ -216,6 +292,62 @@ private Q_SLOTS:
         QVERIFY(read);
         QVERIFY(read->bytes(QStringLiteral("image/png")) == image);
         QCOMPARE(read->text(), QStringLiteral("größer"));
+    }
+
+    // A representation above the reader's limit is left out, and read no further than where its
+    // size shows, whether it comes in one property or is announced for INCR pieces; the text
+    // beside it still comes, and one within the limit comes whole.
+    void aCopyAboveTheLimitIsLeftOut()
+    {
+        if (!onX11())
+            QSKIP("needs an X display");
+        const std::atomic<qint64> count = 0;
+        X11SelectionReader reader(count, X11SelectionReader::defaultTimeout, qint64(1) << 20);
+        QSignalSpy finished(&reader, &X11SelectionReader::finished);
+        const auto offer = [](qsizetype size) {
+            auto *mime = new QMimeData;
+            mime->setData(QStringLiteral("image/png"), QByteArray(size, 'p'));
+            mime->setText(QStringLiteral("beside it"));
+            QGuiApplication::clipboard()->setMimeData(mime);
+        };
+        const auto readAll = [&]() -> std::optional<ClipboardSnapshot> {
+            finished.clear();
+            reader.read(1, 0, everyType(), {});
+            if (!finished.wait(10000))
+                return std::nullopt;
+            return finished.first().first().value<ClipboardSnapshot>();
+        };
+        for (const qsizetype size : { qsizetype(3) << 20, qsizetype(20) << 20 }) {
+            offer(size);
+            const std::optional<ClipboardSnapshot> read = readAll();
+            QVERIFY(read);
+            QVERIFY(read->types.contains(QStringLiteral("image/png")));
+            QVERIFY(!read->bytes(QStringLiteral("image/png")));
+            QCOMPARE(read->text(), QStringLiteral("beside it"));
+        }
+        offer((qsizetype(1) << 20) - 64);
+        const std::optional<ClipboardSnapshot> read = readAll();
+        QVERIFY(read);
+        QCOMPARE(read->bytes(QStringLiteral("image/png")).value_or(QByteArray()).size(), (qsizetype(1) << 20) - 64);
+
+        // A transfer announced above the limit is not begun: its owner would be waited on for
+        // the pieces until the read ran out, with the text beside it.
+        // Qt hears of each change of owner here, not in the next test.
+        QSignalSpy owners(QGuiApplication::clipboard(), &QClipboard::changed);
+        std::optional<ClipboardSnapshot> announced;
+        QElapsedTimer clock;
+        {
+            HugeImageOwner huge;
+            QVERIFY(owners.wait(5000));
+            clock.start();
+            announced = readAll();
+        }
+        QVERIFY(announced);
+        QVERIFY(!announced->bytes(QStringLiteral("image/png")));
+        QCOMPARE(announced->text(), QStringLiteral("beside it"));
+        QVERIFY(clock.elapsed() < X11SelectionReader::defaultTimeout.count());
+        owners.clear();
+        QVERIFY(owners.wait(5000));
     }
 
     void anOwnerThatNeverAnswersHoldsUpNothing()

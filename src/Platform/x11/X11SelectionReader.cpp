@@ -29,8 +29,10 @@ constexpr quint32 propertyChunk = 1U << 20;
 
 } // namespace
 
-X11SelectionReader::X11SelectionReader(const std::atomic<qint64> &changeCount, std::chrono::milliseconds timeout)
+X11SelectionReader::X11SelectionReader(
+    const std::atomic<qint64> &changeCount, std::chrono::milliseconds timeout, qint64 largest)
     : m_changeCount(changeCount)
+    , m_largest(largest)
     , m_timeout(this)
 {
     m_timeout.setSingleShot(true);
@@ -96,17 +98,40 @@ void X11SelectionReader::next()
 
 void X11SelectionReader::start(const Request &request)
 {
-    xcb_connection_t *connection = m_x->get();
     Reading reading;
     reading.request = request;
     reading.snapshot.id = request.id;
-    // A window of the read's own: an answer that comes after it was given up finds no window.
-    reading.window = xcb_generate_id(connection);
-    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, reading.window, m_x->root(), 0, 0, 1, 1, 0,
-        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     m_reading = std::move(reading);
+    renewWindow();
     ask(atom("TARGETS"));
+}
+
+void X11SelectionReader::renewWindow()
+{
+    xcb_connection_t *connection = m_x->get();
+    if (m_reading->window)
+        xcb_destroy_window(connection, m_reading->window);
+    // A window of the read's own: an answer that comes after it was given up finds no window.
+    m_reading->window = xcb_generate_id(connection);
+    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, m_reading->window, m_x->root(), 0, 0, 1, 1, 0,
+        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+}
+
+void X11SelectionReader::dropTooLarge()
+{
+    m_timeout.stop();
+    qCDebug(lcX11) << "a copy above" << m_largest << "bytes is left out";
+    if (!m_reading->targetsRead) {
+        finish(false);
+        return;
+    }
+    // The owner of a transfer given up waits on the old window until it gives up too.
+    m_reading->incremental = false;
+    m_reading->pieces = {};
+    renewWindow();
+    m_reading->wanted.removeFirst();
+    askNext();
 }
 
 void X11SelectionReader::ask(quint32 target)
@@ -171,13 +196,26 @@ void X11SelectionReader::notified(quint32 property)
         received({});
         return;
     }
-    const std::optional<Property> value = takeProperty();
+    const std::optional<Property> value = takeProperty(m_largest);
     if (!value) {
         finish(false);
         return;
     }
+    if (value->tooLarge) {
+        dropTooLarge();
+        return;
+    }
     if (value->type == atom("INCR")) {
-        // Deleting the announcement (takeProperty did) asks the owner for the first piece.
+        // The announcement holds the least size the owner will send.
+        quint32 least = 0;
+        if (value->bytes.size() >= 4)
+            std::memcpy(&least, value->bytes.constData(), 4);
+        if (least > m_largest) {
+            dropTooLarge();
+            return;
+        }
+        // Deleting the announcement asks the owner for the first piece.
+        deleteProperty();
         m_reading->incremental = true;
         m_timeout.start();
         return;
@@ -187,9 +225,13 @@ void X11SelectionReader::notified(quint32 property)
 
 void X11SelectionReader::pieceArrived()
 {
-    const std::optional<Property> piece = takeProperty();
+    const std::optional<Property> piece = takeProperty(m_largest - m_reading->pieces.bytes.size());
     if (!piece) {
         finish(false);
+        return;
+    }
+    if (piece->tooLarge) {
+        dropTooLarge();
         return;
     }
     if (!piece->bytes.isEmpty()) {
@@ -286,27 +328,44 @@ void X11SelectionReader::takeTargets(const QByteArray &atoms)
     }
 }
 
-std::optional<X11SelectionReader::Property> X11SelectionReader::takeProperty()
+std::optional<X11SelectionReader::Property> X11SelectionReader::takeProperty(qint64 room)
 {
     xcb_connection_t *connection = m_x->get();
     Property property;
-    // Deleted once read to its end: the owner of an INCR transfer waits for that.
     for (quint32 offset = 0;;) {
         xcb_get_property_reply_t *reply = xcb_get_property_reply(connection,
-            xcb_get_property(connection, 1, m_reading->window, atom("VEMRA_SELECTION"), XCB_GET_PROPERTY_TYPE_ANY,
+            xcb_get_property(connection, 0, m_reading->window, atom("VEMRA_SELECTION"), XCB_GET_PROPERTY_TYPE_ANY,
                 offset, propertyChunk),
             nullptr);
         if (!reply)
             return std::nullopt;
         const int length = xcb_get_property_value_length(reply);
-        property.type = reply->type;
-        property.bytes.append(static_cast<const char *>(xcb_get_property_value(reply)), length);
         const quint32 remaining = reply->bytes_after;
+        property.type = reply->type;
+        // The first reply tells the whole size: a property too large is not read on.
+        if (offset == 0 && qint64(length) + remaining > room) {
+            std::free(reply);
+            deleteProperty();
+            property.tooLarge = true;
+            return property;
+        }
+        property.bytes.append(static_cast<const char *>(xcb_get_property_value(reply)), length);
         std::free(reply);
         if (remaining == 0)
-            return property;
+            break;
         offset += length / 4;
     }
+    // Deleted once read to its end, which the owner of an INCR transfer waits for; its
+    // announcement is deleted only when the transfer is wanted.
+    if (property.type != atom("INCR"))
+        deleteProperty();
+    return property;
+}
+
+void X11SelectionReader::deleteProperty()
+{
+    xcb_delete_property(m_x->get(), m_reading->window, atom("VEMRA_SELECTION"));
+    xcb_flush(m_x->get());
 }
 
 void X11SelectionReader::finish(bool answered)

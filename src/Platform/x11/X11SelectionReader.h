@@ -21,17 +21,20 @@ class X11Connection;
 // large data in INCR pieces; every request has its own time-out, and an owner that lets one run
 // out gives nothing for that read. Reads run one at a time in the order asked; one whose change
 // the clipboard's count has passed finds nothing, and is given up as soon as a later read comes.
+// A representation larger than `largest` is not given, and is read no further than where its
+// size shows: a program may offer gigabytes.
 class X11SelectionReader final : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::milliseconds defaultTimeout { 2000 };
+    static constexpr qint64 defaultLargest = qint64(128) << 20;
 
     // `changeCount` is the clipboard's change count, moved on another thread; it outlives the
     // reader.
-    explicit X11SelectionReader(
-        const std::atomic<qint64> &changeCount, std::chrono::milliseconds timeout = defaultTimeout);
+    explicit X11SelectionReader(const std::atomic<qint64> &changeCount,
+        std::chrono::milliseconds timeout = defaultTimeout, qint64 largest = defaultLargest);
     ~X11SelectionReader() override;
 
     // Reads the types on offer for the change `changeCount`, and the bytes of each of
@@ -54,6 +57,8 @@ private:
     {
         quint32 type = 0;
         QByteArray bytes;
+        // Larger than the reader takes: its bytes were left unread.
+        bool tooLarge = false;
     };
     struct Reading
     {
@@ -73,6 +78,10 @@ private:
     bool open();
     void next();
     void start(const Request &request);
+    // A new window for the read: an abandoned transfer's owner keeps writing to the old one.
+    void renewWindow();
+    // Gives up the wanted type being read, which is too large, and goes on with the next.
+    void dropTooLarge();
     void ask(quint32 target);
     void askNext();
     void readEvents();
@@ -80,13 +89,17 @@ private:
     void pieceArrived();
     void received(const Property &property);
     void takeTargets(const QByteArray &atoms);
-    std::optional<Property> takeProperty();
+    // Reads the property and deletes it, unless it is larger than `room` bytes, or an INCR
+    // announcement (whose deletion asks for the first piece).
+    std::optional<Property> takeProperty(qint64 room);
+    void deleteProperty();
     void finish(bool answered);
     bool isPassed(const Request &request) const;
     quint32 atom(const QByteArray &name);
     QByteArray nameOf(quint32 atom) const;
 
     const std::atomic<qint64> &m_changeCount;
+    const qint64 m_largest;
     X11Connection *m_x = nullptr;
     QTimer m_timeout;
     QList<Request> m_queue;
