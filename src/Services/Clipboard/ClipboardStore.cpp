@@ -601,21 +601,25 @@ QList<ClipboardItem> ClipboardStore::fetchRows(const QList<qint64> &rows, int li
 {
     if (rows.isEmpty() || limit <= 0)
         return {};
-    QStringList numbers;
-    numbers.reserve(rows.size());
+    QByteArray numbers;
+    numbers.reserve(rows.size() * 8);
     for (qint64 row : rows)
-        numbers << QString::number(row);
-    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ") + ClipboardDatabase::columns()
-        + QStringLiteral(" FROM clipboard_item AS i WHERE i.seq IN (")
-        + numbers.join(QLatin1Char(','))
-        // Sorted after they are found: the order's index would walk the whole history instead.
-        + QStringLiteral(") ORDER BY +i.last_copied_at DESC, i.id LIMIT %1").arg(limit));
+        numbers += QByteArray::number(row) + ',';
+    numbers.chop(1);
+    // Read as the file holds them and put in order here: a page of long texts is megabytes,
+    // which SQLite's sorter would copy and the driver decode more slowly than Qt does.
+    const QByteArray sql = "SELECT " + ClipboardDatabase::columns().toUtf8()
+        + " FROM clipboard_item AS i WHERE i.seq IN (" + numbers + ')';
+    StoreStatement query(m_database->sql(), sql.constData());
     QList<ClipboardItem> result;
-    if (!selected)
-        return result;
-    QSqlQuery query = std::move(selected).value();
+    result.reserve(rows.size());
     while (query.next())
         result << ClipboardDatabase::item(query);
+    if (!query.status())
+        return {};
+    std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
+    if (result.size() > limit)
+        result.resize(limit);
     return result;
 }
 
