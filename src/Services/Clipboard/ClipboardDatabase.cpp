@@ -3,6 +3,7 @@
 #include "Platform/Logging.h"
 #include "Services/Storage/StoreStatement.h"
 
+#include <QHash>
 #include <QSqlQuery>
 
 #include <sqlite3.h>
@@ -11,15 +12,42 @@
 
 namespace {
 
-// The stored fields, in the order item() reads them.
+// The fields, in the order item() reads them: the four names (the kind, the type, the source's
+// name and id), which take the same few values in entry after entry, are kept once in
+// clipboard_name, the entry holding their codes.
 const QStringList &fieldColumns()
 {
     static const QStringList columns
-        = QStringLiteral("id raw_kind content content_hash created_at last_copied_at copy_count mime_type "
-                         "source_app_name source_bundle_id byte_count pixel_width pixel_height image_path "
+        = QStringLiteral("id kind_code content content_hash created_at last_copied_at copy_count mime_code "
+                         "app_name_code app_id_code byte_count pixel_width pixel_height image_path "
                          "thumbnail_path text_path")
               .split(QLatin1Char(' '));
     return columns;
+}
+
+bool isNameCode(const QString &column)
+{
+    return column.endsWith(QStringLiteral("_code"));
+}
+
+// The columns that every layout has had under the same name.
+QStringList lastingColumns()
+{
+    QStringList columns = fieldColumns();
+    columns.removeIf(&isNameCode);
+    return columns;
+}
+
+QString nameTable()
+{
+    return QStringLiteral("CREATE TABLE clipboard_name (code INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)");
+}
+
+// The name a code of `row` (an entry of clipboard_item) stands for.
+QString nameOf(const QString &row, const QString &column)
+{
+    return QStringLiteral("(SELECT name FROM clipboard_name WHERE code = ") + row + QLatin1Char('.') + column
+        + QLatin1Char(')');
 }
 
 // SQLite keeps a null QString as NULL; stored text is never NULL.
@@ -43,15 +71,15 @@ QString itemTable()
     return QStringLiteral("CREATE TABLE clipboard_item ("
                           "seq INTEGER PRIMARY KEY, "
                           "id BLOB NOT NULL UNIQUE, "
-                          "raw_kind TEXT NOT NULL, "
+                          "kind_code INTEGER NOT NULL, "
                           "content TEXT NOT NULL, "
                           "content_hash BLOB NOT NULL, "
                           "created_at INTEGER NOT NULL, "
                           "last_copied_at INTEGER NOT NULL, "
                           "copy_count INTEGER NOT NULL, "
-                          "mime_type TEXT NOT NULL, "
-                          "source_app_name TEXT NOT NULL, "
-                          "source_bundle_id TEXT NOT NULL, "
+                          "mime_code INTEGER NOT NULL, "
+                          "app_name_code INTEGER NOT NULL, "
+                          "app_id_code INTEGER NOT NULL, "
                           "byte_count INTEGER NOT NULL, "
                           "pixel_width INTEGER NOT NULL, "
                           "pixel_height INTEGER NOT NULL, "
@@ -150,27 +178,36 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        7,
-        { { QStringLiteral("clipboard_item"), fieldColumns() } },
+        8,
+        { { QStringLiteral("clipboard_item"), lastingColumns() } },
         // `seq` orders the rows as they were added, which a search scans in spans; `id` is the
         // entry's identity.
-        QStringList { itemTable() } + itemIndexes() + changeLog(),
+        QStringList { nameTable(), itemTable() } + itemIndexes() + changeLog(),
         // The first versions kept the folded text in a table of its own, then beside the
-        // entry's, folded Hangul syllables into their letters, and kept ids and hashes as text,
-        // with an index of whole hashes: each entry is written afresh with its `seq`, and the
-        // search's column is told that everything changed.
+        // entry's, folded Hangul syllables into their letters, kept ids and hashes as text,
+        // with an index of whole hashes, and the names in every entry: each entry is written
+        // afresh with its `seq`, and the search's column is told that everything changed.
         1,
         QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
             QStringLiteral("DROP TRIGGER IF EXISTS clipboard_item_changed"),
             QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
             QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
-            QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"), itemTable(),
+            QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"), nameTable(),
+            QStringLiteral("INSERT INTO clipboard_name (name) SELECT raw_kind FROM clipboard_item_before "
+                           "UNION SELECT mime_type FROM clipboard_item_before "
+                           "UNION SELECT source_app_name FROM clipboard_item_before "
+                           "UNION SELECT source_bundle_id FROM clipboard_item_before"),
+            itemTable(),
             QStringLiteral("INSERT INTO clipboard_item (seq, ") + fieldColumns().join(QStringLiteral(", "))
-                + QStringLiteral(") SELECT seq, stored_id(id), raw_kind, content, stored_hash(content_hash), "
-                                 "created_at, last_copied_at, copy_count, mime_type, source_app_name, "
-                                 "source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
-                                 "thumbnail_path, text_path FROM clipboard_item_before"),
+                + QStringLiteral(
+                    ") SELECT seq, stored_id(id), (SELECT code FROM clipboard_name WHERE name = raw_kind), "
+                    "content, stored_hash(content_hash), created_at, last_copied_at, copy_count, "
+                    "(SELECT code FROM clipboard_name WHERE name = mime_type), "
+                    "(SELECT code FROM clipboard_name WHERE name = source_app_name), "
+                    "(SELECT code FROM clipboard_name WHERE name = source_bundle_id), "
+                    "byte_count, pixel_width, pixel_height, image_path, thumbnail_path, text_path "
+                    "FROM clipboard_item_before"),
             QStringLiteral("DROP TABLE clipboard_item_before") }
             + itemIndexes() + changeLog()
             + QStringList { QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)") },
@@ -237,7 +274,12 @@ Status ClipboardDatabase::prepare()
 
 const QString &ClipboardDatabase::columns()
 {
-    static const QString columns = QStringLiteral("i.") + fieldColumns().join(QStringLiteral(", i."));
+    static const QString columns = [] {
+        QStringList read;
+        for (const QString &column : fieldColumns())
+            read << (isNameCode(column) ? nameOf(QStringLiteral("i"), column) : QStringLiteral("i.") + column);
+        return read.join(QStringLiteral(", "));
+    }();
     return columns;
 }
 
@@ -290,25 +332,76 @@ ClipboardItem ClipboardDatabase::item(const StoreStatement &row)
 
 namespace {
 
+// The codes of names as rows are written through one connection: found, else added.
+class NameCodes final
+{
+public:
+    explicit NameCodes(const StoreDatabase &sql)
+        : m_find(sql, "SELECT code FROM clipboard_name WHERE name = ?")
+        , m_add(sql, "INSERT INTO clipboard_name (name) VALUES (?) RETURNING code")
+    {
+    }
+
+    Status prepared() const { return m_find.prepared() ? m_add.prepared() : m_find.prepared(); }
+
+    Result<qint64> code(const QString &name)
+    {
+        if (const auto known = m_codes.constFind(name); known != m_codes.cend())
+            return *known;
+        StoreStatement *statement = &m_find;
+        m_find.bind(1, name);
+        if (!m_find.next()) {
+            if (Status status = m_find.status(); !status)
+                return status.error();
+            statement = &m_add;
+            m_add.bind(1, name);
+            if (!m_add.next())
+                return m_add.status() ? Error { QString(), QStringLiteral("No code was given to a name.") }
+                                      : m_add.status().error();
+        }
+        const qint64 code = statement->integer(0);
+        // Steps past the one row, which lets the statement go.
+        statement->next();
+        m_codes.insert(name.isNull() ? QStringLiteral("") : name, code);
+        return code;
+    }
+
+private:
+    StoreStatement m_find;
+    StoreStatement m_add;
+    QHash<QString, qint64> m_codes;
+};
+
 Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return {};
+    NameCodes names(sql);
+    if (Status status = names.prepared(); !status)
+        return status;
     StoreStatement upsert(sql,
-        "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, copy_count, "
-        "mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, image_path, "
+        "INSERT INTO clipboard_item (id, kind_code, content, content_hash, created_at, last_copied_at, copy_count, "
+        "mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height, image_path, "
         "thumbnail_path, text_path) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-        "ON CONFLICT (id) DO UPDATE SET raw_kind = excluded.raw_kind, content = excluded.content, "
+        "ON CONFLICT (id) DO UPDATE SET kind_code = excluded.kind_code, content = excluded.content, "
         "content_hash = excluded.content_hash, created_at = excluded.created_at, "
         "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
-        "mime_type = excluded.mime_type, source_app_name = excluded.source_app_name, "
-        "source_bundle_id = excluded.source_bundle_id, byte_count = excluded.byte_count, "
+        "mime_code = excluded.mime_code, app_name_code = excluded.app_name_code, "
+        "app_id_code = excluded.app_id_code, byte_count = excluded.byte_count, "
         "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
         "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path");
     if (Status status = upsert.prepared(); !status)
         return status;
     for (const ClipboardItem &item : items) {
+        qint64 codes[4] = {};
+        const QString *named[4] = { &item.rawKind, &item.mimeType, &item.sourceAppName, &item.sourceAppId };
+        for (int i = 0; i < 4; ++i) {
+            const Result<qint64> code = names.code(*named[i]);
+            if (!code)
+                return code.error();
+            codes[i] = code.value();
+        }
         // Kept alive until the row is written: the statement binds them by reference.
         const QByteArray id = item.id.toRfc4122();
         const QVariant hash = ClipboardDatabase::hashValue(item.contentHash);
@@ -316,7 +409,7 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
         const QByteArray hashBytes = digest ? hash.toByteArray() : QByteArray();
         const QString hashText = digest ? QString() : hash.toString();
         upsert.bind(1, id);
-        upsert.bind(2, item.rawKind);
+        upsert.bind(2, codes[0]);
         upsert.bind(3, item.content);
         if (digest)
             upsert.bind(4, hashBytes);
@@ -325,9 +418,9 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
         upsert.bind(5, item.createdAt.toMSecsSinceEpoch());
         upsert.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
         upsert.bind(7, item.copyCount);
-        upsert.bind(8, item.mimeType);
-        upsert.bind(9, item.sourceAppName);
-        upsert.bind(10, item.sourceAppId);
+        upsert.bind(8, codes[1]);
+        upsert.bind(9, codes[2]);
+        upsert.bind(10, codes[3]);
         upsert.bind(11, item.byteCount);
         upsert.bind(12, item.pixelWidth);
         upsert.bind(13, item.pixelHeight);
@@ -370,7 +463,10 @@ Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
 {
     // Everything at once lets SQLite drop the whole table instead of deleting row by row.
     const bool everything = start == std::numeric_limits<qint64>::min() && end == std::numeric_limits<qint64>::max();
+    // The names go with the last entry that used them.
     Status logged = everything ? sql.exec(QStringLiteral("DELETE FROM clipboard_change")) : Status();
+    if (logged && everything)
+        logged = sql.exec(QStringLiteral("DELETE FROM clipboard_name"));
     if (logged)
         logged = everything
             ? sql.exec(QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)"))

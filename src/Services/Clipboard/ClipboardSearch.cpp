@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <lz4.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -176,13 +177,112 @@ void keepNewest(std::vector<Hit> &hits, size_t keep)
         hits.end());
 }
 
+// Blocks are read whole and unpacked by one thread: large enough to compress well and for few
+// reads, small enough for many threads and to stay in a core's cache while they are scanned.
+constexpr qint64 blockBytes = qint64(256) << 10;
+
+// What the column keeps of an entry besides its folded text.
 struct RecordHead
 {
-    quint32 kindSize;
-    quint32 textSize;
     qint64 seq;
     qint64 copiedAt;
+    // The kind's place in ClipboardKinds::all plus one, or 0 for a word no query names.
+    quint8 kind;
+    quint32 textSize;
 };
+
+quint8 kindCode(QByteArrayView raw)
+{
+    const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(QString::fromUtf8(raw));
+    return kind ? quint8(int(*kind) + 1) : 0;
+}
+
+void putNumber(QByteArray &out, quint64 value)
+{
+    while (value >= 0x80) {
+        out.append(char(value | 0x80));
+        value >>= 7;
+    }
+    out.append(char(value));
+}
+
+bool takeNumber(const char *&at, const char *end, quint64 &value)
+{
+    value = 0;
+    for (int shift = 0; at < end && shift < 64; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        value |= quint64(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return true;
+    }
+    return false;
+}
+
+quint64 zigzag(qint64 value)
+{
+    return (quint64(value) << 1) ^ quint64(value >> 63);
+}
+
+qint64 unzigzag(quint64 value)
+{
+    return qint64(value >> 1) ^ -qint64(value & 1);
+}
+
+// A block's records, each its row and last copy as the difference from the record before
+// (neighbours are close in both), its kind, and the size of the text that follows: a few bytes
+// where fixed fields took twenty-four.
+class BlockWriter
+{
+public:
+    void append(const RecordHead &head, QByteArrayView kindlessText, QByteArrayView app)
+    {
+        putNumber(m_bytes, zigzag(head.seq - m_seq));
+        putNumber(m_bytes, zigzag(head.copiedAt - m_copiedAt));
+        m_bytes.append(char(head.kind));
+        putNumber(m_bytes, head.textSize);
+        m_bytes.append(kindlessText);
+        m_bytes.append('\0');
+        m_bytes.append(app);
+        m_seq = head.seq;
+        m_copiedAt = head.copiedAt;
+    }
+    qint64 size() const { return m_bytes.size(); }
+    bool isEmpty() const { return m_bytes.isEmpty(); }
+
+    // The block as stored: its size before compression, then the records compressed, which
+    // makes the column about half as large and costs the scan little.
+    QByteArray take()
+    {
+        QByteArray stored(qsizetype(sizeof(quint32)) + LZ4_compressBound(int(m_bytes.size())), Qt::Uninitialized);
+        const auto raw = quint32(m_bytes.size());
+        std::memcpy(stored.data(), &raw, sizeof raw);
+        const int packed = LZ4_compress_default(m_bytes.constData(), stored.data() + sizeof raw, int(m_bytes.size()),
+            int(stored.size() - qsizetype(sizeof raw)));
+        stored.resize(packed > 0 ? qsizetype(sizeof raw) + packed : 0);
+        m_bytes.clear();
+        m_seq = 0;
+        m_copiedAt = 0;
+        return stored;
+    }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_seq = 0;
+    qint64 m_copiedAt = 0;
+};
+
+// A stored block's records into `out`, none larger than `largest`; false when it is damaged.
+bool unpack(const char *stored, qint64 size, quint64 largest, std::vector<char> &out)
+{
+    quint32 raw = 0;
+    if (size < qint64(sizeof raw))
+        return false;
+    std::memcpy(&raw, stored, sizeof raw);
+    if (raw > largest)
+        return false;
+    out.resize(raw);
+    return LZ4_decompress_safe(stored + sizeof raw, out.data(), int(size - qint64(sizeof raw)), int(raw)) == int(raw);
+}
 
 struct ColumnTail
 {
@@ -190,12 +290,11 @@ struct ColumnTail
     qint64 mark;
     qint64 lastSeq;
     quint64 blockCount;
+    quint64 largestBlock;
     char magic[8];
 };
 
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '1' };
-// Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
-constexpr qint64 blockBytes = qint64(1) << 20;
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '2' };
 // The column is made afresh once this many entries changed since its snapshot (or a hundredth
 // of the history, if more): each of them is looked for through SQLite.
 constexpr size_t renewAfter = 4096;
@@ -234,7 +333,8 @@ struct BlockScan
     // Entries changed since the snapshot, in order: SQLite tells what they are now.
     const std::vector<qint64> &changed;
     const QByteArray &needle;
-    const QByteArray &kindWord;
+    // The code of the kind the query names, or 0.
+    quint8 kind;
     size_t anchor;
     size_t newest;
 
@@ -242,26 +342,31 @@ struct BlockScan
     bool scan(const char *at, qint64 size, qint64 &count, std::vector<Hit> &hits) const
     {
         const char *const end = at + size;
+        qint64 seq = 0;
+        qint64 copiedAt = 0;
         while (at < end) {
-            RecordHead head {};
-            if (end - at < qint64(sizeof head))
+            quint64 seqStep = 0;
+            quint64 copiedStep = 0;
+            quint64 textSize = 0;
+            if (!takeNumber(at, end, seqStep) || !takeNumber(at, end, copiedStep) || at == end)
                 return false;
-            std::memcpy(&head, at, sizeof head);
-            const char *kind = at + sizeof head;
-            const char *text = kind + head.kindSize;
-            if (end - text < qint64(head.textSize))
+            const auto recordKind = static_cast<quint8>(*at++);
+            if (!takeNumber(at, end, textSize) || quint64(end - at) < textSize)
                 return false;
-            at = text + head.textSize;
-            if (std::binary_search(changed.cbegin(), changed.cend(), head.seq))
+            const char *text = at;
+            at += textSize;
+            seq += unzigzag(seqStep);
+            copiedAt += unzigzag(copiedStep);
+            if (std::binary_search(changed.cbegin(), changed.cend(), seq))
                 continue;
-            const bool match = (!kindWord.isEmpty() && QByteArrayView(kind, head.kindSize) == kindWord)
-                || containsBytes(text, head.textSize, needle.constData(), size_t(needle.size()), anchor);
+            const bool match = (kind != 0 && recordKind == kind)
+                || containsBytes(text, textSize, needle.constData(), size_t(needle.size()), anchor);
             if (!match)
                 continue;
             ++count;
             if (newest == 0)
                 continue;
-            hits.push_back({ head.copiedAt, head.seq });
+            hits.push_back({ copiedAt, seq });
             if (hits.size() >= 4 * newest + 1024)
                 keepNewest(hits, newest);
         }
@@ -368,17 +473,19 @@ public:
 
     // Hands `each` every entry in one view of the file with what the column keeps of it, until
     // it says stop; the last change logged and the newest entry, absent on a failure or a stop.
-    std::optional<ColumnTail> entries(const std::function<bool(const RecordHead &, const QByteArrayView &kind,
-            const QByteArrayView &text, const QByteArrayView &app)> &each)
+    std::optional<ColumnTail> entries(
+        const std::function<bool(const RecordHead &, const QByteArrayView &text, const QByteArrayView &app)> &each)
     {
         std::optional<ColumnTail> tail;
         sqlite3_stmt *mark
             = prepared("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'clipboard_change'), 0)");
         if (mark && sqlite3_step(mark) == SQLITE_ROW)
-            tail = ColumnTail { 0, sqlite3_column_int64(mark, 0), 0, 0, {} };
+            tail = ColumnTail { 0, sqlite3_column_int64(mark, 0), 0, 0, 0, {} };
         finish(mark);
         sqlite3_stmt *rows
-            = prepared("SELECT seq, last_copied_at, raw_kind, content, source_app_name FROM clipboard_item");
+            = prepared("SELECT i.seq, i.last_copied_at, k.name, i.content, a.name FROM clipboard_item AS i "
+                       "LEFT JOIN clipboard_name AS k ON k.code = i.kind_code "
+                       "LEFT JOIN clipboard_name AS a ON a.code = i.app_name_code");
         if (!rows || !tail) {
             finish(rows);
             return std::nullopt;
@@ -395,13 +502,12 @@ public:
         };
         int code = SQLITE_ROW;
         while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
-            const QByteArrayView kind = bytes(2);
             const QByteArrayView text = folded(3, content);
             const QByteArrayView name = folded(4, app);
-            const RecordHead head { quint32(kind.size()), quint32(text.size() + 1 + name.size()),
-                sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1) };
+            const RecordHead head { sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1), kindCode(bytes(2)),
+                quint32(text.size() + 1 + name.size()) };
             tail->lastSeq = std::max(tail->lastSeq, head.seq);
-            if (!each(head, kind, text, name))
+            if (!each(head, text, name))
                 break;
         }
         finish(rows);
@@ -463,8 +569,9 @@ struct ClipboardSearch::Column
     // The last change logged when the snapshot was taken, and its newest entry.
     qint64 mark = 0;
     qint64 lastSeq = 0;
-    // Each block's offset and size in bytes.
+    // Each block's offset and size in bytes, and the most bytes one holds unpacked.
     std::vector<std::pair<qint64, qint64>> blocks;
+    quint64 largestBlock = 0;
 };
 
 ClipboardSearch::ClipboardSearch(QString filePath)
@@ -493,15 +600,17 @@ bool ClipboardSearch::install(sqlite3 *handle)
 
 QString ClipboardSearch::condition(const ClipboardItem::Predicate &predicate)
 {
-    QString where = QStringLiteral("contains_folded(?, i.content, i.source_app_name)");
+    // The few names are looked through once, not at every entry.
+    QString where = QStringLiteral("contains_folded(?, i.content) OR i.app_name_code IN "
+                                   "(SELECT code FROM clipboard_name WHERE contains_folded(?, name))");
     if (!predicate.kindWord.isEmpty())
-        where += QStringLiteral(" OR i.raw_kind = ?");
+        where += QStringLiteral(" OR i.kind_code = (SELECT code FROM clipboard_name WHERE name = ?)");
     return where;
 }
 
 QVariantList ClipboardSearch::bindings(const ClipboardItem::Predicate &predicate)
 {
-    QVariantList values { predicate.folded };
+    QVariantList values { predicate.folded, predicate.folded };
     if (!predicate.kindWord.isEmpty())
         values << predicate.kindWord;
     return values;
@@ -600,6 +709,7 @@ void ClipboardSearch::makeColumn(bool mayLoad)
             found->path = path;
             found->mark = tail.mark;
             found->lastSeq = tail.lastSeq;
+            found->largestBlock = tail.largestBlock;
             found->blocks.resize(tail.blockCount);
             qint64 next = 0;
             bool whole = tableAt >= 0
@@ -628,31 +738,30 @@ void ClipboardSearch::makeColumn(bool mayLoad)
         Reader reader;
         std::optional<ColumnTail> tail;
         std::vector<std::pair<qint64, qint64>> blocks;
+        quint64 largest = 0;
         if (fd >= 0 && reader.open(m_filePath) && reader.begin()) {
-            QByteArray block;
+            BlockWriter block;
             qint64 written = 0;
             const auto flush = [&] {
                 if (block.isEmpty())
                     return true;
-                const bool whole = ::write(fd, block.constData(), size_t(block.size())) == block.size();
-                blocks.emplace_back(written, block.size());
-                written += block.size();
-                block.clear();
+                largest = std::max(largest, quint64(block.size()));
+                const QByteArray stored = block.take();
+                const bool whole
+                    = !stored.isEmpty() && ::write(fd, stored.constData(), size_t(stored.size())) == stored.size();
+                blocks.emplace_back(written, stored.size());
+                written += stored.size();
                 return whole;
             };
-            tail = reader.entries([&](const RecordHead &head, const QByteArrayView &kind, const QByteArrayView &text,
-                                      const QByteArrayView &app) {
-                block.append(reinterpret_cast<const char *>(&head), sizeof head);
-                block.append(kind);
-                block.append(text);
-                block.append('\0');
-                block.append(app);
+            tail = reader.entries([&](const RecordHead &head, const QByteArrayView &text, const QByteArrayView &app) {
+                block.append(head, text, app);
                 return !m_closing && (block.size() < blockBytes || flush());
             });
             reader.end();
             if (tail && flush()) {
                 tail->fileId = fileId;
                 tail->blockCount = blocks.size();
+                tail->largestBlock = largest;
                 std::memcpy(tail->magic, columnMagic, sizeof columnMagic);
                 const auto tableSize = ssize_t(blocks.size() * sizeof blocks.front());
                 if (::write(fd, blocks.data(), size_t(tableSize)) != tableSize
@@ -674,6 +783,7 @@ void ClipboardSearch::makeColumn(bool mayLoad)
         made->path = path;
         made->mark = tail->mark;
         made->lastSeq = tail->lastSeq;
+        made->largestBlock = largest;
         made->blocks = std::move(blocks);
     }
     {
@@ -762,7 +872,6 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const Column &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
 {
     const QByteArray needle = predicate.folded.toUtf8();
-    const QByteArray kindWord = predicate.kindWord.toUtf8();
     // A zero byte parts an entry's content from its source name in the column.
     if (needle.contains('\0') || !openReaders(1))
         return runSpans(predicate, keep, stopped);
@@ -793,14 +902,17 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const int threads = std::min(QThread::idealThreadCount(), maximumSpans);
     m_pool.setMaxThreadCount(threads - 1);
     const auto newest = size_t(std::max<qint64>(keep, 0));
-    const BlockScan needles { *changed, needle, kindWord, anchorOf(needle.constData(), size_t(needle.size())), newest };
+    const BlockScan needles { *changed, needle,
+        predicate.kindWord.isEmpty() ? quint8(0) : kindCode(predicate.kindWord.toUtf8()),
+        anchorOf(needle.constData(), size_t(needle.size())), newest };
     std::atomic<size_t> next = 0;
     std::atomic<bool> damaged = false;
     std::atomic<bool> halted = false;
     std::vector<qint64> counts(static_cast<size_t>(threads), 0);
     std::vector<std::vector<Hit>> hits(static_cast<size_t>(threads));
     auto scanBlocks = [&](int thread) {
-        std::vector<char> buffer;
+        std::vector<char> stored;
+        std::vector<char> records;
         std::vector<Hit> &found = hits[size_t(thread)];
         for (size_t block = 0; !damaged && !halted && (block = next++) < column.blocks.size();) {
             if (stopped()) {
@@ -808,9 +920,10 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
                 return;
             }
             const auto [offset, size] = column.blocks[block];
-            buffer.resize(size_t(size));
-            if (!readExactly(fd, buffer.data(), size, offset)
-                || !needles.scan(buffer.data(), size, counts[size_t(thread)], found)) {
+            stored.resize(size_t(size));
+            if (!readExactly(fd, stored.data(), size, offset)
+                || !unpack(stored.data(), size, column.largestBlock, records)
+                || !needles.scan(records.data(), qint64(records.size()), counts[size_t(thread)], found)) {
                 damaged = true;
                 return;
             }

@@ -56,6 +56,68 @@ QList<ClipboardItem> history(int size)
     return items;
 }
 
+// Writes `items` into a new file at `path` in the layout of `version` 6 or 7, which kept the
+// names (kind, type, source) in every entry.
+bool writeOlderFile(const QString &path, const QList<ClipboardItem> &items, int version)
+{
+    bool written = true;
+    {
+        QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+        connection.setDatabaseName(path);
+        written = connection.open();
+        QSqlQuery query(connection);
+        const QStringList layout {
+            QStringLiteral("PRAGMA page_size = 16384"),
+            QStringLiteral("PRAGMA journal_mode = WAL"),
+            QStringLiteral("CREATE TABLE clipboard_item (seq INTEGER PRIMARY KEY, id BLOB NOT NULL UNIQUE, "
+                           "raw_kind TEXT NOT NULL, content TEXT NOT NULL, content_hash BLOB NOT NULL, "
+                           "created_at INTEGER NOT NULL, last_copied_at INTEGER NOT NULL, "
+                           "copy_count INTEGER NOT NULL, mime_type TEXT NOT NULL, source_app_name TEXT NOT NULL, "
+                           "source_bundle_id TEXT NOT NULL, byte_count INTEGER NOT NULL, "
+                           "pixel_width INTEGER NOT NULL, pixel_height INTEGER NOT NULL, image_path TEXT, "
+                           "thumbnail_path TEXT, text_path TEXT)"),
+            QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))"),
+            version == 6
+                ? QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at, id DESC)")
+                : QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at)"),
+            QStringLiteral("CREATE TABLE clipboard_change (n INTEGER PRIMARY KEY AUTOINCREMENT, seq INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TRIGGER clipboard_item_changed AFTER UPDATE ON clipboard_item "
+                           "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END"),
+            QStringLiteral("BEGIN"),
+        };
+        for (const QString &statement : layout)
+            written = written && query.exec(statement);
+        written = written
+            && query.prepare(QStringLiteral(
+                "INSERT INTO clipboard_item (id, raw_kind, content, content_hash, created_at, last_copied_at, "
+                "copy_count, mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height, "
+                "image_path, thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (const ClipboardItem &item : items) {
+            const QVariantList values { ClipboardDatabase::idValue(item.id), item.rawKind, item.content,
+                ClipboardDatabase::hashValue(item.contentHash), item.createdAt.toMSecsSinceEpoch(),
+                item.lastCopiedAt.toMSecsSinceEpoch(), item.copyCount, item.mimeType, item.sourceAppName,
+                item.sourceAppId, item.byteCount, item.pixelWidth, item.pixelHeight,
+                item.imagePath ? QVariant(*item.imagePath) : QVariant(),
+                item.thumbnailPath ? QVariant(*item.thumbnailPath) : QVariant(),
+                item.textPath ? QVariant(*item.textPath) : QVariant() };
+            for (qsizetype i = 0; i < values.size(); ++i)
+                query.bindValue(int(i), values[i]);
+            written = written && query.exec();
+        }
+        written = written && query.exec(QStringLiteral("COMMIT"));
+        // The layout before: a folded copy beside the entry's text.
+        if (version == 6) {
+            for (const char *statement : { "ALTER TABLE clipboard_item ADD COLUMN search_content TEXT",
+                     "ALTER TABLE clipboard_item ADD COLUMN search_app TEXT",
+                     "UPDATE clipboard_item SET search_content = lower(content), search_app = lower(source_app_name)" })
+                written = written && query.exec(QString::fromLatin1(statement));
+        }
+        written = written && query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("older"));
+    return written;
+}
+
 } // namespace
 
 class TestClipboardSearch final : public QObject
@@ -211,6 +273,21 @@ private Q_SLOTS:
         QVERIFY(opened->search().waitForColumn());
         compareEveryTerm(*opened, items);
 
+        // Damaged inside its first block, which no longer unpacks: the scan answers from the
+        // file and has the column made afresh.
+        opened.reset();
+        {
+            QFile column(columnPath);
+            QVERIFY(column.open(QIODevice::ReadWrite) && column.seek(4));
+            column.write(QByteArray(64, '\xff'));
+        }
+        opened = std::move(ClipboardDatabase::open(path)).value();
+        opened->search().prepare();
+        QVERIFY(opened->search().waitForColumn());
+        compareEveryTerm(*opened, items);
+        QVERIFY(opened->search().waitForColumn());
+        compareEveryTerm(*opened, items);
+
         // Cleared whole, then filled anew.
         changes = {};
         changes.ranges << std::pair { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() };
@@ -256,28 +333,35 @@ private Q_SLOTS:
         }
     }
 
-    // A file of the layout before is brought up to date off the main thread,
-    // with the check, and reads the same: entries, order, search. Killed halfway through that,
-    // it is left as it was, and the next start upgrades it.
+    void anOlderFileIsUpgradedWithTheCheckAndSurvivesAKill_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("folded copies beside the texts") << 6;
+        QTest::newRow("names in every entry") << 7;
+    }
+
+    // A file of an earlier layout is brought up to date off the main thread, with the check,
+    // and reads the same: entries with their names, order, search. Killed halfway through
+    // that, it is left as it was, and the next start upgrades it.
     void anOlderFileIsUpgradedWithTheCheckAndSurvivesAKill()
     {
+        QFETCH(int, layout);
         TestHome home;
         QVERIFY(QDir().mkpath(folder()));
         const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
-        const QList<ClipboardItem> items = history(3000);
+        QList<ClipboardItem> items = history(3000);
+        // Names beyond the usual: a kind no query names, a type of its own, no source at all.
+        items[5].rawKind = QStringLiteral("sketch");
+        items[6].mimeType = QStringLiteral("public.png");
+        items[6].rawKind = QStringLiteral("image");
+        items[7].sourceAppName = QStringLiteral("");
+        items[7].sourceAppId = QStringLiteral("");
+        QVERIFY(writeOlderFile(path, items, layout));
+        // A search column of the release before, which the upgraded file no longer matches.
         {
-            std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
-            ClipboardDatabase::Changes changes;
-            changes.items = items;
-            QVERIFY(ClipboardDatabase::write(database->sql(), changes));
-            // The layout before: a folded copy beside the entry's text, an index of order and id.
-            for (const char *statement : { "ALTER TABLE clipboard_item ADD COLUMN search_content TEXT",
-                     "ALTER TABLE clipboard_item ADD COLUMN search_app TEXT",
-                     "UPDATE clipboard_item SET search_content = lower(content), search_app = lower(source_app_name)",
-                     "DROP INDEX clipboard_item_recent",
-                     "CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at, id DESC)",
-                     "PRAGMA user_version = 6" })
-                QVERIFY(database->sql().exec(QString::fromLatin1(statement)));
+            QFile column(path + QStringLiteral("-search"));
+            QVERIFY(column.open(QIODevice::WriteOnly));
+            column.write(QByteArray(4096, 'x'));
         }
         const auto version = [&] {
             QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("look"));
@@ -313,7 +397,7 @@ private Q_SLOTS:
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(version(), 6);
+        QCOMPARE(version(), layout);
 
         auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
         store->waitForCheck();
@@ -324,17 +408,52 @@ private Q_SLOTS:
         const QList<ClipboardItem> read = store->items();
         QCOMPARE(read.size(), expected.size());
         for (qsizetype i = 0; i < read.size(); ++i) {
-            QCOMPARE(read[i].id, expected[i].id);
-            QCOMPARE(read[i].content, expected[i].content);
-            QCOMPARE(read[i].contentHash, expected[i].contentHash);
-            QCOMPARE(read[i].lastCopiedAt, expected[i].lastCopiedAt);
+            const ClipboardItem &a = read[i];
+            const ClipboardItem &b = expected[i];
+            QCOMPARE(a.id, b.id);
+            QCOMPARE(std::tie(a.rawKind, a.content, a.contentHash, a.mimeType, a.sourceAppName, a.sourceAppId),
+                std::tie(b.rawKind, b.content, b.contentHash, b.mimeType, b.sourceAppName, b.sourceAppId));
+            QCOMPARE(
+                std::tie(a.createdAt, a.lastCopiedAt, a.copyCount), std::tie(b.createdAt, b.lastCopiedAt, b.copyCount));
         }
-        for (const QString &term : terms()) {
+        for (const QString &term : terms() + QStringList { QStringLiteral("sketch"), QStringLiteral("images") }) {
             const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-            QCOMPARE(store->count(term), std::count_if(items.cbegin(), items.cend(), [&](const ClipboardItem &item) {
-                return predicate.accepts(item);
-            }));
+            QList<QUuid> found;
+            qint64 count = 0;
+            for (const ClipboardItem &item : expected) {
+                if (predicate.accepts(item) && ++count <= 101)
+                    found << item.id;
+            }
+            const ClipboardStore::Page page = store->page(term, 101);
+            QCOMPARE(page.total, count);
+            QList<QUuid> ids;
+            for (const ClipboardItem &item : page.items)
+                ids << item.id;
+            QCOMPARE(ids, found);
         }
+
+        // Still one store: an entry copied again folds into its upgraded self, with its new
+        // source's names found or added, and reads so after a reopening.
+        ClipboardCapture again;
+        again.id = QUuid::createUuid();
+        again.kind = ClipboardKind::Text;
+        again.content = items[7].content;
+        again.contentHash = items[7].contentHash;
+        again.copiedAt = QDateTime::fromMSecsSinceEpoch(1'900'000'000'000, Qt::UTC);
+        again.firstCopiedAt = again.copiedAt;
+        again.mimeType = items[7].mimeType;
+        again.sourceAppName = QStringLiteral("New Editor");
+        again.sourceAppId = QStringLiteral("org.example.new");
+        store->record(again);
+        store->waitForBackgroundWork();
+        store.reset();
+        store = ClipboardStore::make(folder());
+        QCOMPARE(store->count(), items.size());
+        const ClipboardItem newest = store->items(1).constFirst();
+        QCOMPARE(newest.id, items[7].id);
+        QCOMPARE(std::tie(newest.sourceAppName, newest.sourceAppId, newest.rawKind),
+            std::tie(again.sourceAppName, again.sourceAppId, items[7].rawKind));
+        QCOMPARE(store->count(QStringLiteral("new editor")), 1);
     }
 
     // Typing fast: each keystroke cancels the scan of the one before, whose answer never

@@ -379,13 +379,16 @@ private Q_SLOTS:
             // Written behind the store's back, as fast as SQLite can: 20,000 rows, every 7th a
             // café, every 5th from a browser, every 10th a link.
             WriteBlocker writer(databasePath());
+            writer.exec(QStringLiteral("INSERT INTO clipboard_name (code, name) VALUES (1, 'url'), (2, 'text'), "
+                                       "(3, 'public.utf8-plain-text'), (4, 'Browser'), (5, 'Editor'), "
+                                       "(6, 'org.example')"));
             writer.exec(QStringLiteral(
                 "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 20000) "
-                "INSERT INTO clipboard_item (seq, id, raw_kind, content, content_hash, created_at, last_copied_at, "
-                "copy_count, mime_type, source_app_name, source_bundle_id, byte_count, pixel_width, pixel_height) "
-                "SELECT x, CAST(printf('%016d', x) AS BLOB), iif(x % 10 = 0, 'url', 'text'), "
+                "INSERT INTO clipboard_item (seq, id, kind_code, content, content_hash, created_at, last_copied_at, "
+                "copy_count, mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height) "
+                "SELECT x, CAST(printf('%016d', x) AS BLOB), iif(x % 10 = 0, 1, 2), "
                 "iif(x % 7 = 0, 'Café number ' || x, 'plain ' || x), printf('%064d', x), x, x / 50, 1, "
-                "'public.utf8-plain-text', iif(x % 5 = 0, 'Browser', 'Editor'), 'org.example', 8, 0, 0 FROM n"));
+                "3, iif(x % 5 = 0, 4, 5), 6, 8, 0, 0 FROM n"));
         }
         const QList<std::pair<QString, qint64>> queries {
             { QStringLiteral("CAFÉ"), 20000 / 7 },
@@ -1019,6 +1022,14 @@ private Q_SLOTS:
             disk += readFile(databasePath() + QStringLiteral("-wal"));
         QVERIFY(!disk.contains(secret.toUtf8()));
         QVERIFY(!disk.contains(ClipboardItem::searchFolded(secret).toUtf8()));
+
+        // A source's name, kept once for all its entries, goes when the history is cleared whole.
+        const QString app = QStringLiteral("Hidden App 5d1e");
+        store->record(textCapture(QStringLiteral("from a hidden app"), at(10, 13), app));
+        store->deleteItems(ClearRequest::all(), at(10, 14), newYork());
+        store->waitForBackgroundWork();
+        disk = readFile(databasePath()) + readFile(databasePath() + QStringLiteral("-wal"));
+        QVERIFY(!disk.contains(app.toUtf8()));
     }
 
     void strayFilesGoAtStart()
