@@ -46,8 +46,8 @@ xclip -selection clipboard -t image/png -i "$W/picture.png" -quiet >/dev/null 2>
 PIDS+=($!)
 image_recorded() {
     local row image thumbnail
-    row=$(sql "SELECT pixel_width || 'x' || pixel_height || ' ' || mime_type || ' ' || image_path || ' ' || thumbnail_path
-               FROM clipboard_item WHERE raw_kind = 'image' ORDER BY last_copied_at DESC LIMIT 1")
+    row=$(sql "SELECT pixel_width || 'x' || pixel_height || ' ' || (SELECT name FROM clipboard_name WHERE code = mime_code) || ' ' || image_path || ' ' || thumbnail_path
+               FROM clipboard_item WHERE (SELECT name FROM clipboard_name WHERE code = kind_code) = 'image' ORDER BY last_copied_at DESC LIMIT 1")
     read -r size type image thumbnail <<<"$row"
     [ "$size" = 96x64 ] && [ "$type" = public.png ] && cmp -s "$CLIP_FOLDER/$image" "$W/picture.png" \
         && [ -s "$CLIP_FOLDER/$thumbnail" ]
@@ -57,7 +57,7 @@ check "an image copy is recorded with its image and thumbnail files" wait_until 
 printf 'file:///etc/hosts\r\nfile:///etc/passwd\r\n' | xclip -selection clipboard -t text/uri-list -quiet >/dev/null 2>&1 &
 PIDS+=($!)
 files_recorded() {
-    [ "$(sql "SELECT count(*) FROM clipboard_item WHERE raw_kind = 'file' AND content = '/etc/hosts' || char(10) || '/etc/passwd'")" = 1 ]
+    [ "$(sql "SELECT count(*) FROM clipboard_item WHERE (SELECT name FROM clipboard_name WHERE code = kind_code) = 'file' AND content = '/etc/hosts' || char(10) || '/etc/passwd'")" = 1 ]
 }
 check "a copy of two files is recorded as a file list" wait_until 5 files_recorded
 
@@ -110,7 +110,7 @@ xclip -selection clipboard -t image/png -i "$W/large.png" -quiet >/dev/null 2>&1
 PIDS+=($!)
 large_recorded() {
     local image
-    image=$(sql "SELECT image_path FROM clipboard_item WHERE raw_kind = 'image' AND pixel_width = 1000 LIMIT 1")
+    image=$(sql "SELECT image_path FROM clipboard_item WHERE (SELECT name FROM clipboard_name WHERE code = kind_code) = 'image' AND pixel_width = 1000 LIMIT 1")
     [ -n "$image" ] && cmp -s "$CLIP_FOLDER/$image" "$W/large.png"
 }
 check "a picture of 3 MB, sent in pieces, is recorded byte for byte" wait_until 10 large_recorded
@@ -146,7 +146,7 @@ if wait_until 10 xdotool search --pid "$terminal_pid"; then
     xdotool windowactivate --sync "$(xdotool search --pid "$terminal_pid" | head -1)" >/dev/null 2>&1
     offer text/plain "plain words copied in a terminal"
     recorded_as_code() {
-        [ "$(sql "SELECT raw_kind || ' ' || source_bundle_id FROM clipboard_item WHERE content = 'plain words copied in a terminal'")" = "code debian-xterm" ]
+        [ "$(sql "SELECT (SELECT name FROM clipboard_name WHERE code = kind_code) || ' ' || (SELECT name FROM clipboard_name WHERE code = app_id_code) FROM clipboard_item WHERE content = 'plain words copied in a terminal'")" = "code debian-xterm" ]
     }
     check "a copy made in xterm is recorded as code" wait_until 5 recorded_as_code
 else

@@ -57,11 +57,11 @@ views_copy text/plain "https://example.com/views-link"
 wait_until 5 views_recorded "https://example.com/views-link"
 printf 'file:///etc/hosts\r\n' | xclip -selection clipboard -t text/uri-list -quiet >/dev/null 2>&1 &
 PIDS+=($!)
-wait_until 5 sh -c "sqlite3 -readonly '$VIEWS_DB' \"SELECT count(*) FROM clipboard_item WHERE raw_kind = 'file' AND content = '/etc/hosts'\" | grep -qx 1"
+wait_until 5 sh -c "sqlite3 -readonly '$VIEWS_DB' \"SELECT count(*) FROM clipboard_item WHERE (SELECT name FROM clipboard_name WHERE code = kind_code) = 'file' AND content = '/etc/hosts'\" | grep -qx 1"
 convert -size 160x100 gradient:orange-purple "$W/views-picture.png" 2>/dev/null
 xclip -selection clipboard -t image/png -i "$W/views-picture.png" -quiet >/dev/null 2>&1 &
 PIDS+=($!)
-views_picture() { views_sql "SELECT count(*) FROM clipboard_item WHERE raw_kind = 'image' AND pixel_width = 160 AND pixel_height = 100" | grep -qx 1; }
+views_picture() { views_sql "SELECT count(*) FROM clipboard_item WHERE (SELECT name FROM clipboard_name WHERE code = kind_code) = 'image' AND pixel_width = 160 AND pixel_height = 100" | grep -qx 1; }
 wait_until 5 views_picture
 views_copy text/plain "views-gamma cherry"
 check "three texts copied with xclip are recorded" wait_until 5 views_recorded "views-gamma cherry"

@@ -52,8 +52,8 @@ transfer_open_data() {
 transfer_rows() {
     sqlite3 "$1/Vemra/Todos.store" "SELECT id, title, is_completed, created_at / 1000, updated_at / 1000,
         completed_at / 1000, day FROM todo ORDER BY id"
-    sqlite3 "$1/Vemra/Clipboard/Clipboard.store" "SELECT id, raw_kind, content, content_hash, created_at / 1000,
-        last_copied_at / 1000, copy_count, mime_type, source_app_name, source_bundle_id FROM clipboard_item ORDER BY id"
+    sqlite3 "$1/Vemra/Clipboard/Clipboard.store" "SELECT id, (SELECT name FROM clipboard_name WHERE code = kind_code), content, content_hash, created_at / 1000,
+        last_copied_at / 1000, copy_count, (SELECT name FROM clipboard_name WHERE code = mime_code), (SELECT name FROM clipboard_name WHERE code = app_name_code), (SELECT name FROM clipboard_name WHERE code = app_id_code) FROM clipboard_item ORDER BY id"
 }
 transfer_same() { diff <(transfer_rows "$XDG_DATA_HOME" 2>&1) <(transfer_rows "$transfer_fresh" 2>&1) >/dev/null; }
 transfer_recorded() {
