@@ -1,5 +1,6 @@
 // The export reader on any bytes: it never crashes, leaks or overflows, fails only with one of
-// its own errors, and whatever it reads, written again and read back, gives the same records.
+// its own errors, reads the same whether or not it splits the entries' list, and whatever it
+// reads, written again and read back, gives the same records.
 #include "Models/Transfer/ExportEncoder.h"
 #include "Services/Transfer/BackupReader.h"
 
@@ -30,6 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)quiet;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const BackupReader::Outcome outcome = BackupReader::read(bytes);
+    // Read again in small pieces across threads, the outcome is the same.
+    const BackupReader::Outcome split
+        = BackupReader::read(bytes, BackupReader::Splitting { qint64(1 + size % 61), 64 });
+    const auto sentence = [](const BackupReader::Outcome &read) {
+        const auto *error = std::get_if<BackupError>(&read);
+        return error ? error->description() : QString();
+    };
+    if (sentence(split) != sentence(outcome)
+        || (std::holds_alternative<VemraExport>(outcome)
+            && !(std::get<VemraExport>(split) == std::get<VemraExport>(outcome))))
+        std::abort();
     if (const auto *error = std::get_if<BackupError>(&outcome)) {
         if (error->kind() == BackupError::Kind::Unreadable || error->description().isEmpty())
             std::abort();

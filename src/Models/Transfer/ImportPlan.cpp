@@ -43,22 +43,23 @@ void ImportPlan::addTodos(QList<ExportedTodo> document)
 
 bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index)
 {
-    return addEntry(item, index, item.isValid() ? hash(item) : QString());
+    const bool valid = item.isValid();
+    return addEntry(EntryKey { index, valid, item.id, valid ? hash(item) : QString() });
 }
 
-bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index, QString itemHash)
+bool ImportPlan::addEntry(EntryKey key)
 {
-    if (!item.isValid()) {
+    if (!key.valid) {
         ++invalid;
         return false;
     }
-    if (m_known.ids.contains(item.id) || m_known.hashes.contains(itemHash)) {
+    if (m_known.ids.contains(key.id) || m_known.hashes.contains(key.hash)) {
         ++duplicateClipboard;
         return false;
     }
-    m_known.ids.insert(item.id);
-    m_known.hashes.insert(std::move(itemHash));
-    clipboard.append(index);
+    m_known.ids.insert(key.id);
+    m_known.hashes.insert(std::move(key.hash));
+    clipboard.append(key.index);
     return true;
 }
 

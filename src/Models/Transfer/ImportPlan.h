@@ -3,6 +3,7 @@
 #include "Models/Todos/ExportedTodo.h"
 #include "Models/Todos/Todo.h"
 #include "Models/Transfer/ClipboardKeys.h"
+#include "Models/Transfer/EntryKey.h"
 #include "Models/Transfer/ExportedClipboardItem.h"
 #include "Models/Transfer/VemraExport.h"
 
@@ -34,10 +35,10 @@ struct ImportPlan
 
     // Takes the document's todos.
     void addTodos(QList<ExportedTodo> document);
-    // Takes the document's entry at `index`, whose hash (see hash()) may be worked out
-    // beforehand; true when it is to be added.
+    // Takes the document's entry at `index`, or what the plan weighs of it; true when it is
+    // to be added.
     bool addEntry(const ExportedClipboardItem &item, qint64 index);
-    bool addEntry(const ExportedClipboardItem &item, qint64 index, QString itemHash);
+    bool addEntry(EntryKey key);
 
     qint64 duplicates() const { return duplicateTodos + duplicateClipboard; }
     bool isEmpty() const { return todos.isEmpty() && clipboard.isEmpty(); }

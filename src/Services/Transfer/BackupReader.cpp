@@ -1,47 +1,91 @@
 #include "Services/Transfer/BackupReader.h"
 
+#include "Models/Clipboard/ClipboardKind.h"
 #include "Models/Transfer/ExportDates.h"
 #include "Platform/Logging.h"
 #include "Platform/RegularFile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QFuture>
+#include <QThreadPool>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <rapidjson/reader.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
 namespace {
 
-// The parser's input: a file read in chunks, or bytes in memory. Like the parser's own file
-// stream, it shows a '\0' once the input is used up; the caller checks that every byte was
-// taken, since a '\0' in the input would otherwise pass for its end.
+// What is read: a file, which the pieces read on other threads share, or bytes in memory.
+class Source final
+{
+public:
+    explicit Source(QFile &file)
+        : m_file(&file)
+        , m_size(file.size())
+    {
+    }
+    explicit Source(const QByteArray &bytes)
+        : m_bytes(bytes)
+        , m_size(bytes.size())
+    {
+    }
+
+    // The size when reading began.
+    qint64 size() const { return m_size; }
+
+    // Up to `length` bytes from `offset` on; fewer at the end, -1 after an error.
+    qint64 read(qint64 offset, char *to, qint64 length) const
+    {
+        if (!m_file) {
+            const qint64 count = std::clamp<qint64>(m_size - offset, 0, length);
+            std::memcpy(to, m_bytes.constData() + offset, size_t(count));
+            return count;
+        }
+        const std::lock_guard lock(m_mutex);
+        if (!m_file->seek(offset))
+            return -1;
+        return m_file->read(to, length);
+    }
+
+    QString errorString() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_file ? m_file->errorString() : QString();
+    }
+
+private:
+    QFile *m_file = nullptr;
+    QByteArray m_bytes;
+    qint64 m_size = 0;
+    mutable std::mutex m_mutex;
+};
+
+// The parser's input on the thread that reads the document from its start, a chunk at a
+// time. Like the parser's own file stream, it shows a '\0' once the input is used up; the
+// caller checks that every byte was taken, since a '\0' in the input would otherwise pass
+// for its end. It can jump ahead, over what the pieces read.
 class ChunkStream final
 {
 public:
     using Ch = char;
 
-    explicit ChunkStream(QIODevice &device)
-        : m_device(&device)
+    explicit ChunkStream(const Source &source)
+        : m_source(source)
         , m_storage(chunkSize + 1)
     {
         m_chunkStart = m_current = m_last = m_storage.data();
-        refill();
-        skipByteOrderMark();
-    }
-
-    explicit ChunkStream(const QByteArray &bytes)
-    {
-        // QByteArray keeps a '\0' after its last byte.
-        m_chunkStart = m_current = const_cast<char *>(bytes.constData()); // NOLINT: never written through
-        m_last = m_current + bytes.size();
-        m_eof = true;
+        refill(0);
         skipByteOrderMark();
     }
 
@@ -52,7 +96,7 @@ public:
         advance();
         return c;
     }
-    size_t Tell() const { return size_t(m_consumed + (m_current - m_chunkStart)); }
+    size_t Tell() const { return size_t(offset()); }
 
     // Never called: the parser writes only when it parses in place.
     Ch *PutBegin() { return nullptr; }
@@ -60,9 +104,21 @@ public:
     void Flush() { }
     size_t PutEnd(Ch *) { return 0; }
 
+    qint64 offset() const { return m_chunkOffset + (m_current - m_chunkStart); }
+    // Goes on reading at `to`, which is not behind the current place.
+    void jump(qint64 to)
+    {
+        if (to <= m_chunkOffset + (m_last - m_chunkStart)) {
+            m_current = m_chunkStart + (to - m_chunkOffset);
+            if (m_current == m_last && !m_eof)
+                refill(to);
+            return;
+        }
+        refill(to);
+    }
     // True once every byte of the input was taken.
     bool atEnd() const { return m_eof && m_current == m_last; }
-    // True when the device reported an error before its end.
+    // True when the source reported an error before its end.
     bool failed() const { return m_failed; }
 
 private:
@@ -73,22 +129,22 @@ private:
         if (m_current < m_last)
             ++m_current;
         if (m_current == m_last && !m_eof)
-            refill();
+            refill(offset());
     }
 
-    void refill()
+    void refill(qint64 at)
     {
-        m_consumed += m_last - m_chunkStart;
         char *buffer = m_storage.data();
-        const qint64 read = m_device->read(buffer, chunkSize);
+        const qint64 read = m_source.read(at, buffer, chunkSize);
         const qint64 got = std::max<qint64>(read, 0);
         buffer[got] = '\0';
+        m_chunkOffset = at;
         m_chunkStart = m_current = buffer;
         m_last = buffer + got;
         if (got == 0)
             m_eof = true;
         if (read < 0) {
-            qCWarning(lcTransfer) << "An export file could not be read to its end:" << m_device->errorString();
+            qCWarning(lcTransfer) << "An export file could not be read to its end:" << m_source.errorString();
             m_failed = true;
         }
     }
@@ -103,15 +159,60 @@ private:
         }
     }
 
-    QIODevice *m_device = nullptr;
+    const Source &m_source;
     std::vector<char> m_storage;
     char *m_chunkStart = nullptr;
     char *m_current = nullptr;
     char *m_last = nullptr;
-    qint64 m_consumed = 0;
+    qint64 m_chunkOffset = 0;
     bool m_eof = false;
     bool m_failed = false;
 };
+
+// Whether the bytes are UTF-8 as the parser checks it: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF. Mostly ASCII goes eight bytes at a time.
+bool isUtf8(const char *text, size_t length)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    const unsigned char *end = p + length;
+    const auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    while (p < end) {
+        if (end - p >= 8) {
+            quint64 word = 0;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        const ptrdiff_t left = end - p;
+        if (c >= 0xC2 && c <= 0xDF) {
+            if (left < 2 || !continuation(p[1]))
+                return false;
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (left < 3 || !continuation(p[1]) || !continuation(p[2]))
+                return false;
+            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
+                return false;
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (left < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+                return false;
+            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
+                return false;
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
 enum class ValueType { String, Integer, Boolean, Date, Uuid, Bytes, Metadata, TodoList, EntryList };
 
@@ -186,12 +287,26 @@ struct Failure
     // Field indices and array indices from the top down: the smallest is the fault a
     // decoder that reads the fields in declaration order meets first.
     std::vector<qint64> order;
-    QString path;
+    // The fields' names along the way; none for an array's index.
+    std::vector<const char *> names;
 };
 
 QString describe(const Failure &failure)
 {
-    const QString path = failure.path.isEmpty() ? QStringLiteral("The file") : failure.path;
+    QString path;
+    for (size_t i = 0; i < failure.order.size(); ++i) {
+        if (!failure.names[i]) {
+            path += u'[' + QString::number(failure.order[i]) + u']';
+            continue;
+        }
+        if (!path.isEmpty())
+            path += u'.';
+        path += QLatin1StringView(failure.names[i]);
+    }
+    if (path.isEmpty() && failure.kind == FailureKind::DataCorrupted)
+        return QStringLiteral("it isn’t valid JSON.");
+    if (path.isEmpty())
+        path = QStringLiteral("The file");
     switch (failure.kind) {
     case FailureKind::TypeMismatch:
         return path + QStringLiteral(" has the wrong kind of value.");
@@ -200,8 +315,7 @@ QString describe(const Failure &failure)
     case FailureKind::KeyNotFound:
         return path + QStringLiteral(" is missing.");
     case FailureKind::DataCorrupted:
-        return failure.path.isEmpty() ? QStringLiteral("it isn’t valid JSON.")
-                                      : path + QStringLiteral(" can’t be read.");
+        return path + QStringLiteral(" can’t be read.");
     }
     return QStringLiteral("it can’t be read.");
 }
@@ -277,9 +391,62 @@ qint64 bounded(const FieldRule &rule, qint64 value)
     return std::clamp(value, -BackupReader::maximumCount, BackupReader::maximumCount);
 }
 
+// Whether a text is empty once white space is trimmed, as QString::trimmed() sees it; ASCII
+// is looked at as it stands.
+bool isBlank(const char *text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80)
+            return QString::fromUtf8(text, qsizetype(length)).trimmed().isEmpty();
+        if (c != ' ' && (c < '\t' || c > '\r'))
+            return false;
+    }
+    return true;
+}
+
+// The lower-case hexadecimal SHA-256 of the text as the store keeps it: of its UTF-8 as it
+// stands, unless going through QString would change the bytes (a byte order mark at the
+// start, a lone surrogate written as an escape).
+QString textHash(const char *text, size_t length)
+{
+    const bool asIs = isUtf8(text, length) && !(length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0);
+    const QByteArray bytes
+        = asIs ? QByteArray::fromRawData(text, qsizetype(length)) : QString::fromUtf8(text, qsizetype(length)).toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// What a piece of the entries' list, read on another thread, hands to the reading from the
+// start when that reaches it.
+struct PieceResult
+{
+    // False when the piece is not a run of whole entries that ends where the next piece
+    // starts or where the list ends: the reading from the start reads it itself.
+    bool usable = false;
+    // The offset of the '}' that closes the piece's last entry.
+    qint64 lastClose = 0;
+    // The list's elements in the piece.
+    qint64 count = 0;
+    // What was read of the entries until the piece's first fault, with their places within
+    // the piece.
+    QList<ExportedClipboardItem> entries;
+    QList<qint64> places;
+    QList<EntryKey> keys;
+    std::optional<Failure> failure;
+};
+
+class Pieces;
+
+enum class Reading {
+    Records, // the entries as records
+    Keys, // only what an import's plan weighs of each entry
+};
+
 // Builds the records while the parser walks the file, and notes what the header probe needs
 // and the first fault in declaration order. Duplicate keys: the first occurrence counts, for
 // the probe and the records alike.
+//
+// The same decoder reads a piece of the entries' list on its own, as if it stood in the list.
 class Decoder final
 {
 public:
@@ -307,12 +474,32 @@ public:
     bool EndObject(rapidjson::SizeType) { return close(); }
     bool EndArray(rapidjson::SizeType) { return close(); }
 
-    explicit Decoder(const BackupReader::EntrySink &sink)
-        : m_sink(sink)
+    // Reads the whole document from `stream`, taking what `pieces` read in its place.
+    Decoder(Reading reading, const BackupReader::EntrySink *entries, const BackupReader::KeySink *keys,
+        ChunkStream &stream, Pieces *pieces)
+        : m_reading(reading)
+        , m_entrySink(entries)
+        , m_keySink(keys)
+        , m_stream(&stream)
+        , m_pieces(pieces)
     {
+    }
+    // Reads a piece of the entries' list into `piece`.
+    Decoder(Reading reading, PieceResult &piece)
+        : m_reading(reading)
+        , m_piece(&piece)
+    {
+        m_rootIsObject = true;
+        m_depth = 2;
+        const auto clipboard = int(topFields.size() - 1);
+        m_stack.push_back(Frame { Shape::Top, clipboard, 1u << clipboard });
+        push(Shape::EntryList);
     }
 
     BackupReader::Outcome outcome(bool parsed);
+    // The list's elements a piece's decoder has read.
+    qint64 elements() const { return m_stack.size() >= 2 ? m_stack[1].index + 1 : 0; }
+    std::optional<Failure> takeFailure() { return std::move(m_failure); }
 
 private:
     struct Frame
@@ -344,6 +531,14 @@ private:
             m_stack.push_back(Frame { Shape::Skip, -1, 0, -1, 1 });
     }
     void fail(FailureKind kind, std::optional<int> missingField = std::nullopt);
+    void keep(Failure failure);
+    void startEntry();
+    bool keepText(const FieldRule &rule, const Token &token);
+    bool keepBytes(const Token &token);
+    // Hands over the entry just read, at `index` among the document's entries.
+    bool handOver(qint64 index);
+    bool splice(PieceResult piece);
+    qint64 offset() const;
 
     std::vector<Frame> m_stack;
     int m_depth = 0;
@@ -354,12 +549,165 @@ private:
     std::optional<qint64> m_probeVersion;
     std::optional<Failure> m_failure;
 
-    const BackupReader::EntrySink &m_sink;
+    const Reading m_reading;
+    const BackupReader::EntrySink *m_entrySink = nullptr;
+    const BackupReader::KeySink *m_keySink = nullptr;
+    ChunkStream *m_stream = nullptr;
+    Pieces *m_pieces = nullptr;
+    PieceResult *m_piece = nullptr;
+    // The piece that stands for the entry being read, if any.
+    std::optional<PieceResult> m_splice;
+
     VemraExport m_document;
     ExportedTodo m_todo;
     ExportedClipboardItem m_entry;
     ExportedClipboardItem::Metadata m_metadata;
+    // What Reading::Keys keeps of the entry's content and image instead of them.
+    QString m_contentHash;
+    bool m_contentBlank = true;
+    std::optional<QString> m_imageHash;
+    bool m_imageEmpty = true;
 };
+
+// The entries' list split into pieces at the lines that start with '{', which the export
+// writer starts each entry with: a raw line break never stands inside a JSON string, so each
+// piece starts between two values. Each piece is read on the pool, a few ahead of the reading
+// from the start, which takes a piece's entries when it reaches the piece's start inside the
+// list and jumps to the piece's end. A place that turns out not to start an entry of the list
+// is read from the start as usual: the pieces change how fast a file is read, never what is
+// read from it.
+class Pieces final
+{
+public:
+    Pieces(const Source &source, Reading reading, const BackupReader::Splitting &splitting)
+        : m_source(source)
+        , m_reading(reading)
+        , m_ahead(std::max(2, 2 * QThreadPool::globalInstance()->maxThreadCount()))
+    {
+        const qint64 size = source.size();
+        const qint64 pieceBytes = std::max<qint64>(splitting.pieceBytes, 1);
+        QByteArray window(qsizetype(std::max<qint64>(splitting.searchBytes, 2)), Qt::Uninitialized);
+        for (qint64 at = pieceBytes; at < size; at += pieceBytes) {
+            if (!m_starts.empty() && at <= m_starts.back())
+                continue;
+            const qint64 got = source.read(at - 1, window.data(), window.size());
+            const qsizetype found
+                = got > 1 ? QByteArrayView(window.constData(), got).indexOf(QByteArrayView("\n{")) : -1;
+            if (found >= 0)
+                m_starts.push_back(at - 1 + found + 1);
+        }
+        m_results.resize(m_starts.size());
+        launch();
+    }
+
+    ~Pieces()
+    {
+        for (QFuture<PieceResult> &result : m_results)
+            result.waitForFinished();
+        for (QFuture<PieceResult> &result : m_released)
+            result.waitForFinished();
+    }
+    Pieces(const Pieces &) = delete;
+    Pieces &operator=(const Pieces &) = delete;
+
+    // The piece that starts at `offset`, read; nothing when none starts there or it can't
+    // stand for what is there. The pieces before `offset` are let go.
+    std::optional<PieceResult> take(qint64 offset)
+    {
+        while (m_next < m_starts.size() && m_starts[m_next] < offset)
+            release(m_next++);
+        if (m_next == m_starts.size() || m_starts[m_next] != offset) {
+            launch();
+            return std::nullopt;
+        }
+        PieceResult piece = m_results[m_next].result();
+        release(m_next++);
+        launch();
+        if (!piece.usable)
+            return std::nullopt;
+        return piece;
+    }
+
+private:
+    void launch()
+    {
+        for (; m_launched < m_starts.size() && m_launched < m_next + m_ahead; ++m_launched) {
+            const qint64 start = m_starts[m_launched];
+            const qint64 end = m_launched + 1 < m_starts.size() ? m_starts[m_launched + 1] : m_source.size();
+            m_results[m_launched] = QtConcurrent::run([this, start, end] { return read(start, end); });
+        }
+    }
+    // Lets a piece's result go; one still being read is kept until it ends, since it reads
+    // from the source.
+    void release(size_t piece)
+    {
+        std::erase_if(m_released, [](const QFuture<PieceResult> &result) { return result.isFinished(); });
+        if (!m_results[piece].isFinished())
+            m_released.push_back(std::move(m_results[piece]));
+        m_results[piece] = {};
+    }
+
+    PieceResult read(qint64 start, qint64 end) const;
+
+    const Source &m_source;
+    const Reading m_reading;
+    const size_t m_ahead;
+    std::vector<qint64> m_starts;
+    std::vector<QFuture<PieceResult>> m_results;
+    std::vector<QFuture<PieceResult>> m_released;
+    size_t m_next = 0;
+    size_t m_launched = 0;
+};
+
+PieceResult Pieces::read(qint64 start, qint64 end) const
+{
+    PieceResult piece;
+    // Room after the end for the parser's wide reads, which never pass a 16-byte boundary.
+    constexpr qsizetype padding = 16;
+    const qint64 length = end - start;
+    std::vector<char> buffer(size_t(length + padding), '\0');
+    if (m_source.read(start, buffer.data(), length) != length || !isUtf8(buffer.data(), size_t(length)))
+        return piece;
+    // Checked here as a whole, the encoding need not be checked again string by string.
+    constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag;
+    Decoder decoder(m_reading, piece);
+    rapidjson::Reader reader;
+    rapidjson::StringStream stream(buffer.data());
+    const auto at = [&] { return qint64(stream.Tell()); };
+    const auto skipSpace = [&] {
+        while (at() < length
+            && (stream.Peek() == ' ' || stream.Peek() == '\n' || stream.Peek() == '\r' || stream.Peek() == '\t'))
+            stream.Take();
+    };
+    while (true) {
+        if (reader.Parse<flags>(stream, decoder).IsError() || at() > length)
+            return PieceResult();
+        const qint64 close = at() - 1;
+        skipSpace();
+        const char next = at() < length ? stream.Peek() : '\0';
+        if (next == ',') {
+            stream.Take();
+            skipSpace();
+            if (at() < length)
+                continue;
+        } else if (next != ']') {
+            return PieceResult();
+        }
+        // Only an object's end can be jumped to as if it were that of the entry begun there.
+        if (buffer[size_t(close)] != '}')
+            return PieceResult();
+        piece.usable = true;
+        piece.lastClose = start + close;
+        piece.count = decoder.elements();
+        piece.failure = decoder.takeFailure();
+        return piece;
+    }
+}
+
+qint64 Decoder::offset() const
+{
+    return m_stream ? m_stream->offset() : 0;
+}
 
 bool Decoder::Key(const char *text, rapidjson::SizeType length, bool)
 {
@@ -384,6 +732,15 @@ bool Decoder::Key(const char *text, rapidjson::SizeType length, bool)
     return true;
 }
 
+void Decoder::startEntry()
+{
+    m_entry = ExportedClipboardItem {};
+    m_contentHash.clear();
+    m_contentBlank = true;
+    m_imageHash.reset();
+    m_imageEmpty = true;
+}
+
 bool Decoder::value(const Token &token)
 {
     if (m_stack.empty()) {
@@ -405,10 +762,19 @@ bool Decoder::value(const Token &token)
         if (token.type == Token::Object) {
             const bool todos = frame.shape == Shape::TodoList;
             push(todos ? Shape::Todo : Shape::Entry);
-            if (todos)
+            if (todos) {
                 m_todo = ExportedTodo {};
-            else
-                m_entry = ExportedClipboardItem {};
+            } else if (m_pieces) {
+                // The parser takes the '{' once this returns: it takes the byte before the
+                // piece's last '}' instead, which then ends this entry.
+                m_splice = m_pieces->take(offset());
+                if (m_splice)
+                    m_stream->jump(m_splice->lastClose - 1);
+                else
+                    startEntry();
+            } else {
+                startEntry();
+            }
         } else if (token.type == Token::Null) {
             fail(FailureKind::ValueNotFound);
         } else {
@@ -427,6 +793,28 @@ bool Decoder::value(const Token &token)
     return true;
 }
 
+bool Decoder::keepText(const FieldRule &rule, const Token &token)
+{
+    if (m_reading != Reading::Keys || m_stack.back().shape != Shape::Entry || std::string_view(rule.name) != "content")
+        return false;
+    m_contentHash = textHash(token.text, token.length);
+    m_contentBlank = isBlank(token.text, token.length);
+    return true;
+}
+
+bool Decoder::keepBytes(const Token &token)
+{
+    if (m_reading != Reading::Keys)
+        return false;
+    if (std::optional<QByteArray> data = bytes(token)) {
+        m_imageEmpty = data->isEmpty();
+        m_imageHash = QString::fromLatin1(QCryptographicHash::hash(*data, QCryptographicHash::Sha256).toHex());
+    } else {
+        fail(FailureKind::DataCorrupted);
+    }
+    return true;
+}
+
 void Decoder::field(const FieldRule &rule, const Token &token)
 {
     if (token.type == Token::Null) {
@@ -438,6 +826,8 @@ void Decoder::field(const FieldRule &rule, const Token &token)
     case ValueType::String:
         if (token.type != Token::String)
             return mismatch(token);
+        if (keepText(rule, token))
+            return;
         return store(QString::fromUtf8(token.text, qsizetype(shortened(rule, token))));
     case ValueType::Integer:
         if (token.type == Token::Integer)
@@ -471,6 +861,8 @@ void Decoder::field(const FieldRule &rule, const Token &token)
     case ValueType::Bytes:
         if (token.type != Token::String)
             return mismatch(token);
+        if (keepBytes(token))
+            return;
         if (auto data = bytes(token))
             return store(std::move(*data));
         return fail(FailureKind::DataCorrupted);
@@ -562,6 +954,12 @@ bool Decoder::close()
             m_stack.pop_back();
         return true;
     }
+    if (m_splice && frame.shape == Shape::Entry) {
+        m_stack.pop_back();
+        PieceResult piece = std::move(*m_splice);
+        m_splice.reset();
+        return splice(std::move(piece));
+    }
     const std::span<const FieldRule> fields = fieldsOf(frame.shape);
     for (size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].required && !(frame.seen & (1u << i))) {
@@ -578,16 +976,62 @@ bool Decoder::close()
         m_document.todos.append(std::move(m_todo));
         break;
     case Shape::Entry:
-        if (!m_sink)
-            m_document.clipboard.append(std::move(m_entry));
-        else if (!m_sink(std::move(m_entry), m_stack.back().index))
-            return false;
-        break;
+        return handOver(m_stack.back().index);
     case Shape::Metadata:
         m_entry.metadata = std::move(m_metadata);
         break;
     default:
         break;
+    }
+    return true;
+}
+
+bool Decoder::handOver(qint64 index)
+{
+    if (m_reading == Reading::Keys) {
+        const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(m_entry.type);
+        const bool image = kind == ClipboardKind::Image;
+        EntryKey key { index, kind && (image ? !m_imageEmpty : !m_contentBlank), m_entry.id,
+            image && m_imageHash ? *m_imageHash : m_contentHash };
+        if (m_piece) {
+            m_piece->keys.append(std::move(key));
+            return true;
+        }
+        return !m_keySink || (*m_keySink)(std::move(key));
+    }
+    if (m_piece) {
+        m_piece->entries.append(std::move(m_entry));
+        m_piece->places.append(index);
+        return true;
+    }
+    if (!m_entrySink || !*m_entrySink) {
+        m_document.clipboard.append(std::move(m_entry));
+        return true;
+    }
+    return (*m_entrySink)(std::move(m_entry), index);
+}
+
+bool Decoder::splice(PieceResult piece)
+{
+    // The list's index already counts the piece's first element.
+    Frame &list = m_stack.back();
+    const qint64 first = list.index;
+    list.index = first + piece.count - 1;
+    for (qsizetype i = 0; i < std::max(piece.entries.size(), piece.keys.size()) && !m_failure; ++i) {
+        if (m_reading == Reading::Keys) {
+            EntryKey &key = piece.keys[i];
+            key.index += first;
+            if (m_keySink && !(*m_keySink)(std::move(key)))
+                return false;
+            continue;
+        }
+        m_entry = std::move(piece.entries[i]);
+        if (!handOver(first + piece.places[i]))
+            return false;
+    }
+    if (piece.failure) {
+        piece.failure->order[1] += first;
+        keep(std::move(*piece.failure));
     }
     return true;
 }
@@ -599,15 +1043,18 @@ void Decoder::fail(FailureKind kind, std::optional<int> missingField)
         const Frame &frame = m_stack[i];
         if (frame.shape == Shape::TodoList || frame.shape == Shape::EntryList) {
             failure.order.push_back(frame.index);
-            failure.path += u'[' + QString::number(frame.index) + u']';
+            failure.names.push_back(nullptr);
             continue;
         }
         const int field = i + 1 == m_stack.size() && missingField ? *missingField : frame.field;
         failure.order.push_back(field);
-        if (!failure.path.isEmpty())
-            failure.path += u'.';
-        failure.path += QLatin1StringView(fieldsOf(frame.shape)[size_t(field)].name);
+        failure.names.push_back(fieldsOf(frame.shape)[size_t(field)].name);
     }
+    keep(std::move(failure));
+}
+
+void Decoder::keep(Failure failure)
+{
     if (!m_failure || failure.order < m_failure->order) {
         m_failure = std::move(failure);
         // Nothing of a damaged file is returned: let its records go now.
@@ -633,44 +1080,67 @@ BackupReader::Outcome Decoder::outcome(bool parsed)
     return std::move(m_document);
 }
 
-BackupReader::Outcome parse(ChunkStream &stream, const BackupReader::EntrySink &sink = {})
+BackupReader::Outcome parse(const Source &source, Reading reading, const BackupReader::EntrySink *entries,
+    const BackupReader::KeySink *keys, const BackupReader::Splitting &splitting, bool *failed = nullptr)
 {
     // Not the parser's full-precision numbers: they pass 0 to a leading-zero count for a zero
     // with a large exponent (0E89), which the fuzzer found. Integers are exact either way.
     constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
-    auto decoder = std::make_unique<Decoder>(sink);
+    ChunkStream stream(source);
+    Pieces pieces(source, reading, splitting);
+    auto decoder = std::make_unique<Decoder>(reading, entries, keys, stream, &pieces);
     rapidjson::Reader reader;
     const bool parsed = !reader.Parse<flags>(stream, *decoder).IsError() && stream.atEnd();
+    if (failed)
+        *failed = stream.failed();
     return decoder->outcome(parsed);
 }
 
-} // namespace
-
-namespace BackupReader {
-
-Outcome read(const QString &filePath, const EntrySink &sink, FileStamp *stamp)
+BackupReader::Outcome readFile(const QString &filePath, Reading reading, const BackupReader::EntrySink *entries,
+    const BackupReader::KeySink *keys, BackupReader::FileStamp *stamp, const BackupReader::Splitting &splitting)
 {
     RegularFile::Opened opened = RegularFile::openForReading(filePath);
     if (!opened.file)
         return BackupError::unreadable(opened.error);
     QFile &file = *opened.file;
     if (stamp)
-        *stamp = FileStamp { file.size(), file.fileTime(QFileDevice::FileModificationTime) };
-    if (file.size() > maximumFileSize)
+        *stamp = BackupReader::FileStamp { file.size(), file.fileTime(QFileDevice::FileModificationTime) };
+    if (file.size() > BackupReader::maximumFileSize)
         return BackupError::tooLarge();
-    ChunkStream stream(file);
-    Outcome outcome = parse(stream, sink);
-    if (stream.failed())
-        return BackupError::unreadable(file.errorString());
+    const Source source(file);
+    bool failed = false;
+    BackupReader::Outcome outcome = parse(source, reading, entries, keys, splitting, &failed);
+    if (failed)
+        return BackupError::unreadable(source.errorString());
     return outcome;
 }
 
-Outcome read(const QByteArray &bytes)
+} // namespace
+
+namespace BackupReader {
+
+Outcome read(const QString &filePath, const EntrySink &sink, FileStamp *stamp, const Splitting &splitting)
+{
+    return readFile(filePath, Reading::Records, &sink, nullptr, stamp, splitting);
+}
+
+Outcome readKeys(const QString &filePath, const KeySink &sink, FileStamp *stamp, const Splitting &splitting)
+{
+    return readFile(filePath, Reading::Keys, nullptr, &sink, stamp, splitting);
+}
+
+Outcome read(const QByteArray &bytes, const Splitting &splitting)
 {
     if (bytes.size() > maximumFileSize)
         return BackupError::tooLarge();
-    ChunkStream stream(bytes);
-    return parse(stream);
+    return parse(Source(bytes), Reading::Records, nullptr, nullptr, splitting);
+}
+
+Outcome readKeys(const QByteArray &bytes, const KeySink &sink, const Splitting &splitting)
+{
+    if (bytes.size() > maximumFileSize)
+        return BackupError::tooLarge();
+    return parse(Source(bytes), Reading::Keys, nullptr, &sink, splitting);
 }
 
 } // namespace BackupReader

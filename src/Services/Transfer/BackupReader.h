@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Transfer/BackupError.h"
+#include "Models/Transfer/EntryKey.h"
 #include "Models/Transfer/VemraExport.h"
 
 #include <QByteArray>
@@ -13,8 +14,9 @@
 // Reads an export file back into its records, or says why it can't: a file that isn't an
 // export, one from a newer format, or a damaged export, whose sentence names the place of the
 // damage ("todos[3].title is missing."). The file is read in one streaming pass; only the
-// records are kept, never a tree of the whole document. Free of shared state: runs on any
-// thread.
+// records are kept, never a tree of the whole document. The entries' list is read in pieces
+// across the cores where the file's lines allow it (see Splitting). Free of shared state:
+// runs on any thread.
 //
 // Only a regular file is read, and opening it never waits. Short fields (names, identifiers,
 // types) are cut to a sane length and counts are bounded, so that nothing read can grow
@@ -26,6 +28,16 @@ using Outcome = std::variant<VemraExport, BackupError>;
 // instead of the document keeping it; false stops the reading. Entries met before a damage
 // later in the file have been handed over by then.
 using EntrySink = std::function<bool(ExportedClipboardItem &&entry, qint64 index)>;
+// Takes what an import's plan weighs of each clipboard entry, in the same way.
+using KeySink = std::function<bool(EntryKey &&key)>;
+
+// Where the entries' list may be split: at the first line that starts with '{' after every
+// `pieceBytes`, looked for within `searchBytes`. A file with fewer lines is read on one core.
+struct Splitting
+{
+    qint64 pieceBytes = qint64(1) << 20;
+    qint64 searchBytes = qint64(64) << 10;
+};
 
 // What tells one version of a file from another.
 struct FileStamp
@@ -48,7 +60,13 @@ inline constexpr qint64 maximumCount = qint64(1) << 53;
 
 // With a sink, the document comes back without its entries; `stamp`, when given, receives
 // the file's size and time of change as it was opened.
-Outcome read(const QString &filePath, const EntrySink &sink = {}, FileStamp *stamp = nullptr);
-Outcome read(const QByteArray &bytes);
+Outcome read(
+    const QString &filePath, const EntrySink &sink = {}, FileStamp *stamp = nullptr, const Splitting &splitting = {});
+Outcome read(const QByteArray &bytes, const Splitting &splitting = {});
+// Reads the document with its entries' keys in place of the entries, which it never makes:
+// their texts are not decoded, only hashed.
+Outcome readKeys(
+    const QString &filePath, const KeySink &sink, FileStamp *stamp = nullptr, const Splitting &splitting = {});
+Outcome readKeys(const QByteArray &bytes, const KeySink &sink, const Splitting &splitting = {});
 
 } // namespace BackupReader

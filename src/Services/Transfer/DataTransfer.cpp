@@ -35,11 +35,6 @@ constexpr qsizetype namedSkipped = 5;
 constexpr qsizetype exportBatchEntries = 1024;
 constexpr qint64 exportBatchBytes = qint64(16) << 20;
 
-// Entries an import's plan hashes at a time: enough to keep every core busy, few enough that
-// memory holds little of the file.
-constexpr qsizetype planBatchEntries = 4096;
-constexpr qsizetype planBatchBytes = qsizetype(16) << 20;
-
 QString quoted(const QString &name)
 {
     return u'“' + name + u'”';
@@ -247,40 +242,31 @@ QCoro::Task<> DataTransfer::importData()
     // are when the user is asked; the history's keys are read on the worker.
     QFuture<Planned> planning = QtConcurrent::run([path = *path, stored = m_todos.allTodos(),
                                                       source = m_clipboard.transferSource()]() -> Planned {
-        const Result<ClipboardKeys> known = ClipboardStore::readKnownKeys(source);
-        if (!known)
-            return BackupError::unreadable(known.error().description());
+        // The history's keys are read while the file's reading begins; the plan waits for them
+        // at the first entry.
+        QFuture<Result<ClipboardKeys>> reading
+            = QtConcurrent::run([source] { return ClipboardStore::readKnownKeys(source); });
         Planned planned;
-        planned.plan = ImportPlan(stored, known.value());
-        ImportPlan &plan = planned.plan;
-        // The entries are hashed a batch at a time across the cores, then planned in the
-        // file's order.
-        QList<ExportedClipboardItem> batch;
-        QList<qint64> places;
-        qsizetype bytes = 0;
-        const auto planBatch = [&] {
-            const QList<QString> hashes = QtConcurrent::blockingMapped(batch,
-                [](const ExportedClipboardItem &item) { return item.isValid() ? ImportPlan::hash(item) : QString(); });
-            for (qsizetype i = 0; i < batch.size(); ++i)
-                plan.addEntry(batch.at(i), places.at(i), hashes.at(i));
-            batch.clear();
-            places.clear();
-            bytes = 0;
+        std::optional<Error> unknown;
+        const auto begin = [&] {
+            if (reading.isValid()) {
+                Result<ClipboardKeys> known = reading.takeResult();
+                reading = {};
+                if (known)
+                    planned.plan = ImportPlan(stored, std::move(known).value());
+                else
+                    unknown = known.error();
+            }
+            return !unknown;
         };
-        const BackupReader::Outcome outcome = BackupReader::read(
-            path,
-            [&](ExportedClipboardItem &&entry, qint64 index) {
-                bytes += entry.content.size() * 2 + (entry.imageData ? entry.imageData->size() : 0);
-                batch.append(std::move(entry));
-                places.append(index);
-                if (batch.size() >= planBatchEntries || bytes >= planBatchBytes)
-                    planBatch();
-                return true;
-            },
-            &planned.stamp);
+        ImportPlan &plan = planned.plan;
+        // The entries are read and hashed across the cores, and planned in the file's order.
+        const BackupReader::Outcome outcome = BackupReader::readKeys(
+            path, [&](EntryKey &&key) { return begin() && (plan.addEntry(std::move(key)) || true); }, &planned.stamp);
+        if (!begin())
+            return BackupError::unreadable(unknown->description());
         if (const BackupError *error = std::get_if<BackupError>(&outcome))
             return *error;
-        planBatch();
         plan.addTodos(std::get<VemraExport>(outcome).todos);
         planned.todos = TodoStore::importedTodos(stored, plan.todos);
         return planned;

@@ -135,7 +135,10 @@ Status ImportWriter::writeEntries()
             bytes = 0;
             return handOver(std::exchange(batch, {}));
         };
-        outcome = BackupReader::read(m_job.filePath, sink, &stamp);
+        // On one core: the pool makes the entries, and this thread's reading only needs to
+        // keep ahead of the rows' writing.
+        outcome = BackupReader::read(
+            m_job.filePath, sink, &stamp, BackupReader::Splitting { BackupReader::maximumFileSize });
         if (readStatus && std::holds_alternative<VemraExport>(outcome))
             handOver(std::move(batch));
         const std::lock_guard lock(mutex);

@@ -1,3 +1,4 @@
+#include "Models/Transfer/ImportPlan.h"
 #include "Services/Transfer/BackupReader.h"
 
 #include <QElapsedTimer>
@@ -23,6 +24,9 @@ private slots:
     void bounds();
     void files();
     void notARegularFile();
+    void splitAnywhere_data();
+    void splitAnywhere();
+    void keys();
 };
 
 namespace {
@@ -58,6 +62,13 @@ QByteArray entry(const QByteArray &members = {})
 QByteArray document(const QByteArray &todos, const QByteArray &clipboard = "[]")
 {
     return "{\"app\":\"Vemra\",\"version\":1,\"todos\":" + todos + ",\"clipboard\":" + clipboard + '}';
+}
+
+// A document laid out as the export writer lays it out: each entry starts a line with '{'.
+QByteArray laidOut(const QByteArrayList &entries, const QByteArray &after = {})
+{
+    return "{\n  \"app\" : \"Vemra\",\n  \"version\" : 1,\n  \"todos\" : [\n  " + todo() + "\n],\n  \"clipboard\" : [\n"
+        + entries.join(",\n") + "\n  ]" + after + "\n}\n";
 }
 
 QString sentence(const BackupReader::Outcome &outcome)
@@ -282,6 +293,86 @@ void tst_BackupReader::notARegularFile()
         QCOMPARE(std::get<BackupError>(outcome).description(), u"It isn’t a regular file."_s);
     }
     QVERIFY(clock.elapsed() < 5000);
+}
+
+// The entries' list read in pieces on other threads, split wherever a line starts with '{',
+// gives what one reading from the start gives: the same records, or the same fault at the
+// same place, or the same refusal.
+void tst_BackupReader::splitAnywhere_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray text
+        = "{\n\"content\":\"},\\n{ not a line\",\"createdAt\":" + date + ",\"id\":\"" + id + "\",\"type\":\"text\"\n}";
+    const QByteArray image = entry(R"("type":"image","imageData":"AAEC","metadata":{"sourceApp":"Ünïcode"})");
+    QByteArrayList many;
+    for (int i = 0; i < 12; ++i)
+        many << (i % 3 == 0 ? image : text);
+    QTest::newRow("whole entries") << laidOut(many);
+    QTest::newRow("fault in the middle") << laidOut(
+        QByteArrayList { text, text, "{\n\"id\":\"" + id + "\",\"type\":\"text\",\"content\":\"x\"\n}", text, text });
+    QTest::newRow("fault in a later entry and an earlier field")
+        << laidOut(QByteArrayList { text, entry(R"("copyCount":"two")"), text, entry(R"("id":7)") });
+    QTest::newRow("elements that are no entries")
+        << laidOut(QByteArrayList { text, "null", text, "5", text, "[\n{\n}\n]", text });
+    QTest::newRow("fault in todos after the entries")
+        << laidOut(QByteArrayList { text, text, text }, ",\n  \"todos\" : [\n{\n}\n]");
+    QTest::newRow("entries nested in an unknown field")
+        << laidOut(QByteArrayList { text, entry("\"extra\":[\n{\"a\":1},\n{\"b\":2}\n]"), text, text });
+    QTest::newRow("a second entries list, skipped")
+        << laidOut(QByteArrayList { text, text }, ",\n  \"clipboard\" : [\n" + text + ",\n{\n}\n]");
+    QTest::newRow("a line break inside a string") << laidOut(QByteArrayList { text, "{\n\"content\":\"a\n{\"}", text });
+    QTest::newRow("not UTF-8 inside a string")
+        << laidOut(QByteArrayList { text, entry(R"("mimeType":"a)" + QByteArray("\xED\xA0\x80") + "\""), text });
+    QTest::newRow("too deep inside an entry")
+        << laidOut(QByteArrayList { text, entry("\"extra\":" + QByteArray(600, '[') + QByteArray(600, ']')), text });
+    QTest::newRow("a zero byte") << laidOut(QByteArrayList { text, QByteArray("{\n\0}", 4), text });
+    QTest::newRow("list not closed") << laidOut(QByteArrayList { text, text }).chopped(8);
+}
+
+void tst_BackupReader::splitAnywhere()
+{
+    QFETCH(QByteArray, bytes);
+    const BackupReader::Outcome whole = BackupReader::read(bytes);
+    for (qint64 piece = 1; piece < bytes.size(); ++piece) {
+        const BackupReader::Outcome split = BackupReader::read(bytes, BackupReader::Splitting { piece, 64 });
+        QCOMPARE(sentence(split), sentence(whole));
+        if (const auto *document = std::get_if<VemraExport>(&whole))
+            QVERIFY2(std::get<VemraExport>(split) == *document, qPrintable(QString::number(piece)));
+    }
+}
+
+// What the plan weighs of an entry, read without its text: the same as it weighs the entry.
+void tst_BackupReader::keys()
+{
+    QByteArrayList entries;
+    for (const QByteArray &content : { "plain"_ba, "\\u00e9t\\u00e9 \\ud83d\\ude00"_ba,
+             "\xEF\xBB\xBF"
+             "starts with a mark"_ba,
+             "lone \\udc00"_ba, "zero \\u0000 inside"_ba, " \\t\\n "_ba, "\xE3\x80\x80"_ba, "\xC2\xA0x"_ba, ""_ba }) {
+        entries << "{\"id\":\"" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces)
+                + "\",\"type\":\"text\",\"content\":\"" + content + "\",\"createdAt\":" + date + '}';
+    }
+    entries << entry(R"("type":"image","imageData":"AAEC")") << entry(R"("type":"image","imageData":"")")
+            << entry(R"("type":"image")") << entry(R"("type":"Text")") << entry(R"("type":"url","imageData":"AAEC")");
+    const QByteArray bytes = laidOut(entries);
+    const BackupReader::Outcome whole = BackupReader::read(bytes);
+    QVERIFY2(std::holds_alternative<VemraExport>(whole), qPrintable(sentence(whole)));
+    const QList<ExportedClipboardItem> items = std::get<VemraExport>(whole).clipboard;
+    for (const qint64 piece : { qint64(1) << 20, qint64(40), qint64(7) }) {
+        QList<EntryKey> keys;
+        const BackupReader::Outcome outcome = BackupReader::readKeys(
+            bytes, [&keys](EntryKey &&key) { return keys.append(std::move(key)), true; },
+            BackupReader::Splitting { piece, 64 });
+        QVERIFY(std::get<VemraExport>(outcome).clipboard.isEmpty());
+        QCOMPARE(keys.size(), items.size());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            QCOMPARE(keys[i].index, i);
+            QCOMPARE(keys[i].id, items[i].id);
+            QCOMPARE(keys[i].valid, items[i].isValid());
+            if (keys[i].valid)
+                QCOMPARE(keys[i].hash, ImportPlan::hash(items[i]));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_BackupReader)
