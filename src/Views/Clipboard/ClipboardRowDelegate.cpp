@@ -30,8 +30,9 @@ constexpr int gap = 1;
 // Rows remembered by the layout caches before they start afresh: many pages' worth.
 constexpr qsizetype cacheLimit = 20000;
 
-// Lays `text` out in at most `lines` lines of `width`, the last cut with an ellipsis.
-QList<QString> wrapped(const QString &text, const QFont &font, qreal width, int lines)
+} // namespace
+
+QList<QString> ClipboardRowDelegate::wrappedTitle(const QString &text, const QFont &font, qreal width, int lines)
 {
     QString flat = text;
     flat.replace(QLatin1Char('\n'), QChar::LineSeparator);
@@ -47,9 +48,12 @@ QList<QString> wrapped(const QString &text, const QFont &font, qreal width, int 
             break;
         line.setLineWidth(width);
         if (result.size() == lines - 1) {
-            QString rest = flat.mid(line.textStart());
-            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
-            result.append(QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width));
+            // The last line shows its own line of the text; more after it is told by the ellipsis.
+            const qsizetype end = flat.indexOf(QChar::LineSeparator, line.textStart());
+            QString last = flat.mid(line.textStart(), end < 0 ? -1 : end - line.textStart());
+            if (end >= 0 && !flat.mid(end + 1).trimmed().isEmpty())
+                last.append(QChar(0x2026));
+            result.append(QFontMetricsF(font).elidedText(last, Qt::ElideRight, width));
             break;
         }
         result.append(flat.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator));
@@ -59,6 +63,8 @@ QList<QString> wrapped(const QString &text, const QFont &font, qreal width, int 
         result.append(QString());
     return result;
 }
+
+namespace {
 
 QPixmap symbolPixmap(const QString &symbol, int size, const QColor &color, qreal ratio)
 {
@@ -209,7 +215,7 @@ const QList<QString> &ClipboardRowDelegate::titleLines(const ClipboardItem &item
     if (m_titles.size() > cacheLimit)
         m_titles.clear();
     cached = m_titles.insert(
-        item.id, { width, wrapped(item.title(), font, width, Densities::clipboardLineLimit(m_density)) });
+        item.id, { width, wrappedTitle(item.title(), font, width, Densities::clipboardLineLimit(m_density)) });
     return cached->lines;
 }
 

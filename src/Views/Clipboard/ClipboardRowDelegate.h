@@ -33,6 +33,9 @@ public:
     QRect moreButtonRect(const QRect &rowRect) const;
     // The icon of a file's type, by its extension alone.
     static QIcon fileIcon(const QString &path);
+    // A title in at most `lines` lines of `width`, wrapped at words and at the text's own line
+    // breaks; the last shows its own line of the text, cut with an ellipsis when more follows.
+    static QList<QString> wrappedTitle(const QString &text, const QFont &font, qreal width, int lines);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

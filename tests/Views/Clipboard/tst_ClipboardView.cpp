@@ -87,6 +87,8 @@ private Q_SLOTS:
     void typingSearchesAndTheKeysReachTheState();
     void pastedDocumentIsCutBeforeLayout_data();
     void pastedDocumentIsCutBeforeLayout();
+    void titlesKeepTheirOwnLines_data();
+    void titlesKeepTheirOwnLines();
     void previewShowsFactsAndOnlyAcceptedLinks();
     void copyKeysFromAFocusedFact_data();
     void copyKeysFromAFocusedFact();
@@ -244,6 +246,37 @@ void tst_ClipboardView::pastedDocumentIsCutBeforeLayout()
     else
         QVERIFY(shown.contains(u"\u2026"_s));
     QVERIFY(title->heightForWidth(title->width()) <= 2 * title->fontMetrics().lineSpacing() + 2);
+}
+
+void tst_ClipboardView::titlesKeepTheirOwnLines_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("code longer than the rows")
+        << u"int main() {\n  return 0;\n}"_s << 2 << QStringList { u"int main() {"_s, u"  return 0;\u2026"_s };
+    QTest::newRow("as many lines as rows") << u"first\nsecond"_s << 2 << QStringList { u"first"_s, u"second"_s };
+    QTest::newRow("the window's three") << u"a\nb\nc\nd"_s << 3 << QStringList { u"a"_s, u"b"_s, u"c\u2026"_s };
+    QTest::newRow("one line wrapped") << u"lorem ipsum "_s.repeated(40).trimmed() << 2 << QStringList();
+}
+
+// A title with line breaks of its own, such as code, shows each of its lines as it is, the last
+// one cut with an ellipsis when more follows, never with the next line run into it.
+void tst_ClipboardView::titlesKeepTheirOwnLines()
+{
+    QFETCH(QString, title);
+    QFETCH(int, lines);
+    QFETCH(QStringList, shown);
+    const QFont font = QApplication::font();
+    const QList<QString> laidOut = ClipboardRowDelegate::wrappedTitle(title, font, 300, lines);
+    if (!shown.isEmpty()) {
+        QCOMPARE(laidOut, shown);
+        return;
+    }
+    QCOMPARE(laidOut.size(), lines);
+    QVERIFY(laidOut.last().endsWith(u'\u2026'));
+    for (const QString &line : laidOut)
+        QVERIFY(QFontMetricsF(font).horizontalAdvance(line) <= 300);
 }
 
 void tst_ClipboardView::previewShowsFactsAndOnlyAcceptedLinks()
