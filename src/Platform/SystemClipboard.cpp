@@ -7,6 +7,13 @@ quint64 SystemClipboard::read(qint64 changeCount, const QStringList &mimeTypes, 
     return id;
 }
 
+quint64 SystemClipboard::readSelectedText()
+{
+    const quint64 id = ++m_lastRead;
+    startReadingSelectedText(id);
+    return id;
+}
+
 bool SystemClipboard::offersFiles(const QStringList &types)
 {
     return types.contains(uriListType()) || types.contains(gnomeCopiedFilesType());

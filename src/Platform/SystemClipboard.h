@@ -32,6 +32,9 @@ public:
     // the number given here. A read whose change the count has passed before it was done, or
     // whose owner does not answer in time, finds nothing.
     quint64 read(qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered = {});
+    // Asks for the text selected in any program (the PRIMARY selection, which the middle button
+    // pastes); `contentsRead` follows as for read(). No change count applies: nothing passes it.
+    quint64 readSelectedText();
     virtual ClipboardAccess access() const = 0;
     // Replaces the content with every representation at once: the one way anything of ours
     // reaches the clipboard. Gives the change count after the write, or nothing when the
@@ -58,6 +61,7 @@ protected:
     virtual void startReading(
         quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered)
         = 0;
+    virtual void startReadingSelectedText(quint64 id) = 0;
 
 private:
     quint64 m_lastRead = 0;

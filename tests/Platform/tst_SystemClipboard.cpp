@@ -350,6 +350,26 @@ private Q_SLOTS:
         QVERIFY(owners.wait(5000));
     }
 
+    // The text selected in a program (PRIMARY) is read apart from the clipboard, which keeps its
+    // own; a change of the clipboard meanwhile does not end the read.
+    void theSelectedTextIsReadApart()
+    {
+        if (!onX11())
+            QSKIP("needs an X display");
+        QtSystemClipboard systemClipboard;
+        QGuiApplication::clipboard()->setText(QStringLiteral("copied"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
+        QTRY_COMPARE(systemClipboard.changeCount(), 1);
+        QSignalSpy reads(&systemClipboard, &SystemClipboard::contentsRead);
+        const quint64 id = systemClipboard.readSelectedText();
+        QGuiApplication::clipboard()->setText(QStringLiteral("copied again"));
+        QTRY_COMPARE(reads.size(), 1);
+        const auto read = reads.first().first().value<ClipboardSnapshot>();
+        QCOMPARE(read.id, id);
+        QCOMPARE(read.text(), QStringLiteral("selected"));
+        QCOMPARE(readNow(systemClipboard)->text(), QStringLiteral("copied again"));
+    }
+
     void anOwnerThatNeverAnswersHoldsUpNothing()
     {
         if (!onX11())

@@ -26,6 +26,25 @@ void FakeSystemClipboard::startReading(
         Qt::QueuedConnection);
 }
 
+void FakeSystemClipboard::startReadingSelectedText(quint64 id)
+{
+    ++m_readCount;
+    ClipboardSnapshot snapshot;
+    snapshot.id = id;
+    if (m_selectedText) {
+        snapshot.types = QStringList { plainTextType() };
+        snapshot.data.insert(plainTextType(), m_selectedText->toUtf8());
+    }
+    ++m_pendingReads;
+    QMetaObject::invokeMethod(
+        this,
+        [this, snapshot] {
+            --m_pendingReads;
+            Q_EMIT contentsRead(snapshot);
+        },
+        Qt::QueuedConnection);
+}
+
 std::optional<qint64> FakeSystemClipboard::write(const ClipboardWrite &contents)
 {
     ++m_writeCount;

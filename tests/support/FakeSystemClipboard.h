@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <memory>
+#include <optional>
 
 // An in-memory clipboard. Tests play other applications' copies with copy…(), each of which
 // moves the change count and signals it, and inspect what the application wrote.
@@ -25,6 +26,8 @@ public:
     void copy(std::unique_ptr<QMimeData> data);
     void copyText(const QString &text);
     void clearContents();
+    // The text selected in another program; none when nothing is.
+    void setSelectedText(const std::optional<QString> &text) { m_selectedText = text; }
 
     void setAccess(ClipboardAccess access) { m_access = access; }
     void setRefusesWrites(bool refuses) { m_refusesWrites = refuses; }
@@ -41,6 +44,7 @@ public:
 protected:
     void startReading(
         quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered) override;
+    void startReadingSelectedText(quint64 id) override;
 
 private:
     std::unique_ptr<QMimeData> m_mime;
@@ -51,4 +55,5 @@ private:
     int m_readCount = 0;
     int m_pendingReads = 0;
     QSet<QString> m_typesGiven;
+    std::optional<QString> m_selectedText;
 };

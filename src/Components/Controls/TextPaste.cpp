@@ -2,10 +2,13 @@
 
 #include "Platform/SystemClipboard.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <functional>
 #include <optional>
@@ -44,6 +47,14 @@ bool TextPaste::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
         paste(field);
+        return true;
+    }
+    // The middle button pastes the text selected in any program, where the desktop has one.
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
+        && QGuiApplication::clipboard()->supportsSelection()) {
+        field->deselect();
+        m_field = field;
+        m_reading = m_clipboard.readSelectedText();
         return true;
     }
     if (event->type() == QEvent::ContextMenu && field->contextMenuPolicy() == Qt::DefaultContextMenu) {

@@ -11,10 +11,11 @@ class SystemClipboard;
 
 // Pastes into the application's text fields without waiting on the clipboard's owner. A line
 // edit pastes by asking Qt's clipboard, which waits on the owner inside the main thread (seconds
-// for a program that never answers), both for Paste and for the check that enables Paste in its
-// menu. Installed on the application, this takes both from every editable line edit: Paste asks
-// the system clipboard for its text and inserts it once read (nothing when the owner does not
-// answer), and the field's menu is made here with the same entries.
+// for a program that never answers), for Paste, for the check that enables Paste in its menu,
+// and for the middle button's paste of the selected text. Installed on the application, this
+// takes them from every editable line edit: Paste and the middle button ask the system clipboard
+// for the text and insert it once read (nothing when the owner does not answer), and the field's
+// menu is made here with the same entries.
 class TextPaste final : public QObject
 {
     Q_OBJECT

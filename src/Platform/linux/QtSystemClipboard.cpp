@@ -53,6 +53,22 @@ void QtSystemClipboard::startReading(
         this, [this, snapshot] { Q_EMIT contentsRead(snapshot); }, Qt::QueuedConnection);
 }
 
+void QtSystemClipboard::startReadingSelectedText(quint64 id)
+{
+    if (m_reader) {
+        QMetaObject::invokeMethod(
+            m_reader, [reader = m_reader, id] { reader->readSelectedText(id); }, Qt::QueuedConnection);
+        return;
+    }
+    ClipboardSnapshot snapshot;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (const QMimeData *mime = clipboard->supportsSelection() ? clipboard->mimeData(QClipboard::Selection) : nullptr)
+        snapshot = ClipboardSnapshot::of(*mime, { plainTextType() });
+    snapshot.id = id;
+    QMetaObject::invokeMethod(
+        this, [this, snapshot] { Q_EMIT contentsRead(snapshot); }, Qt::QueuedConnection);
+}
+
 std::optional<qint64> QtSystemClipboard::write(const ClipboardWrite &contents)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();

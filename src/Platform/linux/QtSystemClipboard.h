@@ -13,7 +13,7 @@ class X11SelectionReader;
 // count. Writes go through QClipboard. Reads never go through it on X, where it waits on the
 // owner inside the main thread: an X11SelectionReader on a thread of its own reads instead.
 // Without an X display (tests) Qt's in-process clipboard is read, which never waits. The
-// PRIMARY selection is ignored.
+// PRIMARY selection is read for its text only and counts no changes.
 class QtSystemClipboard final : public SystemClipboard
 {
     Q_OBJECT
@@ -29,6 +29,7 @@ public:
 protected:
     void startReading(
         quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered) override;
+    void startReadingSelectedText(quint64 id) override;
 
 private:
     std::atomic<qint64> m_changeCount = 0;

@@ -57,7 +57,7 @@ X11SelectionReader::~X11SelectionReader()
 void X11SelectionReader::read(
     quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered)
 {
-    m_queue.append({ id, changeCount, mimeTypes, unlessOffered });
+    m_queue.append({ id, changeCount, mimeTypes, unlessOffered, false });
     // A later change makes the read under way pointless: its owner is no longer asked.
     if (m_reading && isPassed(m_reading->request))
         finish(false);
@@ -65,6 +65,13 @@ void X11SelectionReader::read(
         next();
     // Waiting for the server's replies may have queued events that the notifier will not
     // announce again.
+    readEvents();
+}
+
+void X11SelectionReader::readSelectedText(quint64 id)
+{
+    m_queue.append({ id, 0, { SystemClipboard::plainTextType() }, {}, true });
+    next();
     readEvents();
 }
 
@@ -79,7 +86,7 @@ bool X11SelectionReader::open()
 
 bool X11SelectionReader::isPassed(const Request &request) const
 {
-    return request.changeCount != m_changeCount.load();
+    return !request.primary && request.changeCount != m_changeCount.load();
 }
 
 void X11SelectionReader::next()
@@ -144,8 +151,8 @@ void X11SelectionReader::ask(quint32 target)
     m_reading->incremental = false;
     m_reading->pieces = {};
     xcb_connection_t *connection = m_x->get();
-    xcb_convert_selection(
-        connection, m_reading->window, atom("CLIPBOARD"), target, atom("VEMRA_SELECTION"), XCB_CURRENT_TIME);
+    const quint32 selection = atom(m_reading->request.primary ? "PRIMARY" : "CLIPBOARD");
+    xcb_convert_selection(connection, m_reading->window, selection, target, atom("VEMRA_SELECTION"), XCB_CURRENT_TIME);
     xcb_flush(connection);
     m_timeout.start();
 }

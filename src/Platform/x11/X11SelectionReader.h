@@ -41,6 +41,8 @@ public:
     // `mimeTypes` among them unless one of `unlessOffered` is offered; `finished` follows with
     // `id`. Called on the reader's own thread.
     void read(quint64 id, qint64 changeCount, const QStringList &mimeTypes, const QStringList &unlessOffered);
+    // Reads the text of the PRIMARY selection, in turn with the other reads; no change passes it.
+    void readSelectedText(quint64 id);
 
 Q_SIGNALS:
     void finished(const ClipboardSnapshot &snapshot);
@@ -52,6 +54,7 @@ private:
         qint64 changeCount = 0;
         QStringList mimeTypes;
         QStringList unlessOffered;
+        bool primary = false;
     };
     struct Property
     {

@@ -120,6 +120,23 @@ private Q_SLOTS:
         QTest::keyClick(w.field, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(w.clipboard.readCount(), 2);
     }
+
+    // Where the desktop has a selection (X11), the middle button pastes the text selected in
+    // another program, read the same way, at the cursor, never what Qt's clipboard holds.
+    void theMiddleButtonPastesTheSelectedTextWithoutWaiting()
+    {
+        if (!QGuiApplication::clipboard()->supportsSelection())
+            QSKIP("no selection on this platform");
+        Window w;
+        QVERIFY(w.show());
+        QGuiApplication::clipboard()->setText(u"from Qt's selection"_s, QClipboard::Selection);
+        w.clipboard.setSelectedText(u"selected elsewhere"_s);
+        w.field->setText(u"say "_s);
+        QTest::mouseClick(w.field, Qt::MiddleButton, {}, QPoint(w.field->width() - 4, w.field->height() / 2));
+        QCOMPARE(w.field->text(), u"say "_s);
+        QCOMPARE(w.clipboard.readCount(), 1);
+        QTRY_COMPARE(w.field->text(), u"say selected elsewhere"_s);
+    }
 };
 
 QTEST_MAIN(TestTextPaste)
