@@ -249,10 +249,3 @@ QVariant StoreDatabase::timeValue(const std::optional<QDateTime> &time)
 {
     return time ? QVariant(time->toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>());
 }
-
-std::optional<QDateTime> StoreDatabase::timeFrom(const QVariant &value)
-{
-    if (value.isNull())
-        return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(value.toLongLong());
-}

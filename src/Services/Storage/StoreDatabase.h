@@ -73,7 +73,6 @@ public:
     // The stored forms: ids as 36 upper-case characters, times as milliseconds since the epoch.
     static QString idText(const QUuid &id);
     static QVariant timeValue(const std::optional<QDateTime> &time);
-    static std::optional<QDateTime> timeFrom(const QVariant &value);
 
 private:
     StoreDatabase(const QString &databaseName, QString filePath, StoreSchema schema);

@@ -77,19 +77,20 @@ std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock 
             std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
             store->m_checking = true;
             store->m_contents = contents.value();
-            connect(&store->m_check, &QFutureWatcher<Status>::finished, store.get(), &TodoStore::finishCheck);
-            store->m_check.setFuture(
-                QtConcurrent::run([filePath] { return StoreFileCheck::verify(filePath, schema()); }));
+            connect(&store->m_check, &QFutureWatcher<CheckedFile>::finished, store.get(), &TodoStore::finishCheck);
+            store->m_check.setFuture(QtConcurrent::run([filePath] { return checkAndRead(filePath); }));
             return store;
         }
     }
     Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(filePath, schema());
     if (opened) {
-        std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
-        const Status loaded = store->load();
-        if (loaded)
+        Result<QList<Todo>> todos = read(*opened.value());
+        if (todos) {
+            std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
+            store->m_todos = std::move(todos).value();
             return store;
-        opened = loaded.error();
+        }
+        opened = todos.error();
     }
     std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
     store->m_loadError = opened.error();
@@ -101,34 +102,50 @@ std::unique_ptr<TodoStore> TodoStore::makeDefault(const Clock *clock, IntegrityC
     return make(defaultFilePath(), clock, check);
 }
 
+TodoStore::CheckedFile TodoStore::checkAndRead(const QString &filePath)
+{
+    CheckedFile file { StoreFileCheck::verify(filePath, schema()), {} };
+    if (!file.status)
+        return file;
+    // Worked out here, each stored time's local form costs the main thread nothing.
+    const Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(filePath, schema());
+    if (!attached) {
+        file.status = Error { schema().openFailed, attached.error().detail };
+        return file;
+    }
+    Result<QList<Todo>> todos = read(*attached.value());
+    if (todos)
+        file.todos = std::move(todos).value();
+    else
+        file.status = todos.error();
+    return file;
+}
+
 void TodoStore::finishCheck()
 {
     if (!m_checking)
         return;
     m_checking = false;
-    Status status = m_check.result();
-    Result<std::unique_ptr<StoreDatabase>> opened = status ? StoreDatabase::open(m_filePath, schema(), m_contents)
-                                                           : Result<std::unique_ptr<StoreDatabase>>(status.error());
-    if (!opened)
-        status = opened.error();
+    CheckedFile file = m_check.result();
+    Status status = file.status;
     if (status) {
-        // What was made meanwhile stays above the file's todos, in its own order.
-        const QList<Todo> earlier = m_todos;
-        std::unique_ptr<StoreDatabase> memory = std::exchange(m_database, std::move(opened).value());
-        m_todos.clear();
-        status = load();
-        if (status) {
-            const qint64 top = topOrder();
-            for (qsizetype i = 0; i < earlier.size(); ++i) {
-                Todo todo = earlier.at(i);
-                todo.sortOrder = Saturating::add(top, -(earlier.size() - i));
-                m_todos.append(todo);
+        Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(m_filePath, schema(), m_contents);
+        if (opened) {
+            m_database = std::move(opened).value();
+            // What was made meanwhile stays above the file's todos, in its own order.
+            const qint64 top = file.todos.isEmpty() ? 0 : file.todos.constFirst().sortOrder;
+            const qsizetype earlier = m_todos.size();
+            for (qsizetype i = 0; i < earlier; ++i) {
+                Todo &todo = m_todos[i];
+                todo.sortOrder = Saturating::add(top, -(earlier - i));
                 markDirty(todo.id);
             }
-            sort();
+            m_todos.append(std::move(file.todos));
+            // Orders at the integers' end can tie.
+            if (!std::is_sorted(m_todos.cbegin(), m_todos.cend(), &Todo::listOrder))
+                sort();
         } else {
-            m_database = std::move(memory);
-            m_todos = earlier;
+            status = opened.error();
         }
     }
     if (!status) {
@@ -158,32 +175,35 @@ QString TodoStore::saveFailedMessage()
     return QStringLiteral("Vemra couldn’t save your latest change.");
 }
 
-Status TodoStore::load()
+Result<QList<Todo>> TodoStore::read(const StoreDatabase &database)
 {
-    Result<QSqlQuery> selected = m_database->select(QStringLiteral(
-        "SELECT id, title, is_completed, created_at, updated_at, completed_at, sort_order, day FROM todo"));
-    if (!selected)
-        return Error { schema().openFailed, selected.error().detail };
-    QSqlQuery query = std::move(selected).value();
-    while (query.next()) {
+    StoreStatement select(
+        database, "SELECT id, title, is_completed, created_at, updated_at, completed_at, sort_order, day FROM todo");
+    const auto time = [&select](int column) -> std::optional<QDateTime> {
+        if (select.isNull(column))
+            return std::nullopt;
+        return QDateTime::fromMSecsSinceEpoch(select.integer(column));
+    };
+    QList<Todo> todos;
+    while (select.next()) {
         Todo todo;
-        todo.id = QUuid::fromString(query.value(0).toString());
+        todo.id = QUuid::fromString(select.text(0));
         // A row that names no todo cannot be shown or changed; it stays in the file as it is.
         if (todo.id.isNull())
             continue;
-        todo.title = query.value(1).toString();
-        todo.isCompleted = query.value(2).toLongLong() != 0;
-        todo.createdAt = *StoreDatabase::timeFrom(query.value(3));
-        todo.updatedAt = *StoreDatabase::timeFrom(query.value(4));
-        todo.completedAt = StoreDatabase::timeFrom(query.value(5));
-        todo.sortOrder = query.value(6).toLongLong();
-        todo.day = StoreDatabase::timeFrom(query.value(7));
-        m_todos.append(todo);
+        todo.title = select.text(1);
+        todo.isCompleted = select.integer(2) != 0;
+        todo.createdAt = QDateTime::fromMSecsSinceEpoch(select.integer(3));
+        todo.updatedAt = QDateTime::fromMSecsSinceEpoch(select.integer(4));
+        todo.completedAt = time(5);
+        todo.sortOrder = select.integer(6);
+        todo.day = time(7);
+        todos.append(todo);
     }
-    if (query.lastError().isValid())
-        return Error { schema().openFailed, query.lastError().text() };
-    sort();
-    return {};
+    if (!select.status())
+        return Error { schema().openFailed, select.status().error().detail };
+    std::stable_sort(todos.begin(), todos.end(), &Todo::listOrder);
+    return todos;
 }
 
 std::optional<Todo> TodoStore::todo(const QUuid &id) const

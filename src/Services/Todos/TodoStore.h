@@ -27,8 +27,9 @@ struct StoreSchema;
 //
 // A file that cannot be opened, or is not a todo database Vemra can read, is never written:
 // the store then runs in memory and keeps the reason in `loadError`. Checked in the background,
-// the store starts empty; changes made meanwhile wait in memory and are written once the file
-// has passed (`checked`), its todos joining them.
+// the store starts empty; the worker that checks the file also reads its todos, so that the
+// main thread only takes them in. Changes made meanwhile wait in memory and are written once
+// the file has passed (`checked`), its todos joining them.
 class TodoStore final : public QObject
 {
     Q_OBJECT
@@ -111,8 +112,17 @@ Q_SIGNALS:
     void checked();
 
 private:
+    // What the check's worker hands over: the file's todos in list order once it has passed,
+    // or why it did not.
+    struct CheckedFile
+    {
+        Status status;
+        QList<Todo> todos;
+    };
+
     TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, const Clock *clock);
-    Status load();
+    static CheckedFile checkAndRead(const QString &filePath);
+    static Result<QList<Todo>> read(const StoreDatabase &database);
     void finishCheck();
     Status writePending();
     qsizetype indexOf(const QUuid &id) const;
@@ -135,7 +145,7 @@ private:
     QSet<QUuid> m_deleted;
     SaveRetry *m_retry = nullptr;
     // The check in the background, and what the file held when it was inspected.
-    QFutureWatcher<Status> m_check;
+    QFutureWatcher<CheckedFile> m_check;
     StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
     bool m_checking = false;
 };

@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <limits>
 
@@ -425,8 +426,12 @@ private Q_SLOTS:
         QVERIFY(store->isChecking());
         QSignalSpy checked(store.get(), &TodoStore::checked);
         QSignalSpy failed(store.get(), &TodoStore::saveFailed);
-        store->add(u"second"_s, std::nullopt);
+        const Todo second = *store->add(u"second"_s, std::nullopt);
+        // The worker is done with the file; its todos wait for the main thread to take them in.
+        QThreadPool::globalInstance()->waitForDone();
+        QVERIFY(store->isChecking());
         store->add(u"first"_s, std::nullopt);
+        store->toggle(second.id);
         QCOMPARE(titles(store->allTodos()), (QStringList { u"first"_s, u"second"_s }));
         QCOMPARE(fingerprint(path), before);
 
@@ -447,7 +452,60 @@ private Q_SLOTS:
         const QStringList all = titles(store->allTodos());
         QCOMPARE(all.size(), 1002);
         QCOMPARE(all.mid(0, 3), (QStringList { u"first"_s, u"second"_s, u"stored 0 "_s + QString(200, u'x') }));
-        QCOMPARE(titles(TodoStore::make(path, &m_clock)->allTodos()), all);
+        const auto reopened = TodoStore::make(path, &m_clock);
+        QCOMPARE(titles(reopened->allTodos()), all);
+        QVERIFY(reopened->todo(second.id)->isCompleted);
+    }
+
+    void theCheckReadsTheTodosAsSaved()
+    {
+        // The clocks change in New York (the tests' zone) on 8 March and 1 November 2026.
+        const QDate spring(2026, 3, 8);
+        const QDate autumn(2026, 11, 1);
+        const QString path = newPath();
+        QUuid early;
+        QUuid late;
+        {
+            const auto store = TodoStore::make(path, &m_clock);
+            m_clock.set(QDateTime(spring.addDays(-1), QTime(23, 30)));
+            early = store->add(u"before the change"_s, spring)->id;
+            store->add(u"undated"_s, std::nullopt);
+            m_clock.set(QDateTime(spring, QTime(3, 30)));
+            late = store->add(u"after the change"_s, autumn)->id;
+            store->toggle(late);
+        }
+        {
+            // Stored in the other order, equal orders fall to the newest first.
+            RawDatabase raw(path);
+            QVERIFY(raw.exec(u"UPDATE todo SET sort_order = 0 WHERE title != 'undated'"_s));
+            QVERIFY(raw.exec(u"UPDATE todo SET sort_order = 1 WHERE title = 'undated'"_s));
+        }
+        const QList<Todo> readFirst = TodoStore::make(path, &m_clock)->allTodos();
+
+        const auto store = TodoStore::make(path, &m_clock, IntegrityCheck::InBackground);
+        QVERIFY(store->isChecking());
+        QSignalSpy checked(store.get(), &TodoStore::checked);
+        QVERIFY(checked.wait());
+        QVERIFY(!store->loadError());
+        const QList<Todo> todos = store->allTodos();
+        QCOMPARE(todos, readFirst);
+        QCOMPARE(titles(todos), (QStringList { u"after the change"_s, u"before the change"_s, u"undated"_s }));
+        const Todo after = todos.at(0);
+        const Todo before = todos.at(1);
+        QCOMPARE(after.id, late);
+        QCOMPARE(before.id, early);
+        QVERIFY(after.isCompleted);
+        QCOMPARE(after.completedAt, std::optional<QDateTime>(QDateTime(spring, QTime(3, 30))));
+        QCOMPARE(before.createdAt, QDateTime(spring.addDays(-1), QTime(23, 30)));
+        QVERIFY(!before.isCompleted);
+        QCOMPARE(before.completedAt, std::nullopt);
+        // Each day is its noon, on its own side of the change.
+        QCOMPARE(before.dayStart(), std::optional<QDate>(spring));
+        QCOMPARE(after.dayStart(), std::optional<QDate>(autumn));
+        QCOMPARE(before.day->time(), QTime(12, 0));
+        QCOMPARE(after.day->time(), QTime(12, 0));
+        QCOMPARE(*after.day, Days::midday(autumn));
+        QCOMPARE(todos.at(2).day, std::nullopt);
     }
 
     void ordersStopAtTheirLimits_data()
