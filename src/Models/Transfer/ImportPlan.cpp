@@ -19,8 +19,11 @@ ImportPlan::ImportPlan(VemraExport document, const QList<Todo> &stored, Clipboar
     : ImportPlan(stored, std::move(known))
 {
     addTodos(std::move(document.todos));
-    for (qsizetype i = 0; i < document.clipboard.size(); ++i)
-        addEntry(document.clipboard.at(i), i);
+    for (qsizetype i = 0; i < document.clipboard.size(); ++i) {
+        const ExportedClipboardItem &item = document.clipboard.at(i);
+        const bool valid = item.isValid();
+        addEntry(EntryKey { EntryPlace { i, 0, 0 }, valid, item.id, valid ? hash(item) : QString() });
+    }
 }
 
 void ImportPlan::addTodos(QList<ExportedTodo> document)
@@ -41,12 +44,6 @@ void ImportPlan::addTodos(QList<ExportedTodo> document)
     }
 }
 
-bool ImportPlan::addEntry(const ExportedClipboardItem &item, qint64 index)
-{
-    const bool valid = item.isValid();
-    return addEntry(EntryKey { index, valid, item.id, valid ? hash(item) : QString() });
-}
-
 bool ImportPlan::addEntry(EntryKey key)
 {
     if (!key.valid) {
@@ -59,7 +56,7 @@ bool ImportPlan::addEntry(EntryKey key)
     }
     m_known.ids.insert(key.id);
     m_known.hashes.insert(std::move(key.hash));
-    clipboard.append(key.index);
+    clipboard.append(key.place);
     return true;
 }
 

@@ -19,8 +19,8 @@ struct ImportPlan
 {
     // Todos to add, in file order.
     QList<ExportedTodo> todos;
-    // Clipboard entries to add: their places among the document's entries, in file order.
-    QList<qint64> clipboard;
+    // Clipboard entries to add: where they lie in the file, in file order.
+    QList<EntryPlace> clipboard;
     qint64 duplicateTodos = 0;
     qint64 duplicateClipboard = 0;
     // Todos and clipboard entries together that can't be read.
@@ -30,14 +30,13 @@ struct ImportPlan
     // An empty plan against what is stored: `stored` is every stored todo, `known` the
     // clipboard history's ids and hashes.
     ImportPlan(const QList<Todo> &stored, ClipboardKeys known);
-    // The plan of a whole document.
+    // The plan of a whole document, read with its entries.
     ImportPlan(VemraExport document, const QList<Todo> &stored, ClipboardKeys known);
 
     // Takes the document's todos.
     void addTodos(QList<ExportedTodo> document);
-    // Takes the document's entry at `index`, or what the plan weighs of it; true when it is
-    // to be added.
-    bool addEntry(const ExportedClipboardItem &item, qint64 index);
+    // Takes what the plan weighs of one of the document's entries; true when it is to be
+    // added.
     bool addEntry(EntryKey key);
 
     qint64 duplicates() const { return duplicateTodos + duplicateClipboard; }

@@ -475,19 +475,20 @@ public:
     bool EndArray(rapidjson::SizeType) { return close(); }
 
     // Reads the whole document from `stream`, taking what `pieces` read in its place.
-    Decoder(Reading reading, const BackupReader::EntrySink *entries, const BackupReader::KeySink *keys,
-        ChunkStream &stream, Pieces *pieces)
+    Decoder(Reading reading, const BackupReader::KeySink *keys, ChunkStream &stream, Pieces *pieces)
         : m_reading(reading)
-        , m_entrySink(entries)
         , m_keySink(keys)
         , m_stream(&stream)
         , m_pieces(pieces)
     {
     }
-    // Reads a piece of the entries' list into `piece`.
-    Decoder(Reading reading, PieceResult &piece)
+    // Reads elements of the entries' list from `stream`, whose start is at `base` in the file,
+    // into `piece`.
+    Decoder(Reading reading, PieceResult &piece, const rapidjson::StringStream &stream, qint64 base)
         : m_reading(reading)
         , m_piece(&piece)
+        , m_local(&stream)
+        , m_base(base)
     {
         m_rootIsObject = true;
         m_depth = 2;
@@ -550,11 +551,14 @@ private:
     std::optional<Failure> m_failure;
 
     const Reading m_reading;
-    const BackupReader::EntrySink *m_entrySink = nullptr;
     const BackupReader::KeySink *m_keySink = nullptr;
     ChunkStream *m_stream = nullptr;
     Pieces *m_pieces = nullptr;
     PieceResult *m_piece = nullptr;
+    const rapidjson::StringStream *m_local = nullptr;
+    qint64 m_base = 0;
+    // Where the entry being read starts in the file.
+    qint64 m_entryStart = 0;
     // The piece that stands for the entry being read, if any.
     std::optional<PieceResult> m_splice;
 
@@ -568,6 +572,52 @@ private:
     std::optional<QString> m_imageHash;
     bool m_imageEmpty = true;
 };
+
+// Reads `length` bytes at `base` in the file as elements of the entries' list, each but the
+// last followed by a comma, the last by the end or by the list's end. False when they are not:
+// then nothing of `piece` counts.
+bool parseElements(const char *bytes, qint64 length, qint64 base, Reading reading, PieceResult &piece)
+{
+    // Checked here as a whole, the encoding need not be checked again string by string.
+    if (!isUtf8(bytes, size_t(length)))
+        return false;
+    // Room after the end for the parser's wide reads, which never pass a 16-byte boundary.
+    constexpr qsizetype padding = 16;
+    std::vector<char> buffer(size_t(length + padding), '\0');
+    std::memcpy(buffer.data(), bytes, size_t(length));
+    constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag;
+    rapidjson::StringStream stream(buffer.data());
+    Decoder decoder(reading, piece, stream, base);
+    rapidjson::Reader reader;
+    const auto at = [&] { return qint64(stream.Tell()); };
+    const auto skipSpace = [&] {
+        while (at() < length && std::strchr(" \n\r\t", stream.Peek()) && stream.Peek() != '\0')
+            stream.Take();
+    };
+    while (true) {
+        if (reader.Parse<flags>(stream, decoder).IsError() || at() > length)
+            return false;
+        const qint64 close = at() - 1;
+        skipSpace();
+        const char next = at() < length ? stream.Peek() : '\0';
+        if (next == ',') {
+            stream.Take();
+            skipSpace();
+            if (at() < length)
+                continue;
+        } else if (next != ']' && at() < length) {
+            return false;
+        }
+        // Only an object's end can be jumped to as if it were that of the entry begun there.
+        if (buffer[size_t(close)] != '}')
+            return false;
+        piece.usable = true;
+        piece.lastClose = base + close;
+        piece.count = decoder.elements();
+        piece.failure = decoder.takeFailure();
+        return true;
+    }
+}
 
 // The entries' list split into pieces at the lines that start with '{', which the export
 // writer starts each entry with: a raw line break never stands inside a JSON string, so each
@@ -662,51 +712,17 @@ private:
 PieceResult Pieces::read(qint64 start, qint64 end) const
 {
     PieceResult piece;
-    // Room after the end for the parser's wide reads, which never pass a 16-byte boundary.
-    constexpr qsizetype padding = 16;
     const qint64 length = end - start;
-    std::vector<char> buffer(size_t(length + padding), '\0');
-    if (m_source.read(start, buffer.data(), length) != length || !isUtf8(buffer.data(), size_t(length)))
-        return piece;
-    // Checked here as a whole, the encoding need not be checked again string by string.
-    constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag;
-    Decoder decoder(m_reading, piece);
-    rapidjson::Reader reader;
-    rapidjson::StringStream stream(buffer.data());
-    const auto at = [&] { return qint64(stream.Tell()); };
-    const auto skipSpace = [&] {
-        while (at() < length
-            && (stream.Peek() == ' ' || stream.Peek() == '\n' || stream.Peek() == '\r' || stream.Peek() == '\t'))
-            stream.Take();
-    };
-    while (true) {
-        if (reader.Parse<flags>(stream, decoder).IsError() || at() > length)
-            return PieceResult();
-        const qint64 close = at() - 1;
-        skipSpace();
-        const char next = at() < length ? stream.Peek() : '\0';
-        if (next == ',') {
-            stream.Take();
-            skipSpace();
-            if (at() < length)
-                continue;
-        } else if (next != ']') {
-            return PieceResult();
-        }
-        // Only an object's end can be jumped to as if it were that of the entry begun there.
-        if (buffer[size_t(close)] != '}')
-            return PieceResult();
-        piece.usable = true;
-        piece.lastClose = start + close;
-        piece.count = decoder.elements();
-        piece.failure = decoder.takeFailure();
-        return piece;
-    }
+    std::vector<char> buffer(static_cast<size_t>(length));
+    if (m_source.read(start, buffer.data(), length) != length
+        || !parseElements(buffer.data(), length, start, m_reading, piece))
+        return PieceResult();
+    return piece;
 }
 
 qint64 Decoder::offset() const
 {
-    return m_stream ? m_stream->offset() : 0;
+    return m_stream ? m_stream->offset() : m_base + qint64(m_local->Tell());
 }
 
 bool Decoder::Key(const char *text, rapidjson::SizeType length, bool)
@@ -734,6 +750,8 @@ bool Decoder::Key(const char *text, rapidjson::SizeType length, bool)
 
 void Decoder::startEntry()
 {
+    // The parser takes the '{' once its handler has returned.
+    m_entryStart = offset();
     m_entry = ExportedClipboardItem {};
     m_contentHash.clear();
     m_contentBlank = true;
@@ -991,7 +1009,9 @@ bool Decoder::handOver(qint64 index)
     if (m_reading == Reading::Keys) {
         const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(m_entry.type);
         const bool image = kind == ClipboardKind::Image;
-        EntryKey key { index, kind && (image ? !m_imageEmpty : !m_contentBlank), m_entry.id,
+        // The parser takes the '}' once its handler has returned.
+        const EntryPlace place { index, m_entryStart, offset() + 1 - m_entryStart };
+        EntryKey key { place, kind && (image ? !m_imageEmpty : !m_contentBlank), m_entry.id,
             image && m_imageHash ? *m_imageHash : m_contentHash };
         if (m_piece) {
             m_piece->keys.append(std::move(key));
@@ -1004,11 +1024,8 @@ bool Decoder::handOver(qint64 index)
         m_piece->places.append(index);
         return true;
     }
-    if (!m_entrySink || !*m_entrySink) {
-        m_document.clipboard.append(std::move(m_entry));
-        return true;
-    }
-    return (*m_entrySink)(std::move(m_entry), index);
+    m_document.clipboard.append(std::move(m_entry));
+    return true;
 }
 
 bool Decoder::splice(PieceResult piece)
@@ -1020,7 +1037,7 @@ bool Decoder::splice(PieceResult piece)
     for (qsizetype i = 0; i < std::max(piece.entries.size(), piece.keys.size()) && !m_failure; ++i) {
         if (m_reading == Reading::Keys) {
             EntryKey &key = piece.keys[i];
-            key.index += first;
+            key.place.index += first;
             if (m_keySink && !(*m_keySink)(std::move(key)))
                 return false;
             continue;
@@ -1080,15 +1097,15 @@ BackupReader::Outcome Decoder::outcome(bool parsed)
     return std::move(m_document);
 }
 
-BackupReader::Outcome parse(const Source &source, Reading reading, const BackupReader::EntrySink *entries,
-    const BackupReader::KeySink *keys, const BackupReader::Splitting &splitting, bool *failed = nullptr)
+BackupReader::Outcome parse(const Source &source, Reading reading, const BackupReader::KeySink *keys,
+    const BackupReader::Splitting &splitting, bool *failed = nullptr)
 {
     // Not the parser's full-precision numbers: they pass 0 to a leading-zero count for a zero
     // with a large exponent (0E89), which the fuzzer found. Integers are exact either way.
     constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
     ChunkStream stream(source);
     Pieces pieces(source, reading, splitting);
-    auto decoder = std::make_unique<Decoder>(reading, entries, keys, stream, &pieces);
+    auto decoder = std::make_unique<Decoder>(reading, keys, stream, &pieces);
     rapidjson::Reader reader;
     const bool parsed = !reader.Parse<flags>(stream, *decoder).IsError() && stream.atEnd();
     if (failed)
@@ -1096,8 +1113,8 @@ BackupReader::Outcome parse(const Source &source, Reading reading, const BackupR
     return decoder->outcome(parsed);
 }
 
-BackupReader::Outcome readFile(const QString &filePath, Reading reading, const BackupReader::EntrySink *entries,
-    const BackupReader::KeySink *keys, BackupReader::FileStamp *stamp, const BackupReader::Splitting &splitting)
+BackupReader::Outcome readFile(const QString &filePath, Reading reading, const BackupReader::KeySink *keys,
+    BackupReader::FileStamp *stamp, const BackupReader::Splitting &splitting)
 {
     RegularFile::Opened opened = RegularFile::openForReading(filePath);
     if (!opened.file)
@@ -1109,7 +1126,7 @@ BackupReader::Outcome readFile(const QString &filePath, Reading reading, const B
         return BackupError::tooLarge();
     const Source source(file);
     bool failed = false;
-    BackupReader::Outcome outcome = parse(source, reading, entries, keys, splitting, &failed);
+    BackupReader::Outcome outcome = parse(source, reading, keys, splitting, &failed);
     if (failed)
         return BackupError::unreadable(source.errorString());
     return outcome;
@@ -1119,28 +1136,37 @@ BackupReader::Outcome readFile(const QString &filePath, Reading reading, const B
 
 namespace BackupReader {
 
-Outcome read(const QString &filePath, const EntrySink &sink, FileStamp *stamp, const Splitting &splitting)
+Outcome read(const QString &filePath, const Splitting &splitting)
 {
-    return readFile(filePath, Reading::Records, &sink, nullptr, stamp, splitting);
+    return readFile(filePath, Reading::Records, nullptr, nullptr, splitting);
 }
 
 Outcome readKeys(const QString &filePath, const KeySink &sink, FileStamp *stamp, const Splitting &splitting)
 {
-    return readFile(filePath, Reading::Keys, nullptr, &sink, stamp, splitting);
+    return readFile(filePath, Reading::Keys, &sink, stamp, splitting);
 }
 
 Outcome read(const QByteArray &bytes, const Splitting &splitting)
 {
     if (bytes.size() > maximumFileSize)
         return BackupError::tooLarge();
-    return parse(Source(bytes), Reading::Records, nullptr, nullptr, splitting);
+    return parse(Source(bytes), Reading::Records, nullptr, splitting);
 }
 
 Outcome readKeys(const QByteArray &bytes, const KeySink &sink, const Splitting &splitting)
 {
     if (bytes.size() > maximumFileSize)
         return BackupError::tooLarge();
-    return parse(Source(bytes), Reading::Keys, nullptr, &sink, splitting);
+    return parse(Source(bytes), Reading::Keys, &sink, splitting);
+}
+
+std::optional<ExportedClipboardItem> readEntry(QByteArrayView bytes)
+{
+    PieceResult piece;
+    if (!parseElements(bytes.constData(), bytes.size(), 0, Reading::Records, piece) || piece.count != 1 || piece.failure
+        || piece.entries.size() != 1)
+        return std::nullopt;
+    return std::move(piece.entries.first());
 }
 
 } // namespace BackupReader

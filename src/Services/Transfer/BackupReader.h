@@ -5,6 +5,7 @@
 #include "Models/Transfer/VemraExport.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 
@@ -24,11 +25,9 @@
 namespace BackupReader {
 
 using Outcome = std::variant<VemraExport, BackupError>;
-// Takes each clipboard entry as it is read, with its place among the document's entries,
-// instead of the document keeping it; false stops the reading. Entries met before a damage
-// later in the file have been handed over by then.
-using EntrySink = std::function<bool(ExportedClipboardItem &&entry, qint64 index)>;
-// Takes what an import's plan weighs of each clipboard entry, in the same way.
+// Takes what an import's plan weighs of each clipboard entry as it is read, in the document's
+// order, instead of the document keeping the entry; false stops the reading. Entries met before
+// a damage later in the file have been handed over by then.
 using KeySink = std::function<bool(EntryKey &&key)>;
 
 // Where the entries' list may be split: at the first line that starts with '{' after every
@@ -58,15 +57,16 @@ inline constexpr qsizetype maximumShortField = 256;
 // from the integers' end that counting on never overflows.
 inline constexpr qint64 maximumCount = qint64(1) << 53;
 
-// With a sink, the document comes back without its entries; `stamp`, when given, receives
-// the file's size and time of change as it was opened.
-Outcome read(
-    const QString &filePath, const EntrySink &sink = {}, FileStamp *stamp = nullptr, const Splitting &splitting = {});
+Outcome read(const QString &filePath, const Splitting &splitting = {});
 Outcome read(const QByteArray &bytes, const Splitting &splitting = {});
 // Reads the document with its entries' keys in place of the entries, which it never makes:
-// their texts are not decoded, only hashed.
+// their texts are not decoded, only hashed. `stamp`, when given, receives the file's size and
+// time of change as it was opened.
 Outcome readKeys(
     const QString &filePath, const KeySink &sink, FileStamp *stamp = nullptr, const Splitting &splitting = {});
 Outcome readKeys(const QByteArray &bytes, const KeySink &sink, const Splitting &splitting = {});
+// One entry read again from the bytes where readKeys() found it; nothing when they are not one
+// whole entry that can be read.
+std::optional<ExportedClipboardItem> readEntry(QByteArrayView bytes);
 
 } // namespace BackupReader

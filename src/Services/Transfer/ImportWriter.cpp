@@ -2,6 +2,7 @@
 
 #include "Platform/FileSystemSync.h"
 #include "Platform/Logging.h"
+#include "Platform/RegularFile.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
@@ -11,15 +12,13 @@
 
 #include <QtConcurrent/QtConcurrentMap>
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
-#include <thread>
 
 namespace {
 
-// Entries made and written at a time: enough to keep every core busy making side files, few
-// enough that memory holds little of the file with three batches under way.
+// Entries made and written at a time, and the most bytes of the file they span: enough to keep
+// every core busy making side files, few enough that memory holds little of the file with
+// three batches under way.
 constexpr qsizetype batchEntries = 2048;
 constexpr qsizetype batchBytes = qsizetype(8) << 20;
 
@@ -93,130 +92,103 @@ Status ImportWriter::write()
 
 Status ImportWriter::writeEntries()
 {
-    // Another thread reads the file and hands over batches being made on the pool, at most two
-    // ahead; this one, whose connection it is, writes each batch's rows once it is made.
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<QFuture<std::optional<ClipboardCapture>>> queue;
-    bool readingDone = false;
-    bool stop = false;
-
-    Status readStatus;
-    BackupReader::Outcome outcome;
-    BackupReader::FileStamp stamp;
-    qsizetype next = 0;
-    const auto handOver = [&](QList<ExportedClipboardItem> batch) {
-        QFuture<std::optional<ClipboardCapture>> made = make(std::move(batch));
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return queue.size() < 2 || stop; });
-        // Queued even after a failure, so that its side files are known and removed.
-        if (made.isValid())
-            queue.push_back(std::move(made));
-        changed.notify_all();
-        return !stop;
+    RegularFile::Opened opened = RegularFile::openForReading(m_job.filePath);
+    if (!opened.file)
+        return Error { BackupError::unreadable(opened.error).description(), {} };
+    QFile &file = *opened.file;
+    const auto unchanged = [&file, this] {
+        return BackupReader::FileStamp { file.size(), file.fileTime(QFileDevice::FileModificationTime) } == m_job.stamp;
     };
-    std::thread reader([&] {
-        bool checked = false;
-        QList<ExportedClipboardItem> batch;
-        qsizetype bytes = 0;
-        const BackupReader::EntrySink sink = [&](ExportedClipboardItem &&entry, qint64 index) {
-            if (!checked && stamp != m_job.stamp) {
-                readStatus = changedFile();
-                return false;
-            }
-            checked = true;
-            if (next >= m_job.entries.size() || m_job.entries.at(next) != index)
-                return true;
-            ++next;
-            bytes += entry.content.size() * 2 + (entry.imageData ? entry.imageData->size() : 0);
-            batch.append(std::move(entry));
-            if (batch.size() < batchEntries && bytes < batchBytes)
-                return true;
-            bytes = 0;
-            return handOver(std::exchange(batch, {}));
-        };
-        // On one core: the pool makes the entries, and this thread's reading only needs to
-        // keep ahead of the rows' writing.
-        outcome = BackupReader::read(
-            m_job.filePath, sink, &stamp, BackupReader::Splitting { BackupReader::maximumFileSize });
-        if (readStatus && std::holds_alternative<VemraExport>(outcome))
-            handOver(std::move(batch));
-        const std::lock_guard lock(mutex);
-        readingDone = true;
-        changed.notify_all();
-    });
+    if (!unchanged())
+        return changedFile();
 
-    Status writeStatus;
-    while (true) {
-        QFuture<std::optional<ClipboardCapture>> made;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return !queue.empty() || readingDone; });
-            if (queue.empty())
-                break;
-            made = std::move(queue.front());
-            queue.pop_front();
-            changed.notify_all();
-        }
+    // This thread reads the chosen entries' bytes where the plan found them, a batch at a time,
+    // and hands each batch to the pool, which reads and makes its entries, at most two batches
+    // ahead; it writes each batch's rows, its connection's, once the batch is made.
+    std::deque<QFuture<Made>> queue;
+    Status status;
+    const auto takeFirst = [&] {
+        QFuture<Made> made = std::move(queue.front());
+        queue.pop_front();
         // After a failure the batches still made are only waited for, so that their side files
         // are known and removed with the rest.
-        if (Status status = take(made, writeStatus.ok()); !status) {
-            writeStatus = status;
-            const std::lock_guard lock(mutex);
-            stop = true;
-            changed.notify_all();
+        if (Status taken = take(made, status.ok()); !taken && status)
+            status = taken;
+    };
+    const QList<EntryPlace> &places = m_job.entries;
+    for (qsizetype first = 0; first < places.size() && status;) {
+        const qint64 start = places[first].offset;
+        qsizetype last = first + 1;
+        while (last < places.size() && last - first < batchEntries
+            && places[last].offset + places[last].length - start <= batchBytes)
+            ++last;
+        const qint64 end = places[last - 1].offset + places[last - 1].length;
+        QByteArray span(qsizetype(end - start), Qt::Uninitialized);
+        if (start < 0 || end < start || !file.seek(start) || file.read(span.data(), span.size()) != span.size()) {
+            status = changedFile();
+            break;
         }
+        queue.push_back(make(std::move(span), start, places.mid(first, last - first)));
+        first = last;
+        if (queue.size() > 2)
+            takeFirst();
     }
-    reader.join();
-
-    if (!writeStatus)
-        return writeStatus;
-    if (!readStatus)
-        return readStatus;
-    if (const BackupError *error = std::get_if<BackupError>(&outcome))
-        return Error { error->description(), {} };
-    if (next != m_job.entries.size() || stamp != m_job.stamp)
+    while (!queue.empty())
+        takeFirst();
+    if (status && !unchanged())
         return changedFile();
-    return {};
+    return status;
 }
 
-QFuture<std::optional<ClipboardCapture>> ImportWriter::make(QList<ExportedClipboardItem> batch) const
+QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QList<EntryPlace> places) const
 {
-    if (batch.isEmpty())
-        return {};
     // Entries are independent of each other and write files of their own names: several are
     // made at once.
-    return QtConcurrent::mapped(std::move(batch), [folder = m_job.clipboardFolder](const ExportedClipboardItem &item) {
-        Result<std::optional<ClipboardCapture>> capture
-            = ClipboardCaptures::makeImported(item, folder, ClipboardFiles::FileWrite::NewName);
-        if (capture)
-            return capture.value();
-        qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
-        return std::optional<ClipboardCapture>();
-    });
+    return QtConcurrent::mapped(
+        std::move(places), [folder = m_job.clipboardFolder, span = std::move(span), start](const EntryPlace &place) {
+            Made made;
+            const std::optional<ExportedClipboardItem> item
+                = BackupReader::readEntry(QByteArrayView(span).sliced(place.offset - start, place.length));
+            if (!item) {
+                made.changed = true;
+                return made;
+            }
+            Result<std::optional<ClipboardCapture>> capture
+                = ClipboardCaptures::makeImported(*item, folder, ClipboardFiles::FileWrite::NewName);
+            if (capture)
+                made.capture = capture.value();
+            else
+                qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
+            return made;
+        });
 }
 
-Status ImportWriter::take(QFuture<std::optional<ClipboardCapture>> &made, bool writeRows)
+Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
 {
-    if (!made.isValid())
-        return {};
-    const QList<std::optional<ClipboardCapture>> captures = made.results();
+    const QList<Made> results = made.results();
     made = {};
     QList<ClipboardItem> rows;
-    rows.reserve(captures.size());
-    for (const std::optional<ClipboardCapture> &capture : captures) {
-        if (!capture) {
+    rows.reserve(results.size());
+    bool changed = false;
+    for (const Made &one : results) {
+        if (one.changed) {
+            changed = true;
+            continue;
+        }
+        if (!one.capture) {
             ++m_unreadable;
             continue;
         }
         ++m_added;
-        m_sideFiles += capture->filePaths();
-        m_entryIds.append(capture->id);
+        m_sideFiles += one.capture->filePaths();
+        m_entryIds.append(one.capture->id);
         if (m_entries)
-            rows.append(ClipboardItem(*capture));
+            rows.append(ClipboardItem(*one.capture));
         else
-            m_captures.append(*capture);
+            m_captures.append(*one.capture);
     }
+    if (changed)
+        return changedFile();
     if (!m_entries || !writeRows)
         return {};
     return ClipboardDatabase::insert(*m_entries, rows);

@@ -3,6 +3,7 @@
 #include "Models/Clipboard/ClipboardCapture.h"
 #include "Models/Common/Result.h"
 #include "Models/Todos/Todo.h"
+#include "Models/Transfer/EntryKey.h"
 #include "Services/Transfer/BackupReader.h"
 
 #include <QFuture>
@@ -16,8 +17,8 @@
 class StoreDatabase;
 struct StoreSchema;
 
-// Adds what an import plan chose, off the main thread: reads the file again, entry by entry,
-// makes the chosen entries' side files several at a time, and writes their rows and the
+// Adds what an import plan chose, off the main thread: reads the chosen entries again where
+// the plan found them in the file, makes them and their side files several at a time, and writes their rows and the
 // todos' rows on connections of its own, each store in one transaction. Both transactions
 // stay open until everything is written, so that any failure before the commits takes back
 // everything by rolling back, which needs no free space; the import's mark (ImportJournal)
@@ -36,8 +37,8 @@ public:
         QString filePath;
         // The file as it was planned: a file changed since is refused.
         BackupReader::FileStamp stamp;
-        // The places of the chosen entries among the document's entries, ascending.
-        QList<qint64> entries;
+        // Where the chosen entries lie in the file, in the file's order.
+        QList<EntryPlace> entries;
         QList<Todo> todos;
         QString clipboardFolder;
         // The stores' files; empty for a store in memory.
@@ -74,12 +75,20 @@ public:
 
 private:
     Status begin(std::unique_ptr<StoreDatabase> &database, const QString &path, const StoreSchema &schema);
+    // An entry made, or none when it couldn't be; `changed` when the file no longer holds an
+    // entry where the plan found it.
+    struct Made
+    {
+        std::optional<ClipboardCapture> capture;
+        bool changed = false;
+    };
+
     // Reads the chosen entries, makes them and writes their rows.
     Status writeEntries();
-    // Starts making a batch of entries on the pool.
-    QFuture<std::optional<ClipboardCapture>> make(QList<ExportedClipboardItem> batch) const;
+    // Starts making a batch of entries on the pool from `span`, the file's bytes from `start`.
+    QFuture<Made> make(QByteArray span, qint64 start, QList<EntryPlace> places) const;
     // Waits for a batch being made and writes its rows (or only notes its side files).
-    Status take(QFuture<std::optional<ClipboardCapture>> &made, bool writeRows = true);
+    Status take(QFuture<Made> &made, bool writeRows = true);
     Status takeBackEntries();
     static void rollBack(std::unique_ptr<StoreDatabase> &database);
 

@@ -78,9 +78,8 @@ int importThenEnd(const QString &folder, const QString &document, const QString 
     const ClipboardStore::TransferSource source = clipboard->transferSource();
     ImportPlan plan(todos->allTodos(), ClipboardStore::readKnownKeys(source).value());
     BackupReader::FileStamp stamp;
-    const BackupReader::Outcome outcome = BackupReader::read(
-        document, [&plan](ExportedClipboardItem &&entry, qint64 index) { return plan.addEntry(entry, index) || true; },
-        &stamp);
+    const BackupReader::Outcome outcome = BackupReader::readKeys(
+        document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
     plan.addTodos(std::get<VemraExport>(outcome).todos);
     ImportWriter writer({ document, stamp, plan.clipboard, todos->importedTodos(plan.todos), clipboard->folder(),
         source.databasePath, todos->databasePath() });
