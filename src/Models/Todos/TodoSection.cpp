@@ -6,7 +6,9 @@ QList<TodoSection> TodoSection::sections(
     const QList<Todo> &todos, const std::optional<QDate> &filter, const QDate &today)
 {
     QList<Todo> sorted = todos;
-    std::stable_sort(sorted.begin(), sorted.end(), &Todo::listOrder);
+    // The store's todos come in list order already; checking costs less than sorting again.
+    if (!std::is_sorted(sorted.cbegin(), sorted.cend(), &Todo::listOrder))
+        std::stable_sort(sorted.begin(), sorted.end(), &Todo::listOrder);
 
     if (filter && *filter > today) {
         TodoSection section { *filter, {} };

@@ -213,7 +213,6 @@ void TodoListView::rebuild()
         m_drag.reset();
 
     relayout(m_built);
-    m_built = m_built || isVisible();
 }
 
 int TodoListView::rowHeight(const Todo &todo, int width)
@@ -349,6 +348,8 @@ void TodoListView::relayout(bool animated)
     }
     applyHeight(contentHeight);
     placeRows(animated);
+    // Laid out in view once (a showing's own resize may have done it): later changes animate.
+    m_built = true;
 }
 
 int TodoListView::topHeight() const
@@ -537,10 +538,8 @@ void TodoListView::clearHover()
 void TodoListView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_stale || !m_built) {
+    if (m_stale || !m_built)
         relayout(false);
-        m_built = true;
-    }
     refreshHover();
 }
 

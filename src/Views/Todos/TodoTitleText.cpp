@@ -4,6 +4,7 @@
 #include "Components/Theme/Transition.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QTextLayout>
 #include <QtMath>
@@ -14,6 +15,30 @@
 namespace {
 
 constexpr qreal lineGap = 1;
+
+// What measuring a title needs of its fonts at one density. A list measures thousands of titles,
+// and making a font and finding its metrics costs more than wrapping most titles; made again
+// when the application's font changes.
+struct Measures
+{
+    QFont base;
+    QFont title;
+    qreal lineSpacing = 0;
+    qreal overdueLineSpacing = 0;
+};
+
+const Measures &measures(Density density)
+{
+    static std::array<std::optional<Measures>, 2> known;
+    std::optional<Measures> &measures = known.at(density == Density::Compact ? 0 : 1);
+    const QFont base = QGuiApplication::font();
+    if (!measures || measures->base != base) {
+        const QFont title = Densities::font(density);
+        measures = Measures { base, title, QFontMetricsF(title).lineSpacing(),
+            QFontMetricsF(Densities::font(density, -2)).lineSpacing() };
+    }
+    return *measures;
+}
 
 } // namespace
 
@@ -83,7 +108,7 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
 {
     QString text = title;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const QFont font = Densities::font(density);
+    const QFont &font = measures(density).title;
     const QFontMetricsF metrics(font);
     const int limit = Densities::titleLineLimit(density);
     QStringList result;
@@ -124,7 +149,7 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
 
 int TodoTitleText::lineCount(const QString &title, Density density, int width)
 {
-    const QFont font = Densities::font(density);
+    const QFont &font = measures(density).title;
     const int limit = Densities::titleLineLimit(density);
     QString text = title;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -151,7 +176,8 @@ std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, co
         table = std::prev(tables.end());
         table->advances.fill(-1);
     }
-    const QFontMetricsF metrics(font);
+    // Asked for only when a character is new to the table.
+    std::optional<QFontMetricsF> metrics;
     const auto advance = [&](QChar c) -> std::optional<qreal> {
         const char16_t code = c.unicode();
         // Latin, Greek and Cyrillic letters, without controls and combining marks.
@@ -159,8 +185,11 @@ std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, co
             || (code >= 0x483 && code < 0x48A))
             return std::nullopt;
         qreal &known = table->advances[code];
-        if (known < 0)
-            known = metrics.horizontalAdvance(c);
+        if (known < 0) {
+            if (!metrics)
+                metrics.emplace(font);
+            known = metrics->horizontalAdvance(c);
+        }
         return known;
     };
 
@@ -196,10 +225,10 @@ std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, co
 
 int TodoTitleText::heightFor(const QString &title, bool overdue, Density density, int width)
 {
-    const QFontMetricsF metrics(Densities::font(density));
-    qreal height = qreal(lineCount(title, density, width)) * metrics.lineSpacing();
+    const Measures &fonts = measures(density);
+    qreal height = qreal(lineCount(title, density, width)) * fonts.lineSpacing;
     if (overdue)
-        height += lineGap + QFontMetricsF(Densities::font(density, -2)).lineSpacing();
+        height += lineGap + fonts.overdueLineSpacing;
     return qCeil(height);
 }
 

@@ -207,6 +207,42 @@ private Q_SLOTS:
             QVERIFY(lines.last().endsWith(u'…'));
     }
 
+    // The fonts' measures are kept between titles, but not past a change of the application's
+    // font: the rows are measured in the font they are drawn in.
+    void measuresFollowTheApplicationFont()
+    {
+        const QString title = u"Call the landlord about the heating and ask for the invoice of March"_s;
+        const auto expected = [&title](int width) {
+            const QFont font = Densities::font(Density::Regular);
+            QTextLayout layout(title, font);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            int lines = 0;
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                ++lines;
+            }
+            layout.endLayout();
+            lines = qMin(lines, Densities::titleLineLimit(Density::Regular));
+            const QFontMetricsF small(Densities::font(Density::Regular, -2));
+            return qCeil(lines * QFontMetricsF(font).lineSpacing() + 1 + small.lineSpacing());
+        };
+        const QFont original = QApplication::font();
+        const int before = TodoTitleText::heightFor(title, true, Density::Regular, 200);
+        QCOMPARE(before, expected(200));
+        QFont other = original;
+        other.setFamilies({ u"URW Bookman"_s });
+        QApplication::setFont(other);
+        const int changed = TodoTitleText::heightFor(title, true, Density::Regular, 200);
+        const int wanted = expected(200);
+        QApplication::setFont(original);
+        QVERIFY(wanted != before);
+        QCOMPARE(changed, wanted);
+        QCOMPARE(TodoTitleText::heightFor(title, true, Density::Regular, 200), before);
+    }
+
     void actionsShowUnderThePointerOrWhenSelected()
     {
         TodoRow row(todoOn(std::nullopt), Density::Compact, friday);
