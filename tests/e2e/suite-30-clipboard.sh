@@ -96,6 +96,34 @@ if wait_until 5 grep -q taken "$W/hang.out" && icon=$(tray_icon_window); then
     wait_until 15 recorded_text "copied beside a silent owner" && copy_after=$(since "$started")
     echo "MEASURE: the next copy was recorded after ${copy_after:-more than 15}s beside an owner that never answers"
     check "beside an owner that never answers, the next copy is recorded within the time-out" below "$copy_after" 3
+
+    # Ctrl+V in a text field asks the owner without waiting on it: what is typed after it, and
+    # Return, go on at once (Qt's own paste waited seconds on such an owner).
+    todo_past_paste() {
+        [ "$(sqlite3 -readonly "$XDG_DATA_HOME/Vemra/Todos.store" \
+            "SELECT count(*) FROM todo WHERE title LIKE 'typed %past a silent owner'" 2>/dev/null)" = 1 ]
+    }
+    xdotool key super+shift+t
+    if wait_until 5 panel_on_tab todos; then
+        sleep 0.3
+        started=$(date +%s.%N)
+        xdotool type --delay 20 "typed "
+        xdotool key ctrl+v
+        xdotool type --delay 20 "past a silent owner"
+        xdotool key Return
+        typed_after=
+        wait_until 20 todo_past_paste && typed_after=$(since "$started")
+        echo "MEASURE: a todo typed across Ctrl+V was stored after ${typed_after:-more than 20}s beside an owner that never answers"
+        check "beside an owner that never answers, typing goes on across Ctrl+V" below "$typed_after" 3
+        # The todo goes again: Down selects it, Delete deletes it.
+        xdotool key Down Delete Escape
+        no_todo_past_paste() { ! todo_past_paste; }
+        check "the todo typed across Ctrl+V is deleted again" wait_until 5 no_todo_past_paste
+        xdotool key Escape
+        wait_until 5 panel_hidden
+    else
+        fail "the panel opened for typing beside an owner that never answers"
+    fi
 else
     fail "the silent clipboard owner did not take the clipboard"
 fi
