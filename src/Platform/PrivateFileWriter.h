@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 // Writes a file that only its owner can read (0600 whatever the umask) through a large buffer,
 // into a new file beside the destination that replaces it only on commit: until then, and
 // after a failure, whatever was at the destination stays as it was and nothing of ours is
@@ -31,12 +33,16 @@ public:
 
 private:
     bool flush();
+    // Notes bytes written, and starts taking them to the disk every so often.
+    void wrote(ssize_t count);
     bool fail(int error);
 
     QString m_destination;
     QByteArray m_temporaryPath;
     QByteArray m_buffer;
     int m_fd = -1;
+    off_t m_written = 0;
+    off_t m_writtenBack = 0;
     bool m_diskFull = false;
     QString m_error;
 };

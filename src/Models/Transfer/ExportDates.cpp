@@ -45,10 +45,25 @@ QByteArray format(const QDateTime &instant)
     const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
     const QDate date = utc.date();
     const QTime time = utc.time();
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
-        date.day(), time.hour(), time.minute(), time.second());
-    return QByteArray(text, length);
+    // Written digit by digit: a formatted print per date was a tenth of an export's time.
+    QByteArray text("0000-00-00T00:00:00Z");
+    const auto put = [&text](qsizetype end, int value, int digits) {
+        for (int i = 1; i <= digits; ++i, value /= 10)
+            text[end - i] = char('0' + value % 10);
+    };
+    if (date.year() < 0 || date.year() > 9999) {
+        char wide[40];
+        const int length = std::snprintf(wide, sizeof wide, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
+            date.day(), time.hour(), time.minute(), time.second());
+        return QByteArray(wide, length);
+    }
+    put(4, date.year(), 4);
+    put(7, date.month(), 2);
+    put(10, date.day(), 2);
+    put(13, time.hour(), 2);
+    put(16, time.minute(), 2);
+    put(19, time.second(), 2);
+    return text;
 }
 
 std::optional<QDateTime> parse(std::string_view text)

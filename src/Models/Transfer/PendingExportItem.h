@@ -15,6 +15,4 @@ struct PendingExportItem
     std::optional<QString> imagePath;
     // The whole text, which replaces the head the record keeps inline.
     std::optional<QString> textPath;
-    // The entry's title in the history, which names it when a side file can't be read.
-    QString title;
 };

@@ -88,7 +88,7 @@ Status BackupWriter::write(const QList<PendingExportItem> &entries)
         const std::optional<QByteArray> &text = encoded.at(i);
         if (!text) {
             const ExportedClipboardItem &item = entries.at(i).item;
-            m_skipped.append(Skipped { entries.at(i).title, item.lastCopiedAt.value_or(item.createdAt) });
+            m_skipped.append(Skipped { item.id, item.lastCopiedAt.value_or(item.createdAt) });
             continue;
         }
         if (m_entryCount != 0)

@@ -27,7 +27,7 @@ public:
     // An entry left out because a side file of it can't be read.
     struct Skipped
     {
-        QString title;
+        QUuid id;
         QDateTime lastCopiedAt;
     };
 

@@ -203,11 +203,18 @@ bool DataTransfer::exportWithout(const QList<BackupWriter::Skipped> &skipped)
     Alert alert;
     alert.title = n == 1 ? QStringLiteral("One clipboard item can’t be exported.")
                          : count(n, QStringLiteral("clipboard item")) + QStringLiteral(" can’t be exported.");
+    // Only the entries named are looked up for their titles, which take a while to work out.
+    QList<QUuid> ids;
+    for (qsizetype i = 0; i < std::min(n, namedSkipped); ++i)
+        ids.append(skipped.at(i).id);
+    QHash<QUuid, QString> titles;
+    for (const ClipboardItem &item : m_clipboard.itemsWithIds(ids))
+        titles.insert(item.id, item.title());
     QStringList names;
-    for (qsizetype i = 0; i < std::min(n, namedSkipped); ++i) {
-        const BackupWriter::Skipped &entry = skipped.at(i);
-        names << quoted(entry.title.isEmpty() ? QStringLiteral("Untitled") : entry.title) + QStringLiteral(", copied ")
-                + QLocale().toString(entry.lastCopiedAt.toLocalTime(), QLocale::ShortFormat);
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString title = titles.value(ids.at(i));
+        names << quoted(title.isEmpty() ? QStringLiteral("Untitled") : title) + QStringLiteral(", copied ")
+                + QLocale().toString(skipped.at(i).lastCopiedAt.toLocalTime(), QLocale::ShortFormat);
     }
     if (n > namedSkipped)
         names << QStringLiteral("and ") + count(n - namedSkipped, QStringLiteral("more item"));

@@ -23,7 +23,6 @@ ExportedTodo todo(const Todo &todo)
 PendingExportItem clipboardItem(const ClipboardItem &item, const QString &folder)
 {
     PendingExportItem pending;
-    pending.title = item.title();
     ExportedClipboardItem &exported = pending.item;
     exported.id = item.id;
     exported.type = item.rawKind;

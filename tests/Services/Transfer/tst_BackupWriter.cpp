@@ -1,3 +1,4 @@
+#include "Models/Transfer/ExportDates.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 
@@ -8,6 +9,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -154,7 +156,7 @@ private slots:
                     item.metadata = ExportedClipboardItem::Metadata { sometimes(random, randomText(random)),
                         sometimes(random, randomText(random)), sometimes(random, qint64(random.bounded(9))), {},
                         sometimes(random, qint64(-1)) };
-                PendingExportItem pending { item, {}, {}, {} };
+                PendingExportItem pending { item, {}, {} };
                 if (random.bounded(2)) {
                     QByteArray bytes(random.bounded(40), '\0');
                     random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
@@ -229,6 +231,34 @@ private slots:
     }
 
     // An entry whose image or whole text is gone is left out and named; the rest is written.
+    // Dates are written in UTC, in whole seconds rounded down, with four-digit years; a year
+    // beyond them is written as it is.
+    void datesAsWritten_data()
+    {
+        QTest::addColumn<QDateTime>("instant");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("ordinary") << QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 999), Qt::UTC)
+                                  << QByteArray("2026-03-04T05:06:07Z");
+        QTest::newRow("elsewhere") << QDateTime(QDate(2026, 12, 31), QTime(23, 30), QTimeZone(-3600))
+                                   << QByteArray("2027-01-01T00:30:00Z");
+        QTest::newRow("before 1970") << QDateTime::fromMSecsSinceEpoch(-500, Qt::UTC)
+                                     << QByteArray("1969-12-31T23:59:59Z");
+        QTest::newRow("first year") << QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC)
+                                    << QByteArray("0001-01-01T00:00:00Z");
+        QTest::newRow("last year") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC)
+                                   << QByteArray("9999-12-31T23:59:59Z");
+        QTest::newRow("five digits") << QDateTime(QDate(12345, 6, 7), QTime(8, 9, 10), Qt::UTC)
+                                     << QByteArray("12345-06-07T08:09:10Z");
+        QTest::newRow("before year one") << QDateTime(QDate(-5, 6, 7), QTime(8, 9, 10), Qt::UTC)
+                                         << QByteArray("-005-06-07T08:09:10Z");
+    }
+    void datesAsWritten()
+    {
+        QFETCH(QDateTime, instant);
+        QFETCH(QByteArray, written);
+        QCOMPARE(ExportDates::format(instant), written);
+    }
+
     void missingSideFileIsSkipped_data()
     {
         QTest::addColumn<int>("gone");
@@ -241,15 +271,13 @@ private slots:
         QFETCH(int, gone);
         QTemporaryDir folder;
         Sample sample(folder.path());
-        sample.entries[0].title = u"https://example.org"_s;
-        sample.entries[1].title = u"Image"_s;
         QFile::remove(gone == 0 ? *sample.entries[0].textPath : *sample.entries[1].imagePath);
         const QString path = folder.filePath(u"out.json"_s);
         BackupWriter writer(path);
         QVERIFY(writer.begin(sample.todos, at(1, 1)) && writer.write(sample.entries) && writer.finish());
         QCOMPARE(writer.entryCount(), 1);
         QCOMPARE(writer.skipped().size(), 1);
-        QCOMPARE(writer.skipped().first().title, sample.entries[gone].title);
+        QCOMPARE(writer.skipped().first().id, sample.entries[gone].item.id);
         QCOMPARE(writer.skipped().first().lastCopiedAt, *sample.entries[gone].item.lastCopiedAt);
         const BackupReader::Outcome outcome = BackupReader::read(path);
         QVERIFY(std::holds_alternative<VemraExport>(outcome));

@@ -115,7 +115,7 @@ void writeDocument(const QString &path, const QList<ExportedTodo> &todos, const 
     BackupWriter writer(path);
     QList<PendingExportItem> pending;
     for (const ExportedClipboardItem &item : entries)
-        pending << PendingExportItem { item, {}, {}, {} };
+        pending << PendingExportItem { item, {}, {} };
     QVERIFY(writer.begin(todos, now) && writer.write(pending) && writer.finish());
 }
 
