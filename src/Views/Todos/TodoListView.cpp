@@ -222,10 +222,12 @@ int TodoListView::rowHeight(const Todo &todo, int width)
     const std::optional<QDate> day = todo.dayStart();
     const bool overdue = day && *day < m_today;
     auto it = m_measures.find(todo.id);
-    if (it != m_measures.end() && it->width == width && it->overdue == overdue && it->title == todo.title)
+    if (it != m_measures.end() && it->overdue == overdue && it->title == todo.title
+        && (it->width == width || (it->fitsFrom > 0 && width >= it->fitsFrom)))
         return it->height;
-    const int height = TodoRow::heightFor(todo, m_today, m_density, width);
-    m_measures.insert(todo.id, { todo.title, overdue, width, height });
+    int fitsFrom = 0;
+    const int height = TodoRow::heightFor(todo, m_today, m_density, width, false, &fitsFrom);
+    m_measures.insert(todo.id, { todo.title, overdue, width, height, fitsFrom });
     return height;
 }
 

@@ -120,6 +120,9 @@ private:
         bool overdue = false;
         int width = 0;
         int height = 0;
+        // A title on one line keeps its height at any width from here (0: only at `width`), so a
+        // scroll bar that comes or goes does not measure the whole list again.
+        int fitsFrom = 0;
     };
 
     void rebuild();

@@ -250,15 +250,21 @@ int TodoRow::heightForWidth(int width) const
     return heightFor(m_todo, m_today, m_density, width, isEditing());
 }
 
-int TodoRow::heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing)
+int TodoRow::heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing, int *fitsFrom)
 {
     const qreal lineHeight = Densities::lineHeight(density);
     qreal content = lineHeight;
+    if (fitsFrom)
+        *fitsFrom = 0;
     if (!editing) {
         const std::optional<QDate> day = todo.dayStart();
         const bool overdue = day && *day < today;
+        const int title = titleWidth(density, width);
+        qreal oneLine = 0;
         content = qMax<qreal>(
-            lineHeight, TodoTitleText::heightFor(todo.title, overdue, density, titleWidth(density, width)));
+            lineHeight, TodoTitleText::heightFor(todo.title, overdue, density, title, fitsFrom ? &oneLine : nullptr));
+        if (fitsFrom && oneLine > 0 && title > 1)
+            *fitsFrom = width - title + qCeil(oneLine);
     }
     return qCeil(content + 2 * Densities::rowVerticalPadding(density));
 }

@@ -72,8 +72,10 @@ public:
     QMenu *makeContextMenu(QWidget *parent = nullptr);
 
     // The height of a row at `width` for a todo, without making one: the list measures every
-    // todo this way and makes rows only for those it shows.
-    static int heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing = false);
+    // todo this way and makes rows only for those it shows. `fitsFrom`, when given, is set to the
+    // least width from which a title on one line keeps this height; to 0 for a wrapped title.
+    static int heightFor(const Todo &todo, const QDate &today, Density density, int width, bool editing = false,
+        int *fitsFrom = nullptr);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -147,18 +147,21 @@ QStringList TodoTitleText::lines(const QString &title, Density density, int widt
     return result;
 }
 
-int TodoTitleText::lineCount(const QString &title, Density density, int width)
+int TodoTitleText::lineCount(const QString &title, Density density, int width, qreal *oneLine)
 {
     const QFont &font = measures(density).title;
     const int limit = Densities::titleLineLimit(density);
     QString text = title;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (const std::optional<QList<qsizetype>> starts = plainWrap(text, font, width, limit))
+    if (const std::optional<QList<qsizetype>> starts = plainWrap(text, font, width, limit, oneLine))
         return int(starts->size());
+    if (oneLine)
+        *oneLine = 0;
     return int(lines(title, density, width).size());
 }
 
-std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, const QFont &font, int width, int limit)
+std::optional<QList<qsizetype>> TodoTitleText::plainWrap(
+    const QString &text, const QFont &font, int width, int limit, qreal *oneLine)
 {
     // Titles in the scripts whose letters keep their width whatever stands beside them are wrapped
     // on a table of advances made once per font, without shaping the text: measuring thousands
@@ -198,6 +201,7 @@ std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, co
     QList<qsizetype> starts { 0 };
     const qsizetype count = text.size();
     qsizetype position = 0;
+    qreal lastWidth = 0;
     while (starts.size() < limit) {
         qreal used = 0;
         qsizetype i = position;
@@ -214,19 +218,23 @@ std::optional<QList<qsizetype>> TodoTitleText::plainWrap(const QString &text, co
             if (c == QLatin1Char(' '))
                 afterSpace = i;
         }
-        if (i >= count)
+        if (i >= count) {
+            lastWidth = used;
             break;
+        }
         position = afterSpace > position ? afterSpace : i;
         starts.append(position);
     }
+    if (oneLine)
+        *oneLine = starts.size() == 1 ? lastWidth : 0;
     // Whatever follows is the last line's, cut with an ellipsis by the shaped text.
     return starts;
 }
 
-int TodoTitleText::heightFor(const QString &title, bool overdue, Density density, int width)
+int TodoTitleText::heightFor(const QString &title, bool overdue, Density density, int width, qreal *oneLine)
 {
     const Measures &fonts = measures(density);
-    qreal height = qreal(lineCount(title, density, width)) * fonts.lineSpacing;
+    qreal height = qreal(lineCount(title, density, width, oneLine)) * fonts.lineSpacing;
     if (overdue)
         height += lineGap + fonts.overdueLineSpacing;
     return qCeil(height);

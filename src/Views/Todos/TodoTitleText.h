@@ -33,9 +33,11 @@ public:
     // The same lines for any title, and the block's height, without a widget: a list measures
     // every todo this way and makes widgets only for the rows it shows. A title that fits on one
     // line is measured without being laid out.
+    // `oneLine`, when given, is set to the width the title takes when it stands on one line at
+    // `width`, where it stays at any greater width; to 0 when it wraps.
     static QStringList lines(const QString &title, Density density, int width);
-    static int lineCount(const QString &title, Density density, int width);
-    static int heightFor(const QString &title, bool overdue, Density density, int width);
+    static int lineCount(const QString &title, Density density, int width, qreal *oneLine = nullptr);
+    static int heightFor(const QString &title, bool overdue, Density density, int width, qreal *oneLine = nullptr);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -45,9 +47,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // Where each line starts, for a title whose characters need no shaping; nothing for any
-    // other title, which a text layout wraps.
-    static std::optional<QList<qsizetype>> plainWrap(const QString &text, const QFont &font, int width, int limit);
+    // Where each line starts, for a title whose characters need no shaping, with `oneLine` as
+    // above; nothing for any other title, which a text layout wraps.
+    static std::optional<QList<qsizetype>> plainWrap(
+        const QString &text, const QFont &font, int width, int limit, qreal *oneLine = nullptr);
     QFont titleFont() const;
     QFont overdueFont() const;
 

@@ -748,6 +748,36 @@ private Q_SLOTS:
         QApplication::setPalette(Screenshots::lightPalette());
     }
 
+    // A title on one line is not measured again at a width it still fits; a wrapped one is, and
+    // one that fits no more.
+    void aNewWidthMeasuresAgainWhatItChanges()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos
+            = f.add({ u"short"_s, u"Call the landlord about the heating and ask for the invoice"_s });
+        QVERIFY(f.show());
+        const auto drawnAsMeasured = [&] {
+            for (const Todo &todo : todos) {
+                const TodoRow *row = f.list->row(todo.id);
+                if (!row || row->geometry() != f.list->rowFrame(todo.id).toRect()
+                    || row->heightForWidth(row->width()) != row->height())
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(drawnAsMeasured());
+        const qreal shortHeight = f.list->rowFrame(todos.at(0).id).height();
+        const qreal wrapped = f.list->rowFrame(todos.at(1).id).height();
+        QVERIFY(wrapped > shortHeight);
+
+        f.root->resize(900, 420);
+        QTRY_COMPARE(f.list->rowFrame(todos.at(1).id).height(), shortHeight);
+        QVERIFY(drawnAsMeasured());
+        f.root->resize(380, 420);
+        QTRY_COMPARE(f.list->rowFrame(todos.at(1).id).height(), wrapped);
+        QVERIFY(drawnAsMeasured());
+    }
+
     void thePanelListGrowsUpToItsLimit()
     {
         TodoListFixture f;

@@ -207,6 +207,48 @@ private Q_SLOTS:
             QVERIFY(lines.last().endsWith(u'…'));
     }
 
+    // A title on one line keeps its row's height at every width from the one measuring names, and
+    // wraps just below it: the list then measures it again only where its height may change.
+    void aTitleOnOneLineFitsFromItsOwnWidth_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("density");
+        QTest::addColumn<bool>("overdue");
+        QTest::addColumn<bool>("wraps");
+        const int compact = int(Density::Compact);
+        const int regular = int(Density::Regular);
+        QTest::newRow("short") << u"Water the plants"_s << compact << false << false;
+        QTest::newRow("overdue, in the window") << u"Water the plants"_s << regular << true << false;
+        QTest::newRow("one long word") << u"Supercalifragilisticexpialidocious"_s << compact << false << false;
+        QTest::newRow("accents") << u"Réserver la crème brûlée"_s << regular << false << false;
+        QTest::newRow("on two lines") << u"Call the landlord about the heating and ask for the invoice"_s << regular
+                                      << false << true;
+        QTest::newRow("beyond its lines")
+            << u"Call the landlord about the heating and ask for the invoice of March, then pay it"_s << compact
+            << false << true;
+        QTest::newRow("shaped script") << u"اتصل بالمالك"_s << regular << false << true;
+    }
+
+    void aTitleOnOneLineFitsFromItsOwnWidth()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, density);
+        QFETCH(bool, overdue);
+        QFETCH(bool, wraps);
+        const auto d = Density(density);
+        const Todo todo = todoOn(overdue ? std::optional<QDate>(friday.addDays(-2)) : std::nullopt, false, title);
+        int fitsFrom = -1;
+        const int height = TodoRow::heightFor(todo, friday, d, 380, false, &fitsFrom);
+        if (wraps) {
+            QCOMPARE(fitsFrom, 0);
+            return;
+        }
+        QVERIFY(fitsFrom > 0 && fitsFrom <= 380);
+        for (int width = fitsFrom; width <= 640; width += 3)
+            QCOMPARE(TodoRow::heightFor(todo, friday, d, width), height);
+        QVERIFY(TodoRow::heightFor(todo, friday, d, fitsFrom - 1) > height);
+    }
+
     // The fonts' measures are kept between titles, but not past a change of the application's
     // font: the rows are measured in the font they are drawn in.
     void measuresFollowTheApplicationFont()
