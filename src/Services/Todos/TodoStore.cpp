@@ -126,7 +126,8 @@ void TodoStore::finishCheck()
     if (!m_checking)
         return;
     m_checking = false;
-    CheckedFile file = m_check.result();
+    // Taken, not copied: a copy kept by the future would make the first change copy every todo.
+    CheckedFile file = m_check.future().takeResult();
     Status status = file.status;
     if (status) {
         Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(m_filePath, schema(), m_contents);
