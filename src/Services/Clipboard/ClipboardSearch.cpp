@@ -9,6 +9,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <lz4.h>
+#include <lz4hc.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -177,9 +178,13 @@ void keepNewest(std::vector<Hit> &hits, size_t keep)
         hits.end());
 }
 
-// Blocks are read whole and unpacked by one thread: large enough to compress well and for few
-// reads, small enough for many threads and to stay in a core's cache while they are scanned.
-constexpr qint64 blockBytes = qint64(256) << 10;
+// Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
+constexpr qint64 blockBytes = qint64(1) << 20;
+// A text this long or longer is kept compressed. The few long texts hold most of a history's
+// bytes, and unpacking them costs a scan far less than unpacking everything would.
+constexpr qint64 packFrom = 2048;
+// Marks a record whose text is compressed, in its kind's byte.
+constexpr quint8 packedMark = 0x80;
 
 // What the column keeps of an entry besides its folded text.
 struct RecordHead
@@ -218,71 +223,79 @@ bool takeNumber(const char *&at, const char *end, quint64 &value)
     return false;
 }
 
-quint64 zigzag(qint64 value)
+// The step from one number to the next as a small unsigned number, and back; any two numbers
+// (an imported time may be far from the others) wrap around rather than overflow.
+quint64 step(qint64 from, qint64 to)
 {
-    return (quint64(value) << 1) ^ quint64(value >> 63);
+    const auto difference = qint64(quint64(to) - quint64(from));
+    return (quint64(difference) << 1) ^ quint64(difference >> 63);
 }
 
-qint64 unzigzag(quint64 value)
+qint64 stepped(qint64 from, quint64 step)
 {
-    return qint64(value >> 1) ^ -qint64(value & 1);
+    const quint64 difference = (step >> 1) ^ (0 - (step & 1));
+    return qint64(quint64(from) + difference);
 }
 
-// A block's records, each its row and last copy as the difference from the record before
-// (neighbours are close in both), its kind, and the size of the text that follows: a few bytes
-// where fixed fields took twenty-four.
+// A block's records, each its row and last copy as the step from the record before (neighbours
+// are close in both), its kind, and the size of the text that follows: a few bytes an entry. A
+// long text is compressed, with its size unpacked after its kind.
 class BlockWriter
 {
 public:
-    void append(const RecordHead &head, QByteArrayView kindlessText, QByteArrayView app)
+    void append(const RecordHead &head, QByteArrayView content, QByteArrayView app)
     {
-        putNumber(m_bytes, zigzag(head.seq - m_seq));
-        putNumber(m_bytes, zigzag(head.copiedAt - m_copiedAt));
-        m_bytes.append(char(head.kind));
-        putNumber(m_bytes, head.textSize);
-        m_bytes.append(kindlessText);
-        m_bytes.append('\0');
-        m_bytes.append(app);
+        putNumber(m_bytes, step(m_seq, head.seq));
+        putNumber(m_bytes, step(m_copiedAt, head.copiedAt));
         m_seq = head.seq;
         m_copiedAt = head.copiedAt;
+        if (head.textSize >= packFrom) {
+            m_text.assign(content.cbegin(), content.cend());
+            m_text.push_back('\0');
+            m_text.insert(m_text.end(), app.cbegin(), app.cend());
+            m_packed.resize(size_t(LZ4_compressBound(int(m_text.size()))));
+            const int packed
+                = LZ4_compress_HC(m_text.data(), m_packed.data(), int(m_text.size()), int(m_packed.size()), packLevel);
+            if (packed > 0 && quint32(packed) < head.textSize) {
+                m_bytes.append(char(head.kind | packedMark));
+                putNumber(m_bytes, head.textSize);
+                m_largestPacked = std::max(m_largestPacked, quint64(head.textSize));
+                putNumber(m_bytes, quint64(packed));
+                m_bytes.append(m_packed.data(), packed);
+                return;
+            }
+        }
+        m_bytes.append(char(head.kind));
+        putNumber(m_bytes, head.textSize);
+        m_bytes.append(content);
+        m_bytes.append('\0');
+        m_bytes.append(app);
     }
     qint64 size() const { return m_bytes.size(); }
     bool isEmpty() const { return m_bytes.isEmpty(); }
+    // The most bytes a compressed text unpacks to.
+    quint64 largestPacked() const { return m_largestPacked; }
 
-    // The block as stored: its size before compression, then the records compressed, which
-    // makes the column about half as large and costs the scan little.
     QByteArray take()
     {
-        QByteArray stored(qsizetype(sizeof(quint32)) + LZ4_compressBound(int(m_bytes.size())), Qt::Uninitialized);
-        const auto raw = quint32(m_bytes.size());
-        std::memcpy(stored.data(), &raw, sizeof raw);
-        const int packed = LZ4_compress_default(m_bytes.constData(), stored.data() + sizeof raw, int(m_bytes.size()),
-            int(stored.size() - qsizetype(sizeof raw)));
-        stored.resize(packed > 0 ? qsizetype(sizeof raw) + packed : 0);
-        m_bytes.clear();
+        QByteArray block = m_bytes;
+        m_bytes.truncate(0);
         m_seq = 0;
         m_copiedAt = 0;
-        return stored;
+        return block;
     }
 
 private:
+    // Slower to write than the fastest, which costs only the column's making, and quicker
+    // to unpack, which every scan does.
+    static constexpr int packLevel = 4;
     QByteArray m_bytes;
+    std::vector<char> m_text;
+    std::vector<char> m_packed;
     qint64 m_seq = 0;
     qint64 m_copiedAt = 0;
+    quint64 m_largestPacked = 0;
 };
-
-// A stored block's records into `out`, none larger than `largest`; false when it is damaged.
-bool unpack(const char *stored, qint64 size, quint64 largest, std::vector<char> &out)
-{
-    quint32 raw = 0;
-    if (size < qint64(sizeof raw))
-        return false;
-    std::memcpy(&raw, stored, sizeof raw);
-    if (raw > largest)
-        return false;
-    out.resize(raw);
-    return LZ4_decompress_safe(stored + sizeof raw, out.data(), int(size - qint64(sizeof raw)), int(raw)) == int(raw);
-}
 
 struct ColumnTail
 {
@@ -290,11 +303,11 @@ struct ColumnTail
     qint64 mark;
     qint64 lastSeq;
     quint64 blockCount;
-    quint64 largestBlock;
+    quint64 largestPacked;
     char magic[8];
 };
 
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '2' };
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '3' };
 // The column is made afresh once this many entries changed since its snapshot (or a hundredth
 // of the history, if more): each of them is looked for through SQLite.
 constexpr size_t renewAfter = 4096;
@@ -337,9 +350,11 @@ struct BlockScan
     quint8 kind;
     size_t anchor;
     size_t newest;
+    quint64 largestPacked;
 
-    // Counts the block's matches and keeps the newest; false when the block is damaged.
-    bool scan(const char *at, qint64 size, qint64 &count, std::vector<Hit> &hits) const
+    // Counts the block's matches and keeps the newest, unpacking long texts into `unpacked`;
+    // false when the block is damaged.
+    bool scan(const char *at, qint64 size, qint64 &count, std::vector<Hit> &hits, std::vector<char> &unpacked) const
     {
         const char *const end = at + size;
         qint64 seq = 0;
@@ -351,16 +366,28 @@ struct BlockScan
             if (!takeNumber(at, end, seqStep) || !takeNumber(at, end, copiedStep) || at == end)
                 return false;
             const auto recordKind = static_cast<quint8>(*at++);
-            if (!takeNumber(at, end, textSize) || quint64(end - at) < textSize)
+            const bool packed = (recordKind & packedMark) != 0;
+            if (!takeNumber(at, end, textSize))
+                return false;
+            quint64 storedSize = textSize;
+            if (packed && (!takeNumber(at, end, storedSize) || textSize > largestPacked))
+                return false;
+            if (quint64(end - at) < storedSize)
                 return false;
             const char *text = at;
-            at += textSize;
-            seq += unzigzag(seqStep);
-            copiedAt += unzigzag(copiedStep);
+            at += storedSize;
+            seq = stepped(seq, seqStep);
+            copiedAt = stepped(copiedAt, copiedStep);
             if (std::binary_search(changed.cbegin(), changed.cend(), seq))
                 continue;
-            const bool match = (kind != 0 && recordKind == kind)
-                || containsBytes(text, textSize, needle.constData(), size_t(needle.size()), anchor);
+            bool match = kind != 0 && (recordKind & ~packedMark) == kind;
+            if (!match && packed) {
+                unpacked.resize(textSize);
+                if (LZ4_decompress_safe(text, unpacked.data(), int(storedSize), int(textSize)) != int(textSize))
+                    return false;
+                text = unpacked.data();
+            }
+            match = match || containsBytes(text, textSize, needle.constData(), size_t(needle.size()), anchor);
             if (!match)
                 continue;
             ++count;
@@ -560,18 +587,19 @@ private:
 };
 
 // The column beside the file: blocks of records, each an entry's kind, folded text (its
-// content's, a zero byte, its source name's) and last copy, then the blocks' places and what
-// the snapshot saw. A cache of the file, kept in this machine's byte order and made afresh
-// whenever it is missing, damaged or belongs to another file.
+// content's, a zero byte, its source name's; a long one compressed) and last copy, then the
+// blocks' places and what the snapshot saw. A cache of the file, kept in this machine's byte
+// order and made afresh whenever it is missing, damaged or belongs to another file.
 struct ClipboardSearch::Column
 {
     QString path;
     // The last change logged when the snapshot was taken, and its newest entry.
     qint64 mark = 0;
     qint64 lastSeq = 0;
-    // Each block's offset and size in bytes, and the most bytes one holds unpacked.
+    // Each block's offset and size in bytes.
     std::vector<std::pair<qint64, qint64>> blocks;
-    quint64 largestBlock = 0;
+    // The most bytes a compressed text unpacks to.
+    quint64 largestPacked = 0;
 };
 
 ClipboardSearch::ClipboardSearch(QString filePath)
@@ -709,7 +737,7 @@ void ClipboardSearch::makeColumn(bool mayLoad)
             found->path = path;
             found->mark = tail.mark;
             found->lastSeq = tail.lastSeq;
-            found->largestBlock = tail.largestBlock;
+            found->largestPacked = tail.largestPacked;
             found->blocks.resize(tail.blockCount);
             qint64 next = 0;
             bool whole = tableAt >= 0
@@ -738,14 +766,12 @@ void ClipboardSearch::makeColumn(bool mayLoad)
         Reader reader;
         std::optional<ColumnTail> tail;
         std::vector<std::pair<qint64, qint64>> blocks;
-        quint64 largest = 0;
         if (fd >= 0 && reader.open(m_filePath) && reader.begin()) {
             BlockWriter block;
             qint64 written = 0;
             const auto flush = [&] {
                 if (block.isEmpty())
                     return true;
-                largest = std::max(largest, quint64(block.size()));
                 const QByteArray stored = block.take();
                 const bool whole
                     = !stored.isEmpty() && ::write(fd, stored.constData(), size_t(stored.size())) == stored.size();
@@ -761,7 +787,7 @@ void ClipboardSearch::makeColumn(bool mayLoad)
             if (tail && flush()) {
                 tail->fileId = fileId;
                 tail->blockCount = blocks.size();
-                tail->largestBlock = largest;
+                tail->largestPacked = block.largestPacked();
                 std::memcpy(tail->magic, columnMagic, sizeof columnMagic);
                 const auto tableSize = ssize_t(blocks.size() * sizeof blocks.front());
                 if (::write(fd, blocks.data(), size_t(tableSize)) != tableSize
@@ -783,7 +809,7 @@ void ClipboardSearch::makeColumn(bool mayLoad)
         made->path = path;
         made->mark = tail->mark;
         made->lastSeq = tail->lastSeq;
-        made->largestBlock = largest;
+        made->largestPacked = tail->largestPacked;
         made->blocks = std::move(blocks);
     }
     {
@@ -904,7 +930,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const auto newest = size_t(std::max<qint64>(keep, 0));
     const BlockScan needles { *changed, needle,
         predicate.kindWord.isEmpty() ? quint8(0) : kindCode(predicate.kindWord.toUtf8()),
-        anchorOf(needle.constData(), size_t(needle.size())), newest };
+        anchorOf(needle.constData(), size_t(needle.size())), newest, column.largestPacked };
     std::atomic<size_t> next = 0;
     std::atomic<bool> damaged = false;
     std::atomic<bool> halted = false;
@@ -912,7 +938,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     std::vector<std::vector<Hit>> hits(static_cast<size_t>(threads));
     auto scanBlocks = [&](int thread) {
         std::vector<char> stored;
-        std::vector<char> records;
+        std::vector<char> unpacked;
         std::vector<Hit> &found = hits[size_t(thread)];
         for (size_t block = 0; !damaged && !halted && (block = next++) < column.blocks.size();) {
             if (stopped()) {
@@ -922,8 +948,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
             const auto [offset, size] = column.blocks[block];
             stored.resize(size_t(size));
             if (!readExactly(fd, stored.data(), size, offset)
-                || !unpack(stored.data(), size, column.largestBlock, records)
-                || !needles.scan(records.data(), qint64(records.size()), counts[size_t(thread)], found)) {
+                || !needles.scan(stored.data(), size, counts[size_t(thread)], found, unpacked)) {
                 damaged = true;
                 return;
             }

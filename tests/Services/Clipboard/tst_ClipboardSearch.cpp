@@ -23,8 +23,8 @@
 namespace {
 
 // A history large enough to be scanned in spans on several connections: words with accents,
-// capitals, Hangul and digits, links and files, several sources, and runs of entries copied at
-// the same moment.
+// capitals, Hangul and digits, links and files, a few long texts, several sources, and runs of
+// entries copied at the same moment.
 QList<ClipboardItem> history(int size)
 {
     const QStringList words = QStringLiteral("Price print PRIMARY café CAFÉ naïve Résumé invoice total "
@@ -44,6 +44,9 @@ QList<ClipboardItem> history(int size)
         item.rawKind = kind == 0 ? QStringLiteral("url") : kind == 1 ? QStringLiteral("file") : QStringLiteral("text");
         item.content = kind == 0 ? QStringLiteral("https://example.org/") + picked.join(QLatin1Char('/'))
                                  : picked.join(QLatin1Char(' '));
+        // Now and then a long text, which the column keeps compressed.
+        if (i % 997 == 2)
+            item.content = QString(item.content + QLatin1Char('\n')).repeated(400);
         item.contentHash = QString::number(i);
         item.createdAt = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000 + qint64(i / 3) * 1000, Qt::UTC);
         item.lastCopiedAt = item.createdAt;
