@@ -1,6 +1,7 @@
 // The export reader on any bytes: it never crashes, leaks or overflows, fails only with one of
-// its own errors, reads the same whether or not it splits the entries' list, and whatever it
-// reads, written again and read back, gives the same records.
+// its own errors, reads the same whether or not it splits the entries' list, reads each entry
+// again where it said the entry lies, and whatever it reads, written again and read back, gives
+// the same records.
 #include "Models/Transfer/ExportEncoder.h"
 #include "Services/Transfer/BackupReader.h"
 
@@ -48,6 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     VemraExport document = std::get<VemraExport>(outcome);
+    // Where the plan finds each entry, the entry is read again.
+    qsizetype found = 0;
+    BackupReader::readKeys(bytes, [&](EntryKey &&key) {
+        const std::optional<ExportedClipboardItem> again
+            = BackupReader::readEntry(QByteArrayView(bytes).sliced(key.place.offset, key.place.length));
+        if (key.place.index != found || found >= document.clipboard.size() || !again
+            || !(*again == document.clipboard.at(found)))
+            std::abort();
+        ++found;
+        return true;
+    });
+    if (found != document.clipboard.size())
+        std::abort();
     document.app = QStringLiteral("Vemra");
     const BackupReader::Outcome again = BackupReader::read(written(document));
     const auto *reread = std::get_if<VemraExport>(&again);

@@ -20,6 +20,8 @@ namespace {
 // every core busy making side files, few enough that memory holds little of the file with
 // three batches under way.
 constexpr qsizetype batchEntries = 2048;
+// The first batch is smaller, so that rows are written while the next ones are made.
+constexpr qsizetype firstBatchEntries = 256;
 constexpr qsizetype batchBytes = qsizetype(8) << 20;
 
 Error changedFile()
@@ -119,7 +121,8 @@ Status ImportWriter::writeEntries()
     for (qsizetype first = 0; first < places.size() && status;) {
         const qint64 start = places[first].offset;
         qsizetype last = first + 1;
-        while (last < places.size() && last - first < batchEntries
+        const qsizetype most = first == 0 ? firstBatchEntries : batchEntries;
+        while (last < places.size() && last - first < most
             && places[last].offset + places[last].length - start <= batchBytes)
             ++last;
         const qint64 end = places[last - 1].offset + places[last - 1].length;

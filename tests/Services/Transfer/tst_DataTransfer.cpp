@@ -616,6 +616,44 @@ private slots:
         QCOMPARE(rows(home.folder.filePath(u"Todos.store"_s), u"todo"_s), 0);
     }
 
+    // Only the entries the plan chose are added, each read again from its own bytes of the file,
+    // across batches, with the skipped ones in between.
+    void chosenEntriesAmongSkippedOnes()
+    {
+        Home home;
+        home.record(entry(u"text"_s, u"stored"_s));
+        const QString path = home.folder.filePath(u"in.json"_s);
+        QList<ExportedClipboardItem> entries;
+        QList<ExportedClipboardItem> chosen;
+        for (int i = 0; i < 3'000; ++i) {
+            ExportedClipboardItem item = i % 3 == 1 ? entry(u"text"_s, u"stored"_s)
+                : i % 3 == 2                        ? entry(u"Text"_s, u"unreadable"_s)
+                : i % 600 == 0                      ? entry(u"text"_s, QString(30'000, QChar(u'a' + i % 26)))
+                : i == 900                          ? entry(u"image"_s, QString(), png())
+                                                    : entry(u"code"_s, u"entry "_s + QString::number(i));
+            entries << item;
+            if (i % 3 == 0)
+                chosen << item;
+        }
+        writeDocument(path, {}, entries);
+        home.importFrom(path);
+        QCOMPARE(home.transfer.lastResultText(), u"Imported 0 todos and 1,000 clipboard items."_s);
+        const QList<ClipboardItem> stored = home.clipboard->itemsWithIds([&] {
+            QList<QUuid> ids;
+            for (const ExportedClipboardItem &item : chosen)
+                ids << item.id;
+            return ids;
+        }());
+        QCOMPARE(stored.size(), chosen.size());
+        for (qsizetype i = 0; i < chosen.size(); ++i) {
+            QCOMPARE(stored[i].rawKind, chosen[i].type);
+            if (chosen[i].imageData)
+                QCOMPARE(stored[i].contentHash, ImportPlan::hash(chosen[i]));
+            else
+                QCOMPARE(home.clipboard->fullText(stored[i]), chosen[i].content);
+        }
+    }
+
     // The history's file refuses rows partway through a large import (a disk filling up): the
     // batches still being made when it fails leave no side file behind.
     void refusedHalfwayLeavesNoSideFile()
