@@ -5,6 +5,7 @@
 #include "Components/Theme/Transition.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 
 CapsuleButton::CapsuleButton(QWidget *parent)
     : QAbstractButton(parent)
@@ -63,4 +64,15 @@ bool CapsuleButton::event(QEvent *event)
         break;
     }
     return QAbstractButton::event(event);
+}
+
+void CapsuleButton::keyPressEvent(QKeyEvent *event)
+{
+    // Return presses a focused button as Space does; Qt's plain buttons leave it to a dialog.
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -6,9 +6,10 @@ class Transition;
 
 // The behaviour the capsule-shaped buttons share: only the capsule is clickable; under an
 // enabled pointer a highlight eases in over 0.12 s; pressing dims the button to 0.55 over
-// 0.10 s; the pointing hand shows while it is enabled. It takes no keyboard focus, so clicking
-// it leaves the focus in the text field the user is typing in. Subclasses paint, reading
-// highlight() and opacity().
+// 0.10 s; the pointing hand shows while it is enabled. A click takes no keyboard focus, so it
+// leaves the focus in the text field the user is typing in; a view lets Tab reach the button
+// with setFocusPolicy(Qt::TabFocus), and Space or Return then presses it. Subclasses paint,
+// reading highlight() and opacity(), and draw the focus ring while the keyboard moved focus.
 class CapsuleButton : public QAbstractButton
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ protected:
 
     bool hitButton(const QPoint &pos) const override;
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool m_hovered = false;

@@ -7,7 +7,7 @@
 // 0.12 s); it dims to 0.55 while pressed (0.10 s) and shows the pointing hand while enabled.
 // A disabled icon button is not dimmed: its caller decides how it looks then. It starts 22 by
 // 22 pixels with a 14-pixel symbol in the secondary label colour; callers size it with
-// setFixedSize() and setSymbolSize(). It takes no keyboard focus.
+// setFixedSize() and setSymbolSize(). A click takes no keyboard focus (see CapsuleButton).
 //
 //     auto *gear = new IconButton(QStringLiteral("gearshape"));
 //     gear->setToolTip(QStringLiteral("Settings"));

@@ -1,5 +1,6 @@
 #include "Components/Controls/KeyMonitor.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 
 namespace {
@@ -26,6 +27,18 @@ bool isModifierOnly(int key)
     default:
         return false;
     }
+}
+
+// Space, Return and Enter on a button the keyboard reached press that button, not the view's list,
+// also while Qt hands the key on to the button's parents.
+bool pressesButton(const QWidget *receiver, const QKeyEvent &key)
+{
+    const bool pressKey = key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    if (!pressKey || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const QWidget *focused = receiver->window()->focusWidget();
+    return qobject_cast<const QAbstractButton *>(focused) && focused->hasFocus()
+        && (focused == receiver || receiver->isAncestorOf(focused));
 }
 
 } // namespace
@@ -94,7 +107,7 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
         // panel must not reach the hidden field as well).
         swallowed = m_pendingSwallowed;
         m_pending.reset();
-    } else if (!offers(receiver) || isModifierOnly(key.key())) {
+    } else if (!offers(receiver) || isModifierOnly(key.key()) || pressesButton(receiver, key)) {
         return false;
     } else if (type == QEvent::ShortcutOverride) {
         swallowed = offer(key);

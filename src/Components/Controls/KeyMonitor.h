@@ -22,7 +22,8 @@
 // the handler sees the event of whichever comes first, so it reads key(), modifiers() and
 // text() and does not care about type(). Key releases and lone modifier changes are not offered.
 // With several monitors in one window the one created last is asked first; each is asked until
-// one swallows the key.
+// one swallows the key. Space, Return and Enter pressed on a focused button are not offered:
+// they press that button.
 class KeyMonitor final : public QObject
 {
     Q_OBJECT

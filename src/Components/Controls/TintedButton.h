@@ -6,8 +6,8 @@
 // A push button drawn as a capsule in a TintedButtonStyle, with a text label, a symbol
 // (Symbols table) or both. Under an enabled pointer it takes its highlighted colours (eased over
 // 0.12 s), dims to 0.55 while pressed (0.10 s) and to 0.45 when disabled, and shows the pointing
-// hand while enabled. Only the capsule is clickable. It takes no keyboard focus, so clicking it
-// leaves the focus in the text field the user is typing in.
+// hand while enabled. Only the capsule is clickable. A click takes no keyboard focus, so it
+// leaves the focus in the text field the user is typing in (see CapsuleButton).
 //
 //     auto *clear = new TintedButton(QStringLiteral("Clear"), {TintedButtonStyle::Filled});
 //     clear->setDestructive(true);

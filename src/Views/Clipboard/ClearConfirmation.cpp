@@ -49,6 +49,8 @@ ClearConfirmation::ClearConfirmation(ClearPrompt &prompt, QWidget *parent)
     row->addWidget(m_cancel);
     row->addWidget(m_delete);
     m_delete->setDestructive(true);
+    for (TintedButton *button : { m_ok, m_cancel, m_delete })
+        button->setFocusPolicy(Qt::TabFocus);
 
     connect(m_ok, &TintedButton::clicked, &m_prompt, &ClearPrompt::dismiss);
     connect(m_cancel, &TintedButton::clicked, &m_prompt, &ClearPrompt::dismiss);

@@ -18,6 +18,7 @@ ClearHistoryMenu::ClearHistoryMenu(Style style, QWidget *parent)
     if (style == Style::Footer)
         m_button->setToolTip(QStringLiteral("Delete clipboard history"));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_button->setFocusPolicy(Qt::TabFocus);
     connect(m_button, &TintedButton::clicked, this, &ClearHistoryMenu::popUp);
 }
 
@@ -45,7 +46,9 @@ void ClearHistoryMenu::popUp()
 {
     QMenu *menu = makeMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // The footer's menu opens at the pointer, the settings' pull-down under its button.
-    const QPoint at = m_style == Style::Footer ? QCursor::pos() : m_button->mapToGlobal(m_button->rect().bottomLeft());
+    // The footer's menu opens at the pointer, the settings' pull-down under its button; opened
+    // from the keyboard, away from the pointer, it opens under its button too.
+    const bool atPointer = m_style == Style::Footer && m_button->underMouse();
+    const QPoint at = atPointer ? QCursor::pos() : m_button->mapToGlobal(m_button->rect().bottomLeft());
     menu->popup(at);
 }

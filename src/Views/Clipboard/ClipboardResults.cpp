@@ -129,6 +129,7 @@ ClipboardResults::ClipboardResults(
         column->addWidget(Plate::divider(this));
     column->addWidget(makeFooter());
 
+    m_showMore->setFocusPolicy(Qt::TabFocus);
     connect(m_showMore, &TintedButton::clicked, &m_state, &ClipboardTabState::showMore);
     const ClipboardListModel &model = m_state.list();
     connect(&model, &ClipboardListModel::summaryChanged, this, &ClipboardResults::refreshSummary);
@@ -158,6 +159,7 @@ QWidget *ClipboardResults::makeFooter()
     m_pause = new IconButton(QString(), m_footerControls);
     m_pause->setFixedSize(22, 22);
     m_pause->setSymbolSize(13);
+    m_pause->setFocusPolicy(Qt::TabFocus);
     auto *status = new QHBoxLayout;
     status->setSpacing(4);
     status->addWidget(m_statusSymbol);
@@ -177,6 +179,7 @@ QWidget *ClipboardResults::makeFooter()
         m_expand->setSymbolSize(11);
         m_expand->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
         m_expand->setAccessibleName(QStringLiteral("Open in window"));
+        m_expand->setFocusPolicy(Qt::TabFocus);
         row->addWidget(m_expand);
         const auto expand = [this] { m_state.surface().expand(); };
         connect(m_expand, &IconButton::clicked, this, expand);

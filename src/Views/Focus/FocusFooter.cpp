@@ -30,6 +30,7 @@ FocusFooter::FocusFooter(FocusSessionManager &focus, HotKeys &hotKeys, Surface &
     m_expand->setSymbolSize(12);
     m_expand->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
     m_expand->setAccessibleName(QStringLiteral("Open in window"));
+    m_expand->setFocusPolicy(Qt::TabFocus);
     row->addWidget(m_expand);
     const auto expand = [&surface] { surface.expand(); };
     connect(m_expand, &IconButton::clicked, this, expand);

@@ -24,6 +24,7 @@ AppMenu::AppMenu(Surface &surface, Preferences &preferences, Updater &updater, Q
     m_gear->setFixedSize(22, 22);
     m_gear->setSymbolSize(13);
     m_gear->setTone(IconButton::Tone::Secondary);
+    m_gear->setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     connect(m_gear, &QAbstractButton::clicked, this, &AppMenu::popup);
@@ -31,6 +32,11 @@ AppMenu::AppMenu(Surface &surface, Preferences &preferences, Updater &updater, Q
     connect(&updater, &Updater::availableVersionChanged, this, &AppMenu::refreshGear);
     refreshGear();
     rebuildMenu();
+}
+
+QAbstractButton *AppMenu::gear() const
+{
+    return m_gear;
 }
 
 bool AppMenu::showsUpdateDot() const

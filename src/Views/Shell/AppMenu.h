@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class IconButton;
+class QAbstractButton;
 class Preferences;
 class QMenu;
 class Surface;
@@ -25,6 +26,7 @@ public:
     // The three outlive the menu.
     AppMenu(Surface &surface, Preferences &preferences, Updater &updater, QWidget *parent = nullptr);
 
+    QAbstractButton *gear() const;
     // The menu as it would open now.
     QMenu *menu() const { return m_menu; }
     void rebuildMenu();

@@ -92,6 +92,7 @@ QWidget *PanelContent::makeFooter()
     m_openInWindow->setSymbolSize(11);
     m_openInWindow->setToolTip(QStringLiteral("Open in window (Ctrl+O)"));
     m_openInWindow->setAccessibleName(QStringLiteral("Open in window"));
+    m_openInWindow->setFocusPolicy(Qt::TabFocus);
     row->addWidget(m_openInWindow);
     const auto expand = [this] { surface().expand(); };
     connect(m_openInWindow, &IconButton::clicked, this, expand);

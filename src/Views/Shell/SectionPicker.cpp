@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QShortcut>
@@ -37,7 +38,8 @@ public:
     {
         setCheckable(true);
         setAutoExclusive(false);
-        setFocusPolicy(Qt::NoFocus);
+        // Tab reaches each segment and Space or Return selects it; a click leaves the focus where it was.
+        setFocusPolicy(Qt::TabFocus);
         setAttribute(Qt::WA_Hover);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(qRound(segmentHeight(density)));
@@ -80,6 +82,16 @@ protected:
         return Theme::capsule(QRectF(rect())).contains(QPointF(pos) + QPointF(0.5, 0.5));
     }
 
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (isReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+            click();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+
     bool event(QEvent *event) override
     {
         if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
@@ -111,6 +123,11 @@ protected:
         painter.setFont(font);
         painter.setPen(foreground);
         painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+            painter.setPen(QPen(Theme::color(Theme::focusRing, pal), 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(Theme::capsule(bounds.adjusted(1, 1, -1, -1)));
+        }
     }
 
 private:

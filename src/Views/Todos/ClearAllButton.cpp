@@ -7,6 +7,7 @@
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
@@ -43,6 +44,8 @@ ClearAllButton::ClearAllButton(TodoStore &store, TodosTabState &state, SoundBank
     m_question->setPixelFont(12);
     m_question->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_confirm->setDestructive(true);
+    for (TintedButton *button : { m_ask, m_cancel, m_confirm })
+        button->setFocusPolicy(Qt::TabFocus);
 
     m_confirmation->hide();
     m_askMotion = new AppearTransition(m_ask, { .durationMs = switchMs });
@@ -117,9 +120,14 @@ void ClearAllButton::refresh()
     const bool confirming = isConfirming();
     if (confirming == !m_confirmation->isHidden() && confirming == m_ask->isHidden())
         return;
+    // The keyboard's focus on the side that goes moves to the side that comes, not out of the footer.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool hadFocus = focused && (focused == m_ask || m_confirmation->isAncestorOf(focused));
     // The side that goes leaves its place at once; the side that comes eases in.
     (confirming ? m_askMotion : m_confirmationMotion)->jumpTo(false);
     (confirming ? m_confirmationMotion : m_askMotion)->setShown(true);
+    if (hadFocus)
+        (confirming ? m_cancel : m_ask)->setFocus(Qt::TabFocusReason);
 }
 
 void ClearAllButton::clear()

@@ -93,6 +93,9 @@ TodoInput::TodoInput(TodosTabState &state, Density density, QWidget *parent)
     m_add->setToolTip(QStringLiteral("Add todo (Return)"));
     m_add->setAccessibleName(QStringLiteral("Add todo"));
     row->addWidget(m_add);
+    // Tab reaches the input's buttons after the field; a click leaves the focus in the field.
+    for (IconButton *button : { m_dayButton, m_clearDay, m_add })
+        button->setFocusPolicy(Qt::TabFocus);
 
     connect(m_dayButton, &IconButton::clicked, this, [this] { m_state.setShowsCalendar(!m_state.showsCalendar()); });
     connect(m_clearDay, &IconButton::clicked, this, [this] { m_state.setDay(std::nullopt); });

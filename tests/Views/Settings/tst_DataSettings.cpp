@@ -59,6 +59,24 @@ private Q_SLOTS:
         QCOMPARE(pane->resultText()->text(), result);
     }
 
+    // The keyboard's focus on Export stays in the pane while the export disables the section,
+    // and is back on Export when it ends.
+    void theFocusComesBackToExportWhenItEnds()
+    {
+        DataSettings *pane = openPane();
+        QWidget *window = pane->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        app->fileDialogs.answerWith({ app->home.path() + QStringLiteral("/export.json") });
+        pane->exportButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pane->exportButton(), Qt::Key_Space);
+        QVERIFY(!pane->transferSection()->isEnabled());
+        QCOMPARE(window->focusWidget(), pane);
+
+        QTRY_VERIFY(pane->transferSection()->isEnabled());
+        QVERIFY(pane->exportButton()->hasFocus());
+    }
+
     // The folder that holds both stores, selected in its parent, whether or not it exists yet.
     void showInFolderRevealsTheDataFolder()
     {

@@ -24,6 +24,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -38,6 +39,21 @@ void showActive(QWidget *widget)
     widget->show();
     widget->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(widget));
+}
+
+// The widgets Tab visits from the focus, in order, until the focus comes back where it began.
+QList<QWidget *> tabCycle(Qt::Key key = Qt::Key_Tab)
+{
+    QList<QWidget *> visited;
+    QWidget *start = QApplication::focusWidget();
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QWidget *now = QApplication::focusWidget();
+        if (!now || now == start)
+            break;
+        visited.append(now);
+    }
+    return visited;
 }
 
 } // namespace
@@ -425,6 +441,80 @@ private Q_SLOTS:
         QCOMPARE(f->expands, 2);
         QTest::keyClick(panel.get(), Qt::Key_1, Qt::ControlModifier);
         QCOMPARE(f->surface.tab(), VemraTab::Todos);
+    }
+
+    // Tab goes from the input through its buttons, the footer and the gear to the tab bar and
+    // back; Shift+Tab goes the other way. Opening the panel leaves the focus in the input.
+    void tabReachesEveryControlOfThePanelInOrder()
+    {
+        auto panel = popover();
+        f->add(u"one"_s);
+        showActive(panel.get());
+        TodoInput *input = panel->todosView()->input();
+        QVERIFY(input->field()->hasFocus());
+
+        SectionPicker *picker = panel->sectionPicker();
+        const QList<QWidget *> expected { input->dayButton(), panel->clearAllButton()->askButton(),
+            panel->openInWindowButton(), panel->appMenu()->gear(), picker->segment(VemraTab::Todos),
+            picker->segment(VemraTab::Clipboard), picker->segment(VemraTab::Focus) };
+        QCOMPARE(tabCycle(), expected);
+        QVERIFY(input->field()->hasFocus());
+        QList<QWidget *> backwards(expected.rbegin(), expected.rend());
+        QCOMPARE(tabCycle(Qt::Key_Backtab), backwards);
+
+        // With a draft and a day, the add button and the day's cross join after the day button;
+        // the clear-all control, with nothing listed that day, leaves the order.
+        panel->todosState()->setDay(friday.addDays(1));
+        QTest::keyClicks(input->field(), u"two"_s);
+        const QList<QWidget *> withDay = tabCycle();
+        QCOMPARE(withDay.mid(0, 4),
+            QList<QWidget *>(
+                { input->dayButton(), input->clearDayButton(), input->addButton(), panel->openInWindowButton() }));
+        // A click on a button still leaves the focus in the input.
+        input->field()->setFocus();
+        QTest::mouseClick(panel->clearAllButton()->askButton(), Qt::LeftButton);
+        QVERIFY(input->field()->hasFocus());
+    }
+
+    // Space and Return press the control Tab reached, as a click would.
+    void spaceAndReturnPressTheFocusedControl()
+    {
+        auto panel = popover();
+        const Todo one = f->add(u"one"_s);
+        showActive(panel.get());
+        ClearAllButton *clear = panel->clearAllButton();
+
+        clear->askButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(clear->askButton(), Qt::Key_Space);
+        QVERIFY(clear->isConfirming());
+        // The focus follows to the question's Cancel, and Return there ends the question.
+        QVERIFY(clear->cancelButton()->hasFocus());
+        QTest::keyClick(clear->cancelButton(), Qt::Key_Return);
+        QVERIFY(!clear->isConfirming());
+        QVERIFY(clear->askButton()->hasFocus());
+        QCOMPARE(f->store->allTodos().size(), 1);
+
+        // Even with a row selected, whose list takes Return and Space from the input.
+        panel->todosState()->setSelection(one.id);
+        panel->openInWindowButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(panel->openInWindowButton(), Qt::Key_Space);
+        QCOMPARE(f->expands, 1);
+        QTest::keyClick(panel->openInWindowButton(), Qt::Key_Return);
+        QCOMPARE(f->expands, 2);
+        QCOMPARE(panel->todosView()->list()->editingID(), std::nullopt);
+        panel->todosState()->setSelection(std::nullopt);
+
+        QAbstractButton *clipboard = panel->sectionPicker()->segment(VemraTab::Clipboard);
+        clipboard->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(clipboard, Qt::Key_Return);
+        QCOMPARE(f->surface.tab(), VemraTab::Clipboard);
+        f->surface.setTab(VemraTab::Todos);
+
+        QAbstractButton *gear = panel->appMenu()->gear();
+        gear->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(gear, Qt::Key_Space);
+        QTRY_VERIFY(panel->appMenu()->menu()->isVisible());
+        panel->appMenu()->menu()->close();
     }
 
     void thePanelIsFixedWidthAndTheWindowColumnCentred()
