@@ -148,5 +148,5 @@ void ClipboardSettings::refreshCount()
     const qint64 count = m_store.count();
     m_clearRow->setSubtitle(countLine(count));
     m_clearMenu->setEnabled(count > 0);
-    m_export->setEnabled(count > 0 && !m_transfer.isWorking() && !m_transfer.isBusy());
+    setEnabledKeepingFocus(m_export, count > 0 && !m_transfer.isWorking() && !m_transfer.isBusy());
 }

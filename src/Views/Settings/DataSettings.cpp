@@ -8,7 +8,6 @@
 #include "Views/Settings/SettingsSection.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QTimer>
@@ -126,22 +125,6 @@ void DataSettings::refresh()
     m_footer->setVisible(working || result.has_value());
     // While a transfer runs, its dialogs included, the section can start no second one.
     const bool enabled = !working && !m_transfer.isBusy();
-    if (!enabled && m_transferSection->isEnabled()) {
-        // Disabling the focused button would send the focus on to the window's next control; the
-        // pane holds it meanwhile, and it comes back to the button when the transfer ends.
-        QWidget *focused = QApplication::focusWidget();
-        if (focused && m_transferSection->isAncestorOf(focused)) {
-            m_focusBeforeWork = focused;
-            setFocus(Qt::OtherFocusReason);
-        }
-    }
-    m_transferSection->setEnabled(enabled);
+    setEnabledKeepingFocus(m_transferSection, enabled);
     m_footer->setEnabled(enabled);
-    if (enabled && m_focusBeforeWork) {
-        // Unless the user has put the focus somewhere else meanwhile.
-        const QWidget *focused = window()->focusWidget();
-        if (!focused || focused == this)
-            m_focusBeforeWork->setFocus(Qt::OtherFocusReason);
-        m_focusBeforeWork = nullptr;
-    }
 }

@@ -2,8 +2,6 @@
 
 #include "Views/Settings/SettingsForm.h"
 
-#include <QPointer>
-
 class DataTransfer;
 class FileRevealer;
 class QLabel;
@@ -41,6 +39,4 @@ private:
     QWidget *m_working;
     QWidget *m_result;
     QLabel *m_resultText;
-    // The control of the section that had the keyboard's focus when a transfer disabled it.
-    QPointer<QWidget> m_focusBeforeWork;
 };

@@ -4,6 +4,7 @@
 #include "Components/Controls/ToneLabel.h"
 #include "Views/Settings/SettingsSection.h"
 
+#include <QApplication>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,4 +63,21 @@ void SettingsForm::styleAsFooter(QWidget *widget)
 TintedButton *SettingsForm::button(const QString &text, QWidget *parent)
 {
     return new TintedButton(text, { TintedButtonStyle::Gray, 26, 12 }, parent);
+}
+
+void SettingsForm::setEnabledKeepingFocus(QWidget *part, bool enabled)
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (!enabled && part->isEnabled() && focused && (focused == part || part->isAncestorOf(focused))) {
+        m_focusBeforeDisabled = focused;
+        setFocus(Qt::OtherFocusReason);
+    }
+    part->setEnabled(enabled);
+    if (enabled && m_focusBeforeDisabled
+        && (m_focusBeforeDisabled == part || part->isAncestorOf(m_focusBeforeDisabled))) {
+        const QWidget *now = window()->focusWidget();
+        if (!now || now == this)
+            m_focusBeforeDisabled->setFocus(Qt::OtherFocusReason);
+        m_focusBeforeDisabled = nullptr;
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QVBoxLayout;
@@ -38,7 +39,14 @@ public:
     // A row's push button ("Check Now", "Export…"): a gray capsule like the history's "Clear…".
     static TintedButton *button(const QString &text, QWidget *parent = nullptr);
 
+protected:
+    // Enables or disables `part` of the pane. Disabling the focused control would send the focus
+    // on to the window's next control (the toolbar); the pane holds it meanwhile, and it comes
+    // back to that control when `part` is enabled again, unless the user has moved it.
+    void setEnabledKeepingFocus(QWidget *part, bool enabled);
+
 private:
     QVBoxLayout *m_column;
     QVBoxLayout *m_group = nullptr;
+    QPointer<QWidget> m_focusBeforeDisabled;
 };

@@ -74,6 +74,19 @@ private Q_SLOTS:
         QTRY_VERIFY(pane->exportButton()->isEnabled());
         QVERIFY(QFileInfo(file).size() > 0);
         QVERIFY(app->delegate->environment().transfer.lastResult()->contains(QStringLiteral("1 clipboard item")));
+
+        // Started from the keyboard, the focus waits in the pane, not on the toolbar, and is
+        // back on the button when the export ends.
+        QWidget *window = pane->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        app->fileDialogs.answerWith({ file });
+        pane->exportButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pane->exportButton(), Qt::Key_Space);
+        QVERIFY(!pane->exportButton()->isEnabled());
+        QCOMPARE(window->focusWidget(), pane);
+        QTRY_VERIFY(pane->exportButton()->isEnabled());
+        QVERIFY(pane->exportButton()->hasFocus());
     }
 
     void noticeOnlyForAMissingPermission_data()
