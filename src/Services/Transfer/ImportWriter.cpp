@@ -147,8 +147,9 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
 {
     // Entries are independent of each other and write files of their own names: several are
     // made at once.
-    return QtConcurrent::mapped(
-        std::move(places), [folder = m_job.clipboardFolder, span = std::move(span), start](const EntryPlace &place) {
+    return QtConcurrent::mapped(std::move(places),
+        [folder = m_job.clipboardFolder, rows = m_entries != nullptr, span = std::move(span), start](
+            const EntryPlace &place) {
             Made made;
             const std::optional<ExportedClipboardItem> item
                 = BackupReader::readEntry(QByteArrayView(span).sliced(place.offset - start, place.length));
@@ -158,9 +159,11 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
             }
             Result<std::optional<ClipboardCapture>> capture
                 = ClipboardCaptures::makeImported(*item, folder, ClipboardFiles::FileWrite::NewName);
-            if (capture)
+            if (capture) {
                 made.capture = capture.value();
-            else
+                if (made.capture && rows)
+                    made.row.emplace(*made.capture);
+            } else
                 qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
             return made;
         });
@@ -185,8 +188,8 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
         ++m_added;
         m_sideFiles += one.capture->filePaths();
         m_entryIds.append(one.capture->id);
-        if (m_entries)
-            rows.append(ClipboardItem(*one.capture));
+        if (one.row)
+            rows.append(*one.row);
         else
             m_captures.append(*one.capture);
     }

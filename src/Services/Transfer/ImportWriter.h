@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Clipboard/ClipboardCapture.h"
+#include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
 #include "Models/Todos/Todo.h"
 #include "Models/Transfer/EntryKey.h"
@@ -80,6 +81,8 @@ private:
     struct Made
     {
         std::optional<ClipboardCapture> capture;
+        // Its row, made beside it when the writer writes the rows.
+        std::optional<ClipboardItem> row;
         bool changed = false;
     };
 
