@@ -1,6 +1,7 @@
 // Clipboard store at history sizes of 10,000, 100,000 and 1,000,000 entries: the main-thread
 // cost of opening, recording, the first pages, the counts, a search keystroke (its page and its
-// count) for common, rare, absent and multi-word terms, and deleting a period, as medians, plus
+// count) for common, rare, absent and multi-word terms, one before the search column is ready
+// (through SQLite alone, and while the column is made), and deleting a period, as medians, plus
 // the database's size and the peak resident memory while the queries run; then Delete All over
 // 100,000 entries of which 20,000 are images. `bench_clipboard N` stops at N entries.
 #include "ClipboardHistoryGenerator.h"
@@ -82,6 +83,41 @@ ClipboardStore::Page keystroke(ClipboardStore &store, const QString &term)
     return store.page(term, scan.resultCount() > 0 ? scan.result() : std::nullopt, 501);
 }
 
+// Keystrokes before the column is ready, as after a kill while it was being made: first with
+// its making blocked (the scan through SQLite alone), then while it is made afresh.
+void timeWithoutColumn(std::unique_ptr<ClipboardStore> &store, const QString &folder)
+{
+    const QString column = folder + QLatin1Char('/') + ClipboardStore::databaseFileName() + QStringLiteral("-search");
+    const QString blocker = column + QStringLiteral(".part");
+    const auto reopen = [&] {
+        store.reset();
+        QFile::remove(column);
+        store = ClipboardStore::make(folder);
+    };
+    // A folder where the column is written makes every making fail at once.
+    QDir().mkpath(blocker);
+    reopen();
+    for (const QString &term : { QStringLiteral("pri"), QStringLiteral("zzq") }) {
+        const QByteArray label = "keystroke \"" + term.toUtf8() + "\" without the column (SQLite scan alone)";
+        report(label.constData(), medianOf(5, [&] { keystroke(*store, term); }));
+    }
+    QDir(blocker).removeRecursively();
+    reopen();
+    QElapsedTimer making;
+    making.start();
+    std::vector<double> during;
+    while (!QFileInfo::exists(column) && during.size() < 50) {
+        const double ms = milliseconds([&] { keystroke(*store, QStringLiteral("pri")); });
+        if (!QFileInfo::exists(column))
+            during.push_back(ms);
+    }
+    const QByteArray label = "keystroke \"pri\" while the column is made (" + QByteArray::number(int(during.size()))
+        + " of them)";
+    report(label.constData(), during.empty() ? 0.0 : median(during));
+    store->waitForBackgroundWork();
+    report("  the column made meanwhile, from the opening", double(making.elapsed()));
+}
+
 void run(int size)
 {
     QTemporaryDir dir;
@@ -107,6 +143,7 @@ void run(int size)
 
     // The search's column is made in the background once the history opens.
     report("  then its search column, in the background", milliseconds([&] { store->waitForBackgroundWork(); }));
+    timeWithoutColumn(store, folder);
     const qint64 column = QFileInfo(database + QStringLiteral("-search")).size();
     std::printf("  search column beside it %.1f MB (%.0f bytes an entry); with the database %.2f times the text\n",
         double(column) / 1e6, double(column) / size, double(fileSize(database) + column) / double(textBytes));
