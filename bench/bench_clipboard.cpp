@@ -111,8 +111,8 @@ void timeWithoutColumn(std::unique_ptr<ClipboardStore> &store, const QString &fo
         if (!QFileInfo::exists(column))
             during.push_back(ms);
     }
-    const QByteArray label = "keystroke \"pri\" while the column is made (" + QByteArray::number(int(during.size()))
-        + " of them)";
+    const QByteArray label
+        = "keystroke \"pri\" while the column is made (" + QByteArray::number(int(during.size())) + " of them)";
     report(label.constData(), during.empty() ? 0.0 : median(during));
     store->waitForBackgroundWork();
     report("  the column made meanwhile, from the opening", double(making.elapsed()));

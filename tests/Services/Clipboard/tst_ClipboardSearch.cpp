@@ -459,6 +459,40 @@ private Q_SLOTS:
         QCOMPARE(store->count(QStringLiteral("new editor")), 1);
     }
 
+    // The scan folds every character of two bytes in UTF-8 as searchFolded() does, beside
+    // capitals, after a letter a mark composes with, and followed by marks; other text too.
+    void theScanFoldsAsTheSearchDoes()
+    {
+        sqlite3 *handle = nullptr;
+        QCOMPARE(sqlite3_open(":memory:", &handle), SQLITE_OK);
+        const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(handle, &sqlite3_close);
+        QVERIFY(ClipboardSearch::install(handle));
+        sqlite3_stmt *statement = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(handle, "SELECT contains_folded(?, ?)", -1, &statement, nullptr), SQLITE_OK);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finisher(statement, &sqlite3_finalize);
+        // The whole text's fold, between brackets, is found only where the scan folds it alike.
+        const auto foldsAlike = [statement](const QString &text) {
+            const QByteArray stored = text.toUtf8();
+            const QByteArray folded = ClipboardItem::searchFolded(text).toUtf8();
+            sqlite3_reset(statement);
+            sqlite3_bind_text(statement, 1, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(statement, 2, stored.constData(), int(stored.size()), SQLITE_TRANSIENT);
+            return sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 1;
+        };
+        const QStringList marks { QString(), QStringLiteral("\u0301"), QStringLiteral("\u0308\u0327"),
+            QStringLiteral("\u0345"), QStringLiteral("\u05B0"), QStringLiteral("\u064B") };
+        for (char16_t c = 0x80; c < 0x800; ++c) {
+            for (const QString &after : marks) {
+                const QString text = QStringLiteral("<Ae") + QChar(c) + after + QStringLiteral("Z>");
+                QVERIFY2(foldsAlike(text), qPrintable(QString::number(c, 16) + after));
+            }
+        }
+        for (const QString &text :
+            { QStringLiteral("<E\u0301 ΣΊΣΥΦΟΣ Ǆ ﬁ ß İ>"), QStringLiteral("<Café 한국어 ＦＵＬＬ>"),
+                QStringLiteral("<\u1100\u1161 Ñ>"), QStringLiteral("<Ω 😀 Ÿ>") })
+            QVERIFY2(foldsAlike(text), qPrintable(text));
+    }
+
     // Typing fast: each keystroke cancels the scan of the one before, whose answer never
     // shows; the list shows the last query's page and count once.
     void aKeystrokeCancelsTheSearchInFlight()
