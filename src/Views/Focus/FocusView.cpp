@@ -304,6 +304,11 @@ void FocusView::refresh()
 
     // The one leaving first, as above.
     const bool asking = state.isAskingAboutSilencing();
+    // A key on a button of the box leaving would otherwise pass to the next control in the
+    // chain, such as the footer's, and Return would press that instead of starting.
+    QWidget *leaving = asking ? m_startBox : m_prompt;
+    if (QWidget *focused = QApplication::focusWidget(); focused && leaving->isAncestorOf(focused))
+        setFocus(Qt::OtherFocusReason);
     (asking ? m_startBoxAppear : m_promptAppear)->setShown(false);
     (asking ? m_promptAppear : m_startBoxAppear)->setShown(true);
     m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));

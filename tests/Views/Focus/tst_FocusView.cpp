@@ -144,6 +144,18 @@ private Q_SLOTS:
             }
             return false;
         };
+        // Escape from a button of the question leaves the keyboard with the view, where Return
+        // asks again rather than pressing whatever control follows in the chain.
+        for (int i = 0; i < 8 && !view.prompt()->isAncestorOf(QApplication::focusWidget()); ++i)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &view, Qt::Key_Tab);
+        QVERIFY(view.prompt()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!view.state().isAskingAboutSilencing());
+        QTRY_VERIFY(!view.prompt()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), &view);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QTRY_VERIFY(view.prompt()->isVisible());
+
         QVERIFY2(press(u"Start Timer Anyway"_s), "Tab never reached Start Timer Anyway");
         QVERIFY(f->focus.activeSession());
         QCOMPARE(f->focus.activeSession()->silencing, FocusSilencing::none());
