@@ -16,6 +16,12 @@ void FakeSystemClipboard::startReading(
     for (auto it = snapshot.data.cbegin(); it != snapshot.data.cend(); ++it)
         m_typesGiven.insert(it.key());
     snapshot.id = id;
+    answer(snapshot);
+}
+
+// As a real reader does, the answer comes from the event loop, never inside the request.
+void FakeSystemClipboard::answer(const ClipboardSnapshot &snapshot)
+{
     ++m_pendingReads;
     QMetaObject::invokeMethod(
         this,
@@ -35,14 +41,7 @@ void FakeSystemClipboard::startReadingSelectedText(quint64 id)
         snapshot.types = QStringList { plainTextType() };
         snapshot.data.insert(plainTextType(), m_selectedText->toUtf8());
     }
-    ++m_pendingReads;
-    QMetaObject::invokeMethod(
-        this,
-        [this, snapshot] {
-            --m_pendingReads;
-            Q_EMIT contentsRead(snapshot);
-        },
-        Qt::QueuedConnection);
+    answer(snapshot);
 }
 
 std::optional<qint64> FakeSystemClipboard::write(const ClipboardWrite &contents)

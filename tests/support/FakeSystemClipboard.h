@@ -47,6 +47,7 @@ protected:
     void startReadingSelectedText(quint64 id) override;
 
 private:
+    void answer(const ClipboardSnapshot &snapshot);
     std::unique_ptr<QMimeData> m_mime;
     qint64 m_changeCount = 0;
     ClipboardAccess m_access = ClipboardAccess::Allowed;
