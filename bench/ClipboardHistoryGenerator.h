@@ -9,8 +9,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
@@ -134,6 +136,150 @@ private:
     std::mt19937 m_random { 20261206 };
     qint64 m_serial = 0;
     qint64 m_textBytes = 0;
+};
+
+// Short texts as people copy them, about 113 bytes each: sentences from a large vocabulary,
+// links, lines of code and shell, addresses, numbers and keys, from a dozen programs. Unlike
+// Generator's history, whose long texts repeat 60 words, almost nothing here compresses.
+class ShortTexts
+{
+public:
+    ClipboardCapture next(const QDateTime &copiedAt)
+    {
+        ClipboardCapture capture;
+        capture.id = QUuid::createUuid();
+        capture.copiedAt = copiedAt;
+        capture.firstCopiedAt = copiedAt;
+        const int source = pick(int(sources().size()));
+        capture.sourceAppName = sources()[source].first;
+        capture.sourceAppId = sources()[source].second;
+        const int roll = pick(100);
+        capture.kind = roll < 20 ? ClipboardKind::Url : ClipboardKind::Text;
+        capture.content = roll < 20 ? link() : roll < 45 ? code() : roll < 55 ? detail() : prose();
+        const QByteArray utf8 = capture.content.toUtf8();
+        capture.contentHash = sha256(utf8);
+        capture.mimeType = QStringLiteral("public.utf8-plain-text");
+        capture.byteCount = utf8.size();
+        return capture;
+    }
+
+private:
+    static const QList<std::pair<QString, QString>> &sources()
+    {
+        static const QList<std::pair<QString, QString>> list = [] {
+            QList<std::pair<QString, QString>> made;
+            for (const QString &name : QStringLiteral("Web Browser,Terminal,Text Editor,Mail,Chat,Notes,Office Writer,"
+                                                      "Spreadsheet,File Manager,Code Editor,Password Vault,Reader")
+                                           .split(QLatin1Char(','))) {
+                made.append({ name, QStringLiteral("org.example.") + name.toLower().remove(QLatin1Char(' ')) });
+            }
+            return made;
+        }();
+        return list;
+    }
+
+    int pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(m_random); }
+
+    // Zipf-like: a few words often, most rarely, over 20,000 made-up words of 2 to 4 syllables.
+    QString word()
+    {
+        static const QStringList syllables
+            = QStringLiteral("ka ro mi te su na lo ve pa di gu fe zo ri ba tha ne co ser tin mar les pol dun ap or "
+                             "ex in un re con pro trans ment ing ed ly al ic ous ive able ter ber gen vis str ch qu")
+                  .split(QLatin1Char(' '));
+        const int rank = int(std::pow(20000.0, std::uniform_real_distribution<double>(0, 1)(m_random)));
+        std::mt19937 shape(quint32(rank) * 2654435761U);
+        QString made;
+        for (int i = 2 + int(shape() % 3); i > 0; --i)
+            made += syllables[int(shape() % quint32(syllables.size()))];
+        return made;
+    }
+
+    QString token(int size)
+    {
+        static const QByteArray alphabet("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+        QString made;
+        for (int i = 0; i < size; ++i)
+            made += QLatin1Char(alphabet[pick(int(alphabet.size()))]);
+        return made;
+    }
+
+    QString words(int count, const QString &separator)
+    {
+        QStringList parts;
+        for (int i = 0; i < count; ++i)
+            parts << word();
+        return parts.join(separator);
+    }
+
+    QString prose()
+    {
+        QString sentence = words(10 + pick(22), QStringLiteral(" "));
+        sentence[0] = sentence[0].toUpper();
+        if (pick(4) == 0)
+            sentence += QStringLiteral(", ") + QString::number(pick(100000)) + QStringLiteral(" €");
+        return sentence + QLatin1Char('.');
+    }
+
+    QString link()
+    {
+        const QString host
+            = word() + QLatin1Char('.') + QStringLiteral("com org net io de").split(QLatin1Char(' '))[pick(5)];
+        QString made = QStringLiteral("https://") + (pick(2) ? QStringLiteral("www.") : QString()) + host
+            + QLatin1Char('/') + words(1 + pick(4), QStringLiteral("/"));
+        if (pick(2))
+            made += QStringLiteral("?id=") + token(8 + pick(16)) + QStringLiteral("&ref=") + word();
+        return made;
+    }
+
+    QString code()
+    {
+        const QString a = word();
+        const QString b = word();
+        switch (pick(6)) {
+        case 0:
+            return QStringLiteral("const auto %1 = %2.%3(%4, %5);").arg(a, b, word(), word()).arg(pick(1000));
+        case 1:
+            return QStringLiteral("if (%1 != nullptr && %1->%2()) {\n    return %3;\n}").arg(a, b, word());
+        case 2:
+            return QStringLiteral("git commit -m \"%1\"").arg(words(6 + pick(10), QStringLiteral(" ")));
+        case 3:
+            return QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 = %4 ORDER BY %2 DESC;")
+                .arg(a, b, word())
+                .arg(pick(100000));
+        case 4:
+            return QStringLiteral("ssh %1@%2.example.net -p %3 'tail -n 200 /var/log/%4.log'")
+                .arg(a, b)
+                .arg(1024 + pick(60000))
+                .arg(word());
+        default:
+            return QStringLiteral("def %1(self, %2):\n    return self.%3(%2) + %4").arg(a, b, word()).arg(pick(99));
+        }
+    }
+
+    QString detail()
+    {
+        switch (pick(5)) {
+        case 0:
+            return word() + QLatin1Char('.') + word() + QLatin1Char('@') + word() + QStringLiteral(".com");
+        case 1:
+            return QStringLiteral("+49 %1 %2").arg(100 + pick(900)).arg(1000000 + pick(9000000));
+        case 2:
+            return QUuid::createUuid().toString(QUuid::WithoutBraces);
+        case 3:
+            return QString::fromLatin1(
+                QCryptographicHash::hash(token(12).toLatin1(), QCryptographicHash::Sha256).toHex());
+        default:
+            return QStringLiteral("%1 %2 Street %3, %4 %5")
+                .arg(pick(300))
+                .arg(word())
+                .arg(pick(50))
+                .arg(10000 + pick(90000))
+                .arg(word());
+        }
+    }
+
+    std::mt19937 m_random { 20261207 };
 };
 
 inline double median(std::vector<double> values)

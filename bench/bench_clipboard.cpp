@@ -1,9 +1,11 @@
-// Clipboard store at history sizes of 10,000, 100,000 and 1,000,000 entries: the main-thread
-// cost of opening, recording, the first pages, the counts, a search keystroke (its page and its
-// count) for common, rare, absent and multi-word terms, one before the search column is ready
+// What the clipboard store takes on disk, by table and index and in the search's column, for
+// 100,000 short texts as people copy them and for the history below. Then the store at history sizes of 10,000, 100,000
+// and 1,000,000 entries: the main-thread cost of opening, recording, the first pages, the counts, a search keystroke
+// (its page and its count) for common, rare, absent and multi-word terms, one before the search column is ready
 // (through SQLite alone, and while the column is made), and deleting a period, as medians, plus
 // the database's size and the peak resident memory while the queries run; then Delete All over
-// 100,000 entries of which 20,000 are images. `bench_clipboard N` stops at N entries.
+// 100,000 entries of which 20,000 are images. `bench_clipboard N` stops at N entries;
+// `bench_clipboard sizes` only tells the sizes.
 #include "ClipboardHistoryGenerator.h"
 #include "Models/Clipboard/ClipboardPeriod.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
@@ -31,7 +33,8 @@ using namespace BenchHistory;
 
 namespace {
 
-// Bytes an entry of each table and index, from SQLite's own page statistics.
+// Bytes an entry of each table and index, from SQLite's own page statistics, with how full
+// their pages are; then the file's own size.
 void reportSizes(const QString &database, qint64 entries)
 {
     {
@@ -39,10 +42,16 @@ void reportSizes(const QString &database, qint64 entries)
         db.setDatabaseName(database);
         QSqlQuery query(db);
         if (db.open()
-            && query.exec(QStringLiteral("SELECT name, sum(pgsize) FROM dbstat GROUP BY name ORDER BY 2 DESC"))) {
+            && query.exec(QStringLiteral("SELECT name, sum(pgsize), 1.0 - 1.0 * sum(unused) / sum(pgsize) FROM dbstat "
+                                         "GROUP BY name ORDER BY 2 DESC"))) {
             while (query.next())
-                std::printf("    %-40s %7.1f bytes an entry\n", qPrintable(query.value(0).toString()),
-                    query.value(1).toDouble() / double(entries));
+                std::printf("    %-40s %7.1f bytes an entry, pages %2.0f %% full\n",
+                    qPrintable(query.value(0).toString()), query.value(1).toDouble() / double(entries),
+                    query.value(2).toDouble() * 100);
+        }
+        if (query.exec(QStringLiteral("SELECT freelist_count * page_size FROM pragma_freelist_count, pragma_page_size"))
+            && query.next()) {
+            std::printf("    %-40s %7.1f bytes an entry\n", "free pages", query.value(0).toDouble() / double(entries));
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("sizes"));
@@ -50,7 +59,8 @@ void reportSizes(const QString &database, qint64 entries)
 
 // Fills a new store's file as saves would, many entries a transaction, which is far quicker
 // than a save per copy at a million entries; the UTF-8 bytes of text held inline.
-qint64 fillQuickly(Generator &generator, const QString &folder, const QDateTime &now, int count)
+qint64 fillQuickly(const std::function<ClipboardCapture(const QDateTime &)> &next, const QString &folder,
+    const QDateTime &now, int count)
 {
     for (const QString &sub : ClipboardFiles::folders())
         QDir().mkpath(folder + QLatin1Char('/') + sub);
@@ -61,7 +71,7 @@ qint64 fillQuickly(Generator &generator, const QString &folder, const QDateTime 
     qint64 textBytes = 0;
     ClipboardDatabase::Changes changes;
     for (int i = 0; i < count; ++i) {
-        const ClipboardCapture capture = generator.next(now.addMSecs(-span + span * i / count));
+        const ClipboardCapture capture = next(now.addMSecs(-span + span * i / count));
         textBytes += capture.content.toUtf8().size();
         changes.items.append(ClipboardItem(capture));
         if (changes.items.size() == 20000 || i + 1 == count) {
@@ -71,6 +81,63 @@ qint64 fillQuickly(Generator &generator, const QString &folder, const QDateTime 
         }
     }
     return textBytes;
+}
+
+qint64 fillQuickly(Generator &generator, const QString &folder, const QDateTime &now, int count)
+{
+    return fillQuickly([&generator](const QDateTime &at) { return generator.next(at); }, folder, now, count);
+}
+
+// What a history of `count` entries takes on disk, by table and index and in the search's
+// column, against the goal of twice its text and 100 bytes an entry; then the same file
+// vacuumed, as a file whose indexes were written in order would be.
+void reportStoreSize(const char *what, const std::function<ClipboardCapture(const QDateTime &)> &next, int count)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/Clipboard");
+    const QDateTime now(QDate(2026, 12, 16), QTime(15, 0));
+    const qint64 text = fillQuickly(next, folder, now, count);
+    const QString database = folder + QLatin1Char('/') + ClipboardStore::databaseFileName();
+    std::printf("%s: %d entries, %.1f bytes of text an entry\n", what, count, double(text) / count);
+    reportSizes(database, count);
+    qint64 column = 0;
+    {
+        std::unique_ptr<ClipboardStore> store = ClipboardStore::make(folder);
+        store->waitForBackgroundWork();
+        column = QFileInfo(database + QStringLiteral("-search")).size();
+    }
+    const double databaseBytes = double(fileSize(database)) / count;
+    const double columnBytes = double(column) / count;
+    const double goal = 2.0 * double(text) / count + 100;
+    std::printf("  database %.1f + search column %.1f = %.1f bytes an entry, against %.1f (twice the text + 100): "
+                "%.2f times the text\n",
+        databaseBytes, columnBytes, databaseBytes + columnBytes, goal,
+        (databaseBytes + columnBytes) * count / double(text));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("vacuum"));
+        db.setDatabaseName(database);
+        if (db.open())
+            QSqlQuery(db).exec(QStringLiteral("VACUUM"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("vacuum"));
+    std::printf("  vacuumed, the database %.1f bytes an entry:\n", double(fileSize(database)) / count);
+    reportSizes(database, count);
+    std::printf("\n");
+}
+
+void reportStoreSizes()
+{
+    const QDateTime now(QDate(2026, 12, 16), QTime(15, 0));
+    ShortTexts shortTexts;
+    reportStoreSize(
+        "short texts", [&shortTexts](const QDateTime &at) { return shortTexts.next(at); }, 100000);
+    // Its side files are left in a folder of their own; only the database and column count.
+    QTemporaryDir sideFiles;
+    for (const QString &sub : ClipboardFiles::folders())
+        QDir().mkpath(sideFiles.path() + QLatin1Char('/') + sub);
+    Generator history(sideFiles.path(), now);
+    reportStoreSize(
+        "the benchmark's history", [&history](const QDateTime &at) { return history.next(at); }, 100000);
 }
 
 // A keystroke as the list takes it: the scan on other threads, the page read after it.
@@ -234,6 +301,11 @@ void runDeleteAll()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // `bench_clipboard sizes` tells only what the store takes on disk.
+    const bool sizesOnly = argc > 1 && qstrcmp(argv[1], "sizes") == 0;
+    reportStoreSizes();
+    if (sizesOnly)
+        return 0;
     const int largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
     // The same work at three history sizes shows what grows with the history and what does not.
     for (int size : { 10000, 100000, 1000000 }) {
