@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPointer>
 
 CapsuleButton::CapsuleButton(QWidget *parent)
     : QAbstractButton(parent)
@@ -71,8 +72,22 @@ void CapsuleButton::keyPressEvent(QKeyEvent *event)
     // Return presses a focused button as Space does; Qt's plain buttons leave it to a dialog.
     const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (isReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+        const QPointer<CapsuleButton> alive = this;
+        m_keyboardClick = true;
         click();
+        if (alive)
+            m_keyboardClick = false;
         return;
     }
     QAbstractButton::keyPressEvent(event);
+}
+
+void CapsuleButton::keyReleaseEvent(QKeyEvent *event)
+{
+    // Qt clicks on the release of Space.
+    const QPointer<CapsuleButton> alive = this;
+    m_keyboardClick = true;
+    QAbstractButton::keyReleaseEvent(event);
+    if (alive)
+        m_keyboardClick = false;
 }

@@ -18,6 +18,9 @@ public:
     // Whether the hover look shows (the pointer is over the button and it is enabled), ignoring
     // the easing.
     bool isHighlighted() const;
+    // Whether the click being reported came from a key (Space or Return), not the pointer: a
+    // menu the click opens then highlights its first entry and opens beside the button.
+    bool isClickFromKeyboard() const { return m_keyboardClick; }
 
 protected:
     explicit CapsuleButton(QWidget *parent = nullptr);
@@ -30,9 +33,11 @@ protected:
     bool hitButton(const QPoint &pos) const override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool m_hovered = false;
+    bool m_keyboardClick = false;
     Transition *m_highlight;
     Transition *m_press;
 };

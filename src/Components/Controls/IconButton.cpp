@@ -115,10 +115,6 @@ void IconButton::paintEvent(QPaintEvent *)
         painter.drawEllipse(QRectF(corner.x() - dot, corner.y(), dot, dot));
     }
     // Where a window lets Tab reach the button, the ring shows focus that the keyboard moved.
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        painter.setOpacity(1);
-        painter.setPen(QPen(Theme::color(Theme::focusRing, pal), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(Theme::capsule(bounds.adjusted(1, 1, -1, -1)));
-    }
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        Theme::paintFocusRing(painter, bounds, -1, false, pal);
 }

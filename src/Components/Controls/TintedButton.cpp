@@ -134,10 +134,6 @@ void TintedButton::paintEvent(QPaintEvent *)
         painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
     }
     // Where a window lets Tab reach the button, the ring shows focus that the keyboard moved.
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        painter.setOpacity(1);
-        painter.setPen(QPen(color(Theme::focusRing), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(Theme::capsule(bounds.adjusted(1, 1, -1, -1)));
-    }
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        Theme::paintFocusRing(painter, bounds, -1, m_style.variant == TintedButtonStyle::Filled, pal);
 }

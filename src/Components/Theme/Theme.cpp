@@ -155,4 +155,24 @@ void paintPlate(QPainter &painter, const QRectF &rect, qreal radius, const QColo
     painter.restore();
 }
 
+void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius, bool onFill, const QPalette &palette)
+{
+    const auto shape = [radius](const QRectF &r, qreal inset) {
+        const QRectF in = r.adjusted(inset, inset, -inset, -inset);
+        return radius < 0 ? capsule(in) : rounded(in, qMax<qreal>(0, radius - inset));
+    };
+    constexpr qreal ringWidth = 2;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(1);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(color(focusRing, palette), ringWidth));
+    painter.drawPath(shape(rect, ringWidth / 2));
+    if (onFill) {
+        painter.setPen(QPen(color(focusRingOnFill, palette), lineWidth * 1.5));
+        painter.drawPath(shape(rect, ringWidth + lineWidth * 0.75));
+    }
+    painter.restore();
+}
+
 } // namespace Theme

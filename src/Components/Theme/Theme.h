@@ -65,6 +65,9 @@ inline constexpr Tone ready { Ink::Green };
 inline constexpr Tone fieldFill { Ink::Primary, 0.05 };
 inline constexpr Tone fieldEdge { Ink::Primary, 0.10 };
 inline constexpr Tone focusRing { Ink::Accent, 0.6 };
+// The line inside the focus ring of a control filled with the accent or red, where the ring
+// alone would not show.
+inline constexpr Tone focusRingOnFill { Ink::White, 0.9 };
 // A card (the calendar) and the hairline around cards, thumbnails and grouped settings.
 inline constexpr Tone cardFill { Ink::Primary, 0.03 };
 inline constexpr Tone hairline { Ink::Primary, 0.08 };
@@ -183,5 +186,8 @@ QPainterPath capsule(const QRectF &rect);
 // A plate: `rect` filled with `fill` and edged inside with a line of `edge` (none when
 // transparent). A radius below 0 draws a capsule.
 void paintPlate(QPainter &painter, const QRectF &rect, qreal radius, const QColor &fill, const QColor &edge = {});
+// The ring of a control that has the keyboard's focus, drawn inside `rect` (a radius below 0:
+// a capsule); `onFill` adds the white line inside it that shows on an accent or red fill.
+void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius, bool onFill, const QPalette &palette);
 
 } // namespace Theme

@@ -1,7 +1,9 @@
 #include "Views/Clipboard/ClearHistoryMenu.h"
 
+#include "Components/Controls/MenuPlacement.h"
 #include "Components/Controls/TintedButton.h"
 
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QMenu>
 
@@ -46,9 +48,11 @@ void ClearHistoryMenu::popUp()
 {
     QMenu *menu = makeMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // The footer's menu opens at the pointer, the settings' pull-down under its button; opened
-    // from the keyboard, away from the pointer, it opens under its button too.
-    const bool atPointer = m_style == Style::Footer && m_button->underMouse();
-    const QPoint at = atPointer ? QCursor::pos() : m_button->mapToGlobal(m_button->rect().bottomLeft());
-    menu->popup(at);
+    // The footer's menu opens at the pointer, the settings' pull-down beside its button; opened
+    // from the keyboard, away from the pointer, it opens beside its button too.
+    const bool fromKeyboard = m_button->isClickFromKeyboard();
+    if (m_style == Style::Footer && !fromKeyboard)
+        menu->popup(QCursor::pos());
+    else
+        MenuPlacement::popUp(menu, m_button, fromKeyboard);
 }

@@ -186,6 +186,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     , m_content(new QWidget)
     , m_previewBox(new QVBoxLayout)
     , m_facts(new QGridLayout)
+    , m_back(new TintedButton(QStringLiteral("Clipboard"), { TintedButtonStyle::Plain, 24, 12 }, this))
     , m_delete(new TintedButton(QStringLiteral("Delete"), { TintedButtonStyle::Tinted, 26, 12 }, this))
     , m_copied(new ToneLabel(Theme::accent, this))
     , m_copy(new TintedButton(QStringLiteral("Copy"), { TintedButtonStyle::Filled, 26, 12 }, this))
@@ -198,11 +199,10 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
 
     auto *bar = new QHBoxLayout;
     bar->setContentsMargins(compact ? 10 : 0, 0, compact ? 10 : 0, 8);
-    auto *back = new TintedButton(QStringLiteral("Clipboard"), { TintedButtonStyle::Plain, 24, 12 }, this);
-    back->setSymbol(QStringLiteral("chevron.left"));
-    back->setToolTip(QStringLiteral("Back (Escape)"));
-    connect(back, &TintedButton::clicked, &m_state, &ClipboardTabState::closePreview);
-    bar->addWidget(back);
+    m_back->setSymbol(QStringLiteral("chevron.left"));
+    m_back->setToolTip(QStringLiteral("Back (Escape)"));
+    connect(m_back, &TintedButton::clicked, &m_state, &ClipboardTabState::closePreview);
+    bar->addWidget(m_back);
     bar->addStretch(1);
     m_kind->setFont(Densities::font(density, -2, QFont::Medium));
     bar->addWidget(m_kindSymbol);
@@ -250,6 +250,14 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     m_copy->setToolTip(QStringLiteral("Copy (Return copies and closes)"));
     actions->addWidget(m_copy);
     column->addLayout(actions);
+
+    // Tab goes from the bar down through the content, which scrolls with the arrows, to the
+    // actions; Space or Return presses the button it reached, and the other keys keep their meaning.
+    for (TintedButton *button : { m_back, m_delete, m_copy })
+        button->setFocusPolicy(Qt::TabFocus);
+    QWidget::setTabOrder(m_back, m_scroll);
+    QWidget::setTabOrder(m_scroll, m_delete);
+    QWidget::setTabOrder(m_delete, m_copy);
 
     connect(m_delete, &TintedButton::clicked, this, [this] {
         if (const std::optional<ClipboardItem> item = m_state.previewItem())
@@ -346,6 +354,9 @@ void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
     if (item.url()) {
         m_openLink = new TintedButton(QStringLiteral("Open Link"), { TintedButtonStyle::Tinted, 24, 12 }, m_preview);
         connect(m_openLink, &TintedButton::clicked, this, [item] { ClipboardTabState::openLink(item); });
+        m_openLink->setFocusPolicy(Qt::TabFocus);
+        QWidget::setTabOrder(m_scroll, m_openLink);
+        QWidget::setTabOrder(m_openLink, m_delete);
         box->addWidget(m_openLink, 0, Qt::AlignLeft);
     }
 }

@@ -38,6 +38,7 @@ public:
     std::optional<QUuid> shownID() const { return m_shownID; }
     // The entry's text, selectable (text, link and code entries).
     QTextEdit *textView() const { return m_text; }
+    TintedButton *backButton() const { return m_back; }
     TintedButton *openLinkButton() const { return m_openLink; }
     TintedButton *copyButton() const { return m_copy; }
     TintedButton *deleteButton() const { return m_delete; }
@@ -76,6 +77,7 @@ private:
     QWidget *m_picture = nullptr;
     ClipboardThumbnail *m_thumbnail = nullptr;
     TintedButton *m_openLink = nullptr;
+    TintedButton *m_back;
     TintedButton *m_delete;
     QLabel *m_copied;
     AppearTransition *m_copiedMotion = nullptr;

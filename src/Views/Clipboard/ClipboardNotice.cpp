@@ -2,6 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/SymbolIcon.h"
+#include "Components/Controls/TabChain.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Theme/Theme.h"
@@ -9,6 +10,7 @@
 #include "Services/Clipboard/Relaunch.h"
 #include "Services/Shell/Preferences.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,10 +83,17 @@ void ClipboardNotice::refresh()
     const ClipboardAccess access = m_monitor.access();
     m_reason
         = ClipboardNoticeContent::reason(m_preferences.monitorsClipboard(), m_preferences.isClipboardPaused(), access);
+    // A button pressed from the keyboard that goes away leaves the focus with the new form's
+    // first button, or with the control before the notice.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool hadFocus = focused && m_buttonRow->isAncestorOf(focused);
     // Going, it fades out as it was.
     m_motion->setShown(m_reason.has_value());
-    if (!m_reason)
+    if (!m_reason) {
+        if (hadFocus)
+            TabChain::focusBefore(this);
         return;
+    }
     const Content shown = content(*m_reason);
 
     QFont title = Densities::font(m_density, -1, shown.isLine ? QFont::Medium : QFont::DemiBold);
@@ -104,8 +113,16 @@ void ClipboardNotice::refresh()
     for (const Action action : shown.actions) {
         auto *button = new TintedButton(actionTitle(action), { TintedButtonStyle::Tinted, 22, 12 }, m_buttonRow);
         connect(button, &TintedButton::clicked, this, [this, action] { perform(action); });
+        button->setFocusPolicy(Qt::TabFocus);
         m_buttonLayout->addWidget(button);
         m_buttons.append(button);
+    }
+    // Made after the window, they would come last in its Tab order.
+    TabChain::insertAt(this, QList<QWidget *>(m_buttons.cbegin(), m_buttons.cend()));
+    if (hadFocus && !m_buttons.isEmpty()) {
+        // Shown now rather than on the layout's next turn, so that it can take the focus.
+        m_buttons.first()->show();
+        m_buttons.first()->setFocus(Qt::TabFocusReason);
     }
     // The line form keeps its button on the title's line, at the right.
     auto *grid = static_cast<QGridLayout *>(layout());

@@ -34,6 +34,7 @@ DurationChip::DurationChip(const QString &title, const QString &spokenTitle, Den
 void DurationChip::setSelected(bool selected)
 {
     setChecked(selected);
+    setFocusPolicy(selected ? Qt::TabFocus : Qt::NoFocus);
     if (PointingHandCursor *hand = PointingHandCursor::of(this))
         hand->refresh();
     update();
@@ -87,4 +88,6 @@ void DurationChip::paintEvent(QPaintEvent *)
     painter.setFont(titleFont());
     painter.setPen(Theme::color(isChecked() ? Theme::Ink::White : Theme::Ink::Primary, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        Theme::paintFocusRing(painter, QRectF(rect()), radius, isChecked(), palette());
 }

@@ -22,6 +22,7 @@
 #include "Views/Focus/NumberField.h"
 #include "Views/Focus/SilencingPrompt.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QGridLayout>
@@ -250,6 +251,18 @@ void FocusView::showEvent(QShowEvent *event)
         setFocus(Qt::OtherFocusReason);
 }
 
+void FocusView::keyPressEvent(QKeyEvent *event)
+{
+    // A focused button is left the keys that press it; Return on a chip, which takes only Space,
+    // starts as it does anywhere in the tab.
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isReturn && qobject_cast<QAbstractButton *>(QApplication::focusWidget()) && handleKey(*event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool FocusView::handleKey(const QKeyEvent &key)
 {
     FocusTabState::KeyPress press;
@@ -295,8 +308,15 @@ void FocusView::refresh()
         ClockFit::pixelSize(m_clock->font(), m_clockSize, clock, m_previewRing->contentWidth()), QFont::Light);
     m_clock->setText(clock);
     const QList<FocusTabState::Choice> choices = FocusTabState::choices();
-    for (qsizetype i = 0; i < m_chips.size(); ++i)
+    // Tab reaches the chips as one stop, the chosen chip, as with Qt's radio buttons; the arrows
+    // choose another, and the keyboard goes with the choice.
+    const bool chipFocused
+        = std::any_of(m_chips.cbegin(), m_chips.cend(), [](const DurationChip *chip) { return chip->hasFocus(); });
+    for (qsizetype i = 0; i < m_chips.size(); ++i) {
         m_chips[i]->setSelected(choices[i] == state.choice());
+        if (chipFocused && m_chips[i]->isSelected())
+            m_chips[i]->setFocus(Qt::TabFocusReason);
+    }
     m_customAppear->setShown(state.choice().isCustom());
     m_hours->setValue(state.customHours());
     m_minutes->setValue(state.customMinutes());

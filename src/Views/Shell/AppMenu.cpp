@@ -1,6 +1,7 @@
 #include "Views/Shell/AppMenu.h"
 
 #include "Components/Controls/IconButton.h"
+#include "Components/Controls/MenuPlacement.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Updates/Updater.h"
@@ -70,7 +71,7 @@ void AppMenu::refreshGear()
 
 void AppMenu::popup()
 {
-    m_menu->popup(m_gear->mapToGlobal(QPoint(0, m_gear->height() + 2)));
+    MenuPlacement::popUp(m_menu, m_gear, m_gear->isClickFromKeyboard());
 }
 
 void AppMenu::checkForUpdates()

@@ -123,11 +123,8 @@ protected:
         painter.setFont(font);
         painter.setPen(foreground);
         painter.drawText(QRectF(x, 0, textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-            painter.setPen(QPen(Theme::color(Theme::focusRing, pal), 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawPath(Theme::capsule(bounds.adjusted(1, 1, -1, -1)));
-        }
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            Theme::paintFocusRing(painter, bounds, -1, false, pal);
     }
 
 private:

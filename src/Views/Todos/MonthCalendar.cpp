@@ -174,6 +174,7 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
         button->setToolTip(label);
         button->setAccessibleName(label);
         button->setObjectName(symbol);
+        button->setFocusPolicy(Qt::TabFocus);
     };
     setUpArrow(m_previous, QStringLiteral("chevron.left"), QStringLiteral("Previous month"));
     setUpArrow(m_next, QStringLiteral("chevron.right"), QStringLiteral("Next month"));

@@ -2,6 +2,8 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/TabChain.h"
+#include "Components/Controls/TintedButton.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Models/Todos/Days.h"
 #include "Services/Shell/Surface.h"
@@ -80,8 +82,10 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     connect(&m_state, &TodosTabState::dayChanged, this, &TodoListView::rebuild);
     connect(&m_state, &TodosTabState::todayChanged, this, &TodoListView::rebuild);
     connect(&m_state, &TodosTabState::selectionChanged, this, [this] {
+        const RowButton focused = focusedRowButton();
         updateRowStates();
         scrollToSelection();
+        followSelection(focused);
     });
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeRows(false); });
     rebuild();
@@ -176,6 +180,8 @@ TodoRow *TodoListView::makeRow(const Todo &todo)
     row->installEventFilter(this);
     row->setSelected(m_state.selection() == id);
     row->setDragging(m_drag && m_drag->id == id);
+    if (row->isSelected())
+        placeInTabOrder(row);
     return row;
 }
 
@@ -261,6 +267,46 @@ void TodoListView::updateRowStates()
         it.value()->setSelected(selection == it.key());
         it.value()->setDragging(m_drag && m_drag->id == it.key());
     }
+    if (selection)
+        placeInTabOrder(m_rows.value(*selection));
+}
+
+void TodoListView::placeInTabOrder(TodoRow *row) const
+{
+    // The selected row's buttons come where the list is, before the footer.
+    if (row && row->editButton() && row->editButton()->focusPolicy() != Qt::NoFocus)
+        TabChain::insertAt(this, { row->editButton(), row->deleteButton() });
+}
+
+TodoListView::RowButton TodoListView::focusedRowButton() const
+{
+    const QWidget *focused = QApplication::focusWidget();
+    if (!focused || !m_content->isAncestorOf(focused))
+        return RowButton::None;
+    for (const TodoRow *row : m_rows) {
+        if (focused == row->editButton())
+            return RowButton::Edit;
+        if (focused == row->deleteButton())
+            return RowButton::Delete;
+    }
+    return RowButton::None;
+}
+
+void TodoListView::followSelection(RowButton focused)
+{
+    if (focused == RowButton::None)
+        return;
+    // The keyboard stays on the same button of the row the selection moved to (Delete pressed
+    // again deletes the next todo), and goes back to the input when no row is selected.
+    const std::optional<QUuid> selection = m_state.selection();
+    TodoRow *row = selection ? m_rows.value(*selection) : nullptr;
+    QWidget *button = nullptr;
+    if (row && row->showsActions())
+        button = focused == RowButton::Edit ? row->editButton() : row->deleteButton();
+    if (button && button->focusPolicy() != Qt::NoFocus)
+        button->setFocus(Qt::TabFocusReason);
+    else
+        requestInputFocus();
 }
 
 int TodoListView::viewportWidth() const
@@ -705,6 +751,10 @@ bool TodoListView::handleKey(const QKeyEvent &key)
     case Qt::Key_Up:
         moveSelection(-1);
         return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        // Tab moves the keyboard on, to the selected row's buttons among others: it types nothing.
+        return false;
     default:
         // Typing goes on to the input line, and the row lets go of the selection.
         m_state.setSelection(std::nullopt);

@@ -27,7 +27,9 @@ class TodosTabState;
 // It handles the list's keys while the keyboard focus stays in the input line (arrows select,
 // Return edits, Space completes, Delete deletes, Escape deselects), edits titles in place and
 // reorders todos by dragging a row within its own day. Every change goes through the store;
-// the list keeps only the edit in progress and the drag.
+// the list keeps only the edit in progress and the drag. Tab reaches the selected row's Edit
+// and Delete after the controls above the list; the keyboard on one of them goes with the
+// selection, and back to the input when no row is selected.
 //
 // Every todo is measured and placed, but widgets are made only for the rows and headings in
 // and near the visible part (and for the row being edited or dragged), so the list costs the
@@ -139,6 +141,11 @@ private:
     void applyHeight(int contentHeight);
     void clearHover();
     void updateRowStates();
+    // Which button of a row has the keyboard's focus, if one has.
+    enum class RowButton { None, Edit, Delete };
+    RowButton focusedRowButton() const;
+    void followSelection(RowButton focused);
+    void placeInTabOrder(TodoRow *row) const;
     void clickHeading(const QDate &day);
     void scrollToSelection();
     void requestInputFocus();

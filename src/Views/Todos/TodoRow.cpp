@@ -201,19 +201,25 @@ void TodoRow::ensureActions()
 void TodoRow::updateActions(bool animated)
 {
     const bool shown = showsActions();
-    if (shown == m_actionsShown)
-        return;
-    m_actionsShown = shown;
-    if (shown)
-        ensureActions();
-    if (!m_actions)
-        return;
-    // Hidden buttons keep their place, so the title never reflows; they just stop taking clicks.
-    m_actions->setAttribute(Qt::WA_TransparentForMouseEvents, !shown);
-    if (animated && isVisible())
-        m_actionsFade->setShown(shown);
-    else
-        m_actionsFade->jumpTo(shown);
+    if (shown != m_actionsShown) {
+        m_actionsShown = shown;
+        if (shown)
+            ensureActions();
+        if (m_actions) {
+            // Hidden buttons keep their place, so the title never reflows; they just stop taking clicks.
+            m_actions->setAttribute(Qt::WA_TransparentForMouseEvents, !shown);
+            if (animated && isVisible())
+                m_actionsFade->setShown(shown);
+            else
+                m_actionsFade->jumpTo(shown);
+        }
+    }
+    // Tab reaches the buttons of the selected row only, the one row the keyboard is on.
+    if (m_actions) {
+        const Qt::FocusPolicy policy = shown && m_selected ? Qt::TabFocus : Qt::NoFocus;
+        m_editButton->setFocusPolicy(policy);
+        m_deleteButton->setFocusPolicy(policy);
+    }
 }
 
 int TodoRow::actionsWidth() const

@@ -1,4 +1,5 @@
 #include "Components/Controls/IconButton.h"
+#include "Components/Controls/MenuPlacement.h"
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
@@ -118,6 +119,54 @@ private Q_SLOTS:
         window.hide();
         window.show();
         QVERIFY(!gear->isHighlighted());
+    }
+
+    // A menu drops down from its control, rises above it when there is no room below, and never
+    // leaves the free part of the screen, on common screens with the panel under a tray at the
+    // top or above one at the bottom.
+    void menusOpenBesideTheirControl_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QSize>("menu");
+        QTest::addColumn<QPoint>("expected");
+
+        const QSize menu(220, 150);
+        // 1366 by 768 with a 24-pixel tray bar at the top or the bottom.
+        const QRect smallTop(0, 24, 1366, 744);
+        const QRect smallBottom(0, 0, 1366, 744);
+        QTest::newRow("small, tray at the top: below")
+            << smallTop << QRect(1100, 500, 90, 24) << menu << QPoint(1100, 526);
+        QTest::newRow("small, tray at the bottom: above")
+            << smallBottom << QRect(1100, 700, 90, 24) << menu << QPoint(1100, 548);
+        QTest::newRow("small: the right edge pushes it in")
+            << smallBottom << QRect(1300, 700, 60, 24) << menu << QPoint(1146, 548);
+        QTest::newRow("small: just room below") << smallBottom << QRect(20, 568, 90, 24) << menu << QPoint(20, 594);
+        // 1920 by 1080 with a 32-pixel tray bar.
+        const QRect largeTop(0, 32, 1920, 1048);
+        const QRect largeBottom(0, 0, 1920, 1048);
+        QTest::newRow("large, tray at the top: below")
+            << largeTop << QRect(1700, 800, 90, 24) << menu << QPoint(1700, 826);
+        QTest::newRow("large, tray at the bottom: above")
+            << largeBottom << QRect(1700, 1000, 90, 24) << menu << QPoint(1700, 848);
+        QTest::newRow("large: a control at the very top")
+            << largeTop << QRect(10, 32, 90, 24) << menu << QPoint(10, 58);
+        // Taller than the room on either side: on the side with more room, kept on the screen.
+        QTest::newRow("too tall: more room above")
+            << smallBottom << QRect(0, 500, 90, 24) << QSize(220, 600) << QPoint(0, 0);
+        QTest::newRow("too tall: more room below")
+            << smallBottom << QRect(0, 200, 90, 24) << QSize(220, 600) << QPoint(0, 144);
+    }
+
+    void menusOpenBesideTheirControl()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, anchor);
+        QFETCH(QSize, menu);
+        QFETCH(QPoint, expected);
+        const QPoint at = MenuPlacement::beside(anchor, menu, screen);
+        QCOMPARE(at, expected);
+        QVERIFY(screen.contains(QRect(at, menu)));
     }
 
     void onlyTheCapsuleIsClickable()

@@ -27,6 +27,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
@@ -101,6 +103,8 @@ private Q_SLOTS:
     void clearMenuAsksBeforeDeleting();
     void escapeFromTheQuestionsOwnButton();
     void noticeFollowsTheSwitches();
+    void keyboardWalksTheNoticeAndThePreview();
+    void clearMenuFromTheKeyboardOpensBesideItsButton();
     void failedPictureIsTriedAgainWhenShownAgain();
     void rowsNameTheirActionsToAssistiveTechnology();
     void motionFollowsThePreference_data();
@@ -551,6 +555,92 @@ void tst_ClipboardView::noticeFollowsTheSwitches()
     QTest::mouseClick(notice->buttons().first(), Qt::LeftButton);
     QVERIFY(tab.preferences.monitorsClipboard());
     QCOMPARE(notice->titleLabel()->text(), QStringLiteral("Clipboard history paused"));
+}
+
+// Tab reaches the notice's buttons right after the search field, and the preview's from its
+// bar down to its actions; Space or Return presses the one reached. A notice button that goes
+// away with its form leaves the keyboard with the new form's button or the search field, never
+// with a control further on that Return would press.
+void tst_ClipboardView::keyboardWalksTheNoticeAndThePreview()
+{
+    ClipboardViewFixture tab(Density::Compact);
+    tab.history.add(QStringLiteral("note"), start);
+    const ClipboardItem web = tab.history.add(ClipboardKind::Url, QStringLiteral("https://example.com"), start);
+    ClipboardView &view = tab.view();
+    view.resize(380, 500);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    QLineEdit *field = view.searchField()->field();
+    field->setFocus(Qt::TabFocusReason);
+    const auto tab_ = [](Qt::Key key = Qt::Key_Tab) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        return QApplication::focusWidget();
+    };
+
+    ClipboardNotice *notice = view.notice();
+    tab.preferences.setClipboardPaused(true);
+    tab.preferences.setMonitorsClipboard(false);
+    QTRY_VERIFY(notice->buttons().first()->isVisible());
+    QCOMPARE(tab_(), notice->buttons().first());
+    QCOMPARE(notice->buttons().first()->text(), QStringLiteral("Turn On"));
+    QCOMPARE(tab_(Qt::Key_Backtab), field);
+    QCOMPARE(tab_(), notice->buttons().first());
+    // "Turn On" gives way to the paused form, whose "Resume" takes the keyboard.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(tab.preferences.monitorsClipboard());
+    QTRY_COMPARE(QApplication::focusWidget(), notice->buttons().first());
+    QCOMPARE(notice->buttons().first()->text(), QStringLiteral("Resume"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!tab.preferences.isClipboardPaused());
+    QCOMPARE(QApplication::focusWidget(), field);
+    QTRY_VERIFY(!notice->isVisible());
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    QVERIFY(!view.showsPreview());
+
+    view.state().preview(web);
+    QVERIFY(view.showsPreview());
+    ClipboardDetail *detail = view.detail();
+    QCOMPARE(tab_(), detail->backButton());
+    QCOMPARE(tab_(), detail->findChild<QScrollArea *>());
+    QCOMPARE(tab_(), detail->openLinkButton());
+    QCOMPARE(tab_(), detail->deleteButton());
+    QCOMPARE(tab_(), detail->copyButton());
+    QCOMPARE(tab_(Qt::Key_Backtab), detail->deleteButton());
+    QCOMPARE(tab_(), detail->copyButton());
+    // Return on Copy copies and stays; Space on the bar's button goes back.
+    QTest::keyClick(detail->copyButton(), Qt::Key_Return);
+    QCOMPARE(view.state().copiedID(), web.id);
+    QVERIFY(view.showsPreview());
+    detail->backButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(detail->backButton(), Qt::Key_Space);
+    QTRY_VERIFY(!view.showsPreview());
+    QCOMPARE(tab.history.store->count(), 2);
+}
+
+// Opened from the keyboard near the screen's bottom, the footer's menu rises above its button
+// instead of covering it, with its first entry highlighted; it stays on the screen.
+void tst_ClipboardView::clearMenuFromTheKeyboardOpensBesideItsButton()
+{
+    ClearHistoryMenu menu(ClearHistoryMenu::Style::Footer);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    menu.show();
+    menu.move(screen.right() - menu.width() - 4, screen.bottom() - menu.height() - 4);
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QAbstractButton *button = menu.findChild<QAbstractButton *>();
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Space);
+    auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(popup);
+    const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
+    QVERIFY2(!popup->geometry().intersects(at), "the menu covers its button");
+    QVERIFY(popup->geometry().bottom() < at.top());
+    QVERIFY(screen.contains(popup->geometry()));
+    QVERIFY(popup->activeAction());
+    QCOMPARE(popup->activeAction()->text(), u"Delete Today\u2019s Clipboard"_s);
+    popup->close();
 }
 
 // A thumbnail that could not be read when its row first showed is read again when the row

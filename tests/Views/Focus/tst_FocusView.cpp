@@ -121,6 +121,33 @@ private Q_SLOTS:
         QVERIFY(view.activeFocus()->isVisible() && !view.startScreen()->isVisible());
     }
 
+    // Tab reaches the chips as one stop, the chosen chip; the arrows choose another and the
+    // keyboard goes with the choice; Space keeps it, and Return on a chip starts, as elsewhere.
+    void tabReachesTheChosenChip()
+    {
+        f->preferences.setFocusSilencesNotifications(false);
+        FocusView &view = show();
+        QCOMPARE(view.state().choice(), Choice::minutes(25));
+        const QList<DurationChip *> chips = view.chips();
+        QTest::keyClick(&view, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), chips.at(3));
+        QTest::keyClick(chips.at(3), Qt::Key_Tab);
+        QVERIFY(!chips.contains(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), chips.at(3));
+
+        QTest::keyClick(chips.at(3), Qt::Key_Right, Qt::KeypadModifier);
+        QCOMPARE(view.state().choice(), Choice::minutes(30));
+        QCOMPARE(QApplication::focusWidget(), chips.at(4));
+        QCOMPARE(chips.at(3)->focusPolicy(), Qt::NoFocus);
+        QTest::keyClick(chips.at(4), Qt::Key_Space);
+        QCOMPARE(view.state().choice(), Choice::minutes(30));
+        QVERIFY(!f->focus.activeSession());
+        QTest::keyClick(chips.at(4), Qt::Key_Return);
+        QVERIFY(f->focus.activeSession());
+        QCOMPARE(f->focus.activeSession()->minutes(), 30);
+    }
+
     // With silencing not set up, the keyboard alone starts a session from the prompt and ends it.
     void keyboardAloneAnswersThePromptAndEnds()
     {

@@ -9,9 +9,11 @@
 #include "Views/Shell/AppMenu.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHoverEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -136,6 +138,41 @@ private Q_SLOTS:
         QVERIFY(pause->isChecked());
         pause->trigger();
         QVERIFY(!panel.preferences.isClipboardPaused());
+    }
+
+    // Opened with Space or Return the menu highlights its first entry, so the arrows and Return
+    // work at once; opened with the pointer it highlights none. Near the screen's bottom it
+    // opens above the gear rather than over it.
+    void aMenuOpenedFromTheKeyboardHighlightsItsFirstEntry()
+    {
+        Panel panel;
+        panel.offerUpdate(QStringLiteral("2.1"));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        panel.menu.show();
+        panel.menu.move(screen.right() - 60, screen.bottom() - panel.menu.height() - 4);
+        panel.menu.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&panel.menu));
+        QAbstractButton *gear = panel.menu.gear();
+        QMenu *menu = panel.menu.menu();
+
+        for (const Qt::Key key : { Qt::Key_Space, Qt::Key_Return }) {
+            gear->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(gear, key);
+            QTRY_VERIFY(menu->isVisible());
+            QVERIFY(menu->activeAction());
+            QCOMPARE(menu->activeAction()->text(), QStringLiteral("Update to Vemra 2.1") + ellipsis);
+            const QRect at(gear->mapToGlobal(QPoint(0, 0)), gear->size());
+            QVERIFY2(!menu->geometry().intersects(at), "the menu covers the gear");
+            QVERIFY(screen.contains(menu->geometry()));
+            QTest::keyClick(menu, Qt::Key_Down);
+            QCOMPARE(menu->activeAction()->text(), QStringLiteral("Settings") + ellipsis);
+            menu->close();
+            QTRY_VERIFY(!menu->isVisible());
+        }
+        QTest::mouseClick(gear, Qt::LeftButton, Qt::NoModifier, gear->rect().center());
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->activeAction(), nullptr);
+        menu->close();
     }
 
     void aGearHiddenWithThePanelLetsGoOfItsHover()

@@ -16,9 +16,11 @@
 #include "Views/Todos/ClearAllButton.h"
 #include "Views/Todos/EmptyState.h"
 #include "Views/Todos/FooterStatus.h"
+#include "Views/Todos/InlineEditor.h"
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodosView.h"
 
 #include <QAbstractButton>
@@ -474,6 +476,83 @@ private Q_SLOTS:
         input->field()->setFocus();
         QTest::mouseClick(panel->clearAllButton()->askButton(), Qt::LeftButton);
         QVERIFY(input->field()->hasFocus());
+    }
+
+    // With the calendar shown and a row selected, Tab goes from the input's buttons through the
+    // month arrows and the selected row's Edit and Delete to the footer. The keyboard on a row's
+    // button goes with the selection: the arrows move it, Space on Delete deletes and stays on
+    // the next row's Delete, Escape goes back to the input.
+    void tabReachesTheCalendarArrowsAndTheSelectedRowsButtons()
+    {
+        auto panel = popover();
+        const Todo one = f->add(u"one"_s);
+        const Todo two = f->add(u"two"_s);
+        const Todo three = f->add(u"three"_s);
+        panel->todosState()->setShowsCalendar(true);
+        showActive(panel.get());
+        TodoInput *input = panel->todosView()->input();
+        TodoListView *list = panel->todosView()->list();
+        QVERIFY(input->field()->hasFocus());
+        MonthCalendar *calendar = panel->todosView()->calendarPanel()->calendar();
+        auto *previousMonth = calendar->findChild<QAbstractButton *>(u"chevron.left"_s);
+        auto *nextMonth = calendar->findChild<QAbstractButton *>(u"chevron.right"_s);
+        QVERIFY(previousMonth && nextMonth);
+
+        // Without a selection no row's buttons show, and Tab passes the list by. The month before
+        // this one can't be shown, so its arrow is off until the month has stepped on.
+        QVERIFY(!previousMonth->isEnabled());
+        QCOMPARE(tabCycle().mid(0, 3),
+            QList<QWidget *>({ input->dayButton(), nextMonth, panel->clearAllButton()->askButton() }));
+        input->dayButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(input->dayButton(), Qt::Key_Tab);
+        QVERIFY(nextMonth->hasFocus());
+        QTest::keyClick(nextMonth, Qt::Key_Space);
+        QCOMPARE(calendar->monthOffset(), 1);
+        input->field()->setFocus(Qt::TabFocusReason);
+
+        QTest::keyClick(input->field(), Qt::Key_Down);
+        QCOMPARE(panel->todosState()->selection(), three.id);
+        TodoRow *top = list->row(three.id);
+        const QList<QWidget *> withRow { input->dayButton(), previousMonth, nextMonth, top->editButton(),
+            top->deleteButton(), panel->clearAllButton()->askButton() };
+        QCOMPARE(tabCycle().mid(0, 6), withRow);
+        QList<QWidget *> backwards = tabCycle(Qt::Key_Backtab);
+        std::reverse(backwards.begin(), backwards.end());
+        QCOMPARE(backwards.mid(0, 6), withRow);
+
+        nextMonth->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(nextMonth, Qt::Key_Tab);
+        QVERIFY(top->editButton()->hasFocus());
+        QTest::keyClick(top->editButton(), Qt::Key_Tab);
+        QVERIFY(top->deleteButton()->hasFocus());
+        QTest::keyClick(top->deleteButton(), Qt::Key_Down);
+        QCOMPARE(panel->todosState()->selection(), two.id);
+        QVERIFY(list->row(two.id)->deleteButton()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_COMPARE(f->store->allTodos().size(), 2);
+        QVERIFY(!f->store->todo(two.id));
+        QCOMPARE(panel->todosState()->selection(), one.id);
+        QVERIFY(list->row(one.id)->deleteButton()->hasFocus());
+        // Return on Edit edits that row, not the input's draft.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QVERIFY(list->row(one.id)->editButton()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(list->editingID(), one.id);
+        QTRY_VERIFY(list->row(one.id)->editor() && list->row(one.id)->editor()->hasFocus());
+        QTest::keyClick(list->row(one.id)->editor(), Qt::Key_Escape);
+        QCOMPARE(list->editingID(), std::nullopt);
+        QTRY_VERIFY(input->field()->hasFocus());
+
+        // Escape on a row's button lets go of the row and gives the keyboard back to the input.
+        QTest::keyClick(input->field(), Qt::Key_Down);
+        list->row(three.id)->editButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list->row(three.id)->editButton(), Qt::Key_Escape);
+        QCOMPARE(panel->todosState()->selection(), std::nullopt);
+        QVERIFY(input->field()->hasFocus());
+        // Only the selected row's buttons are ever reached, not those of a row under the pointer.
+        list->row(one.id)->setHovered(true);
+        QVERIFY(list->row(one.id)->showsActions());
+        QCOMPARE(list->row(one.id)->editButton()->focusPolicy(), Qt::NoFocus);
     }
 
     // Space and Return press the control Tab reached, as a click would.
