@@ -73,3 +73,10 @@ QString ImportPlan::hash(const ExportedClipboardItem &item)
     const QByteArray bytes = image ? *item.imageData : item.content.toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
+
+void ImportPlan::releaseKeys()
+{
+    m_todoIds = {};
+    m_todoKeys = {};
+    m_known = {};
+}

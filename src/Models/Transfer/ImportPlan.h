@@ -39,6 +39,11 @@ struct ImportPlan
     // added.
     bool addEntry(EntryKey key);
 
+    // Lets go of what the entries and todos were weighed against, once all of them are: sets
+    // as large as the history and the file together, whose freeing is no work for the thread
+    // that only shows the plan.
+    void releaseKeys();
+
     qint64 duplicates() const { return duplicateTodos + duplicateClipboard; }
     bool isEmpty() const { return todos.isEmpty() && clipboard.isEmpty(); }
 

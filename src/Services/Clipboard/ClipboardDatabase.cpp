@@ -283,6 +283,28 @@ const QString &ClipboardDatabase::columns()
     return columns;
 }
 
+const QString &ClipboardDatabase::codedColumns()
+{
+    static const QString columns = [] {
+        QStringList read;
+        for (const QString &column : fieldColumns())
+            read << QStringLiteral("i.") + column;
+        return read.join(QStringLiteral(", "));
+    }();
+    return columns;
+}
+
+Result<ClipboardDatabase::Names> ClipboardDatabase::names(const StoreDatabase &sql)
+{
+    Names names;
+    StoreStatement query(sql, "SELECT code, name FROM clipboard_name");
+    while (query.next())
+        names.insert(query.integer(0), query.text(1));
+    if (Status status = query.status(); !status)
+        return status.error();
+    return names;
+}
+
 ClipboardItem ClipboardDatabase::item(const QSqlQuery &row)
 {
     ClipboardItem item;
@@ -307,20 +329,30 @@ ClipboardItem ClipboardDatabase::item(const QSqlQuery &row)
 
 ClipboardItem ClipboardDatabase::item(const StoreStatement &row)
 {
+    return itemRead(row, [&row](int column) { return row.text(column); });
+}
+
+ClipboardItem ClipboardDatabase::item(const StoreStatement &row, const Names &names)
+{
+    return itemRead(row, [&row, &names](int column) { return names.value(row.integer(column)); });
+}
+
+template <typename Name> ClipboardItem ClipboardDatabase::itemRead(const StoreStatement &row, Name name)
+{
     const auto optional
         = [&row](int column) { return row.isNull(column) ? std::nullopt : std::optional<QString>(row.text(column)); };
     ClipboardItem item;
     item.id = row.isBytes(0) && row.bytes(0).size() == 16 ? QUuid::fromRfc4122(row.bytes(0))
                                                           : QUuid::fromString(row.text(0));
-    item.rawKind = row.text(1);
+    item.rawKind = name(1);
     item.content = row.text(2);
     item.contentHash = row.isBytes(3) ? QString::fromLatin1(row.bytes(3).toByteArray().toHex()) : row.text(3);
     item.createdAt = QDateTime::fromMSecsSinceEpoch(row.integer(4), Qt::UTC);
     item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(row.integer(5), Qt::UTC);
     item.copyCount = row.integer(6);
-    item.mimeType = row.text(7);
-    item.sourceAppName = row.text(8);
-    item.sourceAppId = row.text(9);
+    item.mimeType = name(7);
+    item.sourceAppName = name(8);
+    item.sourceAppId = name(9);
     item.byteCount = row.integer(10);
     item.pixelWidth = row.integer(11);
     item.pixelHeight = row.integer(12);

@@ -5,6 +5,7 @@
 #include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreDatabase.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -40,6 +41,12 @@ public:
     static const QString &columns();
     static ClipboardItem item(const QSqlQuery &row);
     static ClipboardItem item(const StoreStatement &row);
+    // The same with the four names read as their codes, and the names of the codes: for reading
+    // the whole history, where the few names, looked up once, save a lookup per name and row.
+    using Names = QHash<qint64, QString>;
+    static const QString &codedColumns();
+    static Result<Names> names(const StoreDatabase &sql);
+    static ClipboardItem item(const StoreStatement &row, const Names &names);
 
     // The stored forms of an id (16 bytes) and of a content hash (the 32 bytes of a SHA-256,
     // any other text as it is), and back; the text forms of older files read as well.
@@ -67,6 +74,8 @@ private:
     explicit ClipboardDatabase(std::unique_ptr<StoreDatabase> sql);
     static Result<std::unique_ptr<ClipboardDatabase>> prepared(Result<std::unique_ptr<StoreDatabase>> opened);
     Status prepare();
+    // An entry from a row whose names `name` reads by column.
+    template <typename Name> static ClipboardItem itemRead(const StoreStatement &row, Name name);
 
     std::unique_ptr<StoreDatabase> m_sql;
     ClipboardSearch m_search;

@@ -960,16 +960,17 @@ Status ClipboardStore::readForExport(
         return opened.error();
     const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
     // Read raw: through QSqlQuery, a variant per value made reading the rows half an export's time.
-    static const QByteArray sql = (QStringLiteral("SELECT ") + ClipboardDatabase::columns()
+    static const QByteArray sql = (QStringLiteral("SELECT ") + ClipboardDatabase::codedColumns()
         + QStringLiteral(" FROM clipboard_item AS i") + orderClause())
                                       .toUtf8();
-    Status status;
-    {
+    const Result<ClipboardDatabase::Names> names = ClipboardDatabase::names(*database);
+    Status status = names ? Status() : Status(names.error());
+    if (status) {
         StoreStatement query(*database, sql.constData());
         // The changes not saved yet go in among the stored entries by the same order.
         auto pending = source.pending.cbegin();
         while (status && query.next()) {
-            const ClipboardItem item = ClipboardDatabase::item(query);
+            const ClipboardItem item = ClipboardDatabase::item(query, names.value());
             for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
                 status = take(*pending);
             if (status && !hiddenIn(source, item))

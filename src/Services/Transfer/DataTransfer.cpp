@@ -275,6 +275,7 @@ QCoro::Task<> DataTransfer::importData()
         if (const BackupError *error = std::get_if<BackupError>(&outcome))
             return *error;
         plan.addTodos(std::get<VemraExport>(outcome).todos);
+        plan.releaseKeys();
         planned.todos = TodoStore::importedTodos(stored, plan.todos);
         return planned;
     });

@@ -311,7 +311,7 @@ private slots:
     }
 
     // A saved history larger than a batch goes to the file whole and in its order, with
-    // texts beyond ASCII, side files and absent fields as stored.
+    // texts beyond ASCII, side files, names and absent fields as stored.
     void exportOfTheSavedHistory()
     {
         Home home;
@@ -325,6 +325,8 @@ private slots:
             item.createdAt = now.addSecs(-i);
             if (i % 3 == 0)
                 item.metadata = ExportedClipboardItem::Metadata { u"Éditeur"_s, u"org.example.editor"_s, {}, {}, {} };
+            if (i % 5 == 0)
+                item.mimeType = u"text/html"_s;
             auto capture = ClipboardCaptures::makeImported(item, home.clipboard->folder());
             QVERIFY(capture && capture.value());
             captures << *capture.value();
@@ -344,8 +346,11 @@ private slots:
             const ExportedClipboardItem &item = exported.at(i);
             QCOMPARE(item.id, stored.at(i).id);
             QCOMPARE(item.lastCopiedAt.value_or(QDateTime()), stored.at(i).lastCopiedAt);
-            QCOMPARE(item.metadata.value_or(ExportedClipboardItem::Metadata()).sourceApp.value_or(QString()),
-                stored.at(i).sourceAppName);
+            const ExportedClipboardItem::Metadata metadata = item.metadata.value_or(ExportedClipboardItem::Metadata());
+            QCOMPARE(metadata.sourceApp.value_or(QString()), stored.at(i).sourceAppName);
+            QCOMPARE(metadata.sourceBundleID.value_or(QString()), stored.at(i).sourceAppId);
+            QCOMPARE(item.type, stored.at(i).rawKind);
+            QCOMPARE(item.mimeType.value_or(QString()), stored.at(i).mimeType);
             if (stored.at(i).kind() == ClipboardItem::Kind::Image) {
                 QCOMPARE(item.imageData.value_or(QByteArray()), png());
                 continue;
