@@ -293,9 +293,15 @@ void FocusView::refresh()
 {
     const FocusSessionManager &focus = m_state.focus();
     const bool running = focus.activeSession().has_value();
+    // A key on a control of the screen leaving (Return on a chip) would otherwise pass to the
+    // next control in the chain, such as the footer's, which the next Return would press.
+    QWidget *screenLeaving = running ? m_startScreen : m_active;
+    if (QWidget *focused = QApplication::focusWidget();
+        focused && screenLeaving->isVisible() && screenLeaving->isAncestorOf(focused))
+        setFocus(Qt::OtherFocusReason);
     // The one leaving goes first: for a moment both would count, and the window would grow to
     // hold them.
-    (running ? m_startScreen : m_active)->setVisible(false);
+    screenLeaving->setVisible(false);
     (running ? m_active : m_startScreen)->setVisible(true);
     if (running)
         return;

@@ -10,6 +10,7 @@
 #include "Views/Todos/TodoInput.h"
 #include "Views/Todos/TodoListView.h"
 
+#include <QApplication>
 #include <QVBoxLayout>
 
 namespace {
@@ -116,6 +117,11 @@ void TodosView::refreshCalendarCard()
     // selection's month (it keeps its month while it fades out).
     if (shown)
         m_calendar->calendar()->showSelectedMonth();
+    // The keyboard on one of the card's buttons goes back to the input rather than on to the
+    // next control, which a Return would then press.
+    const QWidget *focused = QApplication::focusWidget();
+    if (!shown && focused && m_calendarBox->isAncestorOf(focused))
+        m_input->focusField();
     m_cardMotion->setShown(shown);
 }
 

@@ -146,6 +146,8 @@ private Q_SLOTS:
         QTest::keyClick(chips.at(4), Qt::Key_Return);
         QVERIFY(f->focus.activeSession());
         QCOMPARE(f->focus.activeSession()->minutes(), 30);
+        // The keyboard stays with the tab, not with whatever control follows the chips.
+        QCOMPARE(QApplication::focusWidget(), &view);
     }
 
     // With silencing not set up, the keyboard alone starts a session from the prompt and ends it.

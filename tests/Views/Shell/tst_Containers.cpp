@@ -553,6 +553,12 @@ private Q_SLOTS:
         list->row(one.id)->setHovered(true);
         QVERIFY(list->row(one.id)->showsActions());
         QCOMPARE(list->row(one.id)->editButton()->focusPolicy(), Qt::NoFocus);
+
+        // Ctrl+D hiding the card under the keyboard sends it back to the input.
+        nextMonth->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(nextMonth, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!panel->todosState()->showsCalendar());
+        QVERIFY(input->field()->hasFocus());
     }
 
     // Space and Return press the control Tab reached, as a click would.
