@@ -404,25 +404,30 @@ private:
     QHash<QString, qint64> m_codes;
 };
 
-Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
+// Entries new or changed; or, with `added`, entries not stored yet, where an id stored already
+// fails the statement. A failure of a row can't leave half of it written, so the statement
+// needs no journal of its own, which made a third of the time of adding rows by the thousand.
+Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, bool added = false)
 {
     if (items.isEmpty())
         return {};
     NameCodes names(sql);
     if (Status status = names.prepared(); !status)
         return status;
-    StoreStatement upsert(sql,
-        "INSERT INTO clipboard_item (id, kind_code, content, content_hash, created_at, last_copied_at, copy_count, "
-        "mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height, image_path, "
-        "thumbnail_path, text_path) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-        "ON CONFLICT (id) DO UPDATE SET kind_code = excluded.kind_code, content = excluded.content, "
-        "content_hash = excluded.content_hash, created_at = excluded.created_at, "
-        "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
-        "mime_code = excluded.mime_code, app_name_code = excluded.app_name_code, "
-        "app_id_code = excluded.app_id_code, byte_count = excluded.byte_count, "
-        "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-        "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path");
+    static const QByteArray into
+        = "INTO clipboard_item (id, kind_code, content, content_hash, created_at, last_copied_at, copy_count, "
+          "mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height, image_path, "
+          "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ";
+    static const QByteArray insert = "INSERT OR FAIL " + into;
+    static const QByteArray update = "INSERT " + into
+        + "ON CONFLICT (id) DO UPDATE SET kind_code = excluded.kind_code, content = excluded.content, "
+          "content_hash = excluded.content_hash, created_at = excluded.created_at, "
+          "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
+          "mime_code = excluded.mime_code, app_name_code = excluded.app_name_code, "
+          "app_id_code = excluded.app_id_code, byte_count = excluded.byte_count, "
+          "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
+          "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path";
+    StoreStatement upsert(sql, added ? insert.constData() : update.constData());
     if (Status status = upsert.prepared(); !status)
         return status;
     for (const ClipboardItem &item : items) {
@@ -541,7 +546,7 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
 
 Status ClipboardDatabase::insert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
 {
-    return upsert(sql, items);
+    return upsert(sql, items, true);
 }
 
 qint64 ClipboardDatabase::storedCount() const

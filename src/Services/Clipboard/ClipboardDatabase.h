@@ -66,7 +66,8 @@ public:
     // Writes the changes in one transaction through `sql`, this store's connection or another
     // one to its file; the number of entries deleted.
     static Result<qint64> write(const StoreDatabase &sql, const Changes &changes);
-    // Writes new or changed entries through `sql` inside the caller's own transaction.
+    // Adds entries not stored yet through `sql` inside the caller's own transaction; an id
+    // stored already fails, and the stored entry stays as it is.
     static Status insert(const StoreDatabase &sql, const QList<ClipboardItem> &items);
     qint64 storedCount() const;
 

@@ -706,6 +706,30 @@ private slots:
         QVERIFY(!home.transfer.isBusy());
     }
 
+    // An entry stored while the question is asked, under the id of one of the file's, stays as
+    // it is: the import adds nothing rather than change it.
+    void storedMeanwhileIsNotChanged()
+    {
+        Home home;
+        ExportedClipboardItem imported = entry(u"text"_s, u"from the file"_s);
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u"a"_s) }, { entry(u"text"_s, u"another"_s), imported });
+        home.alerts.onPresent = [&](const Alert &) {
+            ExportedClipboardItem meanwhile = imported;
+            meanwhile.content = u"copied meanwhile"_s;
+            home.record(meanwhile);
+            QVERIFY(home.clipboard->flush());
+        };
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().size(), 2);
+        QVERIFY(home.alerts.alerts().last().informativeText.endsWith(u"Nothing from the file was added."_s));
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        const std::unique_ptr<ClipboardStore> reopened = ClipboardStore::make(home.place + u"/Clipboard"_s);
+        const QList<ClipboardItem> stored = reopened->items();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored.first().content, u"copied meanwhile"_s);
+    }
+
     // While one export or import is under way, dialogs included, another is refused.
     void oneAtATime()
     {
