@@ -549,6 +549,17 @@ private Q_SLOTS:
         QTest::keyClick(list->row(three.id)->editButton(), Qt::Key_Escape);
         QCOMPARE(panel->todosState()->selection(), std::nullopt);
         QVERIFY(input->field()->hasFocus());
+        // A letter typed on a row's button is typed in the input, where the keyboard goes back
+        // (sent through the window, as the display server sends it).
+        QTest::keyClick(input->field(), Qt::Key_Down);
+        list->row(three.id)->deleteButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(panel->windowHandle(), Qt::Key_A, Qt::NoModifier);
+        QTest::keyClick(panel->windowHandle(), Qt::Key_B, Qt::NoModifier);
+        QCOMPARE(input->field()->text(), u"ab"_s);
+        QVERIFY(input->field()->hasFocus());
+        QCOMPARE(panel->todosState()->selection(), std::nullopt);
+        QCOMPARE(f->store->allTodos().size(), 2);
+        input->field()->clear();
         // Only the selected row's buttons are ever reached, not those of a row under the pointer.
         list->row(one.id)->setHovered(true);
         QVERIFY(list->row(one.id)->showsActions());
