@@ -31,6 +31,19 @@ inline const QStringList &words()
     return list;
 }
 
+// Words whose characters take three or four bytes in UTF-8: Chinese, Japanese, Korean, Thai and
+// Hindi (with their marks), and signs that English text copied from the web is full of.
+inline const QStringList &wideWords()
+{
+    static const QStringList list = QStringLiteral(
+        "\u4f1a\u8bae \u8bb0\u5f55 \u53d1\u7968 \u603b\u989d \u6771\u4eac \u3042\u308a\u304c\u3068\u3046 "
+        "\u30ab\u30bf\u30ed\u30b0 \ud68c\uc758 \uba54\ubaa8 \u0e23\u0e32\u0e04\u0e32 "
+        "\u0e02\u0e2d\u0e1a\u0e04\u0e38\u0e13 "
+        "\u0928\u092e\u0938\u094d\u0924\u0947 \u0915\u093f\u0924\u093e\u092c \u20ac12 \u2026 \u2013")
+                                        .split(QLatin1Char(' '));
+    return list;
+}
+
 inline QString sha256(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
@@ -47,10 +60,13 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
 class Generator
 {
 public:
-    Generator(QString folder, QDateTime now, int imagePercent = 2)
+    // `widePercent` of the short texts hold characters of three or four bytes: curly quotes and
+    // a dash, an emoji, or words of Asian scripts.
+    Generator(QString folder, QDateTime now, int imagePercent = 2, int widePercent = 0)
         : m_folder(std::move(folder))
         , m_now(std::move(now))
         , m_imagePercent(imagePercent)
+        , m_widePercent(widePercent)
     {
     }
 
@@ -105,8 +121,10 @@ public:
             capture.textPath = QStringLiteral("Text/") + name + QStringLiteral(".txt");
             writeFile(m_folder + QLatin1Char('/') + *capture.textPath, utf8);
         } else {
-            const QString text = sentence(3, 30);
+            QString text = sentence(3, 30);
             const bool link = roll < m_imagePercent + 8;
+            if (!link && m_widePercent > 0 && std::uniform_int_distribution<int>(0, 99)(m_random) < m_widePercent)
+                text = widened(text);
             capture.kind = link ? ClipboardKind::Url : ClipboardKind::Text;
             capture.content = link
                 ? QStringLiteral("https://example.org/") + text.split(QLatin1Char(' ')).join(QLatin1Char('/'))
@@ -116,6 +134,24 @@ public:
             capture.byteCount = capture.content.toUtf8().size();
         }
         return capture;
+    }
+
+    // A short text as copied from a web page, a chat or a document in another script.
+    QString widened(const QString &text)
+    {
+        switch (std::uniform_int_distribution<int>(0, 3)(m_random)) {
+        case 0:
+            return QStringLiteral("\u201c") + text + QStringLiteral("\u201d \u2014 it\u2019s");
+        case 1:
+            return text + QStringLiteral(" \U0001F44D");
+        default: {
+            std::uniform_int_distribution<int> pick(0, int(wideWords().size()) - 1);
+            QStringList parts { text.section(QLatin1Char(' '), 0, 1) };
+            for (int i = std::uniform_int_distribution<int>(3, 12)(m_random); i > 0; --i)
+                parts << wideWords()[pick(m_random)];
+            return parts.join(QLatin1Char(' '));
+        }
+        }
     }
 
     // Fills the store with `count` entries spread over the 400 days before `now`.
@@ -133,6 +169,7 @@ private:
     QString m_folder;
     QDateTime m_now;
     int m_imagePercent;
+    int m_widePercent;
     std::mt19937 m_random { 20261206 };
     qint64 m_serial = 0;
     qint64 m_textBytes = 0;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFuture>
 #include <QPromise>
+#include <QStringDecoder>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstring>
 
 #include <fcntl.h>
@@ -100,48 +102,126 @@ const char *lowered(const char *text, size_t size, std::vector<char> &buffer)
     return out;
 }
 
-// searchFolded() of each character of two bytes in UTF-8 (U+0080 to U+07FF), on its own.
-const std::array<QByteArray, 0x780> &twoByteFolds()
+// searchFolded() of each character beyond ASCII on its own, in UTF-8, made a page of 256
+// characters at a time as texts first use them: most histories touch a few pages only.
+class CharacterFolds
 {
-    static const std::array<QByteArray, 0x780> folds = [] {
-        std::array<QByteArray, 0x780> made;
-        for (char16_t c = 0x80; c < 0x800; ++c)
-            made[c - 0x80] = ClipboardItem::searchFolded(QString(QChar(c))).toUtf8();
-        return made;
-    }();
-    return folds;
-}
+public:
+    // The fold of `c`, or nothing when it depends on the characters around it.
+    static std::optional<QByteArrayView> of(char32_t c)
+    {
+        const Page &page = pageOf(c);
+        const size_t at = c & 0xFF;
+        if (page.contextual[at])
+            return std::nullopt;
+        return QByteArrayView(page.bytes.data() + page.starts[at], page.starts[at + 1] - page.starts[at]);
+    }
 
-// Text whose characters beyond ASCII all take two bytes (accented Latin, Greek, Cyrillic,
-// Hebrew, Arabic) folded a character at a time, many times quicker than through QString; false
-// for any other text. It folds as searchFolded() does: what composing joins decomposing parts
-// again, the marks that leaves go, case folding takes one character at a time, and no Hangul
-// letter or syllable is among these characters.
-bool foldedTwoByteText(const char *text, size_t size, std::vector<char> &buffer)
+private:
+    struct Page
+    {
+        std::vector<char> bytes;
+        std::array<quint32, 257> starts {};
+        std::bitset<256> contextual;
+    };
+
+    static const Page &pageOf(char32_t c)
+    {
+        static std::array<std::atomic<const Page *>, 0x1100> pages {};
+        std::atomic<const Page *> &slot = pages[c >> 8];
+        const Page *page = slot.load(std::memory_order_acquire);
+        if (page)
+            return *page;
+        // Two threads may make the same page; one of them is kept, for good.
+        auto made = std::make_unique<Page>(make(c & ~char32_t(0xFF)));
+        if (slot.compare_exchange_strong(page, made.get(), std::memory_order_acq_rel))
+            page = made.release();
+        return *page;
+    }
+
+    static Page make(char32_t first)
+    {
+        Page page;
+        for (size_t at = 0; at < 256; ++at) {
+            const char32_t c = first + char32_t(at);
+            page.starts[at] = quint32(page.bytes.size());
+            page.contextual[at] = !foldsAlone(c);
+            if (page.contextual[at])
+                continue;
+            const QByteArray folded = ClipboardItem::searchFolded(QString::fromUcs4(&c, 1)).toUtf8();
+            page.bytes.insert(page.bytes.end(), folded.cbegin(), folded.cend());
+        }
+        page.starts[256] = quint32(page.bytes.size());
+        return page;
+    }
+
+    // Whether searchFolded() of any text folds `c` as it folds it alone. It composes the text
+    // first, but decomposes all of it again except Hangul syllables, which only the joining
+    // letters compose into; it drops the marks, and of what is left only a character of a
+    // nonzero combining class could be put in another order by what surrounds it; case folding
+    // takes one character at a time.
+    static bool foldsAlone(char32_t c)
+    {
+        if ((c >= 0xD800 && c < 0xE000) || (c >= 0x1100 && c < 0x1200))
+            return false;
+        const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD);
+        for (const char32_t part : decomposed.toUcs4()) {
+            const QChar::Category category = QChar::category(part);
+            if (QChar::combiningClass(part) != 0 && category != QChar::Mark_NonSpacing
+                && category != QChar::Mark_Enclosing)
+                return false;
+        }
+        return true;
+    }
+};
+
+// Text beyond ASCII folded a character at a time, as searchFolded() folds it but many times
+// quicker than through QString, at the start of `buffer`; its size, or nothing when a
+// character's fold depends on its neighbours (see CharacterFolds) or the text is not
+// well-formed UTF-8, which QString reads otherwise.
+std::optional<size_t> foldedByCharacter(const char *text, size_t size, std::vector<char> &buffer)
 {
-    const std::array<QByteArray, 0x780> &folds = twoByteFolds();
-    buffer.clear();
+    if (buffer.size() < size + 64)
+        buffer.resize(size + 64);
+    size_t out = 0;
     for (size_t i = 0; i < size;) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
-            buffer.push_back(byte >= 'A' && byte <= 'Z' ? char(byte | 0x20) : char(byte));
+            if (out == buffer.size())
+                buffer.resize(2 * buffer.size());
+            buffer[out++] = byte >= 'A' && byte <= 'Z' ? char(byte | 0x20) : char(byte);
             ++i;
             continue;
         }
-        // Any longer or malformed sequence is left to searchFolded().
-        if (byte < 0xC2 || byte > 0xDF || i + 1 == size || (static_cast<unsigned char>(text[i + 1]) & 0xC0) != 0x80)
-            return false;
-        const QByteArray &fold
-            = folds[size_t(((byte & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F)) - 0x80];
-        buffer.insert(buffer.end(), fold.cbegin(), fold.cend());
-        i += 2;
+        // Overlong forms, surrogates and what lies beyond U+10FFFF are not well-formed.
+        const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        const char32_t least = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        if (byte < 0xC2 || byte > 0xF4 || size - i < length)
+            return std::nullopt;
+        char32_t c = byte & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF)
+            return std::nullopt;
+        const std::optional<QByteArrayView> fold = CharacterFolds::of(c);
+        if (!fold)
+            return std::nullopt;
+        if (out + size_t(fold->size()) > buffer.size())
+            buffer.resize(2 * buffer.size() + size_t(fold->size()));
+        std::memcpy(buffer.data() + out, fold->data(), size_t(fold->size()));
+        out += size_t(fold->size());
+        i += length;
     }
-    return true;
+    return out;
 }
 
 // Text as searchFolded() folds it, in UTF-8: ASCII (most text) quickly, by making capitals
-// small, text of two-byte characters a character at a time, the rest through searchFolded()
-// itself; in `buffer`, which the next call reuses.
+// small, other text a character at a time, what that cannot fold through searchFolded() itself;
+// in `buffer`, which the next call reuses.
 QByteArrayView foldedText(const char *text, size_t size, std::vector<char> &buffer)
 {
     size_t i = 0;
@@ -155,9 +235,13 @@ QByteArrayView foldedText(const char *text, size_t size, std::vector<char> &buff
         high |= quint64(static_cast<unsigned char>(text[i]));
     if ((high & 0x8080808080808080ULL) == 0)
         return { lowered(text, size, buffer), qsizetype(size) };
-    if (foldedTwoByteText(text, size, buffer))
-        return { buffer.data(), qsizetype(buffer.size()) };
-    const QByteArray folded = ClipboardItem::searchFolded(QString::fromUtf8(text, qsizetype(size))).toUtf8();
+    if (const std::optional<size_t> folded = foldedByCharacter(text, size, buffer))
+        return { buffer.data(), qsizetype(*folded) };
+    // A leading byte order mark is part of the text, as it is of the entry's content.
+    QStringDecoder decoder(
+        QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArrayView(text, qsizetype(size)));
+    const QByteArray folded = ClipboardItem::searchFolded(decoded).toUtf8();
     buffer.assign(folded.cbegin(), folded.cend());
     return { buffer.data(), folded.size() };
 }
