@@ -3,6 +3,7 @@
 #include "Platform/Logging.h"
 #include "Services/Storage/StoreStatement.h"
 
+#include <QCryptographicHash>
 #include <QHash>
 #include <QSqlQuery>
 
@@ -38,9 +39,12 @@ QStringList lastingColumns()
     return columns;
 }
 
+// Each name with how many of the entries' codes stand for it, so that it goes with its last user
+// without the entries being searched for others.
 QString nameTable()
 {
-    return QStringLiteral("CREATE TABLE clipboard_name (code INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)");
+    return QStringLiteral("CREATE TABLE clipboard_name (code INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, uses "
+                          "INTEGER NOT NULL DEFAULT 0)");
 }
 
 // The name a code of `row` (an entry of clipboard_item) stands for.
@@ -89,13 +93,19 @@ QString itemTable()
 }
 
 // The history's order, read backwards (a new copy goes at the end, which keeps the pages
-// full; the few entries copied at the same moment are put in order by id as they are read),
-// and the head of each hash: enough to find an entry by its hash among millions, in a
-// quarter of the room.
-QStringList itemIndexes()
+// full; the few entries copied at the same moment are put in order by id as they are read).
+QString recentIndex()
 {
-    return { QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at)"),
-        QStringLiteral("CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))") };
+    return QStringLiteral("CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at)");
+}
+
+// The head of each hash: enough to find an entry by its hash among millions, in a quarter of
+// the room. An entry whose hash is that of its own short text keeps none (an empty one), which
+// saves a hash an entry for most texts: hash_of() works it out again.
+QString hashIndex()
+{
+    return QStringLiteral(
+        "CREATE INDEX clipboard_item_hash ON clipboard_item (substr(hash_of(content_hash, content), 1, 8))");
 }
 
 // Every entry changed or deleted, in turn, since the search's column took its snapshot of the
@@ -138,8 +148,26 @@ bool keptAsItIs(sqlite3_context *context, sqlite3_value *value)
     return true;
 }
 
+// The SHA-256 of a text's UTF-8 bytes, as SQLite holds them.
+QByteArray digestOf(sqlite3_value *text)
+{
+    const auto *bytes = reinterpret_cast<const char *>(sqlite3_value_text(text));
+    return QCryptographicHash::hash(
+        QByteArrayView(bytes, bytes ? sqlite3_value_bytes(text) : 0), QCryptographicHash::Sha256);
+}
+
+// Only a short text's hash is worked out again: a page read hashes every text of the page, and
+// a longer text's 32 bytes are a small part of it.
+constexpr int workedOutBelow = 1024;
+
+bool isDerived(sqlite3_value *hash)
+{
+    return sqlite3_value_type(hash) == SQLITE_BLOB && sqlite3_value_bytes(hash) == 0;
+}
+
 // What an upgrade turns the text forms of older files into: stored_id() and stored_hash() give
-// what write() would store.
+// what write() would store. hash_to_keep(hash, content) is the hash as it is kept (empty when
+// it is the content's own), hash_of(kept, content) the hash again.
 bool addFunctions(sqlite3 *handle)
 {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
@@ -165,6 +193,34 @@ bool addFunctions(sqlite3 *handle)
             != SQLITE_OK)
             return false;
     }
+    const std::pair<const char *, Function> twoArguments[] = {
+        { "hash_to_keep",
+            [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                sqlite3_value *hash = arguments[0];
+                const bool own = sqlite3_value_type(hash) == SQLITE_BLOB && sqlite3_value_bytes(hash) == 32
+                    && sqlite3_value_bytes(arguments[1]) < workedOutBelow
+                    && digestOf(arguments[1])
+                        == QByteArrayView(static_cast<const char *>(sqlite3_value_blob(hash)), 32);
+                if (own)
+                    sqlite3_result_zeroblob(context, 0);
+                else
+                    sqlite3_result_value(context, hash);
+            } },
+        { "hash_of",
+            [](sqlite3_context *context, int, sqlite3_value **arguments) {
+                if (!isDerived(arguments[0])) {
+                    sqlite3_result_value(context, arguments[0]);
+                    return;
+                }
+                const QByteArray digest = digestOf(arguments[1]);
+                sqlite3_result_blob(context, digest.constData(), int(digest.size()), SQLITE_TRANSIENT);
+            } },
+    };
+    for (const auto &[name, function] : twoArguments) {
+        if (sqlite3_create_function_v2(handle, name, 2, flags, nullptr, function, nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+            return false;
+    }
     return ClipboardSearch::install(handle);
 }
 
@@ -178,39 +234,58 @@ QDateTime utc(const QVariant &value)
 const StoreSchema &ClipboardDatabase::schema()
 {
     static const StoreSchema schema {
-        8,
+        9,
         { { QStringLiteral("clipboard_item"), lastingColumns() } },
         // `seq` orders the rows as they were added, which a search scans in spans; `id` is the
         // entry's identity.
-        QStringList { nameTable(), itemTable() } + itemIndexes() + changeLog(),
+        QStringList { nameTable(), itemTable(), recentIndex(), hashIndex() } + changeLog(),
         // The first versions kept the folded text in a table of its own, then beside the
         // entry's, folded Hangul syllables into their letters, kept ids and hashes as text,
         // with an index of whole hashes, and the names in every entry: each entry is written
         // afresh with its `seq`, and the search's column is told that everything changed.
         1,
-        QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
-            QStringLiteral("DROP TRIGGER IF EXISTS clipboard_item_changed"),
-            QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
-            QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
-            QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
-            QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"), nameTable(),
-            QStringLiteral("INSERT INTO clipboard_name (name) SELECT raw_kind FROM clipboard_item_before "
-                           "UNION SELECT mime_type FROM clipboard_item_before "
-                           "UNION SELECT source_app_name FROM clipboard_item_before "
-                           "UNION SELECT source_bundle_id FROM clipboard_item_before"),
-            itemTable(),
-            QStringLiteral("INSERT INTO clipboard_item (seq, ") + fieldColumns().join(QStringLiteral(", "))
-                + QStringLiteral(
-                    ") SELECT seq, stored_id(id), (SELECT code FROM clipboard_name WHERE name = raw_kind), "
-                    "content, stored_hash(content_hash), created_at, last_copied_at, copy_count, "
-                    "(SELECT code FROM clipboard_name WHERE name = mime_type), "
-                    "(SELECT code FROM clipboard_name WHERE name = source_app_name), "
-                    "(SELECT code FROM clipboard_name WHERE name = source_bundle_id), "
-                    "byte_count, pixel_width, pixel_height, image_path, thumbnail_path, text_path "
-                    "FROM clipboard_item_before"),
-            QStringLiteral("DROP TABLE clipboard_item_before") }
-            + itemIndexes() + changeLog()
-            + QStringList { QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)") },
+        { { 8,
+              QStringList { QStringLiteral("DROP TRIGGER IF EXISTS clipboard_search_delete"),
+                  QStringLiteral("DROP TRIGGER IF EXISTS clipboard_item_changed"),
+                  QStringLiteral("DROP TABLE IF EXISTS clipboard_search"),
+                  QStringLiteral("DROP INDEX IF EXISTS clipboard_item_recent"),
+                  QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
+                  QStringLiteral("ALTER TABLE clipboard_item RENAME TO clipboard_item_before"),
+                  QStringLiteral("CREATE TABLE clipboard_name (code INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)"),
+                  QStringLiteral("INSERT INTO clipboard_name (name) SELECT raw_kind FROM clipboard_item_before "
+                                 "UNION SELECT mime_type FROM clipboard_item_before "
+                                 "UNION SELECT source_app_name FROM clipboard_item_before "
+                                 "UNION SELECT source_bundle_id FROM clipboard_item_before"),
+                  itemTable(),
+                  QStringLiteral("INSERT INTO clipboard_item (seq, ") + fieldColumns().join(QStringLiteral(", "))
+                      + QStringLiteral(
+                          ") SELECT seq, stored_id(id), (SELECT code FROM clipboard_name WHERE name = raw_kind), "
+                          "content, stored_hash(content_hash), created_at, last_copied_at, copy_count, "
+                          "(SELECT code FROM clipboard_name WHERE name = mime_type), "
+                          "(SELECT code FROM clipboard_name WHERE name = source_app_name), "
+                          "(SELECT code FROM clipboard_name WHERE name = source_bundle_id), "
+                          "byte_count, pixel_width, pixel_height, image_path, thumbnail_path, text_path "
+                          "FROM clipboard_item_before"),
+                  QStringLiteral("DROP TABLE clipboard_item_before"), recentIndex() }
+                  + changeLog() + QStringList { QStringLiteral("INSERT INTO clipboard_change (seq) VALUES (-1)") } },
+            // Then hashes that are their texts' own are no longer kept, and each name counts
+            // its uses; the names no entry uses go. The texts and the rows' order stay, and with
+            // them the search's column.
+            { 9,
+                { QStringLiteral("DROP TRIGGER clipboard_item_changed"),
+                    QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
+                    QStringLiteral("UPDATE clipboard_item SET content_hash = hash_to_keep(content_hash, content) "
+                                   "WHERE length(content_hash) = 32"),
+                    hashIndex(), changeLog().constLast(),
+                    QStringLiteral("ALTER TABLE clipboard_name ADD COLUMN uses INTEGER NOT NULL DEFAULT 0"),
+                    QStringLiteral("CREATE TEMP TABLE clipboard_name_use AS SELECT use.value AS code, count(*) AS uses "
+                                   "FROM clipboard_item, json_each(json_array(kind_code, mime_code, app_name_code, "
+                                   "app_id_code)) AS use GROUP BY use.value"),
+                    QStringLiteral(
+                        "UPDATE clipboard_name SET uses = coalesce((SELECT uses FROM clipboard_name_use AS u "
+                        "WHERE u.code = clipboard_name.code), 0)"),
+                    QStringLiteral("DROP TABLE clipboard_name_use"),
+                    QStringLiteral("DELETE FROM clipboard_name WHERE uses = 0") } } },
         // Larger than the default: a search reads every row, and fewer, larger reads are faster.
         16384,
         QStringLiteral("Vemra couldn’t open your clipboard history."),
@@ -276,8 +351,14 @@ const QString &ClipboardDatabase::columns()
 {
     static const QString columns = [] {
         QStringList read;
-        for (const QString &column : fieldColumns())
-            read << (isNameCode(column) ? nameOf(QStringLiteral("i"), column) : QStringLiteral("i.") + column);
+        for (const QString &column : fieldColumns()) {
+            if (isNameCode(column))
+                read << nameOf(QStringLiteral("i"), column);
+            else if (column == QStringLiteral("content_hash"))
+                read << QStringLiteral("hash_of(i.content_hash, i.content)");
+            else
+                read << QStringLiteral("i.") + column;
+        }
         return read.join(QStringLiteral(", "));
     }();
     return columns;
@@ -404,32 +485,76 @@ private:
     QHash<QString, qint64> m_codes;
 };
 
+// How the uses of names change as one transaction writes and deletes entries, told to
+// clipboard_name at its end: a name no entry uses any more goes.
+class NameUses final
+{
+public:
+    // Counts the four codes of the entry that `row` reads from `first` on, `change` times.
+    void count(const StoreStatement &row, int first, qint64 change)
+    {
+        for (int i = first; i < first + 4; ++i)
+            m_changes[row.integer(i)] += change;
+    }
+    void count(qint64 code, qint64 change) { m_changes[code] += change; }
+
+    Status save(const StoreDatabase &sql)
+    {
+        if (m_changes.isEmpty())
+            return {};
+        StoreStatement add(sql, "UPDATE clipboard_name SET uses = uses + ? WHERE code = ?");
+        StoreStatement drop(sql, "DELETE FROM clipboard_name WHERE code = ? AND uses <= 0");
+        for (auto change = m_changes.cbegin(); change != m_changes.cend(); ++change) {
+            if (change.value() == 0)
+                continue;
+            add.bind(1, change.value());
+            add.bind(2, change.key());
+            if (Status status = add.run(); !status)
+                return status;
+            if (change.value() > 0)
+                continue;
+            drop.bind(1, change.key());
+            if (Status status = drop.run(); !status)
+                return status;
+        }
+        m_changes.clear();
+        return {};
+    }
+
+private:
+    QHash<qint64, qint64> m_changes;
+};
+
 // Entries new or changed; or, with `added`, entries not stored yet, where an id stored already
 // fails the statement. A failure of a row can't leave half of it written, so the statement
 // needs no journal of its own, which made a third of the time of adding rows by the thousand.
-Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, bool added = false)
+Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameUses &uses, bool added = false)
 {
     if (items.isEmpty())
         return {};
     NameCodes names(sql);
     if (Status status = names.prepared(); !status)
         return status;
+    // A new entry is added; one already there is written over, and the names it used before
+    // lose a use (found only then, which keeps an import's rows to one statement each).
     static const QByteArray into
         = "INTO clipboard_item (id, kind_code, content, content_hash, created_at, last_copied_at, copy_count, "
           "mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height, image_path, "
-          "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ";
+          "thumbnail_path, text_path) VALUES (?, ?, ?, hash_to_keep(?, ?3), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ";
     static const QByteArray insert = "INSERT OR FAIL " + into;
-    static const QByteArray update = "INSERT " + into
-        + "ON CONFLICT (id) DO UPDATE SET kind_code = excluded.kind_code, content = excluded.content, "
-          "content_hash = excluded.content_hash, created_at = excluded.created_at, "
-          "last_copied_at = excluded.last_copied_at, copy_count = excluded.copy_count, "
-          "mime_code = excluded.mime_code, app_name_code = excluded.app_name_code, "
-          "app_id_code = excluded.app_id_code, byte_count = excluded.byte_count, "
-          "pixel_width = excluded.pixel_width, pixel_height = excluded.pixel_height, "
-          "image_path = excluded.image_path, thumbnail_path = excluded.thumbnail_path, text_path = excluded.text_path";
-    StoreStatement upsert(sql, added ? insert.constData() : update.constData());
-    if (Status status = upsert.prepared(); !status)
-        return status;
+    static const QByteArray insertNew = "INSERT " + into + "ON CONFLICT (id) DO NOTHING RETURNING seq";
+    StoreStatement add(sql, added ? insert.constData() : insertNew.constData());
+    StoreStatement before(
+        sql, "SELECT kind_code, mime_code, app_name_code, app_id_code FROM clipboard_item WHERE id = ?");
+    StoreStatement replace(sql,
+        "UPDATE clipboard_item SET kind_code = ?2, content = ?3, content_hash = hash_to_keep(?4, ?3), "
+        "created_at = ?5, last_copied_at = ?6, copy_count = ?7, mime_code = ?8, app_name_code = ?9, "
+        "app_id_code = ?10, byte_count = ?11, pixel_width = ?12, pixel_height = ?13, image_path = ?14, "
+        "thumbnail_path = ?15, text_path = ?16 WHERE id = ?1");
+    for (const StoreStatement *statement : { &add, &before, &replace }) {
+        if (Status status = statement->prepared(); !status)
+            return status;
+    }
     for (const ClipboardItem &item : items) {
         qint64 codes[4] = {};
         const QString *named[4] = { &item.rawKind, &item.mimeType, &item.sourceAppName, &item.sourceAppId };
@@ -438,65 +563,98 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, bool 
             if (!code)
                 return code.error();
             codes[i] = code.value();
+            uses.count(codes[i], 1);
         }
-        // Kept alive until the row is written: the statement binds them by reference.
+        // Kept alive until the row is written: the statements bind them by reference.
         const QByteArray id = item.id.toRfc4122();
         const QVariant hash = ClipboardDatabase::hashValue(item.contentHash);
         const bool digest = hash.typeId() == QMetaType::QByteArray;
         const QByteArray hashBytes = digest ? hash.toByteArray() : QByteArray();
         const QString hashText = digest ? QString() : hash.toString();
-        upsert.bind(1, id);
-        upsert.bind(2, codes[0]);
-        upsert.bind(3, item.content);
-        if (digest)
-            upsert.bind(4, hashBytes);
-        else
-            upsert.bind(4, hashText);
-        upsert.bind(5, item.createdAt.toMSecsSinceEpoch());
-        upsert.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
-        upsert.bind(7, item.copyCount);
-        upsert.bind(8, codes[1]);
-        upsert.bind(9, codes[2]);
-        upsert.bind(10, codes[3]);
-        upsert.bind(11, item.byteCount);
-        upsert.bind(12, item.pixelWidth);
-        upsert.bind(13, item.pixelHeight);
-        upsert.bind(14, item.imagePath);
-        upsert.bind(15, item.thumbnailPath);
-        upsert.bind(16, item.textPath);
-        if (Status status = upsert.run(); !status)
+        const auto bindRow = [&](StoreStatement &row) {
+            row.bind(1, id);
+            row.bind(2, codes[0]);
+            row.bind(3, item.content);
+            if (digest)
+                row.bind(4, hashBytes);
+            else
+                row.bind(4, hashText);
+            row.bind(5, item.createdAt.toMSecsSinceEpoch());
+            row.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
+            row.bind(7, item.copyCount);
+            row.bind(8, codes[1]);
+            row.bind(9, codes[2]);
+            row.bind(10, codes[3]);
+            row.bind(11, item.byteCount);
+            row.bind(12, item.pixelWidth);
+            row.bind(13, item.pixelHeight);
+            row.bind(14, item.imagePath);
+            row.bind(15, item.thumbnailPath);
+            row.bind(16, item.textPath);
+        };
+        bindRow(add);
+        // The row returned is a new entry's; stepping past it ends the statement.
+        const bool isNew = add.next();
+        if (isNew)
+            add.next();
+        if (Status status = add.status(); !status)
+            return status;
+        if (added || isNew)
+            continue;
+        before.bind(1, id);
+        if (before.next()) {
+            uses.count(before, 0, -1);
+            before.next();
+        }
+        if (Status status = before.status(); !status)
+            return status;
+        bindRow(replace);
+        if (Status status = replace.run(); !status)
             return status;
     }
     return {};
 }
 
-Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids)
+// Deletes what `erase` picks, counting the names its entries used; the number deleted.
+Result<qint64> eraseCounting(StoreStatement &erase, NameUses &uses)
+{
+    qint64 erased = 0;
+    while (erase.next()) {
+        uses.count(erase, 0, -1);
+        ++erased;
+    }
+    if (Status status = erase.status(); !status)
+        return status.error();
+    return erased;
+}
+
+Result<qint64> erase(const StoreDatabase &sql, const QSet<QUuid> &ids, NameUses &uses)
 {
     if (ids.isEmpty())
         return qint64(0);
-    Result<QSqlQuery> entry = sql.prepare(QStringLiteral("DELETE FROM clipboard_item WHERE id = ?"));
-    if (!entry)
-        return entry.error();
-    Result<QSqlQuery> change
-        = sql.prepare(QStringLiteral("INSERT INTO clipboard_change (seq) SELECT seq FROM clipboard_item WHERE id = ?"));
-    if (!change)
-        return change.error();
-    QSqlQuery eraseEntry = std::move(entry).value();
-    QSqlQuery logChange = std::move(change).value();
+    StoreStatement eraseEntry(
+        sql, "DELETE FROM clipboard_item WHERE id = ? RETURNING kind_code, mime_code, app_name_code, app_id_code");
+    if (Status status = eraseEntry.prepared(); !status)
+        return status.error();
+    StoreStatement logChange(sql, "INSERT INTO clipboard_change (seq) SELECT seq FROM clipboard_item WHERE id = ?");
+    if (Status status = logChange.prepared(); !status)
+        return status.error();
     qint64 erased = 0;
     for (const QUuid &id : ids) {
-        logChange.bindValue(0, ClipboardDatabase::idValue(id));
-        if (Status status = sql.run(logChange); !status)
+        const QByteArray bytes = id.toRfc4122();
+        logChange.bind(1, bytes);
+        if (Status status = logChange.run(); !status)
             return status.error();
-        eraseEntry.bindValue(0, ClipboardDatabase::idValue(id));
-        if (Status status = sql.run(eraseEntry); !status)
-            return status.error();
-        erased += eraseEntry.numRowsAffected();
+        eraseEntry.bind(1, bytes);
+        const Result<qint64> count = eraseCounting(eraseEntry, uses);
+        if (!count)
+            return count.error();
+        erased += count.value();
     }
     return erased;
 }
 
-Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
+Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end, NameUses &uses)
 {
     // Everything at once lets SQLite drop the whole table instead of deleting row by row.
     const bool everything = start == std::numeric_limits<qint64>::min() && end == std::numeric_limits<qint64>::max();
@@ -512,13 +670,20 @@ Result<qint64> erase(const StoreDatabase &sql, qint64 start, qint64 end)
                 { start, end });
     if (!logged)
         return logged.error();
-    Result<QSqlQuery> erase = everything
-        ? sql.select(QStringLiteral("DELETE FROM clipboard_item"))
-        : sql.select(QStringLiteral("DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ?"),
-            { start, end });
-    if (!erase)
-        return erase.error();
-    return qint64(erase.value().numRowsAffected());
+    if (everything) {
+        Result<QSqlQuery> erase = sql.select(QStringLiteral("DELETE FROM clipboard_item"));
+        if (!erase)
+            return erase.error();
+        return qint64(erase.value().numRowsAffected());
+    }
+    StoreStatement erase(sql,
+        "DELETE FROM clipboard_item WHERE last_copied_at >= ? AND last_copied_at < ? "
+        "RETURNING kind_code, mime_code, app_name_code, app_id_code");
+    if (Status status = erase.prepared(); !status)
+        return status.error();
+    erase.bind(1, start);
+    erase.bind(2, end);
+    return eraseCounting(erase, uses);
 }
 
 } // namespace
@@ -527,17 +692,20 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
 {
     qint64 erased = 0;
     const Status status = sql.write([&]() -> Status {
+        NameUses uses;
         for (const auto &[start, end] : changes.ranges) {
-            const Result<qint64> count = erase(sql, start, end);
+            const Result<qint64> count = erase(sql, start, end, uses);
             if (!count)
                 return count.error();
             erased += count.value();
         }
-        const Result<qint64> count = erase(sql, changes.deletions);
+        const Result<qint64> count = erase(sql, changes.deletions, uses);
         if (!count)
             return count.error();
         erased += count.value();
-        return upsert(sql, changes.items);
+        if (Status status = upsert(sql, changes.items, uses); !status)
+            return status;
+        return uses.save(sql);
     });
     if (!status)
         return status.error();
@@ -546,7 +714,17 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
 
 Status ClipboardDatabase::insert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
 {
-    return upsert(sql, items, true);
+    NameUses uses;
+    if (Status status = upsert(sql, items, uses, true); !status)
+        return status;
+    return uses.save(sql);
+}
+
+QString ClipboardDatabase::hashMatch()
+{
+    // As the index has it, so that the index serves it.
+    return QStringLiteral("substr(hash_of(i.content_hash, i.content), 1, 8) = substr(?, 1, 8) "
+                          "AND hash_of(i.content_hash, i.content) = ?");
 }
 
 qint64 ClipboardDatabase::storedCount() const

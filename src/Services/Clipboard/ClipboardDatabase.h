@@ -54,6 +54,9 @@ public:
     static QUuid idFrom(const QVariant &value);
     static QVariant hashValue(const QString &hash);
     static QString hashFrom(const QVariant &value);
+    // The condition on clipboard_item AS i that finds an entry by the stored form of its hash,
+    // bound twice.
+    static QString hashMatch();
 
     // What a save writes: entries new or changed, ids deleted, and spans of last copies
     // deleted wholesale (start inclusive, end exclusive).

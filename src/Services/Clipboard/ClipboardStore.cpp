@@ -730,9 +730,8 @@ std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &content
     Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ")
             + ClipboardDatabase::columns()
             // The index holds the head of each hash.
-            + QStringLiteral(" FROM clipboard_item AS i WHERE substr(i.content_hash, 1, 8) = substr(?, 1, 8) "
-                             "AND i.content_hash = ?")
-            + hiddenClause() + QStringLiteral(" LIMIT 1"),
+            + QStringLiteral(" FROM clipboard_item AS i WHERE ") + ClipboardDatabase::hashMatch() + hiddenClause()
+            + QStringLiteral(" LIMIT 1"),
         QVariantList { ClipboardDatabase::hashValue(contentHash), ClipboardDatabase::hashValue(contentHash) }
             + hiddenBindings());
     if (!selected)
@@ -1003,7 +1002,7 @@ Result<ClipboardKeys> ClipboardStore::readKnownKeys(const TransferSource &source
     const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
     // Read raw, the hashes as the text the plan compares: a second import of a large file
     // is mostly this read and the plan's hashing.
-    StoreStatement query(*database, "SELECT id, content_hash, last_copied_at FROM clipboard_item");
+    StoreStatement query(*database, "SELECT id, hash_of(content_hash, content), last_copied_at FROM clipboard_item");
     ClipboardItem item;
     while (query.next()) {
         if (!source.hidden.isEmpty() || !source.hiddenRanges.isEmpty()) {

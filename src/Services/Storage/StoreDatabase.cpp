@@ -144,9 +144,19 @@ Status StoreDatabase::create() const
 Status StoreDatabase::upgrade() const
 {
     return write([this]() -> Status {
-        for (const QString &statement : m_schema.upgrade) {
-            if (Status status = exec(statement); !status)
-                return status;
+        Result<QSqlQuery> selected = select(QStringLiteral("PRAGMA user_version"));
+        if (!selected)
+            return selected.error();
+        QSqlQuery version = std::move(selected).value();
+        const int found = version.next() ? version.value(0).toInt() : 0;
+        version.finish();
+        for (const StoreSchema::Upgrade &step : m_schema.upgrades) {
+            if (step.to <= found)
+                continue;
+            for (const QString &statement : step.statements) {
+                if (Status status = exec(statement); !status)
+                    return status;
+            }
         }
         return exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version));
     });

@@ -21,10 +21,16 @@ struct StoreSchema
     QList<Table> tables;
     // Run in one transaction on a new file.
     QStringList creation;
-    // What brings a file of an older version to this one: the statements from version
-    // `from`, run in one transaction. A file older than `from` is refused.
+    // What brings a file of an older version to this one: every step whose `to` is above the
+    // file's version, in order, all in one transaction. A file older than `upgradableFrom` is
+    // refused.
+    struct Upgrade
+    {
+        int to;
+        QStringList statements;
+    };
     int upgradableFrom = 0;
-    QStringList upgrade;
+    QList<Upgrade> upgrades;
     // The page size of a new file in bytes; 0 keeps SQLite's own.
     int pageSize = 0;
     // The sentences that head the store's errors: opening the file, and writing to it.

@@ -5,6 +5,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "TestHome.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -113,6 +114,34 @@ bool writeOlderFile(const QString &path, const QList<ClipboardItem> &items, int 
             for (const char *statement : { "ALTER TABLE clipboard_item ADD COLUMN search_content TEXT",
                      "ALTER TABLE clipboard_item ADD COLUMN search_app TEXT",
                      "UPDATE clipboard_item SET search_content = lower(content), search_app = lower(source_app_name)" })
+                written = written && query.exec(QString::fromLatin1(statement));
+        }
+        // The layout after: the names kept once, each entry with their codes, and a name left
+        // behind by entries deleted since.
+        if (version == 8) {
+            for (const char *statement : { "DROP INDEX clipboard_item_hash", "DROP INDEX clipboard_item_recent",
+                     "DROP TRIGGER clipboard_item_changed", "ALTER TABLE clipboard_item RENAME TO before",
+                     "CREATE TABLE clipboard_name (code INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)",
+                     "INSERT INTO clipboard_name (name) SELECT raw_kind FROM before UNION SELECT mime_type FROM before "
+                     "UNION SELECT source_app_name FROM before UNION SELECT source_bundle_id FROM before "
+                     "UNION SELECT 'Gone Editor'",
+                     "CREATE TABLE clipboard_item (seq INTEGER PRIMARY KEY, id BLOB NOT NULL UNIQUE, "
+                     "kind_code INTEGER NOT NULL, content TEXT NOT NULL, content_hash BLOB NOT NULL, "
+                     "created_at INTEGER NOT NULL, last_copied_at INTEGER NOT NULL, copy_count INTEGER NOT NULL, "
+                     "mime_code INTEGER NOT NULL, app_name_code INTEGER NOT NULL, app_id_code INTEGER NOT NULL, "
+                     "byte_count INTEGER NOT NULL, pixel_width INTEGER NOT NULL, pixel_height INTEGER NOT NULL, "
+                     "image_path TEXT, thumbnail_path TEXT, text_path TEXT)",
+                     "INSERT INTO clipboard_item SELECT seq, id, (SELECT code FROM clipboard_name WHERE name = "
+                     "raw_kind), "
+                     "content, content_hash, created_at, last_copied_at, copy_count, "
+                     "(SELECT code FROM clipboard_name WHERE name = mime_type), "
+                     "(SELECT code FROM clipboard_name WHERE name = source_app_name), "
+                     "(SELECT code FROM clipboard_name WHERE name = source_bundle_id), byte_count, pixel_width, "
+                     "pixel_height, image_path, thumbnail_path, text_path FROM before",
+                     "DROP TABLE before", "CREATE INDEX clipboard_item_recent ON clipboard_item (last_copied_at)",
+                     "CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))",
+                     "CREATE TRIGGER clipboard_item_changed AFTER UPDATE ON clipboard_item "
+                     "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END" })
                 written = written && query.exec(QString::fromLatin1(statement));
         }
         written = written && query.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
@@ -341,6 +370,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("layout");
         QTest::newRow("folded copies beside the texts") << 6;
         QTest::newRow("names in every entry") << 7;
+        QTest::newRow("every hash kept") << 8;
     }
 
     // A file of an earlier layout is brought up to date off the main thread, with the check,
@@ -359,6 +389,14 @@ private Q_SLOTS:
         items[6].rawKind = QStringLiteral("image");
         items[7].sourceAppName = QStringLiteral("");
         items[7].sourceAppId = QStringLiteral("");
+        // Most hashes are their texts' own, as copies make them; others (pictures', imports')
+        // are not.
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QByteArray hashed = i % 5 == 4 ? QByteArray::number(i) : items[i].content.toUtf8();
+            if (i % 7 != 3)
+                items[i].contentHash
+                    = QString::fromLatin1(QCryptographicHash::hash(hashed, QCryptographicHash::Sha256).toHex());
+        }
         QVERIFY(writeOlderFile(path, items, layout));
         // A search column of the release before, which the upgraded file no longer matches.
         {
@@ -457,6 +495,36 @@ private Q_SLOTS:
         QCOMPARE(std::tie(newest.sourceAppName, newest.sourceAppId, newest.rawKind),
             std::tie(again.sourceAppName, again.sourceAppId, items[7].rawKind));
         QCOMPARE(store->count(QStringLiteral("new editor")), 1);
+
+        // Each name counted its uses: the one no entry used is gone, and the others go with
+        // their last entries.
+        const auto names = [&] {
+            QStringList found;
+            {
+                QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("look"));
+                connection.setDatabaseName(path);
+                QSqlQuery query(connection);
+                if (connection.open() && query.exec(QStringLiteral("SELECT name FROM clipboard_name")))
+                    while (query.next())
+                        found << query.value(0).toString();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("look"));
+            return found;
+        };
+        QVERIFY(!names().contains(QStringLiteral("Gone Editor")));
+        QVERIFY(names().contains(QStringLiteral("sketch")));
+        store->deleteItems({ items[5] });
+        QList<ClipboardItem> fromCafe;
+        for (const ClipboardItem &item : store->items()) {
+            if (item.sourceAppName == QStringLiteral("Café"))
+                fromCafe << item;
+        }
+        QVERIFY(!fromCafe.isEmpty());
+        store->deleteItems(fromCafe);
+        store->waitForBackgroundWork();
+        QVERIFY(!names().contains(QStringLiteral("sketch")));
+        QVERIFY(!names().contains(QStringLiteral("Café")));
+        QVERIFY(names().contains(QStringLiteral("Web Browser")));
     }
 
     // The scan folds every character of the Basic Multilingual Plane, and a sample beyond it,

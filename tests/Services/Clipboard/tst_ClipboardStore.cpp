@@ -1,6 +1,7 @@
 #include "FakeSystemClipboard.h"
 #include "FullDisk.h"
 #include "Platform/DataPaths.h"
+#include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "TestHome.h"
 
@@ -10,9 +11,12 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <limits>
 
@@ -117,6 +121,9 @@ public:
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(file);
         QVERIFY(db.open());
+        // The store's own functions, which its indexes use.
+        const QVariant handle = db.driver()->handle();
+        QVERIFY(ClipboardDatabase::schema().functions(*static_cast<sqlite3 *const *>(handle.constData())));
     }
     ~WriteBlocker()
     {
@@ -1030,6 +1037,134 @@ private Q_SLOTS:
         store->waitForBackgroundWork();
         disk = readFile(databasePath()) + readFile(databasePath() + QStringLiteral("-wal"));
         QVERIFY(!disk.contains(app.toUtf8()));
+    }
+
+    // What clipboard_name holds, and the stored form of each entry's hash by its text.
+    QStringList storedNames() const
+    {
+        QStringList names;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("names"));
+            db.setDatabaseName(databasePath());
+            QSqlQuery query(db);
+            if (db.open() && query.exec(QStringLiteral("SELECT name FROM clipboard_name ORDER BY name"))) {
+                while (query.next())
+                    names << query.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("names"));
+        return names;
+    }
+    QHash<QString, QByteArray> storedHashes() const
+    {
+        QHash<QString, QByteArray> hashes;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("hashes"));
+            db.setDatabaseName(databasePath());
+            QSqlQuery query(db);
+            if (db.open() && query.exec(QStringLiteral("SELECT content, quote(content_hash) FROM clipboard_item"))) {
+                while (query.next())
+                    hashes.insert(query.value(0).toString(), query.value(1).toByteArray());
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("hashes"));
+        return hashes;
+    }
+
+    // A source's name goes with the last entry that used it, deleted by itself, with a period
+    // or copied again from elsewhere; a name still used stays, across a reopening too.
+    void aNameGoesWithItsLastEntry()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->waitForBackgroundWork();
+        const ClipboardItem first
+            = store->record(textCapture(QStringLiteral("one"), at(9, 8), QStringLiteral("Lonely")));
+        const ClipboardItem second
+            = store->record(textCapture(QStringLiteral("two"), at(9, 9), QStringLiteral("Lonely")));
+        store->record(textCapture(QStringLiteral("kept"), at(9, 10)));
+        store->record(textCapture(QStringLiteral("today"), at(10, 8), QStringLiteral("Today App")));
+        store->record(textCapture(QStringLiteral("also today"), at(10, 9)));
+        store->record(textCapture(QStringLiteral("moved"), at(9, 11), QStringLiteral("Moving App")));
+        store->waitForBackgroundWork();
+        QVERIFY(storedNames().contains(QStringLiteral("Lonely")));
+
+        store->deleteItems({ first });
+        store->waitForBackgroundWork();
+        QVERIFY(storedNames().contains(QStringLiteral("Lonely")));
+        store->deleteItems({ second });
+        store->waitForBackgroundWork();
+        QVERIFY(!storedNames().contains(QStringLiteral("Lonely")));
+
+        // Copied again from another source: the entry's first source is used no more.
+        store->record(textCapture(QStringLiteral("moved"), at(10, 10)));
+        store->waitForBackgroundWork();
+        QVERIFY(!storedNames().contains(QStringLiteral("Moving App")));
+
+        store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), at(10, 12), newYork());
+        store->waitForBackgroundWork();
+        const QStringList left { QStringLiteral("Editor"), QStringLiteral("org.example.Editor"),
+            QStringLiteral("public.utf8-plain-text"), QStringLiteral("text") };
+        QCOMPARE(storedNames(), left);
+        QCOMPARE(store->items().constFirst().sourceAppName, QStringLiteral("Editor"));
+
+        store.reset();
+        store = ClipboardStore::make(folder());
+        QCOMPARE(store->count(), 1);
+        store->deleteItems({ store->items().constFirst() });
+        store->waitForBackgroundWork();
+        QCOMPARE(storedNames(), QStringList());
+        store.reset();
+
+        // Entries an import adds count their names too.
+        auto opened = ClipboardDatabase::open(databasePath());
+        QVERIFY(opened);
+        const StoreDatabase &sql = opened.value()->sql();
+        const QList<ClipboardItem> imported { ClipboardItem(textCapture(
+                                                  QStringLiteral("a"), at(9, 8), QStringLiteral("Imported"))),
+            ClipboardItem(textCapture(QStringLiteral("b"), at(9, 9), QStringLiteral("Imported"))) };
+        QVERIFY(sql.write([&] { return ClipboardDatabase::insert(sql, imported); }));
+        ClipboardDatabase::Changes changes;
+        changes.deletions << imported[0].id;
+        QVERIFY(ClipboardDatabase::write(sql, changes));
+        QVERIFY(storedNames().contains(QStringLiteral("Imported")));
+        changes.deletions = { imported[1].id };
+        QVERIFY(ClipboardDatabase::write(sql, changes));
+        QCOMPARE(storedNames(), QStringList());
+    }
+
+    // A hash that is a short text's own is worked out again rather than kept; any other reads
+    // as it came, and a copy with either folds into its entry.
+    void hashesReadAsTheyCame()
+    {
+        TestHome home;
+        QList<ClipboardCapture> captures { textCapture(QStringLiteral("own hash"), at(9, 8)),
+            textCapture(QStringLiteral("another's hash"), at(9, 9)),
+            textCapture(QStringLiteral("a hash in words"), at(9, 10)),
+            // Not valid UTF-16: SQLite and Qt turn it into different bytes.
+            textCapture(QStringLiteral("lone ") + QChar(0xd800) + QStringLiteral(" surrogate"), at(9, 11)),
+            // Long enough to keep its own: a page would hash it on every read.
+            textCapture(QStringLiteral("long").repeated(256), at(9, 12)) };
+        captures[1].contentHash = sha256("something else");
+        captures[2].contentHash = QStringLiteral("imported-hash-7");
+        {
+            auto store = ClipboardStore::make(folder());
+            for (const ClipboardCapture &capture : captures)
+                store->record(capture);
+            store->waitForBackgroundWork();
+        }
+        QCOMPARE(storedHashes().value(QStringLiteral("own hash")), QByteArray("X''"));
+        QCOMPARE(storedHashes().value(QStringLiteral("another's hash")).size(), 67);
+        QCOMPARE(storedHashes().value(QStringLiteral("long").repeated(256)).size(), 67);
+
+        auto store = ClipboardStore::make(folder());
+        for (ClipboardCapture capture : captures) {
+            QCOMPARE(store->item(capture.id)->contentHash, capture.contentHash);
+            capture.id = QUuid::createUuid();
+            capture.copiedAt = at(10, 8);
+            QCOMPARE(store->record(capture).copyCount, 2);
+        }
+        QCOMPARE(store->count(), captures.size());
     }
 
     void strayFilesGoAtStart()

@@ -132,17 +132,27 @@ private Q_SLOTS:
         StoreSchema schema = noteSchema();
         schema.version = 3;
         schema.upgradableFrom = 1;
-        schema.upgrade = { u"ALTER TABLE note ADD COLUMN tag TEXT"_s };
-        Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(path, schema);
-        QVERIFY(opened);
-        const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-        Result<QSqlQuery> selected
-            = database->select(u"SELECT body, tag, (SELECT user_version FROM pragma_user_version) FROM note"_s);
-        QVERIFY(selected);
-        QSqlQuery row = std::move(selected).value();
-        QVERIFY(row.next());
-        QCOMPARE(row.value(0).toString(), u"kept"_s);
-        QCOMPARE(row.value(2).toInt(), 3);
+        // Each step from the file's own version on, in order.
+        schema.upgrades = { { 2, { u"ALTER TABLE note ADD COLUMN tag TEXT"_s } },
+            { 3, { u"UPDATE note SET tag = coalesce(tag, '') || 'three'"_s } } };
+        const QString second = dir.filePath(u"Second.store"_s);
+        makeFile(second,
+            { u"CREATE TABLE note (id TEXT PRIMARY KEY, body TEXT NOT NULL, tag TEXT)"_s, u"PRAGMA user_version = 2"_s,
+                u"INSERT INTO note VALUES ('A', 'kept', 'two ')"_s },
+            false);
+        for (const auto &[file, tag] : { std::pair { path, u"three"_s }, std::pair { second, u"two three"_s } }) {
+            Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(file, schema);
+            QVERIFY(opened);
+            const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
+            Result<QSqlQuery> selected
+                = database->select(u"SELECT body, tag, (SELECT user_version FROM pragma_user_version) FROM note"_s);
+            QVERIFY(selected);
+            QSqlQuery row = std::move(selected).value();
+            QVERIFY(row.next());
+            QCOMPARE(row.value(0).toString(), u"kept"_s);
+            QCOMPARE(row.value(1).toString(), tag);
+            QCOMPARE(row.value(2).toInt(), 3);
+        }
     }
 
     void itsOwnFileOpensWithWhatItsLogHolds()
