@@ -359,6 +359,86 @@ inline void resetPeak()
     writeFile(QStringLiteral("/proc/self/clear_refs"), "5");
 }
 
+// Resident memory in KiB: anonymous (the heap, stacks), file-backed (mapped files and
+// libraries, which the kernel may drop and read again) and shared.
+struct Resident
+{
+    qint64 anon = 0;
+    qint64 file = 0;
+    qint64 shmem = 0;
+    qint64 total() const { return anon + file + shmem; }
+};
+
+inline Resident resident()
+{
+    Resident now;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return now;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        const auto value
+            = [&line] { return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toLongLong(); };
+        if (line.startsWith("RssAnon:"))
+            now.anon = value();
+        else if (line.startsWith("RssFile:"))
+            now.file = value();
+        else if (line.startsWith("RssShmem:"))
+            now.shmem = value();
+    }
+    return now;
+}
+
+// Resident memory over a stretch of work: before, after, the kernel's peak of the whole, and
+// the peaks of its parts, sampled every two milliseconds on a thread of its own.
+class MemoryWatch
+{
+public:
+    MemoryWatch()
+        : m_before(resident())
+    {
+        resetPeak();
+        m_sampler = std::thread([this] {
+            while (!m_done) {
+                const Resident now = resident();
+                m_peak.anon = std::max(m_peak.anon, now.anon);
+                m_peak.file = std::max(m_peak.file, now.file);
+                m_peak.shmem = std::max(m_peak.shmem, now.shmem);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+    ~MemoryWatch() { stop(); }
+    MemoryWatch(const MemoryWatch &) = delete;
+    MemoryWatch &operator=(const MemoryWatch &) = delete;
+
+    // Ends the watch and prints what it saw, in MiB.
+    void report(const char *what)
+    {
+        stop();
+        const Resident after = resident();
+        const auto mib = [](qint64 kib) { return double(kib) / 1024.0; };
+        std::printf("  %s: resident %.1f MiB before (anonymous %.1f, files %.1f), %.1f after (%.1f, %.1f);\n"
+                    "    peak %.1f MiB (the kernel's), anonymous at most %.1f, files at most %.1f\n",
+            what, mib(m_before.total()), mib(m_before.anon), mib(m_before.file), mib(after.total()), mib(after.anon),
+            mib(after.file), mib(statusKilobytes("VmHWM:")), mib(m_peak.anon), mib(m_peak.file));
+    }
+
+private:
+    void stop()
+    {
+        if (!m_sampler.joinable())
+            return;
+        m_done = true;
+        m_sampler.join();
+    }
+
+    Resident m_before;
+    // Read by the sampler alone until it is joined.
+    Resident m_peak;
+    std::atomic<bool> m_done = false;
+    std::thread m_sampler;
+};
+
 inline void report(const char *what, double ms)
 {
     std::printf("  %-44s %9.3f ms\n", what, ms);
