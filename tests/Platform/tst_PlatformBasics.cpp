@@ -1,9 +1,12 @@
 #include "Platform/DataPaths.h"
+#include "Platform/NewFile.h"
 #include "Platform/linux/QtSettingsStore.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestPlatformBasics final : public QObject
@@ -11,6 +14,31 @@ class TestPlatformBasics final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A new file holds all of its bytes under its name; a name taken, or a folder missing,
+    // is refused and leaves what is there as it was.
+    void newFileWholeOrNotAtAll()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("a.txt"));
+        QByteArray bytes(300'000, 'x');
+        bytes[123'456] = 'y';
+        QCOMPARE(NewFile::write(path, bytes), std::nullopt);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        file.close();
+
+        QVERIFY(NewFile::write(path, QByteArrayLiteral("other")).has_value());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+
+        const QString nowhere = folder.filePath(QStringLiteral("missing/b.txt"));
+        QVERIFY(NewFile::write(nowhere, bytes).has_value());
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList { QStringLiteral("a.txt") });
+    }
+
     void dataFolderIsPrivateAndNested()
     {
         TestHome home;

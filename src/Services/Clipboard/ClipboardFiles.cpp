@@ -2,6 +2,7 @@
 
 #include "Platform/DataPaths.h"
 #include "Platform/Logging.h"
+#include "Platform/NewFile.h"
 #include "Platform/TypeIdentifiers.h"
 
 #include <QBuffer>
@@ -155,16 +156,9 @@ Status write(const QByteArray &data, const QString &path, const QString &folder,
         return Error { QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)),
             QString() };
     if (writing == ClipboardFiles::FileWrite::NewName) {
-        QFile file(target);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (const std::optional<QString> failure = NewFile::write(target, data))
             return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
-                file.errorString() };
-        if (file.write(data) != data.size() || !file.flush()) {
-            const QString reason = file.errorString();
-            file.remove();
-            return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
-                reason };
-        }
+                *failure };
         return {};
     }
     QSaveFile file(target);

@@ -62,9 +62,9 @@ QString sha256(const QByteArray &data);
 QString fileName(const QUuid &id);
 
 // How a side file is written: through a temporary file that replaces it once complete, or
-// straight into a name that nothing uses yet (an import's entries, thousands at a time), which
-// the caller brings to the disk (FileSystemSync::syncFileSystem) before any entry names it. A
-// crash can leave a partial file of the second kind, which no stored entry names and the
+// under a name that nothing uses yet (an import's entries, thousands at a time, see NewFile),
+// which the caller brings to the disk (FileSystemSync::syncFileSystem) before any entry names
+// it. A crash can leave a file of the second kind that no stored entry names, which the
 // start-up sweep removes.
 enum class FileWrite { Replacing, NewName };
 

@@ -1,0 +1,64 @@
+#include "Platform/NewFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeAll(int fd, const QByteArray &data)
+{
+    const char *at = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, at, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        at += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace NewFile {
+
+std::optional<QString> write(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    int fd
+        = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // A file system without files of no name: the file is made under its name at once.
+    const bool unnamed = fd >= 0;
+    if (!unnamed)
+        fd = ::open(target.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    bool named = !unnamed;
+    int error = writeAll(fd, data) ? 0 : errno;
+    if (error == 0 && unnamed) {
+        // Through the process's own link to the file, which needs no privilege, unlike naming
+        // the descriptor itself.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        named = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
+        if (!named)
+            error = errno;
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0)
+        return std::nullopt;
+    if (named)
+        ::unlink(target.constData());
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace NewFile
