@@ -11,6 +11,7 @@
 #include "Services/Transfer/ImportJournal.h"
 
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <deque>
 
@@ -44,6 +45,8 @@ ImportWriter::~ImportWriter()
         rollBack(m_entries);
         if (writesStores())
             ClipboardFiles::remove(m_sideFiles, m_job.clipboardFolder);
+        if (m_marked)
+            ImportJournal::remove(m_job.clipboardFolder);
     }
 }
 
@@ -60,9 +63,13 @@ Status ImportWriter::begin(std::unique_ptr<StoreDatabase> &database, const QStri
     if (!attached)
         return attached.error();
     // A cache that holds the indexes' pages as the rows go in, instead of writing and reading
-    // them back again and again.
-    if (Status status = attached.value()->exec(QStringLiteral("PRAGMA cache_size = -65536")); !status)
-        return status;
+    // them back again and again; and a commit that waits until its log is on the disk, since
+    // the user is told of what was imported once it ends.
+    for (const QString &pragma :
+        { QStringLiteral("PRAGMA cache_size = -65536"), QStringLiteral("PRAGMA synchronous = FULL") }) {
+        if (Status status = attached.value()->exec(pragma); !status)
+            return status;
+    }
     if (Status status = attached.value()->exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
         return status;
     database = std::move(attached).value();
@@ -78,18 +85,25 @@ Status ImportWriter::write()
     if (!m_job.entries.isEmpty()) {
         if (Status status = writeEntries(); !status)
             return status;
-        // The side files are written without waiting for each: they reach the disk together
-        // here, before any row that names them can be committed.
-        if (m_entries && !FileSystemSync::syncFileSystem(m_job.clipboardFolder))
-            return Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
     }
+    // The side files are written without waiting for each: they reach the disk together, with
+    // the import's mark, while the todos' rows are written, and before any row that names them
+    // can be committed.
+    QFuture<bool> synced;
+    if (m_entries) {
+        if (Status status = markInProgress(); !status)
+            return status;
+        synced = QtConcurrent::run(&FileSystemSync::syncFileSystem, m_job.clipboardFolder);
+    }
+    Status status;
     if (writesStores() && !m_job.todos.isEmpty()) {
-        if (Status status = begin(m_todos, m_job.todoDatabase, TodoStore::databaseSchema()); !status)
-            return status;
-        if (Status status = TodoStore::insertRows(*m_todos, m_job.todos); !status)
-            return status;
+        status = begin(m_todos, m_job.todoDatabase, TodoStore::databaseSchema());
+        if (status)
+            status = TodoStore::insertRows(*m_todos, m_job.todos);
     }
-    return {};
+    if (synced.isValid() && !synced.result() && status)
+        status = Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
+    return status;
 }
 
 Status ImportWriter::writeEntries()
@@ -214,7 +228,7 @@ Status ImportWriter::commit()
 
 Status ImportWriter::markInProgress()
 {
-    if (!m_entries || !m_todos)
+    if (m_marked || !m_entries || !writesStores() || m_job.todos.isEmpty())
         return {};
     QList<QUuid> todoIds;
     todoIds.reserve(m_job.todos.size());

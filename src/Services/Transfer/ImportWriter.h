@@ -22,8 +22,9 @@ struct StoreSchema;
 // the plan found them in the file, makes them and their side files several at a time, and writes their rows and the
 // todos' rows on connections of its own, each store in one transaction. Both transactions
 // stay open until everything is written, so that any failure before the commits takes back
-// everything by rolling back, which needs no free space; the import's mark (ImportJournal)
-// covers the moment between the two commits.
+// everything by rolling back, which needs no free space; the import's mark (ImportJournal),
+// made before either commit and gone once both are done or taken back, covers the moment
+// between them.
 //
 // With a store in memory, which no other connection can reach, the entries are only made,
 // and taken from here by the caller.
@@ -55,7 +56,8 @@ public:
     // Whether both stores are files, which the writer writes itself.
     bool writesStores() const { return !m_job.clipboardDatabase.isEmpty() && !m_job.todoDatabase.isEmpty(); }
 
-    // Makes the chosen entries and writes the rows, uncommitted.
+    // Makes the chosen entries and writes the rows, uncommitted, and marks the import as under
+    // way when it adds to both stores.
     Status write();
     // Commits the entries, then the todos. After a failure nothing of the import stays,
     // unless taking back the committed entries failed too (see entriesKept).
