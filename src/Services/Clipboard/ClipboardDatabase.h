@@ -43,6 +43,8 @@ public:
     static ClipboardItem item(const StoreStatement &row);
     // The same with the four names read as their codes, and the names of the codes: for reading
     // the whole history, where the few names, looked up once, save a lookup per name and row.
+    // The hash is read as stored, empty where it is a short text's own: the export writes none,
+    // and working it out would cost a hashing of every text.
     using Names = QHash<qint64, QString>;
     static const QString &codedColumns();
     static Result<Names> names(const StoreDatabase &sql);
