@@ -19,6 +19,9 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <memory>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -92,6 +95,105 @@ int importThenEnd(const QString &folder, const QString &document, const QString 
     std::_Exit(0);
 }
 
+// Wraps the default SQLite file system: notes, for each file opened while `watching` is set,
+// whether something written to it was not yet brought to the disk when it was closed.
+namespace Syncs {
+
+bool watching = false;
+QStringList unsynced;
+sqlite3_vfs *real = nullptr;
+sqlite3_vfs wrapper;
+sqlite3_io_methods methods;
+
+struct File
+{
+    sqlite3_file base;
+    sqlite3_file *inner;
+    QString name;
+    bool watched;
+    bool dirty;
+};
+
+sqlite3_file *inner(sqlite3_file *file)
+{
+    return reinterpret_cast<File *>(file)->inner;
+}
+
+int open(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flags, int *outFlags)
+{
+    auto *tracked = reinterpret_cast<File *>(file);
+    tracked->inner = reinterpret_cast<sqlite3_file *>(reinterpret_cast<char *>(file) + sizeof(File));
+    const int code = real->xOpen(real, name, tracked->inner, flags, outFlags);
+    if (code != SQLITE_OK || !tracked->inner->pMethods) {
+        tracked->base.pMethods = nullptr;
+        return code;
+    }
+    methods = *tracked->inner->pMethods;
+    methods.xClose = [](sqlite3_file *f) {
+        auto *t = reinterpret_cast<File *>(f);
+        if (t->watched && t->dirty)
+            unsynced << t->name;
+        const int closed = t->inner->pMethods->xClose(t->inner);
+        t->name.~QString();
+        return closed;
+    };
+    methods.xRead
+        = [](sqlite3_file *f, void *b, int n, sqlite3_int64 o) { return inner(f)->pMethods->xRead(inner(f), b, n, o); };
+    methods.xWrite = [](sqlite3_file *f, const void *b, int n, sqlite3_int64 o) {
+        reinterpret_cast<File *>(f)->dirty = true;
+        return inner(f)->pMethods->xWrite(inner(f), b, n, o);
+    };
+    methods.xTruncate = [](sqlite3_file *f, sqlite3_int64 n) {
+        reinterpret_cast<File *>(f)->dirty = true;
+        return inner(f)->pMethods->xTruncate(inner(f), n);
+    };
+    methods.xSync = [](sqlite3_file *f, int flags) {
+        const int code = inner(f)->pMethods->xSync(inner(f), flags);
+        if (code == SQLITE_OK)
+            reinterpret_cast<File *>(f)->dirty = false;
+        return code;
+    };
+    methods.xFileSize = [](sqlite3_file *f, sqlite3_int64 *n) { return inner(f)->pMethods->xFileSize(inner(f), n); };
+    methods.xLock = [](sqlite3_file *f, int l) { return inner(f)->pMethods->xLock(inner(f), l); };
+    methods.xUnlock = [](sqlite3_file *f, int l) { return inner(f)->pMethods->xUnlock(inner(f), l); };
+    methods.xCheckReservedLock
+        = [](sqlite3_file *f, int *r) { return inner(f)->pMethods->xCheckReservedLock(inner(f), r); };
+    methods.xFileControl
+        = [](sqlite3_file *f, int op, void *a) { return inner(f)->pMethods->xFileControl(inner(f), op, a); };
+    methods.xSectorSize = [](sqlite3_file *f) { return inner(f)->pMethods->xSectorSize(inner(f)); };
+    methods.xDeviceCharacteristics
+        = [](sqlite3_file *f) { return inner(f)->pMethods->xDeviceCharacteristics(inner(f)); };
+    methods.xShmMap = [](sqlite3_file *f, int p, int s, int e, void volatile **m) {
+        return inner(f)->pMethods->xShmMap(inner(f), p, s, e, m);
+    };
+    methods.xShmLock
+        = [](sqlite3_file *f, int o, int n, int fl) { return inner(f)->pMethods->xShmLock(inner(f), o, n, fl); };
+    methods.xShmBarrier = [](sqlite3_file *f) { inner(f)->pMethods->xShmBarrier(inner(f)); };
+    methods.xShmUnmap = [](sqlite3_file *f, int d) { return inner(f)->pMethods->xShmUnmap(inner(f), d); };
+    methods.xFetch = [](sqlite3_file *f, sqlite3_int64 o, int n, void **p) {
+        return inner(f)->pMethods->xFetch(inner(f), o, n, p);
+    };
+    methods.xUnfetch
+        = [](sqlite3_file *f, sqlite3_int64 o, void *p) { return inner(f)->pMethods->xUnfetch(inner(f), o, p); };
+    new (&tracked->name) QString(QString::fromUtf8(name ? name : ""));
+    tracked->watched = watching;
+    tracked->dirty = false;
+    tracked->base.pMethods = &methods;
+    return code;
+}
+
+void install()
+{
+    real = sqlite3_vfs_find(nullptr);
+    wrapper = *real;
+    wrapper.zName = "syncs";
+    wrapper.szOsFile = int(sizeof(File)) + real->szOsFile;
+    wrapper.xOpen = &open;
+    sqlite3_vfs_register(&wrapper, 1);
+}
+
+} // namespace Syncs
+
 } // namespace
 
 class tst_ImportJournal : public QObject
@@ -101,6 +203,35 @@ class tst_ImportJournal : public QObject
 private slots:
     // The process ends between the steps of an import's commit; the next start finds the
     // import whole or takes back what it had added.
+    // Once an import has ended, what it wrote to either store is on the disk, not only in the
+    // system's cache: the user is told it was imported.
+    void importedIsOnTheDisk()
+    {
+        Syncs::install();
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document);
+        FixedClock clock(now);
+        const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder.path()), &clock);
+        const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+        const ClipboardStore::TransferSource source = clipboard->transferSource();
+        ImportPlan plan(todos->allTodos(), ClipboardStore::readKnownKeys(source).value());
+        BackupReader::FileStamp stamp;
+        const BackupReader::Outcome outcome = BackupReader::readKeys(
+            document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
+        plan.addTodos(std::get<VemraExport>(outcome).todos);
+        Syncs::watching = true;
+        {
+            ImportWriter writer({ document, stamp, plan.clipboard, todos->importedTodos(plan.todos),
+                clipboard->folder(), source.databasePath, todos->databasePath() });
+            QVERIFY(writer.write());
+            QVERIFY(writer.commit());
+            QCOMPARE(writer.added(), 3);
+        }
+        Syncs::watching = false;
+        QCOMPARE(Syncs::unsynced, QStringList());
+    }
+
     void endedMidImport_data()
     {
         QTest::addColumn<QString>("step");
