@@ -108,4 +108,23 @@ sleep 0.6
 read -r _ _ ww wh <<<"$(window_geometry "$(expanded_window)")"
 check "the window does not shrink below its calendar and footer" test "$wh" -gt 520
 screenshot todo-window-smallest-calendar
+
+# The selected row's menu from the keyboard: the Menu key and Shift+F10 open it, the arrows walk
+# into "Move to", Return chooses its first day that is not the todo's own. Escape lets go of the
+# row the last move left selected, and Down selects the first row, the basil.
+todo_day() { sqlite3 "$todo_db" "SELECT coalesce(day, 'none') FROM todo WHERE title = '$1';" 2>/dev/null; }
+todo_day_is_not() { [ "$(todo_day "$1")" != "$2" ]; }
+for menu_key in Menu shift+F10; do
+    before=$(todo_day "Repot the basil")
+    xdotool key Escape Down
+    sleep 0.3
+    xdotool key "$menu_key"
+    sleep 0.4
+    screenshot "todo-row-menu-from-$menu_key"
+    xdotool key Down Down Right
+    sleep 0.3
+    xdotool key Return
+    check "$menu_key opens the selected row's menu, whose keys give it another day" \
+        wait_until 5 todo_day_is_not "Repot the basil" "$before"
+done
 stop_vemra

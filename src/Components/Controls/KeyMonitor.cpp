@@ -1,6 +1,7 @@
 #include "Components/Controls/KeyMonitor.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 
 namespace {
@@ -29,16 +30,20 @@ bool isModifierOnly(int key)
     }
 }
 
+const char *const ownKeysProperty = "vemraOwnKeys";
+
 // Space, Return and Enter on a button the keyboard reached press that button, not the view's list,
-// also while Qt hands the key on to the button's parents.
-bool pressesButton(const QWidget *receiver, const QKeyEvent &key)
+// and the keys a focused control named are its own, also while Qt hands the key on to its parents.
+bool isFocusedControlsKey(const QWidget *receiver, const QKeyEvent &key)
 {
-    const bool pressKey = key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-    if (!pressKey || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     const QWidget *focused = receiver->window()->focusWidget();
-    return qobject_cast<const QAbstractButton *>(focused) && focused->hasFocus()
-        && (focused == receiver || receiver->isAncestorOf(focused));
+    if (!focused || !focused->hasFocus() || (focused != receiver && !receiver->isAncestorOf(focused)))
+        return false;
+    if (qobject_cast<const QAbstractButton *>(focused))
+        return key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    return focused->property(ownKeysProperty).value<QList<int>>().contains(key.key());
 }
 
 } // namespace
@@ -62,6 +67,11 @@ void KeyMonitor::setHandler(Handler handler)
     m_handler = std::move(handler);
 }
 
+void KeyMonitor::leaveKeysTo(QWidget *control, const QList<int> &keys)
+{
+    control->setProperty(ownKeysProperty, QVariant::fromValue(keys));
+}
+
 bool KeyMonitor::Press::matches(const QKeyEvent &event) const
 {
     return timestamp == event.timestamp() && key == event.key() && modifiers == event.modifiers()
@@ -81,7 +91,9 @@ bool KeyMonitor::offer(const QKeyEvent &key)
 bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress) || !watched->isWidgetType())
+    const bool menuKey = type == QEvent::ContextMenu
+        && static_cast<const QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
+    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress && !menuKey) || !watched->isWidgetType())
         return false;
     auto *receiver = static_cast<QWidget *>(watched);
 
@@ -89,25 +101,35 @@ bool KeyMonitor::eventFilter(QObject *watched, QEvent *event)
     // application's filters again: answer those deliveries as the first one was answered.
     if (event == m_delivering && m_deliveredTo && m_deliveredTo != receiver && receiver->isAncestorOf(m_deliveredTo)) {
         m_deliveredTo = receiver;
-        if (m_deliveringSwallowed && type == QEvent::ShortcutOverride)
+        if (m_deliveringSwallowed && type != QEvent::KeyPress)
             event->accept();
         return m_deliveringSwallowed;
     }
     m_delivering = nullptr;
     m_deliveredTo = nullptr;
 
-    const auto &key = static_cast<const QKeyEvent &>(*event);
     // A handler may destroy the very widget the key was sent to (a refresh that rebuilds it):
     // after the handler nothing may touch it, and Qt must not deliver the key to it either.
     const QPointer<QWidget> alive = receiver;
     bool swallowed = false;
-    if (type == QEvent::KeyPress && m_pending && m_pending->matches(key)) {
+    if (menuKey) {
+        // The Menu key reaches the focused widget as a request for its context menu, on X11 before
+        // the key's own press, which goes to whatever menu opened.
+        if (!offers(receiver))
+            return false;
+        const QKeyEvent press(
+            QEvent::KeyPress, Qt::Key_Menu, static_cast<const QContextMenuEvent *>(event)->modifiers());
+        swallowed = offer(press);
+        if (swallowed)
+            event->accept();
+    } else if (const auto &key = static_cast<const QKeyEvent &>(*event);
+               type == QEvent::KeyPress && m_pending && m_pending->matches(key)) {
         // The second half of a press already answered. Answered the same way even when the
         // handler has hidden the view or moved the focus meanwhile (Return that closes the
         // panel must not reach the hidden field as well).
         swallowed = m_pendingSwallowed;
         m_pending.reset();
-    } else if (!offers(receiver) || isModifierOnly(key.key()) || pressesButton(receiver, key)) {
+    } else if (!offers(receiver) || isModifierOnly(key.key()) || isFocusedControlsKey(receiver, key)) {
         return false;
     } else if (type == QEvent::ShortcutOverride) {
         swallowed = offer(key);

@@ -21,9 +21,11 @@
 // (a ShortcutOverride, then the KeyPress) and again to each parent of a widget that ignores it;
 // the handler sees the event of whichever comes first, so it reads key(), modifiers() and
 // text() and does not care about type(). Key releases and lone modifier changes are not offered.
+// A context menu asked for from the keyboard (Qt sends one for the Menu key) is offered as a
+// press of Qt::Key_Menu; swallowed, no widget opens its own menu.
 // With several monitors in one window the one created last is asked first; each is asked until
 // one swallows the key. Space, Return and Enter pressed on a focused button are not offered:
-// they press that button.
+// they press that button; nor are the keys a focused control named with leaveKeysTo().
 class KeyMonitor final : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,10 @@ public:
 
     // Replaces the handler; an empty handler swallows nothing.
     void setHandler(Handler handler);
+
+    // A control with keys of its own (a grid the arrows move in) names them: while it has the
+    // focus, no monitor is offered them when pressed without Shift, Ctrl, Alt or Meta.
+    static void leaveKeysTo(QWidget *control, const QList<int> &keys);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

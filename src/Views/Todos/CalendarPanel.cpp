@@ -66,6 +66,7 @@ CalendarPanel::CalendarPanel(TodosTabState &state, Density density, QWidget *par
     m_header->hide();
     m_headerFade = new AppearTransition(m_header, { .durationMs = 200, .curve = QEasingCurve::OutCubic });
 
+    m_cancel->setFocusPolicy(Qt::TabFocus);
     connect(m_cancel, &TintedButton::clicked, this, [this] { m_state.setMovingID(std::nullopt); });
     connect(m_calendar, &MonthCalendar::picked, this, [this](const QDate &day) { m_state.pickDay(day); });
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged,
@@ -89,6 +90,10 @@ void CalendarPanel::refresh()
     const std::optional<Todo> moving = m_state.movingTodo();
     m_movingText = moving ? QStringLiteral("Move “") + moving->title + QStringLiteral("” to…") : QString();
     static_cast<MiddleElidedLabel *>(m_moving)->setFullText(m_movingText);
+    // Cancel going away under the keyboard gives it back to the input, not on to the month's
+    // arrows, which the next Return would press.
+    if (!moving && m_cancel->hasFocus())
+        m_state.focusRequested(VemraTab::Todos);
     m_headerFade->setShown(moving.has_value());
 
     m_calendar->setToday(m_state.today());

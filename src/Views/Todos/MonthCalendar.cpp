@@ -1,6 +1,7 @@
 #include "Views/Todos/MonthCalendar.h"
 
 #include "Components/Controls/CrossFade.h"
+#include "Components/Controls/KeyMonitor.h"
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
@@ -11,8 +12,10 @@
 #include "Models/Todos/MonthGrid.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
@@ -70,6 +73,16 @@ public:
 
     bool isSelected() const { return m_selected->isOn(); }
     bool isToday() const { return m_isToday; }
+
+    // The day the keyboard is on, while the grid has the focus.
+    void setCurrent(bool current)
+    {
+        if (current == m_current)
+            return;
+        m_current = current;
+        update();
+    }
+    bool isCurrent() const { return m_current; }
 
     static qreal circle(Density density) { return density == Density::Compact ? 24 : 28; }
 
@@ -131,6 +144,8 @@ protected:
             painter.setBrush(dot);
             painter.drawEllipse(QRectF(width() / 2.0 - 2, side + 2, 4, 4));
         }
+        if (m_current && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            Theme::paintFocusRing(painter, disc, -1, selected >= 0.5, pal);
     }
 
 private:
@@ -141,6 +156,7 @@ private:
     bool m_isInMonth = false;
     bool m_isToday = false;
     bool m_isPast = false;
+    bool m_current = false;
     std::optional<bool> m_mark;
 };
 
@@ -208,12 +224,22 @@ MonthCalendar::MonthCalendar(Density density, QWidget *parent)
             auto *cell = new DayCell(density, row);
             rowLayout->addWidget(cell);
             m_cells.append(cell);
-            connect(cell, &QAbstractButton::clicked, this, [this, cell] { Q_EMIT picked(cell->day()); });
+            connect(cell, &QAbstractButton::clicked, this, [this, cell] {
+                m_current = cell->day();
+                showCurrent();
+                Q_EMIT picked(cell->day());
+            });
         }
         grid->addWidget(row);
         m_rows.append(row);
     }
     layout->addWidget(m_grid);
+    // One Tab stop for the whole grid; the list's keys give way to its own while it has the focus.
+    m_grid->setFocusPolicy(Qt::TabFocus);
+    m_grid->setAccessibleName(QStringLiteral("Days"));
+    m_grid->installEventFilter(this);
+    KeyMonitor::leaveKeysTo(m_grid,
+        { Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter });
     refresh();
 }
 
@@ -233,6 +259,8 @@ void MonthCalendar::setSelection(const QDate &selection)
         return;
     m_selection = selection;
     m_monthOffset = 0;
+    // The keyboard goes on from the day the host highlights, as the grid shows its month.
+    m_current = selection;
     refresh();
 }
 
@@ -282,9 +310,109 @@ void MonthCalendar::showSelectedMonth()
     refresh();
 }
 
+bool MonthCalendar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            showCurrent();
+            break;
+        case QEvent::KeyPress:
+            if (handleKey(static_cast<const QKeyEvent &>(*event)))
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MonthCalendar::handleKey(const QKeyEvent &key)
+{
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const int forward = layoutDirection() == Qt::RightToLeft ? -1 : 1;
+    switch (key.key()) {
+    case Qt::Key_Left:
+        moveCurrent(-forward);
+        return true;
+    case Qt::Key_Right:
+        moveCurrent(forward);
+        return true;
+    case Qt::Key_Up:
+        moveCurrent(-7);
+        return true;
+    case Qt::Key_Down:
+        moveCurrent(7);
+        return true;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Held down, the key would pick the day again and again, undoing its own filter.
+        if (m_current.isValid() && !key.isAutoRepeat())
+            Q_EMIT picked(m_current);
+        return true;
+    default:
+        return false;
+    }
+}
+
+QDate MonthCalendar::dayInShownMonth(const QDate &wanted) const
+{
+    const QDate first = month();
+    const auto fits = [&first, this](const QDate &day) {
+        return day.isValid() && day >= m_today && day.year() == first.year() && day.month() == first.month();
+    };
+    if (fits(wanted))
+        return wanted;
+    if (fits(m_selection))
+        return m_selection;
+    const QDate start = qMax(first, m_today);
+    return fits(start) ? start : QDate();
+}
+
+void MonthCalendar::moveCurrent(int days)
+{
+    if (!m_current.isValid())
+        return;
+    const QDate target = Days::adding(days, m_current);
+    // Past days can't be picked, so the keyboard stops at today.
+    if (target < m_today)
+        return;
+    const QDate first = month();
+    const int months = (target.year() - first.year()) * 12 + target.month() - first.month();
+    if (months < 0 && !canGoBack())
+        return;
+    m_current = target;
+    if (months != 0)
+        stepMonth(months);
+    else
+        showCurrent();
+}
+
+void MonthCalendar::showCurrent()
+{
+    const bool focused = m_grid->hasFocus();
+    DayCell *current = nullptr;
+    for (DayCell *cell : std::as_const(m_cells)) {
+        const bool isCurrent = focused && cell->parentWidget()->isVisibleTo(m_grid) && cell->day() == m_current;
+        if (isCurrent && !cell->isCurrent())
+            current = cell;
+        cell->setCurrent(isCurrent);
+    }
+    // A screen reader follows the keyboard from cell to cell.
+    if (current) {
+        QAccessibleEvent moved(current, QAccessible::Focus);
+        QAccessible::updateAccessibility(&moved);
+    }
+}
+
 void MonthCalendar::refresh()
 {
     const QDate shown = month();
+    m_current = dayInShownMonth(m_current);
     m_title->setText(title());
     m_previous->setEnabled(canGoBack());
 
@@ -305,4 +433,5 @@ void MonthCalendar::refresh()
                 day, shown, m_today, m_selection, mark == m_marks.cend() ? std::nullopt : std::optional<bool>(*mark));
         }
     }
+    showCurrent();
 }

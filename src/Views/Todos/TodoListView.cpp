@@ -755,11 +755,29 @@ bool TodoListView::handleKey(const QKeyEvent &key)
     case Qt::Key_Backtab:
         // Tab moves the keyboard on, to the selected row's buttons among others: it types nothing.
         return false;
+    case Qt::Key_Menu:
+        openRowMenu();
+        return true;
+    case Qt::Key_F10:
+        // Shift+F10 asks for a context menu as the Menu key does.
+        if (!(key.modifiers() & Qt::ShiftModifier))
+            break;
+        openRowMenu();
+        return true;
     default:
-        // Typing goes on to the input line, and the row lets go of the selection.
-        m_state.setSelection(std::nullopt);
-        return false;
+        break;
     }
+    // Typing goes on to the input line, and the row lets go of the selection.
+    m_state.setSelection(std::nullopt);
+    return false;
+}
+
+void TodoListView::openRowMenu()
+{
+    // The selection is scrolled into view as it is made, so its row has its widget.
+    const std::optional<Todo> selected = selectedTodo();
+    if (TodoRow *row = selected ? m_rows.value(selected->id) : nullptr)
+        row->openMenuFromKeyboard();
 }
 
 void TodoListView::moveSelection(int by)

@@ -146,6 +146,8 @@ private:
     RowButton focusedRowButton() const;
     void followSelection(RowButton focused);
     void placeInTabOrder(TodoRow *row) const;
+    // The Menu key or Shift+F10: the selected row's context menu, beside it.
+    void openRowMenu();
     void clickHeading(const QDate &day);
     void scrollToSelection();
     void requestInputFocus();

@@ -1,6 +1,7 @@
 #include "Views/Todos/TodoRow.h"
 
 #include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/MenuPlacement.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Theme.h"
@@ -427,6 +428,13 @@ QMenu *TodoRow::makeContextMenu(QWidget *parent)
     // After the chosen action has run: the rows may have moved under the pointer meanwhile.
     connect(menu, &QMenu::aboutToHide, this, &TodoRow::menuClosed, Qt::QueuedConnection);
     return menu;
+}
+
+void TodoRow::openMenuFromKeyboard()
+{
+    QMenu *menu = makeContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    MenuPlacement::popUp(menu, this, true);
 }
 
 void TodoRow::contextMenuEvent(QContextMenuEvent *event)

@@ -70,6 +70,8 @@ public:
     static QList<MoveTo> moveToItems(const Todo &todo, const QDate &today);
     // The context menu as shown on a secondary click (the caller owns it).
     QMenu *makeContextMenu(QWidget *parent = nullptr);
+    // The context menu asked for from the keyboard: beside the row, its first entry highlighted.
+    void openMenuFromKeyboard();
 
     // The height of a row at `width` for a todo, without making one: the list measures every
     // todo this way and makes rows only for those it shows. `fitsFrom`, when given, is set to the

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QShortcut>
@@ -42,6 +43,20 @@ struct Window
             return decide(key.key());
         });
     }
+};
+
+// A focusable control that notes the keys and context menu requests that reach it.
+class KeyLog final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+    QList<int> pressed;
+    int menus = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { pressed.append(event->key()); }
+    void contextMenuEvent(QContextMenuEvent *) override { ++menus; }
 };
 
 bool showAndActivate(QWidget &window)
@@ -251,6 +266,62 @@ private Q_SLOTS:
         QTest::keyClick(window.root.windowHandle(), Qt::Key_Escape);
         QCOMPARE(window.field->text(), QStringLiteral("q"));
         QCOMPARE(escapes.count(), 1);
+    }
+
+    // A focused control's own keys go to it and to no monitor; with a modifier, or once the
+    // control has lost the focus, they are offered again.
+    void aFocusedControlKeepsTheKeysItNamed()
+    {
+        Window window;
+        auto *grid = new KeyLog(window.view);
+        grid->setFocusPolicy(Qt::TabFocus);
+        window.view->layout()->addWidget(grid);
+        KeyMonitor::leaveKeysTo(grid, { Qt::Key_Left, Qt::Key_Space });
+        window.swallow([](int) { return true; });
+        QVERIFY(showAndActivate(window.root));
+        grid->setFocus(Qt::TabFocusReason);
+
+        for (const Qt::Key key : { Qt::Key_Left, Qt::Key_Space, Qt::Key_Down })
+            QTest::keyClick(window.root.windowHandle(), key);
+        QTest::keyClick(window.root.windowHandle(), Qt::Key_Left, Qt::ShiftModifier);
+        grid->pressed.removeAll(Qt::Key_Shift);
+        QCOMPARE(grid->pressed, (QList<int> { Qt::Key_Left, Qt::Key_Space }));
+        QCOMPARE(window.offered, (QList<int> { Qt::Key_Down, Qt::Key_Left }));
+
+        window.field->setFocus();
+        QTest::keyClick(window.root.windowHandle(), Qt::Key_Left);
+        QCOMPARE(window.offered.size(), 3);
+    }
+
+    // The Menu key reaches the focused widget as a context menu request: offered as the key, a
+    // swallowed one opens no menu of the widget's; one from the pointer is never offered.
+    void aContextMenuFromTheKeyboardIsOfferedAsTheMenuKey()
+    {
+        Window window;
+        auto *target = new KeyLog(window.view);
+        target->setFocusPolicy(Qt::StrongFocus);
+        window.view->layout()->addWidget(target);
+        bool swallow = true;
+        window.swallow([&swallow](int) { return swallow; });
+        QVERIFY(showAndActivate(window.root));
+        target->setFocus();
+
+        const QPoint at = target->rect().center();
+        QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at), Qt::ShiftModifier);
+        QApplication::sendEvent(target, &fromKey);
+        QCOMPARE(window.offered, QList<int> { Qt::Key_Menu });
+        QCOMPARE(target->menus, 0);
+
+        swallow = false;
+        QApplication::sendEvent(target, &fromKey);
+        QCOMPARE(window.offered.size(), 2);
+        QCOMPARE(target->menus, 1);
+
+        swallow = true;
+        QContextMenuEvent fromMouse(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &fromMouse);
+        QCOMPARE(window.offered.size(), 2);
+        QCOMPARE(target->menus, 2);
     }
 };
 

@@ -501,8 +501,9 @@ private Q_SLOTS:
         // Without a selection no row's buttons show, and Tab passes the list by. The month before
         // this one can't be shown, so its arrow is off until the month has stepped on.
         QVERIFY(!previousMonth->isEnabled());
-        QCOMPARE(tabCycle().mid(0, 3),
-            QList<QWidget *>({ input->dayButton(), nextMonth, panel->clearAllButton()->askButton() }));
+        QCOMPARE(tabCycle().mid(0, 4),
+            QList<QWidget *>(
+                { input->dayButton(), nextMonth, calendar->dayGrid(), panel->clearAllButton()->askButton() }));
         input->dayButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(input->dayButton(), Qt::Key_Tab);
         QVERIFY(nextMonth->hasFocus());
@@ -513,15 +514,15 @@ private Q_SLOTS:
         QTest::keyClick(input->field(), Qt::Key_Down);
         QCOMPARE(panel->todosState()->selection(), three.id);
         TodoRow *top = list->row(three.id);
-        const QList<QWidget *> withRow { input->dayButton(), previousMonth, nextMonth, top->editButton(),
-            top->deleteButton(), panel->clearAllButton()->askButton() };
-        QCOMPARE(tabCycle().mid(0, 6), withRow);
+        const QList<QWidget *> withRow { input->dayButton(), previousMonth, nextMonth, calendar->dayGrid(),
+            top->editButton(), top->deleteButton(), panel->clearAllButton()->askButton() };
+        QCOMPARE(tabCycle().mid(0, 7), withRow);
         QList<QWidget *> backwards = tabCycle(Qt::Key_Backtab);
         std::reverse(backwards.begin(), backwards.end());
-        QCOMPARE(backwards.mid(0, 6), withRow);
+        QCOMPARE(backwards.mid(0, 7), withRow);
 
-        nextMonth->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(nextMonth, Qt::Key_Tab);
+        calendar->dayGrid()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(calendar->dayGrid(), Qt::Key_Tab);
         QVERIFY(top->editButton()->hasFocus());
         QTest::keyClick(top->editButton(), Qt::Key_Tab);
         QVERIFY(top->deleteButton()->hasFocus());

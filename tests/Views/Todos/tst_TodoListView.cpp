@@ -9,6 +9,7 @@
 #include "Views/Todos/TodoSectionHeading.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QMenu>
 #include <QPointer>
@@ -143,6 +144,67 @@ private Q_SLOTS:
         TodoListFixture f;
         QVERIFY(f.show());
         QVERIFY(!f.list->handleKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier)));
+    }
+
+    // The Menu key (which Qt hands to the focused field as a context menu asked for from the
+    // keyboard) and Shift+F10 open the selected row's menu beside the row, its first entry
+    // highlighted, and the keys walk it. Without a selection the field keeps its own menu.
+    void theSelectedRowsMenuOpensFromTheKeyboard()
+    {
+        TodoListFixture f;
+        const QList<Todo> todos = f.add({ u"a"_s, u"b"_s });
+        QVERIFY(f.show());
+        press(f.input, Qt::Key_Down);
+        press(f.input, Qt::Key_Down);
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+        const TodoRow *row = f.list->row(todos.at(1).id);
+        const QRect rowArea(row->mapToGlobal(QPoint()), row->size());
+
+        const QPoint at = f.input->rect().center();
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, f.input->mapToGlobal(at));
+        QApplication::sendEvent(f.input, &menuKey);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QVERIFY(menu->activeAction());
+        QCOMPARE(menu->activeAction()->text(), u"Edit"_s);
+        QVERIFY(!menu->geometry().intersects(rowArea));
+        QCOMPARE(menu->x(), rowArea.x());
+        QVERIFY(qAbs(menu->y() - rowArea.bottom()) < 8 || qAbs(menu->geometry().bottom() - rowArea.top()) < 8);
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(f.input->hasFocus());
+        QCOMPARE(f.selectedTitle(), u"b"_s);
+
+        // Shift+F10, then Move to, Tomorrow.
+        press(f.input, Qt::Key_F10, Qt::ShiftModifier);
+        menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QCOMPARE(menu->activeAction()->text(), u"Move to"_s);
+        QTest::keyClick(menu, Qt::Key_Right);
+        auto *moveTo = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(moveTo && moveTo != menu);
+        QCOMPARE(moveTo->activeAction()->text(), u"Tomorrow"_s);
+        QTest::keyClick(moveTo, Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.store->todo(todos.at(1).id)->dayStart(), std::optional<QDate>(friday.addDays(1)));
+        QCOMPARE(f.input->text(), QString());
+
+        // F10 alone is no menu key: it lets go of the row as other keys do.
+        press(f.input, Qt::Key_Down);
+        press(f.input, Qt::Key_F10);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.selectedTitle(), QString());
+
+        // With no row selected the request is the field's own.
+        QApplication::sendEvent(f.input, &menuKey);
+        menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const QList<QAction *> actions = menu->actions();
+        QVERIFY(std::none_of(
+            actions.cbegin(), actions.cend(), [](const QAction *action) { return action->text() == u"Move to"_s; }));
+        menu->close();
     }
 
     void spaceCompletesWithConfettiAndSoundReopeningWithNeither()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QSignalSpy>
@@ -28,6 +29,20 @@ void keep(QWidget *widget, const QString &name)
 QAbstractButton *cell(MonthCalendar &calendar, const QDate &day)
 {
     return calendar.findChild<QAbstractButton *>(u"day-"_s + day.toString(Qt::ISODate));
+}
+
+// How many pixels of a widget the keyboard's focus ring changes.
+int ringPixels(QWidget *widget)
+{
+    widget->window()->setAttribute(Qt::WA_KeyboardFocusChange, false);
+    const QImage plain = widget->grab().toImage();
+    widget->window()->setAttribute(Qt::WA_KeyboardFocusChange, true);
+    const QImage ringed = widget->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x)
+            changed += plain.pixel(x, y) != ringed.pixel(x, y);
+    return changed;
 }
 
 QList<QDate> visibleDays(MonthCalendar &calendar)
@@ -183,6 +198,84 @@ private Q_SLOTS:
         next->click();
         calendar.setToday(QDate(2026, 12, 11));
         QCOMPARE(calendar.monthOffset(), 1);
+    }
+
+    // The grid is one Tab stop after the month arrows. The arrows move its current day, a day
+    // or a week, into the next month and back but never before today; Space, Return and Enter
+    // pick it as a click does, once per press; its cell alone wears the focus ring.
+    void calendarGridFromTheKeyboard_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << Screenshots::lightPalette();
+        QTest::newRow("dark") << Screenshots::darkPalette();
+    }
+
+    void calendarGridFromTheKeyboard()
+    {
+        QFETCH(QPalette, palette);
+        MonthCalendar calendar(Density::Compact);
+        calendar.setPalette(palette);
+        calendar.setAutoFillBackground(true);
+        const QDate today(2026, 12, 10);
+        calendar.setToday(today);
+        calendar.setSelection(today);
+        calendar.resize(calendar.sizeHint().expandedTo(QSize(260, 0)));
+        calendar.show();
+        calendar.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&calendar));
+        QSignalSpy picks(&calendar, &MonthCalendar::picked);
+        auto *next = calendar.findChild<TintedButton *>(u"chevron.right"_s);
+        QWidget *grid = calendar.dayGrid();
+
+        next->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(next, Qt::Key_Tab);
+        QVERIFY(grid->hasFocus());
+        QCOMPARE(calendar.currentDay(), today);
+        QVERIFY(ringPixels(cell(calendar, today)) > 40);
+        QCOMPARE(ringPixels(cell(calendar, today.addDays(1))), 0);
+
+        const auto walk = [&](Qt::Key key, const QDate &expected, const QString &title) {
+            QTest::keyClick(grid, key);
+            QCOMPARE(calendar.currentDay(), expected);
+            QCOMPARE(calendar.title(), title);
+            QVERIFY(grid->hasFocus());
+        };
+        const QString december = u"December 2026"_s, january = u"January 2027"_s;
+        walk(Qt::Key_Left, today, december);
+        walk(Qt::Key_Up, today, december);
+        walk(Qt::Key_Right, QDate(2026, 12, 11), december);
+        walk(Qt::Key_Down, QDate(2026, 12, 18), december);
+        walk(Qt::Key_Down, QDate(2026, 12, 25), december);
+        walk(Qt::Key_Down, QDate(2027, 1, 1), january);
+        QVERIFY(calendar.findChild<TintedButton *>(u"chevron.left"_s)->isEnabled());
+        walk(Qt::Key_Left, QDate(2026, 12, 31), december);
+        walk(Qt::Key_Right, QDate(2027, 1, 1), january);
+        walk(Qt::Key_Up, QDate(2026, 12, 25), december);
+        QCOMPARE(ringPixels(cell(calendar, today)), 0);
+        QVERIFY(ringPixels(cell(calendar, QDate(2026, 12, 25))) > 40);
+
+        QTest::keyClick(grid, Qt::Key_Space);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        // A held key picks once.
+        QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s, true);
+        QApplication::sendEvent(grid, &repeated);
+        QCOMPARE(picks.count(), 3);
+        for (const QList<QVariant> &pick : picks)
+            QCOMPARE(pick.at(0).toDate(), QDate(2026, 12, 25));
+        // Keys with a modifier are not the grid's.
+        QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(calendar.currentDay(), QDate(2026, 12, 25));
+
+        // A month stepped with its arrow brings the current day into that month; the day the
+        // host selects next is where the keyboard goes on from.
+        next->click();
+        QCOMPARE(calendar.currentDay(), QDate(2027, 1, 1));
+        calendar.setSelection(QDate(2027, 2, 3));
+        QCOMPARE(calendar.currentDay(), QDate(2027, 2, 3));
+        // Leaving the grid takes the ring away.
+        next->setFocus(Qt::BacktabFocusReason);
+        QCOMPARE(ringPixels(cell(calendar, QDate(2027, 2, 3))), 0);
     }
 };
 

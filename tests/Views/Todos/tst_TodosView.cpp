@@ -11,6 +11,8 @@
 #include "Views/Todos/FooterStatus.h"
 #include "Views/Todos/MonthCalendar.h"
 #include "Views/Todos/TodoInput.h"
+#include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodosView.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -388,6 +390,78 @@ private Q_SLOTS:
         QCOMPARE(state->movingID(), std::nullopt);
         QCOMPARE(state->day(), std::optional<QDate>(friday.addDays(2)));
         QVERIFY(!panel->showsMovingHeader());
+    }
+
+    // With a row selected in the list, the keyboard on the calendar's grid moves the grid's day,
+    // not the selection, and Space or Return picks that day rather than completing or editing
+    // the todo. A move is given its day, or cancelled, from the keyboard alone; Cancel going
+    // away, or the card with the grid, leaves the keyboard in the input.
+    void theCalendarFromTheKeyboardBesideASelectedRow()
+    {
+        auto *view = new TodosView(*state, f->bank, Density::Compact, {});
+        Host host(view);
+        const Todo later = f->add(u"c"_s, friday.addDays(3));
+        f->add(u"b"_s);
+        const Todo todo = f->add(u"a"_s);
+        state->setShowsCalendar(true);
+        QTRY_VERIFY(view->showsCalendarCard());
+        MonthCalendar *calendar = view->calendarPanel()->calendar();
+        QWidget *grid = calendar->dayGrid();
+        QWindow *window = host.window.windowHandle();
+        const auto press = [window](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTest::keyClick(window, key, modifiers);
+        };
+        view->input()->focusField();
+        press(Qt::Key_Down);
+        QCOMPARE(state->selection(), todo.id);
+
+        grid->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Down);
+        press(Qt::Key_Right);
+        QCOMPARE(calendar->currentDay(), friday.addDays(8));
+        QCOMPARE(state->selection(), todo.id);
+        press(Qt::Key_Space);
+        QCOMPARE(state->day(), std::optional<QDate>(friday.addDays(8)));
+        QVERIFY(grid->hasFocus());
+        press(Qt::Key_Return);
+        QCOMPARE(state->day(), std::nullopt);
+        QVERIFY(!f->store->todo(todo.id)->isCompleted);
+        QCOMPARE(view->list()->editingID(), std::nullopt);
+
+        // "Another Day…": Tab reaches Cancel before the month's arrows, and Space on it ends the move.
+        state->beginMove(todo.id);
+        QTRY_VERIFY(view->calendarPanel()->cancelButton()->isVisible());
+        view->input()->focusField();
+        QList<QWidget *> reached;
+        for (int i = 0; i < 4; ++i) {
+            press(Qt::Key_Tab);
+            reached.append(QApplication::focusWidget());
+        }
+        QCOMPARE(reached.mid(1),
+            (QList<QWidget *> {
+                view->calendarPanel()->cancelButton(), calendar->findChild<QWidget *>(u"chevron.right"_s), grid }));
+        press(Qt::Key_Backtab);
+        press(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), view->calendarPanel()->cancelButton());
+        press(Qt::Key_Space);
+        QCOMPARE(state->movingID(), std::nullopt);
+        QVERIFY(view->input()->field()->hasFocus());
+        QCOMPARE(f->store->todo(todo.id)->dayStart(), std::nullopt);
+
+        // The grid goes to the moved todo's day; Return gives it the day beside.
+        state->beginMove(later.id);
+        grid->setFocus(Qt::TabFocusReason);
+        QCOMPARE(calendar->currentDay(), friday.addDays(3));
+        press(Qt::Key_Right);
+        press(Qt::Key_Return);
+        QCOMPARE(f->store->todo(later.id)->dayStart(), std::optional<QDate>(friday.addDays(4)));
+        QCOMPARE(state->movingID(), std::nullopt);
+        QVERIFY(grid->hasFocus());
+
+        // Ctrl+D hides the card from the grid too, and the keyboard goes back to the input.
+        press(Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!state->showsCalendar());
+        QVERIFY(view->input()->field()->hasFocus());
     }
 };
 
