@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int symbolSize = 22;
+// The corner of a toolbar button's plate.
+constexpr qreal plateRadius = 6;
 constexpr int labelPixelSize = 11;
 
 // One pane's item in the toolbar: its symbol above its title. The selected item sits on a
@@ -62,7 +64,7 @@ protected:
             plate = Theme::toolbarPlateHovered;
         if (plate.opacity > 0) {
             QPainterPath path;
-            path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+            path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), plateRadius, plateRadius);
             painter.fillPath(path, Theme::color(plate, colors));
         }
         const QColor ink = Theme::color(isChecked() ? Theme::accent : Theme::secondary, colors);
@@ -70,12 +72,8 @@ protected:
         painter.drawPixmap(QPointF((width() - symbolSize) / 2.0, 6), symbol);
         painter.setPen(isChecked() ? ink : Theme::color(Theme::toolbarLabel, colors));
         painter.drawText(QRect(0, 6 + symbolSize + 3, width(), fontMetrics().height()), Qt::AlignCenter, text());
-        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-            QPainterPath ring;
-            ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
-            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
-            painter.drawPath(ring);
-        }
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            Theme::paintFocusRing(painter, QRectF(rect()), plateRadius + 1, false, colors);
     }
 
 private:

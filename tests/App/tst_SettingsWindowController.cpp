@@ -1,6 +1,7 @@
 #include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "Components/Theme/Symbols.h"
+#include "FocusRingProbe.h"
 #include "TestHome.h"
 
 #include <QAbstractButton>
@@ -91,6 +92,21 @@ private Q_SLOTS:
         QCOMPARE(settings->pane(), SettingsPane::General);
         QVERIFY(settings->toolbarButtons().first()->isChecked());
         QVERIFY(!settings->window()->isVisible());
+    }
+
+    // A toolbar button wears the theme's ring while Tab has it, as every control Tab reaches does.
+    void theToolbarsRingIsTheThemes()
+    {
+        makeSized();
+        settings->show(SettingsPane::General);
+        QWidget *window = settings->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        for (QAbstractButton *button : { settings->toolbarButtons().at(0), settings->toolbarButtons().at(1) }) {
+            button->setFocus(Qt::TabFocusReason);
+            QVERIFY(button->hasFocus());
+            QCOMPARE(themeRingFault(button), QString());
+        }
     }
 
     void showSelectsThePane_data()

@@ -114,8 +114,8 @@ protected:
         const QRectF title(0, frame.bottom() + titleSpacing, width(), height() - frame.bottom() - titleSpacing);
         painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, text());
         if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
-            painter.drawPath(Theme::rounded(frame.adjusted(-2, -2, 2, 2), thumbnailRadius + 2));
+            const QRectF around = frame.adjusted(-focusRingRoom, -focusRingRoom, focusRingRoom, focusRingRoom);
+            Theme::paintFocusRing(painter, around, thumbnailRadius + focusRingRoom, false, colors);
         }
     }
 

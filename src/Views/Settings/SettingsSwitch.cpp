@@ -61,9 +61,6 @@ void SettingsSwitch::paintEvent(QPaintEvent *)
     Theme::paintPlate(painter, knobRect, capsule, Theme::color(Theme::Ink::White, colors));
 
     // The ring shows only for focus the keyboard moved, as the style does for its own controls.
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(Theme::capsule(track.adjusted(-1, -1, 1, 1)));
-    }
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        Theme::paintFocusRing(painter, QRectF(rect()), -1, isChecked(), colors);
 }

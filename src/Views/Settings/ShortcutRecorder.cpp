@@ -15,6 +15,8 @@
 
 namespace {
 
+// The corner of the recorder's cap.
+constexpr qreal capRadius = 6;
 constexpr qint64 escapeKey = 53;
 constexpr qint64 deleteKey = 51;
 constexpr qint64 forwardDeleteKey = 117;
@@ -64,12 +66,12 @@ protected:
         const QColor primary = Theme::color(Theme::primary, colors);
         const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         QPainterPath path;
-        path.addRoundedRect(shape, 6, 6);
+        path.addRoundedRect(shape, capRadius, capRadius);
         painter.fillPath(path, Theme::color(m_recording ? Theme::accentWash : Theme::recorderCap, colors));
         painter.setPen(QPen(m_recording ? accent : Theme::color(Theme::recorderEdge, colors), Theme::lineWidth));
-        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
-            painter.setPen(QPen(Theme::color(Theme::focusRing, colors), 2));
         painter.drawPath(path);
+        if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            Theme::paintFocusRing(painter, QRectF(rect()), capRadius + 0.5, false, colors);
         painter.setPen(m_recording || m_dimmed ? Theme::color(Theme::secondary, colors) : primary);
         painter.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter, text());
     }

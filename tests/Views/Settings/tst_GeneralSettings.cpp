@@ -1,6 +1,7 @@
 #include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
 #include "AppHarness.h"
+#include "FocusRingProbe.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
@@ -189,6 +190,23 @@ private Q_SLOTS:
             QVERIFY2(perRow.at(top) > 30, qPrintable(QStringLiteral("top side cut: %1 px").arg(perRow.at(top))));
             QVERIFY2(
                 perColumn.at(left) > 20, qPrintable(QStringLiteral("left side cut: %1 px").arg(perColumn.at(left))));
+        }
+    }
+
+    // The switch and the thumbnails wear the theme's ring, as every control Tab reaches does.
+    void theRingsAreTheThemes()
+    {
+        GeneralSettings *pane = openPane();
+        pane->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pane->window()));
+        const QList<QAbstractButton *> controls { pane->automaticUpdatesSwitch(),
+            pane->appearancePicker()->button(Appearance::Dark) };
+        for (QAbstractButton *control : controls) {
+            control->setFocus(Qt::TabFocusReason);
+            QVERIFY(control->hasFocus());
+            const QString fault = themeRingFault(control);
+            QVERIFY2(fault.isEmpty(),
+                qPrintable(QString::fromLatin1(control->metaObject()->className()) + QStringLiteral(": ") + fault));
         }
     }
 

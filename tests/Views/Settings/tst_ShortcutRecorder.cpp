@@ -1,6 +1,7 @@
 #include "Components/Controls/IconButton.h"
 #include "FakeDesktopShortcuts.h"
 #include "FakeHotKeyBackend.h"
+#include "FocusRingProbe.h"
 #include "MemorySettingsStore.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Views/Settings/ShortcutRecorder.h"
@@ -62,6 +63,16 @@ private Q_SLOTS:
         keys.reset();
         backend.reset();
         settings.reset();
+    }
+
+    // The cap wears the theme's ring while Tab has it, as every control Tab reaches does.
+    void theRingIsTheThemes()
+    {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        recorder->field()->setFocus(Qt::TabFocusReason);
+        QVERIFY(recorder->field()->hasFocus());
+        QCOMPARE(themeRingFault(recorder->field()), QString());
     }
 
     void idleShowsTheCombination()
