@@ -9,6 +9,7 @@
 #include "Models/Todos/Days.h"
 #include "Services/Todos/TodosTabState.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -106,11 +107,19 @@ TodoInput::TodoInput(TodosTabState &state, Density density, QWidget *parent)
     });
 
     // Ctrl+D belongs to the day control wherever the focus is in the window; the text field would
-    // otherwise take it as "delete the next character".
+    // otherwise take it as "delete the next character". Escape steps back as it does in the field
+    // from a control Tab reached (a button, the calendar's days); a text field keeps its own.
     m_keys->setHandler([this](const QKeyEvent &key) {
-        if (key.key() != Qt::Key_D || (key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
+        const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+        if (key.key() == Qt::Key_D && modifiers == Qt::ControlModifier) {
+            m_state.setShowsCalendar(!m_state.showsCalendar());
+            return true;
+        }
+        const QWidget *focused = QApplication::focusWidget();
+        if (key.key() != Qt::Key_Escape || modifiers != Qt::NoModifier || !focused
+            || focused->testAttribute(Qt::WA_InputMethodEnabled))
             return false;
-        m_state.setShowsCalendar(!m_state.showsCalendar());
+        m_state.escape();
         return true;
     });
 

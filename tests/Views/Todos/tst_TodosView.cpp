@@ -448,6 +448,13 @@ private Q_SLOTS:
         QVERIFY(view->input()->field()->hasFocus());
         QCOMPARE(f->store->todo(todo.id)->dayStart(), std::nullopt);
 
+        // Escape on the grid steps back as in the input: it ends a move.
+        state->beginMove(later.id);
+        grid->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Escape);
+        QCOMPARE(state->movingID(), std::nullopt);
+        QVERIFY(grid->hasFocus());
+
         // The grid goes to the moved todo's day; Return gives it the day beside.
         state->beginMove(later.id);
         grid->setFocus(Qt::TabFocusReason);
