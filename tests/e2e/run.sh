@@ -142,9 +142,23 @@ is_in_tray() {
 
 # window_geometry WINDOW: prints "X Y W H" in root coordinates.
 window_geometry() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")" || return 1
+    local X= Y= WIDTH= HEIGHT= SCREEN= WINDOW= shell
+    # A window that went meanwhile prints nothing, which eval would take as success.
+    shell=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+    eval "$shell"
+    [ -n "$X" ] && [ -n "$HEIGHT" ] || return 1
     echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# tray_icon_geometry: "X Y W H" of the tray icon, looked up afresh a few times: the tray may
+# embed the icon anew (another window) between a lookup and its use.
+tray_icon_geometry() {
+    local icon
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        icon=$(tray_icon_window) && window_geometry "$icon" && return 0
+        sleep 0.2
+    done
+    return 1
 }
 
 # The open panel: a viewable top-level window of our process named "Vemra" with the panel's class.

@@ -78,9 +78,9 @@ clip_menu_shown() {
 "$HANG" 600 >"$W/hang.out" 2>&1 &
 PIDS+=($!)
 hang_pid=$!
-if wait_until 5 grep -q taken "$W/hang.out" && icon=$(tray_icon_window); then
+if wait_until 5 grep -q taken "$W/hang.out" && wait_until 15 tray_icon_window; then
     sleep 2
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    read -r ix iy iw ih <<<"$(tray_icon_geometry)"
     started=$(date +%s.%N)
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
     menu_after=
@@ -186,9 +186,9 @@ before=$(item_count)
 
 # "Pause Clipboard History" in the tray icon's menu: the sixth entry without a focus session.
 toggle_pause() {
-    local icon ix iy iw ih
-    icon=$(tray_icon_window) || return 1
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    local ix iy iw ih
+    read -r ix iy iw ih <<<"$(tray_icon_geometry)"
+    [ -n "$ih" ] || return 1
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
     sleep 0.5
     xdotool key Down Down Down Down Down Return

@@ -26,10 +26,10 @@ views_today_files() {
 }
 
 views_open_panel() {
-    local icon ix iy iw ih
+    local ix iy iw ih
     panel_shown && return 0
-    icon=$(tray_icon_window) || return 1
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    read -r ix iy iw ih <<<"$(tray_icon_geometry)"
+    [ -n "$ih" ] || return 1
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
     wait_until 5 panel_shown || return 1
     sleep 0.3
