@@ -1,6 +1,9 @@
 // Start-up at history sizes of 0, 100,000 and 1,000,000 entries (with 300 todos): from launching
 // the process to the tray icon, and to the first search answered over the whole history, with
-// the peak resident memory; medians of 5 launches on a warm disk cache. Each launch is a process
+// the peak resident memory; medians of 5 launches on a warm disk cache. Then the first launch
+// over a history of the layout before (every hash kept, names without their counts) at 100,000
+// and 1,000,000 entries: to the history checked and upgraded, and the peak resident memory;
+// medians of 3, each over a fresh copy of the older file. Each launch is a process
 // of its own running the application as main() does, over the test fakes (offscreen, no X
 // server, no session bus), so the figures are Vemra's own start-up. `bench_startup N` stops at N.
 #include "AppHarness.h"
@@ -9,10 +12,13 @@
 #include "Services/Todos/TodoStore.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <ctime>
@@ -50,7 +56,8 @@ public:
 };
 
 // One launch over the data folder `prepared`, which it borrows for the run. Prints the moments
-// of the tray icon and of the first search answered, and the peak resident memory in KiB.
+// of the tray icon, of the history checked and of the first search answered, and the peak
+// resident memory in KiB.
 int launch(int argc, char **argv, const QString &prepared)
 {
     QApplication app(argc, argv);
@@ -69,9 +76,10 @@ int launch(int argc, char **argv, const QString &prepared)
         QObject::connect(&clipboard, &ClipboardStore::checked, &loop, &QEventLoop::quit);
         loop.exec();
     }
+    const qint64 checkedAt = monotonicNanoseconds();
     const qint64 found = clipboard.page(QStringLiteral("pri"), 501).total;
     const qint64 answeredAt = monotonicNanoseconds();
-    std::printf("%lld %lld %lld %lld\n", tray.shownAt, answeredAt, statusKilobytes("VmHWM:"), found);
+    std::printf("%lld %lld %lld %lld %lld\n", tray.shownAt, answeredAt, statusKilobytes("VmHWM:"), found, checkedAt);
     std::fflush(stdout);
     h.delegate.reset();
     return QDir().rename(data, prepared) ? 0 : 1;
@@ -100,18 +108,63 @@ void prepare(const QString &folder, int size)
     }
 }
 
-void run(const QString &program, int size)
+// Turns the history at `path` back into the layout before: every hash kept whole, with an index
+// of their heads, and names that do not count their uses.
+bool turnBack(const QString &path)
+{
+    sqlite3 *handle = nullptr;
+    bool done = sqlite3_open(path.toUtf8().constData(), &handle) == SQLITE_OK;
+    const auto ownHash = [](sqlite3_context *context, int, sqlite3_value **arguments) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArrayView(text, text ? sqlite3_value_bytes(arguments[0]) : 0), QCryptographicHash::Sha256);
+        sqlite3_result_blob(context, digest.constData(), int(digest.size()), SQLITE_TRANSIENT);
+    };
+    done = done
+        && sqlite3_create_function_v2(handle, "own_hash", 1, SQLITE_UTF8, nullptr, ownHash, nullptr, nullptr, nullptr)
+            == SQLITE_OK;
+    for (const char *statement : { "BEGIN", "DROP TRIGGER clipboard_item_changed", "DROP INDEX clipboard_item_hash",
+             "UPDATE clipboard_item SET content_hash = own_hash(content) WHERE length(content_hash) = 0",
+             "CREATE INDEX clipboard_item_hash ON clipboard_item (substr(content_hash, 1, 8))",
+             "CREATE TRIGGER clipboard_item_changed AFTER UPDATE ON clipboard_item "
+             "BEGIN INSERT INTO clipboard_change (seq) VALUES (old.seq); END",
+             "ALTER TABLE clipboard_name DROP COLUMN uses", "PRAGMA user_version = 8", "COMMIT", "VACUUM",
+             "PRAGMA wal_checkpoint(TRUNCATE)" })
+        done = done && sqlite3_exec(handle, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!done)
+        std::printf("cannot turn the history back: %s\n", sqlite3_errmsg(handle));
+    sqlite3_close(handle);
+    return done;
+}
+
+bool copyFolder(const QString &from, const QString &to)
+{
+    QDir(to).removeRecursively();
+    return QProcess::execute(QStringLiteral("cp"), { QStringLiteral("-a"), from, to }) == 0;
+}
+
+void run(const QString &program, int size, bool older)
 {
     QTemporaryDir dir;
+    const QString prepared = dir.path() + QStringLiteral("/Prepared");
+    prepare(prepared, size);
+    if (older && !turnBack(prepared + QStringLiteral("/Clipboard/Clipboard.store")))
+        return;
     const QString folder = dir.path() + QStringLiteral("/Vemra");
-    prepare(folder, size);
-    std::printf("%d entries (database %.1f MB)\n", size,
-        double(fileSize(folder + QStringLiteral("/Clipboard/Clipboard.store"))) / 1e6);
+    if (!older)
+        QDir().rename(prepared, folder);
+    std::printf("%d entries%s (database %.1f MB)\n", size, older ? ", the layout before" : "",
+        double(fileSize((older ? prepared : folder) + QStringLiteral("/Clipboard/Clipboard.store"))) / 1e6);
     std::vector<double> tray;
+    std::vector<double> checked;
     std::vector<double> search;
     double peak = 0;
     qint64 found = 0;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < (older ? 3 : 5); ++i) {
+        if (older && !copyFolder(prepared, folder)) {
+            std::printf("  cannot copy the history\n");
+            return;
+        }
         QProcess process;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const qint64 started = monotonicNanoseconds();
@@ -121,16 +174,18 @@ void run(const QString &program, int size)
             return;
         }
         const QList<QByteArray> figures = process.readAllStandardOutput().trimmed().split(' ');
-        if (figures.size() != 4) {
+        if (figures.size() != 5) {
             std::printf("  a launch said nothing\n");
             return;
         }
         tray.push_back(double(figures[0].toLongLong() - started) / 1e6);
         search.push_back(double(figures[1].toLongLong() - started) / 1e6);
+        checked.push_back(double(figures[4].toLongLong() - started) / 1e6);
         peak = std::max(peak, figures[2].toDouble() / 1024);
         found = figures[3].toLongLong();
     }
     report("launch -> tray icon", median(tray));
+    report(older ? "launch -> history upgraded and checked" : "launch -> history checked", median(checked));
     const QByteArray label = "launch -> first search (\"pri\", " + QByteArray::number(found) + " found)";
     report(label.constData(), median(search));
     std::printf("  peak resident memory %.1f MB\n\n", peak);
@@ -146,7 +201,11 @@ int main(int argc, char **argv)
     const int largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
     for (int size : { 0, 100000, 1000000 }) {
         if (size <= largest)
-            run(QCoreApplication::applicationFilePath(), size);
+            run(QCoreApplication::applicationFilePath(), size, false);
+    }
+    for (int size : { 100000, 1000000 }) {
+        if (size <= largest)
+            run(QCoreApplication::applicationFilePath(), size, true);
     }
     return 0;
 }

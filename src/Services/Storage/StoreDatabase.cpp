@@ -143,7 +143,12 @@ Status StoreDatabase::create() const
 
 Status StoreDatabase::upgrade() const
 {
-    return write([this]() -> Status {
+    // What SQLite keeps to undo a statement that rewrites every row, and the runs of a large
+    // sort, go to temporary files while the file is upgraded: in memory they grow with the
+    // file (200 MB at a million entries), and the allocator keeps most of it long after.
+    if (Status status = exec(QStringLiteral("PRAGMA temp_store = FILE")); !status)
+        return status;
+    Status upgraded = write([this]() -> Status {
         Result<QSqlQuery> selected = select(QStringLiteral("PRAGMA user_version"));
         if (!selected)
             return selected.error();
@@ -160,6 +165,9 @@ Status StoreDatabase::upgrade() const
         }
         return exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version));
     });
+    if (!upgraded)
+        return upgraded;
+    return exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
 }
 
 sqlite3 *StoreDatabase::handle() const
