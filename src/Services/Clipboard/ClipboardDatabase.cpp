@@ -289,9 +289,17 @@ const StoreSchema &ClipboardDatabase::schema()
             { 9,
                 QStringList { QStringLiteral("DROP TRIGGER clipboard_item_changed"),
                     QStringLiteral("DROP INDEX IF EXISTS clipboard_item_hash"),
-                    QStringLiteral("UPDATE clipboard_item SET content_hash = hash_to_keep(content_hash, content) "
-                                   "WHERE length(content_hash) = 32"),
-                    hashIndex(), changeLog().constLast(),
+                    // The entries are found first and then rewritten by a statement that calls no
+                    // function and fails rather than aborts: SQLite keeps nothing to undo it
+                    // alone, where undoing a statement over every entry took a copy of every
+                    // page (a failure still undoes the whole upgrade).
+                    QStringLiteral("CREATE TEMP TABLE clipboard_own_hash (seq INTEGER PRIMARY KEY)"),
+                    QStringLiteral(
+                        "INSERT INTO clipboard_own_hash SELECT seq FROM clipboard_item "
+                        "WHERE length(content_hash) = 32 AND length(hash_to_keep(content_hash, content)) = 0"),
+                    QStringLiteral("UPDATE OR FAIL clipboard_item SET content_hash = x'' "
+                                   "WHERE seq IN (SELECT seq FROM clipboard_own_hash)"),
+                    QStringLiteral("DROP TABLE clipboard_own_hash"), hashIndex(), changeLog().constLast(),
                     QStringLiteral("ALTER TABLE clipboard_name ADD COLUMN uses INTEGER NOT NULL DEFAULT 0"),
                     QStringLiteral(
                         "CREATE TEMP TABLE clipboard_name_use (code INTEGER PRIMARY KEY, uses INTEGER NOT NULL)") }
