@@ -2,6 +2,7 @@
 
 #include "Models/Common/Saturating.h"
 #include "Platform/DataPaths.h"
+#include "Platform/FreedMemory.h"
 #include "Platform/Logging.h"
 #include "Platform/SystemClipboard.h"
 #include "Platform/TypeIdentifiers.h"
@@ -155,6 +156,8 @@ ClipboardStore::WriteOutcome writeElsewhere(
         outcome.folded = sql->foldLog();
         removed << cleared.value();
     }
+    // The connection's large cache is gone; without this the process would keep its pages.
+    FreedMemory::giveBack();
     ClipboardFiles::remove(removed, folder);
     return outcome;
 }
