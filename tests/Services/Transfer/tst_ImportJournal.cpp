@@ -73,19 +73,25 @@ void writeDocument(const QString &path)
 
 // Runs an import of `document` into the stores in `folder` up to `step` and ends the process
 // there, as a crash or kill -9 would: nothing after it runs, not even destructors.
+// What the import of `document` into both stores writes, planned as the transfer plans it.
+ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, const ClipboardStore &clipboard)
+{
+    const ClipboardStore::TransferSource source = clipboard.transferSource();
+    ImportPlan plan(todos.allTodos(), ClipboardStore::readKnownKeys(source).value());
+    BackupReader::FileStamp stamp;
+    const BackupReader::Outcome outcome = BackupReader::readKeys(
+        document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
+    plan.addTodos(std::get<VemraExport>(outcome).todos);
+    return { document, stamp, plan.clipboard, todos.importedTodos(plan.todos), clipboard.folder(), source.databasePath,
+        todos.databasePath() };
+}
+
 int importThenEnd(const QString &folder, const QString &document, const QString &step)
 {
     FixedClock clock(now);
     const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder), &clock);
     const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder));
-    const ClipboardStore::TransferSource source = clipboard->transferSource();
-    ImportPlan plan(todos->allTodos(), ClipboardStore::readKnownKeys(source).value());
-    BackupReader::FileStamp stamp;
-    const BackupReader::Outcome outcome = BackupReader::readKeys(
-        document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
-    plan.addTodos(std::get<VemraExport>(outcome).todos);
-    ImportWriter writer({ document, stamp, plan.clipboard, todos->importedTodos(plan.todos), clipboard->folder(),
-        source.databasePath, todos->databasePath() });
+    ImportWriter writer(plannedJob(document, *todos, *clipboard));
     if (!writer.write() || !writer.markInProgress())
         return 1;
     if (step != u"marked" && !writer.commitEntries())
@@ -214,16 +220,10 @@ private slots:
         FixedClock clock(now);
         const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder.path()), &clock);
         const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
-        const ClipboardStore::TransferSource source = clipboard->transferSource();
-        ImportPlan plan(todos->allTodos(), ClipboardStore::readKnownKeys(source).value());
-        BackupReader::FileStamp stamp;
-        const BackupReader::Outcome outcome = BackupReader::readKeys(
-            document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
-        plan.addTodos(std::get<VemraExport>(outcome).todos);
+        ImportWriter::Job job = plannedJob(document, *todos, *clipboard);
         Syncs::watching = true;
         {
-            ImportWriter writer({ document, stamp, plan.clipboard, todos->importedTodos(plan.todos),
-                clipboard->folder(), source.databasePath, todos->databasePath() });
+            ImportWriter writer(std::move(job));
             QVERIFY(writer.write());
             QVERIFY(writer.commit());
             QCOMPARE(writer.added(), 3);
