@@ -8,9 +8,8 @@ check "Escape closes the panel" wait_until 5 panel_hidden
 
 # The panel hangs under the icon: centred on it (kept 8 px inside the screen), 6 px away.
 # trayer sits at the bottom edge, so the panel opens above the icon.
-icon=$(tray_icon_window)
-if [ -n "$icon" ]; then
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+read -r ix iy iw ih <<<"$(tray_icon_geometry)"
+if [ -n "$ih" ]; then
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
     check "a left click on the tray icon shows the panel" wait_until 5 panel_shown
     panel_is_placed() {
@@ -222,8 +221,7 @@ if wait_until 15 panel_on_tab todos; then
     # The calendar (Ctrl+D) makes the panel taller than the room above the icon.
     xdotool key ctrl+d
     sleep 0.8
-    icon=$(tray_icon_window)
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+    read -r ix iy iw ih <<<"$(tray_icon_geometry)"
     panel_clear_of_icon() {
         local px py pw ph
         read -r px py pw ph <<<"$(window_geometry "$(panel_window)")"

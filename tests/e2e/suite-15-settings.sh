@@ -92,9 +92,8 @@ open_settings_from_menu() {
     wait_until 5 settings_shown General
 }
 wait_until 15 tray_icon_window
-icon=$(tray_icon_window)
-if [ -n "$icon" ]; then
-    read -r ix iy iw ih <<<"$(window_geometry "$icon")"
+read -r ix iy iw ih <<<"$(tray_icon_geometry)"
+if [ -n "$ih" ]; then
     # One more try if the first menu missed its keys.
     open_settings_from_menu || { xdotool key Escape; open_settings_from_menu; }
     check "Settings… in the status menu opens the settings window on General" wait_until 5 settings_shown General
