@@ -19,6 +19,7 @@
 
 #include <QCoroFuture>
 #include <QFileInfo>
+#include <QFuture>
 #include <QLocale>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
@@ -40,8 +41,8 @@ QString quoted(const QString &name)
     return u'“' + name + u'”';
 }
 
-// Writes the document on a worker: the todos, then the history's entries.
-Status writeDocument(const std::shared_ptr<BackupWriter> &writer, const QList<Todo> &todos,
+// Writes the document on the document's thread: the todos, then the history's entries.
+Status writeDocument(QThreadPool &batches, const std::shared_ptr<BackupWriter> &writer, const QList<Todo> &todos,
     const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
 {
     QList<ExportedTodo> records;
@@ -55,11 +56,11 @@ Status writeDocument(const std::shared_ptr<BackupWriter> &writer, const QList<To
     // in order.
     QList<ClipboardItem> batch;
     qint64 bytes = 0;
-    QFuture<Status> written = QtConcurrent::run([] { return Status(); });
+    QFuture<Status> written = QtFuture::makeReadyFuture(Status());
     const auto flush = [&] {
         Status status = written.result();
         if (status) {
-            written = QtConcurrent::run([writer, folder = source.folder, items = std::exchange(batch, {})] {
+            written = QtConcurrent::run(&batches, [writer, folder = source.folder, items = std::exchange(batch, {})] {
                 return writer->write(QtConcurrent::blockingMapped(items,
                     [&folder](const ClipboardItem &item) { return ExportRecords::clipboardItem(item, folder); }));
             });
@@ -110,6 +111,8 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
     , m_alerts(alerts)
     , m_clock(clock)
 {
+    m_document.setMaxThreadCount(1);
+    m_batches.setMaxThreadCount(1);
     if (ImportJournal::recover(m_todos, m_clipboard))
         setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
 }
@@ -178,11 +181,12 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
     setWorking(true);
 
     auto writer = std::make_shared<BackupWriter>(path);
-    QFuture<Status> step = QtConcurrent::run(
-        [writer, todos, source, exportedAt] { return writeDocument(writer, todos, source, exportedAt); });
+    QFuture<Status> step = QtConcurrent::run(&m_document, [this, writer, todos, source, exportedAt] {
+        return writeDocument(m_batches, writer, todos, source, exportedAt);
+    });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
-        step = QtConcurrent::run([writer] {
+        step = QtConcurrent::run(&m_document, [writer] {
             writer->cancel();
             return Status();
         });
@@ -190,7 +194,7 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
         co_return std::nullopt;
     }
     if (status) {
-        step = QtConcurrent::run([writer] { return writer->finish(); });
+        step = QtConcurrent::run(&m_document, [writer] { return writer->finish(); });
         status = co_await step;
     }
     entries = writer->entryCount();
@@ -247,38 +251,39 @@ QCoro::Task<> DataTransfer::importData()
     setWorking(true);
     // What is stored is taken here, after the dialog, so that the plan sees the stores as they
     // are when the user is asked; the history's keys are read on the worker.
-    QFuture<Planned> planning = QtConcurrent::run([path = *path, stored = m_todos.allTodos(),
-                                                      source = m_clipboard.transferSource()]() -> Planned {
-        // The history's keys are read while the file's reading begins; the plan waits for them
-        // at the first entry.
-        QFuture<Result<ClipboardKeys>> reading
-            = QtConcurrent::run([source] { return ClipboardStore::readKnownKeys(source); });
-        Planned planned;
-        std::optional<Error> unknown;
-        const auto begin = [&] {
-            if (reading.isValid()) {
-                Result<ClipboardKeys> known = reading.takeResult();
-                reading = {};
-                if (known)
-                    planned.plan = ImportPlan(stored, std::move(known).value());
-                else
-                    unknown = known.error();
-            }
-            return !unknown;
-        };
-        ImportPlan &plan = planned.plan;
-        // The entries are read and hashed across the cores, and planned in the file's order.
-        const BackupReader::Outcome outcome = BackupReader::readKeys(
-            path, [&](EntryKey &&key) { return begin() && (plan.addEntry(std::move(key)) || true); }, &planned.stamp);
-        if (!begin())
-            return BackupError::unreadable(unknown->description());
-        if (const BackupError *error = std::get_if<BackupError>(&outcome))
-            return *error;
-        plan.addTodos(std::get<VemraExport>(outcome).todos);
-        plan.releaseKeys();
-        planned.todos = TodoStore::importedTodos(stored, plan.todos);
-        return planned;
-    });
+    QFuture<Planned> planning = QtConcurrent::run(
+        &m_document, [path = *path, stored = m_todos.allTodos(), source = m_clipboard.transferSource()]() -> Planned {
+            // The history's keys are read while the file's reading begins; the plan waits for them
+            // at the first entry.
+            QFuture<Result<ClipboardKeys>> reading
+                = QtConcurrent::run([source] { return ClipboardStore::readKnownKeys(source); });
+            Planned planned;
+            std::optional<Error> unknown;
+            const auto begin = [&] {
+                if (reading.isValid()) {
+                    Result<ClipboardKeys> known = reading.takeResult();
+                    reading = {};
+                    if (known)
+                        planned.plan = ImportPlan(stored, std::move(known).value());
+                    else
+                        unknown = known.error();
+                }
+                return !unknown;
+            };
+            ImportPlan &plan = planned.plan;
+            // The entries are read and hashed across the cores, and planned in the file's order.
+            const BackupReader::Outcome outcome = BackupReader::readKeys(
+                path, [&](EntryKey &&key) { return begin() && (plan.addEntry(std::move(key)) || true); },
+                &planned.stamp);
+            if (!begin())
+                return BackupError::unreadable(unknown->description());
+            if (const BackupError *error = std::get_if<BackupError>(&outcome))
+                return *error;
+            plan.addTodos(std::get<VemraExport>(outcome).todos);
+            plan.releaseKeys();
+            planned.todos = TodoStore::importedTodos(stored, plan.todos);
+            return planned;
+        });
     Planned planned = co_await planning;
     planning = {};
     setWorking(false);
@@ -334,7 +339,7 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
         bool entriesKept = false;
         QList<ClipboardCapture> captures;
     };
-    QFuture<Written> writing = QtConcurrent::run([job = std::move(job)]() mutable {
+    QFuture<Written> writing = QtConcurrent::run(&m_document, [job = std::move(job)]() mutable {
         ImportWriter writer(std::move(job));
         Written written;
         written.wroteStores = writer.writesStores();

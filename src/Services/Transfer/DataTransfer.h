@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <QCoroTask>
 
@@ -112,6 +113,13 @@ private:
     FileDialogs &m_dialogs;
     AlertPresenter &m_alerts;
     const Clock &m_clock;
+    // The stages that wait on others run on threads of their own: the document's (writing,
+    // planning, adding) and the export's batches'. The work they wait on, reading, encoding
+    // and making entries, runs on the global pool and never waits, so that no thread of a pool
+    // waits on work that only that pool's threads, all waiting too, could do. The document's
+    // pool goes first: its export waits for the batches it queued.
+    QThreadPool m_batches;
+    QThreadPool m_document;
     bool m_isWorking = false;
     bool m_isBusy = false;
     std::optional<QString> m_lastResult;

@@ -7,6 +7,7 @@
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 #include "Services/Transfer/DataTransfer.h"
+#include "TaskWait.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -87,14 +89,14 @@ struct Home
     void exportTo(std::optional<QString> path, DataTransfer::Scope scope = DataTransfer::Scope::All)
     {
         dialogs.answerWith({ std::move(path) });
-        QCoro::waitFor(transfer.exportData(scope));
+        waitForTask(transfer.exportData(scope));
     }
     // Runs an import of `path`, answering the confirmation with `button` (0: Import).
     void importFrom(const QString &path, int button = 0)
     {
         dialogs.answerWith({ path });
         alerts.answerWith({ button });
-        QCoro::waitFor(transfer.importData());
+        waitForTask(transfer.importData());
     }
 
     QStringList sideFiles() const
@@ -222,7 +224,7 @@ private slots:
         QSignalSpy working(&home.transfer, &DataTransfer::isWorkingChanged);
         home.exportTo(std::nullopt);
         home.dialogs.answerWith({ std::nullopt });
-        QCoro::waitFor(home.transfer.importData());
+        waitForTask(home.transfer.importData());
         QCOMPARE(working.count(), 0);
         QCOMPARE(home.transfer.lastResult(), std::nullopt);
         QVERIFY(home.alerts.alerts().isEmpty());
@@ -359,8 +361,23 @@ private slots:
         }
     }
 
+    // Rows: the global pool's threads, none for as many as the machine has. With one or two,
+    // a stage that waited on work it had queued to the pool it runs on found no thread to run it.
+    void roundTripAndSecondImport_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("the machine's") << 0;
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("two threads") << 2;
+    }
+
     void roundTripAndSecondImport()
     {
+        QFETCH(int, threads);
+        QThreadPool &pool = *QThreadPool::globalInstance();
+        const int machine = pool.maxThreadCount();
+        pool.setMaxThreadCount(threads > 0 ? threads : machine);
+        const auto restore = qScopeGuard([&] { pool.setMaxThreadCount(machine); });
         Home from;
         ExportedTodo done = todo(u"Done / filed"_s, 1);
         done.isCompleted = true;
@@ -739,8 +756,8 @@ private slots:
         bool busyMeanwhile = false;
         home.alerts.onPresent = [&](const Alert &) {
             busyMeanwhile = home.transfer.isBusy();
-            QCoro::waitFor(home.transfer.exportData(DataTransfer::Scope::All));
-            QCoro::waitFor(home.transfer.importData());
+            waitForTask(home.transfer.exportData(DataTransfer::Scope::All));
+            waitForTask(home.transfer.importData());
         };
         home.importFrom(path);
         QVERIFY(busyMeanwhile);
