@@ -160,7 +160,7 @@ QByteArray noisePng(QRandomGenerator &random)
     return bytes;
 }
 
-void fill(TodoStore &todos, ClipboardStore &clipboard)
+Status fill(TodoStore &todos, ClipboardStore &clipboard)
 {
     QRandomGenerator random(20260304);
     const QDateTime start(QDate(2025, 1, 1), QTime(9, 0), Qt::UTC);
@@ -174,7 +174,8 @@ void fill(TodoStore &todos, ClipboardStore &clipboard)
             todo.day = QStringLiteral("2025-06-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0'));
         records << todo;
     }
-    todos.insertImported(records);
+    if (Status inserted = todos.insertImported(records); !inserted)
+        return inserted;
 
     QList<ClipboardCapture> captures;
     for (int i = 0; i < 100'000; ++i) {
@@ -198,7 +199,7 @@ void fill(TodoStore &todos, ClipboardStore &clipboard)
         if (capture && capture.value())
             captures << *capture.value();
     }
-    clipboard.insertImported(captures);
+    return clipboard.insertImported(captures);
 }
 
 } // namespace
@@ -215,7 +216,10 @@ int main(int argc, char **argv)
     auto todos = TodoStore::make(home.filePath(QStringLiteral("a/Todos.store")), &clock);
     auto clipboard = ClipboardStore::make(home.filePath(QStringLiteral("a/Clipboard")));
     std::printf("filling 20,000 todos and 100,000 clipboard entries…\n");
-    fill(*todos, *clipboard);
+    if (const Status filled = fill(*todos, *clipboard); !filled) {
+        std::fprintf(stderr, "cannot fill the stores: %s\n", qPrintable(filled.error().description()));
+        return 1;
+    }
     std::printf("stored: %lld todos, %lld clipboard entries\n", static_cast<long long>(todos->allTodos().size()),
         static_cast<long long>(clipboard->count()));
 

@@ -26,7 +26,7 @@ struct Error
 };
 
 // The value of an operation that can fail. Errors are values; nothing throws across layers.
-template <typename T> class Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value)
@@ -50,7 +50,7 @@ private:
 };
 
 // For operations that return nothing but can fail.
-class Status
+class [[nodiscard]] Status
 {
 public:
     Status() = default;

@@ -293,7 +293,7 @@ private Q_SLOTS:
         const ExportedTodo two { QUuid::createUuid(), u"two"_s, true, at(9), {}, {}, u"2026-02-30"_s, 2 };
         const ExportedTodo zero { QUuid::createUuid(), u"zero"_s, true, at(11), at(13), {}, u"2026-3-10"_s, 0 };
         const ExportedTodo already { stored.id, u"replaced?"_s, false, at(8), {}, {}, {}, -4 };
-        store->insertImported({ absent, two, zero, already, zero });
+        QVERIFY(store->insertImported({ absent, two, zero, already, zero }));
 
         QCOMPARE(store->allTodos().size(), 11);
         QCOMPARE(*store->todo(stored.id), stored);
@@ -312,7 +312,7 @@ private Q_SLOTS:
         QCOMPARE(importedTwo.day, std::nullopt);
 
         const auto empty = TodoStore::make(newPath(), &m_clock);
-        empty->insertImported({ absent });
+        QVERIFY(empty->insertImported({ absent }));
         QCOMPARE(empty->todo(absent.id)->sortOrder, 1);
     }
 
