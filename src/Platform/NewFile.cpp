@@ -34,8 +34,7 @@ namespace NewFile {
 std::optional<QString> write(const QString &path, const QByteArray &data)
 {
     const QByteArray target = QFile::encodeName(path);
-    int fd
-        = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    int fd = openUnnamed(QFileInfo(path).absolutePath(), 0666);
     // A file system without files of no name: the file is made under its name at once.
     const bool unnamed = fd >= 0;
     if (!unnamed)
@@ -45,12 +44,8 @@ std::optional<QString> write(const QString &path, const QByteArray &data)
     bool named = !unnamed;
     int error = writeAll(fd, data) ? 0 : errno;
     if (error == 0 && unnamed) {
-        // Through the process's own link to the file, which needs no privilege, unlike naming
-        // the descriptor itself.
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        named = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0;
-        if (!named)
-            error = errno;
+        error = name(fd, target);
+        named = error == 0;
     }
     if (::close(fd) != 0 && error == 0)
         error = errno;
@@ -59,6 +54,19 @@ std::optional<QString> write(const QString &path, const QByteArray &data)
     if (named)
         ::unlink(target.constData());
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+int openUnnamed(const QString &folder, mode_t mode)
+{
+    return ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+int name(int fd, const QByteArray &path)
+{
+    // Through the process's own link to the file, which needs no privilege, unlike naming the
+    // descriptor itself.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
 } // namespace NewFile

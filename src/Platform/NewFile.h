@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include <sys/types.h>
+
 // Puts a whole file under a name that nothing uses yet, without waiting for the disk. The file
 // is written without a name and named once complete: a crash never leaves part of one under
 // its name, and many are made at once in one folder, which is held only while each is named,
@@ -13,5 +15,11 @@ namespace NewFile {
 
 // The system's reason when the file can't be made: the name is taken, the disk is full, …
 std::optional<QString> write(const QString &path, const QByteArray &data);
+
+// A file of no name in `folder`, open for writing with `mode` (less the umask), or -1 with errno
+// set; a crash while it is written leaves nothing. Some file systems have no such files.
+int openUnnamed(const QString &folder, mode_t mode);
+// Gives the unnamed file open as `fd` the name `path`, which must be free: 0, or the errno.
+int name(int fd, const QByteArray &path);
 
 } // namespace NewFile

@@ -1,9 +1,12 @@
 #include "Platform/PrivateFileWriter.h"
 
 #include "Platform/Logging.h"
+#include "Platform/NewFile.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <cerrno>
@@ -18,6 +21,37 @@ constexpr qsizetype bufferSize = qsizetype(1) << 20;
 // Written bytes the disk is asked to take at a time while the file is written, so that the
 // sync at the end waits for little more than the last of them.
 constexpr off_t writebackSize = off_t(8) << 20;
+
+// Where the file is named while it replaces the destination: hidden, beside it, unique.
+QByteArray partPath(const QFileInfo &target)
+{
+    return QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.'
+        + QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".part"));
+}
+
+// A part of our naming stays behind only when a crash cut its writer short (or, where files
+// without a name can't be made, the whole file was written under it), and may hold all the
+// history: the next writer to the folder removes those its user owns.
+void removeStaleParts(const QString &folder)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\..+\\.[0-9a-f]{12}\\.part$"));
+    QDirIterator parts(folder, { QStringLiteral(".*.part") }, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    while (parts.hasNext()) {
+        const QFileInfo part = parts.nextFileInfo();
+        const QByteArray path = QFile::encodeName(part.filePath());
+        struct stat status
+        {
+        };
+        if (!ours.match(part.fileName()).hasMatch() || ::lstat(path.constData(), &status) != 0
+            || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
+            continue;
+        if (::unlink(path.constData()) == 0)
+            qCInfo(lcTransfer) << "removed the unfinished file of an earlier write" << part.filePath();
+        else
+            qCWarning(lcTransfer) << "cannot remove the unfinished file of an earlier write" << part.filePath()
+                                  << std::strerror(errno);
+    }
+}
 
 } // namespace
 
@@ -36,9 +70,15 @@ bool PrivateFileWriter::open()
     discard();
     m_written = m_writtenBack = 0;
     const QFileInfo target(m_destination);
-    m_temporaryPath = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.'
-        + QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".part"));
-    m_fd = ::open(m_temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    removeStaleParts(target.absolutePath());
+    // The file has no name until it is whole, so that a crash leaves nothing of it; where the
+    // file system can't, it is written under its part's name.
+    m_fd = NewFile::openUnnamed(target.absolutePath(), S_IRUSR | S_IWUSR);
+    if (m_fd < 0) {
+        m_temporaryPath = partPath(target);
+        m_fd = ::open(
+            m_temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    }
     if (m_fd < 0) {
         m_temporaryPath.clear();
         return fail(errno);
@@ -109,6 +149,13 @@ bool PrivateFileWriter::commit()
         return false;
     if (::fsync(m_fd) != 0)
         return fail(errno);
+    // A link cannot replace the destination: the file is named beside it, then renamed over it.
+    if (m_temporaryPath.isEmpty()) {
+        const QByteArray part = partPath(QFileInfo(m_destination));
+        if (const int error = NewFile::name(m_fd, part))
+            return fail(error);
+        m_temporaryPath = part;
+    }
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {

@@ -7,8 +7,8 @@
 
 // Writes a file that only its owner can read (0600 whatever the umask) through a large buffer,
 // into a new file beside the destination that replaces it only on commit: until then, and
-// after a failure, whatever was at the destination stays as it was and nothing of ours is
-// left behind. A full disk is told apart from other failures.
+// after a failure or a crash, whatever was at the destination stays as it was and nothing of
+// ours is left behind. A full disk is told apart from other failures.
 //
 // Used by one thread at a time.
 class PrivateFileWriter final
@@ -38,6 +38,7 @@ private:
     bool fail(int error);
 
     QString m_destination;
+    // The new file's name; empty while it has none.
     QByteArray m_temporaryPath;
     QByteArray m_buffer;
     int m_fd = -1;

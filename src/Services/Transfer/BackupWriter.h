@@ -14,8 +14,8 @@ class PrivateFileWriter;
 
 // Writes one export document, entry by entry, so that memory holds one entry at a time. The
 // text goes to a new private file (0600) beside the destination, which replaces the
-// destination only once the document is complete: a failed export leaves whatever was there
-// untouched and no file of its own behind.
+// destination only once the document is complete: a failed or crashed export leaves whatever
+// was there untouched and no file of its own behind.
 //
 // An entry whose image or whole text can't be read is left out and remembered, so that the
 // user can be asked whether to keep the file without it.

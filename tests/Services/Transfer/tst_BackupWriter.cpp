@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -14,6 +15,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -228,6 +231,66 @@ private slots:
         left.removeAll(u"image.png"_s);
         left.removeAll(u"whole.txt"_s);
         QCOMPARE(left, QStringList { u"out.json"_s });
+    }
+
+    // An export killed while it writes leaves the old file as it was and nothing else, though
+    // more than a buffer of it reached the disk.
+    void killedLeavesNoPart()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"out.json"_s);
+        QVERIFY(writeFile(path, "last week's export"));
+        const QList<ExportedTodo> todos(20'000, Sample(folder.path()).todos.first());
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            BackupWriter writer(path);
+            if (writer.begin(todos, at(1, 1)) && ::write(ready[1], "w", 1) == 1)
+                ::pause();
+            ::_exit(1);
+        }
+        char written = 0;
+        QCOMPARE(::read(ready[0], &written, 1), 1);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QCOMPARE(contents(path), QByteArray("last week's export"));
+        QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(u"image.png"_s);
+        left.removeAll(u"whole.txt"_s);
+        QCOMPARE(left, QStringList { u"out.json"_s });
+    }
+
+    // What a crash left under our naming (where a file can't be written without a name) is
+    // removed by the next export to the folder; anything else there stays.
+    void staleParts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("ours") << u".Vemra Export 2026-12-06.json.0a1b2c3d4e5f.part"_s << true;
+        QTest::newRow("no hex") << u".Vemra Export.json.part"_s << false;
+        QTest::newRow("capitals") << u".out.json.0A1B2C3D4E5F.part"_s << false;
+        QTest::newRow("not hidden") << u"out.json.0a1b2c3d4e5f.part"_s << false;
+        QTest::newRow("other suffix") << u".out.json.0a1b2c3d4e5f.partial"_s << false;
+        QTest::newRow("link of our naming") << u"link:.out.json.0a1b2c3d4e5f.part"_s << false;
+    }
+
+    void staleParts()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        QTemporaryDir folder;
+        const bool link = name.startsWith(u"link:"_s);
+        name.remove(u"link:"_s);
+        const QString part = folder.filePath(name);
+        QVERIFY(writeFile(folder.filePath(u"kept"_s), "someone else's"));
+        QVERIFY(link ? QFile::link(folder.filePath(u"kept"_s), part) : writeFile(part, "{ \"app\" : \"Vemra\""));
+        QVERIFY(writeAll(folder.filePath(u"out.json"_s), {}, {}));
+        QCOMPARE(!QFileInfo(part).isSymLink() && !QFileInfo::exists(part), removed);
+        QCOMPARE(contents(folder.filePath(u"kept"_s)), QByteArray("someone else's"));
     }
 
     // An entry whose image or whole text is gone is left out and named; the rest is written.
