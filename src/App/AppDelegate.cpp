@@ -2,11 +2,11 @@
 
 #include "App/AppearancePalettes.h"
 #include "App/SettingsWindowController.h"
+#include "App/TextPaste.h"
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayIconImage.h"
 #include "App/Tray/TrayPanel.h"
 #include "App/Tray/TrayTimerImage.h"
-#include "Components/Controls/TextPaste.h"
 #include "Components/Theme/ThemeStyle.h"
 #include "Models/Focus/FocusClock.h"
 #include "Platform/AlertPresenter.h"

@@ -1,9 +1,9 @@
 #include "App/SettingsWindowController.h"
 
 #include "App/Tray/HostWindow.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QAbstractButton>
 #include <QEasingCurve>

@@ -1,13 +1,13 @@
 #include "Platform/ClipboardSnapshot.h"
 
-#include "Platform/SystemClipboard.h"
+#include "Platform/ClipboardTypes.h"
 
 #include <QMimeData>
 
 std::optional<QString> ClipboardSnapshot::text() const
 {
     // A list of links is no text: only a real text representation counts.
-    const auto found = data.constFind(SystemClipboard::plainTextType());
+    const auto found = data.constFind(ClipboardTypes::plainText());
     if (found == data.constEnd())
         return std::nullopt;
     return QString::fromUtf8(*found);
@@ -19,10 +19,10 @@ QList<QUrl> ClipboardSnapshot::fileUrls() const
     // starting a comment; a line feed inside a name is written %0A, so it stays in its line.
     // The file managers' own list has "copy" or "cut" on its first line.
     QList<QByteArray> lines;
-    if (data.contains(SystemClipboard::uriListType())) {
-        lines = data.value(SystemClipboard::uriListType()).split('\n');
-    } else if (data.contains(SystemClipboard::gnomeCopiedFilesType())) {
-        lines = data.value(SystemClipboard::gnomeCopiedFilesType()).split('\n');
+    if (data.contains(ClipboardTypes::uriList())) {
+        lines = data.value(ClipboardTypes::uriList()).split('\n');
+    } else if (data.contains(ClipboardTypes::gnomeCopiedFiles())) {
+        lines = data.value(ClipboardTypes::gnomeCopiedFiles()).split('\n');
         if (!lines.isEmpty())
             lines.removeFirst();
     }
@@ -72,6 +72,6 @@ ClipboardSnapshot ClipboardSnapshot::of(
     ClipboardSnapshot snapshot;
     snapshot.types = mime.formats();
     for (const QString &type : typesToTake(snapshot.types, wanted, unlessOffered))
-        snapshot.data.insert(type, type == SystemClipboard::plainTextType() ? mime.text().toUtf8() : mime.data(type));
+        snapshot.data.insert(type, type == ClipboardTypes::plainText() ? mime.text().toUtf8() : mime.data(type));
     return snapshot;
 }

@@ -1,5 +1,7 @@
 #include "Platform/ClipboardWrite.h"
 
+#include "Platform/ClipboardTypes.h"
+
 #include <QMimeData>
 
 QMimeData *ClipboardWrite::toMimeData() const
@@ -10,7 +12,7 @@ QMimeData *ClipboardWrite::toMimeData() const
         QByteArray copied("copy");
         for (const QUrl &url : fileUrls)
             copied += '\n' + url.toEncoded();
-        mime->setData(gnomeCopiedFilesType(), copied);
+        mime->setData(ClipboardTypes::gnomeCopiedFiles(), copied);
     } else if (!urls.isEmpty()) {
         mime->setUrls(urls);
     }

@@ -24,9 +24,6 @@ struct ClipboardWrite
     // Any further representation: MIME type and bytes.
     QList<std::pair<QString, QByteArray>> data;
 
-    // The target file managers read copied files from.
-    static QString gnomeCopiedFilesType() { return QStringLiteral("x-special/gnome-copied-files"); }
-
     bool isEmpty() const { return !text && urls.isEmpty() && fileUrls.isEmpty() && data.isEmpty(); }
 
     // A new QMimeData carrying every representation; the caller owns it.

@@ -13,8 +13,3 @@ quint64 SystemClipboard::readSelectedText()
     startReadingSelectedText(id);
     return id;
 }
-
-bool SystemClipboard::offersFiles(const QStringList &types)
-{
-    return types.contains(uriListType()) || types.contains(gnomeCopiedFilesType());
-}

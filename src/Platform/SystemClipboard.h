@@ -41,16 +41,6 @@ public:
     // system refused it.
     virtual std::optional<qint64> write(const ClipboardWrite &contents) = 0;
 
-    static QString plainTextType() { return QStringLiteral("text/plain"); }
-    static QString uriListType() { return QStringLiteral("text/uri-list"); }
-    static QString gnomeCopiedFilesType() { return ClipboardWrite::gnomeCopiedFilesType(); }
-    // The marker password managers put beside a secret; its value "secret" asks clipboard
-    // histories to leave the copy alone.
-    static QString passwordManagerHintType() { return QStringLiteral("x-kde-passwordManagerHint"); }
-
-    // Whether the types offer a list of files.
-    static bool offersFiles(const QStringList &types);
-
 Q_SIGNALS:
     // The change count has moved.
     void changed();

@@ -1,3 +1,4 @@
+#include "Platform/ClipboardTypes.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Platform/linux/QtSystemClipboard.h"
 #include "Platform/x11/X11SelectionReader.h"
@@ -28,7 +29,7 @@ bool onX11()
 // The types the monitor asks for, at most.
 QStringList everyType()
 {
-    return { SystemClipboard::plainTextType(), SystemClipboard::uriListType(), SystemClipboard::gnomeCopiedFilesType(),
+    return { ClipboardTypes::plainText(), ClipboardTypes::uriList(), ClipboardTypes::gnomeCopiedFiles(),
         QStringLiteral("image/png") };
 }
 
@@ -222,20 +223,20 @@ private Q_SLOTS:
         QVERIFY(read);
         QCOMPARE(read->fileUrls(), write.fileUrls);
         // No text of our own (on X, Qt offers the list's addresses as text beside it).
-        QVERIFY(!std::unique_ptr<QMimeData>(write.toMimeData())->hasFormat(SystemClipboard::plainTextType()));
-        QCOMPARE(read->bytes(SystemClipboard::gnomeCopiedFilesType()),
-            QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
+        QVERIFY(!std::unique_ptr<QMimeData>(write.toMimeData())->hasFormat(ClipboardTypes::plainText()));
+        QCOMPARE(
+            read->bytes(ClipboardTypes::gnomeCopiedFiles()), QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
 
         // A file manager that offers only its own list is read as well.
         auto *mime = new QMimeData;
-        mime->setData(SystemClipboard::gnomeCopiedFilesType(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
+        mime->setData(ClipboardTypes::gnomeCopiedFiles(), "cut\nfile:///srv/x.png\nhttps://example.com/\n");
         const qint64 before = systemClipboard.changeCount();
         QGuiApplication::clipboard()->setMimeData(mime);
         QTRY_VERIFY(systemClipboard.changeCount() > before);
         read = readNow(systemClipboard);
         QVERIFY(read);
         QCOMPARE(read->fileUrls(), QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/srv/x.png")) });
-        QVERIFY(SystemClipboard::offersFiles(read->types));
+        QVERIFY(ClipboardTypes::offersFiles(read->types));
         QVERIFY(!read->bytes(QStringLiteral("image/png")));
     }
 
@@ -244,7 +245,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QByteArray>("list");
         QTest::addColumn<QStringList>("paths");
-        const QString uriList = SystemClipboard::uriListType();
+        const QString uriList = ClipboardTypes::uriList();
         QTest::newRow("a line feed inside a name")
             << uriList << QByteArray("file:///tmp/two%0Alines.txt\r\nfile:///tmp/b\r\n")
             << QStringList { QStringLiteral("/tmp/two\nlines.txt"), QStringLiteral("/tmp/b") };
@@ -256,7 +257,7 @@ private Q_SLOTS:
             << QStringList { QStringLiteral("/etc/hosts"), QStringLiteral("/etc/passwd") };
         QTest::newRow("another host") << uriList << QByteArray("file://server/etc/hosts\r\n") << QStringList();
         QTest::newRow("another host, from a file manager")
-            << SystemClipboard::gnomeCopiedFilesType() << QByteArray("copy\nfile://server/x\nfile:///srv/a%0Ab")
+            << ClipboardTypes::gnomeCopiedFiles() << QByteArray("copy\nfile://server/x\nfile:///srv/a%0Ab")
             << QStringList { QStringLiteral("/srv/a\nb") };
     }
 

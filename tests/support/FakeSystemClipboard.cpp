@@ -1,5 +1,7 @@
 #include "FakeSystemClipboard.h"
 
+#include "Platform/ClipboardTypes.h"
+
 FakeSystemClipboard::FakeSystemClipboard()
     : m_mime(std::make_unique<QMimeData>())
 {
@@ -38,8 +40,8 @@ void FakeSystemClipboard::startReadingSelectedText(quint64 id)
     ClipboardSnapshot snapshot;
     snapshot.id = id;
     if (m_selectedText) {
-        snapshot.types = QStringList { plainTextType() };
-        snapshot.data.insert(plainTextType(), m_selectedText->toUtf8());
+        snapshot.types = QStringList { ClipboardTypes::plainText() };
+        snapshot.data.insert(ClipboardTypes::plainText(), m_selectedText->toUtf8());
     }
     answer(snapshot);
 }

@@ -2,9 +2,9 @@
 
 #include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/PanelWindow.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowTags.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QApplication>
 #include <QEasingCurve>

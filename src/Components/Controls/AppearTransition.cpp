@@ -1,7 +1,7 @@
 #include "Components/Controls/AppearTransition.h"
 
 #include "Components/Controls/MotionEffect.h"
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QWidget>
 

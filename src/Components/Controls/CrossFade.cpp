@@ -1,6 +1,6 @@
 #include "Components/Controls/CrossFade.h"
 
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

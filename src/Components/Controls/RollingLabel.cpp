@@ -1,6 +1,6 @@
 #include "Components/Controls/RollingLabel.h"
 
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

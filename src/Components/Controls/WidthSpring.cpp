@@ -1,6 +1,6 @@
 #include "Components/Controls/WidthSpring.h"
 
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QWidget>
 

@@ -1,5 +1,6 @@
 #include "Platform/linux/QtSystemClipboard.h"
 
+#include "Platform/ClipboardTypes.h"
 #include "Platform/x11/X11SelectionReader.h"
 
 #include <QClipboard>
@@ -63,7 +64,7 @@ void QtSystemClipboard::startReadingSelectedText(quint64 id)
     ClipboardSnapshot snapshot;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (const QMimeData *mime = clipboard->supportsSelection() ? clipboard->mimeData(QClipboard::Selection) : nullptr)
-        snapshot = ClipboardSnapshot::of(*mime, { plainTextType() });
+        snapshot = ClipboardSnapshot::of(*mime, { ClipboardTypes::plainText() });
     snapshot.id = id;
     QMetaObject::invokeMethod(
         this, [this, snapshot] { Q_EMIT contentsRead(snapshot); }, Qt::QueuedConnection);

@@ -1,7 +1,7 @@
 #include "Platform/x11/X11SelectionReader.h"
 
+#include "Platform/ClipboardTypes.h"
 #include "Platform/Logging.h"
-#include "Platform/SystemClipboard.h"
 #include "Platform/x11/X11Connection.h"
 
 #include <xcb/xcb.h>
@@ -70,7 +70,7 @@ void X11SelectionReader::read(
 
 void X11SelectionReader::readSelectedText(quint64 id)
 {
-    m_queue.append({ id, 0, { SystemClipboard::plainTextType() }, {}, true });
+    m_queue.append({ id, 0, { ClipboardTypes::plainText() }, {}, true });
     next();
     readEvents();
 }
@@ -264,7 +264,7 @@ void X11SelectionReader::received(const Property &property)
     auto &[type, targets] = m_reading->wanted.first();
     QByteArray bytes = property.bytes;
     bool given = property.type != XCB_ATOM_NONE;
-    if (type == SystemClipboard::plainTextType()) {
+    if (type == ClipboardTypes::plainText()) {
         if (property.type == XCB_ATOM_STRING)
             bytes = QString::fromLatin1(bytes).toUtf8();
         else if (property.type == atom("COMPOUND_TEXT"))
@@ -311,7 +311,7 @@ void X11SelectionReader::takeTargets(const QByteArray &atoms)
         const QByteArray name = nameOf(target);
         if (name.isEmpty() || isMetaTarget(name))
             continue;
-        const QString type = textTargets().contains(name) || name == "COMPOUND_TEXT" ? SystemClipboard::plainTextType()
+        const QString type = textTargets().contains(name) || name == "COMPOUND_TEXT" ? ClipboardTypes::plainText()
                                                                                      : QString::fromLatin1(name);
         if (!types.contains(type))
             types.append(type);
@@ -319,7 +319,7 @@ void X11SelectionReader::takeTargets(const QByteArray &atoms)
     const Request &request = m_reading->request;
     for (const QString &type : ClipboardSnapshot::typesToTake(types, request.mimeTypes, request.unlessOffered)) {
         QList<quint32> targets;
-        if (type == SystemClipboard::plainTextType()) {
+        if (type == ClipboardTypes::plainText()) {
             for (const QByteArray &name : textTargets()) {
                 const quint32 target = m_atoms.value(name);
                 if (target && offered.contains(target))

@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardMonitor.h"
 
+#include "Platform/ClipboardTypes.h"
 #include "Platform/Clock.h"
 #include "Platform/DesktopApps.h"
 #include "Platform/FrontApp.h"
@@ -139,10 +140,9 @@ void ClipboardMonitor::readBody(Reading &&reading)
     // A marked copy's text is never read: the read stops at the types when a marker is offered.
     QStringList unlessOffered = privateTypes();
     if (!reading.hintChecked)
-        unlessOffered << SystemClipboard::passwordManagerHintType();
+        unlessOffered << ClipboardTypes::passwordManagerHint();
     ask(std::move(reading), Reading::Step::Body,
-        { SystemClipboard::uriListType(), SystemClipboard::gnomeCopiedFilesType(), SystemClipboard::plainTextType() },
-        unlessOffered);
+        { ClipboardTypes::uriList(), ClipboardTypes::gnomeCopiedFiles(), ClipboardTypes::plainText() }, unlessOffered);
 }
 
 void ClipboardMonitor::ask(
@@ -176,7 +176,7 @@ std::optional<ClipboardContents> ClipboardMonitor::advance(Reading &reading, con
     ClipboardContents &contents = reading.contents;
     switch (reading.step) {
     case Reading::Step::Hint: {
-        const std::optional<QByteArray> hint = snapshot.bytes(SystemClipboard::passwordManagerHintType());
+        const std::optional<QByteArray> hint = snapshot.bytes(ClipboardTypes::passwordManagerHint());
         if (hint && hint->trimmed() == "secret")
             return std::nullopt;
         reading.hintChecked = true;
@@ -184,9 +184,8 @@ std::optional<ClipboardContents> ClipboardMonitor::advance(Reading &reading, con
         return std::nullopt;
     }
     case Reading::Step::Body: {
-        if (!reading.hintChecked && types.contains(SystemClipboard::passwordManagerHintType())) {
-            ask(std::move(reading), Reading::Step::Hint, { SystemClipboard::passwordManagerHintType() },
-                privateTypes());
+        if (!reading.hintChecked && types.contains(ClipboardTypes::passwordManagerHint())) {
+            ask(std::move(reading), Reading::Step::Hint, { ClipboardTypes::passwordManagerHint() }, privateTypes());
             return std::nullopt;
         }
         for (const QString &type : imageTypes()) {
@@ -195,7 +194,7 @@ std::optional<ClipboardContents> ClipboardMonitor::advance(Reading &reading, con
                 break;
             }
         }
-        if (SystemClipboard::offersFiles(types)) {
+        if (ClipboardTypes::offersFiles(types)) {
             const QList<QUrl> files = snapshot.fileUrls();
             if (!files.isEmpty()) {
                 contents.fileUrls = files;

@@ -1,9 +1,9 @@
 #include "Views/Clipboard/ClipboardListView.h"
 
-#include "Components/Theme/MotionPreference.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Shell/MotionPreference.h"
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/ClipboardRowsAccessible.h"
 

@@ -1,6 +1,5 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Clipboard/ClipboardListModel.h"
@@ -8,6 +7,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Clipboard/ImageLoader.h"
+#include "Services/Shell/MotionPreference.h"
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
 #include <QAbstractItemView>

@@ -2,9 +2,9 @@
 
 #include "Components/Controls/CrossFade.h"
 #include "Components/Controls/KeyMonitor.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Shell/MotionPreference.h"
 #include "Views/Clipboard/ClipboardDetail.h"
 #include "Views/Clipboard/ClipboardNotice.h"
 #include "Views/Clipboard/ClipboardResults.h"

@@ -1,7 +1,7 @@
 #include "Views/Focus/FocusRing.h"
 
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Theme.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QPainter>
 #include <QVBoxLayout>

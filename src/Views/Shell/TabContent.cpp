@@ -1,7 +1,7 @@
 #include "Views/Shell/TabContent.h"
 
 #include "Components/Controls/TabFade.h"
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 #include "Services/Shell/Surface.h"
 
 #include <QVBoxLayout>

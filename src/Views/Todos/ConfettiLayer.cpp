@@ -1,7 +1,7 @@
 #include "Views/Todos/ConfettiLayer.h"
 
-#include "Components/Theme/MotionPreference.h"
 #include "Components/Theme/Theme.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include <QChildEvent>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "Components/Controls/TabFade.h"
 #include "Components/Controls/VemraBadge.h"
-#include "Components/Theme/MotionPreference.h"
 #include "Screenshots.h"
+#include "Services/Shell/MotionPreference.h"
 #include "TestHome.h"
 
 #include <QDir>

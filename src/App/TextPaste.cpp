@@ -1,5 +1,6 @@
-#include "Components/Controls/TextPaste.h"
+#include "App/TextPaste.h"
 
+#include "Platform/ClipboardTypes.h"
 #include "Platform/SystemClipboard.h"
 
 #include <QClipboard>
@@ -69,7 +70,7 @@ bool TextPaste::eventFilter(QObject *watched, QEvent *event)
 void TextPaste::paste(QLineEdit *field)
 {
     m_field = field;
-    m_reading = m_clipboard.read(m_clipboard.changeCount(), { SystemClipboard::plainTextType() });
+    m_reading = m_clipboard.read(m_clipboard.changeCount(), { ClipboardTypes::plainText() });
 }
 
 QMenu *TextPaste::makeMenu(QLineEdit *field)

@@ -1,4 +1,4 @@
-#include "Components/Theme/MotionPreference.h"
+#include "Services/Shell/MotionPreference.h"
 
 #include "Platform/linux/GtkAnimationSetting.h"
 

@@ -1,4 +1,4 @@
-#include "Components/Controls/TextPaste.h"
+#include "App/TextPaste.h"
 #include "FakeSystemClipboard.h"
 
 #include <QApplication>
