@@ -127,7 +127,7 @@ void appendEntry(QByteArray &out, const ExportedClipboardItem &item)
     if (item.imageData) {
         QByteArray &text = object.key("imageData");
         text += '"';
-        appendBase64(text, *item.imageData);
+        text += item.imageData->toBase64();
         text += '"';
     }
     if (item.lastCopiedAt)
@@ -138,32 +138,6 @@ void appendEntry(QByteArray &out, const ExportedClipboardItem &item)
         object.string("mimeType", *item.mimeType);
     object.string("type", item.type);
     object.close();
-}
-
-void appendBase64(QByteArray &out, const QByteArray &bytes)
-{
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    const qsizetype size = bytes.size();
-    const qsizetype start = out.size();
-    out.resize(start + (size + 2) / 3 * 4);
-    const auto *in = reinterpret_cast<const unsigned char *>(bytes.constData());
-    char *to = out.data() + start;
-    qsizetype i = 0;
-    for (; i + 3 <= size; i += 3) {
-        const quint32 group = quint32(in[i]) << 16 | quint32(in[i + 1]) << 8 | in[i + 2];
-        *to++ = alphabet[group >> 18];
-        *to++ = alphabet[(group >> 12) & 63];
-        *to++ = alphabet[(group >> 6) & 63];
-        *to++ = alphabet[group & 63];
-    }
-    if (i < size) {
-        const bool two = i + 1 < size;
-        const quint32 group = quint32(in[i]) << 16 | (two ? quint32(in[i + 1]) << 8 : 0);
-        *to++ = alphabet[group >> 18];
-        *to++ = alphabet[(group >> 12) & 63];
-        *to++ = two ? alphabet[(group >> 6) & 63] : '=';
-        *to++ = '=';
-    }
 }
 
 void appendString(QByteArray &out, const QString &text)

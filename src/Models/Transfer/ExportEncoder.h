@@ -19,8 +19,6 @@ QByteArray todos(const QList<ExportedTodo> &todos);
 // One clipboard entry, from "{" to "}", its members two spaces deep.
 QByteArray entry(const ExportedClipboardItem &item);
 void appendEntry(QByteArray &out, const ExportedClipboardItem &item);
-// Appends `bytes` as standard base64 with its padding.
-void appendBase64(QByteArray &out, const QByteArray &bytes);
 // Appends `text` as a JSON string.
 void appendString(QByteArray &out, const QString &text);
 
