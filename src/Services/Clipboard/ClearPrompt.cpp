@@ -35,6 +35,10 @@ QString ClearPrompt::deleteLabel() const
 
 void ClearPrompt::confirm()
 {
+    // Answered: the question says what it deleted until it closes. Counting what is left would
+    // read the whole history on this thread while the deletion is written off it, and flash the
+    // question's empty form.
+    disconnect(&m_store, &ClipboardStore::revisionChanged, this, &ClearPrompt::recount);
     m_store.deleteItems(m_request, m_openedAt, m_calendar);
     m_sounds.play(SoundBank::Sound::Pop);
     Q_EMIT finished();

@@ -397,7 +397,11 @@ void tst_ClipboardTabState::clearQuestionKeepsItsMoment()
     QCOMPARE(prompt.message(), QStringLiteral("Monday, Mar 2"));
 
     QVERIFY(sounds.played().isEmpty());
+    // Until it closes, the question still says what was deleted, without counting the rest.
+    QSignalSpy recounted(&prompt, &ClearPrompt::countChanged);
     prompt.confirm();
+    QCOMPARE(recounted.count(), 0);
+    QCOMPARE(prompt.title(), QStringLiteral("Delete 3 items copied today?"));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(sounds.played(), QStringList { u"pop"_s });
     QStringList left;
