@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -66,9 +67,26 @@ QByteArray screenshot(quint32 seed)
     return bytes;
 }
 
+qint64 processorMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
 struct Figures
 {
     QList<double> ms;
+    // For a picture: from the copy to the reader's snapshot, and from there to the entry stored.
+    QList<double> read;
+    QList<double> captured;
+
+    static double median(QList<double> values)
+    {
+        std::sort(values.begin(), values.end());
+        return values.isEmpty() ? 0 : values.at(values.size() / 2);
+    }
 
     QString summary() const
     {
@@ -179,6 +197,11 @@ public:
         QObject::connect(
             m_store.get(), &ClipboardStore::revisionChanged, &m_app, [this] { stampNewest(); }, Qt::QueuedConnection);
         QObject::connect(&m_offer, &QProcess::readyReadStandardOutput, &m_app, [this] { readOffer(); });
+        // When the reader hands over a picture: the rest is the capture's.
+        QObject::connect(&m_clipboard, &SystemClipboard::contentsRead, &m_app, [this](const ClipboardSnapshot &read) {
+            if (read.data.contains(QStringLiteral("image/png")))
+                m_pictureReadAt = monotonicNs();
+        });
         m_offer.setProcessChannelMode(QProcess::SeparateChannels);
         m_offer.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         m_offer.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--offer") });
@@ -198,8 +221,14 @@ public:
         std::printf("copy to stored entry over X11:\n");
         const Figures text = latencies("text", 21);
         std::printf("  short text: %s\n", qPrintable(text.summary()));
+        const qint64 processor = processorMs();
         const Figures png = latencies("png", 7);
-        std::printf("  3840x2160 PNG: %s\n", qPrintable(png.summary()));
+        const double processorEach = double(processorMs() - processor) / std::max<qsizetype>(1, png.ms.size());
+        std::printf("  3840x2160 PNG: %s, %.0f ms of processor each\n", qPrintable(png.summary()), processorEach);
+        std::printf("    read from its owner in %.1f ms, then captured and stored in %.1f ms (medians)\n",
+            Figures::median(png.read), Figures::median(png.captured));
+        std::printf("ROW one 3840x2160 PNG copied -> stored (X11): %.1f ms (read %.1f ms), %.0f ms of processor\n",
+            Figures::median(png.ms), Figures::median(png.read), processorEach);
 
         const qsizetype before = m_sent.size();
         command(QByteArray("burst 600 100"));
@@ -227,11 +256,17 @@ private:
         Figures figures;
         for (int i = 0; i < copies; ++i) {
             const qsizetype index = m_sent.size();
+            m_pictureReadAt = 0;
             command(QByteArray(kind) + ' ' + QByteArray::number(i));
             wait([&] { return m_sent.size() > index && m_stored.contains(m_sent.at(index).hash); }, 15000);
-            if (m_sent.size() > index && m_stored.contains(m_sent.at(index).hash))
-                figures.ms.append(double(m_stored.value(m_sent.at(index).hash) - m_sent.at(index).at) / 1e6);
-            else
+            if (m_sent.size() > index && m_stored.contains(m_sent.at(index).hash)) {
+                const qint64 stored = m_stored.value(m_sent.at(index).hash);
+                figures.ms.append(double(stored - m_sent.at(index).at) / 1e6);
+                if (m_pictureReadAt > 0) {
+                    figures.read.append(double(m_pictureReadAt - m_sent.at(index).at) / 1e6);
+                    figures.captured.append(double(stored - m_pictureReadAt) / 1e6);
+                }
+            } else
                 std::printf("  (a %s copy was not recorded)\n", kind);
             wait([] { return false; }, 150);
         }
@@ -240,12 +275,21 @@ private:
 
     void command(const QByteArray &line) { m_offer.write(line + '\n'); }
 
+    // Turns the event loop, which sleeps between events, until `done` or the time-out.
     static void wait(const std::function<bool()> &done, int timeoutMs)
     {
         QElapsedTimer timer;
         timer.start();
-        while (!done() && timer.elapsed() < timeoutMs)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done() || timer.elapsed() >= timeoutMs)
+                loop.quit();
+        });
+        if (!done()) {
+            poll.start(1);
+            loop.exec();
+        }
     }
 
     void stampNewest()
@@ -281,6 +325,7 @@ private:
     QList<Sent> m_sent;
     QHash<QString, qint64> m_stored; // content hash → when the entry was first seen stored
     bool m_burstDone = false;
+    qint64 m_pictureReadAt = 0;
 };
 
 // Runs this program again on a private X server.

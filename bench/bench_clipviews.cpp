@@ -1,136 +1,341 @@
-// The clipboard tab of the expanded window over histories of 10,000, 100,000 and 1,000,000
-// entries: a search keystroke from the text change to the list holding its new page and the
-// header its count (common, rare, absent and multi-word terms), the same with the list laid out,
-// and the resident memory with the window's tab open; then the paint time of every frame while
-// scrolling through 5,000 rows with pictures. `bench_clipviews N` stops at N entries.
+// The clipboard tab of the expanded window, through the running application over histories of
+// 10,000, 100,000 and 1,000,000 entries: a search keystroke from the key to the list painted
+// with its answer (common, rare, absent and multi-word terms), with the main thread's longest
+// stall meanwhile; at 1,000,000 the first keystroke after a start with the search column
+// present, keystrokes before the column is ready and when it is; deleting the last month at
+// 1,000,000 and everything at 100,000 from the tab's question, with the longest stall; the
+// resident memory with the tab open; then the paint time of every frame while scrolling
+// through 5,000 rows with pictures. `bench_clipviews N` stops at N entries; `bench_clipviews N
+// PART` runs only one part: paint, search, delete, first (after a start) or column (before it).
 #include "ClipboardHistoryGenerator.h"
+#include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
-#include "Platform/Clock.h"
-#include "Platform/FrontApp.h"
-#include "Platform/SettingsStore.h"
-#include "Platform/linux/QtSystemClipboard.h"
+#include "RunningApplication.h"
 #include "Services/Clipboard/ClipboardListModel.h"
-#include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardTabState.h"
-#include "Services/Clipboard/ImageLoader.h"
-#include "Services/Shell/Preferences.h"
-#include "Services/Shell/Surface.h"
-#include "Services/Sound/SoundBank.h"
+#include "Views/Clipboard/ClearConfirmation.h"
 #include "Views/Clipboard/ClipboardListView.h"
 #include "Views/Clipboard/ClipboardResults.h"
 #include "Views/Clipboard/ClipboardView.h"
+#include "Views/Clipboard/SearchField.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <cstdlib>
+#include <map>
 
 using namespace BenchHistory;
+using namespace RunningApplication;
 
 namespace {
 
-// Settings kept in memory: the tab only reads the two recording switches.
-class MemorySettings final : public SettingsStore
+// The part asked for on the command line; empty: all.
+QByteArray &onlyPart()
+{
+    static QByteArray part;
+    return part;
+}
+
+bool wants(const char *part)
+{
+    return onlyPart().isEmpty() || onlyPart() == part;
+}
+
+// The moment of the histories: their entries span the 400 days before it.
+const QDateTime benchNow(QDate(2026, 12, 16), QTime(15, 0));
+
+// The terms the goal names (a common prefix, a rare number, two words), then others.
+const QStringList &goalTerms()
+{
+    static const QStringList terms { QStringLiteral("pri"), QStringLiteral("7777"), QStringLiteral("invoice total") };
+    return terms;
+}
+
+// Notes the first paint of the tab's window after it is armed, and the moment that paint and
+// the window's flush are over (the next turn of the event loop).
+class PaintWatch final : public QObject
 {
 public:
-    bool contains(const QString &key) const override { return m_values.contains(key); }
-    QVariant value(const QString &key) const override { return m_values.value(key); }
-    void setValue(const QString &key, const QVariant &value) override { m_values.insert(key, value); }
-    void remove(const QString &key) override { m_values.remove(key); }
-
-private:
-    QHash<QString, QVariant> m_values;
-};
-
-// No application in front: the monitor is never started here anyway.
-class NoFrontApp final : public FrontApp
-{
-public:
-    FrontApplication current() const override { return {}; }
-};
-
-// The window's clipboard tab over one store, as the window makes it.
-struct Window
-{
-    explicit Window(ClipboardStore &store)
-        : monitor(store, preferences, clipboard, frontApp, clock)
-        , state(store, clipboard, sounds, clock, surface, Densities::clipboardPageSize(Density::Regular),
-              Densities::closesSurface(Density::Regular))
-        , view(state, monitor, preferences, images, Density::Regular)
+    explicit PaintWatch(QWidget *window)
+        : m_window(window)
     {
-        view.resize(560, 700);
-        view.show();
-        QCoreApplication::processEvents();
+        qApp->installEventFilter(this);
+    }
+    ~PaintWatch() override { qApp->removeEventFilter(this); }
+    PaintWatch(const PaintWatch &) = delete;
+    PaintWatch &operator=(const PaintWatch &) = delete;
+
+    void arm()
+    {
+        m_armed = true;
+        m_paintedAt = 0;
+    }
+    qint64 paintedAt() const { return m_paintedAt; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_armed && event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == m_window) {
+            m_armed = false;
+            QTimer::singleShot(0, this, [this] { m_paintedAt = nanoseconds(); });
+        }
+        return false;
     }
 
-    QtSystemClipboard clipboard;
-    MemorySettings settings;
-    Preferences preferences { settings };
-    ImageLoader images;
-    SoundBank sounds;
-    Surface surface;
-    SystemClock clock;
-    NoFrontApp frontApp;
-    ClipboardMonitor monitor;
-    ClipboardTabState state;
-    ClipboardView view;
+private:
+    QWidget *m_window;
+    bool m_armed = false;
+    qint64 m_paintedAt = 0;
 };
 
-void settle()
+struct Keystroke
 {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    double answered = 0;
+    double painted = 0;
+    double stall = 0;
+};
+
+// The window's clipboard tab, typed into as a user types.
+class Tab
+{
+public:
+    explicit Tab(ClipboardView &view)
+        : m_view(view)
+        , m_model(view.state().list())
+        , m_paints(view.window())
+    {
+        QObject::connect(&m_model, &ClipboardListModel::summaryChanged, &m_model, [this] {
+            m_answered = m_model.query();
+            m_answeredAt = nanoseconds();
+        });
+    }
+
+    ClipboardView &view() const { return m_view; }
+    ClipboardListModel &model() const { return m_model; }
+
+    // The answer to `query` is shown and the store holds the whole history.
+    bool answers(const QString &query) const
+    {
+        return m_answered == query && m_answeredAt > 0 && !m_view.state().store().isChecking();
+    }
+
+    // Shows `query` answered, typed some other way.
+    void settleOn(const QString &query)
+    {
+        m_view.state().setQuery(query);
+        waitUntil([&] { return answers(query); }, 60'000);
+        idle(20);
+    }
+
+    // Types the last character of `term` onto the rest, which the field holds: from the key to
+    // the answer in the list's model, and to the window painted with it (the answer itself
+    // when it changes nothing on screen), with the longest stall meanwhile.
+    Keystroke type(const QString &term)
+    {
+        StallProbe probe;
+        m_answeredAt = 0;
+        m_answered.clear();
+        const QString last = term.right(1);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, last);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, last);
+        probe.start();
+        const qint64 start = nanoseconds();
+        QCoreApplication::sendEvent(m_view.searchField()->field(), &press);
+        QCoreApplication::sendEvent(m_view.searchField()->field(), &release);
+        Keystroke figures;
+        if (!waitUntil([&] { return answers(term); }, 60'000)) {
+            std::printf("  no answer for \"%s\"\n", qPrintable(term));
+            return figures;
+        }
+        m_paints.arm();
+        figures.answered = double(m_answeredAt - start) / 1e6;
+        const bool painted = waitUntil([&] { return m_paints.paintedAt() > 0; }, 100);
+        figures.painted = painted ? double(m_paints.paintedAt() - start) / 1e6 : figures.answered;
+        figures.stall = probe.longest();
+        return figures;
+    }
+
+private:
+    ClipboardView &m_view;
+    ClipboardListModel &m_model;
+    PaintWatch m_paints;
+    QString m_answered;
+    qint64 m_answeredAt = 0;
+};
+
+// Median key → painted, answered and stall of `runs` keystrokes of each term; returns the
+// worst median painted among the goal's terms.
+double searches(Tab &tab, const QStringList &terms, int runs)
+{
+    double worst = 0;
+    for (const QString &term : terms) {
+        std::vector<double> painted;
+        std::vector<double> answered;
+        std::vector<double> stalls;
+        for (int i = 0; i < runs; ++i) {
+            tab.settleOn(term.chopped(1));
+            const Keystroke k = tab.type(term);
+            painted.push_back(k.painted);
+            answered.push_back(k.answered);
+            stalls.push_back(k.stall);
+        }
+        const QByteArray label = "keystroke \"" + term.toUtf8() + "\" (" + QByteArray::number(tab.model().resultCount())
+            + " found, " + QByteArray::number(tab.model().rowCount()) + " rows): key -> painted";
+        report(label.constData(), median(painted));
+        report("  key -> answer in the list's model", median(answered));
+        report("  longest main-thread stall", median(stalls));
+        if (goalTerms().contains(term))
+            worst = std::max(worst, median(painted));
+    }
+    tab.settleOn(QString());
+    return worst;
+}
+
+QString columnPath(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("/Clipboard/") + ClipboardStore::databaseFileName() + QStringLiteral("-search");
+}
+
+// Opens the tab's question for `request` and presses its Delete button: the longest stall
+// from the press until the deletion is saved, the list shows what is left, and a second more.
+void deleteFromTab(Tab &tab, const ClearRequest &request, const char *what, const char *rowName)
+{
+    ClipboardTabState &state = tab.view().state();
+    ClipboardStore &store = state.store();
+    const qint64 before = store.count();
+    state.beginClearing(request);
+    idle(50);
+    ClearConfirmation *question = tab.view().results()->confirmation();
+    if (!question || !question->deleteButton()) {
+        std::printf("  no question to delete %s\n", what);
+        return;
+    }
+    announce(what);
+    StallProbe probe;
+    probe.start();
+    QElapsedTimer clock;
+    clock.start();
+    question->deleteButton()->click();
+    waitUntil([&] { return !store.hasPendingChanges() && tab.model().totalCount() == store.count(); }, 120'000);
+    const qint64 saved = clock.elapsed();
+    const double stallUntilSaved = probe.longest();
+    idle(1000);
+    const double stall = probe.longest();
+    std::printf("  delete %s (%lld entries): saved in %lld ms, longest main-thread stall %.1f ms (%.1f ms until "
+                "saved)\n",
+        what, before - store.count(), saved, stall, stallUntilSaved);
+    row(rowName, ms(stall));
+}
+
+// Launches the application over `prepared` and times the first keystroke of "pri" once its
+// window shows the clipboard tab.
+double firstSearchAfterStart(const QString &prepared)
+{
+    Application app(prepared, benchNow);
+    app.launch();
+    Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
+    tab.view().state().setQuery(QStringLiteral("pr"));
+    return tab.type(QStringLiteral("pri")).painted;
+}
+
+// Launches the application over `prepared` without its search column and types the goal's
+// terms again and again until the column is made; returns the worst median and prints when the
+// column was ready.
+void beforeTheColumn(const QString &prepared)
+{
+    QFile::remove(columnPath(prepared));
+    Application app(prepared, benchNow);
+    const qint64 launched = nanoseconds();
+    app.launchChecked();
+    Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
+    const QString column = columnPath(app.harness.home.dataFolder());
+    std::map<QString, std::vector<double>> keys;
+    std::vector<double> stalls;
+    while (!QFileInfo::exists(column) && stalls.size() < 300) {
+        for (const QString &term : goalTerms()) {
+            tab.settleOn(term.chopped(1));
+            if (QFileInfo::exists(column))
+                break;
+            const Keystroke k = tab.type(term);
+            keys[term].push_back(k.painted);
+            stalls.push_back(k.stall);
+        }
+    }
+    const double ready = double(nanoseconds() - launched) / 1e6;
+    double worst = 0;
+    for (const auto &[term, times] : keys) {
+        const QByteArray label = "keystroke \"" + term.toUtf8() + "\" before the column is ready ("
+            + QByteArray::number(int(times.size())) + " of them): key -> painted";
+        report(label.constData(), median(times));
+        worst = std::max(worst, median(times));
+    }
+    report("  longest main-thread stall of one, median", stalls.empty() ? 0 : median(stalls));
+    report("launch -> the search column made (and the first key)", ready);
+    row("search at 1M before the column is ready, worst median of the three", ms(worst));
+    row("search column made after a start without one at 1M", ms(ready));
 }
 
 void run(int size)
 {
     QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/Clipboard");
-    const QDateTime now = QDateTime::currentDateTime();
-    auto store = ClipboardStore::make(folder);
-    Generator generator(folder, now);
-    const double fill = milliseconds([&] { generator.fill(*store, size); });
-    std::printf("%d entries (filled in %.1f s)\n", int(store->count()), fill / 1000.0);
-    settle();
-
-    const qint64 before = statusKilobytes("VmRSS:");
-    Window window(*store);
-    settle();
-    const qint64 open = statusKilobytes("VmRSS:");
-    ClipboardTabState &state = window.view.state();
-    ClipboardListView *list = window.view.results()->list();
-
-    // Each keystroke types the term's last letter onto its shorter form.
-    const QStringList terms { QStringLiteral("pri"), QStringLiteral("CAF\u00c9"), QStringLiteral("77777"),
-        QStringLiteral("zzq"), QStringLiteral("invoice total"), QStringLiteral("web browser"), QStringLiteral("qu") };
-    for (const QString &term : terms) {
-        std::vector<double> model;
-        std::vector<double> laidOut;
-        for (int i = 0; i < 11; ++i) {
-            state.setQuery(term.chopped(1));
-            settle();
-            model.push_back(milliseconds([&] { state.setQuery(term); }));
-            state.setQuery(term.chopped(1));
-            settle();
-            laidOut.push_back(milliseconds([&] {
-                state.setQuery(term);
-                list->doItemsLayout();
-            }));
-        }
-        const QByteArray label = "keystroke \"" + term.toUtf8() + "\" ("
-            + QByteArray::number(state.list().resultCount()) + " found, " + QByteArray::number(state.list().rowCount())
-            + " rows)";
-        report(label.constData(), median(model));
-        report("  with the list laid out", median(laidOut));
+    const QString prepared = dir.path() + QStringLiteral("/Vemra");
+    {
+        const QString folder = prepared + QStringLiteral("/Clipboard");
+        auto store = ClipboardStore::make(folder);
+        const double fill = milliseconds([&] { Generator(folder, benchNow).fill(*store, size, 20000); });
+        std::printf("%d entries (filled in %.1f s)\n", int(store->count()), fill / 1000.0);
+        // The search column is made on the first launch.
+        store->waitForBackgroundWork();
     }
-    state.setQuery(QString());
-    settle();
-    std::printf(
-        "  resident memory: %lld KiB with the history open, %lld KiB with the window's tab on it\n\n", before, open);
+    const QByteArray at = size >= 1000000 ? QByteArray("1M") : QByteArray::number(size / 1000) + "k";
+    {
+        Application app(prepared, benchNow);
+        app.launchChecked();
+        app.environment().clipboard.waitForBackgroundWork();
+        const qint64 before = statusKilobytes("VmRSS:");
+        Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
+        idle(100);
+        const qint64 open = statusKilobytes("VmRSS:");
+        if (wants("search")) {
+            const double worst = searches(tab,
+                goalTerms()
+                    + QStringList { QStringLiteral("CAF\u00c9"), QStringLiteral("zzq"), QStringLiteral("web browser"),
+                        QStringLiteral("qu") },
+                size >= 1000000 ? 7 : 11);
+            row("search key -> list painted at " + at + ", worst median of \"pri\", \"7777\", \"invoice total\"",
+                ms(worst));
+            std::printf("  resident memory: %lld KiB with the history open, %lld KiB with the window's tab on it\n",
+                before, open);
+        }
+        if (size == 100000 && wants("delete"))
+            deleteFromTab(tab, ClearRequest::all(), "everything", "Delete All at 100k: longest stall");
+    }
+    if (size >= 1000000 && wants("first")) {
+        std::vector<double> first;
+        for (int i = 0; i < 3; ++i)
+            first.push_back(firstSearchAfterStart(prepared));
+        report("first keystroke \"pri\" after a start, the column present", median(first));
+        row("first search after a start at 1M, column present", ms(median(first)));
+    }
+    if (size >= 1000000 && wants("column"))
+        beforeTheColumn(prepared);
+    if (size >= 1000000 && wants("delete")) {
+        Application app(prepared, benchNow);
+        app.launchChecked();
+        Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
+        idle(100);
+        deleteFromTab(tab, ClearRequest::of(ClipboardPeriod::LastMonth), "the last month",
+            "delete last month at 1M: longest stall");
+    }
+    std::printf("\n");
 }
 
 // Paint time of each frame while scrolling through 5,000 rows, a tenth of them pictures whose
@@ -138,26 +343,33 @@ void run(int size)
 void runPaint()
 {
     QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/Clipboard");
+    const QString prepared = dir.path() + QStringLiteral("/Vemra");
+    const QString folder = prepared + QStringLiteral("/Clipboard");
     QDir().mkpath(folder + QStringLiteral("/Thumbnails"));
-    const QDateTime now = QDateTime::currentDateTime();
-    auto store = ClipboardStore::make(folder);
-    Generator generator(folder, now, 10);
-    QImage thumbnail(320, 200, QImage::Format_RGB32);
-    for (int i = 0; i < 5000; ++i) {
-        ClipboardCapture capture = generator.next(now.addSecs(-60 * (5000 - i)));
-        if (capture.thumbnailPath) {
-            thumbnail.fill(QColor::fromHsv(i % 360, 160, 230));
-            thumbnail.save(folder + QLatin1Char('/') + *capture.thumbnailPath, "PNG");
+    {
+        auto store = ClipboardStore::make(folder);
+        Generator generator(folder, benchNow, 10);
+        QImage thumbnail(320, 200, QImage::Format_RGB32);
+        QList<ClipboardCapture> captures;
+        for (int i = 0; i < 5000; ++i) {
+            ClipboardCapture capture = generator.next(benchNow.addSecs(-60 * (5000 - i)));
+            if (capture.thumbnailPath) {
+                thumbnail.fill(QColor::fromHsv(i % 360, 160, 230));
+                thumbnail.save(folder + QLatin1Char('/') + *capture.thumbnailPath, "PNG");
+            }
+            captures << capture;
         }
-        store->record(capture);
+        if (!store->insertImported(captures))
+            std::printf("cannot fill the history\n");
     }
-    Window window(*store);
-    ClipboardTabState &state = window.view.state();
+    Application app(prepared, benchNow);
+    app.launchChecked();
+    ClipboardView &view = app.windowChild<ClipboardView>(VemraTab::Clipboard);
+    ClipboardTabState &state = view.state();
     while (state.list().hasMore())
         state.showMore();
-    settle();
-    ClipboardListView *list = window.view.results()->list();
+    idle(50);
+    ClipboardListView *list = view.results()->list();
     QScrollBar *bar = list->verticalScrollBar();
     std::printf("%d rows in the window's list, %d pixels to scroll\n", state.list().rowCount(), bar->maximum());
 
@@ -170,7 +382,7 @@ void runPaint()
                 frames->push_back(ms);
             } else {
                 QThreadPool::globalInstance()->waitForDone();
-                settle();
+                QCoreApplication::processEvents();
             }
         }
     };
@@ -192,8 +404,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Symbols::useIconTheme();
     const int largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    runPaint();
-    std::printf("\n");
+    if (argc > 2)
+        onlyPart() = argv[2];
+    if (wants("paint")) {
+        runPaint();
+        std::printf("\n");
+    }
     for (int size : { 10000, 100000, 1000000 }) {
         if (size <= largest)
             run(size);

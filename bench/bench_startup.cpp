@@ -95,17 +95,7 @@ void prepare(const QString &folder, int size)
     }
     const QString clipboardFolder = folder + QStringLiteral("/Clipboard");
     auto store = ClipboardStore::make(clipboardFolder);
-    Generator generator(clipboardFolder, now);
-    const qint64 span = qint64(400) * 24 * 3600 * 1000;
-    QList<ClipboardCapture> batch;
-    for (int i = 0; i < size; ++i) {
-        batch << generator.next(now.addMSecs(-span + span * i / size));
-        if (batch.size() == 20000 || i == size - 1) {
-            if (!store->insertImported(batch))
-                std::printf("cannot fill the history\n");
-            batch.clear();
-        }
-    }
+    Generator(clipboardFolder, now).fill(*store, size, 20000);
 }
 
 // Turns the history at `path` back into the layout before: every hash kept whole, with an index
