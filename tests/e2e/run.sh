@@ -194,6 +194,12 @@ for suite in "$HERE"/suite-${E2E_ONLY:-}*.sh; do
     stop_vemra
 done
 
+# A sanitizer build's report fails the run, also one no check saw (a leak found at exit).
+sanitized='^==[0-9]+==ERROR: |: runtime error: '
+if grep -qE "$sanitized" "$W/vemra.log" 2>/dev/null; then
+    fail "the sanitizers found nothing"
+    grep -E -A 20 "$sanitized" "$W/vemra.log" | head -n 100
+fi
 if [ "$FAILED" -gt 0 ]; then
     echo "--- vemra.log"; tail -n 50 "$W/vemra.log" 2>/dev/null
 fi

@@ -289,7 +289,9 @@ void X11SelectionReader::takeTargets(const QByteArray &atoms)
 {
     xcb_connection_t *connection = m_x->get();
     QList<quint32> offered(atoms.size() / 4);
-    std::memcpy(offered.data(), atoms.constData(), offered.size() * 4);
+    // An owner may offer no targets at all: an empty list has no storage to copy into.
+    if (!offered.isEmpty())
+        std::memcpy(offered.data(), atoms.constData(), offered.size() * 4);
     // Names not yet known are asked for all at once, then collected.
     QList<std::pair<quint32, xcb_get_atom_name_cookie_t>> asked;
     for (const quint32 target : std::as_const(offered)) {
