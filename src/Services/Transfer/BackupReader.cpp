@@ -82,7 +82,8 @@ public:
 
     explicit ChunkStream(const Source &source)
         : m_source(source)
-        , m_storage(chunkSize + 1)
+        // A small input takes no more room than it needs: a chunk would be cleared for nothing.
+        , m_storage(size_t(std::clamp<qint64>(source.size(), 0, chunkSize)) + 1)
     {
         m_chunkStart = m_current = m_last = m_storage.data();
         refill(0);
@@ -135,7 +136,7 @@ private:
     void refill(qint64 at)
     {
         char *buffer = m_storage.data();
-        const qint64 read = m_source.read(at, buffer, chunkSize);
+        const qint64 read = m_source.read(at, buffer, qint64(m_storage.size()) - 1);
         const qint64 got = std::max<qint64>(read, 0);
         buffer[got] = '\0';
         m_chunkOffset = at;
