@@ -1,5 +1,7 @@
 #include "App/Tray/PanelAfterimage.h"
 
+#include "Platform/WindowSystem.h"
+
 #include <QPainter>
 
 PanelAfterimage::PanelAfterimage()
@@ -15,8 +17,10 @@ PanelAfterimage::PanelAfterimage()
     m_fade.setStartValue(1.0);
     m_fade.setEndValue(0.0);
     m_fade.setEasingCurve(QEasingCurve::OutQuad);
-    connect(&m_fade, &QVariantAnimation::valueChanged, this,
-        [this](const QVariant &value) { setWindowOpacity(value.toReal()); });
+    connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        setWindowOpacity(value.toReal());
+        WindowSystem::flush();
+    });
     connect(&m_fade, &QVariantAnimation::finished, this, [this] {
         hide();
         m_picture = QPixmap();

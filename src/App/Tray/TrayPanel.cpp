@@ -3,6 +3,7 @@
 #include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/PanelWindow.h"
 #include "Platform/TrayHost.h"
+#include "Platform/WindowSystem.h"
 #include "Platform/WindowTags.h"
 #include "Services/Shell/MotionPreference.h"
 
@@ -61,8 +62,10 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     m_fadeOut.setEndValue(0.0);
     m_fadeOut.setEasingCurve(cubic(QPointF(0.25, 0.1), QPointF(0.25, 1))); // the default ease
     connect(&m_fadeOut, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        if (!m_isShown)
+        if (!m_isShown) {
             m_window->setWindowOpacity(value.toReal());
+            WindowSystem::flush();
+        }
     });
     connect(&m_fadeOut, &QVariantAnimation::finished, this, [this] {
         qApp->removeEventFilter(this);
@@ -185,6 +188,7 @@ void TrayPanel::applyFadeIn(qreal progress)
     if (!m_isShown)
         return;
     m_window->setWindowOpacity(progress);
+    WindowSystem::flush();
     const int offset = static_cast<int>(std::lround(entryOffset * (1 - progress)));
     m_window->setGeometry(m_target.translated(0, -offset));
 }

@@ -3,6 +3,8 @@
 #include "Components/Controls/MotionEffect.h"
 #include "Services/Shell/MotionPreference.h"
 
+#include <QLayout>
+#include <QSignalBlocker>
 #include <QWidget>
 
 AppearTransition::AppearTransition(QWidget *widget, Motion motion)
@@ -38,12 +40,17 @@ void AppearTransition::setShown(bool shown)
         m_effect = new MotionEffect(&m_widget);
         m_widget.setGraphicsEffect(m_effect);
     }
-    apply(m_progress);
     if (shown)
         m_widget.show();
+    holdRoom();
+    apply(m_progress);
     const qreal target = shown ? 1.0 : 0.0;
-    m_animation.setStartValue(m_progress);
-    m_animation.setEndValue(target);
+    {
+        // An animation that ran to its end reports a new end value as reached at once.
+        const QSignalBlocker quiet(m_animation);
+        m_animation.setStartValue(m_progress);
+        m_animation.setEndValue(target);
+    }
     // Only the rest of the way takes time.
     m_animation.setDuration(qMax(1, qRound(m_motion.durationMs * qAbs(target - m_progress))));
     m_animation.start();
@@ -69,13 +76,43 @@ void AppearTransition::apply(qreal progress)
         return;
     const qreal scale = m_motion.scaleFrom + (1 - m_motion.scaleFrom) * progress;
     const bool slides = m_shown ? m_motion.slidesIn : m_motion.slidesOut;
+    if (m_roomHeight > 0) {
+        m_widget.setMaximumHeight(qRound(progress * m_roomHeight));
+        m_effect->setLook(progress, slides ? -(1 - progress) * m_roomHeight : 0, scale);
+        return;
+    }
     const qreal offset = slides ? -(1 - progress) * m_widget.height() : 0;
     m_effect->setLook(progress, offset, scale);
+}
+
+void AppearTransition::holdRoom()
+{
+    if (!m_motion.yieldsRoom || m_roomHeight > 0 || !m_effect)
+        return;
+    m_roomHeight = m_widget.sizeHint().height();
+    m_maximumHeight = m_widget.maximumHeight();
+    // Its content would be squeezed into the smaller room: a picture of it at full size stands in.
+    m_widget.resize(m_widget.width(), m_roomHeight);
+    if (QLayout *content = m_widget.layout())
+        content->activate();
+    m_effect->setEnabled(false);
+    const QPixmap still = m_widget.grab();
+    m_effect->setEnabled(true);
+    m_effect->setStill(still);
+}
+
+void AppearTransition::releaseRoom()
+{
+    if (m_roomHeight == 0)
+        return;
+    m_roomHeight = 0;
+    m_widget.setMaximumHeight(m_maximumHeight);
 }
 
 void AppearTransition::settle()
 {
     m_progress = m_shown ? 1 : 0;
+    releaseRoom();
     // The effect renders the widget off screen at every paint; it lives only while moving.
     if (m_effect && m_widget.graphicsEffect() == m_effect)
         m_widget.setGraphicsEffect(nullptr);

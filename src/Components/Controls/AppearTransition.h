@@ -30,6 +30,10 @@ public:
         qreal scaleFrom = 1;
         // A hidden widget keeps its place in the layout, so nothing around it moves.
         bool keepsSpace = false;
+        // Its room in the layout grows and shrinks with it, so what lies below moves along
+        // rather than jumping at the start or the end. Meanwhile a still of its content at full
+        // size is drawn, cut at the room's edge.
+        bool yieldsRoom = false;
         QEasingCurve curve = QEasingCurve::InOutQuad;
     };
 
@@ -52,6 +56,8 @@ Q_SIGNALS:
 private:
     void apply(qreal progress);
     void settle();
+    void holdRoom();
+    void releaseRoom();
 
     QWidget &m_widget;
     Motion m_motion;
@@ -59,4 +65,7 @@ private:
     QPointer<MotionEffect> m_effect;
     bool m_shown;
     qreal m_progress;
+    // While the room moves: the widget's full height and its own maximum.
+    int m_roomHeight = 0;
+    int m_maximumHeight = 0;
 };

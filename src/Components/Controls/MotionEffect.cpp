@@ -21,15 +21,16 @@ void MotionEffect::draw(QPainter *painter)
 {
     if (m_opacity <= 0)
         return;
-    if (qFuzzyCompare(m_opacity, 1.0) && qFuzzyIsNull(m_offsetY) && qFuzzyCompare(m_scale, 1.0)) {
+    if (m_still.isNull() && qFuzzyCompare(m_opacity, 1.0) && qFuzzyIsNull(m_offsetY) && qFuzzyCompare(m_scale, 1.0)) {
         drawSource(painter);
         return;
     }
-    QPoint origin;
-    const QPixmap picture = sourcePixmap(Qt::LogicalCoordinates, &origin, QGraphicsEffect::NoPad);
+    const QRectF bounds = sourceBoundingRect(Qt::LogicalCoordinates);
+    QPoint origin = bounds.topLeft().toPoint();
+    const QPixmap picture
+        = m_still.isNull() ? sourcePixmap(Qt::LogicalCoordinates, &origin, QGraphicsEffect::NoPad) : m_still;
     if (picture.isNull())
         return;
-    const QRectF bounds = sourceBoundingRect(Qt::LogicalCoordinates);
     painter->save();
     painter->setClipRect(bounds, Qt::IntersectClip);
     painter->setOpacity(painter->opacity() * m_opacity);
@@ -40,4 +41,10 @@ void MotionEffect::draw(QPainter *painter)
     painter->translate(-centre);
     painter->drawPixmap(origin, picture);
     painter->restore();
+}
+
+void MotionEffect::setStill(const QPixmap &still)
+{
+    m_still = still;
+    update();
 }

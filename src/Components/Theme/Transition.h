@@ -8,7 +8,7 @@
 // A number that eases between 0 (off) and 1 (on) over a fixed time and repaints its widget at
 // each step: the hover and press looks of the controls blend their colours and opacity by it.
 // A change of direction half-way starts from where the value is, so quick in-and-out movements
-// never jump.
+// never jump. Immediate under the user's reduced-motion preference or while the widget is hidden.
 class Transition final : public QObject
 {
     Q_OBJECT

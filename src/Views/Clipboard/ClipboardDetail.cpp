@@ -221,8 +221,9 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     m_facts->setColumnStretch(1, 1);
     inner->addLayout(m_facts);
     inner->addStretch(1);
-    m_content->setAutoFillBackground(false);
     m_scroll->setWidget(m_content);
+    // After setWidget, which turns the filling on: the card shows through the preview.
+    m_content->setAutoFillBackground(false);
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

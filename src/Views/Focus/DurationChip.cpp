@@ -11,6 +11,8 @@ namespace {
 
 constexpr qreal radius = 8;
 constexpr int hoverMs = 120;
+// The spring that moves the tab's content on a change of choice.
+constexpr int choiceMs = 200;
 
 } // namespace
 
@@ -18,6 +20,7 @@ DurationChip::DurationChip(const QString &title, const QString &spokenTitle, Den
     : QAbstractButton(parent)
     , m_density(density)
     , m_hover(new Transition(this, hoverMs, QEasingCurve::OutQuad))
+    , m_selected(new Transition(this, choiceMs, QEasingCurve::OutCubic))
 {
     setText(title);
     setAccessibleName(spokenTitle);
@@ -34,6 +37,7 @@ DurationChip::DurationChip(const QString &title, const QString &spokenTitle, Den
 void DurationChip::setSelected(bool selected)
 {
     setChecked(selected);
+    m_selected->setOn(selected);
     setFocusPolicy(selected ? Qt::TabFocus : Qt::NoFocus);
     if (PointingHandCursor *hand = PointingHandCursor::of(this))
         hand->refresh();
@@ -75,18 +79,22 @@ void DurationChip::paintEvent(QPaintEvent *)
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath shape;
     shape.addRoundedRect(box, radius, radius);
-    if (isChecked()) {
-        painter.fillPath(shape, Theme::color(Theme::accent, palette()));
-    } else {
-        // The resting wash deepens to the hovered one as the pointer comes in.
-        const QColor resting = Theme::color(Theme::segmentWash, palette());
-        const QColor hovered = Theme::color(Theme::grayFill, palette());
-        painter.fillPath(shape, Theme::mix(resting, hovered, m_hover->value()));
-        painter.setPen(QPen(Theme::color(Theme::hairline, palette()), Theme::lineWidth));
+    // The resting wash deepens to the hovered one as the pointer comes in; the accent fill and
+    // white text of the selected chip come and go with the choice, as the content below moves.
+    const qreal selected = m_selected->value();
+    const QColor resting = Theme::color(Theme::segmentWash, palette());
+    const QColor hovered = Theme::color(Theme::grayFill, palette());
+    const QColor wash = Theme::mix(resting, hovered, isChecked() ? 0 : m_hover->value());
+    painter.fillPath(shape, Theme::mix(wash, Theme::color(Theme::accent, palette()), selected));
+    if (selected < 1) {
+        QColor edge = Theme::color(Theme::hairline, palette());
+        edge.setAlphaF(edge.alphaF() * (1 - selected));
+        painter.setPen(QPen(edge, Theme::lineWidth));
         painter.drawPath(shape);
     }
     painter.setFont(titleFont());
-    painter.setPen(Theme::color(isChecked() ? Theme::Ink::White : Theme::Ink::Primary, palette()));
+    painter.setPen(
+        Theme::mix(Theme::color(Theme::Ink::Primary, palette()), Theme::color(Theme::Ink::White, palette()), selected));
     painter.drawText(rect(), Qt::AlignCenter, text());
     if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
         Theme::paintFocusRing(painter, QRectF(rect()), radius, isChecked(), palette());

@@ -7,7 +7,8 @@
 class Transition;
 
 // One length of the focus tab's chip grid: a rounded, full-width button with a short length
-// ("25m", "Custom"). The selected chip is filled with the accent colour and has white text;
+// ("25m", "Custom"). The selected chip is filled with the accent colour and has white text,
+// eased in and out with the choice;
 // the others show a faint wash that deepens under the pointer (eased over 0.12 s) and the
 // pointing hand. It is read out by its spoken title and reported as selected when it is. Only
 // the selected chip is a Tab stop, as in a group of radio buttons; Space presses it.
@@ -34,4 +35,5 @@ private:
 
     Density m_density;
     Transition *m_hover;
+    Transition *m_selected;
 };

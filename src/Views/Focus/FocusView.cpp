@@ -335,7 +335,11 @@ void FocusView::refresh()
     QWidget *leaving = asking ? m_startBox : m_prompt;
     if (QWidget *focused = QApplication::focusWidget(); focused && leaving->isAncestorOf(focused))
         setFocus(Qt::OtherFocusReason);
-    (asking ? m_startBoxAppear : m_promptAppear)->setShown(false);
+    // It gives up its room at once: fading where it stood, it would squeeze the ring over the
+    // question above until the panel had grown to hold both.
+    AppearTransition *leavingMotion = asking ? m_startBoxAppear : m_promptAppear;
+    if (leavingMotion->isShown() || leavingMotion->isRunning())
+        leavingMotion->jumpTo(false);
     (asking ? m_promptAppear : m_startBoxAppear)->setShown(true);
     m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));
     m_start->setText(state.startTitle());

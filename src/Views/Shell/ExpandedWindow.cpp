@@ -32,7 +32,8 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, Surface &surface,
     column->setSpacing(0);
     m_header = makeHeader();
     // It gives its room to the calendar card with the card's own motion.
-    m_headerMotion = new AppearTransition(m_header, { .durationMs = 220, .slidesIn = true, .slidesOut = true });
+    m_headerMotion = new AppearTransition(
+        m_header, { .durationMs = 220, .slidesIn = true, .slidesOut = true, .yieldsRoom = true });
     column->addWidget(m_header);
 
     auto *picker = makeSectionPicker(Density::Regular, m_column);

@@ -1,16 +1,24 @@
 #include "Views/Todos/FooterStatus.h"
 
+#include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/SymbolIcon.h"
 #include "Services/Todos/TodosTabState.h"
 
 #include <QHBoxLayout>
 
+namespace {
+
+constexpr int rollMs = 200;
+
+} // namespace
+
 FooterStatus::FooterStatus(TodosTabState &state, int pixelSize, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_symbol(new SymbolIcon(QStringLiteral("laptopcomputer"), pixelSize + 2, Theme::secondary, this))
     , m_text(new RollingLabel(Theme::secondary, this))
+    , m_symbolMotion(new AppearTransition(m_symbol, { .durationMs = rollMs, .curve = QEasingCurve::OutQuad }))
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -19,7 +27,7 @@ FooterStatus::FooterStatus(TodosTabState &state, int pixelSize, QWidget *parent)
     row->addWidget(m_text);
     m_text->setPixelFont(pixelSize);
     m_text->setDirection(1);
-    m_text->setDuration(200);
+    m_text->setDuration(rollMs);
     for (auto signal : { &TodosTabState::todosChanged, &TodosTabState::dayChanged, &TodosTabState::todayChanged })
         connect(&m_state, signal, this, &FooterStatus::refresh);
     refresh();
@@ -45,12 +53,12 @@ QString FooterStatus::text() const
 
 bool FooterStatus::showsSymbol() const
 {
-    return !m_symbol->isHidden();
+    return m_symbolMotion->isShown();
 }
 
 void FooterStatus::refresh()
 {
     const QList<Todo> shown = m_state.shownTodos();
     m_text->setText(shown.isEmpty() ? emptyText() : summary(shown));
-    m_symbol->setVisible(shown.isEmpty());
+    m_symbolMotion->setShown(shown.isEmpty());
 }

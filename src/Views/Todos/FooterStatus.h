@@ -5,6 +5,7 @@
 #include <QList>
 #include <QWidget>
 
+class AppearTransition;
 class SymbolIcon;
 class TodosTabState;
 class RollingLabel;
@@ -34,4 +35,6 @@ private:
     TodosTabState &m_state;
     SymbolIcon *m_symbol;
     RollingLabel *m_text;
+    // The symbol comes and goes with the roll of the text, not before it.
+    AppearTransition *m_symbolMotion;
 };

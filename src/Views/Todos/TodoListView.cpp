@@ -64,10 +64,11 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
-    m_content->setAutoFillBackground(false);
     m_content->setObjectName(QStringLiteral("TodoList"));
     m_scroll->setWidget(m_content);
+    // After setWidget, which turns the filling on: the card shows through the list.
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_content->setAutoFillBackground(false);
     m_content->installEventFilter(this);
     m_scroll->viewport()->installEventFilter(this);
 

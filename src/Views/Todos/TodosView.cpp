@@ -72,8 +72,10 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
         connect(&m_state, signal, this, &TodosView::refreshBody);
     m_cardShown = m_state.showsCalendarCard();
     m_calendarBox->setVisible(m_cardShown);
-    // The card comes down from the top edge and goes back up, fading.
-    m_cardMotion = new AppearTransition(m_calendarBox, { .durationMs = motionMs, .slidesIn = true, .slidesOut = true });
+    // The card comes down from the top edge and goes back up, fading. In the window it takes
+    // its room from the header as the header leaves, so the list below glides.
+    m_cardMotion = new AppearTransition(m_calendarBox,
+        { .durationMs = motionMs, .slidesIn = true, .slidesOut = true, .yieldsRoom = density == Density::Regular });
     refreshBody();
 }
 

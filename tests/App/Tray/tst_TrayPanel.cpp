@@ -1,3 +1,4 @@
+#include "AnimationClock.h"
 #include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/TrayPanel.h"
 #include "FakeTrayHost.h"
@@ -28,6 +29,8 @@
 #include <QVBoxLayout>
 
 #include <memory>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -73,6 +76,53 @@ struct Root
         body->setFixedHeight(180);
         eater->setFixedHeight(20);
     }
+};
+
+// A connection of the test's own to the X server, told of every change of the opacity
+// property of the windows it watches, with the server's time of each.
+class OpacityWatcher final
+{
+public:
+    OpacityWatcher()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        const char name[] = "_NET_WM_WINDOW_OPACITY";
+        xcb_intern_atom_reply_t *reply
+            = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, sizeof(name) - 1, name), nullptr);
+        if (reply != nullptr)
+            m_atom = reply->atom;
+        free(reply);
+    }
+    ~OpacityWatcher() { xcb_disconnect(m_connection); }
+    OpacityWatcher(const OpacityWatcher &) = delete;
+    OpacityWatcher &operator=(const OpacityWatcher &) = delete;
+
+    void watch(const QWidget *window)
+    {
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(
+            m_connection, static_cast<xcb_window_t>(window->windowHandle()->winId()), XCB_CW_EVENT_MASK, &mask);
+        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    // The server's times of the new values set since the watch began.
+    QList<quint32> times()
+    {
+        // A round trip: every change the server made before it has been sent to us.
+        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            const auto *change = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && change->atom == m_atom
+                && change->state == XCB_PROPERTY_NEW_VALUE)
+                m_times.append(change->time);
+            free(event);
+        }
+        return m_times;
+    }
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_atom_t m_atom = XCB_NONE;
+    QList<quint32> m_times;
 };
 
 } // namespace
@@ -483,6 +533,48 @@ private Q_SLOTS:
         QCOMPARE(f.window()->height(), 120); // not while hidden
         f.showAndSettle();
         QCOMPARE(f.window()->height(), 320);
+    }
+
+    // On a real X server: each step of a fade reaches the server when it is taken, not all of
+    // them at its end, whether the panel fades or, after a press outside, its picture does.
+    void fadeStepsReachTheXServer_data()
+    {
+        QTest::addColumn<bool>("pressOutside");
+        QTest::newRow("Escape: the panel fades") << false;
+        QTest::newRow("press outside: its picture fades") << true;
+    }
+
+    void fadeStepsReachTheXServer()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QFETCH(bool, pressOutside);
+        Fixture f(topIcon());
+        f.panel->setReducesMotion(false);
+        f.showAndSettle();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window()));
+        QWidget *fading = pressOutside ? static_cast<QWidget *>(f.panel->afterimage()) : f.window();
+
+        AnimationClock clock;
+        if (pressOutside)
+            QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(screenRect().bottomLeft()));
+        else
+            QTest::keyClick(f.root.body, Qt::Key_Escape);
+        QVERIFY(!f.panel->isShown());
+        // Watched from the first step on, once the picture's window is made.
+        OpacityWatcher watcher;
+        watcher.watch(fading);
+        // Frames of 20 ms, a little apart on the server's clock too.
+        for (int frame = 0; frame < 5; ++frame) {
+            QVERIFY(fading->isVisible());
+            clock.step(20);
+            QTest::qWait(20);
+        }
+        const QList<quint32> times = watcher.times();
+        QVERIFY2(times.size() >= 3, qPrintable(QString::number(times.size())));
+        QVERIFY2(times.last() - times.first() >= 60, qPrintable(QString::number(times.last() - times.first())));
+        clock.step(100);
+        QVERIFY(!fading->isVisible());
     }
 
     // On a real X server (run by the end-to-end suite): typing after a show, with no click and

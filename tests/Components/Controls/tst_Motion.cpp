@@ -1,7 +1,9 @@
+#include "AnimationClock.h"
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
 #include "Components/Controls/MotionEffect.h"
 #include "Components/Controls/RollingLabel.h"
+#include "Components/Theme/Transition.h"
 #include "Screenshots.h"
 #include "TestHome.h"
 
@@ -41,6 +43,15 @@ MotionEffect *effectOf(QWidget *widget)
     return qobject_cast<MotionEffect *>(widget->graphicsEffect());
 }
 
+void addMotionRows()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::addColumn<bool>("onScreen");
+    QTest::newRow("moves") << false << true;
+    QTest::newRow("reduced motion: at once") << true << true;
+    QTest::newRow("off screen: at once") << false << false;
+}
+
 } // namespace
 
 class TestMotion final : public QObject
@@ -71,6 +82,7 @@ private Q_SLOTS:
         QFETCH(bool, slidesIn);
         QFETCH(bool, slidesOut);
         QFETCH(qreal, scaleFrom);
+        AnimationClock clock;
         Column column(!shown);
         auto *transition = new AppearTransition(
             column.card, { .durationMs = 400, .slidesIn = slidesIn, .slidesOut = slidesOut, .scaleFrom = scaleFrom });
@@ -81,7 +93,8 @@ private Q_SLOTS:
         QVERIFY(column.card->isVisible()); // visible while it moves either way
         MotionEffect *effect = effectOf(column.card);
         QVERIFY(effect != nullptr);
-        QTRY_VERIFY(transition->progress() > 0.2 && transition->progress() < 0.8);
+        clock.step(200);
+        QVERIFY(transition->progress() > 0.2 && transition->progress() < 0.8);
         QVERIFY(effect->opacity() < 1);
         QCOMPARE(effect->offsetY() < 0, shown ? slidesIn : slidesOut);
         QCOMPARE(effect->scale() < 1, scaleFrom < 1);
@@ -89,10 +102,66 @@ private Q_SLOTS:
         Screenshots::save(
             &column.window, QStringLiteral("motion-appear-") + QString::fromLatin1(QTest::currentDataTag()));
 
-        QVERIFY(finished.wait(1000));
+        clock.step(200);
+        QCOMPARE(finished.size(), 1);
         QCOMPARE(column.card->isVisible(), shown);
         QCOMPARE(column.card->graphicsEffect(), nullptr); // nothing renders off screen at rest
         QVERIFY(!transition->isRunning());
+    }
+
+    // Shown, hidden and shown again: each change takes its whole time, not only the first.
+    void appearRunsEveryChange_data() { addMotionRows(); }
+    void appearRunsEveryChange()
+    {
+        QFETCH(bool, reduced);
+        QFETCH(bool, onScreen);
+        m_home.setReducesMotion(reduced);
+        AnimationClock clock;
+        Column column(false);
+        if (!onScreen)
+            column.window.hide();
+        auto *transition = new AppearTransition(column.card, { .durationMs = 200, .slidesIn = true });
+        QSignalSpy finished(transition, &AppearTransition::finished);
+        const bool moves = onScreen && !reduced;
+        for (const bool shown : { true, false, true }) {
+            transition->setShown(shown);
+            QCOMPARE(transition->isRunning(), moves);
+            clock.step(100);
+            if (moves)
+                QVERIFY2(transition->progress() > 0 && transition->progress() < 1, qPrintable(QString::number(shown)));
+            else
+                QCOMPARE(transition->progress(), shown ? 1.0 : 0.0);
+            clock.step(100);
+            QVERIFY(!transition->isRunning());
+            QCOMPARE(transition->progress(), shown ? 1.0 : 0.0);
+            QCOMPARE(column.card->isHidden(), !shown);
+        }
+        QCOMPARE(finished.size(), 3);
+    }
+
+    void transitionRunsEveryChange_data() { addMotionRows(); }
+    void transitionRunsEveryChange()
+    {
+        QFETCH(bool, reduced);
+        QFETCH(bool, onScreen);
+        m_home.setReducesMotion(reduced);
+        AnimationClock clock;
+        QWidget control;
+        if (onScreen)
+            control.show();
+        auto *transition = new Transition(&control, 200);
+        const bool moves = onScreen && !reduced;
+        for (const bool on : { true, false, true }) {
+            transition->setOn(on);
+            QCOMPARE(transition->isOn(), on);
+            clock.step(100);
+            if (moves)
+                QVERIFY2(transition->value() > 0 && transition->value() < 1, qPrintable(QString::number(on)));
+            else
+                QCOMPARE(transition->value(), on ? 1.0 : 0.0);
+            clock.step(100);
+            QCOMPARE(transition->value(), on ? 1.0 : 0.0);
+        }
     }
 
     void disappearingGivesUpOrKeepsSpace_data()

@@ -1,3 +1,4 @@
+#include "AnimationClock.h"
 #include "ClipboardViewFixture.h"
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
@@ -107,6 +108,7 @@ private Q_SLOTS:
     void clearMenuFromTheKeyboardOpensBesideItsButton();
     void failedPictureIsTriedAgainWhenShownAgain();
     void rowsNameTheirActionsToAssistiveTechnology();
+    void previewLetsTheCardShowThrough();
     void motionFollowsThePreference_data();
     void motionFollowsThePreference();
     void labelsFollowTheAppearance();
@@ -711,6 +713,29 @@ void tst_ClipboardView::motionFollowsThePreference_data()
 
 // Each change of the tab moves as it should (a transition starts and ends in the right state),
 // and nothing moves when the desktop asks for less motion.
+// With a compositor the panel's card is translucent: the preview paints its content and nothing
+// under it, so the card shows through below the facts, also while it fades in over the list.
+void tst_ClipboardView::previewLetsTheCardShowThrough()
+{
+    ClipboardViewFixture tab(Density::Compact);
+    tab.history.fill(3, start);
+    ClipboardView &view = tab.view();
+    view.resize(380, 500);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    AnimationClock clock;
+    view.state().preview(view.state().list().item(0));
+    clock.step(100); // half-way
+    QVERIFY(view.pageFade()->isRunning());
+    Screenshots::save(&view, u"motion-clipboard-preview-arriving"_s);
+    clock.step(500);
+    ClipboardDetail *detail = view.detail();
+    QImage picture(detail->size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    detail->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    QCOMPARE(qAlpha(picture.pixel(detail->width() / 2, detail->height() - 60)), 0);
+}
+
 void tst_ClipboardView::motionFollowsThePreference()
 {
     QFETCH(bool, reduced);

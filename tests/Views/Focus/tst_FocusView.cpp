@@ -1,5 +1,6 @@
 #include "FocusViewFixture.h"
 
+#include "AnimationClock.h"
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
@@ -334,29 +335,44 @@ private Q_SLOTS:
         QFETCH(bool, reducesMotion);
         m_home.setReducesMotion(reducesMotion);
         f->silencer.readinessAnswer = FocusSilencerReadiness::missingShortcuts({ u"Vemra Focus On"_s });
+        AnimationClock clock;
         FocusView &view = show();
         const auto *promptFade = view.prompt()->findChild<AppearTransition *>();
         const auto *customAppear = view.customFields()->findChild<AppearTransition *>();
         QVERIFY(promptFade && customAppear);
 
+        // The start box gives up its room at once rather than fading beside the prompt.
         view.state().start();
         QTRY_VERIFY(view.state().isAskingAboutSilencing());
+        QVERIFY(!view.startButton()->isVisible());
         QCOMPARE(promptFade->isRunning(), !reducesMotion);
-        QTRY_VERIFY(!promptFade->isRunning());
-        QVERIFY(view.prompt()->isVisible() && !view.startButton()->isVisible());
+        clock.step(200);
+        QVERIFY(!promptFade->isRunning());
+        QVERIFY(view.prompt()->isVisible());
 
-        QTest::mouseClick(view.chips().at(7), Qt::LeftButton); // Custom
+        // Choosing a length eases the chip's fill in.
+        DurationChip *custom = view.chips().at(7);
+        const QPoint inside(6, custom->height() / 2);
+        const QRgb before = custom->grab().toImage().pixel(inside);
+        QTest::mouseClick(custom, Qt::LeftButton);
         QCOMPARE(customAppear->isRunning(), !reducesMotion);
-        QTRY_VERIFY(!customAppear->isRunning());
+        clock.step(60);
+        const QRgb halfway = custom->grab().toImage().pixel(inside);
+        clock.step(200);
+        QVERIFY(!customAppear->isRunning());
         QVERIFY(view.customFields()->isVisible());
+        const QRgb after = custom->grab().toImage().pixel(inside);
+        QVERIFY(before != after);
+        QCOMPARE(halfway != before && halfway != after, !reducesMotion);
 
         QTest::mouseClick(view.chips().at(0), Qt::LeftButton); // 10 minutes, from 45
         QCOMPARE(view.clockLabel()->text(), u"10:00"_s);
         QCOMPARE(view.clockLabel()->isRolling(), !reducesMotion);
         if (!reducesMotion)
             QVERIFY(!view.clockLabel()->arriving(1).isEmpty() && view.clockLabel()->arriving(-1).isEmpty());
-        QTRY_VERIFY(!view.clockLabel()->isRolling());
-        QTRY_VERIFY(!view.customFields()->isVisible());
+        clock.step(500);
+        QVERIFY(!view.clockLabel()->isRolling());
+        QVERIFY(!view.customFields()->isVisible());
     }
 };
 

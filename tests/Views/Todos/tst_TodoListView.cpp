@@ -62,6 +62,20 @@ private Q_SLOTS:
         QApplication::setPalette(Screenshots::lightPalette());
     }
 
+    // With a compositor the panel's card is translucent: the list paints its rows and nothing
+    // under them, so the card shows through where there are none.
+    void listLetsTheCardShowThrough()
+    {
+        TodoListFixture f;
+        f.add({ u"a"_s });
+        QVERIFY(f.show());
+        f.list->resize(f.list->width(), 200);
+        QImage picture(f.list->size(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        f.list->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+        QCOMPARE(qAlpha(picture.pixel(f.list->width() / 2, f.list->height() - 4)), 0);
+    }
+
     // The key table, pressed in the input line that keeps the focus. Rows: a, b on today, c
     // tomorrow. `selected` is the title selected before the key ("" none, "<stale>" a deleted one).
     void keys_data()

@@ -1,3 +1,4 @@
+#include "AnimationClock.h"
 #include "TabFixture.h"
 #include "TestHome.h"
 
@@ -6,6 +7,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/MotionEffect.h"
 #include "Components/Controls/RollingLabel.h"
+#include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Components/Controls/WidthSpring.h"
@@ -70,6 +72,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, reduced);
         m_home.setReducesMotion(reduced);
+        AnimationClock clock;
         ExpandedWindow window(f->environment(), f->surface);
         window.resize(560, 700);
         window.show();
@@ -77,28 +80,41 @@ private Q_SLOTS:
         auto *cardMotion = card->findChild<AppearTransition *>();
         auto *headerMotion = window.header()->findChild<AppearTransition *>();
         QVERIFY(card->isHidden());
+        const int headerHeight = window.header()->height();
 
-        window.todosState()->setShowsCalendar(true);
-        QVERIFY(window.todosView()->showsCalendarCard());
-        QVERIFY(!window.showsHeader());
-        QCOMPARE(cardMotion->isRunning(), !reduced);
-        QCOMPARE(headerMotion->isRunning(), !reduced);
-        QVERIFY(card->isVisible());
-        if (!reduced) {
-            QTRY_VERIFY(cardMotion->progress() > 0.3);
-            const auto *effect = qobject_cast<MotionEffect *>(card->graphicsEffect());
-            QVERIFY(effect != nullptr && effect->offsetY() < 0 && effect->opacity() < 1);
-            Screenshots::save(&window, u"motion-window-calendar-arriving"_s);
+        // Each time, not only the first: the card comes down and fades in over its whole time.
+        for (int time = 0; time < 2; ++time) {
+            window.todosState()->setShowsCalendar(true);
+            QVERIFY(window.todosView()->showsCalendarCard());
+            QVERIFY(!window.showsHeader());
+            QCOMPARE(cardMotion->isRunning(), !reduced);
+            QCOMPARE(headerMotion->isRunning(), !reduced);
+            QVERIFY(card->isVisible());
+            clock.step(110);
+            if (!reduced) {
+                QVERIFY(cardMotion->progress() > 0.3 && cardMotion->progress() < 1);
+                const auto *effect = qobject_cast<MotionEffect *>(card->graphicsEffect());
+                QVERIFY(effect != nullptr && effect->offsetY() < 0 && effect->opacity() < 1);
+                // The header hands its room to the card as they move, so the list glides.
+                QVERIFY(window.header()->height() > 0 && window.header()->height() < headerHeight);
+                QVERIFY(
+                    card->height() > 0 && card->height() < window.todosView()->calendarPanel()->sizeHint().height());
+                Screenshots::save(&window, u"motion-window-calendar-arriving"_s);
+            }
+            clock.step(120);
+            QVERIFY(!cardMotion->isRunning() && !headerMotion->isRunning());
+            QVERIFY(window.header()->isHidden());
+            QCOMPARE(card->graphicsEffect(), nullptr);
+
+            // Going, the card rises and fades; it is hidden at the end and the header is back.
+            window.todosState()->setShowsCalendar(false);
+            QCOMPARE(cardMotion->isRunning(), !reduced);
+            clock.step(110);
+            QCOMPARE(card->isVisible(), !reduced);
+            clock.step(120);
+            QVERIFY(card->isHidden());
+            QVERIFY(window.header()->isVisible());
         }
-        QTRY_VERIFY(!cardMotion->isRunning() && !headerMotion->isRunning());
-        QVERIFY(window.header()->isHidden());
-        QCOMPARE(card->graphicsEffect(), nullptr);
-
-        // Going, the card rises and fades; it is hidden at the end and the header is back.
-        window.todosState()->setShowsCalendar(false);
-        QCOMPARE(cardMotion->isRunning(), !reduced);
-        QTRY_VERIFY(card->isHidden());
-        QVERIFY(window.header()->isVisible());
     }
 
     void footerCountsRoll_data() { addMotionRows(); }
@@ -120,6 +136,33 @@ private Q_SLOTS:
             QCOMPARE(count->arriving(1), u"2"_s);
         }
         QTRY_VERIFY(!count->isRolling());
+    }
+
+    // The laptop symbol comes and goes with the roll of the text beside it, not before it.
+    void footerSymbolComesWithItsText_data() { addMotionRows(); }
+    void footerSymbolComesWithItsText()
+    {
+        QFETCH(bool, reduced);
+        m_home.setReducesMotion(reduced);
+        AnimationClock clock;
+        const Todo todo = f->add(u"walk"_s);
+        auto panel = shownPanel();
+        FooterStatus *status = panel->footerStatus();
+        auto *count = status->findChild<RollingLabel *>();
+        auto *symbol = status->findChild<SymbolIcon *>();
+        QVERIFY(!status->showsSymbol() && symbol->isHidden());
+
+        f->store->remove({ todo.id });
+        QCOMPARE(status->text(), u"Saved on this computer"_s);
+        QVERIFY(status->showsSymbol() && symbol->isVisible());
+        clock.step(100);
+        QCOMPARE(count->isRolling(), !reduced);
+        const auto *effect = qobject_cast<MotionEffect *>(symbol->graphicsEffect());
+        QCOMPARE(effect != nullptr && effect->opacity() > 0 && effect->opacity() < 1, !reduced);
+        clock.step(150);
+        QVERIFY(!count->isRolling());
+        QCOMPARE(symbol->graphicsEffect(), nullptr);
+        QVERIFY(symbol->isVisible());
     }
 
     void emptyStateAndListFadeIntoEachOther_data() { addMotionRows(); }
@@ -209,11 +252,22 @@ private Q_SLOTS:
         auto *spring = input->findChild<WidthSpring *>();
         QWidget *control = input->dayButton()->parentWidget();
         const int narrow = control->width();
+        AnimationClock clock;
 
-        panel->todosState()->setDay(TabFixture::friday.addDays(1));
-        QCOMPARE(spring->isRunning(), !reduced);
-        QTRY_VERIFY(!spring->isRunning());
-        QTRY_COMPARE(control->width(), control->sizeHint().width());
+        // From no day to one, and on to another: each time it grows through the widths between.
+        for (const int days : { 1, 4 }) {
+            const int before = control->width();
+            panel->todosState()->setDay(TabFixture::friday.addDays(days));
+            QCOMPARE(spring->isRunning(), !reduced);
+            clock.step(60);
+            const int halfway = control->width();
+            clock.step(200);
+            QVERIFY(!spring->isRunning());
+            QCoreApplication::processEvents();
+            QCOMPARE(control->width(), control->sizeHint().width());
+            if (!reduced && control->width() != before)
+                QVERIFY2(halfway != before && halfway != control->width(), qPrintable(QString::number(days)));
+        }
         QVERIFY(control->width() > narrow);
         QCOMPARE(control->maximumWidth(), QWIDGETSIZE_MAX); // free again at rest
         // The day's name has 5 pixels on each side.
