@@ -667,10 +667,11 @@ public:
     {
         while (m_next < m_starts.size() && m_starts[m_next] < offset)
             release(m_next++);
-        if (m_next == m_starts.size() || m_starts[m_next] != offset) {
-            launch();
+        // More pieces may have been passed than were read ahead: those are never read.
+        m_launched = std::max(m_launched, m_next);
+        launch();
+        if (m_next == m_starts.size() || m_starts[m_next] != offset)
             return std::nullopt;
-        }
         PieceResult piece = m_results[m_next].result();
         release(m_next++);
         launch();

@@ -3,8 +3,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -297,7 +299,8 @@ void tst_BackupReader::notARegularFile()
 
 // The entries' list read in pieces on other threads, split wherever a line starts with '{',
 // gives what one reading from the start gives: the same records, or the same fault at the
-// same place, or the same refusal.
+// same place, or the same refusal; with a pool of one thread too, which reads the fewest
+// pieces ahead, fewer than a reading may pass over at once.
 void tst_BackupReader::splitAnywhere_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -333,11 +336,17 @@ void tst_BackupReader::splitAnywhere()
 {
     QFETCH(QByteArray, bytes);
     const BackupReader::Outcome whole = BackupReader::read(bytes);
-    for (qint64 piece = 1; piece < bytes.size(); ++piece) {
-        const BackupReader::Outcome split = BackupReader::read(bytes, BackupReader::Splitting { piece, 64 });
-        QCOMPARE(sentence(split), sentence(whole));
-        if (const auto *document = std::get_if<VemraExport>(&whole))
-            QVERIFY2(std::get<VemraExport>(split) == *document, qPrintable(QString::number(piece)));
+    QThreadPool &pool = *QThreadPool::globalInstance();
+    const int machine = pool.maxThreadCount();
+    const auto restore = qScopeGuard([&] { pool.setMaxThreadCount(machine); });
+    for (const int threads : { machine, 1 }) {
+        pool.setMaxThreadCount(threads);
+        for (qint64 piece = 1; piece < bytes.size(); ++piece) {
+            const BackupReader::Outcome split = BackupReader::read(bytes, BackupReader::Splitting { piece, 64 });
+            QCOMPARE(sentence(split), sentence(whole));
+            if (const auto *document = std::get_if<VemraExport>(&whole))
+                QVERIFY2(std::get<VemraExport>(split) == *document, qPrintable(QString::number(piece)));
+        }
     }
 }
 

@@ -2,8 +2,10 @@
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
 #include <QAtomicInt>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QTest>
+#include <QThreadPool>
 
 class TestClipboardThumbnail final : public QObject
 {
@@ -35,6 +37,16 @@ private Q_SLOTS:
                 return QImage(px, px, QImage::Format_RGB32);
             }
             return QImage(px, px / 2, QImage::Format_RGB32);
+        });
+        // The slow picture holds a thread of the pool while the fast one is made on another; a
+        // failed check lets it go, so that the test ends.
+        QThreadPool &pool = *QThreadPool::globalInstance();
+        const int machine = pool.maxThreadCount();
+        pool.setMaxThreadCount(std::max(machine, 2));
+        const auto restore = qScopeGuard([&] {
+            slowGate.release();
+            pool.waitForDone();
+            pool.setMaxThreadCount(machine);
         });
         ClipboardThumbnail thumbnail(loader, 20);
         thumbnail.setPath(QStringLiteral("/slow.png"));
