@@ -3,8 +3,10 @@
 #include "Platform/Logging.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFuture>
 #include <QPromise>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -15,7 +17,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
+#include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include <fcntl.h>
@@ -424,17 +429,39 @@ private:
     quint64 m_largestPacked = 0;
 };
 
+// Where a snapshot of the file ends: the last change logged, and its newest entry.
+struct Snapshot
+{
+    qint64 mark = 0;
+    qint64 lastSeq = 0;
+};
+
+// A block's place in the column and the sum of its bytes.
+struct BlockPlace
+{
+    qint64 offset;
+    qint64 size;
+    quint64 sum;
+};
+
+// Which database state the column belongs to: a random token the file keeps while the column
+// is the one made for it (see Reader::pair), so that another file, or an older copy of this one
+// put in its place, never matches.
+using ColumnToken = std::array<char, 16>;
+
+// The column's last bytes, after its table of blocks.
 struct ColumnTail
 {
-    quint64 fileId;
-    qint64 mark;
-    qint64 lastSeq;
+    ColumnToken token;
+    Snapshot snapshot;
     quint64 blockCount;
     quint64 largestPacked;
+    // Of the table of blocks and of what comes before this in the tail.
+    quint64 sum;
     char magic[8];
 };
 
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '3' };
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '4' };
 // The column is made afresh once this many entries changed since its snapshot (or a hundredth
 // of the history, if more): each of them is looked for through SQLite.
 constexpr size_t renewAfter = 4096;
@@ -444,15 +471,59 @@ QString columnPathOf(const QString &filePath)
     return filePath + QStringLiteral("-search");
 }
 
-// Which file the column was made from: a file put in its place is another one.
-quint64 fileIdOf(const QString &filePath)
+// Where the column is named before it takes the column's name (and, where the file system has
+// no files without a name, written).
+QByteArray partPathOf(const QString &filePath)
 {
-    struct stat status
-    {
-    };
-    if (::stat(QFile::encodeName(filePath).constData(), &status) != 0)
-        return 0;
-    return quint64(status.st_ino);
+    return QFile::encodeName(columnPathOf(filePath)) + ".part";
+}
+
+// A sum of four lanes of eight bytes, each mixed by a multiply and a rotation as xxHash's are:
+// several bytes a cycle, so that checking a block as a scan first reads it costs little beside
+// the scan, and any byte changed, lost or moved changes it.
+quint64 checksumOf(const char *bytes, size_t size, quint64 seed = 0)
+{
+    constexpr quint64 prime1 = 0x9E3779B185EBCA87ULL;
+    constexpr quint64 prime2 = 0xC2B2AE3D27D4EB4FULL;
+    const auto round = [](quint64 lane, quint64 word) { return std::rotl(lane + word * prime2, 31) * prime1; };
+    std::array<quint64, 4> lanes { seed + prime1, seed + prime2, seed, seed - prime1 };
+    size_t at = 0;
+    for (; at + 32 <= size; at += 32) {
+        for (size_t lane = 0; lane < 4; ++lane) {
+            quint64 word = 0;
+            std::memcpy(&word, bytes + at + 8 * lane, 8);
+            lanes[lane] = round(lanes[lane], word);
+        }
+    }
+    quint64 sum = std::rotl(lanes[0], 1) + std::rotl(lanes[1], 7) + std::rotl(lanes[2], 12) + std::rotl(lanes[3], 18);
+    for (; at < size; ++at)
+        sum = round(sum, quint64(static_cast<unsigned char>(bytes[at])) + 1);
+    sum ^= quint64(size);
+    sum ^= sum >> 33;
+    sum *= prime2;
+    sum ^= sum >> 29;
+    return sum;
+}
+
+quint64 tableSumOf(const std::vector<BlockPlace> &blocks, const ColumnTail &tail)
+{
+    const quint64 table = checksumOf(reinterpret_cast<const char *>(blocks.data()), blocks.size() * sizeof(BlockPlace));
+    return checksumOf(reinterpret_cast<const char *>(&tail), offsetof(ColumnTail, sum), table);
+}
+
+bool writeAll(int fd, const void *bytes, size_t size)
+{
+    const auto *at = static_cast<const char *>(bytes);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, at, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        at += written;
+        size -= size_t(written);
+    }
+    return true;
 }
 
 std::optional<std::pair<qint64, qint64>> readExactly(int fd, void *into, qint64 size, qint64 offset)
@@ -627,14 +698,14 @@ public:
 
     // Hands `each` every entry in one view of the file with what the column keeps of it, until
     // it says stop; the last change logged and the newest entry, absent on a failure or a stop.
-    std::optional<ColumnTail> entries(
+    std::optional<Snapshot> entries(
         const std::function<bool(const RecordHead &, const QByteArrayView &text, const QByteArrayView &app)> &each)
     {
-        std::optional<ColumnTail> tail;
+        std::optional<Snapshot> tail;
         sqlite3_stmt *mark
             = prepared("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'clipboard_change'), 0)");
         if (mark && sqlite3_step(mark) == SQLITE_ROW)
-            tail = ColumnTail { 0, sqlite3_column_int64(mark, 0), 0, 0, 0, {} };
+            tail = Snapshot { sqlite3_column_int64(mark, 0), 0 };
         finish(mark);
         sqlite3_stmt *rows
             = prepared("SELECT i.seq, i.last_copied_at, k.name, i.content, a.name FROM clipboard_item AS i "
@@ -670,13 +741,63 @@ public:
         return tail;
     }
 
-    // Forgets the changes numbered up to `mark`.
-    bool prune(qint64 mark)
+    // The token of the column made for the file as it is (see pair), or none.
+    std::optional<ColumnToken> token()
     {
-        sqlite3_stmt *statement = prepared("DELETE FROM clipboard_change WHERE n <= ?");
-        const bool done = statement && sqlite3_bind_int64(statement, 1, mark) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_DONE;
+        sqlite3_stmt *kept = prepared("SELECT count(*) FROM sqlite_master WHERE name = 'clipboard_column_token'");
+        const bool keeps = kept && sqlite3_step(kept) == SQLITE_ROW && sqlite3_column_int(kept, 0) > 0;
+        finish(kept);
+        if (!keeps)
+            return std::nullopt;
+        sqlite3_stmt *statement = prepared("SELECT token FROM clipboard_column_token");
+        std::optional<ColumnToken> token;
+        if (statement && sqlite3_step(statement) == SQLITE_ROW
+            && sqlite3_column_bytes(statement, 0) == int(sizeof(ColumnToken))) {
+            token.emplace();
+            std::memcpy(token->data(), sqlite3_column_blob(statement, 0), token->size());
+        }
         finish(statement);
+        return token;
+    }
+
+    // Whether an entry of `snapshot` was deleted since (or the whole history cleared): its
+    // text must not be read again. True on a failure.
+    bool lostSince(const Snapshot &snapshot)
+    {
+        sqlite3_stmt *statement = prepared("SELECT EXISTS (SELECT 1 FROM clipboard_change AS c WHERE c.n > ? "
+                                           "AND c.seq <= ? AND NOT EXISTS (SELECT 1 FROM clipboard_item AS i "
+                                           "WHERE i.seq = c.seq))");
+        const bool kept = statement && sqlite3_bind_int64(statement, 1, snapshot.mark) == SQLITE_OK
+            && sqlite3_bind_int64(statement, 2, snapshot.lastSeq) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW
+            && sqlite3_column_int(statement, 0) == 0;
+        finish(statement);
+        return !kept;
+    }
+
+    // Makes `token` the file's, whose column holds the entries up to the change numbered `mark`,
+    // and forgets those changes, in one transaction: the changes since a column are kept for
+    // as long as the file holds its token. (A column of an older token, or a file of another
+    // one, matches no more.)
+    bool pair(const ColumnToken &token, qint64 mark)
+    {
+        if (sqlite3_exec(m_handle,
+                "BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS clipboard_column_token (token BLOB NOT NULL); "
+                "DELETE FROM clipboard_column_token",
+                nullptr, nullptr, nullptr)
+            != SQLITE_OK) {
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        sqlite3_stmt *keep = prepared("INSERT INTO clipboard_column_token (token) VALUES (?)");
+        bool done = keep && sqlite3_bind_blob(keep, 1, token.data(), int(token.size()), SQLITE_STATIC) == SQLITE_OK
+            && sqlite3_step(keep) == SQLITE_DONE;
+        finish(keep);
+        sqlite3_stmt *prune = prepared("DELETE FROM clipboard_change WHERE n <= ?");
+        done = done && prune && sqlite3_bind_int64(prune, 1, mark) == SQLITE_OK && sqlite3_step(prune) == SQLITE_DONE;
+        finish(prune);
+        done = done && sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!done)
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
         return done;
     }
 
@@ -715,16 +836,40 @@ private:
 
 // The column beside the file: blocks of records, each an entry's kind, folded text (its
 // content's, a zero byte, its source name's; a long one compressed) and last copy, then the
-// blocks' places and what the snapshot saw. A cache of the file, kept in this machine's byte
-// order and made afresh whenever it is missing, damaged or belongs to another file.
+// blocks' places with the sums of their bytes, the token of the file it was made for and what
+// its snapshot saw. A cache of the file, kept in this machine's byte order and made afresh
+// whenever it is missing, damaged, made for another file or older than a deletion. It holds
+// its file open: what a scan reads is this column's, whatever takes its name meanwhile.
 struct ClipboardSearch::Column
 {
-    QString path;
-    // The last change logged when the snapshot was taken, and its newest entry.
-    qint64 mark = 0;
-    qint64 lastSeq = 0;
-    // Each block's offset and size in bytes.
-    std::vector<std::pair<qint64, qint64>> blocks;
+    Column() = default;
+    ~Column()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Column(const Column &) = delete;
+    Column &operator=(const Column &) = delete;
+
+    // Whether `path` names this column's file.
+    bool isAt(const QByteArray &path) const
+    {
+        struct stat own
+        {
+        };
+        struct stat named
+        {
+        };
+        return ::fstat(fd, &own) == 0 && ::stat(path.constData(), &named) == 0 && own.st_dev == named.st_dev
+            && own.st_ino == named.st_ino;
+    }
+
+    int fd = -1;
+    ColumnToken token {};
+    Snapshot snapshot;
+    std::vector<BlockPlace> blocks;
+    // Whether each block's bytes were found to match their sum: once, as a scan first reads it.
+    std::unique_ptr<std::atomic<bool>[]> checked;
     // The most bytes a compressed text unpacks to.
     quint64 largestPacked = 0;
 };
@@ -734,6 +879,8 @@ ClipboardSearch::ClipboardSearch(QString filePath)
 {
     m_background.setMaxThreadCount(1);
     m_maker.setMaxThreadCount(1);
+    if (!m_filePath.isEmpty())
+        m_column = found();
 }
 
 ClipboardSearch::~ClipboardSearch()
@@ -798,8 +945,9 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
 void ClipboardSearch::prepare()
 {
     const QMutexLocker lock(&m_scanning);
-    if (!m_columnLookedFor && !m_filePath.isEmpty())
+    if (!m_columnLookedFor && !m_filePath.isEmpty() && !m_column)
         renewColumn();
+    m_columnLookedFor = true;
 }
 
 bool ClipboardSearch::waitForColumn()
@@ -812,8 +960,17 @@ bool ClipboardSearch::waitForColumn()
 void ClipboardSearch::forget()
 {
     const QMutexLocker lock(&m_scanning);
+    ++m_forgotten;
+    // The deleted text leaves the disk now: a scan reads the column through its own descriptor
+    // and leaves out what the file logged as deleted since.
+    if (::unlink(QFile::encodeName(columnPathOf(m_filePath)).constData()) != 0 && errno != ENOENT) {
+        const int error = errno;
+        qCWarning(lcStore) << "search: cannot remove the column of" << m_filePath << ":" << std::strerror(error);
+    }
     if (m_columnLookedFor)
         renewColumn();
+    else
+        m_column.reset();
 }
 
 void ClipboardSearch::renewColumn()
@@ -825,11 +982,8 @@ void ClipboardSearch::renewColumn()
         return;
     }
     m_maker.start([this] {
-        // The file found at first may be used; one asked for later is made afresh.
-        bool mayLoad = !m_loadedOnce.exchange(true);
         for (;;) {
-            makeColumn(mayLoad);
-            mayLoad = false;
+            makeColumn();
             // Asked for again only under this lock, so no request is lost.
             const QMutexLocker lock(&m_scanning);
             if (!m_makeAgain.exchange(false) || m_closing) {
@@ -840,112 +994,170 @@ void ClipboardSearch::renewColumn()
     });
 }
 
-void ClipboardSearch::makeColumn(bool mayLoad)
+std::shared_ptr<ClipboardSearch::Column> ClipboardSearch::found() const
 {
-    const QString path = columnPathOf(m_filePath);
-    const QByteArray encoded = QFile::encodeName(path);
-    const quint64 fileId = fileIdOf(m_filePath);
-    const auto load = [&]() -> std::shared_ptr<Column> {
-        const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return nullptr;
-        std::shared_ptr<Column> column;
-        struct stat status
-        {
-        };
-        ColumnTail tail {};
-        const auto tailSize = qint64(sizeof tail);
-        if (::fstat(fd, &status) == 0 && status.st_size >= tailSize
-            && readExactly(fd, &tail, tailSize, status.st_size - tailSize)
-            && std::memcmp(tail.magic, columnMagic, sizeof columnMagic) == 0 && tail.fileId == fileId
-            && tail.blockCount <= quint64(status.st_size) / 16) {
-            const qint64 tableAt = status.st_size - tailSize - qint64(tail.blockCount) * 16;
-            auto found = std::make_shared<Column>();
-            found->path = path;
-            found->mark = tail.mark;
-            found->lastSeq = tail.lastSeq;
-            found->largestPacked = tail.largestPacked;
-            found->blocks.resize(tail.blockCount);
-            qint64 next = 0;
-            bool whole = tableAt >= 0
-                && readExactly(fd, found->blocks.data(), qint64(tail.blockCount) * 16, tableAt).has_value();
-            for (const auto &[offset, size] : found->blocks) {
-                whole = whole && offset == next && size > 0;
-                next = offset + size;
-            }
-            if (whole && next == tableAt)
-                column = std::move(found);
-        }
-        ::close(fd);
-        return column;
+    const QByteArray path = QFile::encodeName(columnPathOf(m_filePath));
+    // What a making cut short left.
+    ::unlink(partPathOf(m_filePath).constData());
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return nullptr;
+    auto column = std::make_shared<Column>();
+    column->fd = fd;
+    struct stat status
+    {
     };
+    ColumnTail tail {};
+    const auto tailSize = qint64(sizeof tail);
+    bool whole = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size >= tailSize
+        && readExactly(fd, &tail, tailSize, status.st_size - tailSize)
+        && std::memcmp(tail.magic, columnMagic, sizeof columnMagic) == 0
+        && tail.blockCount <= quint64(status.st_size) / sizeof(BlockPlace);
+    const auto tableSize = qint64(tail.blockCount * sizeof(BlockPlace));
+    const qint64 tableAt = status.st_size - tailSize - tableSize;
+    if (whole && tableAt >= 0) {
+        column->blocks.resize(tail.blockCount);
+        whole = readExactly(fd, column->blocks.data(), tableSize, tableAt)
+            && tableSumOf(column->blocks, tail) == tail.sum;
+        qint64 next = 0;
+        for (const BlockPlace &block : column->blocks) {
+            whole = whole && block.offset == next && block.size > 0;
+            next = block.offset + block.size;
+        }
+        whole = whole && next == tableAt;
+    } else {
+        whole = false;
+    }
+    bool current = false;
+    Reader reader;
+    if (whole && reader.open(m_filePath) && reader.begin()) {
+        const std::optional<ColumnToken> token = reader.token();
+        current = token && *token == tail.token && !reader.lostSince(tail.snapshot);
+        reader.end();
+    }
+    if (!current) {
+        qCDebug(lcStore) << "search: the column of" << m_filePath << "is not the file's; it is made afresh";
+        if (::unlink(path.constData()) != 0) {
+            const int error = errno;
+            qCWarning(lcStore) << "search: cannot remove the column of" << m_filePath << ":" << std::strerror(error);
+        }
+        return nullptr;
+    }
+    column->token = tail.token;
+    column->snapshot = tail.snapshot;
+    column->largestPacked = tail.largestPacked;
+    column->checked = std::make_unique<std::atomic<bool>[]>(column->blocks.size());
+    return column;
+}
 
-    std::shared_ptr<Column> made;
+std::shared_ptr<ClipboardSearch::Column> ClipboardSearch::written() const
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_filePath).absolutePath());
+    int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // A file system without files of no name: the column is written under the part's name.
+    const QByteArray part = partPathOf(m_filePath);
+    if (fd < 0)
+        fd = ::open(part.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    auto column = std::make_shared<Column>();
+    column->fd = fd;
+    Reader reader;
+    std::optional<Snapshot> snapshot;
+    BlockWriter block;
+    if (reader.open(m_filePath) && reader.begin()) {
+        qint64 written = 0;
+        const auto flush = [&] {
+            if (block.isEmpty())
+                return true;
+            const QByteArray stored = block.take();
+            column->blocks.push_back({ written, stored.size(), checksumOf(stored.constData(), size_t(stored.size())) });
+            written += stored.size();
+            return !stored.isEmpty() && writeAll(fd, stored.constData(), size_t(stored.size()));
+        };
+        snapshot = reader.entries([&](const RecordHead &head, const QByteArrayView &text, const QByteArrayView &app) {
+            block.append(head, text, app);
+            return !m_closing && (block.size() < blockBytes || flush());
+        });
+        reader.end();
+        if (snapshot && !flush())
+            snapshot.reset();
+    }
+    bool whole = snapshot.has_value();
+    if (whole) {
+        ColumnTail tail {};
+        QRandomGenerator::system()->generate(tail.token.begin(), tail.token.end());
+        tail.snapshot = *snapshot;
+        tail.blockCount = column->blocks.size();
+        tail.largestPacked = block.largestPacked();
+        tail.sum = tableSumOf(column->blocks, tail);
+        std::memcpy(tail.magic, columnMagic, sizeof columnMagic);
+        whole = writeAll(fd, column->blocks.data(), column->blocks.size() * sizeof(BlockPlace))
+            && writeAll(fd, &tail, sizeof tail);
+        column->token = tail.token;
+        column->snapshot = tail.snapshot;
+        column->largestPacked = tail.largestPacked;
+    }
+    if (!whole) {
+        place(*column, false);
+        return nullptr;
+    }
+    // Its blocks were summed as they were written.
+    column->checked = std::make_unique<std::atomic<bool>[]>(column->blocks.size());
+    for (size_t i = 0; i < column->blocks.size(); ++i)
+        column->checked[i] = true;
+    return column;
+}
+
+bool ClipboardSearch::place(const Column &column, bool named) const
+{
+    const QByteArray path = QFile::encodeName(columnPathOf(m_filePath));
+    const QByteArray part = partPathOf(m_filePath);
+    struct stat status
+    {
+    };
+    const bool atPart = ::fstat(column.fd, &status) != 0 || status.st_nlink > 0;
+    if (!named) {
+        if (atPart)
+            ::unlink(part.constData());
+        return true;
+    }
+    // Through the process's own link to the file, which needs no privilege, unlike naming the
+    // descriptor itself; then over the column before, at once.
+    if (!atPart) {
+        ::unlink(part.constData());
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(column.fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, part.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return false;
+    }
+    if (::rename(part.constData(), path.constData()) == 0)
+        return true;
+    ::unlink(part.constData());
+    return false;
+}
+
+void ClipboardSearch::makeColumn()
+{
+    quint64 forgotten = 0;
     {
         const QMutexLocker lock(&m_scanning);
-        if (mayLoad && !m_column)
-            made = load();
+        forgotten = m_forgotten;
     }
-    if (!made) {
-        // Written beside it and put in its place whole, so that a reader never sees half of it.
-        const QByteArray part = encoded + ".part";
-        const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        Reader reader;
-        std::optional<ColumnTail> tail;
-        std::vector<std::pair<qint64, qint64>> blocks;
-        if (fd >= 0 && reader.open(m_filePath) && reader.begin()) {
-            BlockWriter block;
-            qint64 written = 0;
-            const auto flush = [&] {
-                if (block.isEmpty())
-                    return true;
-                const QByteArray stored = block.take();
-                const bool whole
-                    = !stored.isEmpty() && ::write(fd, stored.constData(), size_t(stored.size())) == stored.size();
-                blocks.emplace_back(written, stored.size());
-                written += stored.size();
-                return whole;
-            };
-            tail = reader.entries([&](const RecordHead &head, const QByteArrayView &text, const QByteArrayView &app) {
-                block.append(head, text, app);
-                return !m_closing && (block.size() < blockBytes || flush());
-            });
-            reader.end();
-            if (tail && flush()) {
-                tail->fileId = fileId;
-                tail->blockCount = blocks.size();
-                tail->largestPacked = block.largestPacked();
-                std::memcpy(tail->magic, columnMagic, sizeof columnMagic);
-                const auto tableSize = ssize_t(blocks.size() * sizeof blocks.front());
-                if (::write(fd, blocks.data(), size_t(tableSize)) != tableSize
-                    || ::write(fd, &*tail, sizeof *tail) != ssize_t(sizeof *tail))
-                    tail.reset();
-            } else {
-                tail.reset();
-            }
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (!tail || ::rename(part.constData(), encoded.constData()) != 0) {
-            ::unlink(part.constData());
+    const std::shared_ptr<Column> made = written();
+    {
+        const QMutexLocker lock(&m_scanning);
+        // Named under the lock the scans take. One whose snapshot may hold an entry deleted
+        // since is never named, and serves until the one made after the deletion is ready.
+        if (!made || !place(*made, m_forgotten == forgotten)) {
             if (!m_closing)
                 qCWarning(lcStore) << "search: cannot make the column of" << m_filePath;
             return;
         }
-        made = std::make_shared<Column>();
-        made->path = path;
-        made->mark = tail->mark;
-        made->lastSeq = tail->lastSeq;
-        made->largestPacked = tail->largestPacked;
-        made->blocks = std::move(blocks);
-    }
-    {
-        const QMutexLocker lock(&m_scanning);
         m_column = made;
     }
     // What the column holds needs no log: the scans from now on read only what follows it.
-    Reader pruner;
-    if (!pruner.open(m_filePath, false) || !pruner.prune(made->mark))
+    Reader pairer;
+    if (!pairer.open(m_filePath, false) || !pairer.pair(made->token, made->snapshot.mark))
         qCDebug(lcStore) << "search: the change log of" << m_filePath << "is kept for now";
 }
 
@@ -1031,9 +1243,9 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     Reader &reader = *m_readers.front();
     if (!reader.begin())
         return std::nullopt;
-    std::optional<std::vector<qint64>> changed = reader.changedSince(column.mark);
+    std::optional<std::vector<qint64>> changed = reader.changedSince(column.snapshot.mark);
     // A history cleared whole since, or changed so much that reading the changes would be slower.
-    const size_t stale = std::max(renewAfter, size_t(column.lastSeq / 100));
+    const size_t stale = std::max(renewAfter, size_t(column.snapshot.lastSeq / 100));
     if (!changed || (!changed->empty() && changed->front() < 0) || changed->size() > 8 * stale) {
         reader.end();
         renewColumn();
@@ -1041,17 +1253,10 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     }
     // Entries added since count as much: each is read through SQLite.
     const std::optional<std::pair<qint64, qint64>> bounds = reader.bounds();
-    const qint64 added = bounds ? std::max<qint64>(bounds->second - 1 - column.lastSeq, 0) : 0;
+    const qint64 added = bounds ? std::max<qint64>(bounds->second - 1 - column.snapshot.lastSeq, 0) : 0;
     if (changed->size() + size_t(added) > stale)
         renewColumn();
 
-    const int fd = ::open(QFile::encodeName(column.path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reader.end();
-        m_column.reset();
-        renewColumn();
-        return runSpans(predicate, keep, stopped);
-    }
     const int threads = std::min(QThread::idealThreadCount(), maximumSpans);
     m_pool.setMaxThreadCount(threads - 1);
     const auto newest = size_t(std::max<qint64>(keep, 0));
@@ -1072,13 +1277,16 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
                 halted = true;
                 return;
             }
-            const auto [offset, size] = column.blocks[block];
-            stored.resize(size_t(size));
-            if (!readExactly(fd, stored.data(), size, offset)
-                || !needles.scan(stored.data(), size, counts[size_t(thread)], found, unpacked)) {
+            const BlockPlace &place = column.blocks[block];
+            stored.resize(size_t(place.size));
+            std::atomic<bool> &checked = column.checked[block];
+            if (!readExactly(column.fd, stored.data(), place.size, place.offset)
+                || (!checked.load(std::memory_order_relaxed) && checksumOf(stored.data(), stored.size()) != place.sum)
+                || !needles.scan(stored.data(), place.size, counts[size_t(thread)], found, unpacked)) {
                 damaged = true;
                 return;
             }
+            checked.store(true, std::memory_order_relaxed);
         }
         keepNewest(found, newest);
     };
@@ -1091,20 +1299,22 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const QVariantList values = bindings(predicate);
     std::vector<Hit> recent;
     const std::optional<qint64> fresh
-        = reader.select("i.seq > ?", { column.lastSeq }, where, values, newest, recent, stopped);
+        = reader.select("i.seq > ?", { column.snapshot.lastSeq }, where, values, newest, recent, stopped);
     const std::optional<qint64> renewed = fresh
         ? reader.select("i.seq <= ? AND i.seq IN (SELECT seq FROM clipboard_change WHERE n > ?)",
-            { column.lastSeq, column.mark }, where, values, newest, recent, stopped)
+            { column.snapshot.lastSeq, column.snapshot.mark }, where, values, newest, recent, stopped)
         : std::nullopt;
     reader.end();
     scanBlocks(0);
     for (QFuture<void> &other : others)
         other.waitForFinished();
-    ::close(fd);
 
     if (damaged) {
         qCWarning(lcStore) << "search: the column of" << m_filePath << "is damaged; it is made afresh";
-        ::unlink(QFile::encodeName(column.path).constData());
+        // Only its own file: a column made since may have its name.
+        const QByteArray path = QFile::encodeName(columnPathOf(m_filePath));
+        if (column.isAt(path))
+            ::unlink(path.constData());
         m_column.reset();
         renewColumn();
         return halted ? std::nullopt : runSpans(predicate, keep, stopped);

@@ -26,7 +26,10 @@ struct sqlite3;
 // snapshot: the file logs every entry changed or deleted since (clipboard_change), and those,
 // with the entries added since, are looked for in the file itself. A snapshot grown stale is
 // made afresh in the background; until one is ready, the file's entries are scanned in spans
-// on several read-only connections. One scan runs at a time; one started in the background
+// on several read-only connections. The column serves only the file it was made for (a token
+// both keep) with its blocks' sums matching, and a deleted entry's text leaves the disk with
+// it: its file is removed at the deletion, and one that still holds a deleted entry after a
+// crash is removed as the history opens. One scan runs at a time; one started in the background
 // stops as soon as its future is cancelled, so that a search typed on top of it waits for
 // nothing.
 class ClipboardSearch final
@@ -66,10 +69,11 @@ public:
     // rows; the future then holds no result.
     QFuture<std::optional<Scan>> start(const ClipboardItem::Predicate &predicate, qint64 keep);
 
-    // Has the column found or made in the background, for a history large enough to split.
+    // Has the column made in the background, unless the one beside the file serves, for a
+    // history large enough to split.
     void prepare();
-    // Makes the column afresh in the background, if there is one, once entries were deleted:
-    // their text goes with the column that held it.
+    // Once entries were deleted: removes the column's file, which may hold their text, and
+    // makes it afresh in the background if there is one.
     void forget();
     // Waits until the column under way is made or found unusable (tests, tools); true when the
     // scans have one.
@@ -87,7 +91,14 @@ private:
     bool openReaders(int count);
     // Makes the column afresh in the background (under m_scanning).
     void renewColumn();
-    void makeColumn(bool mayLoad);
+    void makeColumn();
+    // The column beside the file when it is whole and made for the file as it is now, holding
+    // no entry deleted since; any other is removed, with what a making cut short left.
+    std::shared_ptr<Column> found() const;
+    // A column of the file as it is now in a file of no name yet; none on a failure.
+    std::shared_ptr<Column> written() const;
+    // Gives the column's file the column's name, or, when not `named`, none at all.
+    bool place(const Column &column, bool named) const;
 
     QString m_filePath;
     // Held by the scan under way: the readers serve one scan at a time.
@@ -104,6 +115,8 @@ private:
     std::atomic<bool> m_making = false;
     // Asked for while one was being made, which may hold what is to go.
     std::atomic<bool> m_makeAgain = false;
-    std::atomic<bool> m_loadedOnce = false;
+    // How many times entries were deleted (under m_scanning): a column whose snapshot began
+    // before the last time is not named.
+    quint64 m_forgotten = 0;
     std::atomic<bool> m_closing = false;
 };

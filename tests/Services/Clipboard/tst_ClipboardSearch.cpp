@@ -7,18 +7,22 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <random>
 
 #include <sqlite3.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -331,6 +335,206 @@ private Q_SLOTS:
         compareEveryTerm(*opened, changes.items);
         QVERIFY(opened->search().waitForColumn());
         compareEveryTerm(*opened, changes.items);
+    }
+
+    // Scans go on while entries are deleted and the column is made afresh again and again,
+    // each answering as the file does: the new file takes the column's name without a scan
+    // ever reading it as the old one.
+    void scansAnswerAlikeWhileTheColumnIsMadeAfresh()
+    {
+        if (QThread::idealThreadCount() < 2)
+            QSKIP("With one processor the history is searched by SQLite alone, on the asking thread");
+        TestHome home;
+        QVERIFY(QDir().mkpath(folder()));
+        const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
+        QList<ClipboardItem> items = history(12000);
+        std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+        ClipboardDatabase::Changes changes;
+        changes.items = items;
+        QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+        database->search().prepare();
+        QVERIFY(database->search().waitForColumn());
+        const auto inode = [&] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(path + QStringLiteral("-search")).constData(), &status) == 0 ? status.st_ino
+                                                                                                         : ino_t(0);
+        };
+
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        for (int round = 0; round < 3; ++round) {
+            // The oldest entries go, as the store deletes them: every block of the next column moves.
+            changes = {};
+            for (const ClipboardItem &item : items.first(40))
+                changes.deletions << item.id;
+            items.remove(0, 40);
+            QHash<QString, qint64> counts;
+            for (const QString &term : terms()) {
+                const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
+                counts.insert(term, std::count_if(items.cbegin(), items.cend(), [&](const ClipboardItem &item) {
+                    return predicate.accepts(item);
+                }));
+            }
+            const ino_t old = inode();
+            QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+            database->search().forget();
+            // One scan after another until the new column has the name, and a few after.
+            for (int after = 0, scans = 0; after < 20 && scans < 20000; ++scans) {
+                after += inode() != old && inode() != 0 ? 1 : 0;
+                const QString term = terms()[scans % terms().size()];
+                const std::optional<ClipboardSearch::Scan> scan
+                    = database->search().scan(*ClipboardItem::matching(term), 501);
+                QVERIFY2(scan && scan->count == counts[term], qPrintable(term));
+            }
+            QVERIFY(database->search().waitForColumn());
+        }
+        compareEveryTerm(*database, items);
+    }
+
+    void aDeletedTextIsInNoFileAfterACrash_data()
+    {
+        QTest::addColumn<bool>("told");
+        QTest::newRow("before the column is told") << false;
+        QTest::newRow("while the column is made afresh") << true;
+    }
+
+    // Killed after an entry's deletion is saved, before the column hears of it or while it is
+    // made afresh without it: once the history shows after the next start, no file of the
+    // store's folder holds the entry's text, and nothing half made is left.
+    void aDeletedTextIsInNoFileAfterACrash()
+    {
+        QFETCH(bool, told);
+        TestHome home;
+        QList<ClipboardItem> items = history(20000);
+        items[1234].content = QStringLiteral("plover xyzzy");
+        QVERIFY(storeOf(items));
+        const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
+        const auto heldBy = [&] {
+            QStringList holders;
+            QDirIterator files(folder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                if (!file.open(QIODevice::ReadOnly) || file.readAll().contains("plover xyzzy")
+                    || file.fileName().endsWith(QStringLiteral(".part")))
+                    holders << file.fileName();
+            }
+            return holders;
+        };
+
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // The threads made after the fork take none of glib's locks, which a thread of the
+            // parent may have held at it.
+            ::setenv("QT_NO_THREADED_GLIB", "1", 1);
+            // Killed as the column's maker reads the entries, once the deletion is saved.
+            static std::atomic<bool> armed = false;
+            sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
+                sqlite3_progress_handler(
+                    handle, 1000,
+                    [](void *connection) {
+                        auto *own = static_cast<sqlite3 *>(connection);
+                        if (armed && sqlite3_db_readonly(own, "main") == 1 && !sqlite3_get_autocommit(own))
+                            ::raise(SIGKILL);
+                        return 0;
+                    },
+                    handle);
+                return SQLITE_OK;
+            }));
+            // As the store does: the column found or made, the deletion saved and the log
+            // folded, then the column told.
+            std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+            database->search().prepare();
+            database->search().waitForColumn();
+            ClipboardDatabase::Changes changes;
+            changes.deletions << items[1234].id;
+            if (!ClipboardDatabase::write(database->sql(), changes) || !database->sql().foldLog())
+                ::_exit(2);
+            if (!told)
+                ::raise(SIGKILL);
+            armed = true;
+            database->search().forget();
+            database->search().waitForColumn();
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+        auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
+        store->waitForCheck();
+        QVERIFY(!store->loadError());
+        QCOMPARE(heldBy(), QStringList());
+        QCOMPARE(store->count(QStringLiteral("xyzzy")), 0);
+        store->waitForBackgroundWork();
+        QCOMPARE(heldBy(), QStringList());
+        QCOMPARE(store->count(QStringLiteral("xyzzy")), 0);
+        QCOMPARE(store->count(QStringLiteral("plover")), 0);
+    }
+
+    void aColumnServesOnlyTheFileItWasMadeFor_data()
+    {
+        QTest::addColumn<bool>("putBack");
+        QTest::newRow("a byte of it changed in place") << false;
+        QTest::newRow("an older copy of the file put back") << true;
+    }
+
+    // A column whose bytes changed, or made for the file as it was after a copy of it was
+    // taken and put back, answers nothing: the scan reads the file and the column is made
+    // afresh.
+    void aColumnServesOnlyTheFileItWasMadeFor()
+    {
+        if (QThread::idealThreadCount() < 2)
+            QSKIP("With one processor the history is searched by SQLite alone, on the asking thread");
+        QFETCH(bool, putBack);
+        TestHome home;
+        QVERIFY(QDir().mkpath(folder()));
+        const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
+        const QString columnPath = path + QStringLiteral("-search");
+        QList<ClipboardItem> items = history(12000);
+        std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+        ClipboardDatabase::Changes changes;
+        changes.items = items;
+        QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+        database->search().prepare();
+        QVERIFY(database->search().waitForColumn());
+        const auto bytesOf = [](const QString &name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // Written over in place, as `cp` does, so that the file stays the same one.
+        const auto overwrite = [](const QString &name, const QByteArray &bytes) {
+            QFile file(name);
+            return file.open(QIODevice::ReadWrite) && file.write(bytes) == bytes.size() && file.resize(bytes.size());
+        };
+
+        if (putBack) {
+            database.reset();
+            const QByteArray copy = bytesOf(path);
+            database = std::move(ClipboardDatabase::open(path)).value();
+            changes = {};
+            changes.items = history(15000).mid(12000);
+            for (int i = 0; i < 12000; i += 3)
+                changes.deletions << items[i].id;
+            QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+            database->search().prepare();
+            database->search().forget();
+            QVERIFY(database->search().waitForColumn());
+            database.reset();
+            QVERIFY(overwrite(path, copy));
+        } else {
+            database.reset();
+            QByteArray column = bytesOf(columnPath);
+            const qsizetype at = column.indexOf("zz ");
+            QVERIFY(at >= 0);
+            column[at + 2] = 'q';
+            QVERIFY(overwrite(columnPath, column));
+        }
+        database = std::move(ClipboardDatabase::open(path)).value();
+        database->search().prepare();
+        compareEveryTerm(*database, items);
+        QVERIFY(database->search().waitForColumn());
+        compareEveryTerm(*database, items);
     }
 
     // The page and the count of a search over a large history are those that going through
