@@ -121,10 +121,12 @@ public:
     ClipboardView &view() const { return m_view; }
     ClipboardListModel &model() const { return m_model; }
 
-    // The answer to `query` is shown and the store holds the whole history.
+    // The answer to `query` over the whole history is shown: not one given before the store had
+    // taken in its file after a start.
     bool answers(const QString &query) const
     {
-        return m_answered == query && m_answeredAt > 0 && !m_view.state().store().isChecking();
+        return m_answered == query && m_answeredAt > 0 && !m_view.state().store().isChecking()
+            && m_model.totalCount() > 0;
     }
 
     // Shows `query` answered, typed some other way.
@@ -243,7 +245,10 @@ double firstSearchAfterStart(const QString &prepared)
     app.launch();
     Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
     tab.view().state().setQuery(QStringLiteral("pr"));
-    return tab.type(QStringLiteral("pri")).painted;
+    const double painted = tab.type(QStringLiteral("pri")).painted;
+    std::printf("  after a start: \"pri\" %lld found of %lld in %.1f ms\n", tab.model().resultCount(),
+        tab.model().totalCount(), painted);
+    return painted;
 }
 
 // Launches the application over `prepared` without its search column and types the goal's
