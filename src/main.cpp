@@ -2,6 +2,7 @@
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
 #include "App/PlatformWidgets/QtFileDialogs.h"
 #include "App/PlatformWidgets/SystemTrayHost.h"
+#include "Platform/AppIdentity.h"
 #include "Platform/Clock.h"
 #include "Platform/LaunchContext.h"
 #include "Platform/SingleInstance.h"
@@ -22,16 +23,42 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <chrono>
+
+namespace {
+
+// How long a newly installed copy waits for the running one to save and close.
+constexpr std::chrono::seconds quitTimeout(30);
+
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Vemra"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vemra"));
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Asked from a script, which may have no display at hand.
+    if (LaunchContext::wasAskedToQuit(arguments)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        SingleInstance instance;
+        return instance.quitRunningInstance(quitTimeout) ? 0 : 1;
+    }
+
     // Global shortcuts, the tray and desktop switches all speak X11; under a Wayland session
     // the application runs through XWayland unless told otherwise.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Vemra"));
-    QApplication::setApplicationName(QStringLiteral("Vemra"));
+    nameApplication();
+    QGuiApplication::setDesktopFileName(AppIdentity::appId());
     QApplication::setQuitOnLastWindowClosed(false);
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
     QIcon::setThemeName(QStringLiteral("Adwaita"));
@@ -81,6 +108,7 @@ int main(int argc, char *argv[])
 
     AppDelegate delegate(facilities);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
+    QObject::connect(&instance, &SingleInstance::quitRequested, &delegate, &AppDelegate::quit);
     // A logout ends the program as its Quit command does, so the stores close cleanly.
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &delegate, &AppDelegate::quit);

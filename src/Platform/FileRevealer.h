@@ -3,7 +3,7 @@
 #include <QString>
 
 // Shows a file or folder to the user in the desktop's file manager. Neither call blocks or
-// fails visibly: the best the desktop offers is used.
+// fails visibly: the best the desktop offers is used, and nothing where it has no file manager.
 class FileRevealer
 {
 public:
@@ -12,4 +12,6 @@ public:
     virtual void reveal(const QString &path) = 0;
     // Opens the folder itself, showing what is inside it.
     virtual void openFolder(const QString &folder) = 0;
+    // Whether the desktop has a file manager to show folders in.
+    virtual bool hasFileManager() const = 0;
 };

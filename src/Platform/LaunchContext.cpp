@@ -8,4 +8,9 @@ bool wasLaunchedAtLogin(const QStringList &arguments)
     return arguments.indexOf(loginItemArgument, 1) > 0;
 }
 
+bool wasAskedToQuit(const QStringList &arguments)
+{
+    return arguments.indexOf(quitArgument, 1) > 0;
+}
+
 } // namespace LaunchContext

@@ -14,6 +14,7 @@
 namespace {
 
 const QByteArray reopenMessage = QByteArrayLiteral("reopen\n");
+const QByteArray quitMessage = QByteArrayLiteral("quit\n");
 constexpr int connectTimeoutMs = 1000;
 const QString socketName = QStringLiteral("/vemra-instance");
 
@@ -114,13 +115,34 @@ bool SingleInstance::reachRunningInstance(Request request)
     return true;
 }
 
+bool SingleInstance::quitRunningInstance(std::chrono::milliseconds timeout)
+{
+    if (m_socketPath.isEmpty() || isForeign(m_socketPath))
+        return true;
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return true;
+    socket.write(quitMessage);
+    if (!socket.waitForBytesWritten(connectTimeoutMs))
+        return false;
+    // The running copy keeps the connection until its process ends.
+    const bool ended = socket.waitForDisconnected(static_cast<int>(timeout.count()));
+    if (!ended)
+        qCWarning(lcPlatform) << "the running copy did not quit within" << timeout.count() << "ms";
+    return ended;
+}
+
 void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         auto readRequests = [this, socket] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == reopenMessage)
+                const QByteArray line = socket->readLine();
+                if (line == reopenMessage)
                     Q_EMIT reopenRequested();
+                else if (line == quitMessage)
+                    Q_EMIT quitRequested();
             }
             // Anything else is not ours; drop a client that sends a lot of it.
             if (socket->bytesAvailable() > 256)

@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+
 class QLocalServer;
 
 // Keeps one running copy per user session. The first launch listens on a local socket; a later
-// launch finds it, asks it to reopen and is told to exit.
+// launch finds it, asks it to reopen and is told to exit. A launch may instead ask it to quit
+// and wait until it has ended, so that a newly installed copy can take its place.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
@@ -28,10 +31,15 @@ public:
     // Either becomes the listening instance, or delivers the request to the one running. A
     // socket of another user's is never asked: this launch takes its place.
     Role start(Request request = Request::Reopen);
+    // Asks the running copy to quit as its Quit command does and waits until it has ended (its
+    // end closes the connection). True when no copy of this user's runs by then.
+    bool quitRunningInstance(std::chrono::milliseconds timeout);
 
 Q_SIGNALS:
     // Another launch asked this running copy to show itself.
     void reopenRequested();
+    // Another launch asked this running copy to quit; it waits until the process has ended.
+    void quitRequested();
 
 private:
     bool reachRunningInstance(Request request);

@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <future>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +83,42 @@ private Q_SLOTS:
         QCOMPARE(atLogin.start(SingleInstance::Request::Nothing), SingleInstance::Role::AlreadyRunning);
         QTest::qWait(50);
         QCOMPARE(reopen.count(), 2);
+    }
+
+    // A launch that asks the running copy to quit returns once that copy has ended (here a moment
+    // after it was asked, as once its stores are closed); it gives up on one that never ends, and
+    // has nothing to wait for when none runs.
+    void aLaunchAsksTheRunningCopyToQuitAndWaits()
+    {
+        using namespace std::chrono_literals;
+        TestHome home;
+        const QString path = home.path() + QStringLiteral("/runtime/vemra-instance");
+        auto running = std::make_unique<SingleInstance>(path);
+        QCOMPARE(running->start(), SingleInstance::Role::Primary);
+        QSignalSpy quit(running.get(), &SingleInstance::quitRequested);
+        QSignalSpy reopen(running.get(), &SingleInstance::reopenRequested);
+        connect(running.get(), &SingleInstance::quitRequested, this,
+            [&running] { QTimer::singleShot(300, [&running] { running.reset(); }); });
+        auto asking = [&path](std::chrono::milliseconds timeout) {
+            return std::async(
+                std::launch::async, [&path, timeout] { return SingleInstance(path).quitRunningInstance(timeout); });
+        };
+
+        std::future<bool> quitting = asking(10s);
+        QTRY_COMPARE(quit.count(), 1);
+        QCOMPARE(reopen.count(), 0);
+        QCOMPARE(quitting.wait_for(0s), std::future_status::timeout);
+        QTRY_VERIFY(!running);
+        QTRY_COMPARE(quitting.wait_for(0s), std::future_status::ready);
+        QVERIFY(quitting.get());
+
+        QVERIFY(SingleInstance(path).quitRunningInstance(1s));
+
+        SingleInstance stubborn(path);
+        QCOMPARE(stubborn.start(), SingleInstance::Role::Primary);
+        std::future<bool> givingUp = asking(300ms);
+        QTRY_COMPARE(givingUp.wait_for(0s), std::future_status::ready);
+        QVERIFY(!givingUp.get());
     }
 
     void leftoverSocketFileIsTakenOver()
@@ -203,6 +242,10 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(bool, atLogin);
         QCOMPARE(LaunchContext::wasLaunchedAtLogin(arguments), atLogin);
+        // The marker and the quit request are told apart.
+        QVERIFY(!LaunchContext::wasAskedToQuit(arguments));
+        arguments.replaceInStrings(QStringLiteral("--login-item"), QStringLiteral("--quit"));
+        QCOMPARE(LaunchContext::wasAskedToQuit(arguments), atLogin);
     }
 };
 

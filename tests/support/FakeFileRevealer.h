@@ -10,6 +10,9 @@ class FakeFileRevealer final : public FileRevealer
 public:
     void reveal(const QString &path) override { m_revealed << path; }
     void openFolder(const QString &folder) override { m_opened << folder; }
+    bool hasFileManager() const override { return fileManager; }
+    // What hasFileManager() answers.
+    bool fileManager = true;
     const QStringList &revealed() const { return m_revealed; }
     const QStringList &opened() const { return m_opened; }
 

@@ -10,10 +10,12 @@ class FakeUpdateDriver final : public UpdateDriver
 public:
     UpdateDriverDelegate *delegate = nullptr;
     bool automatic = true;
+    bool source = true;
     int writes = 0;
     QStringList log;
 
     void start(UpdateDriverDelegate *d) override { delegate = d; }
+    bool hasSource() const override { return source; }
     bool automaticallyChecks() const override { return automatic; }
     void setAutomaticallyChecks(bool value) override
     {

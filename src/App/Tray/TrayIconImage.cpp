@@ -65,20 +65,9 @@ QByteArray symbolicSvg()
     constexpr int symbolicSide = 16;
     const QPainterPath mark
         = MarkPath::path(QRectF(0, 0, symbolicSide, symbolicSide).adjusted(0.5, 0.5, -0.5, -0.5), markWeight);
-    QByteArray data;
-    for (int i = 0; i < mark.elementCount(); ++i) {
-        const QPainterPath::Element element = mark.elementAt(i);
-        if (element.isMoveTo())
-            data += 'M';
-        else if (element.isLineTo())
-            data += 'L';
-        else if (element.isCurveTo())
-            data += 'C';
-        data += QByteArray::number(element.x, 'f', 3) + ' ' + QByteArray::number(element.y, 'f', 3) + ' ';
-    }
     return QByteArrayLiteral(R"(<svg xmlns="http://www.w3.org/2000/svg" width="16" height="16" viewBox="0 0 16 16">)")
         + QByteArrayLiteral(R"(<path fill=")") + Theme::symbolicIconFill().name().toLatin1()
-        + QByteArrayLiteral(R"(" d=")") + data.trimmed() + QByteArrayLiteral("\"/></svg>\n");
+        + QByteArrayLiteral(R"(" d=")") + MarkPath::svgPathData(mark) + QByteArrayLiteral("\"/></svg>\n");
 }
 
 QIcon themedIcon(const QColor &colour)

@@ -46,4 +46,37 @@ QPainterPath path(const QRectF &rect, qreal weight)
     return outline;
 }
 
+QPainterPath badgeTile(const QRectF &rect)
+{
+    const qreal s = side(rect);
+    const QRectF square(rect.center() - QPointF(s / 2, s / 2), QSizeF(s, s));
+    QPainterPath tile;
+    tile.addRoundedRect(square, s * 0.28, s * 0.28);
+    return tile;
+}
+
+QPainterPath badgeMark(const QRectF &rect)
+{
+    const qreal inset = side(rect) * 0.2;
+    QPainterPath mark = path(rect.adjusted(inset, inset, -inset, -inset));
+    mark.setFillRule(Qt::WindingFill);
+    return mark;
+}
+
+QByteArray svgPathData(const QPainterPath &path)
+{
+    QByteArray data;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        if (element.isMoveTo())
+            data += 'M';
+        else if (element.isLineTo())
+            data += 'L';
+        else if (element.isCurveTo())
+            data += 'C';
+        data += QByteArray::number(element.x, 'f', 3) + ' ' + QByteArray::number(element.y, 'f', 3) + ' ';
+    }
+    return data.trimmed();
+}
+
 } // namespace MarkPath

@@ -1,9 +1,14 @@
 #include "Platform/dbus/FileManagerRevealer.h"
 
+#include "Platform/Logging.h"
+#include "Platform/linux/FolderHandler.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -12,8 +17,14 @@ namespace {
 
 void openWithDesktop(const QString &folder)
 {
+    if (FolderHandler::find().isEmpty()) {
+        qCWarning(lcDBus) << "no file manager to open" << folder;
+        return;
+    }
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
+
+const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 
 // Asks the file manager to show `path` through `method`; opens `fallback` when no file manager
 // answers. Asynchronous: a file manager that is slow to start must not freeze the interface.
@@ -24,7 +35,7 @@ void askFileManager(const QString &method, const QString &path, const QString &f
         openWithDesktop(fallback);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+    QDBusMessage call = QDBusMessage::createMethodCall(fileManagerService,
         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"), method);
     call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
@@ -50,4 +61,17 @@ void FileManagerRevealer::reveal(const QString &path)
 void FileManagerRevealer::openFolder(const QString &folder)
 {
     askFileManager(QStringLiteral("ShowFolders"), folder, folder);
+}
+
+bool FileManagerRevealer::hasFileManager() const
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (QDBusConnectionInterface *daemon = bus.isConnected() ? bus.interface() : nullptr) {
+        if (daemon->isServiceRegistered(fileManagerService).value())
+            return true;
+        const QDBusReply<QStringList> activatable = daemon->activatableServiceNames();
+        if (activatable.isValid() && activatable.value().contains(fileManagerService))
+            return true;
+    }
+    return !FolderHandler::find().isEmpty();
 }

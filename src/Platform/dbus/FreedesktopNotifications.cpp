@@ -1,5 +1,6 @@
 #include "Platform/dbus/FreedesktopNotifications.h"
 
+#include "Platform/AppIdentity.h"
 #include "Platform/Logging.h"
 
 #include <QDBusMessage>
@@ -31,7 +32,7 @@ QCoro::Task<quint32> FreedesktopNotifications::post(QString summary, QString bod
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     const QVariantMap hints {
-        { QStringLiteral("desktop-entry"), QStringLiteral("vemra") },
+        { QStringLiteral("desktop-entry"), AppIdentity::appId() },
         { QStringLiteral("suppress-sound"), true },
     };
     call << QStringLiteral("Vemra") << uint(replaces) << QString() << summary << body << QStringList() << hints

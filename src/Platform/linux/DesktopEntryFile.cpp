@@ -4,14 +4,20 @@
 
 void DesktopEntryFile::readMainGroup(QIODevice &device, const Visitor &visit)
 {
-    bool inMainGroup = false;
+    readGroup(device, QStringLiteral("Desktop Entry"), visit);
+}
+
+void DesktopEntryFile::readGroup(QIODevice &device, const QString &group, const Visitor &visit)
+{
+    const QString header = QLatin1Char('[') + group + QLatin1Char(']');
+    bool inGroup = false;
     while (!device.atEnd()) {
         const QString line = QString::fromUtf8(device.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
+            inGroup = line == header;
             continue;
         }
-        if (!inMainGroup || line.startsWith(QLatin1Char('#')))
+        if (!inGroup || line.startsWith(QLatin1Char('#')))
             continue;
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)

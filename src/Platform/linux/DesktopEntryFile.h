@@ -16,4 +16,7 @@ public:
     using Visitor = std::function<bool(const QString &key, const QString &value)>;
 
     static void readMainGroup(QIODevice &device, const Visitor &visit);
+    // The same for the group named `group` (without brackets), in files of the same form
+    // (mimeapps.list).
+    static void readGroup(QIODevice &device, const QString &group, const Visitor &visit);
 };

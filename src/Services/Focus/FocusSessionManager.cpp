@@ -70,13 +70,15 @@ QString FocusSessionManager::setupFolder() const
     return m_silencer.setupFolder();
 }
 
-Status FocusSessionManager::openSetupFolder(FileRevealer &revealer) const
+Result<bool> FocusSessionManager::openSetupFolder(FileRevealer &revealer) const
 {
     const QString folder = setupFolder();
     if (!DataPaths::ensureFolder(folder))
         return Error { QStringLiteral("The Shortcuts folder could not be made at %1.").arg(folder), {} };
+    if (!revealer.hasFileManager())
+        return false;
     revealer.openFolder(folder);
-    return {};
+    return true;
 }
 
 FocusSessionManager::StartResult FocusSessionManager::start(int minutes, bool silencing)

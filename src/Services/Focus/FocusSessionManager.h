@@ -68,9 +68,10 @@ public:
     int checkReadiness(bool asking);
     // Where the user sets silencing up.
     QString setupFolder() const;
-    // Makes the setup folder when it is missing and opens it; a folder that cannot be made is
-    // reported, not opened.
-    Status openSetupFolder(FileRevealer &revealer) const;
+    // Makes the setup folder when it is missing and opens it in the file manager: false where
+    // the desktop has none, and the folder is made but not opened. A folder that cannot be
+    // made is reported, not opened.
+    Result<bool> openSetupFolder(FileRevealer &revealer) const;
 
     // Starts a session of 1…1440 minutes, refused while another one runs.
     StartResult start(int minutes, bool silencing);

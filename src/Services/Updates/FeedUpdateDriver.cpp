@@ -147,8 +147,7 @@ void FeedUpdateDriver::checkForUpdates()
     if (m_presenting)
         return;
     if (!hasSource()) {
-        tell(QStringLiteral("Vemra can’t check for updates."),
-            QStringLiteral("This copy of Vemra has no update source configured."), false);
+        tell(QStringLiteral("Vemra can’t check for updates."), noSourceMessage(), false);
         return;
     }
     if (m_reminder) {

@@ -58,6 +58,7 @@ public:
     static bool isNewer(const QString &candidate, const QString &current);
 
     void start(UpdateDriverDelegate *delegate) override;
+    bool hasSource() const override;
     bool automaticallyChecks() const override;
     void setAutomaticallyChecks(bool value) override;
     void checkForUpdates() override;
@@ -75,7 +76,6 @@ public:
     std::function<bool()> isInFocus;
 
 private:
-    bool hasSource() const;
     void fetch(bool userInitiated);
     void fetched(QNetworkReply *reply);
     void reschedule();

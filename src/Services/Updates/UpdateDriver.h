@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class UpdateDriverDelegate;
 
 // Checks for new releases on its own schedule and when the user asks, and shows its own
@@ -12,6 +14,11 @@ public:
 
     // Starts the scheduled checks; `delegate` (not owned) outlives the driver's use of it.
     virtual void start(UpdateDriverDelegate *delegate) = 0;
+
+    // Whether the build names a place to look for updates; without one nothing is ever checked.
+    virtual bool hasSource() const = 0;
+    // What the user is told where there is no update source.
+    static QString noSourceMessage() { return QStringLiteral("This copy of Vemra has no update source configured."); }
 
     // The driver keeps this setting itself.
     virtual bool automaticallyChecks() const = 0;

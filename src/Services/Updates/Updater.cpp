@@ -13,12 +13,12 @@ Updater::~Updater() = default;
 
 bool Updater::automaticallyChecks() const
 {
-    return m_driver.automaticallyChecks();
+    return m_driver.hasSource() && m_driver.automaticallyChecks();
 }
 
 void Updater::setAutomaticallyChecks(bool value)
 {
-    if (m_driver.automaticallyChecks() == value)
+    if (!m_driver.hasSource() || m_driver.automaticallyChecks() == value)
         return;
     m_driver.setAutomaticallyChecks(value);
     Q_EMIT automaticallyChecksChanged(m_driver.automaticallyChecks());

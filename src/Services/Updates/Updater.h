@@ -26,7 +26,10 @@ public:
     // or the user has already been shown it.
     QString availableVersion() const { return m_availableVersion; }
 
-    // Kept by the driver, not by Preferences; read from it every time.
+    // Whether this build has a place to look for updates.
+    bool hasUpdateSource() const { return m_driver.hasSource(); }
+    // Kept by the driver, not by Preferences; read from it every time. Off, and kept off, where
+    // there is no update source: no check could ever run.
     bool automaticallyChecks() const;
     void setAutomaticallyChecks(bool value);
 

@@ -62,6 +62,7 @@ GeneralSettings::GeneralSettings(
     refreshShortcut();
 
     m_automaticUpdates->setChecked(m_updater.automaticallyChecks());
+    m_automaticUpdates->setEnabled(m_updater.hasUpdateSource());
     connect(m_automaticUpdates, &QAbstractButton::clicked, this, [this](bool on) {
         m_updater.setAutomaticallyChecks(on);
         m_automaticUpdates->setChecked(m_updater.automaticallyChecks());
@@ -102,6 +103,10 @@ void GeneralSettings::refreshVersion()
 {
     m_versionRow->setTitle(QStringLiteral("Vemra ") + Updater::version());
     const QString available = m_updater.availableVersion();
-    m_versionRow->setSubtitle(available.isEmpty() ? QStringLiteral("Look for a newer version now")
-                                                  : QStringLiteral("Vemra %1 is available").arg(available));
+    if (!m_updater.hasUpdateSource())
+        m_versionRow->setSubtitle(UpdateDriver::noSourceMessage());
+    else if (available.isEmpty())
+        m_versionRow->setSubtitle(QStringLiteral("Look for a newer version now"));
+    else
+        m_versionRow->setSubtitle(QStringLiteral("Vemra %1 is available").arg(available));
 }

@@ -6,16 +6,17 @@ class FileRevealer;
 class FocusSessionManager;
 class QAbstractButton;
 class QHBoxLayout;
+class QLineEdit;
 class SettingsNote;
 class SymbolIcon;
 class ToneLabel;
 
 // The Focus pane's guide to silencing notifications: a status line saying whether the three
 // scripts are in place, with "Check Setup", and until they are, a numbered list of the scripts
-// to make with a button that opens their folder. It shows the focus manager's readiness, which
-// the Focus tab shares, and asks the manager for a new answer: silently each time it is shown,
-// and on "Check Setup". One check of its own at a time; a check it started always finishes and
-// is stored, even when the guide is gone by then.
+// to make with a button that opens their folder, and the folder's path beside it. It shows the focus manager's
+// readiness, which the Focus tab shares, and asks the manager for a new answer: silently each time it is shown, and on
+// "Check Setup". One check of its own at a time; a check it started always finishes and is stored, even when the guide
+// is gone by then.
 class SilencingSetup final : public QWidget
 {
     Q_OBJECT
@@ -34,7 +35,10 @@ public:
     // The numbered guide under the status line; hidden once everything is ready.
     QWidget *guide() const { return m_guide; }
     QAbstractButton *openFolderButton() const { return m_openFolder; }
-    // Why the folder could not be opened; hidden unless the last try failed.
+    // The folder's path beside the button, selectable.
+    QLineEdit *folderPath() const { return m_folderPath; }
+    // Why the folder could not be opened (a problem) or what happened instead (where there is
+    // no file manager); hidden when it opened.
     SettingsNote *folderProblem() const { return m_folderProblem; }
 
 protected:
@@ -55,5 +59,6 @@ private:
     QAbstractButton *m_checkButton;
     QWidget *m_guide;
     QAbstractButton *m_openFolder;
+    QLineEdit *m_folderPath;
     SettingsNote *m_folderProblem;
 };

@@ -82,7 +82,8 @@ private Q_SLOTS:
         QCOMPARE(first.replacesId, 0u);
         QCOMPARE(first.summary, u"Focus complete"_s);
         QCOMPARE(first.body, u"Your 25-minute focus session is finished."_s);
-        QCOMPARE(first.hints.value(u"desktop-entry"_s).toString(), u"vemra"_s);
+        // The installed menu entry's name, which lends the notification its icon.
+        QCOMPARE(first.hints.value(u"desktop-entry"_s).toString(), u"org.vemra.Vemra"_s);
 
         // The id given asks the service to replace that notification.
         QCOMPARE(QCoro::waitFor(notifications.post(u"Focus complete"_s, u"again"_s, shown)), shown);

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -271,6 +272,38 @@ private Q_SLOTS:
         QTest::mouseClick(setup->openFolderButton(), Qt::LeftButton);
         QCOMPARE(app->revealer.opened(), QStringList { app->scripts.folderPath });
         QVERIFY(!setup->folderProblem()->isVisible());
+    }
+
+    // The folder's path stands beside the button, selectable. Without a file manager the button
+    // opens nothing (the desktop would hand the folder to the web browser): the folder is made
+    // and its path selected, and the note says why.
+    void shortcutsFolderPathAndOpening_data()
+    {
+        QTest::addColumn<bool>("fileManager");
+        QTest::newRow("a file manager") << true;
+        QTest::newRow("no file manager") << false;
+    }
+    void shortcutsFolderPathAndOpening()
+    {
+        QFETCH(bool, fileManager);
+        app->revealer.fileManager = fileManager;
+        app->scripts.folderPath = app->home.path() + QStringLiteral("/Vemra/Shortcuts");
+        SilencingSetup *setup = openPane()->setupGuide();
+        QTRY_VERIFY(!setup->isChecking());
+        QCOMPARE(setup->folderPath()->text(), app->scripts.folderPath);
+        QVERIFY(setup->folderPath()->isVisible());
+        QVERIFY(setup->folderPath()->isReadOnly());
+        QVERIFY(setup->folderPath()->selectedText().isEmpty());
+
+        QTest::mouseClick(setup->openFolderButton(), Qt::LeftButton);
+        QVERIFY(QFileInfo(app->scripts.folderPath).isDir());
+        QCOMPARE(app->revealer.opened(), fileManager ? QStringList { app->scripts.folderPath } : QStringList());
+        QCOMPARE(setup->folderProblem()->isVisible(), !fileManager);
+        QCOMPARE(setup->folderPath()->selectedText(), fileManager ? QString() : app->scripts.folderPath);
+        if (!fileManager) {
+            QCOMPARE(setup->folderProblem()->tone(), SettingsNote::Tone::Information);
+            QVERIFY(setup->folderProblem()->text().contains(QStringLiteral("no file manager")));
+        }
     }
 };
 

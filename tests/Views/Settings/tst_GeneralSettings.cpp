@@ -226,6 +226,24 @@ private Q_SLOTS:
         QVERIFY(!app->updateDriver.automatic);
         QVERIFY(!pane->automaticUpdatesSwitch()->isChecked());
     }
+
+    // A build without an update source says so, and its automatic check is off and cannot be
+    // turned on, whatever was stored; the stored choice is kept for a build that has one.
+    void updatesRowsWithoutAnUpdateSource()
+    {
+        app->updateDriver.source = false;
+        GeneralSettings *pane = openPane();
+        QCOMPARE(pane->versionRow()->subtitle(), QStringLiteral("This copy of Vemra has no update source configured."));
+        app->updateDriver.delegate->willHandleShowingUpdate(
+            false, { QStringLiteral("200"), QStringLiteral("2.0"), {} });
+        QCOMPARE(pane->versionRow()->subtitle(), QStringLiteral("This copy of Vemra has no update source configured."));
+        QVERIFY(!pane->automaticUpdatesSwitch()->isChecked());
+        QVERIFY(!pane->automaticUpdatesSwitch()->isEnabled());
+        pane->automaticUpdatesSwitch()->click();
+        QVERIFY(!pane->automaticUpdatesSwitch()->isChecked());
+        QCOMPARE(app->updateDriver.writes, 0);
+        QVERIFY(app->updateDriver.automatic);
+    }
 };
 
 QTEST_MAIN(TestGeneralSettings)
