@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class SearchColumn;
 struct sqlite3;
 
 // How the history is searched: contains_folded() looks for the folded query byte by byte in
@@ -81,24 +82,21 @@ public:
 
 private:
     class Reader;
-    struct Column;
     using Stopped = std::function<bool()>;
 
     std::optional<Scan> run(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
     std::optional<Scan> runSpans(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
     std::optional<Scan> runColumn(
-        const Column &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
+        const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
     bool openReaders(int count);
     // Makes the column afresh in the background (under m_scanning).
     void renewColumn();
     void makeColumn();
     // The column beside the file when it is whole and made for the file as it is now, holding
     // no entry deleted since; any other is removed, with what a making cut short left.
-    std::shared_ptr<Column> found() const;
+    std::shared_ptr<const SearchColumn> found() const;
     // A column of the file as it is now in a file of no name yet; none on a failure.
-    std::shared_ptr<Column> written() const;
-    // Gives the column's file the column's name, or, when not `named`, none at all.
-    bool place(const Column &column, bool named) const;
+    std::shared_ptr<const SearchColumn> written() const;
 
     QString m_filePath;
     // Held by the scan under way: the readers serve one scan at a time.
@@ -108,7 +106,7 @@ private:
     // Runs the scans started in the background, one after another.
     QThreadPool m_background;
     // The column the scans use (under m_scanning), looked for once.
-    std::shared_ptr<const Column> m_column;
+    std::shared_ptr<const SearchColumn> m_column;
     bool m_columnLookedFor = false;
     // Makes the column; stopped when the search goes.
     QThreadPool m_maker;

@@ -1,6 +1,7 @@
 #include "Services/Transfer/BackupReader.h"
 
 #include "Models/Clipboard/ClipboardKind.h"
+#include "Models/Common/Utf8.h"
 #include "Models/Transfer/ExportDates.h"
 #include "Platform/Logging.h"
 #include "Platform/RegularFile.h"
@@ -169,51 +170,6 @@ private:
     bool m_eof = false;
     bool m_failed = false;
 };
-
-// Whether the bytes are UTF-8 as the parser checks it: no overlong forms, no surrogates,
-// nothing beyond U+10FFFF. Mostly ASCII goes eight bytes at a time.
-bool isUtf8(const char *text, size_t length)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(text);
-    const unsigned char *end = p + length;
-    const auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
-    while (p < end) {
-        if (end - p >= 8) {
-            quint64 word = 0;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                p += 8;
-                continue;
-            }
-        }
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        const ptrdiff_t left = end - p;
-        if (c >= 0xC2 && c <= 0xDF) {
-            if (left < 2 || !continuation(p[1]))
-                return false;
-            p += 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            if (left < 3 || !continuation(p[1]) || !continuation(p[2]))
-                return false;
-            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
-                return false;
-            p += 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            if (left < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
-                return false;
-            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
-                return false;
-            p += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 enum class ValueType { String, Integer, Boolean, Date, Uuid, Bytes, Metadata, TodoList, EntryList };
 
@@ -411,7 +367,7 @@ bool isBlank(const char *text, size_t length)
 // start, a lone surrogate written as an escape).
 QString textHash(const char *text, size_t length)
 {
-    const bool asIs = isUtf8(text, length) && !(length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0);
+    const bool asIs = Utf8::isWellFormed(text, length) && !(length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0);
     const QByteArray bytes
         = asIs ? QByteArray::fromRawData(text, qsizetype(length)) : QString::fromUtf8(text, qsizetype(length)).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
@@ -580,7 +536,7 @@ private:
 bool parseElements(const char *bytes, qint64 length, qint64 base, Reading reading, PieceResult &piece)
 {
     // Checked here as a whole, the encoding need not be checked again string by string.
-    if (!isUtf8(bytes, size_t(length)))
+    if (!Utf8::isWellFormed(bytes, size_t(length)))
         return false;
     // Room after the end for the parser's wide reads, which never pass a 16-byte boundary.
     constexpr qsizetype padding = 16;

@@ -1,0 +1,434 @@
+#include "Services/Clipboard/SearchColumn.h"
+
+#include "Models/Clipboard/ClipboardKind.h"
+#include "Platform/Logging.h"
+#include "Services/Clipboard/SearchFolding.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <lz4.h>
+#include <lz4hc.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
+constexpr qint64 blockBytes = qint64(1) << 20;
+// A text this long or longer is kept compressed. The few long texts hold most of a history's
+// bytes, and unpacking them costs a scan far less than unpacking everything would.
+constexpr qint64 packFrom = 2048;
+// Slower to write than the fastest, which costs only the column's making, and quicker to
+// unpack, which every scan does.
+constexpr int packLevel = 4;
+// Marks a record whose text is compressed, in its kind's byte.
+constexpr quint8 packedMark = 0x80;
+
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '4' };
+
+void putNumber(QByteArray &out, quint64 value)
+{
+    while (value >= 0x80) {
+        out.append(char(value | 0x80));
+        value >>= 7;
+    }
+    out.append(char(value));
+}
+
+bool takeNumber(const char *&at, const char *end, quint64 &value)
+{
+    value = 0;
+    for (int shift = 0; at < end && shift < 64; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        value |= quint64(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return true;
+    }
+    return false;
+}
+
+// The step from one number to the next as a small unsigned number, and back; any two numbers
+// (an imported time may be far from the others) wrap around rather than overflow.
+quint64 step(qint64 from, qint64 to)
+{
+    const auto difference = qint64(quint64(to) - quint64(from));
+    return (quint64(difference) << 1) ^ quint64(difference >> 63);
+}
+
+qint64 stepped(qint64 from, quint64 step)
+{
+    const quint64 difference = (step >> 1) ^ (0 - (step & 1));
+    return qint64(quint64(from) + difference);
+}
+
+// A sum of four lanes of eight bytes, each mixed by a multiply and a rotation as xxHash's are:
+// several bytes a cycle, so that checking a block as a scan first reads it costs little beside
+// the scan, and any byte changed, lost or moved changes it.
+quint64 checksumOf(const char *bytes, size_t size, quint64 seed = 0)
+{
+    constexpr quint64 prime1 = 0x9E3779B185EBCA87ULL;
+    constexpr quint64 prime2 = 0xC2B2AE3D27D4EB4FULL;
+    const auto round = [](quint64 lane, quint64 word) { return std::rotl(lane + word * prime2, 31) * prime1; };
+    std::array<quint64, 4> lanes { seed + prime1, seed + prime2, seed, seed - prime1 };
+    size_t at = 0;
+    for (; at + 32 <= size; at += 32) {
+        for (size_t lane = 0; lane < 4; ++lane) {
+            quint64 word = 0;
+            std::memcpy(&word, bytes + at + 8 * lane, 8);
+            lanes[lane] = round(lanes[lane], word);
+        }
+    }
+    quint64 sum = std::rotl(lanes[0], 1) + std::rotl(lanes[1], 7) + std::rotl(lanes[2], 12) + std::rotl(lanes[3], 18);
+    for (; at < size; ++at)
+        sum = round(sum, quint64(static_cast<unsigned char>(bytes[at])) + 1);
+    sum ^= quint64(size);
+    sum ^= sum >> 33;
+    sum *= prime2;
+    sum ^= sum >> 29;
+    return sum;
+}
+
+bool writeAll(int fd, const void *bytes, size_t size)
+{
+    const auto *at = static_cast<const char *>(bytes);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, at, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        at += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+bool readExactly(int fd, void *into, qint64 size, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, static_cast<char *>(into) + done, size_t(size - done), off_t(offset + done));
+        if (got <= 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+// Where a column is named before it takes the column's name (and, where the file system has no
+// files without a name, written).
+QByteArray partPathOf(const QString &filePath)
+{
+    return QFile::encodeName(SearchColumn::pathOf(filePath)) + ".part";
+}
+
+bool unlinked(const QByteArray &path)
+{
+    if (::unlink(path.constData()) == 0 || errno == ENOENT)
+        return true;
+    const int error = errno;
+    qCWarning(lcStore) << "search: cannot remove" << path << ":" << std::strerror(error);
+    return false;
+}
+
+} // namespace
+
+// The column's last bytes, after its table of blocks.
+struct SearchColumn::Tail
+{
+    Token token;
+    Snapshot snapshot;
+    quint64 blockCount;
+    quint64 largestPacked;
+    // Of the table of blocks and of what comes before this in the tail.
+    quint64 sum;
+    char magic[8];
+};
+
+SearchColumn::~SearchColumn()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QString SearchColumn::pathOf(const QString &filePath)
+{
+    return filePath + QStringLiteral("-search");
+}
+
+quint64 SearchColumn::sumOf(const std::vector<Block> &blocks, const Tail &tail)
+{
+    const quint64 table = checksumOf(reinterpret_cast<const char *>(blocks.data()), blocks.size() * sizeof(Block));
+    return checksumOf(reinterpret_cast<const char *>(&tail), offsetof(Tail, sum), table);
+}
+
+std::shared_ptr<SearchColumn> SearchColumn::found(const QString &filePath)
+{
+    unlinked(partPathOf(filePath));
+    const QByteArray path = QFile::encodeName(pathOf(filePath));
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return nullptr;
+    std::shared_ptr<SearchColumn> column(new SearchColumn);
+    column->m_fd = fd;
+    struct stat status
+    {
+    };
+    Tail tail {};
+    const auto tailSize = qint64(sizeof tail);
+    bool whole = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size >= tailSize
+        && readExactly(fd, &tail, tailSize, status.st_size - tailSize)
+        && std::memcmp(tail.magic, columnMagic, sizeof columnMagic) == 0
+        && tail.blockCount <= quint64(status.st_size) / sizeof(Block);
+    const auto tableSize = qint64(tail.blockCount * sizeof(Block));
+    const qint64 tableAt = status.st_size - tailSize - tableSize;
+    whole = whole && tableAt >= 0;
+    if (whole) {
+        column->m_blocks.resize(tail.blockCount);
+        whole
+            = readExactly(fd, column->m_blocks.data(), tableSize, tableAt) && sumOf(column->m_blocks, tail) == tail.sum;
+        qint64 next = 0;
+        for (const Block &block : column->m_blocks) {
+            whole = whole && block.offset == next && block.size > 0;
+            next = block.offset + block.size;
+        }
+        whole = whole && next == tableAt;
+    }
+    if (!whole) {
+        qCDebug(lcStore) << "search: the column of" << filePath << "is not whole; it is made afresh";
+        unlinked(path);
+        return nullptr;
+    }
+    column->m_token = tail.token;
+    column->m_snapshot = tail.snapshot;
+    column->m_largestPacked = tail.largestPacked;
+    column->m_checked = std::make_unique<std::atomic<bool>[]>(column->m_blocks.size());
+    return column;
+}
+
+bool SearchColumn::removeAt(const QString &filePath)
+{
+    return unlinked(QFile::encodeName(pathOf(filePath)));
+}
+
+quint8 SearchColumn::kindCode(QByteArrayView word)
+{
+    const std::optional<ClipboardKind> kind = ClipboardKinds::fromStoredValue(QString::fromUtf8(word));
+    return kind ? quint8(int(*kind) + 1) : 0;
+}
+
+void SearchColumn::keepNewest(std::vector<Hit> &hits, size_t keep)
+{
+    if (hits.size() <= keep)
+        return;
+    if (keep == 0) {
+        hits.clear();
+        return;
+    }
+    const auto newer = [](const Hit &a, const Hit &b) { return a.copiedAt > b.copiedAt; };
+    std::nth_element(hits.begin(), hits.begin() + std::ptrdiff_t(keep - 1), hits.end(), newer);
+    const qint64 last = hits[keep - 1].copiedAt;
+    hits.erase(std::partition(hits.begin() + std::ptrdiff_t(keep), hits.end(),
+                   [last](const Hit &hit) { return hit.copiedAt >= last; }),
+        hits.end());
+}
+
+bool SearchColumn::place(const QString &filePath, bool named) const
+{
+    const QByteArray part = partPathOf(filePath);
+    struct stat status
+    {
+    };
+    const bool atPart = ::fstat(m_fd, &status) != 0 || status.st_nlink > 0;
+    if (!named)
+        return !atPart || unlinked(part);
+    // Through the process's own link to the file, which needs no privilege, unlike naming the
+    // descriptor itself; then over the column before, at once.
+    if (!atPart) {
+        unlinked(part);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, part.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return false;
+    }
+    if (::rename(part.constData(), QFile::encodeName(pathOf(filePath)).constData()) == 0)
+        return true;
+    unlinked(part);
+    return false;
+}
+
+void SearchColumn::remove(const QString &filePath) const
+{
+    const QByteArray path = QFile::encodeName(pathOf(filePath));
+    struct stat own
+    {
+    };
+    struct stat named
+    {
+    };
+    if (::fstat(m_fd, &own) == 0 && ::stat(path.constData(), &named) == 0 && own.st_dev == named.st_dev
+        && own.st_ino == named.st_ino)
+        unlinked(path);
+}
+
+bool SearchColumn::scan(
+    size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, Buffers &buffers) const
+{
+    const Block &block = m_blocks[index];
+    buffers.stored.resize(size_t(block.size));
+    if (!readExactly(m_fd, buffers.stored.data(), block.size, block.offset))
+        return false;
+    std::atomic<bool> &checked = m_checked[index];
+    if (!checked.load(std::memory_order_relaxed)) {
+        if (checksumOf(buffers.stored.data(), buffers.stored.size()) != block.sum)
+            return false;
+        checked.store(true, std::memory_order_relaxed);
+    }
+    const char *at = buffers.stored.data();
+    const char *const end = at + block.size;
+    qint64 seq = 0;
+    qint64 copiedAt = 0;
+    while (at < end) {
+        quint64 seqStep = 0;
+        quint64 copiedStep = 0;
+        quint64 textSize = 0;
+        if (!takeNumber(at, end, seqStep) || !takeNumber(at, end, copiedStep) || at == end)
+            return false;
+        const auto recordKind = static_cast<quint8>(*at++);
+        const bool packed = (recordKind & packedMark) != 0;
+        if (!takeNumber(at, end, textSize))
+            return false;
+        quint64 storedSize = textSize;
+        if (packed && (!takeNumber(at, end, storedSize) || textSize > m_largestPacked))
+            return false;
+        if (quint64(end - at) < storedSize)
+            return false;
+        const char *text = at;
+        at += storedSize;
+        seq = stepped(seq, seqStep);
+        copiedAt = stepped(copiedAt, copiedStep);
+        if (std::binary_search(needles.changed.cbegin(), needles.changed.cend(), seq))
+            continue;
+        bool match = needles.kind != 0 && (recordKind & ~packedMark) == needles.kind;
+        if (!match && packed) {
+            buffers.unpacked.resize(textSize);
+            if (LZ4_decompress_safe(text, buffers.unpacked.data(), int(storedSize), int(textSize)) != int(textSize))
+                return false;
+            text = buffers.unpacked.data();
+        }
+        match = match
+            || SearchFolding::contains(
+                text, textSize, needles.text.constData(), size_t(needles.text.size()), needles.anchor);
+        if (!match)
+            continue;
+        ++count;
+        if (needles.newest == 0)
+            continue;
+        hits.push_back({ copiedAt, seq });
+        if (hits.size() >= 4 * needles.newest + 1024)
+            keepNewest(hits, needles.newest);
+    }
+    return true;
+}
+
+SearchColumn::Writer::Writer(const QString &filePath)
+    : m_filePath(filePath)
+    , m_column(new SearchColumn)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    m_column->m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_column->m_fd < 0)
+        m_column->m_fd = ::open(partPathOf(filePath).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    m_failed = m_column->m_fd < 0;
+}
+
+SearchColumn::Writer::~Writer()
+{
+    if (m_column && m_column->m_fd >= 0)
+        m_column->place(m_filePath, false);
+}
+
+// A block's records, each its row and last copy as the step from the record before (neighbours
+// are close in both), its kind, and the size of the text that follows: a few bytes an entry. A
+// long text is compressed, with its size unpacked after its kind.
+bool SearchColumn::Writer::append(const Record &record, QByteArrayView text, QByteArrayView app)
+{
+    if (m_failed)
+        return false;
+    putNumber(m_block, step(m_seq, record.seq));
+    putNumber(m_block, step(m_copiedAt, record.copiedAt));
+    m_seq = record.seq;
+    m_copiedAt = record.copiedAt;
+    bool packed = false;
+    if (record.textSize >= packFrom) {
+        m_text.assign(text.cbegin(), text.cend());
+        m_text.push_back('\0');
+        m_text.insert(m_text.end(), app.cbegin(), app.cend());
+        m_packed.resize(size_t(LZ4_compressBound(int(m_text.size()))));
+        const int size
+            = LZ4_compress_HC(m_text.data(), m_packed.data(), int(m_text.size()), int(m_packed.size()), packLevel);
+        packed = size > 0 && quint32(size) < record.textSize;
+        if (packed) {
+            m_block.append(char(record.kind | packedMark));
+            putNumber(m_block, record.textSize);
+            m_column->m_largestPacked = std::max(m_column->m_largestPacked, quint64(record.textSize));
+            putNumber(m_block, quint64(size));
+            m_block.append(m_packed.data(), size);
+        }
+    }
+    if (!packed) {
+        m_block.append(char(record.kind));
+        putNumber(m_block, record.textSize);
+        m_block.append(text);
+        m_block.append('\0');
+        m_block.append(app);
+    }
+    return m_block.size() < blockBytes || flush();
+}
+
+bool SearchColumn::Writer::flush()
+{
+    if (m_block.isEmpty())
+        return !m_failed;
+    const auto size = qint64(m_block.size());
+    m_column->m_blocks.push_back({ m_written, size, checksumOf(m_block.constData(), size_t(size)) });
+    m_written += size;
+    m_failed = m_failed || !writeAll(m_column->m_fd, m_block.constData(), size_t(size));
+    m_block.truncate(0);
+    m_seq = 0;
+    m_copiedAt = 0;
+    return !m_failed;
+}
+
+std::shared_ptr<SearchColumn> SearchColumn::Writer::finish(const Snapshot &snapshot)
+{
+    if (!flush())
+        return nullptr;
+    SearchColumn &column = *m_column;
+    Tail tail {};
+    QRandomGenerator::system()->generate(tail.token.begin(), tail.token.end());
+    tail.snapshot = snapshot;
+    tail.blockCount = column.m_blocks.size();
+    tail.largestPacked = column.m_largestPacked;
+    tail.sum = sumOf(column.m_blocks, tail);
+    std::memcpy(tail.magic, columnMagic, sizeof columnMagic);
+    if (!writeAll(column.m_fd, column.m_blocks.data(), column.m_blocks.size() * sizeof(Block))
+        || !writeAll(column.m_fd, &tail, sizeof tail))
+        return nullptr;
+    column.m_token = tail.token;
+    column.m_snapshot = snapshot;
+    // Its blocks were summed as they were written.
+    column.m_checked = std::make_unique<std::atomic<bool>[]>(column.m_blocks.size());
+    for (size_t i = 0; i < column.m_blocks.size(); ++i)
+        column.m_checked[i] = true;
+    return std::exchange(m_column, nullptr);
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The search's column beside a history file: blocks of records, each an entry's kind, folded
+// text (its content's, a zero byte, its source name's; a long one compressed) and last copy,
+// then the blocks' places with the sums of their bytes, the token of the file it was made for
+// and what its snapshot saw. A cache of the file, kept in this machine's byte order. It holds
+// its file open: what a scan reads is this column's, whatever takes its name meanwhile.
+// Scanned by several threads at once.
+class SearchColumn final
+{
+public:
+    // Which state of the history file the column was made for: a random token that the file
+    // keeps for as long as the column is the one made for it.
+    using Token = std::array<char, 16>;
+
+    // Where a snapshot of the file ends: the last change logged, and its newest entry.
+    struct Snapshot
+    {
+        qint64 mark = 0;
+        qint64 lastSeq = 0;
+    };
+
+    // What the column keeps of an entry besides its folded text.
+    struct Record
+    {
+        qint64 seq;
+        qint64 copiedAt;
+        // The kind's place in ClipboardKinds::all plus one, or 0 for a word no query names.
+        quint8 kind;
+        quint32 textSize;
+    };
+
+    // One match of a scan: when its entry was last copied, and its row.
+    struct Hit
+    {
+        qint64 copiedAt;
+        qint64 seq;
+    };
+
+    // What one scan looks for in the blocks.
+    struct Needles
+    {
+        // Entries changed since the snapshot, in order: SQLite tells what they are now.
+        const std::vector<qint64> &changed;
+        // Folded, with where it is looked for first (SearchFolding::anchorOf).
+        const QByteArray &text;
+        size_t anchor;
+        // The code of the kind the query names (kindCode), or 0.
+        quint8 kind;
+        // How many of the newest matches are kept.
+        size_t newest;
+    };
+
+    // A block's buffers, reused by one thread from block to block.
+    struct Buffers
+    {
+        std::vector<char> stored;
+        std::vector<char> unpacked;
+    };
+
+    // Writes a column into a file of no name yet beside the history (or, where the file system
+    // has none, under a name of its own that finding the column removes).
+    class Writer final
+    {
+    public:
+        explicit Writer(const QString &filePath);
+        ~Writer();
+        Writer(const Writer &) = delete;
+        Writer &operator=(const Writer &) = delete;
+
+        // False on a failure, after which nothing is written.
+        bool append(const Record &record, QByteArrayView text, QByteArrayView app);
+        // The column written, its blocks taken as checked; none on a failure.
+        std::shared_ptr<SearchColumn> finish(const Snapshot &snapshot);
+
+    private:
+        bool flush();
+
+        QString m_filePath;
+        std::shared_ptr<SearchColumn> m_column;
+        QByteArray m_block;
+        std::vector<char> m_text;
+        std::vector<char> m_packed;
+        qint64 m_seq = 0;
+        qint64 m_copiedAt = 0;
+        qint64 m_written = 0;
+        bool m_failed = false;
+    };
+
+    ~SearchColumn();
+    SearchColumn(const SearchColumn &) = delete;
+    SearchColumn &operator=(const SearchColumn &) = delete;
+
+    // The column's file beside the history file at `filePath`.
+    static QString pathOf(const QString &filePath);
+    // The column beside the file when it is whole, for the database to tell whether it is the
+    // one made for it; a column that is not whole, and what a making cut short left, are removed.
+    static std::shared_ptr<SearchColumn> found(const QString &filePath);
+    // Removes the column's file of the history at `filePath`, whichever it is; false when it
+    // is there and stays.
+    static bool removeAt(const QString &filePath);
+
+    // The code a kind's stored word has in the records.
+    static quint8 kindCode(QByteArrayView word);
+    // Keeps the `keep` newest hits and every other one copied at the same moment as the last.
+    static void keepNewest(std::vector<Hit> &hits, size_t keep);
+
+    const Token &token() const { return m_token; }
+    const Snapshot &snapshot() const { return m_snapshot; }
+    size_t blockCount() const { return m_blocks.size(); }
+
+    // Gives the file the column's name beside the history at `filePath`, over the column
+    // there, or, when not `named`, no name at all.
+    bool place(const QString &filePath, bool named) const;
+    // Removes the column's own file, unless another column has its name by now.
+    void remove(const QString &filePath) const;
+
+    // Counts the matches of block `index` and keeps the newest; false when the block cannot be
+    // read, its bytes do not match their sum (looked at once) or its records are damaged.
+    bool scan(size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, Buffers &buffers) const;
+
+private:
+    struct Block
+    {
+        qint64 offset;
+        qint64 size;
+        quint64 sum;
+    };
+    struct Tail;
+
+    SearchColumn() = default;
+    static quint64 sumOf(const std::vector<Block> &blocks, const Tail &tail);
+
+    int m_fd = -1;
+    Token m_token {};
+    Snapshot m_snapshot;
+    std::vector<Block> m_blocks;
+    // Whether each block's bytes were found to match their sum, once, as a scan first read it.
+    std::unique_ptr<std::atomic<bool>[]> m_checked;
+    // The most bytes a compressed text unpacks to.
+    quint64 m_largestPacked = 0;
+};
