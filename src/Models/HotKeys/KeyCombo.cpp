@@ -41,18 +41,18 @@ const QHash<qint64, QString> &specialKeys()
 {
     static const QHash<qint64, QString> table {
         { 49, QStringLiteral("Space") },
-        { 36, QStringLiteral("↩") },
-        { 48, QStringLiteral("⇥") },
-        { 51, QStringLiteral("⌫") },
-        { 117, QStringLiteral("⌦") },
-        { 123, QStringLiteral("←") },
-        { 124, QStringLiteral("→") },
-        { 126, QStringLiteral("↑") },
-        { 125, QStringLiteral("↓") },
-        { 115, QStringLiteral("↖") },
-        { 119, QStringLiteral("↘") },
-        { 116, QStringLiteral("⇞") },
-        { 121, QStringLiteral("⇟") },
+        { 36, QStringLiteral("Return") },
+        { 48, QStringLiteral("Tab") },
+        { 51, QStringLiteral("Backspace") },
+        { 117, QStringLiteral("Delete") },
+        { 123, QStringLiteral("Left") },
+        { 124, QStringLiteral("Right") },
+        { 126, QStringLiteral("Up") },
+        { 125, QStringLiteral("Down") },
+        { 115, QStringLiteral("Home") },
+        { 119, QStringLiteral("End") },
+        { 116, QStringLiteral("Page Up") },
+        { 121, QStringLiteral("Page Down") },
     };
     return table;
 }
@@ -103,23 +103,30 @@ KeyCombo KeyCombo::focusFallback()
     return { 3, Control | Option | Command, QStringLiteral("F") };
 }
 
-QString KeyCombo::modifierSymbols(qint64 modifiers)
+QString KeyCombo::modifierNames(qint64 modifiers)
 {
-    QString symbols;
+    QString names;
     if (modifiers & Control)
-        symbols += QStringLiteral("⌃");
+        names += QStringLiteral("Ctrl+");
     if (modifiers & Option)
-        symbols += QStringLiteral("⌥");
+        names += QStringLiteral("Alt+");
     if (modifiers & Shift)
-        symbols += QStringLiteral("⇧");
+        names += QStringLiteral("Shift+");
     if (modifiers & Command)
-        symbols += QStringLiteral("⌘");
-    return symbols;
+        names += QStringLiteral("Super+");
+    return names;
+}
+
+QString KeyCombo::keyName() const
+{
+    // Combinations stored before keys had these names carry arrows and other glyphs.
+    const QString special = specialKeyName(keyCode);
+    return special.isEmpty() ? key : special;
 }
 
 QString KeyCombo::displayName() const
 {
-    return modifierSymbols(modifiers) + key;
+    return modifierNames(modifiers) + keyName();
 }
 
 QString KeyCombo::spokenName() const
@@ -128,12 +135,12 @@ QString KeyCombo::spokenName() const
     if (modifiers & Control)
         words << QStringLiteral("Control");
     if (modifiers & Option)
-        words << QStringLiteral("Option");
+        words << QStringLiteral("Alt");
     if (modifiers & Shift)
         words << QStringLiteral("Shift");
     if (modifiers & Command)
-        words << QStringLiteral("Command");
-    words << key;
+        words << QStringLiteral("Super");
+    words << keyName();
     return words.join(QLatin1Char(' '));
 }
 
@@ -159,7 +166,7 @@ bool KeyCombo::fitsRegistration() const
 
 bool KeyCombo::isValidShortcut() const
 {
-    // What fromKeyPress() could have made: only known modifier bits, ⌘, ⌥ or ⌃ unless the key
+    // What fromKeyPress() could have made: only known modifier bits, Super, Alt or Ctrl unless the key
     // is a function key, and a visible name.
     if ((modifiers & ~allModifiers) != 0 || key.trimmed().isEmpty())
         return false;

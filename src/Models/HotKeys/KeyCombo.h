@@ -34,17 +34,22 @@ struct KeyCombo
     // True when both name the same physical key and modifiers, whatever the key's name.
     bool sameKeys(const KeyCombo &other) const { return keyCode == other.keyCode && modifiers == other.modifiers; }
 
-    // ⇧⌘T (New Todo), ⇧⌘F (Focus) and ⌃⌥⌘F (Focus, when the desktop holds ⇧⌘F).
+    // Shift+Super+T (New Todo), Shift+Super+F (Focus) and Ctrl+Alt+Super+F (Focus, when the
+    // desktop holds Shift+Super+F).
     static KeyCombo standard();
     static KeyCombo focus();
     static KeyCombo focusFallback();
 
-    // Glyphs ⌃⌥⇧⌘ of the held modifiers, in that order, then the key name: "⇧⌘T", "F5".
+    // The keys as a PC keyboard names them, as the desktop's own shortcut settings write them:
+    // Ctrl, Alt, Shift and Super in that order, each followed by "+", then the key name:
+    // "Shift+Super+T", "F5".
     QString displayName() const;
-    // Words Control, Option, Shift, Command, then the key name, joined by blanks.
+    // Words Control, Alt, Shift, Super, then the key name, joined by blanks.
     QString spokenName() const;
-    // The glyphs alone, in display order ("" for none); also used for modifiers held live.
-    static QString modifierSymbols(qint64 modifiers);
+    // The modifiers' part of displayName() ("" for none); also used for modifiers held live.
+    static QString modifierNames(qint64 modifiers);
+    // The key's own name: the PC name of a special key (whatever name was stored), else `key`.
+    QString keyName() const;
 
     // The stored form: {"keyCode": int, "modifiers": int, "key": string}.
     QVariantMap dictionary() const;
@@ -60,13 +65,13 @@ struct KeyCombo
 
     // The combination a key press makes, or none when the press is not a valid shortcut.
     // `modifiers` is the mask above (lock keys already dropped); `unmodifiedText` is what the
-    // key types with no modifier applied. Valid: any key with ⌘, ⌥ or ⌃ (⇧ may be added), or
+    // key types with no modifier applied. Valid: any key with Super, Alt or Ctrl (Shift may be added), or
     // F1–F19 alone or with ⇧ only.
     static std::optional<KeyCombo> fromKeyPress(qint64 keyCode, qint64 modifiers, const QString &unmodifiedText);
 
     // "F1" … "F19" for the function keys, else empty.
     static QString functionKeyName(qint64 keyCode);
-    // "Space" or the glyph of Return, Tab, Delete, Forward Delete, the arrows, Home, End and
-    // the page keys, else empty.
+    // "Space", "Return", "Tab", "Backspace", "Delete", the arrows "Left" … "Down", "Home", "End",
+    // "Page Up" and "Page Down", else empty.
     static QString specialKeyName(qint64 keyCode);
 };

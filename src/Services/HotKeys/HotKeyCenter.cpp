@@ -57,6 +57,12 @@ HotKeyCenter::~HotKeyCenter()
     unregisterCombo();
 }
 
+bool HotKeyCenter::desktopUsesCombo() const
+{
+    return m_combo && m_combo->fitsRegistration()
+        && m_desktop.lists(quint32(m_combo->keyCode), quint32(m_combo->modifiers));
+}
+
 void HotKeyCenter::set(const std::optional<KeyCombo> &combo)
 {
     m_retryTimer.stop();
@@ -137,7 +143,7 @@ QString HotKeyCenter::tryRegister(bool *retry)
     // Only what the desktop's keyboard settings list is the desktop's: there the user can
     // change it. Any other grab belongs to some program, perhaps a copy of this one that is
     // still quitting, so that one is tried again at launch.
-    if (m_desktop.lists(keyCode, modifiers)) {
+    if (desktopUsesCombo()) {
         return QStringLiteral("The desktop uses ") + name
             + QStringLiteral(" for one of its own shortcuts. Choose another, or change it in your desktop's keyboard "
                              "settings.");

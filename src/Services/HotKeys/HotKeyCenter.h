@@ -53,6 +53,8 @@ public:
     QString note() const { return m_note; }
     // Whether the combination is registered right now.
     bool isActive() const { return m_registered; }
+    // Whether the desktop's keyboard settings list the combination as one of its own.
+    bool desktopUsesCombo() const;
 
     // The user's choice (a recorded combination, none for removal, or standard()): stored at
     // once (the empty dictionary for none) and registered; never retried, and any retry still

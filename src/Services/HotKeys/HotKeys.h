@@ -28,8 +28,9 @@ public:
     // combination and Focus shows the clash.
     HotKeys(HotKeyCenter *newTodo, HotKeyCenter *focus, QObject *parent = nullptr);
 
-    // The pair as the application makes it at launch: New Todo ⇧⌘T under "hotKey" (id 1),
-    // Focus ⇧⌘F under "focusHotKey" (id 2), falling back to ⌃⌥⌘F when the desktop uses ⇧⌘F.
+    // The pair as the application makes it at launch: New Todo Shift+Super+T under "hotKey"
+    // (id 1), Focus Shift+Super+F under "focusHotKey" (id 2), falling back to Ctrl+Alt+Super+F
+    // when the desktop uses Shift+Super+F.
     // Their presses come through each centre's pressed().
     static std::unique_ptr<HotKeys> makeDefault(SettingsStore &settings, HotKeyBackend &backend,
         const DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);

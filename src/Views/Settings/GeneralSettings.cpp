@@ -78,9 +78,13 @@ QString GeneralSettings::shortcutNote(const HotKeyCenter &center)
     const auto combo = center.combo();
     if (!combo)
         return QStringLiteral("Without a shortcut, open Vemra from its icon in the menu bar.");
+    // The problem line says the desktop keeps the keys for itself; they work in no app.
+    if (center.desktopUsesCombo())
+        return {};
     QString note
         = combo->displayName() + QStringLiteral(" works in every app, in place of anything that app uses it for.");
-    if (*combo == KeyCombo::standard())
+    // What browsers bind Reopen Closed Tab to, wherever the combination came from.
+    if (combo->sameKeys(KeyCombo { 17, KeyCombo::Control | KeyCombo::Shift, QString() }))
         note += QStringLiteral(" In browsers that’s Reopen Closed Tab.");
     return note;
 }
@@ -96,7 +100,9 @@ void GeneralSettings::showEvent(QShowEvent *event)
 void GeneralSettings::refreshShortcut()
 {
     m_problem->setNote(SettingsNote::Tone::Problem, m_newTodo.problem());
-    m_footer->setText(shortcutNote(m_newTodo));
+    const QString note = shortcutNote(m_newTodo);
+    m_footer->setText(note);
+    m_footer->setVisible(!note.isEmpty());
 }
 
 void GeneralSettings::refreshVersion()

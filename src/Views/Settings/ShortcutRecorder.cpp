@@ -232,7 +232,7 @@ bool ShortcutRecorder::handleKey(QKeyEvent *event)
         // The modifiers an event carries may or may not count its own key yet.
         if (const qint64 own = modifierOfKey(key))
             held = event->type() == QEvent::KeyPress ? (held | own) : (held & ~own);
-        m_heldModifiers = KeyCombo::modifierSymbols(held);
+        m_heldModifiers = KeyCombo::modifierNames(held);
         refresh();
         return true;
     }

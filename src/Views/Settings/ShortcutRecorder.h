@@ -29,9 +29,9 @@ public:
     ~ShortcutRecorder() override;
 
     bool isRecording() const { return m_recording; }
-    // Glyphs of the modifier keys held while recording ("" when none).
+    // Names of the modifier keys held while recording ("Ctrl+Shift+", "" when none).
     QString heldModifiers() const { return m_heldModifiers; }
-    // What the key cap reads: the combination, "None", the held glyphs or "Type Shortcut".
+    // What the key cap reads: the combination, "None", the held modifiers or "Type Shortcut".
     QString label() const;
 
     // Starts recording (stopping any other recorder that is); nothing when already recording.

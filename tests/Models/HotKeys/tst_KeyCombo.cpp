@@ -13,23 +13,32 @@ class TestKeyCombo final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // As a PC keyboard names the keys, whatever name was stored for a special key.
     void names_data()
     {
         QTest::addColumn<KeyCombo>("combo");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("spoken");
-        QTest::newRow("standard") << KeyCombo::standard() << QStringLiteral("⇧⌘T") << QStringLiteral("Shift Command T");
-        QTest::newRow("focus") << KeyCombo::focus() << QStringLiteral("⇧⌘F") << QStringLiteral("Shift Command F");
-        QTest::newRow("fallback") << KeyCombo::focusFallback() << QStringLiteral("⌃⌥⌘F")
-                                  << QStringLiteral("Control Option Command F");
-        QTest::newRow("all four in order") << KeyCombo { 0, 0x1B00, QStringLiteral("A") } << QStringLiteral("⌃⌥⇧⌘A")
-                                           << QStringLiteral("Control Option Shift Command A");
+        QTest::newRow("standard") << KeyCombo::standard() << QStringLiteral("Shift+Super+T")
+                                  << QStringLiteral("Shift Super T");
+        QTest::newRow("focus") << KeyCombo::focus() << QStringLiteral("Shift+Super+F")
+                               << QStringLiteral("Shift Super F");
+        QTest::newRow("fallback") << KeyCombo::focusFallback() << QStringLiteral("Ctrl+Alt+Super+F")
+                                  << QStringLiteral("Control Alt Super F");
+        QTest::newRow("all four in order")
+            << KeyCombo { 0, 0x1B00, QStringLiteral("A") } << QStringLiteral("Ctrl+Alt+Shift+Super+A")
+            << QStringLiteral("Control Alt Shift Super A");
         QTest::newRow("function key alone")
             << KeyCombo { 96, 0, QStringLiteral("F5") } << QStringLiteral("F5") << QStringLiteral("F5");
-        QTest::newRow("special key keeps glyph")
-            << KeyCombo { 36, 0x100, QStringLiteral("↩") } << QStringLiteral("⌘↩") << QStringLiteral("Command ↩");
-        QTest::newRow("space") << KeyCombo { 49, 0x100, QStringLiteral("Space") } << QStringLiteral("⌘Space")
-                               << QStringLiteral("Command Space");
+        QTest::newRow("return") << KeyCombo { 36, 0x100, QStringLiteral("Return") } << QStringLiteral("Super+Return")
+                                << QStringLiteral("Super Return");
+        QTest::newRow("return stored as a glyph") << KeyCombo { 36, 0x100, QStringLiteral("↩") }
+                                                  << QStringLiteral("Super+Return") << QStringLiteral("Super Return");
+        QTest::newRow("page down stored as a glyph")
+            << KeyCombo { 121, 0x1000, QStringLiteral("⇟") } << QStringLiteral("Ctrl+Page Down")
+            << QStringLiteral("Control Page Down");
+        QTest::newRow("space") << KeyCombo { 49, 0x100, QStringLiteral("Space") } << QStringLiteral("Super+Space")
+                               << QStringLiteral("Super Space");
     }
     void names()
     {
@@ -64,9 +73,9 @@ private Q_SLOTS:
         QTest::newRow("super space") << int(Qt::Key_Space) << 65u << meta << 0x40u
                                      << Combo(KeyCombo { 49, 0x100, QStringLiteral("Space") });
         QTest::newRow("super return") << int(Qt::Key_Return) << 36u << meta << 0x40u
-                                      << Combo(KeyCombo { 36, 0x100, QStringLiteral("↩") });
+                                      << Combo(KeyCombo { 36, 0x100, QStringLiteral("Return") });
         QTest::newRow("super backspace") << int(Qt::Key_Backspace) << 22u << meta << 0x40u
-                                         << Combo(KeyCombo { 51, 0x100, QStringLiteral("⌫") });
+                                         << Combo(KeyCombo { 51, 0x100, QStringLiteral("Backspace") });
         QTest::newRow("caps lock ignored")
             << int(Qt::Key_T) << 28u << meta << (0x40u | 0x02u) << Combo(KeyCombo { 17, 0x100, QStringLiteral("T") });
         QTest::newRow("num lock ignored") << int(Qt::Key_T) << 28u << (meta | shift) << (0x41u | 0x10u)

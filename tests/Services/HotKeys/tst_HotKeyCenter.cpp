@@ -90,7 +90,8 @@ private Q_SLOTS:
         QCOMPARE(focus->standard(), KeyCombo::focusFallback());
         QCOMPARE(focus->combo(), KeyCombo::focusFallback());
         QVERIFY(focus->isActive());
-        QCOMPARE(focus->note(), QStringLiteral("The desktop uses ⇧⌘F on this computer, so Focus uses ⌃⌥⌘F."));
+        QCOMPARE(focus->note(),
+            QStringLiteral("The desktop uses Shift+Super+F on this computer, so Focus uses Ctrl+Alt+Super+F."));
         QCOMPARE(backend->registered().value(2), qMakePair(F, controlOptionCommand));
         QVERIFY(keys->newTodo()->note().isEmpty());
     }
@@ -106,7 +107,7 @@ private Q_SLOTS:
             << QVariant(QStringLiteral("⇧⌘T")) << std::optional(KeyCombo::standard());
         QTest::newRow("a choice") << QVariant(stored(4, 0x1000, QStringLiteral("H")))
                                   << std::optional(KeyCombo { 4, 0x1000, QStringLiteral("H") });
-        // Narrowed to 32 bits these would be ⇧⌘T; they must mean no shortcut instead.
+        // Narrowed to 32 bits these would be Shift+Super+T; they must mean no shortcut instead.
         QTest::newRow("key code beyond 32 bits: none")
             << QVariant(stored(0x100000000 + T, shiftCommand, QStringLiteral("T"))) << std::optional<KeyCombo>();
         QTest::newRow("modifiers beyond 32 bits: none")
@@ -163,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(keys->newTodo()->problem().isEmpty());
         QVERIFY(!keys->focus()->isActive());
         QCOMPARE(keys->focus()->problem(),
-            QStringLiteral("⌥⌘") + focusName
+            QStringLiteral("Alt+Super+") + focusName
                 + QStringLiteral(" is already Vemra’s other shortcut. Choose a different one."));
         letRetriesRun();
         QCOMPARE(backend->registered().keys(), QList<quint32> { 1 });
@@ -175,7 +176,7 @@ private Q_SLOTS:
         QSignalSpy problems(keys->newTodo(), &HotKeyCenter::problemChanged);
         keys->newTodo()->set(KeyCombo { F, shiftCommand, QStringLiteral("Ф") });
         QCOMPARE(keys->newTodo()->problem(),
-            QStringLiteral("⇧⌘Ф is already Vemra’s other shortcut. Choose a different one."));
+            QStringLiteral("Shift+Super+Ф is already Vemra’s other shortcut. Choose a different one."));
         QCOMPARE(problems.count(), 1);
         QVERIFY(!keys->newTodo()->isActive());
         QVERIFY(backend->press(F, shiftCommand));
@@ -193,7 +194,8 @@ private Q_SLOTS:
     {
         backend->setTaken(T, shiftCommand);
         const auto keys = make();
-        const QString taken = QStringLiteral("Another app is already using ⇧⌘T. Choose a different shortcut.");
+        const QString taken
+            = QStringLiteral("Another app is already using Shift+Super+T. Choose a different shortcut.");
         QCOMPARE(keys->newTodo()->problem(), taken);
         QCOMPARE(backend->registerCalls(), 2); // New Todo, then Focus
         QSignalSpy problems(keys->newTodo(), &HotKeyCenter::problemChanged);
@@ -220,12 +222,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("listed");
         QTest::addColumn<bool>("grabbed");
         QTest::addColumn<QString>("problem");
-        const QString desktopUses = QStringLiteral("The desktop uses ⇧⌘T for one of its own shortcuts. Choose "
-                                                   "another, or change it in your desktop's keyboard settings.");
+        const QString desktopUses
+            = QStringLiteral("The desktop uses Shift+Super+T for one of its own shortcuts. Choose "
+                             "another, or change it in your desktop's keyboard settings.");
         QTest::newRow("listed and held") << true << true << desktopUses;
         QTest::newRow("listed, not held") << true << false << desktopUses;
         QTest::newRow("held by some program")
-            << false << true << QStringLiteral("Another app is already using ⇧⌘T. Choose a different shortcut.");
+            << false << true
+            << QStringLiteral("Another app is already using Shift+Super+T. Choose a different shortcut.");
     }
     void onlyTheDesktopsOwnSettingsBlameTheDesktop()
     {
@@ -250,7 +254,8 @@ private Q_SLOTS:
         backend->setTaken(4, 0x1000);
         backend->clearLog();
         newTodo->set(KeyCombo { 4, 0x1000, QStringLiteral("H") });
-        QCOMPARE(newTodo->problem(), QStringLiteral("Another app is already using ⌃H. Choose a different shortcut."));
+        QCOMPARE(
+            newTodo->problem(), QStringLiteral("Another app is already using Ctrl+H. Choose a different shortcut."));
         QTest::qWait(60);
         QCOMPARE(backend->registerCalls(), 1);
         QCOMPARE(settings->value(hotKey).toMap(), stored(4, 0x1000, QStringLiteral("H")));
@@ -344,7 +349,8 @@ private Q_SLOTS:
         backend->setAvailable(available);
         backend->setFailing(T, shiftCommand, 2);
         const auto keys = make();
-        QCOMPARE(keys->newTodo()->problem(), QStringLiteral("Vemra couldn’t use ⇧⌘T. Choose a different shortcut."));
+        QCOMPARE(keys->newTodo()->problem(),
+            QStringLiteral("Vemra couldn’t use Shift+Super+T. Choose a different shortcut."));
         letRetriesRun();
         QCOMPARE(backend->registerCalls(), 2);
     }
