@@ -133,13 +133,13 @@ QString XdgAutostartEntry::programOf(const QString &execValue)
     return program;
 }
 
-XdgAutostartEntry::Reading XdgAutostartEntry::read() const
+XdgAutostartEntry::Reading XdgAutostartEntry::read(const QString &entryPath)
 {
     Reading reading;
-    QFile file(m_entryPath);
-    if (!QFileInfo(m_entryPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    QFile file(entryPath);
+    if (!QFileInfo(entryPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         // A link to nowhere is still the user's; a folder is no entry at all.
-        reading.exists = QFileInfo(m_entryPath).isSymLink();
+        reading.exists = QFileInfo(entryPath).isSymLink();
         return reading;
     }
     reading.exists = true;
@@ -158,27 +158,49 @@ XdgAutostartEntry::Reading XdgAutostartEntry::read() const
         return true;
     });
     // A link (into the user's own dotfiles, say) is never replaced by a file of ours unasked.
-    reading.written = reading.written && hasExec && !QFileInfo(m_entryPath).isSymLink();
+    reading.written = reading.written && hasExec && !QFileInfo(entryPath).isSymLink();
     return reading;
+}
+
+bool XdgAutostartEntry::startsThisProgram(const Reading &reading) const
+{
+    if (reading.disabled || reading.program.isEmpty())
+        return false;
+    const QString canonical = QFileInfo(reading.program).canonicalFilePath();
+    return !canonical.isEmpty() ? canonical == QFileInfo(m_executablePath).canonicalFilePath()
+                                : reading.program == m_executablePath;
+}
+
+QStringList XdgAutostartEntry::othersStartingThisProgram() const
+{
+    // The desktop starts every entry of the folder, whatever its name.
+    const QFileInfo entry(m_entryPath);
+    QStringList others;
+    const QFileInfoList entries = entry.absoluteDir().entryInfoList(
+        { QStringLiteral("*.desktop") }, QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QFileInfo &other : entries) {
+        if (other.fileName() != entry.fileName() && startsThisProgram(read(other.absoluteFilePath())))
+            others << other.absoluteFilePath();
+    }
+    return others;
 }
 
 LoginItemService::Status XdgAutostartEntry::status() const
 {
-    const Reading reading = read();
-    const auto same = [](const QString &a, const QString &b) {
-        const QString canonicalA = QFileInfo(a).canonicalFilePath();
-        return !canonicalA.isEmpty() ? canonicalA == QFileInfo(b).canonicalFilePath() : a == b;
-    };
-    const bool startsThisProgram = !reading.program.isEmpty() && same(reading.program, m_executablePath);
-    return reading.disabled || !startsThisProgram ? Status::NotRegistered : Status::Enabled;
+    return startsThisProgram(read(m_entryPath)) || !othersStartingThisProgram().isEmpty() ? Status::Enabled
+                                                                                          : Status::NotRegistered;
 }
 
 std::optional<QString> XdgAutostartEntry::usersOwnEntry() const
 {
-    const Reading reading = read();
-    if (!reading.exists || reading.written)
-        return std::nullopt;
-    return m_entryPath;
+    // Entries under other names start this program only while it is registered, and
+    // unregistering removes them; none of them was written here.
+    const Reading reading = read(m_entryPath);
+    if (reading.exists && !reading.written)
+        return m_entryPath;
+    if (const QStringList others = othersStartingThisProgram(); !others.isEmpty())
+        return others.first();
+    return std::nullopt;
 }
 
 std::optional<QString> XdgAutostartEntry::registerItem()
@@ -228,11 +250,14 @@ std::optional<QString> XdgAutostartEntry::closeToOthers(const QString &folder)
 
 std::optional<QString> XdgAutostartEntry::unregisterItem()
 {
-    QFile file(m_entryPath);
-    if (!QFileInfo::exists(m_entryPath) && !QFileInfo(m_entryPath).isSymLink())
-        return std::nullopt;
-    if (!file.remove())
-        return QStringLiteral("%1 could not be removed: %2")
-            .arg(QDir::toNativeSeparators(m_entryPath), file.errorString());
+    QStringList entries = othersStartingThisProgram();
+    if (QFileInfo::exists(m_entryPath) || QFileInfo(m_entryPath).isSymLink())
+        entries.prepend(m_entryPath);
+    for (const QString &entry : std::as_const(entries)) {
+        QFile file(entry);
+        if (!file.remove())
+            return QStringLiteral("%1 could not be removed: %2")
+                .arg(QDir::toNativeSeparators(entry), file.errorString());
+    }
     return std::nullopt;
 }

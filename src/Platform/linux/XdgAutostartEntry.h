@@ -7,8 +7,9 @@
 // The login item as an XDG autostart entry, "autostart/vemra.desktop" in the user's
 // configuration folder, whose command carries --login-item so that a start at login can
 // be told from one by the user. Registering writes the entry atomically; unregistering
-// removes it. An entry that starts this program, directly or through `env` (which sets variables
-// first), counts as registered; one that the desktop has switched off (Hidden=true or
+// removes it, and every other entry of the folder that starts this program. An entry under any
+// name that starts this program, directly or through `env` (which sets variables first), counts
+// as registered; one that the desktop has switched off (Hidden=true or
 // X-GNOME-Autostart-enabled=false), or one that starts some other program (a copy in an old
 // build folder), counts as not registered. An entry in any other form than the one written
 // here is the user's own: usersOwnEntry() names it, so the caller asks before it is replaced or
@@ -49,7 +50,11 @@ private:
         bool disabled = false;
         QString program;
     };
-    Reading read() const;
+    static Reading read(const QString &entryPath);
+    // Whether the entry is on and starts the running executable.
+    bool startsThisProgram(const Reading &reading) const;
+    // The entries of the folder under other names that are on and start this program.
+    QStringList othersStartingThisProgram() const;
     // Takes group and others' write access away from a folder of the user's own.
     static std::optional<QString> closeToOthers(const QString &folder);
 

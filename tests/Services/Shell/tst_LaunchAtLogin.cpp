@@ -255,6 +255,59 @@ private Q_SLOTS:
             QVERIFY(!QFileInfo::exists(entry));
     }
 
+    // Whatever its name, an entry of the folder that starts this program is the login item: it
+    // shows on, and switching off removes it (once the user says so: it is theirs) rather than
+    // a second entry being added beside it. Entries that are off, start another program or are
+    // no desktop entries are left alone.
+    void anEntryUnderAnyNameCounts_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("lines"); // SELF: this program
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("another name") << QStringLiteral("my-vemra.desktop") << QByteArray("Exec=SELF\n") << true;
+        QTest::newRow("another name, wrapped by env")
+            << QStringLiteral("my-vemra.desktop") << QByteArray("Exec=env QT_SCALE_FACTOR=1.5 \"SELF\" --login-item\n")
+            << true;
+        QTest::newRow("the usual name, hand-written")
+            << QStringLiteral("vemra.desktop") << QByteArray("Exec=SELF\n") << true;
+        QTest::newRow("another name, switched off")
+            << QStringLiteral("my-vemra.desktop") << QByteArray("Exec=SELF\nHidden=true\n") << false;
+        QTest::newRow("another name, another program")
+            << QStringLiteral("my-vemra.desktop") << QByteArray("Exec=/old/build/vemra --login-item\n") << false;
+        QTest::newRow("not a desktop entry")
+            << QStringLiteral("my-vemra.desktop~") << QByteArray("Exec=SELF\n") << false;
+    }
+    void anEntryUnderAnyNameCounts()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, enabled);
+        TestHome home;
+        const QString folder = QFileInfo(XdgAutostartEntry::defaultEntryPath()).absolutePath();
+        const QString path = folder + u'/' + fileName;
+        const QByteArray written = "[Desktop Entry]\nType=Application\nName=Mine\n"
+            + QByteArray(lines).replace("SELF", QCoreApplication::applicationFilePath().toUtf8());
+        writeFile(path, written);
+        XdgAutostartEntry service;
+        Subject subject(service);
+        QCOMPARE(subject.launch.isEnabled(), enabled);
+
+        subject.alerts.answerWith({ 0 });
+        subject.launch.toggle();
+        QCOMPARE(subject.launch.isEnabled(), !enabled);
+        QVERIFY(subject.errors.isEmpty());
+        const QStringList entries = QDir(folder).entryList({ QStringLiteral("*.desktop") }, QDir::Files);
+        if (enabled) {
+            QCOMPARE(subject.alerts.alerts().size(), 1);
+            QVERIFY(subject.alerts.alerts().first().informativeText.contains(path));
+            QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+        } else {
+            QVERIFY(subject.alerts.alerts().isEmpty());
+            QCOMPARE(readAll(path).toUtf8(), written);
+            QVERIFY(entries.contains(QStringLiteral("vemra.desktop")));
+        }
+    }
+
     // What runs at login must be the user's alone to change, whatever the umask.
     void theEntryIsClosedToOthersUnderAnyUmask_data()
     {
