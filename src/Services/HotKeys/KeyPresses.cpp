@@ -4,6 +4,9 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <array>
+
 namespace KeyPresses {
 
 qint64 modifierMask(Qt::KeyboardModifiers modifiers)
@@ -33,6 +36,19 @@ std::optional<KeyCombo> combo(const QKeyEvent &event)
     if (!code)
         return std::nullopt;
     return KeyCombo::fromKeyPress(*code, modifierMask(event.modifiers()), KeyCodes::unmodifiedText(*code));
+}
+
+std::optional<int> digitRowNumber(const QKeyEvent &event)
+{
+    if (event.modifiers() & Qt::KeypadModifier)
+        return std::nullopt;
+    // The virtual key codes of 1 … 9 and 0, in that order.
+    static constexpr std::array<qint64, 10> digitRow { 18, 19, 20, 21, 23, 22, 26, 28, 25, 29 };
+    const auto code = keyCode(event);
+    const auto *found = code ? std::find(digitRow.begin(), digitRow.end(), *code) : digitRow.end();
+    if (found == digitRow.end())
+        return std::nullopt;
+    return int(found - digitRow.begin() + 1) % 10;
 }
 
 } // namespace KeyPresses

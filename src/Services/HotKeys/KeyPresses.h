@@ -22,4 +22,9 @@ std::optional<qint64> keyCode(const QKeyEvent &event);
 // The combination the press makes, or none when it is not a valid shortcut.
 std::optional<KeyCombo> combo(const QKeyEvent &event);
 
+// The digit of the main block's digit-row key pressed, found by the key's place as toolkits do,
+// so that layouts whose digits need Shift (AZERTY types & é " on 1 2 3) reach it unshifted; none
+// for any other key, the keypad's included.
+std::optional<int> digitRowNumber(const QKeyEvent &event);
+
 } // namespace KeyPresses

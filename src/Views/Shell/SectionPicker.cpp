@@ -4,16 +4,17 @@
 #include "Components/Controls/PointingHandCursor.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
+#include "Services/HotKeys/KeyPresses.h"
 #include "Services/Shell/Surface.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QShortcut>
 #include <QtMath>
 
 namespace {
@@ -150,10 +151,9 @@ SectionPicker::SectionPicker(Density density, QWidget *parent)
         m_segments[std::size_t(tab)] = segment;
         row->addWidget(segment, 1);
         connect(segment, &QAbstractButton::clicked, this, [this, tab] { setSelection(tab); });
-        auto *shortcut
-            = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + VemraTabs::shortcutNumber(tab))), this);
-        connect(shortcut, &QShortcut::activated, this, [this, tab] { setSelection(tab); });
     }
+    // Ahead of every widget of the window, whichever has the keyboard.
+    qApp->installEventFilter(this);
 
     // The spring of the original motion settles without visible overshoot; an ease-out of the
     // same length reads the same.
@@ -179,6 +179,36 @@ void SectionPicker::setSelection(VemraTab tab)
     }
     update();
     Q_EMIT selectionChanged(tab);
+}
+
+std::optional<VemraTab> SectionPicker::tabForKey(const QKeyEvent &event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    const std::optional<int> digit = KeyPresses::digitRowNumber(event);
+    // Ctrl and the digit row's key, whatever the layout types there; with Shift too where the
+    // layout needs it for the digit itself.
+    const bool typesDigit = event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9;
+    if (!digit
+        || (modifiers != Qt::ControlModifier
+            && !(modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && typesDigit)))
+        return std::nullopt;
+    for (VemraTab tab : VemraTabs::all) {
+        if (VemraTabs::shortcutNumber(tab) == *digit)
+            return tab;
+    }
+    return std::nullopt;
+}
+
+bool SectionPicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && isVisible()
+        && static_cast<QWidget *>(watched)->window() == window()) {
+        if (const std::optional<VemraTab> tab = tabForKey(*static_cast<QKeyEvent *>(event))) {
+            setSelection(*tab);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SectionPicker::bind(Surface *surface)

@@ -7,8 +7,10 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QAbstractButton;
+class QKeyEvent;
 class Surface;
 
 // The segmented switcher between the three tabs at the top of the panel and the window. A
@@ -18,7 +20,7 @@ class Surface;
 //
 // The picker holds the selection and reports real changes; bind() ties it to a surface's tab
 // in both directions, which is how the containers use it. It owns Ctrl+1 to Ctrl+3 in its
-// window: a second registration of the same keys there would make Qt disable both.
+// window, read by the digit row's keys rather than by what they type.
 class SectionPicker final : public QWidget
 {
     Q_OBJECT
@@ -48,10 +50,14 @@ public:
 
     QSize sizeHint() const override;
 
+    // The tab a key press selects: Ctrl with the digit row's 1, 2 or 3 key.
+    static std::optional<VemraTab> tabForKey(const QKeyEvent &event);
+
 Q_SIGNALS:
     void selectionChanged(VemraTab tab);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
