@@ -37,14 +37,6 @@ namespace {
 constexpr int compactScrollLimit = 380;
 constexpr int copiedFadeDuration = 150;
 
-QLabel *label(const QString &text, const QFont &font, QWidget *parent)
-{
-    auto *result = new QLabel(text, parent);
-    result->setFont(font);
-    result->setTextFormat(Qt::PlainText);
-    return result;
-}
-
 // The rounded box the text of an entry sits on.
 class TextBox final : public QWidget
 {
@@ -90,6 +82,9 @@ public:
         setContextMenuPolicy(Qt::NoContextMenu);
         setFocusPolicy(Qt::ClickFocus);
         viewport()->setAutoFillBackground(false);
+        QPalette transparent = palette();
+        transparent.setColor(QPalette::Base, Qt::transparent);
+        setPalette(transparent);
         setPlainText(text);
         QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         policy.setHeightForWidth(true);
@@ -117,6 +112,40 @@ protected:
         QTextEdit::resizeEvent(event);
         updateGeometry();
     }
+};
+
+// One line of text in a tone, cut with "…" to the width it is given (the whole text in its
+// tooltip); it never asks for more room than it gets.
+class ElidedLine final : public ToneLabel
+{
+public:
+    ElidedLine(const QString &text, Qt::TextElideMode mode, Theme::Tone tone, const QFont &font, QWidget *parent)
+        : ToneLabel(tone, parent)
+        , m_text(text)
+        , m_mode(mode)
+    {
+        setFont(font);
+        setTextFormat(Qt::PlainText);
+        setToolTip(text);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        elide();
+    }
+
+    QSize sizeHint() const override { return { fontMetrics().horizontalAdvance(m_text), QLabel::sizeHint().height() }; }
+    QSize minimumSizeHint() const override { return { 0, QLabel::minimumSizeHint().height() }; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        ToneLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() { setText(fontMetrics().elidedText(m_text, m_mode, qMax(0, width()))); }
+
+    QString m_text;
+    Qt::TextElideMode m_mode;
 };
 
 // The entry's picture, scaled to fit the width and at most `maxHeight`, its aspect kept.
@@ -337,9 +366,6 @@ void ClipboardDetail::previewText(const ClipboardItem &item, QVBoxLayout *box)
     }
     // Only the stored head: a long text's side file is never read here.
     m_text = new PreviewText(item.content, font, frame);
-    QPalette textPalette = m_text->palette();
-    textPalette.setColor(QPalette::Base, Qt::transparent);
-    m_text->setPalette(textPalette);
     if (item.kind() == ClipboardKind::Url)
         PaletteTone::apply(m_text, QPalette::Text, Theme::accent);
     frameLayout->addWidget(m_text);
@@ -398,7 +424,6 @@ void ClipboardDetail::previewFiles(const ClipboardItem &item, QVBoxLayout *box)
 {
     const QFont nameFont = Densities::font(m_density);
     const QFont folderFont = Densities::font(m_density, -2);
-    const int folderWidth = m_density == Density::Compact ? 300 : 480;
     for (const QString &path : item.filePaths()) {
         auto *row = new QHBoxLayout;
         row->setSpacing(8);
@@ -409,13 +434,9 @@ void ClipboardDetail::previewFiles(const ClipboardItem &item, QVBoxLayout *box)
         auto *names = new QVBoxLayout;
         names->setSpacing(0);
         const QFileInfo info(path);
-        auto *name = label(info.fileName(), nameFont, m_preview);
+        auto *name = new ElidedLine(info.fileName(), Qt::ElideRight, Theme::primary, nameFont, m_preview);
         name->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        const QString parent = info.path();
-        auto *folder = new ToneLabel(
-            QFontMetrics(folderFont).elidedText(parent, Qt::ElideMiddle, folderWidth), Theme::secondary, m_preview);
-        folder->setFont(folderFont);
-        folder->setToolTip(parent);
+        auto *folder = new ElidedLine(info.path(), Qt::ElideMiddle, Theme::secondary, folderFont, m_preview);
         folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
         names->addWidget(name);
         names->addWidget(folder);
@@ -432,26 +453,26 @@ void ClipboardDetail::updateFacts(const ClipboardItem &item)
     const QFont font = Densities::font(m_density, -2);
     while (m_factRows.size() > facts.size()) {
         const auto [name, value] = m_factRows.takeLast();
-        for (QLabel *label : { name, value }) {
-            m_facts->removeWidget(label);
-            label->hide();
-            label->deleteLater();
+        for (QWidget *shown : { static_cast<QWidget *>(name), static_cast<QWidget *>(value) }) {
+            m_facts->removeWidget(shown);
+            shown->hide();
+            shown->deleteLater();
         }
     }
     for (qsizetype row = 0; row < facts.size(); ++row) {
         if (row == m_factRows.size()) {
             auto *name = new ToneLabel(Theme::secondary, m_content);
             name->setFont(font);
-            auto *value = label(QString(), font, m_content);
-            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            // A value as long as a source's name wraps, anywhere if it must, within the column.
+            auto *value = new PreviewText(QString(), font, m_content);
             m_facts->addWidget(name, int(row), 0, Qt::AlignRight | Qt::AlignTop);
-            m_facts->addWidget(value, int(row), 1, Qt::AlignLeft | Qt::AlignTop);
+            m_facts->addWidget(value, int(row), 1, Qt::AlignTop);
             m_factRows.append({ name, value });
         }
         const auto [name, value] = m_factRows.at(row);
         name->setText(facts.at(row).label);
-        if (value->text() != facts.at(row).value)
-            value->setText(facts.at(row).value);
+        if (value->toPlainText() != facts.at(row).value)
+            value->setPlainText(facts.at(row).value);
     }
 }
 
@@ -472,7 +493,7 @@ QList<QPair<QString, QString>> ClipboardDetail::shownFacts() const
 {
     QList<QPair<QString, QString>> result;
     for (const auto &[name, value] : m_factRows)
-        result.append({ name->text(), value->text() });
+        result.append({ name->text(), value->toPlainText() });
     return result;
 }
 

@@ -72,7 +72,7 @@ private:
     QVBoxLayout *m_previewBox;
     QWidget *m_preview = nullptr;
     QGridLayout *m_facts;
-    QList<QPair<QLabel *, QLabel *>> m_factRows;
+    QList<QPair<QLabel *, QTextEdit *>> m_factRows;
     QTextEdit *m_text = nullptr;
     QWidget *m_picture = nullptr;
     ClipboardThumbnail *m_thumbnail = nullptr;

@@ -339,14 +339,14 @@ void tst_ClipboardView::copyKeysFromAFocusedFact()
     view.state().preview(item);
     QVERIFY(view.showsPreview());
 
-    QLabel *size = nullptr;
-    for (QLabel *label : view.detail()->findChildren<QLabel *>())
-        if (label->text() == QStringLiteral("11 characters"))
-            size = label;
+    QTextEdit *size = nullptr;
+    for (QTextEdit *value : view.detail()->findChildren<QTextEdit *>())
+        if (value->toPlainText() == QStringLiteral("11 characters"))
+            size = value;
     QVERIFY(size);
-    QTest::mouseClick(size, Qt::LeftButton, {}, QPoint(4, size->height() / 2));
+    QTest::mouseClick(size->viewport(), Qt::LeftButton, {}, QPoint(4, size->height() / 2));
     QTRY_VERIFY(size->hasFocus());
-    const QPointer<QLabel> focused = size;
+    const QPointer<QTextEdit> focused = size;
 
     QTest::keyClick(view.windowHandle(), Qt::Key(key), modifiers);
     QTRY_COMPARE(tab.history.store->item(item.id)->copyCount, 2);
@@ -388,8 +388,11 @@ void tst_ClipboardView::copyKeyCopiesASelectedPart()
     for (QLabel *candidate : view.detail()->findChildren<QLabel *>())
         if (candidate->text() == selectIn)
             label = candidate;
-    QTextEdit *text = label ? nullptr : view.detail()->findChild<QTextEdit *>();
-    QVERIFY(label || (text && text->toPlainText() == selectIn));
+    QTextEdit *text = nullptr;
+    for (QTextEdit *candidate : view.detail()->findChildren<QTextEdit *>())
+        if (!label && candidate->toPlainText() == selectIn)
+            text = candidate;
+    QVERIFY(label || text);
     QWidget *selecting = label ? static_cast<QWidget *>(label) : text;
     const auto select = [label, text](int length) {
         if (label) {
@@ -419,23 +422,34 @@ void tst_ClipboardView::longWordsWrapInThePreview_data()
     QTest::addColumn<Density>("density");
     QTest::addColumn<ClipboardKind>("kind");
     QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("source");
     const QString base64 = u"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="_s.repeated(20);
-    QTest::newRow("panel, base64") << Density::Compact << ClipboardKind::Text << base64;
+    const QString longName = u"org.example.SomeVeryLongApplicationIdentifierThatNeverEnds.Helper"_s + QString(20, u'x');
+    QTest::newRow("panel, base64") << Density::Compact << ClipboardKind::Text << base64 << QString();
     QTest::newRow("panel, a long link") << Density::Compact << ClipboardKind::Url
-                                        << u"https://example.com/"_s + QString(600, u'a');
+                                        << u"https://example.com/"_s + QString(600, u'a') << QString();
     QTest::newRow("window, base64 in a sentence")
-        << Density::Regular << ClipboardKind::Text << u"the key is "_s + base64 + u" and that is all"_s;
+        << Density::Regular << ClipboardKind::Text << u"the key is "_s + base64 + u" and that is all"_s << QString();
+    QTest::newRow("panel, a long source name") << Density::Compact << ClipboardKind::Text << u"hello"_s << longName;
+    QTest::newRow("window, a long source name") << Density::Regular << ClipboardKind::Text << u"hello"_s << longName;
+    QTest::newRow("panel, a long file name")
+        << Density::Compact << ClipboardKind::File << u"/home/me/"_s + QString(120, u'f') + u".pdf"_s << QString();
+    QTest::newRow("panel, a deep folder") << Density::Compact << ClipboardKind::File
+                                          << u"/home/me/"_s + u"folder/"_s.repeated(40) + u"f.pdf"_s << QString();
 }
 
-// A word wider than the preview wraps anywhere: nothing of the preview reaches past its edge, and
-// the text takes the lines it needs.
+// A word wider than the preview wraps anywhere, a file's name or folder too long for one line is
+// cut with "…": nothing of the preview reaches past its edge, and the text takes the lines it
+// needs.
 void tst_ClipboardView::longWordsWrapInThePreview()
 {
     QFETCH(Density, density);
     QFETCH(ClipboardKind, kind);
     QFETCH(QString, content);
+    QFETCH(QString, source);
     ClipboardViewFixture tab(density);
-    const ClipboardItem item = tab.history.add(kind, content, start);
+    const ClipboardItem item
+        = source.isEmpty() ? tab.history.add(kind, content, start) : tab.history.add(content, start, source);
     ClipboardView &view = tab.view();
     const int width = density == Density::Compact ? 380 : 560;
     view.resize(width, 700);
@@ -450,10 +464,23 @@ void tst_ClipboardView::longWordsWrapInThePreview()
             continue;
         const QRect shown(child->mapTo(detail, QPoint(0, 0)), child->size());
         QVERIFY2(shown.right() < width, qPrintable(QString::fromLatin1(child->metaObject()->className())));
+        const auto *label = qobject_cast<const QLabel *>(child);
+        if (label && !label->wordWrap())
+            QVERIFY2(
+                label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
+    }
+    if (!source.isEmpty())
+        QVERIFY(detail->shownFacts().contains(qMakePair(u"From"_s, source)));
+    if (kind == ClipboardKind::File) {
+        int cut = 0;
+        for (const QLabel *label : detail->findChildren<QLabel *>())
+            cut += label->text().contains(u'…') ? 1 : 0;
+        QCOMPARE(cut, 1);
+        return;
     }
     const int lines = content.size() * QFontMetrics(Densities::font(density)).averageCharWidth() / width;
-    QVERIFY(detail->findChild<QTextEdit *>());
-    QVERIFY(detail->findChild<QTextEdit *>()->height() >= lines * QFontMetrics(Densities::font(density)).height() / 2);
+    QVERIFY(detail->textView());
+    QVERIFY(detail->textView()->height() >= lines * QFontMetrics(Densities::font(density)).height() / 2);
 }
 
 void tst_ClipboardView::previewOfAGoneEntryShowsTheList_data()
