@@ -1,5 +1,6 @@
 #include "Models/Focus/FocusWording.h"
 
+#include "Models/Common/ShortTime.h"
 #include "Models/Focus/FocusDuration.h"
 
 #include <QLocale>
@@ -87,7 +88,7 @@ double ringProgress(double remaining, double duration)
 
 QString shortTime(const QDateTime &time)
 {
-    return QLocale().toString(time.toLocalTime().time(), QLocale::ShortFormat);
+    return ShortTime::text(time.toLocalTime().time(), QLocale());
 }
 
 } // namespace FocusWording

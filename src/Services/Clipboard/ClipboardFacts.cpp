@@ -1,5 +1,6 @@
 #include "Services/Clipboard/ClipboardFacts.h"
 
+#include "Models/Common/ShortTime.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 
@@ -113,7 +114,7 @@ QString dateTime(const QDateTime &moment, const ClipboardCalendar &calendar)
 {
     const QDateTime local = moment.toTimeZone(calendar.timeZone);
     return calendar.locale.toString(local.date(), abbreviatedDateFormat(calendar.locale)) + QStringLiteral(", ")
-        + calendar.locale.toString(local.time(), QLocale::ShortFormat);
+        + ShortTime::text(local.time(), calendar.locale);
 }
 
 QString typeDescription(const QString &identifier)

@@ -1,5 +1,6 @@
 #include "Services/Transfer/DataTransfer.h"
 
+#include "Models/Common/ShortTime.h"
 #include "Models/Todos/Days.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Clock.h"
@@ -9,6 +10,7 @@
 #include "Platform/Logging.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardFiles.h"
+#include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
@@ -28,8 +30,10 @@
 
 namespace {
 
-// Entries named in the question about entries that can't be exported.
+// Entries named in the question about entries that can't be exported, and the characters of
+// each name shown there: with its date, one line of the alert.
 constexpr qsizetype namedSkipped = 5;
+constexpr qsizetype skippedNameLimit = 40;
 
 // Entries an export encodes at a time, and the bytes of their bodies: enough to keep every
 // core busy, few enough that memory holds little of the history.
@@ -190,7 +194,8 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
             writer->cancel();
             return Status();
         });
-        co_await step;
+        // Cancelling always succeeds; only its end is awaited.
+        static_cast<void>(co_await step);
         co_return std::nullopt;
     }
     if (status) {
@@ -216,9 +221,12 @@ bool DataTransfer::exportWithout(const QList<BackupWriter::Skipped> &skipped)
         titles.insert(item.id, item.title());
     QStringList names;
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        const QString title = titles.value(ids.at(i));
-        names << quoted(title.isEmpty() ? QStringLiteral("Untitled") : title) + QStringLiteral(", copied ")
-                + QLocale().toString(skipped.at(i).lastCopiedAt.toLocalTime(), QLocale::ShortFormat);
+        const QString title = titles.value(ids.at(i)).simplified();
+        const QDateTime copied = skipped.at(i).lastCopiedAt.toLocalTime();
+        names << quoted(
+                     title.isEmpty() ? QStringLiteral("Untitled") : ClipboardRowText::capped(title, skippedNameLimit))
+                + QStringLiteral(", copied ") + QLocale().toString(copied.date(), QLocale::ShortFormat) + u' '
+                + ShortTime::text(copied.time(), QLocale());
     }
     if (n > namedSkipped)
         names << QStringLiteral("and ") + count(n - namedSkipped, QStringLiteral("more item"));

@@ -42,6 +42,8 @@ private Q_SLOTS:
     void byteCount_data();
     void byteCount();
     void factRowsFollowTheEntry();
+    void timesAreShortenedAsTheLocaleWritesThem_data();
+    void timesAreShortenedAsTheLocaleWritesThem();
 };
 
 void tst_ClipboardFacts::size_data()
@@ -119,6 +121,30 @@ void tst_ClipboardFacts::factRowsFollowTheEntry()
     // A name of megabytes (an imported entry) is cut to what a view can show.
     item.sourceAppName = QString(50'000'000, u'n');
     QCOMPARE(ClipboardFacts::facts(item, english()).at(3).value, QString(200, u'n') + u"\u2026"_s);
+}
+
+void tst_ClipboardFacts::timesAreShortenedAsTheLocaleWritesThem_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << u"2:05 PM"_s;
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"14:05"_s;
+    QTest::newRow("Finnish") << QLocale(QLocale::Finnish, QLocale::Finland) << u"14.05"_s;
+    // Its own short time carries the seconds.
+    QTest::newRow("C") << QLocale::c() << u"14:05"_s;
+}
+
+// Hours and minutes, the seconds never.
+void tst_ClipboardFacts::timesAreShortenedAsTheLocaleWritesThem()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, time);
+    ClipboardCalendar calendar;
+    calendar.timeZone = QTimeZone::utc();
+    calendar.locale = locale;
+    const QString shown
+        = ClipboardFacts::dateTime(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 7), QTimeZone::utc()), calendar);
+    QVERIFY2(shown.endsWith(u", "_s + time), qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(tst_ClipboardFacts)

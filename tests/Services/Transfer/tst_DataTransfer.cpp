@@ -231,27 +231,34 @@ private slots:
         QCOMPARE(QDir(home.folder.path()).entryList({ u"*.json"_s }, QDir::Files), QStringList());
     }
 
-    // An entry whose side file can't be read is named (title and date) in a question: Cancel
-    // keeps the file that was at the destination and the last result line; the other answer
-    // exports everything else.
+    // An entry whose side file can't be read is named (title and date) in a question, its name on
+    // one line and cut with "…" where long: Cancel keeps the file that was at the destination and
+    // the last result line; the other answer exports everything else.
     void missingSideFile_data()
     {
         QTest::addColumn<QString>("gone");
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");
         QTest::addColumn<int>("button");
-        QTest::newRow("image, cancelled") << u"Images/"_s << u"Image"_s << 1;
-        QTest::newRow("long text, cancelled") << u"Text/"_s << u"xxxx"_s << 1;
-        QTest::newRow("long text, without it") << u"Text/"_s << u"xxxx"_s << 0;
+        const QString lines = u"first line\nsecond line\n"_s.repeated(1'500);
+        QTest::newRow("image, cancelled") << u"Images/"_s << QString(30'000, u'x') << u"“Image”"_s << 1;
+        QTest::newRow("long text, cancelled")
+            << u"Text/"_s << QString(30'000, u'x') << u"“"_s + QString(40, u'x') + u"…”"_s << 1;
+        QTest::newRow("long text, without it")
+            << u"Text/"_s << QString(30'000, u'x') << u"“"_s + QString(40, u'x') + u"…”"_s << 0;
+        QTest::newRow("text of lines, cancelled")
+            << u"Text/"_s << lines << u"“first line second line first line second…”"_s << 1;
     }
 
     void missingSideFile()
     {
         QFETCH(QString, gone);
-        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, named);
         QFETCH(int, button);
         Home home;
         home.record(entry(u"image"_s, QString(), png()));
-        home.record(entry(u"text"_s, QString(30'000, u'x')));
+        home.record(entry(u"text"_s, text));
         home.record(entry(u"text"_s, u"short"_s));
         const QString path = home.folder.filePath(u"out.json"_s);
         home.exportTo(path);
@@ -268,7 +275,7 @@ private slots:
         QCOMPARE(home.alerts.alerts().size(), 1);
         const Alert question = home.alerts.alerts().first();
         QCOMPARE(question.title, u"One clipboard item can’t be exported."_s);
-        QVERIFY2(question.informativeText.contains(u'“' + title) && question.informativeText.contains(u"copied "_s)
+        QVERIFY2(question.informativeText.contains(u'\n' + named + u", copied "_s)
                 && !question.informativeText.contains(side),
             qPrintable(question.informativeText));
         QCOMPARE(question.buttons, (QStringList { u"Export Without It"_s, u"Cancel"_s }));
