@@ -32,7 +32,8 @@ public:
     virtual void showMenu(QMenu *menu) = 0;
     // The colour the tray asks its icons to draw in, when it names one.
     virtual std::optional<QColor> foreground() const = 0;
-    // The colour of the tray behind the icon, when it can be seen.
+    // The colour of the tray behind the icon, when it can be seen (for a host that draws the
+    // icon itself, the colour of its panel).
     virtual std::optional<QColor> background() const = 0;
 
 Q_SIGNALS:

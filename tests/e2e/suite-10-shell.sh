@@ -162,15 +162,18 @@ mark_stands_out() {
         awk -v v="$extreme" 'BEGIN { exit !(v < 0.2) }'
     fi
 }
+# Under a scale factor the colour behind the icon is read where the X server shows it.
 for tray in dark:0x1f1f1f light:0xdcdcdc; do
     kill "$TRAYER_PID" 2>/dev/null
     wait "$TRAYER_PID" 2>/dev/null
     start_trayer --tint "${tray#*:}" --transparent true --alpha 0 || { fail "trayer tinted ${tray%%:*}"; continue; }
-    start_vemra --login-item
-    wait_until 15 tray_icon_window
-    check "the mark stands out on a ${tray%%:*} tray" wait_until 8 mark_stands_out "${tray%%:*}"
-    screenshot "tray-${tray%%:*}"
-    stop_vemra
+    for scale in 1 1.5 2; do
+        QT_SCALE_FACTOR=$scale start_vemra --login-item
+        wait_until 15 tray_icon_window
+        check "the mark stands out on a ${tray%%:*} tray at scale $scale" wait_until 8 mark_stands_out "${tray%%:*}"
+        screenshot "tray-${tray%%:*}-$scale"
+        stop_vemra
+    done
 done
 kill "$TRAYER_PID" 2>/dev/null
 wait "$TRAYER_PID" 2>/dev/null
@@ -250,24 +253,72 @@ if command -v status-notifier-watcher >/dev/null && command -v gtk-sni-tray-stan
     PIDS+=("$sni_host")
     sleep 2
     start_vemra --login-item
-    # The IconName of the first item the watcher knows.
-    sni_icon_name() {
+    # sni_property NAME: a property of the first item the watcher knows.
+    sni_property() {
         local item
         item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
             org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems |
             grep -o '"[^"]*"' | head -1 | tr -d '"')
         [ -n "$item" ] || return 1
         dbus-send --session --print-reply --dest="${item%%/*}" /StatusNotifierItem \
-            org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:IconName |
-            sed -n 's/.*string "\(.*\)"/\1/p'
+            org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:"$1"
     }
+    sni_icon_name() { sni_property IconName | sed -n 's/.*string "\(.*\)"/\1/p'; }
     sni_named() { [ "$(sni_icon_name)" = vemra-symbolic ]; }
     check "a StatusNotifierItem tray is offered the themed symbolic mark" wait_until 10 sni_named
     sleep 1
     screenshot tray-status-notifier
     stop_vemra
-    kill "$sni_host" "$sni_watcher" 2>/dev/null
-    wait "$sni_host" "$sni_watcher" 2>/dev/null
+    kill "$sni_host" 2>/dev/null
+    wait "$sni_host" 2>/dev/null
+
+    # The countdown is a picture the host shows as it is: light on a dark panel, dark on a light
+    # one. sni_countdown_stands_out dark|light: the brightest (on dark) or darkest (on light) of
+    # the opaque pixels of the picture handed to the host.
+    sni_countdown_stands_out() {
+        sni_property IconPixmap |
+            awk -v panel="$1" -v hex=0123456789abcdef '
+                /array of bytes/ { inside = 1; next }
+                inside && /\]/ { exit }
+                inside { for (i = 1; i <= NF; i++) bytes[n++] = (index(hex, substr($i, 1, 1)) - 1) * 16 + index(hex, substr($i, 2, 1)) - 1 }
+                END {
+                    best = panel == "dark" ? 0 : 255; seen = 0
+                    for (p = 0; p + 3 < n; p += 4) {
+                        if (bytes[p] < 128) continue
+                        grey = (bytes[p + 1] + bytes[p + 2] + bytes[p + 3]) / 3; seen++
+                        if (panel == "dark" ? grey > best : grey < best) best = grey
+                    }
+                    exit !(seen > 0 && (panel == "dark" ? best > 200 : best < 60))
+                }'
+    }
+    sni_settings="$XDG_CONFIG_HOME/Vemra/Vemra.ini"
+    mkdir -p "$(dirname "$sni_settings")"
+    printf '[General]\nfocusSilencesNotifications=false\nfocusMinutes=25\n' >>"$sni_settings"
+    for panel in dark:#202020 light:#e8e8e8; do
+        gtk-sni-tray-standalone --bottom --color "${panel#*:}" >>"$W/sni.log" 2>&1 &
+        sni_host=$!
+        PIDS+=("$sni_host")
+        sleep 2
+        start_vemra --login-item
+        wait_until 10 sni_named
+        if ! grep -q '^focusSession=' "$sni_settings"; then
+            # A session from the Focus tab: its key, then Return starts the chosen length.
+            xdotool key super+shift+f
+            wait_until 5 panel_on_tab focus && xdotool key Return
+        fi
+        check "the focus countdown stands out on a ${panel%%:*} StatusNotifierItem panel" \
+            wait_until 10 sni_countdown_stands_out "${panel%%:*}"
+        xdotool key Escape
+        sleep 1
+        screenshot "tray-status-notifier-countdown-${panel%%:*}"
+        stop_vemra
+        kill "$sni_host" 2>/dev/null
+        wait "$sni_host" 2>/dev/null
+    done
+    # The suites after this one start without a session.
+    sed -i '/^focusSession=/d; /^focusSilencesNotifications=/d; /^focusMinutes=/d' "$sni_settings"
+    kill "$sni_watcher" 2>/dev/null
+    wait "$sni_watcher" 2>/dev/null
     start_trayer || fail "trayer came back after the StatusNotifierItem host"
 else
     echo "e2e: no StatusNotifierItem host installed (the symbolic icon is unchecked)"

@@ -50,21 +50,26 @@ QRect SystemTrayHost::geometry() const
     return m_icon.geometry();
 }
 
-void SystemTrayHost::watchIconWindow() const
+const QWidget *SystemTrayHost::iconWindow() const
 {
     if (m_statusNotifier)
-        return;
+        return nullptr;
     // Qt embeds the icon as a top-level widget of its own class; it is asked for by name, as
     // Qt offers no other way to it.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QWidget *window : windows) {
         const bool isIcon
             = window->inherits("QSystemTrayIconSys") || window->objectName() == QLatin1String("QSystemTrayIconSys");
-        if (isIcon && window->testAttribute(Qt::WA_WState_Created)) {
-            m_iconMoves.watch(quint32(window->winId()));
-            return;
-        }
+        if (isIcon && window->testAttribute(Qt::WA_WState_Created))
+            return window;
     }
+    return nullptr;
+}
+
+void SystemTrayHost::watchIconWindow() const
+{
+    if (const QWidget *window = iconWindow())
+        m_iconMoves.watch(quint32(window->winId()));
 }
 
 void SystemTrayHost::showMenu(QMenu *menu)
@@ -91,7 +96,19 @@ std::optional<QColor> SystemTrayHost::foreground() const
 
 std::optional<QColor> SystemTrayHost::background() const
 {
-    return m_statusNotifier ? std::nullopt : X11Desktop::colourAround(geometry());
+    if (m_statusNotifier) {
+        // The host's panel, read again now and then: a whole panel is many pixels.
+        if (!m_panelColour || !m_panelRead.isValid() || m_panelRead.hasExpired(panelRereadMs)) {
+            const std::optional<qint64> host = StatusNotifierHost::hostProcess();
+            m_panelColour = host ? X11Desktop::windowColourOf(*host) : std::nullopt;
+            m_panelRead.start();
+        }
+        return m_panelColour;
+    }
+    // The X server's own pixels: under a scale factor Qt's geometry is in other units.
+    const QWidget *window = iconWindow();
+    const std::optional<QRect> icon = window ? X11Desktop::windowRect(quint32(window->winId())) : std::nullopt;
+    return icon ? X11Desktop::colourAround(*icon) : std::nullopt;
 }
 
 void SystemTrayHost::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -3,6 +3,7 @@
 #include "Platform/TrayHost.h"
 #include "Platform/x11/X11WindowMoveWatcher.h"
 
+#include <QElapsedTimer>
 #include <QSystemTrayIcon>
 
 // The tray icon over QSystemTrayIcon. No context menu is handed to Qt: the owner builds a fresh
@@ -26,10 +27,17 @@ public:
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
-    // Follows the window that Qt embeds in the tray (made, and made again, as the tray comes and goes).
+    // The window that Qt embeds in the tray, once made (it is made again as the tray comes and
+    // goes); none on a StatusNotifierItem host.
+    const QWidget *iconWindow() const;
+    // Follows the icon's window.
     void watchIconWindow() const;
 
+    static constexpr qint64 panelRereadMs = 10'000;
+
     bool m_statusNotifier = false;
+    mutable std::optional<QColor> m_panelColour;
+    mutable QElapsedTimer m_panelRead;
     QSystemTrayIcon m_icon;
     mutable X11WindowMoveWatcher m_iconMoves;
 };

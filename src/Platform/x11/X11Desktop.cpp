@@ -1,10 +1,13 @@
 #include "Platform/x11/X11Desktop.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
+#include <QList>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -43,6 +46,53 @@ xcb_window_t windowProperty(xcb_connection_t *c, xcb_window_t window, xcb_atom_t
 {
     const QByteArray value = property(c, window, name, XCB_ATOM_WINDOW);
     return value.size() >= 4 ? *reinterpret_cast<const xcb_window_t *>(value.constData()) : xcb_window_t(0);
+}
+
+// The pixels of the root window in `area`, which must lie on the screen.
+std::optional<QImage> rootPixels(xcb_connection_t *c, const QRect &area)
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (area.isEmpty() || screen->root_depth < 24)
+        return std::nullopt;
+    const Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, qint16(area.x()), qint16(area.y()),
+            quint16(area.width()), quint16(area.height()), ~0u),
+        nullptr));
+    if (!image || xcb_get_image_data_length(image.get()) < area.width() * area.height() * 4)
+        return std::nullopt;
+    return QImage(xcb_get_image_data(image.get()), area.width(), area.height(), QImage::Format_RGB32).copy();
+}
+
+QRect screenRect(xcb_connection_t *c)
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    return { 0, 0, screen->width_in_pixels, screen->height_in_pixels };
+}
+
+// The top-level windows: the window manager's list of clients, else the root's children.
+QList<xcb_window_t> topLevelWindows(xcb_connection_t *c)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const QByteArray clients = property(c, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    QList<xcb_window_t> windows;
+    if (!clients.isEmpty()) {
+        const auto *ids = reinterpret_cast<const xcb_window_t *>(clients.constData());
+        windows = QList<xcb_window_t>(ids, ids + clients.size() / qsizetype(sizeof(xcb_window_t)));
+        return windows;
+    }
+    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (!tree)
+        return windows;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    windows = QList<xcb_window_t>(children, children + xcb_query_tree_children_length(tree.get()));
+    return windows;
+}
+
+bool isViewable(xcb_connection_t *c, xcb_window_t window)
+{
+    const Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 } // namespace
@@ -85,24 +135,16 @@ std::optional<QColor> colourAround(const QRect &icon)
     xcb_connection_t *c = connection();
     if (!c || icon.isEmpty())
         return std::nullopt;
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const QRect area
-        = icon.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels));
-    if (area.isEmpty() || screen->root_depth < 24)
+    const QRect area = icon.adjusted(-2, -2, 2, 2).intersected(screenRect(c));
+    const std::optional<QImage> pixels = rootPixels(c, area);
+    if (!pixels)
         return std::nullopt;
-    const Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, qint16(area.x()), qint16(area.y()),
-            quint16(area.width()), quint16(area.height()), ~0u),
-        nullptr));
-    if (!image || xcb_get_image_data_length(image.get()) < area.width() * area.height() * 4)
-        return std::nullopt;
-    const QImage pixels(xcb_get_image_data(image.get()), area.width(), area.height(), QImage::Format_RGB32);
     qint64 red = 0, green = 0, blue = 0, count = 0;
     for (int y = 0; y < area.height(); ++y) {
         for (int x = 0; x < area.width(); ++x) {
             if (icon.contains(area.topLeft() + QPoint(x, y)))
                 continue;
-            const QRgb pixel = pixels.pixel(x, y);
+            const QRgb pixel = pixels->pixel(x, y);
             red += qRed(pixel);
             green += qGreen(pixel);
             blue += qBlue(pixel);
@@ -112,6 +154,51 @@ std::optional<QColor> colourAround(const QRect &icon)
     if (count == 0)
         return std::nullopt;
     return QColor(int(red / count), int(green / count), int(blue / count));
+}
+
+std::optional<QRect> windowRect(quint32 window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window)
+        return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const Reply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr));
+    if (!geometry || !origin)
+        return std::nullopt;
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+std::optional<QColor> windowColourOf(qint64 pid)
+{
+    xcb_connection_t *c = connection();
+    if (!c || pid <= 0)
+        return std::nullopt;
+    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
+    QRect largest;
+    for (const xcb_window_t window : topLevelWindows(c)) {
+        const QByteArray owner = property(c, window, pidAtom, XCB_ATOM_CARDINAL);
+        if (owner.size() < 4 || *reinterpret_cast<const quint32 *>(owner.constData()) != quint32(pid)
+            || !isViewable(c, window))
+            continue;
+        const QRect shown = windowRect(window).value_or(QRect()).intersected(screenRect(c));
+        if (shown.width() * qint64(shown.height()) > largest.width() * qint64(largest.height()))
+            largest = shown;
+    }
+    const std::optional<QImage> pixels = rootPixels(c, largest);
+    if (!pixels)
+        return std::nullopt;
+    // Counted in bins of 16 levels a channel, so that a gradient's neighbours count together.
+    QHash<QRgb, qint64> bins;
+    for (int y = 0; y < pixels->height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(pixels->constScanLine(y));
+        for (int x = 0; x < pixels->width(); ++x)
+            ++bins[line[x] & 0xf0f0f0];
+    }
+    const auto most = std::max_element(bins.cbegin(), bins.cend());
+    const QRgb bin = most.key();
+    return QColor(qRed(bin) | 0x8, qGreen(bin) | 0x8, qBlue(bin) | 0x8);
 }
 
 } // namespace X11Desktop
