@@ -27,6 +27,7 @@
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
+#include "Services/Storage/StoreErrorText.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/DataTransfer.h"
 #include "Services/Updates/UpdateDriver.h"
@@ -75,24 +76,6 @@ private:
 
 const QString loadErrorDetail = QStringLiteral(
     "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
-
-// The system's own wording of an error, in the user's words where we know them; the rest as it
-// came (it is still better than nothing to search for).
-QString inUsersWords(const QString &systemText)
-{
-    static const std::pair<QString, QString> known[] = {
-        { QStringLiteral("database or disk is full"), QStringLiteral("The disk is full.") },
-        { QStringLiteral("disk I/O error"), QStringLiteral("The disk could not be read or written.") },
-        { QStringLiteral("attempt to write a readonly database"), QStringLiteral("The file can’t be written.") },
-        { QStringLiteral("database disk image is malformed"), QStringLiteral("The file is damaged.") },
-        { QStringLiteral("file is not a database"), QStringLiteral("The file is not a database.") },
-    };
-    for (const auto &[sqlite, words] : known) {
-        if (systemText.contains(sqlite, Qt::CaseInsensitive))
-            return words;
-    }
-    return systemText;
-}
 
 } // namespace
 
@@ -676,7 +659,7 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     if (detail && !detail->isEmpty())
         parts << *detail;
     // The error's own message is often the alert's title: say it once.
-    const QString reason = inUsersWords(error.message == title ? error.detail : error.description());
+    const QString reason = StoreErrorText::inUsersWords(error.message == title ? error.detail : error.description());
     if (!reason.isEmpty())
         parts << reason;
     Alert alert;
@@ -692,7 +675,7 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
     QString description = error.description();
     if (description.startsWith(title))
         description = description.mid(title.size()).trimmed();
-    description = inUsersWords(description);
+    description = StoreErrorText::inUsersWords(description);
     Alert alert;
     alert.title = title;
     alert.informativeText

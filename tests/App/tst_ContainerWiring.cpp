@@ -100,7 +100,8 @@ private Q_SLOTS:
 
         QTest::keyClicks(field, u"Stored at once"_s);
         QTest::keyClick(field, Qt::Key_Return);
-        // Written to the store file before Return comes back.
+        // Written to the store file.
+        QTRY_VERIFY(!h.delegate->environment().todos.hasPendingChanges());
         const auto reopened = TodoStore::make(TodoStore::defaultFilePath(), &h.clock);
         QCOMPARE(reopened->allTodos().size(), 1);
         QCOMPARE(reopened->allTodos().first().title, u"Stored at once"_s);
@@ -155,6 +156,7 @@ private Q_SLOTS:
         QTest::keyClicks(list->row(edited.id)->editor(), u" again"_s);
 
         // Every save fails from now on: the alert closes the panel, which ends the edit.
+        QTRY_VERIFY(!store->hasPendingChanges());
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"refuse"_s);
             db.setDatabaseName(TodoStore::defaultFilePath());
@@ -164,7 +166,7 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(u"refuse"_s);
         store->toggle(ticked.id);
 
-        QCOMPARE(h.alerts.alerts().size(), 1);
+        QTRY_COMPARE(h.alerts.alerts().size(), 1);
         QVERIFY(!h.panelShown());
         // The edit is kept like the change that failed, for the next save.
         QCOMPARE(store->todo(edited.id)->title, u"Edited again"_s);

@@ -62,7 +62,7 @@ private Q_SLOTS:
         disk.fill();
         h.delegate->environment().todos.add(u"waiting"_s, std::nullopt);
         h.delegate->environment().clipboard.record(textCapture(u"waiting"_s, h.clock.now()));
-        QCOMPARE(h.alerts.alerts().size(), 2); // each failure as it happened
+        QTRY_COMPARE(h.alerts.alerts().size(), 2); // each failure as it happened
 
         h.alerts.clear();
         if (roomBeforeQuit)

@@ -10,14 +10,18 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreStatement.h"
+#include "Services/Storage/StoreWriter.h"
 
 #include <QDateTime>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <limits>
@@ -124,41 +128,40 @@ Result<QStringList> sideFilesCleared(const StoreDatabase &sql, const ClipboardDa
     return paths;
 }
 
-// Writes changes through a connection of this thread's own, folds the log back and removes the
+// Writes changes through the file's writer, folds the log back after a deletion, and names the
 // side files that the changes gave up.
-ClipboardStore::WriteOutcome writeElsewhere(
-    const QString &path, const ClipboardDatabase::Changes &changes, const QString &folder, const QStringList &files)
+ClipboardStore::WriteOutcome writeThere(
+    const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold)
 {
     ClipboardStore::WriteOutcome outcome;
-    QStringList removed = files;
-    {
-        Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, ClipboardDatabase::schema());
-        if (!attached) {
-            outcome.error = attached.error();
-            return outcome;
-        }
-        const std::unique_ptr<StoreDatabase> sql = std::move(attached).value();
-        // Deleting spreads over every index of a large history; with the small usual cache the
-        // same pages would be written to the log again and again.
-        if (!sql->exec(QStringLiteral("PRAGMA cache_size = -131072")))
-            qCWarning(lcStore) << "deleting with the usual small cache";
-        const Result<QStringList> cleared = sideFilesCleared(*sql, changes);
-        if (!cleared) {
-            outcome.error = cleared.error();
-            return outcome;
-        }
-        const Result<qint64> erased = ClipboardDatabase::write(*sql, changes);
-        if (!erased) {
-            outcome.error = erased.error();
-            return outcome;
-        }
+    // Deleting a period spreads over every index of a large history; with the small usual
+    // cache the same pages would be written to the log again and again.
+    const bool large = !changes.ranges.isEmpty();
+    if (large && !sql.exec(QStringLiteral("PRAGMA cache_size = -131072")))
+        qCWarning(lcStore) << "deleting with the usual small cache";
+    const auto written = [&]() -> Status {
+        const Result<QStringList> cleared = sideFilesCleared(sql, changes);
+        if (!cleared)
+            return cleared.error();
+        const Result<qint64> erased = ClipboardDatabase::write(sql, changes);
+        if (!erased)
+            return erased.error();
         outcome.erased = erased.value();
-        outcome.folded = sql->foldLog();
-        removed << cleared.value();
+        outcome.cleared = cleared.value();
+        // Deleted texts are overwritten in the file; folding the log back leaves none of them
+        // in it. A reader may keep the log for a moment: the next save tries again.
+        outcome.folded = changes.deletions.isEmpty() && !large && !logToFold ? true : sql.foldLog();
+        return {};
+    }();
+    if (!written)
+        outcome.error = written.error();
+    if (large) {
+        // The large cache goes with its pages; without this the process would keep them.
+        if (!sql.exec(QStringLiteral("PRAGMA cache_size = -2000")))
+            qCWarning(lcStore) << "the writer keeps its large cache";
+        sqlite3_db_release_memory(sql.handle());
+        FreedMemory::giveBack();
     }
-    // The connection's large cache is gone; without this the process would keep its pages.
-    FreedMemory::giveBack();
-    ClipboardFiles::remove(removed, folder);
     return outcome;
 }
 
@@ -195,8 +198,12 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
     Result<std::unique_ptr<ClipboardDatabase>> database = ClipboardDatabase::open(path);
     if (!database)
         return inMemory(database.error());
+    Result<std::shared_ptr<StoreWriter>> writer = StoreWriter::open(path, ClipboardDatabase::schema());
+    if (!writer)
+        return inMemory(Error { ClipboardDatabase::schema().openFailed, writer.error().detail });
     ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
+    store->m_writer = std::move(writer).value();
     store->removeStrayFiles(opened);
     return store;
 }
@@ -212,8 +219,14 @@ void ClipboardStore::finishCheck()
         ? ClipboardDatabase::open(m_folder + QLatin1Char('/') + databaseFileName(),
             m_contents == StoreFileCheck::Contents::Older ? StoreFileCheck::Contents::Current : m_contents)
         : Result<std::unique_ptr<ClipboardDatabase>>(verified.error());
+    Result<std::shared_ptr<StoreWriter>> writer = opened
+        ? StoreWriter::open(opened.value()->sql().filePath(), ClipboardDatabase::schema())
+        : Result<std::shared_ptr<StoreWriter>>(opened.error());
+    if (opened && !writer)
+        opened = Error { ClipboardDatabase::schema().openFailed, writer.error().detail };
     if (opened) {
         m_database = std::move(opened).value();
+        m_writer = std::move(writer).value();
         m_hidden.clear();
         m_storedCount = m_database->storedCount();
         if (m_database->search().splits(m_storedCount))
@@ -273,6 +286,11 @@ ClipboardStore::ClipboardStore(
 
 ClipboardStore::~ClipboardStore()
 {
+    // What is pending is written before the writer goes; a failure was told already.
+    if (m_writer && !m_checking) {
+        if (const Status status = flush(); !status)
+            qCWarning(lcStore) << "the clipboard history's last changes are not saved:" << status.error().detail;
+    }
     m_fileRemover.waitForDone();
     m_temporaryFolder.reset();
 }
@@ -401,31 +419,35 @@ void ClipboardStore::save()
 
 void ClipboardStore::writePending(Report report)
 {
+    if (m_telling)
+        report = Report::Quietly;
     // Kept in memory until the file has passed its check.
     if (m_checking)
         return;
     // What changes while a write is under way goes out with the next save, once it is done.
-    if (!hasPending() || m_inFlight) {
-        if (!hasPending())
-            m_retry->succeeded();
+    if (m_inFlight) {
+        if (!m_asked || report == Report::Failure)
+            m_asked = report;
+        return;
+    }
+    if (!hasPending()) {
+        m_retry->succeeded();
         return;
     }
 
-    // Deleting a period of a large history takes long: it is written on another thread, through
-    // a connection of its own, while the entries stay hidden here until it is done.
-    if (!m_pendingRanges.isEmpty() && !m_database->sql().filePath().isEmpty()) {
-        const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
-        m_inFlight = pendingWrite();
-        m_reportsInFlight = report == Report::Failure;
-        m_write.setFuture(QtConcurrent::run(&m_fileRemover,
-            [path = m_database->sql().filePath(), changes, folder = m_folder, files = m_pendingFileRemovals] {
-                return writeElsewhere(path, changes, folder, files);
-            }));
+    // A history in memory has only its own connection, which nothing else waits on.
+    if (!m_writer) {
+        if (Status status = writeHere(); !status)
+            failed(status.error(), report);
         return;
     }
-
-    if (Status status = writeHere(); !status)
-        failed(status.error(), report);
+    // Written by the file's writer on its own thread, while the entries stay hidden here until
+    // it is done.
+    const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
+    m_inFlight = pendingWrite();
+    m_reportsInFlight = report == Report::Failure;
+    m_write.setFuture(m_writer->run(
+        [changes, logToFold = m_logToFold](const StoreDatabase &sql) { return writeThere(sql, changes, logToFold); }));
 }
 
 ClipboardStore::Written ClipboardStore::pendingWrite() const
@@ -447,19 +469,14 @@ Status ClipboardStore::writeHere()
 {
     const Written written = pendingWrite();
     const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
-    const Result<QStringList> cleared = sideFilesCleared(m_database->sql(), changes);
-    if (!cleared)
-        return cleared.error();
-    const Result<qint64> erased = ClipboardDatabase::write(m_database->sql(), changes);
-    if (!erased)
-        return erased.error();
-    // Deleted texts are overwritten in the file; folding the log back leaves none of them in it.
-    // A reader elsewhere may keep the log for a moment: the next save tries again.
-    if (!changes.deletions.isEmpty() || !changes.ranges.isEmpty() || m_logToFold)
-        m_logToFold = !m_database->sql().foldLog();
+    const auto write = [&changes, this](const StoreDatabase &sql) { return writeThere(sql, changes, m_logToFold); };
+    const WriteOutcome outcome = m_writer ? m_writer->run(write).result() : write(m_database->sql());
+    if (!outcome.erased)
+        return outcome.error;
+    m_logToFold = !outcome.folded;
     // Only now that no saved entry refers to them.
-    removeSideFiles(m_pendingFileRemovals + cleared.value());
-    settle(written, erased.value());
+    removeSideFiles(m_pendingFileRemovals + outcome.cleared);
+    settle(written, *outcome.erased);
     return {};
 }
 
@@ -467,9 +484,12 @@ void ClipboardStore::failed(const Error &error, Report report)
 {
     m_retry->failed();
     // A retry that fails again is not told again: the user heard of the first failure.
-    if (report == Report::Failure)
+    if (report == Report::Failure) {
+        // A change made while the failure is being told is saved, and a failure of it not told
+        // again.
+        const QScopedValueRollback telling(m_telling, true);
         Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, error);
-    else
+    } else
         qCInfo(lcStore) << "the clipboard history is still not saved:" << error.detail;
 }
 
@@ -498,15 +518,17 @@ void ClipboardStore::finishWrite()
     const Written written = *std::exchange(m_inFlight, std::nullopt);
     if (!outcome.erased) {
         m_touched.clear();
-        ++m_revision;
-        Q_EMIT revisionChanged(m_revision);
         failed(outcome.error, m_reportsInFlight ? Report::Failure : Report::Quietly);
+        // A change made meanwhile asked for a save of its own, which is tried (and told) once.
+        if (const std::optional<Report> asked = std::exchange(m_asked, std::nullopt))
+            writePending(*asked);
         return;
     }
     m_logToFold = !outcome.folded;
+    removeSideFiles(m_pendingFileRemovals.mid(0, written.files) + outcome.cleared);
     settle(written, *outcome.erased);
     // Then what changed meanwhile.
-    save();
+    writePending(std::exchange(m_asked, std::nullopt).value_or(Report::Quietly));
 }
 
 void ClipboardStore::settle(const Written &written, qint64 erased)
@@ -552,10 +574,10 @@ void ClipboardStore::waitForBackgroundWork()
 {
     waitForCheck();
     m_database->search().waitForColumn();
-    do {
-        m_fileRemover.waitForDone();
+    while (m_inFlight) {
+        m_write.waitForFinished();
         finishWrite();
-    } while (m_inFlight);
+    }
     m_fileRemover.waitForDone();
 }
 
@@ -1063,13 +1085,14 @@ Status ClipboardStore::insertImported(const QList<ClipboardCapture> &captures)
 {
     if (captures.isEmpty())
         return {};
-    // A deleted period being written elsewhere holds the file's write lock.
+    // After the writes under way.
     waitForBackgroundWork();
     ClipboardDatabase::Changes changes;
     changes.items.reserve(captures.size());
     for (const ClipboardCapture &capture : captures)
         changes.items.append(ClipboardItem(capture));
-    const Result<qint64> written = ClipboardDatabase::write(m_database->sql(), changes);
+    const auto write = [&changes](const StoreDatabase &sql) { return ClipboardDatabase::write(sql, changes); };
+    const Result<qint64> written = m_writer ? m_writer->run(write).result() : write(m_database->sql());
     if (written)
         m_storedCount += changes.items.size();
     ++m_revision;

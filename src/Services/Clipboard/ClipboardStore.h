@@ -29,6 +29,7 @@
 
 class ClipboardDatabase;
 class SaveRetry;
+class StoreWriter;
 class SystemClipboard;
 namespace ClipboardFiles {
 class TemporaryFolder;
@@ -38,10 +39,11 @@ class TemporaryFolder;
 // files next to it ("Images", "Thumbnails", "Text"). Lives on the main thread.
 //
 // A unit of work: every change is visible at once, save() writes everything pending in one
-// transaction, and a failed save keeps the pending changes (lookups, pages and counts still
-// see them), reports through saveFailed, and goes out with the next save, a retry every few
-// seconds, or the last write before quitting (flush). Reads never report:
-// a failed fetch is an empty list, no item or 0.
+// transaction (queued to the file's writer, which runs it on its own thread and tells the
+// outcome later, so that the main thread never waits on SQLite's lock), and a failed save keeps the pending changes
+// (lookups, pages and counts still see them), reports through saveFailed, and goes out with the next save, a retry
+// every few seconds, or the last write before quitting (flush). Reads never report: a failed fetch is an empty list, no
+// item or 0.
 class ClipboardStore final : public QObject
 {
     Q_OBJECT
@@ -178,13 +180,17 @@ public:
     // and writes the file itself).
     void waitForCheck();
 
-    // What a write on another thread comes back with: the entries it deleted, or its error.
+    // What a write on the writer's thread comes back with: the entries it deleted and the side
+    // files of the periods it cleared, or its error.
     struct WriteOutcome
     {
         std::optional<qint64> erased;
         bool folded = false;
+        QStringList cleared;
         Error error;
     };
+    // The file's one writer, which an import's jobs join; none for a history in memory.
+    std::shared_ptr<StoreWriter> writer() const { return m_writer; }
 
 Q_SIGNALS:
     void revisionChanged(qint64 revision);
@@ -245,7 +251,7 @@ private:
     Written pendingWrite() const;
     // The spans deleted wholesale that wait to be written, as start and end.
     QList<std::pair<qint64, qint64>> pendingSpans() const;
-    // Writes everything pending through the store's own connection.
+    // Writes everything pending and waits for it.
     Status writeHere();
     void failed(const Error &error, Report report);
     void settle(const Written &written, qint64 erased);
@@ -268,6 +274,7 @@ private:
     QVariantList hiddenBindings() const;
 
     std::unique_ptr<ClipboardDatabase> m_database;
+    std::shared_ptr<StoreWriter> m_writer;
     QString m_folder;
     std::optional<Error> m_loadError;
     qint64 m_revision = 0;
@@ -284,13 +291,18 @@ private:
     QSet<QUuid> m_pendingDeletions;
     QList<Range> m_pendingRanges;
     QStringList m_pendingFileRemovals;
-    // Removes side files and writes deleted periods off the main thread, one after another.
+    // Removes side files off the main thread, one after another.
     QThreadPool m_fileRemover;
-    // The write under way there, what it took, and the entries changed since it began.
+    // The write under way on the writer's thread, what it took, and the entries changed since
+    // it began.
     QFutureWatcher<WriteOutcome> m_write;
     std::optional<Written> m_inFlight;
     bool m_reportsInFlight = true;
     QSet<QUuid> m_touched;
+    // A save asked for while one was under way, and whether its failure is to be told.
+    std::optional<Report> m_asked;
+    // While a failure is told.
+    bool m_telling = false;
     // The ids in the temporary table of the store's connection.
     mutable QSet<QUuid> m_hidden;
     SaveRetry *m_retry = nullptr;

@@ -8,8 +8,10 @@
 #include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreDatabase.h"
 #include "Services/Storage/StoreStatement.h"
+#include "Services/Storage/StoreWriter.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -60,14 +62,30 @@ TodoStore::TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, 
         m_ownClock = std::make_unique<SystemClock>();
         m_clock = m_ownClock.get();
     }
-    // A retry that fails again is not told again: the user heard of the first failure.
-    connect(m_retry, &SaveRetry::due, this, [this] {
-        if (const Status status = writeAll(); !status)
-            qCInfo(lcStore) << "the todos are still not saved:" << status.error().detail;
-    });
+    connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
+    connect(&m_write, &QFutureWatcher<Status>::finished, this, &TodoStore::finishWrite);
 }
 
-TodoStore::~TodoStore() = default;
+TodoStore::~TodoStore()
+{
+    // What is pending is written before the writer goes; a failure was told already.
+    if (m_writer && !m_checking) {
+        if (const Status status = flush(); !status)
+            qCWarning(lcStore) << "the todos' last changes are not saved:" << status.error().detail;
+    }
+}
+
+bool TodoStore::startWriter()
+{
+    Result<std::shared_ptr<StoreWriter>> writer = StoreWriter::open(m_filePath, schema());
+    if (!writer) {
+        m_loadError = Error { schema().openFailed, writer.error().detail };
+        m_database = StoreDatabase::inMemory(schema());
+        return false;
+    }
+    m_writer = std::move(writer).value();
+    return true;
+}
 
 std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock *clock, IntegrityCheck check)
 {
@@ -87,7 +105,8 @@ std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock 
         Result<QList<Todo>> todos = read(*opened.value());
         if (todos) {
             std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
-            store->m_todos = std::move(todos).value();
+            if (store->startWriter())
+                store->m_todos = std::move(todos).value();
             return store;
         }
         opened = todos.error();
@@ -133,6 +152,10 @@ void TodoStore::finishCheck()
         Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(m_filePath, schema(), m_contents);
         if (opened) {
             m_database = std::move(opened).value();
+        } else {
+            status = opened.error();
+        }
+        if (status && startWriter()) {
             // What was made meanwhile stays above the file's todos, in its own order.
             const qint64 top = file.todos.isEmpty() ? 0 : file.todos.constFirst().sortOrder;
             const qsizetype earlier = m_todos.size();
@@ -145,8 +168,6 @@ void TodoStore::finishCheck()
             // Orders at the integers' end can tie.
             if (!std::is_sorted(m_todos.cbegin(), m_todos.cend(), &Todo::listOrder))
                 sort();
-        } else {
-            status = opened.error();
         }
     }
     if (!status) {
@@ -241,6 +262,8 @@ void TodoStore::sort()
 
 void TodoStore::markDirty(const QUuid &id)
 {
+    if (m_inFlight)
+        m_touched.insert(id);
     m_deleted.remove(id);
     m_dirty.insert(id);
 }
@@ -375,6 +398,8 @@ void TodoStore::remove(const QList<QUuid> &ids)
         if (index < 0)
             continue;
         m_todos.removeAt(index);
+        if (m_inFlight)
+            m_touched.insert(id);
         m_dirty.remove(id);
         m_deleted.insert(id);
         removed = true;
@@ -386,13 +411,16 @@ void TodoStore::remove(const QList<QUuid> &ids)
 
 Status TodoStore::insertImported(const QList<ExportedTodo> &imported)
 {
-    // Placed among the file's todos, and written to the file.
+    // Placed among the file's todos, and written to the file after what is queued.
     waitForCheck();
     const QList<Todo> todos = importedTodos(imported);
     if (todos.isEmpty())
         return {};
     // Nothing of an import that could not be written stays, not even for a later retry.
-    if (Status status = m_database->write([this, &todos] { return insertRows(*m_database, todos); }); !status)
+    const auto insert = [todos](const StoreDatabase &database) {
+        return database.write([&database, &todos] { return insertRows(database, todos); });
+    };
+    if (Status status = m_writer ? m_writer->run(insert).result() : insert(*m_database); !status)
         return status;
     adoptImported(todos);
     return {};
@@ -469,6 +497,11 @@ Status TodoStore::insertRows(const StoreDatabase &database, const QList<Todo> &t
     return insert.prepared();
 }
 
+Status TodoStore::deleteRows(const StoreDatabase &database, const QList<QUuid> &ids)
+{
+    return write(database, Changes { QSet<QUuid>(ids.cbegin(), ids.cend()), {} });
+}
+
 void TodoStore::adoptImported(const QList<Todo> &todos)
 {
     QSet<QUuid> known;
@@ -500,14 +533,28 @@ const StoreSchema &TodoStore::databaseSchema()
 
 void TodoStore::save()
 {
-    if (Status status = writeAll(); !status)
-        Q_EMIT saveFailed(saveFailedMessage(), status.error());
+    writePending(Report::Failure);
 }
 
 Status TodoStore::flush()
 {
     waitForCheck();
-    return writeAll();
+    while (m_inFlight) {
+        m_write.waitForFinished();
+        finishWrite();
+    }
+    if (m_checking || !hasPendingChanges())
+        return {};
+    // On this thread, waiting for the writer: the application is about to end.
+    const Changes changes = pendingChanges();
+    const auto job = [changes](const StoreDatabase &database) { return write(database, changes); };
+    Status status = m_writer ? m_writer->run(job).result() : job(*m_database);
+    if (!status) {
+        m_retry->failed();
+        return status;
+    }
+    settle(changes);
+    return {};
 }
 
 void TodoStore::setRetryInterval(std::chrono::milliseconds interval)
@@ -515,54 +562,125 @@ void TodoStore::setRetryInterval(std::chrono::milliseconds interval)
     m_retry->setInterval(interval);
 }
 
-Status TodoStore::writeAll()
+TodoStore::Changes TodoStore::pendingChanges() const
 {
-    // Kept in memory until the file has passed its check.
-    if (m_checking)
-        return {};
-    if (Status status = m_database->write([this] { return writePending(); }); !status) {
-        m_retry->failed();
-        return status;
+    Changes changes { m_deleted, {} };
+    changes.todos.reserve(m_dirty.size());
+    for (const QUuid &id : m_dirty) {
+        if (const qsizetype index = indexOf(id); index >= 0)
+            changes.todos.append(m_todos.at(index));
     }
-    m_dirty.clear();
-    m_deleted.clear();
-    m_retry->succeeded();
-    return {};
+    return changes;
 }
 
-Status TodoStore::writePending()
+void TodoStore::writePending(Report report)
 {
-    Result<QSqlQuery> erase = m_database->prepare(QStringLiteral("DELETE FROM todo WHERE id = ?"));
-    if (!erase)
-        return erase.error();
-    QSqlQuery remove = std::move(erase).value();
-    for (const QUuid &id : std::as_const(m_deleted)) {
-        remove.bindValue(0, StoreDatabase::idText(id));
-        if (Status status = m_database->run(remove); !status)
-            return status;
+    if (m_telling)
+        report = Report::Quietly;
+    // Kept in memory until the file has passed its check; what changes while a write is under
+    // way goes out once it is done.
+    if (m_checking)
+        return;
+    if (m_inFlight) {
+        if (!m_asked || report == Report::Failure)
+            m_asked = report;
+        return;
     }
+    if (m_dirty.isEmpty() && m_deleted.isEmpty()) {
+        m_retry->succeeded();
+        return;
+    }
+    const Changes changes = pendingChanges();
+    if (!m_writer) {
+        if (Status status = write(*m_database, changes); !status)
+            failed(status.error(), report);
+        else
+            settle(changes);
+        return;
+    }
+    m_inFlight = changes;
+    m_reportsInFlight = report == Report::Failure;
+    m_write.setFuture(m_writer->run([changes](const StoreDatabase &database) { return write(database, changes); }));
+}
 
-    Result<QSqlQuery> write = m_database->prepare(QStringLiteral(
-        "INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, day) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
-        "ON CONFLICT(id) DO UPDATE SET title = excluded.title, is_completed = excluded.is_completed, "
-        "created_at = excluded.created_at, updated_at = excluded.updated_at, "
-        "completed_at = excluded.completed_at, sort_order = excluded.sort_order, day = excluded.day"));
-    if (!write)
-        return write.error();
-    QSqlQuery upsert = std::move(write).value();
-    for (const QUuid &id : std::as_const(m_dirty)) {
-        const qsizetype index = indexOf(id);
-        if (index < 0)
-            continue;
-        const Todo &todo = m_todos.at(index);
-        const QVariantList values { todo.idString(), todo.title, todo.isCompleted ? 1 : 0,
-            todo.createdAt.toMSecsSinceEpoch(), todo.updatedAt.toMSecsSinceEpoch(),
-            StoreDatabase::timeValue(todo.completedAt), todo.sortOrder, StoreDatabase::timeValue(todo.day) };
-        for (qsizetype i = 0; i < values.size(); ++i)
-            upsert.bindValue(int(i), values.at(i));
-        if (Status status = m_database->run(upsert); !status)
-            return status;
+void TodoStore::finishWrite()
+{
+    if (!m_inFlight || !m_write.isFinished())
+        return;
+    const Status status = m_write.result();
+    const Changes written = *std::exchange(m_inFlight, std::nullopt);
+    if (!status) {
+        m_touched.clear();
+        failed(status.error(), m_reportsInFlight ? Report::Failure : Report::Quietly);
+        // A change made meanwhile asked for a save of its own, which is tried (and told) once.
+        if (const std::optional<Report> asked = std::exchange(m_asked, std::nullopt))
+            writePending(*asked);
+        return;
     }
-    return {};
+    settle(written);
+    m_touched.clear();
+    // Then what changed meanwhile.
+    writePending(std::exchange(m_asked, std::nullopt).value_or(Report::Quietly));
+}
+
+void TodoStore::settle(const Changes &written)
+{
+    for (const QUuid &id : written.deleted) {
+        if (!m_touched.contains(id))
+            m_deleted.remove(id);
+    }
+    for (const Todo &todo : written.todos) {
+        if (!m_touched.contains(todo.id))
+            m_dirty.remove(todo.id);
+    }
+    if (m_dirty.isEmpty() && m_deleted.isEmpty())
+        m_retry->succeeded();
+}
+
+void TodoStore::failed(const Error &error, Report report)
+{
+    m_retry->failed();
+    // A retry that fails again is not told again: the user heard of the first failure.
+    if (report == Report::Failure) {
+        // A change made while the failure is being told (an edit its alert ends) is saved, and
+        // a failure of it not told again.
+        const QScopedValueRollback telling(m_telling, true);
+        Q_EMIT saveFailed(saveFailedMessage(), error);
+    } else
+        qCInfo(lcStore) << "the todos are still not saved:" << error.detail;
+}
+
+Status TodoStore::write(const StoreDatabase &database, const Changes &changes)
+{
+    return database.write([&database, &changes]() -> Status {
+        Result<QSqlQuery> erase = database.prepare(QStringLiteral("DELETE FROM todo WHERE id = ?"));
+        if (!erase)
+            return erase.error();
+        QSqlQuery remove = std::move(erase).value();
+        for (const QUuid &id : changes.deleted) {
+            remove.bindValue(0, StoreDatabase::idText(id));
+            if (Status status = database.run(remove); !status)
+                return status;
+        }
+
+        Result<QSqlQuery> prepared = database.prepare(QStringLiteral(
+            "INSERT INTO todo (id, title, is_completed, created_at, updated_at, completed_at, sort_order, day) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT(id) DO UPDATE SET title = excluded.title, is_completed = excluded.is_completed, "
+            "created_at = excluded.created_at, updated_at = excluded.updated_at, "
+            "completed_at = excluded.completed_at, sort_order = excluded.sort_order, day = excluded.day"));
+        if (!prepared)
+            return prepared.error();
+        QSqlQuery upsert = std::move(prepared).value();
+        for (const Todo &todo : changes.todos) {
+            const QVariantList values { todo.idString(), todo.title, todo.isCompleted ? 1 : 0,
+                todo.createdAt.toMSecsSinceEpoch(), todo.updatedAt.toMSecsSinceEpoch(),
+                StoreDatabase::timeValue(todo.completedAt), todo.sortOrder, StoreDatabase::timeValue(todo.day) };
+            for (qsizetype i = 0; i < values.size(); ++i)
+                upsert.bindValue(int(i), values.at(i));
+            if (Status status = database.run(upsert); !status)
+                return status;
+        }
+        return {};
+    });
 }

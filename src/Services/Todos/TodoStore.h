@@ -18,12 +18,15 @@
 class Clock;
 class SaveRetry;
 class StoreDatabase;
+class StoreWriter;
 struct StoreSchema;
 
 // The one owner of the user's todos. Every operation changes the todos in memory at once
 // (views see it through `changed`) and then writes every pending change to the store file in
-// one transaction. A failed write is rolled back, reported through `saveFailed`, and its changes
-// stay pending: the next change, a retry every few seconds and the quit write them.
+// one transaction, which the file's writer runs on its own thread: the main thread queues it
+// and learns the outcome later. A failed write is rolled back, reported through `saveFailed`,
+// and its changes stay pending: the next change, a retry every few seconds and the quit write
+// them.
 //
 // A file that cannot be opened, or is not a todo database Vemra can read, is never written:
 // the store then runs in memory and keeps the reason in `loadError`. Checked in the background,
@@ -53,7 +56,7 @@ public:
     const std::optional<Error> &loadError() const { return m_loadError; }
     // While the file is being checked in the background.
     bool isChecking() const { return m_checking; }
-    bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty(); }
+    bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty() || m_inFlight.has_value(); }
 
     // Every todo in list order.
     QList<Todo> allTodos() const { return m_todos; }
@@ -88,13 +91,17 @@ public:
     // The same against `stored`, a copy of every todo, on any thread.
     static QList<Todo> importedTodos(const QList<Todo> &stored, const QList<ExportedTodo> &imported);
     static Status insertRows(const StoreDatabase &database, const QList<Todo> &todos);
+    // Deletes the rows of `ids` in one transaction: an import's todos taken back.
+    static Status deleteRows(const StoreDatabase &database, const QList<QUuid> &ids);
     void adoptImported(const QList<Todo> &todos);
     // The database file, for another connection to it; empty for a store in memory.
     QString databasePath() const;
+    // The file's one writer, which an import's jobs join; none for a store in memory.
+    std::shared_ptr<StoreWriter> writer() const { return m_writer; }
     static const StoreSchema &databaseSchema();
 
-    // Writes what is pending now and returns the outcome instead of reporting it: the last
-    // try before quitting.
+    // Waits for the write under way, then writes what is pending and waits for it, returning
+    // the outcome instead of reporting it: the last try before quitting.
     Status flush();
     // Waits for the check of the file in the background to end (an export or an import reads
     // and writes the file itself).
@@ -124,7 +131,24 @@ private:
     static CheckedFile checkAndRead(const QString &filePath);
     static Result<QList<Todo>> read(const StoreDatabase &database);
     void finishCheck();
-    Status writePending();
+    // Makes the file's writer once the file is open; false (and the store in memory) when it
+    // can't.
+    bool startWriter();
+    // What a save writes: the ids deleted and the todos changed, as they are now.
+    struct Changes
+    {
+        QSet<QUuid> deleted;
+        QList<Todo> todos;
+    };
+    Changes pendingChanges() const;
+    static Status write(const StoreDatabase &database, const Changes &changes);
+    // Whether a failed write is reported (a save the user's change asked for) or only logged
+    // (a retry of one already reported).
+    enum class Report { Failure, Quietly };
+    void writePending(Report report);
+    void finishWrite();
+    void settle(const Changes &written);
+    void failed(const Error &error, Report report);
     qsizetype indexOf(const QUuid &id) const;
     qint64 topOrder() const;
     QDateTime now() const;
@@ -133,9 +157,9 @@ private:
     // Emits `changed` and writes every pending change.
     void commitChange();
     void save();
-    Status writeAll();
 
     std::unique_ptr<StoreDatabase> m_database;
+    std::shared_ptr<StoreWriter> m_writer;
     QString m_filePath;
     std::unique_ptr<Clock> m_ownClock;
     const Clock *m_clock = nullptr;
@@ -144,6 +168,16 @@ private:
     QSet<QUuid> m_dirty;
     QSet<QUuid> m_deleted;
     SaveRetry *m_retry = nullptr;
+    // The write under way on the writer's thread, what it took, whether its failure is told,
+    // and the todos changed since it began, which stay pending.
+    QFutureWatcher<Status> m_write;
+    std::optional<Changes> m_inFlight;
+    bool m_reportsInFlight = true;
+    QSet<QUuid> m_touched;
+    // A save asked for while one was under way, and whether its failure is to be told.
+    std::optional<Report> m_asked;
+    // While a failure is told.
+    bool m_telling = false;
     // The check in the background, and what the file held when it was inspected.
     QFutureWatcher<CheckedFile> m_check;
     StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;

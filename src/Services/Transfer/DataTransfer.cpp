@@ -12,6 +12,7 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Storage/StoreErrorText.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
@@ -117,6 +118,18 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
 {
     m_document.setMaxThreadCount(1);
     m_batches.setMaxThreadCount(1);
+    // An interrupted import is looked for once both stores hold their files' contents, before
+    // anything else of the transfer writes.
+    connect(&m_todos, &TodoStore::checked, this, &DataTransfer::recoverImport);
+    connect(&m_clipboard, &ClipboardStore::checked, this, &DataTransfer::recoverImport);
+    recoverImport();
+}
+
+void DataTransfer::recoverImport()
+{
+    if (m_recovered || m_todos.isChecking() || m_clipboard.isChecking())
+        return;
+    m_recovered = true;
     if (ImportJournal::recover(m_todos, m_clipboard))
         setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
 }
@@ -155,6 +168,7 @@ QCoro::Task<> DataTransfer::exportData(Scope scope)
         co_return;
     m_todos.waitForCheck();
     m_clipboard.waitForCheck();
+    recoverImport();
 
     const qsizetype todoCount = scope == Scope::All ? m_todos.allTodos().size() : 0;
     qint64 entries = 0;
@@ -194,8 +208,8 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
             writer->cancel();
             return Status();
         });
-        // Cancelling always succeeds; only its end is awaited.
-        static_cast<void>(co_await step);
+        if (const Status cancelled = co_await step; !cancelled)
+            qCWarning(lcTransfer) << "cannot cancel an export:" << cancelled.error().detail;
         co_return std::nullopt;
     }
     if (status) {
@@ -254,6 +268,7 @@ QCoro::Task<> DataTransfer::importData()
         co_return;
     m_todos.waitForCheck();
     m_clipboard.waitForCheck();
+    recoverImport();
     const QString fileName = QFileInfo(*path).fileName();
 
     setWorking(true);
@@ -307,16 +322,10 @@ QCoro::Task<> DataTransfer::importData()
     const Inserted inserted = co_await inserting;
     if (!inserted.status) {
         setWorking(false);
-        QString detail = inserted.status.error().description();
-        if (inserted.added > 0)
-            detail += QStringLiteral("\n\nOnly its clipboard items were added: ")
-                + count(inserted.added, QStringLiteral("clipboard item")) + u'.';
-        else
-            detail += QStringLiteral("\n\nNothing from the file was added.");
-        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.', detail);
-        if (inserted.added > 0)
-            setLastResult(QStringLiteral("Imported ") + count(0, QStringLiteral("todo")) + QStringLiteral(" and ")
-                + count(inserted.added, QStringLiteral("clipboard item")) + u'.');
+        // Nothing of a failed import stays: both stores took it back.
+        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.',
+            StoreErrorText::inUsersWords(inserted.status.error().description())
+                + QStringLiteral("\n\nNothing from the file was added."));
         co_return;
     }
     QString result = QStringLiteral("Imported ") + count(inserted.todos, QStringLiteral("todo"))
@@ -334,8 +343,8 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
     job.entries = std::move(planned.plan.clipboard);
     job.todos = std::move(planned.todos);
     job.clipboardFolder = m_clipboard.folder();
-    job.clipboardDatabase = m_clipboard.transferSource().databasePath;
-    job.todoDatabase = m_todos.databasePath();
+    job.clipboardWriter = m_clipboard.writer();
+    job.todoWriter = m_todos.writer();
     const QList<Todo> todos = job.todos;
 
     struct Written
@@ -344,7 +353,6 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
         qint64 added = 0;
         qint64 unreadable = 0;
         bool wroteStores = false;
-        bool entriesKept = false;
         QList<ClipboardCapture> captures;
     };
     QFuture<Written> writing = QtConcurrent::run(&m_document, [job = std::move(job)]() mutable {
@@ -356,7 +364,6 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
             written.status = writer.commit();
         written.added = writer.added();
         written.unreadable = writer.unreadable();
-        written.entriesKept = writer.entriesKept();
         written.captures = writer.takeCaptures();
         return written;
     });
@@ -367,11 +374,9 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
     inserted.unreadable = written.unreadable;
     if (written.wroteStores) {
         inserted.status = written.status;
-        if (written.status || written.entriesKept) {
+        if (written.status) {
             m_clipboard.adoptImported(written.added);
             inserted.added = written.added;
-        }
-        if (written.status) {
             m_todos.adoptImported(todos);
             inserted.todos = todos.size();
         }

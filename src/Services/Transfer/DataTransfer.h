@@ -103,6 +103,8 @@ private:
     bool exportWithout(const QList<BackupWriter::Skipped> &skipped);
     QCoro::Task<Inserted> insert(QString path, Planned planned);
     bool confirm(const ImportPlan &plan, const QString &fileName);
+    // Completes or takes back an import that the last run left half done, once.
+    void recoverImport();
     void showAlert(const QString &message, const QString &detail);
     void setWorking(bool working);
     void setBusy(bool busy);
@@ -122,5 +124,6 @@ private:
     QThreadPool m_document;
     bool m_isWorking = false;
     bool m_isBusy = false;
+    bool m_recovered = false;
     std::optional<QString> m_lastResult;
 };

@@ -9,7 +9,9 @@
 
 namespace {
 
-const QByteArray heading("Vemra import 1\n");
+// The second form commits the todos first; the first, of earlier versions, the entries.
+const QByteArray heading("Vemra import 2\n");
+const QByteArray entriesFirst("Vemra import 1\n");
 
 // Entries looked up at a time: within SQLite's limit on bound values.
 constexpr qsizetype lookupBatch = 500;
@@ -53,31 +55,49 @@ bool recover(TodoStore &todos, ClipboardStore &clipboard)
         qCWarning(lcTransfer) << "cannot read the import's mark" << file.errorString();
         return false;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray text = file.readAll();
     file.close();
     QList<QUuid> todoIds;
     QList<QUuid> entryIds;
-    for (const QByteArray &line : lines) {
+    for (const QByteArray &line : text.split('\n')) {
         if (line.startsWith("todo "))
             todoIds.append(QUuid::fromString(QLatin1StringView(line.mid(5))));
         else if (line.startsWith("entry "))
             entryIds.append(QUuid::fromString(QLatin1StringView(line.mid(6))));
     }
-    // The todos are committed last, in one transaction: any of them stored means all of it is.
-    const bool whole = todoIds.isEmpty()
-        || std::any_of(todoIds.cbegin(), todoIds.cend(), [&todos](const QUuid &id) { return todos.todo(id); });
-    if (whole) {
-        remove(clipboard.folder());
-        return false;
-    }
-    QList<ClipboardItem> added;
+    QList<ClipboardItem> entries;
     for (qsizetype at = 0; at < entryIds.size(); at += lookupBatch)
-        added += clipboard.itemsWithIds(entryIds.mid(at, lookupBatch));
-    qCInfo(lcTransfer) << "taking back" << added.size() << "clipboard items of an interrupted import";
-    clipboard.deleteItems(added);
-    // Kept while the deletion waits to be written, so that a later start tries again.
-    if (!clipboard.hasPendingChanges())
+        entries += clipboard.itemsWithIds(entryIds.mid(at, lookupBatch));
+    QList<QUuid> storedTodos;
+    for (const QUuid &id : std::as_const(todoIds)) {
+        if (todos.todo(id))
+            storedTodos.append(id);
+    }
+    // Each store's part is committed in one transaction, the second store's last: any of its
+    // rows stored means all of the import is.
+    Status takenBack;
+    if (text.startsWith(entriesFirst)) {
+        if (todoIds.isEmpty() || !storedTodos.isEmpty()) {
+            remove(clipboard.folder());
+            return false;
+        }
+        qCInfo(lcTransfer) << "taking back" << entries.size() << "clipboard items of an interrupted import";
+        clipboard.deleteItems(entries);
+        takenBack = clipboard.flush();
+    } else {
+        if (entryIds.isEmpty() || !entries.isEmpty()) {
+            remove(clipboard.folder());
+            return false;
+        }
+        qCInfo(lcTransfer) << "taking back" << storedTodos.size() << "todos of an interrupted import";
+        todos.remove(storedTodos);
+        takenBack = todos.flush();
+    }
+    // Kept until the taking back is written, so that a later start tries again.
+    if (takenBack)
         remove(clipboard.folder());
+    else
+        qCWarning(lcTransfer) << "cannot take back an interrupted import yet:" << takenBack.error().description();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/ImportJournal.h"
 
@@ -14,6 +15,8 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <deque>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -39,47 +42,77 @@ ImportWriter::ImportWriter(Job job)
 
 ImportWriter::~ImportWriter()
 {
-    if (!m_todosCommitted)
-        rollBack(m_todos);
+    if (m_todos)
+        rollBack(*m_job.todoWriter, m_todos);
+    if (m_entries)
+        rollBack(*m_job.clipboardWriter, m_entries);
     if (!m_entriesCommitted) {
-        rollBack(m_entries);
         if (writesStores())
             ClipboardFiles::remove(m_sideFiles, m_job.clipboardFolder);
-        if (m_marked)
+        // Kept while todos it names may still be stored, for the next start to take back.
+        if (m_marked && !m_todosCommitted)
             ImportJournal::remove(m_job.clipboardFolder);
     }
 }
 
-void ImportWriter::rollBack(std::unique_ptr<StoreDatabase> &database)
+Status ImportWriter::begin(StoreWriter &writer, quint64 &session)
 {
-    if (database && !database->exec(QStringLiteral("ROLLBACK")))
-        qCWarning(lcTransfer) << "cannot roll back an import's transaction";
-    database.reset();
+    session = writer.newSession();
+    return writer
+        .run(
+            [](const StoreDatabase &database) -> Status {
+                // A cache that holds the indexes' pages as the rows go in, instead of writing
+                // and reading them back again and again; and a commit that waits until its log
+                // is on the disk, since the user is told of what was imported once it ends.
+                for (const QString &sql : { QStringLiteral("PRAGMA cache_size = -65536"),
+                         QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE") }) {
+                    if (Status status = database.exec(sql); !status)
+                        return status;
+                }
+                return {};
+            },
+            session)
+        .result();
 }
 
-Status ImportWriter::begin(std::unique_ptr<StoreDatabase> &database, const QString &path, const StoreSchema &schema)
+Status ImportWriter::end(StoreWriter &writer, quint64 &session, bool commit)
 {
-    Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, schema);
-    if (!attached)
-        return attached.error();
-    // A cache that holds the indexes' pages as the rows go in, instead of writing and reading
-    // them back again and again; and a commit that waits until its log is on the disk, since
-    // the user is told of what was imported once it ends.
-    for (const QString &pragma :
-        { QStringLiteral("PRAGMA cache_size = -65536"), QStringLiteral("PRAGMA synchronous = FULL") }) {
-        if (Status status = attached.value()->exec(pragma); !status)
-            return status;
-    }
-    if (Status status = attached.value()->exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
-        return status;
-    database = std::move(attached).value();
-    return {};
+    const quint64 ending = std::exchange(session, 0);
+    return writer
+        .run(
+            [commit](const StoreDatabase &database) -> Status {
+                Status status = commit ? database.exec(QStringLiteral("COMMIT")) : Status();
+                // SQLite has rolled back itself after some failures (a full disk among them);
+                // a rollback needs no room on the disk.
+                sqlite3 *connection = database.handle();
+                if (connection && !sqlite3_get_autocommit(connection) && !database.exec(QStringLiteral("ROLLBACK")))
+                    qCWarning(lcTransfer) << "cannot roll back an import's transaction";
+                // The writer's ordinary saves go on as before, with their small cache.
+                for (const QString &sql :
+                    { QStringLiteral("PRAGMA synchronous = NORMAL"), QStringLiteral("PRAGMA cache_size = -2000") }) {
+                    if (!database.exec(sql))
+                        qCWarning(lcTransfer) << "the store's writer keeps the import's" << sql;
+                }
+                if (connection)
+                    sqlite3_db_release_memory(connection);
+                return status;
+            },
+            ending, true)
+        .result();
+}
+
+void ImportWriter::rollBack(StoreWriter &writer, quint64 &session)
+{
+    // Nothing to tell: a rollback that fails is logged where it runs, and SQLite takes the
+    // transaction back itself when the connection goes.
+    if (const Status status = end(writer, session, false); !status)
+        qCWarning(lcTransfer) << "an import's transaction ended badly:" << status.error().detail;
 }
 
 Status ImportWriter::write()
 {
     if (writesStores() && !m_job.entries.isEmpty()) {
-        if (Status status = begin(m_entries, m_job.clipboardDatabase, ClipboardDatabase::schema()); !status)
+        if (Status status = begin(*m_job.clipboardWriter, m_entries); !status)
             return status;
     }
     if (!m_job.entries.isEmpty()) {
@@ -97,9 +130,14 @@ Status ImportWriter::write()
     }
     Status status;
     if (writesStores() && !m_job.todos.isEmpty()) {
-        status = begin(m_todos, m_job.todoDatabase, TodoStore::databaseSchema());
-        if (status)
-            status = TodoStore::insertRows(*m_todos, m_job.todos);
+        status = begin(*m_job.todoWriter, m_todos);
+        if (status) {
+            status = m_job.todoWriter
+                         ->run([todos = m_job.todos](
+                                   const StoreDatabase &database) { return TodoStore::insertRows(database, todos); },
+                             m_todos)
+                         .result();
+        }
     }
     if (synced.isValid() && !synced.result() && status)
         status = Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
@@ -162,7 +200,7 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
     // Entries are independent of each other and write files of their own names: several are
     // made at once.
     return QtConcurrent::mapped(std::move(places),
-        [folder = m_job.clipboardFolder, rows = m_entries != nullptr, span = std::move(span), start](
+        [folder = m_job.clipboardFolder, rows = m_entries != 0, span = std::move(span), start](
             const EntryPlace &place) {
             Made made;
             const std::optional<ExportedClipboardItem> item
@@ -211,16 +249,20 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
         return changedFile();
     if (!m_entries || !writeRows)
         return {};
-    return ClipboardDatabase::insert(*m_entries, rows);
+    return m_job.clipboardWriter
+        ->run([rows = std::move(rows)](
+                  const StoreDatabase &database) { return ClipboardDatabase::insert(database, rows); },
+            m_entries)
+        .result();
 }
 
 Status ImportWriter::commit()
 {
     if (Status status = markInProgress(); !status)
         return status;
-    if (Status status = commitEntries(); !status)
-        return status;
     if (Status status = commitTodos(); !status)
+        return status;
+    if (Status status = commitEntries(); !status)
         return status;
     finish();
     return {};
@@ -228,7 +270,7 @@ Status ImportWriter::commit()
 
 Status ImportWriter::markInProgress()
 {
-    if (m_marked || !m_entries || !writesStores() || m_job.todos.isEmpty())
+    if (m_marked || !m_entries || !writesStores() || m_job.todos.isEmpty() || m_entryIds.isEmpty())
         return {};
     QList<QUuid> todoIds;
     todoIds.reserve(m_job.todos.size());
@@ -240,29 +282,14 @@ Status ImportWriter::markInProgress()
     return {};
 }
 
-Status ImportWriter::commitEntries()
-{
-    if (!m_entries)
-        return {};
-    if (Status status = m_entries->exec(QStringLiteral("COMMIT")); !status) {
-        if (m_marked)
-            ImportJournal::remove(m_job.clipboardFolder);
-        return status;
-    }
-    m_entriesCommitted = true;
-    return {};
-}
-
 Status ImportWriter::commitTodos()
 {
     if (!m_todos)
         return {};
-    if (Status status = m_todos->exec(QStringLiteral("COMMIT")); !status) {
-        rollBack(m_todos);
-        if (Status takenBack = takeBackEntries(); !takenBack) {
-            qCWarning(lcTransfer) << "cannot take back an import's clipboard items:" << takenBack.error().description();
-            m_entriesKept = true;
-        }
+    if (Status status = end(*m_job.todoWriter, m_todos, true); !status) {
+        // The entries are still uncommitted: rolling them back takes everything back.
+        if (m_entries)
+            rollBack(*m_job.clipboardWriter, m_entries);
         finish();
         return status;
     }
@@ -270,16 +297,37 @@ Status ImportWriter::commitTodos()
     return {};
 }
 
-Status ImportWriter::takeBackEntries()
+Status ImportWriter::commitEntries()
 {
-    if (!m_entriesCommitted)
+    if (!m_entries)
         return {};
-    ClipboardDatabase::Changes changes;
-    changes.deletions = QSet<QUuid>(m_entryIds.cbegin(), m_entryIds.cend());
-    const Result<qint64> erased = ClipboardDatabase::write(*m_entries, changes);
-    if (!erased)
-        return erased.error();
-    m_entriesCommitted = false;
+    if (Status status = end(*m_job.clipboardWriter, m_entries, true); !status) {
+        if (Status takenBack = takeBackTodos(); !takenBack) {
+            qCWarning(lcTransfer) << "cannot take back an import's todos; the next start will:"
+                                  << takenBack.error().description();
+            return status;
+        }
+        finish();
+        return status;
+    }
+    m_entriesCommitted = true;
+    return {};
+}
+
+Status ImportWriter::takeBackTodos()
+{
+    if (!m_todosCommitted)
+        return {};
+    QList<QUuid> ids;
+    ids.reserve(m_job.todos.size());
+    for (const Todo &todo : std::as_const(m_job.todos))
+        ids.append(todo.id);
+    if (Status status
+        = m_job.todoWriter->run([ids](const StoreDatabase &database) { return TodoStore::deleteRows(database, ids); })
+              .result();
+        !status)
+        return status;
+    m_todosCommitted = false;
     return {};
 }
 
@@ -288,6 +336,4 @@ void ImportWriter::finish()
     if (m_marked)
         ImportJournal::remove(m_job.clipboardFolder);
     m_marked = false;
-    m_entries.reset();
-    m_todos.reset();
 }

@@ -15,22 +15,23 @@
 
 #include <memory>
 
-class StoreDatabase;
-struct StoreSchema;
+class StoreWriter;
 
 // Adds what an import plan chose, off the main thread: reads the chosen entries again where
-// the plan found them in the file, makes them and their side files several at a time, and writes their rows and the
-// todos' rows on connections of its own, each store in one transaction. Both transactions
-// stay open until everything is written, so that any failure before the commits takes back
-// everything by rolling back, which needs no free space; the import's mark (ImportJournal),
+// the plan found them in the file, makes them and their side files several at a time, and has
+// each store's writer write their rows and the todos' rows as jobs of its own, each store in
+// one transaction (a session of its writer: the saves asked for meanwhile wait in its queue
+// and follow the commit). Both transactions stay open until everything is written, and the
+// entries' until the todos are committed, so that any failure before the entries' commit takes
+// back everything by rolling back, which needs no free space; only a failed commit of the
+// entries, the last step, has the few todos deleted again. The import's mark (ImportJournal),
 // made before either commit and gone once both are done or taken back, covers the moment
 // between them.
 //
 // With a store in memory, which no other connection can reach, the entries are only made,
 // and taken from here by the caller.
 //
-// Made, used and dropped on one thread: its connections belong to it. Dropping it takes back
-// whatever is not committed.
+// Dropping it takes back whatever is not committed.
 class ImportWriter final
 {
 public:
@@ -43,9 +44,9 @@ public:
         QList<EntryPlace> entries;
         QList<Todo> todos;
         QString clipboardFolder;
-        // The stores' files; empty for a store in memory.
-        QString clipboardDatabase;
-        QString todoDatabase;
+        // The stores' writers; none for a store in memory.
+        std::shared_ptr<StoreWriter> clipboardWriter;
+        std::shared_ptr<StoreWriter> todoWriter;
     };
 
     explicit ImportWriter(Job job);
@@ -54,30 +55,33 @@ public:
     ImportWriter &operator=(const ImportWriter &) = delete;
 
     // Whether both stores are files, which the writer writes itself.
-    bool writesStores() const { return !m_job.clipboardDatabase.isEmpty() && !m_job.todoDatabase.isEmpty(); }
+    bool writesStores() const { return m_job.clipboardWriter && m_job.todoWriter; }
 
     // Makes the chosen entries and writes the rows, uncommitted, and marks the import as under
     // way when it adds to both stores.
     Status write();
-    // Commits the entries, then the todos. After a failure nothing of the import stays,
-    // unless taking back the committed entries failed too (see entriesKept).
+    // Commits the todos, then the entries. After a failure nothing of the import stays, or,
+    // when deleting the committed todos failed too, the mark stays so that the next start
+    // takes them back.
     Status commit();
     // The steps of commit, one by one.
     Status markInProgress();
-    Status commitEntries();
     Status commitTodos();
+    Status commitEntries();
     void finish();
 
     // Entries made (and, once committed, added), and chosen entries that couldn't be made.
     qint64 added() const { return m_added; }
     qint64 unreadable() const { return m_unreadable; }
-    // After a failed commit of the todos: the entries stayed, since taking them back failed.
-    bool entriesKept() const { return m_entriesKept; }
     // The entries made, when the writer does not write the stores.
     QList<ClipboardCapture> takeCaptures() { return std::move(m_captures); }
 
 private:
-    Status begin(std::unique_ptr<StoreDatabase> &database, const QString &path, const StoreSchema &schema);
+    // Opens a transaction on `writer` for the session it gives.
+    static Status begin(StoreWriter &writer, quint64 &session);
+    // Commits (or rolls back) the session's transaction, ending the session.
+    static Status end(StoreWriter &writer, quint64 &session, bool commit);
+    static void rollBack(StoreWriter &writer, quint64 &session);
     // An entry made, or none when it couldn't be; `changed` when the file no longer holds an
     // entry where the plan found it.
     struct Made
@@ -94,15 +98,14 @@ private:
     QFuture<Made> make(QByteArray span, qint64 start, QList<EntryPlace> places) const;
     // Waits for a batch being made and writes its rows (or only notes its side files).
     Status take(QFuture<Made> &made, bool writeRows = true);
-    Status takeBackEntries();
-    static void rollBack(std::unique_ptr<StoreDatabase> &database);
+    Status takeBackTodos();
 
     Job m_job;
-    std::unique_ptr<StoreDatabase> m_entries;
-    std::unique_ptr<StoreDatabase> m_todos;
+    // The writers' sessions of the two transactions, 0 when none is open.
+    quint64 m_entries = 0;
+    quint64 m_todos = 0;
     bool m_entriesCommitted = false;
     bool m_todosCommitted = false;
-    bool m_entriesKept = false;
     bool m_marked = false;
     QList<QUuid> m_entryIds;
     QStringList m_sideFiles;

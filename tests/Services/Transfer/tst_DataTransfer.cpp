@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -560,6 +562,83 @@ private slots:
         QCOMPARE(home.clipboard->count(), 0);
         QCOMPARE(home.sideFiles(), QStringList());
         QVERIFY(!home.transfer.isWorking());
+    }
+
+    // Copies and a todo's edits made while an import writes both stores, opened as the
+    // application opens them, are all saved after it with no failure told, and the main thread
+    // never stops meanwhile.
+    void savesDuringAnImport()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"in.json"_s);
+        QList<ExportedTodo> todos;
+        for (int i = 0; i < 2000; ++i)
+            todos << todo(u"imported "_s + QString::number(i), i);
+        QList<ExportedClipboardItem> entries;
+        for (int i = 0; i < 40'000; ++i)
+            entries << entry(u"text"_s, u"imported entry "_s + QString::number(i));
+        writeDocument(path, todos, entries);
+
+        FixedClock clock(now);
+        auto todoStore = TodoStore::make(folder.filePath(u"Todos.store"_s), &clock, IntegrityCheck::InBackground);
+        auto clipboard = ClipboardStore::make(folder.filePath(u"Clipboard"_s), IntegrityCheck::InBackground);
+        FakeFileDialogs dialogs;
+        FakeAlertPresenter alerts;
+        DataTransfer transfer(*todoStore, *clipboard, dialogs, alerts, clock);
+        QSignalSpy todoFailures(todoStore.get(), &TodoStore::saveFailed);
+        QSignalSpy clipboardFailures(clipboard.get(), &ClipboardStore::saveFailed);
+        const QUuid edited = todoStore->add(u"edited"_s, std::nullopt)->id;
+
+        // While the import writes (confirmed, and not done): a copy and an edit every few
+        // milliseconds, and the longest wait of a timer that asks to run every millisecond.
+        const auto writing = [&] { return transfer.isWorking() && !alerts.alerts().isEmpty(); };
+        int copies = 0;
+        QTimer changes;
+        changes.setInterval(3);
+        connect(&changes, &QTimer::timeout, this, [&] {
+            if (!writing())
+                return;
+            ++copies;
+            auto capture = ClipboardCaptures::makeImported(
+                entry(u"text"_s, u"copied during the import "_s + QString::number(copies)), clipboard->folder());
+            QVERIFY(capture && capture.value());
+            clipboard->record(*capture.value());
+            todoStore->rename(edited, u"edit "_s + QString::number(copies));
+        });
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        bool wasWriting = false;
+        QTimer ticks;
+        ticks.setInterval(1);
+        connect(&ticks, &QTimer::timeout, this, [&] {
+            if (wasWriting)
+                longest = std::max(longest, sinceTick.elapsed());
+            wasWriting = writing();
+            sinceTick.restart();
+        });
+        sinceTick.start();
+        changes.start();
+        ticks.start();
+        dialogs.answerWith({ path });
+        alerts.answerWith({ 0 });
+        QCoro::waitFor(transfer.importData());
+        changes.stop();
+        ticks.stop();
+
+        QCOMPARE(transfer.lastResult(), u"Imported 2,000 todos and 40,000 clipboard items."_s);
+        // A few frames, for a machine busy with other tests (a quiet one stays within one): a save
+        // that waits for the import's lock stops the main thread for a second or more.
+        QVERIFY2(longest <= 100, qPrintable(u"the main thread stopped for %1 ms"_s.arg(longest)));
+        QCOMPARE(todoFailures.count(), 0);
+        QCOMPARE(clipboardFailures.count(), 0);
+        QVERIFY(copies > 10);
+        QTRY_VERIFY(!todoStore->hasPendingChanges() && !clipboard->hasPendingChanges());
+        todoStore.reset();
+        clipboard.reset();
+        const auto reopenedTodos = TodoStore::make(folder.filePath(u"Todos.store"_s), &clock);
+        QCOMPARE(reopenedTodos->allTodos().size(), 2001);
+        QCOMPARE(reopenedTodos->todo(edited)->title, u"edit "_s + QString::number(copies));
+        QCOMPARE(ClipboardStore::make(folder.filePath(u"Clipboard"_s))->count(), 40'000 + copies);
     }
 
     // A store that can't take the import while taking anything back would need space of its

@@ -11,6 +11,7 @@
 #include "Services/Transfer/ImportWriter.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -18,7 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdlib>
+#include <csignal>
 #include <memory>
 
 #include <sqlite3.h>
@@ -71,8 +72,6 @@ void writeDocument(const QString &path)
     QVERIFY(writer.begin(todos, now) && writer.write(entries) && writer.finish());
 }
 
-// Runs an import of `document` into the stores in `folder` up to `step` and ends the process
-// there, as a crash or kill -9 would: nothing after it runs, not even destructors.
 // What the import of `document` into both stores writes, planned as the transfer plans it.
 ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, const ClipboardStore &clipboard)
 {
@@ -82,11 +81,13 @@ ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, co
     const BackupReader::Outcome outcome = BackupReader::readKeys(
         document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
     plan.addTodos(std::get<VemraExport>(outcome).todos);
-    return { document, stamp, plan.clipboard, todos.importedTodos(plan.todos), clipboard.folder(), source.databasePath,
-        todos.databasePath() };
+    return { document, stamp, plan.clipboard, todos.importedTodos(plan.todos), clipboard.folder(), clipboard.writer(),
+        todos.writer() };
 }
 
-int importThenEnd(const QString &folder, const QString &document, const QString &step)
+// Runs an import of `document` into the stores in `folder` up to `step` and is killed there:
+// nothing after it runs, not even destructors.
+int importThenKill(const QString &folder, const QString &document, const QString &step)
 {
     FixedClock clock(now);
     const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder), &clock);
@@ -94,11 +95,12 @@ int importThenEnd(const QString &folder, const QString &document, const QString 
     ImportWriter writer(plannedJob(document, *todos, *clipboard));
     if (!writer.write() || !writer.markInProgress())
         return 1;
-    if (step != u"marked" && !writer.commitEntries())
+    if (step != u"marked" && !writer.commitTodos())
         return 1;
-    if (step == u"todos" && !writer.commitTodos())
+    if (step == u"both" && !writer.commitEntries())
         return 1;
-    std::_Exit(0);
+    ::raise(SIGKILL);
+    return 1;
 }
 
 // Wraps the default SQLite file system: notes, for each file opened while `watching` is set,
@@ -232,17 +234,20 @@ private slots:
         QCOMPARE(Syncs::unsynced, QStringList());
     }
 
-    void endedMidImport_data()
+    // The process is killed between the steps of an import's commit; the next start, opening
+    // the stores as the application does (their files checked in the background), finds the
+    // import whole or takes back what it had added.
+    void killedMidImport_data()
     {
         QTest::addColumn<QString>("step");
         QTest::addColumn<int>("todos");
         QTest::addColumn<int>("entries");
         QTest::newRow("marked, nothing committed") << u"marked"_s << 0 << 0;
-        QTest::newRow("entries committed") << u"entries"_s << 0 << 0;
-        QTest::newRow("entries and todos committed") << u"todos"_s << 2 << 3;
+        QTest::newRow("between the two commits") << u"todos"_s << 0 << 0;
+        QTest::newRow("after both commits") << u"both"_s << 2 << 3;
     }
 
-    void endedMidImport()
+    void killedMidImport()
     {
         QFETCH(QString, step);
         QFETCH(int, todos);
@@ -250,44 +255,59 @@ private slots:
         QTemporaryDir folder;
         const QString document = folder.filePath(u"in.json"_s);
         writeDocument(document);
-        const int code = QProcess::execute(
-            QCoreApplication::applicationFilePath(), { u"--import-then-end"_s, folder.path(), document, step });
-        QCOMPARE(code, 0);
+        {
+            // Stores with data, so that the next start checks their files in the background.
+            FixedClock clock(now);
+            const std::unique_ptr<TodoStore> todoStore = TodoStore::make(todoPath(folder.path()), &clock);
+            todoStore->add(u"already there"_s, std::nullopt);
+            QVERIFY(todoStore->flush());
+            const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+            ClipboardCapture capture;
+            capture.id = QUuid::createUuid();
+            capture.content = u"already there"_s;
+            capture.contentHash = QString::fromLatin1(
+                QCryptographicHash::hash(capture.content.toUtf8(), QCryptographicHash::Sha256).toHex());
+            capture.mimeType = u"public.utf8-plain-text"_s;
+            capture.copiedAt = capture.firstCopiedAt = now;
+            clipboard->record(capture);
+            QVERIFY(clipboard->flush());
+        }
+        QProcess child;
+        child.start(
+            QCoreApplication::applicationFilePath(), { u"--import-then-kill"_s, folder.path(), document, step });
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QVERIFY(QFile::exists(ImportJournal::path(clipboardPath(folder.path()))));
 
         FixedClock clock(now);
-        const std::unique_ptr<TodoStore> todoStore = TodoStore::make(todoPath(folder.path()), &clock);
-        const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+        const std::unique_ptr<TodoStore> todoStore
+            = TodoStore::make(todoPath(folder.path()), &clock, IntegrityCheck::InBackground);
+        const std::unique_ptr<ClipboardStore> clipboard
+            = ClipboardStore::make(clipboardPath(folder.path()), IntegrityCheck::InBackground);
+        QVERIFY(todoStore->isChecking() && clipboard->isChecking());
         FakeFileDialogs dialogs;
         FakeAlertPresenter alerts;
         const DataTransfer transfer(*todoStore, *clipboard, dialogs, alerts, clock);
+        QTRY_VERIFY(!todoStore->isChecking() && !clipboard->isChecking());
         clipboard->waitForBackgroundWork();
-        QCOMPARE(todoStore->allTodos().size(), todos);
-        QCOMPARE(clipboard->count(), entries);
+        QCOMPARE(todoStore->allTodos().size(), 1 + todos);
+        QCOMPARE(clipboard->count(), 1 + entries);
         QVERIFY(!QFile::exists(ImportJournal::path(clipboard->folder())));
-        QCOMPARE(transfer.lastResult().has_value(), step != u"todos");
+        QCOMPARE(transfer.lastResult().has_value(), step != u"both");
 
-        // Once more, from the file: nothing taken back comes back.
+        // Once more, from the files: nothing taken back comes back.
+        const std::unique_ptr<TodoStore> reopenedTodos = TodoStore::make(todoPath(folder.path()), &clock);
+        QCOMPARE(reopenedTodos->allTodos().size(), 1 + todos);
         const std::unique_ptr<ClipboardStore> reopened = ClipboardStore::make(clipboardPath(folder.path()));
-        QCOMPARE(reopened->count(), entries);
-        if (entries == 0) {
-            reopened->waitForBackgroundWork();
-            QStringList left;
-            for (QDirIterator it(reopened->folder(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-                const QString file = it.next();
-                if (!file.contains(u"Clipboard.store"_s))
-                    left << file;
-            }
-            QCOMPARE(left, QStringList());
-        }
+        QCOMPARE(reopened->count(), 1 + entries);
     }
 };
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 5 && qstrcmp(argv[1], "--import-then-end") == 0)
-        return importThenEnd(
+    if (argc == 5 && qstrcmp(argv[1], "--import-then-kill") == 0)
+        return importThenKill(
             QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
     tst_ImportJournal test;
     QTEST_SET_MAIN_SOURCE_PATH
