@@ -129,10 +129,10 @@ ended() { [ ! -e "/proc/$1" ] || grep -q '^State:\s*Z' "/proc/$1/status"; }
 check "scripts/run again returns" run_vemra
 second_run=$(installed_pid)
 [ -n "$second_run" ] && PIDS+=("$second_run")
-check "the first copy has quit" ended "$first_run"
+check "the first copy has quit" wait_until 10 ended "$first_run"
 check "a new copy runs in its place" test -n "$second_run" -a "$second_run" != "$first_run"
 VEMRA_PID=$second_run
 check "the new copy is in the tray" wait_until 15 tray_icon_window
 check "vemra --quit ends it" timeout 40 "$run_prefix/bin/vemra" --quit
-check "it is gone" ended "$second_run"
+check "it is gone" wait_until 10 ended "$second_run"
 VEMRA_PID=
