@@ -1,11 +1,12 @@
-// The export reader's parsing on one thread, on any bytes: it never crashes, leaks or overflows,
-// fails only with one of its own errors, reads each entry again on its own (as a piece of the
-// list is read) where it said the entry lies, and whatever it reads, written again and read
-// back, gives the same records. The list is never split across threads here: starting threads
-// for every input made the fuzzer sixty times slower, and the unit tests check that a split
-// reading reads the same.
+// The export reader's decoding, on one thread, on any bytes: it never crashes, leaks or
+// overflows, fails only with one of its own errors, reads each entry again on its own (as a
+// piece of the list is read) where it said the entry lies, and whatever it reads, written again
+// and read back, gives the same records. No pieces are read on other threads here: starting
+// threads for every input made the fuzzer sixty times slower, and the unit tests check that a
+// split reading reads the same.
 #include "Models/Transfer/ExportEncoder.h"
-#include "Services/Transfer/BackupReader.h"
+#include "Services/Transfer/BackupDecoder.h"
+#include "Services/Transfer/BackupSource.h"
 
 #include <QLoggingCategory>
 
@@ -33,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }();
     (void)quiet;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const BackupReader::Splitting whole { BackupReader::maximumFileSize, 0 };
-    const BackupReader::Outcome outcome = BackupReader::read(bytes, whole);
+    const BackupReader::Outcome outcome
+        = BackupDecoder::read(BackupSource(bytes), BackupDecoder::Reading::Records, nullptr);
     if (const auto *error = std::get_if<BackupError>(&outcome)) {
         if (error->kind() == BackupError::Kind::Unreadable || error->description().isEmpty())
             std::abort();
@@ -43,22 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     VemraExport document = std::get<VemraExport>(outcome);
     // Where the plan finds each entry, the entry is read again.
     qsizetype found = 0;
-    const BackupReader::Outcome keys = BackupReader::readKeys(
-        bytes,
-        [&](EntryKey &&key) {
-            const std::optional<ExportedClipboardItem> again
-                = BackupReader::readEntry(QByteArrayView(bytes).sliced(key.place.offset, key.place.length));
-            if (key.place.index != found || found >= document.clipboard.size() || !again
-                || !(*again == document.clipboard.at(found)))
-                std::abort();
-            ++found;
-            return true;
-        },
-        whole);
+    const BackupReader::KeySink sink = [&](EntryKey &&key) {
+        const std::optional<ExportedClipboardItem> again
+            = BackupDecoder::readEntry(QByteArrayView(bytes).sliced(key.place.offset, key.place.length));
+        if (key.place.index != found || found >= document.clipboard.size() || !again
+            || !(*again == document.clipboard.at(found)))
+            std::abort();
+        ++found;
+        return true;
+    };
+    const BackupReader::Outcome keys = BackupDecoder::read(BackupSource(bytes), BackupDecoder::Reading::Keys, &sink);
     if (!std::holds_alternative<VemraExport>(keys) || found != document.clipboard.size())
         std::abort();
     document.app = QStringLiteral("Vemra");
-    const BackupReader::Outcome again = BackupReader::read(written(document), whole);
+    const BackupReader::Outcome again
+        = BackupDecoder::read(BackupSource(written(document)), BackupDecoder::Reading::Records, nullptr);
     const auto *reread = std::get_if<VemraExport>(&again);
     if (!reread)
         std::abort();

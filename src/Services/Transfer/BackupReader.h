@@ -3,6 +3,7 @@
 #include "Models/Transfer/BackupError.h"
 #include "Models/Transfer/EntryKey.h"
 #include "Models/Transfer/VemraExport.h"
+#include "Services/Transfer/BackupRules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -50,12 +51,8 @@ struct FileStamp
 inline constexpr qint64 maximumFileSize = qint64(4) << 30;
 // Containers nested deeper than this make a file that is no export.
 inline constexpr int maximumDepth = 512;
-// Short fields (application names and identifiers, MIME types, kinds, days) are cut to this
-// many bytes, at a character's edge.
-inline constexpr qsizetype maximumShortField = 256;
-// Copy counts and sort orders are bounded to ±this: far beyond any real count, and far enough
-// from the integers' end that counting on never overflows.
-inline constexpr qint64 maximumCount = qint64(1) << 53;
+using BackupRules::maximumCount;
+using BackupRules::maximumShortField;
 
 Outcome read(const QString &filePath, const Splitting &splitting = {});
 Outcome read(const QByteArray &bytes, const Splitting &splitting = {});
