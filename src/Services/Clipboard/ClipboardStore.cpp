@@ -2,18 +2,16 @@
 
 #include "Models/Common/Saturating.h"
 #include "Platform/DataPaths.h"
-#include "Platform/FreedMemory.h"
 #include "Platform/Logging.h"
 #include "Platform/SystemClipboard.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
+#include "Services/Clipboard/ClipboardQueries.h"
 #include "Services/Storage/SaveRetry.h"
-#include "Services/Storage/StoreStatement.h"
 #include "Services/Storage/StoreWriter.h"
 
 #include <QDateTime>
-#include <QMimeData>
 #include <QScopedValueRollback>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -21,34 +19,11 @@
 #include <QStringDecoder>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <limits>
 #include <utility>
 
 namespace {
-
-const QString &orderClause()
-{
-    static const QString order = QStringLiteral(" ORDER BY i.last_copied_at DESC, i.id");
-    return order;
-}
-
-qint64 millis(const QDateTime &moment)
-{
-    return moment.toMSecsSinceEpoch();
-}
-
-QStringList sideFiles(const ClipboardItem &item)
-{
-    QStringList paths;
-    for (const auto *path : { &item.imagePath, &item.thumbnailPath, &item.textPath }) {
-        if (path->has_value())
-            paths.append(**path);
-    }
-    return paths;
-}
 
 // The side files named by the rows of a query of image_path, thumbnail_path, text_path.
 QStringList sideFilesNamed(QSqlQuery &query)
@@ -94,75 +69,6 @@ std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
     }
     QSqlDatabase::removeDatabase(name);
     return paths;
-}
-
-// The side files of the stored entries in the periods being cleared, read where the write runs
-// (at a million entries the read is long), but not those of entries the same write saves again:
-// a pending newer version keeps its files.
-Result<QStringList> sideFilesCleared(const StoreDatabase &sql, const ClipboardDatabase::Changes &changes)
-{
-    QStringList paths;
-    if (changes.ranges.isEmpty())
-        return paths;
-    QSet<QUuid> kept;
-    for (const ClipboardItem &item : changes.items)
-        kept.insert(item.id);
-    for (const auto &[start, end] : changes.ranges) {
-        Result<QSqlQuery> selected
-            = sql.select(QStringLiteral("SELECT image_path, thumbnail_path, text_path, id FROM clipboard_item "
-                                        "WHERE last_copied_at >= ? AND last_copied_at < ? AND (image_path IS NOT NULL "
-                                        "OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL)"),
-                { start, end });
-        if (!selected)
-            return selected.error();
-        QSqlQuery files = std::move(selected).value();
-        while (files.next()) {
-            if (kept.contains(ClipboardDatabase::idFrom(files.value(3))))
-                continue;
-            for (int column = 0; column < 3; ++column) {
-                if (!files.value(column).isNull())
-                    paths << files.value(column).toString();
-            }
-        }
-    }
-    return paths;
-}
-
-// Writes changes through the file's writer, folds the log back after a deletion, and names the
-// side files that the changes gave up.
-ClipboardStore::WriteOutcome writeThere(
-    const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold)
-{
-    ClipboardStore::WriteOutcome outcome;
-    // Deleting a period spreads over every index of a large history; with the small usual
-    // cache the same pages would be written to the log again and again.
-    const bool large = !changes.ranges.isEmpty();
-    if (large && !sql.exec(QStringLiteral("PRAGMA cache_size = -131072")))
-        qCWarning(lcStore) << "deleting with the usual small cache";
-    const auto written = [&]() -> Status {
-        const Result<QStringList> cleared = sideFilesCleared(sql, changes);
-        if (!cleared)
-            return cleared.error();
-        const Result<qint64> erased = ClipboardDatabase::write(sql, changes);
-        if (!erased)
-            return erased.error();
-        outcome.erased = erased.value();
-        outcome.cleared = cleared.value();
-        // Deleted texts are overwritten in the file; folding the log back leaves none of them
-        // in it. A reader may keep the log for a moment: the next save tries again.
-        outcome.folded = changes.deletions.isEmpty() && !large && !logToFold ? true : sql.foldLog();
-        return {};
-    }();
-    if (!written)
-        outcome.error = written.error();
-    if (large) {
-        // The large cache goes with its pages; without this the process would keep them.
-        if (!sql.exec(QStringLiteral("PRAGMA cache_size = -2000")))
-            qCWarning(lcStore) << "the writer keeps its large cache";
-        sqlite3_db_release_memory(sql.handle());
-        FreedMemory::giveBack();
-    }
-    return outcome;
 }
 
 } // namespace
@@ -227,10 +133,7 @@ void ClipboardStore::finishCheck()
     if (opened) {
         m_database = std::move(opened).value();
         m_writer = std::move(writer).value();
-        m_hidden.clear();
-        m_storedCount = m_database->storedCount();
-        if (m_database->search().splits(m_storedCount))
-            m_database->search().prepare();
+        m_queries->attach(*m_database);
         removeStrayFiles(m_openedAt);
     } else {
         m_loadError = opened.error();
@@ -247,10 +150,7 @@ void ClipboardStore::moveToTemporaryFolder()
     auto temporary = std::make_unique<ClipboardFiles::TemporaryFolder>();
     const QString folder = temporary->path();
     // Nothing of a history that lives in memory stays in the folder of the one on disk.
-    QStringList files;
-    for (const ClipboardItem &item : std::as_const(m_pendingItems))
-        files << sideFiles(item);
-    ClipboardFiles::move(files, m_folder, folder);
+    ClipboardFiles::move(m_pending.sideFiles(), m_folder, folder);
     m_folder = folder;
     m_temporaryFolder = std::move(temporary);
 }
@@ -274,13 +174,12 @@ ClipboardStore::ClipboardStore(
     : m_database(std::move(database))
     , m_folder(std::move(folder))
     , m_loadError(std::move(loadError))
-    , m_storedCount(m_database->storedCount())
+    , m_queries(std::make_unique<ClipboardQueries>(m_pending))
     , m_retry(new SaveRetry(this))
 {
-    if (m_database->search().splits(m_storedCount))
-        m_database->search().prepare();
+    m_queries->attach(*m_database);
     m_fileRemover.setMaxThreadCount(1);
-    connect(&m_write, &QFutureWatcher<WriteOutcome>::finished, this, &ClipboardStore::finishWrite);
+    connect(&m_write, &QFutureWatcher<ClipboardSaveJob::Outcome>::finished, this, &ClipboardStore::finishWrite);
     connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
 }
 
@@ -326,8 +225,9 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
         removeSideFiles(capture.filePaths());
     } else {
         entry = ClipboardItem(capture);
-        stage(entry);
-        m_pendingNew.insert(entry.id);
+        if (m_inFlight)
+            m_touched.insert(entry.id);
+        m_pending.stageNew(entry);
     }
     save();
     return entry;
@@ -335,77 +235,27 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
 
 // Pending changes ------------------------------------------------------------------------
 
-void ClipboardStore::hidePending() const
-{
-    const auto hide = [this](const QUuid &id) {
-        if (m_hidden.contains(id))
-            return;
-        if (m_database->sql().exec(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"),
-                { ClipboardDatabase::idValue(id) }))
-            m_hidden.insert(id);
-        else
-            qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
-    };
-    std::for_each(m_pendingItems.keyBegin(), m_pendingItems.keyEnd(), hide);
-    std::for_each(m_pendingDeletions.cbegin(), m_pendingDeletions.cend(), hide);
-}
-
 void ClipboardStore::stage(const ClipboardItem &item)
 {
     if (m_inFlight)
         m_touched.insert(item.id);
-    m_pendingItems.insert(item.id, item);
-    m_pendingDeletions.remove(item.id);
+    m_pending.stage(item);
 }
 
 void ClipboardStore::stageDeletion(const ClipboardItem &item)
 {
     if (m_inFlight)
         m_touched.insert(item.id);
-    m_pendingItems.remove(item.id);
-    // One never saved needs no deleting, unless a write under way is saving it now.
-    if (!m_pendingNew.remove(item.id) || m_inFlight)
-        m_pendingDeletions.insert(item.id);
-    m_pendingFileRemovals << sideFiles(item);
+    m_pending.stageDeletion(item, m_inFlight.has_value());
 }
 
-void ClipboardStore::stageRangeDeletion(const Range &span)
+void ClipboardStore::stageRangeDeletion(const ClipboardPending::Range &span)
 {
     // The stored entries' side files are read when the span is written.
     // Pending versions of entries in the span go with them.
-    QList<ClipboardItem> covered;
-    for (const ClipboardItem &item : std::as_const(m_pendingItems)) {
-        if (span.holds(item))
-            covered << item;
-    }
-    for (const ClipboardItem &item : std::as_const(covered))
+    for (const ClipboardItem &item : m_pending.covered(span))
         stageDeletion(item);
-
-    m_pendingRanges << span;
-}
-
-bool ClipboardStore::hasPending() const
-{
-    return !m_pendingItems.isEmpty() || !m_pendingDeletions.isEmpty() || !m_pendingRanges.isEmpty();
-}
-
-QString ClipboardStore::hiddenClause() const
-{
-    if (!hasPending())
-        return {};
-    hidePending();
-    QString clause = QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
-    for (qsizetype i = 0; i < m_pendingRanges.size(); ++i)
-        clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
-    return clause;
-}
-
-QVariantList ClipboardStore::hiddenBindings() const
-{
-    QVariantList bindings;
-    for (const Range &span : m_pendingRanges)
-        bindings << span.start << span.end;
-    return bindings;
+    m_pending.stageRange(span);
 }
 
 // Saving ---------------------------------------------------------------------------------
@@ -430,7 +280,7 @@ void ClipboardStore::writePending(Report report)
             m_asked = report;
         return;
     }
-    if (!hasPending()) {
+    if (m_pending.isEmpty()) {
         m_retry->succeeded();
         return;
     }
@@ -443,39 +293,26 @@ void ClipboardStore::writePending(Report report)
     }
     // Written by the file's writer on its own thread, while the entries stay hidden here until
     // it is done.
-    const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
-    m_inFlight = pendingWrite();
+    const ClipboardDatabase::Changes changes = m_pending.changes();
+    m_inFlight = m_pending.taken();
     m_reportsInFlight = report == Report::Failure;
-    m_write.setFuture(m_writer->run(
-        [changes, logToFold = m_logToFold](const StoreDatabase &sql) { return writeThere(sql, changes, logToFold); }));
-}
-
-ClipboardStore::Written ClipboardStore::pendingWrite() const
-{
-    return { QSet<QUuid>(m_pendingItems.keyBegin(), m_pendingItems.keyEnd()), m_pendingNew, m_pendingDeletions,
-        m_pendingRanges.size(), m_pendingFileRemovals.size() };
-}
-
-QList<std::pair<qint64, qint64>> ClipboardStore::pendingSpans() const
-{
-    QList<std::pair<qint64, qint64>> spans;
-    spans.reserve(m_pendingRanges.size());
-    for (const Range &span : m_pendingRanges)
-        spans.append({ span.start, span.end });
-    return spans;
+    m_write.setFuture(m_writer->run([changes, logToFold = m_logToFold](const StoreDatabase &sql) {
+        return ClipboardSaveJob::run(sql, changes, logToFold);
+    }));
 }
 
 Status ClipboardStore::writeHere()
 {
-    const Written written = pendingWrite();
-    const ClipboardDatabase::Changes changes { m_pendingItems.values(), m_pendingDeletions, pendingSpans() };
-    const auto write = [&changes, this](const StoreDatabase &sql) { return writeThere(sql, changes, m_logToFold); };
-    const WriteOutcome outcome = m_writer ? m_writer->run(write).result() : write(m_database->sql());
+    const ClipboardPending::Written written = m_pending.taken();
+    const ClipboardDatabase::Changes changes = m_pending.changes();
+    const auto write
+        = [&changes, this](const StoreDatabase &sql) { return ClipboardSaveJob::run(sql, changes, m_logToFold); };
+    const ClipboardSaveJob::Outcome outcome = m_writer ? m_writer->run(write).result() : write(m_database->sql());
     if (!outcome.erased)
         return outcome.error;
     m_logToFold = !outcome.folded;
     // Only now that no saved entry refers to them.
-    removeSideFiles(m_pendingFileRemovals + outcome.cleared);
+    removeSideFiles(m_pending.fileRemovals() + outcome.cleared);
     settle(written, *outcome.erased);
     return {};
 }
@@ -496,7 +333,7 @@ void ClipboardStore::failed(const Error &error, Report report)
 Status ClipboardStore::flush()
 {
     waitForBackgroundWork();
-    if (!hasPending())
+    if (m_pending.isEmpty())
         return {};
     // On this thread whatever it holds: the application is about to end.
     Status status = writeHere();
@@ -514,8 +351,8 @@ void ClipboardStore::finishWrite()
 {
     if (!m_inFlight || !m_write.isFinished())
         return;
-    const WriteOutcome outcome = m_write.result();
-    const Written written = *std::exchange(m_inFlight, std::nullopt);
+    const ClipboardSaveJob::Outcome outcome = m_write.result();
+    const ClipboardPending::Written written = *std::exchange(m_inFlight, std::nullopt);
     if (!outcome.erased) {
         m_touched.clear();
         failed(outcome.error, m_reportsInFlight ? Report::Failure : Report::Quietly);
@@ -525,40 +362,22 @@ void ClipboardStore::finishWrite()
         return;
     }
     m_logToFold = !outcome.folded;
-    removeSideFiles(m_pendingFileRemovals.mid(0, written.files) + outcome.cleared);
+    removeSideFiles(m_pending.fileRemovals().mid(0, written.files) + outcome.cleared);
     settle(written, *outcome.erased);
     // Then what changed meanwhile.
     writePending(std::exchange(m_asked, std::nullopt).value_or(Report::Quietly));
 }
 
-void ClipboardStore::settle(const Written &written, qint64 erased)
+void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 erased)
 {
-    m_storedCount += written.created.size() - erased;
+    m_queries->addStored(written.created.size() - erased);
     // Nothing deleted stays readable in the search's column either.
     if (erased > 0)
         m_database->search().forget();
-    for (const QUuid &id : written.items) {
-        if (!m_touched.contains(id))
-            m_pendingItems.remove(id);
-    }
-    for (const QUuid &id : written.created)
-        m_pendingNew.remove(id);
-    for (const QUuid &id : written.deletions) {
-        if (!m_touched.contains(id))
-            m_pendingDeletions.remove(id);
-    }
-    m_pendingRanges.remove(0, written.ranges);
-    m_pendingFileRemovals.remove(0, written.files);
+    m_pending.settle(written, m_touched);
     m_touched.clear();
-
-    // The next read hides again what is still pending.
-    if (!m_hidden.isEmpty()) {
-        if (m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
-            m_hidden.clear();
-        else
-            qCWarning(lcStore) << "saved entries may stay hidden until the next save";
-    }
-    if (!hasPending())
+    m_queries->showSaved();
+    if (m_pending.isEmpty())
         m_retry->succeeded();
 }
 
@@ -583,235 +402,66 @@ void ClipboardStore::waitForBackgroundWork()
 
 // Reading --------------------------------------------------------------------------------
 
-QString ClipboardStore::source(const Filter &filter) const
-{
-    // What a search looks through is in the entries themselves.
-    Q_UNUSED(filter)
-    return QStringLiteral(" FROM clipboard_item AS i WHERE ");
-}
-
-QList<ClipboardItem> ClipboardStore::fetch(const Filter &filter, std::optional<int> limit) const
-{
-    QList<ClipboardItem> result;
-    if (limit && *limit <= 0)
-        return result;
-
-    QString statement = QStringLiteral("SELECT ") + ClipboardDatabase::columns() + source(filter)
-        + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause() + orderClause();
-    if (limit)
-        statement += QStringLiteral(" LIMIT %1").arg(*limit);
-    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
-    if (!selected)
-        return {};
-    QSqlQuery query = std::move(selected).value();
-    while (query.next())
-        result << ClipboardDatabase::item(query);
-
-    bool merged = false;
-    for (const ClipboardItem &item : m_pendingItems) {
-        if (!filter.accepts || filter.accepts(item)) {
-            result << item;
-            merged = true;
-        }
-    }
-    if (merged) {
-        std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
-        if (limit && result.size() > *limit)
-            result.resize(*limit);
-    }
-    return result;
-}
-
-QList<ClipboardItem> ClipboardStore::fetchRows(const QList<qint64> &rows, int limit) const
-{
-    if (rows.isEmpty() || limit <= 0)
-        return {};
-    QByteArray numbers;
-    numbers.reserve(rows.size() * 8);
-    for (qint64 row : rows)
-        numbers += QByteArray::number(row) + ',';
-    numbers.chop(1);
-    // Read as the file holds them and put in order here: a page of long texts is megabytes,
-    // which SQLite's sorter would copy and the driver decode more slowly than Qt does.
-    const QByteArray sql = "SELECT " + ClipboardDatabase::columns().toUtf8()
-        + " FROM clipboard_item AS i WHERE i.seq IN (" + numbers + ')';
-    StoreStatement query(m_database->sql(), sql.constData());
-    QList<ClipboardItem> result;
-    result.reserve(rows.size());
-    while (query.next())
-        result << ClipboardDatabase::item(query);
-    if (!query.status())
-        return {};
-    std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
-    if (result.size() > limit)
-        result.resize(limit);
-    return result;
-}
-
-qint64 ClipboardStore::tally(const Filter &filter) const
-{
-    const QString statement = filter.search && !hasPending()
-        // Nothing is hidden: no entry needs looking up.
-        ? QString(QStringLiteral("SELECT count(*) FROM clipboard_item AS i WHERE ") + filter.where)
-        : QString(QStringLiteral("SELECT count(*)") + source(filter)
-            + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause());
-    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
-    if (!selected)
-        return 0;
-    QSqlQuery query = std::move(selected).value();
-    if (!query.next())
-        return 0;
-    qint64 total = query.value(0).toLongLong();
-    for (const ClipboardItem &item : m_pendingItems) {
-        if (!filter.accepts || filter.accepts(item))
-            ++total;
-    }
-    return total;
-}
-
-ClipboardStore::Filter ClipboardStore::searchFilter(const QString &query) const
-{
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    Filter filter;
-    if (!predicate)
-        return filter;
-    filter.search = true;
-    filter.where = QLatin1Char('(') + ClipboardSearch::condition(*predicate) + QLatin1Char(')');
-    filter.bindings = ClipboardSearch::bindings(*predicate);
-    filter.accepts = [predicate](const ClipboardItem &item) { return predicate->accepts(item); };
-    return filter;
-}
-
-ClipboardStore::Filter ClipboardStore::periodFilter(const Range &span) const
-{
-    Filter filter;
-    filter.where = QStringLiteral("i.last_copied_at >= ? AND i.last_copied_at < ?");
-    filter.bindings << span.start << span.end;
-    filter.accepts = [span](const ClipboardItem &item) { return span.holds(item); };
-    return filter;
-}
-
 QList<ClipboardItem> ClipboardStore::items(std::optional<int> limit) const
 {
-    return fetch({}, limit);
+    return m_queries->items(limit);
 }
 
 QList<ClipboardItem> ClipboardStore::items(const QString &query, int limit) const
 {
-    return fetch(searchFilter(query), limit);
+    return m_queries->items(query, limit);
 }
 
 ClipboardStore::Page ClipboardStore::page(const QString &query, int limit) const
 {
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    if (!predicate)
-        return { items(limit), count() };
-    if (!hasPending()) {
-        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, limit))
-            return { fetchRows(scan->rows, limit), scan->count };
-    }
-    const Filter filter = searchFilter(query);
-    return { fetch(filter, limit), tally(filter) };
+    return m_queries->page(query, limit);
 }
 
 QFuture<std::optional<ClipboardSearch::Scan>> ClipboardStore::scanInBackground(const QString &query, int limit) const
 {
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    if (!predicate || hasPending() || !m_database->search().splits(m_storedCount))
-        return {};
-    return m_database->search().start(*predicate, limit);
+    return m_queries->scanInBackground(query, limit);
 }
 
 ClipboardStore::Page ClipboardStore::page(
     const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
 {
-    if (!scan || hasPending())
-        return page(query, limit);
-    return { fetchRows(scan->rows, limit), scan->count };
+    return m_queries->page(query, scan, limit);
 }
 
 std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const
 {
-    if (auto pending = m_pendingItems.constFind(id); pending != m_pendingItems.cend())
-        return *pending;
-    if (m_pendingDeletions.contains(id))
-        return std::nullopt;
-    Filter filter;
-    filter.where = QStringLiteral("i.id = ?");
-    filter.bindings << ClipboardDatabase::idValue(id);
-    filter.accepts = [](const ClipboardItem &) { return false; }; // pending ones are handled above
-    const QList<ClipboardItem> found = fetch(filter, 1);
-    if (found.isEmpty())
-        return std::nullopt;
-    return found.first();
+    return m_queries->item(id);
 }
 
 std::optional<ClipboardItem> ClipboardStore::itemWithHash(const QString &contentHash) const
 {
-    for (const ClipboardItem &pending : m_pendingItems) {
-        if (pending.contentHash == contentHash)
-            return pending;
-    }
-    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ")
-            + ClipboardDatabase::columns()
-            // The index holds the head of each hash.
-            + QStringLiteral(" FROM clipboard_item AS i WHERE ") + ClipboardDatabase::hashMatch() + hiddenClause()
-            + QStringLiteral(" LIMIT 1"),
-        QVariantList { ClipboardDatabase::hashValue(contentHash), ClipboardDatabase::hashValue(contentHash) }
-            + hiddenBindings());
-    if (!selected)
-        return std::nullopt;
-    QSqlQuery query = std::move(selected).value();
-    if (!query.next())
-        return std::nullopt;
-    return ClipboardDatabase::item(query);
+    return m_queries->itemWithHash(contentHash);
+}
+
+QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
+{
+    return m_queries->itemsWithIds(ids);
 }
 
 qint64 ClipboardStore::count() const
 {
-    if (!hasPending())
-        return m_storedCount;
-    // Copies that wait to be written, as after every copy until its save: a new entry adds one,
-    // a changed one stands in for its stored row. Known without scanning the history.
-    if (m_pendingDeletions.isEmpty() && m_pendingRanges.isEmpty())
-        return m_storedCount
-            + std::count_if(m_pendingItems.keyBegin(), m_pendingItems.keyEnd(),
-                [this](const QUuid &id) { return m_pendingNew.contains(id); });
-    return tally({});
+    return m_queries->count();
 }
 
 qint64 ClipboardStore::count(const QString &query) const
 {
-    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    if (!predicate)
-        return count();
-    if (!hasPending()) {
-        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, 0))
-            return scan->count;
-    }
-    return tally(searchFilter(query));
-}
-
-std::optional<ClipboardStore::Range> ClipboardStore::range(
-    const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
-{
-    if (request.isAll())
-        return std::nullopt;
-    const DateInterval span = ClipboardPeriods::interval(*request.period(), now, calendar);
-    return Range { millis(span.start), millis(span.end) };
+    return m_queries->count(query);
 }
 
 QList<ClipboardItem> ClipboardStore::items(const ClearRequest &request, const QDateTime &now,
     const ClipboardCalendar &calendar, std::optional<int> limit) const
 {
-    const std::optional<Range> span = range(request, now, calendar);
-    return span ? fetch(periodFilter(*span), limit) : items(limit);
+    return m_queries->items(request, now, calendar, limit);
 }
 
 qint64 ClipboardStore::count(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
 {
-    const std::optional<Range> span = range(request, now, calendar);
-    return span ? tally(periodFilter(*span)) : count();
+    return m_queries->count(request, now, calendar);
 }
 
 // Side files -----------------------------------------------------------------------------
@@ -911,9 +561,10 @@ void ClipboardStore::deleteItems(const QList<ClipboardItem> &items)
 
 void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar)
 {
-    const std::optional<Range> span = range(request, now, calendar);
+    const std::optional<ClipboardPending::Range> span = ClipboardPending::Range::of(request, now, calendar);
     // Everything is the span of every representable moment.
-    stageRangeDeletion(span.value_or(Range { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() }));
+    stageRangeDeletion(span.value_or(
+        ClipboardPending::Range { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() }));
     save();
 }
 
@@ -928,155 +579,20 @@ ClipboardStore::TransferSource ClipboardStore::transferSource() const
         source.items = items();
         return source;
     }
-    source.pending = m_pendingItems.values();
+    source.pending = m_pending.items().values();
     std::sort(source.pending.begin(), source.pending.end(), &ClipboardItem::recentOrder);
-    source.hidden = m_pendingDeletions;
-    for (const ClipboardItem &item : m_pendingItems)
+    source.hidden = m_pending.deletions();
+    for (const ClipboardItem &item : m_pending.items())
         source.hidden.insert(item.id);
-    source.hiddenRanges = pendingSpans();
+    source.hiddenRanges = m_pending.spans();
     return source;
-}
-
-namespace {
-
-bool hiddenIn(const ClipboardStore::TransferSource &source, const ClipboardItem &item)
-{
-    if (source.hidden.contains(item.id))
-        return true;
-    const qint64 at = item.lastCopiedAt.toMSecsSinceEpoch();
-    return std::any_of(source.hiddenRanges.cbegin(), source.hiddenRanges.cend(),
-        [at](const std::pair<qint64, qint64> &span) { return at >= span.first && at < span.second; });
-}
-
-// A stored id: 16 bytes, or the text form of older files.
-QUuid idFrom(const StoreStatement &query, int column)
-{
-    if (query.isBytes(column) && query.bytes(column).size() == 16)
-        return QUuid::fromRfc4122(query.bytes(column));
-    return QUuid::fromString(query.text(column));
-}
-
-// A connection of the calling thread's own to the store's file, in a read transaction.
-Result<std::unique_ptr<StoreDatabase>> reader(const QString &path)
-{
-    Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, ClipboardDatabase::schema());
-    if (!attached)
-        return attached;
-    if (Status status = attached.value()->exec(QStringLiteral("BEGIN")); !status)
-        return status.error();
-    return attached;
-}
-
-} // namespace
-
-Status ClipboardStore::readForExport(
-    const TransferSource &source, const std::function<Status(const ClipboardItem &)> &take)
-{
-    if (source.databasePath.isEmpty()) {
-        for (const ClipboardItem &item : source.items) {
-            if (Status status = take(item); !status)
-                return status;
-        }
-        return {};
-    }
-    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
-    if (!opened)
-        return opened.error();
-    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-    // Read raw: through QSqlQuery, a variant per value made reading the rows half an export's time.
-    static const QByteArray sql = (QStringLiteral("SELECT ") + ClipboardDatabase::codedColumns()
-        + QStringLiteral(" FROM clipboard_item AS i") + orderClause())
-                                      .toUtf8();
-    const Result<ClipboardDatabase::Names> names = ClipboardDatabase::names(*database);
-    Status status = names ? Status() : Status(names.error());
-    if (status) {
-        StoreStatement query(*database, sql.constData());
-        // The changes not saved yet go in among the stored entries by the same order.
-        auto pending = source.pending.cbegin();
-        while (status && query.next()) {
-            const ClipboardItem item = ClipboardDatabase::item(query, names.value());
-            for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
-                status = take(*pending);
-            if (status && !hiddenIn(source, item))
-                status = take(item);
-        }
-        if (status)
-            status = query.status();
-        for (; status && pending != source.pending.cend(); ++pending)
-            status = take(*pending);
-    }
-    if (!database->exec(QStringLiteral("COMMIT")))
-        qCWarning(lcStore) << "cannot end the export's read transaction";
-    return status;
-}
-
-Result<ClipboardKeys> ClipboardStore::readKnownKeys(const TransferSource &source)
-{
-    ClipboardKeys keys;
-    const auto add = [&keys](const ClipboardItem &item) {
-        keys.ids.insert(item.id);
-        keys.hashes.insert(item.contentHash);
-    };
-    std::for_each(source.items.cbegin(), source.items.cend(), add);
-    std::for_each(source.pending.cbegin(), source.pending.cend(), add);
-    if (source.databasePath.isEmpty())
-        return keys;
-    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
-    if (!opened)
-        return opened.error();
-    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-    // Read raw, the hashes as the text the plan compares: a second import of a large file
-    // is mostly this read and the plan's hashing.
-    StoreStatement query(*database, "SELECT id, hash_of(content_hash, content), last_copied_at FROM clipboard_item");
-    ClipboardItem item;
-    while (query.next()) {
-        if (!source.hidden.isEmpty() || !source.hiddenRanges.isEmpty()) {
-            item.id = idFrom(query, 0);
-            item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC);
-            if (hiddenIn(source, item))
-                continue;
-        }
-        keys.ids.insert(idFrom(query, 0));
-        keys.hashes.insert(
-            query.isBytes(1) ? QString::fromLatin1(query.bytes(1).toByteArray().toHex()) : query.text(1));
-    }
-    if (!database->exec(QStringLiteral("COMMIT")))
-        qCWarning(lcStore) << "cannot end the import's read transaction";
-    if (Status status = query.status(); !status)
-        return status.error();
-    return keys;
-}
-
-QList<ClipboardItem> ClipboardStore::itemsWithIds(const QList<QUuid> &ids) const
-{
-    if (ids.isEmpty())
-        return {};
-    const QSet<QUuid> wanted(ids.cbegin(), ids.cend());
-    Filter filter;
-    filter.where = QStringLiteral("i.id IN (");
-    for (qsizetype i = 0; i < ids.size(); ++i) {
-        filter.where += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-        filter.bindings << ClipboardDatabase::idValue(ids.at(i));
-    }
-    filter.where += u')';
-    filter.accepts = [&wanted](const ClipboardItem &item) { return wanted.contains(item.id); };
-    QHash<QUuid, ClipboardItem> found;
-    for (const ClipboardItem &item : fetch(filter, std::nullopt))
-        found.insert(item.id, item);
-    QList<ClipboardItem> result;
-    result.reserve(found.size());
-    for (const QUuid &id : ids) {
-        if (auto item = found.constFind(id); item != found.cend())
-            result.append(*item);
-    }
-    return result;
 }
 
 void ClipboardStore::adoptImported(qint64 count)
 {
     if (count <= 0)
         return;
-    m_storedCount += count;
+    m_queries->addStored(count);
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
 }
@@ -1094,7 +610,7 @@ Status ClipboardStore::insertImported(const QList<ClipboardCapture> &captures)
     const auto write = [&changes](const StoreDatabase &sql) { return ClipboardDatabase::write(sql, changes); };
     const Result<qint64> written = m_writer ? m_writer->run(write).result() : write(m_database->sql());
     if (written)
-        m_storedCount += changes.items.size();
+        m_queries->addStored(changes.items.size());
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
     if (!written)

@@ -5,7 +5,8 @@
 #include "Models/Clipboard/ClipboardCapture.h"
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
-#include "Models/Transfer/ClipboardKeys.h"
+#include "Services/Clipboard/ClipboardPending.h"
+#include "Services/Clipboard/ClipboardSaveJob.h"
 #include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreFileCheck.h"
 
@@ -23,11 +24,11 @@
 #include <QUuid>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
 class ClipboardDatabase;
+class ClipboardQueries;
 class SaveRetry;
 class StoreWriter;
 class SystemClipboard;
@@ -155,17 +156,10 @@ public:
         QList<std::pair<qint64, qint64>> hiddenRanges;
     };
     TransferSource transferSource() const;
-    // Hands every entry of `source` to `take` in history order, as the export writer takes it,
-    // all read in one read transaction of a connection of its own: the history as it was when
-    // it began, whatever is deleted meanwhile. Stops at the first error. Runs on any thread.
-    static Status readForExport(const TransferSource &source, const std::function<Status(const ClipboardItem &)> &take);
-    // The ids and content hashes of every entry of `source`; an error when the database can't
-    // be read. Runs on any thread.
-    static Result<ClipboardKeys> readKnownKeys(const TransferSource &source);
     // The entries among `ids` that still exist, in the order given.
     QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
     // Whether changes wait to be written.
-    bool hasPendingChanges() const { return hasPending() || m_inFlight.has_value(); }
+    bool hasPendingChanges() const { return !m_pending.isEmpty() || m_inFlight.has_value(); }
     // Adds imported entries as they are (no folding by content hash) in one transaction of
     // their own. When that fails none of them is added, the error is returned rather than
     // reported, and their side files are left to the caller.
@@ -180,15 +174,6 @@ public:
     // and writes the file itself).
     void waitForCheck();
 
-    // What a write on the writer's thread comes back with: the entries it deleted and the side
-    // files of the periods it cleared, or its error.
-    struct WriteOutcome
-    {
-        std::optional<qint64> erased;
-        bool folded = false;
-        QStringList cleared;
-        Error error;
-    };
     // The file's one writer, which an import's jobs join; none for a history in memory.
     std::shared_ptr<StoreWriter> writer() const { return m_writer; }
 
@@ -204,107 +189,47 @@ Q_SIGNALS:
     void checked();
 
 private:
-    struct Range
-    {
-        qint64 start;
-        qint64 end;
-        bool holds(const ClipboardItem &item) const
-        {
-            const qint64 at = item.lastCopiedAt.toMSecsSinceEpoch();
-            return at >= start && at < end;
-        }
-    };
-    // A condition on stored entries (`where`, over clipboard_item AS i) and the same condition
-    // on pending entries (`accepts`; none: all).
-    struct Filter
-    {
-        QString where;
-        QVariantList bindings;
-        bool search = false;
-        std::function<bool(const ClipboardItem &)> accepts;
-    };
-
     ClipboardStore(std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError);
 
     void stage(const ClipboardItem &item);
     void stageDeletion(const ClipboardItem &item);
-    void stageRangeDeletion(const Range &range);
-    // Puts the ids of the pending changes into the connection's temporary table that hides
-    // their stored rows. Only a read of stored rows while changes wait asks for it, so that a
-    // copy saved at once never writes the table.
-    void hidePending() const;
-    bool hasPending() const;
-    // What a save took from the pending changes: the ids it wrote, which of them were new,
-    // the ids it deleted, and how many of the pending spans and side files it dealt with.
-    struct Written
-    {
-        QSet<QUuid> items;
-        QSet<QUuid> created;
-        QSet<QUuid> deletions;
-        qsizetype ranges = 0;
-        qsizetype files = 0;
-    };
+    void stageRangeDeletion(const ClipboardPending::Range &range);
     // Whether a failed write is reported (a save the user's change asked for) or only logged
     // (a retry of one already reported).
     enum class Report { Failure, Quietly };
     void writePending(Report report);
-    Written pendingWrite() const;
-    // The spans deleted wholesale that wait to be written, as start and end.
-    QList<std::pair<qint64, qint64>> pendingSpans() const;
     // Writes everything pending and waits for it.
     Status writeHere();
     void failed(const Error &error, Report report);
-    void settle(const Written &written, qint64 erased);
+    void settle(const ClipboardPending::Written &written, qint64 erased);
     void finishWrite();
     void removeSideFiles(const QStringList &paths);
     void removeStrayFiles(const QDateTime &opened);
     void finishCheck();
     // The side files of a history in memory go to a private temporary folder.
     void moveToTemporaryFolder();
-    // The side files of the stored entries last copied in the span.
-    std::optional<Range> range(
-        const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
-    Filter searchFilter(const QString &query) const;
-    Filter periodFilter(const Range &span) const;
-    QString source(const Filter &filter) const;
-    QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
-    QList<ClipboardItem> fetchRows(const QList<qint64> &rows, int limit) const;
-    qint64 tally(const Filter &filter) const;
-    QString hiddenClause() const;
-    QVariantList hiddenBindings() const;
 
     std::unique_ptr<ClipboardDatabase> m_database;
     std::shared_ptr<StoreWriter> m_writer;
     QString m_folder;
     std::optional<Error> m_loadError;
     qint64 m_revision = 0;
-    // Saved entries, kept up to date by every save so that the plain count needs no scan.
-    qint64 m_storedCount = 0;
     // A deletion's log that could not be folded back yet.
     bool m_logToFold = false;
-
-    // Changes not yet written: the latest version of each changed entry (and which of them
-    // are new), the ids of deleted entries, spans deleted wholesale, and the side files to
-    // remove once all of it is saved.
-    QHash<QUuid, ClipboardItem> m_pendingItems;
-    QSet<QUuid> m_pendingNew;
-    QSet<QUuid> m_pendingDeletions;
-    QList<Range> m_pendingRanges;
-    QStringList m_pendingFileRemovals;
+    ClipboardPending m_pending;
+    std::unique_ptr<ClipboardQueries> m_queries;
     // Removes side files off the main thread, one after another.
     QThreadPool m_fileRemover;
     // The write under way on the writer's thread, what it took, and the entries changed since
     // it began.
-    QFutureWatcher<WriteOutcome> m_write;
-    std::optional<Written> m_inFlight;
+    QFutureWatcher<ClipboardSaveJob::Outcome> m_write;
+    std::optional<ClipboardPending::Written> m_inFlight;
     bool m_reportsInFlight = true;
     QSet<QUuid> m_touched;
     // A save asked for while one was under way, and whether its failure is to be told.
     std::optional<Report> m_asked;
     // While a failure is told.
     bool m_telling = false;
-    // The ids in the temporary table of the store's connection.
-    mutable QSet<QUuid> m_hidden;
     SaveRetry *m_retry = nullptr;
     // The folder of a store in memory, removed when it goes.
     std::unique_ptr<ClipboardFiles::TemporaryFolder> m_temporaryFolder;

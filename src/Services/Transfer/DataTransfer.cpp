@@ -12,6 +12,7 @@
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTransferReader.h"
 #include "Services/Storage/StoreErrorText.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
@@ -73,7 +74,7 @@ Status writeDocument(QThreadPool &batches, const std::shared_ptr<BackupWriter> &
         bytes = 0;
         return status;
     };
-    const Status read = ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
+    const Status read = ClipboardTransferReader::readForExport(source, [&](const ClipboardItem &item) {
         batch.append(item);
         bytes += item.content.size() * 2 + item.byteCount;
         return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
@@ -279,7 +280,7 @@ QCoro::Task<> DataTransfer::importData()
             // The history's keys are read while the file's reading begins; the plan waits for them
             // at the first entry.
             QFuture<Result<ClipboardKeys>> reading
-                = QtConcurrent::run([source] { return ClipboardStore::readKnownKeys(source); });
+                = QtConcurrent::run([source] { return ClipboardTransferReader::readKnownKeys(source); });
             Planned planned;
             std::optional<Error> unknown;
             const auto begin = [&] {

@@ -3,6 +3,7 @@
 #include "FixedClock.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTransferReader.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
@@ -308,7 +309,7 @@ private slots:
         }
         const ClipboardStore::TransferSource source = home.clipboard->transferSource();
         QList<QUuid> exported;
-        QVERIFY(ClipboardStore::readForExport(source, [&](const ClipboardItem &item) {
+        QVERIFY(ClipboardTransferReader::readForExport(source, [&](const ClipboardItem &item) {
             exported << item.id;
             // Half-way through, everything goes.
             if (exported.size() == 350)

@@ -3,6 +3,7 @@
 #include "FixedClock.h"
 #include "Models/Transfer/ImportPlan.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTransferReader.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
@@ -76,7 +77,7 @@ void writeDocument(const QString &path)
 ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, const ClipboardStore &clipboard)
 {
     const ClipboardStore::TransferSource source = clipboard.transferSource();
-    ImportPlan plan(todos.allTodos(), ClipboardStore::readKnownKeys(source).value());
+    ImportPlan plan(todos.allTodos(), ClipboardTransferReader::readKnownKeys(source).value());
     BackupReader::FileStamp stamp;
     const BackupReader::Outcome outcome = BackupReader::readKeys(
         document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);

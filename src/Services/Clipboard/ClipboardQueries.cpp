@@ -1,0 +1,326 @@
+#include "Services/Clipboard/ClipboardQueries.h"
+
+#include "Platform/Logging.h"
+#include "Services/Clipboard/ClipboardDatabase.h"
+#include "Services/Storage/StoreStatement.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+// What a search looks through is in the entries themselves.
+const QString &source()
+{
+    static const QString from = QStringLiteral(" FROM clipboard_item AS i WHERE ");
+    return from;
+}
+
+} // namespace
+
+ClipboardQueries::ClipboardQueries(const ClipboardPending &pending)
+    : m_pending(pending)
+{
+}
+
+void ClipboardQueries::attach(ClipboardDatabase &database)
+{
+    m_database = &database;
+    m_hidden.clear();
+    m_storedCount = database.storedCount();
+    if (database.search().splits(m_storedCount))
+        database.search().prepare();
+}
+
+const QString &ClipboardQueries::order()
+{
+    static const QString order = QStringLiteral(" ORDER BY i.last_copied_at DESC, i.id");
+    return order;
+}
+
+void ClipboardQueries::showSaved()
+{
+    if (m_hidden.isEmpty())
+        return;
+    if (m_database->sql().exec(QStringLiteral("DELETE FROM temp.pending_hidden")))
+        m_hidden.clear();
+    else
+        qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+}
+
+void ClipboardQueries::hidePending() const
+{
+    const auto hide = [this](const QUuid &id) {
+        if (m_hidden.contains(id))
+            return;
+        if (m_database->sql().exec(QStringLiteral("INSERT OR IGNORE INTO temp.pending_hidden (id) VALUES (?)"),
+                { ClipboardDatabase::idValue(id) }))
+            m_hidden.insert(id);
+        else
+            qCWarning(lcStore) << "the stored version of" << id << "may show beside its pending one";
+    };
+    std::for_each(m_pending.items().keyBegin(), m_pending.items().keyEnd(), hide);
+    std::for_each(m_pending.deletions().cbegin(), m_pending.deletions().cend(), hide);
+}
+
+QString ClipboardQueries::hiddenClause() const
+{
+    if (m_pending.isEmpty())
+        return {};
+    hidePending();
+    QString clause = QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
+    for (qsizetype i = 0; i < m_pending.ranges().size(); ++i)
+        clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
+    return clause;
+}
+
+QVariantList ClipboardQueries::hiddenBindings() const
+{
+    QVariantList bindings;
+    for (const ClipboardPending::Range &span : m_pending.ranges())
+        bindings << span.start << span.end;
+    return bindings;
+}
+
+QList<ClipboardItem> ClipboardQueries::fetch(const Filter &filter, std::optional<int> limit) const
+{
+    QList<ClipboardItem> result;
+    if (limit && *limit <= 0)
+        return result;
+
+    QString statement = QStringLiteral("SELECT ") + ClipboardDatabase::columns() + source()
+        + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause() + order();
+    if (limit)
+        statement += QStringLiteral(" LIMIT %1").arg(*limit);
+    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
+    if (!selected)
+        return {};
+    QSqlQuery query = std::move(selected).value();
+    while (query.next())
+        result << ClipboardDatabase::item(query);
+
+    bool merged = false;
+    for (const ClipboardItem &item : m_pending.items()) {
+        if (!filter.accepts || filter.accepts(item)) {
+            result << item;
+            merged = true;
+        }
+    }
+    if (merged) {
+        std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
+        if (limit && result.size() > *limit)
+            result.resize(*limit);
+    }
+    return result;
+}
+
+QList<ClipboardItem> ClipboardQueries::fetchRows(const QList<qint64> &rows, int limit) const
+{
+    if (rows.isEmpty() || limit <= 0)
+        return {};
+    QByteArray numbers;
+    numbers.reserve(rows.size() * 8);
+    for (qint64 row : rows)
+        numbers += QByteArray::number(row) + ',';
+    numbers.chop(1);
+    // Read as the file holds them and put in order here: a page of long texts is megabytes,
+    // which SQLite's sorter would copy and the driver decode more slowly than Qt does.
+    const QByteArray sql = "SELECT " + ClipboardDatabase::columns().toUtf8()
+        + " FROM clipboard_item AS i WHERE i.seq IN (" + numbers + ')';
+    StoreStatement query(m_database->sql(), sql.constData());
+    QList<ClipboardItem> result;
+    result.reserve(rows.size());
+    while (query.next())
+        result << ClipboardDatabase::item(query);
+    if (!query.status())
+        return {};
+    std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
+    if (result.size() > limit)
+        result.resize(limit);
+    return result;
+}
+
+qint64 ClipboardQueries::tally(const Filter &filter) const
+{
+    const QString statement = filter.search && m_pending.isEmpty()
+        // Nothing is hidden: no entry needs looking up.
+        ? QString(QStringLiteral("SELECT count(*) FROM clipboard_item AS i WHERE ") + filter.where)
+        : QString(QStringLiteral("SELECT count(*)") + source()
+            + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause());
+    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
+    if (!selected)
+        return 0;
+    QSqlQuery query = std::move(selected).value();
+    if (!query.next())
+        return 0;
+    qint64 total = query.value(0).toLongLong();
+    for (const ClipboardItem &item : m_pending.items()) {
+        if (!filter.accepts || filter.accepts(item))
+            ++total;
+    }
+    return total;
+}
+
+ClipboardQueries::Filter ClipboardQueries::searchFilter(const QString &query) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    Filter filter;
+    if (!predicate)
+        return filter;
+    filter.search = true;
+    filter.where = QLatin1Char('(') + ClipboardSearch::condition(*predicate) + QLatin1Char(')');
+    filter.bindings = ClipboardSearch::bindings(*predicate);
+    filter.accepts = [predicate](const ClipboardItem &item) { return predicate->accepts(item); };
+    return filter;
+}
+
+ClipboardQueries::Filter ClipboardQueries::periodFilter(const ClipboardPending::Range &span)
+{
+    Filter filter;
+    filter.where = QStringLiteral("i.last_copied_at >= ? AND i.last_copied_at < ?");
+    filter.bindings << span.start << span.end;
+    filter.accepts = [span](const ClipboardItem &item) { return span.holds(item); };
+    return filter;
+}
+
+QList<ClipboardItem> ClipboardQueries::items(std::optional<int> limit) const
+{
+    return fetch({}, limit);
+}
+
+QList<ClipboardItem> ClipboardQueries::items(const QString &query, int limit) const
+{
+    return fetch(searchFilter(query), limit);
+}
+
+ClipboardQueries::Page ClipboardQueries::page(const QString &query, int limit) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate)
+        return { items(limit), count() };
+    if (m_pending.isEmpty()) {
+        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, limit))
+            return { fetchRows(scan->rows, limit), scan->count };
+    }
+    const Filter filter = searchFilter(query);
+    return { fetch(filter, limit), tally(filter) };
+}
+
+QFuture<std::optional<ClipboardSearch::Scan>> ClipboardQueries::scanInBackground(const QString &query, int limit) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate || !m_pending.isEmpty() || !m_database->search().splits(m_storedCount))
+        return {};
+    return m_database->search().start(*predicate, limit);
+}
+
+ClipboardQueries::Page ClipboardQueries::page(
+    const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
+{
+    if (!scan || !m_pending.isEmpty())
+        return page(query, limit);
+    return { fetchRows(scan->rows, limit), scan->count };
+}
+
+std::optional<ClipboardItem> ClipboardQueries::item(const QUuid &id) const
+{
+    if (auto pending = m_pending.items().constFind(id); pending != m_pending.items().cend())
+        return *pending;
+    if (m_pending.deletions().contains(id))
+        return std::nullopt;
+    Filter filter;
+    filter.where = QStringLiteral("i.id = ?");
+    filter.bindings << ClipboardDatabase::idValue(id);
+    filter.accepts = [](const ClipboardItem &) { return false; }; // pending ones are handled above
+    const QList<ClipboardItem> found = fetch(filter, 1);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+std::optional<ClipboardItem> ClipboardQueries::itemWithHash(const QString &contentHash) const
+{
+    for (const ClipboardItem &pending : m_pending.items()) {
+        if (pending.contentHash == contentHash)
+            return pending;
+    }
+    Result<QSqlQuery> selected = m_database->sql().select(QStringLiteral("SELECT ")
+            + ClipboardDatabase::columns()
+            // The index holds the head of each hash.
+            + QStringLiteral(" FROM clipboard_item AS i WHERE ") + ClipboardDatabase::hashMatch() + hiddenClause()
+            + QStringLiteral(" LIMIT 1"),
+        QVariantList { ClipboardDatabase::hashValue(contentHash), ClipboardDatabase::hashValue(contentHash) }
+            + hiddenBindings());
+    if (!selected)
+        return std::nullopt;
+    QSqlQuery query = std::move(selected).value();
+    if (!query.next())
+        return std::nullopt;
+    return ClipboardDatabase::item(query);
+}
+
+QList<ClipboardItem> ClipboardQueries::itemsWithIds(const QList<QUuid> &ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    const QSet<QUuid> wanted(ids.cbegin(), ids.cend());
+    Filter filter;
+    filter.where = QStringLiteral("i.id IN (");
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        filter.where += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        filter.bindings << ClipboardDatabase::idValue(ids.at(i));
+    }
+    filter.where += u')';
+    filter.accepts = [&wanted](const ClipboardItem &item) { return wanted.contains(item.id); };
+    QHash<QUuid, ClipboardItem> found;
+    for (const ClipboardItem &item : fetch(filter, std::nullopt))
+        found.insert(item.id, item);
+    QList<ClipboardItem> result;
+    result.reserve(found.size());
+    for (const QUuid &id : ids) {
+        if (auto item = found.constFind(id); item != found.cend())
+            result.append(*item);
+    }
+    return result;
+}
+
+qint64 ClipboardQueries::count() const
+{
+    if (m_pending.isEmpty())
+        return m_storedCount;
+    // Copies that wait to be written, as after every copy until its save: a new entry adds one,
+    // a changed one stands in for its stored row. Known without scanning the history.
+    if (m_pending.deletions().isEmpty() && m_pending.ranges().isEmpty())
+        return m_storedCount
+            + std::count_if(m_pending.items().keyBegin(), m_pending.items().keyEnd(),
+                [this](const QUuid &id) { return m_pending.created().contains(id); });
+    return tally({});
+}
+
+qint64 ClipboardQueries::count(const QString &query) const
+{
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!predicate)
+        return count();
+    if (m_pending.isEmpty()) {
+        if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, 0))
+            return scan->count;
+    }
+    return tally(searchFilter(query));
+}
+
+QList<ClipboardItem> ClipboardQueries::items(const ClearRequest &request, const QDateTime &now,
+    const ClipboardCalendar &calendar, std::optional<int> limit) const
+{
+    const std::optional<ClipboardPending::Range> span = ClipboardPending::Range::of(request, now, calendar);
+    return span ? fetch(periodFilter(*span), limit) : items(limit);
+}
+
+qint64 ClipboardQueries::count(
+    const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
+{
+    const std::optional<ClipboardPending::Range> span = ClipboardPending::Range::of(request, now, calendar);
+    return span ? tally(periodFilter(*span)) : count();
+}

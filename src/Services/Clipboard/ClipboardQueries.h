@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Models/Clipboard/ClearRequest.h"
+#include "Models/Clipboard/ClipboardCalendar.h"
+#include "Models/Clipboard/ClipboardItem.h"
+#include "Services/Clipboard/ClipboardPending.h"
+#include "Services/Clipboard/ClipboardSearch.h"
+#include "Services/Clipboard/ClipboardStore.h"
+
+#include <QDateTime>
+#include <QFuture>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+class ClipboardDatabase;
+
+// The clipboard history's reads on the store's connection: the stored rows with the pending
+// changes over them (the stored rows they stand in for hidden through a temporary table, filled
+// only when a read of stored rows meets pending changes), pages, counts and searches. Knows how
+// many entries are saved, kept up to date by every save, so that the plain count needs no scan.
+class ClipboardQueries final
+{
+public:
+    using Page = ClipboardStore::Page;
+
+    explicit ClipboardQueries(const ClipboardPending &pending);
+
+    // Reads `database` from now on, whose rows are counted once here.
+    void attach(ClipboardDatabase &database);
+    qint64 storedCount() const { return m_storedCount; }
+    void addStored(qint64 count) { m_storedCount += count; }
+    // After a save: what is still pending is hidden again by the next read.
+    void showSaved();
+
+    // The order of the history, newest first, over clipboard_item AS i.
+    static const QString &order();
+
+    QList<ClipboardItem> items(std::optional<int> limit) const;
+    QList<ClipboardItem> items(const QString &query, int limit) const;
+    Page page(const QString &query, int limit) const;
+    QFuture<std::optional<ClipboardSearch::Scan>> scanInBackground(const QString &query, int limit) const;
+    Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
+    std::optional<ClipboardItem> item(const QUuid &id) const;
+    std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
+    QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
+
+    qint64 count() const;
+    qint64 count(const QString &query) const;
+    QList<ClipboardItem> items(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar,
+        std::optional<int> limit) const;
+    qint64 count(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const;
+
+private:
+    // A condition on stored entries (`where`, over clipboard_item AS i) and the same condition
+    // on pending entries (`accepts`; none: all).
+    struct Filter
+    {
+        QString where;
+        QVariantList bindings;
+        bool search = false;
+        std::function<bool(const ClipboardItem &)> accepts;
+    };
+
+    Filter searchFilter(const QString &query) const;
+    static Filter periodFilter(const ClipboardPending::Range &span);
+    QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
+    QList<ClipboardItem> fetchRows(const QList<qint64> &rows, int limit) const;
+    qint64 tally(const Filter &filter) const;
+    // Puts the ids of the pending changes into the connection's temporary table that hides
+    // their stored rows. Only a read of stored rows while changes wait asks for it, so that a
+    // copy saved at once never writes the table.
+    void hidePending() const;
+    QString hiddenClause() const;
+    QVariantList hiddenBindings() const;
+
+    const ClipboardPending &m_pending;
+    ClipboardDatabase *m_database = nullptr;
+    qint64 m_storedCount = 0;
+    // The ids in the temporary table of the store's connection.
+    mutable QSet<QUuid> m_hidden;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Models/Clipboard/ClipboardItem.h"
+#include "Models/Common/Result.h"
+#include "Models/Transfer/ClipboardKeys.h"
+#include "Services/Clipboard/ClipboardStore.h"
+
+#include <functional>
+
+// What an export or an import reads of the clipboard history off the main thread, from the
+// store's `TransferSource`, on a connection of the calling thread's own. Runs on any thread.
+class ClipboardTransferReader final
+{
+public:
+    // Hands every entry of `source` to `take` in history order, as the export writer takes it,
+    // all read in one read transaction: the history as it was when it began, whatever is
+    // deleted meanwhile. Stops at the first error.
+    static Status readForExport(
+        const ClipboardStore::TransferSource &source, const std::function<Status(const ClipboardItem &)> &take);
+    // The ids and content hashes of every entry of `source`; an error when the database can't
+    // be read.
+    static Result<ClipboardKeys> readKnownKeys(const ClipboardStore::TransferSource &source);
+};
