@@ -8,11 +8,9 @@
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardQueries.h"
-#include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreWriter.h"
 
 #include <QDateTime>
-#include <QScopedValueRollback>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -175,12 +173,11 @@ ClipboardStore::ClipboardStore(
     , m_folder(std::move(folder))
     , m_loadError(std::move(loadError))
     , m_queries(std::make_unique<ClipboardQueries>(m_pending))
-    , m_retry(new SaveRetry(this))
 {
     m_queries->attach(*m_database);
     m_fileRemover.setMaxThreadCount(1);
-    connect(&m_write, &QFutureWatcher<ClipboardSaveJob::Outcome>::finished, this, &ClipboardStore::finishWrite);
-    connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
+    connect(&m_save.watcher(), &QFutureWatcherBase::finished, this, &ClipboardStore::finishWrite);
+    connect(&m_save.retry(), &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
 }
 
 ClipboardStore::~ClipboardStore()
@@ -225,8 +222,7 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
         removeSideFiles(capture.filePaths());
     } else {
         entry = ClipboardItem(capture);
-        if (m_inFlight)
-            m_touched.insert(entry.id);
+        m_save.touch(entry.id);
         m_pending.stageNew(entry);
     }
     save();
@@ -237,16 +233,14 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
 
 void ClipboardStore::stage(const ClipboardItem &item)
 {
-    if (m_inFlight)
-        m_touched.insert(item.id);
+    m_save.touch(item.id);
     m_pending.stage(item);
 }
 
 void ClipboardStore::stageDeletion(const ClipboardItem &item)
 {
-    if (m_inFlight)
-        m_touched.insert(item.id);
-    m_pending.stageDeletion(item, m_inFlight.has_value());
+    m_save.touch(item.id);
+    m_pending.stageDeletion(item, m_save.isUnderWay());
 }
 
 void ClipboardStore::stageRangeDeletion(const ClipboardPending::Range &span)
@@ -269,36 +263,31 @@ void ClipboardStore::save()
 
 void ClipboardStore::writePending(Report report)
 {
-    if (m_telling)
-        report = Report::Quietly;
     // Kept in memory until the file has passed its check.
     if (m_checking)
         return;
     // What changes while a write is under way goes out with the next save, once it is done.
-    if (m_inFlight) {
-        if (!m_asked || report == Report::Failure)
-            m_asked = report;
+    const std::optional<Report> admitted = m_save.admit(report);
+    if (!admitted)
         return;
-    }
     if (m_pending.isEmpty()) {
-        m_retry->succeeded();
+        m_save.nothingPending();
         return;
     }
 
     // A history in memory has only its own connection, which nothing else waits on.
     if (!m_writer) {
         if (Status status = writeHere(); !status)
-            failed(status.error(), report);
+            failed(status.error(), *admitted);
         return;
     }
     // Written by the file's writer on its own thread, while the entries stay hidden here until
     // it is done.
     const ClipboardDatabase::Changes changes = m_pending.changes();
-    m_inFlight = m_pending.taken();
-    m_reportsInFlight = report == Report::Failure;
-    m_write.setFuture(m_writer->run([changes, logToFold = m_logToFold](const StoreDatabase &sql) {
-        return ClipboardSaveJob::run(sql, changes, logToFold);
-    }));
+    m_save.begin(
+        m_pending.taken(), *admitted, m_writer->run([changes, logToFold = m_logToFold](const StoreDatabase &sql) {
+            return ClipboardSaveJob::run(sql, changes, logToFold);
+        }));
 }
 
 Status ClipboardStore::writeHere()
@@ -319,15 +308,8 @@ Status ClipboardStore::writeHere()
 
 void ClipboardStore::failed(const Error &error, Report report)
 {
-    m_retry->failed();
-    // A retry that fails again is not told again: the user heard of the first failure.
-    if (report == Report::Failure) {
-        // A change made while the failure is being told is saved, and a failure of it not told
-        // again.
-        const QScopedValueRollback telling(m_telling, true);
-        Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, error);
-    } else
-        qCInfo(lcStore) << "the clipboard history is still not saved:" << error.detail;
+    m_save.failed(error, report,
+        [this](const Error &failure) { Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, failure); });
 }
 
 Status ClipboardStore::flush()
@@ -338,34 +320,33 @@ Status ClipboardStore::flush()
     // On this thread whatever it holds: the application is about to end.
     Status status = writeHere();
     if (!status)
-        m_retry->failed();
+        m_save.retryLater();
     return status;
 }
 
 void ClipboardStore::setRetryInterval(std::chrono::milliseconds interval)
 {
-    m_retry->setInterval(interval);
+    m_save.setRetryInterval(interval);
 }
 
 void ClipboardStore::finishWrite()
 {
-    if (!m_inFlight || !m_write.isFinished())
+    const std::optional<Save::Done> done = m_save.finish();
+    if (!done)
         return;
-    const ClipboardSaveJob::Outcome outcome = m_write.result();
-    const ClipboardPending::Written written = *std::exchange(m_inFlight, std::nullopt);
-    if (!outcome.erased) {
-        m_touched.clear();
-        failed(outcome.error, m_reportsInFlight ? Report::Failure : Report::Quietly);
+    if (!done->outcome.erased) {
+        m_save.forgetTouched();
+        failed(done->outcome.error, done->report);
         // A change made meanwhile asked for a save of its own, which is tried (and told) once.
-        if (const std::optional<Report> asked = std::exchange(m_asked, std::nullopt))
+        if (const std::optional<Report> asked = m_save.asked())
             writePending(*asked);
         return;
     }
-    m_logToFold = !outcome.folded;
-    removeSideFiles(m_pending.fileRemovals().mid(0, written.files) + outcome.cleared);
-    settle(written, *outcome.erased);
+    m_logToFold = !done->outcome.folded;
+    removeSideFiles(m_pending.fileRemovals().mid(0, done->taken.files) + done->outcome.cleared);
+    settle(done->taken, *done->outcome.erased);
     // Then what changed meanwhile.
-    writePending(std::exchange(m_asked, std::nullopt).value_or(Report::Quietly));
+    writePending(m_save.asked().value_or(Report::Quietly));
 }
 
 void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 erased)
@@ -374,11 +355,11 @@ void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 era
     // Nothing deleted stays readable in the search's column either.
     if (erased > 0)
         m_database->search().forget();
-    m_pending.settle(written, m_touched);
-    m_touched.clear();
+    m_pending.settle(written, m_save.touched());
+    m_save.forgetTouched();
     m_queries->showSaved();
     if (m_pending.isEmpty())
-        m_retry->succeeded();
+        m_save.nothingPending();
 }
 
 void ClipboardStore::waitForCheck()
@@ -393,10 +374,7 @@ void ClipboardStore::waitForBackgroundWork()
 {
     waitForCheck();
     m_database->search().waitForColumn();
-    while (m_inFlight) {
-        m_write.waitForFinished();
-        finishWrite();
-    }
+    m_save.drain([this] { finishWrite(); });
     m_fileRemover.waitForDone();
 }
 

@@ -9,6 +9,7 @@
 #include "Services/Clipboard/ClipboardSaveJob.h"
 #include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreFileCheck.h"
+#include "Services/Storage/StoreSave.h"
 
 #include <QDateTime>
 #include <QFuture>
@@ -29,7 +30,6 @@
 
 class ClipboardDatabase;
 class ClipboardQueries;
-class SaveRetry;
 class StoreWriter;
 class SystemClipboard;
 namespace ClipboardFiles {
@@ -159,7 +159,7 @@ public:
     // The entries among `ids` that still exist, in the order given.
     QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
     // Whether changes wait to be written.
-    bool hasPendingChanges() const { return !m_pending.isEmpty() || m_inFlight.has_value(); }
+    bool hasPendingChanges() const { return !m_pending.isEmpty() || m_save.isUnderWay(); }
     // Adds imported entries as they are (no folding by content hash) in one transaction of
     // their own. When that fails none of them is added, the error is returned rather than
     // reported, and their side files are left to the caller.
@@ -194,9 +194,8 @@ private:
     void stage(const ClipboardItem &item);
     void stageDeletion(const ClipboardItem &item);
     void stageRangeDeletion(const ClipboardPending::Range &range);
-    // Whether a failed write is reported (a save the user's change asked for) or only logged
-    // (a retry of one already reported).
-    enum class Report { Failure, Quietly };
+    using Save = StoreSave<ClipboardPending::Written, ClipboardSaveJob::Outcome>;
+    using Report = Save::Report;
     void writePending(Report report);
     // Writes everything pending and waits for it.
     Status writeHere();
@@ -220,17 +219,8 @@ private:
     std::unique_ptr<ClipboardQueries> m_queries;
     // Removes side files off the main thread, one after another.
     QThreadPool m_fileRemover;
-    // The write under way on the writer's thread, what it took, and the entries changed since
-    // it began.
-    QFutureWatcher<ClipboardSaveJob::Outcome> m_write;
-    std::optional<ClipboardPending::Written> m_inFlight;
-    bool m_reportsInFlight = true;
-    QSet<QUuid> m_touched;
-    // A save asked for while one was under way, and whether its failure is to be told.
-    std::optional<Report> m_asked;
-    // While a failure is told.
-    bool m_telling = false;
-    SaveRetry *m_retry = nullptr;
+    // The save under way on the writer's thread.
+    Save m_save { QStringLiteral("the clipboard history") };
     // The folder of a store in memory, removed when it goes.
     std::unique_ptr<ClipboardFiles::TemporaryFolder> m_temporaryFolder;
     // The check in the background, what the file held when it was inspected, and when.

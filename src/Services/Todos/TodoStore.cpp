@@ -5,13 +5,11 @@
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
 #include "Platform/Logging.h"
-#include "Services/Storage/SaveRetry.h"
 #include "Services/Storage/StoreDatabase.h"
 #include "Services/Storage/StoreStatement.h"
 #include "Services/Storage/StoreWriter.h"
 
 #include <QFileInfo>
-#include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -56,14 +54,13 @@ TodoStore::TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, 
     : m_database(std::move(database))
     , m_filePath(std::move(filePath))
     , m_clock(clock)
-    , m_retry(new SaveRetry(this))
 {
     if (!m_clock) {
         m_ownClock = std::make_unique<SystemClock>();
         m_clock = m_ownClock.get();
     }
-    connect(m_retry, &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
-    connect(&m_write, &QFutureWatcher<Status>::finished, this, &TodoStore::finishWrite);
+    connect(&m_save.retry(), &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
+    connect(&m_save.watcher(), &QFutureWatcherBase::finished, this, &TodoStore::finishWrite);
 }
 
 TodoStore::~TodoStore()
@@ -262,8 +259,7 @@ void TodoStore::sort()
 
 void TodoStore::markDirty(const QUuid &id)
 {
-    if (m_inFlight)
-        m_touched.insert(id);
+    m_save.touch(id);
     m_deleted.remove(id);
     m_dirty.insert(id);
 }
@@ -398,8 +394,7 @@ void TodoStore::remove(const QList<QUuid> &ids)
         if (index < 0)
             continue;
         m_todos.removeAt(index);
-        if (m_inFlight)
-            m_touched.insert(id);
+        m_save.touch(id);
         m_dirty.remove(id);
         m_deleted.insert(id);
         removed = true;
@@ -539,10 +534,7 @@ void TodoStore::save()
 Status TodoStore::flush()
 {
     waitForCheck();
-    while (m_inFlight) {
-        m_write.waitForFinished();
-        finishWrite();
-    }
+    m_save.drain([this] { finishWrite(); });
     if (m_checking || !hasPendingChanges())
         return {};
     // On this thread, waiting for the writer: the application is about to end.
@@ -550,7 +542,7 @@ Status TodoStore::flush()
     const auto job = [changes](const StoreDatabase &database) { return write(database, changes); };
     Status status = m_writer ? m_writer->run(job).result() : job(*m_database);
     if (!status) {
-        m_retry->failed();
+        m_save.retryLater();
         return status;
     }
     settle(changes);
@@ -559,7 +551,7 @@ Status TodoStore::flush()
 
 void TodoStore::setRetryInterval(std::chrono::milliseconds interval)
 {
-    m_retry->setInterval(interval);
+    m_save.setRetryInterval(interval);
 }
 
 TodoStore::Changes TodoStore::pendingChanges() const
@@ -575,79 +567,67 @@ TodoStore::Changes TodoStore::pendingChanges() const
 
 void TodoStore::writePending(Report report)
 {
-    if (m_telling)
-        report = Report::Quietly;
     // Kept in memory until the file has passed its check; what changes while a write is under
     // way goes out once it is done.
     if (m_checking)
         return;
-    if (m_inFlight) {
-        if (!m_asked || report == Report::Failure)
-            m_asked = report;
+    const std::optional<Report> admitted = m_save.admit(report);
+    if (!admitted)
         return;
-    }
     if (m_dirty.isEmpty() && m_deleted.isEmpty()) {
-        m_retry->succeeded();
+        m_save.nothingPending();
         return;
     }
     const Changes changes = pendingChanges();
     if (!m_writer) {
         if (Status status = write(*m_database, changes); !status)
-            failed(status.error(), report);
+            failed(status.error(), *admitted);
         else
             settle(changes);
         return;
     }
-    m_inFlight = changes;
-    m_reportsInFlight = report == Report::Failure;
-    m_write.setFuture(m_writer->run([changes](const StoreDatabase &database) { return write(database, changes); }));
+    m_save.begin(changes, *admitted,
+        m_writer->run([changes](const StoreDatabase &database) { return write(database, changes); }));
 }
 
 void TodoStore::finishWrite()
 {
-    if (!m_inFlight || !m_write.isFinished())
+    const std::optional<Save::Done> done = m_save.finish();
+    if (!done)
         return;
-    const Status status = m_write.result();
-    const Changes written = *std::exchange(m_inFlight, std::nullopt);
-    if (!status) {
-        m_touched.clear();
-        failed(status.error(), m_reportsInFlight ? Report::Failure : Report::Quietly);
+    if (!done->outcome) {
+        m_save.forgetTouched();
+        failed(done->outcome.error(), done->report);
         // A change made meanwhile asked for a save of its own, which is tried (and told) once.
-        if (const std::optional<Report> asked = std::exchange(m_asked, std::nullopt))
+        if (const std::optional<Report> asked = m_save.asked())
             writePending(*asked);
         return;
     }
-    settle(written);
-    m_touched.clear();
+    settle(done->taken);
+    m_save.forgetTouched();
     // Then what changed meanwhile.
-    writePending(std::exchange(m_asked, std::nullopt).value_or(Report::Quietly));
+    writePending(m_save.asked().value_or(Report::Quietly));
 }
 
 void TodoStore::settle(const Changes &written)
 {
     for (const QUuid &id : written.deleted) {
-        if (!m_touched.contains(id))
+        if (!m_save.touched().contains(id))
             m_deleted.remove(id);
     }
     for (const Todo &todo : written.todos) {
-        if (!m_touched.contains(todo.id))
+        if (!m_save.touched().contains(todo.id))
             m_dirty.remove(todo.id);
     }
     if (m_dirty.isEmpty() && m_deleted.isEmpty())
-        m_retry->succeeded();
+        m_save.nothingPending();
 }
 
 void TodoStore::failed(const Error &error, Report report)
 {
-    m_retry->failed();
-    // A retry that fails again is not told again: the user heard of the first failure.
-    if (report == Report::Failure) {
-        // A change made while the failure is being told (an edit its alert ends) is saved, and
-        // a failure of it not told again.
-        const QScopedValueRollback telling(m_telling, true);
-        Q_EMIT saveFailed(saveFailedMessage(), error);
-    } else
-        qCInfo(lcStore) << "the todos are still not saved:" << error.detail;
+    // A change made while the failure is being told (an edit its alert ends) is saved, and a
+    // failure of it not told again.
+    m_save.failed(error, report, [this](const Error &failure) { Q_EMIT saveFailed(saveFailedMessage(), failure); });
 }
 
 Status TodoStore::write(const StoreDatabase &database, const Changes &changes)

@@ -4,6 +4,7 @@
 #include "Models/Todos/ExportedTodo.h"
 #include "Models/Todos/Todo.h"
 #include "Services/Storage/StoreFileCheck.h"
+#include "Services/Storage/StoreSave.h"
 
 #include <QFutureWatcher>
 #include <QList>
@@ -16,7 +17,6 @@
 #include <optional>
 
 class Clock;
-class SaveRetry;
 class StoreDatabase;
 class StoreWriter;
 struct StoreSchema;
@@ -56,7 +56,7 @@ public:
     const std::optional<Error> &loadError() const { return m_loadError; }
     // While the file is being checked in the background.
     bool isChecking() const { return m_checking; }
-    bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty() || m_inFlight.has_value(); }
+    bool hasPendingChanges() const { return !m_dirty.isEmpty() || !m_deleted.isEmpty() || m_save.isUnderWay(); }
 
     // Every todo in list order.
     QList<Todo> allTodos() const { return m_todos; }
@@ -142,9 +142,8 @@ private:
     };
     Changes pendingChanges() const;
     static Status write(const StoreDatabase &database, const Changes &changes);
-    // Whether a failed write is reported (a save the user's change asked for) or only logged
-    // (a retry of one already reported).
-    enum class Report { Failure, Quietly };
+    using Save = StoreSave<Changes, Status>;
+    using Report = Save::Report;
     void writePending(Report report);
     void finishWrite();
     void settle(const Changes &written);
@@ -167,17 +166,8 @@ private:
     QList<Todo> m_todos;
     QSet<QUuid> m_dirty;
     QSet<QUuid> m_deleted;
-    SaveRetry *m_retry = nullptr;
-    // The write under way on the writer's thread, what it took, whether its failure is told,
-    // and the todos changed since it began, which stay pending.
-    QFutureWatcher<Status> m_write;
-    std::optional<Changes> m_inFlight;
-    bool m_reportsInFlight = true;
-    QSet<QUuid> m_touched;
-    // A save asked for while one was under way, and whether its failure is to be told.
-    std::optional<Report> m_asked;
-    // While a failure is told.
-    bool m_telling = false;
+    // The save under way on the writer's thread.
+    Save m_save { QStringLiteral("the todos") };
     // The check in the background, and what the file held when it was inspected.
     QFutureWatcher<CheckedFile> m_check;
     StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
