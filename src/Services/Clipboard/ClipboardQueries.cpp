@@ -30,6 +30,7 @@ void ClipboardQueries::attach(ClipboardDatabase &database)
     m_database = &database;
     m_hidden.clear();
     m_storedCount = database.storedCount();
+    changed(std::nullopt);
     if (database.search().splits(m_storedCount))
         database.search().prepare();
 }
@@ -48,6 +49,23 @@ void ClipboardQueries::showSaved()
         m_hidden.clear();
     else
         qCWarning(lcStore) << "saved entries may stay hidden until the next save";
+}
+
+void ClipboardQueries::changed(std::optional<qint64> by)
+{
+    ++m_change;
+    if (m_shown && by)
+        *m_shown += *by;
+    else
+        m_shown.reset();
+}
+
+qint64 ClipboardQueries::shownIn(const ClipboardPending::Range &span) const
+{
+    if (!m_spanCount || m_spanCount->start != span.start || m_spanCount->end != span.end
+        || m_spanCount->change != m_change)
+        m_spanCount = SpanCount { span.start, span.end, m_change, tally(periodFilter(span)) };
+    return m_spanCount->count;
 }
 
 void ClipboardQueries::hidePending() const
@@ -70,7 +88,9 @@ QString ClipboardQueries::hiddenClause() const
     if (m_pending.isEmpty())
         return {};
     hidePending();
-    QString clause = QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
+    // Spans alone hide nothing by id: each row then needs no lookup in the table.
+    QString clause
+        = m_hidden.isEmpty() ? QString() : QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
     for (qsizetype i = 0; i < m_pending.ranges().size(); ++i)
         clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
     return clause;
@@ -288,15 +308,19 @@ QList<ClipboardItem> ClipboardQueries::itemsWithIds(const QList<QUuid> &ids) con
 
 qint64 ClipboardQueries::count() const
 {
-    if (m_pending.isEmpty())
+    if (m_pending.isEmpty()) {
+        m_shown = m_storedCount;
         return m_storedCount;
-    // Copies that wait to be written, as after every copy until its save: a new entry adds one,
-    // a changed one stands in for its stored row. Known without scanning the history.
-    if (m_pending.deletions().isEmpty() && m_pending.ranges().isEmpty())
-        return m_storedCount
-            + std::count_if(m_pending.items().keyBegin(), m_pending.items().keyEnd(),
-                [this](const QUuid &id) { return m_pending.created().contains(id); });
-    return tally({});
+    }
+    if (!m_shown) {
+        // Copies that wait to be written, as after every copy until its save: a new entry adds
+        // one, a changed one stands in for its stored row.
+        m_shown = m_pending.deletions().isEmpty() && m_pending.ranges().isEmpty() ? m_storedCount
+                + std::count_if(m_pending.items().keyBegin(), m_pending.items().keyEnd(),
+                    [this](const QUuid &id) { return m_pending.created().contains(id); })
+                                                                                  : tally({});
+    }
+    return *m_shown;
 }
 
 qint64 ClipboardQueries::count(const QString &query) const
@@ -322,5 +346,5 @@ qint64 ClipboardQueries::count(
     const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar) const
 {
     const std::optional<ClipboardPending::Range> span = ClipboardPending::Range::of(request, now, calendar);
-    return span ? tally(periodFilter(*span)) : count();
+    return span ? shownIn(*span) : count();
 }

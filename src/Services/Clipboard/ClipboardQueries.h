@@ -23,7 +23,8 @@ class ClipboardDatabase;
 // The clipboard history's reads on the store's connection: the stored rows with the pending
 // changes over them (the stored rows they stand in for hidden through a temporary table, filled
 // only when a read of stored rows meets pending changes), pages, counts and searches. Knows how
-// many entries are saved, kept up to date by every save, so that the plain count needs no scan.
+// many entries are saved, kept up to date by every save, and how many the history shows, kept
+// up to date by every change, so that neither count needs a scan.
 class ClipboardQueries final
 {
 public:
@@ -37,6 +38,11 @@ public:
     void addStored(qint64 count) { m_storedCount += count; }
     // After a save: what is still pending is hidden again by the next read.
     void showSaved();
+    // The entries shown changed by `by` (none: by what only a count can tell, as when the
+    // file's entries are taken in). A save changes nothing shown, only where it is kept.
+    void changed(std::optional<qint64> by);
+    // How many entries shown a span holds, counted once for each change of the history.
+    qint64 shownIn(const ClipboardPending::Range &span) const;
 
     // The order of the history, newest first, over clipboard_item AS i.
     static const QString &order();
@@ -84,4 +90,16 @@ private:
     qint64 m_storedCount = 0;
     // The ids in the temporary table of the store's connection.
     mutable QSet<QUuid> m_hidden;
+    // How many entries the history shows, once known; and the span last counted, with the
+    // change of the history it was counted at.
+    mutable std::optional<qint64> m_shown;
+    struct SpanCount
+    {
+        qint64 start = 0;
+        qint64 end = 0;
+        quint64 change = 0;
+        qint64 count = 0;
+    };
+    mutable std::optional<SpanCount> m_spanCount;
+    quint64 m_change = 0;
 };

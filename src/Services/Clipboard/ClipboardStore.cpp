@@ -224,6 +224,7 @@ ClipboardItem ClipboardStore::record(const ClipboardCapture &capture)
         entry = ClipboardItem(capture);
         m_save.touch(entry.id);
         m_pending.stageNew(entry);
+        m_queries->changed(1);
     }
     save();
     return entry;
@@ -529,20 +530,26 @@ void ClipboardStore::deleteItems(const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return;
+    qint64 shown = 0;
     for (const ClipboardItem &given : items) {
         // The stored side-file paths, when the entry is known; the given ones otherwise.
         const std::optional<ClipboardItem> current = item(given.id);
+        shown += current ? 1 : 0;
         stageDeletion(current.value_or(given));
     }
+    m_queries->changed(-shown);
     save();
 }
 
 void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar)
 {
     const std::optional<ClipboardPending::Range> span = ClipboardPending::Range::of(request, now, calendar);
-    // Everything is the span of every representable moment.
+    // Counted before it is hidden, as the clearing question counted it: every list then knows
+    // what is left without counting the history.
+    const qint64 shown = span ? m_queries->shownIn(*span) : count();
     stageRangeDeletion(span.value_or(
         ClipboardPending::Range { std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() }));
+    m_queries->changed(-shown);
     save();
 }
 
@@ -571,6 +578,8 @@ void ClipboardStore::adoptImported(qint64 count)
     if (count <= 0)
         return;
     m_queries->addStored(count);
+    // Among spans still to be deleted, some may not show.
+    m_queries->changed(m_pending.ranges().isEmpty() ? std::optional(count) : std::nullopt);
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
 }
@@ -587,8 +596,10 @@ Status ClipboardStore::insertImported(const QList<ClipboardCapture> &captures)
         changes.items.append(ClipboardItem(capture));
     const auto write = [&changes](const StoreDatabase &sql) { return ClipboardDatabase::write(sql, changes); };
     const Result<qint64> written = m_writer ? m_writer->run(write).result() : write(m_database->sql());
-    if (written)
+    if (written) {
         m_queries->addStored(changes.items.size());
+        m_queries->changed(m_pending.ranges().isEmpty() ? std::optional<qint64>(changes.items.size()) : std::nullopt);
+    }
     ++m_revision;
     Q_EMIT revisionChanged(m_revision);
     if (!written)

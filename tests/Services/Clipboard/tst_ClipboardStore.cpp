@@ -956,6 +956,60 @@ private Q_SLOTS:
             QVERIFY2(!QFile::exists(folder() + QLatin1Char('/') + path), qPrintable(path));
     }
 
+    // Every list takes the count of what a clearing leaves from the store at once, without
+    // counting the history: it stays what the entries say through the clearing, its save and a
+    // reopening, with changes pending and a write under way.
+    void countsStayExactThroughAClearing_data()
+    {
+        QTest::addColumn<std::optional<ClipboardPeriod>>("period");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<qint64>("left");
+        QTest::newRow("today") << std::optional(ClipboardPeriod::Today) << false << qint64(18);
+        QTest::newRow("today, the file held") << std::optional(ClipboardPeriod::Today) << true << qint64(18);
+        QTest::newRow("everything") << std::optional<ClipboardPeriod>() << false << qint64(0);
+        QTest::newRow("everything, the file held") << std::optional<ClipboardPeriod>() << true << qint64(0);
+    }
+
+    void countsStayExactThroughAClearing()
+    {
+        QFETCH(std::optional<ClipboardPeriod>, period);
+        QFETCH(bool, held);
+        QFETCH(qint64, left);
+        TestHome home;
+        QList<ClipboardCapture> history;
+        for (int i = 0; i < 30; ++i)
+            history << textCapture(QStringLiteral("stored %1").arg(i), at(8 + i % 3, 9, i));
+        QVERIFY(ClipboardStore::make(folder())->insertImported(history));
+        auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
+        QSignalSpy checked(store.get(), &ClipboardStore::checked);
+        QVERIFY(checked.wait());
+        const auto shown = [&store] { return qint64(store->items().size()); };
+        QCOMPARE(store->count(), 30);
+
+        // A new copy today, yesterday's entry copied again, one of the day before deleted.
+        store->record(textCapture(QStringLiteral("copied"), at(10, 10)));
+        store->record(textCapture(QStringLiteral("stored 1"), at(10, 10, 30)));
+        store->deleteItems({ *store->itemWithHash(sha256("stored 0")) });
+        QCOMPARE(store->count(), 30);
+        WriteBlocker blocker(databasePath());
+        if (held)
+            blocker.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        store->deleteItems(period ? ClearRequest::of(*period) : ClearRequest::all(), at(10, 12), newYork());
+        QCOMPARE(store->count(), left);
+        QCOMPARE(store->count(), shown());
+        // A copy after it, within its span, stays.
+        store->record(textCapture(QStringLiteral("after"), at(10, 11)));
+        QCOMPARE(store->count(), left + 1);
+        QCOMPARE(store->count(), shown());
+        if (held)
+            blocker.exec(QStringLiteral("COMMIT"));
+        store->waitForBackgroundWork();
+        QCOMPARE(store->count(), left + 1);
+        QCOMPARE(store->count(), shown());
+        store.reset();
+        QCOMPARE(ClipboardStore::make(folder())->count(), left + 1);
+    }
+
     void aPendingClearDoesNotSwallowLaterCopies()
     {
         TestHome home;
