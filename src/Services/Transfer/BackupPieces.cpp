@@ -2,7 +2,6 @@
 
 #include "Services/Transfer/BackupSource.h"
 
-#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -11,7 +10,8 @@ BackupPieces::BackupPieces(
     const BackupSource &source, BackupDecoder::Reading reading, const BackupReader::Splitting &splitting)
     : m_source(source)
     , m_reading(reading)
-    , m_ahead(std::max(2, 2 * QThreadPool::globalInstance()->maxThreadCount()))
+    , m_pool(splitting.pool ? *splitting.pool : *QThreadPool::globalInstance())
+    , m_ahead(std::max(2, 2 * m_pool.maxThreadCount()))
 {
     const qint64 size = source.size();
     const qint64 pieceBytes = std::max<qint64>(splitting.pieceBytes, 1);
@@ -58,7 +58,7 @@ void BackupPieces::launch()
     for (; m_launched < m_starts.size() && m_launched < m_next + m_ahead; ++m_launched) {
         const qint64 start = m_starts[m_launched];
         const qint64 end = m_launched + 1 < m_starts.size() ? m_starts[m_launched + 1] : m_source.size();
-        m_results[m_launched] = QtConcurrent::run([this, start, end] { return read(start, end); });
+        m_results[m_launched] = QtConcurrent::run(&m_pool, [this, start, end] { return read(start, end); });
     }
 }
 

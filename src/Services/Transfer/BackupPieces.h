@@ -4,6 +4,7 @@
 #include "Services/Transfer/BackupReader.h"
 
 #include <QFuture>
+#include <QThreadPool>
 
 #include <optional>
 #include <vector>
@@ -12,11 +13,11 @@ class BackupSource;
 
 // The entries' list split into pieces at the lines that start with '{', which the export
 // writer starts each entry with: a raw line break never stands inside a JSON string, so each
-// piece starts between two values. Each piece is read on the pool, a few ahead of the reading
-// from the start, which takes a piece's entries when it reaches the piece's start inside the
-// list and jumps to the piece's end. A place that turns out not to start an entry of the list
-// is read from the start as usual: the pieces change how fast a file is read, never what is
-// read from it.
+// piece starts between two values. Each piece is read on the splitting's pool, a few ahead of
+// the reading from the start, which takes a piece's entries when it reaches the piece's start
+// inside the list and jumps to the piece's end. A place that turns out not to start an entry of
+// the list is read from the start as usual: the pieces change how fast a file is read, never
+// what is read from it.
 class BackupPieces final
 {
 public:
@@ -39,6 +40,7 @@ private:
 
     const BackupSource &m_source;
     const BackupDecoder::Reading m_reading;
+    QThreadPool &m_pool;
     const size_t m_ahead;
     std::vector<qint64> m_starts;
     std::vector<QFuture<BackupDecoder::Piece>> m_results;

@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QString>
 
+class QThreadPool;
+
 #include <functional>
 #include <variant>
 
@@ -37,6 +39,8 @@ struct Splitting
 {
     qint64 pieceBytes = qint64(1) << 20;
     qint64 searchBytes = qint64(64) << 10;
+    // Where the pieces are read: Qt's global pool when none is given.
+    QThreadPool *pool = nullptr;
 };
 
 // What tells one version of a file from another.

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace {
@@ -47,8 +48,9 @@ std::optional<QByteArray> encode(const PendingExportItem &pending)
 
 } // namespace
 
-BackupWriter::BackupWriter(QString destination)
+BackupWriter::BackupWriter(QString destination, QThreadPool *pool)
     : m_destination(std::move(destination))
+    , m_pool(pool ? *pool : *QThreadPool::globalInstance())
 {
 }
 
@@ -82,7 +84,7 @@ Status BackupWriter::write(const QList<PendingExportItem> &entries)
 {
     // Entries are read from their side files and encoded several at once, then written in
     // their order with one call.
-    const QList<std::optional<QByteArray>> encoded = QtConcurrent::blockingMapped(entries, &encode);
+    const QList<std::optional<QByteArray>> encoded = QtConcurrent::blockingMapped(&m_pool, entries, &encode);
     m_text.clear();
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const std::optional<QByteArray> &text = encoded.at(i);

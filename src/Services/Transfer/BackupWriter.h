@@ -11,6 +11,7 @@
 #include <memory>
 
 class PrivateFileWriter;
+class QThreadPool;
 
 // Writes one export document, entry by entry, so that memory holds one entry at a time. The
 // text goes to a new private file (0600) beside the destination, which replaces the
@@ -31,7 +32,8 @@ public:
         QDateTime lastCopiedAt;
     };
 
-    explicit BackupWriter(QString destination);
+    // Entries are read and encoded on `pool`: Qt's global pool when none is given.
+    explicit BackupWriter(QString destination, QThreadPool *pool = nullptr);
     ~BackupWriter();
     BackupWriter(const BackupWriter &) = delete;
     BackupWriter &operator=(const BackupWriter &) = delete;
@@ -55,6 +57,7 @@ private:
     Error writeError() const;
 
     QString m_destination;
+    QThreadPool &m_pool;
     std::unique_ptr<PrivateFileWriter> m_file;
     QByteArray m_text;
     qint64 m_entryCount = 0;

@@ -28,6 +28,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -48,8 +49,8 @@ QString quoted(const QString &name)
 }
 
 // Writes the document on the document's thread: the todos, then the history's entries.
-Status writeDocument(QThreadPool &batches, const std::shared_ptr<BackupWriter> &writer, const QList<Todo> &todos,
-    const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
+Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_ptr<BackupWriter> &writer,
+    const QList<Todo> &todos, const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
 {
     QList<ExportedTodo> records;
     records.reserve(todos.size());
@@ -66,10 +67,11 @@ Status writeDocument(QThreadPool &batches, const std::shared_ptr<BackupWriter> &
     const auto flush = [&] {
         Status status = written.result();
         if (status) {
-            written = QtConcurrent::run(&batches, [writer, folder = source.folder, items = std::exchange(batch, {})] {
-                return writer->write(QtConcurrent::blockingMapped(items,
-                    [&folder](const ClipboardItem &item) { return ExportRecords::clipboardItem(item, folder); }));
-            });
+            written = QtConcurrent::run(
+                &batches, [&work, writer, folder = source.folder, items = std::exchange(batch, {})] {
+                    return writer->write(QtConcurrent::blockingMapped(&work, items,
+                        [&folder](const ClipboardItem &item) { return ExportRecords::clipboardItem(item, folder); }));
+                });
         }
         bytes = 0;
         return status;
@@ -119,6 +121,8 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
 {
     m_document.setMaxThreadCount(1);
     m_batches.setMaxThreadCount(1);
+    // One thread of the machine's is left to the main thread and the stages above.
+    m_work.setMaxThreadCount(std::max(1, QThreadPool::globalInstance()->maxThreadCount() - 1));
     // An interrupted import is looked for once both stores hold their files' contents, before
     // anything else of the transfer writes.
     connect(&m_todos, &TodoStore::checked, this, &DataTransfer::recoverImport);
@@ -199,9 +203,9 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
     const QDateTime exportedAt = m_clock.now();
     setWorking(true);
 
-    auto writer = std::make_shared<BackupWriter>(path);
+    auto writer = std::make_shared<BackupWriter>(path, &m_work);
     QFuture<Status> step = QtConcurrent::run(&m_document, [this, writer, todos, source, exportedAt] {
-        return writeDocument(m_batches, writer, todos, source, exportedAt);
+        return writeDocument(m_batches, m_work, writer, todos, source, exportedAt);
     });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
@@ -275,12 +279,13 @@ QCoro::Task<> DataTransfer::importData()
     setWorking(true);
     // What is stored is taken here, after the dialog, so that the plan sees the stores as they
     // are when the user is asked; the history's keys are read on the worker.
-    QFuture<Planned> planning = QtConcurrent::run(
-        &m_document, [path = *path, stored = m_todos.allTodos(), source = m_clipboard.transferSource()]() -> Planned {
+    QFuture<Planned> planning = QtConcurrent::run(&m_document,
+        [work = &m_work, path = *path, stored = m_todos.allTodos(),
+            source = m_clipboard.transferSource()]() -> Planned {
             // The history's keys are read while the file's reading begins; the plan waits for them
             // at the first entry.
             QFuture<Result<ClipboardKeys>> reading
-                = QtConcurrent::run([source] { return ClipboardTransferReader::readKnownKeys(source); });
+                = QtConcurrent::run(work, [source] { return ClipboardTransferReader::readKnownKeys(source); });
             Planned planned;
             std::optional<Error> unknown;
             const auto begin = [&] {
@@ -296,9 +301,11 @@ QCoro::Task<> DataTransfer::importData()
             };
             ImportPlan &plan = planned.plan;
             // The entries are read and hashed across the cores, and planned in the file's order.
+            BackupReader::Splitting splitting;
+            splitting.pool = work;
             const BackupReader::Outcome outcome = BackupReader::readKeys(
                 path, [&](EntryKey &&key) { return begin() && (plan.addEntry(std::move(key)) || true); },
-                &planned.stamp);
+                &planned.stamp, splitting);
             if (!begin())
                 return BackupError::unreadable(unknown->description());
             if (const BackupError *error = std::get_if<BackupError>(&outcome))
@@ -346,6 +353,7 @@ QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned p
     job.clipboardFolder = m_clipboard.folder();
     job.clipboardWriter = m_clipboard.writer();
     job.todoWriter = m_todos.writer();
+    job.pool = &m_work;
     const QList<Todo> todos = job.todos;
 
     struct Written

@@ -116,10 +116,13 @@ private:
     AlertPresenter &m_alerts;
     const Clock &m_clock;
     // The stages that wait on others run on threads of their own: the document's (writing,
-    // planning, adding) and the export's batches'. The work they wait on, reading, encoding
-    // and making entries, runs on the global pool and never waits, so that no thread of a pool
-    // waits on work that only that pool's threads, all waiting too, could do. The document's
-    // pool goes first: its export waits for the batches it queued.
+    // planning, adding) and the export's batches'. The work they wait on (reading the history's
+    // keys, the file's pieces, side files; encoding and making entries) runs on the transfer's
+    // own bounded pool and never waits, so that no thread of a pool waits on work that only
+    // that pool's threads, all waiting too, could do; and Qt's global pool, which the main
+    // thread's painting waits on, stays free. The document's pool goes first: its export waits
+    // for the batches it queued, and both wait on the work's pool, which goes last.
+    QThreadPool m_work;
     QThreadPool m_batches;
     QThreadPool m_document;
     bool m_isWorking = false;

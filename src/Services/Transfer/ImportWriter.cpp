@@ -11,6 +11,7 @@
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/ImportJournal.h"
 
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -27,6 +28,14 @@ constexpr qsizetype batchEntries = 2048;
 // The first batch is smaller, so that rows are written while the next ones are made.
 constexpr qsizetype firstBatchEntries = 256;
 constexpr qsizetype batchBytes = qsizetype(8) << 20;
+// Rows handed to the store's writer at a time: few jobs, each one long insert, which the
+// writer runs while the next rows are made.
+constexpr qsizetype rowBatch = 16384;
+
+QThreadPool &poolOf(const ImportWriter::Job &job)
+{
+    return job.pool ? *job.pool : *QThreadPool::globalInstance();
+}
 
 Error changedFile()
 {
@@ -126,7 +135,7 @@ Status ImportWriter::write()
     if (m_entries) {
         if (Status status = markInProgress(); !status)
             return status;
-        synced = QtConcurrent::run(&FileSystemSync::syncFileSystem, m_job.clipboardFolder);
+        synced = QtConcurrent::run(&poolOf(m_job), &FileSystemSync::syncFileSystem, m_job.clipboardFolder);
     }
     Status status;
     if (writesStores() && !m_job.todos.isEmpty()) {
@@ -190,6 +199,10 @@ Status ImportWriter::writeEntries()
     }
     while (!queue.empty())
         takeFirst();
+    if (!status)
+        m_rows.clear();
+    if (Status written = queueRows(true); !written && status)
+        status = written;
     if (status && !unchanged())
         return changedFile();
     return status;
@@ -199,7 +212,7 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
 {
     // Entries are independent of each other and write files of their own names: several are
     // made at once.
-    return QtConcurrent::mapped(std::move(places),
+    return QtConcurrent::mapped(&poolOf(m_job), std::move(places),
         [folder = m_job.clipboardFolder, rows = m_entries != 0, span = std::move(span), start](
             const EntryPlace &place) {
             Made made;
@@ -225,8 +238,6 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
 {
     const QList<Made> results = made.results();
     made = {};
-    QList<ClipboardItem> rows;
-    rows.reserve(results.size());
     bool changed = false;
     for (const Made &one : results) {
         if (one.changed) {
@@ -240,20 +251,29 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
         ++m_added;
         m_sideFiles += one.capture->filePaths();
         m_entryIds.append(one.capture->id);
-        if (one.row)
-            rows.append(*one.row);
-        else
+        if (!one.row)
             m_captures.append(*one.capture);
+        else if (writeRows)
+            m_rows.append(*one.row);
     }
     if (changed)
         return changedFile();
-    if (!m_entries || !writeRows)
-        return {};
-    return m_job.clipboardWriter
-        ->run([rows = std::move(rows)](
-                  const StoreDatabase &database) { return ClipboardDatabase::insert(database, rows); },
-            m_entries)
-        .result();
+    return m_rows.size() >= rowBatch ? queueRows(false) : Status();
+}
+
+Status ImportWriter::queueRows(bool last)
+{
+    Status status = m_rowsWritten.isValid() ? m_rowsWritten.result() : Status();
+    m_rowsWritten = {};
+    if (!status || !m_entries || m_rows.isEmpty()) {
+        m_rows.clear();
+        return status;
+    }
+    m_rowsWritten = m_job.clipboardWriter->run(
+        [rows = std::exchange(m_rows, {})](
+            const StoreDatabase &database) { return ClipboardDatabase::insert(database, rows); },
+        m_entries);
+    return last ? queueRows(true) : Status();
 }
 
 Status ImportWriter::commit()

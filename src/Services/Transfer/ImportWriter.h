@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class QThreadPool;
 class StoreWriter;
 
 // Adds what an import plan chose, off the main thread: reads the chosen entries again where
@@ -47,6 +48,9 @@ public:
         // The stores' writers; none for a store in memory.
         std::shared_ptr<StoreWriter> clipboardWriter;
         std::shared_ptr<StoreWriter> todoWriter;
+        // Where the entries are made and the side files synced: never a pool whose threads
+        // wait on this writer. Qt's global pool when none is given.
+        QThreadPool *pool = nullptr;
     };
 
     explicit ImportWriter(Job job);
@@ -96,8 +100,11 @@ private:
     Status writeEntries();
     // Starts making a batch of entries on the pool from `span`, the file's bytes from `start`.
     QFuture<Made> make(QByteArray span, qint64 start, QList<EntryPlace> places) const;
-    // Waits for a batch being made and writes its rows (or only notes its side files).
+    // Waits for a batch being made and gathers its rows (or only notes its side files).
     Status take(QFuture<Made> &made, bool writeRows = true);
+    // Hands the rows gathered to the clipboard store's writer once the rows handed before are
+    // written; with `last`, waits for them too.
+    Status queueRows(bool last);
     Status takeBackTodos();
 
     Job m_job;
@@ -110,6 +117,9 @@ private:
     QList<QUuid> m_entryIds;
     QStringList m_sideFiles;
     QList<ClipboardCapture> m_captures;
+    // Rows made and not yet handed to the writer, and the writer's job for those handed last.
+    QList<ClipboardItem> m_rows;
+    QFuture<Status> m_rowsWritten;
     qint64 m_added = 0;
     qint64 m_unreadable = 0;
 };

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -113,6 +114,24 @@ struct Home
         files.sort();
         return files;
     }
+};
+
+// The stores in `folder` opened as the application opens them (checked in the background),
+// and the service over them.
+struct AppHome
+{
+    explicit AppHome(const QString &folder)
+        : todoStore(TodoStore::make(folder + u"/Todos.store"_s, &clock, IntegrityCheck::InBackground))
+        , clipboard(ClipboardStore::make(folder + u"/Clipboard"_s, IntegrityCheck::InBackground))
+    {
+    }
+
+    FixedClock clock { now };
+    std::unique_ptr<TodoStore> todoStore;
+    std::unique_ptr<ClipboardStore> clipboard;
+    FakeFileDialogs dialogs;
+    FakeAlertPresenter alerts;
+    DataTransfer transfer { *todoStore, *clipboard, dialogs, alerts, clock };
 };
 
 void writeDocument(const QString &path, const QList<ExportedTodo> &todos, const QList<ExportedClipboardItem> &entries)
@@ -580,12 +599,8 @@ private slots:
             entries << entry(u"text"_s, u"imported entry "_s + QString::number(i));
         writeDocument(path, todos, entries);
 
-        FixedClock clock(now);
-        auto todoStore = TodoStore::make(folder.filePath(u"Todos.store"_s), &clock, IntegrityCheck::InBackground);
-        auto clipboard = ClipboardStore::make(folder.filePath(u"Clipboard"_s), IntegrityCheck::InBackground);
-        FakeFileDialogs dialogs;
-        FakeAlertPresenter alerts;
-        DataTransfer transfer(*todoStore, *clipboard, dialogs, alerts, clock);
+        AppHome home(folder.path());
+        auto &[clock, todoStore, clipboard, dialogs, alerts, transfer] = home;
         QSignalSpy todoFailures(todoStore.get(), &TodoStore::saveFailed);
         QSignalSpy clipboardFailures(clipboard.get(), &ClipboardStore::saveFailed);
         const QUuid edited = todoStore->add(u"edited"_s, std::nullopt)->id;
@@ -769,10 +784,12 @@ private slots:
     {
         Home home;
         const QString path = home.folder.filePath(u"in.json"_s);
+        // More entries than the rows written at a time, so that the first rows are refused while
+        // later entries are still being made.
         QList<ExportedClipboardItem> entries;
-        for (int i = 0; i < 8'000; ++i)
+        for (int i = 0; i < 40'000; ++i)
             entries << entry(u"text"_s, u"entry "_s + QString::number(i));
-        for (const int at : { 10, 3'000, 5'000, 7'000 })
+        for (const int at : { 10, 3'000, 20'000, 39'000 })
             entries[at] = entry(u"image"_s, QString(), png());
         writeDocument(path, { todo(u"a"_s) }, entries);
         const QString name = QUuid::createUuid().toString();
@@ -795,6 +812,61 @@ private slots:
         // Nothing still running adds one later.
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(home.sideFiles(), QStringList());
+    }
+
+    // Qt's global pool, which the main thread's painting waits on, is not where an import or an
+    // export queues its work: with every thread of that pool held, both run to their end over
+    // stores opened as the application opens them, the file read in many pieces, and what is
+    // exported is what was imported.
+    void globalPoolHeld()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"in.json"_s);
+        const QList<ExportedTodo> todos { todo(u"a"_s, 1), todo(u"b"_s, 2) };
+        QList<ExportedClipboardItem> entries;
+        for (int i = 0; i < 3'000; ++i)
+            entries << entry(u"text"_s, QString::number(i) + QString(600, u'w'));
+        entries << entry(u"image"_s, QString(), png()) << entry(u"text"_s, QString(25'000, u'y'));
+        writeDocument(path, todos, entries);
+        QVERIFY(QFileInfo(path).size() > 2 * BackupReader::Splitting().pieceBytes);
+
+        AppHome home(folder.path());
+        auto &[clock, todoStore, clipboard, dialogs, alerts, transfer] = home;
+        todoStore->waitForCheck();
+        clipboard->waitForCheck();
+
+        QThreadPool &global = *QThreadPool::globalInstance();
+        QSemaphore held;
+        const int threads = global.maxThreadCount();
+        for (int i = 0; i < threads; ++i)
+            global.start([&held] { held.acquire(); });
+        auto release = qScopeGuard([&] {
+            held.release(threads);
+            global.waitForDone();
+        });
+        dialogs.answerWith({ path, path, folder.filePath(u"out.json"_s) });
+        alerts.answerWith({ 0, 0 });
+        waitForTask(transfer.importData());
+        QCOMPARE(transfer.lastResult(), u"Imported 2 todos and 3,002 clipboard items."_s);
+        waitForTask(transfer.importData());
+        QCOMPARE(alerts.alerts().last().title, u"Nothing new to import."_s);
+        waitForTask(transfer.exportData(DataTransfer::Scope::All));
+        QCOMPARE(transfer.lastResult(), u"Exported 2 todos and 3,002 clipboard items."_s);
+        release.dismiss();
+        held.release(threads);
+        global.waitForDone();
+
+        const BackupReader::Outcome exported = BackupReader::read(folder.filePath(u"out.json"_s));
+        QVERIFY(std::holds_alternative<VemraExport>(exported));
+        QList<ExportedClipboardItem> read = std::get<VemraExport>(exported).clipboard;
+        const auto byId = [](const ExportedClipboardItem &a, const ExportedClipboardItem &b) { return a.id < b.id; };
+        std::sort(read.begin(), read.end(), byId);
+        std::sort(entries.begin(), entries.end(), byId);
+        QCOMPARE(read.size(), entries.size());
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            QCOMPARE(read[i].content, entries[i].content);
+            QCOMPARE(read[i].imageData, entries[i].imageData);
+        }
     }
 
     // A named pipe is refused at once: the import ends, and the next one can start.
