@@ -1,8 +1,18 @@
+#include "AnimationClock.h"
 #include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/FocusTabState.h"
 #include "Services/Shell/Surface.h"
+#include "Views/Focus/DurationChip.h"
+#include "Views/Focus/FocusView.h"
+#include "Views/Focus/SilencingPrompt.h"
+#include "Views/Shell/PanelContent.h"
 
 #include <QTest>
 
@@ -117,6 +127,74 @@ private Q_SLOTS:
         QTRY_COMPARE(h.notifications.posted.size(), 2);
         QVERIFY(h.notifications.posted.last().body.contains(u"finished at"_s));
         QCOMPARE(h.notifications.posted.last().replaces, 1u);
+    }
+
+    // In the panel, what changes below the chips moves alone: the ring, the question and the
+    // chips stay where they are, frame by frame, while the window grows or shrinks. The custom
+    // fields' room, and the start button under it, come and go with the custom chip's fill.
+    void contentBelowTheChipsMovesAlone_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("custom length chosen") << u"custom"_s;
+        QTest::newRow("preset chosen after custom") << u"preset"_s;
+        QTest::newRow("silencing question") << u"question"_s;
+    }
+    void contentBelowTheChipsMovesAlone()
+    {
+        QFETCH(QString, change);
+        AppHarness h;
+        h.start();
+        AnimationClock clock;
+        h.delegate->panelSurface().setTab(VemraTab::Focus);
+        QWidget *panel = h.delegate->trayPanel()->window();
+        FocusView *view = panel->findChild<PanelContent *>()->focusView();
+        DurationChip *custom = view->chips().at(7);
+        const auto place
+            = [panel](const QWidget *widget) { return QRect(widget->mapTo(panel, QPoint()), widget->size()); };
+        const auto startTop = [&] { return place(view->startButton()).top(); };
+        const int presetStart = startTop();
+        if (change == u"preset"_s) {
+            QTest::mouseClick(custom, Qt::LeftButton);
+            clock.step(400);
+        }
+        clock.step(400);
+        const QWidget *ring = view->readyLabel()->parentWidget();
+        const QRect ringAt = place(ring);
+        const QRect questionAt = place(view->questionLabel());
+        const QRect chipAt = place(view->chips().at(0));
+        QVERIFY(!ringAt.intersects(questionAt));
+        const int startAt = startTop();
+
+        if (change == u"question"_s) {
+            view->state().start();
+            QTRY_VERIFY(view->state().isAskingAboutSilencing());
+        } else {
+            QTest::mouseClick(change == u"custom"_s ? custom : view->chips().at(0), Qt::LeftButton);
+        }
+        QList<std::pair<qreal, int>> frames; // the custom chip's fill, the start button's top
+        for (int frame = 0; frame < 20; ++frame) {
+            clock.step(frame == 0 ? 0 : 20);
+            QCOMPARE(place(ring), ringAt);
+            QCOMPARE(place(view->questionLabel()), questionAt);
+            QCOMPARE(place(view->chips().at(0)), chipAt);
+            if (change != u"question"_s)
+                frames.append({ custom->fill(), startTop() });
+        }
+        QVERIFY(!view->customFields()->findChild<AppearTransition *>()->isRunning());
+        if (change == u"question"_s) {
+            QVERIFY(view->prompt()->isVisible());
+            QVERIFY(place(view->prompt()).top() > place(view->chips().at(7)).bottom());
+            return;
+        }
+        const int customStart = change == u"custom"_s ? startTop() : startAt;
+        QVERIFY(customStart > presetStart);
+        int between = 0;
+        for (const auto &[fill, top] : frames) {
+            QVERIFY2(qAbs(top - (presetStart + fill * (customStart - presetStart))) <= 1.0,
+                qPrintable(u"%1 at a fill of %2"_s.arg(top).arg(fill)));
+            between += top > presetStart && top < customStart;
+        }
+        QVERIFY(between >= 3);
     }
 };
 

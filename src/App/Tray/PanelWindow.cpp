@@ -1,12 +1,12 @@
 #include "App/Tray/PanelWindow.h"
 
+#include "App/Tray/PanelLayout.h"
 #include "Components/Theme/Theme.h"
 #include "Platform/DesktopCompositor.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace {
@@ -27,11 +27,7 @@ PanelWindow::PanelWindow(int cornerRadius)
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("Vemra"));
     setObjectName(QStringLiteral("trayPanel"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    // The controller sizes the window; the layout only reports the content's wishes.
-    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    new PanelLayout(this);
 }
 
 void PanelWindow::refreshLook()

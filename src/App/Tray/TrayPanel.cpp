@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QWindow>
 
 #include <cmath>
@@ -205,16 +206,23 @@ void TrayPanel::fitToContent()
         return;
     }
     const QRect current = m_window->geometry();
-    if (target == current
-        || (m_resize.state() == QAbstractAnimation::Running && m_resize.endValue().toRect() == target))
+    const bool resizing = m_resize.state() == QAbstractAnimation::Running;
+    if (resizing && m_resize.endValue().toRect() == target)
         return;
     m_target = target;
+    // Also when the content went back to the window's size as the window set off from it.
     m_resize.stop();
+    if (target == current)
+        return;
     const bool heightOnly
         = std::abs(target.left() - current.left()) < 1 && std::abs(target.width() - current.width()) < 1;
     if (heightOnly && !reducesMotion()) {
-        m_resize.setStartValue(current);
-        m_resize.setEndValue(target);
+        {
+            // A resize that ran to its end would report the new end value as reached at once.
+            const QSignalBlocker quiet(m_resize);
+            m_resize.setStartValue(current);
+            m_resize.setEndValue(target);
+        }
         m_resize.start();
     } else {
         m_window->setGeometry(target);

@@ -79,6 +79,7 @@ void AppearTransition::apply(qreal progress)
     if (m_roomHeight > 0) {
         m_widget.setMaximumHeight(qRound(progress * m_roomHeight));
         m_effect->setLook(progress, slides ? -(1 - progress) * m_roomHeight : 0, scale);
+        settleLayouts();
         return;
     }
     const qreal offset = slides ? -(1 - progress) * m_widget.height() : 0;
@@ -112,10 +113,26 @@ void AppearTransition::releaseRoom()
 void AppearTransition::settle()
 {
     m_progress = m_shown ? 1 : 0;
+    const bool heldRoom = m_roomHeight > 0;
     releaseRoom();
     // The effect renders the widget off screen at every paint; it lives only while moving.
     if (m_effect && m_widget.graphicsEffect() == m_effect)
         m_widget.setGraphicsEffect(nullptr);
     m_widget.setVisible(m_shown);
+    if (heldRoom)
+        settleLayouts();
     Q_EMIT finished();
+}
+
+void AppearTransition::settleLayouts()
+{
+    // Each layout above would take in the change at a request of its own, posted by the one
+    // below and so handled a pass of the event loop later; a frame drawn in between would show
+    // the parts above squeezed over one another. They take it in now, from here up.
+    for (QWidget *above = m_widget.parentWidget(); above; above = above->parentWidget()) {
+        if (QLayout *layout = above->layout())
+            layout->activate();
+        if (above->isWindow())
+            break;
+    }
 }

@@ -58,6 +58,7 @@ private:
     void settle();
     void holdRoom();
     void releaseRoom();
+    void settleLayouts();
 
     QWidget &m_widget;
     Motion m_motion;

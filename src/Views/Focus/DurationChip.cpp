@@ -49,6 +49,11 @@ QFont DurationChip::titleFont() const
     return Densities::font(m_density, 0, isChecked() ? QFont::DemiBold : QFont::Medium);
 }
 
+qreal DurationChip::fill() const
+{
+    return m_selected->value();
+}
+
 QSize DurationChip::sizeHint() const
 {
     const int height = m_density == Density::Compact ? 30 : 36;

@@ -21,6 +21,8 @@ public:
 
     bool isSelected() const { return isChecked(); }
     void setSelected(bool selected);
+    // How far the selected look has come in: 0 plain, 1 filled.
+    qreal fill() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

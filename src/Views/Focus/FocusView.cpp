@@ -119,9 +119,19 @@ QWidget *FocusView::makeStartScreen()
     column->addWidget(makeRingPreview(screen), 0, Qt::AlignHCenter);
     m_question = makeLabel(QStringLiteral("How long do you want to focus?"), compact ? 13 : 15, QFont::Medium, screen);
     column->addWidget(m_question);
-    column->addWidget(makeChipGrid(screen));
-    column->addWidget(makeCustomFields(screen));
-    m_customAppear = new AppearTransition(m_custom, { .durationMs = choiceSpringMs, .curve = QEasingCurve::OutCubic });
+    // The custom fields carry the space above them, so that it comes and goes with their room.
+    auto *choices = new QWidget(screen);
+    auto *choicesColumn = new QVBoxLayout(choices);
+    choicesColumn->setContentsMargins(0, 0, 0, 0);
+    choicesColumn->setSpacing(0);
+    choicesColumn->addWidget(makeChipGrid(choices));
+    choicesColumn->addWidget(makeCustomFields(choices));
+    m_custom->layout()->setContentsMargins(0, column->spacing(), 0, 0);
+    column->addWidget(choices);
+    // What lies below moves with the room they take and give back.
+    m_custom->hide();
+    m_customAppear = new AppearTransition(
+        m_custom, { .durationMs = choiceSpringMs, .yieldsRoom = true, .curve = QEasingCurve::OutCubic });
 
     m_prompt = new SilencingPrompt(m_density, screen);
     column->addWidget(m_prompt);

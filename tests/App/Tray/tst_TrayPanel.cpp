@@ -58,6 +58,22 @@ protected:
     }
 };
 
+// Every height a widget was given.
+class HeightLog final : public QObject
+{
+public:
+    explicit HeightLog(QWidget *widget) { widget->installEventFilter(this); }
+    QList<int> heights;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            heights.append(static_cast<QResizeEvent *>(event)->size().height());
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // The root view: a fixed-width column whose body height the test changes.
 struct Root
 {
@@ -509,6 +525,35 @@ private Q_SLOTS:
             QCOMPARE(f.window()->geometry().bottom(), before.bottom());
         else
             QCOMPARE(f.window()->y(), before.y());
+    }
+
+    // While the window grows towards a taller content, the content keeps its height from the
+    // top and is cut off at the window's bottom edge rather than squeezed. Content that goes
+    // back to the window's height before it has moved keeps the window there.
+    void growingContentIsCutOffNotSqueezed()
+    {
+        Fixture f(topIcon());
+        f.panel->setReducesMotion(false);
+        f.showAndSettle();
+        AnimationClock clock;
+        f.root.body->setFixedHeight(220); // grows by 40
+        clock.step(0); // the resize starts
+        clock.step(70);
+        QVERIFY(f.window()->height() > 200 && f.window()->height() < 240);
+        QCOMPARE(f.root.widget->geometry(), QRect(0, 0, 380, 240));
+        clock.step(TrayPanel::resizeMs);
+        QCOMPARE(f.window()->height(), 240);
+
+        // The next resize sets off from where the window is, not from its end.
+        HeightLog log(f.window());
+        f.root.body->setFixedHeight(260);
+        clock.step(0);
+        QVERIFY2(!log.heights.contains(280), qPrintable(QString::number(log.heights.size())));
+        f.root.body->setFixedHeight(220);
+        clock.step(0);
+        clock.step(TrayPanel::resizeMs);
+        QCOMPARE(f.window()->height(), 240);
+        QCOMPARE(f.root.widget->height(), 240);
     }
 
     void widthChangeJumps()
