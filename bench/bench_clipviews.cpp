@@ -6,7 +6,8 @@
 // 1,000,000 and everything at 100,000 from the tab's question, with the longest stall; the
 // resident memory with the tab open; then the paint time of every frame while scrolling
 // through 5,000 rows with pictures. `bench_clipviews N` stops at N entries; `bench_clipviews N
-// PART` runs only one part: paint, search, delete, first (after a start) or column (before it).
+// PART` runs only one part: paint, search, delete, first (after a start) or column (before it);
+// `bench_clipviews N PART ONLY` only the history of N entries.
 #include "ClipboardHistoryGenerator.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
@@ -291,8 +292,12 @@ void beforeTheColumn(const QString &prepared)
 void run(int size)
 {
     QTemporaryDir dir;
-    const QString prepared = dir.path() + QStringLiteral("/Vemra");
-    {
+    // Kept between runs under VEMRA_BENCH_HISTORIES, filled once (the delete part takes entries
+    // from them), or made afresh.
+    const QString kept = qEnvironmentVariable("VEMRA_BENCH_HISTORIES");
+    const QString prepared = kept.isEmpty() ? QString(dir.path() + QStringLiteral("/Vemra"))
+                                            : QString(kept + QLatin1Char('/') + QString::number(size));
+    if (kept.isEmpty() || !QFileInfo::exists(prepared)) {
         const QString folder = prepared + QStringLiteral("/Clipboard");
         auto store = ClipboardStore::make(folder);
         const double fill = milliseconds([&] { Generator(folder, benchNow).fill(*store, size, 20000); });
@@ -416,7 +421,7 @@ int main(int argc, char **argv)
         std::printf("\n");
     }
     for (int size : { 10000, 100000, 1000000 }) {
-        if (size <= largest)
+        if (size <= largest && (argc <= 3 || size == largest))
             run(size);
     }
     return 0;

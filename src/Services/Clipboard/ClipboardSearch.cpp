@@ -3,8 +3,11 @@
 #include "Platform/Logging.h"
 #include "Services/Clipboard/SearchColumn.h"
 #include "Services/Clipboard/SearchFolding.h"
+#include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreWriter.h"
 
 #include <QFuture>
+#include <QHash>
 #include <QPromise>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -34,6 +37,26 @@ constexpr int readerCacheKiB = 128;
 // of the history, if more): each of them is looked for through SQLite.
 constexpr size_t renewAfter = 4096;
 
+// Makes `token` the file's, whose column holds the entries up to the change numbered `mark`,
+// and forgets those changes, in one transaction: the changes since a column are kept for as
+// long as the file holds its token. (A column of an older token, or a file of another one,
+// matches no more.) A job of the store's writer.
+Status paired(const StoreDatabase &sql, const SearchColumn::Token &token, qint64 mark)
+{
+    return sql.write([&]() -> Status {
+        Status status
+            = sql.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS clipboard_column_token (token BLOB NOT NULL)"));
+        if (status)
+            status = sql.exec(QStringLiteral("DELETE FROM clipboard_column_token"));
+        if (status)
+            status = sql.exec(QStringLiteral("INSERT INTO clipboard_column_token (token) VALUES (?)"),
+                { QByteArray(token.data(), qsizetype(token.size())) });
+        if (status)
+            status = sql.exec(QStringLiteral("DELETE FROM clipboard_change WHERE n <= ?"), { mark });
+        return status;
+    });
+}
+
 } // namespace
 
 // A read-only connection to the store's file that scans one span of search rows, used by one
@@ -46,10 +69,10 @@ public:
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
 
-    bool open(const QString &path, bool readOnly = true)
+    bool open(const QString &path)
     {
-        const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, mode | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK)
             return false;
         const QByteArray pragmas
             = "PRAGMA busy_timeout = 2000; PRAGMA cache_size = -" + QByteArray::number(readerCacheKiB);
@@ -131,53 +154,87 @@ public:
         return result;
     }
 
-    // Hands `each` every entry in one view of the file with what the column keeps of it, until
-    // it says stop; the last change logged and the newest entry, absent on a failure or a stop.
-    std::optional<SearchColumn::Snapshot> entries(
+    // Where the reader's view of the file stands: its last change logged, and its first entry
+    // and one past its last. Read first in a transaction, it fixes the view; two views that
+    // stand alike are one, as every write moves the one or the other.
+    struct View
+    {
+        qint64 mark = 0;
+        qint64 first = 0;
+        qint64 end = 0;
+        bool operator==(const View &) const = default;
+    };
+    std::optional<View> view()
+    {
+        sqlite3_stmt *statement
+            = prepared("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'clipboard_change'), 0), "
+                       "coalesce((SELECT min(seq) FROM clipboard_item), 0), "
+                       "coalesce((SELECT max(seq) FROM clipboard_item), -1) + 1");
+        std::optional<View> result;
+        if (statement && sqlite3_step(statement) == SQLITE_ROW)
+            result = View { sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1),
+                sqlite3_column_int64(statement, 2) };
+        finish(statement);
+        return result;
+    }
+
+    // What the column keeps of a name: folded, and as the code of a kind.
+    struct Name
+    {
+        QByteArray folded;
+        quint8 kind = 0;
+    };
+    using Names = QHash<qint64, Name>;
+    // The few names, read once rather than joined to every entry; absent on a failure.
+    std::optional<Names> names()
+    {
+        sqlite3_stmt *statement = prepared("SELECT code, name FROM clipboard_name");
+        Names names;
+        std::vector<char> buffer;
+        int code = statement ? SQLITE_ROW : SQLITE_ERROR;
+        while (statement && (code = sqlite3_step(statement)) == SQLITE_ROW) {
+            const QByteArrayView name = bytes(statement, 1);
+            names.insert(sqlite3_column_int64(statement, 0),
+                { SearchFolding::folded(name.data(), size_t(name.size()), buffer).toByteArray(),
+                    SearchColumn::kindCode(name) });
+        }
+        finish(statement);
+        if (code != SQLITE_DONE)
+            return std::nullopt;
+        return names;
+    }
+
+    // Hands `each` every entry with first <= seq < end with what the column keeps of it, until
+    // it says stop; false on a failure or a stop.
+    bool entries(qint64 first, qint64 end, const Names &names,
         const std::function<bool(const SearchColumn::Record &, const QByteArrayView &text, const QByteArrayView &app)>
             &each)
     {
-        std::optional<SearchColumn::Snapshot> tail;
-        sqlite3_stmt *mark
-            = prepared("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'clipboard_change'), 0)");
-        if (mark && sqlite3_step(mark) == SQLITE_ROW)
-            tail = SearchColumn::Snapshot { sqlite3_column_int64(mark, 0), 0 };
-        finish(mark);
-        sqlite3_stmt *rows
-            = prepared("SELECT i.seq, i.last_copied_at, k.name, i.content, a.name FROM clipboard_item AS i "
-                       "LEFT JOIN clipboard_name AS k ON k.code = i.kind_code "
-                       "LEFT JOIN clipboard_name AS a ON a.code = i.app_name_code");
-        if (!rows || !tail) {
+        sqlite3_stmt *rows = prepared("SELECT seq, last_copied_at, kind_code, content, app_name_code "
+                                      "FROM clipboard_item WHERE seq >= ? AND seq < ?");
+        if (!rows || sqlite3_bind_int64(rows, 1, first) != SQLITE_OK || sqlite3_bind_int64(rows, 2, end) != SQLITE_OK) {
             finish(rows);
-            return std::nullopt;
+            return false;
         }
-        const auto bytes = [rows](int column) {
-            const auto *text = static_cast<const char *>(sqlite3_column_blob(rows, column));
-            return QByteArrayView(text, text ? sqlite3_column_bytes(rows, column) : 0);
-        };
         std::vector<char> content;
-        std::vector<char> app;
-        const auto folded = [&](int column, std::vector<char> &buffer) {
-            const QByteArrayView text = bytes(column);
-            return SearchFolding::folded(text.data(), size_t(text.size()), buffer);
-        };
+        const Name none;
         int code = SQLITE_ROW;
         while ((code = sqlite3_step(rows)) == SQLITE_ROW) {
-            const QByteArrayView text = folded(3, content);
-            const QByteArrayView name = folded(4, app);
+            const QByteArrayView stored = bytes(rows, 3);
+            const QByteArrayView text = SearchFolding::folded(stored.data(), size_t(stored.size()), content);
+            const auto kind = names.constFind(sqlite3_column_int64(rows, 2));
+            const auto app = names.constFind(sqlite3_column_int64(rows, 4));
+            const QByteArray &name = (app == names.cend() ? none : *app).folded;
             const SearchColumn::Record head { sqlite3_column_int64(rows, 0), sqlite3_column_int64(rows, 1),
-                SearchColumn::kindCode(bytes(2)), quint32(text.size() + 1 + name.size()) };
-            tail->lastSeq = std::max(tail->lastSeq, head.seq);
+                (kind == names.cend() ? none : *kind).kind, quint32(text.size() + 1 + name.size()) };
             if (!each(head, text, name))
                 break;
         }
         finish(rows);
-        if (code != SQLITE_DONE)
-            return std::nullopt;
-        return tail;
+        return code == SQLITE_DONE;
     }
 
-    // The token of the column made for the file as it is (see pair), or none.
+    // The token of the column made for the file as it is (see paired), or none.
     std::optional<SearchColumn::Token> token()
     {
         sqlite3_stmt *kept = prepared("SELECT count(*) FROM sqlite_master WHERE name = 'clipboard_column_token'");
@@ -210,34 +267,13 @@ public:
         return !kept;
     }
 
-    // Makes `token` the file's, whose column holds the entries up to the change numbered `mark`,
-    // and forgets those changes, in one transaction: the changes since a column are kept for
-    // as long as the file holds its token. (A column of an older token, or a file of another
-    // one, matches no more.)
-    bool pair(const SearchColumn::Token &token, qint64 mark)
+private:
+    static QByteArrayView bytes(sqlite3_stmt *statement, int column)
     {
-        if (sqlite3_exec(m_handle,
-                "BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS clipboard_column_token (token BLOB NOT NULL); "
-                "DELETE FROM clipboard_column_token",
-                nullptr, nullptr, nullptr)
-            != SQLITE_OK) {
-            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
-            return false;
-        }
-        sqlite3_stmt *keep = prepared("INSERT INTO clipboard_column_token (token) VALUES (?)");
-        bool done = keep && sqlite3_bind_blob(keep, 1, token.data(), int(token.size()), SQLITE_STATIC) == SQLITE_OK
-            && sqlite3_step(keep) == SQLITE_DONE;
-        finish(keep);
-        sqlite3_stmt *prune = prepared("DELETE FROM clipboard_change WHERE n <= ?");
-        done = done && prune && sqlite3_bind_int64(prune, 1, mark) == SQLITE_OK && sqlite3_step(prune) == SQLITE_DONE;
-        finish(prune);
-        done = done && sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (!done)
-            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
-        return done;
+        const auto *text = static_cast<const char *>(sqlite3_column_blob(statement, column));
+        return { text, text ? sqlite3_column_bytes(statement, column) : 0 };
     }
 
-private:
     sqlite3_stmt *prepared(const QByteArray &sql)
     {
         sqlite3_stmt *statement = nullptr;
@@ -283,6 +319,7 @@ ClipboardSearch::~ClipboardSearch()
 {
     m_closing = true;
     m_maker.waitForDone();
+    m_filling.waitForDone();
     m_background.waitForDone();
     m_pool.waitForDone();
 }
@@ -332,6 +369,26 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
         if (!promise.isCanceled())
             promise.addResult(std::move(found));
     });
+}
+
+void ClipboardSearch::useWriter(const std::weak_ptr<StoreWriter> &writer)
+{
+    const QMutexLocker lock(&m_scanning);
+    m_writer = writer;
+    const std::shared_ptr<StoreWriter> pairer = writer.lock();
+    if (pairer && m_unpaired) {
+        pair(*pairer, *m_unpaired).then([path = m_filePath](const Status &paired) {
+            if (!paired)
+                qCDebug(lcStore) << "search: the change log of" << path << "is kept for now";
+        });
+    }
+    m_unpaired.reset();
+}
+
+QFuture<Status> ClipboardSearch::pair(StoreWriter &writer, const SearchColumn &column)
+{
+    return writer.run([token = column.token(), mark = column.snapshot().mark](
+                          const StoreDatabase &sql) { return paired(sql, token, mark); });
 }
 
 void ClipboardSearch::prepare()
@@ -400,17 +457,58 @@ std::shared_ptr<const SearchColumn> ClipboardSearch::found() const
     return nullptr;
 }
 
-std::shared_ptr<const SearchColumn> ClipboardSearch::written() const
+std::shared_ptr<const SearchColumn> ClipboardSearch::written()
 {
-    SearchColumn::Writer writer(m_filePath);
-    Reader reader;
-    if (!reader.open(m_filePath) || !reader.begin())
+    // A span of the entries on each processor, each read through a connection of its own: all
+    // of them one view of the file, or, when writes keep coming between their first reads, one
+    // connection reads everything.
+    const int spans = std::clamp(QThread::idealThreadCount(), 1, maximumSpans);
+    std::vector<std::unique_ptr<Reader>> readers;
+    std::optional<Reader::View> view;
+    for (int attempt = 0; attempt < 3 && !view; ++attempt) {
+        readers.clear();
+        for (int span = 0; span < (attempt < 2 ? spans : 1); ++span) {
+            auto reader = std::make_unique<Reader>();
+            if (!reader->open(m_filePath) || !reader->begin())
+                return nullptr;
+            readers.push_back(std::move(reader));
+        }
+        view = readers.front()->view();
+        for (size_t span = 1; view && span < readers.size(); ++span) {
+            if (readers[span]->view() != view)
+                view.reset();
+        }
+    }
+    const std::optional<Reader::Names> names = view ? readers.front()->names() : std::nullopt;
+    if (!names)
         return nullptr;
-    const std::optional<SearchColumn::Snapshot> snapshot
-        = reader.entries([&](const SearchColumn::Record &record, const QByteArrayView &text,
-                             const QByteArrayView &app) { return !m_closing && writer.append(record, text, app); });
-    reader.end();
-    return snapshot ? writer.finish(*snapshot) : nullptr;
+
+    SearchColumn::Writer writer(m_filePath);
+    const auto count = qint64(readers.size());
+    const qint64 width = (view->end - view->first + count - 1) / count;
+    std::atomic<bool> failed = false;
+    auto fill = [&](qint64 span) {
+        SearchColumn::Blocks blocks(writer);
+        const qint64 from = view->first + width * span;
+        const bool filled
+            = readers[size_t(span)]->entries(from, std::min(from + width, view->end), *names,
+                  [&](const SearchColumn::Record &record, const QByteArrayView &text, const QByteArrayView &app) {
+                      return !m_closing && !failed && blocks.append(record, text, app);
+                  })
+            && blocks.flush();
+        if (!filled)
+            failed = true;
+    };
+    m_filling.setMaxThreadCount(std::max(int(count) - 1, 1));
+    QList<QFuture<void>> others;
+    for (qint64 span = 1; span < count; ++span)
+        others << QtConcurrent::run(&m_filling, fill, span);
+    fill(0);
+    for (QFuture<void> &other : others)
+        other.waitForFinished();
+    if (failed)
+        return nullptr;
+    return writer.finish({ view->mark, std::max<qint64>(view->end - 1, 0) });
 }
 
 void ClipboardSearch::makeColumn()
@@ -421,6 +519,7 @@ void ClipboardSearch::makeColumn()
         forgotten = m_forgotten;
     }
     const std::shared_ptr<const SearchColumn> made = written();
+    std::shared_ptr<StoreWriter> writer;
     {
         const QMutexLocker lock(&m_scanning);
         // Named under the lock the scans take. One whose snapshot may hold an entry deleted
@@ -431,10 +530,12 @@ void ClipboardSearch::makeColumn()
             return;
         }
         m_column = made;
+        writer = m_writer.lock();
+        if (!writer)
+            m_unpaired = made;
     }
     // What the column holds needs no log: the scans from now on read only what follows it.
-    Reader pairer;
-    if (!pairer.open(m_filePath, false) || !pairer.pair(made->token(), made->snapshot().mark))
+    if (writer && !pair(*writer, *made).result())
         qCDebug(lcStore) << "search: the change log of" << m_filePath << "is kept for now";
 }
 
@@ -546,14 +647,14 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     std::vector<qint64> counts(static_cast<size_t>(threads), 0);
     std::vector<std::vector<Hit>> hits(static_cast<size_t>(threads));
     auto scanBlocks = [&](int thread) {
-        SearchColumn::Buffers buffers;
         std::vector<Hit> &found = hits[size_t(thread)];
+        std::vector<char> buffer;
         for (size_t block = 0; !damaged && !halted && (block = next++) < column.blockCount();) {
             if (stopped()) {
                 halted = true;
                 return;
             }
-            if (!column.scan(block, needles, counts[size_t(thread)], found, buffers)) {
+            if (!column.scan(block, needles, counts[size_t(thread)], found, buffer)) {
                 damaged = true;
                 return;
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Clipboard/ClipboardItem.h"
+#include "Models/Common/Result.h"
 
 #include <QFuture>
 #include <QList>
@@ -16,6 +17,7 @@
 #include <vector>
 
 class SearchColumn;
+class StoreWriter;
 struct sqlite3;
 
 // How the history is searched: contains_folded() looks for the folded query byte by byte in
@@ -70,6 +72,10 @@ public:
     // rows; the future then holds no result.
     QFuture<std::optional<Scan>> start(const ClipboardItem::Predicate &predicate, qint64 keep);
 
+    // The store's writer, whose connection, the file's only read-write one, pairs each column
+    // made with the file, one made before it too (without one, a column serves until the
+    // history closes).
+    void useWriter(const std::weak_ptr<StoreWriter> &writer);
     // Has the column made in the background, unless the one beside the file serves, for a
     // history large enough to split.
     void prepare();
@@ -96,7 +102,9 @@ private:
     // no entry deleted since; any other is removed, with what a making cut short left.
     std::shared_ptr<const SearchColumn> found() const;
     // A column of the file as it is now in a file of no name yet; none on a failure.
-    std::shared_ptr<const SearchColumn> written() const;
+    std::shared_ptr<const SearchColumn> written();
+    // Has the writer pair `column` with the file.
+    static QFuture<Status> pair(StoreWriter &writer, const SearchColumn &column);
 
     QString m_filePath;
     // Held by the scan under way: the readers serve one scan at a time.
@@ -108,8 +116,13 @@ private:
     // The column the scans use (under m_scanning), looked for once.
     std::shared_ptr<const SearchColumn> m_column;
     bool m_columnLookedFor = false;
+    // Under m_scanning, with the column made before it came.
+    std::weak_ptr<StoreWriter> m_writer;
+    std::shared_ptr<const SearchColumn> m_unpaired;
     // Makes the column; stopped when the search goes.
     QThreadPool m_maker;
+    // Reads the entries for it, a span each.
+    QThreadPool m_filling;
     std::atomic<bool> m_making = false;
     // Asked for while one was being made, which may hold what is to go.
     std::atomic<bool> m_makeAgain = false;

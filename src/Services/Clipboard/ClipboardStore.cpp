@@ -108,6 +108,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
     ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
     store->m_writer = std::move(writer).value();
+    store->m_database->search().useWriter(store->m_writer);
     store->removeStrayFiles(opened);
     return store;
 }
@@ -131,6 +132,7 @@ void ClipboardStore::finishCheck()
     if (opened) {
         m_database = std::move(opened).value();
         m_writer = std::move(writer).value();
+        m_database->search().useWriter(m_writer);
         m_queries->attach(*m_database);
         removeStrayFiles(m_openedAt);
     } else {

@@ -8,9 +8,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <lz4.h>
-#include <lz4hc.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -25,16 +22,7 @@ namespace {
 
 // Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
 constexpr qint64 blockBytes = qint64(1) << 20;
-// A text this long or longer is kept compressed. The few long texts hold most of a history's
-// bytes, and unpacking them costs a scan far less than unpacking everything would.
-constexpr qint64 packFrom = 2048;
-// Slower to write than the fastest, which costs only the column's making, and quicker to
-// unpack, which every scan does.
-constexpr int packLevel = 4;
-// Marks a record whose text is compressed, in its kind's byte.
-constexpr quint8 packedMark = 0x80;
-
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '4' };
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '5' };
 
 void putNumber(QByteArray &out, quint64 value)
 {
@@ -98,16 +86,17 @@ quint64 checksumOf(const char *bytes, size_t size, quint64 seed = 0)
     return sum;
 }
 
-bool writeAll(int fd, const void *bytes, size_t size)
+bool writeAt(int fd, const void *bytes, size_t size, qint64 offset)
 {
     const auto *at = static_cast<const char *>(bytes);
     while (size > 0) {
-        const ssize_t written = ::write(fd, at, size);
+        const ssize_t written = ::pwrite(fd, at, size, off_t(offset));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
         at += written;
+        offset += written;
         size -= size_t(written);
     }
     return true;
@@ -149,7 +138,6 @@ struct SearchColumn::Tail
     Token token;
     Snapshot snapshot;
     quint64 blockCount;
-    quint64 largestPacked;
     // Of the table of blocks and of what comes before this in the tail.
     quint64 sum;
     char magic[8];
@@ -211,7 +199,6 @@ std::shared_ptr<SearchColumn> SearchColumn::found(const QString &filePath)
     }
     column->m_token = tail.token;
     column->m_snapshot = tail.snapshot;
-    column->m_largestPacked = tail.largestPacked;
     column->m_checked = std::make_unique<std::atomic<bool>[]>(column->m_blocks.size());
     return column;
 }
@@ -281,54 +268,53 @@ void SearchColumn::remove(const QString &filePath) const
 }
 
 bool SearchColumn::scan(
-    size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, Buffers &buffers) const
+    size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, std::vector<char> &buffer) const
 {
     const Block &block = m_blocks[index];
-    buffers.stored.resize(size_t(block.size));
-    if (!readExactly(m_fd, buffers.stored.data(), block.size, block.offset))
+    buffer.resize(size_t(block.size));
+    if (!readExactly(m_fd, buffer.data(), block.size, block.offset))
         return false;
+    const char *const stored = buffer.data();
     std::atomic<bool> &checked = m_checked[index];
     if (!checked.load(std::memory_order_relaxed)) {
-        if (checksumOf(buffers.stored.data(), buffers.stored.size()) != block.sum)
+        if (checksumOf(stored, size_t(block.size)) != block.sum)
             return false;
         checked.store(true, std::memory_order_relaxed);
     }
-    const char *at = buffers.stored.data();
+    const char *at = stored;
     const char *const end = at + block.size;
+    const char *const needle = needles.text.constData();
+    const auto needleSize = size_t(needles.text.size());
+    // The needle is looked for in the whole block rather than text by text: `found`, the next
+    // place it occurs from the text on, skips at once every text that does not hold it. A
+    // place that straddles a record's end is no match, and the search goes on past it.
+    const auto next = [&](const char *from) {
+        return SearchFolding::find(from, size_t(end - from), needle, needleSize, needles.anchor);
+    };
+    const char *found = next(at);
     qint64 seq = 0;
     qint64 copiedAt = 0;
-    while (at < end) {
+    // Once the needle occurs no more, only a kind's match is left to find.
+    while (at < end && (found || needles.kind != 0)) {
         quint64 seqStep = 0;
         quint64 copiedStep = 0;
         quint64 textSize = 0;
         if (!takeNumber(at, end, seqStep) || !takeNumber(at, end, copiedStep) || at == end)
             return false;
         const auto recordKind = static_cast<quint8>(*at++);
-        const bool packed = (recordKind & packedMark) != 0;
-        if (!takeNumber(at, end, textSize))
+        if (!takeNumber(at, end, textSize) || quint64(end - at) < textSize)
             return false;
-        quint64 storedSize = textSize;
-        if (packed && (!takeNumber(at, end, storedSize) || textSize > m_largestPacked))
-            return false;
-        if (quint64(end - at) < storedSize)
-            return false;
-        const char *text = at;
-        at += storedSize;
+        const char *const text = at;
+        at += textSize;
         seq = stepped(seq, seqStep);
         copiedAt = stepped(copiedAt, copiedStep);
-        if (std::binary_search(needles.changed.cbegin(), needles.changed.cend(), seq))
-            continue;
-        bool match = needles.kind != 0 && (recordKind & ~packedMark) == needles.kind;
-        if (!match && packed) {
-            buffers.unpacked.resize(textSize);
-            if (LZ4_decompress_safe(text, buffers.unpacked.data(), int(storedSize), int(textSize)) != int(textSize))
-                return false;
-            text = buffers.unpacked.data();
-        }
-        match = match
-            || SearchFolding::contains(
-                text, textSize, needles.text.constData(), size_t(needles.text.size()), needles.anchor);
-        if (!match)
+        if (found && found < text)
+            found = next(text);
+        bool match = found && found + needleSize <= at;
+        if (found && found < at)
+            found = next(at);
+        match = match || (needles.kind != 0 && recordKind == needles.kind);
+        if (!match || std::binary_search(needles.changed.cbegin(), needles.changed.cend(), seq))
             continue;
         ++count;
         if (needles.newest == 0)
@@ -357,72 +343,38 @@ SearchColumn::Writer::~Writer()
         m_column->place(m_filePath, false);
 }
 
-// A block's records, each its row and last copy as the step from the record before (neighbours
-// are close in both), its kind, and the size of the text that follows: a few bytes an entry. A
-// long text is compressed, with its size unpacked after its kind.
-bool SearchColumn::Writer::append(const Record &record, QByteArrayView text, QByteArrayView app)
+bool SearchColumn::Writer::put(const QByteArray &block)
 {
     if (m_failed)
         return false;
-    putNumber(m_block, step(m_seq, record.seq));
-    putNumber(m_block, step(m_copiedAt, record.copiedAt));
-    m_seq = record.seq;
-    m_copiedAt = record.copiedAt;
-    bool packed = false;
-    if (record.textSize >= packFrom) {
-        m_text.assign(text.cbegin(), text.cend());
-        m_text.push_back('\0');
-        m_text.insert(m_text.end(), app.cbegin(), app.cend());
-        m_packed.resize(size_t(LZ4_compressBound(int(m_text.size()))));
-        const int size
-            = LZ4_compress_HC(m_text.data(), m_packed.data(), int(m_text.size()), int(m_packed.size()), packLevel);
-        packed = size > 0 && quint32(size) < record.textSize;
-        if (packed) {
-            m_block.append(char(record.kind | packedMark));
-            putNumber(m_block, record.textSize);
-            m_column->m_largestPacked = std::max(m_column->m_largestPacked, quint64(record.textSize));
-            putNumber(m_block, quint64(size));
-            m_block.append(m_packed.data(), size);
-        }
+    const auto size = qint64(block.size());
+    const quint64 sum = checksumOf(block.constData(), size_t(size));
+    qint64 offset = 0;
+    {
+        const QMutexLocker lock(&m_placing);
+        offset = m_written;
+        m_written += size;
+        m_column->m_blocks.push_back({ offset, size, sum });
     }
-    if (!packed) {
-        m_block.append(char(record.kind));
-        putNumber(m_block, record.textSize);
-        m_block.append(text);
-        m_block.append('\0');
-        m_block.append(app);
-    }
-    return m_block.size() < blockBytes || flush();
-}
-
-bool SearchColumn::Writer::flush()
-{
-    if (m_block.isEmpty())
-        return !m_failed;
-    const auto size = qint64(m_block.size());
-    m_column->m_blocks.push_back({ m_written, size, checksumOf(m_block.constData(), size_t(size)) });
-    m_written += size;
-    m_failed = m_failed || !writeAll(m_column->m_fd, m_block.constData(), size_t(size));
-    m_block.truncate(0);
-    m_seq = 0;
-    m_copiedAt = 0;
+    if (!writeAt(m_column->m_fd, block.constData(), size_t(size), offset))
+        m_failed = true;
     return !m_failed;
 }
 
 std::shared_ptr<SearchColumn> SearchColumn::Writer::finish(const Snapshot &snapshot)
 {
-    if (!flush())
+    if (m_failed)
         return nullptr;
     SearchColumn &column = *m_column;
     Tail tail {};
     QRandomGenerator::system()->generate(tail.token.begin(), tail.token.end());
     tail.snapshot = snapshot;
     tail.blockCount = column.m_blocks.size();
-    tail.largestPacked = column.m_largestPacked;
     tail.sum = sumOf(column.m_blocks, tail);
     std::memcpy(tail.magic, columnMagic, sizeof columnMagic);
-    if (!writeAll(column.m_fd, column.m_blocks.data(), column.m_blocks.size() * sizeof(Block))
-        || !writeAll(column.m_fd, &tail, sizeof tail))
+    const size_t tableSize = column.m_blocks.size() * sizeof(Block);
+    if (!writeAt(column.m_fd, column.m_blocks.data(), tableSize, m_written)
+        || !writeAt(column.m_fd, &tail, sizeof tail, m_written + qint64(tableSize)))
         return nullptr;
     column.m_token = tail.token;
     column.m_snapshot = snapshot;
@@ -431,4 +383,40 @@ std::shared_ptr<SearchColumn> SearchColumn::Writer::finish(const Snapshot &snaps
     for (size_t i = 0; i < column.m_blocks.size(); ++i)
         column.m_checked[i] = true;
     return std::exchange(m_column, nullptr);
+}
+
+SearchColumn::Blocks::Blocks(Writer &writer)
+    : m_writer(writer)
+{
+}
+
+// A block's records, each its row and last copy as the step from the record before (neighbours
+// are close in both), its kind, and the size of the text that follows: a few bytes an entry.
+// Nothing is compressed: unpacking the few long texts, which hold most of a history's bytes,
+// cost a scan several times what reading them as they are does.
+bool SearchColumn::Blocks::append(const Record &record, QByteArrayView text, QByteArrayView app)
+{
+    if (m_writer.failed())
+        return false;
+    putNumber(m_block, step(m_seq, record.seq));
+    putNumber(m_block, step(m_copiedAt, record.copiedAt));
+    m_seq = record.seq;
+    m_copiedAt = record.copiedAt;
+    m_block.append(char(record.kind));
+    putNumber(m_block, record.textSize);
+    m_block.append(text);
+    m_block.append('\0');
+    m_block.append(app);
+    return m_block.size() < blockBytes || flush();
+}
+
+bool SearchColumn::Blocks::flush()
+{
+    if (m_block.isEmpty())
+        return !m_writer.failed();
+    const bool put = m_writer.put(m_block);
+    m_block.truncate(0);
+    m_seq = 0;
+    m_copiedAt = 0;
+    return put;
 }

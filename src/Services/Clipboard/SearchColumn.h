@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QMutex>
 #include <QString>
 
 #include <array>
@@ -10,7 +11,7 @@
 #include <vector>
 
 // The search's column beside a history file: blocks of records, each an entry's kind, folded
-// text (its content's, a zero byte, its source name's; a long one compressed) and last copy,
+// text (its content's, a zero byte, its source name's) and last copy,
 // then the blocks' places with the sums of their bytes, the token of the file it was made for
 // and what its snapshot saw. A cache of the file, kept in this machine's byte order. It holds
 // its file open: what a scan reads is this column's, whatever takes its name meanwhile.
@@ -60,15 +61,9 @@ public:
         size_t newest;
     };
 
-    // A block's buffers, reused by one thread from block to block.
-    struct Buffers
-    {
-        std::vector<char> stored;
-        std::vector<char> unpacked;
-    };
-
     // Writes a column into a file of no name yet beside the history (or, where the file system
-    // has none, under a name of its own that finding the column removes).
+    // has none, under a name of its own that finding the column removes). Several threads fill
+    // it at once, each through Blocks of its own.
     class Writer final
     {
     public:
@@ -77,23 +72,38 @@ public:
         Writer(const Writer &) = delete;
         Writer &operator=(const Writer &) = delete;
 
-        // False on a failure, after which nothing is written.
-        bool append(const Record &record, QByteArrayView text, QByteArrayView app);
+        // Places a whole block after those placed before; false on a failure.
+        bool put(const QByteArray &block);
+        bool failed() const { return m_failed; }
         // The column written, its blocks taken as checked; none on a failure.
         std::shared_ptr<SearchColumn> finish(const Snapshot &snapshot);
 
     private:
-        bool flush();
-
         QString m_filePath;
         std::shared_ptr<SearchColumn> m_column;
+        QMutex m_placing;
+        qint64 m_written = 0;
+        std::atomic<bool> m_failed = false;
+    };
+
+    // One thread's records, put in the column a block at a time.
+    class Blocks final
+    {
+    public:
+        explicit Blocks(Writer &writer);
+        Blocks(const Blocks &) = delete;
+        Blocks &operator=(const Blocks &) = delete;
+
+        // False on a failure, after which nothing is written.
+        bool append(const Record &record, QByteArrayView text, QByteArrayView app);
+        // Puts the block under way in the column.
+        bool flush();
+
+    private:
+        Writer &m_writer;
         QByteArray m_block;
-        std::vector<char> m_text;
-        std::vector<char> m_packed;
         qint64 m_seq = 0;
         qint64 m_copiedAt = 0;
-        qint64 m_written = 0;
-        bool m_failed = false;
     };
 
     ~SearchColumn();
@@ -126,7 +136,9 @@ public:
 
     // Counts the matches of block `index` and keeps the newest; false when the block cannot be
     // read, its bytes do not match their sum (looked at once) or its records are damaged.
-    bool scan(size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, Buffers &buffers) const;
+    // `buffer` holds the block, reused by one thread from block to block.
+    bool scan(
+        size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, std::vector<char> &buffer) const;
 
 private:
     struct Block
@@ -146,6 +158,4 @@ private:
     std::vector<Block> m_blocks;
     // Whether each block's bytes were found to match their sum, once, as a scan first read it.
     std::unique_ptr<std::atomic<bool>[]> m_checked;
-    // The most bytes a compressed text unpacks to.
-    quint64 m_largestPacked = 0;
 };

@@ -17,27 +17,33 @@ namespace SearchFolding {
 // Where a needle is looked for first: its rarest byte, so that memchr() stops least often.
 size_t anchorOf(const char *needle, size_t size);
 
-// Whether `needle` occurs in `haystack`: memchr() for the needle's byte at `anchor`, then a
-// compare. Much faster than memmem() on the texts a history holds.
-inline bool contains(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
+// Where `needle` first occurs in `haystack`, or null: memchr() for the needle's byte at
+// `anchor`, then a compare. Much faster than memmem() on the texts a history holds.
+inline const char *find(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
 {
     if (needleSize == 0)
-        return true;
+        return haystack;
     if (needleSize > haystackSize)
-        return false;
+        return nullptr;
     const char anchorByte = needle[anchor];
     const char *from = haystack + anchor;
     const char *const last = haystack + (haystackSize - needleSize) + anchor;
     while (from <= last) {
         const void *hit = std::memchr(from, anchorByte, size_t(last - from) + 1);
         if (!hit)
-            return false;
+            return nullptr;
         const char *start = static_cast<const char *>(hit) - anchor;
         if (std::memcmp(start, needle, needleSize) == 0)
-            return true;
+            return start;
         from = static_cast<const char *>(hit) + 1;
     }
-    return false;
+    return nullptr;
+}
+
+// Whether `needle` occurs in `haystack` (see find).
+inline bool contains(const char *haystack, size_t haystackSize, const char *needle, size_t needleSize, size_t anchor)
+{
+    return find(haystack, haystackSize, needle, needleSize, anchor) != nullptr;
 }
 
 // The text folded, in `buffer`, which the next call reuses.

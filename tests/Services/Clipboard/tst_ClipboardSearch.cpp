@@ -3,6 +3,7 @@
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Storage/StoreWriter.h"
 #include "TestHome.h"
 
 #include <QCryptographicHash>
@@ -164,6 +165,18 @@ class TestClipboardSearch final : public QObject
 private:
     QString folder() const { return DataPaths::appFolder() + QStringLiteral("/Clipboard"); }
 
+    // The file opened as the store opens it, with its one writer, which pairs a column made
+    // with the file.
+    std::unique_ptr<ClipboardDatabase> openedAt(const QString &path)
+    {
+        std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+        m_writer = std::move(StoreWriter::open(path, ClipboardDatabase::schema())).value();
+        database->search().useWriter(m_writer);
+        return database;
+    }
+
+    std::shared_ptr<StoreWriter> m_writer;
+
     // A store of `items` written as one save would write them.
     std::unique_ptr<ClipboardStore> storeOf(const QList<ClipboardItem> &items)
     {
@@ -224,6 +237,8 @@ private:
     }
 
 private Q_SLOTS:
+    void cleanup() { m_writer.reset(); }
+
     // The column beside the file answers as the scan of the file does, for entries in its
     // snapshot and for those changed, deleted and added since, and after the history is
     // cleared; one damaged is made afresh without a wrong answer.
@@ -235,7 +250,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder()));
         const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
         QList<ClipboardItem> items = history(20000);
-        std::unique_ptr<ClipboardDatabase> opened = std::move(ClipboardDatabase::open(path)).value();
+        std::unique_ptr<ClipboardDatabase> opened = openedAt(path);
         ClipboardDatabase &database = *opened;
         ClipboardDatabase::Changes changes;
         changes.items = items;
@@ -307,7 +322,7 @@ private Q_SLOTS:
         database.search().waitForColumn();
         opened.reset();
         QCOMPARE(::truncate(QFile::encodeName(columnPath).constData(), 100000), 0);
-        opened = std::move(ClipboardDatabase::open(path)).value();
+        opened = openedAt(path);
         compareEveryTerm(*opened, items);
         QVERIFY(opened->search().waitForColumn());
         compareEveryTerm(*opened, items);
@@ -320,7 +335,7 @@ private Q_SLOTS:
             QVERIFY(column.open(QIODevice::ReadWrite) && column.seek(4));
             column.write(QByteArray(64, '\xff'));
         }
-        opened = std::move(ClipboardDatabase::open(path)).value();
+        opened = openedAt(path);
         opened->search().prepare();
         QVERIFY(opened->search().waitForColumn());
         compareEveryTerm(*opened, items);
@@ -348,7 +363,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder()));
         const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
         QList<ClipboardItem> items = history(12000);
-        std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+        std::unique_ptr<ClipboardDatabase> database = openedAt(path);
         ClipboardDatabase::Changes changes;
         changes.items = items;
         QVERIFY(ClipboardDatabase::write(database->sql(), changes));
@@ -443,7 +458,7 @@ private Q_SLOTS:
             }));
             // As the store does: the column found or made, the deletion saved and the log
             // folded, then the column told.
-            std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+            std::unique_ptr<ClipboardDatabase> database = openedAt(path);
             database->search().prepare();
             database->search().waitForColumn();
             ClipboardDatabase::Changes changes;
@@ -492,7 +507,7 @@ private Q_SLOTS:
         const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
         const QString columnPath = path + QStringLiteral("-search");
         QList<ClipboardItem> items = history(12000);
-        std::unique_ptr<ClipboardDatabase> database = std::move(ClipboardDatabase::open(path)).value();
+        std::unique_ptr<ClipboardDatabase> database = openedAt(path);
         ClipboardDatabase::Changes changes;
         changes.items = items;
         QVERIFY(ClipboardDatabase::write(database->sql(), changes));
@@ -502,6 +517,13 @@ private Q_SLOTS:
             QFile file(name);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
+        // Paired with the file by its writer, it serves again after a reopening.
+        const QByteArray made = bytesOf(columnPath);
+        database.reset();
+        database = openedAt(path);
+        database->search().prepare();
+        QVERIFY(database->search().waitForColumn());
+        QCOMPARE(bytesOf(columnPath), made);
         // Written over in place, as `cp` does, so that the file stays the same one.
         const auto overwrite = [](const QString &name, const QByteArray &bytes) {
             QFile file(name);
@@ -510,8 +532,9 @@ private Q_SLOTS:
 
         if (putBack) {
             database.reset();
+            m_writer.reset();
             const QByteArray copy = bytesOf(path);
-            database = std::move(ClipboardDatabase::open(path)).value();
+            database = openedAt(path);
             changes = {};
             changes.items = history(15000).mid(12000);
             for (int i = 0; i < 12000; i += 3)
@@ -521,6 +544,7 @@ private Q_SLOTS:
             database->search().forget();
             QVERIFY(database->search().waitForColumn());
             database.reset();
+            m_writer.reset();
             QVERIFY(overwrite(path, copy));
         } else {
             database.reset();
@@ -530,7 +554,7 @@ private Q_SLOTS:
             column[at + 2] = 'q';
             QVERIFY(overwrite(columnPath, column));
         }
-        database = std::move(ClipboardDatabase::open(path)).value();
+        database = openedAt(path);
         database->search().prepare();
         compareEveryTerm(*database, items);
         QVERIFY(database->search().waitForColumn());
