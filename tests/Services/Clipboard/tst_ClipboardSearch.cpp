@@ -233,7 +233,9 @@ private:
             QStringLiteral("resume"), QStringLiteral("하"), QStringLiteral("공부"), QStringLiteral("full"),
             QStringLiteral("invoice total"), QStringLiteral("web browser"), QStringLiteral("links"),
             QStringLiteral("files"), QStringLiteral("qu"), QStringLiteral("7"), QStringLiteral("19999"),
-            QStringLiteral("zzq"), QStringLiteral("/") };
+            QStringLiteral("zzq"), QStringLiteral("/"),
+            // The end of a source's name and the byte that starts the next entry in the column.
+            QStringLiteral("editor\u0002") };
     }
 
 private Q_SLOTS:
