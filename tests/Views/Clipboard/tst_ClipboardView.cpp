@@ -745,7 +745,7 @@ void tst_ClipboardView::motionFollowsThePreference_data()
 void tst_ClipboardView::previewLetsTheCardShowThrough()
 {
     ClipboardViewFixture tab(Density::Compact);
-    tab.history.fill(3, start);
+    tab.history.fill(1, start);
     ClipboardView &view = tab.view();
     view.resize(380, 500);
     view.show();
@@ -755,6 +755,14 @@ void tst_ClipboardView::previewLetsTheCardShowThrough()
     clock.step(100); // half-way
     QVERIFY(view.pageFade()->isRunning());
     Screenshots::save(&view, u"motion-clipboard-preview-arriving"_s);
+    // Between the list's footer and the preview's buttons neither look paints anything.
+    QImage halfway(view.size(), QImage::Format_ARGB32_Premultiplied);
+    halfway.fill(Qt::transparent);
+    view.render(&halfway, QPoint(), QRegion(), QWidget::DrawChildren);
+    for (int y = view.height() * 8 / 10; y < view.height() * 9 / 10; ++y) {
+        for (int x = 0; x < view.width(); ++x)
+            QVERIFY2(qAlpha(halfway.pixel(x, y)) == 0, qPrintable(u"%1, %2"_s.arg(x).arg(y)));
+    }
     clock.step(500);
     ClipboardDetail *detail = view.detail();
     QImage picture(detail->size(), QImage::Format_ARGB32_Premultiplied);
