@@ -15,6 +15,12 @@ WidthSpring::WidthSpring(QWidget *widget, int durationMs)
     connect(&m_animation, &QVariantAnimation::finished, this, &WidthSpring::release);
 }
 
+void WidthSpring::hold()
+{
+    if (!isRunning() && m_widget.isVisible() && !MotionPreference::reducesMotion())
+        m_widget.setFixedWidth(m_widget.width());
+}
+
 void WidthSpring::follow()
 {
     const int from = m_widget.width();

@@ -10,7 +10,7 @@ class QWidget;
 // a fixed width only while it moves. Immediate under reduced motion or off screen.
 //
 //     auto *spring = new WidthSpring(dayControl, 200);
-//     dayButton->setText(dayName); spring->follow(); // after each change of content
+//     spring->hold(); dayButton->setText(dayName); spring->follow(); // around each change
 class WidthSpring final : public QObject
 {
     Q_OBJECT
@@ -18,6 +18,9 @@ class WidthSpring final : public QObject
 public:
     WidthSpring(QWidget *widget, int durationMs);
 
+    // Keeps the width shown now while the content changes: showing a child lays out every
+    // layout above it at once, which would widen the widget before follow() sets off.
+    void hold();
     // Moves from the width shown now to the size hint's.
     void follow();
     bool isRunning() const;

@@ -168,6 +168,7 @@ void TodoInput::refreshDay()
     const QDate today = m_state.today();
     const bool showsCalendar = m_state.showsCalendar();
 
+    m_daySpring->hold();
     refreshPlaceholder();
     m_dayButton->setText(day ? Days::shortName(*day, today) : QString());
     m_dayButton->setToolTip(
