@@ -97,6 +97,73 @@ else
 fi
 stop_vemra
 
+# On a screen smaller than the expanded window's least size in the application's units (1280×800
+# is 640×400 at scale 2, and 853×512 at 1.5 beside a tray that keeps its strip at the top), the
+# window gives way: its frame, title bar included, is in the work area from its mapping on, as
+# xev sees the window manager's frame among the root's children.
+# frame_geometries XEV_LOG FRAME: "X Y W H" of the frame as it is mapped, then at each change.
+frame_geometries() {
+    awk -v frame="$2" '
+        /^(CreateNotify|ConfigureNotify|MapNotify) event/ { kind = $1; next }
+        kind != "" && index($0, "window " frame ",") {
+            if (kind == "MapNotify") mapped = 1
+            else if (match($0, /\(-?[0-9]+,-?[0-9]+\), width [0-9]+, height [0-9]+/)) {
+                now = substr($0, RSTART, RLENGTH)
+                gsub(/[(),]|width|height/, " ", now)
+                if (mapped) print now
+            }
+            if (kind == "MapNotify") print now
+        }
+        { kind = "" }' "$1"
+}
+# The window manager's frame: the client's ancestor that is a child of the root.
+top_frame() {
+    local w=$1 parent
+    for _ in 1 2 3 4 5 6; do
+        parent=$(xwininfo -id "$w" -children | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        xwininfo -id "$parent" | grep -q '(the root window)' && { echo "$w"; return 0; }
+        w=$parent
+    done
+    return 1
+}
+frame_stayed_in_work_area() {
+    local frame ax ay aw ah x y w h seen=0
+    frame=$(top_frame "$(expanded_window)") || return 1
+    IFS=, read -r ax ay aw ah <<<"$(xprop -root _NET_WORKAREA | sed -n 's/.*= //p' | tr -d ' ' | cut -d, -f1-4)"
+    while read -r x y w h; do
+        [ -n "$h" ] || return 1
+        seen=1
+        ((x >= ax && y >= ay && x + w <= ax + aw && y + h <= ay + ah)) || { echo "frame $x,$y ${w}x$h" >&2; return 1; }
+    done < <(frame_geometries "$W/xev.log" "$(printf '0x%x' "$frame")")
+    ((seen))
+}
+for setting in 2:bottom 1.5:top; do
+    scale=${setting%%:*} edge=${setting#*:}
+    if [ "$edge" = top ]; then
+        kill "$TRAYER_PID" 2>/dev/null
+        wait "$TRAYER_PID" 2>/dev/null
+        start_trayer --edge top --SetPartialStrut true
+        wait_until 5 sh -c 'xprop -root _NET_WORKAREA | grep -q "= 0, 32,"' || fail "trayer keeps its strip at the top"
+    fi
+    QT_SCALE_FACTOR=$scale start_vemra --login-item
+    xev -root -event substructure >"$W/xev.log" 2>&1 &
+    xev_pid=$!
+    PIDS+=("$xev_pid")
+    if wait_until 15 tray_icon_window && open_expanded; then
+        sleep 1
+        check "at scale $scale, tray at the $edge, the expanded window is whole in the work area" frame_stayed_in_work_area
+        screenshot "expanded-window-scale-$scale-tray-$edge"
+    else
+        fail "at scale $scale Ctrl+O from the panel opens the expanded window"
+    fi
+    kill "$xev_pid" 2>/dev/null
+    wait "$xev_pid" 2>/dev/null
+    stop_vemra
+done
+kill "$TRAYER_PID" 2>/dev/null
+wait "$TRAYER_PID" 2>/dev/null
+start_trayer || fail "trayer came back at the bottom"
+
 # The desktop's own keyboard settings list Super+Shift+F (openbox binds it): the Focus key falls
 # back to Ctrl+Alt+Super+F.
 mkdir -p "$XDG_CONFIG_HOME/openbox"

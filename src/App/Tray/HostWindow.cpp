@@ -1,5 +1,7 @@
 #include "App/Tray/HostWindow.h"
 
+#include "Platform/WindowFrame.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -38,10 +40,14 @@ void HostWindow::centreOnScreen()
     setGeometry(client);
 }
 
-QRect HostWindow::fitted(const QRect &frame, const QRect &area, const QSize &smallest)
+QRect HostWindow::fitted(const QRect &frame, const QRect &area, QSize smallest, bool resizable)
 {
     if (area.isEmpty())
         return frame;
+    // A window that can be resized gives up its least size on a screen smaller than that (a
+    // small one under a scale factor), so that all of it, title bar included, is in reach.
+    if (resizable)
+        smallest = smallest.boundedTo(area.size());
     QRect result = frame;
     result.setWidth(std::max(std::min(frame.width(), area.width()), smallest.width()));
     result.setHeight(std::max(std::min(frame.height(), area.height()), smallest.height()));
@@ -56,35 +62,58 @@ QRect HostWindow::fitted(const QRect &frame, const QRect &area, const QSize &sma
     return result;
 }
 
-QMargins HostWindow::frameMargins() const
-{
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    return { client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-        frame.bottom() - client.bottom() };
-}
-
 void HostWindow::keepInsideScreen()
 {
     const QScreen *target = screen();
     if (!target || !isVisible() || m_fitting)
         return;
     m_fitting = true;
-    m_frameMargins = frameMargins();
-    const QRect frame = frameGeometry();
-    const QSize decoration(
-        m_frameMargins.left() + m_frameMargins.right(), m_frameMargins.top() + m_frameMargins.bottom());
-    const QRect inside = fitted(frame, target->availableGeometry(), minimumSize() + decoration);
-    if (inside.size() != frame.size())
-        resize(inside.size() - decoration);
-    if (inside.topLeft() != frame.topLeft())
-        move(inside.topLeft());
+    const QRect frame = geometry().marginsAdded(m_frameMargins);
+    const QSize decoration = frame.size() - size();
+    const bool resizable = minimumSize() != maximumSize();
+    // The content's own least size, which the window's gives way to only while the screen is
+    // smaller.
+    const QSize least = resizable ? layout()->totalMinimumSize() : minimumSize();
+    const QRect inside = fitted(frame, target->availableGeometry(), least + decoration, resizable);
+    if (resizable) {
+        const QSize allowed = least.boundedTo(inside.size() - decoration);
+        if (allowed != least) {
+            setMinimumSize(allowed);
+        } else if (minimumSize() != least) {
+            // Room again: the content's least size is the window's once more.
+            setMinimumSize(0, 0);
+            layout()->invalidate();
+            layout()->activate();
+        }
+    }
+    // The client's rectangle, not the frame's: the toolkit's idea of the frame is only as fresh as
+    // the last move it heard of.
+    const QRect client = inside.marginsRemoved(m_frameMargins);
+    if (client != geometry())
+        setGeometry(client);
     m_fitting = false;
 }
 
 void HostWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (!m_frame) {
+        m_frame = new WindowFrame(windowHandle(), this);
+        connect(m_frame, &WindowFrame::changed, this, &HostWindow::frameChanged);
+    }
+    // Asked before the window is mapped, so that its first showing is already whole on the screen.
+    m_frameMargins = m_frame->ask();
+    keepInsideScreen();
+}
+
+void HostWindow::frameChanged()
+{
+    // The window manager frames the window without moving it, and may frame it otherwise than
+    // it said it would.
+    const QMargins margins = m_frame->margins();
+    if (margins == m_frameMargins)
+        return;
+    m_frameMargins = margins;
     keepInsideScreen();
 }
 
@@ -92,15 +121,6 @@ void HostWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (event->size().width() > event->oldSize().width() || event->size().height() > event->oldSize().height())
-        keepInsideScreen();
-}
-
-void HostWindow::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    // The window manager framing the window moves its client area; the user's drags do not
-    // change the frame.
-    if (frameMargins() != m_frameMargins)
         keepInsideScreen();
 }
 

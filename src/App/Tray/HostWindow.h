@@ -5,9 +5,11 @@
 
 // A top-level window that is only hidden when the user closes it, so the same window (and the
 // state of its views) comes back at the next showing. It stays inside the available area of its
-// screen: when it shows, when it grows and when the window manager gives it its frame, it moves
-// back in (and a resizable window larger than the area shrinks to it); where the user drags it is
-// left alone.
+// screen, frame included: when it shows, when it grows and when the window manager gives it its
+// frame, it moves back in (and a resizable window larger than the area shrinks to it, below its
+// least size on a screen smaller still); where the user drags it is left alone.
+class WindowFrame;
+
 class HostWindow final : public QWidget
 {
     Q_OBJECT
@@ -24,9 +26,9 @@ public:
     void bringToFront();
 
     // A frame moved the least distance that puts it inside the area, first made no larger than
-    // the area but no smaller than `smallest`; one still larger keeps its top-left corner (and
-    // so its title bar) in the area.
-    static QRect fitted(const QRect &frame, const QRect &area, const QSize &smallest);
+    // the area but no smaller than `smallest` (nor than the area, if it is `resizable`); one
+    // still larger keeps its top-left corner (and so its title bar) in the area.
+    static QRect fitted(const QRect &frame, const QRect &area, QSize smallest, bool resizable);
 
 Q_SIGNALS:
     // The user is closing the window; it is still visible while this runs.
@@ -36,13 +38,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
 
 private:
     void keepInsideScreen();
-    QMargins frameMargins() const;
+    void frameChanged();
 
     QWidget *m_content = nullptr;
+    WindowFrame *m_frame = nullptr;
+    // As last heard of: the window manager's, else the toolkit's idea of it.
     QMargins m_frameMargins;
     bool m_fitting = false;
 };

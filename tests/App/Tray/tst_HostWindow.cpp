@@ -67,27 +67,36 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("frame");
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QSize>("smallest");
+        QTest::addColumn<bool>("resizable");
         QTest::addColumn<QRect>("expected");
         const QSize fixed(520, 637);
         // Placed for a shorter pane, then grown downwards by the setup guide: 17 px past the edge.
         QTest::newRow("1366×768, tray at the bottom")
-            << QRect(423, 116, 520, 637) << QRect(0, 0, 1366, 736) << fixed << QRect(423, 99, 520, 637);
+            << QRect(423, 116, 520, 637) << QRect(0, 0, 1366, 736) << fixed << false << QRect(423, 99, 520, 637);
         QTest::newRow("1366×768, tray at the top")
-            << QRect(423, 148, 520, 637) << QRect(0, 32, 1366, 736) << fixed << QRect(423, 131, 520, 637);
+            << QRect(423, 148, 520, 637) << QRect(0, 32, 1366, 736) << fixed << false << QRect(423, 131, 520, 637);
         QTest::newRow("800 px, tray at the bottom")
-            << QRect(380, 150, 520, 637) << QRect(0, 0, 1280, 768) << fixed << QRect(380, 131, 520, 637);
+            << QRect(380, 150, 520, 637) << QRect(0, 0, 1280, 768) << fixed << false << QRect(380, 131, 520, 637);
         QTest::newRow("800 px, tray at the top")
-            << QRect(380, 180, 520, 637) << QRect(0, 32, 1280, 768) << fixed << QRect(380, 163, 520, 637);
-        QTest::newRow("inside already") << QRect(10, 40, 520, 637) << QRect(0, 32, 1280, 768) << fixed
+            << QRect(380, 180, 520, 637) << QRect(0, 32, 1280, 768) << fixed << false << QRect(380, 163, 520, 637);
+        QTest::newRow("inside already") << QRect(10, 40, 520, 637) << QRect(0, 32, 1280, 768) << fixed << false
                                         << QRect(10, 40, 520, 637);
-        QTest::newRow("past the right and the top")
-            << QRect(1000, 0, 520, 300) << QRect(0, 32, 1280, 768) << QSize(520, 300) << QRect(760, 32, 520, 300);
+        QTest::newRow("past the right and the top") << QRect(1000, 0, 520, 300) << QRect(0, 32, 1280, 768)
+                                                    << QSize(520, 300) << false << QRect(760, 32, 520, 300);
         // The expanded window can shrink to its least size: it takes the area's height.
-        QTest::newRow("resizable and taller than the area")
-            << QRect(400, 20, 560, 1085) << QRect(0, 32, 1366, 736) << QSize(420, 545) << QRect(400, 32, 560, 736);
+        QTest::newRow("resizable and taller than the area") << QRect(400, 20, 560, 1085) << QRect(0, 32, 1366, 736)
+                                                            << QSize(420, 545) << true << QRect(400, 32, 560, 736);
+        // Centred as 560×700 with openbox's frame, on screens smaller than its least size in the
+        // application's units: it gives way to the area.
+        QTest::newRow("1366×768 at 1.5, tray at the bottom") << QRect(174, -119, 562, 718) << QRect(0, 0, 911, 491)
+                                                             << QSize(422, 538) << true << QRect(174, 0, 562, 491);
+        QTest::newRow("1920×1080 at 2, tray at the top") << QRect(199, -82, 562, 713) << QRect(0, 16, 960, 524)
+                                                         << QSize(422, 533) << true << QRect(199, 16, 562, 524);
+        QTest::newRow("narrower than its least width")
+            << QRect(-50, 10, 562, 400) << QRect(0, 0, 400, 600) << QSize(422, 300) << true << QRect(0, 10, 400, 400);
         // A fixed window taller than the area keeps its title bar in reach.
-        QTest::newRow("fixed and taller than the area")
-            << QRect(400, 100, 520, 900) << QRect(0, 0, 1366, 736) << QSize(520, 900) << QRect(400, 0, 520, 900);
+        QTest::newRow("fixed and taller than the area") << QRect(400, 100, 520, 900) << QRect(0, 0, 1366, 736)
+                                                        << QSize(520, 900) << false << QRect(400, 0, 520, 900);
     }
 
     void fitted()
@@ -95,8 +104,9 @@ private Q_SLOTS:
         QFETCH(QRect, frame);
         QFETCH(QRect, area);
         QFETCH(QSize, smallest);
+        QFETCH(bool, resizable);
         QFETCH(QRect, expected);
-        QCOMPARE(HostWindow::fitted(frame, area, smallest), expected);
+        QCOMPARE(HostWindow::fitted(frame, area, smallest, resizable), expected);
     }
 
     void theSettingsWindowStaysOnItsScreenAsItGrows_data()
@@ -163,6 +173,39 @@ private Q_SLOTS:
         window.move(area.right() - 100, 0);
         QTest::qWait(20);
         QCOMPARE(window.frameGeometry().left(), area.right() - 100);
+    }
+
+    // A screen smaller than the window's least size (a scaled one: 1366×768 at 1.5 is 911×512):
+    // the window gives way, and all of it is on the screen from its first showing.
+    void aResizableWindowFitsAScreenSmallerThanItsLeastSize_data()
+    {
+        QTest::addColumn<QSize>("least");
+        QTest::addColumn<QSize>("first");
+        QTest::newRow("least taller than the screen") << QSize(420, 900) << QSize(560, 900);
+        QTest::newRow("first size taller") << QSize(420, 520) << QSize(560, 1050);
+        QTest::newRow("least wider and taller") << QSize(1500, 900) << QSize(1500, 900);
+    }
+
+    void aResizableWindowFitsAScreenSmallerThanItsLeastSize()
+    {
+        QFETCH(QSize, least);
+        QFETCH(QSize, first);
+        HostWindow window;
+        auto *content = new QWidget;
+        content->setMinimumSize(least);
+        window.setContent(content);
+        window.setScreen(screenAt(small));
+        window.resize(first);
+        window.centreOnScreen();
+        window.bringToFront();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect area = window.screen()->availableGeometry();
+        QTRY_VERIFY2(area.contains(window.frameGeometry()),
+            qPrintable(QStringLiteral("%1,%2 %3×%4")
+                           .arg(window.frameGeometry().x())
+                           .arg(window.frameGeometry().y())
+                           .arg(window.frameGeometry().width())
+                           .arg(window.frameGeometry().height())));
     }
 
     void anAlertStaysOnTheScreenOfTheWindowItComesFrom()
