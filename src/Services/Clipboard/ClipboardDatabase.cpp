@@ -329,10 +329,12 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::open(const QString
     return prepared(StoreDatabase::open(path, schema()));
 }
 
-Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::open(
-    const QString &path, StoreFileCheck::Contents contents)
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::read(const QString &path)
 {
-    return prepared(StoreDatabase::open(path, schema(), contents));
+    Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, schema());
+    if (!attached)
+        return Error { schema().openFailed, attached.error().detail };
+    return prepared(std::move(attached));
 }
 
 Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<std::unique_ptr<StoreDatabase>> opened)
@@ -343,18 +345,6 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<st
     if (Status status = database->prepare(); !status)
         return Error { schema().openFailed, status.error().detail };
     return database;
-}
-
-Status ClipboardDatabase::prepareFile(const QString &path, StoreFileCheck::Contents contents)
-{
-    if (Status verified = StoreFileCheck::verify(path, schema()); !verified)
-        return verified;
-    if (contents != StoreFileCheck::Contents::Older)
-        return {};
-    const Result<std::unique_ptr<StoreDatabase>> upgraded = StoreDatabase::open(path, schema(), contents);
-    if (!upgraded)
-        return upgraded.error();
-    return {};
 }
 
 std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()

@@ -25,14 +25,11 @@ class ClipboardDatabase final
 public:
     static const StoreSchema &schema();
 
+    // A connection that writes to the file itself, for tools and tests.
     static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path);
-    // A file already inspected (as `contents`) and verified.
-    static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path, StoreFileCheck::Contents contents);
+    // The store's reading connection to a file its writer has opened.
+    static Result<std::unique_ptr<ClipboardDatabase>> read(const QString &path);
     static std::unique_ptr<ClipboardDatabase> inMemory();
-    // Verifies a file found at open (as `contents`) and brings an older one up to date, in one
-    // transaction: a kill halfway leaves it as it was. Made for a worker thread, so that the
-    // store opens it on the main thread as it is.
-    static Status prepareFile(const QString &path, StoreFileCheck::Contents contents);
 
     StoreDatabase &sql() const { return *m_sql; }
     ClipboardSearch &search() { return m_search; }

@@ -91,20 +91,34 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
             std::unique_ptr<ClipboardStore> store(
                 new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::nullopt));
             store->m_checking = true;
-            store->m_contents = contents.value();
             store->m_openedAt = opened;
-            connect(&store->m_check, &QFutureWatcher<Status>::finished, store.get(), &ClipboardStore::finishCheck);
-            store->m_check.setFuture(QtConcurrent::run(
-                [path, contents = contents.value()] { return ClipboardDatabase::prepareFile(path, contents); }));
+            connect(&store->m_check, &QFutureWatcher<Checked>::finished, store.get(), &ClipboardStore::finishCheck);
+            // The writer upgrades an older file, on its own thread, while this one waits.
+            store->m_check.setFuture(QtConcurrent::run([path, contents = contents.value()] {
+                Checked checked { StoreFileCheck::verify(path, ClipboardDatabase::schema()), {} };
+                if (!checked.status)
+                    return checked;
+                Result<std::shared_ptr<StoreWriter>> writer
+                    = StoreWriter::open(path, ClipboardDatabase::schema(), contents);
+                if (writer)
+                    checked.writer = std::move(writer).value();
+                else
+                    checked.status = writer.error();
+                return checked;
+            }));
             return store;
         }
     }
-    Result<std::unique_ptr<ClipboardDatabase>> database = ClipboardDatabase::open(path);
+    const Result<StoreFileCheck::Contents> contents = StoreDatabase::check(path, ClipboardDatabase::schema());
+    if (!contents)
+        return inMemory(contents.error());
+    Result<std::shared_ptr<StoreWriter>> writer
+        = StoreWriter::open(path, ClipboardDatabase::schema(), contents.value());
+    if (!writer)
+        return inMemory(writer.error());
+    Result<std::unique_ptr<ClipboardDatabase>> database = ClipboardDatabase::read(path);
     if (!database)
         return inMemory(database.error());
-    Result<std::shared_ptr<StoreWriter>> writer = StoreWriter::open(path, ClipboardDatabase::schema());
-    if (!writer)
-        return inMemory(Error { ClipboardDatabase::schema().openFailed, writer.error().detail });
     ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
     store->m_writer = std::move(writer).value();
@@ -118,20 +132,13 @@ void ClipboardStore::finishCheck()
     if (!m_checking)
         return;
     m_checking = false;
-    const Status verified = m_check.result();
-    Result<std::unique_ptr<ClipboardDatabase>> opened = verified
-        // An older file was brought up to date with the check.
-        ? ClipboardDatabase::open(m_folder + QLatin1Char('/') + databaseFileName(),
-            m_contents == StoreFileCheck::Contents::Older ? StoreFileCheck::Contents::Current : m_contents)
-        : Result<std::unique_ptr<ClipboardDatabase>>(verified.error());
-    Result<std::shared_ptr<StoreWriter>> writer = opened
-        ? StoreWriter::open(opened.value()->sql().filePath(), ClipboardDatabase::schema())
-        : Result<std::shared_ptr<StoreWriter>>(opened.error());
-    if (opened && !writer)
-        opened = Error { ClipboardDatabase::schema().openFailed, writer.error().detail };
+    Checked prepared = m_check.future().takeResult();
+    Result<std::unique_ptr<ClipboardDatabase>> opened = prepared.status
+        ? ClipboardDatabase::read(m_folder + QLatin1Char('/') + databaseFileName())
+        : Result<std::unique_ptr<ClipboardDatabase>>(prepared.status.error());
     if (opened) {
+        m_writer = std::move(prepared.writer);
         m_database = std::move(opened).value();
-        m_writer = std::move(writer).value();
         m_database->search().useWriter(m_writer);
         m_queries->attach(*m_database);
         removeStrayFiles(m_openedAt);

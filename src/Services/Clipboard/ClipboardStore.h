@@ -208,8 +208,10 @@ private:
     // The side files of a history in memory go to a private temporary folder.
     void moveToTemporaryFolder();
 
-    std::unique_ptr<ClipboardDatabase> m_database;
+    // The file's one writer, which outlives the reading connection: the last connection to go
+    // folds the log back, which only a writer can.
     std::shared_ptr<StoreWriter> m_writer;
+    std::unique_ptr<ClipboardDatabase> m_database;
     QString m_folder;
     std::optional<Error> m_loadError;
     qint64 m_revision = 0;
@@ -223,9 +225,14 @@ private:
     Save m_save { QStringLiteral("the clipboard history") };
     // The folder of a store in memory, removed when it goes.
     std::unique_ptr<ClipboardFiles::TemporaryFolder> m_temporaryFolder;
-    // The check in the background, what the file held when it was inspected, and when.
-    QFutureWatcher<Status> m_check;
-    StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
+    // The check in the background, which hands over the file's writer once it has passed, and
+    // when the store opened.
+    struct Checked
+    {
+        Status status;
+        std::shared_ptr<StoreWriter> writer;
+    };
+    QFutureWatcher<Checked> m_check;
     QDateTime m_openedAt;
     bool m_checking = false;
 };

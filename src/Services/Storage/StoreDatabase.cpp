@@ -47,19 +47,27 @@ StoreDatabase::~StoreDatabase()
 
 Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(const QString &path, const StoreSchema &schema)
 {
+    const Result<StoreFileCheck::Contents> contents = check(path, schema);
+    if (!contents)
+        return contents.error();
+    return open(path, schema, contents.value());
+}
+
+Result<StoreFileCheck::Contents> StoreDatabase::check(const QString &path, const StoreSchema &schema)
+{
     const QString folder = QFileInfo(path).absolutePath();
     if (!DataPaths::ensureFolder(folder)) {
         qCWarning(lcStore) << "cannot make the folder" << folder;
         return Error { schema.openFailed, QStringLiteral("The folder %1 couldn’t be made.").arg(folder) };
     }
-    const Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, schema);
+    Result<StoreFileCheck::Contents> contents = StoreFileCheck::inspect(path, schema);
     if (!contents)
         return contents.error();
     if (contents.value() != StoreFileCheck::Contents::Empty) {
         if (Status verified = StoreFileCheck::verify(path, schema); !verified)
             return verified.error();
     }
-    return open(path, schema, contents.value());
+    return contents;
 }
 
 Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(
@@ -92,6 +100,8 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::open(
 Result<std::unique_ptr<StoreDatabase>> StoreDatabase::attach(const QString &path, const StoreSchema &schema)
 {
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
+    // Only the file's writer writes to it.
+    database->m_connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
     if (!database->m_connection.open())
         return database->failure(database->m_connection.lastError());
     if (Status status = database->configure(); !status)

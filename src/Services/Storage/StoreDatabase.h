@@ -35,8 +35,11 @@ public:
     // A database in memory with the schema's tables. Taken to open: should it fail anyway,
     // every write reports its error and every read is empty.
     static std::unique_ptr<StoreDatabase> inMemory(const StoreSchema &schema);
-    // One more connection to a file that `open` has checked, for work on another thread: made,
-    // used and dropped there.
+    // Makes the folder of `path`, then looks at the file there, reading all of it unless it is
+    // empty: what `open` makes of it, or why it is refused.
+    static Result<StoreFileCheck::Contents> check(const QString &path, const StoreSchema &schema);
+    // A reading connection to a file that its writer has opened, which writes nothing to it:
+    // the store's own, or one for work on another thread, made, used and dropped there.
     static Result<std::unique_ptr<StoreDatabase>> attach(const QString &path, const StoreSchema &schema);
 
     ~StoreDatabase();

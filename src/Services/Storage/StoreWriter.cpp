@@ -4,10 +4,12 @@
 
 #include <QThread>
 
-Result<std::shared_ptr<StoreWriter>> StoreWriter::open(const QString &path, const StoreSchema &schema)
+Result<std::shared_ptr<StoreWriter>> StoreWriter::open(
+    const QString &path, const StoreSchema &schema, StoreFileCheck::Contents contents)
 {
-    std::shared_ptr<StoreWriter> writer(new StoreWriter(path, schema));
-    // Quick (a connection and its settings), and only while the store opens.
+    std::shared_ptr<StoreWriter> writer(new StoreWriter(path, schema, contents));
+    // Quick (a connection and its settings) but for an upgrade, which runs where the file's
+    // check does.
     const QMutexLocker lock(&writer->m_mutex);
     while (!writer->m_opened)
         writer->m_openDone.wait(&writer->m_mutex);
@@ -16,9 +18,10 @@ Result<std::shared_ptr<StoreWriter>> StoreWriter::open(const QString &path, cons
     return writer;
 }
 
-StoreWriter::StoreWriter(QString filePath, const StoreSchema &schema)
+StoreWriter::StoreWriter(QString filePath, const StoreSchema &schema, StoreFileCheck::Contents contents)
     : m_filePath(std::move(filePath))
     , m_schema(schema)
+    , m_contents(contents)
 {
     m_thread.reset(QThread::create([this] { loop(); }));
     m_thread->setObjectName(QStringLiteral("vemra-store-writer"));
@@ -56,10 +59,11 @@ void StoreWriter::waitForIdle()
 
 void StoreWriter::loop()
 {
-    // The connection is made, used and dropped on this thread.
+    // The connection is made, used and dropped on this thread; making or upgrading the file is
+    // its first job.
     std::unique_ptr<StoreDatabase> database;
     {
-        Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(m_filePath, m_schema);
+        Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::open(m_filePath, m_schema, m_contents);
         const QMutexLocker lock(&m_mutex);
         if (attached)
             database = std::move(attached).value();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Common/Result.h"
+#include "Services/Storage/StoreFileCheck.h"
 #include "Services/Storage/StoreSchema.h"
 
 #include <QFuture>
@@ -33,9 +34,11 @@ class StoreWriter final
 public:
     using Session = quint64;
 
-    // Opens the connection to `path`, a file already opened (made, upgraded) by its store, on
-    // the writer's thread.
-    static Result<std::shared_ptr<StoreWriter>> open(const QString &path, const StoreSchema &schema);
+    // Opens the connection to `path`, a file that StoreFileCheck found to hold `contents`, on
+    // the writer's thread, whose first job makes the file's tables in a new file or upgrades an
+    // older one; returns once it is done.
+    static Result<std::shared_ptr<StoreWriter>> open(const QString &path, const StoreSchema &schema,
+        StoreFileCheck::Contents contents = StoreFileCheck::Contents::Current);
     // Runs every job queued, then closes the connection.
     ~StoreWriter();
     StoreWriter(const StoreWriter &) = delete;
@@ -75,12 +78,13 @@ private:
         bool ends = false;
     };
 
-    StoreWriter(QString filePath, const StoreSchema &schema);
+    StoreWriter(QString filePath, const StoreSchema &schema, StoreFileCheck::Contents contents);
     void enqueue(std::function<void(const StoreDatabase &)> work, Session session, bool ends);
     void loop();
 
     QString m_filePath;
     StoreSchema m_schema;
+    StoreFileCheck::Contents m_contents;
     std::unique_ptr<QThread> m_thread;
     QMutex m_mutex;
     QWaitCondition m_wake;

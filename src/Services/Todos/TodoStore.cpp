@@ -72,18 +72,6 @@ TodoStore::~TodoStore()
     }
 }
 
-bool TodoStore::startWriter()
-{
-    Result<std::shared_ptr<StoreWriter>> writer = StoreWriter::open(m_filePath, schema());
-    if (!writer) {
-        m_loadError = Error { schema().openFailed, writer.error().detail };
-        m_database = StoreDatabase::inMemory(schema());
-        return false;
-    }
-    m_writer = std::move(writer).value();
-    return true;
-}
-
 std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock *clock, IntegrityCheck check)
 {
     if (check == IntegrityCheck::InBackground && DataPaths::ensureFolder(QFileInfo(filePath).absolutePath())) {
@@ -91,25 +79,30 @@ std::unique_ptr<TodoStore> TodoStore::make(const QString &filePath, const Clock 
         if (contents && contents.value() != StoreFileCheck::Contents::Empty) {
             std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
             store->m_checking = true;
-            store->m_contents = contents.value();
             connect(&store->m_check, &QFutureWatcher<CheckedFile>::finished, store.get(), &TodoStore::finishCheck);
-            store->m_check.setFuture(QtConcurrent::run([filePath] { return checkAndRead(filePath); }));
+            store->m_check.setFuture(QtConcurrent::run(
+                [filePath, contents = contents.value()] { return checkAndRead(filePath, contents); }));
             return store;
         }
     }
-    Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(filePath, schema());
+    // The writer makes or upgrades the file before anything reads it.
+    const Result<StoreFileCheck::Contents> contents = StoreDatabase::check(filePath, schema());
+    Result<std::shared_ptr<StoreWriter>> writer = contents ? StoreWriter::open(filePath, schema(), contents.value())
+                                                           : Result<std::shared_ptr<StoreWriter>>(contents.error());
+    Result<std::unique_ptr<StoreDatabase>> opened
+        = writer ? StoreDatabase::attach(filePath, schema()) : Result<std::unique_ptr<StoreDatabase>>(writer.error());
     if (opened) {
         Result<QList<Todo>> todos = read(*opened.value());
         if (todos) {
             std::unique_ptr<TodoStore> store(new TodoStore(std::move(opened).value(), filePath, clock));
-            if (store->startWriter())
-                store->m_todos = std::move(todos).value();
+            store->m_writer = std::move(writer).value();
+            store->m_todos = std::move(todos).value();
             return store;
         }
         opened = todos.error();
     }
     std::unique_ptr<TodoStore> store(new TodoStore(StoreDatabase::inMemory(schema()), filePath, clock));
-    store->m_loadError = opened.error();
+    store->m_loadError = Error { schema().openFailed, opened.error().detail };
     return store;
 }
 
@@ -118,11 +111,18 @@ std::unique_ptr<TodoStore> TodoStore::makeDefault(const Clock *clock, IntegrityC
     return make(defaultFilePath(), clock, check);
 }
 
-TodoStore::CheckedFile TodoStore::checkAndRead(const QString &filePath)
+TodoStore::CheckedFile TodoStore::checkAndRead(const QString &filePath, StoreFileCheck::Contents contents)
 {
-    CheckedFile file { StoreFileCheck::verify(filePath, schema()), {} };
+    CheckedFile file { StoreFileCheck::verify(filePath, schema()), {}, {} };
     if (!file.status)
         return file;
+    // The writer upgrades an older file, on its own thread, while this one waits.
+    Result<std::shared_ptr<StoreWriter>> writer = StoreWriter::open(filePath, schema(), contents);
+    if (!writer) {
+        file.status = writer.error();
+        return file;
+    }
+    file.writer = std::move(writer).value();
     // Worked out here, each stored time's local form costs the main thread nothing.
     const Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(filePath, schema());
     if (!attached) {
@@ -146,13 +146,14 @@ void TodoStore::finishCheck()
     CheckedFile file = m_check.future().takeResult();
     Status status = file.status;
     if (status) {
-        Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::open(m_filePath, schema(), m_contents);
+        Result<std::unique_ptr<StoreDatabase>> opened = StoreDatabase::attach(m_filePath, schema());
         if (opened) {
+            m_writer = std::move(file.writer);
             m_database = std::move(opened).value();
         } else {
-            status = opened.error();
+            status = Error { schema().openFailed, opened.error().detail };
         }
-        if (status && startWriter()) {
+        if (status) {
             // What was made meanwhile stays above the file's todos, in its own order.
             const qint64 top = file.todos.isEmpty() ? 0 : file.todos.constFirst().sortOrder;
             const qsizetype earlier = m_todos.size();

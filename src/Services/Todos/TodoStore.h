@@ -125,15 +125,13 @@ private:
     {
         Status status;
         QList<Todo> todos;
+        std::shared_ptr<StoreWriter> writer;
     };
 
     TodoStore(std::unique_ptr<StoreDatabase> database, QString filePath, const Clock *clock);
-    static CheckedFile checkAndRead(const QString &filePath);
+    static CheckedFile checkAndRead(const QString &filePath, StoreFileCheck::Contents contents);
     static Result<QList<Todo>> read(const StoreDatabase &database);
     void finishCheck();
-    // Makes the file's writer once the file is open; false (and the store in memory) when it
-    // can't.
-    bool startWriter();
     // What a save writes: the ids deleted and the todos changed, as they are now.
     struct Changes
     {
@@ -157,8 +155,10 @@ private:
     void commitChange();
     void save();
 
-    std::unique_ptr<StoreDatabase> m_database;
+    // The file's one writer, which outlives the reading connection: the last connection to go
+    // folds the log back, which only a writer can.
     std::shared_ptr<StoreWriter> m_writer;
+    std::unique_ptr<StoreDatabase> m_database;
     QString m_filePath;
     std::unique_ptr<Clock> m_ownClock;
     const Clock *m_clock = nullptr;
@@ -168,8 +168,7 @@ private:
     QSet<QUuid> m_deleted;
     // The save under way on the writer's thread.
     Save m_save { QStringLiteral("the todos") };
-    // The check in the background, and what the file held when it was inspected.
+    // The check in the background.
     QFutureWatcher<CheckedFile> m_check;
-    StoreFileCheck::Contents m_contents = StoreFileCheck::Contents::Empty;
     bool m_checking = false;
 };

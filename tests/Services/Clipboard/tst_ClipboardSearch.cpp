@@ -665,8 +665,8 @@ private Q_SLOTS:
                     handle);
                 return SQLITE_OK;
             }));
-            // Killed in the middle, the child never gets to either end.
-            ::_exit(ClipboardDatabase::prepareFile(path, StoreFileCheck::Contents::Older) ? 1 : 2);
+            // Killed in the middle of the upgrade its writer runs, the child never gets to either end.
+            ::_exit(StoreDatabase::open(path, ClipboardDatabase::schema(), StoreFileCheck::Contents::Older) ? 1 : 2);
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
