@@ -1,20 +1,18 @@
 // Capture benchmarks.
 // 1. The capture of one screenshot-sized copy: a 3840 × 2160 PNG taken from the clipboard
 //    snapshot to its stored image and thumbnail, in process.
-// 2. Over a private X server (xvfb-run), with the application's own clipboard, monitor and store:
-//    the time from another program's copy to the stored entry, for a short text and for that
-//    PNG, and a burst of 600 distinct copies, one every 0.1 s, each held until the next.
-// Usage: bench_capture [--in-process | --x11]; without an argument both parts run.
-#include "Platform/Clock.h"
-#include "Platform/linux/QtSettingsStore.h"
+// 2. Over a private X server (xvfb-run), through the running application (started as main()
+//    starts it, over the real X clipboard): the time from another program's copy to the stored
+//    entry, for a short text and for that PNG, with the main thread's longest stall meanwhile,
+//    and a burst of 600 distinct copies, one every 0.1 s, each held until the next.
+// Usage: bench_capture [--in-process | --x11] [--no-burst]; without a part both run.
 #include "Platform/linux/QtSystemClipboard.h"
-#include "Platform/x11/X11FrontApp.h"
+#include "RunningApplication.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardFiles.h"
-#include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
-#include "Services/Shell/Preferences.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -81,6 +79,8 @@ struct Figures
     // For a picture: from the copy to the reader's snapshot, and from there to the entry stored.
     QList<double> read;
     QList<double> captured;
+    // The main thread's longest stall from the copy to the entry stored.
+    QList<double> stall;
 
     static double median(QList<double> values)
     {
@@ -182,20 +182,20 @@ int offer(int argc, char **argv)
     return QGuiApplication::exec();
 }
 
-// The watching side: the application's clipboard, monitor and store in a private folder.
+// The watching side: the application as main() starts it, over the real X clipboard.
 class Watcher
 {
 public:
     Watcher(int argc, char **argv)
         : m_app(argc, argv)
-        , m_settings(m_folder.path() + QStringLiteral("/bench.ini"))
-        , m_preferences(m_settings)
-        , m_store(ClipboardStore::make(m_folder.path() + QStringLiteral("/Clipboard")))
-        , m_monitor(*m_store, m_preferences, m_clipboard, m_front, m_clock)
+        , m_running(m_folder.filePath(QStringLiteral("data")), QDateTime::currentDateTime())
     {
+        m_running.harness.facilities.systemClipboard = &m_clipboard;
+        m_running.launchChecked();
+        ClipboardStore &store = m_running.environment().clipboard;
         // After the save that recorded it: a queued call runs once record() has returned.
         QObject::connect(
-            m_store.get(), &ClipboardStore::revisionChanged, &m_app, [this] { stampNewest(); }, Qt::QueuedConnection);
+            &store, &ClipboardStore::revisionChanged, &m_app, [this] { stampNewest(); }, Qt::QueuedConnection);
         QObject::connect(&m_offer, &QProcess::readyReadStandardOutput, &m_app, [this] { readOffer(); });
         // When the reader hands over a picture: the rest is the capture's.
         QObject::connect(&m_clipboard, &SystemClipboard::contentsRead, &m_app, [this](const ClipboardSnapshot &read) {
@@ -206,7 +206,6 @@ public:
         m_offer.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         m_offer.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--offer") });
         m_offer.waitForStarted();
-        m_monitor.update();
     }
 
     ~Watcher()
@@ -216,19 +215,24 @@ public:
             m_offer.kill();
     }
 
-    int run()
+    int run(bool burst)
     {
-        std::printf("copy to stored entry over X11:\n");
+        std::printf("copy to stored entry over X11, through the running application:\n");
         const Figures text = latencies("text", 21);
-        std::printf("  short text: %s\n", qPrintable(text.summary()));
+        std::printf("  short text: %s, longest main-thread stall %.1f ms\n", qPrintable(text.summary()),
+            Figures::median(text.stall));
         const qint64 processor = processorMs();
         const Figures png = latencies("png", 7);
         const double processorEach = double(processorMs() - processor) / std::max<qsizetype>(1, png.ms.size());
         std::printf("  3840x2160 PNG: %s, %.0f ms of processor each\n", qPrintable(png.summary()), processorEach);
         std::printf("    read from its owner in %.1f ms, then captured and stored in %.1f ms (medians)\n",
             Figures::median(png.read), Figures::median(png.captured));
-        std::printf("ROW one 3840x2160 PNG copied -> stored (X11): %.1f ms (read %.1f ms), %.0f ms of processor\n",
-            Figures::median(png.ms), Figures::median(png.read), processorEach);
+        RunningApplication::row("one 3840x2160 PNG copied -> stored (X11)",
+            RunningApplication::ms(Figures::median(png.ms)) + " (read "
+                + RunningApplication::ms(Figures::median(png.read)) + "), " + QByteArray::number(processorEach, 'f', 0)
+                + " ms of processor, longest main-thread stall " + RunningApplication::ms(Figures::median(png.stall)));
+        if (!burst)
+            return 0;
 
         const qsizetype before = m_sent.size();
         command(QByteArray("burst 600 100"));
@@ -236,7 +240,7 @@ public:
         wait([] { return false; }, 1500);
         int recorded = 0;
         for (qsizetype i = before; i < m_sent.size(); ++i) {
-            if (m_store->itemWithHash(m_sent.at(i).hash))
+            if (m_running.environment().clipboard.itemWithHash(m_sent.at(i).hash))
                 ++recorded;
         }
         std::printf("  burst of %lld distinct copies at 10 per second, each held 0.1 s: %d recorded\n",
@@ -257,11 +261,14 @@ private:
         for (int i = 0; i < copies; ++i) {
             const qsizetype index = m_sent.size();
             m_pictureReadAt = 0;
+            RunningApplication::StallProbe probe;
+            probe.start();
             command(QByteArray(kind) + ' ' + QByteArray::number(i));
             wait([&] { return m_sent.size() > index && m_stored.contains(m_sent.at(index).hash); }, 15000);
             if (m_sent.size() > index && m_stored.contains(m_sent.at(index).hash)) {
                 const qint64 stored = m_stored.value(m_sent.at(index).hash);
                 figures.ms.append(double(stored - m_sent.at(index).at) / 1e6);
+                figures.stall.append(probe.longest());
                 if (m_pictureReadAt > 0) {
                     figures.read.append(double(m_pictureReadAt - m_sent.at(index).at) / 1e6);
                     figures.captured.append(double(stored - m_pictureReadAt) / 1e6);
@@ -294,10 +301,13 @@ private:
 
     void stampNewest()
     {
+        // By hash: the application's clock stands still, so the newest entries share one time.
         const qint64 now = monotonicNs();
-        for (const ClipboardItem &item : m_store->items(8)) {
-            if (!m_stored.contains(item.contentHash))
-                m_stored.insert(item.contentHash, now);
+        const ClipboardStore &store = m_running.environment().clipboard;
+        for (qsizetype i = std::max<qsizetype>(0, m_sent.size() - 8); i < m_sent.size(); ++i) {
+            const QString &hash = m_sent.at(i).hash;
+            if (!m_stored.contains(hash) && store.itemWithHash(hash))
+                m_stored.insert(hash, now);
         }
     }
 
@@ -312,15 +322,10 @@ private:
         }
     }
 
-    QGuiApplication m_app;
+    QApplication m_app;
     QTemporaryDir m_folder;
-    QtSettingsStore m_settings;
-    Preferences m_preferences;
-    std::unique_ptr<ClipboardStore> m_store;
     QtSystemClipboard m_clipboard;
-    X11FrontApp m_front;
-    SystemClock m_clock;
-    ClipboardMonitor m_monitor;
+    RunningApplication::Application m_running;
     QProcess m_offer;
     QList<Sent> m_sent;
     QHash<QString, qint64> m_stored; // content hash → when the entry was first seen stored
@@ -329,7 +334,7 @@ private:
 };
 
 // Runs this program again on a private X server.
-int underXvfb(const char *self)
+int underXvfb(const char *self, bool burst)
 {
     QProcess xvfb;
     xvfb.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -337,9 +342,11 @@ int underXvfb(const char *self)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.*=false"));
     xvfb.setProcessEnvironment(environment);
-    xvfb.start(QStringLiteral("xvfb-run"),
-        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24 -nolisten tcp"),
-            QString::fromLocal8Bit(self), QStringLiteral("--x11") });
+    QStringList arguments { QStringLiteral("-a"), QStringLiteral("-s"),
+        QStringLiteral("-screen 0 1024x768x24 -nolisten tcp"), QString::fromLocal8Bit(self), QStringLiteral("--x11") };
+    if (!burst)
+        arguments << QStringLiteral("--no-burst");
+    xvfb.start(QStringLiteral("xvfb-run"), arguments);
     if (!xvfb.waitForStarted() || !xvfb.waitForFinished(600000)) {
         std::fprintf(stderr, "xvfb-run did not run (the X11 part needs Xvfb)\n");
         return 1;
@@ -352,15 +359,18 @@ int underXvfb(const char *self)
 int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    bool burst = true;
+    for (int i = 1; i < argc; ++i)
+        burst = burst && QByteArray(argv[i]) != "--no-burst";
     if (mode == "--offer")
         return offer(argc, argv);
     if (mode == "--x11") {
         Watcher watcher(argc, argv);
-        return watcher.run();
+        return watcher.run(burst);
     }
     if (mode == "--in-process")
         return inProcess(argc, argv);
     if (const int status = inProcess(argc, argv))
         return status;
-    return underXvfb(argv[0]);
+    return underXvfb(argv[0], burst);
 }

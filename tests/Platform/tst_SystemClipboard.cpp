@@ -78,13 +78,14 @@ private:
     xcb_window_t m_window = 0;
 };
 
-// Another X client whose copy offers an image it announces as a gigabyte to come in INCR
-// pieces, which it never sends, and a short text.
+// Another X client whose copy offers an image and a short text. A huge image is announced as a
+// gigabyte to come in INCR pieces, which it never sends; another is given whole.
 class HugeImageOwner final
 {
 public:
-    HugeImageOwner()
+    explicit HugeImageOwner(bool huge = true)
         : m_connection(xcb_connect(nullptr, nullptr))
+        , m_huge(huge)
     {
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         m_window = xcb_generate_id(m_connection);
@@ -98,6 +99,9 @@ public:
     ~HugeImageOwner() { xcb_disconnect(m_connection); }
     HugeImageOwner(const HugeImageOwner &) = delete;
     HugeImageOwner &operator=(const HugeImageOwner &) = delete;
+
+    // How many times its targets were asked for.
+    int targetsAsked() const { return m_targetsAsked; }
 
 private:
     xcb_atom_t atom(const char *name)
@@ -116,9 +120,13 @@ private:
                 const auto *request = reinterpret_cast<const xcb_selection_request_event_t *>(event);
                 xcb_atom_t property = request->property;
                 if (request->target == atom("TARGETS")) {
+                    ++m_targetsAsked;
                     const xcb_atom_t targets[] = { atom("TARGETS"), atom("image/png"), atom("UTF8_STRING") };
                     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
                         XCB_ATOM_ATOM, 32, 3, targets);
+                } else if (request->target == atom("image/png") && !m_huge) {
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                        atom("image/png"), 8, 9, "png bytes");
                 } else if (request->target == atom("image/png")) {
                     const quint32 least = 1U << 30;
                     xcb_change_property(
@@ -145,6 +153,8 @@ private:
     }
 
     xcb_connection_t *m_connection;
+    bool m_huge = true;
+    int m_targetsAsked = 0;
     xcb_window_t m_window = 0;
     QTimer m_poll;
 };
@@ -347,6 +357,38 @@ private Q_SLOTS:
         QVERIFY(!announced->bytes(QStringLiteral("image/png")));
         QCOMPARE(announced->text(), QStringLiteral("beside it"));
         QVERIFY(clock.elapsed() < X11SelectionReader::defaultTimeout.count());
+        owners.clear();
+        QVERIFY(owners.wait(5000));
+    }
+
+    // An owner is asked for its targets once a change, however many reads the change takes, and
+    // again for the next change.
+    void theTargetsAreAskedOnceAChange()
+    {
+        if (!onX11())
+            QSKIP("needs an X display");
+        std::atomic<qint64> count = 0;
+        X11SelectionReader reader(count);
+        QSignalSpy finished(&reader, &X11SelectionReader::finished);
+        QSignalSpy owners(QGuiApplication::clipboard(), &QClipboard::changed);
+        const auto readOf = [&](const QString &type) -> std::optional<ClipboardSnapshot> {
+            finished.clear();
+            reader.read(1, count.load(), { type }, {});
+            if (!finished.wait(10000))
+                return std::nullopt;
+            return finished.first().first().value<ClipboardSnapshot>();
+        };
+        {
+            HugeImageOwner owner(false);
+            QVERIFY(owners.wait(5000));
+            QCOMPARE(readOf(ClipboardTypes::plainText())->text(), QStringLiteral("beside it"));
+            QCOMPARE(readOf(QStringLiteral("image/png"))->bytes(QStringLiteral("image/png")), QByteArray("png bytes"));
+            QCOMPARE(owner.targetsAsked(), 1);
+            ++count;
+            QCOMPARE(readOf(QStringLiteral("image/png"))->types.size(), 2);
+            QCOMPARE(owner.targetsAsked(), 2);
+        }
+        // Qt hears of the owner's leaving here, not in the next test.
         owners.clear();
         QVERIFY(owners.wait(5000));
     }

@@ -110,6 +110,14 @@ void X11SelectionReader::start(const Request &request)
     reading.snapshot.id = request.id;
     m_reading = std::move(reading);
     renewWindow();
+    // The owner's targets stand for its change: a change brings a new owner, or a new offer
+    // taken again, which moves the count.
+    if (!request.primary && m_offer.changeCount == request.changeCount) {
+        m_reading->targetsRead = true;
+        takeTargets(m_offer.atoms);
+        askNext();
+        return;
+    }
     ask(atom("TARGETS"));
 }
 
@@ -224,6 +232,8 @@ void X11SelectionReader::notified(quint32 property)
         // Deleting the announcement asks the owner for the first piece.
         deleteProperty();
         m_reading->incremental = true;
+        // Room for all of it at once, rather than growing piece by piece.
+        m_reading->pieces.bytes.reserve(qsizetype(least));
         m_timeout.start();
         return;
     }
@@ -257,6 +267,8 @@ void X11SelectionReader::received(const Property &property)
     m_timeout.stop();
     if (!m_reading->targetsRead) {
         m_reading->targetsRead = true;
+        if (!m_reading->request.primary && property.type != XCB_ATOM_NONE)
+            m_offer = { m_reading->request.changeCount, property.bytes };
         takeTargets(property.bytes);
         askNext();
         return;
@@ -358,6 +370,8 @@ std::optional<X11SelectionReader::Property> X11SelectionReader::takeProperty(qin
             property.tooLarge = true;
             return property;
         }
+        if (offset == 0)
+            property.bytes.reserve(qsizetype(length) + remaining);
         property.bytes.append(static_cast<const char *>(xcb_get_property_value(reply)), length);
         std::free(reply);
         if (remaining == 0)

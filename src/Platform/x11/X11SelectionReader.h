@@ -17,8 +17,9 @@ class X11Connection;
 
 // Reads the CLIPBOARD selection over an X connection of its own, and is meant to live on a
 // thread of its own: another program's answer, however late, never holds up the thread that
-// asked. A read asks the owner for its TARGETS, then for each wanted target it offers, taking
-// large data in INCR pieces; every request has its own time-out, and an owner that lets one run
+// asked. A read asks the owner for its TARGETS (once a change: a later read of the same change
+// takes them as first given), then for each wanted target it offers, taking large data in INCR
+// pieces; every request has its own time-out, and an owner that lets one run
 // out gives nothing for that read. Reads run one at a time in the order asked; one whose change
 // the clipboard's count has passed finds nothing, and is given up as soon as a later read comes.
 // A representation larger than `largest` is not given, and is read no further than where its
@@ -62,6 +63,12 @@ private:
         QByteArray bytes;
         // Larger than the reader takes: its bytes were left unread.
         bool tooLarge = false;
+    };
+    // The targets an owner gave for a change.
+    struct Offer
+    {
+        qint64 changeCount = -1;
+        QByteArray atoms;
     };
     struct Reading
     {
@@ -107,6 +114,7 @@ private:
     QTimer m_timeout;
     QList<Request> m_queue;
     std::optional<Reading> m_reading;
+    Offer m_offer;
     QHash<QByteArray, quint32> m_atoms;
     QHash<quint32, QByteArray> m_names;
 };

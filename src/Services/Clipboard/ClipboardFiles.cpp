@@ -4,6 +4,7 @@
 #include "Platform/Logging.h"
 #include "Platform/NewFile.h"
 #include "Platform/TypeIdentifiers.h"
+#include "Services/Clipboard/PngThumbnail.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -15,6 +16,9 @@
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QTextBoundaryFinder>
+#include <QThreadPool>
+#include <QTransform>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <libheif/heif.h>
 
@@ -136,6 +140,37 @@ QImage decodeHeif(const Heif &heif)
     return QImage(pixels, width, height, stride, QImage::Format_RGBA8888).copy();
 }
 
+// A picture's thumbnail is decoded here while its bytes are hashed and written: threads of
+// their own, as the capture's and the import's pools wait on it, and it waits on nothing.
+Q_GLOBAL_STATIC(QThreadPool, thumbnailDecoding)
+
+// An image with a file's orientation applied, as Qt's reader applies it.
+QImage oriented(QImage image, QImageIOHandler::Transformations transformation)
+{
+    image = std::move(image).mirrored(transformation.testFlag(QImageIOHandler::TransformationMirror),
+        transformation.testFlag(QImageIOHandler::TransformationFlip));
+    if (transformation.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// The thumbnail of image bytes that Qt reads, decoded at `size` and oriented by
+// `transformation`, the file's own; a null image when the decoder refuses (a picture beyond its
+// allocation limit).
+QImage decodedThumbnail(QByteArray data, QSize size, QSize full, QImageIOHandler::Transformations transformation)
+{
+    if (keptType(data) == TypeIdentifiers::png() && fitsAllocationLimit(full.width(), full.height())) {
+        if (QImage thumbnail = PngThumbnail::decode(data, size); !thumbnail.isNull())
+            return oriented(std::move(thumbnail), transformation);
+    }
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    reader.setScaledSize(size);
+    return reader.read();
+}
+
 QByteArray pngData(const QImage &image)
 {
     QByteArray bytes;
@@ -250,6 +285,7 @@ Result<std::optional<SavedImage>> saveImage(
     QByteArray stored = data;
     qint64 width = 0, height = 0;
     QImage thumbnail;
+    QFuture<QImage> decoding;
 
     if (detected == TypeIdentifiers::heic()) {
         const std::optional<Heif> heif = openHeif(data);
@@ -274,6 +310,9 @@ Result<std::optional<SavedImage>> saveImage(
         height = size.height();
         if (reader.transformation() & QImageIOHandler::TransformationRotate90)
             std::swap(width, height);
+        // From the bytes as copied, while they are converted, hashed and written.
+        decoding = QtConcurrent::run(thumbnailDecoding(), &decodedThumbnail, data, boundedSize(size, thumbnailSize),
+            size, reader.transformation());
         if (detected.isEmpty()) {
             // Another format (TIFF, BMP, …): re-encoded as PNG, its orientation tag not applied.
             const QByteArray png = pngData(reader.read());
@@ -282,20 +321,16 @@ Result<std::optional<SavedImage>> saveImage(
             stored = png;
             type = TypeIdentifiers::png();
         }
-        // Thumbnail from the bytes as copied, oriented; a decoder that refuses (a picture
-        // beyond its allocation limit) leaves the image without one.
-        QBuffer original(const_cast<QByteArray *>(&data));
-        original.open(QIODevice::ReadOnly);
-        QImageReader thumbnailReader(&original);
-        thumbnailReader.setAutoTransform(true);
-        thumbnailReader.setScaledSize(boundedSize(size, thumbnailSize));
-        thumbnail = thumbnailReader.read();
     }
 
     SavedImage saved;
     saved.path
         = QStringLiteral("Images/") + fileName(id) + QLatin1Char('.') + TypeIdentifiers::preferredExtension(type);
-    if (const Status status = write(stored, saved.path, folder, writing); !status)
+    const Status status = write(stored, saved.path, folder, writing);
+    saved.hash = sha256(stored);
+    if (decoding.isValid())
+        thumbnail = decoding.result();
+    if (!status)
         return status.error();
     if (!thumbnail.isNull()) {
         const QString thumbnailPath = QStringLiteral("Thumbnails/") + fileName(id) + QStringLiteral(".png");
@@ -303,7 +338,6 @@ Result<std::optional<SavedImage>> saveImage(
         if (!png.isEmpty() && write(png, thumbnailPath, folder, writing))
             saved.thumbnailPath = thumbnailPath;
     }
-    saved.hash = sha256(stored);
     saved.type = type;
     saved.byteCount = stored.size();
     saved.width = width;

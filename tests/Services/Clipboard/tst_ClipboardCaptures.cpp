@@ -14,6 +14,7 @@
 #include <QImageWriter>
 #include <QTest>
 #include <QTimeZone>
+#include <QTransform>
 
 #include <libheif/heif.h>
 
@@ -242,6 +243,75 @@ private Q_SLOTS:
         QCOMPARE(capture.contentHash, hex(storedBytes));
         QCOMPARE(capture.byteCount, storedBytes.size());
         QCOMPARE(capture.filePaths(), QStringList({ *capture.imagePath, *capture.thumbnailPath }));
+    }
+
+    // A PNG's thumbnail, decoded a row at a time, is the picture as Qt's decoder and smooth
+    // scaling see it, for every kind of PNG; the stored bytes are the copy's own.
+    void pngThumbnailsAreThePicture_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("thumbnail");
+        const auto scene = [](QImage::Format format) {
+            QImage image(700, 400, QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(
+                        x, y, qRgba(40 + x * 200 / 700, y * 255 / 400, (x + y) * 255 / 1100, 255 - y * 200 / 400));
+            }
+            return image.convertToFormat(format);
+        };
+        const auto png = [](const QImage &image) { return encoded(image, "png"); };
+        // Opaque blue squares between transparent red ones: the red must not bleed into the blue.
+        QImage seeThrough(700, 400, QImage::Format_ARGB32);
+        for (int x = 0; x < seeThrough.width(); ++x) {
+            for (int y = 0; y < seeThrough.height(); ++y)
+                seeThrough.setPixel(x, y, (x / 35 + y / 20) % 2 ? qRgba(0, 0, 255, 255) : qRgba(255, 0, 0, 0));
+        }
+        const QSize wide(320, 182);
+        QTest::newRow("rgb") << png(scene(QImage::Format_RGB32)) << wide;
+        QTest::newRow("rgba") << png(scene(QImage::Format_ARGB32)) << wide;
+        QTest::newRow("see-through") << png(seeThrough) << wide;
+        QTest::newRow("palette") << png(scene(QImage::Format_RGB32).convertToFormat(QImage::Format_Indexed8)) << wide;
+        QTest::newRow("grey") << png(scene(QImage::Format_Grayscale8)) << wide;
+        QTest::newRow("16 bits") << png(scene(QImage::Format_RGBA64)) << wide;
+        QTest::newRow("tall") << png(scene(QImage::Format_RGB32).transformed(QTransform().rotate(90)))
+                              << QSize(182, 320);
+        QTest::newRow("small") << png(scene(QImage::Format_RGB32).scaled(90, 50)) << QSize(90, 50);
+    }
+
+    void pngThumbnailsAreThePicture()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, thumbnail);
+        ClipboardContents contents = snapshot();
+        contents.imageData = bytes;
+        const ClipboardCapture capture = captured(contents, m_folder);
+        QFile stored(m_folder + QLatin1Char('/') + *capture.imagePath);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), bytes);
+        QVERIFY(capture.thumbnailPath);
+        const QImage made = QImage(m_folder + QLatin1Char('/') + *capture.thumbnailPath)
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(made.size(), thumbnail);
+        const QImage expected = QImage::fromData(bytes)
+                                    .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                    .scaled(thumbnail, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        qint64 difference = 0;
+        int bled = 0;
+        for (int y = 0; y < made.height(); ++y) {
+            for (int x = 0; x < made.width(); ++x) {
+                const QRgb a = made.pixel(x, y), b = expected.pixel(x, y);
+                for (const int d :
+                    { qRed(a) - qRed(b), qGreen(a) - qGreen(b), qBlue(a) - qBlue(b), qAlpha(a) - qAlpha(b) })
+                    difference += std::abs(d);
+                // No colour of a transparent pixel shows.
+                if (qRed(b) == 0)
+                    bled = std::max(bled, qRed(a));
+            }
+        }
+        // The two filters differ a little where colour changes fast, never over a whole picture.
+        const double mean = double(difference) / (made.width() * made.height() * 4);
+        QVERIFY2(mean < 4 && bled < 8, qPrintable(QStringLiteral("mean %1, bled %2").arg(mean).arg(bled)));
     }
 
     void rotatedImagesReportTheDisplayedSizeAndThumbnail()
