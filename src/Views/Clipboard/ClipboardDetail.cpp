@@ -280,6 +280,10 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     m_copy->setToolTip(QStringLiteral("Copy (Return copies and closes)"));
     actions->addWidget(m_copy);
     column->addLayout(actions);
+    // While the panel shrinks from the list's height to the preview's, the preview already sits
+    // where it ends, under the top, rather than spread over the taller tab.
+    if (compact)
+        column->addStretch(1);
 
     // Tab goes from the bar down through the content, which scrolls with the arrows, to the
     // actions; Space or Return presses the button it reached, and the other keys keep their meaning.

@@ -755,6 +755,13 @@ void tst_ClipboardView::previewLetsTheCardShowThrough()
     clock.step(100); // half-way
     QVERIFY(view.pageFade()->isRunning());
     Screenshots::save(&view, u"motion-clipboard-preview-arriving"_s);
+    // The panel is still the list's height while it shrinks to the preview's: the preview already
+    // sits where it ends, under the top, rather than spread over the taller tab.
+    ClipboardDetail *detail = view.detail();
+    const auto placeOf = [&view](const QWidget *part) { return part->mapTo(&view, QPoint()).y(); };
+    const int backMid = placeOf(detail->backButton());
+    const int textMid = placeOf(detail->textView());
+    const int copyMid = placeOf(detail->copyButton());
     // Between the list's footer and the preview's buttons neither look paints anything.
     QImage halfway(view.size(), QImage::Format_ARGB32_Premultiplied);
     halfway.fill(Qt::transparent);
@@ -764,7 +771,13 @@ void tst_ClipboardView::previewLetsTheCardShowThrough()
             QVERIFY2(qAlpha(halfway.pixel(x, y)) == 0, qPrintable(u"%1, %2"_s.arg(x).arg(y)));
     }
     clock.step(500);
-    ClipboardDetail *detail = view.detail();
+    QCOMPARE(placeOf(detail->copyButton()), copyMid); // the tall tab's rest lies below the preview
+    view.resize(view.width(), view.sizeHint().height());
+    QVERIFY(view.height() < 500);
+    QCOMPARE(placeOf(detail->backButton()), backMid);
+    QCOMPARE(placeOf(detail->textView()), textMid);
+    QCOMPARE(placeOf(detail->copyButton()), copyMid);
+    view.resize(view.width(), 500);
     QImage picture(detail->size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     detail->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
