@@ -2,7 +2,7 @@
 
 #include "Platform/RegularFile.h"
 #include "Services/Transfer/BackupDecoder.h"
-#include "Services/Transfer/BackupPieces.h"
+#include "Services/Transfer/BackupReadAhead.h"
 #include "Services/Transfer/BackupSource.h"
 
 #include <QFile>
@@ -12,7 +12,7 @@ namespace {
 BackupReader::Outcome parse(const BackupSource &source, BackupDecoder::Reading reading,
     const BackupReader::KeySink *keys, const BackupReader::Splitting &splitting, bool *failed = nullptr)
 {
-    BackupPieces pieces(source, reading, splitting);
+    BackupReadAhead pieces(source, reading, splitting);
     return BackupDecoder::read(
         source, reading, keys, [&pieces](qint64 offset) { return pieces.take(offset); }, failed);
 }

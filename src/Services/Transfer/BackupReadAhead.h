@@ -18,13 +18,14 @@ class BackupSource;
 // inside the list and jumps to the piece's end. A place that turns out not to start an entry of
 // the list is read from the start as usual: the pieces change how fast a file is read, never
 // what is read from it.
-class BackupPieces final
+class BackupReadAhead final
 {
 public:
-    BackupPieces(const BackupSource &source, BackupDecoder::Reading reading, const BackupReader::Splitting &splitting);
-    ~BackupPieces();
-    BackupPieces(const BackupPieces &) = delete;
-    BackupPieces &operator=(const BackupPieces &) = delete;
+    BackupReadAhead(
+        const BackupSource &source, BackupDecoder::Reading reading, const BackupReader::Splitting &splitting);
+    ~BackupReadAhead();
+    BackupReadAhead(const BackupReadAhead &) = delete;
+    BackupReadAhead &operator=(const BackupReadAhead &) = delete;
 
     // The piece that starts at `offset`, read; nothing when none starts there or it can't
     // stand for what is there. The pieces before `offset` are let go.

@@ -1,4 +1,4 @@
-#include "Services/Transfer/BackupPieces.h"
+#include "Services/Transfer/BackupReadAhead.h"
 
 #include "Services/Transfer/BackupSource.h"
 
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-BackupPieces::BackupPieces(
+BackupReadAhead::BackupReadAhead(
     const BackupSource &source, BackupDecoder::Reading reading, const BackupReader::Splitting &splitting)
     : m_source(source)
     , m_reading(reading)
@@ -28,7 +28,7 @@ BackupPieces::BackupPieces(
     launch();
 }
 
-BackupPieces::~BackupPieces()
+BackupReadAhead::~BackupReadAhead()
 {
     for (QFuture<BackupDecoder::Piece> &result : m_results)
         result.waitForFinished();
@@ -36,7 +36,7 @@ BackupPieces::~BackupPieces()
         result.waitForFinished();
 }
 
-std::optional<BackupDecoder::Piece> BackupPieces::take(qint64 offset)
+std::optional<BackupDecoder::Piece> BackupReadAhead::take(qint64 offset)
 {
     while (m_next < m_starts.size() && m_starts[m_next] < offset)
         release(m_next++);
@@ -53,7 +53,7 @@ std::optional<BackupDecoder::Piece> BackupPieces::take(qint64 offset)
     return piece;
 }
 
-void BackupPieces::launch()
+void BackupReadAhead::launch()
 {
     for (; m_launched < m_starts.size() && m_launched < m_next + m_ahead; ++m_launched) {
         const qint64 start = m_starts[m_launched];
@@ -62,7 +62,7 @@ void BackupPieces::launch()
     }
 }
 
-void BackupPieces::release(size_t piece)
+void BackupReadAhead::release(size_t piece)
 {
     std::erase_if(m_released, [](const QFuture<BackupDecoder::Piece> &result) { return result.isFinished(); });
     if (!m_results[piece].isFinished())
@@ -70,7 +70,7 @@ void BackupPieces::release(size_t piece)
     m_results[piece] = {};
 }
 
-BackupDecoder::Piece BackupPieces::read(qint64 start, qint64 end) const
+BackupDecoder::Piece BackupReadAhead::read(qint64 start, qint64 end) const
 {
     BackupDecoder::Piece piece;
     const qint64 length = end - start;
