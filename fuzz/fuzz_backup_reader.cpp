@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     VemraExport document = std::get<VemraExport>(outcome);
     // Where the plan finds each entry, the entry is read again.
     qsizetype found = 0;
-    const BackupReader::KeySink sink = [&](EntryKey &&key) {
+    const BackupReader::KeySink sink = [&](const EntryKey &key) {
         const std::optional<ExportedClipboardItem> again
             = BackupDecoder::readEntry(QByteArrayView(bytes).sliced(key.place.offset, key.place.length));
         if (key.place.index != found || found >= document.clipboard.size() || !again

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "Models/Transfer/ContentDigest.h"
+
 #include <QSet>
-#include <QString>
 #include <QUuid>
 
 // What identifies the entries of a clipboard history: their ids and content hashes.
 struct ClipboardKeys
 {
     QSet<QUuid> ids;
-    QSet<QString> hashes;
+    QSet<ContentDigest> hashes;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QString>
+#include "Models/Transfer/ContentDigest.h"
+
 #include <QUuid>
 
 // Where one clipboard entry of an export file lies: its place among the document's entries,
@@ -16,11 +17,11 @@ struct EntryPlace
 
 // What an import's plan weighs of one clipboard entry of an export file, without its text or
 // image: where it lies, whether it can be imported, its id and its content hash
-// (ImportPlan::hash).
+// (ImportPlan::hash), which is left zero for an entry whose id the history holds already.
 struct EntryKey
 {
     EntryPlace place;
     bool valid = false;
     QUuid id;
-    QString hash;
+    ContentDigest hash;
 };

@@ -2,8 +2,6 @@
 
 #include "Models/Clipboard/ClipboardKind.h"
 
-#include <QCryptographicHash>
-
 ImportPlan::ImportPlan(const QList<Todo> &stored, ClipboardKeys known)
     : m_known(std::move(known))
 {
@@ -22,7 +20,7 @@ ImportPlan::ImportPlan(VemraExport document, const QList<Todo> &stored, Clipboar
     for (qsizetype i = 0; i < document.clipboard.size(); ++i) {
         const ExportedClipboardItem &item = document.clipboard.at(i);
         const bool valid = item.isValid();
-        addEntry(EntryKey { EntryPlace { i, 0, 0 }, valid, item.id, valid ? hash(item) : QString() });
+        addEntry(EntryKey { EntryPlace { i, 0, 0 }, valid, item.id, valid ? hash(item) : ContentDigest() });
     }
 }
 
@@ -44,18 +42,18 @@ void ImportPlan::addTodos(QList<ExportedTodo> document)
     }
 }
 
-bool ImportPlan::addEntry(EntryKey key)
+bool ImportPlan::addEntry(const EntryKey &key)
 {
     if (!key.valid) {
         ++invalid;
         return false;
     }
-    if (m_known.ids.contains(key.id) || m_known.hashes.contains(key.hash)) {
+    if (knowsId(key.id) || m_known.hashes.contains(key.hash)) {
         ++duplicateClipboard;
         return false;
     }
-    m_known.ids.insert(key.id);
-    m_known.hashes.insert(std::move(key.hash));
+    m_fileIds.insert(key.id);
+    m_known.hashes.insert(key.hash);
     clipboard.append(key.place);
     return true;
 }
@@ -67,11 +65,17 @@ QString ImportPlan::key(const QString &title, const QDateTime &createdAt)
     return title.trimmed() + u'|' + QString::number(seconds);
 }
 
-QString ImportPlan::hash(const ExportedClipboardItem &item)
+ContentDigest ImportPlan::hash(const ExportedClipboardItem &item)
 {
     const bool image = ClipboardKinds::fromStoredValue(item.type) == ClipboardKind::Image && item.imageData;
-    const QByteArray bytes = image ? *item.imageData : item.content.toUtf8();
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return ContentDigest::of(image ? *item.imageData : item.content.toUtf8());
+}
+
+void ImportPlan::addKnownHashes(QSet<ContentDigest> hashes)
+{
+    if (hashes.size() < m_known.hashes.size())
+        std::swap(hashes, m_known.hashes);
+    m_known.hashes.unite(hashes);
 }
 
 void ImportPlan::releaseKeys()
@@ -79,4 +83,5 @@ void ImportPlan::releaseKeys()
     m_todoIds = {};
     m_todoKeys = {};
     m_known = {};
+    m_fileIds = {};
 }

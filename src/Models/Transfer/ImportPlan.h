@@ -36,8 +36,14 @@ struct ImportPlan
     // Takes the document's todos.
     void addTodos(QList<ExportedTodo> document);
     // Takes what the plan weighs of one of the document's entries; true when it is to be
-    // added.
-    bool addEntry(EntryKey key);
+    // added. Its hash is weighed only when its id is neither stored nor met before.
+    bool addEntry(const EntryKey &key);
+    // Whether an entry with this id is skipped whatever its content: stored, or met earlier in
+    // the document.
+    bool knowsId(const QUuid &id) const { return m_known.ids.contains(id) || m_fileIds.contains(id); }
+    // Adds the history's content hashes, which a plan made without them needs before it takes
+    // an entry whose id it doesn't know.
+    void addKnownHashes(QSet<ContentDigest> hashes);
 
     // Lets go of what the entries and todos were weighed against, once all of them are: sets
     // as large as the history and the file together, whose freeing is no work for the thread
@@ -52,10 +58,13 @@ struct ImportPlan
     static QString key(const QString &title, const QDateTime &createdAt);
     // The content hash the clipboard store keeps for the entry: of the image bytes for an
     // image, else of the content as exported.
-    static QString hash(const ExportedClipboardItem &item);
+    static ContentDigest hash(const ExportedClipboardItem &item);
 
 private:
     QSet<QUuid> m_todoIds;
     QSet<QString> m_todoKeys;
+    // The history's keys, never changed here: its ids may be shared with the readers of the
+    // file, which hash no entry whose id it holds. The document's own ids are kept apart.
     ClipboardKeys m_known;
+    QSet<QUuid> m_fileIds;
 };

@@ -39,6 +39,39 @@ Result<std::unique_ptr<StoreDatabase>> reader(const QString &path)
     return attached;
 }
 
+// Hands `add` every entry of `source` that an import weighs against: with no statement for one
+// held in memory, else with the row's `column` first, read raw in a read transaction of its own.
+Status readKeys(const ClipboardStore::TransferSource &source, const char *column,
+    const std::function<void(const ClipboardItem &, const StoreStatement *)> &add)
+{
+    for (const QList<ClipboardItem> *items : { &source.items, &source.pending }) {
+        for (const ClipboardItem &item : *items)
+            add(item, nullptr);
+    }
+    if (source.databasePath.isEmpty())
+        return {};
+    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
+    if (!opened)
+        return opened.error();
+    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
+    const bool hides = !source.hidden.isEmpty() || !source.hiddenRanges.isEmpty();
+    const QByteArray sql = QByteArray("SELECT ") + column + ", id, last_copied_at FROM clipboard_item";
+    StoreStatement query(*database, sql.constData());
+    ClipboardItem item;
+    while (query.next()) {
+        if (hides) {
+            item.id = idFrom(query, 1);
+            item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC);
+            if (hiddenIn(source, item))
+                continue;
+        }
+        add(item, &query);
+    }
+    if (!database->exec(QStringLiteral("COMMIT")))
+        qCWarning(lcStore) << "cannot end the import's read transaction";
+    return query.status();
+}
+
 } // namespace
 
 Status ClipboardTransferReader::readForExport(
@@ -82,39 +115,31 @@ Status ClipboardTransferReader::readForExport(
     return status;
 }
 
-Result<ClipboardKeys> ClipboardTransferReader::readKnownKeys(const ClipboardStore::TransferSource &source)
+Result<QSet<QUuid>> ClipboardTransferReader::readKnownIds(const ClipboardStore::TransferSource &source)
 {
-    ClipboardKeys keys;
-    const auto add = [&keys](const ClipboardItem &item) {
-        keys.ids.insert(item.id);
-        keys.hashes.insert(item.contentHash);
-    };
-    std::for_each(source.items.cbegin(), source.items.cend(), add);
-    std::for_each(source.pending.cbegin(), source.pending.cend(), add);
-    if (source.databasePath.isEmpty())
-        return keys;
-    Result<std::unique_ptr<StoreDatabase>> opened = reader(source.databasePath);
-    if (!opened)
-        return opened.error();
-    const std::unique_ptr<StoreDatabase> database = std::move(opened).value();
-    // Read raw, the hashes as the text the plan compares: a second import of a large file
-    // is mostly this read and the plan's hashing.
-    StoreStatement query(*database, "SELECT id, hash_of(content_hash, content), last_copied_at FROM clipboard_item");
-    ClipboardItem item;
-    while (query.next()) {
-        if (!source.hidden.isEmpty() || !source.hiddenRanges.isEmpty()) {
-            item.id = idFrom(query, 0);
-            item.lastCopiedAt = QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC);
-            if (hiddenIn(source, item))
-                continue;
-        }
-        keys.ids.insert(idFrom(query, 0));
-        keys.hashes.insert(
-            query.isBytes(1) ? QString::fromLatin1(query.bytes(1).toByteArray().toHex()) : query.text(1));
-    }
-    if (!database->exec(QStringLiteral("COMMIT")))
-        qCWarning(lcStore) << "cannot end the import's read transaction";
-    if (Status status = query.status(); !status)
-        return status.error();
-    return keys;
+    QSet<QUuid> ids;
+    const Status read = readKeys(source, "id", [&ids](const ClipboardItem &item, const StoreStatement *query) {
+        ids.insert(query ? idFrom(*query, 0) : item.id);
+    });
+    if (!read)
+        return read.error();
+    return ids;
+}
+
+Result<QSet<ContentDigest>> ClipboardTransferReader::readKnownHashes(const ClipboardStore::TransferSource &source)
+{
+    QSet<ContentDigest> hashes;
+    // Read raw, 32 bytes each, or as the text of older files.
+    const Status read = readKeys(
+        source, "hash_of(content_hash, content)", [&hashes](const ClipboardItem &item, const StoreStatement *query) {
+            if (!query)
+                hashes.insert(ContentDigest::fromHex(item.contentHash));
+            else if (query->isBytes(0))
+                hashes.insert(ContentDigest::fromStored(query->bytes(0)));
+            else
+                hashes.insert(ContentDigest::fromStored(query->text(0).toLatin1()));
+        });
+    if (!read)
+        return read.error();
+    return hashes;
 }

@@ -17,7 +17,9 @@ public:
     // deleted meanwhile. Stops at the first error.
     static Status readForExport(
         const ClipboardStore::TransferSource &source, const std::function<Status(const ClipboardItem &)> &take);
-    // The ids and content hashes of every entry of `source`; an error when the database can't
-    // be read.
-    static Result<ClipboardKeys> readKnownKeys(const ClipboardStore::TransferSource &source);
+    // The ids, or the content hashes, of every entry of `source`; an error when the database
+    // can't be read. The ids are read at once; the hashes, which mean hashing most stored
+    // texts again, only when an import meets an entry whose id the history doesn't hold.
+    static Result<QSet<QUuid>> readKnownIds(const ClipboardStore::TransferSource &source);
+    static Result<QSet<ContentDigest>> readKnownHashes(const ClipboardStore::TransferSource &source);
 };

@@ -6,8 +6,6 @@
 #include "Services/Transfer/BackupChunkStream.h"
 #include "Services/Transfer/BackupSource.h"
 
-#include <QCryptographicHash>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,17 +14,20 @@
 
 using namespace BackupRules;
 
-BackupDecoder::BackupDecoder(
-    Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream, const PieceTaker *pieces)
+BackupDecoder::BackupDecoder(Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream,
+    const PieceTaker *pieces, const BackupReader::KnownId *known)
     : m_reading(reading)
     , m_keySink(keys)
+    , m_known(known)
     , m_stream(&stream)
     , m_pieces(pieces)
 {
 }
 
-BackupDecoder::BackupDecoder(Reading reading, Piece &piece, const rapidjson::StringStream &stream, qint64 base)
+BackupDecoder::BackupDecoder(Reading reading, Piece &piece, const rapidjson::StringStream &stream, qint64 base,
+    const BackupReader::KnownId *known)
     : m_reading(reading)
+    , m_known(known)
     , m_piece(&piece)
     , m_local(&stream)
     , m_base(base)
@@ -39,13 +40,13 @@ BackupDecoder::BackupDecoder(Reading reading, Piece &piece, const rapidjson::Str
 }
 
 BackupReader::Outcome BackupDecoder::read(const BackupSource &source, Reading reading,
-    const BackupReader::KeySink *keys, const PieceTaker &pieces, bool *failed)
+    const BackupReader::KeySink *keys, const PieceTaker &pieces, bool *failed, const BackupReader::KnownId *known)
 {
     // Not the parser's full-precision numbers: they pass 0 to a leading-zero count for a zero
     // with a large exponent (0E89), which the fuzzer found. Integers are exact either way.
     constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
     BackupChunkStream stream(source);
-    auto decoder = std::make_unique<BackupDecoder>(reading, keys, stream, pieces ? &pieces : nullptr);
+    auto decoder = std::make_unique<BackupDecoder>(reading, keys, stream, pieces ? &pieces : nullptr, known);
     rapidjson::Reader reader;
     const bool parsed = !reader.Parse<flags>(stream, *decoder).IsError() && stream.atEnd();
     if (failed)
@@ -53,7 +54,8 @@ BackupReader::Outcome BackupDecoder::read(const BackupSource &source, Reading re
     return decoder->outcome(parsed);
 }
 
-bool BackupDecoder::readElements(const char *bytes, qint64 length, qint64 base, Reading reading, Piece &piece)
+bool BackupDecoder::readElements(
+    const char *bytes, qint64 length, qint64 base, Reading reading, Piece &piece, const BackupReader::KnownId *known)
 {
     // Checked here as a whole, the encoding need not be checked again string by string.
     if (!Utf8::isWellFormed(bytes, size_t(length)))
@@ -64,7 +66,7 @@ bool BackupDecoder::readElements(const char *bytes, qint64 length, qint64 base, 
     std::memcpy(buffer.data(), bytes, size_t(length));
     constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag;
     rapidjson::StringStream stream(buffer.data());
-    BackupDecoder decoder(reading, piece, stream, base);
+    BackupDecoder decoder(reading, piece, stream, base, known);
     rapidjson::Reader reader;
     const auto at = [&] { return qint64(stream.Tell()); };
     const auto skipSpace = [&] {
@@ -138,10 +140,9 @@ void BackupDecoder::startEntry()
     // The parser takes the '{' once its handler has returned.
     m_entryStart = offset();
     m_entry = ExportedClipboardItem {};
-    m_contentHash.clear();
+    m_content.clear();
     m_contentBlank = true;
-    m_imageHash.reset();
-    m_imageEmpty = true;
+    m_image.reset();
 }
 
 bool BackupDecoder::value(const Token &token)
@@ -200,7 +201,8 @@ bool BackupDecoder::keepText(const FieldRule &rule, const Token &token)
 {
     if (m_reading != Reading::Keys || m_stack.back().shape != Shape::Entry || std::string_view(rule.name) != "content")
         return false;
-    m_contentHash = textHash(token.text, token.length);
+    m_content.resize(qsizetype(token.length));
+    std::memcpy(m_content.data(), token.text, token.length);
     m_contentBlank = isBlank(token.text, token.length);
     return true;
 }
@@ -210,8 +212,7 @@ bool BackupDecoder::keepBytes(const Token &token)
     if (m_reading != Reading::Keys)
         return false;
     if (std::optional<QByteArray> data = bytes(token)) {
-        m_imageEmpty = data->isEmpty();
-        m_imageHash = QString::fromLatin1(QCryptographicHash::hash(*data, QCryptographicHash::Sha256).toHex());
+        m_image = std::move(data);
     } else {
         fail(FailureKind::DataCorrupted);
     }
@@ -396,13 +397,17 @@ bool BackupDecoder::handOver(qint64 index)
         const bool image = kind == ClipboardKind::Image;
         // The parser takes the '}' once its handler has returned.
         const EntryPlace place { index, m_entryStart, offset() + 1 - m_entryStart };
-        EntryKey key { place, kind && (image ? !m_imageEmpty : !m_contentBlank), m_entry.id,
-            image && m_imageHash ? *m_imageHash : m_contentHash };
+        EntryKey key { place, kind && (image ? m_image && !m_image->isEmpty() : !m_contentBlank), m_entry.id, {} };
+        // An entry the history holds by its id is skipped whatever its content.
+        if (key.valid && !(m_known && *m_known && (*m_known)(key.id))) {
+            key.hash = image && m_image ? ContentDigest::of(*m_image)
+                                        : textHash(m_content.constData(), size_t(m_content.size()));
+        }
         if (m_piece) {
-            m_piece->keys.append(std::move(key));
+            m_piece->keys.append(key);
             return true;
         }
-        return !m_keySink || (*m_keySink)(std::move(key));
+        return !m_keySink || (*m_keySink)(key);
     }
     if (m_piece) {
         m_piece->entries.append(std::move(m_entry));
@@ -423,7 +428,7 @@ bool BackupDecoder::splice(Piece piece)
         if (m_reading == Reading::Keys) {
             EntryKey &key = piece.keys[i];
             key.place.index += first;
-            if (m_keySink && !(*m_keySink)(std::move(key)))
+            if (m_keySink && !(*m_keySink)(key))
                 return false;
             continue;
         }

@@ -58,11 +58,12 @@ public:
     // Reads the whole document from `source`, taking what `pieces` (when given) read in its
     // place. `failed`, when given, tells whether the source failed before its end.
     static BackupReader::Outcome read(const BackupSource &source, Reading reading, const BackupReader::KeySink *keys,
-        const PieceTaker &pieces = {}, bool *failed = nullptr);
+        const PieceTaker &pieces = {}, bool *failed = nullptr, const BackupReader::KnownId *known = nullptr);
     // Reads `length` bytes at `base` in the file as elements of the entries' list, each but the
     // last followed by a comma, the last by the end or by the list's end. False when they are
     // not: then nothing of `piece` counts.
-    static bool readElements(const char *bytes, qint64 length, qint64 base, Reading reading, Piece &piece);
+    static bool readElements(const char *bytes, qint64 length, qint64 base, Reading reading, Piece &piece,
+        const BackupReader::KnownId *known = nullptr);
     // One whole entry as the elements' reading reads it; nothing when the bytes are not one.
     static std::optional<ExportedClipboardItem> readEntry(QByteArrayView bytes);
 
@@ -91,11 +92,12 @@ public:
     bool EndArray(rapidjson::SizeType) { return close(); }
 
     // Reads the whole document from `stream`, taking what `pieces` read in its place.
-    BackupDecoder(
-        Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream, const PieceTaker *pieces);
+    BackupDecoder(Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream,
+        const PieceTaker *pieces, const BackupReader::KnownId *known = nullptr);
     // Reads elements of the entries' list from `stream`, whose start is at `base` in the file,
     // into `piece`.
-    BackupDecoder(Reading reading, Piece &piece, const rapidjson::StringStream &stream, qint64 base);
+    BackupDecoder(Reading reading, Piece &piece, const rapidjson::StringStream &stream, qint64 base,
+        const BackupReader::KnownId *known = nullptr);
 
     BackupReader::Outcome outcome(bool parsed);
     // The list's elements a piece's decoder has read.
@@ -152,6 +154,7 @@ private:
 
     const Reading m_reading;
     const BackupReader::KeySink *m_keySink = nullptr;
+    const BackupReader::KnownId *m_known = nullptr;
     BackupChunkStream *m_stream = nullptr;
     const PieceTaker *m_pieces = nullptr;
     Piece *m_piece = nullptr;
@@ -166,9 +169,9 @@ private:
     ExportedTodo m_todo;
     ExportedClipboardItem m_entry;
     ExportedClipboardItem::Metadata m_metadata;
-    // What Reading::Keys keeps of the entry's content and image instead of them.
-    QString m_contentHash;
+    // What Reading::Keys keeps of the entry's content and image instead of them, hashed once
+    // the entry's id is known too (it follows the content in the file).
+    QByteArray m_content;
     bool m_contentBlank = true;
-    std::optional<QString> m_imageHash;
-    bool m_imageEmpty = true;
+    std::optional<QByteArray> m_image;
 };

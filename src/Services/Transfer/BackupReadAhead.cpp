@@ -10,6 +10,7 @@ BackupReadAhead::BackupReadAhead(
     const BackupSource &source, BackupDecoder::Reading reading, const BackupReader::Splitting &splitting)
     : m_source(source)
     , m_reading(reading)
+    , m_knownId(splitting.knownId)
     , m_pool(splitting.pool ? *splitting.pool : *QThreadPool::globalInstance())
     , m_ahead(std::max(2, 2 * m_pool.maxThreadCount()))
 {
@@ -76,7 +77,7 @@ BackupDecoder::Piece BackupReadAhead::read(qint64 start, qint64 end) const
     const qint64 length = end - start;
     std::vector<char> buffer(static_cast<size_t>(length));
     if (m_source.read(start, buffer.data(), length) != length
-        || !BackupDecoder::readElements(buffer.data(), length, start, m_reading, piece))
+        || !BackupDecoder::readElements(buffer.data(), length, start, m_reading, piece, &m_knownId))
         return BackupDecoder::Piece();
     return piece;
 }

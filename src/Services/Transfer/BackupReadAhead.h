@@ -41,6 +41,7 @@ private:
 
     const BackupSource &m_source;
     const BackupDecoder::Reading m_reading;
+    const BackupReader::KnownId m_knownId;
     QThreadPool &m_pool;
     const size_t m_ahead;
     std::vector<qint64> m_starts;

@@ -14,7 +14,7 @@ BackupReader::Outcome parse(const BackupSource &source, BackupDecoder::Reading r
 {
     BackupReadAhead pieces(source, reading, splitting);
     return BackupDecoder::read(
-        source, reading, keys, [&pieces](qint64 offset) { return pieces.take(offset); }, failed);
+        source, reading, keys, [&pieces](qint64 offset) { return pieces.take(offset); }, failed, &splitting.knownId);
 }
 
 BackupReader::Outcome readFile(const QString &filePath, BackupDecoder::Reading reading,

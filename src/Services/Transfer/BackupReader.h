@@ -31,7 +31,10 @@ using Outcome = std::variant<VemraExport, BackupError>;
 // Takes what an import's plan weighs of each clipboard entry as it is read, in the document's
 // order, instead of the document keeping the entry; false stops the reading. Entries met before
 // a damage later in the file have been handed over by then.
-using KeySink = std::function<bool(EntryKey &&key)>;
+using KeySink = std::function<bool(const EntryKey &key)>;
+// Tells, on any thread and without waiting, whether the plan skips an entry by its id alone,
+// whatever its content: such an entry's content is not hashed.
+using KnownId = std::function<bool(const QUuid &id)>;
 
 // Where the entries' list may be split: at the first line that starts with '{' after every
 // `pieceBytes`, looked for within `searchBytes`. A file with fewer lines is read on one core.
@@ -41,6 +44,9 @@ struct Splitting
     qint64 searchBytes = qint64(64) << 10;
     // Where the pieces are read: Qt's global pool when none is given.
     QThreadPool *pool = nullptr;
+    // The ids whose entries' contents readKeys() need not hash, for the reading from the start
+    // and the pieces alike.
+    KnownId knownId;
 };
 
 // What tells one version of a file from another.

@@ -2,8 +2,6 @@
 
 #include "Models/Common/Utf8.h"
 
-#include <QCryptographicHash>
-
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -120,12 +118,12 @@ bool isBlank(const char *text, size_t length)
     return true;
 }
 
-QString textHash(const char *text, size_t length)
+ContentDigest textHash(const char *text, size_t length)
 {
     const bool asIs = Utf8::isWellFormed(text, length) && !(length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0);
     const QByteArray bytes
         = asIs ? QByteArray::fromRawData(text, qsizetype(length)) : QString::fromUtf8(text, qsizetype(length)).toUtf8();
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return ContentDigest::of(bytes);
 }
 
 } // namespace BackupRules

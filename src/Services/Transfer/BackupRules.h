@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Models/Transfer/ContentDigest.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUuid>
@@ -115,9 +117,9 @@ qint64 bounded(const FieldRule &rule, qint64 value);
 // is looked at as it stands.
 bool isBlank(const char *text, size_t length);
 
-// The lower-case hexadecimal SHA-256 of the text as the store keeps it: of its UTF-8 as it
+// The SHA-256 of the text as the store keeps it: of its UTF-8 as it
 // stands, unless going through QString would change the bytes (a byte order mark at the
 // start, a lone surrogate written as an escape).
-QString textHash(const char *text, size_t length);
+ContentDigest textHash(const char *text, size_t length);
 
 } // namespace BackupRules

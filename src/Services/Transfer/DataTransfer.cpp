@@ -29,6 +29,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -282,30 +283,58 @@ QCoro::Task<> DataTransfer::importData()
     QFuture<Planned> planning = QtConcurrent::run(&m_document,
         [work = &m_work, path = *path, stored = m_todos.allTodos(),
             source = m_clipboard.transferSource()]() -> Planned {
-            // The history's keys are read while the file's reading begins; the plan waits for them
-            // at the first entry.
-            QFuture<Result<ClipboardKeys>> reading
-                = QtConcurrent::run(work, [source] { return ClipboardTransferReader::readKnownKeys(source); });
+            // The history's ids are read while the file's reading begins, and shared with the
+            // file's readers once read, which hash no entry the history holds by its id; the
+            // plan waits for them at the first entry. Its hashes are read only at the first
+            // entry whose id it doesn't hold: a second import of a file needs none.
+            QSet<QUuid> storedIds;
+            std::atomic<const QSet<QUuid> *> sharedIds { nullptr };
+            QFuture<Status> readingIds = QtConcurrent::run(work, [&source, &storedIds, &sharedIds] {
+                Result<QSet<QUuid>> ids = ClipboardTransferReader::readKnownIds(source);
+                if (!ids)
+                    return Status(ids.error());
+                storedIds = std::move(ids).value();
+                sharedIds.store(&storedIds, std::memory_order_release);
+                return Status();
+            });
             Planned planned;
+            ImportPlan &plan = planned.plan;
             std::optional<Error> unknown;
+            bool hashesRead = false;
             const auto begin = [&] {
-                if (reading.isValid()) {
-                    Result<ClipboardKeys> known = reading.takeResult();
-                    reading = {};
-                    if (known)
-                        planned.plan = ImportPlan(stored, std::move(known).value());
+                if (readingIds.isValid()) {
+                    const Status read = readingIds.result();
+                    readingIds = {};
+                    if (read)
+                        plan = ImportPlan(stored, ClipboardKeys { storedIds, {} });
                     else
-                        unknown = known.error();
+                        unknown = read.error();
                 }
                 return !unknown;
             };
-            ImportPlan &plan = planned.plan;
+            const auto weigh = [&](const EntryKey &key) {
+                if (!begin())
+                    return false;
+                if (!hashesRead && key.valid && !plan.knowsId(key.id)) {
+                    hashesRead = true;
+                    Result<QSet<ContentDigest>> hashes = ClipboardTransferReader::readKnownHashes(source);
+                    if (!hashes) {
+                        unknown = hashes.error();
+                        return false;
+                    }
+                    plan.addKnownHashes(std::move(hashes).value());
+                }
+                plan.addEntry(key);
+                return true;
+            };
             // The entries are read and hashed across the cores, and planned in the file's order.
             BackupReader::Splitting splitting;
             splitting.pool = work;
-            const BackupReader::Outcome outcome = BackupReader::readKeys(
-                path, [&](EntryKey &&key) { return begin() && (plan.addEntry(std::move(key)) || true); },
-                &planned.stamp, splitting);
+            splitting.knownId = [&sharedIds](const QUuid &id) {
+                const QSet<QUuid> *ids = sharedIds.load(std::memory_order_acquire);
+                return ids && ids->contains(id);
+            };
+            const BackupReader::Outcome outcome = BackupReader::readKeys(path, weigh, &planned.stamp, splitting);
             if (!begin())
                 return BackupError::unreadable(unknown->description());
             if (const BackupError *error = std::get_if<BackupError>(&outcome))

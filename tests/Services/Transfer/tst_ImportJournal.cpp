@@ -77,10 +77,12 @@ void writeDocument(const QString &path)
 ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, const ClipboardStore &clipboard)
 {
     const ClipboardStore::TransferSource source = clipboard.transferSource();
-    ImportPlan plan(todos.allTodos(), ClipboardTransferReader::readKnownKeys(source).value());
+    ImportPlan plan(todos.allTodos(),
+        ClipboardKeys { ClipboardTransferReader::readKnownIds(source).value(),
+            ClipboardTransferReader::readKnownHashes(source).value() });
     BackupReader::FileStamp stamp;
     const BackupReader::Outcome outcome = BackupReader::readKeys(
-        document, [&plan](EntryKey &&key) { return plan.addEntry(std::move(key)) || true; }, &stamp);
+        document, [&plan](const EntryKey &key) { return plan.addEntry(key) || true; }, &stamp);
     plan.addTodos(std::get<VemraExport>(outcome).todos);
     return { document, stamp, plan.clipboard, todos.importedTodos(plan.todos), clipboard.folder(), clipboard.writer(),
         todos.writer() };
