@@ -56,6 +56,13 @@ std::optional<QString> write(const QString &path, const QByteArray &data)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+std::optional<QString> secondName(const QString &existing, const QString &path)
+{
+    if (::link(QFile::encodeName(existing).constData(), QFile::encodeName(path).constData()) == 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 int openUnnamed(const QString &folder, mode_t mode)
 {
     return ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);

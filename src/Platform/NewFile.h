@@ -15,6 +15,9 @@ namespace NewFile {
 
 // The system's reason when the file can't be made: the name is taken, the disk is full, …
 std::optional<QString> write(const QString &path, const QByteArray &data);
+// Gives the whole file at `existing` the second name `path`, which must be free, in the same
+// file system: no new file is made. The system's reason when it can't.
+std::optional<QString> secondName(const QString &existing, const QString &path);
 
 // A file of no name in `folder`, open for writing with `mode` (less the umask), or -1 with errno
 // set; a crash while it is written leaves nothing. Some file systems have no such files.

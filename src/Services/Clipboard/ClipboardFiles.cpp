@@ -205,6 +205,20 @@ Status write(const QByteArray &data, const QString &path, const QString &folder,
     return {};
 }
 
+// Names the side file at `path` a second time, as `second`; false when it can't, which is
+// logged.
+bool secondName(const QString &path, const QString &second, const QString &folder)
+{
+    const QString target = folder + QLatin1Char('/') + second;
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        return false;
+    if (const std::optional<QString> failure = NewFile::secondName(folder + QLatin1Char('/') + path, target)) {
+        qCWarning(lcStore) << "cannot name a side file twice:" << *failure;
+        return false;
+    }
+    return true;
+}
+
 QString temporaryPrefix()
 {
     return QStringLiteral("Vemra-Clipboard-");
@@ -286,6 +300,7 @@ Result<std::optional<SavedImage>> saveImage(
     qint64 width = 0, height = 0;
     QImage thumbnail;
     QFuture<QImage> decoding;
+    bool ownThumbnail = false;
 
     if (detected == TypeIdentifiers::heic()) {
         const std::optional<Heif> heif = openHeif(data);
@@ -310,9 +325,17 @@ Result<std::optional<SavedImage>> saveImage(
         height = size.height();
         if (reader.transformation() & QImageIOHandler::TransformationRotate90)
             std::swap(width, height);
+        // A PNG no larger than a thumbnail and shown as stored is its own thumbnail: an
+        // import, which makes thousands at once, names it twice instead of making a second
+        // file of the same picture (each new file costs the file system far more than a name).
+        ownThumbnail = writing == FileWrite::NewName && detected == TypeIdentifiers::png()
+            && std::max(width, height) <= thumbnailSize
+            && reader.transformation() == QImageIOHandler::TransformationNone;
         // From the bytes as copied, while they are converted, hashed and written.
-        decoding = QtConcurrent::run(thumbnailDecoding(), &decodedThumbnail, data, boundedSize(size, thumbnailSize),
-            size, reader.transformation());
+        if (!ownThumbnail) {
+            decoding = QtConcurrent::run(thumbnailDecoding(), &decodedThumbnail, data, boundedSize(size, thumbnailSize),
+                size, reader.transformation());
+        }
         if (detected.isEmpty()) {
             // Another format (TIFF, BMP, …): re-encoded as PNG, its orientation tag not applied.
             const QByteArray png = pngData(reader.read());
@@ -332,8 +355,12 @@ Result<std::optional<SavedImage>> saveImage(
         thumbnail = decoding.result();
     if (!status)
         return status.error();
+    const QString thumbnailPath = QStringLiteral("Thumbnails/") + fileName(id) + QStringLiteral(".png");
+    if (ownThumbnail && secondName(saved.path, thumbnailPath, folder))
+        saved.thumbnailPath = thumbnailPath;
+    else if (ownThumbnail)
+        thumbnail = decodedThumbnail(data, QSize(int(width), int(height)), QSize(int(width), int(height)), {});
     if (!thumbnail.isNull()) {
-        const QString thumbnailPath = QStringLiteral("Thumbnails/") + fileName(id) + QStringLiteral(".png");
         const QByteArray png = pngData(thumbnail);
         if (!png.isEmpty() && write(png, thumbnailPath, folder, writing))
             saved.thumbnailPath = thumbnailPath;

@@ -251,6 +251,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("thumbnail");
+        QTest::addColumn<bool>("imported");
         const auto scene = [](QImage::Format format) {
             QImage image(700, 400, QImage::Format_ARGB32);
             for (int y = 0; y < image.height(); ++y) {
@@ -268,28 +269,48 @@ private Q_SLOTS:
                 seeThrough.setPixel(x, y, (x / 35 + y / 20) % 2 ? qRgba(0, 0, 255, 255) : qRgba(255, 0, 0, 0));
         }
         const QSize wide(320, 182);
-        QTest::newRow("rgb") << png(scene(QImage::Format_RGB32)) << wide;
-        QTest::newRow("rgba") << png(scene(QImage::Format_ARGB32)) << wide;
-        QTest::newRow("see-through") << png(seeThrough) << wide;
-        QTest::newRow("palette") << png(scene(QImage::Format_RGB32).convertToFormat(QImage::Format_Indexed8)) << wide;
-        QTest::newRow("grey") << png(scene(QImage::Format_Grayscale8)) << wide;
-        QTest::newRow("16 bits") << png(scene(QImage::Format_RGBA64)) << wide;
+        QTest::newRow("rgb") << png(scene(QImage::Format_RGB32)) << wide << false;
+        QTest::newRow("rgba") << png(scene(QImage::Format_ARGB32)) << wide << false;
+        QTest::newRow("see-through") << png(seeThrough) << wide << false;
+        QTest::newRow("palette") << png(scene(QImage::Format_RGB32).convertToFormat(QImage::Format_Indexed8)) << wide
+                                 << false;
+        QTest::newRow("grey") << png(scene(QImage::Format_Grayscale8)) << wide << false;
+        QTest::newRow("16 bits") << png(scene(QImage::Format_RGBA64)) << wide << false;
         QTest::newRow("tall") << png(scene(QImage::Format_RGB32).transformed(QTransform().rotate(90)))
-                              << QSize(182, 320);
-        QTest::newRow("small") << png(scene(QImage::Format_RGB32).scaled(90, 50)) << QSize(90, 50);
+                              << QSize(182, 320) << false;
+        QTest::newRow("small") << png(scene(QImage::Format_RGB32).scaled(90, 50)) << QSize(90, 50) << false;
+        // An import's small PNG is its own thumbnail; a larger one's is made as for a copy.
+        QTest::newRow("imported small") << png(scene(QImage::Format_RGB32).scaled(90, 50)) << QSize(90, 50) << true;
+        QTest::newRow("imported at the limit")
+            << png(scene(QImage::Format_ARGB32).scaled(320, 40)) << QSize(320, 40) << true;
+        QTest::newRow("imported past the limit")
+            << png(scene(QImage::Format_ARGB32).scaled(400, 40)) << QSize(320, 32) << true;
     }
 
     void pngThumbnailsAreThePicture()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QSize, thumbnail);
+        QFETCH(bool, imported);
         ClipboardContents contents = snapshot();
         contents.imageData = bytes;
-        const ClipboardCapture capture = captured(contents, m_folder);
+        ExportedClipboardItem item;
+        item.id = QUuid::createUuid();
+        item.type = ClipboardKinds::storedValue(ClipboardKind::Image);
+        item.imageData = bytes;
+        item.createdAt = contents.copiedAt;
+        const ClipboardCapture capture = imported
+            ? *ClipboardCaptures::makeImported(item, m_folder, ClipboardFiles::FileWrite::NewName).value()
+            : captured(contents, m_folder);
         QFile stored(m_folder + QLatin1Char('/') + *capture.imagePath);
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QCOMPARE(stored.readAll(), bytes);
         QVERIFY(capture.thumbnailPath);
+        QFile thumbnailFile(m_folder + QLatin1Char('/') + *capture.thumbnailPath);
+        QVERIFY(thumbnailFile.open(QIODevice::ReadOnly));
+        // Only an import's picture of a thumbnail's size is stored once, under both names.
+        QCOMPARE(thumbnailFile.readAll() == bytes, imported && thumbnail == QImage::fromData(bytes).size());
+        QCOMPARE(filesUnder(m_folder).size(), 2);
         const QImage made = QImage(m_folder + QLatin1Char('/') + *capture.thumbnailPath)
                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
         QCOMPARE(made.size(), thumbnail);
