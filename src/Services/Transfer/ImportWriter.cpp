@@ -29,8 +29,9 @@ constexpr qsizetype batchEntries = 2048;
 constexpr qsizetype firstBatchEntries = 256;
 constexpr qsizetype batchBytes = qsizetype(8) << 20;
 // Rows handed to the store's writer at a time: few jobs, each one long insert, which the
-// writer runs while the next rows are made.
-constexpr qsizetype rowBatch = 16384;
+// writer runs while the next rows are made; few enough that the last rows, written once the
+// last entries are made, keep the user waiting little.
+constexpr qsizetype rowBatch = 4096;
 
 QThreadPool &poolOf(const ImportWriter::Job &job)
 {
@@ -67,21 +68,20 @@ ImportWriter::~ImportWriter()
 Status ImportWriter::begin(StoreWriter &writer, quint64 &session)
 {
     session = writer.newSession();
-    return writer
-        .run(
-            [](const StoreDatabase &database) -> Status {
-                // A cache that holds the indexes' pages as the rows go in, instead of writing
-                // and reading them back again and again; and a commit that waits until its log
-                // is on the disk, since the user is told of what was imported once it ends.
-                for (const QString &sql : { QStringLiteral("PRAGMA cache_size = -65536"),
-                         QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE") }) {
-                    if (Status status = database.exec(sql); !status)
-                        return status;
-                }
-                return {};
-            },
-            session)
-        .result();
+    return writer.run(&ImportWriter::open, session).result();
+}
+
+Status ImportWriter::open(const StoreDatabase &database)
+{
+    // A cache that holds the indexes' pages as the rows go in, instead of writing and reading
+    // them back again and again; and a commit that waits until its log is on the disk, since
+    // the user is told of what was imported once it ends.
+    for (const QString &sql : { QStringLiteral("PRAGMA cache_size = -65536"),
+             QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE") }) {
+        if (Status status = database.exec(sql); !status)
+            return status;
+    }
+    return {};
 }
 
 Status ImportWriter::end(StoreWriter &writer, quint64 &session, bool commit)
@@ -120,40 +120,43 @@ void ImportWriter::rollBack(StoreWriter &writer, quint64 &session)
 
 Status ImportWriter::write()
 {
-    if (writesStores() && !m_job.entries.isEmpty()) {
-        if (Status status = begin(*m_job.clipboardWriter, m_entries); !status)
-            return status;
-    }
-    if (!m_job.entries.isEmpty()) {
-        if (Status status = writeEntries(); !status)
-            return status;
-    }
-    // The side files are written without waiting for each: they reach the disk together, with
-    // the import's mark, while the todos' rows are written, and before any row that names them
-    // can be committed.
-    QFuture<bool> synced;
-    if (m_entries) {
-        if (Status status = markInProgress(); !status)
-            return status;
-        synced = QtConcurrent::run(&poolOf(m_job), &FileSystemSync::syncFileSystem, m_job.clipboardFolder);
-    }
-    Status status;
+    // The todos' rows are written by their store's writer while the entries are made.
+    QFuture<Status> todosWritten;
     if (writesStores() && !m_job.todos.isEmpty()) {
-        status = begin(*m_job.todoWriter, m_todos);
-        if (status) {
-            status = m_job.todoWriter
-                         ->run([todos = m_job.todos](
-                                   const StoreDatabase &database) { return TodoStore::insertRows(database, todos); },
-                             m_todos)
-                         .result();
-        }
+        m_todos = m_job.todoWriter->newSession();
+        todosWritten = m_job.todoWriter->run(
+            [todos = m_job.todos](const StoreDatabase &database) {
+                Status status = open(database);
+                return status ? TodoStore::insertRows(database, todos) : status;
+            },
+            m_todos);
     }
-    if (synced.isValid() && !synced.result() && status)
-        status = Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
-    return status;
+    const Status status = writeEntries();
+    // Waited for even after a failure: the job holds a copy of the todos only.
+    const Status todos = todosWritten.isValid() ? todosWritten.result() : Status();
+    return status ? todos : status;
 }
 
 Status ImportWriter::writeEntries()
+{
+    if (m_job.entries.isEmpty())
+        return {};
+    if (writesStores()) {
+        if (Status status = begin(*m_job.clipboardWriter, m_entries); !status)
+            return status;
+    }
+    Status status = makeEntries();
+    // The side files are written without waiting for each: they reach the disk together, with
+    // the import's mark, before any row that names them can be committed.
+    if (status && m_entries) {
+        status = markInProgress();
+        if (status && !FileSystemSync::syncFileSystem(m_job.clipboardFolder))
+            status = Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
+    }
+    return status;
+}
+
+Status ImportWriter::makeEntries()
 {
     RegularFile::Opened opened = RegularFile::openForReading(m_job.filePath);
     if (!opened.file)

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QThreadPool;
+class StoreDatabase;
 class StoreWriter;
 
 // Adds what an import plan chose, off the main thread: reads the chosen entries again where
@@ -83,6 +84,8 @@ public:
 private:
     // Opens a transaction on `writer` for the session it gives.
     static Status begin(StoreWriter &writer, quint64 &session);
+    // What begin() runs on the writer's connection.
+    static Status open(const StoreDatabase &database);
     // Commits (or rolls back) the session's transaction, ending the session.
     static Status end(StoreWriter &writer, quint64 &session, bool commit);
     static void rollBack(StoreWriter &writer, quint64 &session);
@@ -96,8 +99,11 @@ private:
         bool changed = false;
     };
 
-    // Reads the chosen entries, makes them and writes their rows.
+    // Makes the chosen entries and writes their rows in a transaction of their own, and brings
+    // their side files to the disk with the import's mark.
     Status writeEntries();
+    // Reads the chosen entries, makes them and writes their rows.
+    Status makeEntries();
     // Starts making a batch of entries on the pool from `span`, the file's bytes from `start`.
     QFuture<Made> make(QByteArray span, qint64 start, QList<EntryPlace> places) const;
     // Waits for a batch being made and gathers its rows (or only notes its side files).
