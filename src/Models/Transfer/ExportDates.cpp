@@ -34,6 +34,10 @@ bool inWrittenRange(const QDateTime &utc)
     return year >= 1 && year <= 9999;
 }
 
+// The seconds of 0001-01-01T00:00:00Z and 9999-12-31T23:59:59Z.
+constexpr qint64 firstWritten = -62135596800;
+constexpr qint64 lastWritten = 253402300799;
+
 } // namespace
 
 namespace ExportDates {
@@ -42,27 +46,38 @@ QByteArray format(const QDateTime &instant)
 {
     const qint64 msecs = instant.toMSecsSinceEpoch();
     const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
-    const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-    const QDate date = utc.date();
-    const QTime time = utc.time();
     // Written digit by digit: a formatted print per date was a tenth of an export's time.
     QByteArray text("0000-00-00T00:00:00Z");
-    const auto put = [&text](qsizetype end, int value, int digits) {
+    const auto put = [&text](qsizetype end, qint64 value, int digits) {
         for (int i = 1; i <= digits; ++i, value /= 10)
             text[end - i] = char('0' + value % 10);
     };
-    if (date.year() < 0 || date.year() > 9999) {
+    if (seconds < firstWritten || seconds > lastWritten) {
+        const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        const QDate date = utc.date();
+        const QTime time = utc.time();
         char wide[40];
         const int length = std::snprintf(wide, sizeof wide, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
             date.day(), time.hour(), time.minute(), time.second());
         return QByteArray(wide, length);
     }
-    put(4, date.year(), 4);
-    put(7, date.month(), 2);
-    put(10, date.day(), 2);
-    put(13, time.hour(), 2);
-    put(16, time.minute(), 2);
-    put(19, time.second(), 2);
+    // The date is worked out from the count of days since 0000-03-01, which is positive from
+    // year 1 on, rather than by QDateTime, whose date and time cost a sixth of an entry's encoding.
+    const qint64 daySeconds = (seconds % 86400 + 86400) % 86400;
+    const qint64 day = (seconds - daySeconds) / 86400 + 719468;
+    const qint64 era = day / 146097;
+    const qint64 dayOfEra = day - era * 146097;
+    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const qint64 month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    put(4, year, 4);
+    put(7, month, 2);
+    put(10, dayOfYear - (153 * shiftedMonth + 2) / 5 + 1, 2);
+    put(13, daySeconds / 3600, 2);
+    put(16, daySeconds / 60 % 60, 2);
+    put(19, daySeconds % 60, 2);
     return text;
 }
 

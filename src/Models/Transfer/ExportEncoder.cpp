@@ -2,6 +2,8 @@
 
 #include "Models/Transfer/ExportDates.h"
 
+#include <algorithm>
+
 namespace {
 
 // Writes the members of one object in the order they are given, which callers keep sorted.
@@ -94,16 +96,18 @@ QByteArray date(const QDateTime &instant)
 
 QByteArray todos(const QList<ExportedTodo> &todos)
 {
-    QByteArray out("[\n");
-    bool first = true;
-    for (const ExportedTodo &todo : todos) {
-        if (!first)
+    return "[\n" + todoRun(todos, 0, todos.size()) + "\n]";
+}
+
+QByteArray todoRun(const QList<ExportedTodo> &todos, qsizetype from, qsizetype count)
+{
+    QByteArray out;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (i != from)
             out += ",\n";
-        first = false;
         out += "  ";
-        appendTodo(out, todo, 2);
+        appendTodo(out, todos.at(i), 2);
     }
-    out += "\n]";
     return out;
 }
 
@@ -116,8 +120,12 @@ QByteArray entry(const ExportedClipboardItem &item)
 
 void appendEntry(QByteArray &out, const ExportedClipboardItem &item)
 {
-    out.reserve(
-        out.size() + 256 + item.content.size() * 3 / 2 + (item.imageData ? item.imageData->size() * 4 / 3 + 4 : 0));
+    // Room for the entry, growing by at least half again: entries appended one after another
+    // would otherwise move the text before them at each.
+    const qsizetype needed
+        = out.size() + 256 + item.content.size() * 3 / 2 + (item.imageData ? item.imageData->size() * 4 / 3 + 4 : 0);
+    if (needed > out.capacity())
+        out.reserve(std::max(needed, out.capacity() * 3 / 2));
     ObjectWriter object(out, 0);
     object.string("content", item.content);
     if (item.copyCount)

@@ -16,6 +16,9 @@ namespace ExportEncoder {
 QByteArray date(const QDateTime &instant);
 // The whole todo list, from "[" to "]" (an empty list is "[", an empty line, "]").
 QByteArray todos(const QList<ExportedTodo> &todos);
+// `count` todos from `from` on, as the list holds them between its brackets: each two spaces
+// deep, one after another with ",\n" between them. Runs joined by ",\n" make the list's inside.
+QByteArray todoRun(const QList<ExportedTodo> &todos, qsizetype from, qsizetype count);
 // One clipboard entry, from "{" to "}", its members two spaces deep.
 QByteArray entry(const ExportedClipboardItem &item);
 void appendEntry(QByteArray &out, const ExportedClipboardItem &item);

@@ -75,11 +75,11 @@ Status readKeys(const ClipboardStore::TransferSource &source, const char *column
 } // namespace
 
 Status ClipboardTransferReader::readForExport(
-    const ClipboardStore::TransferSource &source, const std::function<Status(const ClipboardItem &)> &take)
+    const ClipboardStore::TransferSource &source, const std::function<Status(ClipboardItem &&)> &take)
 {
     if (source.databasePath.isEmpty()) {
         for (const ClipboardItem &item : source.items) {
-            if (Status status = take(item); !status)
+            if (Status status = take(ClipboardItem(item)); !status)
                 return status;
         }
         return {};
@@ -99,16 +99,16 @@ Status ClipboardTransferReader::readForExport(
         // The changes not saved yet go in among the stored entries by the same order.
         auto pending = source.pending.cbegin();
         while (status && query.next()) {
-            const ClipboardItem item = ClipboardDatabase::item(query, names.value());
+            ClipboardItem item = ClipboardDatabase::item(query, names.value());
             for (; status && pending != source.pending.cend() && ClipboardItem::recentOrder(*pending, item); ++pending)
-                status = take(*pending);
+                status = take(ClipboardItem(*pending));
             if (status && !hiddenIn(source, item))
-                status = take(item);
+                status = take(std::move(item));
         }
         if (status)
             status = query.status();
         for (; status && pending != source.pending.cend(); ++pending)
-            status = take(*pending);
+            status = take(ClipboardItem(*pending));
     }
     if (!database->exec(QStringLiteral("COMMIT")))
         qCWarning(lcStore) << "cannot end the export's read transaction";

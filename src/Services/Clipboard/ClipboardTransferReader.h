@@ -16,7 +16,7 @@ public:
     // all read in one read transaction: the history as it was when it began, whatever is
     // deleted meanwhile. Stops at the first error.
     static Status readForExport(
-        const ClipboardStore::TransferSource &source, const std::function<Status(const ClipboardItem &)> &take);
+        const ClipboardStore::TransferSource &source, const std::function<Status(ClipboardItem &&)> &take);
     // The ids, or the content hashes, of every entry of `source`; an error when the database
     // can't be read. The ids are read at once; the hashes, which mean hashing most stored
     // texts again, only when an import meets an entry whose id the history doesn't hold.

@@ -26,27 +26,34 @@ std::optional<QByteArray> readWhole(const QString &path)
     return bytes;
 }
 
-// The entry's text in the document; nothing when a side file of it can't be read, since the
-// inline head is not the whole text.
-std::optional<QByteArray> encode(const PendingExportItem &pending)
-{
-    ExportedClipboardItem item = pending.item;
-    if (pending.textPath) {
-        const std::optional<QByteArray> bytes = readWhole(*pending.textPath);
-        if (!bytes)
-            return std::nullopt;
-        item.content = QString::fromUtf8(*bytes);
-    }
-    if (pending.imagePath) {
-        std::optional<QByteArray> bytes = readWhole(*pending.imagePath);
-        if (!bytes)
-            return std::nullopt;
-        item.imageData = std::move(*bytes);
-    }
-    return ExportEncoder::entry(item);
-}
+// Todos encoded at a time: pieces large enough that handing them out costs little.
+constexpr qsizetype todoPiece = 1024;
 
 } // namespace
+
+BackupWriter::Piece BackupWriter::encode(const QList<PendingExportItem> &entries)
+{
+    Piece piece;
+    for (const PendingExportItem &pending : entries) {
+        // An entry whose side file can't be read is left out, since its inline head is not
+        // the whole text.
+        ExportedClipboardItem item = pending.item;
+        std::optional<QByteArray> text = pending.textPath ? readWhole(*pending.textPath) : QByteArray();
+        std::optional<QByteArray> image = pending.imagePath ? readWhole(*pending.imagePath) : QByteArray();
+        if (!text || !image) {
+            piece.skipped.append(Skipped { item.id, item.lastCopiedAt.value_or(item.createdAt) });
+            continue;
+        }
+        if (pending.textPath)
+            item.content = QString::fromUtf8(*text);
+        if (pending.imagePath)
+            item.imageData = std::move(*image);
+        if (piece.entries++ != 0)
+            piece.text += ",\n";
+        ExportEncoder::appendEntry(piece.text, item);
+    }
+    return piece;
+}
 
 BackupWriter::BackupWriter(QString destination, QThreadPool *pool)
     : m_destination(std::move(destination))
@@ -69,36 +76,34 @@ Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &ex
     }
     QByteArray top("{\n  \"app\" : \"Vemra\",\n  \"version\" : 1,\n  \"exportedAt\" : ");
     top += ExportEncoder::date(exportedAt);
-    top += ",\n  \"todos\" : ";
-    top += ExportEncoder::todos(todos);
-    top += ",\n  \"clipboard\" : [\n";
+    top += ",\n  \"todos\" : [\n";
+    QList<qsizetype> pieces;
+    for (qsizetype from = 0; from < todos.size(); from += todoPiece)
+        pieces.append(from);
+    const QList<QByteArray> runs = QtConcurrent::blockingMapped(&m_pool, pieces, [&todos](qsizetype from) {
+        return ExportEncoder::todoRun(todos, from, std::min(todoPiece, todos.size() - from));
+    });
+    top += runs.join(",\n");
+    top += "\n],\n  \"clipboard\" : [\n";
     return append(top);
-}
-
-Status BackupWriter::write(const PendingExportItem &entry)
-{
-    return write(QList<PendingExportItem> { entry });
 }
 
 Status BackupWriter::write(const QList<PendingExportItem> &entries)
 {
-    // Entries are read from their side files and encoded several at once, then written in
-    // their order with one call.
-    const QList<std::optional<QByteArray>> encoded = QtConcurrent::blockingMapped(&m_pool, entries, &encode);
-    m_text.clear();
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const std::optional<QByteArray> &text = encoded.at(i);
-        if (!text) {
-            const ExportedClipboardItem &item = entries.at(i).item;
-            m_skipped.append(Skipped { item.id, item.lastCopiedAt.value_or(item.createdAt) });
-            continue;
-        }
-        if (m_entryCount != 0)
-            m_text += ",\n";
-        m_text += *text;
-        ++m_entryCount;
+    return write(encode(entries));
+}
+
+Status BackupWriter::write(const Piece &piece)
+{
+    m_skipped += piece.skipped;
+    if (piece.entries == 0)
+        return {};
+    if (m_entryCount != 0) {
+        if (Status status = append(",\n"); !status)
+            return status;
     }
-    return append(m_text);
+    m_entryCount += piece.entries;
+    return append(piece.text);
 }
 
 Status BackupWriter::finish()

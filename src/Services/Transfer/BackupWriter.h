@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class PrivateFileWriter;
 class QThreadPool;
@@ -31,19 +32,31 @@ public:
         QUuid id;
         QDateTime lastCopiedAt;
     };
+    // A run of entries as the document has them, one after another, and those left out.
+    struct Piece
+    {
+        QByteArray text;
+        qint64 entries = 0;
+        QList<Skipped> skipped;
+    };
 
-    // Entries are read and encoded on `pool`: Qt's global pool when none is given.
+    // Reads the entries' side files and encodes them in their order. Runs on any thread.
+    static Piece encode(const QList<PendingExportItem> &entries);
+
+    // The todos are encoded on `pool`: Qt's global pool when none is given.
     explicit BackupWriter(QString destination, QThreadPool *pool = nullptr);
     ~BackupWriter();
     BackupWriter(const BackupWriter &) = delete;
     BackupWriter &operator=(const BackupWriter &) = delete;
 
-    // Opens the new file and writes the top of the document and the whole todo list.
+    // Opens the new file and writes the top of the document and the whole todo list, encoded
+    // in pieces across the pool.
     Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
     // Writes entries in their order, with their image bytes and whole texts read from their
-    // side files; several are read and encoded at once.
-    Status write(const PendingExportItem &entry);
+    // side files.
     Status write(const QList<PendingExportItem> &entries);
+    // Writes a run of entries encoded beforehand, after those written.
+    Status write(const Piece &piece);
     // Writes the end of the document and puts the file in place.
     Status finish();
     // Drops the new file; the destination stays as it was.
@@ -59,7 +72,6 @@ private:
     QString m_destination;
     QThreadPool &m_pool;
     std::unique_ptr<PrivateFileWriter> m_file;
-    QByteArray m_text;
     qint64 m_entryCount = 0;
     QList<Skipped> m_skipped;
 };

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <memory>
 
 namespace {
@@ -43,47 +44,73 @@ constexpr qsizetype skippedNameLimit = 40;
 // core busy, few enough that memory holds little of the history.
 constexpr qsizetype exportBatchEntries = 1024;
 constexpr qint64 exportBatchBytes = qint64(16) << 20;
+// Entries encoded as one task: enough that handing them out and collecting them costs little.
+constexpr qsizetype exportPieceEntries = 64;
+// Batches read ahead of the one being written.
+constexpr qsizetype exportBatchesAhead = 4;
 
 QString quoted(const QString &name)
 {
     return u'“' + name + u'”';
 }
 
-// Writes the document on the document's thread: the todos, then the history's entries.
+// Writes the document from the document's thread, which reads the history: the writing runs
+// on the batches' thread, one step after another, the top and the todos while the history's
+// first entries are read, then each batch once encoded across the work pool, while the
+// batches after it are read and encoded.
 Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_ptr<BackupWriter> &writer,
     const QList<Todo> &todos, const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
 {
-    QList<ExportedTodo> records;
-    records.reserve(todos.size());
-    for (const Todo &todo : todos)
-        records.append(ExportRecords::todo(todo));
-    if (Status status = writer->begin(records, exportedAt); !status)
-        return status;
-    // Entries go to the writer a batch at a time, which it reads and encodes across the
-    // cores while the next batch is read from the history; one batch is written at a time,
-    // in order.
+    QFuture<Status> written = QtConcurrent::run(&batches, [writer, todos, exportedAt] {
+        QList<ExportedTodo> records;
+        records.reserve(todos.size());
+        for (const Todo &todo : todos)
+            records.append(ExportRecords::todo(todo));
+        return writer->begin(records, exportedAt);
+    });
+    std::deque<QFuture<Status>> ahead;
     QList<ClipboardItem> batch;
+    batch.reserve(exportBatchEntries);
     qint64 bytes = 0;
-    QFuture<Status> written = QtFuture::makeReadyFuture(Status());
-    const auto flush = [&] {
-        Status status = written.result();
-        if (status) {
-            written = QtConcurrent::run(
-                &batches, [&work, writer, folder = source.folder, items = std::exchange(batch, {})] {
-                    return writer->write(QtConcurrent::blockingMapped(&work, items,
-                        [&folder](const ClipboardItem &item) { return ExportRecords::clipboardItem(item, folder); }));
-                });
-        }
+    const auto flush = [&]() -> Status {
+        QList<QList<ClipboardItem>> pieces;
+        for (qsizetype from = 0; from < batch.size(); from += exportPieceEntries)
+            pieces.append(batch.mid(from, exportPieceEntries));
+        batch.clear();
+        QFuture<BackupWriter::Piece> encoded = QtConcurrent::mapped(
+            &work, std::move(pieces), [folder = source.folder](const QList<ClipboardItem> &items) {
+                QList<PendingExportItem> entries;
+                entries.reserve(items.size());
+                for (const ClipboardItem &item : items)
+                    entries.append(ExportRecords::clipboardItem(item, folder));
+                return BackupWriter::encode(entries);
+            });
+        written = written.then(&batches, [writer, encoded](Status status) mutable {
+            if (!status) {
+                encoded.cancel();
+                return status;
+            }
+            for (const BackupWriter::Piece &piece : encoded.results()) {
+                if (Status wrote = writer->write(piece); !wrote)
+                    return wrote;
+            }
+            return Status();
+        });
+        ahead.push_back(written);
         bytes = 0;
-        return status;
+        for (; qsizetype(ahead.size()) > exportBatchesAhead; ahead.pop_front()) {
+            if (Status status = ahead.front().result(); !status)
+                return status;
+        }
+        return {};
     };
-    const Status read = ClipboardTransferReader::readForExport(source, [&](const ClipboardItem &item) {
-        batch.append(item);
+    const Status read = ClipboardTransferReader::readForExport(source, [&](ClipboardItem &&item) {
         bytes += item.content.size() * 2 + item.byteCount;
+        batch.append(std::move(item));
         return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
     });
-    const Status flushed = read ? flush() : read;
-    // The batch under way is waited for even after a failure: the writer is not shared.
+    const Status flushed = read && !batch.isEmpty() ? flush() : read;
+    // Every step is waited for even after a failure: the writer is not shared.
     const Status last = written.result();
     return flushed ? last : flushed;
 }

@@ -115,13 +115,14 @@ private:
     FileDialogs &m_dialogs;
     AlertPresenter &m_alerts;
     const Clock &m_clock;
-    // The stages that wait on others run on threads of their own: the document's (writing,
-    // planning, adding) and the export's batches'. The work they wait on (reading the history's
-    // keys, the file's pieces, side files; encoding and making entries) runs on the transfer's
-    // own bounded pool and never waits, so that no thread of a pool waits on work that only
-    // that pool's threads, all waiting too, could do; and Qt's global pool, which the main
-    // thread's painting waits on, stays free. The document's pool goes first: its export waits
-    // for the batches it queued, and both wait on the work's pool, which goes last.
+    // The stages that wait on others run on threads of their own: the document's (an export's
+    // reading, planning, adding) and the export's batches' (its writing, in order). The work
+    // they wait on (reading the history's keys, the file's pieces, side files; encoding and
+    // making entries) runs on the transfer's own bounded pool and never waits, so that no
+    // thread of a pool waits on work that only that pool's threads, all waiting too, could do;
+    // and Qt's global pool, which the main thread's painting waits on, stays free. The
+    // document's pool goes first: its export waits for the batches it queued, and both wait on
+    // the work's pool, which goes last.
     QThreadPool m_work;
     QThreadPool m_batches;
     QThreadPool m_document;

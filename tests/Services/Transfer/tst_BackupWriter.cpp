@@ -1,4 +1,5 @@
 #include "Models/Transfer/ExportDates.h"
+#include "Models/Transfer/ExportEncoder.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 
@@ -10,9 +11,11 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimeZone>
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -180,6 +183,65 @@ private slots:
         }
     }
 
+    // The todos are encoded in pieces across the pool and the entries handed over in runs, some
+    // of them left out: the file is the one the list and the entries make written at once.
+    void piecesJoin_data()
+    {
+        QTest::addColumn<int>("todos");
+        QTest::addColumn<QList<int>>("runs"); // entries per run; a negative count: all left out
+        QTest::newRow("none") << 0 << QList<int> {};
+        QTest::newRow("one todo, empty runs") << 1 << QList<int> { 0, 2, 0, 1 };
+        QTest::newRow("a piece less one") << 1023 << QList<int> { -2, 3 };
+        QTest::newRow("a piece") << 1024 << QList<int> { 1, -1, -3, 2 };
+        QTest::newRow("a piece and one") << 1025 << QList<int> { 3, -1 };
+        QTest::newRow("two pieces and some") << 2100 << QList<int> { -1, 1, 1, -1, 1 };
+    }
+
+    void piecesJoin()
+    {
+        QFETCH(int, todos);
+        QFETCH(QList<int>, runs);
+        QTemporaryDir folder;
+        QList<ExportedTodo> list;
+        for (int i = 0; i < todos; ++i)
+            list << ExportedTodo { QUuid::createUuid(), u"todo \"%1\""_s.arg(i), i % 2 == 0, at(1, i), {}, {}, {}, i };
+        QThreadPool pool;
+        const QString path = folder.filePath(u"out.json"_s);
+        BackupWriter writer(path, &pool);
+        QVERIFY(writer.begin(list, at(4, 4)));
+        QList<QUuid> written;
+        QList<QUuid> skipped;
+        for (const int run : runs) {
+            QList<PendingExportItem> entries;
+            for (int i = 0; i < std::abs(run); ++i) {
+                PendingExportItem pending { ExportedClipboardItem { QUuid::createUuid(), u"text"_s, u"copied"_s,
+                                                at(5, i), {}, {}, {}, {}, {} },
+                    {}, {} };
+                if (run < 0)
+                    pending.textPath = folder.filePath(u"gone.txt"_s);
+                (run < 0 ? skipped : written) << pending.item.id;
+                entries << pending;
+            }
+            QVERIFY(writer.write(BackupWriter::encode(entries)));
+        }
+        QVERIFY(writer.finish());
+        QCOMPARE(writer.entryCount(), written.size());
+        QList<QUuid> named;
+        for (const BackupWriter::Skipped &entry : writer.skipped())
+            named << entry.id;
+        QCOMPARE(named, skipped);
+        const QByteArray text = contents(path);
+        QVERIFY(text.contains(QByteArray("\"todos\" : " + ExportEncoder::todos(list) + ",\n  \"clipboard\" : [")));
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        if (const auto *error = std::get_if<BackupError>(&outcome))
+            QFAIL(qPrintable(error->description()));
+        QList<QUuid> read;
+        for (const ExportedClipboardItem &item : std::get<VemraExport>(outcome).clipboard)
+            read << item.id;
+        QCOMPARE(read, written);
+        QCOMPARE(std::get<VemraExport>(outcome).todos.size(), todos);
+    }
+
     // A failed export leaves the file that was at the destination as it was, and nothing else;
     // a full disk says so.
     void failureKeepsOldFile_data()
@@ -246,7 +308,9 @@ private slots:
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            BackupWriter writer(path);
+            // The parent's pool has no threads here.
+            QThreadPool pool;
+            BackupWriter writer(path, &pool);
             if (writer.begin(todos, at(1, 1)) && ::write(ready[1], "w", 1) == 1)
                 ::pause();
             ::_exit(1);
@@ -310,6 +374,12 @@ private slots:
                                     << QByteArray("0001-01-01T00:00:00Z");
         QTest::newRow("last year") << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC)
                                    << QByteArray("9999-12-31T23:59:59Z");
+        QTest::newRow("leap day") << QDateTime(QDate(2000, 2, 29), QTime(23, 59, 59), Qt::UTC)
+                                  << QByteArray("2000-02-29T23:59:59Z");
+        QTest::newRow("after a century's 28 days")
+            << QDateTime(QDate(1900, 3, 1), QTime(0, 0), Qt::UTC) << QByteArray("1900-03-01T00:00:00Z");
+        QTest::newRow("end of a leap year")
+            << QDateTime(QDate(2024, 12, 31), QTime(12, 0), Qt::UTC) << QByteArray("2024-12-31T12:00:00Z");
         QTest::newRow("five digits") << QDateTime(QDate(12345, 6, 7), QTime(8, 9, 10), Qt::UTC)
                                      << QByteArray("12345-06-07T08:09:10Z");
         QTest::newRow("before year one") << QDateTime(QDate(-5, 6, 7), QTime(8, 9, 10), Qt::UTC)
@@ -320,6 +390,18 @@ private slots:
         QFETCH(QDateTime, instant);
         QFETCH(QByteArray, written);
         QCOMPARE(ExportDates::format(instant), written);
+    }
+
+    // Every date of the four-digit years is written as the calendar has it.
+    void datesFollowTheCalendar()
+    {
+        QRandomGenerator random(20261208);
+        for (int i = 0; i < 20'000; ++i) {
+            const qint64 msecs = (random.bounded(253'402'300'800LL + 62'135'596'800LL) - 62'135'596'800LL) * 1000
+                + random.bounded(1000);
+            const QDateTime instant = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+            QCOMPARE(ExportDates::format(instant), instant.toString(u"yyyy-MM-ddTHH:mm:ss'Z'"_s).toLatin1());
+        }
     }
 
     void missingSideFileIsSkipped_data()

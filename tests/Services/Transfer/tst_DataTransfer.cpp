@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLocale>
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -27,6 +28,10 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -388,6 +393,110 @@ private slots:
             }
             QCOMPARE(item.content, home.clipboard->fullText(stored.at(i)).value_or(QString()));
         }
+    }
+
+    // A write that fails wherever it comes (among the todos, between the entries' batches
+    // being encoded, at the last bytes) is told, waits for nothing left behind, and leaves
+    // the last export as it was and no part of the new one.
+    void failureMidwayLeavesNoFile_data()
+    {
+        QTest::addColumn<qint64>("shortBy");
+        QTest::newRow("among the todos") << qint64(2'300'000);
+        QTest::newRow("among the entries") << qint64(1'000'000);
+        QTest::newRow("the last bytes") << qint64(3);
+    }
+
+    void failureMidwayLeavesNoFile()
+    {
+        QFETCH(qint64, shortBy);
+        Home home;
+        QList<ExportedTodo> todos;
+        for (int i = 0; i < 2'000; ++i)
+            todos << todo(u"todo "_s + QString::number(i) + QString(100, u't'), i);
+        QVERIFY(home.todos.insertImported(todos));
+        QList<ClipboardCapture> captures;
+        for (int i = 0; i < 3'000; ++i) {
+            ExportedClipboardItem item = entry(u"text"_s, QString::number(i) + QString(600, u'w'));
+            item.createdAt = now.addSecs(-i);
+            auto capture = ClipboardCaptures::makeImported(item, home.clipboard->folder());
+            QVERIFY(capture && capture.value());
+            captures << *capture.value();
+        }
+        QVERIFY(home.clipboard->insertImported(captures));
+        QVERIFY(home.todos.flush() && home.clipboard->flush());
+        const QString path = home.folder.filePath(u"out.json"_s);
+        home.exportTo(path);
+        const std::optional<QString> before = home.transfer.lastResult();
+        QVERIFY(before);
+        const QByteArray last = contents(path);
+        QVERIFY(last.size() > shortBy + 100'000);
+
+        rlimit saved {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, SIG_DFL);
+        });
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = rlim_t(last.size() - shortBy);
+        setrlimit(RLIMIT_FSIZE, &small);
+        home.exportTo(path);
+        QCOMPARE(home.alerts.alerts().size(), 1);
+        const Alert alert = home.alerts.alerts().first();
+        QCOMPARE(alert.title, u"Vemra couldn’t export your data."_s);
+        QVERIFY2(alert.informativeText.contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+            qPrintable(alert.informativeText));
+        QCOMPARE(home.transfer.lastResult(), before);
+        QVERIFY(!home.transfer.isWorking() && !home.transfer.isBusy());
+        QCOMPARE(contents(path), last);
+        QCOMPARE(QDir(home.folder.path()).entryList({ u"*.json*"_s, u".*part"_s }, QDir::Files | QDir::Hidden),
+            QStringList { u"out.json"_s });
+    }
+
+    // Copies made as an export starts, one still being saved and one made while the history
+    // is read, are stored and saved as any other; the file holds the history once each, the
+    // first copy whether its save ends before or after the reading begins, and the second
+    // only if its save ended before, and its count is the one told.
+    void copiesDuringAnExport()
+    {
+        Home home;
+        QList<ClipboardCapture> captures;
+        QList<QUuid> ids;
+        for (int i = 0; i < 2'500; ++i) {
+            ExportedClipboardItem item = entry(u"text"_s, u"entry "_s + QString::number(i));
+            item.createdAt = now.addSecs(-i - 10);
+            auto capture = ClipboardCaptures::makeImported(item, home.clipboard->folder());
+            QVERIFY(capture && capture.value());
+            captures << *capture.value();
+            ids << item.id;
+        }
+        QVERIFY(home.clipboard->insertImported(captures));
+        ExportedClipboardItem before = entry(u"text"_s, u"copied before"_s);
+        before.createdAt = now.addSecs(-5);
+        home.record(before);
+        ids.prepend(before.id);
+        const QString path = home.folder.filePath(u"out.json"_s);
+        home.dialogs.answerWith({ path });
+        QCoro::Task<> exporting = home.transfer.exportData(DataTransfer::Scope::All);
+        QVERIFY(home.transfer.isWorking());
+        ExportedClipboardItem meanwhile = entry(u"text"_s, u"copied meanwhile"_s);
+        meanwhile.createdAt = now;
+        home.record(meanwhile);
+        waitForTask(std::move(exporting));
+        QVERIFY(home.clipboard->flush());
+        QCOMPARE(rows(home.clipboard->folder() + u"/Clipboard.store"_s, u"clipboard_item"_s), 2'502);
+
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<VemraExport>(outcome));
+        QList<QUuid> exported;
+        for (const ExportedClipboardItem &item : std::get<VemraExport>(outcome).clipboard)
+            exported << item.id;
+        if (exported.first() == meanwhile.id)
+            ids.prepend(meanwhile.id);
+        QCOMPARE(exported, ids);
+        QCOMPARE(home.transfer.lastResult(),
+            u"Exported 0 todos and "_s + QLocale().toString(exported.size()) + u" clipboard items."_s);
     }
 
     // Rows: the global pool's threads, none for as many as the machine has. With one or two,
