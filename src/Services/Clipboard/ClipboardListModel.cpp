@@ -104,9 +104,16 @@ void ClipboardListModel::tick()
         Q_EMIT dataChanged(index(0), index(int(m_items.size()) - 1));
 }
 
+void ClipboardListModel::setShown(bool shown)
+{
+    m_shown = shown;
+    if (m_shown && m_store.revision() != m_refreshedRevision)
+        refresh();
+}
+
 void ClipboardListModel::scheduleRefresh()
 {
-    if (m_refreshQueued)
+    if (m_refreshQueued || !m_shown)
         return;
     m_refreshQueued = true;
     QMetaObject::invokeMethod(
@@ -114,7 +121,7 @@ void ClipboardListModel::scheduleRefresh()
         [this] {
             m_refreshQueued = false;
             // A search typed since the save has already read this revision.
-            if (m_store.revision() != m_refreshedRevision)
+            if (m_shown && m_store.revision() != m_refreshedRevision)
                 refresh();
         },
         Qt::QueuedConnection);

@@ -61,6 +61,9 @@ public:
 
     // Queries the store now and applies the difference.
     void refresh();
+    // While not shown, a change of the history only leaves the page stale; it is fetched when the
+    // list shows again.
+    void setShown(bool shown);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -88,6 +91,7 @@ private:
     QDateTime m_now;
     QTimer m_ticker;
     bool m_refreshQueued = false;
+    bool m_shown = true;
     qint64 m_refreshedRevision = -1;
     qint64 m_countedRevision = -1;
     // The scan of the latest search, while it runs on another thread; its answer is taken only

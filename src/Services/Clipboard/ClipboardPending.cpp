@@ -1,5 +1,8 @@
 #include "Services/Clipboard/ClipboardPending.h"
 
+#include <algorithm>
+#include <limits>
+
 std::optional<ClipboardPending::Range> ClipboardPending::Range::of(
     const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar)
 {
@@ -97,4 +100,20 @@ void ClipboardPending::settle(const Written &written, const QSet<QUuid> &touched
     }
     m_ranges.remove(0, written.ranges);
     m_fileRemovals.remove(0, written.files);
+}
+
+QList<ClipboardPending::Range> ClipboardPending::spansLeft() const
+{
+    QList<Range> deleted = m_ranges;
+    std::sort(deleted.begin(), deleted.end(), [](const Range &a, const Range &b) { return a.start < b.start; });
+    QList<Range> left;
+    qint64 from = std::numeric_limits<qint64>::min();
+    for (const Range &span : std::as_const(deleted)) {
+        if (span.start > from)
+            left.prepend({ from, span.start });
+        from = std::max(from, span.end);
+    }
+    if (from < std::numeric_limits<qint64>::max())
+        left.prepend({ from, std::numeric_limits<qint64>::max() });
+    return left;
 }

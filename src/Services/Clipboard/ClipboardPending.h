@@ -71,6 +71,9 @@ public:
     Written taken() const;
     // The spans deleted wholesale, as start and end.
     QList<std::pair<qint64, qint64>> spans() const;
+    // The spans of time that none of those covers, newest first: all of time when there are none,
+    // nothing once everything is deleted.
+    QList<Range> spansLeft() const;
     // Forgets what `written` saved, except the entries changed again since (`touched`).
     void settle(const Written &written, const QSet<QUuid> &touched);
 

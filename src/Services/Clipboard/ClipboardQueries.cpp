@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -83,7 +84,7 @@ void ClipboardQueries::hidePending() const
     std::for_each(m_pending.deletions().cbegin(), m_pending.deletions().cend(), hide);
 }
 
-QString ClipboardQueries::hiddenClause() const
+QString ClipboardQueries::hiddenClause(bool spans) const
 {
     if (m_pending.isEmpty())
         return {};
@@ -91,7 +92,7 @@ QString ClipboardQueries::hiddenClause() const
     // Spans alone hide nothing by id: each row then needs no lookup in the table.
     QString clause
         = m_hidden.isEmpty() ? QString() : QStringLiteral(" AND i.id NOT IN (SELECT id FROM temp.pending_hidden)");
-    for (qsizetype i = 0; i < m_pending.ranges().size(); ++i)
+    for (qsizetype i = 0; spans && i < m_pending.ranges().size(); ++i)
         clause += QStringLiteral(" AND NOT (i.last_copied_at >= ? AND i.last_copied_at < ?)");
     return clause;
 }
@@ -110,16 +111,34 @@ QList<ClipboardItem> ClipboardQueries::fetch(const Filter &filter, std::optional
     if (limit && *limit <= 0)
         return result;
 
-    QString statement = QStringLiteral("SELECT ") + ClipboardDatabase::columns() + source()
-        + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause() + order();
-    if (limit)
-        statement += QStringLiteral(" LIMIT %1").arg(*limit);
-    Result<QSqlQuery> selected = m_database->sql().select(statement, filter.bindings + hiddenBindings());
-    if (!selected)
-        return {};
-    QSqlQuery query = std::move(selected).value();
-    while (query.next())
-        result << ClipboardDatabase::item(query);
+    // The rows of a span being deleted are not walked through: the page is read from the spans
+    // of time left between them, newest first, so that a page of a history being cleared reads
+    // only what it shows rather than every row it hides.
+    const QString select = QStringLiteral("SELECT ") + ClipboardDatabase::columns() + source()
+        + (filter.where.isEmpty() ? QStringLiteral("1") : filter.where) + hiddenClause(false);
+    for (const ClipboardPending::Range &span : m_pending.spansLeft()) {
+        if (limit && result.size() >= *limit)
+            break;
+        QString statement = select;
+        QVariantList bindings = filter.bindings;
+        if (span.start != std::numeric_limits<qint64>::min()) {
+            statement += QStringLiteral(" AND i.last_copied_at >= ?");
+            bindings << span.start;
+        }
+        if (span.end != std::numeric_limits<qint64>::max()) {
+            statement += QStringLiteral(" AND i.last_copied_at < ?");
+            bindings << span.end;
+        }
+        statement += order();
+        if (limit)
+            statement += QStringLiteral(" LIMIT %1").arg(*limit - result.size());
+        Result<QSqlQuery> selected = m_database->sql().select(statement, bindings);
+        if (!selected)
+            return {};
+        QSqlQuery query = std::move(selected).value();
+        while (query.next())
+            result << ClipboardDatabase::item(query);
+    }
 
     bool merged = false;
     for (const ClipboardItem &item : m_pending.items()) {

@@ -82,7 +82,9 @@ private:
     // their stored rows. Only a read of stored rows while changes wait asks for it, so that a
     // copy saved at once never writes the table.
     void hidePending() const;
-    QString hiddenClause() const;
+    // Hides the pending entries' stored rows, and those of the spans being deleted unless the
+    // query keeps to the spans left.
+    QString hiddenClause(bool spans = true) const;
     QVariantList hiddenBindings() const;
 
     const ClipboardPending &m_pending;

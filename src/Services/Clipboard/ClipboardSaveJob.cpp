@@ -46,7 +46,7 @@ Result<QStringList> sideFilesCleared(const StoreDatabase &sql, const ClipboardDa
 } // namespace
 
 ClipboardSaveJob::Outcome ClipboardSaveJob::run(
-    const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold)
+    const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold, ClipboardSearch *search)
 {
     Outcome outcome;
     // Deleting a period spreads over every index of a large history; with the small usual
@@ -66,6 +66,10 @@ ClipboardSaveJob::Outcome ClipboardSaveJob::run(
         // Deleted texts are overwritten in the file; folding the log back leaves none of them
         // in it. A reader may keep the log for a moment: the next save tries again.
         outcome.folded = changes.deletions.isEmpty() && !large && !logToFold ? true : sql.foldLog();
+        // Nothing deleted stays readable in the search's column either; here rather than on the
+        // main thread, which would wait for a scan under way and the removal of a large file.
+        if (search && *outcome.erased > 0)
+            search->forget();
         return {};
     }();
     if (!written)

@@ -11,7 +11,7 @@ class StoreDatabase;
 
 // A save of the clipboard history as the file's writer runs it on its own thread: the changes
 // in one transaction, the side files of the periods it clears read as it clears them, and the
-// log folded back after a deletion.
+// log folded back and the search told after a deletion.
 class ClipboardSaveJob final
 {
 public:
@@ -26,6 +26,8 @@ public:
     };
 
     // Writes `changes` through `sql`; `logToFold` when an earlier deletion's log is still to
-    // be folded back.
-    static Outcome run(const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold);
+    // be folded back. `search` (none for a history in memory) forgets what was deleted before
+    // the save is told done.
+    static Outcome run(
+        const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold, ClipboardSearch *search);
 };

@@ -408,6 +408,8 @@ bool ClipboardSearch::waitForColumn()
 
 void ClipboardSearch::forget()
 {
+    if (m_filePath.isEmpty())
+        return;
     const QMutexLocker lock(&m_scanning);
     ++m_forgotten;
     // The deleted text leaves the disk now: a scan reads the column through its own descriptor

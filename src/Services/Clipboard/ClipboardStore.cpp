@@ -294,9 +294,9 @@ void ClipboardStore::writePending(Report report)
     // Written by the file's writer on its own thread, while the entries stay hidden here until
     // it is done.
     const ClipboardDatabase::Changes changes = m_pending.changes();
-    m_save.begin(
-        m_pending.taken(), *admitted, m_writer->run([changes, logToFold = m_logToFold](const StoreDatabase &sql) {
-            return ClipboardSaveJob::run(sql, changes, logToFold);
+    m_save.begin(m_pending.taken(), *admitted,
+        m_writer->run([changes, logToFold = m_logToFold, search = &m_database->search()](const StoreDatabase &sql) {
+            return ClipboardSaveJob::run(sql, changes, logToFold, search);
         }));
 }
 
@@ -304,8 +304,9 @@ Status ClipboardStore::writeHere()
 {
     const ClipboardPending::Written written = m_pending.taken();
     const ClipboardDatabase::Changes changes = m_pending.changes();
-    const auto write
-        = [&changes, this](const StoreDatabase &sql) { return ClipboardSaveJob::run(sql, changes, m_logToFold); };
+    const auto write = [&changes, this](const StoreDatabase &sql) {
+        return ClipboardSaveJob::run(sql, changes, m_logToFold, &m_database->search());
+    };
     const ClipboardSaveJob::Outcome outcome = m_writer ? m_writer->run(write).result() : write(m_database->sql());
     if (!outcome.erased)
         return outcome.error;
@@ -362,9 +363,6 @@ void ClipboardStore::finishWrite()
 void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 erased)
 {
     m_queries->addStored(written.created.size() - erased);
-    // Nothing deleted stays readable in the search's column either.
-    if (erased > 0)
-        m_database->search().forget();
     m_pending.settle(written, m_save.touched());
     m_save.forgetTouched();
     m_queries->showSaved();

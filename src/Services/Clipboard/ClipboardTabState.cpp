@@ -36,9 +36,13 @@ ClipboardTabState::ClipboardTabState(ClipboardStore &store, SystemClipboard &cli
     , m_closesSurface(closesSurface)
     , m_list(new ClipboardListModel(store, clock, m_pageSize, this))
 {
+    // A hidden surface's page is fetched again only when it shows: the panel and the window
+    // each have one, and a deletion would otherwise have both read the history at once.
+    m_list->setShown(m_surface.isVisible());
     connect(&m_surface, &Surface::isVisibleChanged, this, [this](bool visible) {
         if (!visible)
             reset();
+        m_list->setShown(visible);
     });
     connect(&m_store, &ClipboardStore::revisionChanged, this, [this] {
         // The previewed entry deleted elsewhere (the other surface, a clearing): the tab shows its

@@ -1010,6 +1010,79 @@ private Q_SLOTS:
         QCOMPARE(ClipboardStore::make(folder())->count(), left + 1);
     }
 
+    void aPageWhileSpansAreDeletedShowsWhatIsLeft_data()
+    {
+        QTest::addColumn<QList<std::optional<ClipboardPeriod>>>("cleared");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("limit");
+        using Periods = QList<std::optional<ClipboardPeriod>>;
+        QTest::newRow("today, a short page") << Periods { ClipboardPeriod::Today } << QString() << 4;
+        QTest::newRow("today, a long page") << Periods { ClipboardPeriod::Today } << QString() << 100;
+        QTest::newRow("last week, the page spans both sides")
+            << Periods { ClipboardPeriod::LastWeek } << QString() << 20;
+        QTest::newRow("two spans, searched")
+            << Periods { ClipboardPeriod::Today, ClipboardPeriod::LastWeek } << QStringLiteral("stored 1") << 100;
+        QTest::newRow("two spans apart, a page past the newer")
+            << Periods { ClipboardPeriod::LastMonth, ClipboardPeriod::Today } << QString() << 12;
+        QTest::newRow("everything") << Periods { std::nullopt } << QString() << 100;
+    }
+
+    // While the writer still holds deletions of periods, a page reads only the time between
+    // them: it lists what the stored rows, the spans and the copies made since leave, in order.
+    void aPageWhileSpansAreDeletedShowsWhatIsLeft()
+    {
+        QFETCH(QList<std::optional<ClipboardPeriod>>, cleared);
+        QFETCH(QString, query);
+        QFETCH(int, limit);
+        TestHome home;
+        QList<ClipboardCapture> history;
+        // Every 20 hours back from this morning, to late January.
+        for (int i = 0; i < 60; ++i)
+            history << textCapture(QStringLiteral("stored %1").arg(i), at(15, 9).addSecs(-i * 20 * 3600));
+        QVERIFY(ClipboardStore::make(folder())->insertImported(history));
+        auto store = ClipboardStore::make(folder());
+        WriteBlocker blocker(databasePath());
+        blocker.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        const QDateTime now = at(15, 12);
+        QList<ClipboardPending::Range> spans;
+        for (const std::optional<ClipboardPeriod> &period : cleared) {
+            const ClearRequest request = period ? ClearRequest::of(*period) : ClearRequest::all();
+            spans << ClipboardPending::Range::of(request, now, newYork())
+                         .value_or(ClipboardPending::Range {
+                             std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max() });
+            store->deleteItems(request, now, newYork());
+        }
+        // A copy since, within the spans, and one stored entry copied again.
+        store->record(textCapture(QStringLiteral("stored 1 again"), at(15, 11)));
+        store->record(textCapture(QStringLiteral("stored 10"), at(15, 11, 30)));
+
+        QList<QString> expected;
+        QList<ClipboardItem> all;
+        for (const ClipboardCapture &capture : std::as_const(history)) {
+            const ClipboardItem item(capture);
+            if (std::none_of(spans.cbegin(), spans.cend(), [&](const auto &span) { return span.holds(item); })
+                && capture.content != QStringLiteral("stored 10"))
+                all << item;
+        }
+        all << ClipboardItem(textCapture(QStringLiteral("stored 1 again"), at(15, 11)))
+            << ClipboardItem(textCapture(QStringLiteral("stored 10"), at(15, 11, 30)));
+        std::sort(all.begin(), all.end(), &ClipboardItem::recentOrder);
+        const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+        for (const ClipboardItem &item : std::as_const(all)) {
+            if (!predicate || predicate->accepts(item))
+                expected << item.content;
+        }
+        const ClipboardStore::Page page = store->page(query, limit);
+        QList<QString> shown;
+        for (const ClipboardItem &item : page.items)
+            shown << item.content;
+        QCOMPARE(shown, expected.mid(0, limit));
+        QCOMPARE(page.total, expected.size());
+        blocker.exec(QStringLiteral("COMMIT"));
+        store->waitForBackgroundWork();
+        QCOMPARE(store->page(query, limit).total, expected.size());
+    }
+
     void aPendingClearDoesNotSwallowLaterCopies()
     {
         TestHome home;

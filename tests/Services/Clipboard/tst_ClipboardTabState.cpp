@@ -29,6 +29,8 @@ struct Tab
         history.fill(entries, start);
         QObject::connect(&surface, &Surface::closeRequested, &surface, [this] { ++closes; });
         QObject::connect(&surface, &Surface::expandRequested, &surface, [this] { ++expansions; });
+        // A tab in use is on a surface that shows.
+        surface.setVisible(true);
         state = std::make_unique<ClipboardTabState>(
             *history.store, clipboard, sounds.bank(), clock, surface, panel ? 100 : 500, panel);
         for (int i = 0; i < entries; ++i)
@@ -84,6 +86,8 @@ private Q_SLOTS:
     void escapeStepsBackThenClosesOnlyThePanel();
     void pagesGrowAndTypingResetsThem();
     void hidingResets();
+    void aHiddenListCatchesUpWhenShown_data();
+    void aHiddenListCatchesUpWhenShown();
     void longSearchTextIsCut_data();
     void longSearchTextIsCut();
     void onlyItsOwnTabTakesTheFocus();
@@ -346,7 +350,6 @@ void tst_ClipboardTabState::hidingResets()
 {
     Tab tab(false);
     ClipboardTabState &state = *tab.state;
-    tab.surface.setVisible(true);
     state.setQuery(QStringLiteral("entry"));
     state.showMore();
     state.setSelection(tab.id(0));
@@ -358,6 +361,47 @@ void tst_ClipboardTabState::hidingResets()
     QCOMPARE(state.previewID(), std::nullopt);
     QCOMPARE(state.list().limit(), 500);
     QCOMPARE(state.clearing(), nullptr);
+}
+
+void tst_ClipboardTabState::aHiddenListCatchesUpWhenShown_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::newRow("a new copy") << 0;
+    QTest::newRow("an entry deleted") << 1;
+    QTest::newRow("today cleared") << 2;
+    QTest::newRow("everything cleared") << 3;
+}
+
+// A change of the history while the surface is hidden reads nothing for it; shown again, its
+// list holds the history's first page.
+void tst_ClipboardTabState::aHiddenListCatchesUpWhenShown()
+{
+    QFETCH(int, change);
+    Tab tab(true, 5);
+    tab.surface.setVisible(false);
+    ClipboardStore &store = *tab.history.store;
+    QSignalSpy fetched(&tab.state->list(), &ClipboardListModel::summaryChanged);
+    const QDateTime now = start.addDays(1);
+    switch (change) {
+    case 0:
+        tab.history.add(QStringLiteral("new"), now);
+        break;
+    case 1:
+        store.deleteItems({ tab.rows.at(1) });
+        break;
+    default:
+        store.deleteItems(change == 2 ? ClearRequest::of(ClipboardPeriod::Today) : ClearRequest::all(), start,
+            ClipboardCalendar::current());
+    }
+    QTest::qWait(20);
+    QCOMPARE(fetched.count(), 0);
+    tab.surface.setVisible(true);
+    QCOMPARE(fetched.count(), 1);
+    QList<QUuid> expected;
+    for (const ClipboardItem &item : store.items(100))
+        expected << item.id;
+    QCOMPARE(tab.state->list().ids(), expected);
+    QCOMPARE(tab.state->list().totalCount(), store.count());
 }
 
 void tst_ClipboardTabState::onlyItsOwnTabTakesTheFocus()

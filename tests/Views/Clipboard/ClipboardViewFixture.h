@@ -32,6 +32,8 @@ struct ClipboardViewFixture
     ClipboardView &view()
     {
         if (!m_view) {
+            // Its surface shows, as the panel or the window does while its tab is looked at.
+            surface.setVisible(true);
             m_state = std::make_unique<ClipboardTabState>(*history.store, clipboard, sounds.bank(), clock, surface,
                 Densities::clipboardPageSize(density), Densities::closesSurface(density));
             m_view = std::make_unique<ClipboardView>(*m_state, monitor, preferences, images, density);
