@@ -3,6 +3,7 @@
 #include "Models/Transfer/ExportDates.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -85,6 +86,17 @@ void appendMetadata(QByteArray &out, const ExportedClipboardItem::Metadata &meta
     object.close();
 }
 
+// Whether a byte of `word` is below 0x20, a quote or a backslash: whether any byte of x is
+// below n (up to 0x80) is whether (x - 0x01..01 * n) & ~x & 0x80..80 is not zero, and a byte
+// equal to c is a zero byte of x ^ 0x01..01 * c.
+bool mayNeedEscaping(quint64 word)
+{
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    constexpr quint64 tops = 0x8080808080808080ULL;
+    const auto below = [](quint64 x, quint64 n) { return (x - ones * n) & ~x & tops; };
+    return below(word, 0x20) | below(word ^ (ones * '"'), 1) | below(word ^ (ones * '\\'), 1);
+}
+
 } // namespace
 
 namespace ExportEncoder {
@@ -158,6 +170,15 @@ void appendString(QByteArray &out, const QString &text)
     const qsizetype size = utf8.size();
     qsizetype run = 0;
     for (qsizetype i = 0; i < size; ++i) {
+        // Eight bytes at a time while none needs escaping: scanning a byte at a time was a
+        // fifth of an export's encoding.
+        for (quint64 word = 0; i + 8 <= size; i += 8) {
+            std::memcpy(&word, data + i, 8);
+            if (mayNeedEscaping(word))
+                break;
+        }
+        if (i >= size)
+            break;
         const auto c = static_cast<unsigned char>(data[i]);
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;

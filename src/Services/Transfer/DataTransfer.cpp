@@ -44,10 +44,14 @@ constexpr qsizetype skippedNameLimit = 40;
 // core busy, few enough that memory holds little of the history.
 constexpr qsizetype exportBatchEntries = 1024;
 constexpr qint64 exportBatchBytes = qint64(16) << 20;
-// Entries encoded as one task: enough that handing them out and collecting them costs little.
+// Entries, and todos, made and encoded as one task: enough that handing them out and
+// collecting them costs little.
 constexpr qsizetype exportPieceEntries = 64;
-// Batches read ahead of the one being written.
-constexpr qsizetype exportBatchesAhead = 4;
+constexpr qsizetype exportTodoPiece = 1024;
+// Batches read ahead of the one being written, and the bytes of their bodies: enough that the
+// reading goes on while the todos are written.
+constexpr qsizetype exportBatchesAhead = 24;
+constexpr qint64 exportBytesAhead = qint64(64) << 20;
 
 QString quoted(const QString &name)
 {
@@ -61,14 +65,26 @@ QString quoted(const QString &name)
 Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_ptr<BackupWriter> &writer,
     const QList<Todo> &todos, const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
 {
-    QFuture<Status> written = QtConcurrent::run(&batches, [writer, todos, exportedAt] {
+    QFuture<Status> written = QtConcurrent::run(&batches, [&work, writer, todos, exportedAt] {
+        QList<QList<Todo>> pieces;
+        for (qsizetype from = 0; from < todos.size(); from += exportTodoPiece)
+            pieces.append(todos.mid(from, exportTodoPiece));
         QList<ExportedTodo> records;
         records.reserve(todos.size());
-        for (const Todo &todo : todos)
-            records.append(ExportRecords::todo(todo));
+        for (const QList<ExportedTodo> &piece :
+            QtConcurrent::blockingMapped(&work, pieces, [](const QList<Todo> &piece) {
+                QList<ExportedTodo> made;
+                made.reserve(piece.size());
+                for (const Todo &todo : piece)
+                    made.append(ExportRecords::todo(todo));
+                return made;
+            }))
+            records += piece;
         return writer->begin(records, exportedAt);
     });
-    std::deque<QFuture<Status>> ahead;
+    // The batches written or being written, and the bytes of their bodies.
+    std::deque<std::pair<QFuture<Status>, qint64>> ahead;
+    qint64 bytesAhead = 0;
     QList<ClipboardItem> batch;
     batch.reserve(exportBatchEntries);
     qint64 bytes = 0;
@@ -96,11 +112,13 @@ Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_
             }
             return Status();
         });
-        ahead.push_back(written);
+        ahead.emplace_back(written, bytes);
+        bytesAhead += bytes;
         bytes = 0;
-        for (; qsizetype(ahead.size()) > exportBatchesAhead; ahead.pop_front()) {
-            if (Status status = ahead.front().result(); !status)
+        for (; qsizetype(ahead.size()) > exportBatchesAhead || bytesAhead > exportBytesAhead; ahead.pop_front()) {
+            if (Status status = ahead.front().first.result(); !status)
                 return status;
+            bytesAhead -= ahead.front().second;
         }
         return {};
     };

@@ -392,6 +392,38 @@ private slots:
         QCOMPARE(ExportDates::format(instant), written);
     }
 
+    // A character that must be escaped is escaped wherever it stands among eight-byte words
+    // of plain text, and nothing else is.
+    void escapesAnywhere_data()
+    {
+        QTest::addColumn<QString>("special");
+        QTest::addColumn<QByteArray>("escaped");
+        QTest::newRow("quote") << u"\""_s << QByteArray("\\\"");
+        QTest::newRow("backslash") << u"\\"_s << QByteArray("\\\\");
+        QTest::newRow("line feed") << u"\n"_s << QByteArray("\\n");
+        QTest::newRow("nul") << QString(QChar(0)) << QByteArray("\\u0000");
+        QTest::newRow("unit separator") << QString(QChar(0x1F)) << QByteArray("\\u001f");
+        QTest::newRow("space, kept") << u" "_s << QByteArray(" ");
+        QTest::newRow("delete, kept") << QString(QChar(0x7F)) << QByteArray("\x7F");
+        QTest::newRow("beyond ASCII, kept") << u"é"_s << QByteArray("\xC3\xA9");
+        QTest::newRow("#, kept") << u"#"_s << QByteArray("#");
+        QTest::newRow("], kept") << u"]"_s << QByteArray("]");
+    }
+
+    void escapesAnywhere()
+    {
+        QFETCH(QString, special);
+        QFETCH(QByteArray, escaped);
+        for (int length = 0; length < 20; ++length) {
+            for (int at = 0; at <= length; ++at) {
+                const QString text = QString(at, u'a') + special + QString(length - at, u'b');
+                QByteArray out("x");
+                ExportEncoder::appendString(out, text);
+                QCOMPARE(out, "x\"" + QByteArray(at, 'a') + escaped + QByteArray(length - at, 'b') + '"');
+            }
+        }
+    }
+
     // Every date of the four-digit years is written as the calendar has it.
     void datesFollowTheCalendar()
     {
