@@ -95,6 +95,13 @@ void PanelWindow::mousePressEvent(QMouseEvent *event)
 
 void PanelWindow::closeEvent(QCloseEvent *event)
 {
+    // The toolkit closes every popup once the application has lost the keyboard, and hears of a
+    // loss a moment late: a panel shown again within that moment would be closed for the last
+    // showing's loss. While the panel comes on screen, that closing is refused.
+    if (m_entering && isVisible()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     Q_EMIT closedBySystem();
 }

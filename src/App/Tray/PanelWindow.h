@@ -18,6 +18,8 @@ public:
     // Re-reads whether a compositor runs: translucent corners with one, a rounded mask without.
     void refreshLook();
     void resetFocusTracking() { m_hadFocus = false; }
+    // From its showing until its entrance ends.
+    void setEntering(bool entering) { m_entering = entering; }
     // Told of every change of the application's focus window while the panel is shown.
     void noteFocus(QWindow *focused);
 
@@ -47,4 +49,5 @@ private:
     int m_cornerRadius;
     bool m_composited = false;
     bool m_hadFocus = false;
+    bool m_entering = false;
 };

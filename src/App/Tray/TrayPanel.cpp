@@ -58,6 +58,7 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     m_fadeIn.setEasingCurve(cubic(QPointF(0, 0), QPointF(0.58, 1))); // ease-out
     connect(&m_fadeIn, &QVariantAnimation::valueChanged, this,
         [this](const QVariant &value) { applyFadeIn(value.toReal()); });
+    connect(&m_fadeIn, &QVariantAnimation::finished, m_window, [this] { m_window->setEntering(false); });
 
     m_fadeOut.setDuration(fadeOutMs);
     m_fadeOut.setEndValue(0.0);
@@ -148,6 +149,7 @@ void TrayPanel::placeNewlyShown()
     m_target = PanelPlacement::frame(contentSize(), m_resolved.rect, m_resolved.screen);
     m_window->setWindowOpacity(0);
     m_window->setGeometry(m_target.translated(0, -entryOffset));
+    m_window->setEntering(true);
     m_window->show();
     m_window->raise();
     m_fadeIn.start();
@@ -252,6 +254,7 @@ void TrayPanel::finishClose(bool hideNow)
     });
     removeMonitors();
     m_fadeIn.stop();
+    m_window->setEntering(false);
     m_resize.stop();
     if (hideNow) {
         m_fadeOut.stop();

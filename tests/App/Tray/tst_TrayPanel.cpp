@@ -310,6 +310,29 @@ private Q_SLOTS:
         QCOMPARE(f.shows, 2);
     }
 
+    // The toolkit hears of the application's loss of the keyboard a moment late and closes every
+    // popup then: a panel shown again within that moment stays; a loss once it is on screen
+    // closes it.
+    void aLateLossOfTheKeyboardKeepsAPanelJustShown()
+    {
+        Fixture f(topIcon());
+        f.showAndSettle();
+        f.panel->close();
+        QTRY_VERIFY(!f.window()->isVisible());
+        QEvent lost(QEvent::ApplicationDeactivate);
+        for (int showing = 1; showing <= 3; ++showing) {
+            f.panel->show(&f.tray);
+            QCoreApplication::sendEvent(qApp, &lost);
+            QVERIFY(f.panel->isShown());
+            QVERIFY(f.window()->isVisible());
+            QTRY_COMPARE(f.window()->windowOpacity(), 1.0);
+            QCoreApplication::sendEvent(qApp, &lost);
+            QVERIFY(!f.panel->isShown());
+            QVERIFY(!f.window()->isVisible());
+            QCOMPARE(f.closes, showing + 1);
+        }
+    }
+
     void keysDuringTheFadeOutReachNoView()
     {
         Fixture f(topIcon());
