@@ -85,16 +85,15 @@ Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_
     // The batches written or being written, and the bytes of their bodies.
     std::deque<std::pair<QFuture<Status>, qint64>> ahead;
     qint64 bytesAhead = 0;
-    QList<ClipboardItem> batch;
-    batch.reserve(exportBatchEntries);
+    // The batch being read, in the pieces it is encoded in: entries are moved there as they
+    // are read, since a copy's reference counts were a tenth of the reading.
+    QList<QList<ClipboardItem>> batch;
+    qsizetype taken = 0;
     qint64 bytes = 0;
     const auto flush = [&]() -> Status {
-        QList<QList<ClipboardItem>> pieces;
-        for (qsizetype from = 0; from < batch.size(); from += exportPieceEntries)
-            pieces.append(batch.mid(from, exportPieceEntries));
-        batch.clear();
+        taken = 0;
         QFuture<BackupWriter::Piece> encoded = QtConcurrent::mapped(
-            &work, std::move(pieces), [folder = source.folder](const QList<ClipboardItem> &items) {
+            &work, std::exchange(batch, {}), [folder = source.folder](const QList<ClipboardItem> &items) {
                 QList<PendingExportItem> entries;
                 entries.reserve(items.size());
                 for (const ClipboardItem &item : items)
@@ -124,8 +123,12 @@ Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_
     };
     const Status read = ClipboardTransferReader::readForExport(source, [&](ClipboardItem &&item) {
         bytes += item.content.size() * 2 + item.byteCount;
-        batch.append(std::move(item));
-        return batch.size() < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
+        if (taken++ % exportPieceEntries == 0) {
+            batch.append(QList<ClipboardItem>());
+            batch.last().reserve(exportPieceEntries);
+        }
+        batch.last().append(std::move(item));
+        return taken < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
     });
     const Status flushed = read && !batch.isEmpty() ? flush() : read;
     // Every step is waited for even after a failure: the writer is not shared.
