@@ -122,11 +122,11 @@ public:
     ClipboardView &view() const { return m_view; }
     ClipboardListModel &model() const { return m_model; }
 
-    // The answer to `query` over the whole history is shown: not one given before the store had
-    // taken in its file after a start.
+    // The answer to `query` over the whole history is shown: not one given while the store did
+    // not read its file after a start.
     bool answers(const QString &query) const
     {
-        return m_answered == query && m_answeredAt > 0 && !m_view.state().store().isChecking()
+        return m_answered == query && m_answeredAt > 0 && m_view.state().store().readsFile()
             && m_model.totalCount() > 0;
     }
 
@@ -247,8 +247,10 @@ double firstSearchAfterStart(const QString &prepared)
     Tab tab(app.windowChild<ClipboardView>(VemraTab::Clipboard));
     tab.view().state().setQuery(QStringLiteral("pr"));
     const double painted = tab.type(QStringLiteral("pri")).painted;
-    std::printf("  after a start: \"pri\" %lld found of %lld in %.1f ms\n", tab.model().resultCount(),
-        tab.model().totalCount(), painted);
+    std::printf("  after a start: \"pri\" %lld found of %lld in %.1f ms%s\n", tab.model().resultCount(),
+        tab.model().totalCount(), painted, app.environment().clipboard.isChecking() ? " (the check under way)" : "");
+    // The application goes once its files are checked, as quitting waits for them.
+    app.environment().clipboard.waitForCheck();
     return painted;
 }
 
@@ -378,6 +380,8 @@ void runPaint()
     ClipboardTabState &state = view.state();
     while (state.list().hasMore())
         state.showMore();
+    while (state.list().canFetchMore())
+        state.list().fetchMore();
     idle(50);
     ClipboardListView *list = view.results()->list();
     QScrollBar *bar = list->verticalScrollBar();

@@ -318,9 +318,9 @@ const StoreSchema &ClipboardDatabase::schema()
     return schema;
 }
 
-ClipboardDatabase::ClipboardDatabase(std::unique_ptr<StoreDatabase> sql)
+ClipboardDatabase::ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file)
     : m_sql(std::move(sql))
-    , m_search(m_sql->filePath())
+    , m_search(m_sql->filePath(), file)
 {
 }
 
@@ -337,11 +337,17 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::read(const QString
     return prepared(std::move(attached));
 }
 
-Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<std::unique_ptr<StoreDatabase>> opened)
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::peek(const QString &path)
+{
+    return prepared(StoreDatabase::peek(path, schema()), ClipboardSearch::File::Unchecked);
+}
+
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(
+    Result<std::unique_ptr<StoreDatabase>> opened, ClipboardSearch::File file)
 {
     if (!opened)
         return opened.error();
-    std::unique_ptr<ClipboardDatabase> database(new ClipboardDatabase(std::move(opened).value()));
+    std::unique_ptr<ClipboardDatabase> database(new ClipboardDatabase(std::move(opened).value(), file));
     if (Status status = database->prepare(); !status)
         return Error { schema().openFailed, status.error().detail };
     return database;
@@ -349,7 +355,8 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(Result<st
 
 std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()
 {
-    std::unique_ptr<ClipboardDatabase> database(new ClipboardDatabase(StoreDatabase::inMemory(schema())));
+    std::unique_ptr<ClipboardDatabase> database(
+        new ClipboardDatabase(StoreDatabase::inMemory(schema()), ClipboardSearch::File::Checked));
     if (!database->prepare())
         qCWarning(lcStore) << "the clipboard history in memory has no table of pending ids";
     return database;

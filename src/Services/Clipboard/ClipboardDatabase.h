@@ -29,6 +29,10 @@ public:
     static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path);
     // The store's reading connection to a file its writer has opened.
     static Result<std::unique_ptr<ClipboardDatabase>> read(const QString &path);
+    // A reading connection to a file of this version while its check is under way, which
+    // changes nothing on the disk but a search column that is not the file's (StoreDatabase::peek);
+    // dropped before anything writes to the file.
+    static Result<std::unique_ptr<ClipboardDatabase>> peek(const QString &path);
     static std::unique_ptr<ClipboardDatabase> inMemory();
 
     StoreDatabase &sql() const { return *m_sql; }
@@ -74,8 +78,9 @@ public:
     qint64 storedCount() const;
 
 private:
-    explicit ClipboardDatabase(std::unique_ptr<StoreDatabase> sql);
-    static Result<std::unique_ptr<ClipboardDatabase>> prepared(Result<std::unique_ptr<StoreDatabase>> opened);
+    ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file);
+    static Result<std::unique_ptr<ClipboardDatabase>> prepared(
+        Result<std::unique_ptr<StoreDatabase>> opened, ClipboardSearch::File file = ClipboardSearch::File::Checked);
     Status prepare();
     // An entry from a row whose names `name` reads by column.
     template <typename Name> static ClipboardItem itemRead(const StoreStatement &row, Name name);

@@ -5,9 +5,8 @@
 #include "Services/Clipboard/ClipboardStore.h"
 
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <QSet>
-
-#include <limits>
 
 namespace {
 
@@ -50,6 +49,8 @@ void ClipboardListModel::setQuery(const QString &query)
     if (query == m_query)
         return;
     m_query = query;
+    // A new answer starts with its first rows.
+    m_newAnswer = true;
     refresh();
 }
 
@@ -58,8 +59,38 @@ void ClipboardListModel::setLimit(int limit)
     limit = qMax(1, limit);
     if (limit == m_limit)
         return;
+    const bool grows = limit > m_limit && m_items.size() >= m_limit;
     m_limit = limit;
-    refresh();
+    if (m_items.size() > m_limit) {
+        beginRemoveRows({}, m_limit, int(m_items.size()) - 1);
+        m_items.resize(m_limit);
+        endRemoveRows();
+    }
+    // The rows shown stay; the next page's first ones come at once, as asked for.
+    const bool hadMore = m_hasMore;
+    m_hasMore = m_resultCount > m_limit;
+    if (grows && canFetchMore())
+        fetchMore();
+    if (hadMore != m_hasMore)
+        Q_EMIT summaryChanged();
+}
+
+bool ClipboardListModel::canFetchMore(const QModelIndex &parent) const
+{
+    // Not while the next answer is looked for (the rows would be of the one before), nor while
+    // rows change: a view may ask from within their signals.
+    return !parent.isValid() && !m_exhausted && !m_applying && m_shownQuery == m_queries
+        && m_items.size() < qMin<qint64>(m_limit, m_resultCount);
+}
+
+void ClipboardListModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const qsizetype shown = m_items.size();
+    const int wanted = int(qMin<qint64>(m_limit, qint64(shown) + moreRows));
+    apply(m_store.items(m_query, m_found, wanted));
+    m_exhausted = m_items.size() <= shown;
 }
 
 std::optional<ClipboardItem> ClipboardListModel::item(const QUuid &id) const
@@ -131,20 +162,26 @@ void ClipboardListModel::refresh()
 {
     m_refreshedRevision = m_store.revision();
     m_now = m_clock.now();
-    // One more than the page tells whether more exist.
-    const int fetch = m_limit < std::numeric_limits<int>::max() ? m_limit + 1 : m_limit;
+    // The first rows of a new answer; as many as are shown of the same search changed.
+    const int read = qMin(m_limit, m_newAnswer ? firstRows : qMax(firstRows, int(m_items.size())));
+    m_newAnswer = false;
     const quint64 query = ++m_queries;
     // Whatever is still being looked for is of an older query or history.
     stopScan();
-    m_scan = m_store.scanInBackground(m_query, fetch);
+    m_scan = m_store.scanInBackground(m_query, m_limit);
     if (!m_scan.isValid()) {
-        // The page and the count of its matches in one pass; a blank search counts everything.
-        show(m_store.page(m_query, fetch));
+        // The rows and the count of all matches in one pass; a blank search counts everything.
+        m_found.reset();
+        m_shownQuery = query;
+        show(m_store.page(m_query, read));
         return;
     }
-    m_scan.then(this, [this, query, fetch](const std::optional<ClipboardSearch::Scan> &scan) {
-        if (query == m_queries)
-            show(m_store.page(m_query, scan, fetch));
+    m_scan.then(this, [this, query, read](const std::optional<ClipboardSearch::Scan> &scan) {
+        if (query != m_queries)
+            return;
+        m_found = scan;
+        m_shownQuery = query;
+        show(m_store.page(m_query, scan, read));
     });
 }
 
@@ -156,11 +193,9 @@ void ClipboardListModel::stopScan()
         m_scan.cancel();
 }
 
-void ClipboardListModel::show(ClipboardStore::Page page)
+void ClipboardListModel::show(const ClipboardStore::Page &page)
 {
-    const bool hasMore = page.items.size() > m_limit;
-    if (hasMore)
-        page.items.resize(m_limit);
+    const bool hasMore = page.total > m_limit;
     const qint64 results = page.total;
     // The count of everything changes only with the store, not with the search.
     qint64 total = m_totalCount;
@@ -171,6 +206,7 @@ void ClipboardListModel::show(ClipboardStore::Page page)
     m_countedRevision = m_refreshedRevision;
 
     apply(page.items);
+    m_exhausted = false;
 
     m_hasMore = hasMore;
     m_totalCount = total;
@@ -181,6 +217,7 @@ void ClipboardListModel::show(ClipboardStore::Page page)
 
 void ClipboardListModel::apply(const QList<ClipboardItem> &fresh)
 {
+    const QScopedValueRollback applying(m_applying, true);
     QSet<QUuid> wanted;
     wanted.reserve(fresh.size());
     for (const ClipboardItem &entry : fresh)

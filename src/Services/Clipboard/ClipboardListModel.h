@@ -16,8 +16,9 @@
 class Clock;
 
 // One page of the clipboard history for a search, newest first, kept in step with the store.
-// It holds only the rows it shows (the page) and learns whether more exist by fetching one
-// more. Store changes are taken as one query per turn of the event loop, however many saves
+// It holds only the rows it shows, and of the page only the first screenful or so until the
+// view or the keys reach further (canFetchMore/fetchMore); the count of all matches tells
+// whether more exist than the page. Store changes are taken as one query per turn of the event loop, however many saves
 // arrive in it; a new search or page size is queried at once, a large history on another
 // thread, and each new query cancels the scan still under way. Every new result is applied as
 // a difference by id (rows removed, moved, inserted, changed), never as a reset, so a view
@@ -29,6 +30,10 @@ class ClipboardListModel final : public QAbstractListModel
 public:
     // How often the rows' relative copy times are worded afresh.
     static constexpr int tickInterval = 30'000;
+    // The rows read with a new answer (a tall window's screenful and some), and how many more
+    // each fetch brings.
+    static constexpr int firstRows = 40;
+    static constexpr int moreRows = 100;
 
     ClipboardListModel(ClipboardStore &store, const Clock &clock, int limit, QObject *parent = nullptr);
     ~ClipboardListModel() override;
@@ -48,6 +53,9 @@ public:
 
     // More entries match than the page shows.
     bool hasMore() const { return m_hasMore; }
+    // Rows of the page not read yet, which fetchMore() reads.
+    bool canFetchMore(const QModelIndex &parent = {}) const override;
+    void fetchMore(const QModelIndex &parent = {}) override;
     // Every entry that matches the search, and every stored entry.
     qint64 resultCount() const { return m_resultCount; }
     qint64 totalCount() const { return m_totalCount; }
@@ -77,7 +85,7 @@ Q_SIGNALS:
 private:
     void scheduleRefresh();
     void stopScan();
-    void show(ClipboardStore::Page page);
+    void show(const ClipboardStore::Page &page);
     void apply(const QList<ClipboardItem> &fresh);
 
     ClipboardStore &m_store;
@@ -98,4 +106,13 @@ private:
     // when no other query came after it.
     QFuture<std::optional<ClipboardSearch::Scan>> m_scan;
     quint64 m_queries = 0;
+    // The answer of the scan shown, whose further rows fetchMore() reads; none when the store
+    // answered on its own connection.
+    std::optional<ClipboardSearch::Scan> m_found;
+    // A fetch found no more rows than were shown: none is tried again until the next answer.
+    bool m_exhausted = false;
+    bool m_applying = false;
+    // The query whose answer is shown, and whether the next one is of a new search.
+    quint64 m_shownQuery = 0;
+    bool m_newAnswer = true;
 };

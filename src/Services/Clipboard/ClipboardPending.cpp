@@ -117,3 +117,12 @@ QList<ClipboardPending::Range> ClipboardPending::spansLeft() const
         left.prepend({ from, std::numeric_limits<qint64>::max() });
     return left;
 }
+
+void ClipboardPending::keepOnlyNew()
+{
+    m_items.removeIf(
+        [this](const QHash<QUuid, ClipboardItem>::iterator &item) { return !m_created.contains(item.key()); });
+    m_deletions.clear();
+    m_ranges.clear();
+    m_fileRemovals.clear();
+}

@@ -74,6 +74,9 @@ public:
     // The spans of time that none of those covers, newest first: all of time when there are none,
     // nothing once everything is deleted.
     QList<Range> spansLeft() const;
+    // Keeps only the entries new since the store opened: what was changed or deleted of the
+    // others, and the side files to remove, are forgotten.
+    void keepOnlyNew();
     // Forgets what `written` saved, except the entries changed again since (`touched`).
     void settle(const Written &written, const QSet<QUuid> &touched);
 

@@ -133,8 +133,10 @@ QList<ClipboardItem> ClipboardQueries::fetch(const Filter &filter, std::optional
         if (limit)
             statement += QStringLiteral(" LIMIT %1").arg(*limit - result.size());
         Result<QSqlQuery> selected = m_database->sql().select(statement, bindings);
+        // The changes not written yet show even when the stored rows cannot be read, as in a
+        // damaged file during its check.
         if (!selected)
-            return {};
+            break;
         QSqlQuery query = std::move(selected).value();
         while (query.next())
             result << ClipboardDatabase::item(query);
@@ -155,13 +157,18 @@ QList<ClipboardItem> ClipboardQueries::fetch(const Filter &filter, std::optional
     return result;
 }
 
-QList<ClipboardItem> ClipboardQueries::fetchRows(const QList<qint64> &rows, int limit) const
+QList<ClipboardItem> ClipboardQueries::fetchRows(const ClipboardSearch::Scan &scan, int limit) const
 {
-    if (rows.isEmpty() || limit <= 0)
+    if (scan.rows.isEmpty() || limit <= 0)
         return {};
+    // Only the newest, and those copied at the same moment as the last of them, whose order
+    // their ids tell.
+    qsizetype read = std::min<qsizetype>(limit, scan.rows.size());
+    while (read < scan.rows.size() && scan.copiedAt[read] == scan.copiedAt[read - 1])
+        ++read;
     QByteArray numbers;
-    numbers.reserve(rows.size() * 8);
-    for (qint64 row : rows)
+    numbers.reserve(read * 8);
+    for (qint64 row : scan.rows.first(read))
         numbers += QByteArray::number(row) + ',';
     numbers.chop(1);
     // Read as the file holds them and put in order here: a page of long texts is megabytes,
@@ -170,7 +177,7 @@ QList<ClipboardItem> ClipboardQueries::fetchRows(const QList<qint64> &rows, int 
         + " FROM clipboard_item AS i WHERE i.seq IN (" + numbers + ')';
     StoreStatement query(m_database->sql(), sql.constData());
     QList<ClipboardItem> result;
-    result.reserve(rows.size());
+    result.reserve(read);
     while (query.next())
         result << ClipboardDatabase::item(query);
     if (!query.status())
@@ -241,7 +248,7 @@ ClipboardQueries::Page ClipboardQueries::page(const QString &query, int limit) c
         return { items(limit), count() };
     if (m_pending.isEmpty()) {
         if (const std::optional<ClipboardSearch::Scan> scan = m_database->search().scan(*predicate, limit))
-            return { fetchRows(scan->rows, limit), scan->count };
+            return { fetchRows(*scan, limit), scan->count };
     }
     const Filter filter = searchFilter(query);
     return { fetch(filter, limit), tally(filter) };
@@ -260,7 +267,15 @@ ClipboardQueries::Page ClipboardQueries::page(
 {
     if (!scan || !m_pending.isEmpty())
         return page(query, limit);
-    return { fetchRows(scan->rows, limit), scan->count };
+    return { fetchRows(*scan, limit), scan->count };
+}
+
+QList<ClipboardItem> ClipboardQueries::items(
+    const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
+{
+    if (!scan || !m_pending.isEmpty())
+        return items(query, limit);
+    return fetchRows(*scan, limit);
 }
 
 std::optional<ClipboardItem> ClipboardQueries::item(const QUuid &id) const

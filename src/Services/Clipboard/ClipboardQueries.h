@@ -52,6 +52,7 @@ public:
     Page page(const QString &query, int limit) const;
     QFuture<std::optional<ClipboardSearch::Scan>> scanInBackground(const QString &query, int limit) const;
     Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
+    QList<ClipboardItem> items(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
     std::optional<ClipboardItem> item(const QUuid &id) const;
     std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
     QList<ClipboardItem> itemsWithIds(const QList<QUuid> &ids) const;
@@ -76,7 +77,7 @@ private:
     Filter searchFilter(const QString &query) const;
     static Filter periodFilter(const ClipboardPending::Range &span);
     QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
-    QList<ClipboardItem> fetchRows(const QList<qint64> &rows, int limit) const;
+    QList<ClipboardItem> fetchRows(const ClipboardSearch::Scan &scan, int limit) const;
     qint64 tally(const Filter &filter) const;
     // Puts the ids of the pending changes into the connection's temporary table that hides
     // their stored rows. Only a read of stored rows while changes wait asks for it, so that a

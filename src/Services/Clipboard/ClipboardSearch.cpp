@@ -4,6 +4,7 @@
 #include "Services/Clipboard/SearchColumn.h"
 #include "Services/Clipboard/SearchFolding.h"
 #include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreFileCheck.h"
 #include "Services/Storage/StoreWriter.h"
 
 #include <QFuture>
@@ -69,9 +70,11 @@ public:
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
 
-    bool open(const QString &path)
+    bool open(const QString &path, File file)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+        const QByteArray name = file == File::Checked ? path.toUtf8() : StoreFileCheck::readingUri(path);
+        if (sqlite3_open_v2(
+                name.constData(), &m_handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr)
             != SQLITE_OK)
             return false;
         const QByteArray pragmas
@@ -306,8 +309,9 @@ private:
     Stopped m_stopped;
 };
 
-ClipboardSearch::ClipboardSearch(QString filePath)
+ClipboardSearch::ClipboardSearch(QString filePath, File file)
     : m_filePath(std::move(filePath))
+    , m_file(file)
 {
     m_background.setMaxThreadCount(1);
     m_maker.setMaxThreadCount(1);
@@ -365,8 +369,13 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
         const QMutexLocker lock(&m_scanning);
         if (promise.isCanceled())
             return;
-        std::optional<Scan> found = run(predicate, keep, [&promise] { return promise.isCanceled(); });
-        if (!promise.isCanceled())
+        // Stopped as well when the search goes, as a file's after its check does: the scan then
+        // gives no answer, as if cancelled.
+        std::optional<Scan> found
+            = run(predicate, keep, [this, &promise] { return promise.isCanceled() || m_closing; });
+        if (m_closing)
+            promise.future().cancel();
+        else if (!promise.isCanceled())
             promise.addResult(std::move(found));
     });
 }
@@ -424,6 +433,9 @@ void ClipboardSearch::forget()
 void ClipboardSearch::renewColumn()
 {
     m_columnLookedFor = true;
+    // Made once the file has passed, and by the search that then reads it.
+    if (m_file == File::Unchecked)
+        return;
     // Asked for under m_scanning, as the maker's last look is.
     if (m_making.exchange(true)) {
         m_makeAgain = true;
@@ -447,7 +459,7 @@ std::shared_ptr<const SearchColumn> ClipboardSearch::found() const
     std::shared_ptr<const SearchColumn> column = SearchColumn::found(m_filePath);
     bool current = false;
     Reader reader;
-    if (column && reader.open(m_filePath) && reader.begin()) {
+    if (column && reader.open(m_filePath, m_file) && reader.begin()) {
         const std::optional<SearchColumn::Token> token = reader.token();
         current = token && *token == column->token() && !reader.lostSince(column->snapshot());
         reader.end();
@@ -471,7 +483,7 @@ std::shared_ptr<const SearchColumn> ClipboardSearch::written()
         readers.clear();
         for (int span = 0; span < (attempt < 2 ? spans : 1); ++span) {
             auto reader = std::make_unique<Reader>();
-            if (!reader->open(m_filePath) || !reader->begin())
+            if (!reader->open(m_filePath, m_file) || !reader->begin())
                 return nullptr;
             readers.push_back(std::move(reader));
         }
@@ -560,7 +572,7 @@ bool ClipboardSearch::openReaders(int count)
 {
     while (int(m_readers.size()) < count) {
         auto reader = std::make_unique<Reader>();
-        if (!reader->open(m_filePath)) {
+        if (!reader->open(m_filePath, m_file)) {
             qCWarning(lcStore) << "search: cannot open a reader of" << m_filePath;
             return false;
         }
@@ -598,19 +610,31 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runSpans(
     for (QFuture<void> &other : others)
         other.waitForFinished();
 
-    Scan total;
+    qint64 count = 0;
     std::vector<Hit> merged;
     for (size_t span = 0; span < counts.size(); ++span) {
         if (!counts[span])
             return std::nullopt;
-        total.count += *counts[span];
+        count += *counts[span];
         merged.insert(merged.end(), hits[span].begin(), hits[span].end());
     }
-    SearchColumn::keepNewest(merged, newest);
-    total.rows.reserve(qsizetype(merged.size()));
-    for (const Hit &hit : merged)
-        total.rows.append(hit.seq);
-    return total;
+    return ClipboardSearch::newest(count, std::move(merged), newest);
+}
+
+ClipboardSearch::Scan ClipboardSearch::newest(qint64 count, std::vector<Hit> hits, size_t keep)
+{
+    SearchColumn::keepNewest(hits, keep);
+    std::sort(hits.begin(), hits.end(),
+        [](const Hit &a, const Hit &b) { return a.copiedAt != b.copiedAt ? a.copiedAt > b.copiedAt : a.seq < b.seq; });
+    Scan scan;
+    scan.count = count;
+    scan.rows.reserve(qsizetype(hits.size()));
+    scan.copiedAt.reserve(qsizetype(hits.size()));
+    for (const Hit &hit : hits) {
+        scan.rows.append(hit.seq);
+        scan.copiedAt.append(hit.copiedAt);
+    }
+    return scan;
 }
 
 std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
@@ -692,16 +716,11 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     }
     if (halted || !fresh || !renewed)
         return std::nullopt;
-    Scan total;
-    total.count = *fresh + *renewed;
+    qint64 count = *fresh + *renewed;
     std::vector<Hit> merged = std::move(recent);
     for (size_t thread = 0; thread < hits.size(); ++thread) {
-        total.count += counts[thread];
+        count += counts[thread];
         merged.insert(merged.end(), hits[thread].begin(), hits[thread].end());
     }
-    SearchColumn::keepNewest(merged, newest);
-    total.rows.reserve(qsizetype(merged.size()));
-    for (const Hit &hit : merged)
-        total.rows.append(hit.seq);
-    return total;
+    return ClipboardSearch::newest(count, std::move(merged), newest);
 }

@@ -2,6 +2,7 @@
 
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
+#include "Services/Clipboard/SearchColumn.h"
 
 #include <QFuture>
 #include <QList>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <vector>
 
-class SearchColumn;
 class StoreWriter;
 struct sqlite3;
 
@@ -40,15 +40,22 @@ class ClipboardSearch final
 public:
     // The outcome of a scan: how many entries match, and the `seq` of the newest of them, at
     // least as many as asked for when there are, with every entry copied at the same moment
-    // as the last of those.
+    // as the last of those; newest first, with when each was last copied (in milliseconds), so
+    // that the first few can be read alone.
     struct Scan
     {
         qint64 count = 0;
         QList<qint64> rows;
+        QList<qint64> copiedAt;
     };
 
+    // Whether the file has passed its check. One whose check is under way is read without
+    // changing anything beside it (no log or index is made), and no column is made for it: it
+    // is searched with the column it has, or else in spans.
+    enum class File { Checked, Unchecked };
+
     // `filePath` is the store's file; empty for a database in memory, which is never split.
-    explicit ClipboardSearch(QString filePath);
+    explicit ClipboardSearch(QString filePath, File file = File::Checked);
     ~ClipboardSearch();
     ClipboardSearch(const ClipboardSearch &) = delete;
     ClipboardSearch &operator=(const ClipboardSearch &) = delete;
@@ -95,6 +102,8 @@ private:
     std::optional<Scan> runColumn(
         const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
     bool openReaders(int count);
+    // The newest `keep` of `hits` (and those copied with the last of them) among `count` found.
+    static Scan newest(qint64 count, std::vector<SearchColumn::Hit> hits, size_t keep);
     // Makes the column afresh in the background (under m_scanning).
     void renewColumn();
     void makeColumn();
@@ -107,6 +116,7 @@ private:
     static QFuture<Status> pair(StoreWriter &writer, const SearchColumn &column);
 
     QString m_filePath;
+    File m_file;
     // Held by the scan under way: the readers serve one scan at a time.
     QMutex m_scanning;
     std::vector<std::unique_ptr<Reader>> m_readers;

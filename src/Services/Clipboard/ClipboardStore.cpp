@@ -11,6 +11,7 @@
 #include "Services/Storage/StoreWriter.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -88,8 +89,21 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
             return inMemory(contents.error());
         if (contents.value() != StoreFileCheck::Contents::Empty) {
             ClipboardFiles::ensureFolders(folder);
-            std::unique_ptr<ClipboardStore> store(
-                new ClipboardStore(ClipboardDatabase::inMemory(), folder, std::nullopt));
+            // A file of this version is read meanwhile, as it is, on a connection that nothing
+            // waits on and that goes before anything is written to it; an older one once it
+            // is upgraded, and one with a log left beside it (a crash) once it is checked: the
+            // log's index, opened read-only here, would stay read-only for the writer's
+            // connection in this process too.
+            const bool peeks = contents.value() == StoreFileCheck::Contents::Current
+                && !QFileInfo::exists(path + QStringLiteral("-wal"));
+            Result<std::unique_ptr<ClipboardDatabase>> peek
+                = peeks ? ClipboardDatabase::peek(path) : Result<std::unique_ptr<ClipboardDatabase>>(Error {});
+            if (!peek && peeks)
+                qCWarning(lcStore) << "the clipboard history shows once its file is checked:" << peek.error().detail;
+            const bool reads = bool(peek);
+            std::unique_ptr<ClipboardStore> store(new ClipboardStore(
+                reads ? std::move(peek).value() : ClipboardDatabase::inMemory(), folder, std::nullopt));
+            store->m_readsFile = reads;
             store->m_checking = true;
             store->m_openedAt = opened;
             connect(&store->m_check, &QFutureWatcher<Checked>::finished, store.get(), &ClipboardStore::finishCheck);
@@ -122,6 +136,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
     ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
     store->m_writer = std::move(writer).value();
+    store->m_readsFile = true;
     store->m_database->search().useWriter(store->m_writer);
     store->removeStrayFiles(opened);
     return store;
@@ -136,7 +151,9 @@ void ClipboardStore::finishCheck()
     Result<std::unique_ptr<ClipboardDatabase>> opened = prepared.status
         ? ClipboardDatabase::read(m_folder + QLatin1Char('/') + databaseFileName())
         : Result<std::unique_ptr<ClipboardDatabase>>(prepared.status.error());
-    if (opened) {
+    // The file's view during the check goes before the writer writes anything.
+    const bool passed = bool(opened);
+    if (passed) {
         m_writer = std::move(prepared.writer);
         m_database = std::move(opened).value();
         m_database->search().useWriter(m_writer);
@@ -145,8 +162,16 @@ void ClipboardStore::finishCheck()
     } else {
         m_loadError = opened.error();
         qCWarning(lcStore) << "keeping the clipboard history in memory:" << m_loadError->detail;
+        // What was changed meanwhile in the file's entries stays with the file, side files
+        // included; only what was copied anew is kept.
+        if (m_readsFile) {
+            m_pending.keepOnlyNew();
+            m_database = ClipboardDatabase::inMemory();
+            m_queries->attach(*m_database);
+        }
         moveToTemporaryFolder();
     }
+    m_readsFile = passed;
     // The history's rows appear, and what was copied meanwhile is written.
     save();
     Q_EMIT checked();
@@ -412,6 +437,12 @@ ClipboardStore::Page ClipboardStore::page(
     const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
 {
     return m_queries->page(query, scan, limit);
+}
+
+QList<ClipboardItem> ClipboardStore::items(
+    const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
+{
+    return m_queries->items(query, scan, limit);
 }
 
 std::optional<ClipboardItem> ClipboardStore::item(const QUuid &id) const

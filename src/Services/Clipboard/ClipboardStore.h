@@ -63,9 +63,10 @@ public:
 
     // Opens or creates the store in `folder`. Never fails: a folder or database that cannot
     // be opened gives the in-memory store with loadError set, and nothing on disk is touched.
-    // Checked in the background, the store starts with none of the file's entries; what is
-    // recorded meanwhile waits in memory and is written once the file has passed (`checked`),
-    // or stays in memory with loadError set when it has not.
+    // Checked in the background, the store reads a file of this version as it is meanwhile (an
+    // older one's entries come once it is upgraded); what is recorded meanwhile waits in memory
+    // and is written once the file has passed (`checked`), or stays in memory with loadError
+    // set, alone, when it has not.
     static std::unique_ptr<ClipboardStore> make(const QString &folder, IntegrityCheck check = IntegrityCheck::Before);
     // The store in "Clipboard" under the Vemra data folder.
     static std::unique_ptr<ClipboardStore> makeDefault(IntegrityCheck check = IntegrityCheck::Before);
@@ -81,6 +82,9 @@ public:
     const std::optional<Error> &loadError() const { return m_loadError; }
     // While the file is being checked in the background.
     bool isChecking() const { return m_checking; }
+    // Whether the reads see the file's entries: once it has passed its check, and while the
+    // check of a file of this version is under way (a damaged one's go again if it fails).
+    bool readsFile() const { return m_readsFile; }
     // Grows by 1 with every save, whatever its outcome.
     qint64 revision() const { return m_revision; }
 
@@ -102,6 +106,8 @@ public:
     // The page that such a scan found; page() above when it could not scan or changes are
     // pending now.
     Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
+    // The same without the count: more of a page shown in part.
+    QList<ClipboardItem> items(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
     std::optional<ClipboardItem> item(const QUuid &id) const;
     std::optional<ClipboardItem> itemWithHash(const QString &contentHash) const;
 
@@ -235,4 +241,5 @@ private:
     QFutureWatcher<Checked> m_check;
     QDateTime m_openedAt;
     bool m_checking = false;
+    bool m_readsFile = false;
 };

@@ -173,7 +173,13 @@ void ClipboardTabState::deleteFromList(const ClipboardItem &item)
 {
     if (m_selection == item.id) {
         QList<QUuid> ids = m_list->ids();
-        const qsizetype at = ids.indexOf(item.id);
+        qsizetype at = ids.indexOf(item.id);
+        // The row that takes its place may not be read yet.
+        if (at >= 0 && at + 1 == ids.size() && m_list->canFetchMore()) {
+            m_list->fetchMore();
+            ids = m_list->ids();
+            at = ids.indexOf(item.id);
+        }
         if (at >= 0) {
             ids.removeAt(at);
             setSelection(ids.isEmpty() ? std::nullopt : std::optional(ids.at(qMin(at, ids.size() - 1))));
@@ -184,12 +190,18 @@ void ClipboardTabState::deleteFromList(const ClipboardItem &item)
 
 void ClipboardTabState::moveSelection(int offset)
 {
-    const QList<QUuid> ids = m_list->ids();
+    QList<QUuid> ids = m_list->ids();
+    qsizetype at = m_selection ? ids.indexOf(*m_selection) : -1;
+    // Past the rows read: the next ones are read first.
+    if (at >= 0 && at + offset >= ids.size() && m_list->canFetchMore()) {
+        m_list->fetchMore();
+        ids = m_list->ids();
+        at = ids.indexOf(*m_selection);
+    }
     if (ids.isEmpty()) {
         setSelection(std::nullopt);
         return;
     }
-    const qsizetype at = m_selection ? ids.indexOf(*m_selection) : -1;
     if (at < 0) {
         setSelection(ids.first());
         return;

@@ -109,6 +109,22 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::attach(const QString &path
     return database;
 }
 
+Result<std::unique_ptr<StoreDatabase>> StoreDatabase::peek(const QString &path, const StoreSchema &schema)
+{
+    std::unique_ptr<StoreDatabase> database(
+        new StoreDatabase(QString::fromUtf8(StoreFileCheck::readingUri(path)), path, schema));
+    database->m_connection.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!database->m_connection.open())
+        return database->failure(database->m_connection.lastError());
+    // The file's log stays as it is: no journal mode is asked for.
+    if (schema.functions && !schema.functions(database->handle()))
+        return database->saveError(QStringLiteral("The store’s own functions couldn’t be added."));
+    if (Status status = database->exec(QStringLiteral("PRAGMA temp_store = MEMORY")); !status)
+        return status.error();
+    return database;
+}
+
 std::unique_ptr<StoreDatabase> StoreDatabase::inMemory(const StoreSchema &schema)
 {
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(QStringLiteral(":memory:"), QString(), schema));

@@ -41,6 +41,10 @@ public:
     // A reading connection to a file that its writer has opened, which writes nothing to it:
     // the store's own, or one for work on another thread, made, used and dropped there.
     static Result<std::unique_ptr<StoreDatabase>> attach(const QString &path, const StoreSchema &schema);
+    // A reading connection to a file of the schema's version whose check is under way, which
+    // changes nothing beside it either (StoreFileCheck::readingUri): valid only until anything
+    // writes to the file.
+    static Result<std::unique_ptr<StoreDatabase>> peek(const QString &path, const StoreSchema &schema);
 
     ~StoreDatabase();
     StoreDatabase(const StoreDatabase &) = delete;

@@ -12,21 +12,6 @@
 
 namespace {
 
-// How the file is opened for reading. Without a log everything is in the file itself, which is
-// read as if it were on read-only media, so that no -wal or -shm is made. With a log and its
-// index, the index is read but never rebuilt; a log whose index is gone needs a new index,
-// which is all that reading it may add.
-QByteArray readingUri(const QString &path)
-{
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    QByteArray uri = "file:" + QUrl::toPercentEncoding(absolute, "/") + "?mode=ro";
-    if (!QFileInfo::exists(absolute + QStringLiteral("-wal")))
-        uri += "&immutable=1";
-    else if (QFileInfo::exists(absolute + QStringLiteral("-shm")))
-        uri += "&readonly_shm=1";
-    return uri;
-}
-
 // A read-only connection, closed when it goes.
 class Reader final
 {
@@ -73,6 +58,17 @@ private:
 };
 
 } // namespace
+
+QByteArray StoreFileCheck::readingUri(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QByteArray uri = "file:" + QUrl::toPercentEncoding(absolute, "/") + "?mode=ro";
+    if (!QFileInfo::exists(absolute + QStringLiteral("-wal")))
+        uri += "&immutable=1";
+    else if (QFileInfo::exists(absolute + QStringLiteral("-shm")))
+        uri += "&readonly_shm=1";
+    return uri;
+}
 
 Result<StoreFileCheck::Contents> StoreFileCheck::inspect(const QString &path, const StoreSchema &schema)
 {

@@ -3,6 +3,7 @@
 #include "Models/Common/Result.h"
 #include "Services/Storage/StoreSchema.h"
 
+#include <QByteArray>
 #include <QString>
 
 // Looks at a store file before anything may write to it. It reads through a connection that
@@ -26,6 +27,12 @@ public:
     // Reads the whole file through a small cache, so memory stays flat at any size: made for a
     // worker thread.
     static Status verify(const QString &path, const StoreSchema &schema);
+    // How a file is opened for reading without changing it, as an SQLite URI. Without a log
+    // everything is in the file itself, which is read as if it were on read-only media, so that
+    // no -wal or -shm is made: nothing may write to it meanwhile. With a log and its index, the
+    // index is read but never rebuilt; a log whose index is gone needs a new index, which is
+    // all that reading it may add.
+    static QByteArray readingUri(const QString &path);
 };
 
 // When a store reads its whole file for damage: before it opens (tests, tools), or on a worker

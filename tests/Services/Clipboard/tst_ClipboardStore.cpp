@@ -843,8 +843,9 @@ private Q_SLOTS:
         QSignalSpy checked(store.get(), &ClipboardStore::checked);
         const ClipboardCapture early = imageCapture(folder(), "early", at(10, 9));
         store->record(early);
-        // Shown at once, alone, and not written yet.
-        QCOMPARE(store->count(), 1);
+        // Shown at once over the file's entries, and not written yet.
+        if (!damaged)
+            QCOMPARE(store->count(), 401);
         QCOMPARE(store->items(10).first().id, early.id);
         QCOMPARE(readFile(databasePath()), before);
 

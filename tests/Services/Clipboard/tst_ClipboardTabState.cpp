@@ -33,7 +33,7 @@ struct Tab
         surface.setVisible(true);
         state = std::make_unique<ClipboardTabState>(
             *history.store, clipboard, sounds.bank(), clock, surface, panel ? 100 : 500, panel);
-        for (int i = 0; i < entries; ++i)
+        for (int i = 0; i < state->list().rowCount(); ++i)
             rows << state->list().item(i);
     }
 
@@ -83,6 +83,8 @@ private Q_SLOTS:
     void copiedMarkGoesAfterItsTime();
     void failedCopyOnlyReports();
     void deletingKeepsASensibleSelection();
+    void keysAndDeletionsReachRowsNotReadYet_data();
+    void keysAndDeletionsReachRowsNotReadYet();
     void escapeStepsBackThenClosesOnlyThePanel();
     void pagesGrowAndTypingResetsThem();
     void hidingResets();
@@ -287,6 +289,49 @@ void tst_ClipboardTabState::deletingKeepsASensibleSelection()
     QTRY_COMPARE(state.list().rowCount(), 1);
     state.deleteFromList(tab.rows.at(0));
     QCOMPARE(state.selection(), std::nullopt);
+}
+
+void tst_ClipboardTabState::keysAndDeletionsReachRowsNotReadYet_data()
+{
+    QTest::addColumn<bool>("panel");
+    QTest::addColumn<int>("entries");
+    QTest::newRow("the panel's page") << true << 100;
+    QTest::newRow("the window's page, with more") << false << 600;
+}
+
+// Only the first rows are read with the answer: the Down arrow goes on through the page's
+// rows as they are read, the count is of everything, and a deleted last row read hands the
+// selection to the next one.
+void tst_ClipboardTabState::keysAndDeletionsReachRowsNotReadYet()
+{
+    QFETCH(bool, panel);
+    QFETCH(int, entries);
+    const int page = panel ? 100 : 500;
+    {
+        Tab tab(panel, entries);
+        ClipboardTabState &state = *tab.state;
+        QCOMPARE(state.list().rowCount(), ClipboardListModel::firstRows);
+        QCOMPARE(state.list().totalCount(), entries);
+        QCOMPARE(state.list().hasMore(), entries > page);
+        for (int row = 0; row < page; ++row) {
+            QVERIFY(state.handleListKey(Qt::Key_Down, Qt::NoModifier, true));
+            QVERIFY(state.selectedItem());
+            QCOMPARE(state.selectedItem()->content, QStringLiteral("entry %1").arg(entries - row));
+        }
+        QVERIFY(state.handleListKey(Qt::Key_Down, Qt::NoModifier, true));
+        QCOMPARE(state.selectedItem()->content, QStringLiteral("entry %1").arg(entries - page + 1));
+        QCOMPARE(state.list().rowCount(), page);
+        QVERIFY(!state.list().canFetchMore());
+    }
+    Tab tab(panel, entries);
+    ClipboardTabState &state = *tab.state;
+    const ClipboardItem last = tab.rows.last();
+    state.setSelection(last.id);
+    state.deleteFromList(last);
+    QVERIFY(state.selectedItem());
+    QCOMPARE(state.selectedItem()->content, QStringLiteral("entry %1").arg(entries - ClipboardListModel::firstRows));
+    QTRY_COMPARE(state.list().totalCount(), entries - 1);
+    QCOMPARE(state.selectedItem()->content, QStringLiteral("entry %1").arg(entries - ClipboardListModel::firstRows));
 }
 
 void tst_ClipboardTabState::escapeStepsBackThenClosesOnlyThePanel()
