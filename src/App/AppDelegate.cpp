@@ -13,6 +13,7 @@
 #include "Platform/DataPaths.h"
 #include "Platform/FileRevealer.h"
 #include "Platform/TrayHost.h"
+#include "Platform/WindowFrame.h"
 #include "Platform/WindowTags.h"
 #include "Platform/WorkspaceEvents.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
@@ -100,6 +101,8 @@ void AppDelegate::start()
 {
     const Facilities &e = m_facilities;
     Preferences &preferences = *m_preferences;
+    // Asked now, so that the first window the user opens is placed whole at once.
+    WindowFrame::learnUsualFrame();
 
     // The todos. A store that cannot be opened runs in memory; the user is told once start-up
     // is over, or once the check of its file in the background is.

@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 class QWindow;
 
@@ -23,15 +24,22 @@ public:
 
     // The frame as the window manager last set it.
     QMargins margins() const;
-    // The frame the window manager will give the window, asked for before it is shown, so that
-    // it can be placed whole at its first showing. Waits a moment for the answer.
-    QMargins ask();
+    // Asks the window manager, before the window is shown, for the frame it will give it, so
+    // that it can be placed whole at its first showing. Returns the best guess at once: the
+    // frame it gave this window or the last one of ours; `changed` follows with the answer.
+    QMargins request();
+
+    // Asks the window manager once, at start-up, for the frame it gives an ordinary window, so
+    // that the first window shown later is placed whole before its own answer comes.
+    static void learnUsualFrame();
 
 Q_SIGNALS:
     // The window manager set the window's frame, or set it anew.
     void changed();
 
 private:
+    QMargins inUnits(const std::optional<QMargins> &pixels) const;
+
     class X11;
     QWindow *m_window;
     std::unique_ptr<X11> m_x;

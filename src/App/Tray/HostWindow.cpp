@@ -102,7 +102,7 @@ void HostWindow::showEvent(QShowEvent *event)
         connect(m_frame, &WindowFrame::changed, this, &HostWindow::frameChanged);
     }
     // Asked before the window is mapped, so that its first showing is already whole on the screen.
-    m_frameMargins = m_frame->ask();
+    m_frameMargins = m_frame->request();
     keepInsideScreen();
 }
 

@@ -3,8 +3,8 @@
 #include "Platform/Logging.h"
 #include "Platform/x11/X11Connection.h"
 
-#include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -16,8 +16,9 @@
 
 namespace {
 
-// Long enough for a busy window manager, short enough not to be felt at a first showing.
-constexpr int answerWaitMs = 250;
+// The frame the window manager last gave any window of ours, in pixels: a window being shown
+// for the first time is placed by it until its own answer comes.
+std::optional<QMargins> lastTold;
 
 xcb_atom_t intern(xcb_connection_t *connection, const char *name)
 {
@@ -31,8 +32,8 @@ xcb_atom_t intern(xcb_connection_t *connection, const char *name)
 
 } // namespace
 
-// Our own connection: the frame's property is watched and waited for without touching Qt's
-// event handling, whose queue is not read while the main thread waits.
+// Our own connection: the frame's property is watched without touching Qt's selection of events
+// on the window.
 class WindowFrame::X11
 {
 public:
@@ -55,6 +56,8 @@ public:
             margins = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])); // left, right, top, bottom
         }
         std::free(reply);
+        if (margins)
+            lastTold = margins;
         return margins;
     }
 
@@ -84,6 +87,28 @@ public:
         std::free(reply);
         return found;
     }
+
+    // Asks the window manager to set the frame it will give the window; the answer comes as a
+    // change of the window's property.
+    void askFrame() const
+    {
+        xcb_client_message_event_t message {};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = request;
+        xcb_connection_t *c = connection.get();
+        xcb_send_event(c, 0, connection.root(),
+            XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+            reinterpret_cast<const char *>(&message));
+        xcb_flush(c);
+    }
+
+    void internAtoms()
+    {
+        extents = intern(connection.get(), "_NET_FRAME_EXTENTS");
+        request = intern(connection.get(), "_NET_REQUEST_FRAME_EXTENTS");
+    }
 };
 
 WindowFrame::WindowFrame(QWindow *window, QObject *parent)
@@ -100,8 +125,7 @@ WindowFrame::WindowFrame(QWindow *window, QObject *parent)
     xcb_connection_t *qtConnection = qt->connection();
     std::free(xcb_get_input_focus_reply(qtConnection, xcb_get_input_focus(qtConnection), nullptr));
     m_x->window = static_cast<xcb_window_t>(window->winId());
-    m_x->extents = intern(c, "_NET_FRAME_EXTENTS");
-    m_x->request = intern(c, "_NET_REQUEST_FRAME_EXTENTS");
+    m_x->internAtoms();
     // Event masks are per client: ours leaves Qt's selection on the window alone.
     const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_void_cookie_t selected = xcb_change_window_attributes_checked(c, m_x->window, XCB_CW_EVENT_MASK, &mask);
@@ -124,35 +148,70 @@ WindowFrame::~WindowFrame() = default;
 
 QMargins WindowFrame::margins() const
 {
-    const std::optional<QMargins> told = m_x->told();
-    if (!told)
+    return inUnits(m_x->told());
+}
+
+QMargins WindowFrame::inUnits(const std::optional<QMargins> &pixels) const
+{
+    if (!pixels)
         return m_window ? m_window->frameMargins() : QMargins();
     // Rounded up, so that a frame kept inside an area in the window's units is inside it on the
     // screen too.
     const qreal ratio = m_window->devicePixelRatio();
-    const auto units = [ratio](int pixels) { return static_cast<int>(std::ceil(pixels / ratio)); };
-    return { units(told->left()), units(told->top()), units(told->right()), units(told->bottom()) };
+    const auto units = [ratio](int value) { return static_cast<int>(std::ceil(value / ratio)); };
+    return { units(pixels->left()), units(pixels->top()), units(pixels->right()), units(pixels->bottom()) };
 }
 
-QMargins WindowFrame::ask()
+QMargins WindowFrame::request()
 {
-    if (m_x->told() || !m_x->answersRequests())
-        return margins();
-    xcb_client_message_event_t message {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = m_x->window;
-    message.type = m_x->request;
-    xcb_connection_t *c = m_x->connection.get();
-    xcb_send_event(c, 0, m_x->connection.root(),
-        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-        reinterpret_cast<const char *>(&message));
-    xcb_flush(c);
-    const QDeadlineTimer deadline(answerWaitMs);
-    while (const X11Connection::Event event = m_x->connection.waitForEvent(int(deadline.remainingTime()))) {
-        if (m_x->isExtentsNotice(event))
-            return margins();
-    }
-    qCDebug(lcX11) << "the window manager did not tell the frame of window" << m_x->window;
+    if (const std::optional<QMargins> told = m_x->told())
+        return inUnits(told);
+    // The usual frame is known. Asked again, the question would reach the window manager beside
+    // the window's mapping, which then may first place the frame where it was not asked to.
+    if (lastTold)
+        return inUnits(lastTold);
+    if (m_x->answersRequests())
+        m_x->askFrame();
+    // Not waited for: a window manager that is slow or never answers must not hold the
+    // interface. The answer arrives as `changed`.
     return margins();
+}
+
+void WindowFrame::learnUsualFrame()
+{
+    if (lastTold)
+        return;
+    // A window of our own connection's, never shown, stands for the ordinary windows to come. It
+    // goes with the connection, once the answer came or after a while without one.
+    struct Probe final : QObject
+    {
+        X11 x;
+    };
+    auto *probe = new Probe;
+    probe->setParent(qApp);
+    X11 &x = probe->x;
+    xcb_connection_t *c = x.connection.get();
+    if (!c || !x.connection.isOpen()) {
+        delete probe;
+        return;
+    }
+    x.internAtoms();
+    x.window = xcb_generate_id(c);
+    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, x.window, x.connection.root(), 0, 0, 100, 100, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    if (!x.answersRequests()) {
+        delete probe;
+        return;
+    }
+    connect(&x.connection, &X11Connection::eventsWaiting, probe, [probe] {
+        while (const X11Connection::Event event = probe->x.connection.nextEvent()) {
+            if (probe->x.isExtentsNotice(event) && probe->x.told()) {
+                probe->deleteLater();
+                return;
+            }
+        }
+    });
+    x.askFrame();
+    QTimer::singleShot(std::chrono::seconds(5), probe, &QObject::deleteLater);
 }

@@ -1,10 +1,8 @@
 #include "Platform/x11/X11Connection.h"
 
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
-#include <poll.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -55,21 +53,4 @@ X11Connection::Event X11Connection::nextEvent()
         m_notifier->setEnabled(false);
     }
     return event;
-}
-
-X11Connection::Event X11Connection::waitForEvent(int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (isOpen()) {
-        // xcb may already hold events it read along with a reply, which poll() would not see.
-        if (Event event = nextEvent())
-            return event;
-        const qint64 left = deadline.remainingTime();
-        if (left == 0)
-            break;
-        pollfd socket { xcb_get_file_descriptor(m_connection), POLLIN, 0 };
-        if (poll(&socket, 1, static_cast<int>(left)) == 0)
-            break;
-    }
-    return Event();
 }

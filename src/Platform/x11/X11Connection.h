@@ -50,8 +50,6 @@ public:
     // The next event already received, else nothing. A connection found broken stops its
     // notifier rather than spin on a dead socket.
     Event nextEvent();
-    // The next event, waiting for it up to `milliseconds`; nothing when none came in that time.
-    Event waitForEvent(int milliseconds);
 
 Q_SIGNALS:
     // Events may wait: take them with nextEvent() until it gives nothing.
