@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -163,17 +164,35 @@ bool keptAsItIs(sqlite3_context *context, sqlite3_value *value)
     return true;
 }
 
+// Only a short text's hash is worked out again: a page read hashes every text of the page, and
+// a longer text's 32 bytes are a small part of it.
+constexpr int workedOutBelow = 1024;
+
+// The last short text hashed on this thread, with its hash: a row written has its hash worked
+// out to see whether it is kept, and the hash index asks for the same hash straight after,
+// which hashed every imported row twice.
+struct LastDigest
+{
+    QByteArray text;
+    QByteArray digest;
+};
+thread_local LastDigest lastDigest;
+
 // The SHA-256 of a text's UTF-8 bytes, as SQLite holds them.
 QByteArray digestOf(sqlite3_value *text)
 {
     const auto *bytes = reinterpret_cast<const char *>(sqlite3_value_text(text));
-    return QCryptographicHash::hash(
-        QByteArrayView(bytes, bytes ? sqlite3_value_bytes(text) : 0), QCryptographicHash::Sha256);
+    const QByteArrayView view(bytes, bytes ? sqlite3_value_bytes(text) : 0);
+    if (!lastDigest.digest.isEmpty() && view == lastDigest.text)
+        return lastDigest.digest;
+    QByteArray digest = QCryptographicHash::hash(view, QCryptographicHash::Sha256);
+    if (view.size() < workedOutBelow) {
+        lastDigest.text.resize(view.size());
+        std::copy(view.begin(), view.end(), lastDigest.text.begin());
+        lastDigest.digest = digest;
+    }
+    return digest;
 }
-
-// Only a short text's hash is worked out again: a page read hashes every text of the page, and
-// a longer text's 32 bytes are a small part of it.
-constexpr int workedOutBelow = 1024;
 
 bool isDerived(sqlite3_value *hash)
 {
