@@ -66,10 +66,10 @@ ClipboardSaveJob::Outcome ClipboardSaveJob::run(
         // Deleted texts are overwritten in the file; folding the log back leaves none of them
         // in it. A reader may keep the log for a moment: the next save tries again.
         outcome.folded = changes.deletions.isEmpty() && !large && !logToFold ? true : sql.foldLog();
-        // Nothing deleted stays readable in the search's column either; here rather than on the
-        // main thread, which would wait for a scan under way and the removal of a large file.
+        // Nor in the search's column, before the deletion is told done; here rather than on the
+        // main thread, which would wait for a scan under way.
         if (search && *outcome.erased > 0)
-            search->forget();
+            search->erase(sql);
         return {};
     }();
     if (!written)

@@ -26,7 +26,7 @@ public:
     };
 
     // Writes `changes` through `sql`; `logToFold` when an earlier deletion's log is still to
-    // be folded back. `search` (none for a history in memory) forgets what was deleted before
+    // be folded back. `search` (none for a history in memory) erases what was deleted before
     // the save is told done.
     static Outcome run(
         const StoreDatabase &sql, const ClipboardDatabase::Changes &changes, bool logToFold, ClipboardSearch *search);

@@ -7,6 +7,9 @@
 #include "Services/Storage/StoreFileCheck.h"
 #include "Services/Storage/StoreWriter.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+
 #include <QFuture>
 #include <QHash>
 #include <QPromise>
@@ -39,23 +42,26 @@ constexpr int readerCacheKiB = 128;
 constexpr size_t renewAfter = 4096;
 
 // Makes `token` the file's, whose column holds the entries up to the change numbered `mark`,
-// and forgets those changes, in one transaction: the changes since a column are kept for as
-// long as the file holds its token. (A column of an older token, or a file of another one,
-// matches no more.) A job of the store's writer.
+// and forgets those changes: the changes since a column are kept for as long as the file holds
+// its token. (A column of an older token, or a file of another one, matches no more.) Inside a
+// transaction of the store's writer.
+Status pairing(const StoreDatabase &sql, const SearchColumn::Token &token, qint64 mark)
+{
+    Status status = sql.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS clipboard_column_token (token BLOB NOT NULL)"));
+    if (status)
+        status = sql.exec(QStringLiteral("DELETE FROM clipboard_column_token"));
+    if (status)
+        status = sql.exec(QStringLiteral("INSERT INTO clipboard_column_token (token) VALUES (?)"),
+            { QByteArray(token.data(), qsizetype(token.size())) });
+    if (status)
+        status = sql.exec(QStringLiteral("DELETE FROM clipboard_change WHERE n <= ?"), { mark });
+    return status;
+}
+
+// The same in one transaction of its own: a job of the store's writer.
 Status paired(const StoreDatabase &sql, const SearchColumn::Token &token, qint64 mark)
 {
-    return sql.write([&]() -> Status {
-        Status status
-            = sql.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS clipboard_column_token (token BLOB NOT NULL)"));
-        if (status)
-            status = sql.exec(QStringLiteral("DELETE FROM clipboard_column_token"));
-        if (status)
-            status = sql.exec(QStringLiteral("INSERT INTO clipboard_column_token (token) VALUES (?)"),
-                { QByteArray(token.data(), qsizetype(token.size())) });
-        if (status)
-            status = sql.exec(QStringLiteral("DELETE FROM clipboard_change WHERE n <= ?"), { mark });
-        return status;
-    });
+    return sql.write([&] { return pairing(sql, token, mark); });
 }
 
 } // namespace
@@ -415,19 +421,64 @@ bool ClipboardSearch::waitForColumn()
     return m_column != nullptr;
 }
 
-void ClipboardSearch::forget()
+void ClipboardSearch::erase(const StoreDatabase &sql)
 {
     if (m_filePath.isEmpty())
         return;
     const QMutexLocker lock(&m_scanning);
     ++m_forgotten;
-    // The deleted text leaves the disk now: a scan reads the column through its own descriptor
-    // and leaves out what the file logged as deleted since.
+    if (m_making)
+        m_makeAgain = true;
+    if (!m_column) {
+        SearchColumn::removeAt(m_filePath);
+        return;
+    }
+    // The entries of the column deleted since its snapshot, as the file logged them: every
+    // one of them is erased here, so their log goes too.
+    const SearchColumn::Snapshot snapshot = m_column->snapshot();
+    const QString deleted = QStringLiteral("FROM clipboard_change AS c WHERE c.n > ? AND c.seq <= ? AND NOT EXISTS "
+                                           "(SELECT 1 FROM clipboard_item AS i WHERE i.seq = c.seq)");
+    const QVariantList bounds { snapshot.mark, snapshot.lastSeq };
+    Result<QSqlQuery> selected
+        = sql.select(QStringLiteral("SELECT DISTINCT c.seq ") + deleted + QStringLiteral(" ORDER BY c.seq"), bounds);
+    std::vector<qint64> seqs;
+    bool read = bool(selected);
+    if (read) {
+        QSqlQuery rows = std::move(selected).value();
+        while (rows.next())
+            seqs.push_back(rows.value(0).toLongLong());
+        read = !rows.lastError().isValid();
+    }
+    // The whole history went: a new column is made of nothing.
+    const bool cleared = read && !seqs.empty() && seqs.front() < 0;
+    if (cleared || !read || !m_column->erase(seqs)) {
+        if (!cleared)
+            qCWarning(lcStore) << "search: cannot erase deleted entries in the column of" << m_filePath;
+        dropColumn();
+        return;
+    }
+    // A column mostly of erased records is made afresh, without them.
+    if (m_column->erasedCount() > 8 * std::max(qint64(renewAfter), snapshot.lastSeq / 100))
+        renewColumn();
+    // Kept, the log would only have the column removed as the history next opens. The column
+    // erased took a token of its own, which only the file as it is now holds: an older copy of
+    // the file, which still holds those entries, no longer matches it.
+    const Status logged = sql.write([&] {
+        Status status = sql.exec(QStringLiteral("DELETE ") + deleted, bounds);
+        return status ? pairing(sql, m_column->token(), snapshot.mark) : status;
+    });
+    if (!logged)
+        qCDebug(lcStore) << "search: the column of" << m_filePath << "is made afresh as the history next opens";
+}
+
+void ClipboardSearch::dropColumn()
+{
+    if (m_column)
+        m_column->remove(m_filePath);
     SearchColumn::removeAt(m_filePath);
+    m_column.reset();
     if (m_columnLookedFor)
         renewColumn();
-    else
-        m_column.reset();
 }
 
 void ClipboardSearch::renewColumn()
@@ -454,9 +505,9 @@ void ClipboardSearch::renewColumn()
     });
 }
 
-std::shared_ptr<const SearchColumn> ClipboardSearch::found() const
+std::shared_ptr<SearchColumn> ClipboardSearch::found() const
 {
-    std::shared_ptr<const SearchColumn> column = SearchColumn::found(m_filePath);
+    std::shared_ptr<SearchColumn> column = SearchColumn::found(m_filePath);
     bool current = false;
     Reader reader;
     if (column && reader.open(m_filePath, m_file) && reader.begin()) {
@@ -471,7 +522,7 @@ std::shared_ptr<const SearchColumn> ClipboardSearch::found() const
     return nullptr;
 }
 
-std::shared_ptr<const SearchColumn> ClipboardSearch::written()
+std::shared_ptr<SearchColumn> ClipboardSearch::written()
 {
     // A span of the entries on each processor, each read through a connection of its own: all
     // of them one view of the file, or, when writes keep coming between their first reads, one
@@ -532,13 +583,18 @@ void ClipboardSearch::makeColumn()
         const QMutexLocker lock(&m_scanning);
         forgotten = m_forgotten;
     }
-    const std::shared_ptr<const SearchColumn> made = written();
+    const std::shared_ptr<SearchColumn> made = written();
     std::shared_ptr<StoreWriter> writer;
     {
         const QMutexLocker lock(&m_scanning);
         // Named under the lock the scans take. One whose snapshot may hold an entry deleted
-        // since is never named, and serves until the one made after the deletion is ready.
-        if (!made || !made->place(m_filePath, m_forgotten == forgotten)) {
+        // since, which no log tells of any more, is let go of; another is made.
+        if (made && m_forgotten != forgotten) {
+            made->place(m_filePath, false);
+            m_makeAgain = true;
+            return;
+        }
+        if (!made || !made->place(m_filePath, true)) {
             if (!m_closing)
                 qCWarning(lcStore) << "search: cannot make the column of" << m_filePath;
             return;
@@ -559,7 +615,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
     if (m_filePath.isEmpty() || std::min(QThread::idealThreadCount(), maximumSpans) < 2)
         return std::nullopt;
     // Held here: a damaged column is let go of during its scan.
-    const std::shared_ptr<const SearchColumn> column = m_column;
+    const std::shared_ptr<SearchColumn> column = m_column;
     if (!column) {
         if (!m_columnLookedFor)
             renewColumn();

@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+class StoreDatabase;
 class StoreWriter;
 struct sqlite3;
 
@@ -31,8 +32,9 @@ struct sqlite3;
 // made afresh in the background; until one is ready, the file's entries are scanned in spans
 // on several read-only connections. The column serves only the file it was made for (a token
 // both keep) with its blocks' sums matching, and a deleted entry's text leaves the disk with
-// it: its file is removed at the deletion, and one that still holds a deleted entry after a
-// crash is removed as the history opens. One scan runs at a time; one started in the background
+// it: its record is erased where it lies before the deletion is told done (the column then
+// takes a new token, and the deletion's log goes), and a column that still holds a deleted
+// entry after a crash is removed as the history opens. One scan runs at a time; one started in the background
 // stops as soon as its future is cancelled, so that a search typed on top of it waits for
 // nothing.
 class ClipboardSearch final
@@ -86,9 +88,11 @@ public:
     // Has the column made in the background, unless the one beside the file serves, for a
     // history large enough to split.
     void prepare();
-    // Once entries were deleted: removes the column's file, which may hold their text, and
-    // makes it afresh in the background if there is one.
-    void forget();
+    // Once entries were deleted, through `sql`, the writer's connection, before the deletion is
+    // told done: erases their records in the column's file, which then holds neither their text
+    // nor their log, and waits for the disk; after the whole history went, or on a failure,
+    // removes the file and has the column made afresh in the background.
+    void erase(const StoreDatabase &sql);
     // Waits until the column under way is made or found unusable (tests, tools); true when the
     // scans have one.
     bool waitForColumn();
@@ -106,12 +110,14 @@ private:
     static Scan newest(qint64 count, std::vector<SearchColumn::Hit> hits, size_t keep);
     // Makes the column afresh in the background (under m_scanning).
     void renewColumn();
+    // Removes the column's file and has it made afresh (under m_scanning).
+    void dropColumn();
     void makeColumn();
     // The column beside the file when it is whole and made for the file as it is now, holding
     // no entry deleted since; any other is removed, with what a making cut short left.
-    std::shared_ptr<const SearchColumn> found() const;
+    std::shared_ptr<SearchColumn> found() const;
     // A column of the file as it is now in a file of no name yet; none on a failure.
-    std::shared_ptr<const SearchColumn> written();
+    std::shared_ptr<SearchColumn> written();
     // Has the writer pair `column` with the file.
     static QFuture<Status> pair(StoreWriter &writer, const SearchColumn &column);
 
@@ -124,11 +130,11 @@ private:
     // Runs the scans started in the background, one after another.
     QThreadPool m_background;
     // The column the scans use (under m_scanning), looked for once.
-    std::shared_ptr<const SearchColumn> m_column;
+    std::shared_ptr<SearchColumn> m_column;
     bool m_columnLookedFor = false;
     // Under m_scanning, with the column made before it came.
     std::weak_ptr<StoreWriter> m_writer;
-    std::shared_ptr<const SearchColumn> m_unpaired;
+    std::shared_ptr<SearchColumn> m_unpaired;
     // Makes the column; stopped when the search goes.
     QThreadPool m_maker;
     // Reads the entries for it, a span each.
@@ -137,7 +143,7 @@ private:
     // Asked for while one was being made, which may hold what is to go.
     std::atomic<bool> m_makeAgain = false;
     // How many times entries were deleted (under m_scanning): a column whose snapshot began
-    // before the last time is not named.
+    // before the last time is not used, and another is made.
     quint64 m_forgotten = 0;
     std::atomic<bool> m_closing = false;
 };

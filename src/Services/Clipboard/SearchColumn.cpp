@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -164,7 +165,8 @@ std::shared_ptr<SearchColumn> SearchColumn::found(const QString &filePath)
 {
     unlinked(partPathOf(filePath));
     const QByteArray path = QFile::encodeName(pathOf(filePath));
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    // Written too: a deletion erases its entries' records in place.
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return nullptr;
     std::shared_ptr<SearchColumn> column(new SearchColumn);
@@ -199,6 +201,7 @@ std::shared_ptr<SearchColumn> SearchColumn::found(const QString &filePath)
     }
     column->m_token = tail.token;
     column->m_snapshot = tail.snapshot;
+    column->m_tableAt = tableAt;
     column->m_checked = std::make_unique<std::atomic<bool>[]>(column->m_blocks.size());
     return column;
 }
@@ -326,6 +329,84 @@ bool SearchColumn::scan(
     return true;
 }
 
+bool SearchColumn::writeTable() const
+{
+    Tail tail {};
+    tail.token = m_token;
+    tail.snapshot = m_snapshot;
+    tail.blockCount = m_blocks.size();
+    tail.sum = sumOf(m_blocks, tail);
+    std::memcpy(tail.magic, columnMagic, sizeof columnMagic);
+    const size_t tableSize = m_blocks.size() * sizeof(Block);
+    return writeAt(m_fd, m_blocks.data(), tableSize, m_tableAt)
+        && writeAt(m_fd, &tail, sizeof tail, m_tableAt + qint64(tableSize));
+}
+
+bool SearchColumn::erase(const std::vector<qint64> &seqs)
+{
+    if (seqs.empty())
+        return true;
+    if (m_firstRows.empty()) {
+        for (size_t index = 0; index < m_blocks.size(); ++index) {
+            std::array<char, 10> head {};
+            const qint64 size = std::min<qint64>(qint64(head.size()), m_blocks[index].size);
+            quint64 first = 0;
+            const char *at = head.data();
+            if (!readExactly(m_fd, head.data(), size, m_blocks[index].offset) || !takeNumber(at, at + size, first))
+                return false;
+            m_firstRows.emplace_back(stepped(0, first), index);
+        }
+        std::sort(m_firstRows.begin(), m_firstRows.end());
+    }
+    std::vector<char> buffer;
+    auto next = seqs.cbegin();
+    for (size_t place = 0; place < m_firstRows.size() && next != seqs.cend(); ++place) {
+        const qint64 end
+            = place + 1 < m_firstRows.size() ? m_firstRows[place + 1].first : std::numeric_limits<qint64>::max();
+        next = std::lower_bound(next, seqs.cend(), m_firstRows[place].first);
+        if (next == seqs.cend() || *next >= end)
+            continue;
+        const size_t index = m_firstRows[place].second;
+        Block &block = m_blocks[index];
+        buffer.resize(size_t(block.size));
+        // A block that does not match its sum is not summed afresh as if it were whole.
+        if (!readExactly(m_fd, buffer.data(), block.size, block.offset)
+            || checksumOf(buffer.data(), size_t(block.size)) != block.sum)
+            return false;
+        const char *at = buffer.data();
+        const char *const stop = at + block.size;
+        qint64 seq = 0;
+        while (at < stop && next != seqs.cend() && *next < end) {
+            quint64 seqStep = 0;
+            quint64 copiedStep = 0;
+            quint64 textSize = 0;
+            if (!takeNumber(at, stop, seqStep) || !takeNumber(at, stop, copiedStep) || at == stop)
+                return false;
+            char *const kind = buffer.data() + (at - buffer.data());
+            ++at;
+            if (!takeNumber(at, stop, textSize) || quint64(stop - at) < textSize)
+                return false;
+            seq = stepped(seq, seqStep);
+            while (next != seqs.cend() && *next < seq)
+                ++next;
+            if (next != seqs.cend() && *next == seq) {
+                *kind = 0;
+                std::memset(buffer.data() + (at - buffer.data()), 0, size_t(textSize));
+                ++m_erased;
+                ++next;
+            }
+            at += textSize;
+        }
+        block.sum = checksumOf(buffer.data(), size_t(block.size));
+        m_checked[index] = true;
+        if (!writeAt(m_fd, buffer.data(), size_t(block.size), block.offset))
+            return false;
+    }
+    // Another token: the file pairs with the column erased, no copy of it from before.
+    QRandomGenerator::system()->generate(m_token.begin(), m_token.end());
+    return writeTable() && ::fdatasync(m_fd) == 0;
+}
+
 SearchColumn::Writer::Writer(const QString &filePath)
     : m_filePath(filePath)
     , m_column(new SearchColumn)
@@ -366,18 +447,11 @@ std::shared_ptr<SearchColumn> SearchColumn::Writer::finish(const Snapshot &snaps
     if (m_failed)
         return nullptr;
     SearchColumn &column = *m_column;
-    Tail tail {};
-    QRandomGenerator::system()->generate(tail.token.begin(), tail.token.end());
-    tail.snapshot = snapshot;
-    tail.blockCount = column.m_blocks.size();
-    tail.sum = sumOf(column.m_blocks, tail);
-    std::memcpy(tail.magic, columnMagic, sizeof columnMagic);
-    const size_t tableSize = column.m_blocks.size() * sizeof(Block);
-    if (!writeAt(column.m_fd, column.m_blocks.data(), tableSize, m_written)
-        || !writeAt(column.m_fd, &tail, sizeof tail, m_written + qint64(tableSize)))
-        return nullptr;
-    column.m_token = tail.token;
+    QRandomGenerator::system()->generate(column.m_token.begin(), column.m_token.end());
     column.m_snapshot = snapshot;
+    column.m_tableAt = m_written;
+    if (!column.writeTable())
+        return nullptr;
     // Its blocks were summed as they were written.
     column.m_checked = std::make_unique<std::atomic<bool>[]>(column.m_blocks.size());
     for (size_t i = 0; i < column.m_blocks.size(); ++i)

@@ -134,6 +134,14 @@ public:
     // Removes the column's own file, unless another column has its name by now.
     void remove(const QString &filePath) const;
 
+    // Overwrites the records of the rows `seqs` (in order) where they lie, their kind and text
+    // zeroed, so that no scan matches them and their text is in the file no more, gives the
+    // column a new token and waits for the disk to hold it; false on a failure, after which the
+    // column may not serve. No scan may run meanwhile.
+    bool erase(const std::vector<qint64> &seqs);
+    // How many records were erased since the column was found or made.
+    qint64 erasedCount() const { return m_erased; }
+
     // Counts the matches of block `index` and keeps the newest; false when the block cannot be
     // read, its bytes do not match their sum (looked at once) or its records are damaged.
     // `buffer` holds the block, reused by one thread from block to block.
@@ -152,7 +160,14 @@ private:
     SearchColumn() = default;
     static quint64 sumOf(const std::vector<Block> &blocks, const Tail &tail);
 
+    bool writeTable() const;
+
     int m_fd = -1;
+    qint64 m_tableAt = 0;
+    // Each block's first row with the block's place in m_blocks, in the rows' order: every block
+    // holds a run of rows no other block's run overlaps. Read by the first erasure.
+    std::vector<std::pair<qint64, size_t>> m_firstRows;
+    qint64 m_erased = 0;
     Token m_token {};
     Snapshot m_snapshot;
     std::vector<Block> m_blocks;

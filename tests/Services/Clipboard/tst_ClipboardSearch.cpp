@@ -252,6 +252,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder()));
         const QString path = folder() + QLatin1Char('/') + ClipboardStore::databaseFileName();
         QList<ClipboardItem> items = history(20000);
+        items[5].content = QStringLiteral("Secret XYZZY");
         std::unique_ptr<ClipboardDatabase> opened = openedAt(path);
         ClipboardDatabase &database = *opened;
         ClipboardDatabase::Changes changes;
@@ -287,27 +288,29 @@ private Q_SLOTS:
         items += added;
         compareEveryTerm(database, items);
 
-        // A deleted entry's text goes from the column once it is made afresh.
+        // A deleted entry's text leaves the column where it lies: the same file, which scans
+        // as the file reads, with the entries deleted before it erased along.
         const QString columnPath = path + QStringLiteral("-search");
         const auto columnHolds = [&](const QByteArray &text) {
             QFile column(columnPath);
             return column.open(QIODevice::ReadOnly) && column.readAll().contains(text);
         };
-        ClipboardItem secret = added.first();
-        secret.id = QUuid::createUuid();
-        secret.content = QStringLiteral("Secret XYZZY");
-        changes = {};
-        changes.items << secret;
-        QVERIFY(ClipboardDatabase::write(database.sql(), changes));
-        database.search().forget();
-        QVERIFY(database.search().waitForColumn());
+        const auto inode = [&] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(columnPath).constData(), &status) == 0 ? status.st_ino : ino_t(0);
+        };
         QVERIFY(columnHolds("secret xyzzy"));
+        const ino_t made = inode();
         changes = {};
-        changes.deletions << secret.id;
+        changes.deletions << items[5].id;
         QVERIFY(ClipboardDatabase::write(database.sql(), changes));
-        database.search().forget();
-        QVERIFY(database.search().waitForColumn());
+        database.search().erase(database.sql());
         QVERIFY(!columnHolds("secret xyzzy"));
+        QCOMPARE(inode(), made);
+        items.removeAt(5);
+        compareEveryTerm(database, items);
 
         // Many entries added since: the column is made afresh and holds them.
         changes = {};
@@ -354,10 +357,9 @@ private Q_SLOTS:
         compareEveryTerm(*opened, changes.items);
     }
 
-    // Scans go on while entries are deleted and the column is made afresh again and again,
-    // each answering as the file does: the new file takes the column's name without a scan
-    // ever reading it as the old one.
-    void scansAnswerAlikeWhileTheColumnIsMadeAfresh()
+    // Scans from other threads go on while entries are deleted and erased from the column,
+    // each answering as the file does before or after the deletion, never between.
+    void scansAnswerAlikeWhileEntriesAreErased()
     {
         if (QThread::idealThreadCount() < 2)
             QSKIP("With one processor the history is searched by SQLite alone, on the asking thread");
@@ -371,57 +373,64 @@ private Q_SLOTS:
         QVERIFY(ClipboardDatabase::write(database->sql(), changes));
         database->search().prepare();
         QVERIFY(database->search().waitForColumn());
-        const auto inode = [&] {
-            struct stat status
-            {
-            };
-            return ::stat(QFile::encodeName(path + QStringLiteral("-search")).constData(), &status) == 0 ? status.st_ino
-                                                                                                         : ino_t(0);
+        const auto counts = [&] {
+            QHash<QString, qint64> found;
+            for (const QString &term : terms()) {
+                const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
+                found.insert(term, std::count_if(items.cbegin(), items.cend(), [&](const ClipboardItem &item) {
+                    return predicate.accepts(item);
+                }));
+            }
+            return found;
         };
 
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         for (int round = 0; round < 3; ++round) {
-            // The oldest entries go, as the store deletes them: every block of the next column moves.
+            // Entries spread over every block go, as the store deletes them.
+            const QHash<QString, qint64> before = counts();
             changes = {};
-            for (const ClipboardItem &item : items.first(40))
-                changes.deletions << item.id;
-            items.remove(0, 40);
-            QHash<QString, qint64> counts;
-            for (const QString &term : terms()) {
-                const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-                counts.insert(term, std::count_if(items.cbegin(), items.cend(), [&](const ClipboardItem &item) {
-                    return predicate.accepts(item);
-                }));
+            for (qsizetype i = round; i < items.size(); i += 50)
+                changes.deletions << items[i].id;
+            items.removeIf([&](const ClipboardItem &item) { return changes.deletions.contains(item.id); });
+            const QHash<QString, qint64> after = counts();
+            std::atomic<bool> erased = false;
+            QList<QFuture<std::optional<ClipboardSearch::Scan>>> scans;
+            for (int i = 0; !erased || scans.size() < 40; ++i) {
+                scans << database->search().start(*ClipboardItem::matching(terms()[i % terms().size()]), 501);
+                if (i == 10) {
+                    QVERIFY(ClipboardDatabase::write(database->sql(), changes));
+                    database->search().erase(database->sql());
+                    erased = true;
+                }
             }
-            const ino_t old = inode();
-            QVERIFY(ClipboardDatabase::write(database->sql(), changes));
-            database->search().forget();
-            // One scan after another until the new column has the name, and a few after.
-            for (int after = 0, scans = 0; after < 20 && scans < 20000; ++scans) {
-                after += inode() != old && inode() != 0 ? 1 : 0;
-                const QString term = terms()[scans % terms().size()];
-                const std::optional<ClipboardSearch::Scan> scan
-                    = database->search().scan(*ClipboardItem::matching(term), 501);
-                QVERIFY2(scan && scan->count == counts[term], qPrintable(term));
+            for (qsizetype i = 0; i < scans.size(); ++i) {
+                const QString term = terms()[i % terms().size()];
+                const std::optional<ClipboardSearch::Scan> scan = scans[i].result();
+                QVERIFY2(scan && (scan->count == before[term] || scan->count == after[term]), qPrintable(term));
             }
-            QVERIFY(database->search().waitForColumn());
+            QCOMPARE(
+                database->search().scan(*ClipboardItem::matching(terms().first()), 501)->count, after[terms().first()]);
         }
         compareEveryTerm(*database, items);
     }
 
     void aDeletedTextIsInNoFileAfterACrash_data()
     {
-        QTest::addColumn<bool>("told");
-        QTest::newRow("before the column is told") << false;
-        QTest::newRow("while the column is made afresh") << true;
+        QTest::addColumn<int>("killed");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("saved, before the column is told") << 0 << false;
+        QTest::newRow("erased from the column, as its log goes") << 1 << false;
+        QTest::newRow("erased from the column") << 2 << true;
     }
 
-    // Killed after an entry's deletion is saved, before the column hears of it or while it is
-    // made afresh without it: once the history shows after the next start, no file of the
-    // store's folder holds the entry's text, and nothing half made is left.
+    // Killed once an entry's deletion is saved, before the column hears of it, as its records
+    // are erased or after: once the history shows after the next start, no file of the store's
+    // folder holds the entry's text, nothing half made is left, and the column answers as the
+    // file does; only an erasure told whole keeps the column.
     void aDeletedTextIsInNoFileAfterACrash()
     {
-        QFETCH(bool, told);
+        QFETCH(int, killed);
+        QFETCH(bool, kept);
         TestHome home;
         QList<ClipboardItem> items = history(20000);
         items[1234].content = QStringLiteral("plover xyzzy");
@@ -438,40 +447,42 @@ private Q_SLOTS:
             }
             return holders;
         };
+        // Erased in place, the column keeps its size; made afresh, it lacks the entry.
+        const auto size = [&] { return QFileInfo(path + QStringLiteral("-search")).size(); };
+        const qint64 made = size();
+        QVERIFY(made > 0);
 
         const pid_t child = ::fork();
         if (child == 0) {
             // The threads made after the fork take none of glib's locks, which a thread of the
             // parent may have held at it.
             ::setenv("QT_NO_THREADED_GLIB", "1", 1);
-            // Killed as the column's maker reads the entries, once the deletion is saved.
+            // Killed in the writer's transaction that follows the erasure.
             static std::atomic<bool> armed = false;
             sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
                 sqlite3_progress_handler(
-                    handle, 1000,
+                    handle, 5,
                     [](void *connection) {
                         auto *own = static_cast<sqlite3 *>(connection);
-                        if (armed && sqlite3_db_readonly(own, "main") == 1 && !sqlite3_get_autocommit(own))
+                        if (armed && sqlite3_db_readonly(own, "main") == 0 && !sqlite3_get_autocommit(own))
                             ::raise(SIGKILL);
                         return 0;
                     },
                     handle);
                 return SQLITE_OK;
             }));
-            // As the store does: the column found or made, the deletion saved and the log
-            // folded, then the column told.
+            // As the store's save does: the deletion saved and the log folded, then the column told.
             std::unique_ptr<ClipboardDatabase> database = openedAt(path);
-            database->search().prepare();
-            database->search().waitForColumn();
             ClipboardDatabase::Changes changes;
             changes.deletions << items[1234].id;
             if (!ClipboardDatabase::write(database->sql(), changes) || !database->sql().foldLog())
                 ::_exit(2);
-            if (!told)
+            if (killed == 0)
                 ::raise(SIGKILL);
-            armed = true;
-            database->search().forget();
-            database->search().waitForColumn();
+            armed = killed == 1;
+            database->search().erase(database->sql());
+            if (killed == 2)
+                ::raise(SIGKILL);
             ::_exit(1);
         }
         int status = 0;
@@ -485,8 +496,11 @@ private Q_SLOTS:
         QCOMPARE(store->count(QStringLiteral("xyzzy")), 0);
         store->waitForBackgroundWork();
         QCOMPARE(heldBy(), QStringList());
-        QCOMPARE(store->count(QStringLiteral("xyzzy")), 0);
-        QCOMPARE(store->count(QStringLiteral("plover")), 0);
+        QCOMPARE(size() == made, kept);
+        items.removeAt(1234);
+        store.reset();
+        std::unique_ptr<ClipboardDatabase> database = openedAt(path);
+        compareEveryTerm(*database, items);
     }
 
     void aColumnServesOnlyTheFileItWasMadeFor_data()
@@ -543,7 +557,7 @@ private Q_SLOTS:
                 changes.deletions << items[i].id;
             QVERIFY(ClipboardDatabase::write(database->sql(), changes));
             database->search().prepare();
-            database->search().forget();
+            database->search().erase(database->sql());
             QVERIFY(database->search().waitForColumn());
             database.reset();
             m_writer.reset();
