@@ -44,7 +44,9 @@ eval "exec_words=($exec_line)"
 "${exec_words[@]}" >>"$W/vemra.log" 2>&1 &
 VEMRA_PID=$!
 PIDS+=("$VEMRA_PID")
-check "the menu entry starts the installed program" test "$(readlink -f "/proc/$VEMRA_PID/exe")" = "$installed"
+# Until the started process has replaced itself with the program, it is still this shell.
+runs_installed() { [ "$(readlink -f "/proc/$VEMRA_PID/exe")" = "$installed" ]; }
+check "the menu entry starts the installed program" wait_until 5 runs_installed
 check "the installed program puts its icon in the tray" wait_until 15 tray_icon_window
 if ! declare -F panes_click >/dev/null; then
     fail "Launch at Login of the installed program (suite-60's helpers are missing)"
