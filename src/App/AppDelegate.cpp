@@ -645,6 +645,9 @@ void AppDelegate::quit()
             break;
     }
     m_quitting = false;
+    // The toolkit's quit closes every window and gives up if one refuses; the panel refuses the
+    // toolkit's closing while it comes on screen, so it is closed first.
+    closeTrayPanel();
     Q_EMIT quitRequested();
 }
 
