@@ -194,6 +194,13 @@ QByteArray digestOf(sqlite3_value *text)
     return digest;
 }
 
+// The hash index asks next for the hash of `text`, worked out already.
+void remember(const QByteArray &text, const QByteArray &digest)
+{
+    lastDigest.text = text;
+    lastDigest.digest = digest;
+}
+
 bool isDerived(sqlite3_value *hash)
 {
     return sqlite3_value_type(hash) == SQLITE_BLOB && sqlite3_value_bytes(hash) == 0;
@@ -228,6 +235,7 @@ bool addFunctions(sqlite3 *handle)
             return false;
     }
     const std::pair<const char *, Function> twoArguments[] = {
+        // As Row keeps it.
         { "hash_to_keep",
             [](sqlite3_context *context, int, sqlite3_value **arguments) {
                 sqlite3_value *hash = arguments[0];
@@ -567,9 +575,9 @@ private:
 // Entries new or changed; or, with `added`, entries not stored yet, where an id stored already
 // fails the statement. A failure of a row can't leave half of it written, so the statement
 // needs no journal of its own, which made a third of the time of adding rows by the thousand.
-Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameUses &uses, bool added = false)
+Status upsert(const StoreDatabase &sql, const QList<ClipboardDatabase::Row> &rows, NameUses &uses, bool added = false)
 {
-    if (items.isEmpty())
+    if (rows.isEmpty())
         return {};
     NameCodes names(sql);
     if (Status status = names.prepared(); !status)
@@ -579,14 +587,14 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameU
     static const QByteArray into
         = "INTO clipboard_item (id, kind_code, content, content_hash, created_at, last_copied_at, copy_count, "
           "mime_code, app_name_code, app_id_code, byte_count, pixel_width, pixel_height, image_path, "
-          "thumbnail_path, text_path) VALUES (?, ?, ?, hash_to_keep(?, ?3), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ";
+          "thumbnail_path, text_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ";
     static const QByteArray insert = "INSERT OR FAIL " + into;
     static const QByteArray insertNew = "INSERT " + into + "ON CONFLICT (id) DO NOTHING RETURNING seq";
     StoreStatement add(sql, added ? insert.constData() : insertNew.constData());
     StoreStatement before(
         sql, "SELECT kind_code, mime_code, app_name_code, app_id_code FROM clipboard_item WHERE id = ?");
     StoreStatement replace(sql,
-        "UPDATE clipboard_item SET kind_code = ?2, content = ?3, content_hash = hash_to_keep(?4, ?3), "
+        "UPDATE clipboard_item SET kind_code = ?2, content = ?3, content_hash = ?4, "
         "created_at = ?5, last_copied_at = ?6, copy_count = ?7, mime_code = ?8, app_name_code = ?9, "
         "app_id_code = ?10, byte_count = ?11, pixel_width = ?12, pixel_height = ?13, image_path = ?14, "
         "thumbnail_path = ?15, text_path = ?16 WHERE id = ?1");
@@ -594,7 +602,8 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameU
         if (Status status = statement->prepared(); !status)
             return status;
     }
-    for (const ClipboardItem &item : items) {
+    for (const ClipboardDatabase::Row &row : rows) {
+        const ClipboardItem &item = row.item;
         qint64 codes[4] = {};
         const QString *named[4] = { &item.rawKind, &item.mimeType, &item.sourceAppName, &item.sourceAppId };
         for (int i = 0; i < 4; ++i) {
@@ -604,32 +613,28 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameU
             codes[i] = code.value();
             uses.count(codes[i], 1);
         }
-        // Kept alive until the row is written: the statements bind them by reference.
-        const QByteArray id = item.id.toRfc4122();
-        const QVariant hash = ClipboardDatabase::hashValue(item.contentHash);
-        const bool digest = hash.typeId() == QMetaType::QByteArray;
-        const QByteArray hashBytes = digest ? hash.toByteArray() : QByteArray();
-        const QString hashText = digest ? QString() : hash.toString();
-        const auto bindRow = [&](StoreStatement &row) {
-            row.bind(1, id);
-            row.bind(2, codes[0]);
-            row.bind(3, item.content);
-            if (digest)
-                row.bind(4, hashBytes);
+        const auto bindRow = [&](StoreStatement &statement) {
+            statement.bind(1, row.id);
+            statement.bind(2, codes[0]);
+            statement.bindUtf8(3, row.content);
+            if (row.hashIsText)
+                statement.bindUtf8(4, row.hash);
             else
-                row.bind(4, hashText);
-            row.bind(5, item.createdAt.toMSecsSinceEpoch());
-            row.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
-            row.bind(7, item.copyCount);
-            row.bind(8, codes[1]);
-            row.bind(9, codes[2]);
-            row.bind(10, codes[3]);
-            row.bind(11, item.byteCount);
-            row.bind(12, item.pixelWidth);
-            row.bind(13, item.pixelHeight);
-            row.bind(14, item.imagePath);
-            row.bind(15, item.thumbnailPath);
-            row.bind(16, item.textPath);
+                statement.bind(4, row.hash);
+            statement.bind(5, item.createdAt.toMSecsSinceEpoch());
+            statement.bind(6, item.lastCopiedAt.toMSecsSinceEpoch());
+            statement.bind(7, item.copyCount);
+            statement.bind(8, codes[1]);
+            statement.bind(9, codes[2]);
+            statement.bind(10, codes[3]);
+            statement.bind(11, item.byteCount);
+            statement.bind(12, item.pixelWidth);
+            statement.bind(13, item.pixelHeight);
+            statement.bind(14, item.imagePath);
+            statement.bind(15, item.thumbnailPath);
+            statement.bind(16, item.textPath);
+            if (!row.digest.isEmpty())
+                remember(row.content, row.digest);
         };
         bindRow(add);
         // The row returned is a new entry's; stepping past it ends the statement.
@@ -640,7 +645,7 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardItem> &items, NameU
             return status;
         if (added || isNew)
             continue;
-        before.bind(1, id);
+        before.bind(1, row.id);
         if (before.next()) {
             uses.count(before, 0, -1);
             before.next();
@@ -742,7 +747,11 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
         if (!count)
             return count.error();
         erased += count.value();
-        if (Status status = upsert(sql, changes.items, uses); !status)
+        QList<Row> rows;
+        rows.reserve(changes.items.size());
+        for (const ClipboardItem &item : changes.items)
+            rows.emplace_back(item);
+        if (Status status = upsert(sql, rows, uses); !status)
             return status;
         return uses.save(sql);
     });
@@ -751,12 +760,30 @@ Result<qint64> ClipboardDatabase::write(const StoreDatabase &sql, const Changes 
     return erased;
 }
 
-Status ClipboardDatabase::insert(const StoreDatabase &sql, const QList<ClipboardItem> &items)
+Status ClipboardDatabase::insert(const StoreDatabase &sql, const QList<Row> &rows)
 {
     NameUses uses;
-    if (Status status = upsert(sql, items, uses, true); !status)
+    if (Status status = upsert(sql, rows, uses, true); !status)
         return status;
     return uses.save(sql);
+}
+
+ClipboardDatabase::Row::Row(ClipboardItem entry)
+    : item(std::move(entry))
+    , id(item.id.toRfc4122())
+    , content(item.content.toUtf8())
+{
+    const QVariant kept = hashValue(item.contentHash);
+    hashIsText = kept.typeId() != QMetaType::QByteArray;
+    hash = hashIsText ? kept.toString().toUtf8() : kept.toByteArray();
+    // As hash_to_keep() keeps it.
+    if (!hashIsText && hash.size() == 32 && content.size() < workedOutBelow) {
+        QByteArray own = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+        if (own == hash) {
+            digest = std::move(own);
+            hash = QByteArray("");
+        }
+    }
 }
 
 QString ClipboardDatabase::hashMatch()

@@ -72,9 +72,26 @@ public:
     // Writes the changes in one transaction through `sql`, this store's connection or another
     // one to its file; the number of entries deleted.
     static Result<qint64> write(const StoreDatabase &sql, const Changes &changes);
+
+    // An entry in the form its row is stored in: its text as UTF-8, its hash as kept (empty
+    // when it is a short text's own, whose hash the hash index is then given rather than works
+    // out again). Made on any thread, so that an import's workers, not the writer, make them.
+    struct Row
+    {
+        explicit Row(ClipboardItem entry);
+
+        ClipboardItem item;
+        QByteArray id;
+        QByteArray content;
+        // Bytes, or the text of a hash that is no SHA-256.
+        QByteArray hash;
+        bool hashIsText = false;
+        // The SHA-256 of `content` where the stored hash is empty, for the hash index.
+        QByteArray digest;
+    };
     // Adds entries not stored yet through `sql` inside the caller's own transaction; an id
     // stored already fails, and the stored entry stays as it is.
-    static Status insert(const StoreDatabase &sql, const QList<ClipboardItem> &items);
+    static Status insert(const StoreDatabase &sql, const QList<Row> &rows);
     qint64 storedCount() const;
 
 private:

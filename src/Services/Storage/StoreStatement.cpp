@@ -40,7 +40,15 @@ void StoreStatement::bind(int place, const std::optional<QString> &text)
 
 void StoreStatement::bind(int place, const QByteArray &bytes)
 {
-    sqlite3_bind_blob64(m_statement, place, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
+    // An empty blob, not NULL, for a null array.
+    sqlite3_bind_blob64(
+        m_statement, place, bytes.isNull() ? "" : bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
+}
+
+void StoreStatement::bindUtf8(int place, const QByteArray &text)
+{
+    sqlite3_bind_text64(m_statement, place, text.isNull() ? "" : text.constData(), sqlite3_uint64(text.size()),
+        SQLITE_STATIC, SQLITE_UTF8);
 }
 
 void StoreStatement::bind(int place, qint64 number)

@@ -29,6 +29,8 @@ public:
     void bind(int place, const QString &text);
     void bind(int place, const std::optional<QString> &text);
     void bind(int place, const QByteArray &bytes);
+    // A text already in UTF-8, kept by reference like the others.
+    void bindUtf8(int place, const QByteArray &text);
     void bind(int place, qint64 number);
     void bindNull(int place);
 

@@ -74,10 +74,12 @@ Status ImportWriter::begin(StoreWriter &writer, quint64 &session)
 Status ImportWriter::open(const StoreDatabase &database)
 {
     // A cache that holds the indexes' pages as the rows go in, instead of writing and reading
-    // them back again and again; and a commit that waits until its log is on the disk, since
-    // the user is told of what was imported once it ends.
-    for (const QString &sql : { QStringLiteral("PRAGMA cache_size = -65536"),
-             QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE") }) {
+    // them back again and again; a commit that waits until its log is on the disk, since the
+    // user is told of what was imported once it ends; and no copying of the log into the file
+    // within the commit, which the writer does after it (end()).
+    for (const QString &sql :
+        { QStringLiteral("PRAGMA cache_size = -65536"), QStringLiteral("PRAGMA synchronous = FULL"),
+            QStringLiteral("PRAGMA wal_autocheckpoint = 0"), QStringLiteral("BEGIN IMMEDIATE") }) {
         if (Status status = database.exec(sql); !status)
             return status;
     }
@@ -87,27 +89,30 @@ Status ImportWriter::open(const StoreDatabase &database)
 Status ImportWriter::end(StoreWriter &writer, quint64 &session, bool commit)
 {
     const quint64 ending = std::exchange(session, 0);
-    return writer
-        .run(
-            [commit](const StoreDatabase &database) -> Status {
-                Status status = commit ? database.exec(QStringLiteral("COMMIT")) : Status();
-                // SQLite has rolled back itself after some failures (a full disk among them);
-                // a rollback needs no room on the disk.
-                sqlite3 *connection = database.handle();
-                if (connection && !sqlite3_get_autocommit(connection) && !database.exec(QStringLiteral("ROLLBACK")))
-                    qCWarning(lcTransfer) << "cannot roll back an import's transaction";
-                // The writer's ordinary saves go on as before, with their small cache.
-                for (const QString &sql :
-                    { QStringLiteral("PRAGMA synchronous = NORMAL"), QStringLiteral("PRAGMA cache_size = -2000") }) {
-                    if (!database.exec(sql))
-                        qCWarning(lcTransfer) << "the store's writer keeps the import's" << sql;
-                }
-                if (connection)
-                    sqlite3_db_release_memory(connection);
-                return status;
-            },
-            ending, true)
-        .result();
+    const auto ended = [commit](const StoreDatabase &database) -> Status {
+        Status status = commit ? database.exec(QStringLiteral("COMMIT")) : Status();
+        // SQLite has rolled back itself after some failures (a full disk among them); a
+        // rollback needs no room on the disk.
+        sqlite3 *connection = database.handle();
+        if (connection && !sqlite3_get_autocommit(connection) && !database.exec(QStringLiteral("ROLLBACK")))
+            qCWarning(lcTransfer) << "cannot roll back an import's transaction";
+        // The writer's ordinary saves go on as before, with their small cache.
+        for (const QString &sql : { QStringLiteral("PRAGMA synchronous = NORMAL"),
+                 QStringLiteral("PRAGMA cache_size = -2000"), QStringLiteral("PRAGMA wal_autocheckpoint = 1000") }) {
+            if (!database.exec(sql))
+                qCWarning(lcTransfer) << "the store's writer keeps the import's" << sql;
+        }
+        if (connection)
+            sqlite3_db_release_memory(connection);
+        return status;
+    };
+    Status status = writer.run(ended, ending, true).result();
+    // The log is copied into the file once the import is told, not waited for: a commit in the
+    // log is as lasting as one in the file.
+    if (commit && status)
+        writer.run(
+            [](const StoreDatabase &database) { return database.exec(QStringLiteral("PRAGMA wal_checkpoint")); });
+    return status;
 }
 
 void ImportWriter::rollBack(StoreWriter &writer, quint64 &session)
@@ -147,12 +152,22 @@ Status ImportWriter::writeEntries()
     }
     Status status = makeEntries();
     // The side files are written without waiting for each: they reach the disk together, with
-    // the import's mark, before any row that names them can be committed.
+    // the import's mark, while the last rows are written, before any row that names them can
+    // be committed.
+    QFuture<Status> synced;
     if (status && m_entries) {
-        status = markInProgress();
-        if (status && !FileSystemSync::syncFileSystem(m_job.clipboardFolder))
-            status = Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
+        synced = QtConcurrent::run(&poolOf(m_job), [this]() -> Status {
+            if (Status marked = markInProgress(); !marked)
+                return marked;
+            if (!FileSystemSync::syncFileSystem(m_job.clipboardFolder))
+                return Error { QStringLiteral("The imported clipboard items couldn’t be saved to the disk."), {} };
+            return {};
+        });
     }
+    if (Status written = queueRows(true); !written && status)
+        status = written;
+    if (Status sync = synced.isValid() ? synced.result() : Status(); !sync && status)
+        status = sync;
     return status;
 }
 
@@ -204,7 +219,7 @@ Status ImportWriter::makeEntries()
         takeFirst();
     if (!status)
         m_rows.clear();
-    if (Status written = queueRows(true); !written && status)
+    if (Status written = queueRows(false); !written && status)
         status = written;
     if (status && !unchanged())
         return changedFile();
@@ -230,7 +245,7 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
             if (capture) {
                 made.capture = capture.value();
                 if (made.capture && rows)
-                    made.row.emplace(*made.capture);
+                    made.row.emplace(ClipboardItem(*made.capture));
             } else
                 qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
             return made;

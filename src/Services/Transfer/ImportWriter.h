@@ -5,6 +5,7 @@
 #include "Models/Common/Result.h"
 #include "Models/Todos/Todo.h"
 #include "Models/Transfer/EntryKey.h"
+#include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Transfer/BackupReader.h"
 
 #include <QFuture>
@@ -95,14 +96,15 @@ private:
     {
         std::optional<ClipboardCapture> capture;
         // Its row, made beside it when the writer writes the rows.
-        std::optional<ClipboardItem> row;
+        std::optional<ClipboardDatabase::Row> row;
         bool changed = false;
     };
 
     // Makes the chosen entries and writes their rows in a transaction of their own, and brings
     // their side files to the disk with the import's mark.
     Status writeEntries();
-    // Reads the chosen entries, makes them and writes their rows.
+    // Reads the chosen entries, makes them and hands their rows to the writer, the last ones
+    // without waiting for them.
     Status makeEntries();
     // Starts making a batch of entries on the pool from `span`, the file's bytes from `start`.
     QFuture<Made> make(QByteArray span, qint64 start, QList<EntryPlace> places) const;
@@ -124,7 +126,7 @@ private:
     QStringList m_sideFiles;
     QList<ClipboardCapture> m_captures;
     // Rows made and not yet handed to the writer, and the writer's job for those handed last.
-    QList<ClipboardItem> m_rows;
+    QList<ClipboardDatabase::Row> m_rows;
     QFuture<Status> m_rowsWritten;
     qint64 m_added = 0;
     qint64 m_unreadable = 0;

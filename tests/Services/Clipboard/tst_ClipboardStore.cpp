@@ -3,6 +3,7 @@
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Storage/StoreStatement.h"
 #include "TestHome.h"
 
 #include <QCryptographicHash>
@@ -1254,7 +1255,9 @@ private Q_SLOTS:
         const QList<ClipboardItem> imported { ClipboardItem(textCapture(
                                                   QStringLiteral("a"), at(9, 8), QStringLiteral("Imported"))),
             ClipboardItem(textCapture(QStringLiteral("b"), at(9, 9), QStringLiteral("Imported"))) };
-        QVERIFY(sql.write([&] { return ClipboardDatabase::insert(sql, imported); }));
+        const QList<ClipboardDatabase::Row> rows { ClipboardDatabase::Row(imported[0]),
+            ClipboardDatabase::Row(imported[1]) };
+        QVERIFY(sql.write([&] { return ClipboardDatabase::insert(sql, rows); }));
         ClipboardDatabase::Changes changes;
         changes.deletions << imported[0].id;
         QVERIFY(ClipboardDatabase::write(sql, changes));
@@ -1265,9 +1268,17 @@ private Q_SLOTS:
     }
 
     // A hash that is a short text's own is worked out again rather than kept; any other reads
-    // as it came, and a copy with either folds into its entry.
+    // as it came, and a copy with either folds into its entry: recorded, or imported, whose
+    // rows come with their texts' hashes worked out beforehand.
+    void hashesReadAsTheyCame_data()
+    {
+        QTest::addColumn<bool>("imported");
+        QTest::newRow("recorded") << false;
+        QTest::newRow("imported") << true;
+    }
     void hashesReadAsTheyCame()
     {
+        QFETCH(bool, imported);
         TestHome home;
         QList<ClipboardCapture> captures { textCapture(QStringLiteral("own hash"), at(9, 8)),
             textCapture(QStringLiteral("another's hash"), at(9, 9)),
@@ -1280,9 +1291,24 @@ private Q_SLOTS:
         captures[2].contentHash = QStringLiteral("imported-hash-7");
         {
             auto store = ClipboardStore::make(folder());
-            for (const ClipboardCapture &capture : captures)
-                store->record(capture);
+            for (const ClipboardCapture &capture : captures) {
+                if (!imported)
+                    store->record(capture);
+            }
             store->waitForBackgroundWork();
+        }
+        if (imported) {
+            auto opened = ClipboardDatabase::open(databasePath());
+            QVERIFY(opened);
+            const StoreDatabase &sql = opened.value()->sql();
+            QList<ClipboardDatabase::Row> rows;
+            for (const ClipboardCapture &capture : captures)
+                rows.emplace_back(ClipboardItem(capture));
+            QVERIFY(sql.write([&] { return ClipboardDatabase::insert(sql, rows); }));
+            // Each row's entry in the hash index is the one its row gives.
+            StoreStatement check(sql, "PRAGMA integrity_check");
+            QVERIFY(check.next());
+            QCOMPARE(check.text(0), QStringLiteral("ok"));
         }
         QCOMPARE(storedHashes().value(QStringLiteral("own hash")), QByteArray("X''"));
         QCOMPARE(storedHashes().value(QStringLiteral("another's hash")).size(), 67);
