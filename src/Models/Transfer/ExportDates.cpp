@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTime>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -44,23 +45,36 @@ namespace ExportDates {
 
 QByteArray format(const QDateTime &instant)
 {
-    const qint64 msecs = instant.toMSecsSinceEpoch();
+    QByteArray text;
+    append(text, instant.toMSecsSinceEpoch());
+    return text;
+}
+
+void append(QByteArray &out, qint64 msecs)
+{
+    char text[longest];
+    out.append(text, write(text, msecs));
+}
+
+qsizetype write(char *to, qint64 msecs)
+{
     const qint64 seconds = msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
-    // Written digit by digit: a formatted print per date was a tenth of an export's time.
-    QByteArray text("0000-00-00T00:00:00Z");
-    const auto put = [&text](qsizetype end, qint64 value, int digits) {
-        for (int i = 1; i <= digits; ++i, value /= 10)
-            text[end - i] = char('0' + value % 10);
-    };
     if (seconds < firstWritten || seconds > lastWritten) {
         const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
         const QDate date = utc.date();
         const QTime time = utc.time();
-        char wide[40];
-        const int length = std::snprintf(wide, sizeof wide, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
+        const int length = std::snprintf(to, longest, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
             date.day(), time.hour(), time.minute(), time.second());
-        return QByteArray(wide, length);
+        return std::clamp<qsizetype>(length, 0, longest - 1);
     }
+    // Written digit by digit: a formatted print per date was a tenth of an export's time.
+    static constexpr char pattern[] = "0000-00-00T00:00:00Z";
+    char *text = to;
+    std::copy(pattern, pattern + 20, text);
+    const auto put = [text](int end, qint64 value, int digits) {
+        for (int i = 1; i <= digits; ++i, value /= 10)
+            text[end - i] = char('0' + value % 10);
+    };
     // The date is worked out from the count of days since 0000-03-01, which is positive from
     // year 1 on, rather than by QDateTime, whose date and time cost a sixth of an entry's encoding.
     const qint64 daySeconds = (seconds % 86400 + 86400) % 86400;
@@ -78,7 +92,7 @@ QByteArray format(const QDateTime &instant)
     put(13, daySeconds / 3600, 2);
     put(16, daySeconds / 60 % 60, 2);
     put(19, daySeconds % 60, 2);
-    return text;
+    return 20;
 }
 
 std::optional<QDateTime> parse(std::string_view text)

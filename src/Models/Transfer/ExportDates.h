@@ -12,6 +12,11 @@ namespace ExportDates {
 
 // Whole seconds in UTC with "Z"; the fraction of a second is dropped (towards the past).
 QByteArray format(const QDateTime &instant);
+// The same for an instant in milliseconds since the epoch, appended to `out`, or written at
+// `to`, which has room for `longest` bytes; returns the count written.
+void append(QByteArray &out, qint64 msecs);
+constexpr qsizetype longest = 48;
+qsizetype write(char *to, qint64 msecs);
 
 // YYYY-MM-DDTHH:MM:SS, then an optional fraction of 1 to 9 digits (kept to the millisecond),
 // then "Z" or an offset ±HH:MM or ±HHMM. Nothing for any other text or an impossible date.

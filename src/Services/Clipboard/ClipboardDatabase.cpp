@@ -460,11 +460,6 @@ ClipboardItem ClipboardDatabase::item(const StoreStatement &row)
     return itemRead(row, [&row](int column) { return row.text(column); });
 }
 
-ClipboardItem ClipboardDatabase::item(const StoreStatement &row, const Names &names)
-{
-    return itemRead(row, [&row, &names](int column) { return names.value(row.integer(column)); });
-}
-
 template <typename Name> ClipboardItem ClipboardDatabase::itemRead(const StoreStatement &row, Name name)
 {
     const auto optional

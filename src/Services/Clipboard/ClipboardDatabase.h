@@ -42,14 +42,13 @@ public:
     static const QString &columns();
     static ClipboardItem item(const QSqlQuery &row);
     static ClipboardItem item(const StoreStatement &row);
-    // The same with the four names read as their codes, and the names of the codes: for reading
-    // the whole history, where the few names, looked up once, save a lookup per name and row.
-    // The hash is read as stored, empty where it is a short text's own: the export writes none,
-    // and working it out would cost a hashing of every text.
+    // The same list with the four names read as their codes, and the names of the codes: for
+    // reading the whole history, where the few names, looked up once, save a lookup per name and
+    // row. The hash is read as stored, empty where it is a short text's own: the export writes
+    // none, and working it out would cost a hashing of every text.
     using Names = QHash<qint64, QString>;
     static const QString &codedColumns();
     static Result<Names> names(const StoreDatabase &sql);
-    static ClipboardItem item(const StoreStatement &row, const Names &names);
 
     // The stored forms of an id (16 bytes) and of a content hash (the 32 bytes of a SHA-256,
     // any other text as it is), and back; the text forms of older files read as well.

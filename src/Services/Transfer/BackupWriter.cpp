@@ -35,24 +35,31 @@ BackupWriter::Piece BackupWriter::encode(const QList<PendingExportItem> &entries
 {
     Piece piece;
     for (const PendingExportItem &pending : entries) {
-        // An entry whose side file can't be read is left out, since its inline head is not
-        // the whole text.
-        ExportedClipboardItem item = pending.item;
-        std::optional<QByteArray> text = pending.textPath ? readWhole(*pending.textPath) : QByteArray();
-        std::optional<QByteArray> image = pending.imagePath ? readWhole(*pending.imagePath) : QByteArray();
-        if (!text || !image) {
-            piece.skipped.append(Skipped { item.id, item.lastCopiedAt.value_or(item.createdAt) });
-            continue;
-        }
-        if (pending.textPath)
-            item.content = QString::fromUtf8(*text);
-        if (pending.imagePath)
-            item.imageData = std::move(*image);
-        if (piece.entries++ != 0)
-            piece.text += ",\n";
-        ExportEncoder::appendEntry(piece.text, item);
+        const ExportEncoder::EntryBytes bytes(pending.item);
+        add(piece, bytes.entry(), pending.imagePath, pending.textPath);
     }
     return piece;
+}
+
+void BackupWriter::add(Piece &piece, ExportEncoder::Entry entry, const std::optional<QString> &imagePath,
+    const std::optional<QString> &textPath)
+{
+    // An entry whose side file can't be read is left out, since its inline head is not the
+    // whole text.
+    const std::optional<QByteArray> text = textPath ? readWhole(*textPath) : QByteArray();
+    const std::optional<QByteArray> image = imagePath ? readWhole(*imagePath) : QByteArray();
+    if (!text || !image) {
+        piece.skipped.append(Skipped {
+            entry.id, QDateTime::fromMSecsSinceEpoch(entry.lastCopiedAt.value_or(entry.createdAt), Qt::UTC) });
+        return;
+    }
+    if (textPath)
+        entry.content = *text;
+    if (imagePath)
+        entry.imageData = QByteArrayView(*image);
+    if (piece.entries++ != 0)
+        piece.text += ",\n";
+    ExportEncoder::appendEntry(piece.text, entry);
 }
 
 BackupWriter::BackupWriter(QString destination, QThreadPool *pool)
@@ -68,6 +75,17 @@ BackupWriter::~BackupWriter()
 
 Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt)
 {
+    QList<qsizetype> pieces;
+    for (qsizetype from = 0; from < todos.size(); from += todoPiece)
+        pieces.append(from);
+    const QList<QByteArray> runs = QtConcurrent::blockingMapped(&m_pool, pieces, [&todos](qsizetype from) {
+        return ExportEncoder::todoRun(todos, from, std::min(todoPiece, todos.size() - from));
+    });
+    return begin(runs, exportedAt);
+}
+
+Status BackupWriter::begin(const QList<QByteArray> &todoRuns, const QDateTime &exportedAt)
+{
     m_file = std::make_unique<PrivateFileWriter>(m_destination);
     if (!m_file->open()) {
         const Error error = writeError();
@@ -77,13 +95,7 @@ Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &ex
     QByteArray top("{\n  \"app\" : \"Vemra\",\n  \"version\" : 1,\n  \"exportedAt\" : ");
     top += ExportEncoder::date(exportedAt);
     top += ",\n  \"todos\" : [\n";
-    QList<qsizetype> pieces;
-    for (qsizetype from = 0; from < todos.size(); from += todoPiece)
-        pieces.append(from);
-    const QList<QByteArray> runs = QtConcurrent::blockingMapped(&m_pool, pieces, [&todos](qsizetype from) {
-        return ExportEncoder::todoRun(todos, from, std::min(todoPiece, todos.size() - from));
-    });
-    top += runs.join(",\n");
+    top += todoRuns.join(",\n");
     top += "\n],\n  \"clipboard\" : [\n";
     return append(top);
 }

@@ -2,6 +2,7 @@
 
 #include "Models/Common/Result.h"
 #include "Models/Todos/ExportedTodo.h"
+#include "Models/Transfer/ExportEncoder.h"
 #include "Models/Transfer/PendingExportItem.h"
 
 #include <QDateTime>
@@ -42,6 +43,10 @@ public:
 
     // Reads the entries' side files and encodes them in their order. Runs on any thread.
     static Piece encode(const QList<PendingExportItem> &entries);
+    // Adds `entry` to `piece`, its whole text and its image read from the side files named
+    // (an empty path fails), or notes it left out when one can't be read. Runs on any thread.
+    static void add(Piece &piece, ExportEncoder::Entry entry, const std::optional<QString> &imagePath,
+        const std::optional<QString> &textPath);
 
     // The todos are encoded on `pool`: Qt's global pool when none is given.
     explicit BackupWriter(QString destination, QThreadPool *pool = nullptr);
@@ -52,6 +57,8 @@ public:
     // Opens the new file and writes the top of the document and the whole todo list, encoded
     // in pieces across the pool.
     Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
+    // The same with the todo list encoded beforehand, in runs as ExportEncoder::todoRun makes them.
+    Status begin(const QList<QByteArray> &todoRuns, const QDateTime &exportedAt);
     // Writes entries in their order, with their image bytes and whole texts read from their
     // side files.
     Status write(const QList<PendingExportItem> &entries);

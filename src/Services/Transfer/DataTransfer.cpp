@@ -2,6 +2,7 @@
 
 #include "Models/Common/ShortTime.h"
 #include "Models/Todos/Days.h"
+#include "Models/Transfer/ExportEncoder.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
@@ -14,6 +15,7 @@
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTransferReader.h"
 #include "Services/Storage/StoreErrorText.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
@@ -40,17 +42,16 @@ namespace {
 constexpr qsizetype namedSkipped = 5;
 constexpr qsizetype skippedNameLimit = 40;
 
-// Entries an export encodes at a time, and the bytes of their bodies: enough to keep every
-// core busy, few enough that memory holds little of the history.
-constexpr qsizetype exportBatchEntries = 1024;
-constexpr qint64 exportBatchBytes = qint64(16) << 20;
-// Entries, and todos, made and encoded as one task: enough that handing them out and
-// collecting them costs little.
-constexpr qsizetype exportPieceEntries = 64;
+// Entries an export reads and encodes as one task, and the bytes of their bodies: enough that
+// handing them out costs little, few enough that every core has its share and memory holds
+// little of the history.
+constexpr qsizetype exportSpanEntries = 512;
+constexpr qint64 exportSpanBytes = qint64(8) << 20;
+// Todos encoded as one task.
 constexpr qsizetype exportTodoPiece = 1024;
-// Batches read ahead of the one being written, and the bytes of their bodies: enough that the
+// Spans read ahead of the one being written, and the bytes of their bodies: enough that the
 // reading goes on while the todos are written.
-constexpr qsizetype exportBatchesAhead = 24;
+constexpr qsizetype exportSpansAhead = 48;
 constexpr qint64 exportBytesAhead = qint64(64) << 20;
 
 QString quoted(const QString &name)
@@ -58,82 +59,81 @@ QString quoted(const QString &name)
     return u'“' + name + u'”';
 }
 
-// Writes the document from the document's thread, which reads the history: the writing runs
-// on the batches' thread, one step after another, the top and the todos while the history's
-// first entries are read, then each batch once encoded across the work pool, while the
-// batches after it are read and encoded.
+// Writes the document from the document's thread: the todos are encoded first across the work
+// pool and written on the batches' thread, one step after another, while the history is cut
+// into spans, each read on a connection of its own and encoded as one task of the work pool;
+// each span is written in its order once encoded, while those after it are read.
 Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_ptr<BackupWriter> &writer,
-    const QList<Todo> &todos, const ClipboardStore::TransferSource &source, const QDateTime &exportedAt)
+    const QList<Todo> &todos, const ClipboardStore::TransferSource &source,
+    const std::shared_ptr<StoreWriter> &storeWriter, const QDateTime &exportedAt)
 {
-    QFuture<Status> written = QtConcurrent::run(&batches, [&work, writer, todos, exportedAt] {
-        QList<QList<Todo>> pieces;
-        for (qsizetype from = 0; from < todos.size(); from += exportTodoPiece)
-            pieces.append(todos.mid(from, exportTodoPiece));
-        QList<ExportedTodo> records;
-        records.reserve(todos.size());
-        for (const QList<ExportedTodo> &piece :
-            QtConcurrent::blockingMapped(&work, pieces, [](const QList<Todo> &piece) {
-                QList<ExportedTodo> made;
-                made.reserve(piece.size());
-                for (const Todo &todo : piece)
-                    made.append(ExportRecords::todo(todo));
-                return made;
-            }))
-            records += piece;
-        return writer->begin(records, exportedAt);
+    QList<QFuture<QByteArray>> todoRuns;
+    for (qsizetype from = 0; from < todos.size(); from += exportTodoPiece) {
+        todoRuns.append(QtConcurrent::run(&work, [piece = todos.mid(from, exportTodoPiece)] {
+            QList<ExportedTodo> records;
+            records.reserve(piece.size());
+            for (const Todo &todo : piece)
+                records.append(ExportRecords::todo(todo));
+            return ExportEncoder::todoRun(records, 0, records.size());
+        }));
+    }
+    QFuture<Status> written = QtConcurrent::run(&batches, [writer, todoRuns, exportedAt] {
+        QList<QByteArray> runs;
+        for (const QFuture<QByteArray> &run : todoRuns)
+            runs.append(run.result());
+        return writer->begin(runs, exportedAt);
     });
-    // The batches written or being written, and the bytes of their bodies.
+    Result<std::unique_ptr<ClipboardTransferReader>> opened
+        = ClipboardTransferReader::forExport(source, storeWriter, work.maxThreadCount());
+    if (!opened) {
+        written.waitForFinished();
+        return opened.error();
+    }
+    const std::unique_ptr<ClipboardTransferReader> reader = std::move(opened).value();
+    // Once a step fails, the spans not begun yet are not read.
+    auto failed = std::make_shared<std::atomic<bool>>(false);
+    // The spans written or being written, and the bytes of their bodies.
     std::deque<std::pair<QFuture<Status>, qint64>> ahead;
     qint64 bytesAhead = 0;
-    // The batch being read, in the pieces it is encoded in: entries are moved there as they
-    // are read, since a copy's reference counts were a tenth of the reading.
-    QList<QList<ClipboardItem>> batch;
-    qsizetype taken = 0;
-    qint64 bytes = 0;
-    const auto flush = [&]() -> Status {
-        taken = 0;
-        QFuture<BackupWriter::Piece> encoded = QtConcurrent::mapped(
-            &work, std::exchange(batch, {}), [folder = source.folder](const QList<ClipboardItem> &items) {
-                QList<PendingExportItem> entries;
-                entries.reserve(items.size());
-                for (const ClipboardItem &item : items)
-                    entries.append(ExportRecords::clipboardItem(item, folder));
-                return BackupWriter::encode(entries);
-            });
-        written = written.then(&batches, [writer, encoded](Status status) mutable {
-            if (!status) {
-                encoded.cancel();
-                return status;
-            }
-            for (const BackupWriter::Piece &piece : encoded.results()) {
-                if (Status wrote = writer->write(piece); !wrote)
-                    return wrote;
-            }
-            return Status();
+    const Status cut = reader->cut(exportSpanEntries, exportSpanBytes, [&](const ClipboardTransferReader::Span &span) {
+        using Encoded = Result<BackupWriter::Piece>;
+        QFuture<Encoded> encoded
+            = QtConcurrent::run(&work, [&reader, failed, span, folder = source.folder]() -> Encoded {
+                  BackupWriter::Piece piece;
+                  if (failed->load())
+                      return piece;
+                  const Status read = reader->read(span, [&](const ClipboardTransferReader::ExportRow &row) {
+                      ExportRecords::addEntry(piece, row, folder);
+                      return Status();
+                  });
+                  if (!read)
+                      return read.error();
+                  return piece;
+              });
+        // Each span is waited for even after a failure, so that once the last step is done
+        // no task reads on.
+        written = written.then(&batches, [writer, encoded, failed](Status status) {
+            const Encoded &piece = encoded.result();
+            if (status)
+                status = piece ? writer->write(piece.value()) : Status(piece.error());
+            if (!status)
+                failed->store(true);
+            return status;
         });
-        ahead.emplace_back(written, bytes);
-        bytesAhead += bytes;
-        bytes = 0;
-        for (; qsizetype(ahead.size()) > exportBatchesAhead || bytesAhead > exportBytesAhead; ahead.pop_front()) {
+        ahead.emplace_back(written, span.bytes);
+        bytesAhead += span.bytes;
+        for (; qsizetype(ahead.size()) > exportSpansAhead || bytesAhead > exportBytesAhead; ahead.pop_front()) {
             if (Status status = ahead.front().first.result(); !status)
                 return status;
             bytesAhead -= ahead.front().second;
         }
-        return {};
-    };
-    const Status read = ClipboardTransferReader::readForExport(source, [&](ClipboardItem &&item) {
-        bytes += item.content.size() * 2 + item.byteCount;
-        if (taken++ % exportPieceEntries == 0) {
-            batch.append(QList<ClipboardItem>());
-            batch.last().reserve(exportPieceEntries);
-        }
-        batch.last().append(std::move(item));
-        return taken < exportBatchEntries && bytes < exportBatchBytes ? Status() : flush();
+        return Status();
     });
-    const Status flushed = read && !batch.isEmpty() ? flush() : read;
-    // Every step is waited for even after a failure: the writer is not shared.
+    if (!cut)
+        failed->store(true);
+    // Every step is waited for even after a failure: the writer and the reader are not shared.
     const Status last = written.result();
-    return flushed ? last : flushed;
+    return cut ? last : cut;
 }
 
 } // namespace
@@ -253,9 +253,10 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
     setWorking(true);
 
     auto writer = std::make_shared<BackupWriter>(path, &m_work);
-    QFuture<Status> step = QtConcurrent::run(&m_document, [this, writer, todos, source, exportedAt] {
-        return writeDocument(m_batches, m_work, writer, todos, source, exportedAt);
-    });
+    QFuture<Status> step
+        = QtConcurrent::run(&m_document, [this, writer, todos, source, storeWriter = m_clipboard.writer(), exportedAt] {
+              return writeDocument(m_batches, m_work, writer, todos, source, storeWriter, exportedAt);
+          });
     Status status = co_await step;
     if (status && !writer->skipped().isEmpty() && !exportWithout(writer->skipped())) {
         step = QtConcurrent::run(&m_document, [writer] {

@@ -3,7 +3,8 @@
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Todos/ExportedTodo.h"
 #include "Models/Todos/Todo.h"
-#include "Models/Transfer/PendingExportItem.h"
+#include "Services/Clipboard/ClipboardTransferReader.h"
+#include "Services/Transfer/BackupWriter.h"
 
 #include <QString>
 
@@ -13,8 +14,8 @@ namespace ExportRecords {
 
 ExportedTodo todo(const Todo &todo);
 
-// The entry's record without large bodies, and the side files in `folder` that hold its image
-// and its whole text.
-PendingExportItem clipboardItem(const ClipboardItem &item, const QString &folder);
+// Adds an entry as the history's reader gives it to `piece`, its image and whole text read from
+// its side files in `folder`.
+void addEntry(BackupWriter::Piece &piece, const ClipboardTransferReader::ExportRow &row, const QString &folder);
 
 } // namespace ExportRecords

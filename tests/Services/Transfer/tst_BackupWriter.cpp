@@ -424,6 +424,46 @@ private slots:
         }
     }
 
+    // Stored bytes go to the file as the text they decode to would: well-formed UTF-8 as it is
+    // among words of plain text, anything else (and a leading byte order mark, which decoding
+    // drops) as decoding makes it; and image bytes in the Base64 the toolkit writes.
+    void storedBytesAsDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("two to four bytes") << QByteArray("\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x99\x82 \xF4\x8F\xBF\xBF");
+        QTest::newRow("byte order mark at the start") << QByteArray("\xEF\xBB\xBFmark");
+        QTest::newRow("byte order mark within") << QByteArray("a\xEF\xBB\xBF");
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF\xE0\x80\xAF");
+        QTest::newRow("beyond the last code point") << QByteArray("\xF4\x90\x80\x80");
+        QTest::newRow("cut short") << QByteArray("\xE6\x97");
+        QTest::newRow("lone continuation") << QByteArray("\x80");
+        QTest::newRow("controls and nul") << QByteArray("\x01\x1F\x00\"\\", 5);
+    }
+
+    void storedBytesAsDecoded()
+    {
+        QFETCH(QByteArray, stored);
+        for (int at = 0; at <= 9; ++at) {
+            const QByteArray text = QByteArray(at, 'a') + stored + QByteArray(9 - at, 'b');
+            QByteArray raw;
+            ExportEncoder::appendUtf8(raw, text);
+            QByteArray decoded;
+            ExportEncoder::appendString(decoded, QString::fromUtf8(text));
+            QCOMPARE(raw, decoded);
+        }
+        QRandomGenerator random(20261208);
+        for (int length = 0; length < 40; ++length) {
+            QByteArray bytes(length, Qt::Uninitialized);
+            for (char &byte : bytes)
+                byte = char(random.bounded(256));
+            bytes += stored;
+            QByteArray out("x");
+            ExportEncoder::appendBase64(out, bytes);
+            QCOMPARE(out, "x" + bytes.toBase64());
+        }
+    }
+
     // Every date of the four-digit years is written as the calendar has it.
     void datesFollowTheCalendar()
     {

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <csignal>
 #include <cstring>
@@ -320,30 +321,60 @@ private slots:
         QCOMPARE(std::get<VemraExport>(outcome).clipboard.size(), 2);
     }
 
-    // The export reads the history as it was when it began: entries deleted while it reads
-    // are in the file all the same.
+    // The export reads the history as it was when its reader was made, in its order (entries
+    // copied at the same moment by id), on every connection, spans read at once in any order:
+    // entries deleted, one copied again (moving it from the last span to the first) and a new
+    // one, all saved meanwhile, are not in it.
     void exportIsOneSnapshot()
     {
         Home home;
         QList<ExportedClipboardItem> entries;
+        QList<ClipboardCapture> captures;
         for (int i = 0; i < 700; ++i) {
             entries << entry(u"text"_s, u"entry "_s + QString::number(i));
-            entries.last().createdAt = now.addSecs(-i);
-            home.record(entries.last());
+            entries.last().createdAt = now.addSecs(i < 350 ? -(i / 2) : -i);
+            auto capture = ClipboardCaptures::makeImported(entries.last(), home.clipboard->folder());
+            QVERIFY(capture && capture.value());
+            captures << *capture.value();
         }
-        const ClipboardStore::TransferSource source = home.clipboard->transferSource();
-        QList<QUuid> exported;
-        QVERIFY(ClipboardTransferReader::readForExport(source, [&](const ClipboardItem &item) {
-            exported << item.id;
-            // Half-way through, everything goes.
-            if (exported.size() == 350)
-                home.clipboard->deleteItems(home.clipboard->items());
+        QVERIFY(home.clipboard->insertImported(captures));
+        QList<QUuid> ids;
+        for (const ClipboardItem &item : home.clipboard->items())
+            ids << item.id;
+        auto opened = ClipboardTransferReader::forExport(home.clipboard->transferSource(), home.clipboard->writer(), 3);
+        QVERIFY(opened);
+        const std::unique_ptr<ClipboardTransferReader> reader = std::move(opened).value();
+
+        home.clipboard->deleteItems(home.clipboard->items().mid(100, 300));
+        ExportedClipboardItem again = entries.at(650);
+        again.lastCopiedAt = now.addSecs(60);
+        home.record(again);
+        home.record(entry(u"text"_s, u"copied meanwhile"_s));
+        QVERIFY(home.clipboard->flush());
+        QCOMPARE(home.clipboard->items().first().id, again.id);
+
+        QList<ClipboardTransferReader::Span> spans;
+        QVERIFY(reader->cut(40, 1 << 20, [&](const ClipboardTransferReader::Span &span) {
+            spans << span;
             return Status();
         }));
-        QCOMPARE(home.clipboard->count(), 0);
-        QCOMPARE(exported.size(), entries.size());
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            QCOMPARE(exported.at(i), entries.at(i).id);
+        QVERIFY(spans.size() > 10);
+        std::reverse(spans.begin(), spans.end());
+        QThreadPool pool;
+        pool.setMaxThreadCount(3);
+        const QList<QList<QUuid>> read
+            = QtConcurrent::blockingMapped(&pool, spans, [&reader](const ClipboardTransferReader::Span &span) {
+                  QList<QUuid> ids;
+                  const Status status = reader->read(span, [&ids](const ClipboardTransferReader::ExportRow &row) {
+                      ids << row.entry.id;
+                      return Status();
+                  });
+                  return status ? ids : QList<QUuid>();
+              });
+        QList<QUuid> exported;
+        for (auto span = read.crbegin(); span != read.crend(); ++span)
+            exported += *span;
+        QCOMPARE(exported, ids);
     }
 
     // A saved history larger than a batch goes to the file whole and in its order, with
