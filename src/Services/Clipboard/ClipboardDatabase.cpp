@@ -597,15 +597,20 @@ Status upsert(const StoreDatabase &sql, const QList<ClipboardDatabase::Row> &row
         if (Status status = statement->prepared(); !status)
             return status;
     }
+    // Entry after entry has the same few names: each one's last is tried before the table.
+    QString lastNames[4];
+    qint64 codes[4] = {};
     for (const ClipboardDatabase::Row &row : rows) {
         const ClipboardItem &item = row.item;
-        qint64 codes[4] = {};
         const QString *named[4] = { &item.rawKind, &item.mimeType, &item.sourceAppName, &item.sourceAppId };
         for (int i = 0; i < 4; ++i) {
-            const Result<qint64> code = names.code(*named[i]);
-            if (!code)
-                return code.error();
-            codes[i] = code.value();
+            if (&row == &rows.front() || *named[i] != lastNames[i]) {
+                const Result<qint64> code = names.code(*named[i]);
+                if (!code)
+                    return code.error();
+                codes[i] = code.value();
+                lastNames[i] = *named[i];
+            }
             uses.count(codes[i], 1);
         }
         const auto bindRow = [&](StoreStatement &statement) {

@@ -281,15 +281,18 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
 
 Status ImportWriter::queueRows(bool last)
 {
-    Status status = m_rowsWritten.isValid() ? m_rowsWritten.result() : Status();
+    // The rows written come back to be freed here, not on the writer, whose time the user waits for.
+    Status status = m_rowsWritten.isValid() ? m_rowsWritten.takeResult().status : Status();
     m_rowsWritten = {};
     if (!status || !m_entries || m_rows.isEmpty()) {
         m_rows.clear();
         return status;
     }
     m_rowsWritten = m_job.clipboardWriter->run(
-        [rows = std::exchange(m_rows, {})](
-            const StoreDatabase &database) { return ClipboardDatabase::insert(database, rows); },
+        [rows = std::exchange(m_rows, {})](const StoreDatabase &database) mutable {
+            Status written = ClipboardDatabase::insert(database, rows);
+            return Written { std::move(written), std::move(rows) };
+        },
         m_entries);
     return last ? queueRows(true) : Status();
 }

@@ -127,7 +127,12 @@ private:
     QList<ClipboardCapture> m_captures;
     // Rows made and not yet handed to the writer, and the writer's job for those handed last.
     QList<ClipboardDatabase::Row> m_rows;
-    QFuture<Status> m_rowsWritten;
+    struct Written
+    {
+        Status status;
+        QList<ClipboardDatabase::Row> rows;
+    };
+    QFuture<Written> m_rowsWritten;
     qint64 m_added = 0;
     qint64 m_unreadable = 0;
 };
