@@ -47,8 +47,10 @@ constexpr qsizetype skippedNameLimit = 40;
 // little of the history.
 constexpr qsizetype exportSpanEntries = 512;
 constexpr qint64 exportSpanBytes = qint64(8) << 20;
-// Todos encoded as one task.
-constexpr qsizetype exportTodoPiece = 1024;
+// Todos encoded as one task: a todo's times are local, and turning them into instants takes a
+// lock of the toolkit's, which pieces on several threads only fought over, in place of the
+// entries they kept waiting.
+constexpr qsizetype exportTodoPiece = 1 << 20;
 // Spans read ahead of the one being written, and the bytes of their bodies: enough that the
 // reading goes on while the todos are written.
 constexpr qsizetype exportSpansAhead = 48;
