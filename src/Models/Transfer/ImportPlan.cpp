@@ -42,6 +42,13 @@ void ImportPlan::addTodos(QList<ExportedTodo> document)
     }
 }
 
+void ImportPlan::takeTodos(ImportPlan &&weighed)
+{
+    todos += std::move(weighed.todos);
+    duplicateTodos += weighed.duplicateTodos;
+    invalid += weighed.invalid;
+}
+
 bool ImportPlan::addEntry(const EntryKey &key)
 {
     if (!key.valid) {

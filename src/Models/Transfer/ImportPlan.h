@@ -35,6 +35,9 @@ struct ImportPlan
 
     // Takes the document's todos.
     void addTodos(QList<ExportedTodo> document);
+    // Takes what another plan that weighed only todos chose, with its counts: the todos and the
+    // entries can be weighed apart, at once.
+    void takeTodos(ImportPlan &&weighed);
     // Takes what the plan weighs of one of the document's entries; true when it is to be
     // added. Its hash is weighed only when its id is neither stored nor met before.
     bool addEntry(const EntryKey &key);

@@ -15,10 +15,11 @@
 using namespace BackupRules;
 
 BackupDecoder::BackupDecoder(Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream,
-    const PieceTaker *pieces, const BackupReader::KnownId *known)
+    const PieceTaker *pieces, const BackupReader::KnownId *known, const BackupReader::TodoSink *todos)
     : m_reading(reading)
     , m_keySink(keys)
     , m_known(known)
+    , m_todoSink(todos)
     , m_stream(&stream)
     , m_pieces(pieces)
 {
@@ -40,13 +41,14 @@ BackupDecoder::BackupDecoder(Reading reading, Piece &piece, const rapidjson::Str
 }
 
 BackupReader::Outcome BackupDecoder::read(const BackupSource &source, Reading reading,
-    const BackupReader::KeySink *keys, const PieceTaker &pieces, bool *failed, const BackupReader::KnownId *known)
+    const BackupReader::KeySink *keys, const PieceTaker &pieces, bool *failed, const BackupReader::KnownId *known,
+    const BackupReader::TodoSink *todos)
 {
     // Not the parser's full-precision numbers: they pass 0 to a leading-zero count for a zero
     // with a large exponent (0E89), which the fuzzer found. Integers are exact either way.
     constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
     BackupChunkStream stream(source);
-    auto decoder = std::make_unique<BackupDecoder>(reading, keys, stream, pieces ? &pieces : nullptr, known);
+    auto decoder = std::make_unique<BackupDecoder>(reading, keys, stream, pieces ? &pieces : nullptr, known, todos);
     rapidjson::Reader reader;
     const bool parsed = !reader.Parse<flags>(stream, *decoder).IsError() && stream.atEnd();
     if (failed)
@@ -143,6 +145,7 @@ void BackupDecoder::startEntry()
     m_content.clear();
     m_contentBlank = true;
     m_image.reset();
+    m_imageSize.reset();
 }
 
 bool BackupDecoder::value(const Token &token)
@@ -211,11 +214,17 @@ bool BackupDecoder::keepBytes(const Token &token)
 {
     if (m_reading != Reading::Keys)
         return false;
-    if (std::optional<QByteArray> data = bytes(token)) {
+    // The picture of an entry whose id the history holds, given before it, is never hashed:
+    // it is only checked.
+    constexpr quint32 idField = 1u << 0;
+    if ((m_stack.back().seen & idField) && m_known && *m_known && (*m_known)(m_entry.id)) {
+        m_imageSize = bytesSize(token);
+    } else if (std::optional<QByteArray> data = bytes(token)) {
+        m_imageSize = data->size();
         m_image = std::move(data);
-    } else {
-        fail(FailureKind::DataCorrupted);
     }
+    if (!m_imageSize)
+        fail(FailureKind::DataCorrupted);
     return true;
 }
 
@@ -379,6 +388,10 @@ bool BackupDecoder::close()
     case Shape::Todo:
         m_document.todos.append(std::move(m_todo));
         break;
+    case Shape::TodoList:
+        if (m_todoSink && *m_todoSink)
+            (*m_todoSink)(m_document.todos);
+        break;
     case Shape::Entry:
         return handOver(m_stack.back().index);
     case Shape::Metadata:
@@ -397,7 +410,7 @@ bool BackupDecoder::handOver(qint64 index)
         const bool image = kind == ClipboardKind::Image;
         // The parser takes the '}' once its handler has returned.
         const EntryPlace place { index, m_entryStart, offset() + 1 - m_entryStart };
-        EntryKey key { place, kind && (image ? m_image && !m_image->isEmpty() : !m_contentBlank), m_entry.id, {} };
+        EntryKey key { place, kind && (image ? m_imageSize.value_or(0) > 0 : !m_contentBlank), m_entry.id, {} };
         // An entry the history holds by its id is skipped whatever its content.
         if (key.valid && !(m_known && *m_known && (*m_known)(key.id))) {
             key.hash = image && m_image ? ContentDigest::of(*m_image)

@@ -58,7 +58,8 @@ public:
     // Reads the whole document from `source`, taking what `pieces` (when given) read in its
     // place. `failed`, when given, tells whether the source failed before its end.
     static BackupReader::Outcome read(const BackupSource &source, Reading reading, const BackupReader::KeySink *keys,
-        const PieceTaker &pieces = {}, bool *failed = nullptr, const BackupReader::KnownId *known = nullptr);
+        const PieceTaker &pieces = {}, bool *failed = nullptr, const BackupReader::KnownId *known = nullptr,
+        const BackupReader::TodoSink *todos = nullptr);
     // Reads `length` bytes at `base` in the file as elements of the entries' list, each but the
     // last followed by a comma, the last by the end or by the list's end. False when they are
     // not: then nothing of `piece` counts.
@@ -93,7 +94,8 @@ public:
 
     // Reads the whole document from `stream`, taking what `pieces` read in its place.
     BackupDecoder(Reading reading, const BackupReader::KeySink *keys, BackupChunkStream &stream,
-        const PieceTaker *pieces, const BackupReader::KnownId *known = nullptr);
+        const PieceTaker *pieces, const BackupReader::KnownId *known = nullptr,
+        const BackupReader::TodoSink *todos = nullptr);
     // Reads elements of the entries' list from `stream`, whose start is at `base` in the file,
     // into `piece`.
     BackupDecoder(Reading reading, Piece &piece, const rapidjson::StringStream &stream, qint64 base,
@@ -155,6 +157,7 @@ private:
     const Reading m_reading;
     const BackupReader::KeySink *m_keySink = nullptr;
     const BackupReader::KnownId *m_known = nullptr;
+    const BackupReader::TodoSink *m_todoSink = nullptr;
     BackupChunkStream *m_stream = nullptr;
     const PieceTaker *m_pieces = nullptr;
     Piece *m_piece = nullptr;
@@ -174,4 +177,5 @@ private:
     QByteArray m_content;
     bool m_contentBlank = true;
     std::optional<QByteArray> m_image;
+    std::optional<qsizetype> m_imageSize;
 };

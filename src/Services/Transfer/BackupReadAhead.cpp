@@ -12,7 +12,10 @@ BackupReadAhead::BackupReadAhead(
     , m_reading(reading)
     , m_knownId(splitting.knownId)
     , m_pool(splitting.pool ? *splitting.pool : *QThreadPool::globalInstance())
-    , m_ahead(std::max(2, 2 * m_pool.maxThreadCount()))
+    // A piece read for keys holds little, so that many are read ahead: the pool keeps reading
+    // while the reading from the start goes through the todos. One read for records holds its
+    // entries whole.
+    , m_ahead(size_t(std::max(2, (reading == BackupDecoder::Reading::Keys ? 16 : 2) * m_pool.maxThreadCount())))
 {
     const qint64 size = source.size();
     const qint64 pieceBytes = std::max<qint64>(splitting.pieceBytes, 1);

@@ -35,6 +35,10 @@ using KeySink = std::function<bool(const EntryKey &key)>;
 // Tells, on any thread and without waiting, whether the plan skips an entry by its id alone,
 // whatever its content: such an entry's content is not hashed.
 using KnownId = std::function<bool(const QUuid &id)>;
+// Takes the document's todos as soon as their list is read whole, before the entries after it,
+// so that they can be planned while the entries are read. A document found damaged later is
+// still refused whole.
+using TodoSink = std::function<void(const QList<ExportedTodo> &todos)>;
 
 // Where the entries' list may be split: at the first line that starts with '{' after every
 // `pieceBytes`, looked for within `searchBytes`. A file with fewer lines is read on one core.
@@ -69,9 +73,10 @@ Outcome read(const QByteArray &bytes, const Splitting &splitting = {});
 // Reads the document with its entries' keys in place of the entries, which it never makes:
 // their texts are not decoded, only hashed. `stamp`, when given, receives the file's size and
 // time of change as it was opened.
+Outcome readKeys(const QString &filePath, const KeySink &sink, FileStamp *stamp = nullptr,
+    const Splitting &splitting = {}, const TodoSink &todos = {});
 Outcome readKeys(
-    const QString &filePath, const KeySink &sink, FileStamp *stamp = nullptr, const Splitting &splitting = {});
-Outcome readKeys(const QByteArray &bytes, const KeySink &sink, const Splitting &splitting = {});
+    const QByteArray &bytes, const KeySink &sink, const Splitting &splitting = {}, const TodoSink &todos = {});
 // One entry read again from the bytes where readKeys() found it; nothing when they are not one
 // whole entry that can be read.
 std::optional<ExportedClipboardItem> readEntry(QByteArrayView bytes);

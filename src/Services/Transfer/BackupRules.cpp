@@ -67,19 +67,29 @@ std::optional<QUuid> uuid(const Token &token)
     return QUuid::fromString(QLatin1StringView(token.text, qsizetype(token.length)));
 }
 
-std::optional<QByteArray> bytes(const Token &token)
+std::optional<qsizetype> bytesSize(const Token &token)
 {
     const size_t length = token.length;
     if (length % 4 != 0)
         return std::nullopt;
+    size_t padding = 0;
     for (size_t i = 0; i < length; ++i) {
         const char c = token.text[i];
         const bool letter
             = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
-        const bool padding = c == '=' && (i == length - 1 || (i == length - 2 && token.text[length - 1] == '='));
-        if (!letter && !padding)
+        const bool pad = c == '=' && (i == length - 1 || (i == length - 2 && token.text[length - 1] == '='));
+        if (!letter && !pad)
             return std::nullopt;
+        padding += pad ? 1 : 0;
     }
+    return qsizetype(length / 4 * 3 - padding);
+}
+
+std::optional<QByteArray> bytes(const Token &token)
+{
+    const size_t length = token.length;
+    if (!bytesSize(token))
+        return std::nullopt;
     auto decoded = QByteArray::fromBase64Encoding(
         QByteArray::fromRawData(token.text, qsizetype(length)), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)

@@ -105,6 +105,8 @@ std::optional<QUuid> uuid(const Token &token);
 
 // Standard base64 with its padding, nothing else (no white space, no line breaks).
 std::optional<QByteArray> bytes(const Token &token);
+// The size of what bytes() would decode, without decoding it.
+std::optional<qsizetype> bytesSize(const Token &token);
 
 // The text's length in bytes, cut at a character's edge for a short field: the todo's title
 // and the entry's content are kept whole.

@@ -332,68 +332,8 @@ QCoro::Task<> DataTransfer::importData()
     // What is stored is taken here, after the dialog, so that the plan sees the stores as they
     // are when the user is asked; the history's keys are read on the worker.
     QFuture<Planned> planning = QtConcurrent::run(&m_document,
-        [work = &m_work, path = *path, stored = m_todos.allTodos(),
-            source = m_clipboard.transferSource()]() -> Planned {
-            // The history's ids are read while the file's reading begins, and shared with the
-            // file's readers once read, which hash no entry the history holds by its id; the
-            // plan waits for them at the first entry. Its hashes are read only at the first
-            // entry whose id it doesn't hold: a second import of a file needs none.
-            QSet<QUuid> storedIds;
-            std::atomic<const QSet<QUuid> *> sharedIds { nullptr };
-            QFuture<Status> readingIds = QtConcurrent::run(work, [&source, &storedIds, &sharedIds] {
-                Result<QSet<QUuid>> ids = ClipboardTransferReader::readKnownIds(source);
-                if (!ids)
-                    return Status(ids.error());
-                storedIds = std::move(ids).value();
-                sharedIds.store(&storedIds, std::memory_order_release);
-                return Status();
-            });
-            Planned planned;
-            ImportPlan &plan = planned.plan;
-            std::optional<Error> unknown;
-            bool hashesRead = false;
-            const auto begin = [&] {
-                if (readingIds.isValid()) {
-                    const Status read = readingIds.result();
-                    readingIds = {};
-                    if (read)
-                        plan = ImportPlan(stored, ClipboardKeys { storedIds, {} });
-                    else
-                        unknown = read.error();
-                }
-                return !unknown;
-            };
-            const auto weigh = [&](const EntryKey &key) {
-                if (!begin())
-                    return false;
-                if (!hashesRead && key.valid && !plan.knowsId(key.id)) {
-                    hashesRead = true;
-                    Result<QSet<ContentDigest>> hashes = ClipboardTransferReader::readKnownHashes(source);
-                    if (!hashes) {
-                        unknown = hashes.error();
-                        return false;
-                    }
-                    plan.addKnownHashes(std::move(hashes).value());
-                }
-                plan.addEntry(key);
-                return true;
-            };
-            // The entries are read and hashed across the cores, and planned in the file's order.
-            BackupReader::Splitting splitting;
-            splitting.pool = work;
-            splitting.knownId = [&sharedIds](const QUuid &id) {
-                const QSet<QUuid> *ids = sharedIds.load(std::memory_order_acquire);
-                return ids && ids->contains(id);
-            };
-            const BackupReader::Outcome outcome = BackupReader::readKeys(path, weigh, &planned.stamp, splitting);
-            if (!begin())
-                return BackupError::unreadable(unknown->description());
-            if (const BackupError *error = std::get_if<BackupError>(&outcome))
-                return *error;
-            plan.addTodos(std::get<VemraExport>(outcome).todos);
-            plan.releaseKeys();
-            planned.todos = TodoStore::importedTodos(stored, plan.todos);
-            return planned;
+        [work = &m_work, path = *path, stored = m_todos.allTodos(), source = m_clipboard.transferSource()] {
+            return plan(work, path, stored, source);
         });
     Planned planned = co_await planning;
     planning = {};
@@ -421,6 +361,89 @@ QCoro::Task<> DataTransfer::importData()
     if (inserted.unreadable >= 1)
         result += u' ' + count(inserted.unreadable, QStringLiteral("item")) + QStringLiteral(" couldn’t be read.");
     setLastResult(result);
+}
+
+DataTransfer::Planned DataTransfer::plan(
+    QThreadPool *work, const QString &path, const QList<Todo> &stored, const ClipboardStore::TransferSource &source)
+{
+    // The history's ids are read while the file's reading begins, and shared with the
+    // file's readers once read, which hash no entry the history holds by its id; the
+    // plan waits for them at the first entry. Its hashes are read only at the first
+    // entry whose id it doesn't hold: a second import of a file needs none.
+    QSet<QUuid> storedIds;
+    std::atomic<const QSet<QUuid> *> sharedIds { nullptr };
+    QFuture<Status> readingIds = QtConcurrent::run(work, [&source, &storedIds, &sharedIds] {
+        Result<QSet<QUuid>> ids = ClipboardTransferReader::readKnownIds(source);
+        if (!ids)
+            return Status(ids.error());
+        storedIds = std::move(ids).value();
+        sharedIds.store(&storedIds, std::memory_order_release);
+        return Status();
+    });
+    // The todos are planned on the pool as soon as they are read, while the entries are.
+    using TodosPlanned = std::pair<ImportPlan, QList<Todo>>;
+    const auto planTodos = [stored](const QList<ExportedTodo> &todos) {
+        ImportPlan weighed(stored, {});
+        weighed.addTodos(todos);
+        weighed.releaseKeys();
+        QList<Todo> made = TodoStore::importedTodos(stored, weighed.todos);
+        return TodosPlanned(std::move(weighed), std::move(made));
+    };
+    QFuture<TodosPlanned> todosPlanned;
+    const BackupReader::TodoSink todosRead
+        = [&](const QList<ExportedTodo> &todos) { todosPlanned = QtConcurrent::run(work, planTodos, todos); };
+    Planned planned;
+    ImportPlan &plan = planned.plan;
+    std::optional<Error> unknown;
+    bool hashesRead = false;
+    const auto begin = [&] {
+        if (readingIds.isValid()) {
+            const Status read = readingIds.result();
+            readingIds = {};
+            if (read)
+                plan = ImportPlan({}, ClipboardKeys { storedIds, {} });
+            else
+                unknown = read.error();
+        }
+        return !unknown;
+    };
+    const auto weigh = [&](const EntryKey &key) {
+        if (!begin())
+            return false;
+        if (!hashesRead && key.valid && !plan.knowsId(key.id)) {
+            hashesRead = true;
+            Result<QSet<ContentDigest>> hashes = ClipboardTransferReader::readKnownHashes(source);
+            if (!hashes) {
+                unknown = hashes.error();
+                return false;
+            }
+            plan.addKnownHashes(std::move(hashes).value());
+        }
+        plan.addEntry(key);
+        return true;
+    };
+    // The entries are read and hashed across the cores, and planned in the file's order.
+    BackupReader::Splitting splitting;
+    splitting.pool = work;
+    splitting.knownId = [&sharedIds](const QUuid &id) {
+        const QSet<QUuid> *ids = sharedIds.load(std::memory_order_acquire);
+        return ids && ids->contains(id);
+    };
+    const BackupReader::Outcome outcome = BackupReader::readKeys(path, weigh, &planned.stamp, splitting, todosRead);
+    // Waited for whatever the outcome: it borrows nothing, but its pool is the transfer's.
+    std::optional<TodosPlanned> todos;
+    if (todosPlanned.isValid())
+        todos = todosPlanned.takeResult();
+    if (!begin())
+        return BackupError::unreadable(unknown->description());
+    if (const BackupError *error = std::get_if<BackupError>(&outcome))
+        return *error;
+    if (!todos)
+        todos = planTodos(std::get<VemraExport>(outcome).todos);
+    plan.takeTodos(std::move(todos->first));
+    plan.releaseKeys();
+    planned.todos = std::move(todos->second);
+    return planned;
 }
 
 QCoro::Task<DataTransfer::Inserted> DataTransfer::insert(QString path, Planned planned)

@@ -3,6 +3,7 @@
 #include "Models/Common/Result.h"
 #include "Models/Transfer/BackupError.h"
 #include "Models/Transfer/ImportPlan.h"
+#include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 
@@ -15,7 +16,6 @@
 #include <optional>
 
 class AlertPresenter;
-class ClipboardStore;
 class Clock;
 class FileDialogs;
 class FileRevealer;
@@ -101,6 +101,9 @@ private:
     // Nothing when the user chose not to export without entries that can't be read.
     QCoro::Task<std::optional<Status>> write(const QString &path, Scope scope, qint64 &entries);
     bool exportWithout(const QList<BackupWriter::Skipped> &skipped);
+    // Reads the file and plans its import against what is stored; runs on the document's thread.
+    static Planned plan(QThreadPool *work, const QString &path, const QList<Todo> &stored,
+        const ClipboardStore::TransferSource &source);
     QCoro::Task<Inserted> insert(QString path, Planned planned);
     bool confirm(const ImportPlan &plan, const QString &fileName);
     // Completes or takes back an import that the last run left half done, once.

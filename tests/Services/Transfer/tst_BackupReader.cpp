@@ -364,7 +364,8 @@ void tst_BackupReader::keys()
                 + "\",\"type\":\"text\",\"content\":\"" + content + "\",\"createdAt\":" + date + '}';
     }
     entries << entry(R"("type":"image","imageData":"AAEC")") << entry(R"("type":"image","imageData":"")")
-            << entry(R"("type":"image")") << entry(R"("type":"Text")") << entry(R"("type":"url","imageData":"AAEC")");
+            << entry(R"("type":"image")") << entry(R"("type":"Text")") << entry(R"("type":"url","imageData":"AAEC")")
+            << entry(R"("type":"image","imageData":"AA==")");
     const QByteArray bytes = laidOut(entries);
     const BackupReader::Outcome whole = BackupReader::read(bytes);
     QVERIFY2(std::holds_alternative<VemraExport>(whole), qPrintable(sentence(whole)));
@@ -377,9 +378,15 @@ void tst_BackupReader::keys()
              std::pair { qint64(40), everyOther }, std::pair { qint64(7), QSet<QUuid>() },
              std::pair { qint64(1) << 20, everyOther }, std::pair { qint64(7), everyOther } }) {
         QList<EntryKey> keys;
+        // The todos are handed over whole before the first entry.
+        qsizetype keysBeforeTodos = -1;
+        QList<ExportedTodo> todos;
         const BackupReader::Outcome outcome = BackupReader::readKeys(
             bytes, [&keys](const EntryKey &key) { return keys.append(key), true; },
-            BackupReader::Splitting { piece, 64, nullptr, [&known](const QUuid &id) { return known.contains(id); } });
+            BackupReader::Splitting { piece, 64, nullptr, [&known](const QUuid &id) { return known.contains(id); } },
+            [&](const QList<ExportedTodo> &read) { todos = read, keysBeforeTodos = keys.size(); });
+        QCOMPARE(keysBeforeTodos, 0);
+        QCOMPARE(todos, std::get<VemraExport>(whole).todos);
         QVERIFY(std::get<VemraExport>(outcome).clipboard.isEmpty());
         QCOMPARE(keys.size(), items.size());
         for (qsizetype i = 0; i < items.size(); ++i) {
@@ -392,6 +399,13 @@ void tst_BackupReader::keys()
             QCOMPARE(BackupReader::readEntry(found), items[i]);
         }
     }
+    // A picture whose id is known is only checked, and a damaged one still refuses the file.
+    const QByteArray damaged = laidOut({ entry(R"("type":"image","imageData":"AA=A")") });
+    const BackupReader::Outcome refused = BackupReader::readKeys(
+        damaged, [](const EntryKey &) { return true; },
+        BackupReader::Splitting { 7, 64, nullptr, [](const QUuid &) { return true; } });
+    QVERIFY(std::holds_alternative<BackupError>(refused));
+    QCOMPARE(sentence(refused), sentence(BackupReader::read(damaged)));
 }
 
 QTEST_GUILESS_MAIN(tst_BackupReader)
