@@ -22,6 +22,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -377,15 +378,19 @@ Result<SavedText> saveText(const QString &text, const QUuid &id, const QString &
     // Fewer UTF-16 units than the limit means fewer characters too: nothing to count.
     if (text.size() <= inlineTextLimit)
         return SavedText { text, std::nullopt };
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype characters = 0;
-    qsizetype headEnd = 0;
-    while (characters < inlineTextLimit) {
-        const qsizetype next = finder.toNextBoundary();
-        if (next < 0)
-            break;
-        headEnd = next;
-        ++characters;
+    // Up to a unit past the limit, ASCII but for a carriage return (one character with a line
+    // feed after it) is a character a unit: nothing to look up.
+    const QStringView head = QStringView(text).first(inlineTextLimit + 1);
+    const bool plain = std::all_of(head.begin(), head.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'\r'; });
+    qsizetype headEnd = plain ? inlineTextLimit : 0;
+    if (!plain) {
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype characters = 0; characters < inlineTextLimit; ++characters) {
+            const qsizetype next = finder.toNextBoundary();
+            if (next < 0)
+                break;
+            headEnd = next;
+        }
     }
     if (headEnd >= text.size())
         return SavedText { text, std::nullopt };

@@ -459,12 +459,22 @@ private Q_SLOTS:
         QVERIFY(filesUnder(m_folder).isEmpty());
     }
 
+    void longTextGoesToASideFileAtTheCharacterBoundary_data()
+    {
+        QTest::addColumn<QString>("head");
+        const QString a(19999, QLatin1Char('a'));
+        // A thumbs-up with a skin tone is one character of four UTF-16 units.
+        QTest::newRow("emoji") << a + QStringLiteral("\U0001F44D\U0001F3FD");
+        QTest::newRow("ASCII") << a + QLatin1Char('z');
+        QTest::newRow("line end") << a + QStringLiteral("\r\n");
+        QTest::newRow("accent after ASCII") << a + QStringLiteral("e\u0301");
+    }
+
     void longTextGoesToASideFileAtTheCharacterBoundary()
     {
-        // A thumbs-up with a skin tone is one character of four UTF-16 units.
-        const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
+        QFETCH(QString, head);
         ClipboardContents contents = snapshot();
-        contents.string = QString(19999, QLatin1Char('a')) + thumb;
+        contents.string = head;
         const ClipboardCapture exact = captured(contents, m_folder);
         QCOMPARE(exact.content, *contents.string);
         QVERIFY(!exact.textPath);
@@ -473,7 +483,7 @@ private Q_SLOTS:
         const ClipboardCapture longer = captured(contents, m_folder);
         const QString id = longer.id.toString(QUuid::WithoutBraces).toUpper();
         QCOMPARE(longer.textPath, QStringLiteral("Text/%1.txt").arg(id));
-        QCOMPARE(longer.content, QString(19999, QLatin1Char('a')) + thumb);
+        QCOMPARE(longer.content, head);
         QCOMPARE(longer.contentHash, hex(contents.string->toUtf8()));
         QCOMPARE(longer.byteCount, contents.string->toUtf8().size());
         QFile file(m_folder + QLatin1Char('/') + *longer.textPath);
