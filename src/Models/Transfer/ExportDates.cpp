@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -93,6 +94,38 @@ qsizetype write(char *to, qint64 msecs)
     put(16, daySeconds / 60 % 60, 2);
     put(19, daySeconds % 60, 2);
     return 20;
+}
+
+LocalZone::LocalZone()
+{
+    ::tzset();
+}
+
+qint64 instant(const QDateTime &dateTime)
+{
+    if (dateTime.timeSpec() != Qt::LocalTime || !dateTime.isValid())
+        return dateTime.toMSecsSinceEpoch();
+    // The offset from UTC at an instant; localtime_r, unlike mktime, does not read the zone again.
+    const auto offsetAt = [](qint64 msecs) -> std::optional<qint64> {
+        const auto seconds = std::time_t(msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0));
+        std::tm parts {};
+        if (!::localtime_r(&seconds, &parts))
+            return std::nullopt;
+        return qint64(parts.tm_gmtoff) * 1000;
+    };
+    constexpr qint64 threeHours = qint64(3) * 60 * 60 * 1000;
+    const qint64 local = QDateTime(dateTime.date(), dateTime.time(), Qt::UTC).toMSecsSinceEpoch();
+    const std::optional<qint64> offset = offsetAt(local);
+    if (!offset)
+        return dateTime.toMSecsSinceEpoch();
+    const qint64 candidate = local - *offset;
+    // Away from a change of offset, the one instant that shows as that local time; near one, a
+    // local time can name two instants or none, which the toolkit tells apart.
+    for (const qint64 near : { candidate, candidate - threeHours, candidate + threeHours }) {
+        if (offsetAt(near) != offset)
+            return dateTime.toMSecsSinceEpoch();
+    }
+    return candidate;
 }
 
 std::optional<QDateTime> parse(std::string_view text)

@@ -2,6 +2,7 @@
 
 #include "Models/Common/ShortTime.h"
 #include "Models/Todos/Days.h"
+#include "Models/Transfer/ExportDates.h"
 #include "Models/Transfer/ExportEncoder.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Clock.h"
@@ -47,9 +48,7 @@ constexpr qsizetype skippedNameLimit = 40;
 // little of the history.
 constexpr qsizetype exportSpanEntries = 512;
 constexpr qint64 exportSpanBytes = qint64(8) << 20;
-// Todos encoded as one task: a todo's times are local, and turning them into instants takes a
-// lock of the toolkit's, which pieces on several threads only fought over, in place of the
-// entries they kept waiting.
+// Todos encoded as one task.
 constexpr qsizetype exportTodoPiece = 1 << 20;
 // Spans read ahead of the one being written, and the bytes of their bodies: enough that the
 // reading goes on while the todos are written.
@@ -72,6 +71,7 @@ Status writeDocument(QThreadPool &batches, QThreadPool &work, const std::shared_
     QList<QFuture<QByteArray>> todoRuns;
     for (qsizetype from = 0; from < todos.size(); from += exportTodoPiece) {
         todoRuns.append(QtConcurrent::run(&work, [piece = todos.mid(from, exportTodoPiece)] {
+            const ExportDates::LocalZone zone;
             QList<ExportedTodo> records;
             records.reserve(piece.size());
             for (const Todo &todo : piece)

@@ -1,19 +1,24 @@
 #include "Services/Transfer/ExportRecords.h"
 
 #include "Models/Todos/Days.h"
+#include "Models/Transfer/ExportDates.h"
 #include "Services/Clipboard/ClipboardFiles.h"
 
 namespace ExportRecords {
 
 ExportedTodo todo(const Todo &todo)
 {
+    // In UTC, which the file is written in without a look at the time zone per time.
+    const auto utc
+        = [](const QDateTime &time) { return QDateTime::fromMSecsSinceEpoch(ExportDates::instant(time), Qt::UTC); };
     ExportedTodo record;
     record.id = todo.id;
     record.title = todo.title;
     record.isCompleted = todo.isCompleted;
-    record.createdAt = todo.createdAt;
-    record.updatedAt = todo.updatedAt;
-    record.completedAt = todo.completedAt;
+    record.createdAt = utc(todo.createdAt);
+    record.updatedAt = utc(todo.updatedAt);
+    if (todo.completedAt)
+        record.completedAt = utc(*todo.completedAt);
     if (const std::optional<QDate> day = todo.dayStart())
         record.day = Days::isoString(*day);
     record.sortOrder = todo.sortOrder;

@@ -12,6 +12,8 @@
 // writer takes it. Free of shared state; runs on any thread.
 namespace ExportRecords {
 
+// A todo with its times in UTC, worked out in the zone an ExportDates::LocalZone made
+// beforehand found.
 ExportedTodo todo(const Todo &todo);
 
 // Adds an entry as the history's reader gives it to `piece`, its image and whole text read from

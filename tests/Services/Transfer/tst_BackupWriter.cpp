@@ -464,6 +464,31 @@ private slots:
         }
     }
 
+    // A local time's instant is the toolkit's: across a year of days, a day on each side of
+    // the clocks going forward and back (times that name none or two instants among them, and
+    // instants in the hour that repeats), and instants of a century each side.
+    void localInstantsAsTheToolkitHasThem()
+    {
+        const ExportDates::LocalZone zone;
+        const auto same
+            = [](const QDateTime &local) { QCOMPARE(ExportDates::instant(local), local.toMSecsSinceEpoch()); };
+        for (int day = 0; day < 365; ++day)
+            same(QDateTime(QDate(2026, 1, 1).addDays(day), QTime(13, 14, 15, 16)));
+        for (const QDate &change : { QDate(2026, 3, 8), QDate(2026, 11, 1) }) {
+            for (int minutes = -26 * 60; minutes <= 26 * 60; minutes += 7) {
+                const QDateTime local = QDateTime(change, QTime(0, 0)).addSecs(minutes * 60);
+                same(QDateTime(local.date(), local.time()));
+                same(QDateTime::fromMSecsSinceEpoch(
+                    QDateTime(change, QTime(5, 0), Qt::UTC).toMSecsSinceEpoch() + qint64(minutes) * 60'000 + 123));
+            }
+        }
+        QRandomGenerator random(20261208);
+        for (int i = 0; i < 5'000; ++i)
+            same(QDateTime::fromMSecsSinceEpoch(random.bounded(-2'208'988'800'000LL, 4'102'444'800'000LL)));
+        same(QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
+        same(QDateTime());
+    }
+
     // Every date of the four-digit years is written as the calendar has it.
     void datesFollowTheCalendar()
     {
