@@ -345,9 +345,10 @@ const StoreSchema &ClipboardDatabase::schema()
     return schema;
 }
 
-ClipboardDatabase::ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file)
+ClipboardDatabase::ClipboardDatabase(
+    std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file, ClipboardSearch::Column handed)
     : m_sql(std::move(sql))
-    , m_search(m_sql->filePath(), file)
+    , m_search(m_sql->filePath(), file, std::move(handed))
 {
 }
 
@@ -356,12 +357,12 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::open(const QString
     return prepared(StoreDatabase::open(path, schema()));
 }
 
-Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::read(const QString &path)
+Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::read(const QString &path, ClipboardSearch::Column handed)
 {
     Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::attach(path, schema());
     if (!attached)
         return Error { schema().openFailed, attached.error().detail };
-    return prepared(std::move(attached));
+    return prepared(std::move(attached), ClipboardSearch::File::Checked, std::move(handed));
 }
 
 Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::peek(const QString &path)
@@ -370,11 +371,12 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::peek(const QString
 }
 
 Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(
-    Result<std::unique_ptr<StoreDatabase>> opened, ClipboardSearch::File file)
+    Result<std::unique_ptr<StoreDatabase>> opened, ClipboardSearch::File file, ClipboardSearch::Column handed)
 {
     if (!opened)
         return opened.error();
-    std::unique_ptr<ClipboardDatabase> database(new ClipboardDatabase(std::move(opened).value(), file));
+    std::unique_ptr<ClipboardDatabase> database(
+        new ClipboardDatabase(std::move(opened).value(), file, std::move(handed)));
     if (Status status = database->prepare(); !status)
         return Error { schema().openFailed, status.error().detail };
     return database;
@@ -383,7 +385,7 @@ Result<std::unique_ptr<ClipboardDatabase>> ClipboardDatabase::prepared(
 std::unique_ptr<ClipboardDatabase> ClipboardDatabase::inMemory()
 {
     std::unique_ptr<ClipboardDatabase> database(
-        new ClipboardDatabase(StoreDatabase::inMemory(schema()), ClipboardSearch::File::Checked));
+        new ClipboardDatabase(StoreDatabase::inMemory(schema()), ClipboardSearch::File::Checked, {}));
     if (!database->prepare())
         qCWarning(lcStore) << "the clipboard history in memory has no table of pending ids";
     return database;

@@ -27,11 +27,12 @@ public:
 
     // A connection that writes to the file itself, for tools and tests.
     static Result<std::unique_ptr<ClipboardDatabase>> open(const QString &path);
-    // The store's reading connection to a file its writer has opened.
-    static Result<std::unique_ptr<ClipboardDatabase>> read(const QString &path);
+    // The store's reading connection to a file its writer has opened, whose search takes over
+    // the column of the search during the file's check.
+    static Result<std::unique_ptr<ClipboardDatabase>> read(const QString &path, ClipboardSearch::Column handed = {});
     // A reading connection to a file of this version while its check is under way, which
-    // changes nothing on the disk but a search column that is not the file's (StoreDatabase::peek);
-    // dropped before anything writes to the file.
+    // changes nothing on the disk but the search's column (StoreDatabase::peek); dropped, with
+    // the column's making over, before anything writes to the file.
     static Result<std::unique_ptr<ClipboardDatabase>> peek(const QString &path);
     static std::unique_ptr<ClipboardDatabase> inMemory();
 
@@ -94,9 +95,9 @@ public:
     qint64 storedCount() const;
 
 private:
-    ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file);
-    static Result<std::unique_ptr<ClipboardDatabase>> prepared(
-        Result<std::unique_ptr<StoreDatabase>> opened, ClipboardSearch::File file = ClipboardSearch::File::Checked);
+    ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file, ClipboardSearch::Column handed);
+    static Result<std::unique_ptr<ClipboardDatabase>> prepared(Result<std::unique_ptr<StoreDatabase>> opened,
+        ClipboardSearch::File file = ClipboardSearch::File::Checked, ClipboardSearch::Column handed = {});
     Status prepare();
     // An entry from a row whose names `name` reads by column.
     template <typename Name> static ClipboardItem itemRead(const StoreStatement &row, Name name);

@@ -315,14 +315,21 @@ private:
     Stopped m_stopped;
 };
 
-ClipboardSearch::ClipboardSearch(QString filePath, File file)
+ClipboardSearch::ClipboardSearch(QString filePath, File file, Column handed)
     : m_filePath(std::move(filePath))
     , m_file(file)
 {
     m_background.setMaxThreadCount(1);
     m_maker.setMaxThreadCount(1);
-    if (!m_filePath.isEmpty())
+    if (handed.column) {
+        m_column = std::move(handed.column);
+        if (handed.unpaired)
+            m_unpaired = m_column;
+        m_columnLookedFor = true;
+    } else if (!m_filePath.isEmpty()) {
         m_column = found();
+    }
+    verifyColumn();
 }
 
 ClipboardSearch::~ClipboardSearch()
@@ -372,7 +379,16 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
     const ClipboardItem::Predicate &predicate, qint64 keep)
 {
     return QtConcurrent::run(&m_background, [this, predicate, keep](QPromise<std::optional<Scan>> &promise) {
-        const QMutexLocker lock(&m_scanning);
+        QMutexLocker lock(&m_scanning);
+        // Without a column, the one under way is made sooner than the file is read through in
+        // spans, which would only slow its making: the scan waits for it (and the scans of the
+        // queries typed meanwhile, behind it, end at once but the last).
+        if (!m_column && m_making) {
+            QFuture<void> made = columnMade();
+            lock.unlock();
+            made.waitForFinished();
+            lock.relock();
+        }
         if (promise.isCanceled())
             return;
         // Stopped as well when the search goes, as a file's after its check does: the scan then
@@ -419,6 +435,34 @@ bool ClipboardSearch::waitForColumn()
     m_maker.waitForDone();
     const QMutexLocker lock(&m_scanning);
     return m_column != nullptr;
+}
+
+QFuture<void> ClipboardSearch::columnMade()
+{
+    const QMutexLocker lock(&m_madeLock);
+    return m_made;
+}
+
+ClipboardSearch::Column ClipboardSearch::handOver()
+{
+    // The scan under way, which holds the lock, stops within a few thousand rows.
+    m_closing = true;
+    const QMutexLocker lock(&m_scanning);
+    return { m_column, m_column && m_column == m_unpaired };
+}
+
+void ClipboardSearch::verifyColumn()
+{
+    if (!m_column)
+        return;
+    m_maker.start([this, column = m_column] {
+        std::vector<char> buffer;
+        for (size_t block = 0; block < column->blockCount() && !m_closing; ++block) {
+            // A block at a time, between the scans and the erasures, which write blocks.
+            const QMutexLocker lock(&m_scanning);
+            column->verify(block, buffer);
+        }
+    });
 }
 
 void ClipboardSearch::erase(const StoreDatabase &sql)
@@ -484,15 +528,13 @@ void ClipboardSearch::dropColumn()
 void ClipboardSearch::renewColumn()
 {
     m_columnLookedFor = true;
-    // Made once the file has passed, and by the search that then reads it.
-    if (m_file == File::Unchecked)
-        return;
     // Asked for under m_scanning, as the maker's last look is.
     if (m_making.exchange(true)) {
         m_makeAgain = true;
         return;
     }
-    m_maker.start([this] {
+    const QMutexLocker made(&m_madeLock);
+    m_made = QtConcurrent::run(&m_maker, [this] {
         for (;;) {
             makeColumn();
             // Asked for again only under this lock, so no request is lost.

@@ -30,13 +30,13 @@ struct sqlite3;
 // snapshot: the file logs every entry changed or deleted since (clipboard_change), and those,
 // with the entries added since, are looked for in the file itself. A snapshot grown stale is
 // made afresh in the background; until one is ready, the file's entries are scanned in spans
-// on several read-only connections. The column serves only the file it was made for (a token
-// both keep) with its blocks' sums matching, and a deleted entry's text leaves the disk with
-// it: its record is erased where it lies before the deletion is told done (the column then
-// takes a new token, and the deletion's log goes), and a column that still holds a deleted
-// entry after a crash is removed as the history opens. One scan runs at a time; one started in the background
-// stops as soon as its future is cancelled, so that a search typed on top of it waits for
-// nothing.
+// on several read-only connections, but by a scan in the background while there is no column
+// at all, which waits for the one being made rather than slowing it. The column serves only
+// the file it was made for (a token both keep) with its blocks' sums matching, and a deleted entry's text leaves the
+// disk with it: its record is erased where it lies before the deletion is told done (the column then takes a new token,
+// and the deletion's log goes), and a column that still holds a deleted entry after a crash is removed as the history
+// opens. One scan runs at a time; one started in the background stops as soon as its future is cancelled, so that a
+// search typed on top of it waits for nothing.
 class ClipboardSearch final
 {
 public:
@@ -52,12 +52,22 @@ public:
     };
 
     // Whether the file has passed its check. One whose check is under way is read without
-    // changing anything beside it (no log or index is made), and no column is made for it: it
-    // is searched with the column it has, or else in spans.
+    // changing anything beside it (no log or index is made) but the column, made meanwhile
+    // rather than after the check, for the search of the file once checked to take over.
     enum class File { Checked, Unchecked };
 
+    // The column of a search of the file during its check, which the search of the file once
+    // checked takes over (its blocks found whole stay so): one made meanwhile is yet to be
+    // paired with the file by its writer.
+    struct Column
+    {
+        std::shared_ptr<SearchColumn> column;
+        bool unpaired = false;
+    };
+
     // `filePath` is the store's file; empty for a database in memory, which is never split.
-    explicit ClipboardSearch(QString filePath, File file = File::Checked);
+    // `handed` serves in place of the column beside the file.
+    ClipboardSearch(QString filePath, File file, Column handed);
     ~ClipboardSearch();
     ClipboardSearch(const ClipboardSearch &) = delete;
     ClipboardSearch &operator=(const ClipboardSearch &) = delete;
@@ -96,6 +106,11 @@ public:
     // Waits until the column under way is made or found unusable (tests, tools); true when the
     // scans have one.
     bool waitForColumn();
+    // Finished once no column is being made.
+    QFuture<void> columnMade();
+    // Stops the scans and the making of a column for good, as the search going does; then
+    // hands its column over.
+    Column handOver();
 
 private:
     class Reader;
@@ -113,6 +128,8 @@ private:
     // Removes the column's file and has it made afresh (under m_scanning).
     void dropColumn();
     void makeColumn();
+    // Sums the column's blocks in the background, so that the first scan after a start need not.
+    void verifyColumn();
     // The column beside the file when it is whole and made for the file as it is now, holding
     // no entry deleted since; any other is removed, with what a making cut short left.
     std::shared_ptr<SearchColumn> found() const;
@@ -137,6 +154,9 @@ private:
     std::shared_ptr<SearchColumn> m_unpaired;
     // Makes the column; stopped when the search goes.
     QThreadPool m_maker;
+    // Under its own lock, which no scan holds for long.
+    QMutex m_madeLock;
+    QFuture<void> m_made;
     // Reads the entries for it, a span each.
     QThreadPool m_filling;
     std::atomic<bool> m_making = false;

@@ -146,11 +146,22 @@ void ClipboardStore::finishCheck()
 {
     if (!m_checking)
         return;
+    // The search's column made meanwhile reads the file through connections that no write
+    // may change under them: the file is handed over once it is made.
+    if (QFuture<void> made = m_database->search().columnMade(); !made.isFinished()) {
+        made.then(this, [this] { finishCheck(); });
+        return;
+    }
     m_checking = false;
     Checked prepared = m_check.future().takeResult();
+    const QString path = m_folder + QLatin1Char('/') + databaseFileName();
+    const ClipboardSearch::Column column = m_database->search().handOver();
     Result<std::unique_ptr<ClipboardDatabase>> opened = prepared.status
-        ? ClipboardDatabase::read(m_folder + QLatin1Char('/') + databaseFileName())
+        ? ClipboardDatabase::read(path, column)
         : Result<std::unique_ptr<ClipboardDatabase>>(prepared.status.error());
+    // One made of a file that failed goes with it.
+    if (!opened && column.unpaired)
+        column.column->remove(path);
     // The file's view during the check goes before the writer writes anything.
     const bool passed = bool(opened);
     if (passed) {
@@ -400,6 +411,7 @@ void ClipboardStore::waitForCheck()
     if (!m_checking)
         return;
     m_check.waitForFinished();
+    m_database->search().waitForColumn();
     finishCheck();
 }
 

@@ -270,6 +270,20 @@ void SearchColumn::remove(const QString &filePath) const
         unlinked(path);
 }
 
+bool SearchColumn::verify(size_t index, std::vector<char> &buffer) const
+{
+    const Block &block = m_blocks[index];
+    std::atomic<bool> &checked = m_checked[index];
+    if (checked.load(std::memory_order_relaxed))
+        return true;
+    buffer.resize(size_t(block.size));
+    if (!readExactly(m_fd, buffer.data(), block.size, block.offset)
+        || checksumOf(buffer.data(), size_t(block.size)) != block.sum)
+        return false;
+    checked.store(true, std::memory_order_relaxed);
+    return true;
+}
+
 bool SearchColumn::scan(
     size_t index, const Needles &needles, qint64 &count, std::vector<Hit> &hits, std::vector<char> &buffer) const
 {

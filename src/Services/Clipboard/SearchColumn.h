@@ -142,6 +142,9 @@ public:
     // How many records were erased since the column was found or made.
     qint64 erasedCount() const { return m_erased; }
 
+    // Reads block `index` and notes whether its bytes match their sum, unless a scan did;
+    // false when they do not.
+    bool verify(size_t index, std::vector<char> &buffer) const;
     // Counts the matches of block `index` and keeps the newest; false when the block cannot be
     // read, its bytes do not match their sum (looked at once) or its records are damaged.
     // `buffer` holds the block, reused by one thread from block to block.

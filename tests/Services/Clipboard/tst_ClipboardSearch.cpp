@@ -634,8 +634,9 @@ private Q_SLOTS:
         QList<ClipboardItem> items = history(12000);
         storeOf(items)->waitForBackgroundWork();
         QVERIFY(QFileInfo::exists(path + QStringLiteral("-search")));
-        if (file == QStringLiteral("spans"))
-            QVERIFY(QFile::remove(path + QStringLiteral("-search")));
+        const QString columnPath = path + QStringLiteral("-search");
+        if (file != QStringLiteral("column"))
+            QVERIFY(QFile::remove(columnPath));
         if (file == QStringLiteral("damaged")) {
             QFile raw(path);
             QVERIFY(raw.open(QIODevice::ReadWrite) && raw.seek(raw.size() / 2 / 16384 * 16384));
@@ -699,6 +700,15 @@ private Q_SLOTS:
 
         store->waitForCheck();
         QVERIFY(!store->isChecking());
+        // The column is made during the check, not after it; a damaged file's goes with it.
+        QCOMPARE(QFileInfo::exists(columnPath), file != QStringLiteral("damaged"));
+        const auto inode = [&] {
+            struct stat status
+            {
+            };
+            return ::stat(QFile::encodeName(columnPath).constData(), &status) == 0 ? status.st_ino : ino_t(0);
+        };
+        const ino_t made = inode();
         if (file == QStringLiteral("damaged")) {
             QVERIFY(store->loadError());
             QVERIFY(!store->readsFile());
@@ -716,6 +726,12 @@ private Q_SLOTS:
         compareAll();
         store->waitForBackgroundWork();
         QVERIFY(!store->hasPendingChanges());
+        compareAll();
+        // Paired with the file once checked, the same column serves after a reopening.
+        store.reset();
+        store = ClipboardStore::make(folder());
+        store->waitForBackgroundWork();
+        QCOMPARE(inode(), made);
         compareAll();
     }
 
