@@ -377,6 +377,32 @@ private slots:
         QCOMPARE(exported, ids);
     }
 
+    // A history kept in memory, its file unusable, is exported whole and in its order.
+    void exportOfAHistoryInMemory()
+    {
+        QTemporaryDir folder;
+        QFile blocker(folder.filePath(u"Clipboard"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Home home(folder.path());
+        QVERIFY(home.clipboard->loadError());
+        QList<QUuid> ids;
+        for (int i = 0; i < 3; ++i) {
+            ExportedClipboardItem item = entry(u"text"_s, u"kept "_s + QString::number(i));
+            item.createdAt = now.addSecs(i);
+            home.record(item);
+            ids.prepend(item.id);
+        }
+        const QString path = folder.filePath(u"out.json"_s);
+        home.exportTo(path);
+        const BackupReader::Outcome outcome = BackupReader::read(path);
+        QVERIFY(std::holds_alternative<VemraExport>(outcome));
+        QList<QUuid> exported;
+        for (const ExportedClipboardItem &item : std::get<VemraExport>(outcome).clipboard)
+            exported << item.id;
+        QCOMPARE(exported, ids);
+    }
+
     // A saved history larger than a batch goes to the file whole and in its order, with
     // texts beyond ASCII, side files, names and absent fields as stored.
     void exportOfTheSavedHistory()
