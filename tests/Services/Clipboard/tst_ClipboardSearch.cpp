@@ -203,17 +203,10 @@ private:
         QHash<QUuid, ClipboardItem> byId;
         for (const ClipboardItem &item : items)
             byId.insert(item.id, item);
-        QList<ClipboardItem> all = items;
-        std::sort(all.begin(), all.end(), &ClipboardItem::recentOrder);
         for (const QString &term : terms()) {
-            const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-            QList<QUuid> expected;
-            qint64 count = 0;
-            for (const ClipboardItem &item : all) {
-                if (predicate.accepts(item) && ++count <= 501)
-                    expected << item.id;
-            }
-            const std::optional<ClipboardSearch::Scan> scan = database.search().scan(predicate, 501);
+            const auto [expected, count] = plainScan(items, term, 501);
+            const std::optional<ClipboardSearch::Scan> scan
+                = database.search().scan(*ClipboardItem::matching(term), 501);
             QVERIFY2(scan, qPrintable(term));
             QCOMPARE(scan->count, count);
             QList<ClipboardItem> found;
@@ -236,6 +229,21 @@ private:
             QStringLiteral("zzq"), QStringLiteral("/"),
             // The end of a source's name and the byte that starts the next entry in the column.
             QStringLiteral("editor\u0002") };
+    }
+
+    // What going through every entry of `items` with the search's own predicate for `term`
+    // finds: the ids of the newest `keep`, in the history's order, and how many match.
+    static std::pair<QList<QUuid>, qint64> plainScan(QList<ClipboardItem> items, const QString &term, qint64 keep)
+    {
+        std::sort(items.begin(), items.end(), &ClipboardItem::recentOrder);
+        const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
+        QList<QUuid> ids;
+        qint64 count = 0;
+        for (const ClipboardItem &item : items) {
+            if (predicate.accepts(item) && ++count <= keep)
+                ids << item.id;
+        }
+        return { ids, count };
     }
 
 private Q_SLOTS:
@@ -585,23 +593,12 @@ private Q_SLOTS:
         const QList<ClipboardItem> items = history(20000);
         auto store = storeOf(items);
         QVERIFY(store && !store->loadError());
-        QList<ClipboardItem> all = items;
-        std::sort(all.begin(), all.end(), &ClipboardItem::recentOrder);
-
         for (const QString &term : { QStringLiteral("pri"), QStringLiteral("PRI"), QStringLiteral("cafe"),
                  QStringLiteral("CAFÉ"), QStringLiteral("resume"), QStringLiteral("하"), QStringLiteral("공부"),
                  QStringLiteral("full"), QStringLiteral("invoice total"), QStringLiteral("web browser"),
                  QStringLiteral("links"), QStringLiteral("files"), QStringLiteral("qu"), QStringLiteral("7"),
                  QStringLiteral("19999"), QStringLiteral("zzq"), QStringLiteral("/") }) {
-            const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-            QList<QUuid> expected;
-            qint64 count = 0;
-            for (const ClipboardItem &item : all) {
-                if (!predicate.accepts(item))
-                    continue;
-                if (++count <= 501)
-                    expected << item.id;
-            }
+            const auto [expected, count] = plainScan(items, term, 501);
             const ClipboardStore::Page page = store->page(term, 501);
             QList<QUuid> found;
             for (const ClipboardItem &item : page.items)
@@ -654,16 +651,8 @@ private Q_SLOTS:
             return store->page(term, scan.isValid() ? scan.result() : std::nullopt, 501);
         };
         const auto compareAll = [&] {
-            QList<ClipboardItem> all = items;
-            std::sort(all.begin(), all.end(), &ClipboardItem::recentOrder);
             for (const QString &term : terms()) {
-                const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-                QList<QUuid> expected;
-                qint64 count = 0;
-                for (const ClipboardItem &item : all) {
-                    if (predicate.accepts(item) && ++count <= 501)
-                        expected << item.id;
-                }
+                const auto [expected, count] = plainScan(items, term, 501);
                 const ClipboardStore::Page page = answers(term);
                 QCOMPARE(page.total, count);
                 QList<QUuid> found;
@@ -866,13 +855,7 @@ private Q_SLOTS:
                 std::tie(a.createdAt, a.lastCopiedAt, a.copyCount), std::tie(b.createdAt, b.lastCopiedAt, b.copyCount));
         }
         for (const QString &term : terms() + QStringList { QStringLiteral("sketch"), QStringLiteral("images") }) {
-            const ClipboardItem::Predicate predicate = *ClipboardItem::matching(term);
-            QList<QUuid> found;
-            qint64 count = 0;
-            for (const ClipboardItem &item : expected) {
-                if (predicate.accepts(item) && ++count <= 101)
-                    found << item.id;
-            }
+            const auto [found, count] = plainScan(items, term, 101);
             const ClipboardStore::Page page = store->page(term, 101);
             QCOMPARE(page.total, count);
             QList<QUuid> ids;
