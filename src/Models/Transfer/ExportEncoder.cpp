@@ -151,6 +151,9 @@ public:
     }
     void append(const char *data, qsizetype size)
     {
+        // An empty text's view may hold no pointer at all, which memcpy must not be given.
+        if (size == 0)
+            return;
         if (m_used + size > qsizetype(sizeof m_staged)) {
             flush();
             if (size > qsizetype(sizeof m_staged)) {
