@@ -91,6 +91,8 @@ void ClipboardListModel::fetchMore(const QModelIndex &parent)
     const int wanted = int(qMin<qint64>(m_limit, qint64(shown) + moreRows));
     apply(m_store.items(m_query, m_found, wanted));
     m_exhausted = m_items.size() <= shown;
+    // Else the views would keep the top row they kept for these rows until a later change.
+    Q_EMIT summaryChanged();
 }
 
 std::optional<ClipboardItem> ClipboardListModel::item(const QUuid &id) const

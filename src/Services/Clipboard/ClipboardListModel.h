@@ -77,7 +77,8 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
 Q_SIGNALS:
-    // The counts, hasMore or the header changed.
+    // The counts, hasMore or the header changed, or more rows were read: every change of the
+    // rows ends with it, and views keep their top row until then.
     void summaryChanged();
     // The copy times should be worded against now() afresh.
     void ticked();
