@@ -25,6 +25,7 @@
 #include "Services/Transfer/ImportWriter.h"
 
 #include <QCoroFuture>
+#include <QCoroSignal>
 #include <QFileInfo>
 #include <QFuture>
 #include <QLocale>
@@ -58,6 +59,12 @@ constexpr qint64 exportBytesAhead = qint64(64) << 20;
 QString quoted(const QString &name)
 {
     return u'“' + name + u'”';
+}
+
+QString inUsersWords(const Error &error)
+{
+    return error.kind == Error::Kind::DiskFull ? QStringLiteral("The disk is full.")
+                                               : StoreErrorText::inUsersWords(error.description());
 }
 
 // Writes the document from the document's thread: the todos are encoded first across the work
@@ -181,13 +188,34 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
     recoverImport();
 }
 
-void DataTransfer::recoverImport()
+QFuture<Status> DataTransfer::recoverImport()
 {
-    if (m_recovered || m_todos.isChecking() || m_clipboard.isChecking())
-        return;
-    m_recovered = true;
-    if (ImportJournal::recover(m_todos, m_clipboard))
+    if (m_todos.isChecking() || m_clipboard.isChecking())
+        return QtFuture::makeReadyFuture(Status());
+    if (m_recovery.isValid() && !m_recovery.isFinished())
+        return m_recovery;
+    ImportJournal::Recovery recovery = ImportJournal::recover(m_todos, m_clipboard);
+    if (recovery.takesBack)
         setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
+    m_recovery = recovery.done;
+    return m_recovery;
+}
+
+QCoro::Task<Status> DataTransfer::ready()
+{
+    setWorking(true);
+    // The stores' checks end on the main thread, which waits for neither.
+    while (m_todos.isChecking() || m_clipboard.isChecking()) {
+        if (m_todos.isChecking()) {
+            auto checked = qCoro(&m_todos, &TodoStore::checked);
+            co_await checked;
+        } else {
+            auto checked = qCoro(&m_clipboard, &ClipboardStore::checked);
+            co_await checked;
+        }
+    }
+    QFuture<Status> recovered = recoverImport();
+    co_return co_await recovered;
 }
 
 DataTransfer::~DataTransfer() = default;
@@ -222,9 +250,10 @@ QCoro::Task<> DataTransfer::exportData(Scope scope)
     const std::optional<QString> path = m_dialogs.chooseFile(request);
     if (!path)
         co_return;
-    m_todos.waitForCheck();
-    m_clipboard.waitForCheck();
-    recoverImport();
+    // Nothing is written to the stores: an import not yet taken back is not in what they show.
+    QCoro::Task<Status> readying = ready();
+    if (const Status readied = co_await readying; !readied)
+        qCWarning(lcTransfer) << "exporting with an import not taken back:" << readied.error().description();
 
     const qsizetype todoCount = scope == Scope::All ? m_todos.allTodos().size() : 0;
     qint64 entries = 0;
@@ -323,12 +352,19 @@ QCoro::Task<> DataTransfer::importData()
     const std::optional<QString> path = m_dialogs.chooseFile(request);
     if (!path)
         co_return;
-    m_todos.waitForCheck();
-    m_clipboard.waitForCheck();
-    recoverImport();
     const QString fileName = QFileInfo(*path).fileName();
+    const auto failed = [&](const Error &error) {
+        setWorking(false);
+        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.',
+            inUsersWords(error) + QStringLiteral("\n\nNothing from the file was added."));
+    };
 
-    setWorking(true);
+    // The plan is made against stores holding nothing of an earlier import left half done.
+    QCoro::Task<Status> readying = ready();
+    if (const Status readied = co_await readying; !readied) {
+        failed(readied.error());
+        co_return;
+    }
     // What is stored is taken here, after the dialog, so that the plan sees the stores as they
     // are when the user is asked; the history's keys are read on the worker.
     QFuture<Planned> planning = QtConcurrent::run(&m_document,
@@ -349,11 +385,9 @@ QCoro::Task<> DataTransfer::importData()
     QCoro::Task<Inserted> inserting = insert(*path, std::move(planned));
     const Inserted inserted = co_await inserting;
     if (!inserted.status) {
-        setWorking(false);
-        // Nothing of a failed import stays: both stores took it back.
-        showAlert(QStringLiteral("Vemra couldn’t import ") + quoted(fileName) + u'.',
-            StoreErrorText::inUsersWords(inserted.status.error().description())
-                + QStringLiteral("\n\nNothing from the file was added."));
+        // Nothing of a failed import stays: both stores took it back, or the next import or
+        // start will, with the todos its last commit left.
+        failed(inserted.status.error());
         co_return;
     }
     QString result = QStringLiteral("Imported ") + count(inserted.todos, QStringLiteral("todo"))

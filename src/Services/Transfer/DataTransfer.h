@@ -7,6 +7,7 @@
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
@@ -106,8 +107,13 @@ private:
         const ClipboardStore::TransferSource &source);
     QCoro::Task<Inserted> insert(QString path, Planned planned);
     bool confirm(const ImportPlan &plan, const QString &fileName);
-    // Completes or takes back an import that the last run left half done, once.
-    void recoverImport();
+    // Ends once both stores hold their files' contents (checked in the background at a start)
+    // and an import left half done is taken back, or with why it isn't; the main thread goes
+    // on meanwhile, the transfer shown at work.
+    QCoro::Task<Status> ready();
+    // Completes or takes back an import left half done: by the last run, or by a commit that
+    // failed in this one. Joins the one under way.
+    QFuture<Status> recoverImport();
     void showAlert(const QString &message, const QString &detail);
     void setWorking(bool working);
     void setBusy(bool busy);
@@ -131,6 +137,6 @@ private:
     QThreadPool m_document;
     bool m_isWorking = false;
     bool m_isBusy = false;
-    bool m_recovered = false;
+    QFuture<Status> m_recovery;
     std::optional<QString> m_lastResult;
 };

@@ -2,10 +2,13 @@
 
 #include "Platform/Logging.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Services/Todos/TodoStore.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -27,6 +30,9 @@ QString path(const QString &clipboardFolder)
 
 Status write(const QString &clipboardFolder, const QList<QUuid> &todos, const QList<QUuid> &entries)
 {
+    // Written over, another import's mark would leave that import's todos for good.
+    if (exists(clipboardFolder))
+        return Error { QStringLiteral("The last import isn’t taken back yet."), {} };
     QByteArray text = heading;
     text.reserve(text.size() + (todos.size() + entries.size()) * 43);
     for (const QUuid &id : todos)
@@ -34,9 +40,17 @@ Status write(const QString &clipboardFolder, const QList<QUuid> &todos, const QL
     for (const QUuid &id : entries)
         text += "entry " + id.toByteArray(QUuid::WithoutBraces) + '\n';
     QSaveFile file(path(clipboardFolder));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        return Error { QStringLiteral("Vemra couldn’t prepare the import."), file.errorString() };
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        const bool full = file.errorString().contains(qt_error_string(ENOSPC));
+        return Error { QStringLiteral("Vemra couldn’t prepare the import."), full ? QString() : file.errorString(),
+            full ? Error::Kind::DiskFull : Error::Kind::Other };
+    }
     return {};
+}
+
+bool exists(const QString &clipboardFolder)
+{
+    return QFile::exists(path(clipboardFolder));
 }
 
 void remove(const QString &clipboardFolder)
@@ -46,14 +60,17 @@ void remove(const QString &clipboardFolder)
         qCWarning(lcTransfer) << "cannot remove the import's mark" << file.fileName() << file.errorString();
 }
 
-bool recover(TodoStore &todos, ClipboardStore &clipboard)
+Recovery recover(TodoStore &todos, ClipboardStore &clipboard)
 {
-    QFile file(path(clipboard.folder()));
-    if (!file.exists())
-        return false;
+    const auto ready = [](Status status = {}) { return QtFuture::makeReadyFuture(std::move(status)); };
+    const QString folder = clipboard.folder();
+    // Either file may hold what the mark names though its store can't read it now.
+    if (!exists(folder) || !todos.writer() || !clipboard.writer())
+        return { false, ready() };
+    QFile file(path(folder));
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcTransfer) << "cannot read the import's mark" << file.errorString();
-        return false;
+        return { false, ready(Error { QStringLiteral("The last import isn’t taken back yet."), file.errorString() }) };
     }
     const QByteArray text = file.readAll();
     file.close();
@@ -68,37 +85,47 @@ bool recover(TodoStore &todos, ClipboardStore &clipboard)
     QList<ClipboardItem> entries;
     for (qsizetype at = 0; at < entryIds.size(); at += lookupBatch)
         entries += clipboard.itemsWithIds(entryIds.mid(at, lookupBatch));
-    QList<QUuid> storedTodos;
-    for (const QUuid &id : std::as_const(todoIds)) {
-        if (todos.todo(id))
-            storedTodos.append(id);
-    }
     // Each store's part is committed in one transaction, the second store's last: any of its
     // rows stored means all of the import is.
-    Status takenBack;
     if (text.startsWith(entriesFirst)) {
+        QList<QUuid> storedTodos;
+        for (const QUuid &id : std::as_const(todoIds)) {
+            if (todos.todo(id))
+                storedTodos.append(id);
+        }
         if (todoIds.isEmpty() || !storedTodos.isEmpty()) {
-            remove(clipboard.folder());
-            return false;
+            remove(folder);
+            return { false, ready() };
         }
         qCInfo(lcTransfer) << "taking back" << entries.size() << "clipboard items of an interrupted import";
         clipboard.deleteItems(entries);
-        takenBack = clipboard.flush();
-    } else {
-        if (entryIds.isEmpty() || !entries.isEmpty()) {
-            remove(clipboard.folder());
-            return false;
-        }
-        qCInfo(lcTransfer) << "taking back" << storedTodos.size() << "todos of an interrupted import";
-        todos.remove(storedTodos);
-        takenBack = todos.flush();
+        const Status takenBack = clipboard.flush();
+        // Kept until the taking back is written, so that a later start tries again.
+        if (takenBack)
+            remove(folder);
+        else
+            qCWarning(lcTransfer) << "cannot take back an interrupted import yet:" << takenBack.error().description();
+        return { true, ready(takenBack) };
     }
-    // Kept until the taking back is written, so that a later start tries again.
-    if (takenBack)
-        remove(clipboard.folder());
-    else
-        qCWarning(lcTransfer) << "cannot take back an interrupted import yet:" << takenBack.error().description();
-    return true;
+    if (entryIds.isEmpty() || !entries.isEmpty()) {
+        remove(folder);
+        return { false, ready() };
+    }
+    qCInfo(lcTransfer) << "taking back" << todoIds.size() << "todos of an interrupted import";
+    // Those shown go from the list; the file loses them all on the writer, after what the store
+    // queued, whether it shows them or not.
+    todos.remove(todoIds);
+    QFuture<Status> deleted = todos.writer()->run(
+        [todoIds](const StoreDatabase &database) { return TodoStore::deleteRows(database, todoIds); });
+    return { true, deleted.then([folder](const Status &takenBack) {
+                // Kept until the taking back is written, so that it is tried again.
+                if (takenBack)
+                    remove(folder);
+                else
+                    qCWarning(lcTransfer)
+                        << "cannot take back an interrupted import yet:" << takenBack.error().description();
+                return takenBack;
+            }) };
 }
 
 } // namespace ImportJournal

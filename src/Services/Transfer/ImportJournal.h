@@ -2,6 +2,7 @@
 
 #include "Models/Common/Result.h"
 
+#include <QFuture>
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -14,16 +15,31 @@ class TodoStore;
 // only then drops the mark: a mark found at start, with none of its entries stored, means the
 // process ended between the two commits (or while taking the todos back), and the todos are
 // taken back, so that an import is whole or not at all across a crash. It is read once both
-// stores hold their files' contents.
+// stores hold their files' contents, and again before each later import: one whose todos could
+// not be taken back when its last commit failed (a full disk) is taken back then. No import
+// writes over a mark or removes one it did not write.
 namespace ImportJournal {
 
 // The mark's file in the clipboard store's folder.
 QString path(const QString &clipboardFolder);
-// Writes the mark naming the import's todos and entries, synced to disk.
+// Writes the mark naming the import's todos and entries, synced to disk. Refused while the
+// mark of another import is there.
 Status write(const QString &clipboardFolder, const QList<QUuid> &todos, const QList<QUuid> &entries);
 void remove(const QString &clipboardFolder);
-// Completes or takes back an import that a mark says was under way; true when one was
-// taken back. Waits for the taking back to be written.
-bool recover(TodoStore &todos, ClipboardStore &clipboard);
+// Whether an import's mark is there.
+bool exists(const QString &clipboardFolder);
+
+struct Recovery
+{
+    // Whether an import is being taken back.
+    bool takesBack = false;
+    // Ends once the mark is gone, or with why it stays (its import not yet taken back).
+    QFuture<Status> done;
+};
+// Completes or takes back an import that a mark says was under way. Its todos are deleted from
+// the file whether the store shows them (at a start) or not (its last commit failed in this
+// run), on the store's writer, and the mark goes once that is written. A mark stays while
+// either store keeps its data in memory, for a start that opens both files.
+Recovery recover(TodoStore &todos, ClipboardStore &clipboard);
 
 } // namespace ImportJournal

@@ -1046,6 +1046,66 @@ private slots:
         }
     }
 
+    // An export or an import asked while the stores' files are still being checked at a start
+    // (the checks held: Qt's global pool, where they run, kept busy) leaves the main thread at
+    // once, shown at work; it runs once the checks end, over the files' contents.
+    void askedDuringTheStartUpCheck_data()
+    {
+        QTest::addColumn<bool>("exports");
+        QTest::newRow("export") << true;
+        QTest::newRow("import") << false;
+    }
+
+    void askedDuringTheStartUpCheck()
+    {
+        QFETCH(bool, exports);
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document, { todo(u"from the file"_s) }, { entry(u"text"_s, u"from the file"_s) });
+        {
+            // Files with data, which a start checks in the background.
+            Home home(folder.path());
+            home.todos.add(u"stored"_s, std::nullopt);
+            home.record(entry(u"text"_s, u"stored"_s));
+            QVERIFY(home.todos.flush() && home.clipboard->flush());
+        }
+        QThreadPool &global = *QThreadPool::globalInstance();
+        QSemaphore held;
+        const int threads = global.maxThreadCount();
+        for (int i = 0; i < threads; ++i)
+            global.start([&held] { held.acquire(); });
+        auto release = qScopeGuard([&] {
+            held.release(threads);
+            global.waitForDone();
+        });
+        AppHome home(folder.path());
+        auto &[clock, todoStore, clipboard, dialogs, alerts, transfer] = home;
+        QVERIFY(todoStore->isChecking() && clipboard->isChecking());
+        const QString out = folder.filePath(u"out.json"_s);
+        dialogs.answerWith({ exports ? out : document });
+        alerts.answerWith({ 0 });
+        QCoro::Task<> asked = exports ? transfer.exportData(DataTransfer::Scope::All) : transfer.importData();
+        QVERIFY(todoStore->isChecking() && clipboard->isChecking());
+        QVERIFY(transfer.isWorking() && transfer.isBusy());
+        QVERIFY(alerts.alerts().isEmpty());
+
+        release.dismiss();
+        held.release(threads);
+        waitForTask(std::move(asked));
+        global.waitForDone();
+        QCOMPARE(transfer.lastResult(),
+            exports ? u"Exported 1 todo and 1 clipboard item."_s : u"Imported 1 todo and 1 clipboard item."_s);
+        QCOMPARE(todoStore->allTodos().size(), exports ? 1 : 2);
+        QCOMPARE(clipboard->count(), exports ? 1 : 2);
+        QVERIFY(!transfer.isBusy());
+        if (exports) {
+            const BackupReader::Outcome exported = BackupReader::read(out);
+            QVERIFY(std::holds_alternative<VemraExport>(exported));
+            QCOMPARE(std::get<VemraExport>(exported).todos.first().title, u"stored"_s);
+            QCOMPARE(std::get<VemraExport>(exported).clipboard.first().content, u"stored"_s);
+        }
+    }
+
     // A named pipe is refused at once: the import ends, and the next one can start.
     void importOfAPipe()
     {

@@ -1,15 +1,19 @@
 #include "FakeAlertPresenter.h"
 #include "FakeFileDialogs.h"
 #include "FixedClock.h"
+#include "FullDisk.h"
 #include "Models/Transfer/ImportPlan.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTransferReader.h"
+#include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
 #include "Services/Transfer/DataTransfer.h"
 #include "Services/Transfer/ImportJournal.h"
 #include "Services/Transfer/ImportWriter.h"
+#include "TaskWait.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -20,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <memory>
 
@@ -87,6 +92,57 @@ ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, co
     return { document, stamp, plan.clipboard, todos.importedTodos(plan.todos), clipboard.folder(), clipboard.writer(),
         todos.writer() };
 }
+
+// Fills the disk as the commit it is armed for begins to write, so that the commit and all
+// after it find no room: installed on one store's writer, it lets the other store commit.
+struct FillAtCommit
+{
+    FullDisk &disk;
+    std::atomic<bool> armed = false;
+
+    static int hook(void *self)
+    {
+        auto *fill = static_cast<FillAtCommit *>(self);
+        if (fill->armed.exchange(false))
+            fill->disk.fill();
+        return 0;
+    }
+    void install(StoreWriter &writer)
+    {
+        writer
+            .run([this](const StoreDatabase &database) {
+                sqlite3_commit_hook(database.handle(), &FillAtCommit::hook, this);
+                return 0;
+            })
+            .waitForFinished();
+    }
+};
+
+// The stores in `folder` opened as the application opens them, and the transfer over them.
+struct Running
+{
+    explicit Running(const QString &folder)
+        : todos(TodoStore::make(todoPath(folder), &clock, IntegrityCheck::InBackground))
+        , clipboard(ClipboardStore::make(clipboardPath(folder), IntegrityCheck::InBackground))
+    {
+        QTRY_VERIFY(!todos->isChecking() && !clipboard->isChecking());
+    }
+
+    // Imports `document`, answering the question with Import.
+    void import(const QString &document)
+    {
+        dialogs.answerWith({ document });
+        alerts.answerWith({ 0 });
+        waitForTask(transfer.importData());
+    }
+
+    FixedClock clock { now };
+    std::unique_ptr<TodoStore> todos;
+    std::unique_ptr<ClipboardStore> clipboard;
+    FakeFileDialogs dialogs;
+    FakeAlertPresenter alerts;
+    DataTransfer transfer { *todos, *clipboard, dialogs, alerts, clock };
+};
 
 // Runs an import of `document` into the stores in `folder` up to `step` and is killed there:
 // nothing after it runs, not even destructors.
@@ -303,6 +359,109 @@ private slots:
         QCOMPARE(reopenedTodos->allTodos().size(), 1 + todos);
         const std::unique_ptr<ClipboardStore> reopened = ClipboardStore::make(clipboardPath(folder.path()));
         QCOMPARE(reopened->count(), 1 + entries);
+    }
+
+    // The disk fills at the entries' commit, after the todos' has succeeded, so that taking
+    // the todos back finds no room either. Whatever the user imports next, and whether or not
+    // room was made, that import is taken back first: the question counts what the stores
+    // hold, nothing of it is half kept, the failures are told in our words, and after a
+    // restart each import is whole or absent.
+    void fullDiskAtTheLastCommit_data()
+    {
+        QTest::addColumn<bool>("roomMade");
+        QTest::addColumn<bool>("sameFile");
+        QTest::newRow("room made, the same file") << true << true;
+        QTest::newRow("room made, another file") << true << false;
+        QTest::newRow("still full, the same file") << false << true;
+    }
+
+    void fullDiskAtTheLastCommit()
+    {
+        QFETCH(bool, roomMade);
+        QFETCH(bool, sameFile);
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document);
+        const QString other = folder.filePath(u"other.json"_s);
+        writeDocument(other);
+        const QString second = sameFile ? document : other;
+        const QString secondName = sameFile ? u"in.json"_s : u"other.json"_s;
+        FullDisk disk(folder.path());
+        {
+            Running app(folder.path());
+            FillAtCommit fill { disk };
+            fill.install(*app.clipboard->writer());
+            app.alerts.onPresent = [&](const Alert &alert) {
+                if (alert.title.startsWith(u"Import from"_s))
+                    fill.armed = true;
+            };
+            app.import(document);
+            app.alerts.onPresent = nullptr;
+            QVERIFY(disk.isFull());
+            QCOMPARE(app.alerts.alerts().size(), 2);
+            QCOMPARE(app.alerts.alerts().last().title, u"Vemra couldn’t import “in.json”."_s);
+            QCOMPARE(
+                app.alerts.alerts().last().informativeText, u"The disk is full.\n\nNothing from the file was added."_s);
+            QVERIFY(ImportJournal::exists(app.clipboard->folder()));
+
+            if (roomMade)
+                disk.free();
+            app.alerts.clear();
+            app.import(second);
+            if (roomMade) {
+                QCOMPARE(app.alerts.alerts().size(), 1);
+                QCOMPARE(app.alerts.alerts().first().informativeText.section(u'\n', 0, 0),
+                    u"2 todos and 3 clipboard items will be added."_s);
+                QCOMPARE(app.transfer.lastResult(), u"Imported 2 todos and 3 clipboard items."_s);
+            } else {
+                // Refused before its question, leaving the first import's mark as it was.
+                QCOMPARE(app.alerts.alerts().size(), 1);
+                QCOMPARE(app.alerts.alerts().first().title, u"Vemra couldn’t import “%1”."_s.arg(secondName));
+                QCOMPARE(app.alerts.alerts().first().informativeText,
+                    u"The disk is full.\n\nNothing from the file was added."_s);
+                QVERIFY(ImportJournal::exists(app.clipboard->folder()));
+                QCOMPARE(app.todos->allTodos().size(), 0);
+                disk.free();
+            }
+            QVERIFY(app.todos->flush() && app.clipboard->flush());
+        }
+        // The next start, and the files read afresh after it.
+        const int expected = roomMade ? 1 : 0;
+        {
+            Running app(folder.path());
+            app.clipboard->waitForBackgroundWork();
+            QCOMPARE(app.todos->allTodos().size(), 2 * expected);
+            QCOMPARE(app.clipboard->count(), 3 * expected);
+            QTRY_VERIFY(!ImportJournal::exists(app.clipboard->folder()));
+        }
+        FixedClock clock(now);
+        QCOMPARE(TodoStore::make(todoPath(folder.path()), &clock)->allTodos().size(), 2 * expected);
+        QCOMPARE(ClipboardStore::make(clipboardPath(folder.path()))->count(), 3 * expected);
+    }
+
+    // An import never writes over the mark of another, nor removes it.
+    void markOfAnotherImportStays()
+    {
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document);
+        FixedClock clock(now);
+        const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder.path()), &clock);
+        const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+        const QList<QUuid> earlier { QUuid::createUuid() };
+        QVERIFY(ImportJournal::write(clipboard->folder(), earlier, earlier));
+        QFile mark(ImportJournal::path(clipboard->folder()));
+        QVERIFY(mark.open(QIODevice::ReadOnly));
+        const QByteArray before = mark.readAll();
+        mark.close();
+        {
+            ImportWriter writer(plannedJob(document, *todos, *clipboard));
+            QVERIFY(!writer.write() || !writer.commit());
+        }
+        QVERIFY(mark.open(QIODevice::ReadOnly));
+        QCOMPARE(mark.readAll(), before);
+        QCOMPARE(TodoStore::make(todoPath(folder.path()), &clock)->allTodos().size(), 0);
+        QCOMPARE(ClipboardStore::make(clipboardPath(folder.path()))->count(), 0);
     }
 };
 
