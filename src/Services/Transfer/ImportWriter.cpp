@@ -15,6 +15,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
 #include <deque>
 
 #include <sqlite3.h>
@@ -41,6 +42,16 @@ QThreadPool &poolOf(const ImportWriter::Job &job)
 Error changedFile()
 {
     return Error { QStringLiteral("The file changed while it was being imported."), {} };
+}
+
+// A side file that couldn't be written, told without its inner path; a full disk as such.
+Error unsaved(const Error &written)
+{
+    qCWarning(lcTransfer) << "cannot write an imported clipboard item:" << written.description();
+    const bool full = written.kind == Error::Kind::DiskFull || written.detail == qt_error_string(ENOSPC)
+        || written.detail == qt_error_string(EDQUOT);
+    return Error { QStringLiteral("The imported clipboard items couldn’t be saved."), full ? QString() : written.detail,
+        full ? Error::Kind::DiskFull : Error::Kind::Other };
 }
 
 } // namespace
@@ -246,8 +257,9 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
                 made.capture = capture.value();
                 if (made.capture && rows)
                     made.row.emplace(ClipboardItem(*made.capture));
-            } else
-                qCWarning(lcTransfer) << "An imported clipboard item was skipped:" << capture.error().description();
+            } else {
+                made.unsaved = unsaved(capture.error());
+            }
             return made;
         });
 }
@@ -257,7 +269,12 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
     const QList<Made> results = made.results();
     made = {};
     bool changed = false;
+    std::optional<Error> unsaved;
     for (const Made &one : results) {
+        if (one.unsaved) {
+            unsaved = one.unsaved;
+            continue;
+        }
         if (one.changed) {
             changed = true;
             continue;
@@ -274,6 +291,8 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
         else if (writeRows)
             m_rows.append(*one.row);
     }
+    if (unsaved)
+        return *unsaved;
     if (changed)
         return changedFile();
     return m_rows.size() >= rowBatch ? queueRows(false) : Status();

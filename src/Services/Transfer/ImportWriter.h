@@ -98,6 +98,8 @@ private:
         // Its row, made beside it when the writer writes the rows.
         std::optional<ClipboardDatabase::Row> row;
         bool changed = false;
+        // Why its side files couldn't be written: the import fails rather than skip it.
+        std::optional<Error> unsaved;
     };
 
     // Makes the chosen entries and writes their rows in a transaction of their own, and brings

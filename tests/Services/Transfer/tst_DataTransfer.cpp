@@ -761,6 +761,27 @@ private slots:
         QVERIFY(!home.transfer.isWorking());
     }
 
+    // A side file that can't be written (its folder can't be made) fails the import as a full
+    // disk would, told without its inner path: nothing is added, rather than the entry skipped
+    // as one that can't be read.
+    void unwritableSideFileAddsNothing()
+    {
+        Home home;
+        const QString path = home.folder.filePath(u"in.json"_s);
+        writeDocument(path, { todo(u"a"_s) },
+            { entry(u"image"_s, QString(), png()), entry(u"text"_s, QString(30'000, u'z')), entry(u"text"_s, u"b"_s) });
+        const QString text = home.clipboard->folder() + u"/Text"_s;
+        QVERIFY(QDir(text).removeRecursively() && writeFile(text, "not a folder"));
+        home.importFrom(path);
+        QCOMPARE(home.alerts.alerts().size(), 2);
+        QCOMPARE(home.alerts.alerts().last().informativeText,
+            u"The imported clipboard items couldn’t be saved.\n\nNothing from the file was added."_s);
+        QCOMPARE(home.transfer.lastResult(), std::nullopt);
+        QCOMPARE(home.todos.allTodos().size(), 0);
+        QCOMPARE(home.clipboard->count(), 0);
+        QCOMPARE(home.sideFiles(), QStringList { u"Text"_s });
+    }
+
     // Copies and a todo's edits made while an import writes both stores, opened as the
     // application opens them, are all saved after it with no failure told, and the main thread
     // never stops meanwhile.
