@@ -1,6 +1,7 @@
 #include "AnimationClock.h"
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
+#include "App/Tray/TrayTimerImage.h"
 #include "AppHarness.h"
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/TintedButton.h"
@@ -8,6 +9,7 @@
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Focus/FocusTabState.h"
+#include "Services/Shell/Preferences.h"
 #include "Services/Shell/Surface.h"
 #include "Views/Focus/DurationChip.h"
 #include "Views/Focus/FocusView.h"
@@ -16,7 +18,45 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+double luminance(QRgb colour)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) + 0.0722 * channel(qBlue(colour));
+}
+
+// How many of the picture's pixels, laid on the tray's colour, stand out from it as text must
+// (a contrast of 4.5 to 1), per pixel of the icon's side at scale 1.
+double legibleInk(const QImage &picture, const QColor &tray)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const double trayLuminance = luminance(tray.rgb());
+    int legible = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            const double alpha = qAlpha(pixel) / 255.0;
+            const auto blend = [&](int ink, int behind) { return qRound(ink * alpha + behind * (1 - alpha)); };
+            const QRgb seen = qRgb(
+                blend(qRed(pixel), tray.red()), blend(qGreen(pixel), tray.green()), blend(qBlue(pixel), tray.blue()));
+            const double a = luminance(seen) + 0.05;
+            const double b = trayLuminance + 0.05;
+            if (std::max(a, b) / std::min(a, b) >= 4.5)
+                ++legible;
+        }
+    }
+    return legible / (picture.devicePixelRatio() * picture.devicePixelRatio());
+}
+
+} // namespace
 
 // Focus sessions in the running application: the stored session at start-up, the tray icon's
 // countdown, the status menu's focus entries and waking from sleep.
@@ -34,6 +74,47 @@ private:
     }
 
 private Q_SLOTS:
+    // The countdown in the tray reads on the tray it sits in: one whose colour is known, and
+    // one whose colour cannot be learned, where it is drawn as the appearance suggests and the
+    // tray may be light or dark all the same.
+    void countdownReadsOnEveryTray_data()
+    {
+        QTest::addColumn<std::optional<QColor>>("trayColour");
+        QTest::addColumn<Appearance>("appearance");
+        QTest::addColumn<QList<QColor>>("trays");
+        const QColor light(0xd6, 0xd6, 0xd6);
+        const QColor dark(0x2b, 0x2b, 0x2b);
+        const std::optional<QColor> unknown;
+        QTest::newRow("light tray") << std::optional(light) << Appearance::Dark << QList { light };
+        QTest::newRow("dark tray") << std::optional(dark) << Appearance::Light << QList { dark };
+        QTest::newRow("unknown tray, light appearance") << unknown << Appearance::Light << QList { light, dark };
+        QTest::newRow("unknown tray, dark appearance") << unknown << Appearance::Dark << QList { light, dark };
+    }
+
+    void countdownReadsOnEveryTray()
+    {
+        QFETCH(std::optional<QColor>, trayColour);
+        QFETCH(Appearance, appearance);
+        QFETCH(QList<QColor>, trays);
+        AppHarness h;
+        storeRunningSession(h, FocusSilencing::none());
+        h.tray.setColours(std::nullopt, trayColour);
+        h.create().preferences().setAppearance(appearance);
+        h.start();
+        QVERIFY(h.tray.toolTip().startsWith(u"Vemra, Focus Session"_s));
+        for (const QColor &tray : trays) {
+            for (qreal ratio : { 1.0, 2.0 }) {
+                const QSize side(TrayTimerImage::side, TrayTimerImage::side);
+                const QImage picture = h.tray.icon().pixmap(side, ratio).toImage();
+                QCOMPARE(picture.size(), side * ratio);
+                // The digits "24" over "00" alone cover about 90 pixels of the 22 × 22 icon.
+                const double legible = legibleInk(picture, tray);
+                QVERIFY2(legible >= 60, qPrintable(u"%1 at %2: %3"_s.arg(tray.name()).arg(ratio).arg(legible)));
+            }
+        }
+        h.delegate->preferences().setAppearance(Appearance::System);
+    }
+
     void runningSessionLeadsTheTrayAndTheMenu()
     {
         AppHarness h;

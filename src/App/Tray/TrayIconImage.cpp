@@ -11,15 +11,10 @@
 
 namespace TrayIconImage {
 
-namespace {
-
-// White on a dark background, black on a light one.
 QColor contrasting(const QColor &background)
 {
     return Theme::color(background.lightnessF() < 0.5 ? Theme::Ink::White : Theme::Ink::Black, QPalette());
 }
-
-} // namespace
 
 QColor markColour(const QPalette &palette)
 {

@@ -14,6 +14,8 @@ namespace TrayIconImage {
 inline constexpr int side = 18;
 inline constexpr qreal markWeight = 0.12;
 
+// White on a dark colour, black on a light one.
+QColor contrasting(const QColor &background);
 // Black for a light panel, white for a dark one, judged by the palette's window colour.
 QColor markColour(const QPalette &palette);
 // The colour the tray asks for; else black on a light tray, white on a dark one, judged by the

@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QStringList>
 
@@ -23,8 +24,10 @@ QFont rowFont(int pixelSize)
 
 bool fits(const std::pair<QString, QString> &rows, int pixelSize)
 {
+    // The halo must fit the square as well as the digits.
     const QFontMetricsF metrics(rowFont(pixelSize));
-    return metrics.horizontalAdvance(rows.first) <= side && metrics.horizontalAdvance(rows.second) <= side;
+    const qreal room = side - 2 * haloWidth;
+    return metrics.horizontalAdvance(rows.first) <= room && metrics.horizontalAdvance(rows.second) <= room;
 }
 
 } // namespace
@@ -59,14 +62,26 @@ QImage image(const QString &clock, const QColor &colour, qreal devicePixelRatio)
     const std::pair<QString, QString> split = rows(clock);
     const auto &[top, bottom] = split;
     const QFont font = rowFont(pixelSize(split));
+    const QFontMetricsF metrics(font);
+    // The rows meet at the middle: the upper row's descent above it, the lower row's ascent below.
+    const qreal middle = side / 2.0;
+    const auto origin = [&](const QString &text, qreal baseline) {
+        return QPointF((side - metrics.horizontalAdvance(text)) / 2, baseline);
+    };
+    const QPointF upper = origin(top, middle - metrics.descent());
+    const QPointF lower = origin(bottom, middle + metrics.ascent());
+
     QPainter painter(&result);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    QPainterPath outline;
+    outline.addText(upper, font, top);
+    outline.addText(lower, font, bottom);
+    painter.strokePath(
+        outline, QPen(TrayIconImage::contrasting(colour), 2 * haloWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setFont(font);
     painter.setPen(colour);
-    const QRectF upper(0, 0, side, side / 2.0);
-    const QRectF lower(0, side / 2.0, side, side / 2.0);
-    painter.drawText(upper, Qt::AlignHCenter | Qt::AlignBottom, top);
-    painter.drawText(lower, Qt::AlignHCenter | Qt::AlignTop, bottom);
+    painter.drawText(upper, top);
+    painter.drawText(lower, bottom);
     return result;
 }
 
