@@ -220,9 +220,12 @@ QCoro::Task<Status> DataTransfer::ready()
 
 DataTransfer::~DataTransfer() = default;
 
-void DataTransfer::showDataFolder(FileRevealer &revealer)
+bool DataTransfer::showDataFolder(FileRevealer &revealer)
 {
+    if (!revealer.hasFileManager())
+        return false;
     revealer.reveal(DataPaths::appFolder());
+    return true;
 }
 
 QString DataTransfer::count(qint64 number, const QString &noun)

@@ -60,8 +60,9 @@ public:
     // Does nothing while another export or import is under way.
     QCoro::Task<> importData();
 
-    // Shows the folder that holds Vemra's data in the file manager.
-    static void showDataFolder(FileRevealer &revealer);
+    // Shows the folder that holds Vemra's data in the file manager; false, showing nothing, where
+    // the desktop has none.
+    static bool showDataFolder(FileRevealer &revealer);
 
     // A count and its noun: the number in the user's locale, a blank, the noun, and "s"
     // unless the number is exactly 1 ("1,234 todos", "1 clipboard item").

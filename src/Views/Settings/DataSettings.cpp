@@ -3,7 +3,10 @@
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
+#include "Platform/DataPaths.h"
 #include "Services/Transfer/DataTransfer.h"
+#include "Views/Settings/FolderPathField.h"
+#include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsRow.h"
 #include "Views/Settings/SettingsSection.h"
 
@@ -82,6 +85,9 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     , m_showInFolder(SettingsForm::button(QStringLiteral("Show in Folder")))
     , m_footer(new QWidget)
     , m_resultText(new ToneLabel(Theme::secondary))
+    , m_location(new QWidget)
+    , m_folderPath(new FolderPathField(DataPaths::appFolder(), QStringLiteral("Vemra’s folder"), m_location))
+    , m_locationNote(new SettingsNote(m_location))
 {
     m_transferSection = addSection();
     m_transferSection->addRow(new SettingsRow(QStringLiteral("Export Vemra Data"),
@@ -104,11 +110,22 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
 
     addSection()->addRow(new SettingsRow(QStringLiteral("Stored on This Computer"),
         QStringLiteral("In Vemra’s own folder. No account, no cloud, no network."), m_showInFolder));
+    auto *locationColumn = new QVBoxLayout(m_location);
+    locationColumn->setContentsMargins(0, 0, 0, 0);
+    locationColumn->addWidget(m_folderPath);
+    locationColumn->addWidget(m_locationNote);
+    m_location->hide();
+    addFooter(m_location);
 
     connect(m_export, &QAbstractButton::clicked, this, [this] { m_transfer.exportData(DataTransfer::Scope::All); });
     connect(m_import, &QAbstractButton::clicked, this, [this] { m_transfer.importData(); });
     // The folder that holds both stores, selected in its parent; it is not made first.
-    connect(m_showInFolder, &QAbstractButton::clicked, this, [&revealer] { DataTransfer::showDataFolder(revealer); });
+    connect(m_showInFolder, &QAbstractButton::clicked, this, [this, &revealer] {
+        if (DataTransfer::showDataFolder(revealer))
+            return;
+        m_location->show();
+        m_folderPath->handOver(m_locationNote);
+    });
     connect(&m_transfer, &DataTransfer::isWorkingChanged, this, &DataSettings::refresh);
     connect(&m_transfer, &DataTransfer::isBusyChanged, this, &DataSettings::refresh);
     connect(&m_transfer, &DataTransfer::lastResultChanged, this, &DataSettings::refresh);

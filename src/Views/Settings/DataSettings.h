@@ -4,8 +4,10 @@
 
 class DataTransfer;
 class FileRevealer;
+class FolderPathField;
 class QLabel;
 class QAbstractButton;
+class SettingsNote;
 class SettingsSection;
 
 // The fourth settings pane: export everything, import an export, a footer with the progress and
@@ -26,6 +28,11 @@ public:
     QWidget *workingLine() const { return m_working; }
     QWidget *resultLine() const { return m_result; }
     QLabel *resultText() const { return m_resultText; }
+    // The data folder's path and why it shows: only where there was no file manager to show the
+    // folder in.
+    QWidget *location() const { return m_location; }
+    FolderPathField *folderPath() const { return m_folderPath; }
+    SettingsNote *locationNote() const { return m_locationNote; }
 
 private:
     void refresh();
@@ -39,4 +46,7 @@ private:
     QWidget *m_working;
     QWidget *m_result;
     QLabel *m_resultText;
+    QWidget *m_location;
+    FolderPathField *m_folderPath;
+    SettingsNote *m_locationNote;
 };

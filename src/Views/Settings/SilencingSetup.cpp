@@ -1,21 +1,19 @@
 #include "Views/Settings/SilencingSetup.h"
 
-#include "Components/Controls/PaletteTone.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusShortcut.h"
 #include "Services/Focus/FocusSessionManager.h"
+#include "Views/Settings/FolderPathField.h"
 #include "Views/Settings/SettingsForm.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SilencingStatus.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,7 +34,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     , m_checkButton(SettingsForm::button({}, this))
     , m_guide(new QWidget(this))
     , m_openFolder(SettingsForm::button(QStringLiteral("Open Shortcuts Folder"), m_guide))
-    , m_folderPath(new QLineEdit(QDir::toNativeSeparators(focus.setupFolder()), m_guide))
+    , m_folderPath(new FolderPathField(focus.setupFolder(), QStringLiteral("Shortcuts folder"), m_guide))
     , m_folderProblem(new SettingsNote(m_guide))
 {
     auto *column = new QVBoxLayout(this);
@@ -92,18 +90,6 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     buttons->setContentsMargins(0, 2, 0, 0);
     buttons->setSpacing(8);
     buttons->addWidget(m_openFolder);
-    // The path, to copy into a terminal or an editor's save dialog: a field without a frame,
-    // which scrolls a long path rather than widen the pane or cut it off.
-    m_folderPath->setReadOnly(true);
-    m_folderPath->setFrame(false);
-    m_folderPath->setFocusPolicy(Qt::ClickFocus);
-    QFont font = m_folderPath->font();
-    font.setPixelSize(detailPixelSize);
-    m_folderPath->setFont(font);
-    PaletteTone::apply(m_folderPath, QPalette::Text, Theme::secondary);
-    m_folderPath->setCursorPosition(0);
-    m_folderPath->setToolTip(m_folderPath->text());
-    m_folderPath->setAccessibleName(QStringLiteral("Shortcuts folder"));
     buttons->addWidget(m_folderPath, 1);
     guideColumn->addLayout(buttons);
     guideColumn->addWidget(m_folderProblem);
@@ -176,10 +162,5 @@ void SilencingSetup::openFolder()
         m_folderProblem->setNote(SettingsNote::Tone::Information, {});
         return;
     }
-    // Without a file manager the folder would open in the web browser: the path is handed over
-    // selected instead, ready to copy.
-    m_folderPath->setFocus(Qt::OtherFocusReason);
-    m_folderPath->selectAll();
-    m_folderProblem->setNote(SettingsNote::Tone::Information,
-        QStringLiteral("There is no file manager to open it in. Its path is selected: copy it with Ctrl+C."));
+    m_folderPath->handOver(m_folderProblem);
 }

@@ -3,10 +3,10 @@
 #include <QWidget>
 
 class FileRevealer;
+class FolderPathField;
 class FocusSessionManager;
 class QAbstractButton;
 class QHBoxLayout;
-class QLineEdit;
 class SettingsNote;
 class SymbolIcon;
 class ToneLabel;
@@ -36,7 +36,7 @@ public:
     QWidget *guide() const { return m_guide; }
     QAbstractButton *openFolderButton() const { return m_openFolder; }
     // The folder's path beside the button, selectable.
-    QLineEdit *folderPath() const { return m_folderPath; }
+    FolderPathField *folderPath() const { return m_folderPath; }
     // Why the folder could not be opened (a problem) or what happened instead (where there is
     // no file manager); hidden when it opened.
     SettingsNote *folderProblem() const { return m_folderProblem; }
@@ -59,6 +59,6 @@ private:
     QAbstractButton *m_checkButton;
     QWidget *m_guide;
     QAbstractButton *m_openFolder;
-    QLineEdit *m_folderPath;
+    FolderPathField *m_folderPath;
     SettingsNote *m_folderProblem;
 };

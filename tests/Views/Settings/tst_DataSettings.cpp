@@ -3,6 +3,8 @@
 #include "Platform/DataPaths.h"
 #include "Services/Transfer/DataTransfer.h"
 #include "Views/Settings/DataSettings.h"
+#include "Views/Settings/FolderPathField.h"
+#include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsSection.h"
 
 #include <QAbstractButton>
@@ -78,12 +80,36 @@ private Q_SLOTS:
     }
 
     // The folder that holds both stores, selected in its parent, whether or not it exists yet.
-    void showInFolderRevealsTheDataFolder()
+    // Without a file manager nothing opens (the desktop would hand the folder to the web
+    // browser): the pane says so and hands the folder's path over, selected, to copy.
+    void showInFolder_data()
     {
+        QTest::addColumn<bool>("fileManager");
+        QTest::newRow("file manager") << true;
+        QTest::newRow("no file manager") << false;
+    }
+
+    void showInFolder()
+    {
+        QFETCH(bool, fileManager);
+        app->revealer.fileManager = fileManager;
         DataSettings *pane = openPane();
+        QVERIFY(!pane->location()->isVisible());
         QTest::mouseClick(pane->showInFolderButton(), Qt::LeftButton);
-        QCOMPARE(app->revealer.revealed(), QStringList { DataPaths::appFolder() });
+        QCOMPARE(app->revealer.revealed(), fileManager ? QStringList { DataPaths::appFolder() } : QStringList());
         QVERIFY(DataPaths::appFolder().endsWith(QStringLiteral("/Vemra")));
+        QCOMPARE(pane->location()->isVisible(), !fileManager);
+        if (fileManager)
+            return;
+        QVERIFY(pane->folderPath()->isVisible());
+        QVERIFY(pane->folderPath()->isReadOnly());
+        QCOMPARE(pane->folderPath()->selectedText(), DataPaths::appFolder());
+        QVERIFY(pane->locationNote()->isVisible());
+        QVERIFY(pane->locationNote()->text().contains(QStringLiteral("no file manager")));
+        // Inside the window, not cut off below the pane.
+        QWidget *window = pane->window();
+        const QRect path(pane->folderPath()->mapTo(window, QPoint()), pane->folderPath()->size());
+        QVERIFY2(window->rect().contains(path), qPrintable(QDebug::toString(path)));
     }
 };
 

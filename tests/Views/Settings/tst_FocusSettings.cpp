@@ -7,6 +7,7 @@
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/Preferences.h"
 #include "Views/Settings/FocusSettings.h"
+#include "Views/Settings/FolderPathField.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsRow.h"
 #include "Views/Settings/SettingsStepper.h"
