@@ -14,7 +14,6 @@ PanelAfterimage::PanelAfterimage()
     setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_fade.setDuration(fadeMs);
-    m_fade.setStartValue(1.0);
     m_fade.setEndValue(0.0);
     m_fade.setEasingCurve(QEasingCurve::OutQuad);
     connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -27,7 +26,7 @@ PanelAfterimage::PanelAfterimage()
     });
 }
 
-void PanelAfterimage::fadeOut(const QPixmap &picture, const QRect &frame, const QRegion &shape)
+void PanelAfterimage::fadeOut(const QPixmap &picture, const QRect &frame, const QRegion &shape, qreal opacity)
 {
     m_picture = picture;
     setGeometry(frame);
@@ -36,9 +35,10 @@ void PanelAfterimage::fadeOut(const QPixmap &picture, const QRect &frame, const 
         clearMask();
     else
         setMask(shape);
-    setWindowOpacity(1.0);
+    setWindowOpacity(opacity);
     show();
     m_fade.stop();
+    m_fade.setStartValue(opacity);
     m_fade.start();
 }
 

@@ -5,8 +5,8 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
-// A picture of the panel that fades out where the panel was. A press outside must close the
-// panel's popup at once, so that the press reaches what lies under the pointer; the picture,
+// A picture of the panel that fades out where the panel was. A closing takes the panel's popup
+// off the screen at once, so that presses and keys reach what they were meant for; the picture,
 // which takes no input, gives that closing its fade.
 class PanelAfterimage final : public QWidget
 {
@@ -17,8 +17,9 @@ public:
 
     PanelAfterimage();
 
-    // Shows `picture` at `frame`, cut to `shape` unless that is empty, and fades it out.
-    void fadeOut(const QPixmap &picture, const QRect &frame, const QRegion &shape);
+    // Shows `picture` at `frame`, cut to `shape` unless that is empty, and fades it out from
+    // `opacity` (the panel's own, which may not have faded in fully yet).
+    void fadeOut(const QPixmap &picture, const QRect &frame, const QRegion &shape, qreal opacity);
     bool isFading() const { return m_fade.state() == QAbstractAnimation::Running; }
 
 protected:

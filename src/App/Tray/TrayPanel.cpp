@@ -60,22 +60,6 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
         [this](const QVariant &value) { applyFadeIn(value.toReal()); });
     connect(&m_fadeIn, &QVariantAnimation::finished, m_window, [this] { m_window->setEntering(false); });
 
-    m_fadeOut.setDuration(fadeOutMs);
-    m_fadeOut.setEndValue(0.0);
-    m_fadeOut.setEasingCurve(cubic(QPointF(0.25, 0.1), QPointF(0.25, 1))); // the default ease
-    connect(&m_fadeOut, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        if (!m_isShown) {
-            m_window->setWindowOpacity(value.toReal());
-            WindowSystem::flush();
-        }
-    });
-    connect(&m_fadeOut, &QVariantAnimation::finished, this, [this] {
-        qApp->removeEventFilter(this);
-        // A show during the fade keeps the panel on screen.
-        if (!m_isShown)
-            m_window->hide();
-    });
-
     m_resize.setDuration(resizeMs);
     m_resize.setEasingCurve(cubic(QPointF(0.2, 0.9), QPointF(0.25, 1.0)));
     connect(&m_resize, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -87,7 +71,6 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
 TrayPanel::~TrayPanel()
 {
     removeMonitors();
-    qApp->removeEventFilter(this);
     m_isShown = false;
     delete m_afterimage;
     delete m_window;
@@ -138,11 +121,8 @@ void TrayPanel::placeNewlyShown()
     // A menu open elsewhere (the tray icon's) would stay over the panel: it goes first.
     closePopups([this](const QWidget *popup) { return popup != m_window; });
     m_isShown = true;
-    m_fadeOut.stop();
     m_resize.stop();
     m_afterimage->hide();
-    qApp->removeEventFilter(this);
-    m_window->setAttribute(Qt::WA_NoMouseReplay, false);
     m_window->resetFocusTracking();
     m_window->refreshLook();
 
@@ -237,10 +217,10 @@ void TrayPanel::close()
     m_placementChecks = 0;
     if (!m_isShown)
         return;
-    finishClose(false);
+    finishClose();
 }
 
-void TrayPanel::finishClose(bool hideNow)
+void TrayPanel::finishClose()
 {
     const bool wasShown = m_isShown;
     m_isShown = false;
@@ -256,16 +236,13 @@ void TrayPanel::finishClose(bool hideNow)
     m_fadeIn.stop();
     m_window->setEntering(false);
     m_resize.stop();
-    if (hideNow) {
-        m_fadeOut.stop();
-        qApp->removeEventFilter(this);
-        if (m_window->isVisible())
-            m_window->hide();
-    } else if (m_window->isVisible() && m_fadeOut.state() != QAbstractAnimation::Running) {
-        // Keys typed during the fade must not reach views that are going away.
-        qApp->installEventFilter(this);
-        m_fadeOut.setStartValue(m_window->windowOpacity());
-        m_fadeOut.start();
+    // The popup goes at once, however it was closed: on screen it would hold the pointer and the
+    // keyboard, and a click on the icon or keys typed in its last moments must reach what they
+    // were meant for. Its picture, which takes no input, gives the closing its fade.
+    if (m_window->isVisible()) {
+        if (wasShown && !reducesMotion())
+            m_afterimage->fadeOut(m_window->grab(), m_window->geometry(), m_window->mask(), m_window->windowOpacity());
+        m_window->hide();
     }
     if (wasShown)
         Q_EMIT closed();
@@ -305,21 +282,6 @@ void TrayPanel::removeMonitors()
     m_monitors.clear();
 }
 
-bool TrayPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == m_window)
-            return true;
-        break;
-    default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
-}
-
 void TrayPanel::contentChanged()
 {
     // Layout requests come in bursts; fit once they settle.
@@ -336,17 +298,12 @@ void TrayPanel::windowPressedOutside(
 {
     // A press on the tray icon is never replayed to it: a plain click there toggles, so closing
     // the panel is all it should do (replayed, it would open the panel again at once). A click
-    // that asks for the icon's menu is handed to the icon by us instead. A panel already closed
-    // and only fading out still holds the pointer: a press then is meant for what lies under
-    // it (the icon, to open the panel again), so it goes there.
+    // that asks for the icon's menu is handed to the icon by us instead.
     const bool onIcon = m_isShown && m_anchor && m_anchor->geometry().contains(globalPosition);
     m_window->setAttribute(Qt::WA_NoMouseReplay, onIcon);
     m_retry.stop();
     m_placementChecks = 0;
-    // The popup goes at once, for the press to reach what it was meant for; its picture fades.
-    if (m_isShown && !reducesMotion())
-        m_afterimage->fadeOut(m_window->grab(), m_window->geometry(), m_window->mask());
-    finishClose(true);
+    finishClose();
     if (!onIcon)
         return;
     if (button == Qt::RightButton) {
@@ -364,9 +321,9 @@ void TrayPanel::windowPressedOutside(
 
 void TrayPanel::windowClosedBySystem()
 {
-    // The popup was hidden by Qt or the window system (not by the fade): it is gone already.
+    // Qt or the window system closed the popup, not us.
     if (m_isShown)
-        finishClose(true);
+        finishClose();
 }
 
 void TrayPanel::windowLostFocus()

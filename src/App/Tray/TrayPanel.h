@@ -31,7 +31,6 @@ public:
     static constexpr int maxPlacementChecks = 40;
     static constexpr int placementIntervalMs = 50;
     static constexpr int fadeInMs = 160;
-    static constexpr int fadeOutMs = 120;
     static constexpr int resizeMs = 280;
     static constexpr int cornerRadius = 16;
     // The panel enters from this far above its place.
@@ -54,7 +53,7 @@ public:
 
     // The panel's window (for the owner's window tags, and for tests).
     QWidget *window() const;
-    // The picture that fades out where the panel was after a press outside closed it at once.
+    // The picture that fades out where the panel was: every closing takes the panel off the screen at once.
     PanelAfterimage *afterimage() const { return m_afterimage; }
     // How many times placement has been put off in the current attempt.
     int placementChecks() const { return m_placementChecks; }
@@ -66,14 +65,11 @@ Q_SIGNALS:
     void closed();
 
 public Q_SLOTS:
-    // Closes the panel with a short fade; does nothing when not shown. Also cancels a show that
-    // is still waiting for the icon to be placed.
+    // Closes the panel at once, its picture fading out in its place; does nothing when not shown.
+    // Also cancels a show that is still waiting for the icon to be placed.
     void close();
     // Moves and resizes the panel to its content's current size; only while shown.
     void fitToContent();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void attemptShow();
@@ -82,7 +78,7 @@ private:
     QSize contentSize() const;
     QRect targetFrame();
     void applyFadeIn(qreal progress);
-    void finishClose(bool hideNow);
+    void finishClose();
     // Closes the visible popup windows (menus) that `which` picks.
     static void closePopups(const std::function<bool(const QWidget *)> &which);
     void installMonitors();
@@ -107,7 +103,6 @@ private:
     QTimer m_retry;
     QTimer m_fitLater;
     QVariantAnimation m_fadeIn;
-    QVariantAnimation m_fadeOut;
     QVariantAnimation m_resize;
     QList<QMetaObject::Connection> m_monitors;
 };
