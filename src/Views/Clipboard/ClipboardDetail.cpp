@@ -16,13 +16,13 @@
 #include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/ClipboardThumbnail.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -31,6 +31,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
+
+#include <memory>
 
 namespace {
 
@@ -89,29 +91,57 @@ public:
         QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         policy.setHeightForWidth(true);
         setSizePolicy(policy);
-        connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this] { updateGeometry(); });
+        // Only a new text changes the answers; the shown text laid out at its own width does not.
+        connect(document(), &QTextDocument::contentsChanged, this, [this] {
+            m_heights.clear();
+            m_measure.reset();
+            updateGeometry();
+        });
     }
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override
     {
-        QTextDocument *text = document();
-        const qreal shown = text->textWidth();
-        text->setTextWidth(qMax(1, width));
-        const int height = qCeil(text->size().height());
-        text->setTextWidth(shown);
+        width = qMax(1, width);
+        if (const auto known = m_heights.constFind(width); known != m_heights.constEnd())
+            return *known;
+        // The shown text is never laid out at another width than its own: that would report a
+        // new size, the layouts would ask again, and an open preview would never rest.
+        const QTextDocument *shown = document();
+        int height = 0;
+        if (qFuzzyCompare(shown->textWidth(), qreal(width))) {
+            height = qCeil(shown->size().height());
+        } else {
+            if (!m_measure)
+                m_measure.reset(shown->clone());
+            m_measure->setTextWidth(width);
+            height = qCeil(m_measure->size().height());
+        }
+        if (m_heights.size() >= measuredWidths)
+            m_heights.clear();
+        m_heights.insert(width, height);
         return height;
     }
     QSize sizeHint() const override { return { 200, heightForWidth(qMax(width(), 200)) }; }
-    QSize minimumSizeHint() const override { return { 0, heightForWidth(qMax(width(), 1)) }; }
+    // The preferred height is the one that counts; a minimum for the width it happens to have
+    // before it is laid out would cost a layout at a width it never gets.
+    QSize minimumSizeHint() const override { return { 0, 0 }; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override
     {
         QTextEdit::resizeEvent(event);
-        updateGeometry();
+        // Its preferred height follows its width.
+        if (event->size().width() != event->oldSize().width())
+            updateGeometry();
     }
+
+private:
+    // The layouts ask at a few widths (the panel's, with and without a scroll bar).
+    static constexpr qsizetype measuredWidths = 8;
+    mutable QHash<int, int> m_heights;
+    // A copy of the text, laid out at the widths asked for before the text has its own.
+    mutable std::unique_ptr<QTextDocument> m_measure;
 };
 
 // One line of text in a tone, cut with "…" to the width it is given (the whole text in its
@@ -505,9 +535,11 @@ void ClipboardDetail::fitHeight()
 {
     if (m_density != Density::Compact)
         return;
-    // The panel's preview is as tall as its content, up to a limit past which it scrolls.
+    // The panel's preview is as tall as its content, up to a limit past which it scrolls. The
+    // width is the area's own, not its viewport's: a page not shown yet has laid out neither,
+    // but the area is given its width first, and a scroll bar only shows past the limit.
     QLayout *content = m_content->layout();
-    const int width = qMax(1, m_scroll->viewport()->width());
+    const int width = qMax(1, m_scroll->contentsRect().width());
     const int height = content->hasHeightForWidth() ? content->heightForWidth(width) : content->sizeHint().height();
     m_scroll->setFixedHeight(qMin(height, compactScrollLimit));
 }

@@ -1,0 +1,229 @@
+#include "AnimationClock.h"
+#include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
+#include "AppHarness.h"
+#include "ClipboardHistory.h"
+#include "Screenshots.h"
+#include "Services/Clipboard/ClipboardListModel.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Shell/Environment.h"
+#include "Views/Clipboard/ClipboardDetail.h"
+#include "Views/Clipboard/ClipboardView.h"
+#include "Views/Shell/ExpandedWindow.h"
+#include "Views/Shell/PanelContent.h"
+
+#include <QDir>
+#include <QScrollArea>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+const QDateTime morning(QDate(2026, 5, 4), QTime(8, 0));
+
+// Counts the layout requests that reach the widgets of one window.
+class LayoutRequests final : public QObject
+{
+public:
+    explicit LayoutRequests(QWidget *window)
+        : m_window(window)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~LayoutRequests() override { qApp->removeEventFilter(this); }
+
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == m_window)
+            ++count;
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+// The application as main() starts it, with motion, its clock driven by the test.
+struct Harness : AppHarness
+{
+    Harness()
+    {
+        home.setReducesMotion(false);
+        facilities.launchedAtLogin = true;
+        start();
+    }
+
+    ClipboardStore &store() const { return delegate->environment().clipboard; }
+
+    ClipboardItem addText(const QString &text, int minute)
+    {
+        return store().record(ClipboardHistory::capture(ClipboardKind::Text, text, morning.addSecs(60 * minute)));
+    }
+
+    // An image entry with its picture and thumbnail in the store's folder.
+    ClipboardItem addPicture(int minute)
+    {
+        ClipboardCapture capture
+            = ClipboardHistory::capture(ClipboardKind::Image, QString(), morning.addSecs(60 * minute));
+        const QString name = capture.id.toString(QUuid::WithoutBraces) + QStringLiteral(".png");
+        QImage picture(640, 400, QImage::Format_ARGB32);
+        picture.fill(Qt::darkCyan);
+        const QDir folder(store().folder());
+        folder.mkpath(QStringLiteral("Images"));
+        folder.mkpath(QStringLiteral("Thumbnails"));
+        picture.save(folder.filePath(QStringLiteral("Images/") + name));
+        picture.scaled(320, 200).save(folder.filePath(QStringLiteral("Thumbnails/") + name));
+        capture.imagePath = QStringLiteral("Images/") + name;
+        capture.thumbnailPath = QStringLiteral("Thumbnails/") + name;
+        capture.pixelWidth = 640;
+        capture.pixelHeight = 400;
+        capture.mimeType = QStringLiteral("public.png");
+        return store().record(capture);
+    }
+
+    // Shows the panel, or the window, on the clipboard tab.
+    ClipboardView *show(bool inWindow)
+    {
+        if (inWindow) {
+            delegate->showWindow(VemraTab::Clipboard);
+            return qobject_cast<ExpandedWindow *>(delegate->window()->content())->clipboardView();
+        }
+        delegate->showTrayPanel(VemraTab::Clipboard);
+        return delegate->trayPanel()->window()->findChild<PanelContent *>()->clipboardView();
+    }
+};
+
+// Lets every motion under way end.
+void settle(AnimationClock &clock)
+{
+    for (int frame = 0; frame < 40; ++frame)
+        clock.step(16);
+}
+
+} // namespace
+
+class TestClipboardSurfaces final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // An open preview costs nothing once it has settled: nothing asks for its layout again,
+    // whatever it shows, in the panel and in the window.
+    void openPreviewRests_data()
+    {
+        QTest::addColumn<bool>("inWindow");
+        QTest::addColumn<QString>("shows");
+        for (const bool inWindow : { false, true }) {
+            const char *surface = inWindow ? "window" : "panel";
+            QTest::addRow("%s, a line", surface) << inWindow << QStringLiteral("line");
+            QTest::addRow("%s, a text longer than its stored head", surface) << inWindow << QStringLiteral("long");
+            QTest::addRow("%s, a picture", surface) << inWindow << QStringLiteral("picture");
+        }
+    }
+
+    void openPreviewRests()
+    {
+        QFETCH(bool, inWindow);
+        QFETCH(QString, shows);
+        Harness h;
+        ClipboardItem item;
+        if (shows == QLatin1String("picture")) {
+            item = h.addPicture(1);
+        } else if (shows == QLatin1String("long")) {
+            QString text;
+            while (text.size() < 26000)
+                text += QStringLiteral("a long line of words to wrap, ");
+            item = h.addText(text.left(20000), 1);
+        } else {
+            item = h.addText(QStringLiteral("one line"), 1);
+        }
+        AnimationClock clock;
+        ClipboardView *view = h.show(inWindow);
+        settle(clock);
+        view->state().preview(item);
+        settle(clock);
+        ClipboardDetail *detail = view->detail();
+        QVERIFY(detail->isVisible());
+        if (shows == QLatin1String("picture"))
+            QTRY_VERIFY(detail->picture()->isVisible());
+        else
+            QVERIFY(detail->textView()->isVisible());
+        settle(clock);
+
+        LayoutRequests requests(view->window());
+        for (int frame = 0; frame < 120; ++frame)
+            clock.step(16);
+        QCOMPARE(requests.count, 0);
+    }
+
+    // The panel's first preview of a run is as tall as every later one, with nothing blank above
+    // its actions: the height is worked out for the width the preview is about to get.
+    void firstPreviewIsAsTallAsLaterOnes()
+    {
+        Harness h;
+        const ClipboardItem item = h.addText(QStringLiteral("the only entry"), 1);
+        AnimationClock clock;
+        ClipboardView *view = h.show(false);
+        settle(clock);
+        QList<int> heights;
+        for (int round = 0; round < 3; ++round) {
+            view->state().preview(item);
+            settle(clock);
+            QScrollArea *scroll = view->detail()->findChild<QScrollArea *>();
+            // The whole text and its facts show, and no more.
+            QCOMPARE(scroll->widget()->height(), scroll->viewport()->height());
+            heights << view->window()->height();
+            view->state().closePreview();
+            settle(clock);
+        }
+        QCOMPARE(heights.at(0), heights.at(1));
+        QCOMPARE(heights.at(1), heights.at(2));
+    }
+
+    // A text longer than the panel scrolls inside it, and the scrolled content ends with the
+    // text and its facts, with nothing blank after them.
+    void longTextScrollsToItsEnd()
+    {
+        Harness h;
+        QString text;
+        while (text.size() < 20000)
+            text += QStringLiteral("words that wrap in the panel, ");
+        const ClipboardItem item = h.addText(text.left(20000), 1);
+        AnimationClock clock;
+        ClipboardView *view = h.show(false);
+        settle(clock);
+        view->state().preview(item);
+        settle(clock);
+        QScrollArea *scroll = view->detail()->findChild<QScrollArea *>();
+        QCOMPARE(scroll->height(), 380);
+        QWidget *content = scroll->widget();
+        QCOMPARE(content->height(), content->layout()->heightForWidth(content->width()));
+        QVERIFY(content->height() > 2000);
+    }
+
+    void screenshotsOfThePanelsPreview()
+    {
+        VEMRA_SCREENSHOTS_ONLY();
+        Harness h;
+        h.addPicture(1);
+        h.addText(QStringLiteral("https://example.org/a/path"), 2);
+        const ClipboardItem item = h.addText(QStringLiteral("Meet at the station at nine, then the museum.\n"
+                                                            "Bring the tickets and the umbrella."),
+            3);
+        AnimationClock clock;
+        ClipboardView *view = h.show(false);
+        settle(clock);
+        Screenshots::save(view->window(), QStringLiteral("clipboard-panel-list"));
+        view->state().preview(item);
+        settle(clock);
+        Screenshots::save(view->window(), QStringLiteral("clipboard-panel-preview"));
+    }
+};
+
+QTEST_MAIN(TestClipboardSurfaces)
+#include "tst_ClipboardSurfaces.moc"
