@@ -37,6 +37,20 @@ if [ -n "$ih" ]; then
     xdotool mousemove 200 200 click 1
     check "a click outside closes the panel" wait_until 5 panel_hidden
 
+    # The panel's last moments: a click on the icon just after Escape opens it again, since the
+    # panel, fading out, no longer holds the pointer. Three times, as a user would.
+    reopened=0
+    for _ in 1 2 3; do
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+        wait_until 5 panel_shown
+        sleep 0.3
+        xdotool key Escape sleep 0.05 click 1
+        wait_until 2 panel_shown && reopened=$((reopened + 1))
+        xdotool key Escape
+        wait_until 5 panel_hidden
+    done
+    check "a click on the tray icon just after Escape opens the panel again" test "$reopened" -eq 3
+
 else
     fail "a left click on the tray icon shows the panel (no tray icon)"
 fi
