@@ -6,8 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 
@@ -25,9 +23,6 @@ std::optional<QByteArray> readWhole(const QString &path)
     }
     return bytes;
 }
-
-// Todos encoded at a time: pieces large enough that handing them out costs little.
-constexpr qsizetype todoPiece = 1024;
 
 } // namespace
 
@@ -62,26 +57,14 @@ void BackupWriter::add(Piece &piece, ExportEncoder::Entry entry, const std::opti
     ExportEncoder::appendEntry(piece.text, entry);
 }
 
-BackupWriter::BackupWriter(QString destination, QThreadPool *pool)
+BackupWriter::BackupWriter(QString destination)
     : m_destination(std::move(destination))
-    , m_pool(pool ? *pool : *QThreadPool::globalInstance())
 {
 }
 
 BackupWriter::~BackupWriter()
 {
     cancel();
-}
-
-Status BackupWriter::begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt)
-{
-    QList<qsizetype> pieces;
-    for (qsizetype from = 0; from < todos.size(); from += todoPiece)
-        pieces.append(from);
-    const QList<QByteArray> runs = QtConcurrent::blockingMapped(&m_pool, pieces, [&todos](qsizetype from) {
-        return ExportEncoder::todoRun(todos, from, std::min(todoPiece, todos.size() - from));
-    });
-    return begin(runs, exportedAt);
 }
 
 Status BackupWriter::begin(const QList<QByteArray> &todoRuns, const QDateTime &exportedAt)

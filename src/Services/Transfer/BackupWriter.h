@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Models/Common/Result.h"
-#include "Models/Todos/ExportedTodo.h"
 #include "Models/Transfer/ExportEncoder.h"
 #include "Models/Transfer/PendingExportItem.h"
 
@@ -13,7 +12,6 @@
 #include <optional>
 
 class PrivateFileWriter;
-class QThreadPool;
 
 // Writes one export document, entry by entry, so that memory holds one entry at a time. The
 // text goes to a new private file (0600) beside the destination, which replaces the
@@ -48,16 +46,13 @@ public:
     static void add(Piece &piece, ExportEncoder::Entry entry, const std::optional<QString> &imagePath,
         const std::optional<QString> &textPath);
 
-    // The todos are encoded on `pool`: Qt's global pool when none is given.
-    explicit BackupWriter(QString destination, QThreadPool *pool = nullptr);
+    explicit BackupWriter(QString destination);
     ~BackupWriter();
     BackupWriter(const BackupWriter &) = delete;
     BackupWriter &operator=(const BackupWriter &) = delete;
 
     // Opens the new file and writes the top of the document and the whole todo list, encoded
-    // in pieces across the pool.
-    Status begin(const QList<ExportedTodo> &todos, const QDateTime &exportedAt);
-    // The same with the todo list encoded beforehand, in runs as ExportEncoder::todoRun makes them.
+    // beforehand in runs as ExportEncoder::todoRun makes them.
     Status begin(const QList<QByteArray> &todoRuns, const QDateTime &exportedAt);
     // Writes entries in their order, with their image bytes and whole texts read from their
     // side files.
@@ -77,7 +72,6 @@ private:
     Error writeError() const;
 
     QString m_destination;
-    QThreadPool &m_pool;
     std::unique_ptr<PrivateFileWriter> m_file;
     qint64 m_entryCount = 0;
     QList<Skipped> m_skipped;

@@ -286,7 +286,7 @@ QCoro::Task<std::optional<Status>> DataTransfer::write(const QString &path, Scop
     const QDateTime exportedAt = m_clock.now();
     setWorking(true);
 
-    auto writer = std::make_shared<BackupWriter>(path, &m_work);
+    auto writer = std::make_shared<BackupWriter>(path);
     QFuture<Status> step
         = QtConcurrent::run(&m_document, [this, writer, todos, source, storeWriter = m_clipboard.writer(), exportedAt] {
               return writeDocument(m_batches, m_work, writer, todos, source, storeWriter, exportedAt);

@@ -11,7 +11,6 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 #include <QTimeZone>
 
 #include <csignal>
@@ -30,11 +29,20 @@ QDateTime at(int day, int seconds, int millis = 0)
     return QDateTime(QDate(2026, 3, day), QTime(0, 0).addSecs(seconds).addMSecs(millis), Qt::UTC);
 }
 
+// The todo list encoded as the export hands it over: in runs of `run` todos.
+QList<QByteArray> encodedRuns(const QList<ExportedTodo> &todos, qsizetype run = 1024)
+{
+    QList<QByteArray> encoded;
+    for (qsizetype from = 0; from < todos.size(); from += run)
+        encoded << ExportEncoder::todoRun(todos, from, std::min(run, todos.size() - from));
+    return encoded;
+}
+
 Status writeAll(const QString &path, const QList<ExportedTodo> &todos, const QList<PendingExportItem> &entries,
     const QDateTime &exportedAt = at(4, 18367, 900))
 {
     BackupWriter writer(path);
-    Status status = writer.begin(todos, exportedAt);
+    Status status = writer.begin(encodedRuns(todos), exportedAt);
     // Two batches, as the export hands them over.
     if (status)
         status = writer.write(entries.mid(0, 1));
@@ -205,10 +213,9 @@ private slots:
         QList<ExportedTodo> list;
         for (int i = 0; i < todos; ++i)
             list << ExportedTodo { QUuid::createUuid(), u"todo \"%1\""_s.arg(i), i % 2 == 0, at(1, i), {}, {}, {}, i };
-        QThreadPool pool;
         const QString path = folder.filePath(u"out.json"_s);
-        BackupWriter writer(path, &pool);
-        QVERIFY(writer.begin(list, at(4, 4)));
+        BackupWriter writer(path);
+        QVERIFY(writer.begin(encodedRuns(list), at(4, 4)));
         QList<QUuid> written;
         QList<QUuid> skipped;
         for (const int run : runs) {
@@ -308,10 +315,8 @@ private slots:
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            // The parent's pool has no threads here.
-            QThreadPool pool;
-            BackupWriter writer(path, &pool);
-            if (writer.begin(todos, at(1, 1)) && ::write(ready[1], "w", 1) == 1)
+            BackupWriter writer(path);
+            if (writer.begin(encodedRuns(todos), at(1, 1)) && ::write(ready[1], "w", 1) == 1)
                 ::pause();
             ::_exit(1);
         }
@@ -516,7 +521,7 @@ private slots:
         QFile::remove(gone == 0 ? *sample.entries[0].textPath : *sample.entries[1].imagePath);
         const QString path = folder.filePath(u"out.json"_s);
         BackupWriter writer(path);
-        QVERIFY(writer.begin(sample.todos, at(1, 1)) && writer.write(sample.entries) && writer.finish());
+        QVERIFY(writer.begin(encodedRuns(sample.todos), at(1, 1)) && writer.write(sample.entries) && writer.finish());
         QCOMPARE(writer.entryCount(), 1);
         QCOMPARE(writer.skipped().size(), 1);
         QCOMPARE(writer.skipped().first().id, sample.entries[gone].item.id);

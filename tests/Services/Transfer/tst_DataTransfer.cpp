@@ -1,9 +1,12 @@
 #include "FakeAlertPresenter.h"
 #include "FakeFileDialogs.h"
 #include "FixedClock.h"
+#include "Models/Transfer/ExportEncoder.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTransferReader.h"
+#include "Services/Storage/StoreDatabase.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Transfer/BackupReader.h"
 #include "Services/Transfer/BackupWriter.h"
@@ -146,7 +149,8 @@ void writeDocument(const QString &path, const QList<ExportedTodo> &todos, const 
     QList<PendingExportItem> pending;
     for (const ExportedClipboardItem &item : entries)
         pending << PendingExportItem { item, {}, {} };
-    QVERIFY(writer.begin(todos, now) && writer.write(pending) && writer.finish());
+    QVERIFY(writer.begin({ ExportEncoder::todoRun(todos, 0, todos.size()) }, now) && writer.write(pending)
+        && writer.finish());
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -513,8 +517,9 @@ private slots:
 
     // Copies made as an export starts, one still being saved and one made while the history
     // is read, are stored and saved as any other; the file holds the history once each, the
-    // first copy whether its save ends before or after the reading begins, and the second
-    // only if its save ended before, and its count is the one told.
+    // first copy although its save ends after the export took what was not saved yet and
+    // before the reading begins, and the second only if its save ended before, and its count
+    // is the one told.
     void copiesDuringAnExport()
     {
         Home home;
@@ -529,14 +534,26 @@ private slots:
             ids << item.id;
         }
         QVERIFY(home.clipboard->insertImported(captures));
+        // The first copy's save is held on the store's writer until the export has begun, so
+        // that it is still under way when the export takes what is not saved yet, and written
+        // before the export's reading, which the writer runs after it.
+        QSemaphore held;
+        QFuture<bool> holding = home.clipboard->writer()->run([&held](const StoreDatabase &) {
+            held.acquire();
+            return true;
+        });
+        const auto letGo = qScopeGuard([&held] { held.release(); });
         ExportedClipboardItem before = entry(u"text"_s, u"copied before"_s);
         before.createdAt = now.addSecs(-5);
         home.record(before);
+        QVERIFY(home.clipboard->hasPendingChanges());
         ids.prepend(before.id);
         const QString path = home.folder.filePath(u"out.json"_s);
         home.dialogs.answerWith({ path });
         QCoro::Task<> exporting = home.transfer.exportData(DataTransfer::Scope::All);
-        QVERIFY(home.transfer.isWorking());
+        QTRY_VERIFY(home.transfer.isWorking());
+        held.release();
+        QVERIFY(holding.result());
         ExportedClipboardItem meanwhile = entry(u"text"_s, u"copied meanwhile"_s);
         meanwhile.createdAt = now;
         home.record(meanwhile);

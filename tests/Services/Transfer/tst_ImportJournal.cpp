@@ -2,6 +2,7 @@
 #include "FakeFileDialogs.h"
 #include "FixedClock.h"
 #include "FullDisk.h"
+#include "Models/Transfer/ExportEncoder.h"
 #include "Models/Transfer/ImportPlan.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTransferReader.h"
@@ -75,7 +76,8 @@ void writeDocument(const QString &path)
         entries << pending;
     }
     BackupWriter writer(path);
-    QVERIFY(writer.begin(todos, now) && writer.write(entries) && writer.finish());
+    QVERIFY(writer.begin({ ExportEncoder::todoRun(todos, 0, todos.size()) }, now) && writer.write(entries)
+        && writer.finish());
 }
 
 // What the import of `document` into both stores writes, planned as the transfer plans it.
