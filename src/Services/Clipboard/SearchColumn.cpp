@@ -9,11 +9,12 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <limits>
+
+#include <xxhash.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +24,7 @@ namespace {
 
 // Blocks are read whole by one thread: large enough for few reads, small enough for many threads.
 constexpr qint64 blockBytes = qint64(1) << 20;
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '5' };
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '6' };
 
 void putNumber(QByteArray &out, quint64 value)
 {
@@ -60,31 +61,11 @@ qint64 stepped(qint64 from, quint64 step)
     return qint64(quint64(from) + difference);
 }
 
-// A sum of four lanes of eight bytes, each mixed by a multiply and a rotation as xxHash's are:
-// several bytes a cycle, so that checking a block as a scan first reads it costs little beside
-// the scan, and any byte changed, lost or moved changes it.
+// XXH3: many bytes a cycle, so that checking a block as a scan first reads it costs little
+// beside the scan, and any byte changed, lost or moved changes it.
 quint64 checksumOf(const char *bytes, size_t size, quint64 seed = 0)
 {
-    constexpr quint64 prime1 = 0x9E3779B185EBCA87ULL;
-    constexpr quint64 prime2 = 0xC2B2AE3D27D4EB4FULL;
-    const auto round = [](quint64 lane, quint64 word) { return std::rotl(lane + word * prime2, 31) * prime1; };
-    std::array<quint64, 4> lanes { seed + prime1, seed + prime2, seed, seed - prime1 };
-    size_t at = 0;
-    for (; at + 32 <= size; at += 32) {
-        for (size_t lane = 0; lane < 4; ++lane) {
-            quint64 word = 0;
-            std::memcpy(&word, bytes + at + 8 * lane, 8);
-            lanes[lane] = round(lanes[lane], word);
-        }
-    }
-    quint64 sum = std::rotl(lanes[0], 1) + std::rotl(lanes[1], 7) + std::rotl(lanes[2], 12) + std::rotl(lanes[3], 18);
-    for (; at < size; ++at)
-        sum = round(sum, quint64(static_cast<unsigned char>(bytes[at])) + 1);
-    sum ^= quint64(size);
-    sum ^= sum >> 33;
-    sum *= prime2;
-    sum ^= sum >> 29;
-    return sum;
+    return XXH3_64bits_withSeed(bytes, size, seed);
 }
 
 bool writeAt(int fd, const void *bytes, size_t size, qint64 offset)
