@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QHoverEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -67,8 +68,21 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
 
 bool ClipboardListView::viewportEvent(QEvent *event)
 {
-    if (event->type() != QEvent::ToolTip)
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove: {
+        const QModelIndex index = indexAt(static_cast<QHoverEvent *>(event)->position().toPoint());
+        m_delegate->setHovered(index.isValid() ? std::optional(m_state.list().item(index.row()).id) : std::nullopt);
         return QListView::viewportEvent(event);
+    }
+    case QEvent::HoverLeave:
+        m_delegate->setHovered(std::nullopt);
+        return QListView::viewportEvent(event);
+    case QEvent::ToolTip:
+        break;
+    default:
+        return QListView::viewportEvent(event);
+    }
     // The round button shows under the pointer, so its tip does too; the rest of a row has none.
     const auto *help = static_cast<QHelpEvent *>(event);
     const QModelIndex index = indexAt(help->pos());

@@ -2,6 +2,7 @@
 
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
+#include "Components/Theme/Transition.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardRowText.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -93,6 +94,7 @@ namespace {
 
 // A row's "Copied" mark and its details cross-fade.
 constexpr int copiedFadeDuration = 150;
+constexpr int moreFadeDuration = 120;
 
 } // namespace
 
@@ -115,6 +117,47 @@ ClipboardRowDelegate::ClipboardRowDelegate(
     m_markFade.setEndValue(1.0);
     connect(&m_markFade, &QVariantAnimation::valueChanged, this, &ClipboardRowDelegate::lookChanged);
     connect(&m_state, &ClipboardTabState::copiedChanged, this, &ClipboardRowDelegate::fadeCopiedMark);
+    connect(&m_state, &ClipboardTabState::selectionChanged, this, &ClipboardRowDelegate::fadeMoreButtons);
+}
+
+void ClipboardRowDelegate::setHovered(const std::optional<QUuid> &id)
+{
+    if (id == m_hovered)
+        return;
+    m_hovered = id;
+    fadeMoreButtons();
+}
+
+void ClipboardRowDelegate::fadeMoreButtons()
+{
+    auto *view = qobject_cast<QAbstractItemView *>(parent());
+    if (!view)
+        return;
+    const std::optional<QUuid> selection = m_state.selection();
+    for (auto fade = m_moreFades.begin(); fade != m_moreFades.end();) {
+        const bool shows = fade.key() == m_hovered || fade.key() == selection;
+        fade.value()->setOn(shows);
+        // Gone for good: a button that shows again starts a new fade.
+        if (!shows && fade.value()->value() <= 0) {
+            delete fade.value();
+            fade = m_moreFades.erase(fade);
+        } else {
+            ++fade;
+        }
+    }
+    for (const std::optional<QUuid> &id : { m_hovered, selection }) {
+        if (!id || m_moreFades.contains(*id))
+            continue;
+        auto *fade = new Transition(view->viewport(), moreFadeDuration, QEasingCurve::OutQuad);
+        m_moreFades.insert(*id, fade);
+        fade->setOn(true);
+    }
+}
+
+qreal ClipboardRowDelegate::moreButtonOpacity(const QUuid &id) const
+{
+    const Transition *fade = m_moreFades.value(id);
+    return fade ? fade->value() : 0;
 }
 
 void ClipboardRowDelegate::fadeCopiedMark()
@@ -327,7 +370,8 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         paintPicture(painter, item, l.picture, const_cast<QWidget *>(option.widget));
 
     // The "More" button, on the row the pointer is over or the selected row.
-    if (selected || hovered) {
+    if (const qreal more = moreButtonOpacity(item.id); more > 0) {
+        painter->setOpacity(opacity * more);
         painter->setPen(Qt::NoPen);
         painter->setBrush(Theme::color(Theme::rowButtonFill, pal));
         painter->drawEllipse(l.more);

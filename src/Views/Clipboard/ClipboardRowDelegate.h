@@ -16,6 +16,7 @@
 struct ClipboardItem;
 class ClipboardTabState;
 class ImageLoader;
+class Transition;
 
 // Draws the history rows: the kind's symbol (or the file type's icon), the title in as many
 // lines as the density allows, the copy time with the source and the copy count (or the
@@ -48,6 +49,10 @@ public:
     // How much of the "Copied" mark a row shows now (0 its details, 1 the mark).
     qreal copiedMarkOpacity(const QUuid &id) const;
     bool isFading() const { return m_markFade.state() == QAbstractAnimation::Running; }
+    // The row under the pointer (none once it left the rows): it shows its "More" button.
+    void setHovered(const std::optional<QUuid> &id);
+    // How much of a row's "More" button shows now: it fades in on the hovered or selected row.
+    qreal moreButtonOpacity(const QUuid &id) const;
 
 Q_SIGNALS:
     // The rows look different without their data having changed (a fade's step).
@@ -55,6 +60,7 @@ Q_SIGNALS:
 
 private:
     void fadeCopiedMark();
+    void fadeMoreButtons();
     struct Layout;
     Layout layout(const ClipboardItem &item, const QRect &rect) const;
     void paintPicture(QPainter *painter, const ClipboardItem &item, const QRectF &box, QWidget *view) const;
@@ -83,4 +89,7 @@ private:
     QVariantAnimation m_markFade;
     std::optional<QUuid> m_marked;
     std::optional<QUuid> m_unmarked;
+    std::optional<QUuid> m_hovered;
+    // The "More" buttons showing or fading, by row; the others are not drawn.
+    QHash<QUuid, Transition *> m_moreFades;
 };

@@ -32,6 +32,9 @@ SearchField::SearchField(Density density, QWidget *parent)
     , m_outline(new Transition(this, 150, QEasingCurve::OutQuad))
 {
     const int vertical = int(Densities::inputVerticalPadding(density));
+    // Never squeezed: while the panel grows back from a shorter page, what lies under the field
+    // (the rows) would first rise and then slide down into place.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(11, vertical, 6, vertical);
     row->setSpacing(8);

@@ -3,17 +3,23 @@
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
 #include "ClipboardHistory.h"
+#include "Components/Controls/TintedButton.h"
 #include "Screenshots.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Shell/Environment.h"
 #include "Views/Clipboard/ClipboardDetail.h"
+#include "Views/Clipboard/ClipboardListView.h"
+#include "Views/Clipboard/ClipboardResults.h"
+#include "Views/Clipboard/ClipboardRowDelegate.h"
 #include "Views/Clipboard/ClipboardView.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 
 #include <QDir>
+#include <QHoverEvent>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTest>
 #include <QTextEdit>
@@ -47,6 +53,14 @@ protected:
 private:
     QWidget *m_window;
 };
+
+// Lets every motion under way end. A test drives what follows with a clock of its own: the
+// first step of a clock that has been idle may take a motion to its end at once.
+void settle(AnimationClock &clock)
+{
+    for (int frame = 0; frame < 40; ++frame)
+        clock.step(16);
+}
 
 // The application as main() starts it, with motion, its clock driven by the test.
 struct Harness : AppHarness
@@ -96,14 +110,16 @@ struct Harness : AppHarness
         delegate->showTrayPanel(VemraTab::Clipboard);
         return delegate->trayPanel()->window()->findChild<PanelContent *>()->clipboardView();
     }
-};
 
-// Lets every motion under way end.
-void settle(AnimationClock &clock)
-{
-    for (int frame = 0; frame < 40; ++frame)
-        clock.step(16);
-}
+    // Shows it and lets its motions end.
+    ClipboardView *showSettled(bool inWindow)
+    {
+        AnimationClock clock;
+        ClipboardView *view = show(inWindow);
+        settle(clock);
+        return view;
+    }
+};
 
 } // namespace
 
@@ -204,6 +220,122 @@ private Q_SLOTS:
         QWidget *content = scroll->widget();
         QCOMPARE(content->height(), content->layout()->heightForWidth(content->width()));
         QVERIFY(content->height() > 2000);
+    }
+
+    // The row above a deleted one stays where it is, frame by frame, while the list takes the
+    // deletion in (and, from the preview, while the list comes back and the panel grows to it).
+    void rowAboveADeletedOneStaysPut_data()
+    {
+        QTest::addColumn<bool>("inWindow");
+        QTest::addColumn<bool>("fromPreview");
+        for (const bool inWindow : { false, true }) {
+            const char *surface = inWindow ? "window" : "panel";
+            QTest::addRow("%s, from the row's menu", surface) << inWindow << false;
+            QTest::addRow("%s, from the preview", surface) << inWindow << true;
+        }
+    }
+
+    void rowAboveADeletedOneStaysPut()
+    {
+        QFETCH(bool, inWindow);
+        QFETCH(bool, fromPreview);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("QPainter")));
+        Harness h;
+        for (int minute = 1; minute <= 5; ++minute)
+            h.addText(QStringLiteral("entry ") + QString::number(minute), minute);
+        ClipboardView *view = h.showSettled(inWindow);
+        ClipboardListView *list = view->results()->list();
+        const ClipboardItem above = view->state().list().items().at(1);
+        const ClipboardItem doomed = view->state().list().items().at(2);
+        const auto placeOfAbove = [&] {
+            const QModelIndex index = list->model()->index(view->state().list().row(above.id), 0);
+            return list->visualRect(index).translated(list->viewport()->mapTo(view->window(), QPoint()));
+        };
+        const QRect before = placeOfAbove();
+        if (fromPreview) {
+            AnimationClock opening;
+            view->state().preview(doomed);
+            settle(opening);
+        }
+        AnimationClock clock;
+        if (fromPreview) {
+            view->detail()->deleteButton()->click();
+        } else {
+            view->state().deleteFromList(doomed);
+        }
+        for (int frame = 0; frame < 30; ++frame) {
+            clock.step(16);
+            QVERIFY(list->isVisible());
+            QCOMPARE(placeOfAbove(), before);
+        }
+        QCOMPARE(view->state().list().row(doomed.id), -1);
+    }
+
+    // The round "More" button fades in on the row the pointer is over or the keys selected, and
+    // out when it leaves, over 0.12 s; at once when the desktop asks for less motion.
+    void moreButtonFades_data()
+    {
+        QTest::addColumn<bool>("byPointer");
+        QTest::addColumn<bool>("reducesMotion");
+        QTest::newRow("selected by the keys") << false << false;
+        QTest::newRow("under the pointer") << true << false;
+        QTest::newRow("selected, less motion") << false << true;
+        QTest::newRow("under the pointer, less motion") << true << true;
+    }
+
+    void moreButtonFades()
+    {
+        QFETCH(bool, byPointer);
+        QFETCH(bool, reducesMotion);
+        Harness h;
+        h.home.setReducesMotion(reducesMotion);
+        const ClipboardItem row = h.addText(QStringLiteral("the row"), 2);
+        const ClipboardItem other = h.addText(QStringLiteral("another row"), 1);
+        ClipboardView *view = h.showSettled(false);
+        AnimationClock clock;
+        ClipboardListView *list = view->results()->list();
+        ClipboardRowDelegate *rows = list->rowDelegate();
+        const auto hover = [&](QEvent::Type type, const ClipboardItem &item) {
+            const QPointF at = list->visualRect(list->model()->index(view->state().list().row(item.id), 0)).center();
+            QHoverEvent event(type, at, list->viewport()->mapToGlobal(at), at);
+            QCoreApplication::sendEvent(list->viewport(), &event);
+        };
+        const auto show = [&](bool shown) {
+            if (byPointer)
+                hover(shown ? QEvent::HoverMove : QEvent::HoverLeave, row);
+            else
+                view->state().setSelection(shown ? std::optional(row.id) : std::nullopt);
+        };
+        // The button as drawn, over the row's own background.
+        const auto button = [&] {
+            const QRect rect = list->visualRect(list->model()->index(view->state().list().row(row.id), 0));
+            return list->viewport()->grab(rows->moreButtonRect(rect)).toImage();
+        };
+        QCOMPARE(rows->moreButtonOpacity(row.id), 0.0);
+        show(true);
+        if (reducesMotion) {
+            QCOMPARE(rows->moreButtonOpacity(row.id), 1.0);
+        } else {
+            const QImage hidden = button();
+            clock.step(60);
+            QVERIFY(rows->moreButtonOpacity(row.id) > 0.2 && rows->moreButtonOpacity(row.id) < 1);
+            const QImage halfWay = button();
+            clock.step(70);
+            QCOMPARE(rows->moreButtonOpacity(row.id), 1.0);
+            QVERIFY(halfWay != hidden);
+            QVERIFY(halfWay != button());
+        }
+        QCOMPARE(rows->moreButtonOpacity(other.id), 0.0);
+
+        show(false);
+        if (reducesMotion) {
+            QCOMPARE(rows->moreButtonOpacity(row.id), 0.0);
+        } else {
+            clock.step(60);
+            QVERIFY(rows->moreButtonOpacity(row.id) > 0 && rows->moreButtonOpacity(row.id) < 0.8);
+            clock.step(70);
+            QCOMPARE(rows->moreButtonOpacity(row.id), 0.0);
+        }
     }
 
     void screenshotsOfThePanelsPreview()
