@@ -1,6 +1,7 @@
 #include "App/SettingsWindowController.h"
 
 #include "App/Tray/HostWindow.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
 #include "Services/Shell/MotionPreference.h"
@@ -11,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -170,17 +172,25 @@ SettingsWindowController::SettingsWindowController(const PaneBuilder &buildPane,
     column->addWidget(m_toolbar);
     column->addWidget(new Hairline(content));
 
+    // The pane scrolls under the toolbar on a screen too short for all of it.
+    auto *panes = new QWidget;
+    auto *paneColumn = new QVBoxLayout(panes);
+    paneColumn->setContentsMargins(0, 0, 0, 0);
+    paneColumn->setSpacing(0);
     for (SettingsPane pane : SettingsPanes::all) {
         QWidget *view = buildPane ? buildPane(pane) : nullptr;
         if (!view)
             view = new QWidget;
-        view->setParent(content);
+        view->setParent(panes);
         view->hide();
-        column->addWidget(view, 0, Qt::AlignHCenter | Qt::AlignTop);
+        paneColumn->addWidget(view, 0, Qt::AlignHCenter | Qt::AlignTop);
         m_panes[size_t(indexOf(pane))] = view;
     }
-    column->addStretch(1);
+    paneColumn->addStretch(1);
+    m_scroll = new OverflowArea(panes, content);
+    column->addWidget(m_scroll, 1);
     m_window->setContent(content);
+    connect(m_window, &HostWindow::roomChanged, this, [this] { fitWindow(false); });
 
     m_resize->setDuration(resizeDurationMs);
     m_resize->setEasingCurve(QEasingCurve::OutCubic);
@@ -235,7 +245,15 @@ QSize SettingsWindowController::fittingSize() const
         return {};
     m_toolbar->ensurePolished();
     const QSize toolbar = m_toolbar->sizeHint();
-    return { qMax(pane.width(), toolbar.width()), toolbar.height() + 1 + pane.height() };
+    QSize size(qMax(pane.width(), toolbar.width()), toolbar.height() + 1 + pane.height());
+    // No taller than the screen has room for, frame included; the pane then scrolls beside a
+    // scroll bar of its own width.
+    const QSize room = m_window->room();
+    if (!room.isEmpty() && size.height() > room.height()) {
+        size.setHeight(room.height());
+        size.setWidth(qMax(pane.width() + m_scroll->verticalScrollBar()->sizeHint().width(), toolbar.width()));
+    }
+    return size;
 }
 
 bool SettingsWindowController::isResizing() const

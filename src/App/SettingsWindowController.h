@@ -12,12 +12,14 @@
 #include <optional>
 
 class HostWindow;
+class OverflowArea;
 class QAbstractButton;
 class QVariantAnimation;
 class QWidget;
 
 // The settings window: a toolbar of the five panes (icon above label) and, under it, the
-// selected pane, the window taking that pane's size with its top-left corner kept in place.
+// selected pane, the window taking that pane's size with its top-left corner kept in place (no
+// taller than its screen: the pane then scrolls).
 // One window for the whole run, its panes built once by the pane builder; closing only hides
 // it, and the selected pane survives until a caller asks for another.
 //
@@ -43,6 +45,8 @@ public:
     SettingsPane pane() const { return m_pane; }
     HostWindow *window() const { return m_window; }
     QWidget *paneView(SettingsPane pane) const;
+    // Where the panes scroll on a screen too short for one.
+    OverflowArea *paneArea() const { return m_scroll; }
     // The toolbar's buttons, in pane order.
     QList<QAbstractButton *> toolbarButtons() const;
     // The window's content size for the selected pane.
@@ -68,6 +72,7 @@ private:
 
     HostWindow *m_window = nullptr;
     QWidget *m_toolbar = nullptr;
+    OverflowArea *m_scroll = nullptr;
     std::array<QAbstractButton *, SettingsPanes::all.size()> m_buttons {};
     std::array<QPointer<QWidget>, SettingsPanes::all.size()> m_panes {};
     QVariantAnimation *m_resize = nullptr;

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -94,16 +95,29 @@ void HostWindow::keepInsideScreen()
     m_fitting = false;
 }
 
+QSize HostWindow::room() const
+{
+    const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!target)
+        return {};
+    const QSize area = target->availableGeometry().size();
+    return { area.width() - m_frameMargins.left() - m_frameMargins.right(),
+        area.height() - m_frameMargins.top() - m_frameMargins.bottom() };
+}
+
 void HostWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_frame) {
         m_frame = new WindowFrame(windowHandle(), this);
         connect(m_frame, &WindowFrame::changed, this, &HostWindow::frameChanged);
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+            Q_EMIT roomChanged();
+            keepInsideScreen();
+        });
     }
     // Asked before the window is mapped, so that its first showing is already whole on the screen.
-    m_frameMargins = m_frame->request();
-    keepInsideScreen();
+    setFrameMargins(m_frame->request());
 }
 
 void HostWindow::frameChanged()
@@ -111,9 +125,17 @@ void HostWindow::frameChanged()
     // The window manager frames the window without moving it, and may frame it otherwise than
     // it said it would.
     const QMargins margins = m_frame->margins();
-    if (margins == m_frameMargins)
-        return;
+    if (margins != m_frameMargins)
+        setFrameMargins(margins);
+}
+
+void HostWindow::setFrameMargins(const QMargins &margins)
+{
+    const bool changed = margins != m_frameMargins;
     m_frameMargins = margins;
+    // The owner sizes the window to the room first; then it moves in.
+    if (changed)
+        Q_EMIT roomChanged();
     keepInsideScreen();
 }
 

@@ -30,7 +30,13 @@ public:
     // still larger keeps its top-left corner (and so its title bar) in the area.
     static QRect fitted(const QRect &frame, const QRect &area, QSize smallest, bool resizable);
 
+    // The largest client size whose frame fits the available area of the window's screen.
+    QSize room() const;
+
 Q_SIGNALS:
+    // The room changed: the window manager told the frame, or the window went to another screen.
+    void roomChanged();
+
     // The user is closing the window; it is still visible while this runs.
     void windowClosing();
 
@@ -42,6 +48,7 @@ protected:
 private:
     void keepInsideScreen();
     void frameChanged();
+    void setFrameMargins(const QMargins &margins);
 
     QWidget *m_content = nullptr;
     WindowFrame *m_frame = nullptr;

@@ -1,5 +1,7 @@
 #include "App/Tray/PanelLayout.h"
 
+#include <QWidget>
+
 #include <utility>
 
 PanelLayout::PanelLayout(QWidget *window)
@@ -53,9 +55,20 @@ void PanelLayout::setGeometry(const QRect &rect)
     QLayout::setGeometry(rect);
     if (!m_item)
         return;
-    int minimum = m_item->minimumSize().height();
-    // Wrapped text needs more lines when narrower: its minimum is known only for a width.
-    if (m_item->hasHeightForWidth())
-        minimum = qMax(minimum, m_item->minimumHeightForWidth(rect.width()));
-    m_item->setGeometry(QRect(rect.topLeft(), QSize(rect.width(), qMax(rect.height(), minimum))));
+    // Wrapped text needs more lines when narrower: its heights are known only for a width.
+    const bool wraps = m_item->hasHeightForWidth();
+    const int minimum = wraps ? qMax(m_item->minimumSize().height(), m_item->minimumHeightForWidth(rect.width()))
+                              : m_item->minimumSize().height();
+    const int wish = wraps ? m_item->heightForWidth(rect.width()) : m_item->sizeHint().height();
+    const int height = qMax(qMax(rect.height(), qMin(wish, m_room)), minimum);
+    m_item->setGeometry(QRect(rect.topLeft(), QSize(rect.width(), height)));
+}
+
+void PanelLayout::setRoom(int height)
+{
+    if (height == m_room)
+        return;
+    m_room = height;
+    if (m_item && parentWidget() && parentWidget()->isVisible())
+        setGeometry(geometry());
 }

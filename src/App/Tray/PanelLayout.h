@@ -2,10 +2,11 @@
 
 #include <QLayout>
 
-// The panel window's layout: its one view across the window's width and down from the top, at
-// least as tall as the view's minimum. The controller sizes the window and moves its height
-// towards the view's wishes; while the window is the shorter, the view is cut off at the bottom
-// edge rather than squeezed, which would draw its parts over one another.
+// The panel window's layout: its one view across the window's width and down from the top, as
+// tall as it wants to be within the room under (or above) the icon, which its middle then
+// scrolls in. The controller sizes the window and moves its height towards that; while the
+// window is still the shorter, the view is cut off at the bottom edge rather than squeezed,
+// which would draw its parts over one another or scroll what is about to fit.
 class PanelLayout final : public QLayout
 {
 public:
@@ -20,6 +21,10 @@ public:
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
 
+    // The most height the window may take; 0 for no bound but the window's own.
+    void setRoom(int height);
+
 private:
     QLayoutItem *m_item = nullptr;
+    int m_room = 0;
 };

@@ -1,6 +1,7 @@
 #include "App/Tray/TrayPanel.h"
 
 #include "App/Tray/PanelAfterimage.h"
+#include "App/Tray/PanelLayout.h"
 #include "App/Tray/PanelWindow.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowSystem.h"
@@ -24,6 +25,15 @@ QEasingCurve cubic(QPointF c1, QPointF c2)
     QEasingCurve curve(QEasingCurve::BezierSpline);
     curve.addCubicBezierSegment(c1, c2, QPointF(1, 1));
     return curve;
+}
+
+// The content is laid out as tall as it wants within the room the window may take: a window
+// that grows towards that cuts it off meanwhile, rather than squeezing it.
+void layOutWithin(PanelWindow *window, const PanelPlacement::Anchor &anchor)
+{
+    constexpr int unbounded = 1 << 20;
+    const QRect room = PanelPlacement::frame(QSize(window->width(), unbounded), anchor.rect, anchor.screen);
+    static_cast<PanelLayout *>(window->layout())->setRoom(room.height());
 }
 
 } // namespace
@@ -127,6 +137,7 @@ void TrayPanel::placeNewlyShown()
     m_window->refreshLook();
 
     m_target = PanelPlacement::frame(contentSize(), m_resolved.rect, m_resolved.screen);
+    layOutWithin(m_window, m_resolved);
     m_window->setWindowOpacity(0);
     m_window->setGeometry(m_target.translated(0, -entryOffset));
     m_window->setEntering(true);
@@ -181,6 +192,7 @@ void TrayPanel::fitToContent()
     if (!m_isShown)
         return;
     const QRect target = targetFrame();
+    layOutWithin(m_window, m_resolved);
     if (m_fadeIn.state() == QAbstractAnimation::Running) {
         // The entrance carries the panel to wherever the target now is.
         m_target = target;

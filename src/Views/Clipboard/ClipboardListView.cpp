@@ -101,6 +101,21 @@ void ClipboardListView::showEvent(QShowEvent *event)
     QListView::showEvent(event);
 }
 
+void ClipboardListView::setFittedHeight(int height)
+{
+    if (m_fittedHeight == height)
+        return;
+    m_fittedHeight = height;
+    setMaximumHeight(height);
+    updateGeometry();
+}
+
+QSize ClipboardListView::sizeHint() const
+{
+    const QSize size = QListView::sizeHint();
+    return m_fittedHeight ? QSize(size.width(), *m_fittedHeight) : size;
+}
+
 int ClipboardListView::contentHeight(int width) const
 {
     int height = 0;

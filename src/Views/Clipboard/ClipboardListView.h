@@ -31,6 +31,10 @@ public:
     bool isScrolling() const { return m_scroll.state() == QAbstractAnimation::Running; }
     // The height all rows take at a width, for the panel, which fits the list to its rows.
     int contentHeight(int width) const;
+    // The panel's: the height it asks for, which a screen too short for it may cut down to the
+    // list's least height.
+    void setFittedHeight(int height);
+    QSize sizeHint() const override;
     // The row's menu: Copy, Preview, Open Link (for a link the store accepts), Delete.
     QMenu *makeMenu(const ClipboardItem &item, QWidget *parent);
 
@@ -52,4 +56,5 @@ private:
     std::optional<QUuid> m_anchor;
     int m_anchorOffset = 0;
     QVariantAnimation m_scroll;
+    std::optional<int> m_fittedHeight;
 };

@@ -262,9 +262,7 @@ void ClipboardResults::fitList()
 {
     if (m_density != Density::Compact)
         return;
-    const int height = qMin(m_list->contentHeight(m_list->width()), compactListMaxHeight);
-    if (height != m_list->height())
-        m_list->setFixedHeight(height);
+    m_list->setFittedHeight(qMin(m_list->contentHeight(m_list->width()), compactListMaxHeight));
 }
 
 void ClipboardResults::refreshPause()

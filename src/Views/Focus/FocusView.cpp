@@ -2,6 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/RollingLabel.h"
 #include "Components/Controls/TintedButton.h"
@@ -86,7 +87,10 @@ FocusView::FocusView(FocusTabState &state, HotKeys &hotKeys, Density density, QW
     contentColumn->addWidget(m_active, 0, Qt::AlignHCenter);
     // Room beyond what the content needs goes below it in the panel, around it in the window.
     contentColumn->addStretch(1);
-    column->addWidget(content, 1);
+    // Between the tab switcher and the footer it scrolls on a screen too short for all of it
+    // (the silencing question in a small panel, the ring in a small window).
+    m_middle = new OverflowArea(content, this);
+    column->addWidget(m_middle, 1);
 
     if (compact) {
         column->addWidget(Plate::divider(this));

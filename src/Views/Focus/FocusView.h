@@ -15,6 +15,7 @@ class FocusTabState;
 class HotKeys;
 class LinkButton;
 class NumberField;
+class OverflowArea;
 class QKeyEvent;
 class RollingLabel;
 class SilencingPrompt;
@@ -50,6 +51,8 @@ public:
     FocusLabel *noteLine() const { return m_note; }
     LinkButton *setUpLink() const { return m_setUp; }
     SilencingPrompt *prompt() const { return m_prompt; }
+    // What scrolls where the tab does not fit.
+    OverflowArea *middle() const { return m_middle; }
     // Null in the expanded window.
     FocusFooter *footer() const { return m_footer; }
 
@@ -69,6 +72,7 @@ private:
 
     FocusTabState &m_state;
     Density m_density;
+    OverflowArea *m_middle = nullptr;
     QWidget *m_startScreen = nullptr;
     ActiveFocus *m_active = nullptr;
     FocusLabel *m_outcome = nullptr;

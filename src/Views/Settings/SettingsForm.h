@@ -9,8 +9,8 @@ class TintedButton;
 class ToneLabel;
 
 // The frame every form pane shares: a column of grouped sections, 520 px wide and exactly as
-// tall as its content. It never scrolls: a row that appears makes the pane taller, and the
-// settings window grows with it.
+// tall as its content. A row that appears makes the pane taller, and the settings window grows
+// with it as far as its screen has room; beyond that the window scrolls the pane.
 //
 // A pane derives from it and adds its sections in its constructor:
 //

@@ -2,6 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
@@ -40,7 +41,7 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
     , m_column(new QVBoxLayout(this))
     , m_input(new TodoInput(state, density))
     , m_calendar(new CalendarPanel(state, density))
-    , m_body(new QWidget(this))
+    , m_body(new QWidget)
     , m_empty(new EmptyState(density))
     , m_list(new TodoListView(state.store(), state, sounds, density))
     , m_bodyFade(new CrossFade(this, motionMs))
@@ -48,8 +49,14 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
     m_column->addWidget(padded(m_input, metrics.input, this));
-    m_calendarBox = padded(m_calendar, metrics.calendar, this);
-    m_column->addWidget(m_calendarBox);
+    // The card and the body scroll between the input and the footer on a screen too short for
+    // even the list's least height under the card.
+    auto *middle = new QWidget;
+    auto *middleColumn = new QVBoxLayout(middle);
+    middleColumn->setContentsMargins(0, 0, 0, 0);
+    middleColumn->setSpacing(0);
+    m_calendarBox = padded(m_calendar, metrics.calendar, middle);
+    middleColumn->addWidget(m_calendarBox);
 
     // The body takes the free height where the container has some to give (the window).
     const bool fills = !metrics.emptyStateHeight;
@@ -63,7 +70,9 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
     m_list->setMaxHeight(metrics.listMaxHeight);
     bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
     bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
-    m_column->addWidget(m_body, fills ? 1 : 0);
+    middleColumn->addWidget(m_body, fills ? 1 : 0);
+    m_middle = new OverflowArea(middle, this);
+    m_column->addWidget(m_middle, fills ? 1 : 0);
 
     for (auto signal :
         { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })

@@ -11,6 +11,7 @@ class AppearTransition;
 class CalendarPanel;
 class CrossFade;
 class EmptyState;
+class OverflowArea;
 class SoundBank;
 class Surface;
 class TodoInput;
@@ -50,6 +51,8 @@ public:
     CalendarPanel *calendarPanel() const { return m_calendar; }
     EmptyState *emptyState() const { return m_empty; }
     TodoListView *list() const { return m_list; }
+    // The card and the body, which scroll where even their least height does not fit.
+    OverflowArea *middle() const { return m_middle; }
 
     bool showsCalendarCard() const;
     bool showsEmptyState() const;
@@ -67,6 +70,7 @@ private:
     QVBoxLayout *m_column;
     TodoInput *m_input;
     QWidget *m_calendarBox;
+    OverflowArea *m_middle = nullptr;
     CalendarPanel *m_calendar;
     AppearTransition *m_cardMotion;
     QWidget *m_body;

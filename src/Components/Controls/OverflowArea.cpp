@@ -1,0 +1,76 @@
+#include "Components/Controls/OverflowArea.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLayout>
+#include <QScrollBar>
+
+namespace {
+
+// Room kept between a focused control and the edge it was scrolled to.
+constexpr int focusMargin = 8;
+
+} // namespace
+
+OverflowArea::OverflowArea(QWidget *content, QWidget *parent)
+    : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    setWidgetResizable(true);
+    setWidget(content);
+    // After setWidget, which turns the filling on: what lies behind shows through.
+    viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { keepInView(now); });
+}
+
+QSize OverflowArea::sizeHint() const
+{
+    const QWidget *content = widget();
+    if (!content)
+        return {};
+    QSize size = content->sizeHint().expandedTo(content->minimumSizeHint());
+    if (content->hasHeightForWidth()) {
+        const int width = content->testAttribute(Qt::WA_Resized) ? content->width() : size.width();
+        size.setHeight(qMax(content->heightForWidth(width), content->minimumSizeHint().height()));
+    }
+    return size;
+}
+
+QSize OverflowArea::minimumSizeHint() const
+{
+    const QWidget *content = widget();
+    return { content ? content->minimumSizeHint().width() : 0, 0 };
+}
+
+bool OverflowArea::overflows() const
+{
+    return verticalScrollBar()->maximum() > 0;
+}
+
+bool OverflowArea::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest) {
+        // The content's wishes changed, and the area's with them. The layouts above take that in
+        // now, each otherwise a pass of the event loop later: meanwhile the area would show a
+        // scroll bar, and narrow its content, for what it is about to have the room for.
+        updateGeometry();
+        for (QWidget *above = parentWidget(); above; above = above->parentWidget()) {
+            if (QLayout *layout = above->layout())
+                layout->activate();
+            if (above->isWindow())
+                break;
+        }
+    }
+    return QScrollArea::viewportEvent(event);
+}
+
+void OverflowArea::keepInView(QWidget *focused)
+{
+    if (focused && widget() && widget()->isAncestorOf(focused) && overflows())
+        ensureWidgetVisible(focused, focusMargin, focusMargin);
+}

@@ -1,0 +1,395 @@
+#include "AnimationClock.h"
+#include "App/SettingsWindowController.h"
+#include "App/Tray/HostWindow.h"
+#include "App/Tray/TrayPanel.h"
+#include "AppHarness.h"
+#include "ClipboardHistory.h"
+#include "Components/Controls/IconButton.h"
+#include "Components/Controls/OverflowArea.h"
+#include "Components/Controls/TintedButton.h"
+#include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Focus/FocusSessionManager.h"
+#include "Services/Focus/FocusTabState.h"
+#include "Services/Shell/Surface.h"
+#include "Services/Todos/TodoStore.h"
+#include "Services/Todos/TodosTabState.h"
+#include "Views/Clipboard/ClipboardView.h"
+#include "Views/Clipboard/SearchField.h"
+#include "Views/Focus/ActiveFocus.h"
+#include "Views/Focus/FocusFooter.h"
+#include "Views/Focus/FocusView.h"
+#include "Views/Shell/ExpandedWindow.h"
+#include "Views/Shell/PanelContent.h"
+#include "Views/Shell/SectionPicker.h"
+#include "Views/Todos/FooterStatus.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A screen's available area in the application's units: its pixels over the scale, less the
+// tray's 32 pixels at the bottom.
+struct Screen
+{
+    QSize pixels;
+    qreal scale;
+    QString name() const { return u"%1×%2 at %3"_s.arg(pixels.width()).arg(pixels.height()).arg(scale); }
+    QSize area() const
+    {
+        return { int(std::lround(pixels.width() / scale)),
+            int(std::lround(pixels.height() / scale)) - int(std::lround(32 / scale)) };
+    }
+};
+
+// Every size and scale met; the offscreen platform lays them side by side.
+const QList<Screen> &screens()
+{
+    static const QList<Screen> all = [] {
+        QList<Screen> list;
+        for (const QSize pixels : { QSize(1366, 768), QSize(1280, 800), QSize(1920, 1080), QSize(2560, 1440) }) {
+            for (const qreal scale : { 1.0, 1.25, 1.5, 2.0 })
+                list.append({ pixels, scale });
+        }
+        return list;
+    }();
+    return all;
+}
+
+QScreen *screenNamed(const QString &name)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == name)
+            return screen;
+    }
+    return nullptr;
+}
+
+// What the user reads of a widget: its rectangle within every parent's, in global coordinates.
+QRect shownPart(const QWidget *widget)
+{
+    QRect part(widget->mapToGlobal(QPoint()), widget->size());
+    for (const QWidget *above = widget->parentWidget(); above; above = above->parentWidget()) {
+        part &= QRect(above->mapToGlobal(QPoint()), above->size());
+        if (above->isWindow())
+            break;
+    }
+    return part;
+}
+
+// The clipboard footer's last button.
+QWidget *openInWindow(QWidget *view)
+{
+    const QList<QWidget *> all = view->findChildren<QWidget *>();
+    for (QWidget *widget : all) {
+        if (widget->accessibleName() == u"Open in window"_s)
+            return widget;
+    }
+    return nullptr;
+}
+
+QString describe(const QWidget *widget)
+{
+    QString text = QString::fromLatin1(widget->metaObject()->className());
+    if (!widget->objectName().isEmpty())
+        text += u" "_s + widget->objectName();
+    if (!widget->accessibleName().isEmpty())
+        text += u" \""_s + widget->accessibleName() + u"\""_s;
+    const QRect r = shownPart(widget);
+    return text + u" at %1,%2 %3×%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The controls the user sees: visible widgets with nothing visible inside them (a container
+// only holds them), drawn in some part of their window. Layers that draw over everything on
+// purpose (the confetti) take no input.
+QList<QWidget *> shownControls(QWidget *window)
+{
+    QList<QWidget *> controls;
+    const QList<QWidget *> all = window->findChildren<QWidget *>();
+    for (QWidget *widget : all) {
+        if (widget->isWindow() || !widget->isVisible() || widget->testAttribute(Qt::WA_TransparentForMouseEvents))
+            continue;
+        const QList<QWidget *> inside = widget->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        const bool holdsShown
+            = std::any_of(inside.cbegin(), inside.cend(), [](const QWidget *child) { return child->isVisible(); });
+        if (!holdsShown && !shownPart(widget).isEmpty())
+            controls.append(widget);
+    }
+    return controls;
+}
+
+} // namespace
+
+class TestSurfaceFit final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppHarness> h;
+    std::unique_ptr<AnimationClock> clock;
+    QPointer<QWidget> shown;
+
+    PanelContent *panel() const { return h->delegate->trayPanel()->window()->findChild<PanelContent *>(); }
+    ExpandedWindow *expanded() const
+    {
+        return h->delegate->window() ? qobject_cast<ExpandedWindow *>(h->delegate->window()->content()) : nullptr;
+    }
+
+    // Puts the surface in the row's state on the screen and returns its window, with the parts
+    // that must be on screen whole: its header and its footer.
+    QWidget *open(const QString &surface, QScreen *screen, QList<QWidget *> &ends)
+    {
+        const QRect area = screen->availableGeometry();
+        const bool running = surface.endsWith(u"running"_s);
+        if (running)
+            h->delegate->environment().focus.start(25, false);
+        if (surface.startsWith(u"panel"_s)) {
+            // The icon at the bottom right, the tray's strut just below the area.
+            h->tray.setGeometry(QRect(area.right() - 60, area.bottom() - 21, 22, 22));
+            const VemraTab tab = surface.contains(u"todos"_s) ? VemraTab::Todos
+                : surface.contains(u"clipboard"_s)            ? VemraTab::Clipboard
+                                                              : VemraTab::Focus;
+            h->delegate->showTrayPanel(tab);
+            PanelContent *content = panel();
+            if (surface.contains(u"question"_s)) {
+                content->focusView()->state().start();
+                if (!QTest::qWaitFor([content] { return content->focusView()->state().isAskingAboutSilencing(); }))
+                    return nullptr;
+            }
+            ends = { content->sectionPicker() };
+            if (tab == VemraTab::Todos)
+                ends << content->openInWindowButton() << content->footerStatus();
+            else if (tab == VemraTab::Focus)
+                ends << content->focusView()->footer();
+            else
+                ends << openInWindow(content->clipboardView());
+            return h->delegate->trayPanel()->window();
+        }
+        if (surface.startsWith(u"window"_s)) {
+            const VemraTab tab = surface.contains(u"todos"_s) ? VemraTab::Todos
+                : surface.contains(u"clipboard"_s)            ? VemraTab::Clipboard
+                                                              : VemraTab::Focus;
+            h->delegate->showWindow(tab);
+            HostWindow *window = h->delegate->window();
+            window->hide();
+            // As it first shows: made 560×700, then centred on its screen.
+            window->setMinimumSize(0, 0);
+            window->resize(560, 700);
+            window->setScreen(screen);
+            window->move(area.topLeft());
+            h->delegate->showWindow(tab);
+            ExpandedWindow *content = expanded();
+            if (surface.contains(u"custom"_s))
+                content->focusView()->state().choose(FocusTabState::choices().constLast());
+            ends = { content->sectionPicker() };
+            if (tab == VemraTab::Todos)
+                ends << content->footerStatus();
+            else if (tab == VemraTab::Clipboard)
+                ends << content->clipboardView()->searchField();
+            return window;
+        }
+        const auto pane = SettingsPanes::all[surface.section(u' ', 1).toInt()];
+        h->delegate->showSettings(pane);
+        HostWindow *window = h->delegate->settings()->window();
+        window->hide();
+        window->setScreen(screen);
+        window->move(area.topLeft());
+        h->delegate->showSettings(pane);
+        ends = { h->delegate->settings()->toolbarButtons().constFirst(),
+            h->delegate->settings()->toolbarButtons().constLast() };
+        return window;
+    }
+
+    void close(QWidget *window)
+    {
+        h->delegate->closeTrayPanel();
+        h->delegate->environment().focus.end();
+        if (auto *content = panel(); content->focusView()->state().isAskingAboutSilencing())
+            content->focusView()->state().handleKey({ .key = FocusTabState::Key::Escape });
+        if (window != h->delegate->trayPanel()->window())
+            window->hide();
+        if (ExpandedWindow *content = expanded())
+            content->focusView()->state().choose(FocusTabState::choices().constFirst());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!screenNamed(screens().constFirst().name()))
+            QSKIP("needs the offscreen platform with this test's screens");
+        clock = std::make_unique<AnimationClock>();
+        h = std::make_unique<AppHarness>();
+        // The calendar shown over a list, in both containers.
+        h->settings.setValue(QString::fromLatin1(PanelContent::calendarKey), true);
+        h->settings.setValue(QString::fromLatin1(ExpandedWindow::calendarKey), true);
+        h->start();
+        TodoStore &todos = h->delegate->environment().todos;
+        for (int i = 1; i <= 12; ++i) {
+            todos.add(u"Todo number %1 with a longer title"_s.arg(i), std::nullopt);
+            clock->step(40);
+        }
+        ClipboardStore &clipboard = h->delegate->environment().clipboard;
+        for (int i = 1; i <= 12; ++i) {
+            clipboard.record(ClipboardHistory::capture(
+                ClipboardKind::Text, u"Copied text %1"_s.arg(i), h->clock.now().addSecs(-60 * i)));
+        }
+        for (int frame = 0; frame < 12; ++frame)
+            clock->step(40);
+        h->delegate->closeTrayPanel();
+    }
+
+    void cleanupTestCase()
+    {
+        clock.reset();
+        h.reset();
+    }
+
+    // Every surface in each of its states, on every screen: whole inside the available area, its
+    // header and footer shown whole, no control drawn over another.
+    void everySurfaceFitsItsScreen_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("screen");
+        const QStringList surfaces = { u"panel todos"_s, u"panel clipboard"_s, u"panel focus"_s,
+            u"panel focus question"_s, u"panel focus running"_s, u"window todos"_s, u"window clipboard"_s,
+            u"window focus"_s, u"window focus custom"_s, u"window focus running"_s, u"settings 0"_s, u"settings 1"_s,
+            u"settings 2"_s, u"settings 3"_s, u"settings 4"_s };
+        for (const QString &surface : surfaces) {
+            for (const Screen &screen : screens())
+                QTest::addRow("%s, %s", qPrintable(surface), qPrintable(screen.name())) << surface << screen.name();
+        }
+    }
+
+    void everySurfaceFitsItsScreen()
+    {
+        QFETCH(QString, surface);
+        QFETCH(QString, screen);
+        QScreen *target = screenNamed(screen);
+        QVERIFY(target);
+        const QRect area = target->availableGeometry();
+        QList<QWidget *> ends;
+        QWidget *window = open(surface, target, ends);
+        QVERIFY(window);
+        shown = window;
+        // Every motion and every request for a new size comes to rest.
+        for (int frame = 0; frame < 12; ++frame)
+            clock->step(40);
+
+        QVERIFY2(area.contains(window->frameGeometry()),
+            qPrintable(u"%1 in %2"_s.arg(describe(window), QDebug::toString(area))));
+        for (const QWidget *end : std::as_const(ends)) {
+            QVERIFY(end);
+            QVERIFY2(end->isVisible() && shownPart(end) == QRect(end->mapToGlobal(QPoint()), end->size()),
+                qPrintable(describe(end) + u" is cut"_s));
+            QVERIFY2(area.contains(shownPart(end)), qPrintable(describe(end) + u" is off the screen"_s));
+        }
+        const QList<QWidget *> controls = shownControls(window);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                QVERIFY2(!shownPart(controls[i]).intersects(shownPart(controls[j])),
+                    qPrintable(describe(controls[i]) + u" over "_s + describe(controls[j])));
+            }
+        }
+    }
+
+    // Where a middle scrolls, the wheel moves it, and each control that Tab reaches in it is
+    // brought into view whole.
+    void whatTheUserReachesComesIntoView_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("settings Focus pane") << u"settings 2"_s << u"1366×768 at 1.5"_s;
+        QTest::newRow("settings General pane") << u"settings 0"_s << u"1366×768 at 2"_s;
+        QTest::newRow("panel, silencing question") << u"panel focus question"_s << u"1366×768 at 2"_s;
+        QTest::newRow("panel, calendar and todos") << u"panel todos"_s << u"1366×768 at 2"_s;
+        QTest::newRow("window, custom length") << u"window focus custom"_s << u"1366×768 at 1.5"_s;
+        QTest::newRow("window, running session") << u"window focus running"_s << u"1280×800 at 2"_s;
+    }
+
+    void whatTheUserReachesComesIntoView()
+    {
+        QFETCH(QString, surface);
+        QFETCH(QString, screen);
+        QList<QWidget *> ends;
+        QWidget *window = open(surface, screenNamed(screen), ends);
+        QVERIFY(window);
+        shown = window;
+        // The offscreen platform loses track of the active window as the surfaces come and go.
+        QApplication::setActiveWindow(window);
+        QCOMPARE(QApplication::activeWindow(), window);
+        for (int frame = 0; frame < 12; ++frame)
+            clock->step(40);
+        OverflowArea *area = nullptr;
+        for (OverflowArea *each : window->findChildren<OverflowArea *>()) {
+            if (each->isVisible() && each->overflows())
+                area = each;
+        }
+        QVERIFY2(area, "nothing scrolls");
+        QScrollBar *bar = area->verticalScrollBar();
+
+        bar->setValue(0);
+        const QPoint middle = area->viewport()->rect().center();
+        QWheelEvent wheel(QPointF(middle), area->viewport()->mapToGlobal(QPointF(middle)), {}, QPoint(0, -120),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area->viewport(), &wheel);
+        QVERIFY(bar->value() > 0);
+
+        bar->setValue(0);
+        window->setFocus(Qt::OtherFocusReason);
+        int reached = 0;
+        for (int press = 0; press < 40 && reached < 12; ++press) {
+            QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+            QTest::keyClick(from, Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            if (!focused || !area->widget()->isAncestorOf(focused))
+                continue;
+            ++reached;
+            QVERIFY2(shownPart(focused) == QRect(focused->mapToGlobal(QPoint()), focused->size()),
+                qPrintable(describe(focused) + u" is out of view"_s));
+        }
+        QVERIFY(reached > 0);
+    }
+
+    void cleanup()
+    {
+        if (shown)
+            close(shown);
+        shown = nullptr;
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // The offscreen platform takes its screens from a file.
+    QTemporaryFile config;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && config.open()) {
+        QStringList described;
+        int x = 0;
+        for (const Screen &screen : screens()) {
+            const QSize area = screen.area();
+            described << QStringLiteral(
+                R"({"name": "%1", "x": %2, "y": 0, "width": %3, "height": %4, "logicalDpi": 96})")
+                             .arg(screen.name())
+                             .arg(x)
+                             .arg(area.width())
+                             .arg(area.height());
+            x += area.width();
+        }
+        config.write((u"{\"screens\": ["_s + described.join(u", "_s) + u"]}"_s).toUtf8());
+        config.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    }
+    QApplication app(argc, argv);
+    TestSurfaceFit test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_SurfaceFit.moc"
