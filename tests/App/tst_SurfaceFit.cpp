@@ -18,6 +18,7 @@
 #include "Views/Focus/ActiveFocus.h"
 #include "Views/Focus/FocusFooter.h"
 #include "Views/Focus/FocusView.h"
+#include "Views/Focus/SilencingPrompt.h"
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 #include "Views/Shell/SectionPicker.h"
@@ -171,6 +172,9 @@ class TestSurfaceFit final : public QObject
                 ends << content->focusView()->footer();
             else
                 ends << openInWindow(content->clipboardView());
+            // The question the user has to answer is brought into view.
+            if (surface.contains(u"question"_s))
+                ends << content->focusView()->prompt();
             return h->delegate->trayPanel()->window();
         }
         if (surface.startsWith(u"window"_s)) {

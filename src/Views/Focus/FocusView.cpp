@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -354,8 +355,16 @@ void FocusView::refresh()
     AppearTransition *leavingMotion = asking ? m_startBoxAppear : m_promptAppear;
     if (leavingMotion->isShown() || leavingMotion->isRunning())
         leavingMotion->jumpTo(false);
+    const bool promptArrives = asking && !m_promptAppear->isShown();
     (asking ? m_promptAppear : m_startBoxAppear)->setShown(true);
     m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));
+    // Where the tab scrolls, the question comes into view as it comes, once it has its room.
+    if (promptArrives) {
+        QTimer::singleShot(0, m_middle, [this] {
+            if (m_prompt->isVisible())
+                m_middle->ensureWidgetVisible(m_prompt, 0, 0);
+        });
+    }
     m_start->setText(state.startTitle());
     m_start->setEnabled(state.canStart());
     m_start->setAccessibleName(state.startAccessibleName());
