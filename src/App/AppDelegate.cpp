@@ -11,7 +11,9 @@
 #include "Models/Focus/FocusClock.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/DataPaths.h"
+#include "Platform/DesktopNotifications.h"
 #include "Platform/FileRevealer.h"
+#include "Platform/Logging.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowFrame.h"
 #include "Platform/WindowTags.h"
@@ -46,6 +48,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -74,6 +77,9 @@ protected:
 private:
     std::function<void()> m_created;
 };
+
+// A tray host that starts with the session (a panel at login) may come up a moment after Vemra.
+constexpr std::chrono::seconds noTrayGrace(3);
 
 const QString loadErrorDetail = QStringLiteral(
     "Nothing has been changed or deleted. Until this is fixed, anything new is kept only until you quit Vemra.");
@@ -319,6 +325,24 @@ void AppDelegate::setUpTrayIcon()
         }
     });
     settle->start();
+    if (!m_facilities.tray->isAvailable())
+        QTimer::singleShot(noTrayGrace, this, &AppDelegate::tellIfNoTray);
+}
+
+void AppDelegate::tellIfNoTray()
+{
+    if (m_facilities.tray->isAvailable())
+        return;
+    const std::optional<KeyCombo> keys = m_hotKeys->newTodo()->combo();
+    const QString meanwhile = keys ? QStringLiteral("Meanwhile, ") + keys->displayName()
+            + QStringLiteral(" opens its panel.")
+                                   : QStringLiteral("Meanwhile, starting Vemra again opens its panel.");
+    const QString body = QStringLiteral("On GNOME, install gnome-shell-extension-appindicator, turn it on in "
+                                        "Extensions and log in again to see its icon. ")
+        + meanwhile;
+    // Also for whoever started it from a terminal or reads its log (scripts/run does).
+    qCWarning(lcShell).noquote() << "No system tray found." << body;
+    m_facilities.notifications->post(QStringLiteral("Vemra found no system tray"), body, 0);
 }
 
 QColor AppDelegate::trayMarkColour() const

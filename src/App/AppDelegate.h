@@ -123,6 +123,9 @@ private:
     // The mark follows the tray it sits in, not the application's appearance.
     QColor trayMarkColour() const;
     void refreshStatusIcon();
+    // Where no tray host shows the icon, says so once, with what to install and how to open the
+    // panel meanwhile.
+    void tellIfNoTray();
 
     Facilities m_facilities;
     // Made with the delegate, since the settings window's appearance and the status menu read them.

@@ -468,6 +468,36 @@ private Q_SLOTS:
         QVERIFY(inked);
     }
 
+    void aMissingTrayIsToldOnceWithTheWayToThePanel_data()
+    {
+        QTest::addColumn<bool>("trayComesUp");
+        QTest::newRow("no tray host") << false;
+        QTest::newRow("a host that comes up a moment after start") << true;
+    }
+
+    void aMissingTrayIsToldOnceWithTheWayToThePanel()
+    {
+        QFETCH(bool, trayComesUp);
+        Harness h(false, false);
+        h.tray.setAvailable(false);
+        h.start();
+        QVERIFY(h.notifications.posted.isEmpty()); // the host is given its moment first
+        if (trayComesUp)
+            h.tray.setAvailable(true);
+        QTest::qWait(3500);
+        if (trayComesUp) {
+            QVERIFY(h.notifications.posted.isEmpty());
+            return;
+        }
+        QCOMPARE(h.notifications.posted.size(), 1);
+        const FakeDesktopNotifications::Posted told = h.notifications.posted.at(0);
+        QCOMPARE(told.summary, QStringLiteral("Vemra found no system tray"));
+        QVERIFY2(told.body.contains(QStringLiteral("install gnome-shell-extension-appindicator")), qPrintable(told.body));
+        const std::optional<KeyCombo> keys = h.delegate->environment().hotKeys.newTodo()->combo();
+        QVERIFY(keys);
+        QVERIFY2(told.body.contains(keys->displayName() + QStringLiteral(" opens its panel")), qPrintable(told.body));
+    }
+
     void captureErrorsAreReportedOncePerRun()
     {
         Harness h;

@@ -116,6 +116,9 @@ stop_vemra() {
     VEMRA_PID=
 }
 
+# Ended, or a zombie not yet reaped (a child of this script, or an orphan of scripts/run where
+# nothing reaps them).
+ended() { [ ! -e "/proc/$1" ] || grep -q '^State:\s*Z' "/proc/$1/status"; }
 vemra_running() { [ -n "$VEMRA_PID" ] && kill -0 "$VEMRA_PID" 2>/dev/null; }
 
 # The tray icon: the window of our process that trayer embedded.
@@ -183,6 +186,22 @@ panel_tab() {
 panel_on_tab() { [ "$(panel_tab)" = "$1" ]; }
 
 screenshot() { import -window root "$SHOTS/$1.png" 2>/dev/null; }
+
+README="$HERE/../../README.md"
+# readme_block HEADING [LABEL]: the first ```sh block of the README within the section whose
+# heading is HEADING ("## Uninstall", "### dunst"), after the line LABEL if given, as a reader
+# copies it.
+readme_block() {
+    awk -v heading="$1" -v label="${2:-}" '
+        /^```/ && !copying { fenced = !fenced }
+        /^#/ && !fenced { if (within) exit; within = ($0 == heading); found = (label == ""); next }
+        within && !fenced && $0 == label { found = 1; next }
+        within && found && $0 == "```sh" { copying = 1; next }
+        copying && $0 == "```" { exit }
+        copying { print }' "$README"
+}
+# readme_recipe DESKTOP NAME: the README's script NAME ("Vemra Focus On") for DESKTOP ("dunst").
+readme_recipe() { readme_block "### $1" "\`$2\`:"; }
 
 # --- the suites ------------------------------------------------------------------------
 # E2E_ONLY=15 runs only the suites whose names start with suite-15.

@@ -21,15 +21,13 @@ session_stored() { grep -q '^focusSession=' "$settings_file" 2>/dev/null; }
 dunst_paused() { [ "$(dunstctl is-paused 2>/dev/null)" = true ]; }
 dunst_running() { [ "$(dunstctl is-paused 2>/dev/null)" = false ]; }
 
-# The three scripts of the README's dunst example.
+# The three scripts of the README's dunst example, copied out of it.
 write_scripts() {
+    local name
     mkdir -p "$scripts_dir"
-    cat >"$scripts_dir/Vemra Focus Status" <<'SCRIPT'
-#!/bin/sh
-if [ "$(dunstctl is-paused)" = true ]; then echo "Do Not Disturb"; fi
-SCRIPT
-    printf '#!/bin/sh\nexec dunstctl set-paused true\n' >"$scripts_dir/Vemra Focus On"
-    printf '#!/bin/sh\nexec dunstctl set-paused false\n' >"$scripts_dir/Vemra Focus Off"
+    for name in Status On Off; do
+        readme_recipe dunst "Vemra Focus $name" >"$scripts_dir/Vemra Focus $name"
+    done
     chmod 700 "$scripts_dir"/Vemra*
 }
 

@@ -95,6 +95,16 @@ check "scripts/setup --build says what it installs before it asks sudo" said_bef
 check "scripts/setup --build installs the missing build package" grep -q '^SUDO apt-get install.* cmake' <<<"$setup_out"
 check "scripts/setup --build leaves the test packages alone" bash -c '! grep -q xvfb <<<"$1"' _ "$setup_out"
 
+# A user outside the sudo group is told before sudo is asked: the one line an administrator runs.
+printf '#!/bin/sh\n[ "$1" = -u ] && { echo 1000; exit 0; }\n[ "$1" = -nG ] && { echo user; exit 0; }\nexec /usr/bin/id "$@"\n' >"$fake/id"
+printf '#!/bin/sh\necho "SUDO $*" >&2\n[ "$1" != -n ]\n' >"$fake/sudo"
+setup_out=$(PATH="$fake:$PATH" "$SOURCE/scripts/setup" --build 2>&1)
+setup_status=$?
+check "without sudo, scripts/setup stops" test "$setup_status" -ne 0
+check "without sudo, it never asks sudo to install" bash -c '! grep -q "^SUDO apt" <<<"$1"' _ "$setup_out"
+check "without sudo, it prints the line for an administrator" grep -qx '  apt-get install --no-install-recommends cmake' <<<"$setup_out"
+check "without sudo, it says why" grep -q 'not in the sudo group' <<<"$setup_out"
+
 # scripts/run on this machine, where every package is present: neither sudo nor apt is needed.
 rm -f "$fake/dpkg-query" "$fake/id"
 printf '#!/bin/sh\necho "$(basename "$0") $*" >>"%s"\nexit 1\n' "$W/fake.log" >"$fake/sudo"
@@ -126,8 +136,6 @@ check "the started Vemra is in a session of its own, without a terminal" detache
 check "scripts/run says how to start it again" grep -qF "applications menu (Vemra), or with: $(printf %q "$run_prefix/bin/vemra")" "$W/run.out"
 check "its output goes to a log under the state folder" test -f "$HOME/.local/state/Vemra/vemra.log"
 
-# Ended, or a zombie where nothing reaps the orphans of scripts/run.
-ended() { [ ! -e "/proc/$1" ] || grep -q '^State:\s*Z' "/proc/$1/status"; }
 check "scripts/run again returns" run_vemra
 second_run=$(installed_pid)
 [ -n "$second_run" ] && PIDS+=("$second_run")
@@ -135,6 +143,52 @@ check "the first copy has quit" wait_until 10 ended "$first_run"
 check "a new copy runs in its place" test -n "$second_run" -a "$second_run" != "$first_run"
 VEMRA_PID=$second_run
 check "the new copy is in the tray" wait_until 15 tray_icon_window
+check "scripts/run says Vemra runs in the tray" grep -q '^Vemra is running in the system tray' "$W/run.out"
 check "vemra --quit ends it" timeout 40 "$run_prefix/bin/vemra" --quit
 check "it is gone" wait_until 10 ended "$second_run"
 VEMRA_PID=
+
+# Without a tray host, scripts/run says so, and Vemra once in a notification, with what to install.
+kill "$TRAYER_PID" 2>/dev/null
+wait "$TRAYER_PID" 2>/dev/null
+dunstctl history-clear 2>/dev/null
+check "scripts/run without a tray returns" run_vemra
+cat "$W/run.out"
+VEMRA_PID=$(installed_pid)
+[ -n "$VEMRA_PID" ] && PIDS+=("$VEMRA_PID")
+check "scripts/run says there is no system tray" grep -q '^Vemra is running, but found no system tray' "$W/run.out"
+check "scripts/run says what to install and how to open the panel" \
+    grep -q 'install gnome-shell-extension-appindicator.* Shift+Super+T opens its panel' "$W/run.out"
+told_in_notification() { dunstctl close-all && dunstctl history | grep -q 'Vemra found no system tray'; }
+check "Vemra tells it in a notification" wait_until 10 told_in_notification
+timeout 40 "$run_prefix/bin/vemra" --quit
+VEMRA_PID=
+start_trayer || fail "trayer started again"
+
+# scripts/run in a fresh build folder, as in a fresh clone: configured for real, its build only
+# planned (ninja's dry run) and then stopped. Vemra alone is built, no test or benchmark program,
+# and the steps are told as a count.
+fresh="$W/fresh build"
+real_cmake=$(command -v cmake)
+printf '#!/bin/sh\n[ "$1" = --build ] || exec "%s" "$@"\n"%s" "$@" -- -n\nexit 1\n' "$real_cmake" "$real_cmake" >"$fake/cmake"
+chmod +x "$fake/cmake"
+PATH="$fake:$PATH" VEMRA_BUILD_DIR="$fresh" timeout 300 "$SOURCE/scripts/run" --prefix "$run_prefix" >"$W/fresh.out" 2>&1 </dev/null
+rm -f "$fake/cmake"
+cat "$W/fresh.out"
+targets=$(ninja -C "$fresh" -t targets all 2>/dev/null | cut -d: -f1)
+check "scripts/run's fresh build folder has Vemra" grep -qx vemra <<<"$targets"
+check "scripts/run's fresh build folder has no test or benchmark program" \
+    bash -c '! grep -E "^(tst_|bench_|e2e_|fuzz_)" <<<"$1"' _ "$targets"
+planned_only_vemra() {
+    grep -q '^\[[0-9]*/[0-9]*\] Linking CXX executable src/vemra$' "$fresh/run-build.log" \
+        && ! grep -E ' (tests|bench|fuzz)/' "$fresh/run-build.log"
+}
+check "scripts/run builds Vemra and nothing under tests, bench or fuzz" planned_only_vemra
+counts_steps() {
+    local all
+    all=$(grep -c '^\[' "$fresh/run-build.log")
+    grep -qx "run: built 1 of $all steps" "$W/fresh.out" && grep -qx "run: built $all of $all steps" "$W/fresh.out" \
+        && [ "$(grep -c '^run: built' "$W/fresh.out")" -le 11 ] && ! grep -q '^\[' "$W/fresh.out"
+}
+check "scripts/run tells the steps done in a few counts" counts_steps
+check "a failed build is told" grep -q '^run: the build failed' "$W/fresh.out"
