@@ -334,9 +334,9 @@ void AppDelegate::tellIfNoTray()
     if (m_facilities.tray->isAvailable())
         return;
     const std::optional<KeyCombo> keys = m_hotKeys->newTodo()->combo();
-    const QString meanwhile = keys ? QStringLiteral("Meanwhile, ") + keys->displayName()
-            + QStringLiteral(" opens its panel.")
-                                   : QStringLiteral("Meanwhile, starting Vemra again opens its panel.");
+    const QString meanwhile = keys
+        ? QStringLiteral("Meanwhile, ") + keys->displayName() + QStringLiteral(" opens its panel.")
+        : QStringLiteral("Meanwhile, starting Vemra again opens its panel.");
     const QString body = QStringLiteral("On GNOME, install gnome-shell-extension-appindicator, turn it on in "
                                         "Extensions and log in again to see its icon. ")
         + meanwhile;
@@ -415,6 +415,7 @@ StatusMenu::State AppDelegate::statusMenuState() const
     state.isClipboardPaused = m_preferences->isClipboardPaused();
     if (m_updater)
         state.availableVersion = m_updater->availableVersion();
+    state.hasUpdateSource = m_facilities.updateDriver->hasSource();
     if (m_focus && m_focus->activeSession())
         state.focusClock = FocusClock::text(m_focus->remaining());
     return state;

@@ -180,6 +180,10 @@ private Q_SLOTS:
         QVERIFY(h.delegate->launchAtLogin().isEnabled());
         QVERIFY(h.delegate->statusMenuState().launchesAtLogin);
 
+        QVERIFY(h.delegate->statusMenuState().hasUpdateSource);
+        h.updateDriver.source = false;
+        QVERIFY(!h.delegate->statusMenuState().hasUpdateSource);
+
         h.loginItems.failure = QStringLiteral("The autostart folder is not writable.");
         h.delegate->performStatusMenuAction(StatusMenu::Action::ToggleLaunchAtLogin);
         QCOMPARE(h.alerts.alerts().size(), 1);
@@ -492,7 +496,8 @@ private Q_SLOTS:
         QCOMPARE(h.notifications.posted.size(), 1);
         const FakeDesktopNotifications::Posted told = h.notifications.posted.at(0);
         QCOMPARE(told.summary, QStringLiteral("Vemra found no system tray"));
-        QVERIFY2(told.body.contains(QStringLiteral("install gnome-shell-extension-appindicator")), qPrintable(told.body));
+        QVERIFY2(
+            told.body.contains(QStringLiteral("install gnome-shell-extension-appindicator")), qPrintable(told.body));
         const std::optional<KeyCombo> keys = h.delegate->environment().hotKeys.newTodo()->combo();
         QVERIFY(keys);
         QVERIFY2(told.body.contains(keys->displayName() + QStringLiteral(" opens its panel")), qPrintable(told.body));

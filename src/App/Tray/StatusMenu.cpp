@@ -52,8 +52,11 @@ QList<StatusMenu::Entry> StatusMenu::entries(const State &state)
     if (state.hasServices && !state.availableVersion.isEmpty())
         list << item(
             QStringLiteral("Update to Vemra ") + state.availableVersion + QStringLiteral("…"), Action::CheckForUpdates);
-    else
-        list << item(QStringLiteral("Check for Updates…"), Action::CheckForUpdates);
+    else {
+        Entry check = item(QStringLiteral("Check for Updates…"), Action::CheckForUpdates);
+        check.enabled = state.hasUpdateSource;
+        list << check;
+    }
     list << item(QStringLiteral("About Vemra"), Action::About);
     Entry quit = item(QStringLiteral("Quit Vemra"), Action::Quit);
     quit.shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q);

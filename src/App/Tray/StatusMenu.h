@@ -39,6 +39,8 @@ public:
         bool isClipboardPaused = false;
         // The version of an update found and not yet announced.
         QString availableVersion;
+        // A build without one cannot check: its check entry is shown disabled.
+        bool hasUpdateSource = true;
     };
 
     struct Entry

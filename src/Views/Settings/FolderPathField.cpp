@@ -4,10 +4,15 @@
 #include "Views/Settings/SettingsNote.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
 constexpr int pathPixelSize = 11;
+// What QLineEdit keeps clear on either side of its text inside the contents rectangle.
+constexpr int lineEditMargin = 2;
 
 } // namespace
 
@@ -23,6 +28,7 @@ FolderPathField::FolderPathField(const QString &path, const QString &accessibleN
     PaletteTone::apply(this, QPalette::Text, Theme::secondary);
     setCursorPosition(0);
     setToolTip(text());
+    connect(this, &QLineEdit::textChanged, this, &QWidget::setToolTip);
     setAccessibleName(accessibleName);
 }
 
@@ -34,4 +40,36 @@ void FolderPathField::handOver(SettingsNote *note)
     selectAll();
     note->setNote(SettingsNote::Tone::Information,
         QStringLiteral("There is no file manager to open it in. Its path is selected: copy it with Ctrl+C."));
+}
+
+QString FolderPathField::shownText() const
+{
+    if (hasFocus())
+        return text();
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, textArea().width());
+}
+
+QRect FolderPathField::textArea() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const QMargins margins = textMargins();
+    return contents.adjusted(
+        margins.left() + lineEditMargin, margins.top(), -margins.right() - lineEditMargin, -margins.bottom());
+}
+
+void FolderPathField::paintEvent(QPaintEvent *event)
+{
+    const QString shown = shownText();
+    if (shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }

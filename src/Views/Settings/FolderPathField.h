@@ -5,7 +5,9 @@
 class SettingsNote;
 
 // A folder's path, to copy into a terminal or a file dialog: a read-only field without a frame,
-// which scrolls a long path rather than widen the pane or cut it off. Where the desktop has no
+// which never widens the pane. Where a long path (under a long home folder) does not fit and the
+// field has no focus, it is cut in the middle, keeping its start and the folder's own name; the
+// tool tip holds it whole, and a click shows it whole to select from. Where the desktop has no
 // file manager, a button that would show the folder hands its path over here instead.
 class FolderPathField final : public QLineEdit
 {
@@ -16,4 +18,12 @@ public:
 
     // Selects the path, ready to copy, and says in `note` that there was nowhere to show it.
     void handOver(SettingsNote *note);
+    // What the field shows at its present width.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect textArea() const;
 };

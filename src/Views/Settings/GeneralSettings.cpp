@@ -63,6 +63,7 @@ GeneralSettings::GeneralSettings(
 
     m_automaticUpdates->setChecked(m_updater.automaticallyChecks());
     m_automaticUpdates->setEnabled(m_updater.hasUpdateSource());
+    m_checkNow->setEnabled(m_updater.hasUpdateSource());
     connect(m_automaticUpdates, &QAbstractButton::clicked, this, [this](bool on) {
         m_updater.setAutomaticallyChecks(on);
         m_automaticUpdates->setChecked(m_updater.automaticallyChecks());

@@ -106,8 +106,10 @@ void AppMenu::rebuildMenu()
         connect(pause, &QAction::toggled, this, [this](bool paused) { m_preferences.setClipboardPaused(paused); });
     }
     m_menu->addSeparator();
-    if (version.isEmpty())
-        m_menu->addAction(QStringLiteral("Check for Updates\u2026"), this, &AppMenu::checkForUpdates);
+    if (version.isEmpty()) {
+        m_menu->addAction(QStringLiteral("Check for Updates\u2026"), this, &AppMenu::checkForUpdates)
+            ->setEnabled(m_updater.hasUpdateSource());
+    }
     m_menu->addAction(QStringLiteral("About Vemra"), this, [this] { m_surface.openSettings(SettingsPane::About); });
     QAction *quit = m_menu->addAction(QStringLiteral("Quit Vemra"), this, &AppMenu::quitRequested);
     shownShortcut(quit, QKeySequence(Qt::CTRL | Qt::Key_Q));

@@ -131,6 +131,17 @@ private Q_SLOTS:
         QCOMPARE(find(entries, QStringLiteral("Open Vemra Window"))->action, StatusMenu::Action::OpenWindow);
     }
 
+    // A build without an update source shows its check entry disabled, as its settings do.
+    void theCheckNeedsAnUpdateSource()
+    {
+        StatusMenu::State state = ordinary();
+        QVERIFY(find(StatusMenu::entries(state), QStringLiteral("Check for Updates…"))->enabled);
+        state.hasUpdateSource = false;
+        const auto *check = find(StatusMenu::entries(state), QStringLiteral("Check for Updates…"));
+        QVERIFY(!check->enabled);
+        QCOMPARE(check->action, StatusMenu::Action::CheckForUpdates);
+    }
+
     void filledMenuTriggersTheHandler()
     {
         StatusMenu::State state = ordinary();

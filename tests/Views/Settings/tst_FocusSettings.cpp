@@ -306,6 +306,38 @@ private Q_SLOTS:
             QVERIFY(setup->folderProblem()->text().contains(QStringLiteral("no file manager")));
         }
     }
+
+    // Under a long home folder the path is cut in the middle, keeping its start and the folder's
+    // own name; the tool tip has it whole, and selected it is whole.
+    void aLongFolderPathIsCutInTheMiddle()
+    {
+        const QString longHome = app->home.path() + QStringLiteral("/") + QString(120, u'h');
+        app->scripts.folderPath = longHome + QStringLiteral("/.config/Vemra/Shortcuts");
+        SilencingSetup *setup = openPane()->setupGuide();
+        QTRY_VERIFY(!setup->isChecking());
+        FolderPathField *field = setup->folderPath();
+        QVERIFY(field->width() < field->fontMetrics().horizontalAdvance(app->scripts.folderPath));
+
+        const QString shown = field->shownText();
+        QVERIFY2(shown.contains(u'…'), qPrintable(shown));
+        QVERIFY2(shown.startsWith(app->home.path().left(4)), qPrintable(shown));
+        QVERIFY2(shown.endsWith(QStringLiteral("Shortcuts")), qPrintable(shown));
+        QVERIFY(field->fontMetrics().horizontalAdvance(shown) < field->width());
+        QCOMPARE(field->toolTip(), app->scripts.folderPath);
+        QCOMPARE(field->text(), app->scripts.folderPath);
+
+        field->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(field->hasFocus());
+        QCOMPARE(field->shownText(), app->scripts.folderPath);
+        field->selectAll();
+        QCOMPARE(field->selectedText(), app->scripts.folderPath);
+
+        // A short path is shown whole.
+        field->clearFocus();
+        field->setText(QStringLiteral("/home/a"));
+        QCOMPARE(field->shownText(), QStringLiteral("/home/a"));
+        QCOMPARE(field->toolTip(), QStringLiteral("/home/a"));
+    }
 };
 
 QTEST_MAIN(TestFocusSettings)

@@ -260,6 +260,10 @@ private Q_SLOTS:
         QVERIFY(!pane->automaticUpdatesSwitch()->isChecked());
         QCOMPARE(app->updateDriver.writes, 0);
         QVERIFY(app->updateDriver.automatic);
+        // "Check Now" likewise.
+        QVERIFY(!pane->checkNowButton()->isEnabled());
+        QTest::mouseClick(pane->checkNowButton(), Qt::LeftButton);
+        QVERIFY(app->updateDriver.log.isEmpty());
     }
 };
 

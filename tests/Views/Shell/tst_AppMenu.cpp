@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 // The panel's world as the gear sees it, with every action written to one log.
@@ -103,6 +105,19 @@ private Q_SLOTS:
         panel.updater.willFinishUpdateSession();
         QVERIFY(!panel.menu.showsUpdateDot());
         QCOMPARE(panel.menu.findChild<QAbstractButton *>()->toolTip(), QStringLiteral("Settings and more"));
+    }
+
+    // A build without an update source shows the check disabled, as its settings do.
+    void theCheckNeedsAnUpdateSource()
+    {
+        Panel panel;
+        panel.driver.source = false;
+        panel.menu.rebuildMenu();
+        const QList<QAction *> actions = panel.menu.menu()->actions();
+        const auto check = std::find_if(actions.begin(), actions.end(),
+            [](const QAction *action) { return action->text() == QStringLiteral("Check for Updates") + ellipsis; });
+        QVERIFY(check != actions.end());
+        QVERIFY(!(*check)->isEnabled());
     }
 
     void updateEntriesCloseThePanelFirst()
