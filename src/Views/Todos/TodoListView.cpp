@@ -254,6 +254,12 @@ void TodoListView::fadeOut(QWidget *row)
     auto *appear = row->findChild<AppearTransition *>(QString(), Qt::FindDirectChildrenOnly);
     if (!appear)
         appear = new AppearTransition(row, rowMotion());
+    // Its own parts (the buttons of a row that was selected) end their fades at once: a fade
+    // drawn inside the row's own fade would be painted by two painters at a time.
+    for (AppearTransition *inner : row->findChildren<AppearTransition *>()) {
+        if (inner != appear)
+            inner->jumpTo(inner->isShown());
+    }
     connect(appear, &AppearTransition::finished, row, &QObject::deleteLater);
     if (row->isVisible())
         appear->setShown(false);
