@@ -70,12 +70,13 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
     m_list->setMaxHeight(metrics.listMaxHeight);
     bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
     bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
-    // While the panel shrinks to a shorter list, the rows stay where they are, under the top.
+    // While the panel shrinks to a shorter list, the room it has still to give up lies under
+    // the rows, which stay where they are, and not around the input or the footer.
     if (!fills)
         bodyLayout->addStretch(1);
     middleColumn->addWidget(m_body, fills ? 1 : 0);
     m_middle = new OverflowArea(middle, this);
-    m_column->addWidget(m_middle, fills ? 1 : 0);
+    m_column->addWidget(m_middle, 1);
 
     for (auto signal :
         { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
