@@ -101,6 +101,13 @@ void ClipboardListView::showEvent(QShowEvent *event)
     QListView::showEvent(event);
 }
 
+void ClipboardListView::hideEvent(QHideEvent *event)
+{
+    // The pointer goes with the panel; no row is under it when it opens again.
+    m_delegate->setHovered(std::nullopt);
+    QListView::hideEvent(event);
+}
+
 void ClipboardListView::setFittedHeight(int height)
 {
     if (m_fittedHeight == height)

@@ -338,6 +338,28 @@ private Q_SLOTS:
         }
     }
 
+    // The pointer left with the panel: the row it was over shows no button when the panel opens
+    // again, until the pointer comes back.
+    void moreButtonGoesWithThePanel()
+    {
+        Harness h;
+        const ClipboardItem row = h.addText(QStringLiteral("the row"), 1);
+        ClipboardView *view = h.showSettled(false);
+        ClipboardListView *list = view->results()->list();
+        const QPointF at = list->visualRect(list->model()->index(0, 0)).center();
+        QHoverEvent hover(QEvent::HoverMove, at, list->viewport()->mapToGlobal(at), at);
+        QCoreApplication::sendEvent(list->viewport(), &hover);
+        {
+            AnimationClock clock;
+            settle(clock);
+            QCOMPARE(list->rowDelegate()->moreButtonOpacity(row.id), 1.0);
+            h.delegate->closeTrayPanel();
+            settle(clock);
+        }
+        view = h.showSettled(false);
+        QCOMPARE(list->rowDelegate()->moreButtonOpacity(row.id), 0.0);
+    }
+
     void screenshotsOfThePanelsPreview()
     {
         VEMRA_SCREENSHOTS_ONLY();
