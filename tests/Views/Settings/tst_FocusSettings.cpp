@@ -3,6 +3,7 @@
 #include "AppHarness.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusShortcut.h"
+#include "Screenshots.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/Preferences.h"
@@ -325,6 +326,7 @@ private Q_SLOTS:
         QVERIFY(field->fontMetrics().horizontalAdvance(shown) < field->width());
         QCOMPARE(field->toolTip(), app->scripts.folderPath);
         QCOMPARE(field->text(), app->scripts.folderPath);
+        Screenshots::save(setup, QStringLiteral("focus-settings-long-folder-path"));
 
         field->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(field->hasFocus());
