@@ -7,6 +7,7 @@
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/OverflowArea.h"
 #include "Components/Controls/TintedButton.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Focus/FocusTabState.h"
@@ -150,8 +151,6 @@ class TestSurfaceFit final : public QObject
     {
         const QRect area = screen->availableGeometry();
         const bool running = surface.endsWith(u"running"_s);
-        if (running)
-            h->delegate->environment().focus.start(25, false);
         if (surface.startsWith(u"panel"_s)) {
             // The icon at the bottom right, the tray's strut just below the area.
             h->tray.setGeometry(QRect(area.right() - 60, area.bottom() - 21, 22, 22));
@@ -160,6 +159,8 @@ class TestSurfaceFit final : public QObject
                                                               : VemraTab::Focus;
             h->delegate->showTrayPanel(tab);
             PanelContent *content = panel();
+            if (running)
+                startScrolledDown(content->focusView());
             if (surface.contains(u"question"_s)) {
                 content->focusView()->state().start();
                 if (!QTest::qWaitFor([content] { return content->focusView()->state().isAskingAboutSilencing(); }))
@@ -172,7 +173,9 @@ class TestSurfaceFit final : public QObject
                 ends << content->focusView()->footer();
             else
                 ends << openInWindow(content->clipboardView());
-            // The question the user has to answer is brought into view.
+            // What the user has to read or answer is in view: the countdown, the question.
+            if (running)
+                ends << content->focusView()->activeFocus()->countdown();
             if (surface.contains(u"question"_s))
                 ends << content->focusView()->prompt();
             return h->delegate->trayPanel()->window();
@@ -191,6 +194,8 @@ class TestSurfaceFit final : public QObject
             window->move(area.topLeft());
             h->delegate->showWindow(tab);
             ExpandedWindow *content = expanded();
+            if (running)
+                startScrolledDown(content->focusView());
             if (surface.contains(u"custom"_s))
                 content->focusView()->state().choose(FocusTabState::choices().constLast());
             ends = { content->sectionPicker() };
@@ -198,6 +203,8 @@ class TestSurfaceFit final : public QObject
                 ends << content->footerStatus();
             else if (tab == VemraTab::Clipboard)
                 ends << content->clipboardView()->searchField();
+            if (running)
+                ends << content->focusView()->activeFocus()->countdown();
             return window;
         }
         const auto pane = SettingsPanes::all[surface.section(u' ', 1).toInt()];
@@ -210,6 +217,15 @@ class TestSurfaceFit final : public QObject
         ends = { h->delegate->settings()->toolbarButtons().constFirst(),
             h->delegate->settings()->toolbarButtons().constLast() };
         return window;
+    }
+
+    // A session starts while the start screen is scrolled to its end: the countdown shows.
+    void startScrolledDown(FocusView *view)
+    {
+        for (int frame = 0; frame < 4; ++frame)
+            clock->step(40);
+        view->middle()->verticalScrollBar()->setValue(view->middle()->verticalScrollBar()->maximum());
+        h->delegate->environment().focus.start(25, false);
     }
 
     void close(QWidget *window)

@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -316,6 +317,13 @@ void FocusView::refresh()
         setFocus(Qt::OtherFocusReason);
     // The one leaving goes first: for a moment both would count, and the window would grow to
     // hold them.
+    // Where the tab scrolls, the screen coming starts at its top, and the countdown is in view
+    // once it has its room.
+    if (screenLeaving->isVisible()) {
+        m_middle->verticalScrollBar()->setValue(0);
+        if (running)
+            QTimer::singleShot(0, m_middle, [this] { reveal(m_active->countdown()); });
+    }
     screenLeaving->setVisible(false);
     (running ? m_active : m_startScreen)->setVisible(true);
     if (running)
@@ -359,12 +367,8 @@ void FocusView::refresh()
     (asking ? m_promptAppear : m_startBoxAppear)->setShown(true);
     m_prompt->setPrompt(FocusWording::prompt(focus.readiness()));
     // Where the tab scrolls, the question comes into view as it comes, once it has its room.
-    if (promptArrives) {
-        QTimer::singleShot(0, m_middle, [this] {
-            if (m_prompt->isVisible())
-                m_middle->ensureWidgetVisible(m_prompt, 0, 0);
-        });
-    }
+    if (promptArrives)
+        QTimer::singleShot(0, m_middle, [this] { reveal(m_prompt); });
     m_start->setText(state.startTitle());
     m_start->setEnabled(state.canStart());
     m_start->setAccessibleName(state.startAccessibleName());
@@ -374,6 +378,12 @@ void FocusView::refresh()
     if (note)
         m_note->setLine(note->line);
     m_setUp->setVisible(note && note->offersSetUp);
+}
+
+void FocusView::reveal(QWidget *part)
+{
+    if (part->isVisible())
+        m_middle->ensureWidgetVisible(part, 0, 0);
 }
 
 void FocusView::refreshOutcome()

@@ -69,6 +69,8 @@ private:
     bool handleKey(const QKeyEvent &key);
     void refresh();
     void refreshOutcome();
+    // Scrolls the part into view where the tab scrolls.
+    void reveal(QWidget *part);
 
     FocusTabState &m_state;
     Density m_density;
