@@ -442,7 +442,7 @@ TemporaryFolder::TemporaryFolder()
     , m_inUse(lockPath(m_path))
 {
     // Marked in use before it exists, so that no other start takes it for one left behind.
-    if (!m_inUse.tryLock(0))
+    if (!m_inUse.tryLock())
         qCWarning(lcStore) << "cannot mark" << m_path << "as in use";
     // Private from the start: it will hold the user's copies.
     if (!DataPaths::ensureFolder(m_path))
@@ -468,8 +468,8 @@ void removeLeftTemporaryFolders()
     for (const QFileInfo &folder : left) {
         if (folder.permissions() & others)
             continue;
-        QLockFile inUse(lockPath(folder.filePath()));
-        if (!inUse.tryLock(0))
+        PrivateLockFile inUse(lockPath(folder.filePath()));
+        if (!inUse.tryLock())
             continue;
         if (!QDir(folder.filePath()).removeRecursively())
             qCWarning(lcStore) << "cannot remove the left folder" << folder.filePath();

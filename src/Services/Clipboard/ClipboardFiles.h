@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Models/Common/Result.h"
+#include "Platform/PrivateLockFile.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
-#include <QLockFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -107,7 +107,7 @@ public:
 
 private:
     QString m_path;
-    QLockFile m_inUse;
+    PrivateLockFile m_inUse;
 };
 
 // Removes the temporary folders that a crash left behind: private to this user and no longer

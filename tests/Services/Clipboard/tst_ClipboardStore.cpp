@@ -2,6 +2,7 @@
 #include "FullDisk.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
+#include "Services/Clipboard/ClipboardFiles.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Storage/StoreStatement.h"
 #include "TestHome.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -20,6 +22,8 @@
 #include <sqlite3.h>
 
 #include <limits>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -1169,6 +1173,28 @@ private Q_SLOTS:
         store->waitForBackgroundWork();
         disk = readFile(databasePath()) + readFile(databasePath() + QStringLiteral("-wal"));
         QVERIFY(!disk.contains(app.toUtf8()));
+    }
+
+    // Under any umask, the mark that a history in memory keeps beside its folder, in the
+    // temporary folder every user shares, is its owner's alone, and it holds while the store
+    // lives: a start meanwhile leaves the folder alone.
+    void aHistoryInMemoryMarksItsFolderPrivately()
+    {
+        TestHome home;
+        const mode_t saved = ::umask(0);
+        const auto restore = qScopeGuard([saved] { ::umask(saved); });
+        auto store
+            = ClipboardStore::inMemory(Error { QStringLiteral("Vemra couldn’t open your clipboard history."), {} });
+        const QString mark = store->folder() + QStringLiteral(".lock");
+        struct stat status
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(mark).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, mode_t(0600));
+        ClipboardFiles::removeLeftTemporaryFolders();
+        QVERIFY(QFileInfo::exists(store->folder()));
+        store.reset();
+        QVERIFY(!QFileInfo::exists(mark));
     }
 
     // What clipboard_name holds, and the stored form of each entry's hash by its text.
