@@ -679,18 +679,23 @@ void AppDelegate::quit()
 void AppDelegate::presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error)
 {
     // A failure that goes on (a full disk fails every save) is told once, not once more for
-    // every change made while its alert is still up.
-    if (m_alertsShown.contains(title))
+    // every change made while its alert is still up; a full disk once, whatever it made fail.
+    const bool full = error.kind == Error::Kind::DiskFull;
+    const QString fullDisk = StoreErrorText::diskFull();
+    if (m_alertsShown.contains(title) || (full && m_alertsShown.contains(fullDisk)))
         return;
     // Counted as shown before the panel closes: closing it ends an edit in place, whose save
     // fails the same way and must not raise a second alert.
     m_alertsShown.insert(title);
+    if (full)
+        m_alertsShown.insert(fullDisk);
     closeTrayPanel();
     QStringList parts;
     if (detail && !detail->isEmpty())
         parts << *detail;
     // The error's own message is often the alert's title: say it once.
-    const QString reason = StoreErrorText::inUsersWords(error.message == title ? error.detail : error.description());
+    const QString reason
+        = full ? fullDisk : StoreErrorText::inUsersWords(error.message == title ? error.detail : error.description());
     if (!reason.isEmpty())
         parts << reason;
     Alert alert;
@@ -698,6 +703,8 @@ void AppDelegate::presentAlert(const QString &title, const std::optional<QString
     alert.informativeText = parts.join(QStringLiteral("\n\n"));
     m_facilities.alerts->present(alert);
     m_alertsShown.remove(title);
+    if (full)
+        m_alertsShown.remove(fullDisk);
 }
 
 void AppDelegate::presentLoadError(const QString &title, const Error &error, const QString &file)

@@ -133,7 +133,7 @@ private:
     LaunchAtLogin *m_launchAtLogin = nullptr;
     // Made at the end of start().
     std::optional<Environment> m_environment;
-    // The titles of the alerts on screen now.
+    // The titles of the alerts on screen now, and the full disk's sentence while one says it.
     QSet<QString> m_alertsShown;
     // The services, declared before the surfaces so that they outlive every view.
     std::unique_ptr<TodoStore> m_todoStore;

@@ -31,7 +31,7 @@ bool writeAll(int fd, const QByteArray &data)
 
 namespace NewFile {
 
-std::optional<QString> write(const QString &path, const QByteArray &data)
+std::optional<int> write(const QString &path, const QByteArray &data)
 {
     const QByteArray target = QFile::encodeName(path);
     int fd = openUnnamed(QFileInfo(path).absolutePath(), 0666);
@@ -40,7 +40,7 @@ std::optional<QString> write(const QString &path, const QByteArray &data)
     if (!unnamed)
         fd = ::open(target.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return errno;
     bool named = !unnamed;
     int error = writeAll(fd, data) ? 0 : errno;
     if (error == 0 && unnamed) {
@@ -53,7 +53,7 @@ std::optional<QString> write(const QString &path, const QByteArray &data)
         return std::nullopt;
     if (named)
         ::unlink(target.constData());
-    return QString::fromLocal8Bit(std::strerror(error));
+    return error;
 }
 
 std::optional<QString> secondName(const QString &existing, const QString &path)

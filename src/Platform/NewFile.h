@@ -13,8 +13,8 @@
 // not while the system finds room for it.
 namespace NewFile {
 
-// The system's reason when the file can't be made: the name is taken, the disk is full, …
-std::optional<QString> write(const QString &path, const QByteArray &data);
+// The system's error number when the file can't be made: the name is taken, the disk is full, …
+std::optional<int> write(const QString &path, const QByteArray &data);
 // Gives the whole file at `existing` the second name `path`, which must be free, in the same
 // file system: no new file is made. The system's reason when it can't.
 std::optional<QString> secondName(const QString &existing, const QString &path);

@@ -1,4 +1,5 @@
 #include "AppHarness.h"
+#include "FullDisk.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardMonitor.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -7,6 +8,9 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -111,6 +115,53 @@ private Q_SLOTS:
         QVERIFY(alert.informativeText.startsWith(
             QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next.\n\n")));
         QCOMPARE(h.store().count(), 0);
+    }
+
+    // A copy that finds the disk full is told in the words every full disk is told in, not by
+    // the path of a file of ours and the system's words; and once: a copy that fails to be saved
+    // while the alert is up says nothing more.
+    void aCopyOnAFullDiskIsToldOnce()
+    {
+        AppHarness h;
+        const QString data = h.home.dataFolder();
+        QVERIFY(QDir().mkpath(data));
+        if (QProcess::execute(QStringLiteral("mount"),
+                { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                    QStringLiteral("size=1m,mode=0700"), QStringLiteral("tmpfs"), data })
+            != 0)
+            QSKIP("a small disk can't be mounted here");
+        const auto unmount = qScopeGuard([&] {
+            h.delegate.reset();
+            QProcess::execute(QStringLiteral("umount"), { data });
+        });
+        // The store's file full as well, whatever room its log found ahead.
+        FullDisk full(data);
+        h.facilities.launchedAtLogin = true;
+        h.start();
+        ClipboardStore &store = h.delegate->environment().clipboard;
+        QTRY_VERIFY(!store.isChecking());
+        QFile filler(data + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) { }
+        filler.close();
+        full.fill();
+
+        QSignalSpy saveFailed(&store, &ClipboardStore::saveFailed);
+        h.alerts.onPresent = [&](const Alert &) {
+            h.alerts.onPresent = nullptr;
+            h.systemClipboard.copyText(QStringLiteral("a short one"));
+            QVERIFY(QTest::qWaitFor([&] { return saveFailed.count() > 0; }));
+        };
+        // A long text, whose whole goes to a side file.
+        h.systemClipboard.copyText(QStringLiteral("A long text that finds no room. ").repeated(1000));
+        QTRY_COMPARE(saveFailed.count(), 1);
+        QCOMPARE(h.alerts.alerts().size(), 1);
+        QCOMPARE(h.alerts.alerts().first().title, QStringLiteral("Vemra couldn’t save something you copied."));
+        QCOMPARE(h.alerts.alerts().first().informativeText,
+            QStringLiteral("Your clipboard history is safe. Vemra will keep trying with what you copy next.\n\n"
+                           "The disk is full."));
+        QCOMPARE(store.count(), 1);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Platform/NewFile.h"
 #include "Platform/TypeIdentifiers.h"
 #include "Services/Clipboard/PngThumbnail.h"
+#include "Services/Storage/StoreErrorText.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -23,6 +24,8 @@
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -183,6 +186,15 @@ QByteArray pngData(const QImage &image)
     return bytes;
 }
 
+// A side file that could not be written. A full disk is told as every full disk is: where the
+// file was to go, and the system's words for it, mean nothing to the user.
+Error writeFailed(const QString &target, const QString &reason, bool diskFull)
+{
+    if (diskFull)
+        return Error { StoreErrorText::diskFull(), QString(), Error::Kind::DiskFull };
+    return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)), reason };
+}
+
 Status write(const QByteArray &data, const QString &path, const QString &folder,
     ClipboardFiles::FileWrite writing = ClipboardFiles::FileWrite::Replacing)
 {
@@ -192,16 +204,18 @@ Status write(const QByteArray &data, const QString &path, const QString &folder,
         return Error { QStringLiteral("Couldn’t create the folder “%1”.").arg(QDir::toNativeSeparators(parent)),
             QString() };
     if (writing == ClipboardFiles::FileWrite::NewName) {
-        if (const std::optional<QString> failure = NewFile::write(target, data))
-            return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)),
-                *failure };
+        if (const std::optional<int> failure = NewFile::write(target, data))
+            return writeFailed(
+                target, QString::fromLocal8Bit(std::strerror(*failure)), *failure == ENOSPC || *failure == EDQUOT);
         return {};
     }
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
         const QString reason = file.errorString();
+        // Qt's name for a write that found no room.
+        const bool full = file.error() == QFileDevice::ResourceError;
         file.cancelWriting();
-        return Error { QStringLiteral("Couldn’t write the file “%1”.").arg(QDir::toNativeSeparators(target)), reason };
+        return writeFailed(target, reason, full);
     }
     return {};
 }

@@ -7,7 +7,7 @@ namespace StoreErrorText {
 QString inUsersWords(const QString &systemText)
 {
     static const std::pair<QString, QString> known[] = {
-        { QStringLiteral("database or disk is full"), QStringLiteral("The disk is full.") },
+        { QStringLiteral("database or disk is full"), diskFull() },
         { QStringLiteral("disk I/O error"), QStringLiteral("The disk could not be read or written.") },
         { QStringLiteral("attempt to write a readonly database"), QStringLiteral("The file can’t be written.") },
         { QStringLiteral("database disk image is malformed"), QStringLiteral("The file is damaged.") },
@@ -18,6 +18,11 @@ QString inUsersWords(const QString &systemText)
             return words;
     }
     return systemText;
+}
+
+QString diskFull()
+{
+    return QStringLiteral("The disk is full.");
 }
 
 } // namespace StoreErrorText

@@ -7,5 +7,7 @@
 namespace StoreErrorText {
 
 QString inUsersWords(const QString &systemText);
+// What a full disk is called, whatever found it full.
+QString diskFull();
 
 } // namespace StoreErrorText
