@@ -136,6 +136,7 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
     ClipboardFiles::ensureFolders(folder);
     std::unique_ptr<ClipboardStore> store(new ClipboardStore(std::move(database).value(), folder, std::nullopt));
     store->m_writer = std::move(writer).value();
+    store->logFolded(!store->m_writer->logLeft());
     store->m_readsFile = true;
     store->m_database->search().useWriter(store->m_writer);
     store->removeStrayFiles(opened);
@@ -166,6 +167,7 @@ void ClipboardStore::finishCheck()
     const bool passed = bool(opened);
     if (passed) {
         m_writer = std::move(prepared.writer);
+        logFolded(!m_writer->logLeft());
         m_database = std::move(opened).value();
         m_database->search().useWriter(m_writer);
         m_queries->attach(*m_database);
@@ -221,6 +223,10 @@ ClipboardStore::ClipboardStore(
 {
     m_queries->attach(*m_database);
     m_fileRemover.setMaxThreadCount(1);
+    // Soon after a reader lets go (a scan, an export), and without waiting for it meanwhile.
+    m_foldRetry.setInterval(std::chrono::seconds(1));
+    m_foldRetry.setSingleShot(true);
+    connect(&m_foldRetry, &QTimer::timeout, this, &ClipboardStore::foldLog);
     connect(&m_save.watcher(), &QFutureWatcherBase::finished, this, &ClipboardStore::finishWrite);
     connect(&m_save.retry(), &SaveRetry::due, this, [this] { writePending(Report::Quietly); });
 }
@@ -346,7 +352,7 @@ Status ClipboardStore::writeHere()
     const ClipboardSaveJob::Outcome outcome = m_writer ? m_writer->run(write).result() : write(m_database->sql());
     if (!outcome.erased)
         return outcome.error;
-    m_logToFold = !outcome.folded;
+    logFolded(outcome.folded);
     // Only now that no saved entry refers to them.
     removeSideFiles(m_pending.fileRemovals() + outcome.cleared);
     settle(written, *outcome.erased);
@@ -389,11 +395,29 @@ void ClipboardStore::finishWrite()
             writePending(*asked);
         return;
     }
-    m_logToFold = !done->outcome.folded;
+    logFolded(done->outcome.folded);
     removeSideFiles(m_pending.fileRemovals().mid(0, done->taken.files) + done->outcome.cleared);
     settle(done->taken, *done->outcome.erased);
     // Then what changed meanwhile.
     writePending(m_save.asked().value_or(Report::Quietly));
+}
+
+void ClipboardStore::logFolded(bool folded)
+{
+    m_logToFold = !folded;
+    if (m_logToFold)
+        m_foldRetry.start();
+}
+
+void ClipboardStore::foldLog()
+{
+    if (!m_logToFold || !m_writer || m_folding)
+        return;
+    m_folding = true;
+    m_writer->run([](const StoreDatabase &sql) { return sql.tryFoldLog(); }).then(this, [this](bool folded) {
+        m_folding = false;
+        logFolded(folded);
+    });
 }
 
 void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 erased)

@@ -21,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 #include <QUuid>
 
@@ -208,6 +209,9 @@ private:
     void failed(const Error &error, Report report);
     void settle(const ClipboardPending::Written &written, qint64 erased);
     void finishWrite();
+    // What the last fold of the log found: a log a reader kept is folded once it lets go.
+    void logFolded(bool folded);
+    void foldLog();
     void removeSideFiles(const QStringList &paths);
     void removeStrayFiles(const QDateTime &opened);
     void finishCheck();
@@ -221,8 +225,10 @@ private:
     QString m_folder;
     std::optional<Error> m_loadError;
     qint64 m_revision = 0;
-    // A deletion's log that could not be folded back yet.
+    // A deletion's log that could not be folded back yet, and the tries that follow until it is.
     bool m_logToFold = false;
+    bool m_folding = false;
+    QTimer m_foldRetry;
     ClipboardPending m_pending;
     std::unique_ptr<ClipboardQueries> m_queries;
     // Removes side files off the main thread, one after another.

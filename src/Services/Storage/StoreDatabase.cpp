@@ -12,6 +12,9 @@
 
 namespace {
 
+// How long a statement waits for another connection's lock before it fails.
+constexpr int busyTimeout = 2000;
+
 QString sqlText(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
@@ -35,7 +38,7 @@ StoreDatabase::StoreDatabase(const QString &databaseName, QString filePath, Stor
     , m_connection(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName))
 {
     m_connection.setDatabaseName(databaseName);
-    m_connection.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    m_connection.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
 }
 
 StoreDatabase::~StoreDatabase()
@@ -101,7 +104,8 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::attach(const QString &path
 {
     std::unique_ptr<StoreDatabase> database(new StoreDatabase(path, path, schema));
     // Only the file's writer writes to it.
-    database->m_connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+    database->m_connection.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
     if (!database->m_connection.open())
         return database->failure(database->m_connection.lastError());
     if (Status status = database->configure(); !status)
@@ -114,7 +118,7 @@ Result<std::unique_ptr<StoreDatabase>> StoreDatabase::peek(const QString &path, 
     std::unique_ptr<StoreDatabase> database(
         new StoreDatabase(QString::fromUtf8(StoreFileCheck::readingUri(path)), path, schema));
     database->m_connection.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
     if (!database->m_connection.open())
         return database->failure(database->m_connection.lastError());
     // The file's log stays as it is: no journal mode is asked for.
@@ -258,6 +262,25 @@ Status StoreDatabase::write(const std::function<Status()> &work) const
 
 bool StoreDatabase::foldLog() const
 {
+    if (emptyLog())
+        return true;
+    qCWarning(lcStore) << "the log of" << m_filePath << "could not be emptied";
+    return false;
+}
+
+bool StoreDatabase::tryFoldLog() const
+{
+    sqlite3 *connection = handle();
+    if (connection)
+        sqlite3_busy_timeout(connection, 0);
+    const bool folded = emptyLog();
+    if (connection)
+        sqlite3_busy_timeout(connection, busyTimeout);
+    return folded;
+}
+
+bool StoreDatabase::emptyLog() const
+{
     if (m_filePath.isEmpty())
         return true;
     Result<QSqlQuery> fold = select(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
@@ -265,10 +288,7 @@ bool StoreDatabase::foldLog() const
         return false;
     QSqlQuery result = std::move(fold).value();
     // The first column is 1 when another connection kept the log from being emptied.
-    if (result.next() && result.value(0).toInt() == 0)
-        return true;
-    qCWarning(lcStore) << "the log of" << m_filePath << "could not be emptied";
-    return false;
+    return result.next() && result.value(0).toInt() == 0;
 }
 
 Error StoreDatabase::saveError(const QString &detail) const

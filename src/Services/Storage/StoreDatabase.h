@@ -71,6 +71,8 @@ public:
     // Folds the write-ahead log into the file and empties it, so that nothing deleted stays
     // readable in the log. False when another connection kept it from being emptied.
     bool foldLog() const;
+    // The same without waiting for readers to let go of the log: false at once while one holds it.
+    bool tryFoldLog() const;
 
     // An error headed by the schema's save sentence, with SQLite's own text; logged.
     Error saveError(const QString &detail) const;
@@ -86,6 +88,7 @@ private:
     Status configure() const;
     Status create() const;
     Status upgrade() const;
+    bool emptyLog() const;
 
     QString m_connectionName;
     QString m_filePath;

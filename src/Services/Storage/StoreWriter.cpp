@@ -2,6 +2,7 @@
 
 #include "Services/Storage/StoreDatabase.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 Result<std::shared_ptr<StoreWriter>> StoreWriter::open(
@@ -63,8 +64,14 @@ void StoreWriter::loop()
     // its first job.
     std::unique_ptr<StoreDatabase> database;
     {
+        // A log of any length means a crash: the last connection to close empties it. What it
+        // holds is in the file only once folded: until then the file's own pages keep what
+        // its last transactions deleted, whatever secure deletion wrote to the log.
+        const bool logLeft = QFileInfo(m_filePath + QStringLiteral("-wal")).size() > 0;
         Result<std::unique_ptr<StoreDatabase>> attached = StoreDatabase::open(m_filePath, m_schema, m_contents);
+        const bool folded = !logLeft || !attached || attached.value()->foldLog();
         const QMutexLocker lock(&m_mutex);
+        m_logLeft = !folded;
         if (attached)
             database = std::move(attached).value();
         else

@@ -45,6 +45,9 @@ public:
     StoreWriter &operator=(const StoreWriter &) = delete;
 
     const QString &filePath() const { return m_filePath; }
+    // Whether a log that a crash left beside the file still holds what it held: opening folds
+    // it into the file, and empties it, unless a reader kept it.
+    bool logLeft() const { return m_logLeft; }
 
     // A new session for the jobs of one transaction that spans several of them.
     Session newSession();
@@ -98,5 +101,6 @@ private:
     // Set on the writer's thread once it has tried to open its connection.
     std::optional<Error> m_openError;
     bool m_opened = false;
+    bool m_logLeft = false;
     QWaitCondition m_openDone;
 };

@@ -1175,6 +1175,43 @@ private Q_SLOTS:
         QVERIFY(!disk.contains(app.toUtf8()));
     }
 
+    // A reader in the middle of a read (a scan, an export) keeps the log that a deletion's save
+    // would fold back: once it lets go, the deleted text leaves the file and its log without
+    // another change to carry it.
+    void aLogAReaderKeptIsFoldedOnceItLetsGo()
+    {
+        TestHome home;
+        auto store = ClipboardStore::make(folder());
+        store->waitForBackgroundWork();
+        const QString secret = QStringLiteral("Held Secret 51c2 Token");
+        store->record(textCapture(QStringLiteral("kept"), at(10, 8)));
+        const ClipboardItem gone = store->record(textCapture(secret, at(10, 9)));
+        store->waitForBackgroundWork();
+        const auto onDisk = [&] {
+            const QByteArray disk = readFile(databasePath()) + readFile(databasePath() + QStringLiteral("-wal"));
+            return disk.contains(secret.toUtf8());
+        };
+        {
+            QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+            reader.setDatabaseName(databasePath());
+            reader.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+            QVERIFY(reader.open());
+            QSqlQuery read(reader);
+            QVERIFY(read.exec(QStringLiteral("BEGIN")));
+            QVERIFY(read.exec(QStringLiteral("SELECT count(*) FROM clipboard_item")));
+            QVERIFY(read.next());
+            store->deleteItems({ gone });
+            store->waitForBackgroundWork();
+            QVERIFY(onDisk());
+            QVERIFY(read.exec(QStringLiteral("COMMIT")));
+            read = QSqlQuery();
+            reader.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+        QTRY_VERIFY(!onDisk());
+        QCOMPARE(store->count(), 1);
+    }
+
     // Under any umask, the mark that a history in memory keeps beside its folder, in the
     // temporary folder every user shares, is its owner's alone, and it holds while the store
     // lives: a start meanwhile leaves the folder alone.
