@@ -9,11 +9,13 @@
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Services/Clipboard/ClipboardStore.h"
+#include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Focus/FocusSessionManager.h"
 #include "Services/Focus/FocusTabState.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Clipboard/ClipboardDetail.h"
 #include "Views/Clipboard/ClipboardView.h"
 #include "Views/Clipboard/SearchField.h"
 #include "Views/Focus/ActiveFocus.h"
@@ -24,6 +26,7 @@
 #include "Views/Shell/PanelContent.h"
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Todos/FooterStatus.h"
+#include <QAbstractButton>
 
 #include <QApplication>
 #include <QPointer>
@@ -171,13 +174,25 @@ class TestSurfaceFit final : public QObject
                 ends << content->openInWindowButton() << content->footerStatus();
             else if (tab == VemraTab::Focus)
                 ends << content->focusView()->footer();
-            else
+            else if (!surface.contains(u"preview"_s))
                 ends << openInWindow(content->clipboardView());
             // What the user has to read or answer is in view: the countdown, the question.
             if (running)
                 ends << content->focusView()->activeFocus()->countdown();
             if (surface.contains(u"question"_s))
                 ends << content->focusView()->prompt();
+            if (surface.contains(u"preview"_s)) {
+                // Its buttons (Delete, Copy) stay on screen under the text.
+                content->clipboardState()->preview(h->delegate->environment().clipboard.items().constFirst());
+                for (int frame = 0; frame < 12; ++frame)
+                    clock->step(40);
+                const QList<QAbstractButton *> buttons
+                    = content->clipboardView()->detail()->findChildren<QAbstractButton *>();
+                for (QAbstractButton *button : buttons) {
+                    if (button->isVisible() && !button->text().isEmpty())
+                        ends << button;
+                }
+            }
             return h->delegate->trayPanel()->window();
         }
         if (surface.startsWith(u"window"_s)) {
@@ -232,12 +247,15 @@ class TestSurfaceFit final : public QObject
     {
         h->delegate->closeTrayPanel();
         h->delegate->environment().focus.end();
-        if (auto *content = panel(); content->focusView()->state().isAskingAboutSilencing())
+        PanelContent *content = panel();
+        if (content->focusView()->state().isAskingAboutSilencing())
             content->focusView()->state().handleKey({ .key = FocusTabState::Key::Escape });
+        if (content->clipboardState()->previewID())
+            content->clipboardState()->closePreview();
         if (window != h->delegate->trayPanel()->window())
             window->hide();
-        if (ExpandedWindow *content = expanded())
-            content->focusView()->state().choose(FocusTabState::choices().constFirst());
+        if (ExpandedWindow *other = expanded())
+            other->focusView()->state().choose(FocusTabState::choices().constFirst());
     }
 
 private Q_SLOTS:
@@ -278,10 +296,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("surface");
         QTest::addColumn<QString>("screen");
-        const QStringList surfaces = { u"panel todos"_s, u"panel clipboard"_s, u"panel focus"_s,
-            u"panel focus question"_s, u"panel focus running"_s, u"window todos"_s, u"window clipboard"_s,
-            u"window focus"_s, u"window focus custom"_s, u"window focus running"_s, u"settings 0"_s, u"settings 1"_s,
-            u"settings 2"_s, u"settings 3"_s, u"settings 4"_s };
+        const QStringList surfaces = { u"panel todos"_s, u"panel clipboard"_s, u"panel clipboard preview"_s,
+            u"panel focus"_s, u"panel focus question"_s, u"panel focus running"_s, u"window todos"_s,
+            u"window clipboard"_s, u"window focus"_s, u"window focus custom"_s, u"window focus running"_s,
+            u"settings 0"_s, u"settings 1"_s, u"settings 2"_s, u"settings 3"_s, u"settings 4"_s };
         for (const QString &surface : surfaces) {
             for (const Screen &screen : screens())
                 QTest::addRow("%s, %s", qPrintable(surface), qPrintable(screen.name())) << surface << screen.name();
