@@ -183,7 +183,7 @@ class TestSurfaceFit final : public QObject
                 ends << content->focusView()->prompt();
             if (surface.contains(u"preview"_s)) {
                 // Its buttons (Delete, Copy) stay on screen under the text.
-                content->clipboardState()->preview(h->delegate->environment().clipboard.items().constFirst());
+                content->clipboardState()->preview(h->delegate->environment().clipboard.items().constLast());
                 for (int frame = 0; frame < 12; ++frame)
                     clock->step(40);
                 const QList<QAbstractButton *> buttons
@@ -275,6 +275,10 @@ private Q_SLOTS:
             clock->step(40);
         }
         ClipboardStore &clipboard = h->delegate->environment().clipboard;
+        // The oldest, which the preview row opens: a text longer than the panel's preview.
+        clipboard.record(ClipboardHistory::capture(ClipboardKind::Text,
+            QStringList(60, u"A long line of copied text that wraps in the preview"_s).join(u'\n'),
+            h->clock.now().addDays(-3)));
         for (int i = 1; i <= 12; ++i) {
             clipboard.record(ClipboardHistory::capture(
                 ClipboardKind::Text, u"Copied text %1"_s.arg(i), h->clock.now().addSecs(-60 * i)));

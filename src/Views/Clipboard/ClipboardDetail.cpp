@@ -37,7 +37,36 @@
 namespace {
 
 constexpr int compactScrollLimit = 380;
+// What the panel's preview keeps of its text on a screen too short for all of it.
+constexpr int compactScrollLeast = 60;
 constexpr int copiedFadeDuration = 150;
+
+// The panel's preview area asks for the height it is fitted to, and gives way below it only on a
+// screen without the room: the text scrolls, and the buttons under it stay on screen.
+class FittedScroll final : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+    void setFittedHeight(int height)
+    {
+        if (height == m_fitted)
+            return;
+        m_fitted = height;
+        setMinimumHeight(qMin(height, compactScrollLeast));
+        setMaximumHeight(height);
+        updateGeometry();
+    }
+
+    QSize sizeHint() const override
+    {
+        const QSize size = QScrollArea::sizeHint();
+        return m_fitted < 0 ? size : QSize(size.width(), m_fitted);
+    }
+
+private:
+    int m_fitted = -1;
+};
 
 // The rounded box the text of an entry sits on.
 class TextBox final : public QWidget
@@ -241,7 +270,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     , m_kindSymbol(
           new SymbolIcon(QString(), Densities::font(density, -2, QFont::Medium).pixelSize(), Theme::secondary, this))
     , m_kind(new ToneLabel(Theme::secondary, this))
-    , m_scroll(new QScrollArea(this))
+    , m_scroll(new FittedScroll(this))
     , m_content(new QWidget)
     , m_previewBox(new QVBoxLayout)
     , m_facts(new QGridLayout)
@@ -541,7 +570,7 @@ void ClipboardDetail::fitHeight()
     QLayout *content = m_content->layout();
     const int width = qMax(1, m_scroll->contentsRect().width());
     const int height = content->hasHeightForWidth() ? content->heightForWidth(width) : content->sizeHint().height();
-    m_scroll->setFixedHeight(qMin(height, compactScrollLimit));
+    static_cast<FittedScroll *>(m_scroll)->setFittedHeight(qMin(height, compactScrollLimit));
 }
 
 void ClipboardDetail::resizeEvent(QResizeEvent *event)
