@@ -10,7 +10,7 @@ class FakeFileRevealer final : public FileRevealer
 public:
     void reveal(const QString &path) override { m_revealed << path; }
     void openFolder(const QString &folder) override { m_opened << folder; }
-    bool hasFileManager() const override { return fileManager; }
+    bool hasFileManager() override { return fileManager; }
     // What hasFileManager() answers.
     bool fileManager = true;
     const QStringList &revealed() const { return m_revealed; }

@@ -3,50 +3,112 @@
 #include "Platform/Logging.h"
 #include "Platform/linux/FolderHandler.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QUrl>
+#include <QtConcurrent>
 
 namespace {
 
-void openWithDesktop(const QString &folder)
+const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+
+QDBusMessage busCall(const QString &method)
 {
-    if (FolderHandler::find().isEmpty()) {
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
+}
+
+} // namespace
+
+FileManagerRevealer::FileManagerRevealer(QDBusConnection bus, QObject *parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+{
+    if (m_bus.isConnected()) {
+        auto *owner
+            = new QDBusServiceWatcher(fileManagerService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &newOwner) { m_running = !newOwner.isEmpty(); });
+    }
+    learn();
+}
+
+template <typename Take> void FileManagerRevealer::askBus(const QDBusMessage &call, Take take)
+{
+    ++m_learning;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, take](QDBusPendingCallWatcher *self) {
+        const QDBusMessage reply = self->reply();
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            take(reply.arguments().value(0));
+        else
+            qCWarning(lcDBus) << "could not learn whether there is a file manager:" << reply.errorMessage();
+        --m_learning;
+        self->deleteLater();
+    });
+}
+
+void FileManagerRevealer::learn()
+{
+    // Each question reaches another program or the disk, either of which may hang: nothing
+    // here waits for an answer, and the answers are kept for the next question.
+    if (m_learning > 0)
+        return;
+    if (m_bus.isConnected()) {
+        QDBusMessage hasOwner = busCall(QStringLiteral("NameHasOwner"));
+        hasOwner << fileManagerService;
+        askBus(hasOwner, [this](const QVariant &answer) { m_running = answer.toBool(); });
+        askBus(busCall(QStringLiteral("ListActivatableNames")),
+            [this](const QVariant &answer) { m_activatable = answer.toStringList().contains(fileManagerService); });
+    }
+    ++m_learning;
+    auto *handler = new QFutureWatcher<QString>(this);
+    connect(handler, &QFutureWatcherBase::finished, this, [this, handler] {
+        m_folderHandler = !handler->result().isEmpty();
+        --m_learning;
+        handler->deleteLater();
+    });
+    handler->setFuture(QtConcurrent::run(&FolderHandler::find));
+}
+
+bool FileManagerRevealer::hasFileManager()
+{
+    const bool known = m_running || m_activatable || m_folderHandler;
+    learn();
+    return known;
+}
+
+void FileManagerRevealer::openWithDesktop(const QString &folder) const
+{
+    if (!m_folderHandler) {
         qCWarning(lcDBus) << "no file manager to open" << folder;
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
-const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
-
 // Asks the file manager to show `path` through `method`; opens `fallback` when no file manager
 // answers. Asynchronous: a file manager that is slow to start must not freeze the interface.
-void askFileManager(const QString &method, const QString &path, const QString &fallback)
+void FileManagerRevealer::askFileManager(const QString &method, const QString &path, const QString &fallback)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!m_bus.isConnected()) {
         openWithDesktop(fallback);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(fileManagerService,
         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"), method);
     call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [fallback](QDBusPendingCallWatcher *self) {
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 10000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, fallback](QDBusPendingCallWatcher *self) {
         if (self->isError())
             openWithDesktop(fallback);
         self->deleteLater();
     });
 }
-
-} // namespace
 
 QString FileManagerRevealer::fallbackFolder(const QString &path)
 {
@@ -61,17 +123,4 @@ void FileManagerRevealer::reveal(const QString &path)
 void FileManagerRevealer::openFolder(const QString &folder)
 {
     askFileManager(QStringLiteral("ShowFolders"), folder, folder);
-}
-
-bool FileManagerRevealer::hasFileManager() const
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (QDBusConnectionInterface *daemon = bus.isConnected() ? bus.interface() : nullptr) {
-        if (daemon->isServiceRegistered(fileManagerService).value())
-            return true;
-        const QDBusReply<QStringList> activatable = daemon->activatableServiceNames();
-        if (activatable.isValid() && activatable.value().contains(fileManagerService))
-            return true;
-    }
-    return !FolderHandler::find().isEmpty();
 }
