@@ -720,6 +720,17 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
         = description.isEmpty() ? loadErrorDetail : loadErrorDetail + QStringLiteral("\n\n") + description;
     alert.buttons = { QStringLiteral("OK"), QStringLiteral("Show in Folder") };
     alert.cancelButton = 0;
-    if (m_facilities.alerts->present(alert) == 1)
+    if (m_facilities.alerts->present(alert) != 1)
+        return;
+    if (m_facilities.revealer->hasFileManager()) {
         m_facilities.revealer->reveal(file);
+        return;
+    }
+    // Without a file manager the folder would open in the web browser: the path is handed over.
+    Alert handOver;
+    handOver.style = Alert::Style::Informational;
+    handOver.title = QStringLiteral("There is no file manager to show it in.");
+    handOver.informativeText = QStringLiteral("Its path is selected below: copy it with Ctrl+C.");
+    handOver.path = file;
+    m_facilities.alerts->present(handOver);
 }

@@ -86,7 +86,8 @@ public:
 
     // The single way service failures reach the user. Closes the panel first.
     void presentAlert(const QString &title, const std::optional<QString> &detail, const Error &error);
-    // A store that could not be opened, with a way to show its file.
+    // A store that could not be opened, with a way to show its file (or, without a file manager,
+    // its path to copy).
     void presentLoadError(const QString &title, const Error &error, const QString &file);
 
     Preferences &preferences() const { return *m_preferences; }

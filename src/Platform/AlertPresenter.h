@@ -15,6 +15,9 @@ struct Alert
     QStringList buttons;
     // The button that Escape or closing the alert stands for; -1 means the first.
     int cancelButton = -1;
+    // A file's or folder's path, shown under the text selected, ready to copy; empty: none.
+    // Set once: update() leaves it as it was.
+    QString path;
 };
 
 // Shows alerts modally. Behind an interface so that tests record alerts instead of blocking.

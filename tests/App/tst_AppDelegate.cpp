@@ -524,30 +524,41 @@ private Q_SLOTS:
     void loadErrorOffersShowInFolder_data()
     {
         QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("fileManager");
         QTest::addColumn<bool>("revealed");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("words");
         const QString notADatabase = QStringLiteral("The file is not a database.");
-        QTest::newRow("OK") << 0 << false << notADatabase << notADatabase;
-        QTest::newRow("Show in Folder") << 1 << true << notADatabase << notADatabase;
+        QTest::newRow("OK") << 0 << true << false << notADatabase << notADatabase;
+        QTest::newRow("Show in Folder") << 1 << true << true << notADatabase << notADatabase;
+        // Nowhere to show it: its path is handed over instead.
+        QTest::newRow("Show in Folder, no file manager") << 1 << false << false << notADatabase << notADatabase;
         // The database library's own words for a damaged or foreign file.
-        QTest::newRow("damaged") << 0 << false << QStringLiteral("database disk image is malformed")
+        QTest::newRow("damaged") << 0 << true << false << QStringLiteral("database disk image is malformed")
                                  << QStringLiteral("The file is damaged.");
-        QTest::newRow("foreign") << 0 << false << QStringLiteral("file is not a database") << notADatabase;
+        QTest::newRow("foreign") << 0 << true << false << QStringLiteral("file is not a database") << notADatabase;
     }
 
     void loadErrorOffersShowInFolder()
     {
         QFETCH(int, answer);
+        QFETCH(bool, fileManager);
         QFETCH(bool, revealed);
         QFETCH(QString, reason);
         QFETCH(QString, words);
         Harness h;
+        h.revealer.fileManager = fileManager;
         h.alerts.answerWith({ answer });
         const QString file = h.home.dataFolder() + QStringLiteral("/Todos.store");
         h.delegate->presentLoadError(
             QStringLiteral("Vemra couldn’t open your saved todos."), Error { reason, {} }, file);
-        QCOMPARE(h.alerts.alerts().size(), 1);
+        const bool handedOver = answer == 1 && !fileManager;
+        QCOMPARE(h.alerts.alerts().size(), handedOver ? 2 : 1);
+        if (handedOver) {
+            const Alert &told = h.alerts.alerts().at(1);
+            QCOMPARE(told.title, QStringLiteral("There is no file manager to show it in."));
+            QCOMPARE(told.path, file);
+        }
         const Alert &alert = h.alerts.alerts().at(0);
         QCOMPARE(alert.buttons, (QStringList { QStringLiteral("OK"), QStringLiteral("Show in Folder") }));
         QCOMPARE(alert.informativeText,

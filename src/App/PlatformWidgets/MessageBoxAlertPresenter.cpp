@@ -1,6 +1,10 @@
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
 
+#include "Views/Settings/FolderPathField.h"
+
+#include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -21,6 +25,29 @@ QMessageBox::Icon iconFor(Alert::Style style)
     return QMessageBox::Warning;
 }
 
+// Puts `path` between the text and the buttons, in the column of the text.
+FolderPathField *addPath(QMessageBox &box, QGridLayout &grid, const QString &path)
+{
+    auto *field = new FolderPathField(path, QStringLiteral("Path"), &box);
+    int row = grid.rowCount();
+    int column = 0;
+    int rowSpan = 1;
+    int columnSpan = grid.columnCount();
+    auto *buttons = box.findChild<QDialogButtonBox *>();
+    const int buttonsAt = buttons ? grid.indexOf(buttons) : -1;
+    if (buttonsAt >= 0) {
+        grid.getItemPosition(buttonsAt, &row, &column, &rowSpan, &columnSpan);
+        grid.removeWidget(buttons);
+        grid.addWidget(buttons, row + 1, column, rowSpan, columnSpan);
+    }
+    int textRow = 0;
+    int textColumn = 0;
+    if (const int textAt = grid.indexOf(box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))); textAt >= 0)
+        grid.getItemPosition(textAt, &textRow, &textColumn, &rowSpan, &columnSpan);
+    grid.addWidget(field, row, textColumn, 1, grid.columnCount() - textColumn);
+    return field;
+}
+
 } // namespace
 
 int MessageBoxAlertPresenter::present(const Alert &alert)
@@ -29,9 +56,12 @@ int MessageBoxAlertPresenter::present(const Alert &alert)
     box.setInformativeText(alert.informativeText);
     box.setTextFormat(Qt::PlainText);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    FolderPathField *path = nullptr;
     // Left to itself the box takes the width of its title and wraps a one-line question into
     // several; it is given room for a sentence per line.
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        if (!alert.path.isEmpty())
+            path = addPath(box, *grid, alert.path);
         grid->addItem(new QSpacerItem(minimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
             0, 1, grid->columnCount());
     }
@@ -45,6 +75,10 @@ int MessageBoxAlertPresenter::present(const Alert &alert)
     box.show();
     box.raise();
     box.activateWindow();
+    if (path) {
+        path->setFocus(Qt::OtherFocusReason);
+        path->selectAll();
+    }
     box.exec();
 
     const int clicked = static_cast<int>(m_buttons.indexOf(qobject_cast<QPushButton *>(box.clickedButton())));

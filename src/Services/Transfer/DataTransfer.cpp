@@ -585,7 +585,10 @@ bool DataTransfer::confirm(const ImportPlan &plan, const QString &fileName)
 
 void DataTransfer::showAlert(const QString &message, const QString &detail)
 {
-    m_alerts.present(Alert { Alert::Style::Warning, message, detail, {}, -1 });
+    Alert alert;
+    alert.title = message;
+    alert.informativeText = detail;
+    m_alerts.present(alert);
 }
 
 void DataTransfer::setWorking(bool working)
