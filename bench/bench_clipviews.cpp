@@ -4,16 +4,18 @@
 // stall meanwhile; at 1,000,000 the first keystroke after a start with the search column
 // present, keystrokes before the column is ready and when it is; deleting the last month at
 // 1,000,000 (and a keystroke right after it) and everything at 100,000 from the tab's
-// question, with the longest stall; the resident memory with the tab open; then the paint time of every frame while
-// scrolling through 5,000 rows with pictures. `bench_clipviews N` stops at N entries; `bench_clipviews N PART` runs
-// only one part: paint, search, delete, first (after a start) or column (before it); `bench_clipviews N PART ONLY` only
-// the history of N entries.
+// question, with the longest stall; the resident memory with the tab open; at 100,000 and 1,000,000 a copy arriving
+// while the tab shows a search, and the search retyped while a copy waits for the writer, held as an import's commit
+// holds it, with the longest stall of each; then the paint time of every frame while scrolling through 5,000 rows with
+// pictures. `bench_clipviews N` stops at N entries; `bench_clipviews N PART` runs only one part: paint, search, copy,
+// delete, first (after a start) or column (before it); `bench_clipviews N PART ONLY` only the history of N entries.
 #include "ClipboardHistoryGenerator.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Theme/Symbols.h"
 #include "RunningApplication.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardTabState.h"
+#include "Services/Storage/StoreWriter.h"
 #include "Views/Clipboard/ClearConfirmation.h"
 #include "Views/Clipboard/ClipboardListView.h"
 #include "Views/Clipboard/ClipboardResults.h"
@@ -26,8 +28,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <QUuid>
 
 #include <cstdlib>
 #include <map>
@@ -200,6 +204,76 @@ double searches(Tab &tab, const QStringList &terms, int runs)
     }
     tab.settleOn(QString());
     return worst;
+}
+
+// A copy of another application's, new to the history, that the search "pri" finds, a second
+// after the one before: the newest entry.
+QString newCopy(Application &app)
+{
+    app.harness.clock.advance(1000);
+    return QStringLiteral("price list ") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// Copies arriving while the tab shows a search: the longest main-thread stall from each copy
+// until the list shows it and it is saved; then, while a copy waits for the writer, held busy
+// as an import's commit holds it, the search retyped: the longest stall of each keystroke.
+void copiesDuringASearch(Application &app, Tab &tab, const QByteArray &at)
+{
+    FakeSystemClipboard &clipboard = app.harness.systemClipboard;
+    ClipboardStore &store = tab.view().state().store();
+    const QString term = QStringLiteral("pri");
+    // After the copies earlier runs left in a kept history.
+    const QList<ClipboardItem> newest = store.items(1);
+    if (!newest.isEmpty() && newest.first().lastCopiedAt > app.harness.clock.now())
+        app.harness.clock.set(newest.first().lastCopiedAt);
+    const auto shows
+        = [&](const QString &text) { return tab.model().rowCount() > 0 && tab.model().item(0).content == text; };
+    std::vector<double> stalls;
+    for (int i = 0; i < 7; ++i) {
+        tab.settleOn(term);
+        const QString text = newCopy(app);
+        StallProbe probe;
+        probe.start();
+        clipboard.copyText(text);
+        if (!waitUntil([&] { return shows(text) && !store.hasPendingChanges(); }, 60'000))
+            std::printf("  the copy did not show\n");
+        idle(50);
+        stalls.push_back(probe.longest());
+    }
+    report("a copy while the tab shows \"pri\": longest main-thread stall, median", median(stalls));
+    const double worst = *std::max_element(stalls.begin(), stalls.end());
+    report("  the longest of 7", worst);
+    row("copy arriving during a search at " + at + ": longest stall, worst of 7", ms(worst));
+
+    auto held = std::make_shared<QSemaphore>();
+    store.writer()->run([held](const StoreDatabase &) {
+        held->acquire();
+        return true;
+    });
+    tab.settleOn(term);
+    const QString waiting = newCopy(app);
+    StallProbe probe;
+    probe.start();
+    clipboard.copyText(waiting);
+    if (!waitUntil([&] { return shows(waiting); }, 60'000))
+        std::printf("  the waiting copy did not show\n");
+    idle(50);
+    const double arrived = probe.longest();
+    std::vector<double> keys;
+    for (int i = 0; i < 7; ++i) {
+        tab.settleOn(term.chopped(1));
+        keys.push_back(tab.type(term).stall);
+    }
+    const bool waited = store.hasPendingChanges();
+    held->release();
+    waitUntil([&] { return !store.hasPendingChanges(); }, 60'000);
+    tab.settleOn(QString());
+    std::printf("  with the writer held%s:\n", waited ? "" : " (the copy was written meanwhile!)");
+    report("  a copy while the tab shows \"pri\": longest main-thread stall", arrived);
+    report("  \"pri\" retyped while the copy waits: longest stall of a keystroke, median", median(keys));
+    const double worstKey = std::max(arrived, *std::max_element(keys.begin(), keys.end()));
+    report("  the longest of them", worstKey);
+    row("search while a copy waits for the writer at " + at + ": longest stall", ms(worstKey));
 }
 
 QString columnPath(const QString &dataFolder)
@@ -375,6 +449,8 @@ void run(int size)
             std::printf("  resident memory: %lld KiB with the history open, %lld KiB with the window's tab on it\n",
                 before, open);
         }
+        if (size >= 100000 && wants("copy"))
+            copiesDuringASearch(app, tab, at);
         if (size == 100000 && wants("delete"))
             deleteFromTab(tab, ClearRequest::all(), "everything", "Delete All at 100k: longest stall");
     }

@@ -257,25 +257,77 @@ ClipboardQueries::Page ClipboardQueries::page(const QString &query, int limit) c
 QFuture<std::optional<ClipboardSearch::Scan>> ClipboardQueries::scanInBackground(const QString &query, int limit) const
 {
     const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    if (!predicate || !m_pending.isEmpty() || !m_database->search().splits(m_storedCount))
+    if (!predicate || !m_database->search().splits(m_storedCount))
         return {};
-    return m_database->search().start(*predicate, limit);
+    // The saved entries that the changes not written yet stand in for or delete are passed
+    // over; those changes are laid over the answer once it comes (laidOver).
+    ClipboardSearch::Hidden hidden;
+    const auto hide = [&hidden](const QUuid &id) { hidden.ids.insert(ClipboardDatabase::idValue(id).toByteArray()); };
+    std::for_each(m_pending.items().keyBegin(), m_pending.items().keyEnd(), hide);
+    std::for_each(m_pending.deletions().cbegin(), m_pending.deletions().cend(), hide);
+    for (const ClipboardPending::Range &span : m_pending.ranges())
+        hidden.spans.emplace_back(span.start, span.end);
+    return m_database->search().start(*predicate, limit, hidden);
 }
 
 ClipboardQueries::Page ClipboardQueries::page(
     const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
 {
-    if (!scan || !m_pending.isEmpty())
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!scan || !predicate)
         return page(query, limit);
-    return { fetchRows(*scan, limit), scan->count };
+    qint64 added = 0;
+    QList<ClipboardItem> rows = laidOver(*scan, *predicate, limit, added);
+    return { std::move(rows), scan->count + added };
 }
 
 QList<ClipboardItem> ClipboardQueries::items(
     const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const
 {
-    if (!scan || !m_pending.isEmpty())
+    const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
+    if (!scan || !predicate)
         return items(query, limit);
-    return fetchRows(*scan, limit);
+    qint64 added = 0;
+    return laidOver(*scan, *predicate, limit, added);
+}
+
+QList<ClipboardItem> ClipboardQueries::laidOver(
+    const ClipboardSearch::Scan &scan, const ClipboardItem::Predicate &predicate, int limit, qint64 &added) const
+{
+    const auto pending
+        = [this](const QUuid &id) { return m_pending.items().contains(id) || m_pending.deletions().contains(id); };
+    QList<ClipboardItem> result;
+    // A saved entry hidden only by a change made since the scan began is left out: the answer
+    // asked for after that change counts it rightly.
+    for (ClipboardItem &item : fetchRows(scan, limit)) {
+        if (!pending(item.id)
+            && std::none_of(m_pending.ranges().cbegin(), m_pending.ranges().cend(),
+                [&item](const ClipboardPending::Range &span) { return span.holds(item); }))
+            result << std::move(item);
+    }
+    const auto add = [&](const ClipboardItem &item) {
+        if (predicate.accepts(item)) {
+            result << item;
+            ++added;
+        }
+    };
+    std::for_each(m_pending.items().cbegin(), m_pending.items().cend(), add);
+    // What the scan passed over and has been written since, read as it is now.
+    QList<QUuid> writtenSince;
+    for (const QByteArray &id : scan.hidden.ids) {
+        if (const QUuid uuid = ClipboardDatabase::idFrom(id); !pending(uuid))
+            writtenSince << uuid;
+    }
+    if (!writtenSince.isEmpty()) {
+        const QList<ClipboardItem> written = itemsWithIds(writtenSince);
+        std::for_each(written.cbegin(), written.cend(), add);
+    }
+    if (added > 0) {
+        std::sort(result.begin(), result.end(), &ClipboardItem::recentOrder);
+        if (result.size() > limit)
+            result.resize(limit);
+    }
+    return result;
 }
 
 std::optional<ClipboardItem> ClipboardQueries::item(const QUuid &id) const

@@ -78,6 +78,11 @@ private:
     static Filter periodFilter(const ClipboardPending::Range &span);
     QList<ClipboardItem> fetch(const Filter &filter, std::optional<int> limit) const;
     QList<ClipboardItem> fetchRows(const ClipboardSearch::Scan &scan, int limit) const;
+    // The newest `limit` of a scan's answer with the changes not written yet laid over it: the
+    // pending entries that match, in place of the saved ones it passed over, and those it passed
+    // over that were written since it began. `added` counts the entries not in its answer.
+    QList<ClipboardItem> laidOver(
+        const ClipboardSearch::Scan &scan, const ClipboardItem::Predicate &predicate, int limit, qint64 &added) const;
     qint64 tally(const Filter &filter) const;
     // Puts the ids of the pending changes into the connection's temporary table that hides
     // their stored rows. Only a read of stored rows while changes wait asks for it, so that a

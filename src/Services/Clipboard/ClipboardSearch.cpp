@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -100,30 +101,35 @@ public:
         return result;
     }
 
-    // How many rows with first <= seq < end `condition` accepts, and the newest `keep` of them
-    // (see keepNewest); absent on any failure.
+    // How many rows with first <= seq < end `condition` accepts, but those hidden, and the
+    // newest `keep` of them (see keepNewest); absent on any failure.
     std::optional<qint64> scan(const QByteArray &condition, const QVariantList &bindings, qint64 first, qint64 end,
-        size_t keep, std::vector<Hit> &hits, const Stopped &stopped)
+        size_t keep, const Hidden &hidden, std::vector<Hit> &hits, const Stopped &stopped)
     {
-        return select("i.seq >= ? AND i.seq < ?", { first, end }, condition, bindings, keep, hits, stopped);
+        return select("i.seq >= ? AND i.seq < ?", { first, end }, condition, bindings, keep, hidden, hits, stopped);
     }
 
     // The same for the rows that `rows` (on clipboard_item AS i, with `leading` bound) picks.
     std::optional<qint64> select(const QByteArray &rows, const QVariantList &leading, const QByteArray &condition,
-        const QVariantList &bindings, size_t keep, std::vector<Hit> &hits, const Stopped &stopped)
+        const QVariantList &bindings, size_t keep, const Hidden &hidden, std::vector<Hit> &hits, const Stopped &stopped)
     {
         // A cancelled scan is interrupted where it is; its statement then fails.
         m_stopped = stopped;
         sqlite3_progress_handler(
             m_handle, stepsBetweenLooks, [](void *stop) { return (*static_cast<Stopped *>(stop))() ? 1 : 0; },
             &m_stopped);
-        sqlite3_stmt *statement = prepared(
-            "SELECT i.seq, i.last_copied_at FROM clipboard_item AS i WHERE " + rows + " AND (" + condition + ')');
+        // Only the matches are looked up among the hidden, so the id is read only when some are.
+        const bool hides = !hidden.isEmpty();
+        sqlite3_stmt *statement
+            = prepared(QByteArray(hides ? "SELECT i.seq, i.last_copied_at, i.id" : "SELECT i.seq, i.last_copied_at")
+                + " FROM clipboard_item AS i WHERE " + rows + " AND (" + condition + ')');
         std::optional<qint64> count;
         if (bind(statement, leading + bindings)) {
             qint64 found = 0;
             int code = SQLITE_ROW;
             while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+                if (hides && hidden.hides(bytes(statement, 2), sqlite3_column_int64(statement, 1)))
+                    continue;
                 ++found;
                 if (keep == 0)
                     continue;
@@ -139,6 +145,32 @@ public:
         sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
         SearchColumn::keepNewest(hits, keep);
         return count;
+    }
+
+    // The rows of the entries `ids` (as the file keeps them) that are there, in order; absent
+    // on a failure.
+    std::optional<std::vector<qint64>> rowsOf(const QSet<QByteArray> &ids)
+    {
+        std::vector<qint64> seqs;
+        if (ids.isEmpty())
+            return seqs;
+        sqlite3_stmt *statement = prepared("SELECT seq FROM clipboard_item WHERE id = ?");
+        bool read = statement != nullptr;
+        for (auto id = ids.cbegin(); read && id != ids.cend(); ++id) {
+            read = sqlite3_bind_blob64(statement, 1, id->constData(), sqlite3_uint64(id->size()), SQLITE_STATIC)
+                == SQLITE_OK;
+            int code = read ? sqlite3_step(statement) : SQLITE_ERROR;
+            if (code == SQLITE_ROW) {
+                seqs.push_back(sqlite3_column_int64(statement, 0));
+                code = sqlite3_step(statement);
+            }
+            read = read && code == SQLITE_DONE && sqlite3_reset(statement) == SQLITE_OK;
+        }
+        finish(statement);
+        if (!read)
+            return std::nullopt;
+        std::sort(seqs.begin(), seqs.end());
+        return seqs;
     }
 
     // Holds one view of the file over several statements, or lets it go.
@@ -369,16 +401,21 @@ bool ClipboardSearch::splits(qint64 rows) const
     return !m_filePath.isEmpty() && rows >= splitRows && QThread::idealThreadCount() >= 2;
 }
 
+bool ClipboardSearch::Hidden::hides(QByteArrayView id, qint64 copiedAt) const
+{
+    return ids.contains(QByteArray::fromRawData(id.data(), id.size())) || SearchColumn::holds(spans, copiedAt);
+}
+
 std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::Predicate &predicate, qint64 keep)
 {
     const QMutexLocker lock(&m_scanning);
-    return run(predicate, keep, [] { return false; });
+    return run(predicate, keep, {}, [] { return false; });
 }
 
 QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
-    const ClipboardItem::Predicate &predicate, qint64 keep)
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden)
 {
-    return QtConcurrent::run(&m_background, [this, predicate, keep](QPromise<std::optional<Scan>> &promise) {
+    return QtConcurrent::run(&m_background, [this, predicate, keep, hidden](QPromise<std::optional<Scan>> &promise) {
         QMutexLocker lock(&m_scanning);
         // Without a column, the one under way is made sooner than the file is read through in
         // spans, which would only slow its making: the scan waits for it (and the scans of the
@@ -394,7 +431,7 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
         // Stopped as well when the search goes, as a file's after its check does: the scan then
         // gives no answer, as if cancelled.
         std::optional<Scan> found
-            = run(predicate, keep, [this, &promise] { return promise.isCanceled() || m_closing; });
+            = run(predicate, keep, hidden, [this, &promise] { return promise.isCanceled() || m_closing; });
         if (m_closing)
             promise.future().cancel();
         else if (!promise.isCanceled())
@@ -652,18 +689,19 @@ void ClipboardSearch::makeColumn()
 }
 
 std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
-    const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped)
 {
     if (m_filePath.isEmpty() || std::min(QThread::idealThreadCount(), maximumSpans) < 2)
         return std::nullopt;
     // Held here: a damaged column is let go of during its scan.
     const std::shared_ptr<SearchColumn> column = m_column;
-    if (!column) {
-        if (!m_columnLookedFor)
-            renewColumn();
-        return runSpans(predicate, keep, stopped);
-    }
-    return runColumn(*column, predicate, keep, stopped);
+    if (!column && !m_columnLookedFor)
+        renewColumn();
+    std::optional<Scan> found
+        = column ? runColumn(*column, predicate, keep, hidden, stopped) : runSpans(predicate, keep, hidden, stopped);
+    if (found)
+        found->hidden = hidden;
+    return found;
 }
 
 bool ClipboardSearch::openReaders(int count)
@@ -680,7 +718,7 @@ bool ClipboardSearch::openReaders(int count)
 }
 
 std::optional<ClipboardSearch::Scan> ClipboardSearch::runSpans(
-    const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped)
 {
     const int spans = std::min(QThread::idealThreadCount(), maximumSpans);
     if (!openReaders(spans))
@@ -699,7 +737,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runSpans(
     auto scanSpan = [&](int span) {
         const qint64 from = bounds->first + width * span;
         counts[size_t(span)] = m_readers[size_t(span)]->scan(
-            where, values, from, std::min(from + width, bounds->second), newest, hits[size_t(span)], stopped);
+            where, values, from, std::min(from + width, bounds->second), newest, hidden, hits[size_t(span)], stopped);
     };
     QList<QFuture<void>> others;
     for (int span = 1; span < spans; ++span)
@@ -735,13 +773,13 @@ ClipboardSearch::Scan ClipboardSearch::newest(qint64 count, std::vector<Hit> hit
     return scan;
 }
 
-std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
-    const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped)
+std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(const SearchColumn &column,
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped)
 {
     const QByteArray needle = predicate.folded.toUtf8();
     // A zero byte parts an entry's content from its source name in the column.
     if (needle.contains('\0') || !openReaders(1))
-        return runSpans(predicate, keep, stopped);
+        return runSpans(predicate, keep, hidden, stopped);
     Reader &reader = *m_readers.front();
     if (!reader.begin())
         return std::nullopt;
@@ -751,7 +789,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     if (!changed || (!changed->empty() && changed->front() < 0) || changed->size() > 8 * stale) {
         reader.end();
         renewColumn();
-        return changed ? runSpans(predicate, keep, stopped) : std::nullopt;
+        return changed ? runSpans(predicate, keep, hidden, stopped) : std::nullopt;
     }
     // Entries added since count as much: each is read through SQLite.
     const std::optional<std::pair<qint64, qint64>> bounds = reader.bounds();
@@ -759,12 +797,24 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     if (changed->size() + size_t(added) > stale)
         renewColumn();
 
+    // The hidden entries' rows, read in the view the changes were: the blocks pass over them.
+    const std::optional<std::vector<qint64>> hiddenRows = reader.rowsOf(hidden.ids);
+    if (!hiddenRows) {
+        reader.end();
+        return std::nullopt;
+    }
+    std::vector<qint64> skipped;
+    skipped.reserve(changed->size() + hiddenRows->size());
+    std::merge(
+        changed->cbegin(), changed->cend(), hiddenRows->cbegin(), hiddenRows->cend(), std::back_inserter(skipped));
+
     const int threads = std::min(QThread::idealThreadCount(), maximumSpans);
     m_pool.setMaxThreadCount(threads - 1);
     const auto newest = size_t(std::max<qint64>(keep, 0));
-    const SearchColumn::Needles needles { *changed, needle,
+    const SearchColumn::Needles needles { skipped, needle,
         SearchFolding::anchorOf(needle.constData(), size_t(needle.size())),
-        predicate.kindWord.isEmpty() ? quint8(0) : SearchColumn::kindCode(predicate.kindWord.toUtf8()), newest };
+        predicate.kindWord.isEmpty() ? quint8(0) : SearchColumn::kindCode(predicate.kindWord.toUtf8()), newest,
+        hidden.spans };
     std::atomic<size_t> next = 0;
     std::atomic<bool> damaged = false;
     std::atomic<bool> halted = false;
@@ -794,10 +844,10 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
     const QVariantList values = bindings(predicate);
     std::vector<Hit> recent;
     const std::optional<qint64> fresh
-        = reader.select("i.seq > ?", { column.snapshot().lastSeq }, where, values, newest, recent, stopped);
+        = reader.select("i.seq > ?", { column.snapshot().lastSeq }, where, values, newest, hidden, recent, stopped);
     const std::optional<qint64> renewed = fresh
         ? reader.select("i.seq <= ? AND i.seq IN (SELECT seq FROM clipboard_change WHERE n > ?)",
-            { column.snapshot().lastSeq, column.snapshot().mark }, where, values, newest, recent, stopped)
+            { column.snapshot().lastSeq, column.snapshot().mark }, where, values, newest, hidden, recent, stopped)
         : std::nullopt;
     reader.end();
     scanBlocks(0);
@@ -810,7 +860,7 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::runColumn(
         column.remove(m_filePath);
         m_column.reset();
         renewColumn();
-        return halted ? std::nullopt : runSpans(predicate, keep, stopped);
+        return halted ? std::nullopt : runSpans(predicate, keep, hidden, stopped);
     }
     if (halted || !fresh || !renewed)
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QFuture>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QThreadPool>
 #include <QVariantList>
@@ -44,11 +45,24 @@ public:
     // least as many as asked for when there are, with every entry copied at the same moment
     // as the last of those; newest first, with when each was last copied (in milliseconds), so
     // that the first few can be read alone.
+    // Saved entries a scan passes over, as changes not written yet stand in for them or delete
+    // them: by id (as the file keeps it), and every one last copied in a span deleted wholesale
+    // (start inclusive, end exclusive, in milliseconds).
+    struct Hidden
+    {
+        QSet<QByteArray> ids;
+        SearchColumn::Spans spans;
+        bool isEmpty() const { return ids.isEmpty() && spans.empty(); }
+        bool hides(QByteArrayView id, qint64 copiedAt) const;
+    };
+
     struct Scan
     {
         qint64 count = 0;
         QList<qint64> rows;
         QList<qint64> copiedAt;
+        // What it passed over.
+        Hidden hidden;
     };
 
     // Whether the file has passed its check. One whose check is under way is read without
@@ -87,9 +101,11 @@ public:
     // when the history is too small to split or a connection fails; the caller then asks its
     // own connection. Sees only what is saved.
     std::optional<Scan> scan(const ClipboardItem::Predicate &predicate, qint64 keep);
-    // The same on another thread. Cancelling the future stops the scan within a few thousand
+    // The same on another thread, passing over `hidden`, so that the changes not written yet
+    // can be laid over its answer. Cancelling the future stops the scan within a few thousand
     // rows; the future then holds no result.
-    QFuture<std::optional<Scan>> start(const ClipboardItem::Predicate &predicate, qint64 keep);
+    QFuture<std::optional<Scan>> start(
+        const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden = {});
 
     // The store's writer, whose connection, the file's only read-write one, pairs each column
     // made with the file, one made before it too (without one, a column serves until the
@@ -116,10 +132,12 @@ private:
     class Reader;
     using Stopped = std::function<bool()>;
 
-    std::optional<Scan> run(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
-    std::optional<Scan> runSpans(const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
-    std::optional<Scan> runColumn(
-        const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep, const Stopped &stopped);
+    std::optional<Scan> run(
+        const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped);
+    std::optional<Scan> runSpans(
+        const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped);
+    std::optional<Scan> runColumn(const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep,
+        const Hidden &hidden, const Stopped &stopped);
     bool openReaders(int count);
     // The newest `keep` of `hits` (and those copied with the last of them) among `count` found.
     static Scan newest(qint64 count, std::vector<SearchColumn::Hit> hits, size_t keep);

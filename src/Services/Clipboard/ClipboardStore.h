@@ -100,12 +100,13 @@ public:
     QList<ClipboardItem> items(const QString &query, int limit) const;
     // The same with the number of all entries that match, found in one pass.
     Page page(const QString &query, int limit) const;
-    // A search of a large saved history off the main thread: the scan that page() would make,
+    // A search of a large history off the main thread: the scan of the saved entries that
+    // page() would make, passing over those that changes not written yet stand in for or delete,
     // which cancelling the future stops. Invalid when page() answers as quickly (a blank query,
-    // a small history, changes not saved yet).
+    // a small history).
     QFuture<std::optional<ClipboardSearch::Scan>> scanInBackground(const QString &query, int limit) const;
-    // The page that such a scan found; page() above when it could not scan or changes are
-    // pending now.
+    // The page that such a scan found, with the changes not written yet laid over it; page()
+    // above when it could not scan.
     Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
     // The same without the count: more of a page shown in part.
     QList<ClipboardItem> items(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;

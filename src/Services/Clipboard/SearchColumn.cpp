@@ -312,7 +312,8 @@ bool SearchColumn::scan(
         if (found && found < at)
             found = next(at);
         match = match || (needles.kind != 0 && recordKind == needles.kind);
-        if (!match || std::binary_search(needles.changed.cbegin(), needles.changed.cend(), seq))
+        if (!match || std::binary_search(needles.changed.cbegin(), needles.changed.cend(), seq)
+            || holds(needles.hiddenSpans, copiedAt))
             continue;
         ++count;
         if (needles.newest == 0)

@@ -5,9 +5,11 @@
 #include <QMutex>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The search's column beside a history file: blocks of records, each an entry's kind, folded
@@ -40,6 +42,14 @@ public:
         quint32 textSize;
     };
 
+    // Spans of last copies, from the first (inclusive) to the second (exclusive).
+    using Spans = std::vector<std::pair<qint64, qint64>>;
+    static bool holds(const Spans &spans, qint64 copiedAt)
+    {
+        return std::any_of(spans.cbegin(), spans.cend(),
+            [copiedAt](const auto &span) { return copiedAt >= span.first && copiedAt < span.second; });
+    }
+
     // One match of a scan: when its entry was last copied, and its row.
     struct Hit
     {
@@ -50,7 +60,8 @@ public:
     // What one scan looks for in the blocks.
     struct Needles
     {
-        // Entries changed since the snapshot, in order: SQLite tells what they are now.
+        // Entries the blocks do not answer for, in order: changed since the snapshot (SQLite
+        // tells what they are now) or hidden.
         const std::vector<qint64> &changed;
         // Folded, with where it is looked for first (SearchFolding::anchorOf).
         const QByteArray &text;
@@ -59,6 +70,8 @@ public:
         quint8 kind;
         // How many of the newest matches are kept.
         size_t newest;
+        // Entries last copied in these are hidden.
+        const Spans &hiddenSpans;
     };
 
     // Writes a column into a file of no name yet beside the history (or, where the file system

@@ -1,16 +1,53 @@
 #include "ClipboardHistory.h"
 #include "FixedClock.h"
 #include "Services/Clipboard/ClipboardListModel.h"
+#include "Services/Storage/StoreWriter.h"
 
 #include <QAbstractItemModelTester>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QDateTime start(QDate(2026, 3, 2), QTime(9, 0));
+
+// How many statements that look through the entries' text ran on the main thread, on every
+// connection opened since the first call.
+std::atomic<int> &mainThreadSearches()
+{
+    static std::atomic<int> count = 0;
+    static const bool traced = [] {
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
+            sqlite3_trace_v2(
+                handle, SQLITE_TRACE_STMT,
+                [](unsigned, void *, void *statement, void *) {
+                    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
+                    if (sql && std::strstr(sql, "contains_folded")
+                        && QThread::currentThread() == QCoreApplication::instance()->thread())
+                        ++count;
+                    return 0;
+                },
+                nullptr);
+            return SQLITE_OK;
+        }));
+        return true;
+    }();
+    Q_UNUSED(traced);
+    return count;
+}
 
 QStringList contents(const ClipboardListModel &model)
 {
@@ -35,6 +72,8 @@ private Q_SLOTS:
     void newCopyIsAppliedAsADifference();
     void headerCountsGroupDigits();
     void tickRewordsWithoutQuerying();
+    void aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread_data();
+    void aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread();
 };
 
 void tst_ClipboardListModel::search_data()
@@ -200,6 +239,106 @@ void tst_ClipboardListModel::tickRewordsWithoutQuerying()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.first().at(1).toModelIndex().row(), 1);
     QCOMPARE(summaries.count(), 0);
+}
+
+void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("a new copy") << u"copy"_s;
+    QTest::newRow("a saved entry copied again") << u"again"_s;
+    QTest::newRow("an entry copied again from an application the search names") << u"app"_s;
+    QTest::newRow("a deletion") << u"delete"_s;
+    QTest::newRow("a deletion of an entry saved after the column") << u"delete late"_s;
+    QTest::newRow("today deleted") << u"today"_s;
+}
+
+// A change waits for the writer, held by an import's commit, say: the search shown is asked
+// again, answered off the main thread with the change laid over it, and stays right once the
+// change is written.
+void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread()
+{
+    QFETCH(QString, change);
+    const QString query = u"plover"_s;
+    std::atomic<int> &searches = mainThreadSearches();
+    QTemporaryDir folder;
+    {
+        // Large enough to be searched in its column; one entry in 90 matches, a minute apart.
+        auto store = ClipboardStore::make(folder.path());
+        QList<ClipboardCapture> captures;
+        for (int i = 1; i <= 9000; ++i) {
+            captures << ClipboardHistory::capture(
+                ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
+        }
+        QVERIFY(store->insertImported(captures));
+    }
+    // Opened as the application opens it.
+    auto store = ClipboardStore::make(folder.path(), IntegrityCheck::InBackground);
+    store->waitForBackgroundWork();
+    QVERIFY(!store->loadError());
+    QVERIFY(QFileInfo::exists(folder.path() + u"/Clipboard.store-search"_s));
+    const QDateTime now = start.addSecs(60 * 9010);
+    FixedClock clock(now);
+    const auto copy = [&](const QString &text, const QDateTime &when, const QString &app = u"Editor"_s) {
+        return store->record(ClipboardHistory::capture(ClipboardKind::Text, text, when, app));
+    };
+    const ClipboardItem late = copy(u"plover late"_s, now.addSecs(-30));
+    store->waitForBackgroundWork();
+
+    ClipboardListModel model(*store, clock, 200);
+    model.setQuery(query);
+    QTRY_COMPARE(model.resultCount(), 101);
+    const QList<QUuid> before = model.ids();
+
+    auto held = std::make_shared<QSemaphore>();
+    store->writer()->run([held](const StoreDatabase &) {
+        held->acquire();
+        return true;
+    });
+    auto release = qScopeGuard([held] { held->release(); });
+    QSignalSpy answers(&model, &ClipboardListModel::summaryChanged);
+    if (change == u"copy"_s)
+        copy(u"Plover fresh"_s, now);
+    else if (change == u"again"_s)
+        copy(u"plover 4500"_s, now);
+    else if (change == u"app"_s)
+        copy(u"entry 4501"_s, now, u"Plover Mail"_s);
+    else if (change == u"delete"_s)
+        store->deleteItems(store->items(u"plover 4500"_s, 1));
+    else if (change == u"delete late"_s)
+        store->deleteItems({ late });
+    else
+        store->deleteItems(ClearRequest::of(ClipboardPeriod::Today), now, ClipboardCalendar {});
+    QVERIFY(store->hasPendingChanges());
+    // What the store's own connection finds with the change laid over the stored rows.
+    const ClipboardStore::Page expected = store->page(query, 200);
+    QList<QUuid> expectedIds;
+    for (const ClipboardItem &item : expected.items)
+        expectedIds << item.id;
+    QVERIFY(expectedIds != before);
+
+    searches = 0;
+    QTRY_VERIFY(!answers.isEmpty());
+    QCOMPARE(model.resultCount(), expected.total);
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.ids(), expectedIds);
+    QCOMPARE(searches.load(), 0);
+    QVERIFY(store->hasPendingChanges());
+
+    // An answer that comes once its change is written reads the change from the file.
+    QFuture<std::optional<ClipboardSearch::Scan>> asked = store->scanInBackground(query, 200);
+    asked.waitForFinished();
+    release.dismiss();
+    held->release();
+    QTRY_VERIFY(!store->hasPendingChanges());
+    QCoreApplication::processEvents();
+    QCOMPARE(model.ids(), expectedIds);
+    const ClipboardStore::Page written = store->page(query, asked.result(), 200);
+    QCOMPARE(written.total, expected.total);
+    QCOMPARE(written.items.size(), expected.items.size());
+    for (qsizetype i = 0; i < written.items.size(); ++i)
+        QCOMPARE(written.items.at(i).id, expectedIds.at(i));
+    QCOMPARE(store->page(query, 200).total, expected.total);
 }
 
 QTEST_GUILESS_MAIN(tst_ClipboardListModel)
