@@ -54,8 +54,7 @@ private:
     QWidget *m_window;
 };
 
-// Lets every motion under way end. A test drives what follows with a clock of its own: the
-// first step of a clock that has been idle may take a motion to its end at once.
+// Lets every motion under way end.
 void settle(AnimationClock &clock)
 {
     for (int frame = 0; frame < 40; ++frame)
@@ -252,13 +251,10 @@ private Q_SLOTS:
             return list->visualRect(index).translated(list->viewport()->mapTo(view->window(), QPoint()));
         };
         const QRect before = placeOfAbove();
-        if (fromPreview) {
-            AnimationClock opening;
-            view->state().preview(doomed);
-            settle(opening);
-        }
         AnimationClock clock;
         if (fromPreview) {
+            view->state().preview(doomed);
+            settle(clock);
             view->detail()->deleteButton()->click();
         } else {
             view->state().deleteFromList(doomed);
