@@ -5,7 +5,8 @@
 // and 1,000,000 entries: to the history checked and upgraded, and the peak resident memory;
 // medians of 3, each over a fresh copy of the older file. Each launch is a process
 // of its own running the application as main() does, over the test fakes (offscreen, no X
-// server, no session bus), so the figures are Vemra's own start-up. `bench_startup N` stops at N.
+// server, no session bus), so the figures are Vemra's own start-up. `bench_startup N` stops at N;
+// `bench_startup N --ends` runs an empty history and N alone.
 #include "AppHarness.h"
 #include "ClipboardHistoryGenerator.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -175,6 +176,10 @@ void run(const QString &program, int size, bool older)
         found = figures[3].toLongLong();
     }
     report("launch -> tray icon", median(tray));
+    std::printf("   ");
+    for (const double each : tray)
+        std::printf(" %.1f", each);
+    std::printf(" ms, each launch\n");
     report(older ? "launch -> history upgraded and checked" : "launch -> history checked", median(checked));
     const QByteArray label = "launch -> first search (\"pri\", " + QByteArray::number(found) + " found)";
     report(label.constData(), median(search));
@@ -189,12 +194,14 @@ int main(int argc, char **argv)
         return launch(argc, argv, QString::fromLocal8Bit(argv[2]));
     QCoreApplication app(argc, argv);
     const int largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    // `--ends`: only an empty history and the largest, in the current layout.
+    const bool ends = argc > 2 && qstrcmp(argv[2], "--ends") == 0;
     for (int size : { 0, 100000, 1000000 }) {
-        if (size <= largest)
+        if (size <= largest && (!ends || size == 0 || size == largest))
             run(QCoreApplication::applicationFilePath(), size, false);
     }
     for (int size : { 100000, 1000000 }) {
-        if (size <= largest)
+        if (size <= largest && !ends)
             run(QCoreApplication::applicationFilePath(), size, true);
     }
     return 0;

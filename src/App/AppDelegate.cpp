@@ -40,6 +40,7 @@
 #include "Views/Shell/ExpandedWindow.h"
 #include "Views/Shell/PanelContent.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -216,6 +217,12 @@ void AppDelegate::start()
 void AppDelegate::afterLaunch()
 {
     m_isLaunched = true;
+    // What would slow the start waits until the event loop first has nothing to do.
+    auto idle = std::make_shared<QMetaObject::Connection>();
+    *idle = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this, idle] {
+        disconnect(*idle);
+        m_clipboardStore->startIdleWork();
+    });
     m_panelAfterLoadErrors = !m_wasLaunchedAtLogin;
     presentLoadErrors();
 }

@@ -26,6 +26,23 @@ namespace {
 
 using Hit = SearchColumn::Hit;
 
+// Counts a scan among those asking for the search's lock while it lives.
+class Asking
+{
+public:
+    explicit Asking(std::atomic<int> &count)
+        : m_count(count)
+    {
+        ++m_count;
+    }
+    ~Asking() { --m_count; }
+    Asking(const Asking &) = delete;
+    Asking &operator=(const Asking &) = delete;
+
+private:
+    std::atomic<int> &m_count;
+};
+
 // Below this many rows one scan on the store's own connection is quicker than the hand-off.
 constexpr qint64 splitRows = 8192;
 // How many virtual machine steps a scan takes between two looks at whether it was cancelled:
@@ -361,7 +378,6 @@ ClipboardSearch::ClipboardSearch(QString filePath, File file, Column handed)
     } else if (!m_filePath.isEmpty()) {
         m_column = found();
     }
-    verifyColumn();
 }
 
 ClipboardSearch::~ClipboardSearch()
@@ -408,6 +424,7 @@ bool ClipboardSearch::Hidden::hides(QByteArrayView id, qint64 copiedAt) const
 
 std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::Predicate &predicate, qint64 keep)
 {
+    const Asking asking(m_scansAsking);
     const QMutexLocker lock(&m_scanning);
     return run(predicate, keep, {}, [] { return false; });
 }
@@ -416,6 +433,7 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
     const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden)
 {
     return QtConcurrent::run(&m_background, [this, predicate, keep, hidden](QPromise<std::optional<Scan>> &promise) {
+        const Asking asking(m_scansAsking);
         QMutexLocker lock(&m_scanning);
         // Without a column, the one under way is made sooner than the file is read through in
         // spans, which would only slow its making: the scan waits for it (and the scans of the
@@ -488,15 +506,25 @@ ClipboardSearch::Column ClipboardSearch::handOver()
     return { m_column, m_column && m_column == m_unpaired };
 }
 
-void ClipboardSearch::verifyColumn()
+void ClipboardSearch::verifyInBackground()
 {
-    if (!m_column)
+    if (m_filePath.isEmpty() || m_verifyAsked.exchange(true))
         return;
-    m_maker.start([this, column = m_column] {
+    m_maker.start([this] {
+        std::shared_ptr<SearchColumn> column;
+        {
+            const QMutexLocker lock(&m_scanning);
+            column = m_column;
+        }
         std::vector<char> buffer;
-        for (size_t block = 0; block < column->blockCount() && !m_closing; ++block) {
+        for (size_t block = 0; column && block < column->blockCount() && !m_closing; ++block) {
+            // A scan waiting goes first; a column being made, which one may wait for, ends this.
+            while (m_scansAsking > 0 && !m_closing && !m_making)
+                QThread::msleep(2);
             // A block at a time, between the scans and the erasures, which write blocks.
             const QMutexLocker lock(&m_scanning);
+            if (m_column != column || m_making)
+                return;
             column->verify(block, buffer);
         }
     });

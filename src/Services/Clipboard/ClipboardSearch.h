@@ -124,6 +124,11 @@ public:
     bool waitForColumn();
     // Finished once no column is being made.
     QFuture<void> columnMade();
+    // Works out the sums of the column found beside the file in the background, a block at a
+    // time between the scans, which go first, so that the first scan to read a block need
+    // not; asked once the application is idle after its start, since reading the whole
+    // column slows the start. Once is enough.
+    void verifyInBackground();
     // Stops the scans and the making of a column for good, as the search going does; then
     // hands its column over.
     Column handOver();
@@ -146,8 +151,6 @@ private:
     // Removes the column's file and has it made afresh (under m_scanning).
     void dropColumn();
     void makeColumn();
-    // Sums the column's blocks in the background, so that the first scan after a start need not.
-    void verifyColumn();
     // The column beside the file when it is whole and made for the file as it is now, holding
     // no entry deleted since; any other is removed, with what a making cut short left.
     std::shared_ptr<SearchColumn> found() const;
@@ -184,4 +187,7 @@ private:
     // before the last time is not used, and another is made.
     quint64 m_forgotten = 0;
     std::atomic<bool> m_closing = false;
+    // The scans asking for m_scanning or holding it, which the sums' work lets go first.
+    std::atomic<int> m_scansAsking = 0;
+    std::atomic<bool> m_verifyAsked = false;
 };

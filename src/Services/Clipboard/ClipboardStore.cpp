@@ -170,6 +170,8 @@ void ClipboardStore::finishCheck()
         logFolded(!m_writer->logLeft());
         m_database = std::move(opened).value();
         m_database->search().useWriter(m_writer);
+        if (m_idleWorkStarted)
+            m_database->search().verifyInBackground();
         m_queries->attach(*m_database);
         removeStrayFiles(m_openedAt);
     } else {
@@ -188,6 +190,12 @@ void ClipboardStore::finishCheck()
     // The history's rows appear, and what was copied meanwhile is written.
     save();
     Q_EMIT checked();
+}
+
+void ClipboardStore::startIdleWork()
+{
+    m_idleWorkStarted = true;
+    m_database->search().verifyInBackground();
 }
 
 void ClipboardStore::moveToTemporaryFolder()

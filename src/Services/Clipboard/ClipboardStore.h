@@ -5,6 +5,7 @@
 #include "Models/Clipboard/ClipboardCapture.h"
 #include "Models/Clipboard/ClipboardItem.h"
 #include "Models/Common/Result.h"
+#include "Services/Clipboard/ClipboardPage.h"
 #include "Services/Clipboard/ClipboardPending.h"
 #include "Services/Clipboard/ClipboardSaveJob.h"
 #include "Services/Clipboard/ClipboardSearch.h"
@@ -52,12 +53,7 @@ class ClipboardStore final : public QObject
     Q_PROPERTY(qint64 revision READ revision NOTIFY revisionChanged)
 
 public:
-    // One page of a search and how many entries match in all.
-    struct Page
-    {
-        QList<ClipboardItem> items;
-        qint64 total = 0;
-    };
+    using Page = ClipboardPage;
 
     // The database file inside the store folder.
     static QString databaseFileName() { return QStringLiteral("Clipboard.store"); }
@@ -182,6 +178,11 @@ public:
     // and writes the file itself).
     void waitForCheck();
 
+    // Starts what waits until the application is idle after its start: the sums of the search
+    // column found beside the file are worked out in the background, during the file's check
+    // and after it.
+    void startIdleWork();
+
     // The file's one writer, which an import's jobs join; none for a history in memory.
     std::shared_ptr<StoreWriter> writer() const { return m_writer; }
 
@@ -249,4 +250,5 @@ private:
     QDateTime m_openedAt;
     bool m_checking = false;
     bool m_readsFile = false;
+    bool m_idleWorkStarted = false;
 };
