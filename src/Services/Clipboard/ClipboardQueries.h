@@ -3,9 +3,9 @@
 #include "Models/Clipboard/ClearRequest.h"
 #include "Models/Clipboard/ClipboardCalendar.h"
 #include "Models/Clipboard/ClipboardItem.h"
+#include "Services/Clipboard/ClipboardPage.h"
 #include "Services/Clipboard/ClipboardPending.h"
 #include "Services/Clipboard/ClipboardSearch.h"
-#include "Services/Clipboard/ClipboardStore.h"
 
 #include <QDateTime>
 #include <QFuture>
@@ -28,7 +28,7 @@ class ClipboardDatabase;
 class ClipboardQueries final
 {
 public:
-    using Page = ClipboardStore::Page;
+    using Page = ClipboardPage;
 
     explicit ClipboardQueries(const ClipboardPending &pending);
 

@@ -1,17 +1,12 @@
 #include "Services/Shell/MotionPreference.h"
 
-#include "Platform/linux/GtkAnimationSetting.h"
+#include "Platform/DesktopAnimations.h"
 
 namespace MotionPreference {
 
-bool reducesMotion(const QString &settingsIni)
-{
-    return GtkAnimationSetting::animationsEnabled(settingsIni) == false;
-}
-
 bool reducesMotion()
 {
-    return GtkAnimationSetting::animationsEnabled() == false;
+    return DesktopAnimations::enabled() == false;
 }
 
 } // namespace MotionPreference

@@ -3,7 +3,7 @@
 #include "Models/Transfer/EntryKey.h"
 #include "Models/Transfer/ExportedClipboardItem.h"
 #include "Models/Transfer/VemraExport.h"
-#include "Services/Transfer/BackupReader.h"
+#include "Services/Transfer/BackupReading.h"
 #include "Services/Transfer/BackupRules.h"
 
 #include <QByteArrayView>

@@ -3,6 +3,7 @@
 #include "Models/Transfer/BackupError.h"
 #include "Models/Transfer/EntryKey.h"
 #include "Models/Transfer/VemraExport.h"
+#include "Services/Transfer/BackupReading.h"
 #include "Services/Transfer/BackupRules.h"
 
 #include <QByteArray>
@@ -27,19 +28,6 @@ class QThreadPool;
 // without bound or overflow as it is used.
 namespace BackupReader {
 
-using Outcome = std::variant<VemraExport, BackupError>;
-// Takes what an import's plan weighs of each clipboard entry as it is read, in the document's
-// order, instead of the document keeping the entry; false stops the reading. Entries met before
-// a damage later in the file have been handed over by then.
-using KeySink = std::function<bool(const EntryKey &key)>;
-// Tells, on any thread and without waiting, whether the plan skips an entry by its id alone,
-// whatever its content: such an entry's content is not hashed.
-using KnownId = std::function<bool(const QUuid &id)>;
-// Takes the document's todos as soon as their list is read whole, before the entries after it,
-// so that they can be planned while the entries are read. A document found damaged later is
-// still refused whole.
-using TodoSink = std::function<void(const QList<ExportedTodo> &todos)>;
-
 // Where the entries' list may be split: at the first line that starts with '{' after every
 // `pieceBytes`, looked for within `searchBytes`. A file with fewer lines is read on one core.
 struct Splitting
@@ -63,8 +51,6 @@ struct FileStamp
 
 // The largest file read: 4 GiB.
 inline constexpr qint64 maximumFileSize = qint64(4) << 30;
-// Containers nested deeper than this make a file that is no export.
-inline constexpr int maximumDepth = 512;
 using BackupRules::maximumCount;
 using BackupRules::maximumShortField;
 

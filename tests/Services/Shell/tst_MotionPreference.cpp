@@ -12,26 +12,6 @@ class TestMotionPreference final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void desktopMotionSetting_data()
-    {
-        QTest::addColumn<QString>("ini");
-        QTest::addColumn<bool>("reduces");
-        QTest::newRow("turned off") << "[Settings]\ngtk-enable-animations=false\n" << true;
-        QTest::newRow("zero, spaced") << "[Settings]\n  gtk-enable-animations = 0\n" << true;
-        QTest::newRow("turned on") << "[Settings]\ngtk-enable-animations=true\n" << false;
-        QTest::newRow("not set") << "[Settings]\ngtk-theme-name=Adwaita\n" << false;
-        QTest::newRow("other group") << "[Other]\ngtk-enable-animations=false\n" << false;
-        QTest::newRow("unreadable value") << "[Settings]\ngtk-enable-animations=maybe\n" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void desktopMotionSetting()
-    {
-        QFETCH(QString, ini);
-        QFETCH(bool, reduces);
-        QCOMPARE(MotionPreference::reducesMotion(ini), reduces);
-    }
-
     void newerGtkSettingsWin()
     {
         TestHome home;
