@@ -499,12 +499,17 @@ void TodoListView::placeRows(bool animated)
         const bool slides = moves && !(m_drag && m_drag->id == entry->id && !heading);
         w->resize(target.size());
         auto *slide = w->findChild<QPropertyAnimation *>(slideName, Qt::FindDirectChildrenOnly);
-        const bool placed = w->property(placedProperty).toBool();
+        // A widget first placed in this pass of the event loop has not been drawn there yet: when
+        // more changes arrive in the same pass (a burst of new todos, an import), it goes
+        // straight to its latest place rather than sliding out from where an earlier layout put it.
+        const QVariant placedIn = w->property(placedProperty);
+        const bool placed = placedIn.isValid() && placedIn.toULongLong() != m_pass;
         if (!placed || !slides || !(visible.intersects(w->geometry()) || visible.intersects(target))) {
             if (slide)
                 slide->stop();
             w->move(target.topLeft());
-            w->setProperty(placedProperty, true);
+            if (!placedIn.isValid())
+                markPlaced(w);
             if (joined && moves && visible.intersects(target))
                 fadeIn(w);
             else
@@ -561,6 +566,22 @@ void TodoListView::placeRows(bool animated)
             row->raise();
     }
     refreshHover();
+}
+
+void TodoListView::markPlaced(QWidget *widget)
+{
+    widget->setProperty(placedProperty, QVariant::fromValue(m_pass));
+    if (m_passEnds)
+        return;
+    m_passEnds = true;
+    // Queued behind the events already waiting, so it runs once the current pass is over.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ++m_pass;
+            m_passEnds = false;
+        },
+        Qt::QueuedConnection);
 }
 
 void TodoListView::refreshHover()

@@ -134,6 +134,8 @@ private:
     // Makes the widgets of the entries in and near the visible part, drops the others, and
     // moves each to its place (sliding there when `animated`).
     void placeRows(bool animated);
+    // Notes the pass of the event loop in which a widget first got its place.
+    void markPlaced(QWidget *widget);
     int rowHeight(const Todo &todo, int width);
     // The content's height, counted only as far as the height limit (all of it without one).
     int topHeight() const;
@@ -177,6 +179,10 @@ private:
     QHash<QUuid, Measure> m_measures;
     // Todos that joined the list since the last layout; their rows grow in where they land.
     QSet<QUuid> m_joined;
+    // Counts passes of the event loop in which widgets were placed; a pass ends once the events
+    // waiting when its first widget was placed have been handled.
+    quint64 m_pass = 0;
+    bool m_passEnds = false;
     int m_contentHeight = 0;
     int m_hintHeight = 0;
     bool m_built = false;
