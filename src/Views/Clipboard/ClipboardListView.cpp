@@ -56,9 +56,16 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
     connect(m_delegate, &ClipboardRowDelegate::lookChanged, viewport(), qOverload<>(&QWidget::update));
     m_scroll.setDuration(selectionScrollDuration);
     m_scroll.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&m_scroll, &QVariantAnimation::valueChanged, this,
-        [this](const QVariant &value) { verticalScrollBar()->setValue(value.toInt()); });
+    connect(&m_scroll, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_easing = true;
+        verticalScrollBar()->setValue(value.toInt());
+        m_easing = false;
+    });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        // Scrolled by anything else (a hand, a jump to the top): the eased scroll's next frame
+        // would drag the list back.
+        if (!m_easing)
+            m_scroll.stop();
         m_delegate->forgetFailures([this](const QUuid &id) {
             const int row = m_state.list().row(id);
             return row >= 0 && viewport()->rect().intersects(visualRect(this->model()->index(row, 0)));
@@ -212,8 +219,16 @@ void ClipboardListView::restoreAnchor()
     if (row < 0)
         return;
     executeDelayedItemsLayout();
-    const int now = visualRect(model()->index(row, 0)).top();
-    verticalScrollBar()->setValue(verticalScrollBar()->value() + now - m_anchorOffset);
+    const int shift = visualRect(model()->index(row, 0)).top() - m_anchorOffset;
+    // An eased scroll under way moves with the rows, to where it was heading.
+    const bool easing = m_scroll.state() == QAbstractAnimation::Running;
+    m_easing = easing;
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + shift);
+    m_easing = false;
+    if (easing) {
+        m_scroll.setStartValue(m_scroll.startValue().toInt() + shift);
+        m_scroll.setEndValue(m_scroll.endValue().toInt() + shift);
+    }
 }
 
 void ClipboardListView::revealSelection()

@@ -57,5 +57,7 @@ private:
     std::optional<QUuid> m_anchor;
     int m_anchorOffset = 0;
     QVariantAnimation m_scroll;
+    // The eased scroll, not someone else, is moving the scroll bar.
+    bool m_easing = false;
     std::optional<int> m_fittedHeight;
 };

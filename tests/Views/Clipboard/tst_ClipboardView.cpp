@@ -118,6 +118,8 @@ private Q_SLOTS:
 
 void tst_ClipboardView::newCopyKeepsSelectionAndScroll()
 {
+    // The selected row eases into view; a frame of that scroll lands only when the test says.
+    AnimationClock clock;
     ClipboardViewFixture tab(Density::Regular);
     tab.history.fill(80, start);
     ClipboardView &view = tab.view();
@@ -125,23 +127,38 @@ void tst_ClipboardView::newCopyKeepsSelectionAndScroll()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     ClipboardListView *list = view.results()->list();
-    list->verticalScrollBar()->setValue(600);
+    QScrollBar *bar = list->verticalScrollBar();
+    bar->setValue(600);
     const QUuid top = topRow(view);
     QVERIFY(!top.isNull());
+    QVERIFY(list->visualRect(list->indexAt(QPoint(1, 1))).top() < 0);
     view.state().setSelection(top);
-    const int scrolled = list->verticalScrollBar()->value();
+    clock.step(50);
+    QVERIFY(list->isScrolling());
 
+    // A copy arriving while it eases: the row stays on top when the scroll has come to rest.
     tab.history.add(QStringLiteral("a new copy"), start.addDays(1));
     QTRY_COMPARE(view.state().list().totalCount(), 81);
     QCOMPARE(view.state().selection(), top);
     QCOMPARE(topRow(view), top);
-    QVERIFY(list->verticalScrollBar()->value() > scrolled);
+    clock.step(200);
+    QVERIFY(!list->isScrolling());
+    QCOMPARE(topRow(view), top);
+    QCOMPARE(list->visualRect(list->indexAt(QPoint(1, 1))).top(), 0);
+    QVERIFY(bar->value() > 600);
 
-    // At the very top the new copy shows, also after rows were read further down meanwhile.
-    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
-    list->verticalScrollBar()->setValue(0);
+    // At the very top the new copy shows, also after rows were read further down meanwhile,
+    // and after a scroll easing the selection into view was cut short by the hand.
+    const int below = list->indexAt(QPoint(1, list->viewport()->height() - 1)).row() + 3;
+    view.state().setSelection(view.state().list().item(below).id);
+    clock.step(50);
+    QVERIFY(list->isScrolling());
+    bar->setValue(bar->maximum());
+    bar->setValue(0);
     tab.history.add(QStringLiteral("another"), start.addDays(2));
     QTRY_COMPARE(view.state().list().totalCount(), 82);
+    clock.step(200);
+    QCOMPARE(bar->value(), 0);
     QCOMPARE(view.state().list().item(list->indexAt(QPoint(1, 1)).row()).content, QStringLiteral("another"));
 }
 
