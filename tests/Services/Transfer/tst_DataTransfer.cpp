@@ -857,9 +857,9 @@ private slots:
         ticks.stop();
 
         QCOMPARE(transfer.lastResult(), u"Imported 2,000 todos and 40,000 clipboard items."_s);
-        // A few frames, for a machine busy with other tests (a quiet one stays within one): a save
-        // that waits for the import's lock stops the main thread for a second or more.
-        QVERIFY2(longest <= 100, qPrintable(u"the main thread stopped for %1 ms"_s.arg(longest)));
+        // A save that waits for the import's lock stops the main thread for a second or more; a
+        // quiet machine stays within a frame, and a loaded two-core one was seen near 100 ms.
+        QVERIFY2(longest <= 500, qPrintable(u"the main thread stopped for %1 ms"_s.arg(longest)));
         QCOMPARE(todoFailures.count(), 0);
         QCOMPARE(clipboardFailures.count(), 0);
         QVERIFY(copies > 10);
