@@ -555,6 +555,10 @@ std::unique_ptr<HostWindow> AppDelegate::makeWindow()
     auto *content = new ExpandedWindow(*m_environment, *m_windowSurface);
     connect(m_facilities.workspace, &WorkspaceEvents::dayChanged, content, &ExpandedWindow::dayChanged);
     window->setContent(content);
+    // No larger than the screen's room, frame included, the window needs to be.
+    content->setRoom(window->room().height());
+    connect(window.get(), &HostWindow::roomChanged, content,
+        [content, w = window.get()] { content->setRoom(w->room().height()); });
     window->resize(560, 700);
     addApplicationCommands(window.get());
     connect(window.get(), &HostWindow::windowClosing, this, [this, w = window.get()] { windowClosing(w); });

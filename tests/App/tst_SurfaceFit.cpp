@@ -400,6 +400,46 @@ private Q_SLOTS:
         QVERIFY(reached > 0);
     }
 
+    // Made as small as it goes, the window still shows its tab's middle whole where the screen
+    // has the room for it, and is then never smaller than that; else it takes the room, and the
+    // middle scrolls.
+    void theWindowKeepsWhatItShowsWhereItFits_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("calendar and todos, large screen") << u"window todos"_s << u"2560×1440 at 1"_s << true;
+        QTest::newRow("calendar and todos, small screen") << u"window todos"_s << u"1366×768 at 1.5"_s << false;
+        QTest::newRow("running session, large screen") << u"window focus running"_s << u"1920×1080 at 1"_s << true;
+        QTest::newRow("running session, small screen") << u"window focus running"_s << u"1280×800 at 2"_s << false;
+    }
+
+    void theWindowKeepsWhatItShowsWhereItFits()
+    {
+        QFETCH(QString, surface);
+        QFETCH(QString, screen);
+        QFETCH(bool, fits);
+        QList<QWidget *> ends;
+        auto *window = qobject_cast<HostWindow *>(open(surface, screenNamed(screen), ends));
+        QVERIFY(window);
+        shown = window;
+        for (int frame = 0; frame < 12; ++frame)
+            clock->step(40);
+        // As the user drags it smaller.
+        window->resize(ExpandedWindow::smallestSize);
+        for (int frame = 0; frame < 4; ++frame)
+            clock->step(40);
+
+        const OverflowArea *middle
+            = surface.contains(u"todos"_s) ? expanded()->todosView()->middle() : expanded()->focusView()->middle();
+        QCOMPARE(window->height(), window->minimumHeight());
+        QCOMPARE(middle->overflows(), !fits);
+        if (fits)
+            QVERIFY2(window->height() > ExpandedWindow::smallestSize.height(), qPrintable(describe(window)));
+        else
+            QCOMPARE(window->height(), window->room().height());
+    }
+
     void cleanup()
     {
         if (shown)

@@ -44,7 +44,25 @@ QSize OverflowArea::sizeHint() const
 QSize OverflowArea::minimumSizeHint() const
 {
     const QWidget *content = widget();
-    return { content ? content->minimumSizeHint().width() : 0, 0 };
+    if (!content)
+        return {};
+    const QSize least = content->minimumSizeHint();
+    int height = least.height();
+    // Wrapped text needs more lines when narrower: its least height is known only for a width.
+    if (m_mostHeld > 0 && content->layout() && content->layout()->hasHeightForWidth()) {
+        const int width = content->testAttribute(Qt::WA_Resized) ? content->width() : least.width();
+        height = qMax(height, content->layout()->minimumHeightForWidth(width));
+    }
+    return { least.width(), qMin(height, m_mostHeld) };
+}
+
+void OverflowArea::setMostHeld(int height)
+{
+    height = qMax(height, 0);
+    if (height == m_mostHeld)
+        return;
+    m_mostHeld = height;
+    updateGeometry();
 }
 
 bool OverflowArea::overflows() const

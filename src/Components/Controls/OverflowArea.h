@@ -18,8 +18,12 @@ public:
     // The content's, its height at the width it has (wrapped text). Not a height for width of
     // the layouts': they take that as the least height too, which would never scroll.
     QSize sizeHint() const override;
-    // The content's least width; no least height of its own.
+    // The content's least width; of its least height, no more than it is told to hold.
     QSize minimumSizeHint() const override;
+
+    // The most of the content's least height that the area asks for as its own (none at
+    // first): what it holds, the layouts above give it whole, unscrolled.
+    void setMostHeld(int height);
 
     // Whether the content is taller than the area, so that it scrolls.
     bool overflows() const;
@@ -29,4 +33,6 @@ protected:
 
 private:
     void keepInView(QWidget *focused);
+
+    int m_mostHeld = 0;
 };

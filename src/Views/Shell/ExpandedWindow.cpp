@@ -1,8 +1,10 @@
 #include "Views/Shell/ExpandedWindow.h"
 
 #include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Todos/TodosTabState.h"
+#include "Views/Focus/FocusView.h"
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Shell/TabContent.h"
 #include "Views/Todos/ClearAllButton.h"
@@ -100,6 +102,35 @@ QWidget *ExpandedWindow::makeFooter()
 QSize ExpandedWindow::minimumSizeHint() const
 {
     return SurfaceFrame::minimumSizeHint().expandedTo(smallestSize);
+}
+
+void ExpandedWindow::setRoom(int height)
+{
+    if (height == m_room)
+        return;
+    m_room = height;
+    holdMiddles();
+}
+
+bool ExpandedWindow::event(QEvent *event)
+{
+    const bool handled = SurfaceFrame::event(event);
+    // The layout has just taken in a change of what the tab shows (the calendar card, the header
+    // giving way to it, another tab): what is left for the middle changed with it.
+    if (event->type() == QEvent::LayoutRequest)
+        holdMiddles();
+    return handled;
+}
+
+void ExpandedWindow::holdMiddles()
+{
+    for (OverflowArea *middle : { todosView()->middle(), focusView()->middle() }) {
+        // A hidden tab's is held once it shows: only then is the rest of its column known.
+        if (!middle->isVisibleTo(this))
+            continue;
+        const int rest = layout()->totalMinimumSize().height() - middle->minimumSizeHint().height();
+        middle->setMostHeld(m_room == QWIDGETSIZE_MAX ? m_room : m_room - rest);
+    }
 }
 
 bool ExpandedWindow::eventFilter(QObject *watched, QEvent *event)

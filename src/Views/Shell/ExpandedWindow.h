@@ -12,6 +12,10 @@ class AppearTransition;
 //
 // Today is renewed each time the window is shown and when the calendar day changes
 // (dayChanged()), so a window left open overnight drops a day filter that today has reached.
+//
+// The middle of a tab keeps its content's least height as far as the window's room allows (its
+// screen's, frame aside): there the window is never smaller than what it shows needs, and only
+// on a screen too short for that does the middle scroll.
 class ExpandedWindow final : public SurfaceFrame
 {
     Q_OBJECT
@@ -31,10 +35,14 @@ public:
     bool showsHeader() const;
 
     QWidget *header() const { return m_header; }
+
+    // The most height the window may have on its screen; unbounded until told.
+    void setRoom(int height);
     QWidget *column() const { return m_column; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 public:
     QSize minimumSizeHint() const override;
@@ -43,9 +51,11 @@ private:
     QWidget *makeHeader();
     QWidget *makeFooter();
     void refreshHeader();
+    void holdMiddles();
 
     QWidget *m_column = nullptr;
     QWidget *m_header = nullptr;
     QWidget *m_footer = nullptr;
     AppearTransition *m_headerMotion = nullptr;
+    int m_room = QWIDGETSIZE_MAX;
 };
