@@ -137,7 +137,8 @@ private Q_SLOTS:
         StatusMenu::State state = ordinary();
         QVERIFY(find(StatusMenu::entries(state), QStringLiteral("Check for Updates…"))->enabled);
         state.hasUpdateSource = false;
-        const auto *check = find(StatusMenu::entries(state), QStringLiteral("Check for Updates…"));
+        const QList<StatusMenu::Entry> entries = StatusMenu::entries(state);
+        const auto *check = find(entries, QStringLiteral("Check for Updates…"));
         QVERIFY(!check->enabled);
         QCOMPARE(check->action, StatusMenu::Action::CheckForUpdates);
     }
