@@ -797,11 +797,19 @@ QString ClipboardDatabase::hashMatch()
 
 qint64 ClipboardDatabase::storedCount() const
 {
-    Result<QSqlQuery> selected = m_sql->select(QStringLiteral("SELECT count(*) FROM clipboard_item"));
+    const Result<qint64> count = storedCount(*m_sql);
+    return count ? count.value() : 0;
+}
+
+Result<qint64> ClipboardDatabase::storedCount(const StoreDatabase &sql)
+{
+    Result<QSqlQuery> selected = sql.select(QStringLiteral("SELECT count(*) FROM clipboard_item"));
     if (!selected)
-        return 0;
+        return selected.error();
     QSqlQuery count = std::move(selected).value();
-    return count.next() ? count.value(0).toLongLong() : 0;
+    if (!count.next())
+        return Error { schema().openFailed, QStringLiteral("The entries could not be counted.") };
+    return count.value(0).toLongLong();
 }
 
 QVariant ClipboardDatabase::idValue(const QUuid &id)

@@ -93,6 +93,8 @@ public:
     // stored already fails, and the stored entry stays as it is.
     static Status insert(const StoreDatabase &sql, const QList<Row> &rows);
     qint64 storedCount() const;
+    // The same through `sql`, another connection to the file.
+    static Result<qint64> storedCount(const StoreDatabase &sql);
 
 private:
     ClipboardDatabase(std::unique_ptr<StoreDatabase> sql, ClipboardSearch::File file, ClipboardSearch::Column handed);

@@ -26,14 +26,45 @@ ClipboardQueries::ClipboardQueries(const ClipboardPending &pending)
 {
 }
 
-void ClipboardQueries::attach(ClipboardDatabase &database)
+void ClipboardQueries::attach(ClipboardDatabase &database, Counting counting)
 {
     m_database = &database;
     m_hidden.clear();
-    m_storedCount = database.storedCount();
+    m_storedCount.reset();
     changed(std::nullopt);
-    if (database.search().splits(m_storedCount))
-        database.search().prepare();
+    // A large history whose search has no column has it made at once; whether it is large is
+    // the count's to say.
+    if (counting == Counting::Now || !database.search().hasColumn())
+        prepareSearch();
+}
+
+void ClipboardQueries::attach(ClipboardDatabase &database, qint64 stored)
+{
+    m_database = &database;
+    m_hidden.clear();
+    m_storedCount = stored;
+    changed(std::nullopt);
+    prepareSearch();
+}
+
+qint64 ClipboardQueries::storedCount() const
+{
+    if (!m_storedCount)
+        m_storedCount = m_database->storedCount();
+    return *m_storedCount;
+}
+
+void ClipboardQueries::addStored(qint64 count)
+{
+    // Still to be counted, the file's count will hold them.
+    if (m_storedCount)
+        *m_storedCount += count;
+}
+
+void ClipboardQueries::prepareSearch() const
+{
+    if (m_database->search().splits(storedCount()))
+        m_database->search().prepare();
 }
 
 const QString &ClipboardQueries::order()
@@ -257,7 +288,7 @@ ClipboardQueries::Page ClipboardQueries::page(const QString &query, int limit) c
 QFuture<std::optional<ClipboardSearch::Scan>> ClipboardQueries::scanInBackground(const QString &query, int limit) const
 {
     const std::optional<ClipboardItem::Predicate> predicate = ClipboardItem::matching(query);
-    if (!predicate || !m_database->search().splits(m_storedCount))
+    if (!predicate || !m_database->search().splits(storedCount()))
         return {};
     // The saved entries that the changes not written yet stand in for or delete are passed
     // over; those changes are laid over the answer once it comes (laidOver).
@@ -395,13 +426,13 @@ QList<ClipboardItem> ClipboardQueries::itemsWithIds(const QList<QUuid> &ids) con
 qint64 ClipboardQueries::count() const
 {
     if (m_pending.isEmpty()) {
-        m_shown = m_storedCount;
-        return m_storedCount;
+        m_shown = storedCount();
+        return *m_shown;
     }
     if (!m_shown) {
         // Copies that wait to be written, as after every copy until its save: a new entry adds
         // one, a changed one stands in for its stored row.
-        m_shown = m_pending.deletions().isEmpty() && m_pending.ranges().isEmpty() ? m_storedCount
+        m_shown = m_pending.deletions().isEmpty() && m_pending.ranges().isEmpty() ? storedCount()
                 + std::count_if(m_pending.items().keyBegin(), m_pending.items().keyEnd(),
                     [this](const QUuid &id) { return m_pending.created().contains(id); })
                                                                                   : tally({});

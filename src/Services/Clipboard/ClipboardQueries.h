@@ -32,10 +32,15 @@ public:
 
     explicit ClipboardQueries(const ClipboardPending &pending);
 
-    // Reads `database` from now on, whose rows are counted once here.
-    void attach(ClipboardDatabase &database);
-    qint64 storedCount() const { return m_storedCount; }
-    void addStored(qint64 count) { m_storedCount += count; }
+    // How a database's saved entries are counted as it is attached: at once, or, for a file
+    // that nothing writes until the next attach, once the count is first needed (a count reads
+    // a whole index: milliseconds at a million entries).
+    enum class Counting { Now, WhenNeeded };
+    // Reads `database` from now on.
+    void attach(ClipboardDatabase &database, Counting counting = Counting::Now);
+    // The same, with its saved entries counted already.
+    void attach(ClipboardDatabase &database, qint64 stored);
+    void addStored(qint64 count);
     // After a save: what is still pending is hidden again by the next read.
     void showSaved();
     // The entries shown changed by `by` (none: by what only a count can tell, as when the
@@ -93,9 +98,13 @@ private:
     QString hiddenClause(bool spans = true) const;
     QVariantList hiddenBindings() const;
 
+    qint64 storedCount() const;
+    void prepareSearch() const;
+
     const ClipboardPending &m_pending;
     ClipboardDatabase *m_database = nullptr;
-    qint64 m_storedCount = 0;
+    // Unknown only between an attach WhenNeeded and the first need.
+    mutable std::optional<qint64> m_storedCount;
     // The ids in the temporary table of the store's connection.
     mutable QSet<QUuid> m_hidden;
     // How many entries the history shows, once known; and the span last counted, with the

@@ -492,6 +492,12 @@ bool ClipboardSearch::waitForColumn()
     return m_column != nullptr;
 }
 
+bool ClipboardSearch::hasColumn()
+{
+    const QMutexLocker lock(&m_scanning);
+    return m_column != nullptr;
+}
+
 QFuture<void> ClipboardSearch::columnMade()
 {
     const QMutexLocker lock(&m_madeLock);

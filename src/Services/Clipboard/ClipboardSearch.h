@@ -122,6 +122,8 @@ public:
     // Waits until the column under way is made or found unusable (tests, tools); true when the
     // scans have one.
     bool waitForColumn();
+    // Whether the scans have a column now.
+    bool hasColumn();
     // Finished once no column is being made.
     QFuture<void> columnMade();
     // Works out the sums of the column found beside the file in the background, a block at a

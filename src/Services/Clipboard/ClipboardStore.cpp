@@ -101,23 +101,33 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
             if (!peek && peeks)
                 qCWarning(lcStore) << "the clipboard history shows once its file is checked:" << peek.error().detail;
             const bool reads = bool(peek);
-            std::unique_ptr<ClipboardStore> store(new ClipboardStore(
-                reads ? std::move(peek).value() : ClipboardDatabase::inMemory(), folder, std::nullopt));
+            // Nothing writes the file until it is checked, so its entries are counted when first
+            // needed: the tray icon does not wait for it.
+            std::unique_ptr<ClipboardStore> store(
+                new ClipboardStore(reads ? std::move(peek).value() : ClipboardDatabase::inMemory(), folder,
+                    std::nullopt, ClipboardQueries::Counting::WhenNeeded));
             store->m_readsFile = reads;
             store->m_checking = true;
             store->m_openedAt = opened;
             connect(&store->m_check, &QFutureWatcher<Checked>::finished, store.get(), &ClipboardStore::finishCheck);
             // The writer upgrades an older file, on its own thread, while this one waits.
             store->m_check.setFuture(QtConcurrent::run([path, contents = contents.value()] {
-                Checked checked { StoreFileCheck::verify(path, ClipboardDatabase::schema()), {} };
+                Checked checked { StoreFileCheck::verify(path, ClipboardDatabase::schema()), {}, {} };
                 if (!checked.status)
                     return checked;
                 Result<std::shared_ptr<StoreWriter>> writer
                     = StoreWriter::open(path, ClipboardDatabase::schema(), contents);
-                if (writer)
-                    checked.writer = std::move(writer).value();
-                else
+                if (!writer) {
                     checked.status = writer.error();
+                    return checked;
+                }
+                checked.writer = std::move(writer).value();
+                // Counted here, off the main thread: nothing writes the file before it is handed over.
+                const Result<qint64> stored
+                    = checked.writer->run([](const StoreDatabase &sql) { return ClipboardDatabase::storedCount(sql); })
+                          .result();
+                if (stored)
+                    checked.stored = stored.value();
                 return checked;
             }));
             return store;
@@ -172,7 +182,10 @@ void ClipboardStore::finishCheck()
         m_database->search().useWriter(m_writer);
         if (m_idleWorkStarted)
             m_database->search().verifyInBackground();
-        m_queries->attach(*m_database);
+        if (prepared.stored)
+            m_queries->attach(*m_database, *prepared.stored);
+        else
+            m_queries->attach(*m_database);
         removeStrayFiles(m_openedAt);
     } else {
         m_loadError = opened.error();
@@ -222,14 +235,14 @@ std::unique_ptr<ClipboardStore> ClipboardStore::inMemory(std::optional<Error> lo
     return store;
 }
 
-ClipboardStore::ClipboardStore(
-    std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError)
+ClipboardStore::ClipboardStore(std::unique_ptr<ClipboardDatabase> database, QString folder,
+    std::optional<Error> loadError, ClipboardQueries::Counting counting)
     : m_database(std::move(database))
     , m_folder(std::move(folder))
     , m_loadError(std::move(loadError))
     , m_queries(std::make_unique<ClipboardQueries>(m_pending))
 {
-    m_queries->attach(*m_database);
+    m_queries->attach(*m_database, counting);
     m_fileRemover.setMaxThreadCount(1);
     // Soon after a reader lets go (a scan, an export), and without waiting for it meanwhile.
     m_foldRetry.setInterval(std::chrono::seconds(1));

@@ -7,6 +7,7 @@
 #include "Models/Common/Result.h"
 #include "Services/Clipboard/ClipboardPage.h"
 #include "Services/Clipboard/ClipboardPending.h"
+#include "Services/Clipboard/ClipboardQueries.h"
 #include "Services/Clipboard/ClipboardSaveJob.h"
 #include "Services/Clipboard/ClipboardSearch.h"
 #include "Services/Storage/StoreFileCheck.h"
@@ -31,7 +32,6 @@
 #include <optional>
 
 class ClipboardDatabase;
-class ClipboardQueries;
 class StoreWriter;
 class SystemClipboard;
 namespace ClipboardFiles {
@@ -198,7 +198,8 @@ Q_SIGNALS:
     void checked();
 
 private:
-    ClipboardStore(std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError);
+    ClipboardStore(std::unique_ptr<ClipboardDatabase> database, QString folder, std::optional<Error> loadError,
+        ClipboardQueries::Counting counting = ClipboardQueries::Counting::Now);
 
     void stage(const ClipboardItem &item);
     void stageDeletion(const ClipboardItem &item);
@@ -245,6 +246,7 @@ private:
     {
         Status status;
         std::shared_ptr<StoreWriter> writer;
+        std::optional<qint64> stored;
     };
     QFutureWatcher<Checked> m_check;
     QDateTime m_openedAt;

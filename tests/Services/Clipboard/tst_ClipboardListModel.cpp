@@ -1,5 +1,6 @@
 #include "ClipboardHistory.h"
 #include "FixedClock.h"
+#include "MainThreadSql.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Storage/StoreWriter.h"
 
@@ -10,12 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
-#include <sqlite3.h>
-
-#include <atomic>
-#include <cstring>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -23,31 +19,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDateTime start(QDate(2026, 3, 2), QTime(9, 0));
-
-// How many statements that look through the entries' text ran on the main thread, on every
-// connection opened since the first call.
-std::atomic<int> &mainThreadSearches()
-{
-    static std::atomic<int> count = 0;
-    static const bool traced = [] {
-        sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
-            sqlite3_trace_v2(
-                handle, SQLITE_TRACE_STMT,
-                [](unsigned, void *, void *statement, void *) {
-                    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
-                    if (sql && std::strstr(sql, "contains_folded")
-                        && QThread::currentThread() == QCoreApplication::instance()->thread())
-                        ++count;
-                    return 0;
-                },
-                nullptr);
-            return SQLITE_OK;
-        }));
-        return true;
-    }();
-    Q_UNUSED(traced);
-    return count;
-}
 
 QStringList contents(const ClipboardListModel &model)
 {
@@ -259,7 +230,7 @@ void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread(
 {
     QFETCH(QString, change);
     const QString query = u"plover"_s;
-    std::atomic<int> &searches = mainThreadSearches();
+    MainThreadSql::watch();
     QTemporaryDir folder;
     {
         // Large enough to be searched in its column; one entry in 90 matches, a minute apart.
@@ -316,13 +287,13 @@ void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread(
         expectedIds << item.id;
     QVERIFY(expectedIds != before);
 
-    searches = 0;
+    MainThreadSql::reset();
     QTRY_VERIFY(!answers.isEmpty());
     QCOMPARE(model.resultCount(), expected.total);
     while (model.canFetchMore())
         model.fetchMore();
     QCOMPARE(model.ids(), expectedIds);
-    QCOMPARE(searches.load(), 0);
+    QCOMPARE(MainThreadSql::count("contains_folded"), 0);
     QVERIFY(store->hasPendingChanges());
 
     // An answer that comes once its change is written reads the change from the file.

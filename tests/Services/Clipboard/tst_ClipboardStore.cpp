@@ -1,5 +1,6 @@
 #include "FakeSystemClipboard.h"
 #include "FullDisk.h"
+#include "MainThreadSql.h"
 #include "Platform/DataPaths.h"
 #include "Services/Clipboard/ClipboardDatabase.h"
 #include "Services/Clipboard/ClipboardFiles.h"
@@ -880,6 +881,59 @@ private Q_SLOTS:
         QVERIFY(temporary != folder());
         store.reset();
         QVERIFY(!QFileInfo::exists(temporary));
+    }
+
+    void aCheckedOpeningCountsOffTheMainThread_data()
+    {
+        QTest::addColumn<bool>("askedDuringTheCheck");
+        QTest::newRow("not asked before the check ends") << false;
+        QTest::newRow("asked while the file is checked") << true;
+    }
+
+    // A large history with its search's column, opened as the application opens it: counting its
+    // entries reads a whole index, so it is left off the main thread unless the count is asked
+    // for before the check ends, and the count stays exact through the saves that follow.
+    void aCheckedOpeningCountsOffTheMainThread()
+    {
+        QFETCH(bool, askedDuringTheCheck);
+        TestHome home;
+        MainThreadSql::watch();
+        const qint64 stored = 9000;
+        ClipboardStore::make(folder()).reset();
+        {
+            WriteBlocker writer(databasePath());
+            writer.exec(QStringLiteral("INSERT INTO clipboard_name (code, name) VALUES (1, 'text'), (2, 'Editor')"));
+            writer.exec(QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < ")
+                + QString::number(stored)
+                + QStringLiteral(
+                    ") INSERT INTO clipboard_item (seq, id, kind_code, content, content_hash, created_at, "
+                    "last_copied_at, copy_count, mime_code, app_name_code, app_id_code, byte_count, pixel_width, "
+                    "pixel_height) SELECT x, CAST(printf('%016d', x) AS BLOB), 1, 'entry ' || x, printf('%064d', x), "
+                    "x, x, 1, 1, 2, 2, 8, 0, 0 FROM n"));
+        }
+        // A first opening makes the column.
+        ClipboardStore::make(folder(), IntegrityCheck::InBackground)->waitForBackgroundWork();
+        QVERIFY(QFileInfo::exists(databasePath() + QStringLiteral("-search")));
+
+        const QByteArray counting = "count(*) FROM clipboard_item";
+        MainThreadSql::reset();
+        auto store = ClipboardStore::make(folder(), IntegrityCheck::InBackground);
+        QVERIFY(store->isChecking());
+        QSignalSpy checked(store.get(), &ClipboardStore::checked);
+        if (askedDuringTheCheck)
+            QCOMPARE(store->count(), stored);
+        const int counted = askedDuringTheCheck ? 1 : 0;
+        QCOMPARE(MainThreadSql::count(counting), counted);
+        QVERIFY(checked.wait());
+        QVERIFY(!store->loadError());
+        QCOMPARE(store->count(), stored);
+        store->record(textCapture(QStringLiteral("one more"), at(10, 9)));
+        QCOMPARE(store->count(), stored + 1);
+        QTRY_VERIFY(!store->hasPendingChanges());
+        QCOMPARE(store->count(), stored + 1);
+        QCOMPARE(MainThreadSql::count(counting), counted);
+        store.reset();
+        QCOMPARE(ClipboardStore::make(folder())->count(), stored + 1);
     }
 
     void copyCountsStopAtTheirLimit_data()
