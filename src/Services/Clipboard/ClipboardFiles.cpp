@@ -22,6 +22,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <libheif/heif.h>
+#include <xxhash.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -434,7 +435,28 @@ void move(const QStringList &paths, const QString &from, const QString &to)
     }
 }
 
-void removeStrays(const QString &folder, const QSet<QString> &named, const QDateTime &before)
+StoredPaths::StoredPaths(std::initializer_list<QStringView> paths)
+{
+    for (const QStringView path : paths)
+        insert(path);
+}
+
+quint64 StoredPaths::digest(QStringView path)
+{
+    return XXH3_64bits(path.data(), size_t(path.size()) * sizeof(QChar));
+}
+
+void StoredPaths::insert(QStringView path)
+{
+    m_digests.insert(digest(path));
+}
+
+bool StoredPaths::contains(QStringView path) const
+{
+    return m_digests.contains(digest(path));
+}
+
+void removeStrays(const QString &folder, const StoredPaths &named, const QDateTime &before)
 {
     for (const QString &sub : folders()) {
         const QString subFolder = folder + QLatin1Char('/') + sub;
@@ -444,7 +466,7 @@ void removeStrays(const QString &folder, const QSet<QString> &named, const QDate
         QDirIterator files(subFolder, QDir::Files | QDir::Hidden | QDir::System);
         while (files.hasNext()) {
             const QFileInfo file(files.next());
-            if (!named.contains(sub + QLatin1Char('/') + file.fileName()) && file.lastModified() < before
+            if (!named.contains(QString(sub + QLatin1Char('/') + file.fileName())) && file.lastModified() < before
                 && !QFile::remove(file.filePath()))
                 qCWarning(lcStore) << "cannot remove the stray file" << file.filePath();
         }

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <initializer_list>
 #include <optional>
 
 // The clipboard store's side files: hashing, stored images with their thumbnails, long texts,
@@ -87,10 +88,27 @@ void remove(const QStringList &paths, const QString &folder);
 // moved stays where it is. A path that names no side file is never touched.
 void move(const QStringList &paths, const QString &from, const QString &to);
 
-// Deletes the files in the side-file folders that `named` (stored paths) does not name and that
-// were last changed before `before`: a capture under way writes its files before its entry
-// exists. A side-file folder that is a symbolic link is not looked into.
-void removeStrays(const QString &folder, const QSet<QString> &named, const QDateTime &before);
+// Stored paths of side files, kept as 64-bit digests of their text: the paths of a million
+// entries would take megabytes. A stray whose digest a stored path shares, a chance too small to
+// matter, is only kept.
+class StoredPaths final
+{
+public:
+    StoredPaths() = default;
+    StoredPaths(std::initializer_list<QStringView> paths);
+    void insert(QStringView path);
+    bool contains(QStringView path) const;
+
+private:
+    static quint64 digest(QStringView path);
+
+    QSet<quint64> m_digests;
+};
+
+// Deletes the files in the side-file folders that `named` does not name and that were last
+// changed before `before`: a capture under way writes its files before its entry exists. A
+// side-file folder that is a symbolic link is not looked into.
+void removeStrays(const QString &folder, const StoredPaths &named, const QDateTime &before);
 
 // A new private folder "Vemra-Clipboard-<UUID>" in the system's temporary folder, for the side
 // files of a history kept in memory. Marked in use, by a lock file beside it, from before it

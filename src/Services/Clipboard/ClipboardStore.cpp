@@ -18,44 +18,39 @@
 #include <QStringDecoder>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <limits>
 #include <utility>
 
 namespace {
 
-// The side files named by the rows of a query of image_path, thumbnail_path, text_path.
-QStringList sideFilesNamed(QSqlQuery &query)
-{
-    QStringList paths;
-    while (query.next()) {
-        for (int column = 0; column < 3; ++column) {
-            if (!query.value(column).isNull())
-                paths << query.value(column).toString();
-        }
-    }
-    return paths;
-}
-
 // The side-file paths of every stored entry; absent when they cannot be read.
-std::optional<QSet<QString>> sideFilesOf(const QSqlDatabase &connection)
+std::optional<ClipboardFiles::StoredPaths> sideFilesOf(const QSqlDatabase &connection)
 {
     QSqlQuery query(connection);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT image_path, thumbnail_path, text_path FROM clipboard_item WHERE "
                                    "image_path IS NOT NULL OR thumbnail_path IS NOT NULL OR text_path IS NOT NULL")))
         return std::nullopt;
-    const QStringList paths = sideFilesNamed(query);
+    ClipboardFiles::StoredPaths paths;
+    while (query.next()) {
+        for (int column = 0; column < 3; ++column) {
+            if (const QVariant path = query.value(column); !path.isNull())
+                paths.insert(path.toString());
+        }
+    }
     if (query.lastError().isValid())
         return std::nullopt;
-    return QSet<QString>(paths.cbegin(), paths.cend());
+    return paths;
 }
 
 // The same through a connection of this thread's own.
-std::optional<QSet<QString>> storedSideFiles(const QString &databasePath)
+std::optional<ClipboardFiles::StoredPaths> storedSideFiles(const QString &databasePath)
 {
     const QString name = QStringLiteral("vemra-sweep-") + StoreDatabase::idText(QUuid::createUuid());
-    std::optional<QSet<QString>> paths;
+    std::optional<ClipboardFiles::StoredPaths> paths;
     {
         QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         connection.setDatabaseName(databasePath);
@@ -123,9 +118,14 @@ std::unique_ptr<ClipboardStore> ClipboardStore::make(const QString &folder, Inte
                 }
                 checked.writer = std::move(writer).value();
                 // Counted here, off the main thread: nothing writes the file before it is handed over.
-                const Result<qint64> stored
-                    = checked.writer->run([](const StoreDatabase &sql) { return ClipboardDatabase::storedCount(sql); })
-                          .result();
+                const Result<qint64> stored = checked.writer
+                                                  ->run([](const StoreDatabase &sql) {
+                                                      Result<qint64> count = ClipboardDatabase::storedCount(sql);
+                                                      // The index it read is of no use to writes.
+                                                      sqlite3_db_release_memory(sql.handle());
+                                                      return count;
+                                                  })
+                                                  .result();
                 if (stored)
                     checked.stored = stored.value();
                 return checked;
@@ -270,7 +270,7 @@ void ClipboardStore::removeStrayFiles(const QDateTime &opened)
     const QString folder = m_folder;
     const QString databasePath = m_database->sql().filePath();
     m_fileRemover.start([folder, databasePath, opened] {
-        if (const std::optional<QSet<QString>> stored = storedSideFiles(databasePath))
+        if (const std::optional<ClipboardFiles::StoredPaths> stored = storedSideFiles(databasePath))
             ClipboardFiles::removeStrays(folder, *stored, opened);
     });
 }

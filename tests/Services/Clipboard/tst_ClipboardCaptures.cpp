@@ -596,7 +596,7 @@ private Q_SLOTS:
             writeFile(
                 m_folder + QLatin1Char('/') + path, path.contains(QStringLiteral("NEW")) ? opened.addSecs(1) : old);
 
-        ClipboardFiles::removeStrays(m_folder, { QStringLiteral("Images/KEPT.png") }, opened);
+        ClipboardFiles::removeStrays(m_folder, { u"Images/KEPT.png" }, opened);
         for (const QString &path : strays)
             QVERIFY2(!QFileInfo::exists(m_folder + QLatin1Char('/') + path), qPrintable(path));
         for (const QString &path : kept)
