@@ -3,6 +3,7 @@
 #include "Models/Transfer/ExportEncoder.h"
 #include "Platform/Logging.h"
 #include "Platform/PrivateFileWriter.h"
+#include "Services/Storage/StoreErrorText.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,6 +133,6 @@ Error BackupWriter::writeError() const
     const QString message
         = QStringLiteral("The file “%1” couldn’t be saved.").arg(QDir::toNativeSeparators(m_destination));
     if (m_file && m_file->diskFull())
-        return Error { message, QStringLiteral("The disk is full.") };
+        return Error { message, StoreErrorText::diskFull() };
     return Error { message, m_file ? m_file->errorString() : QString() };
 }

@@ -63,7 +63,7 @@ QString quoted(const QString &name)
 
 QString inUsersWords(const Error &error)
 {
-    return error.kind == Error::Kind::DiskFull ? QStringLiteral("The disk is full.")
+    return error.kind == Error::Kind::DiskFull ? StoreErrorText::diskFull()
                                                : StoreErrorText::inUsersWords(error.description());
 }
 

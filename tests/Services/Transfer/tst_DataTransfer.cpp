@@ -72,6 +72,35 @@ ExportedTodo todo(const QString &title, qint64 order = 0)
 }
 
 // A pair of stores in a folder of their own, and the service over them.
+// Holds every thread of Qt's global pool, where the stores' checks run, until released (or
+// until it goes), so that a test can ask for what must not wait on them.
+class GlobalPoolHold final
+{
+public:
+    GlobalPoolHold()
+    {
+        for (int i = 0; i < m_threads; ++i)
+            QThreadPool::globalInstance()->start([this] { m_held.acquire(); });
+    }
+    ~GlobalPoolHold() { release(); }
+    GlobalPoolHold(const GlobalPoolHold &) = delete;
+    GlobalPoolHold &operator=(const GlobalPoolHold &) = delete;
+
+    void release()
+    {
+        if (m_released)
+            return;
+        m_released = true;
+        m_held.release(m_threads);
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
+private:
+    QSemaphore m_held;
+    const int m_threads = QThreadPool::globalInstance()->maxThreadCount();
+    bool m_released = false;
+};
+
 struct Home
 {
     Home() = default;
@@ -1050,15 +1079,7 @@ private slots:
         todoStore->waitForCheck();
         clipboard->waitForCheck();
 
-        QThreadPool &global = *QThreadPool::globalInstance();
-        QSemaphore held;
-        const int threads = global.maxThreadCount();
-        for (int i = 0; i < threads; ++i)
-            global.start([&held] { held.acquire(); });
-        auto release = qScopeGuard([&] {
-            held.release(threads);
-            global.waitForDone();
-        });
+        GlobalPoolHold hold;
         dialogs.answerWith({ path, path, folder.filePath(u"out.json"_s) });
         alerts.answerWith({ 0, 0 });
         waitForTask(transfer.importData());
@@ -1067,9 +1088,7 @@ private slots:
         QCOMPARE(alerts.alerts().last().title, u"Nothing new to import."_s);
         waitForTask(transfer.exportData(DataTransfer::Scope::All));
         QCOMPARE(transfer.lastResult(), u"Exported 2 todos and 3,002 clipboard items."_s);
-        release.dismiss();
-        held.release(threads);
-        global.waitForDone();
+        hold.release();
 
         const BackupReader::Outcome exported = BackupReader::read(folder.filePath(u"out.json"_s));
         QVERIFY(std::holds_alternative<VemraExport>(exported));
@@ -1107,15 +1126,7 @@ private slots:
             home.record(entry(u"text"_s, u"stored"_s));
             QVERIFY(home.todos.flush() && home.clipboard->flush());
         }
-        QThreadPool &global = *QThreadPool::globalInstance();
-        QSemaphore held;
-        const int threads = global.maxThreadCount();
-        for (int i = 0; i < threads; ++i)
-            global.start([&held] { held.acquire(); });
-        auto release = qScopeGuard([&] {
-            held.release(threads);
-            global.waitForDone();
-        });
+        GlobalPoolHold hold;
         AppHome home(folder.path());
         auto &[clock, todoStore, clipboard, dialogs, alerts, transfer] = home;
         QVERIFY(todoStore->isChecking() && clipboard->isChecking());
@@ -1127,10 +1138,8 @@ private slots:
         QVERIFY(transfer.isWorking() && transfer.isBusy());
         QVERIFY(alerts.alerts().isEmpty());
 
-        release.dismiss();
-        held.release(threads);
+        hold.release();
         waitForTask(std::move(asked));
-        global.waitForDone();
         QCOMPARE(transfer.lastResult(),
             exports ? u"Exported 1 todo and 1 clipboard item."_s : u"Imported 1 todo and 1 clipboard item."_s);
         QCOMPARE(todoStore->allTodos().size(), exports ? 1 : 2);
