@@ -26,7 +26,9 @@ namespace {
 // each holding one in memory while the search runs (a megabyte each came to a tenth of the
 // application's memory).
 constexpr qint64 blockBytes = qint64(1) << 18;
-constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '6' };
+// Raised whenever the columns made before are to be made afresh: their layout, their sums or
+// the size of their blocks changed.
+constexpr char columnMagic[8] = { 'V', 'c', 'l', 'i', 'p', 'c', 'o', '7' };
 
 void putNumber(QByteArray &out, quint64 value)
 {
