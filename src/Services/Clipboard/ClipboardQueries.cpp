@@ -33,8 +33,10 @@ void ClipboardQueries::attach(ClipboardDatabase &database, Counting counting)
     m_storedCount.reset();
     changed(std::nullopt);
     // A large history whose search has no column has it made at once; whether it is large is
-    // the count's to say.
-    if (counting == Counting::Now || !database.search().hasColumn())
+    // the count's to say. One with its column needs no count for that.
+    if (counting == Counting::WhenNeeded && database.search().hasColumn())
+        database.search().prepare();
+    else
         prepareSearch();
 }
 
