@@ -70,7 +70,7 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     m_resize.setEasingCurve(Curves::panelResize());
     connect(&m_resize, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         if (m_isShown)
-            m_window->setGeometry(value.toRect());
+            resizeWindow(value.toRect());
     });
 }
 
@@ -205,7 +205,7 @@ void TrayPanel::fitToContent()
         m_resize.stop();
         m_target = target;
         if (target != current)
-            m_window->setGeometry(target);
+            resizeWindow(target);
         return;
     }
     const bool resizing = m_resize.state() == QAbstractAnimation::Running;
@@ -229,6 +229,24 @@ void TrayPanel::fitToContent()
     } else {
         m_window->setGeometry(target);
     }
+}
+
+void TrayPanel::resizeWindow(const QRect &frame)
+{
+    // Made shorter, the window is cut by the window system at once and drawn anew a moment later:
+    // a frame would show the old look cut off, the footer gone. Where the top edge stays, the new
+    // look is drawn first, the part of the window that goes left clear, and the window is cut
+    // after it.
+    const QRect current = m_window->geometry();
+    const bool shortens = frame.top() == current.top() && frame.height() < current.height();
+    if (shortens) {
+        m_window->holdCardHeight(frame.height());
+        m_window->repaint();
+        WindowSystem::flush();
+    }
+    m_window->setGeometry(frame);
+    if (shortens)
+        m_window->holdCardHeight(0);
 }
 
 void TrayPanel::close()

@@ -81,6 +81,8 @@ private:
     // Whether a part of the content is moving its room in or out.
     bool contentMovesItsRoom() const;
     void applyFadeIn(qreal progress);
+    // Sets the window's frame during a change of height.
+    void resizeWindow(const QRect &frame);
     void finishClose();
     // Closes the visible popup windows (menus) that `which` picks.
     static void closePopups(const std::function<bool(const QWidget *)> &which);

@@ -1,4 +1,5 @@
 #include "AnimationClock.h"
+#include "App/Tray/PanelWindow.h"
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
 #include "Components/Controls/IconButton.h"
@@ -13,6 +14,7 @@
 #include "Views/Todos/TodoRow.h"
 #include "Views/Todos/TodosView.h"
 
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTest>
 
@@ -49,13 +51,17 @@ struct Harness : AppHarness
         return box->mapTo(window, QPoint(0, box->height())).y();
     }
 
+    int footerBottom() const { return footer->mapTo(window, QPoint(0, footer->height())).y(); }
+
     // What must hold in every frame: the rows lie right under the card's room, and the footer
     // ends where the panel ends.
     QString wrong(int rowBelowCard) const
     {
-        const int footerBottom = footer->mapTo(window, QPoint(0, footer->height())).y();
-        if (footerBottom != window->height())
-            return QStringLiteral("the footer ends at %1 in a panel %2 high").arg(footerBottom).arg(window->height());
+        // The card is the panel as seen; it ends short of the window only while the window is
+        // about to be cut to it.
+        const int card = static_cast<const PanelWindow *>(window)->cardHeight();
+        if (footerBottom() != card)
+            return QStringLiteral("the footer ends at %1 on a card %2 high").arg(footerBottom()).arg(card);
         const int gap = rowTop() - inputBottom() - cardRoom();
         if (gap != rowBelowCard)
             return QStringLiteral("the first row lies %1 under the card's room instead of %2 (room %3)")
@@ -71,6 +77,45 @@ struct Harness : AppHarness
     TodosView *view = nullptr;
     QWidget *card = nullptr;
     QWidget *footer = nullptr;
+};
+
+// The window system cuts a window made shorter at once and shows what is drawn next a moment
+// later: each time the panel is made shorter from below, its new look (the footer at the new
+// bottom) must have been drawn already.
+class DrawnBeforeCut final : public QObject
+{
+public:
+    explicit DrawnBeforeCut(const Harness &h)
+        : m_h(h)
+    {
+        m_h.window->installEventFilter(this);
+    }
+    ~DrawnBeforeCut() override { m_h.window->removeEventFilter(this); }
+
+    QString failure;
+    int cuts = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_drawnFooterBottom = m_h.footerBottom();
+        if (event->type() == QEvent::Resize) {
+            const auto *resize = static_cast<QResizeEvent *>(event);
+            if (resize->size().height() < resize->oldSize().height()) {
+                ++cuts;
+                if (m_drawnFooterBottom != resize->size().height() && failure.isEmpty())
+                    failure = QStringLiteral("cut to %1 with the footer drawn ending at %2")
+                                  .arg(resize->size().height())
+                                  .arg(m_drawnFooterBottom);
+            }
+        }
+        return false;
+    }
+
+private:
+    const Harness &m_h;
+    int m_drawnFooterBottom = -1;
 };
 
 void settle(AnimationClock &clock)
@@ -110,6 +155,7 @@ private Q_SLOTS:
         const int rowBelowCard = h.rowTop() - h.inputBottom();
         QVERIFY(h.wrong(rowBelowCard).isEmpty());
         DrawnFrames frames(h.window, [&] { return h.wrong(rowBelowCard); });
+        DrawnBeforeCut cut(h);
 
         TodosTabState *state = h.content->todosState();
         for (const bool shown : { true, false }) {
@@ -144,6 +190,12 @@ private Q_SLOTS:
             QVERIFY2(moving >= 8, qPrintable(QString::number(moving)));
         }
         QVERIFY(frames.drawings() > 0);
+        // A panel under the bar keeps its top edge, and is drawn before it is cut; one above a
+        // bar at the bottom moves its top edge down instead.
+        if (!bottomBar) {
+            QVERIFY2(cut.failure.isEmpty(), qPrintable(cut.failure));
+            QVERIFY(cut.cuts >= 8);
+        }
     }
 };
 
