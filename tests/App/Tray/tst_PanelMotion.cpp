@@ -59,9 +59,9 @@ struct Harness : AppHarness
     {
         // The card is the panel as seen; it ends short of the window only while the window is
         // about to be cut to it.
-        const int card = static_cast<const PanelWindow *>(window)->cardHeight();
-        if (footerBottom() != card)
-            return QStringLiteral("the footer ends at %1 on a card %2 high").arg(footerBottom()).arg(card);
+        const int shown = static_cast<const PanelWindow *>(window)->cardHeight();
+        if (footerBottom() != shown)
+            return QStringLiteral("the footer ends at %1 on a card %2 high").arg(footerBottom()).arg(shown);
         const int gap = rowTop() - inputBottom() - cardRoom();
         if (gap != rowBelowCard)
             return QStringLiteral("the first row lies %1 under the card's room instead of %2 (room %3)")
