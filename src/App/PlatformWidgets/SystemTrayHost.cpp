@@ -1,6 +1,5 @@
 #include "App/PlatformWidgets/SystemTrayHost.h"
 
-#include "Platform/dbus/StatusNotifierHost.h"
 #include "Platform/x11/X11Desktop.h"
 
 #include <QApplication>
@@ -12,11 +11,25 @@
 
 SystemTrayHost::SystemTrayHost(QObject *parent)
     : TrayHost(parent)
-    // Qt chooses between a StatusNotifierItem and an embedded icon once, when the icon is made.
-    , m_statusNotifier(StatusNotifierHost::isPresent())
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayHost::onActivated);
     connect(&m_iconMoves, &X11WindowMoveWatcher::moved, this, &TrayHost::geometryChanged);
+    connect(&m_host, &StatusNotifierHost::learnt, this, &SystemTrayHost::hostLearnt);
+}
+
+void SystemTrayHost::hostLearnt()
+{
+    const bool statusNotifier = m_host.isPresent().value_or(false);
+    std::optional<QColor> panel;
+    if (statusNotifier) {
+        const std::optional<qint64> host = m_host.hostProcess();
+        panel = host ? X11Desktop::windowColourOf(*host) : std::nullopt;
+    }
+    if (statusNotifier == m_statusNotifier && panel == m_panelColour)
+        return;
+    m_statusNotifier = statusNotifier;
+    m_panelColour = panel;
+    Q_EMIT hostChanged();
 }
 
 bool SystemTrayHost::isAvailable() const
@@ -97,10 +110,10 @@ std::optional<QColor> SystemTrayHost::foreground() const
 std::optional<QColor> SystemTrayHost::background() const
 {
     if (m_statusNotifier) {
-        // The host's panel, read again now and then: a whole panel is many pixels.
-        if (!m_panelColour || !m_panelRead.isValid() || m_panelRead.hasExpired(panelRereadMs)) {
-            const std::optional<qint64> host = StatusNotifierHost::hostProcess();
-            m_panelColour = host ? X11Desktop::windowColourOf(*host) : std::nullopt;
+        // The host's panel, read again now and then (a whole panel is many pixels) once the bus
+        // says which process it is: the colour read last serves meanwhile.
+        if (!m_panelRead.isValid() || m_panelRead.hasExpired(panelRereadMs)) {
+            m_host.learnHostProcess();
             m_panelRead.start();
         }
         return m_panelColour;

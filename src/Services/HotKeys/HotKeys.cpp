@@ -19,7 +19,7 @@ HotKeys::HotKeys(HotKeyCenter *newTodo, HotKeyCenter *focus, QObject *parent)
 }
 
 std::unique_ptr<HotKeys> HotKeys::makeDefault(SettingsStore &settings, HotKeyBackend &backend,
-    const DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval)
+    DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval)
 {
     auto *newTodo = new HotKeyCenter(newTodoId, QStringLiteral("New Todo"), newTodoKey, KeyCombo::standard(),
         std::nullopt, settings, backend, desktop, nullptr, retryInterval);
