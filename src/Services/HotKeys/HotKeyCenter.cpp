@@ -23,8 +23,8 @@ std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &stand
 } // namespace
 
 HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-    const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend,
-    DesktopShortcuts &desktop, QObject *parent, std::chrono::milliseconds retryInterval)
+    const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend, DesktopShortcuts &desktop,
+    QObject *parent, std::chrono::milliseconds retryInterval)
     : QObject(parent)
     , m_id(id)
     , m_purpose(purpose)

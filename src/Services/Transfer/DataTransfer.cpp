@@ -213,9 +213,8 @@ void DataTransfer::tellNotTakenBack(const Error &error)
 {
     // The stores try again on their own, and the next start or import takes the rest back.
     showAlert(QStringLiteral("Vemra is taking back an interrupted import."),
-        error.kind == Error::Kind::DiskFull
-            ? QStringLiteral("It will finish once there’s room on the disk.")
-            : inUsersWords(error) + QStringLiteral("\n\nVemra will keep trying."));
+        error.kind == Error::Kind::DiskFull ? QStringLiteral("It will finish once there’s room on the disk.")
+                                            : inUsersWords(error) + QStringLiteral("\n\nVemra will keep trying."));
 }
 
 QCoro::Task<Status> DataTransfer::ready()

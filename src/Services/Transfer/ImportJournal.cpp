@@ -116,9 +116,8 @@ Recovery recover(TodoStore &todos, ClipboardStore &clipboard)
         return { true,
             deleted
                 .then([writer, folder](const Status &written) {
-                    return writer->run([folder, written](const StoreDatabase &) {
-                        return removeOnceTakenBack(folder)(written);
-                    });
+                    return writer->run(
+                        [folder, written](const StoreDatabase &) { return removeOnceTakenBack(folder)(written); });
                 })
                 .unwrap() };
     }

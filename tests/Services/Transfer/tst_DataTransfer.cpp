@@ -830,7 +830,8 @@ private slots:
         home.importFrom(path);
         qInstallMessageHandler(before);
         QCOMPARE(refusals.size(), 1);
-        QVERIFY2(refusals.first().startsWith(u"cannot write 3 imported clipboard items:"_s), qPrintable(refusals.first()));
+        QVERIFY2(
+            refusals.first().startsWith(u"cannot write 3 imported clipboard items:"_s), qPrintable(refusals.first()));
         QCOMPARE(home.alerts.alerts().size(), 2);
         QCOMPARE(home.alerts.alerts().last().informativeText,
             u"The imported clipboard items couldn’t be saved.\n\nNothing from the file was added."_s);

@@ -144,6 +144,9 @@ struct Running
         : todos(TodoStore::make(todoPath(folder), &clock, IntegrityCheck::InBackground))
         , clipboard(ClipboardStore::make(clipboardPath(folder), IntegrityCheck::InBackground))
     {
+        // Failed saves, which the application tells as they come.
+        QObject::connect(todos.get(), &TodoStore::saveFailed, todos.get(), [this] { ++failedSaves; });
+        QObject::connect(clipboard.get(), &ClipboardStore::saveFailed, clipboard.get(), [this] { ++failedSaves; });
         QTRY_VERIFY(!todos->isChecking() && !clipboard->isChecking());
     }
 
@@ -161,6 +164,7 @@ struct Running
     FakeFileDialogs dialogs;
     FakeAlertPresenter alerts;
     DataTransfer transfer { *todos, *clipboard, dialogs, alerts, clock };
+    int failedSaves = 0;
 };
 
 // Runs an import of `document` into the stores in `folder` up to `step` and is killed there:
@@ -485,6 +489,7 @@ private slots:
             disk.free();
             QTRY_VERIFY(!app.todos->hasPendingChanges());
             QCOMPARE(app.alerts.alerts().size(), 1);
+            QCOMPARE(app.failedSaves, 0);
         }
         FixedClock clock(now);
         QCOMPARE(TodoStore::make(todoPath(folder.path()), &clock)->allTodos().size(), 0);
