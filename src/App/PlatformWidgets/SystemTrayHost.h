@@ -41,7 +41,7 @@ private:
     // Asked at start; Qt chooses between a StatusNotifierItem and an embedded icon once, as the
     // icon is made, so the first answer holds.
     mutable StatusNotifierHost m_host;
-    bool m_statusNotifier = false;
+    std::optional<bool> m_statusNotifier;
     std::optional<QColor> m_panelColour;
     mutable QElapsedTimer m_panelRead;
     QSystemTrayIcon m_icon;

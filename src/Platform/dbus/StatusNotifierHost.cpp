@@ -4,6 +4,7 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 
 #include <algorithm>
 
@@ -25,10 +26,19 @@ StatusNotifierHost::StatusNotifierHost(QDBusConnection bus, QObject *parent)
         m_present = false;
         return;
     }
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    auto *owner = new QDBusServiceWatcher(watcher, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+        [this](const QString &, const QString &, const QString &newOwner) {
+            m_present = !newOwner.isEmpty();
+            Q_EMIT learnt();
+        });
     QDBusMessage hasOwner = busCall(QStringLiteral("NameHasOwner"));
-    hasOwner << QStringLiteral("org.kde.StatusNotifierWatcher");
+    hasOwner << watcher;
     askBus(hasOwner, [this](const std::optional<QVariant> &answer) {
-        m_present = answer && answer->toBool();
+        // A change told meanwhile is newer.
+        if (!m_present)
+            m_present = answer && answer->toBool();
         Q_EMIT learnt();
     });
 }

@@ -16,10 +16,10 @@ class StatusNotifierHost final : public QObject
     Q_OBJECT
 
 public:
-    // Asks at once whether there is a watcher.
+    // Asks at once whether there is a watcher, and follows its name from then on.
     explicit StatusNotifierHost(QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
 
-    // Whether a watcher owned its name when the bus first answered; none before.
+    // Whether a watcher owns its name, as the bus last told; none before its first answer.
     std::optional<bool> isPresent() const { return m_present; }
     // The process of the host (the panel that holds the tray) at the last answer, when one had
     // registered on the bus.

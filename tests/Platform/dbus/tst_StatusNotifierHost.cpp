@@ -38,8 +38,8 @@ private Q_SLOTS:
 
     void cleanupTestCase() { m_bus.reset(); }
 
-    // What the bus says of the tray, once it has said it: a watcher, and the process of the
-    // host that owns its name (here this one).
+    // What the bus says of the tray, once it has said it: whether there is a watcher, as it
+    // comes and goes, and the process of the host that owns its name (here this one).
     void learnsTheHost_data()
     {
         QTest::addColumn<bool>("tray");
@@ -66,6 +66,13 @@ private Q_SLOTS:
         QVERIFY(learnt.wait());
         QCOMPARE(host.hostProcess(),
             tray ? std::optional<qint64>(QCoreApplication::applicationPid()) : std::optional<qint64>());
+
+        // The watcher's name is followed: a tray that goes or comes is told.
+        if (tray)
+            panel.unregisterService(watcherName);
+        else
+            QVERIFY(panel.registerService(watcherName));
+        QTRY_COMPARE(host.isPresent(), std::optional<bool>(!tray));
     }
 
     // A bus that never answers costs the caller nothing, however often it asks: every answer

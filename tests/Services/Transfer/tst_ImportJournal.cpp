@@ -515,8 +515,12 @@ private slots:
             QFile file(ImportJournal::path(clipboard->folder()));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(mark) == mark.size());
         }
-        const std::unique_ptr<TodoStore> todos = TodoStore::make(todoPath(folder.path()), &clock);
-        const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+        // Opened as the application opens them; the transfer comes once their checks are over.
+        const std::unique_ptr<TodoStore> todos
+            = TodoStore::make(todoPath(folder.path()), &clock, IntegrityCheck::InBackground);
+        const std::unique_ptr<ClipboardStore> clipboard
+            = ClipboardStore::make(clipboardPath(folder.path()), IntegrityCheck::InBackground);
+        QTRY_VERIFY(!todos->isChecking() && !clipboard->isChecking());
         QCOMPARE(clipboard->count(), 4);
         // Held for a while, or until released.
         auto held = std::make_shared<QSemaphore>();
