@@ -33,6 +33,19 @@ QStringList contents(const ClipboardListModel &model)
     return list;
 }
 
+// A history large enough to be searched in its column; one entry in 90 matches "plover", a
+// minute apart.
+bool writeLargeHistory(const QString &folder)
+{
+    auto store = ClipboardStore::make(folder);
+    QList<ClipboardCapture> captures;
+    for (int i = 1; i <= 9000; ++i) {
+        captures << ClipboardHistory::capture(
+            ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
+    }
+    return store->insertImported(captures).ok();
+}
+
 // The searches that fail off the main thread, as a connection that can no longer read would:
 // each connection opened after fail() asks for them is refused the search's own function there,
 // the next `count` times (or every time).
@@ -274,16 +287,7 @@ void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread(
     const QString query = u"plover"_s;
     MainThreadSql::watch();
     QTemporaryDir folder;
-    {
-        // Large enough to be searched in its column; one entry in 90 matches, a minute apart.
-        auto store = ClipboardStore::make(folder.path());
-        QList<ClipboardCapture> captures;
-        for (int i = 1; i <= 9000; ++i) {
-            captures << ClipboardHistory::capture(
-                ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
-        }
-        QVERIFY(store->insertImported(captures));
-    }
+    QVERIFY(writeLargeHistory(folder.path()));
     // Opened as the application opens it.
     auto store = ClipboardStore::make(folder.path(), IntegrityCheck::InBackground);
     store->waitForBackgroundWork();
@@ -369,15 +373,7 @@ void tst_ClipboardListModel::aFailedScanNeverSearchesOnTheMainThread()
     QFETCH(int, failures);
     MainThreadSql::watch();
     QTemporaryDir folder;
-    {
-        auto store = ClipboardStore::make(folder.path());
-        QList<ClipboardCapture> captures;
-        for (int i = 1; i <= 9000; ++i) {
-            captures << ClipboardHistory::capture(
-                ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
-        }
-        QVERIFY(store->insertImported(captures));
-    }
+    QVERIFY(writeLargeHistory(folder.path()));
     SearchFailures::fail(failures);
     const auto failing = qScopeGuard([] { SearchFailures::fail(0); });
     auto store = ClipboardStore::make(folder.path(), IntegrityCheck::InBackground);
