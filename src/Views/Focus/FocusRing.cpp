@@ -19,6 +19,9 @@ constexpr int glideMs = 1000;
 constexpr qreal visibleStep = 0.25;
 // Past this much of a turn, a repaint takes the whole ring rather than the arc's end.
 constexpr qreal partialTurn = 1.0 / 12;
+// A glide of more visible steps than this runs frame by frame; a shorter one (a long session's
+// second) takes its steps at even times and sleeps in between.
+constexpr int steppedAtMost = 30;
 // The arc is drawn in stretches of this much of a turn from the top, so that behind its last
 // stretch it is drawn alike whatever its length: a repaint of its end alone then matches.
 constexpr int stretches = 64;
@@ -42,6 +45,13 @@ FocusRing::FocusRing(int diameter, QWidget *parent)
         if (std::abs(m_gliding - m_shown) * std::numbers::pi * m_diameter >= visibleStep)
             drawTo(m_gliding);
     });
+    connect(&m_wait, &QAbstractAnimation::finished, this, [this] {
+        ++m_step;
+        m_gliding = m_stepFrom + (m_progress - m_stepFrom) * m_step / m_steps;
+        drawTo(m_gliding);
+        if (m_step < m_steps)
+            m_wait.start();
+    });
 }
 
 void FocusRing::setProgress(qreal progress)
@@ -51,15 +61,27 @@ void FocusRing::setProgress(qreal progress)
         return;
     m_progress = progress;
     m_glide.stop();
+    m_wait.stop();
     // Nobody sees a glide of a hidden ring; it would only cost time.
     if (!isVisible() || MotionPreference::reducesMotion()) {
         m_gliding = progress;
         drawTo(progress);
         return;
     }
-    m_glide.setStartValue(m_gliding);
-    m_glide.setEndValue(progress);
-    m_glide.start();
+    const qreal travel = std::abs(progress - m_gliding) * std::numbers::pi * m_diameter;
+    const int steps = std::max(1, int(std::ceil(travel / visibleStep)));
+    if (steps > steppedAtMost) {
+        m_glide.setStartValue(m_gliding);
+        m_glide.setEndValue(progress);
+        m_glide.start();
+        return;
+    }
+    // Only pauses run meanwhile, so the animation timer wakes for the steps alone.
+    m_stepFrom = m_gliding;
+    m_step = 0;
+    m_steps = steps;
+    m_wait.setDuration(glideMs / steps);
+    m_wait.start();
 }
 
 QPointF FocusRing::endOfArc(qreal progress) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPauseAnimation>
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -7,7 +8,8 @@
 // accent arc from twelve o'clock clockwise for the fraction `progress` (kept within 0…1). A
 // change of progress glides over one second while the ring is on screen; the glide repaints
 // only around the arc's end, and only once the end has moved by a visible step, so that a
-// long session, whose end creeps by less than a pixel a second, costs next to nothing. Its
+// long session, whose end creeps by less than a pixel a second, costs next to nothing: its
+// glide is a few such steps at even times, with nothing running in between. Its
 // content is laid out by the caller in contentLayout().
 class FocusRing final : public QWidget
 {
@@ -43,4 +45,9 @@ private:
     qreal m_gliding = 1.0;
     qreal m_shown = 1.0;
     QVariantAnimation m_glide;
+    // A glide of a few visible steps: the wait for the next one, and where it started.
+    QPauseAnimation m_wait;
+    qreal m_stepFrom = 1.0;
+    int m_step = 0;
+    int m_steps = 1;
 };
