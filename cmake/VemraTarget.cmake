@@ -26,6 +26,7 @@ function(vemra_add_precompiled_headers)
     vemra_configure_target(vemra_pch_${kind})
     target_link_libraries(vemra_pch_${kind} PRIVATE Qt6::Core)
     target_precompile_headers(vemra_pch_${kind} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/${kind}.h)
+    set_target_properties(vemra_pch_${kind} PROPERTIES AUTOMOC OFF)
   endforeach()
   target_include_directories(vemra_pch_Widgets SYSTEM PRIVATE
     $<TARGET_PROPERTY:Qt6::Gui,INTERFACE_INCLUDE_DIRECTORIES>

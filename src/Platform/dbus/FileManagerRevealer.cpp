@@ -1,6 +1,7 @@
 #include "Platform/dbus/FileManagerRevealer.h"
 
 #include "Platform/Logging.h"
+#include "Platform/dbus/BusDaemon.h"
 #include "Platform/linux/FolderHandler.h"
 
 #include <QDBusMessage>
@@ -15,12 +16,6 @@
 namespace {
 
 const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
-
-QDBusMessage busCall(const QString &method)
-{
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
-}
 
 } // namespace
 
@@ -59,10 +54,10 @@ void FileManagerRevealer::learn()
     if (m_learning > 0)
         return;
     if (m_bus.isConnected()) {
-        QDBusMessage hasOwner = busCall(QStringLiteral("NameHasOwner"));
+        QDBusMessage hasOwner = busDaemonCall(QStringLiteral("NameHasOwner"));
         hasOwner << fileManagerService;
         askBus(hasOwner, [this](const QVariant &answer) { m_running = answer.toBool(); });
-        askBus(busCall(QStringLiteral("ListActivatableNames")),
+        askBus(busDaemonCall(QStringLiteral("ListActivatableNames")),
             [this](const QVariant &answer) { m_activatable = answer.toStringList().contains(fileManagerService); });
     }
     ++m_learning;

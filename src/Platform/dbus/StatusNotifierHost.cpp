@@ -1,22 +1,13 @@
 #include "Platform/dbus/StatusNotifierHost.h"
 
 #include "Platform/Logging.h"
+#include "Platform/dbus/BusDaemon.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 
 #include <algorithm>
-
-namespace {
-
-QDBusMessage busCall(const QString &method)
-{
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
-}
-
-} // namespace
 
 StatusNotifierHost::StatusNotifierHost(QDBusConnection bus, QObject *parent)
     : QObject(parent)
@@ -33,7 +24,7 @@ StatusNotifierHost::StatusNotifierHost(QDBusConnection bus, QObject *parent)
             m_present = !newOwner.isEmpty();
             Q_EMIT learnt();
         });
-    QDBusMessage hasOwner = busCall(QStringLiteral("NameHasOwner"));
+    QDBusMessage hasOwner = busDaemonCall(QStringLiteral("NameHasOwner"));
     hasOwner << watcher;
     askBus(hasOwner, [this](const std::optional<QVariant> &answer) {
         // A change told meanwhile is newer.
@@ -68,7 +59,7 @@ void StatusNotifierHost::learnHostProcess()
         m_hostProcess = process;
         Q_EMIT learnt();
     };
-    askBus(busCall(QStringLiteral("ListNames")), [this, learn](const std::optional<QVariant> &names) {
+    askBus(busDaemonCall(QStringLiteral("ListNames")), [this, learn](const std::optional<QVariant> &names) {
         // Hosts own names of the form org.kde.StatusNotifierHost-<their own suffix>.
         const QStringList all = names ? names->toStringList() : QStringList();
         const auto host = std::find_if(all.cbegin(), all.cend(),
@@ -77,7 +68,7 @@ void StatusNotifierHost::learnHostProcess()
             learn(std::nullopt);
             return;
         }
-        QDBusMessage pid = busCall(QStringLiteral("GetConnectionUnixProcessID"));
+        QDBusMessage pid = busDaemonCall(QStringLiteral("GetConnectionUnixProcessID"));
         pid << *host;
         askBus(pid, [learn](const std::optional<QVariant> &answer) {
             const uint process = answer ? answer->toUInt() : 0;

@@ -1,16 +1,13 @@
 #include "Platform/WindowSystem.h"
 
-#include <QGuiApplication>
-
-#include <xcb/xcb.h>
+#include "Platform/x11/Xcb.h"
 
 namespace WindowSystem {
 
 void flush()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 && x11->connection())
-        xcb_flush(x11->connection());
+    if (xcb_connection_t *connection = qtConnection())
+        xcb_flush(connection);
 }
 
 } // namespace WindowSystem

@@ -1,5 +1,7 @@
 #include "Platform/x11/X11Desktop.h"
 
+#include "Platform/x11/Xcb.h"
+
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
@@ -13,28 +15,9 @@
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t *connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 QByteArray property(xcb_connection_t *c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
-    const Reply<xcb_get_property_reply_t> reply(
+    const XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 256), nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE)
         return {};
@@ -54,7 +37,7 @@ std::optional<QImage> rootPixels(xcb_connection_t *c, const QRect &area)
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     if (area.isEmpty() || screen->root_depth < 24)
         return std::nullopt;
-    const Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(c,
+    const XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(c,
         xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, qint16(area.x()), qint16(area.y()),
             quint16(area.width()), quint16(area.height()), ~0u),
         nullptr));
@@ -73,14 +56,14 @@ QRect screenRect(xcb_connection_t *c)
 QList<xcb_window_t> topLevelWindows(xcb_connection_t *c)
 {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const QByteArray clients = property(c, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    const QByteArray clients = property(c, root, internAtom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
     QList<xcb_window_t> windows;
     if (!clients.isEmpty()) {
         const auto *ids = reinterpret_cast<const xcb_window_t *>(clients.constData());
         windows = QList<xcb_window_t>(ids, ids + clients.size() / qsizetype(sizeof(xcb_window_t)));
         return windows;
     }
-    const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    const XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
     if (!tree)
         return windows;
     const xcb_window_t *children = xcb_query_tree_children(tree.get());
@@ -90,7 +73,7 @@ QList<xcb_window_t> topLevelWindows(xcb_connection_t *c)
 
 bool isViewable(xcb_connection_t *c, xcb_window_t window)
 {
-    const Reply<xcb_get_window_attributes_reply_t> attributes(
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
@@ -101,29 +84,29 @@ namespace X11Desktop {
 
 QString windowManagerName()
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = qtConnection();
     if (!c)
         return {};
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t check = internAtom(c, "_NET_SUPPORTING_WM_CHECK");
     const xcb_window_t wm = windowProperty(c, root, check);
     // A window manager that exited leaves the root's property behind; its own window is gone.
     if (!wm || windowProperty(c, wm, check) != wm)
         return {};
-    return QString::fromUtf8(property(c, wm, atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING")));
+    return QString::fromUtf8(property(c, wm, internAtom(c, "_NET_WM_NAME"), internAtom(c, "UTF8_STRING")));
 }
 
 std::optional<QColor> trayForeground()
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = qtConnection();
     if (!c)
         return std::nullopt;
-    const Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom(c, "_NET_SYSTEM_TRAY_S0")), nullptr));
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, internAtom(c, "_NET_SYSTEM_TRAY_S0")), nullptr));
     if (!owner || !owner->owner)
         return std::nullopt;
     // Twelve cardinals: foreground, error, warning and success, each red, green, blue in 0…65535.
-    const QByteArray colours = property(c, owner->owner, atom(c, "_NET_SYSTEM_TRAY_COLORS"), XCB_ATOM_CARDINAL);
+    const QByteArray colours = property(c, owner->owner, internAtom(c, "_NET_SYSTEM_TRAY_COLORS"), XCB_ATOM_CARDINAL);
     if (colours.size() < 12)
         return std::nullopt;
     const auto *values = reinterpret_cast<const quint32 *>(colours.constData());
@@ -132,7 +115,7 @@ std::optional<QColor> trayForeground()
 
 std::optional<QColor> colourAround(const QRect &icon)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = qtConnection();
     if (!c || icon.isEmpty())
         return std::nullopt;
     const QRect area = icon.adjusted(-2, -2, 2, 2).intersected(screenRect(c));
@@ -158,12 +141,12 @@ std::optional<QColor> colourAround(const QRect &icon)
 
 std::optional<QRect> windowRect(quint32 window)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = qtConnection();
     if (!c || !window)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    const Reply<xcb_translate_coordinates_reply_t> origin(
+    const XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const XcbReply<xcb_translate_coordinates_reply_t> origin(
         xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr));
     if (!geometry || !origin)
         return std::nullopt;
@@ -172,10 +155,10 @@ std::optional<QRect> windowRect(quint32 window)
 
 std::optional<QColor> windowColourOf(qint64 pid)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = qtConnection();
     if (!c || pid <= 0)
         return std::nullopt;
-    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
+    const xcb_atom_t pidAtom = internAtom(c, "_NET_WM_PID");
     QRect largest;
     for (const xcb_window_t window : topLevelWindows(c)) {
         const QByteArray owner = property(c, window, pidAtom, XCB_ATOM_CARDINAL);

@@ -1,6 +1,7 @@
 #include "Platform/x11/X11FrontApp.h"
 
 #include "Platform/linux/DesktopEntryIndex.h"
+#include "Platform/x11/Xcb.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,23 +14,10 @@
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-Reply<xcb_get_property_reply_t> property(
+XcbReply<xcb_get_property_reply_t> property(
     xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t length)
 {
-    Reply<xcb_get_property_reply_t> reply(
+    XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, length), nullptr));
     if (reply && (reply->type == XCB_ATOM_NONE || xcb_get_property_value_length(reply.get()) <= 0))
         reply.reset();
@@ -51,8 +39,7 @@ X11FrontApp::~X11FrontApp() = default;
 
 FrontApplication X11FrontApp::current() const
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = qtConnection();
     if (!connection)
         return {};
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
@@ -62,11 +49,12 @@ FrontApplication X11FrontApp::current() const
 
     // A window manager that exits leaves its root properties behind: trust them only while
     // its check window still exists and points at itself.
-    const xcb_atom_t supportingCheck = atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t supportingCheck = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
     const xcb_window_t check = cardinal(connection, root, supportingCheck, XCB_ATOM_WINDOW);
     if (!check || cardinal(connection, check, supportingCheck, XCB_ATOM_WINDOW) != check)
         return {};
-    const xcb_window_t active = cardinal(connection, root, atom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    const xcb_window_t active
+        = cardinal(connection, root, internAtom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
     if (!active)
         return {};
 
@@ -79,7 +67,7 @@ FrontApplication X11FrontApp::current() const
         windowClass = QString::fromLocal8Bit(parts.value(1));
     }
     QString executable;
-    if (const uint32_t pid = cardinal(connection, active, atom(connection, "_NET_WM_PID"), XCB_ATOM_CARDINAL))
+    if (const uint32_t pid = cardinal(connection, active, internAtom(connection, "_NET_WM_PID"), XCB_ATOM_CARDINAL))
         executable = QFileInfo(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget()).fileName();
 
     if (!m_entries)

@@ -1,6 +1,7 @@
 #include "Platform/x11/X11HotKeyBackend.h"
 
 #include "Platform/KeyCodes.h"
+#include "Platform/x11/Xcb.h"
 
 #include <QGuiApplication>
 
@@ -31,20 +32,14 @@ constexpr quint16 keyModifierMask = 0xff;
 // Longer than any usual delay before a held key starts repeating, and than its interval.
 constexpr quint32 repeatWindowMs = 1000;
 
-struct FreeDeleter
-{
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-
 } // namespace
 
 X11HotKeyBackend::X11HotKeyBackend(QObject *parent)
     : HotKeyBackend(parent)
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    m_connection = qtConnection();
+    if (!m_connection)
         return;
-    m_connection = x11->connection();
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); screens.rem; xcb_screen_next(&screens))
         m_roots << screens.data->root;
     readModifierMapping();
@@ -99,8 +94,8 @@ void X11HotKeyBackend::unregisterHotKey(quint32 id)
 
 void X11HotKeyBackend::readModifierMapping()
 {
-    using Reply = std::unique_ptr<xcb_get_modifier_mapping_reply_t, FreeDeleter>;
-    const Reply reply(xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr));
+    const XcbReply<xcb_get_modifier_mapping_reply_t> reply(
+        xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr));
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
         xcb_key_symbols_alloc(m_connection), &xcb_key_symbols_free);
     if (!reply || !symbols)
@@ -170,7 +165,7 @@ int X11HotKeyBackend::grab(const Grab &wanted)
     }
     int firstError = 0;
     for (const xcb_void_cookie_t cookie : std::as_const(cookies)) {
-        const std::unique_ptr<xcb_generic_error_t, FreeDeleter> error(xcb_request_check(m_connection, cookie));
+        const XcbReply<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie));
         if (error && firstError == 0)
             firstError = error->error_code;
     }

@@ -9,13 +9,6 @@
 
 namespace {
 
-bool isBlankOrNewline(QChar c)
-{
-    const ushort u = c.unicode();
-    return c == QLatin1Char('\t') || (u >= 0x0A && u <= 0x0D) || u == 0x85 || c.category() == QChar::Separator_Space
-        || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
-}
-
 // The capture with an image stored: its side files written, and the facts of what was stored.
 // Nothing when the bytes are no image.
 Result<std::optional<ClipboardCapture>> withImage(
@@ -85,7 +78,7 @@ Result<std::optional<ClipboardCapture>> make(const ClipboardContents &contents, 
         return withImage(capture, *contents.imageData, folder, ClipboardFiles::FileWrite::Replacing);
     }
 
-    if (contents.string && !std::all_of(contents.string->begin(), contents.string->end(), isBlankOrNewline)) {
+    if (contents.string && !ClipboardClassifier::isBlankText(*contents.string)) {
         const QString &text = *contents.string;
         capture.kind = ClipboardClassifier::kind(text, contents.sourceAppId);
         capture.mimeType

@@ -6,6 +6,7 @@
 #include <QStringView>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -192,6 +193,11 @@ bool isLink(const QString &text)
 bool isCodeApp(const QString &appId)
 {
     return DesktopApps::isCodeApp(appId);
+}
+
+bool isBlankText(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), isBlankOrNewline);
 }
 
 bool looksLikeCode(const QString &text)

@@ -18,6 +18,9 @@ bool isLink(const QString &text);
 // Whether the application is a code editor or terminal.
 bool isCodeApp(const QString &appId);
 
+// Whether the text is nothing but spaces, tabs and line breaks: no copy worth keeping.
+bool isBlankText(const QString &text);
+
 // Whether the text reads as source code or shell commands; looks at no more than the first
 // 60 non-blank lines.
 bool looksLikeCode(const QString &text);

@@ -18,7 +18,7 @@ bool differs(const ClipboardItem &a, const ClipboardItem &b)
         || a.pixelWidth != b.pixelWidth || a.pixelHeight != b.pixelHeight || a.byteCount != b.byteCount;
 }
 
-bool isBlank(const QString &query)
+bool isBlankQuery(const QString &query)
 {
     return query.trimmed().isEmpty();
 }
@@ -201,7 +201,7 @@ void ClipboardListModel::show(const ClipboardStore::Page &page)
     const qint64 results = page.total;
     // The count of everything changes only with the store, not with the search.
     qint64 total = m_totalCount;
-    if (isBlank(m_query))
+    if (isBlankQuery(m_query))
         total = results;
     else if (m_countedRevision != m_refreshedRevision)
         total = m_store.count();

@@ -13,18 +13,6 @@
 
 namespace {
 
-bool isBlankOrNewline(QChar c)
-{
-    const ushort u = c.unicode();
-    return c == QLatin1Char('\t') || (u >= 0x0A && u <= 0x0D) || u == 0x85 || c.category() == QChar::Separator_Space
-        || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
-}
-
-bool isBlank(const QString &text)
-{
-    return std::all_of(text.begin(), text.end(), isBlankOrNewline);
-}
-
 // Image representations in order of preference.
 const QStringList &imageTypes()
 {
@@ -202,7 +190,7 @@ std::optional<ClipboardContents> ClipboardMonitor::advance(Reading &reading, con
             }
         }
         std::optional<QString> text = snapshot.text();
-        if (text && !isBlank(*text)) {
+        if (text && !ClipboardClassifier::isBlankText(*text)) {
             // A copied picture that brings its own link is kept as the picture.
             if (reading.imageType && ClipboardClassifier::isLink(*text)) {
                 reading.linkText = std::move(text);

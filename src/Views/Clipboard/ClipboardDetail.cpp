@@ -38,7 +38,7 @@ namespace {
 constexpr int compactScrollLimit = 380;
 // What the panel's preview keeps of its text on a screen too short for all of it.
 constexpr int compactScrollLeast = 60;
-constexpr int copiedFadeDuration = 150;
+constexpr int copiedAppearMs = 150;
 
 // The rounded box the text of an entry sits on.
 class TextBox final : public QWidget
@@ -307,8 +307,7 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     m_copied->setText(QStringLiteral("\u2713 Copied"));
     m_copied->hide();
     // The mark fades in with a copy and out 1.4 s later.
-    m_copiedMotion
-        = new AppearTransition(m_copied, { .durationMs = copiedFadeDuration, .curve = QEasingCurve::OutQuad });
+    m_copiedMotion = new AppearTransition(m_copied, { .durationMs = copiedAppearMs, .curve = QEasingCurve::OutQuad });
     actions->addWidget(m_copied);
     m_copy->setToolTip(QStringLiteral("Copy (Return copies and closes)"));
     actions->addWidget(m_copy);
@@ -444,7 +443,7 @@ void ClipboardDetail::previewPicture(const ClipboardItem &item, QVBoxLayout *box
         return;
     QPointer<PictureView> shown = picture;
     QPointer<ClipboardThumbnail> placeholder = m_thumbnail;
-    m_images.load(*file, 1600, picture, [this, shown, placeholder](const QImage &image) {
+    m_images.load(*file, 1600, picture, [shown, placeholder](const QImage &image) {
         // A picture that cannot be decoded leaves the thumbnail in its place.
         if (image.isNull() || !shown)
             return;

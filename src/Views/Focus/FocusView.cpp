@@ -43,7 +43,7 @@ namespace {
 constexpr int promptFadeMs = 150;
 constexpr int choiceSpringMs = 200;
 // The space left and right of the preview ring's content.
-constexpr int ringPadding = 14;
+constexpr int previewRingPadding = 14;
 
 ToneLabel *makeLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
 {
@@ -161,7 +161,7 @@ QWidget *FocusView::makeRingPreview(QWidget *parent)
     const bool compact = m_density == Density::Compact;
     auto *ring = new FocusRing(compact ? 132 : 176, parent);
     auto *inside = static_cast<QVBoxLayout *>(ring->layout());
-    inside->setContentsMargins(ringPadding, 0, ringPadding, 0);
+    inside->setContentsMargins(previewRingPadding, 0, previewRingPadding, 0);
     inside->setSpacing(2);
     m_previewRing = ring;
     m_clockSize = compact ? 30 : 40;

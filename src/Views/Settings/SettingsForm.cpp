@@ -12,7 +12,7 @@ namespace {
 constexpr int margin = 20;
 constexpr int sectionSpacing = 14;
 constexpr int footerSpacing = 6;
-constexpr int calloutPixelSize = 12;
+constexpr int formCalloutPixelSize = 12;
 
 } // namespace
 
@@ -56,7 +56,7 @@ void SettingsForm::addFooter(QWidget *footer)
 void SettingsForm::styleAsFooter(QWidget *widget)
 {
     QFont callout = widget->font();
-    callout.setPixelSize(calloutPixelSize);
+    callout.setPixelSize(formCalloutPixelSize);
     widget->setFont(callout);
 }
 

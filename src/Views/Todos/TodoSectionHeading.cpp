@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int sideInset = 10;
+constexpr int headingSideInset = 10;
 constexpr int firstTopInset = 4;
 constexpr int topInset = 12;
 constexpr int bottomInset = 2;
@@ -89,11 +89,11 @@ void TodoSectionHeading::paintEvent(QPaintEvent *)
     p.setFont(nameFont);
     p.setPen(Theme::color(Theme::secondary, pal));
     const QString name = nameText();
-    p.drawText(QPointF(sideInset, baseline), name);
+    p.drawText(QPointF(headingSideInset, baseline), name);
     const QString date = dateText();
     if (!date.isEmpty()) {
         p.setFont(dateFont);
         p.setPen(Theme::color(Theme::tertiary, pal));
-        p.drawText(QPointF(sideInset + nameMetrics.horizontalAdvance(name) + labelSpacing, baseline), date);
+        p.drawText(QPointF(headingSideInset + nameMetrics.horizontalAdvance(name) + labelSpacing, baseline), date);
     }
 }
