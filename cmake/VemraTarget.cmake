@@ -11,6 +11,33 @@ function(vemra_configure_target target)
     QT_USE_QSTRINGBUILDER)
 endfunction()
 
+# Two sets of precompiled headers serve every library and test: the Qt Core one for the layers
+# below the widgets, the widgets one above them and for the tests. Each is made once, with Qt Core's
+# definitions alone, so that any target (whose definitions add to those) can use it; a set that a
+# target cannot use is a warning, and so an error in CI. The lower layers never see a widget header.
+option(VEMRA_PRECOMPILED_HEADERS "Parse the common Qt headers once per build" ON)
+set(VEMRA_WIDGET_LIBRARIES vemra_components vemra_views vemra_app vemra_apptestsupport)
+function(vemra_add_precompiled_headers)
+  if(NOT VEMRA_PRECOMPILED_HEADERS)
+    return()
+  endif()
+  foreach(kind Core Widgets)
+    add_library(vemra_pch_${kind} OBJECT ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+    vemra_configure_target(vemra_pch_${kind})
+    target_link_libraries(vemra_pch_${kind} PRIVATE Qt6::Core)
+    target_precompile_headers(vemra_pch_${kind} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/${kind}.h)
+  endforeach()
+  target_include_directories(vemra_pch_Widgets SYSTEM PRIVATE
+    $<TARGET_PROPERTY:Qt6::Gui,INTERFACE_INCLUDE_DIRECTORIES>
+    $<TARGET_PROPERTY:Qt6::Widgets,INTERFACE_INCLUDE_DIRECTORIES>)
+endfunction()
+
+function(vemra_use_precompiled_headers target kind)
+  if(VEMRA_PRECOMPILED_HEADERS)
+    target_precompile_headers(${target} REUSE_FROM vemra_pch_${kind})
+  endif()
+endfunction()
+
 function(vemra_add_library target)
   set(sources ${ARGN})
   if(NOT sources)
@@ -19,6 +46,11 @@ function(vemra_add_library target)
   add_library(${target} STATIC ${sources})
   vemra_configure_target(${target})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  if(target IN_LIST VEMRA_WIDGET_LIBRARIES)
+    vemra_use_precompiled_headers(${target} Widgets)
+  else()
+    vemra_use_precompiled_headers(${target} Core)
+  endif()
 endfunction()
 
 # vemra_add_test(NAME tst_Foo SOURCES tst_Foo.cpp LIBS vemra_services [LABELS ...])
@@ -30,6 +62,7 @@ function(vemra_add_test)
   # Rendered looks are kept here for review.
   target_compile_definitions(${T_NAME} PRIVATE VEMRA_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
   target_link_libraries(${T_NAME} PRIVATE vemra_testsupport Qt6::Test ${T_LIBS})
+  vemra_use_precompiled_headers(${T_NAME} Widgets)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)

@@ -27,6 +27,7 @@
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Todos/FooterStatus.h"
 #include <QAbstractButton>
+#include <QResizeEvent>
 
 #include <QApplication>
 #include <QPointer>
@@ -438,6 +439,151 @@ private Q_SLOTS:
             QVERIFY2(window->height() > ExpandedWindow::smallestSize.height(), qPrintable(describe(window)));
         else
             QCOMPARE(window->height(), window->room().height());
+    }
+
+    // The window's size is its own. A switch of tab or of the calendar card makes it no larger
+    // than what it then shows needs, at no step of the motion, and once back where it started it
+    // is the size it started at: what it grew by for a part it no longer shows is gone.
+    void theWindowKeepsItsOwnSize_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("todos");
+        QTest::addColumn<bool>("calendar");
+        QTest::addColumn<QStringList>("steps");
+        const QString large = u"1920×1080 at 1"_s;
+        const QString small = u"1366×768 at 1"_s;
+        const QSize made(560, 700);
+        const QSize least = ExpandedWindow::smallestSize;
+        const QStringList focusAndBack = { u"focus"_s, u"todos"_s };
+        const QStringList allTabs = { u"focus"_s, u"clipboard"_s, u"todos"_s, u"clipboard"_s, u"todos"_s };
+        const QStringList card = { u"calendar on"_s, u"calendar off"_s };
+        const QStringList cardAndTabs
+            = { u"calendar on"_s, u"focus"_s, u"todos"_s, u"calendar off"_s, u"focus"_s, u"todos"_s };
+        QTest::newRow("made, three todos, focus and back") << large << made << 3 << false << focusAndBack;
+        QTest::newRow("made, no todos, focus and back") << large << made << 0 << false << focusAndBack;
+        QTest::newRow("made, three todos, every tab, short screen") << small << made << 3 << false << allTabs;
+        QTest::newRow("made, calendar on and off") << large << made << 3 << false << card;
+        QTest::newRow("made, calendar and tabs, short screen") << small << made << 12 << false << cardAndTabs;
+        QTest::newRow("least, calendar on and off") << large << least << 3 << false << card;
+        QTest::newRow("least, calendar on and off, no todos") << large << least << 0 << false << card;
+        QTest::newRow("least, calendar and tabs") << large << least << 3 << false << cardAndTabs;
+        QTest::newRow("least, under the calendar, every tab") << large << least << 12 << true << allTabs;
+        QTest::newRow("least, calendar on and off, short screen") << small << least << 3 << false << card;
+    }
+
+    void theWindowKeepsItsOwnSize()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QSize, size);
+        QFETCH(int, todos);
+        QFETCH(bool, calendar);
+        QFETCH(QStringList, steps);
+        TodoStore &store = h->delegate->environment().todos;
+        QList<QUuid> ids;
+        for (const Todo &todo : store.allTodos())
+            ids.append(todo.id);
+        store.remove(ids);
+        for (int i = 1; i <= todos; ++i)
+            store.add(u"Todo number %1"_s.arg(i), std::nullopt);
+        QList<QWidget *> ends;
+        auto *window = qobject_cast<HostWindow *>(open(u"window todos"_s, screenNamed(screen), ends));
+        QVERIFY(window);
+        shown = window;
+        ExpandedWindow *content = expanded();
+        content->todosState()->setShowsCalendar(calendar);
+        for (int frame = 0; frame < 12; ++frame)
+            clock->step(40);
+        window->resize(size);
+        for (int frame = 0; frame < 4; ++frame)
+            clock->step(40);
+        // Its own size: the one asked for, or its least if that is larger.
+        const QRect start = window->geometry();
+        const QSize given = start.size();
+
+        // Every size the window takes, not only those a frame shows.
+        QList<QSize> sizes;
+        struct Watch final : QObject
+        {
+            QList<QSize> &sizes;
+            explicit Watch(QList<QSize> &into)
+                : sizes(into)
+            {
+            }
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Resize)
+                    sizes.append(static_cast<QResizeEvent *>(event)->size());
+                return false;
+            }
+        } watch(sizes);
+        window->installEventFilter(&watch);
+        Surface &surface = h->delegate->windowSurface();
+        for (const QString &step : std::as_const(steps)) {
+            const QSize before = window->size();
+            sizes.clear();
+            if (step.startsWith(u"calendar"_s))
+                content->todosState()->setShowsCalendar(step.endsWith(u"on"_s));
+            else
+                surface.setTab(step == u"todos"_s ? VemraTab::Todos
+                        : step == u"focus"_s      ? VemraTab::Focus
+                                                  : VemraTab::Clipboard);
+            for (int frame = 0; frame < 15; ++frame)
+                clock->step(20);
+            // At rest: its own size, or larger only as far as what it shows needs, and then
+            // with all of that in view where the screen has the room.
+            const QSize after = window->size();
+            const QString where
+                = u"%1 after %2: %3×%4"_s.arg(describe(window), step).arg(after.width()).arg(after.height());
+            QVERIFY2(after == given.expandedTo(window->minimumSize()), qPrintable(where));
+            for (const OverflowArea *middle : { content->todosView()->middle(), content->focusView()->middle() }) {
+                if (middle->isVisible() && middle->overflows())
+                    QVERIFY2(after.height() == window->room().height(), qPrintable(where));
+            }
+            for (const QSize &met : std::as_const(sizes)) {
+                QVERIFY2(met.boundedTo(before.expandedTo(after)) == met,
+                    qPrintable(where + u", on the way %1×%2"_s.arg(met.width()).arg(met.height())));
+            }
+        }
+        window->removeEventFilter(&watch);
+        QCOMPARE(window->geometry(), start);
+    }
+
+    // A middle that scrolls opens at its top, the first time and after it was left scrolled.
+    void aScrollingMiddleOpensAtItsTop_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("window focus, short screen at 1.5") << u"window focus"_s << u"1366×768 at 1.5"_s;
+        QTest::newRow("window todos, short screen at 2") << u"window todos"_s << u"1366×768 at 2"_s;
+        QTest::newRow("panel todos, short screen at 1.5") << u"panel todos"_s << u"1366×768 at 1.5"_s;
+        QTest::newRow("panel focus, short screen at 2") << u"panel focus"_s << u"1366×768 at 2"_s;
+    }
+
+    void aScrollingMiddleOpensAtItsTop()
+    {
+        QFETCH(QString, surface);
+        QFETCH(QString, screen);
+        for (int opening = 0; opening < 2; ++opening) {
+            QList<QWidget *> ends;
+            QWidget *window = open(surface, screenNamed(screen), ends);
+            QVERIFY(window);
+            shown = window;
+            // As the window manager hands it the keyboard.
+            QApplication::setActiveWindow(window);
+            for (int frame = 0; frame < 12; ++frame)
+                clock->step(40);
+            OverflowArea *middle = nullptr;
+            for (OverflowArea *each : window->findChildren<OverflowArea *>()) {
+                if (each->isVisible() && each->overflows())
+                    middle = each;
+            }
+            QVERIFY2(middle, "nothing scrolls");
+            QCOMPARE(middle->verticalScrollBar()->value(), 0);
+            // Left scrolled down, then closed.
+            middle->verticalScrollBar()->setValue(middle->verticalScrollBar()->maximum());
+            close(window);
+        }
     }
 
     void cleanup()

@@ -139,9 +139,49 @@ void HostWindow::setFrameMargins(const QMargins &margins)
     keepInsideScreen();
 }
 
+bool HostWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // The layout has taken in its content's least size, which may have gone down.
+    if (event->type() == QEvent::LayoutRequest)
+        giveBackGrowth();
+    return handled;
+}
+
+void HostWindow::giveBackGrowth()
+{
+    if (!m_given.isValid() || !isVisible() || minimumSize() == maximumSize())
+        return;
+    const QSize target = size().boundedTo(m_given.expandedTo(minimumSize()));
+    if (target == size())
+        return;
+    m_givingBack = true;
+    resize(target);
+    m_givingBack = false;
+}
+
+void HostWindow::takeGivenSize(QSize now, QSize before)
+{
+    if (!m_given.isValid() || !before.isValid()) {
+        m_given = now;
+        return;
+    }
+    // The layout grows the window to its content's least size exactly, in one direction or both;
+    // every other new length is one the window was given.
+    const QSize least = minimumSize();
+    const auto given = [](int was, int length, int before, int least) {
+        const bool grownForContent = length == least && before < least;
+        return length == before || grownForContent ? was : length;
+    };
+    m_given = { given(m_given.width(), now.width(), before.width(), least.width()),
+        given(m_given.height(), now.height(), before.height(), least.height()) };
+}
+
 void HostWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (!m_givingBack)
+        takeGivenSize(event->size(), event->oldSize());
     if (event->size().width() > event->oldSize().width() || event->size().height() > event->oldSize().height())
         keepInsideScreen();
 }

@@ -8,6 +8,10 @@
 // screen, frame included: when it shows, when it grows and when the window manager gives it its
 // frame, it moves back in (and a resizable window larger than the area shrinks to it, below its
 // least size on a screen smaller still); where the user drags it is left alone.
+//
+// A resizable window's size is its own: the size it was made or dragged to. Its content's least
+// size can make it larger while the content needs that, and what it grew by goes again once the
+// content needs less.
 class WindowFrame;
 
 class HostWindow final : public QWidget
@@ -41,6 +45,7 @@ Q_SIGNALS:
     void windowClosing();
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -49,10 +54,15 @@ private:
     void keepInsideScreen();
     void frameChanged();
     void setFrameMargins(const QMargins &margins);
+    void giveBackGrowth();
+    void takeGivenSize(QSize now, QSize before);
 
     QWidget *m_content = nullptr;
     WindowFrame *m_frame = nullptr;
     // As last heard of: the window manager's, else the toolkit's idea of it.
     QMargins m_frameMargins;
     bool m_fitting = false;
+    // The size it was made, dragged or fitted to, without what the content's least size added.
+    QSize m_given;
+    bool m_givingBack = false;
 };

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLayout>
 #include <QScrollBar>
+#include <QShowEvent>
 
 namespace {
 
@@ -63,6 +64,15 @@ void OverflowArea::setMostHeld(int height)
         return;
     m_mostHeld = height;
     updateGeometry();
+}
+
+void OverflowArea::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    // Each time it comes into view (its surface opens, its tab is chosen) it starts at its top;
+    // a window brought back from the task bar keeps its place.
+    if (!event->spontaneous())
+        verticalScrollBar()->setValue(0);
 }
 
 bool OverflowArea::overflows() const

@@ -5,8 +5,8 @@
 // The middle of a column whose ends (a header, a footer) must stay on screen. It asks for its
 // content's size and gives the content its own height or more, so the content's stretches work
 // as in any layout; only where even the content's least height does not fit does it scroll, by
-// the wheel or as the keyboard moves, the focused control kept in view. It takes the
-// application's background as it is: no frame, no fill.
+// the wheel or as the keyboard moves, the focused control kept in view. It comes into view at
+// its top. It takes the application's background as it is: no frame, no fill.
 class OverflowArea final : public QScrollArea
 {
     Q_OBJECT
@@ -30,6 +30,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void keepInView(QWidget *focused);

@@ -56,10 +56,11 @@ ExpandedWindow::ExpandedWindow(const Environment &environment, Surface &surface,
 
     for (auto signal :
         { &TodosTabState::showsCalendarChanged, &TodosTabState::movingIDChanged, &TodosTabState::todosChanged })
-        connect(todosState(), signal, this, &ExpandedWindow::refreshHeader);
-    connect(&surface, &Surface::tabChanged, this, &ExpandedWindow::refreshHeader);
+        connect(todosState(), signal, this, [this] { refreshHeader(true); });
+    // Another tab comes at once, with its header or without.
+    connect(&surface, &Surface::tabChanged, this, [this] { refreshHeader(false); });
     finish();
-    refreshHeader();
+    refreshHeader(false);
 }
 
 ExpandedWindow::~ExpandedWindow() = default;
@@ -101,6 +102,11 @@ QWidget *ExpandedWindow::makeFooter()
 
 QSize ExpandedWindow::minimumSizeHint() const
 {
+    return isVisible() && m_least.isValid() ? m_least : leastNow();
+}
+
+QSize ExpandedWindow::leastNow() const
+{
     return SurfaceFrame::minimumSizeHint().expandedTo(smallestSize);
 }
 
@@ -117,8 +123,19 @@ bool ExpandedWindow::event(QEvent *event)
     const bool handled = SurfaceFrame::event(event);
     // The layout has just taken in a change of what the tab shows (the calendar card, the header
     // giving way to it, another tab): what is left for the middle changed with it.
-    if (event->type() == QEvent::LayoutRequest)
+    if (event->type() == QEvent::LayoutRequest) {
         holdMiddles();
+        // The window learns of the least size only now that the change is whole: a part shown
+        // before another hides (a tab's page, the header) lays out everything above it at
+        // once, and the window would grow to hold both.
+        const QSize least = leastNow();
+        if (least != m_least) {
+            m_least = least;
+            updateGeometry();
+        }
+    } else if (event->type() == QEvent::Hide) {
+        m_least = QSize();
+    }
     return handled;
 }
 
@@ -145,8 +162,11 @@ bool ExpandedWindow::showsHeader() const
     return surface().tab() != VemraTab::Todos || !todosState()->showsCalendarCard();
 }
 
-void ExpandedWindow::refreshHeader()
+void ExpandedWindow::refreshHeader(bool moves)
 {
     const bool shown = showsHeader();
-    m_headerMotion->setShown(shown);
+    if (moves)
+        m_headerMotion->setShown(shown);
+    else if (shown != m_headerMotion->isShown() || m_headerMotion->isRunning())
+        m_headerMotion->jumpTo(shown);
 }

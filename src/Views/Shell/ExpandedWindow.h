@@ -15,7 +15,8 @@ class AppearTransition;
 //
 // The middle of a tab keeps its content's least height as far as the window's room allows (its
 // screen's, frame aside): there the window is never smaller than what it shows needs, and only
-// on a screen too short for that does the middle scroll.
+// on a screen too short for that does the middle scroll. The window hears of that least size
+// once each change has been taken in whole, never of a part on its way out.
 class ExpandedWindow final : public SurfaceFrame
 {
     Q_OBJECT
@@ -50,12 +51,15 @@ public:
 private:
     QWidget *makeHeader();
     QWidget *makeFooter();
-    void refreshHeader();
+    void refreshHeader(bool moves);
     void holdMiddles();
+    QSize leastNow() const;
 
     QWidget *m_column = nullptr;
     QWidget *m_header = nullptr;
     QWidget *m_footer = nullptr;
     AppearTransition *m_headerMotion = nullptr;
     int m_room = QWIDGETSIZE_MAX;
+    // The least size as the window last heard of it; none while hidden.
+    QSize m_least;
 };

@@ -4,6 +4,7 @@
 #include "AppHarness.h"
 #include "ClipboardHistory.h"
 #include "Components/Controls/TintedButton.h"
+#include "DrawnFrames.h"
 #include "Screenshots.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -19,6 +20,7 @@
 
 #include <QDir>
 #include <QHoverEvent>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QTest>
@@ -251,6 +253,22 @@ private Q_SLOTS:
             return list->visualRect(index).translated(list->viewport()->mapTo(view->window(), QPoint()));
         };
         const QRect before = placeOfAbove();
+        QLabel *header = view->results()->header();
+        const QPoint headerBefore = header->mapTo(view->window(), QPoint());
+        // Also at each drawing while the layouts above take the shorter list in.
+        DrawnFrames frames(view->window(), [&] {
+            if (!list->isVisible())
+                return QString(); // the preview
+            const QRect place = placeOfAbove();
+            const QPoint headerAt = header->mapTo(view->window(), QPoint());
+            if (place == before && headerAt == headerBefore)
+                return QString();
+            return QStringLiteral("the row above at %1, the header at %2, not %3 and %4")
+                .arg(place.y())
+                .arg(headerAt.y())
+                .arg(before.y())
+                .arg(headerBefore.y());
+        });
         AnimationClock clock;
         if (fromPreview) {
             view->state().preview(doomed);
@@ -264,6 +282,8 @@ private Q_SLOTS:
             QVERIFY(list->isVisible());
             QCOMPARE(placeOfAbove(), before);
         }
+        QVERIFY2(frames.failure().isEmpty(), qPrintable(frames.failure()));
+        QVERIFY(frames.drawings() > 0);
         QCOMPARE(view->state().list().row(doomed.id), -1);
     }
 
