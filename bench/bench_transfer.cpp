@@ -7,6 +7,7 @@
 // loop during each (before the question too), with the processor time spent (which a busy
 // machine disturbs less than the wall clock). Each is run VEMRA_BENCH_RUNS times (3 when unset)
 // and the medians are printed last. `bench_transfer export` runs the export alone.
+#include "App/PlatformWidgets/AlertBox.h"
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
 #include "App/PlatformWidgets/QtFileDialogs.h"
 #include "Models/Transfer/ExportedClipboardItem.h"
@@ -26,7 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
-#include <QMessageBox>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -118,21 +119,16 @@ private:
             askedAt = 0;
             // QFileDialog keeps its accept() to itself; QDialog's calls it.
             static_cast<QDialog *>(dialog)->accept();
-        } else if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible()) {
+        } else if (auto *box = qobject_cast<AlertBox *>(modal); box && box->isVisible()) {
             if (askedAt == 0) {
                 askedAt = nanoseconds();
                 asked = box->text();
                 if (onAsked)
                     onAsked();
             }
-            const QList<QAbstractButton *> buttons = box->buttons();
-            QAbstractButton *first = buttons.isEmpty() ? nullptr : buttons.constLast();
-            for (QAbstractButton *button : buttons) {
-                if (box->buttonRole(button) == QMessageBox::AcceptRole)
-                    first = button;
-            }
-            if (first)
-                first->click();
+            // The first button, the default, as Return presses it.
+            if (!box->buttons().isEmpty())
+                box->buttons().first()->click();
         }
     }
 

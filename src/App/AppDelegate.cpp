@@ -29,6 +29,7 @@
 #include "Services/HotKeys/HotKeys.h"
 #include "Services/Shell/LaunchAtLogin.h"
 #include "Services/Shell/Preferences.h"
+#include "Services/Shell/ShowInFolder.h"
 #include "Services/Shell/Surface.h"
 #include "Services/Storage/StoreErrorText.h"
 #include "Services/Todos/TodoStore.h"
@@ -337,14 +338,17 @@ void AppDelegate::setUpTrayIcon()
         }
     });
     settle->start();
-    if (!m_facilities.tray->isAvailable())
-        QTimer::singleShot(noTrayGrace, this, &AppDelegate::tellIfNoTray);
+    // Told once the event loop runs, that is once the start is done.
+    QTimer::singleShot(
+        m_facilities.tray->isAvailable() ? std::chrono::seconds(0) : noTrayGrace, this, &AppDelegate::tellTray);
 }
 
-void AppDelegate::tellIfNoTray()
+void AppDelegate::tellTray()
 {
-    if (m_facilities.tray->isAvailable())
+    if (m_facilities.tray->isAvailable()) {
+        qCInfo(lcShell) << "Vemra is ready, its icon in the system tray.";
         return;
+    }
     const std::optional<KeyCombo> keys = m_hotKeys->newTodo()->combo();
     const QString meanwhile = keys
         ? QStringLiteral("Meanwhile, ") + keys->displayName() + QStringLiteral(" opens its panel.")
@@ -738,15 +742,12 @@ void AppDelegate::presentLoadError(const QString &title, const Error &error, con
     alert.cancelButton = 0;
     if (m_facilities.alerts->present(alert) != 1)
         return;
-    if (m_facilities.revealer->hasFileManager()) {
-        m_facilities.revealer->reveal(file);
+    if (ShowInFolder::show(*m_facilities.revealer, file, ShowInFolder::Way::Select))
         return;
-    }
-    // Without a file manager the folder would open in the web browser: the path is handed over.
     Alert handOver;
     handOver.style = Alert::Style::Informational;
-    handOver.title = QStringLiteral("There is no file manager to show it in.");
-    handOver.informativeText = QStringLiteral("Its path is selected below: copy it with Ctrl+C.");
+    handOver.title = ShowInFolder::noFileManager();
+    handOver.informativeText = ShowInFolder::copyHint();
     handOver.path = file;
     m_facilities.alerts->present(handOver);
 }

@@ -124,9 +124,10 @@ private:
     // The mark follows the tray it sits in, not the application's appearance.
     QColor trayMarkColour() const;
     void refreshStatusIcon();
-    // Where no tray host shows the icon, says so once, with what to install and how to open the
-    // panel meanwhile.
-    void tellIfNoTray();
+    // Says once in the log that Vemra is ready with its icon in a tray, or, where no tray host
+    // shows the icon, that there is none, also in a notification, with what to install and how to
+    // open the panel meanwhile. scripts/run waits for either.
+    void tellTray();
 
     Facilities m_facilities;
     // Made with the delegate, since the settings window's appearance and the status menu read them.

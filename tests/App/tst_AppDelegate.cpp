@@ -23,6 +23,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStyle>
@@ -472,23 +473,50 @@ private Q_SLOTS:
         QVERIFY(inked);
     }
 
+    // Whether the icon found a tray is said once in the log (scripts/run waits for it): at once
+    // where a tray shows it, else once the host had its moment, with a notification where none
+    // came.
     void aMissingTrayIsToldOnceWithTheWayToThePanel_data()
     {
+        QTest::addColumn<bool>("trayAtStart");
         QTest::addColumn<bool>("trayComesUp");
-        QTest::newRow("no tray host") << false;
-        QTest::newRow("a host that comes up a moment after start") << true;
+        QTest::addColumn<QString>("said");
+        const QString ready = QStringLiteral("Vemra is ready, its icon in the system tray.");
+        QTest::newRow("a tray host") << true << true << ready;
+        QTest::newRow("no tray host") << false << false << QStringLiteral("No system tray found.");
+        QTest::newRow("a host that comes up a moment after start") << false << true << ready;
     }
 
     void aMissingTrayIsToldOnceWithTheWayToThePanel()
     {
+        QFETCH(bool, trayAtStart);
         QFETCH(bool, trayComesUp);
+        QFETCH(QString, said);
+        static QStringList logged;
+        logged.clear();
+        const QtMessageHandler before
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                  if (qstrcmp(context.category, "vemra.shell") == 0
+                      && (message.startsWith(QStringLiteral("Vemra is ready"))
+                          || message.startsWith(QStringLiteral("No system tray found"))))
+                      logged << message;
+              });
+        const auto restore = qScopeGuard([before] { qInstallMessageHandler(before); });
         Harness h(false, false);
-        h.tray.setAvailable(false);
+        h.tray.setAvailable(trayAtStart);
         h.start();
         QVERIFY(h.notifications.posted.isEmpty()); // the host is given its moment first
+        if (trayAtStart) {
+            QTRY_COMPARE(logged.size(), 1);
+            QVERIFY2(logged.first().startsWith(said), qPrintable(logged.first()));
+            return;
+        }
+        QVERIFY(logged.isEmpty());
         if (trayComesUp)
             h.tray.setAvailable(true);
         QTest::qWait(3500);
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(logged.first().startsWith(said), qPrintable(logged.first()));
         if (trayComesUp) {
             QVERIFY(h.notifications.posted.isEmpty());
             return;

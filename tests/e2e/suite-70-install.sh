@@ -102,8 +102,15 @@ setup_out=$(PATH="$fake:$PATH" "$SOURCE/scripts/setup" --build 2>&1)
 setup_status=$?
 check "without sudo, scripts/setup stops" test "$setup_status" -ne 0
 check "without sudo, it never asks sudo to install" bash -c '! grep -q "^SUDO apt" <<<"$1"' _ "$setup_out"
-check "without sudo, it prints the line for an administrator" grep -qx '  apt-get install --no-install-recommends cmake' <<<"$setup_out"
+check "without sudo, it prints the line for an administrator, lists updated first" \
+    grep -qx '  apt-get update && apt-get install --no-install-recommends cmake' <<<"$setup_out"
 check "without sudo, it says why" grep -q 'not in the sudo group' <<<"$setup_out"
+check "without sudo, it names itself to run again" grep -qF "run $SOURCE/scripts/setup --build again" <<<"$setup_out"
+# Through scripts/run, the command to run again is the one the user typed.
+run_out=$(cd "$SOURCE" && PATH="$fake:$PATH" scripts/run --prefix "$W/no prefix" 2>&1)
+check "without sudo, scripts/run stops" test $? -ne 0
+check "without sudo, scripts/run names itself to run again" \
+    grep -qF 'run scripts/run --prefix '"$(printf %q "$W/no prefix")"' again' <<<"$run_out"
 
 # scripts/run on this machine, where every package is present: neither sudo nor apt is needed.
 rm -f "$fake/dpkg-query" "$fake/id"

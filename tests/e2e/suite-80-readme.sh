@@ -87,6 +87,13 @@ leaves_nothing() {
         "$HOME/.local/share/icons" "$HOME/.config/autostart" -type f 2>/dev/null)
     [ -z "$left" ] || { echo "$left"; return 1; }
 }
+# The folders the install made are gone once empty; ~/.local/bin, where other programs go too, stays.
+leaves_no_folder() {
+    local left
+    left=$(find "$HOME/.local/share/applications" "$HOME/.local/share/metainfo" "$HOME/.local/share/icons" \
+        "$HOME/.config/autostart" 2>/dev/null)
+    [ -z "$left" ] && [ -d "$HOME/.local/bin" ] || { echo "$left"; return 1; }
+}
 install_locally() {
     cmake --install "$BUILD" --prefix "$HOME/.local" >/dev/null \
         && mkdir -p "$HOME/.config/autostart" && printf '[Desktop Entry]\n' >"$HOME/.config/autostart/vemra.desktop"
@@ -101,7 +108,17 @@ check "Uninstall: the block runs clean while Vemra runs" uninstall
 check "Uninstall: it quit Vemra" wait_until 10 ended "$VEMRA_PID"
 stop_vemra
 check "Uninstall: it removed what was installed" leaves_nothing
+check "Uninstall: it removed the folders it emptied" leaves_no_folder
 check "Uninstall: installed again" install_locally
 check "Uninstall: the block runs clean while Vemra does not" uninstall
 check "Uninstall: it removed what was installed again" leaves_nothing
+check "Uninstall: it removed the folders it emptied again" leaves_no_folder
+# A folder holding another program's files stays, with them.
+keeps_others() {
+    install_locally && mkdir -p "$HOME/.local/share/applications" \
+        && printf '[Desktop Entry]\n' >"$HOME/.local/share/applications/other.desktop" && uninstall \
+        && test -f "$HOME/.local/share/applications/other.desktop" && test ! -e "$HOME/.local/share/metainfo"
+}
+check "Uninstall: a folder with another program's files stays" keeps_others
+rm -f "$HOME/.local/share/applications/other.desktop"
 check "Uninstall: the block runs clean with nothing left to remove" uninstall

@@ -2,13 +2,11 @@
 
 #include "Platform/AlertPresenter.h"
 
-#include <QList>
 #include <QPointer>
 
-class QMessageBox;
-class QPushButton;
+class AlertBox;
 
-// Shows alerts as modal message boxes, brought to the front so they are not lost behind other
+// Shows alerts as modal boxes, brought to the front so they are not lost behind other
 // applications' windows.
 class MessageBoxAlertPresenter final : public AlertPresenter
 {
@@ -17,10 +15,6 @@ public:
     void update(const Alert &alert) override;
 
 private:
-    void setButtons(const Alert &alert);
-
-    // The box on screen (the innermost, when one alert leads to another) and its buttons.
-    QPointer<QMessageBox> m_box;
-    QList<QPushButton *> m_buttons;
-    int m_cancel = 0;
+    // The box on screen (the innermost, when one alert leads to another).
+    QPointer<AlertBox> m_box;
 };

@@ -26,21 +26,32 @@ namespace {
 
 using Hit = SearchColumn::Hit;
 
-// Counts a scan among those asking for the search's lock while it lives.
+// Counts a scan among those asking for the search's lock while it lives; the last to go wakes
+// the sums' work waiting for them.
 class Asking
 {
 public:
-    explicit Asking(std::atomic<int> &count)
-        : m_count(count)
+    Asking(QMutex &lock, int &count, QWaitCondition &gone)
+        : m_lock(lock)
+        , m_count(count)
+        , m_gone(gone)
     {
+        const QMutexLocker locker(&m_lock);
         ++m_count;
     }
-    ~Asking() { --m_count; }
+    ~Asking()
+    {
+        const QMutexLocker locker(&m_lock);
+        if (--m_count == 0)
+            m_gone.wakeAll();
+    }
     Asking(const Asking &) = delete;
     Asking &operator=(const Asking &) = delete;
 
 private:
-    std::atomic<int> &m_count;
+    QMutex &m_lock;
+    int &m_count;
+    QWaitCondition &m_gone;
 };
 
 // Below this many rows one scan on the store's own connection is quicker than the hand-off.
@@ -383,6 +394,7 @@ ClipboardSearch::ClipboardSearch(QString filePath, File file, Column handed)
 ClipboardSearch::~ClipboardSearch()
 {
     m_closing = true;
+    wakeSums();
     m_maker.waitForDone();
     m_filling.waitForDone();
     m_background.waitForDone();
@@ -424,7 +436,7 @@ bool ClipboardSearch::Hidden::hides(QByteArrayView id, qint64 copiedAt) const
 
 std::optional<ClipboardSearch::Scan> ClipboardSearch::scan(const ClipboardItem::Predicate &predicate, qint64 keep)
 {
-    const Asking asking(m_scansAsking);
+    const Asking asking(m_askingLock, m_scansAsking, m_scansGone);
     const QMutexLocker lock(&m_scanning);
     return run(predicate, keep, {}, [] { return false; });
 }
@@ -433,7 +445,7 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
     const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden)
 {
     return QtConcurrent::run(&m_background, [this, predicate, keep, hidden](QPromise<std::optional<Scan>> &promise) {
-        const Asking asking(m_scansAsking);
+        const Asking asking(m_askingLock, m_scansAsking, m_scansGone);
         QMutexLocker lock(&m_scanning);
         // Without a column, the one under way is made sooner than the file is read through in
         // spans, which would only slow its making: the scan waits for it (and the scans of the
@@ -517,6 +529,7 @@ ClipboardSearch::Column ClipboardSearch::handOver()
 {
     // The scan under way, which holds the lock, stops within a few thousand rows.
     m_closing = true;
+    wakeSums();
     const QMutexLocker lock(&m_scanning);
     return { m_column, m_column && m_column == m_unpaired };
 }
@@ -534,8 +547,11 @@ void ClipboardSearch::verifyInBackground()
         std::vector<char> buffer;
         for (size_t block = 0; column && block < column->blockCount() && !m_closing; ++block) {
             // A scan waiting goes first; a column being made, which one may wait for, ends this.
-            while (m_scansAsking > 0 && !m_closing && !m_making)
-                QThread::msleep(2);
+            {
+                QMutexLocker asked(&m_askingLock);
+                while (m_scansAsking > 0 && !m_closing && !m_making)
+                    m_scansGone.wait(&m_askingLock);
+            }
             // A block at a time, between the scans and the erasures, which write blocks.
             const QMutexLocker lock(&m_scanning);
             if (m_column != column || m_making)
@@ -543,6 +559,13 @@ void ClipboardSearch::verifyInBackground()
             column->verify(block, buffer);
         }
     });
+}
+
+void ClipboardSearch::wakeSums()
+{
+    // Under the lock the sums' work checks its flags with, so that it cannot miss the change.
+    const QMutexLocker asked(&m_askingLock);
+    m_scansGone.wakeAll();
 }
 
 void ClipboardSearch::erase(const StoreDatabase &sql)
@@ -613,6 +636,7 @@ void ClipboardSearch::renewColumn()
         m_makeAgain = true;
         return;
     }
+    wakeSums();
     const QMutexLocker made(&m_madeLock);
     m_made = QtConcurrent::run(&m_maker, [this] {
         for (;;) {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <QVariantList>
+#include <QWaitCondition>
 
 #include <atomic>
 #include <functional>
@@ -155,6 +156,8 @@ private:
     static Scan newest(qint64 count, std::vector<SearchColumn::Hit> hits, size_t keep);
     // Makes the column afresh in the background (under m_scanning).
     void renewColumn();
+    // Wakes the sums' work to look again at m_closing and m_making.
+    void wakeSums();
     // Removes the column's file and has it made afresh (under m_scanning).
     void dropColumn();
     void makeColumn();
@@ -194,7 +197,10 @@ private:
     // before the last time is not used, and another is made.
     quint64 m_forgotten = 0;
     std::atomic<bool> m_closing = false;
-    // The scans asking for m_scanning or holding it, which the sums' work lets go first.
-    std::atomic<int> m_scansAsking = 0;
+    // The scans asking for m_scanning or holding it, which the sums' work lets go first, waiting
+    // until none is left (or the search closes, or a column is being made).
+    QMutex m_askingLock;
+    QWaitCondition m_scansGone;
+    int m_scansAsking = 0;
     std::atomic<bool> m_verifyAsked = false;
 };

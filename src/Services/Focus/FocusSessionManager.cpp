@@ -4,13 +4,13 @@
 #include "Models/Focus/FocusSessionCoding.h"
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
-#include "Platform/FileRevealer.h"
 #include "Platform/Logging.h"
 #include "Platform/SettingsStore.h"
 #include "Services/Focus/FocusNotifying.h"
 #include "Services/Focus/FocusSilencer.h"
 #include "Services/Focus/FocusTimers.h"
 #include "Services/Shell/Preferences.h"
+#include "Services/Shell/ShowInFolder.h"
 
 #include <QTimer>
 
@@ -75,10 +75,7 @@ Result<bool> FocusSessionManager::openSetupFolder(FileRevealer &revealer) const
     const QString folder = setupFolder();
     if (!DataPaths::ensureFolder(folder))
         return Error { QStringLiteral("The Shortcuts folder could not be made at %1.").arg(folder), {} };
-    if (!revealer.hasFileManager())
-        return false;
-    revealer.openFolder(folder);
-    return true;
+    return ShowInFolder::show(revealer, folder, ShowInFolder::Way::Open);
 }
 
 FocusSessionManager::StartResult FocusSessionManager::start(int minutes, bool silencing)

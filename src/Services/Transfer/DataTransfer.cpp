@@ -8,7 +8,6 @@
 #include "Platform/Clock.h"
 #include "Platform/DataPaths.h"
 #include "Platform/FileDialogs.h"
-#include "Platform/FileRevealer.h"
 #include "Platform/Logging.h"
 #include "Services/Clipboard/ClipboardCaptures.h"
 #include "Services/Clipboard/ClipboardFiles.h"
@@ -197,7 +196,7 @@ QFuture<Status> DataTransfer::recoverImport(Telling telling)
         return m_recovery;
     ImportJournal::Recovery recovery = ImportJournal::recover(m_todos, m_clipboard);
     if (recovery.takesBack) {
-        setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
+        setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."), true);
         if (telling == Telling::Here) {
             recovery.done.then(this, [this](const Status &takenBack) {
                 if (!takenBack)
@@ -236,12 +235,9 @@ QCoro::Task<Status> DataTransfer::ready()
 
 DataTransfer::~DataTransfer() = default;
 
-bool DataTransfer::showDataFolder(FileRevealer &revealer)
+QString DataTransfer::dataFolder()
 {
-    if (!revealer.hasFileManager())
-        return false;
-    revealer.reveal(DataPaths::appFolder());
-    return true;
+    return DataPaths::appFolder();
 }
 
 QString DataTransfer::count(qint64 number, const QString &noun)
@@ -623,10 +619,11 @@ void DataTransfer::setBusy(bool busy)
     Q_EMIT isBusyChanged(busy);
 }
 
-void DataTransfer::setLastResult(const QString &result)
+void DataTransfer::setLastResult(const QString &result, bool isProblem)
 {
-    if (m_lastResult == result)
+    if (m_lastResult == result && m_lastResultIsProblem == isProblem)
         return;
     m_lastResult = result;
+    m_lastResultIsProblem = isProblem;
     Q_EMIT lastResultChanged(result);
 }

@@ -19,7 +19,6 @@
 class AlertPresenter;
 class Clock;
 class FileDialogs;
-class FileRevealer;
 class TodoStore;
 
 // Export of all todos and the clipboard history (or the history alone) to one JSON file, and
@@ -49,8 +48,11 @@ public:
     // True from the first dialog of an export or import to its last alert: the panes' buttons
     // are disabled, and a second export or import is refused.
     bool isBusy() const { return m_isBusy; }
-    // The one-line result of the last export or import that succeeded.
+    // The one-line result of the last export or import that succeeded, or of an import that a
+    // crash or a failed commit cut short and that was taken back.
     std::optional<QString> lastResult() const { return m_lastResult; }
+    // Whether that line tells of an import taken back rather than of a transfer that succeeded.
+    bool lastResultIsProblem() const { return m_lastResultIsProblem; }
     QString lastResultText() const { return m_lastResult.value_or(QString()); }
 
     // Asks for a file and writes the export there. Does nothing while another export or
@@ -60,9 +62,8 @@ public:
     // Does nothing while another export or import is under way.
     QCoro::Task<> importData();
 
-    // Shows the folder that holds Vemra's data in the file manager; false, showing nothing, where
-    // the desktop has none.
-    static bool showDataFolder(FileRevealer &revealer);
+    // The folder that holds both stores, whether or not it exists yet.
+    static QString dataFolder();
 
     // A count and its noun: the number in the user's locale, a blank, the noun, and "s"
     // unless the number is exactly 1 ("1,234 todos", "1 clipboard item").
@@ -121,7 +122,7 @@ private:
     void showAlert(const QString &message, const QString &detail);
     void setWorking(bool working);
     void setBusy(bool busy);
-    void setLastResult(const QString &result);
+    void setLastResult(const QString &result, bool isProblem = false);
 
     TodoStore &m_todos;
     ClipboardStore &m_clipboard;
@@ -143,4 +144,5 @@ private:
     bool m_isBusy = false;
     QFuture<Status> m_recovery;
     std::optional<QString> m_lastResult;
+    bool m_lastResultIsProblem = false;
 };

@@ -1,11 +1,11 @@
 #include "Views/Settings/DataSettings.h"
 
+#include "Components/Controls/FolderPathField.h"
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
-#include "Platform/DataPaths.h"
+#include "Services/Shell/ShowInFolder.h"
 #include "Services/Transfer/DataTransfer.h"
-#include "Views/Settings/FolderPathField.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsRow.h"
 #include "Views/Settings/SettingsSection.h"
@@ -86,7 +86,7 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     , m_footer(new QWidget)
     , m_resultText(new ToneLabel(Theme::secondary))
     , m_location(new QWidget)
-    , m_folderPath(new FolderPathField(DataPaths::appFolder(), QStringLiteral("Vemra’s folder"), m_location))
+    , m_folderPath(new FolderPathField(DataTransfer::dataFolder(), QStringLiteral("Vemra’s folder"), m_location))
     , m_locationNote(new SettingsNote(m_location))
 {
     m_transferSection = addSection();
@@ -102,8 +102,8 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     auto *working = new ToneLabel(QStringLiteral("Working…"), Theme::secondary);
     m_working = footerLine(new Spinner(m_footer), working, m_footer);
     m_resultText->setWordWrap(true);
-    m_result = footerLine(new SymbolIcon(QStringLiteral("checkmark.circle.fill"), footerSymbolSize, Theme::secondary),
-        m_resultText, m_footer);
+    m_resultMark = new SymbolIcon(QStringLiteral("checkmark.circle.fill"), footerSymbolSize, Theme::secondary);
+    m_result = footerLine(m_resultMark, m_resultText, m_footer);
     footerColumn->addWidget(m_working);
     footerColumn->addWidget(m_result);
     addFooter(m_footer);
@@ -121,10 +121,10 @@ DataSettings::DataSettings(DataTransfer &transfer, FileRevealer &revealer, QWidg
     connect(m_import, &QAbstractButton::clicked, this, [this] { m_transfer.importData(); });
     // The folder that holds both stores, selected in its parent; it is not made first.
     connect(m_showInFolder, &QAbstractButton::clicked, this, [this, &revealer] {
-        if (DataTransfer::showDataFolder(revealer))
+        if (ShowInFolder::show(revealer, DataTransfer::dataFolder(), ShowInFolder::Way::Select))
             return;
         m_location->show();
-        m_folderPath->handOver(m_locationNote);
+        m_locationNote->handOver(*m_folderPath);
     });
     connect(&m_transfer, &DataTransfer::isWorkingChanged, this, &DataSettings::refresh);
     connect(&m_transfer, &DataTransfer::isBusyChanged, this, &DataSettings::refresh);
@@ -139,6 +139,13 @@ void DataSettings::refresh()
     m_working->setVisible(working);
     m_result->setVisible(!working && result.has_value());
     m_resultText->setText(result.value_or(QString()));
+    // An import taken back is told as the pane's failures are.
+    const bool problem = m_transfer.lastResultIsProblem();
+    const Theme::Tone ink = problem ? Theme::warning : Theme::secondary;
+    m_resultMark->setSymbol(
+        problem ? QStringLiteral("exclamationmark.triangle.fill") : QStringLiteral("checkmark.circle.fill"));
+    m_resultMark->setTone(ink);
+    m_resultText->setTone(ink);
     m_footer->setVisible(working || result.has_value());
     // While a transfer runs, its dialogs included, the section can start no second one.
     const bool enabled = !working && !m_transfer.isBusy();

@@ -5,10 +5,11 @@
 class DataTransfer;
 class FileRevealer;
 class FolderPathField;
-class QLabel;
 class QAbstractButton;
 class SettingsNote;
 class SettingsSection;
+class SymbolIcon;
+class ToneLabel;
 
 // The fourth settings pane: export everything, import an export, a footer with the progress and
 // the result of the last transfer, and where the data lives with a way to show that folder. The
@@ -24,10 +25,12 @@ public:
     QAbstractButton *importButton() const { return m_import; }
     QAbstractButton *showInFolderButton() const { return m_showInFolder; }
     SettingsSection *transferSection() const { return m_transferSection; }
-    // The footer's two forms: "Working…" with a spinner, and the last result with a check mark.
+    // The footer's two forms: "Working…" with a spinner, and the last result with a check mark
+    // (a warning mark for an import taken back).
     QWidget *workingLine() const { return m_working; }
     QWidget *resultLine() const { return m_result; }
-    QLabel *resultText() const { return m_resultText; }
+    ToneLabel *resultText() const { return m_resultText; }
+    SymbolIcon *resultMark() const { return m_resultMark; }
     // The data folder's path and why it shows: only where there was no file manager to show the
     // folder in.
     QWidget *location() const { return m_location; }
@@ -45,7 +48,8 @@ private:
     QWidget *m_footer;
     QWidget *m_working;
     QWidget *m_result;
-    QLabel *m_resultText;
+    ToneLabel *m_resultText;
+    SymbolIcon *m_resultMark = nullptr;
     QWidget *m_location;
     FolderPathField *m_folderPath;
     SettingsNote *m_locationNote;

@@ -1,7 +1,9 @@
 #include "Views/Settings/SettingsNote.h"
 
+#include "Components/Controls/FolderPathField.h"
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/ToneLabel.h"
+#include "Services/Shell/ShowInFolder.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -48,4 +50,18 @@ void SettingsNote::setNote(Tone tone, const QString &text)
 QString SettingsNote::text() const
 {
     return m_text->text();
+}
+
+void SettingsNote::handOver(FolderPathField &field)
+{
+    field.handOver();
+    const QString said = ShowInFolder::noFileManager() + u' ' + ShowInFolder::copyHint();
+    setNote(Tone::Information, said);
+    disconnect(m_handOver);
+    m_handOver = connect(&field, &FolderPathField::handOverEnded, this, [this, said] {
+        disconnect(m_handOver);
+        // Unless it says something else by now.
+        if (text() == said)
+            setNote(Tone::Information, {});
+    });
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class FolderPathField;
 class SymbolIcon;
 class ToneLabel;
 
@@ -20,6 +21,9 @@ public:
     // Shows `text` in `tone`, or hides the note when `text` is empty.
     void setNote(Tone tone, const QString &text);
     QString text() const;
+    // Hands the path in `field` over, selected to copy, and says here why, for as long as the
+    // path stays selected.
+    void handOver(FolderPathField &field);
     Tone tone() const { return m_tone; }
 
 private:
@@ -27,4 +31,5 @@ private:
     SymbolIcon *m_symbol;
     ToneLabel *m_text;
     Tone m_tone = Tone::Information;
+    QMetaObject::Connection m_handOver;
 };

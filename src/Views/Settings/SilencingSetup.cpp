@@ -1,12 +1,12 @@
 #include "Views/Settings/SilencingSetup.h"
 
+#include "Components/Controls/FolderPathField.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/SymbolIcon.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
 #include "Models/Focus/FocusShortcut.h"
 #include "Services/Focus/FocusSessionManager.h"
-#include "Views/Settings/FolderPathField.h"
 #include "Views/Settings/SettingsForm.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SilencingStatus.h"
@@ -162,5 +162,5 @@ void SilencingSetup::openFolder()
         m_folderProblem->setNote(SettingsNote::Tone::Information, {});
         return;
     }
-    m_folderPath->handOver(m_folderProblem);
+    m_folderProblem->handOver(*m_folderPath);
 }

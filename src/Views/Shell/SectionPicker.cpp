@@ -5,6 +5,7 @@
 #include "Components/Theme/Symbols.h"
 #include "Components/Theme/Theme.h"
 #include "Services/HotKeys/KeyPresses.h"
+#include "Services/Shell/MotionPreference.h"
 #include "Services/Shell/Surface.h"
 
 #include <QAbstractButton>
@@ -172,7 +173,7 @@ void SectionPicker::setSelection(VemraTab tab)
     m_selection = tab;
     refreshSegments();
     m_slide.stop();
-    if (isVisible() && !from.isEmpty()) {
+    if (isVisible() && !from.isEmpty() && !MotionPreference::reducesMotion()) {
         m_slide.setStartValue(from);
         m_slide.setEndValue(capsuleTarget());
         m_slide.start();

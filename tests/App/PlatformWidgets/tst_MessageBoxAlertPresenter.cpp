@@ -1,18 +1,47 @@
+#include "App/PlatformWidgets/AlertBox.h"
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
-#include "Views/Settings/FolderPathField.h"
+#include "Components/Controls/FolderPathField.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 class TestMessageBoxAlertPresenter final : public QObject
 {
     Q_OBJECT
+
+    // Presents `alert`, running `look` on the box once it shows; the answer.
+    int presentLooking(
+        MessageBoxAlertPresenter &alerts, const Alert &alert, const std::function<void(AlertBox *)> &look)
+    {
+        bool looked = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<AlertBox *>(QApplication::activeModalWidget());
+            looked = box != nullptr;
+            if (!box)
+                return;
+            look(box);
+        });
+        const int answer = alerts.present(alert);
+        if (!looked)
+            qWarning("no alert box showed");
+        return looked ? answer : -2;
+    }
+
+    static QLabel *labelSaying(AlertBox *box, const QString &text)
+    {
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (label->text() == text)
+                return label;
+        }
+        return nullptr;
+    }
 
 private Q_SLOTS:
     // A path given with the alert lies between its text and its buttons, selected and focused,
@@ -32,16 +61,13 @@ private Q_SLOTS:
         Alert alert;
         alert.style = Alert::Style::Informational;
         alert.title = QStringLiteral("There is no file manager to show it in.");
-        alert.informativeText = QStringLiteral("Its path is selected below: copy it with Ctrl+C.");
+        alert.informativeText = QStringLiteral("Its path is selected: copy it with Ctrl+C.");
         alert.buttons = { QStringLiteral("OK"), QStringLiteral("Other") };
         alert.path = path;
 
-        bool looked = false;
-        QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
+        MessageBoxAlertPresenter alerts;
+        const int answer = presentLooking(alerts, alert, [&](AlertBox *box) {
             const QList<FolderPathField *> fields = box->findChildren<FolderPathField *>();
-            looked = true;
             const auto answer = qScopeGuard([&] { box->buttons().at(clicked)->click(); });
             QCOMPARE(fields.size(), path.isEmpty() ? 0 : 1);
             if (path.isEmpty())
@@ -52,16 +78,63 @@ private Q_SLOTS:
             QCOMPARE(field->selectedText(), path);
             QCOMPARE(box->focusWidget(), field);
             const auto *buttons = box->findChild<QDialogButtonBox *>();
-            const auto *text = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+            const QLabel *text = labelSaying(box, alert.informativeText);
             QVERIFY(buttons && text);
             const QRect fieldArea(field->mapTo(box, QPoint()), field->size());
             QVERIFY(fieldArea.top() >= text->geometry().bottom());
             QVERIFY(fieldArea.bottom() <= buttons->geometry().top());
             QCOMPARE(fieldArea.left(), text->geometry().left());
         });
+        QCOMPARE(answer, clicked);
+    }
+
+    // Return presses the first button; Escape and closing the window answer with the cancel
+    // button, the first when none is named; an alert changed on screen answers from its new
+    // buttons.
+    void answers_data()
+    {
+        QTest::addColumn<int>("cancelButton");
+        QTest::addColumn<int>("key"); // 0: closed; -1: the last button clicked
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Return") << 1 << int(Qt::Key_Return) << false << 0;
+        QTest::newRow("Escape") << 1 << int(Qt::Key_Escape) << false << 1;
+        QTest::newRow("Escape, no cancel button") << -1 << int(Qt::Key_Escape) << false << 0;
+        QTest::newRow("closed") << 1 << 0 << false << 1;
+        QTest::newRow("changed, the last button") << 1 << -1 << true << 2;
+        QTest::newRow("changed, Escape") << 1 << int(Qt::Key_Escape) << true << 2;
+    }
+
+    void answers()
+    {
+        QFETCH(int, cancelButton);
+        QFETCH(int, key);
+        QFETCH(bool, changed);
+        QFETCH(int, answer);
+        Alert alert;
+        alert.title = QStringLiteral("Import 3 todos?");
+        alert.buttons = { QStringLiteral("Import"), QStringLiteral("Cancel") };
+        alert.cancelButton = cancelButton;
+        Alert later = alert;
+        later.title = QStringLiteral("Import 4 todos?");
+        later.buttons = { QStringLiteral("Import"), QStringLiteral("Skip"), QStringLiteral("Cancel") };
+        later.cancelButton = 2;
+
         MessageBoxAlertPresenter alerts;
-        QCOMPARE(alerts.present(alert), clicked);
-        QVERIFY(looked);
+        const int answered = presentLooking(alerts, alert, [&](AlertBox *box) {
+            const auto close = qScopeGuard([box] { box->reject(); });
+            if (changed)
+                alerts.update(later);
+            QCOMPARE(box->text(), (changed ? later : alert).title);
+            QCOMPARE(box->buttons().size(), (changed ? later : alert).buttons.size());
+            if (key > 0)
+                QTest::keyClick(box, Qt::Key(key));
+            else if (key == 0)
+                box->close();
+            else
+                box->buttons().last()->click();
+        });
+        QCOMPARE(answered, answer);
     }
 };
 

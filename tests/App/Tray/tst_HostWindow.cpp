@@ -1,3 +1,4 @@
+#include "App/PlatformWidgets/AlertBox.h"
 #include "App/PlatformWidgets/MessageBoxAlertPresenter.h"
 #include "App/SettingsWindowController.h"
 #include "App/Tray/HostWindow.h"
@@ -5,7 +6,6 @@
 #include "TestHome.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTemporaryFile>
 #include <QTest>
@@ -222,7 +222,7 @@ private Q_SLOTS:
         QRect area;
         QTimer::singleShot(0, this, [&] {
             QWidget *box = QApplication::activeModalWidget();
-            QVERIFY(qobject_cast<QMessageBox *>(box));
+            QVERIFY(qobject_cast<AlertBox *>(box));
             QVERIFY(QTest::qWaitForWindowExposed(box));
             shown = box->frameGeometry();
             area = box->screen()->availableGeometry();

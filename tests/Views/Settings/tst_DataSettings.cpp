@@ -1,13 +1,17 @@
 #include "App/SettingsWindowController.h"
 #include "AppHarness.h"
+#include "Components/Controls/FolderPathField.h"
+#include "Components/Controls/SymbolIcon.h"
+#include "Components/Controls/ToneLabel.h"
 #include "Platform/DataPaths.h"
 #include "Services/Transfer/DataTransfer.h"
+#include "Services/Transfer/ImportJournal.h"
 #include "Views/Settings/DataSettings.h"
-#include "Views/Settings/FolderPathField.h"
 #include "Views/Settings/SettingsNote.h"
 #include "Views/Settings/SettingsSection.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
@@ -110,6 +114,40 @@ private Q_SLOTS:
         QWidget *window = pane->window();
         const QRect path(pane->folderPath()->mapTo(window, QPoint()), pane->folderPath()->size());
         QVERIFY2(window->rect().contains(path), qPrintable(QDebug::toString(path)));
+
+        // The note tells of the selection, and goes with it; the path stays to select again.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QVERIFY(pane->folderPath()->hasFocus());
+        pane->exportButton()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!pane->locationNote()->isVisible());
+        QVERIFY(pane->folderPath()->isVisible());
+        QTest::mouseClick(pane->showInFolderButton(), Qt::LeftButton);
+        QVERIFY(pane->locationNote()->isVisible());
+        QCOMPARE(pane->folderPath()->selectedText(), DataPaths::appFolder());
+    }
+
+    // An import that a crash cut short is taken back and told in the footer with the warning
+    // mark of a failure, not the check mark of a transfer done; the next transfer's result
+    // brings the check mark back.
+    void anInterruptedImportIsToldAsAFailure()
+    {
+        const QString clipboardFolder = app->home.dataFolder() + QStringLiteral("/Clipboard");
+        QVERIFY(QDir().mkpath(clipboardFolder));
+        QVERIFY(ImportJournal::write(clipboardFolder, { QUuid::createUuid() }, { QUuid::createUuid() }));
+        DataSettings *pane = openPane();
+        QTRY_VERIFY(pane->resultLine()->isVisible());
+        QCOMPARE(pane->resultText()->text(),
+            QStringLiteral("The last import was interrupted, so nothing from it was added."));
+        QCOMPARE(pane->resultMark()->symbol(), QStringLiteral("exclamationmark.triangle.fill"));
+        QVERIFY(pane->resultMark()->tone() == Theme::warning);
+        QVERIFY(pane->resultText()->tone() == Theme::warning);
+
+        app->fileDialogs.answerWith({ app->home.path() + QStringLiteral("/export.json") });
+        QTest::mouseClick(pane->exportButton(), Qt::LeftButton);
+        QTRY_VERIFY(pane->resultText()->text().startsWith(QStringLiteral("Exported")));
+        QCOMPARE(pane->resultMark()->symbol(), QStringLiteral("checkmark.circle.fill"));
+        QVERIFY(pane->resultMark()->tone() == Theme::secondary);
     }
 };
 

@@ -1,6 +1,8 @@
+#include "AnimationClock.h"
 #include "Components/Theme/Symbols.h"
 #include "Screenshots.h"
 #include "Services/Shell/Surface.h"
+#include "TestHome.h"
 #include "Views/Shell/SectionPicker.h"
 
 #include <QAbstractButton>
@@ -131,6 +133,45 @@ private Q_SLOTS:
         QVERIFY(showsHand(todos));
         QVERIFY(!showsHand(clipboard));
         QVERIFY(clipboard->isChecked());
+    }
+
+    // The capsule slides to the chosen segment, or is there at once where the desktop asks for
+    // less motion.
+    void theCapsuleSlidesUnlessMotionIsReduced_data()
+    {
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("motion") << false;
+        QTest::newRow("reduced motion") << true;
+    }
+
+    void theCapsuleSlidesUnlessMotionIsReduced()
+    {
+        QFETCH(bool, reduced);
+        TestHome home;
+        home.setReducesMotion(reduced);
+        AnimationClock clock;
+        Container container;
+        QVERIFY(container.show());
+        SectionPicker *picker = container.picker;
+        // Inside a segment's rounded end, clear of its symbol and title, the capsule differs from
+        // the bare track, as the middle segment shows it before and after the slide.
+        const auto capsuleOn = [picker](VemraTab tab) {
+            const QImage drawn = picker->grab().toImage();
+            const auto colourIn = [&](VemraTab in) {
+                const QRect segment = picker->segment(in)->geometry();
+                const qreal ratio = drawn.devicePixelRatio();
+                return drawn.pixelColor(
+                    qRound((segment.left() + segment.height() / 2.0) * ratio), qRound(segment.center().y() * ratio));
+            };
+            return colourIn(tab) != colourIn(VemraTab::Clipboard);
+        };
+        QVERIFY(capsuleOn(VemraTab::Todos));
+        picker->setSelection(VemraTab::Focus);
+        QCOMPARE(capsuleOn(VemraTab::Focus), reduced);
+        QCOMPARE(capsuleOn(VemraTab::Todos), !reduced);
+        clock.step(400);
+        QVERIFY(capsuleOn(VemraTab::Focus));
+        QVERIFY(!capsuleOn(VemraTab::Todos));
     }
 
     void surfaceChangesMoveThePicker()

@@ -1,7 +1,6 @@
-#include "Views/Settings/FolderPathField.h"
+#include "Components/Controls/FolderPathField.h"
 
 #include "Components/Controls/PaletteTone.h"
-#include "Views/Settings/SettingsNote.h"
 
 #include <QDir>
 #include <QPainter>
@@ -30,16 +29,19 @@ FolderPathField::FolderPathField(const QString &path, const QString &accessibleN
     setToolTip(text());
     connect(this, &QLineEdit::textChanged, this, &QWidget::setToolTip);
     setAccessibleName(accessibleName);
+    connect(this, &QLineEdit::selectionChanged, this, [this] {
+        if (!m_handedOver || hasSelectedText())
+            return;
+        m_handedOver = false;
+        Q_EMIT handOverEnded();
+    });
 }
 
-void FolderPathField::handOver(SettingsNote *note)
+void FolderPathField::handOver()
 {
-    // Without a file manager the folder would open in the web browser: the path is handed over
-    // selected instead.
     setFocus(Qt::OtherFocusReason);
     selectAll();
-    note->setNote(SettingsNote::Tone::Information,
-        QStringLiteral("There is no file manager to open it in. Its path is selected: copy it with Ctrl+C."));
+    m_handedOver = hasSelectedText();
 }
 
 QString FolderPathField::shownText() const
