@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int titlePixelSize = 13;
+constexpr int statusTitlePixelSize = 13;
 constexpr int detailPixelSize = 11;
 constexpr int guideSpacing = 8;
 constexpr int rowSpacing = 10;
@@ -48,7 +48,7 @@ SilencingSetup::SilencingSetup(FocusSessionManager &focus, FileRevealer &reveale
     labels->setSpacing(2);
     m_titleLine = new QHBoxLayout;
     m_titleLine->setSpacing(Theme::symbolSpacing + 2);
-    m_statusTitle->setPixelFont(titlePixelSize);
+    m_statusTitle->setPixelFont(statusTitlePixelSize);
     m_titleLine->addWidget(m_statusTitle, 1);
     labels->addLayout(m_titleLine);
     m_statusDetail->setPixelFont(detailPixelSize);
@@ -139,7 +139,7 @@ void SilencingSetup::refresh()
     }
     if (!m_statusIcon || m_statusIcon->symbol() != status.symbol) {
         delete m_statusIcon;
-        m_statusIcon = new SymbolIcon(status.symbol, titlePixelSize + 2, ink, this);
+        m_statusIcon = new SymbolIcon(status.symbol, statusTitlePixelSize + 2, ink, this);
         m_titleLine->insertWidget(0, m_statusIcon);
     }
     m_statusIcon->setTone(ink);
