@@ -693,6 +693,18 @@ private Q_SLOTS:
         }
         QCOMPARE(reached.size(), qsizetype(todos));
         QVERIFY2(mostMade < 60, qPrintable(u"%1 rows made"_s.arg(mostMade)));
+
+        // The arrows select a row where it lies out of view: it is scrolled into view.
+        for (QScrollBar *bar : std::as_const(bars))
+            bar->setValue(0);
+        const Todo last = list->rows().constLast();
+        frame->todosState()->setSelection(last.id);
+        for (int frameStep = 0; frameStep < 8; ++frameStep)
+            clock->step(40);
+        const TodoRow *selected = list->row(last.id);
+        QVERIFY(selected);
+        QCOMPARE(shownPart(selected), QRect(selected->mapToGlobal(QPoint()), selected->size()));
+        frame->todosState()->setSelection(std::nullopt);
     }
 
     void cleanup()

@@ -86,6 +86,9 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     connect(&m_state, &TodosTabState::selectionChanged, this, [this] {
         const RowButton focused = focusedRowButton();
         updateRowStates();
+        // Shown whole, the list may have no widget yet for the selected row: it gets one now.
+        if (m_whole)
+            placeRows(false);
         scrollToSelection();
         followSelection(focused);
     });
@@ -522,9 +525,12 @@ void TodoListView::placeRows(bool animated)
         QRect target = entry->frame;
         if (!heading && !offsets.isEmpty())
             target.translate(0, qRound(offsets.value(entry->id)));
-        // The edited, the dragged and the dropped row keep their widgets wherever they are.
-        const bool pinned
-            = !heading && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID);
+        // The edited, the dragged and the dropped row keep their widgets wherever they are; in a
+        // list shown whole the selected one too, which may lie a screen away from what the middle
+        // shows while it scrolls there.
+        const bool pinned = !heading
+            && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID
+                || (m_whole && entry->id == m_state.selection()));
         if (!pinned && !band.intersects(target))
             continue;
         QWidget *w = nullptr;
@@ -672,8 +678,6 @@ void TodoListView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_stale || !m_built)
         relayout(false);
-    if (m_area)
-        refreshWhole();
     refreshHover();
 }
 
