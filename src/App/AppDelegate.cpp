@@ -318,6 +318,11 @@ void AppDelegate::setUpTrayIcon()
     m_facilities.tray->setToolTip(QStringLiteral("Vemra"));
     connect(m_facilities.tray, &TrayHost::clicked, this, &AppDelegate::trayIconClicked);
     connect(m_facilities.tray, &TrayHost::contextClicked, this, &AppDelegate::showStatusMenu);
+    // The kind of host decides how the icon is drawn, not only in which colour.
+    connect(m_facilities.tray, &TrayHost::hostChanged, this, [this] {
+        m_trayMark = QColor();
+        refreshStatusIcon();
+    });
     m_facilities.tray->setVisible(true);
     // The tray shows what lies behind the icon only once it has taken the icon in: look again
     // shortly until it does (for five seconds at most).

@@ -21,7 +21,8 @@ public:
 
     // Whether a tray host shows icons right now (false on a bare X server).
     virtual bool isAvailable() const = 0;
-    // Whether the host speaks StatusNotifierItem; such hosts never tell where the icon is.
+    // Whether the host speaks StatusNotifierItem; such hosts never tell where the icon is. False
+    // until the session bus has said.
     virtual bool usesStatusNotifier() const = 0;
     virtual void setVisible(bool visible) = 0;
     virtual void setIcon(const QIcon &icon) = 0;
@@ -33,7 +34,7 @@ public:
     // The colour the tray asks its icons to draw in, when it names one.
     virtual std::optional<QColor> foreground() const = 0;
     // The colour of the tray behind the icon, when it can be seen (for a host that draws the
-    // icon itself, the colour of its panel).
+    // icon itself, the colour of its panel, as last learnt: none until then).
     virtual std::optional<QColor> background() const = 0;
 
 Q_SIGNALS:
@@ -44,4 +45,7 @@ Q_SIGNALS:
     // The tray may have moved the icon (it re-laid its icons, or moved itself); geometry() tells
     // where it is now.
     void geometryChanged();
+    // What the tray's host is, or the colours it shows, became known or changed:
+    // usesStatusNotifier(), foreground() and background() may answer anew.
+    void hostChanged();
 };

@@ -1,6 +1,5 @@
 #include "App/PlatformWidgets/SystemTrayHost.h"
 
-#include "Platform/dbus/StatusNotifierHost.h"
 #include "Platform/x11/X11Desktop.h"
 
 #include <QApplication>
@@ -12,21 +11,40 @@
 
 SystemTrayHost::SystemTrayHost(QObject *parent)
     : TrayHost(parent)
-    // Qt chooses between a StatusNotifierItem and an embedded icon once, when the icon is made.
-    , m_statusNotifier(StatusNotifierHost::isPresent())
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayHost::onActivated);
     connect(&m_iconMoves, &X11WindowMoveWatcher::moved, this, &TrayHost::geometryChanged);
+    connect(&m_host, &StatusNotifierHost::learnt, this, &SystemTrayHost::hostLearnt);
+}
+
+void SystemTrayHost::hostLearnt()
+{
+    const bool known = m_statusNotifier.has_value();
+    if (!known)
+        m_statusNotifier = m_host.isPresent();
+    std::optional<QColor> panel;
+    if (usesStatusNotifier()) {
+        const std::optional<qint64> host = m_host.hostProcess();
+        panel = host ? X11Desktop::windowColourOf(*host) : std::nullopt;
+    }
+    if (known == m_statusNotifier.has_value() && panel == m_panelColour)
+        return;
+    m_panelColour = panel;
+    Q_EMIT hostChanged();
 }
 
 bool SystemTrayHost::isAvailable() const
 {
+    // Qt asks a StatusNotifierItem host anew, over a connection to the bus of its own, every
+    // time: what the bus told last serves instead.
+    if (usesStatusNotifier())
+        return m_host.isPresent().value_or(false);
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool SystemTrayHost::usesStatusNotifier() const
 {
-    return m_statusNotifier;
+    return m_statusNotifier.value_or(false);
 }
 
 void SystemTrayHost::setVisible(bool visible)
@@ -52,7 +70,7 @@ QRect SystemTrayHost::geometry() const
 
 const QWidget *SystemTrayHost::iconWindow() const
 {
-    if (m_statusNotifier)
+    if (usesStatusNotifier())
         return nullptr;
     // Qt embeds the icon as a top-level widget of its own class; it is asked for by name, as
     // Qt offers no other way to it.
@@ -91,16 +109,16 @@ void SystemTrayHost::showMenu(QMenu *menu)
 std::optional<QColor> SystemTrayHost::foreground() const
 {
     // A StatusNotifierItem host draws the icon itself and recolours it as it likes.
-    return m_statusNotifier ? std::nullopt : X11Desktop::trayForeground();
+    return usesStatusNotifier() ? std::nullopt : X11Desktop::trayForeground();
 }
 
 std::optional<QColor> SystemTrayHost::background() const
 {
-    if (m_statusNotifier) {
-        // The host's panel, read again now and then: a whole panel is many pixels.
-        if (!m_panelColour || !m_panelRead.isValid() || m_panelRead.hasExpired(panelRereadMs)) {
-            const std::optional<qint64> host = StatusNotifierHost::hostProcess();
-            m_panelColour = host ? X11Desktop::windowColourOf(*host) : std::nullopt;
+    if (usesStatusNotifier()) {
+        // The host's panel, read again now and then (a whole panel is many pixels) once the bus
+        // says which process it is: the colour read last serves meanwhile.
+        if (!m_panelRead.isValid() || m_panelRead.hasExpired(panelRereadMs)) {
+            m_host.learnHostProcess();
             m_panelRead.start();
         }
         return m_panelColour;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/TrayHost.h"
+#include "Platform/dbus/StatusNotifierHost.h"
 #include "Platform/x11/X11WindowMoveWatcher.h"
 
 #include <QElapsedTimer>
@@ -32,11 +33,16 @@ private:
     const QWidget *iconWindow() const;
     // Follows the icon's window.
     void watchIconWindow() const;
+    // Takes in what the bus told of the StatusNotifierItem host.
+    void hostLearnt();
 
     static constexpr qint64 panelRereadMs = 10'000;
 
-    bool m_statusNotifier = false;
-    mutable std::optional<QColor> m_panelColour;
+    // Asked at start; Qt chooses between a StatusNotifierItem and an embedded icon once, as the
+    // icon is made, so the first answer holds.
+    mutable StatusNotifierHost m_host;
+    std::optional<bool> m_statusNotifier;
+    std::optional<QColor> m_panelColour;
     mutable QElapsedTimer m_panelRead;
     QSystemTrayIcon m_icon;
     mutable X11WindowMoveWatcher m_iconMoves;

@@ -60,7 +60,7 @@ void PanelLayout::setGeometry(const QRect &rect)
     const int minimum = wraps ? qMax(m_item->minimumSize().height(), m_item->minimumHeightForWidth(rect.width()))
                               : m_item->minimumSize().height();
     const int wish = wraps ? m_item->heightForWidth(rect.width()) : m_item->sizeHint().height();
-    const int height = qMax(qMax(rect.height(), qMin(wish, m_room)), minimum);
+    const int height = qMax(m_held > 0 ? m_held : qMax(rect.height(), qMin(wish, m_room)), minimum);
     m_item->setGeometry(QRect(rect.topLeft(), QSize(rect.width(), height)));
 }
 
@@ -69,6 +69,15 @@ void PanelLayout::setRoom(int height)
     if (height == m_room)
         return;
     m_room = height;
+    if (m_item && parentWidget() && parentWidget()->isVisible())
+        setGeometry(geometry());
+}
+
+void PanelLayout::setHeld(int height)
+{
+    if (height == m_held)
+        return;
+    m_held = height;
     if (m_item && parentWidget() && parentWidget()->isVisible())
         setGeometry(geometry());
 }

@@ -23,8 +23,12 @@ public:
 
     // The most height the window may take; 0 for no bound but the window's own.
     void setRoom(int height);
+    // Lays the view out this tall whatever the window's height (the window is about to be made
+    // shorter); 0 for none.
+    void setHeld(int height);
 
 private:
     QLayoutItem *m_item = nullptr;
     int m_room = 0;
+    int m_held = 0;
 };

@@ -56,9 +56,9 @@ void PanelWindow::paintEvent(QPaintEvent *)
     const QColor card = Theme::color(m_composited ? Theme::panelCardComposited : Theme::panelCard, palette());
     if (!m_composited) {
         // The mask cuts the corners; fill everything so no unpainted pixel shows.
-        painter.fillRect(rect(), card);
+        painter.fillRect(cardRect(), card);
     }
-    const QPainterPath path = cardPath(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius);
+    const QPainterPath path = cardPath(QRectF(cardRect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius);
     painter.fillPath(path, card);
     painter.setPen(QPen(Theme::color(Theme::panelEdge, palette()), Theme::lineWidth));
     painter.setBrush(Qt::NoBrush);
@@ -126,5 +126,23 @@ void PanelWindow::updateMask()
         clearMask();
         return;
     }
-    setMask(QRegion(cardPath(QRectF(rect()), m_cornerRadius).toFillPolygon().toPolygon()));
+    setMask(QRegion(cardPath(QRectF(cardRect()), m_cornerRadius).toFillPolygon().toPolygon()));
+}
+
+QRect PanelWindow::cardRect() const
+{
+    QRect card = rect();
+    if (m_cardHeight > 0)
+        card.setHeight(qMin(card.height(), m_cardHeight));
+    return card;
+}
+
+void PanelWindow::holdCardHeight(int height)
+{
+    if (height == m_cardHeight)
+        return;
+    m_cardHeight = height;
+    static_cast<PanelLayout *>(layout())->setHeld(height);
+    updateMask();
+    update();
 }

@@ -22,6 +22,12 @@ public:
     void setEntering(bool entering) { m_entering = entering; }
     // Told of every change of the application's focus window while the panel is shown.
     void noteFocus(QWindow *focused);
+    // Draws the card and lays out its view only this high, the rest of the window left clear, so
+    // that the look of a shorter window is drawn before the window is made shorter; 0 for the
+    // window's whole height.
+    void holdCardHeight(int height);
+    // How high the card is drawn now.
+    int cardHeight() const { return cardRect().height(); }
 
 Q_SIGNALS:
     // Its layout asked for a new size.
@@ -45,9 +51,11 @@ protected:
 
 private:
     void updateMask();
+    QRect cardRect() const;
 
     int m_cornerRadius;
     bool m_composited = false;
     bool m_hadFocus = false;
     bool m_entering = false;
+    int m_cardHeight = 0;
 };

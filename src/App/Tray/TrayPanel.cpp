@@ -3,6 +3,8 @@
 #include "App/Tray/PanelAfterimage.h"
 #include "App/Tray/PanelLayout.h"
 #include "App/Tray/PanelWindow.h"
+#include "Components/Controls/AppearTransition.h"
+#include "Components/Theme/Curves.h"
 #include "Platform/TrayHost.h"
 #include "Platform/WindowSystem.h"
 #include "Platform/WindowTags.h"
@@ -16,16 +18,10 @@
 #include <QSignalBlocker>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
-
-QEasingCurve cubic(QPointF c1, QPointF c2)
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(c1, c2, QPointF(1, 1));
-    return curve;
-}
 
 // The content is laid out as tall as it wants within the room the window may take: a window
 // that grows towards that cuts it off meanwhile, rather than squeezing it.
@@ -65,16 +61,16 @@ TrayPanel::TrayPanel(QWidget *rootView, QObject *parent)
     m_fadeIn.setDuration(fadeInMs);
     m_fadeIn.setStartValue(0.0);
     m_fadeIn.setEndValue(1.0);
-    m_fadeIn.setEasingCurve(cubic(QPointF(0, 0), QPointF(0.58, 1))); // ease-out
+    m_fadeIn.setEasingCurve(Curves::easeOut());
     connect(&m_fadeIn, &QVariantAnimation::valueChanged, this,
         [this](const QVariant &value) { applyFadeIn(value.toReal()); });
     connect(&m_fadeIn, &QVariantAnimation::finished, m_window, [this] { m_window->setEntering(false); });
 
     m_resize.setDuration(resizeMs);
-    m_resize.setEasingCurve(cubic(QPointF(0.2, 0.9), QPointF(0.25, 1.0)));
+    m_resize.setEasingCurve(Curves::panelResize());
     connect(&m_resize, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         if (m_isShown)
-            m_window->setGeometry(value.toRect());
+            resizeWindow(value.toRect());
     });
 }
 
@@ -132,11 +128,15 @@ void TrayPanel::placeNewlyShown()
     closePopups([this](const QWidget *popup) { return popup != m_window; });
     m_isShown = true;
     m_resize.stop();
-    m_afterimage->hide();
     m_window->resetFocusTracking();
     m_window->refreshLook();
 
     m_target = PanelPlacement::frame(contentSize(), m_resolved.rect, m_resolved.screen);
+    // Mapped before the popup, so that the popup comes above it.
+    if (reducesMotion())
+        m_afterimage->hide();
+    else
+        m_afterimage->standBy(m_target.size());
     layOutWithin(m_window, m_resolved);
     m_window->setWindowOpacity(0);
     m_window->setGeometry(m_target.translated(0, -entryOffset));
@@ -200,6 +200,14 @@ void TrayPanel::fitToContent()
         return;
     }
     const QRect current = m_window->geometry();
+    if (contentMovesItsRoom()) {
+        // The content eases its own height: the panel's edge keeps to it step by step.
+        m_resize.stop();
+        m_target = target;
+        if (target != current)
+            resizeWindow(target);
+        return;
+    }
     const bool resizing = m_resize.state() == QAbstractAnimation::Running;
     if (resizing && m_resize.endValue().toRect() == target)
         return;
@@ -221,6 +229,24 @@ void TrayPanel::fitToContent()
     } else {
         m_window->setGeometry(target);
     }
+}
+
+void TrayPanel::resizeWindow(const QRect &frame)
+{
+    // Made shorter, the window is cut by the window system at once and drawn anew a moment later:
+    // a frame would show the old look cut off, the footer gone. Where the top edge stays, the new
+    // look is drawn first, the part of the window that goes left clear, and the window is cut
+    // after it.
+    const QRect current = m_window->geometry();
+    const bool shortens = frame.top() == current.top() && frame.height() < current.height();
+    if (shortens) {
+        m_window->holdCardHeight(frame.height());
+        m_window->repaint();
+        WindowSystem::flush();
+    }
+    m_window->setGeometry(frame);
+    if (shortens)
+        m_window->holdCardHeight(0);
 }
 
 void TrayPanel::close()
@@ -294,8 +320,25 @@ void TrayPanel::removeMonitors()
     m_monitors.clear();
 }
 
+bool TrayPanel::contentMovesItsRoom() const
+{
+    if (!m_root)
+        return false;
+    const QList<AppearTransition *> transitions = m_root->findChildren<AppearTransition *>();
+    return std::any_of(transitions.cbegin(), transitions.cend(),
+        [](const AppearTransition *transition) { return transition->movesRoom(); });
+}
+
 void TrayPanel::contentChanged()
 {
+    // A part of the content that moves its own room (the calendar card coming or going) takes
+    // the panel's edge with it in the same step, so that what lies below it glides with it and
+    // the footer stays on the panel; its motion is the panel's resize.
+    if (m_isShown && contentMovesItsRoom()) {
+        m_fitLater.stop();
+        fitToContent();
+        return;
+    }
     // Layout requests come in bursts; fit once they settle.
     m_fitLater.start();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Components/Theme/Curves.h"
 #include "Platform/PanelPlacement.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ public:
     static constexpr int maxPlacementChecks = 40;
     static constexpr int placementIntervalMs = 50;
     static constexpr int fadeInMs = 160;
-    static constexpr int resizeMs = 280;
+    static constexpr int resizeMs = Curves::panelResizeMs;
     static constexpr int cornerRadius = 16;
     // The panel enters from this far above its place.
     static constexpr int entryOffset = 6;
@@ -77,7 +78,11 @@ private:
     PanelPlacement::Anchor currentAnchor() const;
     QSize contentSize() const;
     QRect targetFrame();
+    // Whether a part of the content is moving its room in or out.
+    bool contentMovesItsRoom() const;
     void applyFadeIn(qreal progress);
+    // Sets the window's frame during a change of height.
+    void resizeWindow(const QRect &frame);
     void finishClose();
     // Closes the visible popup windows (menus) that `which` picks.
     static void closePopups(const std::function<bool(const QWidget *)> &which);

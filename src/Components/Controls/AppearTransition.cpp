@@ -3,6 +3,8 @@
 #include "Components/Controls/MotionEffect.h"
 #include "Services/Shell/MotionPreference.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLayout>
 #include <QSignalBlocker>
 #include <QWidget>
@@ -128,11 +130,18 @@ void AppearTransition::settleLayouts()
 {
     // Each layout above would take in the change at a request of its own, posted by the one
     // below and so handled a pass of the event loop later; a frame drawn in between would show
-    // the parts above squeezed over one another. They take it in now, from here up.
+    // the parts above squeezed over one another. They take it in now, from here up, and the
+    // window is asked as the event loop would ask it, so that one that fits itself to its
+    // content does so in this step too.
     for (QWidget *above = m_widget.parentWidget(); above; above = above->parentWidget()) {
         if (QLayout *layout = above->layout())
             layout->activate();
-        if (above->isWindow())
+        else
+            above->updateGeometry(); // a scroll area or its viewport: the layout above it learns of it now
+        if (above->isWindow()) {
+            QEvent request(QEvent::LayoutRequest);
+            QCoreApplication::sendEvent(above, &request);
             break;
+        }
     }
 }

@@ -32,7 +32,8 @@ public:
         bool keepsSpace = false;
         // Its room in the layout grows and shrinks with it, so what lies below moves along
         // rather than jumping at the start or the end. Meanwhile a still of its content at full
-        // size is drawn, cut at the room's edge.
+        // size is drawn, cut at the room's edge. Each step reaches the window in the same turn,
+        // so a window that fits itself to its content (the panel) moves with it.
         bool yieldsRoom = false;
         QEasingCurve curve = QEasingCurve::InOutQuad;
     };
@@ -46,6 +47,8 @@ public:
 
     bool isShown() const { return m_shown; }
     bool isRunning() const;
+    // Whether its room in the layout is growing or shrinking now.
+    bool movesRoom() const { return isRunning() && m_roomHeight > 0; }
     // How far in the widget is: 0 hidden, 1 shown.
     qreal progress() const { return m_progress; }
 

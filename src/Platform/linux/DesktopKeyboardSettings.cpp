@@ -5,12 +5,14 @@
 #include "Platform/x11/X11Desktop.h"
 
 #include <QFile>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QKeySequence>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -86,18 +88,6 @@ std::optional<QKeyCombination> gtkAccelerator(const QString &text)
     if (rest.isEmpty())
         return std::nullopt;
     return combination(held, rest);
-}
-
-QStringList readProcess(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(2000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qCDebug(lcPlatform) << "no keyboard settings from" << program << arguments;
-        process.kill();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
 }
 
 QByteArray readFile(const QString &path)
@@ -225,8 +215,22 @@ bool DesktopKeyboardSettings::matches(QKeyCombination combination, quint32 keyCo
     return KeyCodes::fromQtKey(key) == qint64(keyCode);
 }
 
-QList<QKeyCombination> DesktopKeyboardSettings::current() const
+DesktopKeyboardSettings::DesktopKeyboardSettings(QObject *parent)
+    : DesktopShortcuts(parent)
 {
+    m_deadline.setSingleShot(true);
+    m_deadline.setInterval(answerTime);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        // Each one ended answers as one that failed, through its `finished`.
+        for (QProcess *process : findChildren<QProcess *>())
+            process->kill();
+    });
+}
+
+void DesktopKeyboardSettings::read()
+{
+    if (m_partsDue > 0)
+        return;
     const QString wm = X11Desktop::windowManagerName().toLower();
     const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(QLatin1Char(':'));
     const auto runs = [&](const QStringList &names, const QStringList &windowManagers) {
@@ -241,34 +245,78 @@ QList<QKeyCombination> DesktopKeyboardSettings::current() const
         return false;
     };
 
-    QList<QKeyCombination> found;
+    m_found.clear();
+    // The files' part counts from the start, so that no part ends the read before all began.
+    m_partsDue = 1;
     if (runs({ QStringLiteral("gnome"), QStringLiteral("unity"), QStringLiteral("ubuntu") },
             { QStringLiteral("gnome shell"), QStringLiteral("mutter") })) {
         const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
         for (const char *schema : { "org.gnome.desktop.wm.keybindings", "org.gnome.shell.keybindings",
                  "org.gnome.mutter.keybindings", "org.gnome.settings-daemon.plugins.media-keys" }) {
-            if (!gsettings.isEmpty()) {
-                const QStringList lines
-                    = readProcess(gsettings, { QStringLiteral("list-recursively"), QString::fromLatin1(schema) });
-                found += fromGtkAccelerators(lines.join(QLatin1Char('\n')));
-            }
+            if (!gsettings.isEmpty())
+                askGsettings(gsettings, QString::fromLatin1(schema));
         }
     }
-    if (runs({ QStringLiteral("xfce") }, { QStringLiteral("xfwm") })) {
-        QByteArray channel
-            = readConfig(QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-keyboard-shortcuts.xml"));
-        found += fromXfceChannel(channel);
+    const bool xfce = runs({ QStringLiteral("xfce") }, { QStringLiteral("xfwm") });
+    const bool kde = runs({ QStringLiteral("kde") }, { QStringLiteral("kwin") });
+    const bool openbox = runs({ QStringLiteral("lxde"), QStringLiteral("openbox") }, { QStringLiteral("openbox") });
+    if (!xfce && !kde && !openbox) {
+        partDone({});
+        return;
     }
-    if (runs({ QStringLiteral("kde") }, { QStringLiteral("kwin") }))
-        found += fromKdeGlobalShortcuts(QString::fromUtf8(readConfig(QStringLiteral("kglobalshortcutsrc"))));
-    if (runs({ QStringLiteral("lxde"), QStringLiteral("openbox") }, { QStringLiteral("openbox") }))
-        found += fromOpenboxConfig(readConfig(QStringLiteral("openbox/rc.xml")));
-    return found;
+    auto *files = new QFutureWatcher<QList<QKeyCombination>>(this);
+    connect(files, &QFutureWatcherBase::finished, this, [this, files] {
+        files->deleteLater();
+        partDone(files->result());
+    });
+    files->setFuture(QtConcurrent::run([xfce, kde, openbox] {
+        QList<QKeyCombination> found;
+        if (xfce)
+            found += fromXfceChannel(
+                readConfig(QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-keyboard-shortcuts.xml")));
+        if (kde)
+            found += fromKdeGlobalShortcuts(QString::fromUtf8(readConfig(QStringLiteral("kglobalshortcutsrc"))));
+        if (openbox)
+            found += fromOpenboxConfig(readConfig(QStringLiteral("openbox/rc.xml")));
+        return found;
+    }));
+}
+
+void DesktopKeyboardSettings::askGsettings(const QString &program, const QString &schema)
+{
+    ++m_partsDue;
+    auto *process = new QProcess(this);
+    const auto answered = [this, process] {
+        QList<QKeyCombination> found;
+        if (process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0)
+            found = fromGtkAccelerators(QString::fromUtf8(process->readAllStandardOutput()));
+        else
+            qCDebug(lcPlatform) << "no keyboard settings from" << process->arguments();
+        process->deleteLater();
+        partDone(found);
+    };
+    connect(process, &QProcess::finished, this, answered);
+    connect(process, &QProcess::errorOccurred, this, [answered](QProcess::ProcessError error) {
+        // The other errors end with `finished`.
+        if (error == QProcess::FailedToStart)
+            answered();
+    });
+    m_deadline.start();
+    process->start(program, { QStringLiteral("list-recursively"), schema });
+}
+
+void DesktopKeyboardSettings::partDone(const QList<QKeyCombination> &found)
+{
+    m_found += found;
+    if (--m_partsDue > 0)
+        return;
+    m_deadline.stop();
+    m_shortcuts = std::exchange(m_found, {});
+    Q_EMIT answered();
 }
 
 bool DesktopKeyboardSettings::lists(quint32 keyCode, quint32 modifiers) const
 {
-    const QList<QKeyCombination> shortcuts = current();
-    return std::any_of(shortcuts.cbegin(), shortcuts.cend(),
+    return std::any_of(m_shortcuts.cbegin(), m_shortcuts.cend(),
         [&](QKeyCombination shortcut) { return matches(shortcut, keyCode, modifiers); });
 }

@@ -448,8 +448,17 @@ QFuture<std::optional<ClipboardSearch::Scan>> ClipboardSearch::start(
             return;
         // Stopped as well when the search goes, as a file's after its check does: the scan then
         // gives no answer, as if cancelled.
-        std::optional<Scan> found
-            = run(predicate, keep, hidden, [this, &promise] { return promise.isCanceled() || m_closing; });
+        const Stopped stopped = [this, &promise] { return promise.isCanceled() || m_closing; };
+        std::optional<Scan> found = run(predicate, keep, hidden, stopped);
+        // A scan that failed is not made up for on the main thread: the history is searched
+        // here through SQLite alone, or found empty, as a read that fails is.
+        if (!found && !stopped()) {
+            found = runWhole(predicate, keep, hidden, stopped);
+            if (!found && !stopped()) {
+                qCWarning(lcStore) << "search: cannot search" << m_filePath;
+                found.emplace().hidden = hidden;
+            }
+        }
         if (m_closing)
             promise.future().cancel();
         else if (!promise.isCanceled())
@@ -735,6 +744,22 @@ std::optional<ClipboardSearch::Scan> ClipboardSearch::run(
         = column ? runColumn(*column, predicate, keep, hidden, stopped) : runSpans(predicate, keep, hidden, stopped);
     if (found)
         found->hidden = hidden;
+    return found;
+}
+
+std::optional<ClipboardSearch::Scan> ClipboardSearch::runWhole(
+    const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped)
+{
+    if (!openReaders(1))
+        return std::nullopt;
+    const auto newest = size_t(std::max<qint64>(keep, 0));
+    std::vector<Hit> hits;
+    const std::optional<qint64> count = m_readers.front()->select(
+        "1", {}, condition(predicate).toUtf8(), bindings(predicate), newest, hidden, hits, stopped);
+    if (!count)
+        return std::nullopt;
+    Scan found = ClipboardSearch::newest(*count, std::move(hits), newest);
+    found.hidden = hidden;
     return found;
 }
 

@@ -102,8 +102,10 @@ public:
     // own connection. Sees only what is saved.
     std::optional<Scan> scan(const ClipboardItem::Predicate &predicate, qint64 keep);
     // The same on another thread, passing over `hidden`, so that the changes not written yet
-    // can be laid over its answer. Cancelling the future stops the scan within a few thousand
-    // rows; the future then holds no result.
+    // can be laid over its answer. Where the scan fails, the file is searched there through
+    // SQLite alone, and where that fails too, nothing is found, as a read that fails finds
+    // nothing; the answer is always there but when the scan is stopped. Cancelling the future
+    // stops the scan within a few thousand rows; the future then holds no result.
     QFuture<std::optional<Scan>> start(
         const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden = {});
 
@@ -145,6 +147,9 @@ private:
         const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped);
     std::optional<Scan> runColumn(const SearchColumn &column, const ClipboardItem::Predicate &predicate, qint64 keep,
         const Hidden &hidden, const Stopped &stopped);
+    // Every saved entry through one connection, as the store's own would read them.
+    std::optional<Scan> runWhole(
+        const ClipboardItem::Predicate &predicate, qint64 keep, const Hidden &hidden, const Stopped &stopped);
     bool openReaders(int count);
     // The newest `keep` of `hits` (and those copied with the last of them) among `count` found.
     static Scan newest(qint64 count, std::vector<SearchColumn::Hit> hits, size_t keep);

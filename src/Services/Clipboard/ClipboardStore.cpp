@@ -382,6 +382,12 @@ Status ClipboardStore::writeHere()
 
 void ClipboardStore::failed(const Error &error, Report report)
 {
+    // A deletion taken back is told failed with the first save that fails; it stays pending.
+    for (TakenBack &takenBack : m_takenBack) {
+        takenBack.promise.addResult(Status(error));
+        takenBack.promise.finish();
+    }
+    m_takenBack.clear();
     m_save.failed(error, report,
         [this](const Error &failure) { Q_EMIT saveFailed(ClipboardDatabase::schema().saveFailed, failure); });
 }
@@ -449,6 +455,19 @@ void ClipboardStore::settle(const ClipboardPending::Written &written, qint64 era
     m_queries->showSaved();
     if (m_pending.isEmpty())
         m_save.nothingPending();
+    const auto deleted = [this](const TakenBack &takenBack) {
+        return std::none_of(takenBack.ids.cbegin(), takenBack.ids.cend(),
+            [this](const QUuid &id) { return m_pending.deletions().contains(id); });
+    };
+    for (auto takenBack = m_takenBack.begin(); takenBack != m_takenBack.end();) {
+        if (!deleted(*takenBack)) {
+            ++takenBack;
+            continue;
+        }
+        takenBack->promise.addResult(Status());
+        takenBack->promise.finish();
+        takenBack = m_takenBack.erase(takenBack);
+    }
 }
 
 void ClipboardStore::waitForCheck()
@@ -625,6 +644,29 @@ void ClipboardStore::deleteItems(const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return;
+    stageDeletions(items);
+    save();
+}
+
+QFuture<Status> ClipboardStore::takeBackImported(const QList<ClipboardItem> &items)
+{
+    if (items.isEmpty())
+        return QtFuture::makeReadyFuture(Status());
+    TakenBack takenBack;
+    for (const ClipboardItem &item : items)
+        takenBack.ids.append(item.id);
+    takenBack.promise.start();
+    QFuture<Status> written = takenBack.promise.future();
+    m_takenBack.push_back(std::move(takenBack));
+    stageDeletions(items);
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+    writePending(Report::Quietly);
+    return written;
+}
+
+void ClipboardStore::stageDeletions(const QList<ClipboardItem> &items)
+{
     qint64 shown = 0;
     for (const ClipboardItem &given : items) {
         // The stored side-file paths, when the entry is known; the given ones otherwise.
@@ -633,7 +675,6 @@ void ClipboardStore::deleteItems(const QList<ClipboardItem> &items)
         stageDeletion(current.value_or(given));
     }
     m_queries->changed(-shown);
-    save();
 }
 
 void ClipboardStore::deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar)

@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPromise>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ClipboardDatabase;
 class StoreWriter;
@@ -99,10 +101,11 @@ public:
     // A search of a large history off the main thread: the scan of the saved entries that
     // page() would make, passing over those that changes not written yet stand in for or delete,
     // which cancelling the future stops. Invalid when page() answers as quickly (a blank query,
-    // a small history).
+    // a small history). A scan that fails searches the file on its thread all the same (or
+    // finds nothing), so that its answer never sends the search back to the main thread.
     QFuture<std::optional<ClipboardSearch::Scan>> scanInBackground(const QString &query, int limit) const;
     // The page that such a scan found, with the changes not written yet laid over it; page()
-    // above when it could not scan.
+    // above without a scan.
     Page page(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
     // The same without the count: more of a page shown in part.
     QList<ClipboardItem> items(const QString &query, const std::optional<ClipboardSearch::Scan> &scan, int limit) const;
@@ -143,6 +146,10 @@ public:
 
     // Deletes entries, then, off the main thread, their side files once the deletion is saved.
     void deleteItems(const QList<ClipboardItem> &items);
+    // Deletes the entries of an import being taken back, which the user didn't change: a
+    // failure to write it is logged and tried again, not told. Ends once the deletion is
+    // written, or with the error of the first save that fails meanwhile.
+    QFuture<Status> takeBackImported(const QList<ClipboardItem> &items);
     // Deletes every entry a clear request covers, without loading them.
     void deleteItems(const ClearRequest &request, const QDateTime &now, const ClipboardCalendar &calendar);
 
@@ -203,6 +210,7 @@ private:
 
     void stage(const ClipboardItem &item);
     void stageDeletion(const ClipboardItem &item);
+    void stageDeletions(const QList<ClipboardItem> &items);
     void stageRangeDeletion(const ClipboardPending::Range &range);
     using Save = StoreSave<ClipboardPending::Written, ClipboardSaveJob::Outcome>;
     using Report = Save::Report;
@@ -250,6 +258,13 @@ private:
     };
     QFutureWatcher<Checked> m_check;
     QDateTime m_openedAt;
+    // The deletions of imports being taken back, until they are written or a save fails.
+    struct TakenBack
+    {
+        QList<QUuid> ids;
+        QPromise<Status> promise;
+    };
+    std::vector<TakenBack> m_takenBack;
     bool m_checking = false;
     bool m_readsFile = false;
     bool m_idleWorkStarted = false;

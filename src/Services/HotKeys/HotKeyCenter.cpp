@@ -23,13 +23,14 @@ std::optional<KeyCombo> storedCombo(const QVariant &value, const KeyCombo &stand
 } // namespace
 
 HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
-    const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend,
-    const DesktopShortcuts &desktop, QObject *parent, std::chrono::milliseconds retryInterval)
+    const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend, DesktopShortcuts &desktop,
+    QObject *parent, std::chrono::milliseconds retryInterval)
     : QObject(parent)
     , m_id(id)
     , m_purpose(purpose)
     , m_settingsKey(settingsKey)
     , m_standard(preferred)
+    , m_fallback(fallback)
     , m_settings(settings)
     , m_backend(backend)
     , m_desktop(desktop)
@@ -38,16 +39,41 @@ HotKeyCenter::HotKeyCenter(quint32 id, const QString &purpose, const QString &se
     m_retryTimer.setInterval(retryInterval);
     connect(&m_retryTimer, &QTimer::timeout, this, &HotKeyCenter::retry);
     connect(&m_backend, &HotKeyBackend::pressed, this, &HotKeyCenter::onPressed);
+    connect(&m_desktop, &DesktopShortcuts::answered, this, &HotKeyCenter::desktopAnswered);
 
-    if (fallback && preferred.fitsRegistration()
-        && m_desktop.lists(quint32(preferred.keyCode), quint32(preferred.modifiers))) {
-        m_standard = *fallback;
-        m_note = QStringLiteral("The desktop uses ") + preferred.displayName()
-            + QStringLiteral(" on this computer, so ") + m_purpose + QStringLiteral(" uses ") + fallback->displayName()
-            + QStringLiteral(".");
-    }
     m_combo = storedCombo(m_settings.value(m_settingsKey), m_standard);
     registerCombo();
+}
+
+void HotKeyCenter::settleStandard()
+{
+    m_standardSettled = true;
+    const KeyCombo preferred = m_standard;
+    if (!m_fallback || !preferred.fitsRegistration()
+        || !m_desktop.lists(quint32(preferred.keyCode), quint32(preferred.modifiers)))
+        return;
+    m_standard = *m_fallback;
+    m_note = QStringLiteral("The desktop uses ") + preferred.displayName() + QStringLiteral(" on this computer, so ")
+        + m_purpose + QStringLiteral(" uses ") + m_fallback->displayName() + QStringLiteral(".");
+    const std::optional<KeyCombo> combo = storedCombo(m_settings.value(m_settingsKey), m_standard);
+    // Told even when the combination in force stays: the standard one and the note changed.
+    m_combo = combo;
+    Q_EMIT comboChanged();
+}
+
+void HotKeyCenter::desktopAnswered()
+{
+    if (!m_standardSettled)
+        settleStandard();
+    if (!m_registrationDue)
+        return;
+    m_registrationDue = false;
+    bool retry = false;
+    // Worked out in full before it is shown, so a retry that meets the same obstacle does
+    // not flicker the sentence off and on.
+    setProblem(tryRegister(&retry));
+    if (retry)
+        scheduleRetry();
 }
 
 HotKeyCenter::~HotKeyCenter()
@@ -75,6 +101,7 @@ void HotKeyCenter::set(const std::optional<KeyCombo> &combo)
 void HotKeyCenter::suspend()
 {
     m_retryTimer.stop();
+    m_registrationDue = false;
     if (!m_suspended)
         m_backend.pause();
     m_suspended = true;
@@ -115,12 +142,10 @@ void HotKeyCenter::resume()
 void HotKeyCenter::registerCombo()
 {
     unregisterCombo();
-    bool retry = false;
-    // Worked out in full before it is shown, so a retry that meets the same obstacle does
-    // not flicker the sentence off and on.
-    setProblem(tryRegister(&retry));
-    if (retry)
-        scheduleRetry();
+    // Registered once the desktop's settings are read: whether they list the combination
+    // decides what the problem says.
+    m_registrationDue = true;
+    m_desktop.read();
 }
 
 QString HotKeyCenter::tryRegister(bool *retry)

@@ -19,8 +19,10 @@ class SettingsStore;
 // be active, a one-sentence `problem` that the settings show beside the recorder.
 //
 // States: off (no combo), active (registered), blocked (problem set), suspended (while a
-// recorder listens: nothing registered, combo and problem unchanged). A combination held by
-// another client at launch is tried again up to three times, one retry interval apart.
+// recorder listens: nothing registered, combo and problem unchanged), and waiting for the
+// desktop's keyboard settings, which every registration reads first (nothing registered, combo
+// and problem unchanged). A combination held by another client at launch is tried again up to
+// three times, one retry interval apart.
 class HotKeyCenter final : public QObject
 {
     Q_OBJECT
@@ -29,13 +31,13 @@ public:
     static constexpr int launchRetryCount = 3;
     static constexpr std::chrono::milliseconds defaultRetryInterval { 1000 };
 
-    // Picks the fallback (and sets `note`) when the desktop's keyboard settings list
-    // `preferred`, reads the stored combination under `settingsKey` (missing: the standard one;
-    // incomplete, empty or one the recorder would refuse: none) and registers it at once.
-    // `settings`, `backend` and `desktop` outlive the centre.
+    // Reads the stored combination under `settingsKey` (missing: the standard one; incomplete,
+    // empty or one the recorder would refuse: none) and registers it once the desktop's keyboard
+    // settings answer; when they list `preferred`, the fallback becomes the standard one then
+    // (and `note` says why). `settings`, `backend` and `desktop` outlive the centre.
     HotKeyCenter(quint32 id, const QString &purpose, const QString &settingsKey, const KeyCombo &preferred,
         const std::optional<KeyCombo> &fallback, SettingsStore &settings, HotKeyBackend &backend,
-        const DesktopShortcuts &desktop, QObject *parent = nullptr,
+        DesktopShortcuts &desktop, QObject *parent = nullptr,
         std::chrono::milliseconds retryInterval = defaultRetryInterval);
     ~HotKeyCenter() override;
 
@@ -49,11 +51,13 @@ public:
     std::optional<KeyCombo> combo() const { return m_combo; }
     // Observed through problemChanged(); empty while the combination is active or absent.
     QString problem() const { return m_problem; }
-    // Set once at creation: why the standard combination is the fallback (else empty).
+    // Set once, at the desktop's first answer: why the standard combination is the fallback
+    // (else empty).
     QString note() const { return m_note; }
     // Whether the combination is registered right now.
     bool isActive() const { return m_registered; }
-    // Whether the desktop's keyboard settings list the combination as one of its own.
+    // Whether the desktop's keyboard settings, as last read, list the combination as one of its
+    // own.
     bool desktopUsesCombo() const;
 
     // The user's choice (a recorded combination, none for removal, or standard()): stored at
@@ -84,6 +88,8 @@ public:
     void reregister() { registerCombo(); }
 
 Q_SIGNALS:
+    // The combination in force changed, or the standard one (with the note) once the desktop
+    // first answered.
     void comboChanged();
     void problemChanged();
     // The shortcut was pressed.
@@ -92,7 +98,11 @@ Q_SIGNALS:
     void listenerDismissed();
 
 private:
+    // Registers once the desktop's keyboard settings answer.
     void registerCombo();
+    void desktopAnswered();
+    // Picks the fallback as the standard combination when the desktop lists the preferred one.
+    void settleStandard();
     // Registers the combination; gives the problem sentence (empty on success or without a
     // combination) and whether an obstacle held by another client may be retried.
     QString tryRegister(bool *retry);
@@ -107,6 +117,9 @@ private:
     QString m_purpose;
     QString m_settingsKey;
     KeyCombo m_standard;
+    std::optional<KeyCombo> m_fallback;
+    bool m_standardSettled = false;
+    bool m_registrationDue = false;
     std::optional<KeyCombo> m_combo;
     QString m_problem;
     QString m_note;
@@ -114,7 +127,7 @@ private:
     QPointer<const QObject> m_listener;
     SettingsStore &m_settings;
     HotKeyBackend &m_backend;
-    const DesktopShortcuts &m_desktop;
+    DesktopShortcuts &m_desktop;
     bool m_registered = false;
     bool m_suspended = false;
     int m_launchRetries = launchRetryCount;

@@ -18,8 +18,8 @@ HotKeys::HotKeys(HotKeyCenter *newTodo, HotKeyCenter *focus, QObject *parent)
         m_focus->reregister();
 }
 
-std::unique_ptr<HotKeys> HotKeys::makeDefault(SettingsStore &settings, HotKeyBackend &backend,
-    const DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval)
+std::unique_ptr<HotKeys> HotKeys::makeDefault(
+    SettingsStore &settings, HotKeyBackend &backend, DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval)
 {
     auto *newTodo = new HotKeyCenter(newTodoId, QStringLiteral("New Todo"), newTodoKey, KeyCombo::standard(),
         std::nullopt, settings, backend, desktop, nullptr, retryInterval);

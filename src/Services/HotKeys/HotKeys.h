@@ -33,7 +33,7 @@ public:
     // when the desktop uses Shift+Super+F.
     // Their presses come through each centre's pressed().
     static std::unique_ptr<HotKeys> makeDefault(SettingsStore &settings, HotKeyBackend &backend,
-        const DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);
+        DesktopShortcuts &desktop, std::chrono::milliseconds retryInterval = HotKeyCenter::defaultRetryInterval);
 
     HotKeyCenter *newTodo() const { return m_newTodo; }
     HotKeyCenter *focus() const { return m_focus; }

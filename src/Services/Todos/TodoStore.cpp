@@ -389,6 +389,21 @@ void TodoStore::remove(const QUuid &id)
 
 void TodoStore::remove(const QList<QUuid> &ids)
 {
+    if (drop(ids))
+        Q_EMIT changed();
+    save();
+}
+
+void TodoStore::takeBackImported(const QList<QUuid> &ids)
+{
+    if (!drop(ids))
+        return;
+    Q_EMIT changed();
+    writePending(Report::Quietly);
+}
+
+bool TodoStore::drop(const QList<QUuid> &ids)
+{
     bool removed = false;
     for (const QUuid &id : ids) {
         const qsizetype index = indexOf(id);
@@ -400,9 +415,7 @@ void TodoStore::remove(const QList<QUuid> &ids)
         m_deleted.insert(id);
         removed = true;
     }
-    if (removed)
-        Q_EMIT changed();
-    save();
+    return removed;
 }
 
 Status TodoStore::insertImported(const QList<ExportedTodo> &imported)

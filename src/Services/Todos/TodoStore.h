@@ -79,6 +79,9 @@ public:
     void remove(const QUuid &id);
     // Deletes the todos in one write (an empty list still writes what is pending).
     void remove(const QList<QUuid> &ids);
+    // The same for the todos of an import being taken back, which the user didn't change: a
+    // failure to write it is logged and tried again, not told.
+    void takeBackImported(const QList<QUuid> &ids);
     // Appends imported todos below all others in one write. Ids already stored (or repeated
     // within the list) are skipped so that a todo is never stored twice. When the write fails
     // none of them stays and the error is returned rather than reported.
@@ -151,6 +154,8 @@ private:
     QDateTime now() const;
     void sort();
     void markDirty(const QUuid &id);
+    // Takes the todos out of the list and stages their deletion; whether any was there.
+    bool drop(const QList<QUuid> &ids);
     // Emits `changed` and writes every pending change.
     void commitChange();
     void save();

@@ -183,22 +183,38 @@ DataTransfer::DataTransfer(TodoStore &todos, ClipboardStore &clipboard, FileDial
     m_work.setMaxThreadCount(std::max(1, QThreadPool::globalInstance()->maxThreadCount() - 1));
     // An interrupted import is looked for once both stores hold their files' contents, before
     // anything else of the transfer writes.
-    connect(&m_todos, &TodoStore::checked, this, &DataTransfer::recoverImport);
-    connect(&m_clipboard, &ClipboardStore::checked, this, &DataTransfer::recoverImport);
-    recoverImport();
+    const auto recoverAtStart = [this] { recoverImport(Telling::Here); };
+    connect(&m_todos, &TodoStore::checked, this, recoverAtStart);
+    connect(&m_clipboard, &ClipboardStore::checked, this, recoverAtStart);
+    recoverAtStart();
 }
 
-QFuture<Status> DataTransfer::recoverImport()
+QFuture<Status> DataTransfer::recoverImport(Telling telling)
 {
     if (m_todos.isChecking() || m_clipboard.isChecking())
         return QtFuture::makeReadyFuture(Status());
     if (m_recovery.isValid() && !m_recovery.isFinished())
         return m_recovery;
     ImportJournal::Recovery recovery = ImportJournal::recover(m_todos, m_clipboard);
-    if (recovery.takesBack)
+    if (recovery.takesBack) {
         setLastResult(QStringLiteral("The last import was interrupted, so nothing from it was added."));
+        if (telling == Telling::Here) {
+            recovery.done.then(this, [this](const Status &takenBack) {
+                if (!takenBack)
+                    tellNotTakenBack(takenBack.error());
+            });
+        }
+    }
     m_recovery = recovery.done;
     return m_recovery;
+}
+
+void DataTransfer::tellNotTakenBack(const Error &error)
+{
+    // The stores try again on their own, and the next start or import takes the rest back.
+    showAlert(QStringLiteral("Vemra is taking back an interrupted import."),
+        error.kind == Error::Kind::DiskFull ? QStringLiteral("It will finish once there’s room on the disk.")
+                                            : inUsersWords(error) + QStringLiteral("\n\nVemra will keep trying."));
 }
 
 QCoro::Task<Status> DataTransfer::ready()
@@ -214,7 +230,7 @@ QCoro::Task<Status> DataTransfer::ready()
             co_await checked;
         }
     }
-    QFuture<Status> recovered = recoverImport();
+    QFuture<Status> recovered = recoverImport(Telling::ByTheCaller);
     co_return co_await recovered;
 }
 

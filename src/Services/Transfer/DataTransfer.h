@@ -113,8 +113,11 @@ private:
     // on meanwhile, the transfer shown at work.
     QCoro::Task<Status> ready();
     // Completes or takes back an import left half done: by the last run, or by a commit that
-    // failed in this one. Joins the one under way.
-    QFuture<Status> recoverImport();
+    // failed in this one. Joins the one under way. Who tells that it could not be taken back
+    // (yet): the transfer here, at a start, or the export or import that waits for it.
+    enum class Telling { Here, ByTheCaller };
+    QFuture<Status> recoverImport(Telling telling);
+    void tellNotTakenBack(const Error &error);
     void showAlert(const QString &message, const QString &detail);
     void setWorking(bool working);
     void setBusy(bool busy);

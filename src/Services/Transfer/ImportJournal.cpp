@@ -19,6 +19,18 @@ const QByteArray entriesFirst("Vemra import 1\n");
 // Entries looked up at a time: within SQLite's limit on bound values.
 constexpr qsizetype lookupBatch = 500;
 
+// Removes the mark once its import is taken back; kept otherwise, so that it is tried again.
+auto removeOnceTakenBack(const QString &folder)
+{
+    return [folder](const Status &takenBack) {
+        if (takenBack)
+            ImportJournal::remove(folder);
+        else
+            qCWarning(lcTransfer) << "cannot take back an interrupted import yet:" << takenBack.error().description();
+        return takenBack;
+    };
+}
+
 } // namespace
 
 namespace ImportJournal {
@@ -98,14 +110,16 @@ Recovery recover(TodoStore &todos, ClipboardStore &clipboard)
             return { false, ready() };
         }
         qCInfo(lcTransfer) << "taking back" << entries.size() << "clipboard items of an interrupted import";
-        clipboard.deleteItems(entries);
-        const Status takenBack = clipboard.flush();
-        // Kept until the taking back is written, so that a later start tries again.
-        if (takenBack)
-            remove(folder);
-        else
-            qCWarning(lcTransfer) << "cannot take back an interrupted import yet:" << takenBack.error().description();
-        return { true, ready(takenBack) };
+        // Written by the store's writer after what it queued, which then removes the mark too.
+        const std::shared_ptr<StoreWriter> writer = clipboard.writer();
+        QFuture<Status> deleted = clipboard.takeBackImported(entries);
+        return { true,
+            deleted
+                .then([writer, folder](const Status &written) {
+                    return writer->run(
+                        [folder, written](const StoreDatabase &) { return removeOnceTakenBack(folder)(written); });
+                })
+                .unwrap() };
     }
     if (entryIds.isEmpty() || !entries.isEmpty()) {
         remove(folder);
@@ -114,18 +128,10 @@ Recovery recover(TodoStore &todos, ClipboardStore &clipboard)
     qCInfo(lcTransfer) << "taking back" << todoIds.size() << "todos of an interrupted import";
     // Those shown go from the list; the file loses them all on the writer, after what the store
     // queued, whether it shows them or not.
-    todos.remove(todoIds);
+    todos.takeBackImported(todoIds);
     QFuture<Status> deleted = todos.writer()->run(
         [todoIds](const StoreDatabase &database) { return TodoStore::deleteRows(database, todoIds); });
-    return { true, deleted.then([folder](const Status &takenBack) {
-                // Kept until the taking back is written, so that it is tried again.
-                if (takenBack)
-                    remove(folder);
-                else
-                    qCWarning(lcTransfer)
-                        << "cannot take back an interrupted import yet:" << takenBack.error().description();
-                return takenBack;
-            }) };
+    return { true, deleted.then(removeOnceTakenBack(folder)) };
 }
 
 } // namespace ImportJournal

@@ -36,10 +36,12 @@ struct Recovery
     // Ends once the mark is gone, or with why it stays (its import not yet taken back).
     QFuture<Status> done;
 };
-// Completes or takes back an import that a mark says was under way. Its todos are deleted from
-// the file whether the store shows them (at a start) or not (its last commit failed in this
-// run), on the store's writer, and the mark goes once that is written. A mark stays while
-// either store keeps its data in memory, for a start that opens both files.
+// Completes or takes back an import that a mark says was under way, without waiting for
+// either store: its todos are deleted from the file whether the store shows them (at a start) or
+// not (its last commit failed in this run), on the store's writer, or, for a mark of the earlier
+// form, its entries by a save of the history, and the mark goes once that is written. Neither
+// store tells a failure to write it: the caller does. A mark stays while either store keeps its
+// data in memory, for a start that opens both files.
 Recovery recover(TodoStore &todos, ClipboardStore &clipboard);
 
 } // namespace ImportJournal

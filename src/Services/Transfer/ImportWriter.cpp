@@ -47,7 +47,6 @@ Error changedFile()
 // A side file that couldn't be written, told without its inner path; a full disk as such.
 Error unsaved(const Error &written)
 {
-    qCWarning(lcTransfer) << "cannot write an imported clipboard item:" << written.description();
     const bool full = written.kind == Error::Kind::DiskFull || written.detail == qt_error_string(ENOSPC)
         || written.detail == qt_error_string(EDQUOT);
     return Error { QStringLiteral("The imported clipboard items couldn’t be saved."), full ? QString() : written.detail,
@@ -228,6 +227,9 @@ Status ImportWriter::makeEntries()
     }
     while (!queue.empty())
         takeFirst();
+    // One line for the import, however many entries a full disk refused.
+    if (m_unsaved > 0)
+        qCWarning(lcTransfer) << "cannot write" << m_unsaved << "imported clipboard items:" << m_unsavedReason;
     if (!status)
         m_rows.clear();
     if (Status written = queueRows(false); !written && status)
@@ -258,7 +260,7 @@ QFuture<ImportWriter::Made> ImportWriter::make(QByteArray span, qint64 start, QL
                 if (made.capture && rows)
                     made.row.emplace(ClipboardItem(*made.capture));
             } else {
-                made.unsaved = unsaved(capture.error());
+                made.unsaved = capture.error();
             }
             return made;
         });
@@ -269,10 +271,12 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
     const QList<Made> results = made.results();
     made = {};
     bool changed = false;
-    std::optional<Error> unsaved;
+    std::optional<Error> refused;
     for (const Made &one : results) {
         if (one.unsaved) {
-            unsaved = one.unsaved;
+            if (m_unsaved++ == 0)
+                m_unsavedReason = one.unsaved->description();
+            refused = unsaved(*one.unsaved);
             continue;
         }
         if (one.changed) {
@@ -291,8 +295,8 @@ Status ImportWriter::take(QFuture<Made> &made, bool writeRows)
         else if (writeRows)
             m_rows.append(*one.row);
     }
-    if (unsaved)
-        return *unsaved;
+    if (refused)
+        return *refused;
     if (changed)
         return changedFile();
     return m_rows.size() >= rowBatch ? queueRows(false) : Status();

@@ -98,7 +98,8 @@ private:
         // Its row, made beside it when the writer writes the rows.
         std::optional<ClipboardDatabase::Row> row;
         bool changed = false;
-        // Why its side files couldn't be written: the import fails rather than skip it.
+        // Why its side files couldn't be written (as the system told it): the import fails
+        // rather than skip it.
         std::optional<Error> unsaved;
     };
 
@@ -137,4 +138,7 @@ private:
     QFuture<Written> m_rowsWritten;
     qint64 m_added = 0;
     qint64 m_unreadable = 0;
+    // Entries whose side files couldn't be written, and why the first couldn't.
+    qint64 m_unsaved = 0;
+    QString m_unsavedReason;
 };

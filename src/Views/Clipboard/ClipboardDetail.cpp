@@ -2,6 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Components/Controls/PaletteTone.h"
 #include "Components/Controls/Plate.h"
 #include "Components/Controls/SymbolIcon.h"
@@ -27,8 +28,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -40,33 +39,6 @@ constexpr int compactScrollLimit = 380;
 // What the panel's preview keeps of its text on a screen too short for all of it.
 constexpr int compactScrollLeast = 60;
 constexpr int copiedFadeDuration = 150;
-
-// The panel's preview area asks for the height it is fitted to, and gives way below it only on a
-// screen without the room: the text scrolls, and the buttons under it stay on screen.
-class FittedScroll final : public QScrollArea
-{
-public:
-    using QScrollArea::QScrollArea;
-
-    void setFittedHeight(int height)
-    {
-        if (height == m_fitted)
-            return;
-        m_fitted = height;
-        setMinimumHeight(qMin(height, compactScrollLeast));
-        setMaximumHeight(height);
-        updateGeometry();
-    }
-
-    QSize sizeHint() const override
-    {
-        const QSize size = QScrollArea::sizeHint();
-        return m_fitted < 0 ? size : QSize(size.width(), m_fitted);
-    }
-
-private:
-    int m_fitted = -1;
-};
 
 // The rounded box the text of an entry sits on.
 class TextBox final : public QWidget
@@ -270,7 +242,6 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     , m_kindSymbol(
           new SymbolIcon(QString(), Densities::font(density, -2, QFont::Medium).pixelSize(), Theme::secondary, this))
     , m_kind(new ToneLabel(Theme::secondary, this))
-    , m_scroll(new FittedScroll(this))
     , m_content(new QWidget)
     , m_previewBox(new QVBoxLayout)
     , m_facts(new QGridLayout)
@@ -309,13 +280,16 @@ ClipboardDetail::ClipboardDetail(ClipboardTabState &state, ImageLoader &images, 
     m_facts->setColumnStretch(1, 1);
     inner->addLayout(m_facts);
     inner->addStretch(1);
-    m_scroll->setWidget(m_content);
-    // After setWidget, which turns the filling on: the card shows through the preview.
-    m_content->setAutoFillBackground(false);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
+    // As tall as its content, which it measures again whenever that changes; in the panel up to
+    // a limit past which it scrolls, and on a screen too short for all of it down to a little of
+    // the text, so that the actions under it stay on screen.
+    m_scroll = new OverflowArea(m_content, this);
+    if (compact) {
+        m_scroll->setMaximumHeight(compactScrollLimit);
+        m_scroll->setMostHeld(compactScrollLeast);
+    }
+    // The arrows scroll the content once Tab reached it.
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
     column->addWidget(m_scroll, compact ? 0 : 1);
 
     if (compact) {
@@ -387,7 +361,6 @@ void ClipboardDetail::refresh()
     m_kind->setText(ClipboardKinds::name(kind));
 
     m_copiedMotion->setShown(m_state.copiedID() == item->id);
-    fitHeight();
 }
 
 void ClipboardDetail::rebuildPreview(const ClipboardItem &item)
@@ -479,7 +452,6 @@ void ClipboardDetail::previewPicture(const ClipboardItem &item, QVBoxLayout *box
         shown->show();
         if (placeholder)
             placeholder->hide();
-        fitHeight();
     });
 }
 
@@ -558,23 +530,4 @@ QList<QPair<QString, QString>> ClipboardDetail::shownFacts() const
     for (const auto &[name, value] : m_factRows)
         result.append({ name->text(), value->toPlainText() });
     return result;
-}
-
-void ClipboardDetail::fitHeight()
-{
-    if (m_density != Density::Compact)
-        return;
-    // The panel's preview is as tall as its content, up to a limit past which it scrolls. The
-    // width is the area's own, not its viewport's: a page not shown yet has laid out neither,
-    // but the area is given its width first, and a scroll bar only shows past the limit.
-    QLayout *content = m_content->layout();
-    const int width = qMax(1, m_scroll->contentsRect().width());
-    const int height = content->hasHeightForWidth() ? content->heightForWidth(width) : content->sizeHint().height();
-    static_cast<FittedScroll *>(m_scroll)->setFittedHeight(qMin(height, compactScrollLimit));
-}
-
-void ClipboardDetail::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    fitHeight();
 }

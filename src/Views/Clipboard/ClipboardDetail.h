@@ -12,9 +12,9 @@ class ClipboardTabState;
 class ClipboardThumbnail;
 class ImageLoader;
 class KeyMonitor;
+class OverflowArea;
 class QGridLayout;
 class QLabel;
-class QScrollArea;
 class QTextEdit;
 class QVBoxLayout;
 class SymbolIcon;
@@ -48,9 +48,6 @@ public:
     // The facts as shown, label and value, row by row.
     QList<QPair<QString, QString>> shownFacts() const;
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     void rebuildPreview(const ClipboardItem &item);
     void previewText(const ClipboardItem &item, QVBoxLayout *box);
@@ -59,7 +56,6 @@ private:
     void updateFacts(const ClipboardItem &item);
     // Part of a label's text (the text, a fact, a file row) is selected: Ctrl+C copies that.
     bool selectsText() const;
-    void fitHeight();
 
     ClipboardTabState &m_state;
     ImageLoader &m_images;
@@ -67,7 +63,7 @@ private:
     std::optional<QUuid> m_shownID;
     SymbolIcon *m_kindSymbol;
     QLabel *m_kind;
-    QScrollArea *m_scroll;
+    OverflowArea *m_scroll = nullptr;
     QWidget *m_content;
     QVBoxLayout *m_previewBox;
     QWidget *m_preview = nullptr;

@@ -66,6 +66,7 @@ ClipboardListView::ClipboardListView(ClipboardTabState &state, ImageLoader &imag
         // would drag the list back.
         if (!m_easing)
             m_scroll.stop();
+        followPointer();
         m_delegate->forgetFailures([this](const QUuid &id) {
             const int row = m_state.list().row(id);
             return row >= 0 && viewport()->rect().intersects(visualRect(this->model()->index(row, 0)));
@@ -77,13 +78,13 @@ bool ClipboardListView::viewportEvent(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::HoverEnter:
-    case QEvent::HoverMove: {
-        const QModelIndex index = indexAt(static_cast<QHoverEvent *>(event)->position().toPoint());
-        m_delegate->setHovered(index.isValid() ? std::optional(m_state.list().item(index.row()).id) : std::nullopt);
+    case QEvent::HoverMove:
+        m_pointer = static_cast<QHoverEvent *>(event)->globalPosition().toPoint();
+        followPointer();
         return QListView::viewportEvent(event);
-    }
     case QEvent::HoverLeave:
-        m_delegate->setHovered(std::nullopt);
+        m_pointer.reset();
+        followPointer();
         return QListView::viewportEvent(event);
     case QEvent::ToolTip:
         break;
@@ -111,8 +112,26 @@ void ClipboardListView::showEvent(QShowEvent *event)
 void ClipboardListView::hideEvent(QHideEvent *event)
 {
     // The pointer goes with the panel; no row is under it when it opens again.
-    m_delegate->setHovered(std::nullopt);
+    m_pointer.reset();
+    followPointer();
     QListView::hideEvent(event);
+}
+
+void ClipboardListView::updateGeometries()
+{
+    QListView::updateGeometries();
+    followPointer();
+}
+
+void ClipboardListView::followPointer()
+{
+    QModelIndex index;
+    if (m_pointer) {
+        const QPoint at = viewport()->mapFromGlobal(*m_pointer);
+        if (viewport()->rect().contains(at))
+            index = indexAt(at);
+    }
+    m_delegate->setHovered(index.isValid() ? std::optional(m_state.list().item(index.row()).id) : std::nullopt);
 }
 
 void ClipboardListView::setFittedHeight(int height)

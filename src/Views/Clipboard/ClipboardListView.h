@@ -45,8 +45,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void updateGeometries() override;
 
 private:
+    // The row under a still pointer changes as the rows scroll, arrive or go away: it is the
+    // hovered one, whatever the pointer last moved over.
+    void followPointer();
     void keepAnchor();
     void restoreAnchor();
     void revealSelection();
@@ -60,4 +64,6 @@ private:
     // The eased scroll, not someone else, is moving the scroll bar.
     bool m_easing = false;
     std::optional<int> m_fittedHeight;
+    // Where the pointer is while over the rows, on the screen.
+    std::optional<QPoint> m_pointer;
 };

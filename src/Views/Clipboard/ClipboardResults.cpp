@@ -101,8 +101,14 @@ ClipboardResults::ClipboardResults(
     listColumn->setSpacing(2);
     m_header->setContentsMargins(10, 4, 10, 2);
     m_header->setAccessibleName(QStringLiteral("Results"));
+    // A list that shrinks (a deletion) is at once shorter than its box, until the box takes the
+    // change in; meanwhile the room it gave up lies under it, not in the header above it.
+    m_header->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     listColumn->addWidget(m_header);
-    listColumn->addWidget(m_list, compact ? 0 : 1);
+    if (compact)
+        listColumn->addWidget(m_list, 0, Qt::AlignTop);
+    else
+        listColumn->addWidget(m_list, 1);
     m_showMore->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto *moreBox = new QHBoxLayout;
     moreBox->setContentsMargins(0, 6, 0, 6);

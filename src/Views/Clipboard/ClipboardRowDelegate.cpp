@@ -126,6 +126,8 @@ void ClipboardRowDelegate::setHovered(const std::optional<QUuid> &id)
         return;
     m_hovered = id;
     fadeMoreButtons();
+    // The fill moves at once.
+    Q_EMIT lookChanged();
 }
 
 void ClipboardRowDelegate::fadeMoreButtons()
@@ -281,7 +283,8 @@ void ClipboardRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     const Layout l = layout(item, option.rect);
     const QPalette &pal = option.palette;
     const bool selected = m_state.selection() == item.id;
-    const bool hovered = option.state & QStyle::State_MouseOver;
+    // The list's own idea of the row under the pointer stays with a row that moved away from it.
+    const bool hovered = m_hovered == item.id;
     const qreal ratio = painter->device()->devicePixelRatioF();
 
     painter->save();

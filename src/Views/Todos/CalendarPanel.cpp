@@ -1,51 +1,20 @@
 #include "Views/Todos/CalendarPanel.h"
 
 #include "Components/Controls/AppearTransition.h"
+#include "Components/Controls/ElidedLabel.h"
 #include "Components/Controls/TintedButton.h"
-#include "Components/Controls/ToneLabel.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/MonthCalendar.h"
 
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-
-namespace {
-
-// A one-line label that cuts its text in the middle, so that "Move “" and "” to…" stay readable
-// around a long title.
-class MiddleElidedLabel final : public ToneLabel
-{
-public:
-    using ToneLabel::ToneLabel;
-
-    void setFullText(const QString &text)
-    {
-        m_full = text;
-        elide();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override
-    {
-        ToneLabel::resizeEvent(event);
-        elide();
-    }
-
-private:
-    void elide() { setText(QFontMetrics(font()).elidedText(m_full, Qt::ElideMiddle, qMax(0, width()))); }
-
-    QString m_full;
-};
-
-} // namespace
 
 CalendarPanel::CalendarPanel(TodosTabState &state, Density density, QWidget *parent)
     : Plate({ Theme::cardFill, Theme::hairline, Theme::fieldRadius(density) }, parent)
     , m_state(state)
     , m_header(new QWidget(this))
     , m_headerFade(nullptr)
-    , m_moving(new MiddleElidedLabel(Theme::secondary, m_header))
+    , m_moving(new ElidedLabel(Qt::ElideMiddle, Theme::secondary, m_header))
     , m_cancel(new TintedButton(QStringLiteral("Cancel"), { TintedButtonStyle::Gray, 22, 12 }, m_header))
     , m_calendar(new MonthCalendar(density, this))
 {
@@ -57,7 +26,6 @@ CalendarPanel::CalendarPanel(TodosTabState &state, Density density, QWidget *par
     headerRow->setContentsMargins(0, 0, 0, 0);
     headerRow->setSpacing(8);
     m_moving->setPixelFont(12);
-    m_moving->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     headerRow->addWidget(m_moving, 1);
     headerRow->addWidget(m_cancel);
     column->addWidget(m_header);
@@ -89,7 +57,8 @@ void CalendarPanel::refresh()
 {
     const std::optional<Todo> moving = m_state.movingTodo();
     m_movingText = moving ? QStringLiteral("Move “") + moving->title + QStringLiteral("” to…") : QString();
-    static_cast<MiddleElidedLabel *>(m_moving)->setFullText(m_movingText);
+    // Cut in the middle, so that "Move “" and "” to…" stay readable around a long title.
+    m_moving->setFullText(m_movingText);
     // Cancel going away under the keyboard gives it back to the input, not on to the month's
     // arrows, which the next Return would press.
     if (!moving && m_cancel->hasFocus())

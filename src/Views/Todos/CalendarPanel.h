@@ -4,8 +4,8 @@
 #include "Components/Theme/Density.h"
 
 class AppearTransition;
+class ElidedLabel;
 class MonthCalendar;
-class ToneLabel;
 class TintedButton;
 class TodosTabState;
 
@@ -33,7 +33,7 @@ private:
     TodosTabState &m_state;
     QWidget *m_header;
     AppearTransition *m_headerFade;
-    ToneLabel *m_moving;
+    ElidedLabel *m_moving;
     QString m_movingText;
     TintedButton *m_cancel;
     MonthCalendar *m_calendar;

@@ -3,6 +3,7 @@
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/CrossFade.h"
 #include "Components/Controls/OverflowArea.h"
+#include "Components/Theme/Curves.h"
 #include "Services/Todos/TodoStore.h"
 #include "Services/Todos/TodosTabState.h"
 #include "Views/Todos/CalendarPanel.h"
@@ -68,6 +69,10 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
         m_emptyBox->setFixedHeight(*metrics.emptyStateHeight);
     m_listBox = padded(m_list, metrics.list, m_body);
     m_list->setMaxHeight(metrics.listMaxHeight);
+    // A list that shrinks (a deletion) is at once shorter than its box, until the box takes the
+    // change in; meanwhile it stays at the top of the box rather than drawn in its middle.
+    if (metrics.listMaxHeight)
+        m_listBox->layout()->setAlignment(m_list, Qt::AlignTop);
     bodyLayout->addWidget(m_emptyBox, fills ? 1 : 0);
     bodyLayout->addWidget(m_listBox, fills ? 1 : 0);
     // While the panel shrinks to a shorter list, the room it has still to give up lies under
@@ -86,10 +91,18 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
         connect(&m_state, signal, this, &TodosView::refreshBody);
     m_cardShown = m_state.showsCalendarCard();
     m_calendarBox->setVisible(m_cardShown);
-    // The card comes down from the top edge and goes back up, fading. In the window it takes
-    // its room from the header as the header leaves, so the list below glides.
-    m_cardMotion = new AppearTransition(m_calendarBox,
-        { .durationMs = motionMs, .slidesIn = true, .slidesOut = true, .yieldsRoom = density == Density::Regular });
+    // The card comes down from the top edge and goes back up, fading, and its room grows and
+    // shrinks with it, so the list below glides. In the window it takes that room from the
+    // header as the header leaves; in the panel the panel's edge moves with it, so it moves as
+    // the panel resizes.
+    AppearTransition::Motion cardMotion {
+        .durationMs = motionMs, .slidesIn = true, .slidesOut = true, .yieldsRoom = true
+    };
+    if (density == Density::Compact) {
+        cardMotion.durationMs = Curves::panelResizeMs;
+        cardMotion.curve = Curves::panelResize();
+    }
+    m_cardMotion = new AppearTransition(m_calendarBox, cardMotion);
     refreshBody();
 }
 

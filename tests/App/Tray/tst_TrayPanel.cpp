@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QEasingCurve>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -28,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <memory>
 
@@ -307,7 +309,7 @@ private Q_SLOTS:
         QVERIFY(f.panel->afterimage()->isFading());
         f.panel->show(&f.tray);
         QVERIFY(f.panel->isShown());
-        QVERIFY(!f.panel->afterimage()->isVisible());
+        QVERIFY(!f.panel->afterimage()->showsPicture());
         QTest::qWait(PanelAfterimage::fadeMs + TrayPanel::fadeInMs + 100);
         QVERIFY(f.window()->isVisible());
         QCOMPARE(f.window()->windowOpacity(), 1.0);
@@ -445,6 +447,94 @@ private Q_SLOTS:
         f.showAndSettle();
         QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(screenRect().bottomLeft()));
         f.panel->show(&f.tray);
+        QVERIFY(!f.panel->afterimage()->showsPicture());
+    }
+
+    // Some picture of the panel is on screen in every frame of a closing: the picture is mapped,
+    // drawn and in the panel's place before the popup goes, then fades from the panel's opacity
+    // over 0.12 s with the default timing curve. Also for a panel shown again during a fade.
+    void somePictureShowsInEveryFrameOfAClosing_data()
+    {
+        QTest::addColumn<bool>("pressOutside");
+        QTest::addColumn<bool>("showingAgainFirst");
+        QTest::newRow("Escape") << false << false;
+        QTest::newRow("press outside") << true << false;
+        QTest::newRow("Escape, after a showing during the last fade") << false << true;
+    }
+
+    void somePictureShowsInEveryFrameOfAClosing()
+    {
+        QFETCH(bool, pressOutside);
+        QFETCH(bool, showingAgainFirst);
+        Fixture f(topIcon());
+        f.panel->setReducesMotion(false);
+        AnimationClock clock;
+        const auto settle = [&clock] {
+            for (int frame = 0; frame < 20; ++frame)
+                clock.step(16);
+        };
+        f.panel->show(&f.tray);
+        settle();
+        PanelAfterimage *picture = f.panel->afterimage();
+        if (showingAgainFirst) {
+            QTest::keyClick(f.root.body, Qt::Key_Escape);
+            clock.step(32);
+            f.panel->show(&f.tray);
+            QVERIFY(!picture->showsPicture());
+            settle();
+        }
+        QCOMPARE(f.window()->windowOpacity(), 1.0);
+        const QRect frame = f.window()->geometry();
+
+        // What shows at the moment the popup goes.
+        struct Watch final : QObject
+        {
+            PanelAfterimage *picture = nullptr;
+            int paints = 0;
+            bool hidden = false;
+            QString atHide = QStringLiteral("the popup never went");
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (watched == picture && event->type() == QEvent::Paint)
+                    ++paints;
+                if (watched != picture && event->type() == QEvent::Hide && !hidden) {
+                    hidden = true;
+                    atHide = QStringLiteral("shows %1, exposed %2, drawn %3, at %4, %5, opacity %6")
+                                 .arg(picture->showsPicture())
+                                 .arg(picture->windowHandle() && picture->windowHandle()->isExposed())
+                                 .arg(paints > 0)
+                                 .arg(picture->geometry().y())
+                                 .arg(picture->geometry().height())
+                                 .arg(picture->windowOpacity());
+                }
+                return false;
+            }
+        } watch;
+        watch.picture = picture;
+        picture->installEventFilter(&watch);
+        f.window()->installEventFilter(&watch);
+        if (pressOutside)
+            QTest::mousePress(f.window(), Qt::LeftButton, {}, f.window()->mapFromGlobal(screenRect().bottomLeft()));
+        else
+            QTest::keyClick(f.root.body, Qt::Key_Escape);
+        QVERIFY(!f.window()->isVisible());
+        const QString expected
+            = QStringLiteral("shows 1, exposed 1, drawn 1, at %1, %2, opacity 1").arg(frame.y()).arg(frame.height());
+        QCOMPARE(watch.atHide, expected);
+        QCOMPARE(picture->geometry(), frame);
+
+        // Frame by frame: on screen until the fade ends, easing as the default curve does (a
+        // slow start: the first frame keeps most of it).
+        QEasingCurve standard(QEasingCurve::BezierSpline);
+        standard.addCubicBezierSegment(QPointF(0.25, 0.1), QPointF(0.25, 1.0), QPointF(1, 1));
+        for (int time = 16; time < PanelAfterimage::fadeMs; time += 16) {
+            clock.step(16);
+            QVERIFY2(picture->showsPicture(), qPrintable(QString::number(time)));
+            const qreal wanted = 1 - standard.valueForProgress(qreal(time) / PanelAfterimage::fadeMs);
+            QVERIFY2(qAbs(picture->windowOpacity() - wanted) < 0.02,
+                qPrintable(QStringLiteral("%1 ms: %2, not %3").arg(time).arg(picture->windowOpacity()).arg(wanted)));
+        }
+        clock.step(16);
         QVERIFY(!picture->isVisible());
     }
 

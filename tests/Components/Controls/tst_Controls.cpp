@@ -1,3 +1,4 @@
+#include "Components/Controls/ElidedLabel.h"
 #include "Components/Controls/IconButton.h"
 #include "Components/Controls/MenuPlacement.h"
 #include "Components/Controls/PointingHandCursor.h"
@@ -6,6 +7,7 @@
 #include "Screenshots.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHoverEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,6 +169,49 @@ private Q_SLOTS:
         const QPoint at = MenuPlacement::beside(anchor, menu, screen);
         QCOMPARE(at, expected);
         QVERIFY(screen.contains(QRect(at, menu)));
+    }
+
+    // A long text is cut to the width the row gives it, where its mode says, without widening
+    // the row; given the room again, or a smaller font, it shows whole.
+    void elidedLabelCutsToItsWidth_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("keepsStart");
+        QTest::addColumn<bool>("keepsEnd");
+        QTest::newRow("at the end") << int(Qt::ElideRight) << true << false;
+        QTest::newRow("in the middle") << int(Qt::ElideMiddle) << true << true;
+        QTest::newRow("at the start") << int(Qt::ElideLeft) << false << true;
+    }
+
+    void elidedLabelCutsToItsWidth()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, keepsStart);
+        QFETCH(bool, keepsEnd);
+        const QString text = QStringLiteral("Move “") + QString(80, u'x') + QStringLiteral("” to Friday");
+        QWidget row;
+        auto *layout = new QHBoxLayout(&row);
+        auto *label = new ElidedLabel(Qt::TextElideMode(mode), Theme::secondary);
+        layout->addWidget(label, 1);
+        layout->addWidget(new QPushButton(QStringLiteral("Cancel")));
+        label->setFullText(text);
+        row.setFixedWidth(240);
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        QCOMPARE(row.width(), 240);
+        QVERIFY(label->text().contains(u'…'));
+        QVERIFY(label->text() != text);
+        QCOMPARE(label->text().startsWith(QStringLiteral("Move")), keepsStart);
+        QCOMPARE(label->text().endsWith(QStringLiteral("Friday")), keepsEnd);
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        QCOMPARE(label->fullText(), text);
+
+        row.setFixedWidth(label->sizeHint().width() + 200);
+        QTRY_COMPARE(label->text(), text);
+        QFont font = label->font();
+        font.setPixelSize(30);
+        label->setFont(font);
+        QVERIFY(label->text() != text);
     }
 
     void onlyTheCapsuleIsClickable()

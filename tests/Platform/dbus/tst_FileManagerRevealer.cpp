@@ -1,4 +1,5 @@
 #include "Platform/dbus/FileManagerRevealer.h"
+#include "PrivateBus.h"
 #include "TestHome.h"
 
 #include <QDBusConnection>
@@ -6,11 +7,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -55,12 +54,9 @@ class TestFileManagerRevealer final : public QObject
 
 private:
     std::unique_ptr<TestHome> m_home;
-    QProcess m_daemon;
-    QString m_address;
-    int m_buses = 0;
+    std::unique_ptr<PrivateBus> m_bus;
 
-    QDBusConnection connect() { return QDBusConnection::connectToBus(m_address, u"bus%1"_s.arg(++m_buses)); }
-    void signalBus(int signal) { ::kill(static_cast<pid_t>(m_daemon.processId()), signal); }
+    QDBusConnection connect() { return m_bus->connect(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -68,24 +64,14 @@ private Q_SLOTS:
         m_home = std::make_unique<TestHome>();
         qputenv("XDG_CONFIG_DIRS", (m_home->path() + u"/etc"_s).toUtf8());
         qputenv("XDG_DATA_DIRS", (m_home->path() + u"/share"_s).toUtf8());
-        const QString config = m_home->path() + u"/bus.conf"_s;
-        QVERIFY(writeFile(config,
-            u"<busconfig><type>session</type><listen>unix:tmpdir=%1</listen><servicedir>%2/services</servicedir>"
-            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-            "<allow own=\"*\"/></policy></busconfig>"_s.arg(QDir::tempPath(), m_home->path())
-                .toUtf8()));
-        m_daemon.start(u"dbus-daemon"_s, { u"--config-file=%1"_s.arg(config), u"--nofork"_s, u"--print-address=1"_s });
-        if (!m_daemon.waitForStarted(5000))
+        m_bus = std::make_unique<PrivateBus>(m_home->path());
+        if (!m_bus->isRunning())
             QSKIP("no dbus-daemon");
-        QTRY_VERIFY(m_daemon.canReadLine());
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
 
     void cleanupTestCase()
     {
-        signalBus(SIGCONT);
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
+        m_bus.reset();
         m_home.reset();
     }
 
@@ -147,7 +133,7 @@ private Q_SLOTS:
         QDBusConnection owner = connect();
         SilentFileManager silent;
         const auto release = qScopeGuard([&] {
-            signalBus(SIGCONT);
+            m_bus->resume();
             owner.unregisterService(fileManagerName);
             owner.unregisterObject(u"/org/freedesktop/FileManager1"_s);
         });
@@ -157,7 +143,7 @@ private Q_SLOTS:
         QTRY_VERIFY(revealer.hasFileManager());
         QDBusConnection late = connect();
         if (busStops)
-            signalBus(SIGSTOP);
+            m_bus->pause();
 
         QElapsedTimer waited;
         waited.start();

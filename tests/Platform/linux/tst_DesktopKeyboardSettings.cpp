@@ -1,5 +1,10 @@
 #include "Platform/linux/DesktopKeyboardSettings.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Shortcuts = QList<QKeyCombination>;
@@ -107,6 +112,49 @@ private Q_SLOTS:
         QFETCH(quint32, modifiers);
         QFETCH(bool, matches);
         QCOMPARE(DesktopKeyboardSettings::matches(shortcut, keyCode, modifiers), matches);
+    }
+
+    // GNOME's settings come from gsettings, which may be slow to answer or never answer: a read
+    // returns at once, a second one joins it, and its answer comes through `answered`; one that
+    // never comes is given up after a while, with nothing listed.
+    void gnomeAnswersLaterOrNever_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("gsettings answers")
+            << QByteArray("#!/bin/sh\necho \"org.gnome.desktop.wm.keybindings move ['<Primary><Alt>Left']\"\n") << true;
+        QTest::newRow("gsettings never answers") << QByteArray("#!/bin/sh\nexec sleep 60\n") << false;
+    }
+
+    void gnomeAnswersLaterOrNever()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, listed);
+        QTemporaryDir bin;
+        QFile gsettings(bin.filePath(QStringLiteral("gsettings")));
+        QVERIFY(gsettings.open(QIODevice::WriteOnly) && gsettings.write(script) == script.size());
+        gsettings.close();
+        QVERIFY(gsettings.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP");
+        const auto restored = qScopeGuard([&] {
+            qputenv("PATH", path);
+            qputenv("XDG_CURRENT_DESKTOP", desktop);
+        });
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+
+        DesktopKeyboardSettings settings;
+        QSignalSpy answered(&settings, &DesktopShortcuts::answered);
+        QElapsedTimer waited;
+        waited.start();
+        settings.read();
+        settings.read();
+        QVERIFY2(waited.elapsed() < 500, qPrintable(QStringLiteral("waited %1 ms").arg(waited.elapsed())));
+        QVERIFY(answered.wait(int(DesktopKeyboardSettings::answerTime.count()) + 5000));
+        QCOMPARE(answered.size(), 1);
+        // Ctrl+Alt+Left: key code 123, Control 0x1000 and Option 0x800.
+        QCOMPARE(settings.lists(123, 0x1800), listed);
     }
 };
 

@@ -5,14 +5,19 @@
 #include "Services/Storage/StoreWriter.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <memory>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +32,54 @@ QStringList contents(const ClipboardListModel &model)
         list << item.content;
     return list;
 }
+
+// A history large enough to be searched in its column; one entry in 90 matches "plover", a
+// minute apart.
+bool writeLargeHistory(const QString &folder)
+{
+    auto store = ClipboardStore::make(folder);
+    QList<ClipboardCapture> captures;
+    for (int i = 1; i <= 9000; ++i) {
+        captures << ClipboardHistory::capture(
+            ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
+    }
+    return store->insertImported(captures).ok();
+}
+
+// The searches that fail off the main thread, as a connection that can no longer read would:
+// each connection opened after fail() asks for them is refused the search's own function there,
+// the next `count` times (or every time).
+namespace SearchFailures {
+
+std::atomic<int> left = 0;
+
+int refuse(void *, int action, const char *, const char *name, const char *, const char *)
+{
+    const bool search = action == SQLITE_FUNCTION && name && qstrcmp(name, "contains_folded") == 0;
+    if (!search || QThread::currentThread() == QCoreApplication::instance()->thread())
+        return SQLITE_OK;
+    for (int now = left.load(); now != 0;) {
+        if (now < 0 || left.compare_exchange_weak(now, now - 1))
+            return SQLITE_DENY;
+    }
+    return SQLITE_OK;
+}
+
+// `count` < 0: every time.
+void fail(int count)
+{
+    static const bool installed = [] {
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(+[](sqlite3 *handle, char **, const void *) {
+            sqlite3_set_authorizer(handle, &refuse, nullptr);
+            return SQLITE_OK;
+        }));
+        return true;
+    }();
+    Q_UNUSED(installed);
+    left = count;
+}
+
+} // namespace SearchFailures
 
 } // namespace
 
@@ -45,6 +98,8 @@ private Q_SLOTS:
     void tickRewordsWithoutQuerying();
     void aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread_data();
     void aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread();
+    void aFailedScanNeverSearchesOnTheMainThread_data();
+    void aFailedScanNeverSearchesOnTheMainThread();
 };
 
 void tst_ClipboardListModel::search_data()
@@ -232,16 +287,7 @@ void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread(
     const QString query = u"plover"_s;
     MainThreadSql::watch();
     QTemporaryDir folder;
-    {
-        // Large enough to be searched in its column; one entry in 90 matches, a minute apart.
-        auto store = ClipboardStore::make(folder.path());
-        QList<ClipboardCapture> captures;
-        for (int i = 1; i <= 9000; ++i) {
-            captures << ClipboardHistory::capture(
-                ClipboardKind::Text, (i % 90 == 0 ? u"plover %1"_s : u"entry %1"_s).arg(i), start.addSecs(60 * i));
-        }
-        QVERIFY(store->insertImported(captures));
-    }
+    QVERIFY(writeLargeHistory(folder.path()));
     // Opened as the application opens it.
     auto store = ClipboardStore::make(folder.path(), IntegrityCheck::InBackground);
     store->waitForBackgroundWork();
@@ -310,6 +356,46 @@ void tst_ClipboardListModel::aSearchWhileAChangeWaitsIsAnsweredOffTheMainThread(
     for (qsizetype i = 0; i < written.items.size(); ++i)
         QCOMPARE(written.items.at(i).id, expectedIds.at(i));
     QCOMPARE(store->page(query, 200).total, expected.total);
+}
+
+void tst_ClipboardListModel::aFailedScanNeverSearchesOnTheMainThread_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::newRow("the scan fails, the file is searched whole") << 1;
+    QTest::newRow("every search off the main thread fails") << -1;
+}
+
+// A large history whose scan in the background fails: the search is made up for on the scan's
+// thread, through SQLite alone, or answers nothing, as a read that fails does; the main thread
+// never searches the history itself.
+void tst_ClipboardListModel::aFailedScanNeverSearchesOnTheMainThread()
+{
+    QFETCH(int, failures);
+    MainThreadSql::watch();
+    QTemporaryDir folder;
+    QVERIFY(writeLargeHistory(folder.path()));
+    SearchFailures::fail(failures);
+    const auto failing = qScopeGuard([] { SearchFailures::fail(0); });
+    auto store = ClipboardStore::make(folder.path(), IntegrityCheck::InBackground);
+    store->waitForBackgroundWork();
+    QVERIFY(!store->loadError());
+    FixedClock clock(start.addSecs(60 * 9010));
+
+    ClipboardListModel model(*store, clock, 200);
+    QSignalSpy answers(&model, &ClipboardListModel::summaryChanged);
+    MainThreadSql::reset();
+    model.setQuery(u"plover"_s);
+    QTRY_VERIFY(!answers.isEmpty());
+    while (model.canFetchMore())
+        model.fetchMore();
+    const qint64 found = failures < 0 ? 0 : 100;
+    QCOMPARE(model.resultCount(), found);
+    QCOMPARE(model.items().size(), found);
+    QCOMPARE(MainThreadSql::count("contains_folded"), 0);
+    if (failures > 0) {
+        QCOMPARE(model.items().first().content, u"plover 9000"_s);
+        QCOMPARE(SearchFailures::left.load(), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ClipboardListModel)

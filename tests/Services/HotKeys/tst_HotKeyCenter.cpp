@@ -59,6 +59,7 @@ private Q_SLOTS:
         settings = new MemorySettingsStore;
         backend = new FakeHotKeyBackend;
         desktop.listed.clear();
+        desktop.holdsAnswers = false;
         newTodoPresses = focusPresses = 0;
     }
     void cleanup()
@@ -94,6 +95,53 @@ private Q_SLOTS:
             QStringLiteral("The desktop uses Shift+Super+F on this computer, so Focus uses Ctrl+Alt+Super+F."));
         QCOMPARE(backend->registered().value(2), qMakePair(F, controlOptionCommand));
         QVERIFY(keys->newTodo()->note().isEmpty());
+    }
+
+    // The desktop's settings answer late (gsettings is slow to start): meanwhile nothing is
+    // registered and no problem or note shows; the answer settles the standard combination and
+    // registers. A combination recorded meanwhile waits for the next answer, and a recorder
+    // that listens by then keeps it unregistered.
+    void registrationWaitsForTheDesktop_data()
+    {
+        QTest::addColumn<bool>("recorderListens");
+        QTest::newRow("the answer comes") << false;
+        QTest::newRow("a recorder listens by then") << true;
+    }
+
+    void registrationWaitsForTheDesktop()
+    {
+        QFETCH(bool, recorderListens);
+        desktop.holdsAnswers = true;
+        desktop.listed.insert({ F, shiftCommand });
+        const auto keys = make();
+        HotKeyCenter *newTodo = keys->newTodo();
+        HotKeyCenter *focus = keys->focus();
+        QSignalSpy focusChanges(focus, &HotKeyCenter::comboChanged);
+        QVERIFY(backend->registered().isEmpty());
+        QVERIFY(newTodo->problem().isEmpty() && focus->problem().isEmpty() && focus->note().isEmpty());
+
+        desktop.answer();
+        QCOMPARE(focusChanges.size(), 1);
+        QCOMPARE(focus->combo(), KeyCombo::focusFallback());
+        QVERIFY(!focus->note().isEmpty());
+        QCOMPARE(backend->registered().value(1), qMakePair(T, shiftCommand));
+        QCOMPARE(backend->registered().value(2), qMakePair(F, controlOptionCommand));
+
+        const KeyCombo chosen { 4, 0x1000, QStringLiteral("H") };
+        newTodo->set(chosen);
+        QVERIFY(!backend->isRegistered(1));
+        QCOMPARE(newTodo->combo(), chosen);
+        if (recorderListens)
+            newTodo->suspend();
+        desktop.answer();
+        QCOMPARE(backend->isRegistered(1), !recorderListens);
+        if (recorderListens) {
+            newTodo->resume();
+            desktop.answer();
+            QVERIFY(backend->isRegistered(1));
+        }
+        QCOMPARE(backend->registered().value(1), qMakePair(quint32(4), quint32(0x1000)));
+        QVERIFY(newTodo->problem().isEmpty());
     }
 
     void storedValues_data()

@@ -809,16 +809,29 @@ private slots:
 
     // A side file that can't be written (its folder can't be made) fails the import as a full
     // disk would, told without its inner path: nothing is added, rather than the entry skipped
-    // as one that can't be read.
+    // as one that can't be read. The log tells it once, with how many were refused.
     void unwritableSideFileAddsNothing()
     {
         Home home;
         const QString path = home.folder.filePath(u"in.json"_s);
         writeDocument(path, { todo(u"a"_s) },
-            { entry(u"image"_s, QString(), png()), entry(u"text"_s, QString(30'000, u'z')), entry(u"text"_s, u"b"_s) });
+            { entry(u"image"_s, QString(), png()), entry(u"text"_s, QString(30'000, u'z')),
+                entry(u"text"_s, QString(30'000, u'y')), entry(u"text"_s, QString(30'000, u'x')),
+                entry(u"text"_s, u"b"_s) });
         const QString text = home.clipboard->folder() + u"/Text"_s;
         QVERIFY(QDir(text).removeRecursively() && writeFile(text, "not a folder"));
+        static QStringList refusals;
+        refusals.clear();
+        const QtMessageHandler before
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                  if (qstrcmp(context.category, "vemra.transfer") == 0 && message.startsWith(u"cannot write"_s))
+                      refusals << message;
+              });
         home.importFrom(path);
+        qInstallMessageHandler(before);
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY2(
+            refusals.first().startsWith(u"cannot write 3 imported clipboard items:"_s), qPrintable(refusals.first()));
         QCOMPARE(home.alerts.alerts().size(), 2);
         QCOMPARE(home.alerts.alerts().last().informativeText,
             u"The imported clipboard items couldn’t be saved.\n\nNothing from the file was added."_s);

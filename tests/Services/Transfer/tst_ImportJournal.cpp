@@ -19,9 +19,12 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,7 @@
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -95,6 +99,19 @@ ImportWriter::Job plannedJob(const QString &document, const TodoStore &todos, co
         todos.writer() };
 }
 
+// A copied text, as the monitor would make it.
+ClipboardCapture textCapture(const QString &content)
+{
+    ClipboardCapture capture;
+    capture.id = QUuid::createUuid();
+    capture.content = content;
+    capture.contentHash
+        = QString::fromLatin1(QCryptographicHash::hash(content.toUtf8(), QCryptographicHash::Sha256).toHex());
+    capture.mimeType = u"public.utf8-plain-text"_s;
+    capture.copiedAt = capture.firstCopiedAt = now;
+    return capture;
+}
+
 // Fills the disk as the commit it is armed for begins to write, so that the commit and all
 // after it find no room: installed on one store's writer, it lets the other store commit.
 struct FillAtCommit
@@ -127,6 +144,9 @@ struct Running
         : todos(TodoStore::make(todoPath(folder), &clock, IntegrityCheck::InBackground))
         , clipboard(ClipboardStore::make(clipboardPath(folder), IntegrityCheck::InBackground))
     {
+        // Failed saves, which the application tells as they come.
+        QObject::connect(todos.get(), &TodoStore::saveFailed, todos.get(), [this] { ++failedSaves; });
+        QObject::connect(clipboard.get(), &ClipboardStore::saveFailed, clipboard.get(), [this] { ++failedSaves; });
         QTRY_VERIFY(!todos->isChecking() && !clipboard->isChecking());
     }
 
@@ -144,6 +164,7 @@ struct Running
     FakeFileDialogs dialogs;
     FakeAlertPresenter alerts;
     DataTransfer transfer { *todos, *clipboard, dialogs, alerts, clock };
+    int failedSaves = 0;
 };
 
 // Runs an import of `document` into the stores in `folder` up to `step` and is killed there:
@@ -323,14 +344,7 @@ private slots:
             todoStore->add(u"already there"_s, std::nullopt);
             QVERIFY(todoStore->flush());
             const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
-            ClipboardCapture capture;
-            capture.id = QUuid::createUuid();
-            capture.content = u"already there"_s;
-            capture.contentHash = QString::fromLatin1(
-                QCryptographicHash::hash(capture.content.toUtf8(), QCryptographicHash::Sha256).toHex());
-            capture.mimeType = u"public.utf8-plain-text"_s;
-            capture.copiedAt = capture.firstCopiedAt = now;
-            clipboard->record(capture);
+            clipboard->record(textCapture(u"already there"_s));
             QVERIFY(clipboard->flush());
         }
         QProcess child;
@@ -440,6 +454,95 @@ private slots:
         FixedClock clock(now);
         QCOMPARE(TodoStore::make(todoPath(folder.path()), &clock)->allTodos().size(), 2 * expected);
         QCOMPARE(ClipboardStore::make(clipboardPath(folder.path()))->count(), 3 * expected);
+    }
+
+    // A start while the disk is still full after an import failed on it: the user, who changed
+    // nothing, is told only that taking the import back waits for room; its todos are out of
+    // sight at once, and leave the file once there is room.
+    void startWhileTheDiskIsStillFull()
+    {
+        QTemporaryDir folder;
+        const QString document = folder.filePath(u"in.json"_s);
+        writeDocument(document);
+        FullDisk disk(folder.path());
+        {
+            Running app(folder.path());
+            FillAtCommit fill { disk };
+            fill.install(*app.clipboard->writer());
+            app.alerts.onPresent = [&](const Alert &alert) {
+                if (alert.title.startsWith(u"Import from"_s))
+                    fill.armed = true;
+            };
+            app.import(document);
+            app.alerts.onPresent = nullptr;
+            QVERIFY(disk.isFull());
+        }
+        QVERIFY(ImportJournal::exists(clipboardPath(folder.path())));
+        {
+            Running app(folder.path());
+            app.todos->setRetryInterval(20ms);
+            QTRY_COMPARE(app.alerts.alerts().size(), 1);
+            QCOMPARE(app.alerts.alerts().first().title, u"Vemra is taking back an interrupted import."_s);
+            QCOMPARE(app.alerts.alerts().first().informativeText, u"It will finish once there’s room on the disk."_s);
+            QCOMPARE(app.todos->allTodos().size(), 0);
+            QVERIFY(app.todos->hasPendingChanges());
+            disk.free();
+            QTRY_VERIFY(!app.todos->hasPendingChanges());
+            QCOMPARE(app.alerts.alerts().size(), 1);
+            QCOMPARE(app.failedSaves, 0);
+        }
+        FixedClock clock(now);
+        QCOMPARE(TodoStore::make(todoPath(folder.path()), &clock)->allTodos().size(), 0);
+        Running app(folder.path());
+        QTRY_VERIFY(!ImportJournal::exists(app.clipboard->folder()));
+        QCOMPARE(app.alerts.alerts().size(), 0);
+    }
+
+    // The mark of an earlier version, whose entries were committed first, found while the
+    // history's writer is busy with other work: the entries leave the list at once and the main
+    // thread waits for nothing; the mark goes once their deletion is written, not before.
+    void entriesTakenBackWhileTheWriterIsHeld()
+    {
+        QTemporaryDir folder;
+        FixedClock clock(now);
+        QByteArray mark = "Vemra import 1\ntodo " + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '\n';
+        {
+            const std::unique_ptr<ClipboardStore> clipboard = ClipboardStore::make(clipboardPath(folder.path()));
+            for (const QString &text : { u"one"_s, u"two"_s, u"three"_s })
+                mark += "entry " + clipboard->record(textCapture(text)).id.toByteArray(QUuid::WithoutBraces) + '\n';
+            clipboard->record(textCapture(u"the user's own"_s));
+            QVERIFY(clipboard->flush());
+            QFile file(ImportJournal::path(clipboard->folder()));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(mark) == mark.size());
+        }
+        // Opened as the application opens them; the transfer comes once their checks are over.
+        const std::unique_ptr<TodoStore> todos
+            = TodoStore::make(todoPath(folder.path()), &clock, IntegrityCheck::InBackground);
+        const std::unique_ptr<ClipboardStore> clipboard
+            = ClipboardStore::make(clipboardPath(folder.path()), IntegrityCheck::InBackground);
+        QTRY_VERIFY(!todos->isChecking() && !clipboard->isChecking());
+        QCOMPARE(clipboard->count(), 4);
+        // Held for a while, or until released.
+        auto held = std::make_shared<QSemaphore>();
+        clipboard->writer()->run([held](const StoreDatabase &) { return held->tryAcquire(1, 5000); });
+        const auto release = qScopeGuard([held] { held->release(); });
+
+        QElapsedTimer waited;
+        waited.start();
+        FakeFileDialogs dialogs;
+        FakeAlertPresenter alerts;
+        const DataTransfer transfer(*todos, *clipboard, dialogs, alerts, clock);
+        QVERIFY2(waited.elapsed() < 1000, qPrintable(u"waited %1 ms"_s.arg(waited.elapsed())));
+        QCOMPARE(clipboard->count(), 1);
+        QCOMPARE(transfer.lastResult(), u"The last import was interrupted, so nothing from it was added."_s);
+        QTest::qWait(50);
+        QVERIFY(ImportJournal::exists(clipboard->folder()));
+
+        held->release();
+        QTRY_VERIFY(!ImportJournal::exists(clipboard->folder()));
+        QVERIFY(!clipboard->hasPendingChanges());
+        QCOMPARE(ClipboardStore::make(clipboardPath(folder.path()))->count(), 1);
+        QCOMPARE(alerts.alerts().size(), 0);
     }
 
     // An import never writes over the mark of another, nor removes it.

@@ -4,6 +4,7 @@
 #include "AppHarness.h"
 #include "ClipboardHistory.h"
 #include "Components/Controls/TintedButton.h"
+#include "DrawnFrames.h"
 #include "Screenshots.h"
 #include "Services/Clipboard/ClipboardListModel.h"
 #include "Services/Clipboard/ClipboardStore.h"
@@ -19,10 +20,13 @@
 
 #include <QDir>
 #include <QHoverEvent>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
+#include <QWheelEvent>
 
 namespace {
 
@@ -79,10 +83,10 @@ struct Harness : AppHarness
     }
 
     // An image entry with its picture and thumbnail in the store's folder.
-    ClipboardItem addPicture(int minute)
+    ClipboardItem addPicture(int minute, const QString &source = QStringLiteral("Editor"))
     {
         ClipboardCapture capture
-            = ClipboardHistory::capture(ClipboardKind::Image, QString(), morning.addSecs(60 * minute));
+            = ClipboardHistory::capture(ClipboardKind::Image, QString(), morning.addSecs(60 * minute), source);
         const QString name = capture.id.toString(QUuid::WithoutBraces) + QStringLiteral(".png");
         QImage picture(640, 400, QImage::Format_ARGB32);
         picture.fill(Qt::darkCyan);
@@ -200,6 +204,74 @@ private Q_SLOTS:
         QCOMPARE(heights.at(1), heights.at(2));
     }
 
+    // A preview whose facts wrap over many lines (a long source's name) shows whole in the
+    // panel, its last fact too, at every opening, after one with fewer facts as well: the
+    // panel grows to it rather than scroll.
+    void longFactShowsWhole_data()
+    {
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("text, a source of two lines") << 6 << int(ClipboardKind::Text);
+        QTest::newRow("text, a source of five lines") << 24 << int(ClipboardKind::Text);
+        QTest::newRow("picture, a source of five lines") << 24 << int(ClipboardKind::Image);
+        QTest::newRow("files, a source of five lines") << 24 << int(ClipboardKind::File);
+    }
+
+    void longFactShowsWhole()
+    {
+        QFETCH(int, words);
+        QFETCH(int, kind);
+        Harness h;
+        const QString source = QStringList(words, QStringLiteral("Editor")).join(u' ');
+        ClipboardItem item;
+        if (ClipboardKind(kind) == ClipboardKind::Image) {
+            item = h.addPicture(1, source);
+        } else if (ClipboardKind(kind) == ClipboardKind::File) {
+            ClipboardCapture capture = ClipboardHistory::capture(ClipboardKind::File,
+                QStringLiteral("/home/someone/Documents/report.pdf\n/home/someone/notes.txt"), morning.addSecs(60),
+                source);
+            item = h.store().record(capture);
+        } else {
+            item = h.store().record(ClipboardHistory::capture(
+                ClipboardKind::Text, QStringLiteral("a short text"), morning.addSecs(60), source));
+        }
+        // One with fewer facts, shown in between: the rows it lacks are made anew each time.
+        const ClipboardItem plain = h.store().record(
+            ClipboardHistory::capture(ClipboardKind::Text, QStringLiteral("another text"), morning, QString()));
+        AnimationClock clock;
+        ClipboardView *view = h.show(false);
+        settle(clock);
+        for (int round = 0; round < 2; ++round) {
+            view->state().preview(plain);
+            settle(clock);
+            view->state().closePreview();
+            settle(clock);
+            view->state().preview(item);
+            settle(clock);
+            if (ClipboardKind(kind) == ClipboardKind::Image)
+                QTRY_VERIFY(view->detail()->picture()->isVisible());
+            settle(clock);
+            ClipboardDetail *detail = view->detail();
+            QCOMPARE(detail->shownFacts().constLast().first, QStringLiteral("Size"));
+            QScrollArea *scroll = detail->findChild<QScrollArea *>();
+            QWidget *content = scroll->widget();
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+            QCOMPARE(content->height(), content->layout()->heightForWidth(content->width()));
+            // The last fact lies whole within what the area shows.
+            QLabel *size = nullptr;
+            for (QLabel *label : content->findChildren<QLabel *>()) {
+                if (label->text() == QStringLiteral("Size") && label->isVisible())
+                    size = label;
+            }
+            QVERIFY(size);
+            const QRect shown(size->mapTo(scroll->viewport(), QPoint()), size->size());
+            QVERIFY2(scroll->viewport()->rect().contains(shown),
+                qPrintable(QStringLiteral("%1 in %2").arg(shown.bottom()).arg(scroll->viewport()->height())));
+            view->state().closePreview();
+            settle(clock);
+        }
+    }
+
     // A text longer than the panel scrolls inside it, and the scrolled content ends with the
     // text and its facts, with nothing blank after them.
     void longTextScrollsToItsEnd()
@@ -251,6 +323,22 @@ private Q_SLOTS:
             return list->visualRect(index).translated(list->viewport()->mapTo(view->window(), QPoint()));
         };
         const QRect before = placeOfAbove();
+        QLabel *header = view->results()->header();
+        const QPoint headerBefore = header->mapTo(view->window(), QPoint());
+        // Also at each drawing while the layouts above take the shorter list in.
+        DrawnFrames frames(view->window(), [&] {
+            if (!list->isVisible())
+                return QString(); // the preview
+            const QRect place = placeOfAbove();
+            const QPoint headerAt = header->mapTo(view->window(), QPoint());
+            if (place == before && headerAt == headerBefore)
+                return QString();
+            return QStringLiteral("the row above at %1, the header at %2, not %3 and %4")
+                .arg(place.y())
+                .arg(headerAt.y())
+                .arg(before.y())
+                .arg(headerBefore.y());
+        });
         AnimationClock clock;
         if (fromPreview) {
             view->state().preview(doomed);
@@ -264,6 +352,8 @@ private Q_SLOTS:
             QVERIFY(list->isVisible());
             QCOMPARE(placeOfAbove(), before);
         }
+        QVERIFY2(frames.failure().isEmpty(), qPrintable(frames.failure()));
+        QVERIFY(frames.drawings() > 0);
         QCOMPARE(view->state().list().row(doomed.id), -1);
     }
 
@@ -354,6 +444,69 @@ private Q_SLOTS:
         }
         view = h.showSettled(false);
         QCOMPARE(list->rowDelegate()->moreButtonOpacity(row.id), 0.0);
+    }
+
+    // The row under a still pointer is the hovered one, with its fill and its "More" button,
+    // after the rows scrolled, a new copy arrived above it or the row it was over went away.
+    void stillPointerHoversTheRowUnderIt_data()
+    {
+        QTest::addColumn<bool>("inWindow");
+        QTest::addColumn<QString>("change");
+        for (const bool inWindow : { false, true }) {
+            const char *surface = inWindow ? "window" : "panel";
+            for (const char *change : { "wheel", "copy", "deletion" })
+                QTest::addRow("%s, %s", surface, change) << inWindow << QString::fromLatin1(change);
+        }
+    }
+
+    void stillPointerHoversTheRowUnderIt()
+    {
+        QFETCH(bool, inWindow);
+        QFETCH(QString, change);
+        Harness h;
+        for (int minute = 1; minute <= 40; ++minute)
+            h.addText(QStringLiteral("entry ") + QString::number(minute), minute);
+        ClipboardView *view = h.showSettled(inWindow);
+        ClipboardListView *list = view->results()->list();
+        ClipboardRowDelegate *rows = list->rowDelegate();
+        const ClipboardListModel &model = view->state().list();
+        const auto rectOf = [&](const QUuid &id) { return list->visualRect(list->model()->index(model.row(id), 0)); };
+        // Near the bottom of the second row: a wheel's step takes the next row under it.
+        const QUuid first = model.items().at(1).id;
+        const QPoint at(rectOf(first).center().x(), rectOf(first).bottom() - 3);
+        QHoverEvent hover(QEvent::HoverMove, at, list->viewport()->mapToGlobal(at), at);
+        QCoreApplication::sendEvent(list->viewport(), &hover);
+        AnimationClock clock;
+        settle(clock);
+        QCOMPARE(rows->moreButtonOpacity(first), 1.0);
+
+        if (change == QLatin1String("wheel")) {
+            QWheelEvent wheel(QPointF(at), QPointF(list->viewport()->mapToGlobal(at)), QPoint(), QPoint(0, -120),
+                Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(list->viewport(), &wheel);
+            QVERIFY(list->verticalScrollBar()->value() > 0);
+        } else if (change == QLatin1String("copy")) {
+            h.addText(QStringLiteral("a new copy"), 50);
+        } else {
+            view->state().deleteFromList(model.items().at(1));
+        }
+        settle(clock);
+
+        const QModelIndex under = list->indexAt(at);
+        QVERIFY(under.isValid());
+        const QUuid now = model.item(under.row()).id;
+        QVERIFY(now != first);
+        QCOMPARE(rows->moreButtonOpacity(now), 1.0);
+        if (model.row(first) >= 0)
+            QCOMPARE(rows->moreButtonOpacity(first), 0.0);
+        // The fill is on the same row: beside the title, it differs from an untouched row's.
+        const QImage shown = list->viewport()->grab().toImage();
+        const auto fillOf
+            = [&](const QUuid &id) { return shown.pixelColor(rectOf(id).left() + 4, rectOf(id).center().y()); };
+        const QUuid untouched = model.items().at(model.row(now) + 2).id;
+        QVERIFY(fillOf(now) != fillOf(untouched));
+        if (model.row(first) >= 0 && list->viewport()->rect().intersects(rectOf(first)))
+            QCOMPARE(fillOf(first), fillOf(untouched));
     }
 
     void screenshotsOfThePanelsPreview()

@@ -2,6 +2,7 @@
 #include "App/Tray/HostWindow.h"
 #include "App/Tray/TrayPanel.h"
 #include "AppHarness.h"
+#include "DrawnFrames.h"
 #include "Services/Shell/Environment.h"
 #include "Services/Todos/TodoStore.h"
 #include "Views/Shell/ExpandedWindow.h"
@@ -77,6 +78,12 @@ private Q_SLOTS:
         AnimationClock clock;
         clock.step(0);
         const QPoint before = list->row(above)->mapTo(window, QPoint());
+        // Also at each drawing while the layouts above take the shorter list in.
+        DrawnFrames frames(window, [&] {
+            const TodoRow *row = list->row(above);
+            const QPoint at = row ? row->mapTo(window, QPoint()) : QPoint();
+            return at == before ? QString() : QStringLiteral("the row above at %1, not %2").arg(at.y()).arg(before.y());
+        });
         list->deleteTodo(doomed);
         for (int frame = 0; frame < 20; ++frame) {
             clock.step(16);
@@ -85,6 +92,8 @@ private Q_SLOTS:
             QVERIFY(list->row(above));
             QCOMPARE(list->row(above)->mapTo(window, QPoint()), before);
         }
+        QVERIFY2(frames.failure().isEmpty(), qPrintable(frames.failure()));
+        QVERIFY(frames.drawings() > 0);
         QVERIFY(!list->row(doomed));
     }
 };
