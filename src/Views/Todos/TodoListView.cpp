@@ -151,6 +151,13 @@ QScrollBar *TodoListView::scrollingBar() const
     return m_whole ? m_area->verticalScrollBar() : m_scroll->verticalScrollBar();
 }
 
+QRect TodoListView::viewedRows() const
+{
+    // Shown whole, the list is as tall as its rows: what is in view is what the middle shows.
+    const QWidget *view = m_whole ? m_area->viewport() : m_scroll->viewport();
+    return { 0, m_content->mapFrom(view, QPoint()).y(), viewportWidth(), qMax(1, view->height()) };
+}
+
 QList<Todo> TodoListView::rows() const
 {
     QList<Todo> result;
@@ -505,17 +512,11 @@ void TodoListView::placeRows(bool animated)
     if (m_stale)
         return;
     const QHash<QUuid, qreal> offsets = m_drag ? m_drag->offsets(peers(m_drag->id), m_frames) : QHash<QUuid, qreal>();
-    int viewTop = m_scroll->verticalScrollBar()->value();
-    int viewHeight = qMax(1, m_scroll->viewport()->height());
-    if (m_whole) {
-        // The part of the rows that the middle shows.
-        viewTop = m_content->mapFrom(m_area->viewport(), QPoint()).y();
-        viewHeight = qMax(1, m_area->viewport()->height());
-    }
+    const QRect viewed = viewedRows();
     // Widgets exist for the visible part and a screen above and below it, so that a scroll or
     // a row sliding in never shows a gap; rows farther away jump rather than slide.
-    const QRect band(0, viewTop - viewHeight, viewportWidth(), 3 * viewHeight);
-    const QRect visible(0, viewTop - 200, viewportWidth(), viewHeight + 400);
+    const QRect band = viewed.adjusted(0, -viewed.height(), 0, viewed.height());
+    const QRect visible = viewed.adjusted(0, -200, 0, 200);
     const bool moves = animated && !MotionPreference::reducesMotion();
 
     QSet<QUuid> rowsKept;
@@ -525,9 +526,8 @@ void TodoListView::placeRows(bool animated)
         QRect target = entry->frame;
         if (!heading && !offsets.isEmpty())
             target.translate(0, qRound(offsets.value(entry->id)));
-        // The edited, the dragged and the dropped row keep their widgets wherever they are; in a
-        // list shown whole the selected one too, which may lie a screen away from what the middle
-        // shows while it scrolls there.
+        // The edited, the dragged and the dropped row keep their widgets wherever they are; so
+        // does the selected one in a list shown whole, though the middle may not show it yet.
         const bool pinned = !heading
             && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID
                 || (m_whole && entry->id == m_state.selection()));

@@ -151,6 +151,8 @@ private:
     void refreshWhole();
     // The scroll bar that moves the rows: the list's own, or the middle's.
     QScrollBar *scrollingBar() const;
+    // The part of the list's content in view, in the content's coordinates.
+    QRect viewedRows() const;
     void clearHover();
     void updateRowStates();
     // Which button of a row has the keyboard's focus, if one has.
