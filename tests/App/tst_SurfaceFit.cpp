@@ -8,6 +8,7 @@
 #include "Components/Controls/OverflowArea.h"
 #include "Components/Controls/TintedButton.h"
 #include "Components/Controls/ToneLabel.h"
+#include "Models/Todos/ExportedTodo.h"
 #include "Services/Clipboard/ClipboardStore.h"
 #include "Services/Clipboard/ClipboardTabState.h"
 #include "Services/Focus/FocusSessionManager.h"
@@ -26,6 +27,8 @@
 #include "Views/Shell/PanelContent.h"
 #include "Views/Shell/SectionPicker.h"
 #include "Views/Todos/FooterStatus.h"
+#include "Views/Todos/TodoListView.h"
+#include "Views/Todos/TodoRow.h"
 #include <QAbstractButton>
 #include <QResizeEvent>
 
@@ -33,9 +36,11 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <cmath>
 
@@ -584,6 +589,122 @@ private Q_SLOTS:
             middle->verticalScrollBar()->setValue(middle->verticalScrollBar()->maximum());
             close(window);
         }
+    }
+
+    // Where the surface is short, the todos' middle and the list inside it show one scroll bar
+    // between them, and scrolling (the wheel over the list among others) reaches every todo,
+    // whose row is still made only near what is shown.
+    void oneScrollBarReachesEveryTodo_data()
+    {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("calendar");
+        QTest::addColumn<int>("todos");
+        const QString short15 = u"1366×768 at 1.5"_s;
+        const QString short2 = u"1366×768 at 2"_s;
+        QTest::newRow("panel, calendar, 12 todos, at 1.5") << u"panel todos"_s << short15 << true << 12;
+        QTest::newRow("panel, calendar, 12 todos, at 2") << u"panel todos"_s << short2 << true << 12;
+        QTest::newRow("panel, calendar, 2 todos, at 2") << u"panel todos"_s << short2 << true << 2;
+        QTest::newRow("panel, calendar, 300 todos, at 2") << u"panel todos"_s << short2 << true << 300;
+        QTest::newRow("panel, no calendar, 40 todos, at 1.5") << u"panel todos"_s << short15 << false << 40;
+        QTest::newRow("panel, no calendar, 40 todos, at 2") << u"panel todos"_s << short2 << false << 40;
+        QTest::newRow("panel, calendar, 40 todos, roomy") << u"panel todos"_s << u"1920×1080 at 1"_s << true << 40;
+        QTest::newRow("window, calendar, 12 todos, at 2") << u"window todos"_s << short2 << true << 12;
+        QTest::newRow("window, calendar, 300 todos, at 1.5") << u"window todos"_s << short15 << true << 300;
+        QTest::newRow("window, calendar, 1 todo, at 2") << u"window todos"_s << short2 << true << 1;
+        QTest::newRow("window, no calendar, 40 todos, at 1.5") << u"window todos"_s << short15 << false << 40;
+    }
+
+    void oneScrollBarReachesEveryTodo()
+    {
+        QFETCH(QString, surface);
+        QFETCH(QString, screen);
+        QFETCH(bool, calendar);
+        QFETCH(int, todos);
+        TodoStore &store = h->delegate->environment().todos;
+        QList<QUuid> ids;
+        for (const Todo &todo : store.allTodos())
+            ids.append(todo.id);
+        store.remove(ids);
+        QList<ExportedTodo> imported;
+        for (int i = 1; i <= todos; ++i)
+            imported.append({ .id = QUuid::createUuid(),
+                .title = u"Todo number %1 with a longer title"_s.arg(i),
+                .createdAt = h->clock.now().addSecs(-i) });
+        QVERIFY(store.insertImported(imported));
+        const bool panelRow = surface.startsWith(u"panel"_s);
+        h->settings.setValue(
+            QString::fromLatin1(panelRow ? PanelContent::calendarKey : ExpandedWindow::calendarKey), calendar);
+        QList<QWidget *> ends;
+        QWidget *window = open(surface, screenNamed(screen), ends);
+        QVERIFY(window);
+        shown = window;
+        SurfaceFrame *frame = panelRow ? static_cast<SurfaceFrame *>(panel()) : expanded();
+        frame->todosState()->setShowsCalendar(calendar);
+        for (int frameStep = 0; frameStep < 12; ++frameStep)
+            clock->step(40);
+
+        OverflowArea *middle = frame->todosView()->middle();
+        TodoListView *list = frame->todosView()->list();
+        QVERIFY(list->isVisible());
+        // One of the two scrolls, and that one alone shows a bar (a list too short for one still
+        // scrolls by the wheel).
+        QList<QScrollBar *> bars;
+        int shownBars = 0;
+        for (QScrollBar *bar : { middle->verticalScrollBar(), list->scrollArea()->verticalScrollBar() }) {
+            shownBars += bar->isVisible() ? 1 : 0;
+            if (bar->maximum() > 0)
+                bars.append(bar);
+        }
+        QVERIFY2(bars.size() <= 1 && shownBars <= 1,
+            qPrintable(
+                u"%1 scroll, %2 bars shown, the list %3 high"_s.arg(bars.size()).arg(shownBars).arg(list->height())));
+
+        // Every todo shown whole at some point as the one that scrolls goes from top to bottom.
+        QSet<QUuid> reached;
+        int mostMade = 0;
+        const auto collect = [&] {
+            mostMade = qMax(mostMade, list->madeRowCount());
+            for (const Todo &todo : list->rows()) {
+                const TodoRow *row = list->row(todo.id);
+                if (row && row->isVisible() && shownPart(row) == QRect(row->mapToGlobal(QPoint()), row->size()))
+                    reached.insert(todo.id);
+            }
+        };
+        collect();
+        if (!bars.isEmpty()) {
+            QScrollBar *bar = bars.constFirst();
+            // The wheel over the list, as the window system gives it, moves the one that scrolls.
+            // At the end of its way the list's last rows are in view.
+            bar->setValue(bar->maximum());
+            QWidget *viewport = list->scrollArea()->viewport();
+            const QPoint over = shownPart(viewport).center();
+            QWheelEvent wheel(QPointF(viewport->mapFromGlobal(over)), QPointF(over), {}, QPoint(0, 120), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            // Only the window system's wheel goes on to the parents of a widget that has no use for
+            // it; sendEvent would take that away.
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            qApp->notify(viewport, &wheel);
+            QVERIFY2(bar->value() < bar->maximum(), "the wheel over the list scrolls nothing");
+            for (int value = 0; value <= bar->maximum() + 20; value += 20) {
+                bar->setValue(value);
+                collect();
+            }
+        }
+        QCOMPARE(reached.size(), qsizetype(todos));
+        QVERIFY2(mostMade < 60, qPrintable(u"%1 rows made"_s.arg(mostMade)));
+
+        // The arrows select a row where it lies out of view: it is scrolled into view.
+        for (QScrollBar *bar : std::as_const(bars))
+            bar->setValue(0);
+        const Todo last = list->rows().constLast();
+        frame->todosState()->setSelection(last.id);
+        for (int frameStep = 0; frameStep < 8; ++frameStep)
+            clock->step(40);
+        const TodoRow *selected = list->row(last.id);
+        QVERIFY(selected);
+        QCOMPARE(shownPart(selected), QRect(selected->mapToGlobal(QPoint()), selected->size()));
+        frame->todosState()->setSelection(std::nullopt);
     }
 
     void cleanup()

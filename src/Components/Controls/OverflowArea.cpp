@@ -82,7 +82,8 @@ bool OverflowArea::overflows() const
 
 bool OverflowArea::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LayoutRequest) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::LayoutRequest) {
         // The content's wishes changed, and the area's with them. The layouts above take that in
         // now, each otherwise a pass of the event loop later: meanwhile the area would show a
         // scroll bar, and narrow its content, for what it is about to have the room for.
@@ -94,7 +95,10 @@ bool OverflowArea::viewportEvent(QEvent *event)
                 break;
         }
     }
-    return QScrollArea::viewportEvent(event);
+    const bool handled = QScrollArea::viewportEvent(event);
+    if (type == QEvent::LayoutRequest || type == QEvent::Resize)
+        Q_EMIT reflowed();
+    return handled;
 }
 
 void OverflowArea::keepInView(QWidget *focused)

@@ -24,9 +24,15 @@ public:
     // The most of the content's least height that the area asks for as its own (none at
     // first): what it holds, the layouts above give it whole, unscrolled.
     void setMostHeld(int height);
+    int mostHeld() const { return m_mostHeld; }
 
     // Whether the content is taller than the area, so that it scrolls.
     bool overflows() const;
+
+Q_SIGNALS:
+    // The area took in a change of its height or of its content's wishes, the layouts above
+    // included: what it shows and what it scrolls are settled.
+    void reflowed();
 
 protected:
     bool viewportEvent(QEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "Components/Controls/AppearTransition.h"
 #include "Components/Controls/KeyMonitor.h"
+#include "Components/Controls/OverflowArea.h"
 #include "Components/Controls/TabChain.h"
 #include "Components/Controls/TintedButton.h"
 #include "Models/Todos/Days.h"
@@ -75,7 +76,7 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     m_scrollAnimation->setDuration(150);
     m_scrollAnimation->setEasingCurve(QEasingCurve::OutQuad);
     connect(m_scrollAnimation, &QVariantAnimation::valueChanged, this,
-        [this](const QVariant &value) { m_scroll->verticalScrollBar()->setValue(value.toInt()); });
+        [this](const QVariant &value) { scrollingBar()->setValue(value.toInt()); });
 
     m_keys->setHandler([this](const QKeyEvent &key) { return handleKey(key); });
 
@@ -85,6 +86,9 @@ TodoListView::TodoListView(TodoStore &store, TodosTabState &state, SoundBank &so
     connect(&m_state, &TodosTabState::selectionChanged, this, [this] {
         const RowButton focused = focusedRowButton();
         updateRowStates();
+        // Shown whole, the list may have no widget yet for the selected row: it gets one now.
+        if (m_whole)
+            placeRows(false);
         scrollToSelection();
         followSelection(focused);
     });
@@ -110,6 +114,48 @@ void TodoListView::setMaxHeight(std::optional<int> maxHeight)
         setMaximumHeight(QWIDGETSIZE_MAX);
     }
     relayout(false);
+}
+
+void TodoListView::scrollWith(OverflowArea *area)
+{
+    m_area = area;
+    connect(area, &OverflowArea::reflowed, this, &TodoListView::refreshWhole);
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_whole)
+            placeRows(false);
+    });
+}
+
+void TodoListView::refreshWhole()
+{
+    if (!isVisible() || m_stale)
+        return;
+    // The middle scrolls even with the list at its least, and even at the most height it is
+    // held to (the screen is short): a list squeezed inside it would scroll too, so it shows
+    // whole instead. Its least as it is now, and as it is when not whole, so that the choice
+    // does not feed on itself.
+    const int own = minimumHeight() > 0 ? minimumHeight() : minimumSizeHint().height();
+    const int least = m_maxHeight ? qMin(m_contentHeight, minimumSqueezedHeight) : minimumSizeHint().height();
+    const int rest = m_area->widget()->minimumSizeHint().height() - own;
+    const bool whole = rest + least > qMax(m_area->viewport()->height(), m_area->mostHeld());
+    if (whole != m_whole) {
+        m_whole = whole;
+        applyHeight(m_contentHeight);
+    }
+    if (m_whole)
+        placeRows(false);
+}
+
+QScrollBar *TodoListView::scrollingBar() const
+{
+    return m_whole ? m_area->verticalScrollBar() : m_scroll->verticalScrollBar();
+}
+
+QRect TodoListView::viewedRows() const
+{
+    // Shown whole, the list is as tall as its rows: what is in view is what the middle shows.
+    const QWidget *view = m_whole ? m_area->viewport() : m_scroll->viewport();
+    return { 0, m_content->mapFrom(view, QPoint()).y(), viewportWidth(), qMax(1, view->height()) };
 }
 
 QList<Todo> TodoListView::rows() const
@@ -411,7 +457,7 @@ int TodoListView::topHeight() const
 {
     // The rows are measured only as far as the height limit reaches (the panel's list); a list
     // without one takes whatever its surface gives and keeps the height it last had.
-    if (!m_maxHeight)
+    if (!m_maxHeight || m_whole)
         return m_contentHeight;
     // Until the list has been shown its width is a guess: the width it asks for.
     const int width = m_built ? viewportWidth() : sizeHint().width();
@@ -433,16 +479,31 @@ int TodoListView::topHeight() const
 
 void TodoListView::applyHeight(int contentHeight)
 {
-    const int hint = m_maxHeight ? qMin(contentHeight, *m_maxHeight) : contentHeight;
-    if (m_maxHeight) {
+    const int leastBefore = minimumHeight();
+    const int hint = m_maxHeight && !m_whole ? qMin(contentHeight, *m_maxHeight) : contentHeight;
+    if (m_whole) {
+        // All its rows' height, ignoring the limit: the middle scrolls through them.
+        setMinimumHeight(contentHeight);
+        setMaximumHeight(contentHeight);
+    } else if (m_maxHeight) {
         // Never taller than its rows; shorter when the screen has no more room for the panel,
         // which then scrolls its list rather than cutting its header or footer.
         setMaximumHeight(hint);
         setMinimumHeight(qMin(contentHeight, minimumSqueezedHeight));
+    } else {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
     }
     if (hint != m_hintHeight) {
         m_hintHeight = hint;
         updateGeometry();
+    }
+    // The layouts up to the middle take a new least height in at once rather than a posted
+    // request per level later, so that the middle's least, which the choice to show the list
+    // whole reads, is never one counted with the list's former height.
+    if (m_area && minimumHeight() != leastBefore) {
+        for (QWidget *above = parentWidget(); above && above != m_area->widget(); above = above->parentWidget())
+            above->updateGeometry();
     }
 }
 
@@ -451,12 +512,11 @@ void TodoListView::placeRows(bool animated)
     if (m_stale)
         return;
     const QHash<QUuid, qreal> offsets = m_drag ? m_drag->offsets(peers(m_drag->id), m_frames) : QHash<QUuid, qreal>();
-    const int viewTop = m_scroll->verticalScrollBar()->value();
-    const int viewHeight = qMax(1, m_scroll->viewport()->height());
+    const QRect viewed = viewedRows();
     // Widgets exist for the visible part and a screen above and below it, so that a scroll or
     // a row sliding in never shows a gap; rows farther away jump rather than slide.
-    const QRect band(0, viewTop - viewHeight, viewportWidth(), 3 * viewHeight);
-    const QRect visible(0, viewTop - 200, viewportWidth(), viewHeight + 400);
+    const QRect band = viewed.adjusted(0, -viewed.height(), 0, viewed.height());
+    const QRect visible = viewed.adjusted(0, -200, 0, 200);
     const bool moves = animated && !MotionPreference::reducesMotion();
 
     QSet<QUuid> rowsKept;
@@ -466,9 +526,11 @@ void TodoListView::placeRows(bool animated)
         QRect target = entry->frame;
         if (!heading && !offsets.isEmpty())
             target.translate(0, qRound(offsets.value(entry->id)));
-        // The edited, the dragged and the dropped row keep their widgets wherever they are.
-        const bool pinned
-            = !heading && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID);
+        // The edited, the dragged and the dropped row keep their widgets wherever they are; so
+        // does the selected one in a list shown whole, though the middle may not show it yet.
+        const bool pinned = !heading
+            && (entry->id == m_editingID || (m_drag && m_drag->id == entry->id) || entry->id == m_droppedID
+                || (m_whole && entry->id == m_state.selection()));
         if (!pinned && !band.intersects(target))
             continue;
         QWidget *w = nullptr;
@@ -860,10 +922,14 @@ void TodoListView::scrollToSelection()
     const std::optional<QUuid> selection = m_state.selection();
     if (!selection || !m_frames.contains(*selection))
         return;
-    const QRectF frame = m_frames.value(*selection);
-    QScrollBar *bar = m_scroll->verticalScrollBar();
+    QRectF frame = m_frames.value(*selection);
+    QScrollBar *bar = scrollingBar();
     const int top = bar->value();
-    const int height = m_scroll->viewport()->height();
+    int height = m_scroll->viewport()->height();
+    if (m_whole) {
+        frame.translate(m_content->mapTo(m_area->widget(), QPoint()));
+        height = m_area->viewport()->height();
+    }
     int target = top;
     if (frame.top() < top)
         target = int(frame.top());

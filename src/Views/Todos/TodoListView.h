@@ -12,8 +12,10 @@
 #include <optional>
 
 class KeyMonitor;
+class OverflowArea;
 class QKeyEvent;
 class QScrollArea;
+class QScrollBar;
 class QVariantAnimation;
 class Surface;
 class TodoRow;
@@ -55,6 +57,10 @@ public:
     void follow(Surface *surface);
     // The most height the list takes before it scrolls; nothing: whatever the surface gives.
     void setMaxHeight(std::optional<int> maxHeight);
+    // The scrolling middle the list sits in. Where that cannot give the list its least height,
+    // the list takes all its rows' height and scrolls with the middle, one scroll bar for both;
+    // it still makes widgets only for the rows in and near the part the middle shows.
+    void scrollWith(OverflowArea *area);
 
     // Every shown todo, section after section: the order of keyboard navigation.
     QList<Todo> rows() const;
@@ -141,6 +147,12 @@ private:
     int topHeight() const;
     // Asks the surface for the height that shows `contentHeight` within the limit.
     void applyHeight(int contentHeight);
+    // Whether the list scrolls with its middle, as the middle's room and content now stand.
+    void refreshWhole();
+    // The scroll bar that moves the rows: the list's own, or the middle's.
+    QScrollBar *scrollingBar() const;
+    // The part of the list's content in view, in the content's coordinates.
+    QRect viewedRows() const;
     void clearHover();
     void updateRowStates();
     // Which button of a row has the keyboard's focus, if one has.
@@ -167,6 +179,9 @@ private:
     QDate m_today;
     QList<TodoSection> m_sections;
     std::optional<int> m_maxHeight;
+    OverflowArea *m_area = nullptr;
+    // Shown whole within the middle, which scrolls it.
+    bool m_whole = false;
 
     QScrollArea *m_scroll;
     QWidget *m_content;

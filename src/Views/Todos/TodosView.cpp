@@ -81,6 +81,7 @@ TodosView::TodosView(TodosTabState &state, SoundBank &sounds, Density density, c
         bodyLayout->addStretch(1);
     middleColumn->addWidget(m_body, fills ? 1 : 0);
     m_middle = new OverflowArea(middle, this);
+    m_list->scrollWith(m_middle);
     m_column->addWidget(m_middle, 1);
 
     for (auto signal :
