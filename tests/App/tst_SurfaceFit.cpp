@@ -628,9 +628,8 @@ private Q_SLOTS:
         store.remove(ids);
         QList<ExportedTodo> imported;
         for (int i = 1; i <= todos; ++i)
-            imported.append({ .id = QUuid::createUuid(),
-                .title = u"Todo number %1 with a longer title"_s.arg(i),
-                .createdAt = h->clock.now().addSecs(-i) });
+            imported.append({ QUuid::createUuid(), u"Todo number %1 with a longer title"_s.arg(i), false,
+                h->clock.now().addSecs(-i), {}, {}, {}, {} });
         QVERIFY(store.insertImported(imported));
         const bool panelRow = surface.startsWith(u"panel"_s);
         h->settings.setValue(
