@@ -13,7 +13,7 @@ namespace {
 constexpr QSize thumbnailSize(68, 44);
 constexpr qreal thumbnailRadius = 9;
 constexpr int titleSpacing = 6;
-constexpr int titlePixelSize = 11;
+constexpr int thumbnailTitlePixelSize = 11;
 constexpr int buttonSpacing = 14;
 constexpr int easeMs = 120;
 constexpr qreal selectedRingWidth = 2.5;
@@ -123,7 +123,7 @@ private:
     QFont titleFont(bool selected) const
     {
         QFont f = font();
-        f.setPixelSize(titlePixelSize);
+        f.setPixelSize(thumbnailTitlePixelSize);
         f.setWeight(selected ? QFont::DemiBold : QFont::Normal);
         return f;
     }
