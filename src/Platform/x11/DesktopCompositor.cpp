@@ -1,5 +1,7 @@
 #include "Platform/DesktopCompositor.h"
 
+#include "Platform/x11/Xcb.h"
+
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -10,8 +12,7 @@ namespace DesktopCompositor {
 
 bool isActive()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *c = qtConnection();
     if (!c)
         return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen>; Qt's connection uses screen 0.

@@ -50,8 +50,8 @@ X11HotKeyBackend::~X11HotKeyBackend()
 {
     if (!m_connection)
         return;
-    if (qGuiApp)
-        qGuiApp->removeNativeEventFilter(this);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
     for (const Grab &held : std::as_const(m_grabs))
         ungrab(held);
     xcb_flush(m_connection);

@@ -10,10 +10,12 @@
 // What the users of Qt's own X connection share: its connection, replies freed as xcb asks, and
 // atoms by name.
 
-// Qt's connection to the display; null when the application does not run on X.
+// Qt's connection to the display; null when the application does not run on X, or runs without
+// a display at all (a QCoreApplication, which qGuiApp would wrongly cast).
 inline xcb_connection_t *qtConnection()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    auto *x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
 }
 
