@@ -20,6 +20,19 @@ set_setting() {
 session_stored() { grep -q '^focusSession=' "$settings_file" 2>/dev/null; }
 dunst_paused() { [ "$(dunstctl is-paused 2>/dev/null)" = true ]; }
 dunst_running() { [ "$(dunstctl is-paused 2>/dev/null)" = false ]; }
+# move_session_back SECONDS: the stored session started and ends that much earlier.
+move_session_back() {
+    python3 - "$settings_file" "$1" <<'PY'
+import re, sys
+path, seconds = sys.argv[1], float(sys.argv[2])
+text = open(path).read()
+moved, count = re.subn(r'(\\?"(?:startedAt|endsAt)\\?":)(-?[0-9.eE+]+)',
+                       lambda m: m.group(1) + repr(float(m.group(2)) - seconds), text)
+if count != 2:
+    sys.exit(1)
+open(path, 'w').write(moved)
+PY
+}
 
 # The three scripts of the README's dunst example, copied out of it.
 write_scripts() {
@@ -108,10 +121,14 @@ else
     xdotool key Escape
     wait_until 5 panel_hidden
 
-    # Killed mid-session, Vemra takes the session up again at its next start.
+    # Killed mid-session, Vemra takes the session up again at its next start. It stays down, as
+    # far as the session knows, until ten seconds of it are left.
     kill -KILL "$VEMRA_PID"
     wait "$VEMRA_PID" 2>/dev/null
     VEMRA_PID=
+    down=$((60 - (SECONDS - started) - 10))
+    check "focus: the stored session moves back while Vemra is down" move_session_back "$down"
+    started=$((started - down))
     start_vemra
     check "focus: after a relaunch the panel opens on the running session" wait_until 15 panel_on_tab focus
     check "focus: dunst stays paused across the relaunch" dunst_paused
