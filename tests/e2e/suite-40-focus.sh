@@ -122,11 +122,11 @@ else
     wait_until 5 panel_hidden
 
     # Killed mid-session, Vemra takes the session up again at its next start. It stays down, as
-    # far as the session knows, until ten seconds of it are left.
+    # far as the session knows, until fifteen seconds of it are left.
     kill -KILL "$VEMRA_PID"
     wait "$VEMRA_PID" 2>/dev/null
     VEMRA_PID=
-    down=$((60 - (SECONDS - started) - 10))
+    down=$((60 - (SECONDS - started) - 15))
     check "focus: the stored session moves back while Vemra is down" move_session_back "$down"
     started=$((started - down))
     start_vemra
